@@ -1,0 +1,31 @@
+# Shared by scripts/run and scripts/test: installing what is missing and
+# building. Sourced, not run.
+
+# Runs a command as root: directly when we are root, through sudo otherwise.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs the Debian packages given that are not installed yet.
+ensure_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building Zarv needs.
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtk-3-dev)
+
+# Configures and builds into the directory $1 with further cmake arguments.
+build_zarv() {
+  local dir=$1
+  shift
+  cmake -S "$ZARV_ROOT" -B "$ZARV_ROOT/$dir" "$@" >/dev/null
+  cmake --build "$ZARV_ROOT/$dir" -j "$(nproc)"
+}
