@@ -1,0 +1,50 @@
+// The event log "<etc dir>/Zarv.log": opened, appended to and closed for each
+// entry; never read, truncated or rotated.
+#include "errlog.h"
+
+#include "app.h"
+
+#include <cstdio>
+#include <ctime>
+
+namespace
+{
+
+constexpr int MAX_PIECES = 20; // the 20th piece keeps the rest of the message
+
+} // namespace
+
+std::string errFormatEntry(const char* pszStamp, const gchar* pszError)
+{
+    std::string strEntry = pszStamp;
+    const std::string strIndent(strEntry.size(), ' ');
+    g_auto(GStrv) ppszPieces = g_strsplit(pszError, "\n", MAX_PIECES);
+    for (int i = 0; ppszPieces[i]; i++) {
+        if (i > 0)
+            strEntry += strIndent;
+        strEntry += ppszPieces[i];
+        strEntry += '\n';
+    }
+    strEntry += '\n';
+    return strEntry;
+}
+
+void errPostError(const gchar* pszError)
+{
+    if (!pszError)
+        return;
+    const std::string strFileSpec = wbFileSpec("Zarv.log");
+    FILE* h = fopen(strFileSpec.c_str(), "a+");
+    if (!h)
+        return;
+    char szTS[50];
+    const time_t tNow = time(nullptr);
+    struct tm tmNow;
+    localtime_r(&tNow, &tmNow);
+    if (strftime(szTS, sizeof szTS, "%d-%b-%Y %H:%M:%S ", &tmNow) == 0)
+        szTS[0] = '\0';
+    // One write per entry, so that an entry is never split by another writer.
+    const std::string strEntry = errFormatEntry(szTS, pszError);
+    fwrite(strEntry.data(), 1, strEntry.size(), h);
+    fclose(h);
+}

@@ -1,0 +1,68 @@
+// Zarv's entry point: start-up, the main loop and shutdown.
+#include "app.h"
+#include "errlog.h"
+#include "pagWB.h"
+#include "params.h"
+
+#include <gtk/gtk.h>
+
+namespace
+{
+
+GtkBuilder* m_pBuilder = nullptr;
+
+// Exit status for a definition that loads but lacks an object the program
+// needs: the builder has no error code for it.
+constexpr int EXIT_INCOMPLETE_DEFINITION = 1;
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    gtk_init(&argc, &argv);
+    wbLocateEtcDir();
+    {
+        g_autofree gchar* pszDir = g_get_current_dir();
+        g_printerr("%s\n", pszDir);
+    }
+
+    m_pBuilder = gtk_builder_new();
+    const std::string strFileSpec = wbFileSpec("Zarv.ui");
+    GError* pErr = nullptr;
+    if (!gtk_builder_add_from_file(m_pBuilder, strFileSpec.c_str(), &pErr)) {
+        g_autofree gchar* pszError = g_strdup_printf("gtk_builder_add_from_file() failed:\n%s", pErr->message);
+        errPostError(pszError);
+        // The builder's error code is the exit status; a code of 0 (a file
+        // that is not UTF-8, for one) must not read as success.
+        const int nCode = pErr->code > 0 && pErr->code < 256 ? pErr->code : 1;
+        g_error_free(pErr);
+        g_object_unref(m_pBuilder);
+        return nCode;
+    }
+    // A definition without one of the objects the pages look up would leave
+    // a window that shows nothing, or none at all and no way to close it.
+    if (const char* pszMissing = wbCheckDefinition(m_pBuilder)) {
+        g_autofree gchar* pszError = g_strdup_printf(
+            "gtk_builder_add_from_file() failed:\n%s has no object \"%s\" of the class the program needs",
+            strFileSpec.c_str(), pszMissing);
+        errPostError(pszError);
+        g_object_unref(m_pBuilder);
+        return EXIT_INCOMPLETE_DEFINITION;
+    }
+    wbExposeAccessibility(m_pBuilder);
+    errPostError("Zarv Started");
+
+    GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "Zarv"));
+    gtk_widget_show(pwinMain);
+    g_signal_connect(pwinMain, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+
+    wbInitPages(m_pBuilder);
+
+    gtk_main();
+
+    prmWriteKeyFile();
+    g_object_unref(m_pBuilder);
+    pwbCleanUp();
+    errPostError("Zarv Shutdown");
+    return 0;
+}

@@ -1,0 +1,81 @@
+// The window definition: every object by id and class, the radio groups, and
+// what assistive technology sees.
+#include "pages.h"
+
+#include "app.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace
+{
+
+class Window : public zt::Pages
+{
+};
+
+TEST_F(Window, HoldsEverySixtyFiveObjectsWithItsClassAllShown)
+{
+    EXPECT_EQ(wbCheckDefinition(m_pBuilder), nullptr);
+    std::set<std::string> ids;
+    for (const _wbDefinedObject& o : wbDefinition()) {
+        ids.insert(o.pszId);
+        GtkWidget* pwgt = w(o.pszId);
+        const bool bIndicator = g_str_has_suffix(o.pszId, "OverWeight") || g_str_has_suffix(o.pszId, "OverFill");
+        EXPECT_TRUE(bIndicator || gtk_widget_get_visible(pwgt)) << o.pszId << " is not shown";
+    }
+    EXPECT_EQ(ids.size(), 65u);
+    // The pages' own lookups, spot-checked against the list.
+    EXPECT_TRUE(ids.count("TotalLatMoment") && ids.count("ConfBallastRearLongArmUnits") && ids.count("WBDrawing"));
+}
+
+TEST_F(Window, ADefinitionMissingAnObjectIsCaught)
+{
+    g_autoptr(GtkBuilder) pBuilder = gtk_builder_new_from_string(
+        "<interface><object class=\"GtkWindow\" id=\"Zarv\"><child><object class=\"GtkEntry\" "
+        "id=\"WBDrawing\"/></child></object></interface>",
+        -1);
+    EXPECT_STREQ(wbCheckDefinition(pBuilder), "WBDrawing");
+    gtk_widget_destroy(GTK_WIDGET(gtk_builder_get_object(pBuilder, "Zarv")));
+}
+
+TEST_F(Window, AssistiveTechnologyReachesEveryFieldByIdAndName)
+{
+    // wbExposeAccessibility runs in the program right after loading.
+    wbExposeAccessibility(m_pBuilder);
+    for (const _wbDefinedObject& o : wbDefinition()) {
+        AtkObject* patk = gtk_widget_get_accessible(w(o.pszId));
+        EXPECT_STREQ(atk_object_get_accessible_id(patk), o.pszId);
+        if (o.pfuncType() == GTK_TYPE_ENTRY || o.pfuncType() == GTK_TYPE_RADIO_BUTTON) {
+            const gchar* pszName = atk_object_get_name(patk);
+            EXPECT_TRUE(pszName && *pszName) << o.pszId << " has no accessible name";
+        }
+    }
+    EXPECT_STREQ(atk_object_get_accessible_id(gtk_widget_get_accessible(w("TotalLongArm"))), "TotalLongArm");
+}
+
+TEST_F(Window, RadioButtonsFormTheFourGroups)
+{
+    const std::vector<std::vector<const char*>> groups = {{"BallastNone", "BallastFront", "BallastRear"},
+                                                          {"WeightUnitKgs", "WeightUnitLbs"},
+                                                          {"ArmUnitMM", "ArmUnitInch"},
+                                                          {"FuelUnitLitres", "FuelUnitUSGal", "FuelUnitImpGal"}};
+    for (const auto& group : groups) {
+        GSList* plist = gtk_radio_button_get_group(GTK_RADIO_BUTTON(w(group[0])));
+        EXPECT_EQ(g_slist_length(plist), group.size()) << group[0];
+        for (const char* pszId : group)
+            EXPECT_NE(g_slist_find(plist, w(pszId)), nullptr) << pszId;
+    }
+}
+
+TEST_F(Window, StartsWithTheIndicatorsHiddenAndRoomForTheChart)
+{
+    for (const char* pszId : {"LSeatOverWeight", "RSeatOverWeight", "FuelOverFill"})
+        EXPECT_FALSE(gtk_widget_get_visible(w(pszId))) << pszId;
+    EXPECT_GE(gtk_widget_get_allocated_width(w("WBDrawing")), 450);
+    EXPECT_GE(gtk_widget_get_allocated_height(w("WBDrawing")), 450);
+}
+
+} // namespace

@@ -1,0 +1,129 @@
+// Running the program as a process under the test's X server.
+#include "program.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zt
+{
+
+namespace
+{
+
+unsigned long findWindowOf(Display* pdpy, GPid pid)
+{
+    const Atom atomPid = XInternAtom(pdpy, "_NET_WM_PID", True);
+    if (atomPid == None)
+        return 0;
+    Window root, parent, *pchildren = nullptr;
+    unsigned int nChildren = 0;
+    if (!XQueryTree(pdpy, DefaultRootWindow(pdpy), &root, &parent, &pchildren, &nChildren))
+        return 0;
+    unsigned long nFound = 0;
+    for (unsigned int i = 0; i < nChildren && !nFound; i++) {
+        Atom atomType;
+        int nFormat;
+        unsigned long nItems, nAfter;
+        unsigned char* pData = nullptr;
+        if (XGetWindowProperty(pdpy, pchildren[i], atomPid, 0, 1, False, XA_CARDINAL, &atomType, &nFormat, &nItems,
+                               &nAfter, &pData) == Success &&
+            pData && nItems == 1) {
+            XWindowAttributes attr;
+            if (*reinterpret_cast<unsigned long*>(pData) == static_cast<unsigned long>(pid) &&
+                XGetWindowAttributes(pdpy, pchildren[i], &attr) && attr.map_state == IsViewable)
+                nFound = pchildren[i];
+        }
+        if (pData)
+            XFree(pData);
+    }
+    if (pchildren)
+        XFree(pchildren);
+    return nFound;
+}
+
+} // namespace
+
+Program::Program(const std::string& strCwd)
+{
+    gchar* argv[] = {const_cast<gchar*>(ZARV_EXE), nullptr};
+    g_spawn_async_with_pipes(strCwd.c_str(), argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &m_pid,
+                             nullptr, nullptr, &m_fdErr, nullptr);
+}
+
+Program::~Program()
+{
+    if (m_pid && !m_bExited) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+    if (m_fdErr >= 0)
+        ::close(m_fdErr);
+}
+
+unsigned long Program::waitForWindow(int nMillis)
+{
+    Display* pdpy = XOpenDisplay(nullptr);
+    if (!pdpy)
+        return 0;
+    unsigned long nWin = 0;
+    const gint64 tEnd = g_get_monotonic_time() + gint64(nMillis) * 1000;
+    while (!(nWin = findWindowOf(pdpy, m_pid)) && g_get_monotonic_time() < tEnd && wait(0) == -1)
+        g_usleep(20000);
+    XCloseDisplay(pdpy);
+    return nWin;
+}
+
+bool Program::close()
+{
+    Display* pdpy = XOpenDisplay(nullptr);
+    if (!pdpy)
+        return false;
+    const unsigned long nWin = findWindowOf(pdpy, m_pid);
+    if (nWin) {
+        XEvent evt{};
+        evt.xclient.type = ClientMessage;
+        evt.xclient.window = nWin;
+        evt.xclient.message_type = XInternAtom(pdpy, "WM_PROTOCOLS", False);
+        evt.xclient.format = 32;
+        evt.xclient.data.l[0] = static_cast<long>(XInternAtom(pdpy, "WM_DELETE_WINDOW", False));
+        evt.xclient.data.l[1] = CurrentTime;
+        XSendEvent(pdpy, nWin, False, NoEventMask, &evt);
+        XFlush(pdpy);
+    }
+    XCloseDisplay(pdpy);
+    return nWin != 0;
+}
+
+int Program::wait(int nMillis)
+{
+    if (m_bExited)
+        return m_nStatus;
+    const gint64 tEnd = g_get_monotonic_time() + gint64(nMillis) * 1000;
+    do {
+        int nStatus = 0;
+        if (waitpid(m_pid, &nStatus, WNOHANG) == m_pid) {
+            m_bExited = true;
+            m_nStatus = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : 128 + WTERMSIG(nStatus);
+            return m_nStatus;
+        }
+        if (nMillis > 0)
+            g_usleep(10000);
+    } while (g_get_monotonic_time() < tEnd);
+    return -1;
+}
+
+std::string Program::stderrText()
+{
+    std::string str;
+    char buf[4096];
+    ssize_t n;
+    while (m_fdErr >= 0 && (n = read(m_fdErr, buf, sizeof buf)) > 0)
+        str.append(buf, static_cast<size_t>(n));
+    return str;
+}
+
+} // namespace zt

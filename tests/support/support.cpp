@@ -1,0 +1,149 @@
+// Test helpers: temporary directories, files, and GTK under Xvfb.
+#include "support.h"
+
+#include <glib/gstdio.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace zt
+{
+
+namespace
+{
+
+void removeTree(const std::string& strPath)
+{
+    GStatBuf st;
+    if (g_lstat(strPath.c_str(), &st) != 0)
+        return;
+    if (S_ISDIR(st.st_mode)) {
+        g_chmod(strPath.c_str(), 0700);
+        if (GDir* pdir = g_dir_open(strPath.c_str(), 0, nullptr)) {
+            while (const gchar* pszName = g_dir_read_name(pdir))
+                removeTree(strPath + "/" + pszName);
+            g_dir_close(pdir);
+        }
+        g_rmdir(strPath.c_str());
+    } else {
+        g_unlink(strPath.c_str());
+    }
+}
+
+bool m_bDisplay = false;
+
+} // namespace
+
+TempDir::TempDir()
+{
+    g_autofree gchar* psz = g_dir_make_tmp("zarv-test-XXXXXX", nullptr);
+    m_strPath = psz ? psz : "";
+}
+
+TempDir::~TempDir()
+{
+    if (!m_strPath.empty())
+        removeTree(m_strPath);
+}
+
+std::string readFile(const std::string& strPath)
+{
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void writeFile(const std::string& strPath, const std::string& strText)
+{
+    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
+    out << strText;
+}
+
+bool exists(const std::string& strPath)
+{
+    GStatBuf st;
+    return g_lstat(strPath.c_str(), &st) == 0;
+}
+
+std::string uiPath()
+{
+    return ZARV_SOURCE_DIR "/etc/Zarv.ui";
+}
+
+bool haveDisplay()
+{
+    return m_bDisplay;
+}
+
+void setHaveDisplay(bool b)
+{
+    m_bDisplay = b;
+}
+
+bool spinUntil(const std::function<bool()>& bDone, int nMillis)
+{
+    const gint64 tEnd = g_get_monotonic_time() + gint64(nMillis) * 1000;
+    while (!bDone()) {
+        if (g_get_monotonic_time() > tEnd)
+            return false;
+        if (!g_main_context_iteration(nullptr, FALSE))
+            g_usleep(1000);
+    }
+    return true;
+}
+
+void spin(int nMillis)
+{
+    spinUntil([] { return false; }, nMillis);
+}
+
+bool presentAndFocus(GtkWidget* pwinMain)
+{
+    // The window alone, as the program shows it: what the definition marks
+    // visible is visible, and what the pages hid stays hidden.
+    gtk_widget_show(pwinMain);
+    if (!spinUntil([&] { return gtk_widget_get_mapped(pwinMain); }))
+        return false;
+    gtk_window_present(GTK_WINDOW(pwinMain));
+    if (spinUntil([&] { return gtk_window_is_active(GTK_WINDOW(pwinMain)); }, 2000))
+        return true;
+    // No window manager took the hint: tell the window it has the focus.
+    gtk_widget_send_focus_change(pwinMain, nullptr);
+    GdkEvent* pevt = gdk_event_new(GDK_FOCUS_CHANGE);
+    pevt->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(pwinMain)));
+    pevt->focus_change.in = TRUE;
+    gtk_widget_send_focus_change(pwinMain, pevt);
+    gdk_event_free(pevt);
+    return spinUntil([&] { return gtk_window_is_active(GTK_WINDOW(pwinMain)); }, 1000);
+}
+
+void sendKey(GtkWidget* pwinMain, guint nKeyval, GdkModifierType nState)
+{
+    GdkWindow* pwin = gtk_widget_get_window(pwinMain);
+    GdkDisplay* pdisplay = gdk_window_get_display(pwin);
+    GdkDevice* pdevKeyboard = gdk_seat_get_keyboard(gdk_display_get_default_seat(pdisplay));
+    GdkKeymapKey* pkeys = nullptr;
+    gint nKeys = 0;
+    gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(pdisplay), nKeyval, &pkeys, &nKeys);
+    for (GdkEventType nType : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+        GdkEvent* pevt = gdk_event_new(nType);
+        pevt->key.window = GDK_WINDOW(g_object_ref(pwin));
+        pevt->key.send_event = FALSE;
+        pevt->key.time = GDK_CURRENT_TIME;
+        pevt->key.state = nState;
+        pevt->key.keyval = nKeyval;
+        if (nKeys > 0) {
+            pevt->key.hardware_keycode = static_cast<guint16>(pkeys[0].keycode);
+            pevt->key.group = static_cast<guint8>(pkeys[0].group);
+        }
+        gdk_event_set_device(pevt, pdevKeyboard);
+        gtk_main_do_event(pevt);
+        gdk_event_free(pevt);
+    }
+    g_free(pkeys);
+    spin(10);
+}
+
+} // namespace zt

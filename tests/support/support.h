@@ -1,0 +1,65 @@
+// Helpers shared by the test binaries: temporary directories, files, and
+// driving GTK under Xvfb.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <string>
+
+namespace zt
+{
+
+// A temporary directory, removed with everything in it when it goes.
+class TempDir
+{
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const
+    {
+        return m_strPath;
+    }
+    std::string operator/(const std::string& strName) const
+    {
+        return m_strPath + "/" + strName;
+    }
+
+  private:
+    std::string m_strPath;
+};
+
+std::string readFile(const std::string& strPath);
+void writeFile(const std::string& strPath, const std::string& strText);
+bool exists(const std::string& strPath);
+
+// The Zarv.ui of the source tree.
+std::string uiPath();
+
+// Whether GTK has a display (set by the test binary's main).
+bool haveDisplay();
+
+// Runs the main loop until bDone() holds or nMillis have passed.
+bool spinUntil(const std::function<bool()>& bDone, int nMillis = 3000);
+void spin(int nMillis = 50);
+
+// Shows a window (not its children) and waits until it is mapped and holds the keyboard focus.
+bool presentAndFocus(GtkWidget* pwinMain);
+
+// Sends a key press (and release) to the focused widget of the window, as
+// the keyboard would.
+void sendKey(GtkWidget* pwinMain, guint nKeyval, GdkModifierType nState = GdkModifierType(0));
+
+} // namespace zt
+
+// Skips (or, where a display is required, fails) a test that needs one.
+#define ZT_NEED_DISPLAY()                                                                                              \
+    do {                                                                                                               \
+        if (!zt::haveDisplay()) {                                                                                      \
+            if (g_getenv("ZARV_REQUIRE_DISPLAY"))                                                                      \
+                FAIL() << "no display";                                                                                \
+            GTEST_SKIP() << "no display";                                                                              \
+        }                                                                                                              \
+    } while (0)
