@@ -1,0 +1,93 @@
+// The setup record with its units and conversions, and the setup page that
+// edits it.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <string>
+
+// Conversion factors between the user's units and the internal ones
+// (kilograms, millimetres, litres).
+constexpr double LB_PER_KG = 2.20462;
+constexpr double MM_PER_INCH = 25.4;
+constexpr double LITRES_PER_USGAL = 3.78541;
+constexpr double LITRES_PER_IMPGAL = 4.5461;
+
+// The units are 32-bit values as stored; a hand-edited file may hold any
+// number, which then acts as the internal unit.
+enum _unitWt : int32_t { UNIT_WT_KG = 0, UNIT_WT_LB = 1 };
+enum _unitLen : int32_t { UNIT_ARM_MM = 0, UNIT_ARM_INCH = 1 };
+enum _unitFuel : int32_t { UNIT_FUEL_LITRE = 0, UNIT_FUEL_USGAL = 1, UNIT_FUEL_IMPGAL = 2 };
+enum _locBallast : int32_t { BALLAST_NONE = 0, BALLAST_FRONT = 1, BALLAST_REAR = 2 };
+
+// The aircraft and the user's units. Weights in kg, arms in mm.
+struct _wbSetup {
+    _unitFuel nUnitFuel;
+    _unitLen nUnitArm;
+    _unitWt nUnitWt;
+    double nBasicLatArm;
+    double nBasicLongArm;
+    double nBasicWeight;
+    double nLSeatLatArm;
+    double nLSeatLongArm;
+    double nRSeatLatArm;
+    double nRSeatLongArm;
+    double nFuelLongArm;
+    double nFuelLatArm;
+    double nBallastFrontLatArm;
+    double nBallastFrontLongArm;
+    double nBallastRearLatArm;
+    double nBallastRearLongArm;
+    double nBallastWt;
+};
+
+// The one setup record; written only by psetParams and the setup page.
+extern _wbSetup m_wbSetup;
+
+// The seat and fuel arms, fixed in inches.
+constexpr double LSEAT_LAT_ARM_IN = -10.25;
+constexpr double LSEAT_LONG_ARM_IN = 71;
+constexpr double RSEAT_LAT_ARM_IN = 10.25;
+constexpr double RSEAT_LONG_ARM_IN = 71;
+constexpr double FUEL_LONG_ARM_IN = 100;
+constexpr double FUEL_LAT_ARM_IN = 0.125;
+
+// Conversions between a unit and the internal unit. Any unit value other
+// than the non-default one acts as the internal unit.
+double psetWeightToKg(double nValue, _unitWt nUnit);
+double psetKgToWeight(double nKg, _unitWt nUnit);
+double psetArmToMm(double nValue, _unitLen nUnit);
+double psetMmToArm(double nMm, _unitLen nUnit);
+const char* psetWeightLabel(_unitWt nUnit);
+const char* psetArmLabel(_unitLen nUnit);
+
+// Parses an entry's text as the C library's atof does, in the process
+// locale. A number that is not finite (nan, inf, 1e999) reads as 0.
+double psetParseNumber(const gchar* pszText);
+
+// Formats a number in the process locale with a printf format, uncut.
+std::string psetFormatNumber(const char* pszFormat, double nValue);
+
+// Fills the record from the parameter store and sets the fixed arms.
+void psetParams(void);
+
+// The setup page.
+void psetInit(GtkBuilder* pBuilder);
+void psetUpdateInputDisplay(void);
+void psetUpdateUnitLabels(void);
+void psetUpdateUnitButtons(void);
+
+gboolean psetOnEmptyWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnEmptyLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnBallastWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnBallastFrontLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnBallastFrontLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+void psetOnWeightUnitClicked(GtkButton* pwgtButton, gpointer pUser);
+void psetOnArmUnitClicked(GtkButton* pwgtButton, gpointer pUser);
+void psetOnFuelUnitClicked(GtkButton* pwgtButton, gpointer pUser);
+
+// Clears the record, so a test starts as the program does.
+void psetReset(void);

@@ -1,0 +1,204 @@
+// The parameter store and Zarv.conf. Every set rewrites the whole file; the
+// file is replaced atomically so a crash, a full disk or a short write never
+// leaves a damaged or empty configuration behind.
+#include "params.h"
+
+#include "app.h"
+#include "errlog.h"
+
+#include <glib/gstdio.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+GKeyFile* m_pkeyFile = nullptr;
+
+_prmFileOps m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename};
+
+namespace
+{
+
+std::string confSpec()
+{
+    return wbFileSpec("Zarv.conf");
+}
+
+void postWriteFailure(const char* pszCall, const std::string& strArg, int nErrno)
+{
+    g_autofree gchar* pszMsg = nullptr;
+    if (strArg.empty())
+        pszMsg = g_strdup_printf("prmWriteKeyFile()\r\n%s()\r\n%s", pszCall, g_strerror(nErrno));
+    else
+        pszMsg =
+            g_strdup_printf("prmWriteKeyFile()\r\n%s(%s) failed\r\n%s", pszCall, strArg.c_str(), g_strerror(nErrno));
+    errPostError(pszMsg);
+}
+
+// Writes all of the buffer, resuming after a partial write. Returns 0, or the
+// error number of the failing write (ENOSPC when the disk took no more).
+int writeAll(int fd, const gchar* pszData, gsize nLength)
+{
+    gsize nDone = 0;
+    while (nDone < nLength) {
+        const ssize_t n = m_prmFileOps.pfuncWrite(fd, pszData + nDone, nLength - nDone);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return ENOSPC;
+        nDone += static_cast<gsize>(n);
+    }
+    return 0;
+}
+
+// Rewrites Zarv.conf in place, as a plain "w" open does. Used where the etc
+// directory takes no new file but Zarv.conf itself is writable, and for a
+// Zarv.conf that is a symbolic link, which must stay one.
+void writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLength)
+{
+    const int fd = g_open(strSpec.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        postWriteFailure("fopen", strSpec, errno);
+        return;
+    }
+    int nErr = writeAll(fd, pszData, nLength);
+    if (nErr == 0 && m_prmFileOps.pfuncFsync(fd) != 0)
+        nErr = errno;
+    if (close(fd) != 0 && nErr == 0)
+        nErr = errno;
+    if (nErr != 0)
+        postWriteFailure("fwrite", "", nErr);
+}
+
+// Moves an unreadable Zarv.conf aside as "Zarv.conf.bad-YYYYMMDD-HHMMSS"
+// (with "-N" added while that name is taken), never over another file.
+void setAside(const std::string& strSpec)
+{
+    char szStamp[32];
+    const time_t tNow = time(nullptr);
+    struct tm tmNow;
+    localtime_r(&tNow, &tmNow);
+    strftime(szStamp, sizeof szStamp, "%Y%m%d-%H%M%S", &tmNow);
+    const std::string strBase = strSpec + ".bad-" + szStamp;
+    for (int i = 0; i < 1000; i++) {
+        const std::string strTo = i == 0 ? strBase : strBase + "-" + std::to_string(i);
+        // A hard link fails rather than replace an existing name.
+        if (link(strSpec.c_str(), strTo.c_str()) == 0) {
+            unlink(strSpec.c_str());
+        } else if (errno == EEXIST) {
+            continue;
+        } else if (g_file_test(strTo.c_str(), G_FILE_TEST_EXISTS) || rename(strSpec.c_str(), strTo.c_str()) != 0) {
+            // No hard links here: rename, having checked the name is free.
+            g_autofree gchar* pszMsg =
+                g_strdup_printf("prmLoadKeyFile()\nrename(%s) failed\n%s", strSpec.c_str(), g_strerror(errno));
+            errPostError(pszMsg);
+            return;
+        }
+        g_autofree gchar* pszMsg = g_strdup_printf("prmLoadKeyFile()\n%s could not be read and was set aside\nas %s",
+                                                   strSpec.c_str(), strTo.c_str());
+        errPostError(pszMsg);
+        return;
+    }
+}
+
+} // namespace
+
+void prmLoadKeyFile(void)
+{
+    m_pkeyFile = g_key_file_new();
+    const std::string strSpec = confSpec();
+    g_autoptr(GError) pErr = nullptr;
+    if (g_key_file_load_from_file(m_pkeyFile, strSpec.c_str(), G_KEY_FILE_KEEP_COMMENTS, &pErr))
+        return;
+    g_autofree gchar* pszMsg =
+        g_strdup_printf("prmLoadKeyFile()\ng_key_file_load_from_file(%s)\n%s", strSpec.c_str(), pErr->message);
+    errPostError(pszMsg);
+    // A file that is there but is not a key file (a parse error, invalid
+    // UTF-8) would be overwritten by the next set: keep it for the user.
+    // A missing or unreadable file is left where it is.
+    if (pErr->domain == G_KEY_FILE_ERROR)
+        setAside(strSpec);
+}
+
+void prmWriteKeyFile(void)
+{
+    gsize nLength = 0;
+    g_autofree gchar* pszData = g_key_file_to_data(m_pkeyFile, &nLength, nullptr);
+    const std::string strSpec = confSpec();
+
+    GStatBuf stOld;
+    const bool bExists = g_lstat(strSpec.c_str(), &stOld) == 0;
+    if (bExists && S_ISLNK(stOld.st_mode)) {
+        writeInPlace(strSpec, pszData, nLength);
+        return;
+    }
+
+    std::string strTemp = strSpec + ".XXXXXX";
+    const int fd = m_prmFileOps.pfuncMkstemp(strTemp.data(), O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == ENOSPC || errno == EDQUOT) {
+            // Truncating Zarv.conf now would lose it: leave it as it is.
+            postWriteFailure("fopen", strSpec, errno);
+            return;
+        }
+        // The directory takes no new file; Zarv.conf itself may still be
+        // writable, as it was before safe replacement.
+        writeInPlace(strSpec, pszData, nLength);
+        return;
+    }
+    int nErr = writeAll(fd, pszData, nLength);
+    if (nErr == 0 && bExists && S_ISREG(stOld.st_mode))
+        fchmod(fd, stOld.st_mode & 07777); // keep the permissions the user gave the file
+    if (nErr == 0 && m_prmFileOps.pfuncFsync(fd) != 0)
+        nErr = errno;
+    if (close(fd) != 0 && nErr == 0)
+        nErr = errno;
+    if (nErr == 0 && m_prmFileOps.pfuncRename(strTemp.c_str(), strSpec.c_str()) != 0)
+        nErr = errno;
+    if (nErr != 0) {
+        g_unlink(strTemp.c_str());
+        postWriteFailure("fwrite", "", nErr);
+    }
+}
+
+gint prmGetKeyInteger(const gchar* pszGroup, const gchar* pszKey)
+{
+    return g_key_file_get_integer(m_pkeyFile, pszGroup, pszKey, nullptr);
+}
+
+gdouble prmGetKeyDouble(const gchar* pszGroup, const gchar* pszKey)
+{
+    const gdouble nValue = g_key_file_get_double(m_pkeyFile, pszGroup, pszKey, nullptr);
+    // nan, inf or 1e999 in the file would make every result not-a-number and
+    // silence the chart's warnings: such a value cannot be read.
+    return std::isfinite(nValue) ? nValue : 0.0;
+}
+
+void prmSetKeyInteger(const gchar* pszGroup, const gchar* pszKey, gint nValue)
+{
+    g_key_file_set_integer(m_pkeyFile, pszGroup, pszKey, nValue);
+    prmWriteKeyFile();
+}
+
+void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue)
+{
+    g_key_file_set_double(m_pkeyFile, pszGroup, pszKey, nValue);
+    prmWriteKeyFile();
+}
+
+void prmReset(void)
+{
+    if (m_pkeyFile)
+        g_key_file_free(m_pkeyFile);
+    m_pkeyFile = nullptr;
+    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename};
+}

@@ -1,0 +1,41 @@
+// The parameter store: one key file held in memory and kept in
+// "<etc dir>/Zarv.conf", with typed access by group and key.
+#pragma once
+
+#include <glib.h>
+
+#include <sys/types.h>
+
+// The one key file; created by prmLoadKeyFile and kept for the whole run.
+extern GKeyFile* m_pkeyFile;
+
+// Creates the key file and loads Zarv.conf into it. A file that exists but
+// cannot be parsed is first set aside beside itself, so nothing replaces it.
+void prmLoadKeyFile(void);
+
+// Replaces Zarv.conf with the whole key file: a temporary file in the etc
+// directory is written, flushed to disk and renamed over it.
+void prmWriteKeyFile(void);
+
+// A missing group or key, or a value that cannot be read as the type asked
+// for (a non-finite number included), reads as 0.
+gint prmGetKeyInteger(const gchar* pszGroup, const gchar* pszKey);
+gdouble prmGetKeyDouble(const gchar* pszGroup, const gchar* pszKey);
+
+// Set the value in memory, then rewrite the whole file.
+void prmSetKeyInteger(const gchar* pszGroup, const gchar* pszKey, gint nValue);
+void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue);
+
+// The system calls a rewrite goes through. Tests replace them to make a
+// write fail part-way; the program never changes them.
+struct _prmFileOps {
+    int (*pfuncMkstemp)(gchar* pszTemplate, int nFlags, int nMode);
+    ssize_t (*pfuncWrite)(int fd, const void* pBuf, size_t nCount);
+    int (*pfuncFsync)(int fd);
+    int (*pfuncRename)(const char* pszFrom, const char* pszTo);
+};
+extern _prmFileOps m_prmFileOps;
+
+// Drops the key file and restores the real system calls, so a test starts
+// as a fresh run would.
+void prmReset(void);

@@ -1,0 +1,305 @@
+// The parameter store against real files: what survives a rewrite, what
+// reads as 0, and what happens when the disk says no.
+#include "app.h"
+#include "params.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+class ParamStore : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        prmReset();
+        wbSetEtcDir(m_dir.path());
+    }
+    void TearDown() override
+    {
+        prmReset();
+    }
+    std::string conf() const
+    {
+        return m_dir / "Zarv.conf";
+    }
+    std::string log() const
+    {
+        return zt::readFile(m_dir / "Zarv.log");
+    }
+    void load(const std::string& strText)
+    {
+        zt::writeFile(conf(), strText);
+        prmLoadKeyFile();
+    }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> v;
+        GDir* pdir = g_dir_open(m_dir.path().c_str(), 0, nullptr);
+        while (const gchar* psz = g_dir_read_name(pdir))
+            v.push_back(psz);
+        g_dir_close(pdir);
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+    zt::TempDir m_dir;
+};
+
+TEST_F(ParamStore, FirstRunLogsTheLoadFailureAndFirstSetCreatesTheFile)
+{
+    prmLoadKeyFile();
+    EXPECT_NE(log().find("prmLoadKeyFile()\n"), std::string::npos);
+    EXPECT_NE(log().find("g_key_file_load_from_file(" + conf() + ")\n"), std::string::npos);
+    EXPECT_FALSE(zt::exists(conf()));
+    EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 0.0);
+
+    prmSetKeyDouble("Load", "LSeat", 80);
+    EXPECT_EQ(zt::readFile(conf()), "[Load]\nLSeat=80\n");
+}
+
+TEST_F(ParamStore, CommentsAndUnknownGroupsSurviveEveryRewrite)
+{
+    const std::string strText = "# weighed 2026-03-01\n\n[Basic]\nWeight=400\n\n[Other]\nkey=value\n";
+    load(strText);
+    prmSetKeyDouble("Basic", "Weight", 400);
+    EXPECT_EQ(zt::readFile(conf()), strText);
+    prmSetKeyInteger("Unit", "Arm", 1);
+    const std::string strNew = zt::readFile(conf());
+    EXPECT_EQ(strNew.rfind(strText, 0), 0u) << strNew;
+    EXPECT_NE(strNew.find("[Unit]\nArm=1\n"), std::string::npos);
+}
+
+struct BadValue {
+    const char* pszText;
+    double nExpected;
+};
+
+void PrintTo(const BadValue& c, std::ostream* os)
+{
+    *os << '"' << c.pszText << '"';
+}
+
+class UnreadableValue : public ParamStore, public testing::WithParamInterface<BadValue>
+{
+};
+
+TEST_P(UnreadableValue, ReadsAsZero)
+{
+    load(std::string("[Basic]\nWeight=") + GetParam().pszText + "\n[Unit]\nFuel=" + GetParam().pszText + "\n");
+    EXPECT_EQ(prmGetKeyDouble("Basic", "Weight"), GetParam().nExpected);
+    EXPECT_EQ(prmGetKeyInteger("Unit", "Fuel"), static_cast<int>(GetParam().nExpected));
+    EXPECT_EQ(prmGetKeyDouble("basic", "weight"), 0.0); // names match exactly, case included
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, UnreadableValue,
+                         testing::Values(BadValue{"abc", 0}, BadValue{"nan", 0}, BadValue{"inf", 0},
+                                         BadValue{"-inf", 0}, BadValue{"1e999", 0}, BadValue{"", 0},
+                                         BadValue{"12abc", 0}, BadValue{"7", 7}));
+
+TEST_F(ParamStore, FractionalUnitReadsAsZero)
+{
+    load("[Unit]\nFuel=1.5\n");
+    EXPECT_EQ(prmGetKeyInteger("Unit", "Fuel"), 0);
+    EXPECT_EQ(prmGetKeyDouble("Unit", "Fuel"), 1.5);
+}
+
+TEST_F(ParamStore, EverySetRewritesTheFile)
+{
+    prmLoadKeyFile();
+    prmSetKeyDouble("Load", "Fuel", 40);
+    zt::writeFile(conf(), "scribbled over");
+    prmSetKeyDouble("Load", "Fuel", 40); // the same value: written again
+    EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=40\n");
+}
+
+TEST_F(ParamStore, NumbersUseAPointWhateverTheLocale)
+{
+    prmLoadKeyFile();
+    const std::string strOld = setlocale(LC_NUMERIC, nullptr);
+    if (!setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "de_DE.UTF-8 is not generated here";
+    prmSetKeyDouble("Load", "LSeat", 77.11075);
+    setlocale(LC_NUMERIC, strOld.c_str());
+    EXPECT_EQ(zt::readFile(conf()), "[Load]\nLSeat=77.110749999999996\n");
+    EXPECT_DOUBLE_EQ(prmGetKeyDouble("Load", "LSeat"), 77.11075);
+}
+
+TEST_F(ParamStore, ReadOnlyDirectoryLogsTheOpenFailureAndKeepsTheValue)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    prmLoadKeyFile();
+    chmod(m_dir.path().c_str(), 0500);
+    prmSetKeyDouble("Load", "RSeat", 90);
+    chmod(m_dir.path().c_str(), 0700);
+    EXPECT_EQ(prmGetKeyDouble("Load", "RSeat"), 90);
+    EXPECT_FALSE(zt::exists(conf()));
+}
+
+int noNewFile(gchar*, int, int)
+{
+    errno = EACCES;
+    return -1;
+}
+int diskFullOnCreate(gchar*, int, int)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
+TEST_F(ParamStore, DirectoryTakingNoNewFileRewritesInPlace)
+{
+    load("# mine\n\n[Load]\nFuel=10\n");
+    m_prmFileOps.pfuncMkstemp = noNewFile;
+    prmSetKeyDouble("Load", "Fuel", 20);
+    EXPECT_EQ(zt::readFile(conf()), "# mine\n\n[Load]\nFuel=20\n");
+}
+
+TEST_F(ParamStore, OpenFailureIsLoggedWithThePathAndSystemText)
+{
+    prmLoadKeyFile();
+    ASSERT_EQ(mkdir(conf().c_str(), 0700), 0); // Zarv.conf cannot be opened for writing
+    m_prmFileOps.pfuncMkstemp = noNewFile;
+    prmSetKeyDouble("Load", "RSeat", 90);
+    EXPECT_EQ(prmGetKeyDouble("Load", "RSeat"), 90);
+    EXPECT_NE(log().find("prmWriteKeyFile()\r\n                     fopen(" + conf() +
+                         ") failed\r\n                     " + g_strerror(EISDIR) + "\n"),
+              std::string::npos)
+        << log();
+}
+
+TEST_F(ParamStore, FullDiskBeforeTheFirstByteLeavesTheFileAlone)
+{
+    const std::string strOld = "[Load]\nFuel=10\n";
+    load(strOld);
+    m_prmFileOps.pfuncMkstemp = diskFullOnCreate;
+    prmSetKeyDouble("Load", "Fuel", 20);
+    EXPECT_EQ(zt::readFile(conf()), strOld);
+    EXPECT_NE(log().find(g_strerror(ENOSPC)), std::string::npos);
+}
+
+TEST_F(ParamStore, UnwritableDirectoryFallsBackToRewritingInPlace)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    load("[Load]\nFuel=10\n");
+    chmod(m_dir.path().c_str(), 0500);
+    prmSetKeyDouble("Load", "Fuel", 20);
+    chmod(m_dir.path().c_str(), 0700);
+    EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=20\n");
+}
+
+struct Fault {
+    const char* pszName;
+    _prmFileOps ops;
+    int nErrno; // whose system text is logged
+};
+
+ssize_t shortWrite(int fd, const void* p, size_t n)
+{
+    static bool bFirst = true;
+    if (bFirst) { // half the bytes, then a full disk
+        bFirst = false;
+        return ::write(fd, p, n / 2);
+    }
+    bFirst = true;
+    errno = ENOSPC;
+    return -1;
+}
+int failFsync(int)
+{
+    errno = EIO;
+    return -1;
+}
+int failRename(const char*, const char*)
+{
+    errno = EXDEV;
+    return -1;
+}
+
+void PrintTo(const Fault& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class WriteFault : public ParamStore, public testing::WithParamInterface<Fault>
+{
+};
+
+TEST_P(WriteFault, LeavesTheOldFileIntactAndLogsTheSystemText)
+{
+    const std::string strOld = "# mine\n\n[Load]\nFuel=10\n";
+    load(strOld);
+    m_prmFileOps = GetParam().ops;
+    prmSetKeyDouble("Load", "Fuel", 55.5);
+    EXPECT_EQ(zt::readFile(conf()), strOld);
+    EXPECT_EQ(prmGetKeyDouble("Load", "Fuel"), 55.5);
+    EXPECT_NE(log().find(std::string("prmWriteKeyFile()\r\n                     fwrite()\r\n                     ") +
+                         g_strerror(GetParam().nErrno)),
+              std::string::npos)
+        << log();
+    EXPECT_EQ(names(), (std::vector<std::string>{"Zarv.conf", "Zarv.log"})); // no temporary left behind
+
+    prmReset(); // the disk recovers: the next set saves everything
+    wbSetEtcDir(m_dir.path());
+    prmLoadKeyFile();
+    prmSetKeyDouble("Load", "Fuel", 56);
+    EXPECT_EQ(zt::readFile(conf()), "# mine\n\n[Load]\nFuel=56\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, WriteFault,
+                         testing::Values(Fault{"DiskFull", {g_mkstemp_full, shortWrite, ::fsync, ::rename}, ENOSPC},
+                                         Fault{"FlushFails", {g_mkstemp_full, ::write, failFsync, ::rename}, EIO},
+                                         Fault{"RenameFails", {g_mkstemp_full, ::write, ::fsync, failRename}, EXDEV}),
+                         [](const testing::TestParamInfo<Fault>& p) { return std::string(p.param.pszName); });
+
+TEST_F(ParamStore, UnparseableFileIsSetAsideNotOverwritten)
+{
+    const std::string strBad = "[Basic\nWeight=400\n\xff\xfe garbage";
+    load(strBad);
+    EXPECT_NE(log().find("g_key_file_load_from_file(" + conf() + ")"), std::string::npos);
+    EXPECT_FALSE(zt::exists(conf()));
+    const auto v = names();
+    ASSERT_EQ(v.size(), 2u);
+    EXPECT_EQ(v[0].rfind("Zarv.conf.bad-", 0), 0u);
+    EXPECT_EQ(zt::readFile(m_dir / v[0]), strBad);
+    EXPECT_NE(log().find("set aside"), std::string::npos);
+    EXPECT_NE(log().find(m_dir / v[0]), std::string::npos);
+
+    prmSetKeyDouble("Load", "LSeat", 1);
+    EXPECT_EQ(zt::readFile(m_dir / v[0]), strBad);
+
+    // A second bad file in the same second gets a name of its own.
+    prmReset();
+    wbSetEtcDir(m_dir.path());
+    load("also [bad");
+    auto v2 = names();
+    EXPECT_EQ(v2.size(), 3u);
+    EXPECT_EQ(zt::readFile(m_dir / v[0]), strBad);
+}
+
+TEST_F(ParamStore, MissingOrUnreadableFileIsNotSetAside)
+{
+    prmLoadKeyFile();
+    EXPECT_EQ(names(), std::vector<std::string>{"Zarv.log"});
+    if (geteuid() == 0)
+        return; // root reads anything
+    zt::writeFile(conf(), "[Load]\nFuel=1\n");
+    chmod(conf().c_str(), 0);
+    prmReset();
+    wbSetEtcDir(m_dir.path());
+    prmLoadKeyFile();
+    chmod(conf().c_str(), 0600);
+    EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=1\n");
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// The setup record as read from Zarv.conf, and the unit conversions.
+#include "app.h"
+#include "pagSetup.h"
+#include "params.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace
+{
+
+class SetupRecord : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        prmReset();
+        psetReset();
+        wbSetEtcDir(m_dir.path());
+    }
+    void TearDown() override
+    {
+        prmReset();
+    }
+    zt::TempDir m_dir;
+};
+
+TEST_F(SetupRecord, NoFileGivesZerosInternalUnitsAndTheFixedArms)
+{
+    prmLoadKeyFile();
+    psetParams();
+    const _wbSetup& s = m_wbSetup;
+    EXPECT_EQ(s.nUnitFuel, UNIT_FUEL_LITRE);
+    EXPECT_EQ(s.nUnitArm, UNIT_ARM_MM);
+    EXPECT_EQ(s.nUnitWt, UNIT_WT_KG);
+    for (double n : {s.nBasicWeight, s.nBasicLatArm, s.nBasicLongArm, s.nBallastWt, s.nBallastFrontLatArm,
+                     s.nBallastFrontLongArm, s.nBallastRearLongArm, s.nBallastRearLatArm})
+        EXPECT_EQ(n, 0.0);
+    // The products of the inch values, not the rounded millimetre literals.
+    EXPECT_EQ(s.nLSeatLatArm, -10.25 * 25.4);
+    EXPECT_EQ(s.nLSeatLongArm, 71 * 25.4);
+    EXPECT_EQ(s.nRSeatLatArm, 10.25 * 25.4);
+    EXPECT_EQ(s.nRSeatLongArm, 71 * 25.4);
+    EXPECT_EQ(s.nFuelLongArm, 100 * 25.4);
+    EXPECT_EQ(s.nFuelLatArm, 0.125 * 25.4);
+    EXPECT_NEAR(s.nLSeatLatArm, -260.35, 1e-9);
+    EXPECT_NEAR(s.nFuelLatArm, 3.175, 1e-12);
+    EXPECT_FALSE(zt::exists(m_dir / "Zarv.conf")); // reading writes nothing back
+}
+
+TEST_F(SetupRecord, ValuesAreTakenAsStored)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[Unit]\nWeight=7\nArm=1\nFuel=2\n"
+                                       "[Basic]\nWeight=400\nLatArm=-1.5\nLongArm=2700\n"
+                                       "[Ballast]\nWeight=10\nFrontLatArm=2\nFrontLongArm=1000\nRearLongArm=3000\n");
+    prmLoadKeyFile();
+    psetParams();
+    const _wbSetup& s = m_wbSetup;
+    EXPECT_EQ(s.nUnitWt, 7); // out of range, kept as read
+    EXPECT_EQ(s.nUnitArm, UNIT_ARM_INCH);
+    EXPECT_EQ(s.nUnitFuel, UNIT_FUEL_IMPGAL);
+    EXPECT_EQ(s.nBasicWeight, 400);
+    EXPECT_EQ(s.nBasicLatArm, -1.5);
+    EXPECT_EQ(s.nBasicLongArm, 2700);
+    EXPECT_EQ(s.nBallastWt, 10);
+    EXPECT_EQ(s.nBallastFrontLatArm, 2);
+    EXPECT_EQ(s.nBallastFrontLongArm, 1000);
+    EXPECT_EQ(s.nBallastRearLongArm, 3000);
+    EXPECT_EQ(s.nBallastRearLatArm, 0.0);
+    // A unit outside the enumeration converts and labels as the internal unit.
+    EXPECT_EQ(psetKgToWeight(300, s.nUnitWt), 300);
+    EXPECT_STREQ(psetWeightLabel(s.nUnitWt), "kgs");
+}
+
+struct Conversion {
+    double nTyped;
+    _unitWt nWt;
+    _unitLen nLen;
+    double nKg, nMm;
+};
+
+void PrintTo(const Conversion& c, std::ostream* os)
+{
+    *os << c.nTyped << " unit " << c.nWt << "/" << c.nLen;
+}
+
+class UnitConversion : public testing::TestWithParam<Conversion>
+{
+};
+
+TEST_P(UnitConversion, TypedToInternalAndBack)
+{
+    const Conversion& c = GetParam();
+    EXPECT_DOUBLE_EQ(psetWeightToKg(c.nTyped, c.nWt), c.nKg);
+    EXPECT_DOUBLE_EQ(psetArmToMm(c.nTyped, c.nLen), c.nMm);
+    EXPECT_DOUBLE_EQ(psetKgToWeight(c.nKg, c.nWt), c.nTyped);
+    EXPECT_DOUBLE_EQ(psetMmToArm(c.nMm, c.nLen), c.nTyped);
+}
+
+INSTANTIATE_TEST_SUITE_P(Units, UnitConversion,
+                         testing::Values(Conversion{71, UNIT_WT_KG, UNIT_ARM_INCH, 71, 1803.4},
+                                         Conversion{661.386, UNIT_WT_LB, UNIT_ARM_MM, 300, 661.386},
+                                         Conversion{170, UNIT_WT_LB, UNIT_ARM_INCH, 170 / 2.20462, 4318},
+                                         Conversion{-10.25, UNIT_WT_KG, UNIT_ARM_INCH, -10.25, -260.35}));
+
+TEST(Parsing, FollowsAtofAndRefusesNonFiniteNumbers)
+{
+    const struct {
+        const char* pszText;
+        double nValue;
+    } cases[] = {{"12abc", 12}, {"abc", 0}, {"  5", 5},  {"", 0},      {"-3.5", -3.5},  {"1e3", 1000},
+                 {"nan", 0},    {"inf", 0}, {"-inf", 0}, {"1e999", 0}, {"infinity", 0}, {".5", 0.5}};
+    // Written with a point here; the entries take the locale's decimal mark.
+    const std::string strMark = localeconv()->decimal_point;
+    for (const auto& c : cases) {
+        std::string strText = c.pszText;
+        if (const auto nAt = strText.find('.'); nAt != std::string::npos)
+            strText.replace(nAt, 1, strMark);
+        EXPECT_EQ(psetParseNumber(strText.c_str()), c.nValue) << strText;
+    }
+    EXPECT_EQ(psetParseNumber(nullptr), 0.0);
+}
+
+TEST(Formatting, LargeValuesAreNeverCut)
+{
+    const std::string str = psetFormatNumber("%1.1f", 1e30);
+    EXPECT_GT(str.size(), 20u);
+    EXPECT_DOUBLE_EQ(psetParseNumber(str.c_str()), 1e30);
+}
+
+} // namespace
