@@ -1,0 +1,327 @@
+// The centre-of-gravity chart: the permitted envelope in inches, its caution
+// bands, the loading message of the moment and the marker at the loaded
+// centre of gravity. Every pass draws the whole picture from the totals.
+#include "pagWB.h"
+
+#include "pagSetup.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+namespace
+{
+
+// The envelope in inches.
+constexpr double FORWARD_LIMIT = 96.125;
+constexpr double AFT_LIMIT = 99.0;
+constexpr double LONG_SPAN = 2.875;
+constexpr double LAT_LIMIT = 0.88;
+constexpr double LAT_SPAN = 1.76;
+constexpr double FORWARD_CAUTION = 96.5;
+constexpr double AFT_CAUTION = 98.0;
+
+constexpr guint MARGIN = 50;
+
+const char* const pszCautionTailWind = "Maximum tailwind while hovering - 10 MPH (8 Kts) \nin shaded area";
+const char* const pszCautionSpeed = "Maximum speed - 95 MPH (82 Kts)\nin shaded area";
+const char* const pszWarning = "Warning";
+const char* const pszCofG = "Un-safe to fly\nC of G out of range";
+const char* const pszWeight = "Un-safe to fly\nHelicopter is over weight";
+const char* const pszCaution = "Caution";
+const char* const pszTailWind = "Maximum tailwind while hovering\n10 MPH (8 Kts)";
+const char* const pszSpeed = "Maximum speed\n95 MPH (82 Kts)";
+
+// Truncation toward zero of a coordinate computed in floating point.
+gint trunc32(double n)
+{
+    return static_cast<gint>(n);
+}
+
+void setFont(PangoLayout* ppngLayout, const char* pszFont)
+{
+    PangoFontDescription* pfont = pango_font_description_from_string(pszFont);
+    pango_layout_set_font_description(ppngLayout, pfont);
+    pango_font_description_free(pfont);
+}
+
+void setColour(cairo_t* pCr, const GdkRGBA& cRGB)
+{
+    gdk_cairo_set_source_rgba(pCr, &cRGB);
+}
+
+// Half a text's width in whole pixels.
+gint halfWidth(PangoLayout* ppngLayout)
+{
+    int nWidth = 0, nHeight = 0;
+    pango_layout_get_size(ppngLayout, &nWidth, &nHeight);
+    return nWidth / 2048;
+}
+
+void showAt(cairo_t* pCr, PangoLayout* ppngLayout, double nX, double nY)
+{
+    cairo_move_to(pCr, nX, nY);
+    pango_cairo_show_layout(pCr, ppngLayout);
+}
+
+// Shows the layout's text centred on the centre line with its top at nTop.
+void showCentred(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, gint nTop)
+{
+    showAt(pCr, ppngLayout, static_cast<gint>(nXCLine) - halfWidth(ppngLayout), nTop);
+}
+
+// Shows the layout's text centred on the centre line and on height nY.
+void showCentredOn(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, double nY)
+{
+    int nWidth = 0, nHeight = 0;
+    pango_layout_get_size(ppngLayout, &nWidth, &nHeight);
+    showCentred(pCr, ppngLayout, nXCLine, trunc32(nY - nHeight / 2048));
+}
+
+// Whether every centred text of this pass fits left of the centre line.
+bool centredTextsFit(PangoLayout* ppngLayout, const _chartGeometry& g, const char* pszTitle, const char* pszMessage)
+{
+    const gint nRoom = static_cast<gint>(g.nXCLine);
+    struct {
+        const char* pszFont;
+        const char* pszText;
+    } texts[] = {
+        {"sans 8", pszCautionTailWind}, {"sans 8", pszCautionSpeed}, {"sans 12", pszTitle}, {"sans 9", pszMessage}};
+    for (const auto& t : texts) {
+        if (!t.pszText)
+            continue;
+        setFont(ppngLayout, t.pszFont);
+        pango_layout_set_text(ppngLayout, t.pszText, -1);
+        if (halfWidth(ppngLayout) > nRoom)
+            return false;
+    }
+    return true;
+}
+
+// A marker coordinate: the base plus an offset truncated toward zero, kept
+// within [nLow, nHigh]. An offset that is not a number or lies beyond the
+// 32-bit range cannot be truncated and puts the marker on the low edge.
+gint markerCoordinate(gint nBase, double nOffset, gint nLow, gint nHigh)
+{
+    if (!(nOffset > INT32_MIN && nOffset < INT32_MAX))
+        return nLow;
+    int64_t n = static_cast<int64_t>(nBase) + static_cast<int64_t>(std::trunc(nOffset));
+    if (n > nHigh)
+        n = nHigh;
+    if (n < nLow)
+        n = nLow;
+    return static_cast<gint>(n);
+}
+
+} // namespace
+
+_chartMessage pwbChooseMessage(double nLongArmIn, double nLatArmIn, double nWeightKg)
+{
+    // Strict comparisons: a value on a limit is within it, and not-a-number
+    // fires nothing.
+    if (nLongArmIn > AFT_LIMIT || nLongArmIn < FORWARD_LIMIT || nLatArmIn > LAT_LIMIT || nLatArmIn < -LAT_LIMIT)
+        return CHART_MSG_COFG;
+    if (nWeightKg > MAX_TOTAL_WEIGHT)
+        return CHART_MSG_WEIGHT;
+    if (nLongArmIn < FORWARD_CAUTION)
+        return CHART_MSG_TAILWIND;
+    if (nLongArmIn > AFT_CAUTION)
+        return CHART_MSG_SPEED;
+    return CHART_MSG_NONE;
+}
+
+_chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
+{
+    _chartGeometry g{};
+    g.nWidth = nWidth;
+    g.nHeight = nHeight;
+    g.nSize = nWidth < nHeight ? nWidth : nHeight;
+    g.nXOffset = (nWidth - g.nSize) / 2;
+    g.nYOffset = (nHeight - g.nSize) / 2;
+    if (g.nSize < MIN_CHART_SIZE)
+        return g; // no chart area: the margin only
+    g.nSizeChart = g.nSize - 2 * MARGIN;
+    g.nXChart = g.nXOffset + MARGIN;
+    g.nYChart = g.nYOffset + MARGIN;
+    g.nYLineIntv = g.nSizeChart / LONG_SPAN;
+    g.nXLineIntv = g.nSizeChart / LAT_SPAN;
+    g.nXCLine = g.nSizeChart / 2 + g.nXChart;
+    return g;
+}
+
+void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight)
+{
+    const double nLongArm = m_nTotalLongArm / MM_PER_INCH;
+    const double nLatArm = m_nTotalLatArm / MM_PER_INCH;
+    const _chartGeometry g = pwbChartGeometry(nWidth, nHeight);
+
+    const char* pszWarnTitle = nullptr;
+    const char* pszWarnMessage = nullptr;
+    switch (pwbChooseMessage(nLongArm, nLatArm, m_nTotalWeight)) {
+    case CHART_MSG_COFG:
+        pszWarnTitle = pszWarning, pszWarnMessage = pszCofG;
+        break;
+    case CHART_MSG_WEIGHT:
+        pszWarnTitle = pszWarning, pszWarnMessage = pszWeight;
+        break;
+    case CHART_MSG_TAILWIND:
+        pszWarnTitle = pszCaution, pszWarnMessage = pszTailWind;
+        break;
+    case CHART_MSG_SPEED:
+        pszWarnTitle = pszCaution, pszWarnMessage = pszSpeed;
+        break;
+    case CHART_MSG_NONE:
+        break;
+    }
+
+    GdkRGBA cRGB = {1.0, 0.0, 0.0, 0.2};
+    setColour(pCr, cRGB);
+    cairo_rectangle(pCr, g.nXOffset, g.nYOffset, g.nSize, g.nSize);
+    cairo_fill(pCr);
+
+    PangoLayout* ppngLayout = pango_cairo_create_layout(pCr);
+    pango_layout_set_alignment(ppngLayout, PANGO_ALIGN_CENTER);
+    if (g.nSize < MIN_CHART_SIZE || !centredTextsFit(ppngLayout, g, pszWarnTitle, pszWarnMessage)) {
+        // Too small for the chart: the margin alone says so.
+        g_object_unref(ppngLayout);
+        return;
+    }
+
+    cRGB = {1.0, 1.0, 1.0, 1.0};
+    setColour(pCr, cRGB);
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_fill(pCr);
+    cRGB = {0.0, 0.0, 1.0, 0.15};
+    setColour(pCr, cRGB);
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_fill(pCr);
+    cRGB.alpha = 1.0;
+    setColour(pCr, cRGB);
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_stroke(pCr);
+
+    // The caution bands: forward 96.125 to 96.5 in, aft 98.0 to 99.0 in.
+    cRGB.alpha = 0.06;
+    setColour(pCr, cRGB);
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv);
+    cairo_fill(pCr);
+    const gint nAftBand = trunc32(g.nYLineIntv);
+    cairo_rectangle(pCr, g.nXChart, static_cast<gint>(g.nYChart + g.nSizeChart) - nAftBand, g.nSizeChart, nAftBand);
+    cairo_fill(pCr);
+
+    cRGB.alpha = 0.6;
+    setColour(pCr, cRGB);
+    setFont(ppngLayout, "sans 8");
+    pango_layout_set_attributes(ppngLayout, nullptr);
+    pango_layout_set_text(ppngLayout, pszCautionTailWind, -1);
+    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv / 2);
+    pango_layout_set_text(ppngLayout, pszCautionSpeed, -1);
+    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + 2.375 * g.nYLineIntv);
+
+    if (pszWarnTitle) {
+        const bool bWarning = pszWarnTitle == pszWarning;
+        cRGB = bWarning ? GdkRGBA{1.0, 0.0, 0.0, 1.0} : GdkRGBA{0.0, 0.0, 1.0, 1.0};
+        setColour(pCr, cRGB);
+        pango_layout_set_attributes(ppngLayout, bWarning ? m_pattrBoldRed : m_pattrBoldBlue);
+        setFont(ppngLayout, "sans 12");
+        pango_layout_set_text(ppngLayout, pszWarnTitle, -1);
+        showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + 0.875 * g.nYLineIntv));
+        setFont(ppngLayout, "sans 9");
+        pango_layout_set_text(ppngLayout, pszWarnMessage, -1);
+        showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + (97.2 - FORWARD_LIMIT) * g.nYLineIntv));
+    }
+
+    // The grid: opaque blue, or black in a pass that shows a warning.
+    cRGB.red = 0.0;
+    cRGB.alpha = 1.0;
+    setColour(pCr, cRGB);
+    cairo_set_line_width(pCr, 0.3);
+    for (double iL = 0; iL <= 5; iL++) {
+        const gint nY = trunc32(g.nYChart + g.nSizeChart - iL * g.nYLineIntv / 2);
+        cairo_move_to(pCr, g.nXChart, nY);
+        cairo_line_to(pCr, g.nXChart + g.nSizeChart, nY);
+    }
+    for (double iL = -4; iL <= 4; iL++) {
+        const gint nX = trunc32(g.nXCLine + iL * g.nXLineIntv * 0.2);
+        cairo_move_to(pCr, nX, g.nYChart);
+        cairo_line_to(pCr, nX, g.nYChart + g.nSizeChart);
+    }
+    cairo_stroke(pCr);
+
+    cRGB = {0.0, 0.0, 0.0, 1.0};
+    setColour(pCr, cRGB);
+    setFont(ppngLayout, "sans 10");
+    pango_layout_set_attributes(ppngLayout, m_pattrBoldBlack);
+    const gint nMid = static_cast<gint>(g.nSize / 2);
+    const gint nXOffset = static_cast<gint>(g.nXOffset), nYOffset = static_cast<gint>(g.nYOffset);
+    pango_layout_set_text(ppngLayout, "Fore", -1);
+    showAt(pCr, ppngLayout, nXOffset + nMid - 15, static_cast<gint>(g.nYChart) - 50);
+    pango_layout_set_text(ppngLayout, "Aft", -1);
+    showAt(pCr, ppngLayout, nXOffset + nMid - 15, g.nYChart + g.nSizeChart + 32);
+    pango_layout_set_text(ppngLayout, "L", -1);
+    showAt(pCr, ppngLayout, nXOffset + 2, nYOffset + nMid - 15);
+    pango_layout_set_text(ppngLayout, "R", -1);
+    showAt(pCr, ppngLayout, nXOffset + static_cast<gint>(g.nSize) - 15, nYOffset + nMid - 15);
+    pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
+
+    // The scales: arms in inches beside the grid lines.
+    cRGB = {0.0, 0.0, 1.0, 1.0};
+    setColour(pCr, cRGB);
+    setFont(ppngLayout, "sans 8");
+    char szLabel[10];
+    for (double iL = 0; iL < 3.0; iL += 0.5) {
+        snprintf(szLabel, sizeof szLabel, "%2.1f", AFT_LIMIT - iL);
+        pango_layout_set_text(ppngLayout, szLabel, -1);
+        showAt(pCr, ppngLayout, g.nXChart + g.nSizeChart + 4,
+               trunc32(g.nYChart + g.nSizeChart - iL * g.nYLineIntv - 8));
+    }
+    for (double iL = -0.8; iL <= 0.8; iL += 0.2) {
+        if (iL >= -0.1 && iL <= 0.1)
+            snprintf(szLabel, sizeof szLabel, "CL");
+        else
+            snprintf(szLabel, sizeof szLabel, "%2.1f", iL);
+        pango_layout_set_text(ppngLayout, szLabel, -1);
+        const gint nX = trunc32(g.nXCLine + iL * g.nXLineIntv - 5);
+        const gint nY = static_cast<gint>(g.nYChart) - (iL < -0.1 ? 5 : 10);
+        cairo_save(pCr);
+        cairo_translate(pCr, nX, nY);
+        cairo_rotate(pCr, 4.71);
+        showAt(pCr, ppngLayout, 0, 0);
+        cairo_restore(pCr);
+    }
+
+    // The marker: blue inside the chart area, red outside it, never drawn
+    // outside the square.
+    const gint nTop = nYOffset, nBottom = nYOffset + static_cast<gint>(g.nSize);
+    const gint nLeft = nXOffset, nRight = nXOffset + static_cast<gint>(g.nSize);
+    const gint nYArm = markerCoordinate(static_cast<gint>(g.nYChart + g.nSizeChart),
+                                        -((AFT_LIMIT - nLongArm) * g.nYLineIntv), nTop, nBottom);
+    const gint nXArm = markerCoordinate(static_cast<gint>(g.nXCLine), nLatArm * g.nXLineIntv, nLeft, nRight);
+    if (nYArm > static_cast<gint>(g.nYChart + g.nSizeChart) || nYArm < static_cast<gint>(g.nYChart))
+        cRGB.red = 1.0, cRGB.blue = 0.0;
+    if (nXArm > static_cast<gint>(g.nXChart + g.nSizeChart) || nXArm < static_cast<gint>(g.nXChart))
+        cRGB.red = 1.0, cRGB.blue = 0.0;
+    setColour(pCr, cRGB);
+    cairo_translate(pCr, nXArm, nYArm);
+    cairo_set_line_width(pCr, 2.0);
+    cairo_move_to(pCr, -30, 0);
+    cairo_line_to(pCr, 30, 0);
+    cairo_move_to(pCr, 0, -30);
+    cairo_line_to(pCr, 0, 30);
+    cairo_stroke(pCr);
+    cRGB.alpha = 0.2;
+    setColour(pCr, cRGB);
+    cairo_arc(pCr, 0, 0, 20, 0, 6.28);
+    cairo_fill(pCr);
+
+    g_object_unref(ppngLayout);
+}
+
+gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer)
+{
+    const int nWidth = gtk_widget_get_allocated_width(pwgtWB);
+    const int nHeight = gtk_widget_get_allocated_height(pwgtWB);
+    if (nWidth > 0 && nHeight > 0)
+        pwbDrawChart(pCr, static_cast<guint>(nWidth), static_cast<guint>(nHeight));
+    return FALSE;
+}

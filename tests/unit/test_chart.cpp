@@ -1,0 +1,230 @@
+// The centre-of-gravity chart: its geometry, the choice of message, and the
+// picture itself, drawn on an image surface and read back pixel by pixel.
+#include "pagSetup.h"
+#include "pagWB.h"
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+#include <cmath>
+#include <limits>
+
+namespace
+{
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+struct Pixel {
+    int a, r, g, b;
+    bool operator==(const Pixel& o) const
+    {
+        return a == o.a && r == o.r && g == o.g && b == o.b;
+    }
+};
+
+std::ostream& operator<<(std::ostream& os, const Pixel& p)
+{
+    return os << "(a" << p.a << " r" << p.r << " g" << p.g << " b" << p.b << ")";
+}
+
+constexpr Pixel OPAQUE_BLUE{255, 0, 0, 255};
+constexpr Pixel OPAQUE_RED{255, 255, 0, 0};
+constexpr Pixel CLEAR{0, 0, 0, 0};
+
+// The chart for given totals, drawn on a w × h image surface.
+class Chart
+{
+  public:
+    Chart(int w, int h, double nLongMm, double nLatMm, double nWeightKg)
+    {
+        pwbCreateAttrLists();
+        m_nTotalLongArm = nLongMm;
+        m_nTotalLatArm = nLatMm;
+        m_nTotalWeight = nWeightKg;
+        m_psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+        cairo_t* pCr = cairo_create(m_psurf);
+        pwbDrawChart(pCr, static_cast<guint>(w), static_cast<guint>(h));
+        cairo_destroy(pCr);
+        cairo_surface_flush(m_psurf);
+    }
+    ~Chart()
+    {
+        cairo_surface_destroy(m_psurf);
+    }
+    Pixel at(int x, int y) const
+    {
+        const unsigned char* pData = cairo_image_surface_get_data(m_psurf);
+        const int nStride = cairo_image_surface_get_stride(m_psurf);
+        const uint32_t n = *reinterpret_cast<const uint32_t*>(pData + y * nStride + x * 4);
+        return {int(n >> 24), int((n >> 16) & 0xff), int((n >> 8) & 0xff), int(n & 0xff)};
+    }
+
+  private:
+    cairo_surface_t* m_psurf;
+};
+
+TEST(ChartGeometry, WorkedAllocation)
+{
+    const _chartGeometry g = pwbChartGeometry(500, 400);
+    EXPECT_EQ(g.nSize, 400u);
+    EXPECT_EQ(g.nXOffset, 50u);
+    EXPECT_EQ(g.nYOffset, 0u);
+    EXPECT_EQ(g.nSizeChart, 300u);
+    EXPECT_EQ(g.nXChart, 100u);
+    EXPECT_EQ(g.nYChart, 50u);
+    EXPECT_NEAR(g.nYLineIntv, 104.35, 0.01);
+    EXPECT_NEAR(g.nXLineIntv, 170.45, 0.01);
+    EXPECT_EQ(g.nXCLine, 250u);
+    const _chartGeometry t = pwbChartGeometry(400, 501);
+    EXPECT_EQ(t.nXOffset, 0u);
+    EXPECT_EQ(t.nYOffset, 50u); // halvings round down
+}
+
+struct MessageCase {
+    double nLongMm, nLatMm, nWeightKg;
+    _chartMessage nExpected;
+};
+
+void PrintTo(const MessageCase& c, std::ostream* os)
+{
+    *os << c.nLongMm << "mm " << c.nLatMm << "mm " << c.nWeightKg << "kg";
+}
+
+class MessageChoice : public testing::TestWithParam<MessageCase>
+{
+};
+
+TEST_P(MessageChoice, FollowsTheRulesInOrder)
+{
+    const MessageCase& c = GetParam();
+    EXPECT_EQ(pwbChooseMessage(c.nLongMm / 25.4, c.nLatMm / 25.4, c.nWeightKg), c.nExpected)
+        << c.nLongMm << " mm, " << c.nLatMm << " mm, " << c.nWeightKg << " kg";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, MessageChoice,
+    testing::Values(MessageCase{2476.5, 0, 600, CHART_MSG_NONE},
+                    // exactly on the envelope's ends: within it, but in a caution band
+                    MessageCase{2514.6, 0, 600, CHART_MSG_SPEED}, MessageCase{2441.575, 0, 600, CHART_MSG_TAILWIND},
+                    MessageCase{2514.7, 0, 600, CHART_MSG_COFG}, MessageCase{2441.5, 0, 600, CHART_MSG_COFG},
+                    // exactly on the caution boundaries: no caution
+                    MessageCase{96.5 * 25.4, 0, 600, CHART_MSG_NONE}, MessageCase{98.0 * 25.4, 0, 600, CHART_MSG_NONE},
+                    MessageCase{96.49 * 25.4, 0, 600, CHART_MSG_TAILWIND},
+                    MessageCase{98.01 * 25.4, 0, 600, CHART_MSG_SPEED},
+                    // 22.352 mm is 0.8800000000000001 in: out of range on the chart
+                    MessageCase{2476.5, 22.352, 600, CHART_MSG_COFG}, MessageCase{2476.5, -22.352, 600, CHART_MSG_COFG},
+                    MessageCase{2476.5, 22.35, 600, CHART_MSG_NONE},
+                    // the weight limit itself is within it; out of range hides over weight
+                    MessageCase{2476.5, 0, MAX_TOTAL_WEIGHT, CHART_MSG_NONE},
+                    MessageCase{2476.5, 0, 680.39, CHART_MSG_WEIGHT}, MessageCase{2450, 0, 700, CHART_MSG_WEIGHT},
+                    MessageCase{2600, 0, 700, CHART_MSG_COFG},
+                    // not a number fires nothing; an infinity is out of range
+                    MessageCase{NaN, NaN, 0, CHART_MSG_NONE}, MessageCase{INFINITY, 0, 0, CHART_MSG_COFG},
+                    MessageCase{2476.5, -INFINITY, 0, CHART_MSG_COFG}));
+
+TEST(ChartPicture, MarkerInsideTheEnvelopeIsBlue)
+{
+    const Chart chart(500, 400, 2476.5, 0, 600); // 97.5 in, on the centre line
+    // The cross is centred on (250, 194): its arms are 2 px wide and 60 long.
+    EXPECT_EQ(chart.at(275, 193), OPAQUE_BLUE);
+    EXPECT_EQ(chart.at(275, 194), OPAQUE_BLUE);
+    EXPECT_EQ(chart.at(250, 219), OPAQUE_BLUE);
+    EXPECT_EQ(chart.at(249, 170), OPAQUE_BLUE);
+    EXPECT_NE(chart.at(275, 197), OPAQUE_BLUE);
+    EXPECT_NE(chart.at(282, 194), OPAQUE_BLUE);
+}
+
+struct RedMarker {
+    double nLongMm, nLatMm;
+    int x, y; // a pixel on one arm of the cross
+};
+
+void PrintTo(const RedMarker& c, std::ostream* os)
+{
+    *os << c.nLongMm << "mm " << c.nLatMm << "mm at " << c.x << "," << c.y;
+}
+
+class MarkerOutside : public testing::TestWithParam<RedMarker>
+{
+};
+
+TEST_P(MarkerOutside, IsRedAndClampedToTheSquare)
+{
+    const Chart chart(500, 400, GetParam().nLongMm, GetParam().nLatMm, 600);
+    EXPECT_EQ(chart.at(GetParam().x, GetParam().y), OPAQUE_RED);
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, MarkerOutside,
+                         testing::Values(RedMarker{2540, 30, 430, 399},  // (450, 400), the bottom-right corner
+                                         RedMarker{2540, 30, 449, 380},  // its vertical arm
+                                         RedMarker{2400, -10, 200, 0},   // (183, 0): -67.1 truncated to -67
+                                         RedMarker{2400, -10, 182, 25},  // its vertical arm
+                                         RedMarker{NaN, NaN, 75, 0},     // not a number: the top-left corner
+                                         RedMarker{INFINITY, 0, 275, 0}) // beyond truncation: the top edge
+);
+
+TEST(ChartPicture, GridIsBlueUnlessAWarningIsShown)
+{
+    // A vertical grid line at x = 147, well away from texts and marker.
+    auto gridBlue = [](const Chart& c) { return c.at(147, 220).b; };
+    const Chart none(500, 400, 2476.5, 0, 600);
+    const Chart caution(500, 400, 2500, 0, 600);
+    const Chart overWeight(500, 400, 2476.5, 0, 700);
+    const Chart outOfRange(500, 400, 2476.5, 22.352, 600);
+    EXPECT_EQ(gridBlue(none), 255);
+    EXPECT_EQ(gridBlue(caution), 255);
+    EXPECT_LT(gridBlue(overWeight), 240);
+    EXPECT_LT(gridBlue(outOfRange), 240);
+    // The line darkens red and green in both cases.
+    EXPECT_LT(none.at(147, 220).r, none.at(130, 220).r);
+    EXPECT_LT(overWeight.at(147, 220).r, overWeight.at(130, 220).r);
+}
+
+TEST(ChartPicture, GridLinesLieWhereTheGeometryPutsThem)
+{
+    const Chart c(500, 400, 2476.5, 0, 600);
+    const Pixel plain = c.at(130, 220);
+    for (int x : {113, 147, 181, 215, 284, 318, 352, 386})
+        EXPECT_LT(c.at(x, 220).r, plain.r) << "vertical line at x = " << x;
+    for (int x : {130, 165, 200, 235, 300, 335, 370})
+        EXPECT_EQ(c.at(x, 220), plain) << "no line at x = " << x;
+    const Pixel plainRow = c.at(106, 220);
+    for (int y : {297, 193, 141})
+        EXPECT_LT(c.at(106, y).r, plainRow.r) << "horizontal line at y = " << y;
+}
+
+TEST(ChartPicture, CautionBandsCoverTheirArms)
+{
+    const Chart c(500, 400, 2476.5, 0, 600);
+    const int x = 106;
+    const Pixel open = c.at(x, 220);
+    EXPECT_LT(c.at(x, 86).r, open.r); // forward band: y 50 to 89.13
+    EXPECT_EQ(c.at(x, 92), open);
+    EXPECT_LT(c.at(x, 247).r, open.r); // aft band: from y 246, 104 high
+    EXPECT_EQ(c.at(x, 243), open);
+    EXPECT_EQ(c.at(x, 247), c.at(x, 340));
+}
+
+TEST(ChartPicture, NothingIsPaintedOutsideTheSquare)
+{
+    const Chart tall(400, 500, 2476.5, 0, 600);
+    for (int y : {0, 25, 49, 450, 475, 499})
+        for (int x : {0, 100, 200, 399})
+            EXPECT_EQ(tall.at(x, y), CLEAR) << x << "," << y;
+    EXPECT_EQ(tall.at(0, 50).a, 51); // the translucent margin starts at the square
+}
+
+TEST(ChartPicture, TooSmallAnAreaShowsTheMarginOnly)
+{
+    for (int n : {1, 40, 99}) {
+        const Chart c(n, n, 2476.5, 0, 600);
+        const Pixel centre = c.at(n / 2, n / 2);
+        EXPECT_EQ(centre, (Pixel{51, 51, 0, 0})) << n;
+    }
+    const Chart narrow(150, 150, 2476.5, 0, 600); // too narrow for the centred captions
+    EXPECT_EQ(narrow.at(75, 75), (Pixel{51, 51, 0, 0}));
+    const Chart enough(400, 400, 2476.5, 0, 600);
+    EXPECT_NE(enough.at(200, 100), (Pixel{51, 51, 0, 0}));
+}
+
+} // namespace
