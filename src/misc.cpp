@@ -1,0 +1,117 @@
+// Field navigation tables and tree-view helpers.
+#include "misc.h"
+
+namespace
+{
+
+// Index of the row holding pwgtCur, or -1.
+int findRow(const _wgtLUT* pwgtLUT, GtkWidget* pwgtCur)
+{
+    for (int i = 0; i < MAX_LUT_ROWS && pwgtLUT[i].pwgtLUT; i++)
+        if (*pwgtLUT[i].pwgtLUT == pwgtCur)
+            return i;
+    return -1;
+}
+
+int countRows(const _wgtLUT* pwgtLUT)
+{
+    int n = 0;
+    while (n < MAX_LUT_ROWS && pwgtLUT[n].pwgtLUT)
+        n++;
+    return n;
+}
+
+// Only the widget's own flags count, not those inherited from its containers.
+bool canTakeFocus(GtkWidget* pwgt)
+{
+    return pwgt && gtk_widget_get_visible(pwgt) && gtk_widget_get_sensitive(pwgt);
+}
+
+// Moves the focus nStep rows from the current one, wrapping at the ends and
+// passing over fields that cannot take it. Every row is visited at most
+// once: at the latest the walk comes back to the current field.
+gboolean moveFocus(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur, int nStep, guint nDir)
+{
+    const int iCur = findRow(pwgtLUT, pwgtCur);
+    if (iCur < 0)
+        return TRUE;
+    if (pwgtLUT[iCur].pfuncLUTCB)
+        pwgtLUT[iCur].pfuncLUTCB(pwgtCur, nDir);
+    const int nRows = countRows(pwgtLUT);
+    int i = iCur;
+    do {
+        i = (i + nStep + nRows) % nRows;
+        GtkWidget* pwgt = *pwgtLUT[i].pwgtLUT;
+        if (canTakeFocus(pwgt)) {
+            gtk_widget_grab_focus(pwgt);
+            return TRUE;
+        }
+    } while (i != iCur);
+    return TRUE;
+}
+
+} // namespace
+
+gboolean mscKeyPressLUT(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pwgtLUT)
+{
+    // The key value alone decides; modifiers make no difference.
+    auto* ptable = static_cast<_wgtLUT*>(pwgtLUT);
+    switch (pevtKey->keyval) {
+    case GDK_KEY_Up:
+        return mscKeyPressUp(ptable, pwgtCur);
+    case GDK_KEY_Down:
+    case GDK_KEY_Return:
+        return mscKeyPressDown(ptable, pwgtCur);
+    default:
+        return FALSE;
+    }
+}
+
+gboolean mscKeyPressDown(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur)
+{
+    return moveFocus(pwgtLUT, pwgtCur, 1, GTK_DIR_DOWN);
+}
+
+gboolean mscKeyPressUp(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur)
+{
+    return moveFocus(pwgtLUT, pwgtCur, -1, GTK_DIR_UP);
+}
+
+gboolean mscKeyNavLUT(GtkWidget* pwgtCur, GtkDirectionType nDir, _wgtLUT* pwgtLUT)
+{
+    switch (nDir) {
+    case GTK_DIR_UP:
+        return mscKeyPressUp(pwgtLUT, pwgtCur);
+    case GTK_DIR_DOWN:
+        return mscKeyPressDown(pwgtLUT, pwgtCur);
+    default:
+        return FALSE;
+    }
+}
+
+gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree)
+{
+    if (!piterTree)
+        return FALSE;
+    GtkTreeModel* pmodTree = gtk_tree_view_get_model(pwgtTree);
+    if (GtkTreePath* ppath = gtk_tree_model_get_path(pmodTree, piterTree)) {
+        gtk_tree_view_expand_to_path(pwgtTree, ppath);
+        gtk_tree_view_scroll_to_cell(pwgtTree, ppath, nullptr, TRUE, 1.0f, 0.0f);
+        gtk_tree_path_free(ppath);
+    }
+    gtk_tree_selection_select_iter(gtk_tree_view_get_selection(pwgtTree), piterTree);
+    return TRUE;
+}
+
+gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID)
+{
+    gboolean bValid = gtk_tree_model_get_iter_first(pmodTree, piterTree);
+    while (bValid) {
+        guint nValue = 0;
+        gtk_tree_model_get(pmodTree, piterTree, static_cast<gint>(iColID), &nValue, -1);
+        if (nValue == nID)
+            return TRUE;
+        bValid = gtk_tree_model_iter_next(pmodTree, piterTree);
+    }
+    return FALSE;
+}

@@ -1,0 +1,162 @@
+// The setup page through the real window: entries in the chosen units, the
+// unit buttons, and the loading page following every change.
+#include "pages.h"
+
+#include "pagSetup.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+class SetupPage : public zt::Pages
+{
+  protected:
+    void enter(const char* pszId, const char* pszText, const char* pszNext = "WeightUnitKgs")
+    {
+        type(pszId, pszText);
+        focus(pszNext);
+    }
+};
+
+TEST_F(SetupPage, EmptiedFieldsStoreZero)
+{
+    enter("ConfEmptyWeight", "400");
+    enter("ConfEmptyWeight", "");
+    EXPECT_TRUE(confHas("Basic", "Weight"));
+    EXPECT_EQ(confDouble("Basic", "Weight"), 0.0);
+    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 0.0));
+    enter("ConfEmptyLatArm", "");
+    EXPECT_EQ(text("ConfEmptyLatArm"), num("%1.2f", 0.0));
+}
+
+TEST_F(SetupPage, TextIsReadAsItsNumericPrefix)
+{
+    const struct {
+        const char* pszText;
+        double nStored;
+    } cases[] = {{"12abc", 12}, {"abc", 0}, {"   5", 5}, {"inf", 0}, {"-3", -3}};
+    for (const auto& c : cases) {
+        enter("ConfBallastWeight", c.pszText);
+        EXPECT_EQ(confDouble("Ballast", "Weight"), c.nStored) << c.pszText;
+        EXPECT_EQ(m_wbSetup.nBallastWt, c.nStored) << c.pszText;
+    }
+}
+
+class PoundsAndInches : public SetupPage
+{
+    std::string initialConf() const override
+    {
+        return "[Unit]\nWeight=1\nArm=1\nFuel=2\n[Basic]\nWeight=300\nLongArm=1803.4\n[Load]\nLSeat=80\n";
+    }
+};
+
+TEST_F(PoundsAndInches, StartUpShowsTheStoredValuesInTheStoredUnits)
+{
+    EXPECT_TRUE(active("WeightUnitLbs"));
+    EXPECT_TRUE(active("ArmUnitInch"));
+    EXPECT_TRUE(active("FuelUnitImpGal"));
+    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 661.4));
+    EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 71.0));
+    EXPECT_EQ(text("ConfEmptyWeightUnits"), "lbs");
+    EXPECT_EQ(text("ConfBallastRearLongArmUnits"), "in");
+    EXPECT_EQ(text("LeftSeatWeight"), num("%1.1f", 80 * 2.20462));
+    EXPECT_EQ(text("LeftSeatUnits"), "lbs");
+    EXPECT_EQ(text("FuelUnits"), "Imp Gal");
+    // Start-up stores the same units again and changes no value.
+    EXPECT_EQ(confInt("Unit", "Weight"), 1);
+    EXPECT_EQ(confDouble("Basic", "Weight"), 300.0);
+}
+
+TEST_F(PoundsAndInches, TheShownValueIsWhatLeavingTheFieldStores)
+{
+    focus("ConfEmptyWeight");
+    focus("ConfEmptyLongArm");
+    EXPECT_NEAR(confDouble("Basic", "Weight"), 300.00635, 5e-6);
+    EXPECT_DOUBLE_EQ(confDouble("Basic", "Weight"), 661.4 / 2.20462);
+}
+
+TEST_F(PoundsAndInches, InchesAreStoredAsMillimetres)
+{
+    enter("ConfEmptyLongArm", "71");
+    EXPECT_DOUBLE_EQ(confDouble("Basic", "LongArm"), 1803.4);
+    EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 71.0));
+}
+
+class Millimetres : public SetupPage
+{
+    std::string initialConf() const override
+    {
+        return "[Basic]\nLongArm=1803.4\nLatArm=-25.4\n[Ballast]\nFrontLongArm=254\nFrontLatArm=2.54\n"
+               "RearLongArm=3048\n[Load]\nFuel=40\n";
+    }
+};
+
+TEST_F(Millimetres, SwitchingTheArmUnitRewritesFieldsAndLabelsNotValues)
+{
+    click("ArmUnitInch");
+    EXPECT_EQ(confInt("Unit", "Arm"), 1);
+    const struct {
+        const char* pszField;
+        const char* pszLabel;
+        double nInches;
+    } arms[] = {{"ConfEmptyLongArm", "ConfEmptyLongArmUnits", 71},
+                {"ConfEmptyLatArm", "ConfEmptyLatArmUnits", -1},
+                {"ConfBallastFrontLongArm", "ConfBallastFrontLongArmUnits", 10},
+                {"ConfBallastFrontLatArm", "ConfBallastFrontLatArmUnits", 0.1},
+                {"ConfBallastRearLongArm", "ConfBallastRearLongArmUnits", 120}};
+    for (const auto& a : arms) {
+        EXPECT_EQ(text(a.pszField), num("%1.2f", a.nInches)) << a.pszField;
+        EXPECT_EQ(text(a.pszLabel), "in") << a.pszLabel;
+    }
+    EXPECT_EQ(confDouble("Basic", "LongArm"), 1803.4);
+    EXPECT_EQ(confDouble("Basic", "LatArm"), -25.4);
+    EXPECT_EQ(confDouble("Ballast", "FrontLongArm"), 254.0);
+    EXPECT_EQ(confDouble("Ballast", "FrontLatArm"), 2.54);
+    EXPECT_EQ(confDouble("Ballast", "RearLongArm"), 3048.0);
+}
+
+TEST_F(Millimetres, FuelUnitChangesOnlyTheLoadingPage)
+{
+    const std::string strWeight = text("ConfEmptyWeight");
+    click("FuelUnitUSGal");
+    EXPECT_EQ(confInt("Unit", "Fuel"), 1);
+    EXPECT_EQ(text("FuelVolume"), num("%1.1f", 10.6));
+    EXPECT_EQ(text("FuelUnits"), "US Gal");
+    EXPECT_EQ(text("ConfEmptyWeight"), strWeight);
+    EXPECT_EQ(confDouble("Load", "Fuel"), 40.0);
+    click("FuelUnitImpGal");
+    EXPECT_EQ(text("FuelVolume"), num("%1.1f", 40 / 4.5461));
+    EXPECT_EQ(text("FuelUnits"), "Imp Gal");
+}
+
+TEST_F(Millimetres, WeightUnitChangesBothPagesButNotTheTable)
+{
+    zt::Pages::type("LeftSeatWeight", "80");
+    focus("RightSeatWeight");
+    const std::string strTable = text("CalLSeatWt");
+    click("WeightUnitLbs");
+    EXPECT_EQ(text("LeftSeatWeight"), num("%1.1f", 80 * 2.20462));
+    EXPECT_EQ(text("ConfBallastWeightUnits"), "lbs");
+    EXPECT_EQ(text("CalLSeatWt"), strTable);
+}
+
+TEST_F(Millimetres, OneClickLeavesWhatASingleHandlerRunLeaves)
+{
+    int nRuns = 0;
+    g_signal_connect_swapped(w("WeightUnitLbs"), "clicked", G_CALLBACK(+[](int* pn) { (*pn)++; }), &nRuns);
+    g_signal_connect_swapped(w("WeightUnitKgs"), "clicked", G_CALLBACK(+[](int* pn) { (*pn)++; }), &nRuns);
+    // A real click: the toolkit signals the button left as well as the one chosen.
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(w("WeightUnitLbs")), TRUE);
+    zt::spin(10);
+    EXPECT_GE(nRuns, 2);
+    const std::string strAfterClick = conf();
+    const _wbSetup after = m_wbSetup;
+    psetOnWeightUnitClicked(nullptr, nullptr);
+    EXPECT_EQ(conf(), strAfterClick);
+    EXPECT_EQ(after.nUnitWt, UNIT_WT_LB);
+    EXPECT_EQ(m_wbSetup.nUnitWt, UNIT_WT_LB);
+    EXPECT_EQ(confInt("Unit", "Weight"), 1);
+}
+
+} // namespace
