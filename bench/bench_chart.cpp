@@ -1,0 +1,55 @@
+// One full draw pass of the chart on an image surface at three sizes, and one
+// recalculation with its result-table refresh.
+#include "pagSetup.h"
+#include "pagWB.h"
+
+#include <benchmark/benchmark.h>
+#include <cairo.h>
+
+namespace
+{
+
+void BM_DrawChart(benchmark::State& state)
+{
+    pwbCreateAttrLists();
+    const int n = static_cast<int>(state.range(0));
+    const int w = n == 500 ? 500 : n, h = n == 500 ? 400 : n;
+    m_nTotalLongArm = 2476.5;
+    m_nTotalLatArm = 5;
+    m_nTotalWeight = 700; // a warning: every element is drawn
+    cairo_surface_t* psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    for (auto _ : state) {
+        cairo_t* pCr = cairo_create(psurf);
+        pwbDrawChart(pCr, static_cast<guint>(w), static_cast<guint>(h));
+        cairo_destroy(pCr);
+        cairo_surface_flush(psurf);
+    }
+    cairo_surface_destroy(psurf);
+    state.counters["pixels"] = w * h;
+}
+BENCHMARK(BM_DrawChart)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMicrosecond);
+
+void BM_Recalculate(benchmark::State& state)
+{
+    // The page's labels need a display; without one only the arithmetic runs.
+    GtkBuilder* pBuilder = nullptr;
+    if (gdk_display_get_default()) {
+        pBuilder = gtk_builder_new_from_file(ZARV_SOURCE_DIR "/etc/Zarv.ui");
+        pwbInit(pBuilder);
+    } else {
+        state.SetLabel("no display: arithmetic only");
+    }
+    m_wbSetup.nBasicWeight = 400;
+    m_wbSetup.nBasicLongArm = 2700;
+    m_nLSeatWeight = m_nRSeatWeight = 80;
+    m_nFuelVolume = 60;
+    for (auto _ : state)
+        pwbCalcWB();
+    if (pBuilder) {
+        gtk_widget_destroy(GTK_WIDGET(gtk_builder_get_object(pBuilder, "Zarv")));
+        g_object_unref(pBuilder);
+    }
+}
+BENCHMARK(BM_Recalculate)->Unit(benchmark::kMicrosecond);
+
+} // namespace
