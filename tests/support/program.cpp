@@ -3,6 +3,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -127,3 +128,95 @@ std::string Program::stderrText()
 }
 
 } // namespace zt
+
+namespace zt::x11 {
+
+namespace {
+
+bool run(const std::string& strCommand)
+{
+    gint nStatus = -1;
+    return g_spawn_command_line_sync(strCommand.c_str(), nullptr, nullptr, &nStatus, nullptr) &&
+           g_spawn_check_wait_status(nStatus, nullptr);
+}
+
+} // namespace
+
+bool focusWindow(unsigned long nWin)
+{
+    return run("xdotool windowfocus --sync " + std::to_string(nWin));
+}
+
+bool keys(const std::string& strKeys)
+{
+    const bool bOk = run("xdotool key --delay 20 " + strKeys);
+    g_usleep(150000); // let the program handle them and commit to disk
+    return bOk;
+}
+
+bool typeText(const std::string& strText)
+{
+    g_autofree gchar* pszQuoted = g_shell_quote(strText.c_str());
+    return run(std::string("xdotool type --delay 20 ") + pszQuoted);
+}
+
+std::string primarySelection()
+{
+    Display* pdpy = XOpenDisplay(nullptr);
+    if (!pdpy)
+        return {};
+    const Window win = XCreateSimpleWindow(pdpy, DefaultRootWindow(pdpy), 0, 0, 1, 1, 0, 0, 0);
+    const Atom atomTarget = XInternAtom(pdpy, "UTF8_STRING", False);
+    const Atom atomProp = XInternAtom(pdpy, "ZARV_TEST_SELECTION", False);
+    XConvertSelection(pdpy, XA_PRIMARY, atomTarget, atomProp, win, CurrentTime);
+    XFlush(pdpy);
+    std::string strText;
+    const gint64 tEnd = g_get_monotonic_time() + 2 * G_USEC_PER_SEC;
+    while (g_get_monotonic_time() < tEnd) {
+        XEvent evt;
+        if (!XCheckTypedWindowEvent(pdpy, win, SelectionNotify, &evt)) {
+            g_usleep(5000);
+            continue;
+        }
+        if (evt.xselection.property != None) {
+            Atom atomType;
+            int nFormat;
+            unsigned long nItems, nAfter;
+            unsigned char* pData = nullptr;
+            if (XGetWindowProperty(pdpy, win, atomProp, 0, 1 << 16, True, AnyPropertyType, &atomType, &nFormat, &nItems,
+                                   &nAfter, &pData) == Success &&
+                pData)
+                strText.assign(reinterpret_cast<char*>(pData), nItems);
+            if (pData)
+                XFree(pData);
+        }
+        break;
+    }
+    XDestroyWindow(pdpy, win);
+    XCloseDisplay(pdpy);
+    return strText;
+}
+
+Image screenshot()
+{
+    Image img;
+    Display* pdpy = XOpenDisplay(nullptr);
+    if (!pdpy)
+        return img;
+    XWindowAttributes attr;
+    XGetWindowAttributes(pdpy, DefaultRootWindow(pdpy), &attr);
+    XImage* pximg = XGetImage(pdpy, DefaultRootWindow(pdpy), 0, 0, attr.width, attr.height, AllPlanes, ZPixmap);
+    if (pximg) {
+        img.nWidth = attr.width;
+        img.nHeight = attr.height;
+        img.pixels.resize(static_cast<size_t>(attr.width) * attr.height);
+        for (int y = 0; y < attr.height; y++)
+            for (int x = 0; x < attr.width; x++)
+                img.pixels[static_cast<size_t>(y) * attr.width + x] = XGetPixel(pximg, x, y) & 0xffffff;
+        XDestroyImage(pximg);
+    }
+    XCloseDisplay(pdpy);
+    return img;
+}
+
+} // namespace zt::x11

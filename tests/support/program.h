@@ -4,6 +4,7 @@
 #include <glib.h>
 
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 namespace zt
@@ -32,4 +33,30 @@ class Program
     bool m_bExited = false;
 };
 
+} // namespace zt
+
+namespace zt {
+
+// Driving the program as a user does, through the X server.
+namespace x11 {
+
+// Gives the window the keyboard focus (there is no window manager).
+bool focusWindow(unsigned long nWin);
+// Presses keys (xdotool key names, such as "Return" or "alt+s").
+bool keys(const std::string& strKeys);
+// Types text into the focused widget.
+bool typeText(const std::string& strText);
+// The text of the PRIMARY selection: an entry that takes the focus from the
+// keyboard selects, and so offers, all of its text.
+std::string primarySelection();
+
+// A screenshot of the whole screen, as 0xRRGGBB values.
+struct Image {
+    int nWidth = 0, nHeight = 0;
+    std::vector<unsigned> pixels;
+    unsigned at(int x, int y) const { return pixels[static_cast<size_t>(y) * nWidth + x]; }
+};
+Image screenshot();
+
+} // namespace x11
 } // namespace zt

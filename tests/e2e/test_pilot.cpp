@@ -1,0 +1,178 @@
+// The whole program as a pilot uses it: real key presses through the X
+// server, the file it leaves, a second start, and the chart on the screen.
+#include "program.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <glib/gstdio.h>
+
+#include <cmath>
+#include <regex>
+
+namespace {
+
+using namespace zt::x11;
+
+class Pilot : public testing::Test {
+  protected:
+    void SetUp() override
+    {
+        ZT_NEED_DISPLAY();
+        g_mkdir(bin().c_str(), 0755);
+        g_mkdir((m_dir / "etc").c_str(), 0755);
+        zt::writeFile(m_dir / "etc/Zarv.ui", zt::readFile(zt::uiPath()));
+    }
+    std::string bin() const { return m_dir / "bin"; }
+    std::string conf() const { return zt::readFile(m_dir / "etc/Zarv.conf"); }
+
+    // Starts Zarv and gives its window the keyboard focus.
+    std::unique_ptr<zt::Program> start()
+    {
+        auto program = std::make_unique<zt::Program>(bin());
+        const unsigned long nWin = program->waitForWindow();
+        EXPECT_NE(nWin, 0ul);
+        EXPECT_TRUE(focusWindow(nWin));
+        g_usleep(200000);
+        return program;
+    }
+
+    // Goes to a page by its tab's mnemonic and into its first field.
+    static void page(const char* pszMnemonic)
+    {
+        keys(std::string("alt+") + pszMnemonic + " Tab");
+    }
+
+    // Types into the focused field and presses Return, as a pilot does.
+    static void enter(const char* pszText)
+    {
+        typeText(pszText);
+        keys("Return");
+    }
+
+    // Walks the fields with Down from the focused one, reading each.
+    static std::vector<std::string> readFields(int nCount)
+    {
+        std::vector<std::string> v;
+        for (int i = 0; i < nCount; i++) {
+            v.push_back(primarySelection());
+            keys("Down");
+        }
+        return v;
+    }
+
+    zt::TempDir m_dir;
+};
+
+double keyDouble(const std::string& strConf, const char* pszGroup, const char* pszKey)
+{
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    g_key_file_load_from_data(pkf, strConf.c_str(), strConf.size(), G_KEY_FILE_NONE, nullptr);
+    return g_key_file_get_double(pkf, pszGroup, pszKey, nullptr);
+}
+
+struct Square {
+    int x = -1, y = -1, nSize = 0;
+};
+
+// The chart's square: the box around the translucent red margin, which is
+// red at 20 % over the white page.
+Square findChart(const Image& img)
+{
+    int x0 = img.nWidth, y0 = img.nHeight, x1 = -1, y1 = -1;
+    for (int y = 0; y < img.nHeight; y++)
+        for (int x = 0; x < img.nWidth; x++)
+            if (img.at(x, y) == 0xffcccc) {
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            }
+    if (x1 < 0)
+        return {};
+    return {x0, y0, x1 - x0 + 1};
+}
+
+TEST_F(Pilot, EntersTheWorkedExampleClosesAndFindsItAllAgain)
+{
+    {
+        auto program = start();
+        // The setup: 400 kg at 2700 mm and 1 mm; 10 kg of ballast, front at
+        // 1000 mm and 0 mm, rear at 3000 mm.
+        page("s");
+        for (const char* pszValue : {"400", "2700", "1", "10", "1000", "0", "3000"})
+            enter(pszValue);
+        // The loading: 80 kg a seat, 60 litres, ballast in the rear (space
+        // on the third ballast button).
+        page("b");
+        for (const char* pszValue : {"80", "80", "60"})
+            enter(pszValue);
+        keys("Down Down space");
+        ASSERT_TRUE(program->close());
+        EXPECT_EQ(program->wait(), 0);
+    }
+
+    const std::string strConf = conf();
+    const struct {
+        const char* pszGroup;
+        const char* pszKey;
+        double nValue;
+    } stored[] = {{"Basic", "Weight", 400},        {"Basic", "LongArm", 2700},      {"Basic", "LatArm", 1},
+                  {"Ballast", "Weight", 10},       {"Ballast", "FrontLongArm", 1000}, {"Ballast", "FrontLatArm", 0},
+                  {"Ballast", "RearLongArm", 3000}, {"Load", "LSeat", 80},          {"Load", "RSeat", 80},
+                  {"Load", "Fuel", 60},            {"Load", "Ballast", 2}};
+    for (const auto& s : stored)
+        EXPECT_EQ(keyDouble(strConf, s.pszGroup, s.pszKey), s.nValue) << s.pszGroup << "/" << s.pszKey << "\n"
+                                                                      << strConf;
+
+    const std::string strLog = zt::readFile(m_dir / "etc/Zarv.log");
+    std::vector<std::string> entries;
+    const std::regex re("\\d\\d-[^ ]+-\\d{4} \\d\\d:\\d\\d:\\d\\d ([^\n]*)\n");
+    for (auto it = std::sregex_iterator(strLog.begin(), strLog.end(), re); it != std::sregex_iterator(); ++it)
+        entries.push_back((*it)[1]);
+    EXPECT_EQ(entries, (std::vector<std::string>{"Zarv Started", "prmLoadKeyFile()", "Zarv Shutdown"})) << strLog;
+
+    // A second start shows everything as it was left.
+    auto program = start();
+    page("b");
+    EXPECT_EQ(readFields(3), (std::vector<std::string>{"80.0", "80.0", "60.0"}));
+    page("s");
+    EXPECT_EQ(readFields(7),
+              (std::vector<std::string>{"400.0", "2700.00", "1.00", "10.0", "1000.00", "0.00", "3000.00"}));
+
+    // Pounds and inches: the walk left the focus on "kilograms"; choose the
+    // second button of the weight and arm units, then go back to the top.
+    keys("Down space Down Down space");
+    keys("Up Up Up Up Up Up Up Up Up Up");
+    EXPECT_EQ(readFields(2), (std::vector<std::string>{"881.8", "106.30"}));
+    page("b");
+    EXPECT_EQ(primarySelection(), "176.4");
+    // The file keeps kilograms. Walking through the weight field committed
+    // what it showed, 881.8 lb, so the stored weight is that, in kilograms.
+    EXPECT_DOUBLE_EQ(keyDouble(conf(), "Basic", "Weight"), 881.8 / 2.20462);
+
+    // The chart on the screen: 615.54 kg at 2459.9792 mm and 0.8847 mm,
+    // inside the envelope with no message: a blue marker on a blue grid.
+    keys("Down"); // leaves the field; the chart is drawn on the next pass
+    g_usleep(300000);
+    const Image img = screenshot();
+    const Square sq = findChart(img);
+    ASSERT_GE(sq.nSize, 200) << "no chart on the screen";
+
+    const int nSizeChart = sq.nSize - 100, nXChart = sq.x + 50, nYChart = sq.y + 50;
+    const double nYIntv = nSizeChart / 2.875, nXIntv = nSizeChart / 1.76;
+    const int nXCLine = nSizeChart / 2 + nXChart;
+    const double nLong = 1514215.6 / 615.54 / 25.4, nLat = 544.5895 / 615.54 / 25.4;
+    const int nY = nYChart + nSizeChart - static_cast<int>((99.0 - nLong) * nYIntv);
+    const int nX = static_cast<int>(nLat * nXIntv) + nXCLine;
+    EXPECT_EQ(img.at(nX + 25, nY), 0x0000ffu) << "marker's right arm at " << nX + 25 << "," << nY;
+    EXPECT_EQ(img.at(nX, nY + 25), 0x0000ffu) << "marker's lower arm";
+    EXPECT_EQ(img.at(nX - 25, nY), 0x0000ffu) << "marker's left arm";
+    // A vertical grid line, in an open stretch of the chart: blue, not black.
+    const int nGridX = static_cast<int>(nXCLine - 3 * nXIntv * 0.2);
+    const int nGridY = nYChart + static_cast<int>(1.8 * nYIntv);
+    const unsigned nLine = img.at(nGridX, nGridY), nBeside = img.at(nGridX + 6, nGridY);
+    EXPECT_EQ(nLine & 0xff, 0xffu) << std::hex << nLine;
+    EXPECT_LT((nLine >> 16) & 0xff, (nBeside >> 16) & 0xff) << std::hex << nLine << " beside " << nBeside;
+    ASSERT_TRUE(program->close());
+    EXPECT_EQ(program->wait(), 0);
+}
+
+} // namespace
