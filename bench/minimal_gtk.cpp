@@ -2,7 +2,8 @@
 // the size Zarv's chart asks for, drawn with a single fill.
 #include <gtk/gtk.h>
 
-namespace {
+namespace
+{
 
 gboolean onDraw(GtkWidget* pwgt, cairo_t* pCr, gpointer)
 {

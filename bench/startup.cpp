@@ -13,7 +13,8 @@
 #include <sys/wait.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 long long nowNs()
 {
@@ -95,8 +96,10 @@ int main(int argc, char* argv[])
     }
     const double zm = median(zarvMs), fm = median(floorMs), zk = median(zarvKb), fk = median(floorKb);
     printf("runs: %d each, alternating\n", nRuns);
-    printf("start to first chart draw: Zarv %.1f ms, minimal GTK %.1f ms, ratio %.2f (goal <= 1.30)\n", zm, fm, zm / fm);
-    printf("peak memory at first draw: Zarv %.0f kB, minimal GTK %.0f kB, ratio %.2f (goal <= 1.15)\n", zk, fk, zk / fk);
+    printf("start to first chart draw: Zarv %.1f ms, minimal GTK %.1f ms, ratio %.2f (goal <= 1.30)\n", zm, fm,
+           zm / fm);
+    printf("peak memory at first draw: Zarv %.0f kB, minimal GTK %.0f kB, ratio %.2f (goal <= 1.15)\n", zk, fk,
+           zk / fk);
     for (const char* psz : {"/etc/Zarv.ui", "/etc/Zarv.log", "/etc/Zarv.conf", "/bin/probe.out", "/probe.out"})
         g_unlink((strRoot + psz).c_str());
     g_rmdir((strRoot + "/bin").c_str());

@@ -11,7 +11,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 long peakKb()
 {

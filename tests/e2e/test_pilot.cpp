@@ -10,11 +10,13 @@
 #include <cmath>
 #include <regex>
 
-namespace {
+namespace
+{
 
 using namespace zt::x11;
 
-class Pilot : public testing::Test {
+class Pilot : public testing::Test
+{
   protected:
     void SetUp() override
     {
@@ -23,8 +25,14 @@ class Pilot : public testing::Test {
         g_mkdir((m_dir / "etc").c_str(), 0755);
         zt::writeFile(m_dir / "etc/Zarv.ui", zt::readFile(zt::uiPath()));
     }
-    std::string bin() const { return m_dir / "bin"; }
-    std::string conf() const { return zt::readFile(m_dir / "etc/Zarv.conf"); }
+    std::string bin() const
+    {
+        return m_dir / "bin";
+    }
+    std::string conf() const
+    {
+        return zt::readFile(m_dir / "etc/Zarv.conf");
+    }
 
     // Starts Zarv and gives its window the keyboard focus.
     std::unique_ptr<zt::Program> start()
@@ -114,10 +122,17 @@ TEST_F(Pilot, EntersTheWorkedExampleClosesAndFindsItAllAgain)
         const char* pszGroup;
         const char* pszKey;
         double nValue;
-    } stored[] = {{"Basic", "Weight", 400},        {"Basic", "LongArm", 2700},      {"Basic", "LatArm", 1},
-                  {"Ballast", "Weight", 10},       {"Ballast", "FrontLongArm", 1000}, {"Ballast", "FrontLatArm", 0},
-                  {"Ballast", "RearLongArm", 3000}, {"Load", "LSeat", 80},          {"Load", "RSeat", 80},
-                  {"Load", "Fuel", 60},            {"Load", "Ballast", 2}};
+    } stored[] = {{"Basic", "Weight", 400},
+                  {"Basic", "LongArm", 2700},
+                  {"Basic", "LatArm", 1},
+                  {"Ballast", "Weight", 10},
+                  {"Ballast", "FrontLongArm", 1000},
+                  {"Ballast", "FrontLatArm", 0},
+                  {"Ballast", "RearLongArm", 3000},
+                  {"Load", "LSeat", 80},
+                  {"Load", "RSeat", 80},
+                  {"Load", "Fuel", 60},
+                  {"Load", "Ballast", 2}};
     for (const auto& s : stored)
         EXPECT_EQ(keyDouble(strConf, s.pszGroup, s.pszKey), s.nValue) << s.pszGroup << "/" << s.pszKey << "\n"
                                                                       << strConf;

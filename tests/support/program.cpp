@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +54,40 @@ Program::Program(const std::string& strCwd)
     gchar* argv[] = {const_cast<gchar*>(ZARV_EXE), nullptr};
     g_spawn_async_with_pipes(strCwd.c_str(), argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &m_pid,
                              nullptr, nullptr, &m_fdErr, nullptr);
+}
+
+namespace
+{
+
+struct Identity {
+    uid_t nUid;
+    gid_t nGid;
+};
+
+void becomeUser(gpointer pData)
+{
+    const auto* pid = static_cast<const Identity*>(pData);
+    if (geteuid() != 0 || pid->nUid == 0)
+        return;
+    if (setgroups(0, nullptr) != 0 || setgid(pid->nGid) != 0 || setuid(pid->nUid) != 0)
+        _exit(127);
+}
+
+} // namespace
+
+Program::Program(const std::vector<std::string>& args, const std::string& strCwd, const std::vector<std::string>& env,
+                 uid_t nUid, gid_t nGid)
+{
+    std::vector<gchar*> argv, envp;
+    for (const std::string& s : args)
+        argv.push_back(const_cast<gchar*>(s.c_str()));
+    argv.push_back(nullptr);
+    for (const std::string& s : env)
+        envp.push_back(const_cast<gchar*>(s.c_str()));
+    envp.push_back(nullptr);
+    Identity id{nUid, nGid};
+    g_spawn_async_with_pipes(strCwd.c_str(), argv.data(), envp.data(), G_SPAWN_DO_NOT_REAP_CHILD, becomeUser, &id,
+                             &m_pid, nullptr, nullptr, &m_fdErr, nullptr);
 }
 
 Program::~Program()
@@ -129,9 +164,11 @@ std::string Program::stderrText()
 
 } // namespace zt
 
-namespace zt::x11 {
+namespace zt::x11
+{
 
-namespace {
+namespace
+{
 
 bool run(const std::string& strCommand)
 {

@@ -4,8 +4,8 @@
 #include <glib.h>
 
 #include <string>
-#include <vector>
 #include <sys/types.h>
+#include <vector>
 
 namespace zt
 {
@@ -15,6 +15,10 @@ class Program
   public:
     // Starts ZARV_EXE with the working directory strCwd.
     explicit Program(const std::string& strCwd);
+    // Starts a command with its own environment, as user nUid (when we are
+    // root and nUid differs from ours).
+    Program(const std::vector<std::string>& args, const std::string& strCwd, const std::vector<std::string>& env,
+            uid_t nUid, gid_t nGid);
     ~Program();
 
     // Waits for the top-level window to be mapped; 0 when it never is.
@@ -35,10 +39,12 @@ class Program
 
 } // namespace zt
 
-namespace zt {
+namespace zt
+{
 
 // Driving the program as a user does, through the X server.
-namespace x11 {
+namespace x11
+{
 
 // Gives the window the keyboard focus (there is no window manager).
 bool focusWindow(unsigned long nWin);
@@ -54,7 +60,10 @@ std::string primarySelection();
 struct Image {
     int nWidth = 0, nHeight = 0;
     std::vector<unsigned> pixels;
-    unsigned at(int x, int y) const { return pixels[static_cast<size_t>(y) * nWidth + x]; }
+    unsigned at(int x, int y) const
+    {
+        return pixels[static_cast<size_t>(y) * nWidth + x];
+    }
 };
 Image screenshot();
 

@@ -1,0 +1,154 @@
+// Zarv installed into a prefix, as a pilot's desktop has it: the launcher,
+// the desktop entry, the metainfo, and per-user settings that survive a
+// restart, for a user who cannot write to the prefix.
+#include "program.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <glib/gstdio.h>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace
+{
+
+using namespace zt::x11;
+
+int runCommand(const std::vector<std::string>& args, std::string* pstrOutput = nullptr)
+{
+    std::vector<gchar*> argv;
+    for (const std::string& s : args)
+        argv.push_back(const_cast<gchar*>(s.c_str()));
+    argv.push_back(nullptr);
+    g_autofree gchar* pszOut = nullptr;
+    g_autofree gchar* pszErr = nullptr;
+    gint nStatus = -1;
+    if (!g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &pszOut, &pszErr, &nStatus,
+                      nullptr))
+        return -1;
+    if (pstrOutput)
+        *pstrOutput = std::string(pszOut ? pszOut : "") + (pszErr ? pszErr : "");
+    return WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
+}
+
+class Installed : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ZT_NEED_DISPLAY();
+        g_chmod(m_dir.path().c_str(), 0755);
+        std::string strOut;
+        ASSERT_EQ(runCommand({"cmake", "--install", ZARV_BUILD_DIR, "--prefix", prefix()}, &strOut), 0) << strOut;
+        // The user: nobody when we are root, else ourselves with the prefix
+        // made read-only.
+        if (geteuid() == 0) {
+            const passwd* ppw = getpwnam("nobody");
+            ASSERT_NE(ppw, nullptr);
+            m_nUid = ppw->pw_uid, m_nGid = ppw->pw_gid;
+        } else {
+            m_nUid = geteuid(), m_nGid = getegid();
+            runCommand({"chmod", "-R", "a-w", prefix()});
+        }
+        // The user's copy of the X authority, so that they may use the display.
+        if (const char* pszAuth = g_getenv("XAUTHORITY")) {
+            zt::writeFile(m_dir / "Xauthority", zt::readFile(pszAuth));
+            g_chmod((m_dir / "Xauthority").c_str(), 0600);
+            if (chown((m_dir / "Xauthority").c_str(), m_nUid, m_nGid) != 0)
+                FAIL() << "chown";
+        }
+    }
+    void TearDown() override
+    {
+        runCommand({"chmod", "-R", "u+w", prefix()});
+    }
+
+    std::string prefix() const
+    {
+        return m_dir / "prefix";
+    }
+
+    // A home of its own for each user name.
+    std::string home(const char* pszUser)
+    {
+        const std::string strHome = m_dir / pszUser;
+        g_mkdir(strHome.c_str(), 0700);
+        EXPECT_EQ(chown(strHome.c_str(), m_nUid, m_nGid), 0);
+        return strHome;
+    }
+
+    std::unique_ptr<zt::Program> launch(const std::string& strHome)
+    {
+        std::vector<std::string> env = {"HOME=" + strHome, "PATH=/usr/bin:/bin", "NO_AT_BRIDGE=1",
+                                        "GSETTINGS_BACKEND=memory", "GTK_THEME=Adwaita"};
+        for (const char* pszName : {"DISPLAY", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+            if (const char* pszValue = g_getenv(pszName))
+                env.push_back(std::string(pszName) + "=" + pszValue);
+        if (g_getenv("XAUTHORITY"))
+            env.push_back("XAUTHORITY=" + m_dir / "Xauthority");
+        auto program =
+            std::make_unique<zt::Program>(std::vector<std::string>{prefix() + "/bin/zarv"}, "/", env, m_nUid, m_nGid);
+        const unsigned long nWin = program->waitForWindow();
+        EXPECT_NE(nWin, 0ul) << program->stderrText();
+        EXPECT_TRUE(focusWindow(nWin));
+        g_usleep(200000);
+        return program;
+    }
+
+    zt::TempDir m_dir;
+    uid_t m_nUid = 0;
+    gid_t m_nGid = 0;
+};
+
+TEST_F(Installed, DesktopEntryAndMetainfoValidate)
+{
+    std::string strOut;
+    EXPECT_EQ(runCommand({"desktop-file-validate", prefix() + "/share/applications/org.zarv.Zarv.desktop"}, &strOut), 0)
+        << strOut;
+    EXPECT_EQ(
+        runCommand({"appstreamcli", "validate", "--no-net", prefix() + "/share/metainfo/org.zarv.Zarv.metainfo.xml"},
+                   &strOut),
+        0)
+        << strOut;
+    EXPECT_TRUE(zt::exists(prefix() + "/share/icons/hicolor/scalable/apps/org.zarv.Zarv.svg"));
+    EXPECT_TRUE(zt::exists(prefix() + "/share/zarv/Zarv.ui"));
+}
+
+TEST_F(Installed, EachUserKeepsSettingsOfTheirOwnAcrossRestarts)
+{
+    const std::string strHome = home("pilot");
+    const std::string strEtc = strHome + "/.local/share/zarv/etc";
+    {
+        auto program = launch(strHome);
+        keys("alt+s Tab");
+        typeText("400");
+        keys("Return");
+        ASSERT_TRUE(program->close());
+        EXPECT_EQ(program->wait(), 0);
+        EXPECT_EQ(program->stderrText(), strHome + "/.local/share/zarv\n");
+    }
+    EXPECT_NE(zt::readFile(strEtc + "/Zarv.conf").find("[Basic]\nWeight=400\n"), std::string::npos);
+    EXPECT_NE(zt::readFile(strEtc + "/Zarv.log").find("Zarv Started"), std::string::npos);
+    g_autofree gchar* pszLink = g_file_read_link((strEtc + "/Zarv.ui").c_str(), nullptr);
+    EXPECT_STREQ(pszLink, (prefix() + "/share/zarv/Zarv.ui").c_str());
+
+    {
+        auto program = launch(strHome); // the change survives a restart
+        keys("alt+s Tab");
+        EXPECT_EQ(primarySelection(), "400.0");
+        ASSERT_TRUE(program->close());
+        EXPECT_EQ(program->wait(), 0);
+    }
+    {
+        auto program = launch(home("copilot")); // another user starts afresh
+        keys("alt+s Tab");
+        EXPECT_EQ(primarySelection(), "0.0");
+        ASSERT_TRUE(program->close());
+        EXPECT_EQ(program->wait(), 0);
+    }
+    EXPECT_NE(zt::readFile(strEtc + "/Zarv.conf").find("Weight=400"), std::string::npos);
+}
+
+} // namespace
