@@ -110,11 +110,32 @@ void setAside(const std::string& strSpec)
     }
 }
 
+// Removes temporaries that a rewrite cut short by a crash left behind
+// ("Zarv.conf." and six characters); set-aside files have longer names.
+void removeStaleTemporaries(void)
+{
+    GDir* pdir = g_dir_open(m_pszEtcDir, 0, nullptr);
+    if (!pdir)
+        return;
+    static const char szPrefix[] = "Zarv.conf.";
+    while (const gchar* pszName = g_dir_read_name(pdir)) {
+        if (strlen(pszName) != sizeof szPrefix - 1 + 6 || !g_str_has_prefix(pszName, szPrefix))
+            continue;
+        bool bTemp = true;
+        for (const gchar* p = pszName + sizeof szPrefix - 1; *p; p++)
+            bTemp = bTemp && g_ascii_isalnum(*p);
+        if (bTemp)
+            g_unlink(wbFileSpec(pszName).c_str());
+    }
+    g_dir_close(pdir);
+}
+
 } // namespace
 
 void prmLoadKeyFile(void)
 {
     m_pkeyFile = g_key_file_new();
+    removeStaleTemporaries();
     const std::string strSpec = confSpec();
     g_autoptr(GError) pErr = nullptr;
     if (g_key_file_load_from_file(m_pkeyFile, strSpec.c_str(), G_KEY_FILE_KEEP_COMMENTS, &pErr))

@@ -11,6 +11,7 @@ extern GKeyFile* m_pkeyFile;
 
 // Creates the key file and loads Zarv.conf into it. A file that exists but
 // cannot be parsed is first set aside beside itself, so nothing replaces it.
+// Temporaries left by a rewrite that a crash cut short are removed.
 void prmLoadKeyFile(void);
 
 // Replaces Zarv.conf with the whole key file: a temporary file in the etc

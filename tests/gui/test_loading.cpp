@@ -2,11 +2,14 @@
 // stored file, the indicators, the result table and its colours.
 #include "pages.h"
 
+#include "pagSetup.h"
 #include "pagWB.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <random>
 
 namespace
 {
@@ -223,6 +226,45 @@ TEST_F(LoadingPage, EntriesFollowTheLocaleAndTheFileDoesNot)
     EXPECT_EQ(confDouble("Load", "LSeat"), 12.5);
     EXPECT_NE(conf().find("LSeat=12.5\n"), std::string::npos) << conf();
     EXPECT_EQ(text("LeftSeatWeight"), strShown);
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(LoadingPage, NoEntryEverStoresANonFiniteValue)
+{
+    const struct {
+        const char* pszEntry;
+        const char* pszGroup;
+        const char* pszKey;
+    } entries[] = {{"LeftSeatWeight", "Load", "LSeat"},
+                   {"RightSeatWeight", "Load", "RSeat"},
+                   {"FuelVolume", "Load", "Fuel"},
+                   {"ConfEmptyWeight", "Basic", "Weight"},
+                   {"ConfEmptyLongArm", "Basic", "LongArm"},
+                   {"ConfEmptyLatArm", "Basic", "LatArm"},
+                   {"ConfBallastWeight", "Ballast", "Weight"},
+                   {"ConfBallastFrontLongArm", "Ballast", "FrontLongArm"},
+                   {"ConfBallastFrontLatArm", "Ballast", "FrontLatArm"},
+                   {"ConfBallastRearLongArm", "Ballast", "RearLongArm"}};
+    std::mt19937 rng(3);
+    const std::string strAlphabet = "0123456789.,+-eEnaifNAIF x9";
+    for (int i = 0; i < 12; i++) {
+        for (const auto& e : entries) {
+            std::string strText = i % 3 == 0 ? "1e999" : i % 3 == 1 ? "-nan" : "";
+            for (int k = static_cast<int>(rng() % 40); k > 0; k--)
+                strText += strAlphabet[rng() % strAlphabet.size()];
+            gtk_entry_set_text(GTK_ENTRY(w(e.pszEntry)), strText.c_str());
+            // Leaving the entry commits it, whichever page it is on.
+            focus(e.pszEntry);
+            focus(e.pszEntry[0] == 'C' ? "WeightUnitKgs" : "BallastNone");
+            ASSERT_TRUE(confHas(e.pszGroup, e.pszKey)) << e.pszEntry << " did not commit";
+            ASSERT_TRUE(std::isfinite(confDouble(e.pszGroup, e.pszKey))) << e.pszEntry << ": " << strText;
+            ASSERT_TRUE(std::isfinite(psetParseNumber(text(e.pszEntry).c_str()))) << text(e.pszEntry);
+        }
+    }
 }
 
 } // namespace

@@ -86,8 +86,9 @@ Program::Program(const std::vector<std::string>& args, const std::string& strCwd
         envp.push_back(const_cast<gchar*>(s.c_str()));
     envp.push_back(nullptr);
     Identity id{nUid, nGid};
-    g_spawn_async_with_pipes(strCwd.c_str(), argv.data(), envp.data(), G_SPAWN_DO_NOT_REAP_CHILD, becomeUser, &id,
-                             &m_pid, nullptr, nullptr, &m_fdErr, nullptr);
+    g_spawn_async_with_pipes(strCwd.c_str(), argv.data(), envp.data(),
+                             GSpawnFlags(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH), becomeUser, &id, &m_pid,
+                             nullptr, nullptr, &m_fdErr, nullptr);
 }
 
 Program::~Program()

@@ -1,0 +1,22 @@
+// Commits to Zarv.conf in a tight loop through the parameter store, as fast
+// as it can, printing each value once its commit has returned:
+//   zarv_commit_loop ETC-DIR FIRST-VALUE
+// The crash test kills it at random moments.
+#include "app.h"
+#include "params.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+        return 2;
+    wbSetEtcDir(argv[1]);
+    prmLoadKeyFile();
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    for (long n = atol(argv[2]);; n++) {
+        prmSetKeyDouble("Load", "LSeat", static_cast<double>(n));
+        printf("%ld\n", n);
+    }
+}

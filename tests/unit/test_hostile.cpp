@@ -1,0 +1,171 @@
+// Hostile files: whatever Zarv.conf, Zarv.log or the etc directory turn out
+// to be, loading and saving do not crash, what can be kept is kept, and a
+// file that cannot be read is set aside rather than overwritten.
+#include "app.h"
+#include "errlog.h"
+#include "params.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <glib/gstdio.h>
+
+#include <cmath>
+#include <functional>
+
+namespace
+{
+
+struct Hostile {
+    const char* pszName;
+    std::function<void(const std::string& strDir)> prepare;
+    bool bSetAside;      // the file is moved aside as Zarv.conf.bad-*
+    double nLSeat;       // "Load"/"LSeat" as read
+    bool bSaved;         // a set then leaves a Zarv.conf holding it
+    const char* pszKept; // text that must survive the set, or null
+};
+
+void PrintTo(const Hostile& h, std::ostream* os)
+{
+    *os << h.pszName;
+}
+
+std::string repeat(const std::string& str, int n)
+{
+    std::string s;
+    for (int i = 0; i < n; i++)
+        s += str;
+    return s;
+}
+
+void conf(const std::string& strDir, const std::string& strText)
+{
+    zt::writeFile(strDir + "/Zarv.conf", strText);
+}
+
+const Hostile m_cases[] = {
+    {"Empty", [](const std::string& d) { conf(d, ""); }, false, 0, true, nullptr},
+    {"BinaryGarbage",
+     [](const std::string& d) {
+         conf(d, std::string("\x7f"
+                             "ELF\0\0\x01\x02[Load]\nLSeat=9\n\xff",
+                             20));
+     },
+     true, 0, true, nullptr},
+    {"HugeUnknownGroups",
+     [](const std::string& d) {
+         conf(
+             d, "[Load]\nLSeat=3\n" + repeat("[Other]\nkey=value value value value value value value\n", 1) + [] {
+                 std::string s;
+                 for (int i = 0; i < 60000; i++)
+                     s += "[Group" + std::to_string(i) + "]\nkey=" + std::string(50, 'v') + "\n";
+                 return s;
+             }());
+     },
+     false, 3, true, "[Group59999]\nkey=vvvv"},
+    {"DuplicateGroupsAndKeys", [](const std::string& d) { conf(d, "[Load]\nLSeat=1\n[Load]\nLSeat=2\nRSeat=3\n"); },
+     false, 2, true, "RSeat=3"},
+    {"OverlongLine", [](const std::string& d) { conf(d, "[Load]\nLSeat=4\nNote=" + std::string(1 << 20, 'x') + "\n"); },
+     false, 4, true, "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n"},
+    // Bytes that are not UTF-8 are kept as they are.
+    {"InvalidUtf8", [](const std::string& d) { conf(d, "[Load]\nLSeat=5\nName=\xff\xfe\xc3\n"); }, false, 5, true,
+     "Name=\xff\xfe\xc3\n"},
+    {"OutOfRangeAndNonFinite",
+     [](const std::string& d) { conf(d, "[Load]\nLSeat=-5\nRSeat=nan\nFuel=1e999\nBallast=99999999999\n"); }, false, -5,
+     true, "LSeat=-5"},
+    // Not a regular file: moved aside whole, so that saving works again.
+    {"Directory", [](const std::string& d) { g_mkdir((d + "/Zarv.conf").c_str(), 0700); }, true, 0, true, nullptr},
+    {"DanglingSymlink",
+     [](const std::string& d) {
+         if (symlink((d + "/elsewhere.conf").c_str(), (d + "/Zarv.conf").c_str()) != 0)
+             FAIL();
+     },
+     false, 0, true, nullptr},
+    {"LogIsADirectory",
+     [](const std::string& d) {
+         g_mkdir((d + "/Zarv.log").c_str(), 0700);
+         conf(d, "[Load]\nLSeat=6\n");
+     },
+     false, 6, true, "LSeat=6"},
+};
+
+class HostileFile : public testing::TestWithParam<Hostile>
+{
+  protected:
+    void SetUp() override
+    {
+        prmReset();
+        wbSetEtcDir(m_dir.path());
+    }
+    void TearDown() override
+    {
+        prmReset();
+    }
+    int setAsideCount() const
+    {
+        int n = 0;
+        GDir* pdir = g_dir_open(m_dir.path().c_str(), 0, nullptr);
+        while (const gchar* pszName = g_dir_read_name(pdir))
+            n += g_str_has_prefix(pszName, "Zarv.conf.bad-");
+        g_dir_close(pdir);
+        return n;
+    }
+    zt::TempDir m_dir;
+};
+
+TEST_P(HostileFile, IsSurvivedAndWhatCanBeKeptIsKept)
+{
+    const Hostile& h = GetParam();
+    h.prepare(m_dir.path());
+    const std::string strBefore = zt::readFile(m_dir / "Zarv.conf");
+    prmLoadKeyFile();
+    EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), h.nLSeat);
+    for (const char* pszKey : {"RSeat", "Fuel"})
+        EXPECT_TRUE(std::isfinite(prmGetKeyDouble("Load", pszKey)));
+    EXPECT_EQ(setAsideCount(), h.bSetAside ? 1 : 0);
+
+    prmSetKeyDouble("Load", "Fuel", 42.5);
+    EXPECT_EQ(prmGetKeyDouble("Load", "Fuel"), 42.5); // kept in memory whatever the disk did
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    const bool bLoads = g_key_file_load_from_file(pkf, (m_dir / "Zarv.conf").c_str(), G_KEY_FILE_NONE, nullptr);
+    EXPECT_EQ(bLoads, h.bSaved);
+    if (h.bSaved) {
+        EXPECT_EQ(g_key_file_get_double(pkf, "Load", "Fuel", nullptr), 42.5);
+    }
+    if (h.pszKept) {
+        EXPECT_NE(zt::readFile(m_dir / "Zarv.conf").find(h.pszKept), std::string::npos);
+    }
+    if (h.bSetAside) {
+        // The unreadable file is intact beside the new one.
+        GDir* pdir = g_dir_open(m_dir.path().c_str(), 0, nullptr);
+        while (const gchar* pszName = g_dir_read_name(pdir)) {
+            if (g_str_has_prefix(pszName, "Zarv.conf.bad-")) {
+                EXPECT_EQ(zt::readFile(m_dir / pszName), strBefore);
+            }
+        }
+        g_dir_close(pdir);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileFile, testing::ValuesIn(m_cases),
+                         [](const testing::TestParamInfo<Hostile>& p) { return std::string(p.param.pszName); });
+
+TEST(HostileDirectory, EtcDirectoryVanishingWhileRunning)
+{
+    prmReset();
+    std::string strEtc;
+    {
+        zt::TempDir dir;
+        strEtc = dir.path();
+        wbSetEtcDir(strEtc);
+        prmLoadKeyFile();
+        prmSetKeyDouble("Load", "LSeat", 1);
+    } // the directory and everything in it are gone
+    prmSetKeyDouble("Load", "LSeat", 2);
+    errPostError("nowhere to go");
+    EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 2.0);
+    EXPECT_FALSE(zt::exists(strEtc));
+    prmReset();
+}
+
+} // namespace
