@@ -55,6 +55,18 @@ std::string psetFormatNumber(const char* pszFormat, double nValue)
     return psz;
 }
 
+void psetSetFixedArms(void)
+{
+    // Held in millimetres as the products of the inch values, not as
+    // rounded millimetre literals.
+    m_wbSetup.nLSeatLatArm = LSEAT_LAT_ARM_IN * MM_PER_INCH;
+    m_wbSetup.nLSeatLongArm = LSEAT_LONG_ARM_IN * MM_PER_INCH;
+    m_wbSetup.nRSeatLatArm = RSEAT_LAT_ARM_IN * MM_PER_INCH;
+    m_wbSetup.nRSeatLongArm = RSEAT_LONG_ARM_IN * MM_PER_INCH;
+    m_wbSetup.nFuelLatArm = FUEL_LAT_ARM_IN * MM_PER_INCH;
+    m_wbSetup.nFuelLongArm = FUEL_LONG_ARM_IN * MM_PER_INCH;
+}
+
 void psetParams(void)
 {
     m_wbSetup.nUnitFuel = static_cast<_unitFuel>(prmGetKeyInteger("Unit", "Fuel"));
@@ -65,14 +77,7 @@ void psetParams(void)
     m_wbSetup.nBasicLatArm = prmGetKeyDouble("Basic", "LatArm");
     m_wbSetup.nBasicLongArm = prmGetKeyDouble("Basic", "LongArm");
 
-    // Held in millimetres as the products of the inch values, not as
-    // rounded millimetre literals.
-    m_wbSetup.nLSeatLatArm = LSEAT_LAT_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nLSeatLongArm = LSEAT_LONG_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nRSeatLatArm = RSEAT_LAT_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nRSeatLongArm = RSEAT_LONG_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nFuelLatArm = FUEL_LAT_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nFuelLongArm = FUEL_LONG_ARM_IN * MM_PER_INCH;
+    psetSetFixedArms();
 
     m_wbSetup.nBallastWt = prmGetKeyDouble("Ballast", "Weight");
     m_wbSetup.nBallastFrontLatArm = prmGetKeyDouble("Ballast", "FrontLatArm");

@@ -72,6 +72,9 @@ std::string psetFormatNumber(const char* pszFormat, double nValue);
 // Fills the record from the parameter store and sets the fixed arms.
 void psetParams(void);
 
+// Sets the six fixed seat and fuel arms (psetParams does it in its place).
+void psetSetFixedArms(void);
+
 // The setup page.
 void psetInit(GtkBuilder* pBuilder);
 void psetUpdateInputDisplay(void);

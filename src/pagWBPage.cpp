@@ -119,6 +119,14 @@ void afterLoadChange(void)
     pwbInvalidateChart();
 }
 
+// A seat entry left: its weight in kilograms, stored, and what follows.
+void commitSeat(GtkWidget* pwgtEntry, gdouble& nWeight, const char* pszKey)
+{
+    nWeight = psetWeightToKg(readEntry(pwgtEntry), m_wbSetup.nUnitWt);
+    prmSetKeyDouble("Load", pszKey, nWeight);
+    afterLoadChange();
+}
+
 void colourTotal(GtkWidget* pwgtCell, bool bBeyond)
 {
     gtk_label_set_attributes(GTK_LABEL(pwgtCell), bBeyond ? m_pattrBoldRed : m_pattrBoldBlue);
@@ -340,17 +348,13 @@ void pwbInvalidateChart(void)
 
 gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus*, gpointer)
 {
-    m_nLSeatWeight = psetWeightToKg(readEntry(pwgtLSeatWeight), m_wbSetup.nUnitWt);
-    prmSetKeyDouble("Load", "LSeat", m_nLSeatWeight);
-    afterLoadChange();
+    commitSeat(pwgtLSeatWeight, m_nLSeatWeight, "LSeat");
     return FALSE;
 }
 
 gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus*, gpointer)
 {
-    m_nRSeatWeight = psetWeightToKg(readEntry(pwgtRSeatWeight), m_wbSetup.nUnitWt);
-    prmSetKeyDouble("Load", "RSeat", m_nRSeatWeight);
-    afterLoadChange();
+    commitSeat(pwgtRSeatWeight, m_nRSeatWeight, "RSeat");
     return FALSE;
 }
 

@@ -38,7 +38,7 @@ TEST(CrashConsistency, EveryKillLeavesTheBeforeOrAfterFile)
 
     std::mt19937 rng(20261207);
     std::uniform_int_distribution<int> delayUs(0, 15000);
-    long nLast = 0;                                          // the value the file must at least hold
+    long nLast = 0; // the value the file must at least hold
     int nCutShort = 0;
     for (int k = 0; k < KILLS; k++) {
         const std::string strFirst = std::to_string(nLast + 1);
@@ -94,10 +94,8 @@ TEST(CrashConsistency, EveryKillLeavesTheBeforeOrAfterFile)
     g_usleep(20000);
     kill(pid, SIGSTOP); // between commits or within one: at most one temporary
     int nTemps = 0;
-    GDir* pdir = g_dir_open(dir.path().c_str(), 0, nullptr);
-    while (const gchar* pszName = g_dir_read_name(pdir))
-        nTemps += strlen(pszName) == strlen("Zarv.conf.XXXXXX") && g_str_has_prefix(pszName, "Zarv.conf.");
-    g_dir_close(pdir);
+    for (const std::string& strName : zt::listDir(dir.path()))
+        nTemps += strName.size() == strlen("Zarv.conf.XXXXXX") && strName.rfind("Zarv.conf.", 0) == 0;
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     EXPECT_LE(nTemps, 1);

@@ -3,6 +3,7 @@
 
 #include <glib/gstdio.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -65,6 +66,18 @@ bool exists(const std::string& strPath)
 {
     GStatBuf st;
     return g_lstat(strPath.c_str(), &st) == 0;
+}
+
+std::vector<std::string> listDir(const std::string& strPath)
+{
+    std::vector<std::string> v;
+    if (GDir* pdir = g_dir_open(strPath.c_str(), 0, nullptr)) {
+        while (const gchar* pszName = g_dir_read_name(pdir))
+            v.push_back(pszName);
+        g_dir_close(pdir);
+    }
+    std::sort(v.begin(), v.end());
+    return v;
 }
 
 std::string uiPath()

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zt
 {
@@ -34,6 +35,8 @@ class TempDir
 std::string readFile(const std::string& strPath);
 void writeFile(const std::string& strPath, const std::string& strText);
 bool exists(const std::string& strPath);
+// The names in a directory, sorted.
+std::vector<std::string> listDir(const std::string& strPath);
 
 // The Zarv.ui of the source tree.
 std::string uiPath();

@@ -18,12 +18,7 @@ class Calculation : public testing::Test
         psetReset();
         pwbReset();
         _wbSetup& s = m_wbSetup;
-        s.nLSeatLatArm = LSEAT_LAT_ARM_IN * MM_PER_INCH;
-        s.nLSeatLongArm = LSEAT_LONG_ARM_IN * MM_PER_INCH;
-        s.nRSeatLatArm = RSEAT_LAT_ARM_IN * MM_PER_INCH;
-        s.nRSeatLongArm = RSEAT_LONG_ARM_IN * MM_PER_INCH;
-        s.nFuelLatArm = FUEL_LAT_ARM_IN * MM_PER_INCH;
-        s.nFuelLongArm = FUEL_LONG_ARM_IN * MM_PER_INCH;
+        psetSetFixedArms();
         // The worked example: 400 kg at 2700 mm and 1.0 mm, 80 kg a seat, 60 litres.
         s.nBasicWeight = 400;
         s.nBasicLongArm = 2700;

@@ -101,14 +101,13 @@ class HostileFile : public testing::TestWithParam<Hostile>
     {
         prmReset();
     }
-    int setAsideCount() const
+    std::vector<std::string> setAside() const
     {
-        int n = 0;
-        GDir* pdir = g_dir_open(m_dir.path().c_str(), 0, nullptr);
-        while (const gchar* pszName = g_dir_read_name(pdir))
-            n += g_str_has_prefix(pszName, "Zarv.conf.bad-");
-        g_dir_close(pdir);
-        return n;
+        std::vector<std::string> v;
+        for (const std::string& strName : zt::listDir(m_dir.path()))
+            if (strName.rfind("Zarv.conf.bad-", 0) == 0)
+                v.push_back(strName);
+        return v;
     }
     zt::TempDir m_dir;
 };
@@ -122,7 +121,7 @@ TEST_P(HostileFile, IsSurvivedAndWhatCanBeKeptIsKept)
     EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), h.nLSeat);
     for (const char* pszKey : {"RSeat", "Fuel"})
         EXPECT_TRUE(std::isfinite(prmGetKeyDouble("Load", pszKey)));
-    EXPECT_EQ(setAsideCount(), h.bSetAside ? 1 : 0);
+    EXPECT_EQ(setAside().size(), h.bSetAside ? 1u : 0u);
 
     prmSetKeyDouble("Load", "Fuel", 42.5);
     EXPECT_EQ(prmGetKeyDouble("Load", "Fuel"), 42.5); // kept in memory whatever the disk did
@@ -137,13 +136,8 @@ TEST_P(HostileFile, IsSurvivedAndWhatCanBeKeptIsKept)
     }
     if (h.bSetAside) {
         // The unreadable file is intact beside the new one.
-        GDir* pdir = g_dir_open(m_dir.path().c_str(), 0, nullptr);
-        while (const gchar* pszName = g_dir_read_name(pdir)) {
-            if (g_str_has_prefix(pszName, "Zarv.conf.bad-")) {
-                EXPECT_EQ(zt::readFile(m_dir / pszName), strBefore);
-            }
-        }
-        g_dir_close(pdir);
+        for (const std::string& strName : setAside())
+            EXPECT_EQ(zt::readFile(m_dir / strName), strBefore);
     }
 }
 

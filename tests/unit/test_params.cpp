@@ -43,13 +43,7 @@ class ParamStore : public testing::Test
     }
     std::vector<std::string> names() const
     {
-        std::vector<std::string> v;
-        GDir* pdir = g_dir_open(m_dir.path().c_str(), 0, nullptr);
-        while (const gchar* psz = g_dir_read_name(pdir))
-            v.push_back(psz);
-        g_dir_close(pdir);
-        std::sort(v.begin(), v.end());
-        return v;
+        return zt::listDir(m_dir.path());
     }
     zt::TempDir m_dir;
 };
