@@ -110,14 +110,14 @@ void setAside(const std::string& strSpec)
     }
 }
 
-// Removes temporaries that a rewrite cut short by a crash left behind
-// ("Zarv.conf." and six characters); set-aside files have longer names.
+// Removes temporaries that a rewrite cut short by a crash left behind:
+// "Zarv.conf.tmp-" and six characters, a name no one else gives a file.
 void removeStaleTemporaries(void)
 {
     GDir* pdir = g_dir_open(m_pszEtcDir, 0, nullptr);
     if (!pdir)
         return;
-    static const char szPrefix[] = "Zarv.conf.";
+    static const char szPrefix[] = "Zarv.conf.tmp-";
     while (const gchar* pszName = g_dir_read_name(pdir)) {
         if (strlen(pszName) != sizeof szPrefix - 1 + 6 || !g_str_has_prefix(pszName, szPrefix))
             continue;
@@ -163,7 +163,7 @@ void prmWriteKeyFile(void)
         return;
     }
 
-    std::string strTemp = strSpec + ".XXXXXX";
+    std::string strTemp = strSpec + ".tmp-XXXXXX";
     const int fd = m_prmFileOps.pfuncMkstemp(strTemp.data(), O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == ENOSPC || errno == EDQUOT) {

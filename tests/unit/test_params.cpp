@@ -106,6 +106,16 @@ TEST_F(ParamStore, FractionalUnitReadsAsZero)
     EXPECT_EQ(prmGetKeyDouble("Unit", "Fuel"), 1.5);
 }
 
+TEST_F(ParamStore, OnlyItsOwnTemporariesAreClearedAtLoad)
+{
+    for (const char* pszName :
+         {"Zarv.conf.tmp-a1B2c3", "Zarv.conf.backup", "Zarv.conf.old123", "Zarv.conf.tmp-long-name"})
+        zt::writeFile(m_dir / pszName, "kept");
+    prmLoadKeyFile();
+    EXPECT_EQ(names(), (std::vector<std::string>{"Zarv.conf.backup", "Zarv.conf.old123", "Zarv.conf.tmp-long-name",
+                                                 "Zarv.log"}));
+}
+
 TEST_F(ParamStore, EverySetRewritesTheFile)
 {
     prmLoadKeyFile();
