@@ -79,23 +79,29 @@ void showCentredOn(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, double 
 }
 
 // Whether every centred text of this pass fits left of the centre line.
+// The message is measured bold, as it is drawn.
 bool centredTextsFit(PangoLayout* ppngLayout, const _chartGeometry& g, const char* pszTitle, const char* pszMessage)
 {
     const gint nRoom = static_cast<gint>(g.nXCLine);
     struct {
         const char* pszFont;
         const char* pszText;
-    } texts[] = {
-        {"sans 8", pszCautionTailWind}, {"sans 8", pszCautionSpeed}, {"sans 12", pszTitle}, {"sans 9", pszMessage}};
+        PangoAttrList* pattr;
+    } texts[] = {{"sans 8", pszCautionTailWind, nullptr},
+                 {"sans 8", pszCautionSpeed, nullptr},
+                 {"sans 12", pszTitle, m_pattrBoldBlue},
+                 {"sans 9", pszMessage, m_pattrBoldBlue}};
+    bool bFit = true;
     for (const auto& t : texts) {
         if (!t.pszText)
             continue;
         setFont(ppngLayout, t.pszFont);
+        pango_layout_set_attributes(ppngLayout, t.pattr);
         pango_layout_set_text(ppngLayout, t.pszText, -1);
-        if (halfWidth(ppngLayout) > nRoom)
-            return false;
+        bFit = bFit && halfWidth(ppngLayout) <= nRoom;
     }
-    return true;
+    pango_layout_set_attributes(ppngLayout, nullptr);
+    return bFit;
 }
 
 // A marker coordinate: the base plus an offset truncated toward zero, kept

@@ -20,10 +20,14 @@
 
 GKeyFile* m_pkeyFile = nullptr;
 
-_prmFileOps m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename};
+_prmFileOps m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
 
 namespace
 {
+
+// Set when an unreadable Zarv.conf could not be moved aside: it is then
+// left as it is for the rest of the run rather than replaced.
+bool m_bKeepUnreadable = false;
 
 std::string confSpec()
 {
@@ -81,7 +85,8 @@ void writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLengt
 
 // Moves an unreadable Zarv.conf aside as "Zarv.conf.bad-YYYYMMDD-HHMMSS"
 // (with "-N" added while that name is taken), never over another file.
-void setAside(const std::string& strSpec)
+// Returns false when it could not.
+bool setAside(const std::string& strSpec)
 {
     char szStamp[32];
     const time_t tNow = time(nullptr);
@@ -89,25 +94,29 @@ void setAside(const std::string& strSpec)
     localtime_r(&tNow, &tmNow);
     strftime(szStamp, sizeof szStamp, "%Y%m%d-%H%M%S", &tmNow);
     const std::string strBase = strSpec + ".bad-" + szStamp;
-    for (int i = 0; i < 1000; i++) {
+    int nErr = EEXIST;
+    for (int i = 0; i < 1000 && nErr == EEXIST; i++) {
         const std::string strTo = i == 0 ? strBase : strBase + "-" + std::to_string(i);
-        // A hard link fails rather than replace an existing name.
-        if (link(strSpec.c_str(), strTo.c_str()) == 0) {
-            unlink(strSpec.c_str());
-        } else if (errno == EEXIST) {
-            continue;
-        } else if (g_file_test(strTo.c_str(), G_FILE_TEST_EXISTS) || rename(strSpec.c_str(), strTo.c_str()) != 0) {
-            // No hard links here: rename, having checked the name is free.
-            g_autofree gchar* pszMsg =
-                g_strdup_printf("prmLoadKeyFile()\nrename(%s) failed\n%s", strSpec.c_str(), g_strerror(errno));
+        // A hard link fails rather than replace an existing name; where
+        // there are no hard links, rename once the name is known to be free.
+        if (m_prmFileOps.pfuncLink(strSpec.c_str(), strTo.c_str()) == 0)
+            nErr = unlink(strSpec.c_str()) == 0 ? 0 : errno;
+        else if (errno == EEXIST || g_file_test(strTo.c_str(), G_FILE_TEST_EXISTS))
+            nErr = EEXIST;
+        else
+            nErr = m_prmFileOps.pfuncRename(strSpec.c_str(), strTo.c_str()) == 0 ? 0 : errno;
+        if (nErr == 0) {
+            g_autofree gchar* pszMsg = g_strdup_printf(
+                "prmLoadKeyFile()\n%s could not be read and was set aside\nas %s", strSpec.c_str(), strTo.c_str());
             errPostError(pszMsg);
-            return;
+            return true;
         }
-        g_autofree gchar* pszMsg = g_strdup_printf("prmLoadKeyFile()\n%s could not be read and was set aside\nas %s",
-                                                   strSpec.c_str(), strTo.c_str());
-        errPostError(pszMsg);
-        return;
     }
+    g_autofree gchar* pszMsg =
+        g_strdup_printf("prmLoadKeyFile()\nrename(%s) failed\n%s\nit is left as it is: changes are not saved this run",
+                        strSpec.c_str(), g_strerror(nErr));
+    errPostError(pszMsg);
+    return false;
 }
 
 // Removes temporaries that a rewrite cut short by a crash left behind:
@@ -147,11 +156,13 @@ void prmLoadKeyFile(void)
     // UTF-8) would be overwritten by the next set: keep it for the user.
     // A missing or unreadable file is left where it is.
     if (pErr->domain == G_KEY_FILE_ERROR)
-        setAside(strSpec);
+        m_bKeepUnreadable = !setAside(strSpec);
 }
 
 void prmWriteKeyFile(void)
 {
+    if (m_bKeepUnreadable)
+        return;
     gsize nLength = 0;
     g_autofree gchar* pszData = g_key_file_to_data(m_pkeyFile, &nLength, nullptr);
     const std::string strSpec = confSpec();
@@ -221,5 +232,6 @@ void prmReset(void)
     if (m_pkeyFile)
         g_key_file_free(m_pkeyFile);
     m_pkeyFile = nullptr;
-    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename};
+    m_bKeepUnreadable = false;
+    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
 }

@@ -34,6 +34,7 @@ struct _prmFileOps {
     ssize_t (*pfuncWrite)(int fd, const void* pBuf, size_t nCount);
     int (*pfuncFsync)(int fd);
     int (*pfuncRename)(const char* pszFrom, const char* pszTo);
+    int (*pfuncLink)(const char* pszFrom, const char* pszTo);
 };
 extern _prmFileOps m_prmFileOps;
 

@@ -260,11 +260,12 @@ TEST_P(WriteFault, LeavesTheOldFileIntactAndLogsTheSystemText)
     EXPECT_EQ(zt::readFile(conf()), "# mine\n\n[Load]\nFuel=56\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, WriteFault,
-                         testing::Values(Fault{"DiskFull", {g_mkstemp_full, shortWrite, ::fsync, ::rename}, ENOSPC},
-                                         Fault{"FlushFails", {g_mkstemp_full, ::write, failFsync, ::rename}, EIO},
-                                         Fault{"RenameFails", {g_mkstemp_full, ::write, ::fsync, failRename}, EXDEV}),
-                         [](const testing::TestParamInfo<Fault>& p) { return std::string(p.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(
+    Faults, WriteFault,
+    testing::Values(Fault{"DiskFull", {g_mkstemp_full, shortWrite, ::fsync, ::rename, ::link}, ENOSPC},
+                    Fault{"FlushFails", {g_mkstemp_full, ::write, failFsync, ::rename, ::link}, EIO},
+                    Fault{"RenameFails", {g_mkstemp_full, ::write, ::fsync, failRename, ::link}, EXDEV}),
+    [](const testing::TestParamInfo<Fault>& p) { return std::string(p.param.pszName); });
 
 TEST_F(ParamStore, UnparseableFileIsSetAsideNotOverwritten)
 {
@@ -289,6 +290,39 @@ TEST_F(ParamStore, UnparseableFileIsSetAsideNotOverwritten)
     auto v2 = names();
     EXPECT_EQ(v2.size(), 3u);
     EXPECT_EQ(zt::readFile(m_dir / v[0]), strBad);
+}
+
+int refuse(const char*, const char*)
+{
+    errno = EACCES;
+    return -1;
+}
+
+TEST_F(ParamStore, UnparseableFileThatCannotBeSetAsideIsNeverReplaced)
+{
+    if (geteuid() != 0) {
+        // Without write access to the directory nothing can be moved.
+        zt::writeFile(conf(), "[broken");
+        chmod(m_dir.path().c_str(), 0500);
+        prmLoadKeyFile();
+        prmSetKeyDouble("Load", "LSeat", 1);
+        chmod(m_dir.path().c_str(), 0700);
+        EXPECT_EQ(zt::readFile(conf()), "[broken");
+        EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 1.0);
+    }
+    // Neither a link nor a rename works: the file is left as it is, and
+    // the log says so.
+    prmReset();
+    wbSetEtcDir(m_dir.path());
+    zt::writeFile(conf(), "[broken");
+    m_prmFileOps.pfuncLink = refuse;
+    m_prmFileOps.pfuncRename = refuse;
+    prmLoadKeyFile();
+    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link}; // the disk would take a write now
+    prmSetKeyDouble("Load", "LSeat", 1);
+    EXPECT_EQ(zt::readFile(conf()), "[broken");
+    EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 1.0);
+    EXPECT_NE(log().find("changes are not saved this run"), std::string::npos) << log();
 }
 
 TEST_F(ParamStore, MissingOrUnreadableFileIsNotSetAside)
