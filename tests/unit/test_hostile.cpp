@@ -4,6 +4,7 @@
 #include "app.h"
 #include "errlog.h"
 #include "params.h"
+#include "store.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -89,18 +90,9 @@ const Hostile m_cases[] = {
      false, 6, true, "LSeat=6"},
 };
 
-class HostileFile : public testing::TestWithParam<Hostile>
+class HostileFile : public zt::FreshStore<testing::TestWithParam<Hostile>>
 {
   protected:
-    void SetUp() override
-    {
-        prmReset();
-        wbSetEtcDir(m_dir.path());
-    }
-    void TearDown() override
-    {
-        prmReset();
-    }
     std::vector<std::string> setAside() const
     {
         std::vector<std::string> v;
@@ -109,7 +101,6 @@ class HostileFile : public testing::TestWithParam<Hostile>
                 v.push_back(strName);
         return v;
     }
-    zt::TempDir m_dir;
 };
 
 TEST_P(HostileFile, IsSurvivedAndWhatCanBeKeptIsKept)

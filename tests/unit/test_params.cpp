@@ -2,6 +2,7 @@
 // reads as 0, and what happens when the disk says no.
 #include "app.h"
 #include "params.h"
+#include "store.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -16,18 +17,9 @@
 namespace
 {
 
-class ParamStore : public testing::Test
+class ParamStore : public zt::FreshStore<testing::Test>
 {
   protected:
-    void SetUp() override
-    {
-        prmReset();
-        wbSetEtcDir(m_dir.path());
-    }
-    void TearDown() override
-    {
-        prmReset();
-    }
     std::string conf() const
     {
         return m_dir / "Zarv.conf";
@@ -45,7 +37,6 @@ class ParamStore : public testing::Test
     {
         return zt::listDir(m_dir.path());
     }
-    zt::TempDir m_dir;
 };
 
 TEST_F(ParamStore, FirstRunLogsTheLoadFailureAndFirstSetCreatesTheFile)
@@ -253,8 +244,7 @@ TEST_P(WriteFault, LeavesTheOldFileIntactAndLogsTheSystemText)
         << log();
     EXPECT_EQ(names(), (std::vector<std::string>{"Zarv.conf", "Zarv.log"})); // no temporary left behind
 
-    prmReset(); // the disk recovers: the next set saves everything
-    wbSetEtcDir(m_dir.path());
+    restart(); // the disk recovers: the next set saves everything
     prmLoadKeyFile();
     prmSetKeyDouble("Load", "Fuel", 56);
     EXPECT_EQ(zt::readFile(conf()), "# mine\n\n[Load]\nFuel=56\n");
@@ -284,8 +274,7 @@ TEST_F(ParamStore, UnparseableFileIsSetAsideNotOverwritten)
     EXPECT_EQ(zt::readFile(m_dir / v[0]), strBad);
 
     // A second bad file in the same second gets a name of its own.
-    prmReset();
-    wbSetEtcDir(m_dir.path());
+    restart();
     load("also [bad");
     auto v2 = names();
     EXPECT_EQ(v2.size(), 3u);
@@ -312,8 +301,7 @@ TEST_F(ParamStore, UnparseableFileThatCannotBeSetAsideIsNeverReplaced)
     }
     // Neither a link nor a rename works: the file is left as it is, and
     // the log says so.
-    prmReset();
-    wbSetEtcDir(m_dir.path());
+    restart();
     zt::writeFile(conf(), "[broken");
     m_prmFileOps.pfuncLink = refuse;
     m_prmFileOps.pfuncRename = refuse;
@@ -333,8 +321,7 @@ TEST_F(ParamStore, MissingOrUnreadableFileIsNotSetAside)
         return; // root reads anything
     zt::writeFile(conf(), "[Load]\nFuel=1\n");
     chmod(conf().c_str(), 0);
-    prmReset();
-    wbSetEtcDir(m_dir.path());
+    restart();
     prmLoadKeyFile();
     chmod(conf().c_str(), 0600);
     EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=1\n");

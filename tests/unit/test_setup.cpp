@@ -2,6 +2,7 @@
 #include "app.h"
 #include "pagSetup.h"
 #include "params.h"
+#include "store.h"
 #include "support.h"
 
 #include <gtest/gtest.h>
@@ -11,20 +12,14 @@
 namespace
 {
 
-class SetupRecord : public testing::Test
+class SetupRecord : public zt::FreshStore<testing::Test>
 {
   protected:
     void SetUp() override
     {
-        prmReset();
+        FreshStore::SetUp();
         psetReset();
-        wbSetEtcDir(m_dir.path());
     }
-    void TearDown() override
-    {
-        prmReset();
-    }
-    zt::TempDir m_dir;
 };
 
 TEST_F(SetupRecord, NoFileGivesZerosInternalUnitsAndTheFixedArms)
