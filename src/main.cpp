@@ -3,6 +3,7 @@
 #include "errlog.h"
 #include "pagWB.h"
 #include "params.h"
+#include "window.h"
 
 #include <gtk/gtk.h>
 

@@ -1,5 +1,8 @@
-// Field navigation tables and tree-view helpers.
+// Binding tables, entry numbers, field navigation tables and tree-view
+// helpers, shared by both pages.
 #include "misc.h"
+
+#include "pagSetup.h"
 
 namespace
 {
@@ -51,6 +54,56 @@ gboolean moveFocus(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur, int nStep, guint nDir)
 }
 
 } // namespace
+
+void mscBindAll(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings)
+{
+    for (const _mscBinding& b : bindings)
+        if (b.ppwgt)
+            *b.ppwgt = mscLookUp(pBuilder, b.pszId);
+}
+
+const _mscBinding* mscFindUnbound(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings)
+{
+    for (const _mscBinding& b : bindings) {
+        GObject* pobj = gtk_builder_get_object(pBuilder, b.pszId);
+        if (!pobj || !G_TYPE_CHECK_INSTANCE_TYPE(pobj, b.pfuncType()))
+            return &b;
+    }
+    return nullptr;
+}
+
+GtkWidget* mscLookUp(GtkBuilder* pBuilder, const char* pszId)
+{
+    GObject* pobj = gtk_builder_get_object(pBuilder, pszId);
+    return pobj && GTK_IS_WIDGET(pobj) ? GTK_WIDGET(pobj) : nullptr;
+}
+
+double mscReadEntry(GtkWidget* pwgtEntry)
+{
+    return psetParseNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+}
+
+void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
+{
+    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), psetFormatNumber(pszFormat, nValue).c_str());
+}
+
+void mscShowChoice(std::initializer_list<GtkWidget*> set, GtkWidget* pwgtActive,
+                   void (*pfuncClicked)(GtkButton*, gpointer))
+{
+    const auto pHandler = reinterpret_cast<gpointer>(pfuncClicked);
+    for (GtkWidget* pwgt : set)
+        g_signal_handlers_block_by_func(pwgt, pHandler, nullptr);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtActive), TRUE);
+    for (GtkWidget* pwgt : set)
+        g_signal_handlers_unblock_by_func(pwgt, pHandler, nullptr);
+}
+
+void mscConnectField(GtkWidget* pwgt, const char* pszSignal, GCallback pfuncCommit, _wgtLUT* pwgtLUT)
+{
+    g_signal_connect(pwgt, pszSignal, pfuncCommit, nullptr);
+    g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT), pwgtLUT);
+}
 
 gboolean mscKeyPressLUT(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pwgtLUT)
 {

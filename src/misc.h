@@ -1,8 +1,41 @@
-// Field navigation: walking a page's fields with Up, Down and Return in the
-// order of the page's table; and two tree-view helpers.
+// What both pages share: binding a page's widgets from Zarv.ui by a table,
+// reading and showing numbers in entries, walking a page's fields with Up,
+// Down and Return in the order of the page's table; and two tree-view
+// helpers.
 #pragma once
 
 #include <gtk/gtk.h>
+
+#include <initializer_list>
+#include <span>
+
+// One object a page takes from Zarv.ui: its id, the class it must have, and
+// the page variable that borrows it (null for an object only checked).
+struct _mscBinding {
+    const char* pszId;
+    GType (*pfuncType)(void);
+    GtkWidget** ppwgt;
+};
+
+// Points each row's variable at the builder's object of that id.
+void mscBindAll(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings);
+
+// The first row whose object is missing or of another class, or null.
+const _mscBinding* mscFindUnbound(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings);
+
+// The builder's widget of that id, or null when there is none (an optional
+// object that an older Zarv.ui does not have).
+GtkWidget* mscLookUp(GtkBuilder* pBuilder, const char* pszId);
+
+// An entry's text read as a number in the process locale (a text that is no
+// finite number reads as 0), and a number shown in an entry, uncut.
+double mscReadEntry(GtkWidget* pwgtEntry);
+void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue);
+
+// Makes one radio button of a set active as a display: the set's clicked
+// handler is held back meanwhile, so showing a choice never stores it.
+void mscShowChoice(std::initializer_list<GtkWidget*> set, GtkWidget* pwgtActive,
+                   void (*pfuncClicked)(GtkButton*, gpointer));
 
 // One row of a navigation table. pwgtLUT refers to the page variable that
 // holds the field's widget, so a table can be static data built before the
@@ -14,6 +47,10 @@ struct _wgtLUT {
 
 // Tables hold at most this many rows before the terminator.
 constexpr int MAX_LUT_ROWS = 50;
+
+// Connects a field's commit handler to pszSignal and its keys to the page's
+// navigation table.
+void mscConnectField(GtkWidget* pwgt, const char* pszSignal, GCallback pfuncCommit, _wgtLUT* pwgtLUT);
 
 gboolean mscKeyPressLUT(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pwgtLUT);
 gboolean mscKeyPressDown(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur);

@@ -1,10 +1,13 @@
-// The setup record with its units and conversions, and the setup page that
-// edits it.
+// The setup record with its units and conversions (pagSetup.cpp), and the
+// setup page that edits it (pagSetupPage.cpp).
 #pragma once
+
+#include "misc.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 // Conversion factors between the user's units and the internal ones
@@ -75,8 +78,16 @@ void psetParams(void);
 // Sets the six fixed seat and fuel arms (psetParams does it in its place).
 void psetSetFixedArms(void);
 
-// The setup page.
+// ---- The setup page (pagSetupPage.cpp) ---------------------------------------
+
+// The objects the page takes from Zarv.ui, in the order the window checks
+// them.
+std::span<const _mscBinding> psetBindings(void);
+
+// Binds the page: its widgets, handlers and navigation.
 void psetInit(GtkBuilder* pBuilder);
+// Show the record in the fields, the unit labels and the unit buttons, and
+// refresh the loading page. They store nothing.
 void psetUpdateInputDisplay(void);
 void psetUpdateUnitLabels(void);
 void psetUpdateUnitButtons(void);

@@ -1,10 +1,12 @@
 // The setup page: the basic weight and arms, the ballast weight and arms, and
-// the three unit choices. Every change goes into m_wbSetup, into Zarv.conf,
-// and on to the loading page.
+// the three unit choices. Every change of the pilot's goes into m_wbSetup,
+// into Zarv.conf, and on to the loading page; showing stores nothing.
 #include "misc.h"
 #include "pagSetup.h"
 #include "pagWB.h"
 #include "params.h"
+
+#include <array>
 
 namespace
 {
@@ -19,53 +21,47 @@ GtkWidget *m_pwgtConfWeightUnitKgs, *m_pwgtConfWeightUnitLbs;
 GtkWidget *m_pwgtConfArmUnitMM, *m_pwgtConfArmUnitIn;
 GtkWidget *m_pwgtConfFuelUnitLitres, *m_pwgtConfFuelUnitUSGal, *m_pwgtConfFuelUnitImpGal;
 
-GtkWidget* lookUp(GtkBuilder* pBuilder, const char* pszId)
-{
-    return GTK_WIDGET(gtk_builder_get_object(pBuilder, pszId));
-}
-
-GtkWidget* bindEntry(GtkBuilder* pBuilder, const char* pszId, GCallback pfuncFocusOut, _wgtLUT* wgtLUT)
-{
-    GtkWidget* pwgt = lookUp(pBuilder, pszId);
-    g_signal_connect(pwgt, "focus-out-event", pfuncFocusOut, nullptr);
-    g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT), wgtLUT);
-    return pwgt;
-}
-
-GtkWidget* bindButton(GtkBuilder* pBuilder, const char* pszId, GCallback pfuncClicked, _wgtLUT* wgtLUT)
-{
-    GtkWidget* pwgt = lookUp(pBuilder, pszId);
-    g_signal_connect(pwgt, "clicked", pfuncClicked, nullptr);
-    g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT), wgtLUT);
-    return pwgt;
-}
+// Every object of the page, bound by id and checked by class at start-up.
+const std::array<_mscBinding, 21> m_bindings = {{
+    {"ConfEmptyWeight", gtk_entry_get_type, &m_pwgtConfEmptyWeight},
+    {"ConfEmptyLongArm", gtk_entry_get_type, &m_pwgtConfEmptyLongArm},
+    {"ConfEmptyLatArm", gtk_entry_get_type, &m_pwgtConfEmptyLatArm},
+    {"ConfEmptyWeightUnits", gtk_label_get_type, &m_pwgtConfEmptyWeightUnits},
+    {"ConfEmptyLongArmUnits", gtk_label_get_type, &m_pwgtConfEmptyLongArmUnits},
+    {"ConfEmptyLatArmUnits", gtk_label_get_type, &m_pwgtConfEmptyLatArmUnits},
+    {"ConfBallastWeight", gtk_entry_get_type, &m_pwgtConfBallastWeight},
+    {"ConfBallastFrontLongArm", gtk_entry_get_type, &m_pwgtConfBallastFrontLongArm},
+    {"ConfBallastFrontLatArm", gtk_entry_get_type, &m_pwgtConfBallastFrontLatArm},
+    {"ConfBallastRearLongArm", gtk_entry_get_type, &m_pwgtConfBallastRearLongArm},
+    {"ConfBallastWeightUnits", gtk_label_get_type, &m_pwgtConfBallastWeightUnits},
+    {"ConfBallastFrontLongArmUnits", gtk_label_get_type, &m_pwgtConfBallastFrontLongArmUnits},
+    {"ConfBallastFrontLatArmUnits", gtk_label_get_type, &m_pwgtConfBallastFrontLatArmUnits},
+    {"ConfBallastRearLongArmUnits", gtk_label_get_type, &m_pwgtConfBallastRearLongArmUnits},
+    {"WeightUnitKgs", gtk_radio_button_get_type, &m_pwgtConfWeightUnitKgs},
+    {"WeightUnitLbs", gtk_radio_button_get_type, &m_pwgtConfWeightUnitLbs},
+    {"ArmUnitMM", gtk_radio_button_get_type, &m_pwgtConfArmUnitMM},
+    {"ArmUnitInch", gtk_radio_button_get_type, &m_pwgtConfArmUnitIn},
+    {"FuelUnitLitres", gtk_radio_button_get_type, &m_pwgtConfFuelUnitLitres},
+    {"FuelUnitUSGal", gtk_radio_button_get_type, &m_pwgtConfFuelUnitUSGal},
+    {"FuelUnitImpGal", gtk_radio_button_get_type, &m_pwgtConfFuelUnitImpGal},
+}};
 
 bool isActive(GtkWidget* pwgt)
 {
     return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgt));
 }
 
-double readEntry(GtkWidget* pwgtEntry)
-{
-    return psetParseNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
-}
-
-void showNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
-{
-    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), psetFormatNumber(pszFormat, nValue).c_str());
-}
-
 // One weight field left: convert, keep in the record, store, redisplay.
 void commitWeight(GtkWidget* pwgtEntry, double& nField, const char* pszGroup, const char* pszKey)
 {
-    nField = psetWeightToKg(readEntry(pwgtEntry), m_wbSetup.nUnitWt);
+    nField = psetWeightToKg(mscReadEntry(pwgtEntry), m_wbSetup.nUnitWt);
     prmSetKeyDouble(pszGroup, pszKey, nField);
     psetUpdateInputDisplay();
 }
 
 void commitArm(GtkWidget* pwgtEntry, double& nField, const char* pszGroup, const char* pszKey)
 {
-    nField = psetArmToMm(readEntry(pwgtEntry), m_wbSetup.nUnitArm);
+    nField = psetArmToMm(mscReadEntry(pwgtEntry), m_wbSetup.nUnitArm);
     prmSetKeyDouble(pszGroup, pszKey, nField);
     psetUpdateInputDisplay();
 }
@@ -99,44 +95,40 @@ void psetInit(GtkBuilder* pBuilder)
         {nullptr, nullptr},
     };
 
-    m_pwgtConfEmptyWeight = bindEntry(pBuilder, "ConfEmptyWeight", G_CALLBACK(psetOnEmptyWeightFocusOut), wgtLUT);
-    m_pwgtConfEmptyLongArm = bindEntry(pBuilder, "ConfEmptyLongArm", G_CALLBACK(psetOnEmptyLongArmFocusOut), wgtLUT);
-    m_pwgtConfEmptyLatArm = bindEntry(pBuilder, "ConfEmptyLatArm", G_CALLBACK(psetOnEmptyLatArmFocusOut), wgtLUT);
-    m_pwgtConfEmptyWeightUnits = lookUp(pBuilder, "ConfEmptyWeightUnits");
-    m_pwgtConfEmptyLongArmUnits = lookUp(pBuilder, "ConfEmptyLongArmUnits");
-    m_pwgtConfEmptyLatArmUnits = lookUp(pBuilder, "ConfEmptyLatArmUnits");
+    mscBindAll(pBuilder, m_bindings);
+    mscConnectField(m_pwgtConfEmptyWeight, "focus-out-event", G_CALLBACK(psetOnEmptyWeightFocusOut), wgtLUT);
+    mscConnectField(m_pwgtConfEmptyLongArm, "focus-out-event", G_CALLBACK(psetOnEmptyLongArmFocusOut), wgtLUT);
+    mscConnectField(m_pwgtConfEmptyLatArm, "focus-out-event", G_CALLBACK(psetOnEmptyLatArmFocusOut), wgtLUT);
+    mscConnectField(m_pwgtConfBallastWeight, "focus-out-event", G_CALLBACK(psetOnBallastWeightFocusOut), wgtLUT);
+    mscConnectField(m_pwgtConfBallastFrontLongArm, "focus-out-event", G_CALLBACK(psetOnBallastFrontLongArmFocusOut),
+                    wgtLUT);
+    mscConnectField(m_pwgtConfBallastFrontLatArm, "focus-out-event", G_CALLBACK(psetOnBallastFrontLatArmFocusOut),
+                    wgtLUT);
+    mscConnectField(m_pwgtConfBallastRearLongArm, "focus-out-event", G_CALLBACK(psetOnBallastRearLongArmFocusOut),
+                    wgtLUT);
+    for (GtkWidget* pwgt : {m_pwgtConfWeightUnitKgs, m_pwgtConfWeightUnitLbs})
+        mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnWeightUnitClicked), wgtLUT);
+    for (GtkWidget* pwgt : {m_pwgtConfArmUnitMM, m_pwgtConfArmUnitIn})
+        mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnArmUnitClicked), wgtLUT);
+    for (GtkWidget* pwgt : {m_pwgtConfFuelUnitLitres, m_pwgtConfFuelUnitUSGal, m_pwgtConfFuelUnitImpGal})
+        mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnFuelUnitClicked), wgtLUT);
+}
 
-    m_pwgtConfBallastWeight = bindEntry(pBuilder, "ConfBallastWeight", G_CALLBACK(psetOnBallastWeightFocusOut), wgtLUT);
-    m_pwgtConfBallastFrontLongArm =
-        bindEntry(pBuilder, "ConfBallastFrontLongArm", G_CALLBACK(psetOnBallastFrontLongArmFocusOut), wgtLUT);
-    m_pwgtConfBallastFrontLatArm =
-        bindEntry(pBuilder, "ConfBallastFrontLatArm", G_CALLBACK(psetOnBallastFrontLatArmFocusOut), wgtLUT);
-    m_pwgtConfBallastRearLongArm =
-        bindEntry(pBuilder, "ConfBallastRearLongArm", G_CALLBACK(psetOnBallastRearLongArmFocusOut), wgtLUT);
-    m_pwgtConfBallastWeightUnits = lookUp(pBuilder, "ConfBallastWeightUnits");
-    m_pwgtConfBallastFrontLongArmUnits = lookUp(pBuilder, "ConfBallastFrontLongArmUnits");
-    m_pwgtConfBallastFrontLatArmUnits = lookUp(pBuilder, "ConfBallastFrontLatArmUnits");
-    m_pwgtConfBallastRearLongArmUnits = lookUp(pBuilder, "ConfBallastRearLongArmUnits");
-
-    m_pwgtConfWeightUnitKgs = bindButton(pBuilder, "WeightUnitKgs", G_CALLBACK(psetOnWeightUnitClicked), wgtLUT);
-    m_pwgtConfWeightUnitLbs = bindButton(pBuilder, "WeightUnitLbs", G_CALLBACK(psetOnWeightUnitClicked), wgtLUT);
-    m_pwgtConfArmUnitMM = bindButton(pBuilder, "ArmUnitMM", G_CALLBACK(psetOnArmUnitClicked), wgtLUT);
-    m_pwgtConfArmUnitIn = bindButton(pBuilder, "ArmUnitInch", G_CALLBACK(psetOnArmUnitClicked), wgtLUT);
-    m_pwgtConfFuelUnitLitres = bindButton(pBuilder, "FuelUnitLitres", G_CALLBACK(psetOnFuelUnitClicked), wgtLUT);
-    m_pwgtConfFuelUnitUSGal = bindButton(pBuilder, "FuelUnitUSGal", G_CALLBACK(psetOnFuelUnitClicked), wgtLUT);
-    m_pwgtConfFuelUnitImpGal = bindButton(pBuilder, "FuelUnitImpGal", G_CALLBACK(psetOnFuelUnitClicked), wgtLUT);
+std::span<const _mscBinding> psetBindings(void)
+{
+    return m_bindings;
 }
 
 void psetUpdateInputDisplay(void)
 {
     const _wbSetup& s = m_wbSetup;
-    showNumber(m_pwgtConfEmptyWeight, "%1.1f", psetKgToWeight(s.nBasicWeight, s.nUnitWt));
-    showNumber(m_pwgtConfBallastWeight, "%1.1f", psetKgToWeight(s.nBallastWt, s.nUnitWt));
-    showNumber(m_pwgtConfEmptyLongArm, "%1.2f", psetMmToArm(s.nBasicLongArm, s.nUnitArm));
-    showNumber(m_pwgtConfEmptyLatArm, "%1.2f", psetMmToArm(s.nBasicLatArm, s.nUnitArm));
-    showNumber(m_pwgtConfBallastFrontLongArm, "%1.2f", psetMmToArm(s.nBallastFrontLongArm, s.nUnitArm));
-    showNumber(m_pwgtConfBallastFrontLatArm, "%1.2f", psetMmToArm(s.nBallastFrontLatArm, s.nUnitArm));
-    showNumber(m_pwgtConfBallastRearLongArm, "%1.2f", psetMmToArm(s.nBallastRearLongArm, s.nUnitArm));
+    mscShowNumber(m_pwgtConfEmptyWeight, "%1.1f", psetKgToWeight(s.nBasicWeight, s.nUnitWt));
+    mscShowNumber(m_pwgtConfBallastWeight, "%1.1f", psetKgToWeight(s.nBallastWt, s.nUnitWt));
+    mscShowNumber(m_pwgtConfEmptyLongArm, "%1.2f", psetMmToArm(s.nBasicLongArm, s.nUnitArm));
+    mscShowNumber(m_pwgtConfEmptyLatArm, "%1.2f", psetMmToArm(s.nBasicLatArm, s.nUnitArm));
+    mscShowNumber(m_pwgtConfBallastFrontLongArm, "%1.2f", psetMmToArm(s.nBallastFrontLongArm, s.nUnitArm));
+    mscShowNumber(m_pwgtConfBallastFrontLatArm, "%1.2f", psetMmToArm(s.nBallastFrontLatArm, s.nUnitArm));
+    mscShowNumber(m_pwgtConfBallastRearLongArm, "%1.2f", psetMmToArm(s.nBallastRearLongArm, s.nUnitArm));
     pwbUpdateDisplays();
 }
 
@@ -153,17 +145,16 @@ void psetUpdateUnitLabels(void)
 
 void psetUpdateUnitButtons(void)
 {
-    // Activating a button runs its set's clicked handler, which stores the
-    // same unit again.
     const _wbSetup& s = m_wbSetup;
     GtkWidget* pwgtWeight = s.nUnitWt == UNIT_WT_LB ? m_pwgtConfWeightUnitLbs : m_pwgtConfWeightUnitKgs;
     GtkWidget* pwgtArm = s.nUnitArm == UNIT_ARM_INCH ? m_pwgtConfArmUnitIn : m_pwgtConfArmUnitMM;
     GtkWidget* pwgtFuel = s.nUnitFuel == UNIT_FUEL_USGAL    ? m_pwgtConfFuelUnitUSGal
                           : s.nUnitFuel == UNIT_FUEL_IMPGAL ? m_pwgtConfFuelUnitImpGal
                                                             : m_pwgtConfFuelUnitLitres;
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtWeight), TRUE);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtArm), TRUE);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtFuel), TRUE);
+    mscShowChoice({m_pwgtConfWeightUnitKgs, m_pwgtConfWeightUnitLbs}, pwgtWeight, psetOnWeightUnitClicked);
+    mscShowChoice({m_pwgtConfArmUnitMM, m_pwgtConfArmUnitIn}, pwgtArm, psetOnArmUnitClicked);
+    mscShowChoice({m_pwgtConfFuelUnitLitres, m_pwgtConfFuelUnitUSGal, m_pwgtConfFuelUnitImpGal}, pwgtFuel,
+                  psetOnFuelUnitClicked);
 }
 
 gboolean psetOnEmptyWeightFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)

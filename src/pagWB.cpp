@@ -1,5 +1,6 @@
 // The loading calculation: weights, moments and arms of every item and of the
-// loaded aircraft, in kilograms and millimetres.
+// loaded aircraft, in kilograms and millimetres. Reads the setup record and
+// the store; knows nothing of the page that shows it.
 #include "pagWB.h"
 
 #include "pagSetup.h"
@@ -91,8 +92,6 @@ void pwbCalcWB(void)
     // which the table and the chart show as such.
     m_nTotalLatArm = m_nTotalLatMoment / m_nTotalWeight;
     m_nTotalLongArm = m_nTotalLongMoment / m_nTotalWeight;
-
-    pwbUpdateTotalsDisplay();
 }
 
 void pwbReset(void)

@@ -1,10 +1,12 @@
-// The loading: its calculation, the loading page with its result table, and
-// the centre-of-gravity chart.
+// The loading: its calculation (pagWB.cpp), the loading page with its result
+// table (pagWBPage.cpp), and the centre-of-gravity chart (pagWBChart.cpp).
 #pragma once
+
+#include "misc.h"
 
 #include <gtk/gtk.h>
 
-#include <string>
+#include <span>
 
 // Fuel weight per litre.
 constexpr double FUEL_DENSITY = 0.759;
@@ -39,7 +41,8 @@ extern gdouble m_nTotalLongArm, m_nTotalLatArm;
 // Reads the loading state from the parameter store.
 void pwbParams(void);
 
-// Recomputes every result from the loading state and m_wbSetup.
+// Recomputes every result from the loading state and m_wbSetup. Pure
+// arithmetic: it shows nothing (pwbRefresh does).
 void pwbCalcWB(void);
 
 // Clears the loading state and results, so a test starts as the program does.
@@ -54,43 +57,24 @@ double pwbFuelToLitres(double nValue, int nUnitFuel);
 double pwbLitresToFuel(double nLitres, int nUnitFuel);
 const char* pwbFuelLabel(int nUnitFuel);
 
-// Widgets of the page, borrowed from the builder by pwbInit.
-extern GtkWidget* m_pwgtWBDrawing;
-extern GtkWidget* m_pwgtLSeatWeight;
-extern GtkWidget* m_pwgtRSeatWeight;
-extern GtkWidget* m_pwgtFuelVolume;
-extern GtkWidget* m_pwgtBallastNone;
-extern GtkWidget* m_pwgtBallastFront;
-extern GtkWidget* m_pwgtBallastRear;
-extern GtkWidget* m_pwgtLeftSeatUnitLabel;
-extern GtkWidget* m_pwgtRightSeatUnitLabel;
-extern GtkWidget* m_pwgtFuelUnitLabel;
-extern GtkWidget* m_pwgtLSeatOverWeight;
-extern GtkWidget* m_pwgtRSeatOverWeight;
-extern GtkWidget* m_pwgtFuelOverFill;
+// The objects the page takes from Zarv.ui, in the order the window checks
+// them: the drawing area, the inputs, their labels and the 30 result cells.
+std::span<const _mscBinding> pwbBindings(void);
 
-// Text attributes of the result table's totals and of the chart.
-extern PangoAttrList* m_pattrBoldBlue;
-extern PangoAttrList* m_pattrBoldRed;
-extern PangoAttrList* m_pattrBoldBlack;
-extern PangoAttrList* m_pattrEmpty;
-
+// Binds the page (its widgets, handlers and navigation) and hides the
+// indicators.
 void pwbInit(GtkBuilder* pBuilder);
-// Creates the four attribute lists (once; pwbInit calls it).
-void pwbCreateAttrLists(void);
-void pwbUpdateDisplays(void);
-void pwbUpdateInputDisplay(void);
-void pwbUpdateUnitLabels(void);
-void pwbUpdateTotalsDisplay(void);
-void pwbDisplayWeightValue(GtkLabel* pwgtTotal, double nValue);
-void pwbDisplayArmValue(GtkLabel* pwgtArm, double nValue);
-void pwbDisplayMomentValue(GtkLabel* pwgtMoment, double nValue);
-void pwbInvalidateChart(void);
-void pwbCleanUp(void);
 
-// The text a result cell shows: nValue in printf format pszFormat, or an en
-// dash for a value that is not a finite number.
-std::string pwbCellText(const char* pszFormat, double nValue);
+// Shows the whole page from the loading state and the setup record: the
+// entries, the ballast choice, the indicators and the unit labels, then
+// pwbRefresh. Stores nothing.
+void pwbUpdateDisplays(void);
+
+// The page's one refresh after any change: the calculation, the result
+// table from it, and a redraw of the chart.
+void pwbRefresh(void);
+
+void pwbCleanUp(void);
 
 gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
 gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
@@ -98,6 +82,14 @@ gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus* pevtW
 void pwbOnBallastClicked(GtkButton* pwgtButton, gpointer pUser);
 
 // ---- The centre-of-gravity chart ---------------------------------------------
+
+// Text attributes of the result table's totals and of the chart's texts;
+// made once by pwbCreateAttrLists and kept until the process ends.
+extern PangoAttrList* m_pattrBoldBlue;
+extern PangoAttrList* m_pattrBoldRed;
+extern PangoAttrList* m_pattrBoldBlack;
+extern PangoAttrList* m_pattrEmpty;
+void pwbCreateAttrLists(void);
 
 // The loading message of the moment.
 enum _chartMessage { CHART_MSG_NONE, CHART_MSG_COFG, CHART_MSG_WEIGHT, CHART_MSG_TAILWIND, CHART_MSG_SPEED };

@@ -9,15 +9,26 @@
 #include <cstdint>
 #include <cstdio>
 
+PangoAttrList* m_pattrBoldBlue = nullptr;
+PangoAttrList* m_pattrBoldRed = nullptr;
+PangoAttrList* m_pattrBoldBlack = nullptr;
+PangoAttrList* m_pattrEmpty = nullptr;
+
 namespace
 {
 
-// The envelope in inches.
+// The envelope in inches. The chart works in inches throughout, as it is
+// drawn, while the result table colours its totals by the limits in
+// millimetres (pagWB.h). The two agree but for one rounding step exactly on
+// a limit: 22.352 mm is within the table's lateral limit, yet 22.352 / 25.4
+// comes out a hair above 0.88 in, so the chart calls it out of range. Each
+// side keeps the limit in the unit it compares in; neither is converted to
+// the other's.
 constexpr double FORWARD_LIMIT = 96.125;
 constexpr double AFT_LIMIT = 99.0;
-constexpr double LONG_SPAN = 2.875;
+constexpr double LONG_SPAN = AFT_LIMIT - FORWARD_LIMIT;
 constexpr double LAT_LIMIT = 0.88;
-constexpr double LAT_SPAN = 1.76;
+constexpr double LAT_SPAN = 2 * LAT_LIMIT;
 constexpr double FORWARD_CAUTION = 96.5;
 constexpr double AFT_CAUTION = 98.0;
 
@@ -119,7 +130,205 @@ gint markerCoordinate(gint nBase, double nOffset, gint nLow, gint nHigh)
     return static_cast<gint>(n);
 }
 
+// The title and message of a pass, null for none.
+struct ChartTexts {
+    const char* pszTitle = nullptr;
+    const char* pszMessage = nullptr;
+    bool bWarning = false;
+};
+
+ChartTexts chartTexts(_chartMessage nMessage)
+{
+    switch (nMessage) {
+    case CHART_MSG_COFG:
+        return {pszWarning, pszCofG, true};
+    case CHART_MSG_WEIGHT:
+        return {pszWarning, pszWeight, true};
+    case CHART_MSG_TAILWIND:
+        return {pszCaution, pszTailWind, false};
+    case CHART_MSG_SPEED:
+        return {pszCaution, pszSpeed, false};
+    case CHART_MSG_NONE:
+        break;
+    }
+    return {};
+}
+
+constexpr GdkRGBA BLUE = {0.0, 0.0, 1.0, 1.0};
+constexpr GdkRGBA RED = {1.0, 0.0, 0.0, 1.0};
+constexpr GdkRGBA BLACK = {0.0, 0.0, 0.0, 1.0};
+
+// The whole square in translucent red: what lies outside the envelope.
+void drawMargin(cairo_t* pCr, const _chartGeometry& g)
+{
+    setColour(pCr, GdkRGBA{1.0, 0.0, 0.0, 0.2});
+    cairo_rectangle(pCr, g.nXOffset, g.nYOffset, g.nSize, g.nSize);
+    cairo_fill(pCr);
+}
+
+// The envelope: opaque white under a light blue tint, with a blue border.
+void drawEnvelope(cairo_t* pCr, const _chartGeometry& g)
+{
+    setColour(pCr, GdkRGBA{1.0, 1.0, 1.0, 1.0});
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_fill(pCr);
+    setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.15});
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_fill(pCr);
+    setColour(pCr, BLUE);
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_stroke(pCr);
+}
+
+// The caution bands, forward 96.125 to 96.5 in and aft 98.0 to 99.0 in, and
+// their captions.
+void drawCautionBands(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+{
+    setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.06});
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv);
+    cairo_fill(pCr);
+    const gint nAftBand = trunc32((AFT_LIMIT - AFT_CAUTION) * g.nYLineIntv);
+    cairo_rectangle(pCr, g.nXChart, static_cast<gint>(g.nYChart + g.nSizeChart) - nAftBand, g.nSizeChart, nAftBand);
+    cairo_fill(pCr);
+
+    setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.6});
+    setFont(ppngLayout, "sans 8");
+    pango_layout_set_attributes(ppngLayout, nullptr);
+    pango_layout_set_text(ppngLayout, pszCautionTailWind, -1);
+    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv / 2);
+    pango_layout_set_text(ppngLayout, pszCautionSpeed, -1);
+    const double nAftMiddle = (AFT_CAUTION + AFT_LIMIT) / 2;
+    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (nAftMiddle - FORWARD_LIMIT) * g.nYLineIntv);
+}
+
+// The title and message of a warning (red) or a caution (blue).
+void drawMessage(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const ChartTexts& texts)
+{
+    setColour(pCr, texts.bWarning ? RED : BLUE);
+    pango_layout_set_attributes(ppngLayout, texts.bWarning ? m_pattrBoldRed : m_pattrBoldBlue);
+    setFont(ppngLayout, "sans 12");
+    pango_layout_set_text(ppngLayout, texts.pszTitle, -1);
+    showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + 0.875 * g.nYLineIntv));
+    setFont(ppngLayout, "sans 9");
+    pango_layout_set_text(ppngLayout, texts.pszMessage, -1);
+    showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + (97.2 - FORWARD_LIMIT) * g.nYLineIntv));
+}
+
+// The grid: every half inch along, every 0.2 in across; opaque blue, or
+// black in a pass that shows a warning.
+void drawGrid(cairo_t* pCr, const _chartGeometry& g, bool bWarning)
+{
+    setColour(pCr, bWarning ? BLACK : BLUE);
+    cairo_set_line_width(pCr, 0.3);
+    for (double iL = 0; iL <= 5; iL++) {
+        const gint nY = trunc32(g.nYChart + g.nSizeChart - iL * g.nYLineIntv / 2);
+        cairo_move_to(pCr, g.nXChart, nY);
+        cairo_line_to(pCr, g.nXChart + g.nSizeChart, nY);
+    }
+    for (double iL = -4; iL <= 4; iL++) {
+        const gint nX = trunc32(g.nXCLine + iL * g.nXLineIntv * 0.2);
+        cairo_move_to(pCr, nX, g.nYChart);
+        cairo_line_to(pCr, nX, g.nYChart + g.nSizeChart);
+    }
+    cairo_stroke(pCr);
+}
+
+// "Fore", "Aft", "L" and "R" in the margin, bold black.
+void drawDirections(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+{
+    setColour(pCr, BLACK);
+    setFont(ppngLayout, "sans 10");
+    pango_layout_set_attributes(ppngLayout, m_pattrBoldBlack);
+    const gint nMid = static_cast<gint>(g.nSize / 2);
+    const gint nXOffset = static_cast<gint>(g.nXOffset), nYOffset = static_cast<gint>(g.nYOffset);
+    pango_layout_set_text(ppngLayout, "Fore", -1);
+    showAt(pCr, ppngLayout, nXOffset + nMid - 15, static_cast<gint>(g.nYChart) - 50);
+    pango_layout_set_text(ppngLayout, "Aft", -1);
+    showAt(pCr, ppngLayout, nXOffset + nMid - 15, g.nYChart + g.nSizeChart + 32);
+    pango_layout_set_text(ppngLayout, "L", -1);
+    showAt(pCr, ppngLayout, nXOffset + 2, nYOffset + nMid - 15);
+    pango_layout_set_text(ppngLayout, "R", -1);
+    showAt(pCr, ppngLayout, nXOffset + static_cast<gint>(g.nSize) - 15, nYOffset + nMid - 15);
+    pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
+}
+
+// The scales in blue: arms in inches right of the grid, lateral arms turned
+// above it.
+void drawScales(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+{
+    setColour(pCr, BLUE);
+    setFont(ppngLayout, "sans 8");
+    char szLabel[10];
+    for (double iL = 0; iL < 3.0; iL += 0.5) {
+        snprintf(szLabel, sizeof szLabel, "%2.1f", AFT_LIMIT - iL);
+        pango_layout_set_text(ppngLayout, szLabel, -1);
+        showAt(pCr, ppngLayout, g.nXChart + g.nSizeChart + 4,
+               trunc32(g.nYChart + g.nSizeChart - iL * g.nYLineIntv - 8));
+    }
+    for (double iL = -0.8; iL <= 0.8; iL += 0.2) {
+        if (iL >= -0.1 && iL <= 0.1)
+            snprintf(szLabel, sizeof szLabel, "CL");
+        else
+            snprintf(szLabel, sizeof szLabel, "%2.1f", iL);
+        pango_layout_set_text(ppngLayout, szLabel, -1);
+        const gint nX = trunc32(g.nXCLine + iL * g.nXLineIntv - 5);
+        const gint nY = static_cast<gint>(g.nYChart) - (iL < -0.1 ? 5 : 10);
+        cairo_save(pCr);
+        cairo_translate(pCr, nX, nY);
+        cairo_rotate(pCr, 4.71);
+        showAt(pCr, ppngLayout, 0, 0);
+        cairo_restore(pCr);
+    }
+}
+
+// The marker at the loaded centre of gravity: a cross and a translucent
+// disc, blue inside the chart area, red outside it, never drawn outside the
+// square.
+void drawMarker(cairo_t* pCr, const _chartGeometry& g, double nLongArm, double nLatArm)
+{
+    const gint nXOffset = static_cast<gint>(g.nXOffset), nYOffset = static_cast<gint>(g.nYOffset);
+    const gint nTop = nYOffset, nBottom = nYOffset + static_cast<gint>(g.nSize);
+    const gint nLeft = nXOffset, nRight = nXOffset + static_cast<gint>(g.nSize);
+    const gint nYArm = markerCoordinate(static_cast<gint>(g.nYChart + g.nSizeChart),
+                                        -((AFT_LIMIT - nLongArm) * g.nYLineIntv), nTop, nBottom);
+    const gint nXArm = markerCoordinate(static_cast<gint>(g.nXCLine), nLatArm * g.nXLineIntv, nLeft, nRight);
+    const bool bOutside = nYArm > static_cast<gint>(g.nYChart + g.nSizeChart) || nYArm < static_cast<gint>(g.nYChart) ||
+                          nXArm > static_cast<gint>(g.nXChart + g.nSizeChart) || nXArm < static_cast<gint>(g.nXChart);
+    GdkRGBA cRGB = bOutside ? RED : BLUE;
+    setColour(pCr, cRGB);
+    cairo_translate(pCr, nXArm, nYArm);
+    cairo_set_line_width(pCr, 2.0);
+    cairo_move_to(pCr, -30, 0);
+    cairo_line_to(pCr, 30, 0);
+    cairo_move_to(pCr, 0, -30);
+    cairo_line_to(pCr, 0, 30);
+    cairo_stroke(pCr);
+    cRGB.alpha = 0.2;
+    setColour(pCr, cRGB);
+    cairo_arc(pCr, 0, 0, 20, 0, 6.28);
+    cairo_fill(pCr);
+}
+
+PangoAttrList* newBoldList(guint16 nRed, guint16 nGreen, guint16 nBlue)
+{
+    PangoAttrList* pattr = pango_attr_list_new();
+    pango_attr_list_insert(pattr, pango_attr_weight_new(PANGO_WEIGHT_BOLD));
+    pango_attr_list_insert(pattr, pango_attr_foreground_new(nRed, nGreen, nBlue));
+    return pattr;
+}
+
 } // namespace
+
+void pwbCreateAttrLists(void)
+{
+    // Made once and kept until the process ends.
+    if (m_pattrBoldBlue)
+        return;
+    m_pattrBoldBlue = newBoldList(0, 0, 65535);
+    m_pattrBoldRed = newBoldList(65535, 0, 0);
+    m_pattrBoldBlack = newBoldList(0, 0, 0);
+    m_pattrEmpty = pango_attr_list_new();
+}
 
 _chartMessage pwbChooseMessage(double nLongArmIn, double nLatArmIn, double nWeightKg)
 {
@@ -160,167 +369,23 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight)
     const double nLongArm = m_nTotalLongArm / MM_PER_INCH;
     const double nLatArm = m_nTotalLatArm / MM_PER_INCH;
     const _chartGeometry g = pwbChartGeometry(nWidth, nHeight);
+    const ChartTexts texts = chartTexts(pwbChooseMessage(nLongArm, nLatArm, m_nTotalWeight));
 
-    const char* pszWarnTitle = nullptr;
-    const char* pszWarnMessage = nullptr;
-    switch (pwbChooseMessage(nLongArm, nLatArm, m_nTotalWeight)) {
-    case CHART_MSG_COFG:
-        pszWarnTitle = pszWarning, pszWarnMessage = pszCofG;
-        break;
-    case CHART_MSG_WEIGHT:
-        pszWarnTitle = pszWarning, pszWarnMessage = pszWeight;
-        break;
-    case CHART_MSG_TAILWIND:
-        pszWarnTitle = pszCaution, pszWarnMessage = pszTailWind;
-        break;
-    case CHART_MSG_SPEED:
-        pszWarnTitle = pszCaution, pszWarnMessage = pszSpeed;
-        break;
-    case CHART_MSG_NONE:
-        break;
-    }
-
-    GdkRGBA cRGB = {1.0, 0.0, 0.0, 0.2};
-    setColour(pCr, cRGB);
-    cairo_rectangle(pCr, g.nXOffset, g.nYOffset, g.nSize, g.nSize);
-    cairo_fill(pCr);
-
-    PangoLayout* ppngLayout = pango_cairo_create_layout(pCr);
+    drawMargin(pCr, g);
+    g_autoptr(PangoLayout) ppngLayout = pango_cairo_create_layout(pCr);
     pango_layout_set_alignment(ppngLayout, PANGO_ALIGN_CENTER);
-    if (g.nSize < MIN_CHART_SIZE || !centredTextsFit(ppngLayout, g, pszWarnTitle, pszWarnMessage)) {
-        // Too small for the chart: the margin alone says so.
-        g_object_unref(ppngLayout);
+    // Too small for the chart: the margin alone says so.
+    if (g.nSize < MIN_CHART_SIZE || !centredTextsFit(ppngLayout, g, texts.pszTitle, texts.pszMessage))
         return;
-    }
 
-    cRGB = {1.0, 1.0, 1.0, 1.0};
-    setColour(pCr, cRGB);
-    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
-    cairo_fill(pCr);
-    cRGB = {0.0, 0.0, 1.0, 0.15};
-    setColour(pCr, cRGB);
-    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
-    cairo_fill(pCr);
-    cRGB.alpha = 1.0;
-    setColour(pCr, cRGB);
-    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
-    cairo_stroke(pCr);
-
-    // The caution bands: forward 96.125 to 96.5 in, aft 98.0 to 99.0 in.
-    cRGB.alpha = 0.06;
-    setColour(pCr, cRGB);
-    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv);
-    cairo_fill(pCr);
-    const gint nAftBand = trunc32(g.nYLineIntv);
-    cairo_rectangle(pCr, g.nXChart, static_cast<gint>(g.nYChart + g.nSizeChart) - nAftBand, g.nSizeChart, nAftBand);
-    cairo_fill(pCr);
-
-    cRGB.alpha = 0.6;
-    setColour(pCr, cRGB);
-    setFont(ppngLayout, "sans 8");
-    pango_layout_set_attributes(ppngLayout, nullptr);
-    pango_layout_set_text(ppngLayout, pszCautionTailWind, -1);
-    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv / 2);
-    pango_layout_set_text(ppngLayout, pszCautionSpeed, -1);
-    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + 2.375 * g.nYLineIntv);
-
-    if (pszWarnTitle) {
-        const bool bWarning = pszWarnTitle == pszWarning;
-        cRGB = bWarning ? GdkRGBA{1.0, 0.0, 0.0, 1.0} : GdkRGBA{0.0, 0.0, 1.0, 1.0};
-        setColour(pCr, cRGB);
-        pango_layout_set_attributes(ppngLayout, bWarning ? m_pattrBoldRed : m_pattrBoldBlue);
-        setFont(ppngLayout, "sans 12");
-        pango_layout_set_text(ppngLayout, pszWarnTitle, -1);
-        showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + 0.875 * g.nYLineIntv));
-        setFont(ppngLayout, "sans 9");
-        pango_layout_set_text(ppngLayout, pszWarnMessage, -1);
-        showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + (97.2 - FORWARD_LIMIT) * g.nYLineIntv));
-    }
-
-    // The grid: opaque blue, or black in a pass that shows a warning.
-    cRGB.red = 0.0;
-    cRGB.alpha = 1.0;
-    setColour(pCr, cRGB);
-    cairo_set_line_width(pCr, 0.3);
-    for (double iL = 0; iL <= 5; iL++) {
-        const gint nY = trunc32(g.nYChart + g.nSizeChart - iL * g.nYLineIntv / 2);
-        cairo_move_to(pCr, g.nXChart, nY);
-        cairo_line_to(pCr, g.nXChart + g.nSizeChart, nY);
-    }
-    for (double iL = -4; iL <= 4; iL++) {
-        const gint nX = trunc32(g.nXCLine + iL * g.nXLineIntv * 0.2);
-        cairo_move_to(pCr, nX, g.nYChart);
-        cairo_line_to(pCr, nX, g.nYChart + g.nSizeChart);
-    }
-    cairo_stroke(pCr);
-
-    cRGB = {0.0, 0.0, 0.0, 1.0};
-    setColour(pCr, cRGB);
-    setFont(ppngLayout, "sans 10");
-    pango_layout_set_attributes(ppngLayout, m_pattrBoldBlack);
-    const gint nMid = static_cast<gint>(g.nSize / 2);
-    const gint nXOffset = static_cast<gint>(g.nXOffset), nYOffset = static_cast<gint>(g.nYOffset);
-    pango_layout_set_text(ppngLayout, "Fore", -1);
-    showAt(pCr, ppngLayout, nXOffset + nMid - 15, static_cast<gint>(g.nYChart) - 50);
-    pango_layout_set_text(ppngLayout, "Aft", -1);
-    showAt(pCr, ppngLayout, nXOffset + nMid - 15, g.nYChart + g.nSizeChart + 32);
-    pango_layout_set_text(ppngLayout, "L", -1);
-    showAt(pCr, ppngLayout, nXOffset + 2, nYOffset + nMid - 15);
-    pango_layout_set_text(ppngLayout, "R", -1);
-    showAt(pCr, ppngLayout, nXOffset + static_cast<gint>(g.nSize) - 15, nYOffset + nMid - 15);
-    pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
-
-    // The scales: arms in inches beside the grid lines.
-    cRGB = {0.0, 0.0, 1.0, 1.0};
-    setColour(pCr, cRGB);
-    setFont(ppngLayout, "sans 8");
-    char szLabel[10];
-    for (double iL = 0; iL < 3.0; iL += 0.5) {
-        snprintf(szLabel, sizeof szLabel, "%2.1f", AFT_LIMIT - iL);
-        pango_layout_set_text(ppngLayout, szLabel, -1);
-        showAt(pCr, ppngLayout, g.nXChart + g.nSizeChart + 4,
-               trunc32(g.nYChart + g.nSizeChart - iL * g.nYLineIntv - 8));
-    }
-    for (double iL = -0.8; iL <= 0.8; iL += 0.2) {
-        if (iL >= -0.1 && iL <= 0.1)
-            snprintf(szLabel, sizeof szLabel, "CL");
-        else
-            snprintf(szLabel, sizeof szLabel, "%2.1f", iL);
-        pango_layout_set_text(ppngLayout, szLabel, -1);
-        const gint nX = trunc32(g.nXCLine + iL * g.nXLineIntv - 5);
-        const gint nY = static_cast<gint>(g.nYChart) - (iL < -0.1 ? 5 : 10);
-        cairo_save(pCr);
-        cairo_translate(pCr, nX, nY);
-        cairo_rotate(pCr, 4.71);
-        showAt(pCr, ppngLayout, 0, 0);
-        cairo_restore(pCr);
-    }
-
-    // The marker: blue inside the chart area, red outside it, never drawn
-    // outside the square.
-    const gint nTop = nYOffset, nBottom = nYOffset + static_cast<gint>(g.nSize);
-    const gint nLeft = nXOffset, nRight = nXOffset + static_cast<gint>(g.nSize);
-    const gint nYArm = markerCoordinate(static_cast<gint>(g.nYChart + g.nSizeChart),
-                                        -((AFT_LIMIT - nLongArm) * g.nYLineIntv), nTop, nBottom);
-    const gint nXArm = markerCoordinate(static_cast<gint>(g.nXCLine), nLatArm * g.nXLineIntv, nLeft, nRight);
-    if (nYArm > static_cast<gint>(g.nYChart + g.nSizeChart) || nYArm < static_cast<gint>(g.nYChart))
-        cRGB.red = 1.0, cRGB.blue = 0.0;
-    if (nXArm > static_cast<gint>(g.nXChart + g.nSizeChart) || nXArm < static_cast<gint>(g.nXChart))
-        cRGB.red = 1.0, cRGB.blue = 0.0;
-    setColour(pCr, cRGB);
-    cairo_translate(pCr, nXArm, nYArm);
-    cairo_set_line_width(pCr, 2.0);
-    cairo_move_to(pCr, -30, 0);
-    cairo_line_to(pCr, 30, 0);
-    cairo_move_to(pCr, 0, -30);
-    cairo_line_to(pCr, 0, 30);
-    cairo_stroke(pCr);
-    cRGB.alpha = 0.2;
-    setColour(pCr, cRGB);
-    cairo_arc(pCr, 0, 0, 20, 0, 6.28);
-    cairo_fill(pCr);
-
-    g_object_unref(ppngLayout);
+    drawEnvelope(pCr, g);
+    drawCautionBands(pCr, ppngLayout, g);
+    if (texts.pszTitle)
+        drawMessage(pCr, ppngLayout, g, texts);
+    drawGrid(pCr, g, texts.bWarning);
+    drawDirections(pCr, ppngLayout, g);
+    drawScales(pCr, ppngLayout, g);
+    drawMarker(pCr, g, nLongArm, nLatArm);
 }
 
 gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer)

@@ -2,7 +2,7 @@
 // what assistive technology sees.
 #include "pages.h"
 
-#include "app.h"
+#include "window.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ TEST_F(Window, HoldsEverySixtyFiveObjectsWithItsClassAllShown)
 {
     EXPECT_EQ(wbCheckDefinition(m_pBuilder), nullptr);
     std::set<std::string> ids;
-    for (const _wbDefinedObject& o : wbDefinition()) {
+    for (const _mscBinding& o : wbDefinition()) {
         ids.insert(o.pszId);
         GtkWidget* pwgt = w(o.pszId);
         const bool bIndicator = g_str_has_suffix(o.pszId, "OverWeight") || g_str_has_suffix(o.pszId, "OverFill");
@@ -45,7 +45,7 @@ TEST_F(Window, AssistiveTechnologyReachesEveryFieldByIdAndName)
 {
     // wbExposeAccessibility runs in the program right after loading.
     wbExposeAccessibility(m_pBuilder);
-    for (const _wbDefinedObject& o : wbDefinition()) {
+    for (const _mscBinding& o : wbDefinition()) {
         AtkObject* patk = gtk_widget_get_accessible(w(o.pszId));
         EXPECT_STREQ(atk_object_get_accessible_id(patk), o.pszId);
         if (o.pfuncType() == GTK_TYPE_ENTRY || o.pfuncType() == GTK_TYPE_RADIO_BUTTON) {

@@ -5,6 +5,7 @@
 #include "pagSetup.h"
 #include "pagWB.h"
 #include "params.h"
+#include "window.h"
 
 #include <clocale>
 
