@@ -8,40 +8,22 @@
 #include <glib/gstdio.h>
 
 #include <cmath>
-#include <regex>
 
 namespace
 {
 
 using namespace zt::x11;
 
-class Pilot : public testing::Test
+class Pilot : public zt::Tree
 {
   protected:
-    void SetUp() override
-    {
-        ZT_NEED_DISPLAY();
-        g_mkdir(bin().c_str(), 0755);
-        g_mkdir((m_dir / "etc").c_str(), 0755);
-        zt::writeFile(m_dir / "etc/Zarv.ui", zt::readFile(zt::uiPath()));
-    }
-    std::string bin() const
-    {
-        return m_dir / "bin";
-    }
-    std::string conf() const
-    {
-        return zt::readFile(m_dir / "etc/Zarv.conf");
-    }
-
     // Starts Zarv and gives its window the keyboard focus.
     std::unique_ptr<zt::Program> start()
     {
-        auto program = std::make_unique<zt::Program>(bin());
+        auto program = std::make_unique<zt::Program>(path("bin"));
         const unsigned long nWin = program->waitForWindow();
         EXPECT_NE(nWin, 0ul);
         EXPECT_TRUE(focusWindow(nWin));
-        g_usleep(200000);
         return program;
     }
 
@@ -58,18 +40,17 @@ class Pilot : public testing::Test
         keys("Return");
     }
 
-    // Walks the fields with Down from the focused one, reading each.
-    static std::vector<std::string> readFields(int nCount)
+    // Walks the fields with Down from the focused one, reading each once it
+    // offers the text expected of it (or what it offers when it never does).
+    static std::vector<std::string> readFields(const std::vector<std::string>& expected)
     {
         std::vector<std::string> v;
-        for (int i = 0; i < nCount; i++) {
-            v.push_back(primarySelection());
+        for (const std::string& strWant : expected) {
+            v.push_back(selectionOnceItIs(strWant));
             keys("Down");
         }
         return v;
     }
-
-    zt::TempDir m_dir;
 };
 
 double keyDouble(const std::string& strConf, const char* pszGroup, const char* pszKey)
@@ -137,28 +118,26 @@ TEST_F(Pilot, EntersTheWorkedExampleClosesAndFindsItAllAgain)
         EXPECT_EQ(keyDouble(strConf, s.pszGroup, s.pszKey), s.nValue) << s.pszGroup << "/" << s.pszKey << "\n"
                                                                       << strConf;
 
-    const std::string strLog = zt::readFile(m_dir / "etc/Zarv.log");
-    std::vector<std::string> entries;
-    const std::regex re("\\d\\d-[^ ]+-\\d{4} \\d\\d:\\d\\d:\\d\\d ([^\n]*)\n");
-    for (auto it = std::sregex_iterator(strLog.begin(), strLog.end(), re); it != std::sregex_iterator(); ++it)
-        entries.push_back((*it)[1]);
-    EXPECT_EQ(entries, (std::vector<std::string>{"Zarv Started", "prmLoadKeyFile()", "Zarv Shutdown"})) << strLog;
+    EXPECT_EQ(zt::logMessages(log()), (std::vector<std::string>{"Zarv Started", "prmLoadKeyFile()", "Zarv Shutdown"}))
+        << log();
 
     // A second start shows everything as it was left.
     auto program = start();
     page("b");
-    EXPECT_EQ(readFields(3), (std::vector<std::string>{"80.0", "80.0", "60.0"}));
+    const std::vector<std::string> loading = {"80.0", "80.0", "60.0"};
+    EXPECT_EQ(readFields(loading), loading);
     page("s");
-    EXPECT_EQ(readFields(7),
-              (std::vector<std::string>{"400.0", "2700.00", "1.00", "10.0", "1000.00", "0.00", "3000.00"}));
+    const std::vector<std::string> setup = {"400.0", "2700.00", "1.00", "10.0", "1000.00", "0.00", "3000.00"};
+    EXPECT_EQ(readFields(setup), setup);
 
     // Pounds and inches: the walk left the focus on "kilograms"; choose the
     // second button of the weight and arm units, then go back to the top.
     keys("Down space Down Down space");
     keys("Up Up Up Up Up Up Up Up Up Up");
-    EXPECT_EQ(readFields(2), (std::vector<std::string>{"881.8", "106.30"}));
+    const std::vector<std::string> inPounds = {"881.8", "106.30"};
+    EXPECT_EQ(readFields(inPounds), inPounds);
     page("b");
-    EXPECT_EQ(primarySelection(), "176.4");
+    EXPECT_EQ(selectionOnceItIs("176.4"), "176.4");
     // The file keeps kilograms. Walking through the weight field committed
     // what it showed, 881.8 lb, so the stored weight is that, in kilograms.
     EXPECT_DOUBLE_EQ(keyDouble(conf(), "Basic", "Weight"), 881.8 / 2.20462);
@@ -166,17 +145,27 @@ TEST_F(Pilot, EntersTheWorkedExampleClosesAndFindsItAllAgain)
     // The chart on the screen: 615.54 kg at 2459.9792 mm and 0.8847 mm,
     // inside the envelope with no message: a blue marker on a blue grid.
     keys("Down"); // leaves the field; the chart is drawn on the next pass
-    g_usleep(300000);
-    const Image img = screenshot();
-    const Square sq = findChart(img);
+    Square sq;
+    int nX = 0, nY = 0, nXCLine = 0, nYChart = 0;
+    double nXIntv = 0, nYIntv = 0;
+    Image img;
+    // Where the marker must be, on a screenshot that shows the chart.
+    auto markerAt = [&](const Image& shot) {
+        sq = findChart(shot);
+        if (sq.nSize < 200)
+            return false;
+        const int nSizeChart = sq.nSize - 100, nXChart = sq.x + 50;
+        nYChart = sq.y + 50;
+        nYIntv = nSizeChart / 2.875, nXIntv = nSizeChart / 1.76;
+        nXCLine = nSizeChart / 2 + nXChart;
+        const double nLong = 1514215.6 / 615.54 / 25.4, nLat = 544.5895 / 615.54 / 25.4;
+        nY = nYChart + nSizeChart - static_cast<int>((99.0 - nLong) * nYIntv);
+        nX = static_cast<int>(nLat * nXIntv) + nXCLine;
+        return shot.at(nX + 25, nY) == 0x0000ffu;
+    };
+    // The chart is redrawn once the program has handled the key: wait for it.
+    zt::spinUntil([&] { return markerAt(img = screenshot()); }, 10000);
     ASSERT_GE(sq.nSize, 200) << "no chart on the screen";
-
-    const int nSizeChart = sq.nSize - 100, nXChart = sq.x + 50, nYChart = sq.y + 50;
-    const double nYIntv = nSizeChart / 2.875, nXIntv = nSizeChart / 1.76;
-    const int nXCLine = nSizeChart / 2 + nXChart;
-    const double nLong = 1514215.6 / 615.54 / 25.4, nLat = 544.5895 / 615.54 / 25.4;
-    const int nY = nYChart + nSizeChart - static_cast<int>((99.0 - nLong) * nYIntv);
-    const int nX = static_cast<int>(nLat * nXIntv) + nXCLine;
     EXPECT_EQ(img.at(nX + 25, nY), 0x0000ffu) << "marker's right arm at " << nX + 25 << "," << nY;
     EXPECT_EQ(img.at(nX, nY + 25), 0x0000ffu) << "marker's lower arm";
     EXPECT_EQ(img.at(nX - 25, nY), 0x0000ffu) << "marker's left arm";

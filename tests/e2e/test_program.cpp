@@ -7,44 +7,17 @@
 
 #include <glib/gstdio.h>
 
+#include <cstring>
 #include <regex>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace
 {
 
-// A tree with bin/ and etc/ side by side, etc/ holding the real Zarv.ui.
-class Tree : public testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        ZT_NEED_DISPLAY();
-        g_mkdir(m_root("bin").c_str(), 0755);
-        g_mkdir(m_root("etc").c_str(), 0755);
-        zt::writeFile(m_root("etc/Zarv.ui"), zt::readFile(zt::uiPath()));
-    }
-    std::string m_root(const char* pszSub) const
-    {
-        return m_dir / pszSub;
-    }
-    std::string log() const
-    {
-        return zt::readFile(m_root("etc/Zarv.log"));
-    }
-    zt::TempDir m_dir;
-};
+using zt::logMessages;
 
-// The log's messages in order, without their time stamps.
-std::vector<std::string> entries(const std::string& strLog)
-{
-    std::vector<std::string> v;
-    const std::regex re("\\d\\d-[^ ]+-\\d{4} \\d\\d:\\d\\d:\\d\\d ([^\n]*)\n");
-    for (auto it = std::sregex_iterator(strLog.begin(), strLog.end(), re); it != std::sregex_iterator(); ++it)
-        v.push_back((*it)[1]);
-    return v;
-}
-
-class StartedFrom : public Tree, public testing::WithParamInterface<const char*>
+class StartedFrom : public zt::Tree, public testing::WithParamInterface<const char*>
 {
 };
 
@@ -52,20 +25,20 @@ TEST_P(StartedFrom, FindsItsFilesRunsAndShutsDownCleanly)
 {
     const std::string strCwd = *GetParam() ? m_dir / GetParam() : m_dir.path();
     if (std::string(GetParam()).empty())
-        g_rename(m_root("etc").c_str(), (m_dir / "etc").c_str()); // the parent holds etc/ itself
+        g_rename(path("etc").c_str(), (m_dir / "etc").c_str()); // the parent holds etc/ itself
     zt::Program program(strCwd);
     ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
-    EXPECT_EQ(entries(log()).front(), "Zarv Started");
+    EXPECT_EQ(logMessages(log()).front(), "Zarv Started");
     EXPECT_TRUE(program.close());
     EXPECT_EQ(program.wait(), 0);
     EXPECT_EQ(program.stderrText(), strCwd + "\n");
-    const auto v = entries(log());
+    const auto v = logMessages(log());
     ASSERT_GE(v.size(), 3u);
     EXPECT_EQ(v[0], "Zarv Started");
     EXPECT_EQ(v[1], "prmLoadKeyFile()"); // the first run has no Zarv.conf
     EXPECT_EQ(v.back(), "Zarv Shutdown");
     // A run without edits still writes the configuration at shutdown.
-    EXPECT_TRUE(zt::exists(m_root("etc/Zarv.conf")));
+    EXPECT_TRUE(zt::exists(path("etc/Zarv.conf")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Directories, StartedFrom, testing::Values("bin", "etc", ""));
@@ -76,25 +49,32 @@ struct BadUi {
     int nStatus;
 };
 
-class BrokenDefinition : public Tree, public testing::WithParamInterface<BadUi>
+void PrintTo(const BadUi& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class BrokenDefinition : public zt::Tree, public testing::WithParamInterface<BadUi>
 {
 };
 
 TEST_P(BrokenDefinition, EndsWithTheBuildersCodeAndTouchesNothing)
 {
-    g_unlink(m_root("etc/Zarv.ui").c_str());
+    g_unlink(path("etc/Zarv.ui").c_str());
     if (GetParam().pszContents)
-        zt::writeFile(m_root("etc/Zarv.ui"), GetParam().pszContents);
-    zt::Program program(m_root("bin"));
+        zt::writeFile(path("etc/Zarv.ui"), GetParam().pszContents);
+    zt::Program program(path("bin"));
     EXPECT_EQ(program.wait(), GetParam().nStatus);
-    EXPECT_EQ(program.stderrText(), m_root("bin") + "\n");
+    EXPECT_EQ(program.stderrText(), path("bin") + "\n");
     const std::string strLog = log();
-    const auto v = entries(strLog);
+    const auto v = logMessages(strLog);
     ASSERT_EQ(v.size(), 1u) << strLog;
     EXPECT_EQ(v[0], "gtk_builder_add_from_file() failed:");
     // The builder's message on the next line, indented under the stamp.
-    EXPECT_TRUE(std::regex_search(strLog, std::regex("failed:\n {21}[^ \n][^\n]*\n\n$"))) << strLog;
-    EXPECT_FALSE(zt::exists(m_root("etc/Zarv.conf")));
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(strLog, m, std::regex("failed:\n +([^ \n][^\n]*)\n\n$"))) << strLog;
+    EXPECT_TRUE(zt::logHasEntry(strLog, "gtk_builder_add_from_file() failed:\n" + m[1].str())) << strLog;
+    EXPECT_FALSE(zt::exists(path("etc/Zarv.conf")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -111,5 +91,68 @@ INSTANTIATE_TEST_SUITE_P(
                     // a file that is not UTF-8 has code 0, which must not read as success
                     BadUi{"NotUtf8", "<interface>\xff\xfe</interface>", 1}),
     [](const testing::TestParamInfo<BadUi>& p) { return std::string(p.param.pszName); });
+
+} // namespace
+
+namespace
+{
+
+// Counts the rewrites of a directory's Zarv.conf, each either a file renamed
+// onto it or a write to it in place, from construction until count().
+class ConfRewrites
+{
+  public:
+    explicit ConfRewrites(const std::string& strDir)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+          m_bWatching(m_fd >= 0 && inotify_add_watch(m_fd, strDir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) >= 0)
+    {
+    }
+    ~ConfRewrites()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    // -1 when the directory could not be watched.
+    int count()
+    {
+        if (!m_bWatching)
+            return -1;
+        alignas(inotify_event) char buf[65536];
+        ssize_t n;
+        while ((n = read(m_fd, buf, sizeof buf)) > 0) {
+            for (char* p = buf; p < buf + n;) {
+                const auto* pevt = reinterpret_cast<const inotify_event*>(p);
+                if (pevt->len > 0 && strcmp(pevt->name, "Zarv.conf") == 0)
+                    m_nCount++;
+                p += sizeof(inotify_event) + pevt->len;
+            }
+        }
+        return m_nCount;
+    }
+
+  private:
+    int m_fd;
+    bool m_bWatching;
+    int m_nCount = 0;
+};
+
+using StartUp = zt::Tree;
+
+TEST_F(StartUp, WritesNothingBeforeThePilotActs)
+{
+    // Units and a ballast position that are not the first buttons of their
+    // sets: showing them must not store them again.
+    const std::string strConf = "# weighed in March\n\n[Unit]\nWeight=1\nArm=1\nFuel=2\n\n[Load]\nBallast=2\nLSeat=80\n";
+    zt::writeFile(path("etc/Zarv.conf"), strConf);
+    ConfRewrites rewrites(path("etc"));
+    zt::Program program(path("bin"));
+    ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
+    ASSERT_TRUE(program.close());
+    EXPECT_EQ(program.wait(), 0);
+    // The one write is the final one at shutdown, and it stores the values
+    // as they were.
+    EXPECT_EQ(rewrites.count(), 1);
+    EXPECT_EQ(conf(), strConf);
+}
 
 } // namespace

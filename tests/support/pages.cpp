@@ -64,12 +64,14 @@ void Pages::focus(const char* pszId)
         gtk_notebook_set_current_page(pnb, gtk_notebook_page_num(pnb, pwgtPage));
     }
     gtk_widget_grab_focus(pwgt);
-    spinUntil([&] { return gtk_widget_has_focus(pwgt); }, 1000);
+    spinUntil([&] { return hasFocus(pszId); }, 1000);
 }
 
 bool Pages::hasFocus(const char* pszId) const
 {
-    return gtk_widget_has_focus(w(pszId));
+    // The window's own focus widget: gtk_widget_has_focus also asks for the
+    // X input focus, which a bare X server now and then takes away.
+    return gtk_window_get_focus(GTK_WINDOW(m_pwinMain)) == w(pszId);
 }
 
 void Pages::type(const char* pszId, const char* pszText)

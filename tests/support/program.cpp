@@ -1,6 +1,8 @@
 // Running the program as a process under the test's X server.
 #include "program.h"
 
+#include <glib/gstdio.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -48,6 +50,14 @@ unsigned long findWindowOf(Display* pdpy, GPid pid)
 }
 
 } // namespace
+
+void Tree::SetUp()
+{
+    ZT_NEED_DISPLAY();
+    g_mkdir(path("bin").c_str(), 0755);
+    g_mkdir(path("etc").c_str(), 0755);
+    writeFile(path("etc/Zarv.ui"), readFile(uiPath()));
+}
 
 Program::Program(const std::string& strCwd)
 {
@@ -187,9 +197,7 @@ bool focusWindow(unsigned long nWin)
 
 bool keys(const std::string& strKeys)
 {
-    const bool bOk = run("xdotool key --delay 20 " + strKeys);
-    g_usleep(150000); // let the program handle them and commit to disk
-    return bOk;
+    return run("xdotool key --delay 20 " + strKeys);
 }
 
 bool typeText(const std::string& strText)
@@ -232,6 +240,13 @@ std::string primarySelection()
     }
     XDestroyWindow(pdpy, win);
     XCloseDisplay(pdpy);
+    return strText;
+}
+
+std::string selectionOnceItIs(const std::string& strWant)
+{
+    std::string strText;
+    spinUntil([&] { return (strText = primarySelection()) == strWant; }, 10000);
     return strText;
 }
 

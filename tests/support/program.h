@@ -1,7 +1,10 @@
 // The built program run as a process, and closed as a user closes it.
 #pragma once
 
+#include "support.h"
+
 #include <glib.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <sys/types.h>
@@ -9,6 +12,28 @@
 
 namespace zt
 {
+
+// A tree as the program is installed to run: bin/ and etc/ side by side,
+// etc/ holding the real Zarv.ui.
+class Tree : public testing::Test
+{
+  protected:
+    void SetUp() override;
+    // A path below the tree.
+    std::string path(const char* pszSub) const
+    {
+        return m_dir / pszSub;
+    }
+    std::string log() const
+    {
+        return readFile(path("etc/Zarv.log"));
+    }
+    std::string conf() const
+    {
+        return readFile(path("etc/Zarv.conf"));
+    }
+    TempDir m_dir;
+};
 
 class Program
 {
@@ -55,6 +80,9 @@ bool typeText(const std::string& strText);
 // The text of the PRIMARY selection: an entry that takes the focus from the
 // keyboard selects, and so offers, all of its text.
 std::string primarySelection();
+// The PRIMARY selection once it is strWant (the program handles the keys
+// before it answers), or what it last was when it never becomes that.
+std::string selectionOnceItIs(const std::string& strWant);
 
 // A screenshot of the whole screen, as 0xRRGGBB values.
 struct Image {

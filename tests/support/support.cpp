@@ -1,7 +1,11 @@
 // Test helpers: temporary directories, files, and GTK under Xvfb.
 #include "support.h"
 
+#include "errlog.h"
+
 #include <glib/gstdio.h>
+
+#include <regex>
 
 #include <algorithm>
 #include <cstdlib>
@@ -78,6 +82,37 @@ std::vector<std::string> listDir(const std::string& strPath)
     }
     std::sort(v.begin(), v.end());
     return v;
+}
+
+namespace
+{
+
+// A time stamp at the start of a line, as the log writes it.
+const std::regex m_reStampedLine("(\\d\\d-[^ ]+-\\d{4} \\d\\d:\\d\\d:\\d\\d )([^\n]*)\n");
+
+} // namespace
+
+std::vector<std::string> logMessages(const std::string& strLog)
+{
+    std::vector<std::string> v;
+    for (auto it = std::sregex_iterator(strLog.begin(), strLog.end(), m_reStampedLine); it != std::sregex_iterator();
+         ++it)
+        v.push_back((*it)[2]);
+    return v;
+}
+
+bool logHasEntry(const std::string& strLog, const std::string& strMessage)
+{
+    const std::string strFirst = strMessage.substr(0, strMessage.find('\n'));
+    for (auto it = std::sregex_iterator(strLog.begin(), strLog.end(), m_reStampedLine); it != std::sregex_iterator();
+         ++it) {
+        if ((*it)[2] != strFirst)
+            continue;
+        const std::string strEntry = errFormatEntry((*it)[1].str().c_str(), strMessage.c_str());
+        if (strLog.compare(static_cast<size_t>(it->position()), strEntry.size(), strEntry) == 0)
+            return true;
+    }
+    return false;
 }
 
 std::string uiPath()

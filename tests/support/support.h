@@ -38,6 +38,15 @@ bool exists(const std::string& strPath);
 // The names in a directory, sorted.
 std::vector<std::string> listDir(const std::string& strPath);
 
+// The messages of a Zarv.log, one a entry, without their time stamps: the
+// first line of each entry.
+std::vector<std::string> logMessages(const std::string& strLog);
+
+// Whether the log holds strMessage as one whole entry, laid out by the log's
+// own formatter under the time stamp the log gave it (so the indent of its
+// further lines is as wide as that stamp, whatever the month's name).
+bool logHasEntry(const std::string& strLog, const std::string& strMessage);
+
 // The Zarv.ui of the source tree.
 std::string uiPath();
 
