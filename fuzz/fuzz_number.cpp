@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
     const std::string strText(reinterpret_cast<const char*>(pData), nSize); // stops at a NUL, as an entry does
-    const double nValue = psetParseNumber(strText.c_str());
+    const double nValue = mscParseNumber(strText.c_str());
     if (!std::isfinite(nValue))
         abort();
     const struct {
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         double nHalfUnit;
     } shown[] = {{"%1.1f", 0.05}, {"%1.2f", 0.005}};
     for (const auto& s : shown) {
-        const double nAgain = psetParseNumber(psetFormatNumber(s.pszFormat, nValue).c_str());
+        const double nAgain = mscParseNumber(mscFormatNumber(s.pszFormat, nValue).c_str());
         if (!std::isfinite(nAgain) || std::fabs(nAgain - nValue) > s.nHalfUnit * 1.000001 + std::fabs(nValue) * 1e-15)
             abort();
     }

@@ -2,7 +2,8 @@
 // helpers, shared by both pages.
 #include "misc.h"
 
-#include "pagSetup.h"
+#include <cmath>
+#include <cstdlib>
 
 namespace
 {
@@ -55,6 +56,22 @@ gboolean moveFocus(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur, int nStep, guint nDir)
 
 } // namespace
 
+double mscParseNumber(const gchar* pszText)
+{
+    // atof's rules: leading blanks skipped, the longest numeric prefix taken,
+    // no number at all gives 0. A non-finite result would poison every sum.
+    const double nValue = pszText ? strtod(pszText, nullptr) : 0.0;
+    return std::isfinite(nValue) ? nValue : 0.0;
+}
+
+std::string mscFormatNumber(const char* pszFormat, double nValue)
+{
+    // A large value is shown whole: the shown text is what the next
+    // focus-out reads back and stores.
+    g_autofree gchar* psz = g_strdup_printf(pszFormat, nValue);
+    return psz;
+}
+
 void mscBindAll(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings)
 {
     for (const _mscBinding& b : bindings)
@@ -80,12 +97,12 @@ GtkWidget* mscLookUp(GtkBuilder* pBuilder, const char* pszId)
 
 double mscReadEntry(GtkWidget* pwgtEntry)
 {
-    return psetParseNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    return mscParseNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
 }
 
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
 {
-    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), psetFormatNumber(pszFormat, nValue).c_str());
+    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), mscFormatNumber(pszFormat, nValue).c_str());
 }
 
 void mscShowChoice(std::initializer_list<GtkWidget*> set, GtkWidget* pwgtActive,

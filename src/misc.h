@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <string>
 
 // One object a page takes from Zarv.ui: its id, the class it must have, and
 // the page variable that borrows it (null for an object only checked).
@@ -26,6 +27,13 @@ const _mscBinding* mscFindUnbound(GtkBuilder* pBuilder, std::span<const _mscBind
 // The builder's widget of that id, or null when there is none (an optional
 // object that an older Zarv.ui does not have).
 GtkWidget* mscLookUp(GtkBuilder* pBuilder, const char* pszId);
+
+// Parses an entry's text as the C library's atof does, in the process
+// locale. A number that is not finite (nan, inf, 1e999) reads as 0.
+double mscParseNumber(const gchar* pszText);
+
+// Formats a number in the process locale with a printf format, uncut.
+std::string mscFormatNumber(const char* pszFormat, double nValue);
 
 // An entry's text read as a number in the process locale (a text that is no
 // finite number reads as 0), and a number shown in an entry, uncut.

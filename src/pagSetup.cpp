@@ -4,8 +4,6 @@
 
 #include "params.h"
 
-#include <cmath>
-#include <cstdlib>
 
 _wbSetup m_wbSetup = {};
 
@@ -37,22 +35,6 @@ const char* psetWeightLabel(_unitWt nUnit)
 const char* psetArmLabel(_unitLen nUnit)
 {
     return nUnit == UNIT_ARM_INCH ? "in" : "mm";
-}
-
-double psetParseNumber(const gchar* pszText)
-{
-    // atof's rules: leading blanks skipped, the longest numeric prefix taken,
-    // no number at all gives 0. A non-finite result would poison every sum.
-    const double nValue = pszText ? strtod(pszText, nullptr) : 0.0;
-    return std::isfinite(nValue) ? nValue : 0.0;
-}
-
-std::string psetFormatNumber(const char* pszFormat, double nValue)
-{
-    // A large value is shown whole: the shown text is what the next
-    // focus-out reads back and stores.
-    g_autofree gchar* psz = g_strdup_printf(pszFormat, nValue);
-    return psz;
 }
 
 void psetSetFixedArms(void)

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 
 // Conversion factors between the user's units and the internal ones
 // (kilograms, millimetres, litres).
@@ -64,13 +63,6 @@ double psetArmToMm(double nValue, _unitLen nUnit);
 double psetMmToArm(double nMm, _unitLen nUnit);
 const char* psetWeightLabel(_unitWt nUnit);
 const char* psetArmLabel(_unitLen nUnit);
-
-// Parses an entry's text as the C library's atof does, in the process
-// locale. A number that is not finite (nan, inf, 1e999) reads as 0.
-double psetParseNumber(const gchar* pszText);
-
-// Formats a number in the process locale with a printf format, uncut.
-std::string psetFormatNumber(const char* pszFormat, double nValue);
 
 // Fills the record from the parameter store and sets the fixed arms.
 void psetParams(void);

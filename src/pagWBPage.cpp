@@ -95,7 +95,7 @@ std::string pwbCellText(const char* pszFormat, double nValue)
 {
     if (!std::isfinite(nValue))
         return "\u2013";
-    return psetFormatNumber(pszFormat, nValue);
+    return mscFormatNumber(pszFormat, nValue);
 }
 
 void setLabelValue(GtkWidget* pwgtLabel, const char* pszFormat, double nValue)

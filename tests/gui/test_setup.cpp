@@ -19,30 +19,6 @@ class SetupPage : public zt::Pages
     }
 };
 
-TEST_F(SetupPage, EmptiedFieldsStoreZero)
-{
-    enter("ConfEmptyWeight", "400");
-    enter("ConfEmptyWeight", "");
-    EXPECT_TRUE(confHas("Basic", "Weight"));
-    EXPECT_EQ(confDouble("Basic", "Weight"), 0.0);
-    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 0.0));
-    enter("ConfEmptyLatArm", "");
-    EXPECT_EQ(text("ConfEmptyLatArm"), num("%1.2f", 0.0));
-}
-
-TEST_F(SetupPage, TextIsReadAsItsNumericPrefix)
-{
-    const struct {
-        const char* pszText;
-        double nStored;
-    } cases[] = {{"12abc", 12}, {"abc", 0}, {"   5", 5}, {"inf", 0}, {"-3", -3}};
-    for (const auto& c : cases) {
-        enter("ConfBallastWeight", c.pszText);
-        EXPECT_EQ(confDouble("Ballast", "Weight"), c.nStored) << c.pszText;
-        EXPECT_EQ(m_wbSetup.nBallastWt, c.nStored) << c.pszText;
-    }
-}
-
 class PoundsAndInches : public SetupPage
 {
     std::string initialConf() const override

@@ -63,7 +63,7 @@ TEST(Properties, NoTextParsesToANonFiniteNumber)
         const int nLength = static_cast<int>(rng() % 400);
         for (int k = 0; k < nLength; k++)
             strText += strAlphabet[rng() % strAlphabet.size()];
-        const double n = psetParseNumber(strText.c_str());
+        const double n = mscParseNumber(strText.c_str());
         ASSERT_TRUE(std::isfinite(n)) << strText;
     }
 }

@@ -113,16 +113,16 @@ TEST(Parsing, FollowsAtofAndRefusesNonFiniteNumbers)
         std::string strText = c.pszText;
         if (const auto nAt = strText.find('.'); nAt != std::string::npos)
             strText.replace(nAt, 1, strMark);
-        EXPECT_EQ(psetParseNumber(strText.c_str()), c.nValue) << strText;
+        EXPECT_EQ(mscParseNumber(strText.c_str()), c.nValue) << strText;
     }
-    EXPECT_EQ(psetParseNumber(nullptr), 0.0);
+    EXPECT_EQ(mscParseNumber(nullptr), 0.0);
 }
 
 TEST(Formatting, LargeValuesAreNeverCut)
 {
-    const std::string str = psetFormatNumber("%1.1f", 1e30);
+    const std::string str = mscFormatNumber("%1.1f", 1e30);
     EXPECT_GT(str.size(), 20u);
-    EXPECT_DOUBLE_EQ(psetParseNumber(str.c_str()), 1e30);
+    EXPECT_DOUBLE_EQ(mscParseNumber(str.c_str()), 1e30);
 }
 
 } // namespace
