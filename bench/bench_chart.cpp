@@ -1,5 +1,6 @@
-// One full draw pass of the chart on an image surface at three sizes, and one
-// recalculation with its result-table refresh.
+// One full draw pass of the chart on an image surface at three sizes, with
+// and without the burn-off; and one recalculation with its refresh of the
+// page, with and without the fuel-planning figures.
 #include "pagSetup.h"
 #include "pagWB.h"
 
@@ -29,13 +30,44 @@ void BM_DrawChart(benchmark::State& state)
 }
 BENCHMARK(BM_DrawChart)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMicrosecond);
 
+// The worked loading at 500 × 400, without (0) and with (1) the burn-off
+// line and ring.
+void BM_DrawBurnOff(benchmark::State& state)
+{
+    pwbCreateAttrLists();
+    m_wbSetup = {};
+    psetSetFixedArms();
+    m_wbSetup.nBasicWeight = 400;
+    m_wbSetup.nBasicLongArm = 2700;
+    m_wbSetup.nBasicLatArm = 1;
+    m_nLSeatWeight = m_nRSeatWeight = 80;
+    m_nFuelVolume = 60;
+    m_nBallastPosn = 0;
+    pwbCalcWB();
+    m_bShowBurnOff = state.range(0) != 0;
+    cairo_surface_t* psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 500, 400);
+    for (auto _ : state) {
+        cairo_t* pCr = cairo_create(psurf);
+        pwbDrawChart(pCr, 500, 400);
+        cairo_destroy(pCr);
+        cairo_surface_flush(psurf);
+    }
+    cairo_surface_destroy(psurf);
+    m_bShowBurnOff = FALSE;
+}
+BENCHMARK(BM_DrawBurnOff)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Argument 0: the window of the 65 objects alone, as before fuel planning;
+// 1: today's window, which also shows the zero-fuel row, the fuel allowed
+// and the ballast advice.
 void BM_Recalculate(benchmark::State& state)
 {
     // The page's labels need a display; without one only the arithmetic runs.
     GtkBuilder* pBuilder = nullptr;
     void (*pfuncRecalculate)(void) = pwbCalcWB;
     if (gdk_display_get_default()) {
-        pBuilder = gtk_builder_new_from_file(ZARV_SOURCE_DIR "/etc/Zarv.ui");
+        pBuilder = gtk_builder_new_from_file(state.range(0) ? ZARV_SOURCE_DIR "/etc/Zarv.ui"
+                                                            : ZARV_SOURCE_DIR "/tests/data/Zarv-65.ui");
         pwbInit(pBuilder);
         pfuncRecalculate = pwbRefresh; // the calculation and the result table
     } else {
@@ -52,6 +84,6 @@ void BM_Recalculate(benchmark::State& state)
         g_object_unref(pBuilder);
     }
 }
-BENCHMARK(BM_Recalculate)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Recalculate)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -74,9 +74,12 @@ std::string mscFormatNumber(const char* pszFormat, double nValue)
 
 void mscBindAll(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings)
 {
-    for (const _mscBinding& b : bindings)
-        if (b.ppwgt)
-            *b.ppwgt = mscLookUp(pBuilder, b.pszId);
+    for (const _mscBinding& b : bindings) {
+        if (!b.ppwgt)
+            continue;
+        GObject* pobj = gtk_builder_get_object(pBuilder, b.pszId);
+        *b.ppwgt = pobj && G_TYPE_CHECK_INSTANCE_TYPE(pobj, b.pfuncType()) ? GTK_WIDGET(pobj) : nullptr;
+    }
 }
 
 const _mscBinding* mscFindUnbound(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings)
@@ -106,12 +109,12 @@ void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
 }
 
 void mscShowChoice(std::initializer_list<GtkWidget*> set, GtkWidget* pwgtActive,
-                   void (*pfuncClicked)(GtkButton*, gpointer))
+                   void (*pfuncClicked)(GtkButton*, gpointer), gboolean bActive)
 {
     const auto pHandler = reinterpret_cast<gpointer>(pfuncClicked);
     for (GtkWidget* pwgt : set)
         g_signal_handlers_block_by_func(pwgt, pHandler, nullptr);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtActive), TRUE);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtActive), bActive);
     for (GtkWidget* pwgt : set)
         g_signal_handlers_unblock_by_func(pwgt, pHandler, nullptr);
 }

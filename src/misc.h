@@ -18,7 +18,8 @@ struct _mscBinding {
     GtkWidget** ppwgt;
 };
 
-// Points each row's variable at the builder's object of that id.
+// Points each row's variable at the builder's object of that id, or at null
+// where there is none of that class (an optional object).
 void mscBindAll(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings);
 
 // The first row whose object is missing or of another class, or null.
@@ -40,10 +41,11 @@ std::string mscFormatNumber(const char* pszFormat, double nValue);
 double mscReadEntry(GtkWidget* pwgtEntry);
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue);
 
-// Makes one radio button of a set active as a display: the set's clicked
-// handler is held back meanwhile, so showing a choice never stores it.
+// Sets a toggle button of a set (a radio group, or one check button) as a
+// display: the set's clicked handler is held back meanwhile, so showing a
+// choice never stores it.
 void mscShowChoice(std::initializer_list<GtkWidget*> set, GtkWidget* pwgtActive,
-                   void (*pfuncClicked)(GtkButton*, gpointer));
+                   void (*pfuncClicked)(GtkButton*, gpointer), gboolean bActive = TRUE);
 
 // One row of a navigation table. pwgtLUT refers to the page variable that
 // holds the field's widget, so a table can be static data built before the

@@ -10,6 +10,8 @@ gdouble m_nLSeatWeight = 0.0;
 gdouble m_nRSeatWeight = 0.0;
 gdouble m_nFuelVolume = 0.0;
 guint m_nBallastPosn = BALLAST_NONE;
+gboolean m_bShowBurnOff = FALSE;
+_wbPoint m_wbZeroFuel = {};
 
 gdouble m_nLSeatLongMoment = 0.0, m_nLSeatLatMoment = 0.0;
 gdouble m_nRSeatLongMoment = 0.0, m_nRSeatLatMoment = 0.0;
@@ -25,6 +27,7 @@ void pwbParams(void)
     m_nRSeatWeight = prmGetKeyDouble("Load", "RSeat");
     m_nFuelVolume = prmGetKeyDouble("Load", "Fuel");
     m_nBallastPosn = static_cast<guint>(prmGetKeyInteger("Load", "Ballast"));
+    m_bShowBurnOff = prmGetKeyInteger("Chart", "ShowBurnOff") != 0;
 }
 
 void pwbCalcWB(void)
@@ -92,12 +95,16 @@ void pwbCalcWB(void)
     // which the table and the chart show as such.
     m_nTotalLatArm = m_nTotalLatMoment / m_nTotalWeight;
     m_nTotalLongArm = m_nTotalLongMoment / m_nTotalWeight;
+
+    m_wbZeroFuel = pwbLoadedPoint(s, m_nLSeatWeight, m_nRSeatWeight, 0.0, m_nBallastPosn);
 }
 
 void pwbReset(void)
 {
     m_nLSeatWeight = m_nRSeatWeight = m_nFuelVolume = 0.0;
     m_nBallastPosn = BALLAST_NONE;
+    m_bShowBurnOff = FALSE;
+    m_wbZeroFuel = {};
     m_nLSeatLongMoment = m_nLSeatLatMoment = m_nRSeatLongMoment = m_nRSeatLatMoment = 0.0;
     m_nFuelWeight = m_nFuelLongMoment = m_nFuelLatMoment = 0.0;
     m_nBallastWeight = m_nBallastLongArm = m_nBallastLatArm = 0.0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "misc.h"
+#include "pagSetup.h"
 
 #include <gtk/gtk.h>
 
@@ -28,6 +29,8 @@ extern gdouble m_nLSeatWeight;
 extern gdouble m_nRSeatWeight;
 extern gdouble m_nFuelVolume;
 extern guint m_nBallastPosn;
+// Whether the chart shows the burn-off line to the zero-fuel point.
+extern gboolean m_bShowBurnOff;
 
 // Loading results: kg, mm and kg·mm, written only by pwbCalcWB.
 extern gdouble m_nLSeatLongMoment, m_nLSeatLatMoment;
@@ -48,6 +51,46 @@ void pwbCalcWB(void);
 // Clears the loading state and results, so a test starts as the program does.
 void pwbReset(void);
 
+// ---- Fuel planning (pagWBFuel.cpp) ---------------------------------------
+
+// A loaded point: weight in kg, moments in kg·mm, arms in mm.
+struct _wbPoint {
+    double nWeight, nLongMoment, nLatMoment, nLongArm, nLatArm;
+};
+
+// The point of a loading (seats in kg, fuel in litres, a _locBallast), added
+// up in the order of pwbCalcWB. A position other than front or rear is none.
+_wbPoint pwbLoadedPoint(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres, guint nBallastPosn);
+
+// The zero-fuel point of the current loading: the seats and ballast as
+// entered, the fuel burned. Written only by pwbCalcWB.
+extern _wbPoint m_wbZeroFuel;
+
+// Which limit a point lies beyond, by the result table's rules: a value on a
+// limit is within it, not-a-number beyond none; the centre of gravity first.
+enum _wbBeyond { BEYOND_NONE, BEYOND_FORWARD, BEYOND_AFT, BEYOND_LATERAL, BEYOND_WEIGHT };
+_wbBeyond pwbBeyondLimit(const _wbPoint& p);
+
+// The fuel volumes, in litres and within the tank, for which a loading's
+// take-off weight and centre of gravity are within every limit. bKnown is
+// false where the aircraft without fuel weighs nothing (or no number).
+struct _wbFuelRange {
+    bool bKnown = false;
+    bool bAny = false;
+    double nLeast = 0, nMost = 0;
+};
+_wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn);
+
+// Whether the chosen ballast position leaves the take-off or the zero-fuel
+// point beyond a limit (bNeeded), and then the first of none, front and rear
+// that puts both within (nPosn), or -1 when none does.
+struct _wbBallastAdvice {
+    bool bNeeded;
+    int nPosn;
+};
+_wbBallastAdvice pwbBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
+                                  guint nBallastPosn);
+
 // ---- The loading page ------------------------------------------------------
 
 // Fuel volume between the fuel unit and litres. A unit outside the three
@@ -57,8 +100,9 @@ double pwbFuelToLitres(double nValue, int nUnitFuel);
 double pwbLitresToFuel(double nLitres, int nUnitFuel);
 const char* pwbFuelLabel(int nUnitFuel);
 
-// The objects the page takes from Zarv.ui, in the order the window checks
+// The objects the page needs from Zarv.ui, in the order the window checks
 // them: the drawing area, the inputs, their labels and the 30 result cells.
+// (The page also takes the objects of fuel planning where there are any.)
 std::span<const _mscBinding> pwbBindings(void);
 
 // Binds the page (its widgets, handlers and navigation) and hides the
@@ -80,6 +124,7 @@ gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus* pev
 gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
 gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus* pevtWB, gpointer pUser);
 void pwbOnBallastClicked(GtkButton* pwgtButton, gpointer pUser);
+void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer pUser);
 
 // ---- The centre-of-gravity chart ---------------------------------------------
 

@@ -34,6 +34,10 @@ constexpr double AFT_CAUTION = 98.0;
 
 constexpr guint MARGIN = 50;
 
+// The zero-fuel ring: an open circle, unlike the take-off marker's filled
+// disc and cross.
+constexpr double BURN_OFF_RING_RADIUS = 8;
+
 const char* const pszCautionTailWind = "Maximum tailwind while hovering - 10 MPH (8 Kts) \nin shaded area";
 const char* const pszCautionSpeed = "Maximum speed - 95 MPH (82 Kts)\nin shaded area";
 const char* const pszWarning = "Warning";
@@ -281,22 +285,36 @@ void drawScales(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
     }
 }
 
-// The marker at the loaded centre of gravity: a cross and a translucent
-// disc, blue inside the chart area, red outside it, never drawn outside the
-// square.
-void drawMarker(cairo_t* pCr, const _chartGeometry& g, double nLongArm, double nLatArm)
+// Where a centre of gravity (arms in inches) is marked: on the chart's
+// scale, clamped to the square, and whether it lies outside the chart area.
+struct MarkerPoint {
+    gint nX, nY;
+    bool bOutside;
+};
+
+MarkerPoint markerPoint(const _chartGeometry& g, double nLongArm, double nLatArm)
 {
     const gint nXOffset = static_cast<gint>(g.nXOffset), nYOffset = static_cast<gint>(g.nYOffset);
     const gint nTop = nYOffset, nBottom = nYOffset + static_cast<gint>(g.nSize);
     const gint nLeft = nXOffset, nRight = nXOffset + static_cast<gint>(g.nSize);
-    const gint nYArm = markerCoordinate(static_cast<gint>(g.nYChart + g.nSizeChart),
-                                        -((AFT_LIMIT - nLongArm) * g.nYLineIntv), nTop, nBottom);
-    const gint nXArm = markerCoordinate(static_cast<gint>(g.nXCLine), nLatArm * g.nXLineIntv, nLeft, nRight);
-    const bool bOutside = nYArm > static_cast<gint>(g.nYChart + g.nSizeChart) || nYArm < static_cast<gint>(g.nYChart) ||
-                          nXArm > static_cast<gint>(g.nXChart + g.nSizeChart) || nXArm < static_cast<gint>(g.nXChart);
-    GdkRGBA cRGB = bOutside ? RED : BLUE;
+    MarkerPoint m;
+    m.nY = markerCoordinate(static_cast<gint>(g.nYChart + g.nSizeChart), -((AFT_LIMIT - nLongArm) * g.nYLineIntv), nTop,
+                            nBottom);
+    m.nX = markerCoordinate(static_cast<gint>(g.nXCLine), nLatArm * g.nXLineIntv, nLeft, nRight);
+    m.bOutside = m.nY > static_cast<gint>(g.nYChart + g.nSizeChart) || m.nY < static_cast<gint>(g.nYChart) ||
+                 m.nX > static_cast<gint>(g.nXChart + g.nSizeChart) || m.nX < static_cast<gint>(g.nXChart);
+    return m;
+}
+
+// The marker at the loaded centre of gravity: a cross and a translucent
+// disc, blue inside the chart area, red outside it, never drawn outside the
+// square.
+void drawMarker(cairo_t* pCr, const MarkerPoint& m)
+{
+    GdkRGBA cRGB = m.bOutside ? RED : BLUE;
+    cairo_save(pCr);
     setColour(pCr, cRGB);
-    cairo_translate(pCr, nXArm, nYArm);
+    cairo_translate(pCr, m.nX, m.nY);
     cairo_set_line_width(pCr, 2.0);
     cairo_move_to(pCr, -30, 0);
     cairo_line_to(pCr, 30, 0);
@@ -307,6 +325,21 @@ void drawMarker(cairo_t* pCr, const _chartGeometry& g, double nLongArm, double n
     setColour(pCr, cRGB);
     cairo_arc(pCr, 0, 0, 20, 0, 6.28);
     cairo_fill(pCr);
+    cairo_restore(pCr);
+}
+
+// The burn-off: a line from the take-off marker's centre to the zero-fuel
+// point and a ring there, red when the ring lies outside the chart area.
+void drawBurnOff(cairo_t* pCr, const MarkerPoint& takeOff, const MarkerPoint& zeroFuel)
+{
+    setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
+    cairo_set_line_width(pCr, 2.0);
+    cairo_move_to(pCr, takeOff.nX, takeOff.nY);
+    cairo_line_to(pCr, zeroFuel.nX, zeroFuel.nY);
+    cairo_stroke(pCr);
+    cairo_set_line_width(pCr, 3.0);
+    cairo_arc(pCr, zeroFuel.nX, zeroFuel.nY, BURN_OFF_RING_RADIUS, 0, 2 * G_PI);
+    cairo_stroke(pCr);
 }
 
 PangoAttrList* newBoldList(guint16 nRed, guint16 nGreen, guint16 nBlue)
@@ -385,7 +418,11 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight)
     drawGrid(pCr, g, texts.bWarning);
     drawDirections(pCr, ppngLayout, g);
     drawScales(pCr, ppngLayout, g);
-    drawMarker(pCr, g, nLongArm, nLatArm);
+    const MarkerPoint takeOff = markerPoint(g, nLongArm, nLatArm);
+    drawMarker(pCr, takeOff);
+    if (m_bShowBurnOff)
+        drawBurnOff(pCr, takeOff,
+                    markerPoint(g, m_wbZeroFuel.nLongArm / MM_PER_INCH, m_wbZeroFuel.nLatArm / MM_PER_INCH));
 }
 
 gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer)

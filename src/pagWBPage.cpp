@@ -89,6 +89,21 @@ const std::array<_mscBinding, 43> m_bindings = {{
     {"TotalLatMoment", gtk_label_get_type, &m_pwgtTotalLatMoment},
 }};
 
+// Objects of fuel planning, which an older Zarv.ui does not have: the page
+// runs as before without them.
+GtkWidget *m_pwgtNoFuelWt = nullptr, *m_pwgtNoFuelLongArm = nullptr, *m_pwgtNoFuelLatArm = nullptr;
+GtkWidget *m_pwgtNoFuelReason = nullptr, *m_pwgtFuelAllowed = nullptr, *m_pwgtBallastAdvice = nullptr;
+GtkWidget* m_pwgtShowBurnOff = nullptr;
+const std::array<_mscBinding, 7> m_optional = {{
+    {"NoFuelWt", gtk_label_get_type, &m_pwgtNoFuelWt},
+    {"NoFuelLongArm", gtk_label_get_type, &m_pwgtNoFuelLongArm},
+    {"NoFuelLatArm", gtk_label_get_type, &m_pwgtNoFuelLatArm},
+    {"NoFuelReason", gtk_label_get_type, &m_pwgtNoFuelReason},
+    {"FuelAllowed", gtk_label_get_type, &m_pwgtFuelAllowed},
+    {"BallastAdvice", gtk_label_get_type, &m_pwgtBallastAdvice},
+    {"ShowBurnOff", gtk_check_button_get_type, &m_pwgtShowBurnOff},
+}};
+
 // The text a result cell shows: nValue in printf format pszFormat, or an en
 // dash for a value that is not a finite number.
 std::string pwbCellText(const char* pszFormat, double nValue)
@@ -135,6 +150,9 @@ void pwbUpdateInputDisplay(void)
                              : m_nBallastPosn == BALLAST_REAR ? m_pwgtBallastRear
                                                               : m_pwgtBallastNone;
     mscShowChoice({m_pwgtBallastNone, m_pwgtBallastFront, m_pwgtBallastRear}, pwgtBallast, pwbOnBallastClicked);
+
+    if (m_pwgtShowBurnOff)
+        mscShowChoice({m_pwgtShowBurnOff}, m_pwgtShowBurnOff, pwbOnShowBurnOffClicked, m_bShowBurnOff);
 
     gtk_widget_set_visible(m_pwgtLSeatOverWeight, m_nLSeatWeight > MAX_SEAT_WEIGHT);
     gtk_widget_set_visible(m_pwgtRSeatOverWeight, m_nRSeatWeight > MAX_SEAT_WEIGHT);
@@ -193,6 +211,99 @@ void pwbUpdateTotalsDisplay(void)
     colourTotal(m_pwgtCalTotalWt, m_nTotalWeight > MAX_TOTAL_WEIGHT);
     colourTotal(m_pwgtTotalLongArm, m_nTotalLongArm > MAX_LONG_ARM || m_nTotalLongArm < MIN_LONG_ARM);
     colourTotal(m_pwgtTotalLatArm, m_nTotalLatArm > MAX_LAT_ARM || m_nTotalLatArm < -MAX_LAT_ARM);
+}
+
+// Why the zero-fuel point is out of limits, in words; null when it is not.
+const char* zeroFuelReason(_wbBeyond nBeyond)
+{
+    switch (nBeyond) {
+    case BEYOND_FORWARD:
+        return "Forward of the limit with the fuel burned";
+    case BEYOND_AFT:
+        return "Aft of the limit with the fuel burned";
+    case BEYOND_LATERAL:
+        return "Beyond the lateral limit with the fuel burned";
+    case BEYOND_WEIGHT:
+        return "Over weight with the fuel burned";
+    case BEYOND_NONE:
+        break;
+    }
+    return nullptr;
+}
+
+const char* fuelAbbreviation(int nUnitFuel)
+{
+    switch (nUnitFuel) {
+    case UNIT_FUEL_USGAL:
+        return "US gal";
+    case UNIT_FUEL_IMPGAL:
+        return "imp gal";
+    default:
+        return "L";
+    }
+}
+
+// The fuel this loading allows, in the pilot's unit. The least is rounded up
+// and the most down to the one decimal shown, so every figure shown is
+// itself within limits.
+std::string fuelAllowedText(const _wbFuelRange& range, int nUnitFuel)
+{
+    if (!range.bKnown)
+        return {};
+    const double nLeast = std::ceil(pwbLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
+    const double nMost = std::floor(pwbLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
+    if (!range.bAny || nLeast > nMost)
+        return "No fuel load is within limits";
+    const std::string strUnit = fuelAbbreviation(nUnitFuel);
+    const std::string strMost = mscFormatNumber("%1.1f", nMost) + " " + strUnit;
+    if (nLeast <= 0)
+        return "Within limits: up to " + strMost;
+    return "Within limits: " + mscFormatNumber("%1.1f", nLeast) + " to " + strMost;
+}
+
+const char* ballastAdviceText(const _wbBallastAdvice& advice)
+{
+    if (!advice.bNeeded)
+        return "";
+    switch (advice.nPosn) {
+    case BALLAST_NONE:
+        return "Remove the ballast";
+    case BALLAST_FRONT:
+        return "Fit the ballast at the front";
+    case BALLAST_REAR:
+        return "Fit the ballast at the rear";
+    default:
+        return "No ballast position brings the loading within limits";
+    }
+}
+
+// The zero-fuel row, its reason, the fuel allowed and the ballast advice,
+// where Zarv.ui has them.
+void pwbUpdatePlanDisplay(void)
+{
+    const _wbPoint& z = m_wbZeroFuel;
+    if (m_pwgtNoFuelWt && m_pwgtNoFuelLongArm && m_pwgtNoFuelLatArm) {
+        pwbDisplayWeightValue(m_pwgtNoFuelWt, z.nWeight);
+        pwbDisplayArmValue(m_pwgtNoFuelLongArm, z.nLongArm);
+        pwbDisplayArmValue(m_pwgtNoFuelLatArm, z.nLatArm);
+        colourTotal(m_pwgtNoFuelWt, z.nWeight > MAX_TOTAL_WEIGHT);
+        colourTotal(m_pwgtNoFuelLongArm, z.nLongArm > MAX_LONG_ARM || z.nLongArm < MIN_LONG_ARM);
+        colourTotal(m_pwgtNoFuelLatArm, z.nLatArm > MAX_LAT_ARM || z.nLatArm < -MAX_LAT_ARM);
+    }
+    if (m_pwgtNoFuelReason) {
+        const char* pszReason = zeroFuelReason(pwbBeyondLimit(z));
+        gtk_label_set_text(GTK_LABEL(m_pwgtNoFuelReason), pszReason ? pszReason : "");
+        gtk_widget_set_visible(m_pwgtNoFuelReason, pszReason != nullptr);
+    }
+    if (m_pwgtFuelAllowed) {
+        const _wbFuelRange range = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
+        gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), fuelAllowedText(range, m_wbSetup.nUnitFuel).c_str());
+    }
+    if (m_pwgtBallastAdvice) {
+        const _wbBallastAdvice advice =
+            pwbBallastAdvice(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nFuelVolume, m_nBallastPosn);
+        gtk_label_set_text(GTK_LABEL(m_pwgtBallastAdvice), ballastAdviceText(advice));
+    }
 }
 
 void pwbInvalidateChart(void)
@@ -270,16 +381,20 @@ void pwbInit(GtkBuilder* pBuilder)
         {&m_pwgtBallastNone, nullptr},
         {&m_pwgtBallastFront, nullptr},
         {&m_pwgtBallastRear, nullptr},
+        {&m_pwgtShowBurnOff, nullptr}, // optional: a row without a widget is passed over
         {nullptr, nullptr},
     };
 
     mscBindAll(pBuilder, m_bindings);
+    mscBindAll(pBuilder, m_optional);
     g_signal_connect(m_pwgtWBDrawing, "draw", G_CALLBACK(pwbOnDraw), nullptr);
     mscConnectField(m_pwgtLSeatWeight, "focus-out-event", G_CALLBACK(pwbOnLSeatWeightFocusOut), wgtLUT);
     mscConnectField(m_pwgtRSeatWeight, "focus-out-event", G_CALLBACK(pwbOnRSeatWeightFocusOut), wgtLUT);
     mscConnectField(m_pwgtFuelVolume, "focus-out-event", G_CALLBACK(pwbOnFuelVolumeFocusOut), wgtLUT);
     for (GtkWidget* pwgt : {m_pwgtBallastNone, m_pwgtBallastFront, m_pwgtBallastRear})
         mscConnectField(pwgt, "clicked", G_CALLBACK(pwbOnBallastClicked), wgtLUT);
+    if (m_pwgtShowBurnOff)
+        mscConnectField(m_pwgtShowBurnOff, "clicked", G_CALLBACK(pwbOnShowBurnOffClicked), wgtLUT);
 
     gtk_widget_hide(m_pwgtLSeatOverWeight);
     gtk_widget_hide(m_pwgtRSeatOverWeight);
@@ -299,6 +414,7 @@ void pwbRefresh(void)
 {
     pwbCalcWB();
     pwbUpdateTotalsDisplay();
+    pwbUpdatePlanDisplay();
     pwbInvalidateChart();
 }
 
@@ -334,6 +450,13 @@ void pwbOnBallastClicked(GtkButton*, gpointer)
         m_nBallastPosn = BALLAST_NONE;
     prmSetKeyInteger("Load", "Ballast", static_cast<gint>(m_nBallastPosn));
     pwbRefresh();
+}
+
+void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer)
+{
+    m_bShowBurnOff = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtButton));
+    prmSetKeyInteger("Chart", "ShowBurnOff", m_bShowBurnOff ? 1 : 0);
+    pwbInvalidateChart();
 }
 
 void pwbCleanUp(void)

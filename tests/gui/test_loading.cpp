@@ -254,3 +254,98 @@ TEST_F(EveryField, StoresWhatItReadsShowsItAndStoresWhatItShows)
 }
 
 } // namespace
+
+namespace
+{
+
+// The worked nose-heavy aircraft: within limits at take-off, forward of the
+// limit once the fuel is burned, unless the ballast goes to the rear.
+class FuelPlanning : public Pages
+{
+  protected:
+    std::string initialConf() const override
+    {
+        return "[Basic]\nWeight=400\nLongArm=2690\nLatArm=1\n[Ballast]\nWeight=10\nFrontLongArm=2000\n"
+               "RearLongArm=3000\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n";
+    }
+    bool red(const char* pszCell) const
+    {
+        return gtk_label_get_attributes(GTK_LABEL(w(pszCell))) == m_pattrBoldRed;
+    }
+};
+
+TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
+{
+    EXPECT_EQ(text("NoFuelWt"), num("%3.1f", 560 * 2.2046));
+    EXPECT_EQ(text("NoFuelLongArm"), num("%3.2f", 2436.6857 / 25.4));
+    EXPECT_TRUE(red("NoFuelLongArm"));
+    EXPECT_FALSE(red("TotalLongArm"));
+    EXPECT_EQ(text("NoFuelReason"), "Forward of the limit with the fuel burned");
+    EXPECT_TRUE(gtk_widget_get_visible(w("NoFuelReason")));
+    EXPECT_EQ(text("FuelAllowed"), "Within limits: " + num("%1.1f", 36.7) + " to " + num("%1.1f", 64.5) + " L");
+    EXPECT_EQ(text("BallastAdvice"), "Fit the ballast at the rear");
+    // The advice never changes the pilot's choice.
+    EXPECT_TRUE(active("BallastNone"));
+
+    // The pilot follows it: both points within, no reason, no advice.
+    click("BallastRear");
+    EXPECT_FALSE(red("NoFuelLongArm"));
+    EXPECT_FALSE(gtk_widget_get_visible(w("NoFuelReason")));
+    EXPECT_EQ(text("BallastAdvice"), "");
+
+    // A typed change follows at once.
+    type("LeftSeatWeight", "70");
+    focus("RightSeatWeight");
+    EXPECT_EQ(text("NoFuelWt"), num("%3.1f", (410 + 70 + 80) * 2.2046));
+
+    // In US gallons, rounded inward.
+    click("FuelUnitUSGal");
+    const _wbFuelRange r = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
+    ASSERT_TRUE(r.bAny);
+    const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US gal";
+    EXPECT_EQ(text("FuelAllowed"),
+              r.nLeast > 0
+                  ? "Within limits: " + num("%1.1f", std::ceil(r.nLeast / 3.78541 * 10) / 10) + " to " + strMost
+                  : "Within limits: up to " + strMost);
+}
+
+TEST_F(FuelPlanning, BurnOffChoiceIsStoredAndWalkedToLast)
+{
+    EXPECT_FALSE(active("ShowBurnOff"));
+    EXPECT_FALSE(confHas("Chart", "ShowBurnOff"));
+    click("ShowBurnOff");
+    EXPECT_EQ(confInt("Chart", "ShowBurnOff"), 1);
+    EXPECT_TRUE(m_bShowBurnOff);
+    // The check button ends the page's walk: Down from the rear ballast
+    // reaches it, and Down again wraps to the left seat.
+    focus("BallastRear");
+    key(GDK_KEY_Down);
+    EXPECT_TRUE(hasFocus("ShowBurnOff"));
+    key(GDK_KEY_Down);
+    EXPECT_TRUE(hasFocus("LeftSeatWeight"));
+}
+
+// Zarv.ui as it was before fuel planning: the 65 objects alone.
+class Sixty5Objects : public Pages
+{
+    std::string uiFile() const override
+    {
+        return ZARV_SOURCE_DIR "/tests/data/Zarv-65.ui";
+    }
+};
+
+TEST_F(Sixty5Objects, RunTheLoadingPageAsBefore)
+{
+    EXPECT_EQ(gtk_builder_get_object(m_pBuilder, "NoFuelWt"), nullptr);
+    type("LeftSeatWeight", "80");
+    key(GDK_KEY_Return);
+    EXPECT_TRUE(hasFocus("RightSeatWeight"));
+    EXPECT_EQ(confDouble("Load", "LSeat"), 80.0);
+    EXPECT_EQ(text("CalLSeatWt"), num("%1.1f", 176.4));
+    // The walk wraps at the rear ballast as it always did.
+    focus("BallastRear");
+    key(GDK_KEY_Down);
+    EXPECT_TRUE(hasFocus("LeftSeatWeight"));
+}
+
+} // namespace

@@ -11,8 +11,9 @@
 namespace
 {
 
-const std::vector<const char*> m_loadingOrder = {"LeftSeatWeight", "RightSeatWeight", "FuelVolume",
-                                                 "BallastNone",    "BallastFront",    "BallastRear"};
+// The burn-off check button ends the loading page's walk.
+const std::vector<const char*> m_loadingOrder = {"LeftSeatWeight", "RightSeatWeight", "FuelVolume", "BallastNone",
+                                                 "BallastFront",   "BallastRear",     "ShowBurnOff"};
 const std::vector<const char*> m_setupOrder = {"ConfEmptyWeight",
                                                "ConfEmptyLongArm",
                                                "ConfEmptyLatArm",

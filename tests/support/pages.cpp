@@ -21,7 +21,7 @@ void Pages::SetUp()
     wbSetEtcDir(m_dir.path());
     if (!initialConf().empty())
         writeFile(m_dir / "Zarv.conf", initialConf());
-    m_pBuilder = gtk_builder_new_from_file(uiPath().c_str());
+    m_pBuilder = gtk_builder_new_from_file(uiFile().c_str());
     m_pwinMain = w("Zarv");
     wbInitPages(m_pBuilder);
     ASSERT_TRUE(presentAndFocus(m_pwinMain)) << "the window never got the keyboard focus";

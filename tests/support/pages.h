@@ -22,6 +22,11 @@ class Pages : public testing::Test
     {
         return {};
     }
+    // The window definition the pages come up from.
+    virtual std::string uiFile() const
+    {
+        return uiPath();
+    }
 
     GtkWidget* w(const char* pszId) const;
     std::string text(const char* pszId) const; // an entry's or a label's text

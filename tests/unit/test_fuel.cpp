@@ -1,0 +1,260 @@
+// Fuel planning: the zero-fuel point, the fuel a loading allows and the
+// ballast advice against the worked figures and against brute force; and
+// the burn-off drawn on the chart.
+#include "pagSetup.h"
+#include "pagWB.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cairo.h>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace
+{
+
+// The worked aircraft: 400 kg at 2700 mm and 1 mm; 10 kg of ballast, front
+// at 2000 mm and 0 mm, rear at 3000 mm.
+_wbSetup aircraft(double nWeight = 400, double nLongArm = 2700)
+{
+    _wbSetup s{};
+    s.nBasicWeight = nWeight;
+    s.nBasicLongArm = nLongArm;
+    s.nBasicLatArm = 1.0;
+    s.nBallastWt = 10;
+    s.nBallastFrontLongArm = 2000;
+    s.nBallastRearLongArm = 3000;
+    m_wbSetup = s;
+    psetSetFixedArms();
+    return m_wbSetup;
+}
+
+struct Worked {
+    const char* pszName;
+    double nBasicWeight, nBasicLongArm, nSeat, nFuel;
+    guint nBallast;
+    _wbBeyond nZeroFuel;  // where the zero-fuel point lies
+    bool bAny;            // some fuel volume is within limits
+    double nLeast, nMost; // litres
+    int nAdvice;          // -2: no advice needed; else the position advised (-1: none helps)
+};
+
+void PrintTo(const Worked& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class WorkedFigures : public testing::TestWithParam<Worked>
+{
+};
+
+TEST_P(WorkedFigures, ZeroFuelPointFuelAllowedAndAdvice)
+{
+    const Worked& c = GetParam();
+    const _wbSetup s = aircraft(c.nBasicWeight, c.nBasicLongArm);
+    const _wbPoint z = pwbLoadedPoint(s, c.nSeat, c.nSeat, 0, c.nBallast);
+    EXPECT_EQ(pwbBeyondLimit(z), c.nZeroFuel);
+    const _wbFuelRange r = pwbFuelRange(s, c.nSeat, c.nSeat, c.nBallast);
+    EXPECT_TRUE(r.bKnown);
+    EXPECT_EQ(r.bAny, c.bAny);
+    if (c.bAny) {
+        EXPECT_NEAR(r.nLeast, c.nLeast, 5e-4);
+        EXPECT_NEAR(r.nMost, c.nMost, 5e-4);
+    }
+    const _wbBallastAdvice a = pwbBallastAdvice(s, c.nSeat, c.nSeat, c.nFuel, c.nBallast);
+    EXPECT_EQ(a.bNeeded ? a.nPosn : -2, c.nAdvice);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loadings, WorkedFigures,
+    testing::Values(
+        // Within limits, in the forward caution band with the fuel burned.
+        Worked{"Worked", 400, 2700, 80, 60, BALLAST_NONE, BEYOND_NONE, true, 0, 64.5, -2},
+        // The weight limit binds: (680.3894 - 660) / 0.759.
+        Worked{"Heavy", 500, 2700, 80, 20, BALLAST_NONE, BEYOND_NONE, true, 0, 26.8635, -2},
+        // Forward of the limit once the fuel is burned: fuel is needed, and
+        // the rear ballast puts both points within.
+        Worked{"NoseHeavy", 400, 2690, 80, 60, BALLAST_NONE, BEYOND_FORWARD, true, 36.6512, 64.5, BALLAST_REAR},
+        // Front ballast puts both out; rear is still the advice.
+        Worked{"FrontChosen", 400, 2690, 80, 60, BALLAST_FRONT, BEYOND_FORWARD, false, 0, 0, BALLAST_REAR},
+        Worked{"RearChosen", 400, 2690, 80, 60, BALLAST_REAR, BEYOND_NONE, true, 0, 64.5, -2},
+        // No fuel volume is within limits, and no ballast position helps.
+        Worked{"TooFarForward", 400, 2650, 95, 30, BALLAST_NONE, BEYOND_FORWARD, false, 0, 0, -1}),
+    [](const testing::TestParamInfo<Worked>& p) { return std::string(p.param.pszName); });
+
+TEST(ZeroFuel, WorkedPointToTheLastFigureAndEqualToTheTotalsWithoutFuel)
+{
+    aircraft();
+    m_nLSeatWeight = m_nRSeatWeight = 80;
+    m_nFuelVolume = 60;
+    m_nBallastPosn = BALLAST_NONE;
+    pwbCalcWB();
+    EXPECT_DOUBLE_EQ(m_wbZeroFuel.nWeight, 560.0);
+    EXPECT_NEAR(m_wbZeroFuel.nLongMoment, 1368544.0, 1e-6);
+    EXPECT_NEAR(m_wbZeroFuel.nLongArm, 2443.8286, 5e-5);
+    EXPECT_NEAR(m_wbZeroFuel.nLatMoment, 400.0, 1e-9);
+    EXPECT_NEAR(m_wbZeroFuel.nLatArm, 0.7143, 5e-5);
+    // With no fuel on board the zero-fuel point is the totals, bit for bit.
+    m_nFuelVolume = 0;
+    pwbCalcWB();
+    EXPECT_EQ(m_wbZeroFuel.nWeight, m_nTotalWeight);
+    EXPECT_EQ(m_wbZeroFuel.nLongArm, m_nTotalLongArm);
+    EXPECT_EQ(m_wbZeroFuel.nLatArm, m_nTotalLatArm);
+    pwbReset();
+}
+
+TEST(ZeroFuel, NoWeightOrNoNumberGivesNoRangeAndNoAdvice)
+{
+    for (double nWeight : {0.0, std::numeric_limits<double>::infinity(), std::nan("")}) {
+        const _wbSetup s = aircraft(nWeight);
+        const _wbFuelRange r = pwbFuelRange(s, 0, 0, BALLAST_NONE);
+        EXPECT_FALSE(r.bKnown) << nWeight;
+        EXPECT_FALSE(std::isfinite(pwbLoadedPoint(s, 0, 0, 0, BALLAST_NONE).nLongArm) && nWeight == 0) << nWeight;
+    }
+    // An empty aircraft has arms of no number: beyond no limit, so no advice.
+    const _wbSetup s = aircraft(0, 0);
+    EXPECT_EQ(pwbBeyondLimit(pwbLoadedPoint(s, 0, 0, 0, BALLAST_NONE)), BEYOND_NONE);
+    EXPECT_FALSE(pwbBallastAdvice(s, 0, 0, 0, BALLAST_NONE).bNeeded);
+}
+
+TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
+{
+    // Random aircraft and loadings: every tenth of a litre in the tank is
+    // within limits exactly when it lies in the range (away from its edges,
+    // where the two sums may round apart).
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> weight(250, 600), arm(2550, 2800), lat(-40, 40), seat(0, 110);
+    int nInside = 0, nOutside = 0;
+    for (int i = 0; i < 300; i++) {
+        _wbSetup s = aircraft(weight(rng), arm(rng));
+        s.nBasicLatArm = lat(rng);
+        m_wbSetup = s;
+        const double nLeft = seat(rng), nRight = seat(rng);
+        const guint nBallast = static_cast<guint>(rng() % 3);
+        const _wbFuelRange r = pwbFuelRange(s, nLeft, nRight, nBallast);
+        ASSERT_TRUE(r.bKnown);
+        for (int k = 0; k <= 645; k++) {
+            const double nFuel = k / 10.0;
+            if (r.bAny && (std::fabs(nFuel - r.nLeast) < 1e-6 || std::fabs(nFuel - r.nMost) < 1e-6))
+                continue;
+            const bool bWithin = pwbBeyondLimit(pwbLoadedPoint(s, nLeft, nRight, nFuel, nBallast)) == BEYOND_NONE;
+            const bool bInRange = r.bAny && nFuel >= r.nLeast && nFuel <= r.nMost;
+            ASSERT_EQ(bWithin, bInRange) << "case " << i << ", " << nFuel << " L";
+            (bWithin ? nInside : nOutside)++;
+        }
+    }
+    EXPECT_GT(nInside, 1000); // both kinds of volume were really met
+    EXPECT_GT(nOutside, 1000);
+}
+
+TEST(LoadedPoint, IsThePointTheCalculationAddsUp)
+{
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> any(-1000, 3000);
+    for (int i = 0; i < 2000; i++) {
+        _wbSetup s = aircraft(any(rng), any(rng));
+        s.nBasicLatArm = any(rng), s.nBallastWt = any(rng), s.nBallastFrontLatArm = any(rng);
+        m_wbSetup = s;
+        m_nLSeatWeight = any(rng), m_nRSeatWeight = any(rng), m_nFuelVolume = any(rng);
+        m_nBallastPosn = static_cast<guint>(rng() % 3);
+        pwbCalcWB();
+        const _wbPoint p = pwbLoadedPoint(s, m_nLSeatWeight, m_nRSeatWeight, m_nFuelVolume, m_nBallastPosn);
+        ASSERT_EQ(p.nWeight, m_nTotalWeight);
+        ASSERT_EQ(p.nLongMoment, m_nTotalLongMoment);
+        ASSERT_EQ(p.nLatMoment, m_nTotalLatMoment);
+    }
+    pwbReset();
+}
+
+// The chart for the worked loading at 500 × 500, as ARGB words.
+std::vector<uint32_t> drawChart(bool bBurnOff, const _wbPoint& zeroFuel)
+{
+    pwbCreateAttrLists();
+    m_bShowBurnOff = bBurnOff;
+    m_wbZeroFuel = zeroFuel;
+    cairo_surface_t* psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 500, 500);
+    cairo_t* pCr = cairo_create(psurf);
+    pwbDrawChart(pCr, 500, 500);
+    cairo_destroy(pCr);
+    cairo_surface_flush(psurf);
+    std::vector<uint32_t> v(500 * 500);
+    const int nStride = cairo_image_surface_get_stride(psurf);
+    for (int y = 0; y < 500; y++)
+        memcpy(&v[y * 500], cairo_image_surface_get_data(psurf) + y * nStride, 500 * 4);
+    cairo_surface_destroy(psurf);
+    return v;
+}
+
+struct BurnOff {
+    const char* pszName;
+    double nLongIn, nLatIn; // the zero-fuel point
+    uint32_t nColour;       // of the ring: opaque blue inside the chart area, red outside
+};
+
+void PrintTo(const BurnOff& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class BurnOffOverlay : public testing::TestWithParam<BurnOff>
+{
+};
+
+TEST_P(BurnOffOverlay, RingAndLineWhereTheGeometryPutsThemOnlyWhenOn)
+{
+    // The worked loading at take-off; a zero-fuel point far from it, so the
+    // line crosses open chart.
+    aircraft();
+    m_nLSeatWeight = m_nRSeatWeight = 80;
+    m_nFuelVolume = 60;
+    m_nBallastPosn = BALLAST_NONE;
+    pwbCalcWB();
+    _wbPoint z{};
+    z.nLongArm = GetParam().nLongIn * 25.4;
+    z.nLatArm = GetParam().nLatIn * 25.4;
+
+    // Off, the zero-fuel point changes no pixel: the picture is today's.
+    const std::vector<uint32_t> off = drawChart(false, z);
+    EXPECT_EQ(off, drawChart(false, _wbPoint{}));
+
+    const std::vector<uint32_t> on = drawChart(true, z);
+    const _chartGeometry g = pwbChartGeometry(500, 500);
+    auto xOf = [&](double nLatIn) { return std::clamp(250 + static_cast<int>(nLatIn * g.nXLineIntv), 0, 500); };
+    auto yOf = [&](double nLongIn) {
+        return std::clamp(450 - static_cast<int>((99.0 - nLongIn) * g.nYLineIntv), 0, 500);
+    };
+    const int nX = xOf(GetParam().nLatIn), nY = yOf(GetParam().nLongIn);
+    const int nXTakeOff = xOf(m_nTotalLatArm / 25.4), nYTakeOff = yOf(m_nTotalLongArm / 25.4);
+    auto at = [](const std::vector<uint32_t>& v, int x, int y) { return v[static_cast<size_t>(y) * 500 + x]; };
+    // The ring: its rim in the colour, its centre left as it was.
+    EXPECT_EQ(at(on, nX + 8, nY), GetParam().nColour) << std::hex << at(on, nX + 8, nY);
+    EXPECT_EQ(at(on, nX - 8, nY), GetParam().nColour);
+    EXPECT_EQ(at(on, nX, nY + 8), GetParam().nColour);
+    EXPECT_EQ(at(on, nX + 3, nY + 2), at(off, nX + 3, nY + 2));
+    // The line: drawn half-way between the two points.
+    const int nXMid = (nX + nXTakeOff) / 2, nYMid = (nY + nYTakeOff) / 2;
+    EXPECT_NE(at(on, nXMid, nYMid), at(off, nXMid, nYMid));
+    // Nothing else moved: what differs lies within the line's and the
+    // ring's box.
+    for (int y = 0; y < 500; y++) {
+        for (int x = 0; x < 500; x++) {
+            if (at(on, x, y) != at(off, x, y)) {
+                ASSERT_TRUE(x >= std::min(nX, nXTakeOff) - 11 && x <= std::max(nX, nXTakeOff) + 11 &&
+                            y >= std::min(nY, nYTakeOff) - 11 && y <= std::max(nY, nYTakeOff) + 11)
+                    << x << "," << y;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, BurnOffOverlay,
+                         testing::Values(BurnOff{"InsideTheChart", 98.0, -0.5, 0xff0000ffu},
+                                         // forward of the square: clamped to its top edge
+                                         BurnOff{"ForwardOfTheChart", 95.6, 0.6, 0xffff0000u}),
+                         [](const testing::TestParamInfo<BurnOff>& p) { return std::string(p.param.pszName); });
+
+} // namespace
