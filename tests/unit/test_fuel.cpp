@@ -33,6 +33,17 @@ _wbSetup aircraft(double nWeight = 400, double nLongArm = 2700)
     return m_wbSetup;
 }
 
+// The worked loading on the worked aircraft: 80 kg a seat, 60 litres, no
+// ballast; calculated.
+void calculateWorkedLoading()
+{
+    aircraft();
+    m_nLSeatWeight = m_nRSeatWeight = 80;
+    m_nFuelVolume = 60;
+    m_nBallastPosn = BALLAST_NONE;
+    pwbCalcWB();
+}
+
 struct Worked {
     const char* pszName;
     double nBasicWeight, nBasicLongArm, nSeat, nFuel;
@@ -88,11 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ZeroFuel, WorkedPointToTheLastFigureAndEqualToTheTotalsWithoutFuel)
 {
-    aircraft();
-    m_nLSeatWeight = m_nRSeatWeight = 80;
-    m_nFuelVolume = 60;
-    m_nBallastPosn = BALLAST_NONE;
-    pwbCalcWB();
+    calculateWorkedLoading();
     EXPECT_DOUBLE_EQ(m_wbZeroFuel.nWeight, 560.0);
     EXPECT_NEAR(m_wbZeroFuel.nLongMoment, 1368544.0, 1e-6);
     EXPECT_NEAR(m_wbZeroFuel.nLongArm, 2443.8286, 5e-5);
@@ -208,11 +215,7 @@ TEST_P(BurnOffOverlay, RingAndLineWhereTheGeometryPutsThemOnlyWhenOn)
 {
     // The worked loading at take-off; a zero-fuel point far from it, so the
     // line crosses open chart.
-    aircraft();
-    m_nLSeatWeight = m_nRSeatWeight = 80;
-    m_nFuelVolume = 60;
-    m_nBallastPosn = BALLAST_NONE;
-    pwbCalcWB();
+    calculateWorkedLoading();
     _wbPoint z{};
     z.nLongArm = GetParam().nLongIn * 25.4;
     z.nLatArm = GetParam().nLatIn * 25.4;
