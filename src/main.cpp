@@ -56,6 +56,7 @@ int main(int argc, char* argv[])
     GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "Zarv"));
     gtk_widget_show(pwinMain);
     g_signal_connect(pwinMain, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+    wbConnectWindow(pwinMain);
 
     wbInitPages(m_pBuilder);
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -103,9 +104,25 @@ double mscReadEntry(GtkWidget* pwgtEntry)
     return mscParseNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
 }
 
+namespace
+{
+
+// The entry's data key for the text the program last showed in it.
+constexpr const char* SHOWN_KEY = "zarv-shown";
+
+} // namespace
+
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
 {
-    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), mscFormatNumber(pszFormat, nValue).c_str());
+    const std::string strText = mscFormatNumber(pszFormat, nValue);
+    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), strText.c_str());
+    g_object_set_data_full(G_OBJECT(pwgtEntry), SHOWN_KEY, g_strdup(strText.c_str()), g_free);
+}
+
+bool mscEntryEdited(GtkWidget* pwgtEntry)
+{
+    const auto* pszShown = static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgtEntry), SHOWN_KEY));
+    return !pszShown || strcmp(pszShown, gtk_entry_get_text(GTK_ENTRY(pwgtEntry))) != 0;
 }
 
 void mscShowChoice(std::initializer_list<GtkWidget*> set, GtkWidget* pwgtActive,

@@ -41,6 +41,10 @@ std::string mscFormatNumber(const char* pszFormat, double nValue);
 double mscReadEntry(GtkWidget* pwgtEntry);
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue);
 
+// Whether the entry's text is other than what mscShowNumber last showed in
+// it: the pilot has typed since.
+bool mscEntryEdited(GtkWidget* pwgtEntry);
+
 // Sets a toggle button of a set (a radio group, or one check button) as a
 // display: the set's clicked handler is held back meanwhile, so showing a
 // choice never stores it.

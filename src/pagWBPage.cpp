@@ -273,7 +273,7 @@ const char* ballastAdviceText(const _wbBallastAdvice& advice)
     case BALLAST_REAR:
         return "Fit the ballast at the rear";
     default:
-        return "No ballast position brings the loading within limits";
+        return "No ballast position helps";
     }
 }
 

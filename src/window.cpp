@@ -6,7 +6,9 @@
 #include "pagWB.h"
 #include "params.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <span>
 
@@ -21,7 +23,115 @@ std::array<std::span<const _mscBinding>, 3> tables(void)
     return {m_window, pwbBindings(), psetBindings()};
 }
 
+// A close takes the focus from the field being edited, which commits it as
+// leaving it does. A field the pilot has not typed in is left without a
+// commit: storing its shown (rounded) text would change a value no one
+// touched.
+gboolean wbOnDeleteEvent(GtkWidget* pwinMain, GdkEvent*, gpointer)
+{
+    GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(pwinMain));
+    const bool bQuiet = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && !mscEntryEdited(pwgtFocus);
+    // The pages connect their commit handlers without data; matching needs
+    // one criterion beyond the signal.
+    const guint nSignal = g_signal_lookup("focus-out-event", GTK_TYPE_WIDGET);
+    const auto nMatch = GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
+    if (bQuiet)
+        g_signal_handlers_block_matched(pwgtFocus, nMatch, nSignal, 0, nullptr, nullptr, nullptr);
+    gtk_window_set_focus(GTK_WINDOW(pwinMain), nullptr);
+    if (bQuiet)
+        g_signal_handlers_unblock_matched(pwgtFocus, nMatch, nSignal, 0, nullptr, nullptr, nullptr);
+    return FALSE; // and the window goes as it always did
+}
+
+gboolean wbOnCloseKey(GtkAccelGroup*, GObject* pwinMain, guint, GdkModifierType, gpointer)
+{
+    gtk_window_close(GTK_WINDOW(pwinMain));
+    return TRUE;
+}
+
+// Under a dark theme the pages are laid on white paper with black text, as
+// document viewers do: the table's and the chart's colours were chosen for
+// white, and on a dark window the blue totals, the red indicators and the
+// chart's captions would all but vanish. The tabs keep the theme.
+constexpr const char* PAPER_CSS = "notebook.zarv-paper > stack { background-color: #ffffff; }\n"
+                                  "notebook.zarv-paper > stack label { color: #000000; }\n";
+
+// Relative luminance of a colour (sRGB), from 0 for black to 1 for white.
+double luminance(const GdkRGBA& c)
+{
+    auto linear = [](double n) { return n <= 0.03928 ? n / 12.92 : std::pow((n + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.red) + 0.7152 * linear(c.green) + 0.0722 * linear(c.blue);
+}
+
+// The chart's least size: a small screen may shrink the window down to it,
+// while the window opens as large as the definition asks where there is
+// room.
+constexpr int MIN_CHART_REQUEST = 240;
+
 } // namespace
+
+void wbFitScreen(GtkBuilder* pBuilder)
+{
+    GtkWidget* pwinMain = mscLookUp(pBuilder, "Zarv");
+    GtkWidget* pwgtChart = mscLookUp(pBuilder, "WBDrawing");
+    // The size the window takes with the chart as large as the definition
+    // asks, within the screen's work area.
+    GtkRequisition natural;
+    gtk_widget_get_preferred_size(pwinMain, nullptr, &natural);
+    int nDefaultWidth = 0, nDefaultHeight = 0;
+    gtk_window_get_default_size(GTK_WINDOW(pwinMain), &nDefaultWidth, &nDefaultHeight);
+    int nWidth = std::max(natural.width, nDefaultWidth), nHeight = std::max(natural.height, nDefaultHeight);
+    GdkDisplay* pdisplay = gtk_widget_get_display(pwinMain);
+    GdkMonitor* pmonitor = gdk_display_get_primary_monitor(pdisplay);
+    if (!pmonitor && gdk_display_get_n_monitors(pdisplay) > 0)
+        pmonitor = gdk_display_get_monitor(pdisplay, 0);
+    if (pmonitor) {
+        GdkRectangle rcWork;
+        gdk_monitor_get_workarea(pmonitor, &rcWork);
+        nWidth = std::min(nWidth, rcWork.width);
+        nHeight = std::min(nHeight, rcWork.height);
+    }
+    int nChartWidth = 0, nChartHeight = 0;
+    gtk_widget_get_size_request(pwgtChart, &nChartWidth, &nChartHeight);
+    gtk_widget_set_size_request(pwgtChart, std::min(nChartWidth, MIN_CHART_REQUEST),
+                                std::min(nChartHeight, MIN_CHART_REQUEST));
+    gtk_window_set_default_size(GTK_WINDOW(pwinMain), nWidth, nHeight);
+    if (gtk_widget_get_visible(pwinMain))
+        gtk_window_resize(GTK_WINDOW(pwinMain), nWidth, nHeight);
+}
+
+bool wbThemeIsDark(GtkWidget* pwgt)
+{
+    GdkRGBA cBackground;
+    return gtk_style_context_lookup_color(gtk_widget_get_style_context(pwgt), "theme_bg_color", &cBackground) &&
+           luminance(cBackground) < 0.25;
+}
+
+void wbDressForTheme(GtkBuilder* pBuilder)
+{
+    GtkWidget* pwgtNotebook = gtk_widget_get_ancestor(mscLookUp(pBuilder, "LeftSeatWeight"), GTK_TYPE_NOTEBOOK);
+    if (!pwgtNotebook || !wbThemeIsDark(pwgtNotebook))
+        return; // a light theme: nothing changes
+    static GtkCssProvider* pcssPaper = nullptr;
+    if (!pcssPaper) {
+        pcssPaper = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(pcssPaper, PAPER_CSS, -1, nullptr);
+        gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(pwgtNotebook), GTK_STYLE_PROVIDER(pcssPaper),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    }
+    gtk_style_context_add_class(gtk_widget_get_style_context(pwgtNotebook), "zarv-paper");
+}
+
+void wbConnectWindow(GtkWidget* pwinMain)
+{
+    g_signal_connect(pwinMain, "delete-event", G_CALLBACK(wbOnDeleteEvent), nullptr);
+    GtkAccelGroup* paccel = gtk_accel_group_new();
+    for (guint nKeyval : {GDK_KEY_q, GDK_KEY_w})
+        gtk_accel_group_connect(paccel, nKeyval, GDK_CONTROL_MASK, GtkAccelFlags(0),
+                                g_cclosure_new(G_CALLBACK(wbOnCloseKey), nullptr, nullptr));
+    gtk_window_add_accel_group(GTK_WINDOW(pwinMain), paccel);
+    g_object_unref(paccel);
+}
 
 std::vector<_mscBinding> wbDefinition(void)
 {
@@ -77,4 +187,7 @@ void wbInitPages(GtkBuilder* pBuilder)
     psetUpdateInputDisplay();
     psetUpdateUnitLabels();
     psetUpdateUnitButtons();
+    wbDressForTheme(pBuilder);
+    wbFitScreen(pBuilder);
+    gtk_widget_grab_focus(mscLookUp(pBuilder, "LeftSeatWeight"));
 }

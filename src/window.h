@@ -22,8 +22,27 @@ const char* wbCheckDefinition(GtkBuilder* pBuilder);
 // Loads Zarv.conf and brings both pages up from it, in the one order that
 // works: the configuration before any page reads a value, both pages bound
 // before any widget is filled, the loading values before the setup record.
-// Showing the values stores nothing.
+// Showing the values stores nothing. The left-seat field then has the focus,
+// so the pilot can type at once.
 void wbInitPages(GtkBuilder* pBuilder);
+
+// What the window does beyond its pages: Ctrl+Q and Ctrl+W close it as the
+// window manager's close does, and a close first commits the field being
+// edited (the focus leaves it, as when the pilot moves on).
+void wbConnectWindow(GtkWidget* pwinMain);
+
+// Opens the window as large as the definition asks, but no larger than the
+// screen's work area, and lets the chart shrink so that the window fits a
+// small screen (1024 x 600). wbInitPages calls it, once the pages are full.
+void wbFitScreen(GtkBuilder* pBuilder);
+
+// Whether the theme draws dark windows (its background colour is dark).
+bool wbThemeIsDark(GtkWidget* pwgt);
+
+// Under a dark theme, lays both pages on white paper with black text, so the
+// result table's and the chart's colours read as under a light theme; under
+// a light theme it changes nothing. wbInitPages calls it.
+void wbDressForTheme(GtkBuilder* pBuilder);
 
 // Gives every builder object that has an id that id as its accessible id, and
 // every field labelled by a mnemonic caption an accessible name.

@@ -60,25 +60,6 @@ double keyDouble(const std::string& strConf, const char* pszGroup, const char* p
     return g_key_file_get_double(pkf, pszGroup, pszKey, nullptr);
 }
 
-struct Square {
-    int x = -1, y = -1, nSize = 0;
-};
-
-// The chart's square: the box around the translucent red margin, which is
-// red at 20 % over the white page.
-Square findChart(const Image& img)
-{
-    int x0 = img.nWidth, y0 = img.nHeight, x1 = -1, y1 = -1;
-    for (int y = 0; y < img.nHeight; y++)
-        for (int x = 0; x < img.nWidth; x++)
-            if (img.at(x, y) == 0xffcccc) {
-                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-            }
-    if (x1 < 0)
-        return {};
-    return {x0, y0, x1 - x0 + 1};
-}
-
 TEST_F(Pilot, EntersTheWorkedExampleClosesAndFindsItAllAgain)
 {
     {

@@ -142,7 +142,8 @@ TEST_F(StartUp, WritesNothingBeforeThePilotActs)
 {
     // Units and a ballast position that are not the first buttons of their
     // sets: showing them must not store them again.
-    const std::string strConf = "# weighed in March\n\n[Unit]\nWeight=1\nArm=1\nFuel=2\n\n[Load]\nBallast=2\nLSeat=80\n";
+    const std::string strConf =
+        "# weighed in March\n\n[Unit]\nWeight=1\nArm=1\nFuel=2\n\n[Load]\nBallast=2\nLSeat=80\n";
     zt::writeFile(path("etc/Zarv.conf"), strConf);
     ConfRewrites rewrites(path("etc"));
     zt::Program program(path("bin"));
@@ -153,6 +154,69 @@ TEST_F(StartUp, WritesNothingBeforeThePilotActs)
     // as they were.
     EXPECT_EQ(rewrites.count(), 1);
     EXPECT_EQ(conf(), strConf);
+}
+
+} // namespace
+
+namespace
+{
+
+class CloseKey : public zt::Tree, public testing::WithParamInterface<const char*>
+{
+};
+
+TEST_P(CloseKey, TypedAtOnceCommittedAndClosedAsTheWindowManagerCloses)
+{
+    zt::Program program(path("bin"));
+    const unsigned long nWin = program.waitForWindow();
+    ASSERT_NE(nWin, 0ul) << program.stderrText();
+    ASSERT_TRUE(zt::x11::focusWindow(nWin));
+    // The left seat has the focus from the start: the first digits count.
+    // The field is left by the close itself, not by Return.
+    ASSERT_TRUE(zt::x11::typeText("80"));
+    ASSERT_TRUE(zt::x11::keys(GetParam()));
+    EXPECT_EQ(program.wait(), 0);
+    EXPECT_NE(conf().find("[Load]\nLSeat=80\n"), std::string::npos) << conf();
+    const auto v = logMessages(log());
+    ASSERT_FALSE(v.empty());
+    EXPECT_EQ(v.back(), "Zarv Shutdown");
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, CloseKey, testing::Values("ctrl+q", "ctrl+w"),
+                         [](const testing::TestParamInfo<const char*>& p) {
+                             return std::string(p.param[5] == 'q' ? "CtrlQ" : "CtrlW");
+                         });
+
+} // namespace
+
+namespace
+{
+
+using SmallScreen = zt::Tree;
+
+// Run on a 1024 x 600 screen (CTest gives this case one of its own).
+TEST_F(SmallScreen, TheWholeChartWithItsScalesIsInTheWindow)
+{
+    zt::Program program(path("bin"));
+    const unsigned long nWin = program.waitForWindow();
+    ASSERT_NE(nWin, 0ul) << program.stderrText();
+    zt::x11::Image img;
+    zt::x11::Square sq;
+    // The chart is on the screen once the program has drawn it.
+    zt::spinUntil([&] { return (sq = zt::x11::findChart(img = zt::x11::screenshot())).nSize > 0; }, 10000);
+    ASSERT_EQ(img.nWidth, 1024);
+    ASSERT_EQ(img.nHeight, 600);
+    const zt::x11::Geometry win = zt::x11::windowGeometry(nWin);
+    EXPECT_LE(win.x + win.nWidth, 1024);
+    EXPECT_LE(win.y + win.nHeight, 600);
+    // The square holds the envelope, its scales and the L and R captions.
+    ASSERT_GE(sq.nSize, 240);
+    EXPECT_GE(sq.x, win.x);
+    EXPECT_GE(sq.y, win.y);
+    EXPECT_LE(sq.x + sq.nSize, win.x + win.nWidth);
+    EXPECT_LE(sq.y + sq.nSize, win.y + win.nHeight);
+    ASSERT_TRUE(program.close());
+    EXPECT_EQ(program.wait(), 0);
 }
 
 } // namespace

@@ -79,3 +79,29 @@ TEST_F(Window, StartsWithTheIndicatorsHiddenAndRoomForTheChart)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(Window, StartsWithTheFocusInTheLeftSeat)
+{
+    EXPECT_TRUE(hasFocus("LeftSeatWeight"));
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(Window, FitsASmallScreenYetOpensAsLargeAsBefore)
+{
+    GtkRequisition minimum;
+    gtk_widget_get_preferred_size(m_pwinMain, &minimum, nullptr);
+    EXPECT_LE(minimum.width, 1000);
+    EXPECT_LE(minimum.height, 560);
+    // On this large screen the chart keeps the room it always had.
+    EXPECT_GE(gtk_widget_get_allocated_width(w("WBDrawing")), 450);
+    EXPECT_GE(gtk_widget_get_allocated_height(w("WBDrawing")), 450);
+}
+
+} // namespace

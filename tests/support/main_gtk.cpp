@@ -4,6 +4,7 @@
 // the program does, which sets the process locale from the environment.
 //   --locale=NAME       run under that locale (LC_ALL)
 //   --require-display   fail, rather than skip, a test that needs a display
+//   --theme=NAME        run under that GTK theme (GTK_THEME) instead of Adwaita
 #include "sanitizers.h"
 #include "support.h"
 
@@ -50,6 +51,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; i++) {
         if (strncmp(argv[i], "--locale=", 9) == 0)
             g_setenv("LC_ALL", argv[i] + 9, TRUE);
+        else if (strncmp(argv[i], "--theme=", 8) == 0)
+            g_setenv("GTK_THEME", argv[i] + 8, TRUE);
         else if (strcmp(argv[i], "--require-display") == 0)
             g_setenv("ZARV_REQUIRE_DISPLAY", "1", TRUE);
     }

@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <csignal>
 #include <grp.h>
 #include <sys/wait.h>
@@ -270,6 +271,34 @@ Image screenshot()
     }
     XCloseDisplay(pdpy);
     return img;
+}
+
+Square findChart(const Image& img)
+{
+    int x0 = img.nWidth, y0 = img.nHeight, x1 = -1, y1 = -1;
+    for (int y = 0; y < img.nHeight; y++)
+        for (int x = 0; x < img.nWidth; x++)
+            if (img.at(x, y) == 0xffcccc) {
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            }
+    if (x1 < 0)
+        return {};
+    return {x0, y0, x1 - x0 + 1};
+}
+
+Geometry windowGeometry(unsigned long nWin)
+{
+    Geometry geo;
+    Display* pdpy = XOpenDisplay(nullptr);
+    if (!pdpy)
+        return geo;
+    XWindowAttributes attr;
+    Window child;
+    if (XGetWindowAttributes(pdpy, nWin, &attr))
+        XTranslateCoordinates(pdpy, nWin, DefaultRootWindow(pdpy), 0, 0, &geo.x, &geo.y, &child);
+    geo.nWidth = attr.width, geo.nHeight = attr.height;
+    XCloseDisplay(pdpy);
+    return geo;
 }
 
 } // namespace zt::x11

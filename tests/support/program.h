@@ -95,5 +95,19 @@ struct Image {
 };
 Image screenshot();
 
+// The chart's square on a screenshot: the box around the translucent red
+// margin, which is red at 20 % over the white page. Size 0 when there is
+// none.
+struct Square {
+    int x = -1, y = -1, nSize = 0;
+};
+Square findChart(const Image& img);
+
+// The position and size of a top-level window on the screen.
+struct Geometry {
+    int x = 0, y = 0, nWidth = 0, nHeight = 0;
+};
+Geometry windowGeometry(unsigned long nWin);
+
 } // namespace x11
 } // namespace zt
