@@ -26,6 +26,6 @@ BUILD_PACKAGES=(cmake make g++ pkg-config libgtk-3-dev)
 build_zarv() {
   local dir=$1
   shift
-  cmake -S "$ZARV_ROOT" -B "$ZARV_ROOT/$dir" "$@" >/dev/null
+  cmake -S "$ZARV_ROOT" -B "$ZARV_ROOT/$dir" -DZARV_WERROR=ON "$@" >/dev/null
   cmake --build "$ZARV_ROOT/$dir" -j "$(nproc)"
 }

@@ -115,6 +115,49 @@ TEST_F(Installed, DesktopEntryAndMetainfoValidate)
     EXPECT_TRUE(zt::exists(prefix() + "/share/zarv/Zarv.ui"));
 }
 
+// The installed program is built with Debian's hardening: position
+// independent, relocations read-only and bound at start, the stack
+// protector, and fortified C library calls where the build optimises
+// without a sanitizer.
+TEST_F(Installed, ProgramIsHardened)
+{
+    const std::string strProgram = prefix() + "/libexec/zarv/zarv";
+    std::string strHeader, strDynamic, strSegments, strSymbols;
+    ASSERT_EQ(runCommand({"readelf", "-hW", strProgram}, &strHeader), 0) << strHeader;
+    ASSERT_EQ(runCommand({"readelf", "-dW", strProgram}, &strDynamic), 0);
+    ASSERT_EQ(runCommand({"readelf", "-lW", strProgram}, &strSegments), 0);
+    ASSERT_EQ(runCommand({"nm", "-D", strProgram}, &strSymbols), 0);
+    EXPECT_NE(strHeader.find("DYN (Position-Independent Executable file)"), std::string::npos) << strHeader;
+    EXPECT_NE(strDynamic.find("BIND_NOW"), std::string::npos) << strDynamic;
+    EXPECT_NE(strSegments.find("GNU_RELRO"), std::string::npos);
+    EXPECT_NE(strSymbols.find("__stack_chk_fail"), std::string::npos);
+#ifdef ZARV_FORTIFIED
+    EXPECT_NE(strSymbols.find("_chk@"), strSymbols.find("__stack_chk_fail@")) << strSymbols;
+    EXPECT_NE(strSymbols.find("__snprintf_chk"), std::string::npos) << strSymbols;
+#endif
+}
+
+#ifdef ZARV_FORTIFIED
+// The Debian package of this build passes lintian's pedantic checks with no
+// error and no warning.
+TEST_F(Installed, PackagePassesLintian)
+{
+    std::string strOut;
+    ASSERT_EQ(runCommand({"cpack", "-G", "DEB", "--config", ZARV_BUILD_DIR "/CPackConfig.cmake", "-B", m_dir / "deb"},
+                         &strOut),
+              0)
+        << strOut;
+    std::vector<std::string> debs;
+    for (const std::string& strName : zt::listDir(m_dir / "deb"))
+        if (g_str_has_suffix(strName.c_str(), ".deb"))
+            debs.push_back(m_dir / "deb" + "/" + strName);
+    ASSERT_EQ(debs.size(), 1u) << strOut;
+    EXPECT_EQ(runCommand({"lintian", "--pedantic", "--fail-on", "error,warning", "--color", "never", debs[0]}, &strOut),
+              0)
+        << strOut;
+}
+#endif
+
 TEST_F(Installed, EachUserKeepsSettingsOfTheirOwnAcrossRestarts)
 {
     const std::string strHome = home("pilot");
