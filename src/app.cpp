@@ -4,6 +4,9 @@
 
 #include <glib.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 std::string m_szEtcDir;
 const char* m_pszEtcDir = nullptr;
 
@@ -55,4 +58,26 @@ std::string wbFileSpec(const char* pszName)
     strPath += '/';
     strPath += pszName;
     return strPath;
+}
+
+bool wbMayFollow(const std::string& strPath)
+{
+    struct stat stLink;
+    if (lstat(strPath.c_str(), &stLink) != 0 || !S_ISLNK(stLink.st_mode))
+        return true;
+    const uid_t nMe = geteuid();
+    if (stLink.st_uid != nMe && stLink.st_uid != 0)
+        return false;
+    const std::string::size_type nSlash = strPath.rfind('/');
+    const std::string strDir = nSlash == std::string::npos ? "." : nSlash == 0 ? "/" : strPath.substr(0, nSlash);
+    struct stat stDir;
+    if (stat(strDir.c_str(), &stDir) != 0)
+        return false;
+    if (stDir.st_uid != nMe && stDir.st_uid != 0)
+        return false;
+    // Writable by everyone (a sticky /tmp among them), or by a group that is
+    // not the user's own.
+    if ((stDir.st_mode & S_IWOTH) || ((stDir.st_mode & S_IWGRP) && stDir.st_gid != getegid()))
+        return false;
+    return true;
 }

@@ -21,3 +21,9 @@ void wbSetEtcDir(const std::string& strDir);
 
 // "<etc dir>/<name>", at full length.
 std::string wbFileSpec(const char* pszName);
+
+// Whether a path may be opened through a symbolic link: a path that is no
+// link always may; a link only when it is the user's own (or root's) and sits
+// in a directory that no other user can write to, so no one else can have
+// planted it or can swap it.
+bool wbMayFollow(const std::string& strPath);

@@ -4,8 +4,10 @@
 
 #include "app.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -34,8 +36,13 @@ void errPostError(const gchar* pszError)
     if (!pszError)
         return;
     const std::string strFileSpec = wbFileSpec("Zarv.log");
-    FILE* h = fopen(strFileSpec.c_str(), "a+");
-    if (!h)
+    // Appended to as "a+" does, but a link is followed only where no one else
+    // can have planted it, and a log that is a FIFO never blocks the program.
+    constexpr int nFlags = O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC;
+    int fd = open(strFileSpec.c_str(), nFlags | O_NOFOLLOW, 0666);
+    if (fd < 0 && errno == ELOOP && wbMayFollow(strFileSpec))
+        fd = open(strFileSpec.c_str(), nFlags, 0666);
+    if (fd < 0)
         return;
     char szTS[50];
     const time_t tNow = time(nullptr);
@@ -45,6 +52,8 @@ void errPostError(const gchar* pszError)
         szTS[0] = '\0';
     // One write per entry, so that an entry is never split by another writer.
     const std::string strEntry = errFormatEntry(szTS, pszError);
-    fwrite(strEntry.data(), 1, strEntry.size(), h);
-    fclose(h);
+    if (write(fd, strEntry.data(), strEntry.size()) < 0) {
+        // Nothing to report it to: the log is the only channel.
+    }
+    close(fd);
 }

@@ -2,6 +2,8 @@
 // helpers, shared by both pages.
 #include "misc.h"
 
+#include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,41 @@ double mscParseNumber(const gchar* pszText)
     return std::isfinite(nValue) ? nValue : 0.0;
 }
 
+_mscReading mscReadNumber(const gchar* pszText)
+{
+    std::string strText = pszText ? pszText : "";
+    const char cLocale = *localeconv()->decimal_point;
+    const char cOther = cLocale == ',' ? '.' : ',';
+    _mscReading r{0, {}};
+    const auto nSeparators = std::count_if(strText.begin(), strText.end(), [](char c) { return c == '.' || c == ','; });
+    const std::string::size_type nOther = strText.find(cOther);
+    if (nSeparators == 1 && nOther != std::string::npos) {
+        size_t nDigits = 0;
+        while (nOther + 1 + nDigits < strText.size() && g_ascii_isdigit(strText[nOther + 1 + nDigits]))
+            nDigits++;
+        if (nDigits == 3)
+            r.strProblem = std::string("\u201c") + cOther + "\u201d could separate thousands or decimals";
+        else
+            strText[nOther] = cLocale;
+    }
+    char* pszEnd = nullptr;
+    const double nValue = strtod(strText.c_str(), &pszEnd);
+    r.nValue = std::isfinite(nValue) ? nValue : 0.0;
+    if (!std::isfinite(nValue))
+        r.strProblem = "it is no finite number, so 0 was stored";
+    // Blanks after the number are nothing left over; anything else is.
+    const char* p = pszEnd;
+    while (p && *p && g_ascii_isspace(*p))
+        p++;
+    if (!r.strProblem.empty())
+        return r;
+    if (p && *p && pszEnd != strText.c_str())
+        r.strProblem = "characters after the number were ignored";
+    else if (p && *p)
+        r.strProblem = "no number was found, so 0 was stored";
+    return r;
+}
+
 std::string mscFormatNumber(const char* pszFormat, double nValue)
 {
     // A large value is shown whole: the shown text is what the next
@@ -99,11 +136,6 @@ GtkWidget* mscLookUp(GtkBuilder* pBuilder, const char* pszId)
     return pobj && GTK_IS_WIDGET(pobj) ? GTK_WIDGET(pobj) : nullptr;
 }
 
-double mscReadEntry(GtkWidget* pwgtEntry)
-{
-    return mscParseNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
-}
-
 namespace
 {
 
@@ -117,6 +149,45 @@ void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
     const std::string strText = mscFormatNumber(pszFormat, nValue);
     gtk_entry_set_text(GTK_ENTRY(pwgtEntry), strText.c_str());
     g_object_set_data_full(G_OBJECT(pwgtEntry), SHOWN_KEY, g_strdup(strText.c_str()), g_free);
+}
+
+void mscFlagEntry(GtkWidget* pwgtEntry, const std::string& strProblem)
+{
+    constexpr const char* TOOLTIP_KEY = "zarv-tooltip";
+    GtkStyleContext* pctx = gtk_widget_get_style_context(pwgtEntry);
+    const bool bFlagged = gtk_style_context_has_class(pctx, GTK_STYLE_CLASS_ERROR);
+    if (strProblem.empty()) {
+        if (bFlagged) {
+            gtk_style_context_remove_class(pctx, GTK_STYLE_CLASS_ERROR);
+            gtk_widget_set_tooltip_text(pwgtEntry,
+                                        static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgtEntry), TOOLTIP_KEY)));
+        }
+        return;
+    }
+    if (!bFlagged) {
+        g_object_set_data_full(G_OBJECT(pwgtEntry), TOOLTIP_KEY, gtk_widget_get_tooltip_text(pwgtEntry), g_free);
+        gtk_style_context_add_class(pctx, GTK_STYLE_CLASS_ERROR);
+    }
+    gtk_widget_set_tooltip_text(pwgtEntry, strProblem.c_str());
+}
+
+double mscSettle(GtkWidget* pwgtEntry, const _mscReading& r, double nConverted, bool bNotNegative)
+{
+    std::string strProblem = r.strProblem;
+    double nStore = nConverted;
+    if (!std::isfinite(nConverted)) {
+        nStore = 0;
+        strProblem = "it is too large for this unit, so 0 was stored";
+    } else if (bNotNegative && nConverted < 0 && strProblem.empty()) {
+        strProblem = "it was stored, but this cannot be negative";
+    }
+    if (!strProblem.empty()) {
+        const std::string strRead = mscFormatNumber("%.10g", r.nValue);
+        strProblem = "\u201c" + std::string(gtk_entry_get_text(GTK_ENTRY(pwgtEntry))) + "\u201d was read as " +
+                     strRead + ": " + strProblem + ".";
+    }
+    mscFlagEntry(pwgtEntry, strProblem);
+    return nStore;
 }
 
 bool mscEntryEdited(GtkWidget* pwgtEntry)

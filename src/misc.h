@@ -33,13 +33,34 @@ GtkWidget* mscLookUp(GtkBuilder* pBuilder, const char* pszId);
 // locale. A number that is not finite (nan, inf, 1e999) reads as 0.
 double mscParseNumber(const gchar* pszText);
 
+// What an entry's text reads as, by mscParseNumber's rules with one more: in
+// a text holding a single separator, the locale's other one (a point where
+// the locale writes a comma, a comma where it writes a point) is taken as
+// the decimal separator too, unless exactly three digits follow it, when it
+// could as well separate thousands. strProblem says what the pilot should
+// be told (characters left over, or that ambiguity); empty when clean.
+struct _mscReading {
+    double nValue;
+    std::string strProblem;
+};
+_mscReading mscReadNumber(const gchar* pszText);
+
 // Formats a number in the process locale with a printf format, uncut.
 std::string mscFormatNumber(const char* pszFormat, double nValue);
 
-// An entry's text read as a number in the process locale (a text that is no
-// finite number reads as 0), and a number shown in an entry, uncut.
-double mscReadEntry(GtkWidget* pwgtEntry);
+// Shows a number in an entry, uncut.
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue);
+
+// Flags a field whose last commit was not clean with GTK's "error" style and
+// a tooltip that says what was read and stored; an empty strProblem clears
+// the flag and gives the field its own tooltip back.
+void mscFlagEntry(GtkWidget* pwgtEntry, const std::string& strProblem);
+
+// Settles a commit: the value to store for a reading once converted to the
+// internal unit (0 where the conversion is no finite number), with the field
+// flagged when anything about it was not clean, a negative value where none
+// can be (bNotNegative) among them, and cleared otherwise.
+double mscSettle(GtkWidget* pwgtEntry, const _mscReading& r, double nConverted, bool bNotNegative);
 
 // Whether the entry's text is other than what mscShowNumber last showed in
 // it: the pilot has typed since.

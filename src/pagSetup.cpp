@@ -4,7 +4,6 @@
 
 #include "params.h"
 
-
 _wbSetup m_wbSetup = {};
 
 double psetWeightToKg(double nValue, _unitWt nUnit)

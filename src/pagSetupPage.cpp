@@ -54,14 +54,16 @@ bool isActive(GtkWidget* pwgt)
 // One weight field left: convert, keep in the record, store, redisplay.
 void commitWeight(GtkWidget* pwgtEntry, double& nField, const char* pszGroup, const char* pszKey)
 {
-    nField = psetWeightToKg(mscReadEntry(pwgtEntry), m_wbSetup.nUnitWt);
+    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    nField = mscSettle(pwgtEntry, r, psetWeightToKg(r.nValue, m_wbSetup.nUnitWt), true);
     prmSetKeyDouble(pszGroup, pszKey, nField);
     psetUpdateInputDisplay();
 }
 
 void commitArm(GtkWidget* pwgtEntry, double& nField, const char* pszGroup, const char* pszKey)
 {
-    nField = psetArmToMm(mscReadEntry(pwgtEntry), m_wbSetup.nUnitArm);
+    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    nField = mscSettle(pwgtEntry, r, psetArmToMm(r.nValue, m_wbSetup.nUnitArm), false);
     prmSetKeyDouble(pszGroup, pszKey, nField);
     psetUpdateInputDisplay();
 }

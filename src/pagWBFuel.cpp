@@ -82,8 +82,7 @@ _wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint
     const double nLongArm = s.nFuelLongArm, nLatArm = s.nFuelLatArm;
     // Without a weight of its own the aircraft has no arm to keep in
     // limits; and a value that is no number answers nothing.
-    if (!(z.nWeight > 0) || !std::isfinite(z.nWeight) || !std::isfinite(z.nLongMoment) ||
-        !std::isfinite(z.nLatMoment))
+    if (!(z.nWeight > 0) || !std::isfinite(z.nWeight) || !std::isfinite(z.nLongMoment) || !std::isfinite(z.nLatMoment))
         return {};
     // With f kg of fuel the weight is z + f and each moment z + f * arm:
     // every limit is linear in f.

@@ -42,7 +42,9 @@ GtkWidget *m_pwgtBasicLatMoment, *m_pwgtLSeatLatMoment, *m_pwgtRSeatLatMoment, *
     *m_pwgtBallastLatMoment, *m_pwgtTotalLatMoment;
 
 // Every object of the page, bound by id and checked by class at start-up.
-// The cells go column by column, each from the basic row down to the total.
+// The 30 cells come last (from FIRST_CELL), column by column, each from the
+// basic row down to the total.
+constexpr size_t FIRST_CELL = 13;
 const std::array<_mscBinding, 43> m_bindings = {{
     {"WBDrawing", gtk_drawing_area_get_type, &m_pwgtWBDrawing},
     {"LeftSeatWeight", gtk_entry_get_type, &m_pwgtLSeatWeight},
@@ -113,9 +115,30 @@ std::string pwbCellText(const char* pszFormat, double nValue)
     return mscFormatNumber(pszFormat, nValue);
 }
 
+// A cell is at most this wide; a longer text (a huge value) is cut short
+// with an ellipsis, whole in the cell's tooltip, and never widens the window.
+constexpr int MAX_CELL_CHARS = 16;
+
 void setLabelValue(GtkWidget* pwgtLabel, const char* pszFormat, double nValue)
 {
-    gtk_label_set_markup(GTK_LABEL(pwgtLabel), pwbCellText(pszFormat, nValue).c_str());
+    const std::string strText = pwbCellText(pszFormat, nValue);
+    gtk_label_set_markup(GTK_LABEL(pwgtLabel), strText.c_str());
+    const bool bLong = g_utf8_strlen(strText.c_str(), -1) > MAX_CELL_CHARS;
+    gtk_widget_set_tooltip_text(pwgtLabel, bLong ? strText.c_str() : nullptr);
+}
+
+// Every result cell ellipsizes what does not fit.
+void boundCells(void)
+{
+    auto bound = [](GtkWidget* pwgt) {
+        gtk_label_set_ellipsize(GTK_LABEL(pwgt), PANGO_ELLIPSIZE_END);
+        gtk_label_set_max_width_chars(GTK_LABEL(pwgt), MAX_CELL_CHARS);
+    };
+    for (const _mscBinding& b : std::span(m_bindings).subspan(FIRST_CELL))
+        bound(*b.ppwgt);
+    for (GtkWidget* pwgt : {m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm})
+        if (pwgt)
+            bound(pwgt);
 }
 
 void pwbDisplayWeightValue(GtkWidget* pwgtTotal, double nValue)
@@ -323,7 +346,8 @@ void afterLoadChange(void)
 // A seat entry left: its weight in kilograms, stored, and what follows.
 void commitSeat(GtkWidget* pwgtEntry, gdouble& nWeight, const char* pszKey)
 {
-    nWeight = psetWeightToKg(mscReadEntry(pwgtEntry), m_wbSetup.nUnitWt);
+    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    nWeight = mscSettle(pwgtEntry, r, psetWeightToKg(r.nValue, m_wbSetup.nUnitWt), true);
     prmSetKeyDouble("Load", pszKey, nWeight);
     afterLoadChange();
 }
@@ -387,6 +411,7 @@ void pwbInit(GtkBuilder* pBuilder)
 
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
+    boundCells();
     g_signal_connect(m_pwgtWBDrawing, "draw", G_CALLBACK(pwbOnDraw), nullptr);
     mscConnectField(m_pwgtLSeatWeight, "focus-out-event", G_CALLBACK(pwbOnLSeatWeightFocusOut), wgtLUT);
     mscConnectField(m_pwgtRSeatWeight, "focus-out-event", G_CALLBACK(pwbOnRSeatWeightFocusOut), wgtLUT);
@@ -432,7 +457,8 @@ gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus*, gp
 
 gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus*, gpointer)
 {
-    m_nFuelVolume = pwbFuelToLitres(mscReadEntry(pwgtFuelVolume), m_wbSetup.nUnitFuel);
+    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtFuelVolume)));
+    m_nFuelVolume = mscSettle(pwgtFuelVolume, r, pwbFuelToLitres(r.nValue, m_wbSetup.nUnitFuel), true);
     prmSetKeyDouble("Load", "Fuel", m_nFuelVolume);
     afterLoadChange();
     return FALSE;

@@ -25,9 +25,19 @@ _prmFileOps m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
 namespace
 {
 
-// Set when an unreadable Zarv.conf could not be moved aside: it is then
-// left as it is for the rest of the run rather than replaced.
+// Set when Zarv.conf must be left as it is for the rest of the run: an
+// unreadable file that could not be moved aside, or a link someone else
+// could have planted. Saves are then refused.
 bool m_bKeepUnreadable = false;
+
+// Told of the outcome of every rewrite; see prmSetWriteListener.
+void (*m_pfuncWriteListener)(const char* pszError) = nullptr;
+
+void tellListener(const char* pszError)
+{
+    if (m_pfuncWriteListener)
+        m_pfuncWriteListener(pszError);
+}
 
 std::string confSpec()
 {
@@ -36,6 +46,7 @@ std::string confSpec()
 
 void postWriteFailure(const char* pszCall, const std::string& strArg, int nErrno)
 {
+    tellListener(g_strerror(nErrno));
     g_autofree gchar* pszMsg = nullptr;
     if (strArg.empty())
         pszMsg = g_strdup_printf("prmWriteKeyFile()\r\n%s()\r\n%s", pszCall, g_strerror(nErrno));
@@ -79,8 +90,11 @@ void writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLengt
         nErr = errno;
     if (close(fd) != 0 && nErr == 0)
         nErr = errno;
-    if (nErr != 0)
+    if (nErr != 0) {
         postWriteFailure("fwrite", "", nErr);
+        return;
+    }
+    tellListener(nullptr);
 }
 
 // Moves an unreadable Zarv.conf aside as "Zarv.conf.bad-YYYYMMDD-HHMMSS"
@@ -139,19 +153,76 @@ void removeStaleTemporaries(void)
     g_dir_close(pdir);
 }
 
+// Reads Zarv.conf into pkf as g_key_file_load_from_file does, with the same
+// errors, but never blocks: what is not a regular file (a FIFO, a device, a
+// directory) is opened without waiting and refused.
+bool loadConf(GKeyFile* pkf, const std::string& strSpec, GError** ppErr)
+{
+    const int fd = g_open(strSpec.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+    if (fd < 0) {
+        const int nErr = errno;
+        g_set_error_literal(ppErr, G_FILE_ERROR, g_file_error_from_errno(nErr), g_strerror(nErr));
+        return false;
+    }
+    GStatBuf st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        g_set_error_literal(ppErr, G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_PARSE, "Not a regular file");
+        return false;
+    }
+    std::string strData;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int nErr = errno;
+            close(fd);
+            g_set_error_literal(ppErr, G_FILE_ERROR, g_file_error_from_errno(nErr), g_strerror(nErr));
+            return false;
+        }
+        if (n == 0)
+            break;
+        strData.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_KEEP_COMMENTS, ppErr);
+}
+
 } // namespace
+
+void prmSetWriteListener(void (*pfuncListener)(const char* pszError))
+{
+    m_pfuncWriteListener = pfuncListener;
+}
 
 void prmLoadKeyFile(void)
 {
     m_pkeyFile = g_key_file_new();
     removeStaleTemporaries();
     const std::string strSpec = confSpec();
+    if (!wbMayFollow(strSpec)) {
+        // Someone else's link, or one in a directory others can write to:
+        // neither read nor replaced.
+        g_autofree gchar* pszMsg =
+            g_strdup_printf("prmLoadKeyFile()\n%s is a link that another user could have made or changed\n"
+                            "it is not followed: changes are not saved this run",
+                            strSpec.c_str());
+        errPostError(pszMsg);
+        m_bKeepUnreadable = true;
+        return;
+    }
     g_autoptr(GError) pErr = nullptr;
-    if (g_key_file_load_from_file(m_pkeyFile, strSpec.c_str(), G_KEY_FILE_KEEP_COMMENTS, &pErr))
+    if (loadConf(m_pkeyFile, strSpec, &pErr))
         return;
     g_autofree gchar* pszMsg =
         g_strdup_printf("prmLoadKeyFile()\ng_key_file_load_from_file(%s)\n%s", strSpec.c_str(), pErr->message);
     errPostError(pszMsg);
+    // What a failed parse read before its bad line is no part of the store:
+    // the run starts from nothing, as the log says.
+    g_key_file_free(m_pkeyFile);
+    m_pkeyFile = g_key_file_new();
     // A file that is there but is not a key file (a parse error, invalid
     // UTF-8) would be overwritten by the next set: keep it for the user.
     // A missing or unreadable file is left where it is.
@@ -161,8 +232,10 @@ void prmLoadKeyFile(void)
 
 void prmWriteKeyFile(void)
 {
-    if (m_bKeepUnreadable)
+    if (m_bKeepUnreadable) {
+        tellListener("Zarv.conf is left as it was found (see Zarv.log)");
         return;
+    }
     gsize nLength = 0;
     g_autofree gchar* pszData = g_key_file_to_data(m_pkeyFile, &nLength, nullptr);
     const std::string strSpec = confSpec();
@@ -170,8 +243,22 @@ void prmWriteKeyFile(void)
     GStatBuf stOld;
     const bool bExists = g_lstat(strSpec.c_str(), &stOld) == 0;
     if (bExists && S_ISLNK(stOld.st_mode)) {
+        if (!wbMayFollow(strSpec)) {
+            postWriteFailure("fopen", strSpec, EPERM);
+            return;
+        }
         writeInPlace(strSpec, pszData, nLength);
         return;
+    }
+    // A file its owner has locked (read-only, or someone else's) is not
+    // replaced behind their back: the rewrite fails as opening it would.
+    if (bExists && S_ISREG(stOld.st_mode)) {
+        const int fdCheck = g_open(strSpec.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC, 0);
+        if (fdCheck < 0) {
+            postWriteFailure("fopen", strSpec, errno);
+            return;
+        }
+        close(fdCheck);
     }
 
     std::string strTemp = strSpec + ".tmp-XXXXXX";
@@ -199,7 +286,9 @@ void prmWriteKeyFile(void)
     if (nErr != 0) {
         g_unlink(strTemp.c_str());
         postWriteFailure("fwrite", "", nErr);
+        return;
     }
+    tellListener(nullptr);
 }
 
 gint prmGetKeyInteger(const gchar* pszGroup, const gchar* pszKey)
@@ -233,5 +322,6 @@ void prmReset(void)
         g_key_file_free(m_pkeyFile);
     m_pkeyFile = nullptr;
     m_bKeepUnreadable = false;
+    m_pfuncWriteListener = nullptr;
     m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
 }

@@ -18,6 +18,11 @@ void prmLoadKeyFile(void);
 // directory is written, flushed to disk and renamed over it.
 void prmWriteKeyFile(void);
 
+// Sets the function told of every rewrite of Zarv.conf: null when it was
+// saved, else the reason it was not (the system's text). The window shows
+// it; the log has the details either way.
+void prmSetWriteListener(void (*pfuncListener)(const char* pszError));
+
 // A missing group or key, or a value that cannot be read as the type asked
 // for (a non-finite number included), reads as 0.
 gint prmGetKeyInteger(const gchar* pszGroup, const gchar* pszKey);

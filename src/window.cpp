@@ -63,6 +63,27 @@ double luminance(const GdkRGBA& c)
     return 0.2126 * linear(c.red) + 0.7152 * linear(c.green) + 0.0722 * linear(c.blue);
 }
 
+// The bar across the top that says a change could not be saved; optional.
+GtkWidget* m_pwgtSaveFailedBar = nullptr;
+GtkWidget* m_pwgtSaveFailedText = nullptr;
+
+// Told of every rewrite of Zarv.conf: a failure shows the bar with the
+// system's reason, the next success hides it. The log keeps its entries.
+void wbOnWriteResult(const char* pszError)
+{
+    if (!m_pwgtSaveFailedBar || !m_pwgtSaveFailedText)
+        return;
+    if (!pszError) {
+        gtk_widget_hide(m_pwgtSaveFailedBar);
+        return;
+    }
+    g_autofree gchar* pszText = g_strdup_printf(
+        "Your last change could not be saved: %s. Zarv keeps it until this window closes; Zarv.log has the details.",
+        pszError);
+    gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), pszText);
+    gtk_widget_show(m_pwgtSaveFailedBar);
+}
+
 // The chart's least size: a small screen may shrink the window down to it,
 // while the window opens as large as the definition asks where there is
 // room.
@@ -179,6 +200,13 @@ void wbExposeAccessibility(GtkBuilder* pBuilder)
 void wbInitPages(GtkBuilder* pBuilder)
 {
     prmLoadKeyFile();
+    m_pwgtSaveFailedBar = mscLookUp(pBuilder, "SaveFailedBar");
+    m_pwgtSaveFailedText = mscLookUp(pBuilder, "SaveFailedText");
+    if (m_pwgtSaveFailedBar && !GTK_IS_INFO_BAR(m_pwgtSaveFailedBar))
+        m_pwgtSaveFailedBar = nullptr;
+    if (m_pwgtSaveFailedText && !GTK_IS_LABEL(m_pwgtSaveFailedText))
+        m_pwgtSaveFailedText = nullptr;
+    prmSetWriteListener(wbOnWriteResult);
     psetInit(pBuilder);
     pwbInit(pBuilder);
     pwbParams();

@@ -23,7 +23,8 @@ const char* wbCheckDefinition(GtkBuilder* pBuilder);
 // works: the configuration before any page reads a value, both pages bound
 // before any widget is filled, the loading values before the setup record.
 // Showing the values stores nothing. The left-seat field then has the focus,
-// so the pilot can type at once.
+// so the pilot can type at once. From then on a save that fails shows a bar
+// across the top of the window until the next one succeeds.
 void wbInitPages(GtkBuilder* pBuilder);
 
 // What the window does beyond its pages: Ctrl+Q and Ctrl+W close it as the

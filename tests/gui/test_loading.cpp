@@ -349,3 +349,97 @@ TEST_F(Sixty5Objects, RunTheLoadingPageAsBefore)
 }
 
 } // namespace
+
+namespace
+{
+
+class HugeValue : public Pages
+{
+    std::string initialConf() const override
+    {
+        return "[Basic]\nWeight=1e300\nLongArm=2500\n";
+    }
+};
+
+TEST_F(HugeValue, CellsAreCutShortWithTheWholeTextInATooltipAndNeverWidenTheWindow)
+{
+    const std::string strWhole = num("%3.1f", 1e300 * 2.2046);
+    EXPECT_EQ(text("CalBasicWt"), strWhole); // the text itself is as it always was
+    g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(w("CalBasicWt"));
+    EXPECT_STREQ(pszTip, strWhole.c_str());
+    g_autofree gchar* pszNoTip = gtk_widget_get_tooltip_text(w("CalLSeatWt"));
+    EXPECT_EQ(pszNoTip, nullptr);
+    GtkRequisition minimum, natural;
+    gtk_widget_get_preferred_size(m_pwinMain, &minimum, &natural);
+    GdkRectangle rcScreen;
+    gdk_monitor_get_workarea(gdk_display_get_monitor(gtk_widget_get_display(m_pwinMain), 0), &rcScreen);
+    EXPECT_LE(natural.width, rcScreen.width);
+    EXPECT_LE(gtk_widget_get_allocated_width(m_pwinMain), rcScreen.width);
+}
+
+} // namespace
+
+namespace
+{
+
+bool flagged(GtkWidget* pwgt)
+{
+    return gtk_style_context_has_class(gtk_widget_get_style_context(pwgt), GTK_STYLE_CLASS_ERROR);
+}
+
+std::string tooltip(GtkWidget* pwgt)
+{
+    g_autofree gchar* psz = gtk_widget_get_tooltip_text(pwgt);
+    return psz ? psz : "";
+}
+
+TEST_F(LoadingPage, TextNotReadCleanlyIsFlaggedUntilTheFieldNextStoresACleanValue)
+{
+    const char cOther = *localeconv()->decimal_point == ',' ? '.' : ',';
+    const struct {
+        const char* pszField;
+        std::string strText;
+        double nStored;
+        bool bFlagged;
+    } cases[] = {{"LeftSeatWeight", std::string("80") + cOther + "5", 80.5, false},
+                 {"LeftSeatWeight", "7o", 7, true},
+                 {"RightSeatWeight", "-80", -80, true},
+                 {"FuelVolume", std::string("1") + cOther + "234", 1, true},
+                 {"FuelVolume", "-5", -5, true}};
+    for (const auto& c : cases) {
+        GtkWidget* pwgt = w(c.pszField);
+        const std::string strOwnTip = tooltip(pwgt);
+        gtk_entry_set_text(GTK_ENTRY(pwgt), c.strText.c_str());
+        focus(c.pszField);
+        focus("BallastNone");
+        const char* pszKey = c.pszField[0] == 'L' ? "LSeat" : c.pszField[0] == 'R' ? "RSeat" : "Fuel";
+        EXPECT_DOUBLE_EQ(confDouble("Load", pszKey), c.nStored) << c.strText;
+        EXPECT_EQ(flagged(pwgt), c.bFlagged) << c.strText;
+        if (c.bFlagged) {
+            EXPECT_NE(tooltip(pwgt).find(c.strText), std::string::npos) << tooltip(pwgt);
+            // A clean value clears the flag and gives the field its tooltip back.
+            type(c.pszField, "8");
+            focus("BallastNone");
+            EXPECT_FALSE(flagged(pwgt)) << c.strText;
+            EXPECT_EQ(tooltip(pwgt), strOwnTip);
+        }
+    }
+}
+
+class Inches : public LoadingPage
+{
+    std::string initialConf() const override
+    {
+        return "[Unit]\nArm=1\n[Basic]\nLongArm=2500\n";
+    }
+};
+
+TEST_F(Inches, AValueTooLargeForTheUnitStoresZeroAndIsFlagged)
+{
+    enter("ConfEmptyLongArm", "1e308", "WeightUnitKgs"); // 1e308 in is beyond any number of millimetres
+    EXPECT_EQ(confDouble("Basic", "LongArm"), 0.0);
+    EXPECT_TRUE(flagged(w("ConfEmptyLongArm")));
+    EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 0.0));
+}
+
+} // namespace

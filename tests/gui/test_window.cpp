@@ -2,6 +2,7 @@
 // what assistive technology sees.
 #include "pages.h"
 
+#include "params.h"
 #include "window.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,34 @@ TEST_F(Window, FitsASmallScreenYetOpensAsLargeAsBefore)
     // On this large screen the chart keeps the room it always had.
     EXPECT_GE(gtk_widget_get_allocated_width(w("WBDrawing")), 450);
     EXPECT_GE(gtk_widget_get_allocated_height(w("WBDrawing")), 450);
+}
+
+} // namespace
+
+namespace
+{
+
+int diskFull(gchar*, int, int)
+{
+    errno = ENOSPC;
+    return -1;
+}
+
+TEST_F(Window, AFailedSaveIsShownAcrossTheTopUntilTheNextOneSucceeds)
+{
+    EXPECT_FALSE(gtk_widget_get_visible(w("SaveFailedBar")));
+    m_prmFileOps.pfuncMkstemp = diskFull;
+    type("LeftSeatWeight", "80");
+    focus("RightSeatWeight");
+    EXPECT_TRUE(gtk_widget_get_visible(w("SaveFailedBar")));
+    EXPECT_NE(text("SaveFailedText").find(g_strerror(ENOSPC)), std::string::npos) << text("SaveFailedText");
+    EXPECT_EQ(text("LeftSeatWeight"), num("%1.1f", 80.0)); // the value is kept in the window
+    // The disk has room again: the next save clears the bar.
+    m_prmFileOps.pfuncMkstemp = g_mkstemp_full;
+    type("RightSeatWeight", "70");
+    focus("FuelVolume");
+    EXPECT_FALSE(gtk_widget_get_visible(w("SaveFailedBar")));
+    EXPECT_EQ(confDouble("Load", "LSeat"), 80.0);
 }
 
 } // namespace

@@ -13,6 +13,9 @@
 
 #include <cmath>
 #include <functional>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -82,6 +85,18 @@ const Hostile m_cases[] = {
              FAIL();
      },
      false, 0, true, nullptr},
+    // A parse that fails part-way keeps nothing of what it read before the
+    // bad line; the file is kept aside with its bytes.
+    {"HalfReadable", [](const std::string& d) { conf(d, "[Load]\nLSeat=80\nnot a key\nRSeat=9\n"); }, true, 0, true,
+     nullptr},
+    // A FIFO would block a plain open for ever: refused without waiting,
+    // and set aside.
+    {"Fifo",
+     [](const std::string& d) {
+         if (mkfifo((d + "/Zarv.conf").c_str(), 0600) != 0)
+             FAIL();
+     },
+     true, 0, true, nullptr},
     {"LogIsADirectory",
      [](const std::string& d) {
          g_mkdir((d + "/Zarv.log").c_str(), 0700);
@@ -107,7 +122,10 @@ TEST_P(HostileFile, IsSurvivedAndWhatCanBeKeptIsKept)
 {
     const Hostile& h = GetParam();
     h.prepare(m_dir.path());
-    const std::string strBefore = zt::readFile(m_dir / "Zarv.conf");
+    // (Reading a FIFO would block the test itself.)
+    GStatBuf st;
+    const bool bRegular = g_stat((m_dir / "Zarv.conf").c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const std::string strBefore = bRegular ? zt::readFile(m_dir / "Zarv.conf") : "";
     prmLoadKeyFile();
     EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), h.nLSeat);
     for (const char* pszKey : {"RSeat", "Fuel"})
@@ -125,7 +143,7 @@ TEST_P(HostileFile, IsSurvivedAndWhatCanBeKeptIsKept)
     if (h.pszKept) {
         EXPECT_NE(zt::readFile(m_dir / "Zarv.conf").find(h.pszKept), std::string::npos);
     }
-    if (h.bSetAside) {
+    if (h.bSetAside && bRegular) {
         // The unreadable file is intact beside the new one.
         for (const std::string& strName : setAside())
             EXPECT_EQ(zt::readFile(m_dir / strName), strBefore);
@@ -134,6 +152,68 @@ TEST_P(HostileFile, IsSurvivedAndWhatCanBeKeptIsKept)
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileFile, testing::ValuesIn(m_cases),
                          [](const testing::TestParamInfo<Hostile>& p) { return std::string(p.param.pszName); });
+
+// Links planted in Zarv's etc directory, pointing at someone's files.
+class PlantedLink : public zt::FreshStore<testing::Test>
+{
+  protected:
+    void plant(mode_t nDirMode)
+    {
+        zt::writeFile(m_elsewhere / "victim.conf", "[Load]\nLSeat=7\n");
+        zt::writeFile(m_elsewhere / "victim.log", "not yours\n");
+        ASSERT_EQ(symlink((m_elsewhere / "victim.conf").c_str(), (m_dir / "Zarv.conf").c_str()), 0);
+        ASSERT_EQ(symlink((m_elsewhere / "victim.log").c_str(), (m_dir / "Zarv.log").c_str()), 0);
+        ASSERT_EQ(chmod(m_dir.path().c_str(), nDirMode), 0);
+    }
+    static void listen(const char* pszError)
+    {
+        m_strLastError = pszError ? pszError : "saved";
+    }
+    zt::TempDir m_elsewhere;
+    static inline std::string m_strLastError;
+};
+
+TEST_F(PlantedLink, InADirectoryOthersCanWriteIsNeitherReadNorWritten)
+{
+    plant(01777); // as /tmp is
+    prmLoadKeyFile();
+    prmSetWriteListener(listen);
+    EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 0.0); // the store starts empty
+    prmSetKeyDouble("Load", "LSeat", 90);
+    EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 90.0); // kept in memory
+    errPostError("Zarv Started");
+    EXPECT_EQ(zt::readFile(m_elsewhere / "victim.conf"), "[Load]\nLSeat=7\n");
+    EXPECT_EQ(zt::readFile(m_elsewhere / "victim.log"), "not yours\n");
+    EXPECT_NE(m_strLastError, "saved"); // the window is told
+    g_autofree gchar* pszLink = g_file_read_link((m_dir / "Zarv.conf").c_str(), nullptr);
+    EXPECT_NE(pszLink, nullptr); // the link itself is left alone
+    chmod(m_dir.path().c_str(), 0700);
+}
+
+TEST_F(PlantedLink, OwnLinksInAPrivateDirectoryAreFollowed)
+{
+    plant(0700); // a dotfiles repository's link, say
+    prmLoadKeyFile();
+    EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 7.0);
+    prmSetKeyDouble("Load", "LSeat", 90);
+    errPostError("Zarv Started");
+    EXPECT_EQ(zt::readFile(m_elsewhere / "victim.conf"), "[Load]\nLSeat=90\n");
+    EXPECT_NE(zt::readFile(m_elsewhere / "victim.log").find("Zarv Started"), std::string::npos);
+}
+
+TEST_F(PlantedLink, AnotherUsersLinkIsNotFollowedEvenInAPrivateDirectory)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a link to another user";
+    plant(0700);
+    const passwd* ppw = getpwnam("nobody");
+    ASSERT_NE(ppw, nullptr);
+    ASSERT_EQ(lchown((m_dir / "Zarv.conf").c_str(), ppw->pw_uid, ppw->pw_gid), 0);
+    prmLoadKeyFile();
+    EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 0.0);
+    prmSetKeyDouble("Load", "LSeat", 90);
+    EXPECT_EQ(zt::readFile(m_elsewhere / "victim.conf"), "[Load]\nLSeat=7\n");
+}
 
 TEST(HostileDirectory, EtcDirectoryVanishingWhileRunning)
 {

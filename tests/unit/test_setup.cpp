@@ -1,5 +1,6 @@
 // The setup record as read from Zarv.conf, and the unit conversions.
 #include "app.h"
+#include "misc.h"
 #include "pagSetup.h"
 #include "params.h"
 #include "store.h"
@@ -123,6 +124,64 @@ TEST(Formatting, LargeValuesAreNeverCut)
     const std::string str = mscFormatNumber("%1.1f", 1e30);
     EXPECT_GT(str.size(), 20u);
     EXPECT_DOUBLE_EQ(mscParseNumber(str.c_str()), 1e30);
+}
+
+} // namespace
+
+namespace
+{
+
+// Texts written with "L" for the locale's decimal separator and "O" for the
+// other one, so that one table serves every locale.
+struct Typed {
+    const char* pszText;
+    double nValue;
+    bool bFlagged;
+};
+
+std::string inLocale(const char* pszText)
+{
+    const char cLocale = *localeconv()->decimal_point;
+    const char cOther = cLocale == ',' ? '.' : ',';
+    std::string str = pszText;
+    for (char& c : str)
+        c = c == 'L' ? cLocale : c == 'O' ? cOther : c;
+    return str;
+}
+
+TEST(Reading, EitherSeparatorIsADecimalOneUnlessItCouldSeparateThousands)
+{
+    const Typed cases[] = {
+        {"80L5", 80.5, false},
+        {"80O5", 80.5, false},
+        {"O5", 0.5, false},
+        {"12O", 12, false},
+        {"1O2345", 1.2345, false},
+        {"-80", -80, false},
+        {"  12  ", 12, false},
+        {"", 0, false},
+        {"1e3", 1000, false},
+        // "1,234" in English, "1.234" in German: thousands or decimals?
+        {"1O234", 1, true},
+        {"1L234", 1.234, false},
+        // Two separators, letters after the number, no number, no finite one.
+        {"1L234O5", 1.234, true},
+        {"7o", 7, true},
+        {"12abc", 12, true},
+        {"abc", 0, true},
+        {"nan", 0, true},
+        {"1e999", 0, true},
+        {"-inf", 0, true},
+    };
+    for (const Typed& c : cases) {
+        const std::string strText = inLocale(c.pszText);
+        const _mscReading r = mscReadNumber(strText.c_str());
+        EXPECT_DOUBLE_EQ(r.nValue, c.nValue) << strText;
+        EXPECT_EQ(!r.strProblem.empty(), c.bFlagged) << strText << ": " << r.strProblem;
+    }
+    // What the written rules accept reads as they read it.
+    for (const char* pszText : {"80L5", "  12abc", "-3", "1e3", "abc", ""})
+        EXPECT_EQ(mscReadNumber(inLocale(pszText).c_str()).nValue, mscParseNumber(inLocale(pszText).c_str()));
 }
 
 } // namespace
