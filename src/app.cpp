@@ -4,6 +4,9 @@
 
 #include <glib.h>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,4 +83,37 @@ bool wbMayFollow(const std::string& strPath)
     if ((stDir.st_mode & S_IWOTH) || ((stDir.st_mode & S_IWGRP) && stDir.st_gid != getegid()))
         return false;
     return true;
+}
+
+int wbClaimEtcDir(std::string* pstrHolder)
+{
+    const std::string strSpec = wbFileSpec("Zarv.lock");
+    // Never through a link: the lock file is Zarv's own.
+    const int fd = open(strSpec.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return -2;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -2;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    const int nErr = errno;
+    if (pstrHolder) {
+        char buf[64];
+        const ssize_t n = pread(fd, buf, sizeof buf - 1, 0);
+        pstrHolder->assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    close(fd);
+    return nErr == EWOULDBLOCK ? -1 : -2;
+}
+
+void wbNoteInClaim(int fdClaim, const std::string& strNote)
+{
+    if (fdClaim < 0)
+        return;
+    if (ftruncate(fdClaim, 0) != 0 || pwrite(fdClaim, strNote.data(), strNote.size(), 0) < 0) {
+        // Only the next start's raising of this window depends on it.
+    }
 }

@@ -27,3 +27,15 @@ std::string wbFileSpec(const char* pszName);
 // in a directory that no other user can write to, so no one else can have
 // planted it or can swap it.
 bool wbMayFollow(const std::string& strPath);
+
+// Claims the etc directory for this process with an advisory lock on
+// "<etc dir>/Zarv.lock", held until the process ends, so that one window at
+// a time edits its Zarv.conf. Returns the lock's file descriptor; -1 when
+// another process holds it (*pstrHolder then gets what that process noted
+// in the file); -2 when no lock can be had at all (a directory that takes
+// no file), and the run goes on without one.
+int wbClaimEtcDir(std::string* pstrHolder);
+
+// Notes a short text (the window's id) in the claimed lock file, for the
+// next start to find.
+void wbNoteInClaim(int fdClaim, const std::string& strNote);

@@ -50,6 +50,18 @@ int main(int argc, char* argv[])
         g_object_unref(m_pBuilder);
         return EXIT_INCOMPLETE_DEFINITION;
     }
+    // One window edits one etc directory: a second start brings the first
+    // window to the front and ends, so no window writes back values that
+    // another changed meanwhile.
+    std::string strHolder;
+    const int fdClaim = wbClaimEtcDir(&strHolder);
+    if (fdClaim == -1) {
+        const bool bRaised = wbRaiseNotedWindow(strHolder);
+        errPostError(bRaised ? "Zarv is already open in this directory\nits window was brought to the front"
+                             : "Zarv is already open in this directory\nthis start ends");
+        g_object_unref(m_pBuilder);
+        return 0;
+    }
     wbExposeAccessibility(m_pBuilder);
     errPostError("Zarv Started");
 
@@ -57,6 +69,7 @@ int main(int argc, char* argv[])
     gtk_widget_show(pwinMain);
     g_signal_connect(pwinMain, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
     wbConnectWindow(pwinMain);
+    wbNoteInClaim(fdClaim, wbWindowNote(pwinMain));
 
     wbInitPages(m_pBuilder);
 

@@ -253,12 +253,12 @@ void prmWriteKeyFile(void)
     // A file its owner has locked (read-only, or someone else's) is not
     // replaced behind their back: the rewrite fails as opening it would.
     if (bExists && S_ISREG(stOld.st_mode)) {
-        const int fdCheck = g_open(strSpec.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC, 0);
-        if (fdCheck < 0) {
+        // (Asked of the system rather than tried: an open for writing, even
+        // one that writes nothing, tells watchers the file was written.)
+        if (faccessat(AT_FDCWD, strSpec.c_str(), W_OK, AT_EACCESS) != 0) {
             postWriteFailure("fopen", strSpec, errno);
             return;
         }
-        close(fdCheck);
     }
 
     std::string strTemp = strSpec + ".tmp-XXXXXX";

@@ -2,6 +2,8 @@
 // ids and names, and bringing both pages up from Zarv.conf.
 #include "window.h"
 
+#include <gdk/gdkx.h>
+
 #include "pagSetup.h"
 #include "pagWB.h"
 #include "params.h"
@@ -119,6 +121,35 @@ void wbFitScreen(GtkBuilder* pBuilder)
     gtk_window_set_default_size(GTK_WINDOW(pwinMain), nWidth, nHeight);
     if (gtk_widget_get_visible(pwinMain))
         gtk_window_resize(GTK_WINDOW(pwinMain), nWidth, nHeight);
+}
+
+std::string wbWindowNote(GtkWidget* pwinMain)
+{
+    GdkWindow* pwin = gtk_widget_get_window(pwinMain);
+    if (!pwin || !GDK_IS_X11_WINDOW(pwin))
+        return {};
+    return std::to_string(GDK_WINDOW_XID(pwin));
+}
+
+bool wbRaiseNotedWindow(const std::string& strNote)
+{
+    GdkDisplay* pdisplay = gdk_display_get_default();
+    char* pszEnd = nullptr;
+    const unsigned long nXid = strtoul(strNote.c_str(), &pszEnd, 10);
+    if (!pdisplay || !GDK_IS_X11_DISPLAY(pdisplay) || nXid == 0 || pszEnd == strNote.c_str())
+        return false;
+    // A window of another process: GDK asks the window manager to activate
+    // it, or without one raises it and gives it the focus itself.
+    gdk_x11_display_error_trap_push(pdisplay);
+    GdkWindow* pwin = gdk_x11_window_foreign_new_for_display(pdisplay, nXid);
+    if (pwin) {
+        gdk_window_raise(pwin);
+        gdk_window_focus(pwin, GDK_CURRENT_TIME);
+        g_object_unref(pwin);
+    }
+    gdk_display_sync(pdisplay);
+    const bool bFailed = gdk_x11_display_error_trap_pop(pdisplay) != 0;
+    return pwin && !bFailed;
 }
 
 bool wbThemeIsDark(GtkWidget* pwgt)

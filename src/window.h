@@ -7,6 +7,7 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
 #include <vector>
 
 // Every object the program takes from Zarv.ui, with the class it needs: the
@@ -36,6 +37,14 @@ void wbConnectWindow(GtkWidget* pwinMain);
 // screen's work area, and lets the chart shrink so that the window fits a
 // small screen (1024 x 600). wbInitPages calls it, once the pages are full.
 void wbFitScreen(GtkBuilder* pBuilder);
+
+// The id by which another start finds this window (its X window), empty
+// where there is none to give (another display system).
+std::string wbWindowNote(GtkWidget* pwinMain);
+
+// Brings the window another start noted to the front, with the keyboard
+// focus. False when it could not (no X display, no such window).
+bool wbRaiseNotedWindow(const std::string& strNote);
 
 // Whether the theme draws dark windows (its background colour is dark).
 bool wbThemeIsDark(GtkWidget* pwgt);

@@ -7,9 +7,12 @@
 
 #include <glib/gstdio.h>
 
+#include <X11/Xlib.h>
 #include <cstring>
+#include <pwd.h>
 #include <regex>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -218,5 +221,117 @@ TEST_F(SmallScreen, TheWholeChartWithItsScalesIsInTheWindow)
     ASSERT_TRUE(program.close());
     EXPECT_EQ(program.wait(), 0);
 }
+
+} // namespace
+
+namespace
+{
+
+using TwoStarts = zt::Tree;
+
+// Whether the X input focus is in the given top-level window.
+bool hasInputFocus(unsigned long nWin)
+{
+    Display* pdpy = XOpenDisplay(nullptr);
+    if (!pdpy)
+        return false;
+    Window winFocus = 0, root = 0, parent = 0, *pchildren = nullptr;
+    int nRevert = 0;
+    unsigned int nChildren = 0;
+    XGetInputFocus(pdpy, &winFocus, &nRevert);
+    // The focus may be on a child of the top-level window.
+    while (winFocus && winFocus != nWin && winFocus != PointerRoot &&
+           XQueryTree(pdpy, winFocus, &root, &parent, &pchildren, &nChildren)) {
+        if (pchildren)
+            XFree(pchildren);
+        winFocus = parent == root ? 0 : parent;
+    }
+    XCloseDisplay(pdpy);
+    return winFocus == nWin;
+}
+
+TEST_F(TwoStarts, TheSecondBringsTheFirstWindowForwardAndNothingIsLost)
+{
+    zt::Program first(path("bin"));
+    const unsigned long nWin = first.waitForWindow();
+    ASSERT_NE(nWin, 0ul) << first.stderrText();
+    EXPECT_FALSE(hasInputFocus(nWin)); // no window manager gave it the focus
+    zt::Program second(path("bin"));
+    EXPECT_EQ(second.wait(), 0);
+    EXPECT_TRUE(hasInputFocus(nWin));
+    EXPECT_NE(log().find("Zarv is already open in this directory\n"), std::string::npos) << log();
+    // The first window goes on: what the pilot types there is what stays.
+    ASSERT_TRUE(zt::x11::typeText("42"));
+    ASSERT_TRUE(zt::x11::keys("ctrl+q"));
+    EXPECT_EQ(first.wait(), 0);
+    EXPECT_NE(conf().find("LSeat=42\n"), std::string::npos) << conf();
+    // And a start after it is closed opens a window of its own.
+    zt::Program third(path("bin"));
+    EXPECT_NE(third.waitForWindow(), 0ul);
+    EXPECT_TRUE(third.close());
+    EXPECT_EQ(third.wait(), 0);
+}
+
+} // namespace
+
+namespace
+{
+
+// Zarv.conf locked by its owner in a directory the running user may write
+// to: the store commits as that user (nobody), and must fail as opening the
+// file for writing would, leaving it untouched.
+struct Lock {
+    const char* pszName;
+    bool bOwnedByRunner; // else root's
+    mode_t nMode;
+};
+
+void PrintTo(const Lock& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class LockedConf : public testing::TestWithParam<Lock>
+{
+};
+
+TEST_P(LockedConf, IsNotReplacedAndTheFailureIsLoggedAsAnOpenFailure)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as a second user";
+    const passwd* ppw = getpwnam("nobody");
+    ASSERT_NE(ppw, nullptr);
+    zt::TempDir dir;
+    const std::string strConf = dir / "Zarv.conf";
+    const std::string strText = "# locked by the operator\n[Load]\nLSeat=80\n";
+    zt::writeFile(strConf, strText);
+    ASSERT_EQ(chmod(strConf.c_str(), GetParam().nMode), 0);
+    if (GetParam().bOwnedByRunner) {
+        ASSERT_EQ(chown(strConf.c_str(), ppw->pw_uid, ppw->pw_gid), 0);
+    }
+    ASSERT_EQ(chown(dir.path().c_str(), ppw->pw_uid, ppw->pw_gid), 0); // the runner may write the directory
+    // A copy of the committing program the runner can reach, wherever the
+    // checkout lives, and the sanitizers' options.
+    const std::string strProgram = dir / "commit_loop";
+    zt::writeFile(strProgram, zt::readFile(ZARV_COMMIT_LOOP));
+    ASSERT_EQ(chmod(strProgram.c_str(), 0755), 0);
+    std::vector<std::string> env;
+    for (const char* pszName : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char* pszValue = g_getenv(pszName))
+            env.push_back(std::string(pszName) + "=" + pszValue);
+    zt::Program run({strProgram, dir.path(), "5", "1"}, "/", env, ppw->pw_uid, ppw->pw_gid);
+    EXPECT_EQ(run.wait(), 0);
+    EXPECT_EQ(zt::readFile(strConf), strText);
+    const std::string strLog = zt::readFile(dir / "Zarv.log");
+    EXPECT_TRUE(zt::logHasEntry(strLog, "prmWriteKeyFile()\r\nfopen(" + strConf + ") failed\r\n" + g_strerror(EACCES)))
+        << strLog;
+    for (const std::string& strName : zt::listDir(dir.path())) {
+        EXPECT_NE(strName.rfind("Zarv.conf", 0) == 0 && strName != "Zarv.conf", true) << strName;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LockedConf,
+                         testing::Values(Lock{"ReadOnly", true, 0444}, Lock{"AnotherUsers", false, 0644}),
+                         [](const testing::TestParamInfo<Lock>& p) { return std::string(p.param.pszName); });
 
 } // namespace
