@@ -233,7 +233,7 @@ void prmLoadKeyFile(void)
 void prmWriteKeyFile(void)
 {
     if (m_bKeepUnreadable) {
-        tellListener("Zarv.conf is left as it was found (see Zarv.log)");
+        tellListener("Zarv.conf is left as it was found");
         return;
     }
     gsize nLength = 0;

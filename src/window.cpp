@@ -56,7 +56,24 @@ gboolean wbOnCloseKey(GtkAccelGroup*, GObject* pwinMain, guint, GdkModifierType,
 // white, and on a dark window the blue totals, the red indicators and the
 // chart's captions would all but vanish. The tabs keep the theme.
 constexpr const char* PAPER_CSS = "notebook.zarv-paper > stack { background-color: #ffffff; }\n"
-                                  "notebook.zarv-paper > stack label { color: #000000; }\n";
+                                  "notebook.zarv-paper > stack label { color: #000000; }\n"
+                                  "notebook.zarv-paper > stack entry { background-color: #ffffff; color: #000000; }\n"
+                                  "notebook.zarv-paper > stack entry.error { color: #cc0000; }\n";
+
+// The bar that says a save failed: white on red under every theme, as
+// loud as the chart's warnings.
+constexpr const char* SAVE_FAILED_CSS = "infobar.zarv-save-failed, infobar.zarv-save-failed > revealer > box {"
+                                        " background-color: #cc0000; background-image: none; }\n"
+                                        "infobar.zarv-save-failed label { color: #ffffff; font-weight: bold; }\n";
+
+// Adds CSS for the whole screen, above the theme.
+void addCss(GtkWidget* pwgt, const char* pszCss)
+{
+    g_autoptr(GtkCssProvider) pcss = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(pcss, pszCss, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(pwgt), GTK_STYLE_PROVIDER(pcss),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
 
 // Relative luminance of a colour (sRGB), from 0 for black to 1 for white.
 double luminance(const GdkRGBA& c)
@@ -164,13 +181,10 @@ void wbDressForTheme(GtkBuilder* pBuilder)
     GtkWidget* pwgtNotebook = gtk_widget_get_ancestor(mscLookUp(pBuilder, "LeftSeatWeight"), GTK_TYPE_NOTEBOOK);
     if (!pwgtNotebook || !wbThemeIsDark(pwgtNotebook))
         return; // a light theme: nothing changes
-    static GtkCssProvider* pcssPaper = nullptr;
-    if (!pcssPaper) {
-        pcssPaper = gtk_css_provider_new();
-        gtk_css_provider_load_from_data(pcssPaper, PAPER_CSS, -1, nullptr);
-        gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(pwgtNotebook), GTK_STYLE_PROVIDER(pcssPaper),
-                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    }
+    static bool bPaperAdded = false;
+    if (!bPaperAdded)
+        addCss(pwgtNotebook, PAPER_CSS);
+    bPaperAdded = true;
     gtk_style_context_add_class(gtk_widget_get_style_context(pwgtNotebook), "zarv-paper");
 }
 
@@ -237,6 +251,13 @@ void wbInitPages(GtkBuilder* pBuilder)
         m_pwgtSaveFailedBar = nullptr;
     if (m_pwgtSaveFailedText && !GTK_IS_LABEL(m_pwgtSaveFailedText))
         m_pwgtSaveFailedText = nullptr;
+    if (m_pwgtSaveFailedBar) {
+        static bool bCssAdded = false;
+        if (!bCssAdded)
+            addCss(m_pwgtSaveFailedBar, SAVE_FAILED_CSS);
+        bCssAdded = true;
+        gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
+    }
     prmSetWriteListener(wbOnWriteResult);
     psetInit(pBuilder);
     pwbInit(pBuilder);
