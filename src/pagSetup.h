@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 // Conversion factors between the user's units and the internal ones
 // (kilograms, millimetres, litres).
@@ -70,6 +72,32 @@ void psetParams(void);
 // Sets the six fixed seat and fuel arms (psetParams does it in its place).
 void psetSetFixedArms(void);
 
+// ---- The fleet (pagSetupFleet.cpp) ----------------------------------------
+
+// One aircraft of the fleet: the group of Zarv.conf that keeps it (empty for
+// the current one, which lives in the groups of the setup record) and its
+// registration (free text, maybe empty).
+struct _psetAircraft {
+    std::string strGroup;
+    std::string strRegistration;
+};
+
+// The fleet, the current aircraft first, the others in the order they were
+// added.
+std::vector<_psetAircraft> psetFleet(void);
+
+// Makes the aircraft kept in strGroup the current one, and keeps the
+// current one in strGroup instead: one rewrite of Zarv.conf. The units stay.
+void psetFleetSwitch(const std::string& strGroup);
+
+// Adds an aircraft, a copy of the current one without a registration, and
+// makes it current; the current one moves into a group of its own.
+void psetFleetAdd(void);
+
+// Removes the current aircraft; the first of the others becomes current.
+// Nothing happens with a fleet of one.
+void psetFleetRemoveCurrent(void);
+
 // ---- The setup page (pagSetupPage.cpp) ---------------------------------------
 
 // The objects the page takes from Zarv.ui, in the order the window checks
@@ -83,6 +111,9 @@ void psetInit(GtkBuilder* pBuilder);
 void psetUpdateInputDisplay(void);
 void psetUpdateUnitLabels(void);
 void psetUpdateUnitButtons(void);
+// Shows the fleet: the list with the current aircraft chosen, its
+// registration and weighing date; where Zarv.ui has them.
+void psetUpdateFleetDisplay(void);
 
 gboolean psetOnEmptyWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
 gboolean psetOnEmptyLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);

@@ -6,7 +6,11 @@
 #include "pagWB.h"
 #include "params.h"
 
+#include <algorithm>
 #include <array>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -20,6 +24,20 @@ GtkWidget *m_pwgtConfBallastWeightUnits, *m_pwgtConfBallastFrontLongArmUnits, *m
 GtkWidget *m_pwgtConfWeightUnitKgs, *m_pwgtConfWeightUnitLbs;
 GtkWidget *m_pwgtConfArmUnitMM, *m_pwgtConfArmUnitIn;
 GtkWidget *m_pwgtConfFuelUnitLitres, *m_pwgtConfFuelUnitUSGal, *m_pwgtConfFuelUnitImpGal;
+
+// The fleet's widgets, which an older Zarv.ui does not have.
+GtkWidget *m_pwgtFleetChoice = nullptr, *m_pwgtFleetAdd = nullptr, *m_pwgtFleetRemove = nullptr;
+GtkWidget *m_pwgtRegistration = nullptr, *m_pwgtWeighedOn = nullptr;
+const std::array<_mscBinding, 5> m_optional = {{
+    {"FleetChoice", gtk_combo_box_text_get_type, &m_pwgtFleetChoice},
+    {"FleetAdd", gtk_button_get_type, &m_pwgtFleetAdd},
+    {"FleetRemove", gtk_button_get_type, &m_pwgtFleetRemove},
+    {"Registration", gtk_entry_get_type, &m_pwgtRegistration},
+    {"WeighedOn", gtk_entry_get_type, &m_pwgtWeighedOn},
+}};
+
+// The group of each row of the fleet's list, in the list's order.
+std::vector<std::string> m_fleetGroups;
 
 // Every object of the page, bound by id and checked by class at start-up.
 const std::array<_mscBinding, 21> m_bindings = {{
@@ -74,7 +92,93 @@ void afterUnitChange(void)
     psetUpdateInputDisplay();
 }
 
+// What the list shows for an aircraft.
+std::string fleetLabel(const _psetAircraft& a)
+{
+    // One line, however the registration was typed.
+    std::string str = a.strRegistration.empty() ? "(no registration)" : a.strRegistration;
+    std::replace(str.begin(), str.end(), '\n', ' ');
+    return str;
+}
+
+// After a change of the fleet: the record from the store, and every page.
+void afterFleetChange(void)
+{
+    psetParams();
+    psetUpdateInputDisplay();
+    psetUpdateFleetDisplay();
+}
+
+// Commits the registration or the weighing date when the pilot changed it.
+gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pszKey)
+{
+    const char* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
+    if (prmGetKeyString("Aircraft", static_cast<const char*>(pszKey)) != pszText) {
+        prmSetKeyString("Aircraft", static_cast<const char*>(pszKey), pszText);
+        psetUpdateFleetDisplay();
+    }
+    return FALSE;
+}
+
+void psetOnFleetChanged(GtkComboBox* pwgtCombo, gpointer)
+{
+    const int i = gtk_combo_box_get_active(pwgtCombo);
+    if (i <= 0 || i >= static_cast<int>(m_fleetGroups.size()))
+        return; // the current one, or nothing
+    psetFleetSwitch(m_fleetGroups[static_cast<size_t>(i)]);
+    afterFleetChange();
+}
+
+void psetOnFleetAddClicked(GtkButton*, gpointer)
+{
+    psetFleetAdd();
+    afterFleetChange();
+    gtk_widget_grab_focus(m_pwgtRegistration);
+}
+
+void psetOnFleetRemoveClicked(GtkButton* pwgtButton, gpointer)
+{
+    const std::vector<_psetAircraft> fleet = psetFleet();
+    if (fleet.size() < 2)
+        return;
+    GtkWidget* pdlg = gtk_message_dialog_new(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pwgtButton))),
+                                             GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                             "Remove %s from the fleet?", fleetLabel(fleet[0]).c_str());
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg),
+                                             "Its basic weight and arms and its ballast are deleted from Zarv.conf.");
+    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_Remove", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_CANCEL);
+    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
+    gtk_widget_destroy(pdlg);
+    if (nResponse != GTK_RESPONSE_ACCEPT)
+        return;
+    psetFleetRemoveCurrent();
+    afterFleetChange();
+}
+
 } // namespace
+
+void psetUpdateFleetDisplay(void)
+{
+    if (!m_pwgtFleetChoice)
+        return;
+    const std::vector<_psetAircraft> fleet = psetFleet();
+    g_signal_handlers_block_by_func(m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
+    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(m_pwgtFleetChoice));
+    m_fleetGroups.clear();
+    for (const _psetAircraft& a : fleet) {
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(m_pwgtFleetChoice), fleetLabel(a).c_str());
+        m_fleetGroups.push_back(a.strGroup);
+    }
+    gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFleetChoice), 0);
+    g_signal_handlers_unblock_by_func(m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
+    if (m_pwgtRegistration)
+        gtk_entry_set_text(GTK_ENTRY(m_pwgtRegistration), fleet[0].strRegistration.c_str());
+    if (m_pwgtWeighedOn)
+        gtk_entry_set_text(GTK_ENTRY(m_pwgtWeighedOn), prmGetKeyString("Aircraft", "Weighed").c_str());
+    if (m_pwgtFleetRemove)
+        gtk_widget_set_sensitive(m_pwgtFleetRemove, fleet.size() > 1);
+}
 
 void psetInit(GtkBuilder* pBuilder)
 {
@@ -94,10 +198,28 @@ void psetInit(GtkBuilder* pBuilder)
         {&m_pwgtConfFuelUnitLitres, nullptr},
         {&m_pwgtConfFuelUnitUSGal, nullptr},
         {&m_pwgtConfFuelUnitImpGal, nullptr},
+        {&m_pwgtRegistration, nullptr}, // optional: a row without a widget is passed over
+        {&m_pwgtWeighedOn, nullptr},
         {nullptr, nullptr},
     };
 
     mscBindAll(pBuilder, m_bindings);
+    mscBindAll(pBuilder, m_optional);
+    // The identity fields store text under the key they are given.
+    const std::pair<GtkWidget*, const char*> identity[] = {{m_pwgtRegistration, "Registration"},
+                                                           {m_pwgtWeighedOn, "Weighed"}};
+    for (const auto& [pwgt, pszKey] : identity) {
+        if (!pwgt)
+            continue;
+        g_signal_connect(pwgt, "focus-out-event", G_CALLBACK(psetOnIdentityFocusOut), const_cast<char*>(pszKey));
+        g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT), wgtLUT);
+    }
+    if (m_pwgtFleetChoice)
+        g_signal_connect(m_pwgtFleetChoice, "changed", G_CALLBACK(psetOnFleetChanged), nullptr);
+    if (m_pwgtFleetAdd)
+        g_signal_connect(m_pwgtFleetAdd, "clicked", G_CALLBACK(psetOnFleetAddClicked), nullptr);
+    if (m_pwgtFleetRemove)
+        g_signal_connect(m_pwgtFleetRemove, "clicked", G_CALLBACK(psetOnFleetRemoveClicked), nullptr);
     mscConnectField(m_pwgtConfEmptyWeight, "focus-out-event", G_CALLBACK(psetOnEmptyWeightFocusOut), wgtLUT);
     mscConnectField(m_pwgtConfEmptyLongArm, "focus-out-event", G_CALLBACK(psetOnEmptyLongArmFocusOut), wgtLUT);
     mscConnectField(m_pwgtConfEmptyLatArm, "focus-out-event", G_CALLBACK(psetOnEmptyLatArmFocusOut), wgtLUT);

@@ -316,6 +316,24 @@ void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue)
     prmWriteKeyFile();
 }
 
+std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey)
+{
+    g_autofree gchar* psz = g_key_file_get_string(m_pkeyFile, pszGroup, pszKey, nullptr);
+    return psz ? psz : "";
+}
+
+void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* pszValue)
+{
+    g_key_file_set_string(m_pkeyFile, pszGroup, pszKey, pszValue);
+    prmWriteKeyFile();
+}
+
+void prmEdit(const std::function<void(GKeyFile* pkf)>& edit)
+{
+    edit(m_pkeyFile);
+    prmWriteKeyFile();
+}
+
 void prmReset(void)
 {
     if (m_pkeyFile)

@@ -6,6 +6,9 @@
 
 #include <sys/types.h>
 
+#include <functional>
+#include <string>
+
 // The one key file; created by prmLoadKeyFile and kept for the whole run.
 extern GKeyFile* m_pkeyFile;
 
@@ -31,6 +34,15 @@ gdouble prmGetKeyDouble(const gchar* pszGroup, const gchar* pszKey);
 // Set the value in memory, then rewrite the whole file.
 void prmSetKeyInteger(const gchar* pszGroup, const gchar* pszKey, gint nValue);
 void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue);
+
+// A string value (registrations and the like, escaped as the key file
+// needs), "" when missing; and its setter, which rewrites the file.
+std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey);
+void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* pszValue);
+
+// Several changes that belong together (switching aircraft): edit changes
+// the key file in memory, then the file is rewritten once.
+void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
 
 // The system calls a rewrite goes through. Tests replace them to make a
 // write fail part-way; the program never changes them.

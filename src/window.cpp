@@ -267,6 +267,7 @@ void wbInitPages(GtkBuilder* pBuilder)
     psetUpdateInputDisplay();
     psetUpdateUnitLabels();
     psetUpdateUnitButtons();
+    psetUpdateFleetDisplay();
     wbDressForTheme(pBuilder);
     wbFitScreen(pBuilder);
     gtk_widget_grab_focus(mscLookUp(pBuilder, "LeftSeatWeight"));

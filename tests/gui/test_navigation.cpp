@@ -27,7 +27,9 @@ const std::vector<const char*> m_setupOrder = {"ConfEmptyWeight",
                                                "ArmUnitInch",
                                                "FuelUnitLitres",
                                                "FuelUnitUSGal",
-                                               "FuelUnitImpGal"};
+                                               "FuelUnitImpGal",
+                                               "Registration",
+                                               "WeighedOn"};
 
 class Navigation : public zt::Pages
 {

@@ -1,0 +1,136 @@
+// The fleet in Zarv.conf: today's file is a fleet of one; adding, switching
+// and removing aircraft rewrite the file once each and lose nothing; a
+// registration survives whatever it holds.
+#include "pagSetup.h"
+#include "params.h"
+#include "store.h"
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace
+{
+
+int m_nRenames = 0;
+int countingRename(const char* pszFrom, const char* pszTo)
+{
+    m_nRenames++;
+    return ::rename(pszFrom, pszTo);
+}
+
+class Fleet : public zt::FreshStore<testing::Test>
+{
+  protected:
+    // Loads Zarv.conf as a fresh run does, and counts its rewrites.
+    void load(const std::string& strText)
+    {
+        restart();
+        if (!strText.empty())
+            zt::writeFile(m_dir / "Zarv.conf", strText);
+        prmLoadKeyFile();
+        m_prmFileOps.pfuncRename = countingRename;
+        m_nRenames = 0;
+    }
+    // The value on disk, as the next start reads it.
+    std::string onDisk(const char* pszGroup, const char* pszKey)
+    {
+        g_autoptr(GKeyFile) pkf = g_key_file_new();
+        g_key_file_load_from_file(pkf, (m_dir / "Zarv.conf").c_str(), G_KEY_FILE_NONE, nullptr);
+        g_autofree gchar* psz = g_key_file_get_string(pkf, pszGroup, pszKey, nullptr);
+        return psz ? psz : "<none>";
+    }
+    std::vector<std::string> registrations()
+    {
+        std::vector<std::string> v;
+        for (const _psetAircraft& a : psetFleet())
+            v.push_back(a.strRegistration);
+        return v;
+    }
+};
+
+TEST_F(Fleet, TodaysFileIsAFleetOfOneUnnamed)
+{
+    load("[Basic]\nWeight=400\nLongArm=2700\n[Unit]\nWeight=1\n");
+    const auto fleet = psetFleet();
+    ASSERT_EQ(fleet.size(), 1u);
+    EXPECT_EQ(fleet[0].strGroup, "");
+    EXPECT_EQ(fleet[0].strRegistration, "");
+    EXPECT_EQ(m_nRenames, 0);
+}
+
+TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
+{
+    load("# the school's fleet\n[Aircraft]\nRegistration=G-ABCD\nWeighed=2026-03-01\n"
+         "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n[Ballast]\nWeight=10\n[Unit]\nWeight=1\n");
+
+    psetFleetAdd(); // a copy of G-ABCD, without a registration, now current
+    EXPECT_EQ(m_nRenames, 1);
+    EXPECT_EQ(registrations(), (std::vector<std::string>{"", "G-ABCD"}));
+    EXPECT_EQ(onDisk("Basic", "Weight"), "400");
+    EXPECT_EQ(onDisk("Aircraft 2", "Registration"), "G-ABCD");
+    EXPECT_EQ(onDisk("Aircraft 2", "Weighed"), "2026-03-01");
+
+    prmSetKeyString("Aircraft", "Registration", "G-WXYZ");
+    prmSetKeyDouble("Basic", "Weight", 420);
+    g_key_file_remove_key(m_pkeyFile, "Basic", "LatArm", nullptr); // a value this one never had
+    m_nRenames = 0;
+
+    psetFleetSwitch("Aircraft 2");
+    EXPECT_EQ(m_nRenames, 1); // the whole switch is one durable write
+    EXPECT_EQ(registrations(), (std::vector<std::string>{"G-ABCD", "G-WXYZ"}));
+    EXPECT_EQ(onDisk("Aircraft", "Registration"), "G-ABCD");
+    EXPECT_EQ(onDisk("Basic", "Weight"), "400");
+    EXPECT_EQ(onDisk("Basic", "LatArm"), "1");
+    EXPECT_EQ(onDisk("Aircraft 2", "BasicWeight"), "420");
+    EXPECT_EQ(onDisk("Aircraft 2", "BasicLatArm"), "<none>"); // missing stays missing
+    EXPECT_EQ(onDisk("Unit", "Weight"), "1");                 // the units stay the pilot's
+    EXPECT_NE(zt::readFile(m_dir / "Zarv.conf").find("# the school's fleet"), std::string::npos);
+
+    // The setup record follows the switch.
+    psetParams();
+    EXPECT_EQ(m_wbSetup.nBasicWeight, 400.0);
+    EXPECT_EQ(m_wbSetup.nBallastWt, 10.0);
+
+    m_nRenames = 0;
+    psetFleetRemoveCurrent(); // G-ABCD goes; G-WXYZ becomes current
+    EXPECT_EQ(m_nRenames, 1);
+    EXPECT_EQ(registrations(), (std::vector<std::string>{"G-WXYZ"}));
+    EXPECT_EQ(onDisk("Basic", "Weight"), "420");
+    EXPECT_EQ(onDisk("Aircraft 2", "Registration"), "<none>");
+
+    psetFleetRemoveCurrent(); // the last aircraft stays
+    EXPECT_EQ(registrations(), (std::vector<std::string>{"G-WXYZ"}));
+    psetFleetSwitch("Basic"); // not an aircraft's group: nothing happens
+    psetFleetSwitch("Aircraft 7");
+    EXPECT_EQ(onDisk("Basic", "Weight"), "420");
+}
+
+TEST_F(Fleet, RegistrationsAreStoredSafelyWhateverTheyHold)
+{
+    const std::vector<std::string> hostile = {
+        "[G-ABCD]", "a=b", "two\nlines", "  spaced  ", "#hash", "Ünïcödé ✈", "back\\slash", "Aircraft 2", ""};
+    load("");
+    for (const std::string& str : hostile) {
+        prmSetKeyString("Aircraft", "Registration", str.c_str());
+        psetFleetAdd();
+    }
+    // Read back as the next start does.
+    restart();
+    prmLoadKeyFile();
+    std::vector<std::string> expected = {""};
+    expected.insert(expected.end(), hostile.begin(), hostile.end());
+    EXPECT_EQ(registrations(), expected);
+    // Switching through them all keeps every one.
+    for (const _psetAircraft& a : psetFleet())
+        psetFleetSwitch(a.strGroup);
+    restart();
+    prmLoadKeyFile();
+    auto after = registrations();
+    std::sort(after.begin(), after.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(after, expected);
+}
+
+} // namespace
