@@ -8,6 +8,7 @@
 #include <gtk/gtk.h>
 
 #include <span>
+#include <string>
 
 // Fuel weight per litre.
 constexpr double FUEL_DENSITY = 0.759;
@@ -99,6 +100,14 @@ _wbBallastAdvice pwbBallastAdvice(const _wbSetup& s, double nLSeat, double nRSea
 double pwbFuelToLitres(double nValue, int nUnitFuel);
 double pwbLitresToFuel(double nLitres, int nUnitFuel);
 const char* pwbFuelLabel(int nUnitFuel);
+
+// The texts of the result table (and the load sheet): a weight in kg shown
+// in pounds, an arm in mm in inches, a moment in kg·mm in pound-inches, in
+// the table's formats; an en dash for a value that is no finite number.
+std::string pwbCellText(const char* pszFormat, double nValue);
+std::string pwbWeightText(double nKg);
+std::string pwbArmText(double nMm);
+std::string pwbMomentText(double nKgMm);
 
 // The objects the page needs from Zarv.ui, in the order the window checks
 // them: the drawing area, the inputs, their labels and the 30 result cells.

@@ -106,22 +106,12 @@ const std::array<_mscBinding, 7> m_optional = {{
     {"ShowBurnOff", gtk_check_button_get_type, &m_pwgtShowBurnOff},
 }};
 
-// The text a result cell shows: nValue in printf format pszFormat, or an en
-// dash for a value that is not a finite number.
-std::string pwbCellText(const char* pszFormat, double nValue)
-{
-    if (!std::isfinite(nValue))
-        return "\u2013";
-    return mscFormatNumber(pszFormat, nValue);
-}
-
 // A cell is at most this wide; a longer text (a huge value) is cut short
 // with an ellipsis, whole in the cell's tooltip, and never widens the window.
 constexpr int MAX_CELL_CHARS = 16;
 
-void setLabelValue(GtkWidget* pwgtLabel, const char* pszFormat, double nValue)
+void setLabelValue(GtkWidget* pwgtLabel, const std::string& strText)
 {
-    const std::string strText = pwbCellText(pszFormat, nValue);
     gtk_label_set_markup(GTK_LABEL(pwgtLabel), strText.c_str());
     const bool bLong = g_utf8_strlen(strText.c_str(), -1) > MAX_CELL_CHARS;
     gtk_widget_set_tooltip_text(pwgtLabel, bLong ? strText.c_str() : nullptr);
@@ -143,17 +133,17 @@ void boundCells(void)
 
 void pwbDisplayWeightValue(GtkWidget* pwgtTotal, double nValue)
 {
-    setLabelValue(pwgtTotal, "%3.1f", nValue * TABLE_LB_PER_KG);
+    setLabelValue(pwgtTotal, pwbWeightText(nValue));
 }
 
 void pwbDisplayArmValue(GtkWidget* pwgtArm, double nValue)
 {
-    setLabelValue(pwgtArm, "%3.2f", nValue / MM_PER_INCH);
+    setLabelValue(pwgtArm, pwbArmText(nValue));
 }
 
 void pwbDisplayMomentValue(GtkWidget* pwgtMoment, double nValue)
 {
-    setLabelValue(pwgtMoment, "%3.2f", nValue * TABLE_LBIN_PER_KGMM);
+    setLabelValue(pwgtMoment, pwbMomentText(nValue));
 }
 
 void colourTotal(GtkWidget* pwgtCell, bool bBeyond)
@@ -388,6 +378,28 @@ const char* pwbFuelLabel(int nUnitFuel)
     default:
         return "Litres";
     }
+}
+
+std::string pwbCellText(const char* pszFormat, double nValue)
+{
+    if (!std::isfinite(nValue))
+        return "\u2013";
+    return mscFormatNumber(pszFormat, nValue);
+}
+
+std::string pwbWeightText(double nKg)
+{
+    return pwbCellText("%3.1f", nKg * TABLE_LB_PER_KG);
+}
+
+std::string pwbArmText(double nMm)
+{
+    return pwbCellText("%3.2f", nMm / MM_PER_INCH);
+}
+
+std::string pwbMomentText(double nKgMm)
+{
+    return pwbCellText("%3.2f", nKgMm * TABLE_LBIN_PER_KGMM);
 }
 
 std::span<const _mscBinding> pwbBindings(void)

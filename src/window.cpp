@@ -7,6 +7,7 @@
 #include "pagSetup.h"
 #include "pagWB.h"
 #include "params.h"
+#include "print.h"
 
 #include <algorithm>
 #include <array>
@@ -25,13 +26,12 @@ std::array<std::span<const _mscBinding>, 3> tables(void)
     return {m_window, pwbBindings(), psetBindings()};
 }
 
-// A close takes the focus from the field being edited, which commits it as
-// leaving it does. A field the pilot has not typed in is left without a
-// commit: storing its shown (rounded) text would change a value no one
-// touched.
-gboolean wbOnDeleteEvent(GtkWidget* pwinMain, GdkEvent*, gpointer)
+// Takes the focus from the field being edited, which commits it as leaving
+// it does. A field the pilot has not typed in is left without a commit:
+// storing its shown (rounded) text would change a value no one touched.
+void wbLeaveField(GtkWindow* pwinMain)
 {
-    GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(pwinMain));
+    GtkWidget* pwgtFocus = gtk_window_get_focus(pwinMain);
     const bool bQuiet = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && !mscEntryEdited(pwgtFocus);
     // The pages connect their commit handlers without data; matching needs
     // one criterion beyond the signal.
@@ -39,10 +39,27 @@ gboolean wbOnDeleteEvent(GtkWidget* pwinMain, GdkEvent*, gpointer)
     const auto nMatch = GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
     if (bQuiet)
         g_signal_handlers_block_matched(pwgtFocus, nMatch, nSignal, 0, nullptr, nullptr, nullptr);
-    gtk_window_set_focus(GTK_WINDOW(pwinMain), nullptr);
+    gtk_window_set_focus(pwinMain, nullptr);
     if (bQuiet)
         g_signal_handlers_unblock_matched(pwgtFocus, nMatch, nSignal, 0, nullptr, nullptr, nullptr);
+}
+
+// A close commits the field being edited first.
+gboolean wbOnDeleteEvent(GtkWidget* pwinMain, GdkEvent*, gpointer)
+{
+    wbLeaveField(GTK_WINDOW(pwinMain));
     return FALSE; // and the window goes as it always did
+}
+
+void wbOnPrintClicked(GtkButton* pwgtButton, gpointer)
+{
+    wbPrintLoadSheet(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pwgtButton))), nullptr, nullptr);
+}
+
+gboolean wbOnPrintKey(GtkAccelGroup*, GObject* pwinMain, guint, GdkModifierType, gpointer)
+{
+    wbPrintLoadSheet(GTK_WINDOW(pwinMain), nullptr, nullptr);
+    return TRUE;
 }
 
 gboolean wbOnCloseKey(GtkAccelGroup*, GObject* pwinMain, guint, GdkModifierType, gpointer)
@@ -188,6 +205,22 @@ void wbDressForTheme(GtkBuilder* pBuilder)
     gtk_style_context_add_class(gtk_widget_get_style_context(pwgtNotebook), "zarv-paper");
 }
 
+bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet)
+{
+    // What the pilot typed goes onto the sheet; while the dialog has the
+    // focus no field is left again, so printing stores nothing.
+    GtkWidget* pwgtFocus = gtk_window_get_focus(pwinMain);
+    if (pwgtFocus)
+        g_object_ref(pwgtFocus);
+    wbLeaveField(pwinMain);
+    const bool bDone = prnPrintLoadSheet(pwinMain, pszExportFile, pSheet);
+    if (pwgtFocus) {
+        gtk_widget_grab_focus(pwgtFocus);
+        g_object_unref(pwgtFocus);
+    }
+    return bDone;
+}
+
 void wbConnectWindow(GtkWidget* pwinMain)
 {
     g_signal_connect(pwinMain, "delete-event", G_CALLBACK(wbOnDeleteEvent), nullptr);
@@ -195,6 +228,8 @@ void wbConnectWindow(GtkWidget* pwinMain)
     for (guint nKeyval : {GDK_KEY_q, GDK_KEY_w})
         gtk_accel_group_connect(paccel, nKeyval, GDK_CONTROL_MASK, GtkAccelFlags(0),
                                 g_cclosure_new(G_CALLBACK(wbOnCloseKey), nullptr, nullptr));
+    gtk_accel_group_connect(paccel, GDK_KEY_p, GDK_CONTROL_MASK, GtkAccelFlags(0),
+                            g_cclosure_new(G_CALLBACK(wbOnPrintKey), nullptr, nullptr));
     gtk_window_add_accel_group(GTK_WINDOW(pwinMain), paccel);
     g_object_unref(paccel);
 }
@@ -259,6 +294,8 @@ void wbInitPages(GtkBuilder* pBuilder)
         gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
     }
     prmSetWriteListener(wbOnWriteResult);
+    if (GtkWidget* pwgtPrint = mscLookUp(pBuilder, "PrintLoadSheet"); pwgtPrint && GTK_IS_BUTTON(pwgtPrint))
+        g_signal_connect(pwgtPrint, "clicked", G_CALLBACK(wbOnPrintClicked), nullptr);
     psetInit(pBuilder);
     pwbInit(pBuilder);
     pwbParams();

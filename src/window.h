@@ -4,6 +4,7 @@
 #pragma once
 
 #include "misc.h"
+#include "print.h"
 
 #include <gtk/gtk.h>
 
@@ -28,8 +29,8 @@ const char* wbCheckDefinition(GtkBuilder* pBuilder);
 // across the top of the window until the next one succeeds.
 void wbInitPages(GtkBuilder* pBuilder);
 
-// What the window does beyond its pages: Ctrl+Q and Ctrl+W close it as the
-// window manager's close does, and a close first commits the field being
+// What the window does beyond its pages: Ctrl+P prints the load sheet;
+// Ctrl+Q and Ctrl+W close it as the window manager's close does, and a close first commits the field being
 // edited (the focus leaves it, as when the pilot moves on).
 void wbConnectWindow(GtkWidget* pwinMain);
 
@@ -53,6 +54,12 @@ bool wbThemeIsDark(GtkWidget* pwgt);
 // result table's and the chart's colours read as under a light theme; under
 // a light theme it changes nothing. wbInitPages calls it.
 void wbDressForTheme(GtkBuilder* pBuilder);
+
+// Prints the load sheet as Ctrl+P and the page's button do: the field being
+// edited is committed first, and no field is left while the dialog is open,
+// so printing stores nothing. pszExportFile and pSheet as for
+// prnPrintLoadSheet.
+bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet);
 
 // Gives every builder object that has an id that id as its accessible id, and
 // every field labelled by a mnemonic caption an accessible name.

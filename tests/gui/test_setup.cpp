@@ -136,3 +136,40 @@ TEST_F(Millimetres, OneClickLeavesWhatASingleHandlerRunLeaves)
 }
 
 } // namespace
+
+namespace
+{
+
+// Three helicopters of a school, in pounds and inches.
+class ThreeAircraft : public zt::Pages
+{
+    std::string initialConf() const override
+    {
+        return "[Unit]\nWeight=1\nArm=1\n[Aircraft]\nRegistration=G-ONE\n[Basic]\nWeight=400\nLongArm=2540\n"
+               "[Aircraft 2]\nRegistration=G-TWO\nBasicWeight=410\nBasicLongArm=2667\n"
+               "[Aircraft 3]\nRegistration=G-THREE\nBasicWeight=420\nBasicLongArm=2794\n";
+    }
+};
+
+TEST_F(ThreeAircraft, ChoosingOneBringsItsValuesInTheUnitsOfThePilot)
+{
+    GtkComboBox* pcombo = GTK_COMBO_BOX(w("FleetChoice"));
+    EXPECT_EQ(text("Registration"), "G-ONE");
+    EXPECT_TRUE(gtk_widget_get_sensitive(w("FleetRemove")));
+    gtk_combo_box_set_active(pcombo, 2); // G-THREE
+    EXPECT_EQ(text("Registration"), "G-THREE");
+    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 420 * 2.20462));
+    EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 110.0));
+    EXPECT_EQ(text("CalBasicWt"), num("%3.1f", 420 * 2.2046)); // the loading page follows
+    EXPECT_EQ(confInt("Unit", "Weight"), 1);
+    EXPECT_EQ(confDouble("Basic", "Weight"), 420.0);
+    EXPECT_EQ(gtk_combo_box_get_active(pcombo), 0); // the current aircraft heads the list
+    // A new registration is stored when the field is left, and listed.
+    type("Registration", "G-3 [new]");
+    focus("ConfEmptyWeight");
+    EXPECT_EQ(zt::readFile(m_dir / "Zarv.conf").find("G-3 [new]") != std::string::npos, true);
+    g_autofree gchar* pszListed = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(pcombo));
+    EXPECT_STREQ(pszListed, "G-3 [new]");
+}
+
+} // namespace
