@@ -1,13 +1,15 @@
 // The window definition and start-up: the check of Zarv.ui, the accessible
-// ids and names, and bringing both pages up from Zarv.conf.
+// ids and names, bringing both pages up from Zarv.conf; and what belongs to
+// the window as a whole: its shortcuts, the failed-save bar, the paper under
+// dark themes, its size on small screens and finding it from a second start.
 #include "window.h"
-
-#include <gdk/gdkx.h>
 
 #include "pagSetup.h"
 #include "pagWB.h"
 #include "params.h"
 #include "print.h"
+
+#include <gdk/gdkx.h>
 
 #include <algorithm>
 #include <array>
