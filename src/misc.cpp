@@ -70,12 +70,15 @@ double mscParseNumber(const gchar* pszText)
 _mscReading mscReadNumber(const gchar* pszText)
 {
     std::string strText = pszText ? pszText : "";
-    const char cLocale = *localeconv()->decimal_point;
+    const char* pszPoint = localeconv()->decimal_point;
+    const char cLocale = *pszPoint;
     const char cOther = cLocale == ',' ? '.' : ',';
+    // (Only where the locale writes a point or a comma itself.)
+    const bool bTwoKinds = strlen(pszPoint) == 1 && (cLocale == '.' || cLocale == ',');
     _mscReading r{0, {}};
     const auto nSeparators = std::count_if(strText.begin(), strText.end(), [](char c) { return c == '.' || c == ','; });
     const std::string::size_type nOther = strText.find(cOther);
-    if (nSeparators == 1 && nOther != std::string::npos) {
+    if (bTwoKinds && nSeparators == 1 && nOther != std::string::npos) {
         size_t nDigits = 0;
         while (nOther + 1 + nDigits < strText.size() && g_ascii_isdigit(strText[nOther + 1 + nDigits]))
             nDigits++;

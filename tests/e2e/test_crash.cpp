@@ -46,8 +46,10 @@ TEST(CrashConsistency, EveryKillLeavesTheBeforeOrAfterFile)
                          const_cast<gchar*>(strFirst.c_str()), nullptr};
         GPid pid = 0;
         gint fdOut = -1;
+        g_autoptr(GError) pErrSpawn = nullptr;
         ASSERT_TRUE(g_spawn_async_with_pipes(nullptr, argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid,
-                                             nullptr, &fdOut, nullptr, nullptr));
+                                             nullptr, &fdOut, nullptr, &pErrSpawn))
+            << pErrSpawn->message;
         // Once the first commit has returned, the loop is committing: kill
         // it at a random moment from then on, however long the start took.
         std::string strOut;
