@@ -99,6 +99,22 @@ void pwbCalcWB(void)
     m_wbZeroFuel = pwbLoadedPoint(s, m_nLSeatWeight, m_nRSeatWeight, 0.0, m_nBallastPosn);
 }
 
+std::array<_wbTableRow, 6> pwbTableRows(void)
+{
+    const _wbSetup& s = m_wbSetup;
+    return {{
+        {"Basic aircraft", s.nBasicWeight, s.nBasicLongArm, s.nBasicLongArm * s.nBasicWeight, s.nBasicLatArm,
+         s.nBasicLatArm * s.nBasicWeight},
+        {"Left seat", m_nLSeatWeight, s.nLSeatLongArm, s.nLSeatLongArm * m_nLSeatWeight, s.nLSeatLatArm,
+         s.nLSeatLatArm * m_nLSeatWeight},
+        {"Right seat", m_nRSeatWeight, s.nRSeatLongArm, s.nRSeatLongArm * m_nRSeatWeight, s.nRSeatLatArm,
+         s.nRSeatLatArm * m_nRSeatWeight},
+        {"Fuel", m_nFuelWeight, s.nFuelLongArm, m_nFuelLongMoment, s.nFuelLatArm, m_nFuelLatMoment},
+        {"Ballast", m_nBallastWeight, m_nBallastLongArm, m_nBallastLongMoment, m_nBallastLatArm, m_nBallastLatMoment},
+        {"Total", m_nTotalWeight, m_nTotalLongArm, m_nTotalLongMoment, m_nTotalLatArm, m_nTotalLatMoment},
+    }};
+}
+
 void pwbReset(void)
 {
     m_nLSeatWeight = m_nRSeatWeight = m_nFuelVolume = 0.0;

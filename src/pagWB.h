@@ -7,6 +7,7 @@
 
 #include <gtk/gtk.h>
 
+#include <array>
 #include <span>
 #include <string>
 
@@ -48,6 +49,16 @@ void pwbParams(void);
 // Recomputes every result from the loading state and m_wbSetup. Pure
 // arithmetic: it shows nothing (pwbRefresh does).
 void pwbCalcWB(void);
+
+// One row of the result table from the last calculation: kg, mm, kg·mm.
+struct _wbTableRow {
+    const char* pszItem;
+    double nWeight, nLongArm, nLongMoment, nLatArm, nLatMoment;
+};
+
+// The table's rows, as the page and the load sheet show them: basic
+// aircraft, left seat, right seat, fuel, ballast and total.
+std::array<_wbTableRow, 6> pwbTableRows(void);
 
 // Clears the loading state and results, so a test starts as the program does.
 void pwbReset(void);

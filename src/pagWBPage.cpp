@@ -179,51 +179,33 @@ void pwbUpdateUnitLabels(void)
     gtk_label_set_text(GTK_LABEL(m_pwgtFuelUnitLabel), pwbFuelLabel(m_wbSetup.nUnitFuel));
 }
 
+// Colours the weight and arm cells of a row red beyond a limit, blue
+// within. A value equal to a limit is within it. Not-a-number compares false
+// everywhere and so shows blue; an infinity shows red.
+void colourPoint(GtkWidget* pwgtWeight, GtkWidget* pwgtLongArm, GtkWidget* pwgtLatArm, double nWeight, double nLongArm,
+                 double nLatArm)
+{
+    colourTotal(pwgtWeight, nWeight > MAX_TOTAL_WEIGHT);
+    colourTotal(pwgtLongArm, nLongArm > MAX_LONG_ARM || nLongArm < MIN_LONG_ARM);
+    colourTotal(pwgtLatArm, nLatArm > MAX_LAT_ARM || nLatArm < -MAX_LAT_ARM);
+}
+
 // Fills the result table from the results of the last calculation.
 void pwbUpdateTotalsDisplay(void)
 {
-    const _wbSetup& s = m_wbSetup;
-
-    pwbDisplayWeightValue(m_pwgtCalBasicWt, s.nBasicWeight);
-    pwbDisplayWeightValue(m_pwgtCalLSeatWt, m_nLSeatWeight);
-    pwbDisplayWeightValue(m_pwgtCalRSeatWt, m_nRSeatWeight);
-    pwbDisplayWeightValue(m_pwgtCalFuelWt, m_nFuelWeight);
-    pwbDisplayWeightValue(m_pwgtCalBallastWt, m_nBallastWeight);
-    pwbDisplayWeightValue(m_pwgtCalTotalWt, m_nTotalWeight);
-
-    pwbDisplayArmValue(m_pwgtBasicLongArm, s.nBasicLongArm);
-    pwbDisplayArmValue(m_pwgtLSeatLongArm, s.nLSeatLongArm);
-    pwbDisplayArmValue(m_pwgtRSeatLongArm, s.nRSeatLongArm);
-    pwbDisplayArmValue(m_pwgtFuelLongArm, s.nFuelLongArm);
-    pwbDisplayArmValue(m_pwgtBallastLongArm, m_nBallastLongArm);
-    pwbDisplayArmValue(m_pwgtTotalLongArm, m_nTotalLongArm);
-
-    pwbDisplayMomentValue(m_pwgtBasicLongMoment, s.nBasicLongArm * s.nBasicWeight);
-    pwbDisplayMomentValue(m_pwgtLSeatLongMoment, s.nLSeatLongArm * m_nLSeatWeight);
-    pwbDisplayMomentValue(m_pwgtRSeatLongMoment, s.nRSeatLongArm * m_nRSeatWeight);
-    pwbDisplayMomentValue(m_pwgtFuelLongMoment, m_nFuelLongMoment);
-    pwbDisplayMomentValue(m_pwgtBallastLongMoment, m_nBallastLongMoment);
-    pwbDisplayMomentValue(m_pwgtTotalLongMoment, m_nTotalLongMoment);
-
-    pwbDisplayArmValue(m_pwgtBasicLatArm, s.nBasicLatArm);
-    pwbDisplayArmValue(m_pwgtLSeatLatArm, s.nLSeatLatArm);
-    pwbDisplayArmValue(m_pwgtRSeatLatArm, s.nRSeatLatArm);
-    pwbDisplayArmValue(m_pwgtFuelLatArm, s.nFuelLatArm);
-    pwbDisplayArmValue(m_pwgtBallastLatArm, m_nBallastLatArm);
-    pwbDisplayArmValue(m_pwgtTotalLatArm, m_nTotalLatArm);
-
-    pwbDisplayMomentValue(m_pwgtBasicLatMoment, s.nBasicLatArm * s.nBasicWeight);
-    pwbDisplayMomentValue(m_pwgtLSeatLatMoment, s.nLSeatLatArm * m_nLSeatWeight);
-    pwbDisplayMomentValue(m_pwgtRSeatLatMoment, s.nRSeatLatArm * m_nRSeatWeight);
-    pwbDisplayMomentValue(m_pwgtFuelLatMoment, m_nFuelLatMoment);
-    pwbDisplayMomentValue(m_pwgtBallastLatMoment, m_nBallastLatMoment);
-    pwbDisplayMomentValue(m_pwgtTotalLatMoment, m_nTotalLatMoment);
-
-    // A value equal to a limit is within it. Not-a-number compares false
-    // everywhere and so shows blue; an infinity shows red.
-    colourTotal(m_pwgtCalTotalWt, m_nTotalWeight > MAX_TOTAL_WEIGHT);
-    colourTotal(m_pwgtTotalLongArm, m_nTotalLongArm > MAX_LONG_ARM || m_nTotalLongArm < MIN_LONG_ARM);
-    colourTotal(m_pwgtTotalLatArm, m_nTotalLatArm > MAX_LAT_ARM || m_nTotalLatArm < -MAX_LAT_ARM);
+    // The cells are bound column by column, each from the basic row down.
+    const auto rows = pwbTableRows();
+    for (size_t iRow = 0; iRow < rows.size(); iRow++) {
+        const _wbTableRow& r = rows[iRow];
+        auto cell = [&](size_t iCol) { return *m_bindings[FIRST_CELL + iCol * rows.size() + iRow].ppwgt; };
+        pwbDisplayWeightValue(cell(0), r.nWeight);
+        pwbDisplayArmValue(cell(1), r.nLongArm);
+        pwbDisplayMomentValue(cell(2), r.nLongMoment);
+        pwbDisplayArmValue(cell(3), r.nLatArm);
+        pwbDisplayMomentValue(cell(4), r.nLatMoment);
+    }
+    colourPoint(m_pwgtCalTotalWt, m_pwgtTotalLongArm, m_pwgtTotalLatArm, m_nTotalWeight, m_nTotalLongArm,
+                m_nTotalLatArm);
 }
 
 // Why the zero-fuel point is out of limits, in words; null when it is not.
@@ -299,9 +281,7 @@ void pwbUpdatePlanDisplay(void)
         pwbDisplayWeightValue(m_pwgtNoFuelWt, z.nWeight);
         pwbDisplayArmValue(m_pwgtNoFuelLongArm, z.nLongArm);
         pwbDisplayArmValue(m_pwgtNoFuelLatArm, z.nLatArm);
-        colourTotal(m_pwgtNoFuelWt, z.nWeight > MAX_TOTAL_WEIGHT);
-        colourTotal(m_pwgtNoFuelLongArm, z.nLongArm > MAX_LONG_ARM || z.nLongArm < MIN_LONG_ARM);
-        colourTotal(m_pwgtNoFuelLatArm, z.nLatArm > MAX_LAT_ARM || z.nLatArm < -MAX_LAT_ARM);
+        colourPoint(m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm, z.nWeight, z.nLongArm, z.nLatArm);
     }
     if (m_pwgtNoFuelReason) {
         const char* pszReason = zeroFuelReason(pwbBeyondLimit(z));

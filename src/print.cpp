@@ -11,8 +11,8 @@
 #include "params.h"
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 
 namespace
 {
@@ -174,22 +174,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     for (size_t i = 0; i < headings.size(); i++)
         text(pCr, nLeft + nCol * (1.5 + static_cast<double>(i)), y, headings[i], "sans bold 8", nCol - 4);
     y += 14;
-    struct Row {
-        const char* pszItem;
-        double nWeight, nLongArm, nLongMoment, nLatArm, nLatMoment;
-    };
-    const Row rows[] = {
-        {"Basic aircraft", s.nBasicWeight, s.nBasicLongArm, s.nBasicLongArm * s.nBasicWeight, s.nBasicLatArm,
-         s.nBasicLatArm * s.nBasicWeight},
-        {"Left seat", m_nLSeatWeight, s.nLSeatLongArm, s.nLSeatLongArm * m_nLSeatWeight, s.nLSeatLatArm,
-         s.nLSeatLatArm * m_nLSeatWeight},
-        {"Right seat", m_nRSeatWeight, s.nRSeatLongArm, s.nRSeatLongArm * m_nRSeatWeight, s.nRSeatLatArm,
-         s.nRSeatLatArm * m_nRSeatWeight},
-        {"Fuel", m_nFuelWeight, s.nFuelLongArm, m_nFuelLongMoment, s.nFuelLatArm, m_nFuelLatMoment},
-        {"Ballast", m_nBallastWeight, m_nBallastLongArm, m_nBallastLongMoment, m_nBallastLatArm, m_nBallastLatMoment},
-        {"Total (take-off)", m_nTotalWeight, m_nTotalLongArm, m_nTotalLongMoment, m_nTotalLatArm, m_nTotalLatMoment},
-    };
-    for (const Row& r : rows) {
+    for (const _wbTableRow& r : pwbTableRows()) {
         text(pCr, nLeft, y, r.pszItem, "sans 9");
         const std::string cells[] = {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
                                      pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)};
