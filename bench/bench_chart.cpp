@@ -3,6 +3,8 @@
 // page, with and without the fuel-planning figures.
 #include "pagSetup.h"
 #include "pagWB.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -15,13 +17,12 @@ void BM_DrawChart(benchmark::State& state)
     pwbCreateAttrLists();
     const int n = static_cast<int>(state.range(0));
     const int w = n == 500 ? 500 : n, h = n == 500 ? 400 : n;
-    m_nTotalLongArm = 2476.5;
-    m_nTotalLatArm = 5;
-    m_nTotalWeight = 700; // a warning: every element is drawn
+    // A warning: every element is drawn.
+    const _chartInput what = {{700, 0, 0, 2476.5, 5}, {}, false};
     cairo_surface_t* psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     for (auto _ : state) {
         cairo_t* pCr = cairo_create(psurf);
-        pwbDrawChart(pCr, static_cast<guint>(w), static_cast<guint>(h));
+        pwbDrawChart(pCr, static_cast<guint>(w), static_cast<guint>(h), what);
         cairo_destroy(pCr);
         cairo_surface_flush(psurf);
     }
@@ -44,16 +45,16 @@ void BM_DrawBurnOff(benchmark::State& state)
     m_nFuelVolume = 60;
     m_nBallastPosn = 0;
     pwbCalcWB();
-    m_bShowBurnOff = state.range(0) != 0;
+    _chartInput what = pwbChartInput();
+    what.bShowBurnOff = state.range(0) != 0;
     cairo_surface_t* psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 500, 400);
     for (auto _ : state) {
         cairo_t* pCr = cairo_create(psurf);
-        pwbDrawChart(pCr, 500, 400);
+        pwbDrawChart(pCr, 500, 400, what);
         cairo_destroy(pCr);
         cairo_surface_flush(psurf);
     }
     cairo_surface_destroy(psurf);
-    m_bShowBurnOff = FALSE;
 }
 BENCHMARK(BM_DrawBurnOff)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

@@ -3,6 +3,7 @@
 // written by g_file_set_contents, GLib's own consistent replace.
 #include "app.h"
 #include "params.h"
+#include "testSeams.h"
 
 #include <benchmark/benchmark.h>
 #include <glib/gstdio.h>

@@ -3,7 +3,10 @@
 #include "app.h"
 #include "pagSetup.h"
 #include "pagWB.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
 #include "params.h"
+#include "testSeams.h"
 #include "print.h"
 
 #include <benchmark/benchmark.h>

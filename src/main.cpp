@@ -1,7 +1,7 @@
 // Zarv's entry point: start-up, the main loop and shutdown.
 #include "app.h"
 #include "errlog.h"
-#include "pagWB.h"
+#include "pagWBPage.h"
 #include "params.h"
 #include "window.h"
 

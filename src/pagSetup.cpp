@@ -1,8 +1,7 @@
-// The setup record m_wbSetup, the unit conversions and the reading of the
-// record from the parameter store.
+// The setup record m_wbSetup and the unit conversions and labels.
 #include "pagSetup.h"
 
-#include "params.h"
+#include "testSeams.h"
 
 _wbSetup m_wbSetup = {};
 
@@ -36,6 +35,48 @@ const char* psetArmLabel(_unitLen nUnit)
     return nUnit == UNIT_ARM_INCH ? "in" : "mm";
 }
 
+double psetFuelToLitres(double nValue, int nUnitFuel)
+{
+    switch (nUnitFuel) {
+    case UNIT_FUEL_USGAL:
+        return nValue * LITRES_PER_USGAL;
+    case UNIT_FUEL_IMPGAL:
+        return nValue * LITRES_PER_IMPGAL;
+    default:
+        return nValue;
+    }
+}
+
+double psetLitresToFuel(double nLitres, int nUnitFuel)
+{
+    switch (nUnitFuel) {
+    case UNIT_FUEL_USGAL:
+        return nLitres / LITRES_PER_USGAL;
+    case UNIT_FUEL_IMPGAL:
+        return nLitres / LITRES_PER_IMPGAL;
+    default:
+        return nLitres;
+    }
+}
+
+const char* psetFuelLabel(int nUnitFuel)
+{
+    switch (nUnitFuel) {
+    case UNIT_FUEL_USGAL:
+        return "US Gal";
+    case UNIT_FUEL_IMPGAL:
+        return "Imp Gal";
+    default:
+        return "Litres";
+    }
+}
+
+const char* psetFuelSymbol(int nUnitFuel)
+{
+    // Gallons are spelt as their label; only the litre has a symbol.
+    return nUnitFuel == UNIT_FUEL_USGAL || nUnitFuel == UNIT_FUEL_IMPGAL ? psetFuelLabel(nUnitFuel) : "L";
+}
+
 void psetSetFixedArms(void)
 {
     // Held in millimetres as the products of the inch values, not as
@@ -46,27 +87,6 @@ void psetSetFixedArms(void)
     m_wbSetup.nRSeatLongArm = RSEAT_LONG_ARM_IN * MM_PER_INCH;
     m_wbSetup.nFuelLatArm = FUEL_LAT_ARM_IN * MM_PER_INCH;
     m_wbSetup.nFuelLongArm = FUEL_LONG_ARM_IN * MM_PER_INCH;
-}
-
-void psetParams(void)
-{
-    m_wbSetup.nUnitFuel = static_cast<_unitFuel>(prmGetKeyInteger("Unit", "Fuel"));
-    m_wbSetup.nUnitArm = static_cast<_unitLen>(prmGetKeyInteger("Unit", "Arm"));
-    m_wbSetup.nUnitWt = static_cast<_unitWt>(prmGetKeyInteger("Unit", "Weight"));
-
-    m_wbSetup.nBasicWeight = prmGetKeyDouble("Basic", "Weight");
-    m_wbSetup.nBasicLatArm = prmGetKeyDouble("Basic", "LatArm");
-    m_wbSetup.nBasicLongArm = prmGetKeyDouble("Basic", "LongArm");
-
-    psetSetFixedArms();
-
-    m_wbSetup.nBallastWt = prmGetKeyDouble("Ballast", "Weight");
-    m_wbSetup.nBallastFrontLatArm = prmGetKeyDouble("Ballast", "FrontLatArm");
-    m_wbSetup.nBallastFrontLongArm = prmGetKeyDouble("Ballast", "FrontLongArm");
-    m_wbSetup.nBallastRearLongArm = prmGetKeyDouble("Ballast", "RearLongArm");
-
-    // The rear position lies on the centre line.
-    m_wbSetup.nBallastRearLatArm = 0.0;
 }
 
 void psetReset(void)

@@ -1,13 +1,11 @@
 // The setup record with its units and conversions (pagSetup.cpp), and the
-// setup page that edits it (pagSetupPage.cpp).
+// fleet of aircraft it is one of (pagSetupFleet.cpp). No widget: the setup
+// page has a header of its own (pagSetupPage.h).
 #pragma once
 
-#include "misc.h"
-
-#include <gtk/gtk.h>
+#include <glib.h>
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -63,10 +61,20 @@ double psetWeightToKg(double nValue, _unitWt nUnit);
 double psetKgToWeight(double nKg, _unitWt nUnit);
 double psetArmToMm(double nValue, _unitLen nUnit);
 double psetMmToArm(double nMm, _unitLen nUnit);
+// A fuel unit outside the three values (only from a hand-edited file) acts
+// as litres both ways, as its label says.
+double psetFuelToLitres(double nValue, int nUnitFuel);
+double psetLitresToFuel(double nLitres, int nUnitFuel);
+
+// Each unit's one spelling: the label beside a field ("kgs", "in", "US Gal")
+// and, for fuel, the short form after a figure in a sentence ("L").
 const char* psetWeightLabel(_unitWt nUnit);
 const char* psetArmLabel(_unitLen nUnit);
+const char* psetFuelLabel(int nUnitFuel);
+const char* psetFuelSymbol(int nUnitFuel);
 
-// Fills the record from the parameter store and sets the fixed arms.
+// Fills the record from the parameter store and sets the fixed arms (with
+// the table of stored values, stored.cpp).
 void psetParams(void);
 
 // Sets the six fixed seat and fuel arms (psetParams does it in its place).
@@ -97,34 +105,3 @@ void psetFleetAdd(void);
 // Removes the current aircraft; the first of the others becomes current.
 // Nothing happens with a fleet of one.
 void psetFleetRemoveCurrent(void);
-
-// ---- The setup page (pagSetupPage.cpp) ---------------------------------------
-
-// The objects the page takes from Zarv.ui, in the order the window checks
-// them.
-std::span<const _mscBinding> psetBindings(void);
-
-// Binds the page: its widgets, handlers and navigation.
-void psetInit(GtkBuilder* pBuilder);
-// Show the record in the fields, the unit labels and the unit buttons, and
-// refresh the loading page. They store nothing.
-void psetUpdateInputDisplay(void);
-void psetUpdateUnitLabels(void);
-void psetUpdateUnitButtons(void);
-// Shows the fleet: the list with the current aircraft chosen, its
-// registration and weighing date; where Zarv.ui has them.
-void psetUpdateFleetDisplay(void);
-
-gboolean psetOnEmptyWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
-gboolean psetOnEmptyLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
-gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
-gboolean psetOnBallastWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
-gboolean psetOnBallastFrontLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
-gboolean psetOnBallastFrontLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
-gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
-void psetOnWeightUnitClicked(GtkButton* pwgtButton, gpointer pUser);
-void psetOnArmUnitClicked(GtkButton* pwgtButton, gpointer pUser);
-void psetOnFuelUnitClicked(GtkButton* pwgtButton, gpointer pUser);
-
-// Clears the record, so a test starts as the program does.
-void psetReset(void);

@@ -1,49 +1,17 @@
 // The fleet: several aircraft of the type, each with its registration, its
 // weighing date and its own basic and ballast values. The current aircraft
-// lives in the groups every Zarv.conf has ("Basic", "Ballast"), its
-// identity under "Aircraft"; every other one in a group "Aircraft N" of its
-// own. A file without fleet data is a fleet of one. Every change of the
-// fleet is one rewrite of the file.
+// lives in the groups every Zarv.conf has, every other one in a group of its
+// own; which values move with an aircraft, the table of stored values says.
+// A file without fleet data is a fleet of one. Every change of the fleet is
+// one rewrite of the file.
 #include "pagSetup.h"
 #include "params.h"
+#include "stored.h"
 
 #include <algorithm>
-#include <array>
 
 namespace
 {
-
-// Where a value of an aircraft is kept: in today's groups for the current
-// one, under one key of its group for any other.
-struct Place {
-    const char* pszGroup;
-    const char* pszKey;
-    const char* pszOtherKey;
-};
-constexpr std::array<Place, 9> m_places = {{
-    {"Aircraft", "Registration", "Registration"},
-    {"Aircraft", "Weighed", "Weighed"},
-    {"Basic", "Weight", "BasicWeight"},
-    {"Basic", "LongArm", "BasicLongArm"},
-    {"Basic", "LatArm", "BasicLatArm"},
-    {"Ballast", "Weight", "BallastWeight"},
-    {"Ballast", "FrontLongArm", "BallastFrontLongArm"},
-    {"Ballast", "FrontLatArm", "BallastFrontLatArm"},
-    {"Ballast", "RearLongArm", "BallastRearLongArm"},
-}};
-
-constexpr const char* OTHER_PREFIX = "Aircraft ";
-
-// The group's number when it holds another aircraft ("Aircraft 2"), else 0.
-int otherNumber(const gchar* pszGroup)
-{
-    if (!g_str_has_prefix(pszGroup, OTHER_PREFIX))
-        return 0;
-    const char* pszDigits = pszGroup + strlen(OTHER_PREFIX);
-    char* pszEnd = nullptr;
-    const long n = strtol(pszDigits, &pszEnd, 10);
-    return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
-}
 
 // Sets a key to a raw value taken from elsewhere, or removes it where the
 // source had none, so a missing value stays missing.
@@ -58,11 +26,13 @@ void copyValue(GKeyFile* pkf, const char* pszGroup, const char* pszKey, const gc
 // Exchanges the current aircraft with the one in strGroup.
 void swapWith(GKeyFile* pkf, const std::string& strGroup)
 {
-    for (const Place& p : m_places) {
+    for (const _prmValue& p : prmValues()) {
+        if (!p.pszAircraftKey)
+            continue;
         g_autofree gchar* pszCurrent = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
-        g_autofree gchar* pszOther = g_key_file_get_value(pkf, strGroup.c_str(), p.pszOtherKey, nullptr);
+        g_autofree gchar* pszOther = g_key_file_get_value(pkf, strGroup.c_str(), p.pszAircraftKey, nullptr);
         copyValue(pkf, p.pszGroup, p.pszKey, pszOther);
-        copyValue(pkf, strGroup.c_str(), p.pszOtherKey, pszCurrent);
+        copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszCurrent);
     }
 }
 
@@ -72,7 +42,7 @@ std::vector<std::string> otherGroups(GKeyFile* pkf)
     std::vector<std::pair<int, std::string>> v;
     g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
     for (int i = 0; ppszGroups && ppszGroups[i]; i++)
-        if (const int n = otherNumber(ppszGroups[i]))
+        if (const int n = prmAircraftNumber(ppszGroups[i]))
             v.emplace_back(n, ppszGroups[i]);
     std::sort(v.begin(), v.end());
     std::vector<std::string> groups;
@@ -81,7 +51,7 @@ std::vector<std::string> otherGroups(GKeyFile* pkf)
     return groups;
 }
 
-std::string registrationOf(GKeyFile* pkf, const char* pszGroup, const char* pszKey)
+std::string textOf(GKeyFile* pkf, const char* pszGroup, const char* pszKey)
 {
     g_autofree gchar* psz = g_key_file_get_string(pkf, pszGroup, pszKey, nullptr);
     return psz ? psz : "";
@@ -91,15 +61,16 @@ std::string registrationOf(GKeyFile* pkf, const char* pszGroup, const char* pszK
 
 std::vector<_psetAircraft> psetFleet(void)
 {
-    std::vector<_psetAircraft> v = {{"", registrationOf(m_pkeyFile, "Aircraft", "Registration")}};
+    const _prmValue& reg = prmValue(VAL_REGISTRATION);
+    std::vector<_psetAircraft> v = {{"", textOf(m_pkeyFile, reg.pszGroup, reg.pszKey)}};
     for (const std::string& strGroup : otherGroups(m_pkeyFile))
-        v.push_back({strGroup, registrationOf(m_pkeyFile, strGroup.c_str(), "Registration")});
+        v.push_back({strGroup, textOf(m_pkeyFile, strGroup.c_str(), reg.pszAircraftKey)});
     return v;
 }
 
 void psetFleetSwitch(const std::string& strGroup)
 {
-    if (!otherNumber(strGroup.c_str()) || !g_key_file_has_group(m_pkeyFile, strGroup.c_str()))
+    if (!prmAircraftNumber(strGroup.c_str()) || !g_key_file_has_group(m_pkeyFile, strGroup.c_str()))
         return;
     prmEdit([&](GKeyFile* pkf) { swapWith(pkf, strGroup); });
 }
@@ -108,16 +79,19 @@ void psetFleetAdd(void)
 {
     prmEdit([](GKeyFile* pkf) {
         int n = 2;
-        while (g_key_file_has_group(pkf, (OTHER_PREFIX + std::to_string(n)).c_str()))
+        while (g_key_file_has_group(pkf, prmAircraftGroup(n).c_str()))
             n++;
-        const std::string strGroup = OTHER_PREFIX + std::to_string(n);
+        const std::string strGroup = prmAircraftGroup(n);
         // The new aircraft starts as a copy of the current one, without a
         // registration; the current one keeps its values in the new group.
-        for (const Place& p : m_places) {
+        for (const _prmValue& p : prmValues()) {
+            if (!p.pszAircraftKey)
+                continue;
             g_autofree gchar* pszValue = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
-            copyValue(pkf, strGroup.c_str(), p.pszOtherKey, pszValue);
+            copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszValue);
         }
-        g_key_file_set_string(pkf, "Aircraft", "Registration", "");
+        const _prmValue& reg = prmValue(VAL_REGISTRATION);
+        g_key_file_set_string(pkf, reg.pszGroup, reg.pszKey, "");
     });
 }
 

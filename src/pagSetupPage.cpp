@@ -1,10 +1,12 @@
 // The setup page: the basic weight and arms, the ballast weight and arms, and
 // the three unit choices. Every change of the pilot's goes into m_wbSetup,
 // into Zarv.conf, and on to the loading page; showing stores nothing.
+#include "pagSetupPage.h"
+
 #include "misc.h"
 #include "pagSetup.h"
-#include "pagWB.h"
-#include "params.h"
+#include "pagWBPage.h"
+#include "stored.h"
 
 #include <algorithm>
 #include <array>
@@ -14,6 +16,17 @@
 
 namespace
 {
+
+void psetOnWeightUnitClicked(GtkButton* pwgtButton, gpointer pUser);
+void psetOnArmUnitClicked(GtkButton* pwgtButton, gpointer pUser);
+void psetOnFuelUnitClicked(GtkButton* pwgtButton, gpointer pUser);
+gboolean psetOnEmptyWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnEmptyLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnBallastWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnBallastFrontLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnBallastFrontLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
 
 GtkWidget *m_pwgtConfEmptyWeight, *m_pwgtConfEmptyLongArm, *m_pwgtConfEmptyLatArm;
 GtkWidget *m_pwgtConfEmptyWeightUnits, *m_pwgtConfEmptyLongArmUnits, *m_pwgtConfEmptyLatArmUnits;
@@ -69,20 +82,10 @@ bool isActive(GtkWidget* pwgt)
     return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgt));
 }
 
-// One weight field left: convert, keep in the record, store, redisplay.
-void commitWeight(GtkWidget* pwgtEntry, double& nField, const char* pszGroup, const char* pszKey)
+// A field of the page left: its value committed, the page shown again.
+void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 {
-    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
-    nField = mscSettle(pwgtEntry, r, psetWeightToKg(r.nValue, m_wbSetup.nUnitWt), true);
-    prmSetKeyDouble(pszGroup, pszKey, nField);
-    psetUpdateInputDisplay();
-}
-
-void commitArm(GtkWidget* pwgtEntry, double& nField, const char* pszGroup, const char* pszKey)
-{
-    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
-    nField = mscSettle(pwgtEntry, r, psetArmToMm(r.nValue, m_wbSetup.nUnitArm), false);
-    prmSetKeyDouble(pszGroup, pszKey, nField);
+    prmCommitEntry(pwgtEntry, nId);
     psetUpdateInputDisplay();
 }
 
@@ -110,11 +113,12 @@ void afterFleetChange(void)
 }
 
 // Commits the registration or the weighing date when the pilot changed it.
-gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pszKey)
+gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
 {
+    const auto nId = static_cast<_prmValueId>(GPOINTER_TO_INT(pId));
     const char* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
-    if (prmGetKeyString("Aircraft", static_cast<const char*>(pszKey)) != pszText) {
-        prmSetKeyString("Aircraft", static_cast<const char*>(pszKey), pszText);
+    if (prmGetText(nId) != pszText) {
+        prmSetText(nId, pszText);
         psetUpdateFleetDisplay();
     }
     return FALSE;
@@ -175,7 +179,7 @@ void psetUpdateFleetDisplay(void)
     if (m_pwgtRegistration)
         gtk_entry_set_text(GTK_ENTRY(m_pwgtRegistration), fleet[0].strRegistration.c_str());
     if (m_pwgtWeighedOn)
-        gtk_entry_set_text(GTK_ENTRY(m_pwgtWeighedOn), prmGetKeyString("Aircraft", "Weighed").c_str());
+        gtk_entry_set_text(GTK_ENTRY(m_pwgtWeighedOn), prmGetText(VAL_WEIGHED).c_str());
     if (m_pwgtFleetRemove)
         gtk_widget_set_sensitive(m_pwgtFleetRemove, fleet.size() > 1);
 }
@@ -205,13 +209,13 @@ void psetInit(GtkBuilder* pBuilder)
 
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
-    // The identity fields store text under the key they are given.
-    const std::pair<GtkWidget*, const char*> identity[] = {{m_pwgtRegistration, "Registration"},
-                                                           {m_pwgtWeighedOn, "Weighed"}};
-    for (const auto& [pwgt, pszKey] : identity) {
+    // The identity fields store the text value they are given.
+    const std::pair<GtkWidget*, _prmValueId> identity[] = {{m_pwgtRegistration, VAL_REGISTRATION},
+                                                           {m_pwgtWeighedOn, VAL_WEIGHED}};
+    for (const auto& [pwgt, nId] : identity) {
         if (!pwgt)
             continue;
-        g_signal_connect(pwgt, "focus-out-event", G_CALLBACK(psetOnIdentityFocusOut), const_cast<char*>(pszKey));
+        g_signal_connect(pwgt, "focus-out-event", G_CALLBACK(psetOnIdentityFocusOut), GINT_TO_POINTER(nId));
         g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT), wgtLUT);
     }
     if (m_pwgtFleetChoice)
@@ -281,45 +285,48 @@ void psetUpdateUnitButtons(void)
                   psetOnFuelUnitClicked);
 }
 
+namespace
+{
+
 gboolean psetOnEmptyWeightFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    commitWeight(pwgt, m_wbSetup.nBasicWeight, "Basic", "Weight");
+    commitSetup(pwgt, VAL_BASIC_WEIGHT);
     return FALSE;
 }
 
 gboolean psetOnEmptyLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    commitArm(pwgt, m_wbSetup.nBasicLongArm, "Basic", "LongArm");
+    commitSetup(pwgt, VAL_BASIC_LONG_ARM);
     return FALSE;
 }
 
 gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    commitArm(pwgt, m_wbSetup.nBasicLatArm, "Basic", "LatArm");
+    commitSetup(pwgt, VAL_BASIC_LAT_ARM);
     return FALSE;
 }
 
 gboolean psetOnBallastWeightFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    commitWeight(pwgt, m_wbSetup.nBallastWt, "Ballast", "Weight");
+    commitSetup(pwgt, VAL_BALLAST_WEIGHT);
     return FALSE;
 }
 
 gboolean psetOnBallastFrontLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    commitArm(pwgt, m_wbSetup.nBallastFrontLongArm, "Ballast", "FrontLongArm");
+    commitSetup(pwgt, VAL_BALLAST_FRONT_LONG_ARM);
     return FALSE;
 }
 
 gboolean psetOnBallastFrontLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    commitArm(pwgt, m_wbSetup.nBallastFrontLatArm, "Ballast", "FrontLatArm");
+    commitSetup(pwgt, VAL_BALLAST_FRONT_LAT_ARM);
     return FALSE;
 }
 
 gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    commitArm(pwgt, m_wbSetup.nBallastRearLongArm, "Ballast", "RearLongArm");
+    commitSetup(pwgt, VAL_BALLAST_REAR_LONG_ARM);
     return FALSE;
 }
 
@@ -328,23 +335,22 @@ gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpoin
 // active one and for a button the program activates.
 void psetOnWeightUnitClicked(GtkButton*, gpointer)
 {
-    m_wbSetup.nUnitWt = isActive(m_pwgtConfWeightUnitLbs) ? UNIT_WT_LB : UNIT_WT_KG;
-    prmSetKeyInteger("Unit", "Weight", m_wbSetup.nUnitWt);
+    prmStoreValue(VAL_UNIT_WEIGHT, isActive(m_pwgtConfWeightUnitLbs) ? UNIT_WT_LB : UNIT_WT_KG);
     afterUnitChange();
 }
 
 void psetOnArmUnitClicked(GtkButton*, gpointer)
 {
-    m_wbSetup.nUnitArm = isActive(m_pwgtConfArmUnitIn) ? UNIT_ARM_INCH : UNIT_ARM_MM;
-    prmSetKeyInteger("Unit", "Arm", m_wbSetup.nUnitArm);
+    prmStoreValue(VAL_UNIT_ARM, isActive(m_pwgtConfArmUnitIn) ? UNIT_ARM_INCH : UNIT_ARM_MM);
     afterUnitChange();
 }
 
 void psetOnFuelUnitClicked(GtkButton*, gpointer)
 {
-    m_wbSetup.nUnitFuel = isActive(m_pwgtConfFuelUnitUSGal)    ? UNIT_FUEL_USGAL
-                          : isActive(m_pwgtConfFuelUnitImpGal) ? UNIT_FUEL_IMPGAL
-                                                               : UNIT_FUEL_LITRE;
-    prmSetKeyInteger("Unit", "Fuel", m_wbSetup.nUnitFuel);
+    prmStoreValue(VAL_UNIT_FUEL, isActive(m_pwgtConfFuelUnitUSGal)    ? UNIT_FUEL_USGAL
+                                 : isActive(m_pwgtConfFuelUnitImpGal) ? UNIT_FUEL_IMPGAL
+                                                                      : UNIT_FUEL_LITRE);
     afterUnitChange();
 }
+
+} // namespace

@@ -1,10 +1,14 @@
-// The loading calculation: weights, moments and arms of every item and of the
-// loaded aircraft, in kilograms and millimetres. Reads the setup record and
-// the store; knows nothing of the page that shows it.
+// The loading calculation and the judgement against the limits: weights,
+// moments and arms of every item and of the loaded aircraft, in kilograms
+// and millimetres, and every limit with its margin. Pure arithmetic on the
+// setup record and the loading; the globals are the written interface of the
+// last calculation.
 #include "pagWB.h"
 
 #include "pagSetup.h"
-#include "params.h"
+#include "testSeams.h"
+
+#include <cmath>
 
 gdouble m_nLSeatWeight = 0.0;
 gdouble m_nRSeatWeight = 0.0;
@@ -21,98 +25,182 @@ gdouble m_nBallastLongMoment = 0.0, m_nBallastLatMoment = 0.0;
 gdouble m_nTotalWeight = 0.0, m_nTotalLongMoment = 0.0, m_nTotalLatMoment = 0.0;
 gdouble m_nTotalLongArm = 0.0, m_nTotalLatArm = 0.0;
 
-void pwbParams(void)
+namespace
 {
-    m_nLSeatWeight = prmGetKeyDouble("Load", "LSeat");
-    m_nRSeatWeight = prmGetKeyDouble("Load", "RSeat");
-    m_nFuelVolume = prmGetKeyDouble("Load", "Fuel");
-    m_nBallastPosn = static_cast<guint>(prmGetKeyInteger("Load", "Ballast"));
-    m_bShowBurnOff = prmGetKeyInteger("Chart", "ShowBurnOff") != 0;
+
+// The rows of the last calculation, for the table; all 0 before the first.
+_wbRows zeroRows(void)
+{
+    _wbRows r = pwbCalcRows(_wbSetup{}, _wbLoading{});
+    for (_wbTableRow& row : r)
+        row = {row.pszItem, 0, 0, 0, 0, 0};
+    return r;
+}
+_wbRows m_wbRows = zeroRows();
+
+// An item at its arms: the moments are arm × weight.
+_wbTableRow item(const char* pszItem, double nWeight, double nLongArm, double nLatArm)
+{
+    return {pszItem, nWeight, nLongArm, nLongArm * nWeight, nLatArm, nLatArm * nWeight};
+}
+
+// A limit's margin; beyond it exactly where the margin is negative, which
+// for two distinct doubles is where the value lies strictly beyond the limit
+// (their difference is never rounded to 0). No number is beyond nothing.
+_wbLimitCheck margin(double nMargin)
+{
+    return {nMargin, nMargin < 0};
+}
+
+} // namespace
+
+_wbLoading pwbLoading(void)
+{
+    return {m_nLSeatWeight, m_nRSeatWeight, m_nFuelVolume, m_nBallastPosn};
+}
+
+_wbRows pwbCalcRows(const _wbSetup& s, const _wbLoading& l)
+{
+    _wbRows r{};
+    r[ROW_BASIC] = item("Basic aircraft", s.nBasicWeight, s.nBasicLongArm, s.nBasicLatArm);
+    r[ROW_LSEAT] = item("Left seat", l.nLSeatWeight, s.nLSeatLongArm, s.nLSeatLatArm);
+    r[ROW_RSEAT] = item("Right seat", l.nRSeatWeight, s.nRSeatLongArm, s.nRSeatLatArm);
+    r[ROW_FUEL] = item("Fuel", l.nFuelVolume * FUEL_DENSITY, s.nFuelLongArm, s.nFuelLatArm);
+    if (l.nBallastPosn == BALLAST_FRONT)
+        r[ROW_BALLAST] = item("Ballast", s.nBallastWt, s.nBallastFrontLongArm, s.nBallastFrontLatArm);
+    else if (l.nBallastPosn == BALLAST_REAR)
+        // The rear position lies on the centre line, whatever the record
+        // holds for it.
+        r[ROW_BALLAST] = {"Ballast", s.nBallastWt, s.nBallastRearLongArm, s.nBallastWt * s.nBallastRearLongArm, 0, 0};
+    else
+        r[ROW_BALLAST] = {"Ballast", 0, 0, 0, 0, 0};
+
+    // The totals add up in one fixed order: basic aircraft, left seat, right
+    // seat, fuel, ballast; then the lateral arm before the longitudinal.
+    _wbTableRow& t = r[ROW_TOTAL];
+    t = {"Total", 0, 0, 0, 0, 0};
+    t.nWeight = r[ROW_BASIC].nWeight;
+    t.nLatMoment = r[ROW_BASIC].nLatMoment;
+    t.nLongMoment = r[ROW_BASIC].nLongMoment;
+    for (int i = ROW_LSEAT; i <= ROW_BALLAST; i++) {
+        t.nWeight += r[i].nWeight;
+        t.nLatMoment += r[i].nLatMoment;
+        t.nLongMoment += r[i].nLongMoment;
+    }
+    t.nLatArm = t.nLatMoment / t.nWeight;
+    t.nLongArm = t.nLongMoment / t.nWeight;
+    return r;
+}
+
+_wbPoint pwbPointOf(const _wbTableRow& total)
+{
+    return {total.nWeight, total.nLongMoment, total.nLatMoment, total.nLongArm, total.nLatArm};
+}
+
+_wbPoint pwbLoadedPoint(const _wbSetup& s, const _wbLoading& l)
+{
+    return pwbPointOf(pwbCalcRows(s, l)[ROW_TOTAL]);
+}
+
+_wbPoint pwbLoadedPoint(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres, guint nBallastPosn)
+{
+    return pwbLoadedPoint(s, _wbLoading{nLSeat, nRSeat, nFuelLitres, nBallastPosn});
 }
 
 void pwbCalcWB(void)
 {
-    const _wbSetup& s = m_wbSetup;
+    const _wbLoading l = pwbLoading();
+    m_wbRows = pwbCalcRows(m_wbSetup, l);
+    const _wbTableRow &lseat = m_wbRows[ROW_LSEAT], &rseat = m_wbRows[ROW_RSEAT], &fuel = m_wbRows[ROW_FUEL],
+                      &ballast = m_wbRows[ROW_BALLAST], &total = m_wbRows[ROW_TOTAL];
+    m_nLSeatLongMoment = lseat.nLongMoment;
+    m_nLSeatLatMoment = lseat.nLatMoment;
+    m_nRSeatLongMoment = rseat.nLongMoment;
+    m_nRSeatLatMoment = rseat.nLatMoment;
+    m_nFuelWeight = fuel.nWeight;
+    m_nFuelLongMoment = fuel.nLongMoment;
+    m_nFuelLatMoment = fuel.nLatMoment;
+    // A position other than the three (only from a hand-edited file, read at
+    // start while these are still 0) carries no ballast.
+    m_nBallastWeight = ballast.nWeight;
+    m_nBallastLongArm = ballast.nLongArm;
+    m_nBallastLatArm = ballast.nLatArm;
+    m_nBallastLongMoment = ballast.nLongMoment;
+    m_nBallastLatMoment = ballast.nLatMoment;
+    m_nTotalWeight = total.nWeight;
+    m_nTotalLongMoment = total.nLongMoment;
+    m_nTotalLatMoment = total.nLatMoment;
+    m_nTotalLatArm = total.nLatArm;
+    m_nTotalLongArm = total.nLongArm;
 
-    // The totals are accumulated in one fixed order: basic aircraft, left
-    // seat, right seat, fuel, ballast.
-    m_nTotalWeight = s.nBasicWeight;
-    m_nTotalLatMoment = s.nBasicLatArm * s.nBasicWeight;
-    m_nTotalLongMoment = s.nBasicLongArm * s.nBasicWeight;
-
-    m_nTotalWeight += m_nLSeatWeight;
-    m_nLSeatLatMoment = s.nLSeatLatArm * m_nLSeatWeight;
-    m_nLSeatLongMoment = s.nLSeatLongArm * m_nLSeatWeight;
-    m_nTotalLatMoment += m_nLSeatLatMoment;
-    m_nTotalLongMoment += m_nLSeatLongMoment;
-
-    m_nTotalWeight += m_nRSeatWeight;
-    m_nRSeatLatMoment = s.nRSeatLatArm * m_nRSeatWeight;
-    m_nRSeatLongMoment = s.nRSeatLongArm * m_nRSeatWeight;
-    m_nTotalLatMoment += m_nRSeatLatMoment;
-    m_nTotalLongMoment += m_nRSeatLongMoment;
-
-    m_nFuelWeight = m_nFuelVolume * FUEL_DENSITY;
-    m_nTotalWeight += m_nFuelWeight;
-    m_nFuelLongMoment = s.nFuelLongArm * m_nFuelWeight;
-    m_nFuelLatMoment = s.nFuelLatArm * m_nFuelWeight;
-    m_nTotalLongMoment += m_nFuelLongMoment;
-    m_nTotalLatMoment += m_nFuelLatMoment;
-
-    switch (m_nBallastPosn) {
-    case BALLAST_NONE:
-        m_nBallastLongArm = 0;
-        m_nBallastLongMoment = 0;
-        m_nBallastLatArm = 0;
-        m_nBallastLatMoment = 0;
-        m_nBallastWeight = 0;
-        break;
-    case BALLAST_FRONT:
-        m_nBallastLongArm = s.nBallastFrontLongArm;
-        m_nBallastLongMoment = s.nBallastWt * s.nBallastFrontLongArm;
-        m_nBallastLatArm = s.nBallastFrontLatArm;
-        m_nBallastLatMoment = s.nBallastWt * s.nBallastFrontLatArm;
-        m_nBallastWeight = s.nBallastWt;
-        break;
-    case BALLAST_REAR:
-        // The rear position lies on the centre line.
-        m_nBallastLongArm = s.nBallastRearLongArm;
-        m_nBallastLongMoment = s.nBallastWt * s.nBallastRearLongArm;
-        m_nBallastLatMoment = 0;
-        m_nBallastLatArm = 0;
-        m_nBallastWeight = s.nBallastWt;
-        break;
-    default:
-        // Only a hand-edited file brings another value, at start-up, while
-        // the ballast results are still 0: it acts as no ballast.
-        break;
-    }
-    m_nTotalWeight += m_nBallastWeight;
-    m_nTotalLatMoment += m_nBallastLatMoment;
-    m_nTotalLongMoment += m_nBallastLongMoment;
-
-    // Not guarded: a total weight of 0 gives not-a-number or infinite arms,
-    // which the table and the chart show as such.
-    m_nTotalLatArm = m_nTotalLatMoment / m_nTotalWeight;
-    m_nTotalLongArm = m_nTotalLongMoment / m_nTotalWeight;
-
-    m_wbZeroFuel = pwbLoadedPoint(s, m_nLSeatWeight, m_nRSeatWeight, 0.0, m_nBallastPosn);
+    m_wbZeroFuel = pwbLoadedPoint(m_wbSetup, _wbLoading{l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn});
 }
 
-std::array<_wbTableRow, 6> pwbTableRows(void)
+_wbRows pwbTableRows(void)
 {
-    const _wbSetup& s = m_wbSetup;
-    return {{
-        {"Basic aircraft", s.nBasicWeight, s.nBasicLongArm, s.nBasicLongArm * s.nBasicWeight, s.nBasicLatArm,
-         s.nBasicLatArm * s.nBasicWeight},
-        {"Left seat", m_nLSeatWeight, s.nLSeatLongArm, s.nLSeatLongArm * m_nLSeatWeight, s.nLSeatLatArm,
-         s.nLSeatLatArm * m_nLSeatWeight},
-        {"Right seat", m_nRSeatWeight, s.nRSeatLongArm, s.nRSeatLongArm * m_nRSeatWeight, s.nRSeatLatArm,
-         s.nRSeatLatArm * m_nRSeatWeight},
-        {"Fuel", m_nFuelWeight, s.nFuelLongArm, m_nFuelLongMoment, s.nFuelLatArm, m_nFuelLatMoment},
-        {"Ballast", m_nBallastWeight, m_nBallastLongArm, m_nBallastLongMoment, m_nBallastLatArm, m_nBallastLatMoment},
-        {"Total", m_nTotalWeight, m_nTotalLongArm, m_nTotalLongMoment, m_nTotalLatArm, m_nTotalLatMoment},
-    }};
+    return m_wbRows;
+}
+
+_wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p)
+{
+    _wbJudgement j{};
+    j.limits[LIMIT_WEIGHT] = margin(MAX_TOTAL_WEIGHT - p.nWeight);
+    j.limits[LIMIT_FORWARD] = margin(p.nLongArm - MIN_LONG_ARM);
+    j.limits[LIMIT_AFT] = margin(MAX_LONG_ARM - p.nLongArm);
+    j.limits[LIMIT_LEFT] = margin(p.nLatArm + MAX_LAT_ARM);
+    j.limits[LIMIT_RIGHT] = margin(MAX_LAT_ARM - p.nLatArm);
+    j.limits[LIMIT_LSEAT] = margin(MAX_SEAT_WEIGHT - l.nLSeatWeight);
+    j.limits[LIMIT_RSEAT] = margin(MAX_SEAT_WEIGHT - l.nRSeatWeight);
+    j.limits[LIMIT_TANK] = margin(MAX_FUEL_VOLUME - l.nFuelVolume);
+    const _chartMessage nMessage = pwbChooseMessage(p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH, p.nWeight);
+    j.bChartWarning = nMessage == CHART_MSG_COFG || nMessage == CHART_MSG_WEIGHT;
+    return j;
+}
+
+bool _wbJudgement::pointWithin() const
+{
+    for (_wbLimit n : {LIMIT_WEIGHT, LIMIT_FORWARD, LIMIT_AFT, LIMIT_LEFT, LIMIT_RIGHT})
+        if (beyond(n))
+            return false;
+    return true;
+}
+
+bool _wbJudgement::within() const
+{
+    for (const _wbLimitCheck& c : limits)
+        if (c.bBeyond)
+            return false;
+    return !bChartWarning;
+}
+
+_wbBeyond pwbBeyondLimit(const _wbPoint& p)
+{
+    const _wbJudgement j = pwbJudge(_wbLoading{}, p);
+    if (j.beyond(LIMIT_FORWARD))
+        return BEYOND_FORWARD;
+    if (j.beyond(LIMIT_AFT))
+        return BEYOND_AFT;
+    if (j.beyond(LIMIT_LEFT) || j.beyond(LIMIT_RIGHT))
+        return BEYOND_LATERAL;
+    if (j.beyond(LIMIT_WEIGHT))
+        return BEYOND_WEIGHT;
+    return BEYOND_NONE;
+}
+
+_chartMessage pwbChooseMessage(double nLongArmIn, double nLatArmIn, double nWeightKg)
+{
+    // Strict comparisons: a value on a limit is within it, and not-a-number
+    // fires nothing.
+    if (nLongArmIn > CHART_AFT_LIMIT || nLongArmIn < CHART_FORWARD_LIMIT || nLatArmIn > CHART_LAT_LIMIT ||
+        nLatArmIn < -CHART_LAT_LIMIT)
+        return CHART_MSG_COFG;
+    if (nWeightKg > MAX_TOTAL_WEIGHT)
+        return CHART_MSG_WEIGHT;
+    if (nLongArmIn < CHART_FORWARD_CAUTION)
+        return CHART_MSG_TAILWIND;
+    if (nLongArmIn > CHART_AFT_CAUTION)
+        return CHART_MSG_SPEED;
+    return CHART_MSG_NONE;
 }
 
 void pwbReset(void)
@@ -121,6 +209,7 @@ void pwbReset(void)
     m_nBallastPosn = BALLAST_NONE;
     m_bShowBurnOff = FALSE;
     m_wbZeroFuel = {};
+    m_wbRows = zeroRows();
     m_nLSeatLongMoment = m_nLSeatLatMoment = m_nRSeatLongMoment = m_nRSeatLatMoment = 0.0;
     m_nFuelWeight = m_nFuelLongMoment = m_nFuelLatMoment = 0.0;
     m_nBallastWeight = m_nBallastLongArm = m_nBallastLatArm = 0.0;

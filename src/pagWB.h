@@ -1,15 +1,15 @@
-// The loading: its calculation (pagWB.cpp), the loading page with its result
-// table (pagWBPage.cpp), and the centre-of-gravity chart (pagWBChart.cpp).
+// The loading calculation: the one calculation of a loaded point, the one
+// judgement of a loading against the limits, and fuel planning on top of
+// them (pagWB.cpp, pagWBFuel.cpp). Pure arithmetic in kilograms, millimetres
+// and litres; no widget and no display. The loading page and the chart have
+// headers of their own (pagWBPage.h, pagWBChart.h).
 #pragma once
 
-#include "misc.h"
 #include "pagSetup.h"
 
-#include <gtk/gtk.h>
+#include <glib.h>
 
 #include <array>
-#include <span>
-#include <string>
 
 // Fuel weight per litre.
 constexpr double FUEL_DENSITY = 0.759;
@@ -21,6 +21,18 @@ constexpr double MAX_FUEL_VOLUME = 64.5;               // litres
 constexpr double MIN_LONG_ARM = 2441.575;              // mm: 96.125 in
 constexpr double MAX_LONG_ARM = 2514.6;                // mm: 99.0 in
 constexpr double MAX_LAT_ARM = 22.352;                 // mm: 0.88 in, either side
+
+// The same envelope as the chart draws and judges it, in inches. The chart
+// compares arms converted to inches, the table compares millimetres; the
+// two agree but for one rounding step exactly on a limit: 22.352 mm is
+// within the table's lateral limit, yet 22.352 / 25.4 comes out a hair above
+// 0.88 in, so the chart calls it out of range. Each side keeps the limit in
+// the unit it compares in; neither is converted to the other's.
+constexpr double CHART_FORWARD_LIMIT = 96.125;
+constexpr double CHART_AFT_LIMIT = 99.0;
+constexpr double CHART_LAT_LIMIT = 0.88;
+constexpr double CHART_FORWARD_CAUTION = 96.5;
+constexpr double CHART_AFT_CAUTION = 98.0;
 
 // The result table's fixed display units: pounds, inches, pound-inches.
 constexpr double TABLE_LB_PER_KG = 2.2046;
@@ -43,45 +55,115 @@ extern gdouble m_nBallastLongMoment, m_nBallastLatMoment;
 extern gdouble m_nTotalWeight, m_nTotalLongMoment, m_nTotalLatMoment;
 extern gdouble m_nTotalLongArm, m_nTotalLatArm;
 
-// Reads the loading state from the parameter store.
+// A loading: the seats in kg, the fuel in litres, a _locBallast value (any
+// other position counts as none).
+struct _wbLoading {
+    double nLSeatWeight, nRSeatWeight, nFuelVolume;
+    guint nBallastPosn;
+};
+
+// The loading state of the moment, as a loading.
+_wbLoading pwbLoading(void);
+
+// Reads the loading state from the parameter store (with the table of
+// stored values, stored.cpp).
 void pwbParams(void);
 
-// Recomputes every result from the loading state and m_wbSetup. Pure
-// arithmetic: it shows nothing (pwbRefresh does).
-void pwbCalcWB(void);
-
-// One row of the result table from the last calculation: kg, mm, kg·mm.
+// One item of a loading, or the whole: kg, mm, kg·mm.
 struct _wbTableRow {
     const char* pszItem;
     double nWeight, nLongArm, nLongMoment, nLatArm, nLatMoment;
 };
 
-// The table's rows, as the page and the load sheet show them: basic
-// aircraft, left seat, right seat, fuel, ballast and total.
-std::array<_wbTableRow, 6> pwbTableRows(void);
+// The rows of a calculation, in the result table's order.
+enum _wbRow { ROW_BASIC, ROW_LSEAT, ROW_RSEAT, ROW_FUEL, ROW_BALLAST, ROW_TOTAL, ROW_COUNT };
+using _wbRows = std::array<_wbTableRow, ROW_COUNT>;
 
-// Clears the loading state and results, so a test starts as the program does.
-void pwbReset(void);
-
-// ---- Fuel planning (pagWBFuel.cpp) ---------------------------------------
+// The one calculation of a loading: every item's weight, arms and moments
+// and the total, each product and sum in one fixed order (basic aircraft,
+// left seat, right seat, fuel, ballast), so every caller gets the same
+// digits. Not guarded: a total weight of 0 gives arms of no number or
+// infinite ones.
+_wbRows pwbCalcRows(const _wbSetup& s, const _wbLoading& l);
 
 // A loaded point: weight in kg, moments in kg·mm, arms in mm.
 struct _wbPoint {
     double nWeight, nLongMoment, nLatMoment, nLongArm, nLatArm;
 };
 
-// The point of a loading (seats in kg, fuel in litres, a _locBallast), added
-// up in the order of pwbCalcWB. A position other than front or rear is none.
+// The total of a calculation as a point.
+_wbPoint pwbPointOf(const _wbTableRow& total);
+
+// The point of a loading, by pwbCalcRows.
+_wbPoint pwbLoadedPoint(const _wbSetup& s, const _wbLoading& l);
 _wbPoint pwbLoadedPoint(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres, guint nBallastPosn);
+
+// Recomputes every result from the loading state and m_wbSetup. Pure
+// arithmetic: it shows nothing (the loading page's refresh does).
+void pwbCalcWB(void);
+
+// The table's rows from the last calculation: basic aircraft, left seat,
+// right seat, fuel, ballast and total.
+_wbRows pwbTableRows(void);
 
 // The zero-fuel point of the current loading: the seats and ballast as
 // entered, the fuel burned. Written only by pwbCalcWB.
 extern _wbPoint m_wbZeroFuel;
 
-// Which limit a point lies beyond, by the result table's rules: a value on a
-// limit is within it, not-a-number beyond none; the centre of gravity first.
+// ---- The one judgement against the limits ----------------------------------
+
+// Every limit a loading is judged against.
+enum _wbLimit {
+    LIMIT_WEIGHT,
+    LIMIT_FORWARD,
+    LIMIT_AFT,
+    LIMIT_LEFT,
+    LIMIT_RIGHT,
+    LIMIT_LSEAT,
+    LIMIT_RSEAT,
+    LIMIT_TANK,
+    LIMIT_COUNT
+};
+
+// One limit of a loading: how far inside it (positive) or beyond it
+// (negative) the loading lies, in kg, mm or litres; no number where the
+// loading has none (an empty aircraft's arms), which is beyond nothing.
+struct _wbLimitCheck {
+    double nMargin;
+    bool bBeyond;
+};
+
+struct _wbJudgement {
+    std::array<_wbLimitCheck, LIMIT_COUNT> limits;
+    // Whether the chart's own rule, in inches, warns of this point.
+    bool bChartWarning;
+
+    bool beyond(_wbLimit n) const
+    {
+        return limits[n].bBeyond;
+    }
+    // The weight and the centre of gravity within, by the table's rule.
+    bool pointWithin() const;
+    // Every limit within, by both rules: Zarv's own verdict.
+    bool within() const;
+};
+
+// The one judgement of a loading and its point against every limit.
+_wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p);
+
+// The first limit a point lies beyond, by the result table's rule: the
+// centre of gravity first, then the weight.
 enum _wbBeyond { BEYOND_NONE, BEYOND_FORWARD, BEYOND_AFT, BEYOND_LATERAL, BEYOND_WEIGHT };
 _wbBeyond pwbBeyondLimit(const _wbPoint& p);
+
+// The loading message of the moment, the chart's own choice.
+enum _chartMessage { CHART_MSG_NONE, CHART_MSG_COFG, CHART_MSG_WEIGHT, CHART_MSG_TAILWIND, CHART_MSG_SPEED };
+
+// Chooses the message from the total arms in inches and the total weight in
+// kg. A warning hides a caution; an out-of-range arm hides over-weight.
+_chartMessage pwbChooseMessage(double nLongArmIn, double nLatArmIn, double nWeightKg);
+
+// ---- Fuel planning (pagWBFuel.cpp) ----------------------------------------
 
 // The fuel volumes, in litres and within the tank, for which a loading's
 // take-off weight and centre of gravity are within every limit. bKnown is
@@ -102,79 +184,3 @@ struct _wbBallastAdvice {
 };
 _wbBallastAdvice pwbBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
                                   guint nBallastPosn);
-
-// ---- The loading page ------------------------------------------------------
-
-// Fuel volume between the fuel unit and litres. A unit outside the three
-// values (only from a hand-edited file) acts as litres both ways, as its
-// "Litres" label says.
-double pwbFuelToLitres(double nValue, int nUnitFuel);
-double pwbLitresToFuel(double nLitres, int nUnitFuel);
-const char* pwbFuelLabel(int nUnitFuel);
-
-// The texts of the result table (and the load sheet): a weight in kg shown
-// in pounds, an arm in mm in inches, a moment in kg·mm in pound-inches, in
-// the table's formats; an en dash for a value that is no finite number.
-std::string pwbCellText(const char* pszFormat, double nValue);
-std::string pwbWeightText(double nKg);
-std::string pwbArmText(double nMm);
-std::string pwbMomentText(double nKgMm);
-
-// The objects the page needs from Zarv.ui, in the order the window checks
-// them: the drawing area, the inputs, their labels and the 30 result cells.
-// (The page also takes the objects of fuel planning where there are any.)
-std::span<const _mscBinding> pwbBindings(void);
-
-// Binds the page (its widgets, handlers and navigation) and hides the
-// indicators.
-void pwbInit(GtkBuilder* pBuilder);
-
-// Shows the whole page from the loading state and the setup record: the
-// entries, the ballast choice, the indicators and the unit labels, then
-// pwbRefresh. Stores nothing.
-void pwbUpdateDisplays(void);
-
-// The page's one refresh after any change: the calculation, the result
-// table from it, and a redraw of the chart.
-void pwbRefresh(void);
-
-void pwbCleanUp(void);
-
-gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
-gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
-gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus* pevtWB, gpointer pUser);
-void pwbOnBallastClicked(GtkButton* pwgtButton, gpointer pUser);
-void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer pUser);
-
-// ---- The centre-of-gravity chart ---------------------------------------------
-
-// Text attributes of the result table's totals and of the chart's texts;
-// made once by pwbCreateAttrLists and kept until the process ends.
-extern PangoAttrList* m_pattrBoldBlue;
-extern PangoAttrList* m_pattrBoldRed;
-extern PangoAttrList* m_pattrBoldBlack;
-extern PangoAttrList* m_pattrEmpty;
-void pwbCreateAttrLists(void);
-
-// The loading message of the moment.
-enum _chartMessage { CHART_MSG_NONE, CHART_MSG_COFG, CHART_MSG_WEIGHT, CHART_MSG_TAILWIND, CHART_MSG_SPEED };
-
-// Chooses the message from the total arms in inches and the total weight in
-// kg. A warning hides a caution; an out-of-range arm hides over-weight.
-_chartMessage pwbChooseMessage(double nLongArmIn, double nLatArmIn, double nWeightKg);
-
-// The chart's geometry for an allocation, in whole pixels.
-struct _chartGeometry {
-    guint nWidth, nHeight, nSize, nXOffset, nYOffset, nSizeChart, nXChart, nYChart, nXCLine;
-    gdouble nYLineIntv, nXLineIntv;
-};
-_chartGeometry pwbChartGeometry(guint nWidth, guint nHeight);
-
-// The chart's smallest square; a smaller area shows the margin only.
-constexpr guint MIN_CHART_SIZE = 100;
-
-// Draws the whole chart for the current totals on pCr at the given size.
-void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight);
-
-// The drawing area's "draw" handler.
-gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer pUser);

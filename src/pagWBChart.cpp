@@ -1,7 +1,7 @@
 // The centre-of-gravity chart: the permitted envelope in inches, its caution
 // bands, the loading message of the moment and the marker at the loaded
 // centre of gravity. Every pass draws the whole picture from the totals.
-#include "pagWB.h"
+#include "pagWBChart.h"
 
 #include "pagSetup.h"
 
@@ -17,20 +17,14 @@ PangoAttrList* m_pattrEmpty = nullptr;
 namespace
 {
 
-// The envelope in inches. The chart works in inches throughout, as it is
-// drawn, while the result table colours its totals by the limits in
-// millimetres (pagWB.h). The two agree but for one rounding step exactly on
-// a limit: 22.352 mm is within the table's lateral limit, yet 22.352 / 25.4
-// comes out a hair above 0.88 in, so the chart calls it out of range. Each
-// side keeps the limit in the unit it compares in; neither is converted to
-// the other's.
-constexpr double FORWARD_LIMIT = 96.125;
-constexpr double AFT_LIMIT = 99.0;
+// The envelope in inches, as the chart draws and judges it (pagWB.h says
+// why it is not converted from the table's millimetres).
+constexpr double FORWARD_LIMIT = CHART_FORWARD_LIMIT;
+constexpr double AFT_LIMIT = CHART_AFT_LIMIT;
 constexpr double LONG_SPAN = AFT_LIMIT - FORWARD_LIMIT;
-constexpr double LAT_LIMIT = 0.88;
-constexpr double LAT_SPAN = 2 * LAT_LIMIT;
-constexpr double FORWARD_CAUTION = 96.5;
-constexpr double AFT_CAUTION = 98.0;
+constexpr double LAT_SPAN = 2 * CHART_LAT_LIMIT;
+constexpr double FORWARD_CAUTION = CHART_FORWARD_CAUTION;
+constexpr double AFT_CAUTION = CHART_AFT_CAUTION;
 
 constexpr guint MARGIN = 50;
 
@@ -363,21 +357,6 @@ void pwbCreateAttrLists(void)
     m_pattrEmpty = pango_attr_list_new();
 }
 
-_chartMessage pwbChooseMessage(double nLongArmIn, double nLatArmIn, double nWeightKg)
-{
-    // Strict comparisons: a value on a limit is within it, and not-a-number
-    // fires nothing.
-    if (nLongArmIn > AFT_LIMIT || nLongArmIn < FORWARD_LIMIT || nLatArmIn > LAT_LIMIT || nLatArmIn < -LAT_LIMIT)
-        return CHART_MSG_COFG;
-    if (nWeightKg > MAX_TOTAL_WEIGHT)
-        return CHART_MSG_WEIGHT;
-    if (nLongArmIn < FORWARD_CAUTION)
-        return CHART_MSG_TAILWIND;
-    if (nLongArmIn > AFT_CAUTION)
-        return CHART_MSG_SPEED;
-    return CHART_MSG_NONE;
-}
-
 _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
 {
     _chartGeometry g{};
@@ -397,12 +376,19 @@ _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
     return g;
 }
 
-void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight)
+_chartInput pwbChartInput(void)
 {
-    const double nLongArm = m_nTotalLongArm / MM_PER_INCH;
-    const double nLatArm = m_nTotalLatArm / MM_PER_INCH;
+    return {{m_nTotalWeight, m_nTotalLongMoment, m_nTotalLatMoment, m_nTotalLongArm, m_nTotalLatArm},
+            m_wbZeroFuel,
+            m_bShowBurnOff != FALSE};
+}
+
+void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& what)
+{
+    const double nLongArm = what.takeOff.nLongArm / MM_PER_INCH;
+    const double nLatArm = what.takeOff.nLatArm / MM_PER_INCH;
     const _chartGeometry g = pwbChartGeometry(nWidth, nHeight);
-    const ChartTexts texts = chartTexts(pwbChooseMessage(nLongArm, nLatArm, m_nTotalWeight));
+    const ChartTexts texts = chartTexts(pwbChooseMessage(nLongArm, nLatArm, what.takeOff.nWeight));
 
     drawMargin(pCr, g);
     g_autoptr(PangoLayout) ppngLayout = pango_cairo_create_layout(pCr);
@@ -420,9 +406,9 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight)
     drawScales(pCr, ppngLayout, g);
     const MarkerPoint takeOff = markerPoint(g, nLongArm, nLatArm);
     drawMarker(pCr, takeOff);
-    if (m_bShowBurnOff)
+    if (what.bShowBurnOff)
         drawBurnOff(pCr, takeOff,
-                    markerPoint(g, m_wbZeroFuel.nLongArm / MM_PER_INCH, m_wbZeroFuel.nLatArm / MM_PER_INCH));
+                    markerPoint(g, what.zeroFuel.nLongArm / MM_PER_INCH, what.zeroFuel.nLatArm / MM_PER_INCH));
 }
 
 gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer)
@@ -430,6 +416,6 @@ gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer)
     const int nWidth = gtk_widget_get_allocated_width(pwgtWB);
     const int nHeight = gtk_widget_get_allocated_height(pwgtWB);
     if (nWidth > 0 && nHeight > 0)
-        pwbDrawChart(pCr, static_cast<guint>(nWidth), static_cast<guint>(nHeight));
+        pwbDrawChart(pCr, static_cast<guint>(nWidth), static_cast<guint>(nHeight), pwbChartInput());
     return FALSE;
 }

@@ -1,7 +1,6 @@
-// Fuel planning: the point of any loading, the zero-fuel point, the fuel
-// volumes a loading allows and the ballast position to advise. Pure
-// arithmetic on the setup record and the loading, in kilograms and
-// millimetres, with the same limits and rules as the result table.
+// Fuel planning: the fuel volumes a loading allows and the ballast position
+// to advise. Pure arithmetic on the setup record and the loading, in
+// kilograms and millimetres, judged as the result table judges.
 #include "pagSetup.h"
 #include "pagWB.h"
 
@@ -22,59 +21,32 @@ void keepWhere(double nA, double nB, double& nLow, double& nHigh)
         nHigh = -1; // never
 }
 
-bool bothWithin(const _wbPoint& takeOff, const _wbPoint& zeroFuel)
+// Whether a loading's weight and centre of gravity are within, by the judgement.
+bool pointWithin(const _wbSetup& s, const _wbLoading& l)
 {
-    return pwbBeyondLimit(takeOff) == BEYOND_NONE && pwbBeyondLimit(zeroFuel) == BEYOND_NONE;
+    return pwbJudge(l, pwbLoadedPoint(s, l)).pointWithin();
+}
+
+// Moves an end of the range inward, in steps that start at the least a
+// double takes and double each time, while the judgement finds it a hair
+// outside: the closed form and the loading's own sums may round apart
+// exactly on a limit. Never past the other end.
+double confirmed(const _wbSetup& s, _wbLoading l, double nEnd, double nOther)
+{
+    double nStep = std::nextafter(nEnd, nOther) - nEnd;
+    for (int i = 0; i < 40 && nStep != 0; i++, nStep *= 2) {
+        l.nFuelVolume = nEnd;
+        if (pointWithin(s, l))
+            break;
+        const double nNext = nEnd + nStep;
+        if ((nStep > 0 && nNext > nOther) || (nStep < 0 && nNext < nOther))
+            break;
+        nEnd = nNext;
+    }
+    return nEnd;
 }
 
 } // namespace
-
-_wbPoint pwbLoadedPoint(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres, guint nBallastPosn)
-{
-    // The order of pwbCalcWB: basic aircraft, left seat, right seat, fuel,
-    // ballast; so a loading gives this point to the last digit.
-    _wbPoint p{};
-    p.nWeight = s.nBasicWeight;
-    p.nLatMoment = s.nBasicLatArm * s.nBasicWeight;
-    p.nLongMoment = s.nBasicLongArm * s.nBasicWeight;
-    p.nWeight += nLSeat;
-    p.nLatMoment += s.nLSeatLatArm * nLSeat;
-    p.nLongMoment += s.nLSeatLongArm * nLSeat;
-    p.nWeight += nRSeat;
-    p.nLatMoment += s.nRSeatLatArm * nRSeat;
-    p.nLongMoment += s.nRSeatLongArm * nRSeat;
-    const double nFuel = nFuelLitres * FUEL_DENSITY;
-    p.nWeight += nFuel;
-    p.nLongMoment += s.nFuelLongArm * nFuel;
-    p.nLatMoment += s.nFuelLatArm * nFuel;
-    if (nBallastPosn == BALLAST_FRONT) {
-        p.nWeight += s.nBallastWt;
-        p.nLatMoment += s.nBallastWt * s.nBallastFrontLatArm;
-        p.nLongMoment += s.nBallastWt * s.nBallastFrontLongArm;
-    } else if (nBallastPosn == BALLAST_REAR) {
-        p.nWeight += s.nBallastWt;
-        p.nLatMoment += 0.0; // the rear position lies on the centre line
-        p.nLongMoment += s.nBallastWt * s.nBallastRearLongArm;
-    }
-    p.nLatArm = p.nLatMoment / p.nWeight;
-    p.nLongArm = p.nLongMoment / p.nWeight;
-    return p;
-}
-
-_wbBeyond pwbBeyondLimit(const _wbPoint& p)
-{
-    // The table's comparisons: a value on a limit is within it, and
-    // not-a-number lies beyond none.
-    if (p.nLongArm < MIN_LONG_ARM)
-        return BEYOND_FORWARD;
-    if (p.nLongArm > MAX_LONG_ARM)
-        return BEYOND_AFT;
-    if (p.nLatArm > MAX_LAT_ARM || p.nLatArm < -MAX_LAT_ARM)
-        return BEYOND_LATERAL;
-    if (p.nWeight > MAX_TOTAL_WEIGHT)
-        return BEYOND_WEIGHT;
-    return BEYOND_NONE;
-}
 
 _wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn)
 {
@@ -94,7 +66,9 @@ _wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint
     keepWhere(MAX_LAT_ARM + nLatArm, -MAX_LAT_ARM * z.nWeight - z.nLatMoment, nLow, nHigh);
     if (!(nLow <= nHigh))
         return {true, false, 0, 0};
-    return {true, true, nLow / FUEL_DENSITY, nHigh / FUEL_DENSITY};
+    const _wbLoading l = {nLSeat, nRSeat, 0.0, nBallastPosn};
+    const double nLeast = nLow / FUEL_DENSITY, nMost = nHigh / FUEL_DENSITY;
+    return {true, true, confirmed(s, l, nLeast, nMost), confirmed(s, l, nMost, nLeast)};
 }
 
 _wbBallastAdvice pwbBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
@@ -104,8 +78,7 @@ _wbBallastAdvice pwbBallastAdvice(const _wbSetup& s, double nLSeat, double nRSea
     if (nBallastPosn != BALLAST_FRONT && nBallastPosn != BALLAST_REAR)
         nBallastPosn = BALLAST_NONE;
     auto within = [&](guint nPosn) {
-        return bothWithin(pwbLoadedPoint(s, nLSeat, nRSeat, nFuelLitres, nPosn),
-                          pwbLoadedPoint(s, nLSeat, nRSeat, 0.0, nPosn));
+        return pointWithin(s, {nLSeat, nRSeat, nFuelLitres, nPosn}) && pointWithin(s, {nLSeat, nRSeat, 0.0, nPosn});
     };
     if (within(nBallastPosn))
         return {false, -1};

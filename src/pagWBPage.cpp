@@ -2,10 +2,13 @@
 // table in pounds, inches and pound-inches, and the limit indicators, out.
 // Handlers store what the pilot changed and then refresh; the display
 // functions only show.
+#include "pagWBPage.h"
+
 #include "misc.h"
 #include "pagSetup.h"
 #include "pagWB.h"
-#include "params.h"
+#include "pagWBChart.h"
+#include "stored.h"
 
 #include <array>
 #include <cmath>
@@ -13,6 +16,12 @@
 
 namespace
 {
+
+gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
+gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
+gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus* pevtWB, gpointer pUser);
+void pwbOnBallastClicked(GtkButton* pwgtButton, gpointer pUser);
+void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer pUser);
 
 GtkWidget* m_pwgtWBDrawing = nullptr;
 GtkWidget* m_pwgtLSeatWeight = nullptr;
@@ -156,7 +165,7 @@ void pwbUpdateInputDisplay(void)
 {
     mscShowNumber(m_pwgtLSeatWeight, "%1.1f", psetKgToWeight(m_nLSeatWeight, m_wbSetup.nUnitWt));
     mscShowNumber(m_pwgtRSeatWeight, "%1.1f", psetKgToWeight(m_nRSeatWeight, m_wbSetup.nUnitWt));
-    mscShowNumber(m_pwgtFuelVolume, "%1.1f", pwbLitresToFuel(m_nFuelVolume, m_wbSetup.nUnitFuel));
+    mscShowNumber(m_pwgtFuelVolume, "%1.1f", psetLitresToFuel(m_nFuelVolume, m_wbSetup.nUnitFuel));
 
     // Showing the choice is no choice of the pilot's: the handler stays out.
     GtkWidget* pwgtBallast = m_nBallastPosn == BALLAST_FRONT  ? m_pwgtBallastFront
@@ -167,27 +176,28 @@ void pwbUpdateInputDisplay(void)
     if (m_pwgtShowBurnOff)
         mscShowChoice({m_pwgtShowBurnOff}, m_pwgtShowBurnOff, pwbOnShowBurnOffClicked, m_bShowBurnOff);
 
-    gtk_widget_set_visible(m_pwgtLSeatOverWeight, m_nLSeatWeight > MAX_SEAT_WEIGHT);
-    gtk_widget_set_visible(m_pwgtRSeatOverWeight, m_nRSeatWeight > MAX_SEAT_WEIGHT);
-    gtk_widget_set_visible(m_pwgtFuelOverFill, m_nFuelVolume > MAX_FUEL_VOLUME);
+    const _wbJudgement j = pwbJudge(pwbLoading(), _wbPoint{});
+    gtk_widget_set_visible(m_pwgtLSeatOverWeight, j.beyond(LIMIT_LSEAT));
+    gtk_widget_set_visible(m_pwgtRSeatOverWeight, j.beyond(LIMIT_RSEAT));
+    gtk_widget_set_visible(m_pwgtFuelOverFill, j.beyond(LIMIT_TANK));
 }
 
 void pwbUpdateUnitLabels(void)
 {
     gtk_label_set_text(GTK_LABEL(m_pwgtLeftSeatUnitLabel), psetWeightLabel(m_wbSetup.nUnitWt));
     gtk_label_set_text(GTK_LABEL(m_pwgtRightSeatUnitLabel), psetWeightLabel(m_wbSetup.nUnitWt));
-    gtk_label_set_text(GTK_LABEL(m_pwgtFuelUnitLabel), pwbFuelLabel(m_wbSetup.nUnitFuel));
+    gtk_label_set_text(GTK_LABEL(m_pwgtFuelUnitLabel), psetFuelLabel(m_wbSetup.nUnitFuel));
 }
 
-// Colours the weight and arm cells of a row red beyond a limit, blue
-// within. A value equal to a limit is within it. Not-a-number compares false
-// everywhere and so shows blue; an infinity shows red.
-void colourPoint(GtkWidget* pwgtWeight, GtkWidget* pwgtLongArm, GtkWidget* pwgtLatArm, double nWeight, double nLongArm,
-                 double nLatArm)
+// Colours the weight and arm cells of a point red beyond a limit, blue
+// within, by the judgement: a value on a limit is within it, no number is
+// beyond nothing (blue), an infinity beyond (red).
+void colourPoint(GtkWidget* pwgtWeight, GtkWidget* pwgtLongArm, GtkWidget* pwgtLatArm, const _wbPoint& p)
 {
-    colourTotal(pwgtWeight, nWeight > MAX_TOTAL_WEIGHT);
-    colourTotal(pwgtLongArm, nLongArm > MAX_LONG_ARM || nLongArm < MIN_LONG_ARM);
-    colourTotal(pwgtLatArm, nLatArm > MAX_LAT_ARM || nLatArm < -MAX_LAT_ARM);
+    const _wbJudgement j = pwbJudge(pwbLoading(), p);
+    colourTotal(pwgtWeight, j.beyond(LIMIT_WEIGHT));
+    colourTotal(pwgtLongArm, j.beyond(LIMIT_FORWARD) || j.beyond(LIMIT_AFT));
+    colourTotal(pwgtLatArm, j.beyond(LIMIT_LEFT) || j.beyond(LIMIT_RIGHT));
 }
 
 // Fills the result table from the results of the last calculation.
@@ -204,8 +214,7 @@ void pwbUpdateTotalsDisplay(void)
         pwbDisplayArmValue(cell(3), r.nLatArm);
         pwbDisplayMomentValue(cell(4), r.nLatMoment);
     }
-    colourPoint(m_pwgtCalTotalWt, m_pwgtTotalLongArm, m_pwgtTotalLatArm, m_nTotalWeight, m_nTotalLongArm,
-                m_nTotalLatArm);
+    colourPoint(m_pwgtCalTotalWt, m_pwgtTotalLongArm, m_pwgtTotalLatArm, pwbPointOf(rows[ROW_TOTAL]));
 }
 
 // Why the zero-fuel point is out of limits, in words; null when it is not.
@@ -226,18 +235,6 @@ const char* zeroFuelReason(_wbBeyond nBeyond)
     return nullptr;
 }
 
-const char* fuelAbbreviation(int nUnitFuel)
-{
-    switch (nUnitFuel) {
-    case UNIT_FUEL_USGAL:
-        return "US gal";
-    case UNIT_FUEL_IMPGAL:
-        return "imp gal";
-    default:
-        return "L";
-    }
-}
-
 // The fuel this loading allows, in the pilot's unit. The least is rounded up
 // and the most down to the one decimal shown, so every figure shown is
 // itself within limits.
@@ -245,11 +242,11 @@ std::string fuelAllowedText(const _wbFuelRange& range, int nUnitFuel)
 {
     if (!range.bKnown)
         return {};
-    const double nLeast = std::ceil(pwbLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
-    const double nMost = std::floor(pwbLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
+    const double nLeast = std::ceil(psetLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
+    const double nMost = std::floor(psetLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
     if (!range.bAny || nLeast > nMost)
         return "No fuel load is within limits";
-    const std::string strUnit = fuelAbbreviation(nUnitFuel);
+    const std::string strUnit = psetFuelSymbol(nUnitFuel);
     const std::string strMost = mscFormatNumber("%1.1f", nMost) + " " + strUnit;
     if (nLeast <= 0)
         return "Within limits: up to " + strMost;
@@ -281,7 +278,7 @@ void pwbUpdatePlanDisplay(void)
         pwbDisplayWeightValue(m_pwgtNoFuelWt, z.nWeight);
         pwbDisplayArmValue(m_pwgtNoFuelLongArm, z.nLongArm);
         pwbDisplayArmValue(m_pwgtNoFuelLatArm, z.nLatArm);
-        colourPoint(m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm, z.nWeight, z.nLongArm, z.nLatArm);
+        colourPoint(m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm, z);
     }
     if (m_pwgtNoFuelReason) {
         const char* pszReason = zeroFuelReason(pwbBeyondLimit(z));
@@ -313,52 +310,51 @@ void afterLoadChange(void)
     pwbRefresh();
 }
 
-// A seat entry left: its weight in kilograms, stored, and what follows.
-void commitSeat(GtkWidget* pwgtEntry, gdouble& nWeight, const char* pszKey)
+// An entry of the page left: its value committed, and what follows.
+void commitLoad(GtkWidget* pwgtEntry, _prmValueId nId)
 {
-    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
-    nWeight = mscSettle(pwgtEntry, r, psetWeightToKg(r.nValue, m_wbSetup.nUnitWt), true);
-    prmSetKeyDouble("Load", pszKey, nWeight);
+    prmCommitEntry(pwgtEntry, nId);
     afterLoadChange();
 }
 
+gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus*, gpointer)
+{
+    commitLoad(pwgtLSeatWeight, VAL_LSEAT);
+    return FALSE;
+}
+
+gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus*, gpointer)
+{
+    commitLoad(pwgtRSeatWeight, VAL_RSEAT);
+    return FALSE;
+}
+
+gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus*, gpointer)
+{
+    commitLoad(pwgtFuelVolume, VAL_FUEL);
+    return FALSE;
+}
+
+void pwbOnBallastClicked(GtkButton*, gpointer)
+{
+    // The buttons' states decide, never the button that sent the signal:
+    // "clicked" comes for the button left as well as the one chosen.
+    guint nPosn = BALLAST_NONE;
+    if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_pwgtBallastFront)))
+        nPosn = BALLAST_FRONT;
+    else if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_pwgtBallastRear)))
+        nPosn = BALLAST_REAR;
+    prmStoreValue(VAL_BALLAST_POSN, nPosn);
+    pwbRefresh();
+}
+
+void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer)
+{
+    prmStoreValue(VAL_SHOW_BURN_OFF, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtButton)) ? 1 : 0);
+    pwbInvalidateChart();
+}
+
 } // namespace
-
-double pwbFuelToLitres(double nValue, int nUnitFuel)
-{
-    switch (nUnitFuel) {
-    case UNIT_FUEL_USGAL:
-        return nValue * LITRES_PER_USGAL;
-    case UNIT_FUEL_IMPGAL:
-        return nValue * LITRES_PER_IMPGAL;
-    default:
-        return nValue;
-    }
-}
-
-double pwbLitresToFuel(double nLitres, int nUnitFuel)
-{
-    switch (nUnitFuel) {
-    case UNIT_FUEL_USGAL:
-        return nLitres / LITRES_PER_USGAL;
-    case UNIT_FUEL_IMPGAL:
-        return nLitres / LITRES_PER_IMPGAL;
-    default:
-        return nLitres;
-    }
-}
-
-const char* pwbFuelLabel(int nUnitFuel)
-{
-    switch (nUnitFuel) {
-    case UNIT_FUEL_USGAL:
-        return "US Gal";
-    case UNIT_FUEL_IMPGAL:
-        return "Imp Gal";
-    default:
-        return "Litres";
-    }
-}
 
 std::string pwbCellText(const char* pszFormat, double nValue)
 {
@@ -432,48 +428,6 @@ void pwbRefresh(void)
     pwbCalcWB();
     pwbUpdateTotalsDisplay();
     pwbUpdatePlanDisplay();
-    pwbInvalidateChart();
-}
-
-gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus*, gpointer)
-{
-    commitSeat(pwgtLSeatWeight, m_nLSeatWeight, "LSeat");
-    return FALSE;
-}
-
-gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus*, gpointer)
-{
-    commitSeat(pwgtRSeatWeight, m_nRSeatWeight, "RSeat");
-    return FALSE;
-}
-
-gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus*, gpointer)
-{
-    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtFuelVolume)));
-    m_nFuelVolume = mscSettle(pwgtFuelVolume, r, pwbFuelToLitres(r.nValue, m_wbSetup.nUnitFuel), true);
-    prmSetKeyDouble("Load", "Fuel", m_nFuelVolume);
-    afterLoadChange();
-    return FALSE;
-}
-
-void pwbOnBallastClicked(GtkButton*, gpointer)
-{
-    // The buttons' states decide, never the button that sent the signal:
-    // "clicked" comes for the button left as well as the one chosen.
-    if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_pwgtBallastFront)))
-        m_nBallastPosn = BALLAST_FRONT;
-    else if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_pwgtBallastRear)))
-        m_nBallastPosn = BALLAST_REAR;
-    else
-        m_nBallastPosn = BALLAST_NONE;
-    prmSetKeyInteger("Load", "Ballast", static_cast<gint>(m_nBallastPosn));
-    pwbRefresh();
-}
-
-void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer)
-{
-    m_bShowBurnOff = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtButton));
-    prmSetKeyInteger("Chart", "ShowBurnOff", m_bShowBurnOff ? 1 : 0);
     pwbInvalidateChart();
 }
 

@@ -5,6 +5,7 @@
 
 #include "app.h"
 #include "errlog.h"
+#include "testSeams.h"
 
 #include <glib/gstdio.h>
 

@@ -4,8 +4,6 @@
 
 #include <glib.h>
 
-#include <sys/types.h>
-
 #include <functional>
 #include <string>
 
@@ -43,18 +41,3 @@ void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* ps
 // Several changes that belong together (switching aircraft): edit changes
 // the key file in memory, then the file is rewritten once.
 void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
-
-// The system calls a rewrite goes through. Tests replace them to make a
-// write fail part-way; the program never changes them.
-struct _prmFileOps {
-    int (*pfuncMkstemp)(gchar* pszTemplate, int nFlags, int nMode);
-    ssize_t (*pfuncWrite)(int fd, const void* pBuf, size_t nCount);
-    int (*pfuncFsync)(int fd);
-    int (*pfuncRename)(const char* pszFrom, const char* pszTo);
-    int (*pfuncLink)(const char* pszFrom, const char* pszTo);
-};
-extern _prmFileOps m_prmFileOps;
-
-// Drops the key file and restores the real system calls, so a test starts
-// as a fresh run would.
-void prmReset(void);

@@ -8,7 +8,9 @@
 #include "errlog.h"
 #include "pagSetup.h"
 #include "pagWB.h"
-#include "params.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
+#include "stored.h"
 
 #include <algorithm>
 #include <array>
@@ -51,22 +53,25 @@ std::string orDash(const std::string& str)
     return str.empty() ? "\u2013" : str;
 }
 
-// A point against the limits, in words.
-std::string verdict(const _wbPoint& p)
+// A loading and its point against every limit, in words: the first limit
+// broken, or within.
+std::string verdict(const _wbLoading& l, const _wbPoint& p)
 {
-    switch (pwbBeyondLimit(p)) {
-    case BEYOND_NONE:
-        return std::isfinite(p.nLongArm) ? "WITHIN LIMITS" : "NO LOADING ENTERED";
-    case BEYOND_FORWARD:
-        return "OUT OF LIMITS: forward of the limit";
-    case BEYOND_AFT:
-        return "OUT OF LIMITS: aft of the limit";
-    case BEYOND_LATERAL:
-        return "OUT OF LIMITS: beyond the lateral limit";
-    case BEYOND_WEIGHT:
-        return "OUT OF LIMITS: over weight";
-    }
-    return {};
+    const _wbJudgement j = pwbJudge(l, p);
+    constexpr std::pair<_wbLimit, const char*> broken[] = {{LIMIT_FORWARD, "forward of the limit"},
+                                                           {LIMIT_AFT, "aft of the limit"},
+                                                           {LIMIT_LEFT, "beyond the lateral limit"},
+                                                           {LIMIT_RIGHT, "beyond the lateral limit"},
+                                                           {LIMIT_WEIGHT, "over weight"},
+                                                           {LIMIT_LSEAT, "left seat over its limit"},
+                                                           {LIMIT_RSEAT, "right seat over its limit"},
+                                                           {LIMIT_TANK, "more fuel than the tank holds"}};
+    for (const auto& [nLimit, pszWords] : broken)
+        if (j.beyond(nLimit))
+            return std::string("OUT OF LIMITS: ") + pszWords;
+    if (j.bChartWarning)
+        return "OUT OF LIMITS: beyond the chart's envelope";
+    return std::isfinite(p.nLongArm) ? "WITHIN LIMITS" : "NO LOADING ENTERED";
 }
 
 std::string weightIn(double nKg)
@@ -135,10 +140,10 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     struct tm tmPrinted;
     localtime_r(&tPrinted, &tmPrinted);
     strftime(szPrinted, sizeof szPrinted, "%d %b %Y %H:%M", &tmPrinted);
-    const std::string strRegistration = prmGetKeyString("Aircraft", "Registration");
+    const std::string strRegistration = prmGetText(VAL_REGISTRATION);
     y += text(pCr, nLeft, y,
-              "Registration: " + orDash(strRegistration) + "    Weighing report: " +
-                  orDash(prmGetKeyString("Aircraft", "Weighed")) + "    Printed: " + szPrinted,
+              "Registration: " + orDash(strRegistration) + "    Weighing report: " + orDash(prmGetText(VAL_WEIGHED)) +
+                  "    Printed: " + szPrinted,
               "sans 10");
     y += text(pCr, nLeft, y,
               "Pilot in command: " + orDash(sheet.strPilot) + "    Flight: " + orDash(sheet.strReference), "sans 10") +
@@ -162,8 +167,8 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     y += text(pCr, nLeft, y, "Loading", "sans bold 11") + 2;
     y += text(pCr, nLeft, y,
               "Left seat " + weightIn(m_nLSeatWeight) + ", right seat " + weightIn(m_nRSeatWeight) + ", fuel " +
-                  mscFormatNumber("%1.1f", pwbLitresToFuel(m_nFuelVolume, s.nUnitFuel)) + " " +
-                  pwbFuelLabel(s.nUnitFuel) + ", ballast " + pszBallast,
+                  mscFormatNumber("%1.1f", psetLitresToFuel(m_nFuelVolume, s.nUnitFuel)) + " " +
+                  psetFuelLabel(s.nUnitFuel) + ", ballast " + pszBallast,
               "sans 9") +
          8;
 
@@ -189,8 +194,11 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     text(pCr, nLeft + nCol * 4.5, y, pwbArmText(z.nLatArm), "sans 9", nCol - 4);
     y += 20;
 
-    // The two points against the limits, in words.
-    const _wbPoint takeOff = {m_nTotalWeight, m_nTotalLongMoment, m_nTotalLatMoment, m_nTotalLongArm, m_nTotalLatArm};
+    // The two points against the limits, in words: the take-off point with
+    // the loading as entered, the zero-fuel point with the tank empty.
+    const _chartInput chart = pwbChartInput();
+    const _wbLoading loading = pwbLoading();
+    const _wbLoading dry = {loading.nLSeatWeight, loading.nRSeatWeight, 0.0, loading.nBallastPosn};
     y += text(pCr, nLeft, y,
               "Limits: weight at most " + pwbWeightText(MAX_TOTAL_WEIGHT) + " lb; longitudinal arm " +
                   mscFormatNumber("%1.3f", MIN_LONG_ARM / MM_PER_INCH) + " to " +
@@ -198,11 +206,15 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                   pwbArmText(MAX_LAT_ARM) + " in",
               "sans 9") +
          4;
-    for (const auto& [pszName, p] : {std::pair<const char*, const _wbPoint&>{"Take-off", takeOff},
-                                     std::pair<const char*, const _wbPoint&>{"No fuel (fuel burned)", z}})
+    struct Verdict {
+        const char* pszName;
+        const _wbLoading& l;
+        const _wbPoint& p;
+    };
+    for (const Verdict& v : {Verdict{"Take-off", loading, chart.takeOff}, Verdict{"No fuel (fuel burned)", dry, z}})
         y += text(pCr, nLeft, y,
-                  std::string(pszName) + ": " + pwbWeightText(p.nWeight) + " lb at " + pwbArmText(p.nLongArm) +
-                      " in, lateral " + pwbArmText(p.nLatArm) + " in \u2014 " + verdict(p),
+                  std::string(v.pszName) + ": " + pwbWeightText(v.p.nWeight) + " lb at " + pwbArmText(v.p.nLongArm) +
+                      " in, lateral " + pwbArmText(v.p.nLatArm) + " in \u2014 " + verdict(v.l, v.p),
                   "sans bold 10") +
              2;
     y += 10;
@@ -213,7 +225,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     if (nChart >= MIN_CHART_SIZE) {
         cairo_save(pCr);
         cairo_translate(pCr, nLeft + (nTextWidth - nChart) / 2, y);
-        pwbDrawChart(pCr, static_cast<guint>(nChart), static_cast<guint>(nChart));
+        pwbDrawChart(pCr, static_cast<guint>(nChart), static_cast<guint>(nChart), chart);
         cairo_restore(pCr);
         y += nChart + 12;
     }

@@ -5,7 +5,9 @@
 #include "window.h"
 
 #include "pagSetup.h"
+#include "pagSetupPage.h"
 #include "pagWB.h"
+#include "pagWBPage.h"
 #include "params.h"
 #include "print.h"
 

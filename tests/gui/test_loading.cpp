@@ -3,7 +3,10 @@
 #include "pages.h"
 
 #include "pagSetup.h"
+#include "pagSetupPage.h"
 #include "pagWB.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
 
 #include <gtest/gtest.h>
 
@@ -302,7 +305,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     click("FuelUnitUSGal");
     const _wbFuelRange r = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
     ASSERT_TRUE(r.bAny);
-    const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US gal";
+    const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US Gal";
     EXPECT_EQ(text("FuelAllowed"),
               r.nLeast > 0
                   ? "Within limits: " + num("%1.1f", std::ceil(r.nLeast / 3.78541 * 10) / 10) + " to " + strMost

@@ -4,6 +4,8 @@
 #include "pages.h"
 
 #include "pagWB.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
 #include "print.h"
 #include "window.h"
 

@@ -3,6 +3,7 @@
 #include "pages.h"
 
 #include "pagSetup.h"
+#include "pagSetupPage.h"
 
 #include <gtest/gtest.h>
 
@@ -128,7 +129,7 @@ TEST_F(Millimetres, OneClickLeavesWhatASingleHandlerRunLeaves)
     EXPECT_GE(nRuns, 2);
     const std::string strAfterClick = conf();
     const _wbSetup after = m_wbSetup;
-    psetOnWeightUnitClicked(nullptr, nullptr);
+    gtk_button_clicked(GTK_BUTTON(w("WeightUnitLbs"))); // the active one again: one more run of the handler
     EXPECT_EQ(conf(), strAfterClick);
     EXPECT_EQ(after.nUnitWt, UNIT_WT_LB);
     EXPECT_EQ(m_wbSetup.nUnitWt, UNIT_WT_LB);

@@ -3,6 +3,7 @@
 #include "pages.h"
 
 #include "params.h"
+#include "testSeams.h"
 #include "window.h"
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 // many commits.
 #include "app.h"
 #include "params.h"
+#include "testSeams.h"
 
 #include <cstdio>
 #include <cstdlib>

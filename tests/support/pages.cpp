@@ -3,8 +3,12 @@
 
 #include "app.h"
 #include "pagSetup.h"
+#include "pagSetupPage.h"
 #include "pagWB.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
 #include "params.h"
+#include "testSeams.h"
 #include "window.h"
 
 #include <clocale>

@@ -4,6 +4,7 @@
 
 #include "app.h"
 #include "params.h"
+#include "testSeams.h"
 #include "support.h"
 
 namespace zt

@@ -2,6 +2,9 @@
 // total weight of 0.
 #include "pagSetup.h"
 #include "pagWB.h"
+#include "testSeams.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,8 @@
 // picture itself, drawn on an image surface and read back pixel by pixel.
 #include "pagSetup.h"
 #include "pagWB.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
 
 #include <gtest/gtest.h>
 
@@ -38,12 +40,10 @@ class Chart
     Chart(int w, int h, double nLongMm, double nLatMm, double nWeightKg)
     {
         pwbCreateAttrLists();
-        m_nTotalLongArm = nLongMm;
-        m_nTotalLatArm = nLatMm;
-        m_nTotalWeight = nWeightKg;
+        const _chartInput what = {{nWeightKg, 0, 0, nLongMm, nLatMm}, {}, false};
         m_psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
         cairo_t* pCr = cairo_create(m_psurf);
-        pwbDrawChart(pCr, static_cast<guint>(w), static_cast<guint>(h));
+        pwbDrawChart(pCr, static_cast<guint>(w), static_cast<guint>(h), what);
         cairo_destroy(pCr);
         cairo_surface_flush(m_psurf);
     }

@@ -3,6 +3,7 @@
 // registration survives whatever it holds.
 #include "pagSetup.h"
 #include "params.h"
+#include "testSeams.h"
 #include "store.h"
 #include "support.h"
 

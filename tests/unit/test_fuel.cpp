@@ -3,6 +3,9 @@
 // the burn-off drawn on the chart.
 #include "pagSetup.h"
 #include "pagWB.h"
+#include "testSeams.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
 
 #include <gtest/gtest.h>
 
@@ -158,34 +161,16 @@ TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
     EXPECT_GT(nOutside, 1000);
 }
 
-TEST(LoadedPoint, IsThePointTheCalculationAddsUp)
-{
-    std::mt19937 rng(11);
-    std::uniform_real_distribution<double> any(-1000, 3000);
-    for (int i = 0; i < 2000; i++) {
-        _wbSetup s = aircraft(any(rng), any(rng));
-        s.nBasicLatArm = any(rng), s.nBallastWt = any(rng), s.nBallastFrontLatArm = any(rng);
-        m_wbSetup = s;
-        m_nLSeatWeight = any(rng), m_nRSeatWeight = any(rng), m_nFuelVolume = any(rng);
-        m_nBallastPosn = static_cast<guint>(rng() % 3);
-        pwbCalcWB();
-        const _wbPoint p = pwbLoadedPoint(s, m_nLSeatWeight, m_nRSeatWeight, m_nFuelVolume, m_nBallastPosn);
-        ASSERT_EQ(p.nWeight, m_nTotalWeight);
-        ASSERT_EQ(p.nLongMoment, m_nTotalLongMoment);
-        ASSERT_EQ(p.nLatMoment, m_nTotalLatMoment);
-    }
-    pwbReset();
-}
-
 // The chart for the worked loading at 500 × 500, as ARGB words.
 std::vector<uint32_t> drawChart(bool bBurnOff, const _wbPoint& zeroFuel)
 {
     pwbCreateAttrLists();
-    m_bShowBurnOff = bBurnOff;
-    m_wbZeroFuel = zeroFuel;
+    _chartInput what = pwbChartInput();
+    what.bShowBurnOff = bBurnOff;
+    what.zeroFuel = zeroFuel;
     cairo_surface_t* psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 500, 500);
     cairo_t* pCr = cairo_create(psurf);
-    pwbDrawChart(pCr, 500, 500);
+    pwbDrawChart(pCr, 500, 500, what);
     cairo_destroy(pCr);
     cairo_surface_flush(psurf);
     std::vector<uint32_t> v(500 * 500);

@@ -4,6 +4,7 @@
 #include "app.h"
 #include "errlog.h"
 #include "params.h"
+#include "testSeams.h"
 #include "store.h"
 #include "support.h"
 

@@ -2,6 +2,7 @@
 // reads as 0, and what happens when the disk says no.
 #include "app.h"
 #include "params.h"
+#include "testSeams.h"
 #include "store.h"
 #include "support.h"
 

@@ -2,6 +2,9 @@
 // written independently here, and no text ever parses to a non-finite value.
 #include "pagSetup.h"
 #include "pagWB.h"
+#include "pagWBChart.h"
+#include "pagWBPage.h"
+#include "testSeams.h"
 
 #include <gtest/gtest.h>
 

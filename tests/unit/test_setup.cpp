@@ -3,6 +3,7 @@
 #include "misc.h"
 #include "pagSetup.h"
 #include "params.h"
+#include "testSeams.h"
 #include "store.h"
 #include "support.h"
 

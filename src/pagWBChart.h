@@ -1,0 +1,44 @@
+// The centre-of-gravity chart: the permitted envelope in inches, its caution
+// bands, the loading message of the moment and the marker at the loaded
+// centre of gravity, drawn on any cairo context from what it is given.
+#pragma once
+
+#include "pagWB.h"
+
+#include <gtk/gtk.h>
+
+// Text attributes of the result table's totals and of the chart's texts;
+// made once by pwbCreateAttrLists and kept until the process ends.
+extern PangoAttrList* m_pattrBoldBlue;
+extern PangoAttrList* m_pattrBoldRed;
+extern PangoAttrList* m_pattrBoldBlack;
+extern PangoAttrList* m_pattrEmpty;
+void pwbCreateAttrLists(void);
+
+// The chart's geometry for an allocation, in whole pixels.
+struct _chartGeometry {
+    guint nWidth, nHeight, nSize, nXOffset, nYOffset, nSizeChart, nXChart, nYChart, nXCLine;
+    gdouble nYLineIntv, nXLineIntv;
+};
+_chartGeometry pwbChartGeometry(guint nWidth, guint nHeight);
+
+// The chart's smallest square; a smaller area shows the margin only.
+constexpr guint MIN_CHART_SIZE = 100;
+
+// What the chart shows: the take-off point, and the zero-fuel point with
+// the burn-off line to it when bShowBurnOff.
+struct _chartInput {
+    _wbPoint takeOff;
+    _wbPoint zeroFuel;
+    bool bShowBurnOff;
+};
+
+// What the chart shows now: the last calculation's totals and zero-fuel
+// point, and the pilot's burn-off choice.
+_chartInput pwbChartInput(void);
+
+// Draws the whole chart of what on pCr at the given size.
+void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& what);
+
+// The drawing area's "draw" handler: the chart of pwbChartInput.
+gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer pUser);

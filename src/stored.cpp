@@ -1,0 +1,154 @@
+// The table of every value in Zarv.conf, and what walks it: reading at
+// start, storing a value, and the one commit of an entry. The group and key
+// names here are the file's layout; they never change.
+#include "stored.h"
+
+#include "misc.h"
+#include "params.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+namespace
+{
+
+// The aircraft's values come in the order the fleet has always copied them
+// into another aircraft's group, so a new group's keys stand as before.
+const std::array<_prmValue, VAL_COUNT> m_values = {{
+    {VAL_LSEAT, PRM_OF_LOADING, "Load", "LSeat", nullptr, PRM_UNIT_WEIGHT, &m_nLSeatWeight},
+    {VAL_RSEAT, PRM_OF_LOADING, "Load", "RSeat", nullptr, PRM_UNIT_WEIGHT, &m_nRSeatWeight},
+    {VAL_FUEL, PRM_OF_LOADING, "Load", "Fuel", nullptr, PRM_UNIT_FUEL, &m_nFuelVolume},
+    {VAL_BALLAST_POSN, PRM_OF_LOADING, "Load", "Ballast", nullptr, PRM_UNIT_NONE, &m_nBallastPosn},
+    {VAL_SHOW_BURN_OFF, PRM_OF_LOADING, "Chart", "ShowBurnOff", nullptr, PRM_UNIT_NONE, &m_bShowBurnOff},
+    {VAL_UNIT_FUEL, PRM_OF_SETUP, "Unit", "Fuel", nullptr, PRM_UNIT_NONE, &m_wbSetup.nUnitFuel},
+    {VAL_UNIT_ARM, PRM_OF_SETUP, "Unit", "Arm", nullptr, PRM_UNIT_NONE, &m_wbSetup.nUnitArm},
+    {VAL_UNIT_WEIGHT, PRM_OF_SETUP, "Unit", "Weight", nullptr, PRM_UNIT_NONE, &m_wbSetup.nUnitWt},
+    {VAL_REGISTRATION, PRM_OF_SETUP, "Aircraft", "Registration", "Registration", PRM_UNIT_NONE, {}},
+    {VAL_WEIGHED, PRM_OF_SETUP, "Aircraft", "Weighed", "Weighed", PRM_UNIT_NONE, {}},
+    {VAL_BASIC_WEIGHT, PRM_OF_SETUP, "Basic", "Weight", "BasicWeight", PRM_UNIT_WEIGHT, &m_wbSetup.nBasicWeight},
+    {VAL_BASIC_LONG_ARM, PRM_OF_SETUP, "Basic", "LongArm", "BasicLongArm", PRM_UNIT_ARM, &m_wbSetup.nBasicLongArm},
+    {VAL_BASIC_LAT_ARM, PRM_OF_SETUP, "Basic", "LatArm", "BasicLatArm", PRM_UNIT_ARM, &m_wbSetup.nBasicLatArm},
+    {VAL_BALLAST_WEIGHT, PRM_OF_SETUP, "Ballast", "Weight", "BallastWeight", PRM_UNIT_WEIGHT, &m_wbSetup.nBallastWt},
+    {VAL_BALLAST_FRONT_LONG_ARM, PRM_OF_SETUP, "Ballast", "FrontLongArm", "BallastFrontLongArm", PRM_UNIT_ARM,
+     &m_wbSetup.nBallastFrontLongArm},
+    {VAL_BALLAST_FRONT_LAT_ARM, PRM_OF_SETUP, "Ballast", "FrontLatArm", "BallastFrontLatArm", PRM_UNIT_ARM,
+     &m_wbSetup.nBallastFrontLatArm},
+    {VAL_BALLAST_REAR_LONG_ARM, PRM_OF_SETUP, "Ballast", "RearLongArm", "BallastRearLongArm", PRM_UNIT_ARM,
+     &m_wbSetup.nBallastRearLongArm},
+}};
+
+// Another aircraft of the fleet lives in "Aircraft 2", "Aircraft 3", ...
+constexpr const char* AIRCRAFT_GROUP_PREFIX = "Aircraft ";
+
+// A value typed in the pilot's unit, in the internal one.
+double toInternal(_prmUnit nUnit, double nValue)
+{
+    switch (nUnit) {
+    case PRM_UNIT_WEIGHT:
+        return psetWeightToKg(nValue, m_wbSetup.nUnitWt);
+    case PRM_UNIT_ARM:
+        return psetArmToMm(nValue, m_wbSetup.nUnitArm);
+    case PRM_UNIT_FUEL:
+        return psetFuelToLitres(nValue, m_wbSetup.nUnitFuel);
+    case PRM_UNIT_NONE:
+        break;
+    }
+    return nValue;
+}
+
+} // namespace
+
+std::span<const _prmValue> prmValues(void)
+{
+    return m_values;
+}
+
+const _prmValue& prmValue(_prmValueId nId)
+{
+    return m_values[nId];
+}
+
+void prmLoadValues(_prmOwner nOwner)
+{
+    for (const _prmValue& v : m_values) {
+        if (v.nOwner != nOwner)
+            continue;
+        std::visit(
+            [&v](auto p) {
+                using P = decltype(p);
+                if constexpr (std::is_same_v<P, gdouble*>)
+                    *p = prmGetKeyDouble(v.pszGroup, v.pszKey);
+                else if constexpr (std::is_same_v<P, gboolean*>)
+                    *p = prmGetKeyInteger(v.pszGroup, v.pszKey) != 0;
+                else if constexpr (!std::is_same_v<P, std::monostate>)
+                    *p = static_cast<std::remove_pointer_t<P>>(prmGetKeyInteger(v.pszGroup, v.pszKey));
+            },
+            v.field);
+    }
+}
+
+std::string prmGetText(_prmValueId nId)
+{
+    return prmGetKeyString(m_values[nId].pszGroup, m_values[nId].pszKey);
+}
+
+void prmSetText(_prmValueId nId, const char* pszText)
+{
+    prmSetKeyString(m_values[nId].pszGroup, m_values[nId].pszKey, pszText);
+}
+
+void prmStoreValue(_prmValueId nId, double nValue)
+{
+    const _prmValue& v = m_values[nId];
+    std::visit(
+        [&](auto p) {
+            using P = decltype(p);
+            if constexpr (std::is_same_v<P, gdouble*>) {
+                *p = nValue;
+                prmSetKeyDouble(v.pszGroup, v.pszKey, nValue);
+            } else if constexpr (!std::is_same_v<P, std::monostate>) {
+                *p = static_cast<std::remove_pointer_t<P>>(static_cast<gint>(nValue));
+                prmSetKeyInteger(v.pszGroup, v.pszKey, static_cast<gint>(*p));
+            }
+        },
+        v.field);
+}
+
+void prmCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId)
+{
+    const _prmValue& v = m_values[nId];
+    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    // Weights and volumes cannot be negative; arms can.
+    const bool bNotNegative = v.nUnit == PRM_UNIT_WEIGHT || v.nUnit == PRM_UNIT_FUEL;
+    prmStoreValue(nId, mscSettle(pwgtEntry, r, toInternal(v.nUnit, r.nValue), bNotNegative));
+}
+
+void psetParams(void)
+{
+    prmLoadValues(PRM_OF_SETUP);
+    psetSetFixedArms();
+    // The rear position lies on the centre line.
+    m_wbSetup.nBallastRearLatArm = 0.0;
+}
+
+void pwbParams(void)
+{
+    prmLoadValues(PRM_OF_LOADING);
+}
+
+std::string prmAircraftGroup(int n)
+{
+    return AIRCRAFT_GROUP_PREFIX + std::to_string(n);
+}
+
+int prmAircraftNumber(const char* pszGroup)
+{
+    if (!g_str_has_prefix(pszGroup, AIRCRAFT_GROUP_PREFIX))
+        return 0;
+    const char* pszDigits = pszGroup + strlen(AIRCRAFT_GROUP_PREFIX);
+    char* pszEnd = nullptr;
+    const long n = strtol(pszDigits, &pszEnd, 10);
+    return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
+}

@@ -1,0 +1,88 @@
+// Every value Zarv keeps in Zarv.conf, declared once: its group and key,
+// the field it loads into, the unit it is typed and shown in, and whether
+// it belongs to an aircraft (and so moves with a switch of the fleet).
+// Reading at start, the commits of both pages, the fleet's swap and the
+// tests walk this table; no other file names a group. It sits above the
+// setup record and the loading calculation, whose fields it points at.
+#pragma once
+
+#include "pagSetup.h"
+#include "pagWB.h"
+
+#include <gtk/gtk.h>
+
+#include <span>
+#include <string>
+#include <variant>
+
+// Each stored value.
+enum _prmValueId {
+    VAL_LSEAT,
+    VAL_RSEAT,
+    VAL_FUEL,
+    VAL_BALLAST_POSN,
+    VAL_SHOW_BURN_OFF,
+    VAL_UNIT_FUEL,
+    VAL_UNIT_ARM,
+    VAL_UNIT_WEIGHT,
+    VAL_REGISTRATION,
+    VAL_WEIGHED,
+    VAL_BASIC_WEIGHT,
+    VAL_BASIC_LONG_ARM,
+    VAL_BASIC_LAT_ARM,
+    VAL_BALLAST_WEIGHT,
+    VAL_BALLAST_FRONT_LONG_ARM,
+    VAL_BALLAST_FRONT_LAT_ARM,
+    VAL_BALLAST_REAR_LONG_ARM,
+    VAL_COUNT
+};
+
+// The unit a value is typed and shown in; Zarv.conf always holds the
+// internal one (kg, mm, litres).
+enum _prmUnit { PRM_UNIT_NONE, PRM_UNIT_WEIGHT, PRM_UNIT_ARM, PRM_UNIT_FUEL };
+
+// Whose value it is: the loading's (read by pwbParams) or the setup's (read
+// by psetParams).
+enum _prmOwner { PRM_OF_LOADING, PRM_OF_SETUP };
+
+// Where a value is held while Zarv runs: a number, a choice, a flag; or
+// nowhere, for a text read from the store where it is shown.
+using _prmField = std::variant<std::monostate, gdouble*, guint*, gboolean*, _unitWt*, _unitLen*, _unitFuel*>;
+
+struct _prmValue {
+    _prmValueId nId;
+    _prmOwner nOwner;
+    const char* pszGroup;
+    const char* pszKey;
+    // Its key in the group of another aircraft of the fleet; null for a
+    // value that is not the aircraft's (the loading, the units).
+    const char* pszAircraftKey;
+    _prmUnit nUnit;
+    _prmField field;
+};
+
+// The whole table, in the order of the ids.
+std::span<const _prmValue> prmValues(void);
+const _prmValue& prmValue(_prmValueId nId);
+
+// Reads every value of an owner from the store into its field: a missing
+// or unreadable value reads as 0.
+void prmLoadValues(_prmOwner nOwner);
+
+// A text value ("" when missing) and its setter, which rewrites the file.
+std::string prmGetText(_prmValueId nId);
+void prmSetText(_prmValueId nId, const char* pszText);
+
+// Keeps a number or a choice in its field and stores it: one rewrite.
+void prmStoreValue(_prmValueId nId, double nValue);
+
+// The one commit of an entry: its text read as the value's unit in the
+// pilot's choice (m_wbSetup), settled (the field flagged where the text was
+// not read cleanly, a negative weight or volume among it), kept in the
+// value's field and stored. Showing what follows is the caller's.
+void prmCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId);
+
+// The group of Zarv.conf that keeps the aircraft numbered n (2 and up) of
+// the fleet, and the number of a group that keeps one (else 0).
+std::string prmAircraftGroup(int n);
+int prmAircraftNumber(const char* pszGroup);
