@@ -95,7 +95,12 @@ INSTANTIATE_TEST_SUITE_P(
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2690\n"
                             "LatArm=1\n[Ballast]\nWeight=10\nFrontLongArm=2000\nRearLongArm=3000\n"
                             "[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
-                            "WITHIN LIMITS", "OUT OF LIMITS: forward of the limit"}),
+                            "WITHIN LIMITS", "OUT OF LIMITS: forward of the limit"},
+                    // Envelope and weight within, the left seat over its 95.25 kg.
+                    Loading{"SeatOverItsLimit",
+                            "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2750\n"
+                            "LatArm=1\n[Load]\nLSeat=100\nRSeat=80\nFuel=60\n",
+                            "OUT OF LIMITS: left seat over its limit", "OUT OF LIMITS: left seat over its limit"}),
     [](const testing::TestParamInfo<Loading>& p) { return std::string(p.param.pszName); });
 
 using LoadSheetFailure = zt::Pages;

@@ -2,9 +2,9 @@
 // total weight of 0.
 #include "pagSetup.h"
 #include "pagWB.h"
-#include "testSeams.h"
 #include "pagWBChart.h"
 #include "pagWBPage.h"
+#include "testSeams.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +130,83 @@ TEST(Limits, HoldTheirDefiningValues)
     EXPECT_DOUBLE_EQ(MIN_LONG_ARM, 96.125 * MM_PER_INCH);
     EXPECT_DOUBLE_EQ(MAX_LONG_ARM, 99.0 * MM_PER_INCH);
     EXPECT_DOUBLE_EQ(MAX_LAT_ARM, 0.88 * MM_PER_INCH);
+}
+
+} // namespace
+
+namespace
+{
+
+// One limit of the judgement, moved on its own from a loading within all.
+struct LimitCase {
+    _wbLimit nLimit;
+    double nLimitValue;
+    int nBeyond; // +1: beyond above the limit, -1: below it
+    void (*pfuncSet)(_wbLoading& l, _wbPoint& p, double n);
+    // The chart's rule in inches calls the limit itself out (the lateral
+    // limits: 22.352 mm is a hair over 0.88 in).
+    bool bChartOutOnTheLimit = false;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os)
+{
+    *os << "limit " << c.nLimit;
+}
+
+class Judgement : public testing::TestWithParam<LimitCase>
+{
+};
+
+TEST_P(Judgement, EachLimitJustInsideOnAndJustBeyondWithItsMargin)
+{
+    const LimitCase& c = GetParam();
+    const double nJustBeyond = std::nextafter(c.nLimitValue, c.nBeyond * INFINITY);
+    const struct {
+        double nValue, nMargin;
+        bool bBeyond;
+    } steps[] = {{c.nLimitValue - c.nBeyond * 2.5, 2.5, false},
+                 {c.nLimitValue, 0, false},
+                 {nJustBeyond, -std::fabs(nJustBeyond - c.nLimitValue), true},
+                 {c.nLimitValue + c.nBeyond * 4, -4, true}};
+    for (const auto& step : steps) {
+        _wbLoading l = {80, 80, 30, BALLAST_NONE};
+        _wbPoint p = {600, 0, 0, 2480, 0};
+        c.pfuncSet(l, p, step.nValue);
+        const _wbJudgement j = pwbJudge(l, p);
+        for (int n = 0; n < LIMIT_COUNT; n++)
+            EXPECT_EQ(j.beyond(_wbLimit(n)), n == c.nLimit && step.bBeyond) << "limit " << n << " at " << step.nValue;
+        EXPECT_NEAR(j.limits[c.nLimit].nMargin, step.nMargin, 1e-9) << step.nValue;
+        EXPECT_EQ(j.within(), !step.bBeyond && !(c.bChartOutOnTheLimit && step.nValue == c.nLimitValue)) << step.nValue;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, Judgement,
+    testing::Values(
+        LimitCase{LIMIT_WEIGHT, MAX_TOTAL_WEIGHT, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nWeight = n; }},
+        LimitCase{LIMIT_FORWARD, MIN_LONG_ARM, -1, [](_wbLoading&, _wbPoint& p, double n) { p.nLongArm = n; }},
+        LimitCase{LIMIT_AFT, MAX_LONG_ARM, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nLongArm = n; }},
+        LimitCase{LIMIT_LEFT, -MAX_LAT_ARM, -1, [](_wbLoading&, _wbPoint& p, double n) { p.nLatArm = n; }, true},
+        LimitCase{LIMIT_RIGHT, MAX_LAT_ARM, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nLatArm = n; }, true},
+        LimitCase{LIMIT_LSEAT, MAX_SEAT_WEIGHT, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nLSeatWeight = n; }},
+        LimitCase{LIMIT_RSEAT, MAX_SEAT_WEIGHT, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nRSeatWeight = n; }},
+        LimitCase{LIMIT_TANK, MAX_FUEL_VOLUME, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nFuelVolume = n; }}),
+    [](const testing::TestParamInfo<LimitCase>& p) { return std::to_string(p.param.nLimit); });
+
+TEST(Judgement, EitherRuleOutIsOutAndNoNumberIsBeyondNothing)
+{
+    const _wbLoading l = {80, 80, 30, BALLAST_NONE};
+    // On the lateral limit the table's rule holds it within, the chart's in
+    // inches does not: Zarv's own verdict is out.
+    const _wbJudgement onLateral = pwbJudge(l, _wbPoint{600, 0, 0, 2480, MAX_LAT_ARM});
+    EXPECT_TRUE(onLateral.pointWithin());
+    EXPECT_TRUE(onLateral.bChartWarning);
+    EXPECT_FALSE(onLateral.within());
+    // An empty aircraft: arms of no number lie beyond no limit.
+    const _wbJudgement empty = pwbJudge(_wbLoading{}, _wbPoint{0, 0, 0, NAN, NAN});
+    EXPECT_TRUE(empty.within());
+    // An infinite arm is beyond.
+    EXPECT_TRUE(pwbJudge(l, _wbPoint{600, 0, 0, INFINITY, 0}).beyond(LIMIT_AFT));
 }
 
 } // namespace

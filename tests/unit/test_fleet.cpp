@@ -3,9 +3,10 @@
 // registration survives whatever it holds.
 #include "pagSetup.h"
 #include "params.h"
-#include "testSeams.h"
 #include "store.h"
+#include "stored.h"
 #include "support.h"
+#include "testSeams.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,44 @@ TEST_F(Fleet, RegistrationsAreStoredSafelyWhateverTheyHold)
     std::sort(after.begin(), after.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(after, expected);
+}
+
+} // namespace
+
+namespace
+{
+
+// Every value the table gives an aircraft, set to a value of its own in two
+// aircraft, comes back to each after a switch there and back: a value added
+// to the table without its aircraft key, or swapped wrongly, fails here.
+TEST_F(Fleet, EveryValueOfAnAircraftSurvivesASwitchThereAndBack)
+{
+    load("");
+    auto valueOf = [](const _prmValue& v, int nAircraft) { return std::to_string(nAircraft * 100 + v.nId); };
+    auto setAll = [&](int nAircraft) {
+        prmEdit([&](GKeyFile* pkf) {
+            for (const _prmValue& v : prmValues())
+                if (v.pszAircraftKey)
+                    g_key_file_set_value(pkf, v.pszGroup, v.pszKey, valueOf(v, nAircraft).c_str());
+        });
+    };
+    setAll(1);
+    psetFleetAdd();
+    setAll(2);
+    size_t nOfAircraft = 0;
+    for (int nTrip = 0; nTrip < 2; nTrip++) {
+        psetFleetSwitch(psetFleet()[1].strGroup);
+        const int nCurrent = nTrip == 0 ? 1 : 2;
+        for (const _prmValue& v : prmValues()) {
+            if (!v.pszAircraftKey)
+                continue;
+            nOfAircraft += nTrip == 0;
+            EXPECT_EQ(onDisk(v.pszGroup, v.pszKey), valueOf(v, nCurrent)) << v.pszGroup << " " << v.pszKey;
+            EXPECT_EQ(onDisk(psetFleet()[1].strGroup.c_str(), v.pszAircraftKey), valueOf(v, 3 - nCurrent))
+                << v.pszAircraftKey;
+        }
+    }
+    EXPECT_GE(nOfAircraft, 9u); // the identity, the basic weight and arms, the ballast
 }
 
 } // namespace
