@@ -145,7 +145,7 @@ TEST_F(Pilot, EntersTheWorkedExampleClosesAndFindsItAllAgain)
         return shot.at(nX + 25, nY) == 0x0000ffu;
     };
     // The chart is redrawn once the program has handled the key: wait for it.
-    zt::spinUntil([&] { return markerAt(img = screenshot()); }, 10000);
+    ASSERT_TRUE(zt::waitUntil([&] { return markerAt(img = screenshot()); }, "the marker on the screen"));
     ASSERT_GE(sq.nSize, 200) << "no chart on the screen";
     EXPECT_EQ(img.at(nX + 25, nY), 0x0000ffu) << "marker's right arm at " << nX + 25 << "," << nY;
     EXPECT_EQ(img.at(nX, nY + 25), 0x0000ffu) << "marker's lower arm";

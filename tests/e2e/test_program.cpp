@@ -206,7 +206,8 @@ TEST_F(SmallScreen, TheWholeChartWithItsScalesIsInTheWindow)
     zt::x11::Image img;
     zt::x11::Square sq;
     // The chart is on the screen once the program has drawn it.
-    zt::spinUntil([&] { return (sq = zt::x11::findChart(img = zt::x11::screenshot())).nSize > 0; }, 10000);
+    ASSERT_TRUE(zt::waitUntil([&] { return (sq = zt::x11::findChart(img = zt::x11::screenshot())).nSize > 0; },
+                              "the chart on the screen"));
     ASSERT_EQ(img.nWidth, 1024);
     ASSERT_EQ(img.nHeight, 600);
     const zt::x11::Geometry win = zt::x11::windowGeometry(nWin);

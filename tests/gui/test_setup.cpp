@@ -125,7 +125,7 @@ TEST_F(Millimetres, OneClickLeavesWhatASingleHandlerRunLeaves)
     g_signal_connect_swapped(w("WeightUnitKgs"), "clicked", G_CALLBACK(+[](int* pn) { (*pn)++; }), &nRuns);
     // A real click: the toolkit signals the button left as well as the one chosen.
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(w("WeightUnitLbs")), TRUE);
-    zt::spin(10);
+    zt::spin();
     EXPECT_GE(nRuns, 2);
     const std::string strAfterClick = conf();
     const _wbSetup after = m_wbSetup;

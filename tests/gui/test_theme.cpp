@@ -49,8 +49,8 @@ class Theme : public zt::Pages
         int nDraws = 0;
         g_signal_connect_swapped(w("WBDrawing"), "draw", G_CALLBACK(+[](int* pn) { ++*pn; }), &nDraws);
         gtk_widget_queue_draw(m_pwinMain);
-        ASSERT_TRUE(zt::spinUntil([&] { return nDraws > 0; }));
-        zt::spinUntil([] { return !gtk_events_pending(); });
+        ASSERT_TRUE(zt::waitUntil([&] { return nDraws > 0; }, "the window to draw"));
+        zt::spin();
         gdk_display_sync(gtk_widget_get_display(m_pwinMain));
         m_pwgtContent = m_pwinMain;
         const int w = gtk_widget_get_allocated_width(m_pwinMain), h = gtk_widget_get_allocated_height(m_pwinMain);

@@ -37,7 +37,7 @@ void Pages::TearDown()
         gtk_widget_destroy(m_pwinMain);
     if (m_pBuilder)
         g_object_unref(m_pBuilder);
-    spin(10);
+    spin();
     prmReset();
 }
 
@@ -68,7 +68,7 @@ void Pages::focus(const char* pszId)
         gtk_notebook_set_current_page(pnb, gtk_notebook_page_num(pnb, pwgtPage));
     }
     gtk_widget_grab_focus(pwgt);
-    spinUntil([&] { return hasFocus(pszId); }, 1000);
+    waitUntil([&] { return hasFocus(pszId); }, std::string(pszId) + " to take the focus");
 }
 
 bool Pages::hasFocus(const char* pszId) const
@@ -101,7 +101,7 @@ bool Pages::active(const char* pszId) const
 void Pages::click(const char* pszId)
 {
     gtk_button_clicked(GTK_BUTTON(w(pszId)));
-    spin(10);
+    spin();
 }
 
 std::string Pages::conf() const

@@ -247,7 +247,7 @@ std::string primarySelection()
 std::string selectionOnceItIs(const std::string& strWant)
 {
     std::string strText;
-    spinUntil([&] { return (strText = primarySelection()) == strWant; }, 10000);
+    waitUntil([&] { return (strText = primarySelection()) == strWant; }, "the selection \"" + strWant + "\"");
     return strText;
 }
 

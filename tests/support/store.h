@@ -4,8 +4,8 @@
 
 #include "app.h"
 #include "params.h"
-#include "testSeams.h"
 #include "support.h"
+#include "testSeams.h"
 
 namespace zt
 {

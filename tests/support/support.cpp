@@ -3,7 +3,14 @@
 
 #include "errlog.h"
 
+#include <gtest/gtest.h>
+
 #include <glib/gstdio.h>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <regex>
 
@@ -142,9 +149,51 @@ bool spinUntil(const std::function<bool()>& bDone, int nMillis)
     return true;
 }
 
-void spin(int nMillis)
+void asUnprivileged(const std::string& strDir, const std::function<void()>& body)
 {
-    spinUntil([] { return false; }, nMillis);
+    if (geteuid() != 0) {
+        body();
+        return;
+    }
+    const passwd* ppw = getpwnam("nobody");
+    ASSERT_NE(ppw, nullptr) << "no user nobody to run as";
+    const uid_t nUid = ppw->pw_uid;
+    const gid_t nGid = ppw->pw_gid;
+    auto chownAll = [&](uid_t uid, gid_t gid) {
+        ASSERT_EQ(chown(strDir.c_str(), uid, gid), 0);
+        for (const std::string& strName : listDir(strDir))
+            ASSERT_EQ(lchown((strDir + "/" + strName).c_str(), uid, gid), 0);
+    };
+    chownAll(nUid, nGid);
+    fflush(nullptr);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(nGid) != 0 || setuid(nUid) != 0)
+            _exit(2);
+        body();
+        fflush(nullptr);
+        _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int nStatus = 0;
+    ASSERT_EQ(waitpid(pid, &nStatus, 0), pid);
+    chownAll(0, 0);
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << "as nobody: status " << nStatus;
+}
+
+bool waitUntil(const std::function<bool()>& bDone, const std::string& strWhat, int nMillis)
+{
+    if (spinUntil(bDone, nMillis))
+        return true;
+    ADD_FAILURE() << "waited " << nMillis << " ms in vain for " << strWhat;
+    return false;
+}
+
+void spin(void)
+{
+    // Bounded: a source that keeps itself pending cannot hold a test.
+    for (int i = 0; i < 10000 && g_main_context_iteration(nullptr, FALSE); i++) {
+    }
 }
 
 bool presentAndFocus(GtkWidget* pwinMain)
@@ -191,7 +240,7 @@ void sendKey(GtkWidget* pwinMain, guint nKeyval, GdkModifierType nState)
         gdk_event_free(pevt);
     }
     g_free(pkeys);
-    spin(10);
+    spin();
 }
 
 } // namespace zt

@@ -50,12 +50,27 @@ bool logHasEntry(const std::string& strLog, const std::string& strMessage);
 // The Zarv.ui of the source tree.
 std::string uiPath();
 
+// Runs body as a user without privileges, where what it checks depends on
+// permissions (root writes anywhere): as the user running the tests, or,
+// for root, as nobody in a child process that owns strDir meanwhile. A
+// failure in the child fails the test.
+void asUnprivileged(const std::string& strDir, const std::function<void()>& body);
+
 // Whether GTK has a display (set by the test binary's main).
 bool haveDisplay();
 
-// Runs the main loop until bDone() holds or nMillis have passed.
+// Runs the main loop until bDone() holds or nMillis have passed; whether it
+// holds. For a wait that may end either way.
 bool spinUntil(const std::function<bool()>& bDone, int nMillis = 3000);
-void spin(int nMillis = 50);
+
+// Waits as spinUntil does for what a test relies on: when the time runs out
+// the test fails there, saying what never came, instead of going on to
+// report a wrong value later.
+bool waitUntil(const std::function<bool()>& bDone, const std::string& strWhat, int nMillis = 10000);
+
+// Handles every event that is pending now (the toolkit's reaction to a
+// click or a key), without waiting for more.
+void spin(void);
 
 // Shows a window (not its children) and waits until it is mapped and holds the keyboard focus.
 bool presentAndFocus(GtkWidget* pwinMain);

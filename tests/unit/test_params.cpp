@@ -2,9 +2,9 @@
 // reads as 0, and what happens when the disk says no.
 #include "app.h"
 #include "params.h"
-#include "testSeams.h"
 #include "store.h"
 #include "support.h"
+#include "testSeams.h"
 
 #include <gtest/gtest.h>
 
@@ -131,14 +131,14 @@ TEST_F(ParamStore, NumbersUseAPointWhateverTheLocale)
 
 TEST_F(ParamStore, ReadOnlyDirectoryLogsTheOpenFailureAndKeepsTheValue)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
-    prmLoadKeyFile();
-    chmod(m_dir.path().c_str(), 0500);
-    prmSetKeyDouble("Load", "RSeat", 90);
-    chmod(m_dir.path().c_str(), 0700);
-    EXPECT_EQ(prmGetKeyDouble("Load", "RSeat"), 90);
-    EXPECT_FALSE(zt::exists(conf()));
+    zt::asUnprivileged(m_dir.path(), [&] {
+        prmLoadKeyFile();
+        chmod(m_dir.path().c_str(), 0500);
+        prmSetKeyDouble("Load", "RSeat", 90);
+        chmod(m_dir.path().c_str(), 0700);
+        EXPECT_EQ(prmGetKeyDouble("Load", "RSeat"), 90);
+        EXPECT_FALSE(zt::exists(conf()));
+    });
 }
 
 int noNewFile(gchar*, int, int)
@@ -183,13 +183,14 @@ TEST_F(ParamStore, FullDiskBeforeTheFirstByteLeavesTheFileAlone)
 
 TEST_F(ParamStore, UnwritableDirectoryFallsBackToRewritingInPlace)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
-    load("[Load]\nFuel=10\n");
-    chmod(m_dir.path().c_str(), 0500);
-    prmSetKeyDouble("Load", "Fuel", 20);
-    chmod(m_dir.path().c_str(), 0700);
-    EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=20\n");
+    zt::writeFile(conf(), "[Load]\nFuel=10\n");
+    zt::asUnprivileged(m_dir.path(), [&] {
+        prmLoadKeyFile();
+        chmod(m_dir.path().c_str(), 0500);
+        prmSetKeyDouble("Load", "Fuel", 20);
+        chmod(m_dir.path().c_str(), 0700);
+        EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=20\n");
+    });
 }
 
 struct Fault {
@@ -287,16 +288,16 @@ int refuse(const char*, const char*)
 
 TEST_F(ParamStore, UnparseableFileThatCannotBeSetAsideIsNeverReplaced)
 {
-    if (geteuid() != 0) {
-        // Without write access to the directory nothing can be moved.
-        zt::writeFile(conf(), "[broken");
+    // Without write access to the directory nothing can be moved.
+    zt::writeFile(conf(), "[broken");
+    zt::asUnprivileged(m_dir.path(), [&] {
         chmod(m_dir.path().c_str(), 0500);
         prmLoadKeyFile();
         prmSetKeyDouble("Load", "LSeat", 1);
         chmod(m_dir.path().c_str(), 0700);
         EXPECT_EQ(zt::readFile(conf()), "[broken");
         EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 1.0);
-    }
+    });
     // Neither a link nor a rename works: the file is left as it is, and
     // the log says so.
     restart();
@@ -315,14 +316,15 @@ TEST_F(ParamStore, MissingOrUnreadableFileIsNotSetAside)
 {
     prmLoadKeyFile();
     EXPECT_EQ(names(), std::vector<std::string>{"Zarv.log"});
-    if (geteuid() == 0)
-        return; // root reads anything
     zt::writeFile(conf(), "[Load]\nFuel=1\n");
-    chmod(conf().c_str(), 0);
     restart();
-    prmLoadKeyFile();
-    chmod(conf().c_str(), 0600);
-    EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=1\n");
+    zt::asUnprivileged(m_dir.path(), [&] {
+        chmod(conf().c_str(), 0);
+        prmLoadKeyFile();
+        chmod(conf().c_str(), 0600);
+        EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=1\n");
+        EXPECT_EQ(names(), (std::vector<std::string>{"Zarv.conf", "Zarv.log"}));
+    });
 }
 
 } // namespace
