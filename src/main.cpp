@@ -62,7 +62,16 @@ int main(int argc, char* argv[])
         g_object_unref(m_pBuilder);
         return 0;
     }
-    wbExposeAccessibility(m_pBuilder);
+    // Assistive technology reads the window once it is up; naming its
+    // objects waits until the first frame is drawn, so the pilot sees the
+    // window sooner.
+    g_idle_add_full(
+        G_PRIORITY_LOW,
+        [](gpointer pBuilder) {
+            wbExposeAccessibility(GTK_BUILDER(pBuilder));
+            return G_SOURCE_REMOVE;
+        },
+        m_pBuilder, nullptr);
     errPostError("Zarv Started");
 
     GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "Zarv"));

@@ -121,6 +121,10 @@ constexpr int MAX_CELL_CHARS = 16;
 
 void setLabelValue(GtkWidget* pwgtLabel, const std::string& strText)
 {
+    // The same text again (start-up refreshes the page twice) costs no new
+    // layout.
+    if (strText == gtk_label_get_label(GTK_LABEL(pwgtLabel)))
+        return;
     gtk_label_set_markup(GTK_LABEL(pwgtLabel), strText.c_str());
     const bool bLong = g_utf8_strlen(strText.c_str(), -1) > MAX_CELL_CHARS;
     gtk_widget_set_tooltip_text(pwgtLabel, bLong ? strText.c_str() : nullptr);

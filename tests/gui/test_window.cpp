@@ -45,7 +45,7 @@ TEST_F(Window, ADefinitionMissingAnObjectIsCaught)
 
 TEST_F(Window, AssistiveTechnologyReachesEveryFieldByIdAndName)
 {
-    // wbExposeAccessibility runs in the program right after loading.
+    // wbExposeAccessibility runs in the program once the window is drawn.
     wbExposeAccessibility(m_pBuilder);
     for (const _mscBinding& o : wbDefinition()) {
         AtkObject* patk = gtk_widget_get_accessible(w(o.pszId));
