@@ -16,7 +16,7 @@ namespace
 
 // The aircraft's values come in the order the fleet has always copied them
 // into another aircraft's group, so a new group's keys stand as before.
-const std::array<_prmValue, VAL_COUNT> m_values = {{
+constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
     {VAL_LSEAT, PRM_OF_LOADING, "Load", "LSeat", nullptr, PRM_UNIT_WEIGHT, &m_nLSeatWeight},
     {VAL_RSEAT, PRM_OF_LOADING, "Load", "RSeat", nullptr, PRM_UNIT_WEIGHT, &m_nRSeatWeight},
     {VAL_FUEL, PRM_OF_LOADING, "Load", "Fuel", nullptr, PRM_UNIT_FUEL, &m_nFuelVolume},
@@ -38,6 +38,16 @@ const std::array<_prmValue, VAL_COUNT> m_values = {{
     {VAL_BALLAST_REAR_LONG_ARM, PRM_OF_SETUP, "Ballast", "RearLongArm", "BallastRearLongArm", PRM_UNIT_ARM,
      &m_wbSetup.nBallastRearLongArm},
 }};
+
+// prmValue finds a row by its id.
+constexpr bool inOrderOfIds(void)
+{
+    for (size_t i = 0; i < m_values.size(); i++)
+        if (m_values[i].nId != static_cast<_prmValueId>(i))
+            return false;
+    return true;
+}
+static_assert(inOrderOfIds(), "the rows stand in the order of their ids");
 
 // Another aircraft of the fleet lives in "Aircraft 2", "Aircraft 3", ...
 constexpr const char* AIRCRAFT_GROUP_PREFIX = "Aircraft ";
