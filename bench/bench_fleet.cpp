@@ -55,7 +55,8 @@ void BM_ExportLoadSheet(benchmark::State& state)
     Etc etc;
     pwbCreateAttrLists();
     const std::string strPdf = etc.strDir + "/sheet.pdf";
-    const _prnSheet sheet = {"A. Pilot", "Flight 42"};
+    _prnSheet sheet;
+    sheet.strPilot = "A. Pilot", sheet.strReference = "Flight 42";
     for (auto _ : state)
         prnPrintLoadSheet(nullptr, strPdf.c_str(), &sheet);
 }

@@ -147,6 +147,25 @@ constexpr const char* SHOWN_KEY = "zarv-shown";
 
 } // namespace
 
+std::string mscOneLine(const std::string& strText, size_t nMaxChars)
+{
+    g_autofree gchar* pszValid = g_utf8_make_valid(strText.c_str(), static_cast<gssize>(strText.size()));
+    std::string str;
+    size_t nChars = 0;
+    for (const gchar* p = pszValid; *p && nChars <= nMaxChars; p = g_utf8_next_char(p), nChars++) {
+        const gunichar c = g_utf8_get_char(p);
+        if (nChars == nMaxChars) {
+            str += "\u2026";
+            break;
+        }
+        if (g_unichar_iscntrl(c) || c == 0x2028 || c == 0x2029)
+            str += ' ';
+        else
+            str.append(p, static_cast<size_t>(g_utf8_next_char(p) - p));
+    }
+    return str;
+}
+
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
 {
     const std::string strText = mscFormatNumber(pszFormat, nValue);

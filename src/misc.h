@@ -45,6 +45,11 @@ struct _mscReading {
 };
 _mscReading mscReadNumber(const gchar* pszText);
 
+// Text the pilot typed, as one line of at most nMaxChars characters: line
+// breaks, tabs and other control characters become spaces, and a longer
+// text is cut with an ellipsis.
+std::string mscOneLine(const std::string& strText, size_t nMaxChars = 200);
+
 // Formats a number in the process locale with a printf format, uncut.
 std::string mscFormatNumber(const char* pszFormat, double nValue);
 

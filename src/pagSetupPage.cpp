@@ -99,9 +99,7 @@ void afterUnitChange(void)
 std::string fleetLabel(const _psetAircraft& a)
 {
     // One line, however the registration was typed.
-    std::string str = a.strRegistration.empty() ? "(no registration)" : a.strRegistration;
-    std::replace(str.begin(), str.end(), '\n', ' ');
-    return str;
+    return a.strRegistration.empty() ? "(no registration)" : mscOneLine(a.strRegistration);
 }
 
 // After a change of the fleet: the record from the store, and every page.
@@ -182,6 +180,7 @@ void psetUpdateFleetDisplay(void)
         gtk_entry_set_text(GTK_ENTRY(m_pwgtWeighedOn), prmGetText(VAL_WEIGHED).c_str());
     if (m_pwgtFleetRemove)
         gtk_widget_set_sensitive(m_pwgtFleetRemove, fleet.size() > 1);
+    pwbUpdateAircraft();
 }
 
 void psetInit(GtkBuilder* pBuilder)

@@ -105,7 +105,9 @@ const std::array<_mscBinding, 43> m_bindings = {{
 GtkWidget *m_pwgtNoFuelWt = nullptr, *m_pwgtNoFuelLongArm = nullptr, *m_pwgtNoFuelLatArm = nullptr;
 GtkWidget *m_pwgtNoFuelReason = nullptr, *m_pwgtFuelAllowed = nullptr, *m_pwgtBallastAdvice = nullptr;
 GtkWidget* m_pwgtShowBurnOff = nullptr;
-const std::array<_mscBinding, 7> m_optional = {{
+// The verdict on both points in words, and which aircraft is loaded.
+GtkWidget *m_pwgtVerdict = nullptr, *m_pwgtLoadingAircraft = nullptr;
+const std::array<_mscBinding, 9> m_optional = {{
     {"NoFuelWt", gtk_label_get_type, &m_pwgtNoFuelWt},
     {"NoFuelLongArm", gtk_label_get_type, &m_pwgtNoFuelLongArm},
     {"NoFuelLatArm", gtk_label_get_type, &m_pwgtNoFuelLatArm},
@@ -113,6 +115,8 @@ const std::array<_mscBinding, 7> m_optional = {{
     {"FuelAllowed", gtk_label_get_type, &m_pwgtFuelAllowed},
     {"BallastAdvice", gtk_label_get_type, &m_pwgtBallastAdvice},
     {"ShowBurnOff", gtk_check_button_get_type, &m_pwgtShowBurnOff},
+    {"Verdict", gtk_label_get_type, &m_pwgtVerdict},
+    {"LoadingAircraft", gtk_label_get_type, &m_pwgtLoadingAircraft},
 }};
 
 // A cell is at most this wide; a longer text (a huge value) is cut short
@@ -293,6 +297,14 @@ void pwbUpdatePlanDisplay(void)
         const _wbFuelRange range = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), fuelAllowedText(range, m_wbSetup.nUnitFuel).c_str());
     }
+    if (m_pwgtVerdict) {
+        const _wbLoading l = pwbLoading();
+        const _wbLoading dry = {l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn};
+        const _wbPoint takeOff = pwbPointOf(pwbTableRows()[ROW_TOTAL]);
+        const std::string strVerdict = "Take-off: " + pwbVerdictText(pwbJudge(l, takeOff), m_wbSetup) +
+                                       "\nNo fuel: " + pwbVerdictText(pwbJudge(dry, z), m_wbSetup);
+        gtk_label_set_text(GTK_LABEL(m_pwgtVerdict), strVerdict.c_str());
+    }
     if (m_pwgtBallastAdvice) {
         const _wbBallastAdvice advice =
             pwbBallastAdvice(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nFuelVolume, m_nBallastPosn);
@@ -420,8 +432,28 @@ void pwbInit(GtkBuilder* pBuilder)
     pwbCreateAttrLists();
 }
 
+void pwbUpdateAircraft(void)
+{
+    const std::string strRegistration = mscOneLine(prmGetText(VAL_REGISTRATION));
+    if (m_pwgtLoadingAircraft) {
+        gtk_label_set_text(GTK_LABEL(m_pwgtLoadingAircraft), ("Aircraft " + strRegistration).c_str());
+        gtk_widget_set_tooltip_text(m_pwgtLoadingAircraft, strRegistration.c_str());
+        gtk_widget_set_visible(m_pwgtLoadingAircraft, !strRegistration.empty());
+    }
+    // The window's own title when the aircraft has no registration.
+    GtkWidget* pwinMain = gtk_widget_get_toplevel(m_pwgtWBDrawing);
+    if (!GTK_IS_WINDOW(pwinMain))
+        return;
+    static std::string strOwnTitle;
+    if (strOwnTitle.empty())
+        strOwnTitle = gtk_window_get_title(GTK_WINDOW(pwinMain)) ? gtk_window_get_title(GTK_WINDOW(pwinMain)) : "";
+    const std::string strTitle = strRegistration.empty() ? strOwnTitle : "Zarv \u2013 " + strRegistration;
+    gtk_window_set_title(GTK_WINDOW(pwinMain), strTitle.c_str());
+}
+
 void pwbUpdateDisplays(void)
 {
+    pwbUpdateAircraft();
     pwbUpdateInputDisplay();
     pwbUpdateUnitLabels();
     pwbRefresh();

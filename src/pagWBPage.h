@@ -3,6 +3,8 @@
 #pragma once
 
 #include "misc.h"
+#include "pagSetup.h"
+#include "pagWB.h"
 
 #include <gtk/gtk.h>
 
@@ -31,8 +33,23 @@ void pwbInit(GtkBuilder* pBuilder);
 // pwbRefresh. Stores nothing.
 void pwbUpdateDisplays(void);
 
+// Shows which aircraft is loaded: its registration on the page and in the
+// window's title; with none, the page says nothing and the title is the
+// window's own.
+void pwbUpdateAircraft(void);
+
 // The page's one refresh after any change: the calculation, the result
 // table from it, and a redraw of the chart.
 void pwbRefresh(void);
 
 void pwbCleanUp(void);
+
+// ---- The verdict in words (pagWBVerdict.cpp) --------------------------------
+
+// A judged point in words, in the pilot's units (the record's): every limit
+// broken with how far ("OUT OF LIMITS: over the maximum weight by 8.0 lbs;
+// left seat over its 210.0 lbs limit by 5.0 lbs"), or within with the
+// nearest limit ("WITHIN LIMITS; nearest: 9.0 lbs below the maximum
+// weight"); "NO LOADING ENTERED" for an aircraft without a weight. A breach
+// is rounded up and a margin down, so neither reads better than it is.
+std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& units);

@@ -1,33 +1,58 @@
 // The load sheet, laid out on one A4 or Letter page with Pango and cairo:
-// the aircraft and the people, the setup and the loading, the result table
-// as on screen, the take-off and zero-fuel points against the limits with a
-// verdict in words (so a black-and-white copy carries it), the chart drawn
-// by its own renderer, and a line for the commander's signature.
+// the aircraft and the people, the setup and the loading with every limit
+// used, the result table as on screen, the take-off and zero-fuel points
+// with the verdict in words (so a black-and-white copy carries it), the
+// chart drawn by its own renderer, and the commander's acceptance. Every
+// text is given a width inside the margins: the pilot's own texts are one
+// line each, ellipsized and isolated for direction; the rest wraps. After a
+// sheet is printed or saved, a copy is filed as PDF.
 #include "print.h"
 
+#include "app.h"
 #include "errlog.h"
+#include "misc.h"
 #include "pagSetup.h"
 #include "pagWB.h"
 #include "pagWBChart.h"
 #include "pagWBPage.h"
 #include "stored.h"
 
+#include <glib/gstdio.h>
+
 #include <algorithm>
 #include <array>
+#include <cairo-pdf.h>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
 
-constexpr double MARGIN = 36; // points: half an inch
+constexpr double MARGIN = 36;            // points: half an inch, 12.7 mm
+constexpr size_t MAX_USER_CHARS = 80;    // a pilot's text on the sheet, at most
+constexpr double CHART_DRAWN_SIZE = 460; // the chart's square as the window first draws it
 
-// The sheet's pilot and reference, as the dialog's tab has them.
+// The sheet's people and flight, as the dialog's tab has them; the pilot
+// and the preparer are offered again for the next sheet.
 _prnSheet m_sheet;
-GtkWidget* m_pwgtPilot = nullptr;
-GtkWidget* m_pwgtReference = nullptr;
+GtkWidget *m_pwgtPilot = nullptr, *m_pwgtPreparer = nullptr, *m_pwgtReference = nullptr;
+GtkWidget *m_pwgtLeftOccupant = nullptr, *m_pwgtRightOccupant = nullptr;
+// The page the sheet was printed on, and when: the filed copy is the same.
+double m_nPageWidth = 0, m_nPageHeight = 0;
+time_t m_tPrinted = 0;
+// The print settings of the last sheet (the printer chosen), for the next.
+GtkPrintSettings* m_pSettings = nullptr;
+void (*m_pfuncFilingListener)(const char* pszError) = nullptr;
 
-// Writes text at (nX, nY) in the given font; returns the height it took.
-double text(cairo_t* pCr, double nX, double nY, const std::string& strText, const char* pszFont, double nWidth = -1)
+enum _prnFit { FIT_WRAP, FIT_ONE_LINE };
+
+// Writes text at (nX, nY) within nWidth points, wrapped or on one line cut
+// with an ellipsis; returns the height it took.
+double text(cairo_t* pCr, double nX, double nY, double nWidth, const std::string& strText, const char* pszFont,
+            _prnFit nFit = FIT_WRAP, PangoAlignment nAlign = PANGO_ALIGN_LEFT)
 {
     g_autoptr(PangoLayout) ppngLayout = pango_cairo_create_layout(pCr);
     // Font sizes in points on the page, whatever the screen's resolution.
@@ -36,9 +61,13 @@ double text(cairo_t* pCr, double nX, double nY, const std::string& strText, cons
     PangoFontDescription* pfont = pango_font_description_from_string(pszFont);
     pango_layout_set_font_description(ppngLayout, pfont);
     pango_font_description_free(pfont);
-    if (nWidth > 0) {
-        pango_layout_set_width(ppngLayout, static_cast<int>(nWidth * PANGO_SCALE));
-        pango_layout_set_alignment(ppngLayout, PANGO_ALIGN_RIGHT);
+    pango_layout_set_width(ppngLayout, static_cast<int>(std::max(nWidth, 1.0) * PANGO_SCALE));
+    pango_layout_set_alignment(ppngLayout, nAlign);
+    if (nFit == FIT_ONE_LINE) {
+        pango_layout_set_single_paragraph_mode(ppngLayout, TRUE);
+        pango_layout_set_ellipsize(ppngLayout, PANGO_ELLIPSIZE_END);
+    } else {
+        pango_layout_set_wrap(ppngLayout, PANGO_WRAP_WORD_CHAR);
     }
     pango_layout_set_text(ppngLayout, strText.c_str(), -1);
     cairo_move_to(pCr, nX, nY);
@@ -48,30 +77,12 @@ double text(cairo_t* pCr, double nX, double nY, const std::string& strText, cons
     return static_cast<double>(nH) / PANGO_SCALE;
 }
 
-std::string orDash(const std::string& str)
+// What the pilot typed, on one line, bounded, and isolated for direction so
+// that nothing in it can reorder what follows it; a dash for nothing.
+std::string typed(const std::string& str)
 {
-    return str.empty() ? "\u2013" : str;
-}
-
-// A loading and its point against every limit, in words: the first limit
-// broken, or within.
-std::string verdict(const _wbLoading& l, const _wbPoint& p)
-{
-    const _wbJudgement j = pwbJudge(l, p);
-    constexpr std::pair<_wbLimit, const char*> broken[] = {{LIMIT_FORWARD, "forward of the limit"},
-                                                           {LIMIT_AFT, "aft of the limit"},
-                                                           {LIMIT_LEFT, "beyond the lateral limit"},
-                                                           {LIMIT_RIGHT, "beyond the lateral limit"},
-                                                           {LIMIT_WEIGHT, "over weight"},
-                                                           {LIMIT_LSEAT, "left seat over its limit"},
-                                                           {LIMIT_RSEAT, "right seat over its limit"},
-                                                           {LIMIT_TANK, "more fuel than the tank holds"}};
-    for (const auto& [nLimit, pszWords] : broken)
-        if (j.beyond(nLimit))
-            return std::string("OUT OF LIMITS: ") + pszWords;
-    if (j.bChartWarning)
-        return "OUT OF LIMITS: beyond the chart's envelope";
-    return std::isfinite(p.nLongArm) ? "WITHIN LIMITS" : "NO LOADING ENTERED";
+    const std::string strLine = mscOneLine(str, MAX_USER_CHARS);
+    return strLine.empty() ? "\u2013" : "\u2068" + strLine + "\u2069";
 }
 
 std::string weightIn(double nKg)
@@ -84,6 +95,39 @@ std::string armIn(double nMm)
     return mscFormatNumber("%1.2f", psetMmToArm(nMm, m_wbSetup.nUnitArm)) + " " + psetArmLabel(m_wbSetup.nUnitArm);
 }
 
+std::string fuelIn(double nLitres)
+{
+    return mscFormatNumber("%1.1f", psetLitresToFuel(nLitres, m_wbSetup.nUnitFuel)) + " " +
+           psetFuelLabel(m_wbSetup.nUnitFuel);
+}
+
+// The result table as on screen, and the zero-fuel row; returns its height.
+double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth)
+{
+    const double y0 = y;
+    const double nCol = nTextWidth / 6.5;
+    auto colX = [&](size_t i) { return nLeft + nCol * (1.5 + static_cast<double>(i)); };
+    const std::array<const char*, 5> headings = {"Weight (lb)", "Long. arm (in)", "Long. moment (lb\u00b7in)",
+                                                 "Lat. arm (in)", "Lat. moment (lb\u00b7in)"};
+    double nHeadings = 0;
+    for (size_t i = 0; i < headings.size(); i++)
+        nHeadings = std::max(nHeadings,
+                             text(pCr, colX(i), y, nCol - 4, headings[i], "sans bold 8", FIT_WRAP, PANGO_ALIGN_RIGHT));
+    y += nHeadings + 3;
+    auto row = [&](const char* pszItem, const std::array<std::string, 5>& cells) {
+        double nRow = text(pCr, nLeft, y, nCol * 1.5 - 4, pszItem, "sans 9", FIT_ONE_LINE);
+        for (size_t i = 0; i < cells.size(); i++)
+            nRow = std::max(nRow, text(pCr, colX(i), y, nCol - 4, cells[i], "sans 9", FIT_ONE_LINE, PANGO_ALIGN_RIGHT));
+        y += nRow + 1;
+    };
+    for (const _wbTableRow& r : pwbTableRows())
+        row(r.pszItem, {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
+                        pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)});
+    const _wbPoint& z = m_wbZeroFuel;
+    row("No fuel", {pwbWeightText(z.nWeight), pwbArmText(z.nLongArm), "", pwbArmText(z.nLatArm), ""});
+    return y - y0;
+}
+
 void prnOnBeginPrint(GtkPrintOperation* pop, GtkPrintContext*, gpointer)
 {
     gtk_print_operation_set_n_pages(pop, 1);
@@ -91,31 +135,40 @@ void prnOnBeginPrint(GtkPrintOperation* pop, GtkPrintContext*, gpointer)
 
 void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
 {
-    prnDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), gtk_print_context_get_width(pctx),
-                     gtk_print_context_get_height(pctx), m_sheet, time(nullptr));
+    m_nPageWidth = gtk_print_context_get_width(pctx);
+    m_nPageHeight = gtk_print_context_get_height(pctx);
+    prnDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_nPageWidth, m_nPageHeight, m_sheet, m_tPrinted);
 }
 
-// The dialog's tab: the pilot and the flight reference.
+// The dialog's tab: the people and the flight.
 GObject* prnOnCreateCustomWidget(GtkPrintOperation*, gpointer)
 {
     GtkWidget* pgrid = gtk_grid_new();
     gtk_container_set_border_width(GTK_CONTAINER(pgrid), 12);
     gtk_grid_set_row_spacing(GTK_GRID(pgrid), 6);
     gtk_grid_set_column_spacing(GTK_GRID(pgrid), 12);
-    m_pwgtPilot = gtk_entry_new();
-    m_pwgtReference = gtk_entry_new();
-    const std::array<std::pair<const char*, GtkWidget*>, 2> rows = {
-        {{"_Pilot in command", m_pwgtPilot}, {"_Flight reference", m_pwgtReference}}};
+    struct Field {
+        const char* pszCaption;
+        GtkWidget** ppwgt;
+        const std::string& strValue;
+    };
+    const std::array<Field, 5> fields = {{{"_Pilot in command", &m_pwgtPilot, m_sheet.strPilot},
+                                          {"Prepared _by", &m_pwgtPreparer, m_sheet.strPreparer},
+                                          {"_Flight reference", &m_pwgtReference, m_sheet.strReference},
+                                          {"_Left seat occupant", &m_pwgtLeftOccupant, m_sheet.strLeftOccupant},
+                                          {"_Right seat occupant", &m_pwgtRightOccupant, m_sheet.strRightOccupant}}};
     int nRow = 0;
-    for (const auto& [pszCaption, pwgt] : rows) {
-        GtkWidget* plabel = gtk_label_new_with_mnemonic(pszCaption);
-        gtk_label_set_mnemonic_widget(GTK_LABEL(plabel), pwgt);
+    for (const Field& f : fields) {
+        *f.ppwgt = gtk_entry_new();
+        gtk_entry_set_text(GTK_ENTRY(*f.ppwgt), f.strValue.c_str());
+        gtk_entry_set_width_chars(GTK_ENTRY(*f.ppwgt), 30);
+        GtkWidget* plabel = gtk_label_new_with_mnemonic(f.pszCaption);
+        gtk_label_set_mnemonic_widget(GTK_LABEL(plabel), *f.ppwgt);
         gtk_label_set_xalign(GTK_LABEL(plabel), 0);
         gtk_grid_attach(GTK_GRID(pgrid), plabel, 0, nRow, 1, 1);
-        gtk_grid_attach(GTK_GRID(pgrid), pwgt, 1, nRow++, 1, 1);
+        gtk_grid_attach(GTK_GRID(pgrid), *f.ppwgt, 1, nRow++, 1, 1);
     }
-    gtk_entry_set_text(GTK_ENTRY(m_pwgtPilot), m_sheet.strPilot.c_str());
-    gtk_entry_set_text(GTK_ENTRY(m_pwgtReference), m_sheet.strReference.c_str());
+    gtk_entry_set_placeholder_text(GTK_ENTRY(m_pwgtPreparer), "the pilot in command");
     gtk_widget_show_all(pgrid);
     return G_OBJECT(pgrid);
 }
@@ -123,133 +176,272 @@ GObject* prnOnCreateCustomWidget(GtkPrintOperation*, gpointer)
 void prnOnCustomWidgetApply(GtkPrintOperation*, GtkWidget*, gpointer)
 {
     m_sheet.strPilot = gtk_entry_get_text(GTK_ENTRY(m_pwgtPilot));
+    m_sheet.strPreparer = gtk_entry_get_text(GTK_ENTRY(m_pwgtPreparer));
     m_sheet.strReference = gtk_entry_get_text(GTK_ENTRY(m_pwgtReference));
+    m_sheet.strLeftOccupant = gtk_entry_get_text(GTK_ENTRY(m_pwgtLeftOccupant));
+    m_sheet.strRightOccupant = gtk_entry_get_text(GTK_ENTRY(m_pwgtRightOccupant));
+}
+
+// Opens a new file "<dir>/<name>.pdf", or "<name> (2).pdf" and so on where
+// that is taken: a sheet never replaces another. Returns the descriptor, or
+// -1 with errno set; *pstrPath gets the path tried last.
+int openNew(const std::string& strDir, const std::string& strName, std::string* pstrPath)
+{
+    for (int n = 1; n < 1000; n++) {
+        *pstrPath = strDir + "/" + strName + (n > 1 ? " (" + std::to_string(n) + ")" : "") + ".pdf";
+        const int fd = open(pstrPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+cairo_status_t writeToFd(void* pClosure, const unsigned char* pData, unsigned int nLength)
+{
+    const int fd = *static_cast<int*>(pClosure);
+    while (nLength > 0) {
+        const ssize_t n = write(fd, pData, nLength);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return CAIRO_STATUS_WRITE_ERROR;
+        pData += n;
+        nLength -= static_cast<unsigned int>(n);
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// Files the copy of the sheet just printed; the reason it failed, or empty.
+std::string fileCopy(void)
+{
+    const std::string strDir = prnSheetsFolder();
+    std::string strPath = strDir;
+    int nErr = 0;
+    if (g_mkdir_with_parents(strDir.c_str(), 0755) != 0)
+        nErr = errno;
+    const int fd = nErr ? -1 : openNew(strDir, prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted), &strPath);
+    if (fd < 0 && !nErr)
+        nErr = errno;
+    if (fd >= 0) {
+        int fdWrite = fd;
+        cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(writeToFd, &fdWrite, m_nPageWidth, m_nPageHeight);
+        cairo_t* pCr = cairo_create(psurf);
+        prnDrawLoadSheet(pCr, m_nPageWidth, m_nPageHeight, m_sheet, m_tPrinted);
+        cairo_destroy(pCr);
+        cairo_surface_finish(psurf);
+        const bool bWritten = cairo_surface_status(psurf) == CAIRO_STATUS_SUCCESS;
+        cairo_surface_destroy(psurf);
+        if (!bWritten)
+            nErr = errno ? errno : EIO;
+        if (fsync(fd) != 0 && !nErr)
+            nErr = errno;
+        close(fd);
+        if (nErr)
+            g_unlink(strPath.c_str()); // no half a record
+    }
+    if (!nErr)
+        return {};
+    g_autofree gchar* pszMsg =
+        g_strdup_printf("prnPrintLoadSheet()\nfiling %s failed\n%s", strPath.c_str(), g_strerror(nErr));
+    errPostError(pszMsg);
+    return std::string("its copy for the record could not be kept in ") + strDir + ": " + g_strerror(nErr);
+}
+
+// The print settings for a dialog: the last ones, with "Print to File"
+// offering the documents folder and this sheet's name, never an existing
+// file's.
+GtkPrintSettings* dialogSettings(void)
+{
+    GtkPrintSettings* pSettings = m_pSettings ? gtk_print_settings_copy(m_pSettings) : gtk_print_settings_new();
+    const char* pszDocuments = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
+    const std::string strDir = pszDocuments ? pszDocuments : g_get_home_dir();
+    const std::string strName = prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted);
+    std::string strBase = strName;
+    for (int n = 2; n < 1000 && g_file_test((strDir + "/" + strBase + ".pdf").c_str(), G_FILE_TEST_EXISTS); n++)
+        strBase = strName + " (" + std::to_string(n) + ")";
+    g_autofree gchar* pszDirUri = g_filename_to_uri(strDir.c_str(), nullptr, nullptr);
+    if (pszDirUri)
+        gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_DIR, pszDirUri);
+    gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_BASENAME, strBase.c_str());
+    gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+    gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_URI, nullptr);
+    return pSettings;
 }
 
 } // namespace
+
+std::string prnSheetsFolder(void)
+{
+    return wbFileSpec("Load sheets");
+}
+
+void prnSetFilingListener(void (*pfuncListener)(const char* pszError))
+{
+    m_pfuncFilingListener = pfuncListener;
+}
+
+std::string prnSheetName(const std::string& strRegistration, time_t tPrinted)
+{
+    char szWhen[32];
+    struct tm tmPrinted;
+    localtime_r(&tPrinted, &tmPrinted);
+    strftime(szWhen, sizeof szWhen, "%Y-%m-%d %H%M", &tmPrinted);
+    // A registration is free text: one line, no separators of paths, not
+    // hidden by a leading dot, and short enough for any file system.
+    std::string strReg = mscOneLine(strRegistration, 40);
+    for (char& c : strReg)
+        if (c == '/' || c == '\\' || c == ':')
+            c = '-';
+    while (!strReg.empty() && (strReg.front() == '.' || strReg.front() == ' '))
+        strReg.erase(0, 1);
+    return (strReg.empty() ? std::string("Load sheet") : strReg) + " " + szWhen;
+}
 
 void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnSheet& sheet, time_t tPrinted)
 {
     cairo_save(pCr);
     cairo_set_source_rgb(pCr, 0, 0, 0);
-    const double nLeft = MARGIN, nRight = nWidth - MARGIN, nTextWidth = nRight - nLeft;
+    const double nLeft = MARGIN, nRight = nWidth - MARGIN, nTextWidth = nRight - nLeft, nHalf = nTextWidth / 2;
+    const double nBottom = nHeight - MARGIN;
+    const _wbSetup& s = m_wbSetup;
     double y = MARGIN;
 
-    y += text(pCr, nLeft, y, "Weight and balance load sheet", "sans bold 16") + 6;
+    // The aircraft heads the sheet: its registration and weighing date.
+    y += text(pCr, nLeft, y, nTextWidth, "Weight and balance load sheet", "sans bold 16") + 4;
+    const double nAircraft = nTextWidth * 0.6;
+    y += std::max(text(pCr, nLeft, y, nAircraft - 6, "Aircraft " + typed(prmGetText(VAL_REGISTRATION)), "sans bold 12",
+                       FIT_ONE_LINE),
+                  text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(prmGetText(VAL_WEIGHED)),
+                       "sans bold 12", FIT_ONE_LINE)) +
+         4;
     char szPrinted[64];
     struct tm tmPrinted;
     localtime_r(&tPrinted, &tmPrinted);
-    strftime(szPrinted, sizeof szPrinted, "%d %b %Y %H:%M", &tmPrinted);
-    const std::string strRegistration = prmGetText(VAL_REGISTRATION);
-    y += text(pCr, nLeft, y,
-              "Registration: " + orDash(strRegistration) + "    Weighing report: " + orDash(prmGetText(VAL_WEIGHED)) +
-                  "    Printed: " + szPrinted,
-              "sans 10");
-    y += text(pCr, nLeft, y,
-              "Pilot in command: " + orDash(sheet.strPilot) + "    Flight: " + orDash(sheet.strReference), "sans 10") +
-         10;
+    strftime(szPrinted, sizeof szPrinted, "%Y-%m-%d %H:%M", &tmPrinted);
+    const std::string strPreparer = sheet.strPreparer.empty() ? sheet.strPilot : sheet.strPreparer;
+    const std::array<std::pair<std::string, std::string>, 2> people = {
+        {{"Pilot in command: " + typed(sheet.strPilot), "Prepared by: " + typed(strPreparer)},
+         {"Flight: " + typed(sheet.strReference), std::string("Printed: ") + szPrinted}}};
+    for (const auto& [strLeftText, strRightText] : people) {
+        const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strLeftText, "sans 10", FIT_ONE_LINE),
+                                      text(pCr, nLeft + nHalf, y, nHalf, strRightText, "sans 10", FIT_ONE_LINE));
+        y += nLine + 1;
+    }
+    y += 8;
 
-    // The aircraft setup and the loading, in the pilot's units.
-    const _wbSetup& s = m_wbSetup;
-    y += text(pCr, nLeft, y, "Aircraft setup", "sans bold 11") + 2;
-    y += text(pCr, nLeft, y,
+    // The aircraft setup and the loading, in the pilot's units, each seat
+    // against its limit.
+    y += text(pCr, nLeft, y, nTextWidth, "Aircraft setup", "sans bold 11") + 2;
+    y += text(pCr, nLeft, y, nTextWidth,
               "Basic aircraft " + weightIn(s.nBasicWeight) + " at " + armIn(s.nBasicLongArm) + " longitudinal, " +
-                  armIn(s.nBasicLatArm) + " lateral",
-              "sans 9");
-    y += text(pCr, nLeft, y,
-              "Ballast " + weightIn(s.nBallastWt) + "; front position " + armIn(s.nBallastFrontLongArm) + ", " +
-                  armIn(s.nBallastFrontLatArm) + " lateral; rear position " + armIn(s.nBallastRearLongArm),
+                  armIn(s.nBasicLatArm) + " lateral. Ballast " + weightIn(s.nBallastWt) + "; front position " +
+                  armIn(s.nBallastFrontLongArm) + ", " + armIn(s.nBallastFrontLatArm) + " lateral; rear position " +
+                  armIn(s.nBallastRearLongArm),
               "sans 9") +
-         8;
+         6;
     const char* pszBallast = m_nBallastPosn == BALLAST_FRONT  ? "front"
                              : m_nBallastPosn == BALLAST_REAR ? "rear"
                                                               : "none";
-    y += text(pCr, nLeft, y, "Loading", "sans bold 11") + 2;
-    y += text(pCr, nLeft, y,
-              "Left seat " + weightIn(m_nLSeatWeight) + ", right seat " + weightIn(m_nRSeatWeight) + ", fuel " +
-                  mscFormatNumber("%1.1f", psetLitresToFuel(m_nFuelVolume, s.nUnitFuel)) + " " +
-                  psetFuelLabel(s.nUnitFuel) + ", ballast " + pszBallast,
-              "sans 9") +
-         8;
-
-    // The result table, as on screen.
-    const double nCol = nTextWidth / 6.5;
-    const std::array<const char*, 5> headings = {"Weight (lb)", "Long. arm (in)", "Long. moment (lb\u00b7in)",
-                                                 "Lat. arm (in)", "Lat. moment (lb\u00b7in)"};
-    for (size_t i = 0; i < headings.size(); i++)
-        text(pCr, nLeft + nCol * (1.5 + static_cast<double>(i)), y, headings[i], "sans bold 8", nCol - 4);
-    y += 14;
-    for (const _wbTableRow& r : pwbTableRows()) {
-        text(pCr, nLeft, y, r.pszItem, "sans 9");
-        const std::string cells[] = {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
-                                     pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)};
-        for (size_t i = 0; i < 5; i++)
-            text(pCr, nLeft + nCol * (1.5 + static_cast<double>(i)), y, cells[i], "sans 9", nCol - 4);
-        y += 13;
+    y += text(pCr, nLeft, y, nTextWidth, "Loading", "sans bold 11") + 2;
+    const std::array<std::pair<std::string, std::string>, 2> seats = {
+        {{"Left seat " + weightIn(m_nLSeatWeight) + " (limit " + weightIn(MAX_SEAT_WEIGHT) + ")",
+          "occupant " + typed(sheet.strLeftOccupant)},
+         {"Right seat " + weightIn(m_nRSeatWeight) + " (limit " + weightIn(MAX_SEAT_WEIGHT) + ")",
+          "occupant " + typed(sheet.strRightOccupant)}}};
+    for (const auto& [strSeat, strOccupant] : seats) {
+        const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strSeat, "sans 9", FIT_ONE_LINE),
+                                      text(pCr, nLeft + nHalf, y, nHalf, strOccupant, "sans 9", FIT_ONE_LINE));
+        y += nLine + 1;
     }
-    const _wbPoint& z = m_wbZeroFuel;
-    text(pCr, nLeft, y, "No fuel", "sans 9");
-    text(pCr, nLeft + nCol * 1.5, y, pwbWeightText(z.nWeight), "sans 9", nCol - 4);
-    text(pCr, nLeft + nCol * 2.5, y, pwbArmText(z.nLongArm), "sans 9", nCol - 4);
-    text(pCr, nLeft + nCol * 4.5, y, pwbArmText(z.nLatArm), "sans 9", nCol - 4);
-    y += 20;
+    y += text(pCr, nLeft, y, nTextWidth,
+              "Fuel at take-off " + fuelIn(m_nFuelVolume) + " (" + weightIn(m_nFuelWeight) + " at " +
+                  mscFormatNumber("%1.3f", FUEL_DENSITY) + " kg/L); ballast " + pszBallast,
+              "sans 9") +
+         6;
 
-    // The two points against the limits, in words: the take-off point with
-    // the loading as entered, the zero-fuel point with the tank empty.
-    const _chartInput chart = pwbChartInput();
-    const _wbLoading loading = pwbLoading();
-    const _wbLoading dry = {loading.nLSeatWeight, loading.nRSeatWeight, 0.0, loading.nBallastPosn};
-    y += text(pCr, nLeft, y,
+    y += drawTable(pCr, nLeft, y, nTextWidth) + 6;
+
+    // Every limit used, and both points against them in words.
+    y += text(pCr, nLeft, y, nTextWidth,
               "Limits: weight at most " + pwbWeightText(MAX_TOTAL_WEIGHT) + " lb; longitudinal arm " +
                   mscFormatNumber("%1.3f", MIN_LONG_ARM / MM_PER_INCH) + " to " +
                   mscFormatNumber("%1.3f", MAX_LONG_ARM / MM_PER_INCH) + " in; lateral arm within \u00b1" +
-                  pwbArmText(MAX_LAT_ARM) + " in",
+                  pwbArmText(MAX_LAT_ARM) + " in; each seat at most " + weightIn(MAX_SEAT_WEIGHT) + "; tank " +
+                  fuelIn(MAX_FUEL_VOLUME),
               "sans 9") +
          4;
+    const _chartInput chart = pwbChartInput();
+    const _wbLoading loading = pwbLoading();
+    const _wbLoading dry = {loading.nLSeatWeight, loading.nRSeatWeight, 0.0, loading.nBallastPosn};
     struct Verdict {
         const char* pszName;
         const _wbLoading& l;
         const _wbPoint& p;
     };
-    for (const Verdict& v : {Verdict{"Take-off", loading, chart.takeOff}, Verdict{"No fuel (fuel burned)", dry, z}})
-        y += text(pCr, nLeft, y,
+    for (const Verdict& v :
+         {Verdict{"Take-off", loading, chart.takeOff}, Verdict{"No fuel (fuel burned)", dry, chart.zeroFuel}})
+        y += text(pCr, nLeft, y, nTextWidth,
                   std::string(v.pszName) + ": " + pwbWeightText(v.p.nWeight) + " lb at " + pwbArmText(v.p.nLongArm) +
-                      " in, lateral " + pwbArmText(v.p.nLatArm) + " in \u2014 " + verdict(v.l, v.p),
+                      " in, lateral " + pwbArmText(v.p.nLatArm) + " in \u2014 " + pwbVerdictText(pwbJudge(v.l, v.p), s),
                   "sans bold 10") +
              2;
-    y += 10;
+    y += 8;
 
-    // The chart as on screen, drawn by its own renderer in vector form.
-    const double nSignature = 40;
-    const double nChart = std::max(0.0, std::min(nTextWidth, nHeight - MARGIN - nSignature - y));
+    // The commander's acceptance at the foot of the page; the chart in what
+    // is left between, drawn by its own renderer in vector form and kept to
+    // its square.
+    cairo_set_source_rgb(pCr, 0, 0, 0);
+    const std::string strAccept =
+        "Commander's acceptance of this mass and balance: signature _______________  date _________";
+    const double nAccept = 2 * 14;
+    const double nSignatureTop = nBottom - nAccept;
+    const double nChart = std::min(nTextWidth, nSignatureTop - 10 - y);
     if (nChart >= MIN_CHART_SIZE) {
         cairo_save(pCr);
         cairo_translate(pCr, nLeft + (nTextWidth - nChart) / 2, y);
-        pwbDrawChart(pCr, static_cast<guint>(nChart), static_cast<guint>(nChart), chart);
+        cairo_rectangle(pCr, 0, 0, nChart, nChart);
+        cairo_clip(pCr);
+        // Drawn at the size the window gives it and scaled to the room: the
+        // chart's texts stand at fixed arms in fixed fonts, and a smaller
+        // square would set its message over its caption.
+        const double nScale = nChart / CHART_DRAWN_SIZE;
+        cairo_scale(pCr, nScale, nScale);
+        pwbDrawChart(pCr, static_cast<guint>(CHART_DRAWN_SIZE), static_cast<guint>(CHART_DRAWN_SIZE), chart);
         cairo_restore(pCr);
-        y += nChart + 12;
     }
     cairo_set_source_rgb(pCr, 0, 0, 0);
-    text(pCr, nLeft, std::max(y, nHeight - MARGIN - 16),
-         "Commander's signature: ________________________________    Date: ______________", "sans 10");
+    text(pCr, nLeft, std::max(y, nSignatureTop), nTextWidth, strAccept, "sans 10");
     cairo_restore(pCr);
 }
 
-bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _prnSheet* pSheet)
+bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _prnSheet* pSheet,
+                       GtkPrintSettings* pSettings)
 {
+    m_tPrinted = time(nullptr);
     if (pSheet)
         m_sheet = *pSheet;
+    else {
+        // A new flight: its reference and the seats' occupants start empty;
+        // the pilot and the preparer are offered again.
+        m_sheet.strReference.clear();
+        m_sheet.strLeftOccupant.clear();
+        m_sheet.strRightOccupant.clear();
+    }
     g_autoptr(GtkPrintOperation) pop = gtk_print_operation_new();
     gtk_print_operation_set_unit(pop, GTK_UNIT_POINTS);
-    gtk_print_operation_set_job_name(pop, "Zarv load sheet");
+    gtk_print_operation_set_job_name(pop, prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted).c_str());
     gtk_print_operation_set_embed_page_setup(pop, TRUE);
     g_signal_connect(pop, "begin-print", G_CALLBACK(prnOnBeginPrint), nullptr);
     g_signal_connect(pop, "draw-page", G_CALLBACK(prnOnDrawPage), nullptr);
     GtkPrintOperationAction nAction = GTK_PRINT_OPERATION_ACTION_PRINT_DIALOG;
+    g_autoptr(GtkPrintSettings) pDialogSettings = nullptr;
     if (pszExportFile) {
         gtk_print_operation_set_export_filename(pop, pszExportFile);
         nAction = GTK_PRINT_OPERATION_ACTION_EXPORT;
     } else {
+        pDialogSettings = pSettings ? GTK_PRINT_SETTINGS(g_object_ref(pSettings)) : dialogSettings();
+        gtk_print_operation_set_print_settings(pop, pDialogSettings);
         gtk_print_operation_set_custom_tab_label(pop, "Load sheet");
         g_signal_connect(pop, "create-custom-widget", G_CALLBACK(prnOnCreateCustomWidget), nullptr);
         g_signal_connect(pop, "custom-widget-apply", G_CALLBACK(prnOnCustomWidgetApply), nullptr);
@@ -270,5 +462,16 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
         }
         return false;
     }
-    return nResult == GTK_PRINT_OPERATION_RESULT_APPLY;
+    if (nResult != GTK_PRINT_OPERATION_RESULT_APPLY)
+        return false;
+    if (!pszExportFile) {
+        if (m_pSettings)
+            g_object_unref(m_pSettings);
+        m_pSettings = GTK_PRINT_SETTINGS(g_object_ref(gtk_print_operation_get_print_settings(pop)));
+    }
+    // The operator's record; a failure to keep it never undoes the print.
+    const std::string strFilingError = fileCopy();
+    if (!strFilingError.empty() && m_pfuncFilingListener)
+        m_pfuncFilingListener(strFilingError.c_str());
+    return true;
 }

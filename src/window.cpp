@@ -124,6 +124,17 @@ void wbOnWriteResult(const char* pszError)
     gtk_widget_show(m_pwgtSaveFailedBar);
 }
 
+// Told when a load sheet was printed but its copy could not be filed.
+void wbOnFilingResult(const char* pszError)
+{
+    if (!m_pwgtSaveFailedBar || !m_pwgtSaveFailedText)
+        return;
+    g_autofree gchar* pszText =
+        g_strdup_printf("The load sheet was printed, but %s. Zarv.log has the details.", pszError);
+    gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), pszText);
+    gtk_widget_show(m_pwgtSaveFailedBar);
+}
+
 // The chart's least size: a small screen may shrink the window down to it,
 // while the window opens as large as the definition asks where there is
 // room.
@@ -209,7 +220,8 @@ void wbDressForTheme(GtkBuilder* pBuilder)
     gtk_style_context_add_class(gtk_widget_get_style_context(pwgtNotebook), "zarv-paper");
 }
 
-bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet)
+bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet,
+                      GtkPrintSettings* pSettings)
 {
     // What the pilot typed goes onto the sheet; while the dialog has the
     // focus no field is left again, so printing stores nothing.
@@ -217,7 +229,7 @@ bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prn
     if (pwgtFocus)
         g_object_ref(pwgtFocus);
     wbLeaveField(pwinMain);
-    const bool bDone = prnPrintLoadSheet(pwinMain, pszExportFile, pSheet);
+    const bool bDone = prnPrintLoadSheet(pwinMain, pszExportFile, pSheet, pSettings);
     if (pwgtFocus) {
         gtk_widget_grab_focus(pwgtFocus);
         g_object_unref(pwgtFocus);
@@ -298,6 +310,7 @@ void wbInitPages(GtkBuilder* pBuilder)
         gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
     }
     prmSetWriteListener(wbOnWriteResult);
+    prnSetFilingListener(wbOnFilingResult);
     if (GtkWidget* pwgtPrint = mscLookUp(pBuilder, "PrintLoadSheet"); pwgtPrint && GTK_IS_BUTTON(pwgtPrint))
         g_signal_connect(pwgtPrint, "clicked", G_CALLBACK(wbOnPrintClicked), nullptr);
     psetInit(pBuilder);

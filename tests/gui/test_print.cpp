@@ -10,6 +10,7 @@
 #include "window.h"
 
 #include <gtest/gtest.h>
+#include <gtk/gtkunixprint.h>
 
 #include <clocale>
 #include <regex>
@@ -29,6 +30,12 @@ std::string run(const std::vector<std::string>& args)
                       nullptr))
         return "<" + args[0] + " did not run>";
     return pszOut ? pszOut : "";
+}
+
+// Figures in a text with the locale's decimal mark.
+std::string localised(const std::string& str)
+{
+    return std::regex_replace(str, std::regex("(\\d)\\.(\\d)"), std::string("$1") + localeconv()->decimal_point + "$2");
 }
 
 struct Loading {
@@ -54,7 +61,8 @@ class LoadSheet : public zt::Pages, public testing::WithParamInterface<Loading>
 TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
 {
     const std::string strConf = conf(), strLog = zt::readFile(m_dir / "Zarv.log");
-    const _prnSheet sheet = {"A. Pilot", "Flight 42 \u2192 EGKB"};
+    _prnSheet sheet;
+    sheet.strPilot = "A. Pilot", sheet.strReference = "Flight 42 \u2192 EGKB";
     const std::string strPdf = m_dir / "sheet.pdf";
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
     const std::string strInfo = run({"pdfinfo", strPdf});
@@ -63,9 +71,11 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
     if (const char* pszKeep = g_getenv("ZARV_KEEP_SHEET"))
         zt::writeFile(pszKeep, zt::readFile(strPdf));
 
+    // The words as they read, wherever the layout broke the lines.
+    const std::string strFlat = std::regex_replace(strText, std::regex("\\s+"), " ");
     for (const char* pszWant : {"G-ZARV", "2026-03-01", "A. Pilot", "Flight 42 \u2192 EGKB", "Commander",
                                 GetParam().pszTakeOff, GetParam().pszNoFuel})
-        EXPECT_NE(strText.find(pszWant), std::string::npos) << pszWant << "\n" << strText;
+        EXPECT_NE(strFlat.find(localised(pszWant)), std::string::npos) << pszWant << "\n" << strText;
     // Every figure of the result table and the zero-fuel row, as the page
     // shows it.
     for (const char* pszCell :
@@ -100,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Loading{"SeatOverItsLimit",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2750\n"
                             "LatArm=1\n[Load]\nLSeat=100\nRSeat=80\nFuel=60\n",
-                            "OUT OF LIMITS: left seat over its limit", "OUT OF LIMITS: left seat over its limit"}),
+                            "OUT OF LIMITS: left seat over its 95.3 kgs limit by 4.8 kgs",
+                            "OUT OF LIMITS: left seat over its 95.3 kgs limit by 4.8 kgs"}),
     [](const testing::TestParamInfo<Loading>& p) { return std::string(p.param.pszName); });
 
 using LoadSheetFailure = zt::Pages;
@@ -114,5 +125,145 @@ TEST_F(LoadSheetFailure, IsLoggedAndChangesNothing)
     EXPECT_NE(strLog.find("prnPrintLoadSheet()"), std::string::npos) << strLog;
     EXPECT_EQ(conf(), strConf);
 }
+
+} // namespace
+
+namespace
+{
+
+// GTK's own file printer, found among the printers as the dialog finds it.
+std::string filePrinter(void)
+{
+    g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
+    std::string strName;
+    gtk_enumerate_printers(
+        [](GtkPrinter* pPrinter, gpointer p) -> gboolean {
+            if (gtk_printer_is_virtual(pPrinter) && gtk_printer_accepts_pdf(pPrinter))
+                *static_cast<std::string*>(p) = gtk_printer_get_name(pPrinter);
+            return !static_cast<std::string*>(p)->empty();
+        },
+        &strName, nullptr, TRUE);
+    return strName;
+}
+
+// Presses Print in the print dialog once it shows the printer its settings
+// name.
+gboolean answerPrintDialog(gpointer)
+{
+    g_autoptr(GList) plist = gtk_window_list_toplevels();
+    for (GList* p = plist; p; p = p->next)
+        if (GTK_IS_PRINT_UNIX_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)) &&
+            gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(p->data)))
+            gtk_dialog_response(GTK_DIALOG(p->data), GTK_RESPONSE_OK);
+    return G_SOURCE_CONTINUE;
+}
+
+// A word of the PDF and its box, as pdftotext -bbox-layout gives them.
+struct Word {
+    double x0, y0, x1, y1;
+    std::string strText;
+};
+
+std::vector<Word> words(const std::string& strPdf)
+{
+    std::vector<Word> v;
+    const std::string strXml = run({"pdftotext", "-bbox-layout", strPdf, "-"});
+    const std::regex word("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)<");
+    for (std::sregex_iterator it(strXml.begin(), strXml.end(), word), end; it != end; ++it)
+        v.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4]), (*it)[5]});
+    return v;
+}
+
+struct Sheet {
+    const char* pszName;
+    std::string strConf;
+    std::string strPilot;
+};
+
+void PrintTo(const Sheet& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class PrintedSheet : public zt::Pages, public testing::WithParamInterface<Sheet>
+{
+    std::string initialConf() const override
+    {
+        return GetParam().strConf;
+    }
+};
+
+// Printed through the print dialog to GTK's file printer: one complete page,
+// every word inside margins of 12 mm and none over another, and a copy filed
+// for the record that a second sheet of the same minute does not replace.
+TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
+{
+    const std::string strPrinter = filePrinter();
+    ASSERT_FALSE(strPrinter.empty()) << "no file printer";
+    const std::string strPdf = m_dir / "printed.pdf";
+    g_autoptr(GtkPrintSettings) pSettings = gtk_print_settings_new();
+    gtk_print_settings_set_printer(pSettings, strPrinter.c_str());
+    g_autofree gchar* pszUri = g_filename_to_uri(strPdf.c_str(), nullptr, nullptr);
+    gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_URI, pszUri);
+    gtk_print_settings_set_paper_size(pSettings, gtk_paper_size_new(GTK_PAPER_NAME_A4));
+    _prnSheet sheet;
+    sheet.strPilot = GetParam().strPilot;
+    // The pilot presses Print once the dialog has chosen that printer.
+    const guint nAnswer = g_timeout_add(20, answerPrintDialog, nullptr);
+    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, &sheet, pSettings));
+    g_source_remove(nAnswer);
+    ASSERT_TRUE(zt::waitUntil(
+        [&] {
+            return run({"pdfinfo", strPdf}).find("Pages:") != std::string::npos;
+        },
+        "the printed file to be complete"));
+    EXPECT_TRUE(std::regex_search(run({"pdfinfo", strPdf}), std::regex("\nPages: +1\n")));
+    if (const char* pszKeep = g_getenv("ZARV_KEEP_SHEET"))
+        zt::writeFile(pszKeep, zt::readFile(strPdf));
+
+    constexpr double MARGIN = 12 / 25.4 * 72, WIDTH = 595, HEIGHT = 842;
+    const std::vector<Word> v = words(strPdf);
+    ASSERT_GT(v.size(), 100u);
+    for (size_t i = 0; i < v.size(); i++) {
+        const Word& a = v[i];
+        EXPECT_TRUE(a.x0 >= MARGIN && a.y0 >= MARGIN && a.x1 <= WIDTH - MARGIN && a.y1 <= HEIGHT - MARGIN)
+            << a.strText << " at " << a.x0 << "," << a.y0 << "-" << a.x1 << "," << a.y1;
+        for (size_t k = i + 1; k < v.size(); k++) {
+            const Word& b = v[k];
+            const double nOverlapX = std::min(a.x1, b.x1) - std::max(a.x0, b.x0);
+            const double nOverlapY = std::min(a.y1, b.y1) - std::max(a.y0, b.y0);
+            // Glyphs of one run may touch (a right-to-left run comes out a
+            // word per glyph); text over text covers a good part of one.
+            const double nNarrower = std::min(a.x1 - a.x0, b.x1 - b.x0), nLower = std::min(a.y1 - a.y0, b.y1 - b.y0);
+            EXPECT_FALSE(nOverlapX > nNarrower / 4 && nOverlapY > nLower / 4)
+                << a.strText << " over " << b.strText << " at " << a.x0 << "," << a.y0;
+        }
+    }
+
+    // The record: one copy now, two after a second sheet.
+    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "again.pdf").c_str(), &sheet));
+    EXPECT_EQ(zt::listDir(m_dir / "Load sheets").size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, PrintedSheet,
+    testing::Values(Sheet{"WithinLimits",
+                          "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n"
+                          "LatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
+                          "A. Pilot"},
+                    Sheet{"EveryLimitBroken",
+                          "[Aircraft]\nRegistration=G-ZARV\n[Basic]\nWeight=520\nLongArm=2800\nLatArm=40\n"
+                          "[Load]\nLSeat=100\nRSeat=130\nFuel=80\n",
+                          "A. Pilot"},
+                    Sheet{"HostileText",
+                          "[Aircraft]\nRegistration=\u202e" + std::string(300, 'W') +
+                              "\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n",
+                          [] {
+                              std::string str = "A.";
+                              for (int i = 0; i < 45; i++)
+                                  str += "\nPilot";
+                              return str;
+                          }()}),
+    [](const testing::TestParamInfo<Sheet>& p) { return std::string(p.param.pszName); });
 
 } // namespace

@@ -4,11 +4,14 @@
 #include "pagWB.h"
 #include "pagWBChart.h"
 #include "pagWBPage.h"
+#include "print.h"
 #include "testSeams.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <regex>
 
 namespace
 {
@@ -207,6 +210,116 @@ TEST(Judgement, EitherRuleOutIsOutAndNoNumberIsBeyondNothing)
     EXPECT_TRUE(empty.within());
     // An infinite arm is beyond.
     EXPECT_TRUE(pwbJudge(l, _wbPoint{600, 0, 0, INFINITY, 0}).beyond(LIMIT_AFT));
+}
+
+} // namespace
+
+namespace
+{
+
+// The verdict in words: each limit alone, several at once, within with the
+// nearest, in the pilot's units; breaches rounded up, margins down.
+struct VerdictCase {
+    const char* pszName;
+    _wbLoading l;
+    _wbPoint p;
+    _unitWt nWt;
+    _unitLen nArm;
+    const char* pszWords;
+};
+
+void PrintTo(const VerdictCase& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class VerdictWords : public testing::TestWithParam<VerdictCase>
+{
+};
+
+TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
+{
+    const VerdictCase& c = GetParam();
+    _wbSetup units{};
+    units.nUnitWt = c.nWt, units.nUnitArm = c.nArm, units.nUnitFuel = UNIT_FUEL_LITRE;
+    // The figures in the locale's decimal mark, as the entries show them.
+    const std::string strWords = std::regex_replace(c.pszWords, std::regex("(\\d)\\.(\\d)"),
+                                                    std::string("$1") + localeconv()->decimal_point + "$2");
+    EXPECT_EQ(pwbVerdictText(pwbJudge(c.l, c.p), units), strWords);
+}
+
+constexpr _wbLoading FINE = {80, 80, 30, BALLAST_NONE};
+INSTANTIATE_TEST_SUITE_P(
+    Loadings, VerdictWords,
+    testing::Values(
+        VerdictCase{"NearestIsTheWeight",
+                    FINE,
+                    {676.3, 0, 0, 2480, 0},
+                    UNIT_WT_LB,
+                    UNIT_ARM_INCH,
+                    "WITHIN LIMITS; nearest: 9.0 lbs below the maximum weight"},
+        VerdictCase{"NearestIsForward",
+                    FINE,
+                    {600, 0, 0, 2443, 0},
+                    UNIT_WT_KG,
+                    UNIT_ARM_MM,
+                    "WITHIN LIMITS; nearest: 1.42 mm aft of the forward limit"},
+        VerdictCase{"OverWeight",
+                    FINE,
+                    {684, 0, 0, 2480, 0},
+                    UNIT_WT_LB,
+                    UNIT_ARM_INCH,
+                    "OUT OF LIMITS: over the maximum weight by 8.0 lbs"},
+        VerdictCase{"AftByAHair",
+                    FINE,
+                    {600, 0, 0, 2514.6000001, 0},
+                    UNIT_WT_KG,
+                    UNIT_ARM_INCH,
+                    "OUT OF LIMITS: aft of the limit by 0.01 in"},
+        VerdictCase{"RightSeatAndTank",
+                    {80, 97.5, 70, BALLAST_NONE},
+                    {600, 0, 0, 2480, 0},
+                    UNIT_WT_LB,
+                    UNIT_ARM_MM,
+                    "OUT OF LIMITS: right seat over its 210.0 lbs limit by 5.0 lbs; fuel beyond the tank's 64.5 "
+                    "Litres by 5.5 Litres"},
+        VerdictCase{"SoloOutAftAndLeft",
+                    {90, 0, 10, BALLAST_NONE},
+                    {500, 0, 0, 2520, -30},
+                    UNIT_WT_KG,
+                    UNIT_ARM_MM,
+                    "OUT OF LIMITS: aft of the limit by 5.40 mm; left of the lateral limit by 7.65 mm"},
+        VerdictCase{"OnTheLateralEdge",
+                    FINE,
+                    {600, 0, 0, 2480, MAX_LAT_ARM},
+                    UNIT_WT_KG,
+                    UNIT_ARM_MM,
+                    "OUT OF LIMITS: on the lateral limit, which the chart reads as beyond it"},
+        VerdictCase{
+            "NothingEntered", _wbLoading{}, {0, 0, 0, NAN, NAN}, UNIT_WT_KG, UNIT_ARM_MM, "NO LOADING ENTERED"}),
+    [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
+
+} // namespace
+
+namespace
+{
+
+// A sheet's file name: the registration as one safe name, the date and the
+// time, whatever was typed.
+TEST(SheetName, IsTheRegistrationDateAndTimeFitForAFileName)
+{
+    const time_t t = 1796654100; // 2026-12-08 14:35 UTC
+    struct tm tmLocal;
+    localtime_r(&t, &tmLocal);
+    char szWhen[32];
+    strftime(szWhen, sizeof szWhen, " %Y-%m-%d %H%M", &tmLocal);
+    const std::pair<const char*, const char*> cases[] = {{"G-ABCD", "G-ABCD"},
+                                                         {"", "Load sheet"},
+                                                         {"../../etc/x", "-..-etc-x"},
+                                                         {"..hidden", "hidden"},
+                                                         {"two\nlines", "two lines"}};
+    for (const auto& [pszRegistration, pszName] : cases)
+        EXPECT_EQ(prnSheetName(pszRegistration, t), pszName + std::string(szWhen)) << pszRegistration;
 }
 
 } // namespace
