@@ -218,6 +218,21 @@ bool mscEntryEdited(GtkWidget* pwgtEntry)
     return !pszShown || strcmp(pszShown, gtk_entry_get_text(GTK_ENTRY(pwgtEntry))) != 0;
 }
 
+void mscLeaveField(GtkWindow* pwinMain)
+{
+    GtkWidget* pwgtFocus = gtk_window_get_focus(pwinMain);
+    const bool bQuiet = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && !mscEntryEdited(pwgtFocus);
+    // The pages connect their commit handlers without data; matching needs
+    // one criterion beyond the signal.
+    const guint nSignal = g_signal_lookup("focus-out-event", GTK_TYPE_WIDGET);
+    const auto nMatch = GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
+    if (bQuiet)
+        g_signal_handlers_block_matched(pwgtFocus, nMatch, nSignal, 0, nullptr, nullptr, nullptr);
+    gtk_window_set_focus(pwinMain, nullptr);
+    if (bQuiet)
+        g_signal_handlers_unblock_matched(pwgtFocus, nMatch, nSignal, 0, nullptr, nullptr, nullptr);
+}
+
 void mscShowChoice(std::initializer_list<GtkWidget*> set, GtkWidget* pwgtActive,
                    void (*pfuncClicked)(GtkButton*, gpointer), gboolean bActive)
 {

@@ -71,6 +71,12 @@ double mscSettle(GtkWidget* pwgtEntry, const _mscReading& r, double nConverted, 
 // it: the pilot has typed since.
 bool mscEntryEdited(GtkWidget* pwgtEntry);
 
+// Takes the focus from the field being edited in the window, which commits
+// it as leaving it does. A field the pilot has not typed in is left without
+// a commit: storing its shown (rounded) text would change a value no one
+// touched.
+void mscLeaveField(GtkWindow* pwinMain);
+
 // Sets a toggle button of a set (a radio group, or one check button) as a
 // display: the set's clicked handler is held back meanwhile, so showing a
 // choice never stores it.

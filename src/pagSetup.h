@@ -98,8 +98,9 @@ std::vector<_psetAircraft> psetFleet(void);
 // current one in strGroup instead: one rewrite of Zarv.conf. The units stay.
 void psetFleetSwitch(const std::string& strGroup);
 
-// Adds an aircraft, a copy of the current one without a registration, and
-// makes it current; the current one moves into a group of its own.
+// Adds an aircraft, a copy of the current one without a registration or a
+// weighing date, and makes it current; the current one moves into a group of
+// its own.
 void psetFleetAdd(void);
 
 // Removes the current aircraft; the first of the others becomes current.

@@ -90,8 +90,9 @@ void psetFleetAdd(void)
             g_autofree gchar* pszValue = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
             copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszValue);
         }
-        const _prmValue& reg = prmValue(VAL_REGISTRATION);
-        g_key_file_set_string(pkf, reg.pszGroup, reg.pszKey, "");
+        // It is another helicopter: its identity starts empty.
+        for (_prmValueId nId : {VAL_REGISTRATION, VAL_WEIGHED})
+            g_key_file_set_string(pkf, prmValue(nId).pszGroup, prmValue(nId).pszKey, "");
     });
 }
 

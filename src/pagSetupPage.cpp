@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,11 +83,34 @@ bool isActive(GtkWidget* pwgt)
     return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgt));
 }
 
-// A field of the page left: its value committed, the page shown again.
+// The values of a new aircraft copied from the one before it, flagged until
+// the pilot types each from the new aircraft's weighing report.
+constexpr std::array<std::pair<_prmValueId, GtkWidget**>, 3> m_weighed = {{
+    {VAL_BASIC_WEIGHT, &m_pwgtConfEmptyWeight},
+    {VAL_BASIC_LONG_ARM, &m_pwgtConfEmptyLongArm},
+    {VAL_BASIC_LAT_ARM, &m_pwgtConfEmptyLatArm},
+}};
+std::set<_prmValueId> m_copied;
+std::string m_strCopiedFrom;
+
+void showCopied(void)
+{
+    for (const auto& [nId, ppwgt] : m_weighed)
+        mscFlagEntry(*ppwgt, m_copied.count(nId)
+                                 ? "copied from " + m_strCopiedFrom + ": check against this aircraft's weighing report"
+                                 : "");
+}
+
+// A field of the page left: its value committed, the page shown again. A
+// value copied to a new aircraft stays flagged until the pilot types it.
 void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 {
+    if (mscEntryEdited(pwgtEntry))
+        m_copied.erase(nId);
     prmCommitEntry(pwgtEntry, nId);
     psetUpdateInputDisplay();
+    if (m_copied.count(nId))
+        showCopied();
 }
 
 void afterUnitChange(void)
@@ -102,12 +126,57 @@ std::string fleetLabel(const _psetAircraft& a)
     return a.strRegistration.empty() ? "(no registration)" : mscOneLine(a.strRegistration);
 }
 
+// Before the fleet changes, what the pilot is typing lands in the aircraft
+// it was typed for.
+void beforeFleetChange(GtkWidget* pwgt)
+{
+    if (GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgt); GTK_IS_WINDOW(pwinMain))
+        mscLeaveField(GTK_WINDOW(pwinMain));
+}
+
 // After a change of the fleet: the record from the store, and every page.
 void afterFleetChange(void)
 {
     psetParams();
     psetUpdateInputDisplay();
     psetUpdateFleetDisplay();
+    showCopied();
+}
+
+// The list changes only when the pilot opens it and picks: the wheel and the
+// keys that step a closed list pass it by. The wheel goes on to the page,
+// which scrolls.
+gboolean psetOnFleetScroll(GtkWidget* pwgt, GdkEventScroll*, gpointer)
+{
+    g_signal_stop_emission_by_name(pwgt, "scroll-event");
+    return FALSE;
+}
+
+gboolean psetOnFleetKeyPress(GtkWidget* pwgt, GdkEventKey* pevt, gpointer pLUT)
+{
+    switch (pevt->keyval) {
+    case GDK_KEY_Up:
+    case GDK_KEY_Down:
+        // Alt+Down opens the list, as everywhere in GTK.
+        if (pevt->state & GDK_MOD1_MASK)
+            return FALSE;
+        [[fallthrough]];
+    case GDK_KEY_Return:
+        return mscKeyPressLUT(pwgt, pevt, pLUT);
+    case GDK_KEY_KP_Up:
+    case GDK_KEY_KP_Down:
+    case GDK_KEY_Home:
+    case GDK_KEY_KP_Home:
+    case GDK_KEY_End:
+    case GDK_KEY_KP_End:
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up:
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down:
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 
 // Commits the registration or the weighing date when the pilot changed it.
@@ -127,19 +196,27 @@ void psetOnFleetChanged(GtkComboBox* pwgtCombo, gpointer)
     const int i = gtk_combo_box_get_active(pwgtCombo);
     if (i <= 0 || i >= static_cast<int>(m_fleetGroups.size()))
         return; // the current one, or nothing
-    psetFleetSwitch(m_fleetGroups[static_cast<size_t>(i)]);
+    const std::string strGroup = m_fleetGroups[static_cast<size_t>(i)];
+    beforeFleetChange(GTK_WIDGET(pwgtCombo));
+    psetFleetSwitch(strGroup);
+    m_copied.clear();
     afterFleetChange();
 }
 
-void psetOnFleetAddClicked(GtkButton*, gpointer)
+void psetOnFleetAddClicked(GtkButton* pwgtButton, gpointer)
 {
+    beforeFleetChange(GTK_WIDGET(pwgtButton));
+    m_strCopiedFrom = fleetLabel(psetFleet()[0]);
     psetFleetAdd();
+    m_copied = {VAL_BASIC_WEIGHT, VAL_BASIC_LONG_ARM, VAL_BASIC_LAT_ARM};
     afterFleetChange();
-    gtk_widget_grab_focus(m_pwgtRegistration);
+    if (m_pwgtRegistration)
+        gtk_widget_grab_focus(m_pwgtRegistration);
 }
 
 void psetOnFleetRemoveClicked(GtkButton* pwgtButton, gpointer)
 {
+    beforeFleetChange(GTK_WIDGET(pwgtButton));
     const std::vector<_psetAircraft> fleet = psetFleet();
     if (fleet.size() < 2)
         return;
@@ -155,6 +232,7 @@ void psetOnFleetRemoveClicked(GtkButton* pwgtButton, gpointer)
     if (nResponse != GTK_RESPONSE_ACCEPT)
         return;
     psetFleetRemoveCurrent();
+    m_copied.clear();
     afterFleetChange();
 }
 
@@ -201,7 +279,8 @@ void psetInit(GtkBuilder* pBuilder)
         {&m_pwgtConfFuelUnitLitres, nullptr},
         {&m_pwgtConfFuelUnitUSGal, nullptr},
         {&m_pwgtConfFuelUnitImpGal, nullptr},
-        {&m_pwgtRegistration, nullptr}, // optional: a row without a widget is passed over
+        {&m_pwgtFleetChoice, nullptr}, // optional: a row without a widget is passed over
+        {&m_pwgtRegistration, nullptr},
         {&m_pwgtWeighedOn, nullptr},
         {nullptr, nullptr},
     };
@@ -217,8 +296,16 @@ void psetInit(GtkBuilder* pBuilder)
         g_signal_connect(pwgt, "focus-out-event", G_CALLBACK(psetOnIdentityFocusOut), GINT_TO_POINTER(nId));
         g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT), wgtLUT);
     }
-    if (m_pwgtFleetChoice)
+    if (m_pwgtFleetChoice) {
         g_signal_connect(m_pwgtFleetChoice, "changed", G_CALLBACK(psetOnFleetChanged), nullptr);
+        g_signal_connect(m_pwgtFleetChoice, "scroll-event", G_CALLBACK(psetOnFleetScroll), nullptr);
+        g_signal_connect(m_pwgtFleetChoice, "key-press-event", G_CALLBACK(psetOnFleetKeyPress), wgtLUT);
+        // A registration of any length stays within the list's width.
+        g_autoptr(GList) plistCells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(m_pwgtFleetChoice));
+        for (GList* p = plistCells; p; p = p->next)
+            if (GTK_IS_CELL_RENDERER_TEXT(p->data))
+                g_object_set(p->data, "ellipsize", PANGO_ELLIPSIZE_END, "max-width-chars", 30, nullptr);
+    }
     if (m_pwgtFleetAdd)
         g_signal_connect(m_pwgtFleetAdd, "clicked", G_CALLBACK(psetOnFleetAddClicked), nullptr);
     if (m_pwgtFleetRemove)

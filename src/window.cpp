@@ -30,28 +30,10 @@ std::array<std::span<const _mscBinding>, 3> tables(void)
     return {m_window, pwbBindings(), psetBindings()};
 }
 
-// Takes the focus from the field being edited, which commits it as leaving
-// it does. A field the pilot has not typed in is left without a commit:
-// storing its shown (rounded) text would change a value no one touched.
-void wbLeaveField(GtkWindow* pwinMain)
-{
-    GtkWidget* pwgtFocus = gtk_window_get_focus(pwinMain);
-    const bool bQuiet = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && !mscEntryEdited(pwgtFocus);
-    // The pages connect their commit handlers without data; matching needs
-    // one criterion beyond the signal.
-    const guint nSignal = g_signal_lookup("focus-out-event", GTK_TYPE_WIDGET);
-    const auto nMatch = GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
-    if (bQuiet)
-        g_signal_handlers_block_matched(pwgtFocus, nMatch, nSignal, 0, nullptr, nullptr, nullptr);
-    gtk_window_set_focus(pwinMain, nullptr);
-    if (bQuiet)
-        g_signal_handlers_unblock_matched(pwgtFocus, nMatch, nSignal, 0, nullptr, nullptr, nullptr);
-}
-
 // A close commits the field being edited first.
 gboolean wbOnDeleteEvent(GtkWidget* pwinMain, GdkEvent*, gpointer)
 {
-    wbLeaveField(GTK_WINDOW(pwinMain));
+    mscLeaveField(GTK_WINDOW(pwinMain));
     return FALSE; // and the window goes as it always did
 }
 
@@ -228,7 +210,7 @@ bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prn
     GtkWidget* pwgtFocus = gtk_window_get_focus(pwinMain);
     if (pwgtFocus)
         g_object_ref(pwgtFocus);
-    wbLeaveField(pwinMain);
+    mscLeaveField(pwinMain);
     const bool bDone = prnPrintLoadSheet(pwinMain, pszExportFile, pSheet, pSettings);
     if (pwgtFocus) {
         gtk_widget_grab_focus(pwgtFocus);

@@ -28,6 +28,7 @@ const std::vector<const char*> m_setupOrder = {"ConfEmptyWeight",
                                                "FuelUnitLitres",
                                                "FuelUnitUSGal",
                                                "FuelUnitImpGal",
+                                               "FleetChoice",
                                                "Registration",
                                                "WeighedOn"};
 

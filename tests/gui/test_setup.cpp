@@ -174,3 +174,53 @@ TEST_F(ThreeAircraft, ChoosingOneBringsItsValuesInTheUnitsOfThePilot)
 }
 
 } // namespace
+
+namespace
+{
+
+// The aircraft changes only by a deliberate choice, and what was typed goes
+// to the aircraft it was typed for.
+TEST_F(ThreeAircraft, WheelAndKeysNeverSwitchAndNothingTypedIsLost)
+{
+    GtkComboBox* pcombo = GTK_COMBO_BOX(w("FleetChoice"));
+    focus("FleetChoice");
+    const std::string strConf = conf();
+    GdkEvent* pevt = gdk_event_new(GDK_SCROLL);
+    pevt->scroll.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(w("FleetChoice"))));
+    pevt->scroll.direction = GDK_SCROLL_DOWN;
+    gdk_event_set_device(pevt, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_widget_event(w("FleetChoice"), pevt);
+    gdk_event_free(pevt);
+    for (guint nKey : {GDK_KEY_End, GDK_KEY_Page_Down})
+        key(nKey);
+    EXPECT_EQ(gtk_combo_box_get_active(pcombo), 0);
+    key(GDK_KEY_Down); // walks on, as everywhere on the page
+    EXPECT_TRUE(hasFocus("Registration"));
+    EXPECT_EQ(gtk_combo_box_get_active(pcombo), 0);
+    EXPECT_EQ(conf(), strConf);
+
+    // Typed, then a pick from the list: the value stays with G-ONE.
+    type("ConfEmptyWeight", "455");
+    gtk_combo_box_set_active(pcombo, 2);
+    EXPECT_EQ(text("Registration"), "G-THREE");
+    EXPECT_NEAR(confDouble("Aircraft 3", "BasicWeight"), 455 / 2.20462, 1e-9);
+
+    // Typed, then Add aircraft: the value stays with G-THREE; the new one has
+    // no identity and its weighing figures are flagged as copied.
+    type("ConfBallastWeight", "12.5");
+    click("FleetAdd");
+    EXPECT_NEAR(confDouble("Aircraft 4", "BallastWeight"), 12.5 / 2.20462, 1e-9);
+    EXPECT_EQ(text("Registration"), "");
+    EXPECT_EQ(text("WeighedOn"), "");
+    GtkStyleContext* pctx = gtk_widget_get_style_context(w("ConfEmptyWeight"));
+    EXPECT_TRUE(gtk_style_context_has_class(pctx, GTK_STYLE_CLASS_ERROR));
+    g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(w("ConfEmptyWeight"));
+    EXPECT_STREQ(pszTip, "copied from G-THREE: check against this aircraft's weighing report");
+    type("ConfEmptyWeight", "430");
+    focus("ConfEmptyLongArm");
+    EXPECT_FALSE(gtk_style_context_has_class(pctx, GTK_STYLE_CLASS_ERROR));
+    EXPECT_TRUE(
+        gtk_style_context_has_class(gtk_widget_get_style_context(w("ConfEmptyLongArm")), GTK_STYLE_CLASS_ERROR));
+}
+
+} // namespace

@@ -75,7 +75,9 @@ bool Pages::hasFocus(const char* pszId) const
 {
     // The window's own focus widget: gtk_widget_has_focus also asks for the
     // X input focus, which a bare X server now and then takes away.
-    return gtk_window_get_focus(GTK_WINDOW(m_pwinMain)) == w(pszId);
+    // A list takes the focus in its button.
+    GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(m_pwinMain));
+    return pwgtFocus && (pwgtFocus == w(pszId) || gtk_widget_is_ancestor(pwgtFocus, w(pszId)));
 }
 
 void Pages::type(const char* pszId, const char* pszText)
