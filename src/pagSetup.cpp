@@ -3,6 +3,9 @@
 
 #include "testSeams.h"
 
+#include <cstdio>
+#include <cstring>
+
 _wbSetup m_wbSetup = {};
 
 double psetWeightToKg(double nValue, _unitWt nUnit)
@@ -75,6 +78,63 @@ const char* psetFuelSymbol(int nUnitFuel)
 {
     // Gallons are spelt as their label; only the litre has a symbol.
     return nUnitFuel == UNIT_FUEL_USGAL || nUnitFuel == UNIT_FUEL_IMPGAL ? psetFuelLabel(nUnitFuel) : "L";
+}
+
+namespace
+{
+
+// A day written as ISO 8601, YYYY-MM-DD, or false.
+bool readIso(const std::string& str, GDate* pdate)
+{
+    unsigned nYear = 0, nMonth = 0, nDay = 0;
+    char cEnd = 0;
+    if (str.size() != 10 || sscanf(str.c_str(), "%4u-%2u-%2u%c", &nYear, &nMonth, &nDay, &cEnd) != 3 ||
+        !g_date_valid_dmy(static_cast<GDateDay>(nDay), static_cast<GDateMonth>(nMonth), static_cast<GDateYear>(nYear)))
+        return false;
+    g_date_set_dmy(pdate, static_cast<GDateDay>(nDay), static_cast<GDateMonth>(nMonth), static_cast<GDateYear>(nYear));
+    return true;
+}
+
+std::string isoOf(const GDate& date)
+{
+    char sz[16];
+    g_date_strftime(sz, sizeof sz, "%Y-%m-%d", &date);
+    return sz;
+}
+
+} // namespace
+
+_psetDate psetReadDate(const std::string& strText, const GDate& today)
+{
+    g_autofree gchar* pszText = g_strstrip(g_strdup(strText.c_str()));
+    if (!*pszText)
+        return {false, {}, {}};
+    GDate date;
+    g_date_clear(&date, 1);
+    if (!readIso(pszText, &date))
+        g_date_set_parse(&date, pszText);
+    // Only a whole date counts: a lone number or a month name is no date.
+    if (!g_date_valid(&date) || g_date_get_year(&date) < 1900 || strpbrk(pszText, "0123456789") == nullptr)
+        return {false, {}, std::string("\u201c") + pszText + "\u201d is no date: it is kept as typed."};
+    const std::string strIso = isoOf(date);
+    if (g_date_compare(&date, &today) > 0)
+        return {true, strIso, strIso + " lies in the future."};
+    return {true, strIso, {}};
+}
+
+std::string psetShowDate(const std::string& strStored)
+{
+    GDate date;
+    g_date_clear(&date, 1);
+    if (!readIso(strStored, &date))
+        return strStored;
+    char sz[64];
+    if (g_date_strftime(sz, sizeof sz, "%x", &date) == 0)
+        return strStored;
+    GDate back;
+    g_date_clear(&back, 1);
+    g_date_set_parse(&back, sz);
+    return g_date_valid(&back) && g_date_compare(&back, &date) == 0 ? sz : strStored;
 }
 
 void psetSetFixedArms(void)

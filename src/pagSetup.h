@@ -73,6 +73,22 @@ const char* psetArmLabel(_unitLen nUnit);
 const char* psetFuelLabel(int nUnitFuel);
 const char* psetFuelSymbol(int nUnitFuel);
 
+// The weighing date as the pilot typed it: ISO 8601 ("2026-03-01") or the
+// locale's own form of a date. bDate when it is one, then strIso is the day
+// as stored; strProblem says what to flag: text that is no date (kept as
+// typed), or a day after today. Empty text is no date and no problem.
+struct _psetDate {
+    bool bDate;
+    std::string strIso;
+    std::string strProblem;
+};
+_psetDate psetReadDate(const std::string& strText, const GDate& today);
+
+// A stored weighing date as the pilot reads it: the locale's form of an ISO
+// day (where that form reads back as the same day; else ISO), any other
+// text as it stands.
+std::string psetShowDate(const std::string& strStored);
+
 // Fills the record from the parameter store and sets the fixed arms (with
 // the table of stored values, stored.cpp).
 void psetParams(void);

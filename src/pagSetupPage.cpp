@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <ctime>
 #include <set>
 #include <string>
 #include <utility>
@@ -179,15 +180,39 @@ gboolean psetOnFleetKeyPress(GtkWidget* pwgt, GdkEventKey* pevt, gpointer pLUT)
     }
 }
 
-// Commits the registration or the weighing date when the pilot changed it.
+// Today, for a weighing date that must not lie after it.
+GDate today(void)
+{
+    GDate date;
+    g_date_clear(&date, 1);
+    g_date_set_time_t(&date, time(nullptr));
+    return date;
+}
+
+// Shows the weighing date as the pilot reads it, flagged where it is no
+// date or lies in the future.
+void showWeighed(void)
+{
+    const std::string strStored = prmGetText(VAL_WEIGHED);
+    gtk_entry_set_text(GTK_ENTRY(m_pwgtWeighedOn), psetShowDate(strStored).c_str());
+    mscFlagEntry(m_pwgtWeighedOn, psetReadDate(strStored, today()).strProblem);
+}
+
+// Commits the registration or the weighing date when the pilot changed it;
+// a date is stored as ISO 8601, other text as typed.
 gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
 {
     const auto nId = static_cast<_prmValueId>(GPOINTER_TO_INT(pId));
-    const char* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
-    if (prmGetText(nId) != pszText) {
-        prmSetText(nId, pszText);
+    std::string strText = gtk_entry_get_text(GTK_ENTRY(pwgt));
+    if (nId == VAL_WEIGHED)
+        if (const _psetDate date = psetReadDate(strText, today()); date.bDate)
+            strText = date.strIso;
+    if (prmGetText(nId) != strText) {
+        prmSetText(nId, strText.c_str());
         psetUpdateFleetDisplay();
     }
+    if (nId == VAL_WEIGHED)
+        showWeighed();
     return FALSE;
 }
 
@@ -255,7 +280,7 @@ void psetUpdateFleetDisplay(void)
     if (m_pwgtRegistration)
         gtk_entry_set_text(GTK_ENTRY(m_pwgtRegistration), fleet[0].strRegistration.c_str());
     if (m_pwgtWeighedOn)
-        gtk_entry_set_text(GTK_ENTRY(m_pwgtWeighedOn), prmGetText(VAL_WEIGHED).c_str());
+        showWeighed();
     if (m_pwgtFleetRemove)
         gtk_widget_set_sensitive(m_pwgtFleetRemove, fleet.size() > 1);
     pwbUpdateAircraft();

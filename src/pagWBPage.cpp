@@ -107,7 +107,9 @@ GtkWidget *m_pwgtNoFuelReason = nullptr, *m_pwgtFuelAllowed = nullptr, *m_pwgtBa
 GtkWidget* m_pwgtShowBurnOff = nullptr;
 // The verdict on both points in words, and which aircraft is loaded.
 GtkWidget *m_pwgtVerdict = nullptr, *m_pwgtLoadingAircraft = nullptr;
-const std::array<_mscBinding, 9> m_optional = {{
+// Where to begin, while the aircraft has no basic weight.
+GtkWidget* m_pwgtFirstStart = nullptr;
+const std::array<_mscBinding, 10> m_optional = {{
     {"NoFuelWt", gtk_label_get_type, &m_pwgtNoFuelWt},
     {"NoFuelLongArm", gtk_label_get_type, &m_pwgtNoFuelLongArm},
     {"NoFuelLatArm", gtk_label_get_type, &m_pwgtNoFuelLatArm},
@@ -117,6 +119,7 @@ const std::array<_mscBinding, 9> m_optional = {{
     {"ShowBurnOff", gtk_check_button_get_type, &m_pwgtShowBurnOff},
     {"Verdict", gtk_label_get_type, &m_pwgtVerdict},
     {"LoadingAircraft", gtk_label_get_type, &m_pwgtLoadingAircraft},
+    {"FirstStart", gtk_label_get_type, &m_pwgtFirstStart},
 }};
 
 // A cell is at most this wide; a longer text (a huge value) is cut short
@@ -297,6 +300,8 @@ void pwbUpdatePlanDisplay(void)
         const _wbFuelRange range = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), fuelAllowedText(range, m_wbSetup.nUnitFuel).c_str());
     }
+    if (m_pwgtFirstStart)
+        gtk_widget_set_visible(m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);
     if (m_pwgtVerdict) {
         const _wbLoading l = pwbLoading();
         const _wbLoading dry = {l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn};
@@ -436,9 +441,14 @@ void pwbUpdateAircraft(void)
 {
     const std::string strRegistration = mscOneLine(prmGetText(VAL_REGISTRATION));
     if (m_pwgtLoadingAircraft) {
-        gtk_label_set_text(GTK_LABEL(m_pwgtLoadingAircraft), ("Aircraft " + strRegistration).c_str());
-        gtk_widget_set_tooltip_text(m_pwgtLoadingAircraft, strRegistration.c_str());
-        gtk_widget_set_visible(m_pwgtLoadingAircraft, !strRegistration.empty());
+        // A fleet's aircraft without a registration says so; a lone one
+        // without, as before the fleet, says nothing.
+        const bool bFleet = psetFleet().size() > 1;
+        gtk_label_set_text(GTK_LABEL(m_pwgtLoadingAircraft), strRegistration.empty()
+                                                                 ? "This aircraft has no registration yet"
+                                                                 : ("Aircraft " + strRegistration).c_str());
+        gtk_widget_set_tooltip_text(m_pwgtLoadingAircraft, strRegistration.empty() ? nullptr : strRegistration.c_str());
+        gtk_widget_set_visible(m_pwgtLoadingAircraft, !strRegistration.empty() || bFleet);
     }
     // The window's own title when the aircraft has no registration.
     GtkWidget* pwinMain = gtk_widget_get_toplevel(m_pwgtWBDrawing);

@@ -58,10 +58,24 @@ gboolean wbOnCloseKey(GtkAccelGroup*, GObject* pwinMain, guint, GdkModifierType,
 // document viewers do: the table's and the chart's colours were chosen for
 // white, and on a dark window the blue totals, the red indicators and the
 // chart's captions would all but vanish. The tabs keep the theme.
-constexpr const char* PAPER_CSS = "notebook.zarv-paper > stack { background-color: #ffffff; }\n"
-                                  "notebook.zarv-paper > stack label { color: #000000; }\n"
-                                  "notebook.zarv-paper > stack entry { background-color: #ffffff; color: #000000; }\n"
-                                  "notebook.zarv-paper > stack entry.error { color: #cc0000; }\n";
+// Every control a pilot reads a state from takes the light theme's look on
+// the paper: an unselected radio or check button light with a grey rim, a
+// selected one filled blue, buttons and the list light grey with dark text.
+constexpr const char* PAPER_CSS =
+    "notebook.zarv-paper > stack { background-color: #ffffff; }\n"
+    "notebook.zarv-paper > stack label { color: #000000; }\n"
+    "notebook.zarv-paper > stack entry { background-color: #ffffff; color: #000000; }\n"
+    "notebook.zarv-paper > stack entry.error { color: #cc0000; }\n"
+    "notebook.zarv-paper > stack radio, notebook.zarv-paper > stack check {"
+    " color: #000000; background-color: #ffffff; background-image: none; border: 1px solid #878787; }\n"
+    "notebook.zarv-paper > stack radio:checked, notebook.zarv-paper > stack check:checked {"
+    " color: #ffffff; background-color: #3584e4; border-color: #1c71d8; }\n"
+    "notebook.zarv-paper > stack button { color: #2e3436; background-color: #f6f5f4; background-image: none;"
+    " border: 1px solid #cdc7c2; box-shadow: none; text-shadow: none; -gtk-icon-shadow: none; }\n"
+    "notebook.zarv-paper > stack button:hover { background-color: #ffffff; }\n"
+    "notebook.zarv-paper > stack button:disabled, notebook.zarv-paper > stack button:disabled label {"
+    " color: #6f7371; background-color: #f1f0ee; }\n"
+    "notebook.zarv-paper > stack button label { color: #2e3436; }\n";
 
 // The bar that says a save failed: white on red under every theme, as
 // loud as the chart's warnings.

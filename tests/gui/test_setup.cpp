@@ -224,3 +224,30 @@ TEST_F(ThreeAircraft, WheelAndKeysNeverSwitchAndNothingTypedIsLost)
 }
 
 } // namespace
+
+namespace
+{
+
+// A first start says where to begin; a registration of any length never
+// widens the window, and names the aircraft on the loading page and in the
+// title.
+using FirstStart = zt::Pages;
+
+TEST_F(FirstStart, SaysWhereToBeginAndNoRegistrationWidensTheWindow)
+{
+    EXPECT_TRUE(gtk_widget_get_visible(w("FirstStart")));
+    EXPECT_FALSE(gtk_widget_get_visible(w("LoadingAircraft")));
+    GtkRequisition before, after;
+    gtk_widget_get_preferred_size(m_pwinMain, nullptr, &before);
+    type("ConfEmptyWeight", "400");
+    const std::string strRegistration = "G-" + std::string(298, 'W');
+    type("Registration", strRegistration.c_str());
+    focus("WeighedOn");
+    EXPECT_FALSE(gtk_widget_get_visible(w("FirstStart")));
+    EXPECT_TRUE(gtk_widget_get_visible(w("LoadingAircraft")));
+    EXPECT_EQ(gtk_window_get_title(GTK_WINDOW(m_pwinMain)), "Zarv \u2013 " + strRegistration.substr(0, 200) + "\u2026");
+    gtk_widget_get_preferred_size(m_pwinMain, nullptr, &after);
+    EXPECT_LE(after.width, before.width);
+}
+
+} // namespace

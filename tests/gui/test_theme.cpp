@@ -134,6 +134,29 @@ TEST_F(Theme, EveryTextOfTheLoadingPageStandsOutFromWhatIsBehindIt)
         << "99.0";
 }
 
+// A radio or check button's state reads as under a light theme: the
+// unselected indicator light, the selected one darker (filled).
+TEST_F(Theme, SelectedAndUnselectedButtonsReadAsUnderALightTheme)
+{
+    ASSERT_TRUE(active("BallastNone"));
+    ASSERT_FALSE(active("BallastFront"));
+    ASSERT_FALSE(active("ShowBurnOff"));
+    auto indicator = [&](const char* pszId) {
+        GtkWidget* pwgt = w(pszId);
+        const int nSide = 14, nY = (gtk_widget_get_allocated_height(pwgt) - nSide) / 2;
+        int nX0 = 0, nY0 = 0;
+        gtk_widget_translate_coordinates(pwgt, m_pwgtContent, 3, nY, &nX0, &nY0);
+        double nSum = 0;
+        for (int j = nY0; j < nY0 + nSide; j++)
+            for (int i = nX0; i < nX0 + nSide; i++)
+                nSum += luminance(at(i, j));
+        return nSum / (nSide * nSide);
+    };
+    const double nSelected = indicator("BallastNone");
+    for (const char* pszId : {"BallastFront", "ShowBurnOff"})
+        EXPECT_GT(indicator(pszId), nSelected + 0.2) << pszId << " against " << nSelected;
+}
+
 TEST_F(Theme, PaperOnlyUnderADarkTheme)
 {
     GtkWidget* pwgtNotebook = gtk_widget_get_ancestor(w("LeftSeatWeight"), GTK_TYPE_NOTEBOOK);

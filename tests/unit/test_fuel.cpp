@@ -3,9 +3,9 @@
 // the burn-off drawn on the chart.
 #include "pagSetup.h"
 #include "pagWB.h"
-#include "testSeams.h"
 #include "pagWBChart.h"
 #include "pagWBPage.h"
+#include "testSeams.h"
 
 #include <gtest/gtest.h>
 

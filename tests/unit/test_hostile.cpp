@@ -4,9 +4,9 @@
 #include "app.h"
 #include "errlog.h"
 #include "params.h"
-#include "testSeams.h"
 #include "store.h"
 #include "support.h"
+#include "testSeams.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "misc.h"
 #include "pagSetup.h"
 #include "params.h"
-#include "testSeams.h"
 #include "store.h"
 #include "support.h"
+#include "testSeams.h"
 
 #include <gtest/gtest.h>
 
@@ -183,6 +183,41 @@ TEST(Reading, EitherSeparatorIsADecimalOneUnlessItCouldSeparateThousands)
     // What the written rules accept reads as they read it.
     for (const char* pszText : {"80L5", "  12abc", "-3", "1e3", "abc", ""})
         EXPECT_EQ(mscReadNumber(inLocale(pszText).c_str()).nValue, mscParseNumber(inLocale(pszText).c_str()));
+}
+
+} // namespace
+
+namespace
+{
+
+// The weighing date is a date: ISO or the locale's own form, stored as ISO;
+// anything else flagged and kept as typed; a day after today flagged.
+TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
+{
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_dmy(&today, 7, G_DATE_DECEMBER, 2026);
+    const struct {
+        std::string strText;
+        bool bDate;
+        const char* pszIso;
+        bool bFlagged;
+    } cases[] = {
+        {"2026-03-01", true, "2026-03-01", false},
+        {psetShowDate("2024-01-12"), true, "2024-01-12", false}, // the locale's own form
+        {" 2026-12-07 ", true, "2026-12-07", false},
+        {"2027-01-01", true, "2027-01-01", true}, // after today
+        {"sometime", false, "", true},
+        {"12", false, "", true},
+        {"", false, "", false},
+    };
+    for (const auto& c : cases) {
+        const _psetDate d = psetReadDate(c.strText, today);
+        EXPECT_EQ(d.bDate, c.bDate) << c.strText;
+        EXPECT_EQ(d.strIso, c.pszIso) << c.strText;
+        EXPECT_EQ(!d.strProblem.empty(), c.bFlagged) << c.strText << ": " << d.strProblem;
+    }
+    EXPECT_EQ(psetShowDate("sometime"), "sometime"); // not a date: as it stands
 }
 
 } // namespace
