@@ -136,11 +136,6 @@ TEST_F(Millimetres, OneClickLeavesWhatASingleHandlerRunLeaves)
     EXPECT_EQ(confInt("Unit", "Weight"), 1);
 }
 
-} // namespace
-
-namespace
-{
-
 // Three helicopters of a school, in pounds and inches.
 class ThreeAircraft : public zt::Pages
 {
@@ -172,11 +167,6 @@ TEST_F(ThreeAircraft, ChoosingOneBringsItsValuesInTheUnitsOfThePilot)
     g_autofree gchar* pszListed = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(pcombo));
     EXPECT_STREQ(pszListed, "G-3 [new]");
 }
-
-} // namespace
-
-namespace
-{
 
 // The aircraft changes only by a deliberate choice, and what was typed goes
 // to the aircraft it was typed for.
@@ -222,11 +212,6 @@ TEST_F(ThreeAircraft, WheelAndKeysNeverSwitchAndNothingTypedIsLost)
     EXPECT_TRUE(
         gtk_style_context_has_class(gtk_widget_get_style_context(w("ConfEmptyLongArm")), GTK_STYLE_CLASS_ERROR));
 }
-
-} // namespace
-
-namespace
-{
 
 // A first start says where to begin; a registration of any length never
 // widens the window, and names the aircraft on the loading page and in the

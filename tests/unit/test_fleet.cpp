@@ -135,11 +135,6 @@ TEST_F(Fleet, RegistrationsAreStoredSafelyWhateverTheyHold)
     EXPECT_EQ(after, expected);
 }
 
-} // namespace
-
-namespace
-{
-
 // Every value the table gives an aircraft, set to a value of its own in two
 // aircraft, comes back to each after a switch there and back: a value added
 // to the table without its aircraft key, or swapped wrongly, fails here.

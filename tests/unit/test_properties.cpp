@@ -1,9 +1,8 @@
 // Properties over random inputs: the calculation agrees with a computation
 // written independently here, and no text ever parses to a non-finite value.
+#include "misc.h"
 #include "pagSetup.h"
 #include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
 #include "testSeams.h"
 
 #include <gtest/gtest.h>

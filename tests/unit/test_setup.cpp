@@ -127,11 +127,6 @@ TEST(Formatting, LargeValuesAreNeverCut)
     EXPECT_DOUBLE_EQ(mscParseNumber(str.c_str()), 1e30);
 }
 
-} // namespace
-
-namespace
-{
-
 // Texts written with "L" for the locale's decimal separator and "O" for the
 // other one, so that one table serves every locale.
 struct Typed {
@@ -184,11 +179,6 @@ TEST(Reading, EitherSeparatorIsADecimalOneUnlessItCouldSeparateThousands)
     for (const char* pszText : {"80L5", "  12abc", "-3", "1e3", "abc", ""})
         EXPECT_EQ(mscReadNumber(inLocale(pszText).c_str()).nValue, mscParseNumber(inLocale(pszText).c_str()));
 }
-
-} // namespace
-
-namespace
-{
 
 // The weighing date is a date: ISO or the locale's own form, stored as ISO;
 // anything else flagged and kept as typed; a day after today flagged.
