@@ -42,6 +42,8 @@ struct _wbSetup {
     double nBallastRearLatArm;
     double nBallastRearLongArm;
     double nBallastWt;
+    // The aircraft's fuel density in kg per litre; 0 where none is set.
+    double nFuelDensity;
 };
 
 // The one setup record; written only by psetParams and the setup page.

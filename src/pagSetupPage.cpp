@@ -29,6 +29,7 @@ gboolean psetOnBallastWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpoin
 gboolean psetOnBallastFrontLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
 gboolean psetOnBallastFrontLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
 gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnFuelDensityFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
 
 GtkWidget *m_pwgtConfEmptyWeight, *m_pwgtConfEmptyLongArm, *m_pwgtConfEmptyLatArm;
 GtkWidget *m_pwgtConfEmptyWeightUnits, *m_pwgtConfEmptyLongArmUnits, *m_pwgtConfEmptyLatArmUnits;
@@ -43,12 +44,16 @@ GtkWidget *m_pwgtConfFuelUnitLitres, *m_pwgtConfFuelUnitUSGal, *m_pwgtConfFuelUn
 // The fleet's widgets, which an older Zarv.ui does not have.
 GtkWidget *m_pwgtFleetChoice = nullptr, *m_pwgtFleetAdd = nullptr, *m_pwgtFleetRemove = nullptr;
 GtkWidget *m_pwgtRegistration = nullptr, *m_pwgtWeighedOn = nullptr;
-const std::array<_mscBinding, 5> m_optional = {{
+// The aircraft's fuel density, which an older Zarv.ui does not have either.
+GtkWidget *m_pwgtFuelDensity = nullptr, *m_pwgtFuelDensityUnits = nullptr;
+const std::array<_mscBinding, 7> m_optional = {{
     {"FleetChoice", gtk_combo_box_text_get_type, &m_pwgtFleetChoice},
     {"FleetAdd", gtk_button_get_type, &m_pwgtFleetAdd},
     {"FleetRemove", gtk_button_get_type, &m_pwgtFleetRemove},
     {"Registration", gtk_entry_get_type, &m_pwgtRegistration},
     {"WeighedOn", gtk_entry_get_type, &m_pwgtWeighedOn},
+    {"FuelDensity", gtk_entry_get_type, &m_pwgtFuelDensity},
+    {"FuelDensityUnits", gtk_label_get_type, &m_pwgtFuelDensityUnits},
 }};
 
 // The group of each row of the fleet's list, in the list's order.
@@ -304,9 +309,12 @@ void psetInit(GtkBuilder* pBuilder)
         {&m_pwgtConfFuelUnitLitres, nullptr},
         {&m_pwgtConfFuelUnitUSGal, nullptr},
         {&m_pwgtConfFuelUnitImpGal, nullptr},
-        {&m_pwgtFleetChoice, nullptr}, // optional: a row without a widget is passed over
+        // Optional, and in the order they came: a row without a widget is
+        // passed over, and a pilot's keys through the fields stay as they were.
         {&m_pwgtRegistration, nullptr},
         {&m_pwgtWeighedOn, nullptr},
+        {&m_pwgtFleetChoice, nullptr},
+        {&m_pwgtFuelDensity, nullptr},
         {nullptr, nullptr},
     };
 
@@ -338,6 +346,8 @@ void psetInit(GtkBuilder* pBuilder)
     mscConnectField(m_pwgtConfEmptyWeight, "focus-out-event", G_CALLBACK(psetOnEmptyWeightFocusOut), wgtLUT);
     mscConnectField(m_pwgtConfEmptyLongArm, "focus-out-event", G_CALLBACK(psetOnEmptyLongArmFocusOut), wgtLUT);
     mscConnectField(m_pwgtConfEmptyLatArm, "focus-out-event", G_CALLBACK(psetOnEmptyLatArmFocusOut), wgtLUT);
+    if (m_pwgtFuelDensity)
+        mscConnectField(m_pwgtFuelDensity, "focus-out-event", G_CALLBACK(psetOnFuelDensityFocusOut), wgtLUT);
     mscConnectField(m_pwgtConfBallastWeight, "focus-out-event", G_CALLBACK(psetOnBallastWeightFocusOut), wgtLUT);
     mscConnectField(m_pwgtConfBallastFrontLongArm, "focus-out-event", G_CALLBACK(psetOnBallastFrontLongArmFocusOut),
                     wgtLUT);
@@ -368,11 +378,24 @@ void psetUpdateInputDisplay(void)
     mscShowNumber(m_pwgtConfBallastFrontLongArm, "%1.2f", psetMmToArm(s.nBallastFrontLongArm, s.nUnitArm));
     mscShowNumber(m_pwgtConfBallastFrontLatArm, "%1.2f", psetMmToArm(s.nBallastFrontLatArm, s.nUnitArm));
     mscShowNumber(m_pwgtConfBallastRearLongArm, "%1.2f", psetMmToArm(s.nBallastRearLongArm, s.nUnitArm));
+    if (m_pwgtFuelDensity) {
+        // None set reads as the density in use; one that cannot be is shown
+        // as it stands, flagged.
+        const bool bUsable = pwbFuelDensity(s) == s.nFuelDensity;
+        mscShowNumber(m_pwgtFuelDensity, "%1.3f",
+                      prmDensityToShown(s.nFuelDensity == 0 ? FUEL_DENSITY : s.nFuelDensity));
+        if (!bUsable && s.nFuelDensity != 0)
+            mscFlagEntry(m_pwgtFuelDensity, "A density outside " + mscFormatNumber("%1.1f", MIN_FUEL_DENSITY) + " to " +
+                                                mscFormatNumber("%1.1f", MAX_FUEL_DENSITY) + " kg/L is not used: " +
+                                                mscFormatNumber("%1.3f", FUEL_DENSITY) + " kg/L is.");
+    }
     pwbUpdateDisplays();
 }
 
 void psetUpdateUnitLabels(void)
 {
+    if (m_pwgtFuelDensityUnits)
+        gtk_label_set_text(GTK_LABEL(m_pwgtFuelDensityUnits), prmDensityLabel().c_str());
     const char* pszWeight = psetWeightLabel(m_wbSetup.nUnitWt);
     const char* pszArm = psetArmLabel(m_wbSetup.nUnitArm);
     gtk_label_set_text(GTK_LABEL(m_pwgtConfEmptyWeightUnits), pszWeight);
@@ -414,6 +437,15 @@ gboolean psetOnEmptyLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
     commitSetup(pwgt, VAL_BASIC_LAT_ARM);
+    return FALSE;
+}
+
+// Stored only when the pilot typed one: the density shown is rounded, and
+// leaving the field must not change the weight of the fuel.
+gboolean psetOnFuelDensityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+{
+    if (mscEntryEdited(pwgt))
+        commitSetup(pwgt, VAL_FUEL_DENSITY);
     return FALSE;
 }
 

@@ -15,7 +15,9 @@ gdouble m_nRSeatWeight = 0.0;
 gdouble m_nFuelVolume = 0.0;
 guint m_nBallastPosn = BALLAST_NONE;
 gboolean m_bShowBurnOff = FALSE;
+gdouble m_nTripFuel = 0.0;
 _wbPoint m_wbZeroFuel = {};
+_wbPoint m_wbLanding = {};
 
 gdouble m_nLSeatLongMoment = 0.0, m_nLSeatLatMoment = 0.0;
 gdouble m_nRSeatLongMoment = 0.0, m_nRSeatLatMoment = 0.0;
@@ -65,7 +67,7 @@ _wbRows pwbCalcRows(const _wbSetup& s, const _wbLoading& l)
     r[ROW_BASIC] = item("Basic aircraft", s.nBasicWeight, s.nBasicLongArm, s.nBasicLatArm);
     r[ROW_LSEAT] = item("Left seat", l.nLSeatWeight, s.nLSeatLongArm, s.nLSeatLatArm);
     r[ROW_RSEAT] = item("Right seat", l.nRSeatWeight, s.nRSeatLongArm, s.nRSeatLatArm);
-    r[ROW_FUEL] = item("Fuel", l.nFuelVolume * FUEL_DENSITY, s.nFuelLongArm, s.nFuelLatArm);
+    r[ROW_FUEL] = item("Fuel", l.nFuelVolume * pwbFuelDensity(s), s.nFuelLongArm, s.nFuelLatArm);
     if (l.nBallastPosn == BALLAST_FRONT)
         r[ROW_BALLAST] = item("Ballast", s.nBallastWt, s.nBallastFrontLongArm, s.nBallastFrontLatArm);
     else if (l.nBallastPosn == BALLAST_REAR)
@@ -134,6 +136,22 @@ void pwbCalcWB(void)
     m_nTotalLongArm = total.nLongArm;
 
     m_wbZeroFuel = pwbLoadedPoint(m_wbSetup, _wbLoading{l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn});
+    // No trip lands with the take-off point itself, to the last digit.
+    m_wbLanding =
+        m_nTripFuel == 0
+            ? pwbPointOf(total)
+            : pwbLoadedPoint(m_wbSetup, _wbLoading{l.nLSeatWeight, l.nRSeatWeight,
+                                                   pwbLandingFuel(l.nFuelVolume, m_nTripFuel), l.nBallastPosn});
+}
+
+double pwbLandingFuel(double nFuelLitres, double nTripLitres)
+{
+    return nTripLitres > nFuelLitres ? 0.0 : nFuelLitres - nTripLitres;
+}
+
+double pwbFuelDensity(const _wbSetup& s)
+{
+    return s.nFuelDensity >= MIN_FUEL_DENSITY && s.nFuelDensity <= MAX_FUEL_DENSITY ? s.nFuelDensity : FUEL_DENSITY;
 }
 
 _wbRows pwbTableRows(void)
@@ -154,6 +172,7 @@ _wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p)
     j.limits[LIMIT_TANK] = margin(MAX_FUEL_VOLUME - l.nFuelVolume);
     const _chartMessage nMessage = pwbChooseMessage(p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH, p.nWeight);
     j.bChartWarning = nMessage == CHART_MSG_COFG || nMessage == CHART_MSG_WEIGHT;
+    j.nChartMessage = nMessage;
     return j;
 }
 
@@ -208,7 +227,8 @@ void pwbReset(void)
     m_nLSeatWeight = m_nRSeatWeight = m_nFuelVolume = 0.0;
     m_nBallastPosn = BALLAST_NONE;
     m_bShowBurnOff = FALSE;
-    m_wbZeroFuel = {};
+    m_nTripFuel = 0.0;
+    m_wbZeroFuel = m_wbLanding = {};
     m_wbRows = zeroRows();
     m_nLSeatLongMoment = m_nLSeatLatMoment = m_nRSeatLongMoment = m_nRSeatLatMoment = 0.0;
     m_nFuelWeight = m_nFuelLongMoment = m_nFuelLatMoment = 0.0;

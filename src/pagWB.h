@@ -11,8 +11,14 @@
 
 #include <array>
 
-// Fuel weight per litre.
+// Fuel weight per litre, unless the aircraft has a density of its own
+// within the range fuel can have.
 constexpr double FUEL_DENSITY = 0.759;
+constexpr double MIN_FUEL_DENSITY = 0.5, MAX_FUEL_DENSITY = 1.0; // kg/L
+
+// The density a setup's fuel weighs at: its own where it lies within the
+// range, FUEL_DENSITY otherwise (none set, or one that cannot be).
+double pwbFuelDensity(const _wbSetup& s);
 
 // Loading limits, in the internal units. A value equal to a limit is within it.
 constexpr double MAX_TOTAL_WEIGHT = 680.3893641534596; // kg: 1500 lb
@@ -45,6 +51,8 @@ extern gdouble m_nFuelVolume;
 extern guint m_nBallastPosn;
 // Whether the chart shows the burn-off line to the zero-fuel point.
 extern gboolean m_bShowBurnOff;
+// The fuel planned to be burned before landing, in litres.
+extern gdouble m_nTripFuel;
 
 // Loading results: kg, mm and kg·mm, written only by pwbCalcWB.
 extern gdouble m_nLSeatLongMoment, m_nLSeatLatMoment;
@@ -107,8 +115,15 @@ void pwbCalcWB(void);
 _wbRows pwbTableRows(void);
 
 // The zero-fuel point of the current loading: the seats and ballast as
-// entered, the fuel burned. Written only by pwbCalcWB.
+// entered, the fuel burned; and the landing point, with the trip fuel
+// burned (no fuel left where the trip is more than there is). Written only
+// by pwbCalcWB.
 extern _wbPoint m_wbZeroFuel;
+extern _wbPoint m_wbLanding;
+
+// The fuel left at landing after a trip, in litres: none where the trip is
+// more than there is.
+double pwbLandingFuel(double nFuelLitres, double nTripLitres);
 
 // ---- The one judgement against the limits ----------------------------------
 
@@ -135,8 +150,10 @@ struct _wbLimitCheck {
 
 struct _wbJudgement {
     std::array<_wbLimitCheck, LIMIT_COUNT> limits;
-    // Whether the chart's own rule, in inches, warns of this point.
+    // Whether the chart's own rule, in inches, warns of this point, and the
+    // message it gives it.
     bool bChartWarning;
+    int nChartMessage;
 
     bool beyond(_wbLimit n) const
     {
@@ -174,6 +191,18 @@ struct _wbFuelRange {
     double nLeast = 0, nMost = 0;
 };
 _wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn);
+
+// The take-off fuel, in litres, for which the take-off point and the landing
+// point after a trip of nTripLitres are both within every limit: the range
+// at take-off narrowed to what leaves the landing within, which is the range
+// itself moved up by the trip. nLeast then also says what must stay on
+// board to landing (nKeep: the range's own least, where the centre of
+// gravity sets it).
+struct _wbTripFuel {
+    _wbFuelRange takeOff;
+    double nKeep;
+};
+_wbTripFuel pwbTripFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);
 
 // Whether the chosen ballast position leaves the take-off or the zero-fuel
 // point beyond a limit (bNeeded), and then the first of none, front and rear

@@ -5,9 +5,11 @@
 
 #include "pagSetup.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 PangoAttrList* m_pattrBoldBlue = nullptr;
 PangoAttrList* m_pattrBoldRed = nullptr;
@@ -31,6 +33,9 @@ constexpr guint MARGIN = 50;
 // The zero-fuel ring: an open circle, unlike the take-off marker's filled
 // disc and cross.
 constexpr double BURN_OFF_RING_RADIUS = 8;
+// The landing point on the burn-off line: a filled diamond this far from its
+// centre to each corner.
+constexpr double LANDING_MARK = 6;
 
 const char* const pszCautionTailWind = "Maximum tailwind while hovering - 10 MPH (8 Kts) \nin shaded area";
 const char* const pszCautionSpeed = "Maximum speed - 95 MPH (82 Kts)\nin shaded area";
@@ -323,14 +328,26 @@ void drawMarker(cairo_t* pCr, const MarkerPoint& m)
 }
 
 // The burn-off: a line from the take-off marker's centre to the zero-fuel
-// point and a ring there, red when the ring lies outside the chart area.
-void drawBurnOff(cairo_t* pCr, const MarkerPoint& takeOff, const MarkerPoint& zeroFuel)
+// point and a ring there, red when the ring lies outside the chart area;
+// through a diamond at the landing point where there is a trip, red when the
+// landing point lies outside.
+void drawBurnOff(cairo_t* pCr, const MarkerPoint& takeOff, const MarkerPoint& zeroFuel, const MarkerPoint* pLanding)
 {
     setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
     cairo_set_line_width(pCr, 2.0);
     cairo_move_to(pCr, takeOff.nX, takeOff.nY);
     cairo_line_to(pCr, zeroFuel.nX, zeroFuel.nY);
     cairo_stroke(pCr);
+    if (pLanding) {
+        setColour(pCr, pLanding->bOutside ? RED : BLUE);
+        cairo_move_to(pCr, pLanding->nX, pLanding->nY - LANDING_MARK);
+        cairo_line_to(pCr, pLanding->nX + LANDING_MARK, pLanding->nY);
+        cairo_line_to(pCr, pLanding->nX, pLanding->nY + LANDING_MARK);
+        cairo_line_to(pCr, pLanding->nX - LANDING_MARK, pLanding->nY);
+        cairo_close_path(pCr);
+        cairo_fill(pCr);
+        setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
+    }
     cairo_set_line_width(pCr, 3.0);
     cairo_arc(pCr, zeroFuel.nX, zeroFuel.nY, BURN_OFF_RING_RADIUS, 0, 2 * G_PI);
     cairo_stroke(pCr);
@@ -357,6 +374,25 @@ void pwbCreateAttrLists(void)
     m_pattrEmpty = pango_attr_list_new();
 }
 
+const char* pwbCautionText(_chartMessage nMessage)
+{
+    // The chart's own words, on one line.
+    auto oneLine = [](const char* psz) {
+        std::string str = psz;
+        std::replace(str.begin(), str.end(), '\n', ' ');
+        return str;
+    };
+    static const std::string strTailWind = oneLine(pszTailWind), strSpeed = oneLine(pszSpeed);
+    switch (nMessage) {
+    case CHART_MSG_TAILWIND:
+        return strTailWind.c_str();
+    case CHART_MSG_SPEED:
+        return strSpeed.c_str();
+    default:
+        return nullptr;
+    }
+}
+
 _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
 {
     _chartGeometry g{};
@@ -380,7 +416,9 @@ _chartInput pwbChartInput(void)
 {
     return {{m_nTotalWeight, m_nTotalLongMoment, m_nTotalLatMoment, m_nTotalLongArm, m_nTotalLatArm},
             m_wbZeroFuel,
-            m_bShowBurnOff != FALSE};
+            m_bShowBurnOff != FALSE,
+            m_wbLanding,
+            m_nTripFuel > 0};
 }
 
 void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& what)
@@ -406,9 +444,13 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
     drawScales(pCr, ppngLayout, g);
     const MarkerPoint takeOff = markerPoint(g, nLongArm, nLatArm);
     drawMarker(pCr, takeOff);
-    if (what.bShowBurnOff)
+    if (what.bShowBurnOff) {
+        const MarkerPoint landing =
+            markerPoint(g, what.landing.nLongArm / MM_PER_INCH, what.landing.nLatArm / MM_PER_INCH);
         drawBurnOff(pCr, takeOff,
-                    markerPoint(g, what.zeroFuel.nLongArm / MM_PER_INCH, what.zeroFuel.nLatArm / MM_PER_INCH));
+                    markerPoint(g, what.zeroFuel.nLongArm / MM_PER_INCH, what.zeroFuel.nLatArm / MM_PER_INCH),
+                    what.bLanding ? &landing : nullptr);
+    }
 }
 
 gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer)

@@ -26,12 +26,19 @@ _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight);
 constexpr guint MIN_CHART_SIZE = 100;
 
 // What the chart shows: the take-off point, and the zero-fuel point with
-// the burn-off line to it when bShowBurnOff.
+// the burn-off line to it when bShowBurnOff, through a mark at the landing
+// point when there is a trip (bLanding).
 struct _chartInput {
     _wbPoint takeOff;
     _wbPoint zeroFuel;
     bool bShowBurnOff;
+    _wbPoint landing = {};
+    bool bLanding = false;
 };
+
+// The chart's caution for a point in a caution band, in words on one line;
+// null for a message that is no caution.
+const char* pwbCautionText(_chartMessage nMessage);
 
 // What the chart shows now: the last calculation's totals and zero-fuel
 // point, and the pilot's burn-off choice.

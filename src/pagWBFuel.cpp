@@ -58,7 +58,8 @@ _wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint
         return {};
     // With f kg of fuel the weight is z + f and each moment z + f * arm:
     // every limit is linear in f.
-    double nLow = 0, nHigh = MAX_FUEL_VOLUME * FUEL_DENSITY;
+    const double nDensity = pwbFuelDensity(s);
+    double nLow = 0, nHigh = MAX_FUEL_VOLUME * nDensity;
     keepWhere(-1, z.nWeight - MAX_TOTAL_WEIGHT, nLow, nHigh);
     keepWhere(nLongArm - MIN_LONG_ARM, MIN_LONG_ARM * z.nWeight - z.nLongMoment, nLow, nHigh);
     keepWhere(MAX_LONG_ARM - nLongArm, z.nLongMoment - MAX_LONG_ARM * z.nWeight, nLow, nHigh);
@@ -67,8 +68,22 @@ _wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint
     if (!(nLow <= nHigh))
         return {true, false, 0, 0};
     const _wbLoading l = {nLSeat, nRSeat, 0.0, nBallastPosn};
-    const double nLeast = nLow / FUEL_DENSITY, nMost = nHigh / FUEL_DENSITY;
+    const double nLeast = nLow / nDensity, nMost = nHigh / nDensity;
     return {true, true, confirmed(s, l, nLeast, nMost), confirmed(s, l, nMost, nLeast)};
+}
+
+_wbTripFuel pwbTripFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres)
+{
+    const _wbFuelRange range = pwbFuelRange(s, nLSeat, nRSeat, nBallastPosn);
+    _wbTripFuel t = {range, range.nLeast};
+    if (!range.bKnown || !range.bAny || !(nTripLitres > 0))
+        return t;
+    // Each limit holds for a volume within the range: at take-off the whole
+    // fuel, at landing what the trip leaves. Both hold from the least plus
+    // the trip to the most.
+    t.takeOff.nLeast = range.nLeast + nTripLitres;
+    t.takeOff.bAny = t.takeOff.nLeast <= range.nMost;
+    return t;
 }
 
 _wbBallastAdvice pwbBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,

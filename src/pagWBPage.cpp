@@ -20,6 +20,7 @@ namespace
 gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
 gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
 gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus* pevtWB, gpointer pUser);
+gboolean pwbOnTripFuelFocusOut(GtkWidget* pwgtTripFuel, GdkEventFocus* pevtWB, gpointer pUser);
 void pwbOnBallastClicked(GtkButton* pwgtButton, gpointer pUser);
 void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer pUser);
 
@@ -109,7 +110,10 @@ GtkWidget* m_pwgtShowBurnOff = nullptr;
 GtkWidget *m_pwgtVerdict = nullptr, *m_pwgtLoadingAircraft = nullptr;
 // Where to begin, while the aircraft has no basic weight.
 GtkWidget* m_pwgtFirstStart = nullptr;
-const std::array<_mscBinding, 10> m_optional = {{
+// The trip and the landing point, and the fuel density in use.
+GtkWidget *m_pwgtTripFuel = nullptr, *m_pwgtTripFuelUnits = nullptr, *m_pwgtFuelDensityInUse = nullptr;
+GtkWidget *m_pwgtLandingWt = nullptr, *m_pwgtLandingLongArm = nullptr, *m_pwgtLandingLatArm = nullptr;
+const std::array<_mscBinding, 16> m_optional = {{
     {"NoFuelWt", gtk_label_get_type, &m_pwgtNoFuelWt},
     {"NoFuelLongArm", gtk_label_get_type, &m_pwgtNoFuelLongArm},
     {"NoFuelLatArm", gtk_label_get_type, &m_pwgtNoFuelLatArm},
@@ -120,6 +124,12 @@ const std::array<_mscBinding, 10> m_optional = {{
     {"Verdict", gtk_label_get_type, &m_pwgtVerdict},
     {"LoadingAircraft", gtk_label_get_type, &m_pwgtLoadingAircraft},
     {"FirstStart", gtk_label_get_type, &m_pwgtFirstStart},
+    {"TripFuel", gtk_entry_get_type, &m_pwgtTripFuel},
+    {"TripFuelUnits", gtk_label_get_type, &m_pwgtTripFuelUnits},
+    {"FuelDensityInUse", gtk_label_get_type, &m_pwgtFuelDensityInUse},
+    {"LandingWt", gtk_label_get_type, &m_pwgtLandingWt},
+    {"LandingLongArm", gtk_label_get_type, &m_pwgtLandingLongArm},
+    {"LandingLatArm", gtk_label_get_type, &m_pwgtLandingLatArm},
 }};
 
 // A cell is at most this wide; a longer text (a huge value) is cut short
@@ -146,7 +156,8 @@ void boundCells(void)
     };
     for (const _mscBinding& b : std::span(m_bindings).subspan(FIRST_CELL))
         bound(*b.ppwgt);
-    for (GtkWidget* pwgt : {m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm})
+    for (GtkWidget* pwgt : {m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm, m_pwgtLandingWt,
+                            m_pwgtLandingLongArm, m_pwgtLandingLatArm})
         if (pwgt)
             bound(pwgt);
 }
@@ -187,6 +198,23 @@ void pwbUpdateInputDisplay(void)
     if (m_pwgtShowBurnOff)
         mscShowChoice({m_pwgtShowBurnOff}, m_pwgtShowBurnOff, pwbOnShowBurnOffClicked, m_bShowBurnOff);
 
+    if (m_pwgtTripFuel) {
+        mscShowNumber(m_pwgtTripFuel, "%1.1f", psetLitresToFuel(m_nTripFuel, m_wbSetup.nUnitFuel));
+        // A trip longer than the fuel on board is flagged for as long as it
+        // is; a flag for a text not read cleanly stays until the next commit.
+        static bool bFlaggedOver = false;
+        if (m_nTripFuel > m_nFuelVolume)
+            mscFlagEntry(m_pwgtTripFuel, "The trip is more fuel than there is on board.");
+        else if (bFlaggedOver)
+            mscFlagEntry(m_pwgtTripFuel, "");
+        bFlaggedOver = m_nTripFuel > m_nFuelVolume;
+    }
+    if (m_pwgtFuelDensityInUse)
+        gtk_label_set_text(GTK_LABEL(m_pwgtFuelDensityInUse),
+                           ("Fuel weighs " + mscFormatNumber("%1.3f", prmDensityToShown(pwbFuelDensity(m_wbSetup))) +
+                            " " + prmDensityLabel())
+                               .c_str());
+
     const _wbJudgement j = pwbJudge(pwbLoading(), _wbPoint{});
     gtk_widget_set_visible(m_pwgtLSeatOverWeight, j.beyond(LIMIT_LSEAT));
     gtk_widget_set_visible(m_pwgtRSeatOverWeight, j.beyond(LIMIT_RSEAT));
@@ -198,6 +226,8 @@ void pwbUpdateUnitLabels(void)
     gtk_label_set_text(GTK_LABEL(m_pwgtLeftSeatUnitLabel), psetWeightLabel(m_wbSetup.nUnitWt));
     gtk_label_set_text(GTK_LABEL(m_pwgtRightSeatUnitLabel), psetWeightLabel(m_wbSetup.nUnitWt));
     gtk_label_set_text(GTK_LABEL(m_pwgtFuelUnitLabel), psetFuelLabel(m_wbSetup.nUnitFuel));
+    if (m_pwgtTripFuelUnits)
+        gtk_label_set_text(GTK_LABEL(m_pwgtTripFuelUnits), psetFuelLabel(m_wbSetup.nUnitFuel));
 }
 
 // Colours the weight and arm cells of a point red beyond a limit, blue
@@ -264,6 +294,30 @@ std::string fuelAllowedText(const _wbFuelRange& range, int nUnitFuel)
     return "Within limits: " + mscFormatNumber("%1.1f", nLeast) + " to " + strMost;
 }
 
+// The fuel to carry for the planned trip, in the pilot's unit, rounded
+// inward as above: what to take off with, and what must stay on board to
+// landing where the centre of gravity sets it.
+std::string tripFuelText(const _wbTripFuel& t, double nTripLitres, int nUnitFuel)
+{
+    const _wbFuelRange& range = t.takeOff;
+    if (!range.bKnown)
+        return {};
+    const double nLeast = std::ceil(psetLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
+    const double nMost = std::floor(psetLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
+    if (!range.bAny || nLeast > nMost)
+        return "No fuel load is within limits";
+    const std::string strUnit = std::string(" ") + psetFuelSymbol(nUnitFuel);
+    std::string str = "Take off with " + (nLeast <= 0 ? "up to " : mscFormatNumber("%1.1f", nLeast) + " to ") +
+                      mscFormatNumber("%1.1f", nMost) + strUnit;
+    if (nTripLitres > 0)
+        str += " (" + mscFormatNumber("%1.1f", psetLitresToFuel(nTripLitres, nUnitFuel)) + strUnit + " trip)";
+    if (t.nKeep > 0)
+        str += "\nKeep at least " +
+               mscFormatNumber("%1.1f", std::ceil(psetLitresToFuel(t.nKeep, nUnitFuel) * 10) / 10) + strUnit +
+               " on board to landing";
+    return str;
+}
+
 const char* ballastAdviceText(const _wbBallastAdvice& advice)
 {
     if (!advice.bNeeded)
@@ -296,7 +350,17 @@ void pwbUpdatePlanDisplay(void)
         gtk_label_set_text(GTK_LABEL(m_pwgtNoFuelReason), pszReason ? pszReason : "");
         gtk_widget_set_visible(m_pwgtNoFuelReason, pszReason != nullptr);
     }
-    if (m_pwgtFuelAllowed) {
+    if (m_pwgtLandingWt && m_pwgtLandingLongArm && m_pwgtLandingLatArm) {
+        const _wbPoint& p = m_wbLanding;
+        pwbDisplayWeightValue(m_pwgtLandingWt, p.nWeight);
+        pwbDisplayArmValue(m_pwgtLandingLongArm, p.nLongArm);
+        pwbDisplayArmValue(m_pwgtLandingLatArm, p.nLatArm);
+        colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, p);
+    }
+    if (m_pwgtFuelAllowed && m_pwgtTripFuel) {
+        const _wbTripFuel t = pwbTripFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn, m_nTripFuel);
+        gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), tripFuelText(t, m_nTripFuel, m_wbSetup.nUnitFuel).c_str());
+    } else if (m_pwgtFuelAllowed) {
         const _wbFuelRange range = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), fuelAllowedText(range, m_wbSetup.nUnitFuel).c_str());
     }
@@ -306,8 +370,13 @@ void pwbUpdatePlanDisplay(void)
         const _wbLoading l = pwbLoading();
         const _wbLoading dry = {l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn};
         const _wbPoint takeOff = pwbPointOf(pwbTableRows()[ROW_TOTAL]);
-        const std::string strVerdict = "Take-off: " + pwbVerdictText(pwbJudge(l, takeOff), m_wbSetup) +
-                                       "\nNo fuel: " + pwbVerdictText(pwbJudge(dry, z), m_wbSetup);
+        std::string strVerdict = "Take-off: " + pwbVerdictText(pwbJudge(l, takeOff), m_wbSetup);
+        if (m_nTripFuel > 0) {
+            const _wbLoading landed = {l.nLSeatWeight, l.nRSeatWeight, pwbLandingFuel(l.nFuelVolume, m_nTripFuel),
+                                       l.nBallastPosn};
+            strVerdict += "\nLanding: " + pwbVerdictText(pwbJudge(landed, m_wbLanding), m_wbSetup);
+        }
+        strVerdict += "\nNo fuel: " + pwbVerdictText(pwbJudge(dry, z), m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_pwgtVerdict), strVerdict.c_str());
     }
     if (m_pwgtBallastAdvice) {
@@ -353,6 +422,12 @@ gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus*, gp
 gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus*, gpointer)
 {
     commitLoad(pwgtFuelVolume, VAL_FUEL);
+    return FALSE;
+}
+
+gboolean pwbOnTripFuelFocusOut(GtkWidget* pwgtTripFuel, GdkEventFocus*, gpointer)
+{
+    commitLoad(pwgtTripFuel, VAL_TRIP);
     return FALSE;
 }
 
@@ -414,7 +489,10 @@ void pwbInit(GtkBuilder* pBuilder)
         {&m_pwgtBallastNone, nullptr},
         {&m_pwgtBallastFront, nullptr},
         {&m_pwgtBallastRear, nullptr},
-        {&m_pwgtShowBurnOff, nullptr}, // optional: a row without a widget is passed over
+        // Optional, and last: a row without a widget is passed over, and a
+        // pilot's keys through the fields stay as they were.
+        {&m_pwgtShowBurnOff, nullptr},
+        {&m_pwgtTripFuel, nullptr},
         {nullptr, nullptr},
     };
 
@@ -425,6 +503,8 @@ void pwbInit(GtkBuilder* pBuilder)
     mscConnectField(m_pwgtLSeatWeight, "focus-out-event", G_CALLBACK(pwbOnLSeatWeightFocusOut), wgtLUT);
     mscConnectField(m_pwgtRSeatWeight, "focus-out-event", G_CALLBACK(pwbOnRSeatWeightFocusOut), wgtLUT);
     mscConnectField(m_pwgtFuelVolume, "focus-out-event", G_CALLBACK(pwbOnFuelVolumeFocusOut), wgtLUT);
+    if (m_pwgtTripFuel)
+        mscConnectField(m_pwgtTripFuel, "focus-out-event", G_CALLBACK(pwbOnTripFuelFocusOut), wgtLUT);
     for (GtkWidget* pwgt : {m_pwgtBallastNone, m_pwgtBallastFront, m_pwgtBallastRear})
         mscConnectField(pwgt, "clicked", G_CALLBACK(pwbOnBallastClicked), wgtLUT);
     if (m_pwgtShowBurnOff)

@@ -3,6 +3,7 @@
 #include "misc.h"
 #include "pagSetup.h"
 #include "pagWB.h"
+#include "pagWBChart.h"
 #include "pagWBPage.h"
 
 #include <algorithm>
@@ -99,6 +100,8 @@ std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
         if (j.limits[n].nMargin / m_words[n].nSpan < j.limits[nNearest].nMargin / m_words[nNearest].nSpan)
             nNearest = n;
     const LimitWords& w = m_words[nNearest];
-    return "WITHIN LIMITS; nearest: " + amount(w.nAmount, j.limits[nNearest].nMargin, u, ROUND_DOWN) + " " +
-           w.pszWithin;
+    // In a caution band, the chart's caution as well.
+    const char* pszCaution = pwbCautionText(static_cast<_chartMessage>(j.nChartMessage));
+    return std::string("WITHIN LIMITS; ") + (pszCaution ? std::string("caution: ") + pszCaution + "; " : "") +
+           "nearest: " + amount(w.nAmount, j.limits[nNearest].nMargin, u, ROUND_DOWN) + " " + w.pszWithin;
 }

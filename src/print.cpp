@@ -27,6 +27,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -123,6 +124,10 @@ double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth)
     for (const _wbTableRow& r : pwbTableRows())
         row(r.pszItem, {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
                         pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)});
+    if (m_nTripFuel > 0) {
+        const _wbPoint& l = m_wbLanding;
+        row("Landing", {pwbWeightText(l.nWeight), pwbArmText(l.nLongArm), "", pwbArmText(l.nLatArm), ""});
+    }
     const _wbPoint& z = m_wbZeroFuel;
     row("No fuel", {pwbWeightText(z.nWeight), pwbArmText(z.nLongArm), "", pwbArmText(z.nLatArm), ""});
     return y - y0;
@@ -356,7 +361,11 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     }
     y += text(pCr, nLeft, y, nTextWidth,
               "Fuel at take-off " + fuelIn(m_nFuelVolume) + " (" + weightIn(m_nFuelWeight) + " at " +
-                  mscFormatNumber("%1.3f", FUEL_DENSITY) + " kg/L); ballast " + pszBallast,
+                  mscFormatNumber("%1.3f", prmDensityToShown(pwbFuelDensity(s))) + " " + prmDensityLabel() + ")" +
+                  (m_nTripFuel > 0 ? "; trip fuel " + fuelIn(m_nTripFuel) + ", at landing " +
+                                         fuelIn(pwbLandingFuel(m_nFuelVolume, m_nTripFuel))
+                                   : std::string()) +
+                  "; ballast " + pszBallast,
               "sans 9") +
          6;
 
@@ -379,8 +388,13 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
         const _wbLoading& l;
         const _wbPoint& p;
     };
-    for (const Verdict& v :
-         {Verdict{"Take-off", loading, chart.takeOff}, Verdict{"No fuel (fuel burned)", dry, chart.zeroFuel}})
+    const _wbLoading landed = {loading.nLSeatWeight, loading.nRSeatWeight,
+                               pwbLandingFuel(loading.nFuelVolume, m_nTripFuel), loading.nBallastPosn};
+    std::vector<Verdict> verdicts = {{"Take-off", loading, chart.takeOff}};
+    if (m_nTripFuel > 0)
+        verdicts.push_back({"Landing", landed, chart.landing});
+    verdicts.push_back({"No fuel (fuel burned)", dry, chart.zeroFuel});
+    for (const Verdict& v : verdicts)
         y += text(pCr, nLeft, y, nTextWidth,
                   std::string(v.pszName) + ": " + pwbWeightText(v.p.nWeight) + " lb at " + pwbArmText(v.p.nLongArm) +
                       " in, lateral " + pwbArmText(v.p.nLatArm) + " in \u2014 " + pwbVerdictText(pwbJudge(v.l, v.p), s),

@@ -37,6 +37,8 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      &m_wbSetup.nBallastFrontLatArm},
     {VAL_BALLAST_REAR_LONG_ARM, PRM_OF_SETUP, "Ballast", "RearLongArm", "BallastRearLongArm", PRM_UNIT_ARM,
      &m_wbSetup.nBallastRearLongArm},
+    {VAL_TRIP, PRM_OF_LOADING, "Load", "Trip", nullptr, PRM_UNIT_FUEL, &m_nTripFuel},
+    {VAL_FUEL_DENSITY, PRM_OF_SETUP, "Fuel", "Density", "FuelDensity", PRM_UNIT_DENSITY, &m_wbSetup.nFuelDensity},
 }};
 
 // prmValue finds a row by its id.
@@ -62,6 +64,8 @@ double toInternal(_prmUnit nUnit, double nValue)
         return psetArmToMm(nValue, m_wbSetup.nUnitArm);
     case PRM_UNIT_FUEL:
         return psetFuelToLitres(nValue, m_wbSetup.nUnitFuel);
+    case PRM_UNIT_DENSITY:
+        return nValue / prmDensityToShown(1.0);
     case PRM_UNIT_NONE:
         break;
     }
@@ -69,6 +73,16 @@ double toInternal(_prmUnit nUnit, double nValue)
 }
 
 } // namespace
+
+double prmDensityToShown(double nKgPerLitre)
+{
+    return psetKgToWeight(nKgPerLitre * psetFuelToLitres(1.0, m_wbSetup.nUnitFuel), m_wbSetup.nUnitWt);
+}
+
+std::string prmDensityLabel(void)
+{
+    return std::string(m_wbSetup.nUnitWt == UNIT_WT_LB ? "lb" : "kg") + "/" + psetFuelSymbol(m_wbSetup.nUnitFuel);
+}
 
 std::span<const _prmValue> prmValues(void)
 {
@@ -131,7 +145,7 @@ void prmCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId)
     const _prmValue& v = m_values[nId];
     const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
     // Weights and volumes cannot be negative; arms can.
-    const bool bNotNegative = v.nUnit == PRM_UNIT_WEIGHT || v.nUnit == PRM_UNIT_FUEL;
+    const bool bNotNegative = v.nUnit != PRM_UNIT_ARM;
     prmStoreValue(nId, mscSettle(pwgtEntry, r, toInternal(v.nUnit, r.nValue), bNotNegative));
 }
 

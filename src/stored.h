@@ -34,12 +34,19 @@ enum _prmValueId {
     VAL_BALLAST_FRONT_LONG_ARM,
     VAL_BALLAST_FRONT_LAT_ARM,
     VAL_BALLAST_REAR_LONG_ARM,
+    VAL_TRIP,
+    VAL_FUEL_DENSITY,
     VAL_COUNT
 };
 
 // The unit a value is typed and shown in; Zarv.conf always holds the
 // internal one (kg, mm, litres).
-enum _prmUnit { PRM_UNIT_NONE, PRM_UNIT_WEIGHT, PRM_UNIT_ARM, PRM_UNIT_FUEL };
+enum _prmUnit { PRM_UNIT_NONE, PRM_UNIT_WEIGHT, PRM_UNIT_ARM, PRM_UNIT_FUEL, PRM_UNIT_DENSITY };
+
+// A fuel density in kg per litre shown in the pilot's weight unit per fuel
+// unit, and back; and that unit's label ("kg/L", "lb/US Gal").
+double prmDensityToShown(double nKgPerLitre);
+std::string prmDensityLabel(void);
 
 // Whose value it is: the loading's (read by pwbParams) or the setup's (read
 // by psetParams).

@@ -11,9 +11,9 @@
 namespace
 {
 
-// The burn-off check button ends the loading page's walk.
-const std::vector<const char*> m_loadingOrder = {"LeftSeatWeight", "RightSeatWeight", "FuelVolume", "BallastNone",
-                                                 "BallastFront",   "BallastRear",     "ShowBurnOff"};
+// The fields added later end each page's walk, in the order they came.
+const std::vector<const char*> m_loadingOrder = {"LeftSeatWeight", "RightSeatWeight", "FuelVolume",  "BallastNone",
+                                                 "BallastFront",   "BallastRear",     "ShowBurnOff", "TripFuel"};
 const std::vector<const char*> m_setupOrder = {"ConfEmptyWeight",
                                                "ConfEmptyLongArm",
                                                "ConfEmptyLatArm",
@@ -28,9 +28,10 @@ const std::vector<const char*> m_setupOrder = {"ConfEmptyWeight",
                                                "FuelUnitLitres",
                                                "FuelUnitUSGal",
                                                "FuelUnitImpGal",
-                                               "FleetChoice",
                                                "Registration",
-                                               "WeighedOn"};
+                                               "WeighedOn",
+                                               "FleetChoice",
+                                               "FuelDensity"};
 
 class Navigation : public zt::Pages
 {

@@ -185,7 +185,7 @@ TEST_F(ThreeAircraft, WheelAndKeysNeverSwitchAndNothingTypedIsLost)
         key(nKey);
     EXPECT_EQ(gtk_combo_box_get_active(pcombo), 0);
     key(GDK_KEY_Down); // walks on, as everywhere on the page
-    EXPECT_TRUE(hasFocus("Registration"));
+    EXPECT_TRUE(hasFocus("FuelDensity"));
     EXPECT_EQ(gtk_combo_box_get_active(pcombo), 0);
     EXPECT_EQ(conf(), strConf);
 

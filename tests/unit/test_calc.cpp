@@ -242,7 +242,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {600, 0, 0, 2443, 0},
                     UNIT_WT_KG,
                     UNIT_ARM_MM,
-                    "WITHIN LIMITS; nearest: 1.42 mm aft of the forward limit"},
+                    "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); nearest: 1.42 mm aft of "
+                    "the forward limit"},
         VerdictCase{"OverWeight",
                     FINE,
                     {684, 0, 0, 2480, 0},

@@ -161,13 +161,22 @@ TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
     EXPECT_GT(nOutside, 1000);
 }
 
-// The chart for the worked loading at 500 × 500, as ARGB words.
+std::vector<uint32_t> drawChart(const _chartInput& what);
+
+// The chart for the worked loading at 500 × 500, as ARGB words; with the
+// burn-off on or off, to a zero-fuel point of the test's own.
 std::vector<uint32_t> drawChart(bool bBurnOff, const _wbPoint& zeroFuel)
 {
-    pwbCreateAttrLists();
     _chartInput what = pwbChartInput();
     what.bShowBurnOff = bBurnOff;
     what.zeroFuel = zeroFuel;
+    return drawChart(what);
+}
+
+// The chart of what, at 500 × 500, as ARGB words.
+std::vector<uint32_t> drawChart(const _chartInput& what)
+{
+    pwbCreateAttrLists();
     cairo_surface_t* psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 500, 500);
     cairo_t* pCr = cairo_create(psurf);
     pwbDrawChart(pCr, 500, 500, what);
@@ -244,5 +253,68 @@ INSTANTIATE_TEST_SUITE_P(Points, BurnOffOverlay,
                                          // forward of the square: clamped to its top edge
                                          BurnOff{"ForwardOfTheChart", 95.6, 0.6, 0xffff0000u}),
                          [](const testing::TestParamInfo<BurnOff>& p) { return std::string(p.param.pszName); });
+
+} // namespace
+
+namespace
+{
+
+// The trip: the landing point and the fuel to carry against worked figures,
+// and the fuel density an aircraft may have.
+TEST(Trip, LandingPointFuelToCarryAndDensityAgainstWorkedFigures)
+{
+    calculateWorkedLoading(); // 60 L on board
+    m_nTripFuel = 20;         // lands with 40 L: 560 kg and 30.36 kg of fuel
+    pwbCalcWB();
+    EXPECT_NEAR(m_wbLanding.nWeight, 590.36, 1e-9);
+    EXPECT_NEAR(m_wbLanding.nLongMoment, 1368544.0 + 30.36 * 2540.0, 1e-6);
+    m_nTripFuel = 70; // more than there is: lands with none
+    pwbCalcWB();
+    EXPECT_EQ(m_wbLanding.nWeight, m_wbZeroFuel.nWeight);
+    m_nTripFuel = 0; // no trip: the take-off point to the last digit
+    pwbCalcWB();
+    EXPECT_EQ(m_wbLanding.nLongArm, m_nTotalLongArm);
+    pwbReset();
+
+    // Nose-heavy: at least 36.6512 L at take-off; a 20 L trip needs 56.6512,
+    // and 36.6512 must stay on board; a 30 L trip does not fit the tank.
+    const _wbSetup s = aircraft(400, 2690);
+    const _wbTripFuel t = pwbTripFuelRange(s, 80, 80, BALLAST_NONE, 20);
+    EXPECT_NEAR(t.takeOff.nLeast, 56.6512, 5e-4);
+    EXPECT_EQ(t.takeOff.nMost, 64.5);
+    EXPECT_NEAR(t.nKeep, 36.6512, 5e-4);
+    EXPECT_FALSE(pwbTripFuelRange(s, 80, 80, BALLAST_NONE, 30).takeOff.bAny);
+
+    // 60 L at 0.72 kg/L weigh 43.2 kg; a density that cannot be, or none,
+    // weighs as before, to the last digit.
+    _wbSetup d = aircraft();
+    for (const auto& [nDensity, nWeight] : {std::pair{0.72, 43.2}, {1.2, 60 * 0.759}, {0.0, 60 * 0.759}}) {
+        d.nFuelDensity = nDensity;
+        EXPECT_NEAR(pwbCalcRows(d, {80, 80, 60, BALLAST_NONE})[ROW_FUEL].nWeight, nWeight, nDensity == 0.72 ? 1e-12 : 0)
+            << nDensity;
+    }
+}
+
+// The landing mark lies on the burn-off line, and only with a trip: a
+// zero-fuel point straight aft of take-off, the landing point half-way.
+TEST(Trip, LandingMarkOnTheBurnOffLineOnlyWithATrip)
+{
+    calculateWorkedLoading();
+    _chartInput what = pwbChartInput();
+    what.bShowBurnOff = true;
+    what.zeroFuel = what.takeOff;
+    what.zeroFuel.nLongArm += 25.4;
+    what.landing = what.takeOff;
+    what.landing.nLongArm += 12.7;
+    const std::vector<uint32_t> line = drawChart(what);
+    what.bLanding = true;
+    const std::vector<uint32_t> marked = drawChart(what);
+    const _chartGeometry g = pwbChartGeometry(500, 500);
+    const int nX = 250 + static_cast<int>(what.landing.nLatArm / 25.4 * g.nXLineIntv);
+    const int nY = 450 - static_cast<int>((99.0 - what.landing.nLongArm / 25.4) * g.nYLineIntv);
+    EXPECT_NE(marked[static_cast<size_t>(nY) * 500 + nX + 4], line[static_cast<size_t>(nY) * 500 + nX + 4]);
+    EXPECT_EQ(marked[static_cast<size_t>(nY) * 500 + nX + 9], line[static_cast<size_t>(nY) * 500 + nX + 9]);
+    pwbReset();
+}
 
 } // namespace
