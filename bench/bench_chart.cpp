@@ -78,8 +78,13 @@ void BM_Recalculate(benchmark::State& state)
     m_wbSetup.nBasicLongArm = 2700;
     m_nLSeatWeight = m_nRSeatWeight = 80;
     m_nFuelVolume = 60;
-    for (auto _ : state)
+    // A real change each time: the left seat between two weights, so every
+    // refresh shows new figures.
+    int i = 0;
+    for (auto _ : state) {
+        m_nLSeatWeight = ++i % 2 ? 80 : 81;
         pfuncRecalculate();
+    }
     if (pBuilder) {
         gtk_widget_destroy(GTK_WIDGET(gtk_builder_get_object(pBuilder, "Zarv")));
         g_object_unref(pBuilder);
