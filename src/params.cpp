@@ -76,9 +76,24 @@ int writeAll(int fd, const gchar* pszData, gsize nLength)
     return 0;
 }
 
+// The file a link leads to, through any chain of links; where it leads to
+// nothing yet, the path it names.
+std::string linkTarget(const std::string& strLink)
+{
+    if (g_autofree char* pszReal = realpath(strLink.c_str(), nullptr))
+        return pszReal;
+    g_autofree gchar* pszTo = g_file_read_link(strLink.c_str(), nullptr);
+    if (!pszTo)
+        return strLink;
+    if (g_path_is_absolute(pszTo))
+        return pszTo;
+    g_autofree gchar* pszDir = g_path_get_dirname(strLink.c_str());
+    g_autofree gchar* pszPath = g_build_filename(pszDir, pszTo, nullptr);
+    return pszPath;
+}
+
 // Rewrites Zarv.conf in place, as a plain "w" open does. Used where the etc
-// directory takes no new file but Zarv.conf itself is writable, and for a
-// Zarv.conf that is a symbolic link, which must stay one.
+// directory takes no new file but Zarv.conf itself is writable.
 void writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLength)
 {
     const int fd = g_open(strSpec.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -134,22 +149,27 @@ bool setAside(const std::string& strSpec)
     return false;
 }
 
-// Removes temporaries that a rewrite cut short by a crash left behind:
-// "Zarv.conf.tmp-" and six characters, a name no one else gives a file.
-void removeStaleTemporaries(void)
+// Removes temporaries that a rewrite of strFile cut short by a crash left
+// beside it: its name, ".tmp-" and six characters, a name no one else gives
+// a file.
+void removeStaleTemporaries(const std::string& strFile)
 {
-    GDir* pdir = g_dir_open(m_pszEtcDir, 0, nullptr);
+    g_autofree gchar* pszDir = g_path_get_dirname(strFile.c_str());
+    g_autofree gchar* pszBase = g_path_get_basename(strFile.c_str());
+    GDir* pdir = g_dir_open(pszDir, 0, nullptr);
     if (!pdir)
         return;
-    static const char szPrefix[] = "Zarv.conf.tmp-";
+    const std::string strPrefix = std::string(pszBase) + ".tmp-";
     while (const gchar* pszName = g_dir_read_name(pdir)) {
-        if (strlen(pszName) != sizeof szPrefix - 1 + 6 || !g_str_has_prefix(pszName, szPrefix))
+        if (strlen(pszName) != strPrefix.size() + 6 || !g_str_has_prefix(pszName, strPrefix.c_str()))
             continue;
         bool bTemp = true;
-        for (const gchar* p = pszName + sizeof szPrefix - 1; *p; p++)
+        for (const gchar* p = pszName + strPrefix.size(); *p; p++)
             bTemp = bTemp && g_ascii_isalnum(*p);
-        if (bTemp)
-            g_unlink(wbFileSpec(pszName).c_str());
+        if (bTemp) {
+            g_autofree gchar* pszPath = g_build_filename(pszDir, pszName, nullptr);
+            g_unlink(pszPath);
+        }
     }
     g_dir_close(pdir);
 }
@@ -201,8 +221,8 @@ void prmSetWriteListener(void (*pfuncListener)(const char* pszError))
 void prmLoadKeyFile(void)
 {
     m_pkeyFile = g_key_file_new();
-    removeStaleTemporaries();
     const std::string strSpec = confSpec();
+    removeStaleTemporaries(strSpec);
     if (!wbMayFollow(strSpec)) {
         // Someone else's link, or one in a directory others can write to:
         // neither read nor replaced.
@@ -214,6 +234,9 @@ void prmLoadKeyFile(void)
         m_bKeepUnreadable = true;
         return;
     }
+    // Beside the file a link leads to as well, where its rewrites go.
+    if (GStatBuf st; g_lstat(strSpec.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        removeStaleTemporaries(linkTarget(strSpec));
     g_autoptr(GError) pErr = nullptr;
     if (loadConf(m_pkeyFile, strSpec, &pErr))
         return;
@@ -242,32 +265,37 @@ void prmWriteKeyFile(void)
     const std::string strSpec = confSpec();
 
     GStatBuf stOld;
-    const bool bExists = g_lstat(strSpec.c_str(), &stOld) == 0;
-    if (bExists && S_ISLNK(stOld.st_mode)) {
+    bool bExists = g_lstat(strSpec.c_str(), &stOld) == 0;
+    // A Zarv.conf that is the user's own link stays a link: the file it
+    // leads to is replaced as a plain Zarv.conf is, beside itself.
+    std::string strTarget = strSpec;
+    const bool bLink = bExists && S_ISLNK(stOld.st_mode);
+    if (bLink) {
         if (!wbMayFollow(strSpec)) {
             postWriteFailure("fopen", strSpec, EPERM);
             return;
         }
-        writeInPlace(strSpec, pszData, nLength);
-        return;
+        strTarget = linkTarget(strSpec);
+        bExists = g_lstat(strTarget.c_str(), &stOld) == 0;
     }
     // A file its owner has locked (read-only, or someone else's) is not
     // replaced behind their back: the rewrite fails as opening it would.
     if (bExists && S_ISREG(stOld.st_mode)) {
         // (Asked of the system rather than tried: an open for writing, even
         // one that writes nothing, tells watchers the file was written.)
-        if (faccessat(AT_FDCWD, strSpec.c_str(), W_OK, AT_EACCESS) != 0) {
-            postWriteFailure("fopen", strSpec, errno);
+        if (faccessat(AT_FDCWD, strTarget.c_str(), W_OK, AT_EACCESS) != 0) {
+            postWriteFailure("fopen", strTarget, errno);
             return;
         }
     }
 
-    std::string strTemp = strSpec + ".tmp-XXXXXX";
+    std::string strTemp = strTarget + ".tmp-XXXXXX";
     const int fd = m_prmFileOps.pfuncMkstemp(strTemp.data(), O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) {
-        if (errno == ENOSPC || errno == EDQUOT) {
-            // Truncating Zarv.conf now would lose it: leave it as it is.
-            postWriteFailure("fopen", strSpec, errno);
+        if (errno == ENOSPC || errno == EDQUOT || bLink) {
+            // Truncating Zarv.conf now would lose it, and a linked one is
+            // never rewritten in place: leave it as it is.
+            postWriteFailure("fopen", strTarget, errno);
             return;
         }
         // The directory takes no new file; Zarv.conf itself may still be
@@ -282,7 +310,7 @@ void prmWriteKeyFile(void)
         nErr = errno;
     if (close(fd) != 0 && nErr == 0)
         nErr = errno;
-    if (nErr == 0 && m_prmFileOps.pfuncRename(strTemp.c_str(), strSpec.c_str()) != 0)
+    if (nErr == 0 && m_prmFileOps.pfuncRename(strTemp.c_str(), strTarget.c_str()) != 0)
         nErr = errno;
     if (nErr != 0) {
         g_unlink(strTemp.c_str());

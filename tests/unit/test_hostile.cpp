@@ -202,6 +202,43 @@ TEST_F(PlantedLink, OwnLinksInAPrivateDirectoryAreFollowed)
     EXPECT_NE(zt::readFile(m_elsewhere / "victim.log").find("Zarv Started"), std::string::npos);
 }
 
+int fullDisk(gchar*, int, int)
+{
+    errno = ENOSPC;
+    return -1;
+}
+int killedBeforeRename(const char*, const char*)
+{
+    errno = EINTR;
+    return -1;
+}
+
+// Through the user's own link the file it leads to is replaced, never
+// rewritten: the link stays a link, the file is a new one, and a full disk or
+// a stop between the write and the rename leaves it byte for byte.
+TEST_F(PlantedLink, OwnLinksLeadToAFileReplacedAsAPlainOneIs)
+{
+    plant(0700);
+    const std::string strTarget = m_elsewhere / "victim.conf", strOld = zt::readFile(strTarget);
+    prmLoadKeyFile();
+    for (_prmFileOps faulty : {_prmFileOps{fullDisk, ::write, ::fsync, ::rename, ::link},
+                               _prmFileOps{g_mkstemp_full, ::write, ::fsync, killedBeforeRename, ::link}}) {
+        m_prmFileOps = faulty;
+        prmSetKeyDouble("Load", "LSeat", 80);
+        EXPECT_EQ(zt::readFile(strTarget), strOld);
+        EXPECT_EQ(zt::listDir(m_elsewhere.path()).size(), 2u); // no temporary left
+    }
+    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
+    struct stat stBefore, stAfter, stLink;
+    ASSERT_EQ(stat(strTarget.c_str(), &stBefore), 0);
+    prmSetKeyDouble("Load", "LSeat", 90);
+    ASSERT_EQ(stat(strTarget.c_str(), &stAfter), 0);
+    ASSERT_EQ(lstat((m_dir / "Zarv.conf").c_str(), &stLink), 0);
+    EXPECT_TRUE(S_ISLNK(stLink.st_mode));
+    EXPECT_NE(stAfter.st_ino, stBefore.st_ino);
+    EXPECT_EQ(zt::readFile(strTarget), "[Load]\nLSeat=90\n");
+}
+
 TEST_F(PlantedLink, AnotherUsersLinkIsNotFollowedEvenInAPrivateDirectory)
 {
     if (geteuid() != 0)
