@@ -85,28 +85,70 @@ bool wbMayFollow(const std::string& strPath)
     return true;
 }
 
-int wbClaimEtcDir(std::string* pstrHolder)
+namespace
+{
+
+// Whether an open file is a lock file Zarv can trust: a regular file of the
+// user's own.
+bool ownRegular(int fd)
+{
+    struct stat st;
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid();
+}
+
+// Moves what lies at strSpec aside as "<name>.bad-<n>" (never over another
+// file); false when it cannot.
+bool moveAside(const std::string& strSpec)
+{
+    for (int n = 1; n < 1000; n++) {
+        const std::string strTo = strSpec + ".bad-" + std::to_string(n);
+        struct stat st;
+        if (lstat(strTo.c_str(), &st) == 0)
+            continue;
+        return rename(strSpec.c_str(), strTo.c_str()) == 0;
+    }
+    return false;
+}
+
+} // namespace
+
+int wbClaimEtcDir(std::string* pstrHolder, unsigned* pnHolderUid)
 {
     const std::string strSpec = wbFileSpec("Zarv.lock");
-    // Never through a link: the lock file is Zarv's own.
-    const int fd = open(strSpec.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return -2;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return -2;
+    // Never through a link, and no one else's: a lock file that is not a
+    // regular file of the user's own could be skipped, held or written by
+    // another. Held by someone, it is theirs; otherwise it is set aside and
+    // a fresh one taken.
+    for (int nTry = 0; nTry < 2; nTry++) {
+        int fd = open(strSpec.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        const bool bWritable = fd >= 0;
+        // One the user cannot write may still be someone's lock: ask it.
+        if (fd < 0)
+            fd = open(strSpec.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int nErr = errno;
+            struct stat st;
+            const bool bMine = fstat(fd, &st) == 0 && st.st_uid == geteuid();
+            if (pstrHolder) {
+                char buf[64];
+                const ssize_t n = pread(fd, buf, sizeof buf - 1, 0);
+                pstrHolder->assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
+            }
+            if (pnHolderUid)
+                *pnHolderUid = static_cast<unsigned>(st.st_uid);
+            close(fd);
+            if (nErr == EWOULDBLOCK)
+                return bMine ? -1 : -3;
+        } else if (fd >= 0 && bWritable && ownRegular(fd)) {
+            fchmod(fd, 0600);
+            return fd;
+        } else if (fd >= 0) {
+            close(fd);
+        }
+        if (nTry == 0 && !moveAside(strSpec))
+            break;
     }
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return fd;
-    const int nErr = errno;
-    if (pstrHolder) {
-        char buf[64];
-        const ssize_t n = pread(fd, buf, sizeof buf - 1, 0);
-        pstrHolder->assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
-    }
-    close(fd);
-    return nErr == EWOULDBLOCK ? -1 : -2;
+    return -2;
 }
 
 void wbNoteInClaim(int fdClaim, const std::string& strNote)

@@ -30,11 +30,15 @@ bool wbMayFollow(const std::string& strPath);
 
 // Claims the etc directory for this process with an advisory lock on
 // "<etc dir>/Zarv.lock", held until the process ends, so that one window at
-// a time edits its Zarv.conf. Returns the lock's file descriptor; -1 when
-// another process holds it (*pstrHolder then gets what that process noted
-// in the file); -2 when no lock can be had at all (a directory that takes
-// no file), and the run goes on without one.
-int wbClaimEtcDir(std::string* pstrHolder);
+// a time edits its Zarv.conf. The lock file is a regular file of the user's
+// own, 0600, never opened through a link; anything else lying there (a
+// directory, a FIFO, a link, a file the user cannot write, another user's
+// file no one holds) is set aside as "Zarv.lock.bad-N" and a fresh lock
+// taken. Returns the lock's file descriptor; -1 when another process of the
+// user's holds it (*pstrHolder then gets what that process noted in it); -3
+// when another user's does (*pnHolderUid: who); -2 when no lock can be had
+// at all, and the run goes on without one.
+int wbClaimEtcDir(std::string* pstrHolder, unsigned* pnHolderUid = nullptr);
 
 // Notes a short text (the window's id) in the claimed lock file, for the
 // next start to find.

@@ -54,7 +54,19 @@ int main(int argc, char* argv[])
     // window to the front and ends, so no window writes back values that
     // another changed meanwhile.
     std::string strHolder;
-    const int fdClaim = wbClaimEtcDir(&strHolder);
+    unsigned nHolderUid = 0;
+    const int fdClaim = wbClaimEtcDir(&strHolder, &nHolderUid);
+    if (fdClaim == -3) {
+        // Another user's Zarv has this directory: said in a window, as there
+        // is no main window to say it in.
+        g_autofree gchar* pszMsg =
+            g_strdup_printf("Zarv is already open in this directory as another user (%u)\nthis start ends", nHolderUid);
+        errPostError(pszMsg);
+        wbTellAndWait("Zarv is already open in this directory as another user",
+                      "Close it there first: two windows on one directory could lose each other's changes.");
+        g_object_unref(m_pBuilder);
+        return 0;
+    }
     if (fdClaim == -1) {
         const bool bRaised = wbRaiseNotedWindow(strHolder);
         errPostError(bRaised ? "Zarv is already open in this directory\nits window was brought to the front"
@@ -81,6 +93,9 @@ int main(int argc, char* argv[])
     wbNoteInClaim(fdClaim, wbWindowNote(pwinMain));
 
     wbInitPages(m_pBuilder);
+    if (fdClaim == -2)
+        wbShowStandingWarning("Zarv could not claim this directory for one window (Zarv.lock): a second window on it "
+                              "could lose changes made in this one.");
 
     gtk_main();
 

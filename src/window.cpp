@@ -105,10 +105,17 @@ GtkWidget* m_pwgtSaveFailedText = nullptr;
 
 // Told of every rewrite of Zarv.conf: a failure shows the bar with the
 // system's reason, the next success hides it. The log keeps its entries.
+std::string m_strStandingWarning;
+
 void wbOnWriteResult(const char* pszError)
 {
     if (!m_pwgtSaveFailedBar || !m_pwgtSaveFailedText)
         return;
+    if (!pszError && !m_strStandingWarning.empty()) {
+        gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), m_strStandingWarning.c_str());
+        gtk_widget_show(m_pwgtSaveFailedBar);
+        return;
+    }
     if (!pszError) {
         gtk_widget_hide(m_pwgtSaveFailedBar);
         return;
@@ -195,6 +202,22 @@ bool wbRaiseNotedWindow(const std::string& strNote)
     gdk_display_sync(pdisplay);
     const bool bFailed = gdk_x11_display_error_trap_pop(pdisplay) != 0;
     return pwin && !bFailed;
+}
+
+void wbShowStandingWarning(const char* pszText)
+{
+    m_strStandingWarning = pszText;
+    wbOnWriteResult(nullptr);
+}
+
+void wbTellAndWait(const char* pszText, const char* pszDetail)
+{
+    GtkWidget* pdlg =
+        gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_WARNING, GTK_BUTTONS_CLOSE, "%s", pszText);
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg), "%s", pszDetail);
+    gtk_window_set_title(GTK_WINDOW(pdlg), "Zarv");
+    gtk_dialog_run(GTK_DIALOG(pdlg));
+    gtk_widget_destroy(pdlg);
 }
 
 bool wbThemeIsDark(GtkWidget* pwgt)

@@ -47,6 +47,14 @@ std::string wbWindowNote(GtkWidget* pwinMain);
 // focus. False when it could not (no X display, no such window).
 bool wbRaiseNotedWindow(const std::string& strNote);
 
+// Shows a warning across the top of the window for the rest of the run: a
+// failed save shows over it, and the next successful one brings it back.
+void wbShowStandingWarning(const char* pszText);
+
+// Tells the user something in a message dialog of its own, where there is no
+// main window to show it in, and waits until it is closed.
+void wbTellAndWait(const char* pszText, const char* pszDetail);
+
 // Whether the theme draws dark windows (its background colour is dark).
 bool wbThemeIsDark(GtkWidget* pwgt);
 

@@ -1,7 +1,12 @@
-// The etc directory follows the working directory.
+// The etc directory follows the working directory; its lock is Zarv's own.
 #include "app.h"
+#include "support.h"
 
 #include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -48,6 +53,41 @@ TEST(EtcDir, LongPathsAreNeverCut)
     wbSetEtcDir(strEtc);
     EXPECT_EQ(wbFileSpec("Zarv.conf"), strEtc + "/Zarv.conf");
     EXPECT_STREQ(m_pszEtcDir, strEtc.c_str());
+}
+
+// Whatever lies where the lock goes is set aside, and a fresh lock of the
+// user's own, 0600, is taken: one window per directory whatever lies there.
+TEST(EtcDirLock, AnOddLockFileIsSetAsideAndAFreshOneTaken)
+{
+    const passwd* ppwNobody = getpwnam("nobody");
+    const std::pair<const char*, void (*)(const std::string&, const passwd*)> cases[] = {
+        {"directory", [](const std::string& str, const passwd*) { mkdir(str.c_str(), 0700); }},
+        {"fifo", [](const std::string& str, const passwd*) { mkfifo(str.c_str(), 0600); }},
+        {"link", [](const std::string& str, const passwd*) { EXPECT_EQ(symlink("/etc/passwd", str.c_str()), 0); }},
+        {"read-only", [](const std::string& str, const passwd*) { zt::writeFile(str, "1"), chmod(str.c_str(), 0444); }},
+        {"another user's", [](const std::string& str, const passwd* ppw) {
+             zt::writeFile(str, "1");
+             if (geteuid() == 0 && ppw) {
+                 EXPECT_EQ(chown(str.c_str(), ppw->pw_uid, ppw->pw_gid), 0);
+             }
+         }}};
+    for (const auto& [pszCase, pfuncPlant] : cases) {
+        zt::TempDir dir;
+        wbSetEtcDir(dir.path());
+        pfuncPlant(dir / "Zarv.lock", ppwNobody);
+        const int fd = wbClaimEtcDir(nullptr);
+        ASSERT_GE(fd, 0) << pszCase;
+        struct stat st;
+        ASSERT_EQ(lstat((dir / "Zarv.lock").c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 0777) == 0600) << pszCase;
+        // What is no file at all is kept aside, as found.
+        const bool bNoFile =
+            strcmp(pszCase, "directory") == 0 || strcmp(pszCase, "fifo") == 0 || strcmp(pszCase, "link") == 0;
+        struct stat stAside;
+        EXPECT_TRUE(!bNoFile || lstat((dir / "Zarv.lock.bad-1").c_str(), &stAside) == 0) << pszCase;
+        close(fd);
+        rmdir((dir / "Zarv.lock.bad-1").c_str());
+    }
 }
 
 } // namespace
