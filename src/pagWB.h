@@ -127,6 +127,9 @@ double pwbLandingFuel(double nFuelLitres, double nTripLitres);
 
 // ---- The one judgement against the limits ----------------------------------
 
+// The loading message of the moment, the chart's own choice.
+enum _chartMessage { CHART_MSG_NONE, CHART_MSG_COFG, CHART_MSG_WEIGHT, CHART_MSG_TAILWIND, CHART_MSG_SPEED };
+
 // Every limit a loading is judged against.
 enum _wbLimit {
     LIMIT_WEIGHT,
@@ -153,7 +156,7 @@ struct _wbJudgement {
     // Whether the chart's own rule, in inches, warns of this point, and the
     // message it gives it.
     bool bChartWarning;
-    int nChartMessage;
+    _chartMessage nChartMessage;
 
     bool beyond(_wbLimit n) const
     {
@@ -172,9 +175,6 @@ _wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p);
 // centre of gravity first, then the weight.
 enum _wbBeyond { BEYOND_NONE, BEYOND_FORWARD, BEYOND_AFT, BEYOND_LATERAL, BEYOND_WEIGHT };
 _wbBeyond pwbBeyondLimit(const _wbPoint& p);
-
-// The loading message of the moment, the chart's own choice.
-enum _chartMessage { CHART_MSG_NONE, CHART_MSG_COFG, CHART_MSG_WEIGHT, CHART_MSG_TAILWIND, CHART_MSG_SPEED };
 
 // Chooses the message from the total arms in inches and the total weight in
 // kg. A warning hides a caution; an out-of-range arm hides over-weight.

@@ -276,39 +276,41 @@ const char* zeroFuelReason(_wbBeyond nBeyond)
     return nullptr;
 }
 
-// The fuel this loading allows, in the pilot's unit. The least is rounded up
-// and the most down to the one decimal shown, so every figure shown is
-// itself within limits.
+// A range of fuel in the pilot's unit, the least rounded up and the most
+// down to the one decimal shown, so every figure shown is itself within
+// limits: "up to 64.5 L" or "36.7 to 64.5 L"; empty where no load is.
+std::string inwardRange(const _wbFuelRange& range, int nUnitFuel)
+{
+    const double nLeast = std::ceil(psetLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
+    const double nMost = std::floor(psetLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
+    if (!range.bAny || nLeast > nMost)
+        return {};
+    return (nLeast <= 0 ? "up to " : mscFormatNumber("%1.1f", nLeast) + " to ") + mscFormatNumber("%1.1f", nMost) +
+           " " + psetFuelSymbol(nUnitFuel);
+}
+
+constexpr const char* NO_FUEL_LOAD = "No fuel load is within limits";
+
+// The fuel this loading allows, for a window without the trip.
 std::string fuelAllowedText(const _wbFuelRange& range, int nUnitFuel)
 {
     if (!range.bKnown)
         return {};
-    const double nLeast = std::ceil(psetLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
-    const double nMost = std::floor(psetLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
-    if (!range.bAny || nLeast > nMost)
-        return "No fuel load is within limits";
-    const std::string strUnit = psetFuelSymbol(nUnitFuel);
-    const std::string strMost = mscFormatNumber("%1.1f", nMost) + " " + strUnit;
-    if (nLeast <= 0)
-        return "Within limits: up to " + strMost;
-    return "Within limits: " + mscFormatNumber("%1.1f", nLeast) + " to " + strMost;
+    const std::string strRange = inwardRange(range, nUnitFuel);
+    return strRange.empty() ? NO_FUEL_LOAD : "Within limits: " + strRange;
 }
 
-// The fuel to carry for the planned trip, in the pilot's unit, rounded
-// inward as above: what to take off with, and what must stay on board to
-// landing where the centre of gravity sets it.
+// The fuel to carry for the planned trip: what to take off with, and what
+// must stay on board to landing where the centre of gravity sets it.
 std::string tripFuelText(const _wbTripFuel& t, double nTripLitres, int nUnitFuel)
 {
-    const _wbFuelRange& range = t.takeOff;
-    if (!range.bKnown)
+    if (!t.takeOff.bKnown)
         return {};
-    const double nLeast = std::ceil(psetLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
-    const double nMost = std::floor(psetLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
-    if (!range.bAny || nLeast > nMost)
-        return "No fuel load is within limits";
+    const std::string strRange = inwardRange(t.takeOff, nUnitFuel);
+    if (strRange.empty())
+        return NO_FUEL_LOAD;
     const std::string strUnit = std::string(" ") + psetFuelSymbol(nUnitFuel);
-    std::string str = "Take off with " + (nLeast <= 0 ? "up to " : mscFormatNumber("%1.1f", nLeast) + " to ") +
-                      mscFormatNumber("%1.1f", nMost) + strUnit;
+    std::string str = "Take off with " + strRange;
     if (nTripLitres > 0)
         str += " (" + mscFormatNumber("%1.1f", psetLitresToFuel(nTripLitres, nUnitFuel)) + strUnit + " trip)";
     if (t.nKeep > 0)

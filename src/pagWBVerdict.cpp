@@ -101,7 +101,7 @@ std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
             nNearest = n;
     const LimitWords& w = m_words[nNearest];
     // In a caution band, the chart's caution as well.
-    const char* pszCaution = pwbCautionText(static_cast<_chartMessage>(j.nChartMessage));
+    const char* pszCaution = pwbCautionText(j.nChartMessage);
     return std::string("WITHIN LIMITS; ") + (pszCaution ? std::string("caution: ") + pszCaution + "; " : "") +
            "nearest: " + amount(w.nAmount, j.limits[nNearest].nMargin, u, ROUND_DOWN) + " " + w.pszWithin;
 }
