@@ -5,9 +5,11 @@
 #include <glib.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 std::string m_szEtcDir;
@@ -112,7 +114,41 @@ bool moveAside(const std::string& strSpec)
 
 } // namespace
 
-int wbClaimEtcDir(std::string* pstrHolder, unsigned* pnHolderUid)
+namespace
+{
+
+// How long a second start waits for a holder that has only just started to
+// note its window, and how often it looks.
+constexpr int NOTE_WAIT_MS = 5000;
+constexpr int NOTE_POLL_MS = 50;
+
+// The process holding an flock on the open file, from the kernel's table of
+// locks; 0 when it cannot be told.
+long lockHolder(int fd)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        return 0;
+    g_autofree gchar* pszLocks = nullptr;
+    if (!g_file_get_contents("/proc/locks", &pszLocks, nullptr, nullptr))
+        return 0;
+    g_auto(GStrv) ppszLines = g_strsplit(pszLocks, "\n", -1);
+    for (gchar** ppsz = ppszLines; *ppsz; ppsz++) {
+        long nPid = 0;
+        unsigned nMajor = 0, nMinor = 0;
+        unsigned long nInode = 0;
+        // "1: FLOCK  ADVISORY  WRITE 1234 fd:01:5678 0 EOF"; a waiter's line
+        // has "->" where the kind stands and does not match.
+        if (sscanf(*ppsz, "%*d: FLOCK %*s %*s %ld %x:%x:%lu", &nPid, &nMajor, &nMinor, &nInode) == 4 &&
+            nMajor == major(st.st_dev) && nMinor == minor(st.st_dev) && nInode == st.st_ino)
+            return nPid;
+    }
+    return 0;
+}
+
+} // namespace
+
+int wbClaimEtcDir(_wbHolder* pHolder)
 {
     const std::string strSpec = wbFileSpec("Zarv.lock");
     // Never through a link, and no one else's: a lock file that is not a
@@ -125,26 +161,42 @@ int wbClaimEtcDir(std::string* pstrHolder, unsigned* pnHolderUid)
         // One the user cannot write may still be someone's lock: ask it.
         if (fd < 0)
             fd = open(strSpec.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int nErr = errno;
-            struct stat st;
-            const bool bMine = fstat(fd, &st) == 0 && st.st_uid == geteuid();
-            if (pstrHolder) {
-                char buf[64];
-                const ssize_t n = pread(fd, buf, sizeof buf - 1, 0);
-                pstrHolder->assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
-            }
-            if (pnHolderUid)
-                *pnHolderUid = static_cast<unsigned>(st.st_uid);
-            close(fd);
-            if (nErr == EWOULDBLOCK)
-                return bMine ? -1 : -3;
-        } else if (fd >= 0 && bWritable && ownRegular(fd)) {
-            fchmod(fd, 0600);
-            return fd;
-        } else if (fd >= 0) {
-            close(fd);
+        int nLock = fd >= 0 ? flock(fd, LOCK_EX | LOCK_NB) : -1;
+        int nErr = errno;
+        struct stat st{};
+        const bool bMine = fd >= 0 && fstat(fd, &st) == 0 && st.st_uid == geteuid();
+        // A holder of the user's own notes its window once the window is up:
+        // a start a moment after it waits for the note, or for the lock
+        // should the holder end meanwhile.
+        std::string strNote;
+        for (int nWaited = 0; nLock != 0 && nErr == EWOULDBLOCK && bMine; nWaited += NOTE_POLL_MS) {
+            char buf[64];
+            const ssize_t n = pread(fd, buf, sizeof buf - 1, 0);
+            strNote.assign(buf, n > 0 ? static_cast<size_t>(n) : 0);
+            if (!strNote.empty() || nWaited >= NOTE_WAIT_MS)
+                break;
+            g_usleep(NOTE_POLL_MS * 1000);
+            nLock = flock(fd, LOCK_EX | LOCK_NB);
+            nErr = errno;
         }
+        if (nLock != 0 && fd >= 0 && nErr == EWOULDBLOCK) {
+            if (pHolder) {
+                pHolder->strNote = strNote;
+                pHolder->nUid = static_cast<unsigned>(st.st_uid);
+                pHolder->nPid = lockHolder(fd);
+            }
+            close(fd);
+            return bMine ? -1 : -3;
+        }
+        if (nLock == 0 && bWritable && ownRegular(fd)) {
+            // What an earlier holder noted names a window that is gone.
+            if (fchmod(fd, 0600) != 0 || ftruncate(fd, 0) != 0) {
+                // The lock holds all the same; only the note could mislead.
+            }
+            return fd;
+        }
+        if (fd >= 0)
+            close(fd);
         if (nTry == 0 && !moveAside(strSpec))
             break;
     }

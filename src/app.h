@@ -28,17 +28,27 @@ std::string wbFileSpec(const char* pszName);
 // planted it or can swap it.
 bool wbMayFollow(const std::string& strPath);
 
+// Who holds the etc directory when this start cannot: the user, the process
+// (0 where it cannot be told) and what it noted in the lock file.
+struct _wbHolder {
+    std::string strNote;
+    unsigned nUid = 0;
+    long nPid = 0;
+};
+
 // Claims the etc directory for this process with an advisory lock on
 // "<etc dir>/Zarv.lock", held until the process ends, so that one window at
 // a time edits its Zarv.conf. The lock file is a regular file of the user's
 // own, 0600, never opened through a link; anything else lying there (a
 // directory, a FIFO, a link, a file the user cannot write, another user's
 // file no one holds) is set aside as "Zarv.lock.bad-N" and a fresh lock
-// taken. Returns the lock's file descriptor; -1 when another process of the
-// user's holds it (*pstrHolder then gets what that process noted in it); -3
-// when another user's does (*pnHolderUid: who); -2 when no lock can be had
-// at all, and the run goes on without one.
-int wbClaimEtcDir(std::string* pstrHolder, unsigned* pnHolderUid = nullptr);
+// taken. What an earlier holder noted is gone once the lock is taken.
+// Returns the lock's file descriptor; -1 when another process of the user's
+// holds it (*pHolder then tells which, and what it noted, waiting a little
+// for a holder that has only just started to note anything); -3 when
+// another user's does; -2 when no lock can be had at all, and the run goes
+// on without one.
+int wbClaimEtcDir(_wbHolder* pHolder);
 
 // Notes a short text (the window's id) in the claimed lock file, for the
 // next start to find.

@@ -1,6 +1,7 @@
 // Zarv's entry point: start-up, the main loop and shutdown.
 #include "app.h"
 #include "errlog.h"
+#include "instance.h"
 #include "pagWBPage.h"
 #include "params.h"
 #include "window.h"
@@ -20,6 +21,8 @@ constexpr int EXIT_INCOMPLETE_DEFINITION = 1;
 
 int main(int argc, char* argv[])
 {
+    // The toolkit takes the launch's startup id out of the environment.
+    const std::string strLaunchId = wbLaunchId();
     gtk_init(&argc, &argv);
     wbLocateEtcDir();
     {
@@ -52,15 +55,27 @@ int main(int argc, char* argv[])
     }
     // One window edits one etc directory: a second start brings the first
     // window to the front and ends, so no window writes back values that
-    // another changed meanwhile.
-    std::string strHolder;
-    unsigned nHolderUid = 0;
-    const int fdClaim = wbClaimEtcDir(&strHolder, &nHolderUid);
+    // another changed meanwhile. The session bus finds the first window on
+    // any display system; the lock file holds where there is no bus, and
+    // between sessions.
+    const _wbInstance nInstance = wbRegisterInstance(strLaunchId);
+    if (nInstance == WB_INSTANCE_ASKED || nInstance == WB_INSTANCE_UNANSWERED) {
+        errPostError(nInstance == WB_INSTANCE_ASKED
+                         ? "Zarv is already open in this directory\nits window was asked to come to the front"
+                         : "Zarv is already open in this directory\nits window does not answer: this start ends");
+        if (nInstance == WB_INSTANCE_UNANSWERED)
+            wbTellAndWait("Zarv is already open in this directory, but its window does not answer",
+                          "Close that window, or end Zarv there if it hangs, then start it again.");
+        g_object_unref(m_pBuilder);
+        return 0;
+    }
+    _wbHolder holder;
+    const int fdClaim = wbClaimEtcDir(&holder);
     if (fdClaim == -3) {
         // Another user's Zarv has this directory: said in a window, as there
         // is no main window to say it in.
         g_autofree gchar* pszMsg =
-            g_strdup_printf("Zarv is already open in this directory as another user (%u)\nthis start ends", nHolderUid);
+            g_strdup_printf("Zarv is already open in this directory as another user (%u)\nthis start ends", holder.nUid);
         errPostError(pszMsg);
         wbTellAndWait("Zarv is already open in this directory as another user",
                       "Close it there first: two windows on one directory could lose each other's changes.");
@@ -68,9 +83,12 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (fdClaim == -1) {
-        const bool bRaised = wbRaiseNotedWindow(strHolder);
+        const bool bRaised = wbRaiseNotedWindow(holder.strNote, holder.nPid);
         errPostError(bRaised ? "Zarv is already open in this directory\nits window was brought to the front"
                              : "Zarv is already open in this directory\nthis start ends");
+        // This start shows no window that would end its launch feedback.
+        gdk_notify_startup_complete();
+        gdk_display_flush(gdk_display_get_default());
         g_object_unref(m_pBuilder);
         return 0;
     }
@@ -91,6 +109,7 @@ int main(int argc, char* argv[])
     g_signal_connect(pwinMain, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
     wbConnectWindow(pwinMain);
     wbNoteInClaim(fdClaim, wbWindowNote(pwinMain));
+    wbPresentOnRequest(GTK_WINDOW(pwinMain));
 
     wbInitPages(m_pBuilder);
     if (fdClaim == -2)

@@ -44,8 +44,9 @@ void wbFitScreen(GtkBuilder* pBuilder);
 std::string wbWindowNote(GtkWidget* pwinMain);
 
 // Brings the window another start noted to the front, with the keyboard
-// focus. False when it could not (no X display, no such window).
-bool wbRaiseNotedWindow(const std::string& strNote);
+// focus, when it is a window of nHolderPid, the process holding the lock.
+// False when it could not (no X display, no such window, another's window).
+bool wbRaiseNotedWindow(const std::string& strNote, long nHolderPid);
 
 // Shows a warning across the top of the window for the rest of the run: a
 // failed save shows over it, and the next successful one brings it back.

@@ -251,16 +251,58 @@ bool hasInputFocus(unsigned long nWin)
     return winFocus == nWin;
 }
 
+// Whether the desktop hears the launch of startup id "zt2" end: the
+// "remove" message a window manager reads on the root window, whose first
+// 20 bytes come in a message of their own. pdpy listens from before the
+// start.
+bool launchFeedbackEnds(Display* pdpy)
+{
+    const Atom atomBegin = XInternAtom(pdpy, "_NET_STARTUP_INFO_BEGIN", False);
+    return zt::waitUntil(
+        [&] {
+            XEvent evt;
+            while (XCheckTypedEvent(pdpy, ClientMessage, &evt))
+                if (evt.xclient.message_type == atomBegin &&
+                    std::string(evt.xclient.data.b, strnlen(evt.xclient.data.b, 20)) == "remove: ID=\"zt2\"")
+                    return true;
+            return false;
+        },
+        "the end of the launch feedback");
+}
+
+// The environment of this process with one more variable.
+std::vector<std::string> environmentWith(const char* pszMore)
+{
+    std::vector<std::string> env;
+    g_auto(GStrv) ppszEnv = g_get_environ();
+    for (gchar** ppsz = ppszEnv; *ppsz; ppsz++)
+        env.emplace_back(*ppsz);
+    env.emplace_back(pszMore);
+    return env;
+}
+
+// Run once without a session bus (the lock file finds the first window) and
+// once with one (the first window is asked on the bus).
 TEST_F(TwoStarts, TheSecondBringsTheFirstWindowForwardAndNothingIsLost)
 {
     zt::Program first(path("bin"));
     const unsigned long nWin = first.waitForWindow();
     ASSERT_NE(nWin, 0ul) << first.stderrText();
     EXPECT_FALSE(hasInputFocus(nWin)); // no window manager gave it the focus
-    zt::Program second(path("bin"));
+    Display* pdpy = XOpenDisplay(nullptr);
+    ASSERT_NE(pdpy, nullptr);
+    XSelectInput(pdpy, DefaultRootWindow(pdpy), PropertyChangeMask);
+    XSync(pdpy, False);
+    zt::Program second({ZARV_EXE}, path("bin"), environmentWith("DESKTOP_STARTUP_ID=zt2"), getuid(), getgid());
     EXPECT_EQ(second.wait(), 0);
-    EXPECT_TRUE(hasInputFocus(nWin));
+    EXPECT_TRUE(launchFeedbackEnds(pdpy));
+    XCloseDisplay(pdpy);
+    EXPECT_TRUE(zt::waitUntil([&] { return hasInputFocus(nWin); }, "the focus in the first window"));
     EXPECT_NE(log().find("Zarv is already open in this directory\n"), std::string::npos) << log();
+    EXPECT_NE(log().find("its window was brought to the front\n"), std::string::npos) << log();
+    // On the bus it is the first window that answers.
+    const bool bOnBus = !strstr(g_getenv("DBUS_SESSION_BUS_ADDRESS"), "zarv-no-session-bus");
+    EXPECT_EQ(log().find("Zarv was started again in this directory\n") != std::string::npos, bOnBus) << log();
     // The first window goes on: what the pilot types there is what stays.
     ASSERT_TRUE(zt::x11::typeText("42"));
     ASSERT_TRUE(zt::x11::keys("ctrl+q"));
@@ -271,6 +313,25 @@ TEST_F(TwoStarts, TheSecondBringsTheFirstWindowForwardAndNothingIsLost)
     EXPECT_NE(third.waitForWindow(), 0ul);
     EXPECT_TRUE(third.close());
     EXPECT_EQ(third.wait(), 0);
+}
+
+// Under Wayland no window id can be noted: the second start finds the first
+// window on the session bus alone.
+using WaylandStarts = zt::Tree;
+
+TEST_F(WaylandStarts, TheSecondAsksTheFirstWindowForward)
+{
+    if (!g_getenv("WAYLAND_DISPLAY") || !g_getenv("DBUS_SESSION_BUS_ADDRESS"))
+        GTEST_SKIP() << "needs a Wayland compositor and a session bus";
+    const std::vector<std::string> env = environmentWith("GDK_BACKEND=wayland");
+    zt::Program first({ZARV_EXE}, path("bin"), env, getuid(), getgid());
+    ASSERT_TRUE(zt::waitUntil([&] { return log().find("Zarv Started") != std::string::npos; }, "the first start"));
+    zt::Program second({ZARV_EXE}, path("bin"), env, getuid(), getgid());
+    EXPECT_EQ(second.wait(), 0);
+    EXPECT_NE(log().find("Zarv was started again in this directory\n"), std::string::npos) << log();
+    EXPECT_NE(log().find("its window was brought to the front\n"), std::string::npos) << log();
+    EXPECT_EQ(log().find("Zarv Started", log().find("Zarv Started") + 1), std::string::npos) << log();
+    EXPECT_EQ(first.wait(0), -1); // the first window is still open
 }
 
 } // namespace

@@ -4,6 +4,9 @@
 // the program does, which sets the process locale from the environment.
 //   --locale=NAME       run under that locale (LC_ALL)
 //   --require-display   fail, rather than skip, a test that needs a display
+//   --session-bus       let the programs started reach the session bus (one
+//                       of the test's own); without it they find none, so a
+//                       desktop's bus never decides how a second start goes
 //   --theme=NAME        run under that GTK theme (GTK_THEME) instead of Adwaita
 #include "sanitizers.h"
 #include "support.h"
@@ -11,6 +14,7 @@
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -48,6 +52,8 @@ int main(int argc, char** argv)
         const char* pszEq = strchr(psz, '=');
         g_setenv(std::string(psz, pszEq).c_str(), pszEq + 1, TRUE);
     }
+    if (!std::count_if(argv, argv + argc, [](const char* psz) { return strcmp(psz, "--session-bus") == 0; }))
+        g_setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/zarv-no-session-bus", TRUE);
     for (int i = 1; i < argc; i++) {
         if (strncmp(argv[i], "--locale=", 9) == 0)
             g_setenv("LC_ALL", argv[i] + 9, TRUE);

@@ -1,0 +1,108 @@
+// One window per etc directory on the session bus: the name, the request a
+// second start makes and the answer the first gives.
+#include "instance.h"
+
+#include "app.h"
+#include "errlog.h"
+
+#include <cstdlib>
+
+namespace
+{
+
+// The application's id, before the hash that makes it the directory's own.
+constexpr const char* INSTANCE_NAME_PREFIX = "org.zarv.Zarv.Dir";
+// Hex digits of the hash kept in the name: 128 bits.
+constexpr size_t INSTANCE_HASH_DIGITS = 32;
+// How long a second start waits for the first window to answer.
+constexpr int ANSWER_TIMEOUT_MS = 10000;
+
+GtkApplication* m_pApp = nullptr;
+GtkWindow* m_pwinPresent = nullptr;
+
+// The first start's answer. GTK has taken the requester's startup id from
+// the request: presenting the window with it lets the desktop give it the
+// focus, and the requester's launch feedback ends here (where GTK has not
+// ended it already), as the requester shows no window that would end it.
+void onActivate(GApplication*, gpointer)
+{
+    if (!m_pwinPresent)
+        return;
+    gtk_window_present(m_pwinPresent);
+    gdk_notify_startup_complete();
+    errPostError("Zarv was started again in this directory\nits window was brought to the front");
+}
+
+// The object a GApplication exports at, derived from its id.
+std::string objectPath(const std::string& strName)
+{
+    std::string strPath = "/" + strName;
+    for (char& c : strPath)
+        c = c == '.' ? '/' : c == '-' ? '_' : c;
+    return strPath;
+}
+
+// Asks the holder of strName to present its window, the freedesktop way;
+// false with *ppErr set when it does not answer.
+bool askHolder(GDBusConnection* pconn, const std::string& strName, const std::string& strLaunchId, GError** ppErr)
+{
+    GVariantBuilder data;
+    g_variant_builder_init(&data, G_VARIANT_TYPE_VARDICT);
+    if (!strLaunchId.empty()) {
+        // GTK looks for the X11 startup id and the Wayland activation token
+        // under keys of their own.
+        g_variant_builder_add(&data, "{sv}", "desktop-startup-id", g_variant_new_string(strLaunchId.c_str()));
+        g_variant_builder_add(&data, "{sv}", "activation-token", g_variant_new_string(strLaunchId.c_str()));
+    }
+    g_autoptr(GVariant) pReply = g_dbus_connection_call_sync(
+        pconn, strName.c_str(), objectPath(strName).c_str(), "org.freedesktop.Application", "Activate",
+        g_variant_new("(a{sv})", &data), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, ANSWER_TIMEOUT_MS, nullptr, ppErr);
+    return pReply != nullptr;
+}
+
+} // namespace
+
+std::string wbInstanceName(const std::string& strEtcDir)
+{
+    char* pszResolved = realpath(strEtcDir.c_str(), nullptr);
+    g_autofree gchar* pszHash =
+        g_compute_checksum_for_string(G_CHECKSUM_SHA256, pszResolved ? pszResolved : strEtcDir.c_str(), -1);
+    free(pszResolved);
+    return std::string(INSTANCE_NAME_PREFIX) + std::string(pszHash, INSTANCE_HASH_DIGITS);
+}
+
+std::string wbLaunchId(void)
+{
+    for (const char* pszVar : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"}) {
+        const char* pszId = g_getenv(pszVar);
+        if (pszId && *pszId && g_utf8_validate(pszId, -1, nullptr))
+            return pszId;
+    }
+    return {};
+}
+
+_wbInstance wbRegisterInstance(const std::string& strLaunchId)
+{
+    const std::string strName = wbInstanceName(m_szEtcDir);
+    // The application lives as long as the process, and the first start's
+    // name with it: the bus frees it when the process ends.
+    m_pApp = gtk_application_new(strName.c_str(), G_APPLICATION_DEFAULT_FLAGS);
+    g_signal_connect(m_pApp, "activate", G_CALLBACK(onActivate), nullptr);
+    GApplication* papp = G_APPLICATION(m_pApp);
+    // Without a session bus GLib registers the application as a lone one.
+    if (!g_application_register(papp, nullptr, nullptr) || !g_application_get_dbus_connection(papp))
+        return WB_INSTANCE_NO_BUS;
+    if (!g_application_get_is_remote(papp))
+        return WB_INSTANCE_FIRST;
+    g_autoptr(GError) pErr = nullptr;
+    if (askHolder(g_application_get_dbus_connection(papp), strName, strLaunchId, &pErr))
+        return WB_INSTANCE_ASKED;
+    // A holder that ends while it is asked gives no answer: the lock file,
+    // free once it has ended, decides as where there is no bus.
+    return g_error_matches(pErr, G_IO_ERROR, G_IO_ERROR_TIMED_OUT) ? WB_INSTANCE_UNANSWERED : WB_INSTANCE_NO_BUS;
+}
+
+void wbPresentOnRequest(GtkWindow* pwinMain)
+{
+    m_pwinPresent = pwinMain;
+}

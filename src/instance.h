@@ -1,0 +1,37 @@
+// One window per etc directory, found the desktop's way: each start asks for
+// a name on the user's session bus derived from its etc directory; the first
+// holds it, and a second start asks the first to bring its window forward
+// (on X11 and Wayland alike, carrying the launch's startup id so that the
+// desktop's launch feedback ends) instead of opening a window of its own.
+// Without a session bus the lock file alone keeps the one window.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+// How a start stands to other windows on its etc directory.
+enum _wbInstance {
+    WB_INSTANCE_FIRST,      // this start holds the directory's name
+    WB_INSTANCE_ASKED,      // the window that holds it was asked forward
+    WB_INSTANCE_UNANSWERED, // it holds the name but never answered
+    WB_INSTANCE_NO_BUS,     // no session bus: only the lock file decides
+};
+
+// The bus name for an etc directory: the application's id with a hash of the
+// directory's resolved path, so every way of naming one directory gives one
+// name and different directories different names.
+std::string wbInstanceName(const std::string& strEtcDir);
+
+// The launch's startup id (DESKTOP_STARTUP_ID, or the Wayland activation
+// token), read before the toolkit starts and takes it from the environment.
+std::string wbLaunchId(void);
+
+// Asks for the etc directory's name; where another start holds it, asks that
+// one to present its window, passing strLaunchId along, and waits for its
+// answer.
+_wbInstance wbRegisterInstance(const std::string& strLaunchId);
+
+// The window the first start presents when another start asks for it: until
+// it is given, a request finds nothing to present.
+void wbPresentOnRequest(GtkWindow* pwinMain);
