@@ -11,6 +11,8 @@
 #include <cstring>
 #include <pwd.h>
 #include <regex>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -313,6 +315,26 @@ TEST_F(TwoStarts, TheSecondBringsTheFirstWindowForwardAndNothingIsLost)
     EXPECT_NE(third.waitForWindow(), 0ul);
     EXPECT_TRUE(third.close());
     EXPECT_EQ(third.wait(), 0);
+}
+
+// A lock held with a note naming a window that is not the holder's (another
+// program's) leaves that window alone.
+TEST_F(TwoStarts, AWindowNotTheHoldersIsNeverFocused)
+{
+    Display* pdpy = XOpenDisplay(nullptr);
+    ASSERT_NE(pdpy, nullptr);
+    const Window win = XCreateSimpleWindow(pdpy, DefaultRootWindow(pdpy), 0, 0, 10, 10, 0, 0, 0);
+    XMapWindow(pdpy, win);
+    XSync(pdpy, False);
+    const int fd = open(path("etc/Zarv.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    const std::string strNote = std::to_string(win);
+    ASSERT_TRUE(flock(fd, LOCK_EX) == 0 && write(fd, strNote.data(), strNote.size()) > 0);
+    zt::Program second(path("bin"));
+    EXPECT_EQ(second.wait(), 0);
+    EXPECT_FALSE(hasInputFocus(win));
+    EXPECT_NE(log().find("this start ends\n"), std::string::npos) << log();
+    close(fd);
+    XCloseDisplay(pdpy);
 }
 
 // Under Wayland no window id can be noted: the second start finds the first
