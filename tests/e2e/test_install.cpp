@@ -79,10 +79,15 @@ class Installed : public testing::Test
         return strHome;
     }
 
-    std::unique_ptr<zt::Program> launch(const std::string& strHome)
+    // The launcher started from the desktop, with HOME (none where empty)
+    // and any further variables, once its window is up.
+    std::unique_ptr<zt::Program> launch(const std::string& strHome, const std::vector<std::string>& more = {})
     {
-        std::vector<std::string> env = {"HOME=" + strHome, "PATH=/usr/bin:/bin", "NO_AT_BRIDGE=1",
-                                        "GSETTINGS_BACKEND=memory", "GTK_THEME=Adwaita"};
+        std::vector<std::string> env = {"PATH=/usr/bin:/bin", "NO_AT_BRIDGE=1", "GSETTINGS_BACKEND=memory",
+                                        "GTK_THEME=Adwaita"};
+        if (!strHome.empty())
+            env.push_back("HOME=" + strHome);
+        env.insert(env.end(), more.begin(), more.end());
         for (const char* pszName : {"DISPLAY", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
             if (const char* pszValue = g_getenv(pszName))
                 env.push_back(std::string(pszName) + "=" + pszValue);
@@ -183,14 +188,59 @@ TEST_F(Installed, EachUserKeepsSettingsOfTheirOwnAcrossRestarts)
         ASSERT_TRUE(program->close());
         EXPECT_EQ(program->wait(), 0);
     }
+    // Another user starts afresh, with a Zarv.ui of their own that stays.
+    const std::string strCopilot = home("copilot");
+    const std::string strOwnUi = zt::readFile(prefix() + "/share/zarv/Zarv.ui") + "<!-- mine -->\n";
+    g_mkdir_with_parents((strCopilot + "/.local/share/zarv/etc").c_str(), 0700);
+    zt::writeFile(strCopilot + "/.local/share/zarv/etc/Zarv.ui", strOwnUi);
+    ASSERT_EQ(runCommand({"chown", "-R", std::to_string(m_nUid) + ":" + std::to_string(m_nGid), strCopilot}), 0);
     {
-        auto program = launch(home("copilot")); // another user starts afresh
+        auto program = launch(strCopilot);
         keys("alt+s Tab");
         EXPECT_EQ(selectionOnceItIs("0.0"), "0.0");
         ASSERT_TRUE(program->close());
         EXPECT_EQ(program->wait(), 0);
     }
+    EXPECT_EQ(zt::readFile(strCopilot + "/.local/share/zarv/etc/Zarv.ui"), strOwnUi);
     EXPECT_NE(zt::readFile(strEtc + "/Zarv.conf").find("Weight=400"), std::string::npos);
+}
+
+// Where settings could be changed by another user, or could not be kept at
+// all, the launcher says so in a window (and on standard error) and starts
+// no Zarv: no Zarv.conf is read or written.
+TEST_F(Installed, TheLauncherRefusesWhatItCannotKeepSafe)
+{
+    const std::string strShared = m_dir / "shared", strSticky = m_dir / "sticky";
+    g_mkdir(strShared.c_str(), 0777), g_chmod(strShared.c_str(), 0777);
+    // Another user's etc, 0777 with a Zarv.conf of theirs, in a sticky /tmp.
+    g_mkdir(strSticky.c_str(), 0777), g_chmod(strSticky.c_str(), 01777);
+    const std::string strTheirs = strSticky + "/zarv/etc/Zarv.conf";
+    ASSERT_EQ(runCommand({"install", "-D", "-m", "666", "/dev/null", strTheirs}), 0);
+    zt::writeFile(strTheirs, "[Basic]\nWeight=250\n");
+    const bool bOtherUser = geteuid() == 0 && runCommand({"chown", "-R", "4242", strSticky + "/zarv"}) == 0 &&
+                            runCommand({"chmod", "-R", "777", strSticky + "/zarv"}) == 0;
+    const struct {
+        std::string strHome;
+        std::vector<std::string> more;
+        std::string strSays;
+    } cases[] = {
+        {home("pilot"), {"XDG_DATA_HOME=" + strShared}, strShared + " can be changed by other users"},
+        {home("pilot"), {"XDG_DATA_HOME=" + strSticky}, strSticky + "/zarv can be changed by other users"},
+        {"", {}, "there is nowhere to keep your settings"},
+        {"/proc", {"XDG_DATA_HOME=relative"}, "there is nowhere to keep your settings"},
+    };
+    for (const auto& c : cases) {
+        if (c.strSays.find(strSticky) == 0 && !bOtherUser)
+            continue; // no other user to be without root
+        auto program = launch(c.strHome, c.more);
+        ASSERT_TRUE(program->close()) << c.strSays;
+        EXPECT_EQ(program->wait(), 1) << c.strSays;
+        const std::string strErr = program->stderrText();
+        EXPECT_EQ(strErr.find("zarv: " + c.strSays + "\n"), 0u) << strErr;
+    }
+    EXPECT_EQ(zt::readFile(strTheirs), "[Basic]\nWeight=250\n");
+    EXPECT_FALSE(g_file_test((strSticky + "/zarv/etc/Zarv.log").c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_FALSE(g_file_test((strShared + "/zarv/etc/Zarv.log").c_str(), G_FILE_TEST_EXISTS));
 }
 
 } // namespace
