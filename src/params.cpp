@@ -235,7 +235,9 @@ void prmLoadKeyFile(void)
         return;
     }
     // Beside the file a link leads to as well, where its rewrites go.
-    if (GStatBuf st; g_lstat(strSpec.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+    GStatBuf stSpec;
+    const bool bLink = g_lstat(strSpec.c_str(), &stSpec) == 0 && S_ISLNK(stSpec.st_mode);
+    if (bLink)
         removeStaleTemporaries(linkTarget(strSpec));
     g_autoptr(GError) pErr = nullptr;
     if (loadConf(m_pkeyFile, strSpec, &pErr))
@@ -250,8 +252,10 @@ void prmLoadKeyFile(void)
     // A file that is there but is not a key file (a parse error, invalid
     // UTF-8) would be overwritten by the next set: keep it for the user.
     // A missing or unreadable file is left where it is.
+    // Through a link it is the file it leads to that is set aside: the link
+    // stays, and the next save makes that file anew.
     if (pErr->domain == G_KEY_FILE_ERROR)
-        m_bKeepUnreadable = !setAside(strSpec);
+        m_bKeepUnreadable = !setAside(bLink ? linkTarget(strSpec) : strSpec);
 }
 
 void prmWriteKeyFile(void)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <glib/gstdio.h>
 
 #include <cmath>
@@ -237,6 +239,23 @@ TEST_F(PlantedLink, OwnLinksLeadToAFileReplacedAsAPlainOneIs)
     EXPECT_TRUE(S_ISLNK(stLink.st_mode));
     EXPECT_NE(stAfter.st_ino, stBefore.st_ino);
     EXPECT_EQ(zt::readFile(strTarget), "[Load]\nLSeat=90\n");
+}
+
+// A file the link leads to that an earlier rewrite in place cut short is set
+// aside where it is; the link stays and the next save makes it anew.
+TEST_F(PlantedLink, OwnLinksUnreadableFileIsSetAsideBesideIt)
+{
+    plant(0700);
+    zt::writeFile(m_elsewhere / "victim.conf", "[Load]\nLSeat=7\n[Basi");
+    prmLoadKeyFile();
+    prmSetKeyDouble("Load", "LSeat", 90);
+    g_autofree gchar* pszLink = g_file_read_link((m_dir / "Zarv.conf").c_str(), nullptr);
+    EXPECT_STREQ(pszLink, (m_elsewhere / "victim.conf").c_str());
+    EXPECT_EQ(zt::readFile(m_elsewhere / "victim.conf"), "[Load]\nLSeat=90\n");
+    const auto names = zt::listDir(m_elsewhere.path());
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string& str) { return str.rfind("victim.conf.bad-", 0) == 0; }),
+              1);
 }
 
 TEST_F(PlantedLink, AnotherUsersLinkIsNotFollowedEvenInAPrivateDirectory)
