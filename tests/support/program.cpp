@@ -60,10 +60,14 @@ void Tree::SetUp()
     writeFile(path("etc/Zarv.ui"), readFile(uiPath()));
 }
 
-Program::Program(const std::string& strCwd)
+Program::Program(const std::string& strCwd, const char* pszVar)
 {
     gchar* argv[] = {const_cast<gchar*>(ZARV_EXE), nullptr};
-    g_spawn_async_with_pipes(strCwd.c_str(), argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &m_pid,
+    g_auto(GStrv) ppszEnv = g_get_environ();
+    if (pszVar)
+        ppszEnv = g_environ_setenv(ppszEnv, std::string(pszVar, strchr(pszVar, '=')).c_str(), strchr(pszVar, '=') + 1,
+                                   TRUE);
+    g_spawn_async_with_pipes(strCwd.c_str(), argv, ppszEnv, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &m_pid,
                              nullptr, nullptr, &m_fdErr, nullptr);
 }
 

@@ -38,8 +38,9 @@ class Tree : public testing::Test
 class Program
 {
   public:
-    // Starts ZARV_EXE with the working directory strCwd.
-    explicit Program(const std::string& strCwd);
+    // Starts ZARV_EXE with the working directory strCwd, and with this
+    // process's environment plus pszVar ("NAME=value") where given.
+    explicit Program(const std::string& strCwd, const char* pszVar = nullptr);
     // Starts a command with its own environment, as user nUid (when we are
     // root and nUid differs from ours).
     Program(const std::vector<std::string>& args, const std::string& strCwd, const std::vector<std::string>& env,

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <glib/gstdio.h>
 
 #include <cmath>
@@ -252,10 +250,7 @@ TEST_F(PlantedLink, OwnLinksUnreadableFileIsSetAsideBesideIt)
     g_autofree gchar* pszLink = g_file_read_link((m_dir / "Zarv.conf").c_str(), nullptr);
     EXPECT_STREQ(pszLink, (m_elsewhere / "victim.conf").c_str());
     EXPECT_EQ(zt::readFile(m_elsewhere / "victim.conf"), "[Load]\nLSeat=90\n");
-    const auto names = zt::listDir(m_elsewhere.path());
-    EXPECT_EQ(std::count_if(names.begin(), names.end(),
-                            [](const std::string& str) { return str.rfind("victim.conf.bad-", 0) == 0; }),
-              1);
+    EXPECT_EQ(zt::listDir(m_elsewhere.path()).size(), 3u); // and victim.conf.bad-…
 }
 
 TEST_F(PlantedLink, AnotherUsersLinkIsNotFollowedEvenInAPrivateDirectory)
