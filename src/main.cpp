@@ -86,9 +86,11 @@ int main(int argc, char* argv[])
         const bool bRaised = wbRaiseNotedWindow(holder.strNote, holder.nPid);
         errPostError(bRaised ? "Zarv is already open in this directory\nits window was brought to the front"
                              : "Zarv is already open in this directory\nthis start ends");
-        // This start shows no window that would end its launch feedback.
+        // This start shows no window that would end its launch feedback. The
+        // round trip makes sure the X server has the message before the
+        // process ends: one sent just before is sometimes lost.
         gdk_notify_startup_complete();
-        gdk_display_flush(gdk_display_get_default());
+        gdk_display_sync(gdk_display_get_default());
         g_object_unref(m_pBuilder);
         return 0;
     }
