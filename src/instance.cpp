@@ -60,6 +60,18 @@ bool askHolder(GDBusConnection* pconn, const std::string& strName, const std::st
     return pReply != nullptr;
 }
 
+// Whether the session has a bus: an address given, or the socket where the
+// user's bus listens. Without either GLib would try to start a bus for the
+// X display, which is not Zarv's to do (and costs every start a spawn).
+bool sessionHasBus(void)
+{
+    const char* pszAddress = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (pszAddress && *pszAddress)
+        return true;
+    g_autofree gchar* pszSocket = g_build_filename(g_get_user_runtime_dir(), "bus", nullptr);
+    return g_file_test(pszSocket, G_FILE_TEST_EXISTS);
+}
+
 } // namespace
 
 std::string wbInstanceName(const std::string& strEtcDir)
@@ -83,6 +95,8 @@ std::string wbLaunchId(void)
 
 _wbInstance wbRegisterInstance(const std::string& strLaunchId)
 {
+    if (!sessionHasBus())
+        return WB_INSTANCE_NO_BUS;
     const std::string strName = wbInstanceName(m_szEtcDir);
     // The application lives as long as the process, and the first start's
     // name with it: the bus frees it when the process ends.
