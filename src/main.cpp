@@ -86,6 +86,12 @@ int main(int argc, char* argv[])
         const bool bRaised = wbRaiseNotedWindow(holder.strNote, holder.nPid);
         errPostError(bRaised ? "Zarv is already open in this directory\nits window was brought to the front"
                              : "Zarv is already open in this directory\nthis start ends");
+        // Where its window cannot be found (another session, no X11), the
+        // pilot is told rather than left with a start that did nothing.
+        if (!bRaised)
+            wbTellAndWait("Zarv is already open in this directory",
+                          "Its window could not be brought to the front: it may be on another screen or in another "
+                          "session. Close it there before starting Zarv here.");
         // This start shows no window that would end its launch feedback. The
         // round trip makes sure the X server has the message before the
         // process ends: one sent just before is sometimes lost.

@@ -319,8 +319,10 @@ TEST_F(TwoStarts, AWindowNotTheHoldersIsNeverFocused)
     const std::string strNote = std::to_string(win);
     ASSERT_TRUE(flock(fd, LOCK_EX) == 0 && write(fd, strNote.data(), strNote.size()) > 0);
     zt::Program second(path("bin"));
-    EXPECT_EQ(second.wait(), 0);
+    EXPECT_NE(second.waitForWindow(), 0ul); // saying it could not find the window
     EXPECT_FALSE(hasInputFocus(win));
+    EXPECT_TRUE(second.close());
+    EXPECT_EQ(second.wait(), 0);
     EXPECT_NE(log().find("this start ends\n"), std::string::npos) << log();
     close(fd);
     XCloseDisplay(pdpy);
