@@ -72,6 +72,18 @@ bool sessionHasBus(void)
     return g_file_test(pszSocket, G_FILE_TEST_EXISTS);
 }
 
+// Whether some connection holds the name now.
+bool nameHasOwner(GDBusConnection* pconn, const std::string& strName)
+{
+    g_autoptr(GVariant) pReply = g_dbus_connection_call_sync(
+        pconn, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+        g_variant_new("(s)", strName.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+    gboolean bOwned = FALSE;
+    if (pReply)
+        g_variant_get(pReply, "(b)", &bOwned);
+    return bOwned;
+}
+
 } // namespace
 
 std::string wbInstanceName(const std::string& strEtcDir)
@@ -97,19 +109,26 @@ _wbInstance wbRegisterInstance(const std::string& strLaunchId)
 {
     if (!sessionHasBus())
         return WB_INSTANCE_NO_BUS;
-    const std::string strName = wbInstanceName(m_szEtcDir);
-    // The application lives as long as the process, and the first start's
-    // name with it: the bus frees it when the process ends.
-    m_pApp = gtk_application_new(strName.c_str(), G_APPLICATION_DEFAULT_FLAGS);
-    g_signal_connect(m_pApp, "activate", G_CALLBACK(onActivate), nullptr);
-    GApplication* papp = G_APPLICATION(m_pApp);
-    // Without a session bus GLib registers the application as a lone one.
-    if (!g_application_register(papp, nullptr, nullptr) || !g_application_get_dbus_connection(papp))
+    g_autoptr(GDBusConnection) pconn = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!pconn)
         return WB_INSTANCE_NO_BUS;
-    if (!g_application_get_is_remote(papp))
-        return WB_INSTANCE_FIRST;
+    const std::string strName = wbInstanceName(m_szEtcDir);
+    // A holder is asked directly: registering beside it would first wait,
+    // without a time limit of Zarv's, for it to list its actions.
+    if (!nameHasOwner(pconn, strName)) {
+        // The application lives as long as the process, and the first
+        // start's name with it: the bus frees it when the process ends.
+        m_pApp = gtk_application_new(strName.c_str(), G_APPLICATION_DEFAULT_FLAGS);
+        g_signal_connect(m_pApp, "activate", G_CALLBACK(onActivate), nullptr);
+        GApplication* papp = G_APPLICATION(m_pApp);
+        if (!g_application_register(papp, nullptr, nullptr) || !g_application_get_dbus_connection(papp))
+            return WB_INSTANCE_NO_BUS;
+        // Another start may have taken the name a moment before.
+        if (!g_application_get_is_remote(papp))
+            return WB_INSTANCE_FIRST;
+    }
     g_autoptr(GError) pErr = nullptr;
-    if (askHolder(g_application_get_dbus_connection(papp), strName, strLaunchId, &pErr))
+    if (askHolder(pconn, strName, strLaunchId, &pErr))
         return WB_INSTANCE_ASKED;
     // A holder that ends while it is asked gives no answer: the lock file,
     // free once it has ended, decides as where there is no bus.
