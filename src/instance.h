@@ -15,7 +15,8 @@ enum _wbInstance {
     WB_INSTANCE_FIRST,      // this start holds the directory's name
     WB_INSTANCE_ASKED,      // the window that holds it was asked forward
     WB_INSTANCE_UNANSWERED, // it holds the name but never answered
-    WB_INSTANCE_NO_BUS,     // no session bus: only the lock file decides
+    WB_INSTANCE_NO_BUS,     // no session bus, or a holder that ended while
+                            // asked: only the lock file decides
 };
 
 // The bus name for an etc directory: the application's id with a hash of the
