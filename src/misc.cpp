@@ -179,7 +179,11 @@ std::string mscOneLine(const std::string& strText, size_t nMaxChars)
 
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
 {
-    const std::string strText = mscFormatNumber(pszFormat, nValue);
+    mscShowText(pwgtEntry, mscFormatNumber(pszFormat, nValue));
+}
+
+void mscShowText(GtkWidget* pwgtEntry, const std::string& strText)
+{
     gtk_entry_set_text(GTK_ENTRY(pwgtEntry), strText.c_str());
     g_object_set_data_full(G_OBJECT(pwgtEntry), SHOWN_KEY, g_strdup(strText.c_str()), g_free);
 }

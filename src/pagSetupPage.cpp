@@ -199,7 +199,7 @@ GDate today(void)
 void showWeighed(void)
 {
     const std::string strStored = prmGetText(VAL_WEIGHED);
-    gtk_entry_set_text(GTK_ENTRY(m_pwgtWeighedOn), psetShowDate(strStored).c_str());
+    mscShowText(m_pwgtWeighedOn, psetShowDate(strStored));
     mscFlagEntry(m_pwgtWeighedOn, psetReadDate(strStored, today()).strProblem);
 }
 
@@ -283,7 +283,7 @@ void psetUpdateFleetDisplay(void)
     gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFleetChoice), 0);
     g_signal_handlers_unblock_by_func(m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
     if (m_pwgtRegistration)
-        gtk_entry_set_text(GTK_ENTRY(m_pwgtRegistration), fleet[0].strRegistration.c_str());
+        mscShowText(m_pwgtRegistration, fleet[0].strRegistration);
     if (m_pwgtWeighedOn)
         showWeighed();
     if (m_pwgtFleetRemove)
