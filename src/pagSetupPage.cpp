@@ -108,15 +108,14 @@ void showCopied(void)
 }
 
 // A field of the page left: its value committed, the page shown again. A
-// value copied to a new aircraft stays flagged until the pilot types it.
+// value copied to a new aircraft stays flagged until the pilot types it; a
+// field left untouched stores nothing and changes nothing.
 void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 {
-    if (mscEntryEdited(pwgtEntry))
-        m_copied.erase(nId);
-    prmCommitEntry(pwgtEntry, nId);
+    if (!prmCommitEntry(pwgtEntry, nId))
+        return;
+    m_copied.erase(nId);
     psetUpdateInputDisplay();
-    if (m_copied.count(nId))
-        showCopied();
 }
 
 void afterUnitChange(void)
@@ -440,12 +439,9 @@ gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
     return FALSE;
 }
 
-// Stored only when the pilot typed one: the density shown is rounded, and
-// leaving the field must not change the weight of the fuel.
 gboolean psetOnFuelDensityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    if (mscEntryEdited(pwgt))
-        commitSetup(pwgt, VAL_FUEL_DENSITY);
+    commitSetup(pwgt, VAL_FUEL_DENSITY);
     return FALSE;
 }
 
