@@ -333,7 +333,7 @@ void applyPending(GKeyFile* pkf)
 // the key file becomes the file's, with the changes of this window that
 // the file does not hold yet laid over it. True when it did. A file gone
 // is no change: the next save makes it anew from the window's values.
-bool syncWithDisk(void)
+bool prmSyncKeyFile(void)
 {
     if (m_bKeepUnreadable || !m_pkeyFile)
         return false;
@@ -393,7 +393,7 @@ void announceReading(void)
 
 void onConfChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer)
 {
-    syncWithDisk();
+    prmSyncKeyFile();
     announceReading();
 }
 
@@ -460,7 +460,7 @@ void noteSaved(const std::string& strTarget, const gchar* pszData, gsize nLength
 // meanwhile is read first, so nothing of theirs is overwritten.
 void writeKeyFile(void)
 {
-    syncWithDisk();
+    prmSyncKeyFile();
     if (m_bKeepUnreadable) {
         tellListener("Zarv.conf is left as it was found");
         return;
@@ -531,7 +531,7 @@ void writeKeyFile(void)
 // until saved, and saved.
 void change(const std::function<void(GKeyFile* pkf)>& edit)
 {
-    syncWithDisk();
+    prmSyncKeyFile();
     g_autoptr(GKeyFile) pkfBefore = copyOf(m_pkeyFile);
     edit(m_pkeyFile);
     notePending(pkfBefore, m_pkeyFile);
@@ -568,7 +568,7 @@ void prmCloseKeyFile(void)
 {
     m_pfuncChangeListener = nullptr;
     g_clear_object(&m_pmonConf);
-    syncWithDisk();
+    prmSyncKeyFile();
     // Written only where the file lacks something: a change whose save
     // failed, or no file at all (the first run leaves one behind).
     GStatBuf st;
