@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -28,28 +29,29 @@ struct LimitWords {
     _wbAmount nAmount;
     double nValue;
     bool bUpper;
-    const char* pszWritten;
+    double nWritten;
     int nWrittenDecimals;
+    const char* pszWrittenUnit;
     const char* pszBeyond;
     const char* pszWithin;
     double nSpan;
 };
 constexpr std::array<LimitWords, LIMIT_COUNT> m_words = {{
-    {AMOUNT_WEIGHT, MAX_TOTAL_WEIGHT, true, "1500 lb", 0, "over the maximum weight by", "below the maximum weight",
+    {AMOUNT_WEIGHT, MAX_TOTAL_WEIGHT, true, 1500, 0, "lb", "over the maximum weight by", "below the maximum weight",
      MAX_TOTAL_WEIGHT},
-    {AMOUNT_ARM, MIN_LONG_ARM, false, "96.125 in", 3, "forward of the limit by", "aft of the forward limit",
+    {AMOUNT_ARM, MIN_LONG_ARM, false, 96.125, 3, "in", "forward of the limit by", "aft of the forward limit",
      MAX_LONG_ARM - MIN_LONG_ARM},
-    {AMOUNT_ARM, MAX_LONG_ARM, true, "99 in", 0, "aft of the limit by", "forward of the aft limit",
+    {AMOUNT_ARM, MAX_LONG_ARM, true, 99, 0, "in", "aft of the limit by", "forward of the aft limit",
      MAX_LONG_ARM - MIN_LONG_ARM},
-    {AMOUNT_ARM, MAX_LAT_ARM, true, "0.88 in", 2, "left of the lateral limit by", "inside the left limit",
+    {AMOUNT_ARM, MAX_LAT_ARM, true, 0.88, 2, "in", "left of the lateral limit by", "inside the left limit",
      2 * MAX_LAT_ARM},
-    {AMOUNT_ARM, MAX_LAT_ARM, true, "0.88 in", 2, "right of the lateral limit by", "inside the right limit",
+    {AMOUNT_ARM, MAX_LAT_ARM, true, 0.88, 2, "in", "right of the lateral limit by", "inside the right limit",
      2 * MAX_LAT_ARM},
-    {AMOUNT_WEIGHT, MAX_SEAT_WEIGHT, true, "210 lb", 0, "left seat over its %s limit by", "below the left seat's limit",
-     MAX_SEAT_WEIGHT},
-    {AMOUNT_WEIGHT, MAX_SEAT_WEIGHT, true, "210 lb", 0, "right seat over its %s limit by",
+    {AMOUNT_WEIGHT, MAX_SEAT_WEIGHT, true, 210, 0, "lb", "left seat over its %s limit by",
+     "below the left seat's limit", MAX_SEAT_WEIGHT},
+    {AMOUNT_WEIGHT, MAX_SEAT_WEIGHT, true, 210, 0, "lb", "right seat over its %s limit by",
      "below the right seat's limit", MAX_SEAT_WEIGHT},
-    {AMOUNT_FUEL, MAX_FUEL_VOLUME, true, "64.5 L", 1, "fuel beyond the tank's %s by", "below a full tank",
+    {AMOUNT_FUEL, MAX_FUEL_VOLUME, true, 64.5, 1, "L", "fuel beyond the tank's %s by", "below a full tank",
      MAX_FUEL_VOLUME},
 }};
 
@@ -102,8 +104,7 @@ std::string fixed(double n, int nDecimals)
 // Whether the pilot works in the unit the limit is written in.
 bool inWrittenUnit(const LimitWords& w, const _wbSetup& u)
 {
-    const std::string strWritten = w.pszWritten;
-    return strWritten.substr(strWritten.rfind(' ') + 1) == symbol(w.nAmount, u);
+    return w.pszWrittenUnit == symbol(w.nAmount, u);
 }
 
 // A limit in the pilot's unit rounded to d decimals on its safe side, so
@@ -185,10 +186,11 @@ std::string fuelAmount(double nLitres, const _wbSetup& u)
 std::string pwbLimitText(_wbLimit nLimit, const _wbSetup& u)
 {
     const LimitWords& w = m_words[nLimit];
+    const std::string strWritten = fixed(w.nWritten, w.nWrittenDecimals) + " " + w.pszWrittenUnit;
     if (inWrittenUnit(w, u))
-        return w.pszWritten;
+        return strWritten;
     const int d = limitDecimals(w, u);
-    return fixed(safeScaled(w, u, d) / std::pow(10.0, d), d) + " " + symbol(w.nAmount, u) + " (" + w.pszWritten + ")";
+    return fixed(safeScaled(w, u, d) / std::pow(10.0, d), d) + " " + symbol(w.nAmount, u) + " (" + strWritten + ")";
 }
 
 std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
@@ -205,7 +207,8 @@ std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
         return "OUT OF LIMITS: " + joined(broken);
     // The centre of gravity's margin, the one a pilot watches: the nearer
     // longitudinal limit, the lateral one too where it is nearer by its
-    // span; then a weight, seat or tank margin where that is nearer still.
+    // span; then a weight or seat margin where that is nearer still (the
+    // tank is the fuel entry's own).
     const int nLong = j.limits[LIMIT_FORWARD].nMargin <= j.limits[LIMIT_AFT].nMargin ? LIMIT_FORWARD : LIMIT_AFT;
     const int nLat = j.limits[LIMIT_LEFT].nMargin <= j.limits[LIMIT_RIGHT].nMargin ? LIMIT_LEFT : LIMIT_RIGHT;
     std::string str = "centre of gravity " + withinWords(nLong, j, u);
@@ -215,7 +218,7 @@ std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
         nCg = nearness(nLat, j);
     }
     int nOther = LIMIT_WEIGHT;
-    for (int n : {LIMIT_LSEAT, LIMIT_RSEAT, LIMIT_TANK})
+    for (int n : {LIMIT_LSEAT, LIMIT_RSEAT})
         if (nearness(n, j) < nearness(nOther, j))
             nOther = n;
     if (nearness(nOther, j) < nCg)
@@ -230,7 +233,12 @@ std::string pwbPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const
     if (nPoint == POINT_LANDING && f.bTripOverFuel)
         return "not possible: the trip (" + fuelAmount(f.nTrip, u) + ") is more than the fuel on board (" +
                fuelAmount(f.nFuel, u) + ")";
-    return pwbVerdictText(f.judged[nPoint], u);
+    std::string str = pwbVerdictText(f.judged[nPoint], u);
+    // Figures copied from another aircraft make no point within.
+    constexpr std::string_view WITHIN = "WITHIN LIMITS";
+    if (f.bUnconfirmed && str.starts_with(WITHIN))
+        str.replace(0, WITHIN.size(), "NOT CONFIRMED (basic weight and arms copied)");
+    return str;
 }
 
 std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& u)

@@ -273,6 +273,7 @@ TEST_F(CopiedFigures, StayFlaggedAcrossASwitchAndARestartUntilTyped)
         EXPECT_STREQ(pszTip, "copied from G-ONE: check against this aircraft's weighing report");
     }
     EXPECT_EQ(text("FlightVerdict"), "Basic weight and arms not confirmed for this aircraft");
+    EXPECT_EQ(text("Verdict").find("Take-off: NOT CONFIRMED (basic weight and arms copied); "), 0u) << text("Verdict");
 }
 
 } // namespace
