@@ -207,9 +207,10 @@ void pwbUpdateInputDisplay(void)
         // on board are flagged for as long as they are; a flag for a text not
         // read cleanly stays until the next commit.
         static bool bFlaggedTrip = false;
-        const char* pszTrip = pwbTripOf(m_nTripFuel) != m_nTripFuel ? "A negative trip counts as no trip."
-                              : m_nTripFuel > m_nFuelVolume         ? "The trip is more fuel than there is on board."
-                                                                    : nullptr;
+        const char* pszTrip = pwbTripOf(m_nTripFuel) != m_nTripFuel
+                                  ? "A trip below nothing, or no number, counts as no trip."
+                              : m_nTripFuel > m_nFuelVolume ? "The trip is more fuel than there is on board."
+                                                            : nullptr;
         if (pszTrip)
             mscFlagEntry(m_pwgtTripFuel, pszTrip);
         else if (bFlaggedTrip)
@@ -382,15 +383,25 @@ void pwbUpdatePlanDisplay(void)
         const std::string strAdvice = tripFuelText(t, m_nTripFuel, m_wbSetup.nUnitFuel);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), strAdvice.c_str());
         // The fuel on board is flagged while it lies outside what the advice
-        // allows, as the trip is while it is more than the fuel.
-        static bool bFlaggedFuel = false;
-        const bool bOutside = t.takeOff.bKnown &&
+        // allows (once the aircraft has a basic weight), as the trip is while
+        // it is more than the fuel; a commit's own flag for text not read
+        // cleanly stands until the next commit.
+        static std::string strShown;
+        const bool bOutside = m_wbSetup.nBasicWeight > 0 && t.takeOff.bKnown &&
                               (!t.takeOff.bAny || m_nFuelVolume < t.takeOff.nLeast || m_nFuelVolume > t.takeOff.nMost);
-        if (bOutside)
-            mscFlagEntry(m_pwgtFuelVolume, mscOneLine(strAdvice.substr(0, strAdvice.find("\nKeep"))) + ".");
-        else if (bFlaggedFuel)
+        g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(m_pwgtFuelVolume);
+        const bool bFlagged =
+            gtk_style_context_has_class(gtk_widget_get_style_context(m_pwgtFuelVolume), GTK_STYLE_CLASS_ERROR);
+        const bool bMine = bFlagged && pszTip && strShown == pszTip;
+        if (bFlagged && !bMine) {
+            strShown.clear();
+        } else if (bOutside) {
+            strShown = mscOneLine(strAdvice.substr(0, strAdvice.find("\nKeep"))) + ".";
+            mscFlagEntry(m_pwgtFuelVolume, strShown);
+        } else if (bMine) {
             mscFlagEntry(m_pwgtFuelVolume, "");
-        bFlaggedFuel = bOutside;
+            strShown.clear();
+        }
     } else if (m_pwgtFuelAllowed) {
         const _wbFuelRange range = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), fuelAllowedText(range, m_wbSetup.nUnitFuel).c_str());

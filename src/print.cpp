@@ -124,7 +124,7 @@ double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth)
     for (const _wbTableRow& r : pwbTableRows())
         row(r.pszItem, {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
                         pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)});
-    if (m_nTripFuel > 0) {
+    if (pwbTripOf(m_nTripFuel) > 0) {
         const _wbPoint& l = m_wbLanding;
         row("Landing", {pwbWeightText(l.nWeight), pwbArmText(l.nLongArm), "", pwbArmText(l.nLatArm), ""});
     }
