@@ -44,7 +44,14 @@ struct _wbSetup {
     double nBallastWt;
     // The aircraft's fuel density in kg per litre; 0 where none is set.
     double nFuelDensity;
+    // Which of the basic weight (1), longitudinal arm (2) and lateral arm
+    // (4) were copied from another aircraft and not yet typed.
+    guint nUnconfirmed;
 };
+
+// Every basic figure copied and not typed: weight, longitudinal and lateral
+// arm.
+constexpr guint PSET_UNCONFIRMED_ALL = 7;
 
 // The one setup record; written only by psetParams and the setup page.
 extern _wbSetup m_wbSetup;

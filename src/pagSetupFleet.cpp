@@ -90,9 +90,15 @@ void psetFleetAdd(void)
             g_autofree gchar* pszValue = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
             copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszValue);
         }
-        // It is another helicopter: its identity starts empty.
+        // It is another helicopter: its identity starts empty, and its basic
+        // weight and arms stay unconfirmed until each is typed.
+        const _prmValue &reg = prmValue(VAL_REGISTRATION), &from = prmValue(VAL_COPIED_FROM);
+        const std::string strFrom = textOf(pkf, reg.pszGroup, reg.pszKey);
         for (_prmValueId nId : {VAL_REGISTRATION, VAL_WEIGHED})
             g_key_file_set_string(pkf, prmValue(nId).pszGroup, prmValue(nId).pszKey, "");
+        g_key_file_set_integer(pkf, prmValue(VAL_UNCONFIRMED).pszGroup, prmValue(VAL_UNCONFIRMED).pszKey,
+                               static_cast<gint>(PSET_UNCONFIRMED_ALL));
+        g_key_file_set_string(pkf, from.pszGroup, from.pszKey, strFrom.c_str());
     });
 }
 

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -90,21 +89,34 @@ bool isActive(GtkWidget* pwgt)
 }
 
 // The values of a new aircraft copied from the one before it, flagged until
-// the pilot types each from the new aircraft's weighing report.
-constexpr std::array<std::pair<_prmValueId, GtkWidget**>, 3> m_weighed = {{
-    {VAL_BASIC_WEIGHT, &m_pwgtConfEmptyWeight},
-    {VAL_BASIC_LONG_ARM, &m_pwgtConfEmptyLongArm},
-    {VAL_BASIC_LAT_ARM, &m_pwgtConfEmptyLatArm},
+// the pilot types each from the new aircraft's weighing report; the flag is
+// the aircraft's, kept with it in Zarv.conf (its bit in nUnconfirmed).
+struct Weighed {
+    _prmValueId nId;
+    GtkWidget** ppwgt;
+    guint nBit;
+};
+constexpr std::array<Weighed, 3> m_weighed = {{
+    {VAL_BASIC_WEIGHT, &m_pwgtConfEmptyWeight, 1},
+    {VAL_BASIC_LONG_ARM, &m_pwgtConfEmptyLongArm, 2},
+    {VAL_BASIC_LAT_ARM, &m_pwgtConfEmptyLatArm, 4},
 }};
-std::set<_prmValueId> m_copied;
-std::string m_strCopiedFrom;
+// The fields this page flagged as copied, so that it clears its own flags
+// and no other.
+guint m_nShownCopied = 0;
+
+std::string fleetLabel(const _psetAircraft& a);
 
 void showCopied(void)
 {
-    for (const auto& [nId, ppwgt] : m_weighed)
-        mscFlagEntry(*ppwgt, m_copied.count(nId)
-                                 ? "copied from " + m_strCopiedFrom + ": check against this aircraft's weighing report"
-                                 : "");
+    const std::string strFrom = fleetLabel({"", prmGetText(VAL_COPIED_FROM)});
+    for (const Weighed& v : m_weighed) {
+        if (m_wbSetup.nUnconfirmed & v.nBit)
+            mscFlagEntry(*v.ppwgt, "copied from " + strFrom + ": check against this aircraft's weighing report");
+        else if (m_nShownCopied & v.nBit)
+            mscFlagEntry(*v.ppwgt, "");
+    }
+    m_nShownCopied = m_wbSetup.nUnconfirmed;
 }
 
 // A field of the page left: its value committed, the page shown again. A
@@ -112,9 +124,14 @@ void showCopied(void)
 // field left untouched stores nothing and changes nothing.
 void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 {
+    for (const Weighed& v : m_weighed)
+        if (v.nId == nId && (m_wbSetup.nUnconfirmed & v.nBit) && mscEntryEdited(pwgtEntry)) {
+            // Typed: the commit's own flag stands from here.
+            m_nShownCopied &= ~v.nBit;
+            prmStoreValue(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
+        }
     if (!prmCommitEntry(pwgtEntry, nId))
         return;
-    m_copied.erase(nId);
     psetUpdateInputDisplay();
 }
 
@@ -145,7 +162,6 @@ void afterFleetChange(void)
     psetParams();
     psetUpdateInputDisplay();
     psetUpdateFleetDisplay();
-    showCopied();
 }
 
 // The list changes only when the pilot opens it and picks: the wheel and the
@@ -228,16 +244,13 @@ void psetOnFleetChanged(GtkComboBox* pwgtCombo, gpointer)
     const std::string strGroup = m_fleetGroups[static_cast<size_t>(i)];
     beforeFleetChange(GTK_WIDGET(pwgtCombo));
     psetFleetSwitch(strGroup);
-    m_copied.clear();
     afterFleetChange();
 }
 
 void psetOnFleetAddClicked(GtkButton* pwgtButton, gpointer)
 {
     beforeFleetChange(GTK_WIDGET(pwgtButton));
-    m_strCopiedFrom = fleetLabel(psetFleet()[0]);
     psetFleetAdd();
-    m_copied = {VAL_BASIC_WEIGHT, VAL_BASIC_LONG_ARM, VAL_BASIC_LAT_ARM};
     afterFleetChange();
     if (m_pwgtRegistration)
         gtk_widget_grab_focus(m_pwgtRegistration);
@@ -261,7 +274,6 @@ void psetOnFleetRemoveClicked(GtkButton* pwgtButton, gpointer)
     if (nResponse != GTK_RESPONSE_ACCEPT)
         return;
     psetFleetRemoveCurrent();
-    m_copied.clear();
     afterFleetChange();
 }
 
@@ -388,6 +400,7 @@ void psetUpdateInputDisplay(void)
                                                 mscFormatNumber("%1.1f", MAX_FUEL_DENSITY) + " kg/L is not used: " +
                                                 mscFormatNumber("%1.3f", FUEL_DENSITY) + " kg/L is.");
     }
+    showCopied();
     pwbUpdateDisplays();
 }
 

@@ -138,15 +138,24 @@ void pwbCalcWB(void)
     m_wbZeroFuel = pwbLoadedPoint(m_wbSetup, _wbLoading{l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn});
     // No trip lands with the take-off point itself, to the last digit.
     m_wbLanding =
-        m_nTripFuel == 0
+        pwbTripOf(m_nTripFuel) == 0
             ? pwbPointOf(total)
             : pwbLoadedPoint(m_wbSetup, _wbLoading{l.nLSeatWeight, l.nRSeatWeight,
                                                    pwbLandingFuel(l.nFuelVolume, m_nTripFuel), l.nBallastPosn});
 }
 
+double pwbTripOf(double nTripLitres)
+{
+    return std::isfinite(nTripLitres) && nTripLitres > 0 ? nTripLitres : 0.0;
+}
+
 double pwbLandingFuel(double nFuelLitres, double nTripLitres)
 {
-    return nTripLitres > nFuelLitres ? 0.0 : nFuelLitres - nTripLitres;
+    const double nTrip = pwbTripOf(nTripLitres);
+    if (nTrip == 0)
+        return nFuelLitres;
+    // Fuel stored below nothing (flagged where it was typed) stays as it is.
+    return std::fmin(nFuelLitres, nTrip > nFuelLitres ? 0.0 : nFuelLitres - nTrip);
 }
 
 double pwbFuelDensity(const _wbSetup& s)
@@ -190,6 +199,36 @@ bool _wbJudgement::within() const
         if (c.bBeyond)
             return false;
     return !bChartWarning;
+}
+
+_wbFlight pwbJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
+{
+    _wbFlight f{};
+    f.nTrip = pwbTripOf(nTripLitres);
+    f.nFuel = l.nFuelVolume;
+    f.bLanding = f.nTrip > 0;
+    f.bTripOverFuel = f.nTrip > l.nFuelVolume;
+    f.bUnconfirmed = s.nUnconfirmed != 0;
+    const _wbLoading landed = {l.nLSeatWeight, l.nRSeatWeight, pwbLandingFuel(l.nFuelVolume, f.nTrip), l.nBallastPosn};
+    const _wbLoading dry = {l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn};
+    const std::array<_wbLoading, POINT_COUNT> loadings = {l, landed, dry};
+    for (int n = 0; n < POINT_COUNT; n++) {
+        f.points[n] = pwbLoadedPoint(s, loadings[n]);
+        f.judged[n] = pwbJudge(loadings[n], f.points[n]);
+    }
+    const _wbPoint& t = f.points[POINT_TAKE_OFF];
+    f.bNothingEntered = !(t.nWeight > 0) || !std::isfinite(t.nLongArm) || !std::isfinite(t.nLatArm);
+    return f;
+}
+
+bool _wbFlight::within() const
+{
+    if (bNothingEntered || bUnconfirmed || bTripOverFuel)
+        return false;
+    for (int n = 0; n < POINT_COUNT; n++)
+        if (!judged[n].within())
+            return false;
+    return true;
 }
 
 _wbBeyond pwbBeyondLimit(const _wbPoint& p)

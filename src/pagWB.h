@@ -121,8 +121,12 @@ _wbRows pwbTableRows(void);
 extern _wbPoint m_wbZeroFuel;
 extern _wbPoint m_wbLanding;
 
+// The trip that counts, in litres: a negative trip, or one that is no
+// finite number (a hand-edited file), counts as none.
+double pwbTripOf(double nTripLitres);
+
 // The fuel left at landing after a trip, in litres: none where the trip is
-// more than there is.
+// more than there is, and never more than at take-off.
 double pwbLandingFuel(double nFuelLitres, double nTripLitres);
 
 // ---- The one judgement against the limits ----------------------------------
@@ -170,6 +174,34 @@ struct _wbJudgement {
 
 // The one judgement of a loading and its point against every limit.
 _wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p);
+
+// ---- The one judgement of a flight -----------------------------------------
+
+// The points of a flight: take-off, landing after the trip, and with the
+// fuel burned.
+enum _wbFlightPoint { POINT_TAKE_OFF, POINT_LANDING, POINT_NO_FUEL, POINT_COUNT };
+
+// A flight judged at each of its points. The landing is a point of its own
+// only with a trip; a trip longer than the fuel on board makes it no
+// landing at all (judged, for its figures, with the tank dry). A loading
+// whose aircraft weighs nothing is no loading.
+struct _wbFlight {
+    double nTrip;         // the trip that counts, litres
+    double nFuel;         // the fuel on board at take-off, litres
+    bool bLanding;        // a trip is planned
+    bool bTripOverFuel;   // the trip is more than the fuel on board
+    bool bUnconfirmed;    // the basic weight and arms are copied, not typed
+    bool bNothingEntered; // the aircraft weighs nothing or no number
+    std::array<_wbPoint, POINT_COUNT> points;
+    std::array<_wbJudgement, POINT_COUNT> judged;
+
+    // Whether this flight may be flown as loaded: a loading, confirmed
+    // figures, a possible landing and every point within every limit.
+    bool within() const;
+};
+
+// The judgement of the flight a setup and a loading make with a trip.
+_wbFlight pwbJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLitres);
 
 // The first limit a point lies beyond, by the result table's rule: the
 // centre of gravity first, then the weight.

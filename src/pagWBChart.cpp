@@ -418,7 +418,7 @@ _chartInput pwbChartInput(void)
             m_wbZeroFuel,
             m_bShowBurnOff != FALSE,
             m_wbLanding,
-            m_nTripFuel > 0};
+            pwbTripOf(m_nTripFuel) > 0};
 }
 
 void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& what)

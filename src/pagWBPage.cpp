@@ -106,14 +106,16 @@ const std::array<_mscBinding, 43> m_bindings = {{
 GtkWidget *m_pwgtNoFuelWt = nullptr, *m_pwgtNoFuelLongArm = nullptr, *m_pwgtNoFuelLatArm = nullptr;
 GtkWidget *m_pwgtNoFuelReason = nullptr, *m_pwgtFuelAllowed = nullptr, *m_pwgtBallastAdvice = nullptr;
 GtkWidget* m_pwgtShowBurnOff = nullptr;
-// The verdict on both points in words, and which aircraft is loaded.
+// The verdict on each point in words, and which aircraft is loaded.
 GtkWidget *m_pwgtVerdict = nullptr, *m_pwgtLoadingAircraft = nullptr;
+// The one verdict on the flight.
+GtkWidget* m_pwgtFlightVerdict = nullptr;
 // Where to begin, while the aircraft has no basic weight.
 GtkWidget* m_pwgtFirstStart = nullptr;
 // The trip and the landing point, and the fuel density in use.
 GtkWidget *m_pwgtTripFuel = nullptr, *m_pwgtTripFuelUnits = nullptr, *m_pwgtFuelDensityInUse = nullptr;
 GtkWidget *m_pwgtLandingWt = nullptr, *m_pwgtLandingLongArm = nullptr, *m_pwgtLandingLatArm = nullptr;
-const std::array<_mscBinding, 16> m_optional = {{
+const std::array<_mscBinding, 17> m_optional = {{
     {"NoFuelWt", gtk_label_get_type, &m_pwgtNoFuelWt},
     {"NoFuelLongArm", gtk_label_get_type, &m_pwgtNoFuelLongArm},
     {"NoFuelLatArm", gtk_label_get_type, &m_pwgtNoFuelLatArm},
@@ -130,6 +132,7 @@ const std::array<_mscBinding, 16> m_optional = {{
     {"LandingWt", gtk_label_get_type, &m_pwgtLandingWt},
     {"LandingLongArm", gtk_label_get_type, &m_pwgtLandingLongArm},
     {"LandingLatArm", gtk_label_get_type, &m_pwgtLandingLatArm},
+    {"FlightVerdict", gtk_label_get_type, &m_pwgtFlightVerdict},
 }};
 
 // A cell is at most this wide; a longer text (a huge value) is cut short
@@ -200,14 +203,19 @@ void pwbUpdateInputDisplay(void)
 
     if (m_pwgtTripFuel) {
         mscShowNumber(m_pwgtTripFuel, "%1.1f", psetLitresToFuel(m_nTripFuel, m_wbSetup.nUnitFuel));
-        // A trip longer than the fuel on board is flagged for as long as it
-        // is; a flag for a text not read cleanly stays until the next commit.
-        static bool bFlaggedOver = false;
-        if (m_nTripFuel > m_nFuelVolume)
-            mscFlagEntry(m_pwgtTripFuel, "The trip is more fuel than there is on board.");
-        else if (bFlaggedOver)
+        // A trip below nothing (or no number) and one longer than the fuel
+        // on board are flagged for as long as they are; a flag for a text not
+        // read cleanly stays until the next commit.
+        static bool bFlaggedTrip = false;
+        const char* pszTrip = pwbTripOf(m_nTripFuel) != m_nTripFuel
+                                  ? "A trip below nothing, or no number, counts as no trip."
+                              : m_nTripFuel > m_nFuelVolume ? "The trip is more fuel than there is on board."
+                                                            : nullptr;
+        if (pszTrip)
+            mscFlagEntry(m_pwgtTripFuel, pszTrip);
+        else if (bFlaggedTrip)
             mscFlagEntry(m_pwgtTripFuel, "");
-        bFlaggedOver = m_nTripFuel > m_nFuelVolume;
+        bFlaggedTrip = pszTrip != nullptr;
     }
     if (m_pwgtFuelDensityInUse)
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelDensityInUse),
@@ -226,6 +234,13 @@ void pwbUpdateUnitLabels(void)
     gtk_label_set_text(GTK_LABEL(m_pwgtLeftSeatUnitLabel), psetWeightLabel(m_wbSetup.nUnitWt));
     gtk_label_set_text(GTK_LABEL(m_pwgtRightSeatUnitLabel), psetWeightLabel(m_wbSetup.nUnitWt));
     gtk_label_set_text(GTK_LABEL(m_pwgtFuelUnitLabel), psetFuelLabel(m_wbSetup.nUnitFuel));
+    // The seat limit in the pilot's weight unit, as the verdict gives it.
+    static const std::string strSeatLimit = gtk_label_get_text(GTK_LABEL(m_pwgtLSeatOverWeight));
+    const std::string strSeat = m_wbSetup.nUnitWt == UNIT_WT_LB
+                                    ? strSeatLimit
+                                    : "Over the " + pwbLimitText(LIMIT_LSEAT, m_wbSetup) + " seat limit";
+    gtk_label_set_text(GTK_LABEL(m_pwgtLSeatOverWeight), strSeat.c_str());
+    gtk_label_set_text(GTK_LABEL(m_pwgtRSeatOverWeight), strSeat.c_str());
     if (m_pwgtTripFuelUnits)
         gtk_label_set_text(GTK_LABEL(m_pwgtTripFuelUnits), psetFuelLabel(m_wbSetup.nUnitFuel));
 }
@@ -310,9 +325,12 @@ std::string tripFuelText(const _wbTripFuel& t, double nTripLitres, int nUnitFuel
     if (strRange.empty())
         return NO_FUEL_LOAD;
     const std::string strUnit = std::string(" ") + psetFuelSymbol(nUnitFuel);
-    std::string str = "Take off with " + strRange;
-    if (nTripLitres > 0)
-        str += " (" + mscFormatNumber("%1.1f", psetLitresToFuel(nTripLitres, nUnitFuel)) + strUnit + " trip)";
+    // What the range is: mass and balance alone, with the trip burned, and
+    // no reserve in it.
+    std::string str = "Mass and balance allow " + strRange + " at take-off";
+    if (pwbTripOf(nTripLitres) > 0)
+        str += "\nwith a " + mscFormatNumber("%1.1f", psetLitresToFuel(nTripLitres, nUnitFuel)) + strUnit +
+               " trip (no reserve included)";
     if (t.nKeep > 0)
         str += "\nKeep at least " +
                mscFormatNumber("%1.1f", std::ceil(psetLitresToFuel(t.nKeep, nUnitFuel) * 10) / 10) + strUnit +
@@ -360,25 +378,46 @@ void pwbUpdatePlanDisplay(void)
         colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, p);
     }
     if (m_pwgtFuelAllowed && m_pwgtTripFuel) {
-        const _wbTripFuel t = pwbTripFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn, m_nTripFuel);
-        gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), tripFuelText(t, m_nTripFuel, m_wbSetup.nUnitFuel).c_str());
+        const _wbTripFuel t =
+            pwbTripFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn, pwbTripOf(m_nTripFuel));
+        const std::string strAdvice = tripFuelText(t, m_nTripFuel, m_wbSetup.nUnitFuel);
+        gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), strAdvice.c_str());
+        // The fuel on board is flagged while it lies outside what the advice
+        // allows (once the aircraft has a basic weight), as the trip is while
+        // it is more than the fuel; a commit's own flag for text not read
+        // cleanly stands until the next commit.
+        static std::string strShown;
+        const bool bOutside = m_wbSetup.nBasicWeight > 0 && t.takeOff.bKnown &&
+                              (!t.takeOff.bAny || m_nFuelVolume < t.takeOff.nLeast || m_nFuelVolume > t.takeOff.nMost);
+        g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(m_pwgtFuelVolume);
+        const bool bFlagged =
+            gtk_style_context_has_class(gtk_widget_get_style_context(m_pwgtFuelVolume), GTK_STYLE_CLASS_ERROR);
+        const bool bMine = bFlagged && pszTip && strShown == pszTip;
+        if (bFlagged && !bMine) {
+            strShown.clear();
+        } else if (bOutside) {
+            strShown = mscOneLine(strAdvice.substr(0, strAdvice.find("\nKeep"))) + ".";
+            mscFlagEntry(m_pwgtFuelVolume, strShown);
+        } else if (bMine) {
+            mscFlagEntry(m_pwgtFuelVolume, "");
+            strShown.clear();
+        }
     } else if (m_pwgtFuelAllowed) {
         const _wbFuelRange range = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), fuelAllowedText(range, m_wbSetup.nUnitFuel).c_str());
     }
     if (m_pwgtFirstStart)
         gtk_widget_set_visible(m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);
+    const _wbFlight f = pwbJudgeFlight(m_wbSetup, pwbLoading(), m_nTripFuel);
+    if (m_pwgtFlightVerdict) {
+        gtk_label_set_text(GTK_LABEL(m_pwgtFlightVerdict), pwbFlightVerdictText(f, m_wbSetup).c_str());
+        gtk_label_set_attributes(GTK_LABEL(m_pwgtFlightVerdict), f.within() ? m_pattrBoldBlue : m_pattrBoldRed);
+    }
     if (m_pwgtVerdict) {
-        const _wbLoading l = pwbLoading();
-        const _wbLoading dry = {l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn};
-        const _wbPoint takeOff = pwbPointOf(pwbTableRows()[ROW_TOTAL]);
-        std::string strVerdict = "Take-off: " + pwbVerdictText(pwbJudge(l, takeOff), m_wbSetup);
-        if (m_nTripFuel > 0) {
-            const _wbLoading landed = {l.nLSeatWeight, l.nRSeatWeight, pwbLandingFuel(l.nFuelVolume, m_nTripFuel),
-                                       l.nBallastPosn};
-            strVerdict += "\nLanding: " + pwbVerdictText(pwbJudge(landed, m_wbLanding), m_wbSetup);
-        }
-        strVerdict += "\nNo fuel: " + pwbVerdictText(pwbJudge(dry, z), m_wbSetup);
+        std::string strVerdict = "Take-off: " + pwbPointVerdictText(f, POINT_TAKE_OFF, m_wbSetup);
+        if (f.bLanding)
+            strVerdict += "\nLanding: " + pwbPointVerdictText(f, POINT_LANDING, m_wbSetup);
+        strVerdict += "\nNo fuel: " + pwbPointVerdictText(f, POINT_NO_FUEL, m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_pwgtVerdict), strVerdict.c_str());
     }
     if (m_pwgtBallastAdvice) {

@@ -124,7 +124,7 @@ double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth)
     for (const _wbTableRow& r : pwbTableRows())
         row(r.pszItem, {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
                         pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)});
-    if (m_nTripFuel > 0) {
+    if (pwbTripOf(m_nTripFuel) > 0) {
         const _wbPoint& l = m_wbLanding;
         row("Landing", {pwbWeightText(l.nWeight), pwbArmText(l.nLongArm), "", pwbArmText(l.nLatArm), ""});
     }
@@ -315,8 +315,10 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     // The aircraft heads the sheet: its registration and weighing date.
     y += text(pCr, nLeft, y, nTextWidth, "Weight and balance load sheet", "sans bold 16") + 4;
     const double nAircraft = nTextWidth * 0.6;
-    y += std::max(text(pCr, nLeft, y, nAircraft - 6, "Aircraft " + typed(prmGetText(VAL_REGISTRATION)), "sans bold 12",
-                       FIT_ONE_LINE),
+    const std::string strRegistration = prmGetText(VAL_REGISTRATION);
+    y += std::max(text(pCr, nLeft, y, nAircraft - 6,
+                       "Aircraft " + (strRegistration.empty() ? "registration not set" : typed(strRegistration)),
+                       "sans bold 12", FIT_ONE_LINE),
                   text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(prmGetText(VAL_WEIGHED)),
                        "sans bold 12", FIT_ONE_LINE)) +
          4;
@@ -333,7 +335,11 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                                       text(pCr, nLeft + nHalf, y, nHalf, strRightText, "sans 10", FIT_ONE_LINE));
         y += nLine + 1;
     }
-    y += 8;
+    y += 4;
+    // The flight's one verdict heads the sheet, from the same judgement as
+    // the page's.
+    const _wbFlight flight = pwbJudgeFlight(s, pwbLoading(), m_nTripFuel);
+    y += text(pCr, nLeft, y, nTextWidth, pwbFlightVerdictText(flight, s), "sans bold 12") + 8;
 
     // The aircraft setup and the loading, in the pilot's units, each seat
     // against its limit.
@@ -350,9 +356,9 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                                                               : "none";
     y += text(pCr, nLeft, y, nTextWidth, "Loading", "sans bold 11") + 2;
     const std::array<std::pair<std::string, std::string>, 2> seats = {
-        {{"Left seat " + weightIn(m_nLSeatWeight) + " (limit " + weightIn(MAX_SEAT_WEIGHT) + ")",
+        {{"Left seat " + weightIn(m_nLSeatWeight) + " (limit " + pwbLimitText(LIMIT_LSEAT, s) + ")",
           "occupant " + typed(sheet.strLeftOccupant)},
-         {"Right seat " + weightIn(m_nRSeatWeight) + " (limit " + weightIn(MAX_SEAT_WEIGHT) + ")",
+         {"Right seat " + weightIn(m_nRSeatWeight) + " (limit " + pwbLimitText(LIMIT_RSEAT, s) + ")",
           "occupant " + typed(sheet.strRightOccupant)}}};
     for (const auto& [strSeat, strOccupant] : seats) {
         const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strSeat, "sans 9", FIT_ONE_LINE),
@@ -362,7 +368,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     y += text(pCr, nLeft, y, nTextWidth,
               "Fuel at take-off " + fuelIn(m_nFuelVolume) + " (" + weightIn(m_nFuelWeight) + " at " +
                   mscFormatNumber("%1.3f", prmDensityToShown(pwbFuelDensity(s))) + " " + prmDensityLabel() + ")" +
-                  (m_nTripFuel > 0 ? "; trip fuel " + fuelIn(m_nTripFuel) + ", at landing " +
+                  (flight.bLanding ? "; trip fuel " + fuelIn(m_nTripFuel) + ", at landing " +
                                          fuelIn(pwbLandingFuel(m_nFuelVolume, m_nTripFuel))
                                    : std::string()) +
                   "; ballast " + pszBallast,
@@ -373,41 +379,39 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
 
     // Every limit used, and both points against them in words.
     y += text(pCr, nLeft, y, nTextWidth,
-              "Limits: weight at most " + pwbWeightText(MAX_TOTAL_WEIGHT) + " lb; longitudinal arm " +
-                  mscFormatNumber("%1.3f", MIN_LONG_ARM / MM_PER_INCH) + " to " +
-                  mscFormatNumber("%1.3f", MAX_LONG_ARM / MM_PER_INCH) + " in; lateral arm within \u00b1" +
-                  pwbArmText(MAX_LAT_ARM) + " in; each seat at most " + weightIn(MAX_SEAT_WEIGHT) + "; tank " +
-                  fuelIn(MAX_FUEL_VOLUME),
+              "Limits: weight at most " + pwbLimitText(LIMIT_WEIGHT, s) + "; longitudinal arm " +
+                  pwbLimitText(LIMIT_FORWARD, s) + " to " + pwbLimitText(LIMIT_AFT, s) + "; lateral arm within \u00b1" +
+                  pwbLimitText(LIMIT_RIGHT, s) + "; each seat at most " + pwbLimitText(LIMIT_LSEAT, s) + "; tank " +
+                  pwbLimitText(LIMIT_TANK, s),
               "sans 9") +
          4;
     const _chartInput chart = pwbChartInput();
-    const _wbLoading loading = pwbLoading();
-    const _wbLoading dry = {loading.nLSeatWeight, loading.nRSeatWeight, 0.0, loading.nBallastPosn};
     struct Verdict {
         const char* pszName;
-        const _wbLoading& l;
-        const _wbPoint& p;
+        _wbFlightPoint nPoint;
     };
-    const _wbLoading landed = {loading.nLSeatWeight, loading.nRSeatWeight,
-                               pwbLandingFuel(loading.nFuelVolume, m_nTripFuel), loading.nBallastPosn};
-    std::vector<Verdict> verdicts = {{"Take-off", loading, chart.takeOff}};
-    if (m_nTripFuel > 0)
-        verdicts.push_back({"Landing", landed, chart.landing});
-    verdicts.push_back({"No fuel (fuel burned)", dry, chart.zeroFuel});
-    for (const Verdict& v : verdicts)
-        y += text(pCr, nLeft, y, nTextWidth,
-                  std::string(v.pszName) + ": " + pwbWeightText(v.p.nWeight) + " lb at " + pwbArmText(v.p.nLongArm) +
-                      " in, lateral " + pwbArmText(v.p.nLatArm) + " in \u2014 " + pwbVerdictText(pwbJudge(v.l, v.p), s),
-                  "sans bold 10") +
-             2;
+    std::vector<Verdict> verdicts = {{"Take-off", POINT_TAKE_OFF}};
+    if (flight.bLanding)
+        verdicts.push_back({"Landing", POINT_LANDING});
+    verdicts.push_back({"No fuel (fuel burned)", POINT_NO_FUEL});
+    for (const Verdict& v : verdicts) {
+        const _wbPoint& p = flight.points[v.nPoint];
+        y +=
+            text(pCr, nLeft, y, nTextWidth,
+                 std::string(v.pszName) + ": " + pwbWeightText(p.nWeight) + " lb at " + pwbArmText(p.nLongArm) +
+                     " in, lateral " + pwbArmText(p.nLatArm) + " in \u2014 " + pwbPointVerdictText(flight, v.nPoint, s),
+                 "sans bold 10") +
+            2;
+    }
     y += 8;
 
-    // The commander's acceptance at the foot of the page; the chart in what
-    // is left between, drawn by its own renderer in vector form and kept to
-    // its square.
+    // The commander's acceptance at the foot of the page, only under a
+    // flight within limits; the chart in what is left between, drawn by its
+    // own renderer in vector form and kept to its square.
     cairo_set_source_rgb(pCr, 0, 0, 0);
     const std::string strAccept =
-        "Commander's acceptance of this mass and balance: signature _______________  date _________";
+        flight.within() ? "Commander's acceptance of this mass and balance: signature _______________  date _________"
+                        : "NOT TO BE FLOWN AS LOADED";
     const double nAccept = 2 * 14;
     const double nSignatureTop = nBottom - nAccept;
     const double nChart = std::min(nTextWidth, nSignatureTop - 10 - y);
@@ -425,7 +429,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
         cairo_restore(pCr);
     }
     cairo_set_source_rgb(pCr, 0, 0, 0);
-    text(pCr, nLeft, std::max(y, nSignatureTop), nTextWidth, strAccept, "sans 10");
+    text(pCr, nLeft, std::max(y, nSignatureTop), nTextWidth, strAccept, flight.within() ? "sans 10" : "sans bold 12");
     cairo_restore(pCr);
 }
 

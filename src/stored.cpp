@@ -39,6 +39,10 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      &m_wbSetup.nBallastRearLongArm},
     {VAL_TRIP, PRM_OF_LOADING, "Load", "Trip", nullptr, PRM_UNIT_FUEL, &m_nTripFuel},
     {VAL_FUEL_DENSITY, PRM_OF_SETUP, "Fuel", "Density", "FuelDensity", PRM_UNIT_DENSITY, &m_wbSetup.nFuelDensity},
+    // Which basic figures were copied to this aircraft and not yet typed,
+    // and the aircraft they came from.
+    {VAL_UNCONFIRMED, PRM_OF_SETUP, "Aircraft", "Unconfirmed", "Unconfirmed", PRM_UNIT_NONE, &m_wbSetup.nUnconfirmed},
+    {VAL_COPIED_FROM, PRM_OF_SETUP, "Aircraft", "CopiedFrom", "CopiedFrom", PRM_UNIT_NONE, {}},
 }};
 
 // prmValue finds a row by its id.

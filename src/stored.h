@@ -36,6 +36,8 @@ enum _prmValueId {
     VAL_BALLAST_REAR_LONG_ARM,
     VAL_TRIP,
     VAL_FUEL_DENSITY,
+    VAL_UNCONFIRMED,
+    VAL_COPIED_FROM,
     VAL_COUNT
 };
 

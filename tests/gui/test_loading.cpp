@@ -285,8 +285,9 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     EXPECT_FALSE(red("TotalLongArm"));
     EXPECT_EQ(text("NoFuelReason"), "Forward of the limit with the fuel burned");
     EXPECT_TRUE(gtk_widget_get_visible(w("NoFuelReason")));
-    EXPECT_EQ(text("FuelAllowed"), "Take off with " + num("%1.1f", 36.7) + " to " + num("%1.1f", 64.5) +
-                                       " L\nKeep at least " + num("%1.1f", 36.7) + " L on board to landing");
+    EXPECT_EQ(text("FuelAllowed"), "Mass and balance allow " + num("%1.1f", 36.7) + " to " + num("%1.1f", 64.5) +
+                                       " L at take-off\nKeep at least " + num("%1.1f", 36.7) +
+                                       " L on board to landing");
     EXPECT_EQ(text("BallastAdvice"), "Fit the ballast at the rear");
     // The advice never changes the pilot's choice.
     EXPECT_TRUE(active("BallastNone"));
@@ -308,8 +309,9 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     ASSERT_TRUE(r.bAny);
     const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US Gal";
     EXPECT_EQ(text("FuelAllowed"),
-              r.nLeast > 0 ? "Take off with " + num("%1.1f", std::ceil(r.nLeast / 3.78541 * 10) / 10) + " to " + strMost
-                           : "Take off with up to " + strMost);
+              "Mass and balance allow " +
+                  (r.nLeast > 0 ? num("%1.1f", std::ceil(r.nLeast / 3.78541 * 10) / 10) + " to " : "up to ") + strMost +
+                  " at take-off");
 
     // A trip, typed in US gallons: stored in litres, the landing row lighter
     // by its fuel, and the fuel to take off with says it.
@@ -318,7 +320,20 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     focus("FuelVolume");
     EXPECT_NEAR(confDouble("Load", "Trip"), 5 * 3.78541, 1e-9);
     EXPECT_EQ(text("LandingWt"), num("%3.1f", (m_nTotalWeight - 5 * 3.78541 * 0.759) * 2.2046));
-    EXPECT_NE(text("FuelAllowed").find("(" + num("%1.1f", 5.0) + " US Gal trip)"), std::string::npos);
+    EXPECT_NE(text("FuelAllowed").find("\nwith a " + num("%1.1f", 5.0) + " US Gal trip (no reserve included)"),
+              std::string::npos);
+
+    // The fuel on board is flagged while it lies outside what is allowed.
+    auto flagged = [&] {
+        return gtk_style_context_has_class(gtk_widget_get_style_context(w("FuelVolume")), GTK_STYLE_CLASS_ERROR);
+    };
+    EXPECT_FALSE(flagged());
+    type("FuelVolume", "1");
+    focus("LeftSeatWeight");
+    EXPECT_TRUE(flagged());
+    type("FuelVolume", "15");
+    focus("LeftSeatWeight");
+    EXPECT_FALSE(flagged());
 }
 
 TEST_F(FuelPlanning, BurnOffChoiceIsStoredAndWalkedToLast)

@@ -43,6 +43,7 @@ struct Loading {
     const char* pszConf;
     const char* pszTakeOff; // the verdicts in words
     const char* pszNoFuel;
+    const char* pszFoot; // the acceptance, or what stands in its place
 };
 
 void PrintTo(const Loading& c, std::ostream* os)
@@ -73,9 +74,12 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
 
     // The words as they read, wherever the layout broke the lines.
     const std::string strFlat = std::regex_replace(strText, std::regex("\\s+"), " ");
-    for (const char* pszWant : {"G-ZARV", "2026-03-01", "A. Pilot", "Flight 42 \u2192 EGKB", "Commander",
+    for (const char* pszWant : {"G-ZARV", "2026-03-01", "A. Pilot", "Flight 42 \u2192 EGKB", GetParam().pszFoot,
                                 GetParam().pszTakeOff, GetParam().pszNoFuel})
         EXPECT_NE(strFlat.find(localised(pszWant)), std::string::npos) << pszWant << "\n" << strText;
+    // The acceptance stands only under a flight within limits.
+    EXPECT_EQ(strFlat.find("Commander") != std::string::npos,
+              std::string(GetParam().pszFoot) == "Commander's acceptance");
     // Every figure of the result table and the zero-fuel row, as the page
     // shows it.
     for (const char* pszCell :
@@ -100,18 +104,20 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Loading{"WithinLimits",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n"
                             "LatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
-                            "Take-off", "WITHIN LIMITS"},
+                            "WITHIN LIMITS for take-off and with no fuel", "Take-off: ", "Commander's acceptance"},
                     Loading{"ForwardWithTheFuelBurned",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2690\n"
                             "LatArm=1\n[Ballast]\nWeight=10\nFrontLongArm=2000\nRearLongArm=3000\n"
                             "[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
-                            "WITHIN LIMITS", "OUT OF LIMITS: forward of the limit"},
+                            "NOT WITHIN LIMITS: with no fuel forward of the limit by 4.89 mm",
+                            "OUT OF LIMITS: forward of the limit", "NOT TO BE FLOWN AS LOADED"},
                     // Envelope and weight within, the left seat over its 95.25 kg.
                     Loading{"SeatOverItsLimit",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2750\n"
                             "LatArm=1\n[Load]\nLSeat=100\nRSeat=80\nFuel=60\n",
-                            "OUT OF LIMITS: left seat over its 95.3 kgs limit by 4.8 kgs",
-                            "OUT OF LIMITS: left seat over its 95.3 kgs limit by 4.8 kgs"}),
+                            "OUT OF LIMITS: left seat over its 95.25 kg (210 lb) limit by 4.75 kg",
+                            "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 4.75 kg",
+                            "NOT TO BE FLOWN AS LOADED"}),
     [](const testing::TestParamInfo<Loading>& p) { return std::string(p.param.pszName); });
 
 using LoadSheetFailure = zt::Pages;

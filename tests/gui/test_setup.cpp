@@ -268,4 +268,45 @@ TEST_F(FirstStart, SaysWhereToBeginAndNoRegistrationWidensTheWindow)
     EXPECT_LE(after.width, before.width);
 }
 
+// The figures copied to a new aircraft stay flagged, and the verdict says
+// so, across a switch to another aircraft and back and across a restart,
+// until each is typed.
+class CopiedFigures : public zt::Pages
+{
+  protected:
+    std::string m_strConf = "[Aircraft]\nRegistration=G-ONE\n[Basic]\nWeight=400\nLongArm=2480\n";
+    std::string initialConf() const override
+    {
+        return m_strConf;
+    }
+    bool flagged(const char* pszId) const
+    {
+        return gtk_style_context_has_class(gtk_widget_get_style_context(w(pszId)), GTK_STYLE_CLASS_ERROR);
+    }
+};
+
+TEST_F(CopiedFigures, StayFlaggedAcrossASwitchAndARestartUntilTyped)
+{
+    click("FleetAdd");
+    type("ConfEmptyWeight", "430");
+    focus("ConfEmptyLongArm");
+    EXPECT_FALSE(flagged("ConfEmptyWeight"));
+    gtk_combo_box_set_active(GTK_COMBO_BOX(w("FleetChoice")), 1); // G-ONE
+    EXPECT_FALSE(flagged("ConfEmptyLongArm"));
+    EXPECT_EQ(text("FlightVerdict"), "WITHIN LIMITS for take-off and with no fuel");
+    gtk_combo_box_set_active(GTK_COMBO_BOX(w("FleetChoice")), 1); // the new one
+    m_strConf = conf();
+    TearDown();
+    SetUp();
+    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 430));
+    EXPECT_FALSE(flagged("ConfEmptyWeight"));
+    for (const char* pszId : {"ConfEmptyLongArm", "ConfEmptyLatArm"}) {
+        EXPECT_TRUE(flagged(pszId)) << pszId;
+        g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(w(pszId));
+        EXPECT_STREQ(pszTip, "copied from G-ONE: check against this aircraft's weighing report");
+    }
+    EXPECT_EQ(text("FlightVerdict"), "Basic weight and arms not confirmed for this aircraft");
+    EXPECT_EQ(text("Verdict").find("Take-off: NOT CONFIRMED (basic weight and arms copied); "), 0u) << text("Verdict");
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 // The loading calculation: the worked examples, each ballast position, and a
 // total weight of 0.
+#include "misc.h"
 #include "pagSetup.h"
 #include "pagWB.h"
 #include "pagWBPage.h"
@@ -231,25 +232,26 @@ constexpr _wbLoading FINE = {80, 80, 30, BALLAST_NONE};
 INSTANTIATE_TEST_SUITE_P(
     Loadings, VerdictWords,
     testing::Values(
-        VerdictCase{"NearestIsTheWeight",
-                    FINE,
-                    {676.3, 0, 0, 2480, 0},
-                    UNIT_WT_LB,
-                    UNIT_ARM_INCH,
-                    "WITHIN LIMITS; nearest: 9.0 lbs below the maximum weight"},
+        VerdictCase{
+            "NearestIsTheWeight",
+            FINE,
+            {676.3, 0, 0, 2480, 0},
+            UNIT_WT_LB,
+            UNIT_ARM_INCH,
+            "WITHIN LIMITS; centre of gravity 1.36 in forward of the aft limit; 9.0 lb below the maximum weight"},
         VerdictCase{"NearestIsForward",
                     FINE,
                     {600, 0, 0, 2443, 0},
                     UNIT_WT_KG,
                     UNIT_ARM_MM,
-                    "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); nearest: 1.42 mm aft of "
-                    "the forward limit"},
+                    "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of gravity 1.42 "
+                    "mm aft of the forward limit"},
         VerdictCase{"OverWeight",
                     FINE,
                     {684, 0, 0, 2480, 0},
                     UNIT_WT_LB,
                     UNIT_ARM_INCH,
-                    "OUT OF LIMITS: over the maximum weight by 8.0 lbs"},
+                    "OUT OF LIMITS: over the maximum weight by 8.0 lb"},
         VerdictCase{"AftByAHair",
                     FINE,
                     {600, 0, 0, 2514.6000001, 0},
@@ -261,8 +263,33 @@ INSTANTIATE_TEST_SUITE_P(
                     {600, 0, 0, 2480, 0},
                     UNIT_WT_LB,
                     UNIT_ARM_MM,
-                    "OUT OF LIMITS: right seat over its 210.0 lbs limit by 5.0 lbs; fuel beyond the tank's 64.5 "
-                    "Litres by 5.5 Litres"},
+                    "OUT OF LIMITS: right seat over its 210 lb limit by 5.0 lb; fuel beyond the tank's 64.5 L by 5.5 "
+                    "L"},
+        // The seat's limit to the digits that make it true, and a breach
+        // never smaller than they show.
+        VerdictCase{"SeatInKilograms",
+                    {95.3, 80, 30, BALLAST_NONE},
+                    {600, 0, 0, 2480, 0},
+                    UNIT_WT_KG,
+                    UNIT_ARM_MM,
+                    "OUT OF LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.05 kg"},
+        // Within: the centre of gravity's margin, and the seat's, nearer by
+        // its span.
+        VerdictCase{"CgMarginAndANearerSeat",
+                    {95.0, 80, 30, BALLAST_NONE},
+                    {600, 0, 0, MIN_LONG_ARM + 0.71, 0},
+                    UNIT_WT_KG,
+                    UNIT_ARM_MM,
+                    "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of gravity 0.71 "
+                    "mm aft of the forward limit; 0.25 kg below the left seat's limit"},
+        // The lateral margin where it is the nearer.
+        VerdictCase{"LateralNearer",
+                    FINE,
+                    {600, 0, 0, 2478, 20},
+                    UNIT_WT_KG,
+                    UNIT_ARM_MM,
+                    "WITHIN LIMITS; centre of gravity 36.42 mm aft of the forward limit and 2.35 mm inside the right "
+                    "limit"},
         VerdictCase{"SoloOutAftAndLeft",
                     {90, 0, 10, BALLAST_NONE},
                     {500, 0, 0, 2520, -30},
@@ -278,6 +305,104 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{
             "NothingEntered", _wbLoading{}, {0, 0, 0, NAN, NAN}, UNIT_WT_KG, UNIT_ARM_MM, "NO LOADING ENTERED"}),
     [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
+
+// A setup with nothing but the fixed seat and fuel arms.
+_wbSetup fixedArms(void)
+{
+    psetReset();
+    psetSetFixedArms();
+    return m_wbSetup;
+}
+
+// The flight's one verdict: every limit broken at every point, each once
+// with its point, a landing after a trip longer than the fuel never within,
+// unconfirmed figures said first; and it agrees with the judgement.
+struct FlightCase {
+    const char* pszName;
+    double nBasicWeight, nBasicLongArm, nLSeat, nRSeat, nFuel, nTrip;
+    guint nUnconfirmed;
+    const char* pszWords;
+};
+
+void PrintTo(const FlightCase& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class FlightWords : public testing::TestWithParam<FlightCase>
+{
+};
+
+TEST_P(FlightWords, OneVerdictForTheWholeFlight)
+{
+    const FlightCase& c = GetParam();
+    _wbSetup s = fixedArms();
+    s.nBasicWeight = c.nBasicWeight, s.nBasicLongArm = c.nBasicLongArm, s.nBasicLatArm = 1.0;
+    s.nUnconfirmed = c.nUnconfirmed;
+    const _wbFlight f = pwbJudgeFlight(s, {c.nLSeat, c.nRSeat, c.nFuel, BALLAST_NONE}, c.nTrip);
+    const std::string strWords = std::regex_replace(c.pszWords, std::regex("(\\d)\\.(\\d)"),
+                                                    std::string("$1") + localeconv()->decimal_point + "$2");
+    EXPECT_EQ(pwbFlightVerdictText(f, s), strWords);
+    EXPECT_EQ(f.within(), strWords.starts_with("WITHIN LIMITS for"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flights, FlightWords,
+    testing::Values(
+        FlightCase{"WithinWithATrip", 400, 2700, 80, 80, 60, 20, 0,
+                   "WITHIN LIMITS for take-off, landing and with no fuel"},
+        FlightCase{"WithoutATrip", 400, 2700, 80, 80, 60, 0, 0, "WITHIN LIMITS for take-off and with no fuel"},
+        FlightCase{"TripOverTheFuel", 400, 2700, 80, 80, 15, 20, 0,
+                   "NOT WITHIN LIMITS: landing not possible: the trip (20.0 L) is more than the fuel on board (15.0 "
+                   "L)"},
+        // Take-off within; the landing and the dry aircraft forward.
+        FlightCase{"TwoPointsOut", 400, 2715, 90, 85, 50, 40, 0,
+                   "NOT WITHIN LIMITS: landing forward of the limit by 2.69 mm; with no fuel forward of the limit by "
+                   "4.02 mm"},
+        // A seat is the loading's: said once, not at each point.
+        FlightCase{"SeatOverAtEveryPoint", 400, 2750, 96, 80, 60, 20, 0,
+                   "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.75 kg"},
+        FlightCase{"SeatOnItsLimit", 400, 2750, MAX_SEAT_WEIGHT, 80, 60, 0, 0,
+                   "WITHIN LIMITS for take-off and with no fuel"},
+        FlightCase{"CopiedFigures", 400, 2700, 80, 80, 60, 0, 2,
+                   "Basic weight and arms not confirmed for this aircraft"},
+        FlightCase{"NothingEntered", 0, 0, 0, 0, 0, 0, 0, "NO LOADING ENTERED"}),
+    [](const testing::TestParamInfo<FlightCase>& p) { return std::string(p.param.pszName); });
+
+// A landing alone out of limits (the envelope being convex, no loading
+// makes one, but the words must not hide it) is named with its point.
+TEST(FlightWords, ALandingAloneOutIsNamed)
+{
+    _wbSetup s = fixedArms();
+    s.nBasicWeight = 400, s.nBasicLongArm = 2700;
+    _wbFlight f = pwbJudgeFlight(s, {80, 80, 60, BALLAST_NONE}, 20);
+    f.points[POINT_LANDING].nLongArm = MIN_LONG_ARM - 1.6;
+    f.judged[POINT_LANDING] = pwbJudge({80, 80, 40, BALLAST_NONE}, f.points[POINT_LANDING]);
+    EXPECT_EQ(pwbFlightVerdictText(f, s),
+              "NOT WITHIN LIMITS: landing forward of the limit by " + mscFormatNumber("%1.2f", 1.60) + " mm");
+}
+
+// A trip that is negative or no number counts as none, and the landing is
+// never heavier than the take-off, on the page as in the judgement.
+TEST(Trip, NegativeOrNoNumberCountsAsNoneAndTheLandingIsNeverHeavier)
+{
+    const struct {
+        double nTrip, nFuel, nCounts, nLandingFuel;
+    } cases[] = {{-5, 30, 0, 30}, {NAN, 30, 0, 30}, {INFINITY, 30, 0, 30}, {0, 30, 0, 30},
+                 {5, 30, 5, 25},  {20, 15, 20, 0},  {5, -10, 5, -10},      {-5, -10, 0, -10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nTrip) + " L trip, " + std::to_string(c.nFuel) + " L on board");
+        EXPECT_EQ(pwbTripOf(c.nTrip), c.nCounts);
+        EXPECT_EQ(pwbLandingFuel(c.nFuel, c.nTrip), c.nLandingFuel);
+        m_wbSetup = fixedArms();
+        m_wbSetup.nBasicWeight = 400, m_wbSetup.nBasicLongArm = 2700;
+        m_nLSeatWeight = m_nRSeatWeight = 80, m_nFuelVolume = c.nFuel, m_nTripFuel = c.nTrip;
+        pwbCalcWB();
+        EXPECT_LE(m_wbLanding.nWeight, m_nTotalWeight);
+        EXPECT_EQ(pwbJudgeFlight(m_wbSetup, pwbLoading(), c.nTrip).bLanding, c.nCounts > 0);
+    }
+    pwbReset();
+}
 
 // A sheet's file name: the registration as one safe name, the date and the
 // time, whatever was typed.
