@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,6 +55,131 @@ TEST(EtcDir, LongPathsAreNeverCut)
     EXPECT_EQ(wbFileSpec("Zarv.conf"), strEtc + "/Zarv.conf");
     EXPECT_STREQ(m_pszEtcDir, strEtc.c_str());
 }
+
+// The way to the etc directory, on real directories and links: a link of
+// another user's, or a directory others may write into without the sticky
+// bit, is where the directory could be changed; the real path is kept.
+struct Way {
+    const char* pszName;
+    // Builds the case below dir; returns the etc directory as named, and
+    // sets the real path and the changeable place that the walk finds.
+    std::string (*pfuncBuild)(const std::string& strDir, std::string* pstrReal, std::string* pstrChangeable);
+    bool bNeedsRoot; // to give a link or a directory to another user
+};
+
+// A link of nobody's.
+void plantLink(const std::string& strTarget, const std::string& strLink)
+{
+    const passwd* ppw = getpwnam("nobody");
+    ASSERT_EQ(symlink(strTarget.c_str(), strLink.c_str()), 0);
+    ASSERT_NE(ppw, nullptr);
+    ASSERT_EQ(lchown(strLink.c_str(), ppw->pw_uid, ppw->pw_gid), 0);
+}
+
+void makeDir(const std::string& strDir, mode_t nMode)
+{
+    ASSERT_EQ(mkdir(strDir.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(strDir.c_str(), nMode), 0);
+}
+
+const Way m_ways[] = {
+    {"APlainDirectory",
+     [](const std::string& d, std::string* pr, std::string*) { return makeDir(d + "/etc", 0755), *pr = d + "/etc"; },
+     false},
+    {"ABinSibling",
+     [](const std::string& d, std::string* pr, std::string*) {
+         makeDir(d + "/bin", 0755), makeDir(d + "/etc", 0755);
+         return *pr = d + "/etc", d + "/bin/../etc";
+     },
+     false},
+    {"TheUsersOwnLink",
+     [](const std::string& d, std::string* pr, std::string*) {
+         makeDir(d + "/real", 0755), makeDir(d + "/real/etc", 0755);
+         EXPECT_EQ(symlink("real", (d + "/app").c_str()), 0);
+         return *pr = d + "/real/etc", d + "/app/etc";
+     },
+     false},
+    {"NotThereYet", [](const std::string& d, std::string* pr, std::string*) { return *pr = d + "/none/etc"; }, false},
+    {"AStickyDirectory",
+     [](const std::string& d, std::string* pr, std::string*) {
+         makeDir(d + "/tmp", 01777), makeDir(d + "/tmp/etc", 0700);
+         return *pr = d + "/tmp/etc";
+     },
+     false},
+    {"AGroupOfTheUsersOwn",
+     [](const std::string& d, std::string* pr, std::string*) {
+         const group* pgr = getgrgid(getegid());
+         const passwd* ppw = getpwuid(geteuid());
+         if (!pgr || !ppw || strcmp(pgr->gr_name, ppw->pw_name) != 0)
+             return std::string(); // no private group here: skipped
+         makeDir(d + "/etc", 0775);
+         return *pr = d + "/etc";
+     },
+     false},
+    {"AnotherUsersLinkInAStickyDirectory",
+     [](const std::string& d, std::string*, std::string* pc) {
+         makeDir(d + "/tmp", 01777), makeDir(d + "/mine", 0700);
+         plantLink(d + "/mine", d + "/tmp/zarv");
+         return *pc = d + "/tmp/zarv", d + "/tmp/zarv/etc";
+     },
+     true},
+    {"AnotherUsersLinkBehindTheUsersOwn",
+     [](const std::string& d, std::string*, std::string* pc) {
+         makeDir(d + "/tmp", 01777), makeDir(d + "/mine", 0700);
+         plantLink(d + "/mine", d + "/tmp/zarv");
+         EXPECT_EQ(symlink((d + "/tmp/zarv").c_str(), (d + "/app").c_str()), 0);
+         return *pc = d + "/tmp/zarv", d + "/app/etc";
+     },
+     true},
+    {"ADirectoryAllMayWriteIn",
+     [](const std::string& d, std::string*, std::string* pc) {
+         makeDir(d + "/shared", 0777), makeDir(d + "/shared/etc", 0700);
+         return *pc = d + "/shared", d + "/shared/etc";
+     },
+     false},
+    {"AnEtcDirectoryAllMayWriteIn",
+     [](const std::string& d, std::string*, std::string* pc) {
+         makeDir(d + "/etc", 0777);
+         return *pc = d + "/etc";
+     },
+     false},
+    {"AGroupNotTheUsersOwn",
+     [](const std::string& d, std::string*, std::string* pc) {
+         const group* pgr = getgrnam("nogroup");
+         makeDir(d + "/etc", 0775);
+         EXPECT_TRUE(pgr && chown((d + "/etc").c_str(), geteuid(), pgr->gr_gid) == 0);
+         return *pc = d + "/etc";
+     },
+     true},
+};
+
+void PrintTo(const Way& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class EtcDirWay : public testing::TestWithParam<Way>
+{
+};
+
+TEST_P(EtcDirWay, IsWalkedAsTheSystemWalksIt)
+{
+    if (GetParam().bNeedsRoot && geteuid() != 0)
+        GTEST_SKIP() << "needs root to act for another user";
+    zt::TempDir dir;
+    std::string strReal, strChangeable;
+    const std::string strNamed = GetParam().pfuncBuild(dir.path(), &strReal, &strChangeable);
+    if (strNamed.empty())
+        GTEST_SKIP() << "the user has no group of their own";
+    const _wbEtcRoute route = wbWalkEtcDir(strNamed);
+    EXPECT_EQ(route.strChangeable, strChangeable);
+    if (strChangeable.empty()) {
+        EXPECT_EQ(route.strReal, strReal);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, EtcDirWay, testing::ValuesIn(m_ways),
+                         [](const testing::TestParamInfo<Way>& p) { return std::string(p.param.pszName); });
 
 // Whatever lies where the lock goes is set aside, and a fresh lock of the
 // user's own, 0600, is taken: one window per directory whatever lies there.
