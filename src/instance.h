@@ -30,8 +30,14 @@ std::string wbLaunchId(void);
 
 // Asks for the etc directory's name; where another start holds it, asks that
 // one to present its window, passing strLaunchId along, and waits for its
-// answer.
+// answer. A session bus that does not answer within two seconds is logged
+// and taken as none.
 _wbInstance wbRegisterInstance(const std::string& strLaunchId);
+
+// Gives the etc directory's name back to the bus, for a start that holds it
+// but shows no window (the lock file found another holder): a later start
+// must not be told that this one presented its window.
+void wbReleaseInstance(void);
 
 // The window the first start presents when another start asks for it: until
 // it is given, a request finds nothing to present.

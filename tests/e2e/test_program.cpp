@@ -9,12 +9,14 @@
 
 #include <X11/Xlib.h>
 #include <cstring>
+#include <fcntl.h>
 #include <pwd.h>
 #include <regex>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace
@@ -404,5 +406,78 @@ TEST_P(LockedConf, IsNotReplacedAndTheFailureIsLoggedAsAnOpenFailure)
 INSTANTIATE_TEST_SUITE_P(Files, LockedConf,
                          testing::Values(Lock{"ReadOnly", true, 0444}, Lock{"AnotherUsers", false, 0644}),
                          [](const testing::TestParamInfo<Lock>& p) { return std::string(p.param.pszName); });
+
+} // namespace
+
+namespace
+{
+
+using Guarded = zt::Tree;
+
+// The tree reached through a link another user planted in a sticky
+// directory (as the launcher's cd names it), or, without root to plant one,
+// through a directory all may write into: the start is refused, said on
+// standard error and in a window, and nothing is written in the etc
+// directory, not even the log.
+TEST_F(Guarded, AnEtcDirectoryAnotherUserCouldChangeIsRefused)
+{
+    std::string strCwd, strChangeable;
+    if (geteuid() == 0) {
+        const passwd* ppw = getpwnam("nobody");
+        ASSERT_NE(ppw, nullptr);
+        const std::string strSticky = m_dir / "sticky";
+        ASSERT_EQ(g_mkdir(strSticky.c_str(), 0700), 0);
+        ASSERT_EQ(chmod(strSticky.c_str(), 01777), 0);
+        strChangeable = strSticky + "/zarv";
+        ASSERT_EQ(symlink(m_dir.path().c_str(), strChangeable.c_str()), 0);
+        ASSERT_EQ(lchown(strChangeable.c_str(), ppw->pw_uid, ppw->pw_gid), 0);
+        strCwd = strChangeable + "/bin";
+    } else {
+        strChangeable = m_dir.path();
+        ASSERT_EQ(chmod(strChangeable.c_str(), 0777), 0);
+        strCwd = path("bin");
+    }
+    zt::Program program(strCwd, ("PWD=" + strCwd).c_str());
+    ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
+    EXPECT_TRUE(program.close());
+    EXPECT_EQ(program.wait(), 1);
+    EXPECT_EQ(program.stderrText(), strCwd + "\nzarv: " + strChangeable + " can be changed by other users\n" +
+                                        "Another user could put settings of their own in the place of yours, or have "
+                                        "yours written where they can read them. Start Zarv in a directory only you "
+                                        "(or root) can change.\n");
+    EXPECT_EQ(zt::listDir(path("etc")), std::vector<std::string>{"Zarv.ui"});
+}
+
+// How long a test waits for what must come: until CTest's time limit ends
+// the test, so that no time of the test's own is asserted.
+constexpr int UNTIL_THE_TEST_TIMES_OUT = 24 * 3600 * 1000;
+
+// A session bus that accepts the connection and never answers (a hung or
+// stopped bus daemon): past its time limit the lock file decides, and the
+// window comes up.
+TEST_F(Guarded, ABusThatNeverAnswersDoesNotHoldTheStart)
+{
+    const std::string strSocket = m_dir / "bus";
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(strSocket.size(), sizeof addr.sun_path);
+    strcpy(addr.sun_path, strSocket.c_str());
+    // Connections wait in the backlog: accepted by the system, never read.
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(listen(fd, 16), 0);
+    zt::Program program(path("bin"), ("DBUS_SESSION_BUS_ADDRESS=unix:path=" + strSocket).c_str());
+    ASSERT_NE(program.waitForWindow(UNTIL_THE_TEST_TIMES_OUT), 0ul) << program.stderrText();
+    const std::vector<std::string> v = logMessages(log());
+    ASSERT_GE(v.size(), 2u) << log();
+    EXPECT_EQ(v[0], "wbRegisterInstance()");
+    EXPECT_TRUE(zt::logHasEntry(log(), "wbRegisterInstance()\ng_bus_get() failed\nthe session bus did not answer "
+                                       "within 2 seconds: the lock file alone keeps one window on this directory"))
+        << log();
+    EXPECT_EQ(v[1], "Zarv Started");
+    EXPECT_TRUE(program.close());
+    EXPECT_EQ(program.wait(), 0);
+    close(fd);
+}
 
 } // namespace
