@@ -8,6 +8,7 @@
 #include <glib/gstdio.h>
 
 #include <X11/Xlib.h>
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
@@ -328,6 +329,32 @@ TEST_F(TwoStarts, AWindowNotTheHoldersIsNeverFocused)
     EXPECT_NE(log().find("this start ends\n"), std::string::npos) << log();
     close(fd);
     XCloseDisplay(pdpy);
+}
+
+// A window on another display holds the lock (noted with its display, and
+// never on the bus): a second start cannot raise it and says so in a window
+// of its own, giving back the bus name it took; a third start meanwhile is
+// not told that the second presented a window, but says where the first is.
+TEST_F(TwoStarts, AThirdStartSaysWhereTheWindowIs)
+{
+    const int fd = open(path("etc/Zarv.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    const std::string strNote = "1 :7";
+    ASSERT_TRUE(flock(fd, LOCK_EX) == 0 && write(fd, strNote.data(), strNote.size()) > 0);
+    const std::string strSays = "Zarv is already open in this directory\nits window is on display :7, process " +
+                                std::to_string(getpid()) + "\nthis start ends";
+    zt::Program second(path("bin"));
+    ASSERT_NE(second.waitForWindow(), 0ul) << second.stderrText();
+    zt::Program third(path("bin"));
+    ASSERT_NE(third.waitForWindow(), 0ul) << third.stderrText();
+    EXPECT_TRUE(second.close() && third.close());
+    EXPECT_EQ(second.wait(), 0);
+    EXPECT_EQ(third.wait(), 0);
+    // Both say where the window is.
+    const std::vector<std::string> v = logMessages(log());
+    EXPECT_EQ(std::count(v.begin(), v.end(), "Zarv is already open in this directory"), 2) << log();
+    EXPECT_TRUE(zt::logHasEntry(log(), strSays)) << log();
+    EXPECT_EQ(log().find("asked to come to the front"), std::string::npos) << log();
+    close(fd);
 }
 
 // Under Wayland no window id can be noted: the second start finds the first
