@@ -219,6 +219,9 @@ TEST_F(Installed, TheLauncherRefusesWhatItCannotKeepSafe)
     // which they could re-point later.
     const std::string strPlanted = m_dir / "planted", strPilot = home("pilot");
     ASSERT_EQ(runCommand({"install", "-d", "-m", "1777", strPlanted}), 0);
+    ASSERT_EQ(runCommand({"install", "-d", "-m", "700", "-o", std::to_string(m_nUid), strPilot + "/.local",
+                          strPilot + "/.local/share", strPilot + "/.local/share/zarv"}),
+              0);
     ASSERT_EQ(runCommand({"ln", "-s", strPilot + "/.local/share/zarv", strPlanted + "/zarv"}), 0);
     const bool bOtherUser = geteuid() == 0 && runCommand({"chmod", "-R", "1777", strSticky}) == 0 &&
                             runCommand({"chown", "-R", "4242", strSticky + "/zarv"}) == 0 &&
