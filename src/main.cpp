@@ -99,8 +99,8 @@ int main(int argc, char* argv[])
     if (fdClaim == -3) {
         // Another user's Zarv has this directory: said in a window, as there
         // is no main window to say it in.
-        g_autofree gchar* pszMsg = g_strdup_printf(
-            "Zarv is already open in this directory as another user (%u)\nthis start ends", holder.nUid);
+        g_autofree gchar* pszMsg =
+            g_strdup_printf("Zarv is already open in this directory as another user (%u)\nthis start ends", holder.nUid);
         errPostError(pszMsg);
         wbTellAndWait("Zarv is already open in this directory as another user",
                       "Close it there first: two windows on one directory could lose each other's changes.");
@@ -111,10 +111,11 @@ int main(int argc, char* argv[])
         const bool bRaised = wbRaiseNotedWindow(holder.strNote, holder.nPid);
         // The holder noted its display after its window's id.
         const std::string::size_type nSpace = holder.strNote.find(' ');
-        const std::string strWhere = nSpace == std::string::npos ? std::string()
-                                     : holder.nPid > 0 ? "display " + holder.strNote.substr(nSpace + 1) + ", process " +
-                                                             std::to_string(holder.nPid)
-                                                       : "display " + holder.strNote.substr(nSpace + 1);
+        std::string strWhere;
+        if (nSpace != std::string::npos)
+            strWhere = "display " + holder.strNote.substr(nSpace + 1);
+        if (!strWhere.empty() && holder.nPid > 0)
+            strWhere += ", process " + std::to_string(holder.nPid);
         if (bRaised)
             errPostError("Zarv is already open in this directory\nits window was brought to the front");
         else if (strWhere.empty())
