@@ -57,100 +57,15 @@ TEST(EtcDir, LongPathsAreNeverCut)
 }
 
 // The way to the etc directory, on real directories and links: a link of
-// another user's, or a directory others may write into without the sticky
-// bit, is where the directory could be changed; the real path is kept.
+// another user's (nobody's), or a directory others may write into without
+// the sticky bit, is where it could be changed; else the real path is kept.
 struct Way {
     const char* pszName;
-    // Builds the case below dir; returns the etc directory as named, and
-    // sets the real path and the changeable place that the walk finds.
-    std::string (*pfuncBuild)(const std::string& strDir, std::string* pstrReal, std::string* pstrChangeable);
-    bool bNeedsRoot; // to give a link or a directory to another user
-};
-
-// A link of nobody's.
-void plantLink(const std::string& strTarget, const std::string& strLink)
-{
-    const passwd* ppw = getpwnam("nobody");
-    ASSERT_EQ(symlink(strTarget.c_str(), strLink.c_str()), 0);
-    ASSERT_NE(ppw, nullptr);
-    ASSERT_EQ(lchown(strLink.c_str(), ppw->pw_uid, ppw->pw_gid), 0);
-}
-
-void makeDir(const std::string& strDir, mode_t nMode)
-{
-    ASSERT_EQ(mkdir(strDir.c_str(), 0700), 0);
-    ASSERT_EQ(chmod(strDir.c_str(), nMode), 0);
-}
-
-const Way m_ways[] = {
-    {"APlainDirectory",
-     [](const std::string& d, std::string* pr, std::string*) { return makeDir(d + "/etc", 0755), *pr = d + "/etc"; },
-     false},
-    {"ABinSibling",
-     [](const std::string& d, std::string* pr, std::string*) {
-         makeDir(d + "/bin", 0755), makeDir(d + "/etc", 0755);
-         return *pr = d + "/etc", d + "/bin/../etc";
-     },
-     false},
-    {"TheUsersOwnLink",
-     [](const std::string& d, std::string* pr, std::string*) {
-         makeDir(d + "/real", 0755), makeDir(d + "/real/etc", 0755);
-         EXPECT_EQ(symlink("real", (d + "/app").c_str()), 0);
-         return *pr = d + "/real/etc", d + "/app/etc";
-     },
-     false},
-    {"NotThereYet", [](const std::string& d, std::string* pr, std::string*) { return *pr = d + "/none/etc"; }, false},
-    {"AStickyDirectory",
-     [](const std::string& d, std::string* pr, std::string*) {
-         makeDir(d + "/tmp", 01777), makeDir(d + "/tmp/etc", 0700);
-         return *pr = d + "/tmp/etc";
-     },
-     false},
-    {"AGroupOfTheUsersOwn",
-     [](const std::string& d, std::string* pr, std::string*) {
-         const group* pgr = getgrgid(getegid());
-         const passwd* ppw = getpwuid(geteuid());
-         if (!pgr || !ppw || strcmp(pgr->gr_name, ppw->pw_name) != 0)
-             return std::string(); // no private group here: skipped
-         makeDir(d + "/etc", 0775);
-         return *pr = d + "/etc";
-     },
-     false},
-    {"AnotherUsersLinkInAStickyDirectory",
-     [](const std::string& d, std::string*, std::string* pc) {
-         makeDir(d + "/tmp", 01777), makeDir(d + "/mine", 0700);
-         plantLink(d + "/mine", d + "/tmp/zarv");
-         return *pc = d + "/tmp/zarv", d + "/tmp/zarv/etc";
-     },
-     true},
-    {"AnotherUsersLinkBehindTheUsersOwn",
-     [](const std::string& d, std::string*, std::string* pc) {
-         makeDir(d + "/tmp", 01777), makeDir(d + "/mine", 0700);
-         plantLink(d + "/mine", d + "/tmp/zarv");
-         EXPECT_EQ(symlink((d + "/tmp/zarv").c_str(), (d + "/app").c_str()), 0);
-         return *pc = d + "/tmp/zarv", d + "/app/etc";
-     },
-     true},
-    {"ADirectoryAllMayWriteIn",
-     [](const std::string& d, std::string*, std::string* pc) {
-         makeDir(d + "/shared", 0777), makeDir(d + "/shared/etc", 0700);
-         return *pc = d + "/shared", d + "/shared/etc";
-     },
-     false},
-    {"AnEtcDirectoryAllMayWriteIn",
-     [](const std::string& d, std::string*, std::string* pc) {
-         makeDir(d + "/etc", 0777);
-         return *pc = d + "/etc";
-     },
-     false},
-    {"AGroupNotTheUsersOwn",
-     [](const std::string& d, std::string*, std::string* pc) {
-         const group* pgr = getgrnam("nogroup");
-         makeDir(d + "/etc", 0775);
-         EXPECT_TRUE(pgr && chown((d + "/etc").c_str(), geteuid(), pgr->gr_gid) == 0);
-         return *pc = d + "/etc";
-     },
-     true},
+    const char* pszTree; // "d NAME MODE" a directory ("o" the user's group's, "g"
+                         // nogroup's), "l NAME TARGET" a link ("L" nobody's)
+    const char* pszNamed;
+    bool bChangeable; // at pszFound; else pszFound is the real path
+    const char* pszFound;
 };
 
 void PrintTo(const Way& c, std::ostream* os)
@@ -164,22 +79,46 @@ class EtcDirWay : public testing::TestWithParam<Way>
 
 TEST_P(EtcDirWay, IsWalkedAsTheSystemWalksIt)
 {
-    if (GetParam().bNeedsRoot && geteuid() != 0)
-        GTEST_SKIP() << "needs root to act for another user";
     zt::TempDir dir;
-    std::string strReal, strChangeable;
-    const std::string strNamed = GetParam().pfuncBuild(dir.path(), &strReal, &strChangeable);
-    if (strNamed.empty())
-        GTEST_SKIP() << "the user has no group of their own";
-    const _wbEtcRoute route = wbWalkEtcDir(strNamed);
-    EXPECT_EQ(route.strChangeable, strChangeable);
-    if (strChangeable.empty()) {
-        EXPECT_EQ(route.strReal, strReal);
+    g_auto(GStrv) ppszSteps = g_strsplit(GetParam().pszTree, ";", -1);
+    for (gchar** ppsz = ppszSteps; *ppsz && **ppsz; ppsz++) {
+        char c = 0, szName[64], szArg[64];
+        ASSERT_EQ(sscanf(*ppsz, " %c %63s %63s", &c, szName, szArg), 3) << *ppsz;
+        const std::string strPath = dir / szName, strTarget = szArg[0] == '/' ? dir.path() + szArg : szArg;
+        if ((c == 'L' || c == 'g') && geteuid() != 0)
+            GTEST_SKIP() << "needs root to act for another user";
+        const passwd *ppw = getpwnam("nobody"), *ppwMe = getpwuid(geteuid());
+        const group *pgr = getgrnam("nogroup"), *pgrMine = getgrgid(getegid());
+        if (c == 'o' && !(ppwMe && pgrMine && strcmp(ppwMe->pw_name, pgrMine->gr_name) == 0))
+            GTEST_SKIP() << "the user has no group of their own";
+        const bool bMade = c == 'l' || c == 'L' ? symlink(strTarget.c_str(), strPath.c_str()) == 0
+                                                : mkdir(strPath.c_str(), 0700) == 0 &&
+                                                      chmod(strPath.c_str(), strtoul(szArg, nullptr, 8)) == 0;
+        ASSERT_TRUE(bMade && (c != 'L' || (ppw && lchown(strPath.c_str(), ppw->pw_uid, ppw->pw_gid) == 0)) &&
+                    (c != 'g' || (pgr && chown(strPath.c_str(), geteuid(), pgr->gr_gid) == 0)))
+            << *ppsz;
     }
+    const _wbEtcRoute route = wbWalkEtcDir(dir / GetParam().pszNamed);
+    EXPECT_EQ(route.strChangeable, GetParam().bChangeable ? dir / GetParam().pszFound : "");
+    EXPECT_TRUE(GetParam().bChangeable || route.strReal == dir / GetParam().pszFound) << route.strReal;
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, EtcDirWay, testing::ValuesIn(m_ways),
-                         [](const testing::TestParamInfo<Way>& p) { return std::string(p.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(
+    Ways, EtcDirWay,
+    testing::Values(Way{"APlainDirectory", "d etc 755", "etc", false, "etc"},
+                    Way{"ABinSibling", "d bin 755; d etc 755", "bin/../etc", false, "etc"},
+                    Way{"TheUsersOwnLink", "d real 755; d real/etc 755; l app real", "app/etc", false, "real/etc"},
+                    Way{"NotThereYet", "", "none/etc", false, "none/etc"},
+                    Way{"AStickyDirectory", "d tmp 1777; d tmp/etc 700", "tmp/etc", false, "tmp/etc"},
+                    Way{"AGroupOfTheUsersOwn", "o etc 775", "etc", false, "etc"},
+                    Way{"AnotherUsersLinkInAStickyDirectory", "d tmp 1777; d mine 700; L tmp/zarv /mine",
+                        "tmp/zarv/etc", true, "tmp/zarv"},
+                    Way{"AnotherUsersLinkBehindTheUsersOwn", "d tmp 1777; d mine 700; L tmp/zarv /mine; l app tmp/zarv",
+                        "app/etc", true, "tmp/zarv"},
+                    Way{"ADirectoryAllMayWriteIn", "d shared 777; d shared/etc 700", "shared/etc", true, "shared"},
+                    Way{"AnEtcDirectoryAllMayWriteIn", "d etc 777", "etc", true, "etc"},
+                    Way{"AGroupNotTheUsersOwn", "g etc 775", "etc", true, "etc"}),
+    [](const testing::TestParamInfo<Way>& p) { return std::string(p.param.pszName); });
 
 // Whatever lies where the lock goes is set aside, and a fresh lock of the
 // user's own, 0600, is taken: one window per directory whatever lies there.
