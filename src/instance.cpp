@@ -22,6 +22,10 @@ constexpr int BUS_TIMEOUT_MS = 2000;
 
 GtkApplication* m_pApp = nullptr;
 GtkWindow* m_pwinPresent = nullptr;
+// The session bus as found before the toolkit started: null where there is
+// none, or where it did not answer in time (m_bBusTimedOut).
+GDBusConnection* m_pconnBus = nullptr;
+bool m_bBusTimedOut = false;
 
 // The first start's answer. GTK has taken the requester's startup id from
 // the request: presenting the window with it lets the desktop give it the
@@ -173,14 +177,22 @@ std::string wbLaunchId(void)
     return {};
 }
 
-_wbInstance wbRegisterInstance(const std::string& strLaunchId)
+void wbConnectSessionBus(void)
 {
     if (!sessionHasBus())
-        return WB_INSTANCE_NO_BUS;
-    bool bTimedOut = false;
-    g_autoptr(GDBusConnection) pconn = connectToBus(&bTimedOut);
+        return;
+    m_pconnBus = connectToBus(&m_bBusTimedOut);
+    // The toolkit's accessibility bridge would ask the same bus for the
+    // accessibility bus, without a time limit.
+    if (m_bBusTimedOut)
+        g_setenv("NO_AT_BRIDGE", "1", TRUE);
+}
+
+_wbInstance wbRegisterInstance(const std::string& strLaunchId)
+{
+    GDBusConnection* pconn = m_pconnBus;
     if (!pconn) {
-        if (bTimedOut)
+        if (m_bBusTimedOut)
             postBusTimeout("g_bus_get()");
         return WB_INSTANCE_NO_BUS;
     }

@@ -28,10 +28,16 @@ std::string wbInstanceName(const std::string& strEtcDir);
 // token), read before the toolkit starts and takes it from the environment.
 std::string wbLaunchId(void);
 
+// Connects to the session bus, before the toolkit starts, for two seconds at
+// most: a bus that does not answer is taken as none, and the toolkit's
+// accessibility bridge, which would wait for it without a limit, is not
+// started for this run.
+void wbConnectSessionBus(void);
+
 // Asks for the etc directory's name; where another start holds it, asks that
 // one to present its window, passing strLaunchId along, and waits for its
-// answer. A session bus that does not answer within two seconds is logged
-// and taken as none.
+// answer. A session bus that did not answer wbConnectSessionBus is logged
+// here and taken as none.
 _wbInstance wbRegisterInstance(const std::string& strLaunchId);
 
 // Gives the etc directory's name back to the bus, for a start that holds it
