@@ -100,8 +100,8 @@ int main(int argc, char* argv[])
     if (fdClaim == -3) {
         // Another user's Zarv has this directory: said in a window, as there
         // is no main window to say it in.
-        g_autofree gchar* pszMsg = g_strdup_printf(
-            "Zarv is already open in this directory as another user (%u)\nthis start ends", holder.nUid);
+        g_autofree gchar* pszMsg =
+            g_strdup_printf("Zarv is already open in this directory as another user (%u)\nthis start ends", holder.nUid);
         errPostError(pszMsg);
         wbTellAndWait("Zarv is already open in this directory as another user",
                       "Close it there first: two windows on one directory could lose each other's changes.");
