@@ -172,7 +172,7 @@ int main(int argc, char* argv[])
 
     gtk_main();
 
-    prmWriteKeyFile();
+    prmCloseKeyFile();
     g_object_unref(m_pBuilder);
     pwbCleanUp();
     errPostError("Zarv Shutdown");

@@ -87,6 +87,17 @@ _mscReading mscReadNumber(const gchar* pszText)
         else
             strText[nOther] = cLocale;
     }
+    // strtod reads hexadecimal too ("0x10", "0x1p4" as 16); a pilot's
+    // number is decimal, so such a text is no number read cleanly.
+    const char* pszDigits = strText.c_str();
+    while (g_ascii_isspace(*pszDigits))
+        pszDigits++;
+    if (*pszDigits == '+' || *pszDigits == '-')
+        pszDigits++;
+    if (pszDigits[0] == '0' && (pszDigits[1] == 'x' || pszDigits[1] == 'X')) {
+        r.strProblem = "a hexadecimal number is not read, so 0 was stored";
+        return r;
+    }
     char* pszEnd = nullptr;
     const double nValue = strtod(strText.c_str(), &pszEnd);
     r.nValue = std::isfinite(nValue) ? nValue : 0.0;
@@ -168,7 +179,11 @@ std::string mscOneLine(const std::string& strText, size_t nMaxChars)
 
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
 {
-    const std::string strText = mscFormatNumber(pszFormat, nValue);
+    mscShowText(pwgtEntry, mscFormatNumber(pszFormat, nValue));
+}
+
+void mscShowText(GtkWidget* pwgtEntry, const std::string& strText)
+{
     gtk_entry_set_text(GTK_ENTRY(pwgtEntry), strText.c_str());
     g_object_set_data_full(G_OBJECT(pwgtEntry), SHOWN_KEY, g_strdup(strText.c_str()), g_free);
 }

@@ -56,6 +56,9 @@ std::string mscFormatNumber(const char* pszFormat, double nValue);
 // Shows a number in an entry, uncut.
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue);
 
+// Shows a text in an entry, as mscShowNumber does a number.
+void mscShowText(GtkWidget* pwgtEntry, const std::string& strText);
+
 // Flags a field whose last commit was not clean with GTK's "error" style and
 // a tooltip that says what was read and stored; an empty strProblem clears
 // the flag and gives the field its own tooltip back.

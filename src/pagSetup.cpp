@@ -95,6 +95,27 @@ bool readIso(const std::string& str, GDate* pdate)
     return true;
 }
 
+// Whether a text names a day, month and year: three numbers, or two and a
+// word (the month's name).
+bool namesADay(const char* pszText)
+{
+    int nNumbers = 0;
+    bool bWord = false;
+    for (const char* p = pszText; *p;) {
+        if (g_ascii_isdigit(*p)) {
+            nNumbers++;
+            while (g_ascii_isdigit(*p))
+                p++;
+        } else if (g_unichar_isalpha(g_utf8_get_char_validated(p, -1))) {
+            bWord = true;
+            p = g_utf8_next_char(p);
+        } else {
+            p = g_utf8_next_char(p);
+        }
+    }
+    return nNumbers >= 3 || (nNumbers == 2 && bWord);
+}
+
 std::string isoOf(const GDate& date)
 {
     char sz[16];
@@ -113,8 +134,10 @@ _psetDate psetReadDate(const std::string& strText, const GDate& today)
     g_date_clear(&date, 1);
     if (!readIso(pszText, &date))
         g_date_set_parse(&date, pszText);
-    // Only a whole date counts: a lone number or a month name is no date.
-    if (!g_date_valid(&date) || g_date_get_year(&date) < 1900 || strpbrk(pszText, "0123456789") == nullptr)
+    // Only a whole date counts: a lone number or a month name is no date,
+    // and neither is a month or a year alone ("March 2026", "2026-03"),
+    // which the parser would complete to a day never typed.
+    if (!g_date_valid(&date) || g_date_get_year(&date) < 1900 || !namesADay(pszText))
         return {false, {}, std::string("\u201c") + pszText + "\u201d is no date: it is kept as typed."};
     const std::string strIso = isoOf(date);
     if (g_date_compare(&date, &today) > 0)

@@ -108,15 +108,14 @@ void showCopied(void)
 }
 
 // A field of the page left: its value committed, the page shown again. A
-// value copied to a new aircraft stays flagged until the pilot types it.
+// value copied to a new aircraft stays flagged until the pilot types it; a
+// field left untouched stores nothing and changes nothing.
 void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 {
-    if (mscEntryEdited(pwgtEntry))
-        m_copied.erase(nId);
-    prmCommitEntry(pwgtEntry, nId);
+    if (!prmCommitEntry(pwgtEntry, nId))
+        return;
+    m_copied.erase(nId);
     psetUpdateInputDisplay();
-    if (m_copied.count(nId))
-        showCopied();
 }
 
 void afterUnitChange(void)
@@ -199,7 +198,7 @@ GDate today(void)
 void showWeighed(void)
 {
     const std::string strStored = prmGetText(VAL_WEIGHED);
-    gtk_entry_set_text(GTK_ENTRY(m_pwgtWeighedOn), psetShowDate(strStored).c_str());
+    mscShowText(m_pwgtWeighedOn, psetShowDate(strStored));
     mscFlagEntry(m_pwgtWeighedOn, psetReadDate(strStored, today()).strProblem);
 }
 
@@ -283,7 +282,7 @@ void psetUpdateFleetDisplay(void)
     gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFleetChoice), 0);
     g_signal_handlers_unblock_by_func(m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
     if (m_pwgtRegistration)
-        gtk_entry_set_text(GTK_ENTRY(m_pwgtRegistration), fleet[0].strRegistration.c_str());
+        mscShowText(m_pwgtRegistration, fleet[0].strRegistration);
     if (m_pwgtWeighedOn)
         showWeighed();
     if (m_pwgtFleetRemove)
@@ -440,12 +439,9 @@ gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
     return FALSE;
 }
 
-// Stored only when the pilot typed one: the density shown is rounded, and
-// leaving the field must not change the weight of the fuel.
 gboolean psetOnFuelDensityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
 {
-    if (mscEntryEdited(pwgt))
-        commitSetup(pwgt, VAL_FUEL_DENSITY);
+    commitSetup(pwgt, VAL_FUEL_DENSITY);
     return FALSE;
 }
 

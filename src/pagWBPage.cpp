@@ -402,11 +402,12 @@ void afterLoadChange(void)
     pwbRefresh();
 }
 
-// An entry of the page left: its value committed, and what follows.
+// An entry of the page left: its value committed, and what follows. An
+// entry left untouched stores nothing and changes nothing.
 void commitLoad(GtkWidget* pwgtEntry, _prmValueId nId)
 {
-    prmCommitEntry(pwgtEntry, nId);
-    afterLoadChange();
+    if (prmCommitEntry(pwgtEntry, nId))
+        afterLoadChange();
 }
 
 gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus*, gpointer)

@@ -7,6 +7,7 @@
 #include "errlog.h"
 #include "testSeams.h"
 
+#include <gio/gio.h>
 #include <glib/gstdio.h>
 
 #include <cerrno>
@@ -18,10 +19,11 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 GKeyFile* m_pkeyFile = nullptr;
 
-_prmFileOps m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
+_prmFileOps m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
 
 namespace
 {
@@ -92,25 +94,36 @@ std::string linkTarget(const std::string& strLink)
     return pszPath;
 }
 
-// Rewrites Zarv.conf in place, as a plain "w" open does. Used where the etc
-// directory takes no new file but Zarv.conf itself is writable.
-void writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLength)
+// Rewrites Zarv.conf in place. Used where the etc directory takes no new
+// file but Zarv.conf itself is writable. The space for the new contents is
+// reserved before a byte of the old is touched, and the file is shortened
+// only once they are written: a full disk leaves it as it was.
+bool writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLength)
 {
-    const int fd = g_open(strSpec.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = g_open(strSpec.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         postWriteFailure("fopen", strSpec, errno);
-        return;
+        return false;
     }
-    int nErr = writeAll(fd, pszData, nLength);
+    int nErr = nLength > 0 ? m_prmFileOps.pfuncFallocate(fd, 0, static_cast<off_t>(nLength)) : 0;
+    if (nErr != 0) {
+        close(fd);
+        postWriteFailure("fallocate", strSpec, nErr);
+        return false;
+    }
+    nErr = writeAll(fd, pszData, nLength);
+    if (nErr == 0 && ftruncate(fd, static_cast<off_t>(nLength)) != 0)
+        nErr = errno;
     if (nErr == 0 && m_prmFileOps.pfuncFsync(fd) != 0)
         nErr = errno;
     if (close(fd) != 0 && nErr == 0)
         nErr = errno;
     if (nErr != 0) {
         postWriteFailure("fwrite", "", nErr);
-        return;
+        return false;
     }
     tellListener(nullptr);
+    return true;
 }
 
 // Moves an unreadable Zarv.conf aside as "Zarv.conf.bad-YYYYMMDD-HHMMSS"
@@ -174,10 +187,11 @@ void removeStaleTemporaries(const std::string& strFile)
     g_dir_close(pdir);
 }
 
-// Reads Zarv.conf into pkf as g_key_file_load_from_file does, with the same
-// errors, but never blocks: what is not a regular file (a FIFO, a device, a
-// directory) is opened without waiting and refused.
-bool loadConf(GKeyFile* pkf, const std::string& strSpec, GError** ppErr)
+// Reads Zarv.conf whole, with the identity of the file read, and with the
+// errors g_key_file_load_from_file gives, but never blocks: what is not a
+// regular file (a FIFO, a device, a directory) is opened without waiting and
+// refused.
+bool readConf(const std::string& strSpec, std::string* pstrData, GStatBuf* pst, GError** ppErr)
 {
     const int fd = g_open(strSpec.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
     if (fd < 0) {
@@ -185,13 +199,14 @@ bool loadConf(GKeyFile* pkf, const std::string& strSpec, GError** ppErr)
         g_set_error_literal(ppErr, G_FILE_ERROR, g_file_error_from_errno(nErr), g_strerror(nErr));
         return false;
     }
-    GStatBuf st;
+    GStatBuf& st = *pst;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         g_set_error_literal(ppErr, G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_PARSE, "Not a regular file");
         return false;
     }
-    std::string strData;
+    std::string& strData = *pstrData;
+    strData.clear();
     char buf[65536];
     for (;;) {
         const ssize_t n = read(fd, buf, sizeof buf);
@@ -208,7 +223,178 @@ bool loadConf(GKeyFile* pkf, const std::string& strSpec, GError** ppErr)
         strData.append(buf, static_cast<size_t>(n));
     }
     close(fd);
-    return g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_KEEP_COMMENTS, ppErr);
+    return true;
+}
+
+// What Zarv last read from Zarv.conf or wrote to it: the file's identity,
+// size and times, and its contents. A file that differs in any of the first
+// was changed by another program, unless its contents are still the same.
+struct _prmSeen {
+    bool bExists = false;
+    dev_t nDev = 0;
+    ino_t nIno = 0;
+    off_t nSize = 0;
+    struct timespec tModified = {}, tChanged = {};
+    std::string strData;
+};
+_prmSeen m_seen;
+
+void noteSeen(const GStatBuf& st, const std::string& strData)
+{
+    m_seen = {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, strData};
+}
+
+bool sameAsSeen(const GStatBuf& st)
+{
+    auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return m_seen.bExists && st.st_dev == m_seen.nDev && st.st_ino == m_seen.nIno && st.st_size == m_seen.nSize &&
+           same(st.st_mtim, m_seen.tModified) && same(st.st_ctim, m_seen.tChanged);
+}
+
+// Reads Zarv.conf into pkf as g_key_file_load_from_file does, and notes
+// what was read.
+bool loadConf(GKeyFile* pkf, const std::string& strSpec, GError** ppErr)
+{
+    std::string strData;
+    GStatBuf st;
+    if (!readConf(strSpec, &strData, &st, ppErr))
+        return false;
+    if (!g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_KEEP_COMMENTS, ppErr))
+        return false;
+    noteSeen(st, strData);
+    return true;
+}
+
+// A change this window made to the key file that Zarv.conf does not hold
+// yet: a value set, or a key (or, with no key, a group) removed. They are
+// laid over the file's values when another program changed it meanwhile.
+struct _prmPending {
+    std::string strGroup, strKey, strValue;
+    bool bRemove;
+};
+std::vector<_prmPending> m_pending;
+
+// Told when the key file was read again because another program changed
+// Zarv.conf; see prmWatchKeyFile.
+void (*m_pfuncChangeListener)(void) = nullptr;
+GFileMonitor* m_pmonConf = nullptr;
+// A reading of another program's change that the window has not been told of.
+bool m_bReadAgain = false;
+
+GKeyFile* copyOf(GKeyFile* pkf)
+{
+    gsize nLength = 0;
+    g_autofree gchar* pszData = g_key_file_to_data(pkf, &nLength, nullptr);
+    GKeyFile* pkfCopy = g_key_file_new();
+    g_key_file_load_from_data(pkfCopy, pszData, nLength, G_KEY_FILE_KEEP_COMMENTS, nullptr);
+    return pkfCopy;
+}
+
+// Notes every difference from pkfBefore to pkfAfter as pending.
+void notePending(GKeyFile* pkfBefore, GKeyFile* pkfAfter)
+{
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkfAfter, nullptr);
+    for (gchar** ppszGroup = ppszGroups; *ppszGroup; ppszGroup++) {
+        g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkfAfter, *ppszGroup, nullptr, nullptr);
+        for (gchar** ppszKey = ppszKeys; ppszKey && *ppszKey; ppszKey++) {
+            g_autofree gchar* pszAfter = g_key_file_get_value(pkfAfter, *ppszGroup, *ppszKey, nullptr);
+            g_autofree gchar* pszBefore = g_key_file_get_value(pkfBefore, *ppszGroup, *ppszKey, nullptr);
+            if (pszAfter && (!pszBefore || strcmp(pszAfter, pszBefore) != 0))
+                m_pending.push_back({*ppszGroup, *ppszKey, pszAfter, false});
+        }
+    }
+    g_auto(GStrv) ppszOld = g_key_file_get_groups(pkfBefore, nullptr);
+    for (gchar** ppszGroup = ppszOld; *ppszGroup; ppszGroup++) {
+        if (!g_key_file_has_group(pkfAfter, *ppszGroup)) {
+            m_pending.push_back({*ppszGroup, "", "", true});
+            continue;
+        }
+        g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkfBefore, *ppszGroup, nullptr, nullptr);
+        for (gchar** ppszKey = ppszKeys; ppszKey && *ppszKey; ppszKey++)
+            if (!g_key_file_has_key(pkfAfter, *ppszGroup, *ppszKey, nullptr))
+                m_pending.push_back({*ppszGroup, *ppszKey, "", true});
+    }
+}
+
+void applyPending(GKeyFile* pkf)
+{
+    for (const _prmPending& c : m_pending) {
+        if (!c.bRemove)
+            g_key_file_set_value(pkf, c.strGroup.c_str(), c.strKey.c_str(), c.strValue.c_str());
+        else if (c.strKey.empty())
+            g_key_file_remove_group(pkf, c.strGroup.c_str(), nullptr);
+        else
+            g_key_file_remove_key(pkf, c.strGroup.c_str(), c.strKey.c_str(), nullptr);
+    }
+}
+
+// Reads Zarv.conf again where another program changed it since Zarv last
+// read or wrote it (its identity, size, times and then its contents tell):
+// the key file becomes the file's, with the changes of this window that
+// the file does not hold yet laid over it. True when it did. A file gone
+// is no change: the next save makes it anew from the window's values.
+bool prmSyncKeyFile(void)
+{
+    if (m_bKeepUnreadable || !m_pkeyFile)
+        return false;
+    const std::string strSpec = confSpec();
+    GStatBuf st;
+    if (g_stat(strSpec.c_str(), &st) != 0) {
+        m_seen = {};
+        return false;
+    }
+    if (sameAsSeen(st))
+        return false;
+    std::string strData;
+    g_autoptr(GError) pErr = nullptr;
+    if (!readConf(strSpec, &strData, &st, &pErr)) {
+        // Unreadable for now (a FIFO, no permission): the next save tries,
+        // and reports, as it would have.
+        return false;
+    }
+    if (m_seen.bExists && strData == m_seen.strData) {
+        noteSeen(st, strData); // touched, not changed
+        return false;
+    }
+    GKeyFile* pkf = g_key_file_new();
+    if (!g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_KEEP_COMMENTS, &pErr)) {
+        g_key_file_free(pkf);
+        g_autofree gchar* pszMsg =
+            g_strdup_printf("prmSyncKeyFile()\n%s was changed by another program and cannot be read\n%s",
+                            strSpec.c_str(), pErr->message);
+        errPostError(pszMsg);
+        // Kept for its owner as at start; the window's values stay and the
+        // next save writes them.
+        m_seen = {};
+        if (pErr->domain == G_KEY_FILE_ERROR)
+            m_bKeepUnreadable = !setAside(linkTarget(strSpec));
+        return false;
+    }
+    applyPending(pkf);
+    g_key_file_free(m_pkeyFile);
+    m_pkeyFile = pkf;
+    noteSeen(st, strData);
+    g_autofree gchar* pszMsg =
+        g_strdup_printf("prmSyncKeyFile()\n%s was changed by another program\nits values are read", strSpec.c_str());
+    errPostError(pszMsg);
+    m_bReadAgain = true;
+    return true;
+}
+
+// Tells the window of a reading of another program's change.
+void announceReading(void)
+{
+    if (!m_bReadAgain)
+        return;
+    m_bReadAgain = false;
+    if (m_pfuncChangeListener)
+        m_pfuncChangeListener();
+}
+
+void onConfChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer)
+{
+    prmSyncKeyFile();
+    announceReading();
 }
 
 } // namespace
@@ -258,8 +444,23 @@ void prmLoadKeyFile(void)
         m_bKeepUnreadable = !setAside(bLink ? linkTarget(strSpec) : strSpec);
 }
 
-void prmWriteKeyFile(void)
+namespace
 {
+
+// After a save: Zarv.conf holds every change, as it is now.
+void noteSaved(const std::string& strTarget, const gchar* pszData, gsize nLength)
+{
+    m_pending.clear();
+    GStatBuf st;
+    if (g_stat(strTarget.c_str(), &st) == 0)
+        noteSeen(st, std::string(pszData, nLength));
+}
+
+// Rewrites Zarv.conf from the key file; what another program changed in it
+// meanwhile is read first, so nothing of theirs is overwritten.
+void writeKeyFile(void)
+{
+    prmSyncKeyFile();
     if (m_bKeepUnreadable) {
         tellListener("Zarv.conf is left as it was found");
         return;
@@ -304,7 +505,8 @@ void prmWriteKeyFile(void)
         }
         // The directory takes no new file; Zarv.conf itself may still be
         // writable, as it was before safe replacement.
-        writeInPlace(strSpec, pszData, nLength);
+        if (writeInPlace(strSpec, pszData, nLength))
+            noteSaved(strSpec, pszData, nLength);
         return;
     }
     int nErr = writeAll(fd, pszData, nLength);
@@ -321,7 +523,57 @@ void prmWriteKeyFile(void)
         postWriteFailure("fwrite", "", nErr);
         return;
     }
+    noteSaved(strTarget, pszData, nLength);
     tellListener(nullptr);
+}
+
+// Every change of the key file: made on what Zarv.conf holds now, noted
+// until saved, and saved.
+void change(const std::function<void(GKeyFile* pkf)>& edit)
+{
+    prmSyncKeyFile();
+    g_autoptr(GKeyFile) pkfBefore = copyOf(m_pkeyFile);
+    edit(m_pkeyFile);
+    notePending(pkfBefore, m_pkeyFile);
+    prmWriteKeyFile();
+}
+
+} // namespace
+
+void prmWriteKeyFile(void)
+{
+    writeKeyFile();
+    announceReading();
+}
+
+void prmWatchKeyFile(void (*pfuncChanged)(void))
+{
+    m_pfuncChangeListener = pfuncChanged;
+    if (m_pmonConf)
+        return;
+    g_autoptr(GFile) pfile = g_file_new_for_path(confSpec().c_str());
+    g_autoptr(GError) pErr = nullptr;
+    m_pmonConf = g_file_monitor_file(pfile, G_FILE_MONITOR_WATCH_MOVES, nullptr, &pErr);
+    if (!m_pmonConf) {
+        // Another program's change is still found before the next save.
+        g_autofree gchar* pszMsg =
+            g_strdup_printf("prmWatchKeyFile()\ng_file_monitor_file(%s)\n%s", confSpec().c_str(), pErr->message);
+        errPostError(pszMsg);
+        return;
+    }
+    g_signal_connect(m_pmonConf, "changed", G_CALLBACK(onConfChanged), nullptr);
+}
+
+void prmCloseKeyFile(void)
+{
+    m_pfuncChangeListener = nullptr;
+    g_clear_object(&m_pmonConf);
+    prmSyncKeyFile();
+    // Written only where the file lacks something: a change whose save
+    // failed, or no file at all (the first run leaves one behind).
+    GStatBuf st;
+    if (!m_pending.empty() || g_stat(confSpec().c_str(), &st) != 0)
+        writeKeyFile();
 }
 
 gint prmGetKeyInteger(const gchar* pszGroup, const gchar* pszKey)
@@ -339,14 +591,12 @@ gdouble prmGetKeyDouble(const gchar* pszGroup, const gchar* pszKey)
 
 void prmSetKeyInteger(const gchar* pszGroup, const gchar* pszKey, gint nValue)
 {
-    g_key_file_set_integer(m_pkeyFile, pszGroup, pszKey, nValue);
-    prmWriteKeyFile();
+    change([&](GKeyFile* pkf) { g_key_file_set_integer(pkf, pszGroup, pszKey, nValue); });
 }
 
 void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue)
 {
-    g_key_file_set_double(m_pkeyFile, pszGroup, pszKey, nValue);
-    prmWriteKeyFile();
+    change([&](GKeyFile* pkf) { g_key_file_set_double(pkf, pszGroup, pszKey, nValue); });
 }
 
 std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey)
@@ -357,14 +607,12 @@ std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey)
 
 void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* pszValue)
 {
-    g_key_file_set_string(m_pkeyFile, pszGroup, pszKey, pszValue);
-    prmWriteKeyFile();
+    change([&](GKeyFile* pkf) { g_key_file_set_string(pkf, pszGroup, pszKey, pszValue); });
 }
 
 void prmEdit(const std::function<void(GKeyFile* pkf)>& edit)
 {
-    edit(m_pkeyFile);
-    prmWriteKeyFile();
+    change(edit);
 }
 
 void prmReset(void)
@@ -374,5 +622,10 @@ void prmReset(void)
     m_pkeyFile = nullptr;
     m_bKeepUnreadable = false;
     m_pfuncWriteListener = nullptr;
-    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
+    m_pfuncChangeListener = nullptr;
+    g_clear_object(&m_pmonConf);
+    m_seen = {};
+    m_pending.clear();
+    m_bReadAgain = false;
+    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
 }

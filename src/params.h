@@ -16,8 +16,19 @@ extern GKeyFile* m_pkeyFile;
 void prmLoadKeyFile(void);
 
 // Replaces Zarv.conf with the whole key file: a temporary file in the etc
-// directory is written, flushed to disk and renamed over it.
+// directory is written, flushed to disk and renamed over it. A Zarv.conf
+// that another program changed since Zarv last read or wrote it is never
+// overwritten: it is read again first, and the changes of this window that
+// it does not hold yet are laid over its values.
 void prmWriteKeyFile(void);
+
+// Watches Zarv.conf for another program's change: it is read again at once,
+// and pfuncChanged told, so the window can show the file's values.
+void prmWatchKeyFile(void (*pfuncChanged)(void));
+
+// At close: stops watching, and writes Zarv.conf only where it lacks
+// something of the window's (a change whose save failed) or is missing.
+void prmCloseKeyFile(void);
 
 // Sets the function told of every rewrite of Zarv.conf: null when it was
 // saved, else the reason it was not (the system's text). The window shows

@@ -140,13 +140,18 @@ void prmStoreValue(_prmValueId nId, double nValue)
         v.field);
 }
 
-void prmCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId)
+bool prmCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId)
 {
+    // The shown text is rounded: storing it back would change a value the
+    // pilot never touched. Only an edited text is read and stored.
+    if (!mscEntryEdited(pwgtEntry))
+        return false;
     const _prmValue& v = m_values[nId];
     const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
     // Weights and volumes cannot be negative; arms can.
     const bool bNotNegative = v.nUnit != PRM_UNIT_ARM;
     prmStoreValue(nId, mscSettle(pwgtEntry, r, toInternal(v.nUnit, r.nValue), bNotNegative));
+    return true;
 }
 
 void psetParams(void)

@@ -86,8 +86,10 @@ void prmStoreValue(_prmValueId nId, double nValue);
 // The one commit of an entry: its text read as the value's unit in the
 // pilot's choice (m_wbSetup), settled (the field flagged where the text was
 // not read cleanly, a negative weight or volume among it), kept in the
-// value's field and stored. Showing what follows is the caller's.
-void prmCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId);
+// value's field and stored. A text the pilot has not edited since it was
+// shown stores nothing (false): leaving a field never rounds its value.
+// Showing what follows is the caller's.
+bool prmCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId);
 
 // The group of Zarv.conf that keeps the aircraft numbered n (2 and up) of
 // the fleet, and the number of a group that keeps one (else 0).

@@ -5,6 +5,7 @@
 
 #include <glib.h>
 
+#include <fcntl.h>
 #include <sys/types.h>
 
 // The system calls a rewrite goes through. Tests replace them to make a
@@ -15,6 +16,8 @@ struct _prmFileOps {
     int (*pfuncFsync)(int fd);
     int (*pfuncRename)(const char* pszFrom, const char* pszTo);
     int (*pfuncLink)(const char* pszFrom, const char* pszTo);
+    // Reserves the space of an in-place rewrite; returns an error number.
+    int (*pfuncFallocate)(int fd, off_t nOffset, off_t nLength) = posix_fallocate;
 };
 extern _prmFileOps m_prmFileOps;
 

@@ -127,6 +127,33 @@ void wbOnWriteResult(const char* pszError)
     gtk_widget_show(m_pwgtSaveFailedBar);
 }
 
+// The window whose pages show Zarv.conf.
+GtkWidget* m_pwinPages = nullptr;
+
+// Told when another program changed Zarv.conf and it was read again: both
+// pages and the setup record come up from it as at start, but the field
+// the pilot is typing in keeps what was typed, to be stored when left.
+void wbOnConfChanged(void)
+{
+    GtkWidget* pwgtFocus = m_pwinPages ? gtk_window_get_focus(GTK_WINDOW(m_pwinPages)) : nullptr;
+    const bool bTyping = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && mscEntryEdited(pwgtFocus);
+    const std::string strTyped = bTyping ? gtk_entry_get_text(GTK_ENTRY(pwgtFocus)) : "";
+    pwbParams();
+    psetParams();
+    pwbUpdateDisplays();
+    psetUpdateInputDisplay();
+    psetUpdateUnitLabels();
+    psetUpdateUnitButtons();
+    psetUpdateFleetDisplay();
+    if (bTyping)
+        gtk_entry_set_text(GTK_ENTRY(pwgtFocus), strTyped.c_str());
+    if (m_pwgtSaveFailedBar && m_pwgtSaveFailedText) {
+        gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText),
+                           "Zarv.conf was changed by another program: its values are shown");
+        gtk_widget_show(m_pwgtSaveFailedBar);
+    }
+}
+
 // Told when a load sheet was printed but its copy could not be filed.
 void wbOnFilingResult(const char* pszError)
 {
@@ -356,6 +383,8 @@ void wbInitPages(GtkBuilder* pBuilder)
     psetUpdateUnitLabels();
     psetUpdateUnitButtons();
     psetUpdateFleetDisplay();
+    m_pwinPages = mscLookUp(pBuilder, "Zarv");
+    prmWatchKeyFile(wbOnConfChanged);
     wbDressForTheme(pBuilder);
     wbFitScreen(pBuilder);
     gtk_widget_grab_focus(mscLookUp(pBuilder, "LeftSeatWeight"));

@@ -119,9 +119,9 @@ TEST_F(Pilot, EntersTheWorkedExampleClosesAndFindsItAllAgain)
     EXPECT_EQ(readFields(inPounds), inPounds);
     page("b");
     EXPECT_EQ(selectionOnceItIs("176.4"), "176.4");
-    // The file keeps kilograms. Walking through the weight field committed
-    // what it showed, 881.8 lb, so the stored weight is that, in kilograms.
-    EXPECT_DOUBLE_EQ(keyDouble(conf(), "Basic", "Weight"), 881.8 / 2.20462);
+    // The file keeps kilograms. Walking through the weight field stored
+    // nothing: not the 881.8 lb it shows, which would be 399.978 kg.
+    EXPECT_EQ(keyDouble(conf(), "Basic", "Weight"), 400.0);
 
     // The chart on the screen: 615.54 kg at 2459.9792 mm and 0.8847 mm,
     // inside the envelope with no message: a blue marker on a blue grid.

@@ -157,9 +157,8 @@ TEST_F(StartUp, WritesNothingBeforeThePilotActs)
     ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
     ASSERT_TRUE(program.close());
     EXPECT_EQ(program.wait(), 0);
-    // The one write is the final one at shutdown, and it stores the values
-    // as they were.
-    EXPECT_EQ(rewrites.count(), 1);
+    // Not even the close writes: the file lacks nothing of the window's.
+    EXPECT_EQ(rewrites.count(), 0);
     EXPECT_EQ(conf(), strConf);
 }
 
@@ -487,6 +486,30 @@ TEST_F(Guarded, ABusThatNeverAnswersDoesNotHoldTheStart)
     EXPECT_TRUE(program.close());
     EXPECT_EQ(program.wait(), 0);
     close(fd);
+}
+
+} // namespace
+
+namespace
+{
+
+using ChangedOutside = zt::Tree;
+
+// Another program replaces Zarv.conf while the window is open, and the
+// pilot only closes it: the file stays theirs, byte for byte.
+TEST_F(ChangedOutside, TheirFileIsNeverUndoneAtClose)
+{
+    zt::writeFile(path("etc/Zarv.conf"), "[Basic]\nWeight=400\n\n[Aircraft]\nRegistration=G-TEST\n");
+    zt::Program program(path("bin"));
+    ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
+    const std::string strTheirs = "[Basic]\nWeight=420\n\n[Aircraft]\nRegistration=G-NEWW\n";
+    zt::writeFile(path("etc/Zarv.new"), strTheirs);
+    ASSERT_EQ(g_rename(path("etc/Zarv.new").c_str(), path("etc/Zarv.conf").c_str()), 0);
+    EXPECT_TRUE(program.close());
+    EXPECT_EQ(program.wait(), 0);
+    EXPECT_EQ(conf(), strTheirs);
+    EXPECT_NE(log().find("was changed by another program"), std::string::npos) << log();
+    EXPECT_EQ(logMessages(log()).back(), "Zarv Shutdown");
 }
 
 } // namespace

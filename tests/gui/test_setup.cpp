@@ -2,8 +2,10 @@
 // unit buttons, and the loading page following every change.
 #include "pages.h"
 
+#include "misc.h"
 #include "pagSetup.h"
 #include "pagSetupPage.h"
+#include "params.h"
 
 #include <gtest/gtest.h>
 
@@ -45,12 +47,43 @@ TEST_F(PoundsAndInches, StartUpShowsTheStoredValuesInTheStoredUnits)
     EXPECT_EQ(confDouble("Basic", "Weight"), 300.0);
 }
 
-TEST_F(PoundsAndInches, TheShownValueIsWhatLeavingTheFieldStores)
+TEST_F(PoundsAndInches, LeavingAFieldUntouchedStoresNotTheRoundedValueShown)
 {
     focus("ConfEmptyWeight");
     focus("ConfEmptyLongArm");
-    EXPECT_NEAR(confDouble("Basic", "Weight"), 300.00635, 5e-6);
-    EXPECT_DOUBLE_EQ(confDouble("Basic", "Weight"), 661.4 / 2.20462);
+    EXPECT_EQ(confDouble("Basic", "Weight"), 300.0); // not 661.4 lb, 300.00635 kg
+    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 661.4));
+}
+
+// Every field of both pages walked in pounds, inches and US gallons with
+// Return and Tab, the pages switched, and the window closed: nothing typed,
+// so Zarv.conf stays byte for byte.
+class EveryUnitChanged : public SetupPage
+{
+  protected:
+    std::string initialConf() const override
+    {
+        return "[Unit]\nWeight=1\nArm=1\nFuel=1\n\n[Basic]\nWeight=400\nLongArm=2700\nLatArm=1.5\n\n"
+               "[Ballast]\nWeight=10\nFrontLongArm=1000\nFrontLatArm=0.3\nRearLongArm=3000\n\n"
+               "[Load]\nLSeat=95\nRSeat=80\nFuel=30\nTrip=10\nBallast=2\n\n[Fuel]\nDensity=0.72\n\n"
+               "[Aircraft]\nRegistration=G-TEST\nWeighed=2026-03-01\n";
+    }
+};
+
+TEST_F(EveryUnitChanged, WalkingEveryFieldWithoutTypingLeavesZarvConfByteForByte)
+{
+    for (const char* pszFirst : {"LeftSeatWeight", "ConfEmptyWeight"}) {
+        focus(pszFirst); // the page switched to
+        for (int i = 0; i < 20; i++)
+            key(GDK_KEY_Return);
+        for (int i = 0; i < 4; i++)
+            key(GDK_KEY_Tab);
+    }
+    focus("LeftSeatWeight");
+    mscLeaveField(GTK_WINDOW(m_pwinMain)); // as the close does
+    prmCloseKeyFile();
+    EXPECT_EQ(conf(), initialConf());
+    EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 2700 / 25.4)); // shown rounded all the same
 }
 
 TEST_F(PoundsAndInches, InchesAreStoredAsMillimetres)

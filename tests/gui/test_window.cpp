@@ -135,3 +135,41 @@ TEST_F(Window, AFailedSaveIsShownAcrossTheTopUntilTheNextOneSucceeds)
 }
 
 } // namespace
+
+namespace
+{
+
+class ChangedOutside : public zt::Pages
+{
+    std::string initialConf() const override
+    {
+        return "[Basic]\nWeight=400\n\n[Load]\nLSeat=80\nRSeat=70\n\n[Aircraft]\nRegistration=G-TEST\n";
+    }
+};
+
+// Another program replaces Zarv.conf while the pilot types in a field: the
+// window shows the file's values at once and says so, the field keeps what
+// was typed, and leaving it stores that over the file's values.
+TEST_F(ChangedOutside, TheFilesValuesAreShownAndWhatIsBeingTypedIsKept)
+{
+    type("RightSeatWeight", "77");
+    zt::writeFile(m_dir / "Zarv.new", "[Basic]\nWeight=420\n\n[Load]\nLSeat=90\nRSeat=50\n\n"
+                                      "[Aircraft]\nRegistration=G-NEWW\n");
+    ASSERT_EQ(rename((m_dir / "Zarv.new").c_str(), (m_dir / "Zarv.conf").c_str()), 0);
+    zt::waitUntil([&] { return text("LeftSeatWeight") == num("%1.1f", 90.0); }, "the file's values to be shown");
+    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 420.0));
+    EXPECT_EQ(text("Registration"), "G-NEWW");
+    // Kept as typed; or already stored, where the window lost the X focus
+    // meanwhile (which leaves the field), and shown as stored.
+    EXPECT_TRUE(text("RightSeatWeight") == "77" || text("RightSeatWeight") == num("%1.1f", 77.0))
+        << text("RightSeatWeight");
+    EXPECT_TRUE(gtk_widget_get_visible(w("SaveFailedBar")));
+    EXPECT_EQ(text("SaveFailedText"), "Zarv.conf was changed by another program: its values are shown");
+    focus("FuelVolume");
+    EXPECT_EQ(confDouble("Load", "RSeat"), 77.0);
+    EXPECT_EQ(confDouble("Load", "LSeat"), 90.0);
+    EXPECT_EQ(confDouble("Basic", "Weight"), 420.0);
+    EXPECT_EQ(text("Registration"), "G-NEWW");
+}
+
+} // namespace

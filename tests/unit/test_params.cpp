@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <memory>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -325,6 +327,111 @@ TEST_F(ParamStore, MissingOrUnreadableFileIsNotSetAside)
         EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=1\n");
         EXPECT_EQ(names(), (std::vector<std::string>{"Zarv.conf", "Zarv.log"}));
     });
+}
+
+// --- An in-place rewrite on a full disk -----------------------------------
+
+std::string m_strTold; // what the store last told the window of a save
+void noteTold(const char* pszError)
+{
+    m_strTold = pszError ? pszError : "saved";
+}
+int noRoom(int, off_t, off_t)
+{
+    return ENOSPC;
+}
+
+// Where the directory takes no new file, the new contents' space is
+// reserved before the old are touched: no room leaves the file as it was.
+TEST_F(ParamStore, InPlaceRewriteWithoutRoomLeavesTheFileAsItWas)
+{
+    const std::string strOld = "# mine\n\n[Fuel]\nDensity=0.5\n";
+    load(strOld);
+    prmSetWriteListener(noteTold);
+    m_prmFileOps.pfuncMkstemp = noNewFile;
+    m_prmFileOps.pfuncFallocate = noRoom;
+    prmSetKeyDouble("Fuel", "Density", 0.75);
+    EXPECT_EQ(zt::readFile(conf()), strOld);
+    EXPECT_EQ(m_strTold, g_strerror(ENOSPC));
+    EXPECT_EQ(prmGetKeyDouble("Fuel", "Density"), 0.75); // kept in the window
+    // A shorter text than the file's is written whole, and the rest cut.
+    m_prmFileOps.pfuncFallocate = posix_fallocate;
+    prmEdit([](GKeyFile* pkf) { g_key_file_remove_comment(pkf, nullptr, nullptr, nullptr); });
+    EXPECT_EQ(zt::readFile(conf()), "[Fuel]\nDensity=0.75\n");
+}
+
+// The same on a real full file system: a small tmpfs over the etc
+// directory, where this test may mount one.
+TEST_F(ParamStore, InPlaceRewriteOnAFullFileSystemLeavesTheFileAsItWas)
+{
+    if (geteuid() != 0 || mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, "size=16k,mode=0700") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const std::unique_ptr<const char, int (*)(const char*)> unmount(m_dir.path().c_str(), umount);
+    // One page of Zarv.conf, ending "Density=0.7", and the rest filled.
+    const std::string strOld = "# " + std::string(4096 - 22, '-') + "\n[Fuel]\nDensity=0.7\n";
+    ASSERT_EQ(strOld.size(), 4096u);
+    zt::writeFile(conf(), strOld);
+    FILE* pf = fopen((m_dir / "filler").c_str(), "w");
+    ASSERT_NE(pf, nullptr);
+    while (fputc('x', pf) != EOF && fflush(pf) == 0) {
+    }
+    fclose(pf);
+    zt::asUnprivileged(m_dir.path(), [&] {
+        prmLoadKeyFile();
+        prmSetWriteListener(noteTold);
+        chmod(m_dir.path().c_str(), 0500); // the directory takes no new file
+        prmSetKeyDouble("Fuel", "Density", 0.75);
+        chmod(m_dir.path().c_str(), 0700);
+        EXPECT_EQ(zt::readFile(conf()), strOld);
+        EXPECT_EQ(m_strTold, g_strerror(ENOSPC));
+    });
+}
+
+// --- Another program changes Zarv.conf while the window is open -----------
+
+// As an editor saves: a new file renamed over the old.
+void replaceFrom(const std::string& strPath, const std::string& strText)
+{
+    zt::writeFile(strPath + ".new", strText);
+    ASSERT_EQ(rename((strPath + ".new").c_str(), strPath.c_str()), 0);
+}
+
+int m_nReadAgain = 0;
+void noteReadAgain(void)
+{
+    m_nReadAgain++;
+}
+
+constexpr const char* OURS = "[Basic]\nWeight=400\n\n[Aircraft]\nRegistration=G-TEST\n";
+constexpr const char* THEIRS = "# theirs\n\n[Basic]\nWeight=420\n\n[Aircraft]\nRegistration=G-NEWW\n";
+
+TEST_F(ParamStore, ASaveReadsAnotherProgramsChangeFirstAndKeepsIt)
+{
+    load(OURS);
+    m_nReadAgain = 0;
+    prmWatchKeyFile(noteReadAgain);
+    replaceFrom(conf(), THEIRS);
+    prmSetKeyDouble("Load", "LSeat", 80);
+    EXPECT_EQ(zt::readFile(conf()), std::string(THEIRS) + "\n[Load]\nLSeat=80\n");
+    EXPECT_EQ(prmGetKeyDouble("Basic", "Weight"), 420.0);
+    EXPECT_EQ(m_nReadAgain, 1);
+    EXPECT_NE(log().find("was changed by another program\n"), std::string::npos) << log();
+    // The same contents written again (touched) are no change.
+    zt::writeFile(conf(), zt::readFile(conf()));
+    prmSetKeyDouble("Load", "LSeat", 81);
+    EXPECT_EQ(m_nReadAgain, 1);
+}
+
+// (Untouched, their file stays byte for byte: the program's own test.)
+TEST_F(ParamStore, AtCloseAChangeWhoseSaveFailedIsLaidOverAnotherProgramsFile)
+{
+    load(OURS);
+    m_prmFileOps.pfuncRename = failRename;
+    prmSetKeyDouble("Basic", "Weight", 405);
+    m_prmFileOps.pfuncRename = ::rename;
+    replaceFrom(conf(), THEIRS);
+    prmCloseKeyFile();
+    EXPECT_EQ(zt::readFile(conf()), "# theirs\n\n[Basic]\nWeight=405\n\n[Aircraft]\nRegistration=G-NEWW\n");
 }
 
 } // namespace

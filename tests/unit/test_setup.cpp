@@ -168,6 +168,10 @@ TEST(Reading, EitherSeparatorIsADecimalOneUnlessItCouldSeparateThousands)
         {"nan", 0, true},
         {"1e999", 0, true},
         {"-inf", 0, true},
+        // Hexadecimal, which strtod would read as 16.
+        {"0x10", 0, true},
+        {"0x1p4", 0, true},
+        {" -0X1A", 0, true},
     };
     for (const Typed& c : cases) {
         const std::string strText = inLocale(c.pszText);
@@ -199,6 +203,12 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
         {"2027-01-01", true, "2027-01-01", true}, // after today
         {"sometime", false, "", true},
         {"12", false, "", true},
+        // A month or a year alone is no day, whatever the parser makes of it.
+        {"March 2026", false, "", true},
+        {"M\u00e4rz 2026", false, "", true},
+        {"2026-03", false, "", true},
+        {"03/2026", false, "", true},
+        {"2026", false, "", true},
         {"", false, "", false},
     };
     for (const auto& c : cases) {
