@@ -6,7 +6,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <deque>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -90,6 +94,108 @@ bool wbMayFollow(const std::string& strPath)
 namespace
 {
 
+// How many links a walk follows before it takes the path as one that does
+// not resolve, as the system does.
+constexpr int MAX_LINKS = 40;
+
+// Whether the group is the user's alone: their own, named after them.
+bool groupIsMine(gid_t nGid)
+{
+    if (nGid != getegid())
+        return false;
+    const passwd* ppw = getpwuid(geteuid());
+    const std::string strUser = ppw ? ppw->pw_name : "";
+    const group* pgr = getgrgid(nGid);
+    return pgr && !strUser.empty() && strUser == pgr->gr_name;
+}
+
+// Whether others may add, remove or rename what lies in the directory.
+bool othersMayWriteIn(const std::string& strDir)
+{
+    struct stat st;
+    if (stat(strDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || (st.st_mode & S_ISVTX))
+        return false;
+    return (st.st_mode & S_IWOTH) || ((st.st_mode & S_IWGRP) && !groupIsMine(st.st_gid));
+}
+
+std::string joinPath(const std::string& strDir, const std::string& strName)
+{
+    return strDir == "/" ? "/" + strName : strDir + "/" + strName;
+}
+
+// Puts the names of a path in front of those still to walk.
+void pushNames(std::deque<std::string>& names, const std::string& strPath)
+{
+    g_auto(GStrv) ppszNames = g_strsplit(strPath.c_str(), "/", -1);
+    const guint nNames = g_strv_length(ppszNames);
+    for (guint i = nNames; i > 0; i--)
+        if (*ppszNames[i - 1] && strcmp(ppszNames[i - 1], ".") != 0)
+            names.push_front(ppszNames[i - 1]);
+}
+
+} // namespace
+
+_wbEtcRoute wbWalkEtcDir(const std::string& strDir)
+{
+    _wbEtcRoute route;
+    std::deque<std::string> names;
+    pushNames(names, strDir);
+    std::string strAt = "/";
+    if (strDir.empty() || strDir[0] != '/') {
+        g_autofree gchar* pszCwd = g_get_current_dir();
+        std::deque<std::string> cwd;
+        pushNames(cwd, pszCwd);
+        names.insert(names.begin(), cwd.begin(), cwd.end());
+    }
+    int nLinks = 0;
+    while (!names.empty()) {
+        const std::string strName = names.front();
+        names.pop_front();
+        if (strName == "..") {
+            const std::string::size_type nSlash = strAt.rfind('/');
+            strAt = nSlash == 0 ? "/" : strAt.substr(0, nSlash);
+            continue;
+        }
+        if (othersMayWriteIn(strAt)) {
+            route.strChangeable = strAt;
+            break;
+        }
+        const std::string strNext = joinPath(strAt, strName);
+        struct stat st;
+        const bool bThere = lstat(strNext.c_str(), &st) == 0;
+        if (bThere && !S_ISLNK(st.st_mode)) {
+            strAt = strNext;
+            continue;
+        }
+        if (bThere && st.st_uid != geteuid() && st.st_uid != 0) {
+            route.strChangeable = strNext;
+            break;
+        }
+        g_autofree gchar* pszTarget =
+            bThere && nLinks < MAX_LINKS ? g_file_read_link(strNext.c_str(), nullptr) : nullptr;
+        if (!pszTarget) {
+            // Not there (or a link that does not resolve): the rest is taken
+            // as named.
+            strAt = strNext;
+            for (const std::string& str : names)
+                strAt = joinPath(strAt, str);
+            route.strReal = strAt;
+            return route;
+        }
+        nLinks++;
+        pushNames(names, pszTarget);
+        if (*pszTarget == '/')
+            strAt = "/";
+    }
+    if (route.strChangeable.empty() && othersMayWriteIn(strAt))
+        route.strChangeable = strAt;
+    route.strReal = strAt;
+    return route;
+}
+
+namespace
+{
+
 // Whether an open file is a lock file Zarv can trust: a regular file of the
 // user's own.
 bool ownRegular(int fd)
@@ -163,7 +269,8 @@ int wbClaimEtcDir(_wbHolder* pHolder)
             fd = open(strSpec.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         int nLock = fd >= 0 ? flock(fd, LOCK_EX | LOCK_NB) : -1;
         int nErr = errno;
-        struct stat st{};
+        struct stat st {
+        };
         const bool bMine = fd >= 0 && fstat(fd, &st) == 0 && st.st_uid == geteuid();
         // A holder of the user's own notes its window once the window is up:
         // a start a moment after it waits for the note, or for the lock

@@ -28,6 +28,20 @@ std::string wbFileSpec(const char* pszName);
 // planted it or can swap it.
 bool wbMayFollow(const std::string& strPath);
 
+// The etc directory as the system finds it: its real path, walked from the
+// root one name at a time (following each link as the system does), and the
+// first place on that walk another user could change, so that the directory
+// or the files in it could be swapped for others: a link owned by someone
+// other than the user or root, or a directory that others may write into
+// without the sticky bit (a group may write only where it is the user's own,
+// named after them). strChangeable is empty when there is none; strReal ends
+// in what is not there (yet) as named.
+struct _wbEtcRoute {
+    std::string strReal;
+    std::string strChangeable;
+};
+_wbEtcRoute wbWalkEtcDir(const std::string& strDir);
+
 // Who holds the etc directory when this start cannot: the user, the process
 // (0 where it cannot be told) and what it noted in the lock file.
 struct _wbHolder {

@@ -28,10 +28,22 @@ std::string wbInstanceName(const std::string& strEtcDir);
 // token), read before the toolkit starts and takes it from the environment.
 std::string wbLaunchId(void);
 
+// Connects to the session bus, before the toolkit starts, for two seconds at
+// most: a bus that does not answer is taken as none, and the toolkit's
+// accessibility bridge, which would wait for it without a limit, is not
+// started for this run.
+void wbConnectSessionBus(void);
+
 // Asks for the etc directory's name; where another start holds it, asks that
 // one to present its window, passing strLaunchId along, and waits for its
-// answer.
+// answer. A session bus that did not answer wbConnectSessionBus is logged
+// here and taken as none.
 _wbInstance wbRegisterInstance(const std::string& strLaunchId);
+
+// Gives the etc directory's name back to the bus, for a start that holds it
+// but shows no window (the lock file found another holder): a later start
+// must not be told that this one presented its window.
+void wbReleaseInstance(void);
 
 // The window the first start presents when another start asks for it: until
 // it is given, a request finds nothing to present.

@@ -215,18 +215,29 @@ TEST_F(Installed, TheLauncherRefusesWhatItCannotKeepSafe)
     // Another user's etc, 0777 with a Zarv.conf of theirs, in a sticky /tmp.
     ASSERT_EQ(runCommand({"install", "-d", "-m", "777", strShared, strSticky + "/zarv/etc"}), 0);
     zt::writeFile(strTheirs, "[Basic]\nWeight=250\n");
+    // Another user's link in a sticky data home to the pilot's own settings,
+    // which they could re-point later.
+    const std::string strPlanted = m_dir / "planted", strPilot = home("pilot");
+    ASSERT_EQ(runCommand({"install", "-d", "-m", "1777", strPlanted}), 0);
+    ASSERT_EQ(runCommand({"install", "-d", "-m", "700", "-o", std::to_string(m_nUid), strPilot + "/.local",
+                          strPilot + "/.local/share", strPilot + "/.local/share/zarv"}),
+              0);
+    ASSERT_EQ(runCommand({"ln", "-s", strPilot + "/.local/share/zarv", strPlanted + "/zarv"}), 0);
     const bool bOtherUser = geteuid() == 0 && runCommand({"chmod", "-R", "1777", strSticky}) == 0 &&
-                            runCommand({"chown", "-R", "4242", strSticky + "/zarv"}) == 0;
+                            runCommand({"chown", "-R", "4242", strSticky + "/zarv"}) == 0 &&
+                            runCommand({"chown", "-h", "4242", strPlanted + "/zarv"}) == 0;
     const struct {
         std::string strHome, strVar, strSays;
     } cases[] = {
         {home("pilot"), "XDG_DATA_HOME=" + strShared, strShared + " can be changed by other users"},
         {home("pilot"), "XDG_DATA_HOME=" + strSticky, strSticky + "/zarv can be changed by other users"},
+        {strPilot, "XDG_DATA_HOME=" + strPlanted, strPlanted + "/zarv can be changed by other users"},
         {"", "", "there is nowhere to keep your settings"},
         {"/proc", "XDG_DATA_HOME=relative", "there is nowhere to keep your settings"},
     };
     for (const auto& c : cases) {
-        if (c.strVar.find(strSticky) != std::string::npos && !bOtherUser)
+        if ((c.strVar.find(strSticky) != std::string::npos || c.strVar.find(strPlanted) != std::string::npos) &&
+            !bOtherUser)
             continue; // no other user to be without root
         auto program = launch(c.strHome, c.strVar);
         ASSERT_TRUE(program->close()) << c.strSays;

@@ -14,7 +14,9 @@
 #include <regex>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace
@@ -327,6 +329,28 @@ TEST_F(TwoStarts, AWindowNotTheHoldersIsNeverFocused)
     XCloseDisplay(pdpy);
 }
 
+// A window on another display holds the lock (noted with its display, and
+// never on the bus): a second start cannot raise it and says so in a window
+// of its own, giving back the bus name it took; a third start meanwhile is
+// not told that the second presented a window, but says where the first is.
+TEST_F(TwoStarts, AThirdStartSaysWhereTheWindowIs)
+{
+    const int fd = open(path("etc/Zarv.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    const std::string strNote = "1 :7";
+    ASSERT_TRUE(flock(fd, LOCK_EX) == 0 && write(fd, strNote.data(), strNote.size()) > 0);
+    const std::string strSays = "Zarv is already open in this directory\nits window is on display :7, process " +
+                                std::to_string(getpid()) + "\nthis start ends";
+    zt::Program second(path("bin"));
+    ASSERT_NE(second.waitForWindow(), 0ul) << second.stderrText();
+    zt::Program third(path("bin"));
+    ASSERT_NE(third.waitForWindow(), 0ul) << third.stderrText();
+    EXPECT_TRUE(second.close() && third.close());
+    EXPECT_TRUE(second.wait() == 0 && third.wait() == 0);
+    EXPECT_TRUE(zt::logHasEntry(log(), strSays)) << log();
+    EXPECT_EQ(log().find("asked to come to the front"), std::string::npos) << log();
+    close(fd);
+}
+
 // Under Wayland no window id can be noted: the second start finds the first
 // window on the session bus alone.
 using WaylandStarts = zt::Tree;
@@ -403,6 +427,66 @@ TEST_P(LockedConf, IsNotReplacedAndTheFailureIsLoggedAsAnOpenFailure)
 INSTANTIATE_TEST_SUITE_P(Files, LockedConf,
                          testing::Values(Lock{"ReadOnly", true, 0444}, Lock{"AnotherUsers", false, 0644}),
                          [](const testing::TestParamInfo<Lock>& p) { return std::string(p.param.pszName); });
+
+} // namespace
+
+namespace
+{
+
+using Guarded = zt::Tree;
+
+// The tree reached through a link another user planted in a sticky
+// directory (as the launcher's cd names it), or, without root to plant one,
+// through a directory all may write into: the start is refused, said on
+// standard error and in a window, and nothing is written in the etc
+// directory, not even the log.
+TEST_F(Guarded, AnEtcDirectoryAnotherUserCouldChangeIsRefused)
+{
+    const passwd* ppw = getpwnam("nobody");
+    const std::string strSticky = m_dir / "sticky", strLink = strSticky + "/zarv";
+    const bool bRoot = geteuid() == 0;
+    const std::string strChangeable = bRoot ? strLink : m_dir.path(), strCwd = bRoot ? strLink + "/bin" : path("bin");
+    if (bRoot)
+        ASSERT_TRUE(ppw && g_mkdir(strSticky.c_str(), 0700) == 0 && chmod(strSticky.c_str(), 01777) == 0 &&
+                    symlink(m_dir.path().c_str(), strLink.c_str()) == 0 &&
+                    lchown(strLink.c_str(), ppw->pw_uid, ppw->pw_gid) == 0);
+    else
+        ASSERT_EQ(chmod(m_dir.path().c_str(), 0777), 0);
+    zt::Program program(strCwd, ("PWD=" + strCwd).c_str());
+    ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
+    EXPECT_TRUE(program.close());
+    EXPECT_EQ(program.wait(), 1);
+    EXPECT_EQ(program.stderrText().find(strCwd + "\nzarv: " + strChangeable + " can be changed by other users\n"), 0u)
+        << program.stderrText();
+    EXPECT_EQ(zt::listDir(path("etc")), std::vector<std::string>{"Zarv.ui"});
+}
+
+// How long a test waits for what must come: until CTest's time limit ends
+// the test, so that no time of the test's own is asserted.
+constexpr int UNTIL_THE_TEST_TIMES_OUT = 24 * 3600 * 1000;
+
+// A session bus that accepts the connection and never answers (a hung or
+// stopped bus daemon): past its time limit the lock file decides, and the
+// window comes up, with the accessibility bridge the desktop would start.
+TEST_F(Guarded, ABusThatNeverAnswersDoesNotHoldTheStart)
+{
+    g_setenv("NO_AT_BRIDGE", "0", TRUE);
+    const std::string strSocket = m_dir / "bus";
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{AF_UNIX, {}};
+    strncpy(addr.sun_path, strSocket.c_str(), sizeof addr.sun_path - 1);
+    // Connections wait in the backlog: accepted by the system, never read.
+    ASSERT_TRUE(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && listen(fd, 16) == 0);
+    zt::Program program(path("bin"), ("DBUS_SESSION_BUS_ADDRESS=unix:path=" + strSocket).c_str());
+    ASSERT_NE(program.waitForWindow(UNTIL_THE_TEST_TIMES_OUT), 0ul) << program.stderrText();
+    EXPECT_TRUE(zt::logHasEntry(log(), "wbRegisterInstance()\ng_bus_get() failed\nthe session bus did not answer "
+                                       "within 2 seconds: the lock file alone keeps one window on this directory"))
+        << log();
+    EXPECT_EQ(logMessages(log())[1], "Zarv Started");
+    EXPECT_TRUE(program.close());
+    EXPECT_EQ(program.wait(), 0);
+    close(fd);
+}
 
 } // namespace
 
