@@ -52,13 +52,13 @@ std::string amount(_wbAmount nAmount, double nInternal, const _wbSetup& u, _wbRo
     double nScale = 10;
     switch (nAmount) {
     case AMOUNT_WEIGHT:
-        n = psetKgToWeight(nInternal, u.nUnitWt), pszUnit = psetWeightLabel(u.nUnitWt);
+        n = psetKgToWeight(nInternal, u.nUnitWt), pszUnit = psetUnitSymbols(u).pszWeight;
         break;
     case AMOUNT_ARM:
-        n = psetMmToArm(nInternal, u.nUnitArm), pszUnit = psetArmLabel(u.nUnitArm), pszFormat = "%1.2f", nScale = 100;
+        n = psetMmToArm(nInternal, u.nUnitArm), pszUnit = psetUnitSymbols(u).pszArm, pszFormat = "%1.2f", nScale = 100;
         break;
     case AMOUNT_FUEL:
-        n = psetLitresToFuel(nInternal, u.nUnitFuel), pszUnit = psetFuelLabel(u.nUnitFuel);
+        n = psetLitresToFuel(nInternal, u.nUnitFuel), pszUnit = psetUnitSymbols(u).pszFuel;
         break;
     }
     // Rounded away from what is safe; a breach of a hair is still one step.

@@ -9,9 +9,11 @@
 #include "print.h"
 #include "window.h"
 
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
 #include <gtk/gtkunixprint.h>
 
+#include <algorithm>
 #include <clocale>
 #include <regex>
 
@@ -87,8 +89,8 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
           "LSeatLatMoment", "RSeatLatMoment",    "FuelLatMoment",   "BallastLatMoment", "TotalLatMoment",
           "NoFuelWt",       "NoFuelLongArm",     "NoFuelLatArm"})
         EXPECT_NE(strText.find(text(pszCell)), std::string::npos) << pszCell << " " << text(pszCell);
-    // The inputs in the pilot's units.
-    EXPECT_NE(strText.find(text("LeftSeatWeight") + " " + text("LeftSeatUnits")), std::string::npos) << strText;
+    // The inputs in the pilot's units, as a sentence writes them.
+    EXPECT_NE(strText.find(text("LeftSeatWeight") + " kg"), std::string::npos) << strText;
 
     // Printing changed nothing.
     EXPECT_EQ(conf(), strConf);
@@ -110,8 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Loading{"SeatOverItsLimit",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2750\n"
                             "LatArm=1\n[Load]\nLSeat=100\nRSeat=80\nFuel=60\n",
-                            "OUT OF LIMITS: left seat over its 95.3 kgs limit by 4.8 kgs",
-                            "OUT OF LIMITS: left seat over its 95.3 kgs limit by 4.8 kgs"}),
+                            "OUT OF LIMITS: left seat over its 95.3 kg limit by 4.8 kg",
+                            "OUT OF LIMITS: left seat over its 95.3 kg limit by 4.8 kg"}),
     [](const testing::TestParamInfo<Loading>& p) { return std::string(p.param.pszName); });
 
 using LoadSheetFailure = zt::Pages;
@@ -126,15 +128,49 @@ TEST_F(LoadSheetFailure, IsLoggedAndChangesNothing)
     EXPECT_EQ(conf(), strConf);
 }
 
-// Presses Print in the print dialog once it shows the printer its settings
-// name.
+// What the dialog's File button says when the pilot presses Print.
+std::string m_strFileButton;
+
+void findFileButton(GtkWidget* pwgt, gpointer)
+{
+    if (GTK_IS_BUTTON(pwgt) && gtk_button_get_label(GTK_BUTTON(pwgt)) &&
+        g_str_has_suffix(gtk_button_get_label(GTK_BUTTON(pwgt)), ".pdf"))
+        m_strFileButton = gtk_button_get_label(GTK_BUTTON(pwgt));
+    else if (GTK_IS_TREE_VIEW(pwgt)) {
+        // The pilot picks "Print to File" in the list of printers.
+        GtkTreeModel* pmodel = gtk_tree_view_get_model(GTK_TREE_VIEW(pwgt));
+        GtkTreeIter it;
+        for (gboolean b = pmodel && gtk_tree_model_get_iter_first(pmodel, &it); b;
+             b = gtk_tree_model_iter_next(pmodel, &it))
+            for (int i = 0; i < gtk_tree_model_get_n_columns(pmodel); i++)
+                if (gtk_tree_model_get_column_type(pmodel, i) == G_TYPE_OBJECT) {
+                    g_autoptr(GObject) pprinter = nullptr;
+                    gtk_tree_model_get(pmodel, &it, i, &pprinter, -1);
+                    if (GTK_IS_PRINTER(pprinter) &&
+                        strcmp(gtk_printer_get_name(GTK_PRINTER(pprinter)), g_dgettext("gtk30", "Print to File")) ==
+                            0 &&
+                        !gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(pwgt)), &it))
+                        gtk_tree_selection_select_iter(gtk_tree_view_get_selection(GTK_TREE_VIEW(pwgt)), &it);
+                }
+    }
+    if (GTK_IS_CONTAINER(pwgt))
+        gtk_container_forall(GTK_CONTAINER(pwgt), findFileButton, nullptr);
+}
+
+// Picks the file printer in the print dialog and presses Print once the
+// File button names the file.
 gboolean answerPrintDialog(gpointer)
 {
     g_autoptr(GList) plist = gtk_window_list_toplevels();
     for (GList* p = plist; p; p = p->next)
-        if (GTK_IS_PRINT_UNIX_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)) &&
-            gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(p->data)))
-            gtk_dialog_response(GTK_DIALOG(p->data), GTK_RESPONSE_OK);
+        if (GTK_IS_PRINT_UNIX_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data))) {
+            m_strFileButton.clear();
+            findFileButton(GTK_WIDGET(p->data), nullptr);
+            GtkPrinter* pprinter = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(p->data));
+            if (pprinter && strcmp(gtk_printer_get_name(pprinter), g_dgettext("gtk30", "Print to File")) == 0 &&
+                !m_strFileButton.empty())
+                gtk_dialog_response(GTK_DIALOG(p->data), GTK_RESPONSE_OK);
+        }
     return G_SOURCE_CONTINUE;
 }
 
@@ -158,6 +194,7 @@ struct Sheet {
     const char* pszName;
     std::string strConf;
     std::string strPilot;
+    bool bDocuments; // whether the pilot's desktop has a documents folder
 };
 
 void PrintTo(const Sheet& c, std::ostream* os)
@@ -173,36 +210,57 @@ class PrintedSheet : public zt::Pages, public testing::WithParamInterface<Sheet>
     }
 };
 
-// Printed through the print dialog to GTK's file printer: one complete page,
-// every word inside margins of 12 mm and none over another, and a copy filed
-// for the record that a second sheet of the same minute does not replace.
+// Printed as a pilot does, to GTK's file printer with what the dialog
+// offers: one complete page in the documents folder (else home) under the
+// sheet's name, the name the File button showed, every word inside margins
+// of 12 mm and none over another, and a copy filed for the record that a
+// second sheet of the same minute does not replace.
 TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
 {
-    // GTK's own file printer, by the name its file backend gives it.
+    const std::string strHome = g_get_home_dir(), strConfig = g_get_user_config_dir();
+    const std::string strFolder = GetParam().bDocuments ? strHome + "/Documents" : strHome;
+    // The documents folder the desktop names, there or not.
+    g_mkdir_with_parents(strConfig.c_str(), 0700);
+    if (GetParam().bDocuments)
+        g_mkdir(strFolder.c_str(), 0700);
+    zt::writeFile(strConfig + "/user-dirs.dirs", GetParam().bDocuments ? "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n"
+                                                                       : "XDG_DOCUMENTS_DIR=\"$HOME/Gone\"\n");
+    g_reload_user_special_dirs_cache();
+    const std::vector<std::string> before = zt::listDir(strFolder);
+
     g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
-    const std::string strPrinter = g_dgettext("gtk30", "Print to File");
-    const std::string strPdf = m_dir / "printed.pdf";
-    g_autoptr(GtkPrintSettings) pSettings = gtk_print_settings_new();
-    gtk_print_settings_set_printer(pSettings, strPrinter.c_str());
-    g_autofree gchar* pszUri = g_filename_to_uri(strPdf.c_str(), nullptr, nullptr);
-    gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_URI, pszUri);
-    gtk_print_settings_set_paper_size(pSettings, gtk_paper_size_new(GTK_PAPER_NAME_A4));
     _prnSheet sheet;
     sheet.strPilot = GetParam().strPilot;
-    // The pilot presses Print once the dialog has chosen that printer.
     const guint nAnswer = g_timeout_add(20, answerPrintDialog, nullptr);
-    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, &sheet, pSettings));
+    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, &sheet));
     g_source_remove(nAnswer);
+    std::string strName;
     ASSERT_TRUE(zt::waitUntil(
         [&] {
-            return run({"pdfinfo", strPdf}).find("Pages:") != std::string::npos;
+            const std::vector<std::string> after = zt::listDir(strFolder);
+            for (const std::string& str : after)
+                if (std::find(before.begin(), before.end(), str) == before.end())
+                    strName = str;
+            return !strName.empty() && run({"pdfinfo", strFolder + "/" + strName}).find("Pages:") != std::string::npos;
         },
         "the printed file to be complete"));
-    EXPECT_TRUE(std::regex_search(run({"pdfinfo", strPdf}), std::regex("\nPages: +1\n")));
+    const std::string strPdf = strFolder + "/" + strName;
+    // The registration, without controls of direction, and the minute; the
+    // File button showed its end, after GTK's ellipsis for what is above.
+    EXPECT_TRUE(std::regex_match(strName, std::regex("(G-ZARV|W+\u2026) 20[0-9]{2}-[01][0-9]-[0-3][0-9] [0-9]{4}"
+                                                     "( \\([0-9]+\\))?\\.pdf")))
+        << strName;
+    const std::string strShown = std::regex_replace(m_strFileButton, std::regex("^(\\.\\.\\.|\u2026)"), "");
+    EXPECT_TRUE(strShown.size() > 20 && g_str_has_suffix(strPdf.c_str(), strShown.c_str())) << m_strFileButton;
+    const std::string strInfo = run({"pdfinfo", strPdf});
+    EXPECT_TRUE(std::regex_search(strInfo, std::regex("\nPages: +1\n"))) << strInfo;
     if (const char* pszKeep = g_getenv("ZARV_KEEP_SHEET"))
         zt::writeFile(pszKeep, zt::readFile(strPdf));
 
-    constexpr double MARGIN = 12 / 25.4 * 72, WIDTH = 595, HEIGHT = 842;
+    std::smatch size;
+    ASSERT_TRUE(std::regex_search(strInfo, size, std::regex("Page size: +([0-9.]+) x ([0-9.]+) pts"))) << strInfo;
+    const double WIDTH = std::stod(size[1]), HEIGHT = std::stod(size[2]);
+    constexpr double MARGIN = 12 / 25.4 * 72;
     const std::vector<Word> v = words(strPdf);
     ASSERT_GT(v.size(), 100u);
     for (size_t i = 0; i < v.size(); i++) {
@@ -231,15 +289,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Sheet{"WithinLimits",
                           "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n"
                           "LatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
-                          "A. Pilot"},
+                          "A. Pilot", true},
                     Sheet{"EveryLimitBroken",
                           "[Aircraft]\nRegistration=G-ZARV\n[Basic]\nWeight=520\nLongArm=2800\nLatArm=40\n"
                           "[Load]\nLSeat=100\nRSeat=130\nFuel=80\n",
-                          "A. Pilot"},
+                          "A. Pilot", false},
                     Sheet{"HostileText",
                           "[Aircraft]\nRegistration=\u202e" + std::string(300, 'W') +
                               "\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n",
-                          std::regex_replace(std::string(45, '\n'), std::regex("\n"), "\nPilot")}),
+                          std::regex_replace(std::string(45, '\n'), std::regex("\n"), "\nPilot"), true}),
     [](const testing::TestParamInfo<Sheet>& p) { return std::string(p.param.pszName); });
 
 } // namespace

@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {676.3, 0, 0, 2480, 0},
                     UNIT_WT_LB,
                     UNIT_ARM_INCH,
-                    "WITHIN LIMITS; nearest: 9.0 lbs below the maximum weight"},
+                    "WITHIN LIMITS; nearest: 9.0 lb below the maximum weight"},
         VerdictCase{"NearestIsForward",
                     FINE,
                     {600, 0, 0, 2443, 0},
@@ -249,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {684, 0, 0, 2480, 0},
                     UNIT_WT_LB,
                     UNIT_ARM_INCH,
-                    "OUT OF LIMITS: over the maximum weight by 8.0 lbs"},
+                    "OUT OF LIMITS: over the maximum weight by 8.0 lb"},
         VerdictCase{"AftByAHair",
                     FINE,
                     {600, 0, 0, 2514.6000001, 0},
@@ -261,8 +261,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {600, 0, 0, 2480, 0},
                     UNIT_WT_LB,
                     UNIT_ARM_MM,
-                    "OUT OF LIMITS: right seat over its 210.0 lbs limit by 5.0 lbs; fuel beyond the tank's 64.5 "
-                    "Litres by 5.5 Litres"},
+                    "OUT OF LIMITS: right seat over its 210.0 lb limit by 5.0 lb; fuel beyond the tank's 64.5 "
+                    "L by 5.5 L"},
         VerdictCase{"SoloOutAftAndLeft",
                     {90, 0, 10, BALLAST_NONE},
                     {500, 0, 0, 2520, -30},
