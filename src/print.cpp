@@ -226,6 +226,7 @@ bool isTemporary(const char* pszName)
 struct _prnFailure {
     std::string strCall, strPath;
     int nErr = 0;
+    bool bNotOwn = false; // the folder is a link, or someone else's
 };
 
 // Opens "Load sheets", making it where there is none, as a directory of the
@@ -234,7 +235,7 @@ struct _prnFailure {
 int openFolder(bool bCreate, _prnFailure* pFail)
 {
     const std::string strDir = prnSheetsFolder();
-    *pFail = {"open", strDir, 0};
+    *pFail = {"open", strDir, 0, false};
     constexpr int FLAGS = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
     int fd = open(strDir.c_str(), FLAGS);
     if (fd < 0 && errno == ENOENT && bCreate) {
@@ -245,16 +246,17 @@ int openFolder(bool bCreate, _prnFailure* pFail)
         fd = open(strDir.c_str(), FLAGS);
     }
     if (fd < 0) {
-        // A link there (ELOOP, or ENOTDIR from some systems) is refused as
-        // something that is not the user's own folder.
-        pFail->nErr = errno == ELOOP ? EPERM : errno;
+        // A link there (ELOOP, or ENOTDIR where the open asks for a
+        // directory) is refused as something that is not the user's own.
+        pFail->nErr = errno;
+        pFail->bNotOwn = errno == ELOOP || errno == ENOTDIR;
         return -1;
     }
     struct stat st;
     if (fstat(fd, &st) != 0)
         pFail->nErr = errno;
     else if (st.st_uid != geteuid())
-        pFail->nErr = EPERM;
+        pFail->nErr = EPERM, pFail->bNotOwn = true;
     else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0)
         *pFail = {"fchmod", strDir, errno};
     if (pFail->nErr) {
@@ -375,7 +377,7 @@ std::string fileCopy(void)
     g_autofree gchar* pszMsg = g_strdup_printf("prnPrintLoadSheet()\n%s(%s) failed\n%s", fail.strCall.c_str(),
                                                fail.strPath.c_str(), g_strerror(fail.nErr));
     errPostError(pszMsg);
-    if (fail.nErr == EPERM && fail.strCall == "open")
+    if (fail.bNotOwn)
         return "its copy for the record was not kept: " + prnSheetsFolder() + " is not a folder of your own";
     return "its copy for the record could not be kept in " + prnSheetsFolder() + ": " + g_strerror(fail.nErr);
 }
