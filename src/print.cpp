@@ -25,6 +25,7 @@
 #include <cairo-pdf.h>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -291,8 +292,8 @@ cairo_status_t writeToFd(void* pClosure, const unsigned char* pData, unsigned in
 }
 
 // Writes the sheet just printed to a new private temporary in the folder,
-// whole and on the disk; returns its descriptor closed and *pstrTemp its
-// name, or false with *pFail filled (and nothing left behind).
+// whole and on the disk, and closes it: true with *pstrTemp its name, or
+// false with *pFail filled and nothing left behind.
 bool writeTemporary(int fdDir, std::string* pstrTemp, _prnFailure* pFail)
 {
     const std::string strDir = prnSheetsFolder();

@@ -347,6 +347,7 @@ void wbInitPages(GtkBuilder* pBuilder)
         bCssAdded = true;
         gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
     }
+    m_strSaveFailure.clear(), m_strFilingFailure.clear(); // a new window says what it meets itself
     prmSetWriteListener(wbOnWriteResult);
     prnSetFilingListener(wbOnFilingResult);
     prnClearTemporaries();
