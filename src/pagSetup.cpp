@@ -3,6 +3,7 @@
 
 #include "testSeams.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -78,6 +79,13 @@ const char* psetFuelSymbol(int nUnitFuel)
 {
     // Gallons are spelt as their label; only the litre has a symbol.
     return nUnitFuel == UNIT_FUEL_USGAL || nUnitFuel == UNIT_FUEL_IMPGAL ? psetFuelLabel(nUnitFuel) : "L";
+}
+
+_unitSymbols psetUnitSymbols(const _wbSetup& s)
+{
+    static constexpr std::array<const char*, 3> fuel = {"L", "US gal", "imp gal"};
+    return {s.nUnitWt == UNIT_WT_LB ? "lb" : "kg", psetArmLabel(s.nUnitArm),
+            s.nUnitFuel == UNIT_FUEL_USGAL || s.nUnitFuel == UNIT_FUEL_IMPGAL ? fuel[s.nUnitFuel] : fuel[0]};
 }
 
 namespace

@@ -81,6 +81,12 @@ const char* psetWeightLabel(_unitWt nUnit);
 const char* psetArmLabel(_unitLen nUnit);
 const char* psetFuelLabel(int nUnitFuel);
 const char* psetFuelSymbol(int nUnitFuel);
+// The units as a sentence writes them after a figure, where the labels spell
+// words: "kg" or "lb", "mm" or "in", "L", "US gal" or "imp gal".
+struct _unitSymbols {
+    const char *pszWeight, *pszArm, *pszFuel;
+};
+_unitSymbols psetUnitSymbols(const _wbSetup& s);
 
 // The weighing date as the pilot typed it: ISO 8601 ("2026-03-01") or the
 // locale's own form of a date. bDate when it is one, then strIso is the day

@@ -81,11 +81,11 @@ std::string symbol(_wbAmount nAmount, const _wbSetup& u)
 {
     switch (nAmount) {
     case AMOUNT_WEIGHT:
-        return u.nUnitWt == UNIT_WT_LB ? "lb" : "kg";
+        return psetUnitSymbols(u).pszWeight;
     case AMOUNT_ARM:
-        return psetArmLabel(u.nUnitArm);
+        return psetUnitSymbols(u).pszArm;
     case AMOUNT_FUEL:
-        return psetFuelSymbol(u.nUnitFuel);
+        return psetUnitSymbols(u).pszFuel;
     }
     return "";
 }
@@ -178,7 +178,7 @@ std::string joined(const std::vector<std::string>& v)
 
 std::string fuelAmount(double nLitres, const _wbSetup& u)
 {
-    return fixed(psetLitresToFuel(nLitres, u.nUnitFuel), 1) + " " + psetFuelSymbol(u.nUnitFuel);
+    return fixed(psetLitresToFuel(nLitres, u.nUnitFuel), 1) + " " + psetUnitSymbols(u).pszFuel;
 }
 
 } // namespace

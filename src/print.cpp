@@ -16,6 +16,7 @@
 #include "pagWBChart.h"
 #include "pagWBPage.h"
 #include "stored.h"
+#include "testSeams.h"
 
 #include <glib/gstdio.h>
 
@@ -24,8 +25,12 @@
 #include <cairo-pdf.h>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <regex>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -41,9 +46,10 @@ constexpr double CHART_DRAWN_SIZE = 460; // the chart's square as the window fir
 _prnSheet m_sheet;
 GtkWidget *m_pwgtPilot = nullptr, *m_pwgtPreparer = nullptr, *m_pwgtReference = nullptr;
 GtkWidget *m_pwgtLeftOccupant = nullptr, *m_pwgtRightOccupant = nullptr;
-// The page the sheet was printed on, and when: the filed copy is the same.
+// The page the sheet was printed on, and when it was drawn: the filed copy
+// is the same. The dialog names its file by the minute it opened.
 double m_nPageWidth = 0, m_nPageHeight = 0;
-time_t m_tPrinted = 0;
+time_t m_tPrinted = 0, m_tDialog = 0;
 // The print settings of the last sheet (the printer chosen), for the next.
 GtkPrintSettings* m_pSettings = nullptr;
 void (*m_pfuncFilingListener)(const char* pszError) = nullptr;
@@ -70,7 +76,7 @@ double text(cairo_t* pCr, double nX, double nY, double nWidth, const std::string
     } else {
         pango_layout_set_wrap(ppngLayout, PANGO_WRAP_WORD_CHAR);
     }
-    pango_layout_set_text(ppngLayout, strText.c_str(), -1);
+    pango_layout_set_text(ppngLayout, prnBindUnits(strText).c_str(), -1);
     cairo_move_to(pCr, nX, nY);
     pango_cairo_show_layout(pCr, ppngLayout);
     int nW = 0, nH = 0;
@@ -88,18 +94,19 @@ std::string typed(const std::string& str)
 
 std::string weightIn(double nKg)
 {
-    return mscFormatNumber("%1.1f", psetKgToWeight(nKg, m_wbSetup.nUnitWt)) + " " + psetWeightLabel(m_wbSetup.nUnitWt);
+    return mscFormatNumber("%1.1f", psetKgToWeight(nKg, m_wbSetup.nUnitWt)) + " " +
+           psetUnitSymbols(m_wbSetup).pszWeight;
 }
 
 std::string armIn(double nMm)
 {
-    return mscFormatNumber("%1.2f", psetMmToArm(nMm, m_wbSetup.nUnitArm)) + " " + psetArmLabel(m_wbSetup.nUnitArm);
+    return mscFormatNumber("%1.2f", psetMmToArm(nMm, m_wbSetup.nUnitArm)) + " " + psetUnitSymbols(m_wbSetup).pszArm;
 }
 
 std::string fuelIn(double nLitres)
 {
     return mscFormatNumber("%1.1f", psetLitresToFuel(nLitres, m_wbSetup.nUnitFuel)) + " " +
-           psetFuelLabel(m_wbSetup.nUnitFuel);
+           psetUnitSymbols(m_wbSetup).pszFuel;
 }
 
 // The result table as on screen, and the zero-fuel row; returns its height.
@@ -140,6 +147,7 @@ void prnOnBeginPrint(GtkPrintOperation* pop, GtkPrintContext*, gpointer)
 
 void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
 {
+    m_tPrinted = time(nullptr);
     m_nPageWidth = gtk_print_context_get_width(pctx);
     m_nPageHeight = gtk_print_context_get_height(pctx);
     prnDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_nPageWidth, m_nPageHeight, m_sheet, m_tPrinted);
@@ -187,87 +195,216 @@ void prnOnCustomWidgetApply(GtkPrintOperation*, GtkWidget*, gpointer)
     m_sheet.strRightOccupant = gtk_entry_get_text(GTK_ENTRY(m_pwgtRightOccupant));
 }
 
-// Opens a new file "<dir>/<name>.pdf", or "<name> (2).pdf" and so on where
-// that is taken: a sheet never replaces another. Returns the descriptor, or
-// -1 with errno set; *pstrPath gets the path tried last.
-int openNew(const std::string& strDir, const std::string& strName, std::string* pstrPath)
+// Text without the controls of direction, which would show a name reordered
+// where it stands alone (a file name, a title).
+std::string withoutDirection(const std::string& strText)
 {
-    for (int n = 1; n < 1000; n++) {
-        *pstrPath = strDir + "/" + strName + (n > 1 ? " (" + std::to_string(n) + ")" : "") + ".pdf";
-        const int fd = open(pstrPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+    std::string str;
+    for (const gchar* p = strText.c_str(); *p; p = g_utf8_next_char(p)) {
+        const gunichar c = g_utf8_get_char(p);
+        if (c != 0x061c && c != 0x200e && c != 0x200f && !(c >= 0x202a && c <= 0x202e) && !(c >= 0x2066 && c <= 0x2069))
+            str.append(p, static_cast<size_t>(g_utf8_next_char(p) - p));
     }
-    errno = EEXIST;
-    return -1;
+    return str;
 }
+
+// A sheet being filed is written under a name of this form, in the folder,
+// and only then linked to its own; one left by a crash is cleared at start.
+constexpr const char* TEMP_PREFIX = ".sheet.tmp-";
+constexpr size_t TEMP_RANDOM = 6;
+
+bool isTemporary(const char* pszName)
+{
+    if (strlen(pszName) != strlen(TEMP_PREFIX) + TEMP_RANDOM || !g_str_has_prefix(pszName, TEMP_PREFIX))
+        return false;
+    for (const char* p = pszName + strlen(TEMP_PREFIX); *p; p++)
+        if (!g_ascii_isalnum(*p))
+            return false;
+    return true;
+}
+
+// Why filing failed: the call, what it was given, the system's reason.
+struct _prnFailure {
+    std::string strCall, strPath;
+    int nErr = 0;
+    bool bNotOwn = false; // the folder is a link, or someone else's
+};
+
+// Opens "Load sheets", making it where there is none, as a directory of the
+// user's own that only they may read: never through a link, never someone
+// else's. Returns the descriptor, or -1 with *pFail filled.
+int openFolder(bool bCreate, _prnFailure* pFail)
+{
+    const std::string strDir = prnSheetsFolder();
+    *pFail = {"open", strDir, 0, false};
+    constexpr int FLAGS = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = open(strDir.c_str(), FLAGS);
+    if (fd < 0 && errno == ENOENT && bCreate) {
+        if (mkdir(strDir.c_str(), 0700) != 0 && errno != EEXIST) {
+            *pFail = {"mkdir", strDir, errno};
+            return -1;
+        }
+        fd = open(strDir.c_str(), FLAGS);
+    }
+    if (fd < 0) {
+        // A link there (ELOOP, or ENOTDIR where the open asks for a
+        // directory) is refused as something that is not the user's own.
+        pFail->nErr = errno;
+        pFail->bNotOwn = errno == ELOOP || errno == ENOTDIR;
+        return -1;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        pFail->nErr = errno;
+    else if (st.st_uid != geteuid())
+        pFail->nErr = EPERM, pFail->bNotOwn = true;
+    else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0)
+        *pFail = {"fchmod", strDir, errno};
+    if (pFail->nErr) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Where the PDF goes as cairo writes it: every write checked here, as cairo
+// 1.16 lets one that fails late pass.
+struct _prnSink {
+    int fd;
+    int nErr;
+};
 
 cairo_status_t writeToFd(void* pClosure, const unsigned char* pData, unsigned int nLength)
 {
-    const int fd = *static_cast<int*>(pClosure);
-    while (nLength > 0) {
-        const ssize_t n = write(fd, pData, nLength);
+    _prnSink& sink = *static_cast<_prnSink*>(pClosure);
+    while (nLength > 0 && !sink.nErr) {
+        const ssize_t n = m_prmFileOps.pfuncWrite(sink.fd, pData, nLength);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return CAIRO_STATUS_WRITE_ERROR;
-        pData += n;
-        nLength -= static_cast<unsigned int>(n);
+            sink.nErr = n < 0 ? errno : ENOSPC;
+        else {
+            pData += n;
+            nLength -= static_cast<unsigned int>(n);
+        }
     }
-    return CAIRO_STATUS_SUCCESS;
+    return sink.nErr ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
 }
 
-// Files the copy of the sheet just printed; the reason it failed, or empty.
-std::string fileCopy(void)
+// Writes the sheet just printed to a new private temporary in the folder,
+// whole and on the disk, and closes it: true with *pstrTemp its name, or
+// false with *pFail filled and nothing left behind.
+bool writeTemporary(int fdDir, std::string* pstrTemp, _prnFailure* pFail)
 {
     const std::string strDir = prnSheetsFolder();
-    std::string strPath = strDir;
-    int nErr = 0;
-    if (g_mkdir_with_parents(strDir.c_str(), 0755) != 0)
-        nErr = errno;
-    const int fd = nErr ? -1 : openNew(strDir, prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted), &strPath);
-    if (fd < 0 && !nErr)
-        nErr = errno;
-    if (fd >= 0) {
-        int fdWrite = fd;
-        cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(writeToFd, &fdWrite, m_nPageWidth, m_nPageHeight);
+    int fd = -1;
+    for (int n = 0; n < 100 && fd < 0; n++) {
+        *pstrTemp = TEMP_PREFIX;
+        for (size_t i = 0; i < TEMP_RANDOM; i++)
+            *pstrTemp += "abcdefghijklmnopqrstuvwxyz0123456789"[g_random_int_range(0, 36)];
+        fd = openat(fdDir, pstrTemp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        *pFail = {"open", strDir + "/" + *pstrTemp, errno};
+        return false;
+    }
+    *pFail = {"write", strDir + "/" + *pstrTemp, 0};
+    // Private whatever the umask: it carries people's names and weights.
+    if (fchmod(fd, 0600) != 0)
+        *pFail = {"fchmod", pFail->strPath, errno};
+    if (!pFail->nErr) {
+        _prnSink sink = {fd, 0};
+        cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(writeToFd, &sink, m_nPageWidth, m_nPageHeight);
         cairo_t* pCr = cairo_create(psurf);
         prnDrawLoadSheet(pCr, m_nPageWidth, m_nPageHeight, m_sheet, m_tPrinted);
         cairo_destroy(pCr);
         cairo_surface_finish(psurf);
-        const bool bWritten = cairo_surface_status(psurf) == CAIRO_STATUS_SUCCESS;
+        const cairo_status_t nStatus = cairo_surface_status(psurf);
         cairo_surface_destroy(psurf);
-        if (!bWritten)
-            nErr = errno ? errno : EIO;
-        if (fsync(fd) != 0 && !nErr)
-            nErr = errno;
-        close(fd);
-        if (nErr)
-            g_unlink(strPath.c_str()); // no half a record
+        if (sink.nErr)
+            pFail->nErr = sink.nErr;
+        else if (nStatus != CAIRO_STATUS_SUCCESS)
+            *pFail = {"cairo_surface_finish", pFail->strPath, EIO};
     }
-    if (!nErr)
+    if (!pFail->nErr && m_prmFileOps.pfuncFsync(fd) != 0)
+        *pFail = {"fsync", pFail->strPath, errno};
+    if (close(fd) != 0 && !pFail->nErr)
+        *pFail = {"close", pFail->strPath, errno};
+    if (pFail->nErr)
+        unlinkat(fdDir, pstrTemp->c_str(), 0);
+    return !pFail->nErr;
+}
+
+// Gives the temporary its own name, "<name>.pdf" or "<name> (2).pdf" and so
+// on where that is taken: a sheet never replaces another.
+bool linkFinal(int fdDir, const std::string& strTemp, const std::string& strName, _prnFailure* pFail)
+{
+    for (int n = 1; n < 1000; n++) {
+        const std::string strFinal = strName + (n > 1 ? " (" + std::to_string(n) + ")" : "") + ".pdf";
+        *pFail = {"link", prnSheetsFolder() + "/" + strFinal, 0};
+        int nResult = linkat(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), 0);
+        // Where the file system has no hard links, a rename that refuses to
+        // replace does the same.
+        if (nResult != 0 && (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS))
+            nResult = renameat2(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), RENAME_NOREPLACE);
+        if (nResult == 0 || errno != EEXIST) {
+            pFail->nErr = nResult == 0 ? 0 : errno;
+            break;
+        }
+        pFail->nErr = EEXIST;
+    }
+    unlinkat(fdDir, strTemp.c_str(), 0);
+    return !pFail->nErr;
+}
+
+// Files the copy of the sheet just printed, whole or not at all; the reason
+// it failed, or empty.
+std::string fileCopy(void)
+{
+    _prnFailure fail;
+    const int fdDir = openFolder(true, &fail);
+    std::string strTemp;
+    if (fdDir >= 0) {
+        if (writeTemporary(fdDir, &strTemp, &fail) &&
+            linkFinal(fdDir, strTemp, prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted), &fail) &&
+            fsync(fdDir) != 0)
+            fail = {"fsync", prnSheetsFolder(), errno};
+        close(fdDir);
+    }
+    if (!fail.nErr)
         return {};
-    g_autofree gchar* pszMsg =
-        g_strdup_printf("prnPrintLoadSheet()\nfiling %s failed\n%s", strPath.c_str(), g_strerror(nErr));
+    g_autofree gchar* pszMsg = g_strdup_printf("prnPrintLoadSheet()\n%s(%s) failed\n%s", fail.strCall.c_str(),
+                                               fail.strPath.c_str(), g_strerror(fail.nErr));
     errPostError(pszMsg);
-    return std::string("its copy for the record could not be kept in ") + strDir + ": " + g_strerror(nErr);
+    if (fail.bNotOwn)
+        return "its copy for the record was not kept: " + prnSheetsFolder() + " is not a folder of your own";
+    return "its copy for the record could not be kept in " + prnSheetsFolder() + ": " + g_strerror(fail.nErr);
+}
+
+// The folder "Print to File" offers: the user's documents folder where
+// there is one, else home.
+std::string documentsFolder(void)
+{
+    const char* pszDocuments = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
+    if (pszDocuments && g_file_test(pszDocuments, G_FILE_TEST_IS_DIR))
+        return pszDocuments;
+    return g_get_home_dir();
 }
 
 // The print settings for a dialog: the last ones, with "Print to File"
 // offering the documents folder and this sheet's name, never an existing
-// file's.
+// file's. GTK's file printer joins the folder, as a file name, to the name.
 GtkPrintSettings* dialogSettings(void)
 {
     GtkPrintSettings* pSettings = m_pSettings ? gtk_print_settings_copy(m_pSettings) : gtk_print_settings_new();
-    const char* pszDocuments = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
-    const std::string strDir = pszDocuments ? pszDocuments : g_get_home_dir();
-    const std::string strName = prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted);
+    const std::string strDir = documentsFolder();
+    const std::string strName = prnSheetName(prmGetText(VAL_REGISTRATION), m_tDialog);
     std::string strBase = strName;
     for (int n = 2; n < 1000 && g_file_test((strDir + "/" + strBase + ".pdf").c_str(), G_FILE_TEST_EXISTS); n++)
         strBase = strName + " (" + std::to_string(n) + ")";
-    g_autofree gchar* pszDirUri = g_filename_to_uri(strDir.c_str(), nullptr, nullptr);
-    if (pszDirUri)
-        gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_DIR, pszDirUri);
+    gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_DIR, strDir.c_str());
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_BASENAME, strBase.c_str());
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_URI, nullptr);
@@ -294,13 +431,65 @@ std::string prnSheetName(const std::string& strRegistration, time_t tPrinted)
     strftime(szWhen, sizeof szWhen, "%Y-%m-%d %H%M", &tmPrinted);
     // A registration is free text: one line, no separators of paths, not
     // hidden by a leading dot, and short enough for any file system.
-    std::string strReg = mscOneLine(strRegistration, 40);
+    std::string strReg = withoutDirection(mscOneLine(strRegistration, 40));
     for (char& c : strReg)
         if (c == '/' || c == '\\' || c == ':')
             c = '-';
     while (!strReg.empty() && (strReg.front() == '.' || strReg.front() == ' '))
         strReg.erase(0, 1);
     return (strReg.empty() ? std::string("Load sheet") : strReg) + " " + szWhen;
+}
+
+std::string prnPrintedText(time_t tPrinted)
+{
+    struct tm tmPrinted;
+    localtime_r(&tPrinted, &tmPrinted);
+    char szWhen[32];
+    strftime(szWhen, sizeof szWhen, "%Y-%m-%d %H:%M", &tmPrinted);
+    const long nOffset = tmPrinted.tm_gmtoff / 60;
+    if (nOffset == 0)
+        return std::string(szWhen) + " UTC";
+    char szZone[16];
+    g_snprintf(szZone, sizeof szZone, " %c%02ld:%02ld", nOffset < 0 ? '-' : '+', std::labs(nOffset) / 60,
+               std::labs(nOffset) % 60);
+    return std::string(szWhen) + szZone;
+}
+
+std::string prnBindUnits(const std::string& strText)
+{
+    // A figure, a space and a unit symbol, which may itself be two words.
+    static const std::regex unit("([0-9]) ((kg|lb)/(L|US gal|imp gal)|kg|lb|mm|in|L|US gal|imp gal)(?![A-Za-z])");
+    std::string str;
+    auto itLast = strText.cbegin();
+    for (std::sregex_iterator it(strText.begin(), strText.end(), unit), end; it != end; ++it) {
+        str.append(itLast, (*it)[0].first);
+        str += (*it)[1].str() + "\u00a0" + std::regex_replace((*it)[2].str(), std::regex(" "), "\u00a0");
+        itLast = (*it)[0].second;
+    }
+    return str.append(itLast, strText.cend());
+}
+
+void prnClearTemporaries(void)
+{
+    _prnFailure fail;
+    const int fdDir = openFolder(false, &fail);
+    if (fdDir < 0)
+        return; // none yet, or not one to touch
+    DIR* pdir = fdopendir(fdDir);
+    if (!pdir) {
+        close(fdDir);
+        return;
+    }
+    while (const struct dirent* pent = readdir(pdir)) {
+        if (!isTemporary(pent->d_name))
+            continue;
+        const int nResult = unlinkat(fdDir, pent->d_name, 0);
+        g_autofree gchar* pszMsg = g_strdup_printf(
+            "prnClearTemporaries()\n%s/%s was a load sheet cut short while it was filed\n%s", prnSheetsFolder().c_str(),
+            pent->d_name, nResult == 0 ? "it is removed" : g_strerror(errno));
+        errPostError(pszMsg);
+    }
+    closedir(pdir);
 }
 
 void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnSheet& sheet, time_t tPrinted)
@@ -312,8 +501,21 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     const _wbSetup& s = m_wbSetup;
     double y = MARGIN;
 
+    // A PDF's title names the aircraft and the time, as its file name does.
+    const std::string strPrinted = prnPrintedText(tPrinted);
+    if (cairo_surface_t* psurf = cairo_get_target(pCr); cairo_surface_get_type(psurf) == CAIRO_SURFACE_TYPE_PDF) {
+        const std::string strReg = withoutDirection(mscOneLine(prmGetText(VAL_REGISTRATION), MAX_USER_CHARS));
+        const std::string strTitle =
+            "Load sheet " + (strReg.empty() ? std::string("\u2013") : strReg) + " " + strPrinted;
+        cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_TITLE, strTitle.c_str());
+        cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_CREATOR, "Zarv " ZARV_VERSION);
+    }
+
     // The aircraft heads the sheet: its registration and weighing date.
-    y += text(pCr, nLeft, y, nTextWidth, "Weight and balance load sheet", "sans bold 16") + 4;
+    const std::string strMaker = "Zarv " ZARV_VERSION;
+    const double nMaker = 90;
+    text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
+    y += text(pCr, nLeft, y, nTextWidth - nMaker, "Weight and balance load sheet", "sans bold 16") + 4;
     const double nAircraft = nTextWidth * 0.6;
     const std::string strRegistration = prmGetText(VAL_REGISTRATION);
     y += std::max(text(pCr, nLeft, y, nAircraft - 6,
@@ -322,14 +524,10 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                   text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(prmGetText(VAL_WEIGHED)),
                        "sans bold 12", FIT_ONE_LINE)) +
          4;
-    char szPrinted[64];
-    struct tm tmPrinted;
-    localtime_r(&tPrinted, &tmPrinted);
-    strftime(szPrinted, sizeof szPrinted, "%Y-%m-%d %H:%M", &tmPrinted);
     const std::string strPreparer = sheet.strPreparer.empty() ? sheet.strPilot : sheet.strPreparer;
     const std::array<std::pair<std::string, std::string>, 2> people = {
         {{"Pilot in command: " + typed(sheet.strPilot), "Prepared by: " + typed(strPreparer)},
-         {"Flight: " + typed(sheet.strReference), std::string("Printed: ") + szPrinted}}};
+         {"Flight: " + typed(sheet.strReference), "Printed: " + strPrinted}}};
     for (const auto& [strLeftText, strRightText] : people) {
         const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strLeftText, "sans 10", FIT_ONE_LINE),
                                       text(pCr, nLeft + nHalf, y, nHalf, strRightText, "sans 10", FIT_ONE_LINE));
@@ -367,7 +565,8 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     }
     y += text(pCr, nLeft, y, nTextWidth,
               "Fuel at take-off " + fuelIn(m_nFuelVolume) + " (" + weightIn(m_nFuelWeight) + " at " +
-                  mscFormatNumber("%1.3f", prmDensityToShown(pwbFuelDensity(s))) + " " + prmDensityLabel() + ")" +
+                  mscFormatNumber("%1.3f", prmDensityToShown(pwbFuelDensity(s))) + " " + psetUnitSymbols(s).pszWeight +
+                  "/" + psetUnitSymbols(s).pszFuel + ")" +
                   (flight.bLanding ? "; trip fuel " + fuelIn(m_nTripFuel) + ", at landing " +
                                          fuelIn(pwbLandingFuel(m_nFuelVolume, m_nTripFuel))
                                    : std::string()) +
@@ -433,22 +632,14 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     cairo_restore(pCr);
 }
 
-bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _prnSheet* pSheet,
-                       GtkPrintSettings* pSettings)
+bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _prnSheet* pSheet)
 {
-    m_tPrinted = time(nullptr);
+    m_tDialog = m_tPrinted = time(nullptr);
     if (pSheet)
         m_sheet = *pSheet;
-    else {
-        // A new flight: its reference and the seats' occupants start empty;
-        // the pilot and the preparer are offered again.
-        m_sheet.strReference.clear();
-        m_sheet.strLeftOccupant.clear();
-        m_sheet.strRightOccupant.clear();
-    }
     g_autoptr(GtkPrintOperation) pop = gtk_print_operation_new();
     gtk_print_operation_set_unit(pop, GTK_UNIT_POINTS);
-    gtk_print_operation_set_job_name(pop, prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted).c_str());
+    gtk_print_operation_set_job_name(pop, prnSheetName(prmGetText(VAL_REGISTRATION), m_tDialog).c_str());
     gtk_print_operation_set_embed_page_setup(pop, TRUE);
     g_signal_connect(pop, "begin-print", G_CALLBACK(prnOnBeginPrint), nullptr);
     g_signal_connect(pop, "draw-page", G_CALLBACK(prnOnDrawPage), nullptr);
@@ -458,7 +649,7 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
         gtk_print_operation_set_export_filename(pop, pszExportFile);
         nAction = GTK_PRINT_OPERATION_ACTION_EXPORT;
     } else {
-        pDialogSettings = pSettings ? GTK_PRINT_SETTINGS(g_object_ref(pSettings)) : dialogSettings();
+        pDialogSettings = dialogSettings();
         gtk_print_operation_set_print_settings(pop, pDialogSettings);
         gtk_print_operation_set_custom_tab_label(pop, "Load sheet");
         g_signal_connect(pop, "create-custom-widget", G_CALLBACK(prnOnCreateCustomWidget), nullptr);
@@ -489,7 +680,13 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     }
     // The operator's record; a failure to keep it never undoes the print.
     const std::string strFilingError = fileCopy();
-    if (!strFilingError.empty() && m_pfuncFilingListener)
-        m_pfuncFilingListener(strFilingError.c_str());
+    if (m_pfuncFilingListener)
+        m_pfuncFilingListener(strFilingError.empty() ? nullptr : strFilingError.c_str());
+    // The next sheet is a new flight: its reference and the seats' occupants
+    // start empty; the pilot and the preparer are offered again. A sheet
+    // that was not printed keeps them for the next try.
+    m_sheet.strReference.clear();
+    m_sheet.strLeftOccupant.clear();
+    m_sheet.strRightOccupant.clear();
     return true;
 }

@@ -30,18 +30,31 @@ std::string prnSheetName(const std::string& strRegistration, time_t tPrinted);
 
 // Prints the load sheet: GTK's print dialog, with a tab that asks for the
 // people and the flight; "Print to File" offers the user's documents folder
-// and the sheet's name (pSettings, where given, are what the dialog starts
-// from instead). With pszExportFile the sheet goes to that PDF file without
-// a dialog. pSheet, where given, is what the sheet carries. A failure is
-// logged, and told to the pilot where there is a dialog. Returns whether the
-// sheet was printed or saved; then its copy is filed, and a failure to file
-// it is logged and told to the filing listener, never stopping the print.
-bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _prnSheet* pSheet,
-                       GtkPrintSettings* pSettings = nullptr);
+// (else home) and the sheet's name. With pszExportFile the sheet goes to
+// that PDF file without a dialog. pSheet, where given, is what the sheet
+// carries. A failure is logged, and told to the pilot where there is a
+// dialog; the flight's reference and occupants are kept for the next try.
+// Returns whether the sheet was printed or saved; then its copy is filed,
+// whole or not at all, and the filing listener told how that went, never
+// stopping the print.
+bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _prnSheet* pSheet);
 
-// The function told when a sheet was printed but its copy could not be
-// filed, with the reason; the window shows it.
+// The function told, after each sheet printed, why its copy could not be
+// filed, or nullptr when it was; the window shows it.
 void prnSetFilingListener(void (*pfuncListener)(const char* pszError));
 
-// Where the copies are filed: "<etc dir>/Load sheets".
+// Where the copies are filed: "<etc dir>/Load sheets", a folder only its
+// owner may read, each sheet likewise; a link there is never followed.
 std::string prnSheetsFolder(void);
+
+// Removes what a sheet cut short while it was filed (a crash, a kill) left
+// in the folder, and logs it. Called once at start.
+void prnClearTemporaries(void);
+
+// When a sheet was drawn, with its zone: "2026-12-08 05:04 UTC" where the
+// clock is at UTC, else "2026-12-08 06:04 +01:00".
+std::string prnPrintedText(time_t tPrinted);
+
+// Text as the sheet sets it: no line breaks between a figure and its unit
+// ("31.50 in", "10.5 US gal"), the spaces there made no-break ones.
+std::string prnBindUnits(const std::string& strText);

@@ -104,27 +104,31 @@ GtkWidget* m_pwgtSaveFailedBar = nullptr;
 GtkWidget* m_pwgtSaveFailedText = nullptr;
 
 // Told of every rewrite of Zarv.conf: a failure shows the bar with the
-// system's reason, the next success hides it. The log keeps its entries.
-std::string m_strStandingWarning;
+// system's reason, the next success hides it. A sheet whose copy was not
+// filed stays on the bar until one is. The log keeps its entries.
+std::string m_strStandingWarning, m_strSaveFailure, m_strFilingFailure;
 
-void wbOnWriteResult(const char* pszError)
+void wbShowBar(void)
 {
     if (!m_pwgtSaveFailedBar || !m_pwgtSaveFailedText)
         return;
-    if (!pszError && !m_strStandingWarning.empty()) {
-        gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), m_strStandingWarning.c_str());
-        gtk_widget_show(m_pwgtSaveFailedBar);
-        return;
+    std::string strText = m_strSaveFailure.empty() ? m_strStandingWarning : m_strSaveFailure;
+    if (!m_strFilingFailure.empty())
+        strText += (strText.empty() ? "" : "\n") + m_strFilingFailure;
+    gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), strText.c_str());
+    gtk_widget_set_visible(m_pwgtSaveFailedBar, !strText.empty());
+}
+
+void wbOnWriteResult(const char* pszError)
+{
+    m_strSaveFailure.clear();
+    if (pszError) {
+        g_autofree gchar* pszText = g_strdup_printf("Your last change could not be saved: %s. Zarv keeps it until "
+                                                    "this window closes; Zarv.log has the details.",
+                                                    pszError);
+        m_strSaveFailure = pszText;
     }
-    if (!pszError) {
-        gtk_widget_hide(m_pwgtSaveFailedBar);
-        return;
-    }
-    g_autofree gchar* pszText = g_strdup_printf(
-        "Your last change could not be saved: %s. Zarv keeps it until this window closes; Zarv.log has the details.",
-        pszError);
-    gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), pszText);
-    gtk_widget_show(m_pwgtSaveFailedBar);
+    wbShowBar();
 }
 
 // The window whose pages show Zarv.conf.
@@ -147,22 +151,21 @@ void wbOnConfChanged(void)
     psetUpdateFleetDisplay();
     if (bTyping)
         gtk_entry_set_text(GTK_ENTRY(pwgtFocus), strTyped.c_str());
-    if (m_pwgtSaveFailedBar && m_pwgtSaveFailedText) {
-        gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText),
-                           "Zarv.conf was changed by another program: its values are shown");
-        gtk_widget_show(m_pwgtSaveFailedBar);
-    }
+    // Said until the next save, as a failed save is.
+    m_strSaveFailure = "Zarv.conf was changed by another program: its values are shown";
+    wbShowBar();
 }
 
-// Told when a load sheet was printed but its copy could not be filed.
+// Told after each sheet printed whether its copy was filed.
 void wbOnFilingResult(const char* pszError)
 {
-    if (!m_pwgtSaveFailedBar || !m_pwgtSaveFailedText)
-        return;
-    g_autofree gchar* pszText =
-        g_strdup_printf("The load sheet was printed, but %s. Zarv.log has the details.", pszError);
-    gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), pszText);
-    gtk_widget_show(m_pwgtSaveFailedBar);
+    m_strFilingFailure.clear();
+    if (pszError) {
+        g_autofree gchar* pszText =
+            g_strdup_printf("The load sheet was printed, but %s. Zarv.log has the details.", pszError);
+        m_strFilingFailure = pszText;
+    }
+    wbShowBar();
 }
 
 // The chart's least size: a small screen may shrink the window down to it,
@@ -281,8 +284,7 @@ void wbDressForTheme(GtkBuilder* pBuilder)
     gtk_style_context_add_class(gtk_widget_get_style_context(pwgtNotebook), "zarv-paper");
 }
 
-bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet,
-                      GtkPrintSettings* pSettings)
+bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet)
 {
     // What the pilot typed goes onto the sheet; while the dialog has the
     // focus no field is left again, so printing stores nothing.
@@ -290,7 +292,7 @@ bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prn
     if (pwgtFocus)
         g_object_ref(pwgtFocus);
     mscLeaveField(pwinMain);
-    const bool bDone = prnPrintLoadSheet(pwinMain, pszExportFile, pSheet, pSettings);
+    const bool bDone = prnPrintLoadSheet(pwinMain, pszExportFile, pSheet);
     if (pwgtFocus) {
         gtk_widget_grab_focus(pwgtFocus);
         g_object_unref(pwgtFocus);
@@ -370,8 +372,10 @@ void wbInitPages(GtkBuilder* pBuilder)
         bCssAdded = true;
         gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
     }
+    m_strSaveFailure.clear(), m_strFilingFailure.clear(); // a new window says what it meets itself
     prmSetWriteListener(wbOnWriteResult);
     prnSetFilingListener(wbOnFilingResult);
+    prnClearTemporaries();
     if (GtkWidget* pwgtPrint = mscLookUp(pBuilder, "PrintLoadSheet"); pwgtPrint && GTK_IS_BUTTON(pwgtPrint))
         g_signal_connect(pwgtPrint, "clicked", G_CALLBACK(wbOnPrintClicked), nullptr);
     psetInit(pBuilder);

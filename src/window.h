@@ -67,9 +67,8 @@ void wbDressForTheme(GtkBuilder* pBuilder);
 // Prints the load sheet as Ctrl+P and the page's button do: the field being
 // edited is committed first, and no field is left while the dialog is open,
 // so printing stores nothing. pszExportFile and pSheet as for
-// prnPrintLoadSheet, as are pSettings.
-bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet,
-                      GtkPrintSettings* pSettings = nullptr);
+// prnPrintLoadSheet.
+bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet);
 
 // Gives every builder object that has an id that id as its accessible id, and
 // every field labelled by a mnemonic caption an accessible name.

@@ -3,17 +3,23 @@
 // the verdicts; one page; nothing else touched; a failure logged.
 #include "pages.h"
 
+#include "app.h"
 #include "pagWB.h"
 #include "pagWBChart.h"
 #include "pagWBPage.h"
 #include "print.h"
+#include "testSeams.h"
 #include "window.h"
 
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
 #include <gtk/gtkunixprint.h>
 
+#include <algorithm>
 #include <clocale>
 #include <regex>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace
 {
@@ -91,8 +97,8 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
           "LSeatLatMoment", "RSeatLatMoment",    "FuelLatMoment",   "BallastLatMoment", "TotalLatMoment",
           "NoFuelWt",       "NoFuelLongArm",     "NoFuelLatArm"})
         EXPECT_NE(strText.find(text(pszCell)), std::string::npos) << pszCell << " " << text(pszCell);
-    // The inputs in the pilot's units.
-    EXPECT_NE(strText.find(text("LeftSeatWeight") + " " + text("LeftSeatUnits")), std::string::npos) << strText;
+    // The inputs in the pilot's units, as a sentence writes them.
+    EXPECT_NE(strText.find(text("LeftSeatWeight") + " kg"), std::string::npos) << strText;
 
     // Printing changed nothing.
     EXPECT_EQ(conf(), strConf);
@@ -132,15 +138,164 @@ TEST_F(LoadSheetFailure, IsLoggedAndChangesNothing)
     EXPECT_EQ(conf(), strConf);
 }
 
-// Presses Print in the print dialog once it shows the printer its settings
-// name.
+// The disk fills, or the process is killed, once a sheet has written this
+// much.
+constexpr size_t FILLED_AT = 8192;
+size_t m_nWritten = 0;
+
+ssize_t fillsLate(int fd, const void* pBuf, size_t nCount)
+{
+    if (m_nWritten + nCount > FILLED_AT) {
+        errno = ENOSPC;
+        return -1;
+    }
+    m_nWritten += nCount;
+    return write(fd, pBuf, nCount);
+}
+
+ssize_t killedLate(int fd, const void* pBuf, size_t nCount)
+{
+    if (m_nWritten + nCount > FILLED_AT)
+        raise(SIGKILL);
+    m_nWritten += nCount;
+    return write(fd, pBuf, nCount);
+}
+
+using SheetFiling = zt::Pages;
+
+// A write that fails late files nothing, and the bar says so, through later
+// saves of values, until a sheet is filed: then privately, whatever the
+// umask.
+TEST_F(SheetFiling, AFullDiskFilesNothingAndIsShownUntilASheetIsFiled)
+{
+    const _prnSheet sheet;
+    m_nWritten = 0;
+    m_prmFileOps.pfuncWrite = fillsLate;
+    EXPECT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "a.pdf").c_str(), &sheet));
+    EXPECT_EQ(zt::listDir(m_dir / "Load sheets"), std::vector<std::string>{});
+    EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find(g_strerror(ENOSPC)), std::string::npos);
+    m_prmFileOps.pfuncWrite = ::write;
+    type("LeftSeatWeight", "80");
+    focus("RightSeatWeight");
+    EXPECT_TRUE(gtk_widget_get_visible(w("SaveFailedBar")));
+    EXPECT_NE(text("SaveFailedText").find(g_strerror(ENOSPC)), std::string::npos) << text("SaveFailedText");
+
+    const mode_t nUmask = umask(0);
+    EXPECT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "b.pdf").c_str(), &sheet));
+    umask(nUmask);
+    EXPECT_FALSE(gtk_widget_get_visible(w("SaveFailedBar")));
+    const std::vector<std::string> filed = zt::listDir(m_dir / "Load sheets");
+    ASSERT_EQ(filed.size(), 1u);
+    struct stat stDir, stSheet;
+    ASSERT_EQ(stat((m_dir / "Load sheets").c_str(), &stDir), 0);
+    ASSERT_EQ(stat((m_dir / "Load sheets/" + filed[0]).c_str(), &stSheet), 0);
+    EXPECT_EQ(stDir.st_mode & 07777, 0700u);
+    EXPECT_EQ(stSheet.st_mode & 07777, 0600u);
+}
+
+// "Load sheets" planted as a link: nothing lands where it leads, and the
+// bar and the log say why.
+TEST_F(SheetFiling, ALinkForTheFolderIsNotFollowed)
+{
+    g_mkdir((m_dir / "theirs").c_str(), 0777);
+    ASSERT_EQ(symlink((m_dir / "theirs").c_str(), (m_dir / "Load sheets").c_str()), 0);
+    const _prnSheet sheet;
+    EXPECT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "a.pdf").c_str(), &sheet));
+    EXPECT_EQ(zt::listDir(m_dir / "theirs"), std::vector<std::string>{});
+    EXPECT_NE(text("SaveFailedText").find("not a folder of your own"), std::string::npos) << text("SaveFailedText");
+    EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find("open(" + (m_dir / "Load sheets") + ") failed"), std::string::npos);
+}
+
+// Killed while a sheet is filed: no sheet under its name, and what was cut
+// short is cleared at the next start. The sheet is filed by a second run of
+// this binary, which dies mid-write.
+TEST_F(SheetFiling, AKillMidWriteLeavesNothingOnceStartedAgain)
+{
+    std::vector<std::string> args = {"/proc/self/exe", "--gtest_also_run_disabled_tests",
+                                     "--gtest_filter=SheetFiling.DISABLED_DiesMidWrite"};
+    std::vector<gchar*> argv;
+    for (std::string& str : args)
+        argv.push_back(str.data());
+    argv.push_back(nullptr);
+    g_auto(GStrv) env = g_environ_setenv(g_get_environ(), "ZARV_FILING_ETC", m_dir.path().c_str(), TRUE);
+    env = g_environ_setenv(env, "TMPDIR", m_dir.path().c_str(), TRUE); // what the run leaves is the test's
+    gint nStatus = 0;
+    ASSERT_TRUE(g_spawn_sync(nullptr, argv.data(), env, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr, &nStatus,
+                             nullptr));
+    ASSERT_TRUE(WIFSIGNALED(nStatus) && WTERMSIG(nStatus) == SIGKILL) << nStatus;
+    const std::vector<std::string> left = zt::listDir(m_dir / "Load sheets");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_TRUE(g_str_has_prefix(left[0].c_str(), ".sheet.tmp-")) << left[0];
+    prnClearTemporaries();
+    EXPECT_EQ(zt::listDir(m_dir / "Load sheets"), std::vector<std::string>{});
+    EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find("cut short"), std::string::npos);
+}
+
+TEST_F(SheetFiling, DISABLED_DiesMidWrite)
+{
+    const char* pszEtc = g_getenv("ZARV_FILING_ETC");
+    ASSERT_TRUE(pszEtc);
+    wbSetEtcDir(pszEtc);
+    m_nWritten = 0;
+    m_prmFileOps.pfuncWrite = killedLate;
+    const _prnSheet sheet;
+    wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (std::string(pszEtc) + "/a.pdf").c_str(), &sheet);
+}
+
+// What the dialog's File button says when the pilot presses Print.
+std::string m_strFileButton;
+
+bool m_bOptionsShown = false; // the printer's options are in the dialog
+
+void findFileButton(GtkWidget* pwgt, gpointer)
+{
+    if (strcmp(G_OBJECT_TYPE_NAME(pwgt), "GtkPrinterOptionWidget") == 0)
+        m_bOptionsShown = true;
+    if (GTK_IS_BUTTON(pwgt) && gtk_button_get_label(GTK_BUTTON(pwgt)) &&
+        g_str_has_suffix(gtk_button_get_label(GTK_BUTTON(pwgt)), ".pdf"))
+        m_strFileButton = gtk_button_get_label(GTK_BUTTON(pwgt));
+    else if (GTK_IS_TREE_VIEW(pwgt)) {
+        // The pilot picks "Print to File" in the list of printers.
+        GtkTreeModel* pmodel = gtk_tree_view_get_model(GTK_TREE_VIEW(pwgt));
+        GtkTreeIter it;
+        for (gboolean b = pmodel && gtk_tree_model_get_iter_first(pmodel, &it); b;
+             b = gtk_tree_model_iter_next(pmodel, &it))
+            for (int i = 0; i < gtk_tree_model_get_n_columns(pmodel); i++)
+                if (gtk_tree_model_get_column_type(pmodel, i) == G_TYPE_OBJECT) {
+                    g_autoptr(GObject) pprinter = nullptr;
+                    gtk_tree_model_get(pmodel, &it, i, &pprinter, -1);
+                    if (GTK_IS_PRINTER(pprinter) &&
+                        strcmp(gtk_printer_get_name(GTK_PRINTER(pprinter)), g_dgettext("gtk30", "Print to File")) ==
+                            0 &&
+                        !gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(pwgt)), &it))
+                        gtk_tree_selection_select_iter(gtk_tree_view_get_selection(GTK_TREE_VIEW(pwgt)), &it);
+                }
+    }
+    if (GTK_IS_CONTAINER(pwgt))
+        gtk_container_forall(GTK_CONTAINER(pwgt), findFileButton, nullptr);
+}
+
+// Picks the file printer in the print dialog and presses Print once its
+// options show, noting what the File button says; closes a message that
+// the sheet could not be printed.
 gboolean answerPrintDialog(gpointer)
 {
     g_autoptr(GList) plist = gtk_window_list_toplevels();
-    for (GList* p = plist; p; p = p->next)
-        if (GTK_IS_PRINT_UNIX_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)) &&
-            gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(p->data)))
+    for (GList* p = plist; p; p = p->next) {
+        if (!GTK_IS_WIDGET(p->data) || !gtk_widget_get_mapped(GTK_WIDGET(p->data)))
+            continue;
+        if (GTK_IS_MESSAGE_DIALOG(p->data))
+            gtk_dialog_response(GTK_DIALOG(p->data), GTK_RESPONSE_CLOSE);
+        if (!GTK_IS_PRINT_UNIX_DIALOG(p->data))
+            continue;
+        m_strFileButton.clear();
+        m_bOptionsShown = false;
+        findFileButton(GTK_WIDGET(p->data), nullptr);
+        GtkPrinter* pprinter = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(p->data));
+        if (pprinter && strcmp(gtk_printer_get_name(pprinter), g_dgettext("gtk30", "Print to File")) == 0 &&
+            m_bOptionsShown)
             gtk_dialog_response(GTK_DIALOG(p->data), GTK_RESPONSE_OK);
+    }
     return G_SOURCE_CONTINUE;
 }
 
@@ -164,6 +319,7 @@ struct Sheet {
     const char* pszName;
     std::string strConf;
     std::string strPilot;
+    bool bDocuments; // whether the pilot's desktop has a documents folder
 };
 
 void PrintTo(const Sheet& c, std::ostream* os)
@@ -179,36 +335,57 @@ class PrintedSheet : public zt::Pages, public testing::WithParamInterface<Sheet>
     }
 };
 
-// Printed through the print dialog to GTK's file printer: one complete page,
-// every word inside margins of 12 mm and none over another, and a copy filed
-// for the record that a second sheet of the same minute does not replace.
+// Printed as a pilot does, to GTK's file printer with what the dialog
+// offers: one complete page in the documents folder (else home) under the
+// sheet's name, the name the File button showed, every word inside margins
+// of 12 mm and none over another, and a copy filed for the record that a
+// second sheet of the same minute does not replace.
 TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
 {
-    // GTK's own file printer, by the name its file backend gives it.
+    const std::string strHome = g_get_home_dir(), strConfig = g_get_user_config_dir();
+    const std::string strFolder = GetParam().bDocuments ? strHome + "/Documents" : strHome;
+    // The documents folder the desktop names, there or not.
+    g_mkdir_with_parents(strConfig.c_str(), 0700);
+    if (GetParam().bDocuments)
+        g_mkdir(strFolder.c_str(), 0700);
+    zt::writeFile(strConfig + "/user-dirs.dirs", GetParam().bDocuments ? "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n"
+                                                                       : "XDG_DOCUMENTS_DIR=\"$HOME/Gone\"\n");
+    g_reload_user_special_dirs_cache();
+    const std::vector<std::string> before = zt::listDir(strFolder);
+
     g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
-    const std::string strPrinter = g_dgettext("gtk30", "Print to File");
-    const std::string strPdf = m_dir / "printed.pdf";
-    g_autoptr(GtkPrintSettings) pSettings = gtk_print_settings_new();
-    gtk_print_settings_set_printer(pSettings, strPrinter.c_str());
-    g_autofree gchar* pszUri = g_filename_to_uri(strPdf.c_str(), nullptr, nullptr);
-    gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_URI, pszUri);
-    gtk_print_settings_set_paper_size(pSettings, gtk_paper_size_new(GTK_PAPER_NAME_A4));
     _prnSheet sheet;
     sheet.strPilot = GetParam().strPilot;
-    // The pilot presses Print once the dialog has chosen that printer.
     const guint nAnswer = g_timeout_add(20, answerPrintDialog, nullptr);
-    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, &sheet, pSettings));
+    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, &sheet));
     g_source_remove(nAnswer);
+    std::string strName;
     ASSERT_TRUE(zt::waitUntil(
         [&] {
-            return run({"pdfinfo", strPdf}).find("Pages:") != std::string::npos;
+            const std::vector<std::string> after = zt::listDir(strFolder);
+            for (const std::string& str : after)
+                if (std::find(before.begin(), before.end(), str) == before.end())
+                    strName = str;
+            return !strName.empty() && run({"pdfinfo", strFolder + "/" + strName}).find("Pages:") != std::string::npos;
         },
         "the printed file to be complete"));
-    EXPECT_TRUE(std::regex_search(run({"pdfinfo", strPdf}), std::regex("\nPages: +1\n")));
+    const std::string strPdf = strFolder + "/" + strName;
+    // The registration, without controls of direction, and the minute; the
+    // File button showed its end, after GTK's ellipsis for what is above.
+    EXPECT_TRUE(std::regex_match(strName, std::regex("(G-ZARV|W+\u2026) 20[0-9]{2}-[01][0-9]-[0-3][0-9] [0-9]{4}"
+                                                     "( \\([0-9]+\\))?\\.pdf")))
+        << strName;
+    const std::string strShown = std::regex_replace(m_strFileButton, std::regex("^(\\.\\.\\.|\u2026)"), "");
+    EXPECT_TRUE(strShown.size() > 20 && g_str_has_suffix(strPdf.c_str(), strShown.c_str())) << m_strFileButton;
+    const std::string strInfo = run({"pdfinfo", strPdf});
+    EXPECT_TRUE(std::regex_search(strInfo, std::regex("\nPages: +1\n"))) << strInfo;
     if (const char* pszKeep = g_getenv("ZARV_KEEP_SHEET"))
         zt::writeFile(pszKeep, zt::readFile(strPdf));
 
-    constexpr double MARGIN = 12 / 25.4 * 72, WIDTH = 595, HEIGHT = 842;
+    std::smatch size;
+    ASSERT_TRUE(std::regex_search(strInfo, size, std::regex("Page size: +([0-9.]+) x ([0-9.]+) pts"))) << strInfo;
+    const double WIDTH = std::stod(size[1]), HEIGHT = std::stod(size[2]);
+    constexpr double MARGIN = 12 / 25.4 * 72;
     const std::vector<Word> v = words(strPdf);
     ASSERT_GT(v.size(), 100u);
     for (size_t i = 0; i < v.size(); i++) {
@@ -237,15 +414,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Sheet{"WithinLimits",
                           "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n"
                           "LatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
-                          "A. Pilot"},
+                          "A. Pilot", true},
                     Sheet{"EveryLimitBroken",
                           "[Aircraft]\nRegistration=G-ZARV\n[Basic]\nWeight=520\nLongArm=2800\nLatArm=40\n"
                           "[Load]\nLSeat=100\nRSeat=130\nFuel=80\n",
-                          "A. Pilot"},
+                          "A. Pilot", false},
                     Sheet{"HostileText",
                           "[Aircraft]\nRegistration=\u202e" + std::string(300, 'W') +
                               "\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n",
-                          std::regex_replace(std::string(45, '\n'), std::regex("\n"), "\nPilot")}),
+                          std::regex_replace(std::string(45, '\n'), std::regex("\n"), "\nPilot"), true}),
     [](const testing::TestParamInfo<Sheet>& p) { return std::string(p.param.pszName); });
 
 } // namespace

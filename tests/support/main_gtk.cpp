@@ -8,6 +8,7 @@
 //                       of the test's own); without it they find none, so a
 //                       desktop's bus never decides how a second start goes
 //   --theme=NAME        run under that GTK theme (GTK_THEME) instead of Adwaita
+// HOME and the XDG folders are a temporary directory of the run's own.
 #include "sanitizers.h"
 #include "support.h"
 
@@ -65,6 +66,14 @@ int main(int argc, char** argv)
     const std::string strSuppressions = writeSuppressions();
     if (!strSuppressions.empty())
         g_setenv("LSAN_OPTIONS", ("suppressions=" + strSuppressions + ":print_suppressions=0").c_str(), TRUE);
+
+    // A home of the test's own, read by GLib once: what a dialog offers as
+    // the documents folder or home is never the user's.
+    const zt::TempDir home;
+    g_chmod(home.path().c_str(), 0755);
+    g_setenv("HOME", home.path().c_str(), TRUE);
+    g_setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), TRUE);
+    g_setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), TRUE);
 
     gdk_disable_multidevice();
     zt::setHaveDisplay(gtk_init_check(&argc, &argv));

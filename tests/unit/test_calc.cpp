@@ -413,13 +413,43 @@ TEST(SheetName, IsTheRegistrationDateAndTimeFitForAFileName)
     localtime_r(&t, &tmLocal);
     char szWhen[32];
     strftime(szWhen, sizeof szWhen, " %Y-%m-%d %H%M", &tmLocal);
-    const std::pair<const char*, const char*> cases[] = {{"G-ABCD", "G-ABCD"},
-                                                         {"", "Load sheet"},
-                                                         {"../../etc/x", "-..-etc-x"},
-                                                         {"..hidden", "hidden"},
-                                                         {"two\nlines", "two lines"}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"G-ABCD", "G-ABCD"},   {"", "Load sheet"},          {"../../etc/x", "-..-etc-x"},
+        {"..hidden", "hidden"}, {"two\nlines", "two lines"}, {"\u202eG-ABCD\u2066\u200f", "G-ABCD"}};
     for (const auto& [pszRegistration, pszName] : cases)
         EXPECT_EQ(prnSheetName(pszRegistration, t), pszName + std::string(szWhen)) << pszRegistration;
+}
+
+// When a sheet was printed, with the clock's zone.
+TEST(SheetPrinted, IsTheMinuteWithItsZone)
+{
+    const std::string strTz = g_getenv("TZ") ? g_getenv("TZ") : "";
+    const bool bTz = g_getenv("TZ") != nullptr;
+    const std::pair<const char*, const char*> cases[] = {
+        {"UTC0", "2026-12-07 05:04 UTC"}, {"CET-1", "2026-12-07 06:04 +01:00"}, {"NST3:30", "2026-12-07 01:34 -03:30"}};
+    for (const auto& [pszTz, pszWant] : cases) {
+        g_setenv("TZ", pszTz, TRUE);
+        tzset();
+        EXPECT_EQ(prnPrintedText(1796619840), pszWant) << pszTz; // 05:04 UTC
+    }
+    if (bTz)
+        g_setenv("TZ", strTz.c_str(), TRUE);
+    else
+        g_unsetenv("TZ");
+    tzset();
+}
+
+// A figure and its unit stay together on the sheet; other spaces break.
+TEST(SheetUnits, AreBoundToTheirFigures)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"front position 31.50 in, 2 mm", "front position 31.50\u00a0in, 2\u00a0mm"},
+        {"at landing 10.5 US gal", "at landing 10.5\u00a0US\u00a0gal"},
+        {"9.0 lb below; 64.5 L by 5.5 imp gal", "9.0\u00a0lb below; 64.5\u00a0L by 5.5\u00a0imp\u00a0gal"},
+        {"45.5 kg at 0.759 kg/US gal", "45.5\u00a0kg at 0.759\u00a0kg/US\u00a0gal"},
+        {"2 lines in 3 inches", "2 lines in 3 inches"}};
+    for (const auto& [pszText, pszWant] : cases)
+        EXPECT_EQ(prnBindUnits(pszText), pszWant) << pszText;
 }
 
 } // namespace
