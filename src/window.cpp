@@ -106,9 +106,12 @@ GtkWidget* m_pwgtSaveFailedText = nullptr;
 // Told of every rewrite of Zarv.conf: a failure shows the bar with the
 // system's reason, the next success hides it. The log keeps its entries.
 std::string m_strStandingWarning;
+// What the bar says of the last save where it failed; empty once one succeeds.
+std::string m_strSaveFailure;
 
 void wbOnWriteResult(const char* pszError)
 {
+    m_strSaveFailure.clear();
     if (!m_pwgtSaveFailedBar || !m_pwgtSaveFailedText)
         return;
     if (!pszError && !m_strStandingWarning.empty()) {
@@ -123,6 +126,7 @@ void wbOnWriteResult(const char* pszError)
     g_autofree gchar* pszText = g_strdup_printf(
         "Your last change could not be saved: %s. Zarv keeps it until this window closes; Zarv.log has the details.",
         pszError);
+    m_strSaveFailure = pszText;
     gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), pszText);
     gtk_widget_show(m_pwgtSaveFailedBar);
 }
@@ -148,8 +152,12 @@ void wbOnConfChanged(void)
     if (bTyping)
         gtk_entry_set_text(GTK_ENTRY(pwgtFocus), strTyped.c_str());
     if (m_pwgtSaveFailedBar && m_pwgtSaveFailedText) {
-        gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText),
-                           "Zarv.conf was changed by another program: its values are shown");
+        // A change whose save failed is still not in the file: the bar
+        // keeps saying so.
+        std::string strText = "Zarv.conf was changed by another program: its values are shown";
+        if (!m_strSaveFailure.empty())
+            strText += ". " + m_strSaveFailure;
+        gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), strText.c_str());
         gtk_widget_show(m_pwgtSaveFailedBar);
     }
 }

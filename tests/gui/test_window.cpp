@@ -126,6 +126,10 @@ TEST_F(Window, AFailedSaveIsShownAcrossTheTopUntilTheNextOneSucceeds)
     EXPECT_TRUE(gtk_widget_get_visible(w("SaveFailedBar")));
     EXPECT_NE(text("SaveFailedText").find(g_strerror(ENOSPC)), std::string::npos) << text("SaveFailedText");
     EXPECT_EQ(text("LeftSeatWeight"), num("%1.1f", 80.0)); // the value is kept in the window
+    // Another program's change shown meanwhile does not hide that it is not saved.
+    zt::writeFile(m_dir / "Zarv.conf", "[Load]\nRSeat=60\n");
+    zt::waitUntil([&] { return text("RightSeatWeight") == num("%1.1f", 60.0); }, "the file's values to be shown");
+    EXPECT_NE(text("SaveFailedText").find(g_strerror(ENOSPC)), std::string::npos) << text("SaveFailedText");
     // The disk has room again: the next save clears the bar.
     m_prmFileOps.pfuncMkstemp = g_mkstemp_full;
     type("RightSeatWeight", "70");
