@@ -345,6 +345,17 @@ bool prmSyncKeyFile(void)
     }
     if (sameAsSeen(st))
         return false;
+    if (!wbMayFollow(strSpec)) {
+        // Made a link by someone else since: neither read nor replaced,
+        // nor is the file it leads to set aside, as at start.
+        g_autofree gchar* pszMsg =
+            g_strdup_printf("prmSyncKeyFile()\n%s is a link that another user could have made or changed\n"
+                            "it is not followed: changes are not saved this run",
+                            strSpec.c_str());
+        errPostError(pszMsg);
+        m_bKeepUnreadable = true;
+        return false;
+    }
     std::string strData;
     g_autoptr(GError) pErr = nullptr;
     if (!readConf(strSpec, &strData, &st, &pErr)) {
@@ -391,8 +402,10 @@ void announceReading(void)
         m_pfuncChangeListener();
 }
 
-void onConfChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer)
+void onConfChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent nEvent, gpointer)
 {
+    if (!prmFileSettled(nEvent))
+        return;
     prmSyncKeyFile();
     announceReading();
 }
@@ -544,6 +557,14 @@ void prmWriteKeyFile(void)
 {
     writeKeyFile();
     announceReading();
+}
+
+bool prmFileSettled(GFileMonitorEvent nEvent)
+{
+    // A file being written is read once its writer closed it (the hint
+    // follows every change): read halfway it could seem unreadable and be
+    // set aside under its writer, or show half its values.
+    return nEvent != G_FILE_MONITOR_EVENT_CHANGED && nEvent != G_FILE_MONITOR_EVENT_CREATED;
 }
 
 void prmWatchKeyFile(void (*pfuncChanged)(void))

@@ -2,6 +2,7 @@
 // "<etc dir>/Zarv.conf", with typed access by group and key.
 #pragma once
 
+#include <gio/gio.h>
 #include <glib.h>
 
 #include <functional>
@@ -21,6 +22,10 @@ void prmLoadKeyFile(void);
 // overwritten: it is read again first, and the changes of this window that
 // it does not hold yet are laid over its values.
 void prmWriteKeyFile(void);
+
+// Whether a change the file monitor reports leaves Zarv.conf whole: not
+// while its writer may still be writing.
+bool prmFileSettled(GFileMonitorEvent nEvent);
 
 // Watches Zarv.conf for another program's change: it is read again at once,
 // and pfuncChanged told, so the window can show the file's values.

@@ -105,14 +105,19 @@ GtkWidget* m_pwgtSaveFailedText = nullptr;
 
 // Told of every rewrite of Zarv.conf: a failure shows the bar with the
 // system's reason, the next success hides it. A sheet whose copy was not
-// filed stays on the bar until one is. The log keeps its entries.
-std::string m_strStandingWarning, m_strSaveFailure, m_strFilingFailure;
+// filed stays on the bar until one is. Another program's change of
+// Zarv.conf is said until the next save. The log keeps its entries.
+std::string m_strStandingWarning, m_strSaveFailure, m_strFilingFailure, m_strConfChanged;
 
 void wbShowBar(void)
 {
     if (!m_pwgtSaveFailedBar || !m_pwgtSaveFailedText)
         return;
     std::string strText = m_strSaveFailure.empty() ? m_strStandingWarning : m_strSaveFailure;
+    // A change whose save failed is still not in the file: the bar keeps
+    // saying so beside another program's change.
+    if (!m_strConfChanged.empty())
+        strText = m_strConfChanged + (strText.empty() ? "" : ". " + strText);
     if (!m_strFilingFailure.empty())
         strText += (strText.empty() ? "" : "\n") + m_strFilingFailure;
     gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), strText.c_str());
@@ -122,6 +127,8 @@ void wbShowBar(void)
 void wbOnWriteResult(const char* pszError)
 {
     m_strSaveFailure.clear();
+    if (!pszError)
+        m_strConfChanged.clear();
     if (pszError) {
         g_autofree gchar* pszText = g_strdup_printf("Your last change could not be saved: %s. Zarv keeps it until "
                                                     "this window closes; Zarv.log has the details.",
@@ -142,17 +149,27 @@ void wbOnConfChanged(void)
     GtkWidget* pwgtFocus = m_pwinPages ? gtk_window_get_focus(GTK_WINDOW(m_pwinPages)) : nullptr;
     const bool bTyping = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && mscEntryEdited(pwgtFocus);
     const std::string strTyped = bTyping ? gtk_entry_get_text(GTK_ENTRY(pwgtFocus)) : "";
+    const _wbSetup before = m_wbSetup;
     pwbParams();
     psetParams();
+    // A number typed in units the file no longer has would be read in the
+    // new ones: it is dropped, and the field says so.
+    const char* pszName = bTyping ? gtk_buildable_get_name(GTK_BUILDABLE(pwgtFocus)) : "";
+    const bool bNumber = pszName && strcmp(pszName, "Registration") != 0 && strcmp(pszName, "WeighedOn") != 0;
+    const bool bUnitsChanged = before.nUnitWt != m_wbSetup.nUnitWt || before.nUnitArm != m_wbSetup.nUnitArm ||
+                               before.nUnitFuel != m_wbSetup.nUnitFuel;
     pwbUpdateDisplays();
     psetUpdateInputDisplay();
     psetUpdateUnitLabels();
     psetUpdateUnitButtons();
     psetUpdateFleetDisplay();
-    if (bTyping)
+    if (bTyping && bNumber && bUnitsChanged)
+        mscFlagEntry(pwgtFocus, "\u201c" + strTyped +
+                                    "\u201d was typed before another program changed the units: it was not "
+                                    "stored; type it again.");
+    else if (bTyping)
         gtk_entry_set_text(GTK_ENTRY(pwgtFocus), strTyped.c_str());
-    // Said until the next save, as a failed save is.
-    m_strSaveFailure = "Zarv.conf was changed by another program: its values are shown";
+    m_strConfChanged = "Zarv.conf was changed by another program: its values are shown";
     wbShowBar();
 }
 
@@ -372,7 +389,7 @@ void wbInitPages(GtkBuilder* pBuilder)
         bCssAdded = true;
         gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
     }
-    m_strSaveFailure.clear(), m_strFilingFailure.clear(); // a new window says what it meets itself
+    m_strSaveFailure.clear(), m_strFilingFailure.clear(), m_strConfChanged.clear(); // a new window says what it meets itself
     prmSetWriteListener(wbOnWriteResult);
     prnSetFilingListener(wbOnFilingResult);
     prnClearTemporaries();

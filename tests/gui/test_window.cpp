@@ -126,6 +126,10 @@ TEST_F(Window, AFailedSaveIsShownAcrossTheTopUntilTheNextOneSucceeds)
     EXPECT_TRUE(gtk_widget_get_visible(w("SaveFailedBar")));
     EXPECT_NE(text("SaveFailedText").find(g_strerror(ENOSPC)), std::string::npos) << text("SaveFailedText");
     EXPECT_EQ(text("LeftSeatWeight"), num("%1.1f", 80.0)); // the value is kept in the window
+    // Another program's change shown meanwhile does not hide that it is not saved.
+    zt::writeFile(m_dir / "Zarv.conf", "[Load]\nRSeat=60\n");
+    zt::waitUntil([&] { return text("RightSeatWeight") == num("%1.1f", 60.0); }, "the file's values to be shown");
+    EXPECT_NE(text("SaveFailedText").find(g_strerror(ENOSPC)), std::string::npos) << text("SaveFailedText");
     // The disk has room again: the next save clears the bar.
     m_prmFileOps.pfuncMkstemp = g_mkstemp_full;
     type("RightSeatWeight", "70");
@@ -170,6 +174,16 @@ TEST_F(ChangedOutside, TheFilesValuesAreShownAndWhatIsBeingTypedIsKept)
     EXPECT_EQ(confDouble("Load", "LSeat"), 90.0);
     EXPECT_EQ(confDouble("Basic", "Weight"), 420.0);
     EXPECT_EQ(text("Registration"), "G-NEWW");
+}
+
+// A number typed before the units changed is not read in the new ones.
+TEST_F(ChangedOutside, WhatIsBeingTypedIsNotReadInUnitsChangedMeanwhile)
+{
+    type("LeftSeatWeight", "60");
+    zt::writeFile(m_dir / "Zarv.conf", "[Load]\nLSeat=80\n\n[Unit]\nWeight=1\n");
+    zt::waitUntil([&] { return active("WeightUnitLbs"); }, "the file's units to be shown");
+    focus("RightSeatWeight");
+    EXPECT_EQ(confDouble("Load", "LSeat"), 80.0);
 }
 
 } // namespace

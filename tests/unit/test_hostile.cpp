@@ -191,6 +191,18 @@ TEST_F(PlantedLink, InADirectoryOthersCanWriteIsNeitherReadNorWritten)
     chmod(m_dir.path().c_str(), 0700);
 }
 
+// Planted once the window is open, it does not get the file it leads to set aside.
+TEST_F(PlantedLink, PlantedLaterIsNeitherReadNorSetAside)
+{
+    prmLoadKeyFile(); // no Zarv.conf yet
+    g_unlink((m_dir / "Zarv.log").c_str());
+    plant(01777);
+    zt::writeFile(m_elsewhere / "victim.conf", "not a key file\n");
+    prmSetKeyDouble("Load", "LSeat", 90);
+    EXPECT_EQ(zt::readFile(m_elsewhere / "victim.conf"), "not a key file\n");
+    chmod(m_dir.path().c_str(), 0700);
+}
+
 TEST_F(PlantedLink, OwnLinksInAPrivateDirectoryAreFollowed)
 {
     plant(0700); // a dotfiles repository's link, say

@@ -416,6 +416,9 @@ TEST_F(ParamStore, ASaveReadsAnotherProgramsChangeFirstAndKeepsIt)
     EXPECT_EQ(prmGetKeyDouble("Basic", "Weight"), 420.0);
     EXPECT_EQ(m_nReadAgain, 1);
     EXPECT_NE(log().find("was changed by another program\n"), std::string::npos) << log();
+    // The monitor's news of a file still being written waits for its writer to close it.
+    EXPECT_FALSE(prmFileSettled(G_FILE_MONITOR_EVENT_CHANGED));
+    EXPECT_TRUE(prmFileSettled(G_FILE_MONITOR_EVENT_CHANGES_DONE_HINT));
     // The same contents written again (touched) are no change.
     zt::writeFile(conf(), zt::readFile(conf()));
     prmSetKeyDouble("Load", "LSeat", 81);
