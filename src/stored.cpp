@@ -3,12 +3,14 @@
 // names here are the file's layout; they never change.
 #include "stored.h"
 
+#include "errlog.h"
 #include "misc.h"
 #include "params.h"
 
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <type_traits>
 
 namespace
@@ -158,9 +160,33 @@ bool prmCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId)
     return true;
 }
 
+namespace
+{
+
+// Only the three basic figures can be copied (bits 1, 2 and 4). A flag the
+// file holds otherwise, by a hand edit (text, a negative number, other
+// bits), flags all three: the aircraft stays unconfirmed, and typing the
+// three figures clears it, as for a new aircraft.
+void readUnconfirmed(void)
+{
+    const _prmValue& v = prmValue(VAL_UNCONFIRMED);
+    const std::string str = prmGetKeyString(v.pszGroup, v.pszKey);
+    guint64 n = 0;
+    if (str.empty() || g_ascii_string_to_unsigned(str.c_str(), 10, 0, PSET_UNCONFIRMED_ALL, &n, nullptr))
+        return;
+    m_wbSetup.nUnconfirmed = PSET_UNCONFIRMED_ALL;
+    g_autofree gchar* pszError = g_strdup_printf("psetParams()\n[%s] %s=%s in Zarv.conf is no set of copied figures\n"
+                                                 "the basic weight and arms are taken as copied until each is typed",
+                                                 v.pszGroup, v.pszKey, str.c_str());
+    errPostError(pszError);
+}
+
+} // namespace
+
 void psetParams(void)
 {
     prmLoadValues(PRM_OF_SETUP);
+    readUnconfirmed();
     psetSetFixedArms();
     // The rear position lies on the centre line.
     m_wbSetup.nBallastRearLatArm = 0.0;

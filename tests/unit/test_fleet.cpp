@@ -168,4 +168,17 @@ TEST_F(Fleet, EveryValueOfAnAircraftSurvivesASwitchThereAndBack)
     EXPECT_GE(nOfAircraft, 9u); // the identity, the basic weight and arms, the ballast
 }
 
+// A hand-edited flag of copied figures: what is no set of the three bits
+// flags all three, so typing them can clear it.
+TEST_F(Fleet, AnUnreadableCopiedFlagFlagsTheThreeFigures)
+{
+    const std::pair<const char*, guint> cases[] = {{"", 0},   {"0", 0}, {"5", 5},    {"255", 7},
+                                                   {"-1", 7}, {"8", 7}, {"junk", 7}, {"3x", 7}};
+    for (const auto& [pszValue, nFlags] : cases) {
+        load(std::string("[Aircraft]\nUnconfirmed=") + pszValue + "\n[Basic]\nWeight=400\n");
+        psetParams();
+        EXPECT_EQ(m_wbSetup.nUnconfirmed, nFlags) << pszValue;
+    }
+}
+
 } // namespace
