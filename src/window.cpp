@@ -402,7 +402,8 @@ void collectMnemonics(GtkWidget* pwgt, std::vector<GtkLabel*>* pLabels)
 
 GtkWidget* shortcutsGroup(GtkWidget* pwgtSection, const char* pszTitle)
 {
-    GtkWidget* pwgtGroup = GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_GROUP, "title", pszTitle, "visible", TRUE, nullptr));
+    GtkWidget* pwgtGroup =
+        GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_GROUP, "title", pszTitle, "visible", TRUE, nullptr));
     gtk_container_add(GTK_CONTAINER(pwgtSection), pwgtGroup);
     return pwgtGroup;
 }
@@ -495,9 +496,9 @@ void wbShowAbout(GtkWindow* pwinMain)
                         m_szEtcDir.c_str(), prnSheetsFolder().c_str());
     const char* pszLogo =
         gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "org.zarv.Zarv") ? "org.zarv.Zarv" : nullptr;
-    gtk_show_about_dialog(pwinMain, "program-name", "Zarv", "version", ZARV_VERSION, "comments", pszComments,
-                          "website", ZARV_WEBSITE, "copyright", ZARV_COPYRIGHT, "license-type", GTK_LICENSE_CUSTOM,
-                          "license", ZARV_LICENCE, "wrap-license", TRUE, "logo-icon-name", pszLogo, nullptr);
+    gtk_show_about_dialog(pwinMain, "program-name", "Zarv", "version", ZARV_VERSION, "comments", pszComments, "website",
+                          ZARV_WEBSITE, "copyright", ZARV_COPYRIGHT, "license-type", GTK_LICENSE_CUSTOM, "license",
+                          ZARV_LICENCE, "wrap-license", TRUE, "logo-icon-name", pszLogo, nullptr);
 }
 
 void wbShowNotice(const char* pszText)
