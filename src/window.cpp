@@ -415,19 +415,33 @@ void addShortcut(GtkWidget* pwgtGroup, const char* pszAccel, const char* pszTitl
                                               "visible", TRUE, nullptr)));
 }
 
-// Each page's mnemonics: the underlined letter of every caption, read from
-// the window itself, so the list is the window's whatever its definition.
+// Each page's mnemonics, a section of its own beside pwgtSection: the
+// underlined letter of every caption, read from the window itself, so the
+// list is the window's whatever its definition.
 void addPageShortcuts(GtkWidget* pwgtSection, GtkWidget* pwgtNotebook)
 {
     for (int i = 0; i < gtk_notebook_get_n_pages(GTK_NOTEBOOK(pwgtNotebook)); i++) {
         GtkWidget* pwgtPage = gtk_notebook_get_nth_page(GTK_NOTEBOOK(pwgtNotebook), i);
         GtkWidget* pwgtTab = gtk_notebook_get_tab_label(GTK_NOTEBOOK(pwgtNotebook), pwgtPage);
         const char* pszPage = GTK_IS_LABEL(pwgtTab) ? gtk_label_get_text(GTK_LABEL(pwgtTab)) : "Page";
-        GtkWidget* pwgtGroup = shortcutsGroup(pwgtSection, pszPage);
+        GtkWidget* pwgtPageSection =
+            GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", pszPage, "title", pszPage, "max-height",
+                                    12, "visible", TRUE, nullptr));
+        gtk_container_add(GTK_CONTAINER(gtk_widget_get_parent(pwgtSection)), pwgtPageSection);
+        GtkWidget* pwgtGroup = shortcutsGroup(pwgtPageSection, pszPage);
         std::vector<GtkLabel*> labels;
-        if (pwgtTab)
-            collectMnemonics(pwgtTab, &labels);
         collectMnemonics(pwgtPage, &labels);
+        // In the order the page shows them: by rows, then from the left.
+        auto place = [pwgtPage](GtkLabel* plabel) {
+            int x = 0, y = 0;
+            gtk_widget_translate_coordinates(GTK_WIDGET(plabel), pwgtPage, 0, 0, &x, &y);
+            return std::pair(y / 8, x);
+        };
+        std::stable_sort(labels.begin(), labels.end(), [&](GtkLabel* a, GtkLabel* b) { return place(a) < place(b); });
+        std::vector<GtkLabel*> tab;
+        if (pwgtTab)
+            collectMnemonics(pwgtTab, &tab);
+        labels.insert(labels.begin(), tab.begin(), tab.end());
         for (GtkLabel* plabel : labels) {
             g_autofree gchar* pszAccel = gtk_accelerator_name(gtk_label_get_mnemonic_keyval(plabel), GDK_MOD1_MASK);
             const bool bTab = GTK_WIDGET(plabel) == pwgtTab;
@@ -451,8 +465,9 @@ void wbShowShortcuts(GtkWindow* pwinMain)
         pwinShortcuts = GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_WINDOW, "modal", TRUE, "transient-for", pwinMain,
                                                 "destroy-with-parent", TRUE, nullptr));
         g_object_add_weak_pointer(G_OBJECT(pwinShortcuts), reinterpret_cast<gpointer*>(&pwinShortcuts));
-        GtkWidget* pwgtSection = GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", "shortcuts",
-                                                         "max-height", 12, "visible", TRUE, nullptr));
+        GtkWidget* pwgtSection =
+            GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", "shortcuts", "title",
+                                    "The window and its fields", "max-height", 12, "visible", TRUE, nullptr));
         gtk_container_add(GTK_CONTAINER(pwinShortcuts), pwgtSection);
         GtkWidget* pwgtGroup = shortcutsGroup(pwgtSection, "The window");
         addShortcut(pwgtGroup, "<Control>p", "Print the load sheet");
