@@ -427,7 +427,7 @@ void addPageShortcuts(GtkWidget* pwgtSection, GtkWidget* pwgtNotebook)
         GtkWidget* pwgtPageSection =
             GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", pszPage, "title", pszPage, "max-height",
                                     12, "visible", TRUE, nullptr));
-        gtk_container_add(GTK_CONTAINER(gtk_widget_get_parent(pwgtSection)), pwgtPageSection);
+        gtk_container_add(GTK_CONTAINER(gtk_widget_get_toplevel(pwgtSection)), pwgtPageSection);
         GtkWidget* pwgtGroup = shortcutsGroup(pwgtPageSection, pszPage);
         std::vector<GtkLabel*> labels;
         collectMnemonics(pwgtPage, &labels);
