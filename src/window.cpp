@@ -4,12 +4,16 @@
 // dark themes, its size on small screens and finding it from a second start.
 #include "window.h"
 
+#include "app.h"
+#include "errlog.h"
 #include "pagSetup.h"
 #include "pagSetupPage.h"
 #include "pagWB.h"
 #include "pagWBPage.h"
 #include "params.h"
 #include "print.h"
+
+#include "zarvAbout.h"
 
 #include <gdk/gdkx.h>
 
@@ -42,16 +46,81 @@ void wbOnPrintClicked(GtkButton* pwgtButton, gpointer)
     wbPrintLoadSheet(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pwgtButton))), nullptr, nullptr);
 }
 
-gboolean wbOnPrintKey(GtkAccelGroup*, GObject* pwinMain, guint, GdkModifierType, gpointer)
+// The application's actions ("app.print", ...), activated from the menu and
+// by their shortcuts; their target is the main window.
+void wbOnPrintAction(GSimpleAction*, GVariant*, gpointer pwinMain)
 {
     wbPrintLoadSheet(GTK_WINDOW(pwinMain), nullptr, nullptr);
+}
+
+void wbOnQuitAction(GSimpleAction*, GVariant*, gpointer pwinMain)
+{
+    gtk_window_close(GTK_WINDOW(pwinMain));
+}
+
+void wbOnShortcutsAction(GSimpleAction*, GVariant*, gpointer pwinMain)
+{
+    wbShowShortcuts(GTK_WINDOW(pwinMain));
+}
+
+void wbOnHelpAction(GSimpleAction*, GVariant*, gpointer pwinMain)
+{
+    wbShowHelp(GTK_WINDOW(pwinMain));
+}
+
+void wbOnAboutAction(GSimpleAction*, GVariant*, gpointer pwinMain)
+{
+    wbShowAbout(GTK_WINDOW(pwinMain));
+}
+
+// The primary menu button, where the definition has one.
+GtkWidget* m_pwgtMainMenu = nullptr;
+
+void wbOnMenuAction(GSimpleAction*, GVariant*, gpointer)
+{
+    if (m_pwgtMainMenu)
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtMainMenu), TRUE);
+}
+
+// Every action with its shortcuts. Up, Down and Return walk the fields and
+// belong to the pages; the shortcuts window lists those too.
+struct _wbAction {
+    const char* pszName;
+    void (*pfuncActivate)(GSimpleAction*, GVariant*, gpointer);
+    std::array<const char*, 2> accels;
+};
+constexpr std::array<_wbAction, 6> m_actions = {{
+    {"print", wbOnPrintAction, {"<Control>p", nullptr}},
+    {"quit", wbOnQuitAction, {"<Control>q", "<Control>w"}},
+    {"shortcuts", wbOnShortcutsAction, {"<Control>question", nullptr}},
+    {"help", wbOnHelpAction, {"F1", nullptr}},
+    {"about", wbOnAboutAction, {nullptr, nullptr}},
+    {"menu", wbOnMenuAction, {"F10", nullptr}},
+}};
+
+// The primary menu, in the order GNOME's applications have it; each item is
+// one of the actions above. A new item is one more line.
+constexpr std::array<std::array<const char*, 2>, 4> m_menuItems = {{
+    {"Print load sheet…", "app.print"},
+    {"Keyboard Shortcuts", "app.shortcuts"},
+    {"Help", "app.help"},
+    {"About Zarv", "app.about"},
+}};
+
+gboolean wbOnActionKey(GtkAccelGroup*, GObject*, guint, GdkModifierType, gpointer pAction)
+{
+    g_action_activate(G_ACTION(pAction), nullptr);
     return TRUE;
 }
 
-gboolean wbOnCloseKey(GtkAccelGroup*, GObject* pwinMain, guint, GdkModifierType, gpointer)
+// The notice across the top (no help viewer, say); optional, and closed by
+// its own button.
+GtkWidget* m_pwgtNoticeBar = nullptr;
+GtkWidget* m_pwgtNoticeText = nullptr;
+
+void wbOnNoticeResponse(GtkInfoBar* pbar, gint, gpointer)
 {
-    gtk_window_close(GTK_WINDOW(pwinMain));
-    return TRUE;
+    gtk_widget_hide(GTK_WIDGET(pbar));
 }
 
 // Under a dark theme the pages are laid on white paper with black text, as
@@ -320,14 +389,185 @@ bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prn
 void wbConnectWindow(GtkWidget* pwinMain)
 {
     g_signal_connect(pwinMain, "delete-event", G_CALLBACK(wbOnDeleteEvent), nullptr);
+    // The application's actions live in a group of the window's own under
+    // "app": a GtkApplication exists only where there is a session bus, and
+    // the menu and every shortcut must work without one. The shortcuts
+    // activate the actions, as GtkApplication's accelerators would.
+    GSimpleActionGroup* pgroup = g_simple_action_group_new();
     GtkAccelGroup* paccel = gtk_accel_group_new();
-    for (guint nKeyval : {GDK_KEY_q, GDK_KEY_w})
-        gtk_accel_group_connect(paccel, nKeyval, GDK_CONTROL_MASK, GtkAccelFlags(0),
-                                g_cclosure_new(G_CALLBACK(wbOnCloseKey), nullptr, nullptr));
-    gtk_accel_group_connect(paccel, GDK_KEY_p, GDK_CONTROL_MASK, GtkAccelFlags(0),
-                            g_cclosure_new(G_CALLBACK(wbOnPrintKey), nullptr, nullptr));
+    for (const _wbAction& a : m_actions) {
+        g_autoptr(GSimpleAction) paction = g_simple_action_new(a.pszName, nullptr);
+        g_signal_connect(paction, "activate", G_CALLBACK(a.pfuncActivate), pwinMain);
+        g_action_map_add_action(G_ACTION_MAP(pgroup), G_ACTION(paction));
+        for (const char* pszAccel : a.accels) {
+            guint nKeyval = 0;
+            GdkModifierType nMods = GdkModifierType(0);
+            if (pszAccel)
+                gtk_accelerator_parse(pszAccel, &nKeyval, &nMods);
+            if (nKeyval)
+                gtk_accel_group_connect(paccel, nKeyval, nMods, GtkAccelFlags(0),
+                                        g_cclosure_new_object(G_CALLBACK(wbOnActionKey), G_OBJECT(paction)));
+        }
+    }
+    gtk_widget_insert_action_group(pwinMain, "app", G_ACTION_GROUP(pgroup));
+    g_object_unref(pgroup);
     gtk_window_add_accel_group(GTK_WINDOW(pwinMain), paccel);
     g_object_unref(paccel);
+}
+
+namespace
+{
+
+// The notebook that holds the pages.
+GtkWidget* findNotebook(GtkWidget* pwgt)
+{
+    if (GTK_IS_NOTEBOOK(pwgt))
+        return pwgt;
+    if (!GTK_IS_CONTAINER(pwgt))
+        return nullptr;
+    GtkWidget* pwgtFound = nullptr;
+    GList* plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
+    for (GList* p = plist; p && !pwgtFound; p = p->next)
+        pwgtFound = findNotebook(GTK_WIDGET(p->data));
+    g_list_free(plist);
+    return pwgtFound;
+}
+
+// Every label with a mnemonic within pwgt, in the order of the page.
+void collectMnemonics(GtkWidget* pwgt, std::vector<GtkLabel*>* pLabels)
+{
+    if (GTK_IS_LABEL(pwgt) && gtk_label_get_mnemonic_keyval(GTK_LABEL(pwgt)) != GDK_KEY_VoidSymbol)
+        pLabels->push_back(GTK_LABEL(pwgt));
+    if (!GTK_IS_CONTAINER(pwgt))
+        return;
+    GList* plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
+    for (GList* p = plist; p; p = p->next)
+        collectMnemonics(GTK_WIDGET(p->data), pLabels);
+    g_list_free(plist);
+}
+
+GtkWidget* shortcutsGroup(GtkWidget* pwgtSection, const char* pszTitle)
+{
+    GtkWidget* pwgtGroup =
+        GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_GROUP, "title", pszTitle, "visible", TRUE, nullptr));
+    gtk_container_add(GTK_CONTAINER(pwgtSection), pwgtGroup);
+    return pwgtGroup;
+}
+
+void addShortcut(GtkWidget* pwgtGroup, const char* pszAccel, const char* pszTitle)
+{
+    gtk_container_add(GTK_CONTAINER(pwgtGroup),
+                      GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SHORTCUT, "accelerator", pszAccel, "title", pszTitle,
+                                              "visible", TRUE, nullptr)));
+}
+
+// Each page's mnemonics, a section of its own beside pwgtSection: the
+// underlined letter of every caption, read from the window itself, so the
+// list is the window's whatever its definition.
+void addPageShortcuts(GtkWidget* pwgtSection, GtkWidget* pwgtNotebook)
+{
+    for (int i = 0; i < gtk_notebook_get_n_pages(GTK_NOTEBOOK(pwgtNotebook)); i++) {
+        GtkWidget* pwgtPage = gtk_notebook_get_nth_page(GTK_NOTEBOOK(pwgtNotebook), i);
+        GtkWidget* pwgtTab = gtk_notebook_get_tab_label(GTK_NOTEBOOK(pwgtNotebook), pwgtPage);
+        const char* pszPage = GTK_IS_LABEL(pwgtTab) ? gtk_label_get_text(GTK_LABEL(pwgtTab)) : "Page";
+        GtkWidget* pwgtPageSection =
+            GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", pszPage, "title", pszPage, "max-height",
+                                    12, "visible", TRUE, nullptr));
+        gtk_container_add(GTK_CONTAINER(gtk_widget_get_toplevel(pwgtSection)), pwgtPageSection);
+        GtkWidget* pwgtGroup = shortcutsGroup(pwgtPageSection, pszPage);
+        std::vector<GtkLabel*> labels;
+        collectMnemonics(pwgtPage, &labels);
+        // In the order the page shows them: by rows, then from the left.
+        auto place = [pwgtPage](GtkLabel* plabel) {
+            int x = 0, y = 0;
+            gtk_widget_translate_coordinates(GTK_WIDGET(plabel), pwgtPage, 0, 0, &x, &y);
+            return std::pair(y / 8, x);
+        };
+        std::stable_sort(labels.begin(), labels.end(), [&](GtkLabel* a, GtkLabel* b) { return place(a) < place(b); });
+        std::vector<GtkLabel*> tab;
+        if (pwgtTab)
+            collectMnemonics(pwgtTab, &tab);
+        labels.insert(labels.begin(), tab.begin(), tab.end());
+        for (GtkLabel* plabel : labels) {
+            g_autofree gchar* pszAccel = gtk_accelerator_name(gtk_label_get_mnemonic_keyval(plabel), GDK_MOD1_MASK);
+            const bool bTab = GTK_WIDGET(plabel) == pwgtTab;
+            g_autofree gchar* pszTitle = bTab ? g_strdup_printf("Show the page %s", gtk_label_get_text(plabel))
+                                              : g_strdup(gtk_label_get_text(plabel));
+            addShortcut(pwgtGroup, pszAccel, pszTitle);
+        }
+    }
+}
+
+} // namespace
+
+void wbShowShortcuts(GtkWindow* pwinMain)
+{
+    static GtkWidget* pwinShortcuts = nullptr;
+    if (pwinShortcuts && gtk_window_get_transient_for(GTK_WINDOW(pwinShortcuts)) != pwinMain) {
+        gtk_widget_destroy(pwinShortcuts);
+        pwinShortcuts = nullptr;
+    }
+    if (!pwinShortcuts) {
+        pwinShortcuts = GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_WINDOW, "modal", TRUE, "transient-for", pwinMain,
+                                                "destroy-with-parent", TRUE, nullptr));
+        g_object_add_weak_pointer(G_OBJECT(pwinShortcuts), reinterpret_cast<gpointer*>(&pwinShortcuts));
+        GtkWidget* pwgtSection =
+            GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", "shortcuts", "title",
+                                    "The window and its fields", "max-height", 12, "visible", TRUE, nullptr));
+        gtk_container_add(GTK_CONTAINER(pwinShortcuts), pwgtSection);
+        GtkWidget* pwgtGroup = shortcutsGroup(pwgtSection, "The window");
+        addShortcut(pwgtGroup, "<Control>p", "Print the load sheet");
+        addShortcut(pwgtGroup, "<Control>q <Control>w", "Close the window, keeping what you typed");
+        addShortcut(pwgtGroup, "F10", "Open the menu");
+        addShortcut(pwgtGroup, "F1", "Help");
+        addShortcut(pwgtGroup, "<Control>question", "Keyboard shortcuts");
+        pwgtGroup = shortcutsGroup(pwgtSection, "Fields, on both pages");
+        addShortcut(pwgtGroup, "Down Return", "Next field; the value you typed is saved");
+        addShortcut(pwgtGroup, "Up", "Previous field");
+        addShortcut(pwgtGroup, "Tab <Shift>Tab", "Next or previous control");
+        if (GtkWidget* pwgtNotebook = findNotebook(GTK_WIDGET(pwinMain)))
+            addPageShortcuts(pwgtSection, pwgtNotebook);
+    }
+    gtk_window_present(GTK_WINDOW(pwinShortcuts));
+}
+
+void wbShowHelp(GtkWindow* pwinMain)
+{
+    // Without a viewer for help: addresses (yelp) GTK could only fail.
+    g_autoptr(GAppInfo) pViewer = g_app_info_get_default_for_uri_scheme("help");
+    g_autoptr(GError) pErr = nullptr;
+    if (pViewer && gtk_show_uri_on_window(pwinMain, "help:zarv", gtk_get_current_event_time(), &pErr))
+        return;
+    g_autofree gchar* pszLog =
+        g_strdup_printf("wbShowHelp()\ngtk_show_uri_on_window(help:zarv) failed\n%s",
+                        pErr ? pErr->message : "no application is installed for help: addresses");
+    errPostError(pszLog);
+    g_autofree gchar* pszText =
+        pErr ? g_strdup_printf("The user guide could not be opened: %s.", pErr->message)
+             : g_strdup("No help viewer is installed, so the user guide cannot be shown. Install the package yelp "
+                        "to read it; README.md has the same in short.");
+    wbShowNotice(pszText);
+}
+
+void wbShowAbout(GtkWindow* pwinMain)
+{
+    g_autofree gchar* pszComments =
+        g_strdup_printf("Weight and balance of a light two-seat helicopter, before every flight.\n\n"
+                        "Your settings are kept in Zarv.conf in %s, and every load sheet printed in %s.",
+                        m_szEtcDir.c_str(), prnSheetsFolder().c_str());
+    const char* pszLogo =
+        gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "org.zarv.Zarv") ? "org.zarv.Zarv" : nullptr;
+    gtk_show_about_dialog(pwinMain, "program-name", "Zarv", "version", ZARV_VERSION, "comments", pszComments, "website",
+                          ZARV_WEBSITE, "copyright", ZARV_COPYRIGHT, "license-type", GTK_LICENSE_CUSTOM, "license",
+                          ZARV_LICENCE, "wrap-license", TRUE, "logo-icon-name", pszLogo, nullptr);
+}
+
+void wbShowNotice(const char* pszText)
+{
+    if (!m_pwgtNoticeBar || !m_pwgtNoticeText)
+        return; // the log has it
+    gtk_label_set_text(GTK_LABEL(m_pwgtNoticeText), pszText);
+    gtk_widget_show(m_pwgtNoticeBar);
 }
 
 std::vector<_mscBinding> wbDefinition(void)
@@ -390,6 +630,22 @@ void wbInitPages(GtkBuilder* pBuilder)
         gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
     }
     m_strSaveFailure.clear(), m_strFilingFailure.clear(), m_strConfChanged.clear(); // a new window says what it meets itself
+    m_pwgtNoticeBar = mscLookUp(pBuilder, "NoticeBar");
+    m_pwgtNoticeText = mscLookUp(pBuilder, "NoticeText");
+    if (!GTK_IS_INFO_BAR(m_pwgtNoticeBar) || !GTK_IS_LABEL(m_pwgtNoticeText))
+        m_pwgtNoticeBar = m_pwgtNoticeText = nullptr;
+    else
+        g_signal_connect(m_pwgtNoticeBar, "response", G_CALLBACK(wbOnNoticeResponse), nullptr);
+    // The primary menu, where the definition has its button.
+    m_pwgtMainMenu = mscLookUp(pBuilder, "MainMenu");
+    if (GTK_IS_MENU_BUTTON(m_pwgtMainMenu)) {
+        g_autoptr(GMenu) pmenu = g_menu_new();
+        for (const auto& item : m_menuItems)
+            g_menu_append(pmenu, item[0], item[1]);
+        gtk_menu_button_set_menu_model(GTK_MENU_BUTTON(m_pwgtMainMenu), G_MENU_MODEL(pmenu));
+    } else {
+        m_pwgtMainMenu = nullptr;
+    }
     prmSetWriteListener(wbOnWriteResult);
     prnSetFilingListener(wbOnFilingResult);
     prnClearTemporaries();

@@ -29,10 +29,29 @@ const char* wbCheckDefinition(GtkBuilder* pBuilder);
 // across the top of the window until the next one succeeds.
 void wbInitPages(GtkBuilder* pBuilder);
 
-// What the window does beyond its pages: Ctrl+P prints the load sheet;
-// Ctrl+Q and Ctrl+W close it as the window manager's close does, and a close first commits the field being
-// edited (the focus leaves it, as when the pilot moves on).
+// What the window does beyond its pages: the application's actions
+// ("app.print", "app.quit", "app.shortcuts", "app.help", "app.about",
+// "app.menu") and their shortcuts. Ctrl+P prints the load sheet; Ctrl+Q and
+// Ctrl+W close the window as the window manager's close does, and a close
+// first commits the field being edited (the focus leaves it, as when the
+// pilot moves on); Ctrl+? shows the shortcuts, F1 the help, F10 the menu.
 void wbConnectWindow(GtkWidget* pwinMain);
+
+// The keyboard shortcuts window: the window's own shortcuts, the walk
+// through the fields, and each page's underlined letters.
+void wbShowShortcuts(GtkWindow* pwinMain);
+
+// Opens the user guide (help:zarv) in the desktop's help viewer; where there
+// is none, or it fails, the window says so and the log has the details.
+void wbShowHelp(GtkWindow* pwinMain);
+
+// About Zarv: its version, what it is, its website, copyright and licence,
+// and where Zarv.conf and the load sheets are kept.
+void wbShowAbout(GtkWindow* pwinMain);
+
+// Shows a notice across the top of the window until the pilot closes it,
+// where the definition has the bar for it.
+void wbShowNotice(const char* pszText);
 
 // Opens the window as large as the definition asks, but no larger than the
 // screen's work area, and lets the chart shrink so that the window fits a
