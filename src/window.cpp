@@ -218,25 +218,14 @@ void wbOnConfChanged(void)
     GtkWidget* pwgtFocus = m_pwinPages ? gtk_window_get_focus(GTK_WINDOW(m_pwinPages)) : nullptr;
     const bool bTyping = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && mscEntryEdited(pwgtFocus);
     const std::string strTyped = bTyping ? gtk_entry_get_text(GTK_ENTRY(pwgtFocus)) : "";
-    const _wbSetup before = m_wbSetup;
     pwbParams();
     psetParams();
-    // A number typed in units the file no longer has would be read in the
-    // new ones: it is dropped, and the field says so.
-    const char* pszName = bTyping ? gtk_buildable_get_name(GTK_BUILDABLE(pwgtFocus)) : "";
-    const bool bNumber = pszName && strcmp(pszName, "Registration") != 0 && strcmp(pszName, "WeighedOn") != 0;
-    const bool bUnitsChanged = before.nUnitWt != m_wbSetup.nUnitWt || before.nUnitArm != m_wbSetup.nUnitArm ||
-                               before.nUnitFuel != m_wbSetup.nUnitFuel;
     pwbUpdateDisplays();
     psetUpdateInputDisplay();
     psetUpdateUnitLabels();
     psetUpdateUnitButtons();
     psetUpdateFleetDisplay();
-    if (bTyping && bNumber && bUnitsChanged)
-        mscFlagEntry(pwgtFocus, "\u201c" + strTyped +
-                                    "\u201d was typed before another program changed the units: it was not "
-                                    "stored; type it again.");
-    else if (bTyping)
+    if (bTyping)
         gtk_entry_set_text(GTK_ENTRY(pwgtFocus), strTyped.c_str());
     m_strConfChanged = "Zarv.conf was changed by another program: its values are shown";
     wbShowBar();

@@ -176,14 +176,4 @@ TEST_F(ChangedOutside, TheFilesValuesAreShownAndWhatIsBeingTypedIsKept)
     EXPECT_EQ(text("Registration"), "G-NEWW");
 }
 
-// A number typed before the units changed is not read in the new ones.
-TEST_F(ChangedOutside, WhatIsBeingTypedIsNotReadInUnitsChangedMeanwhile)
-{
-    type("LeftSeatWeight", "60");
-    zt::writeFile(m_dir / "Zarv.conf", "[Load]\nLSeat=80\n\n[Unit]\nWeight=1\n");
-    zt::waitUntil([&] { return active("WeightUnitLbs"); }, "the file's units to be shown");
-    focus("RightSeatWeight");
-    EXPECT_EQ(confDouble("Load", "LSeat"), 80.0);
-}
-
 } // namespace
