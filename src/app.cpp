@@ -109,11 +109,17 @@ bool groupIsMine(gid_t nGid)
     return pgr && !strUser.empty() && strUser == pgr->gr_name;
 }
 
-// Whether others may add, remove or rename what lies in the directory.
+// Whether others may add, remove or rename what lies in the directory. Its
+// owner may, whatever its bits say today: a directory is trusted only where
+// it is the user's own or root's.
 bool othersMayWriteIn(const std::string& strDir)
 {
     struct stat st;
-    if (stat(strDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || (st.st_mode & S_ISVTX))
+    if (stat(strDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    if (st.st_uid != geteuid() && st.st_uid != 0)
+        return true;
+    if (st.st_mode & S_ISVTX)
         return false;
     return (st.st_mode & S_IWOTH) || ((st.st_mode & S_IWGRP) && !groupIsMine(st.st_gid));
 }

@@ -85,7 +85,7 @@ TEST_P(EtcDirWay, IsWalkedAsTheSystemWalksIt)
         char c = 0, szName[64], szArg[64];
         ASSERT_EQ(sscanf(*ppsz, " %c %63s %63s", &c, szName, szArg), 3) << *ppsz;
         const std::string strPath = dir / szName, strTarget = szArg[0] == '/' ? dir.path() + szArg : szArg;
-        if ((c == 'L' || c == 'g') && geteuid() != 0)
+        if ((c == 'L' || c == 'g' || c == 'D') && geteuid() != 0)
             GTEST_SKIP() << "needs root to act for another user";
         const passwd *ppw = getpwnam("nobody"), *ppwMe = getpwuid(geteuid());
         const group *pgr = getgrnam("nogroup"), *pgrMine = getgrgid(getegid());
@@ -95,7 +95,8 @@ TEST_P(EtcDirWay, IsWalkedAsTheSystemWalksIt)
                                                 : mkdir(strPath.c_str(), 0700) == 0 &&
                                                       chmod(strPath.c_str(), strtoul(szArg, nullptr, 8)) == 0;
         ASSERT_TRUE(bMade && (c != 'L' || (ppw && lchown(strPath.c_str(), ppw->pw_uid, ppw->pw_gid) == 0)) &&
-                    (c != 'g' || (pgr && chown(strPath.c_str(), geteuid(), pgr->gr_gid) == 0)))
+                    (c != 'g' || (pgr && chown(strPath.c_str(), geteuid(), pgr->gr_gid) == 0)) &&
+                    (c != 'D' || (ppw && chown(strPath.c_str(), ppw->pw_uid, ppw->pw_gid) == 0)))
             << *ppsz;
     }
     const _wbEtcRoute route = wbWalkEtcDir(dir / GetParam().pszNamed);
@@ -117,7 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
                         "app/etc", true, "tmp/zarv"},
                     Way{"ADirectoryAllMayWriteIn", "d shared 777; d shared/etc 700", "shared/etc", true, "shared"},
                     Way{"AnEtcDirectoryAllMayWriteIn", "d etc 777", "etc", true, "etc"},
-                    Way{"AGroupNotTheUsersOwn", "g etc 775", "etc", true, "etc"}),
+                    Way{"AGroupNotTheUsersOwn", "g etc 775", "etc", true, "etc"},
+                    Way{"AnotherUsersDirectoryInAStickyDirectory", "d tmp 1777; D tmp/etc 755", "tmp/etc", true,
+                        "tmp/etc"}),
     [](const testing::TestParamInfo<Way>& p) { return std::string(p.param.pszName); });
 
 // Whatever lies where the lock goes is set aside, and a fresh lock of the
