@@ -231,10 +231,12 @@ void wbReleaseInstance(void)
     GDBusConnection* pconn = m_pApp ? g_application_get_dbus_connection(G_APPLICATION(m_pApp)) : nullptr;
     if (!pconn)
         return;
-    g_autoptr(GVariant) pReply = g_dbus_connection_call_sync(
+    GVariant* pReply = g_dbus_connection_call_sync(
         pconn, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
         g_variant_new("(s)", g_application_get_application_id(G_APPLICATION(m_pApp))), G_VARIANT_TYPE("(u)"),
         G_DBUS_CALL_FLAGS_NONE, BUS_TIMEOUT_MS, nullptr, nullptr);
+    if (pReply)
+        g_variant_unref(pReply);
     // Where it cannot be released, a start that asks meanwhile finds no
     // window here to present; the bus frees the name when this start ends.
 }
