@@ -328,6 +328,17 @@ void applyPending(GKeyFile* pkf)
     }
 }
 
+// A Zarv.conf reached through a link another user could change: logged
+// once, and the file is kept from then on (neither read nor replaced).
+void refuseLink(const char* pszFunc, const std::string& strSpec)
+{
+    g_autofree gchar* pszMsg = g_strdup_printf("%s()\n%s is a link that another user could have made or changed\n"
+                                               "it is not followed: changes are not saved this run",
+                                               pszFunc, strSpec.c_str());
+    errPostError(pszMsg);
+    m_bKeepUnreadable = true;
+}
+
 // Reads Zarv.conf again where another program changed it since Zarv last
 // read or wrote it (its identity, size, times and then its contents tell):
 // the key file becomes the file's, with the changes of this window that
@@ -348,12 +359,7 @@ bool prmSyncKeyFile(void)
     if (!wbMayFollow(strSpec)) {
         // Made a link by someone else since: neither read nor replaced,
         // nor is the file it leads to set aside, as at start.
-        g_autofree gchar* pszMsg =
-            g_strdup_printf("prmSyncKeyFile()\n%s is a link that another user could have made or changed\n"
-                            "it is not followed: changes are not saved this run",
-                            strSpec.c_str());
-        errPostError(pszMsg);
-        m_bKeepUnreadable = true;
+        refuseLink("prmSyncKeyFile", strSpec);
         return false;
     }
     std::string strData;
@@ -425,12 +431,7 @@ void prmLoadKeyFile(void)
     if (!wbMayFollow(strSpec)) {
         // Someone else's link, or one in a directory others can write to:
         // neither read nor replaced.
-        g_autofree gchar* pszMsg =
-            g_strdup_printf("prmLoadKeyFile()\n%s is a link that another user could have made or changed\n"
-                            "it is not followed: changes are not saved this run",
-                            strSpec.c_str());
-        errPostError(pszMsg);
-        m_bKeepUnreadable = true;
+        refuseLink("prmLoadKeyFile", strSpec);
         return;
     }
     // Beside the file a link leads to as well, where its rewrites go.
