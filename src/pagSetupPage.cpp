@@ -359,6 +359,11 @@ std::span<const _mscBinding> psetBindings(void)
     return m_bindings;
 }
 
+std::span<const _wgtLUT> psetWalk(void)
+{
+    return m_page.walk;
+}
+
 void psetUpdateInputDisplay(void)
 {
     const _wbSetup& s = m_wbSetup;

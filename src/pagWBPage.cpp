@@ -521,6 +521,11 @@ std::span<const _mscBinding> pwbBindings(void)
     return m_bindings;
 }
 
+std::span<const _wgtLUT> pwbWalk(void)
+{
+    return m_page.walk;
+}
+
 void pwbInit(GtkBuilder* pBuilder)
 {
     // The page's choices in its walk with Up, Down and Return; its entries
