@@ -94,8 +94,9 @@ void psetFleetAdd(void)
         // weight and arms stay unconfirmed until each is typed.
         const _prmValue &reg = prmValue(VAL_REGISTRATION), &from = prmValue(VAL_COPIED_FROM);
         const std::string strFrom = textOf(pkf, reg.pszGroup, reg.pszKey);
-        for (_prmValueId nId : {VAL_REGISTRATION, VAL_WEIGHED})
-            g_key_file_set_string(pkf, prmValue(nId).pszGroup, prmValue(nId).pszKey, "");
+        for (const _prmValue& p : prmValues())
+            if (p.bStartsEmpty)
+                g_key_file_set_string(pkf, p.pszGroup, p.pszKey, "");
         g_key_file_set_integer(pkf, prmValue(VAL_UNCONFIRMED).pszGroup, prmValue(VAL_UNCONFIRMED).pszKey,
                                static_cast<gint>(PSET_UNCONFIRMED_ALL));
         g_key_file_set_string(pkf, from.pszGroup, from.pszKey, strFrom.c_str());

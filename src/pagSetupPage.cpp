@@ -7,6 +7,7 @@
 #include "pagSetup.h"
 #include "pagWBPage.h"
 #include "stored.h"
+#include "ui/fields.h"
 
 #include <algorithm>
 #include <array>
@@ -29,6 +30,8 @@ gboolean psetOnBallastFrontLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt,
 gboolean psetOnBallastFrontLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
 gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
 gboolean psetOnFuelDensityFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pUser);
+gboolean psetOnValueFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId);
+gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId);
 
 GtkWidget *m_pwgtConfEmptyWeight, *m_pwgtConfEmptyLongArm, *m_pwgtConfEmptyLatArm;
 GtkWidget *m_pwgtConfEmptyWeightUnits, *m_pwgtConfEmptyLongArmUnits, *m_pwgtConfEmptyLatArmUnits;
@@ -40,19 +43,20 @@ GtkWidget *m_pwgtConfWeightUnitKgs, *m_pwgtConfWeightUnitLbs;
 GtkWidget *m_pwgtConfArmUnitMM, *m_pwgtConfArmUnitIn;
 GtkWidget *m_pwgtConfFuelUnitLitres, *m_pwgtConfFuelUnitUSGal, *m_pwgtConfFuelUnitImpGal;
 
+// The entries and unit labels of the setup's values, as the table of stored
+// values gives them; the page's walk.
+_fldPage m_page = {.nOwner = PRM_OF_SETUP};
+
 // The fleet's widgets, which an older Zarv.ui does not have.
 GtkWidget *m_pwgtFleetChoice = nullptr, *m_pwgtFleetAdd = nullptr, *m_pwgtFleetRemove = nullptr;
-GtkWidget *m_pwgtRegistration = nullptr, *m_pwgtWeighedOn = nullptr;
+GtkWidget*& m_pwgtRegistration = m_page.entries[VAL_REGISTRATION];
+GtkWidget*& m_pwgtWeighedOn = m_page.entries[VAL_WEIGHED];
 // The aircraft's fuel density, which an older Zarv.ui does not have either.
-GtkWidget *m_pwgtFuelDensity = nullptr, *m_pwgtFuelDensityUnits = nullptr;
-const std::array<_mscBinding, 7> m_optional = {{
+GtkWidget*& m_pwgtFuelDensity = m_page.entries[VAL_FUEL_DENSITY];
+const std::array<_mscBinding, 3> m_optional = {{
     {"FleetChoice", gtk_combo_box_text_get_type, &m_pwgtFleetChoice},
     {"FleetAdd", gtk_button_get_type, &m_pwgtFleetAdd},
     {"FleetRemove", gtk_button_get_type, &m_pwgtFleetRemove},
-    {"Registration", gtk_entry_get_type, &m_pwgtRegistration},
-    {"WeighedOn", gtk_entry_get_type, &m_pwgtWeighedOn},
-    {"FuelDensity", gtk_entry_get_type, &m_pwgtFuelDensity},
-    {"FuelDensityUnits", gtk_label_get_type, &m_pwgtFuelDensityUnits},
 }};
 
 // The group of each row of the fleet's list, in the list's order.
@@ -222,7 +226,7 @@ void showWeighed(void)
 // a date is stored as ISO 8601, other text as typed.
 gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
 {
-    const auto nId = static_cast<_prmValueId>(GPOINTER_TO_INT(pId));
+    const _prmValueId nId = fldIdOf(pId);
     std::string strText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     if (nId == VAL_WEIGHED)
         if (const _psetDate date = psetReadDate(strText, today()); date.bDate)
@@ -304,42 +308,30 @@ void psetUpdateFleetDisplay(void)
 
 void psetInit(GtkBuilder* pBuilder)
 {
-    // Walking order of the page's fields for Up, Down and Return.
-    static _wgtLUT wgtLUT[] = {
-        {&m_pwgtConfEmptyWeight, nullptr},
-        {&m_pwgtConfEmptyLongArm, nullptr},
-        {&m_pwgtConfEmptyLatArm, nullptr},
-        {&m_pwgtConfBallastWeight, nullptr},
-        {&m_pwgtConfBallastFrontLongArm, nullptr},
-        {&m_pwgtConfBallastFrontLatArm, nullptr},
-        {&m_pwgtConfBallastRearLongArm, nullptr},
-        {&m_pwgtConfWeightUnitKgs, nullptr},
-        {&m_pwgtConfWeightUnitLbs, nullptr},
-        {&m_pwgtConfArmUnitMM, nullptr},
-        {&m_pwgtConfArmUnitIn, nullptr},
-        {&m_pwgtConfFuelUnitLitres, nullptr},
-        {&m_pwgtConfFuelUnitUSGal, nullptr},
-        {&m_pwgtConfFuelUnitImpGal, nullptr},
-        // Optional, and in the order they came: a row without a widget is
-        // passed over, and a pilot's keys through the fields stay as they were.
-        {&m_pwgtRegistration, nullptr},
-        {&m_pwgtWeighedOn, nullptr},
-        {&m_pwgtFleetChoice, nullptr},
-        {&m_pwgtFuelDensity, nullptr},
-        {nullptr, nullptr},
+    // The page's choices in its walk with Up, Down and Return; its entries
+    // have their places in the table of stored values.
+    static const _fldStop stops[] = {
+        {80, &m_pwgtConfWeightUnitKgs},   {90, &m_pwgtConfWeightUnitLbs},   {100, &m_pwgtConfArmUnitMM},
+        {110, &m_pwgtConfArmUnitIn},      {120, &m_pwgtConfFuelUnitLitres}, {130, &m_pwgtConfFuelUnitUSGal},
+        {140, &m_pwgtConfFuelUnitImpGal}, {170, &m_pwgtFleetChoice},
+    };
+    // The entries' handlers by their written names.
+    static const _fldHandler named[] = {
+        {VAL_BASIC_WEIGHT, G_CALLBACK(psetOnEmptyWeightFocusOut)},
+        {VAL_BASIC_LONG_ARM, G_CALLBACK(psetOnEmptyLongArmFocusOut)},
+        {VAL_BASIC_LAT_ARM, G_CALLBACK(psetOnEmptyLatArmFocusOut)},
+        {VAL_BALLAST_WEIGHT, G_CALLBACK(psetOnBallastWeightFocusOut)},
+        {VAL_BALLAST_FRONT_LONG_ARM, G_CALLBACK(psetOnBallastFrontLongArmFocusOut)},
+        {VAL_BALLAST_FRONT_LAT_ARM, G_CALLBACK(psetOnBallastFrontLatArmFocusOut)},
+        {VAL_BALLAST_REAR_LONG_ARM, G_CALLBACK(psetOnBallastRearLongArmFocusOut)},
+        {VAL_FUEL_DENSITY, G_CALLBACK(psetOnFuelDensityFocusOut)},
     };
 
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
-    // The identity fields store the text value they are given.
-    const std::pair<GtkWidget*, _prmValueId> identity[] = {{m_pwgtRegistration, VAL_REGISTRATION},
-                                                           {m_pwgtWeighedOn, VAL_WEIGHED}};
-    for (const auto& [pwgt, nId] : identity) {
-        if (!pwgt)
-            continue;
-        g_signal_connect(pwgt, "focus-out-event", G_CALLBACK(psetOnIdentityFocusOut), GINT_TO_POINTER(nId));
-        g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT), wgtLUT);
-    }
+    fldBind(pBuilder, m_page, stops);
+    _wgtLUT* wgtLUT = m_page.walk.data();
+    fldConnect(m_page, named, G_CALLBACK(psetOnValueFocusOut), G_CALLBACK(psetOnIdentityFocusOut));
     if (m_pwgtFleetChoice) {
         g_signal_connect(m_pwgtFleetChoice, "changed", G_CALLBACK(psetOnFleetChanged), nullptr);
         g_signal_connect(m_pwgtFleetChoice, "scroll-event", G_CALLBACK(psetOnFleetScroll), nullptr);
@@ -354,18 +346,6 @@ void psetInit(GtkBuilder* pBuilder)
         g_signal_connect(m_pwgtFleetAdd, "clicked", G_CALLBACK(psetOnFleetAddClicked), nullptr);
     if (m_pwgtFleetRemove)
         g_signal_connect(m_pwgtFleetRemove, "clicked", G_CALLBACK(psetOnFleetRemoveClicked), nullptr);
-    mscConnectField(m_pwgtConfEmptyWeight, "focus-out-event", G_CALLBACK(psetOnEmptyWeightFocusOut), wgtLUT);
-    mscConnectField(m_pwgtConfEmptyLongArm, "focus-out-event", G_CALLBACK(psetOnEmptyLongArmFocusOut), wgtLUT);
-    mscConnectField(m_pwgtConfEmptyLatArm, "focus-out-event", G_CALLBACK(psetOnEmptyLatArmFocusOut), wgtLUT);
-    if (m_pwgtFuelDensity)
-        mscConnectField(m_pwgtFuelDensity, "focus-out-event", G_CALLBACK(psetOnFuelDensityFocusOut), wgtLUT);
-    mscConnectField(m_pwgtConfBallastWeight, "focus-out-event", G_CALLBACK(psetOnBallastWeightFocusOut), wgtLUT);
-    mscConnectField(m_pwgtConfBallastFrontLongArm, "focus-out-event", G_CALLBACK(psetOnBallastFrontLongArmFocusOut),
-                    wgtLUT);
-    mscConnectField(m_pwgtConfBallastFrontLatArm, "focus-out-event", G_CALLBACK(psetOnBallastFrontLatArmFocusOut),
-                    wgtLUT);
-    mscConnectField(m_pwgtConfBallastRearLongArm, "focus-out-event", G_CALLBACK(psetOnBallastRearLongArmFocusOut),
-                    wgtLUT);
     for (GtkWidget* pwgt : {m_pwgtConfWeightUnitKgs, m_pwgtConfWeightUnitLbs})
         mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnWeightUnitClicked), wgtLUT);
     for (GtkWidget* pwgt : {m_pwgtConfArmUnitMM, m_pwgtConfArmUnitIn})
@@ -379,22 +359,19 @@ std::span<const _mscBinding> psetBindings(void)
     return m_bindings;
 }
 
+std::span<const _wgtLUT> psetWalk(void)
+{
+    return m_page.walk;
+}
+
 void psetUpdateInputDisplay(void)
 {
     const _wbSetup& s = m_wbSetup;
-    mscShowNumber(m_pwgtConfEmptyWeight, "%1.1f", psetKgToWeight(s.nBasicWeight, s.nUnitWt));
-    mscShowNumber(m_pwgtConfBallastWeight, "%1.1f", psetKgToWeight(s.nBallastWt, s.nUnitWt));
-    mscShowNumber(m_pwgtConfEmptyLongArm, "%1.2f", psetMmToArm(s.nBasicLongArm, s.nUnitArm));
-    mscShowNumber(m_pwgtConfEmptyLatArm, "%1.2f", psetMmToArm(s.nBasicLatArm, s.nUnitArm));
-    mscShowNumber(m_pwgtConfBallastFrontLongArm, "%1.2f", psetMmToArm(s.nBallastFrontLongArm, s.nUnitArm));
-    mscShowNumber(m_pwgtConfBallastFrontLatArm, "%1.2f", psetMmToArm(s.nBallastFrontLatArm, s.nUnitArm));
-    mscShowNumber(m_pwgtConfBallastRearLongArm, "%1.2f", psetMmToArm(s.nBallastRearLongArm, s.nUnitArm));
+    fldShowNumbers(m_page);
     if (m_pwgtFuelDensity) {
         // None set reads as the density in use; one that cannot be is shown
         // as it stands, flagged.
         const bool bUsable = pwbFuelDensity(s) == s.nFuelDensity;
-        mscShowNumber(m_pwgtFuelDensity, "%1.3f",
-                      prmDensityToShown(s.nFuelDensity == 0 ? FUEL_DENSITY : s.nFuelDensity));
         if (!bUsable && s.nFuelDensity != 0)
             mscFlagEntry(m_pwgtFuelDensity, "A density outside " + mscFormatNumber("%1.1f", MIN_FUEL_DENSITY) + " to " +
                                                 mscFormatNumber("%1.1f", MAX_FUEL_DENSITY) + " kg/L is not used: " +
@@ -406,15 +383,7 @@ void psetUpdateInputDisplay(void)
 
 void psetUpdateUnitLabels(void)
 {
-    if (m_pwgtFuelDensityUnits)
-        gtk_label_set_text(GTK_LABEL(m_pwgtFuelDensityUnits), prmDensityLabel().c_str());
-    const char* pszWeight = psetWeightLabel(m_wbSetup.nUnitWt);
-    const char* pszArm = psetArmLabel(m_wbSetup.nUnitArm);
-    gtk_label_set_text(GTK_LABEL(m_pwgtConfEmptyWeightUnits), pszWeight);
-    gtk_label_set_text(GTK_LABEL(m_pwgtConfBallastWeightUnits), pszWeight);
-    for (GtkWidget* pwgt : {m_pwgtConfEmptyLongArmUnits, m_pwgtConfEmptyLatArmUnits, m_pwgtConfBallastFrontLongArmUnits,
-                            m_pwgtConfBallastFrontLatArmUnits, m_pwgtConfBallastRearLongArmUnits})
-        gtk_label_set_text(GTK_LABEL(pwgt), pszArm);
+    fldShowUnits(m_page);
 }
 
 void psetUpdateUnitButtons(void)
@@ -434,52 +403,51 @@ void psetUpdateUnitButtons(void)
 namespace
 {
 
-gboolean psetOnEmptyWeightFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+// Every number's entry left, by the id it was connected with.
+gboolean psetOnValueFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
 {
-    commitSetup(pwgt, VAL_BASIC_WEIGHT);
+    commitSetup(pwgt, fldIdOf(pId));
     return FALSE;
 }
 
-gboolean psetOnEmptyLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+gboolean psetOnEmptyWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId)
 {
-    commitSetup(pwgt, VAL_BASIC_LONG_ARM);
-    return FALSE;
+    return psetOnValueFocusOut(pwgt, pevt, pId);
 }
 
-gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+gboolean psetOnEmptyLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId)
 {
-    commitSetup(pwgt, VAL_BASIC_LAT_ARM);
-    return FALSE;
+    return psetOnValueFocusOut(pwgt, pevt, pId);
 }
 
-gboolean psetOnFuelDensityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+gboolean psetOnEmptyLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId)
 {
-    commitSetup(pwgt, VAL_FUEL_DENSITY);
-    return FALSE;
+    return psetOnValueFocusOut(pwgt, pevt, pId);
 }
 
-gboolean psetOnBallastWeightFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+gboolean psetOnFuelDensityFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId)
 {
-    commitSetup(pwgt, VAL_BALLAST_WEIGHT);
-    return FALSE;
+    return psetOnValueFocusOut(pwgt, pevt, pId);
 }
 
-gboolean psetOnBallastFrontLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+gboolean psetOnBallastWeightFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId)
 {
-    commitSetup(pwgt, VAL_BALLAST_FRONT_LONG_ARM);
-    return FALSE;
+    return psetOnValueFocusOut(pwgt, pevt, pId);
 }
 
-gboolean psetOnBallastFrontLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+gboolean psetOnBallastFrontLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId)
 {
-    commitSetup(pwgt, VAL_BALLAST_FRONT_LAT_ARM);
-    return FALSE;
+    return psetOnValueFocusOut(pwgt, pevt, pId);
 }
 
-gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer)
+gboolean psetOnBallastFrontLatArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId)
 {
-    commitSetup(pwgt, VAL_BALLAST_REAR_LONG_ARM);
-    return FALSE;
+    return psetOnValueFocusOut(pwgt, pevt, pId);
+}
+
+gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId)
+{
+    return psetOnValueFocusOut(pwgt, pevt, pId);
 }
 
 // The unit comes from the buttons' states, never from the button that sent

@@ -12,6 +12,9 @@
 // them.
 std::span<const _mscBinding> psetBindings(void);
 
+// The page's walk with Up, Down and Return, ended by a row without a widget.
+std::span<const _wgtLUT> psetWalk(void);
+
 // Binds the page: its widgets, handlers and navigation.
 void psetInit(GtkBuilder* pBuilder);
 

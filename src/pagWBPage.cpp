@@ -9,6 +9,7 @@
 #include "pagWB.h"
 #include "pagWBChart.h"
 #include "stored.h"
+#include "ui/fields.h"
 
 #include <array>
 #include <cmath>
@@ -21,6 +22,7 @@ gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus* pev
 gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus* pevtWB, gpointer pUser);
 gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus* pevtWB, gpointer pUser);
 gboolean pwbOnTripFuelFocusOut(GtkWidget* pwgtTripFuel, GdkEventFocus* pevtWB, gpointer pUser);
+gboolean pwbOnValueFocusOut(GtkWidget* pwgt, GdkEventFocus* pevtWB, gpointer pId);
 void pwbOnBallastClicked(GtkButton* pwgtButton, gpointer pUser);
 void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer pUser);
 
@@ -112,10 +114,14 @@ GtkWidget *m_pwgtVerdict = nullptr, *m_pwgtLoadingAircraft = nullptr;
 GtkWidget* m_pwgtFlightVerdict = nullptr;
 // Where to begin, while the aircraft has no basic weight.
 GtkWidget* m_pwgtFirstStart = nullptr;
+// The entries and unit labels of the loading's values, as the table of
+// stored values gives them; the page's walk.
+_fldPage m_page = {.nOwner = PRM_OF_LOADING};
 // The trip and the landing point, and the fuel density in use.
-GtkWidget *m_pwgtTripFuel = nullptr, *m_pwgtTripFuelUnits = nullptr, *m_pwgtFuelDensityInUse = nullptr;
+GtkWidget*& m_pwgtTripFuel = m_page.entries[VAL_TRIP];
+GtkWidget* m_pwgtFuelDensityInUse = nullptr;
 GtkWidget *m_pwgtLandingWt = nullptr, *m_pwgtLandingLongArm = nullptr, *m_pwgtLandingLatArm = nullptr;
-const std::array<_mscBinding, 17> m_optional = {{
+const std::array<_mscBinding, 15> m_optional = {{
     {"NoFuelWt", gtk_label_get_type, &m_pwgtNoFuelWt},
     {"NoFuelLongArm", gtk_label_get_type, &m_pwgtNoFuelLongArm},
     {"NoFuelLatArm", gtk_label_get_type, &m_pwgtNoFuelLatArm},
@@ -126,8 +132,6 @@ const std::array<_mscBinding, 17> m_optional = {{
     {"Verdict", gtk_label_get_type, &m_pwgtVerdict},
     {"LoadingAircraft", gtk_label_get_type, &m_pwgtLoadingAircraft},
     {"FirstStart", gtk_label_get_type, &m_pwgtFirstStart},
-    {"TripFuel", gtk_entry_get_type, &m_pwgtTripFuel},
-    {"TripFuelUnits", gtk_label_get_type, &m_pwgtTripFuelUnits},
     {"FuelDensityInUse", gtk_label_get_type, &m_pwgtFuelDensityInUse},
     {"LandingWt", gtk_label_get_type, &m_pwgtLandingWt},
     {"LandingLongArm", gtk_label_get_type, &m_pwgtLandingLongArm},
@@ -188,9 +192,7 @@ void colourTotal(GtkWidget* pwgtCell, bool bBeyond)
 // Shows the entries, the ballast choice and the indicators.
 void pwbUpdateInputDisplay(void)
 {
-    mscShowNumber(m_pwgtLSeatWeight, "%1.1f", psetKgToWeight(m_nLSeatWeight, m_wbSetup.nUnitWt));
-    mscShowNumber(m_pwgtRSeatWeight, "%1.1f", psetKgToWeight(m_nRSeatWeight, m_wbSetup.nUnitWt));
-    mscShowNumber(m_pwgtFuelVolume, "%1.1f", psetLitresToFuel(m_nFuelVolume, m_wbSetup.nUnitFuel));
+    fldShowNumbers(m_page);
 
     // Showing the choice is no choice of the pilot's: the handler stays out.
     GtkWidget* pwgtBallast = m_nBallastPosn == BALLAST_FRONT  ? m_pwgtBallastFront
@@ -202,7 +204,6 @@ void pwbUpdateInputDisplay(void)
         mscShowChoice({m_pwgtShowBurnOff}, m_pwgtShowBurnOff, pwbOnShowBurnOffClicked, m_bShowBurnOff);
 
     if (m_pwgtTripFuel) {
-        mscShowNumber(m_pwgtTripFuel, "%1.1f", psetLitresToFuel(m_nTripFuel, m_wbSetup.nUnitFuel));
         // A trip below nothing (or no number) and one longer than the fuel
         // on board are flagged for as long as they are; a flag for a text not
         // read cleanly stays until the next commit.
@@ -231,9 +232,7 @@ void pwbUpdateInputDisplay(void)
 
 void pwbUpdateUnitLabels(void)
 {
-    gtk_label_set_text(GTK_LABEL(m_pwgtLeftSeatUnitLabel), psetWeightLabel(m_wbSetup.nUnitWt));
-    gtk_label_set_text(GTK_LABEL(m_pwgtRightSeatUnitLabel), psetWeightLabel(m_wbSetup.nUnitWt));
-    gtk_label_set_text(GTK_LABEL(m_pwgtFuelUnitLabel), psetFuelLabel(m_wbSetup.nUnitFuel));
+    fldShowUnits(m_page);
     // The seat limit in the pilot's weight unit, as the verdict gives it.
     static const std::string strSeatLimit = gtk_label_get_text(GTK_LABEL(m_pwgtLSeatOverWeight));
     const std::string strSeat = m_wbSetup.nUnitWt == UNIT_WT_LB
@@ -241,8 +240,6 @@ void pwbUpdateUnitLabels(void)
                                     : "Over the " + pwbLimitText(LIMIT_LSEAT, m_wbSetup) + " seat limit";
     gtk_label_set_text(GTK_LABEL(m_pwgtLSeatOverWeight), strSeat.c_str());
     gtk_label_set_text(GTK_LABEL(m_pwgtRSeatOverWeight), strSeat.c_str());
-    if (m_pwgtTripFuelUnits)
-        gtk_label_set_text(GTK_LABEL(m_pwgtTripFuelUnits), psetFuelLabel(m_wbSetup.nUnitFuel));
 }
 
 // Colours the weight and arm cells of a point red beyond a limit, blue
@@ -449,28 +446,31 @@ void commitLoad(GtkWidget* pwgtEntry, _prmValueId nId)
         afterLoadChange();
 }
 
-gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus*, gpointer)
+// Every number's entry left, by the id it was connected with.
+gboolean pwbOnValueFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
 {
-    commitLoad(pwgtLSeatWeight, VAL_LSEAT);
+    commitLoad(pwgt, fldIdOf(pId));
     return FALSE;
 }
 
-gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus*, gpointer)
+gboolean pwbOnLSeatWeightFocusOut(GtkWidget* pwgtLSeatWeight, GdkEventFocus* pevtWB, gpointer pId)
 {
-    commitLoad(pwgtRSeatWeight, VAL_RSEAT);
-    return FALSE;
+    return pwbOnValueFocusOut(pwgtLSeatWeight, pevtWB, pId);
 }
 
-gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus*, gpointer)
+gboolean pwbOnRSeatWeightFocusOut(GtkWidget* pwgtRSeatWeight, GdkEventFocus* pevtWB, gpointer pId)
 {
-    commitLoad(pwgtFuelVolume, VAL_FUEL);
-    return FALSE;
+    return pwbOnValueFocusOut(pwgtRSeatWeight, pevtWB, pId);
 }
 
-gboolean pwbOnTripFuelFocusOut(GtkWidget* pwgtTripFuel, GdkEventFocus*, gpointer)
+gboolean pwbOnFuelVolumeFocusOut(GtkWidget* pwgtFuelVolume, GdkEventFocus* pevtWB, gpointer pId)
 {
-    commitLoad(pwgtTripFuel, VAL_TRIP);
-    return FALSE;
+    return pwbOnValueFocusOut(pwgtFuelVolume, pevtWB, pId);
+}
+
+gboolean pwbOnTripFuelFocusOut(GtkWidget* pwgtTripFuel, GdkEventFocus* pevtWB, gpointer pId)
+{
+    return pwbOnValueFocusOut(pwgtTripFuel, pevtWB, pId);
 }
 
 void pwbOnBallastClicked(GtkButton*, gpointer)
@@ -521,32 +521,33 @@ std::span<const _mscBinding> pwbBindings(void)
     return m_bindings;
 }
 
+std::span<const _wgtLUT> pwbWalk(void)
+{
+    return m_page.walk;
+}
+
 void pwbInit(GtkBuilder* pBuilder)
 {
-    // Walking order of the page's fields for Up, Down and Return.
-    static _wgtLUT wgtLUT[] = {
-        {&m_pwgtLSeatWeight, nullptr},
-        {&m_pwgtRSeatWeight, nullptr},
-        {&m_pwgtFuelVolume, nullptr},
-        {&m_pwgtBallastNone, nullptr},
-        {&m_pwgtBallastFront, nullptr},
-        {&m_pwgtBallastRear, nullptr},
-        // Optional, and last: a row without a widget is passed over, and a
-        // pilot's keys through the fields stay as they were.
-        {&m_pwgtShowBurnOff, nullptr},
-        {&m_pwgtTripFuel, nullptr},
-        {nullptr, nullptr},
+    // The page's choices in its walk with Up, Down and Return; its entries
+    // have their places in the table of stored values.
+    static const _fldStop stops[] = {
+        {40, &m_pwgtBallastNone}, {50, &m_pwgtBallastFront}, {60, &m_pwgtBallastRear}, {70, &m_pwgtShowBurnOff}};
+    // The entries' handlers by their written names.
+    static const _fldHandler named[] = {
+        {VAL_LSEAT, G_CALLBACK(pwbOnLSeatWeightFocusOut)},
+        {VAL_RSEAT, G_CALLBACK(pwbOnRSeatWeightFocusOut)},
+        {VAL_FUEL, G_CALLBACK(pwbOnFuelVolumeFocusOut)},
+        {VAL_TRIP, G_CALLBACK(pwbOnTripFuelFocusOut)},
     };
 
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
+    fldBind(pBuilder, m_page, stops);
+    _wgtLUT* wgtLUT = m_page.walk.data();
     boundCells();
     g_signal_connect(m_pwgtWBDrawing, "draw", G_CALLBACK(pwbOnDraw), nullptr);
-    mscConnectField(m_pwgtLSeatWeight, "focus-out-event", G_CALLBACK(pwbOnLSeatWeightFocusOut), wgtLUT);
-    mscConnectField(m_pwgtRSeatWeight, "focus-out-event", G_CALLBACK(pwbOnRSeatWeightFocusOut), wgtLUT);
-    mscConnectField(m_pwgtFuelVolume, "focus-out-event", G_CALLBACK(pwbOnFuelVolumeFocusOut), wgtLUT);
-    if (m_pwgtTripFuel)
-        mscConnectField(m_pwgtTripFuel, "focus-out-event", G_CALLBACK(pwbOnTripFuelFocusOut), wgtLUT);
+    // The loading has no text values.
+    fldConnect(m_page, named, G_CALLBACK(pwbOnValueFocusOut), nullptr);
     for (GtkWidget* pwgt : {m_pwgtBallastNone, m_pwgtBallastFront, m_pwgtBallastRear})
         mscConnectField(pwgt, "clicked", G_CALLBACK(pwbOnBallastClicked), wgtLUT);
     if (m_pwgtShowBurnOff)

@@ -24,6 +24,9 @@ std::string pwbMomentText(double nKgMm);
 // (The page also takes the objects of fuel planning where there are any.)
 std::span<const _mscBinding> pwbBindings(void);
 
+// The page's walk with Up, Down and Return, ended by a row without a widget.
+std::span<const _wgtLUT> pwbWalk(void);
+
 // Binds the page (its widgets, handlers and navigation) and hides the
 // indicators.
 void pwbInit(GtkBuilder* pBuilder);

@@ -19,32 +19,180 @@ namespace
 // The aircraft's values come in the order the fleet has always copied them
 // into another aircraft's group, so a new group's keys stand as before.
 constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
-    {VAL_LSEAT, PRM_OF_LOADING, "Load", "LSeat", nullptr, PRM_UNIT_WEIGHT, &m_nLSeatWeight},
-    {VAL_RSEAT, PRM_OF_LOADING, "Load", "RSeat", nullptr, PRM_UNIT_WEIGHT, &m_nRSeatWeight},
-    {VAL_FUEL, PRM_OF_LOADING, "Load", "Fuel", nullptr, PRM_UNIT_FUEL, &m_nFuelVolume},
-    {VAL_BALLAST_POSN, PRM_OF_LOADING, "Load", "Ballast", nullptr, PRM_UNIT_NONE, &m_nBallastPosn},
-    {VAL_SHOW_BURN_OFF, PRM_OF_LOADING, "Chart", "ShowBurnOff", nullptr, PRM_UNIT_NONE, &m_bShowBurnOff},
-    {VAL_UNIT_FUEL, PRM_OF_SETUP, "Unit", "Fuel", nullptr, PRM_UNIT_NONE, &m_wbSetup.nUnitFuel},
-    {VAL_UNIT_ARM, PRM_OF_SETUP, "Unit", "Arm", nullptr, PRM_UNIT_NONE, &m_wbSetup.nUnitArm},
-    {VAL_UNIT_WEIGHT, PRM_OF_SETUP, "Unit", "Weight", nullptr, PRM_UNIT_NONE, &m_wbSetup.nUnitWt},
-    {VAL_REGISTRATION, PRM_OF_SETUP, "Aircraft", "Registration", "Registration", PRM_UNIT_NONE, {}},
-    {VAL_WEIGHED, PRM_OF_SETUP, "Aircraft", "Weighed", "Weighed", PRM_UNIT_NONE, {}},
-    {VAL_BASIC_WEIGHT, PRM_OF_SETUP, "Basic", "Weight", "BasicWeight", PRM_UNIT_WEIGHT, &m_wbSetup.nBasicWeight},
-    {VAL_BASIC_LONG_ARM, PRM_OF_SETUP, "Basic", "LongArm", "BasicLongArm", PRM_UNIT_ARM, &m_wbSetup.nBasicLongArm},
-    {VAL_BASIC_LAT_ARM, PRM_OF_SETUP, "Basic", "LatArm", "BasicLatArm", PRM_UNIT_ARM, &m_wbSetup.nBasicLatArm},
-    {VAL_BALLAST_WEIGHT, PRM_OF_SETUP, "Ballast", "Weight", "BallastWeight", PRM_UNIT_WEIGHT, &m_wbSetup.nBallastWt},
-    {VAL_BALLAST_FRONT_LONG_ARM, PRM_OF_SETUP, "Ballast", "FrontLongArm", "BallastFrontLongArm", PRM_UNIT_ARM,
-     &m_wbSetup.nBallastFrontLongArm},
-    {VAL_BALLAST_FRONT_LAT_ARM, PRM_OF_SETUP, "Ballast", "FrontLatArm", "BallastFrontLatArm", PRM_UNIT_ARM,
-     &m_wbSetup.nBallastFrontLatArm},
-    {VAL_BALLAST_REAR_LONG_ARM, PRM_OF_SETUP, "Ballast", "RearLongArm", "BallastRearLongArm", PRM_UNIT_ARM,
-     &m_wbSetup.nBallastRearLongArm},
-    {VAL_TRIP, PRM_OF_LOADING, "Load", "Trip", nullptr, PRM_UNIT_FUEL, &m_nTripFuel},
-    {VAL_FUEL_DENSITY, PRM_OF_SETUP, "Fuel", "Density", "FuelDensity", PRM_UNIT_DENSITY, &m_wbSetup.nFuelDensity},
+    {.nId = VAL_LSEAT,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "LSeat",
+     .nUnit = PRM_UNIT_WEIGHT,
+     .field = &m_nLSeatWeight,
+     .pszEntry = "LeftSeatWeight",
+     .pszUnits = "LeftSeatUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 10},
+    {.nId = VAL_RSEAT,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "RSeat",
+     .nUnit = PRM_UNIT_WEIGHT,
+     .field = &m_nRSeatWeight,
+     .pszEntry = "RightSeatWeight",
+     .pszUnits = "RightSeatUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 20},
+    {.nId = VAL_FUEL,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "Fuel",
+     .nUnit = PRM_UNIT_FUEL,
+     .field = &m_nFuelVolume,
+     .pszEntry = "FuelVolume",
+     .pszUnits = "FuelUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 30},
+    {.nId = VAL_BALLAST_POSN,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "Ballast",
+     .field = &m_nBallastPosn},
+    {.nId = VAL_SHOW_BURN_OFF,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Chart",
+     .pszKey = "ShowBurnOff",
+     .field = &m_bShowBurnOff},
+    {.nId = VAL_UNIT_FUEL, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Fuel", .field = &m_wbSetup.nUnitFuel},
+    {.nId = VAL_UNIT_ARM, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Arm", .field = &m_wbSetup.nUnitArm},
+    {.nId = VAL_UNIT_WEIGHT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Unit",
+     .pszKey = "Weight",
+     .field = &m_wbSetup.nUnitWt},
+    {.nId = VAL_REGISTRATION,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Registration",
+     .pszAircraftKey = "Registration",
+     .bStartsEmpty = true,
+     .pszEntry = "Registration",
+     .nWalk = 150},
+    {.nId = VAL_WEIGHED,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Weighed",
+     .pszAircraftKey = "Weighed",
+     .bStartsEmpty = true,
+     .pszEntry = "WeighedOn",
+     .nWalk = 160},
+    {.nId = VAL_BASIC_WEIGHT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Basic",
+     .pszKey = "Weight",
+     .pszAircraftKey = "BasicWeight",
+     .nUnit = PRM_UNIT_WEIGHT,
+     .field = &m_wbSetup.nBasicWeight,
+     .pszEntry = "ConfEmptyWeight",
+     .pszUnits = "ConfEmptyWeightUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 10},
+    {.nId = VAL_BASIC_LONG_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Basic",
+     .pszKey = "LongArm",
+     .pszAircraftKey = "BasicLongArm",
+     .nUnit = PRM_UNIT_ARM,
+     .field = &m_wbSetup.nBasicLongArm,
+     .pszEntry = "ConfEmptyLongArm",
+     .pszUnits = "ConfEmptyLongArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 20},
+    {.nId = VAL_BASIC_LAT_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Basic",
+     .pszKey = "LatArm",
+     .pszAircraftKey = "BasicLatArm",
+     .nUnit = PRM_UNIT_ARM,
+     .field = &m_wbSetup.nBasicLatArm,
+     .pszEntry = "ConfEmptyLatArm",
+     .pszUnits = "ConfEmptyLatArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 30},
+    {.nId = VAL_BALLAST_WEIGHT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Ballast",
+     .pszKey = "Weight",
+     .pszAircraftKey = "BallastWeight",
+     .nUnit = PRM_UNIT_WEIGHT,
+     .field = &m_wbSetup.nBallastWt,
+     .pszEntry = "ConfBallastWeight",
+     .pszUnits = "ConfBallastWeightUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 40},
+    {.nId = VAL_BALLAST_FRONT_LONG_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Ballast",
+     .pszKey = "FrontLongArm",
+     .pszAircraftKey = "BallastFrontLongArm",
+     .nUnit = PRM_UNIT_ARM,
+     .field = &m_wbSetup.nBallastFrontLongArm,
+     .pszEntry = "ConfBallastFrontLongArm",
+     .pszUnits = "ConfBallastFrontLongArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 50},
+    {.nId = VAL_BALLAST_FRONT_LAT_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Ballast",
+     .pszKey = "FrontLatArm",
+     .pszAircraftKey = "BallastFrontLatArm",
+     .nUnit = PRM_UNIT_ARM,
+     .field = &m_wbSetup.nBallastFrontLatArm,
+     .pszEntry = "ConfBallastFrontLatArm",
+     .pszUnits = "ConfBallastFrontLatArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 60},
+    {.nId = VAL_BALLAST_REAR_LONG_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Ballast",
+     .pszKey = "RearLongArm",
+     .pszAircraftKey = "BallastRearLongArm",
+     .nUnit = PRM_UNIT_ARM,
+     .field = &m_wbSetup.nBallastRearLongArm,
+     .pszEntry = "ConfBallastRearLongArm",
+     .pszUnits = "ConfBallastRearLongArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 70},
+    {.nId = VAL_TRIP,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "Trip",
+     .nUnit = PRM_UNIT_FUEL,
+     .field = &m_nTripFuel,
+     .pszEntry = "TripFuel",
+     .pszUnits = "TripFuelUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 80},
+    {.nId = VAL_FUEL_DENSITY,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Fuel",
+     .pszKey = "Density",
+     .pszAircraftKey = "FuelDensity",
+     .nUnit = PRM_UNIT_DENSITY,
+     .field = &m_wbSetup.nFuelDensity,
+     .pszEntry = "FuelDensity",
+     .pszUnits = "FuelDensityUnits",
+     .pszFormat = "%1.3f",
+     .nWalk = 180},
     // Which basic figures were copied to this aircraft and not yet typed,
     // and the aircraft they came from.
-    {VAL_UNCONFIRMED, PRM_OF_SETUP, "Aircraft", "Unconfirmed", "Unconfirmed", PRM_UNIT_NONE, &m_wbSetup.nUnconfirmed},
-    {VAL_COPIED_FROM, PRM_OF_SETUP, "Aircraft", "CopiedFrom", "CopiedFrom", PRM_UNIT_NONE, {}},
+    {.nId = VAL_UNCONFIRMED,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Unconfirmed",
+     .pszAircraftKey = "Unconfirmed",
+     .field = &m_wbSetup.nUnconfirmed},
+    {.nId = VAL_COPIED_FROM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "CopiedFrom",
+     .pszAircraftKey = "CopiedFrom"},
 }};
 
 // prmValue finds a row by its id.
@@ -88,6 +236,41 @@ double prmDensityToShown(double nKgPerLitre)
 std::string prmDensityLabel(void)
 {
     return std::string(m_wbSetup.nUnitWt == UNIT_WT_LB ? "lb" : "kg") + "/" + psetFuelSymbol(m_wbSetup.nUnitFuel);
+}
+
+double prmShown(const _prmValue& v, double nInternal)
+{
+    switch (v.nUnit) {
+    case PRM_UNIT_WEIGHT:
+        return psetKgToWeight(nInternal, m_wbSetup.nUnitWt);
+    case PRM_UNIT_ARM:
+        return psetMmToArm(nInternal, m_wbSetup.nUnitArm);
+    case PRM_UNIT_FUEL:
+        return psetLitresToFuel(nInternal, m_wbSetup.nUnitFuel);
+    case PRM_UNIT_DENSITY:
+        // None set reads as the density in use.
+        return prmDensityToShown(nInternal == 0 ? FUEL_DENSITY : nInternal);
+    case PRM_UNIT_NONE:
+        break;
+    }
+    return nInternal;
+}
+
+std::string prmUnitLabel(_prmUnit nUnit)
+{
+    switch (nUnit) {
+    case PRM_UNIT_WEIGHT:
+        return psetWeightLabel(m_wbSetup.nUnitWt);
+    case PRM_UNIT_ARM:
+        return psetArmLabel(m_wbSetup.nUnitArm);
+    case PRM_UNIT_FUEL:
+        return psetFuelLabel(m_wbSetup.nUnitFuel);
+    case PRM_UNIT_DENSITY:
+        return prmDensityLabel();
+    case PRM_UNIT_NONE:
+        break;
+    }
+    return {};
 }
 
 std::span<const _prmValue> prmValues(void)

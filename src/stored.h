@@ -15,7 +15,9 @@
 #include <string>
 #include <variant>
 
-// Each stored value.
+// Each stored value. A new value is a new id here, its row in stored.cpp,
+// its entry in Zarv.ui and its line in the README: the store, the pages, the
+// fleet and the tests walk the rows.
 enum _prmValueId {
     VAL_LSEAT,
     VAL_RSEAT,
@@ -60,19 +62,36 @@ using _prmField = std::variant<std::monostate, gdouble*, guint*, gboolean*, _uni
 
 struct _prmValue {
     _prmValueId nId;
+    // Whose value it is, and so the page its entry is on.
     _prmOwner nOwner;
     const char* pszGroup;
     const char* pszKey;
     // Its key in the group of another aircraft of the fleet; null for a
     // value that is not the aircraft's (the loading, the units).
-    const char* pszAircraftKey;
-    _prmUnit nUnit;
-    _prmField field;
+    const char* pszAircraftKey = nullptr;
+    _prmUnit nUnit = PRM_UNIT_NONE;
+    _prmField field = {};
+    // An aircraft's value a new aircraft of the fleet starts without (its
+    // identity) rather than with a copy of the current one's.
+    bool bStartsEmpty = false;
+    // Its entry in Zarv.ui and the label of its unit beside it (null where
+    // it has none: a choice, a flag), the format it is shown in, and its
+    // place in its page's walk with Up, Down and Return (the page's choices
+    // have theirs; fields added later come last, in the order they came).
+    const char* pszEntry = nullptr;
+    const char* pszUnits = nullptr;
+    const char* pszFormat = nullptr;
+    int nWalk = 0;
 };
 
 // The whole table, in the order of the ids.
 std::span<const _prmValue> prmValues(void);
 const _prmValue& prmValue(_prmValueId nId);
+
+// A value in the internal unit as its entry shows it, in the pilot's unit;
+// no density set shows as the density in use. And its unit's label.
+double prmShown(const _prmValue& v, double nInternal);
+std::string prmUnitLabel(_prmUnit nUnit);
 
 // Reads every value of an owner from the store into its field: a missing
 // or unreadable value reads as 0.

@@ -7,11 +7,13 @@
 #include "pagWB.h"
 #include "pagWBChart.h"
 #include "pagWBPage.h"
+#include "stored.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
+#include <variant>
 
 namespace
 {
@@ -203,24 +205,6 @@ TEST_F(LoadingPage, EntriesFollowTheLocaleAndTheFileDoesNot)
 namespace
 {
 
-// Every field of both pages, with where it stores and how it shows.
-struct Field {
-    const char* pszEntry;
-    const char* pszGroup;
-    const char* pszKey;
-    const char* pszFormat;
-};
-constexpr Field m_fields[] = {{"LeftSeatWeight", "Load", "LSeat", "%1.1f"},
-                              {"RightSeatWeight", "Load", "RSeat", "%1.1f"},
-                              {"FuelVolume", "Load", "Fuel", "%1.1f"},
-                              {"ConfEmptyWeight", "Basic", "Weight", "%1.1f"},
-                              {"ConfEmptyLongArm", "Basic", "LongArm", "%1.2f"},
-                              {"ConfEmptyLatArm", "Basic", "LatArm", "%1.2f"},
-                              {"ConfBallastWeight", "Ballast", "Weight", "%1.1f"},
-                              {"ConfBallastFrontLongArm", "Ballast", "FrontLongArm", "%1.2f"},
-                              {"ConfBallastFrontLatArm", "Ballast", "FrontLatArm", "%1.2f"},
-                              {"ConfBallastRearLongArm", "Ballast", "RearLongArm", "%1.2f"}};
-
 // What a text typed into a field stores (kilograms, millimetres and litres
 // are the units of a first start): the reading of its decimal numeric
 // prefix, 0 where that is no finite number.
@@ -237,21 +221,26 @@ using EveryField = LoadingPage;
 
 TEST_F(EveryField, StoresWhatItReadsShowsItAndNothingWhenLeftAgain)
 {
-    for (const Field& f : m_fields) {
+    // Every number with an entry, as the table of stored values has it: a
+    // value added to the table is tested here with no test of its own.
+    for (const _prmValue& v : prmValues()) {
+        if (!v.pszEntry || !std::holds_alternative<gdouble*>(v.field))
+            continue;
+        ASSERT_NE(w(v.pszEntry), nullptr) << v.pszEntry;
         // A field is left for one on its own page, which commits it.
-        const char* pszNext = f.pszEntry[0] == 'C' ? "WeightUnitKgs" : "BallastNone";
+        const char* pszNext = v.nOwner == PRM_OF_SETUP ? "WeightUnitKgs" : "BallastNone";
         for (const Typed& t : m_typed) {
-            SCOPED_TRACE(std::string(f.pszEntry) + " <- \"" + t.pszText + "\"");
-            enter(f.pszEntry, t.pszText, pszNext);
-            ASSERT_TRUE(confHas(f.pszGroup, f.pszKey)) << "did not commit";
-            EXPECT_DOUBLE_EQ(confDouble(f.pszGroup, f.pszKey), t.nStored);
-            const std::string strShown = text(f.pszEntry);
-            EXPECT_EQ(strShown, num(f.pszFormat, t.nStored));
+            SCOPED_TRACE(std::string(v.pszEntry) + " <- \"" + t.pszText + "\"");
+            enter(v.pszEntry, t.pszText, pszNext);
+            ASSERT_TRUE(confHas(v.pszGroup, v.pszKey)) << "did not commit";
+            EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), t.nStored);
+            const std::string strShown = text(v.pszEntry);
+            EXPECT_EQ(strShown, num(v.pszFormat, prmShown(v, t.nStored)));
             // Leaving it again untouched stores nothing: not the rounded text shown.
-            focus(f.pszEntry);
+            focus(v.pszEntry);
             focus(pszNext);
-            EXPECT_DOUBLE_EQ(confDouble(f.pszGroup, f.pszKey), t.nStored);
-            EXPECT_EQ(text(f.pszEntry), strShown);
+            EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), t.nStored);
+            EXPECT_EQ(text(v.pszEntry), strShown);
         }
     }
 }

@@ -3,15 +3,21 @@
 #include "pages.h"
 
 #include "misc.h"
+#include "pagSetupPage.h"
+#include "pagWBPage.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace
 {
 
-// The fields added later end each page's walk, in the order they came.
+// The fields added later end each page's walk, in the order they came: the
+// walk begins so, and goes on to the values added since.
 const std::vector<const char*> m_loadingOrder = {"LeftSeatWeight", "RightSeatWeight", "FuelVolume",  "BallastNone",
                                                  "BallastFront",   "BallastRear",     "ShowBurnOff", "TripFuel"};
 const std::vector<const char*> m_setupOrder = {"ConfEmptyWeight",
@@ -37,13 +43,13 @@ class Navigation : public zt::Pages
 {
   protected:
     // Walks a page with one key from its first field, checking every step.
-    void walk(const std::vector<const char*>& order, guint nKeyval, GdkModifierType nState, bool bForward)
+    void walk(const std::vector<std::string>& order, guint nKeyval, GdkModifierType nState, bool bForward)
     {
-        focus(order[0]);
+        focus(order[0].c_str());
         const size_t n = order.size();
         for (size_t i = 1; i <= n; i++) {
             key(nKeyval, nState);
-            const char* pszWant = order[bForward ? i % n : (n - i) % n];
+            const char* pszWant = order[bForward ? i % n : (n - i) % n].c_str();
             ASSERT_TRUE(hasFocus(pszWant)) << "step " << i << ": want " << pszWant;
         }
     }
@@ -51,7 +57,15 @@ class Navigation : public zt::Pages
 
 TEST_F(Navigation, DownReturnAndUpWalkBothPagesAndWrap)
 {
-    for (const auto* pOrder : {&m_loadingOrder, &m_setupOrder}) {
+    for (auto [pStart, walkOf] : {std::pair{&m_loadingOrder, &pwbWalk}, std::pair{&m_setupOrder, &psetWalk}}) {
+        // The walk as the page built it, by its widgets' ids.
+        std::vector<std::string> order;
+        for (const _wgtLUT& r : walkOf())
+            if (r.pwgtLUT && *r.pwgtLUT)
+                order.push_back(gtk_buildable_get_name(GTK_BUILDABLE(*r.pwgtLUT)));
+        ASSERT_GE(order.size(), pStart->size());
+        EXPECT_TRUE(std::equal(pStart->begin(), pStart->end(), order.begin()));
+        const auto* pOrder = &order;
         walk(*pOrder, GDK_KEY_Down, GdkModifierType(0), true);
         walk(*pOrder, GDK_KEY_Return, GdkModifierType(0), true);
         walk(*pOrder, GDK_KEY_Up, GdkModifierType(0), false);

@@ -1,0 +1,54 @@
+// A page's entries as the table of stored values gives them: bound from
+// Zarv.ui by their ids, connected, shown, their unit labels written, and the
+// page's walk with Up, Down and Return built from the rows' places in it and
+// the page's own choices. A value added to the table is on its page with no
+// more than its entry in Zarv.ui.
+#pragma once
+
+#include "misc.h"
+#include "stored.h"
+
+#include <gtk/gtk.h>
+
+#include <array>
+#include <span>
+#include <vector>
+
+// A widget of the page's own in its walk (a choice, a list), at its place.
+struct _fldStop {
+    int nWalk;
+    GtkWidget** ppwgt;
+};
+
+// A named handler of a value's entry, where the page has one.
+struct _fldHandler {
+    _prmValueId nId;
+    GCallback pfuncFocusOut;
+};
+
+// The entries and unit labels of one owner's values, by id: null where the
+// row has none or Zarv.ui lacks it (a window of only the written objects).
+struct _fldPage {
+    _prmOwner nOwner;
+    std::array<GtkWidget*, VAL_COUNT> entries{};
+    std::array<GtkWidget*, VAL_COUNT> units{};
+    // The walk, ended by a row without a widget; built once by fldBind.
+    std::vector<_wgtLUT> walk{};
+};
+
+// Binds the page's entries and labels and builds its walk with its own stops.
+void fldBind(GtkBuilder* pBuilder, _fldPage& page, std::span<const _fldStop> stops);
+
+// Connects each entry's "focus-out-event", with its id as the user data: a
+// number's to its named handler or else pfuncNumber, a text's to pfuncText;
+// and its keys to the walk.
+void fldConnect(_fldPage& page, std::span<const _fldHandler> named, GCallback pfuncNumber, GCallback pfuncText);
+
+// Shows every number of the page in its entry, in the pilot's units.
+void fldShowNumbers(const _fldPage& page);
+
+// Writes the pilot's unit beside every entry that has a unit label.
+void fldShowUnits(const _fldPage& page);
+
+// The id a handler was connected with.
+_prmValueId fldIdOf(gpointer pUser);
