@@ -243,6 +243,18 @@ void wbOnFilingResult(const char* pszError)
     wbShowBar();
 }
 
+// One of the window's optional bars, where the definition has it: an info
+// bar pszBar with its label pszText, both or neither (null).
+GtkWidget* lookUpBar(GtkBuilder* pBuilder, const char* pszBar, const char* pszText, GtkWidget** ppwgtText)
+{
+    GtkWidget* pwgtBar = mscLookUp(pBuilder, pszBar);
+    *ppwgtText = mscLookUp(pBuilder, pszText);
+    if (GTK_IS_INFO_BAR(pwgtBar) && GTK_IS_LABEL(*ppwgtText))
+        return pwgtBar;
+    *ppwgtText = nullptr;
+    return nullptr;
+}
+
 // The chart's least size: a small screen may shrink the window down to it,
 // while the window opens as large as the definition asks where there is
 // room.
@@ -605,12 +617,7 @@ void wbExposeAccessibility(GtkBuilder* pBuilder)
 void wbInitPages(GtkBuilder* pBuilder)
 {
     prmLoadKeyFile();
-    m_pwgtSaveFailedBar = mscLookUp(pBuilder, "SaveFailedBar");
-    m_pwgtSaveFailedText = mscLookUp(pBuilder, "SaveFailedText");
-    if (m_pwgtSaveFailedBar && !GTK_IS_INFO_BAR(m_pwgtSaveFailedBar))
-        m_pwgtSaveFailedBar = nullptr;
-    if (m_pwgtSaveFailedText && !GTK_IS_LABEL(m_pwgtSaveFailedText))
-        m_pwgtSaveFailedText = nullptr;
+    m_pwgtSaveFailedBar = lookUpBar(pBuilder, "SaveFailedBar", "SaveFailedText", &m_pwgtSaveFailedText);
     if (m_pwgtSaveFailedBar) {
         static bool bCssAdded = false;
         if (!bCssAdded)
@@ -619,11 +626,8 @@ void wbInitPages(GtkBuilder* pBuilder)
         gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
     }
     m_strSaveFailure.clear(), m_strFilingFailure.clear(), m_strConfChanged.clear(); // a new window says what it meets itself
-    m_pwgtNoticeBar = mscLookUp(pBuilder, "NoticeBar");
-    m_pwgtNoticeText = mscLookUp(pBuilder, "NoticeText");
-    if (!GTK_IS_INFO_BAR(m_pwgtNoticeBar) || !GTK_IS_LABEL(m_pwgtNoticeText))
-        m_pwgtNoticeBar = m_pwgtNoticeText = nullptr;
-    else
+    m_pwgtNoticeBar = lookUpBar(pBuilder, "NoticeBar", "NoticeText", &m_pwgtNoticeText);
+    if (m_pwgtNoticeBar)
         g_signal_connect(m_pwgtNoticeBar, "response", G_CALLBACK(wbOnNoticeResponse), nullptr);
     // The primary menu, where the definition has its button.
     m_pwgtMainMenu = mscLookUp(pBuilder, "MainMenu");
