@@ -16,29 +16,9 @@ gdouble m_nFuelVolume = 0.0;
 guint m_nBallastPosn = BALLAST_NONE;
 gboolean m_bShowBurnOff = FALSE;
 gdouble m_nTripFuel = 0.0;
-_wbPoint m_wbZeroFuel = {};
-_wbPoint m_wbLanding = {};
-
-gdouble m_nLSeatLongMoment = 0.0, m_nLSeatLatMoment = 0.0;
-gdouble m_nRSeatLongMoment = 0.0, m_nRSeatLatMoment = 0.0;
-gdouble m_nFuelWeight = 0.0, m_nFuelLongMoment = 0.0, m_nFuelLatMoment = 0.0;
-gdouble m_nBallastWeight = 0.0, m_nBallastLongArm = 0.0, m_nBallastLatArm = 0.0;
-gdouble m_nBallastLongMoment = 0.0, m_nBallastLatMoment = 0.0;
-gdouble m_nTotalWeight = 0.0, m_nTotalLongMoment = 0.0, m_nTotalLatMoment = 0.0;
-gdouble m_nTotalLongArm = 0.0, m_nTotalLatArm = 0.0;
 
 namespace
 {
-
-// The rows of the last calculation, for the table; all 0 before the first.
-_wbRows zeroRows(void)
-{
-    _wbRows r = pwbCalcRows(_wbSetup{}, _wbLoading{});
-    for (_wbTableRow& row : r)
-        row = {row.pszItem, 0, 0, 0, 0, 0};
-    return r;
-}
-_wbRows m_wbRows = zeroRows();
 
 // An item at its arms: the moments are arm × weight.
 _wbTableRow item(const char* pszItem, double nWeight, double nLongArm, double nLatArm)
@@ -46,15 +26,40 @@ _wbTableRow item(const char* pszItem, double nWeight, double nLongArm, double nL
     return {pszItem, nWeight, nLongArm, nLongArm * nWeight, nLatArm, nLatArm * nWeight};
 }
 
-// A limit's margin; beyond it exactly where the margin is negative, which
-// for two distinct doubles is where the value lies strictly beyond the limit
-// (their difference is never rounded to 0). No number is beyond nothing.
-_wbLimitCheck margin(double nMargin)
+// The flight before the first calculation: every figure 0.
+_wbFlight zeroFlight(void)
 {
-    return {nMargin, nMargin < 0};
+    _wbFlight f{};
+    f.rows = pwbCalcRows(_wbSetup{}, _wbLoading{});
+    for (_wbTableRow& row : f.rows)
+        row = {row.pszItem, 0, 0, 0, 0, 0};
+    return f;
 }
 
 } // namespace
+
+_wbFlight m_wbFlight = zeroFlight();
+
+// The results are the cells of the take-off table that hold them.
+gdouble& m_nLSeatLongMoment = m_wbFlight.rows[ROW_LSEAT].nLongMoment;
+gdouble& m_nLSeatLatMoment = m_wbFlight.rows[ROW_LSEAT].nLatMoment;
+gdouble& m_nRSeatLongMoment = m_wbFlight.rows[ROW_RSEAT].nLongMoment;
+gdouble& m_nRSeatLatMoment = m_wbFlight.rows[ROW_RSEAT].nLatMoment;
+gdouble& m_nFuelWeight = m_wbFlight.rows[ROW_FUEL].nWeight;
+gdouble& m_nFuelLongMoment = m_wbFlight.rows[ROW_FUEL].nLongMoment;
+gdouble& m_nFuelLatMoment = m_wbFlight.rows[ROW_FUEL].nLatMoment;
+// A position other than the three (only from a hand-edited file) carries
+// no ballast.
+gdouble& m_nBallastWeight = m_wbFlight.rows[ROW_BALLAST].nWeight;
+gdouble& m_nBallastLongArm = m_wbFlight.rows[ROW_BALLAST].nLongArm;
+gdouble& m_nBallastLatArm = m_wbFlight.rows[ROW_BALLAST].nLatArm;
+gdouble& m_nBallastLongMoment = m_wbFlight.rows[ROW_BALLAST].nLongMoment;
+gdouble& m_nBallastLatMoment = m_wbFlight.rows[ROW_BALLAST].nLatMoment;
+gdouble& m_nTotalWeight = m_wbFlight.rows[ROW_TOTAL].nWeight;
+gdouble& m_nTotalLongMoment = m_wbFlight.rows[ROW_TOTAL].nLongMoment;
+gdouble& m_nTotalLatMoment = m_wbFlight.rows[ROW_TOTAL].nLatMoment;
+gdouble& m_nTotalLongArm = m_wbFlight.rows[ROW_TOTAL].nLongArm;
+gdouble& m_nTotalLatArm = m_wbFlight.rows[ROW_TOTAL].nLatArm;
 
 _wbLoading pwbLoading(void)
 {
@@ -111,37 +116,7 @@ _wbPoint pwbLoadedPoint(const _wbSetup& s, double nLSeat, double nRSeat, double 
 
 void pwbCalcWB(void)
 {
-    const _wbLoading l = pwbLoading();
-    m_wbRows = pwbCalcRows(m_wbSetup, l);
-    const _wbTableRow &lseat = m_wbRows[ROW_LSEAT], &rseat = m_wbRows[ROW_RSEAT], &fuel = m_wbRows[ROW_FUEL],
-                      &ballast = m_wbRows[ROW_BALLAST], &total = m_wbRows[ROW_TOTAL];
-    m_nLSeatLongMoment = lseat.nLongMoment;
-    m_nLSeatLatMoment = lseat.nLatMoment;
-    m_nRSeatLongMoment = rseat.nLongMoment;
-    m_nRSeatLatMoment = rseat.nLatMoment;
-    m_nFuelWeight = fuel.nWeight;
-    m_nFuelLongMoment = fuel.nLongMoment;
-    m_nFuelLatMoment = fuel.nLatMoment;
-    // A position other than the three (only from a hand-edited file, read at
-    // start while these are still 0) carries no ballast.
-    m_nBallastWeight = ballast.nWeight;
-    m_nBallastLongArm = ballast.nLongArm;
-    m_nBallastLatArm = ballast.nLatArm;
-    m_nBallastLongMoment = ballast.nLongMoment;
-    m_nBallastLatMoment = ballast.nLatMoment;
-    m_nTotalWeight = total.nWeight;
-    m_nTotalLongMoment = total.nLongMoment;
-    m_nTotalLatMoment = total.nLatMoment;
-    m_nTotalLatArm = total.nLatArm;
-    m_nTotalLongArm = total.nLongArm;
-
-    m_wbZeroFuel = pwbLoadedPoint(m_wbSetup, _wbLoading{l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn});
-    // No trip lands with the take-off point itself, to the last digit.
-    m_wbLanding =
-        pwbTripOf(m_nTripFuel) == 0
-            ? pwbPointOf(total)
-            : pwbLoadedPoint(m_wbSetup, _wbLoading{l.nLSeatWeight, l.nRSeatWeight,
-                                                   pwbLandingFuel(l.nFuelVolume, m_nTripFuel), l.nBallastPosn});
+    m_wbFlight = pwbJudgeFlight(m_wbSetup, pwbLoading(), m_nTripFuel);
 }
 
 double pwbTripOf(double nTripLitres)
@@ -165,20 +140,14 @@ double pwbFuelDensity(const _wbSetup& s)
 
 _wbRows pwbTableRows(void)
 {
-    return m_wbRows;
+    return m_wbFlight.rows;
 }
 
-_wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p)
+_wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p, _wbFlightPoint nPoint)
 {
+    _limValues v = {p.nWeight, p.nLongArm, p.nLatArm, l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume};
     _wbJudgement j{};
-    j.limits[LIMIT_WEIGHT] = margin(MAX_TOTAL_WEIGHT - p.nWeight);
-    j.limits[LIMIT_FORWARD] = margin(p.nLongArm - MIN_LONG_ARM);
-    j.limits[LIMIT_AFT] = margin(MAX_LONG_ARM - p.nLongArm);
-    j.limits[LIMIT_LEFT] = margin(p.nLatArm + MAX_LAT_ARM);
-    j.limits[LIMIT_RIGHT] = margin(MAX_LAT_ARM - p.nLatArm);
-    j.limits[LIMIT_LSEAT] = margin(MAX_SEAT_WEIGHT - l.nLSeatWeight);
-    j.limits[LIMIT_RSEAT] = margin(MAX_SEAT_WEIGHT - l.nRSeatWeight);
-    j.limits[LIMIT_TANK] = margin(MAX_FUEL_VOLUME - l.nFuelVolume);
+    j.limits = limJudge(v, nPoint);
     const _chartMessage nMessage = pwbChooseMessage(p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH, p.nWeight);
     j.bChartWarning = nMessage == CHART_MSG_COFG || nMessage == CHART_MSG_WEIGHT;
     j.nChartMessage = nMessage;
@@ -187,8 +156,8 @@ _wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p)
 
 bool _wbJudgement::pointWithin() const
 {
-    for (_wbLimit n : {LIMIT_WEIGHT, LIMIT_FORWARD, LIMIT_AFT, LIMIT_LEFT, LIMIT_RIGHT})
-        if (beyond(n))
+    for (const _limRow& r : LIM_ROWS)
+        if (r.nSubject == SUBJECT_POINT && beyond(r.nId))
             return false;
     return true;
 }
@@ -204,17 +173,21 @@ bool _wbJudgement::within() const
 _wbFlight pwbJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
 {
     _wbFlight f{};
+    f.loading = l;
     f.nTrip = pwbTripOf(nTripLitres);
     f.nFuel = l.nFuelVolume;
+    f.nLandingFuel = pwbLandingFuel(l.nFuelVolume, f.nTrip);
     f.bLanding = f.nTrip > 0;
     f.bTripOverFuel = f.nTrip > l.nFuelVolume;
     f.bUnconfirmed = s.nUnconfirmed != 0;
-    const _wbLoading landed = {l.nLSeatWeight, l.nRSeatWeight, pwbLandingFuel(l.nFuelVolume, f.nTrip), l.nBallastPosn};
+    // No trip lands with the take-off loading itself, to the last digit.
+    const _wbLoading landed = {l.nLSeatWeight, l.nRSeatWeight, f.nLandingFuel, l.nBallastPosn};
     const _wbLoading dry = {l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn};
     const std::array<_wbLoading, POINT_COUNT> loadings = {l, landed, dry};
+    f.rows = pwbCalcRows(s, l);
     for (int n = 0; n < POINT_COUNT; n++) {
-        f.points[n] = pwbLoadedPoint(s, loadings[n]);
-        f.judged[n] = pwbJudge(loadings[n], f.points[n]);
+        f.points[n] = n == POINT_TAKE_OFF ? pwbPointOf(f.rows[ROW_TOTAL]) : pwbLoadedPoint(s, loadings[n]);
+        f.judged[n] = pwbJudge(loadings[n], f.points[n], static_cast<_wbFlightPoint>(n));
     }
     const _wbPoint& t = f.points[POINT_TAKE_OFF];
     f.bNothingEntered = !(t.nWeight > 0) || !std::isfinite(t.nLongArm) || !std::isfinite(t.nLatArm);
@@ -231,18 +204,25 @@ bool _wbFlight::within() const
     return true;
 }
 
+_wbBeyond pwbBeyondLimit(const _wbJudgement& j)
+{
+    _wbBeyond nFirst = BEYOND_NONE;
+    auto rank = [](_wbBeyond n) { return n == BEYOND_NONE ? 99 : static_cast<int>(n); };
+    for (const _limRow& r : LIM_ROWS) {
+        if (r.nSubject != SUBJECT_POINT || !j.beyond(r.nId))
+            continue;
+        const _wbBeyond n = r.nQuantity == QTY_LONG_ARM ? (r.nSense == SENSE_AT_MOST ? BEYOND_AFT : BEYOND_FORWARD)
+                            : r.nQuantity == QTY_LAT_ARM ? BEYOND_LATERAL
+                                                         : BEYOND_WEIGHT;
+        if (rank(n) < rank(nFirst))
+            nFirst = n;
+    }
+    return nFirst;
+}
+
 _wbBeyond pwbBeyondLimit(const _wbPoint& p)
 {
-    const _wbJudgement j = pwbJudge(_wbLoading{}, p);
-    if (j.beyond(LIMIT_FORWARD))
-        return BEYOND_FORWARD;
-    if (j.beyond(LIMIT_AFT))
-        return BEYOND_AFT;
-    if (j.beyond(LIMIT_LEFT) || j.beyond(LIMIT_RIGHT))
-        return BEYOND_LATERAL;
-    if (j.beyond(LIMIT_WEIGHT))
-        return BEYOND_WEIGHT;
-    return BEYOND_NONE;
+    return pwbBeyondLimit(pwbJudge(_wbLoading{}, p));
 }
 
 _chartMessage pwbChooseMessage(double nLongArmIn, double nLatArmIn, double nWeightKg)
@@ -267,12 +247,5 @@ void pwbReset(void)
     m_nBallastPosn = BALLAST_NONE;
     m_bShowBurnOff = FALSE;
     m_nTripFuel = 0.0;
-    m_wbZeroFuel = m_wbLanding = {};
-    m_wbRows = zeroRows();
-    m_nLSeatLongMoment = m_nLSeatLatMoment = m_nRSeatLongMoment = m_nRSeatLatMoment = 0.0;
-    m_nFuelWeight = m_nFuelLongMoment = m_nFuelLatMoment = 0.0;
-    m_nBallastWeight = m_nBallastLongArm = m_nBallastLatArm = 0.0;
-    m_nBallastLongMoment = m_nBallastLatMoment = 0.0;
-    m_nTotalWeight = m_nTotalLongMoment = m_nTotalLatMoment = 0.0;
-    m_nTotalLongArm = m_nTotalLatArm = 0.0;
+    m_wbFlight = zeroFlight();
 }

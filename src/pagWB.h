@@ -5,6 +5,7 @@
 // headers of their own (pagWBPage.h, pagWBChart.h).
 #pragma once
 
+#include "model/limits.h"
 #include "pagSetup.h"
 
 #include <glib.h>
@@ -20,13 +21,7 @@ constexpr double MIN_FUEL_DENSITY = 0.5, MAX_FUEL_DENSITY = 1.0; // kg/L
 // range, FUEL_DENSITY otherwise (none set, or one that cannot be).
 double pwbFuelDensity(const _wbSetup& s);
 
-// Loading limits, in the internal units. A value equal to a limit is within it.
-constexpr double MAX_TOTAL_WEIGHT = 680.3893641534596; // kg: 1500 lb
-constexpr double MAX_SEAT_WEIGHT = 95.25451098148434;  // kg: 210 lb
-constexpr double MAX_FUEL_VOLUME = 64.5;               // litres
-constexpr double MIN_LONG_ARM = 2441.575;              // mm: 96.125 in
-constexpr double MAX_LONG_ARM = 2514.6;                // mm: 99.0 in
-constexpr double MAX_LAT_ARM = 22.352;                 // mm: 0.88 in, either side
+// The loading limits, one row each, are in model/limits.h.
 
 // The same envelope as the chart draws and judges it, in inches. The chart
 // compares arms converted to inches, the table compares millimetres; the
@@ -54,14 +49,15 @@ extern gboolean m_bShowBurnOff;
 // The fuel planned to be burned before landing, in litres.
 extern gdouble m_nTripFuel;
 
-// Loading results: kg, mm and kg·mm, written only by pwbCalcWB.
-extern gdouble m_nLSeatLongMoment, m_nLSeatLatMoment;
-extern gdouble m_nRSeatLongMoment, m_nRSeatLatMoment;
-extern gdouble m_nFuelWeight, m_nFuelLongMoment, m_nFuelLatMoment;
-extern gdouble m_nBallastWeight, m_nBallastLongArm, m_nBallastLatArm;
-extern gdouble m_nBallastLongMoment, m_nBallastLatMoment;
-extern gdouble m_nTotalWeight, m_nTotalLongMoment, m_nTotalLatMoment;
-extern gdouble m_nTotalLongArm, m_nTotalLatArm;
+// Loading results: kg, mm and kg·mm, written only by pwbCalcWB. Each is
+// the cell of the last flight's take-off table that holds it (m_wbFlight).
+extern gdouble &m_nLSeatLongMoment, &m_nLSeatLatMoment;
+extern gdouble &m_nRSeatLongMoment, &m_nRSeatLatMoment;
+extern gdouble &m_nFuelWeight, &m_nFuelLongMoment, &m_nFuelLatMoment;
+extern gdouble &m_nBallastWeight, &m_nBallastLongArm, &m_nBallastLatArm;
+extern gdouble &m_nBallastLongMoment, &m_nBallastLatMoment;
+extern gdouble &m_nTotalWeight, &m_nTotalLongMoment, &m_nTotalLatMoment;
+extern gdouble &m_nTotalLongArm, &m_nTotalLatArm;
 
 // A loading: the seats in kg, the fuel in litres, a _locBallast value (any
 // other position counts as none).
@@ -106,20 +102,14 @@ _wbPoint pwbPointOf(const _wbTableRow& total);
 _wbPoint pwbLoadedPoint(const _wbSetup& s, const _wbLoading& l);
 _wbPoint pwbLoadedPoint(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres, guint nBallastPosn);
 
-// Recomputes every result from the loading state and m_wbSetup. Pure
-// arithmetic: it shows nothing (the loading page's refresh does).
+// Recomputes every result from the loading state and m_wbSetup: the
+// flight of the moment, judged, into m_wbFlight. Pure arithmetic: it shows
+// nothing (the loading page's refresh does).
 void pwbCalcWB(void);
 
 // The table's rows from the last calculation: basic aircraft, left seat,
 // right seat, fuel, ballast and total.
 _wbRows pwbTableRows(void);
-
-// The zero-fuel point of the current loading: the seats and ballast as
-// entered, the fuel burned; and the landing point, with the trip fuel
-// burned (no fuel left where the trip is more than there is). Written only
-// by pwbCalcWB.
-extern _wbPoint m_wbZeroFuel;
-extern _wbPoint m_wbLanding;
 
 // The trip that counts, in litres: a negative trip, or one that is no
 // finite number (a hand-edited file), counts as none.
@@ -134,29 +124,9 @@ double pwbLandingFuel(double nFuelLitres, double nTripLitres);
 // The loading message of the moment, the chart's own choice.
 enum _chartMessage { CHART_MSG_NONE, CHART_MSG_COFG, CHART_MSG_WEIGHT, CHART_MSG_TAILWIND, CHART_MSG_SPEED };
 
-// Every limit a loading is judged against.
-enum _wbLimit {
-    LIMIT_WEIGHT,
-    LIMIT_FORWARD,
-    LIMIT_AFT,
-    LIMIT_LEFT,
-    LIMIT_RIGHT,
-    LIMIT_LSEAT,
-    LIMIT_RSEAT,
-    LIMIT_TANK,
-    LIMIT_COUNT
-};
-
-// One limit of a loading: how far inside it (positive) or beyond it
-// (negative) the loading lies, in kg, mm or litres; no number where the
-// loading has none (an empty aircraft's arms), which is beyond nothing.
-struct _wbLimitCheck {
-    double nMargin;
-    bool bBeyond;
-};
-
+// A point of a flight judged against every limit of model/limits.h.
 struct _wbJudgement {
-    std::array<_wbLimitCheck, LIMIT_COUNT> limits;
+    _limChecks limits;
     // Whether the chart's own rule, in inches, warns of this point, and the
     // message it gives it.
     bool bChartWarning;
@@ -166,46 +136,59 @@ struct _wbJudgement {
     {
         return limits[n].bBeyond;
     }
-    // The weight and the centre of gravity within, by the table's rule.
+    // Every limit of the point (the weight and the centre of gravity)
+    // within, by the table's rule.
     bool pointWithin() const;
     // Every limit within, by both rules: Zarv's own verdict.
     bool within() const;
 };
 
-// The one judgement of a loading and its point against every limit.
-_wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p);
+// The judgement of a loading and its point against every limit that
+// applies at nPoint of a flight; the flight's own judgement calls it.
+_wbJudgement pwbJudge(const _wbLoading& l, const _wbPoint& p, _wbFlightPoint nPoint = POINT_TAKE_OFF);
 
 // ---- The one judgement of a flight -----------------------------------------
-
-// The points of a flight: take-off, landing after the trip, and with the
-// fuel burned.
-enum _wbFlightPoint { POINT_TAKE_OFF, POINT_LANDING, POINT_NO_FUEL, POINT_COUNT };
 
 // A flight judged at each of its points. The landing is a point of its own
 // only with a trip; a trip longer than the fuel on board makes it no
 // landing at all (judged, for its figures, with the tank dry). A loading
 // whose aircraft weighs nothing is no loading.
 struct _wbFlight {
+    _wbLoading loading;   // as at take-off
     double nTrip;         // the trip that counts, litres
     double nFuel;         // the fuel on board at take-off, litres
+    double nLandingFuel;  // the fuel left at landing, litres
     bool bLanding;        // a trip is planned
     bool bTripOverFuel;   // the trip is more than the fuel on board
     bool bUnconfirmed;    // the basic weight and arms are copied, not typed
     bool bNothingEntered; // the aircraft weighs nothing or no number
+    _wbRows rows; // the take-off's, for the table
     std::array<_wbPoint, POINT_COUNT> points;
     std::array<_wbJudgement, POINT_COUNT> judged;
 
+    // Whether the flight has the point: the landing only with a trip.
+    bool hasPoint(_wbFlightPoint n) const
+    {
+        return n != POINT_LANDING || bLanding;
+    }
     // Whether this flight may be flown as loaded: a loading, confirmed
     // figures, a possible landing and every point within every limit.
     bool within() const;
 };
 
-// The judgement of the flight a setup and a loading make with a trip.
+// The one judgement of the flight a setup and a loading make with a trip:
+// every point calculated and judged against every limit. The only place
+// the landing and no-fuel loadings are made.
 _wbFlight pwbJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLitres);
 
-// The first limit a point lies beyond, by the result table's rule: the
-// centre of gravity first, then the weight.
+// The last flight calculated, written only by pwbCalcWB (and pwbReset).
+extern _wbFlight m_wbFlight;
+
+// The first limit of its point a judged point lies beyond, by the result
+// table's rule: the centre of gravity first, then the weight.
 enum _wbBeyond { BEYOND_NONE, BEYOND_FORWARD, BEYOND_AFT, BEYOND_LATERAL, BEYOND_WEIGHT };
+_wbBeyond pwbBeyondLimit(const _wbJudgement& j);
+// The same for a point judged at take-off.
 _wbBeyond pwbBeyondLimit(const _wbPoint& p);
 
 // Chooses the message from the total arms in inches and the total weight in
@@ -215,33 +198,35 @@ _chartMessage pwbChooseMessage(double nLongArmIn, double nLatArmIn, double nWeig
 // ---- Fuel planning (pagWBFuel.cpp) ----------------------------------------
 
 // The fuel volumes, in litres and within the tank, for which a loading's
-// take-off weight and centre of gravity are within every limit. bKnown is
-// false where the aircraft without fuel weighs nothing (or no number).
+// weight and centre of gravity are within every limit of a point of the
+// flight (take-off unless named). bKnown is false where the aircraft
+// without fuel weighs nothing (or no number).
 struct _wbFuelRange {
     bool bKnown = false;
     bool bAny = false;
     double nLeast = 0, nMost = 0;
 };
-_wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn);
+_wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn,
+                          _wbFlightPoint nPoint = POINT_TAKE_OFF);
 
 // The take-off fuel, in litres, for which the take-off point and the landing
 // point after a trip of nTripLitres are both within every limit: the range
-// at take-off narrowed to what leaves the landing within, which is the range
-// itself moved up by the trip. nLeast then also says what must stay on
-// board to landing (nKeep: the range's own least, where the centre of
-// gravity sets it).
+// at take-off narrowed to what leaves the landing within, the landing's
+// range moved up by the trip. nKeep says what must stay on board to
+// landing (the landing range's least, where the centre of gravity sets it).
 struct _wbTripFuel {
     _wbFuelRange takeOff;
     double nKeep;
 };
 _wbTripFuel pwbTripFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);
 
-// Whether the chosen ballast position leaves the take-off or the zero-fuel
-// point beyond a limit (bNeeded), and then the first of none, front and rear
-// that puts both within (nPosn), or -1 when none does.
+// Whether the chosen ballast position leaves a point of the flight (with a
+// trip of nTripLitres) beyond a limit of its point (bNeeded), and then the
+// first of none, front and rear that puts every point within (nPosn), or -1
+// when none does.
 struct _wbBallastAdvice {
     bool bNeeded;
     int nPosn;
 };
 _wbBallastAdvice pwbBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
-                                  guint nBallastPosn);
+                                  guint nBallastPosn, double nTripLitres = 0);

@@ -414,11 +414,12 @@ _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
 
 _chartInput pwbChartInput(void)
 {
-    return {{m_nTotalWeight, m_nTotalLongMoment, m_nTotalLatMoment, m_nTotalLongArm, m_nTotalLatArm},
-            m_wbZeroFuel,
-            m_bShowBurnOff != FALSE,
-            m_wbLanding,
-            pwbTripOf(m_nTripFuel) > 0};
+    return pwbChartInputOf(m_wbFlight, m_bShowBurnOff != FALSE);
+}
+
+_chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff)
+{
+    return {f.points[POINT_TAKE_OFF], f.points[POINT_NO_FUEL], bShowBurnOff, f.points[POINT_LANDING], f.bLanding};
 }
 
 void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& what)

@@ -40,8 +40,11 @@ struct _chartInput {
 // null for a message that is no caution.
 const char* pwbCautionText(_chartMessage nMessage);
 
-// What the chart shows now: the last calculation's totals and zero-fuel
-// point, and the pilot's burn-off choice.
+// What the chart shows of a flight, with the burn-off line or without.
+_chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff);
+
+// What the chart shows now: the last flight calculated, and the pilot's
+// burn-off choice.
 _chartInput pwbChartInput(void);
 
 // Draws the whole chart of what on pCr at the given size.

@@ -21,22 +21,23 @@ void keepWhere(double nA, double nB, double& nLow, double& nHigh)
         nHigh = -1; // never
 }
 
-// Whether a loading's weight and centre of gravity are within, by the judgement.
-bool pointWithin(const _wbSetup& s, const _wbLoading& l)
+// Whether a loading's weight and centre of gravity are within at a point,
+// by the judgement.
+bool pointWithin(const _wbSetup& s, const _wbLoading& l, _wbFlightPoint nPoint)
 {
-    return pwbJudge(l, pwbLoadedPoint(s, l)).pointWithin();
+    return pwbJudge(l, pwbLoadedPoint(s, l), nPoint).pointWithin();
 }
 
 // Moves an end of the range inward, in steps that start at the least a
 // double takes and double each time, while the judgement finds it a hair
 // outside: the closed form and the loading's own sums may round apart
 // exactly on a limit. Never past the other end.
-double confirmed(const _wbSetup& s, _wbLoading l, double nEnd, double nOther)
+double confirmed(const _wbSetup& s, _wbLoading l, _wbFlightPoint nPoint, double nEnd, double nOther)
 {
     double nStep = std::nextafter(nEnd, nOther) - nEnd;
     for (int i = 0; i < 40 && nStep != 0; i++, nStep *= 2) {
         l.nFuelVolume = nEnd;
-        if (pointWithin(s, l))
+        if (pointWithin(s, l, nPoint))
             break;
         const double nNext = nEnd + nStep;
         if ((nStep > 0 && nNext > nOther) || (nStep < 0 && nNext < nOther))
@@ -48,28 +49,47 @@ double confirmed(const _wbSetup& s, _wbLoading l, double nEnd, double nOther)
 
 } // namespace
 
-_wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn)
+_wbFuelRange pwbFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn,
+                          _wbFlightPoint nPoint)
 {
     const _wbPoint z = pwbLoadedPoint(s, nLSeat, nRSeat, 0.0, nBallastPosn);
-    const double nLongArm = s.nFuelLongArm, nLatArm = s.nFuelLatArm;
     // Without a weight of its own the aircraft has no arm to keep in
     // limits; and a value that is no number answers nothing.
     if (!(z.nWeight > 0) || !std::isfinite(z.nWeight) || !std::isfinite(z.nLongMoment) || !std::isfinite(z.nLatMoment))
         return {};
     // With f kg of fuel the weight is z + f and each moment z + f * arm:
-    // every limit is linear in f.
+    // every limit of the point, and the tank, is linear in f. A limit keeps
+    // k * (quantity - value) >= 0, k being -1 for one at most.
     const double nDensity = pwbFuelDensity(s);
-    double nLow = 0, nHigh = MAX_FUEL_VOLUME * nDensity;
-    keepWhere(-1, z.nWeight - MAX_TOTAL_WEIGHT, nLow, nHigh);
-    keepWhere(nLongArm - MIN_LONG_ARM, MIN_LONG_ARM * z.nWeight - z.nLongMoment, nLow, nHigh);
-    keepWhere(MAX_LONG_ARM - nLongArm, z.nLongMoment - MAX_LONG_ARM * z.nWeight, nLow, nHigh);
-    keepWhere(MAX_LAT_ARM - nLatArm, z.nLatMoment - MAX_LAT_ARM * z.nWeight, nLow, nHigh);
-    keepWhere(MAX_LAT_ARM + nLatArm, -MAX_LAT_ARM * z.nWeight - z.nLatMoment, nLow, nHigh);
+    double nLow = 0, nHigh = INFINITY;
+    for (const _limRow& r : LIM_ROWS) {
+        if (!limApplies(r, nPoint))
+            continue;
+        const double u = limSignedValue(r), k = r.nSense == SENSE_AT_MOST ? -1 : 1;
+        switch (r.nQuantity) {
+        case QTY_WEIGHT:
+            keepWhere(k, k * (u - z.nWeight), nLow, nHigh);
+            break;
+        case QTY_LONG_ARM:
+            keepWhere(k * (s.nFuelLongArm - u), k * (u * z.nWeight - z.nLongMoment), nLow, nHigh);
+            break;
+        case QTY_LAT_ARM:
+            keepWhere(k * (s.nFuelLatArm - u), k * (u * z.nWeight - z.nLatMoment), nLow, nHigh);
+            break;
+        case QTY_FUEL:
+            keepWhere(k, k * u * nDensity, nLow, nHigh);
+            break;
+        case QTY_LSEAT:
+        case QTY_RSEAT:
+        case QTY_COUNT:
+            break; // no fuel moves them
+        }
+    }
     if (!(nLow <= nHigh))
         return {true, false, 0, 0};
     const _wbLoading l = {nLSeat, nRSeat, 0.0, nBallastPosn};
     const double nLeast = nLow / nDensity, nMost = nHigh / nDensity;
-    return {true, true, confirmed(s, l, nLeast, nMost), confirmed(s, l, nMost, nLeast)};
+    return {true, true, confirmed(s, l, nPoint, nLeast, nMost), confirmed(s, l, nPoint, nMost, nLeast)};
 }
 
 _wbTripFuel pwbTripFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres)
@@ -78,22 +98,28 @@ _wbTripFuel pwbTripFuelRange(const _wbSetup& s, double nLSeat, double nRSeat, gu
     _wbTripFuel t = {range, range.nLeast};
     if (!range.bKnown || !range.bAny || !(nTripLitres > 0))
         return t;
-    // Each limit holds for a volume within the range: at take-off the whole
-    // fuel, at landing what the trip leaves. Both hold from the least plus
-    // the trip to the most.
-    t.takeOff.nLeast = range.nLeast + nTripLitres;
-    t.takeOff.bAny = t.takeOff.nLeast <= range.nMost;
+    // Each limit holds at take-off for the whole fuel and at landing for
+    // what the trip leaves: the landing's range moved up by the trip.
+    const _wbFuelRange landing = pwbFuelRange(s, nLSeat, nRSeat, nBallastPosn, POINT_LANDING);
+    t.nKeep = landing.nLeast;
+    t.takeOff.nLeast = std::fmax(range.nLeast, landing.nLeast + nTripLitres);
+    t.takeOff.nMost = std::fmin(range.nMost, landing.nMost + nTripLitres);
+    t.takeOff.bAny = landing.bAny && t.takeOff.nLeast <= t.takeOff.nMost;
     return t;
 }
 
 _wbBallastAdvice pwbBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
-                                  guint nBallastPosn)
+                                  guint nBallastPosn, double nTripLitres)
 {
     // Any other value (a hand-edited file) acts as no ballast.
     if (nBallastPosn != BALLAST_FRONT && nBallastPosn != BALLAST_REAR)
         nBallastPosn = BALLAST_NONE;
     auto within = [&](guint nPosn) {
-        return pointWithin(s, {nLSeat, nRSeat, nFuelLitres, nPosn}) && pointWithin(s, {nLSeat, nRSeat, 0.0, nPosn});
+        const _wbFlight f = pwbJudgeFlight(s, {nLSeat, nRSeat, nFuelLitres, nPosn}, nTripLitres);
+        for (const _wbJudgement& j : f.judged)
+            if (!j.pointWithin())
+                return false;
+        return true;
     };
     if (within(nBallastPosn))
         return {false, -1};

@@ -5,11 +5,13 @@
 #include "pagWBPage.h"
 
 #include "misc.h"
+#include "model/limits.h"
 #include "pagSetup.h"
 #include "pagWB.h"
 #include "pagWBChart.h"
 #include "stored.h"
 #include "ui/fields.h"
+#include "ui/shown.h"
 
 #include <array>
 #include <cmath>
@@ -220,11 +222,13 @@ void pwbUpdateInputDisplay(void)
     }
     if (m_pwgtFuelDensityInUse)
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelDensityInUse),
-                           ("Fuel weighs " + mscFormatNumber("%1.3f", prmDensityToShown(pwbFuelDensity(m_wbSetup))) +
+                           ("Fuel weighs " + shwFixed(prmDensityToShown(pwbFuelDensity(m_wbSetup)), 3) +
                             " " + prmDensityLabel())
                                .c_str());
 
-    const _wbJudgement j = pwbJudge(pwbLoading(), _wbPoint{});
+    // The loading as it now stands, judged: the last calculation may be
+    // older than these entries.
+    const _wbJudgement j = pwbJudgeFlight(m_wbSetup, pwbLoading(), m_nTripFuel).judged[POINT_TAKE_OFF];
     gtk_widget_set_visible(m_pwgtLSeatOverWeight, j.beyond(LIMIT_LSEAT));
     gtk_widget_set_visible(m_pwgtRSeatOverWeight, j.beyond(LIMIT_RSEAT));
     gtk_widget_set_visible(m_pwgtFuelOverFill, j.beyond(LIMIT_TANK));
@@ -242,15 +246,18 @@ void pwbUpdateUnitLabels(void)
     gtk_label_set_text(GTK_LABEL(m_pwgtRSeatOverWeight), strSeat.c_str());
 }
 
-// Colours the weight and arm cells of a point red beyond a limit, blue
-// within, by the judgement: a value on a limit is within it, no number is
-// beyond nothing (blue), an infinity beyond (red).
-void colourPoint(GtkWidget* pwgtWeight, GtkWidget* pwgtLongArm, GtkWidget* pwgtLatArm, const _wbPoint& p)
+// Colours the weight and arm cells of a point red beyond a limit of what
+// they show, blue within, by the flight's judgement of the point: a value
+// on a limit is within it, no number is beyond nothing (blue), an infinity
+// beyond (red).
+void colourPoint(GtkWidget* pwgtWeight, GtkWidget* pwgtLongArm, GtkWidget* pwgtLatArm, const _wbJudgement& j)
 {
-    const _wbJudgement j = pwbJudge(pwbLoading(), p);
-    colourTotal(pwgtWeight, j.beyond(LIMIT_WEIGHT));
-    colourTotal(pwgtLongArm, j.beyond(LIMIT_FORWARD) || j.beyond(LIMIT_AFT));
-    colourTotal(pwgtLatArm, j.beyond(LIMIT_LEFT) || j.beyond(LIMIT_RIGHT));
+    bool bBeyond[QTY_COUNT] = {};
+    for (const _limRow& r : LIM_ROWS)
+        bBeyond[r.nQuantity] = bBeyond[r.nQuantity] || j.beyond(r.nId);
+    colourTotal(pwgtWeight, bBeyond[QTY_WEIGHT]);
+    colourTotal(pwgtLongArm, bBeyond[QTY_LONG_ARM]);
+    colourTotal(pwgtLatArm, bBeyond[QTY_LAT_ARM]);
 }
 
 // Fills the result table from the results of the last calculation.
@@ -267,7 +274,7 @@ void pwbUpdateTotalsDisplay(void)
         pwbDisplayArmValue(cell(3), r.nLatArm);
         pwbDisplayMomentValue(cell(4), r.nLatMoment);
     }
-    colourPoint(m_pwgtCalTotalWt, m_pwgtTotalLongArm, m_pwgtTotalLatArm, pwbPointOf(rows[ROW_TOTAL]));
+    colourPoint(m_pwgtCalTotalWt, m_pwgtTotalLongArm, m_pwgtTotalLatArm, m_wbFlight.judged[POINT_TAKE_OFF]);
 }
 
 // Why the zero-fuel point is out of limits, in words; null when it is not.
@@ -297,7 +304,7 @@ std::string inwardRange(const _wbFuelRange& range, int nUnitFuel)
     const double nMost = std::floor(psetLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
     if (!range.bAny || nLeast > nMost)
         return {};
-    return (nLeast <= 0 ? "up to " : mscFormatNumber("%1.1f", nLeast) + " to ") + mscFormatNumber("%1.1f", nMost) +
+    return (nLeast <= 0 ? "up to " : shwFixed(nLeast, 1) + " to ") + shwFixed(nMost, 1) +
            " " + psetFuelSymbol(nUnitFuel);
 }
 
@@ -326,11 +333,10 @@ std::string tripFuelText(const _wbTripFuel& t, double nTripLitres, int nUnitFuel
     // no reserve in it.
     std::string str = "Mass and balance allow " + strRange + " at take-off";
     if (pwbTripOf(nTripLitres) > 0)
-        str += "\nwith a " + mscFormatNumber("%1.1f", psetLitresToFuel(nTripLitres, nUnitFuel)) + strUnit +
+        str += "\nwith a " + shwFixed(psetLitresToFuel(nTripLitres, nUnitFuel), 1) + strUnit +
                " trip (no reserve included)";
     if (t.nKeep > 0)
-        str += "\nKeep at least " +
-               mscFormatNumber("%1.1f", std::ceil(psetLitresToFuel(t.nKeep, nUnitFuel) * 10) / 10) + strUnit +
+        str += "\nKeep at least " + shwFixed(std::ceil(psetLitresToFuel(t.nKeep, nUnitFuel) * 10) / 10, 1) + strUnit +
                " on board to landing";
     return str;
 }
@@ -355,24 +361,25 @@ const char* ballastAdviceText(const _wbBallastAdvice& advice)
 // where Zarv.ui has them.
 void pwbUpdatePlanDisplay(void)
 {
-    const _wbPoint& z = m_wbZeroFuel;
+    const _wbFlight& f = m_wbFlight;
+    const _wbPoint& z = f.points[POINT_NO_FUEL];
     if (m_pwgtNoFuelWt && m_pwgtNoFuelLongArm && m_pwgtNoFuelLatArm) {
         pwbDisplayWeightValue(m_pwgtNoFuelWt, z.nWeight);
         pwbDisplayArmValue(m_pwgtNoFuelLongArm, z.nLongArm);
         pwbDisplayArmValue(m_pwgtNoFuelLatArm, z.nLatArm);
-        colourPoint(m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm, z);
+        colourPoint(m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm, f.judged[POINT_NO_FUEL]);
     }
     if (m_pwgtNoFuelReason) {
-        const char* pszReason = zeroFuelReason(pwbBeyondLimit(z));
+        const char* pszReason = zeroFuelReason(pwbBeyondLimit(f.judged[POINT_NO_FUEL]));
         gtk_label_set_text(GTK_LABEL(m_pwgtNoFuelReason), pszReason ? pszReason : "");
         gtk_widget_set_visible(m_pwgtNoFuelReason, pszReason != nullptr);
     }
     if (m_pwgtLandingWt && m_pwgtLandingLongArm && m_pwgtLandingLatArm) {
-        const _wbPoint& p = m_wbLanding;
+        const _wbPoint& p = f.points[POINT_LANDING];
         pwbDisplayWeightValue(m_pwgtLandingWt, p.nWeight);
         pwbDisplayArmValue(m_pwgtLandingLongArm, p.nLongArm);
         pwbDisplayArmValue(m_pwgtLandingLatArm, p.nLatArm);
-        colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, p);
+        colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
     }
     if (m_pwgtFuelAllowed && m_pwgtTripFuel) {
         const _wbTripFuel t =
@@ -405,21 +412,22 @@ void pwbUpdatePlanDisplay(void)
     }
     if (m_pwgtFirstStart)
         gtk_widget_set_visible(m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);
-    const _wbFlight f = pwbJudgeFlight(m_wbSetup, pwbLoading(), m_nTripFuel);
     if (m_pwgtFlightVerdict) {
         gtk_label_set_text(GTK_LABEL(m_pwgtFlightVerdict), pwbFlightVerdictText(f, m_wbSetup).c_str());
         gtk_label_set_attributes(GTK_LABEL(m_pwgtFlightVerdict), f.within() ? m_pattrBoldBlue : m_pattrBoldRed);
     }
     if (m_pwgtVerdict) {
-        std::string strVerdict = "Take-off: " + pwbPointVerdictText(f, POINT_TAKE_OFF, m_wbSetup);
-        if (f.bLanding)
-            strVerdict += "\nLanding: " + pwbPointVerdictText(f, POINT_LANDING, m_wbSetup);
-        strVerdict += "\nNo fuel: " + pwbPointVerdictText(f, POINT_NO_FUEL, m_wbSetup);
+        constexpr std::array<const char*, POINT_COUNT> names = {"Take-off", "Landing", "No fuel"};
+        std::string strVerdict;
+        for (int n = 0; n < POINT_COUNT; n++)
+            if (f.hasPoint(static_cast<_wbFlightPoint>(n)))
+                strVerdict += (strVerdict.empty() ? "" : "\n") + std::string(names[n]) + ": " +
+                              pwbPointVerdictText(f, static_cast<_wbFlightPoint>(n), m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_pwgtVerdict), strVerdict.c_str());
     }
     if (m_pwgtBallastAdvice) {
         const _wbBallastAdvice advice =
-            pwbBallastAdvice(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nFuelVolume, m_nBallastPosn);
+            pwbBallastAdvice(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nFuelVolume, m_nBallastPosn, f.nTrip);
         gtk_label_set_text(GTK_LABEL(m_pwgtBallastAdvice), ballastAdviceText(advice));
     }
 }

@@ -17,6 +17,7 @@
 #include "pagWBPage.h"
 #include "stored.h"
 #include "testSeams.h"
+#include "ui/shown.h"
 
 #include <glib/gstdio.h>
 
@@ -94,23 +95,22 @@ std::string typed(const std::string& str)
 
 std::string weightIn(double nKg)
 {
-    return mscFormatNumber("%1.1f", psetKgToWeight(nKg, m_wbSetup.nUnitWt)) + " " +
-           psetUnitSymbols(m_wbSetup).pszWeight;
+    return shwText(AMOUNT_WEIGHT, nKg, m_wbSetup);
 }
 
 std::string armIn(double nMm)
 {
-    return mscFormatNumber("%1.2f", psetMmToArm(nMm, m_wbSetup.nUnitArm)) + " " + psetUnitSymbols(m_wbSetup).pszArm;
+    return shwText(AMOUNT_ARM, nMm, m_wbSetup);
 }
 
 std::string fuelIn(double nLitres)
 {
-    return mscFormatNumber("%1.1f", psetLitresToFuel(nLitres, m_wbSetup.nUnitFuel)) + " " +
-           psetUnitSymbols(m_wbSetup).pszFuel;
+    return shwText(AMOUNT_FUEL, nLitres, m_wbSetup);
 }
 
-// The result table as on screen, and the zero-fuel row; returns its height.
-double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth)
+// The result table of a flight as on screen, and its landing and zero-fuel
+// rows; returns its height.
+double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth, const _wbFlight& flight)
 {
     const double y0 = y;
     const double nCol = nTextWidth / 6.5;
@@ -128,14 +128,14 @@ double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth)
             nRow = std::max(nRow, text(pCr, colX(i), y, nCol - 4, cells[i], "sans 9", FIT_ONE_LINE, PANGO_ALIGN_RIGHT));
         y += nRow + 1;
     };
-    for (const _wbTableRow& r : pwbTableRows())
+    for (const _wbTableRow& r : flight.rows)
         row(r.pszItem, {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
                         pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)});
-    if (pwbTripOf(m_nTripFuel) > 0) {
-        const _wbPoint& l = m_wbLanding;
+    if (flight.hasPoint(POINT_LANDING)) {
+        const _wbPoint& l = flight.points[POINT_LANDING];
         row("Landing", {pwbWeightText(l.nWeight), pwbArmText(l.nLongArm), "", pwbArmText(l.nLatArm), ""});
     }
-    const _wbPoint& z = m_wbZeroFuel;
+    const _wbPoint& z = flight.points[POINT_NO_FUEL];
     row("No fuel", {pwbWeightText(z.nWeight), pwbArmText(z.nLongArm), "", pwbArmText(z.nLatArm), ""});
     return y - y0;
 }
@@ -150,7 +150,7 @@ void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
     m_tPrinted = time(nullptr);
     m_nPageWidth = gtk_print_context_get_width(pctx);
     m_nPageHeight = gtk_print_context_get_height(pctx);
-    prnDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_nPageWidth, m_nPageHeight, m_sheet, m_tPrinted);
+    prnDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_nPageWidth, m_nPageHeight, m_sheet, m_wbFlight, m_tPrinted);
 }
 
 // The dialog's tab: the people and the flight.
@@ -318,7 +318,7 @@ bool writeTemporary(int fdDir, std::string* pstrTemp, _prnFailure* pFail)
         _prnSink sink = {fd, 0};
         cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(writeToFd, &sink, m_nPageWidth, m_nPageHeight);
         cairo_t* pCr = cairo_create(psurf);
-        prnDrawLoadSheet(pCr, m_nPageWidth, m_nPageHeight, m_sheet, m_tPrinted);
+        prnDrawLoadSheet(pCr, m_nPageWidth, m_nPageHeight, m_sheet, m_wbFlight, m_tPrinted);
         cairo_destroy(pCr);
         cairo_surface_finish(psurf);
         const cairo_status_t nStatus = cairo_surface_status(psurf);
@@ -492,7 +492,8 @@ void prnClearTemporaries(void)
     closedir(pdir);
 }
 
-void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnSheet& sheet, time_t tPrinted)
+void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnSheet& sheet, const _wbFlight& flight,
+                      time_t tPrinted)
 {
     cairo_save(pCr);
     cairo_set_source_rgb(pCr, 0, 0, 0);
@@ -536,7 +537,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     y += 4;
     // The flight's one verdict heads the sheet, from the same judgement as
     // the page's.
-    const _wbFlight flight = pwbJudgeFlight(s, pwbLoading(), m_nTripFuel);
+    const _wbLoading& l = flight.loading;
     y += text(pCr, nLeft, y, nTextWidth, pwbFlightVerdictText(flight, s), "sans bold 12") + 8;
 
     // The aircraft setup and the loading, in the pilot's units, each seat
@@ -549,14 +550,14 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                   armIn(s.nBallastRearLongArm),
               "sans 9") +
          6;
-    const char* pszBallast = m_nBallastPosn == BALLAST_FRONT  ? "front"
-                             : m_nBallastPosn == BALLAST_REAR ? "rear"
+    const char* pszBallast = l.nBallastPosn == BALLAST_FRONT  ? "front"
+                             : l.nBallastPosn == BALLAST_REAR ? "rear"
                                                               : "none";
     y += text(pCr, nLeft, y, nTextWidth, "Loading", "sans bold 11") + 2;
     const std::array<std::pair<std::string, std::string>, 2> seats = {
-        {{"Left seat " + weightIn(m_nLSeatWeight) + " (limit " + pwbLimitText(LIMIT_LSEAT, s) + ")",
+        {{"Left seat " + weightIn(l.nLSeatWeight) + " (limit " + pwbLimitText(LIMIT_LSEAT, s) + ")",
           "occupant " + typed(sheet.strLeftOccupant)},
-         {"Right seat " + weightIn(m_nRSeatWeight) + " (limit " + pwbLimitText(LIMIT_RSEAT, s) + ")",
+         {"Right seat " + weightIn(l.nRSeatWeight) + " (limit " + pwbLimitText(LIMIT_RSEAT, s) + ")",
           "occupant " + typed(sheet.strRightOccupant)}}};
     for (const auto& [strSeat, strOccupant] : seats) {
         const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strSeat, "sans 9", FIT_ONE_LINE),
@@ -564,17 +565,17 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
         y += nLine + 1;
     }
     y += text(pCr, nLeft, y, nTextWidth,
-              "Fuel at take-off " + fuelIn(m_nFuelVolume) + " (" + weightIn(m_nFuelWeight) + " at " +
-                  mscFormatNumber("%1.3f", prmDensityToShown(pwbFuelDensity(s))) + " " + psetUnitSymbols(s).pszWeight +
+              "Fuel at take-off " + fuelIn(l.nFuelVolume) + " (" + weightIn(flight.rows[ROW_FUEL].nWeight) + " at " +
+                  shwFixed(prmDensityToShown(pwbFuelDensity(s)), 3) + " " + psetUnitSymbols(s).pszWeight +
                   "/" + psetUnitSymbols(s).pszFuel + ")" +
-                  (flight.bLanding ? "; trip fuel " + fuelIn(m_nTripFuel) + ", at landing " +
-                                         fuelIn(pwbLandingFuel(m_nFuelVolume, m_nTripFuel))
+                  (flight.bLanding ? "; trip fuel " + fuelIn(flight.nTrip) + ", at landing " +
+                                         fuelIn(flight.nLandingFuel)
                                    : std::string()) +
                   "; ballast " + pszBallast,
               "sans 9") +
          6;
 
-    y += drawTable(pCr, nLeft, y, nTextWidth) + 6;
+    y += drawTable(pCr, nLeft, y, nTextWidth, flight) + 6;
 
     // Every limit used, and both points against them in words.
     y += text(pCr, nLeft, y, nTextWidth,
@@ -584,16 +585,16 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                   pwbLimitText(LIMIT_TANK, s),
               "sans 9") +
          4;
-    const _chartInput chart = pwbChartInput();
+    const _chartInput chart = pwbChartInputOf(flight, m_bShowBurnOff != FALSE);
     struct Verdict {
         const char* pszName;
         _wbFlightPoint nPoint;
     };
-    std::vector<Verdict> verdicts = {{"Take-off", POINT_TAKE_OFF}};
-    if (flight.bLanding)
-        verdicts.push_back({"Landing", POINT_LANDING});
-    verdicts.push_back({"No fuel (fuel burned)", POINT_NO_FUEL});
+    const std::array<Verdict, POINT_COUNT> verdicts = {
+        {{"Take-off", POINT_TAKE_OFF}, {"Landing", POINT_LANDING}, {"No fuel (fuel burned)", POINT_NO_FUEL}}};
     for (const Verdict& v : verdicts) {
+        if (!flight.hasPoint(v.nPoint))
+            continue;
         const _wbPoint& p = flight.points[v.nPoint];
         y +=
             text(pCr, nLeft, y, nTextWidth,

@@ -5,6 +5,8 @@
 // "Load sheets" beside Zarv.conf, the operator's record.
 #pragma once
 
+#include "pagWB.h"
+
 #include <gtk/gtk.h>
 
 #include <ctime>
@@ -19,10 +21,11 @@ struct _prnSheet {
     std::string strLeftOccupant, strRightOccupant;
 };
 
-// Draws the sheet on pCr, a page nWidth × nHeight points large, for the
-// current aircraft and loading, printed at tPrinted. Whatever the pilot
+// Draws the sheet of a judged flight on pCr, a page nWidth × nHeight points
+// large, for the current aircraft, printed at tPrinted. Whatever the pilot
 // typed, every text stays inside the margins and the sheet is one page.
-void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnSheet& sheet, time_t tPrinted);
+void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnSheet& sheet, const _wbFlight& flight,
+                      time_t tPrinted);
 
 // A sheet's name: the registration, the date and the time it was printed
 // ("G-ABCD 2026-12-07 1435"), fit to be a file name.

@@ -398,7 +398,7 @@ TEST(Trip, NegativeOrNoNumberCountsAsNoneAndTheLandingIsNeverHeavier)
         m_wbSetup.nBasicWeight = 400, m_wbSetup.nBasicLongArm = 2700;
         m_nLSeatWeight = m_nRSeatWeight = 80, m_nFuelVolume = c.nFuel, m_nTripFuel = c.nTrip;
         pwbCalcWB();
-        EXPECT_LE(m_wbLanding.nWeight, m_nTotalWeight);
+        EXPECT_LE(m_wbFlight.points[POINT_LANDING].nWeight, m_nTotalWeight);
         EXPECT_EQ(pwbJudgeFlight(m_wbSetup, pwbLoading(), c.nTrip).bLanding, c.nCounts > 0);
     }
     pwbReset();

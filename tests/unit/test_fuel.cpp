@@ -103,17 +103,17 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ZeroFuel, WorkedPointToTheLastFigureAndEqualToTheTotalsWithoutFuel)
 {
     calculateWorkedLoading();
-    EXPECT_DOUBLE_EQ(m_wbZeroFuel.nWeight, 560.0);
-    EXPECT_NEAR(m_wbZeroFuel.nLongMoment, 1368544.0, 1e-6);
-    EXPECT_NEAR(m_wbZeroFuel.nLongArm, 2443.8286, 5e-5);
-    EXPECT_NEAR(m_wbZeroFuel.nLatMoment, 400.0, 1e-9);
-    EXPECT_NEAR(m_wbZeroFuel.nLatArm, 0.7143, 5e-5);
+    EXPECT_DOUBLE_EQ(m_wbFlight.points[POINT_NO_FUEL].nWeight, 560.0);
+    EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLongMoment, 1368544.0, 1e-6);
+    EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLongArm, 2443.8286, 5e-5);
+    EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLatMoment, 400.0, 1e-9);
+    EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLatArm, 0.7143, 5e-5);
     // With no fuel on board the zero-fuel point is the totals, bit for bit.
     m_nFuelVolume = 0;
     pwbCalcWB();
-    EXPECT_EQ(m_wbZeroFuel.nWeight, m_nTotalWeight);
-    EXPECT_EQ(m_wbZeroFuel.nLongArm, m_nTotalLongArm);
-    EXPECT_EQ(m_wbZeroFuel.nLatArm, m_nTotalLatArm);
+    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nWeight, m_nTotalWeight);
+    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nLongArm, m_nTotalLongArm);
+    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nLatArm, m_nTotalLatArm);
     pwbReset();
 }
 
@@ -266,14 +266,14 @@ TEST(Trip, LandingPointFuelToCarryAndDensityAgainstWorkedFigures)
     calculateWorkedLoading(); // 60 L on board
     m_nTripFuel = 20;         // lands with 40 L: 560 kg and 30.36 kg of fuel
     pwbCalcWB();
-    EXPECT_NEAR(m_wbLanding.nWeight, 590.36, 1e-9);
-    EXPECT_NEAR(m_wbLanding.nLongMoment, 1368544.0 + 30.36 * 2540.0, 1e-6);
+    EXPECT_NEAR(m_wbFlight.points[POINT_LANDING].nWeight, 590.36, 1e-9);
+    EXPECT_NEAR(m_wbFlight.points[POINT_LANDING].nLongMoment, 1368544.0 + 30.36 * 2540.0, 1e-6);
     m_nTripFuel = 70; // more than there is: lands with none
     pwbCalcWB();
-    EXPECT_EQ(m_wbLanding.nWeight, m_wbZeroFuel.nWeight);
+    EXPECT_EQ(m_wbFlight.points[POINT_LANDING].nWeight, m_wbFlight.points[POINT_NO_FUEL].nWeight);
     m_nTripFuel = 0; // no trip: the take-off point to the last digit
     pwbCalcWB();
-    EXPECT_EQ(m_wbLanding.nLongArm, m_nTotalLongArm);
+    EXPECT_EQ(m_wbFlight.points[POINT_LANDING].nLongArm, m_nTotalLongArm);
     pwbReset();
 
     // Nose-heavy: at least 36.6512 L at take-off; a 20 L trip needs 56.6512,
