@@ -1,6 +1,9 @@
 // The etc directory: where Zarv.ui, Zarv.conf and Zarv.log live, derived from
-// the working directory the program is started in. Calls nothing of Zarv's.
+// the working directory the program is started in. Calls nothing of Zarv's
+// but the rule for a free file name.
 #include "app.h"
+
+#include "model/freename.h"
 
 #include <glib.h>
 
@@ -214,14 +217,13 @@ bool ownRegular(int fd)
 // file); false when it cannot.
 bool moveAside(const std::string& strSpec)
 {
-    for (int n = 1; n < 1000; n++) {
-        const std::string strTo = strSpec + ".bad-" + std::to_string(n);
+    const auto moveTo = [&](const std::string& strTo) {
         struct stat st;
         if (lstat(strTo.c_str(), &st) == 0)
-            continue;
-        return rename(strSpec.c_str(), strTo.c_str()) == 0;
-    }
-    return false;
+            return EEXIST;
+        return rename(strSpec.c_str(), strTo.c_str()) == 0 ? 0 : errno;
+    };
+    return fnmFirstFree(strSpec + ".bad-", "", {"", "", 1, false}, moveTo, nullptr) == 0;
 }
 
 } // namespace

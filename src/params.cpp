@@ -5,6 +5,7 @@
 
 #include "app.h"
 #include "errlog.h"
+#include "model/freename.h"
 #include "testSeams.h"
 
 #include <gio/gio.h>
@@ -137,23 +138,22 @@ bool setAside(const std::string& strSpec)
     localtime_r(&tNow, &tmNow);
     strftime(szStamp, sizeof szStamp, "%Y%m%d-%H%M%S", &tmNow);
     const std::string strBase = strSpec + ".bad-" + szStamp;
-    int nErr = EEXIST;
-    for (int i = 0; i < 1000 && nErr == EEXIST; i++) {
-        const std::string strTo = i == 0 ? strBase : strBase + "-" + std::to_string(i);
-        // A hard link fails rather than replace an existing name; where
-        // there are no hard links, rename once the name is known to be free.
+    // A hard link fails rather than replace an existing name; where there
+    // are no hard links, rename once the name is known to be free.
+    const auto moveTo = [&](const std::string& strTo) {
         if (m_prmFileOps.pfuncLink(strSpec.c_str(), strTo.c_str()) == 0)
-            nErr = unlink(strSpec.c_str()) == 0 ? 0 : errno;
-        else if (errno == EEXIST || g_file_test(strTo.c_str(), G_FILE_TEST_EXISTS))
-            nErr = EEXIST;
-        else
-            nErr = m_prmFileOps.pfuncRename(strSpec.c_str(), strTo.c_str()) == 0 ? 0 : errno;
-        if (nErr == 0) {
-            g_autofree gchar* pszMsg = g_strdup_printf(
-                "prmLoadKeyFile()\n%s could not be read and was set aside\nas %s", strSpec.c_str(), strTo.c_str());
-            errPostError(pszMsg);
-            return true;
-        }
+            return unlink(strSpec.c_str()) == 0 ? 0 : errno;
+        if (errno == EEXIST || g_file_test(strTo.c_str(), G_FILE_TEST_EXISTS))
+            return EEXIST;
+        return m_prmFileOps.pfuncRename(strSpec.c_str(), strTo.c_str()) == 0 ? 0 : errno;
+    };
+    std::string strTo;
+    const int nErr = fnmFirstFree(strBase, "", {"-", "", 1, true}, moveTo, &strTo);
+    if (nErr == 0) {
+        g_autofree gchar* pszMsg = g_strdup_printf("prmLoadKeyFile()\n%s could not be read and was set aside\nas %s",
+                                                   strSpec.c_str(), strTo.c_str());
+        errPostError(pszMsg);
+        return true;
     }
     g_autofree gchar* pszMsg =
         g_strdup_printf("prmLoadKeyFile()\nrename(%s) failed\n%s\nit is left as it is: changes are not saved this run",

@@ -16,6 +16,7 @@
 #include "pagWBChart.h"
 #include "pagWBPage.h"
 #include "stored.h"
+#include "model/freename.h"
 #include "testSeams.h"
 #include "ui/shown.h"
 
@@ -339,22 +340,20 @@ bool writeTemporary(int fdDir, std::string* pstrTemp, _prnFailure* pFail)
 
 // Gives the temporary its own name, "<name>.pdf" or "<name> (2).pdf" and so
 // on where that is taken: a sheet never replaces another.
+constexpr _fnmNumbering SHEET_NUMBERING = {" (", ")", 2, true};
+
 bool linkFinal(int fdDir, const std::string& strTemp, const std::string& strName, _prnFailure* pFail)
 {
-    for (int n = 1; n < 1000; n++) {
-        const std::string strFinal = strName + (n > 1 ? " (" + std::to_string(n) + ")" : "") + ".pdf";
+    const auto link = [&](const std::string& strFinal) {
         *pFail = {"link", prnSheetsFolder() + "/" + strFinal, 0};
         int nResult = linkat(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), 0);
         // Where the file system has no hard links, a rename that refuses to
         // replace does the same.
         if (nResult != 0 && (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS))
             nResult = renameat2(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), RENAME_NOREPLACE);
-        if (nResult == 0 || errno != EEXIST) {
-            pFail->nErr = nResult == 0 ? 0 : errno;
-            break;
-        }
-        pFail->nErr = EEXIST;
-    }
+        return nResult == 0 ? 0 : errno;
+    };
+    pFail->nErr = fnmFirstFree(strName, ".pdf", SHEET_NUMBERING, link, nullptr);
     unlinkat(fdDir, strTemp.c_str(), 0);
     return !pFail->nErr;
 }
@@ -401,9 +400,13 @@ GtkPrintSettings* dialogSettings(void)
     GtkPrintSettings* pSettings = m_pSettings ? gtk_print_settings_copy(m_pSettings) : gtk_print_settings_new();
     const std::string strDir = documentsFolder();
     const std::string strName = prnSheetName(prmGetText(VAL_REGISTRATION), m_tDialog);
-    std::string strBase = strName;
-    for (int n = 2; n < 1000 && g_file_test((strDir + "/" + strBase + ".pdf").c_str(), G_FILE_TEST_EXISTS); n++)
-        strBase = strName + " (" + std::to_string(n) + ")";
+    std::string strBase;
+    fnmFirstFree(
+        strName, "", SHEET_NUMBERING,
+        [&](const std::string& strTry) {
+            return g_file_test((strDir + "/" + strTry + ".pdf").c_str(), G_FILE_TEST_EXISTS) ? EEXIST : 0;
+        },
+        &strBase);
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_DIR, strDir.c_str());
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_BASENAME, strBase.c_str());
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");

@@ -1,6 +1,7 @@
 // The parameter store against real files: what survives a rewrite, what
 // reads as 0, and what happens when the disk says no.
 #include "app.h"
+#include "model/freename.h"
 #include "params.h"
 #include "store.h"
 #include "support.h"
@@ -435,6 +436,49 @@ TEST_F(ParamStore, AtCloseAChangeWhoseSaveFailedIsLaidOverAnotherProgramsFile)
     replaceFrom(conf(), THEIRS);
     prmCloseKeyFile();
     EXPECT_EQ(zt::readFile(conf()), "# theirs\n\n[Basic]\nWeight=405\n\n[Aircraft]\nRegistration=G-NEWW\n");
+}
+
+} // namespace
+
+namespace
+{
+
+// Each way a file is given a name that replaces no other: the names tried
+// while the first ones are taken, and the first free one is the one kept.
+struct FreeNameCase {
+    _fnmNumbering numbering;
+    const char* pszExt;
+    int nTaken; // how many of the first names are taken
+    std::vector<std::string> expected;
+};
+
+TEST(FreeName, TriesTheNamesInTurnAndStopsAtTheFirstFree)
+{
+    const std::vector<FreeNameCase> cases = {
+        {{" (", ")", 2, true}, ".pdf", 2, {"s.pdf", "s (2).pdf", "s (3).pdf"}},
+        {{"-", "", 1, true}, "", 1, {"s", "s-1"}},
+        {{"", "", 1, false}, "", 2, {"s1", "s2", "s3"}},
+    };
+    for (const FreeNameCase& c : cases) {
+        std::vector<std::string> tried;
+        std::string strLast;
+        const int nErr = fnmFirstFree(
+            "s", c.pszExt, c.numbering,
+            [&](const std::string& strName) {
+                tried.push_back(strName);
+                return int(tried.size()) > c.nTaken ? 0 : EEXIST;
+            },
+            &strLast);
+        EXPECT_EQ(nErr, 0);
+        EXPECT_EQ(tried, c.expected);
+        EXPECT_EQ(strLast, c.expected.back());
+    }
+    // Another failure stops the search; every name taken is EEXIST.
+    EXPECT_EQ(fnmFirstFree("s", "", {"-", "", 1, true}, [](const std::string&) { return EACCES; }, nullptr), EACCES);
+    int nTries = 0;
+    EXPECT_EQ(fnmFirstFree("s", "", {"-", "", 1, true}, [&](const std::string&) { return ++nTries, EEXIST; }, nullptr),
+              EEXIST);
+    EXPECT_EQ(nTries, FNM_TRIES);
 }
 
 } // namespace
