@@ -56,8 +56,3 @@ std::string shwText(_limAmount nAmount, double nInternal, const _wbSetup& u, int
     return shwFixed(shwValue(nAmount, nInternal, u), nDecimals < 0 ? shwDecimals(nAmount) : nDecimals) + " " +
            shwSymbol(nAmount, u);
 }
-
-void shwShowEntry(GtkWidget* pwgtEntry, _limAmount nAmount, double nInternal, const _wbSetup& u)
-{
-    mscShowNumber(pwgtEntry, format(shwDecimals(nAmount)).c_str(), shwValue(nAmount, nInternal, u));
-}

@@ -25,6 +25,3 @@ std::string shwFixed(double n, int nDecimals);
 // The amount in the pilot's unit with its symbol, to nDecimals (the
 // entries' decimals where negative): "181.6 lb".
 std::string shwText(_limAmount nAmount, double nInternal, const _wbSetup& u, int nDecimals = -1);
-
-// Shows the amount in an entry, in the pilot's unit to the entries' decimals.
-void shwShowEntry(GtkWidget* pwgtEntry, _limAmount nAmount, double nInternal, const _wbSetup& u);
