@@ -26,6 +26,8 @@ GtkWindow* m_pwinPresent = nullptr;
 // none, or where it did not answer in time (m_bBusTimedOut).
 GDBusConnection* m_pconnBus = nullptr;
 bool m_bBusTimedOut = false;
+// Whether the name was given back (wbReleaseInstance).
+bool m_bReleased = false;
 
 // The first start's answer. GTK has taken the requester's startup id from
 // the request: presenting the window with it lets the desktop give it the
@@ -231,6 +233,7 @@ void wbReleaseInstance(void)
     GDBusConnection* pconn = m_pApp ? g_application_get_dbus_connection(G_APPLICATION(m_pApp)) : nullptr;
     if (!pconn)
         return;
+    m_bReleased = true;
     GVariant* pReply = g_dbus_connection_call_sync(
         pconn, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
         g_variant_new("(s)", g_application_get_application_id(G_APPLICATION(m_pApp))), G_VARIANT_TYPE("(u)"),
@@ -239,6 +242,16 @@ void wbReleaseInstance(void)
         g_variant_unref(pReply);
     // Where it cannot be released, a start that asks meanwhile finds no
     // window here to present; the bus frees the name when this start ends.
+}
+
+GtkApplication* wbRegisteredApp(void)
+{
+    if (!m_pApp || m_bReleased)
+        return nullptr;
+    GApplication* papp = G_APPLICATION(m_pApp);
+    if (!g_application_get_is_registered(papp) || g_application_get_is_remote(papp))
+        return nullptr;
+    return m_pApp;
 }
 
 void wbPresentOnRequest(GtkWindow* pwinMain)
