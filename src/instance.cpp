@@ -22,6 +22,8 @@ constexpr int BUS_TIMEOUT_MS = 2000;
 
 GtkApplication* m_pApp = nullptr;
 GtkWindow* m_pwinPresent = nullptr;
+// The window the start's own "activate" shows, until it has.
+GtkWindow* m_pwinFirst = nullptr;
 // The session bus as found before the toolkit started: null where there is
 // none, or where it did not answer in time (m_bBusTimedOut).
 GDBusConnection* m_pconnBus = nullptr;
@@ -35,6 +37,13 @@ bool m_bReleased = false;
 // ended it already), as the requester shows no window that would end it.
 void onActivate(GApplication*, gpointer)
 {
+    // The start's own activation shows its window for the first time.
+    if (m_pwinFirst) {
+        GtkWidget* pwin = GTK_WIDGET(m_pwinFirst);
+        m_pwinFirst = nullptr;
+        gtk_widget_show(pwin);
+        return;
+    }
     if (!m_pwinPresent)
         return;
     gtk_window_present(m_pwinPresent);
@@ -252,6 +261,17 @@ GtkApplication* wbRegisteredApp(void)
     if (!g_application_get_is_registered(papp) || g_application_get_is_remote(papp))
         return nullptr;
     return m_pApp;
+}
+
+void wbShowFirstWindow(GtkWindow* pwinMain)
+{
+    GtkApplication* papp = wbRegisteredApp();
+    if (!papp) {
+        gtk_widget_show(GTK_WIDGET(pwinMain));
+        return;
+    }
+    m_pwinFirst = pwinMain;
+    g_application_activate(G_APPLICATION(papp));
 }
 
 void wbPresentOnRequest(GtkWindow* pwinMain)

@@ -52,6 +52,11 @@ void wbReleaseInstance(void);
 // window.
 GtkApplication* wbRegisteredApp(void);
 
+// Shows the main window the first time: from the registered application's
+// "activate", as a desktop application's first window is, or directly where
+// there is no registered application.
+void wbShowFirstWindow(GtkWindow* pwinMain);
+
 // The window the first start presents when another start asks for it: until
 // it is given, a request finds nothing to present.
 void wbPresentOnRequest(GtkWindow* pwinMain);
