@@ -22,10 +22,14 @@ constexpr int BUS_TIMEOUT_MS = 2000;
 
 GtkApplication* m_pApp = nullptr;
 GtkWindow* m_pwinPresent = nullptr;
+// The window the start's own "activate" shows, until it has.
+GtkWindow* m_pwinFirst = nullptr;
 // The session bus as found before the toolkit started: null where there is
 // none, or where it did not answer in time (m_bBusTimedOut).
 GDBusConnection* m_pconnBus = nullptr;
 bool m_bBusTimedOut = false;
+// Whether the name was given back (wbReleaseInstance).
+bool m_bReleased = false;
 
 // The first start's answer. GTK has taken the requester's startup id from
 // the request: presenting the window with it lets the desktop give it the
@@ -33,6 +37,13 @@ bool m_bBusTimedOut = false;
 // ended it already), as the requester shows no window that would end it.
 void onActivate(GApplication*, gpointer)
 {
+    // The start's own activation shows its window for the first time.
+    if (m_pwinFirst) {
+        GtkWidget* pwin = GTK_WIDGET(m_pwinFirst);
+        m_pwinFirst = nullptr;
+        gtk_widget_show(pwin);
+        return;
+    }
     if (!m_pwinPresent)
         return;
     gtk_window_present(m_pwinPresent);
@@ -231,6 +242,7 @@ void wbReleaseInstance(void)
     GDBusConnection* pconn = m_pApp ? g_application_get_dbus_connection(G_APPLICATION(m_pApp)) : nullptr;
     if (!pconn)
         return;
+    m_bReleased = true;
     GVariant* pReply = g_dbus_connection_call_sync(
         pconn, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
         g_variant_new("(s)", g_application_get_application_id(G_APPLICATION(m_pApp))), G_VARIANT_TYPE("(u)"),
@@ -239,6 +251,27 @@ void wbReleaseInstance(void)
         g_variant_unref(pReply);
     // Where it cannot be released, a start that asks meanwhile finds no
     // window here to present; the bus frees the name when this start ends.
+}
+
+GtkApplication* wbRegisteredApp(void)
+{
+    if (!m_pApp || m_bReleased)
+        return nullptr;
+    GApplication* papp = G_APPLICATION(m_pApp);
+    if (!g_application_get_is_registered(papp) || g_application_get_is_remote(papp))
+        return nullptr;
+    return m_pApp;
+}
+
+void wbShowFirstWindow(GtkWindow* pwinMain)
+{
+    GtkApplication* papp = wbRegisteredApp();
+    if (!papp) {
+        gtk_widget_show(GTK_WIDGET(pwinMain));
+        return;
+    }
+    m_pwinFirst = pwinMain;
+    g_application_activate(G_APPLICATION(papp));
 }
 
 void wbPresentOnRequest(GtkWindow* pwinMain)

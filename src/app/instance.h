@@ -45,6 +45,18 @@ _wbInstance wbRegisterInstance(const std::string& strLaunchId);
 // must not be told that this one presented its window.
 void wbReleaseInstance(void);
 
+// The application that holds the etc directory's name on the session bus,
+// registered there, for the window's actions and shortcuts to live on; null
+// where this start holds no name (no bus, a bus that did not answer, or a
+// name given back), as an application that is not registered takes no
+// window.
+GtkApplication* wbRegisteredApp(void);
+
+// Shows the main window the first time: from the registered application's
+// "activate", as a desktop application's first window is, or directly where
+// there is no registered application.
+void wbShowFirstWindow(GtkWindow* pwinMain);
+
 // The window the first start presents when another start asks for it: until
 // it is given, a request finds nothing to present.
 void wbPresentOnRequest(GtkWindow* pwinMain);

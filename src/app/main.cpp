@@ -155,9 +155,10 @@ int main(int argc, char* argv[])
     errPostError("Zarv Started");
 
     GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "Zarv"));
-    gtk_widget_show(pwinMain);
     g_signal_connect(pwinMain, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
+    // The application takes the window before it is first shown.
     wbConnectWindow(pwinMain);
+    wbShowFirstWindow(GTK_WINDOW(pwinMain));
     // The window's id, for a later start to raise it, and where it is shown,
     // for one that cannot.
     const std::string strWinId = wbWindowNote(pwinMain);

@@ -5,6 +5,7 @@
 #include "app/window.h"
 
 #include "app/errlog.h"
+#include "app/instance.h"
 #include "app/paths.h"
 #include "store/params.h"
 #include "ui/pagSetupPage.h"
@@ -389,10 +390,28 @@ bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prn
 void wbConnectWindow(GtkWidget* pwinMain)
 {
     g_signal_connect(pwinMain, "delete-event", G_CALLBACK(wbOnDeleteEvent), nullptr);
-    // The application's actions live in a group of the window's own under
-    // "app": a GtkApplication exists only where there is a session bus, and
-    // the menu and every shortcut must work without one. The shortcuts
-    // activate the actions, as GtkApplication's accelerators would.
+    // Where this start holds its directory's name on the session bus, the
+    // actions live on its application, with the application's accelerators,
+    // and the window is the application's.
+    if (GtkApplication* papp = wbRegisteredApp()) {
+        gtk_application_add_window(papp, GTK_WINDOW(pwinMain));
+        for (const _wbAction& a : m_actions) {
+            g_autoptr(GSimpleAction) paction = g_simple_action_new(a.pszName, nullptr);
+            g_signal_connect(paction, "activate", G_CALLBACK(a.pfuncActivate), pwinMain);
+            g_action_map_add_action(G_ACTION_MAP(papp), G_ACTION(paction));
+            const std::array<const char*, 3> accels = {a.accels[0], a.accels[1], nullptr};
+            const std::string strAction = std::string("app.") + a.pszName;
+            gtk_application_set_accels_for_action(papp, strAction.c_str(), accels.data());
+        }
+        return;
+    }
+    // Without a registered application (no session bus, one that did not
+    // answer, or a test's own window) the actions live in a group of the
+    // window's own under "app": an application takes a window only once it
+    // is registered, and registering connects to the session bus, which a
+    // start without one must not start. The menu and every shortcut work all
+    // the same; the shortcuts activate the actions, as the application's
+    // accelerators do.
     GSimpleActionGroup* pgroup = g_simple_action_group_new();
     GtkAccelGroup* paccel = gtk_accel_group_new();
     for (const _wbAction& a : m_actions) {
