@@ -1,10 +1,9 @@
 // One full draw pass of the chart on an image surface at three sizes, with
 // and without the burn-off; and one recalculation with its refresh of the
 // page, with and without the fuel-planning figures.
-#include "pagSetup.h"
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
+#include "store/state.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -37,13 +36,13 @@ void BM_DrawBurnOff(benchmark::State& state)
 {
     pwbCreateAttrLists();
     m_wbSetup = {};
-    psetSetFixedArms();
+    stateSetFixedArms();
     m_wbSetup.nBasicWeight = 400;
     m_wbSetup.nBasicLongArm = 2700;
     m_wbSetup.nBasicLatArm = 1;
-    m_nLSeatWeight = m_nRSeatWeight = 80;
-    m_nFuelVolume = 60;
-    m_nBallastPosn = 0;
+    m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = 80;
+    m_wbLoad.nFuelVolume = 60;
+    m_wbLoad.nBallastPosn = 0;
     pwbCalcWB();
     _chartInput what = pwbChartInput();
     what.bShowBurnOff = state.range(0) != 0;
@@ -76,13 +75,13 @@ void BM_Recalculate(benchmark::State& state)
     }
     m_wbSetup.nBasicWeight = 400;
     m_wbSetup.nBasicLongArm = 2700;
-    m_nLSeatWeight = m_nRSeatWeight = 80;
-    m_nFuelVolume = 60;
+    m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = 80;
+    m_wbLoad.nFuelVolume = 60;
     // A real change each time: the left seat between two weights, so every
     // refresh shows new figures.
     int i = 0;
     for (auto _ : state) {
-        m_nLSeatWeight = ++i % 2 ? 80 : 81;
+        m_wbLoad.nLSeatWeight = ++i % 2 ? 80 : 81;
         pfuncRecalculate();
     }
     if (pBuilder) {

@@ -1,13 +1,13 @@
 // The load sheet exported to PDF, and a switch between two aircraft of the
 // fleet with its durable rewrite of Zarv.conf.
-#include "app.h"
-#include "pagSetup.h"
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
-#include "params.h"
-#include "testSeams.h"
-#include "print.h"
+#include "app/paths.h"
+#include "store/fleet.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
+#include "ui/print.h"
 
 #include <benchmark/benchmark.h>
 #include <glib/gstdio.h>
@@ -66,7 +66,7 @@ void BM_SwitchAircraft(benchmark::State& state)
 {
     Etc etc;
     for (auto _ : state) {
-        psetFleetSwitch("Aircraft 2");
+        fleetSwitch("Aircraft 2");
         psetParams();
         pwbCalcWB();
     }

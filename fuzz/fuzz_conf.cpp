@@ -2,13 +2,12 @@
 // crash, every value reads as a finite number, a set writes a file that
 // loads again with the value set, and a file that cannot be parsed is moved
 // aside, never lost.
-#include "app.h"
-#include "pagSetup.h"
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
-#include "params.h"
-#include "testSeams.h"
+#include "app/paths.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
 
 #include <glib/gstdio.h>
 
@@ -54,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     pwbParams();
     for (double n : {m_wbSetup.nBasicWeight, m_wbSetup.nBasicLatArm, m_wbSetup.nBasicLongArm, m_wbSetup.nBallastWt,
                      m_wbSetup.nBallastFrontLatArm, m_wbSetup.nBallastFrontLongArm, m_wbSetup.nBallastRearLongArm,
-                     m_nLSeatWeight, m_nRSeatWeight, m_nFuelVolume})
+                     m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight, m_wbLoad.nFuelVolume})
         if (!std::isfinite(n))
             abort();
 

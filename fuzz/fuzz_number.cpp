@@ -1,7 +1,7 @@
 // Fuzz target: the text-to-number path of every entry. Whatever is typed,
 // the value stored is finite, and what the entry then shows reads back as
 // the same number to the shown precision.
-#include "misc.h"
+#include "ui/misc.h"
 
 #include <cmath>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // millimetres and litres: values in, margins out.
 #pragma once
 
-#include "pagSetup.h"
+#include "model/units.h"
 
 #include <array>
 #include <cstddef>
@@ -32,9 +32,6 @@ enum _limPoints : unsigned {
 // arms, the seats' weights and the fuel on board.
 enum _limQuantity { QTY_WEIGHT, QTY_LONG_ARM, QTY_LAT_ARM, QTY_LSEAT, QTY_RSEAT, QTY_FUEL, QTY_COUNT };
 using _limValues = std::array<double, QTY_COUNT>;
-
-// The kind of amount a limit is shown in.
-enum _limAmount { AMOUNT_WEIGHT, AMOUNT_ARM, AMOUNT_FUEL };
 
 // Which side of its value a limit keeps: at most, at least, or at least the
 // value's negative (the left side of a limit either side).
@@ -68,7 +65,7 @@ struct _limRow {
     _limQuantity nQuantity;
     double nValue;
     _limSense nSense;
-    _limAmount nAmount;
+    _unitKind nAmount;
     double nWritten;
     int nWrittenDecimals;
     const char* pszWrittenUnit;
@@ -80,22 +77,22 @@ struct _limRow {
 };
 
 constexpr std::array<_limRow, LIMIT_COUNT> LIM_ROWS = {{
-    {LIMIT_WEIGHT, QTY_WEIGHT, MAX_TOTAL_WEIGHT, SENSE_AT_MOST, AMOUNT_WEIGHT, 1500, 0, "lb",
+    {LIMIT_WEIGHT, QTY_WEIGHT, MAX_TOTAL_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 1500, 0, "lb",
      "over the maximum weight by", "below the maximum weight", MAX_TOTAL_WEIGHT, SUBJECT_POINT, AT_EVERY_POINT},
-    {LIMIT_FORWARD, QTY_LONG_ARM, MIN_LONG_ARM, SENSE_AT_LEAST, AMOUNT_ARM, 96.125, 3, "in", "forward of the limit by",
+    {LIMIT_FORWARD, QTY_LONG_ARM, MIN_LONG_ARM, SENSE_AT_LEAST, KIND_ARM, 96.125, 3, "in", "forward of the limit by",
      "aft of the forward limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT},
-    {LIMIT_AFT, QTY_LONG_ARM, MAX_LONG_ARM, SENSE_AT_MOST, AMOUNT_ARM, 99, 0, "in", "aft of the limit by",
+    {LIMIT_AFT, QTY_LONG_ARM, MAX_LONG_ARM, SENSE_AT_MOST, KIND_ARM, 99, 0, "in", "aft of the limit by",
      "forward of the aft limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT},
-    {LIMIT_LEFT, QTY_LAT_ARM, MAX_LAT_ARM, SENSE_AT_LEAST_NEGATIVE, AMOUNT_ARM, 0.88, 2, "in",
+    {LIMIT_LEFT, QTY_LAT_ARM, MAX_LAT_ARM, SENSE_AT_LEAST_NEGATIVE, KIND_ARM, 0.88, 2, "in",
      "left of the lateral limit by", "inside the left limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT},
-    {LIMIT_RIGHT, QTY_LAT_ARM, MAX_LAT_ARM, SENSE_AT_MOST, AMOUNT_ARM, 0.88, 2, "in", "right of the lateral limit by",
+    {LIMIT_RIGHT, QTY_LAT_ARM, MAX_LAT_ARM, SENSE_AT_MOST, KIND_ARM, 0.88, 2, "in", "right of the lateral limit by",
      "inside the right limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT},
-    {LIMIT_LSEAT, QTY_LSEAT, MAX_SEAT_WEIGHT, SENSE_AT_MOST, AMOUNT_WEIGHT, 210, 0, "lb",
+    {LIMIT_LSEAT, QTY_LSEAT, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
      "left seat over its %s limit by", "below the left seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING, AT_EVERY_POINT},
-    {LIMIT_RSEAT, QTY_RSEAT, MAX_SEAT_WEIGHT, SENSE_AT_MOST, AMOUNT_WEIGHT, 210, 0, "lb",
+    {LIMIT_RSEAT, QTY_RSEAT, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
      "right seat over its %s limit by", "below the right seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING,
      AT_EVERY_POINT},
-    {LIMIT_TANK, QTY_FUEL, MAX_FUEL_VOLUME, SENSE_AT_MOST, AMOUNT_FUEL, 64.5, 1, "L", "fuel beyond the tank's %s by",
+    {LIMIT_TANK, QTY_FUEL, MAX_FUEL_VOLUME, SENSE_AT_MOST, KIND_FUEL, 64.5, 1, "L", "fuel beyond the tank's %s by",
      "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT},
 }};
 

@@ -1,5 +1,6 @@
 // A page's entries walked from the table of stored values.
 #include "ui/fields.h"
+#include "store/state.h"
 
 #include <algorithm>
 #include <variant>
@@ -55,10 +56,24 @@ void fldShowUnits(const _fldPage& page)
 {
     for (const _prmValue& v : prmValues())
         if (GtkWidget* pwgt = v.nOwner == page.nOwner ? page.units[v.nId] : nullptr)
-            gtk_label_set_text(GTK_LABEL(pwgt), prmUnitLabel(v.nUnit).c_str());
+            gtk_label_set_text(GTK_LABEL(pwgt), unitLabel(v.nUnit, m_wbSetup).c_str());
 }
 
 _prmValueId fldIdOf(gpointer pUser)
 {
     return static_cast<_prmValueId>(GPOINTER_TO_INT(pUser));
+}
+
+bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId)
+{
+    // The shown text is rounded: storing it back would change a value the
+    // pilot never touched. Only an edited text is read and stored.
+    if (!mscEntryEdited(pwgtEntry))
+        return false;
+    const _prmValue& v = prmValue(nId);
+    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    // Weights and volumes cannot be negative; arms can.
+    const bool bNotNegative = v.nUnit != KIND_ARM;
+    prmStoreValue(nId, mscSettle(pwgtEntry, r, unitToInternal(v.nUnit, r.nValue, m_wbSetup), bNotNegative));
+    return true;
 }

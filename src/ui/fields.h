@@ -5,8 +5,8 @@
 // more than its entry in Zarv.ui.
 #pragma once
 
-#include "misc.h"
-#include "stored.h"
+#include "store/stored.h"
+#include "ui/misc.h"
 
 #include <gtk/gtk.h>
 
@@ -52,3 +52,11 @@ void fldShowUnits(const _fldPage& page);
 
 // The id a handler was connected with.
 _prmValueId fldIdOf(gpointer pUser);
+
+// The one commit of an entry: its text read as the value's unit in the
+// pilot's choice (m_wbSetup), settled (the field flagged where the text was
+// not read cleanly, a negative weight or volume among it), kept in the
+// value's field and stored. A text the pilot has not edited since it was
+// shown stores nothing (false): leaving a field never rounds its value.
+// Showing what follows is the caller's.
+bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId);

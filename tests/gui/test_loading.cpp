@@ -2,12 +2,12 @@
 // stored file, the indicators, the result table and its colours.
 #include "pages.h"
 
-#include "pagSetup.h"
-#include "pagSetupPage.h"
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
-#include "stored.h"
+#include "model/fuel.h"
+#include "store/state.h"
+#include "store/stored.h"
+#include "ui/pagSetupPage.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
 
 #include <gtest/gtest.h>
 
@@ -294,7 +294,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
 
     // In US gallons, rounded inward.
     click("FuelUnitUSGal");
-    const _wbFuelRange r = pwbFuelRange(m_wbSetup, m_nLSeatWeight, m_nRSeatWeight, m_nBallastPosn);
+    const _wbFuelRange r = fuelRange(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight, m_wbLoad.nBallastPosn);
     ASSERT_TRUE(r.bAny);
     const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US Gal";
     EXPECT_EQ(text("FuelAllowed"),
@@ -308,7 +308,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     type("TripFuel", "5");
     focus("FuelVolume");
     EXPECT_NEAR(confDouble("Load", "Trip"), 5 * 3.78541, 1e-9);
-    EXPECT_EQ(text("LandingWt"), num("%3.1f", (m_nTotalWeight - 5 * 3.78541 * 0.759) * 2.2046));
+    EXPECT_EQ(text("LandingWt"), num("%3.1f", (m_wbFlight.rows[ROW_TOTAL].nWeight - 5 * 3.78541 * 0.759) * 2.2046));
     EXPECT_NE(text("FuelAllowed").find("\nwith a " + num("%1.1f", 5.0) + " US Gal trip (no reserve included)"),
               std::string::npos);
 
@@ -331,7 +331,7 @@ TEST_F(FuelPlanning, BurnOffChoiceIsStoredAndWalkedToLast)
     EXPECT_FALSE(confHas("Chart", "ShowBurnOff"));
     click("ShowBurnOff");
     EXPECT_EQ(confInt("Chart", "ShowBurnOff"), 1);
-    EXPECT_TRUE(m_bShowBurnOff);
+    EXPECT_TRUE(m_wbLoad.bShowBurnOff);
     // The check button follows the rear ballast in the page's walk.
     focus("BallastRear");
     key(GDK_KEY_Down);

@@ -2,7 +2,7 @@
 // window, through the real window as the program connects it.
 #include "pages.h"
 
-#include "window.h"
+#include "app/window.h"
 
 #include <gtest/gtest.h>
 

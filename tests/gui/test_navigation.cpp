@@ -2,9 +2,9 @@
 // of our own; and the tree-view helpers.
 #include "pages.h"
 
-#include "misc.h"
-#include "pagSetupPage.h"
-#include "pagWBPage.h"
+#include "ui/misc.h"
+#include "ui/pagSetupPage.h"
+#include "ui/pagWBPage.h"
 
 #include <gtest/gtest.h>
 

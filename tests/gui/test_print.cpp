@@ -3,13 +3,12 @@
 // the verdicts; one page; nothing else touched; a failure logged.
 #include "pages.h"
 
-#include "app.h"
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
-#include "print.h"
-#include "testSeams.h"
-#include "window.h"
+#include "app/paths.h"
+#include "app/window.h"
+#include "store/params.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
+#include "ui/print.h"
 
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>

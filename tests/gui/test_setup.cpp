@@ -2,10 +2,10 @@
 // unit buttons, and the loading page following every change.
 #include "pages.h"
 
-#include "misc.h"
-#include "pagSetup.h"
-#include "pagSetupPage.h"
-#include "params.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "ui/misc.h"
+#include "ui/pagSetupPage.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,9 @@
 // dark theme, HighContrast: CTest runs this file under each).
 #include "pages.h"
 
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
-#include "window.h"
+#include "app/window.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
 
 #include <gtest/gtest.h>
 

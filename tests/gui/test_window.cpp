@@ -2,9 +2,8 @@
 // what assistive technology sees.
 #include "pages.h"
 
-#include "params.h"
-#include "testSeams.h"
-#include "window.h"
+#include "app/window.h"
+#include "store/params.h"
 
 #include <gtest/gtest.h>
 

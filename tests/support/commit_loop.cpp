@@ -3,9 +3,8 @@
 //   zarv_commit_loop ETC-DIR FIRST-VALUE [COUNT]
 // The crash test kills it at random moments; with a COUNT it ends after as
 // many commits.
-#include "app.h"
-#include "params.h"
-#include "testSeams.h"
+#include "app/paths.h"
+#include "store/params.h"
 
 #include <cstdio>
 #include <cstdlib>

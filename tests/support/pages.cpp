@@ -1,15 +1,13 @@
 // The page fixture: the real Zarv.ui, bound and filled as at start-up.
 #include "pages.h"
 
-#include "app.h"
-#include "pagSetup.h"
-#include "pagSetupPage.h"
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
-#include "params.h"
-#include "testSeams.h"
-#include "window.h"
+#include "app/paths.h"
+#include "app/window.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "ui/pagSetupPage.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
 
 #include <clocale>
 
@@ -20,8 +18,8 @@ void Pages::SetUp()
 {
     ZT_NEED_DISPLAY();
     prmReset();
-    psetReset();
-    pwbReset();
+    stateResetSetup();
+    stateResetLoading();
     wbSetEtcDir(m_dir.path());
     if (!initialConf().empty())
         writeFile(m_dir / "Zarv.conf", initialConf());

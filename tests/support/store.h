@@ -2,10 +2,9 @@
 // directory and a store that starts as a fresh run's does.
 #pragma once
 
-#include "app.h"
-#include "params.h"
+#include "app/paths.h"
+#include "store/params.h"
 #include "support.h"
-#include "testSeams.h"
 
 namespace zt
 {

@@ -1,7 +1,7 @@
 // Test helpers: temporary directories, files, and GTK under Xvfb.
 #include "support.h"
 
-#include "errlog.h"
+#include "app/errlog.h"
 
 #include <gtest/gtest.h>
 

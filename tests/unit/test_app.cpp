@@ -1,5 +1,5 @@
 // The etc directory follows the working directory; its lock is Zarv's own.
-#include "app.h"
+#include "app/paths.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

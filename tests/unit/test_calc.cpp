@@ -1,11 +1,10 @@
 // The loading calculation: the worked examples, each ballast position, and a
 // total weight of 0.
-#include "misc.h"
-#include "pagSetup.h"
-#include "pagWB.h"
-#include "pagWBPage.h"
-#include "print.h"
-#include "testSeams.h"
+#include "store/state.h"
+#include "ui/misc.h"
+#include "ui/pagWBPage.h"
+#include "ui/pagWBVerdict.h"
+#include "ui/print.h"
 
 #include <gtest/gtest.h>
 
@@ -21,34 +20,34 @@ class Calculation : public testing::Test
   protected:
     void SetUp() override
     {
-        psetReset();
-        pwbReset();
+        stateResetSetup();
+        stateResetLoading();
         _wbSetup& s = m_wbSetup;
-        psetSetFixedArms();
+        stateSetFixedArms();
         // The worked example: 400 kg at 2700 mm and 1.0 mm, 80 kg a seat, 60 litres.
         s.nBasicWeight = 400;
         s.nBasicLongArm = 2700;
         s.nBasicLatArm = 1.0;
-        m_nLSeatWeight = 80;
-        m_nRSeatWeight = 80;
-        m_nFuelVolume = 60;
+        m_wbLoad.nLSeatWeight = 80;
+        m_wbLoad.nRSeatWeight = 80;
+        m_wbLoad.nFuelVolume = 60;
     }
 };
 
 TEST_F(Calculation, WorkedExample)
 {
     pwbCalcWB();
-    EXPECT_NEAR(m_nTotalWeight, 605.54, 1e-9);
-    EXPECT_NEAR(m_nTotalLongMoment, 1484215.6, 1e-6);
-    EXPECT_NEAR(m_nTotalLatMoment, 544.5895, 1e-9);
-    EXPECT_NEAR(m_nTotalLongArm, 2451.0612, 5e-5);
-    EXPECT_NEAR(m_nTotalLatArm, 0.8993, 5e-5);
-    EXPECT_NEAR(m_nFuelWeight, 45.54, 1e-12);
-    EXPECT_EQ(m_nBallastWeight, 0.0);
-    EXPECT_LE(m_nTotalWeight, MAX_TOTAL_WEIGHT);
-    EXPECT_GE(m_nTotalLongArm, MIN_LONG_ARM);
-    EXPECT_LE(m_nTotalLongArm, MAX_LONG_ARM);
-    EXPECT_LE(std::fabs(m_nTotalLatArm), MAX_LAT_ARM);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nWeight, 605.54, 1e-9);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLongMoment, 1484215.6, 1e-6);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLatMoment, 544.5895, 1e-9);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLongArm, 2451.0612, 5e-5);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLatArm, 0.8993, 5e-5);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_FUEL].nWeight, 45.54, 1e-12);
+    EXPECT_EQ(m_wbFlight.rows[ROW_BALLAST].nWeight, 0.0);
+    EXPECT_LE(m_wbFlight.rows[ROW_TOTAL].nWeight, MAX_TOTAL_WEIGHT);
+    EXPECT_GE(m_wbFlight.rows[ROW_TOTAL].nLongArm, MIN_LONG_ARM);
+    EXPECT_LE(m_wbFlight.rows[ROW_TOTAL].nLongArm, MAX_LONG_ARM);
+    EXPECT_LE(std::fabs(m_wbFlight.rows[ROW_TOTAL].nLatArm), MAX_LAT_ARM);
 }
 
 struct BallastCase {
@@ -73,14 +72,14 @@ TEST_P(Ballast, CountsOnlyInItsPosition)
     m_wbSetup.nBallastRearLatArm = 55; // never read: the rear position is on the centre line
     m_wbSetup.nBallastFrontLongArm = 1000;
     m_wbSetup.nBallastFrontLatArm = -20;
-    m_nBallastPosn = GetParam().nPosn;
+    m_wbLoad.nBallastPosn = GetParam().nPosn;
     pwbCalcWB();
     const BallastCase& c = GetParam();
-    EXPECT_NEAR(m_nTotalWeight, c.nWeight, 1e-9);
-    EXPECT_NEAR(m_nTotalLongMoment, c.nLongMoment, 1e-6);
-    EXPECT_NEAR(m_nTotalLatMoment, c.nLatMoment, 1e-9);
-    EXPECT_NEAR(m_nTotalLongArm, c.nLongArm, 5e-5);
-    EXPECT_NEAR(m_nTotalLatArm, c.nLatArm, 5e-5);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nWeight, c.nWeight, 1e-9);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLongMoment, c.nLongMoment, 1e-6);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLatMoment, c.nLatMoment, 1e-9);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLongArm, c.nLongArm, 5e-5);
+    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLatArm, c.nLatArm, 5e-5);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -94,36 +93,36 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Calculation, EmptyLoadingGivesTheBasicAircraft)
 {
-    m_nLSeatWeight = m_nRSeatWeight = m_nFuelVolume = 0;
+    m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = m_wbLoad.nFuelVolume = 0;
     pwbCalcWB();
-    EXPECT_EQ(m_nTotalWeight, 400);
-    EXPECT_DOUBLE_EQ(m_nTotalLongArm, 2700);
-    EXPECT_DOUBLE_EQ(m_nTotalLatArm, 1.0);
+    EXPECT_EQ(m_wbFlight.rows[ROW_TOTAL].nWeight, 400);
+    EXPECT_DOUBLE_EQ(m_wbFlight.rows[ROW_TOTAL].nLongArm, 2700);
+    EXPECT_DOUBLE_EQ(m_wbFlight.rows[ROW_TOTAL].nLatArm, 1.0);
 }
 
 TEST_F(Calculation, SeatMomentsAreSignedAndCancelLaterally)
 {
     m_wbSetup.nBasicLatArm = 0;
-    m_nFuelVolume = 0;
+    m_wbLoad.nFuelVolume = 0;
     pwbCalcWB();
-    EXPECT_DOUBLE_EQ(m_nLSeatLatMoment, -m_nRSeatLatMoment);
-    EXPECT_EQ(m_nTotalLatMoment, 0.0);
+    EXPECT_DOUBLE_EQ(m_wbFlight.rows[ROW_LSEAT].nLatMoment, -m_wbFlight.rows[ROW_RSEAT].nLatMoment);
+    EXPECT_EQ(m_wbFlight.rows[ROW_TOTAL].nLatMoment, 0.0);
 }
 
 TEST_F(Calculation, ZeroTotalWeightGivesNonFiniteArmsWithoutACrash)
 {
     m_wbSetup.nBasicWeight = 0;
-    m_nLSeatWeight = m_nRSeatWeight = m_nFuelVolume = 0;
+    m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = m_wbLoad.nFuelVolume = 0;
     pwbCalcWB();
-    EXPECT_EQ(m_nTotalWeight, 0.0);
-    EXPECT_TRUE(std::isnan(m_nTotalLongArm));
-    EXPECT_TRUE(std::isnan(m_nTotalLatArm));
+    EXPECT_EQ(m_wbFlight.rows[ROW_TOTAL].nWeight, 0.0);
+    EXPECT_TRUE(std::isnan(m_wbFlight.rows[ROW_TOTAL].nLongArm));
+    EXPECT_TRUE(std::isnan(m_wbFlight.rows[ROW_TOTAL].nLatArm));
     // A moment without weight (negative and positive seat loads) gives infinities.
-    m_nLSeatWeight = -80;
-    m_nRSeatWeight = 80;
+    m_wbLoad.nLSeatWeight = -80;
+    m_wbLoad.nRSeatWeight = 80;
     pwbCalcWB();
-    EXPECT_EQ(m_nTotalWeight, 0.0);
-    EXPECT_TRUE(std::isinf(m_nTotalLatArm));
+    EXPECT_EQ(m_wbFlight.rows[ROW_TOTAL].nWeight, 0.0);
+    EXPECT_TRUE(std::isinf(m_wbFlight.rows[ROW_TOTAL].nLatArm));
 }
 
 TEST(Limits, HoldTheirDefiningValues)
@@ -170,7 +169,7 @@ TEST_P(Judgement, EachLimitJustInsideOnAndJustBeyondWithItsMargin)
         _wbLoading l = {80, 80, 30, BALLAST_NONE};
         _wbPoint p = {600, 0, 0, 2480, 0};
         c.pfuncSet(l, p, step.nValue);
-        const _wbJudgement j = pwbJudge(l, p);
+        const _wbJudgement j = calcJudge(l, p);
         for (int n = 0; n < LIMIT_COUNT; n++)
             EXPECT_EQ(j.beyond(_wbLimit(n)), n == c.nLimit && step.bBeyond) << "limit " << n << " at " << step.nValue;
         EXPECT_NEAR(j.limits[c.nLimit].nMargin, step.nMargin, 1e-9) << step.nValue;
@@ -193,8 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Judgement, NoNumberIsBeyondNothingAnInfinityBeyond)
 {
-    EXPECT_TRUE(pwbJudge(_wbLoading{}, _wbPoint{0, 0, 0, NAN, NAN}).within()); // an empty aircraft
-    EXPECT_TRUE(pwbJudge(_wbLoading{}, _wbPoint{600, 0, 0, INFINITY, 0}).beyond(LIMIT_AFT));
+    EXPECT_TRUE(calcJudge(_wbLoading{}, _wbPoint{0, 0, 0, NAN, NAN}).within()); // an empty aircraft
+    EXPECT_TRUE(calcJudge(_wbLoading{}, _wbPoint{600, 0, 0, INFINITY, 0}).beyond(LIMIT_AFT));
 }
 
 // The verdict in words: each limit alone, several at once, within with the
@@ -225,7 +224,7 @@ TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
     // The figures in the locale's decimal mark, as the entries show them.
     const std::string strWords = std::regex_replace(c.pszWords, std::regex("(\\d)\\.(\\d)"),
                                                     std::string("$1") + localeconv()->decimal_point + "$2");
-    EXPECT_EQ(pwbVerdictText(pwbJudge(c.l, c.p), units), strWords);
+    EXPECT_EQ(pwbVerdictText(calcJudge(c.l, c.p), units), strWords);
 }
 
 constexpr _wbLoading FINE = {80, 80, 30, BALLAST_NONE};
@@ -309,8 +308,8 @@ INSTANTIATE_TEST_SUITE_P(
 // A setup with nothing but the fixed seat and fuel arms.
 _wbSetup fixedArms(void)
 {
-    psetReset();
-    psetSetFixedArms();
+    stateResetSetup();
+    stateSetFixedArms();
     return m_wbSetup;
 }
 
@@ -339,7 +338,7 @@ TEST_P(FlightWords, OneVerdictForTheWholeFlight)
     _wbSetup s = fixedArms();
     s.nBasicWeight = c.nBasicWeight, s.nBasicLongArm = c.nBasicLongArm, s.nBasicLatArm = 1.0;
     s.nUnconfirmed = c.nUnconfirmed;
-    const _wbFlight f = pwbJudgeFlight(s, {c.nLSeat, c.nRSeat, c.nFuel, BALLAST_NONE}, c.nTrip);
+    const _wbFlight f = calcJudgeFlight(s, {c.nLSeat, c.nRSeat, c.nFuel, BALLAST_NONE}, c.nTrip);
     const std::string strWords = std::regex_replace(c.pszWords, std::regex("(\\d)\\.(\\d)"),
                                                     std::string("$1") + localeconv()->decimal_point + "$2");
     EXPECT_EQ(pwbFlightVerdictText(f, s), strWords);
@@ -375,9 +374,9 @@ TEST(FlightWords, ALandingAloneOutIsNamed)
 {
     _wbSetup s = fixedArms();
     s.nBasicWeight = 400, s.nBasicLongArm = 2700;
-    _wbFlight f = pwbJudgeFlight(s, {80, 80, 60, BALLAST_NONE}, 20);
+    _wbFlight f = calcJudgeFlight(s, {80, 80, 60, BALLAST_NONE}, 20);
     f.points[POINT_LANDING].nLongArm = MIN_LONG_ARM - 1.6;
-    f.judged[POINT_LANDING] = pwbJudge({80, 80, 40, BALLAST_NONE}, f.points[POINT_LANDING]);
+    f.judged[POINT_LANDING] = calcJudge({80, 80, 40, BALLAST_NONE}, f.points[POINT_LANDING]);
     EXPECT_EQ(pwbFlightVerdictText(f, s),
               "NOT WITHIN LIMITS: landing forward of the limit by " + mscFormatNumber("%1.2f", 1.60) + " mm");
 }
@@ -392,16 +391,17 @@ TEST(Trip, NegativeOrNoNumberCountsAsNoneAndTheLandingIsNeverHeavier)
                  {5, 30, 5, 25},  {20, 15, 20, 0},  {5, -10, 5, -10},      {-5, -10, 0, -10}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.nTrip) + " L trip, " + std::to_string(c.nFuel) + " L on board");
-        EXPECT_EQ(pwbTripOf(c.nTrip), c.nCounts);
-        EXPECT_EQ(pwbLandingFuel(c.nFuel, c.nTrip), c.nLandingFuel);
+        EXPECT_EQ(calcTripOf(c.nTrip), c.nCounts);
+        EXPECT_EQ(calcLandingFuel(c.nFuel, c.nTrip), c.nLandingFuel);
         m_wbSetup = fixedArms();
         m_wbSetup.nBasicWeight = 400, m_wbSetup.nBasicLongArm = 2700;
-        m_nLSeatWeight = m_nRSeatWeight = 80, m_nFuelVolume = c.nFuel, m_nTripFuel = c.nTrip;
+        m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = 80, m_wbLoad.nFuelVolume = c.nFuel,
+        m_wbLoad.nTripFuel = c.nTrip;
         pwbCalcWB();
-        EXPECT_LE(m_wbFlight.points[POINT_LANDING].nWeight, m_nTotalWeight);
-        EXPECT_EQ(pwbJudgeFlight(m_wbSetup, pwbLoading(), c.nTrip).bLanding, c.nCounts > 0);
+        EXPECT_LE(m_wbFlight.points[POINT_LANDING].nWeight, m_wbFlight.rows[ROW_TOTAL].nWeight);
+        EXPECT_EQ(calcJudgeFlight(m_wbSetup, stateLoading(), c.nTrip).bLanding, c.nCounts > 0);
     }
-    pwbReset();
+    stateResetLoading();
 }
 
 // A sheet's file name: the registration as one safe name, the date and the

@@ -1,9 +1,8 @@
 // The centre-of-gravity chart: its geometry, the choice of message, and the
 // picture itself, drawn on an image surface and read back pixel by pixel.
-#include "pagSetup.h"
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
+#include "model/calc.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
 
 #include <gtest/gtest.h>
 
@@ -97,7 +96,7 @@ class MessageChoice : public testing::TestWithParam<MessageCase>
 TEST_P(MessageChoice, FollowsTheRulesInOrder)
 {
     const MessageCase& c = GetParam();
-    EXPECT_EQ(pwbChooseMessage(c.nLongMm / 25.4, c.nLatMm / 25.4, c.nWeightKg), c.nExpected)
+    EXPECT_EQ(calcChooseMessage(c.nLongMm / 25.4, c.nLatMm / 25.4, c.nWeightKg), c.nExpected)
         << c.nLongMm << " mm, " << c.nLatMm << " mm, " << c.nWeightKg << " kg";
 }
 

@@ -1,7 +1,7 @@
 // Event log entries: time stamp, indented continuation lines, the 20-piece
 // split and the empty line that ends an entry.
-#include "app.h"
-#include "errlog.h"
+#include "app/errlog.h"
+#include "app/paths.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,12 @@
 // The fleet in Zarv.conf: today's file is a fleet of one; adding, switching
 // and removing aircraft rewrite the file once each and lose nothing; a
 // registration survives whatever it holds.
-#include "pagSetup.h"
-#include "params.h"
 #include "store.h"
-#include "stored.h"
+#include "store/fleet.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
 #include "support.h"
-#include "testSeams.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +46,7 @@ class Fleet : public zt::FreshStore<testing::Test>
     std::vector<std::string> registrations()
     {
         std::vector<std::string> v;
-        for (const _psetAircraft& a : psetFleet())
+        for (const _fleetAircraft& a : fleetList())
             v.push_back(a.strRegistration);
         return v;
     }
@@ -55,7 +55,7 @@ class Fleet : public zt::FreshStore<testing::Test>
 TEST_F(Fleet, TodaysFileIsAFleetOfOneUnnamed)
 {
     load("[Basic]\nWeight=400\nLongArm=2700\n[Unit]\nWeight=1\n");
-    const auto fleet = psetFleet();
+    const auto fleet = fleetList();
     ASSERT_EQ(fleet.size(), 1u);
     EXPECT_EQ(fleet[0].strGroup, "");
     EXPECT_EQ(fleet[0].strRegistration, "");
@@ -67,7 +67,7 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     load("# the school's fleet\n[Aircraft]\nRegistration=G-ABCD\nWeighed=2026-03-01\n"
          "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n[Ballast]\nWeight=10\n[Unit]\nWeight=1\n");
 
-    psetFleetAdd(); // a copy of G-ABCD, without a registration, now current
+    fleetAdd(); // a copy of G-ABCD, without a registration, now current
     EXPECT_EQ(m_nRenames, 1);
     EXPECT_EQ(registrations(), (std::vector<std::string>{"", "G-ABCD"}));
     EXPECT_EQ(onDisk("Basic", "Weight"), "400");
@@ -79,7 +79,7 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     g_key_file_remove_key(m_pkeyFile, "Basic", "LatArm", nullptr); // a value this one never had
     m_nRenames = 0;
 
-    psetFleetSwitch("Aircraft 2");
+    fleetSwitch("Aircraft 2");
     EXPECT_EQ(m_nRenames, 1); // the whole switch is one durable write
     EXPECT_EQ(registrations(), (std::vector<std::string>{"G-ABCD", "G-WXYZ"}));
     EXPECT_EQ(onDisk("Aircraft", "Registration"), "G-ABCD");
@@ -96,16 +96,16 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     EXPECT_EQ(m_wbSetup.nBallastWt, 10.0);
 
     m_nRenames = 0;
-    psetFleetRemoveCurrent(); // G-ABCD goes; G-WXYZ becomes current
+    fleetRemoveCurrent(); // G-ABCD goes; G-WXYZ becomes current
     EXPECT_EQ(m_nRenames, 1);
     EXPECT_EQ(registrations(), (std::vector<std::string>{"G-WXYZ"}));
     EXPECT_EQ(onDisk("Basic", "Weight"), "420");
     EXPECT_EQ(onDisk("Aircraft 2", "Registration"), "<none>");
 
-    psetFleetRemoveCurrent(); // the last aircraft stays
+    fleetRemoveCurrent(); // the last aircraft stays
     EXPECT_EQ(registrations(), (std::vector<std::string>{"G-WXYZ"}));
-    psetFleetSwitch("Basic"); // not an aircraft's group: nothing happens
-    psetFleetSwitch("Aircraft 7");
+    fleetSwitch("Basic"); // not an aircraft's group: nothing happens
+    fleetSwitch("Aircraft 7");
     EXPECT_EQ(onDisk("Basic", "Weight"), "420");
 }
 
@@ -116,7 +116,7 @@ TEST_F(Fleet, RegistrationsAreStoredSafelyWhateverTheyHold)
     load("");
     for (const std::string& str : hostile) {
         prmSetKeyString("Aircraft", "Registration", str.c_str());
-        psetFleetAdd();
+        fleetAdd();
     }
     // Read back as the next start does.
     restart();
@@ -125,8 +125,8 @@ TEST_F(Fleet, RegistrationsAreStoredSafelyWhateverTheyHold)
     expected.insert(expected.end(), hostile.begin(), hostile.end());
     EXPECT_EQ(registrations(), expected);
     // Switching through them all keeps every one.
-    for (const _psetAircraft& a : psetFleet())
-        psetFleetSwitch(a.strGroup);
+    for (const _fleetAircraft& a : fleetList())
+        fleetSwitch(a.strGroup);
     restart();
     prmLoadKeyFile();
     auto after = registrations();
@@ -150,18 +150,18 @@ TEST_F(Fleet, EveryValueOfAnAircraftSurvivesASwitchThereAndBack)
         });
     };
     setAll(1);
-    psetFleetAdd();
+    fleetAdd();
     setAll(2);
     size_t nOfAircraft = 0;
     for (int nTrip = 0; nTrip < 2; nTrip++) {
-        psetFleetSwitch(psetFleet()[1].strGroup);
+        fleetSwitch(fleetList()[1].strGroup);
         const int nCurrent = nTrip == 0 ? 1 : 2;
         for (const _prmValue& v : prmValues()) {
             if (!v.pszAircraftKey)
                 continue;
             nOfAircraft += nTrip == 0;
             EXPECT_EQ(onDisk(v.pszGroup, v.pszKey), valueOf(v, nCurrent)) << v.pszGroup << " " << v.pszKey;
-            EXPECT_EQ(onDisk(psetFleet()[1].strGroup.c_str(), v.pszAircraftKey), valueOf(v, 3 - nCurrent))
+            EXPECT_EQ(onDisk(fleetList()[1].strGroup.c_str(), v.pszAircraftKey), valueOf(v, 3 - nCurrent))
                 << v.pszAircraftKey;
         }
     }

@@ -1,11 +1,10 @@
 // Fuel planning: the zero-fuel point, the fuel a loading allows and the
 // ballast advice against the worked figures and against brute force; and
 // the burn-off drawn on the chart.
-#include "pagSetup.h"
-#include "pagWB.h"
-#include "pagWBChart.h"
-#include "pagWBPage.h"
-#include "testSeams.h"
+#include "model/fuel.h"
+#include "store/state.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +31,7 @@ _wbSetup aircraft(double nWeight = 400, double nLongArm = 2700)
     s.nBallastFrontLongArm = 2000;
     s.nBallastRearLongArm = 3000;
     m_wbSetup = s;
-    psetSetFixedArms();
+    stateSetFixedArms();
     return m_wbSetup;
 }
 
@@ -41,9 +40,9 @@ _wbSetup aircraft(double nWeight = 400, double nLongArm = 2700)
 void calculateWorkedLoading()
 {
     aircraft();
-    m_nLSeatWeight = m_nRSeatWeight = 80;
-    m_nFuelVolume = 60;
-    m_nBallastPosn = BALLAST_NONE;
+    m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = 80;
+    m_wbLoad.nFuelVolume = 60;
+    m_wbLoad.nBallastPosn = BALLAST_NONE;
     pwbCalcWB();
 }
 
@@ -70,16 +69,16 @@ TEST_P(WorkedFigures, ZeroFuelPointFuelAllowedAndAdvice)
 {
     const Worked& c = GetParam();
     const _wbSetup s = aircraft(c.nBasicWeight, c.nBasicLongArm);
-    const _wbPoint z = pwbLoadedPoint(s, c.nSeat, c.nSeat, 0, c.nBallast);
-    EXPECT_EQ(pwbBeyondLimit(z), c.nZeroFuel);
-    const _wbFuelRange r = pwbFuelRange(s, c.nSeat, c.nSeat, c.nBallast);
+    const _wbPoint z = calcLoadedPoint(s, c.nSeat, c.nSeat, 0, c.nBallast);
+    EXPECT_EQ(calcBeyondLimit(z), c.nZeroFuel);
+    const _wbFuelRange r = fuelRange(s, c.nSeat, c.nSeat, c.nBallast);
     EXPECT_TRUE(r.bKnown);
     EXPECT_EQ(r.bAny, c.bAny);
     if (c.bAny) {
         EXPECT_NEAR(r.nLeast, c.nLeast, 5e-4);
         EXPECT_NEAR(r.nMost, c.nMost, 5e-4);
     }
-    const _wbBallastAdvice a = pwbBallastAdvice(s, c.nSeat, c.nSeat, c.nFuel, c.nBallast);
+    const _wbBallastAdvice a = fuelBallastAdvice(s, c.nSeat, c.nSeat, c.nFuel, c.nBallast);
     EXPECT_EQ(a.bNeeded ? a.nPosn : -2, c.nAdvice);
 }
 
@@ -109,26 +108,26 @@ TEST(ZeroFuel, WorkedPointToTheLastFigureAndEqualToTheTotalsWithoutFuel)
     EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLatMoment, 400.0, 1e-9);
     EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLatArm, 0.7143, 5e-5);
     // With no fuel on board the zero-fuel point is the totals, bit for bit.
-    m_nFuelVolume = 0;
+    m_wbLoad.nFuelVolume = 0;
     pwbCalcWB();
-    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nWeight, m_nTotalWeight);
-    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nLongArm, m_nTotalLongArm);
-    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nLatArm, m_nTotalLatArm);
-    pwbReset();
+    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nWeight, m_wbFlight.rows[ROW_TOTAL].nWeight);
+    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nLongArm, m_wbFlight.rows[ROW_TOTAL].nLongArm);
+    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nLatArm, m_wbFlight.rows[ROW_TOTAL].nLatArm);
+    stateResetLoading();
 }
 
 TEST(ZeroFuel, NoWeightOrNoNumberGivesNoRangeAndNoAdvice)
 {
     for (double nWeight : {0.0, std::numeric_limits<double>::infinity(), std::nan("")}) {
         const _wbSetup s = aircraft(nWeight);
-        const _wbFuelRange r = pwbFuelRange(s, 0, 0, BALLAST_NONE);
+        const _wbFuelRange r = fuelRange(s, 0, 0, BALLAST_NONE);
         EXPECT_FALSE(r.bKnown) << nWeight;
-        EXPECT_FALSE(std::isfinite(pwbLoadedPoint(s, 0, 0, 0, BALLAST_NONE).nLongArm) && nWeight == 0) << nWeight;
+        EXPECT_FALSE(std::isfinite(calcLoadedPoint(s, 0, 0, 0, BALLAST_NONE).nLongArm) && nWeight == 0) << nWeight;
     }
     // An empty aircraft has arms of no number: beyond no limit, so no advice.
     const _wbSetup s = aircraft(0, 0);
-    EXPECT_EQ(pwbBeyondLimit(pwbLoadedPoint(s, 0, 0, 0, BALLAST_NONE)), BEYOND_NONE);
-    EXPECT_FALSE(pwbBallastAdvice(s, 0, 0, 0, BALLAST_NONE).bNeeded);
+    EXPECT_EQ(calcBeyondLimit(calcLoadedPoint(s, 0, 0, 0, BALLAST_NONE)), BEYOND_NONE);
+    EXPECT_FALSE(fuelBallastAdvice(s, 0, 0, 0, BALLAST_NONE).bNeeded);
 }
 
 TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
@@ -145,13 +144,13 @@ TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
         m_wbSetup = s;
         const double nLeft = seat(rng), nRight = seat(rng);
         const guint nBallast = static_cast<guint>(rng() % 3);
-        const _wbFuelRange r = pwbFuelRange(s, nLeft, nRight, nBallast);
+        const _wbFuelRange r = fuelRange(s, nLeft, nRight, nBallast);
         ASSERT_TRUE(r.bKnown);
         for (int k = 0; k <= 645; k++) {
             const double nFuel = k / 10.0;
             if (r.bAny && (std::fabs(nFuel - r.nLeast) < 1e-6 || std::fabs(nFuel - r.nMost) < 1e-6))
                 continue;
-            const bool bWithin = pwbBeyondLimit(pwbLoadedPoint(s, nLeft, nRight, nFuel, nBallast)) == BEYOND_NONE;
+            const bool bWithin = calcBeyondLimit(calcLoadedPoint(s, nLeft, nRight, nFuel, nBallast)) == BEYOND_NONE;
             const bool bInRange = r.bAny && nFuel >= r.nLeast && nFuel <= r.nMost;
             ASSERT_EQ(bWithin, bInRange) << "case " << i << ", " << nFuel << " L";
             (bWithin ? nInside : nOutside)++;
@@ -225,7 +224,8 @@ TEST_P(BurnOffOverlay, RingAndLineWhereTheGeometryPutsThemOnlyWhenOn)
         return std::clamp(450 - static_cast<int>((99.0 - nLongIn) * g.nYLineIntv), 0, 500);
     };
     const int nX = xOf(GetParam().nLatIn), nY = yOf(GetParam().nLongIn);
-    const int nXTakeOff = xOf(m_nTotalLatArm / 25.4), nYTakeOff = yOf(m_nTotalLongArm / 25.4);
+    const int nXTakeOff = xOf(m_wbFlight.rows[ROW_TOTAL].nLatArm / 25.4),
+              nYTakeOff = yOf(m_wbFlight.rows[ROW_TOTAL].nLongArm / 25.4);
     auto at = [](const std::vector<uint32_t>& v, int x, int y) { return v[static_cast<size_t>(y) * 500 + x]; };
     // The ring: its rim in the colour, its centre left as it was.
     EXPECT_EQ(at(on, nX + 8, nY), GetParam().nColour) << std::hex << at(on, nX + 8, nY);
@@ -264,33 +264,33 @@ namespace
 TEST(Trip, LandingPointFuelToCarryAndDensityAgainstWorkedFigures)
 {
     calculateWorkedLoading(); // 60 L on board
-    m_nTripFuel = 20;         // lands with 40 L: 560 kg and 30.36 kg of fuel
+    m_wbLoad.nTripFuel = 20;  // lands with 40 L: 560 kg and 30.36 kg of fuel
     pwbCalcWB();
     EXPECT_NEAR(m_wbFlight.points[POINT_LANDING].nWeight, 590.36, 1e-9);
     EXPECT_NEAR(m_wbFlight.points[POINT_LANDING].nLongMoment, 1368544.0 + 30.36 * 2540.0, 1e-6);
-    m_nTripFuel = 70; // more than there is: lands with none
+    m_wbLoad.nTripFuel = 70; // more than there is: lands with none
     pwbCalcWB();
     EXPECT_EQ(m_wbFlight.points[POINT_LANDING].nWeight, m_wbFlight.points[POINT_NO_FUEL].nWeight);
-    m_nTripFuel = 0; // no trip: the take-off point to the last digit
+    m_wbLoad.nTripFuel = 0; // no trip: the take-off point to the last digit
     pwbCalcWB();
-    EXPECT_EQ(m_wbFlight.points[POINT_LANDING].nLongArm, m_nTotalLongArm);
-    pwbReset();
+    EXPECT_EQ(m_wbFlight.points[POINT_LANDING].nLongArm, m_wbFlight.rows[ROW_TOTAL].nLongArm);
+    stateResetLoading();
 
     // Nose-heavy: at least 36.6512 L at take-off; a 20 L trip needs 56.6512,
     // and 36.6512 must stay on board; a 30 L trip does not fit the tank.
     const _wbSetup s = aircraft(400, 2690);
-    const _wbTripFuel t = pwbTripFuelRange(s, 80, 80, BALLAST_NONE, 20);
+    const _wbTripFuel t = fuelTripRange(s, 80, 80, BALLAST_NONE, 20);
     EXPECT_NEAR(t.takeOff.nLeast, 56.6512, 5e-4);
     EXPECT_EQ(t.takeOff.nMost, 64.5);
     EXPECT_NEAR(t.nKeep, 36.6512, 5e-4);
-    EXPECT_FALSE(pwbTripFuelRange(s, 80, 80, BALLAST_NONE, 30).takeOff.bAny);
+    EXPECT_FALSE(fuelTripRange(s, 80, 80, BALLAST_NONE, 30).takeOff.bAny);
 
     // 60 L at 0.72 kg/L weigh 43.2 kg; a density that cannot be, or none,
     // weighs as before, to the last digit.
     _wbSetup d = aircraft();
     for (const auto& [nDensity, nWeight] : {std::pair{0.72, 43.2}, {1.2, 60 * 0.759}, {0.0, 60 * 0.759}}) {
         d.nFuelDensity = nDensity;
-        EXPECT_NEAR(pwbCalcRows(d, {80, 80, 60, BALLAST_NONE})[ROW_FUEL].nWeight, nWeight, nDensity == 0.72 ? 1e-12 : 0)
+        EXPECT_NEAR(calcRows(d, {80, 80, 60, BALLAST_NONE})[ROW_FUEL].nWeight, nWeight, nDensity == 0.72 ? 1e-12 : 0)
             << nDensity;
     }
 }
@@ -314,7 +314,7 @@ TEST(Trip, LandingMarkOnTheBurnOffLineOnlyWithATrip)
     const int nY = 450 - static_cast<int>((99.0 - what.landing.nLongArm / 25.4) * g.nYLineIntv);
     EXPECT_NE(marked[static_cast<size_t>(nY) * 500 + nX + 4], line[static_cast<size_t>(nY) * 500 + nX + 4]);
     EXPECT_EQ(marked[static_cast<size_t>(nY) * 500 + nX + 9], line[static_cast<size_t>(nY) * 500 + nX + 9]);
-    pwbReset();
+    stateResetLoading();
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 // The parameter store against real files: what survives a rewrite, what
 // reads as 0, and what happens when the disk says no.
-#include "app.h"
+#include "app/paths.h"
 #include "model/freename.h"
-#include "params.h"
 #include "store.h"
+#include "store/params.h"
 #include "support.h"
-#include "testSeams.h"
 
 #include <gtest/gtest.h>
 
@@ -474,9 +473,12 @@ TEST(FreeName, TriesTheNamesInTurnAndStopsAtTheFirstFree)
         EXPECT_EQ(strLast, c.expected.back());
     }
     // Another failure stops the search; every name taken is EEXIST.
-    EXPECT_EQ(fnmFirstFree("s", "", {"-", "", 1, true}, [](const std::string&) { return EACCES; }, nullptr), EACCES);
+    EXPECT_EQ(fnmFirstFree(
+                  "s", "", {"-", "", 1, true}, [](const std::string&) { return EACCES; }, nullptr),
+              EACCES);
     int nTries = 0;
-    EXPECT_EQ(fnmFirstFree("s", "", {"-", "", 1, true}, [&](const std::string&) { return ++nTries, EEXIST; }, nullptr),
+    EXPECT_EQ(fnmFirstFree(
+                  "s", "", {"-", "", 1, true}, [&](const std::string&) { return ++nTries, EEXIST; }, nullptr),
               EEXIST);
     EXPECT_EQ(nTries, FNM_TRIES);
 }

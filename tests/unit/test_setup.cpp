@@ -1,11 +1,12 @@
 // The setup record as read from Zarv.conf, and the unit conversions.
-#include "app.h"
-#include "misc.h"
-#include "pagSetup.h"
-#include "params.h"
+#include "app/paths.h"
+#include "model/date.h"
 #include "store.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
 #include "support.h"
-#include "testSeams.h"
+#include "ui/misc.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ class SetupRecord : public zt::FreshStore<testing::Test>
     void SetUp() override
     {
         FreshStore::SetUp();
-        psetReset();
+        stateResetSetup();
     }
 };
 
@@ -67,8 +68,8 @@ TEST_F(SetupRecord, ValuesAreTakenAsStored)
     EXPECT_EQ(s.nBallastRearLongArm, 3000);
     EXPECT_EQ(s.nBallastRearLatArm, 0.0);
     // A unit outside the enumeration converts and labels as the internal unit.
-    EXPECT_EQ(psetKgToWeight(300, s.nUnitWt), 300);
-    EXPECT_STREQ(psetWeightLabel(s.nUnitWt), "kgs");
+    EXPECT_EQ(unitKgToWeight(300, s.nUnitWt), 300);
+    EXPECT_STREQ(unitWeightLabel(s.nUnitWt), "kgs");
 }
 
 struct Conversion {
@@ -90,10 +91,10 @@ class UnitConversion : public testing::TestWithParam<Conversion>
 TEST_P(UnitConversion, TypedToInternalAndBack)
 {
     const Conversion& c = GetParam();
-    EXPECT_DOUBLE_EQ(psetWeightToKg(c.nTyped, c.nWt), c.nKg);
-    EXPECT_DOUBLE_EQ(psetArmToMm(c.nTyped, c.nLen), c.nMm);
-    EXPECT_DOUBLE_EQ(psetKgToWeight(c.nKg, c.nWt), c.nTyped);
-    EXPECT_DOUBLE_EQ(psetMmToArm(c.nMm, c.nLen), c.nTyped);
+    EXPECT_DOUBLE_EQ(unitWeightToKg(c.nTyped, c.nWt), c.nKg);
+    EXPECT_DOUBLE_EQ(unitArmToMm(c.nTyped, c.nLen), c.nMm);
+    EXPECT_DOUBLE_EQ(unitKgToWeight(c.nKg, c.nWt), c.nTyped);
+    EXPECT_DOUBLE_EQ(unitMmToArm(c.nMm, c.nLen), c.nTyped);
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, UnitConversion,
@@ -198,7 +199,7 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
         bool bFlagged;
     } cases[] = {
         {"2026-03-01", true, "2026-03-01", false},
-        {psetShowDate("2024-01-12"), true, "2024-01-12", false}, // the locale's own form
+        {dateShow("2024-01-12"), true, "2024-01-12", false}, // the locale's own form
         {" 2026-12-07 ", true, "2026-12-07", false},
         {"2027-01-01", true, "2027-01-01", true}, // after today
         {"sometime", false, "", true},
@@ -212,12 +213,12 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
         {"", false, "", false},
     };
     for (const auto& c : cases) {
-        const _psetDate d = psetReadDate(c.strText, today);
+        const _dateReading d = dateRead(c.strText, today);
         EXPECT_EQ(d.bDate, c.bDate) << c.strText;
         EXPECT_EQ(d.strIso, c.pszIso) << c.strText;
         EXPECT_EQ(!d.strProblem.empty(), c.bFlagged) << c.strText << ": " << d.strProblem;
     }
-    EXPECT_EQ(psetShowDate("sometime"), "sometime"); // not a date: as it stands
+    EXPECT_EQ(dateShow("sometime"), "sometime"); // not a date: as it stands
 }
 
 } // namespace

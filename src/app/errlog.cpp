@@ -1,0 +1,59 @@
+// The event log "<etc dir>/Zarv.log": opened, appended to and closed for each
+// entry; never read, truncated or rotated.
+#include "app/errlog.h"
+
+#include "app/paths.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr int MAX_PIECES = 20; // the 20th piece keeps the rest of the message
+
+} // namespace
+
+std::string errFormatEntry(const char* pszStamp, const gchar* pszError)
+{
+    std::string strEntry = pszStamp;
+    const std::string strIndent(strEntry.size(), ' ');
+    g_auto(GStrv) ppszPieces = g_strsplit(pszError, "\n", MAX_PIECES);
+    for (int i = 0; ppszPieces[i]; i++) {
+        if (i > 0)
+            strEntry += strIndent;
+        strEntry += ppszPieces[i];
+        strEntry += '\n';
+    }
+    strEntry += '\n';
+    return strEntry;
+}
+
+void errPostError(const gchar* pszError)
+{
+    if (!pszError)
+        return;
+    const std::string strFileSpec = wbFileSpec("Zarv.log");
+    // Appended to as "a+" does, but a link is followed only where no one else
+    // can have planted it, and a log that is a FIFO never blocks the program.
+    constexpr int nFlags = O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC;
+    int fd = open(strFileSpec.c_str(), nFlags | O_NOFOLLOW, 0666);
+    if (fd < 0 && errno == ELOOP && wbMayFollow(strFileSpec))
+        fd = open(strFileSpec.c_str(), nFlags, 0666);
+    if (fd < 0)
+        return;
+    char szTS[50];
+    const time_t tNow = time(nullptr);
+    struct tm tmNow;
+    localtime_r(&tNow, &tmNow);
+    if (strftime(szTS, sizeof szTS, "%d-%b-%Y %H:%M:%S ", &tmNow) == 0)
+        szTS[0] = '\0';
+    // One write per entry, so that an entry is never split by another writer.
+    const std::string strEntry = errFormatEntry(szTS, pszError);
+    if (write(fd, strEntry.data(), strEntry.size()) < 0) {
+        // Nothing to report it to: the log is the only channel.
+    }
+    close(fd);
+}

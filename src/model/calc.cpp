@@ -1,0 +1,178 @@
+// The loading calculation and the judgement against the limits: weights,
+// moments and arms of every item and of the loaded aircraft, in kilograms
+// and millimetres, and every limit with its margin. Pure arithmetic on the
+// setup record and the loading it is given.
+#include "model/calc.h"
+
+#include <cmath>
+
+namespace
+{
+
+// An item at its arms: the moments are arm × weight.
+_wbTableRow item(const char* pszItem, double nWeight, double nLongArm, double nLatArm)
+{
+    return {pszItem, nWeight, nLongArm, nLongArm * nWeight, nLatArm, nLatArm * nWeight};
+}
+
+} // namespace
+
+_wbRows calcRows(const _wbSetup& s, const _wbLoading& l)
+{
+    _wbRows r{};
+    r[ROW_BASIC] = item("Basic aircraft", s.nBasicWeight, s.nBasicLongArm, s.nBasicLatArm);
+    r[ROW_LSEAT] = item("Left seat", l.nLSeatWeight, s.nLSeatLongArm, s.nLSeatLatArm);
+    r[ROW_RSEAT] = item("Right seat", l.nRSeatWeight, s.nRSeatLongArm, s.nRSeatLatArm);
+    r[ROW_FUEL] = item("Fuel", l.nFuelVolume * unitFuelDensity(s), s.nFuelLongArm, s.nFuelLatArm);
+    if (l.nBallastPosn == BALLAST_FRONT)
+        r[ROW_BALLAST] = item("Ballast", s.nBallastWt, s.nBallastFrontLongArm, s.nBallastFrontLatArm);
+    else if (l.nBallastPosn == BALLAST_REAR)
+        // The rear position lies on the centre line, whatever the record
+        // holds for it.
+        r[ROW_BALLAST] = {"Ballast", s.nBallastWt, s.nBallastRearLongArm, s.nBallastWt * s.nBallastRearLongArm, 0, 0};
+    else
+        r[ROW_BALLAST] = {"Ballast", 0, 0, 0, 0, 0};
+
+    // The totals add up in one fixed order: basic aircraft, left seat, right
+    // seat, fuel, ballast; then the lateral arm before the longitudinal.
+    _wbTableRow& t = r[ROW_TOTAL];
+    t = {"Total", 0, 0, 0, 0, 0};
+    t.nWeight = r[ROW_BASIC].nWeight;
+    t.nLatMoment = r[ROW_BASIC].nLatMoment;
+    t.nLongMoment = r[ROW_BASIC].nLongMoment;
+    for (int i = ROW_LSEAT; i <= ROW_BALLAST; i++) {
+        t.nWeight += r[i].nWeight;
+        t.nLatMoment += r[i].nLatMoment;
+        t.nLongMoment += r[i].nLongMoment;
+    }
+    t.nLatArm = t.nLatMoment / t.nWeight;
+    t.nLongArm = t.nLongMoment / t.nWeight;
+    return r;
+}
+
+_wbPoint calcPointOf(const _wbTableRow& total)
+{
+    return {total.nWeight, total.nLongMoment, total.nLatMoment, total.nLongArm, total.nLatArm};
+}
+
+_wbPoint calcLoadedPoint(const _wbSetup& s, const _wbLoading& l)
+{
+    return calcPointOf(calcRows(s, l)[ROW_TOTAL]);
+}
+
+_wbPoint calcLoadedPoint(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres, guint nBallastPosn)
+{
+    return calcLoadedPoint(s, _wbLoading{nLSeat, nRSeat, nFuelLitres, nBallastPosn});
+}
+
+double calcTripOf(double nTripLitres)
+{
+    return std::isfinite(nTripLitres) && nTripLitres > 0 ? nTripLitres : 0.0;
+}
+
+double calcLandingFuel(double nFuelLitres, double nTripLitres)
+{
+    const double nTrip = calcTripOf(nTripLitres);
+    if (nTrip == 0)
+        return nFuelLitres;
+    // Fuel stored below nothing (flagged where it was typed) stays as it is.
+    return std::fmin(nFuelLitres, nTrip > nFuelLitres ? 0.0 : nFuelLitres - nTrip);
+}
+
+_wbJudgement calcJudge(const _wbLoading& l, const _wbPoint& p, _wbFlightPoint nPoint)
+{
+    _limValues v = {p.nWeight, p.nLongArm, p.nLatArm, l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume};
+    _wbJudgement j{};
+    j.limits = limJudge(v, nPoint);
+    const _chartMessage nMessage = calcChooseMessage(p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH, p.nWeight);
+    j.bChartWarning = nMessage == CHART_MSG_COFG || nMessage == CHART_MSG_WEIGHT;
+    j.nChartMessage = nMessage;
+    return j;
+}
+
+bool _wbJudgement::pointWithin() const
+{
+    for (const _limRow& r : LIM_ROWS)
+        if (r.nSubject == SUBJECT_POINT && beyond(r.nId))
+            return false;
+    return true;
+}
+
+bool _wbJudgement::within() const
+{
+    for (const _wbLimitCheck& c : limits)
+        if (c.bBeyond)
+            return false;
+    return !bChartWarning;
+}
+
+_wbFlight calcJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
+{
+    _wbFlight f{};
+    f.loading = l;
+    f.nTrip = calcTripOf(nTripLitres);
+    f.nFuel = l.nFuelVolume;
+    f.nLandingFuel = calcLandingFuel(l.nFuelVolume, f.nTrip);
+    f.bLanding = f.nTrip > 0;
+    f.bTripOverFuel = f.nTrip > l.nFuelVolume;
+    f.bUnconfirmed = s.nUnconfirmed != 0;
+    // No trip lands with the take-off loading itself, to the last digit.
+    const _wbLoading landed = {l.nLSeatWeight, l.nRSeatWeight, f.nLandingFuel, l.nBallastPosn};
+    const _wbLoading dry = {l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn};
+    const std::array<_wbLoading, POINT_COUNT> loadings = {l, landed, dry};
+    f.rows = calcRows(s, l);
+    for (int n = 0; n < POINT_COUNT; n++) {
+        f.points[n] = n == POINT_TAKE_OFF ? calcPointOf(f.rows[ROW_TOTAL]) : calcLoadedPoint(s, loadings[n]);
+        f.judged[n] = calcJudge(loadings[n], f.points[n], static_cast<_wbFlightPoint>(n));
+    }
+    const _wbPoint& t = f.points[POINT_TAKE_OFF];
+    f.bNothingEntered = !(t.nWeight > 0) || !std::isfinite(t.nLongArm) || !std::isfinite(t.nLatArm);
+    return f;
+}
+
+bool _wbFlight::within() const
+{
+    if (bNothingEntered || bUnconfirmed || bTripOverFuel)
+        return false;
+    for (int n = 0; n < POINT_COUNT; n++)
+        if (!judged[n].within())
+            return false;
+    return true;
+}
+
+_wbBeyond calcBeyondLimit(const _wbJudgement& j)
+{
+    _wbBeyond nFirst = BEYOND_NONE;
+    auto rank = [](_wbBeyond n) { return n == BEYOND_NONE ? 99 : static_cast<int>(n); };
+    for (const _limRow& r : LIM_ROWS) {
+        if (r.nSubject != SUBJECT_POINT || !j.beyond(r.nId))
+            continue;
+        const _wbBeyond n = r.nQuantity == QTY_LONG_ARM  ? (r.nSense == SENSE_AT_MOST ? BEYOND_AFT : BEYOND_FORWARD)
+                            : r.nQuantity == QTY_LAT_ARM ? BEYOND_LATERAL
+                                                         : BEYOND_WEIGHT;
+        if (rank(n) < rank(nFirst))
+            nFirst = n;
+    }
+    return nFirst;
+}
+
+_wbBeyond calcBeyondLimit(const _wbPoint& p)
+{
+    return calcBeyondLimit(calcJudge(_wbLoading{}, p));
+}
+
+_chartMessage calcChooseMessage(double nLongArmIn, double nLatArmIn, double nWeightKg)
+{
+    // Strict comparisons: a value on a limit is within it, and not-a-number
+    // fires nothing.
+    if (nLongArmIn > CHART_AFT_LIMIT || nLongArmIn < CHART_FORWARD_LIMIT || nLatArmIn > CHART_LAT_LIMIT ||
+        nLatArmIn < -CHART_LAT_LIMIT)
+        return CHART_MSG_COFG;
+    if (nWeightKg > MAX_TOTAL_WEIGHT)
+        return CHART_MSG_WEIGHT;
+    if (nLongArmIn < CHART_FORWARD_CAUTION)
+        return CHART_MSG_TAILWIND;
+    if (nLongArmIn > CHART_AFT_CAUTION)
+        return CHART_MSG_SPEED;
+    return CHART_MSG_NONE;
+}

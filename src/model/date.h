@@ -1,0 +1,23 @@
+// The weighing date: ISO 8601 as stored, the locale's form as typed and
+// shown. Pure: the day of today is given.
+#pragma once
+
+#include <glib.h>
+
+#include <string>
+
+// The weighing date as the pilot typed it: ISO 8601 ("2026-03-01") or the
+// locale's own form of a date. bDate when it is one, then strIso is the day
+// as stored; strProblem says what to flag: text that is no date (kept as
+// typed), or a day after today. Empty text is no date and no problem.
+struct _dateReading {
+    bool bDate;
+    std::string strIso;
+    std::string strProblem;
+};
+_dateReading dateRead(const std::string& strText, const GDate& today);
+
+// A stored weighing date as the pilot reads it: the locale's form of an ISO
+// day (where that form reads back as the same day; else ISO), any other
+// text as it stands.
+std::string dateShow(const std::string& strStored);

@@ -1,0 +1,129 @@
+// Fuel planning: the fuel volumes a loading allows and the ballast position
+// to advise. Pure arithmetic on the setup record and the loading, in
+// kilograms and millimetres, judged as the result table judges.
+#include "model/fuel.h"
+
+#include <array>
+#include <cmath>
+
+namespace
+{
+
+// Narrows [nLow, nHigh] to the fuel masses f with nA * f >= nB.
+void keepWhere(double nA, double nB, double& nLow, double& nHigh)
+{
+    if (nA > 0)
+        nLow = std::fmax(nLow, nB / nA);
+    else if (nA < 0)
+        nHigh = std::fmin(nHigh, nB / nA);
+    else if (nB > 0)
+        nHigh = -1; // never
+}
+
+// Whether a loading's weight and centre of gravity are within at a point,
+// by the judgement.
+bool pointWithin(const _wbSetup& s, const _wbLoading& l, _wbFlightPoint nPoint)
+{
+    return calcJudge(l, calcLoadedPoint(s, l), nPoint).pointWithin();
+}
+
+// Moves an end of the range inward, in steps that start at the least a
+// double takes and double each time, while the judgement finds it a hair
+// outside: the closed form and the loading's own sums may round apart
+// exactly on a limit. Never past the other end.
+double confirmed(const _wbSetup& s, _wbLoading l, _wbFlightPoint nPoint, double nEnd, double nOther)
+{
+    double nStep = std::nextafter(nEnd, nOther) - nEnd;
+    for (int i = 0; i < 40 && nStep != 0; i++, nStep *= 2) {
+        l.nFuelVolume = nEnd;
+        if (pointWithin(s, l, nPoint))
+            break;
+        const double nNext = nEnd + nStep;
+        if ((nStep > 0 && nNext > nOther) || (nStep < 0 && nNext < nOther))
+            break;
+        nEnd = nNext;
+    }
+    return nEnd;
+}
+
+} // namespace
+
+_wbFuelRange fuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, _wbFlightPoint nPoint)
+{
+    const _wbPoint z = calcLoadedPoint(s, nLSeat, nRSeat, 0.0, nBallastPosn);
+    // Without a weight of its own the aircraft has no arm to keep in
+    // limits; and a value that is no number answers nothing.
+    if (!(z.nWeight > 0) || !std::isfinite(z.nWeight) || !std::isfinite(z.nLongMoment) || !std::isfinite(z.nLatMoment))
+        return {};
+    // With f kg of fuel the weight is z + f and each moment z + f * arm:
+    // every limit of the point, and the tank, is linear in f. A limit keeps
+    // k * (quantity - value) >= 0, k being -1 for one at most.
+    const double nDensity = unitFuelDensity(s);
+    double nLow = 0, nHigh = INFINITY;
+    for (const _limRow& r : LIM_ROWS) {
+        if (!limApplies(r, nPoint))
+            continue;
+        const double u = limSignedValue(r), k = r.nSense == SENSE_AT_MOST ? -1 : 1;
+        switch (r.nQuantity) {
+        case QTY_WEIGHT:
+            keepWhere(k, k * (u - z.nWeight), nLow, nHigh);
+            break;
+        case QTY_LONG_ARM:
+            keepWhere(k * (s.nFuelLongArm - u), k * (u * z.nWeight - z.nLongMoment), nLow, nHigh);
+            break;
+        case QTY_LAT_ARM:
+            keepWhere(k * (s.nFuelLatArm - u), k * (u * z.nWeight - z.nLatMoment), nLow, nHigh);
+            break;
+        case QTY_FUEL:
+            keepWhere(k, k * u * nDensity, nLow, nHigh);
+            break;
+        case QTY_LSEAT:
+        case QTY_RSEAT:
+        case QTY_COUNT:
+            break; // no fuel moves them
+        }
+    }
+    if (!(nLow <= nHigh))
+        return {true, false, 0, 0};
+    const _wbLoading l = {nLSeat, nRSeat, 0.0, nBallastPosn};
+    const double nLeast = nLow / nDensity, nMost = nHigh / nDensity;
+    return {true, true, confirmed(s, l, nPoint, nLeast, nMost), confirmed(s, l, nPoint, nMost, nLeast)};
+}
+
+_wbTripFuel fuelTripRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres)
+{
+    const _wbFuelRange range = fuelRange(s, nLSeat, nRSeat, nBallastPosn);
+    _wbTripFuel t = {range, range.nLeast};
+    if (!range.bKnown || !range.bAny || !(nTripLitres > 0))
+        return t;
+    // Each limit holds at take-off for the whole fuel and at landing for
+    // what the trip leaves: the landing's range moved up by the trip.
+    const _wbFuelRange landing = fuelRange(s, nLSeat, nRSeat, nBallastPosn, POINT_LANDING);
+    t.nKeep = landing.nLeast;
+    t.takeOff.nLeast = std::fmax(range.nLeast, landing.nLeast + nTripLitres);
+    t.takeOff.nMost = std::fmin(range.nMost, landing.nMost + nTripLitres);
+    t.takeOff.bAny = landing.bAny && t.takeOff.nLeast <= t.takeOff.nMost;
+    return t;
+}
+
+_wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
+                                   guint nBallastPosn, double nTripLitres)
+{
+    // Any other value (a hand-edited file) acts as no ballast.
+    if (nBallastPosn != BALLAST_FRONT && nBallastPosn != BALLAST_REAR)
+        nBallastPosn = BALLAST_NONE;
+    auto within = [&](guint nPosn) {
+        const _wbFlight f = calcJudgeFlight(s, {nLSeat, nRSeat, nFuelLitres, nPosn}, nTripLitres);
+        for (const _wbJudgement& j : f.judged)
+            if (!j.pointWithin())
+                return false;
+        return true;
+    };
+    if (within(nBallastPosn))
+        return {false, -1};
+    constexpr std::array<guint, 3> positions = {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR};
+    for (guint nPosn : positions)
+        if (nPosn != nBallastPosn && within(nPosn))
+            return {true, static_cast<int>(nPosn)};
+    return {true, -1};
+}

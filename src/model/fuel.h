@@ -1,0 +1,40 @@
+// Fuel planning: the fuel a loading allows at each point of the flight and
+// the ballast position to advise, on top of the one judgement. Pure
+// arithmetic in kilograms, millimetres and litres.
+#pragma once
+
+#include "model/calc.h"
+
+// The fuel volumes, in litres and within the tank, for which a loading's
+// weight and centre of gravity are within every limit of a point of the
+// flight (take-off unless named). bKnown is false where the aircraft
+// without fuel weighs nothing (or no number).
+struct _wbFuelRange {
+    bool bKnown = false;
+    bool bAny = false;
+    double nLeast = 0, nMost = 0;
+};
+_wbFuelRange fuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn,
+                       _wbFlightPoint nPoint = POINT_TAKE_OFF);
+
+// The take-off fuel, in litres, for which the take-off point and the landing
+// point after a trip of nTripLitres are both within every limit: the range
+// at take-off narrowed to what leaves the landing within, the landing's
+// range moved up by the trip. nKeep says what must stay on board to
+// landing (the landing range's least, where the centre of gravity sets it).
+struct _wbTripFuel {
+    _wbFuelRange takeOff;
+    double nKeep;
+};
+_wbTripFuel fuelTripRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);
+
+// Whether the chosen ballast position leaves a point of the flight (with a
+// trip of nTripLitres) beyond a limit of its point (bNeeded), and then the
+// first of none, front and rear that puts every point within (nPosn), or -1
+// when none does.
+struct _wbBallastAdvice {
+    bool bNeeded;
+    int nPosn;
+};
+_wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
+                                   guint nBallastPosn, double nTripLitres = 0);

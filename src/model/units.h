@@ -1,0 +1,117 @@
+// The setup record's type, the units and every conversion between the
+// pilot's units and the internal ones (kilograms, millimetres, litres), with
+// each unit's spelling. Pure arithmetic: the record itself is kept in
+// store/state.
+#pragma once
+
+#include <glib.h>
+
+#include <cstdint>
+#include <string>
+
+// Conversion factors between the user's units and the internal ones
+// (kilograms, millimetres, litres).
+constexpr double LB_PER_KG = 2.20462;
+constexpr double MM_PER_INCH = 25.4;
+constexpr double LITRES_PER_USGAL = 3.78541;
+constexpr double LITRES_PER_IMPGAL = 4.5461;
+
+// The units are 32-bit values as stored; a hand-edited file may hold any
+// number, which then acts as the internal unit.
+enum _unitWt : int32_t { UNIT_WT_KG = 0, UNIT_WT_LB = 1 };
+enum _unitLen : int32_t { UNIT_ARM_MM = 0, UNIT_ARM_INCH = 1 };
+enum _unitFuel : int32_t { UNIT_FUEL_LITRE = 0, UNIT_FUEL_USGAL = 1, UNIT_FUEL_IMPGAL = 2 };
+enum _locBallast : int32_t { BALLAST_NONE = 0, BALLAST_FRONT = 1, BALLAST_REAR = 2 };
+
+// The aircraft and the user's units. Weights in kg, arms in mm.
+struct _wbSetup {
+    _unitFuel nUnitFuel;
+    _unitLen nUnitArm;
+    _unitWt nUnitWt;
+    double nBasicLatArm;
+    double nBasicLongArm;
+    double nBasicWeight;
+    double nLSeatLatArm;
+    double nLSeatLongArm;
+    double nRSeatLatArm;
+    double nRSeatLongArm;
+    double nFuelLongArm;
+    double nFuelLatArm;
+    double nBallastFrontLatArm;
+    double nBallastFrontLongArm;
+    double nBallastRearLatArm;
+    double nBallastRearLongArm;
+    double nBallastWt;
+    // The aircraft's fuel density in kg per litre; 0 where none is set.
+    double nFuelDensity;
+    // Which of the basic weight (1), longitudinal arm (2) and lateral arm
+    // (4) were copied from another aircraft and not yet typed.
+    guint nUnconfirmed;
+};
+
+// Every basic figure copied and not typed: weight, longitudinal and lateral
+// arm.
+constexpr guint PSET_UNCONFIRMED_ALL = 7;
+
+// The seat and fuel arms, fixed in inches.
+constexpr double LSEAT_LAT_ARM_IN = -10.25;
+constexpr double LSEAT_LONG_ARM_IN = 71;
+constexpr double RSEAT_LAT_ARM_IN = 10.25;
+constexpr double RSEAT_LONG_ARM_IN = 71;
+constexpr double FUEL_LONG_ARM_IN = 100;
+constexpr double FUEL_LAT_ARM_IN = 0.125;
+
+// Fuel weight per litre, unless the aircraft has a density of its own
+// within the range fuel can have.
+constexpr double FUEL_DENSITY = 0.759;
+constexpr double MIN_FUEL_DENSITY = 0.5, MAX_FUEL_DENSITY = 1.0; // kg/L
+
+// The density a setup's fuel weighs at: its own where it lies within the
+// range, FUEL_DENSITY otherwise (none set, or one that cannot be).
+double unitFuelDensity(const _wbSetup& s);
+
+// The result table's fixed display units: pounds, inches, pound-inches.
+constexpr double TABLE_LB_PER_KG = 2.2046;
+constexpr double TABLE_LBIN_PER_KGMM = 0.08679606;
+
+// Conversions between a unit and the internal unit. Any unit value other
+// than the non-default one acts as the internal unit.
+double unitWeightToKg(double nValue, _unitWt nUnit);
+double unitKgToWeight(double nKg, _unitWt nUnit);
+double unitArmToMm(double nValue, _unitLen nUnit);
+double unitMmToArm(double nMm, _unitLen nUnit);
+// A fuel unit outside the three values (only from a hand-edited file) acts
+// as litres both ways, as its label says.
+double unitFuelToLitres(double nValue, int nUnitFuel);
+double unitLitresToFuel(double nLitres, int nUnitFuel);
+
+// Each unit's one spelling: the label beside a field ("kgs", "in", "US Gal")
+// and, for fuel, the short form after a figure in a sentence ("L").
+const char* unitWeightLabel(_unitWt nUnit);
+const char* unitArmLabel(_unitLen nUnit);
+const char* unitFuelLabel(int nUnitFuel);
+const char* unitFuelSymbol(int nUnitFuel);
+// The units as a sentence writes them after a figure, where the labels spell
+// words: "kg" or "lb", "mm" or "in", "L", "US gal" or "imp gal".
+struct _unitSymbols {
+    const char *pszWeight, *pszArm, *pszFuel;
+};
+_unitSymbols unitSymbols(const _wbSetup& s);
+
+// ---- An amount in the pilot's unit ------------------------------------------
+
+// The kinds of amount Zarv shows in the pilot's units: a weight (kg), an arm
+// (mm), a fuel amount (litres) and a fuel density (kg per litre, shown in the
+// pilot's weight unit per fuel unit); none for a count or a choice.
+enum _unitKind { KIND_NONE, KIND_WEIGHT, KIND_ARM, KIND_FUEL, KIND_DENSITY };
+
+// The one conversion of an amount held in the internal unit into the
+// pilot's unit (u's choice), and back; a kind of none is taken as it stands.
+double unitToShown(_unitKind nKind, double nInternal, const _wbSetup& u);
+double unitToInternal(_unitKind nKind, double nShown, const _wbSetup& u);
+
+// The label beside a field of the kind ("kgs", "in", "US Gal", "lb/US Gal"),
+// and the symbol after a figure in a sentence ("lb", "in", "US gal"; empty
+// for a density or none).
+std::string unitLabel(_unitKind nKind, const _wbSetup& u);
+const char* unitSymbol(_unitKind nKind, const _wbSetup& u);

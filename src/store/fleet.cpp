@@ -1,0 +1,117 @@
+// The fleet: several aircraft of the type, each with its registration, its
+// weighing date and its own basic and ballast values. The current aircraft
+// lives in the groups every Zarv.conf has, every other one in a group of its
+// own; which values move with an aircraft, the table of stored values says.
+// A file without fleet data is a fleet of one. Every change of the fleet is
+// one rewrite of the file.
+#include "store/fleet.h"
+
+#include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
+
+#include <algorithm>
+
+namespace
+{
+
+// Sets a key to a raw value taken from elsewhere, or removes it where the
+// source had none, so a missing value stays missing.
+void copyValue(GKeyFile* pkf, const char* pszGroup, const char* pszKey, const gchar* pszValue)
+{
+    if (pszValue)
+        g_key_file_set_value(pkf, pszGroup, pszKey, pszValue);
+    else
+        g_key_file_remove_key(pkf, pszGroup, pszKey, nullptr);
+}
+
+// Exchanges the current aircraft with the one in strGroup.
+void swapWith(GKeyFile* pkf, const std::string& strGroup)
+{
+    for (const _prmValue& p : prmValues()) {
+        if (!p.pszAircraftKey)
+            continue;
+        g_autofree gchar* pszCurrent = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
+        g_autofree gchar* pszOther = g_key_file_get_value(pkf, strGroup.c_str(), p.pszAircraftKey, nullptr);
+        copyValue(pkf, p.pszGroup, p.pszKey, pszOther);
+        copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszCurrent);
+    }
+}
+
+// The other aircraft's groups, in the order of their numbers.
+std::vector<std::string> otherGroups(GKeyFile* pkf)
+{
+    std::vector<std::pair<int, std::string>> v;
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
+    for (int i = 0; ppszGroups && ppszGroups[i]; i++)
+        if (const int n = prmAircraftNumber(ppszGroups[i]))
+            v.emplace_back(n, ppszGroups[i]);
+    std::sort(v.begin(), v.end());
+    std::vector<std::string> groups;
+    for (auto& [n, str] : v)
+        groups.push_back(str);
+    return groups;
+}
+
+std::string textOf(GKeyFile* pkf, const char* pszGroup, const char* pszKey)
+{
+    g_autofree gchar* psz = g_key_file_get_string(pkf, pszGroup, pszKey, nullptr);
+    return psz ? psz : "";
+}
+
+} // namespace
+
+std::vector<_fleetAircraft> fleetList(void)
+{
+    const _prmValue& reg = prmValue(VAL_REGISTRATION);
+    std::vector<_fleetAircraft> v = {{"", textOf(m_pkeyFile, reg.pszGroup, reg.pszKey)}};
+    for (const std::string& strGroup : otherGroups(m_pkeyFile))
+        v.push_back({strGroup, textOf(m_pkeyFile, strGroup.c_str(), reg.pszAircraftKey)});
+    return v;
+}
+
+void fleetSwitch(const std::string& strGroup)
+{
+    if (!prmAircraftNumber(strGroup.c_str()) || !g_key_file_has_group(m_pkeyFile, strGroup.c_str()))
+        return;
+    prmEdit([&](GKeyFile* pkf) { swapWith(pkf, strGroup); });
+}
+
+void fleetAdd(void)
+{
+    prmEdit([](GKeyFile* pkf) {
+        int n = 2;
+        while (g_key_file_has_group(pkf, prmAircraftGroup(n).c_str()))
+            n++;
+        const std::string strGroup = prmAircraftGroup(n);
+        // The new aircraft starts as a copy of the current one, without a
+        // registration; the current one keeps its values in the new group.
+        for (const _prmValue& p : prmValues()) {
+            if (!p.pszAircraftKey)
+                continue;
+            g_autofree gchar* pszValue = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
+            copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszValue);
+        }
+        // It is another helicopter: its identity starts empty, and its basic
+        // weight and arms stay unconfirmed until each is typed.
+        const _prmValue &reg = prmValue(VAL_REGISTRATION), &from = prmValue(VAL_COPIED_FROM);
+        const std::string strFrom = textOf(pkf, reg.pszGroup, reg.pszKey);
+        for (const _prmValue& p : prmValues())
+            if (p.bStartsEmpty)
+                g_key_file_set_string(pkf, p.pszGroup, p.pszKey, "");
+        g_key_file_set_integer(pkf, prmValue(VAL_UNCONFIRMED).pszGroup, prmValue(VAL_UNCONFIRMED).pszKey,
+                               static_cast<gint>(PSET_UNCONFIRMED_ALL));
+        g_key_file_set_string(pkf, from.pszGroup, from.pszKey, strFrom.c_str());
+    });
+}
+
+void fleetRemoveCurrent(void)
+{
+    prmEdit([](GKeyFile* pkf) {
+        const std::vector<std::string> groups = otherGroups(pkf);
+        if (groups.empty())
+            return;
+        swapWith(pkf, groups.front());
+        g_key_file_remove_group(pkf, groups.front().c_str(), nullptr);
+    });
+}

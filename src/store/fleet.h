@@ -1,0 +1,30 @@
+// The fleet of aircraft the setup record is one of, kept in Zarv.conf.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One aircraft of the fleet: the group of Zarv.conf that keeps it (empty for
+// the current one, which lives in the groups of the setup record) and its
+// registration (free text, maybe empty).
+struct _fleetAircraft {
+    std::string strGroup;
+    std::string strRegistration;
+};
+
+// The fleet, the current aircraft first, the others in the order they were
+// added.
+std::vector<_fleetAircraft> fleetList(void);
+
+// Makes the aircraft kept in strGroup the current one, and keeps the
+// current one in strGroup instead: one rewrite of Zarv.conf. The units stay.
+void fleetSwitch(const std::string& strGroup);
+
+// Adds an aircraft, a copy of the current one without a registration or a
+// weighing date, and makes it current; the current one moves into a group of
+// its own.
+void fleetAdd(void);
+
+// Removes the current aircraft; the first of the others becomes current.
+// Nothing happens with a fleet of one.
+void fleetRemoveCurrent(void);

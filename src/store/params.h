@@ -1,0 +1,82 @@
+// The parameter store: one key file held in memory and kept in
+// "<etc dir>/Zarv.conf", with typed access by group and key.
+#pragma once
+
+#include <gio/gio.h>
+#include <glib.h>
+
+#include <fcntl.h>
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+
+// The one key file; created by prmLoadKeyFile and kept for the whole run.
+extern GKeyFile* m_pkeyFile;
+
+// Creates the key file and loads Zarv.conf into it. A file that exists but
+// cannot be parsed is first set aside beside itself, so nothing replaces it.
+// Temporaries left by a rewrite that a crash cut short are removed.
+void prmLoadKeyFile(void);
+
+// Replaces Zarv.conf with the whole key file: a temporary file in the etc
+// directory is written, flushed to disk and renamed over it. A Zarv.conf
+// that another program changed since Zarv last read or wrote it is never
+// overwritten: it is read again first, and the changes of this window that
+// it does not hold yet are laid over its values.
+void prmWriteKeyFile(void);
+
+// Whether a change the file monitor reports leaves Zarv.conf whole: not
+// while its writer may still be writing.
+bool prmFileSettled(GFileMonitorEvent nEvent);
+
+// Watches Zarv.conf for another program's change: it is read again at once,
+// and pfuncChanged told, so the window can show the file's values.
+void prmWatchKeyFile(void (*pfuncChanged)(void));
+
+// At close: stops watching, and writes Zarv.conf only where it lacks
+// something of the window's (a change whose save failed) or is missing.
+void prmCloseKeyFile(void);
+
+// Sets the function told of every rewrite of Zarv.conf: null when it was
+// saved, else the reason it was not (the system's text). The window shows
+// it; the log has the details either way.
+void prmSetWriteListener(void (*pfuncListener)(const char* pszError));
+
+// A missing group or key, or a value that cannot be read as the type asked
+// for (a non-finite number included), reads as 0.
+gint prmGetKeyInteger(const gchar* pszGroup, const gchar* pszKey);
+gdouble prmGetKeyDouble(const gchar* pszGroup, const gchar* pszKey);
+
+// Set the value in memory, then rewrite the whole file.
+void prmSetKeyInteger(const gchar* pszGroup, const gchar* pszKey, gint nValue);
+void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue);
+
+// A string value (registrations and the like, escaped as the key file
+// needs), "" when missing; and its setter, which rewrites the file.
+std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey);
+void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* pszValue);
+
+// Several changes that belong together (switching aircraft): edit changes
+// the key file in memory, then the file is rewritten once.
+void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
+
+// ---- The rewrite's system calls ------------------------------------------
+
+// The system calls a rewrite goes through. The load sheet's filing writes
+// through them too. Tests replace them to make a write fail part-way; the
+// program never changes them.
+struct _prmFileOps {
+    int (*pfuncMkstemp)(gchar* pszTemplate, int nFlags, int nMode);
+    ssize_t (*pfuncWrite)(int fd, const void* pBuf, size_t nCount);
+    int (*pfuncFsync)(int fd);
+    int (*pfuncRename)(const char* pszFrom, const char* pszTo);
+    int (*pfuncLink)(const char* pszFrom, const char* pszTo);
+    // Reserves the space of an in-place rewrite; returns an error number.
+    int (*pfuncFallocate)(int fd, off_t nOffset, off_t nLength) = posix_fallocate;
+};
+extern _prmFileOps m_prmFileOps;
+
+// Drops the key file and restores the real system calls, so a test starts
+// as a fresh run would.
+void prmReset(void);

@@ -1,0 +1,327 @@
+// The table of every value in Zarv.conf, and what walks it: reading at
+// start, storing a value, and the one commit of an entry. The group and key
+// names here are the file's layout; they never change.
+#include "store/stored.h"
+
+#include "app/errlog.h"
+#include "store/params.h"
+#include "store/state.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <type_traits>
+
+namespace
+{
+
+// The aircraft's values come in the order the fleet has always copied them
+// into another aircraft's group, so a new group's keys stand as before.
+constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
+    {.nId = VAL_LSEAT,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "LSeat",
+     .nUnit = KIND_WEIGHT,
+     .field = &m_wbLoad.nLSeatWeight,
+     .pszEntry = "LeftSeatWeight",
+     .pszUnits = "LeftSeatUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 10},
+    {.nId = VAL_RSEAT,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "RSeat",
+     .nUnit = KIND_WEIGHT,
+     .field = &m_wbLoad.nRSeatWeight,
+     .pszEntry = "RightSeatWeight",
+     .pszUnits = "RightSeatUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 20},
+    {.nId = VAL_FUEL,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "Fuel",
+     .nUnit = KIND_FUEL,
+     .field = &m_wbLoad.nFuelVolume,
+     .pszEntry = "FuelVolume",
+     .pszUnits = "FuelUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 30},
+    {.nId = VAL_BALLAST_POSN,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "Ballast",
+     .field = &m_wbLoad.nBallastPosn},
+    {.nId = VAL_SHOW_BURN_OFF,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Chart",
+     .pszKey = "ShowBurnOff",
+     .field = &m_wbLoad.bShowBurnOff},
+    {.nId = VAL_UNIT_FUEL, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Fuel", .field = &m_wbSetup.nUnitFuel},
+    {.nId = VAL_UNIT_ARM, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Arm", .field = &m_wbSetup.nUnitArm},
+    {.nId = VAL_UNIT_WEIGHT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Unit",
+     .pszKey = "Weight",
+     .field = &m_wbSetup.nUnitWt},
+    {.nId = VAL_REGISTRATION,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Registration",
+     .pszAircraftKey = "Registration",
+     .bStartsEmpty = true,
+     .pszEntry = "Registration",
+     .nWalk = 150},
+    {.nId = VAL_WEIGHED,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Weighed",
+     .pszAircraftKey = "Weighed",
+     .bStartsEmpty = true,
+     .pszEntry = "WeighedOn",
+     .nWalk = 160},
+    {.nId = VAL_BASIC_WEIGHT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Basic",
+     .pszKey = "Weight",
+     .pszAircraftKey = "BasicWeight",
+     .nUnit = KIND_WEIGHT,
+     .field = &m_wbSetup.nBasicWeight,
+     .pszEntry = "ConfEmptyWeight",
+     .pszUnits = "ConfEmptyWeightUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 10},
+    {.nId = VAL_BASIC_LONG_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Basic",
+     .pszKey = "LongArm",
+     .pszAircraftKey = "BasicLongArm",
+     .nUnit = KIND_ARM,
+     .field = &m_wbSetup.nBasicLongArm,
+     .pszEntry = "ConfEmptyLongArm",
+     .pszUnits = "ConfEmptyLongArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 20},
+    {.nId = VAL_BASIC_LAT_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Basic",
+     .pszKey = "LatArm",
+     .pszAircraftKey = "BasicLatArm",
+     .nUnit = KIND_ARM,
+     .field = &m_wbSetup.nBasicLatArm,
+     .pszEntry = "ConfEmptyLatArm",
+     .pszUnits = "ConfEmptyLatArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 30},
+    {.nId = VAL_BALLAST_WEIGHT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Ballast",
+     .pszKey = "Weight",
+     .pszAircraftKey = "BallastWeight",
+     .nUnit = KIND_WEIGHT,
+     .field = &m_wbSetup.nBallastWt,
+     .pszEntry = "ConfBallastWeight",
+     .pszUnits = "ConfBallastWeightUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 40},
+    {.nId = VAL_BALLAST_FRONT_LONG_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Ballast",
+     .pszKey = "FrontLongArm",
+     .pszAircraftKey = "BallastFrontLongArm",
+     .nUnit = KIND_ARM,
+     .field = &m_wbSetup.nBallastFrontLongArm,
+     .pszEntry = "ConfBallastFrontLongArm",
+     .pszUnits = "ConfBallastFrontLongArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 50},
+    {.nId = VAL_BALLAST_FRONT_LAT_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Ballast",
+     .pszKey = "FrontLatArm",
+     .pszAircraftKey = "BallastFrontLatArm",
+     .nUnit = KIND_ARM,
+     .field = &m_wbSetup.nBallastFrontLatArm,
+     .pszEntry = "ConfBallastFrontLatArm",
+     .pszUnits = "ConfBallastFrontLatArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 60},
+    {.nId = VAL_BALLAST_REAR_LONG_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Ballast",
+     .pszKey = "RearLongArm",
+     .pszAircraftKey = "BallastRearLongArm",
+     .nUnit = KIND_ARM,
+     .field = &m_wbSetup.nBallastRearLongArm,
+     .pszEntry = "ConfBallastRearLongArm",
+     .pszUnits = "ConfBallastRearLongArmUnits",
+     .pszFormat = "%1.2f",
+     .nWalk = 70},
+    {.nId = VAL_TRIP,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "Trip",
+     .nUnit = KIND_FUEL,
+     .field = &m_wbLoad.nTripFuel,
+     .pszEntry = "TripFuel",
+     .pszUnits = "TripFuelUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 80},
+    {.nId = VAL_FUEL_DENSITY,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Fuel",
+     .pszKey = "Density",
+     .pszAircraftKey = "FuelDensity",
+     .nUnit = KIND_DENSITY,
+     .field = &m_wbSetup.nFuelDensity,
+     .pszEntry = "FuelDensity",
+     .pszUnits = "FuelDensityUnits",
+     .pszFormat = "%1.3f",
+     .nWalk = 180},
+    // Which basic figures were copied to this aircraft and not yet typed,
+    // and the aircraft they came from.
+    {.nId = VAL_UNCONFIRMED,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Unconfirmed",
+     .pszAircraftKey = "Unconfirmed",
+     .field = &m_wbSetup.nUnconfirmed},
+    {.nId = VAL_COPIED_FROM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "CopiedFrom",
+     .pszAircraftKey = "CopiedFrom"},
+}};
+
+// prmValue finds a row by its id.
+constexpr bool inOrderOfIds(void)
+{
+    for (size_t i = 0; i < m_values.size(); i++)
+        if (m_values[i].nId != static_cast<_prmValueId>(i))
+            return false;
+    return true;
+}
+static_assert(inOrderOfIds(), "the rows stand in the order of their ids");
+
+// Another aircraft of the fleet lives in "Aircraft 2", "Aircraft 3", ...
+constexpr const char* AIRCRAFT_GROUP_PREFIX = "Aircraft ";
+
+} // namespace
+
+double prmShown(const _prmValue& v, double nInternal)
+{
+    // No density set reads as the density in use.
+    if (v.nUnit == KIND_DENSITY && nInternal == 0)
+        nInternal = FUEL_DENSITY;
+    return unitToShown(v.nUnit, nInternal, m_wbSetup);
+}
+
+std::span<const _prmValue> prmValues(void)
+{
+    return m_values;
+}
+
+const _prmValue& prmValue(_prmValueId nId)
+{
+    return m_values[nId];
+}
+
+void prmLoadValues(_prmOwner nOwner)
+{
+    for (const _prmValue& v : m_values) {
+        if (v.nOwner != nOwner)
+            continue;
+        std::visit(
+            [&v](auto p) {
+                using P = decltype(p);
+                if constexpr (std::is_same_v<P, gdouble*>)
+                    *p = prmGetKeyDouble(v.pszGroup, v.pszKey);
+                else if constexpr (std::is_same_v<P, gboolean*>)
+                    *p = prmGetKeyInteger(v.pszGroup, v.pszKey) != 0;
+                else if constexpr (!std::is_same_v<P, std::monostate>)
+                    *p = static_cast<std::remove_pointer_t<P>>(prmGetKeyInteger(v.pszGroup, v.pszKey));
+            },
+            v.field);
+    }
+}
+
+std::string prmGetText(_prmValueId nId)
+{
+    return prmGetKeyString(m_values[nId].pszGroup, m_values[nId].pszKey);
+}
+
+void prmSetText(_prmValueId nId, const char* pszText)
+{
+    prmSetKeyString(m_values[nId].pszGroup, m_values[nId].pszKey, pszText);
+}
+
+void prmStoreValue(_prmValueId nId, double nValue)
+{
+    const _prmValue& v = m_values[nId];
+    std::visit(
+        [&](auto p) {
+            using P = decltype(p);
+            if constexpr (std::is_same_v<P, gdouble*>) {
+                *p = nValue;
+                prmSetKeyDouble(v.pszGroup, v.pszKey, nValue);
+            } else if constexpr (!std::is_same_v<P, std::monostate>) {
+                *p = static_cast<std::remove_pointer_t<P>>(static_cast<gint>(nValue));
+                prmSetKeyInteger(v.pszGroup, v.pszKey, static_cast<gint>(*p));
+            }
+        },
+        v.field);
+}
+
+namespace
+{
+
+// Only the three basic figures can be copied (bits 1, 2 and 4). A flag the
+// file holds otherwise, by a hand edit (text, a negative number, other
+// bits), flags all three: the aircraft stays unconfirmed, and typing the
+// three figures clears it, as for a new aircraft.
+void readUnconfirmed(void)
+{
+    const _prmValue& v = prmValue(VAL_UNCONFIRMED);
+    const std::string str = prmGetKeyString(v.pszGroup, v.pszKey);
+    guint64 n = 0;
+    if (str.empty() || g_ascii_string_to_unsigned(str.c_str(), 10, 0, PSET_UNCONFIRMED_ALL, &n, nullptr))
+        return;
+    m_wbSetup.nUnconfirmed = PSET_UNCONFIRMED_ALL;
+    g_autofree gchar* pszError = g_strdup_printf("psetParams()\n[%s] %s=%s in Zarv.conf is no set of copied figures\n"
+                                                 "the basic weight and arms are taken as copied until each is typed",
+                                                 v.pszGroup, v.pszKey, str.c_str());
+    errPostError(pszError);
+}
+
+} // namespace
+
+void psetParams(void)
+{
+    prmLoadValues(PRM_OF_SETUP);
+    readUnconfirmed();
+    stateSetFixedArms();
+    // The rear position lies on the centre line.
+    m_wbSetup.nBallastRearLatArm = 0.0;
+}
+
+void pwbParams(void)
+{
+    prmLoadValues(PRM_OF_LOADING);
+}
+
+std::string prmAircraftGroup(int n)
+{
+    return AIRCRAFT_GROUP_PREFIX + std::to_string(n);
+}
+
+int prmAircraftNumber(const char* pszGroup)
+{
+    if (!g_str_has_prefix(pszGroup, AIRCRAFT_GROUP_PREFIX))
+        return 0;
+    const char* pszDigits = pszGroup + strlen(AIRCRAFT_GROUP_PREFIX);
+    char* pszEnd = nullptr;
+    const long n = strtol(pszDigits, &pszEnd, 10);
+    return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
+}

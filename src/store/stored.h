@@ -1,0 +1,106 @@
+// Every value Zarv keeps in Zarv.conf, declared once: its group and key,
+// the field it loads into, the unit it is typed and shown in, and whether
+// it belongs to an aircraft (and so moves with a switch of the fleet).
+// Reading at start, the commits of both pages, the fleet's swap and the
+// tests walk this table; no other file names a group. It sits above the
+// setup record and the loading calculation, whose fields it points at.
+#pragma once
+
+#include "model/units.h"
+
+#include <glib.h>
+
+#include <span>
+#include <string>
+#include <variant>
+
+// Each stored value. A new value is a new id here, its row in store/stored.cpp,
+// its entry in Zarv.ui and its line in the README: the store, the pages, the
+// fleet and the tests walk the rows.
+enum _prmValueId {
+    VAL_LSEAT,
+    VAL_RSEAT,
+    VAL_FUEL,
+    VAL_BALLAST_POSN,
+    VAL_SHOW_BURN_OFF,
+    VAL_UNIT_FUEL,
+    VAL_UNIT_ARM,
+    VAL_UNIT_WEIGHT,
+    VAL_REGISTRATION,
+    VAL_WEIGHED,
+    VAL_BASIC_WEIGHT,
+    VAL_BASIC_LONG_ARM,
+    VAL_BASIC_LAT_ARM,
+    VAL_BALLAST_WEIGHT,
+    VAL_BALLAST_FRONT_LONG_ARM,
+    VAL_BALLAST_FRONT_LAT_ARM,
+    VAL_BALLAST_REAR_LONG_ARM,
+    VAL_TRIP,
+    VAL_FUEL_DENSITY,
+    VAL_UNCONFIRMED,
+    VAL_COPIED_FROM,
+    VAL_COUNT
+};
+
+// Whose value it is: the loading's (read by pwbParams) or the setup's (read
+// by psetParams).
+enum _prmOwner { PRM_OF_LOADING, PRM_OF_SETUP };
+
+// Where a value is held while Zarv runs: a number, a choice, a flag; or
+// nowhere, for a text read from the store where it is shown.
+using _prmField = std::variant<std::monostate, gdouble*, guint*, gboolean*, _unitWt*, _unitLen*, _unitFuel*>;
+
+struct _prmValue {
+    _prmValueId nId;
+    // Whose value it is, and so the page its entry is on.
+    _prmOwner nOwner;
+    const char* pszGroup;
+    const char* pszKey;
+    // Its key in the group of another aircraft of the fleet; null for a
+    // value that is not the aircraft's (the loading, the units).
+    const char* pszAircraftKey = nullptr;
+    // The kind of amount it is typed and shown in, in the pilot's unit;
+    // Zarv.conf always holds the internal one (kg, mm, litres).
+    _unitKind nUnit = KIND_NONE;
+    _prmField field = {};
+    // An aircraft's value a new aircraft of the fleet starts without (its
+    // identity) rather than with a copy of the current one's.
+    bool bStartsEmpty = false;
+    // Its entry in Zarv.ui and the label of its unit beside it (null where
+    // it has none: a choice, a flag), the format it is shown in, and its
+    // place in its page's walk with Up, Down and Return (the page's choices
+    // have theirs; fields added later come last, in the order they came).
+    const char* pszEntry = nullptr;
+    const char* pszUnits = nullptr;
+    const char* pszFormat = nullptr;
+    int nWalk = 0;
+};
+
+// The whole table, in the order of the ids.
+std::span<const _prmValue> prmValues(void);
+const _prmValue& prmValue(_prmValueId nId);
+
+// A value in the internal unit as its entry shows it, in the pilot's unit;
+// no density set shows as the density in use.
+double prmShown(const _prmValue& v, double nInternal);
+
+// Read every value of the loading, or of the setup record (and its fixed
+// arms), from the store into their fields.
+void pwbParams(void);
+void psetParams(void);
+
+// Reads every value of an owner from the store into its field: a missing
+// or unreadable value reads as 0.
+void prmLoadValues(_prmOwner nOwner);
+
+// A text value ("" when missing) and its setter, which rewrites the file.
+std::string prmGetText(_prmValueId nId);
+void prmSetText(_prmValueId nId, const char* pszText);
+
+// Keeps a number or a choice in its field and stores it: one rewrite.
+void prmStoreValue(_prmValueId nId, double nValue);
+
+// The group of Zarv.conf that keeps the aircraft numbered n (2 and up) of
+// the fleet, and the number of a group that keeps one (else 0).
+std::string prmAircraftGroup(int n);
+int prmAircraftNumber(const char* pszGroup);

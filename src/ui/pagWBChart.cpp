@@ -1,0 +1,463 @@
+// The centre-of-gravity chart: the permitted envelope in inches, its caution
+// bands, the loading message of the moment and the marker at the loaded
+// centre of gravity. Every pass draws the whole picture from the totals.
+#include "ui/pagWBChart.h"
+#include "store/state.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+PangoAttrList* m_pattrBoldBlue = nullptr;
+PangoAttrList* m_pattrBoldRed = nullptr;
+PangoAttrList* m_pattrBoldBlack = nullptr;
+PangoAttrList* m_pattrEmpty = nullptr;
+
+namespace
+{
+
+// The envelope in inches, as the chart draws and judges it (model/calc.h says
+// why it is not converted from the table's millimetres).
+constexpr double FORWARD_LIMIT = CHART_FORWARD_LIMIT;
+constexpr double AFT_LIMIT = CHART_AFT_LIMIT;
+constexpr double LONG_SPAN = AFT_LIMIT - FORWARD_LIMIT;
+constexpr double LAT_SPAN = 2 * CHART_LAT_LIMIT;
+constexpr double FORWARD_CAUTION = CHART_FORWARD_CAUTION;
+constexpr double AFT_CAUTION = CHART_AFT_CAUTION;
+
+constexpr guint MARGIN = 50;
+
+// The zero-fuel ring: an open circle, unlike the take-off marker's filled
+// disc and cross.
+constexpr double BURN_OFF_RING_RADIUS = 8;
+// The landing point on the burn-off line: a filled diamond this far from its
+// centre to each corner.
+constexpr double LANDING_MARK = 6;
+
+const char* const pszCautionTailWind = "Maximum tailwind while hovering - 10 MPH (8 Kts) \nin shaded area";
+const char* const pszCautionSpeed = "Maximum speed - 95 MPH (82 Kts)\nin shaded area";
+const char* const pszWarning = "Warning";
+const char* const pszCofG = "Un-safe to fly\nC of G out of range";
+const char* const pszWeight = "Un-safe to fly\nHelicopter is over weight";
+const char* const pszCaution = "Caution";
+const char* const pszTailWind = "Maximum tailwind while hovering\n10 MPH (8 Kts)";
+const char* const pszSpeed = "Maximum speed\n95 MPH (82 Kts)";
+
+// Truncation toward zero of a coordinate computed in floating point.
+gint trunc32(double n)
+{
+    return static_cast<gint>(n);
+}
+
+void setFont(PangoLayout* ppngLayout, const char* pszFont)
+{
+    PangoFontDescription* pfont = pango_font_description_from_string(pszFont);
+    pango_layout_set_font_description(ppngLayout, pfont);
+    pango_font_description_free(pfont);
+}
+
+void setColour(cairo_t* pCr, const GdkRGBA& cRGB)
+{
+    gdk_cairo_set_source_rgba(pCr, &cRGB);
+}
+
+// Half a text's width in whole pixels.
+gint halfWidth(PangoLayout* ppngLayout)
+{
+    int nWidth = 0, nHeight = 0;
+    pango_layout_get_size(ppngLayout, &nWidth, &nHeight);
+    return nWidth / 2048;
+}
+
+void showAt(cairo_t* pCr, PangoLayout* ppngLayout, double nX, double nY)
+{
+    cairo_move_to(pCr, nX, nY);
+    pango_cairo_show_layout(pCr, ppngLayout);
+}
+
+// Shows the layout's text centred on the centre line with its top at nTop.
+void showCentred(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, gint nTop)
+{
+    showAt(pCr, ppngLayout, static_cast<gint>(nXCLine) - halfWidth(ppngLayout), nTop);
+}
+
+// Shows the layout's text centred on the centre line and on height nY.
+void showCentredOn(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, double nY)
+{
+    int nWidth = 0, nHeight = 0;
+    pango_layout_get_size(ppngLayout, &nWidth, &nHeight);
+    showCentred(pCr, ppngLayout, nXCLine, trunc32(nY - nHeight / 2048));
+}
+
+// Whether every centred text of this pass fits left of the centre line.
+// The message is measured bold, as it is drawn.
+bool centredTextsFit(PangoLayout* ppngLayout, const _chartGeometry& g, const char* pszTitle, const char* pszMessage)
+{
+    const gint nRoom = static_cast<gint>(g.nXCLine);
+    struct {
+        const char* pszFont;
+        const char* pszText;
+        PangoAttrList* pattr;
+    } texts[] = {{"sans 8", pszCautionTailWind, nullptr},
+                 {"sans 8", pszCautionSpeed, nullptr},
+                 {"sans 12", pszTitle, m_pattrBoldBlue},
+                 {"sans 9", pszMessage, m_pattrBoldBlue}};
+    bool bFit = true;
+    for (const auto& t : texts) {
+        if (!t.pszText)
+            continue;
+        setFont(ppngLayout, t.pszFont);
+        pango_layout_set_attributes(ppngLayout, t.pattr);
+        pango_layout_set_text(ppngLayout, t.pszText, -1);
+        bFit = bFit && halfWidth(ppngLayout) <= nRoom;
+    }
+    pango_layout_set_attributes(ppngLayout, nullptr);
+    return bFit;
+}
+
+// A marker coordinate: the base plus an offset truncated toward zero, kept
+// within [nLow, nHigh]. An offset that is not a number or lies beyond the
+// 32-bit range cannot be truncated and puts the marker on the low edge.
+gint markerCoordinate(gint nBase, double nOffset, gint nLow, gint nHigh)
+{
+    if (!(nOffset > INT32_MIN && nOffset < INT32_MAX))
+        return nLow;
+    int64_t n = static_cast<int64_t>(nBase) + static_cast<int64_t>(std::trunc(nOffset));
+    if (n > nHigh)
+        n = nHigh;
+    if (n < nLow)
+        n = nLow;
+    return static_cast<gint>(n);
+}
+
+// The title and message of a pass, null for none.
+struct ChartTexts {
+    const char* pszTitle = nullptr;
+    const char* pszMessage = nullptr;
+    bool bWarning = false;
+};
+
+ChartTexts chartTexts(_chartMessage nMessage)
+{
+    switch (nMessage) {
+    case CHART_MSG_COFG:
+        return {pszWarning, pszCofG, true};
+    case CHART_MSG_WEIGHT:
+        return {pszWarning, pszWeight, true};
+    case CHART_MSG_TAILWIND:
+        return {pszCaution, pszTailWind, false};
+    case CHART_MSG_SPEED:
+        return {pszCaution, pszSpeed, false};
+    case CHART_MSG_NONE:
+        break;
+    }
+    return {};
+}
+
+constexpr GdkRGBA BLUE = {0.0, 0.0, 1.0, 1.0};
+constexpr GdkRGBA RED = {1.0, 0.0, 0.0, 1.0};
+constexpr GdkRGBA BLACK = {0.0, 0.0, 0.0, 1.0};
+
+// The whole square in translucent red: what lies outside the envelope.
+void drawMargin(cairo_t* pCr, const _chartGeometry& g)
+{
+    setColour(pCr, GdkRGBA{1.0, 0.0, 0.0, 0.2});
+    cairo_rectangle(pCr, g.nXOffset, g.nYOffset, g.nSize, g.nSize);
+    cairo_fill(pCr);
+}
+
+// The envelope: opaque white under a light blue tint, with a blue border.
+void drawEnvelope(cairo_t* pCr, const _chartGeometry& g)
+{
+    setColour(pCr, GdkRGBA{1.0, 1.0, 1.0, 1.0});
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_fill(pCr);
+    setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.15});
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_fill(pCr);
+    setColour(pCr, BLUE);
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, g.nSizeChart);
+    cairo_stroke(pCr);
+}
+
+// The caution bands, forward 96.125 to 96.5 in and aft 98.0 to 99.0 in, and
+// their captions.
+void drawCautionBands(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+{
+    setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.06});
+    cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv);
+    cairo_fill(pCr);
+    const gint nAftBand = trunc32((AFT_LIMIT - AFT_CAUTION) * g.nYLineIntv);
+    cairo_rectangle(pCr, g.nXChart, static_cast<gint>(g.nYChart + g.nSizeChart) - nAftBand, g.nSizeChart, nAftBand);
+    cairo_fill(pCr);
+
+    setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.6});
+    setFont(ppngLayout, "sans 8");
+    pango_layout_set_attributes(ppngLayout, nullptr);
+    pango_layout_set_text(ppngLayout, pszCautionTailWind, -1);
+    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv / 2);
+    pango_layout_set_text(ppngLayout, pszCautionSpeed, -1);
+    const double nAftMiddle = (AFT_CAUTION + AFT_LIMIT) / 2;
+    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (nAftMiddle - FORWARD_LIMIT) * g.nYLineIntv);
+}
+
+// The title and message of a warning (red) or a caution (blue).
+void drawMessage(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const ChartTexts& texts)
+{
+    setColour(pCr, texts.bWarning ? RED : BLUE);
+    pango_layout_set_attributes(ppngLayout, texts.bWarning ? m_pattrBoldRed : m_pattrBoldBlue);
+    setFont(ppngLayout, "sans 12");
+    pango_layout_set_text(ppngLayout, texts.pszTitle, -1);
+    showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + 0.875 * g.nYLineIntv));
+    setFont(ppngLayout, "sans 9");
+    pango_layout_set_text(ppngLayout, texts.pszMessage, -1);
+    showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + (97.2 - FORWARD_LIMIT) * g.nYLineIntv));
+}
+
+// The grid: every half inch along, every 0.2 in across; opaque blue, or
+// black in a pass that shows a warning.
+void drawGrid(cairo_t* pCr, const _chartGeometry& g, bool bWarning)
+{
+    setColour(pCr, bWarning ? BLACK : BLUE);
+    cairo_set_line_width(pCr, 0.3);
+    for (double iL = 0; iL <= 5; iL++) {
+        const gint nY = trunc32(g.nYChart + g.nSizeChart - iL * g.nYLineIntv / 2);
+        cairo_move_to(pCr, g.nXChart, nY);
+        cairo_line_to(pCr, g.nXChart + g.nSizeChart, nY);
+    }
+    for (double iL = -4; iL <= 4; iL++) {
+        const gint nX = trunc32(g.nXCLine + iL * g.nXLineIntv * 0.2);
+        cairo_move_to(pCr, nX, g.nYChart);
+        cairo_line_to(pCr, nX, g.nYChart + g.nSizeChart);
+    }
+    cairo_stroke(pCr);
+}
+
+// "Fore", "Aft", "L" and "R" in the margin, bold black.
+void drawDirections(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+{
+    setColour(pCr, BLACK);
+    setFont(ppngLayout, "sans 10");
+    pango_layout_set_attributes(ppngLayout, m_pattrBoldBlack);
+    const gint nMid = static_cast<gint>(g.nSize / 2);
+    const gint nXOffset = static_cast<gint>(g.nXOffset), nYOffset = static_cast<gint>(g.nYOffset);
+    pango_layout_set_text(ppngLayout, "Fore", -1);
+    showAt(pCr, ppngLayout, nXOffset + nMid - 15, static_cast<gint>(g.nYChart) - 50);
+    pango_layout_set_text(ppngLayout, "Aft", -1);
+    showAt(pCr, ppngLayout, nXOffset + nMid - 15, g.nYChart + g.nSizeChart + 32);
+    pango_layout_set_text(ppngLayout, "L", -1);
+    showAt(pCr, ppngLayout, nXOffset + 2, nYOffset + nMid - 15);
+    pango_layout_set_text(ppngLayout, "R", -1);
+    showAt(pCr, ppngLayout, nXOffset + static_cast<gint>(g.nSize) - 15, nYOffset + nMid - 15);
+    pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
+}
+
+// The scales in blue: arms in inches right of the grid, lateral arms turned
+// above it.
+void drawScales(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+{
+    setColour(pCr, BLUE);
+    setFont(ppngLayout, "sans 8");
+    char szLabel[10];
+    for (double iL = 0; iL < 3.0; iL += 0.5) {
+        snprintf(szLabel, sizeof szLabel, "%2.1f", AFT_LIMIT - iL);
+        pango_layout_set_text(ppngLayout, szLabel, -1);
+        showAt(pCr, ppngLayout, g.nXChart + g.nSizeChart + 4,
+               trunc32(g.nYChart + g.nSizeChart - iL * g.nYLineIntv - 8));
+    }
+    for (double iL = -0.8; iL <= 0.8; iL += 0.2) {
+        if (iL >= -0.1 && iL <= 0.1)
+            snprintf(szLabel, sizeof szLabel, "CL");
+        else
+            snprintf(szLabel, sizeof szLabel, "%2.1f", iL);
+        pango_layout_set_text(ppngLayout, szLabel, -1);
+        const gint nX = trunc32(g.nXCLine + iL * g.nXLineIntv - 5);
+        const gint nY = static_cast<gint>(g.nYChart) - (iL < -0.1 ? 5 : 10);
+        cairo_save(pCr);
+        cairo_translate(pCr, nX, nY);
+        cairo_rotate(pCr, 4.71);
+        showAt(pCr, ppngLayout, 0, 0);
+        cairo_restore(pCr);
+    }
+}
+
+// Where a centre of gravity (arms in inches) is marked: on the chart's
+// scale, clamped to the square, and whether it lies outside the chart area.
+struct MarkerPoint {
+    gint nX, nY;
+    bool bOutside;
+};
+
+MarkerPoint markerPoint(const _chartGeometry& g, double nLongArm, double nLatArm)
+{
+    const gint nXOffset = static_cast<gint>(g.nXOffset), nYOffset = static_cast<gint>(g.nYOffset);
+    const gint nTop = nYOffset, nBottom = nYOffset + static_cast<gint>(g.nSize);
+    const gint nLeft = nXOffset, nRight = nXOffset + static_cast<gint>(g.nSize);
+    MarkerPoint m;
+    m.nY = markerCoordinate(static_cast<gint>(g.nYChart + g.nSizeChart), -((AFT_LIMIT - nLongArm) * g.nYLineIntv), nTop,
+                            nBottom);
+    m.nX = markerCoordinate(static_cast<gint>(g.nXCLine), nLatArm * g.nXLineIntv, nLeft, nRight);
+    m.bOutside = m.nY > static_cast<gint>(g.nYChart + g.nSizeChart) || m.nY < static_cast<gint>(g.nYChart) ||
+                 m.nX > static_cast<gint>(g.nXChart + g.nSizeChart) || m.nX < static_cast<gint>(g.nXChart);
+    return m;
+}
+
+// The marker at the loaded centre of gravity: a cross and a translucent
+// disc, blue inside the chart area, red outside it, never drawn outside the
+// square.
+void drawMarker(cairo_t* pCr, const MarkerPoint& m)
+{
+    GdkRGBA cRGB = m.bOutside ? RED : BLUE;
+    cairo_save(pCr);
+    setColour(pCr, cRGB);
+    cairo_translate(pCr, m.nX, m.nY);
+    cairo_set_line_width(pCr, 2.0);
+    cairo_move_to(pCr, -30, 0);
+    cairo_line_to(pCr, 30, 0);
+    cairo_move_to(pCr, 0, -30);
+    cairo_line_to(pCr, 0, 30);
+    cairo_stroke(pCr);
+    cRGB.alpha = 0.2;
+    setColour(pCr, cRGB);
+    cairo_arc(pCr, 0, 0, 20, 0, 6.28);
+    cairo_fill(pCr);
+    cairo_restore(pCr);
+}
+
+// The burn-off: a line from the take-off marker's centre to the zero-fuel
+// point and a ring there, red when the ring lies outside the chart area;
+// through a diamond at the landing point where there is a trip, red when the
+// landing point lies outside.
+void drawBurnOff(cairo_t* pCr, const MarkerPoint& takeOff, const MarkerPoint& zeroFuel, const MarkerPoint* pLanding)
+{
+    setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
+    cairo_set_line_width(pCr, 2.0);
+    cairo_move_to(pCr, takeOff.nX, takeOff.nY);
+    cairo_line_to(pCr, zeroFuel.nX, zeroFuel.nY);
+    cairo_stroke(pCr);
+    if (pLanding) {
+        setColour(pCr, pLanding->bOutside ? RED : BLUE);
+        cairo_move_to(pCr, pLanding->nX, pLanding->nY - LANDING_MARK);
+        cairo_line_to(pCr, pLanding->nX + LANDING_MARK, pLanding->nY);
+        cairo_line_to(pCr, pLanding->nX, pLanding->nY + LANDING_MARK);
+        cairo_line_to(pCr, pLanding->nX - LANDING_MARK, pLanding->nY);
+        cairo_close_path(pCr);
+        cairo_fill(pCr);
+        setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
+    }
+    cairo_set_line_width(pCr, 3.0);
+    cairo_arc(pCr, zeroFuel.nX, zeroFuel.nY, BURN_OFF_RING_RADIUS, 0, 2 * G_PI);
+    cairo_stroke(pCr);
+}
+
+PangoAttrList* newBoldList(guint16 nRed, guint16 nGreen, guint16 nBlue)
+{
+    PangoAttrList* pattr = pango_attr_list_new();
+    pango_attr_list_insert(pattr, pango_attr_weight_new(PANGO_WEIGHT_BOLD));
+    pango_attr_list_insert(pattr, pango_attr_foreground_new(nRed, nGreen, nBlue));
+    return pattr;
+}
+
+} // namespace
+
+void pwbCreateAttrLists(void)
+{
+    // Made once and kept until the process ends.
+    if (m_pattrBoldBlue)
+        return;
+    m_pattrBoldBlue = newBoldList(0, 0, 65535);
+    m_pattrBoldRed = newBoldList(65535, 0, 0);
+    m_pattrBoldBlack = newBoldList(0, 0, 0);
+    m_pattrEmpty = pango_attr_list_new();
+}
+
+const char* pwbCautionText(_chartMessage nMessage)
+{
+    // The chart's own words, on one line.
+    auto oneLine = [](const char* psz) {
+        std::string str = psz;
+        std::replace(str.begin(), str.end(), '\n', ' ');
+        return str;
+    };
+    static const std::string strTailWind = oneLine(pszTailWind), strSpeed = oneLine(pszSpeed);
+    switch (nMessage) {
+    case CHART_MSG_TAILWIND:
+        return strTailWind.c_str();
+    case CHART_MSG_SPEED:
+        return strSpeed.c_str();
+    default:
+        return nullptr;
+    }
+}
+
+_chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
+{
+    _chartGeometry g{};
+    g.nWidth = nWidth;
+    g.nHeight = nHeight;
+    g.nSize = nWidth < nHeight ? nWidth : nHeight;
+    g.nXOffset = (nWidth - g.nSize) / 2;
+    g.nYOffset = (nHeight - g.nSize) / 2;
+    if (g.nSize < MIN_CHART_SIZE)
+        return g; // no chart area: the margin only
+    g.nSizeChart = g.nSize - 2 * MARGIN;
+    g.nXChart = g.nXOffset + MARGIN;
+    g.nYChart = g.nYOffset + MARGIN;
+    g.nYLineIntv = g.nSizeChart / LONG_SPAN;
+    g.nXLineIntv = g.nSizeChart / LAT_SPAN;
+    g.nXCLine = g.nSizeChart / 2 + g.nXChart;
+    return g;
+}
+
+_chartInput pwbChartInput(void)
+{
+    return pwbChartInputOf(m_wbFlight, m_wbLoad.bShowBurnOff != FALSE);
+}
+
+_chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff)
+{
+    return {f.points[POINT_TAKE_OFF], f.points[POINT_NO_FUEL], bShowBurnOff, f.points[POINT_LANDING], f.bLanding};
+}
+
+void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& what)
+{
+    const double nLongArm = what.takeOff.nLongArm / MM_PER_INCH;
+    const double nLatArm = what.takeOff.nLatArm / MM_PER_INCH;
+    const _chartGeometry g = pwbChartGeometry(nWidth, nHeight);
+    const ChartTexts texts = chartTexts(calcChooseMessage(nLongArm, nLatArm, what.takeOff.nWeight));
+
+    drawMargin(pCr, g);
+    g_autoptr(PangoLayout) ppngLayout = pango_cairo_create_layout(pCr);
+    pango_layout_set_alignment(ppngLayout, PANGO_ALIGN_CENTER);
+    // Too small for the chart: the margin alone says so.
+    if (g.nSize < MIN_CHART_SIZE || !centredTextsFit(ppngLayout, g, texts.pszTitle, texts.pszMessage))
+        return;
+
+    drawEnvelope(pCr, g);
+    drawCautionBands(pCr, ppngLayout, g);
+    if (texts.pszTitle)
+        drawMessage(pCr, ppngLayout, g, texts);
+    drawGrid(pCr, g, texts.bWarning);
+    drawDirections(pCr, ppngLayout, g);
+    drawScales(pCr, ppngLayout, g);
+    const MarkerPoint takeOff = markerPoint(g, nLongArm, nLatArm);
+    drawMarker(pCr, takeOff);
+    if (what.bShowBurnOff) {
+        const MarkerPoint landing =
+            markerPoint(g, what.landing.nLongArm / MM_PER_INCH, what.landing.nLatArm / MM_PER_INCH);
+        drawBurnOff(pCr, takeOff,
+                    markerPoint(g, what.zeroFuel.nLongArm / MM_PER_INCH, what.zeroFuel.nLatArm / MM_PER_INCH),
+                    what.bLanding ? &landing : nullptr);
+    }
+}
+
+gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer)
+{
+    const int nWidth = gtk_widget_get_allocated_width(pwgtWB);
+    const int nHeight = gtk_widget_get_allocated_height(pwgtWB);
+    if (nWidth > 0 && nHeight > 0)
+        pwbDrawChart(pCr, static_cast<guint>(nWidth), static_cast<guint>(nHeight), pwbChartInput());
+    return FALSE;
+}

@@ -1,0 +1,53 @@
+// The centre-of-gravity chart: the permitted envelope in inches, its caution
+// bands, the loading message of the moment and the marker at the loaded
+// centre of gravity, drawn on any cairo context from what it is given.
+#pragma once
+
+#include "model/calc.h"
+#include <gtk/gtk.h>
+
+// Text attributes of the result table's totals and of the chart's texts;
+// made once by pwbCreateAttrLists and kept until the process ends.
+extern PangoAttrList* m_pattrBoldBlue;
+extern PangoAttrList* m_pattrBoldRed;
+extern PangoAttrList* m_pattrBoldBlack;
+extern PangoAttrList* m_pattrEmpty;
+void pwbCreateAttrLists(void);
+
+// The chart's geometry for an allocation, in whole pixels.
+struct _chartGeometry {
+    guint nWidth, nHeight, nSize, nXOffset, nYOffset, nSizeChart, nXChart, nYChart, nXCLine;
+    gdouble nYLineIntv, nXLineIntv;
+};
+_chartGeometry pwbChartGeometry(guint nWidth, guint nHeight);
+
+// The chart's smallest square; a smaller area shows the margin only.
+constexpr guint MIN_CHART_SIZE = 100;
+
+// What the chart shows: the take-off point, and the zero-fuel point with
+// the burn-off line to it when bShowBurnOff, through a mark at the landing
+// point when there is a trip (bLanding).
+struct _chartInput {
+    _wbPoint takeOff;
+    _wbPoint zeroFuel;
+    bool bShowBurnOff;
+    _wbPoint landing = {};
+    bool bLanding = false;
+};
+
+// The chart's caution for a point in a caution band, in words on one line;
+// null for a message that is no caution.
+const char* pwbCautionText(_chartMessage nMessage);
+
+// What the chart shows of a flight, with the burn-off line or without.
+_chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff);
+
+// What the chart shows now: the last flight calculated, and the pilot's
+// burn-off choice.
+_chartInput pwbChartInput(void);
+
+// Draws the whole chart of what on pCr at the given size.
+void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& what);
+
+// The drawing area's "draw" handler: the chart of pwbChartInput.
+gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer pUser);

@@ -1,0 +1,208 @@
+// The verdict in words, from the one judgement against the limits: on a
+// loaded point, and once on the whole flight, for the loading page and the
+// load sheet. Every limit is shown to the digits that make it true, in the
+// pilot's unit with the written one beside it.
+#include "ui/pagWBVerdict.h"
+
+#include "ui/pagWBChart.h"
+#include "ui/shown.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace
+{
+
+constexpr std::array<const char*, POINT_COUNT> m_pointNames = {"take-off", "landing", "with no fuel"};
+
+// Whether the pilot works in the unit the limit is written in.
+bool inWrittenUnit(const _limRow& w, const _wbSetup& u)
+{
+    return std::string_view(w.pszWrittenUnit) == unitSymbol(w.nAmount, u);
+}
+
+// A limit in the pilot's unit rounded to d decimals on its safe side, so
+// the figure shown is itself within; scaled by 10^d.
+double safeScaled(const _limRow& w, const _wbSetup& u, int d)
+{
+    const double x = unitToShown(w.nAmount, w.nValue, u) * std::pow(10.0, d);
+    return w.nSense != SENSE_AT_LEAST ? std::floor(x + 1e-6) : std::ceil(x - 1e-6);
+}
+
+// The decimals a limit is shown to: the written ones in the written unit;
+// in another, the fewest (at least the entries') at which the safe side's
+// figure is also the nearest one, a tie included.
+int limitDecimals(const _limRow& w, const _wbSetup& u)
+{
+    const int nLeast = shwDecimals(w.nAmount);
+    if (inWrittenUnit(w, u))
+        return std::max(nLeast, w.nWrittenDecimals);
+    int d = nLeast;
+    for (; d < 4; d++)
+        if (std::fabs(safeScaled(w, u, d) - unitToShown(w.nAmount, w.nValue, u) * std::pow(10.0, d)) <= 0.5 + 1e-6)
+            break;
+    return d;
+}
+
+// How an amount is rounded: a breach up, a margin down.
+enum _wbRound { ROUND_DOWN, ROUND_UP };
+
+// A breach or a margin of a limit in the pilot's unit, to the limit's
+// decimals, rounded away from what is safe: a breach of a hair is still one
+// step.
+std::string amount(const _limRow& w, double nInternal, const _wbSetup& u, _wbRound nRound)
+{
+    const int d = limitDecimals(w, u);
+    const double nScale = std::pow(10.0, d);
+    double n = unitToShown(w.nAmount, nInternal, u) * nScale;
+    n = nRound == ROUND_UP ? std::max(std::ceil(n - 1e-6), 1.0) : std::floor(n + 1e-6);
+    return shwFixed(n / nScale, d) + " " + unitSymbol(w.nAmount, u);
+}
+
+std::string beyondWords(int nLimit, double nMargin, const _wbSetup& u)
+{
+    const _limRow& w = LIM_ROWS[nLimit];
+    std::string str = w.pszBeyond;
+    if (const auto nAt = str.find("%s"); nAt != std::string::npos)
+        str.replace(nAt, 2, pwbLimitText(static_cast<_wbLimit>(nLimit), u));
+    return str + " " + amount(w, -nMargin, u, ROUND_UP);
+}
+
+std::string withinWords(int nLimit, const _wbJudgement& j, const _wbSetup& u)
+{
+    return amount(LIM_ROWS[nLimit], j.limits[nLimit].nMargin, u, ROUND_DOWN) + " " + LIM_ROWS[nLimit].pszWithin;
+}
+
+double nearness(int nLimit, const _wbJudgement& j)
+{
+    return j.limits[nLimit].nMargin / LIM_ROWS[nLimit].nSpan;
+}
+
+// On the lateral limit to the millimetre the chart, reading inches, calls
+// it out: so does the verdict.
+constexpr const char* CHART_EDGE = "on the lateral limit, which the chart reads as beyond it";
+
+std::string joined(const std::vector<std::string>& v)
+{
+    std::string str;
+    for (const std::string& s : v)
+        str += (str.empty() ? "" : "; ") + s;
+    return str;
+}
+
+std::string fuelAmount(double nLitres, const _wbSetup& u)
+{
+    return shwText(KIND_FUEL, nLitres, u);
+}
+
+// The limit of a quantity a judgement is nearest, by its margin: the first
+// where two are as near, one with a number before one without.
+int nearestOf(_limQuantity nQuantity, const _wbJudgement& j)
+{
+    int nBest = -1;
+    for (const _limRow& r : LIM_ROWS)
+        if (r.nQuantity == nQuantity && (nBest < 0 || !(j.limits[nBest].nMargin <= j.limits[r.nId].nMargin)))
+            nBest = r.nId;
+    return nBest;
+}
+
+} // namespace
+
+std::string pwbLimitText(_wbLimit nLimit, const _wbSetup& u)
+{
+    const _limRow& w = LIM_ROWS[nLimit];
+    const std::string strWritten = shwFixed(w.nWritten, w.nWrittenDecimals) + " " + w.pszWrittenUnit;
+    if (inWrittenUnit(w, u))
+        return strWritten;
+    const int d = limitDecimals(w, u);
+    return shwFixed(safeScaled(w, u, d) / std::pow(10.0, d), d) + " " + unitSymbol(w.nAmount, u) + " (" + strWritten +
+           ")";
+}
+
+std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
+{
+    if (std::isnan(j.limits[LIMIT_FORWARD].nMargin) || std::isnan(j.limits[LIMIT_WEIGHT].nMargin))
+        return "NO LOADING ENTERED";
+    std::vector<std::string> broken;
+    for (int n = 0; n < LIMIT_COUNT; n++)
+        if (j.limits[n].bBeyond)
+            broken.push_back(beyondWords(n, j.limits[n].nMargin, u));
+    if (j.bChartWarning && broken.empty())
+        broken.push_back(CHART_EDGE);
+    if (!broken.empty())
+        return "OUT OF LIMITS: " + joined(broken);
+    // The centre of gravity's margin, the one a pilot watches: the nearer
+    // longitudinal limit, the lateral one too where it is nearer by its
+    // span; then a weight or seat margin where that is nearer still (the
+    // tank is the fuel entry's own).
+    const int nLong = nearestOf(QTY_LONG_ARM, j);
+    const int nLat = nearestOf(QTY_LAT_ARM, j);
+    std::string str = "centre of gravity " + withinWords(nLong, j, u);
+    double nCg = nearness(nLong, j);
+    if (nearness(nLat, j) < nCg) {
+        str += " and " + withinWords(nLat, j, u);
+        nCg = nearness(nLat, j);
+    }
+    int nOther = -1;
+    for (const _limRow& r : LIM_ROWS)
+        if (r.nAmount == KIND_WEIGHT && (nOther < 0 || nearness(r.nId, j) < nearness(nOther, j)))
+            nOther = r.nId;
+    if (nearness(nOther, j) < nCg)
+        str += "; " + withinWords(nOther, j, u);
+    // In a caution band, the chart's caution as well.
+    const char* pszCaution = pwbCautionText(j.nChartMessage);
+    return std::string("WITHIN LIMITS; ") + (pszCaution ? std::string("caution: ") + pszCaution + "; " : "") + str;
+}
+
+std::string pwbPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& u)
+{
+    if (nPoint == POINT_LANDING && f.bTripOverFuel)
+        return "not possible: the trip (" + fuelAmount(f.nTrip, u) + ") is more than the fuel on board (" +
+               fuelAmount(f.nFuel, u) + ")";
+    std::string str = pwbVerdictText(f.judged[nPoint], u);
+    // Figures copied from another aircraft make no point within.
+    constexpr std::string_view WITHIN = "WITHIN LIMITS";
+    if (f.bUnconfirmed && str.starts_with(WITHIN))
+        str.replace(0, WITHIN.size(), "NOT CONFIRMED (basic weight and arms copied)");
+    return str;
+}
+
+std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
+{
+    if (f.bNothingEntered)
+        return "NO LOADING ENTERED";
+    std::vector<std::string> broken;
+    for (int nPoint = 0; nPoint < POINT_COUNT; nPoint++) {
+        if (!f.hasPoint(static_cast<_wbFlightPoint>(nPoint)))
+            continue;
+        const std::string strPoint = m_pointNames[nPoint];
+        if (nPoint == POINT_LANDING && f.bTripOverFuel) {
+            broken.push_back(strPoint + " " + pwbPointVerdictText(f, POINT_LANDING, u));
+            continue;
+        }
+        const _wbJudgement& j = f.judged[nPoint];
+        const size_t nBefore = broken.size();
+        for (const _limRow& r : LIM_ROWS)
+            if (r.nSubject == SUBJECT_POINT && j.beyond(r.nId))
+                broken.push_back(strPoint + " " + beyondWords(r.nId, j.limits[r.nId].nMargin, u));
+        if (j.bChartWarning && broken.size() == nBefore)
+            broken.push_back(strPoint + " " + CHART_EDGE);
+    }
+    // The seats and the tank are the loading's: once, whatever the point.
+    const _wbJudgement& t = f.judged[POINT_TAKE_OFF];
+    for (const _limRow& r : LIM_ROWS)
+        if (r.nSubject == SUBJECT_LOADING && t.beyond(r.nId))
+            broken.push_back(beyondWords(r.nId, t.limits[r.nId].nMargin, u));
+    const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
+    if (f.bUnconfirmed)
+        return std::string("Basic weight and arms not confirmed for this aircraft") +
+               (strBroken.empty() ? "" : "; " + strBroken);
+    if (!strBroken.empty())
+        return strBroken;
+    return f.bLanding ? "WITHIN LIMITS for take-off, landing and with no fuel"
+                      : "WITHIN LIMITS for take-off and with no fuel";
+}
