@@ -135,7 +135,7 @@ bool _wbFlight::within() const
     if (bNothingEntered || bUnconfirmed || bTripOverFuel)
         return false;
     for (int n = 0; n < POINT_COUNT; n++)
-        if (!judged[n].within())
+        if (hasPoint(static_cast<_wbFlightPoint>(n)) && !judged[n].within())
             return false;
     return true;
 }

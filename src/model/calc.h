@@ -122,7 +122,8 @@ struct _wbFlight {
         return n != POINT_LANDING || bLanding;
     }
     // Whether this flight may be flown as loaded: a loading, confirmed
-    // figures, a possible landing and every point within every limit.
+    // figures, a possible landing and every point the flight has within
+    // every limit (without a trip, no landing is judged).
     bool within() const;
 };
 

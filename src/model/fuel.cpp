@@ -114,8 +114,8 @@ _wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSe
         nBallastPosn = BALLAST_NONE;
     auto within = [&](guint nPosn) {
         const _wbFlight f = calcJudgeFlight(s, {nLSeat, nRSeat, nFuelLitres, nPosn}, nTripLitres);
-        for (const _wbJudgement& j : f.judged)
-            if (!j.pointWithin())
+        for (int n = 0; n < POINT_COUNT; n++)
+            if (f.hasPoint(static_cast<_wbFlightPoint>(n)) && !f.judged[n].pointWithin())
                 return false;
         return true;
     };
