@@ -210,6 +210,20 @@ void wbOnWriteResult(const char* pszError)
 // The window whose pages show Zarv.conf.
 GtkWidget* m_pwinPages = nullptr;
 
+// Reads the loading and the setup record from the store and shows both
+// pages from them, in the one order that works: the loading values before
+// the setup record. Stores nothing.
+void readAndShowAll(void)
+{
+    pwbParams();
+    psetParams();
+    pwbUpdateDisplays();
+    psetUpdateInputDisplay();
+    psetUpdateUnitLabels();
+    psetUpdateUnitButtons();
+    psetUpdateFleetDisplay();
+}
+
 // Told when another program changed Zarv.conf and it was read again: both
 // pages and the setup record come up from it as at start, but the field
 // the pilot is typing in keeps what was typed, to be stored when left.
@@ -218,13 +232,7 @@ void wbOnConfChanged(void)
     GtkWidget* pwgtFocus = m_pwinPages ? gtk_window_get_focus(GTK_WINDOW(m_pwinPages)) : nullptr;
     const bool bTyping = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && mscEntryEdited(pwgtFocus);
     const std::string strTyped = bTyping ? gtk_entry_get_text(GTK_ENTRY(pwgtFocus)) : "";
-    pwbParams();
-    psetParams();
-    pwbUpdateDisplays();
-    psetUpdateInputDisplay();
-    psetUpdateUnitLabels();
-    psetUpdateUnitButtons();
-    psetUpdateFleetDisplay();
+    readAndShowAll();
     if (bTyping)
         gtk_entry_set_text(GTK_ENTRY(pwgtFocus), strTyped.c_str());
     m_strConfChanged = "Zarv.conf was changed by another program: its values are shown";
@@ -665,13 +673,7 @@ void wbInitPages(GtkBuilder* pBuilder)
         g_signal_connect(pwgtPrint, "clicked", G_CALLBACK(wbOnPrintClicked), nullptr);
     psetInit(pBuilder);
     pwbInit(pBuilder);
-    pwbParams();
-    psetParams();
-    pwbUpdateDisplays();
-    psetUpdateInputDisplay();
-    psetUpdateUnitLabels();
-    psetUpdateUnitButtons();
-    psetUpdateFleetDisplay();
+    readAndShowAll();
     m_pwinPages = mscLookUp(pBuilder, "Zarv");
     prmWatchKeyFile(wbOnConfChanged);
     wbDressForTheme(pBuilder);
