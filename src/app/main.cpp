@@ -19,6 +19,9 @@ constexpr int EXIT_INCOMPLETE_DEFINITION = 1;
 // Exit status for an etc directory another user could change, as the
 // launcher's refusals end.
 constexpr int EXIT_ETC_CHANGEABLE = 1;
+// Exit status for an option Zarv does not know: the system's usage error,
+// apart from every error code a window definition can give.
+constexpr int EXIT_BAD_COMMAND_LINE = 64;
 constexpr const char* ETC_REFUSED_DETAIL =
     "Another user could put settings of their own in the place of yours, or have yours written where they can read "
     "them. Start Zarv in a directory only you (or root) can change.";
@@ -27,6 +30,27 @@ constexpr const char* ETC_REFUSED_DETAIL =
 
 int main(int argc, char* argv[])
 {
+    // The command line first: asking for the version or the help reads and
+    // writes nothing, and an option Zarv does not know ends the start.
+    gboolean bVersion = FALSE;
+    const GOptionEntry entries[] = {
+        {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr}, {}};
+    {
+        g_autoptr(GOptionContext) pctx = g_option_context_new(nullptr);
+        g_option_context_set_summary(pctx, "Weight and balance of a light two-seat helicopter. Zarv keeps its settings "
+                                           "in the etc directory that belongs to its working directory.");
+        g_option_context_add_main_entries(pctx, entries, nullptr);
+        g_option_context_add_group(pctx, gtk_get_option_group(FALSE));
+        g_autoptr(GError) pErr = nullptr;
+        if (!g_option_context_parse(pctx, &argc, &argv, &pErr)) {
+            g_printerr("zarv: %s\nTry \"zarv --help\".\n", pErr->message);
+            return EXIT_BAD_COMMAND_LINE;
+        }
+    }
+    if (bVersion) {
+        g_print("zarv %s\n", ZARV_VERSION);
+        return 0;
+    }
     // The toolkit takes the launch's startup id out of the environment.
     const std::string strLaunchId = wbLaunchId();
     wbConnectSessionBus();

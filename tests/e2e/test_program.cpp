@@ -513,3 +513,34 @@ TEST_F(ChangedOutside, TheirFileIsNeverUndoneAtClose)
 }
 
 } // namespace
+
+namespace
+{
+
+using CommandLine = zt::Tree;
+
+// The version and an unknown option are answered on the command line alone:
+// nothing is read or written in the etc directory, and no window opens.
+TEST_F(CommandLine, VersionIsPrintedAndAnUnknownOptionRefused)
+{
+    struct Case {
+        const char* pszOption;
+        int nStatus;
+        std::string strOut, strErrStart;
+    };
+    for (const Case& c : {Case{"--version", 0, "zarv " ZARV_VERSION "\n", ""},
+                          Case{"--no-such-option", 64, "", "zarv: Unknown option --no-such-option\n"}}) {
+        gchar* argv[] = {const_cast<gchar*>(ZARV_EXE), const_cast<gchar*>(c.pszOption), nullptr};
+        g_autofree gchar* pszOut = nullptr;
+        g_autofree gchar* pszErr = nullptr;
+        gint nWait = 0;
+        ASSERT_TRUE(g_spawn_sync(path("bin").c_str(), argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &pszOut,
+                                 &pszErr, &nWait, nullptr));
+        EXPECT_TRUE(WIFEXITED(nWait) && WEXITSTATUS(nWait) == c.nStatus) << c.pszOption << ": " << nWait;
+        EXPECT_EQ(pszOut, c.strOut);
+        EXPECT_EQ(std::string(pszErr).rfind(c.strErrStart, 0), 0u) << pszErr;
+        EXPECT_EQ(zt::listDir(path("etc")), std::vector<std::string>{"Zarv.ui"});
+    }
+}
+
+} // namespace
