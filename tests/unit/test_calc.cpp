@@ -125,70 +125,81 @@ TEST_F(Calculation, ZeroTotalWeightGivesNonFiniteArmsWithoutACrash)
     EXPECT_TRUE(std::isinf(m_wbFlight.rows[ROW_TOTAL].nLatArm));
 }
 
-TEST(Limits, HoldTheirDefiningValues)
+// Each limit as its aircraft's limitations write it, worked by hand into the
+// internal units (2.20462 lb a kg, 25.4 mm an inch).
+TEST(Limits, HoldTheirWrittenValues)
 {
-    EXPECT_DOUBLE_EQ(MAX_TOTAL_WEIGHT, 1500 / LB_PER_KG);
-    EXPECT_DOUBLE_EQ(MAX_SEAT_WEIGHT, 210 / LB_PER_KG);
-    EXPECT_DOUBLE_EQ(MIN_LONG_ARM, 96.125 * MM_PER_INCH);
-    EXPECT_DOUBLE_EQ(MAX_LONG_ARM, 99.0 * MM_PER_INCH);
-    EXPECT_DOUBLE_EQ(MAX_LAT_ARM, 0.88 * MM_PER_INCH);
+    const struct {
+        _wbLimit nLimit;
+        double nWritten;
+        const char* pszUnit;
+        double nValue;
+        _limSense nSense;
+    } cases[] = {
+        {LIMIT_WEIGHT, 1500, "lb", 680.3893641534596, SENSE_AT_MOST}, // 1500 / 2.20462 = 680.38936415...
+        {LIMIT_FORWARD, 96.125, "in", 2441.575, SENSE_AT_LEAST},       // 96.125 × 25.4 = 2441.575
+        {LIMIT_AFT, 99, "in", 2514.6, SENSE_AT_MOST},                  // 99 × 25.4 = 2514.6
+        {LIMIT_LEFT, 0.88, "in", 22.352, SENSE_AT_LEAST_NEGATIVE},     // 0.88 × 25.4 = 22.352, at -22.352
+        {LIMIT_RIGHT, 0.88, "in", 22.352, SENSE_AT_MOST},
+        {LIMIT_LSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST}, // 210 / 2.20462 = 95.25451098...
+        {LIMIT_RSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST},
+        {LIMIT_TANK, 64.5, "L", 64.5, SENSE_AT_MOST}};
+    static_assert(std::size(cases) == LIMIT_COUNT, "every limit has its written value here");
+    for (const auto& c : cases) {
+        const _limRow& r = LIM_ROWS[c.nLimit];
+        EXPECT_EQ(r.nWritten, c.nWritten) << "limit " << c.nLimit;
+        EXPECT_STREQ(r.pszWrittenUnit, c.pszUnit) << "limit " << c.nLimit;
+        EXPECT_NEAR(r.nValue, c.nValue, 1e-9 * c.nValue) << "limit " << c.nLimit;
+        EXPECT_EQ(r.nSense, c.nSense) << "limit " << c.nLimit;
+        EXPECT_EQ(r.nPoints, AT_EVERY_POINT) << "limit " << c.nLimit;
+    }
 }
 
-// One limit of the judgement, moved on its own from a loading within all.
-struct LimitCase {
-    _wbLimit nLimit;
-    double nLimitValue;
-    int nBeyond; // +1: beyond above the limit, -1: below it
-    void (*pfuncSet)(_wbLoading& l, _wbPoint& p, double n);
-    // The chart's rule in inches calls the limit itself out (the lateral
-    // limits: 22.352 mm is a hair over 0.88 in).
-    bool bChartOutOnTheLimit = false;
-};
-
-void PrintTo(const LimitCase& c, std::ostream* os)
-{
-    *os << "limit " << c.nLimit;
-}
-
-class Judgement : public testing::TestWithParam<LimitCase>
+// Every limit of the table moved on its own from a loading within all, at
+// each point it applies to: just inside, on, just beyond and well beyond,
+// with its margin. A limit that does not apply is beyond nothing.
+class Judgement : public testing::TestWithParam<int>
 {
 };
 
 TEST_P(Judgement, EachLimitJustInsideOnAndJustBeyondWithItsMargin)
 {
-    const LimitCase& c = GetParam();
-    const double nJustBeyond = std::nextafter(c.nLimitValue, c.nBeyond * INFINITY);
+    const _limRow& r = LIM_ROWS[GetParam()];
+    const double nLimit = limSignedValue(r);
+    const int nBeyond = r.nSense == SENSE_AT_MOST ? +1 : -1; // beyond above the limit, or below it
+    const double nJustBeyond = std::nextafter(nLimit, nBeyond * INFINITY);
     const struct {
         double nValue, nMargin;
         bool bBeyond;
-    } steps[] = {{c.nLimitValue - c.nBeyond * 2.5, 2.5, false},
-                 {c.nLimitValue, 0, false},
-                 {nJustBeyond, -std::fabs(nJustBeyond - c.nLimitValue), true},
-                 {c.nLimitValue + c.nBeyond * 4, -4, true}};
-    for (const auto& step : steps) {
-        _wbLoading l = {80, 80, 30, BALLAST_NONE};
-        _wbPoint p = {600, 0, 0, 2480, 0};
-        c.pfuncSet(l, p, step.nValue);
-        const _wbJudgement j = calcJudge(l, p);
-        for (int n = 0; n < LIMIT_COUNT; n++)
-            EXPECT_EQ(j.beyond(_wbLimit(n)), n == c.nLimit && step.bBeyond) << "limit " << n << " at " << step.nValue;
-        EXPECT_NEAR(j.limits[c.nLimit].nMargin, step.nMargin, 1e-9) << step.nValue;
-        EXPECT_EQ(j.within(), !step.bBeyond && !(c.bChartOutOnTheLimit && step.nValue == c.nLimitValue)) << step.nValue;
+    } steps[] = {{nLimit - nBeyond * 2.5, 2.5, false},
+                 {nLimit, 0, false},
+                 {nJustBeyond, -std::fabs(nJustBeyond - nLimit), true},
+                 {nLimit + nBeyond * 4, -4, true}};
+    for (int nPoint = 0; nPoint < POINT_COUNT; nPoint++) {
+        const bool bApplies = limApplies(r, static_cast<_wbFlightPoint>(nPoint));
+        for (const auto& step : steps) {
+            SCOPED_TRACE("point " + std::to_string(nPoint) + " at " + std::to_string(step.nValue));
+            _limValues v = {600, 2480, 0, 80, 80, 30}; // weight, arms, seats, fuel
+            v[r.nQuantity] = step.nValue;
+            const _wbJudgement j = calcJudge({v[QTY_LSEAT], v[QTY_RSEAT], v[QTY_FUEL], BALLAST_NONE},
+                                             {v[QTY_WEIGHT], 0, 0, v[QTY_LONG_ARM], v[QTY_LAT_ARM]},
+                                             static_cast<_wbFlightPoint>(nPoint));
+            for (int n = 0; n < LIMIT_COUNT; n++)
+                EXPECT_EQ(j.beyond(_wbLimit(n)), n == r.nId && bApplies && step.bBeyond) << "limit " << n;
+            if (bApplies) {
+                EXPECT_NEAR(j.limits[r.nId].nMargin, step.nMargin, 1e-9);
+            } else {
+                EXPECT_EQ(j.limits[r.nId].nMargin, INFINITY);
+            }
+            // The chart's rule in inches calls the lateral limits themselves
+            // out: 22.352 mm is a hair over 0.88 in.
+            const bool bChartOut = r.nQuantity == QTY_LAT_ARM && step.nValue == nLimit;
+            EXPECT_EQ(j.within(), !(bApplies && step.bBeyond) && !bChartOut);
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, Judgement,
-    testing::Values(
-        LimitCase{LIMIT_WEIGHT, MAX_TOTAL_WEIGHT, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nWeight = n; }},
-        LimitCase{LIMIT_FORWARD, MIN_LONG_ARM, -1, [](_wbLoading&, _wbPoint& p, double n) { p.nLongArm = n; }},
-        LimitCase{LIMIT_AFT, MAX_LONG_ARM, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nLongArm = n; }},
-        LimitCase{LIMIT_LEFT, -MAX_LAT_ARM, -1, [](_wbLoading&, _wbPoint& p, double n) { p.nLatArm = n; }, true},
-        LimitCase{LIMIT_RIGHT, MAX_LAT_ARM, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nLatArm = n; }, true},
-        LimitCase{LIMIT_LSEAT, MAX_SEAT_WEIGHT, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nLSeatWeight = n; }},
-        LimitCase{LIMIT_RSEAT, MAX_SEAT_WEIGHT, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nRSeatWeight = n; }},
-        LimitCase{LIMIT_TANK, MAX_FUEL_VOLUME, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nFuelVolume = n; }}),
-    [](const testing::TestParamInfo<LimitCase>& p) { return std::to_string(p.param.nLimit); });
+INSTANTIATE_TEST_SUITE_P(Limits, Judgement, testing::Range(0, int(LIMIT_COUNT)));
 
 TEST(Judgement, NoNumberIsBeyondNothingAnInfinityBeyond)
 {
