@@ -10,6 +10,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <optional>
 #include <regex>
 
 namespace
@@ -207,15 +208,32 @@ TEST(Judgement, NoNumberIsBeyondNothingAnInfinityBeyond)
     EXPECT_TRUE(calcJudge(_wbLoading{}, _wbPoint{600, 0, 0, INFINITY, 0}).beyond(LIMIT_AFT));
 }
 
-// The verdict in words: each limit alone, several at once, within with the
-// nearest, in the pilot's units; breaches rounded up, margins down.
+// A setup with nothing but the fixed seat and fuel arms.
+_wbSetup fixedArms(void)
+{
+    stateResetSetup();
+    stateSetFixedArms();
+    return m_wbSetup;
+}
+
+// The verdict in words, of a point and of the whole flight, in the pilot's
+// units: each limit alone, several at once, within with the nearest,
+// breaches rounded up and margins down; every limit broken at every point,
+// each once with its point, a landing after a trip longer than the fuel
+// never within, unconfirmed figures said first. A row may move one point
+// of its flight to a point no loading makes, to judge it alone.
 struct VerdictCase {
     const char* pszName;
     _wbLoading l;
-    _wbPoint p;
-    _unitWt nWt;
-    _unitLen nArm;
-    const char* pszWords;
+    double nTrip = 0;
+    _unitWt nWt = UNIT_WT_KG;
+    _unitLen nArm = UNIT_ARM_MM;
+    double nBasicWeight = 400, nBasicLongArm = 2700;
+    guint nUnconfirmed = 0;
+    std::optional<_wbPoint> p = {}; // the point moved, at nAt
+    _wbFlightPoint nAt = POINT_TAKE_OFF;
+    const char* pszPoint = nullptr;  // the words of the point at nAt
+    const char* pszFlight = nullptr; // the flight's words
 };
 
 void PrintTo(const VerdictCase& c, std::ostream* os)
@@ -227,170 +245,148 @@ class VerdictWords : public testing::TestWithParam<VerdictCase>
 {
 };
 
+// The figures in the locale's decimal mark, as the entries show them.
+std::string inLocale(const char* pszWords)
+{
+    return std::regex_replace(pszWords, std::regex("(\\d)\\.(\\d)"),
+                              std::string("$1") + localeconv()->decimal_point + "$2");
+}
+
 TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
 {
     const VerdictCase& c = GetParam();
-    _wbSetup units{};
-    units.nUnitWt = c.nWt, units.nUnitArm = c.nArm, units.nUnitFuel = UNIT_FUEL_LITRE;
-    // The figures in the locale's decimal mark, as the entries show them.
-    const std::string strWords = std::regex_replace(c.pszWords, std::regex("(\\d)\\.(\\d)"),
-                                                    std::string("$1") + localeconv()->decimal_point + "$2");
-    EXPECT_EQ(pwbVerdictText(calcJudge(c.l, c.p), units), strWords);
-}
-
-constexpr _wbLoading FINE = {80, 80, 30, BALLAST_NONE};
-INSTANTIATE_TEST_SUITE_P(
-    Loadings, VerdictWords,
-    testing::Values(
-        VerdictCase{
-            "NearestIsTheWeight",
-            FINE,
-            {676.3, 0, 0, 2480, 0},
-            UNIT_WT_LB,
-            UNIT_ARM_INCH,
-            "WITHIN LIMITS; centre of gravity 1.36 in forward of the aft limit; 9.0 lb below the maximum weight"},
-        VerdictCase{"NearestIsForward",
-                    FINE,
-                    {600, 0, 0, 2443, 0},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of gravity 1.42 "
-                    "mm aft of the forward limit"},
-        VerdictCase{"OverWeight",
-                    FINE,
-                    {684, 0, 0, 2480, 0},
-                    UNIT_WT_LB,
-                    UNIT_ARM_INCH,
-                    "OUT OF LIMITS: over the maximum weight by 8.0 lb"},
-        VerdictCase{"AftByAHair",
-                    FINE,
-                    {600, 0, 0, 2514.6000001, 0},
-                    UNIT_WT_KG,
-                    UNIT_ARM_INCH,
-                    "OUT OF LIMITS: aft of the limit by 0.01 in"},
-        VerdictCase{"RightSeatAndTank",
-                    {80, 97.5, 70, BALLAST_NONE},
-                    {600, 0, 0, 2480, 0},
-                    UNIT_WT_LB,
-                    UNIT_ARM_MM,
-                    "OUT OF LIMITS: right seat over its 210 lb limit by 5.0 lb; fuel beyond the tank's 64.5 L by 5.5 "
-                    "L"},
-        // The seat's limit to the digits that make it true, and a breach
-        // never smaller than they show.
-        VerdictCase{"SeatInKilograms",
-                    {95.3, 80, 30, BALLAST_NONE},
-                    {600, 0, 0, 2480, 0},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "OUT OF LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.05 kg"},
-        // Within: the centre of gravity's margin, and the seat's, nearer by
-        // its span.
-        VerdictCase{"CgMarginAndANearerSeat",
-                    {95.0, 80, 30, BALLAST_NONE},
-                    {600, 0, 0, MIN_LONG_ARM + 0.71, 0},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of gravity 0.71 "
-                    "mm aft of the forward limit; 0.25 kg below the left seat's limit"},
-        // The lateral margin where it is the nearer.
-        VerdictCase{"LateralNearer",
-                    FINE,
-                    {600, 0, 0, 2478, 20},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "WITHIN LIMITS; centre of gravity 36.42 mm aft of the forward limit and 2.35 mm inside the right "
-                    "limit"},
-        VerdictCase{"SoloOutAftAndLeft",
-                    {90, 0, 10, BALLAST_NONE},
-                    {500, 0, 0, 2520, -30},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "OUT OF LIMITS: aft of the limit by 5.40 mm; left of the lateral limit by 7.65 mm"},
-        VerdictCase{"OnTheLateralEdge",
-                    FINE,
-                    {600, 0, 0, 2480, MAX_LAT_ARM},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "OUT OF LIMITS: on the lateral limit, which the chart reads as beyond it"},
-        VerdictCase{
-            "NothingEntered", _wbLoading{}, {0, 0, 0, NAN, NAN}, UNIT_WT_KG, UNIT_ARM_MM, "NO LOADING ENTERED"}),
-    [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
-
-// A setup with nothing but the fixed seat and fuel arms.
-_wbSetup fixedArms(void)
-{
-    stateResetSetup();
-    stateSetFixedArms();
-    return m_wbSetup;
-}
-
-// The flight's one verdict: every limit broken at every point, each once
-// with its point, a landing after a trip longer than the fuel never within,
-// unconfirmed figures said first; and it agrees with the judgement.
-struct FlightCase {
-    const char* pszName;
-    double nBasicWeight, nBasicLongArm, nLSeat, nRSeat, nFuel, nTrip;
-    guint nUnconfirmed;
-    const char* pszWords;
-};
-
-void PrintTo(const FlightCase& c, std::ostream* os)
-{
-    *os << c.pszName;
-}
-
-class FlightWords : public testing::TestWithParam<FlightCase>
-{
-};
-
-TEST_P(FlightWords, OneVerdictForTheWholeFlight)
-{
-    const FlightCase& c = GetParam();
     _wbSetup s = fixedArms();
     s.nBasicWeight = c.nBasicWeight, s.nBasicLongArm = c.nBasicLongArm, s.nBasicLatArm = 1.0;
     s.nUnconfirmed = c.nUnconfirmed;
-    const _wbFlight f = calcJudgeFlight(s, {c.nLSeat, c.nRSeat, c.nFuel, BALLAST_NONE}, c.nTrip);
-    const std::string strWords = std::regex_replace(c.pszWords, std::regex("(\\d)\\.(\\d)"),
-                                                    std::string("$1") + localeconv()->decimal_point + "$2");
-    EXPECT_EQ(pwbFlightVerdictText(f, s), strWords);
-    EXPECT_EQ(f.within(), strWords.starts_with("WITHIN LIMITS for"));
+    s.nUnitWt = c.nWt, s.nUnitArm = c.nArm, s.nUnitFuel = UNIT_FUEL_LITRE;
+    _wbFlight f = calcJudgeFlight(s, c.l, c.nTrip);
+    if (c.p) {
+        const _wbLoading at = {c.l.nLSeatWeight, c.l.nRSeatWeight,
+                               c.nAt == POINT_LANDING ? f.nLandingFuel : c.l.nFuelVolume, c.l.nBallastPosn};
+        f.points[c.nAt] = *c.p;
+        f.judged[c.nAt] = calcJudge(at, *c.p, c.nAt);
+    }
+    if (c.pszPoint) {
+        EXPECT_EQ(pwbPointVerdictText(f, c.nAt, s), inLocale(c.pszPoint));
+    }
+    if (c.pszFlight) {
+        EXPECT_EQ(pwbFlightVerdictText(f, s), inLocale(c.pszFlight));
+        EXPECT_EQ(f.within(), std::string_view(c.pszFlight).starts_with("WITHIN LIMITS for"));
+    }
 }
 
+constexpr _wbLoading FINE = {80, 80, 30, BALLAST_NONE};
+constexpr _wbLoading FLOWN = {80, 80, 60, BALLAST_NONE};
 INSTANTIATE_TEST_SUITE_P(
-    Flights, FlightWords,
+    Loadings, VerdictWords,
     testing::Values(
-        FlightCase{"WithinWithATrip", 400, 2700, 80, 80, 60, 20, 0,
-                   "WITHIN LIMITS for take-off, landing and with no fuel"},
-        FlightCase{"WithoutATrip", 400, 2700, 80, 80, 60, 0, 0, "WITHIN LIMITS for take-off and with no fuel"},
-        FlightCase{"TripOverTheFuel", 400, 2700, 80, 80, 15, 20, 0,
-                   "NOT WITHIN LIMITS: landing not possible: the trip (20.0 L) is more than the fuel on board (15.0 "
-                   "L)"},
+        VerdictCase{.pszName = "NearestIsTheWeight",
+                    .l = FINE,
+                    .nWt = UNIT_WT_LB,
+                    .nArm = UNIT_ARM_INCH,
+                    .p = _wbPoint{676.3, 0, 0, 2480, 0},
+                    .pszPoint = "WITHIN LIMITS; centre of gravity 1.36 in forward of the aft limit; 9.0 lb below the "
+                                "maximum weight"},
+        VerdictCase{.pszName = "NearestIsForward",
+                    .l = FINE,
+                    .p = _wbPoint{600, 0, 0, 2443, 0},
+                    .pszPoint = "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of "
+                                "gravity 1.42 mm aft of the forward limit"},
+        VerdictCase{.pszName = "OverWeight",
+                    .l = FINE,
+                    .nWt = UNIT_WT_LB,
+                    .nArm = UNIT_ARM_INCH,
+                    .p = _wbPoint{684, 0, 0, 2480, 0},
+                    .pszPoint = "OUT OF LIMITS: over the maximum weight by 8.0 lb"},
+        VerdictCase{.pszName = "AftByAHair",
+                    .l = FINE,
+                    .nArm = UNIT_ARM_INCH,
+                    .p = _wbPoint{600, 0, 0, 2514.6000001, 0},
+                    .pszPoint = "OUT OF LIMITS: aft of the limit by 0.01 in"},
+        VerdictCase{.pszName = "RightSeatAndTank",
+                    .l = {80, 97.5, 70, BALLAST_NONE},
+                    .nWt = UNIT_WT_LB,
+                    .p = _wbPoint{600, 0, 0, 2480, 0},
+                    .pszPoint = "OUT OF LIMITS: right seat over its 210 lb limit by 5.0 lb; fuel beyond the tank's "
+                                "64.5 L by 5.5 L"},
+        // The seat's limit to the digits that make it true, and a breach
+        // never smaller than they show.
+        VerdictCase{.pszName = "SeatInKilograms",
+                    .l = {95.3, 80, 30, BALLAST_NONE},
+                    .p = _wbPoint{600, 0, 0, 2480, 0},
+                    .pszPoint = "OUT OF LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.05 kg"},
+        // Within: the centre of gravity's margin, and the seat's, nearer by
+        // its span.
+        VerdictCase{.pszName = "CgMarginAndANearerSeat",
+                    .l = {95.0, 80, 30, BALLAST_NONE},
+                    .p = _wbPoint{600, 0, 0, 2441.575 + 0.71, 0},
+                    .pszPoint = "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of "
+                                "gravity 0.71 mm aft of the forward limit; 0.25 kg below the left seat's limit"},
+        // The lateral margin where it is the nearer.
+        VerdictCase{.pszName = "LateralNearer",
+                    .l = FINE,
+                    .p = _wbPoint{600, 0, 0, 2478, 20},
+                    .pszPoint = "WITHIN LIMITS; centre of gravity 36.42 mm aft of the forward limit and 2.35 mm "
+                                "inside the right limit"},
+        VerdictCase{.pszName = "SoloOutAftAndLeft",
+                    .l = {90, 0, 10, BALLAST_NONE},
+                    .p = _wbPoint{500, 0, 0, 2520, -30},
+                    .pszPoint = "OUT OF LIMITS: aft of the limit by 5.40 mm; left of the lateral limit by 7.65 mm"},
+        VerdictCase{.pszName = "OnTheLateralEdge",
+                    .l = FINE,
+                    .p = _wbPoint{600, 0, 0, 2480, 22.352},
+                    .pszPoint = "OUT OF LIMITS: on the lateral limit, which the chart reads as beyond it"},
+        VerdictCase{.pszName = "NothingEntered",
+                    .l = {},
+                    .nBasicWeight = 0,
+                    .nBasicLongArm = 0,
+                    .p = _wbPoint{0, 0, 0, NAN, NAN},
+                    .pszPoint = "NO LOADING ENTERED",
+                    .pszFlight = "NO LOADING ENTERED"},
+        VerdictCase{.pszName = "WithinWithATrip",
+                    .l = FLOWN,
+                    .nTrip = 20,
+                    .pszFlight = "WITHIN LIMITS for take-off, landing and with no fuel"},
+        VerdictCase{
+            .pszName = "WithoutATrip", .l = FLOWN, .pszFlight = "WITHIN LIMITS for take-off and with no fuel"},
+        VerdictCase{.pszName = "TripOverTheFuel",
+                    .l = {80, 80, 15, BALLAST_NONE},
+                    .nTrip = 20,
+                    .nAt = POINT_LANDING,
+                    .pszPoint = "not possible: the trip (20.0 L) is more than the fuel on board (15.0 L)",
+                    .pszFlight = "NOT WITHIN LIMITS: landing not possible: the trip (20.0 L) is more than the fuel on "
+                                 "board (15.0 L)"},
         // Take-off within; the landing and the dry aircraft forward.
-        FlightCase{"TwoPointsOut", 400, 2715, 90, 85, 50, 40, 0,
-                   "NOT WITHIN LIMITS: landing forward of the limit by 2.69 mm; with no fuel forward of the limit by "
-                   "4.02 mm"},
+        VerdictCase{.pszName = "TwoPointsOut",
+                    .l = {90, 85, 50, BALLAST_NONE},
+                    .nTrip = 40,
+                    .nBasicLongArm = 2715,
+                    .pszFlight = "NOT WITHIN LIMITS: landing forward of the limit by 2.69 mm; with no fuel forward of "
+                                 "the limit by 4.02 mm"},
         // A seat is the loading's: said once, not at each point.
-        FlightCase{"SeatOverAtEveryPoint", 400, 2750, 96, 80, 60, 20, 0,
-                   "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.75 kg"},
-        FlightCase{"SeatOnItsLimit", 400, 2750, MAX_SEAT_WEIGHT, 80, 60, 0, 0,
-                   "WITHIN LIMITS for take-off and with no fuel"},
-        FlightCase{"CopiedFigures", 400, 2700, 80, 80, 60, 0, 2,
-                   "Basic weight and arms not confirmed for this aircraft"},
-        FlightCase{"NothingEntered", 0, 0, 0, 0, 0, 0, 0, "NO LOADING ENTERED"}),
-    [](const testing::TestParamInfo<FlightCase>& p) { return std::string(p.param.pszName); });
-
-// A landing alone out of limits (the envelope being convex, no loading
-// makes one, but the words must not hide it) is named with its point.
-TEST(FlightWords, ALandingAloneOutIsNamed)
-{
-    _wbSetup s = fixedArms();
-    s.nBasicWeight = 400, s.nBasicLongArm = 2700;
-    _wbFlight f = calcJudgeFlight(s, {80, 80, 60, BALLAST_NONE}, 20);
-    f.points[POINT_LANDING].nLongArm = MIN_LONG_ARM - 1.6;
-    f.judged[POINT_LANDING] = calcJudge({80, 80, 40, BALLAST_NONE}, f.points[POINT_LANDING]);
-    EXPECT_EQ(pwbFlightVerdictText(f, s),
-              "NOT WITHIN LIMITS: landing forward of the limit by " + mscFormatNumber("%1.2f", 1.60) + " mm");
-}
+        VerdictCase{.pszName = "SeatOverAtEveryPoint",
+                    .l = {96, 80, 60, BALLAST_NONE},
+                    .nTrip = 20,
+                    .nBasicLongArm = 2750,
+                    .pszFlight = "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.75 kg"},
+        VerdictCase{.pszName = "SeatOnItsLimit",
+                    .l = {95.25451098148434, 80, 60, BALLAST_NONE}, // 210 / 2.20462 kg
+                    .nBasicLongArm = 2750,
+                    .pszFlight = "WITHIN LIMITS for take-off and with no fuel"},
+        VerdictCase{.pszName = "CopiedFigures",
+                    .l = FLOWN,
+                    .nUnconfirmed = 2,
+                    .pszFlight = "Basic weight and arms not confirmed for this aircraft"},
+        // A landing alone out of limits (the envelope being convex, no
+        // loading makes one, but the words must not hide it) is named with
+        // its point.
+        VerdictCase{.pszName = "ALandingAloneOutIsNamed",
+                    .l = FLOWN,
+                    .nTrip = 20,
+                    .p = _wbPoint{590.36, 0, 0, 2441.575 - 1.6, 0}, // 400 + 80 + 80 + 40 × 0.759 kg,
+                    .nAt = POINT_LANDING,
+                    .pszFlight = "NOT WITHIN LIMITS: landing forward of the limit by 1.60 mm"}),
+    [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
 
 // A trip that is negative or no number counts as none, and the landing is
 // never heavier than the take-off, on the page as in the judgement.
