@@ -10,6 +10,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <optional>
 #include <regex>
 
 namespace
@@ -125,70 +126,81 @@ TEST_F(Calculation, ZeroTotalWeightGivesNonFiniteArmsWithoutACrash)
     EXPECT_TRUE(std::isinf(m_wbFlight.rows[ROW_TOTAL].nLatArm));
 }
 
-TEST(Limits, HoldTheirDefiningValues)
+// Each limit as its aircraft's limitations write it, worked by hand into the
+// internal units (2.20462 lb a kg, 25.4 mm an inch).
+TEST(Limits, HoldTheirWrittenValues)
 {
-    EXPECT_DOUBLE_EQ(MAX_TOTAL_WEIGHT, 1500 / LB_PER_KG);
-    EXPECT_DOUBLE_EQ(MAX_SEAT_WEIGHT, 210 / LB_PER_KG);
-    EXPECT_DOUBLE_EQ(MIN_LONG_ARM, 96.125 * MM_PER_INCH);
-    EXPECT_DOUBLE_EQ(MAX_LONG_ARM, 99.0 * MM_PER_INCH);
-    EXPECT_DOUBLE_EQ(MAX_LAT_ARM, 0.88 * MM_PER_INCH);
+    const struct {
+        _wbLimit nLimit;
+        double nWritten;
+        const char* pszUnit;
+        double nValue;
+        _limSense nSense;
+    } cases[] = {
+        {LIMIT_WEIGHT, 1500, "lb", 680.3893641534596, SENSE_AT_MOST}, // 1500 / 2.20462 = 680.38936415...
+        {LIMIT_FORWARD, 96.125, "in", 2441.575, SENSE_AT_LEAST},       // 96.125 × 25.4 = 2441.575
+        {LIMIT_AFT, 99, "in", 2514.6, SENSE_AT_MOST},                  // 99 × 25.4 = 2514.6
+        {LIMIT_LEFT, 0.88, "in", 22.352, SENSE_AT_LEAST_NEGATIVE},     // 0.88 × 25.4 = 22.352, at -22.352
+        {LIMIT_RIGHT, 0.88, "in", 22.352, SENSE_AT_MOST},
+        {LIMIT_LSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST}, // 210 / 2.20462 = 95.25451098...
+        {LIMIT_RSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST},
+        {LIMIT_TANK, 64.5, "L", 64.5, SENSE_AT_MOST}};
+    static_assert(std::size(cases) == LIMIT_COUNT, "every limit has its written value here");
+    for (const auto& c : cases) {
+        const _limRow& r = LIM_ROWS[c.nLimit];
+        EXPECT_EQ(r.nWritten, c.nWritten) << "limit " << c.nLimit;
+        EXPECT_STREQ(r.pszWrittenUnit, c.pszUnit) << "limit " << c.nLimit;
+        EXPECT_NEAR(r.nValue, c.nValue, 1e-9 * c.nValue) << "limit " << c.nLimit;
+        EXPECT_EQ(r.nSense, c.nSense) << "limit " << c.nLimit;
+        EXPECT_EQ(r.nPoints, AT_EVERY_POINT) << "limit " << c.nLimit;
+    }
 }
 
-// One limit of the judgement, moved on its own from a loading within all.
-struct LimitCase {
-    _wbLimit nLimit;
-    double nLimitValue;
-    int nBeyond; // +1: beyond above the limit, -1: below it
-    void (*pfuncSet)(_wbLoading& l, _wbPoint& p, double n);
-    // The chart's rule in inches calls the limit itself out (the lateral
-    // limits: 22.352 mm is a hair over 0.88 in).
-    bool bChartOutOnTheLimit = false;
-};
-
-void PrintTo(const LimitCase& c, std::ostream* os)
-{
-    *os << "limit " << c.nLimit;
-}
-
-class Judgement : public testing::TestWithParam<LimitCase>
+// Every limit of the table moved on its own from a loading within all, at
+// each point it applies to: just inside, on, just beyond and well beyond,
+// with its margin. A limit that does not apply is beyond nothing.
+class Judgement : public testing::TestWithParam<int>
 {
 };
 
 TEST_P(Judgement, EachLimitJustInsideOnAndJustBeyondWithItsMargin)
 {
-    const LimitCase& c = GetParam();
-    const double nJustBeyond = std::nextafter(c.nLimitValue, c.nBeyond * INFINITY);
+    const _limRow& r = LIM_ROWS[GetParam()];
+    const double nLimit = limSignedValue(r);
+    const int nBeyond = r.nSense == SENSE_AT_MOST ? +1 : -1; // beyond above the limit, or below it
+    const double nJustBeyond = std::nextafter(nLimit, nBeyond * INFINITY);
     const struct {
         double nValue, nMargin;
         bool bBeyond;
-    } steps[] = {{c.nLimitValue - c.nBeyond * 2.5, 2.5, false},
-                 {c.nLimitValue, 0, false},
-                 {nJustBeyond, -std::fabs(nJustBeyond - c.nLimitValue), true},
-                 {c.nLimitValue + c.nBeyond * 4, -4, true}};
-    for (const auto& step : steps) {
-        _wbLoading l = {80, 80, 30, BALLAST_NONE};
-        _wbPoint p = {600, 0, 0, 2480, 0};
-        c.pfuncSet(l, p, step.nValue);
-        const _wbJudgement j = calcJudge(l, p);
-        for (int n = 0; n < LIMIT_COUNT; n++)
-            EXPECT_EQ(j.beyond(_wbLimit(n)), n == c.nLimit && step.bBeyond) << "limit " << n << " at " << step.nValue;
-        EXPECT_NEAR(j.limits[c.nLimit].nMargin, step.nMargin, 1e-9) << step.nValue;
-        EXPECT_EQ(j.within(), !step.bBeyond && !(c.bChartOutOnTheLimit && step.nValue == c.nLimitValue)) << step.nValue;
+    } steps[] = {{nLimit - nBeyond * 2.5, 2.5, false},
+                 {nLimit, 0, false},
+                 {nJustBeyond, -std::fabs(nJustBeyond - nLimit), true},
+                 {nLimit + nBeyond * 4, -4, true}};
+    for (int nPoint = 0; nPoint < POINT_COUNT; nPoint++) {
+        const bool bApplies = limApplies(r, static_cast<_wbFlightPoint>(nPoint));
+        for (const auto& step : steps) {
+            SCOPED_TRACE("point " + std::to_string(nPoint) + " at " + std::to_string(step.nValue));
+            _limValues v = {600, 2480, 0, 80, 80, 30}; // weight, arms, seats, fuel
+            v[r.nQuantity] = step.nValue;
+            const _wbJudgement j = calcJudge({v[QTY_LSEAT], v[QTY_RSEAT], v[QTY_FUEL], BALLAST_NONE},
+                                             {v[QTY_WEIGHT], 0, 0, v[QTY_LONG_ARM], v[QTY_LAT_ARM]},
+                                             static_cast<_wbFlightPoint>(nPoint));
+            for (int n = 0; n < LIMIT_COUNT; n++)
+                EXPECT_EQ(j.beyond(_wbLimit(n)), n == r.nId && bApplies && step.bBeyond) << "limit " << n;
+            if (bApplies) {
+                EXPECT_NEAR(j.limits[r.nId].nMargin, step.nMargin, 1e-9);
+            } else {
+                EXPECT_EQ(j.limits[r.nId].nMargin, INFINITY);
+            }
+            // The chart's rule in inches calls the lateral limits themselves
+            // out: 22.352 mm is a hair over 0.88 in.
+            const bool bChartOut = r.nQuantity == QTY_LAT_ARM && step.nValue == nLimit;
+            EXPECT_EQ(j.within(), !(bApplies && step.bBeyond) && !bChartOut);
+        }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Limits, Judgement,
-    testing::Values(
-        LimitCase{LIMIT_WEIGHT, MAX_TOTAL_WEIGHT, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nWeight = n; }},
-        LimitCase{LIMIT_FORWARD, MIN_LONG_ARM, -1, [](_wbLoading&, _wbPoint& p, double n) { p.nLongArm = n; }},
-        LimitCase{LIMIT_AFT, MAX_LONG_ARM, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nLongArm = n; }},
-        LimitCase{LIMIT_LEFT, -MAX_LAT_ARM, -1, [](_wbLoading&, _wbPoint& p, double n) { p.nLatArm = n; }, true},
-        LimitCase{LIMIT_RIGHT, MAX_LAT_ARM, +1, [](_wbLoading&, _wbPoint& p, double n) { p.nLatArm = n; }, true},
-        LimitCase{LIMIT_LSEAT, MAX_SEAT_WEIGHT, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nLSeatWeight = n; }},
-        LimitCase{LIMIT_RSEAT, MAX_SEAT_WEIGHT, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nRSeatWeight = n; }},
-        LimitCase{LIMIT_TANK, MAX_FUEL_VOLUME, +1, [](_wbLoading& l, _wbPoint&, double n) { l.nFuelVolume = n; }}),
-    [](const testing::TestParamInfo<LimitCase>& p) { return std::to_string(p.param.nLimit); });
+INSTANTIATE_TEST_SUITE_P(Limits, Judgement, testing::Range(0, int(LIMIT_COUNT)));
 
 TEST(Judgement, NoNumberIsBeyondNothingAnInfinityBeyond)
 {
@@ -196,15 +208,32 @@ TEST(Judgement, NoNumberIsBeyondNothingAnInfinityBeyond)
     EXPECT_TRUE(calcJudge(_wbLoading{}, _wbPoint{600, 0, 0, INFINITY, 0}).beyond(LIMIT_AFT));
 }
 
-// The verdict in words: each limit alone, several at once, within with the
-// nearest, in the pilot's units; breaches rounded up, margins down.
+// A setup with nothing but the fixed seat and fuel arms.
+_wbSetup fixedArms(void)
+{
+    stateResetSetup();
+    stateSetFixedArms();
+    return m_wbSetup;
+}
+
+// The verdict in words, of a point and of the whole flight, in the pilot's
+// units: each limit alone, several at once, within with the nearest,
+// breaches rounded up and margins down; every limit broken at every point,
+// each once with its point, a landing after a trip longer than the fuel
+// never within, unconfirmed figures said first. A row may move one point
+// of its flight to a point no loading makes, to judge it alone.
 struct VerdictCase {
     const char* pszName;
     _wbLoading l;
-    _wbPoint p;
-    _unitWt nWt;
-    _unitLen nArm;
-    const char* pszWords;
+    double nTrip = 0;
+    _unitWt nWt = UNIT_WT_KG;
+    _unitLen nArm = UNIT_ARM_MM;
+    double nBasicWeight = 400, nBasicLongArm = 2700;
+    guint nUnconfirmed = 0;
+    std::optional<_wbPoint> p = {}; // the point moved, at nAt
+    _wbFlightPoint nAt = POINT_TAKE_OFF;
+    const char* pszPoint = nullptr;  // the words of the point at nAt
+    const char* pszFlight = nullptr; // the flight's words
 };
 
 void PrintTo(const VerdictCase& c, std::ostream* os)
@@ -216,170 +245,148 @@ class VerdictWords : public testing::TestWithParam<VerdictCase>
 {
 };
 
+// The figures in the locale's decimal mark, as the entries show them.
+std::string inLocale(const char* pszWords)
+{
+    return std::regex_replace(pszWords, std::regex("(\\d)\\.(\\d)"),
+                              std::string("$1") + localeconv()->decimal_point + "$2");
+}
+
 TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
 {
     const VerdictCase& c = GetParam();
-    _wbSetup units{};
-    units.nUnitWt = c.nWt, units.nUnitArm = c.nArm, units.nUnitFuel = UNIT_FUEL_LITRE;
-    // The figures in the locale's decimal mark, as the entries show them.
-    const std::string strWords = std::regex_replace(c.pszWords, std::regex("(\\d)\\.(\\d)"),
-                                                    std::string("$1") + localeconv()->decimal_point + "$2");
-    EXPECT_EQ(pwbVerdictText(calcJudge(c.l, c.p), units), strWords);
-}
-
-constexpr _wbLoading FINE = {80, 80, 30, BALLAST_NONE};
-INSTANTIATE_TEST_SUITE_P(
-    Loadings, VerdictWords,
-    testing::Values(
-        VerdictCase{
-            "NearestIsTheWeight",
-            FINE,
-            {676.3, 0, 0, 2480, 0},
-            UNIT_WT_LB,
-            UNIT_ARM_INCH,
-            "WITHIN LIMITS; centre of gravity 1.36 in forward of the aft limit; 9.0 lb below the maximum weight"},
-        VerdictCase{"NearestIsForward",
-                    FINE,
-                    {600, 0, 0, 2443, 0},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of gravity 1.42 "
-                    "mm aft of the forward limit"},
-        VerdictCase{"OverWeight",
-                    FINE,
-                    {684, 0, 0, 2480, 0},
-                    UNIT_WT_LB,
-                    UNIT_ARM_INCH,
-                    "OUT OF LIMITS: over the maximum weight by 8.0 lb"},
-        VerdictCase{"AftByAHair",
-                    FINE,
-                    {600, 0, 0, 2514.6000001, 0},
-                    UNIT_WT_KG,
-                    UNIT_ARM_INCH,
-                    "OUT OF LIMITS: aft of the limit by 0.01 in"},
-        VerdictCase{"RightSeatAndTank",
-                    {80, 97.5, 70, BALLAST_NONE},
-                    {600, 0, 0, 2480, 0},
-                    UNIT_WT_LB,
-                    UNIT_ARM_MM,
-                    "OUT OF LIMITS: right seat over its 210 lb limit by 5.0 lb; fuel beyond the tank's 64.5 L by 5.5 "
-                    "L"},
-        // The seat's limit to the digits that make it true, and a breach
-        // never smaller than they show.
-        VerdictCase{"SeatInKilograms",
-                    {95.3, 80, 30, BALLAST_NONE},
-                    {600, 0, 0, 2480, 0},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "OUT OF LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.05 kg"},
-        // Within: the centre of gravity's margin, and the seat's, nearer by
-        // its span.
-        VerdictCase{"CgMarginAndANearerSeat",
-                    {95.0, 80, 30, BALLAST_NONE},
-                    {600, 0, 0, MIN_LONG_ARM + 0.71, 0},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of gravity 0.71 "
-                    "mm aft of the forward limit; 0.25 kg below the left seat's limit"},
-        // The lateral margin where it is the nearer.
-        VerdictCase{"LateralNearer",
-                    FINE,
-                    {600, 0, 0, 2478, 20},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "WITHIN LIMITS; centre of gravity 36.42 mm aft of the forward limit and 2.35 mm inside the right "
-                    "limit"},
-        VerdictCase{"SoloOutAftAndLeft",
-                    {90, 0, 10, BALLAST_NONE},
-                    {500, 0, 0, 2520, -30},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "OUT OF LIMITS: aft of the limit by 5.40 mm; left of the lateral limit by 7.65 mm"},
-        VerdictCase{"OnTheLateralEdge",
-                    FINE,
-                    {600, 0, 0, 2480, MAX_LAT_ARM},
-                    UNIT_WT_KG,
-                    UNIT_ARM_MM,
-                    "OUT OF LIMITS: on the lateral limit, which the chart reads as beyond it"},
-        VerdictCase{
-            "NothingEntered", _wbLoading{}, {0, 0, 0, NAN, NAN}, UNIT_WT_KG, UNIT_ARM_MM, "NO LOADING ENTERED"}),
-    [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
-
-// A setup with nothing but the fixed seat and fuel arms.
-_wbSetup fixedArms(void)
-{
-    stateResetSetup();
-    stateSetFixedArms();
-    return m_wbSetup;
-}
-
-// The flight's one verdict: every limit broken at every point, each once
-// with its point, a landing after a trip longer than the fuel never within,
-// unconfirmed figures said first; and it agrees with the judgement.
-struct FlightCase {
-    const char* pszName;
-    double nBasicWeight, nBasicLongArm, nLSeat, nRSeat, nFuel, nTrip;
-    guint nUnconfirmed;
-    const char* pszWords;
-};
-
-void PrintTo(const FlightCase& c, std::ostream* os)
-{
-    *os << c.pszName;
-}
-
-class FlightWords : public testing::TestWithParam<FlightCase>
-{
-};
-
-TEST_P(FlightWords, OneVerdictForTheWholeFlight)
-{
-    const FlightCase& c = GetParam();
     _wbSetup s = fixedArms();
     s.nBasicWeight = c.nBasicWeight, s.nBasicLongArm = c.nBasicLongArm, s.nBasicLatArm = 1.0;
     s.nUnconfirmed = c.nUnconfirmed;
-    const _wbFlight f = calcJudgeFlight(s, {c.nLSeat, c.nRSeat, c.nFuel, BALLAST_NONE}, c.nTrip);
-    const std::string strWords = std::regex_replace(c.pszWords, std::regex("(\\d)\\.(\\d)"),
-                                                    std::string("$1") + localeconv()->decimal_point + "$2");
-    EXPECT_EQ(pwbFlightVerdictText(f, s), strWords);
-    EXPECT_EQ(f.within(), strWords.starts_with("WITHIN LIMITS for"));
+    s.nUnitWt = c.nWt, s.nUnitArm = c.nArm, s.nUnitFuel = UNIT_FUEL_LITRE;
+    _wbFlight f = calcJudgeFlight(s, c.l, c.nTrip);
+    if (c.p) {
+        const _wbLoading at = {c.l.nLSeatWeight, c.l.nRSeatWeight,
+                               c.nAt == POINT_LANDING ? f.nLandingFuel : c.l.nFuelVolume, c.l.nBallastPosn};
+        f.points[c.nAt] = *c.p;
+        f.judged[c.nAt] = calcJudge(at, *c.p, c.nAt);
+    }
+    if (c.pszPoint) {
+        EXPECT_EQ(pwbPointVerdictText(f, c.nAt, s), inLocale(c.pszPoint));
+    }
+    if (c.pszFlight) {
+        EXPECT_EQ(pwbFlightVerdictText(f, s), inLocale(c.pszFlight));
+        EXPECT_EQ(f.within(), std::string_view(c.pszFlight).starts_with("WITHIN LIMITS for"));
+    }
 }
 
+constexpr _wbLoading FINE = {80, 80, 30, BALLAST_NONE};
+constexpr _wbLoading FLOWN = {80, 80, 60, BALLAST_NONE};
 INSTANTIATE_TEST_SUITE_P(
-    Flights, FlightWords,
+    Loadings, VerdictWords,
     testing::Values(
-        FlightCase{"WithinWithATrip", 400, 2700, 80, 80, 60, 20, 0,
-                   "WITHIN LIMITS for take-off, landing and with no fuel"},
-        FlightCase{"WithoutATrip", 400, 2700, 80, 80, 60, 0, 0, "WITHIN LIMITS for take-off and with no fuel"},
-        FlightCase{"TripOverTheFuel", 400, 2700, 80, 80, 15, 20, 0,
-                   "NOT WITHIN LIMITS: landing not possible: the trip (20.0 L) is more than the fuel on board (15.0 "
-                   "L)"},
+        VerdictCase{.pszName = "NearestIsTheWeight",
+                    .l = FINE,
+                    .nWt = UNIT_WT_LB,
+                    .nArm = UNIT_ARM_INCH,
+                    .p = _wbPoint{676.3, 0, 0, 2480, 0},
+                    .pszPoint = "WITHIN LIMITS; centre of gravity 1.36 in forward of the aft limit; 9.0 lb below the "
+                                "maximum weight"},
+        VerdictCase{.pszName = "NearestIsForward",
+                    .l = FINE,
+                    .p = _wbPoint{600, 0, 0, 2443, 0},
+                    .pszPoint = "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of "
+                                "gravity 1.42 mm aft of the forward limit"},
+        VerdictCase{.pszName = "OverWeight",
+                    .l = FINE,
+                    .nWt = UNIT_WT_LB,
+                    .nArm = UNIT_ARM_INCH,
+                    .p = _wbPoint{684, 0, 0, 2480, 0},
+                    .pszPoint = "OUT OF LIMITS: over the maximum weight by 8.0 lb"},
+        VerdictCase{.pszName = "AftByAHair",
+                    .l = FINE,
+                    .nArm = UNIT_ARM_INCH,
+                    .p = _wbPoint{600, 0, 0, 2514.6000001, 0},
+                    .pszPoint = "OUT OF LIMITS: aft of the limit by 0.01 in"},
+        VerdictCase{.pszName = "RightSeatAndTank",
+                    .l = {80, 97.5, 70, BALLAST_NONE},
+                    .nWt = UNIT_WT_LB,
+                    .p = _wbPoint{600, 0, 0, 2480, 0},
+                    .pszPoint = "OUT OF LIMITS: right seat over its 210 lb limit by 5.0 lb; fuel beyond the tank's "
+                                "64.5 L by 5.5 L"},
+        // The seat's limit to the digits that make it true, and a breach
+        // never smaller than they show.
+        VerdictCase{.pszName = "SeatInKilograms",
+                    .l = {95.3, 80, 30, BALLAST_NONE},
+                    .p = _wbPoint{600, 0, 0, 2480, 0},
+                    .pszPoint = "OUT OF LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.05 kg"},
+        // Within: the centre of gravity's margin, and the seat's, nearer by
+        // its span.
+        VerdictCase{.pszName = "CgMarginAndANearerSeat",
+                    .l = {95.0, 80, 30, BALLAST_NONE},
+                    .p = _wbPoint{600, 0, 0, 2441.575 + 0.71, 0},
+                    .pszPoint = "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of "
+                                "gravity 0.71 mm aft of the forward limit; 0.25 kg below the left seat's limit"},
+        // The lateral margin where it is the nearer.
+        VerdictCase{.pszName = "LateralNearer",
+                    .l = FINE,
+                    .p = _wbPoint{600, 0, 0, 2478, 20},
+                    .pszPoint = "WITHIN LIMITS; centre of gravity 36.42 mm aft of the forward limit and 2.35 mm "
+                                "inside the right limit"},
+        VerdictCase{.pszName = "SoloOutAftAndLeft",
+                    .l = {90, 0, 10, BALLAST_NONE},
+                    .p = _wbPoint{500, 0, 0, 2520, -30},
+                    .pszPoint = "OUT OF LIMITS: aft of the limit by 5.40 mm; left of the lateral limit by 7.65 mm"},
+        VerdictCase{.pszName = "OnTheLateralEdge",
+                    .l = FINE,
+                    .p = _wbPoint{600, 0, 0, 2480, 22.352},
+                    .pszPoint = "OUT OF LIMITS: on the lateral limit, which the chart reads as beyond it"},
+        VerdictCase{.pszName = "NothingEntered",
+                    .l = {},
+                    .nBasicWeight = 0,
+                    .nBasicLongArm = 0,
+                    .p = _wbPoint{0, 0, 0, NAN, NAN},
+                    .pszPoint = "NO LOADING ENTERED",
+                    .pszFlight = "NO LOADING ENTERED"},
+        VerdictCase{.pszName = "WithinWithATrip",
+                    .l = FLOWN,
+                    .nTrip = 20,
+                    .pszFlight = "WITHIN LIMITS for take-off, landing and with no fuel"},
+        VerdictCase{
+            .pszName = "WithoutATrip", .l = FLOWN, .pszFlight = "WITHIN LIMITS for take-off and with no fuel"},
+        VerdictCase{.pszName = "TripOverTheFuel",
+                    .l = {80, 80, 15, BALLAST_NONE},
+                    .nTrip = 20,
+                    .nAt = POINT_LANDING,
+                    .pszPoint = "not possible: the trip (20.0 L) is more than the fuel on board (15.0 L)",
+                    .pszFlight = "NOT WITHIN LIMITS: landing not possible: the trip (20.0 L) is more than the fuel on "
+                                 "board (15.0 L)"},
         // Take-off within; the landing and the dry aircraft forward.
-        FlightCase{"TwoPointsOut", 400, 2715, 90, 85, 50, 40, 0,
-                   "NOT WITHIN LIMITS: landing forward of the limit by 2.69 mm; with no fuel forward of the limit by "
-                   "4.02 mm"},
+        VerdictCase{.pszName = "TwoPointsOut",
+                    .l = {90, 85, 50, BALLAST_NONE},
+                    .nTrip = 40,
+                    .nBasicLongArm = 2715,
+                    .pszFlight = "NOT WITHIN LIMITS: landing forward of the limit by 2.69 mm; with no fuel forward of "
+                                 "the limit by 4.02 mm"},
         // A seat is the loading's: said once, not at each point.
-        FlightCase{"SeatOverAtEveryPoint", 400, 2750, 96, 80, 60, 20, 0,
-                   "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.75 kg"},
-        FlightCase{"SeatOnItsLimit", 400, 2750, MAX_SEAT_WEIGHT, 80, 60, 0, 0,
-                   "WITHIN LIMITS for take-off and with no fuel"},
-        FlightCase{"CopiedFigures", 400, 2700, 80, 80, 60, 0, 2,
-                   "Basic weight and arms not confirmed for this aircraft"},
-        FlightCase{"NothingEntered", 0, 0, 0, 0, 0, 0, 0, "NO LOADING ENTERED"}),
-    [](const testing::TestParamInfo<FlightCase>& p) { return std::string(p.param.pszName); });
-
-// A landing alone out of limits (the envelope being convex, no loading
-// makes one, but the words must not hide it) is named with its point.
-TEST(FlightWords, ALandingAloneOutIsNamed)
-{
-    _wbSetup s = fixedArms();
-    s.nBasicWeight = 400, s.nBasicLongArm = 2700;
-    _wbFlight f = calcJudgeFlight(s, {80, 80, 60, BALLAST_NONE}, 20);
-    f.points[POINT_LANDING].nLongArm = MIN_LONG_ARM - 1.6;
-    f.judged[POINT_LANDING] = calcJudge({80, 80, 40, BALLAST_NONE}, f.points[POINT_LANDING]);
-    EXPECT_EQ(pwbFlightVerdictText(f, s),
-              "NOT WITHIN LIMITS: landing forward of the limit by " + mscFormatNumber("%1.2f", 1.60) + " mm");
-}
+        VerdictCase{.pszName = "SeatOverAtEveryPoint",
+                    .l = {96, 80, 60, BALLAST_NONE},
+                    .nTrip = 20,
+                    .nBasicLongArm = 2750,
+                    .pszFlight = "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.75 kg"},
+        VerdictCase{.pszName = "SeatOnItsLimit",
+                    .l = {95.25451098148434, 80, 60, BALLAST_NONE}, // 210 / 2.20462 kg
+                    .nBasicLongArm = 2750,
+                    .pszFlight = "WITHIN LIMITS for take-off and with no fuel"},
+        VerdictCase{.pszName = "CopiedFigures",
+                    .l = FLOWN,
+                    .nUnconfirmed = 2,
+                    .pszFlight = "Basic weight and arms not confirmed for this aircraft"},
+        // A landing alone out of limits (the envelope being convex, no
+        // loading makes one, but the words must not hide it) is named with
+        // its point.
+        VerdictCase{.pszName = "ALandingAloneOutIsNamed",
+                    .l = FLOWN,
+                    .nTrip = 20,
+                    .p = _wbPoint{590.36, 0, 0, 2441.575 - 1.6, 0}, // 400 + 80 + 80 + 40 × 0.759 kg,
+                    .nAt = POINT_LANDING,
+                    .pszFlight = "NOT WITHIN LIMITS: landing forward of the limit by 1.60 mm"}),
+    [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
 
 // A trip that is negative or no number counts as none, and the landing is
 // never heavier than the take-off, on the page as in the judgement.
