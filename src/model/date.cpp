@@ -82,3 +82,29 @@ std::string dateShow(const std::string& strStored)
     g_date_set_parse(&back, sz);
     return g_date_valid(&back) && g_date_compare(&back, &date) == 0 ? sz : strStored;
 }
+
+int dateWeighingMonths(double nMonths)
+{
+    return nMonths >= 1 && nMonths <= DATE_MAX_WEIGHING_MONTHS && nMonths == static_cast<int>(nMonths)
+               ? static_cast<int>(nMonths)
+               : DATE_WEIGHING_MONTHS;
+}
+
+_dateWeighing dateWeighingDue(const std::string& strStored, const GDate& today, double nMonths)
+{
+    const int nInterval = dateWeighingMonths(nMonths);
+    GDate due;
+    g_date_clear(&due, 1);
+    if (!readIso(strStored, &due))
+        return {false, false, {}, nInterval};
+    g_date_add_months(&due, static_cast<guint>(nInterval));
+    return {true, g_date_compare(&today, &due) >= 0, isoOf(due), nInterval};
+}
+
+std::string dateWeighingDueText(const _dateWeighing& w)
+{
+    if (!w.bDue)
+        return {};
+    return "Weighing due since " + dateShow(w.strDueIso) + " (every " + std::to_string(w.nMonths) +
+           " months): have the aircraft reweighed.";
+}

@@ -21,3 +21,22 @@ _dateReading dateRead(const std::string& strText, const GDate& today);
 // day (where that form reads back as the same day; else ISO), any other
 // text as it stands.
 std::string dateShow(const std::string& strStored);
+
+// An aircraft is reweighed every DATE_WEIGHING_MONTHS unless its own
+// interval is a whole number of months from 1 to DATE_MAX_WEIGHING_MONTHS.
+constexpr int DATE_WEIGHING_MONTHS = 48, DATE_MAX_WEIGHING_MONTHS = 240;
+int dateWeighingMonths(double nMonths);
+
+// Whether the weighing stored (an ISO day) is due today: it falls due the
+// same day of the month the interval later and stays due from that day on.
+// bJudged is false for a stored text that is no ISO day (nothing is said).
+struct _dateWeighing {
+    bool bJudged;
+    bool bDue;
+    std::string strDueIso;
+    int nMonths;
+};
+_dateWeighing dateWeighingDue(const std::string& strStored, const GDate& today, double nMonths);
+
+// The pilot's words for a weighing due, "" when it is not.
+std::string dateWeighingDueText(const _dateWeighing& w);

@@ -47,6 +47,8 @@ struct _wbSetup {
     // Which of the basic weight (1), longitudinal arm (2) and lateral arm
     // (4) were copied from another aircraft and not yet typed.
     guint nUnconfirmed;
+    // The months between the aircraft's weighings; 0 where none is set.
+    double nWeighingMonths;
 };
 
 // Every basic figure copied and not typed: weight, longitudinal and lateral

@@ -4,6 +4,7 @@
 #include "store/stored.h"
 
 #include "app/errlog.h"
+#include "model/date.h"
 #include "store/params.h"
 #include "store/state.h"
 
@@ -193,6 +194,15 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Aircraft",
      .pszKey = "CopiedFrom",
      .pszAircraftKey = "CopiedFrom"},
+    {.nId = VAL_WEIGHING_MONTHS,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "WeighingIntervalMonths",
+     .pszAircraftKey = "WeighingIntervalMonths",
+     .field = &m_wbSetup.nWeighingMonths,
+     .pszEntry = "WeighingIntervalMonths",
+     .pszFormat = "%g",
+     .nWalk = 190},
 }};
 
 // prmValue finds a row by its id.
@@ -215,6 +225,9 @@ double prmShown(const _prmValue& v, double nInternal)
     // No density set reads as the density in use.
     if (v.nUnit == KIND_DENSITY && nInternal == 0)
         nInternal = FUEL_DENSITY;
+    // No interval set reads as the one in use.
+    if (v.nId == VAL_WEIGHING_MONTHS && nInternal == 0)
+        return DATE_WEIGHING_MONTHS;
     return unitToShown(v.nUnit, nInternal, m_wbSetup);
 }
 

@@ -39,6 +39,7 @@ enum _prmValueId {
     VAL_FUEL_DENSITY,
     VAL_UNCONFIRMED,
     VAL_COPIED_FROM,
+    VAL_WEIGHING_MONTHS,
     VAL_COUNT
 };
 

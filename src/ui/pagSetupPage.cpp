@@ -379,6 +379,12 @@ void psetUpdateInputDisplay(void)
                                                 mscFormatNumber("%1.1f", MAX_FUEL_DENSITY) + " kg/L is not used: " +
                                                 mscFormatNumber("%1.3f", FUEL_DENSITY) + " kg/L is.");
     }
+    // None set reads as the interval in use; one that cannot be is flagged.
+    GtkWidget* pwgtInterval = m_page.entries[VAL_WEIGHING_MONTHS];
+    if (pwgtInterval && s.nWeighingMonths != 0 && dateWeighingMonths(s.nWeighingMonths) != s.nWeighingMonths)
+        mscFlagEntry(pwgtInterval, "An interval that is no whole number of months from 1 to " +
+                                       std::to_string(DATE_MAX_WEIGHING_MONTHS) + " is not used: every " +
+                                       std::to_string(DATE_WEIGHING_MONTHS) + " months is.");
     showCopied();
     pwbUpdateDisplays();
 }

@@ -3,6 +3,7 @@
 // Handlers store what the pilot changed and then refresh; the display
 // functions only show.
 #include "ui/pagWBPage.h"
+#include "model/date.h"
 
 #include "model/fuel.h"
 #include "model/limits.h"
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <cmath>
+#include <ctime>
 #include <string>
 
 namespace
@@ -118,6 +120,8 @@ GtkWidget *m_pwgtVerdict = nullptr, *m_pwgtLoadingAircraft = nullptr;
 GtkWidget* m_pwgtFlightVerdict = nullptr;
 // Where to begin, while the aircraft has no basic weight.
 GtkWidget* m_pwgtFirstStart = nullptr;
+// That the aircraft is due to be reweighed; hidden while it is not.
+GtkWidget* m_pwgtWeighingDue = nullptr;
 // The entries and unit labels of the loading's values, as the table of
 // stored values gives them; the page's walk.
 _fldPage m_page = {.nOwner = PRM_OF_LOADING};
@@ -125,7 +129,7 @@ _fldPage m_page = {.nOwner = PRM_OF_LOADING};
 GtkWidget*& m_pwgtTripFuel = m_page.entries[VAL_TRIP];
 GtkWidget* m_pwgtFuelDensityInUse = nullptr;
 GtkWidget *m_pwgtLandingWt = nullptr, *m_pwgtLandingLongArm = nullptr, *m_pwgtLandingLatArm = nullptr;
-const std::array<_mscBinding, 15> m_optional = {{
+const std::array<_mscBinding, 16> m_optional = {{
     {"NoFuelWt", gtk_label_get_type, &m_pwgtNoFuelWt},
     {"NoFuelLongArm", gtk_label_get_type, &m_pwgtNoFuelLongArm},
     {"NoFuelLatArm", gtk_label_get_type, &m_pwgtNoFuelLatArm},
@@ -141,6 +145,7 @@ const std::array<_mscBinding, 15> m_optional = {{
     {"LandingLongArm", gtk_label_get_type, &m_pwgtLandingLongArm},
     {"LandingLatArm", gtk_label_get_type, &m_pwgtLandingLatArm},
     {"FlightVerdict", gtk_label_get_type, &m_pwgtFlightVerdict},
+    {"WeighingDue", gtk_label_get_type, &m_pwgtWeighingDue},
 }};
 
 // A cell is at most this wide; a longer text (a huge value) is cut short
@@ -418,6 +423,15 @@ void pwbUpdatePlanDisplay(void)
     }
     if (m_pwgtFirstStart)
         gtk_widget_set_visible(m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);
+    if (m_pwgtWeighingDue) {
+        GDate today;
+        g_date_clear(&today, 1);
+        g_date_set_time_t(&today, time(nullptr));
+        const std::string strDue =
+            dateWeighingDueText(dateWeighingDue(prmGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
+        gtk_label_set_text(GTK_LABEL(m_pwgtWeighingDue), strDue.c_str());
+        gtk_widget_set_visible(m_pwgtWeighingDue, !strDue.empty());
+    }
     if (m_pwgtFlightVerdict) {
         gtk_label_set_text(GTK_LABEL(m_pwgtFlightVerdict), pwbFlightVerdictText(f, m_wbSetup).c_str());
         gtk_label_set_attributes(GTK_LABEL(m_pwgtFlightVerdict), f.within() ? m_pattrBoldBlue : m_pattrBoldRed);

@@ -10,6 +10,7 @@
 
 #include "app/errlog.h"
 #include "app/paths.h"
+#include "model/date.h"
 #include "model/freename.h"
 #include "store/params.h"
 #include "store/state.h"
@@ -29,6 +30,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <regex>
@@ -529,6 +531,13 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                   text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(prmGetText(VAL_WEIGHED)),
                        "sans bold 12", FIT_ONE_LINE)) +
          4;
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, time(nullptr));
+    const std::string strDue =
+        dateWeighingDueText(dateWeighingDue(prmGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
+    if (!strDue.empty())
+        y += text(pCr, nLeft, y, nTextWidth, strDue, "sans bold 10") + 2;
     const std::string strPreparer = sheet.strPreparer.empty() ? sheet.strPilot : sheet.strPreparer;
     const std::array<std::pair<std::string, std::string>, 2> people = {
         {{"Pilot in command: " + typed(sheet.strPilot), "Prepared by: " + typed(strPreparer)},

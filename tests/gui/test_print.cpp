@@ -5,6 +5,7 @@
 
 #include "app/paths.h"
 #include "app/window.h"
+#include "model/date.h"
 #include "store/params.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
@@ -124,6 +125,32 @@ INSTANTIATE_TEST_SUITE_P(
                             "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 4.75 kg",
                             "NOT TO BE FLOWN AS LOADED"}),
     [](const testing::TestParamInfo<Loading>& p) { return std::string(p.param.pszName); });
+
+class WeighingDue : public zt::Pages, public testing::WithParamInterface<const char*>
+{
+    std::string initialConf() const override
+    {
+        return std::string("[Aircraft]\nWeighed=") + GetParam() + "\n[Basic]\nWeight=400\n";
+    }
+};
+
+// A weighing long past is said on the page and the sheet; one to come is not.
+TEST_P(WeighingDue, IsShownOnThePageAndTheSheetOnlyWhenDue)
+{
+    const bool bDue = GetParam() == std::string("2000-01-01");
+    type("WeighingIntervalMonths", "36");
+    focus("ConfEmptyWeight");
+    const std::string strDue = "Weighing due since " + dateShow("2003-01-01") + " (every 36 months)";
+    EXPECT_EQ(gtk_widget_get_visible(w("WeighingDue")) ? text("WeighingDue") : "",
+              bDue ? strDue + ": have the aircraft reweighed." : "");
+    const std::string strPdf = m_dir / "sheet.pdf";
+    _prnSheet sheet;
+    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
+    const std::string strText = std::regex_replace(run({"pdftotext", strPdf, "-"}), std::regex("\\s+"), " ");
+    EXPECT_EQ(strText.find(strDue) != std::string::npos, bDue) << strText;
+}
+
+INSTANTIATE_TEST_SUITE_P(Weighed, WeighingDue, testing::Values("2000-01-01", "2999-01-01"));
 
 using LoadSheetFailure = zt::Pages;
 

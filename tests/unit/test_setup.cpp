@@ -221,4 +221,31 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
     EXPECT_EQ(dateShow("sometime"), "sometime"); // not a date: as it stands
 }
 
+// Due from the same day (or the month's last) the interval later; no ISO day, no judgement.
+TEST(WeighingDue, FallsDueTheIntervalLaterAndStaysDue)
+{
+    const struct {
+        const char* pszWeighed;
+        int nDay, nMonth, nYear;
+        double nMonths;
+        bool bDue;
+        const char* pszDue; // "" where not judged
+    } cases[] = {
+        {"2022-01-10", 10, 1, 2026, 0, true, "2026-01-10"}, // on the day
+        {"2022-01-10", 9, 1, 2026, 0, false, "2026-01-10"}, // the day before
+        {"2026-01-31", 28, 2, 2026, 1, true, "2026-02-28"},
+        {"2023-12-07", 7, 12, 2026, 36.5, false, "2027-12-07"},
+        {"10/01/2022", 7, 12, 2026, 0, false, ""},
+    };
+    for (const auto& c : cases) {
+        GDate today{};
+        g_date_set_dmy(&today, static_cast<GDateDay>(c.nDay), static_cast<GDateMonth>(c.nMonth),
+                       static_cast<GDateYear>(c.nYear));
+        const _dateWeighing w = dateWeighingDue(c.pszWeighed, today, c.nMonths);
+        EXPECT_EQ(std::make_tuple(w.bJudged, w.bDue, w.strDueIso, w.nMonths),
+                  std::make_tuple(*c.pszDue != 0, c.bDue, std::string(c.pszDue), c.nMonths == 1 ? 1 : 48))
+            << c.pszWeighed << " every " << c.nMonths;
+    }
+}
+
 } // namespace
