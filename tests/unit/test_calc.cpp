@@ -136,15 +136,14 @@ TEST(Limits, HoldTheirWrittenValues)
         const char* pszUnit;
         double nValue;
         _limSense nSense;
-    } cases[] = {
-        {LIMIT_WEIGHT, 1500, "lb", 680.3893641534596, SENSE_AT_MOST}, // 1500 / 2.20462 = 680.38936415...
-        {LIMIT_FORWARD, 96.125, "in", 2441.575, SENSE_AT_LEAST},       // 96.125 × 25.4 = 2441.575
-        {LIMIT_AFT, 99, "in", 2514.6, SENSE_AT_MOST},                  // 99 × 25.4 = 2514.6
-        {LIMIT_LEFT, 0.88, "in", 22.352, SENSE_AT_LEAST_NEGATIVE},     // 0.88 × 25.4 = 22.352, at -22.352
-        {LIMIT_RIGHT, 0.88, "in", 22.352, SENSE_AT_MOST},
-        {LIMIT_LSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST}, // 210 / 2.20462 = 95.25451098...
-        {LIMIT_RSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST},
-        {LIMIT_TANK, 64.5, "L", 64.5, SENSE_AT_MOST}};
+    } cases[] = {{LIMIT_WEIGHT, 1500, "lb", 680.3893641534596, SENSE_AT_MOST}, // 1500 / 2.20462 = 680.38936415...
+                 {LIMIT_FORWARD, 96.125, "in", 2441.575, SENSE_AT_LEAST},      // 96.125 × 25.4 = 2441.575
+                 {LIMIT_AFT, 99, "in", 2514.6, SENSE_AT_MOST},                 // 99 × 25.4 = 2514.6
+                 {LIMIT_LEFT, 0.88, "in", 22.352, SENSE_AT_LEAST_NEGATIVE},    // 0.88 × 25.4 = 22.352, at -22.352
+                 {LIMIT_RIGHT, 0.88, "in", 22.352, SENSE_AT_MOST},
+                 {LIMIT_LSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST}, // 210 / 2.20462 = 95.25451098...
+                 {LIMIT_RSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST},
+                 {LIMIT_TANK, 64.5, "L", 64.5, SENSE_AT_MOST}};
     static_assert(std::size(cases) == LIMIT_COUNT, "every limit has its written value here");
     for (const auto& c : cases) {
         const _limRow& r = LIM_ROWS[c.nLimit];
@@ -182,9 +181,9 @@ TEST_P(Judgement, EachLimitJustInsideOnAndJustBeyondWithItsMargin)
             SCOPED_TRACE("point " + std::to_string(nPoint) + " at " + std::to_string(step.nValue));
             _limValues v = {600, 2480, 0, 80, 80, 30}; // weight, arms, seats, fuel
             v[r.nQuantity] = step.nValue;
-            const _wbJudgement j = calcJudge({v[QTY_LSEAT], v[QTY_RSEAT], v[QTY_FUEL], BALLAST_NONE},
-                                             {v[QTY_WEIGHT], 0, 0, v[QTY_LONG_ARM], v[QTY_LAT_ARM]},
-                                             static_cast<_wbFlightPoint>(nPoint));
+            const _wbJudgement j =
+                calcJudge({v[QTY_LSEAT], v[QTY_RSEAT], v[QTY_FUEL], BALLAST_NONE},
+                          {v[QTY_WEIGHT], 0, 0, v[QTY_LONG_ARM], v[QTY_LAT_ARM]}, static_cast<_wbFlightPoint>(nPoint));
             for (int n = 0; n < LIMIT_COUNT; n++)
                 EXPECT_EQ(j.beyond(_wbLimit(n)), n == r.nId && bApplies && step.bBeyond) << "limit " << n;
             if (bApplies) {
@@ -347,8 +346,7 @@ INSTANTIATE_TEST_SUITE_P(
                     .l = FLOWN,
                     .nTrip = 20,
                     .pszFlight = "WITHIN LIMITS for take-off, landing and with no fuel"},
-        VerdictCase{
-            .pszName = "WithoutATrip", .l = FLOWN, .pszFlight = "WITHIN LIMITS for take-off and with no fuel"},
+        VerdictCase{.pszName = "WithoutATrip", .l = FLOWN, .pszFlight = "WITHIN LIMITS for take-off and with no fuel"},
         VerdictCase{.pszName = "TripOverTheFuel",
                     .l = {80, 80, 15, BALLAST_NONE},
                     .nTrip = 20,

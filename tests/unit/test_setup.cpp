@@ -228,14 +228,15 @@ TEST(WeighingDue, FallsDueTheIntervalLaterAndStaysDue)
         const char* pszWeighed;
         int nDay, nMonth, nYear;
         double nMonths;
+        int nUsed; // the interval it is judged at
         bool bDue;
         const char* pszDue; // "" where not judged
     } cases[] = {
-        {"2022-01-10", 10, 1, 2026, 0, true, "2026-01-10"}, // on the day
-        {"2022-01-10", 9, 1, 2026, 0, false, "2026-01-10"}, // the day before
-        {"2026-01-31", 28, 2, 2026, 1, true, "2026-02-28"},
-        {"2023-12-07", 7, 12, 2026, 36.5, false, "2027-12-07"},
-        {"10/01/2022", 7, 12, 2026, 0, false, ""},
+        {"2022-01-10", 10, 1, 2026, 0, 48, true, "2026-01-10"}, // on the day
+        {"2022-01-10", 9, 1, 2026, 0, 48, false, "2026-01-10"}, // the day before
+        {"2026-01-31", 28, 2, 2026, 1, 1, true, "2026-02-28"},
+        {"2023-12-07", 7, 12, 2026, 36.5, 48, false, "2027-12-07"},
+        {"10/01/2022", 7, 12, 2026, 0, 48, false, ""},
     };
     for (const auto& c : cases) {
         GDate today{};
@@ -243,7 +244,7 @@ TEST(WeighingDue, FallsDueTheIntervalLaterAndStaysDue)
                        static_cast<GDateYear>(c.nYear));
         const _dateWeighing w = dateWeighingDue(c.pszWeighed, today, c.nMonths);
         EXPECT_EQ(std::make_tuple(w.bJudged, w.bDue, w.strDueIso, w.nMonths),
-                  std::make_tuple(*c.pszDue != 0, c.bDue, std::string(c.pszDue), c.nMonths == 1 ? 1 : 48))
+                  std::make_tuple(*c.pszDue != 0, c.bDue, std::string(c.pszDue), c.nUsed))
             << c.pszWeighed << " every " << c.nMonths;
     }
 }
