@@ -72,6 +72,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Aircraft",
      .pszKey = "Registration",
      .pszAircraftKey = "Registration",
+     .bFigure = true,
      .bStartsEmpty = true,
      .pszEntry = "Registration",
      .nWalk = 150},
@@ -80,6 +81,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Aircraft",
      .pszKey = "Weighed",
      .pszAircraftKey = "Weighed",
+     .bFigure = true,
      .bStartsEmpty = true,
      .pszEntry = "WeighedOn",
      .nWalk = 160},
@@ -88,6 +90,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Basic",
      .pszKey = "Weight",
      .pszAircraftKey = "BasicWeight",
+     .bFigure = true,
      .nUnit = KIND_WEIGHT,
      .field = &m_wbSetup.nBasicWeight,
      .pszEntry = "ConfEmptyWeight",
@@ -99,6 +102,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Basic",
      .pszKey = "LongArm",
      .pszAircraftKey = "BasicLongArm",
+     .bFigure = true,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBasicLongArm,
      .pszEntry = "ConfEmptyLongArm",
@@ -110,6 +114,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Basic",
      .pszKey = "LatArm",
      .pszAircraftKey = "BasicLatArm",
+     .bFigure = true,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBasicLatArm,
      .pszEntry = "ConfEmptyLatArm",
@@ -121,6 +126,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Ballast",
      .pszKey = "Weight",
      .pszAircraftKey = "BallastWeight",
+     .bFigure = true,
      .nUnit = KIND_WEIGHT,
      .field = &m_wbSetup.nBallastWt,
      .pszEntry = "ConfBallastWeight",
@@ -132,6 +138,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Ballast",
      .pszKey = "FrontLongArm",
      .pszAircraftKey = "BallastFrontLongArm",
+     .bFigure = true,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastFrontLongArm,
      .pszEntry = "ConfBallastFrontLongArm",
@@ -143,6 +150,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Ballast",
      .pszKey = "FrontLatArm",
      .pszAircraftKey = "BallastFrontLatArm",
+     .bFigure = true,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastFrontLatArm,
      .pszEntry = "ConfBallastFrontLatArm",
@@ -154,6 +162,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Ballast",
      .pszKey = "RearLongArm",
      .pszAircraftKey = "BallastRearLongArm",
+     .bFigure = true,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastRearLongArm,
      .pszEntry = "ConfBallastRearLongArm",
@@ -175,6 +184,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Fuel",
      .pszKey = "Density",
      .pszAircraftKey = "FuelDensity",
+     .bFigure = true,
      .nUnit = KIND_DENSITY,
      .field = &m_wbSetup.nFuelDensity,
      .pszEntry = "FuelDensity",
@@ -337,4 +347,32 @@ int prmAircraftNumber(const char* pszGroup)
     char* pszEnd = nullptr;
     const long n = strtol(pszDigits, &pszEnd, 10);
     return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
+}
+
+std::string prmFigureText(void)
+{
+    std::string str;
+    for (const _prmValue& v : m_values) {
+        if (!v.bFigure)
+            continue;
+        str += v.pszGroup;
+        str += '/';
+        str += v.pszKey;
+        str += '=';
+        if (const auto* pp = std::get_if<gdouble*>(&v.field)) {
+            char szNumber[G_ASCII_DTOSTR_BUF_SIZE];
+            str += g_ascii_formatd(szNumber, sizeof szNumber, "%.3f", **pp);
+        } else {
+            str += prmGetText(v.nId);
+        }
+        str += '\n';
+    }
+    return str;
+}
+
+std::string prmFingerprint(void)
+{
+    const std::string str = prmFigureText();
+    g_autofree gchar* pszDigest = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
+    return std::string(pszDigest, 8);
 }

@@ -60,6 +60,9 @@ struct _prmValue {
     // Its key in the group of another aircraft of the fleet; null for a
     // value that is not the aircraft's (the loading, the units).
     const char* pszAircraftKey = nullptr;
+    // One of the aircraft's figures as weighed and recorded: its
+    // fingerprint covers it, and changing it amends the weighing record.
+    bool bFigure = false;
     // The kind of amount it is typed and shown in, in the pilot's unit;
     // Zarv.conf always holds the internal one (kg, mm, litres).
     _unitKind nUnit = KIND_NONE;
@@ -100,6 +103,14 @@ void prmSetText(_prmValueId nId, const char* pszText);
 
 // Keeps a number or a choice in its field and stores it: one rewrite.
 void prmStoreValue(_prmValueId nId, double nValue);
+
+// The fingerprint of the current aircraft's figures: eight hex digits of
+// the SHA-256 of prmFigureText(), the same on every machine.
+std::string prmFingerprint(void);
+// The figures as the fingerprint reads them: one "Group/Key=value" line per
+// figure, in the order of the table; numbers in the internal unit, as
+// Zarv.conf holds them, to three decimals.
+std::string prmFigureText(void);
 
 // The group of Zarv.conf that keeps the aircraft numbered n (2 and up) of
 // the fleet, and the number of a group that keeps one (else 0).

@@ -72,6 +72,23 @@ TEST_F(SetupRecord, ValuesAreTakenAsStored)
     EXPECT_STREQ(unitWeightLabel(s.nUnitWt), "kgs");
 }
 
+// The digests were made with sha256sum of the same lines, outside Zarv.
+TEST_F(SetupRecord, TheFingerprintCoversEveryFigureToAThousandth)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\nUnconfirmed=0\n"
+                                       "[Basic]\nWeight=400\nLatArm=-1.5\nLongArm=2700\n[Unit]\nWeight=1\n"
+                                       "[Ballast]\nWeight=10\nFrontLatArm=2\nFrontLongArm=1000\nRearLongArm=3000\n");
+    prmLoadKeyFile();
+    psetParams();
+    EXPECT_EQ(prmFigureText(), "Aircraft/Registration=G-ZARV\nAircraft/Weighed=2024-03-01\nBasic/Weight=400.000\n"
+                               "Basic/LongArm=2700.000\nBasic/LatArm=-1.500\nBallast/Weight=10.000\n"
+                               "Ballast/FrontLongArm=1000.000\nBallast/FrontLatArm=2.000\n"
+                               "Ballast/RearLongArm=3000.000\nFuel/Density=0.000\n");
+    EXPECT_EQ(prmFingerprint(), "17392627");
+    prmStoreValue(VAL_BASIC_WEIGHT, 400.001);
+    EXPECT_EQ(prmFingerprint(), "fb241976");
+}
+
 struct Conversion {
     double nTyped;
     _unitWt nWt;
