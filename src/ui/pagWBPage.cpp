@@ -388,7 +388,13 @@ void pwbUpdatePlanDisplay(void)
         pwbDisplayWeightValue(m_pwgtLandingWt, p.nWeight);
         pwbDisplayArmValue(m_pwgtLandingLongArm, p.nLongArm);
         pwbDisplayArmValue(m_pwgtLandingLatArm, p.nLatArm);
-        colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
+        // Without a trip there is no landing to judge: its cells show the
+        // take-off's figures, uncoloured.
+        if (f.hasPoint(POINT_LANDING))
+            colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
+        else
+            for (GtkWidget* pwgt : {m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm})
+                colourTotal(pwgt, false);
     }
     if (m_pwgtFuelAllowed && m_pwgtTripFuel) {
         const _wbTripFuel t = fuelTripRange(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight,
