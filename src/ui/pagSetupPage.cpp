@@ -170,31 +170,28 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
         return "";
     const _prmValue& v = prmValue(nId);
     GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgtEntry);
-    GtkWidget* pdlg = gtk_dialog_new_with_buttons("Amend the weighing record?",
-                                                  GTK_IS_WINDOW(pwinMain) ? GTK_WINDOW(pwinMain) : nullptr,
-                                                  GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                  "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
-    GtkWidget* pwgtGrid = gtk_grid_new();
-    g_object_set(pwgtGrid, "margin", 12, "row-spacing", 6, "column-spacing", 12, nullptr);
+    GtkWidget* pdlg = gtk_message_dialog_new(GTK_IS_WINDOW(pwinMain) ? GTK_WINDOW(pwinMain) : nullptr,
+                                             GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+                                             GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "Amend the weighing record?");
+    gtk_window_set_title(GTK_WINDOW(pdlg), "Amend the weighing record?");
     const std::string strWhat = figureCaption(v) + " of " + mscOneLine(prmGetText(VAL_REGISTRATION)) + ": " +
-                                figureShown(v, nOld) + " \u2192 " + figureShown(v, nNew);
-    GtkWidget* pwgtWhat = gtk_label_new(strWhat.c_str());
-    gtk_label_set_xalign(GTK_LABEL(pwgtWhat), 0);
-    gtk_label_set_line_wrap(GTK_LABEL(pwgtWhat), TRUE);
+                                figureShown(v, nOld) + " \u2192 " + figureShown(v, nNew) +
+                                ". The change and its reason are kept in the aircraft's history.";
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg), "%s", strWhat.c_str());
+    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
+    GtkWidget* pwgtBox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
     GtkWidget* pwgtReason = gtk_entry_new();
     gtk_widget_set_name(pwgtReason, "AmendReason");
     gtk_entry_set_activates_default(GTK_ENTRY(pwgtReason), TRUE);
-    gtk_widget_set_hexpand(pwgtReason, TRUE);
     GtkWidget* pwgtCaption = gtk_label_new_with_mnemonic("_Reason");
     gtk_label_set_mnemonic_widget(GTK_LABEL(pwgtCaption), pwgtReason);
-    gtk_grid_attach(GTK_GRID(pwgtGrid), pwgtWhat, 0, 0, 2, 1);
-    gtk_grid_attach(GTK_GRID(pwgtGrid), pwgtCaption, 0, 1, 1, 1);
-    gtk_grid_attach(GTK_GRID(pwgtGrid), pwgtReason, 1, 1, 1, 1);
-    gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(pdlg))), pwgtGrid);
+    gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtCaption, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtReason, TRUE, TRUE, 0);
+    gtk_container_add(GTK_CONTAINER(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(pdlg))), pwgtBox);
     gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
     gtk_dialog_set_response_sensitive(GTK_DIALOG(pdlg), GTK_RESPONSE_OK, FALSE);
     g_signal_connect(pwgtReason, "changed", G_CALLBACK(psetOnAmendReasonChanged), pdlg);
-    gtk_widget_show_all(pwgtGrid);
+    gtk_widget_show_all(pwgtBox);
     gtk_widget_grab_focus(pwgtReason);
     m_bAsking = true;
     const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
