@@ -100,11 +100,9 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
         bool bAsks;
     } cases[] = {
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_BASIC_WEIGHT, true},
-        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_BALLAST_REAR_LONG_ARM, true},
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_FUEL_DENSITY, true},
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_REGISTRATION, false},
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_WEIGHED, false},
-        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_WEIGHING_MONTHS, false},
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_LSEAT, false},
         {"Registration=G-ZARV\n", VAL_BASIC_WEIGHT, false},
         {"Weighed=2024-03-01\n", VAL_BASIC_LAT_ARM, false},
@@ -134,12 +132,8 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
         EXPECT_EQ(history[i].strReason, reasons[i]);
         EXPECT_EQ(history[i].strFigure, "Basic/Weight");
         EXPECT_EQ(history[i].strNew, std::to_string(400 + i) + ".25");
-        EXPECT_EQ(prmHistoryRead(prmHistoryLine(history[i])), history[i]);
     }
     EXPECT_EQ(history[0].strOld, "400");
-    EXPECT_TRUE(g_regex_match_simple("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d [+-]\\d{4}$",
-                                     history[2].strWhen.c_str(), GRegexCompileFlags(0), GRegexMatchFlags(0)))
-        << history[2].strWhen;
     EXPECT_EQ(prmRecordedFingerprint(), strFingerprint);
     EXPECT_EQ(prmRecordedWhen(), history[2].strWhen);
     EXPECT_FALSE(prmFiguresChangedOutside());
