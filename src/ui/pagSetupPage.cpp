@@ -168,6 +168,11 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
 {
     if (!prmAsksAmend(nId))
         return "";
+    // A figure copied to a new aircraft is typed from its own weighing
+    // report, not amended.
+    for (const Weighed& w : m_weighed)
+        if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit))
+            return "";
     const _prmValue& v = prmValue(nId);
     GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgtEntry);
     GtkWidget* pdlg = gtk_message_dialog_new(GTK_IS_WINDOW(pwinMain) ? GTK_WINDOW(pwinMain) : nullptr,
@@ -211,12 +216,6 @@ void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
     const bool bEdited = mscEntryEdited(pwgtEntry);
     if (m_bAsking)
         return; // committed when the field is left again
-    // A window that only lost the focus (to another program) keeps its
-    // field: the question comes when the pilot leaves it, or closes.
-    GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgtEntry);
-    if (bEdited && prmAsksAmend(nId) && GTK_IS_WINDOW(pwinMain) &&
-        gtk_window_get_focus(GTK_WINDOW(pwinMain)) == pwgtEntry)
-        return;
     if (!fldCommitEntry(pwgtEntry, nId, askAmend)) {
         if (bEdited)
             psetUpdateInputDisplay(); // taken back: the page as stored
