@@ -213,6 +213,21 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "WeighingIntervalMonths",
      .pszFormat = "%g",
      .nWalk = 190},
+    // The amendments of the figures, one line each, and the fingerprint of
+    // the figures as Zarv last wrote them, with when; a new aircraft starts
+    // with neither.
+    {.nId = VAL_HISTORY,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "History",
+     .pszAircraftKey = "History",
+     .bStartsEmpty = true},
+    {.nId = VAL_FINGERPRINT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Fingerprint",
+     .pszAircraftKey = "Fingerprint",
+     .bStartsEmpty = true},
 }};
 
 // prmValue finds a row by its id.

@@ -40,6 +40,8 @@ enum _prmValueId {
     VAL_UNCONFIRMED,
     VAL_COPIED_FROM,
     VAL_WEIGHING_MONTHS,
+    VAL_HISTORY,
+    VAL_FINGERPRINT,
     VAL_COUNT
 };
 

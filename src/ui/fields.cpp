@@ -1,5 +1,6 @@
 // A page's entries walked from the table of stored values.
 #include "ui/fields.h"
+#include "store/figures.h"
 #include "store/state.h"
 
 #include <algorithm>
@@ -64,7 +65,7 @@ _prmValueId fldIdOf(gpointer pUser)
     return static_cast<_prmValueId>(GPOINTER_TO_INT(pUser));
 }
 
-bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId)
+bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
 {
     // The shown text is rounded: storing it back would change a value the
     // pilot never touched. Only an edited text is read and stored.
@@ -74,6 +75,19 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId)
     const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
     // Weights and volumes cannot be negative; arms can.
     const bool bNotNegative = v.nUnit != KIND_ARM;
-    prmStoreValue(nId, mscSettle(pwgtEntry, r, unitToInternal(v.nUnit, r.nValue, m_wbSetup), bNotNegative));
+    const double nNew = mscSettle(pwgtEntry, r, unitToInternal(v.nUnit, r.nValue, m_wbSetup), bNotNegative);
+    const auto* pnOld = std::get_if<gdouble*>(&v.field);
+    if (!v.bFigure || !pnOld || **pnOld == nNew) {
+        prmStoreValue(nId, nNew);
+        return true;
+    }
+    const double nOld = **pnOld;
+    const std::optional<std::string> reason = ask ? ask(pwgtEntry, nId, nOld, nNew) : std::optional<std::string>("");
+    if (!reason) {
+        mscFlagEntry(pwgtEntry, "");
+        mscShowNumber(pwgtEntry, v.pszFormat, prmShown(v, nOld));
+        return false;
+    }
+    prmStoreFigure(nId, nNew, *reason);
     return true;
 }

@@ -11,7 +11,10 @@
 #include <gtk/gtk.h>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 // A widget of the page's own in its walk (a choice, a list), at its place.
@@ -58,5 +61,10 @@ _prmValueId fldIdOf(gpointer pUser);
 // not read cleanly, a negative weight or volume among it), kept in the
 // value's field and stored. A text the pilot has not edited since it was
 // shown stores nothing (false): leaving a field never rounds its value.
-// Showing what follows is the caller's.
-bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId);
+// Showing what follows is the caller's. A figure of the aircraft whose
+// value changes is asked about first (ask, where given): it is stored with
+// the reason given ("" for none asked), or, taken back (nothing), the old
+// value is shown again and nothing is stored (false).
+using _fldAsk =
+    std::function<std::optional<std::string>(GtkWidget* pwgtEntry, _prmValueId nId, double nOld, double nNew)>;
+bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask = {});

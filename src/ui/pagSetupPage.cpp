@@ -3,17 +3,21 @@
 // into Zarv.conf, and on to the loading page; showing stores nothing.
 #include "ui/pagSetupPage.h"
 
+#include "app/errlog.h"
 #include "model/date.h"
+#include "store/figures.h"
 #include "store/fleet.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/fields.h"
 #include "ui/misc.h"
 #include "ui/pagWBPage.h"
+#include "ui/shown.h"
 
 #include <algorithm>
 #include <array>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,10 +59,18 @@ GtkWidget*& m_pwgtRegistration = m_page.entries[VAL_REGISTRATION];
 GtkWidget*& m_pwgtWeighedOn = m_page.entries[VAL_WEIGHED];
 // The aircraft's fuel density, which an older Zarv.ui does not have either.
 GtkWidget*& m_pwgtFuelDensity = m_page.entries[VAL_FUEL_DENSITY];
-const std::array<_mscBinding, 3> m_optional = {{
+// The figures' fingerprint and history, and the flag of a change made
+// outside Zarv with its button; optional too.
+GtkWidget *m_pwgtFingerprint = nullptr, *m_pwgtHistory = nullptr;
+GtkWidget *m_pwgtFiguresChanged = nullptr, *m_pwgtConfirmFigures = nullptr;
+const std::array<_mscBinding, 7> m_optional = {{
     {"FleetChoice", gtk_combo_box_text_get_type, &m_pwgtFleetChoice},
     {"FleetAdd", gtk_button_get_type, &m_pwgtFleetAdd},
     {"FleetRemove", gtk_button_get_type, &m_pwgtFleetRemove},
+    {"AircraftFingerprint", gtk_label_get_type, &m_pwgtFingerprint},
+    {"AircraftHistory", gtk_label_get_type, &m_pwgtHistory},
+    {"FiguresChanged", gtk_label_get_type, &m_pwgtFiguresChanged},
+    {"ConfirmFigures", gtk_button_get_type, &m_pwgtConfirmFigures},
 }};
 
 // The group of each row of the fleet's list, in the list's order.
@@ -125,20 +137,147 @@ void showCopied(void)
     m_nShownCopied = m_wbSetup.nUnconfirmed;
 }
 
+// While the pilot is asked why a figure changes, no other commit runs.
+bool m_bAsking = false;
+
+// A figure's name as its caption on the page says it.
+std::string figureCaption(const _prmValue& v)
+{
+    GtkWidget* pwgt = m_page.entries[v.nId];
+    g_autoptr(GList) plistLabels = pwgt ? gtk_widget_list_mnemonic_labels(pwgt) : nullptr;
+    if (plistLabels && GTK_IS_LABEL(plistLabels->data))
+        return gtk_label_get_text(GTK_LABEL(plistLabels->data));
+    return std::string(v.pszGroup) + "/" + v.pszKey;
+}
+
+// A figure's value as its entry shows it, with its unit.
+std::string figureShown(const _prmValue& v, double nInternal)
+{
+    return mscFormatNumber(v.pszFormat, prmShown(v, nInternal)) + " " + unitLabel(v.nUnit, m_wbSetup);
+}
+
+void psetOnAmendReasonChanged(GtkEditable* pwgtReason, gpointer pDialog)
+{
+    g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
+    gtk_dialog_set_response_sensitive(GTK_DIALOG(pDialog), GTK_RESPONSE_OK, *pszReason != 0);
+}
+
+// Asks why a figure of an aircraft under change control changes: the
+// reason, or nothing when the pilot cancels. Other figures go as typed.
+std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, double nOld, double nNew)
+{
+    if (!prmAsksAmend(nId))
+        return "";
+    // A figure copied to a new aircraft is typed from its own weighing
+    // report, not amended.
+    for (const Weighed& w : m_weighed)
+        if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit))
+            return "";
+    const _prmValue& v = prmValue(nId);
+    GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgtEntry);
+    GtkWidget* pdlg = gtk_message_dialog_new(GTK_IS_WINDOW(pwinMain) ? GTK_WINDOW(pwinMain) : nullptr,
+                                             GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+                                             GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "Amend the weighing record?");
+    gtk_window_set_title(GTK_WINDOW(pdlg), "Amend the weighing record?");
+    const std::string strWhat = figureCaption(v) + " of " + mscOneLine(prmGetText(VAL_REGISTRATION)) + ": " +
+                                figureShown(v, nOld) + " \u2192 " + figureShown(v, nNew) +
+                                ". The change and its reason are kept in the aircraft's history.";
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg), "%s", strWhat.c_str());
+    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
+    GtkWidget* pwgtBox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
+    GtkWidget* pwgtReason = gtk_entry_new();
+    gtk_widget_set_name(pwgtReason, "AmendReason");
+    gtk_entry_set_activates_default(GTK_ENTRY(pwgtReason), TRUE);
+    GtkWidget* pwgtCaption = gtk_label_new_with_mnemonic("_Reason");
+    gtk_label_set_mnemonic_widget(GTK_LABEL(pwgtCaption), pwgtReason);
+    gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtCaption, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtReason, TRUE, TRUE, 0);
+    gtk_container_add(GTK_CONTAINER(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(pdlg))), pwgtBox);
+    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
+    gtk_dialog_set_response_sensitive(GTK_DIALOG(pdlg), GTK_RESPONSE_OK, FALSE);
+    g_signal_connect(pwgtReason, "changed", G_CALLBACK(psetOnAmendReasonChanged), pdlg);
+    gtk_widget_show_all(pwgtBox);
+    gtk_widget_grab_focus(pwgtReason);
+    m_bAsking = true;
+    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
+    m_bAsking = false;
+    g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
+    gtk_widget_destroy(pdlg);
+    if (nResponse != GTK_RESPONSE_OK || !*pszReason)
+        return std::nullopt;
+    return std::string(pszReason);
+}
+
 // A field of the page left: its value committed, the page shown again. A
 // value copied to a new aircraft stays flagged until the pilot types it; a
 // field left untouched stores nothing and changes nothing.
 void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 {
+    const bool bEdited = mscEntryEdited(pwgtEntry);
+    if (m_bAsking)
+        return; // committed when the field is left again
+    if (!fldCommitEntry(pwgtEntry, nId, askAmend)) {
+        if (bEdited)
+            psetUpdateInputDisplay(); // taken back: the page as stored
+        return;
+    }
     for (const Weighed& v : m_weighed)
-        if (v.nId == nId && (m_wbSetup.nUnconfirmed & v.nBit) && mscEntryEdited(pwgtEntry)) {
+        if (v.nId == nId && (m_wbSetup.nUnconfirmed & v.nBit) && bEdited) {
             // Typed: the commit's own flag stands from here.
             m_nShownCopied &= ~v.nBit;
             prmStoreValue(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
         }
-    if (!fldCommitEntry(pwgtEntry, nId))
-        return;
     psetUpdateInputDisplay();
+}
+
+// The history as the page shows it, oldest first, in the pilot's units.
+std::string historyText(void)
+{
+    std::string str;
+    for (const _prmAmendment& a : prmHistory()) {
+        std::string strLine = a.strWhen + "  ";
+        const _prmValue* pv = nullptr;
+        for (const _prmValue& v : prmValues())
+            if (v.bFigure && a.strFigure == std::string(v.pszGroup) + "/" + v.pszKey)
+                pv = &v;
+        if (pv && pv->pszFormat)
+            strLine += figureCaption(*pv) + " " + figureShown(*pv, g_ascii_strtod(a.strOld.c_str(), nullptr)) +
+                       " \u2192 " + figureShown(*pv, g_ascii_strtod(a.strNew.c_str(), nullptr)) + ": ";
+        else if (!a.strFigure.empty())
+            strLine += a.strFigure + " " + a.strOld + " \u2192 " + a.strNew + ": ";
+        str += (str.empty() ? "" : "\n") + strLine + mscOneLine(a.strReason);
+    }
+    return str;
+}
+
+// The figures' fingerprint, history and state, where Zarv.ui has them; a
+// change made outside Zarv is logged once for each state of the figures.
+void showFigures(void)
+{
+    const std::string strFingerprint = prmFingerprint();
+    if (m_pwgtFingerprint)
+        gtk_label_set_text(GTK_LABEL(m_pwgtFingerprint), ("Fingerprint: " + strFingerprint).c_str());
+    if (m_pwgtHistory) {
+        const std::string strHistory = historyText();
+        gtk_label_set_text(GTK_LABEL(m_pwgtHistory), strHistory.c_str());
+        gtk_widget_set_visible(m_pwgtHistory, !strHistory.empty());
+    }
+    const std::string strChanged = shwFiguresChanged();
+    if (m_pwgtFiguresChanged) {
+        gtk_label_set_text(GTK_LABEL(m_pwgtFiguresChanged), strChanged.c_str());
+        gtk_widget_set_visible(m_pwgtFiguresChanged, !strChanged.empty());
+    }
+    if (m_pwgtConfirmFigures)
+        gtk_widget_set_visible(m_pwgtConfirmFigures, !strChanged.empty());
+    static std::string strLogged;
+    const std::string strState = prmRecordedFingerprint() + " " + strFingerprint;
+    if (!strChanged.empty() && strState != strLogged) {
+        g_autofree gchar* pszMessage = g_strdup_printf(
+            "psetUpdateInputDisplay()\nthe figures in Zarv.conf have the fingerprint %s, Zarv recorded %s\n%s",
+            strFingerprint.c_str(), prmRecordedFingerprint().c_str(), strChanged.c_str());
+        errPostError(pszMessage);
+        strLogged = strState;
+    }
 }
 
 void afterUnitChange(void)
@@ -234,12 +373,21 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
         if (const _dateReading date = dateRead(strText, today()); date.bDate)
             strText = date.strIso;
     if (prmGetText(nId) != strText) {
-        prmSetText(nId, strText.c_str());
+        if (prmValue(nId).bFigure)
+            prmStoreFigureText(nId, strText.c_str());
+        else
+            prmSetText(nId, strText.c_str());
         psetUpdateFleetDisplay();
     }
     if (nId == VAL_WEIGHED)
         showWeighed();
     return FALSE;
+}
+
+void psetOnConfirmFiguresClicked(GtkButton*, gpointer)
+{
+    prmConfirmFigures();
+    psetUpdateFleetDisplay();
 }
 
 void psetOnFleetChanged(GtkComboBox* pwgtCombo, gpointer)
@@ -305,6 +453,7 @@ void psetUpdateFleetDisplay(void)
         showWeighed();
     if (m_pwgtFleetRemove)
         gtk_widget_set_sensitive(m_pwgtFleetRemove, fleet.size() > 1);
+    showFigures();
     pwbUpdateAircraft();
 }
 
@@ -348,6 +497,8 @@ void psetInit(GtkBuilder* pBuilder)
         g_signal_connect(m_pwgtFleetAdd, "clicked", G_CALLBACK(psetOnFleetAddClicked), nullptr);
     if (m_pwgtFleetRemove)
         g_signal_connect(m_pwgtFleetRemove, "clicked", G_CALLBACK(psetOnFleetRemoveClicked), nullptr);
+    if (m_pwgtConfirmFigures)
+        g_signal_connect(m_pwgtConfirmFigures, "clicked", G_CALLBACK(psetOnConfirmFiguresClicked), nullptr);
     for (GtkWidget* pwgt : {m_pwgtConfWeightUnitKgs, m_pwgtConfWeightUnitLbs})
         mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnWeightUnitClicked), wgtLUT);
     for (GtkWidget* pwgt : {m_pwgtConfArmUnitMM, m_pwgtConfArmUnitIn})
@@ -386,6 +537,7 @@ void psetUpdateInputDisplay(void)
                                        std::to_string(DATE_MAX_WEIGHING_MONTHS) + " is not used: every " +
                                        std::to_string(DATE_WEIGHING_MONTHS) + " months is.");
     showCopied();
+    showFigures();
     pwbUpdateDisplays();
 }
 

@@ -560,6 +560,14 @@ std::span<const _wgtLUT> pwbWalk(void)
     return m_page.walk;
 }
 
+namespace
+{
+
+// Says that the aircraft's figures were changed outside Zarv; optional.
+GtkWidget* m_pwgtFiguresChanged = nullptr;
+
+} // namespace
+
 void pwbInit(GtkBuilder* pBuilder)
 {
     // The page's choices in its walk with Up, Down and Return; its entries
@@ -576,6 +584,8 @@ void pwbInit(GtkBuilder* pBuilder)
 
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
+    const std::array<_mscBinding, 1> figures = {{{"LoadingFiguresChanged", gtk_label_get_type, &m_pwgtFiguresChanged}}};
+    mscBindAll(pBuilder, figures);
     fldBind(pBuilder, m_page, stops);
     _wgtLUT* wgtLUT = m_page.walk.data();
     boundCells();
@@ -597,6 +607,11 @@ void pwbInit(GtkBuilder* pBuilder)
 void pwbUpdateAircraft(void)
 {
     const std::string strRegistration = mscOneLine(prmGetText(VAL_REGISTRATION));
+    if (m_pwgtFiguresChanged) {
+        const std::string strChanged = shwFiguresChanged();
+        gtk_label_set_text(GTK_LABEL(m_pwgtFiguresChanged), strChanged.c_str());
+        gtk_widget_set_visible(m_pwgtFiguresChanged, !strChanged.empty());
+    }
     if (m_pwgtLoadingAircraft) {
         // A fleet's aircraft without a registration says so; a lone one
         // without, as before the fleet, says nothing.

@@ -2,6 +2,7 @@
 #include "ui/shown.h"
 
 #include "model/units.h"
+#include "store/figures.h"
 #include "ui/misc.h"
 
 namespace
@@ -29,4 +30,13 @@ std::string shwText(_unitKind nAmount, double nInternal, const _wbSetup& u, int 
 {
     return shwFixed(unitToShown(nAmount, nInternal, u), nDecimals < 0 ? shwDecimals(nAmount) : nDecimals) + " " +
            unitSymbol(nAmount, u);
+}
+
+std::string shwFiguresChanged(void)
+{
+    if (!prmFiguresChangedOutside())
+        return "";
+    const std::string strWhen = prmRecordedWhen();
+    return "The aircraft's figures were changed outside Zarv" + (strWhen.empty() ? "" : " since " + strWhen) +
+           ": check them against the weighing record, then confirm";
 }

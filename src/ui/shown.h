@@ -16,3 +16,7 @@ std::string shwFixed(double n, int nDecimals);
 // The amount in the pilot's unit with its symbol, to nDecimals (the
 // entries' decimals where negative): "181.6 lb".
 std::string shwText(_unitKind nAmount, double nInternal, const _wbSetup& u, int nDecimals = -1);
+
+// What both pages say while the aircraft's figures differ from those Zarv
+// last recorded (changed outside Zarv); "" otherwise.
+std::string shwFiguresChanged(void);

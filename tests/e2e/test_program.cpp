@@ -512,6 +512,26 @@ TEST_F(ChangedOutside, TheirFileIsNeverUndoneAtClose)
     EXPECT_EQ(logMessages(log()).back(), "Zarv Shutdown");
 }
 
+// A basic weight typed into Zarv.conf by hand, behind Zarv's back: the
+// window says so from the start, and the start writes nothing.
+TEST_F(ChangedOutside, FiguresEditedByHandAreFlaggedAtStart)
+{
+    // Zarv recorded the fingerprint of these figures with Weight=400.
+    const std::string strConf = "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\n"
+                                "Fingerprint=17392627 2026-01-05 10:00:00 +0100\n"
+                                "[Basic]\nWeight=401\nLatArm=-1.5\nLongArm=2700\n"
+                                "[Ballast]\nWeight=10\nFrontLatArm=2\nFrontLongArm=1000\nRearLongArm=3000\n";
+    zt::writeFile(path("etc/Zarv.conf"), strConf);
+    zt::Program program(path("bin"));
+    ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
+    const std::string strSays = "The aircraft's figures were changed outside Zarv since 2026-01-05 10:00:00 +0100: "
+                                "check them against the weighing record, then confirm";
+    EXPECT_TRUE(zt::waitUntil([&] { return log().find(strSays) != std::string::npos; }, "the flag")) << log();
+    EXPECT_TRUE(program.close());
+    EXPECT_EQ(program.wait(), 0);
+    EXPECT_EQ(conf(), strConf);
+}
+
 } // namespace
 
 namespace

@@ -4,6 +4,7 @@
 
 #include "store/params.h"
 #include "store/state.h"
+#include "store/stored.h"
 #include "ui/misc.h"
 #include "ui/pagSetupPage.h"
 
@@ -307,6 +308,85 @@ TEST_F(CopiedFigures, StayFlaggedAcrossASwitchAndARestartUntilTyped)
     }
     EXPECT_EQ(text("FlightVerdict"), "Basic weight and arms not confirmed for this aircraft");
     EXPECT_EQ(text("Verdict").find("Take-off: NOT CONFIRMED (basic weight and arms copied); "), 0u) << text("Verdict");
+}
+
+// The question a commit asks, answered from inside its dialog: a reason
+// typed and Return, or Escape where there is none.
+struct Answer {
+    std::string strReason;
+    bool bAsked = false, bOkAtFirst = true, bOkOnceTyped = false;
+    std::string strTitle;
+};
+
+gboolean answer(gpointer pAnswer)
+{
+    auto* a = static_cast<Answer*>(pAnswer);
+    GtkWidget* pdlg = nullptr;
+    GList* plist = gtk_window_list_toplevels();
+    for (GList* p = plist; p; p = p->next)
+        if (GTK_IS_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)))
+            pdlg = GTK_WIDGET(p->data);
+    g_list_free(plist);
+    if (!pdlg)
+        return G_SOURCE_CONTINUE;
+    a->bAsked = true;
+    a->strTitle = gtk_window_get_title(GTK_WINDOW(pdlg));
+    GtkWidget* pwgtOk = gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
+    a->bOkAtFirst = gtk_widget_is_sensitive(pwgtOk);
+    if (a->strReason.empty()) {
+        zt::sendKey(pdlg, GDK_KEY_Escape);
+        return G_SOURCE_REMOVE;
+    }
+    gtk_entry_set_text(GTK_ENTRY(gtk_window_get_focus(GTK_WINDOW(pdlg))), a->strReason.c_str());
+    a->bOkOnceTyped = gtk_widget_is_sensitive(pwgtOk);
+    zt::sendKey(pdlg, GDK_KEY_Return);
+    return G_SOURCE_REMOVE;
+}
+
+class Amending : public SetupPage
+{
+  protected:
+    std::string initialConf() const override
+    {
+        return "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\n[Basic]\nWeight=400\nLongArm=2700\n";
+    }
+    // Leaves the field being typed in for pszNext, answering what it asks.
+    Answer leaveFor(const char* pszNext, const char* pszReason)
+    {
+        Answer a;
+        a.strReason = pszReason;
+        const guint nSource = g_timeout_add(10, answer, &a);
+        focus(pszNext);
+        if (!a.bAsked)
+            g_source_remove(nSource);
+        // No window manager gives the window the focus back.
+        zt::presentAndFocus(m_pwinMain);
+        return a;
+    }
+};
+
+TEST_F(Amending, AReasonAmendsTheRecordAndCancelPutsTheOldValueBack)
+{
+    const std::string strBefore = text("AircraftFingerprint");
+    type("ConfEmptyWeight", "410");
+    const Answer a = leaveFor("ConfEmptyLongArm", "reweighed; new floor");
+    EXPECT_TRUE(a.bAsked);
+    EXPECT_EQ(a.strTitle, "Amend the weighing record?");
+    EXPECT_FALSE(a.bOkAtFirst);
+    EXPECT_TRUE(a.bOkOnceTyped);
+    EXPECT_EQ(confDouble("Basic", "Weight"), 410.0);
+    const std::string strLine =
+        "Basic (empty) weight " + num("%1.1f", 400) + " kgs \u2192 " + num("%1.1f", 410) + " kgs: reweighed; new floor";
+    EXPECT_NE(text("AircraftHistory").find(strLine), std::string::npos) << text("AircraftHistory");
+    EXPECT_NE(text("AircraftFingerprint"), strBefore);
+    EXPECT_EQ(text("AircraftFingerprint"), "Fingerprint: " + prmFingerprint());
+    EXPECT_NE(conf().find("Fingerprint=" + prmFingerprint() + " "), std::string::npos) << conf();
+
+    type("ConfEmptyLongArm", "2800");
+    EXPECT_TRUE(leaveFor("ConfEmptyLatArm", "").bAsked);
+    EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 2700));
+    EXPECT_EQ(confDouble("Basic", "LongArm"), 2700.0);
+    EXPECT_EQ(text("AircraftHistory").find('\n'), std::string::npos) << text("AircraftHistory");
 }
 
 } // namespace

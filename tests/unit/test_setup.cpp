@@ -2,6 +2,8 @@
 #include "app/paths.h"
 #include "model/date.h"
 #include "store.h"
+#include "store/figures.h"
+#include "store/fleet.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -87,6 +89,69 @@ TEST_F(SetupRecord, TheFingerprintCoversEveryFigureToAThousandth)
     EXPECT_EQ(prmFingerprint(), "17392627");
     prmStoreValue(VAL_BASIC_WEIGHT, 400.001);
     EXPECT_EQ(prmFingerprint(), "fb241976");
+}
+
+// Which commits ask for a reason, and the history as the next start reads it.
+TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason)
+{
+    const struct {
+        const char* pszIdentity;
+        _prmValueId nId;
+        bool bAsks;
+    } cases[] = {
+        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_BASIC_WEIGHT, true},
+        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_FUEL_DENSITY, true},
+        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_REGISTRATION, false},
+        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_WEIGHED, false},
+        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_LSEAT, false},
+        {"Registration=G-ZARV\n", VAL_BASIC_WEIGHT, false},
+        {"Weighed=2024-03-01\n", VAL_BASIC_LAT_ARM, false},
+    };
+    for (const auto& c : cases) {
+        restart();
+        zt::writeFile(m_dir / "Zarv.conf", std::string("[Aircraft]\n") + c.pszIdentity);
+        prmLoadKeyFile();
+        EXPECT_EQ(prmAsksAmend(c.nId), c.bAsks) << c.pszIdentity << prmValue(c.nId).pszKey;
+    }
+
+    // Awkward reasons come back as typed, the old and new value as stored.
+    const char* reasons[] = {"reweighed; new paint", "two\nlines | and a bar", "Nachw\u00e4gung \u2708 \u91cd\u91cf"};
+    restart();
+    zt::writeFile(m_dir / "Zarv.conf", "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\n[Basic]\nWeight=400\n");
+    prmLoadKeyFile();
+    psetParams();
+    for (int i = 0; i < 3; i++)
+        prmStoreFigure(VAL_BASIC_WEIGHT, 400.25 + i, reasons[i]);
+    const std::string strFingerprint = prmFingerprint();
+    restart();
+    prmLoadKeyFile();
+    psetParams();
+    const std::vector<_prmAmendment> history = prmHistory();
+    ASSERT_EQ(history.size(), 3u);
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(history[i].strReason, reasons[i]);
+        EXPECT_EQ(history[i].strFigure, "Basic/Weight");
+        EXPECT_EQ(history[i].strNew, std::to_string(400 + i) + ".25");
+    }
+    EXPECT_EQ(history[0].strOld, "400");
+    EXPECT_EQ(prmRecordedFingerprint(), strFingerprint);
+    EXPECT_EQ(prmRecordedWhen(), history[2].strWhen);
+    EXPECT_FALSE(prmFiguresChangedOutside());
+
+    // A figure edited by hand is flagged until confirmed.
+    prmSetKeyDouble("Basic", "Weight", 399);
+    psetParams();
+    EXPECT_TRUE(prmFiguresChangedOutside());
+    prmConfirmFigures();
+    EXPECT_FALSE(prmFiguresChangedOutside());
+    EXPECT_EQ(prmHistory().back().strReason, "confirmed after an outside change");
+
+    // A new aircraft starts with neither; the old one keeps both.
+    fleetAdd();
+    EXPECT_TRUE(prmHistory().empty());
+    EXPECT_EQ(prmRecordedFingerprint(), "");
+    fleetSwitch(fleetList()[1].strGroup);
+    EXPECT_EQ(prmHistory().size(), 4u);
 }
 
 struct Conversion {
