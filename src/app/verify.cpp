@@ -196,7 +196,13 @@ int vfyRunCommandLine(const char* pszEtcDir)
             }
         g_print("FAIL %s: %s\n", o.strName.c_str(), strWhy.c_str());
     }
-    g_print("%s: %zu cases\n", report.pass() ? "PASSED" : "FAILED", report.outcomes.size());
+    size_t nFailed = 0;
+    for (const _casOutcome& o : report.outcomes)
+        nFailed += !o.pass();
+    if (nFailed)
+        g_print("FAILED: %zu of %zu cases\n", nFailed, report.outcomes.size());
+    else
+        g_print("PASSED: %zu cases\n", report.outcomes.size());
     if (!rptWriteReport(report, &strFile, &strError)) {
         g_printerr("zarv: %s\n", strError.c_str());
         return VFY_EXIT_UNREADABLE;
