@@ -2,6 +2,7 @@
 #include "app/errlog.h"
 #include "app/instance.h"
 #include "app/paths.h"
+#include "app/verify.h"
 #include "app/window.h"
 #include "store/params.h"
 #include "ui/pagWBPage.h"
@@ -32,9 +33,14 @@ int main(int argc, char* argv[])
 {
     // The command line first: asking for the version or the help reads and
     // writes nothing, and an option Zarv does not know ends the start.
-    gboolean bVersion = FALSE;
+    gboolean bVersion = FALSE, bVerify = FALSE;
     const GOptionEntry entries[] = {
-        {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr}, {}};
+        {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr},
+        {"verify", 0, 0, G_OPTION_ARG_NONE, &bVerify,
+         "Check the calculation against the reference loadings (and the etc directory's Verification/Cases; "
+         "zarv --verify [ETC_DIR]), keep a report in its Verification folder and end",
+         nullptr},
+        {}};
     {
         g_autoptr(GOptionContext) pctx = g_option_context_new(nullptr);
         g_option_context_set_summary(pctx, "Weight and balance of a light two-seat helicopter. Zarv keeps its settings "
@@ -50,6 +56,13 @@ int main(int argc, char* argv[])
     if (bVersion) {
         g_print("zarv %s\n", ZARV_VERSION);
         return 0;
+    }
+    if (bVerify) {
+        if (argc > 2) {
+            g_printerr("zarv: --verify takes one etc directory at most\nTry \"zarv --help\".\n");
+            return EXIT_BAD_COMMAND_LINE;
+        }
+        return vfyRunCommandLine(argc == 2 ? argv[1] : nullptr);
     }
     // The toolkit takes the launch's startup id out of the environment.
     const std::string strLaunchId = wbLaunchId();
@@ -191,6 +204,7 @@ int main(int argc, char* argv[])
     wbPresentOnRequest(GTK_WINDOW(pwinMain));
 
     wbInitPages(m_pBuilder);
+    vfyInitWindow(m_pBuilder);
     if (fdClaim == -2)
         wbShowStandingWarning("Zarv could not claim this directory for one window (Zarv.lock): a second window on it "
                               "could lose changes made in this one.");

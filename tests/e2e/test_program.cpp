@@ -564,3 +564,46 @@ TEST_F(CommandLine, VersionIsPrintedAndAnUnknownOptionRefused)
 }
 
 } // namespace
+
+namespace
+{
+
+using CheckOfTheCalculation = zt::Tree;
+
+// zarv --verify with no display: the shipped cases pass and a dated report
+// is kept, Zarv.conf untouched; an operator's case with one figure changed
+// fails by its name, and so does the whole check.
+TEST_F(CheckOfTheCalculation, PassesKeepsItsReportAndFailsAnOperatorsWrongFigure)
+{
+    auto verify = [&](std::string* pstrOut) {
+        gchar* argv[] = {const_cast<gchar*>(ZARV_EXE), const_cast<gchar*>("--verify"), nullptr};
+        g_auto(GStrv) ppszEnv = g_environ_unsetenv(g_environ_unsetenv(g_get_environ(), "DISPLAY"), "WAYLAND_DISPLAY");
+        g_autofree gchar* pszOut = nullptr;
+        gint nWait = 0;
+        EXPECT_TRUE(g_spawn_sync(path("bin").c_str(), argv, ppszEnv, G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr,
+                                 &pszOut, nullptr, &nWait, nullptr));
+        *pstrOut = pszOut ? pszOut : "";
+        return WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1;
+    };
+    std::string strOut;
+    EXPECT_EQ(verify(&strOut), 0) << strOut;
+    EXPECT_NE(strOut.find("PASS Worked example\n"), std::string::npos) << strOut;
+    EXPECT_EQ(strOut.find("FAIL"), std::string::npos) << strOut;
+    EXPECT_EQ(zt::listDir(path("etc")), (std::vector<std::string>{"Verification", "Zarv.ui"}));
+    const std::vector<std::string> reports = zt::listDir(path("etc/Verification"));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(std::regex_match(reports[0], std::regex("Calculation check \\d{4}-\\d{2}-\\d{2} passed\\.pdf")));
+    EXPECT_EQ(zt::readFile(path("etc/Verification/") + reports[0]).rfind("%PDF-", 0), 0u);
+
+    // The worked example for the operator's own aircraft, its weight mistyped.
+    zt::writeFile(path("etc/Verification/Cases"), "[G-ABCD worked example]\nBasicWeight=400\nBasicLongArm=2700\n"
+                                                  "BasicLatArm=1\nLeftSeat=80\nRightSeat=80\nFuel=60\n"
+                                                  "Weight=605.64\nLongArm=2451.0612\nLatArm=0.8993\nVerdict=within\n");
+    EXPECT_EQ(verify(&strOut), 1) << strOut;
+    EXPECT_NE(strOut.find("FAIL G-ABCD worked example: take-off weight expected 605.6400 kg computed 605.5400 kg\n"),
+              std::string::npos)
+        << strOut;
+    EXPECT_EQ(zt::listDir(path("etc/Verification")).size(), 3u);
+}
+
+} // namespace

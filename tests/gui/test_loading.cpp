@@ -2,6 +2,8 @@
 // stored file, the indicators, the result table and its colours.
 #include "pages.h"
 
+#include "app/verify.h"
+#include "model/date.h"
 #include "model/fuel.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -10,6 +12,8 @@
 #include "ui/pagWBPage.h"
 
 #include <gtest/gtest.h>
+
+#include <glib/gstdio.h>
 
 #include <clocale>
 #include <cmath>
@@ -453,6 +457,39 @@ TEST_F(Inches, AValueTooLargeForTheUnitStoresZeroAndIsFlagged)
     EXPECT_EQ(confDouble("Basic", "LongArm"), 0.0);
     EXPECT_TRUE(flagged(w("ConfEmptyLongArm")));
     EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 0.0));
+}
+
+} // namespace
+
+namespace
+{
+
+using CheckOfTheCalculation = Pages;
+
+// The last check as the loading page says it: a reminder long after the
+// last passing report; Check the calculation… keeps today's report, says
+// its day, and leaves the pilot's loading as it was.
+TEST_F(CheckOfTheCalculation, TheLabelSaysTheLastPassingCheckAndTheButtonMakesOne)
+{
+    g_mkdir((m_dir / "Verification").c_str(), 0700);
+    zt::writeFile(m_dir / "Verification/Calculation check 2000-01-01 passed.pdf", "");
+    vfyInitWindow(m_pBuilder);
+    EXPECT_TRUE(gtk_widget_get_visible(w("CalculationChecked")));
+    EXPECT_EQ(text("CalculationChecked"),
+              "The calculation was last checked on " + dateShow("2000-01-01") + ": check it again (zarv --verify)");
+    type("LeftSeatWeight", "71.5");
+    key(GDK_KEY_Return);
+    const std::string strTotal = text("CalTotalWt");
+    click("CheckCalculation");
+    std::string strToday;
+    for (const std::string& strName : zt::listDir(m_dir / "Verification"))
+        if (strName.rfind("Calculation check 2000", 0) != 0)
+            strToday = strName.substr(18, 10);
+    ASSERT_EQ(strToday.size(), 10u) << "no report was kept";
+    EXPECT_EQ(text("CalculationChecked"), "Calculation last checked on " + dateShow(strToday));
+    EXPECT_EQ(m_wbLoad.nLSeatWeight, 71.5);
+    EXPECT_EQ(m_wbFlight.loading.nLSeatWeight, 71.5);
+    EXPECT_EQ(text("CalTotalWt"), strTotal);
 }
 
 } // namespace

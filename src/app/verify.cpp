@@ -1,0 +1,223 @@
+// The check of the calculation: every case of the shipped reference set,
+// then the operator's own, set into Zarv's state as a pilot's entries would
+// be and calculated by pwbCalcWB, twice; each figure compared with the one
+// worked by hand; the report kept; the result printed or shown.
+#include "app/verify.h"
+
+#include "app/errlog.h"
+#include "app/paths.h"
+#include "app/window.h"
+#include "store/state.h"
+#include "ui/misc.h"
+#include "ui/report.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+
+namespace
+{
+
+GtkWidget *m_pwgtCalcChecked = nullptr, *m_pwgtCheckCalculation = nullptr;
+
+// The flight the pages would show for the case's aircraft and loading.
+_wbFlight calculate(const _casCase& c)
+{
+    m_wbSetup = c.setup;
+    stateSetFixedArms();
+    m_wbLoad = {
+        c.loading.nLSeatWeight, c.loading.nRSeatWeight, c.loading.nFuelVolume, c.loading.nBallastPosn, c.nTrip, FALSE};
+    pwbCalcWB();
+    return m_wbFlight;
+}
+
+// Whether two runs gave the same answers to the last bit.
+bool sameBits(const _wbFlight& a, const _wbFlight& b)
+{
+    auto same = [](double x, double y) { return std::bit_cast<uint64_t>(x) == std::bit_cast<uint64_t>(y); };
+    for (int n = 0; n < POINT_COUNT; n++) {
+        const _wbPoint &p = a.points[n], &q = b.points[n];
+        if (!same(p.nWeight, q.nWeight) || !same(p.nLongMoment, q.nLongMoment) || !same(p.nLatMoment, q.nLatMoment) ||
+            !same(p.nLongArm, q.nLongArm) || !same(p.nLatArm, q.nLatArm) ||
+            a.judged[n].within() != b.judged[n].within())
+            return false;
+        for (int i = 0; i < LIMIT_COUNT; i++)
+            if (!same(a.judged[n].limits[i].nMargin, b.judged[n].limits[i].nMargin) ||
+                a.judged[n].limits[i].bBeyond != b.judged[n].limits[i].bBeyond)
+                return false;
+    }
+    return a.within() == b.within();
+}
+
+std::string shown(_unitKind nKind, double nInternal, const _wbSetup& s)
+{
+    g_autofree gchar* psz = g_strdup_printf("%.4f %s", unitToShown(nKind, nInternal, s), unitSymbol(nKind, s));
+    return psz;
+}
+
+// Compares one point of a flight with what the case expects there.
+void compare(const char* pszPoint, const _casPoint& want, const _wbFlight& f, _wbFlightPoint nPoint, const _casCase& c,
+             const _casFile& file, std::vector<_casFigure>* pFigures)
+{
+    const _wbPoint& p = f.points[nPoint];
+    auto figure = [&](const char* pszWhat, _unitKind nKind, double nWant, double nGot, double nTolerance) {
+        pFigures->push_back({std::string(pszPoint) + " " + pszWhat, shown(nKind, nWant, c.setup),
+                             shown(nKind, nGot, c.setup), std::fabs(nGot - nWant) <= nTolerance});
+    };
+    figure("weight", KIND_WEIGHT, want.nWeight, p.nWeight, file.nWeightTolerance);
+    figure("longitudinal arm", KIND_ARM, want.nLongArm, p.nLongArm, file.nArmTolerance);
+    figure("lateral arm", KIND_ARM, want.nLatArm, p.nLatArm, file.nArmTolerance);
+    const bool bWithin = f.judged[nPoint].within();
+    pFigures->push_back({std::string(pszPoint) + " verdict", want.bWithin ? "within" : "beyond",
+                         bWithin ? "within" : "beyond", bWithin == want.bWithin});
+}
+
+_casOutcome runCase(const _casCase& c, const _casFile& file)
+{
+    const _wbFlight first = calculate(c);
+    const _wbFlight second = calculate(c);
+    _casOutcome o = {c.strName, {}, sameBits(first, second)};
+    compare("take-off", c.takeOff, first, POINT_TAKE_OFF, c, file, &o.figures);
+    if (c.bLanding)
+        compare("landing", c.landing, first, POINT_LANDING, c, file, &o.figures);
+    return o;
+}
+
+// Reads every file of cases and runs them, leaving Zarv's state as it was.
+// False with *pstrError where a file cannot be read; nothing is run then.
+bool runAll(_rptReport* pReport, std::string* pstrError)
+{
+    *pReport = {m_szEtcDir, time(nullptr), {}, {}};
+    std::vector<_casFile> files(1);
+    if (!casRead(vfyShippedCases(), &files[0], pstrError))
+        return false;
+    const std::string strOwn = wbFileSpec("Verification/Cases");
+    if (g_file_test(strOwn.c_str(), G_FILE_TEST_EXISTS)) {
+        files.emplace_back();
+        if (!casRead(strOwn, &files.back(), pstrError))
+            return false;
+    }
+    const _wbSetup setup = m_wbSetup;
+    const _wbLoadState load = m_wbLoad;
+    const _wbFlight flight = m_wbFlight;
+    for (const _casFile& file : files) {
+        pReport->caseFiles.push_back(file.strPath);
+        for (const _casCase& c : file.cases)
+            pReport->outcomes.push_back(runCase(c, file));
+    }
+    m_wbSetup = setup;
+    m_wbLoad = load;
+    m_wbFlight = flight;
+    return true;
+}
+
+// The last check, as the loading page says it, styled as a caution when due.
+void showLastCheck(void)
+{
+    if (!m_pwgtCalcChecked)
+        return;
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, time(nullptr));
+    const _rptCheckText said = rptCheckText(rptLastCheck(), today);
+    gtk_label_set_text(GTK_LABEL(m_pwgtCalcChecked), said.strText.c_str());
+    PangoAttrList* pattr = pango_attr_list_new();
+    if (said.bDue) {
+        pango_attr_list_insert(pattr, pango_attr_weight_new(PANGO_WEIGHT_BOLD));
+        pango_attr_list_insert(pattr, pango_attr_foreground_new(0xa000, 0x5000, 0x0000));
+    }
+    gtk_label_set_attributes(GTK_LABEL(m_pwgtCalcChecked), pattr);
+    pango_attr_list_unref(pattr);
+    gtk_widget_set_visible(m_pwgtCalcChecked, !said.strText.empty());
+}
+
+void vfyOnCheckCalculationClicked(GtkButton*, gpointer)
+{
+    _rptReport report;
+    std::string strError, strFile;
+    if (!runAll(&report, &strError)) {
+        errPostError(("vfyOnCheckCalculationClicked()\ncasRead() failed\n" + strError).c_str());
+        wbShowNotice(("The calculation could not be checked: " + strError).c_str());
+        return;
+    }
+    const bool bWritten = rptWriteReport(report, &strFile, &strError);
+    showLastCheck();
+    if (!report.pass()) {
+        std::string strFailed;
+        for (const _casOutcome& o : report.outcomes)
+            if (!o.pass())
+                strFailed += (strFailed.empty() ? "" : ", ") + o.strName;
+        errPostError(("vfyOnCheckCalculationClicked()\nthe check of the calculation failed\n" + strFailed).c_str());
+        wbShowNotice(("The check of the calculation FAILED (" + strFailed + "): do not use Zarv's figures").c_str());
+    } else if (!bWritten)
+        wbShowNotice(("The calculation passed its check, but " + strError).c_str());
+}
+
+} // namespace
+
+std::string vfyShippedCases(void)
+{
+    g_autofree gchar* pszExe = g_file_read_link("/proc/self/exe", nullptr);
+    g_autofree gchar* pszDir = g_path_get_dirname(pszExe ? pszExe : ".");
+    for (const char* pszData : {"../share/zarv", ZARV_DATA_FROM_PROGRAM}) {
+        g_autofree gchar* pszPath = g_build_filename(pszDir, pszData, "reference-cases", nullptr);
+        g_autofree gchar* pszClean = g_canonicalize_filename(pszPath, nullptr);
+        if (g_file_test(pszClean, G_FILE_TEST_IS_REGULAR) || std::strcmp(pszData, ZARV_DATA_FROM_PROGRAM) == 0)
+            return pszClean;
+    }
+    return {};
+}
+
+int vfyRunCommandLine(const char* pszEtcDir)
+{
+    if (pszEtcDir) {
+        g_autofree gchar* pszAbsolute = g_canonicalize_filename(pszEtcDir, nullptr);
+        wbSetEtcDir(pszAbsolute);
+    } else
+        wbLocateEtcDir();
+    _rptReport report;
+    std::string strError, strFile;
+    if (!runAll(&report, &strError)) {
+        g_printerr("zarv: the cases cannot be read: %s\n", strError.c_str());
+        return VFY_EXIT_UNREADABLE;
+    }
+    for (const _casOutcome& o : report.outcomes) {
+        if (o.pass()) {
+            g_print("PASS %s\n", o.strName.c_str());
+            continue;
+        }
+        std::string strWhy = "a second run gave other answers";
+        for (const _casFigure& f : o.figures)
+            if (!f.bPass) {
+                strWhy = f.strQuantity + " expected " + f.strExpected + " computed " + f.strComputed;
+                break;
+            }
+        g_print("FAIL %s: %s\n", o.strName.c_str(), strWhy.c_str());
+    }
+    size_t nFailed = 0;
+    for (const _casOutcome& o : report.outcomes)
+        nFailed += !o.pass();
+    if (nFailed)
+        g_print("FAILED: %zu of %zu cases\n", nFailed, report.outcomes.size());
+    else
+        g_print("PASSED: %zu cases\n", report.outcomes.size());
+    if (!rptWriteReport(report, &strFile, &strError)) {
+        g_printerr("zarv: %s\n", strError.c_str());
+        return VFY_EXIT_UNREADABLE;
+    }
+    g_print("Report: %s\n", strFile.c_str());
+    return report.pass() ? VFY_EXIT_PASSED : VFY_EXIT_FAILED;
+}
+
+void vfyInitWindow(GtkBuilder* pBuilder)
+{
+    m_pwgtCalcChecked = mscLookUp(pBuilder, "CalculationChecked");
+    if (m_pwgtCalcChecked && !GTK_IS_LABEL(m_pwgtCalcChecked))
+        m_pwgtCalcChecked = nullptr;
+    m_pwgtCheckCalculation = mscLookUp(pBuilder, "CheckCalculation");
+    if (GTK_IS_BUTTON(m_pwgtCheckCalculation))
+        g_signal_connect(m_pwgtCheckCalculation, "clicked", G_CALLBACK(vfyOnCheckCalculationClicked), nullptr);
+    showLastCheck();
+}

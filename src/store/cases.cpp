@@ -1,0 +1,181 @@
+// Reading the reference loadings of the check of the calculation: a key
+// file with one group per case and a group "Tolerance". Every figure of a
+// case is in the case's own units; it is held here in kg, mm and litres.
+#include "store/cases.h"
+
+#include <glib.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+constexpr const char* TOLERANCE_GROUP = "Tolerance";
+
+// The keys a case may have; any other is a typing error that would leave a
+// figure unchecked.
+constexpr std::array<const char*, 24> CASE_KEYS = {"WeightUnit",
+                                                   "ArmUnit",
+                                                   "FuelUnit",
+                                                   "BasicWeight",
+                                                   "BasicLongArm",
+                                                   "BasicLatArm",
+                                                   "BallastWeight",
+                                                   "BallastFrontLongArm",
+                                                   "BallastFrontLatArm",
+                                                   "BallastRearLongArm",
+                                                   "FuelDensity",
+                                                   "LeftSeat",
+                                                   "RightSeat",
+                                                   "Fuel",
+                                                   "Ballast",
+                                                   "Trip",
+                                                   "Weight",
+                                                   "LongArm",
+                                                   "LatArm",
+                                                   "Verdict",
+                                                   "LandingWeight",
+                                                   "LandingLongArm",
+                                                   "LandingLatArm",
+                                                   "LandingVerdict"};
+
+struct _casReader {
+    GKeyFile* pKeyFile;
+    std::string strPath, strGroup, strError;
+
+    bool fail(const char* pszKey, const std::string& strWhy)
+    {
+        if (strError.empty())
+            strError = strPath + ": group \"" + strGroup + "\"" +
+                       (pszKey ? ", key \"" + std::string(pszKey) + "\"" : "") + ": " + strWhy;
+        return false;
+    }
+    bool has(const char* pszKey) const
+    {
+        return g_key_file_has_key(pKeyFile, strGroup.c_str(), pszKey, nullptr);
+    }
+    // A figure; where it is optional and missing, nDefault.
+    double number(const char* pszKey, bool bRequired, double nDefault = 0)
+    {
+        if (!has(pszKey)) {
+            if (bRequired)
+                fail(pszKey, "is missing");
+            return nDefault;
+        }
+        g_autoptr(GError) pErr = nullptr;
+        const double n = g_key_file_get_double(pKeyFile, strGroup.c_str(), pszKey, &pErr);
+        if (pErr || !std::isfinite(n)) {
+            fail(pszKey, pErr ? pErr->message : "is no finite number");
+            return nDefault;
+        }
+        return n;
+    }
+    // One of the words allowed, as its index; where it is optional and
+    // missing, the first.
+    template <size_t N> int word(const char* pszKey, const std::array<const char*, N>& words, bool bRequired)
+    {
+        if (!has(pszKey)) {
+            if (bRequired)
+                fail(pszKey, "is missing");
+            return 0;
+        }
+        g_autofree gchar* psz = g_key_file_get_string(pKeyFile, strGroup.c_str(), pszKey, nullptr);
+        for (size_t i = 0; i < N; i++)
+            if (psz && std::strcmp(psz, words[i]) == 0)
+                return static_cast<int>(i);
+        std::string strWords;
+        for (const char* pszWord : words)
+            strWords += std::string(strWords.empty() ? "" : ", ") + pszWord;
+        fail(pszKey, "\"" + std::string(psz ? psz : "") + "\" is none of " + strWords);
+        return 0;
+    }
+};
+
+constexpr std::array<const char*, 2> WEIGHT_UNITS = {"kg", "lb"};
+constexpr std::array<const char*, 2> ARM_UNITS = {"mm", "in"};
+constexpr std::array<const char*, 3> FUEL_UNITS = {"L", "USgal", "impgal"};
+constexpr std::array<const char*, 3> BALLAST_POSITIONS = {"none", "front", "rear"};
+constexpr std::array<const char*, 2> VERDICTS = {"within", "beyond"};
+
+_casPoint readPoint(_casReader& r, const _wbSetup& s, const char* pszWeight, const char* pszLong, const char* pszLat,
+                    const char* pszVerdict)
+{
+    _casPoint p{};
+    p.nWeight = unitToInternal(KIND_WEIGHT, r.number(pszWeight, true), s);
+    p.nLongArm = unitToInternal(KIND_ARM, r.number(pszLong, true), s);
+    p.nLatArm = unitToInternal(KIND_ARM, r.number(pszLat, true), s);
+    p.bWithin = r.word(pszVerdict, VERDICTS, true) == 0;
+    return p;
+}
+
+bool readCase(_casReader& r, _casCase* pCase)
+{
+    g_auto(GStrv) ppszKeys = g_key_file_get_keys(r.pKeyFile, r.strGroup.c_str(), nullptr, nullptr);
+    for (gchar** ppsz = ppszKeys; ppsz && *ppsz; ppsz++)
+        if (std::none_of(CASE_KEYS.begin(), CASE_KEYS.end(), [&](const char* psz) { return !std::strcmp(psz, *ppsz); }))
+            return r.fail(*ppsz, "is no key of a case");
+    _casCase& c = *pCase;
+    c = {};
+    c.strName = r.strGroup;
+    _wbSetup& s = c.setup;
+    s.nUnitWt = static_cast<_unitWt>(r.word("WeightUnit", WEIGHT_UNITS, false));
+    s.nUnitArm = static_cast<_unitLen>(r.word("ArmUnit", ARM_UNITS, false));
+    s.nUnitFuel = static_cast<_unitFuel>(r.word("FuelUnit", FUEL_UNITS, false));
+    s.nBasicWeight = unitToInternal(KIND_WEIGHT, r.number("BasicWeight", true), s);
+    s.nBasicLongArm = unitToInternal(KIND_ARM, r.number("BasicLongArm", true), s);
+    s.nBasicLatArm = unitToInternal(KIND_ARM, r.number("BasicLatArm", true), s);
+    s.nBallastWt = unitToInternal(KIND_WEIGHT, r.number("BallastWeight", false), s);
+    s.nBallastFrontLongArm = unitToInternal(KIND_ARM, r.number("BallastFrontLongArm", false), s);
+    s.nBallastFrontLatArm = unitToInternal(KIND_ARM, r.number("BallastFrontLatArm", false), s);
+    s.nBallastRearLongArm = unitToInternal(KIND_ARM, r.number("BallastRearLongArm", false), s);
+    s.nFuelDensity = unitToInternal(KIND_DENSITY, r.number("FuelDensity", false), s);
+    c.loading.nLSeatWeight = unitToInternal(KIND_WEIGHT, r.number("LeftSeat", true), s);
+    c.loading.nRSeatWeight = unitToInternal(KIND_WEIGHT, r.number("RightSeat", true), s);
+    c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number("Fuel", true), s);
+    c.loading.nBallastPosn = static_cast<guint>(r.word("Ballast", BALLAST_POSITIONS, false));
+    c.nTrip = unitToInternal(KIND_FUEL, r.number("Trip", false), s);
+    c.takeOff = readPoint(r, s, "Weight", "LongArm", "LatArm", "Verdict");
+    c.bLanding = c.nTrip > 0;
+    if (c.bLanding)
+        c.landing = readPoint(r, s, "LandingWeight", "LandingLongArm", "LandingLatArm", "LandingVerdict");
+    else if (r.has("LandingWeight") || r.has("LandingLongArm") || r.has("LandingLatArm") || r.has("LandingVerdict"))
+        return r.fail(nullptr, "expects a landing but plans no trip");
+    return r.strError.empty();
+}
+
+} // namespace
+
+bool casRead(const std::string& strPath, _casFile* pFile, std::string* pstrError)
+{
+    *pFile = {};
+    pFile->strPath = strPath;
+    g_autoptr(GKeyFile) pKeyFile = g_key_file_new();
+    g_autoptr(GError) pErr = nullptr;
+    if (!g_key_file_load_from_file(pKeyFile, strPath.c_str(), G_KEY_FILE_NONE, &pErr)) {
+        *pstrError = strPath + ": " + pErr->message;
+        return false;
+    }
+    _casReader r = {pKeyFile, strPath, TOLERANCE_GROUP, {}};
+    if (g_key_file_has_group(pKeyFile, TOLERANCE_GROUP)) {
+        pFile->nWeightTolerance = r.number("Weight", false, pFile->nWeightTolerance);
+        pFile->nArmTolerance = r.number("Arm", false, pFile->nArmTolerance);
+        if (r.strError.empty() && !(pFile->nWeightTolerance >= 0 && pFile->nArmTolerance >= 0))
+            r.fail(nullptr, "a tolerance is below 0");
+    }
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(pKeyFile, nullptr);
+    for (gchar** ppsz = ppszGroups; ppsz && *ppsz && r.strError.empty(); ppsz++) {
+        if (!std::strcmp(*ppsz, TOLERANCE_GROUP))
+            continue;
+        r.strGroup = *ppsz;
+        _casCase c;
+        if (readCase(r, &c))
+            pFile->cases.push_back(c);
+    }
+    if (r.strError.empty() && pFile->cases.empty())
+        r.strError = strPath + ": holds no case";
+    *pstrError = r.strError;
+    return r.strError.empty();
+}

@@ -1,0 +1,68 @@
+// The reference loadings of the check of the calculation, read from a key
+// file: one group per case, its aircraft and loading in the case's own
+// units and the figures worked out by hand, and what came of running it.
+#pragma once
+
+#include "model/calc.h"
+
+#include <string>
+#include <vector>
+
+// The figures a case expects at one point, in internal units (kg, mm), and
+// whether the point is within every limit.
+struct _casPoint {
+    double nWeight, nLongArm, nLatArm;
+    bool bWithin;
+};
+
+// One case: the aircraft (units, basic weight and arms, ballast, density;
+// the fixed seat and fuel arms are the calculation's own), the loading and
+// trip in kg and litres, and what it expects at take-off and, with a trip,
+// at landing.
+struct _casCase {
+    std::string strName;
+    _wbSetup setup;
+    _wbLoading loading;
+    double nTrip;
+    _casPoint takeOff;
+    bool bLanding;
+    _casPoint landing;
+};
+
+// A file of cases and the tolerance it states (kg and mm; 0.05 each where
+// it states none).
+struct _casFile {
+    std::string strPath;
+    double nWeightTolerance = 0.05, nArmTolerance = 0.05;
+    std::vector<_casCase> cases;
+};
+
+// Reads a file of cases. False with *pstrError naming the file and the
+// line, group or key that cannot be read: a file with no case, an unknown
+// key or a figure that is no number is refused whole.
+bool casRead(const std::string& strPath, _casFile* pFile, std::string* pstrError);
+
+// One figure compared: what it is ("take-off weight"), expected and
+// computed in the case's units, and whether they agree.
+struct _casFigure {
+    std::string strQuantity;
+    std::string strExpected, strComputed;
+    bool bPass;
+};
+
+// What came of one case: every figure compared, and whether the second
+// run gave the first one's answers to the last bit.
+struct _casOutcome {
+    std::string strName;
+    std::vector<_casFigure> figures;
+    bool bRepeatable;
+    bool pass() const
+    {
+        if (!bRepeatable)
+            return false;
+        for (const _casFigure& f : figures)
+            if (!f.bPass)
+                return false;
+        return true;
+    }
+};
