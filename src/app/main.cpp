@@ -2,6 +2,7 @@
 #include "app/errlog.h"
 #include "app/instance.h"
 #include "app/paths.h"
+#include "app/verifyrecord.h"
 #include "app/window.h"
 #include "store/params.h"
 #include "ui/pagWBPage.h"
@@ -33,8 +34,14 @@ int main(int argc, char* argv[])
     // The command line first: asking for the version or the help reads and
     // writes nothing, and an option Zarv does not know ends the start.
     gboolean bVersion = FALSE;
+    gboolean bVerifyRecord = FALSE;
     const GOptionEntry entries[] = {
-        {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr}, {}};
+        {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr},
+        {"verify-record", 0, 0, G_OPTION_ARG_NONE, &bVerifyRecord,
+         "Check every load sheet of the record in ETC_DIR (else the etc directory Zarv would use) against a fresh "
+         "calculation, and end",
+         nullptr},
+        {}};
     {
         g_autoptr(GOptionContext) pctx = g_option_context_new(nullptr);
         g_option_context_set_summary(pctx, "Weight and balance of a light two-seat helicopter. Zarv keeps its settings "
@@ -50,6 +57,13 @@ int main(int argc, char* argv[])
     if (bVersion) {
         g_print("zarv %s\n", ZARV_VERSION);
         return 0;
+    }
+    if (bVerifyRecord) {
+        if (argc > 2) {
+            g_printerr("zarv: --verify-record takes one etc directory at most\nTry \"zarv --help\".\n");
+            return EXIT_BAD_COMMAND_LINE;
+        }
+        return wbVerifyRecord(argc == 2 ? argv[1] : nullptr);
     }
     // The toolkit takes the launch's startup id out of the environment.
     const std::string strLaunchId = wbLaunchId();
