@@ -403,14 +403,15 @@ std::string recAppend(int fdDir, const std::string& strLine)
 {
     std::string strCall = "openat(" + std::string(REC_FILE_NAME) + ")";
     int nErr = 0;
-    const int fd = openat(fdDir, REC_FILE_NAME, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = openat(fdDir, REC_FILE_NAME, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         nErr = errno;
     else {
         struct stat st;
         std::string str = strLine;
         char cLast = '\n';
-        if (fstat(fd, &st) != 0)
+        const bool bStat = fstat(fd, &st) == 0;
+        if (!bStat)
             strCall = "fstat()", nErr = errno;
         else if (!S_ISREG(st.st_mode) || st.st_uid != geteuid())
             strCall = "fstat()", nErr = EPERM;
@@ -441,6 +442,9 @@ std::string recAppend(int fdDir, const std::string& strLine)
         }
         if (close(fd) != 0 && !nErr)
             strCall = "close()", nErr = errno;
+        // A record this write created and left empty is not left behind.
+        if (nErr && bStat && st.st_size == 0 && S_ISREG(st.st_mode))
+            unlinkat(fdDir, REC_FILE_NAME, 0);
     }
     if (!nErr)
         return {};
