@@ -3,6 +3,7 @@
 #include "app/instance.h"
 #include "app/paths.h"
 #include "app/verify.h"
+#include "app/verifyrecord.h"
 #include "app/window.h"
 #include "store/params.h"
 #include "ui/pagWBPage.h"
@@ -33,12 +34,16 @@ int main(int argc, char* argv[])
 {
     // The command line first: asking for the version or the help reads and
     // writes nothing, and an option Zarv does not know ends the start.
-    gboolean bVersion = FALSE, bVerify = FALSE;
+    gboolean bVersion = FALSE, bVerify = FALSE, bVerifyRecord = FALSE;
     const GOptionEntry entries[] = {
         {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr},
         {"verify", 0, 0, G_OPTION_ARG_NONE, &bVerify,
          "Check the calculation against the reference loadings (and the etc directory's Verification/Cases; "
          "zarv --verify [ETC_DIR]), keep a report in its Verification folder and end",
+         nullptr},
+        {"verify-record", 0, 0, G_OPTION_ARG_NONE, &bVerifyRecord,
+         "Check every load sheet of the record in ETC_DIR (else the etc directory Zarv would use) against a fresh "
+         "calculation, and end",
          nullptr},
         {}};
     {
@@ -57,12 +62,18 @@ int main(int argc, char* argv[])
         g_print("zarv %s\n", ZARV_VERSION);
         return 0;
     }
-    if (bVerify) {
+    if (bVerify && bVerifyRecord) {
+        g_printerr("zarv: --verify and --verify-record are two checks: ask for one at a time\nTry \"zarv --help\".\n");
+        return EXIT_BAD_COMMAND_LINE;
+    }
+    if (bVerify || bVerifyRecord) {
         if (argc > 2) {
-            g_printerr("zarv: --verify takes one etc directory at most\nTry \"zarv --help\".\n");
+            g_printerr("zarv: %s takes one etc directory at most\nTry \"zarv --help\".\n",
+                       bVerify ? "--verify" : "--verify-record");
             return EXIT_BAD_COMMAND_LINE;
         }
-        return vfyRunCommandLine(argc == 2 ? argv[1] : nullptr);
+        const char* pszEtcDir = argc == 2 ? argv[1] : nullptr;
+        return bVerify ? vfyRunCommandLine(pszEtcDir) : wbVerifyRecord(pszEtcDir);
     }
     // The toolkit takes the launch's startup id out of the environment.
     const std::string strLaunchId = wbLaunchId();

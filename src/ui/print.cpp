@@ -13,6 +13,7 @@
 #include "model/date.h"
 #include "model/freename.h"
 #include "store/params.h"
+#include "store/record.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/misc.h"
@@ -385,6 +386,31 @@ std::string fileCopy(void)
     return "its copy for the record could not be kept in " + prnSheetsFolder() + ": " + g_strerror(fail.nErr);
 }
 
+// Appends the sheet just printed to the record: what it was computed from
+// and what it said. The reason it failed, or empty.
+std::string recordLine(void)
+{
+    _recEntry entry;
+    entry.strTime = recTimeText(m_tPrinted);
+    entry.strVersion = ZARV_VERSION;
+    entry.strFingerprint = prmFingerprint();
+    entry.strRegistration = prmGetText(VAL_REGISTRATION);
+    entry.setup = m_wbSetup;
+    entry.load = m_wbLoad;
+    entry.outputs = recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup));
+    _prnFailure fail;
+    const int fdDir = openFolder(true, &fail);
+    if (fdDir < 0) {
+        g_autofree gchar* pszMsg = g_strdup_printf("prnPrintLoadSheet()\n%s(%s) failed\n%s", fail.strCall.c_str(),
+                                                   fail.strPath.c_str(), g_strerror(fail.nErr));
+        errPostError(pszMsg);
+        return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written";
+    }
+    const std::string strError = recAppend(fdDir, recLine(entry));
+    close(fdDir);
+    return strError;
+}
+
 // The folder "Print to File" offers: the user's documents folder where
 // there is one, else home.
 std::string documentsFolder(void)
@@ -519,8 +545,10 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     }
 
     // The aircraft heads the sheet: its registration and weighing date.
-    const std::string strMaker = "Zarv " ZARV_VERSION;
-    const double nMaker = 90;
+    // The version and the aircraft's figures it computed with, so the sheet
+    // can be traced to both.
+    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + prmFingerprint();
+    const double nMaker = 150;
     text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
     y += text(pCr, nLeft, y, nTextWidth - nMaker, "Weight and balance load sheet", "sans bold 16") + 4;
     const double nAircraft = nTextWidth * 0.6;
@@ -693,7 +721,9 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
         m_pSettings = GTK_PRINT_SETTINGS(g_object_ref(gtk_print_operation_get_print_settings(pop)));
     }
     // The operator's record; a failure to keep it never undoes the print.
-    const std::string strFilingError = fileCopy();
+    std::string strFilingError = fileCopy();
+    if (const std::string strLineError = recordLine(); !strLineError.empty())
+        strFilingError += (strFilingError.empty() ? "" : "; and ") + strLineError;
     if (m_pfuncFilingListener)
         m_pfuncFilingListener(strFilingError.empty() ? nullptr : strFilingError.c_str());
     // The next sheet is a new flight: its reference and the seats' occupants

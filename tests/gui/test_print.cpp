@@ -220,7 +220,8 @@ TEST_F(SheetFiling, AFullDiskFilesNothingAndIsShownUntilASheetIsFiled)
     m_nWritten = 0;
     m_prmFileOps.pfuncWrite = fillsLate;
     EXPECT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "a.pdf").c_str(), &sheet));
-    EXPECT_EQ(zt::listDir(m_dir / "Load sheets"), std::vector<std::string>{});
+    const std::vector<std::string> kept = zt::listDir(m_dir / "Load sheets");
+    EXPECT_EQ(std::count_if(kept.begin(), kept.end(), [](const std::string& s) { return s.ends_with(".pdf"); }), 0);
     EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find(g_strerror(ENOSPC)), std::string::npos);
     m_prmFileOps.pfuncWrite = ::write;
     type("LeftSeatWeight", "80");
@@ -233,12 +234,15 @@ TEST_F(SheetFiling, AFullDiskFilesNothingAndIsShownUntilASheetIsFiled)
     umask(nUmask);
     EXPECT_FALSE(gtk_widget_get_visible(w("SaveFailedBar")));
     const std::vector<std::string> filed = zt::listDir(m_dir / "Load sheets");
-    ASSERT_EQ(filed.size(), 1u);
-    struct stat stDir, stSheet;
+    ASSERT_EQ(filed.size(), 2u); // the sheet, and the record of sheets
+    EXPECT_EQ(filed[1], "Record.jsonl");
+    struct stat stDir, stSheet, stRecord;
     ASSERT_EQ(stat((m_dir / "Load sheets").c_str(), &stDir), 0);
     ASSERT_EQ(stat((m_dir / "Load sheets/" + filed[0]).c_str(), &stSheet), 0);
+    ASSERT_EQ(stat((m_dir / "Load sheets/" + filed[1]).c_str(), &stRecord), 0);
     EXPECT_EQ(stDir.st_mode & 07777, 0700u);
     EXPECT_EQ(stSheet.st_mode & 07777, 0600u);
+    EXPECT_EQ(stRecord.st_mode & 07777, 0600u);
 }
 
 // "Load sheets" planted as a link: nothing lands where it leads, and the
@@ -452,9 +456,10 @@ TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
         }
     }
 
-    // The record: one copy now, two after a second sheet.
+    // The record: one copy now, two after a second sheet (and the record
+    // of sheets beside them).
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "again.pdf").c_str(), &sheet));
-    EXPECT_EQ(zt::listDir(m_dir / "Load sheets").size(), 2u);
+    EXPECT_EQ(zt::listDir(m_dir / "Load sheets").size(), 3u);
 }
 
 INSTANTIATE_TEST_SUITE_P(

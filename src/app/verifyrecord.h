@@ -1,0 +1,11 @@
+// "zarv --verify-record": every line of the record of load sheets checked
+// against a fresh calculation of its inputs, on the command line alone.
+#pragma once
+
+// Reads "<etc dir>/Load sheets/Record.jsonl" (the etc directory pszEtcDir,
+// or the working directory's where null), recomputes every sheet through
+// the pages' own calculation and judgement, and prints each figure that no
+// longer matches, then a summary. Needs no display and writes nothing.
+// Returns 0 when every sheet matches, 1 when any does not, 2 when the
+// record cannot be read.
+int wbVerifyRecord(const char* pszEtcDir);

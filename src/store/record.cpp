@@ -1,0 +1,557 @@
+// The record of load sheets: the line of JSON each sheet appends, its
+// durable append, and the reading of it back into the model's structs. The
+// writer and the reader are Zarv's own and small: objects, strings, numbers
+// and true/false, which is all a line holds.
+#include "store/record.h"
+
+#include "app/errlog.h"
+#include "store/params.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <variant>
+
+namespace
+{
+
+// The names of the limits and the points in the record.
+constexpr std::array<const char*, LIMIT_COUNT> LIMIT_NAMES = {"weight", "forward",  "aft",       "left",
+                                                              "right",  "leftSeat", "rightSeat", "tank"};
+constexpr std::array<const char*, POINT_COUNT> POINT_NAMES = {"takeOff", "landing", "noFuel"};
+constexpr std::array<const char*, POINT_COUNT> POINT_WORDS = {"take-off", "landing", "no fuel"};
+
+// ---- Writing ---------------------------------------------------------------
+
+std::string quoted(const std::string& strText)
+{
+    // A registration is the pilot's text: made valid UTF-8, every control
+    // escaped, so the line stays one line.
+    g_autofree gchar* pszValid = g_utf8_make_valid(strText.c_str(), static_cast<gssize>(strText.size()));
+    std::string str = "\"";
+    for (const char* p = pszValid; *p; p++) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c == '"' || c == '\\')
+            str += '\\', str += static_cast<char>(c);
+        else if (c < 0x20 || c == 0x7f) {
+            char sz[8];
+            g_snprintf(sz, sizeof sz, "\\u%04x", c);
+            str += sz;
+        } else
+            str += static_cast<char>(c);
+    }
+    return str + "\"";
+}
+
+// A number that reads back to the same double; one without a value (the
+// arms of an aircraft that weighs nothing) as a string JSON can hold.
+std::string number(double n)
+{
+    if (std::isnan(n))
+        return "\"NaN\"";
+    if (std::isinf(n))
+        return n > 0 ? "\"Infinity\"" : "\"-Infinity\"";
+    char sz[G_ASCII_DTOSTR_BUF_SIZE];
+    return g_ascii_formatd(sz, sizeof sz, "%.17g", n);
+}
+
+// An object being written: "key": value, in the order given.
+struct Object {
+    std::string str;
+    Object& add(const char* pszKey, const std::string& strValue)
+    {
+        str += (str.empty() ? "{" : ",") + quoted(pszKey) + ":" + strValue;
+        return *this;
+    }
+    Object& add(const char* pszKey, double n)
+    {
+        return add(pszKey, number(n));
+    }
+    Object& flag(const char* pszKey, bool b)
+    {
+        return add(pszKey, std::string(b ? "true" : "false"));
+    }
+    std::string text() const
+    {
+        return str.empty() ? "{}" : str + "}";
+    }
+};
+
+// ---- Reading ---------------------------------------------------------------
+
+struct Value;
+using Members = std::map<std::string, Value>;
+struct Value {
+    std::variant<std::monostate, bool, double, std::string, std::shared_ptr<Members>> v;
+};
+
+// A recursive descent over one line; throws nothing, fails with a reason.
+struct Parser {
+    const std::string& s;
+    size_t i = 0;
+    std::string strError;
+
+    bool fail(const char* pszWhat)
+    {
+        if (strError.empty())
+            strError = std::string(pszWhat) + " at column " + std::to_string(i + 1);
+        return false;
+    }
+    void blanks()
+    {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r'))
+            i++;
+    }
+    bool literal(const char* psz)
+    {
+        if (s.compare(i, strlen(psz), psz) != 0)
+            return false;
+        i += strlen(psz);
+        return true;
+    }
+    bool hex4(unsigned* pn)
+    {
+        if (i + 4 > s.size())
+            return fail("a \\u escape cut short");
+        *pn = 0;
+        for (int k = 0; k < 4; k++) {
+            const int d = g_ascii_xdigit_value(s[i++]);
+            if (d < 0)
+                return fail("a \\u escape that is no hex");
+            *pn = *pn * 16 + static_cast<unsigned>(d);
+        }
+        return true;
+    }
+    bool string(std::string* pstr)
+    {
+        if (i >= s.size() || s[i] != '"')
+            return fail("no string");
+        i++;
+        while (i < s.size() && s[i] != '"') {
+            const unsigned char c = static_cast<unsigned char>(s[i++]);
+            if (c < 0x20)
+                return fail("a control character in a string");
+            if (c != '\\') {
+                *pstr += static_cast<char>(c);
+                continue;
+            }
+            if (i >= s.size())
+                break;
+            const char e = s[i++];
+            const char* pszFrom = "\"\\/bfnrt";
+            const char* pszTo = "\"\\/\b\f\n\r\t";
+            if (const char* p = e ? strchr(pszFrom, e) : nullptr) {
+                *pstr += pszTo[p - pszFrom];
+                continue;
+            }
+            if (e != 'u')
+                return fail("an unknown escape");
+            unsigned n = 0, nLow = 0;
+            if (!hex4(&n))
+                return false;
+            if (n >= 0xd800 && n < 0xdc00) {
+                if (!literal("\\u") || !hex4(&nLow) || nLow < 0xdc00 || nLow >= 0xe000)
+                    return fail("half a surrogate pair");
+                n = 0x10000 + ((n - 0xd800) << 10) + (nLow - 0xdc00);
+            } else if (n >= 0xdc00 && n < 0xe000)
+                return fail("half a surrogate pair");
+            char sz[8];
+            sz[g_unichar_to_utf8(n, sz)] = 0;
+            *pstr += sz;
+        }
+        if (i >= s.size())
+            return fail("a string cut short");
+        i++;
+        return true;
+    }
+    bool numberValue(double* pn)
+    {
+        // JSON's own grammar, then the C library's locale-independent reading.
+        const size_t nStart = i;
+        auto digits = [&] {
+            const size_t n0 = i;
+            while (i < s.size() && g_ascii_isdigit(s[i]))
+                i++;
+            return i > n0;
+        };
+        if (i < s.size() && s[i] == '-')
+            i++;
+        if (i < s.size() && s[i] == '0')
+            i++;
+        else if (!digits())
+            return fail("no number");
+        if (i < s.size() && s[i] == '.' && (i++, !digits()))
+            return fail("a number without digits after its point");
+        if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+            i++;
+            if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+                i++;
+            if (!digits())
+                return fail("a number without digits in its exponent");
+        }
+        const std::string strNumber = s.substr(nStart, i - nStart);
+        *pn = g_ascii_strtod(strNumber.c_str(), nullptr);
+        return true;
+    }
+    bool value(Value* pv, int nDepth)
+    {
+        blanks();
+        if (i >= s.size())
+            return fail("a line cut short");
+        if (nDepth > 8)
+            return fail("objects nested too deep");
+        if (s[i] == '{') {
+            auto pmembers = std::make_shared<Members>();
+            i++;
+            blanks();
+            if (i < s.size() && s[i] == '}')
+                i++;
+            else
+                for (;;) {
+                    std::string strKey;
+                    blanks();
+                    if (!string(&strKey))
+                        return false;
+                    blanks();
+                    if (!literal(":"))
+                        return fail("no colon");
+                    if (!value(&(*pmembers)[strKey], nDepth + 1))
+                        return false;
+                    blanks();
+                    if (literal("}"))
+                        break;
+                    if (!literal(","))
+                        return fail("no comma");
+                }
+            pv->v = pmembers;
+            return true;
+        }
+        if (s[i] == '"') {
+            std::string str;
+            if (!string(&str))
+                return false;
+            pv->v = str;
+            return true;
+        }
+        if (literal("true") || literal("false")) {
+            pv->v = s[i - 1] == 'e' && s[i - 2] == 'u';
+            return true;
+        }
+        double n = 0;
+        if (!numberValue(&n))
+            return false;
+        pv->v = n;
+        return true;
+    }
+};
+
+// The members of a line, read with its reasons for failing.
+struct Reader {
+    std::string strError;
+
+    const Members* object(const Members& m, const char* pszKey)
+    {
+        const auto it = m.find(pszKey);
+        if (it != m.end())
+            if (const auto* pp = std::get_if<std::shared_ptr<Members>>(&it->second.v))
+                return pp->get();
+        note(pszKey, "an object");
+        return nullptr;
+    }
+    void note(const char* pszKey, const char* pszWhat)
+    {
+        if (strError.empty())
+            strError = std::string("\"") + pszKey + "\" is not " + pszWhat;
+    }
+    double number(const Members* pm, const char* pszKey)
+    {
+        if (!pm)
+            return 0;
+        const auto it = pm->find(pszKey);
+        if (it != pm->end()) {
+            if (const double* pn = std::get_if<double>(&it->second.v))
+                return *pn;
+            if (const std::string* pstr = std::get_if<std::string>(&it->second.v)) {
+                if (*pstr == "NaN")
+                    return NAN;
+                if (*pstr == "Infinity" || *pstr == "-Infinity")
+                    return *pstr == "Infinity" ? INFINITY : -INFINITY;
+            }
+        }
+        note(pszKey, "a number");
+        return 0;
+    }
+    bool flag(const Members* pm, const char* pszKey)
+    {
+        if (pm)
+            if (const auto it = pm->find(pszKey); it != pm->end())
+                if (const bool* pb = std::get_if<bool>(&it->second.v))
+                    return *pb;
+        note(pszKey, "true or false");
+        return false;
+    }
+    std::string text(const Members* pm, const char* pszKey)
+    {
+        if (pm)
+            if (const auto it = pm->find(pszKey); it != pm->end())
+                if (const std::string* pstr = std::get_if<std::string>(&it->second.v))
+                    return *pstr;
+        note(pszKey, "a string");
+        return {};
+    }
+    // A whole number of the kind a choice is stored as.
+    template <typename T> T choice(const Members* pm, const char* pszKey)
+    {
+        const double n = number(pm, pszKey);
+        if (!(n >= INT32_MIN && n <= INT32_MAX) || n != std::floor(n))
+            note(pszKey, "a whole number");
+        return strError.empty() ? static_cast<T>(static_cast<int64_t>(n)) : T{};
+    }
+};
+
+// The fields of the record's inputs, as kept, for writing and reading alike.
+struct _recNumberField {
+    const char* pszKey;
+    double _wbSetup::*pSetup;
+    double _wbLoadState::*pLoad;
+};
+constexpr std::array<_recNumberField, 14> NUMBER_FIELDS = {{
+    {"lSeat", nullptr, &_wbLoadState::nLSeatWeight},
+    {"rSeat", nullptr, &_wbLoadState::nRSeatWeight},
+    {"fuel", nullptr, &_wbLoadState::nFuelVolume},
+    {"trip", nullptr, &_wbLoadState::nTripFuel},
+    {"basicWeight", &_wbSetup::nBasicWeight, nullptr},
+    {"basicLongArm", &_wbSetup::nBasicLongArm, nullptr},
+    {"basicLatArm", &_wbSetup::nBasicLatArm, nullptr},
+    {"ballastWeight", &_wbSetup::nBallastWt, nullptr},
+    {"ballastFrontLongArm", &_wbSetup::nBallastFrontLongArm, nullptr},
+    {"ballastFrontLatArm", &_wbSetup::nBallastFrontLatArm, nullptr},
+    {"ballastRearLongArm", &_wbSetup::nBallastRearLongArm, nullptr},
+    {"ballastRearLatArm", &_wbSetup::nBallastRearLatArm, nullptr},
+    {"fuelDensity", &_wbSetup::nFuelDensity, nullptr},
+    {"weighingMonths", &_wbSetup::nWeighingMonths, nullptr},
+}};
+
+} // namespace
+
+_recOutputs recOutputsOf(const _wbFlight& flight, const std::string& strVerdict)
+{
+    _recOutputs out;
+    for (size_t n = 0; n < POINT_COUNT; n++) {
+        const _wbPoint& p = flight.points[n];
+        out.points[n] = {p.nWeight, p.nLongArm, p.nLatArm, {}};
+        for (size_t k = 0; k < LIMIT_COUNT; k++)
+            out.points[n].bBeyond[k] = flight.judged[n].limits[k].bBeyond;
+    }
+    out.bLanding = flight.hasPoint(POINT_LANDING);
+    out.bWithin = flight.within();
+    out.strVerdict = strVerdict;
+    return out;
+}
+
+std::string recTimeText(time_t t)
+{
+    g_autoptr(GDateTime) pdt = g_date_time_new_from_unix_local(t);
+    if (!pdt)
+        return "";
+    g_autofree gchar* psz = g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%S%:z");
+    return psz ? psz : "";
+}
+
+std::string recLine(const _recEntry& e)
+{
+    Object inputs;
+    for (const _recNumberField& f : NUMBER_FIELDS)
+        inputs.add(f.pszKey, f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad);
+    inputs.add("ballastPosition", static_cast<double>(e.load.nBallastPosn))
+        .flag("showBurnOff", e.load.bShowBurnOff != FALSE)
+        .add("unconfirmed", static_cast<double>(e.setup.nUnconfirmed))
+        .add("unitWeight", static_cast<double>(e.setup.nUnitWt))
+        .add("unitArm", static_cast<double>(e.setup.nUnitArm))
+        .add("unitFuel", static_cast<double>(e.setup.nUnitFuel));
+    Object line;
+    line.add("time", quoted(e.strTime))
+        .add("version", quoted(e.strVersion))
+        .add("fingerprint", quoted(e.strFingerprint))
+        .add("registration", quoted(e.strRegistration))
+        .add("inputs", inputs.text());
+    for (size_t n = 0; n < POINT_COUNT; n++) {
+        if (n == POINT_LANDING && !e.outputs.bLanding)
+            continue;
+        const _recPoint& p = e.outputs.points[n];
+        Object limits;
+        for (size_t k = 0; k < LIMIT_COUNT; k++)
+            limits.add(LIMIT_NAMES[k], quoted(p.bBeyond[k] ? "beyond" : "within"));
+        line.add(POINT_NAMES[n], Object()
+                                     .add("weight", p.nWeight)
+                                     .add("longArm", p.nLongArm)
+                                     .add("latArm", p.nLatArm)
+                                     .add("limits", limits.text())
+                                     .text());
+    }
+    line.flag("within", e.outputs.bWithin).add("verdict", quoted(e.outputs.strVerdict));
+    return line.text() + "\n";
+}
+
+std::string recAppend(int fdDir, const std::string& strLine)
+{
+    std::string strCall = "openat(" + std::string(REC_FILE_NAME) + ")";
+    int nErr = 0;
+    const int fd = openat(fdDir, REC_FILE_NAME, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        nErr = errno;
+    else {
+        struct stat st;
+        std::string str = strLine;
+        char cLast = '\n';
+        const bool bStat = fstat(fd, &st) == 0;
+        if (!bStat)
+            strCall = "fstat()", nErr = errno;
+        else if (!S_ISREG(st.st_mode) || st.st_uid != geteuid())
+            strCall = "fstat()", nErr = EPERM;
+        else if ((st.st_mode & 07777) != 0600 && fchmod(fd, 0600) != 0)
+            strCall = "fchmod()", nErr = errno;
+        else if (st.st_size > 0) {
+            const ssize_t nRead = pread(fd, &cLast, 1, st.st_size - 1);
+            if (nRead != 1)
+                strCall = "pread()", nErr = nRead < 0 ? errno : EIO;
+        }
+        if (!nErr) {
+            // A line a crash cut short ends here, so this one starts afresh.
+            if (cLast != '\n')
+                str.insert(0, "\n");
+            ssize_t n;
+            do
+                n = m_prmFileOps.pfuncWrite(fd, str.data(), str.size());
+            while (n < 0 && errno == EINTR);
+            if (n != static_cast<ssize_t>(str.size())) {
+                strCall = "write()", nErr = n < 0 ? errno : ENOSPC;
+                // Half a line would join the next one: it is taken back.
+                if (n > 0 && ftruncate(fd, st.st_size) != 0)
+                    strCall = "write() and ftruncate()";
+            } else if (m_prmFileOps.pfuncFsync(fd) != 0)
+                strCall = "fsync()", nErr = errno;
+            else if (st.st_size == 0 && fsync(fdDir) != 0)
+                strCall = "fsync(Load sheets)", nErr = errno; // the new file's name
+        }
+        if (close(fd) != 0 && !nErr)
+            strCall = "close()", nErr = errno;
+        // A record this write created and left empty is not left behind.
+        if (nErr && bStat && st.st_size == 0 && S_ISREG(st.st_mode))
+            unlinkat(fdDir, REC_FILE_NAME, 0);
+    }
+    if (!nErr)
+        return {};
+    g_autofree gchar* pszMsg =
+        g_strdup_printf("recAppend()\n%s failed for the record of load sheets\n%s", strCall.c_str(), g_strerror(nErr));
+    errPostError(pszMsg);
+    return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written: " + g_strerror(nErr);
+}
+
+std::vector<_recRead> recReadText(const std::string& strText)
+{
+    std::vector<_recRead> lines;
+    size_t nStart = 0;
+    for (int nLine = 1; nStart < strText.size(); nLine++) {
+        const size_t nEnd = strText.find('\n', nStart);
+        _recRead r;
+        r.nLine = nLine;
+        const std::string strLine = strText.substr(nStart, nEnd == std::string::npos ? nEnd : nEnd - nStart);
+        nStart = nEnd == std::string::npos ? strText.size() : nEnd + 1;
+        if (nEnd == std::string::npos) {
+            r.bTorn = true;
+            r.strError = "cut short (no end of line): not a whole record";
+            lines.push_back(r);
+            break;
+        }
+        Parser parser{strLine, 0, {}};
+        Value root;
+        const Members* pm = nullptr;
+        if (parser.value(&root, 0)) {
+            parser.blanks();
+            if (parser.i != strLine.size())
+                parser.fail("text after the record");
+            else if (const auto* pp = std::get_if<std::shared_ptr<Members>>(&root.v))
+                pm = pp->get();
+            else
+                parser.fail("no object");
+        }
+        if (!pm) {
+            r.strError = "not a record: " + parser.strError;
+            lines.push_back(r);
+            continue;
+        }
+        Reader rd;
+        _recEntry& e = r.entry;
+        e.strTime = rd.text(pm, "time");
+        e.strVersion = rd.text(pm, "version");
+        e.strFingerprint = rd.text(pm, "fingerprint");
+        e.strRegistration = rd.text(pm, "registration");
+        const Members* pin = rd.object(*pm, "inputs");
+        for (const _recNumberField& f : NUMBER_FIELDS)
+            (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = rd.number(pin, f.pszKey);
+        e.load.nBallastPosn = rd.choice<guint>(pin, "ballastPosition");
+        e.load.bShowBurnOff = rd.flag(pin, "showBurnOff");
+        e.setup.nUnconfirmed = rd.choice<guint>(pin, "unconfirmed");
+        e.setup.nUnitWt = rd.choice<_unitWt>(pin, "unitWeight");
+        e.setup.nUnitArm = rd.choice<_unitLen>(pin, "unitArm");
+        e.setup.nUnitFuel = rd.choice<_unitFuel>(pin, "unitFuel");
+        e.outputs.bLanding = pm->count(POINT_NAMES[POINT_LANDING]) != 0;
+        for (size_t n = 0; n < POINT_COUNT; n++) {
+            if (n == POINT_LANDING && !e.outputs.bLanding)
+                continue;
+            const Members* pp = rd.object(*pm, POINT_NAMES[n]);
+            _recPoint& p = e.outputs.points[n];
+            p.nWeight = rd.number(pp, "weight");
+            p.nLongArm = rd.number(pp, "longArm");
+            p.nLatArm = rd.number(pp, "latArm");
+            const Members* plim = pp ? rd.object(*pp, "limits") : nullptr;
+            for (size_t k = 0; k < LIMIT_COUNT; k++) {
+                const std::string str = rd.text(plim, LIMIT_NAMES[k]);
+                if (str != "within" && str != "beyond")
+                    rd.note(LIMIT_NAMES[k], "\"within\" or \"beyond\"");
+                p.bBeyond[k] = str == "beyond";
+            }
+        }
+        e.outputs.bWithin = rd.flag(pm, "within");
+        e.outputs.strVerdict = rd.text(pm, "verdict");
+        if (!rd.strError.empty())
+            r.strError = "not a record: " + rd.strError;
+        lines.push_back(r);
+    }
+    return lines;
+}
+
+std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutputs& now)
+{
+    std::vector<std::string> diffs;
+    auto differ = [&](const std::string& strWhat, const std::string& strWas, const std::string& strNow) {
+        if (strWas != strNow)
+            diffs.push_back(strWhat + ": recorded " + strWas + " recomputed " + strNow);
+    };
+    auto yesNo = [](bool b) { return std::string(b ? "yes" : "no"); };
+    differ("landing", yesNo(was.bLanding), yesNo(now.bLanding));
+    for (size_t n = 0; n < POINT_COUNT; n++) {
+        if (n == POINT_LANDING && !(was.bLanding && now.bLanding))
+            continue;
+        const _recPoint &a = was.points[n], &b = now.points[n];
+        const std::string strPoint = POINT_WORDS[n];
+        // Compared as written, so that no arms of an aircraft that weighs
+        // nothing match, and every bit of a figure counts.
+        differ(strPoint + " weight", number(a.nWeight), number(b.nWeight));
+        differ(strPoint + " longitudinal arm", number(a.nLongArm), number(b.nLongArm));
+        differ(strPoint + " lateral arm", number(a.nLatArm), number(b.nLatArm));
+        for (size_t k = 0; k < LIMIT_COUNT; k++)
+            differ(strPoint + " " + LIMIT_NAMES[k] + " limit", a.bBeyond[k] ? "beyond" : "within",
+                   b.bBeyond[k] ? "beyond" : "within");
+    }
+    differ("within limits", yesNo(was.bWithin), yesNo(now.bWithin));
+    differ("verdict", quoted(was.strVerdict), quoted(now.strVerdict));
+    return diffs;
+}

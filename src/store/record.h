@@ -1,0 +1,73 @@
+// The record of load sheets: "Load sheets/Record.jsonl", one line of JSON
+// per sheet printed or saved, with everything it was computed from (in the
+// internal units, as Zarv.conf holds them) and everything it said. Lines are
+// only ever appended, each in one write, so a full disk or a crash leaves at
+// most a last line cut short, which a reader reports and skips.
+#pragma once
+
+#include "model/calc.h"
+#include "store/state.h"
+
+#include <array>
+#include <ctime>
+#include <string>
+#include <vector>
+
+// The record's name in the folder of the filed sheets.
+constexpr const char* REC_FILE_NAME = "Record.jsonl";
+
+// A point of a flight as the record keeps it.
+struct _recPoint {
+    double nWeight = 0, nLongArm = 0, nLatArm = 0;
+    std::array<bool, LIMIT_COUNT> bBeyond = {};
+};
+
+// What a sheet said: its points (the landing only with a trip), whether the
+// flight may be flown as loaded, and its verdict in words.
+struct _recOutputs {
+    std::array<_recPoint, POINT_COUNT> points;
+    bool bLanding = false;
+    bool bWithin = false;
+    std::string strVerdict;
+};
+
+// One line of the record.
+struct _recEntry {
+    std::string strTime; // ISO 8601 with the zone's offset
+    std::string strVersion, strFingerprint, strRegistration;
+    _wbSetup setup = {}; // the aircraft and the units; the fixed arms are not kept
+    _wbLoadState load = {};
+    _recOutputs outputs;
+};
+
+// The outputs of a judged flight, with its verdict in words.
+_recOutputs recOutputsOf(const _wbFlight& flight, const std::string& strVerdict);
+
+// "2026-12-08T23:10:05+01:00".
+std::string recTimeText(time_t t);
+
+// The line of an entry, ending in "\n"; every number written so that it
+// reads back to the same double.
+std::string recLine(const _recEntry& entry);
+
+// Appends a line to the record in the folder fdDir (created 0600, never
+// through a link): one write, then fsync. A write cut short is taken back,
+// so the next line starts on a line of its own. Returns "" or the reason it
+// failed (logged as well).
+std::string recAppend(int fdDir, const std::string& strLine);
+
+// One line of the record as read: its number from 1, and either its entry
+// or why it is none (a last line cut short is bTorn).
+struct _recRead {
+    int nLine = 0;
+    bool bTorn = false;
+    std::string strError; // empty when entry holds the line
+    _recEntry entry;
+};
+
+// Every line of a record's text.
+std::vector<_recRead> recReadText(const std::string& strText);
+
+// Each difference of recomputed from recorded: "take-off weight: recorded X
+// recomputed Y", with the figures as written in the record.
+std::vector<std::string> recDifferences(const _recOutputs& recorded, const _recOutputs& recomputed);
