@@ -272,29 +272,6 @@ int openFolder(bool bCreate, _prnFailure* pFail)
     return fd;
 }
 
-// Where the PDF goes as cairo writes it: every write checked here, as cairo
-// 1.16 lets one that fails late pass.
-struct _prnSink {
-    int fd;
-    int nErr;
-};
-
-cairo_status_t writeToFd(void* pClosure, const unsigned char* pData, unsigned int nLength)
-{
-    _prnSink& sink = *static_cast<_prnSink*>(pClosure);
-    while (nLength > 0 && !sink.nErr) {
-        const ssize_t n = m_prmFileOps.pfuncWrite(sink.fd, pData, nLength);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            sink.nErr = n < 0 ? errno : ENOSPC;
-        else {
-            pData += n;
-            nLength -= static_cast<unsigned int>(n);
-        }
-    }
-    return sink.nErr ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
-}
 
 // Writes the sheet just printed to a new private temporary in the folder,
 // whole and on the disk, and closes it: true with *pstrTemp its name, or
@@ -321,7 +298,7 @@ bool writeTemporary(int fdDir, std::string* pstrTemp, _prnFailure* pFail)
         *pFail = {"fchmod", pFail->strPath, errno};
     if (!pFail->nErr) {
         _prnSink sink = {fd, 0};
-        cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(writeToFd, &sink, m_nPageWidth, m_nPageHeight);
+        cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(prnWriteToFd, &sink, m_nPageWidth, m_nPageHeight);
         cairo_t* pCr = cairo_create(psurf);
         prnDrawLoadSheet(pCr, m_nPageWidth, m_nPageHeight, m_sheet, m_wbFlight, m_tPrinted);
         cairo_destroy(pCr);
@@ -733,4 +710,21 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     m_sheet.strLeftOccupant.clear();
     m_sheet.strRightOccupant.clear();
     return true;
+}
+
+cairo_status_t prnWriteToFd(void* pClosure, const unsigned char* pData, unsigned int nLength)
+{
+    _prnSink& sink = *static_cast<_prnSink*>(pClosure);
+    while (nLength > 0 && !sink.nErr) {
+        const ssize_t n = m_prmFileOps.pfuncWrite(sink.fd, pData, nLength);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            sink.nErr = n < 0 ? errno : ENOSPC;
+        else {
+            pData += n;
+            nLength -= static_cast<unsigned int>(n);
+        }
+    }
+    return sink.nErr ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
 }

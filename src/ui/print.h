@@ -60,3 +60,12 @@ std::string prnPrintedText(time_t tPrinted);
 // Text as the sheet sets it: no line breaks between a figure and its unit
 // ("31.50 in", "10.5 US gal"), the spaces there made no-break ones.
 std::string prnBindUnits(const std::string& strText);
+
+// Where a PDF goes as cairo writes it: every write checked, through the
+// store's file operations, as cairo 1.16 lets one that fails late pass.
+// nErr is the first failure's errno (ENOSPC for a write of nothing).
+struct _prnSink {
+    int fd;
+    int nErr;
+};
+cairo_status_t prnWriteToFd(void* pClosure, const unsigned char* pData, unsigned int nLength);

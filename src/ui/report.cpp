@@ -105,28 +105,6 @@ double drawCases(cairo_t* pCr, double y, double nTextWidth, double nSize, const 
     return y;
 }
 
-// Where cairo writes the PDF: every write checked.
-struct _rptSink {
-    int fd;
-    int nErr;
-};
-
-cairo_status_t writeToFd(void* pClosure, const unsigned char* pData, unsigned int nLength)
-{
-    _rptSink& sink = *static_cast<_rptSink*>(pClosure);
-    while (nLength > 0 && !sink.nErr) {
-        const ssize_t n = write(sink.fd, pData, nLength);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            sink.nErr = n < 0 ? errno : ENOSPC;
-        else {
-            pData += n;
-            nLength -= static_cast<unsigned int>(n);
-        }
-    }
-    return sink.nErr ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
-}
 
 } // namespace
 
@@ -196,8 +174,8 @@ bool rptWriteReport(const _rptReport& report, std::string* pstrFile, std::string
             nErr = errno;
         else {
             strCall = "write";
-            _rptSink sink = {fd, 0};
-            cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(writeToFd, &sink, PAGE_WIDTH, PAGE_HEIGHT);
+            _prnSink sink = {fd, 0};
+            cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(prnWriteToFd, &sink, PAGE_WIDTH, PAGE_HEIGHT);
             cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_TITLE, "Zarv: check of the calculation");
             cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_CREATOR, "Zarv " ZARV_VERSION);
             cairo_t* pCr = cairo_create(psurf);
