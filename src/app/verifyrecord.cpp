@@ -6,6 +6,7 @@
 #include "app/paths.h"
 #include "store/record.h"
 #include "store/state.h"
+#include "store/stored.h"
 #include "ui/pagWBVerdict.h"
 #include "ui/print.h"
 
@@ -56,8 +57,17 @@ int wbVerifyRecord(const char* pszEtcDir)
         stateSetFixedArms();
         m_wbLoad = r.entry.load;
         pwbCalcWB();
-        const std::vector<std::string> diffs =
+        std::vector<std::string> diffs =
             recDifferences(r.entry.outputs, recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup)));
+        // The fingerprint ties the sheet to the aircraft's figures: it must
+        // be the one of the figures the line holds.
+        const std::string strFingerprint = prmFingerprint([&r](_prmValueId nId) {
+            return nId == VAL_REGISTRATION ? r.entry.strRegistration
+                   : nId == VAL_WEIGHED    ? r.entry.strWeighed
+                                           : std::string();
+        });
+        if (strFingerprint != r.entry.strFingerprint)
+            diffs.push_back("fingerprint: recorded " + r.entry.strFingerprint + " recomputed " + strFingerprint);
         for (const std::string& str : diffs)
             g_print("line %d, %s: %s\n", r.nLine, r.entry.strTime.c_str(), str.c_str());
         nDiffer += diffs.empty() ? 0 : 1;

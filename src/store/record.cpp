@@ -380,6 +380,7 @@ std::string recLine(const _recEntry& e)
         .add("version", quoted(e.strVersion))
         .add("fingerprint", quoted(e.strFingerprint))
         .add("registration", quoted(e.strRegistration))
+        .add("weighed", quoted(e.strWeighed))
         .add("inputs", inputs.text());
     for (size_t n = 0; n < POINT_COUNT; n++) {
         if (n == POINT_LANDING && !e.outputs.bLanding)
@@ -493,6 +494,7 @@ std::vector<_recRead> recReadText(const std::string& strText)
         e.strVersion = rd.text(pm, "version");
         e.strFingerprint = rd.text(pm, "fingerprint");
         e.strRegistration = rd.text(pm, "registration");
+        e.strWeighed = rd.text(pm, "weighed");
         const Members* pin = rd.object(*pm, "inputs");
         for (const _recNumberField& f : NUMBER_FIELDS)
             (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = rd.number(pin, f.pszKey);

@@ -34,7 +34,7 @@ struct _recOutputs {
 // One line of the record.
 struct _recEntry {
     std::string strTime; // ISO 8601 with the zone's offset
-    std::string strVersion, strFingerprint, strRegistration;
+    std::string strVersion, strFingerprint, strRegistration, strWeighed;
     _wbSetup setup = {}; // the aircraft and the units; the fixed arms are not kept
     _wbLoadState load = {};
     _recOutputs outputs;

@@ -364,7 +364,7 @@ int prmAircraftNumber(const char* pszGroup)
     return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
 }
 
-std::string prmFigureText(void)
+std::string prmFigureText(const _prmTextOf& text)
 {
     std::string str;
     for (const _prmValue& v : m_values) {
@@ -378,16 +378,16 @@ std::string prmFigureText(void)
             char szNumber[G_ASCII_DTOSTR_BUF_SIZE];
             str += g_ascii_formatd(szNumber, sizeof szNumber, "%.3f", **pp);
         } else {
-            str += prmGetText(v.nId);
+            str += text(v.nId);
         }
         str += '\n';
     }
     return str;
 }
 
-std::string prmFingerprint(void)
+std::string prmFingerprint(const _prmTextOf& text)
 {
-    const std::string str = prmFigureText();
+    const std::string str = prmFigureText(text);
     g_autofree gchar* pszDigest = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
     return std::string(pszDigest, 8);
 }

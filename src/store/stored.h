@@ -10,6 +10,7 @@
 
 #include <glib.h>
 
+#include <functional>
 #include <span>
 #include <string>
 #include <variant>
@@ -106,13 +107,16 @@ void prmSetText(_prmValueId nId, const char* pszText);
 // Keeps a number or a choice in its field and stores it: one rewrite.
 void prmStoreValue(_prmValueId nId, double nValue);
 
-// The fingerprint of the current aircraft's figures: eight hex digits of
-// the SHA-256 of prmFigureText(), the same on every machine.
-std::string prmFingerprint(void);
 // The figures as the fingerprint reads them: one "Group/Key=value" line per
 // figure, in the order of the table; numbers in the internal unit, as
-// Zarv.conf holds them, to three decimals.
-std::string prmFigureText(void);
+// Zarv.conf holds them, to three decimals. The numbers come from the setup
+// record, the texts (registration, weighing date) from text: Zarv.conf's
+// unless given.
+using _prmTextOf = std::function<std::string(_prmValueId)>;
+std::string prmFigureText(const _prmTextOf& text = prmGetText);
+// The fingerprint of the current aircraft's figures: eight hex digits of
+// the SHA-256 of prmFigureText(text), the same on every machine.
+std::string prmFingerprint(const _prmTextOf& text = prmGetText);
 
 // The group of Zarv.conf that keeps the aircraft numbered n (2 and up) of
 // the fleet, and the number of a group that keeps one (else 0).

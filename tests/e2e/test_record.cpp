@@ -120,6 +120,13 @@ TEST_F(Record, ASheetPrintedToFileIsVerifiedUntilAFigureOfItChanges)
         strOut, std::regex("^line 1, [-0-9T:+]+: take-off weight: recorded 605.5 recomputed " + m[2].str() + "\n")))
         << strOut;
     EXPECT_EQ(strOut.substr(strOut.rfind('\n', strOut.size() - 2) + 1), "1 sheet, 1 does not match\n");
+
+    // So is a fingerprint that is not the one of the line's figures.
+    zt::writeFile(strRecord, std::regex_replace(strLine, std::regex(fingerprint[1].str()), "00000000"));
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
+    EXPECT_NE(strOut.find(": fingerprint: recorded 00000000 recomputed " + fingerprint[1].str() + "\n"),
+              std::string::npos)
+        << strOut;
 }
 
 } // namespace
