@@ -229,13 +229,23 @@ _rptLastCheck rptLastCheck(void)
         return last;
     static const std::regex REPORT_NAME(
         "^Calculation check (\\d{4}-\\d{2}-\\d{2}) (passed|FAILED)( \\(\\d+\\))?\\.pdf$");
+    struct timespec tNewest = {0, 0};
     while (const struct dirent* pEnt = readdir(pDir)) {
         std::cmatch m;
-        if (!std::regex_match(pEnt->d_name, m, REPORT_NAME))
+        struct stat st;
+        if (!std::regex_match(pEnt->d_name, m, REPORT_NAME) ||
+            fstatat(dirfd(pDir), pEnt->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_size == 0)
             continue;
         last.bAny = true;
         if (m[2] == "passed" && m[1].str() > last.strPassedIso)
             last.strPassedIso = m[1].str();
+        const struct timespec& t = st.st_mtim;
+        if (t.tv_sec > tNewest.tv_sec || (t.tv_sec == tNewest.tv_sec && t.tv_nsec >= tNewest.tv_nsec)) {
+            tNewest = t;
+            last.bLastFailed = m[2] == "FAILED";
+            last.strLastIso = m[1].str();
+        }
     }
     closedir(pDir);
     return last;
@@ -245,6 +255,10 @@ _rptCheckText rptCheckText(const _rptLastCheck& last, const GDate& today)
 {
     if (!last.bAny)
         return {"", false};
+    if (last.bLastFailed)
+        return {"The last check of the calculation, on " + dateShow(last.strLastIso) +
+                    ", FAILED: do not use Zarv's figures until a check passes (zarv --verify)",
+                true};
     if (last.strPassedIso.empty())
         return {"The calculation has not passed a check: check it again (zarv --verify)", true};
     const _dateWeighing due = dateWeighingDue(last.strPassedIso, today, RPT_CHECK_MONTHS);

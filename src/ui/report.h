@@ -37,10 +37,14 @@ std::string rptFolder(void);
 bool rptWriteReport(const _rptReport& report, std::string* pstrFile, std::string* pstrError);
 
 // The day of the newest passing report in the folder (ISO), empty where
-// there is none; bAny where the folder holds a report at all.
+// there is none; bAny where the folder holds a report at all; and whether
+// the newest report of all (by the time it was written) is a failed check,
+// with its day. Only files with something in them count.
 struct _rptLastCheck {
     bool bAny;
     std::string strPassedIso;
+    bool bLastFailed = false;
+    std::string strLastIso = {};
 };
 _rptLastCheck rptLastCheck(void);
 
@@ -48,8 +52,9 @@ _rptLastCheck rptLastCheck(void);
 constexpr int RPT_CHECK_MONTHS = 6;
 
 // What the loading page says of the last check on day today: nothing where
-// no report was ever kept; the day of the last passing check, or, once
-// that is RPT_CHECK_MONTHS old or there is none, a reminder (bDue).
+// no report was ever kept; a warning where the newest check failed; the day
+// of the last passing check, or, once that is RPT_CHECK_MONTHS old or there
+// is none, a reminder (bDue).
 struct _rptCheckText {
     std::string strText;
     bool bDue;

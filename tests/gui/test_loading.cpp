@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <glib/gstdio.h>
 
 #include <clocale>
@@ -472,7 +475,7 @@ using CheckOfTheCalculation = Pages;
 TEST_F(CheckOfTheCalculation, TheLabelSaysTheLastPassingCheckAndTheButtonMakesOne)
 {
     g_mkdir((m_dir / "Verification").c_str(), 0700);
-    zt::writeFile(m_dir / "Verification/Calculation check 2000-01-01 passed.pdf", "");
+    zt::writeFile(m_dir / "Verification/Calculation check 2000-01-01 passed.pdf", "%PDF-1.5");
     vfyInitWindow(m_pBuilder);
     EXPECT_TRUE(gtk_widget_get_visible(w("CalculationChecked")));
     EXPECT_EQ(text("CalculationChecked"),
@@ -490,6 +493,14 @@ TEST_F(CheckOfTheCalculation, TheLabelSaysTheLastPassingCheckAndTheButtonMakesOn
     EXPECT_EQ(m_wbLoad.nLSeatWeight, 71.5);
     EXPECT_EQ(m_wbFlight.loading.nLSeatWeight, 71.5);
     EXPECT_EQ(text("CalTotalWt"), strTotal);
+    // A check that failed since is said until one passes again.
+    const std::string strFailed = m_dir / "Verification/Calculation check 2001-01-01 FAILED.pdf";
+    zt::writeFile(strFailed, "%PDF-1.5");
+    const struct timespec later[2] = {{time(nullptr) + 60, 0}, {time(nullptr) + 60, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, strFailed.c_str(), later, 0), 0);
+    vfyInitWindow(m_pBuilder);
+    EXPECT_EQ(text("CalculationChecked"), "The last check of the calculation, on " + dateShow("2001-01-01") +
+                                              ", FAILED: do not use Zarv's figures until a check passes (zarv --verify)");
 }
 
 } // namespace
