@@ -9,6 +9,7 @@
 //                       desktop's bus never decides how a second start goes
 //   --theme=NAME        run under that GTK theme (GTK_THEME) instead of Adwaita
 // HOME and the XDG folders are a temporary directory of the run's own.
+#include "exit_bound.h"
 #include "sanitizers.h"
 #include "support.h"
 
@@ -78,6 +79,7 @@ int main(int argc, char** argv)
     gdk_disable_multidevice();
     zt::setHaveDisplay(gtk_init_check(&argc, &argv));
     const int nStatus = RUN_ALL_TESTS();
+    zt::boundExit();
 
     if (!strSuppressions.empty()) {
         g_unlink(strSuppressions.c_str());

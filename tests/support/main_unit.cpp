@@ -1,5 +1,6 @@
 // Test runner for the unit layer. The process locale comes from the
 // environment, as the program's does, or from --locale=NAME.
+#include "exit_bound.h"
 #include "sanitizers.h"
 
 #include <gtest/gtest.h>
@@ -19,5 +20,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "locale %s is not available\n", pszLocale);
         return 1;
     }
-    return RUN_ALL_TESTS();
+    const int nStatus = RUN_ALL_TESTS();
+    zt::boundExit();
+    return nStatus;
 }
