@@ -34,7 +34,6 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -467,16 +466,24 @@ std::string prnPrintedText(time_t tPrinted)
 
 std::string prnBindUnits(const std::string& strText)
 {
-    // A figure, a space and a unit symbol, which may itself be two words.
-    static const std::regex unit("([0-9]) ((kg|lb)/(L|US gal|imp gal)|kg|lb|mm|in|L|US gal|imp gal)(?![A-Za-z])");
-    std::string str;
-    auto itLast = strText.cbegin();
-    for (std::sregex_iterator it(strText.begin(), strText.end(), unit), end; it != end; ++it) {
-        str.append(itLast, (*it)[0].first);
-        str += (*it)[1].str() + "\u00a0" + std::regex_replace((*it)[2].str(), std::regex(" "), "\u00a0");
-        itLast = (*it)[0].second;
-    }
-    return str.append(itLast, strText.cend());
+    // A figure, a space and a unit symbol, which may itself be two words:
+    // every space after the figure becomes a no-break space.
+    static GRegex* const pUnit =
+        g_regex_new("(?<=[0-9]) ((kg|lb)/(L|US gal|imp gal)|kg|lb|mm|in|L|US gal|imp gal)(?![A-Za-z])",
+                    GRegexCompileFlags(G_REGEX_RAW | G_REGEX_OPTIMIZE), GRegexMatchFlags(0), nullptr);
+    g_autofree gchar* psz = g_regex_replace_eval(
+        pUnit, strText.c_str(), static_cast<gssize>(strText.size()), 0, GRegexMatchFlags(0),
+        [](const GMatchInfo* pInfo, GString* pResult, gpointer) {
+            g_autofree gchar* pszUnit = g_match_info_fetch(pInfo, 0);
+            for (const gchar* pc = pszUnit; *pc; pc++)
+                if (*pc == ' ')
+                    g_string_append(pResult, "\u00a0");
+                else
+                    g_string_append_c(pResult, *pc);
+            return FALSE;
+        },
+        nullptr, nullptr);
+    return psz ? psz : strText;
 }
 
 void prnClearTemporaries(void)

@@ -18,7 +18,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -227,24 +226,28 @@ _rptLastCheck rptLastCheck(void)
     DIR* pDir = opendir(rptFolder().c_str());
     if (!pDir)
         return last;
-    static const std::regex REPORT_NAME(
-        "^Calculation check (\\d{4}-\\d{2}-\\d{2}) (passed|FAILED)( \\(\\d+\\))?\\.pdf$");
+    static GRegex* const pReportName =
+        g_regex_new("^Calculation check ([0-9]{4}-[0-9]{2}-[0-9]{2}) (passed|FAILED)( \\([0-9]+\\))?\\.pdf$",
+                    GRegexCompileFlags(G_REGEX_RAW | G_REGEX_DOLLAR_ENDONLY), GRegexMatchFlags(0), nullptr);
     struct timespec tNewest = {0, 0};
     while (const struct dirent* pEnt = readdir(pDir)) {
-        std::cmatch m;
+        g_autoptr(GMatchInfo) pInfo = nullptr;
         struct stat st;
-        if (!std::regex_match(pEnt->d_name, m, REPORT_NAME) ||
+        if (!g_regex_match(pReportName, pEnt->d_name, GRegexMatchFlags(0), &pInfo) ||
             fstatat(dirfd(pDir), pEnt->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
             st.st_size == 0)
             continue;
+        g_autofree gchar* pszIso = g_match_info_fetch(pInfo, 1);
+        g_autofree gchar* pszOutcome = g_match_info_fetch(pInfo, 2);
+        const bool bPassed = strcmp(pszOutcome, "passed") == 0;
         last.bAny = true;
-        if (m[2] == "passed" && m[1].str() > last.strPassedIso)
-            last.strPassedIso = m[1].str();
+        if (bPassed && pszIso > last.strPassedIso)
+            last.strPassedIso = pszIso;
         const struct timespec& t = st.st_mtim;
         if (t.tv_sec > tNewest.tv_sec || (t.tv_sec == tNewest.tv_sec && t.tv_nsec >= tNewest.tv_nsec)) {
             tNewest = t;
-            last.bLastFailed = m[2] == "FAILED";
-            last.strLastIso = m[1].str();
+            last.bLastFailed = !bPassed;
+            last.strLastIso = pszIso;
         }
     }
     closedir(pDir);

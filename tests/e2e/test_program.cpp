@@ -11,7 +11,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
-#include <regex>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
@@ -78,9 +77,9 @@ TEST_P(BrokenDefinition, EndsWithTheBuildersCodeAndTouchesNothing)
     ASSERT_EQ(v.size(), 1u) << strLog;
     EXPECT_EQ(v[0], "gtk_builder_add_from_file() failed:");
     // The builder's message on the next line, indented under the stamp.
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(strLog, m, std::regex("failed:\n +([^ \n][^\n]*)\n\n$"))) << strLog;
-    EXPECT_TRUE(zt::logHasEntry(strLog, "gtk_builder_add_from_file() failed:\n" + m[1].str())) << strLog;
+    const std::vector<std::string> m = zt::reSearch(strLog, "failed:\n +([^ \n][^\n]*)\n\n$");
+    ASSERT_FALSE(m.empty()) << strLog;
+    EXPECT_TRUE(zt::logHasEntry(strLog, "gtk_builder_add_from_file() failed:\n" + m[1])) << strLog;
     EXPECT_FALSE(zt::exists(path("etc/Zarv.conf")));
 }
 
@@ -592,7 +591,7 @@ TEST_F(CheckOfTheCalculation, PassesKeepsItsReportAndFailsAnOperatorsWrongFigure
     EXPECT_EQ(zt::listDir(path("etc")), (std::vector<std::string>{"Verification", "Zarv.ui"}));
     const std::vector<std::string> reports = zt::listDir(path("etc/Verification"));
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(std::regex_match(reports[0], std::regex("Calculation check \\d{4}-\\d{2}-\\d{2} passed\\.pdf")));
+    EXPECT_TRUE(zt::reMatch(reports[0], "Calculation check \\d{4}-\\d{2}-\\d{2} passed\\.pdf"));
     EXPECT_EQ(zt::readFile(path("etc/Verification/") + reports[0]).rfind("%PDF-", 0), 0u);
 
     // The worked example for the operator's own aircraft, its weight mistyped.

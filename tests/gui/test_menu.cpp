@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -66,9 +65,9 @@ template <typename T> T* findToplevel(GType nType)
 // The version the project's own CMakeLists.txt gives.
 std::string projectVersion(void)
 {
-    std::smatch m;
-    const std::string strCMake = zt::readFile(std::string(ZARV_SOURCE_DIR) + "/CMakeLists.txt");
-    return std::regex_search(strCMake, m, std::regex(R"(project\(Zarv VERSION ([0-9.]+))")) ? m[1].str() : "";
+    const std::vector<std::string> m = zt::reSearch(zt::readFile(std::string(ZARV_SOURCE_DIR) + "/CMakeLists.txt"),
+                                                    R"(project\(Zarv VERSION ([0-9.]+))");
+    return m.empty() ? "" : m[1];
 }
 
 TEST_F(Menu, EveryMenuItemHasItsActionAndAboutShowsTheVersion)

@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <clocale>
-#include <regex>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -41,7 +40,7 @@ std::string run(const std::vector<std::string>& args)
 // Figures in a text with the locale's decimal mark.
 std::string localised(const std::string& str)
 {
-    return std::regex_replace(str, std::regex("(\\d)\\.(\\d)"), std::string("$1") + localeconv()->decimal_point + "$2");
+    return zt::reReplace(str, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
 }
 
 struct Loading {
@@ -73,13 +72,13 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
     const std::string strPdf = m_dir / "sheet.pdf";
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
     const std::string strInfo = run({"pdfinfo", strPdf});
-    EXPECT_TRUE(std::regex_search(strInfo, std::regex("\nPages: +1\n"))) << strInfo;
+    EXPECT_FALSE(zt::reSearch(strInfo, "\nPages: +1\n").empty()) << strInfo;
     const std::string strText = run({"pdftotext", "-layout", strPdf, "-"});
     if (const char* pszKeep = g_getenv("ZARV_KEEP_SHEET"))
         zt::writeFile(pszKeep, zt::readFile(strPdf));
 
     // The words as they read, wherever the layout broke the lines.
-    const std::string strFlat = std::regex_replace(strText, std::regex("\\s+"), " ");
+    const std::string strFlat = zt::reReplace(strText, "\\s+", " ");
     for (const char* pszWant : {"G-ZARV", "2026-03-01", "A. Pilot", "Flight 42 \u2192 EGKB", GetParam().pszFoot,
                                 GetParam().pszTakeOff, GetParam().pszNoFuel})
         EXPECT_NE(strFlat.find(localised(pszWant)), std::string::npos) << pszWant << "\n" << strText;
@@ -146,7 +145,7 @@ TEST_P(WeighingDue, IsShownOnThePageAndTheSheetOnlyWhenDue)
     const std::string strPdf = m_dir / "sheet.pdf";
     _prnSheet sheet;
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
-    const std::string strText = std::regex_replace(run({"pdftotext", strPdf, "-"}), std::regex("\\s+"), " ");
+    const std::string strText = zt::reReplace(run({"pdftotext", strPdf, "-"}), "\\s+", " ");
     EXPECT_EQ(strText.find(strDue) != std::string::npos, bDue) << strText;
 }
 
@@ -361,9 +360,9 @@ std::vector<Word> words(const std::string& strPdf)
 {
     std::vector<Word> v;
     const std::string strXml = run({"pdftotext", "-bbox-layout", strPdf, "-"});
-    const std::regex word("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)<");
-    for (std::sregex_iterator it(strXml.begin(), strXml.end(), word), end; it != end; ++it)
-        v.push_back({std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4]), (*it)[5]});
+    for (const std::vector<std::string>& m : zt::reSearchAll(
+             strXml, "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)<"))
+        v.push_back({std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4]), m[5]});
     return v;
 }
 
@@ -424,18 +423,18 @@ TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
     const std::string strPdf = strFolder + "/" + strName;
     // The registration, without controls of direction, and the minute; the
     // File button showed its end, after GTK's ellipsis for what is above.
-    EXPECT_TRUE(std::regex_match(strName, std::regex("(G-ZARV|W+\u2026) 20[0-9]{2}-[01][0-9]-[0-3][0-9] [0-9]{4}"
-                                                     "( \\([0-9]+\\))?\\.pdf")))
+    EXPECT_TRUE(zt::reMatch(strName, "(G-ZARV|W+\u2026) 20[0-9]{2}-[01][0-9]-[0-3][0-9] [0-9]{4}"
+                                     "( \\([0-9]+\\))?\\.pdf"))
         << strName;
-    const std::string strShown = std::regex_replace(m_strFileButton, std::regex("^(\\.\\.\\.|\u2026)"), "");
+    const std::string strShown = zt::reReplace(m_strFileButton, "^(\\.\\.\\.|\u2026)", "");
     EXPECT_TRUE(strShown.size() > 20 && g_str_has_suffix(strPdf.c_str(), strShown.c_str())) << m_strFileButton;
     const std::string strInfo = run({"pdfinfo", strPdf});
-    EXPECT_TRUE(std::regex_search(strInfo, std::regex("\nPages: +1\n"))) << strInfo;
+    EXPECT_FALSE(zt::reSearch(strInfo, "\nPages: +1\n").empty()) << strInfo;
     if (const char* pszKeep = g_getenv("ZARV_KEEP_SHEET"))
         zt::writeFile(pszKeep, zt::readFile(strPdf));
 
-    std::smatch size;
-    ASSERT_TRUE(std::regex_search(strInfo, size, std::regex("Page size: +([0-9.]+) x ([0-9.]+) pts"))) << strInfo;
+    const std::vector<std::string> size = zt::reSearch(strInfo, "Page size: +([0-9.]+) x ([0-9.]+) pts");
+    ASSERT_FALSE(size.empty()) << strInfo;
     const double WIDTH = std::stod(size[1]), HEIGHT = std::stod(size[2]);
     constexpr double MARGIN = 12 / 25.4 * 72;
     const std::vector<Word> v = words(strPdf);
@@ -475,7 +474,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Sheet{"HostileText",
                           "[Aircraft]\nRegistration=\u202e" + std::string(300, 'W') +
                               "\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n",
-                          std::regex_replace(std::string(45, '\n'), std::regex("\n"), "\nPilot"), true}),
+                          zt::reReplace(std::string(45, '\n'), "\n", "\nPilot"), true}),
     [](const testing::TestParamInfo<Sheet>& p) { return std::string(p.param.pszName); });
 
 } // namespace

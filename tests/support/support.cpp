@@ -12,8 +12,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <regex>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -94,29 +92,84 @@ std::vector<std::string> listDir(const std::string& strPath)
 namespace
 {
 
+GRegex* compile(const std::string& strPattern)
+{
+    g_autoptr(GError) pErr = nullptr;
+    GRegex* pRegex = g_regex_new(strPattern.c_str(), GRegexCompileFlags(G_REGEX_RAW | G_REGEX_DOLLAR_ENDONLY),
+                                 GRegexMatchFlags(0), &pErr);
+    if (!pRegex)
+        ADD_FAILURE() << "the pattern " << strPattern << " does not compile: " << pErr->message;
+    return pRegex;
+}
+
+std::vector<std::string> groups(const GMatchInfo* pInfo)
+{
+    std::vector<std::string> v;
+    for (gint i = 0; i < g_match_info_get_match_count(pInfo); i++) {
+        g_autofree gchar* psz = g_match_info_fetch(pInfo, i);
+        v.push_back(psz ? psz : "");
+    }
+    return v;
+}
+
 // A time stamp at the start of a line, as the log writes it.
-const std::regex m_reStampedLine("(\\d\\d-[^ ]+-\\d{4} \\d\\d:\\d\\d:\\d\\d )([^\n]*)\n");
+constexpr const char* STAMPED_LINE = "(\\d\\d-[^ ]+-\\d{4} \\d\\d:\\d\\d:\\d\\d )([^\n]*)\n";
 
 } // namespace
+
+std::vector<std::vector<std::string>> reSearchAll(const std::string& str, const std::string& strPattern)
+{
+    std::vector<std::vector<std::string>> all;
+    g_autoptr(GRegex) pRegex = compile(strPattern);
+    g_autoptr(GMatchInfo) pInfo = nullptr;
+    if (!pRegex)
+        return all;
+    for (g_regex_match_full(pRegex, str.data(), static_cast<gssize>(str.size()), 0, GRegexMatchFlags(0), &pInfo,
+                            nullptr);
+         g_match_info_matches(pInfo); g_match_info_next(pInfo, nullptr))
+        all.push_back(groups(pInfo));
+    return all;
+}
+
+std::vector<std::string> reSearch(const std::string& str, const std::string& strPattern)
+{
+    std::vector<std::vector<std::string>> all = reSearchAll(str, strPattern);
+    return all.empty() ? std::vector<std::string>{} : all.front();
+}
+
+bool reMatch(const std::string& str, const std::string& strPattern)
+{
+    return !reSearch(str, "\\A(?:" + strPattern + ")\\z").empty();
+}
+
+std::string reReplace(const std::string& str, const std::string& strPattern, const std::string& strWith)
+{
+    g_autoptr(GRegex) pRegex = compile(strPattern);
+    g_autoptr(GError) pErr = nullptr;
+    g_autofree gchar* psz = pRegex ? g_regex_replace(pRegex, str.data(), static_cast<gssize>(str.size()), 0,
+                                                     strWith.c_str(), GRegexMatchFlags(0), &pErr)
+                                   : nullptr;
+    if (pErr)
+        ADD_FAILURE() << "the replacement " << strWith << " fails: " << pErr->message;
+    return psz ? psz : str;
+}
 
 std::vector<std::string> logMessages(const std::string& strLog)
 {
     std::vector<std::string> v;
-    for (auto it = std::sregex_iterator(strLog.begin(), strLog.end(), m_reStampedLine); it != std::sregex_iterator();
-         ++it)
-        v.push_back((*it)[2]);
+    for (const std::vector<std::string>& m : reSearchAll(strLog, STAMPED_LINE))
+        v.push_back(m[2]);
     return v;
 }
 
 bool logHasEntry(const std::string& strLog, const std::string& strMessage)
 {
     const std::string strFirst = strMessage.substr(0, strMessage.find('\n'));
-    for (auto it = std::sregex_iterator(strLog.begin(), strLog.end(), m_reStampedLine); it != std::sregex_iterator();
-         ++it) {
-        if ((*it)[2] != strFirst)
+    for (const std::vector<std::string>& m : reSearchAll(strLog, STAMPED_LINE)) {
+        if (m[2] != strFirst)
             continue;
-        const std::string strEntry = errFormatEntry((*it)[1].str().c_str(), strMessage.c_str());
-        if (strLog.compare(static_cast<size_t>(it->position()), strEntry.size(), strEntry) == 0)
+        const std::string strEntry = errFormatEntry(m[1].c_str(), strMessage.c_str());
+        if (strLog.find(strEntry) != std::string::npos)
             return true;
     }
     return false;

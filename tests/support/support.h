@@ -47,6 +47,19 @@ std::vector<std::string> logMessages(const std::string& strLog);
 // further lines is as wide as that stamp, whatever the month's name).
 bool logHasEntry(const std::string& strLog, const std::string& strMessage);
 
+// Regular expressions in Perl's syntax, through GLib (std::regex costs each
+// test file seconds to compile), over the bytes as they are; "\\1" names a
+// group in a replacement. A pattern that does not compile fails the test.
+// The first match of strPattern in str and its groups (the whole match
+// first), or nothing where there is none.
+std::vector<std::string> reSearch(const std::string& str, const std::string& strPattern);
+// Every match, each with its groups, in order.
+std::vector<std::vector<std::string>> reSearchAll(const std::string& str, const std::string& strPattern);
+// Whether strPattern matches the whole of str.
+bool reMatch(const std::string& str, const std::string& strPattern);
+// str with every match replaced.
+std::string reReplace(const std::string& str, const std::string& strPattern, const std::string& strWith);
+
 // The Zarv.ui of the source tree.
 std::string uiPath();
 

@@ -1,6 +1,7 @@
 // The loading calculation: the worked examples, each ballast position, and a
 // total weight of 0.
 #include "store/state.h"
+#include "support.h"
 #include "ui/misc.h"
 #include "ui/pagWBPage.h"
 #include "ui/pagWBVerdict.h"
@@ -11,7 +12,6 @@
 #include <clocale>
 #include <cmath>
 #include <optional>
-#include <regex>
 
 namespace
 {
@@ -257,8 +257,7 @@ class VerdictWords : public testing::TestWithParam<VerdictCase>
 // The figures in the locale's decimal mark, as the entries show them.
 std::string inLocale(const char* pszWords)
 {
-    return std::regex_replace(pszWords, std::regex("(\\d)\\.(\\d)"),
-                              std::string("$1") + localeconv()->decimal_point + "$2");
+    return zt::reReplace(pszWords, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
 }
 
 TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
