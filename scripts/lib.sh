@@ -22,10 +22,25 @@ ensure_packages() {
 # What building Zarv needs.
 BUILD_PACKAGES=(cmake make g++ pkg-config libgtk-3-dev)
 
-# Configures and builds into the directory $1 with further cmake arguments.
-build_zarv() {
+# Configures the directory $1 with further cmake arguments.
+configure_zarv() {
   local dir=$1
   shift
   cmake -S "$ZARV_ROOT" -B "$ZARV_ROOT/$dir" -DZARV_WERROR=ON "$@" >/dev/null
-  cmake --build "$ZARV_ROOT/$dir" -j "$(nproc)"
+}
+
+# Configures and builds every target into the directory $1 with further
+# cmake arguments.
+build_zarv() {
+  configure_zarv "$@"
+  cmake --build "$ZARV_ROOT/$1" -j "$(nproc)"
+}
+
+# The one tree that scripts/run starts Zarv from, scripts/package packs and
+# scripts/test tests, so the program tested is the program packaged: build/,
+# optimised as Debian builds its packages (-O2). Whether it also builds the
+# tests and benchmarks is left as the tree has it. Builds the targets given.
+build_main_tree() {
+  configure_zarv build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARV_SANITIZE=OFF
+  cmake --build "$ZARV_ROOT/build" -j "$(nproc)" --target "$@"
 }
