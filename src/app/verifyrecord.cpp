@@ -61,11 +61,19 @@ int wbVerifyRecord(const char* pszEtcDir)
             recDifferences(r.entry.outputs, recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup)));
         // The fingerprint ties the sheet to the aircraft's figures: it must
         // be the one of the figures the line holds.
-        const std::string strFingerprint = prmFingerprint([&r](_prmValueId nId) {
-            return nId == VAL_REGISTRATION ? r.entry.strRegistration
-                   : nId == VAL_WEIGHED    ? r.entry.strWeighed
-                                           : std::string();
-        });
+        // A line an older Zarv wrote is checked by its own fingerprint's
+        // list of figures.
+        const int nVersion = prmFingerprintVersion(r.entry.strFingerprint);
+        const std::string strFingerprint = nVersion == 0
+                                               ? "none: not a fingerprint this Zarv knows"
+                                               : prmFingerprint(
+                                                     [&r](_prmValueId nId) {
+                                                         return nId == VAL_REGISTRATION  ? r.entry.strRegistration
+                                                                : nId == VAL_WEIGHED     ? r.entry.strWeighed
+                                                                : nId == VAL_COPIED_FROM ? r.entry.strCopiedFrom
+                                                                                         : std::string();
+                                                     },
+                                                     nVersion);
         if (strFingerprint != r.entry.strFingerprint)
             diffs.push_back("fingerprint: recorded " + r.entry.strFingerprint + " recomputed " + strFingerprint);
         for (const std::string& str : diffs)

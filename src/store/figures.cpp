@@ -1,10 +1,14 @@
-// The aircraft's figures under change control: the history of amendments
-// and the recorded fingerprint, both values of the aircraft in the table of
-// stored values, so the fleet moves them with it.
+// The aircraft's figures under change control: the history of amendments,
+// the recorded fingerprint and the record of the figures it was taken of,
+// all values of the aircraft in the table of stored values, so the fleet
+// moves them with it.
 #include "store/figures.h"
 
 #include "store/params.h"
 
+#include <cstring>
+#include <map>
+#include <type_traits>
 #include <variant>
 
 namespace
@@ -13,6 +17,8 @@ namespace
 // Separates the fields of a history line; the reason comes last.
 constexpr char HISTORY_SEPARATOR = '|';
 constexpr int HISTORY_FIELDS = 5;
+// The line of the record of the figures that stands for the history.
+constexpr const char* HISTORY_FIGURE = "Aircraft/History";
 
 std::string now(void)
 {
@@ -33,24 +39,114 @@ std::string figureName(const _prmValue& v)
     return std::string(v.pszGroup) + "/" + v.pszKey;
 }
 
-void appendHistory(GKeyFile* pkf, const _prmAmendment& a)
+std::string digest(const std::string& str)
 {
-    const _prmValue& v = prmValue(VAL_HISTORY);
-    g_auto(GStrv) ppszOld = g_key_file_get_string_list(pkf, v.pszGroup, v.pszKey, nullptr, nullptr);
-    GStrvBuilder* pbuilder = g_strv_builder_new();
-    if (ppszOld)
-        g_strv_builder_addv(pbuilder, const_cast<const char**>(ppszOld));
-    const std::string strLine = prmHistoryLine(a);
-    g_strv_builder_add(pbuilder, strLine.c_str());
-    g_auto(GStrv) ppszNew = g_strv_builder_end(pbuilder);
-    g_strv_builder_unref(pbuilder);
-    g_key_file_set_string_list(pkf, v.pszGroup, v.pszKey, ppszNew, g_strv_length(ppszNew));
+    g_autofree gchar* psz = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
+    return std::string(psz, 8);
 }
 
-void recordFingerprint(GKeyFile* pkf, const std::string& strWhen)
+std::vector<std::string> stringList(_prmValueId nId)
 {
+    const _prmValue& v = prmValue(nId);
+    std::vector<std::string> lines;
+    g_auto(GStrv) ppsz = g_key_file_get_string_list(m_pkeyFile, v.pszGroup, v.pszKey, nullptr, nullptr);
+    for (int i = 0; ppsz && ppsz[i]; i++)
+        if (*ppsz[i])
+            lines.push_back(ppsz[i]);
+    return lines;
+}
+
+void setStringList(_prmValueId nId, const std::vector<std::string>& lines)
+{
+    const _prmValue& v = prmValue(nId);
+    std::vector<const gchar*> ppsz;
+    for (const std::string& str : lines)
+        ppsz.push_back(str.c_str());
+    g_key_file_set_string_list(m_pkeyFile, v.pszGroup, v.pszKey, ppsz.data(), ppsz.size());
+}
+
+void appendHistory(const _prmAmendment& a)
+{
+    std::vector<std::string> lines = stringList(VAL_HISTORY);
+    lines.push_back(prmHistoryLine(a));
+    setStringList(VAL_HISTORY, lines);
+}
+
+// The figures as a fingerprint of the version reads them, and the history's
+// digest: "Group/Key" → value.
+std::map<std::string, std::string> currentFigures(int nVersion)
+{
+    std::map<std::string, std::string> figures;
+    g_auto(GStrv) ppszLines = g_strsplit(prmFigureText(prmGetText, nVersion).c_str(), "\n", -1);
+    for (int i = 0; ppszLines[i]; i++)
+        if (const char* pszEq = strchr(ppszLines[i], '='))
+            figures[std::string(static_cast<const char*>(ppszLines[i]), pszEq)] = pszEq + 1;
+    std::string strHistory;
+    for (const std::string& str : stringList(VAL_HISTORY))
+        strHistory += str + "\n";
+    figures[HISTORY_FIGURE] = digest(strHistory);
+    return figures;
+}
+
+std::map<std::string, std::string> recordedFigures(void)
+{
+    std::map<std::string, std::string> figures;
+    for (const std::string& str : stringList(VAL_RECORDED))
+        if (const size_t nEq = str.find('='); nEq != std::string::npos)
+            figures[str.substr(0, nEq)] = str.substr(nEq + 1);
+    return figures;
+}
+
+// The fingerprint of a record of the figures: that of its figure lines, in
+// the table's order, as prmFigureText writes them.
+std::string fingerprintOf(const std::map<std::string, std::string>& figures, int nVersion)
+{
+    std::string str;
+    for (const _prmValue& v : prmValues())
+        if (v.nFingerprint != 0 && v.nFingerprint <= nVersion) {
+            const auto it = figures.find(figureName(v));
+            str += figureName(v) + "=" + (it == figures.end() ? "" : it->second) + "\n";
+        }
+    return nVersion == 1 ? digest(str) : "v" + std::to_string(nVersion) + ":" + digest(str);
+}
+
+// Records the fingerprint and the figures it was taken of: those of now,
+// or, while a change made outside Zarv waits to be confirmed, those
+// recorded with the one the pilot changed (strFigure) and the history
+// brought up to date, so the outside change stays flagged, and named.
+void recordFigures(const std::string& strWhen, bool bOutside, const std::string& strFigure)
+{
+    std::map<std::string, std::string> figures = currentFigures(PRM_FINGERPRINT_VERSION);
+    if (bOutside) {
+        std::map<std::string, std::string> recorded = recordedFigures();
+        if (recorded.empty() || prmFingerprintVersion(prmRecordedFingerprint()) != PRM_FINGERPRINT_VERSION)
+            return; // an older record: the flag stands until confirmed
+        for (const std::string& strName : {strFigure, std::string(HISTORY_FIGURE)})
+            if (figures.count(strName))
+                recorded[strName] = figures[strName];
+        figures = recorded;
+    }
+    std::vector<std::string> lines;
+    for (const auto& [strName, strValue] : figures)
+        lines.push_back(strName + "=" + strValue);
+    setStringList(VAL_RECORDED, lines);
     const _prmValue& v = prmValue(VAL_FINGERPRINT);
-    g_key_file_set_string(pkf, v.pszGroup, v.pszKey, (prmFingerprint() + " " + strWhen).c_str());
+    g_key_file_set_string(m_pkeyFile, v.pszGroup, v.pszKey,
+                          (fingerprintOf(figures, PRM_FINGERPRINT_VERSION) + " " + strWhen).c_str());
+}
+
+// After a figure changed in the one rewrite: its history line, and, for an
+// aircraft under change control, the recorded fingerprint; one that comes
+// under control with it starts its history.
+void afterFigureChange(const _prmAmendment& a, bool bWasControlled, bool bOutside)
+{
+    if (!a.strReason.empty())
+        appendHistory(a);
+    if (!prmUnderControl())
+        return;
+    if (!bWasControlled)
+        appendHistory({a.strWhen, "", "", "", "under change control from here"});
+    recordFigures(a.strWhen, bOutside, a.strFigure);
 }
 
 } // namespace
@@ -71,12 +167,9 @@ _prmAmendment prmHistoryRead(const std::string& strLine)
 
 std::vector<_prmAmendment> prmHistory(void)
 {
-    const _prmValue& v = prmValue(VAL_HISTORY);
     std::vector<_prmAmendment> history;
-    g_auto(GStrv) ppsz = g_key_file_get_string_list(m_pkeyFile, v.pszGroup, v.pszKey, nullptr, nullptr);
-    for (int i = 0; ppsz && ppsz[i]; i++)
-        if (*ppsz[i])
-            history.push_back(prmHistoryRead(ppsz[i]));
+    for (const std::string& str : stringList(VAL_HISTORY))
+        history.push_back(prmHistoryRead(str));
     return history;
 }
 
@@ -84,16 +177,16 @@ bool prmUnderControl(void)
 {
     // The figures that name the aircraft are those a new aircraft starts
     // without.
+    bool bNamed = true;
     for (const _prmValue& v : prmValues())
         if (v.bFigure && v.bStartsEmpty && prmGetText(v.nId).empty())
-            return false;
-    return true;
+            bNamed = false;
+    return bNamed || !stringList(VAL_HISTORY).empty() || !prmRecordedFingerprint().empty();
 }
 
 bool prmAsksAmend(_prmValueId nId)
 {
-    const _prmValue& v = prmValue(nId);
-    return v.bFigure && !v.bStartsEmpty && prmUnderControl();
+    return prmValue(nId).bFigure && prmUnderControl();
 }
 
 std::string prmRecordedFingerprint(void)
@@ -109,10 +202,42 @@ std::string prmRecordedWhen(void)
     return nAt == std::string::npos ? "" : str.substr(nAt + 1);
 }
 
+std::vector<std::string> prmOutsideChanges(void)
+{
+    if (!prmUnderControl())
+        return {};
+    const std::string strRecorded = prmRecordedFingerprint();
+    if (strRecorded.empty())
+        return {"no fingerprint of the figures is recorded"};
+    const int nVersion = prmFingerprintVersion(strRecorded);
+    if (nVersion == 0)
+        return {"the recorded fingerprint " + strRecorded + " is not one Zarv makes"};
+    std::vector<std::string> changes;
+    const std::map<std::string, std::string> recorded = recordedFigures();
+    if (!recorded.empty()) {
+        for (const auto& [strName, strValue] : currentFigures(nVersion)) {
+            const auto it = recorded.find(strName);
+            const std::string strWas = it == recorded.end() ? "" : it->second;
+            if (strWas == strValue)
+                continue;
+            changes.push_back(strName == HISTORY_FIGURE ? "the history was changed"
+                                                        : strName + " " + strWas + " \u2192 " + strValue);
+        }
+        if (changes.empty() && fingerprintOf(recorded, nVersion) != strRecorded)
+            changes.push_back("the record of the figures does not match its fingerprint");
+    } else if (nVersion >= 2) {
+        changes.push_back("the record of the figures is missing");
+    }
+    if (changes.empty() && prmFingerprint(prmGetText, nVersion) != strRecorded)
+        changes.push_back("the figures do not match their fingerprint");
+    if (nVersion >= 2 && stringList(VAL_HISTORY).empty())
+        changes.push_back("the history is missing");
+    return changes;
+}
+
 bool prmFiguresChangedOutside(void)
 {
-    const std::string strRecorded = prmRecordedFingerprint();
-    return !strRecorded.empty() && strRecorded != prmFingerprint();
+    return !prmOutsideChanges().empty();
 }
 
 void prmStoreFigure(_prmValueId nId, double nValue, const std::string& strReason)
@@ -121,34 +246,66 @@ void prmStoreFigure(_prmValueId nId, double nValue, const std::string& strReason
     const auto* pp = std::get_if<gdouble*>(&v.field);
     if (!pp)
         return prmStoreValue(nId, nValue);
-    const bool bRecord = !strReason.empty() || !prmFiguresChangedOutside();
+    const bool bWasControlled = prmUnderControl(), bOutside = prmFiguresChangedOutside();
     const _prmAmendment a = {now(), figureName(v), fileNumber(**pp), fileNumber(nValue), strReason};
     **pp = nValue;
     prmEdit([&](GKeyFile* pkf) {
         g_key_file_set_double(pkf, v.pszGroup, v.pszKey, nValue);
-        if (!strReason.empty())
-            appendHistory(pkf, a);
-        if (bRecord)
-            recordFingerprint(pkf, a.strWhen);
+        afterFigureChange(a, bWasControlled, bOutside);
     });
 }
 
-void prmStoreFigureText(_prmValueId nId, const char* pszText)
+void prmStoreFigureText(_prmValueId nId, const char* pszText, const std::string& strReason)
 {
     const _prmValue& v = prmValue(nId);
-    const bool bRecord = !prmFiguresChangedOutside();
+    const bool bWasControlled = prmUnderControl(), bOutside = prmFiguresChangedOutside();
+    const _prmAmendment a = {now(), figureName(v), prmGetText(nId), pszText, strReason};
     prmEdit([&](GKeyFile* pkf) {
         g_key_file_set_string(pkf, v.pszGroup, v.pszKey, pszText);
-        if (bRecord)
-            recordFingerprint(pkf, now());
+        afterFigureChange(a, bWasControlled, bOutside);
     });
 }
 
-void prmConfirmFigures(void)
+void prmStoreCovered(_prmValueId nId, double nValue)
+{
+    const _prmValue& v = prmValue(nId);
+    const bool bOutside = prmFiguresChangedOutside();
+    prmEdit([&](GKeyFile* pkf) {
+        std::visit(
+            [&](auto p) {
+                using P = decltype(p);
+                if constexpr (std::is_same_v<P, gdouble*>) {
+                    *p = nValue;
+                    g_key_file_set_double(pkf, v.pszGroup, v.pszKey, nValue);
+                } else if constexpr (!std::is_same_v<P, std::monostate>) {
+                    *p = static_cast<std::remove_pointer_t<P>>(static_cast<gint>(nValue));
+                    g_key_file_set_integer(pkf, v.pszGroup, v.pszKey, static_cast<gint>(*p));
+                }
+            },
+            v.field);
+        if (prmUnderControl())
+            recordFigures(now(), bOutside, figureName(v));
+    });
+}
+
+void prmConfirmFigures(const std::string& strReason)
 {
     const std::string strWhen = now();
-    prmEdit([&](GKeyFile* pkf) {
-        appendHistory(pkf, {strWhen, "", "", "", "confirmed after an outside change"});
-        recordFingerprint(pkf, strWhen);
+    prmEdit([&](GKeyFile*) {
+        const std::map<std::string, std::string> recorded = recordedFigures();
+        const int nVersion = prmFingerprintVersion(prmRecordedFingerprint());
+        bool bNamed = false;
+        if (!recorded.empty() && nVersion != 0)
+            for (const auto& [strName, strValue] : currentFigures(nVersion)) {
+                const auto it = recorded.find(strName);
+                const std::string strWas = it == recorded.end() ? "" : it->second;
+                if (strWas != strValue && strName != HISTORY_FIGURE) {
+                    appendHistory({strWhen, strName, strWas, strValue, strReason});
+                    bNamed = true;
+                }
+            }
+        if (!bNamed)
+            appendHistory({strWhen, "", "", "", "confirmed after an outside change: " + strReason});
+        recordFigures(strWhen, false, "");
     });
 }

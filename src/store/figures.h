@@ -31,13 +31,15 @@ _prmAmendment prmHistoryRead(const std::string& strLine);
 // The current aircraft's history, oldest first.
 std::vector<_prmAmendment> prmHistory(void);
 
-// Whether the current aircraft's figures are under change control: the
-// figures that name it (its registration and weighing date) are all set.
+// Whether the current aircraft's figures are under change control: once
+// the figures that name it (its registration and weighing date) are all
+// set, and for good once it has a history or a recorded fingerprint, so
+// that clearing its name does not take it out.
 bool prmUnderControl(void);
 
-// Whether committing a changed value of the figure asks for a reason: a
-// figure of the weighing record (not one that names the aircraft) of an
-// aircraft under change control.
+// Whether committing a changed value of the figure asks for a reason: any
+// figure of an aircraft under change control, its registration and
+// weighing date included.
 bool prmAsksAmend(_prmValueId nId);
 
 // The fingerprint Zarv last recorded for the current aircraft, and when;
@@ -45,16 +47,26 @@ bool prmAsksAmend(_prmValueId nId);
 std::string prmRecordedFingerprint(void);
 std::string prmRecordedWhen(void);
 
-// Whether the figures differ from those Zarv last recorded: changed by
-// another program or by hand. Without a recorded fingerprint, never.
+// What differs from the figures Zarv last recorded for an aircraft under
+// change control, one item each: a figure changed by another program or by
+// hand ("Basic/Weight 400.000 → 520.000"), the history changed, or the
+// fingerprint or history missing. Empty where nothing does.
+std::vector<std::string> prmOutsideChanges(void);
 bool prmFiguresChangedOutside(void);
 
 // Stores a figure's new value as the pilot changed it, with its history
-// line where a reason is given, and records the fingerprint: one rewrite.
-// An edit without a reason leaves a flagged change from outside flagged.
+// line where a reason is given, and records the fingerprint of an aircraft
+// under change control: one rewrite. A change made outside Zarv and not
+// yet confirmed stays flagged; an aircraft that comes under change control
+// with this change starts its history.
 void prmStoreFigure(_prmValueId nId, double nValue, const std::string& strReason);
-void prmStoreFigureText(_prmValueId nId, const char* pszText);
+void prmStoreFigureText(_prmValueId nId, const char* pszText, const std::string& strReason);
 
-// The pilot has checked figures changed outside Zarv: their fingerprint is
-// recorded, with a line in the history. One rewrite.
-void prmConfirmFigures(void);
+// Stores a value the fingerprint covers that the pilot does not amend (a
+// copied figure typed), and records the fingerprint anew: one rewrite.
+void prmStoreCovered(_prmValueId nId, double nValue);
+
+// The pilot has checked figures changed outside Zarv and says why: a
+// history line for each figure that changed since Zarv recorded them (old
+// → new), and the fingerprint recorded. One rewrite.
+void prmConfirmFigures(const std::string& strReason);

@@ -296,6 +296,11 @@ struct Reader {
         note(pszKey, "true or false");
         return false;
     }
+    // A text that lines written by an older Zarv do not have.
+    std::string optionalText(const Members* pm, const char* pszKey)
+    {
+        return pm && pm->count(pszKey) ? text(pm, pszKey) : std::string();
+    }
     std::string text(const Members* pm, const char* pszKey)
     {
         if (pm)
@@ -380,8 +385,10 @@ std::string recLine(const _recEntry& e)
         .add("version", quoted(e.strVersion))
         .add("fingerprint", quoted(e.strFingerprint))
         .add("registration", quoted(e.strRegistration))
-        .add("weighed", quoted(e.strWeighed))
-        .add("inputs", inputs.text());
+        .add("weighed", quoted(e.strWeighed));
+    if (!e.strCopiedFrom.empty())
+        line.add("copiedFrom", quoted(e.strCopiedFrom));
+    line.add("inputs", inputs.text());
     for (size_t n = 0; n < POINT_COUNT; n++) {
         if (n == POINT_LANDING && !e.outputs.bLanding)
             continue;
@@ -495,6 +502,7 @@ std::vector<_recRead> recReadText(const std::string& strText)
         e.strFingerprint = rd.text(pm, "fingerprint");
         e.strRegistration = rd.text(pm, "registration");
         e.strWeighed = rd.text(pm, "weighed");
+        e.strCopiedFrom = rd.optionalText(pm, "copiedFrom");
         const Members* pin = rd.object(*pm, "inputs");
         for (const _recNumberField& f : NUMBER_FIELDS)
             (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = rd.number(pin, f.pszKey);

@@ -35,6 +35,7 @@ struct _recOutputs {
 struct _recEntry {
     std::string strTime; // ISO 8601 with the zone's offset
     std::string strVersion, strFingerprint, strRegistration, strWeighed;
+    std::string strCopiedFrom; // the aircraft its basic figures were copied from, if any
     _wbSetup setup = {}; // the aircraft and the units; the fixed arms are not kept
     _wbLoadState load = {};
     _recOutputs outputs;

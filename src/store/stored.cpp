@@ -9,6 +9,7 @@
 #include "store/state.h"
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -73,6 +74,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Registration",
      .pszAircraftKey = "Registration",
      .bFigure = true,
+     .nFingerprint = 1,
      .bStartsEmpty = true,
      .pszEntry = "Registration",
      .nWalk = 150},
@@ -82,6 +84,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Weighed",
      .pszAircraftKey = "Weighed",
      .bFigure = true,
+     .nFingerprint = 1,
      .bStartsEmpty = true,
      .pszEntry = "WeighedOn",
      .nWalk = 160},
@@ -91,6 +94,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Weight",
      .pszAircraftKey = "BasicWeight",
      .bFigure = true,
+     .nFingerprint = 1,
      .nUnit = KIND_WEIGHT,
      .field = &m_wbSetup.nBasicWeight,
      .pszEntry = "ConfEmptyWeight",
@@ -103,6 +107,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "LongArm",
      .pszAircraftKey = "BasicLongArm",
      .bFigure = true,
+     .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBasicLongArm,
      .pszEntry = "ConfEmptyLongArm",
@@ -115,6 +120,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "LatArm",
      .pszAircraftKey = "BasicLatArm",
      .bFigure = true,
+     .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBasicLatArm,
      .pszEntry = "ConfEmptyLatArm",
@@ -127,6 +133,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Weight",
      .pszAircraftKey = "BallastWeight",
      .bFigure = true,
+     .nFingerprint = 1,
      .nUnit = KIND_WEIGHT,
      .field = &m_wbSetup.nBallastWt,
      .pszEntry = "ConfBallastWeight",
@@ -139,6 +146,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "FrontLongArm",
      .pszAircraftKey = "BallastFrontLongArm",
      .bFigure = true,
+     .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastFrontLongArm,
      .pszEntry = "ConfBallastFrontLongArm",
@@ -151,6 +159,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "FrontLatArm",
      .pszAircraftKey = "BallastFrontLatArm",
      .bFigure = true,
+     .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastFrontLatArm,
      .pszEntry = "ConfBallastFrontLatArm",
@@ -163,6 +172,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "RearLongArm",
      .pszAircraftKey = "BallastRearLongArm",
      .bFigure = true,
+     .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastRearLongArm,
      .pszEntry = "ConfBallastRearLongArm",
@@ -185,6 +195,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Density",
      .pszAircraftKey = "FuelDensity",
      .bFigure = true,
+     .nFingerprint = 1,
      .nUnit = KIND_DENSITY,
      .field = &m_wbSetup.nFuelDensity,
      .pszEntry = "FuelDensity",
@@ -198,17 +209,22 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Aircraft",
      .pszKey = "Unconfirmed",
      .pszAircraftKey = "Unconfirmed",
+     .nFingerprint = 2,
      .field = &m_wbSetup.nUnconfirmed},
     {.nId = VAL_COPIED_FROM,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Aircraft",
      .pszKey = "CopiedFrom",
-     .pszAircraftKey = "CopiedFrom"},
+     .pszAircraftKey = "CopiedFrom",
+     .nFingerprint = 2},
+    // How long a weighing holds: it decides the banner, so it is a figure.
     {.nId = VAL_WEIGHING_MONTHS,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Aircraft",
      .pszKey = "WeighingIntervalMonths",
      .pszAircraftKey = "WeighingIntervalMonths",
+     .bFigure = true,
+     .nFingerprint = 2,
      .field = &m_wbSetup.nWeighingMonths,
      .pszEntry = "WeighingIntervalMonths",
      .pszFormat = "%g",
@@ -227,6 +243,15 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Aircraft",
      .pszKey = "Fingerprint",
      .pszAircraftKey = "Fingerprint",
+     .bStartsEmpty = true},
+    // The figures and the history as Zarv last recorded them, one
+    // "Group/Key=value" line each, so that a change made outside Zarv is
+    // named, old and new, when the pilot confirms it.
+    {.nId = VAL_RECORDED,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Recorded",
+     .pszAircraftKey = "Recorded",
      .bStartsEmpty = true},
 }};
 
@@ -364,30 +389,45 @@ int prmAircraftNumber(const char* pszGroup)
     return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
 }
 
-std::string prmFigureText(const _prmTextOf& text)
+std::string prmFigureText(const _prmTextOf& text, int nVersion)
 {
     std::string str;
     for (const _prmValue& v : m_values) {
-        if (!v.bFigure)
+        if (v.nFingerprint == 0 || v.nFingerprint > nVersion)
             continue;
         str += v.pszGroup;
         str += '/';
         str += v.pszKey;
         str += '=';
-        if (const auto* pp = std::get_if<gdouble*>(&v.field)) {
-            char szNumber[G_ASCII_DTOSTR_BUF_SIZE];
+        char szNumber[G_ASCII_DTOSTR_BUF_SIZE];
+        if (const auto* pp = std::get_if<gdouble*>(&v.field))
             str += g_ascii_formatd(szNumber, sizeof szNumber, "%.3f", **pp);
-        } else {
+        else if (const auto* pn = std::get_if<guint*>(&v.field))
+            str += std::to_string(**pn);
+        else
             str += text(v.nId);
-        }
         str += '\n';
     }
     return str;
 }
 
-std::string prmFingerprint(const _prmTextOf& text)
+std::string prmFingerprint(const _prmTextOf& text, int nVersion)
 {
-    const std::string str = prmFigureText(text);
+    const std::string str = prmFigureText(text, nVersion);
     g_autofree gchar* pszDigest = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
-    return std::string(pszDigest, 8);
+    const std::string strDigits(pszDigest, 8);
+    return nVersion == 1 ? strDigits : "v" + std::to_string(nVersion) + ":" + strDigits;
+}
+
+int prmFingerprintVersion(const std::string& strFingerprint)
+{
+    if (strFingerprint.size() == 8)
+        return 1;
+    int nVersion = 0;
+    char szDigits[9] = "";
+    if (sscanf(strFingerprint.c_str(), "v%d:%8[0-9a-f]", &nVersion, szDigits) != 2 || strlen(szDigits) != 8 ||
+        nVersion < 2 || nVersion > PRM_FINGERPRINT_VERSION ||
+        strFingerprint != "v" + std::to_string(nVersion) + ":" + szDigits)
+        return 0;
+    return nVersion;
 }

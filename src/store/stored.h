@@ -43,6 +43,7 @@ enum _prmValueId {
     VAL_WEIGHING_MONTHS,
     VAL_HISTORY,
     VAL_FINGERPRINT,
+    VAL_RECORDED,
     VAL_COUNT
 };
 
@@ -63,9 +64,13 @@ struct _prmValue {
     // Its key in the group of another aircraft of the fleet; null for a
     // value that is not the aircraft's (the loading, the units).
     const char* pszAircraftKey = nullptr;
-    // One of the aircraft's figures as weighed and recorded: its
-    // fingerprint covers it, and changing it amends the weighing record.
+    // One of the aircraft's figures as weighed and recorded: changing it
+    // amends the weighing record.
     bool bFigure = false;
+    // The version of the fingerprint that first covered it (0: none): a
+    // value that decides what the pilot is shown is covered from the
+    // version it came in, and an older fingerprint is checked by its own.
+    int nFingerprint = 0;
     // The kind of amount it is typed and shown in, in the pilot's unit;
     // Zarv.conf always holds the internal one (kg, mm, litres).
     _unitKind nUnit = KIND_NONE;
@@ -107,16 +112,22 @@ void prmSetText(_prmValueId nId, const char* pszText);
 // Keeps a number or a choice in its field and stores it: one rewrite.
 void prmStoreValue(_prmValueId nId, double nValue);
 
-// The figures as the fingerprint reads them: one "Group/Key=value" line per
-// figure, in the order of the table; numbers in the internal unit, as
-// Zarv.conf holds them, to three decimals. The numbers come from the setup
-// record, the texts (registration, weighing date) from text: Zarv.conf's
-// unless given.
+// The version of the fingerprint Zarv records: the rows it covers.
+constexpr int PRM_FINGERPRINT_VERSION = 2;
+
+// The figures as the fingerprint of a version reads them: one
+// "Group/Key=value" line per value it covers, in the order of the table;
+// numbers in the internal unit, as Zarv.conf holds them, to three decimals.
+// The numbers come from the setup record, the texts (registration, weighing
+// date, where copied from) from text: Zarv.conf's unless given.
 using _prmTextOf = std::function<std::string(_prmValueId)>;
-std::string prmFigureText(const _prmTextOf& text = prmGetText);
+std::string prmFigureText(const _prmTextOf& text = prmGetText, int nVersion = PRM_FINGERPRINT_VERSION);
 // The fingerprint of the current aircraft's figures: eight hex digits of
-// the SHA-256 of prmFigureText(text), the same on every machine.
-std::string prmFingerprint(const _prmTextOf& text = prmGetText);
+// the SHA-256 of prmFigureText(text, nVersion), the same on every machine,
+// after "v2:" and so on from the second version (the first has no mark).
+std::string prmFingerprint(const _prmTextOf& text = prmGetText, int nVersion = PRM_FINGERPRINT_VERSION);
+// The version a fingerprint names; 0 where it names none this Zarv knows.
+int prmFingerprintVersion(const std::string& strFingerprint);
 
 // The group of Zarv.conf that keeps the aircraft numbered n (2 and up) of
 // the fleet, and the number of a group that keeps one (else 0).

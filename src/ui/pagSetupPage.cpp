@@ -162,26 +162,15 @@ void psetOnAmendReasonChanged(GtkEditable* pwgtReason, gpointer pDialog)
     gtk_dialog_set_response_sensitive(GTK_DIALOG(pDialog), GTK_RESPONSE_OK, *pszReason != 0);
 }
 
-// Asks why a figure of an aircraft under change control changes: the
-// reason, or nothing when the pilot cancels. Other figures go as typed.
-std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, double nOld, double nNew)
+// Asks why the weighing record changes, saying what changes: the reason,
+// or nothing when the pilot cancels.
+std::optional<std::string> askReason(GtkWidget* pwgtFrom, const char* pszQuestion, const std::string& strWhat)
 {
-    if (!prmAsksAmend(nId))
-        return "";
-    // A figure copied to a new aircraft is typed from its own weighing
-    // report, not amended.
-    for (const Weighed& w : m_weighed)
-        if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit))
-            return "";
-    const _prmValue& v = prmValue(nId);
-    GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgtEntry);
+    GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgtFrom);
     GtkWidget* pdlg = gtk_message_dialog_new(GTK_IS_WINDOW(pwinMain) ? GTK_WINDOW(pwinMain) : nullptr,
                                              GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                             GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "Amend the weighing record?");
-    gtk_window_set_title(GTK_WINDOW(pdlg), "Amend the weighing record?");
-    const std::string strWhat = figureCaption(v) + " of " + mscOneLine(prmGetText(VAL_REGISTRATION)) + ": " +
-                                figureShown(v, nOld) + " \u2192 " + figureShown(v, nNew) +
-                                ". The change and its reason are kept in the aircraft's history.";
+                                             GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "%s", pszQuestion);
+    gtk_window_set_title(GTK_WINDOW(pdlg), pszQuestion);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg), "%s", strWhat.c_str());
     gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
     GtkWidget* pwgtBox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
@@ -208,6 +197,31 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     return std::string(pszReason);
 }
 
+// What an amendment changes, as the question and the history say it.
+std::string amendmentText(const _prmValue& v, const std::string& strOld, const std::string& strNew)
+{
+    return figureCaption(v) + " of " + mscOneLine(prmGetText(VAL_REGISTRATION)) + ": " +
+           (strOld.empty() ? "(none)" : mscOneLine(strOld)) + " \u2192 " +
+           (strNew.empty() ? "(none)" : mscOneLine(strNew)) +
+           ". The change and its reason are kept in the aircraft's history.";
+}
+
+// Asks why a figure of an aircraft under change control changes: the
+// reason, or nothing when the pilot cancels. Other figures go as typed.
+std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, double nOld, double nNew)
+{
+    if (!prmAsksAmend(nId))
+        return "";
+    // A figure copied to a new aircraft is typed from its own weighing
+    // report, not amended.
+    for (const Weighed& w : m_weighed)
+        if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit))
+            return "";
+    const _prmValue& v = prmValue(nId);
+    return askReason(pwgtEntry, "Amend the weighing record?",
+                     amendmentText(v, figureShown(v, nOld), figureShown(v, nNew)));
+}
+
 // A field of the page left: its value committed, the page shown again. A
 // value copied to a new aircraft stays flagged until the pilot types it; a
 // field left untouched stores nothing and changes nothing.
@@ -225,7 +239,7 @@ void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
         if (v.nId == nId && (m_wbSetup.nUnconfirmed & v.nBit) && bEdited) {
             // Typed: the commit's own flag stands from here.
             m_nShownCopied &= ~v.nBit;
-            prmStoreValue(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
+            prmStoreCovered(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
         }
     psetUpdateInputDisplay();
 }
@@ -243,6 +257,12 @@ std::string historyText(void)
         if (pv && pv->pszFormat)
             strLine += figureCaption(*pv) + " " + figureShown(*pv, g_ascii_strtod(a.strOld.c_str(), nullptr)) +
                        " \u2192 " + figureShown(*pv, g_ascii_strtod(a.strNew.c_str(), nullptr)) + ": ";
+        else if (pv && pv->nId == VAL_WEIGHED && !a.strNew.empty())
+            strLine += "Reweighed on " + dateShow(a.strNew) +
+                       (a.strOld.empty() ? "" : " (was " + dateShow(a.strOld) + ")") + ": ";
+        else if (pv)
+            strLine += figureCaption(*pv) + " " + (a.strOld.empty() ? "(none)" : mscOneLine(a.strOld)) + " \u2192 " +
+                       (a.strNew.empty() ? "(none)" : mscOneLine(a.strNew)) + ": ";
         else if (!a.strFigure.empty())
             strLine += a.strFigure + " " + a.strOld + " \u2192 " + a.strNew + ": ";
         str += (str.empty() ? "" : "\n") + strLine + mscOneLine(a.strReason);
@@ -270,11 +290,14 @@ void showFigures(void)
     if (m_pwgtConfirmFigures)
         gtk_widget_set_visible(m_pwgtConfirmFigures, !strChanged.empty());
     static std::string strLogged;
-    const std::string strState = prmRecordedFingerprint() + " " + strFingerprint;
+    const std::string strState = prmRecordedFingerprint() + " " + strFingerprint + " " + strChanged;
     if (!strChanged.empty() && strState != strLogged) {
+        // Compared with the recorded one by its own version's figures.
+        const int nVersion = prmFingerprintVersion(prmRecordedFingerprint());
+        const std::string strCompared = nVersion ? prmFingerprint(prmGetText, nVersion) : strFingerprint;
         g_autofree gchar* pszMessage = g_strdup_printf(
             "psetUpdateInputDisplay()\nthe figures in Zarv.conf have the fingerprint %s, Zarv recorded %s\n%s",
-            strFingerprint.c_str(), prmRecordedFingerprint().c_str(), strChanged.c_str());
+            strCompared.c_str(), prmRecordedFingerprint().c_str(), strChanged.c_str());
         errPostError(pszMessage);
         strLogged = strState;
     }
@@ -372,9 +395,21 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
     if (nId == VAL_WEIGHED)
         if (const _dateReading date = dateRead(strText, today()); date.bDate)
             strText = date.strIso;
-    if (prmGetText(nId) != strText) {
-        if (prmValue(nId).bFigure)
-            prmStoreFigureText(nId, strText.c_str());
+    const std::string strOld = prmGetText(nId);
+    if (strOld != strText && !m_bAsking) {
+        // Renaming the aircraft or changing its weighing date amends its
+        // weighing record like any figure; cancelled, the old text is back.
+        std::optional<std::string> reason = "";
+        if (prmAsksAmend(nId)) {
+            const bool bDate = nId == VAL_WEIGHED;
+            reason = askReason(
+                pwgt, "Amend the weighing record?",
+                amendmentText(prmValue(nId), bDate ? dateShow(strOld) : strOld, bDate ? dateShow(strText) : strText));
+        }
+        if (!reason)
+            mscShowText(pwgt, nId == VAL_WEIGHED ? dateShow(strOld) : strOld);
+        else if (prmValue(nId).bFigure)
+            prmStoreFigureText(nId, strText.c_str(), *reason);
         else
             prmSetText(nId, strText.c_str());
         psetUpdateFleetDisplay();
@@ -384,9 +419,17 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
     return FALSE;
 }
 
-void psetOnConfirmFiguresClicked(GtkButton*, gpointer)
+void psetOnConfirmFiguresClicked(GtkButton* pwgtButton, gpointer)
 {
-    prmConfirmFigures();
+    std::string strWhat;
+    for (const std::string& str : prmOutsideChanges())
+        strWhat += str + "\n";
+    const std::optional<std::string> reason =
+        askReason(GTK_WIDGET(pwgtButton), "Confirm the figures?",
+                  strWhat + "Each change and the reason are kept in the aircraft's history.");
+    if (!reason)
+        return;
+    prmConfirmFigures(*reason);
     psetUpdateFleetDisplay();
 }
 

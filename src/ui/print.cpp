@@ -372,6 +372,7 @@ std::string recordLine(void)
     entry.strFingerprint = prmFingerprint();
     entry.strRegistration = prmGetText(VAL_REGISTRATION);
     entry.strWeighed = prmGetText(VAL_WEIGHED);
+    entry.strCopiedFrom = prmGetText(VAL_COPIED_FROM);
     entry.setup = m_wbSetup;
     entry.load = m_wbLoad;
     entry.outputs = recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup));

@@ -34,9 +34,13 @@ std::string shwText(_unitKind nAmount, double nInternal, const _wbSetup& u, int 
 
 std::string shwFiguresChanged(void)
 {
-    if (!prmFiguresChangedOutside())
+    const std::vector<std::string> changes = prmOutsideChanges();
+    if (changes.empty())
         return "";
     const std::string strWhen = prmRecordedWhen();
-    return "The aircraft's figures were changed outside Zarv" + (strWhen.empty() ? "" : " since " + strWhen) +
-           ": check them against the weighing record, then confirm";
+    std::string strWhat;
+    for (const std::string& str : changes)
+        strWhat += (strWhat.empty() ? "" : "; ") + str;
+    return "The aircraft's figures were changed outside Zarv" + (strWhen.empty() ? "" : " since " + strWhen) + " (" +
+           strWhat + "): check them against the weighing record, then confirm";
 }

@@ -523,8 +523,9 @@ TEST_F(ChangedOutside, FiguresEditedByHandAreFlaggedAtStart)
     zt::writeFile(path("etc/Zarv.conf"), strConf);
     zt::Program program(path("bin"));
     ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
-    const std::string strSays = "The aircraft's figures were changed outside Zarv since 2026-01-05 10:00:00 +0100: "
-                                "check them against the weighing record, then confirm";
+    const std::string strSays = "The aircraft's figures were changed outside Zarv since 2026-01-05 10:00:00 +0100 "
+                                "(the figures do not match their fingerprint): check them against the weighing "
+                                "record, then confirm";
     EXPECT_TRUE(zt::waitUntil([&] { return log().find(strSays) != std::string::npos; }, "the flag")) << log();
     EXPECT_TRUE(program.close());
     EXPECT_EQ(program.wait(), 0);

@@ -82,7 +82,7 @@ TEST_F(Record, ASheetPrintedToFileIsVerifiedUntilAFigureOfItChanges)
     const std::string strLine = zt::readFile(strRecord);
     EXPECT_NE(strLine.find("\"registration\":\"G-ZARV\""), std::string::npos) << strLine;
     // The sheet filed beside it names the version and the figures' print.
-    const std::vector<std::string> fingerprint = zt::reSearch(strLine, "\"fingerprint\":\"([0-9a-f]{8})\"");
+    const std::vector<std::string> fingerprint = zt::reSearch(strLine, "\"fingerprint\":\"(v2:[0-9a-f]{8})\"");
     ASSERT_FALSE(fingerprint.empty()) << strLine;
     int nSheets = 0;
     for (const std::string& strName : zt::listDir(path("etc/Load sheets")))
@@ -120,9 +120,9 @@ TEST_F(Record, ASheetPrintedToFileIsVerifiedUntilAFigureOfItChanges)
     EXPECT_EQ(strOut.substr(strOut.rfind('\n', strOut.size() - 2) + 1), "1 sheet, 1 does not match\n");
 
     // So is a fingerprint that is not the one of the line's figures.
-    zt::writeFile(strRecord, zt::reReplace(strLine, fingerprint[1], "00000000"));
+    zt::writeFile(strRecord, zt::reReplace(strLine, fingerprint[1], "v2:00000000"));
     EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
-    EXPECT_NE(strOut.find(": fingerprint: recorded 00000000 recomputed " + fingerprint[1] + "\n"), std::string::npos)
+    EXPECT_NE(strOut.find(": fingerprint: recorded v2:00000000 recomputed " + fingerprint[1] + "\n"), std::string::npos)
         << strOut;
 }
 

@@ -348,7 +348,9 @@ class Amending : public SetupPage
   protected:
     std::string initialConf() const override
     {
-        return "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\n[Basic]\nWeight=400\nLongArm=2700\n";
+        // The fingerprint an earlier Zarv recorded for these figures.
+        return "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\nFingerprint=1a0ee123 2026-01-05 10:00:00 +0100\n"
+               "[Basic]\nWeight=400\nLongArm=2700\n";
     }
     // Leaves the field being typed in for pszNext, answering what it asks.
     Answer leaveFor(const char* pszNext, const char* pszReason)
@@ -387,6 +389,19 @@ TEST_F(Amending, AReasonAmendsTheRecordAndCancelPutsTheOldValueBack)
     EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 2700));
     EXPECT_EQ(confDouble("Basic", "LongArm"), 2700.0);
     EXPECT_EQ(text("AircraftHistory").find('\n'), std::string::npos) << text("AircraftHistory");
+}
+
+// The aircraft's name and weighing date are amended like its figures.
+TEST_F(Amending, TheRegistrationAndWeighingDateAskToo)
+{
+    type("Registration", "");
+    EXPECT_TRUE(leaveFor("ConfEmptyWeight", "").bAsked);
+    EXPECT_EQ(text("Registration"), "G-ZARV");
+    EXPECT_EQ(prmGetText(VAL_REGISTRATION), "G-ZARV");
+    type("WeighedOn", "2026-12-01");
+    EXPECT_TRUE(leaveFor("ConfEmptyWeight", "reweighed").bAsked);
+    EXPECT_EQ(prmGetText(VAL_WEIGHED), "2026-12-01");
+    EXPECT_NE(text("AircraftHistory").find("Reweighed on "), std::string::npos) << text("AircraftHistory");
 }
 
 } // namespace

@@ -82,13 +82,23 @@ TEST_F(SetupRecord, TheFingerprintCoversEveryFigureToAThousandth)
                                        "[Ballast]\nWeight=10\nFrontLatArm=2\nFrontLongArm=1000\nRearLongArm=3000\n");
     prmLoadKeyFile();
     psetParams();
-    EXPECT_EQ(prmFigureText(), "Aircraft/Registration=G-ZARV\nAircraft/Weighed=2024-03-01\nBasic/Weight=400.000\n"
-                               "Basic/LongArm=2700.000\nBasic/LatArm=-1.500\nBallast/Weight=10.000\n"
-                               "Ballast/FrontLongArm=1000.000\nBallast/FrontLatArm=2.000\n"
-                               "Ballast/RearLongArm=3000.000\nFuel/Density=0.000\n");
-    EXPECT_EQ(prmFingerprint(), "17392627");
+    const _prmTextOf text = prmGetText;
+    const std::string strFirst = "Aircraft/Registration=G-ZARV\nAircraft/Weighed=2024-03-01\nBasic/Weight=400.000\n"
+                                 "Basic/LongArm=2700.000\nBasic/LatArm=-1.500\nBallast/Weight=10.000\n"
+                                 "Ballast/FrontLongArm=1000.000\nBallast/FrontLatArm=2.000\n"
+                                 "Ballast/RearLongArm=3000.000\nFuel/Density=0.000\n";
+    EXPECT_EQ(prmFigureText(text, 1), strFirst);
+    EXPECT_EQ(prmFigureText(), strFirst + "Aircraft/Unconfirmed=0\nAircraft/CopiedFrom=\n"
+                                          "Aircraft/WeighingIntervalMonths=0.000\n");
+    EXPECT_EQ(prmFingerprint(text, 1), "17392627");
+    // The second version also covers what decides the banners and flags.
+    EXPECT_EQ(prmFingerprint(), "v2:34319e0a");
     prmStoreValue(VAL_BASIC_WEIGHT, 400.001);
-    EXPECT_EQ(prmFingerprint(), "fb241976");
+    EXPECT_EQ(prmFingerprint(text, 1), "fb241976");
+    for (const char* psz : {"17392627", "v2:34319e0a"})
+        EXPECT_EQ(prmFingerprintVersion(psz), psz[0] == 'v' ? 2 : 1);
+    for (const char* psz : {"", "v3:34319e0a", "v2:34319e0", "v2:34319e0a ", "1739262", "v1:17392627"})
+        EXPECT_EQ(prmFingerprintVersion(psz), 0) << psz;
 }
 
 // Which commits ask for a reason, and the history as the next start reads it.
@@ -101,8 +111,12 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
     } cases[] = {
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_BASIC_WEIGHT, true},
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_FUEL_DENSITY, true},
-        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_REGISTRATION, false},
-        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_WEIGHED, false},
+        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_REGISTRATION, true},
+        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_WEIGHED, true},
+        {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_WEIGHING_MONTHS, true},
+        // Under control for good once it has a history or a fingerprint.
+        {"History=2026-01-01 10:00:00 +0000|Basic/Weight|400|401|paint;\n", VAL_REGISTRATION, true},
+        {"Fingerprint=17392627 2026-01-01 10:00:00 +0000\n", VAL_BASIC_WEIGHT, true},
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_LSEAT, false},
         {"Registration=G-ZARV\n", VAL_BASIC_WEIGHT, false},
         {"Weighed=2024-03-01\n", VAL_BASIC_LAT_ARM, false},
@@ -120,6 +134,9 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
     zt::writeFile(m_dir / "Zarv.conf", "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\n[Basic]\nWeight=400\n");
     prmLoadKeyFile();
     psetParams();
+    // No fingerprint recorded yet: flagged until the figures are confirmed.
+    EXPECT_EQ(prmOutsideChanges(), std::vector<std::string>{"no fingerprint of the figures is recorded"});
+    prmConfirmFigures("taken over");
     for (int i = 0; i < 3; i++)
         prmStoreFigure(VAL_BASIC_WEIGHT, 400.25 + i, reasons[i]);
     const std::string strFingerprint = prmFingerprint();
@@ -127,31 +144,140 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
     prmLoadKeyFile();
     psetParams();
     const std::vector<_prmAmendment> history = prmHistory();
-    ASSERT_EQ(history.size(), 3u);
+    ASSERT_EQ(history.size(), 4u);
+    EXPECT_EQ(history[0].strReason, "confirmed after an outside change: taken over");
     for (int i = 0; i < 3; i++) {
-        EXPECT_EQ(history[i].strReason, reasons[i]);
-        EXPECT_EQ(history[i].strFigure, "Basic/Weight");
-        EXPECT_EQ(history[i].strNew, std::to_string(400 + i) + ".25");
+        EXPECT_EQ(history[i + 1].strReason, reasons[i]);
+        EXPECT_EQ(history[i + 1].strFigure, "Basic/Weight");
+        EXPECT_EQ(history[i + 1].strNew, std::to_string(400 + i) + ".25");
     }
-    EXPECT_EQ(history[0].strOld, "400");
+    EXPECT_EQ(history[1].strOld, "400");
     EXPECT_EQ(prmRecordedFingerprint(), strFingerprint);
-    EXPECT_EQ(prmRecordedWhen(), history[2].strWhen);
+    EXPECT_EQ(prmRecordedWhen(), history[3].strWhen);
     EXPECT_FALSE(prmFiguresChangedOutside());
 
     // A figure edited by hand is flagged until confirmed.
     prmSetKeyDouble("Basic", "Weight", 399);
     psetParams();
     EXPECT_TRUE(prmFiguresChangedOutside());
-    prmConfirmFigures();
+    prmConfirmFigures("checked against the report");
     EXPECT_FALSE(prmFiguresChangedOutside());
-    EXPECT_EQ(prmHistory().back().strReason, "confirmed after an outside change");
+    EXPECT_EQ(prmHistoryLine(prmHistory().back()),
+              prmRecordedWhen() + "|Basic/Weight|402.250|399.000|checked against the report");
 
     // A new aircraft starts with neither; the old one keeps both.
     fleetAdd();
     EXPECT_TRUE(prmHistory().empty());
     EXPECT_EQ(prmRecordedFingerprint(), "");
     fleetSwitch(fleetList()[1].strGroup);
-    EXPECT_EQ(prmHistory().size(), 4u);
+    EXPECT_EQ(prmHistory().size(), 5u);
+}
+
+// Every way out of change control found so far, each after Zarv recorded
+// the aircraft's figures: what is flagged, and what the history keeps.
+TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
+{
+    const std::string strConf = "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\n"
+                                "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n";
+    // A hand edit of Zarv.conf, read at the next start.
+    auto byHand = [&](const std::string& strFrom, const std::string& strTo) {
+        std::string str = zt::readFile(m_dir / "Zarv.conf");
+        const size_t nAt = str.find(strFrom);
+        ASSERT_NE(nAt, std::string::npos) << strFrom << " in\n" << str;
+        zt::writeFile(m_dir / "Zarv.conf", str.replace(nAt, strFrom.size(), strTo));
+        restart();
+        prmLoadKeyFile();
+        psetParams();
+    };
+    auto dropKey = [&](const char* pszKey) {
+        const std::string str = zt::readFile(m_dir / "Zarv.conf");
+        const size_t nAt = str.find(std::string("\n") + pszKey + "=");
+        ASSERT_NE(nAt, std::string::npos) << pszKey;
+        byHand(str.substr(nAt, str.find('\n', nAt + 1) - nAt), "");
+    };
+    const struct {
+        const char* pszName;
+        std::function<void()> act;
+        const char* pszFlagged; // what the flag names ("" for none)
+        const char* pszLastHistory;
+    } cases[] = {
+        {"the registration cleared, a figure changed, the registration typed back",
+         [&] {
+             ASSERT_TRUE(prmAsksAmend(VAL_REGISTRATION));
+             prmStoreFigureText(VAL_REGISTRATION, "", "sold");
+             EXPECT_TRUE(prmAsksAmend(VAL_BASIC_WEIGHT));
+             prmStoreFigure(VAL_BASIC_WEIGHT, 450, "new seats");
+             prmStoreFigureText(VAL_REGISTRATION, "G-ZARV", "bought back");
+         },
+         "", "|Aircraft/Registration||G-ZARV|bought back"},
+        {"a new weighing date", [&] { prmStoreFigureText(VAL_WEIGHED, "2026-12-01", "reweighed"); }, "",
+         "|Aircraft/Weighed|2024-03-01|2026-12-01|reweighed"},
+        {"another program's change, then another figure amended",
+         [&] {
+             byHand("\nLongArm=2700\n", "\nLongArm=2650\n");
+             prmStoreFigure(VAL_BASIC_LAT_ARM, 1.5, "moved");
+         },
+         "Basic/LongArm 2700.000 \u2192 2650.000", "|Basic/LatArm|1|1.5|moved"},
+        {"the fingerprint, its record and the history deleted, a figure changed",
+         [&] {
+             for (const char* psz : {"Fingerprint", "Recorded", "History"})
+                 dropKey(psz);
+             byHand("\nWeight=400\n", "\nWeight=520\n");
+         },
+         "no fingerprint of the figures is recorded", nullptr},
+        {"the history deleted", [&] { dropKey("History"); }, "the history was changed", nullptr},
+        {"copied figures marked as typed by hand", [&] { byHand("[Basic]", "[Aircraft]\nUnconfirmed=7\n[Basic]"); },
+         "Aircraft/Unconfirmed 0 \u2192 7", nullptr},
+        {"the weighing interval lengthened by hand",
+         [&] { byHand("[Basic]", "[Aircraft]\nWeighingIntervalMonths=240\n[Basic]"); },
+         "Aircraft/WeighingIntervalMonths 0.000 \u2192 240.000", nullptr},
+    };
+    for (const auto& c : cases) {
+        restart();
+        zt::writeFile(m_dir / "Zarv.conf", strConf);
+        prmLoadKeyFile();
+        psetParams();
+        prmConfirmFigures("taken over");
+        c.act();
+        std::string strFlagged;
+        for (const std::string& str : prmOutsideChanges())
+            strFlagged += str + ";";
+        EXPECT_EQ(strFlagged.find(c.pszFlagged) != std::string::npos && strFlagged.empty() == !*c.pszFlagged, true)
+            << c.pszName << ": " << strFlagged;
+        if (c.pszLastHistory) {
+            EXPECT_TRUE(g_str_has_suffix(prmHistoryLine(prmHistory().back()).c_str(), c.pszLastHistory))
+                << c.pszName << ": " << prmHistoryLine(prmHistory().back());
+        }
+        // Confirmed, each figure changed outside Zarv is named in the history.
+        if (*c.pszFlagged && g_str_has_prefix(c.pszFlagged, "Basic/LongArm")) {
+            prmConfirmFigures("checked");
+            EXPECT_TRUE(g_str_has_suffix(prmHistoryLine(prmHistory().back()).c_str(),
+                                         "|Basic/LongArm|2700.000|2650.000|checked"));
+            EXPECT_TRUE(prmOutsideChanges().empty());
+        }
+    }
+
+    // An aircraft not under change control keeps no fingerprint; one whose
+    // fingerprint an older Zarv recorded is checked by that fingerprint's
+    // own list, and amended, records the new kind.
+    restart();
+    zt::writeFile(m_dir / "Zarv.conf", "[Basic]\nWeight=400\n");
+    prmLoadKeyFile();
+    psetParams();
+    prmStoreFigure(VAL_BASIC_WEIGHT, 410, "");
+    EXPECT_EQ(zt::readFile(m_dir / "Zarv.conf").find("Fingerprint"), std::string::npos);
+    restart();
+    zt::writeFile(m_dir / "Zarv.conf",
+                  "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\nWeighingIntervalMonths=48\n"
+                  "Fingerprint=17392627 2025-01-01 10:00:00 +0000\n"
+                  "[Basic]\nWeight=400\nLatArm=-1.5\nLongArm=2700\n[Ballast]\nWeight=10\n"
+                  "FrontLatArm=2\nFrontLongArm=1000\nRearLongArm=3000\n");
+    prmLoadKeyFile();
+    psetParams();
+    EXPECT_TRUE(prmOutsideChanges().empty());
+    prmStoreFigure(VAL_BASIC_WEIGHT, 401, "paint");
+    EXPECT_EQ(prmRecordedFingerprint(), prmFingerprint());
+    EXPECT_EQ(prmFingerprintVersion(prmRecordedFingerprint()), PRM_FINGERPRINT_VERSION);
 }
 
 struct Conversion {
