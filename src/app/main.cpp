@@ -21,6 +21,8 @@ constexpr int EXIT_INCOMPLETE_DEFINITION = 1;
 // Exit status for an etc directory another user could change, as the
 // launcher's refusals end.
 constexpr int EXIT_ETC_CHANGEABLE = 1;
+// What a check (--verify, --verify-record) cannot read it does not judge.
+constexpr int EXIT_CHECK_UNREADABLE = 2;
 // Exit status for an option Zarv does not know: the system's usage error,
 // apart from every error code a window definition can give.
 constexpr int EXIT_BAD_COMMAND_LINE = 64;
@@ -72,8 +74,18 @@ int main(int argc, char* argv[])
                        bVerify ? "--verify" : "--verify-record");
             return EXIT_BAD_COMMAND_LINE;
         }
-        const char* pszEtcDir = argc == 2 ? argv[1] : nullptr;
-        return bVerify ? vfyRunCommandLine(pszEtcDir) : wbVerifyRecord(pszEtcDir);
+        // The window's rule for the etc directory holds for the checks too:
+        // none reads or writes where another user could change what it finds.
+        if (argc == 2)
+            wbSetEtcDir(argv[1]);
+        else
+            wbLocateEtcDir();
+        const _wbEtcRoute route = wbWalkEtcDir(m_szEtcDir);
+        if (!route.strChangeable.empty()) {
+            g_printerr("zarv: %s can be changed by other users\n%s\n", route.strChangeable.c_str(), ETC_REFUSED_DETAIL);
+            return EXIT_CHECK_UNREADABLE;
+        }
+        return bVerify ? vfyRunCommandLine(route.strReal.c_str()) : wbVerifyRecord(route.strReal.c_str());
     }
     // The toolkit takes the launch's startup id out of the environment.
     const std::string strLaunchId = wbLaunchId();

@@ -7,6 +7,7 @@
 #include "app/errlog.h"
 #include "app/paths.h"
 #include "app/window.h"
+#include "store/params.h"
 #include "store/state.h"
 #include "ui/misc.h"
 #include "ui/report.h"
@@ -143,6 +144,7 @@ void vfyOnCheckCalculationClicked(GtkButton*, gpointer)
         return;
     }
     const bool bWritten = rptWriteReport(report, &strFile, &strError);
+    rptKeepUnreported(report, bWritten);
     showLastCheck();
     if (!report.pass()) {
         std::string strFailed;
@@ -203,9 +205,16 @@ int vfyRunCommandLine(const char* pszEtcDir)
         g_print("FAILED: %zu of %zu cases\n", nFailed, report.outcomes.size());
     else
         g_print("PASSED: %zu cases\n", report.outcomes.size());
-    if (!rptWriteReport(report, &strFile, &strError)) {
+    const bool bWritten = rptWriteReport(report, &strFile, &strError);
+    // Kept where the window reads it, whether or not its report was
+    // (Zarv.conf is read only where there may be something to keep or clear).
+    if (!bWritten || g_file_test(wbFileSpec("Zarv.conf").c_str(), G_FILE_TEST_EXISTS)) {
+        prmLoadKeyFile();
+        rptKeepUnreported(report, bWritten);
+    }
+    if (!bWritten) {
         g_printerr("zarv: %s\n", strError.c_str());
-        return VFY_EXIT_UNREADABLE;
+        return report.pass() ? VFY_EXIT_UNREADABLE : VFY_EXIT_FAILED;
     }
     g_print("Report: %s\n", strFile.c_str());
     return report.pass() ? VFY_EXIT_PASSED : VFY_EXIT_FAILED;

@@ -1,6 +1,8 @@
 // Checking the record of load sheets against the calculation: each line's
 // inputs go into the state the pages work on, and the same calculation and
-// judgement as theirs say what the sheet should have said.
+// judgement as theirs say what the sheet should have said; the chain of the
+// lines, and a line for every sheet filed beside them, say that none was
+// changed, removed or moved.
 #include "app/verifyrecord.h"
 
 #include "app/paths.h"
@@ -12,7 +14,15 @@
 
 #include <glib.h>
 
+#include <cerrno>
 #include <clocale>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -20,6 +30,93 @@ namespace
 constexpr int EXIT_ALL_MATCH = 0;
 constexpr int EXIT_SOME_DIFFER = 1;
 constexpr int EXIT_UNREADABLE = 2;
+
+// Calls line(text, number, torn) for each line of the file open as fd, a
+// line at a time: a line longer than any record is passed on cut to that
+// length, so memory stays bounded whatever the file holds. False where a
+// read fails.
+bool eachLine(int fd, const std::function<void(const std::string&, int, bool)>& line)
+{
+    std::string strLine;
+    bool bLong = false;
+    int nLine = 1;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        for (const char* p = buf; p < buf + n;) {
+            const char* pEnd = static_cast<const char*>(memchr(p, '\n', static_cast<size_t>(buf + n - p)));
+            const char* pStop = pEnd ? pEnd : buf + n;
+            if (!bLong)
+                strLine.append(p, static_cast<size_t>(pStop - p));
+            if (strLine.size() > REC_MAX_LINE) {
+                strLine.resize(REC_MAX_LINE + 1);
+                bLong = true;
+            }
+            if (!pEnd)
+                break;
+            line(strLine, nLine++, false);
+            strLine.clear();
+            bLong = false;
+            p = pEnd + 1;
+        }
+    }
+    if (!strLine.empty() || bLong)
+        line(strLine, nLine, true);
+    return true;
+}
+
+// The sheets filed in the folder: regular files named as Zarv names them.
+std::vector<std::string> filedSheets(const std::string& strFolder)
+{
+    std::vector<std::string> names;
+    DIR* pDir = opendir(strFolder.c_str());
+    if (!pDir)
+        return names;
+    while (const struct dirent* pEnt = readdir(pDir)) {
+        struct stat st;
+        if (*pEnt->d_name != '.' && g_str_has_suffix(pEnt->d_name, ".pdf") &&
+            fstatat(dirfd(pDir), pEnt->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            names.push_back(pEnt->d_name);
+    }
+    closedir(pDir);
+    return names;
+}
+
+// What a line's sheet should have said and its fingerprint, recomputed;
+// each difference.
+std::vector<std::string> recomputed(const _recRead& r)
+{
+    m_wbSetup = r.entry.setup;
+    stateSetFixedArms();
+    m_wbLoad = r.entry.load;
+    pwbCalcWB();
+    std::vector<std::string> diffs =
+        recDifferences(r.entry.outputs, recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup)));
+    // The fingerprint ties the sheet to the aircraft's figures: it must be
+    // the one of the figures the line holds, as Zarv.conf held them; a
+    // line an older Zarv wrote is checked by its own fingerprint's list.
+    m_wbSetup.nFuelDensity = r.entry.storedDensity.value_or(m_wbSetup.nFuelDensity);
+    m_wbSetup.nWeighingMonths = r.entry.storedMonths.value_or(m_wbSetup.nWeighingMonths);
+    const int nVersion = prmFingerprintVersion(r.entry.strFingerprint);
+    const std::string strFingerprint = nVersion == 0 ? "none: not a fingerprint this Zarv knows"
+                                                     : prmFingerprint(
+                                                           [&r](_prmValueId nId) {
+                                                               return nId == VAL_REGISTRATION  ? r.entry.strRegistration
+                                                                      : nId == VAL_WEIGHED     ? r.entry.strWeighed
+                                                                      : nId == VAL_COPIED_FROM ? r.entry.strCopiedFrom
+                                                                                               : std::string();
+                                                           },
+                                                           nVersion);
+    if (strFingerprint != r.entry.strFingerprint)
+        diffs.push_back("fingerprint: recorded " + r.entry.strFingerprint + " recomputed " + strFingerprint);
+    return diffs;
+}
 
 } // namespace
 
@@ -31,58 +128,84 @@ int wbVerifyRecord(const char* pszEtcDir)
         wbSetEtcDir(pszEtcDir);
     else
         wbLocateEtcDir();
-    const std::string strFile = prnSheetsFolder() + "/" + REC_FILE_NAME;
-    g_autofree gchar* pszText = nullptr;
-    gsize nLength = 0;
-    g_autoptr(GError) pErr = nullptr;
-    if (!g_file_get_contents(strFile.c_str(), &pszText, &nLength, &pErr)) {
-        g_printerr("zarv: the record of load sheets cannot be read: %s\n", pErr->message);
+    const std::string strFolder = prnSheetsFolder();
+    const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+    const std::vector<std::string> sheets = filedSheets(strFolder);
+    // Opened as a file and nothing else: a link, a pipe that would never
+    // end, or a device is refused by name.
+    const int fd = open(strFile.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 && errno == ENOENT && sheets.empty()) {
+        g_print("0 sheets, none filed\n");
+        return EXIT_ALL_MATCH;
+    }
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int nErr = fd < 0 ? errno : 0;
+        g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(),
+                   nErr == ELOOP         ? "it is a link, not the record itself"
+                   : nErr != 0           ? g_strerror(nErr)
+                   : S_ISDIR(st.st_mode) ? "it is a folder"
+                                         : "it is not a plain file");
+        if (fd >= 0)
+            close(fd);
         return EXIT_UNREADABLE;
     }
     int nSheets = 0, nDiffer = 0;
-    for (const _recRead& r : recReadText(std::string(pszText, nLength))) {
+    std::string strChainOf; // what the next line continues from
+    bool bChainStarted = false;
+    std::map<std::string, int> lined; // the filed sheets the lines name
+    auto fail = [&](int nLine, const std::string& strWhat) {
+        g_print("line %d: %s\n", nLine, strWhat.c_str());
+        nDiffer++;
+    };
+    const bool bRead = eachLine(fd, [&](const std::string& strLine, int nLine, bool bTorn) {
+        const _recRead r = recReadLine(strLine, nLine, bTorn);
         if (r.bTorn) {
             // The last write cut short (a full disk, a crash): no sheet's
             // whole record, and the pilot was told of it then.
             g_print("line %d: %s\n", r.nLine, r.strError.c_str());
-            continue;
+            return;
         }
         nSheets++;
-        if (!r.strError.empty()) {
-            g_print("line %d: %s\n", r.nLine, r.strError.c_str());
-            nDiffer++;
-            continue;
+        if (!r.strError.empty())
+            return fail(r.nLine, r.strError);
+        std::vector<std::string> diffs = recomputed(r);
+        if (r.bChained) {
+            if (!r.bHashMatches)
+                diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
+            if (r.strChain != recChain(strChainOf, r.strHash, r.strSheet))
+                diffs.push_back("the chain is broken: a line before it was changed, removed or moved, or this one");
+            bChainStarted = true;
+            if (!r.strSheet.empty())
+                lined[r.strSheet]++;
+        } else if (bChainStarted) {
+            diffs.push_back("no chain, after lines with one: written outside Zarv, or its chain removed");
         }
-        m_wbSetup = r.entry.setup;
-        stateSetFixedArms();
-        m_wbLoad = r.entry.load;
-        pwbCalcWB();
-        std::vector<std::string> diffs =
-            recDifferences(r.entry.outputs, recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup)));
-        // The fingerprint ties the sheet to the aircraft's figures: it must
-        // be the one of the figures the line holds.
-        // A line an older Zarv wrote is checked by its own fingerprint's
-        // list of figures.
-        const int nVersion = prmFingerprintVersion(r.entry.strFingerprint);
-        const std::string strFingerprint = nVersion == 0
-                                               ? "none: not a fingerprint this Zarv knows"
-                                               : prmFingerprint(
-                                                     [&r](_prmValueId nId) {
-                                                         return nId == VAL_REGISTRATION  ? r.entry.strRegistration
-                                                                : nId == VAL_WEIGHED     ? r.entry.strWeighed
-                                                                : nId == VAL_COPIED_FROM ? r.entry.strCopiedFrom
-                                                                                         : std::string();
-                                                     },
-                                                     nVersion);
-        if (strFingerprint != r.entry.strFingerprint)
-            diffs.push_back("fingerprint: recorded " + r.entry.strFingerprint + " recomputed " + strFingerprint);
+        strChainOf = r.strChainOf;
         for (const std::string& str : diffs)
             g_print("line %d, %s: %s\n", r.nLine, r.entry.strTime.c_str(), str.c_str());
         nDiffer += diffs.empty() ? 0 : 1;
+    });
+    close(fd);
+    if (!bRead) {
+        g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(), g_strerror(errno));
+        return EXIT_UNREADABLE;
     }
-    if (nDiffer == 0)
+    // Every sheet filed has its line: one deleted, or the record emptied or
+    // cut, leaves a sheet without. (Lines an older Zarv wrote name none.)
+    int nUnlined = 0;
+    for (const std::string& strSheet : sheets)
+        if (!bChainStarted || lined[strSheet]-- <= 0) {
+            if (bChainStarted || nSheets == 0)
+                g_print("%s: filed, with no line in the record\n", strSheet.c_str());
+            nUnlined += bChainStarted || nSheets == 0 ? 1 : 0;
+        }
+    if (nDiffer == 0 && nUnlined == 0)
         g_print("%d sheet%s, all match\n", nSheets, nSheets == 1 ? "" : "s");
-    else
+    else if (nUnlined == 0)
         g_print("%d sheet%s, %d do%s not match\n", nSheets, nSheets == 1 ? "" : "s", nDiffer, nDiffer == 1 ? "es" : "");
-    return nDiffer ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
+    else
+        g_print("%d sheet%s, %d do%s not match, %d filed without a line\n", nSheets, nSheets == 1 ? "" : "s", nDiffer,
+                nDiffer == 1 ? "es" : "", nUnlined);
+    return nDiffer || nUnlined ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }

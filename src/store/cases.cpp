@@ -3,6 +3,8 @@
 // case is in the case's own units; it is held here in kg, mm and litres.
 #include "store/cases.h"
 
+#include "store/params.h"
+
 #include <glib.h>
 
 #include <algorithm>
@@ -154,7 +156,11 @@ bool casRead(const std::string& strPath, _casFile* pFile, std::string* pstrError
     pFile->strPath = strPath;
     g_autoptr(GKeyFile) pKeyFile = g_key_file_new();
     g_autoptr(GError) pErr = nullptr;
-    if (!g_key_file_load_from_file(pKeyFile, strPath.c_str(), G_KEY_FILE_NONE, &pErr)) {
+    // Another program may put anything in its place: it is read only as a
+    // file, never through a link, and never waited on.
+    std::string strData;
+    if (!prmReadFile(strPath, &strData, &pErr) ||
+        !g_key_file_load_from_data(pKeyFile, strData.data(), strData.size(), G_KEY_FILE_NONE, &pErr)) {
         *pstrError = strPath + ": " + pErr->message;
         return false;
     }

@@ -190,12 +190,14 @@ void removeStaleTemporaries(const std::string& strFile)
 // errors g_key_file_load_from_file gives, but never blocks: what is not a
 // regular file (a FIFO, a device, a directory) is opened without waiting and
 // refused.
-bool readConf(const std::string& strSpec, std::string* pstrData, GStatBuf* pst, GError** ppErr)
+bool readFile(const std::string& strSpec, int nFlags, std::string* pstrData, GStatBuf* pst, GError** ppErr)
 {
-    const int fd = g_open(strSpec.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+    const int fd = g_open(strSpec.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | nFlags, 0);
     if (fd < 0) {
         const int nErr = errno;
-        g_set_error_literal(ppErr, G_FILE_ERROR, g_file_error_from_errno(nErr), g_strerror(nErr));
+        g_set_error_literal(ppErr, G_FILE_ERROR, g_file_error_from_errno(nErr),
+                            nErr == ELOOP && (nFlags & O_NOFOLLOW) ? "It is a link, which is not followed"
+                                                                   : g_strerror(nErr));
         return false;
     }
     GStatBuf& st = *pst;
@@ -223,6 +225,11 @@ bool readConf(const std::string& strSpec, std::string* pstrData, GStatBuf* pst, 
     }
     close(fd);
     return true;
+}
+
+bool readConf(const std::string& strSpec, std::string* pstrData, GStatBuf* pst, GError** ppErr)
+{
+    return readFile(strSpec, 0, pstrData, pst, ppErr);
 }
 
 // What Zarv last read from Zarv.conf or wrote to it: the file's identity,
@@ -649,4 +656,10 @@ void prmReset(void)
     m_pending.clear();
     m_bReadAgain = false;
     m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
+}
+
+bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr)
+{
+    GStatBuf st;
+    return readFile(strPath, O_NOFOLLOW, pstrData, &st, ppErr);
 }

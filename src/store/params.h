@@ -61,6 +61,11 @@ void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* ps
 // the key file in memory, then the file is rewritten once.
 void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
 
+// Reads a whole file that must be a regular one, as Zarv.conf is read:
+// never blocking on what is not (a FIFO, a device) and never through a
+// link; false with the reason otherwise.
+bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr);
+
 // ---- The rewrite's system calls ------------------------------------------
 
 // The system calls a rewrite goes through. The load sheet's filing writes

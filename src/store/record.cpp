@@ -7,6 +7,7 @@
 #include "app/errlog.h"
 #include "store/params.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -389,6 +390,14 @@ std::string recLine(const _recEntry& e)
     if (!e.strCopiedFrom.empty())
         line.add("copiedFrom", quoted(e.strCopiedFrom));
     line.add("inputs", inputs.text());
+    if (e.storedDensity || e.storedMonths) {
+        Object stored;
+        if (e.storedDensity)
+            stored.add("fuelDensity", *e.storedDensity);
+        if (e.storedMonths)
+            stored.add("weighingMonths", *e.storedMonths);
+        line.add("stored", stored.text());
+    }
     for (size_t n = 0; n < POINT_COUNT; n++) {
         if (n == POINT_LANDING && !e.outputs.bLanding)
             continue;
@@ -407,7 +416,53 @@ std::string recLine(const _recEntry& e)
     return line.text() + "\n";
 }
 
-std::string recAppend(int fdDir, const std::string& strLine)
+std::string recContentHash(const std::string& strLine)
+{
+    const std::string str = strLine.substr(0, strLine.find_last_not_of('\n') + 1);
+    g_autofree gchar* psz = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
+    return psz;
+}
+
+std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet)
+{
+    const std::string str = strBefore + "\n" + strHash + "\n" + strSheet;
+    g_autofree gchar* psz = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
+    return psz;
+}
+
+namespace
+{
+
+// What the next line's chain continues from in the record open as fd, of
+// nSize bytes: the last whole line that is a record ("" where none is).
+std::string chainBefore(int fd, off_t nSize, int* pnErr)
+{
+    const off_t nTail = std::min<off_t>(nSize, 2 * static_cast<off_t>(REC_MAX_LINE) + 2);
+    std::string strTail(static_cast<size_t>(nTail), '\0');
+    if (nTail > 0 && pread(fd, strTail.data(), strTail.size(), nSize - nTail) != nTail) {
+        *pnErr = errno ? errno : EIO;
+        return {};
+    }
+    // A last line with no end is no line: the chain goes on from before it.
+    size_t nEnd = strTail.rfind('\n');
+    while (nEnd != std::string::npos && nEnd > 0) {
+        const size_t nStart = strTail.rfind('\n', nEnd - 1);
+        if (nStart == std::string::npos && nTail < nSize)
+            break; // the line starts before the tail read: too long to be a record
+        const size_t nFrom = nStart == std::string::npos ? 0 : nStart + 1;
+        const _recRead r = recReadLine(strTail.substr(nFrom, nEnd - nFrom), 0, false);
+        if (r.strError.empty())
+            return r.strChainOf;
+        if (nFrom == 0)
+            break;
+        nEnd = nFrom - 1;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string recAppend(int fdDir, const std::string& strContent, const std::string& strSheet)
 {
     std::string strCall = "openat(" + std::string(REC_FILE_NAME) + ")";
     int nErr = 0;
@@ -416,7 +471,7 @@ std::string recAppend(int fdDir, const std::string& strLine)
         nErr = errno;
     else {
         struct stat st;
-        std::string str = strLine;
+        std::string str;
         char cLast = '\n';
         const bool bStat = fstat(fd, &st) == 0;
         if (!bStat)
@@ -430,7 +485,16 @@ std::string recAppend(int fdDir, const std::string& strLine)
             if (nRead != 1)
                 strCall = "pread()", nErr = nRead < 0 ? errno : EIO;
         }
+        std::string strBefore;
+        if (!nErr)
+            strBefore = chainBefore(fd, st.st_size, &nErr);
+        if (nErr && strCall.rfind("openat", 0) == 0)
+            strCall = "pread()";
         if (!nErr) {
+            const std::string strHash = recContentHash(strContent);
+            str = strContent.substr(0, strContent.find_last_not_of('\n')) + ",\"hash\":" + quoted(strHash) +
+                  ",\"sheet\":" + quoted(strSheet) + ",\"chain\":" + quoted(recChain(strBefore, strHash, strSheet)) +
+                  "}\n";
             // A line a crash cut short ends here, so this one starts afresh.
             if (cLast != '\n')
                 str.insert(0, "\n");
@@ -462,78 +526,104 @@ std::string recAppend(int fdDir, const std::string& strLine)
     return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written: " + g_strerror(nErr);
 }
 
+_recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
+{
+    _recRead r;
+    r.nLine = nLine;
+    if (bTorn) {
+        r.bTorn = true;
+        r.strError = "cut short (no end of line): not a whole record";
+        return r;
+    }
+    if (strLine.size() > REC_MAX_LINE) {
+        r.strError = "not a record: longer than any record";
+        return r;
+    }
+    Parser parser{strLine, 0, {}};
+    Value root;
+    const Members* pm = nullptr;
+    if (parser.value(&root, 0)) {
+        parser.blanks();
+        if (parser.i != strLine.size())
+            parser.fail("text after the record");
+        else if (const auto* pp = std::get_if<std::shared_ptr<Members>>(&root.v))
+            pm = pp->get();
+        else
+            parser.fail("no object");
+    }
+    if (!pm) {
+        r.strError = "not a record: " + parser.strError;
+        return r;
+    }
+    Reader rd;
+    _recEntry& e = r.entry;
+    e.strTime = rd.text(pm, "time");
+    e.strVersion = rd.text(pm, "version");
+    e.strFingerprint = rd.text(pm, "fingerprint");
+    e.strRegistration = rd.text(pm, "registration");
+    e.strWeighed = rd.text(pm, "weighed");
+    e.strCopiedFrom = rd.optionalText(pm, "copiedFrom");
+    const Members* pin = rd.object(*pm, "inputs");
+    for (const _recNumberField& f : NUMBER_FIELDS)
+        (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = rd.number(pin, f.pszKey);
+    e.load.nBallastPosn = rd.choice<guint>(pin, "ballastPosition");
+    e.load.bShowBurnOff = rd.flag(pin, "showBurnOff");
+    e.setup.nUnconfirmed = rd.choice<guint>(pin, "unconfirmed");
+    e.setup.nUnitWt = rd.choice<_unitWt>(pin, "unitWeight");
+    e.setup.nUnitArm = rd.choice<_unitLen>(pin, "unitArm");
+    e.setup.nUnitFuel = rd.choice<_unitFuel>(pin, "unitFuel");
+    if (pm->count("stored")) {
+        const Members* pst = rd.object(*pm, "stored");
+        if (pst && pst->count("fuelDensity"))
+            e.storedDensity = rd.number(pst, "fuelDensity");
+        if (pst && pst->count("weighingMonths"))
+            e.storedMonths = rd.number(pst, "weighingMonths");
+    }
+    e.outputs.bLanding = pm->count(POINT_NAMES[POINT_LANDING]) != 0;
+    for (size_t n = 0; n < POINT_COUNT; n++) {
+        if (n == POINT_LANDING && !e.outputs.bLanding)
+            continue;
+        const Members* pp = rd.object(*pm, POINT_NAMES[n]);
+        _recPoint& p = e.outputs.points[n];
+        p.nWeight = rd.number(pp, "weight");
+        p.nLongArm = rd.number(pp, "longArm");
+        p.nLatArm = rd.number(pp, "latArm");
+        const Members* plim = pp ? rd.object(*pp, "limits") : nullptr;
+        for (size_t k = 0; k < LIMIT_COUNT; k++) {
+            const std::string str = rd.text(plim, LIMIT_NAMES[k]);
+            if (str != "within" && str != "beyond")
+                rd.note(LIMIT_NAMES[k], "\"within\" or \"beyond\"");
+            p.bBeyond[k] = str == "beyond";
+        }
+    }
+    e.outputs.bWithin = rd.flag(pm, "within");
+    e.outputs.strVerdict = rd.text(pm, "verdict");
+    // The chain closes the line: its content is what stands before it.
+    r.bChained = pm->count("chain") != 0;
+    if (r.bChained) {
+        r.strHash = rd.text(pm, "hash");
+        r.strSheet = rd.text(pm, "sheet");
+        r.strChain = rd.text(pm, "chain");
+        const size_t nAt = strLine.rfind(",\"hash\":");
+        r.bHashMatches = nAt != std::string::npos && recContentHash(strLine.substr(0, nAt) + "}") == r.strHash;
+        r.strChainOf = r.strChain;
+    } else {
+        r.strChainOf = recContentHash(strLine);
+    }
+    if (!rd.strError.empty())
+        r.strError = "not a record: " + rd.strError;
+    return r;
+}
+
 std::vector<_recRead> recReadText(const std::string& strText)
 {
     std::vector<_recRead> lines;
     size_t nStart = 0;
     for (int nLine = 1; nStart < strText.size(); nLine++) {
         const size_t nEnd = strText.find('\n', nStart);
-        _recRead r;
-        r.nLine = nLine;
-        const std::string strLine = strText.substr(nStart, nEnd == std::string::npos ? nEnd : nEnd - nStart);
-        nStart = nEnd == std::string::npos ? strText.size() : nEnd + 1;
-        if (nEnd == std::string::npos) {
-            r.bTorn = true;
-            r.strError = "cut short (no end of line): not a whole record";
-            lines.push_back(r);
-            break;
-        }
-        Parser parser{strLine, 0, {}};
-        Value root;
-        const Members* pm = nullptr;
-        if (parser.value(&root, 0)) {
-            parser.blanks();
-            if (parser.i != strLine.size())
-                parser.fail("text after the record");
-            else if (const auto* pp = std::get_if<std::shared_ptr<Members>>(&root.v))
-                pm = pp->get();
-            else
-                parser.fail("no object");
-        }
-        if (!pm) {
-            r.strError = "not a record: " + parser.strError;
-            lines.push_back(r);
-            continue;
-        }
-        Reader rd;
-        _recEntry& e = r.entry;
-        e.strTime = rd.text(pm, "time");
-        e.strVersion = rd.text(pm, "version");
-        e.strFingerprint = rd.text(pm, "fingerprint");
-        e.strRegistration = rd.text(pm, "registration");
-        e.strWeighed = rd.text(pm, "weighed");
-        e.strCopiedFrom = rd.optionalText(pm, "copiedFrom");
-        const Members* pin = rd.object(*pm, "inputs");
-        for (const _recNumberField& f : NUMBER_FIELDS)
-            (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = rd.number(pin, f.pszKey);
-        e.load.nBallastPosn = rd.choice<guint>(pin, "ballastPosition");
-        e.load.bShowBurnOff = rd.flag(pin, "showBurnOff");
-        e.setup.nUnconfirmed = rd.choice<guint>(pin, "unconfirmed");
-        e.setup.nUnitWt = rd.choice<_unitWt>(pin, "unitWeight");
-        e.setup.nUnitArm = rd.choice<_unitLen>(pin, "unitArm");
-        e.setup.nUnitFuel = rd.choice<_unitFuel>(pin, "unitFuel");
-        e.outputs.bLanding = pm->count(POINT_NAMES[POINT_LANDING]) != 0;
-        for (size_t n = 0; n < POINT_COUNT; n++) {
-            if (n == POINT_LANDING && !e.outputs.bLanding)
-                continue;
-            const Members* pp = rd.object(*pm, POINT_NAMES[n]);
-            _recPoint& p = e.outputs.points[n];
-            p.nWeight = rd.number(pp, "weight");
-            p.nLongArm = rd.number(pp, "longArm");
-            p.nLatArm = rd.number(pp, "latArm");
-            const Members* plim = pp ? rd.object(*pp, "limits") : nullptr;
-            for (size_t k = 0; k < LIMIT_COUNT; k++) {
-                const std::string str = rd.text(plim, LIMIT_NAMES[k]);
-                if (str != "within" && str != "beyond")
-                    rd.note(LIMIT_NAMES[k], "\"within\" or \"beyond\"");
-                p.bBeyond[k] = str == "beyond";
-            }
-        }
-        e.outputs.bWithin = rd.flag(pm, "within");
-        e.outputs.strVerdict = rd.text(pm, "verdict");
-        if (!rd.strError.empty())
-            r.strError = "not a record: " + rd.strError;
-        lines.push_back(r);
+        const bool bTorn = nEnd == std::string::npos;
+        lines.push_back(recReadLine(strText.substr(nStart, bTorn ? nEnd : nEnd - nStart), nLine, bTorn));
+        nStart = bTorn ? strText.size() : nEnd + 1;
     }
     return lines;
 }

@@ -2,7 +2,10 @@
 // per sheet printed or saved, with everything it was computed from (in the
 // internal units, as Zarv.conf holds them) and everything it said. Lines are
 // only ever appended, each in one write, so a full disk or a crash leaves at
-// most a last line cut short, which a reader reports and skips.
+// most a last line cut short, which a reader reports and skips. Each line
+// ends in a chain: the hash of its content (printed on its sheet), the name
+// of its filed copy, and a hash of those with the chain of the line before,
+// so that a line changed, removed or moved breaks the chain.
 #pragma once
 
 #include "model/calc.h"
@@ -10,6 +13,7 @@
 
 #include <array>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,7 +40,11 @@ struct _recEntry {
     std::string strTime; // ISO 8601 with the zone's offset
     std::string strVersion, strFingerprint, strRegistration, strWeighed;
     std::string strCopiedFrom; // the aircraft its basic figures were copied from, if any
-    _wbSetup setup = {}; // the aircraft and the units; the fixed arms are not kept
+    _wbSetup setup = {};       // the aircraft and the units, as used; the fixed arms are not kept
+    // The fuel density and weighing interval Zarv.conf held where they are
+    // not those used (none set, or one that cannot be): the fingerprint
+    // covers what was held.
+    std::optional<double> storedDensity, storedMonths;
     _wbLoadState load = {};
     _recOutputs outputs;
 };
@@ -47,27 +55,49 @@ _recOutputs recOutputsOf(const _wbFlight& flight, const std::string& strVerdict)
 // "2026-12-08T23:10:05+01:00".
 std::string recTimeText(time_t t);
 
-// The line of an entry, ending in "\n"; every number written so that it
-// reads back to the same double.
+// The content of an entry's line, ending in "\n"; every number written so
+// that it reads back to the same double.
 std::string recLine(const _recEntry& entry);
 
-// Appends a line to the record in the folder fdDir (created 0600, never
-// through a link): one write, then fsync. A write cut short is taken back,
-// so the next line starts on a line of its own. Returns "" or the reason it
-// failed (logged as well).
-std::string recAppend(int fdDir, const std::string& strLine);
+// The hash of a content line as recLine writes it: 64 hex digits of its
+// SHA-256, the same on every machine; a sheet prints its first 16.
+std::string recContentHash(const std::string& strLine);
+constexpr size_t REC_HASH_PRINTED = 16;
+
+// Appends a content line to the record in the folder fdDir (created 0600,
+// never through a link), closed by its chain with the filed copy's name
+// strSheet: one write, then fsync. A write cut short is taken back, so the
+// next line starts on a line of its own. Returns "" or the reason it failed
+// (logged as well).
+std::string recAppend(int fdDir, const std::string& strLine, const std::string& strSheet);
 
 // One line of the record as read: its number from 1, and either its entry
-// or why it is none (a last line cut short is bTorn).
+// or why it is none (a last line cut short is bTorn). A line an older Zarv
+// wrote has no chain (bChained false).
 struct _recRead {
     int nLine = 0;
     bool bTorn = false;
     std::string strError; // empty when entry holds the line
     _recEntry entry;
+    bool bChained = false;
+    bool bHashMatches = false; // the content is the one its hash was taken of
+    std::string strHash, strSheet, strChain;
+    std::string strChainOf; // what the next line's chain continues from
 };
+
+// The longest line a reader takes; a longer one is no record.
+constexpr size_t REC_MAX_LINE = 1 << 20;
+
+// A line of the record (without its "\n"), number nLine; bTorn for a last
+// line with no end.
+_recRead recReadLine(const std::string& strLine, int nLine, bool bTorn);
 
 // Every line of a record's text.
 std::vector<_recRead> recReadText(const std::string& strText);
+
+// The chain a line continues from the one before, whose chain (or, for a
+// line without one, whose own hash) is strBefore ("" for the first line).
+std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet);
 
 // Each difference of recomputed from recorded: "take-off weight: recorded X
 // recomputed Y", with the figures as written in the record.

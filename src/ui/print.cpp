@@ -217,6 +217,29 @@ std::string withoutDirection(const std::string& strText)
 constexpr const char* TEMP_PREFIX = ".sheet.tmp-";
 constexpr size_t TEMP_RANDOM = 6;
 
+// The record's entry of a sheet of the flight printed at tPrinted: the
+// density and interval as used, and as held where they differ.
+_recEntry sheetEntry(const _wbFlight& flight, time_t tPrinted)
+{
+    _recEntry entry;
+    entry.strTime = recTimeText(tPrinted);
+    entry.strVersion = ZARV_VERSION;
+    entry.strFingerprint = prmFingerprint();
+    entry.strRegistration = prmGetText(VAL_REGISTRATION);
+    entry.strWeighed = prmGetText(VAL_WEIGHED);
+    entry.strCopiedFrom = prmGetText(VAL_COPIED_FROM);
+    entry.setup = m_wbSetup;
+    entry.load = m_wbLoad;
+    entry.setup.nFuelDensity = unitFuelDensity(m_wbSetup);
+    entry.setup.nWeighingMonths = dateWeighingMonths(m_wbSetup.nWeighingMonths);
+    if (entry.setup.nFuelDensity != m_wbSetup.nFuelDensity)
+        entry.storedDensity = m_wbSetup.nFuelDensity;
+    if (entry.setup.nWeighingMonths != m_wbSetup.nWeighingMonths)
+        entry.storedMonths = m_wbSetup.nWeighingMonths;
+    entry.outputs = recOutputsOf(flight, pwbFlightVerdictText(flight, m_wbSetup));
+    return entry;
+}
+
 bool isTemporary(const char* pszName)
 {
     if (strlen(pszName) != strlen(TEMP_PREFIX) + TEMP_RANDOM || !g_str_has_prefix(pszName, TEMP_PREFIX))
@@ -322,7 +345,8 @@ bool writeTemporary(int fdDir, std::string* pstrTemp, _prnFailure* pFail)
 // on where that is taken: a sheet never replaces another.
 constexpr _fnmNumbering SHEET_NUMBERING = {" (", ")", 2, true};
 
-bool linkFinal(int fdDir, const std::string& strTemp, const std::string& strName, _prnFailure* pFail)
+bool linkFinal(int fdDir, const std::string& strTemp, const std::string& strName, std::string* pstrFinal,
+               _prnFailure* pFail)
 {
     const auto link = [&](const std::string& strFinal) {
         *pFail = {"link", prnSheetsFolder() + "/" + strFinal, 0};
@@ -333,21 +357,23 @@ bool linkFinal(int fdDir, const std::string& strTemp, const std::string& strName
             nResult = renameat2(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), RENAME_NOREPLACE);
         return nResult == 0 ? 0 : errno;
     };
-    pFail->nErr = fnmFirstFree(strName, ".pdf", SHEET_NUMBERING, link, nullptr);
+    pFail->nErr = fnmFirstFree(strName, ".pdf", SHEET_NUMBERING, link, pstrFinal);
+    if (pFail->nErr)
+        pstrFinal->clear();
     unlinkat(fdDir, strTemp.c_str(), 0);
     return !pFail->nErr;
 }
 
-// Files the copy of the sheet just printed, whole or not at all; the reason
-// it failed, or empty.
-std::string fileCopy(void)
+// Files the copy of the sheet just printed, whole or not at all, under the
+// name it sets in *pstrFiled; the reason it failed, or empty.
+std::string fileCopy(std::string* pstrFiled)
 {
     _prnFailure fail;
     const int fdDir = openFolder(true, &fail);
     std::string strTemp;
     if (fdDir >= 0) {
         if (writeTemporary(fdDir, &strTemp, &fail) &&
-            linkFinal(fdDir, strTemp, prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted), &fail) &&
+            linkFinal(fdDir, strTemp, prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted), pstrFiled, &fail) &&
             fsync(fdDir) != 0)
             fail = {"fsync", prnSheetsFolder(), errno};
         close(fdDir);
@@ -363,19 +389,11 @@ std::string fileCopy(void)
 }
 
 // Appends the sheet just printed to the record: what it was computed from
-// and what it said. The reason it failed, or empty.
-std::string recordLine(void)
+// and what it said, and the name its copy was filed under. The reason it
+// failed, or empty.
+std::string recordLine(const std::string& strFiled)
 {
-    _recEntry entry;
-    entry.strTime = recTimeText(m_tPrinted);
-    entry.strVersion = ZARV_VERSION;
-    entry.strFingerprint = prmFingerprint();
-    entry.strRegistration = prmGetText(VAL_REGISTRATION);
-    entry.strWeighed = prmGetText(VAL_WEIGHED);
-    entry.strCopiedFrom = prmGetText(VAL_COPIED_FROM);
-    entry.setup = m_wbSetup;
-    entry.load = m_wbLoad;
-    entry.outputs = recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup));
+    const _recEntry entry = sheetEntry(m_wbFlight, m_tPrinted);
     _prnFailure fail;
     const int fdDir = openFolder(true, &fail);
     if (fdDir < 0) {
@@ -384,7 +402,7 @@ std::string recordLine(void)
         errPostError(pszMsg);
         return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written";
     }
-    const std::string strError = recAppend(fdDir, recLine(entry));
+    const std::string strError = recAppend(fdDir, recLine(entry), strFiled);
     close(fdDir);
     return strError;
 }
@@ -533,7 +551,9 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     // The aircraft heads the sheet: its registration and weighing date.
     // The version and the aircraft's figures it computed with, so the sheet
     // can be traced to both.
-    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + prmFingerprint();
+    // Its line in the record of load sheets is found by the hash printed.
+    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + prmFingerprint() + " \u00b7 record " +
+                                 recContentHash(recLine(sheetEntry(flight, tPrinted))).substr(0, REC_HASH_PRINTED);
     const double nMaker = 150;
     text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
     y += text(pCr, nLeft, y, nTextWidth - nMaker, "Weight and balance load sheet", "sans bold 16") + 4;
@@ -707,8 +727,9 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
         m_pSettings = GTK_PRINT_SETTINGS(g_object_ref(gtk_print_operation_get_print_settings(pop)));
     }
     // The operator's record; a failure to keep it never undoes the print.
-    std::string strFilingError = fileCopy();
-    if (const std::string strLineError = recordLine(); !strLineError.empty())
+    std::string strFiled;
+    std::string strFilingError = fileCopy(&strFiled);
+    if (const std::string strLineError = recordLine(strFiled); !strLineError.empty())
         strFilingError += (strFilingError.empty() ? "" : "; and ") + strLineError;
     if (m_pfuncFilingListener)
         m_pfuncFilingListener(strFilingError.empty() ? nullptr : strFilingError.c_str());

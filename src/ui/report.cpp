@@ -7,6 +7,7 @@
 #include "app/paths.h"
 #include "model/date.h"
 #include "model/freename.h"
+#include "store/params.h"
 #include "ui/print.h"
 
 #include <pango/pangocairo.h>
@@ -147,18 +148,65 @@ std::string rptFolder(void)
     return wbFileSpec("Verification");
 }
 
+namespace
+{
+
+// The key of Zarv.conf that keeps a check whose report could not be written.
+constexpr const char* UNREPORTED_GROUP = "Verification";
+constexpr const char* UNREPORTED_KEY = "Unreported";
+
+// Opens the folder of reports, made where bCreate and it is missing: never
+// through a link, and only the user's own that no one else may write in.
+// -1 otherwise, with why in *pstrWhy (and errno set).
+int openReports(bool bCreate, std::string* pstrWhy)
+{
+    const std::string strDir = rptFolder();
+    constexpr int DIR_FLAGS = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = open(strDir.c_str(), DIR_FLAGS);
+    if (fd < 0 && errno == ENOENT && bCreate) {
+        if (mkdir(strDir.c_str(), 0700) != 0 && errno != EEXIST) {
+            *pstrWhy = g_strerror(errno);
+            return -1;
+        }
+        fd = open(strDir.c_str(), DIR_FLAGS);
+    }
+    struct stat st;
+    if (fd < 0) {
+        const int nErr = errno;
+        *pstrWhy = nErr == ELOOP || nErr == ENOTDIR ? "it is not a folder but a link or a file" : g_strerror(nErr);
+        errno = nErr;
+        return -1;
+    }
+    if (fstat(fd, &st) != 0 || st.st_uid != geteuid() || (st.st_mode & 0022)) {
+        close(fd);
+        *pstrWhy = "it is not a folder of your own that only you may write in";
+        errno = EPERM;
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+void rptKeepUnreported(const _rptReport& report, bool bWritten)
+{
+    if (bWritten) {
+        if (!prmGetKeyString(UNREPORTED_GROUP, UNREPORTED_KEY).empty())
+            prmEdit([](GKeyFile* pkf) { g_key_file_remove_key(pkf, UNREPORTED_GROUP, UNREPORTED_KEY, nullptr); });
+        return;
+    }
+    g_autoptr(GDateTime) pdt = g_date_time_new_from_unix_local(report.tChecked);
+    g_autofree gchar* pszWhen = pdt ? g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%S") : g_strdup("");
+    const std::string strValue = std::string(pszWhen) + (report.pass() ? " passed" : " FAILED");
+    prmEdit([&](GKeyFile* pkf) { g_key_file_set_string(pkf, UNREPORTED_GROUP, UNREPORTED_KEY, strValue.c_str()); });
+}
+
 bool rptWriteReport(const _rptReport& report, std::string* pstrFile, std::string* pstrError)
 {
     const std::string strDir = rptFolder();
-    std::string strCall = "open", strPath = strDir;
+    std::string strCall = "open", strPath = strDir, strWhy;
     int nErr = 0;
-    constexpr int DIR_FLAGS = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    int fdDir = open(strDir.c_str(), DIR_FLAGS);
-    if (fdDir < 0 && errno == ENOENT) {
-        if (mkdir(strDir.c_str(), 0700) != 0 && errno != EEXIST)
-            strCall = "mkdir";
-        fdDir = open(strDir.c_str(), DIR_FLAGS);
-    }
+    int fdDir = openReports(true, &strWhy);
     if (fdDir < 0)
         nErr = errno;
     // The temporary has a name no report can have, so a report cut short
@@ -216,20 +264,42 @@ bool rptWriteReport(const _rptReport& report, std::string* pstrFile, std::string
     g_autofree gchar* pszMsg =
         g_strdup_printf("rptWriteReport()\n%s(%s) failed\n%s", strCall.c_str(), strPath.c_str(), g_strerror(nErr));
     errPostError(pszMsg);
-    *pstrError = "the report could not be written in " + strDir + ": " + g_strerror(nErr);
+    *pstrError = "the report could not be written in " + strDir + ": " + (strWhy.empty() ? g_strerror(nErr) : strWhy);
     return false;
 }
 
 _rptLastCheck rptLastCheck(void)
 {
     _rptLastCheck last = {false, {}};
-    DIR* pDir = opendir(rptFolder().c_str());
-    if (!pDir)
+    // A check whose report could not be written counts as one of its time.
+    const std::string strUnreported = prmGetKeyString(UNREPORTED_GROUP, UNREPORTED_KEY);
+    struct timespec tNewest = {0, 0};
+    if (strUnreported.size() > 10) {
+        g_autoptr(GTimeZone) ptz = g_time_zone_new_local();
+        g_autoptr(GDateTime) pdt = g_date_time_new_from_iso8601(strUnreported.substr(0, 19).c_str(), ptz);
+        last.bAny = true;
+        last.bUnreported = true;
+        last.strLastIso = strUnreported.substr(0, 10);
+        last.bLastFailed = strUnreported.find(" FAILED") != std::string::npos;
+        if (!last.bLastFailed)
+            last.strPassedIso = last.strLastIso;
+        tNewest.tv_sec = pdt ? g_date_time_to_unix(pdt) : 0;
+    }
+    std::string strWhy;
+    const int fdDir = openReports(false, &strWhy);
+    if (fdDir < 0) {
+        if (errno != ENOENT)
+            last.strUntrusted = rptFolder() + ": " + strWhy;
         return last;
+    }
+    DIR* pDir = fdopendir(fdDir);
+    if (!pDir) {
+        close(fdDir);
+        return last;
+    }
     static GRegex* const pReportName =
         g_regex_new("^Calculation check ([0-9]{4}-[0-9]{2}-[0-9]{2}) (passed|FAILED)( \\([0-9]+\\))?\\.pdf$",
                     GRegexCompileFlags(G_REGEX_RAW | G_REGEX_DOLLAR_ENDONLY), GRegexMatchFlags(0), nullptr);
-    struct timespec tNewest = {0, 0};
     while (const struct dirent* pEnt = readdir(pDir)) {
         g_autoptr(GMatchInfo) pInfo = nullptr;
         struct stat st;
@@ -247,6 +317,7 @@ _rptLastCheck rptLastCheck(void)
         if (t.tv_sec > tNewest.tv_sec || (t.tv_sec == tNewest.tv_sec && t.tv_nsec >= tNewest.tv_nsec)) {
             tNewest = t;
             last.bLastFailed = !bPassed;
+            last.bUnreported = false;
             last.strLastIso = pszIso;
         }
     }
@@ -256,11 +327,14 @@ _rptLastCheck rptLastCheck(void)
 
 _rptCheckText rptCheckText(const _rptLastCheck& last, const GDate& today)
 {
+    if (!last.strUntrusted.empty() && !last.bAny)
+        return {"The reports of the calculation's checks are not used: " + last.strUntrusted, true};
     if (!last.bAny)
         return {"", false};
     if (last.bLastFailed)
-        return {"The last check of the calculation, on " + dateShow(last.strLastIso) +
-                    ", FAILED: do not use Zarv's figures until a check passes (zarv --verify)",
+        return {"The last check of the calculation, on " + dateShow(last.strLastIso) + ", FAILED" +
+                    (last.bUnreported ? "; its report could not be written" : "") +
+                    ": do not use Zarv's figures until a check passes (zarv --verify)",
                 true};
     if (last.strPassedIso.empty())
         return {"The calculation has not passed a check: check it again (zarv --verify)", true};

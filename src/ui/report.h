@@ -40,13 +40,25 @@ bool rptWriteReport(const _rptReport& report, std::string* pstrFile, std::string
 // there is none; bAny where the folder holds a report at all; and whether
 // the newest report of all (by the time it was written) is a failed check,
 // with its day. Only files with something in them count.
+// A check whose report could not be written is kept in Zarv.conf instead
+// ([Verification] Unreported, its day and outcome) until a check's report
+// is written, and counts as a report of its day. A folder that is a link,
+// or that is not the user's own or others may write in, holds no report
+// Zarv trusts (strUntrusted says why).
 struct _rptLastCheck {
     bool bAny;
     std::string strPassedIso;
     bool bLastFailed = false;
     std::string strLastIso = {};
+    bool bUnreported = false; // the newest check's report could not be written
+    std::string strUntrusted = {};
 };
 _rptLastCheck rptLastCheck(void);
+
+// Keeps the outcome of a check whose report could not be written where the
+// window reads it, or, once a report is written, clears it. A failure to
+// keep it is logged (and the window's bar says a change was not saved).
+void rptKeepUnreported(const _rptReport& report, bool bWritten);
 
 // A check falls due again this many months after the last one passed.
 constexpr int RPT_CHECK_MONTHS = 6;

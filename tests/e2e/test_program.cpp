@@ -604,6 +604,25 @@ TEST_F(CheckOfTheCalculation, PassesKeepsItsReportAndFailsAnOperatorsWrongFigure
               std::string::npos)
         << strOut;
     EXPECT_EQ(zt::listDir(path("etc/Verification")).size(), 3u);
+
+    // Another program's pipe in place of the cases is refused by name, not
+    // waited on; the failed check is kept for the window all the same.
+    g_unlink(path("etc/Verification/Cases").c_str());
+    ASSERT_EQ(mkfifo(path("etc/Verification/Cases").c_str(), 0600), 0);
+    EXPECT_EQ(verify(&strOut), 2) << strOut;
+    g_unlink(path("etc/Verification/Cases").c_str());
+    // A report that cannot be written: the failure stays where the window
+    // reads it.
+    zt::writeFile(path("etc/Verification/Cases"), "[G-ABCD worked example]\nBasicWeight=400\nBasicLongArm=2700\n"
+                                                  "BasicLatArm=1\nLeftSeat=80\nRightSeat=80\nFuel=60\n"
+                                                  "Weight=605.64\nLongArm=2451.0612\nLatArm=0.8993\nVerdict=within\n");
+    g_chmod(path("etc/Verification").c_str(), 0777); // a folder others may write in is not used
+    EXPECT_EQ(verify(&strOut), 1) << strOut;
+    EXPECT_EQ(zt::listDir(path("etc/Verification")).size(), 3u);
+    EXPECT_TRUE(
+        zt::reSearch(zt::readFile(path("etc/Zarv.conf")), "\\[Verification\\]\nUnreported=[-0-9T:]+ FAILED\n").size() ==
+        1)
+        << zt::readFile(path("etc/Zarv.conf"));
 }
 
 } // namespace

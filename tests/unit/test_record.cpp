@@ -4,15 +4,24 @@
 // its own.
 #include "store/record.h"
 
+#include "app/verifyrecord.h"
 #include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
 #include "support.h"
+#include "ui/pagWBPage.h"
+#include "ui/pagWBVerdict.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <glib/gstdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -57,15 +66,15 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     zt::TempDir dir;
     const int fdDir = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fdDir, 0);
-    EXPECT_EQ(recAppend(fdDir, recLine(e)), "");
+    EXPECT_EQ(recAppend(fdDir, recLine(e), "G-ZARV 2026-12-08 2310.pdf"), "");
     m_prmFileOps.pfuncWrite = fillsAfterTen;
-    EXPECT_NE(recAppend(fdDir, recLine(e)).find(g_strerror(ENOSPC)), std::string::npos);
+    EXPECT_NE(recAppend(fdDir, recLine(e), "").find(g_strerror(ENOSPC)), std::string::npos);
     m_prmFileOps.pfuncWrite = ::write;
-    EXPECT_EQ(recAppend(fdDir, recLine(noLanding)), "");
+    EXPECT_EQ(recAppend(fdDir, recLine(noLanding), ""), "");
     // A crash in the middle of a write, then the next sheet's line.
     const std::string strPath = dir / REC_FILE_NAME;
     zt::writeFile(strPath, zt::readFile(strPath) + recLine(e).substr(0, 40));
-    EXPECT_EQ(recAppend(fdDir, recLine(e)), "");
+    EXPECT_EQ(recAppend(fdDir, recLine(e), "x"), "");
     zt::writeFile(strPath, zt::readFile(strPath) + recLine(e).substr(0, 40));
     close(fdDir);
 
@@ -96,7 +105,120 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
         // Recorded and read back, nothing differs; NaN included.
         EXPECT_EQ(recDifferences(got.outputs, want.outputs), std::vector<std::string>{});
         EXPECT_TRUE(std::isnan(got.outputs.points[POINT_LANDING].nWeight) == want.outputs.bLanding);
+        // Each line's chain goes on from the last whole line before it.
+        EXPECT_TRUE(r.bChained && r.bHashMatches) << r.nLine;
+        EXPECT_EQ(r.strChain, recChain(r.nLine == 1   ? ""
+                                       : r.nLine == 2 ? lines[0].strChain
+                                                      : lines[1].strChain,
+                                       recContentHash(recLine(want)),
+                                       r.nLine == 1   ? "G-ZARV 2026-12-08 2310.pdf"
+                                       : r.nLine == 2 ? ""
+                                                      : "x"))
+            << r.nLine;
     }
+}
+
+// A record of three sheets, filed beside it, and each way of tampering with
+// it found so far: zarv --verify-record finds every one.
+TEST(Record, EveryTamperingIsFound)
+{
+    const struct {
+        const char* pszName;
+        std::function<void(const std::string& strFolder)> tamper;
+        int nStatus;
+        const char* pszSays;
+    } cases[] = {
+        {"nothing", [](const std::string&) {}, 0, "3 sheets, all match\n"},
+        {"the last line changed and its end removed",
+         [](const std::string& strFolder) {
+             std::string str = zt::readFile(strFolder + "/" + REC_FILE_NAME);
+             str = zt::reReplace(str.substr(0, str.size() - 1), "\"lSeat\":80([,}])(?!.*\n)", "\"lSeat\":95\\1");
+             zt::writeFile(strFolder + "/" + REC_FILE_NAME, str);
+         },
+         1, "G-ZARV 2026-12-03 1000.pdf: filed, with no line in the record"},
+        {"a middle line deleted",
+         [](const std::string& strFolder) {
+             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), "\\A([^\n]*\n)[^\n]*\n", "\\1"));
+         },
+         1, "the chain is broken"},
+        {"two lines swapped",
+         [](const std::string& strFolder) {
+             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), "\\A([^\n]*\n)([^\n]*\n)", "\\2\\1"));
+         },
+         1, "the chain is broken"},
+        {"emptied", [](const std::string& strFolder) { zt::writeFile(strFolder + "/" + REC_FILE_NAME, ""); }, 1,
+         "G-ZARV 2026-12-01 1000.pdf: filed, with no line in the record"},
+        {"a time and a version moved",
+         [](const std::string& strFolder) {
+             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+             zt::writeFile(strFile, zt::reReplace(zt::reReplace(zt::readFile(strFile), "2026-12-02T", "2025-12-02T"),
+                                                  "\"1.0.0\"", "\"0.0.1-evil\""));
+         },
+         1, "changed since it was written"},
+        {"the chain of the last line removed",
+         [](const std::string& strFolder) {
+             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), ",\"hash\":[^\n]*(?=\n\\z)", "}"));
+         },
+         1, "no chain, after lines with one"},
+        {"a link to another file",
+         [](const std::string& strFolder) {
+             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+             g_rename(strFile.c_str(), (strFile + ".real").c_str());
+             EXPECT_EQ(symlink((strFile + ".real").c_str(), strFile.c_str()), 0);
+         },
+         2, "it is a link"},
+        {"a pipe",
+         [](const std::string& strFolder) {
+             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+             g_unlink(strFile.c_str());
+             EXPECT_EQ(mkfifo(strFile.c_str(), 0600), 0);
+         },
+         2, "it is not a plain file"},
+    };
+    // The check reads verdicts in the locale of its environment, as the
+    // window writes them.
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
+    for (const auto& c : cases) {
+        zt::TempDir dir;
+        const std::string strFolder = dir / "Load sheets";
+        g_mkdir(strFolder.c_str(), 0700);
+        const int fdDir = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int nDay = 1; nDay <= 3; nDay++) {
+            // A sheet as the window records it: the calculation's own figures.
+            stateResetSetup();
+            stateResetLoading();
+            m_wbSetup.nBasicWeight = 400;
+            m_wbSetup.nBasicLongArm = 2700;
+            m_wbLoad.nLSeatWeight = 80;
+            m_wbLoad.nFuelVolume = 20.0 * nDay;
+            stateSetFixedArms();
+            pwbCalcWB();
+            _recEntry e;
+            e.strTime = "2026-12-0" + std::to_string(nDay) + "T10:00:00+00:00";
+            e.strVersion = "1.0.0";
+            e.strRegistration = "G-ZARV";
+            e.strFingerprint = prmFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; });
+            e.setup = m_wbSetup;
+            e.load = m_wbLoad;
+            e.outputs = recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup));
+            const std::string strSheet = "G-ZARV 2026-12-0" + std::to_string(nDay) + " 1000.pdf";
+            zt::writeFile(strFolder + "/" + strSheet, "%PDF-1.5\n");
+            ASSERT_EQ(recAppend(fdDir, recLine(e), strSheet), "");
+        }
+        close(fdDir);
+        c.tamper(strFolder);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int nStatus = wbVerifyRecord(dir.path().c_str());
+        const std::string strSaid = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+        EXPECT_EQ(nStatus, c.nStatus) << c.pszName << ":\n" << strSaid;
+        EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
+    }
+    setlocale(LC_ALL, strLocale.c_str());
 }
 
 } // namespace
