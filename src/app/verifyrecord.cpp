@@ -88,6 +88,36 @@ std::vector<std::string> filedSheets(const std::string& strFolder)
     return names;
 }
 
+// The hash of the record's line that a filed sheet's PDF names in its
+// keywords ("" for a sheet an older Zarv filed, or no such file): read in
+// pieces, never through a link or from anything but a plain file.
+std::string sheetHash(const std::string& strFolder, const std::string& strName)
+{
+    const int fd = open((strFolder + "/" + strName).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0)
+        return {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return {};
+    }
+    const std::string strMark = std::string("/Keywords (") + REC_PDF_KEYWORD;
+    constexpr size_t HASH_DIGITS = 64;
+    std::string strWindow, strHash;
+    char buf[65536];
+    ssize_t n;
+    while (strHash.empty() && (n = read(fd, buf, sizeof buf)) > 0) {
+        strWindow.append(buf, static_cast<size_t>(n));
+        if (const size_t nAt = strWindow.find(strMark);
+            nAt != std::string::npos && strWindow.size() >= nAt + strMark.size() + HASH_DIGITS)
+            strHash = strWindow.substr(nAt + strMark.size(), HASH_DIGITS);
+        else if (nAt == std::string::npos && strWindow.size() > strMark.size() + HASH_DIGITS)
+            strWindow.erase(0, strWindow.size() - strMark.size() - HASH_DIGITS);
+    }
+    close(fd);
+    return strHash;
+}
+
 // What a line's sheet should have said and its fingerprint, recomputed;
 // each difference.
 std::vector<std::string> recomputed(const _recRead& r)
@@ -154,6 +184,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     std::string strChainOf; // what the next line continues from
     bool bChainStarted = false;
     std::map<std::string, int> lined; // the filed sheets the lines name
+    std::map<std::string, int> contents; // the hashes of the lines' contents
     auto fail = [&](int nLine, const std::string& strWhat) {
         g_print("line %d: %s\n", nLine, strWhat.c_str());
         nDiffer++;
@@ -170,6 +201,7 @@ int wbVerifyRecord(const char* pszEtcDir)
         if (!r.strError.empty())
             return fail(r.nLine, r.strError);
         std::vector<std::string> diffs = recomputed(r);
+        contents[r.strContentHash]++;
         if (r.bChained) {
             if (!r.bHashMatches)
                 diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
@@ -191,15 +223,21 @@ int wbVerifyRecord(const char* pszEtcDir)
         g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(), g_strerror(errno));
         return EXIT_UNREADABLE;
     }
-    // Every sheet filed has its line: one deleted, or the record emptied or
-    // cut, leaves a sheet without. (Lines an older Zarv wrote name none.)
+    // Every sheet filed has its line: one deleted or changed, or the record
+    // emptied or cut, leaves a sheet without. A sheet names its line's hash;
+    // one an older Zarv filed names none, and is matched by its name where
+    // the lines name their sheets.
     int nUnlined = 0;
-    for (const std::string& strSheet : sheets)
-        if (!bChainStarted || lined[strSheet]-- <= 0) {
-            if (bChainStarted || nSheets == 0)
-                g_print("%s: filed, with no line in the record\n", strSheet.c_str());
-            nUnlined += bChainStarted || nSheets == 0 ? 1 : 0;
+    for (const std::string& strSheet : sheets) {
+        const std::string strHash = sheetHash(strFolder, strSheet);
+        const bool bLined = !strHash.empty() ? contents[strHash]-- > 0
+                            : bChainStarted  ? lined[strSheet]-- > 0
+                                             : nSheets > 0;
+        if (!bLined) {
+            g_print("%s: filed, with no line in the record\n", strSheet.c_str());
+            nUnlined++;
         }
+    }
     if (nDiffer == 0 && nUnlined == 0)
         g_print("%d sheet%s, all match\n", nSheets, nSheets == 1 ? "" : "s");
     else if (nUnlined == 0)

@@ -590,6 +590,11 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
         p.nLatArm = rd.number(pp, "latArm");
         const Members* plim = pp ? rd.object(*pp, "limits") : nullptr;
         for (size_t k = 0; k < LIMIT_COUNT; k++) {
+            // A line an older Zarv wrote knows fewer limits.
+            if (plim && !plim->count(LIMIT_NAMES[k])) {
+                p.bUnrecorded[k] = true;
+                continue;
+            }
             const std::string str = rd.text(plim, LIMIT_NAMES[k]);
             if (str != "within" && str != "beyond")
                 rd.note(LIMIT_NAMES[k], "\"within\" or \"beyond\"");
@@ -605,10 +610,11 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
         r.strSheet = rd.text(pm, "sheet");
         r.strChain = rd.text(pm, "chain");
         const size_t nAt = strLine.rfind(",\"hash\":");
-        r.bHashMatches = nAt != std::string::npos && recContentHash(strLine.substr(0, nAt) + "}") == r.strHash;
+        r.strContentHash = nAt == std::string::npos ? "" : recContentHash(strLine.substr(0, nAt) + "}");
+        r.bHashMatches = !r.strContentHash.empty() && r.strContentHash == r.strHash;
         r.strChainOf = r.strChain;
     } else {
-        r.strChainOf = recContentHash(strLine);
+        r.strContentHash = r.strChainOf = recContentHash(strLine);
     }
     if (!rd.strError.empty())
         r.strError = "not a record: " + rd.strError;
@@ -648,8 +654,9 @@ std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutput
         differ(strPoint + " longitudinal arm", number(a.nLongArm), number(b.nLongArm));
         differ(strPoint + " lateral arm", number(a.nLatArm), number(b.nLatArm));
         for (size_t k = 0; k < LIMIT_COUNT; k++)
-            differ(strPoint + " " + LIMIT_NAMES[k] + " limit", a.bBeyond[k] ? "beyond" : "within",
-                   b.bBeyond[k] ? "beyond" : "within");
+            if (!a.bUnrecorded[k] && !b.bUnrecorded[k])
+                differ(strPoint + " " + LIMIT_NAMES[k] + " limit", a.bBeyond[k] ? "beyond" : "within",
+                       b.bBeyond[k] ? "beyond" : "within");
     }
     differ("within limits", yesNo(was.bWithin), yesNo(now.bWithin));
     differ("verdict", quoted(was.strVerdict), quoted(now.strVerdict));

@@ -24,6 +24,8 @@ constexpr const char* REC_FILE_NAME = "Record.jsonl";
 struct _recPoint {
     double nWeight = 0, nLongArm = 0, nLatArm = 0;
     std::array<bool, LIMIT_COUNT> bBeyond = {};
+    // A limit that came after the line was written is not in it.
+    std::array<bool, LIMIT_COUNT> bUnrecorded = {};
 };
 
 // What a sheet said: its points (the landing only with a trip), whether the
@@ -63,6 +65,8 @@ std::string recLine(const _recEntry& entry);
 // SHA-256, the same on every machine; a sheet prints its first 16.
 std::string recContentHash(const std::string& strLine);
 constexpr size_t REC_HASH_PRINTED = 16;
+// A filed sheet's PDF keywords: this, then its line's whole hash.
+constexpr const char* REC_PDF_KEYWORD = "record ";
 
 // Appends a content line to the record in the folder fdDir (created 0600,
 // never through a link), closed by its chain with the filed copy's name
@@ -83,6 +87,7 @@ struct _recRead {
     bool bHashMatches = false; // the content is the one its hash was taken of
     std::string strHash, strSheet, strChain;
     std::string strChainOf; // what the next line's chain continues from
+    std::string strContentHash; // the hash of its content, as computed
 };
 
 // The longest line a reader takes; a longer one is no record.

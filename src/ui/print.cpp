@@ -538,14 +538,18 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     const _wbSetup& s = m_wbSetup;
     double y = MARGIN;
 
-    // A PDF's title names the aircraft and the time, as its file name does.
+    // A PDF's title names the aircraft and the time, as its file name does;
+    // its keywords hold the whole hash of its line in the record, which
+    // zarv --verify-record matches it with.
     const std::string strPrinted = prnPrintedText(tPrinted);
+    const std::string strRecordHash = recContentHash(recLine(sheetEntry(flight, tPrinted)));
     if (cairo_surface_t* psurf = cairo_get_target(pCr); cairo_surface_get_type(psurf) == CAIRO_SURFACE_TYPE_PDF) {
         const std::string strReg = withoutDirection(mscOneLine(prmGetText(VAL_REGISTRATION), MAX_USER_CHARS));
         const std::string strTitle =
             "Load sheet " + (strReg.empty() ? std::string("\u2013") : strReg) + " " + strPrinted;
         cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_TITLE, strTitle.c_str());
         cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_CREATOR, "Zarv " ZARV_VERSION);
+        cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_KEYWORDS, (REC_PDF_KEYWORD + strRecordHash).c_str());
     }
 
     // The aircraft heads the sheet: its registration and weighing date.
@@ -553,7 +557,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     // can be traced to both.
     // Its line in the record of load sheets is found by the hash printed.
     const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + prmFingerprint() + " \u00b7 record " +
-                                 recContentHash(recLine(sheetEntry(flight, tPrinted))).substr(0, REC_HASH_PRINTED);
+                                 strRecordHash.substr(0, REC_HASH_PRINTED);
     const double nMaker = 150;
     text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
     y += text(pCr, nLeft, y, nTextWidth - nMaker, "Weight and balance load sheet", "sans bold 16") + 4;

@@ -163,6 +163,13 @@ TEST(Record, EveryTamperingIsFound)
              zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), ",\"hash\":[^\n]*(?=\n\\z)", "}"));
          },
          1, "no chain, after lines with one"},
+        // As an older Zarv wrote them: read, and matched to their sheets.
+        {"every chain removed",
+         [](const std::string& strFolder) {
+             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), ",\"hash\":[^\n]*", "}"));
+         },
+         0, "3 sheets, all match\n"},
         {"a link to another file",
          [](const std::string& strFolder) {
              const std::string strFile = strFolder + "/" + REC_FILE_NAME;
@@ -206,7 +213,8 @@ TEST(Record, EveryTamperingIsFound)
             e.load = m_wbLoad;
             e.outputs = recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup));
             const std::string strSheet = "G-ZARV 2026-12-0" + std::to_string(nDay) + " 1000.pdf";
-            zt::writeFile(strFolder + "/" + strSheet, "%PDF-1.5\n");
+            zt::writeFile(strFolder + "/" + strSheet,
+                          "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n");
             ASSERT_EQ(recAppend(fdDir, recLine(e), strSheet), "");
         }
         close(fdDir);
