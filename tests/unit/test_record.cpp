@@ -122,67 +122,39 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
 // it found so far: zarv --verify-record finds every one.
 TEST(Record, EveryTamperingIsFound)
 {
+    // The record's text edited: the pattern and its replacement.
+    const auto edit = [](const char* pszPattern, const char* pszWith) {
+        return [=](const std::string& strFile) {
+            zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), pszPattern, pszWith));
+        };
+    };
     const struct {
         const char* pszName;
-        std::function<void(const std::string& strFolder)> tamper;
+        std::function<void(const std::string& strFile)> tamper;
         int nStatus;
         const char* pszSays;
     } cases[] = {
         {"nothing", [](const std::string&) {}, 0, "3 sheets, all match\n"},
         {"the last line changed and its end removed",
-         [](const std::string& strFolder) {
-             std::string str = zt::readFile(strFolder + "/" + REC_FILE_NAME);
-             str = zt::reReplace(str.substr(0, str.size() - 1), "\"lSeat\":80([,}])(?!.*\n)", "\"lSeat\":95\\1");
-             zt::writeFile(strFolder + "/" + REC_FILE_NAME, str);
-         },
-         1, "G-ZARV 2026-12-03 1000.pdf: filed, with no line in the record"},
-        {"a middle line deleted",
-         [](const std::string& strFolder) {
-             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
-             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), "\\A([^\n]*\n)[^\n]*\n", "\\1"));
-         },
-         1, "the chain is broken"},
-        {"two lines swapped",
-         [](const std::string& strFolder) {
-             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
-             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), "\\A([^\n]*\n)([^\n]*\n)", "\\2\\1"));
-         },
-         1, "the chain is broken"},
-        {"emptied", [](const std::string& strFolder) { zt::writeFile(strFolder + "/" + REC_FILE_NAME, ""); }, 1,
-         "G-ZARV 2026-12-01 1000.pdf: filed, with no line in the record"},
-        {"a time and a version moved",
-         [](const std::string& strFolder) {
-             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
-             zt::writeFile(strFile, zt::reReplace(zt::reReplace(zt::readFile(strFile), "2026-12-02T", "2025-12-02T"),
-                                                  "\"1.0.0\"", "\"0.0.1-evil\""));
-         },
-         1, "changed since it was written"},
-        {"the chain of the last line removed",
-         [](const std::string& strFolder) {
-             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
-             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), ",\"hash\":[^\n]*(?=\n\\z)", "}"));
-         },
-         1, "no chain, after lines with one"},
+         edit("\"lSeat\":80([,}][^\n]*)\n\\z", "\"lSeat\":95\\1"), 1,
+         "G-ZARV 2026-12-03 1000.pdf: filed, with no line in the record"},
+        {"a middle line deleted", edit("\\A([^\n]*\n)[^\n]*\n", "\\1"), 1, "the chain is broken"},
+        {"two lines swapped", edit("\\A([^\n]*\n)([^\n]*\n)", "\\2\\1"), 1, "the chain is broken"},
+        {"emptied", edit("[^\\x00]+", ""), 1, "G-ZARV 2026-12-01 1000.pdf: filed, with no line in the record"},
+        {"a time and a version moved", edit("2026-12-02T(.*)\"1.0.0\"", "2025-12-02T\\1\"0.0.1-evil\""), 1,
+         "changed since it was written"},
+        {"the chain of the last line removed", edit(",\"hash\":[^\n]*(?=\n\\z)", "}"), 1,
+         "no chain, after lines with one"},
         // As an older Zarv wrote them: read, and matched to their sheets.
-        {"every chain removed",
-         [](const std::string& strFolder) {
-             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
-             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), ",\"hash\":[^\n]*", "}"));
-         },
-         0, "3 sheets, all match\n"},
+        {"every chain removed", edit(",\"hash\":[^\n]*", "}"), 0, "3 sheets, all match\n"},
         {"a link to another file",
-         [](const std::string& strFolder) {
-             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+         [](const std::string& strFile) {
              g_rename(strFile.c_str(), (strFile + ".real").c_str());
              EXPECT_EQ(symlink((strFile + ".real").c_str(), strFile.c_str()), 0);
          },
          2, "it is a link"},
         {"a pipe",
-         [](const std::string& strFolder) {
-             const std::string strFile = strFolder + "/" + REC_FILE_NAME;
-             g_unlink(strFile.c_str());
-             EXPECT_EQ(mkfifo(strFile.c_str(), 0600), 0);
-         },
+         [](const std::string& strFile) { EXPECT_TRUE(!g_unlink(strFile.c_str()) && !mkfifo(strFile.c_str(), 0600)); },
          2, "it is not a plain file"},
     };
     // The check reads verdicts in the locale of its environment, as the
@@ -218,7 +190,7 @@ TEST(Record, EveryTamperingIsFound)
             ASSERT_EQ(recAppend(fdDir, recLine(e), strSheet), "");
         }
         close(fdDir);
-        c.tamper(strFolder);
+        c.tamper(strFolder + "/" + REC_FILE_NAME);
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         const int nStatus = wbVerifyRecord(dir.path().c_str());
