@@ -85,6 +85,10 @@ int main(int argc, char* argv[])
             g_printerr("zarv: %s can be changed by other users\n%s\n", route.strChangeable.c_str(), ETC_REFUSED_DETAIL);
             return EXIT_CHECK_UNREADABLE;
         }
+        if (!g_file_test(route.strReal.c_str(), G_FILE_TEST_IS_DIR)) {
+            g_printerr("zarv: the etc directory %s is no directory\n", route.strReal.c_str());
+            return EXIT_CHECK_UNREADABLE;
+        }
         return bVerify ? vfyRunCommandLine(route.strReal.c_str()) : wbVerifyRecord(route.strReal.c_str());
     }
     // The toolkit takes the launch's startup id out of the environment.

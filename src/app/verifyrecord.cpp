@@ -71,13 +71,18 @@ bool eachLine(int fd, const std::function<void(const std::string&, int, bool)>& 
     return true;
 }
 
-// The sheets filed in the folder: regular files named as Zarv names them.
-std::vector<std::string> filedSheets(const std::string& strFolder)
+// The sheets filed in the folder open as fdDir: regular files named as Zarv
+// names them.
+std::vector<std::string> filedSheets(int fdDir)
 {
     std::vector<std::string> names;
-    DIR* pDir = opendir(strFolder.c_str());
-    if (!pDir)
+    const int fd = dup(fdDir);
+    DIR* pDir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!pDir) {
+        if (fd >= 0)
+            close(fd);
         return names;
+    }
     while (const struct dirent* pEnt = readdir(pDir)) {
         struct stat st;
         if (*pEnt->d_name != '.' && g_str_has_suffix(pEnt->d_name, ".pdf") &&
@@ -91,9 +96,9 @@ std::vector<std::string> filedSheets(const std::string& strFolder)
 // The hash of the record's line that a filed sheet's PDF names in its
 // keywords ("" for a sheet an older Zarv filed, or no such file): read in
 // pieces, never through a link or from anything but a plain file.
-std::string sheetHash(const std::string& strFolder, const std::string& strName)
+std::string sheetHash(int fdDir, const std::string& strName)
 {
-    const int fd = open((strFolder + "/" + strName).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openat(fdDir, strName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
     if (fd < 0)
         return {};
@@ -116,6 +121,24 @@ std::string sheetHash(const std::string& strFolder, const std::string& strName)
     }
     close(fd);
     return strHash;
+}
+
+// A filed sheet's name without its number and ".pdf": "G-ZARV 2026-12-01
+// 1000 (2).pdf" is "G-ZARV 2026-12-01 1000".
+std::string sheetStem(std::string str)
+{
+    if (g_str_has_suffix(str.c_str(), ".pdf"))
+        str.resize(str.size() - 4);
+    if (const size_t nAt = str.rfind(" (");
+        nAt != std::string::npos && str.back() == ')' && str.find_first_not_of("0123456789", nAt + 2) == str.size() - 1)
+        str.resize(nAt);
+    return str;
+}
+
+// Whether what lies at fd is the user's own and no one else may change it.
+bool ownOnly(int fd, struct stat* pst)
+{
+    return fstat(fd, pst) == 0 && pst->st_uid == geteuid() && !(pst->st_mode & 0022);
 }
 
 // What a line's sheet should have said and its fingerprint, recomputed;
@@ -160,30 +183,46 @@ int wbVerifyRecord(const char* pszEtcDir)
         wbLocateEtcDir();
     const std::string strFolder = prnSheetsFolder();
     const std::string strFile = strFolder + "/" + REC_FILE_NAME;
-    const std::vector<std::string> sheets = filedSheets(strFolder);
-    // Opened as a file and nothing else: a link, a pipe that would never
-    // end, or a device is refused by name.
-    const int fd = open(strFile.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    // The folder and the record as the window takes them: never through a
+    // link, the user's own, and changed by no one else; a record that is no
+    // plain file (a pipe that would never end) is refused by name.
     struct stat st;
-    if (fd < 0 && errno == ENOENT && sheets.empty()) {
+    const int fdDir = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fdDir < 0 && errno == ENOENT) {
         g_print("0 sheets, none filed\n");
         return EXIT_ALL_MATCH;
     }
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fdDir < 0 || !ownOnly(fdDir, &st)) {
+        g_printerr("zarv: %s is not a folder of your own that only you may change%s\n", strFolder.c_str(),
+                   fdDir < 0 && (errno == ELOOP || errno == ENOTDIR) ? ": it is a link or a file" : "");
+        if (fdDir >= 0)
+            close(fdDir);
+        return EXIT_UNREADABLE;
+    }
+    const std::vector<std::string> sheets = filedSheets(fdDir);
+    const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT && sheets.empty()) {
+        close(fdDir);
+        g_print("0 sheets, none filed\n");
+        return EXIT_ALL_MATCH;
+    }
+    if (fd < 0 || !ownOnly(fd, &st) || !S_ISREG(st.st_mode)) {
         const int nErr = fd < 0 ? errno : 0;
         g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(),
-                   nErr == ELOOP         ? "it is a link, not the record itself"
-                   : nErr != 0           ? g_strerror(nErr)
-                   : S_ISDIR(st.st_mode) ? "it is a folder"
-                                         : "it is not a plain file");
+                   nErr == ELOOP          ? "it is a link, not the record itself"
+                   : nErr != 0            ? g_strerror(nErr)
+                   : S_ISDIR(st.st_mode)  ? "it is a folder"
+                   : !S_ISREG(st.st_mode) ? "it is not a plain file"
+                                          : "others may change it, or it is not yours");
         if (fd >= 0)
             close(fd);
+        close(fdDir);
         return EXIT_UNREADABLE;
     }
     int nSheets = 0, nDiffer = 0;
     std::string strChainOf; // what the next line continues from
     bool bChainStarted = false;
-    std::map<std::string, int> lined; // the filed sheets the lines name
+    std::map<std::string, int> named;    // the filed sheets' names the lines give, or imply
     std::map<std::string, int> contents; // the hashes of the lines' contents
     auto fail = [&](int nLine, const std::string& strWhat) {
         g_print("line %d: %s\n", nLine, strWhat.c_str());
@@ -209,9 +248,14 @@ int wbVerifyRecord(const char* pszEtcDir)
                 diffs.push_back("the chain is broken: a line before it was changed, removed or moved, or this one");
             bChainStarted = true;
             if (!r.strSheet.empty())
-                lined[r.strSheet]++;
-        } else if (bChainStarted) {
-            diffs.push_back("no chain, after lines with one: written outside Zarv, or its chain removed");
+                named[sheetStem(r.strSheet)]++;
+        } else {
+            if (bChainStarted)
+                diffs.push_back("no chain, after lines with one: written outside Zarv, or its chain removed");
+            // An older Zarv named the sheet by the time it printed it.
+            g_autoptr(GDateTime) pdt = g_date_time_new_from_iso8601(r.entry.strTime.c_str(), nullptr);
+            if (pdt)
+                named[prnSheetName(r.entry.strRegistration, g_date_time_to_unix(pdt))]++;
         }
         strChainOf = r.strChainOf;
         for (const std::string& str : diffs)
@@ -220,24 +264,23 @@ int wbVerifyRecord(const char* pszEtcDir)
     });
     close(fd);
     if (!bRead) {
+        close(fdDir);
         g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(), g_strerror(errno));
         return EXIT_UNREADABLE;
     }
     // Every sheet filed has its line: one deleted or changed, or the record
     // emptied or cut, leaves a sheet without. A sheet names its line's hash;
-    // one an older Zarv filed names none, and is matched by its name where
-    // the lines name their sheets.
+    // one an older Zarv filed names none, and is matched by its name.
     int nUnlined = 0;
     for (const std::string& strSheet : sheets) {
-        const std::string strHash = sheetHash(strFolder, strSheet);
-        const bool bLined = !strHash.empty() ? contents[strHash]-- > 0
-                            : bChainStarted  ? lined[strSheet]-- > 0
-                                             : nSheets > 0;
+        const std::string strHash = sheetHash(fdDir, strSheet);
+        const bool bLined = !strHash.empty() ? contents[strHash]-- > 0 : named[sheetStem(strSheet)]-- > 0;
         if (!bLined) {
             g_print("%s: filed, with no line in the record\n", strSheet.c_str());
             nUnlined++;
         }
     }
+    close(fdDir);
     if (nDiffer == 0 && nUnlined == 0)
         g_print("%d sheet%s, all match\n", nSheets, nSheets == 1 ? "" : "s");
     else if (nUnlined == 0)

@@ -110,20 +110,33 @@ std::string fingerprintOf(const std::map<std::string, std::string>& figures, int
     return nVersion == 1 ? digest(str) : "v" + std::to_string(nVersion) + ":" + digest(str);
 }
 
+// Whether the record of the figures is the one its fingerprint was taken
+// of: a record edited by hand names nothing.
+bool recordTrusted(const std::map<std::string, std::string>& recorded, const std::string& strRecorded)
+{
+    const int nVersion = prmFingerprintVersion(strRecorded);
+    return !recorded.empty() && nVersion != 0 && fingerprintOf(recorded, nVersion) == strRecorded;
+}
+
 // Records the fingerprint and the figures it was taken of: those of now,
 // or, while a change made outside Zarv waits to be confirmed, those
-// recorded with the one the pilot changed (strFigure) and the history
-// brought up to date, so the outside change stays flagged, and named.
-void recordFigures(const std::string& strWhen, bool bOutside, const std::string& strFigure)
+// recorded, with the one the pilot changed (strFigure) and the history
+// brought up to date only where they were as recorded before (before), so
+// every outside change stays flagged, and named.
+void recordFigures(const std::string& strWhen, bool bOutside, const std::string& strFigure,
+                   const std::map<std::string, std::string>& before)
 {
     std::map<std::string, std::string> figures = currentFigures(PRM_FINGERPRINT_VERSION);
     if (bOutside) {
         std::map<std::string, std::string> recorded = recordedFigures();
-        if (recorded.empty() || prmFingerprintVersion(prmRecordedFingerprint()) != PRM_FINGERPRINT_VERSION)
-            return; // an older record: the flag stands until confirmed
-        for (const std::string& strName : {strFigure, std::string(HISTORY_FIGURE)})
-            if (figures.count(strName))
+        if (!recordTrusted(recorded, prmRecordedFingerprint()) ||
+            prmFingerprintVersion(prmRecordedFingerprint()) != PRM_FINGERPRINT_VERSION)
+            return; // an older or altered record: the flag stands until confirmed
+        for (const std::string& strName : {strFigure, std::string(HISTORY_FIGURE)}) {
+            const auto itBefore = before.find(strName);
+            if (figures.count(strName) && itBefore != before.end() && recorded[strName] == itBefore->second)
                 recorded[strName] = figures[strName];
+        }
         figures = recorded;
     }
     std::vector<std::string> lines;
@@ -138,7 +151,8 @@ void recordFigures(const std::string& strWhen, bool bOutside, const std::string&
 // After a figure changed in the one rewrite: its history line, and, for an
 // aircraft under change control, the recorded fingerprint; one that comes
 // under control with it starts its history.
-void afterFigureChange(const _prmAmendment& a, bool bWasControlled, bool bOutside)
+void afterFigureChange(const _prmAmendment& a, bool bWasControlled, bool bOutside,
+                       const std::map<std::string, std::string>& before)
 {
     if (!a.strReason.empty())
         appendHistory(a);
@@ -146,7 +160,7 @@ void afterFigureChange(const _prmAmendment& a, bool bWasControlled, bool bOutsid
         return;
     if (!bWasControlled)
         appendHistory({a.strWhen, "", "", "", "under change control from here"});
-    recordFigures(a.strWhen, bOutside, a.strFigure);
+    recordFigures(a.strWhen, bOutside, a.strFigure, before);
 }
 
 } // namespace
@@ -181,7 +195,9 @@ bool prmUnderControl(void)
     for (const _prmValue& v : prmValues())
         if (v.bFigure && v.bStartsEmpty && prmGetText(v.nId).empty())
             bNamed = false;
-    return bNamed || !stringList(VAL_HISTORY).empty() || !prmRecordedFingerprint().empty();
+    // A fingerprint of the first kind was recorded for any aircraft, named
+    // or not: it alone puts none under control.
+    return bNamed || !stringList(VAL_HISTORY).empty() || prmFingerprintVersion(prmRecordedFingerprint()) >= 2;
 }
 
 bool prmAsksAmend(_prmValueId nId)
@@ -214,7 +230,9 @@ std::vector<std::string> prmOutsideChanges(void)
         return {"the recorded fingerprint " + strRecorded + " is not one Zarv makes"};
     std::vector<std::string> changes;
     const std::map<std::string, std::string> recorded = recordedFigures();
-    if (!recorded.empty()) {
+    if (!recorded.empty() && !recordTrusted(recorded, strRecorded)) {
+        changes.push_back("the record of the figures does not match its fingerprint");
+    } else if (!recorded.empty()) {
         for (const auto& [strName, strValue] : currentFigures(nVersion)) {
             const auto it = recorded.find(strName);
             const std::string strWas = it == recorded.end() ? "" : it->second;
@@ -223,8 +241,6 @@ std::vector<std::string> prmOutsideChanges(void)
             changes.push_back(strName == HISTORY_FIGURE ? "the history was changed"
                                                         : strName + " " + strWas + " \u2192 " + strValue);
         }
-        if (changes.empty() && fingerprintOf(recorded, nVersion) != strRecorded)
-            changes.push_back("the record of the figures does not match its fingerprint");
     } else if (nVersion >= 2) {
         changes.push_back("the record of the figures is missing");
     }
@@ -247,11 +263,12 @@ void prmStoreFigure(_prmValueId nId, double nValue, const std::string& strReason
     if (!pp)
         return prmStoreValue(nId, nValue);
     const bool bWasControlled = prmUnderControl(), bOutside = prmFiguresChangedOutside();
+    const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     const _prmAmendment a = {now(), figureName(v), fileNumber(**pp), fileNumber(nValue), strReason};
     **pp = nValue;
     prmEdit([&](GKeyFile* pkf) {
         g_key_file_set_double(pkf, v.pszGroup, v.pszKey, nValue);
-        afterFigureChange(a, bWasControlled, bOutside);
+        afterFigureChange(a, bWasControlled, bOutside, before);
     });
 }
 
@@ -259,10 +276,11 @@ void prmStoreFigureText(_prmValueId nId, const char* pszText, const std::string&
 {
     const _prmValue& v = prmValue(nId);
     const bool bWasControlled = prmUnderControl(), bOutside = prmFiguresChangedOutside();
+    const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     const _prmAmendment a = {now(), figureName(v), prmGetText(nId), pszText, strReason};
     prmEdit([&](GKeyFile* pkf) {
         g_key_file_set_string(pkf, v.pszGroup, v.pszKey, pszText);
-        afterFigureChange(a, bWasControlled, bOutside);
+        afterFigureChange(a, bWasControlled, bOutside, before);
     });
 }
 
@@ -270,6 +288,7 @@ void prmStoreCovered(_prmValueId nId, double nValue)
 {
     const _prmValue& v = prmValue(nId);
     const bool bOutside = prmFiguresChangedOutside();
+    const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     prmEdit([&](GKeyFile* pkf) {
         std::visit(
             [&](auto p) {
@@ -284,7 +303,7 @@ void prmStoreCovered(_prmValueId nId, double nValue)
             },
             v.field);
         if (prmUnderControl())
-            recordFigures(now(), bOutside, figureName(v));
+            recordFigures(now(), bOutside, figureName(v), before);
     });
 }
 
@@ -295,7 +314,7 @@ void prmConfirmFigures(const std::string& strReason)
         const std::map<std::string, std::string> recorded = recordedFigures();
         const int nVersion = prmFingerprintVersion(prmRecordedFingerprint());
         bool bNamed = false;
-        if (!recorded.empty() && nVersion != 0)
+        if (recordTrusted(recorded, prmRecordedFingerprint()))
             for (const auto& [strName, strValue] : currentFigures(nVersion)) {
                 const auto it = recorded.find(strName);
                 const std::string strWas = it == recorded.end() ? "" : it->second;
@@ -306,6 +325,6 @@ void prmConfirmFigures(const std::string& strReason)
             }
         if (!bNamed)
             appendHistory({strWhen, "", "", "", "confirmed after an outside change: " + strReason});
-        recordFigures(strWhen, false, "");
+        recordFigures(strWhen, false, "", {});
     });
 }

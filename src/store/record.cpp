@@ -222,6 +222,10 @@ struct Parser {
                     blanks();
                     if (!literal(":"))
                         return fail("no colon");
+                    // A key given twice would let the later one stand for
+                    // the earlier, out of what its hash was taken of.
+                    if (pmembers->count(strKey))
+                        return fail(("\"" + strKey + "\" given twice").c_str());
                     if (!value(&(*pmembers)[strKey], nDepth + 1))
                         return false;
                     blanks();
@@ -609,8 +613,13 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
         r.strHash = rd.text(pm, "hash");
         r.strSheet = rd.text(pm, "sheet");
         r.strChain = rd.text(pm, "chain");
+        // The chain closes the line as Zarv writes it, and nothing follows.
         const size_t nAt = strLine.rfind(",\"hash\":");
-        r.strContentHash = nAt == std::string::npos ? "" : recContentHash(strLine.substr(0, nAt) + "}");
+        const bool bClosed = nAt != std::string::npos &&
+                             strLine.compare(nAt, std::string::npos,
+                                             ",\"hash\":" + quoted(r.strHash) + ",\"sheet\":" + quoted(r.strSheet) +
+                                                 ",\"chain\":" + quoted(r.strChain) + "}") == 0;
+        r.strContentHash = bClosed ? recContentHash(strLine.substr(0, nAt) + "}") : "";
         r.bHashMatches = !r.strContentHash.empty() && r.strContentHash == r.strHash;
         r.strChainOf = r.strChain;
     } else {

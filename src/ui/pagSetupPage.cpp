@@ -213,9 +213,9 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     if (!prmAsksAmend(nId))
         return "";
     // A figure copied to a new aircraft is typed from its own weighing
-    // report, not amended.
+    // report, not amended; not where the copy was marked outside Zarv.
     for (const Weighed& w : m_weighed)
-        if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit))
+        if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit) && !prmFiguresChangedOutside())
             return "";
     const _prmValue& v = prmValue(nId);
     return askReason(pwgtEntry, "Amend the weighing record?",

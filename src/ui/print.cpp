@@ -556,10 +556,12 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     // The version and the aircraft's figures it computed with, so the sheet
     // can be traced to both.
     // Its line in the record of load sheets is found by the hash printed.
-    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + prmFingerprint() + " \u00b7 record " +
-                                 strRecordHash.substr(0, REC_HASH_PRINTED);
+    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + prmFingerprint();
     const double nMaker = 150;
-    text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
+    const double nMakerHeight =
+        text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
+    text(pCr, nRight - nMaker, y + nMakerHeight, nMaker, "record " + strRecordHash.substr(0, REC_HASH_PRINTED),
+         "monospace 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
     y += text(pCr, nLeft, y, nTextWidth - nMaker, "Weight and balance load sheet", "sans bold 16") + 4;
     const double nAircraft = nTextWidth * 0.6;
     const std::string strRegistration = prmGetText(VAL_REGISTRATION);

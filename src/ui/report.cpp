@@ -196,7 +196,7 @@ void rptKeepUnreported(const _rptReport& report, bool bWritten)
         return;
     }
     g_autoptr(GDateTime) pdt = g_date_time_new_from_unix_local(report.tChecked);
-    g_autofree gchar* pszWhen = pdt ? g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%S") : g_strdup("");
+    g_autofree gchar* pszWhen = pdt ? g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%S%:z") : g_strdup("");
     const std::string strValue = std::string(pszWhen) + (report.pass() ? " passed" : " FAILED");
     prmEdit([&](GKeyFile* pkf) { g_key_file_set_string(pkf, UNREPORTED_GROUP, UNREPORTED_KEY, strValue.c_str()); });
 }
@@ -274,16 +274,20 @@ _rptLastCheck rptLastCheck(void)
     // A check whose report could not be written counts as one of its time.
     const std::string strUnreported = prmGetKeyString(UNREPORTED_GROUP, UNREPORTED_KEY);
     struct timespec tNewest = {0, 0};
-    if (strUnreported.size() > 10) {
-        g_autoptr(GTimeZone) ptz = g_time_zone_new_local();
-        g_autoptr(GDateTime) pdt = g_date_time_new_from_iso8601(strUnreported.substr(0, 19).c_str(), ptz);
+    const size_t nSpace = strUnreported.rfind(' ');
+    g_autoptr(GTimeZone) ptz = g_time_zone_new_local();
+    g_autoptr(GDateTime) pdt = nSpace == std::string::npos
+                                   ? nullptr
+                                   : g_date_time_new_from_iso8601(strUnreported.substr(0, nSpace).c_str(), ptz);
+    // A check cannot have been made later than now.
+    if (pdt && g_date_time_to_unix(pdt) <= time(nullptr) + 60) {
         last.bAny = true;
         last.bUnreported = true;
         last.strLastIso = strUnreported.substr(0, 10);
         last.bLastFailed = strUnreported.find(" FAILED") != std::string::npos;
         if (!last.bLastFailed)
             last.strPassedIso = last.strLastIso;
-        tNewest.tv_sec = pdt ? g_date_time_to_unix(pdt) : 0;
+        tNewest.tv_sec = g_date_time_to_unix(pdt);
     }
     std::string strWhy;
     const int fdDir = openReports(false, &strWhy);

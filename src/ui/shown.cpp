@@ -41,6 +41,10 @@ std::string shwFiguresChanged(void)
     std::string strWhat;
     for (const std::string& str : changes)
         strWhat += (strWhat.empty() ? "" : "; ") + str;
-    return "The aircraft's figures were changed outside Zarv" + (strWhen.empty() ? "" : " since " + strWhen) + " (" +
-           strWhat + "): check them against the weighing record, then confirm";
+    // Without a fingerprint Zarv cannot tell what changed, only that it
+    // has nothing to check the figures by.
+    return (prmRecordedFingerprint().empty()
+                ? std::string("Zarv has no record of the aircraft's figures")
+                : "The aircraft's figures were changed outside Zarv" + (strWhen.empty() ? "" : " since " + strWhen)) +
+           " (" + strWhat + "): check them against the weighing record, then confirm";
 }

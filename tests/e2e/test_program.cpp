@@ -619,9 +619,8 @@ TEST_F(CheckOfTheCalculation, PassesKeepsItsReportAndFailsAnOperatorsWrongFigure
     g_chmod(path("etc/Verification").c_str(), 0777); // a folder others may write in is not used
     EXPECT_EQ(verify(&strOut), 1) << strOut;
     EXPECT_EQ(zt::listDir(path("etc/Verification")).size(), 3u);
-    EXPECT_TRUE(
-        zt::reSearch(zt::readFile(path("etc/Zarv.conf")), "\\[Verification\\]\nUnreported=[-0-9T:]+ FAILED\n").size() ==
-        1)
+    EXPECT_TRUE(zt::reSearch(zt::readFile(path("etc/Zarv.conf")), "\\[Verification\\]\nUnreported=[-0-9T:+]+ FAILED\n")
+                    .size() == 1)
         << zt::readFile(path("etc/Zarv.conf"));
 }
 

@@ -116,7 +116,9 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_WEIGHING_MONTHS, true},
         // Under control for good once it has a history or a fingerprint.
         {"History=2026-01-01 10:00:00 +0000|Basic/Weight|400|401|paint;\n", VAL_REGISTRATION, true},
-        {"Fingerprint=17392627 2026-01-01 10:00:00 +0000\n", VAL_BASIC_WEIGHT, true},
+        {"Fingerprint=v2:17392627 2026-01-01 10:00:00 +0000\n", VAL_BASIC_WEIGHT, true},
+        // An older Zarv recorded its kind of fingerprint for any aircraft.
+        {"Fingerprint=17392627 2026-01-01 10:00:00 +0000\n", VAL_BASIC_WEIGHT, false},
         {"Registration=G-ZARV\nWeighed=2024-03-01\n", VAL_LSEAT, false},
         {"Registration=G-ZARV\n", VAL_BASIC_WEIGHT, false},
         {"Weighed=2024-03-01\n", VAL_BASIC_LAT_ARM, false},
@@ -226,6 +228,26 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
          },
          "no fingerprint of the figures is recorded", nullptr},
         {"the history deleted", [&] { dropKey("History"); }, "the history was changed", nullptr},
+        {"the history deleted, then a figure amended",
+         [&] {
+             dropKey("History");
+             prmStoreFigure(VAL_BASIC_LAT_ARM, 1.5, "moved");
+         },
+         "the history was changed", nullptr},
+        {"a figure changed by hand, then amended again",
+         [&] {
+             byHand("\nWeight=400\n", "\nWeight=520\n");
+             prmStoreFigure(VAL_BASIC_WEIGHT, 520.5, "typo");
+         },
+         "Basic/Weight 400.000 \u2192 520.500", nullptr},
+        {"copied marks set by hand, then cleared as a copied figure is typed",
+         [&] {
+             byHand("[Basic]", "[Aircraft]\nUnconfirmed=7\n[Basic]");
+             prmStoreCovered(VAL_UNCONFIRMED, 6);
+         },
+         "Aircraft/Unconfirmed 0 \u2192 6", nullptr},
+        {"a figure and its record changed by hand", [&] { byHand("Basic/Weight=400.000", "Basic/Weight=520.000"); },
+         "the record of the figures does not match its fingerprint", nullptr},
         {"copied figures marked as typed by hand", [&] { byHand("[Basic]", "[Aircraft]\nUnconfirmed=7\n[Basic]"); },
          "Aircraft/Unconfirmed 0 \u2192 7", nullptr},
         {"the weighing interval lengthened by hand",
