@@ -1,4 +1,4 @@
-// The weighing date: read as the pilot types it, shown in the locale's form.
+// The weighing date: read as the pilot types it, shown as ISO 8601.
 #include "model/date.h"
 
 #include <cstdio>
@@ -41,9 +41,32 @@ bool namesADay(const char* pszText)
 
 std::string isoOf(const GDate& date)
 {
-    char sz[16];
-    g_date_strftime(sz, sizeof sz, "%Y-%m-%d", &date);
-    return sz;
+    // Four digits of the year always: the year 21 is "0021", never "21".
+    g_autofree gchar* psz = g_strdup_printf("%04u-%02u-%02u", g_date_get_year(&date),
+                                            static_cast<unsigned>(g_date_get_month(&date)), g_date_get_day(&date));
+    return psz;
+}
+
+// The year a text in the locale's order gives with all four digits: the one
+// number of four digits in it, or 0 where there is none or more than one.
+unsigned fourDigitYear(const char* pszText)
+{
+    unsigned nYear = 0, nFound = 0;
+    for (const char* p = pszText; *p;) {
+        if (!g_ascii_isdigit(*p)) {
+            p++;
+            continue;
+        }
+        const char* pStart = p;
+        unsigned n = 0;
+        while (g_ascii_isdigit(*p))
+            n = n * 10 + static_cast<unsigned>(*p++ - '0') % 100000;
+        if (p - pStart == 4) {
+            nYear = n;
+            nFound++;
+        }
+    }
+    return nFound == 1 ? nYear : 0;
 }
 
 } // namespace
@@ -55,8 +78,14 @@ _dateReading dateRead(const std::string& strText, const GDate& today)
         return {false, {}, {}};
     GDate date;
     g_date_clear(&date, 1);
-    if (!readIso(pszText, &date))
+    // ISO 8601 always; the locale's own order only with the year in four
+    // digits, the one form no reader can take for another day.
+    const bool bIso = readIso(pszText, &date);
+    if (!bIso && fourDigitYear(pszText) != 0) {
         g_date_set_parse(&date, pszText);
+        if (g_date_valid(&date) && g_date_get_year(&date) != fourDigitYear(pszText))
+            g_date_clear(&date, 1);
+    }
     // Only a whole date counts: a lone number or a month name is no date,
     // and neither is a month or a year alone ("March 2026", "2026-03"),
     // which the parser would complete to a day never typed.
@@ -72,15 +101,7 @@ std::string dateShow(const std::string& strStored)
 {
     GDate date;
     g_date_clear(&date, 1);
-    if (!readIso(strStored, &date))
-        return strStored;
-    char sz[64];
-    if (g_date_strftime(sz, sizeof sz, "%x", &date) == 0)
-        return strStored;
-    GDate back;
-    g_date_clear(&back, 1);
-    g_date_set_parse(&back, sz);
-    return g_date_valid(&back) && g_date_compare(&back, &date) == 0 ? sz : strStored;
+    return readIso(strStored, &date) ? isoOf(date) : strStored;
 }
 
 int dateWeighingMonths(double nMonths)

@@ -1,13 +1,15 @@
-// The weighing date: ISO 8601 as stored, the locale's form as typed and
-// shown. Pure: the day of today is given.
+// The weighing date: ISO 8601 as stored and shown, with four digits of the
+// year; typed as ISO, or in the locale's own order with a four-digit year.
+// Pure: the day of today is given.
 #pragma once
 
 #include <glib.h>
 
 #include <string>
 
-// The weighing date as the pilot typed it: ISO 8601 ("2026-03-01") or the
-// locale's own form of a date. bDate when it is one, then strIso is the day
+// The weighing date as the pilot typed it: ISO 8601 ("2026-03-01"), or the
+// locale's own form of a date with the year in four digits ("01/03/2026");
+// a two-digit year is read in no order. bDate when it is one, then strIso is the day
 // as stored; strProblem says what to flag: text that is no date (kept as
 // typed), or a day after today. Empty text is no date and no problem.
 struct _dateReading {
@@ -17,9 +19,8 @@ struct _dateReading {
 };
 _dateReading dateRead(const std::string& strText, const GDate& today);
 
-// A stored weighing date as the pilot reads it: the locale's form of an ISO
-// day (where that form reads back as the same day; else ISO), any other
-// text as it stands.
+// A stored weighing date as the pilot reads it: an ISO day as ISO, with
+// four digits of the year ("0021-01-01"), any other text as it stands.
 std::string dateShow(const std::string& strStored);
 
 // An aircraft is reweighed every DATE_WEIGHING_MONTHS unless its own
