@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -56,4 +58,30 @@ void errPostError(const gchar* pszError)
         // Nothing to report it to: the log is the only channel.
     }
     close(fd);
+}
+
+namespace
+{
+
+std::vector<std::string> m_told;
+void (*m_pfuncPilotListener)(const std::string&) = nullptr;
+
+} // namespace
+
+void errTellPilot(const std::string& strText)
+{
+    if (m_pfuncPilotListener)
+        m_pfuncPilotListener(strText);
+    else
+        m_told.push_back(strText);
+}
+
+void errSetPilotListener(void (*pfuncListener)(const std::string& strText))
+{
+    m_pfuncPilotListener = pfuncListener;
+    if (!pfuncListener)
+        return;
+    for (const std::string& str : m_told)
+        pfuncListener(str);
+    m_told.clear();
 }

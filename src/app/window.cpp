@@ -8,6 +8,8 @@
 #include "app/instance.h"
 #include "app/paths.h"
 #include "store/params.h"
+#include "store/state.h"
+#include "ui/fields.h"
 #include "ui/pagSetupPage.h"
 #include "ui/pagWBPage.h"
 #include "ui/print.h"
@@ -177,6 +179,8 @@ GtkWidget* m_pwgtSaveFailedText = nullptr;
 // filed stays on the bar until one is. Another program's change of
 // Zarv.conf is said until the next save. The log keeps its entries.
 std::string m_strStandingWarning, m_strSaveFailure, m_strFilingFailure, m_strConfChanged;
+// Failures the store and the filing met, each said for the rest of the run.
+std::vector<std::string> m_told;
 
 void wbShowBar(void)
 {
@@ -189,6 +193,8 @@ void wbShowBar(void)
         strText = m_strConfChanged + (strText.empty() ? "" : ". " + strText);
     if (!m_strFilingFailure.empty())
         strText += (strText.empty() ? "" : "\n") + m_strFilingFailure;
+    for (const std::string& str : m_told)
+        strText += (strText.empty() ? "" : "\n") + str;
     gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), strText.c_str());
     gtk_widget_set_visible(m_pwgtSaveFailedBar, !strText.empty());
 }
@@ -232,10 +238,25 @@ void wbOnConfChanged(void)
     GtkWidget* pwgtFocus = m_pwinPages ? gtk_window_get_focus(GTK_WINDOW(m_pwinPages)) : nullptr;
     const bool bTyping = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && mscEntryEdited(pwgtFocus);
     const std::string strTyped = bTyping ? gtk_entry_get_text(GTK_ENTRY(pwgtFocus)) : "";
+    const _wbSetup before = m_wbSetup;
     readAndShowAll();
-    if (bTyping)
+    bool bUnitChanged = false;
+    if (bTyping) {
         gtk_entry_set_text(GTK_ENTRY(pwgtFocus), strTyped.c_str());
+        bUnitChanged = fldHoldTypedUnits(pwgtFocus, before);
+    }
     m_strConfChanged = "Zarv.conf was changed by another program: its values are shown";
+    if (bUnitChanged)
+        m_strConfChanged += ". The units changed: the field you are typing in keeps the unit beside it until you "
+                            "leave it";
+    wbShowBar();
+}
+
+void wbOnTold(const std::string& strText)
+{
+    // Said once, however often it happens.
+    if (std::find(m_told.begin(), m_told.end(), strText) == m_told.end())
+        m_told.push_back(strText);
     wbShowBar();
 }
 
@@ -668,6 +689,8 @@ void wbInitPages(GtkBuilder* pBuilder)
     }
     prmSetWriteListener(wbOnWriteResult);
     prnSetFilingListener(wbOnFilingResult);
+    m_told.clear();
+    errSetPilotListener(wbOnTold);
     prnClearTemporaries();
     if (GtkWidget* pwgtPrint = mscLookUp(pBuilder, "PrintLoadSheet"); pwgtPrint && GTK_IS_BUTTON(pwgtPrint))
         g_signal_connect(pwgtPrint, "clicked", G_CALLBACK(wbOnPrintClicked), nullptr);

@@ -55,8 +55,7 @@ std::vector<std::string> otherGroups(GKeyFile* pkf)
 
 std::string textOf(GKeyFile* pkf, const char* pszGroup, const char* pszKey)
 {
-    g_autofree gchar* psz = g_key_file_get_string(pkf, pszGroup, pszKey, nullptr);
-    return psz ? psz : "";
+    return prmTextOf(pkf, pszGroup, pszKey);
 }
 
 } // namespace

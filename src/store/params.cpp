@@ -16,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,7 +130,7 @@ bool writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLengt
 // Moves an unreadable Zarv.conf aside as "Zarv.conf.bad-YYYYMMDD-HHMMSS"
 // (with "-N" added while that name is taken), never over another file.
 // Returns false when it could not.
-bool setAside(const std::string& strSpec)
+bool setAside(const std::string& strSpec, const std::string& strReason)
 {
     char szStamp[32];
     const time_t tNow = time(nullptr);
@@ -152,12 +153,16 @@ bool setAside(const std::string& strSpec)
         g_autofree gchar* pszMsg = g_strdup_printf("prmLoadKeyFile()\n%s could not be read and was set aside\nas %s",
                                                    strSpec.c_str(), strTo.c_str());
         errPostError(pszMsg);
+        errTellPilot("Zarv.conf could not be read (" + strReason + ") and was set aside as " + strTo +
+                     ": the window shows no aircraft and no loading until they are typed again");
         return true;
     }
     g_autofree gchar* pszMsg =
         g_strdup_printf("prmLoadKeyFile()\nrename(%s) failed\n%s\nit is left as it is: changes are not saved this run",
                         strSpec.c_str(), g_strerror(nErr));
     errPostError(pszMsg);
+    errTellPilot("Zarv.conf could not be read (" + strReason + ") nor set aside (" + g_strerror(nErr) +
+                 "): it is left as it is, and no change is saved this run");
     return false;
 }
 
@@ -342,6 +347,9 @@ void refuseLink(const char* pszFunc, const std::string& strSpec)
                                                "it is not followed: changes are not saved this run",
                                                pszFunc, strSpec.c_str());
     errPostError(pszMsg);
+    if (!m_bKeepUnreadable)
+        errTellPilot(strSpec + " is a link that another user could have made or changed: it is not read, and no "
+                               "change is saved this run");
     m_bKeepUnreadable = true;
 }
 
@@ -390,7 +398,7 @@ bool prmSyncKeyFile(void)
         // next save writes them.
         m_seen = {};
         if (pErr->domain == G_KEY_FILE_ERROR)
-            m_bKeepUnreadable = !setAside(linkTarget(strSpec));
+            m_bKeepUnreadable = !setAside(linkTarget(strSpec), pErr->message);
         return false;
     }
     applyPending(pkf);
@@ -461,7 +469,10 @@ void prmLoadKeyFile(void)
     // Through a link it is the file it leads to that is set aside: the link
     // stays, and the next save makes that file anew.
     if (pErr->domain == G_KEY_FILE_ERROR)
-        m_bKeepUnreadable = !setAside(bLink ? linkTarget(strSpec) : strSpec);
+        m_bKeepUnreadable = !setAside(bLink ? linkTarget(strSpec) : strSpec, pErr->message);
+    else if (!g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT))
+        errTellPilot("Zarv.conf could not be read (" + std::string(pErr->message) +
+                     "): the window shows no aircraft and no loading");
 }
 
 namespace
@@ -627,10 +638,50 @@ void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue)
     change([&](GKeyFile* pkf) { g_key_file_set_double(pkf, pszGroup, pszKey, nValue); });
 }
 
+namespace
+{
+
+std::map<std::pair<std::string, std::string>, std::string> m_unreadTexts;
+
+} // namespace
+
+const std::string& prmUnreadText(const gchar* pszGroup, const gchar* pszKey)
+{
+    static const std::string strNone;
+    const auto it = m_unreadTexts.find({pszGroup, pszKey});
+    return it == m_unreadTexts.end() ? strNone : it->second;
+}
+
+void prmKeepUnreadText(const gchar* pszGroup, const gchar* pszKey, const std::string& strText)
+{
+    if (strText.empty())
+        m_unreadTexts.erase({pszGroup, pszKey});
+    else
+        m_unreadTexts[{pszGroup, pszKey}] = strText;
+}
+
 std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey)
 {
-    g_autofree gchar* psz = g_key_file_get_string(m_pkeyFile, pszGroup, pszKey, nullptr);
-    return psz ? psz : "";
+    return prmTextOf(m_pkeyFile, pszGroup, pszKey);
+}
+
+std::string prmTextOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey)
+{
+    g_autofree gchar* psz = g_key_file_get_string(pkf, pszGroup, pszKey, nullptr);
+    if (psz)
+        return psz;
+    // Not valid text: shown with replacement characters, never as nothing.
+    g_autofree gchar* pszRaw = g_key_file_get_value(pkf, pszGroup, pszKey, nullptr);
+    if (!pszRaw)
+        return "";
+    g_autofree gchar* pszValid = g_utf8_make_valid(pszRaw, -1);
+    return pszValid;
+}
+
+bool prmKeyIsText(const gchar* pszGroup, const gchar* pszKey)
+{
+    g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, pszGroup, pszKey, nullptr);
+    return !pszRaw || g_utf8_validate(pszRaw, -1, nullptr);
 }
 
 void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* pszValue)
@@ -655,6 +706,7 @@ void prmReset(void)
     m_seen = {};
     m_pending.clear();
     m_bReadAgain = false;
+    m_unreadTexts.clear();
     m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
 }
 

@@ -53,9 +53,20 @@ void prmSetKeyInteger(const gchar* pszGroup, const gchar* pszKey, gint nValue);
 void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue);
 
 // A string value (registrations and the like, escaped as the key file
-// needs), "" when missing; and its setter, which rewrites the file.
+// needs), "" when missing, with replacement characters where it is not
+// valid UTF-8; and its setter, which rewrites the file.
 std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey);
+// The same of a key file of its own.
+std::string prmTextOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey);
+// Whether a value is valid text (a missing one is).
+bool prmKeyIsText(const gchar* pszGroup, const gchar* pszKey);
 void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* pszValue);
+
+// The text a number was read from, or typed as, where it was no number
+// read cleanly ("" for one that was): kept for the run, a fresh store has
+// none.
+const std::string& prmUnreadText(const gchar* pszGroup, const gchar* pszKey);
+void prmKeepUnreadText(const gchar* pszGroup, const gchar* pszKey, const std::string& strText);
 
 // Several changes that belong together (switching aircraft): edit changes
 // the key file in memory, then the file is rewritten once.

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -153,7 +154,10 @@ std::string figureCaption(const _prmValue& v)
 // A figure's value as its entry shows it, with its unit.
 std::string figureShown(const _prmValue& v, double nInternal)
 {
-    return mscFormatNumber(v.pszFormat, prmShown(v, nInternal)) + " " + unitLabel(v.nUnit, m_wbSetup);
+    // A figure no aircraft has is written short, never hundreds of digits.
+    const double n = prmShown(v, nInternal);
+    return (std::isfinite(n) && std::fabs(n) < SHW_WIDEST ? mscFormatNumber(v.pszFormat, n) : shwFixed(n, 0)) + " " +
+           unitLabel(v.nUnit, m_wbSetup);
 }
 
 void psetOnAmendReasonChanged(GtkEditable* pwgtReason, gpointer pDialog)
@@ -490,8 +494,10 @@ void psetUpdateFleetDisplay(void)
     }
     gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFleetChoice), 0);
     g_signal_handlers_unblock_by_func(m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
-    if (m_pwgtRegistration)
+    if (m_pwgtRegistration) {
         mscShowText(m_pwgtRegistration, fleet[0].strRegistration);
+        mscFlagEntry(m_pwgtRegistration, prmNotText(VAL_REGISTRATION));
+    }
     if (m_pwgtWeighedOn)
         showWeighed();
     if (m_pwgtFleetRemove)

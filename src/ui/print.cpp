@@ -230,6 +230,7 @@ _recEntry sheetEntry(const _wbFlight& flight, time_t tPrinted)
     entry.strCopiedFrom = prmGetText(VAL_COPIED_FROM);
     entry.setup = m_wbSetup;
     entry.load = m_wbLoad;
+    entry.unread = prmUnreadTexts();
     entry.setup.nFuelDensity = unitFuelDensity(m_wbSetup);
     entry.setup.nWeighingMonths = dateWeighingMonths(m_wbSetup.nWeighingMonths);
     if (entry.setup.nFuelDensity != m_wbSetup.nFuelDensity)
@@ -293,7 +294,6 @@ int openFolder(bool bCreate, _prnFailure* pFail)
     }
     return fd;
 }
-
 
 // Writes the sheet just printed to a new private temporary in the folder,
 // whole and on the disk, and closes it: true with *pstrTemp its name, or
@@ -407,13 +407,32 @@ std::string recordLine(const std::string& strFiled)
     return strError;
 }
 
+// Whether a folder is the pilot's own: theirs, and no one else may write
+// in it (so no one else can plant a link where a sheet will be written).
+bool ownFolder(const char* pszDir)
+{
+    struct stat st;
+    return pszDir && stat(pszDir, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+           !(st.st_mode & (S_IWGRP | S_IWOTH));
+}
+
 // The folder "Print to File" offers: the user's documents folder where
-// there is one, else home.
+// there is one of their own, else home (said once a run where the
+// documents folder is another's).
 std::string documentsFolder(void)
 {
     const char* pszDocuments = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
-    if (pszDocuments && g_file_test(pszDocuments, G_FILE_TEST_IS_DIR))
+    if (pszDocuments && ownFolder(pszDocuments))
         return pszDocuments;
+    static std::string strTold;
+    if (pszDocuments && g_file_test(pszDocuments, G_FILE_TEST_IS_DIR) && strTold != pszDocuments) {
+        strTold = pszDocuments;
+        const std::string strWhy = std::string(pszDocuments) +
+                                   " is not a folder of your own (another user owns it or may write in it): "
+                                   "Print to File offers your home folder instead";
+        errPostError(("prnPrintLoadSheet()\n" + strWhy).c_str());
+        errTellPilot(strWhy);
+    }
     return g_get_home_dir();
 }
 
@@ -429,7 +448,9 @@ GtkPrintSettings* dialogSettings(void)
     fnmFirstFree(
         strName, "", SHEET_NUMBERING,
         [&](const std::string& strTry) {
-            return g_file_test((strDir + "/" + strTry + ".pdf").c_str(), G_FILE_TEST_EXISTS) ? EEXIST : 0;
+            // A link counts as taken, whether or not it leads anywhere.
+            GStatBuf st;
+            return g_lstat((strDir + "/" + strTry + ".pdf").c_str(), &st) == 0 ? EEXIST : 0;
         },
         &strBase);
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_DIR, strDir.c_str());
@@ -524,6 +545,9 @@ void prnClearTemporaries(void)
             "prnClearTemporaries()\n%s/%s was a load sheet cut short while it was filed\n%s", prnSheetsFolder().c_str(),
             pent->d_name, nResult == 0 ? "it is removed" : g_strerror(errno));
         errPostError(pszMsg);
+        errTellPilot("A load sheet being filed when Zarv last stopped was lost: its copy in " + prnSheetsFolder() +
+                     " was cut short and " + (nResult == 0 ? "is removed" : "could not be removed") +
+                     "; print it again to keep it");
     }
     closedir(pdir);
 }
