@@ -2,6 +2,7 @@
 // and without the burn-off; and one recalculation with its refresh of the
 // page, with and without the fuel-planning figures.
 #include "store/state.h"
+#include "store/stored.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 

@@ -9,6 +9,7 @@
 #include "app/window.h"
 #include "store/params.h"
 #include "store/state.h"
+#include "store/stored.h"
 #include "ui/misc.h"
 #include "ui/report.h"
 

@@ -148,6 +148,10 @@ std::vector<std::string> recomputed(const _recRead& r)
     m_wbSetup = r.entry.setup;
     stateSetFixedArms();
     m_wbLoad = r.entry.load;
+    // What Zarv.conf held decides what could not be judged; the
+    // calculation takes the density in use from it all the same.
+    m_wbSetup.nFuelDensity = r.entry.storedDensity.value_or(m_wbSetup.nFuelDensity);
+    prmTakeUnreadTexts(r.entry.unread);
     pwbCalcWB();
     std::vector<std::string> diffs =
         recDifferences(r.entry.outputs, recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup)));

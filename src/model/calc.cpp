@@ -132,7 +132,7 @@ _wbFlight calcJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLi
 
 bool _wbFlight::within() const
 {
-    if (bNothingEntered || bUnconfirmed || bTripOverFuel)
+    if (!doubts.empty() || bNothingEntered || bUnconfirmed || bTripOverFuel)
         return false;
     for (int n = 0; n < POINT_COUNT; n++)
         if (hasPoint(static_cast<_wbFlightPoint>(n)) && !judged[n].within())

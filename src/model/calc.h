@@ -10,6 +10,8 @@
 #include <glib.h>
 
 #include <array>
+#include <string>
+#include <vector>
 
 // The loading limits, one row each, are in model/limits.h.
 
@@ -99,6 +101,17 @@ _wbJudgement calcJudge(const _wbLoading& l, const _wbPoint& p, _wbFlightPoint nP
 
 // ---- The one judgement of a flight -----------------------------------------
 
+// A value the flight was calculated from that cannot be judged: text that
+// was not read as a number (strUnread, as typed or as the file held it), or
+// a value no amount of its kind can be (nValue, internal unit). pszWhat
+// names it in a sentence ("left seat weight").
+struct _wbDoubt {
+    const char* pszWhat;
+    _unitKind nKind;
+    double nValue;
+    std::string strUnread;
+};
+
 // A flight judged at each of its points. The landing is a point of its own
 // only with a trip; a trip longer than the fuel on board makes it no
 // landing at all (judged, for its figures, with the tank dry). A loading
@@ -115,15 +128,18 @@ struct _wbFlight {
     _wbRows rows;         // the take-off's, for the table
     std::array<_wbPoint, POINT_COUNT> points;
     std::array<_wbJudgement, POINT_COUNT> judged;
+    // The values it was calculated from that cannot be judged: while there
+    // is one, the flight is not within, whatever its figures.
+    std::vector<_wbDoubt> doubts;
 
     // Whether the flight has the point: the landing only with a trip.
     bool hasPoint(_wbFlightPoint n) const
     {
         return n != POINT_LANDING || bLanding;
     }
-    // Whether this flight may be flown as loaded: a loading, confirmed
-    // figures, a possible landing and every point the flight has within
-    // every limit (without a trip, no landing is judged).
+    // Whether this flight may be flown as loaded: no doubted value, a
+    // loading, confirmed figures, a possible landing and every point the
+    // flight has within every limit (without a trip, no landing is judged).
     bool within() const;
 };
 

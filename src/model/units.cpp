@@ -165,3 +165,21 @@ const char* unitSymbol(_unitKind nKind, const _wbSetup& u)
     }
     return "";
 }
+
+const _unitBounds* unitBoundsOf(_unitKind nKind)
+{
+    for (const _unitBounds& b : UNIT_BOUNDS)
+        if (b.nKind == nKind)
+            return &b;
+    return nullptr;
+}
+
+bool unitPossible(_unitKind nKind, double nInternal)
+{
+    const _unitBounds* pb = unitBoundsOf(nKind);
+    if (!pb)
+        return true;
+    if (nKind == KIND_DENSITY && nInternal == 0)
+        return true;
+    return nInternal >= pb->nLeast && nInternal <= pb->nMost;
+}

@@ -107,6 +107,26 @@ _unitSymbols unitSymbols(const _wbSetup& s);
 // pilot's weight unit per fuel unit); none for a count or a choice.
 enum _unitKind { KIND_NONE, KIND_WEIGHT, KIND_ARM, KIND_FUEL, KIND_DENSITY };
 
+// What an amount of each kind can be at all, in the internal unit: a value
+// outside its bounds (or no finite number) cannot be right for any light
+// helicopter and is never judged. A density of 0 is none set.
+struct _unitBounds {
+    _unitKind nKind;
+    double nLeast, nMost;
+};
+constexpr _unitBounds UNIT_BOUNDS[] = {
+    {KIND_WEIGHT, 0, 5000},                             // kg
+    {KIND_ARM, -10000, 10000},                          // mm: ten metres either side of the datum
+    {KIND_FUEL, 0, 2000},                               // litres
+    {KIND_DENSITY, MIN_FUEL_DENSITY, MAX_FUEL_DENSITY}, // kg per litre
+};
+
+// The bounds of a kind; null for a count or a choice.
+const _unitBounds* unitBoundsOf(_unitKind nKind);
+
+// Whether a value of the kind can be right: finite and within its bounds.
+bool unitPossible(_unitKind nKind, double nInternal);
+
 // The one conversion of an amount held in the internal unit into the
 // pilot's unit (u's choice), and back; a kind of none is taken as it stands.
 double unitToShown(_unitKind nKind, double nInternal, const _wbSetup& u);

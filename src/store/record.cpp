@@ -402,6 +402,12 @@ std::string recLine(const _recEntry& e)
             stored.add("weighingMonths", *e.storedMonths);
         line.add("stored", stored.text());
     }
+    if (!e.unread.empty()) {
+        Object unread;
+        for (const auto& [strPath, strText] : e.unread)
+            unread.add(strPath.c_str(), quoted(strText));
+        line.add("unread", unread.text());
+    }
     for (size_t n = 0; n < POINT_COUNT; n++) {
         if (n == POINT_LANDING && !e.outputs.bLanding)
             continue;
@@ -583,6 +589,10 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
         if (pst && pst->count("weighingMonths"))
             e.storedMonths = rd.number(pst, "weighingMonths");
     }
+    if (pm->count("unread"))
+        if (const Members* pu = rd.object(*pm, "unread"))
+            for (const auto& [strPath, value] : *pu)
+                e.unread.emplace_back(strPath, rd.text(pu, strPath.c_str()));
     e.outputs.bLanding = pm->count(POINT_NAMES[POINT_LANDING]) != 0;
     for (size_t n = 0; n < POINT_COUNT; n++) {
         if (n == POINT_LANDING && !e.outputs.bLanding)

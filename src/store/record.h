@@ -15,6 +15,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The record's name in the folder of the filed sheets.
@@ -48,6 +49,8 @@ struct _recEntry {
     // covers what was held.
     std::optional<double> storedDensity, storedMonths;
     _wbLoadState load = {};
+    // The texts typed that were not read as numbers, by "Group/Key".
+    std::vector<std::pair<std::string, std::string>> unread;
     _recOutputs outputs;
 };
 
@@ -86,7 +89,7 @@ struct _recRead {
     bool bChained = false;
     bool bHashMatches = false; // the content is the one its hash was taken of
     std::string strHash, strSheet, strChain;
-    std::string strChainOf; // what the next line's chain continues from
+    std::string strChainOf;     // what the next line's chain continues from
     std::string strContentHash; // the hash of its content, as computed
 };
 

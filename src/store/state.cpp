@@ -27,11 +27,6 @@ _wbLoading stateLoading(void)
     return {m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight, m_wbLoad.nFuelVolume, m_wbLoad.nBallastPosn};
 }
 
-void pwbCalcWB(void)
-{
-    m_wbFlight = calcJudgeFlight(m_wbSetup, stateLoading(), m_wbLoad.nTripFuel);
-}
-
 void stateSetFixedArms(void)
 {
     // Held in millimetres as the products of the inch values, not as

@@ -29,13 +29,9 @@ extern _wbLoadState m_wbLoad;
 // The loading of the moment, as the calculation takes it.
 _wbLoading stateLoading(void);
 
-// The last flight calculated, written only by pwbCalcWB (and the resets).
+// The last flight calculated, written only by pwbCalcWB (store/stored) and
+// the resets.
 extern _wbFlight m_wbFlight;
-
-// Recomputes every result from the loading state and m_wbSetup: the
-// flight of the moment, judged, into m_wbFlight. It shows nothing (the
-// loading page's refresh does).
-void pwbCalcWB(void);
 
 // Sets the six fixed seat and fuel arms of the setup record (psetParams
 // does it in its place).

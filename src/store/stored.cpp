@@ -9,9 +9,11 @@
 #include "store/state.h"
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <type_traits>
 
@@ -27,6 +29,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "LSeat",
      .nUnit = KIND_WEIGHT,
      .field = &m_wbLoad.nLSeatWeight,
+     .pszWhat = "left seat weight",
      .pszEntry = "LeftSeatWeight",
      .pszUnits = "LeftSeatUnits",
      .pszFormat = "%1.1f",
@@ -37,6 +40,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "RSeat",
      .nUnit = KIND_WEIGHT,
      .field = &m_wbLoad.nRSeatWeight,
+     .pszWhat = "right seat weight",
      .pszEntry = "RightSeatWeight",
      .pszUnits = "RightSeatUnits",
      .pszFormat = "%1.1f",
@@ -47,6 +51,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Fuel",
      .nUnit = KIND_FUEL,
      .field = &m_wbLoad.nFuelVolume,
+     .pszWhat = "fuel",
      .pszEntry = "FuelVolume",
      .pszUnits = "FuelUnits",
      .pszFormat = "%1.1f",
@@ -75,6 +80,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszAircraftKey = "Registration",
      .bFigure = true,
      .nFingerprint = 1,
+     .pszWhat = "registration",
      .bStartsEmpty = true,
      .pszEntry = "Registration",
      .nWalk = 150},
@@ -85,6 +91,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszAircraftKey = "Weighed",
      .bFigure = true,
      .nFingerprint = 1,
+     .pszWhat = "weighing date",
      .bStartsEmpty = true,
      .pszEntry = "WeighedOn",
      .nWalk = 160},
@@ -97,6 +104,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nFingerprint = 1,
      .nUnit = KIND_WEIGHT,
      .field = &m_wbSetup.nBasicWeight,
+     .pszWhat = "basic weight",
      .pszEntry = "ConfEmptyWeight",
      .pszUnits = "ConfEmptyWeightUnits",
      .pszFormat = "%1.1f",
@@ -110,6 +118,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBasicLongArm,
+     .pszWhat = "basic longitudinal arm",
      .pszEntry = "ConfEmptyLongArm",
      .pszUnits = "ConfEmptyLongArmUnits",
      .pszFormat = "%1.2f",
@@ -123,6 +132,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBasicLatArm,
+     .pszWhat = "basic lateral arm",
      .pszEntry = "ConfEmptyLatArm",
      .pszUnits = "ConfEmptyLatArmUnits",
      .pszFormat = "%1.2f",
@@ -136,6 +146,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nFingerprint = 1,
      .nUnit = KIND_WEIGHT,
      .field = &m_wbSetup.nBallastWt,
+     .pszWhat = "ballast weight",
      .pszEntry = "ConfBallastWeight",
      .pszUnits = "ConfBallastWeightUnits",
      .pszFormat = "%1.1f",
@@ -149,6 +160,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastFrontLongArm,
+     .pszWhat = "front ballast longitudinal arm",
      .pszEntry = "ConfBallastFrontLongArm",
      .pszUnits = "ConfBallastFrontLongArmUnits",
      .pszFormat = "%1.2f",
@@ -162,6 +174,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastFrontLatArm,
+     .pszWhat = "front ballast lateral arm",
      .pszEntry = "ConfBallastFrontLatArm",
      .pszUnits = "ConfBallastFrontLatArmUnits",
      .pszFormat = "%1.2f",
@@ -175,6 +188,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
      .field = &m_wbSetup.nBallastRearLongArm,
+     .pszWhat = "rear ballast longitudinal arm",
      .pszEntry = "ConfBallastRearLongArm",
      .pszUnits = "ConfBallastRearLongArmUnits",
      .pszFormat = "%1.2f",
@@ -185,6 +199,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Trip",
      .nUnit = KIND_FUEL,
      .field = &m_wbLoad.nTripFuel,
+     .pszWhat = "trip fuel",
      .pszEntry = "TripFuel",
      .pszUnits = "TripFuelUnits",
      .pszFormat = "%1.1f",
@@ -198,6 +213,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nFingerprint = 1,
      .nUnit = KIND_DENSITY,
      .field = &m_wbSetup.nFuelDensity,
+     .pszWhat = "fuel density",
      .pszEntry = "FuelDensity",
      .pszUnits = "FuelDensityUnits",
      .pszFormat = "%1.3f",
@@ -253,6 +269,15 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Recorded",
      .pszAircraftKey = "Recorded",
      .bStartsEmpty = true},
+    // The texts typed that were not read as numbers, the loading's and the
+    // aircraft's: "Group/Key=text" each.
+    {.nId = VAL_UNREAD_LOADING, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "Unread"},
+    {.nId = VAL_UNREAD_FIGURES,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Unread",
+     .pszAircraftKey = "Unread",
+     .bStartsEmpty = true},
 }};
 
 // prmValue finds a row by its id.
@@ -291,8 +316,55 @@ const _prmValue& prmValue(_prmValueId nId)
     return m_values[nId];
 }
 
+namespace
+{
+
+// The list that keeps the unread texts of an owner's values.
+const _prmValue& unreadList(_prmOwner nOwner)
+{
+    return m_values[nOwner == PRM_OF_LOADING ? VAL_UNREAD_LOADING : VAL_UNREAD_FIGURES];
+}
+
+std::string pathOf(const _prmValue& v)
+{
+    return std::string(v.pszGroup) + "/" + v.pszKey;
+}
+
+// The owner's list as Zarv.conf holds it, and as the texts held now make it.
+std::vector<std::string> storedUnread(_prmOwner nOwner)
+{
+    const _prmValue& l = unreadList(nOwner);
+    g_auto(GStrv) ppsz = g_key_file_get_string_list(m_pkeyFile, l.pszGroup, l.pszKey, nullptr, nullptr);
+    std::vector<std::string> v;
+    for (int i = 0; ppsz && ppsz[i]; i++)
+        v.emplace_back(ppsz[i]);
+    return v;
+}
+
+std::vector<std::string> heldUnread(_prmOwner nOwner)
+{
+    std::vector<std::string> v;
+    for (const _prmValue& r : m_values)
+        if (r.nOwner == nOwner && !prmUnread(r.nId).empty())
+            v.push_back(pathOf(r) + "=" + prmUnread(r.nId));
+    return v;
+}
+
+// Whether a text reads as a finite number, the whole of it.
+bool readsAsNumber(const char* psz)
+{
+    char* pszEnd = nullptr;
+    const double n = g_ascii_strtod(psz, &pszEnd);
+    while (pszEnd && g_ascii_isspace(*pszEnd))
+        pszEnd++;
+    return pszEnd != psz && pszEnd && !*pszEnd && std::isfinite(n);
+}
+
+} // namespace
+
 void prmLoadValues(_prmOwner nOwner)
 {
+    const std::vector<std::string> typed = storedUnread(nOwner);
     for (const _prmValue& v : m_values) {
         if (v.nOwner != nOwner)
             continue;
@@ -307,7 +379,99 @@ void prmLoadValues(_prmOwner nOwner)
                     *p = static_cast<std::remove_pointer_t<P>>(prmGetKeyInteger(v.pszGroup, v.pszKey));
             },
             v.field);
+        if (!std::holds_alternative<gdouble*>(v.field))
+            continue;
+        // A number the file holds that is none (nan, 1e999, text) is kept
+        // as it stands; else what was typed and not read, where listed.
+        prmKeepUnreadText(v.pszGroup, v.pszKey, "");
+        g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, v.pszGroup, v.pszKey, nullptr);
+        if (pszRaw && *g_strstrip(pszRaw) && !readsAsNumber(pszRaw)) {
+            prmKeepUnreadText(v.pszGroup, v.pszKey, pszRaw);
+            continue;
+        }
+        const std::string strPrefix = pathOf(v) + "=";
+        for (const std::string& str : typed)
+            if (str.starts_with(strPrefix) && str.size() > strPrefix.size())
+                prmKeepUnreadText(v.pszGroup, v.pszKey, str.substr(strPrefix.size()));
     }
+}
+
+const std::string& prmUnread(_prmValueId nId)
+{
+    return prmUnreadText(m_values[nId].pszGroup, m_values[nId].pszKey);
+}
+
+void prmSetUnread(_prmValueId nId, const std::string& strText)
+{
+    prmKeepUnreadText(m_values[nId].pszGroup, m_values[nId].pszKey, strText);
+    const _prmOwner nOwner = m_values[nId].nOwner;
+    const std::vector<std::string> held = heldUnread(nOwner);
+    if (held == storedUnread(nOwner))
+        return;
+    const _prmValue& l = unreadList(nOwner);
+    prmEdit([&](GKeyFile* pkf) {
+        if (held.empty()) {
+            g_key_file_remove_key(pkf, l.pszGroup, l.pszKey, nullptr);
+            return;
+        }
+        std::vector<const gchar*> v;
+        for (const std::string& str : held)
+            v.push_back(str.c_str());
+        g_key_file_set_string_list(pkf, l.pszGroup, l.pszKey, v.data(), v.size());
+    });
+}
+
+std::vector<std::pair<std::string, std::string>> prmUnreadTexts(void)
+{
+    std::vector<std::pair<std::string, std::string>> v;
+    for (const _prmValue& r : m_values)
+        if (!prmUnread(r.nId).empty())
+            v.emplace_back(pathOf(r), prmUnread(r.nId));
+    return v;
+}
+
+void prmTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts)
+{
+    for (const _prmValue& r : m_values) {
+        std::string strKept;
+        for (const auto& [strPath, strText] : texts)
+            if (strPath == pathOf(r) && std::holds_alternative<gdouble*>(r.field))
+                strKept = strText;
+        prmKeepUnreadText(r.pszGroup, r.pszKey, strKept);
+    }
+}
+
+void pwbCalcWB(void)
+{
+    m_wbFlight = calcJudgeFlight(m_wbSetup, stateLoading(), m_wbLoad.nTripFuel);
+    // A value that cannot be right, or was not read, leaves nothing judged.
+    m_wbFlight.doubts = prmDoubts();
+}
+
+std::vector<_wbDoubt> prmDoubts(bool bLog)
+{
+    static std::set<std::string> logged;
+    std::vector<_wbDoubt> v;
+    for (const _prmValue& r : m_values) {
+        const auto* pp = std::get_if<gdouble*>(&r.field);
+        if (!pp || !r.pszWhat)
+            continue;
+        const double n = **pp;
+        if (prmUnread(r.nId).empty() && unitPossible(r.nUnit, n))
+            continue;
+        v.push_back({r.pszWhat, r.nUnit, n, prmUnread(r.nId)});
+        char szValue[G_ASCII_DTOSTR_BUF_SIZE];
+        const std::string strWhy = prmUnread(r.nId).empty()
+                                       ? std::string(g_ascii_dtostr(szValue, sizeof szValue, n)) + " cannot be right"
+                                       : "\u201c" + prmUnread(r.nId) + "\u201d was not read as a number";
+        const std::string strEntry = "[" + std::string(r.pszGroup) + "] " + r.pszKey + ": " + strWhy;
+        if (bLog && logged.insert(strEntry).second) {
+            const std::string strMsg =
+                "prmDoubts()\n" + strEntry + "\nno loading is judged within limits until it is corrected";
+            errPostError(strMsg.c_str());
+        }
+    }
+    return v;
 }
 
 std::string prmGetText(_prmValueId nId)
@@ -360,10 +524,41 @@ void readUnconfirmed(void)
 
 } // namespace
 
+std::string prmNotText(_prmValueId nId)
+{
+    const _prmValue& v = m_values[nId];
+    if (prmKeyIsText(v.pszGroup, v.pszKey))
+        return "";
+    return "The " + std::string(v.pszWhat ? v.pszWhat : v.pszKey) +
+           " in Zarv.conf is not valid text: it is shown with replacement characters; type it again";
+}
+
+namespace
+{
+
+// A text of the aircraft that is not valid text is said once a run.
+void tellNotText(void)
+{
+    static std::set<std::string> told;
+    for (const _prmValue& v : m_values) {
+        const std::string str = v.pszEntry && std::holds_alternative<std::monostate>(v.field) ? prmNotText(v.nId) : "";
+        if (str.empty() || !told.insert(str + prmGetText(v.nId)).second)
+            continue;
+        g_autofree gchar* pszMsg = g_strdup_printf("psetParams()\n[%s] %s in Zarv.conf is not valid UTF-8\n"
+                                                   "it is shown with replacement characters",
+                                                   v.pszGroup, v.pszKey);
+        errPostError(pszMsg);
+        errTellPilot(str);
+    }
+}
+
+} // namespace
+
 void psetParams(void)
 {
     prmLoadValues(PRM_OF_SETUP);
     readUnconfirmed();
+    tellNotText();
     stateSetFixedArms();
     // The rear position lies on the centre line.
     m_wbSetup.nBallastRearLatArm = 0.0;

@@ -6,6 +6,7 @@
 // setup record and the loading calculation, whose fields it points at.
 #pragma once
 
+#include "model/calc.h"
 #include "model/units.h"
 
 #include <glib.h>
@@ -13,7 +14,9 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <utility>
 #include <variant>
+#include <vector>
 
 // Each stored value. A new value is a new id here, its row in store/stored.cpp,
 // its entry in Zarv.ui and its line in the README: the store, the pages, the
@@ -44,6 +47,8 @@ enum _prmValueId {
     VAL_HISTORY,
     VAL_FINGERPRINT,
     VAL_RECORDED,
+    VAL_UNREAD_LOADING,
+    VAL_UNREAD_FIGURES,
     VAL_COUNT
 };
 
@@ -75,6 +80,9 @@ struct _prmValue {
     // Zarv.conf always holds the internal one (kg, mm, litres).
     _unitKind nUnit = KIND_NONE;
     _prmField field = {};
+    // What the value is, in a sentence ("left seat weight"), for a number
+    // that can be doubted.
+    const char* pszWhat = nullptr;
     // An aircraft's value a new aircraft of the fleet starts without (its
     // identity) rather than with a copy of the current one's.
     bool bStartsEmpty = false;
@@ -102,8 +110,36 @@ void pwbParams(void);
 void psetParams(void);
 
 // Reads every value of an owner from the store into its field: a missing
-// or unreadable value reads as 0.
+// value reads as 0, and so does one that is no finite number, which is
+// kept as unread text.
 void prmLoadValues(_prmOwner nOwner);
+
+// The text of a value that was not read as a number, as typed or as
+// Zarv.conf held it; "" for one read cleanly. Read with the value by
+// prmLoadValues: Zarv.conf keeps what was typed in its owner's "Unread"
+// list ("Group/Key=text" each), since the value's own key cannot say it.
+const std::string& prmUnread(_prmValueId nId);
+// Keeps a value's unread text ("" to clear it), and stores its owner's list
+// where that changes it.
+void prmSetUnread(_prmValueId nId, const std::string& strText);
+// Every unread text held, by "Group/Key", and back (for the record's line).
+std::vector<std::pair<std::string, std::string>> prmUnreadTexts(void);
+void prmTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts);
+
+// Every value held now that cannot be judged: unread, or no amount of its
+// kind (model/units' bounds); each logged once a run where bLog (the pages
+// showing them).
+std::vector<_wbDoubt> prmDoubts(bool bLog = false);
+
+// What the window says of a text value of Zarv.conf that is not valid
+// text; "" for one that is.
+std::string prmNotText(_prmValueId nId);
+
+// Recomputes every result from the loading state and m_wbSetup: the
+// flight of the moment, judged, with the doubts of the values it came
+// from, into m_wbFlight. It shows nothing (the loading page's
+// refresh does).
+void pwbCalcWB(void);
 
 // A text value ("" when missing) and its setter, which rewrites the file.
 std::string prmGetText(_prmValueId nId);

@@ -3,8 +3,55 @@
 #include "store/figures.h"
 #include "store/state.h"
 
+#include "ui/pagWBVerdict.h"
+
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <variant>
+
+namespace
+{
+
+// An entry's data: the id of its value, its unit label, and the units the
+// pilot saw while typing where they have changed since.
+constexpr const char* ID_KEY = "zarv-value-id";
+constexpr const char* UNITS_LABEL_KEY = "zarv-units-label";
+constexpr const char* TYPED_UNITS_KEY = "zarv-typed-units";
+
+// The row of an entry's value (its id is kept one up, so that none is
+// null); null for an entry of no value.
+const _prmValue* valueOf(GtkWidget* pwgtEntry)
+{
+    const int n = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(pwgtEntry), ID_KEY));
+    return n > 0 ? &prmValue(static_cast<_prmValueId>(n - 1)) : nullptr;
+}
+
+const _wbSetup* typedUnits(GtkWidget* pwgtEntry)
+{
+    return static_cast<const _wbSetup*>(g_object_get_data(G_OBJECT(pwgtEntry), TYPED_UNITS_KEY));
+}
+
+void showUnit(GtkWidget* pwgtEntry, const _wbSetup& units)
+{
+    auto* pwgtLabel = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(pwgtEntry), UNITS_LABEL_KEY));
+    if (pwgtLabel)
+        gtk_label_set_text(
+            GTK_LABEL(pwgtLabel),
+            unitLabel(prmValue(fldIdOf(g_object_get_data(G_OBJECT(pwgtEntry), ID_KEY))).nUnit, units).c_str());
+}
+
+// A doubt's words as a field's tooltip: "Left seat weight −5.0 kg cannot be
+// right."
+std::string tooltipOf(const std::string& strWords)
+{
+    std::string str = strWords;
+    if (!str.empty())
+        str[0] = g_ascii_toupper(str[0]);
+    return str + ".";
+}
+
+} // namespace
 
 void fldBind(GtkBuilder* pBuilder, _fldPage& page, std::span<const _fldStop> stops)
 {
@@ -21,6 +68,11 @@ void fldBind(GtkBuilder* pBuilder, _fldPage& page, std::span<const _fldStop> sto
             bindings.push_back({v.pszUnits, gtk_label_get_type, &page.units[v.nId]});
     }
     mscBindAll(pBuilder, bindings);
+    for (const _prmValue& v : prmValues())
+        if (GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr) {
+            g_object_set_data(G_OBJECT(pwgt), ID_KEY, GINT_TO_POINTER(v.nId + 1));
+            g_object_set_data(G_OBJECT(pwgt), UNITS_LABEL_KEY, page.units[v.nId]);
+        }
     // Rows of the same place keep the order they were given in.
     std::stable_sort(walk.begin(), walk.end(), [](const _fldStop& a, const _fldStop& b) { return a.nWalk < b.nWalk; });
     page.walk.clear();
@@ -47,10 +99,23 @@ void fldConnect(_fldPage& page, std::span<const _fldHandler> named, GCallback pf
 
 void fldShowNumbers(const _fldPage& page)
 {
-    for (const _prmValue& v : prmValues())
-        if (GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr)
-            if (auto* pn = std::get_if<gdouble*>(&v.field); pn && v.pszFormat)
-                mscShowNumber(pwgt, v.pszFormat, prmShown(v, **pn));
+    const std::vector<_wbDoubt> doubts = prmDoubts(true);
+    for (const _prmValue& v : prmValues()) {
+        GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr;
+        auto* pn = std::get_if<gdouble*>(&v.field);
+        if (!pwgt || !pn || !v.pszFormat)
+            continue;
+        mscShowNumber(pwgt, v.pszFormat, prmShown(v, **pn));
+        // A doubted value stays flagged until it is edited: with what its
+        // commit said, or else (read from Zarv.conf) with the doubt's words.
+        std::string strFlag;
+        for (const _wbDoubt& d : doubts)
+            if (d.pszWhat == v.pszWhat)
+                strFlag = tooltipOf(pwbDoubtText(d, m_wbSetup));
+        const bool bFlagged = gtk_style_context_has_class(gtk_widget_get_style_context(pwgt), GTK_STYLE_CLASS_ERROR);
+        if (strFlag.empty() || !bFlagged)
+            mscFlagEntry(pwgt, strFlag);
+    }
 }
 
 void fldShowUnits(const _fldPage& page)
@@ -58,6 +123,21 @@ void fldShowUnits(const _fldPage& page)
     for (const _prmValue& v : prmValues())
         if (GtkWidget* pwgt = v.nOwner == page.nOwner ? page.units[v.nId] : nullptr)
             gtk_label_set_text(GTK_LABEL(pwgt), unitLabel(v.nUnit, m_wbSetup).c_str());
+}
+
+bool fldHoldTypedUnits(GtkWidget* pwgtEntry, const _wbSetup& before)
+{
+    if (!valueOf(pwgtEntry))
+        return false;
+    const _prmValue& v = *valueOf(pwgtEntry);
+    const _wbSetup& typed = typedUnits(pwgtEntry) ? *typedUnits(pwgtEntry) : before;
+    if (unitLabel(v.nUnit, typed) == unitLabel(v.nUnit, m_wbSetup))
+        return false;
+    if (!typedUnits(pwgtEntry))
+        g_object_set_data_full(G_OBJECT(pwgtEntry), TYPED_UNITS_KEY, new _wbSetup(before),
+                               [](gpointer p) { delete static_cast<_wbSetup*>(p); });
+    showUnit(pwgtEntry, typed);
+    return true;
 }
 
 _prmValueId fldIdOf(gpointer pUser)
@@ -69,15 +149,27 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
 {
     // The shown text is rounded: storing it back would change a value the
     // pilot never touched. Only an edited text is read and stored.
+    // Typed while the units changed under it: read in the units shown
+    // beside it then, and from here on in the units of the moment.
+    const _wbSetup units = typedUnits(pwgtEntry) ? *typedUnits(pwgtEntry) : m_wbSetup;
+    if (typedUnits(pwgtEntry)) {
+        g_object_set_data(G_OBJECT(pwgtEntry), TYPED_UNITS_KEY, nullptr);
+        showUnit(pwgtEntry, m_wbSetup);
+    }
     if (!mscEntryEdited(pwgtEntry))
         return false;
     const _prmValue& v = prmValue(nId);
-    const _mscReading r = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    const std::string strText = gtk_entry_get_text(GTK_ENTRY(pwgtEntry));
+    const _mscReading r = mscReadNumber(strText.c_str());
     // Weights and volumes cannot be negative; arms can.
     const bool bNotNegative = v.nUnit != KIND_ARM;
-    const double nNew = mscSettle(pwgtEntry, r, unitToInternal(v.nUnit, r.nValue, m_wbSetup), bNotNegative);
+    const double nConverted = unitToInternal(v.nUnit, r.nValue, units);
+    const double nNew = mscSettle(pwgtEntry, r, nConverted, bNotNegative);
+    // Text not read cleanly is kept with the value, which cannot say it.
+    const std::string strUnread = r.strProblem.empty() && std::isfinite(nConverted) ? "" : strText;
     const auto* pnOld = std::get_if<gdouble*>(&v.field);
     if (!v.bFigure || !pnOld || **pnOld == nNew) {
+        prmSetUnread(nId, strUnread);
         prmStoreValue(nId, nNew);
         return true;
     }
@@ -88,6 +180,7 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
         mscShowNumber(pwgtEntry, v.pszFormat, prmShown(v, nOld));
         return false;
     }
+    prmSetUnread(nId, strUnread);
     prmStoreFigure(nId, nNew, *reason);
     return true;
 }

@@ -47,19 +47,27 @@ void fldBind(GtkBuilder* pBuilder, _fldPage& page, std::span<const _fldStop> sto
 // and its keys to the walk.
 void fldConnect(_fldPage& page, std::span<const _fldHandler> named, GCallback pfuncNumber, GCallback pfuncText);
 
-// Shows every number of the page in its entry, in the pilot's units.
+// Shows every number of the page in its entry, in the pilot's units, each
+// flagged while it cannot be judged (not read, or no amount of its kind can
+// be) and cleared otherwise.
 void fldShowNumbers(const _fldPage& page);
 
 // Writes the pilot's unit beside every entry that has a unit label.
 void fldShowUnits(const _fldPage& page);
 
+// Called when the units changed under an entry being typed in (before:
+// the units until then): the entry keeps the unit it was typed in, beside
+// it too, until it is left. Whether its unit changed.
+bool fldHoldTypedUnits(GtkWidget* pwgtEntry, const _wbSetup& before);
+
 // The id a handler was connected with.
 _prmValueId fldIdOf(gpointer pUser);
 
 // The one commit of an entry: its text read as the value's unit in the
-// pilot's choice (m_wbSetup), settled (the field flagged where the text was
-// not read cleanly, a negative weight or volume among it), kept in the
-// value's field and stored. A text the pilot has not edited since it was
+// pilot's choice (m_wbSetup; the one shown while it was typed, where that
+// changed), settled (the field flagged where the text was not read
+// cleanly, a negative weight or volume among it), kept in the value's
+// field and stored, with the text itself where it was not read cleanly. A text the pilot has not edited since it was
 // shown stores nothing (false): leaving a field never rounds its value.
 // Showing what follows is the caller's. A figure of the aircraft whose
 // value changes is asked about first (ask, where given): it is stored with

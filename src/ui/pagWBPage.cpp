@@ -366,6 +366,12 @@ const char* ballastAdviceText(const _wbBallastAdvice& advice)
     }
 }
 
+// What the advice says while a value cannot be judged: none.
+std::string noAdvice(const _wbFlight& f)
+{
+    return "No fuel advice while the " + std::string(f.doubts.front().pszWhat) + " cannot be judged.";
+}
+
 // The zero-fuel row, its reason, the fuel allowed and the ballast advice,
 // where Zarv.ui has them.
 void pwbUpdatePlanDisplay(void)
@@ -388,18 +394,15 @@ void pwbUpdatePlanDisplay(void)
         pwbDisplayWeightValue(m_pwgtLandingWt, p.nWeight);
         pwbDisplayArmValue(m_pwgtLandingLongArm, p.nLongArm);
         pwbDisplayArmValue(m_pwgtLandingLatArm, p.nLatArm);
-        // Without a trip there is no landing to judge: its cells show the
-        // take-off's figures, uncoloured.
-        if (f.hasPoint(POINT_LANDING))
-            colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
-        else
-            for (GtkWidget* pwgt : {m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm})
-                colourTotal(pwgt, false);
+        // Each figure is coloured by its own judgement; without a trip the
+        // landing is the take-off's loading, judged as such.
+        colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
     }
     if (m_pwgtFuelAllowed && m_pwgtTripFuel) {
         const _wbTripFuel t = fuelTripRange(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight,
                                             m_wbLoad.nBallastPosn, calcTripOf(m_wbLoad.nTripFuel));
-        const std::string strAdvice = tripFuelText(t, m_wbLoad.nTripFuel, m_wbSetup.nUnitFuel);
+        const std::string strAdvice =
+            f.doubts.empty() ? tripFuelText(t, m_wbLoad.nTripFuel, m_wbSetup.nUnitFuel) : noAdvice(f);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), strAdvice.c_str());
         // The fuel on board is flagged while it lies outside what the advice
         // allows (once the aircraft has a basic weight), as the trip is while
@@ -407,7 +410,7 @@ void pwbUpdatePlanDisplay(void)
         // cleanly stands until the next commit.
         static std::string strShown;
         const bool bOutside =
-            m_wbSetup.nBasicWeight > 0 && t.takeOff.bKnown &&
+            f.doubts.empty() && m_wbSetup.nBasicWeight > 0 && t.takeOff.bKnown &&
             (!t.takeOff.bAny || m_wbLoad.nFuelVolume < t.takeOff.nLeast || m_wbLoad.nFuelVolume > t.takeOff.nMost);
         g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(m_pwgtFuelVolume);
         const bool bFlagged =
@@ -425,7 +428,8 @@ void pwbUpdatePlanDisplay(void)
     } else if (m_pwgtFuelAllowed) {
         const _wbFuelRange range =
             fuelRange(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight, m_wbLoad.nBallastPosn);
-        gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), fuelAllowedText(range, m_wbSetup.nUnitFuel).c_str());
+        gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed),
+                           (f.doubts.empty() ? fuelAllowedText(range, m_wbSetup.nUnitFuel) : noAdvice(f)).c_str());
     }
     if (m_pwgtFirstStart)
         gtk_widget_set_visible(m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);

@@ -4,12 +4,14 @@
 // pilot's unit with the written one beside it.
 #include "ui/pagWBVerdict.h"
 
+#include "ui/misc.h"
 #include "ui/pagWBChart.h"
 #include "ui/shown.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,7 +112,46 @@ int nearestOf(_limQuantity nQuantity, const _wbJudgement& j)
     return nBest;
 }
 
+// Quoted text that could read as an infinity or no number in a verdict.
+bool namesNoNumber(const std::string& str)
+{
+    g_autofree gchar* pszLower = g_ascii_strdown(str.c_str(), -1);
+    return strstr(pszLower, "inf") || strstr(pszLower, "nan");
+}
+
+// What a judged point says while a value it came from cannot be judged.
+constexpr const char* NOT_JUDGED = "NOT JUDGED: a value it was calculated from cannot be right";
+
 } // namespace
+
+std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& u)
+{
+    if (!d.strUnread.empty()) {
+        const std::string strText = mscOneLine(d.strUnread, 24);
+        return "the " + std::string(d.pszWhat) + (namesNoNumber(strText) ? std::string() : " \"" + strText + "\"") +
+               " was not read as a number: check it";
+    }
+    const _unitBounds* pb = unitBoundsOf(d.nKind);
+    const int nDecimals = d.nKind == KIND_DENSITY ? 3 : shwDecimals(d.nKind);
+    auto text = [&](double n) {
+        std::string str = shwText(d.nKind, n, u, nDecimals);
+        while (!str.empty() && str.back() == ' ')
+            str.pop_back();
+        if (str.starts_with("-"))
+            str.replace(0, 1, "\u2212");
+        return str;
+    };
+    std::string strValue;
+    if (!std::isfinite(d.nValue))
+        strValue = "that is no finite number";
+    else if (pb && d.nValue > pb->nMost)
+        strValue = d.nValue > pb->nMost * 100 ? "over " + text(pb->nMost) : text(d.nValue);
+    else if (pb && d.nValue < pb->nLeast)
+        strValue = d.nValue < -std::fabs(pb->nMost) * 100 ? "under " + text(pb->nLeast) : text(d.nValue);
+    else
+        strValue = text(d.nValue);
+    return std::string(d.pszWhat) + " " + strValue + " cannot be right";
+}
 
 std::string pwbLimitText(_wbLimit nLimit, const _wbSetup& u)
 {
@@ -160,6 +201,8 @@ std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
 
 std::string pwbPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& u)
 {
+    if (!f.doubts.empty())
+        return NOT_JUDGED;
     if (nPoint == POINT_LANDING && f.bTripOverFuel)
         return "not possible: the trip (" + fuelAmount(f.nTrip, u) + ") is more than the fuel on board (" +
                fuelAmount(f.nFuel, u) + ")";
@@ -173,10 +216,12 @@ std::string pwbPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const
 
 std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
 {
-    if (f.bNothingEntered)
-        return "NO LOADING ENTERED";
     std::vector<std::string> broken;
-    for (int nPoint = 0; nPoint < POINT_COUNT; nPoint++) {
+    for (const _wbDoubt& d : f.doubts)
+        broken.push_back(pwbDoubtText(d, u));
+    if (broken.empty() && f.bNothingEntered)
+        return "NO LOADING ENTERED";
+    for (int nPoint = 0; nPoint < POINT_COUNT && f.doubts.empty(); nPoint++) {
         if (!f.hasPoint(static_cast<_wbFlightPoint>(nPoint)))
             continue;
         const std::string strPoint = m_pointNames[nPoint];
@@ -195,7 +240,7 @@ std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
     // The seats and the tank are the loading's: once, whatever the point.
     const _wbJudgement& t = f.judged[POINT_TAKE_OFF];
     for (const _limRow& r : LIM_ROWS)
-        if (r.nSubject == SUBJECT_LOADING && t.beyond(r.nId))
+        if (f.doubts.empty() && r.nSubject == SUBJECT_LOADING && t.beyond(r.nId))
             broken.push_back(beyondWords(r.nId, t.limits[r.nId].nMargin, u));
     const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
     if (f.bUnconfirmed)

@@ -28,10 +28,16 @@ std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& units);
 // than the fuel on board (15.0 L)".
 std::string pwbPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& units);
 
+// A value that cannot be judged, in words: "the fuel "6O" was not read as
+// a number: check it", "left seat weight −5.0 kg cannot be right". No
+// infinity, no "nan" and no figure wider than a field is ever quoted.
+std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& units);
+
 // The flight's one verdict: "WITHIN LIMITS for take-off, landing and with no
 // fuel" (without a trip, "for take-off and with no fuel"), or "NOT WITHIN
 // LIMITS: " with every limit broken at every point, each once with its
 // point ("landing forward of the limit by 1.60 mm"; the seats and the tank,
-// the loading's own, once without one); led by "Basic weight and arms not
+// the loading's own, once without one); "NOT WITHIN LIMITS: " with each
+// doubted value's words instead while any value cannot be judged; led by "Basic weight and arms not
 // confirmed for this aircraft" while they are not.
 std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& units);

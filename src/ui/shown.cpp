@@ -5,6 +5,8 @@
 #include "store/figures.h"
 #include "ui/misc.h"
 
+#include <cmath>
+
 namespace
 {
 
@@ -23,6 +25,12 @@ int shwDecimals(_unitKind nAmount)
 
 std::string shwFixed(double n, int nDecimals)
 {
+    // A sentence has no room for a figure of hundreds of digits, and no
+    // use for "inf" or "nan".
+    if (!std::isfinite(n))
+        return "no number";
+    if (std::fabs(n) >= SHW_WIDEST)
+        return mscFormatNumber("%.3e", n);
     return mscFormatNumber(format(nDecimals).c_str(), n);
 }
 

@@ -10,7 +10,9 @@
 // The decimals the entries show an amount to: 2 for an arm, 1 otherwise.
 int shwDecimals(_unitKind nAmount);
 
-// A figure to nDecimals in the process locale, uncut.
+// A figure to nDecimals in the process locale; from SHW_WIDEST on in
+// exponent form ("1.000e+308"), and "no number" for an infinity or none.
+constexpr double SHW_WIDEST = 1e9;
 std::string shwFixed(double n, int nDecimals);
 
 // The amount in the pilot's unit with its symbol, to nDecimals (the
