@@ -345,6 +345,53 @@ TEST_F(FuelPlanning, BurnOffChoiceIsStoredAndWalkedToLast)
     EXPECT_TRUE(hasFocus("ShowBurnOff"));
 }
 
+// What the pilot typed and Zarv could not read, or that no amount can be,
+// leaves the flight unjudged, the sheet without its acceptance, across a
+// restart, until the field is typed again; and every row of the table is
+// coloured by its own judgement.
+class Doubts : public FuelPlanning
+{
+  protected:
+    std::string m_strConf;
+    std::string initialConf() const override
+    {
+        return m_strConf.empty() ? FuelPlanning::initialConf() : m_strConf;
+    }
+    bool flagged(const char* pszId) const
+    {
+        return gtk_style_context_has_class(gtk_widget_get_style_context(w(pszId)), GTK_STYLE_CLASS_ERROR);
+    }
+};
+
+TEST_F(Doubts, AFieldNotReadOrImpossibleIsNeverJudgedAcrossARestartUntilTyped)
+{
+    type("FuelVolume", "6O");
+    type("LeftSeatWeight", "-5");
+    focus("BallastNone");
+    const std::string strVerdict = "NOT WITHIN LIMITS: left seat weight \u2212" + num("%1.1f", 5.0) +
+                                   " kg cannot be right; the fuel \"6O\" was not read as a number: check it";
+    for (int nRun = 0; nRun < 2; nRun++) {
+        EXPECT_EQ(text("FlightVerdict"), strVerdict) << nRun;
+        EXPECT_TRUE(flagged("FuelVolume") && flagged("LeftSeatWeight")) << nRun;
+        EXPECT_FALSE(m_wbFlight.within());
+        m_strConf = conf();
+        TearDown();
+        SetUp();
+    }
+    type("FuelVolume", "60");
+    type("LeftSeatWeight", "80");
+    focus("BallastNone");
+    EXPECT_FALSE(flagged("FuelVolume") || flagged("LeftSeatWeight"));
+    EXPECT_FALSE(confHas("Load", "Unread"));
+    EXPECT_EQ(text("FlightVerdict"),
+              "NOT WITHIN LIMITS: with no fuel forward of the limit by " + num("%1.2f", 4.89) + " mm");
+    // Over weight with no trip: the landing, the take-off's loading, is red too.
+    type("LeftSeatWeight", "200");
+    focus("BallastNone");
+    EXPECT_TRUE(red("CalTotalWt")) << text("CalTotalWt") << text("FlightVerdict");
+    EXPECT_TRUE(red("LandingWt"));
+}
+
 // Zarv.ui as it was before fuel planning: the 65 objects alone.
 class Sixty5Objects : public Pages
 {
@@ -499,8 +546,9 @@ TEST_F(CheckOfTheCalculation, TheLabelSaysTheLastPassingCheckAndTheButtonMakesOn
     const struct timespec later[2] = {{time(nullptr) + 60, 0}, {time(nullptr) + 60, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, strFailed.c_str(), later, 0), 0);
     vfyInitWindow(m_pBuilder);
-    EXPECT_EQ(text("CalculationChecked"), "The last check of the calculation, on " + dateShow("2001-01-01") +
-                                              ", FAILED: do not use Zarv's figures until a check passes (zarv --verify)");
+    EXPECT_EQ(text("CalculationChecked"),
+              "The last check of the calculation, on " + dateShow("2001-01-01") +
+                  ", FAILED: do not use Zarv's figures until a check passes (zarv --verify)");
 }
 
 } // namespace

@@ -280,6 +280,9 @@ TEST_F(SheetFiling, AKillMidWriteLeavesNothingOnceStartedAgain)
     prnClearTemporaries();
     EXPECT_EQ(zt::listDir(m_dir / "Load sheets"), std::vector<std::string>{});
     EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find("cut short"), std::string::npos);
+    EXPECT_NE(text("SaveFailedText").find("A load sheet being filed when Zarv last stopped was lost"),
+              std::string::npos)
+        << text("SaveFailedText");
 }
 
 TEST_F(SheetFiling, DISABLED_DiesMidWrite)
@@ -370,7 +373,9 @@ struct Sheet {
     const char* pszName;
     std::string strConf;
     std::string strPilot;
-    bool bDocuments; // whether the pilot's desktop has a documents folder
+    // The pilot's desktop's documents folder: none, their own, or one others
+    // may write in (never offered, for a link planted there).
+    enum { NONE, OWN, OTHERS } nDocuments;
 };
 
 void PrintTo(const Sheet& c, std::ostream* os)
@@ -394,13 +399,16 @@ class PrintedSheet : public zt::Pages, public testing::WithParamInterface<Sheet>
 TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
 {
     const std::string strHome = g_get_home_dir(), strConfig = g_get_user_config_dir();
-    const std::string strFolder = GetParam().bDocuments ? strHome + "/Documents" : strHome;
+    const bool bDocuments = GetParam().nDocuments != Sheet::NONE;
+    const std::string strFolder = GetParam().nDocuments == Sheet::OWN ? strHome + "/Documents" : strHome;
     // The documents folder the desktop names, there or not.
     g_mkdir_with_parents(strConfig.c_str(), 0700);
-    if (GetParam().bDocuments)
-        g_mkdir(strFolder.c_str(), 0700);
-    zt::writeFile(strConfig + "/user-dirs.dirs", GetParam().bDocuments ? "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n"
-                                                                       : "XDG_DOCUMENTS_DIR=\"$HOME/Gone\"\n");
+    if (bDocuments) {
+        g_mkdir((strHome + "/Documents").c_str(), 0700);
+        g_chmod((strHome + "/Documents").c_str(), GetParam().nDocuments == Sheet::OWN ? 0700 : 0777);
+    }
+    zt::writeFile(strConfig + "/user-dirs.dirs",
+                  bDocuments ? "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n" : "XDG_DOCUMENTS_DIR=\"$HOME/Gone\"\n");
     g_reload_user_special_dirs_cache();
     const std::vector<std::string> before = zt::listDir(strFolder);
 
@@ -421,6 +429,9 @@ TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
         },
         "the printed file to be complete"));
     const std::string strPdf = strFolder + "/" + strName;
+    EXPECT_EQ(text("SaveFailedText").find("is not a folder of your own") != std::string::npos,
+              GetParam().nDocuments == Sheet::OTHERS)
+        << text("SaveFailedText");
     // The registration, without controls of direction, and the minute; the
     // File button showed its end, after GTK's ellipsis for what is above.
     EXPECT_TRUE(zt::reMatch(strName, "(G-ZARV|W+\u2026) 20[0-9]{2}-[01][0-9]-[0-3][0-9] [0-9]{4}"
@@ -466,15 +477,15 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Sheet{"WithinLimits",
                           "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n"
                           "LatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
-                          "A. Pilot", true},
+                          "A. Pilot", Sheet::OWN},
                     Sheet{"EveryLimitBroken",
                           "[Aircraft]\nRegistration=G-ZARV\n[Basic]\nWeight=520\nLongArm=2800\nLatArm=40\n"
                           "[Load]\nLSeat=100\nRSeat=130\nFuel=80\n",
-                          "A. Pilot", false},
+                          "A. Pilot", Sheet::NONE},
                     Sheet{"HostileText",
                           "[Aircraft]\nRegistration=\u202e" + std::string(300, 'W') +
                               "\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n",
-                          zt::reReplace(std::string(45, '\n'), "\n", "\nPilot"), true}),
+                          zt::reReplace(std::string(45, '\n'), "\n", "\nPilot"), Sheet::OTHERS}),
     [](const testing::TestParamInfo<Sheet>& p) { return std::string(p.param.pszName); });
 
 } // namespace

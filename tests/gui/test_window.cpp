@@ -175,4 +175,25 @@ TEST_F(ChangedOutside, TheFilesValuesAreShownAndWhatIsBeingTypedIsKept)
     EXPECT_EQ(text("Registration"), "G-NEWW");
 }
 
+// The units change under a field being typed in (another program's file,
+// met at a known point: Zarv's next save reads it first and shows it): the
+// field keeps its text and its unit until it is left, and stores what was
+// typed in the unit the pilot saw.
+TEST_F(ChangedOutside, AFieldBeingTypedInKeepsTheUnitItWasTypedIn)
+{
+    const std::string strKg = text("LeftSeatUnits");
+    type("LeftSeatWeight", "95");
+    zt::writeFile(m_dir / "Zarv.new", "[Basic]\nWeight=400\n\n[Load]\nLSeat=80\nRSeat=70\n\n[Unit]\nWeight=1\n");
+    ASSERT_EQ(rename((m_dir / "Zarv.new").c_str(), (m_dir / "Zarv.conf").c_str()), 0);
+    prmWriteKeyFile();
+    EXPECT_NE(text("RightSeatUnits"), strKg);
+    EXPECT_EQ(text("LeftSeatUnits"), strKg);
+    EXPECT_EQ(text("LeftSeatWeight"), "95");
+    EXPECT_NE(text("SaveFailedText").find("The units changed"), std::string::npos) << text("SaveFailedText");
+    focus("RightSeatWeight");
+    EXPECT_EQ(confDouble("Load", "LSeat"), 95.0);
+    EXPECT_EQ(text("LeftSeatUnits"), text("RightSeatUnits"));
+    EXPECT_EQ(text("LeftSeatWeight"), num("%1.1f", 95 * LB_PER_KG));
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // The loading calculation: the worked examples, each ballast position, and a
 // total weight of 0.
 #include "store/state.h"
+#include "store/stored.h"
 #include "support.h"
 #include "ui/misc.h"
 #include "ui/pagWBPage.h"
@@ -189,9 +190,9 @@ TEST_P(Judgement, EachLimitJustInsideOnAndJustBeyondWithItsMargin)
             // maximum) may be beyond too, where it applies.
             bool bAnyBeyond = false;
             for (const _limRow& o : LIM_ROWS) {
-                const bool bOther = o.nQuantity == r.nQuantity && limApplies(o, static_cast<_wbFlightPoint>(nPoint)) &&
-                                    (o.nSense == SENSE_AT_MOST ? step.nValue > limSignedValue(o)
-                                                               : step.nValue < limSignedValue(o));
+                const bool bOther =
+                    o.nQuantity == r.nQuantity && limApplies(o, static_cast<_wbFlightPoint>(nPoint)) &&
+                    (o.nSense == SENSE_AT_MOST ? step.nValue > limSignedValue(o) : step.nValue < limSignedValue(o));
                 const bool bBeyond = o.nId == r.nId ? bApplies && step.bBeyond : bOther;
                 EXPECT_EQ(j.beyond(o.nId), bBeyond) << "limit " << o.nId;
                 bAnyBeyond = bAnyBeyond || bBeyond;

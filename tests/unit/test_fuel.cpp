@@ -3,6 +3,7 @@
 // the burn-off drawn on the chart.
 #include "model/fuel.h"
 #include "store/state.h"
+#include "store/stored.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 

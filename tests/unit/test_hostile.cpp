@@ -77,6 +77,8 @@ const Hostile m_cases[] = {
     {"OutOfRangeAndNonFinite",
      [](const std::string& d) { conf(d, "[Load]\nLSeat=-5\nRSeat=nan\nFuel=1e999\nBallast=99999999999\n"); }, false, -5,
      true, "LSeat=-5"},
+    // A byte-order mark is no part of a key file.
+    {"ByteOrderMark", [](const std::string& d) { conf(d, "\xef\xbb\xbf[Load]\nLSeat=7\n"); }, true, 0, true, nullptr},
     // Not a regular file: moved aside whole, so that saving works again.
     {"Directory", [](const std::string& d) { g_mkdir((d + "/Zarv.conf").c_str(), 0700); }, true, 0, true, nullptr},
     {"DanglingSymlink",
@@ -126,7 +128,18 @@ TEST_P(HostileFile, IsSurvivedAndWhatCanBeKeptIsKept)
     GStatBuf st;
     const bool bRegular = g_stat((m_dir / "Zarv.conf").c_str(), &st) == 0 && S_ISREG(st.st_mode);
     const std::string strBefore = bRegular ? zt::readFile(m_dir / "Zarv.conf") : "";
+    static std::vector<std::string> told;
+    errSetPilotListener([](const std::string& str) { told.push_back(str); });
+    told.clear(); // what earlier tests told no window
     prmLoadKeyFile();
+    errSetPilotListener(nullptr);
+    // A file set aside is said in the window, with where it went.
+    if (h.bSetAside) {
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_NE(told[0].find(" was set aside as " + (m_dir / setAside().at(0)) + ":"), std::string::npos) << told[0];
+    } else {
+        EXPECT_EQ(told, std::vector<std::string>{});
+    }
     EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), h.nLSeat);
     for (const char* pszKey : {"RSeat", "Fuel"})
         EXPECT_TRUE(std::isfinite(prmGetKeyDouble("Load", pszKey)));

@@ -9,6 +9,7 @@
 #include "store/stored.h"
 #include "support.h"
 #include "ui/misc.h"
+#include "ui/pagWBVerdict.h"
 
 #include <gtest/gtest.h>
 
@@ -415,7 +416,55 @@ TEST(Reading, EitherSeparatorIsADecimalOneUnlessItCouldSeparateThousands)
         EXPECT_EQ(mscReadNumber(inLocale(pszText).c_str()).nValue, mscParseNumber(inLocale(pszText).c_str()));
 }
 
-// The weighing date is a date: ISO or the locale's own form, stored as ISO;
+// A value no amount of its kind can be, or a text Zarv.conf holds that is
+// no number, is never judged: the flight's verdict names each, with no
+// infinity, no "nan" and no figure of hundreds of digits in its words.
+TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
+{
+    const std::string strAircraft = "[Basic]\nWeight=400\nLongArm=2480\n";
+    const struct {
+        const char* pszConf;
+        const char* pszVerdict; // "." as the decimal mark
+    } cases[] = {
+        {"[Load]\nFuel=0\n", "WITHIN LIMITS for take-off and with no fuel"},
+        {"[Load]\nLSeat=-5\n", "left seat weight \u22125.0 kg cannot be right"},
+        {"[Ballast]\nWeight=-20\n", "ballast weight \u221220.0 kg cannot be right"},
+        {"[Load]\nLSeat=nan\nRSeat=inf\nFuel=-inf\n",
+         "the left seat weight was not read as a number: check it; the right seat weight was not read as a number: "
+         "check it; the fuel was not read as a number: check it"},
+        {"[Load]\nLSeat=1e308\nRSeat=1e308\n",
+         "left seat weight over 5000.0 kg cannot be right; right seat weight over 5000.0 kg cannot be right"},
+        {"[Basic]\nLatArm=1e20\n", "basic lateral arm over 10000.00 mm cannot be right"},
+        {"[Fuel]\nDensity=nan\n", "the fuel density was not read as a number: check it"},
+        {"[Fuel]\nDensity=1.2\n", "fuel density 1.200 cannot be right"},
+        {"[Load]\nTrip=1e308\nFuel=20\n", "trip fuel over 2000.0 L cannot be right"},
+        {"[Load]\nFuel=abc\n", "the fuel \"abc\" was not read as a number: check it"},
+        // What was typed and not read, kept beside the value read from it.
+        {"[Load]\nFuel=6\nUnread=Load/Fuel=6O;\n", "the fuel \"6O\" was not read as a number: check it"},
+        {"[Load]\nUnread=Load/Fuel=1e999;\n", "the fuel \"1e999\" was not read as a number: check it"},
+        {"[Load]\nUnread=Load/Fuel=-Infinity;\n", "the fuel was not read as a number: check it"},
+    };
+    for (const auto& c : cases) {
+        zt::writeFile(m_dir / "Zarv.conf", strAircraft + c.pszConf);
+        restart();
+        prmLoadKeyFile();
+        psetParams();
+        pwbParams();
+        pwbCalcWB();
+        const std::string strVerdict = pwbFlightVerdictText(m_wbFlight, m_wbSetup);
+        const bool bWithin = c.pszVerdict[0] == 'W';
+        const std::string strWords =
+            zt::reReplace(c.pszVerdict, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
+        EXPECT_EQ(strVerdict, (bWithin ? "" : "NOT WITHIN LIMITS: ") + strWords) << c.pszConf;
+        EXPECT_EQ(m_wbFlight.within(), bWithin) << c.pszConf;
+        for (int n = 0; n < POINT_COUNT; n++)
+            for (const std::string& str : {strVerdict, pwbPointVerdictText(m_wbFlight, _wbFlightPoint(n), m_wbSetup)})
+                EXPECT_TRUE(zt::reSearch(str, "(?i)inf|nan|\\d{12}").empty()) << str;
+    }
+}
+
+// The weighing date is a date: ISO, or the locale's own order with a
+// four-digit year, stored and shown as ISO;
 // anything else flagged and kept as typed; a day after today flagged.
 TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
 {
@@ -429,7 +478,11 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
         bool bFlagged;
     } cases[] = {
         {"2026-03-01", true, "2026-03-01", false},
-        {dateShow("2024-01-12"), true, "2024-01-12", false}, // the locale's own form
+        {"12/12/2024", true, "2024-12-12", false}, // the locale's own order, with four digits of the year
+        // Two digits of the year read one way here and another elsewhere.
+        {"12/12/24", false, "", true},
+        {"07/03/21", false, "", true},
+        {"0021-01-01", false, "", true},
         {" 2026-12-07 ", true, "2026-12-07", false},
         {"2027-01-01", true, "2027-01-01", true}, // after today
         {"sometime", false, "", true},
@@ -449,6 +502,10 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
         EXPECT_EQ(!d.strProblem.empty(), c.bFlagged) << c.strText << ": " << d.strProblem;
     }
     EXPECT_EQ(dateShow("sometime"), "sometime"); // not a date: as it stands
+    // Shown as stored, ISO with the year in four digits, in every locale.
+    EXPECT_EQ(dateShow("2026-12-09"), "2026-12-09");
+    EXPECT_EQ(dateWeighingDueText(dateWeighingDue("0021-01-01", today, 48)),
+              "Weighing due since 0025-01-01 (every 48 months): have the aircraft reweighed.");
 }
 
 // Due from the same day (or the month's last) the interval later; no ISO day, no judgement.
