@@ -242,6 +242,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 2,
      .field = &m_wbSetup.nWeighingMonths,
+     .pszWhat = "weighing interval",
      .pszEntry = "WeighingIntervalMonths",
      .pszFormat = "%g",
      .nWalk = 190},

@@ -458,7 +458,8 @@ void pwbUpdatePlanDisplay(void)
     if (m_pwgtBallastAdvice) {
         const _wbBallastAdvice advice = fuelBallastAdvice(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight,
                                                           m_wbLoad.nFuelVolume, m_wbLoad.nBallastPosn, f.nTrip);
-        gtk_label_set_text(GTK_LABEL(m_pwgtBallastAdvice), ballastAdviceText(advice));
+        // No advice is worked from a value that cannot be judged.
+        gtk_label_set_text(GTK_LABEL(m_pwgtBallastAdvice), f.doubts.empty() ? ballastAdviceText(advice) : "");
     }
 }
 
