@@ -153,6 +153,8 @@ std::vector<std::string> recomputed(const _recRead& r)
     m_wbSetup.nFuelDensity = r.entry.storedDensity.value_or(m_wbSetup.nFuelDensity);
     prmTakeUnreadTexts(r.entry.unread);
     pwbCalcWB();
+    if (!r.entry.bValuesJudged)
+        m_wbFlight.doubts.clear();
     std::vector<std::string> diffs =
         recDifferences(r.entry.outputs, recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup)));
     // The fingerprint ties the sheet to the aircraft's figures: it must be

@@ -193,7 +193,12 @@ void wbShowBar(void)
         strText = m_strConfChanged + (strText.empty() ? "" : ". " + strText);
     if (!m_strFilingFailure.empty())
         strText += (strText.empty() ? "" : "\n") + m_strFilingFailure;
-    for (const std::string& str : m_told)
+    std::vector<std::string> told = m_told;
+    // The aircraft's texts that are not valid text, while they stand.
+    for (const _prmValueId nId : {VAL_REGISTRATION, VAL_WEIGHED})
+        if (m_pkeyFile && !prmNotText(nId).empty())
+            told.push_back(prmNotText(nId));
+    for (const std::string& str : told)
         strText += (strText.empty() ? "" : "\n") + str;
     gtk_label_set_text(GTK_LABEL(m_pwgtSaveFailedText), strText.c_str());
     gtk_widget_set_visible(m_pwgtSaveFailedBar, !strText.empty());
@@ -243,6 +248,7 @@ void wbOnConfChanged(void)
     bool bUnitChanged = false;
     if (bTyping) {
         gtk_entry_set_text(GTK_ENTRY(pwgtFocus), strTyped.c_str());
+        mscMarkEdited(pwgtFocus); // even where it reads as the value shown anew
         bUnitChanged = fldHoldTypedUnits(pwgtFocus, before);
     }
     m_strConfChanged = "Zarv.conf was changed by another program: its values are shown";
@@ -254,9 +260,13 @@ void wbOnConfChanged(void)
 
 void wbOnTold(const std::string& strText)
 {
-    // Said once, however often it happens.
+    // Said once, however often it happens; the latest few, so the bar
+    // never grows past the window.
+    constexpr size_t MAX_TOLD = 4;
     if (std::find(m_told.begin(), m_told.end(), strText) == m_told.end())
         m_told.push_back(strText);
+    if (m_told.size() > MAX_TOLD)
+        m_told.erase(m_told.begin());
     wbShowBar();
 }
 
@@ -671,6 +681,11 @@ void wbInitPages(GtkBuilder* pBuilder)
             addCss(m_pwgtSaveFailedBar, SAVE_FAILED_CSS);
         bCssAdded = true;
         gtk_style_context_add_class(gtk_widget_get_style_context(m_pwgtSaveFailedBar), "zarv-save-failed");
+        // However long what it says, the bar stays within the window.
+        gtk_label_set_line_wrap_mode(GTK_LABEL(m_pwgtSaveFailedText), PANGO_WRAP_WORD_CHAR);
+        gtk_label_set_ellipsize(GTK_LABEL(m_pwgtSaveFailedText), PANGO_ELLIPSIZE_END);
+        gtk_label_set_lines(GTK_LABEL(m_pwgtSaveFailedText), 8);
+        gtk_label_set_max_width_chars(GTK_LABEL(m_pwgtSaveFailedText), 100);
     }
     m_strSaveFailure.clear(), m_strFilingFailure.clear(),
         m_strConfChanged.clear(); // a new window says what it meets itself

@@ -47,26 +47,39 @@ std::string isoOf(const GDate& date)
     return psz;
 }
 
-// The year a text in the locale's order gives with all four digits: the one
-// number of four digits in it, or 0 where there is none or more than one.
-unsigned fourDigitYear(const char* pszText)
+// A date in the locale's order as a pilot types it: three numbers and
+// nothing but separators (no word, which the parser would pass over and
+// complete with a day never typed), the year the one of four digits. Its
+// numbers, the year last; false otherwise.
+bool localeNumbers(const char* pszText, unsigned* pnNumbers)
 {
-    unsigned nYear = 0, nFound = 0;
+    int nFound = 0, nYears = 0;
+    unsigned n[3] = {};
     for (const char* p = pszText; *p;) {
+        if (g_ascii_isalpha(*p) || static_cast<unsigned char>(*p) >= 0x80)
+            return false;
         if (!g_ascii_isdigit(*p)) {
             p++;
             continue;
         }
         const char* pStart = p;
-        unsigned n = 0;
+        unsigned nValue = 0;
         while (g_ascii_isdigit(*p))
-            n = n * 10 + static_cast<unsigned>(*p++ - '0') % 100000;
+            nValue = nValue * 10 + static_cast<unsigned>(*p++ - '0') % 100000;
+        if (nFound == 3 || p - pStart > 4)
+            return false;
         if (p - pStart == 4) {
-            nYear = n;
-            nFound++;
+            nYears++;
+            pnNumbers[2] = nValue;
+        } else {
+            n[nFound - nYears] = nValue;
         }
+        nFound++;
     }
-    return nFound == 1 ? nYear : 0;
+    if (nFound != 3 || nYears != 1)
+        return false;
+    pnNumbers[0] = n[0], pnNumbers[1] = n[1];
+    return true;
 }
 
 } // namespace
@@ -80,10 +93,15 @@ _dateReading dateRead(const std::string& strText, const GDate& today)
     g_date_clear(&date, 1);
     // ISO 8601 always; the locale's own order only with the year in four
     // digits, the one form no reader can take for another day.
-    const bool bIso = readIso(pszText, &date);
-    if (!bIso && fourDigitYear(pszText) != 0) {
+    unsigned n[3] = {};
+    if (!readIso(pszText, &date) && localeNumbers(pszText, n)) {
+        // The day the parser makes of it must be the one typed, number for
+        // number.
         g_date_set_parse(&date, pszText);
-        if (g_date_valid(&date) && g_date_get_year(&date) != fourDigitYear(pszText))
+        const unsigned nDay = g_date_valid(&date) ? g_date_get_day(&date) : 0;
+        const unsigned nMonth = g_date_valid(&date) ? g_date_get_month(&date) : 0;
+        if (!g_date_valid(&date) || g_date_get_year(&date) != n[2] ||
+            !((nDay == n[0] && nMonth == n[1]) || (nDay == n[1] && nMonth == n[0])))
             g_date_clear(&date, 1);
     }
     // Only a whole date counts: a lone number or a month name is no date,

@@ -6,6 +6,7 @@
 
 #include "store/params.h"
 
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <type_traits>
@@ -49,10 +50,9 @@ std::vector<std::string> stringList(_prmValueId nId)
 {
     const _prmValue& v = prmValue(nId);
     std::vector<std::string> lines;
-    g_auto(GStrv) ppsz = g_key_file_get_string_list(m_pkeyFile, v.pszGroup, v.pszKey, nullptr, nullptr);
-    for (int i = 0; ppsz && ppsz[i]; i++)
-        if (*ppsz[i])
-            lines.push_back(ppsz[i]);
+    for (const std::string& str : prmTextListOf(m_pkeyFile, v.pszGroup, v.pszKey))
+        if (!str.empty())
+            lines.push_back(str);
     return lines;
 }
 
@@ -218,6 +218,33 @@ std::string prmRecordedWhen(void)
     return nAt == std::string::npos ? "" : str.substr(nAt + 1);
 }
 
+std::string prmFigureShown(const std::string& strValue)
+{
+    char* pszEnd = nullptr;
+    const double n = g_ascii_strtod(strValue.c_str(), &pszEnd);
+    if (!strValue.empty() && pszEnd && !*pszEnd) {
+        if (!std::isfinite(n))
+            return "no number";
+        if (std::fabs(n) >= 1e9) {
+            g_autofree gchar* psz = g_strdup_printf("%.3e", n);
+            return psz;
+        }
+    }
+    // Text as one short line.
+    g_autofree gchar* pszValid = g_utf8_make_valid(strValue.c_str(), -1);
+    std::string str;
+    glong nChars = 0;
+    for (const gchar* p = pszValid; *p; p = g_utf8_next_char(p), nChars++) {
+        if (nChars == 40) {
+            str += "\u2026";
+            break;
+        }
+        const gunichar c = g_utf8_get_char(p);
+        str += g_unichar_iscntrl(c) ? std::string(" ") : std::string(p, static_cast<size_t>(g_utf8_next_char(p) - p));
+    }
+    return str;
+}
+
 std::vector<std::string> prmOutsideChanges(void)
 {
     if (!prmUnderControl())
@@ -238,8 +265,9 @@ std::vector<std::string> prmOutsideChanges(void)
             const std::string strWas = it == recorded.end() ? "" : it->second;
             if (strWas == strValue)
                 continue;
-            changes.push_back(strName == HISTORY_FIGURE ? "the history was changed"
-                                                        : strName + " " + strWas + " \u2192 " + strValue);
+            changes.push_back(strName == HISTORY_FIGURE
+                                  ? "the history was changed"
+                                  : strName + " " + prmFigureShown(strWas) + " \u2192 " + prmFigureShown(strValue));
         }
     } else if (nVersion >= 2) {
         changes.push_back("the record of the figures is missing");

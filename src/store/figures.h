@@ -51,6 +51,11 @@ std::string prmRecordedWhen(void);
 // change control, one item each: a figure changed by another program or by
 // hand ("Basic/Weight 400.000 → 520.000"), the history changed, or the
 // fingerprint or history missing. Empty where nothing does.
+// A figure's value as the window writes it in a sentence: a number too wide
+// for one in exponent form, none as "no number", any other text as one line
+// of at most 40 characters.
+std::string prmFigureShown(const std::string& strValue);
+
 std::vector<std::string> prmOutsideChanges(void);
 bool prmFiguresChangedOutside(void);
 

@@ -127,11 +127,33 @@ bool writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLengt
     return true;
 }
 
+// A reason as the window says it: one line, and short (a parse error
+// quotes the line it met, which may be of any length).
+std::string reasonText(const char* pszMessage)
+{
+    g_autofree gchar* pszValid = g_utf8_make_valid(pszMessage, -1);
+    std::string str;
+    glong n = 0;
+    for (const gchar* p = pszValid; *p; p = g_utf8_next_char(p), n++) {
+        if (n == 120) {
+            str += "\u2026";
+            break;
+        }
+        const gunichar c = g_utf8_get_char(p);
+        if (g_unichar_iscntrl(c))
+            str += ' ';
+        else
+            str.append(p, static_cast<size_t>(g_utf8_next_char(p) - p));
+    }
+    return str;
+}
+
 // Moves an unreadable Zarv.conf aside as "Zarv.conf.bad-YYYYMMDD-HHMMSS"
 // (with "-N" added while that name is taken), never over another file.
 // Returns false when it could not.
-bool setAside(const std::string& strSpec, const std::string& strReason)
+bool setAside(const std::string& strSpec, const char* pszReason, bool bAtStart)
 {
+    const std::string strReason = reasonText(pszReason);
     char szStamp[32];
     const time_t tNow = time(nullptr);
     struct tm tmNow;
@@ -154,14 +176,15 @@ bool setAside(const std::string& strSpec, const std::string& strReason)
                                                    strSpec.c_str(), strTo.c_str());
         errPostError(pszMsg);
         errTellPilot("Zarv.conf could not be read (" + strReason + ") and was set aside as " + strTo +
-                     ": the window shows no aircraft and no loading until they are typed again");
+                     (bAtStart ? ": the window shows no aircraft and no loading until they are typed again"
+                               : ": another program had changed it; the window's values stay and are saved anew"));
         return true;
     }
     g_autofree gchar* pszMsg =
         g_strdup_printf("prmLoadKeyFile()\nrename(%s) failed\n%s\nit is left as it is: changes are not saved this run",
                         strSpec.c_str(), g_strerror(nErr));
     errPostError(pszMsg);
-    errTellPilot("Zarv.conf could not be read (" + strReason + ") nor set aside (" + g_strerror(nErr) +
+    errTellPilot("Zarv.conf could not be read (" + strReason + ") nor set aside (" + reasonText(g_strerror(nErr)) +
                  "): it is left as it is, and no change is saved this run");
     return false;
 }
@@ -262,6 +285,21 @@ bool sameAsSeen(const GStatBuf& st)
            same(st.st_mtim, m_seen.tModified) && same(st.st_ctim, m_seen.tChanged);
 }
 
+// Parses what Zarv.conf holds. A NUL byte would end the parse there in
+// silence (and the next save would drop the rest), and a byte-order mark is
+// no part of a key file: either is a file that cannot be read.
+bool parseConf(GKeyFile* pkf, const std::string& strData, GError** ppErr)
+{
+    const char* pszWhy = strData.find('\0') != std::string::npos             ? "it holds a NUL byte"
+                         : g_str_has_prefix(strData.c_str(), "\xef\xbb\xbf") ? "it starts with a byte-order mark"
+                                                                             : nullptr;
+    if (pszWhy) {
+        g_set_error_literal(ppErr, G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_PARSE, pszWhy);
+        return false;
+    }
+    return g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_KEEP_COMMENTS, ppErr);
+}
+
 // Reads Zarv.conf into pkf as g_key_file_load_from_file does, and notes
 // what was read.
 bool loadConf(GKeyFile* pkf, const std::string& strSpec, GError** ppErr)
@@ -270,7 +308,7 @@ bool loadConf(GKeyFile* pkf, const std::string& strSpec, GError** ppErr)
     GStatBuf st;
     if (!readConf(strSpec, &strData, &st, ppErr))
         return false;
-    if (!g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_KEEP_COMMENTS, ppErr))
+    if (!parseConf(pkf, strData, ppErr))
         return false;
     noteSeen(st, strData);
     return true;
@@ -388,7 +426,7 @@ bool prmSyncKeyFile(void)
         return false;
     }
     GKeyFile* pkf = g_key_file_new();
-    if (!g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_KEEP_COMMENTS, &pErr)) {
+    if (!parseConf(pkf, strData, &pErr)) {
         g_key_file_free(pkf);
         g_autofree gchar* pszMsg =
             g_strdup_printf("prmSyncKeyFile()\n%s was changed by another program and cannot be read\n%s",
@@ -398,7 +436,7 @@ bool prmSyncKeyFile(void)
         // next save writes them.
         m_seen = {};
         if (pErr->domain == G_KEY_FILE_ERROR)
-            m_bKeepUnreadable = !setAside(linkTarget(strSpec), pErr->message);
+            m_bKeepUnreadable = !setAside(linkTarget(strSpec), pErr->message, false);
         return false;
     }
     applyPending(pkf);
@@ -468,11 +506,16 @@ void prmLoadKeyFile(void)
     // A missing or unreadable file is left where it is.
     // Through a link it is the file it leads to that is set aside: the link
     // stays, and the next save makes that file anew.
-    if (pErr->domain == G_KEY_FILE_ERROR)
-        m_bKeepUnreadable = !setAside(bLink ? linkTarget(strSpec) : strSpec, pErr->message);
-    else if (!g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT))
-        errTellPilot("Zarv.conf could not be read (" + std::string(pErr->message) +
-                     "): the window shows no aircraft and no loading");
+    // One that cannot be read for now (no permission) is left as it is, and
+    // not replaced either: changes stay in the window this run.
+    if (pErr->domain == G_KEY_FILE_ERROR) {
+        m_bKeepUnreadable = !setAside(bLink ? linkTarget(strSpec) : strSpec, pErr->message, true);
+    } else if (!g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT)) {
+        m_bKeepUnreadable = true;
+        errTellPilot("Zarv.conf could not be read (" + reasonText(pErr->message) +
+                     "): it is left as it is, the window shows no aircraft and no loading, and no change is saved "
+                     "this run");
+    }
 }
 
 namespace
@@ -676,6 +719,26 @@ std::string prmTextOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey)
         return "";
     g_autofree gchar* pszValid = g_utf8_make_valid(pszRaw, -1);
     return pszValid;
+}
+
+std::vector<std::string> prmTextListOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey)
+{
+    g_auto(GStrv) ppsz = g_key_file_get_string_list(pkf, pszGroup, pszKey, nullptr, nullptr);
+    if (!ppsz) {
+        // Not valid text: the list read with replacement characters, never
+        // as none (a rewrite would then drop every line of it).
+        g_autofree gchar* pszRaw = g_key_file_get_value(pkf, pszGroup, pszKey, nullptr);
+        if (pszRaw) {
+            g_autofree gchar* pszValid = g_utf8_make_valid(pszRaw, -1);
+            g_autoptr(GKeyFile) pkfValid = g_key_file_new();
+            g_key_file_set_value(pkfValid, "List", "Value", pszValid);
+            ppsz = g_key_file_get_string_list(pkfValid, "List", "Value", nullptr, nullptr);
+        }
+    }
+    std::vector<std::string> v;
+    for (int i = 0; ppsz && ppsz[i]; i++)
+        v.emplace_back(ppsz[i]);
+    return v;
 }
 
 bool prmKeyIsText(const gchar* pszGroup, const gchar* pszKey)

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The one key file; created by prmLoadKeyFile and kept for the whole run.
 extern GKeyFile* m_pkeyFile;
@@ -58,6 +59,9 @@ void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue)
 std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey);
 // The same of a key file of its own.
 std::string prmTextOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey);
+// A list of texts (";"-separated, as the key file keeps them), none when
+// missing, with replacement characters where it is not valid UTF-8.
+std::vector<std::string> prmTextListOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey);
 // Whether a value is valid text (a missing one is).
 bool prmKeyIsText(const gchar* pszGroup, const gchar* pszKey);
 void prmSetKeyString(const gchar* pszGroup, const gchar* pszKey, const gchar* pszValue);

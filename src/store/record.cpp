@@ -402,12 +402,12 @@ std::string recLine(const _recEntry& e)
             stored.add("weighingMonths", *e.storedMonths);
         line.add("stored", stored.text());
     }
-    if (!e.unread.empty()) {
-        Object unread;
-        for (const auto& [strPath, strText] : e.unread)
-            unread.add(strPath.c_str(), quoted(strText));
-        line.add("unread", unread.text());
-    }
+    // Written always, even empty: it marks a line whose verdict judged the
+    // values themselves.
+    Object unread;
+    for (const auto& [strPath, strText] : e.unread)
+        unread.add(strPath.c_str(), quoted(strText));
+    line.add("unread", unread.text());
     for (size_t n = 0; n < POINT_COUNT; n++) {
         if (n == POINT_LANDING && !e.outputs.bLanding)
             continue;
@@ -589,7 +589,8 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
         if (pst && pst->count("weighingMonths"))
             e.storedMonths = rd.number(pst, "weighingMonths");
     }
-    if (pm->count("unread"))
+    e.bValuesJudged = pm->count("unread") != 0;
+    if (e.bValuesJudged)
         if (const Members* pu = rd.object(*pm, "unread"))
             for (const auto& [strPath, value] : *pu)
                 e.unread.emplace_back(strPath, rd.text(pu, strPath.c_str()));

@@ -49,8 +49,11 @@ struct _recEntry {
     // covers what was held.
     std::optional<double> storedDensity, storedMonths;
     _wbLoadState load = {};
-    // The texts typed that were not read as numbers, by "Group/Key".
+    // The texts typed that were not read as numbers, by "Group/Key"; and
+    // whether the sheet's verdict judged the values themselves (a line an
+    // older Zarv wrote did not, and is checked as it was judged).
     std::vector<std::pair<std::string, std::string>> unread;
+    bool bValuesJudged = true;
     _recOutputs outputs;
 };
 

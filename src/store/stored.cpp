@@ -254,6 +254,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Aircraft",
      .pszKey = "History",
      .pszAircraftKey = "History",
+     .pszWhat = "history",
      .bStartsEmpty = true},
     {.nId = VAL_FINGERPRINT,
      .nOwner = PRM_OF_SETUP,
@@ -277,8 +278,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Aircraft",
      .pszKey = "Unread",
-     .pszAircraftKey = "Unread",
-     .bStartsEmpty = true},
+     .pszAircraftKey = "Unread"},
 }};
 
 // prmValue finds a row by its id.
@@ -335,11 +335,7 @@ std::string pathOf(const _prmValue& v)
 std::vector<std::string> storedUnread(_prmOwner nOwner)
 {
     const _prmValue& l = unreadList(nOwner);
-    g_auto(GStrv) ppsz = g_key_file_get_string_list(m_pkeyFile, l.pszGroup, l.pszKey, nullptr, nullptr);
-    std::vector<std::string> v;
-    for (int i = 0; ppsz && ppsz[i]; i++)
-        v.emplace_back(ppsz[i]);
-    return v;
+    return prmTextListOf(m_pkeyFile, l.pszGroup, l.pszKey);
 }
 
 std::vector<std::string> heldUnread(_prmOwner nOwner)
@@ -354,6 +350,10 @@ std::vector<std::string> heldUnread(_prmOwner nOwner)
 // Whether a text reads as a finite number, the whole of it.
 bool readsAsNumber(const char* psz)
 {
+    // Decimal only, as a pilot types it: "0x50" is no weight of 80 kg.
+    const char* pszDigits = psz + (*psz == '+' || *psz == '-');
+    if (pszDigits[0] == '0' && (pszDigits[1] == 'x' || pszDigits[1] == 'X'))
+        return false;
     char* pszEnd = nullptr;
     const double n = g_ascii_strtod(psz, &pszEnd);
     while (pszEnd && g_ascii_isspace(*pszEnd))
@@ -388,6 +388,7 @@ void prmLoadValues(_prmOwner nOwner)
         g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, v.pszGroup, v.pszKey, nullptr);
         if (pszRaw && *g_strstrip(pszRaw) && !readsAsNumber(pszRaw)) {
             prmKeepUnreadText(v.pszGroup, v.pszKey, pszRaw);
+            **std::get_if<gdouble*>(&v.field) = 0;
             continue;
         }
         const std::string strPrefix = pathOf(v) + "=";
@@ -465,7 +466,11 @@ std::vector<_wbDoubt> prmDoubts(bool bLog)
         const std::string strWhy = prmUnread(r.nId).empty()
                                        ? std::string(g_ascii_dtostr(szValue, sizeof szValue, n)) + " cannot be right"
                                        : "\u201c" + prmUnread(r.nId) + "\u201d was not read as a number";
-        const std::string strEntry = "[" + std::string(r.pszGroup) + "] " + r.pszKey + ": " + strWhy;
+        std::string strEntry = "[" + std::string(r.pszGroup) + "] " + r.pszKey + ": " + strWhy;
+        // One line of the log, whatever the text holds.
+        for (char& c : strEntry)
+            if (static_cast<unsigned char>(c) < 0x20)
+                c = ' ';
         if (bLog && logged.insert(strEntry).second) {
             const std::string strMsg =
                 "prmDoubts()\n" + strEntry + "\nno loading is judged within limits until it is corrected";
@@ -530,6 +535,9 @@ std::string prmNotText(_prmValueId nId)
     const _prmValue& v = m_values[nId];
     if (prmKeyIsText(v.pszGroup, v.pszKey))
         return "";
+    if (!v.pszEntry)
+        return "The aircraft's " + std::string(v.pszWhat ? v.pszWhat : v.pszKey) +
+               " in Zarv.conf is not valid text: it is shown, and kept from here, with replacement characters";
     return "The " + std::string(v.pszWhat ? v.pszWhat : v.pszKey) +
            " in Zarv.conf is not valid text: it is shown with replacement characters; type it again";
 }
@@ -542,14 +550,18 @@ void tellNotText(void)
 {
     static std::set<std::string> told;
     for (const _prmValue& v : m_values) {
-        const std::string str = v.pszEntry && std::holds_alternative<std::monostate>(v.field) ? prmNotText(v.nId) : "";
+        const bool bText = (v.pszEntry || v.nId == VAL_HISTORY) && std::holds_alternative<std::monostate>(v.field);
+        const std::string str = bText ? prmNotText(v.nId) : "";
         if (str.empty() || !told.insert(str + prmGetText(v.nId)).second)
             continue;
         g_autofree gchar* pszMsg = g_strdup_printf("psetParams()\n[%s] %s in Zarv.conf is not valid UTF-8\n"
                                                    "it is shown with replacement characters",
                                                    v.pszGroup, v.pszKey);
         errPostError(pszMsg);
-        errTellPilot(str);
+        // The aircraft's history is said for the run; a registration or
+        // weighing date while it stands (the window asks prmNotText).
+        if (v.nId == VAL_HISTORY)
+            errTellPilot(str);
     }
 }
 

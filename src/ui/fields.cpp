@@ -35,10 +35,8 @@ const _wbSetup* typedUnits(GtkWidget* pwgtEntry)
 void showUnit(GtkWidget* pwgtEntry, const _wbSetup& units)
 {
     auto* pwgtLabel = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(pwgtEntry), UNITS_LABEL_KEY));
-    if (pwgtLabel)
-        gtk_label_set_text(
-            GTK_LABEL(pwgtLabel),
-            unitLabel(prmValue(fldIdOf(g_object_get_data(G_OBJECT(pwgtEntry), ID_KEY))).nUnit, units).c_str());
+    if (pwgtLabel && valueOf(pwgtEntry))
+        gtk_label_set_text(GTK_LABEL(pwgtLabel), unitLabel(valueOf(pwgtEntry)->nUnit, units).c_str());
 }
 
 // A doubt's words as a field's tooltip: "Left seat weight −5.0 kg cannot be
@@ -168,6 +166,15 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
     // Text not read cleanly is kept with the value, which cannot say it.
     const std::string strUnread = r.strProblem.empty() && std::isfinite(nConverted) ? "" : strText;
     const auto* pnOld = std::get_if<gdouble*>(&v.field);
+    // A figure of the weighing record never takes a value from text that
+    // was not read: it keeps its own, flagged, until a number is typed.
+    if (v.bFigure && pnOld && !strUnread.empty()) {
+        prmSetUnread(nId, strUnread);
+        mscFlagEntry(pwgtEntry, "\u201c" + mscOneLine(strText, 40) + "\u201d was not read as a number: the " +
+                                    v.pszWhat + " stays " + mscFormatNumber(v.pszFormat, prmShown(v, **pnOld)) + " " +
+                                    unitLabel(v.nUnit, m_wbSetup) + " until a number is typed.");
+        return true;
+    }
     if (!v.bFigure || !pnOld || **pnOld == nNew) {
         prmSetUnread(nId, strUnread);
         prmStoreValue(nId, nNew);

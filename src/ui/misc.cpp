@@ -233,6 +233,11 @@ bool mscEntryEdited(GtkWidget* pwgtEntry)
     return !pszShown || strcmp(pszShown, gtk_entry_get_text(GTK_ENTRY(pwgtEntry))) != 0;
 }
 
+void mscMarkEdited(GtkWidget* pwgtEntry)
+{
+    g_object_set_data(G_OBJECT(pwgtEntry), SHOWN_KEY, nullptr);
+}
+
 void mscLeaveField(GtkWindow* pwinMain)
 {
     GtkWidget* pwgtFocus = gtk_window_get_focus(pwinMain);

@@ -73,6 +73,9 @@ double mscSettle(GtkWidget* pwgtEntry, const _mscReading& r, double nConverted, 
 // Whether the entry's text is other than what mscShowNumber last showed in
 // it: the pilot has typed since.
 bool mscEntryEdited(GtkWidget* pwgtEntry);
+// Takes the entry as typed in, whatever it shows: its text is the pilot's
+// even where it reads as what was shown.
+void mscMarkEdited(GtkWidget* pwgtEntry);
 
 // Takes the focus from the field being edited in the window, which commits
 // it as leaving it does. A field the pilot has not typed in is left without

@@ -268,7 +268,8 @@ std::string historyText(void)
             strLine += figureCaption(*pv) + " " + (a.strOld.empty() ? "(none)" : mscOneLine(a.strOld)) + " \u2192 " +
                        (a.strNew.empty() ? "(none)" : mscOneLine(a.strNew)) + ": ";
         else if (!a.strFigure.empty())
-            strLine += a.strFigure + " " + a.strOld + " \u2192 " + a.strNew + ": ";
+            strLine += prmFigureShown(a.strFigure) + " " + prmFigureShown(a.strOld) + " \u2192 " +
+                       prmFigureShown(a.strNew) + ": ";
         str += (str.empty() ? "" : "\n") + strLine + mscOneLine(a.strReason);
     }
     return str;
@@ -576,8 +577,8 @@ void psetUpdateInputDisplay(void)
         const bool bUsable = unitFuelDensity(s) == s.nFuelDensity;
         if (!bUsable && s.nFuelDensity != 0)
             mscFlagEntry(m_pwgtFuelDensity, "A density outside " + mscFormatNumber("%1.1f", MIN_FUEL_DENSITY) + " to " +
-                                                mscFormatNumber("%1.1f", MAX_FUEL_DENSITY) + " kg/L is not used: " +
-                                                mscFormatNumber("%1.3f", FUEL_DENSITY) + " kg/L is.");
+                                                mscFormatNumber("%1.1f", MAX_FUEL_DENSITY) +
+                                                " kg/L cannot be right: nothing is judged until it is corrected.");
     }
     // None set reads as the interval in use; one that cannot be is flagged.
     GtkWidget* pwgtInterval = m_page.entries[VAL_WEIGHING_MONTHS];

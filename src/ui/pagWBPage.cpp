@@ -218,7 +218,7 @@ void pwbUpdateInputDisplay(void)
         // read cleanly stays until the next commit.
         static bool bFlaggedTrip = false;
         const char* pszTrip = calcTripOf(m_wbLoad.nTripFuel) != m_wbLoad.nTripFuel
-                                  ? "A trip below nothing, or no number, counts as no trip."
+                                  ? "A trip below nothing cannot be right: nothing is judged until it is corrected."
                               : m_wbLoad.nTripFuel > m_wbLoad.nFuelVolume
                                   ? "The trip is more fuel than there is on board."
                                   : nullptr;
@@ -385,7 +385,8 @@ void pwbUpdatePlanDisplay(void)
         colourPoint(m_pwgtNoFuelWt, m_pwgtNoFuelLongArm, m_pwgtNoFuelLatArm, f.judged[POINT_NO_FUEL]);
     }
     if (m_pwgtNoFuelReason) {
-        const char* pszReason = zeroFuelReason(calcBeyondLimit(f.judged[POINT_NO_FUEL]));
+        // Nothing is judged from a value that cannot be right.
+        const char* pszReason = f.doubts.empty() ? zeroFuelReason(calcBeyondLimit(f.judged[POINT_NO_FUEL])) : nullptr;
         gtk_label_set_text(GTK_LABEL(m_pwgtNoFuelReason), pszReason ? pszReason : "");
         gtk_widget_set_visible(m_pwgtNoFuelReason, pszReason != nullptr);
     }

@@ -132,11 +132,21 @@ std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& u)
                " was not read as a number: check it";
     }
     const _unitBounds* pb = unitBoundsOf(d.nKind);
-    const int nDecimals = d.nKind == KIND_DENSITY ? 3 : shwDecimals(d.nKind);
+    // To the decimals that show it is beyond its bounds (-0.01 kg is no
+    // "-0.0 kg"), in the pilot's unit; a density with its unit's label.
     auto text = [&](double n) {
-        std::string str = shwText(d.nKind, n, u, nDecimals);
-        while (!str.empty() && str.back() == ' ')
-            str.pop_back();
+        const double nShown = unitToShown(d.nKind, n, u);
+        const double nLeast = pb ? unitToShown(d.nKind, pb->nLeast, u) : 0,
+                     nMost = pb ? unitToShown(d.nKind, pb->nMost, u) : 0;
+        int nDecimals = d.nKind == KIND_DENSITY ? 3 : shwDecimals(d.nKind);
+        auto rounded = [&] { return std::round(nShown * std::pow(10.0, nDecimals)) / std::pow(10.0, nDecimals); };
+        while (nDecimals < 6 && pb && rounded() >= nLeast && rounded() <= nMost && n != pb->nLeast && n != pb->nMost)
+            nDecimals++;
+        // A figure that rounds to nothing is no "0.000", which reads as none.
+        const std::string strFigure =
+            nShown != 0 && rounded() == 0 ? mscFormatNumber("%.3g", nShown) : shwFixed(nShown, nDecimals);
+        std::string str =
+            strFigure + " " + (d.nKind == KIND_DENSITY ? unitLabel(KIND_DENSITY, u) : unitSymbol(d.nKind, u));
         if (str.starts_with("-"))
             str.replace(0, 1, "\u2212");
         return str;

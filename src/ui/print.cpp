@@ -407,33 +407,68 @@ std::string recordLine(const std::string& strFiled)
     return strError;
 }
 
-// Whether a folder is the pilot's own: theirs, and no one else may write
-// in it (so no one else can plant a link where a sheet will be written).
+// Whether no one but the pilot (or the system) can change what a folder
+// holds under a name: theirs or root's, and writable by others only where
+// the sticky bit keeps each entry its owner's.
+bool nobodyElseChanges(const std::string& strDir)
+{
+    struct stat st;
+    return stat(strDir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_uid == 0 || st.st_uid == geteuid()) &&
+           (!(st.st_mode & (S_IWGRP | S_IWOTH)) || (st.st_mode & S_ISVTX));
+}
+
+// Whether every folder above a path is one nobody else changes, so that no
+// one can put another folder in its place.
+bool safeAbove(const std::string& strPath)
+{
+    g_autofree gchar* pszParent = g_path_get_dirname(strPath.c_str());
+    for (std::string strDir = pszParent;;) {
+        if (!nobodyElseChanges(strDir))
+            return false;
+        g_autofree gchar* pszUp = g_path_get_dirname(strDir.c_str());
+        if (strDir == pszUp)
+            return true;
+        strDir = pszUp;
+    }
+}
+
+// Whether a folder is the pilot's own: theirs, no one else may write in it,
+// and no one else can put another in its place (through a link, or above
+// it).
 bool ownFolder(const char* pszDir)
 {
     struct stat st;
-    return pszDir && stat(pszDir, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
-           !(st.st_mode & (S_IWGRP | S_IWOTH));
+    g_autofree char* pszReal = pszDir ? realpath(pszDir, nullptr) : nullptr;
+    return pszReal && g_path_is_absolute(pszDir) && stat(pszReal, &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH)) && safeAbove(pszDir) && safeAbove(pszReal);
 }
 
-// The folder "Print to File" offers: the user's documents folder where
-// there is one of their own, else home (said once a run where the
-// documents folder is another's).
+// The folder "Print to File" offers: the user's documents folder where it
+// is theirs alone, else home; said once a run where either is not.
 std::string documentsFolder(void)
 {
     const char* pszDocuments = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
     if (pszDocuments && ownFolder(pszDocuments))
         return pszDocuments;
+    const std::string strHome = g_get_home_dir();
+    const bool bDocuments = pszDocuments && g_file_test(pszDocuments, G_FILE_TEST_IS_DIR);
+    std::string strWhy;
+    if (!ownFolder(strHome.c_str()))
+        strWhy = (bDocuments ? std::string(pszDocuments) + " and your home folder " : "Your home folder ") + strHome +
+                 (bDocuments ? " are" : " is") +
+                 " not yours alone (another user owns or may change them): Print to File offers home, but choose a "
+                 "folder of your own";
+    else if (bDocuments)
+        strWhy = std::string(pszDocuments) +
+                 " is not a folder of your own (another user owns it or may change it): Print to File offers your "
+                 "home folder instead";
     static std::string strTold;
-    if (pszDocuments && g_file_test(pszDocuments, G_FILE_TEST_IS_DIR) && strTold != pszDocuments) {
-        strTold = pszDocuments;
-        const std::string strWhy = std::string(pszDocuments) +
-                                   " is not a folder of your own (another user owns it or may write in it): "
-                                   "Print to File offers your home folder instead";
+    if (!strWhy.empty() && strWhy != strTold) {
+        strTold = strWhy;
         errPostError(("prnPrintLoadSheet()\n" + strWhy).c_str());
         errTellPilot(strWhy);
     }
-    return g_get_home_dir();
+    return strHome;
 }
 
 // The print settings for a dialog: the last ones, with "Print to File"
@@ -673,12 +708,15 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
         if (!flight.hasPoint(v.nPoint))
             continue;
         const _wbPoint& p = flight.points[v.nPoint];
-        y +=
-            text(pCr, nLeft, y, nTextWidth,
-                 std::string(v.pszName) + ": " + pwbWeightText(p.nWeight) + " lb at " + pwbArmText(p.nLongArm) +
-                     " in, lateral " + pwbArmText(p.nLatArm) + " in \u2014 " + pwbPointVerdictText(flight, v.nPoint, s),
-                 "sans bold 10") +
-            2;
+        // No figures of a point calculated from a value that cannot be right.
+        const std::string strFigures = flight.doubts.empty()
+                                           ? pwbWeightText(p.nWeight) + " lb at " + pwbArmText(p.nLongArm) +
+                                                 " in, lateral " + pwbArmText(p.nLatArm) + " in \u2014 "
+                                           : "";
+        y += text(pCr, nLeft, y, nTextWidth,
+                  std::string(v.pszName) + ": " + strFigures + pwbPointVerdictText(flight, v.nPoint, s),
+                  "sans bold 10") +
+             2;
     }
     y += 8;
 

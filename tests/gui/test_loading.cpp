@@ -214,15 +214,18 @@ namespace
 
 // What a text typed into a field stores (kilograms, millimetres and litres
 // are the units of a first start): the reading of its decimal numeric
-// prefix, 0 where that is no finite number.
+// prefix, 0 where that is no finite number; a figure of the weighing record
+// keeps its value where the text was not read cleanly.
 struct Typed {
     const char* pszText;
     double nStored;
+    bool bClean;
 };
 constexpr Typed m_typed[] = {
-    {"12.34", 12.34}, {"  12abc", 12}, {"-3", -3},    {"abc", 0},
-    {"nan", 0},       {"inf", 0},      {"-inf", 0},   {"1e999", 0},
-    {"", 0},          {"0x10", 0},     {"1e3", 1000}, {"123456789012345678901234", 123456789012345678901234.0}};
+    {"12.34", 12.34, true}, {"  12abc", 12, false}, {"-3", -3, true},
+    {"abc", 0, false},      {"nan", 0, false},      {"inf", 0, false},
+    {"-inf", 0, false},     {"1e999", 0, false},    {"", 0, true},
+    {"0x10", 0, false},     {"1e3", 1000, true},    {"123456789012345678901234", 123456789012345678901234.0, true}};
 
 using EveryField = LoadingPage;
 
@@ -236,17 +239,19 @@ TEST_F(EveryField, StoresWhatItReadsShowsItAndNothingWhenLeftAgain)
         ASSERT_NE(w(v.pszEntry), nullptr) << v.pszEntry;
         // A field is left for one on its own page, which commits it.
         const char* pszNext = v.nOwner == PRM_OF_SETUP ? "WeightUnitKgs" : "BallastNone";
+        double nStored = 0;
         for (const Typed& t : m_typed) {
             SCOPED_TRACE(std::string(v.pszEntry) + " <- \"" + t.pszText + "\"");
             enter(v.pszEntry, t.pszText, pszNext);
             ASSERT_TRUE(confHas(v.pszGroup, v.pszKey)) << "did not commit";
-            EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), t.nStored);
+            nStored = v.bFigure && !t.bClean ? nStored : t.nStored;
+            EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), nStored);
             const std::string strShown = text(v.pszEntry);
-            EXPECT_EQ(strShown, num(v.pszFormat, prmShown(v, t.nStored)));
+            EXPECT_EQ(strShown, num(v.pszFormat, prmShown(v, nStored)));
             // Leaving it again untouched stores nothing: not the rounded text shown.
             focus(v.pszEntry);
             focus(pszNext);
-            EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), t.nStored);
+            EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), nStored);
             EXPECT_EQ(text(v.pszEntry), strShown);
         }
     }
@@ -497,16 +502,20 @@ class Inches : public LoadingPage
 {
     std::string initialConf() const override
     {
-        return "[Unit]\nArm=1\n[Basic]\nLongArm=2500\n";
+        return "[Unit]\nArm=1\nFuel=1\n[Basic]\nLongArm=2500\n";
     }
 };
 
 TEST_F(Inches, AValueTooLargeForTheUnitStoresZeroAndIsFlagged)
 {
-    enter("ConfEmptyLongArm", "1e308", "WeightUnitKgs"); // 1e308 in is beyond any number of millimetres
-    EXPECT_EQ(confDouble("Basic", "LongArm"), 0.0);
+    enter("FuelVolume", "1e308");                        // 1e308 US gal is beyond any number of litres
+    enter("ConfEmptyLongArm", "1e308", "WeightUnitKgs"); // and 1e308 in of millimetres
+    EXPECT_EQ(confDouble("Load", "Fuel"), 0.0);
+    EXPECT_TRUE(flagged(w("FuelVolume")));
+    // A figure keeps its own value, flagged.
+    EXPECT_EQ(confDouble("Basic", "LongArm"), 2500.0);
     EXPECT_TRUE(flagged(w("ConfEmptyLongArm")));
-    EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 0.0));
+    EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 2500 / 25.4));
 }
 
 } // namespace

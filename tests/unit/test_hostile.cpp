@@ -77,8 +77,11 @@ const Hostile m_cases[] = {
     {"OutOfRangeAndNonFinite",
      [](const std::string& d) { conf(d, "[Load]\nLSeat=-5\nRSeat=nan\nFuel=1e999\nBallast=99999999999\n"); }, false, -5,
      true, "LSeat=-5"},
-    // A byte-order mark is no part of a key file.
+    // A byte-order mark is no part of a key file; a NUL byte would end the
+    // parse there, and the next save drop what follows.
     {"ByteOrderMark", [](const std::string& d) { conf(d, "\xef\xbb\xbf[Load]\nLSeat=7\n"); }, true, 0, true, nullptr},
+    {"NulByte", [](const std::string& d) { conf(d, std::string("[Load]\nLSeat=8\n\0[Basic]\nWeight=400\n", 35)); },
+     true, 0, true, nullptr},
     // Not a regular file: moved aside whole, so that saving works again.
     {"Directory", [](const std::string& d) { g_mkdir((d + "/Zarv.conf").c_str(), 0700); }, true, 0, true, nullptr},
     {"DanglingSymlink",

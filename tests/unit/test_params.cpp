@@ -321,8 +321,9 @@ TEST_F(ParamStore, MissingOrUnreadableFileIsNotSetAside)
     zt::writeFile(conf(), "[Load]\nFuel=1\n");
     restart();
     zt::asUnprivileged(m_dir.path(), [&] {
-        chmod(conf().c_str(), 0);
+        chmod(conf().c_str(), 0200);
         prmLoadKeyFile();
+        prmSetKeyDouble("Load", "Fuel", 2); // kept in the window, not over the file
         chmod(conf().c_str(), 0600);
         EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=1\n");
         EXPECT_EQ(names(), (std::vector<std::string>{"Zarv.conf", "Zarv.log"}));

@@ -429,6 +429,8 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         {"[Load]\nFuel=0\n", "WITHIN LIMITS for take-off and with no fuel"},
         {"[Load]\nLSeat=-5\n", "left seat weight \u22125.0 kg cannot be right"},
         {"[Ballast]\nWeight=-20\n", "ballast weight \u221220.0 kg cannot be right"},
+        {"[Load]\nRSeat=-0.01\nLSeat=0x50\n", "the left seat weight \"0x50\" was not read as a number: check it; right "
+                                              "seat weight \u22120.01 kg cannot be right"},
         {"[Load]\nLSeat=nan\nRSeat=inf\nFuel=-inf\n",
          "the left seat weight was not read as a number: check it; the right seat weight was not read as a number: "
          "check it; the fuel was not read as a number: check it"},
@@ -436,7 +438,7 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
          "left seat weight over 5000.0 kg cannot be right; right seat weight over 5000.0 kg cannot be right"},
         {"[Basic]\nLatArm=1e20\n", "basic lateral arm over 10000.00 mm cannot be right"},
         {"[Fuel]\nDensity=nan\n", "the fuel density was not read as a number: check it"},
-        {"[Fuel]\nDensity=1.2\n", "fuel density 1.200 cannot be right"},
+        {"[Fuel]\nDensity=1.2\n", "fuel density 1.200 kg/L cannot be right"},
         {"[Load]\nTrip=1e308\nFuel=20\n", "trip fuel over 2000.0 L cannot be right"},
         {"[Load]\nFuel=abc\n", "the fuel \"abc\" was not read as a number: check it"},
         // What was typed and not read, kept beside the value read from it.
@@ -482,6 +484,9 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
         // Two digits of the year read one way here and another elsewhere.
         {"12/12/24", false, "", true},
         {"07/03/21", false, "", true},
+        // A word the parser does not know would be passed over.
+        {"12 M\u00e4rz 2021", false, "", true},
+        {"ca 12/12/2021", false, "", true},
         {"0021-01-01", false, "", true},
         {" 2026-12-07 ", true, "2026-12-07", false},
         {"2027-01-01", true, "2027-01-01", true}, // after today
