@@ -51,6 +51,19 @@ void collectShortcuts(GtkWidget* pwgt, std::map<std::string, std::string>* pShor
             pShortcuts);
 }
 
+void collectSections(GtkWidget* pwgt, std::vector<GtkWidget*>* pSections)
+{
+    if (GTK_IS_SHORTCUTS_SECTION(pwgt))
+        pSections->push_back(pwgt);
+    else if (GTK_IS_CONTAINER(pwgt))
+        gtk_container_forall(
+            GTK_CONTAINER(pwgt),
+            [](GtkWidget* pwgtChild, gpointer p) {
+                collectSections(pwgtChild, static_cast<std::vector<GtkWidget*>*>(p));
+            },
+            pSections);
+}
+
 template <typename T> T* findToplevel(GType nType)
 {
     GList* plist = gtk_window_list_toplevels();
@@ -119,6 +132,20 @@ TEST_F(Menu, EveryMenuItemHasItsActionAndAboutShowsTheVersion)
     EXPECT_EQ(shortcuts["Previous field"], "Up");
     EXPECT_EQ(shortcuts["Left seat"], "<Alt>l");
     EXPECT_EQ(shortcuts["Registration"], "<Alt>o");
+    // One key to one field on each page, its tabs' keys among them.
+    std::vector<GtkWidget*> sections;
+    collectSections(pwinShortcuts, &sections);
+    EXPECT_EQ(sections.size(), 3u);
+    for (GtkWidget* pwgtSection : sections) {
+        std::map<std::string, std::string> keys, taken;
+        collectShortcuts(pwgtSection, &keys);
+        for (const auto& [strTitle, strAccel] : keys) {
+            if (g_str_has_prefix(strAccel.c_str(), "<Alt>")) {
+                EXPECT_TRUE(taken.emplace(strAccel, strTitle).second)
+                    << strAccel << ": " << taken[strAccel] << " and " << strTitle;
+            }
+        }
+    }
 }
 
 } // namespace
