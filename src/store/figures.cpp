@@ -230,19 +230,7 @@ std::string prmFigureShown(const std::string& strValue)
             return psz;
         }
     }
-    // Text as one short line.
-    g_autofree gchar* pszValid = g_utf8_make_valid(strValue.c_str(), -1);
-    std::string str;
-    glong nChars = 0;
-    for (const gchar* p = pszValid; *p; p = g_utf8_next_char(p), nChars++) {
-        if (nChars == 40) {
-            str += "\u2026";
-            break;
-        }
-        const gunichar c = g_utf8_get_char(p);
-        str += g_unichar_iscntrl(c) ? std::string(" ") : std::string(p, static_cast<size_t>(g_utf8_next_char(p) - p));
-    }
-    return str;
+    return prmOneLine(strValue, 40);
 }
 
 std::vector<std::string> prmOutsideChanges(void)

@@ -2,6 +2,8 @@
 // helpers, shared by both pages.
 #include "ui/misc.h"
 
+#include "store/params.h"
+
 #include <algorithm>
 #include <clocale>
 #include <cmath>
@@ -160,21 +162,7 @@ constexpr const char* SHOWN_KEY = "zarv-shown";
 
 std::string mscOneLine(const std::string& strText, size_t nMaxChars)
 {
-    g_autofree gchar* pszValid = g_utf8_make_valid(strText.c_str(), static_cast<gssize>(strText.size()));
-    std::string str;
-    size_t nChars = 0;
-    for (const gchar* p = pszValid; *p && nChars <= nMaxChars; p = g_utf8_next_char(p), nChars++) {
-        const gunichar c = g_utf8_get_char(p);
-        if (nChars == nMaxChars) {
-            str += "\u2026";
-            break;
-        }
-        if (g_unichar_iscntrl(c) || c == 0x2028 || c == 0x2029)
-            str += ' ';
-        else
-            str.append(p, static_cast<size_t>(g_utf8_next_char(p) - p));
-    }
-    return str;
+    return prmOneLine(strText, nMaxChars);
 }
 
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)
