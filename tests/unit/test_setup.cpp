@@ -465,6 +465,17 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
     }
 }
 
+// A registration that is not valid text is shown with replacement
+// characters, never blank, and said.
+TEST_F(SetupRecord, ARegistrationNotValidTextIsShownAndSaid)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[Aircraft]\nRegistration=G-\xff\xfe" "AB\n");
+    prmLoadKeyFile();
+    EXPECT_EQ(prmGetText(VAL_REGISTRATION), "G-\ufffd\ufffd" "AB");
+    EXPECT_NE(prmNotText(VAL_REGISTRATION).find("not valid text"), std::string::npos);
+    EXPECT_EQ(prmNotText(VAL_WEIGHED), "");
+}
+
 // The weighing date is a date: ISO, or the locale's own order with a
 // four-digit year, stored and shown as ISO;
 // anything else flagged and kept as typed; a day after today flagged.
