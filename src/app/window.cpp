@@ -714,6 +714,7 @@ void wbInitPages(GtkBuilder* pBuilder)
     readAndShowAll();
     m_pwinPages = mscLookUp(pBuilder, "Zarv");
     prmWatchKeyFile(wbOnConfChanged);
+    wbShowBar(); // what the start met, said at once
     wbDressForTheme(pBuilder);
     wbFitScreen(pBuilder);
     gtk_widget_grab_focus(mscLookUp(pBuilder, "LeftSeatWeight"));

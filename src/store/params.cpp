@@ -162,8 +162,9 @@ bool setAside(const std::string& strSpec, const char* pszReason, bool bAtStart)
                                                    strSpec.c_str(), strTo.c_str());
         errPostError(pszMsg);
         errTellPilot("Zarv.conf could not be read (" + strReason + ") and was set aside as " + strTo +
-                     (bAtStart ? ": the window shows no aircraft and no loading until they are typed again"
-                               : ": another program had changed it; the window's values stay and are saved anew"));
+                     (bAtStart ? ": Zarv started with no aircraft and no loading"
+                               : ": another program had changed it; the window's values stay, and the next save "
+                                 "writes them anew"));
         return true;
     }
     g_autofree gchar* pszMsg =
@@ -403,8 +404,20 @@ bool prmSyncKeyFile(void)
     std::string strData;
     g_autoptr(GError) pErr = nullptr;
     if (!readConf(strSpec, &strData, &st, &pErr)) {
-        // Unreadable for now (a FIFO, no permission): the next save tries,
-        // and reports, as it would have.
+        // Another program's file that Zarv may not read (no permission) is
+        // never replaced: it is left as it is, and nothing more is saved.
+        // What is no file at all (a directory, a FIFO) holds nothing to
+        // lose: the next save tries, and reports, as it would have.
+        if (pErr->domain == G_FILE_ERROR && !g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT)) {
+            g_autofree gchar* pszMsg =
+                g_strdup_printf("prmSyncKeyFile()\n%s was changed by another program and cannot be read\n%s\n"
+                                "it is left as it is: changes are not saved this run",
+                                strSpec.c_str(), pErr->message);
+            errPostError(pszMsg);
+            m_bKeepUnreadable = true;
+            errTellPilot("Zarv.conf was changed by another program and cannot be read (" + reasonText(pErr->message) +
+                         "): it is left as it is, and no change is saved this run");
+        }
         return false;
     }
     if (m_seen.bExists && strData == m_seen.strData) {

@@ -142,9 +142,11 @@ std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& u)
         auto rounded = [&] { return std::round(nShown * std::pow(10.0, nDecimals)) / std::pow(10.0, nDecimals); };
         while (nDecimals < 6 && pb && rounded() >= nLeast && rounded() <= nMost && n != pb->nLeast && n != pb->nMost)
             nDecimals++;
-        // A figure that rounds to nothing is no "0.000", which reads as none.
-        const std::string strFigure =
-            nShown != 0 && rounded() == 0 ? mscFormatNumber("%.3g", nShown) : shwFixed(nShown, nDecimals);
+        // A figure that rounds to nothing is no "0.000", which reads as none,
+        // nor one that still rounds to within its bounds.
+        const bool bShort = (nShown != 0 && rounded() == 0) ||
+                            (pb && rounded() >= nLeast && rounded() <= nMost && n != pb->nLeast && n != pb->nMost);
+        const std::string strFigure = bShort ? mscFormatNumber("%.12g", nShown) : shwFixed(nShown, nDecimals);
         std::string str =
             strFigure + " " + (d.nKind == KIND_DENSITY ? unitLabel(KIND_DENSITY, u) : unitSymbol(d.nKind, u));
         if (str.starts_with("-"))

@@ -326,6 +326,15 @@ TEST_F(ParamStore, MissingOrUnreadableFileIsNotSetAside)
         prmSetKeyDouble("Load", "Fuel", 2); // kept in the window, not over the file
         chmod(conf().c_str(), 0600);
         EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=1\n");
+        // Nor when another program puts such a file in its place meanwhile.
+        restart();
+        prmLoadKeyFile();
+        zt::writeFile(m_dir / "Zarv.new", "[Load]\nFuel=3\n");
+        chmod((m_dir / "Zarv.new").c_str(), 0200);
+        rename((m_dir / "Zarv.new").c_str(), conf().c_str());
+        prmSetKeyDouble("Load", "Fuel", 4);
+        chmod(conf().c_str(), 0600);
+        EXPECT_EQ(zt::readFile(conf()), "[Load]\nFuel=3\n");
         EXPECT_EQ(names(), (std::vector<std::string>{"Zarv.conf", "Zarv.log"}));
     });
 }
