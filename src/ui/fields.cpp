@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <variant>
 
 namespace
@@ -145,8 +144,6 @@ _prmValueId fldIdOf(gpointer pUser)
 
 bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
 {
-    // The shown text is rounded: storing it back would change a value the
-    // pilot never touched. Only an edited text is read and stored.
     // Typed while the units changed under it: read in the units shown
     // beside it then, and from here on in the units of the moment.
     const _wbSetup units = typedUnits(pwgtEntry) ? *typedUnits(pwgtEntry) : m_wbSetup;
@@ -154,6 +151,8 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
         g_object_set_data(G_OBJECT(pwgtEntry), TYPED_UNITS_KEY, nullptr);
         showUnit(pwgtEntry, m_wbSetup);
     }
+    // The shown text is rounded: storing it back would change a value the
+    // pilot never touched. Only an edited text is read and stored.
     if (!mscEntryEdited(pwgtEntry))
         return false;
     const _prmValue& v = prmValue(nId);
