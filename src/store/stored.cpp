@@ -462,6 +462,9 @@ std::vector<_wbDoubt> prmDoubts(bool bLog)
         if (prmUnread(r.nId).empty() && unitPossible(r.nUnit, n))
             continue;
         v.push_back({r.pszWhat, r.nUnit, n, prmUnread(r.nId)});
+        // Each calculation asks; only the pages' showing logs.
+        if (!bLog)
+            continue;
         char szValue[G_ASCII_DTOSTR_BUF_SIZE];
         const std::string strWhy = prmUnread(r.nId).empty()
                                        ? std::string(g_ascii_dtostr(szValue, sizeof szValue, n)) + " cannot be right"
@@ -471,7 +474,7 @@ std::vector<_wbDoubt> prmDoubts(bool bLog)
         for (char& c : strEntry)
             if (static_cast<unsigned char>(c) < 0x20)
                 c = ' ';
-        if (bLog && logged.insert(strEntry).second) {
+        if (logged.insert(strEntry).second) {
             const std::string strMsg =
                 "prmDoubts()\n" + strEntry + "\nno loading is judged within limits until it is corrected";
             errPostError(strMsg.c_str());
