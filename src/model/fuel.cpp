@@ -127,3 +127,44 @@ _wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSe
             return {true, static_cast<int>(nPosn)};
     return {true, -1};
 }
+
+namespace
+{
+
+// The trip's range at a position, narrowed to nothing where the aircraft
+// with its fuel burned is beyond a limit: no fuel load changes that point.
+_wbTripFuel flyingRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nPosn, double nTripLitres,
+                        _wbBeyond& nNoFuel)
+{
+    _wbTripFuel t = fuelTripRange(s, nLSeat, nRSeat, nPosn, nTripLitres);
+    const _wbLoading dry = {nLSeat, nRSeat, 0.0, nPosn};
+    nNoFuel = t.takeOff.bKnown ? calcBeyondLimit(calcJudge(dry, calcLoadedPoint(s, dry), POINT_NO_FUEL)) : BEYOND_NONE;
+    if (nNoFuel != BEYOND_NONE)
+        t.takeOff.bAny = false;
+    return t;
+}
+
+} // namespace
+
+_wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres)
+{
+    if (nBallastPosn != BALLAST_FRONT && nBallastPosn != BALLAST_REAR)
+        nBallastPosn = BALLAST_NONE;
+    _wbFuelPlan plan = {};
+    plan.nPosn = -1;
+    plan.chosen = flyingRange(s, nLSeat, nRSeat, nBallastPosn, nTripLitres, plan.nNoFuel);
+    if (!plan.chosen.takeOff.bKnown || plan.chosen.takeOff.bAny)
+        return plan;
+    constexpr std::array<guint, 3> positions = {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR};
+    for (guint nPosn : positions) {
+        _wbBeyond nNoFuel;
+        if (nPosn == nBallastPosn)
+            continue;
+        if (const _wbTripFuel t = flyingRange(s, nLSeat, nRSeat, nPosn, nTripLitres, nNoFuel); t.takeOff.bAny) {
+            plan.nPosn = static_cast<int>(nPosn);
+            plan.other = t;
+            break;
+        }
+    }
+    return plan;
+}

@@ -38,3 +38,18 @@ struct _wbBallastAdvice {
 };
 _wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
                                    guint nBallastPosn, double nTripLitres = 0);
+
+// The loading that flies: the take-off fuel, in litres, for which every
+// point of the flight (take-off, landing after a trip of nTripLitres, and
+// no fuel) is within every limit, worked with the ballast position. At the
+// chosen position first (chosen, empty where the no-fuel point alone puts
+// it out: nNoFuel says which way); where it allows no fuel, the first of
+// none, front and rear that does (nPosn, with its range in other), or -1
+// where no position does.
+struct _wbFuelPlan {
+    _wbTripFuel chosen;
+    _wbBeyond nNoFuel;
+    int nPosn;
+    _wbTripFuel other;
+};
+_wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 PangoAttrList* m_pattrBoldBlue = nullptr;
 PangoAttrList* m_pattrBoldRed = nullptr;
@@ -182,9 +183,9 @@ void drawEnvelope(cairo_t* pCr, const _chartGeometry& g)
     cairo_stroke(pCr);
 }
 
-// The caution bands, forward 96.125 to 96.5 in and aft 98.0 to 99.0 in, and
-// their captions.
-void drawCautionBands(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+// The caution bands, forward 96.125 to 96.5 in and aft 98.0 to 99.0 in;
+// then their captions.
+void drawCautionBands(cairo_t* pCr, const _chartGeometry& g)
 {
     setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.06});
     cairo_rectangle(pCr, g.nXChart, g.nYChart, g.nSizeChart, (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv);
@@ -192,7 +193,10 @@ void drawCautionBands(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometr
     const gint nAftBand = trunc32((AFT_LIMIT - AFT_CAUTION) * g.nYLineIntv);
     cairo_rectangle(pCr, g.nXChart, static_cast<gint>(g.nYChart + g.nSizeChart) - nAftBand, g.nSizeChart, nAftBand);
     cairo_fill(pCr);
+}
 
+void drawCautionCaptions(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+{
     setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.6});
     setFont(ppngLayout, "sans 8");
     pango_layout_set_attributes(ppngLayout, nullptr);
@@ -288,6 +292,8 @@ void drawScales(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
 struct MarkerPoint {
     gint nX, nY;
     bool bOutside;
+    double nXRaw, nYRaw; // unclamped; no number where the arm is none
+    double nLongIn, nLatIn;
 };
 
 MarkerPoint markerPoint(const _chartGeometry& g, double nLongArm, double nLatArm)
@@ -301,7 +307,115 @@ MarkerPoint markerPoint(const _chartGeometry& g, double nLongArm, double nLatArm
     m.nX = markerCoordinate(static_cast<gint>(g.nXCLine), nLatArm * g.nXLineIntv, nLeft, nRight);
     m.bOutside = m.nY > static_cast<gint>(g.nYChart + g.nSizeChart) || m.nY < static_cast<gint>(g.nYChart) ||
                  m.nX > static_cast<gint>(g.nXChart + g.nSizeChart) || m.nX < static_cast<gint>(g.nXChart);
+    m.nYRaw = g.nYChart + g.nSizeChart - (AFT_LIMIT - nLongArm) * g.nYLineIntv;
+    m.nXRaw = g.nXCLine + nLatArm * g.nXLineIntv;
+    m.nLongIn = nLongArm;
+    m.nLatIn = nLatArm;
     return m;
+}
+
+// Which way a mark of half-size nExtent at m would stand beyond the square:
+// -1, 0 or 1 across (nX) and along (nY); both 0 where it fits whole. A
+// point whose arm is no number is beyond on that side's low edge.
+struct Beyond {
+    int nX, nY;
+};
+
+Beyond beyondSquare(const _chartGeometry& g, const MarkerPoint& m, double nExtent)
+{
+    auto side = [nExtent](double n, double nLow, double nHigh) {
+        if (!(n >= nLow + nExtent))
+            return -1;
+        return n > nHigh - nExtent ? 1 : 0;
+    };
+    return {side(m.nXRaw, g.nXOffset, g.nXOffset + g.nSize), side(m.nYRaw, g.nYOffset, g.nYOffset + g.nSize)};
+}
+
+// A mark beyond the square: a red arrow at its edge pointing the way the
+// point lies, and beside it, inside the square, what lies beyond ("take-off
+// 100.40 in", "landing lateral -1.20 in").
+struct _chartLabel {
+    double x, y, nWidth, nHeight;
+};
+
+void drawEdgeArrow(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const MarkerPoint& m, Beyond b,
+                   const char* pszName, std::vector<_chartLabel>& taken)
+{
+    constexpr double INSET = 3, LENGTH = 18, HEAD = 7;
+    const double nLow = INSET, nHigh = g.nSize - INSET;
+    auto clamp = [&](double n, double nBase) {
+        return std::isfinite(n) ? std::clamp(n - nBase, nLow + LENGTH, nHigh - LENGTH) + nBase : nBase + nLow;
+    };
+    // The tip on the edge the point lies beyond, else where the point is.
+    const double xTip = b.nX ? (b.nX < 0 ? g.nXOffset + nLow : g.nXOffset + nHigh) : clamp(m.nXRaw, g.nXOffset);
+    const double yTip = b.nY ? (b.nY < 0 ? g.nYOffset + nLow : g.nYOffset + nHigh) : clamp(m.nYRaw, g.nYOffset);
+    const double nNorm = std::hypot(b.nX, b.nY);
+    const double dx = b.nX / nNorm, dy = b.nY / nNorm;
+    const double xTail = xTip - dx * LENGTH, yTail = yTip - dy * LENGTH;
+    cairo_save(pCr);
+    setColour(pCr, RED);
+    cairo_set_line_width(pCr, 2.5);
+    cairo_move_to(pCr, xTail, yTail);
+    cairo_line_to(pCr, xTip - dx * HEAD, yTip - dy * HEAD);
+    cairo_stroke(pCr);
+    cairo_move_to(pCr, xTip, yTip);
+    cairo_line_to(pCr, xTip - dx * HEAD - dy * HEAD * 0.6, yTip - dy * HEAD + dx * HEAD * 0.6);
+    cairo_line_to(pCr, xTip - dx * HEAD + dy * HEAD * 0.6, yTip - dy * HEAD - dx * HEAD * 0.6);
+    cairo_close_path(pCr);
+    cairo_fill(pCr);
+
+    std::string str = pszName;
+    auto inches = [](double n) {
+        if (!std::isfinite(n))
+            return std::string("no number");
+        char sz[32];
+        snprintf(sz, sizeof sz, "%.2f in", n);
+        return std::string(sz);
+    };
+    if (b.nY)
+        str += " " + inches(m.nLongIn);
+    if (b.nX)
+        str += std::string(b.nY ? "," : "") + " lateral " + inches(m.nLatIn);
+    setFont(ppngLayout, "sans 8");
+    pango_layout_set_attributes(ppngLayout, m_pattrBoldRed);
+    pango_layout_set_text(ppngLayout, str.c_str(), -1);
+    int nWidth = 0, nHeight = 0;
+    pango_layout_get_pixel_size(ppngLayout, &nWidth, &nHeight);
+    // Across the strip along the top or the bottom edge, the one the point
+    // lies beyond or the nearer, outside the scales: beside the arrow, or
+    // at its side's end for one beyond a side; clear of the word of
+    // direction in the strip's middle and of the labels already written.
+    const bool bTop = b.nY ? b.nY < 0 : yTip < g.nYOffset + g.nSize / 2.0;
+    const double y = bTop ? g.nYOffset + INSET : g.nYOffset + g.nSize - INSET - nHeight;
+    const double nStart = g.nXOffset + INSET, nEnd = g.nXOffset + g.nSize - INSET;
+    const double nWord = g.nXOffset + g.nSize / 2.0 - 18, nWordEnd = nWord + 46;
+    auto clear = [&](double x) {
+        if (x < nStart || x + nWidth > nEnd || !(x + nWidth < nWord || x > nWordEnd))
+            return false;
+        for (const _chartLabel& r : taken)
+            if (x < r.x + r.nWidth && r.x < x + nWidth && y < r.y + r.nHeight && r.y < y + nHeight)
+                return false;
+        return true;
+    };
+    std::vector<double> tries = {b.nX < 0 ? nStart : b.nX > 0 ? nEnd - nWidth : xTip + 8, xTip - 8 - nWidth};
+    // Then anywhere along the strip, the nearest first.
+    std::vector<double> along;
+    for (double x = nStart; x + nWidth <= nEnd; x += 8)
+        along.push_back(x);
+    std::stable_sort(along.begin(), along.end(),
+                     [&](double a, double c) { return std::fabs(a - tries.front()) < std::fabs(c - tries.front()); });
+    tries.insert(tries.end(), along.begin(), along.end());
+    double x = tries.front();
+    for (double nTry : tries) {
+        if (clear(nTry)) {
+            x = nTry;
+            break;
+        }
+    }
+    taken.push_back({x, y, static_cast<double>(nWidth), static_cast<double>(nHeight)});
+    showAt(pCr, ppngLayout, x, y);
+    pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
+    cairo_restore(pCr);
 }
 
 // The marker at the loaded centre of gravity: a cross and a translucent
@@ -330,14 +444,18 @@ void drawMarker(cairo_t* pCr, const MarkerPoint& m)
 // point and a ring there, red when the ring lies outside the chart area;
 // through a diamond at the landing point where there is a trip, red when the
 // landing point lies outside.
-void drawBurnOff(cairo_t* pCr, const MarkerPoint& takeOff, const MarkerPoint& zeroFuel, const MarkerPoint* pLanding)
+void drawBurnOff(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const MarkerPoint& takeOff,
+                 const MarkerPoint& zeroFuel, const MarkerPoint* pLanding, std::vector<_chartLabel>& taken)
 {
     setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
     cairo_set_line_width(pCr, 2.0);
     cairo_move_to(pCr, takeOff.nX, takeOff.nY);
     cairo_line_to(pCr, zeroFuel.nX, zeroFuel.nY);
     cairo_stroke(pCr);
-    if (pLanding) {
+    const Beyond bLanding = pLanding ? beyondSquare(g, *pLanding, LANDING_MARK) : Beyond{0, 0};
+    if (bLanding.nX || bLanding.nY)
+        drawEdgeArrow(pCr, ppngLayout, g, *pLanding, bLanding, "landing", taken);
+    else if (pLanding) {
         setColour(pCr, pLanding->bOutside ? RED : BLUE);
         cairo_move_to(pCr, pLanding->nX, pLanding->nY - LANDING_MARK);
         cairo_line_to(pCr, pLanding->nX + LANDING_MARK, pLanding->nY);
@@ -347,9 +465,31 @@ void drawBurnOff(cairo_t* pCr, const MarkerPoint& takeOff, const MarkerPoint& ze
         cairo_fill(pCr);
         setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
     }
+    if (const Beyond b = beyondSquare(g, zeroFuel, BURN_OFF_RING_RADIUS + 2); b.nX || b.nY) {
+        drawEdgeArrow(pCr, ppngLayout, g, zeroFuel, b, "no fuel", taken);
+        return;
+    }
+    setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
     cairo_set_line_width(pCr, 3.0);
     cairo_arc(pCr, zeroFuel.nX, zeroFuel.nY, BURN_OFF_RING_RADIUS, 0, 2 * G_PI);
     cairo_stroke(pCr);
+}
+
+// The message of the points a sheet judges: a warning where any point has
+// one, else the take-off's caution, and that only on a flight within limits.
+_chartMessage sheetMessage(const _chartInput& what)
+{
+    const _wbPoint* points[] = {&what.takeOff, what.bLanding ? &what.landing : nullptr, &what.zeroFuel};
+    for (const _wbPoint* p : points) {
+        if (!p)
+            continue;
+        const _chartMessage n = calcChooseMessage(p->nLongArm / MM_PER_INCH, p->nLatArm / MM_PER_INCH, p->nWeight);
+        if (n == CHART_MSG_COFG || n == CHART_MSG_WEIGHT)
+            return n;
+    }
+    return what.bWithin ? calcChooseMessage(what.takeOff.nLongArm / MM_PER_INCH, what.takeOff.nLatArm / MM_PER_INCH,
+                                            what.takeOff.nWeight)
+                        : CHART_MSG_NONE;
 }
 
 PangoAttrList* newBoldList(guint16 nRed, guint16 nGreen, guint16 nBlue)
@@ -421,12 +561,21 @@ _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff)
     return {f.points[POINT_TAKE_OFF], f.points[POINT_NO_FUEL], bShowBurnOff, f.points[POINT_LANDING], f.bLanding};
 }
 
+_chartInput pwbSheetChartInputOf(const _wbFlight& f)
+{
+    _chartInput what = pwbChartInputOf(f, true);
+    what.bEveryPoint = true;
+    what.bWithin = f.within();
+    return what;
+}
+
 void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& what)
 {
     const double nLongArm = what.takeOff.nLongArm / MM_PER_INCH;
     const double nLatArm = what.takeOff.nLatArm / MM_PER_INCH;
     const _chartGeometry g = pwbChartGeometry(nWidth, nHeight);
-    const ChartTexts texts = chartTexts(calcChooseMessage(nLongArm, nLatArm, what.takeOff.nWeight));
+    const ChartTexts texts =
+        chartTexts(what.bEveryPoint ? sheetMessage(what) : calcChooseMessage(nLongArm, nLatArm, what.takeOff.nWeight));
 
     drawMargin(pCr, g);
     g_autoptr(PangoLayout) ppngLayout = pango_cairo_create_layout(pCr);
@@ -436,21 +585,45 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
         return;
 
     drawEnvelope(pCr, g);
-    drawCautionBands(pCr, ppngLayout, g);
-    if (texts.pszTitle)
-        drawMessage(pCr, ppngLayout, g, texts);
+    drawCautionBands(pCr, g);
+    const MarkerPoint takeOff = markerPoint(g, nLongArm, nLatArm);
+    auto drawTexts = [&] {
+        drawCautionCaptions(pCr, ppngLayout, g);
+        if (texts.pszTitle)
+            drawMessage(pCr, ppngLayout, g, texts);
+    };
+    auto drawMarks = [&] {
+        std::vector<_chartLabel> taken;
+        // The take-off's arrow over the burn-off line that starts under it.
+        const Beyond b = beyondSquare(g, takeOff, 30);
+        const bool bArrow = what.bEveryPoint && (b.nX || b.nY);
+        if (!bArrow)
+            drawMarker(pCr, takeOff);
+        if (what.bShowBurnOff) {
+            const MarkerPoint landing =
+                markerPoint(g, what.landing.nLongArm / MM_PER_INCH, what.landing.nLatArm / MM_PER_INCH);
+            drawBurnOff(pCr, ppngLayout, g, takeOff,
+                        markerPoint(g, what.zeroFuel.nLongArm / MM_PER_INCH, what.zeroFuel.nLatArm / MM_PER_INCH),
+                        what.bLanding ? &landing : nullptr, taken);
+        }
+        if (bArrow)
+            drawEdgeArrow(pCr, ppngLayout, g, takeOff, b, "take-off", taken);
+    };
+    if (!what.bShowBurnOff) {
+        // The chart as it has always been drawn: the marker over it all.
+        drawTexts();
+        drawGrid(pCr, g, texts.bWarning);
+        drawDirections(pCr, ppngLayout, g);
+        drawScales(pCr, ppngLayout, g);
+        drawMarks();
+        return;
+    }
+    // With the burn-off, every mark goes under the captions and scales.
     drawGrid(pCr, g, texts.bWarning);
+    drawMarks();
+    drawTexts();
     drawDirections(pCr, ppngLayout, g);
     drawScales(pCr, ppngLayout, g);
-    const MarkerPoint takeOff = markerPoint(g, nLongArm, nLatArm);
-    drawMarker(pCr, takeOff);
-    if (what.bShowBurnOff) {
-        const MarkerPoint landing =
-            markerPoint(g, what.landing.nLongArm / MM_PER_INCH, what.landing.nLatArm / MM_PER_INCH);
-        drawBurnOff(pCr, takeOff,
-                    markerPoint(g, what.zeroFuel.nLongArm / MM_PER_INCH, what.zeroFuel.nLatArm / MM_PER_INCH),
-                    what.bLanding ? &landing : nullptr);
-    }
 }
 
 gboolean pwbOnDraw(GtkWidget* pwgtWB, cairo_t* pCr, gpointer)

@@ -26,13 +26,21 @@ constexpr guint MIN_CHART_SIZE = 100;
 
 // What the chart shows: the take-off point, and the zero-fuel point with
 // the burn-off line to it when bShowBurnOff, through a mark at the landing
-// point when there is a trip (bLanding).
+// point when there is a trip (bLanding). A burn-off mark beyond the square
+// is an arrow at its edge with its arm, and the captions and scales are
+// drawn over the marks, never under them.
+// On the load sheet (bEveryPoint) every point is drawn, whatever the
+// pilot's choice, a take-off point beyond the square is an arrow at its edge
+// too, and the message is the worst of the points', a caution only on a
+// flight within limits (bWithin).
 struct _chartInput {
     _wbPoint takeOff;
     _wbPoint zeroFuel;
     bool bShowBurnOff;
     _wbPoint landing = {};
     bool bLanding = false;
+    bool bEveryPoint = false;
+    bool bWithin = true;
 };
 
 // The chart's caution for a point in a caution band, in words on one line;
@@ -41,6 +49,9 @@ const char* pwbCautionText(_chartMessage nMessage);
 
 // What the chart shows of a flight, with the burn-off line or without.
 _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff);
+
+// What the load sheet's chart shows of a flight: every point it judges.
+_chartInput pwbSheetChartInputOf(const _wbFlight& f);
 
 // What the chart shows now: the last flight calculated, and the pilot's
 // burn-off choice.

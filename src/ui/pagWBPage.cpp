@@ -253,6 +253,12 @@ void pwbUpdateUnitLabels(void)
                                     : "Over the " + pwbLimitText(LIMIT_LSEAT, m_wbSetup) + " seat limit";
     gtk_label_set_text(GTK_LABEL(m_pwgtLSeatOverWeight), strSeat.c_str());
     gtk_label_set_text(GTK_LABEL(m_pwgtRSeatOverWeight), strSeat.c_str());
+    // And the tank's in the pilot's fuel unit.
+    static const std::string strTankLimit = gtk_label_get_text(GTK_LABEL(m_pwgtFuelOverFill));
+    const std::string strTank = m_wbSetup.nUnitFuel == UNIT_FUEL_LITRE
+                                    ? strTankLimit
+                                    : "Over the " + pwbLimitText(LIMIT_TANK, m_wbSetup) + " tank capacity";
+    gtk_label_set_text(GTK_LABEL(m_pwgtFuelOverFill), strTank.c_str());
 }
 
 // Colours the weight and arm cells of a point red beyond a limit of what
@@ -304,72 +310,14 @@ const char* zeroFuelReason(_wbBeyond nBeyond)
     return nullptr;
 }
 
-// A range of fuel in the pilot's unit, the least rounded up and the most
-// down to the one decimal shown, so every figure shown is itself within
-// limits: "up to 64.5 L" or "36.7 to 64.5 L"; empty where no load is.
-std::string inwardRange(const _wbFuelRange& range, int nUnitFuel)
+// A point's weight and arms in the pilot's units, where they are not the
+// result table's pounds and inches; none from a value that cannot be right.
+std::string pointFigures(const _wbFlight& f, _wbFlightPoint nPoint)
 {
-    const double nLeast = std::ceil(unitLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
-    const double nMost = std::floor(unitLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
-    if (!range.bAny || nLeast > nMost)
+    if (pwbUnitsWritten(m_wbSetup) || !f.doubts.empty() || f.bNothingEntered ||
+        (nPoint == POINT_LANDING && f.bTripOverFuel))
         return {};
-    return (nLeast <= 0 ? "up to " : shwFixed(nLeast, 1) + " to ") + shwFixed(nMost, 1) + " " +
-           unitFuelSymbol(nUnitFuel);
-}
-
-constexpr const char* NO_FUEL_LOAD = "No fuel load is within limits";
-
-// The fuel this loading allows, for a window without the trip.
-std::string fuelAllowedText(const _wbFuelRange& range, int nUnitFuel)
-{
-    if (!range.bKnown)
-        return {};
-    const std::string strRange = inwardRange(range, nUnitFuel);
-    return strRange.empty() ? NO_FUEL_LOAD : "Within limits: " + strRange;
-}
-
-// The fuel to carry for the planned trip: what to take off with, and what
-// must stay on board to landing where the centre of gravity sets it.
-std::string tripFuelText(const _wbTripFuel& t, double nTripLitres, int nUnitFuel)
-{
-    if (!t.takeOff.bKnown)
-        return {};
-    const std::string strRange = inwardRange(t.takeOff, nUnitFuel);
-    if (strRange.empty())
-        return NO_FUEL_LOAD;
-    const std::string strUnit = std::string(" ") + unitFuelSymbol(nUnitFuel);
-    // What the range is: mass and balance alone, with the trip burned, and
-    // no reserve in it.
-    std::string str = "Mass and balance allow " + strRange + " at take-off";
-    if (calcTripOf(nTripLitres) > 0)
-        str += "\nwith a " + shwFixed(unitLitresToFuel(nTripLitres, nUnitFuel), 1) + strUnit +
-               " trip (no reserve included)";
-    if (t.nKeep > 0)
-        str += "\nKeep at least " + shwFixed(std::ceil(unitLitresToFuel(t.nKeep, nUnitFuel) * 10) / 10, 1) + strUnit +
-               " on board to landing";
-    return str;
-}
-
-const char* ballastAdviceText(const _wbBallastAdvice& advice)
-{
-    if (!advice.bNeeded)
-        return "";
-    switch (advice.nPosn) {
-    case BALLAST_NONE:
-        return "Remove the ballast";
-    case BALLAST_FRONT:
-        return "Fit the ballast at the front";
-    case BALLAST_REAR:
-        return "Fit the ballast at the rear";
-    default:
-        return "No ballast position helps";
-    }
-}
-
-// What the advice says while a value cannot be judged: none.
-std::string noAdvice(const _wbFlight& f)
-{
-    return "No fuel advice while the " + std::string(f.doubts.front().pszWhat) + " cannot be judged.";
+    return pwbPointFiguresText(f.points[nPoint], m_wbSetup) + " \u2014 ";
 }
 
 // The zero-fuel row, its reason, the fuel allowed and the ballast advice,
@@ -399,20 +347,24 @@ void pwbUpdatePlanDisplay(void)
         // landing is the take-off's loading, judged as such.
         colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
     }
-    if (m_pwgtFuelAllowed && m_pwgtTripFuel) {
-        const _wbTripFuel t = fuelTripRange(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight,
-                                            m_wbLoad.nBallastPosn, calcTripOf(m_wbLoad.nTripFuel));
-        const std::string strAdvice =
-            f.doubts.empty() ? tripFuelText(t, m_wbLoad.nTripFuel, m_wbSetup.nUnitFuel) : noAdvice(f);
+    if (m_pwgtFuelAllowed) {
+        const bool bTrip = m_pwgtTripFuel != nullptr;
+        const _wbFuelPlan plan = pwbFuelPlanOf(f, m_wbSetup, bTrip);
+        const std::string strAdvice = pwbFuelAdviceText(f, plan, m_wbSetup, bTrip);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), strAdvice.c_str());
         // The fuel on board is flagged while it lies outside what the advice
         // allows (once the aircraft has a basic weight), as the trip is while
         // it is more than the fuel; a commit's own flag for text not read
         // cleanly stands until the next commit.
+        // The fuel alone is judged here: where the fuel burned puts the
+        // loading out, no fuel load is the fault, and the advice says so.
         static std::string strShown;
+        const _wbFuelRange range =
+            fuelTripRange(m_wbSetup, f.loading.nLSeatWeight, f.loading.nRSeatWeight, f.loading.nBallastPosn, f.nTrip)
+                .takeOff;
         const bool bOutside =
-            f.doubts.empty() && m_wbSetup.nBasicWeight > 0 && t.takeOff.bKnown &&
-            (!t.takeOff.bAny || m_wbLoad.nFuelVolume < t.takeOff.nLeast || m_wbLoad.nFuelVolume > t.takeOff.nMost);
+            bTrip && f.doubts.empty() && m_wbSetup.nBasicWeight > 0 && range.bKnown &&
+            (!range.bAny || m_wbLoad.nFuelVolume < range.nLeast || m_wbLoad.nFuelVolume > range.nMost);
         g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(m_pwgtFuelVolume);
         const bool bFlagged =
             gtk_style_context_has_class(gtk_widget_get_style_context(m_pwgtFuelVolume), GTK_STYLE_CLASS_ERROR);
@@ -426,11 +378,6 @@ void pwbUpdatePlanDisplay(void)
             mscFlagEntry(m_pwgtFuelVolume, "");
             strShown.clear();
         }
-    } else if (m_pwgtFuelAllowed) {
-        const _wbFuelRange range =
-            fuelRange(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight, m_wbLoad.nBallastPosn);
-        gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed),
-                           (f.doubts.empty() ? fuelAllowedText(range, m_wbSetup.nUnitFuel) : noAdvice(f)).c_str());
     }
     if (m_pwgtFirstStart)
         gtk_widget_set_visible(m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);
@@ -453,14 +400,13 @@ void pwbUpdatePlanDisplay(void)
         for (int n = 0; n < POINT_COUNT; n++)
             if (f.hasPoint(static_cast<_wbFlightPoint>(n)))
                 strVerdict += (strVerdict.empty() ? "" : "\n") + std::string(names[n]) + ": " +
+                              pointFigures(f, static_cast<_wbFlightPoint>(n)) +
                               pwbPointVerdictText(f, static_cast<_wbFlightPoint>(n), m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_pwgtVerdict), strVerdict.c_str());
     }
     if (m_pwgtBallastAdvice) {
-        const _wbBallastAdvice advice = fuelBallastAdvice(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight,
-                                                          m_wbLoad.nFuelVolume, m_wbLoad.nBallastPosn, f.nTrip);
-        // No advice is worked from a value that cannot be judged.
-        gtk_label_set_text(GTK_LABEL(m_pwgtBallastAdvice), f.doubts.empty() ? ballastAdviceText(advice) : "");
+        const _wbFuelPlan plan = pwbFuelPlanOf(f, m_wbSetup, m_pwgtTripFuel != nullptr);
+        gtk_label_set_text(GTK_LABEL(m_pwgtBallastAdvice), pwbBallastAdviceText(f, plan, m_wbSetup).c_str());
     }
 }
 

@@ -263,3 +263,126 @@ std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
     return f.bLanding ? "WITHIN LIMITS for take-off, landing and with no fuel"
                       : "WITHIN LIMITS for take-off and with no fuel";
 }
+
+namespace
+{
+
+// A range of fuel in the pilot's unit, the least rounded up and the most
+// down to the one decimal shown, so every figure shown is itself within
+// limits: "up to 64.5 L" or "36.7 to 64.5 L"; empty where no load is.
+std::string inwardRange(const _wbFuelRange& range, int nUnitFuel)
+{
+    const double nLeast = std::ceil(unitLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
+    const double nMost = std::floor(unitLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
+    if (!range.bKnown || !range.bAny || nLeast > nMost)
+        return {};
+    return (nLeast <= 0 ? "up to " : shwFixed(nLeast, 1) + " to ") + shwFixed(nMost, 1) + " " +
+           unitFuelSymbol(nUnitFuel);
+}
+
+const char* positionWords(int nPosn)
+{
+    switch (nPosn) {
+    case BALLAST_NONE:
+        return "Remove the ballast";
+    case BALLAST_FRONT:
+        return "Fit the ballast at the front";
+    case BALLAST_REAR:
+        return "Fit the ballast at the rear";
+    default:
+        return "";
+    }
+}
+
+const char* noFuelWords(_wbBeyond nBeyond)
+{
+    switch (nBeyond) {
+    case BEYOND_FORWARD:
+        return "forward of the limit";
+    case BEYOND_AFT:
+        return "aft of the limit";
+    case BEYOND_LATERAL:
+        return "beyond the lateral limit";
+    case BEYOND_WEIGHT:
+        return "over weight";
+    case BEYOND_NONE:
+        break;
+    }
+    return "";
+}
+
+constexpr const char* NO_LOADING = "No loading of fuel and ballast is within limits";
+
+} // namespace
+
+std::string pwbPointFiguresText(const _wbPoint& p, const _wbSetup& u)
+{
+    return shwText(KIND_WEIGHT, p.nWeight, u) + " at " + shwText(KIND_ARM, p.nLongArm, u) + ", lateral " +
+           shwText(KIND_ARM, p.nLatArm, u);
+}
+
+bool pwbUnitsWritten(const _wbSetup& u)
+{
+    return std::string_view(unitSymbol(KIND_WEIGHT, u)) == "lb" && std::string_view(unitSymbol(KIND_ARM, u)) == "in";
+}
+
+_wbFuelPlan pwbFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip)
+{
+    const _wbLoading& l = f.loading;
+    return fuelPlan(s, l.nLSeatWeight, l.nRSeatWeight, l.nBallastPosn, bTrip ? f.nTrip : 0);
+}
+
+std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& u, bool bTrip)
+{
+    if (!f.doubts.empty())
+        return "No fuel advice while the " + std::string(f.doubts.front().pszWhat) + " cannot be judged.";
+    if (!plan.chosen.takeOff.bKnown)
+        return {};
+    const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
+    const std::string strTrip = bTrip && f.nTrip > 0
+                                    ? "\nwith a " + shwFixed(unitLitresToFuel(f.nTrip, u.nUnitFuel), 1) + strUnit +
+                                          " trip (no reserve included)"
+                                    : "";
+    if (const std::string strRange = inwardRange(plan.chosen.takeOff, u.nUnitFuel); !strRange.empty()) {
+        if (!bTrip)
+            return "Within limits: " + strRange;
+        // What the range is: mass and balance alone, with the trip burned,
+        // and no reserve in it.
+        std::string str = "Mass and balance allow " + strRange + " at take-off" + strTrip;
+        if (plan.chosen.nKeep > 0)
+            str += "\nKeep at least " +
+                   shwFixed(std::ceil(unitLitresToFuel(plan.chosen.nKeep, u.nUnitFuel) * 10) / 10, 1) + strUnit +
+                   " on board to landing";
+        return str;
+    }
+    // None with the ballast as it is: the loading that flies, and why the
+    // fuel burned rules this one out where it does.
+    const std::string strOther = plan.nPosn >= 0 ? inwardRange(plan.other.takeOff, u.nUnitFuel) : "";
+    std::string str =
+        strOther.empty() ? NO_LOADING
+                         : positionWords(plan.nPosn) + std::string(" and carry ") + strOther + " at take-off" + strTrip;
+    if (plan.nNoFuel != BEYOND_NONE) {
+        str[0] = static_cast<char>(g_ascii_tolower(str[0]));
+        str = "With the fuel burned this loading is " + std::string(noFuelWords(plan.nNoFuel)) + ": " + str;
+    }
+    return str;
+}
+
+std::string pwbBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s)
+{
+    // No advice is worked from a value that cannot be judged.
+    if (!f.doubts.empty() || !plan.chosen.takeOff.bKnown)
+        return {};
+    const _wbLoading& l = f.loading;
+    const _wbBallastAdvice advice =
+        fuelBallastAdvice(s, l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume, l.nBallastPosn, f.nTrip);
+    if (!advice.bNeeded)
+        return {};
+    if (advice.nPosn >= 0)
+        return positionWords(advice.nPosn);
+    // None with this fuel: the fuel advice says what flies, if anything.
+    const bool bOnlyChosen = !inwardRange(plan.chosen.takeOff, s.nUnitFuel).empty();
+    if (!bOnlyChosen && plan.nPosn >= 0 && !inwardRange(plan.other.takeOff, s.nUnitFuel).empty())
+        return positionWords(plan.nPosn);
+    return "No ballast position helps";
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/calc.h"
+#include "model/fuel.h"
 
 #include <string>
 
@@ -41,3 +42,30 @@ std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& units);
 // doubted value's words instead while any value cannot be judged; led by "Basic weight and arms not
 // confirmed for this aircraft" while they are not.
 std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
+
+// A loaded point in the pilot's units: "689.0 kg at 2441.20 mm, lateral
+// 3.05 mm".
+std::string pwbPointFiguresText(const _wbPoint& p, const _wbSetup& units);
+
+// Whether the pilot works in the result table's written pounds and inches.
+bool pwbUnitsWritten(const _wbSetup& units);
+
+// The fuel and ballast plan of a flight, with its trip where bTrip.
+_wbFuelPlan pwbFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip);
+
+// The fuel advice in words, in the pilot's fuel unit, from the plan worked
+// over every point of the flight: the take-off fuel mass and balance allow
+// with the ballast as chosen ("Mass and balance allow 36.7 to 64.5 L at
+// take-off", with the trip and what to keep on board to landing where
+// bTrip; "Within limits: up to 64.5 L" without), or where they allow none,
+// the loading that flies ("Fit the ballast at the rear and carry up to
+// 40.0 L at take-off"), led by why where the fuel burned decides ("With the
+// fuel burned this loading is aft of the limit: …"), or "No loading of fuel
+// and ballast is within limits". No advice while a value cannot be judged.
+std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& units, bool bTrip);
+
+// The ballast advice: empty where the fuel on board flies as the ballast is
+// fitted; the position that makes it fly with that fuel; else the position
+// whose fuel range the plan finds, or "No ballast position helps" where
+// only the fuel can change it or nothing flies (the fuel advice says which).
+std::string pwbBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s);

@@ -687,6 +687,15 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
               "sans 9") +
          6;
 
+    // The advice the page gives, on one line each.
+    const _wbFuelPlan plan = pwbFuelPlanOf(flight, s, true);
+    std::string strAdvice = pwbFuelAdviceText(flight, plan, s, true);
+    std::replace(strAdvice.begin(), strAdvice.end(), '\n', ' ');
+    if (const std::string strBallast = pwbBallastAdviceText(flight, plan, s); !strBallast.empty())
+        strAdvice += (strAdvice.empty() ? "" : ". ") + strBallast;
+    if (!strAdvice.empty())
+        y += text(pCr, nLeft, y, nTextWidth, "Fuel advice: " + strAdvice, "sans 9") + 6;
+
     y += drawTable(pCr, nLeft, y, nTextWidth, flight) + 6;
 
     // Every limit used, and both points against them in words.
@@ -697,7 +706,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                   pwbLimitText(LIMIT_TANK, s),
               "sans 9") +
          4;
-    const _chartInput chart = pwbChartInputOf(flight, m_wbLoad.bShowBurnOff != FALSE);
+    const _chartInput chart = pwbSheetChartInputOf(flight);
     struct Verdict {
         const char* pszName;
         _wbFlightPoint nPoint;
@@ -709,10 +718,13 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
             continue;
         const _wbPoint& p = flight.points[v.nPoint];
         // No figures of a point calculated from a value that cannot be right.
-        const std::string strFigures = flight.doubts.empty()
-                                           ? pwbWeightText(p.nWeight) + " lb at " + pwbArmText(p.nLongArm) +
-                                                 " in, lateral " + pwbArmText(p.nLatArm) + " in \u2014 "
-                                           : "";
+        // In the pilot's units too where they are not the table's.
+        const std::string strFigures =
+            flight.doubts.empty()
+                ? pwbWeightText(p.nWeight) + " lb at " + pwbArmText(p.nLongArm) + " in, lateral " +
+                      pwbArmText(p.nLatArm) + " in" +
+                      (pwbUnitsWritten(s) ? std::string() : " (" + pwbPointFiguresText(p, s) + ")") + " \u2014 "
+                : "";
         y += text(pCr, nLeft, y, nTextWidth,
                   std::string(v.pszName) + ": " + strFigures + pwbPointVerdictText(flight, v.nPoint, s),
                   "sans bold 10") +

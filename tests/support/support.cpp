@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -152,6 +153,11 @@ std::string reReplace(const std::string& str, const std::string& strPattern, con
     if (pErr)
         ADD_FAILURE() << "the replacement " << strWith << " fails: " << pErr->message;
     return psz ? psz : str;
+}
+
+std::string inLocale(const std::string& strWords)
+{
+    return reReplace(strWords, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
 }
 
 std::vector<std::string> logMessages(const std::string& strLog)

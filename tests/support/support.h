@@ -59,6 +59,8 @@ std::vector<std::vector<std::string>> reSearchAll(const std::string& str, const 
 bool reMatch(const std::string& str, const std::string& strPattern);
 // str with every match replaced.
 std::string reReplace(const std::string& str, const std::string& strPattern, const std::string& strWith);
+// Words with every figure's decimal point in the locale's decimal mark.
+std::string inLocale(const std::string& strWords);
 
 // The Zarv.ui of the source tree.
 std::string uiPath();

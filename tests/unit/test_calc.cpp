@@ -255,12 +255,6 @@ class VerdictWords : public testing::TestWithParam<VerdictCase>
 {
 };
 
-// The figures in the locale's decimal mark, as the entries show them.
-std::string inLocale(const char* pszWords)
-{
-    return zt::reReplace(pszWords, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
-}
-
 TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
 {
     const VerdictCase& c = GetParam();
@@ -276,10 +270,10 @@ TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
         f.judged[c.nAt] = calcJudge(at, *c.p, c.nAt);
     }
     if (c.pszPoint) {
-        EXPECT_EQ(pwbPointVerdictText(f, c.nAt, s), inLocale(c.pszPoint));
+        EXPECT_EQ(pwbPointVerdictText(f, c.nAt, s), zt::inLocale(c.pszPoint));
     }
     if (c.pszFlight) {
-        EXPECT_EQ(pwbFlightVerdictText(f, s), inLocale(c.pszFlight));
+        EXPECT_EQ(pwbFlightVerdictText(f, s), zt::inLocale(c.pszFlight));
         EXPECT_EQ(f.within(), std::string_view(c.pszFlight).starts_with("WITHIN LIMITS for"));
     }
 }

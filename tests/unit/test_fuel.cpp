@@ -6,6 +6,9 @@
 #include "store/stored.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
+#include "ui/pagWBVerdict.h"
+
+#include "support.h"
 
 #include <gtest/gtest.h>
 
@@ -161,6 +164,89 @@ TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
     EXPECT_GT(nOutside, 1000);
 }
 
+// The fuel and ballast worked together over every point of the flight,
+// in words, against loadings worked by hand on the worked aircraft (its
+// basic arms changed), in each fuel unit.
+struct Plan {
+    const char* pszName;
+    double nBasicLongArm, nBasicLatArm, nLeft, nRight, nFuel, nTrip;
+    guint nBallast;
+    _unitFuel nUnit;
+    const char* pszFuel;
+    const char* pszBallast;
+};
+
+void PrintTo(const Plan& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class JointAdvice : public testing::TestWithParam<Plan>
+{
+};
+
+TEST_P(JointAdvice, FindsTheLoadingThatFliesAndNeverContradictsTheVerdict)
+{
+    const Plan& c = GetParam();
+    _wbSetup s = aircraft(c.nBasicLongArm < 2700 ? 400 : 440, c.nBasicLongArm);
+    s.nBasicLatArm = c.nBasicLatArm;
+    s.nUnitFuel = c.nUnit;
+    const _wbFlight f = calcJudgeFlight(s, {c.nLeft, c.nRight, c.nFuel, c.nBallast}, c.nTrip);
+    const _wbFuelPlan plan = pwbFuelPlanOf(f, s, true);
+    EXPECT_EQ(pwbFuelAdviceText(f, plan, s, true), zt::inLocale(c.pszFuel));
+    EXPECT_EQ(pwbBallastAdviceText(f, plan, s), c.pszBallast);
+    // Whatever position and fuel the advice names flies: every point within.
+    const _wbFuelRange& r = plan.nPosn >= 0 ? plan.other.takeOff : plan.chosen.takeOff;
+    const guint nPosn = plan.nPosn >= 0 ? static_cast<guint>(plan.nPosn) : c.nBallast;
+    for (double nFuel : {r.nLeast, r.nMost}) {
+        const bool bWithin = calcJudgeFlight(s, {c.nLeft, c.nRight, nFuel, nPosn}, c.nTrip).within();
+        EXPECT_TRUE(!r.bAny || bWithin) << nFuel;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loadings, JointAdvice,
+    testing::Values(
+        // 400 kg at 2700 mm, 80 kg a seat: within with any fuel.
+        Plan{"Within", 2700, 1, 80, 80, 60, 0, BALLAST_NONE, UNIT_FUEL_LITRE,
+             "Mass and balance allow up to 64.5 L at take-off", ""},
+        // Two heavy occupants (95 + 90 kg) on 440 kg at 2700 mm: forward of the
+        // limit at 2434.61 mm with the fuel burned; rear ballast puts it at
+        // 2443.50 mm, and the weight allows (680.39 - 635) / 0.759 = 59.80 L,
+        // less the 20 L trip's landing: 20.0 to 59.8 L. Full tanks fly at no
+        // position: the ballast advice names the one that flies with less.
+        Plan{"HeavyPairFullTanks", 2700, 1, 95, 90, 64.5, 20, BALLAST_NONE, UNIT_FUEL_LITRE,
+             "With the fuel burned this loading is forward of the limit: fit the ballast at the rear and carry 20.0 "
+             "to 59.8 L at take-off\nwith a 20.0 L trip (no reserve included)",
+             "Fit the ballast at the rear"},
+        Plan{"HeavyPairUSGallons", 2700, 1, 95, 90, 64.5, 20, BALLAST_NONE, UNIT_FUEL_USGAL,
+             "With the fuel burned this loading is forward of the limit: fit the ballast at the rear and carry 5.3 "
+             "to 15.7 US Gal at take-off\nwith a 5.3 US Gal trip (no reserve included)",
+             "Fit the ballast at the rear"},
+        Plan{"HeavyPairImperialGallons", 2700, 1, 95, 90, 64.5, 20, BALLAST_NONE, UNIT_FUEL_IMPGAL,
+             "With the fuel burned this loading is forward of the limit: fit the ballast at the rear and carry 4.4 "
+             "to 13.1 Imp Gal at take-off\nwith a 4.4 Imp Gal trip (no reserve included)",
+             "Fit the ballast at the rear"},
+        // Fitted at the rear already, 40 L: within; at 64.5 L only the fuel is wrong.
+        Plan{"HeavyPairRearFitted", 2700, 1, 95, 90, 40, 20, BALLAST_REAR, UNIT_FUEL_LITRE,
+             "Mass and balance allow 20.0 to 59.8 L at take-off\nwith a 20.0 L trip (no reserve included)", ""},
+        Plan{"HeavyPairRearOverfilled", 2700, 1, 95, 90, 64.5, 20, BALLAST_REAR, UNIT_FUEL_LITRE,
+             "Mass and balance allow 20.0 to 59.8 L at take-off\nwith a 20.0 L trip (no reserve included)",
+             "No ballast position helps"},
+        // A 60 kg solo in the right seat on 400 kg at 2630 mm and -20 mm: aft
+        // of the limit at 2522.18 mm with the fuel burned, whatever the trip
+        // leaves; front ballast puts it at 2511.07 mm and fuel stays within
+        // to the tank: the trip (14 US gal) to 64.5 L.
+        Plan{"SoloAftWithTheFuelBurned", 2630, -20, 0, 60, 60, 52.99, BALLAST_NONE, UNIT_FUEL_USGAL,
+             "With the fuel burned this loading is aft of the limit: fit the ballast at the front and carry 14.0 to "
+             "17.0 US Gal at take-off\nwith a 14.0 US Gal trip (no reserve included)",
+             "Fit the ballast at the front"},
+        // At 2660 mm front ballast leaves it at 2536.6 mm: nothing flies.
+        Plan{"SoloNothingFlies", 2660, -20, 0, 60, 60, 52.99, BALLAST_NONE, UNIT_FUEL_LITRE,
+             "With the fuel burned this loading is aft of the limit: no loading of fuel and ballast is within limits",
+             "No ballast position helps"}),
+    [](const testing::TestParamInfo<Plan>& p) { return std::string(p.param.pszName); });
+
 std::vector<uint32_t> drawChart(const _chartInput& what);
 
 // The chart for the worked loading at 500 × 500, as ARGB words; with the
@@ -193,7 +279,7 @@ std::vector<uint32_t> drawChart(const _chartInput& what)
 struct BurnOff {
     const char* pszName;
     double nLongIn, nLatIn; // the zero-fuel point
-    uint32_t nColour;       // of the ring: opaque blue inside the chart area, red outside
+    uint32_t nColour;       // of the ring: opaque blue inside the chart area, red outside; 0 for an edge arrow
 };
 
 void PrintTo(const BurnOff& c, std::ostream* os)
@@ -205,7 +291,7 @@ class BurnOffOverlay : public testing::TestWithParam<BurnOff>
 {
 };
 
-TEST_P(BurnOffOverlay, RingAndLineWhereTheGeometryPutsThemOnlyWhenOn)
+TEST_P(BurnOffOverlay, RingOrEdgeArrowAndLineWhereTheGeometryPutsThemOnlyWhenOn)
 {
     // The worked loading at take-off; a zero-fuel point far from it, so the
     // line crosses open chart.
@@ -218,7 +304,9 @@ TEST_P(BurnOffOverlay, RingAndLineWhereTheGeometryPutsThemOnlyWhenOn)
     const std::vector<uint32_t> off = drawChart(false, z);
     EXPECT_EQ(off, drawChart(false, _wbPoint{}));
 
+    // On, against the burn-off ending on the take-off point itself.
     const std::vector<uint32_t> on = drawChart(true, z);
+    const std::vector<uint32_t> base = drawChart(true, m_wbFlight.points[POINT_TAKE_OFF]);
     const _chartGeometry g = pwbChartGeometry(500, 500);
     auto xOf = [&](double nLatIn) { return std::clamp(250 + static_cast<int>(nLatIn * g.nXLineIntv), 0, 500); };
     auto yOf = [&](double nLongIn) {
@@ -228,20 +316,31 @@ TEST_P(BurnOffOverlay, RingAndLineWhereTheGeometryPutsThemOnlyWhenOn)
     const int nXTakeOff = xOf(m_wbFlight.rows[ROW_TOTAL].nLatArm / 25.4),
               nYTakeOff = yOf(m_wbFlight.rows[ROW_TOTAL].nLongArm / 25.4);
     auto at = [](const std::vector<uint32_t>& v, int x, int y) { return v[static_cast<size_t>(y) * 500 + x]; };
-    // The ring: its rim in the colour, its centre left as it was.
-    EXPECT_EQ(at(on, nX + 8, nY), GetParam().nColour) << std::hex << at(on, nX + 8, nY);
-    EXPECT_EQ(at(on, nX - 8, nY), GetParam().nColour);
-    EXPECT_EQ(at(on, nX, nY + 8), GetParam().nColour);
-    EXPECT_EQ(at(on, nX + 3, nY + 2), at(off, nX + 3, nY + 2));
+    // The ring: its rim in the colour, its centre left as it was; beyond
+    // the square, a red arrow on its edge and its arm written beside it.
+    int nSlack = 11;
+    if (GetParam().nColour) {
+        EXPECT_EQ(at(on, nX + 8, nY), GetParam().nColour) << std::hex << at(on, nX + 8, nY);
+        EXPECT_EQ(at(on, nX - 8, nY), GetParam().nColour);
+        EXPECT_EQ(at(on, nX, nY + 8), GetParam().nColour);
+        EXPECT_EQ(at(on, nX + 3, nY + 2), at(base, nX + 3, nY + 2));
+    } else {
+        EXPECT_EQ(at(on, nX, 6), 0xffff0000u) << std::hex << at(on, nX, 6);
+        int nLabel = 0;
+        for (int x = nX + 6; x < 500; x++)
+            nLabel += at(on, x, 9) != at(base, x, 9);
+        EXPECT_GT(nLabel, 5);
+        nSlack = 120;
+    }
     // The line: drawn half-way between the two points.
     const int nXMid = (nX + nXTakeOff) / 2, nYMid = (nY + nYTakeOff) / 2;
-    EXPECT_NE(at(on, nXMid, nYMid), at(off, nXMid, nYMid));
+    EXPECT_NE(at(on, nXMid, nYMid), at(base, nXMid, nYMid));
     // Nothing else moved: what differs lies within the line's and the
-    // ring's box.
+    // mark's box.
     for (int y = 0; y < 500; y++) {
         for (int x = 0; x < 500; x++) {
-            if (at(on, x, y) != at(off, x, y)) {
-                ASSERT_TRUE(x >= std::min(nX, nXTakeOff) - 11 && x <= std::max(nX, nXTakeOff) + 11 &&
+            if (at(on, x, y) != at(base, x, y)) {
+                ASSERT_TRUE(x >= std::min(nX, nXTakeOff) - 11 && x <= std::max(nX, nXTakeOff) + nSlack &&
                             y >= std::min(nY, nYTakeOff) - 11 && y <= std::max(nY, nYTakeOff) + 11)
                     << x << "," << y;
             }
@@ -251,9 +350,45 @@ TEST_P(BurnOffOverlay, RingAndLineWhereTheGeometryPutsThemOnlyWhenOn)
 
 INSTANTIATE_TEST_SUITE_P(Points, BurnOffOverlay,
                          testing::Values(BurnOff{"InsideTheChart", 98.0, -0.5, 0xff0000ffu},
-                                         // forward of the square: clamped to its top edge
-                                         BurnOff{"ForwardOfTheChart", 95.6, 0.6, 0xffff0000u}),
+                                         // forward of the square: an arrow on its top edge
+                                         BurnOff{"ForwardOfTheChart", 95.6, 0.6, 0}),
                          [](const testing::TestParamInfo<BurnOff>& p) { return std::string(p.param.pszName); });
+
+// The load sheet's chart: every point the flight judges, whatever the
+// pilot's burn-off choice; a take-off point beyond the square is an arrow on
+// its edge, where the page draws its marker clamped, half cut off.
+TEST(SheetChart, EveryJudgedPointAndAnEdgeArrowForAPointBeyond)
+{
+    calculateWorkedLoading(); // 60 L
+    m_wbLoad.nTripFuel = 20;
+    m_wbLoad.bShowBurnOff = FALSE;
+    pwbCalcWB();
+    _wbFlight f = m_wbFlight;
+    const std::vector<uint32_t> page = drawChart(pwbChartInputOf(f, false));
+    const std::vector<uint32_t> sheet = drawChart(pwbSheetChartInputOf(f));
+    const _chartGeometry g = pwbChartGeometry(500, 500);
+    auto at = [](const std::vector<uint32_t>& v, int x, int y) { return v[static_cast<size_t>(y) * 500 + x]; };
+    auto xy = [&](const _wbPoint& p) {
+        return std::pair{250 + static_cast<int>(p.nLatArm / 25.4 * g.nXLineIntv),
+                         450 - static_cast<int>((99.0 - p.nLongArm / 25.4) * g.nYLineIntv)};
+    };
+    // The landing's diamond and the no-fuel ring, on the sheet only.
+    const auto [xLanding, yLanding] = xy(f.points[POINT_LANDING]);
+    const auto [xNoFuel, yNoFuel] = xy(f.points[POINT_NO_FUEL]);
+    EXPECT_NE(at(sheet, xLanding + 2, yLanding), at(page, xLanding + 2, yLanding));
+    EXPECT_NE(at(sheet, xNoFuel + 8, yNoFuel), at(page, xNoFuel + 8, yNoFuel));
+
+    // Far aft of the square: the page's marker is clamped to the bottom edge
+    // with its cross's arm up to 30 px above it; the sheet's is an arrow.
+    f.points[POINT_TAKE_OFF].nLongArm = 2640;
+    const std::vector<uint32_t> pageAft = drawChart(pwbChartInputOf(f, false));
+    const std::vector<uint32_t> sheetAft = drawChart(pwbSheetChartInputOf(f));
+    const int x = xy(f.points[POINT_TAKE_OFF]).first;
+    EXPECT_EQ(at(pageAft, x, 474), 0xffff0000u);
+    EXPECT_NE(at(sheetAft, x, 474), 0xffff0000u);
+    EXPECT_EQ(at(sheetAft, x, 493), 0xffff0000u) << std::hex << at(sheetAft, x, 493);
+    stateResetLoading();
+}
 
 } // namespace
 
