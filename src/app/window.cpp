@@ -154,6 +154,13 @@ constexpr const char* SAVE_FAILED_CSS = "infobar.zarv-save-failed, infobar.zarv-
                                         " background-color: #cc0000; background-image: none; }\n"
                                         "infobar.zarv-save-failed label { color: #ffffff; font-weight: bold; }\n";
 
+// A banner on a page, such as the weighing due: white on red under every
+// theme, with room around its words, as the failed-save bar is. The paper
+// of a dark theme does not turn its text black.
+constexpr const char* BANNER_CSS = "label.zarv-banner, notebook.zarv-paper > stack label.zarv-banner {"
+                                   " background-color: #cc0000; color: #ffffff; padding: 6px 10px;"
+                                   " border-radius: 3px; }\n";
+
 // Adds CSS for the whole screen, above the theme.
 void addCss(GtkWidget* pwgt, const char* pszCss)
 {
@@ -687,6 +694,10 @@ void wbInitPages(GtkBuilder* pBuilder)
         gtk_label_set_lines(GTK_LABEL(m_pwgtSaveFailedText), 8);
         gtk_label_set_max_width_chars(GTK_LABEL(m_pwgtSaveFailedText), 100);
     }
+    static bool bBannerCssAdded = false;
+    if (!bBannerCssAdded)
+        addCss(mscLookUp(pBuilder, "Zarv"), BANNER_CSS);
+    bBannerCssAdded = true;
     m_strSaveFailure.clear(), m_strFilingFailure.clear(),
         m_strConfChanged.clear(); // a new window says what it meets itself
     m_pwgtNoticeBar = lookUpBar(pBuilder, "NoticeBar", "NoticeText", &m_pwgtNoticeText);

@@ -137,6 +137,11 @@ class WeighingDue : public zt::Pages, public testing::WithParamInterface<const c
 TEST_P(WeighingDue, IsShownOnThePageAndTheSheetOnlyWhenDue)
 {
     const bool bDue = GetParam() == std::string("2000-01-01");
+    // The banner heads the loading page, above everything typed there.
+    GtkWidget* pwgtColumn = gtk_widget_get_parent(w("WeighingDue"));
+    g_autoptr(GList) column = gtk_container_get_children(GTK_CONTAINER(pwgtColumn));
+    EXPECT_EQ(column->data, w("WeighingDue"));
+    EXPECT_TRUE(gtk_widget_is_ancestor(w("LeftSeatWeight"), pwgtColumn));
     type("WeighingIntervalMonths", "36");
     focus("ConfEmptyWeight");
     const std::string strDue = "Weighing due since " + dateShow("2003-01-01") + " (every 36 months)";
