@@ -147,15 +147,19 @@ void vfyOnCheckCalculationClicked(GtkButton*, gpointer)
     const bool bWritten = rptWriteReport(report, &strFile, &strError);
     rptKeepUnreported(report, bWritten);
     showLastCheck();
+    // Said either way, as zarv --verify says it, with the report to open.
+    std::string strSaid =
+        "The check of the calculation PASSED: all " + std::to_string(report.outcomes.size()) + " reference loadings";
     if (!report.pass()) {
         std::string strFailed;
         for (const _casOutcome& o : report.outcomes)
             if (!o.pass())
                 strFailed += (strFailed.empty() ? "" : ", ") + o.strName;
         errPostError(("vfyOnCheckCalculationClicked()\nthe check of the calculation failed\n" + strFailed).c_str());
-        wbShowNotice(("The check of the calculation FAILED (" + strFailed + "): do not use Zarv's figures").c_str());
-    } else if (!bWritten)
-        wbShowNotice(("The calculation passed its check, but " + strError).c_str());
+        strSaid = "The check of the calculation FAILED (" + strFailed + "): do not use Zarv's figures";
+    }
+    strSaid += bWritten ? ". Its report is " + strFile : "; " + strError;
+    wbShowNotice(strSaid.c_str(), bWritten ? strFile : std::string());
 }
 
 } // namespace

@@ -116,13 +116,29 @@ gboolean wbOnActionKey(GtkAccelGroup*, GObject*, guint, GdkModifierType, gpointe
 }
 
 // The notice across the top (no help viewer, say); optional, and closed by
-// its own button.
+// its own button. A notice of a report offers to open it.
 GtkWidget* m_pwgtNoticeBar = nullptr;
 GtkWidget* m_pwgtNoticeText = nullptr;
+GtkWidget* m_pwgtNoticeOpen = nullptr;
+std::string m_strNoticeFile;
+constexpr gint NOTICE_OPEN = 1;
 
-void wbOnNoticeResponse(GtkInfoBar* pbar, gint, gpointer)
+void wbOnNoticeResponse(GtkInfoBar* pbar, gint nResponse, gpointer)
 {
     gtk_widget_hide(GTK_WIDGET(pbar));
+    if (nResponse != NOTICE_OPEN || m_strNoticeFile.empty())
+        return;
+    const std::string strFile = m_strNoticeFile;
+    g_autoptr(GError) pErr = nullptr;
+    g_autofree gchar* pszUri = g_filename_to_uri(strFile.c_str(), nullptr, &pErr);
+    if (pszUri && gtk_show_uri_on_window(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pbar))), pszUri,
+                                         gtk_get_current_event_time(), &pErr))
+        return;
+    const char* pszWhy = pErr ? pErr->message : "no application is installed for it";
+    g_autofree gchar* pszLog =
+        g_strdup_printf("wbOnNoticeResponse()\ngtk_show_uri_on_window(%s) failed\n%s", strFile.c_str(), pszWhy);
+    errPostError(pszLog);
+    wbShowNotice(("The report could not be opened (" + std::string(pszWhy) + "); it is " + strFile).c_str());
 }
 
 // Under a dark theme the pages are laid on white paper with black text, as
@@ -627,11 +643,13 @@ void wbShowAbout(GtkWindow* pwinMain)
                           ZARV_LICENCE, "wrap-license", TRUE, "logo-icon-name", pszLogo, nullptr);
 }
 
-void wbShowNotice(const char* pszText)
+void wbShowNotice(const char* pszText, const std::string& strFile)
 {
     if (!m_pwgtNoticeBar || !m_pwgtNoticeText)
         return; // the log has it
+    m_strNoticeFile = strFile;
     gtk_label_set_text(GTK_LABEL(m_pwgtNoticeText), pszText);
+    gtk_widget_set_visible(m_pwgtNoticeOpen, !strFile.empty());
     gtk_widget_show(m_pwgtNoticeBar);
 }
 
@@ -701,8 +719,11 @@ void wbInitPages(GtkBuilder* pBuilder)
     m_strSaveFailure.clear(), m_strFilingFailure.clear(),
         m_strConfChanged.clear(); // a new window says what it meets itself
     m_pwgtNoticeBar = lookUpBar(pBuilder, "NoticeBar", "NoticeText", &m_pwgtNoticeText);
-    if (m_pwgtNoticeBar)
+    if (m_pwgtNoticeBar) {
+        m_pwgtNoticeOpen = gtk_info_bar_add_button(GTK_INFO_BAR(m_pwgtNoticeBar), "Open report", NOTICE_OPEN);
+        gtk_widget_hide(m_pwgtNoticeOpen);
         g_signal_connect(m_pwgtNoticeBar, "response", G_CALLBACK(wbOnNoticeResponse), nullptr);
+    }
     // The primary menu, where the definition has its button.
     m_pwgtMainMenu = mscLookUp(pBuilder, "MainMenu");
     if (GTK_IS_MENU_BUTTON(m_pwgtMainMenu)) {

@@ -50,8 +50,9 @@ void wbShowHelp(GtkWindow* pwinMain);
 void wbShowAbout(GtkWindow* pwinMain);
 
 // Shows a notice across the top of the window until the pilot closes it,
-// where the definition has the bar for it.
-void wbShowNotice(const char* pszText);
+// where the definition has the bar for it. A notice of a report (strFile)
+// offers a button that opens it in the desktop's viewer.
+void wbShowNotice(const char* pszText, const std::string& strFile = {});
 
 // Opens the window as large as the definition asks, but no larger than the
 // screen's work area, and lets the chart shrink so that the window fits a

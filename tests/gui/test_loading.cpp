@@ -540,12 +540,25 @@ TEST_F(CheckOfTheCalculation, TheLabelSaysTheLastPassingCheckAndTheButtonMakesOn
     key(GDK_KEY_Return);
     const std::string strTotal = text("CalTotalWt");
     click("CheckCalculation");
-    std::string strToday;
+    std::string strToday, strReport;
     for (const std::string& strName : zt::listDir(m_dir / "Verification"))
         if (strName.rfind("Calculation check 2000", 0) != 0)
-            strToday = strName.substr(18, 10);
+            strToday = strName.substr(18, 10), strReport = m_dir / ("Verification/" + strName);
     ASSERT_EQ(strToday.size(), 10u) << "no report was kept";
     EXPECT_EQ(text("CalculationChecked"), "Calculation last checked on " + dateShow(strToday));
+    // A check that passes says so, with its report to open.
+    const std::string strSaid = text("NoticeText");
+    EXPECT_TRUE(gtk_widget_get_visible(w("NoticeBar")));
+    EXPECT_TRUE(strSaid.starts_with("The check of the calculation PASSED: all ") &&
+                strSaid.ends_with(" reference loadings. Its report is " + strReport))
+        << strSaid;
+    g_autoptr(GList) buttons =
+        gtk_container_get_children(GTK_CONTAINER(gtk_info_bar_get_action_area(GTK_INFO_BAR(w("NoticeBar")))));
+    bool bOffered = false;
+    for (GList* p = buttons; p; p = p->next)
+        bOffered |= gtk_widget_get_visible(GTK_WIDGET(p->data)) &&
+                    gtk_button_get_label(GTK_BUTTON(p->data)) == std::string("Open report");
+    EXPECT_TRUE(bOffered);
     EXPECT_EQ(m_wbLoad.nLSeatWeight, 71.5);
     EXPECT_EQ(m_wbFlight.loading.nLSeatWeight, 71.5);
     EXPECT_EQ(text("CalTotalWt"), strTotal);
