@@ -279,6 +279,10 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Aircraft",
      .pszKey = "Unread",
      .pszAircraftKey = "Unread"},
+    // Who flies and who prepared the load sheet, as last typed for one:
+    // offered again for the next sheet, whichever aircraft it is for.
+    {.nId = VAL_PILOT, .nOwner = PRM_OF_LOADING, .pszGroup = "Sheet", .pszKey = "Pilot"},
+    {.nId = VAL_PREPARER, .nOwner = PRM_OF_LOADING, .pszGroup = "Sheet", .pszKey = "Preparer"},
 }};
 
 // prmValue finds a row by its id.

@@ -49,6 +49,8 @@ enum _prmValueId {
     VAL_RECORDED,
     VAL_UNREAD_LOADING,
     VAL_UNREAD_FIGURES,
+    VAL_PILOT,
+    VAL_PREPARER,
     VAL_COUNT
 };
 

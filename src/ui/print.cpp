@@ -46,7 +46,8 @@ constexpr size_t MAX_USER_CHARS = 80;    // a pilot's text on the sheet, at most
 constexpr double CHART_DRAWN_SIZE = 460; // the chart's square as the window first draws it
 
 // The sheet's people and flight, as the dialog's tab has them; the pilot
-// and the preparer are offered again for the next sheet.
+// and the preparer are kept in Zarv.conf and offered again for the next
+// sheet, after a restart too.
 _prnSheet m_sheet;
 GtkWidget *m_pwgtPilot = nullptr, *m_pwgtPreparer = nullptr, *m_pwgtReference = nullptr;
 GtkWidget *m_pwgtLeftOccupant = nullptr, *m_pwgtRightOccupant = nullptr;
@@ -94,6 +95,13 @@ std::string typed(const std::string& str)
 {
     const std::string strLine = mscOneLine(str, MAX_USER_CHARS);
     return strLine.empty() ? "\u2013" : "\u2068" + strLine + "\u2069";
+}
+
+// A person or the flight, as typed; where nothing was, a line to write it
+// in by hand before the sheet is signed.
+std::string typedOrLine(const std::string& str)
+{
+    return mscOneLine(str, MAX_USER_CHARS).empty() ? std::string("____________________") : typed(str);
 }
 
 std::string weightIn(double nKg)
@@ -197,6 +205,16 @@ void prnOnCustomWidgetApply(GtkPrintOperation*, GtkWidget*, gpointer)
     m_sheet.strReference = gtk_entry_get_text(GTK_ENTRY(m_pwgtReference));
     m_sheet.strLeftOccupant = gtk_entry_get_text(GTK_ENTRY(m_pwgtLeftOccupant));
     m_sheet.strRightOccupant = gtk_entry_get_text(GTK_ENTRY(m_pwgtRightOccupant));
+    // The pilot and the preparer for the next sheet: one rewrite, and none
+    // where they are as kept.
+    const std::array<std::pair<_prmValueId, const std::string*>, 2> kept = {
+        {{VAL_PILOT, &m_sheet.strPilot}, {VAL_PREPARER, &m_sheet.strPreparer}}};
+    if (std::ranges::all_of(kept, [](const auto& k) { return prmGetText(k.first) == *k.second; }))
+        return;
+    prmEdit([&](GKeyFile* pkf) {
+        for (const auto& [nId, pstr] : kept)
+            g_key_file_set_string(pkf, prmValue(nId).pszGroup, prmValue(nId).pszKey, pstr->c_str());
+    });
 }
 
 // Text without the controls of direction, which would show a name reordered
@@ -639,8 +657,8 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
         y += text(pCr, nLeft, y, nTextWidth, strDue, "sans bold 10") + 2;
     const std::string strPreparer = sheet.strPreparer.empty() ? sheet.strPilot : sheet.strPreparer;
     const std::array<std::pair<std::string, std::string>, 2> people = {
-        {{"Pilot in command: " + typed(sheet.strPilot), "Prepared by: " + typed(strPreparer)},
-         {"Flight: " + typed(sheet.strReference), "Printed: " + strPrinted}}};
+        {{"Pilot in command: " + typedOrLine(sheet.strPilot), "Prepared by: " + typedOrLine(strPreparer)},
+         {"Flight: " + typedOrLine(sheet.strReference), "Printed: " + strPrinted}}};
     for (const auto& [strLeftText, strRightText] : people) {
         const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strLeftText, "sans 10", FIT_ONE_LINE),
                                       text(pCr, nLeft + nHalf, y, nHalf, strRightText, "sans 10", FIT_ONE_LINE));
@@ -763,8 +781,12 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
 bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _prnSheet* pSheet)
 {
     m_tDialog = m_tPrinted = time(nullptr);
-    if (pSheet)
+    if (pSheet) {
         m_sheet = *pSheet;
+    } else {
+        m_sheet.strPilot = prmGetText(VAL_PILOT);
+        m_sheet.strPreparer = prmGetText(VAL_PREPARER);
+    }
     g_autoptr(GtkPrintOperation) pop = gtk_print_operation_new();
     gtk_print_operation_set_unit(pop, GTK_UNIT_POINTS);
     gtk_print_operation_set_job_name(pop, prnSheetName(prmGetText(VAL_REGISTRATION), m_tDialog).c_str());
@@ -814,8 +836,8 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     if (m_pfuncFilingListener)
         m_pfuncFilingListener(strFilingError.empty() ? nullptr : strFilingError.c_str());
     // The next sheet is a new flight: its reference and the seats' occupants
-    // start empty; the pilot and the preparer are offered again. A sheet
-    // that was not printed keeps them for the next try.
+    // start empty; the pilot and the preparer are offered again, as kept. A
+    // sheet that was not printed keeps them for the next try.
     m_sheet.strReference.clear();
     m_sheet.strLeftOccupant.clear();
     m_sheet.strRightOccupant.clear();

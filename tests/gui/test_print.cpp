@@ -7,6 +7,7 @@
 #include "app/window.h"
 #include "model/date.h"
 #include "store/params.h"
+#include "store/stored.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 #include "ui/print.h"
@@ -155,6 +156,33 @@ TEST_P(WeighingDue, IsShownOnThePageAndTheSheetOnlyWhenDue)
 }
 
 INSTANTIATE_TEST_SUITE_P(Weighed, WeighingDue, testing::Values("2000-01-01", "2999-01-01"));
+
+class CommanderKept : public zt::Pages, public testing::WithParamInterface<const char*>
+{
+    std::string initialConf() const override
+    {
+        return std::string("[Aircraft]\nRegistration=G-ZARV\n") + GetParam();
+    }
+};
+
+// The people of the last sheet come back after a restart; where none was
+// kept, the sheet has a line to write each in by hand.
+TEST_P(CommanderKept, ComeBackAfterARestartAndNoneIsALineToWriteIn)
+{
+    const bool bKept = *GetParam();
+    const std::string strPdf = m_dir / "sheet.pdf";
+    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), nullptr));
+    const std::string strText = zt::reReplace(run({"pdftotext", strPdf, "-"}), "\\s+", " ");
+    for (const char* pszWant : {"Pilot in command: ", "Prepared by: ", "Flight: "})
+        EXPECT_FALSE(
+            zt::reSearch(strText, pszWant + std::string(bKept && *pszWant != 'F' ? "\\W*[BC]\\. Kept\\b" : "_{10}"))
+                .empty())
+            << pszWant << "\n"
+            << strText;
+}
+
+INSTANTIATE_TEST_SUITE_P(Conf, CommanderKept, testing::Values("", "[Sheet]\nPilot=B. Kept\nPreparer=C. Kept\n"),
+                         [](const testing::TestParamInfo<const char*>& p) { return *p.param ? "Kept" : "NoneKept"; });
 
 // Run under faketime only, from 31 December 2029 (tests/CMakeLists.txt): a
 // weighing of 1 January 2026 falls due the day the clock reaches 2030, with
@@ -434,6 +462,8 @@ TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
         },
         "the printed file to be complete"));
     const std::string strPdf = strFolder + "/" + strName;
+    // The pilot in command typed in the dialog is kept for the next start.
+    EXPECT_EQ(prmGetText(VAL_PILOT), GetParam().strPilot);
     EXPECT_EQ(text("SaveFailedText").find("is not a folder of your own") != std::string::npos,
               GetParam().nDocuments == Sheet::OTHERS)
         << text("SaveFailedText");
