@@ -393,6 +393,12 @@ std::string recLine(const _recEntry& e)
         .add("weighed", quoted(e.strWeighed));
     if (!e.strCopiedFrom.empty())
         line.add("copiedFrom", quoted(e.strCopiedFrom));
+    // Only where the sheet names them: a line that names neither is written
+    // as an older Zarv wrote it.
+    if (!e.strPilot.empty())
+        line.add("pilot", quoted(e.strPilot));
+    if (!e.strFlight.empty())
+        line.add("flight", quoted(e.strFlight));
     line.add("inputs", inputs.text());
     if (e.storedDensity || e.storedMonths) {
         Object stored;
@@ -573,6 +579,8 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
     e.strRegistration = rd.text(pm, "registration");
     e.strWeighed = rd.text(pm, "weighed");
     e.strCopiedFrom = rd.optionalText(pm, "copiedFrom");
+    e.strPilot = rd.optionalText(pm, "pilot");
+    e.strFlight = rd.optionalText(pm, "flight");
     const Members* pin = rd.object(*pm, "inputs");
     for (const _recNumberField& f : NUMBER_FIELDS)
         (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = rd.number(pin, f.pszKey);

@@ -44,6 +44,9 @@ struct _recEntry {
     std::string strVersion, strFingerprint, strRegistration, strWeighed;
     std::string strCopiedFrom; // the aircraft its basic figures were copied from, if any
     _wbSetup setup = {};       // the aircraft and the units, as used; the fixed arms are not kept
+    // The pilot in command and the flight's reference, where the sheet
+    // names them (a line an older Zarv wrote names neither).
+    std::string strPilot, strFlight;
     // The fuel density and weighing interval Zarv.conf held where they are
     // not those used (none set, or one that cannot be): the fingerprint
     // covers what was held.

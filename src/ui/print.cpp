@@ -236,11 +236,14 @@ constexpr const char* TEMP_PREFIX = ".sheet.tmp-";
 constexpr size_t TEMP_RANDOM = 6;
 
 // The record's entry of a sheet of the flight printed at tPrinted: the
-// density and interval as used, and as held where they differ.
-_recEntry sheetEntry(const _wbFlight& flight, time_t tPrinted)
+// density and interval as used, and as held where they differ; the
+// commander and the flight as the sheet shows them.
+_recEntry sheetEntry(const _wbFlight& flight, const _prnSheet& sheet, time_t tPrinted)
 {
     _recEntry entry;
     entry.strTime = recTimeText(tPrinted);
+    entry.strPilot = mscOneLine(sheet.strPilot, MAX_USER_CHARS);
+    entry.strFlight = mscOneLine(sheet.strReference, MAX_USER_CHARS);
     entry.strVersion = ZARV_VERSION;
     entry.strFingerprint = prmFingerprint();
     entry.strRegistration = prmGetText(VAL_REGISTRATION);
@@ -411,7 +414,7 @@ std::string fileCopy(std::string* pstrFiled)
 // failed, or empty.
 std::string recordLine(const std::string& strFiled)
 {
-    const _recEntry entry = sheetEntry(m_wbFlight, m_tPrinted);
+    const _recEntry entry = sheetEntry(m_wbFlight, m_sheet, m_tPrinted);
     _prnFailure fail;
     const int fdDir = openFolder(true, &fail);
     if (fdDir < 0) {
@@ -619,7 +622,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     // its keywords hold the whole hash of its line in the record, which
     // zarv --verify-record matches it with.
     const std::string strPrinted = prnPrintedText(tPrinted);
-    const std::string strRecordHash = recContentHash(recLine(sheetEntry(flight, tPrinted)));
+    const std::string strRecordHash = recContentHash(recLine(sheetEntry(flight, sheet, tPrinted)));
     if (cairo_surface_t* psurf = cairo_get_target(pCr); cairo_surface_get_type(psurf) == CAIRO_SURFACE_TYPE_PDF) {
         const std::string strReg = withoutDirection(mscOneLine(prmGetText(VAL_REGISTRATION), MAX_USER_CHARS));
         const std::string strTitle =

@@ -49,6 +49,7 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     e.strVersion = "1.0.0";
     e.strFingerprint = "1a2b3c4d";
     e.strRegistration = "G-\"AB\\CD\"\n\t\u00e9\U0001F681";
+    e.strPilot = "\u202eA. \"Pilot\"", e.strFlight = "Flight 42 \u2192 EGKB";
     e.setup = {UNIT_FUEL_IMPGAL, UNIT_ARM_INCH,      UNIT_WT_LB, -0.0, 0.1 + 0.2, 1e-300, 0, 0, 0, 0, 0, 0,
                1.0 / 3,          2540.0000000000005, -7.5,       3000, 10,        0.759,  5, 48};
     e.load = {80.123456789012345, 95.25451098148434, 64.5, BALLAST_REAR, 20.000000000000004, TRUE};
@@ -60,6 +61,7 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     e.outputs.points[POINT_NO_FUEL].bBeyond[LIMIT_TANK] = true;
     e.outputs.strVerdict = "NOT WITHIN LIMITS: landing aft of the limit by 1.60 mm";
     _recEntry noLanding = e;
+    noLanding.strPilot = noLanding.strFlight = ""; // as an older Zarv wrote it
     noLanding.outputs.bLanding = false;
     noLanding.outputs.bWithin = true;
 
@@ -88,8 +90,10 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
             continue;
         const _recEntry& want = r.nLine == 2 ? noLanding : e;
         const _recEntry& got = r.entry;
-        EXPECT_EQ(got.strTime + got.strVersion + got.strFingerprint + got.strRegistration,
-                  want.strTime + want.strVersion + want.strFingerprint + want.strRegistration);
+        EXPECT_EQ(got.strTime + got.strVersion + got.strFingerprint + got.strRegistration + got.strPilot + "|" +
+                      got.strFlight,
+                  want.strTime + want.strVersion + want.strFingerprint + want.strRegistration + want.strPilot + "|" +
+                      want.strFlight);
         for (double _wbSetup::*p :
              {&_wbSetup::nBasicWeight, &_wbSetup::nBasicLongArm, &_wbSetup::nBasicLatArm, &_wbSetup::nBallastWt,
               &_wbSetup::nBallastFrontLongArm, &_wbSetup::nBallastFrontLatArm, &_wbSetup::nBallastRearLongArm,
@@ -135,13 +139,14 @@ TEST(Record, EveryTamperingIsFound)
         const char* pszSays;
     } cases[] = {
         {"nothing", [](const std::string&) {}, 0, "3 sheets, all match\n"},
-        {"the last line changed and its end removed",
-         edit("\"lSeat\":80([,}][^\n]*)\n\\z", "\"lSeat\":95\\1"), 1,
+        {"the last line changed and its end removed", edit("\"lSeat\":80([,}][^\n]*)\n\\z", "\"lSeat\":95\\1"), 1,
          "G-ZARV 2026-12-03 1000.pdf: filed, with no line in the record"},
         {"a middle line deleted", edit("\\A([^\n]*\n)[^\n]*\n", "\\1"), 1, "the chain is broken"},
         {"two lines swapped", edit("\\A([^\n]*\n)([^\n]*\n)", "\\2\\1"), 1, "the chain is broken"},
         {"emptied", edit("[^\\x00]+", ""), 1, "G-ZARV 2026-12-01 1000.pdf: filed, with no line in the record"},
         {"a time and a version moved", edit("2026-12-02T(.*)\"1.0.0\"", "2025-12-02T\\1\"0.0.1-evil\""), 1,
+         "changed since it was written"},
+        {"the commander changed", edit("\"pilot\":\"A. Pilot\"", "\"pilot\":\"B. Other\""), 1,
          "changed since it was written"},
         {"the chain of the last line removed", edit(",\"hash\":[^\n]*(?=\n\\z)", "}"), 1,
          "no chain, after lines with one"},
@@ -180,6 +185,9 @@ TEST(Record, EveryTamperingIsFound)
             e.strTime = "2026-12-0" + std::to_string(nDay) + "T10:00:00+00:00";
             e.strVersion = "1.0.0";
             e.strRegistration = "G-ZARV";
+            // The second sheet names no one, as an older Zarv's line.
+            if (nDay != 2)
+                e.strPilot = "A. Pilot", e.strFlight = "Flight " + std::to_string(nDay);
             e.strFingerprint = prmFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; });
             e.setup = m_wbSetup;
             e.load = m_wbLoad;
