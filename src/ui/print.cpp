@@ -51,10 +51,12 @@ constexpr double CHART_DRAWN_SIZE = 460; // the chart's square as the window fir
 _prnSheet m_sheet;
 GtkWidget *m_pwgtPilot = nullptr, *m_pwgtPreparer = nullptr, *m_pwgtReference = nullptr;
 GtkWidget *m_pwgtLeftOccupant = nullptr, *m_pwgtRightOccupant = nullptr;
-// The page the sheet was printed on, and when it was drawn: the filed copy
-// is the same. The dialog names its file by the minute it opened.
+// The page the sheet was printed on, and when it was asked for: the one
+// time its "Printed" line, the name the dialog offers, the print job, the
+// filed copy and its line in the record all carry, however long the
+// dialog stays open.
 double m_nPageWidth = 0, m_nPageHeight = 0;
-time_t m_tPrinted = 0, m_tDialog = 0;
+time_t m_tPrinted = 0;
 // The print settings of the last sheet (the printer chosen), for the next.
 GtkPrintSettings* m_pSettings = nullptr;
 void (*m_pfuncFilingListener)(const char* pszError) = nullptr;
@@ -158,7 +160,6 @@ void prnOnBeginPrint(GtkPrintOperation* pop, GtkPrintContext*, gpointer)
 
 void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
 {
-    m_tPrinted = time(nullptr);
     m_nPageWidth = gtk_print_context_get_width(pctx);
     m_nPageHeight = gtk_print_context_get_height(pctx);
     prnDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_nPageWidth, m_nPageHeight, m_sheet, m_wbFlight,
@@ -499,7 +500,7 @@ GtkPrintSettings* dialogSettings(void)
 {
     GtkPrintSettings* pSettings = m_pSettings ? gtk_print_settings_copy(m_pSettings) : gtk_print_settings_new();
     const std::string strDir = documentsFolder();
-    const std::string strName = prnSheetName(prmGetText(VAL_REGISTRATION), m_tDialog);
+    const std::string strName = prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted);
     std::string strBase;
     fnmFirstFree(
         strName, "", SHEET_NUMBERING,
@@ -651,9 +652,10 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                   text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(prmGetText(VAL_WEIGHED)),
                        "sans bold 12", FIT_ONE_LINE)) +
          4;
+    // Due as of the day it was printed.
     GDate today;
     g_date_clear(&today, 1);
-    g_date_set_time_t(&today, time(nullptr));
+    g_date_set_time_t(&today, tPrinted);
     const std::string strDue =
         dateWeighingDueText(dateWeighingDue(prmGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
     if (!strDue.empty())
@@ -783,7 +785,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
 
 bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _prnSheet* pSheet)
 {
-    m_tDialog = m_tPrinted = time(nullptr);
+    m_tPrinted = time(nullptr);
     if (pSheet) {
         m_sheet = *pSheet;
     } else {
@@ -792,7 +794,7 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     }
     g_autoptr(GtkPrintOperation) pop = gtk_print_operation_new();
     gtk_print_operation_set_unit(pop, GTK_UNIT_POINTS);
-    gtk_print_operation_set_job_name(pop, prnSheetName(prmGetText(VAL_REGISTRATION), m_tDialog).c_str());
+    gtk_print_operation_set_job_name(pop, prnSheetName(prmGetText(VAL_REGISTRATION), m_tPrinted).c_str());
     gtk_print_operation_set_embed_page_setup(pop, TRUE);
     g_signal_connect(pop, "begin-print", G_CALLBACK(prnOnBeginPrint), nullptr);
     g_signal_connect(pop, "draw-page", G_CALLBACK(prnOnDrawPage), nullptr);
