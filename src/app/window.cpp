@@ -24,6 +24,9 @@
 #include <cmath>
 #include <cstring>
 #include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -527,6 +530,21 @@ void collectMnemonics(GtkWidget* pwgt, std::vector<GtkLabel*>* pLabels)
     g_list_free(plist);
 }
 
+// The shortcuts window must fit a 1024 x 600 screen. A section puts each
+// group in a column of its own once the column would pass its max-height
+// (in lines: a group's title and each of its shortcuts), two columns to a
+// page, further pages behind the buttons at its foot; a group itself is
+// never split. So no group has more shortcuts than a column holds, a
+// section's max-height is one full group, and the titles are short enough
+// for two columns side by side.
+constexpr guint SHORTCUTS_PER_COLUMN = 7;
+
+GtkWidget* shortcutsSection(const char* pszName, const char* pszTitle)
+{
+    return GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", pszName, "title", pszTitle, "max-height",
+                                   SHORTCUTS_PER_COLUMN + 1, "visible", TRUE, nullptr));
+}
+
 GtkWidget* shortcutsGroup(GtkWidget* pwgtSection, const char* pszTitle)
 {
     GtkWidget* pwgtGroup =
@@ -542,6 +560,21 @@ void addShortcut(GtkWidget* pwgtGroup, const char* pszAccel, const char* pszTitl
                                               "visible", TRUE, nullptr)));
 }
 
+// Shortcuts under one title, in as few groups as the columns need, evenly
+// filled: the first group has the title, the others say they go on.
+void addShortcutGroups(GtkWidget* pwgtSection, const std::string& strTitle,
+                       const std::vector<std::pair<std::string, std::string>>& shortcuts)
+{
+    const size_t nGroups = (shortcuts.size() + SHORTCUTS_PER_COLUMN - 1) / SHORTCUTS_PER_COLUMN;
+    for (size_t g = 0, i = 0; g < nGroups; g++) {
+        const std::string strGroup = g == 0 ? strTitle : strTitle + ", continued";
+        GtkWidget* pwgtGroup = shortcutsGroup(pwgtSection, strGroup.c_str());
+        // The groups before take their share, the rest is the others'.
+        for (const size_t nEnd = shortcuts.size() * (g + 1) / nGroups; i < nEnd; i++)
+            addShortcut(pwgtGroup, shortcuts[i].first.c_str(), shortcuts[i].second.c_str());
+    }
+}
+
 // Each page's mnemonics, a section of its own beside pwgtSection: the
 // underlined letter of every caption, read from the window itself, so the
 // list is the window's whatever its definition.
@@ -551,11 +584,8 @@ void addPageShortcuts(GtkWidget* pwgtSection, GtkWidget* pwgtNotebook)
         GtkWidget* pwgtPage = gtk_notebook_get_nth_page(GTK_NOTEBOOK(pwgtNotebook), i);
         GtkWidget* pwgtTab = gtk_notebook_get_tab_label(GTK_NOTEBOOK(pwgtNotebook), pwgtPage);
         const char* pszPage = GTK_IS_LABEL(pwgtTab) ? gtk_label_get_text(GTK_LABEL(pwgtTab)) : "Page";
-        GtkWidget* pwgtPageSection =
-            GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", pszPage, "title", pszPage, "max-height",
-                                    12, "visible", TRUE, nullptr));
+        GtkWidget* pwgtPageSection = shortcutsSection(pszPage, pszPage);
         gtk_container_add(GTK_CONTAINER(gtk_widget_get_toplevel(pwgtSection)), pwgtPageSection);
-        GtkWidget* pwgtGroup = shortcutsGroup(pwgtPageSection, pszPage);
         std::vector<GtkLabel*> labels;
         collectMnemonics(pwgtPage, &labels);
         // In the order the page shows them: by rows, then from the left.
@@ -569,13 +599,14 @@ void addPageShortcuts(GtkWidget* pwgtSection, GtkWidget* pwgtNotebook)
         if (pwgtTab)
             collectMnemonics(pwgtTab, &tab);
         labels.insert(labels.begin(), tab.begin(), tab.end());
+        std::vector<std::pair<std::string, std::string>> shortcuts;
         for (GtkLabel* plabel : labels) {
             g_autofree gchar* pszAccel = gtk_accelerator_name(gtk_label_get_mnemonic_keyval(plabel), GDK_MOD1_MASK);
             const bool bTab = GTK_WIDGET(plabel) == pwgtTab;
-            g_autofree gchar* pszTitle = bTab ? g_strdup_printf("Show the page %s", gtk_label_get_text(plabel))
-                                              : g_strdup(gtk_label_get_text(plabel));
-            addShortcut(pwgtGroup, pszAccel, pszTitle);
+            shortcuts.emplace_back(pszAccel, bTab ? std::string("Show the page ") + gtk_label_get_text(plabel)
+                                                  : std::string(gtk_label_get_text(plabel)));
         }
+        addShortcutGroups(pwgtPageSection, pszPage, shortcuts);
     }
 }
 
@@ -592,18 +623,16 @@ void wbShowShortcuts(GtkWindow* pwinMain)
         pwinShortcuts = GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_WINDOW, "modal", TRUE, "transient-for", pwinMain,
                                                 "destroy-with-parent", TRUE, nullptr));
         g_object_add_weak_pointer(G_OBJECT(pwinShortcuts), reinterpret_cast<gpointer*>(&pwinShortcuts));
-        GtkWidget* pwgtSection =
-            GTK_WIDGET(g_object_new(GTK_TYPE_SHORTCUTS_SECTION, "section-name", "shortcuts", "title",
-                                    "The window and its fields", "max-height", 12, "visible", TRUE, nullptr));
+        GtkWidget* pwgtSection = shortcutsSection("shortcuts", "The window and its fields");
         gtk_container_add(GTK_CONTAINER(pwinShortcuts), pwgtSection);
         GtkWidget* pwgtGroup = shortcutsGroup(pwgtSection, "The window");
         addShortcut(pwgtGroup, "<Control>p", "Print the load sheet");
-        addShortcut(pwgtGroup, "<Control>q <Control>w", "Close the window, keeping what you typed");
+        addShortcut(pwgtGroup, "<Control>q <Control>w", "Close, keeping what you typed");
         addShortcut(pwgtGroup, "F10", "Open the menu");
         addShortcut(pwgtGroup, "F1", "Help");
         addShortcut(pwgtGroup, "<Control>question", "Keyboard shortcuts");
         pwgtGroup = shortcutsGroup(pwgtSection, "Fields, on both pages");
-        addShortcut(pwgtGroup, "Down Return", "Next field; the value you typed is saved");
+        addShortcut(pwgtGroup, "Down Return", "Next field, saving what you typed");
         addShortcut(pwgtGroup, "Up", "Previous field");
         addShortcut(pwgtGroup, "Tab <Shift>Tab", "Next or previous control");
         if (GtkWidget* pwgtNotebook = findNotebook(GTK_WIDGET(pwinMain)))

@@ -136,6 +136,24 @@ TEST_F(Menu, EveryMenuItemHasItsActionAndAboutShowsTheVersion)
     std::vector<GtkWidget*> sections;
     collectSections(pwinShortcuts, &sections);
     EXPECT_EQ(sections.size(), 3u);
+    // Each section shown once lays out its columns; the window then has room
+    // for the largest, and fits a 1024 x 600 screen with its frame.
+    for (GtkWidget* pwgtSection : sections) {
+        g_autofree gchar* pszName = nullptr;
+        g_object_get(pwgtSection, "section-name", &pszName, nullptr);
+        g_object_set(pwinShortcuts, "section-name", pszName, nullptr);
+        ASSERT_TRUE(zt::waitUntil([&] { return gtk_widget_get_mapped(pwgtSection); }, pszName));
+    }
+    GtkRequisition size;
+    gtk_widget_get_preferred_size(pwinShortcuts, nullptr, &size);
+    ASSERT_TRUE(zt::waitUntil(
+        [&] {
+            return gtk_widget_get_allocated_width(pwinShortcuts) == size.width &&
+                   gtk_widget_get_allocated_height(pwinShortcuts) == size.height;
+        },
+        "the shortcuts window to take its size"));
+    EXPECT_LE(size.width, 1000);
+    EXPECT_LE(size.height, 560);
     for (GtkWidget* pwgtSection : sections) {
         std::map<std::string, std::string> keys, taken;
         collectShortcuts(pwgtSection, &keys);
