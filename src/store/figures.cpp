@@ -7,6 +7,7 @@
 #include "store/params.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <type_traits>
@@ -233,6 +234,48 @@ std::string prmFigureShown(const std::string& strValue)
     return prmOneLine(strValue, 40);
 }
 
+std::string prmFormatApart(const char* pszFormat, double nOld, double nNew)
+{
+    auto written = [](const std::string& strFormat, double n) {
+        g_autofree gchar* psz = g_strdup_printf(strFormat.c_str(), n);
+        return std::string(psz);
+    };
+    const std::string strFormat = pszFormat;
+    const size_t nConversion = strFormat.find_last_of("eEfFgG");
+    if (nConversion == std::string::npos || nOld == nNew || written(strFormat, nOld) != written(strFormat, nNew))
+        return strFormat;
+    // "%1.1f" is "%1" and "f" around its precision, "%g" is "%" and "g"
+    // around printf's own 6.
+    const size_t nDot = strFormat.rfind('.', nConversion);
+    const std::string strHead = strFormat.substr(0, nDot == std::string::npos ? nConversion : nDot),
+                      strTail = strFormat.substr(nConversion);
+    int nPrecision = nDot == std::string::npos ? 6 : atoi(strFormat.c_str() + nDot + 1);
+    // Seventeen digits tell any two doubles apart; as many decimals may not,
+    // for a value under one.
+    while (nPrecision < 17) {
+        const std::string strWider = strHead + "." + std::to_string(++nPrecision) + strTail;
+        if (written(strWider, nOld) != written(strWider, nNew))
+            return strWider;
+    }
+    return "%.17g";
+}
+
+std::string prmFigureChange(const std::string& strOld, const std::string& strNew)
+{
+    std::string strShownOld = prmFigureShown(strOld), strShownNew = prmFigureShown(strNew);
+    char *pszOldEnd = nullptr, *pszNewEnd = nullptr;
+    const double nOld = g_ascii_strtod(strOld.c_str(), &pszOldEnd), nNew = g_ascii_strtod(strNew.c_str(), &pszNewEnd);
+    const bool bNumbers = !strOld.empty() && !*pszOldEnd && !strNew.empty() && !*pszNewEnd;
+    if (strShownOld == strShownNew && bNumbers && std::isfinite(nOld) && std::isfinite(nNew)) {
+        // Both too wide for a sentence, or cut short alike.
+        const std::string strFormat = prmFormatApart("%.3e", nOld, nNew);
+        char sz[G_ASCII_DTOSTR_BUF_SIZE];
+        strShownOld = g_ascii_formatd(sz, sizeof sz, strFormat.c_str(), nOld);
+        strShownNew = g_ascii_formatd(sz, sizeof sz, strFormat.c_str(), nNew);
+    }
+    return strShownOld + " \u2192 " + strShownNew;
+}
+
 std::vector<std::string> prmOutsideChanges(void)
 {
     if (!prmUnderControl())
@@ -253,9 +296,8 @@ std::vector<std::string> prmOutsideChanges(void)
             const std::string strWas = it == recorded.end() ? "" : it->second;
             if (strWas == strValue)
                 continue;
-            changes.push_back(strName == HISTORY_FIGURE
-                                  ? "the history was changed"
-                                  : strName + " " + prmFigureShown(strWas) + " \u2192 " + prmFigureShown(strValue));
+            changes.push_back(strName == HISTORY_FIGURE ? "the history was changed"
+                                                        : strName + " " + prmFigureChange(strWas, strValue));
         }
     } else if (nVersion >= 2) {
         changes.push_back("the record of the figures is missing");

@@ -47,15 +47,26 @@ bool prmAsksAmend(_prmValueId nId);
 std::string prmRecordedFingerprint(void);
 std::string prmRecordedWhen(void);
 
-// What differs from the figures Zarv last recorded for an aircraft under
-// change control, one item each: a figure changed by another program or by
-// hand ("Basic/Weight 400.000 → 520.000"), the history changed, or the
-// fingerprint or history missing. Empty where nothing does.
 // A figure's value as the window writes it in a sentence: a number too wide
 // for one in exponent form, none as "no number", any other text as one line
 // of at most 40 characters.
 std::string prmFigureShown(const std::string& strValue);
 
+// The printf format (pszFormat's, for one double) that writes two values
+// of a figure apart: pszFormat itself where it does, or where they are
+// equal; else with as many more decimals (or digits) as show the change,
+// so that a change never reads "22.0 → 22.0".
+std::string prmFormatApart(const char* pszFormat, double nOld, double nNew);
+
+// A figure's change as Zarv.conf holds its values, old → new, each as
+// prmFigureShown writes it, or, where two numbers would read alike, to the
+// digits that set them apart.
+std::string prmFigureChange(const std::string& strOld, const std::string& strNew);
+
+// What differs from the figures Zarv last recorded for an aircraft under
+// change control, one item each: a figure changed by another program or by
+// hand ("Basic/Weight 400.000 → 520.000"), the history changed, or the
+// fingerprint or history missing. Empty where nothing does.
 std::vector<std::string> prmOutsideChanges(void);
 bool prmFiguresChangedOutside(void);
 

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -151,15 +150,6 @@ std::string figureCaption(const _prmValue& v)
     return std::string(v.pszGroup) + "/" + v.pszKey;
 }
 
-// A figure's value as its entry shows it, with its unit.
-std::string figureShown(const _prmValue& v, double nInternal)
-{
-    // A figure no aircraft has is written short, never hundreds of digits.
-    const double n = prmShown(v, nInternal);
-    return (std::isfinite(n) && std::fabs(n) < SHW_WIDEST ? mscFormatNumber(v.pszFormat, n) : shwFixed(n, 0)) + " " +
-           unitLabel(v.nUnit, m_wbSetup);
-}
-
 void psetOnAmendReasonChanged(GtkEditable* pwgtReason, gpointer pDialog)
 {
     g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
@@ -221,9 +211,8 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     for (const Weighed& w : m_weighed)
         if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit) && !prmFiguresChangedOutside())
             return "";
-    const _prmValue& v = prmValue(nId);
-    return askReason(pwgtEntry, "Amend the weighing record?",
-                     amendmentText(v, figureShown(v, nOld), figureShown(v, nNew)));
+    const auto [strOld, strNew] = shwFigureChange(prmValue(nId), nOld, nNew);
+    return askReason(pwgtEntry, "Amend the weighing record?", amendmentText(prmValue(nId), strOld, strNew));
 }
 
 // A field of the page left: its value committed, the page shown again. A
@@ -258,18 +247,18 @@ std::string historyText(void)
         for (const _prmValue& v : prmValues())
             if (v.bFigure && a.strFigure == std::string(v.pszGroup) + "/" + v.pszKey)
                 pv = &v;
-        if (pv && pv->pszFormat)
-            strLine += figureCaption(*pv) + " " + figureShown(*pv, g_ascii_strtod(a.strOld.c_str(), nullptr)) +
-                       " \u2192 " + figureShown(*pv, g_ascii_strtod(a.strNew.c_str(), nullptr)) + ": ";
-        else if (pv && pv->nId == VAL_WEIGHED && !a.strNew.empty())
+        if (pv && pv->pszFormat) {
+            const auto [strOld, strNew] = shwFigureChange(*pv, g_ascii_strtod(a.strOld.c_str(), nullptr),
+                                                          g_ascii_strtod(a.strNew.c_str(), nullptr));
+            strLine += figureCaption(*pv) + " " + strOld + " \u2192 " + strNew + ": ";
+        } else if (pv && pv->nId == VAL_WEIGHED && !a.strNew.empty())
             strLine += "Reweighed on " + dateShow(a.strNew) +
                        (a.strOld.empty() ? "" : " (was " + dateShow(a.strOld) + ")") + ": ";
         else if (pv)
             strLine += figureCaption(*pv) + " " + (a.strOld.empty() ? "(none)" : mscOneLine(a.strOld)) + " \u2192 " +
                        (a.strNew.empty() ? "(none)" : mscOneLine(a.strNew)) + ": ";
         else if (!a.strFigure.empty())
-            strLine += prmFigureShown(a.strFigure) + " " + prmFigureShown(a.strOld) + " \u2192 " +
-                       prmFigureShown(a.strNew) + ": ";
+            strLine += prmFigureShown(a.strFigure) + " " + prmFigureChange(a.strOld, a.strNew) + ": ";
         str += (str.empty() ? "" : "\n") + strLine + mscOneLine(a.strReason);
     }
     return str;

@@ -3,6 +3,7 @@
 
 #include "model/units.h"
 #include "store/figures.h"
+#include "store/state.h"
 #include "ui/misc.h"
 
 #include <cmath>
@@ -38,6 +39,21 @@ std::string shwText(_unitKind nAmount, double nInternal, const _wbSetup& u, int 
 {
     return shwFixed(unitToShown(nAmount, nInternal, u), nDecimals < 0 ? shwDecimals(nAmount) : nDecimals) + " " +
            unitSymbol(nAmount, u);
+}
+
+std::pair<std::string, std::string> shwFigureChange(const _prmValue& v, double nOld, double nNew)
+{
+    const double nShownOld = prmShown(v, nOld), nShownNew = prmShown(v, nNew);
+    // A figure no aircraft has is written short, never hundreds of digits.
+    auto wide = [](double n) { return !std::isfinite(n) || std::fabs(n) >= SHW_WIDEST; };
+    const std::string strFormat =
+        wide(nShownOld) || wide(nShownNew) ? "" : prmFormatApart(v.pszFormat, nShownOld, nShownNew);
+    const std::string strLabel = unitLabel(v.nUnit, m_wbSetup);
+    auto text = [&](double n) {
+        return (strFormat.empty() ? shwFixed(n, 0) : mscFormatNumber(strFormat.c_str(), n)) +
+               (strLabel.empty() ? "" : " " + strLabel);
+    };
+    return {text(nShownOld), text(nShownNew)};
 }
 
 std::string shwFiguresChanged(void)

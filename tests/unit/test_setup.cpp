@@ -10,6 +10,7 @@
 #include "support.h"
 #include "ui/misc.h"
 #include "ui/pagWBVerdict.h"
+#include "ui/shown.h"
 
 #include <gtest/gtest.h>
 
@@ -522,6 +523,41 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
     EXPECT_EQ(dateShow("2026-12-09"), "2026-12-09");
     EXPECT_EQ(dateWeighingDueText(dateWeighingDue("0021-01-01", today, 48)),
               "Weighing due since 0025-01-01 (every 48 months): have the aircraft reweighed.");
+}
+
+// Written with a point; the page writes the locale's decimal mark.
+std::string withMark(const char* psz)
+{
+    return zt::reReplace(psz, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
+}
+
+// A change reads as one where the entry's decimals would write both alike.
+TEST_F(SetupRecord, AChangeIsWrittenToTheDigitsThatShowIt)
+{
+    const struct {
+        _prmValueId nId;
+        _unitWt nWt;
+        _unitLen nArm;
+        double nOld, nNew; // internal
+        const char *pszOld, *pszNew;
+    } cases[] = {
+        {VAL_BALLAST_WEIGHT, UNIT_WT_LB, UNIT_ARM_MM, 22.0 / LB_PER_KG, 22.04 / LB_PER_KG, "22.00 lbs", "22.04 lbs"},
+        {VAL_BASIC_LONG_ARM, UNIT_WT_KG, UNIT_ARM_INCH, 137.8 * MM_PER_INCH, 137.804 * MM_PER_INCH, "137.800 in",
+         "137.804 in"},
+        {VAL_BASIC_WEIGHT, UNIT_WT_KG, UNIT_ARM_MM, 455, 455.0004, "455.0000 kgs", "455.0004 kgs"},
+        {VAL_FUEL_DENSITY, UNIT_WT_KG, UNIT_ARM_MM, 0.759, 0.75905, "0.7590 kg/L", "0.7591 kg/L"},
+        {VAL_WEIGHING_MONTHS, UNIT_WT_KG, UNIT_ARM_MM, 12, 12.0000001, "12", "12.0000001"},
+        {VAL_BASIC_WEIGHT, UNIT_WT_KG, UNIT_ARM_MM, 455, 48, "455.0 kgs", "48.0 kgs"}, // apart as they are
+    };
+    for (const auto& c : cases) {
+        m_wbSetup.nUnitWt = c.nWt;
+        m_wbSetup.nUnitArm = c.nArm;
+        EXPECT_EQ(shwFigureChange(prmValue(c.nId), c.nOld, c.nNew), std::pair(withMark(c.pszOld), withMark(c.pszNew)))
+            << prmValue(c.nId).pszWhat;
+    }
+    // As Zarv.conf holds them, where it writes a figure short.
+    EXPECT_EQ(prmFigureChange("1000000000", "1000000001"), "1.000000000e+09 \u2192 1.000000001e+09");
+    EXPECT_EQ(prmFigureChange("400", "400.0004"), "400 \u2192 400.0004");
 }
 
 // Due from the same day (or the month's last) the interval later; no ISO day, no judgement.
