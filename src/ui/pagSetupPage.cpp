@@ -156,16 +156,31 @@ void psetOnAmendReasonChanged(GtkEditable* pwgtReason, gpointer pDialog)
     gtk_dialog_set_response_sensitive(GTK_DIALOG(pDialog), GTK_RESPONSE_OK, *pszReason != 0);
 }
 
-// Asks why the weighing record changes, saying what changes: the reason,
-// or nothing when the pilot cancels.
-std::optional<std::string> askReason(GtkWidget* pwgtFrom, const char* pszQuestion, const std::string& strWhat)
+// A dialog over the window of pwgtFrom: its question and title, then the
+// change in large bold type, so that a value typed by mistake is seen
+// before it is taken, and what else there is to say.
+GtkWidget* changeDialog(GtkWidget* pwgtFrom, GtkMessageType nType, GtkButtonsType nButtons, const char* pszQuestion,
+                        const std::string& strChange, const std::string& strWhat)
 {
     GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgtFrom);
     GtkWidget* pdlg = gtk_message_dialog_new(GTK_IS_WINDOW(pwinMain) ? GTK_WINDOW(pwinMain) : nullptr,
-                                             GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                             GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "%s", pszQuestion);
+                                             GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), nType,
+                                             nButtons, "%s", pszQuestion);
     gtk_window_set_title(GTK_WINDOW(pdlg), pszQuestion);
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg), "%s", strWhat.c_str());
+    g_autofree gchar* pszMarkup =
+        strChange.empty() ? g_markup_escape_text(strWhat.c_str(), -1)
+                          : g_markup_printf_escaped("<span size=\"x-large\" weight=\"bold\">%s</span>\n\n%s",
+                                                    strChange.c_str(), strWhat.c_str());
+    gtk_message_dialog_format_secondary_markup(GTK_MESSAGE_DIALOG(pdlg), "%s", pszMarkup);
+    return pdlg;
+}
+
+// Asks why the weighing record changes, saying what changes: the reason,
+// or nothing when the pilot cancels.
+std::optional<std::string> askReason(GtkWidget* pwgtFrom, const char* pszQuestion, const std::string& strChange,
+                                     const std::string& strWhat)
+{
+    GtkWidget* pdlg = changeDialog(pwgtFrom, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, pszQuestion, strChange, strWhat);
     gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
     GtkWidget* pwgtBox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
     GtkWidget* pwgtReason = gtk_entry_new();
@@ -191,12 +206,17 @@ std::optional<std::string> askReason(GtkWidget* pwgtFrom, const char* pszQuestio
     return std::string(pszReason);
 }
 
-// What an amendment changes, as the question and the history say it.
-std::string amendmentText(const _prmValue& v, const std::string& strOld, const std::string& strNew)
+// What an amendment changes, as the question says it: the figure, old →
+// new; and whose record it is.
+std::string amendmentChange(const _prmValue& v, const std::string& strOld, const std::string& strNew)
 {
-    return figureCaption(v) + " of " + mscOneLine(prmGetText(VAL_REGISTRATION)) + ": " +
-           (strOld.empty() ? "(none)" : mscOneLine(strOld)) + " \u2192 " +
-           (strNew.empty() ? "(none)" : mscOneLine(strNew)) +
+    return figureCaption(v) + " " + (strOld.empty() ? "(none)" : mscOneLine(strOld)) + " \u2192 " +
+           (strNew.empty() ? "(none)" : mscOneLine(strNew));
+}
+
+std::string amendmentWhose(void)
+{
+    return "In the weighing record of " + mscOneLine(prmGetText(VAL_REGISTRATION)) +
            ". The change and its reason are kept in the aircraft's history.";
 }
 
@@ -211,8 +231,9 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     for (const Weighed& w : m_weighed)
         if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit) && !prmFiguresChangedOutside())
             return "";
-    const auto [strOld, strNew] = shwFigureChange(prmValue(nId), nOld, nNew);
-    return askReason(pwgtEntry, "Amend the weighing record?", amendmentText(prmValue(nId), strOld, strNew));
+    const _prmValue& v = prmValue(nId);
+    const auto [strOld, strNew] = shwFigureChange(v, nOld, nNew);
+    return askReason(pwgtEntry, "Amend the weighing record?", amendmentChange(v, strOld, strNew), amendmentWhose());
 }
 
 // A field of the page left: its value committed, the page shown again. A
@@ -398,7 +419,8 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
             const bool bDate = nId == VAL_WEIGHED;
             reason = askReason(
                 pwgt, "Amend the weighing record?",
-                amendmentText(prmValue(nId), bDate ? dateShow(strOld) : strOld, bDate ? dateShow(strText) : strText));
+                amendmentChange(prmValue(nId), bDate ? dateShow(strOld) : strOld, bDate ? dateShow(strText) : strText),
+                amendmentWhose());
         }
         if (!reason)
             mscShowText(pwgt, nId == VAL_WEIGHED ? dateShow(strOld) : strOld);
@@ -419,7 +441,7 @@ void psetOnConfirmFiguresClicked(GtkButton* pwgtButton, gpointer)
     for (const std::string& str : prmOutsideChanges())
         strWhat += str + "\n";
     const std::optional<std::string> reason =
-        askReason(GTK_WIDGET(pwgtButton), "Confirm the figures?",
+        askReason(GTK_WIDGET(pwgtButton), "Confirm the figures?", "",
                   strWhat + "Each change and the reason are kept in the aircraft's history.");
     if (!reason)
         return;
