@@ -121,6 +121,13 @@ constexpr _unitBounds UNIT_BOUNDS[] = {
     {KIND_DENSITY, MIN_FUEL_DENSITY, MAX_FUEL_DENSITY}, // kg per litre
 };
 
+// The least basic (empty) weight Zarv takes as an amendment. A two-seat
+// helicopter's engine, rotors, transmission and airframe alone weigh more,
+// so an empty weight under it is a slip (a seat weight, a digit lost), not
+// a reweighing. Only what the pilot types is held to it: a value read from
+// Zarv.conf is judged by UNIT_BOUNDS alone.
+constexpr double MIN_BASIC_WEIGHT = 200; // kg
+
 // The bounds of a kind; null for a count or a choice.
 const _unitBounds* unitBoundsOf(_unitKind nKind);
 

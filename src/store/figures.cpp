@@ -4,7 +4,9 @@
 // moves them with it.
 #include "store/figures.h"
 
+#include "model/date.h"
 #include "store/params.h"
+#include "store/state.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -274,6 +276,36 @@ std::string prmFigureChange(const std::string& strOld, const std::string& strNew
         strShownNew = g_ascii_formatd(sz, sizeof sz, strFormat.c_str(), nNew);
     }
     return strShownOld + " \u2192 " + strShownNew;
+}
+
+std::string prmFigureRefusal(_prmValueId nId, double nValue)
+{
+    const _prmValue& v = prmValue(nId);
+    if (!v.bFigure || !std::holds_alternative<gdouble*>(v.field))
+        return "";
+    // In the pilot's unit, as the entry writes it.
+    auto shown = [&](double n) {
+        g_autofree gchar* psz = g_strdup_printf(v.pszFormat, prmShown(v, n));
+        return std::string(psz) + (v.nUnit == KIND_NONE ? "" : " " + unitLabel(v.nUnit, m_wbSetup));
+    };
+    std::string strTaken;
+    if (nId == VAL_WEIGHING_MONTHS) {
+        // None set (0) is the usual interval.
+        if (nValue == 0 || dateWeighingMonths(nValue) == nValue)
+            return "";
+        strTaken = "a whole number of months from 1 to " + std::to_string(DATE_MAX_WEIGHING_MONTHS);
+    } else if (const _unitBounds* pb = unitBoundsOf(v.nUnit)) {
+        // A density of 0 is none set, which the usual one stands for.
+        const double nLeast = nId == VAL_BASIC_WEIGHT ? MIN_BASIC_WEIGHT : pb->nLeast;
+        if (unitPossible(v.nUnit, nValue) && (nId != VAL_BASIC_WEIGHT || nValue >= MIN_BASIC_WEIGHT))
+            return "";
+        strTaken = "one from " + shown(nLeast) + " to " + shown(pb->nMost);
+    } else {
+        return "";
+    }
+    return (std::isfinite(nValue) ? "A " + std::string(v.pszWhat) + " of " + shown(nValue)
+                                  : "That " + std::string(v.pszWhat)) +
+           " is refused: Zarv takes " + strTaken + ".";
 }
 
 std::vector<std::string> prmOutsideChanges(void)

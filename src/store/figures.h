@@ -63,6 +63,14 @@ std::string prmFormatApart(const char* pszFormat, double nOld, double nNew);
 // digits that set them apart.
 std::string prmFigureChange(const std::string& strOld, const std::string& strNew);
 
+// Why Zarv refuses to take nValue (in the internal unit) as the figure the
+// pilot typed, in the pilot's units ("A basic weight of 48.0 kgs is
+// refused: …"); "" where it takes it. Refused are an amount no aircraft
+// has (model/units' bounds), a density outside the range fuel has, a basic
+// weight under MIN_BASIC_WEIGHT and a weighing interval Zarv does not use;
+// a text is never refused.
+std::string prmFigureRefusal(_prmValueId nId, double nValue);
+
 // What differs from the figures Zarv last recorded for an aircraft under
 // change control, one item each: a figure changed by another program or by
 // hand ("Basic/Weight 400.000 → 520.000"), the history changed, or the

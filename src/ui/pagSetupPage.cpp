@@ -221,18 +221,29 @@ std::string amendmentWhose(void)
 }
 
 // Asks why a figure of an aircraft under change control changes: the
-// reason, or nothing when the pilot cancels. Other figures go as typed.
+// reason, or nothing when the pilot cancels or Zarv refuses the value, as
+// it says. Other figures go as typed.
 std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, double nOld, double nNew)
 {
     if (!prmAsksAmend(nId))
         return "";
+    const _prmValue& v = prmValue(nId);
+    const auto [strOld, strNew] = shwFigureChange(v, nOld, nNew);
+    if (const std::string strRefused = prmFigureRefusal(nId, nNew); !strRefused.empty()) {
+        GtkWidget* pdlg =
+            changeDialog(pwgtEntry, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "The weighing record is not amended",
+                         amendmentChange(v, strOld, strNew), strRefused);
+        m_bAsking = true;
+        gtk_dialog_run(GTK_DIALOG(pdlg));
+        m_bAsking = false;
+        gtk_widget_destroy(pdlg);
+        return std::nullopt;
+    }
     // A figure copied to a new aircraft is typed from its own weighing
     // report, not amended; not where the copy was marked outside Zarv.
     for (const Weighed& w : m_weighed)
         if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit) && !prmFiguresChangedOutside())
             return "";
-    const _prmValue& v = prmValue(nId);
-    const auto [strOld, strNew] = shwFigureChange(v, nOld, nNew);
     return askReason(pwgtEntry, "Amend the weighing record?", amendmentChange(v, strOld, strNew), amendmentWhose());
 }
 

@@ -392,6 +392,11 @@ TEST_F(Amending, AReasonAmendsTheRecordAndCancelPutsTheOldValueBack)
     EXPECT_TRUE(leaveFor("ConfEmptyLatArm", "").bAsked);
     EXPECT_EQ(text("ConfEmptyLongArm"), num("%1.2f", 2700));
     EXPECT_EQ(confDouble("Basic", "LongArm"), 2700.0);
+    // A value Zarv does not take is refused: no reason asked, nothing kept.
+    type("ConfEmptyWeight", "48");
+    EXPECT_EQ(leaveFor("ConfEmptyLongArm", "").strTitle, "The weighing record is not amended");
+    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 410));
+    EXPECT_EQ(confDouble("Basic", "Weight"), 410.0);
     EXPECT_EQ(text("AircraftHistory").find('\n'), std::string::npos) << text("AircraftHistory");
 }
 

@@ -560,6 +560,28 @@ TEST_F(SetupRecord, AChangeIsWrittenToTheDigitsThatShowIt)
     EXPECT_EQ(prmFigureChange("400", "400.0004"), "400 \u2192 400.0004");
 }
 
+// What the pilot types as a figure is refused outside what Zarv takes for it.
+TEST_F(SetupRecord, AFigureOutsideWhatZarvTakesIsRefused)
+{
+    const struct {
+        _prmValueId nId;
+        double nValue; // internal
+        bool bRefused;
+    } cases[] = {
+        {VAL_BASIC_WEIGHT, 48, true},      {VAL_BASIC_WEIGHT, 199.9, true},          {VAL_BASIC_WEIGHT, 200, false},
+        {VAL_BASIC_WEIGHT, 5000.1, true},  {VAL_BALLAST_WEIGHT, 0, false},           {VAL_BALLAST_WEIGHT, -0.1, true},
+        {VAL_BASIC_LONG_ARM, -500, false}, {VAL_BALLAST_REAR_LONG_ARM, 10001, true}, {VAL_FUEL_DENSITY, 90, true},
+        {VAL_FUEL_DENSITY, 0.49, true},    {VAL_FUEL_DENSITY, 1.0, false},           {VAL_FUEL_DENSITY, 0, false},
+        {VAL_WEIGHING_MONTHS, 24, false},  {VAL_WEIGHING_MONTHS, 0, false},          {VAL_WEIGHING_MONTHS, 12.5, true},
+        {VAL_WEIGHING_MONTHS, 241, true}};
+    // A density or interval of 0 is none set, and taken.
+    for (const auto& c : cases)
+        EXPECT_EQ(!prmFigureRefusal(c.nId, c.nValue).empty(), c.bRefused) << prmValue(c.nId).pszWhat << " " << c.nValue;
+    m_wbSetup.nUnitWt = UNIT_WT_LB;
+    EXPECT_EQ(prmFigureRefusal(VAL_BASIC_WEIGHT, 48),
+              withMark("A basic weight of 105.8 lbs is refused: Zarv takes one from 440.9 lbs to 11023.1 lbs."));
+}
+
 // Due from the same day (or the month's last) the interval later; no ISO day, no judgement.
 TEST(WeighingDue, FallsDueTheIntervalLaterAndStaysDue)
 {
