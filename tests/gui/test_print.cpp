@@ -38,12 +38,6 @@ std::string run(const std::vector<std::string>& args)
     return pszOut ? pszOut : "";
 }
 
-// Figures in a text with the locale's decimal mark.
-std::string localised(const std::string& str)
-{
-    return zt::reReplace(str, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
-}
-
 struct Loading {
     const char* pszName;
     const char* pszConf;
@@ -82,7 +76,7 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
     const std::string strFlat = zt::reReplace(strText, "\\s+", " ");
     for (const char* pszWant : {"G-ZARV", "2026-03-01", "A. Pilot", "Flight 42 \u2192 EGKB", GetParam().pszFoot,
                                 GetParam().pszTakeOff, GetParam().pszNoFuel})
-        EXPECT_NE(strFlat.find(localised(pszWant)), std::string::npos) << pszWant << "\n" << strText;
+        EXPECT_NE(strFlat.find(zt::inLocale(pszWant)), std::string::npos) << pszWant << "\n" << strText;
     // The acceptance stands only under a flight within limits.
     EXPECT_EQ(strFlat.find("Commander") != std::string::npos,
               std::string(GetParam().pszFoot) == "Commander's acceptance");

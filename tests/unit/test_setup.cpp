@@ -456,8 +456,7 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         pwbCalcWB();
         const std::string strVerdict = pwbFlightVerdictText(m_wbFlight, m_wbSetup);
         const bool bWithin = c.pszVerdict[0] == 'W';
-        const std::string strWords =
-            zt::reReplace(c.pszVerdict, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
+        const std::string strWords = zt::inLocale(c.pszVerdict);
         EXPECT_EQ(strVerdict, (bWithin ? "" : "NOT WITHIN LIMITS: ") + strWords) << c.pszConf;
         EXPECT_EQ(m_wbFlight.within(), bWithin) << c.pszConf;
         for (int n = 0; n < POINT_COUNT; n++)
@@ -525,12 +524,6 @@ TEST(WeighingDate, IsReadAsADateAndStoredAsIso)
               "Weighing due since 0025-01-01 (every 48 months): have the aircraft reweighed.");
 }
 
-// Written with a point; the page writes the locale's decimal mark.
-std::string withMark(const char* psz)
-{
-    return zt::reReplace(psz, "(\\d)\\.(\\d)", std::string("\\1") + localeconv()->decimal_point + "\\2");
-}
-
 // A change reads as one where the entry's decimals would write both alike.
 TEST_F(SetupRecord, AChangeIsWrittenToTheDigitsThatShowIt)
 {
@@ -552,7 +545,7 @@ TEST_F(SetupRecord, AChangeIsWrittenToTheDigitsThatShowIt)
     for (const auto& c : cases) {
         m_wbSetup.nUnitWt = c.nWt;
         m_wbSetup.nUnitArm = c.nArm;
-        EXPECT_EQ(shwFigureChange(prmValue(c.nId), c.nOld, c.nNew), std::pair(withMark(c.pszOld), withMark(c.pszNew)))
+        EXPECT_EQ(shwFigureChange(prmValue(c.nId), c.nOld, c.nNew), std::pair(zt::inLocale(c.pszOld), zt::inLocale(c.pszNew)))
             << prmValue(c.nId).pszWhat;
     }
     // As Zarv.conf holds them, where it writes a figure short.
@@ -579,7 +572,7 @@ TEST_F(SetupRecord, AFigureOutsideWhatZarvTakesIsRefused)
         EXPECT_EQ(!prmFigureRefusal(c.nId, c.nValue).empty(), c.bRefused) << prmValue(c.nId).pszWhat << " " << c.nValue;
     m_wbSetup.nUnitWt = UNIT_WT_LB;
     EXPECT_EQ(prmFigureRefusal(VAL_BASIC_WEIGHT, 48),
-              withMark("A basic weight of 105.8 lbs is refused: Zarv takes one from 440.9 lbs to 11023.1 lbs."));
+              zt::inLocale("A basic weight of 105.8 lbs is refused: Zarv takes one from 440.9 lbs to 11023.1 lbs."));
 }
 
 // Due from the same day (or the month's last) the interval later; no ISO day, no judgement.
