@@ -447,11 +447,16 @@ void drawMarker(cairo_t* pCr, const MarkerPoint& m)
 void drawBurnOff(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const MarkerPoint& takeOff,
                  const MarkerPoint& zeroFuel, const MarkerPoint* pLanding, std::vector<_chartLabel>& taken)
 {
-    setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
-    cairo_set_line_width(pCr, 2.0);
-    cairo_move_to(pCr, takeOff.nX, takeOff.nY);
-    cairo_line_to(pCr, zeroFuel.nX, zeroFuel.nY);
-    cairo_stroke(pCr);
+    // No line where both ends lie beyond the drawing: it would run along
+    // its edge between two arrows.
+    const Beyond t = beyondSquare(g, takeOff, 0), z = beyondSquare(g, zeroFuel, 0);
+    if (!((t.nX || t.nY) && (z.nX || z.nY))) {
+        setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
+        cairo_set_line_width(pCr, 2.0);
+        cairo_move_to(pCr, takeOff.nX, takeOff.nY);
+        cairo_line_to(pCr, zeroFuel.nX, zeroFuel.nY);
+        cairo_stroke(pCr);
+    }
     const Beyond bLanding = pLanding ? beyondSquare(g, *pLanding, LANDING_MARK) : Beyond{0, 0};
     if (bLanding.nX || bLanding.nY)
         drawEdgeArrow(pCr, ppngLayout, g, *pLanding, bLanding, "landing", taken);
