@@ -292,22 +292,15 @@ void pwbUpdateTotalsDisplay(void)
     colourPoint(m_pwgtCalTotalWt, m_pwgtTotalLongArm, m_pwgtTotalLatArm, m_wbFlight.judged[POINT_TAKE_OFF]);
 }
 
-// Why the zero-fuel point is out of limits, in words; null when it is not.
-const char* zeroFuelReason(_wbBeyond nBeyond)
+// Why the zero-fuel point is out of limits, in words ("Forward of the
+// limit with the fuel burned"); empty when it is not.
+std::string zeroFuelReason(_wbBeyond nBeyond)
 {
-    switch (nBeyond) {
-    case BEYOND_FORWARD:
-        return "Forward of the limit with the fuel burned";
-    case BEYOND_AFT:
-        return "Aft of the limit with the fuel burned";
-    case BEYOND_LATERAL:
-        return "Beyond the lateral limit with the fuel burned";
-    case BEYOND_WEIGHT:
-        return "Over weight with the fuel burned";
-    case BEYOND_NONE:
-        break;
-    }
-    return nullptr;
+    std::string str = pwbBeyondWords(nBeyond);
+    if (str.empty())
+        return str;
+    str[0] = static_cast<char>(g_ascii_toupper(str[0]));
+    return str + " with the fuel burned";
 }
 
 // A point's weight and arms in the pilot's units, where they are not the
@@ -334,9 +327,10 @@ void pwbUpdatePlanDisplay(void)
     }
     if (m_pwgtNoFuelReason) {
         // Nothing is judged from a value that cannot be right.
-        const char* pszReason = f.doubts.empty() ? zeroFuelReason(calcBeyondLimit(f.judged[POINT_NO_FUEL])) : nullptr;
-        gtk_label_set_text(GTK_LABEL(m_pwgtNoFuelReason), pszReason ? pszReason : "");
-        gtk_widget_set_visible(m_pwgtNoFuelReason, pszReason != nullptr);
+        const std::string strReason =
+            f.doubts.empty() ? zeroFuelReason(calcBeyondLimit(f.judged[POINT_NO_FUEL])) : std::string();
+        gtk_label_set_text(GTK_LABEL(m_pwgtNoFuelReason), strReason.c_str());
+        gtk_widget_set_visible(m_pwgtNoFuelReason, !strReason.empty());
     }
     if (m_pwgtLandingWt && m_pwgtLandingLongArm && m_pwgtLandingLatArm) {
         const _wbPoint& p = f.points[POINT_LANDING];

@@ -294,7 +294,11 @@ const char* positionWords(int nPosn)
     }
 }
 
-const char* noFuelWords(_wbBeyond nBeyond)
+constexpr const char* NO_LOADING = "No loading of fuel and ballast is within limits";
+
+} // namespace
+
+const char* pwbBeyondWords(_wbBeyond nBeyond)
 {
     switch (nBeyond) {
     case BEYOND_FORWARD:
@@ -310,10 +314,6 @@ const char* noFuelWords(_wbBeyond nBeyond)
     }
     return "";
 }
-
-constexpr const char* NO_LOADING = "No loading of fuel and ballast is within limits";
-
-} // namespace
 
 std::string pwbPointFiguresText(const _wbPoint& p, const _wbSetup& u)
 {
@@ -363,7 +363,7 @@ std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
                          : positionWords(plan.nPosn) + std::string(" and carry ") + strOther + " at take-off" + strTrip;
     if (plan.nNoFuel != BEYOND_NONE) {
         str[0] = static_cast<char>(g_ascii_tolower(str[0]));
-        str = "With the fuel burned this loading is " + std::string(noFuelWords(plan.nNoFuel)) + ": " + str;
+        str = std::string("With the fuel burned this loading is ") + pwbBeyondWords(plan.nNoFuel) + ": " + str;
     }
     return str;
 }

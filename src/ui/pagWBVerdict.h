@@ -43,6 +43,10 @@ std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& units);
 // confirmed for this aircraft" while they are not.
 std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 
+// Which way a point lies beyond its limits, in words: "forward of the
+// limit", "over weight"; "" for none.
+const char* pwbBeyondWords(_wbBeyond nBeyond);
+
 // A loaded point in the pilot's units: "689.0 kg at 2441.20 mm, lateral
 // 3.05 mm".
 std::string pwbPointFiguresText(const _wbPoint& p, const _wbSetup& units);
