@@ -112,10 +112,16 @@ _wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSe
     // Any other value (a hand-edited file) acts as no ballast.
     if (nBallastPosn != BALLAST_FRONT && nBallastPosn != BALLAST_REAR)
         nBallastPosn = BALLAST_NONE;
+    // Within as the verdict has it: every limit of every point, by both
+    // rules, and a landing the fuel allows. No loading needs no advice.
     auto within = [&](guint nPosn) {
         const _wbFlight f = calcJudgeFlight(s, {nLSeat, nRSeat, nFuelLitres, nPosn}, nTripLitres);
+        if (f.bNothingEntered)
+            return true;
+        if (f.bTripOverFuel)
+            return false;
         for (int n = 0; n < POINT_COUNT; n++)
-            if (f.hasPoint(static_cast<_wbFlightPoint>(n)) && !f.judged[n].pointWithin())
+            if (f.hasPoint(static_cast<_wbFlightPoint>(n)) && !f.judged[n].within())
                 return false;
         return true;
     };
@@ -148,23 +154,16 @@ _wbTripFuel flyingRange(const _wbSetup& s, double nLSeat, double nRSeat, guint n
 
 _wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres)
 {
-    if (nBallastPosn != BALLAST_FRONT && nBallastPosn != BALLAST_REAR)
-        nBallastPosn = BALLAST_NONE;
     _wbFuelPlan plan = {};
-    plan.nPosn = -1;
-    plan.chosen = flyingRange(s, nLSeat, nRSeat, nBallastPosn, nTripLitres, plan.nNoFuel);
-    if (!plan.chosen.takeOff.bKnown || plan.chosen.takeOff.bAny)
-        return plan;
-    constexpr std::array<guint, 3> positions = {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR};
-    for (guint nPosn : positions) {
-        _wbBeyond nNoFuel;
-        if (nPosn == nBallastPosn)
-            continue;
-        if (const _wbTripFuel t = flyingRange(s, nLSeat, nRSeat, nPosn, nTripLitres, nNoFuel); t.takeOff.bAny) {
-            plan.nPosn = static_cast<int>(nPosn);
-            plan.other = t;
-            break;
-        }
+    plan.nChosen = nBallastPosn == BALLAST_FRONT || nBallastPosn == BALLAST_REAR ? nBallastPosn : guint{BALLAST_NONE};
+    const _wbLoading dry = {nLSeat, nRSeat, 0.0, BALLAST_NONE};
+    const _wbJudgement j = calcJudge(dry, calcLoadedPoint(s, dry), POINT_TAKE_OFF);
+    for (const _limRow& r : LIM_ROWS)
+        plan.bSeatOver = plan.bSeatOver || ((r.nQuantity == QTY_LSEAT || r.nQuantity == QTY_RSEAT) && j.beyond(r.nId));
+    for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR}) {
+        plan.at[nPosn] = flyingRange(s, nLSeat, nRSeat, nPosn, nTripLitres, plan.noFuel[nPosn]);
+        if (plan.bSeatOver)
+            plan.at[nPosn].takeOff.bAny = false;
     }
     return plan;
 }

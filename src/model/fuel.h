@@ -5,6 +5,8 @@
 
 #include "model/calc.h"
 
+#include <array>
+
 // The fuel volumes, in litres and within the tank, for which a loading's
 // weight and centre of gravity are within every limit of a point of the
 // flight (take-off unless named). bKnown is false where the aircraft
@@ -28,10 +30,10 @@ struct _wbTripFuel {
 };
 _wbTripFuel fuelTripRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);
 
-// Whether the chosen ballast position leaves a point of the flight (with a
-// trip of nTripLitres) beyond a limit of its point (bNeeded), and then the
-// first of none, front and rear that puts every point within (nPosn), or -1
-// when none does.
+// Whether the chosen ballast position leaves the flight (with a trip of
+// nTripLitres) not within, as the verdict judges it (bNeeded): a point
+// beyond any limit, or a trip the fuel does not allow; and then the first of
+// none, front and rear that puts it within (nPosn), or -1 when none does.
 struct _wbBallastAdvice {
     bool bNeeded;
     int nPosn;
@@ -39,17 +41,17 @@ struct _wbBallastAdvice {
 _wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
                                    guint nBallastPosn, double nTripLitres = 0);
 
-// The loading that flies: the take-off fuel, in litres, for which every
-// point of the flight (take-off, landing after a trip of nTripLitres, and
-// no fuel) is within every limit, worked with the ballast position. At the
-// chosen position first (chosen, empty where the no-fuel point alone puts
-// it out: nNoFuel says which way); where it allows no fuel, the first of
-// none, front and rear that does (nPosn, with its range in other), or -1
-// where no position does.
+// The loading that flies, at each ballast position (at[n] for the _locBallast
+// value n): the take-off fuel, in litres, for which every point of the
+// flight (take-off, landing after a trip of nTripLitres, and no fuel) is
+// within every limit. A position's range is empty where the no-fuel point
+// alone puts it out (noFuel[n] says which way), and every range is where a
+// seat is over its limit (bSeatOver), which no fuel or ballast changes.
+// nChosen is the position as fitted (any other value counts as none).
 struct _wbFuelPlan {
-    _wbTripFuel chosen;
-    _wbBeyond nNoFuel;
-    int nPosn;
-    _wbTripFuel other;
+    guint nChosen;
+    std::array<_wbTripFuel, 3> at;
+    std::array<_wbBeyond, 3> noFuel;
+    bool bSeatOver;
 };
 _wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);

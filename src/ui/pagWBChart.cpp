@@ -46,6 +46,15 @@ const char* const pszCaution = "Caution";
 const char* const pszTailWind = "Maximum tailwind while hovering\n10 MPH (8 Kts)";
 const char* const pszSpeed = "Maximum speed\n95 MPH (82 Kts)";
 
+// A box of the drawing that a label must keep clear of.
+struct _chartBox {
+    double x, y, nWidth, nHeight;
+    bool overlaps(const _chartBox& o) const
+    {
+        return x < o.x + o.nWidth && o.x < x + nWidth && y < o.y + o.nHeight && o.y < y + nHeight;
+    }
+};
+
 // Truncation toward zero of a coordinate computed in floating point.
 gint trunc32(double n)
 {
@@ -78,18 +87,27 @@ void showAt(cairo_t* pCr, PangoLayout* ppngLayout, double nX, double nY)
     pango_cairo_show_layout(pCr, ppngLayout);
 }
 
-// Shows the layout's text centred on the centre line with its top at nTop.
-void showCentred(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, gint nTop)
+// Shows the layout's text centred on the centre line with its top at nTop;
+// its box added to pBoxes where given.
+void showCentred(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, gint nTop,
+                 std::vector<_chartBox>* pBoxes = nullptr)
 {
-    showAt(pCr, ppngLayout, static_cast<gint>(nXCLine) - halfWidth(ppngLayout), nTop);
+    const gint x = static_cast<gint>(nXCLine) - halfWidth(ppngLayout);
+    showAt(pCr, ppngLayout, x, nTop);
+    int nWidth = 0, nHeight = 0;
+    pango_layout_get_pixel_size(ppngLayout, &nWidth, &nHeight);
+    if (pBoxes)
+        pBoxes->push_back({static_cast<double>(x), static_cast<double>(nTop), static_cast<double>(nWidth),
+                           static_cast<double>(nHeight)});
 }
 
 // Shows the layout's text centred on the centre line and on height nY.
-void showCentredOn(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, double nY)
+void showCentredOn(cairo_t* pCr, PangoLayout* ppngLayout, guint nXCLine, double nY,
+                   std::vector<_chartBox>* pBoxes = nullptr)
 {
     int nWidth = 0, nHeight = 0;
     pango_layout_get_size(ppngLayout, &nWidth, &nHeight);
-    showCentred(pCr, ppngLayout, nXCLine, trunc32(nY - nHeight / 2048));
+    showCentred(pCr, ppngLayout, nXCLine, trunc32(nY - nHeight / 2048), pBoxes);
 }
 
 // Whether every centred text of this pass fits left of the centre line.
@@ -195,29 +213,31 @@ void drawCautionBands(cairo_t* pCr, const _chartGeometry& g)
     cairo_fill(pCr);
 }
 
-void drawCautionCaptions(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g)
+void drawCautionCaptions(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g,
+                         std::vector<_chartBox>* pBoxes = nullptr)
 {
     setColour(pCr, GdkRGBA{0.0, 0.0, 1.0, 0.6});
     setFont(ppngLayout, "sans 8");
     pango_layout_set_attributes(ppngLayout, nullptr);
     pango_layout_set_text(ppngLayout, pszCautionTailWind, -1);
-    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv / 2);
+    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (FORWARD_CAUTION - FORWARD_LIMIT) * g.nYLineIntv / 2, pBoxes);
     pango_layout_set_text(ppngLayout, pszCautionSpeed, -1);
     const double nAftMiddle = (AFT_CAUTION + AFT_LIMIT) / 2;
-    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (nAftMiddle - FORWARD_LIMIT) * g.nYLineIntv);
+    showCentredOn(pCr, ppngLayout, g.nXCLine, g.nYChart + (nAftMiddle - FORWARD_LIMIT) * g.nYLineIntv, pBoxes);
 }
 
 // The title and message of a warning (red) or a caution (blue).
-void drawMessage(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const ChartTexts& texts)
+void drawMessage(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const ChartTexts& texts,
+                 std::vector<_chartBox>* pBoxes = nullptr)
 {
     setColour(pCr, texts.bWarning ? RED : BLUE);
     pango_layout_set_attributes(ppngLayout, texts.bWarning ? m_pattrBoldRed : m_pattrBoldBlue);
     setFont(ppngLayout, "sans 12");
     pango_layout_set_text(ppngLayout, texts.pszTitle, -1);
-    showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + 0.875 * g.nYLineIntv));
+    showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + 0.875 * g.nYLineIntv), pBoxes);
     setFont(ppngLayout, "sans 9");
     pango_layout_set_text(ppngLayout, texts.pszMessage, -1);
-    showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + (97.2 - FORWARD_LIMIT) * g.nYLineIntv));
+    showCentred(pCr, ppngLayout, g.nXCLine, trunc32(g.nYChart + (97.2 - FORWARD_LIMIT) * g.nYLineIntv), pBoxes);
 }
 
 // The grid: every half inch along, every 0.2 in across; opaque blue, or
@@ -334,15 +354,24 @@ Beyond beyondSquare(const _chartGeometry& g, const MarkerPoint& m, double nExten
 // A mark beyond the square: a red arrow at its edge pointing the way the
 // point lies, and beside it, inside the square, what lies beyond ("take-off
 // 100.40 in", "landing lateral -1.20 in").
-struct _chartLabel {
-    double x, y, nWidth, nHeight;
+// An arrow drawn at the edge for a point beyond the drawing: what its label
+// says, where its tip is, and the box it covers.
+struct _chartArrow {
+    std::string strLabel;
+    double xTip, yTip;
+    bool bTop;
+    _chartBox box;
 };
 
-void drawEdgeArrow(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const MarkerPoint& m, Beyond b,
-                   const char* pszName, std::vector<_chartLabel>& taken)
+constexpr double EDGE_INSET = 3;
+
+// A mark beyond the square: a red arrow at its edge pointing the way the
+// point lies; its label ("take-off 100.40 in", "landing lateral -1.20 in")
+// is written once every arrow is drawn.
+_chartArrow drawEdgeArrow(cairo_t* pCr, const _chartGeometry& g, const MarkerPoint& m, Beyond b, const char* pszName)
 {
-    constexpr double INSET = 3, LENGTH = 18, HEAD = 7;
-    const double nLow = INSET, nHigh = g.nSize - INSET;
+    constexpr double LENGTH = 18, HEAD = 7;
+    const double nLow = EDGE_INSET, nHigh = g.nSize - EDGE_INSET;
     auto clamp = [&](double n, double nBase) {
         return std::isfinite(n) ? std::clamp(n - nBase, nLow + LENGTH, nHigh - LENGTH) + nBase : nBase + nLow;
     };
@@ -363,6 +392,7 @@ void drawEdgeArrow(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& 
     cairo_line_to(pCr, xTip - dx * HEAD + dy * HEAD * 0.6, yTip - dy * HEAD - dx * HEAD * 0.6);
     cairo_close_path(pCr);
     cairo_fill(pCr);
+    cairo_restore(pCr);
 
     std::string str = pszName;
     auto inches = [](double n) {
@@ -376,44 +406,90 @@ void drawEdgeArrow(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& 
         str += " " + inches(m.nLongIn);
     if (b.nX)
         str += std::string(b.nY ? "," : "") + " lateral " + inches(m.nLatIn);
+    const double x0 = std::min(xTail, xTip) - HEAD, y0 = std::min(yTail, yTip) - HEAD;
+    return {str,
+            xTip,
+            yTip,
+            b.nY ? b.nY < 0 : yTip < g.nYOffset + g.nSize / 2.0,
+            {x0, y0, std::fabs(xTip - xTail) + 2 * HEAD, std::fabs(yTip - yTail) + 2 * HEAD}};
+}
+
+// Each arrow's label, with its arm: in the strip along the top or the
+// bottom edge (the one its point lies beyond, or the nearer) beside its
+// arrow, or at its side's end for one beyond a side; else in a row inside
+// the drawing nearest that edge, on a pale ground; else in the other
+// strip: the nearest place clear of every arrow, caption, message, scale,
+// word of direction and label before it. A label with no such place is
+// left out: its arrow stands.
+void writeEdgeLabels(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g,
+                     const std::vector<_chartArrow>& arrows, std::vector<_chartBox> taken)
+{
+    if (arrows.empty())
+        return;
+    cairo_save(pCr);
     setFont(ppngLayout, "sans 8");
     pango_layout_set_attributes(ppngLayout, m_pattrBoldRed);
-    pango_layout_set_text(ppngLayout, str.c_str(), -1);
-    int nWidth = 0, nHeight = 0;
-    pango_layout_get_pixel_size(ppngLayout, &nWidth, &nHeight);
-    // Across the strip along the top or the bottom edge, the one the point
-    // lies beyond or the nearer, outside the scales: beside the arrow, or
-    // at its side's end for one beyond a side; clear of the word of
-    // direction in the strip's middle and of the labels already written.
-    const bool bTop = b.nY ? b.nY < 0 : yTip < g.nYOffset + g.nSize / 2.0;
-    const double y = bTop ? g.nYOffset + INSET : g.nYOffset + g.nSize - INSET - nHeight;
-    const double nStart = g.nXOffset + INSET, nEnd = g.nXOffset + g.nSize - INSET;
-    const double nWord = g.nXOffset + g.nSize / 2.0 - 18, nWordEnd = nWord + 46;
-    auto clear = [&](double x) {
-        if (x < nStart || x + nWidth > nEnd || !(x + nWidth < nWord || x > nWordEnd))
-            return false;
-        for (const _chartLabel& r : taken)
-            if (x < r.x + r.nWidth && r.x < x + nWidth && y < r.y + r.nHeight && r.y < y + nHeight)
-                return false;
-        return true;
-    };
-    std::vector<double> tries = {b.nX < 0 ? nStart : b.nX > 0 ? nEnd - nWidth : xTip + 8, xTip - 8 - nWidth};
-    // Then anywhere along the strip, the nearest first.
-    std::vector<double> along;
-    for (double x = nStart; x + nWidth <= nEnd; x += 8)
-        along.push_back(x);
-    std::stable_sort(along.begin(), along.end(),
-                     [&](double a, double c) { return std::fabs(a - tries.front()) < std::fabs(c - tries.front()); });
-    tries.insert(tries.end(), along.begin(), along.end());
-    double x = tries.front();
-    for (double nTry : tries) {
-        if (clear(nTry)) {
-            x = nTry;
-            break;
+    const double xWord = g.nXOffset + g.nSize / 2.0 - 18;
+    const double xChart = g.nXChart, yChart = g.nYChart, nChart = g.nSizeChart;
+    taken.push_back({xWord, static_cast<double>(g.nYOffset), 46, 18});    // "Fore"
+    taken.push_back({xWord, yChart + nChart + 30, 46, 20});               // "Aft"
+    taken.push_back({xChart + nChart + 2, yChart - 10, 30, nChart + 20}); // the arms' scale
+    taken.push_back({xChart - 12, yChart - 28, nChart + 24, 28});         // the lateral scale
+    for (const _chartArrow& a : arrows)
+        taken.push_back(a.box);
+    const double nStart = g.nXOffset + EDGE_INSET, nEnd = g.nXOffset + g.nSize - EDGE_INSET;
+    for (const _chartArrow& a : arrows) {
+        pango_layout_set_text(ppngLayout, a.strLabel.c_str(), -1);
+        int nW = 0, nH = 0;
+        pango_layout_get_pixel_size(ppngLayout, &nW, &nH);
+        const double nWidth = nW, nHeight = nH;
+        // The rows, each with the ends it may use: the strips' outside the
+        // drawing, the inside's within it.
+        struct Row {
+            double y, nFrom, nTo;
+            bool bInside;
+        };
+        std::vector<Row> top, bottom, inside;
+        if (g.nYOffset + EDGE_INSET + nHeight <= yChart - 2)
+            top.push_back({g.nYOffset + EDGE_INSET, nStart, nEnd, false});
+        for (double y = g.nYOffset + g.nSize - EDGE_INSET - nHeight; y >= yChart + nChart + 2; y -= nHeight + 1)
+            bottom.push_back({y, nStart, nEnd, false});
+        for (double n = 2; n + nHeight <= nChart - 2; n += nHeight + 1)
+            inside.push_back(
+                {a.bTop ? yChart + n : yChart + nChart - n - nHeight, xChart + 2, xChart + nChart - 2, true});
+        std::vector<Row> rows = a.bTop ? top : bottom;
+        rows.insert(rows.end(), inside.begin(), inside.end());
+        for (const Row& r : a.bTop ? bottom : top)
+            rows.push_back(r);
+        const double xWant = a.xTip < g.nXOffset + EDGE_INSET + 1             ? nStart
+                             : a.xTip > g.nXOffset + g.nSize - EDGE_INSET - 1 ? nEnd - nWidth
+                                                                              : a.xTip + 8;
+        std::vector<double> along = {xWant, a.xTip - 8 - nWidth};
+        for (double x = nStart; x + nWidth <= nEnd; x += 4)
+            along.push_back(x);
+        std::stable_sort(along.begin() + 2, along.end(),
+                         [&](double p, double q) { return std::fabs(p - xWant) < std::fabs(q - xWant); });
+        bool bPlaced = false;
+        for (size_t i = 0; i < rows.size() && !bPlaced; i++) {
+            const Row& r = rows[i];
+            for (double x : along) {
+                const _chartBox box = {x, r.y, nWidth, nHeight};
+                if (x < r.nFrom || x + nWidth > r.nTo ||
+                    std::any_of(taken.begin(), taken.end(), [&](const _chartBox& t) { return t.overlaps(box); }))
+                    continue;
+                taken.push_back(box);
+                if (r.bInside) {
+                    setColour(pCr, GdkRGBA{1.0, 1.0, 1.0, 0.85});
+                    cairo_rectangle(pCr, x - 1, r.y, nWidth + 2, nHeight);
+                    cairo_fill(pCr);
+                }
+                setColour(pCr, RED);
+                showAt(pCr, ppngLayout, x, r.y);
+                bPlaced = true;
+                break;
+            }
         }
     }
-    taken.push_back({x, y, static_cast<double>(nWidth), static_cast<double>(nHeight)});
-    showAt(pCr, ppngLayout, x, y);
     pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
     cairo_restore(pCr);
 }
@@ -444,8 +520,8 @@ void drawMarker(cairo_t* pCr, const MarkerPoint& m)
 // point and a ring there, red when the ring lies outside the chart area;
 // through a diamond at the landing point where there is a trip, red when the
 // landing point lies outside.
-void drawBurnOff(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const MarkerPoint& takeOff,
-                 const MarkerPoint& zeroFuel, const MarkerPoint* pLanding, std::vector<_chartLabel>& taken)
+void drawBurnOff(cairo_t* pCr, const _chartGeometry& g, const MarkerPoint& takeOff, const MarkerPoint& zeroFuel,
+                 const MarkerPoint* pLanding, std::vector<_chartArrow>& arrows)
 {
     // No line where both ends lie beyond the drawing: it would run along
     // its edge between two arrows.
@@ -459,7 +535,7 @@ void drawBurnOff(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g,
     }
     const Beyond bLanding = pLanding ? beyondSquare(g, *pLanding, LANDING_MARK) : Beyond{0, 0};
     if (bLanding.nX || bLanding.nY)
-        drawEdgeArrow(pCr, ppngLayout, g, *pLanding, bLanding, "landing", taken);
+        arrows.push_back(drawEdgeArrow(pCr, g, *pLanding, bLanding, "landing"));
     else if (pLanding) {
         setColour(pCr, pLanding->bOutside ? RED : BLUE);
         cairo_move_to(pCr, pLanding->nX, pLanding->nY - LANDING_MARK);
@@ -471,7 +547,7 @@ void drawBurnOff(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g,
         setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
     }
     if (const Beyond b = beyondSquare(g, zeroFuel, BURN_OFF_RING_RADIUS + 2); b.nX || b.nY) {
-        drawEdgeArrow(pCr, ppngLayout, g, zeroFuel, b, "no fuel", taken);
+        arrows.push_back(drawEdgeArrow(pCr, g, zeroFuel, b, "no fuel"));
         return;
     }
     setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
@@ -592,13 +668,13 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
     drawEnvelope(pCr, g);
     drawCautionBands(pCr, g);
     const MarkerPoint takeOff = markerPoint(g, nLongArm, nLatArm);
-    auto drawTexts = [&] {
-        drawCautionCaptions(pCr, ppngLayout, g);
+    auto drawTexts = [&](std::vector<_chartBox>* pBoxes) {
+        drawCautionCaptions(pCr, ppngLayout, g, pBoxes);
         if (texts.pszTitle)
-            drawMessage(pCr, ppngLayout, g, texts);
+            drawMessage(pCr, ppngLayout, g, texts, pBoxes);
     };
     auto drawMarks = [&] {
-        std::vector<_chartLabel> taken;
+        std::vector<_chartArrow> arrows;
         // The take-off's arrow over the burn-off line that starts under it.
         const Beyond b = beyondSquare(g, takeOff, 30);
         const bool bArrow = what.bEveryPoint && (b.nX || b.nY);
@@ -607,16 +683,27 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
         if (what.bShowBurnOff) {
             const MarkerPoint landing =
                 markerPoint(g, what.landing.nLongArm / MM_PER_INCH, what.landing.nLatArm / MM_PER_INCH);
-            drawBurnOff(pCr, ppngLayout, g, takeOff,
+            drawBurnOff(pCr, g, takeOff,
                         markerPoint(g, what.zeroFuel.nLongArm / MM_PER_INCH, what.zeroFuel.nLatArm / MM_PER_INCH),
-                        what.bLanding ? &landing : nullptr, taken);
+                        what.bLanding ? &landing : nullptr, arrows);
         }
         if (bArrow)
-            drawEdgeArrow(pCr, ppngLayout, g, takeOff, b, "take-off", taken);
+            arrows.push_back(drawEdgeArrow(pCr, g, takeOff, b, "take-off"));
+        if (arrows.empty())
+            return;
+        // What the labels keep clear of: the take-off's marker, and the
+        // captions and message, measured as they will be drawn.
+        std::vector<_chartBox> boxes;
+        if (!bArrow)
+            boxes.push_back({takeOff.nX - 30.0, takeOff.nY - 30.0, 60, 60});
+        cairo_push_group(pCr);
+        drawTexts(&boxes);
+        cairo_pattern_destroy(cairo_pop_group(pCr));
+        writeEdgeLabels(pCr, ppngLayout, g, arrows, boxes);
     };
     if (!what.bShowBurnOff) {
         // The chart as it has always been drawn: the marker over it all.
-        drawTexts();
+        drawTexts(nullptr);
         drawGrid(pCr, g, texts.bWarning);
         drawDirections(pCr, ppngLayout, g);
         drawScales(pCr, ppngLayout, g);
@@ -626,7 +713,7 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
     // With the burn-off, every mark goes under the captions and scales.
     drawGrid(pCr, g, texts.bWarning);
     drawMarks();
-    drawTexts();
+    drawTexts(nullptr);
     drawDirections(pCr, ppngLayout, g);
     drawScales(pCr, ppngLayout, g);
 }

@@ -268,16 +268,23 @@ namespace
 {
 
 // A range of fuel in the pilot's unit, the least rounded up and the most
-// down to the one decimal shown, so every figure shown is itself within
-// limits: "up to 64.5 L" or "36.7 to 64.5 L"; empty where no load is.
+// down to the one decimal shown (more where one would leave nothing), so
+// every figure shown is itself within limits: "up to 64.5 L" or "36.7 to
+// 64.5 L"; empty where no load is. A figure a hair from its step (a trip
+// typed in gallons, back from litres) is that step.
 std::string inwardRange(const _wbFuelRange& range, int nUnitFuel)
 {
-    const double nLeast = std::ceil(unitLitresToFuel(range.nLeast, nUnitFuel) * 10) / 10;
-    const double nMost = std::floor(unitLitresToFuel(range.nMost, nUnitFuel) * 10) / 10;
-    if (!range.bKnown || !range.bAny || nLeast > nMost)
+    if (!range.bKnown || !range.bAny)
         return {};
-    return (nLeast <= 0 ? "up to " : shwFixed(nLeast, 1) + " to ") + shwFixed(nMost, 1) + " " +
-           unitFuelSymbol(nUnitFuel);
+    for (int d = 1; d <= 3; d++) {
+        const double nScale = std::pow(10.0, d);
+        const double nLeast = std::ceil(unitLitresToFuel(range.nLeast, nUnitFuel) * nScale - 1e-6) / nScale;
+        const double nMost = std::floor(unitLitresToFuel(range.nMost, nUnitFuel) * nScale + 1e-6) / nScale;
+        if (nLeast <= nMost)
+            return (nLeast <= 0 ? "up to " : shwFixed(nLeast, d) + " to ") + shwFixed(nMost, d) + " " +
+                   unitFuelSymbol(nUnitFuel);
+    }
+    return {};
 }
 
 const char* positionWords(int nPosn)
@@ -295,6 +302,17 @@ const char* positionWords(int nPosn)
 }
 
 constexpr const char* NO_LOADING = "No loading of fuel and ballast is within limits";
+constexpr const char* NO_LOADING_LOWER = "no loading of fuel and ballast is within limits";
+
+// The first of none, front and rear, other than the position fitted, with
+// fuel to show in the pilot's unit; -1 where none has.
+int otherPosition(const _wbFuelPlan& plan, int nUnitFuel)
+{
+    for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR})
+        if (nPosn != plan.nChosen && !inwardRange(plan.at[nPosn].takeOff, nUnitFuel).empty())
+            return static_cast<int>(nPosn);
+    return -1;
+}
 
 } // namespace
 
@@ -336,34 +354,37 @@ std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
 {
     if (!f.doubts.empty())
         return "No fuel advice while the " + std::string(f.doubts.front().pszWhat) + " cannot be judged.";
-    if (!plan.chosen.takeOff.bKnown)
+    const _wbTripFuel& chosen = plan.at[plan.nChosen];
+    if (!chosen.takeOff.bKnown)
         return {};
     const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
     const std::string strTrip = bTrip && f.nTrip > 0
                                     ? "\nwith a " + shwFixed(unitLitresToFuel(f.nTrip, u.nUnitFuel), 1) + strUnit +
                                           " trip (no reserve included)"
                                     : "";
-    if (const std::string strRange = inwardRange(plan.chosen.takeOff, u.nUnitFuel); !strRange.empty()) {
+    if (const std::string strRange = inwardRange(chosen.takeOff, u.nUnitFuel); !strRange.empty()) {
         if (!bTrip)
             return "Within limits: " + strRange;
         // What the range is: mass and balance alone, with the trip burned,
         // and no reserve in it.
         std::string str = "Mass and balance allow " + strRange + " at take-off" + strTrip;
-        if (plan.chosen.nKeep > 0)
+        if (chosen.nKeep > 0)
             str += "\nKeep at least " +
-                   shwFixed(std::ceil(unitLitresToFuel(plan.chosen.nKeep, u.nUnitFuel) * 10) / 10, 1) + strUnit +
+                   shwFixed(std::ceil(unitLitresToFuel(chosen.nKeep, u.nUnitFuel) * 10 - 1e-6) / 10, 1) + strUnit +
                    " on board to landing";
         return str;
     }
     // None with the ballast as it is: the loading that flies, and why the
     // fuel burned rules this one out where it does.
-    const std::string strOther = plan.nPosn >= 0 ? inwardRange(plan.other.takeOff, u.nUnitFuel) : "";
-    std::string str =
-        strOther.empty() ? NO_LOADING
-                         : positionWords(plan.nPosn) + std::string(" and carry ") + strOther + " at take-off" + strTrip;
-    if (plan.nNoFuel != BEYOND_NONE) {
+    if (plan.bSeatOver)
+        return std::string("A seat is over its limit: ") + NO_LOADING_LOWER;
+    const int nOther = otherPosition(plan, u.nUnitFuel);
+    std::string str = nOther < 0 ? NO_LOADING
+                                 : positionWords(nOther) + std::string(" and carry ") +
+                                       inwardRange(plan.at[nOther].takeOff, u.nUnitFuel) + " at take-off" + strTrip;
+    if (const _wbBeyond nNoFuel = plan.noFuel[plan.nChosen]; nNoFuel != BEYOND_NONE) {
         str[0] = static_cast<char>(g_ascii_tolower(str[0]));
-        str = std::string("With the fuel burned this loading is ") + pwbBeyondWords(plan.nNoFuel) + ": " + str;
+        str = std::string("With the fuel burned this loading is ") + pwbBeyondWords(nNoFuel) + ": " + str;
     }
     return str;
 }
@@ -371,7 +392,7 @@ std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
 std::string pwbBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s)
 {
     // No advice is worked from a value that cannot be judged.
-    if (!f.doubts.empty() || !plan.chosen.takeOff.bKnown)
+    if (!f.doubts.empty() || !plan.at[plan.nChosen].takeOff.bKnown)
         return {};
     const _wbLoading& l = f.loading;
     const _wbBallastAdvice advice =
@@ -381,8 +402,8 @@ std::string pwbBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, co
     if (advice.nPosn >= 0)
         return positionWords(advice.nPosn);
     // None with this fuel: the fuel advice says what flies, if anything.
-    const bool bOnlyChosen = !inwardRange(plan.chosen.takeOff, s.nUnitFuel).empty();
-    if (!bOnlyChosen && plan.nPosn >= 0 && !inwardRange(plan.other.takeOff, s.nUnitFuel).empty())
-        return positionWords(plan.nPosn);
+    const bool bOnlyChosen = !inwardRange(plan.at[plan.nChosen].takeOff, s.nUnitFuel).empty();
+    if (const int nOther = otherPosition(plan, s.nUnitFuel); !bOnlyChosen && nOther >= 0)
+        return positionWords(nOther);
     return "No ballast position helps";
 }

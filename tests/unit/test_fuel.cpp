@@ -195,12 +195,14 @@ TEST_P(JointAdvice, FindsTheLoadingThatFliesAndNeverContradictsTheVerdict)
     const _wbFuelPlan plan = pwbFuelPlanOf(f, s, true);
     EXPECT_EQ(pwbFuelAdviceText(f, plan, s, true), zt::inLocale(c.pszFuel));
     EXPECT_EQ(pwbBallastAdviceText(f, plan, s), c.pszBallast);
-    // Whatever position and fuel the advice names flies: every point within.
-    const _wbFuelRange& r = plan.nPosn >= 0 ? plan.other.takeOff : plan.chosen.takeOff;
-    const guint nPosn = plan.nPosn >= 0 ? static_cast<guint>(plan.nPosn) : c.nBallast;
-    for (double nFuel : {r.nLeast, r.nMost}) {
-        const bool bWithin = calcJudgeFlight(s, {c.nLeft, c.nRight, nFuel, nPosn}, c.nTrip).within();
-        EXPECT_TRUE(!r.bAny || bWithin) << nFuel;
+    // Whatever position and fuel the advice could name flies: the flight is
+    // within at both ends of every position's range.
+    for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR}) {
+        const _wbFuelRange& r = plan.at[nPosn].takeOff;
+        for (double nFuel : {r.nLeast, r.nMost}) {
+            const bool bWithin = calcJudgeFlight(s, {c.nLeft, c.nRight, nFuel, nPosn}, c.nTrip).within();
+            EXPECT_TRUE(!r.bAny || bWithin) << nPosn << " " << nFuel;
+        }
     }
 }
 
@@ -241,6 +243,19 @@ INSTANTIATE_TEST_SUITE_P(
              "With the fuel burned this loading is aft of the limit: fit the ballast at the front and carry 14.0 to "
              "17.0 US Gal at take-off\nwith a 14.0 US Gal trip (no reserve included)",
              "Fit the ballast at the front"},
+        // 10 L on board for a 30 L trip: the landing is no landing, so no
+        // position flies with it; front ballast does with the trip's fuel.
+        Plan{"TripOverTheFuel", 2630, -20, 0, 60, 10, 30, BALLAST_REAR, UNIT_FUEL_LITRE,
+             "With the fuel burned this loading is aft of the limit: fit the ballast at the front and carry 30.0 to "
+             "64.5 L at take-off\nwith a 30.0 L trip (no reserve included)",
+             "Fit the ballast at the front"},
+        // A seat over its limit: neither fuel nor ballast helps.
+        Plan{"SeatOver", 2700, 1, 100, 80, 40, 10, BALLAST_NONE, UNIT_FUEL_LITRE,
+             "A seat is over its limit: no loading of fuel and ballast is within limits", "No ballast position helps"},
+        // A trip of 6.7 US gal, typed and kept in litres: the least is 6.7.
+        Plan{"TripTypedInGallons", 2700, 1, 80, 80, unitFuelToLitres(6.7, UNIT_FUEL_USGAL),
+             unitFuelToLitres(6.7, UNIT_FUEL_USGAL), BALLAST_NONE, UNIT_FUEL_USGAL,
+             "Mass and balance allow 6.7 to 17.0 US Gal at take-off\nwith a 6.7 US Gal trip (no reserve included)", ""},
         // At 2660 mm front ballast leaves it at 2536.6 mm: nothing flies.
         Plan{"SoloNothingFlies", 2660, -20, 0, 60, 60, 52.99, BALLAST_NONE, UNIT_FUEL_LITRE,
              "With the fuel burned this loading is aft of the limit: no loading of fuel and ballast is within limits",
