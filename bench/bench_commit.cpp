@@ -1,8 +1,8 @@
 // The cost of one commit: prmSetKeyDouble rewrites Zarv.conf durably (a
 // temporary file, flushed, renamed over it). Beside it, the same bytes
 // written by g_file_set_contents, GLib's own consistent replace.
-#include "app/paths.h"
 #include "store/params.h"
+#include "sys/paths.h"
 
 #include <benchmark/benchmark.h>
 #include <glib/gstdio.h>

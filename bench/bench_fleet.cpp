@@ -1,10 +1,10 @@
 // The load sheet exported to PDF, and a switch between two aircraft of the
 // fleet with its durable rewrite of Zarv.conf.
-#include "app/paths.h"
 #include "store/fleet.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
+#include "sys/paths.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 #include "ui/print.h"

@@ -2,10 +2,10 @@
 // crash, every value reads as a finite number, a set writes a file that
 // loads again with the value set, and a file that cannot be parsed is moved
 // aside, never lost.
-#include "app/paths.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
+#include "sys/paths.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 

@@ -1,7 +1,7 @@
 // Fuzz target: splitting a message into the lines of a log entry. The entry
 // starts with the stamp, holds at most 20 pieces, indents every piece after
 // the first by the stamp's width, and ends with the line feed that closes it.
-#include "app/errlog.h"
+#include "sys/errlog.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // second start makes and the answer the first gives.
 #include "app/instance.h"
 
-#include "app/errlog.h"
-#include "app/paths.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 
 #include <cstdlib>
 

@@ -1,11 +1,11 @@
 // Zarv's entry point: start-up, the main loop and shutdown.
-#include "app/errlog.h"
 #include "app/instance.h"
-#include "app/paths.h"
 #include "app/verify.h"
 #include "app/verifyrecord.h"
 #include "app/window.h"
 #include "store/params.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 #include "ui/pagWBPage.h"
 
 #include <gtk/gtk.h>

@@ -4,12 +4,12 @@
 // worked by hand; the report kept; the result printed or shown.
 #include "app/verify.h"
 
-#include "app/errlog.h"
-#include "app/paths.h"
 #include "app/window.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 #include "ui/misc.h"
 #include "ui/report.h"
 

@@ -5,10 +5,10 @@
 // changed, removed or moved.
 #include "app/verifyrecord.h"
 
-#include "app/paths.h"
 #include "store/record.h"
 #include "store/state.h"
 #include "store/stored.h"
+#include "sys/paths.h"
 #include "ui/pagWBVerdict.h"
 #include "ui/print.h"
 

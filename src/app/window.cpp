@@ -4,11 +4,11 @@
 // dark themes, its size on small screens and finding it from a second start.
 #include "app/window.h"
 
-#include "app/errlog.h"
 #include "app/instance.h"
-#include "app/paths.h"
 #include "store/params.h"
 #include "store/state.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 #include "ui/fields.h"
 #include "ui/pagSetupPage.h"
 #include "ui/pagWBPage.h"

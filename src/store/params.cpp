@@ -3,9 +3,9 @@
 // leaves a damaged or empty configuration behind.
 #include "store/params.h"
 
-#include "app/errlog.h"
-#include "app/paths.h"
 #include "model/freename.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 
 #include <gio/gio.h>
 #include <glib/gstdio.h>

@@ -4,8 +4,8 @@
 // and true/false, which is all a line holds.
 #include "store/record.h"
 
-#include "app/errlog.h"
 #include "store/params.h"
+#include "sys/errlog.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,10 +3,10 @@
 // names here are the file's layout; they never change.
 #include "store/stored.h"
 
-#include "app/errlog.h"
 #include "model/date.h"
 #include "store/params.h"
 #include "store/state.h"
+#include "sys/errlog.h"
 
 #include <array>
 #include <cmath>

@@ -3,12 +3,12 @@
 // into Zarv.conf, and on to the loading page; showing stores nothing.
 #include "ui/pagSetupPage.h"
 
-#include "app/errlog.h"
 #include "model/date.h"
 #include "store/figures.h"
 #include "store/fleet.h"
 #include "store/state.h"
 #include "store/stored.h"
+#include "sys/errlog.h"
 #include "ui/fields.h"
 #include "ui/misc.h"
 #include "ui/pagWBPage.h"

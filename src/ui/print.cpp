@@ -8,14 +8,14 @@
 // sheet is printed or saved, a copy is filed as PDF.
 #include "ui/print.h"
 
-#include "app/errlog.h"
-#include "app/paths.h"
 #include "model/date.h"
 #include "model/freename.h"
 #include "store/params.h"
 #include "store/record.h"
 #include "store/state.h"
 #include "store/stored.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 #include "ui/misc.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"

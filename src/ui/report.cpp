@@ -3,11 +3,11 @@
 // the last check found there, as the loading page says it.
 #include "ui/report.h"
 
-#include "app/errlog.h"
-#include "app/paths.h"
 #include "model/date.h"
 #include "model/freename.h"
 #include "store/params.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 #include "ui/print.h"
 
 #include <pango/pangocairo.h>
@@ -104,7 +104,6 @@ double drawCases(cairo_t* pCr, double y, double nTextWidth, double nSize, const 
               strFont, bDraw);
     return y;
 }
-
 
 } // namespace
 

@@ -3,11 +3,11 @@
 // the verdicts; one page; nothing else touched; a failure logged.
 #include "pages.h"
 
-#include "app/paths.h"
 #include "app/window.h"
 #include "model/date.h"
 #include "store/params.h"
 #include "store/stored.h"
+#include "sys/paths.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 #include "ui/print.h"

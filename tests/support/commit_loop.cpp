@@ -3,8 +3,8 @@
 //   zarv_commit_loop ETC-DIR FIRST-VALUE [COUNT]
 // The crash test kills it at random moments; with a COUNT it ends after as
 // many commits.
-#include "app/paths.h"
 #include "store/params.h"
+#include "sys/paths.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // The page fixture: the real Zarv.ui, bound and filled as at start-up.
 #include "pages.h"
 
-#include "app/paths.h"
 #include "app/window.h"
 #include "store/params.h"
 #include "store/state.h"
+#include "sys/paths.h"
 #include "ui/pagSetupPage.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"

@@ -2,9 +2,9 @@
 // directory and a store that starts as a fresh run's does.
 #pragma once
 
-#include "app/paths.h"
 #include "store/params.h"
 #include "support.h"
+#include "sys/paths.h"
 
 namespace zt
 {

@@ -1,7 +1,7 @@
 // Test helpers: temporary directories, files, and GTK under Xvfb.
 #include "support.h"
 
-#include "app/errlog.h"
+#include "sys/errlog.h"
 
 #include <gtest/gtest.h>
 

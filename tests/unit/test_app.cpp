@@ -1,6 +1,6 @@
 // The etc directory follows the working directory; its lock is Zarv's own.
-#include "app/paths.h"
 #include "support.h"
+#include "sys/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Event log entries: time stamp, indented continuation lines, the 20-piece
 // split and the empty line that ends an entry.
-#include "app/errlog.h"
-#include "app/paths.h"
 #include "support.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Hostile files: whatever Zarv.conf, Zarv.log or the etc directory turn out
 // to be, loading and saving do not crash, what can be kept is kept, and a
 // file that cannot be read is set aside rather than overwritten.
-#include "app/errlog.h"
-#include "app/paths.h"
 #include "store.h"
 #include "store/params.h"
 #include "support.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The parameter store against real files: what survives a rewrite, what
 // reads as 0, and what happens when the disk says no.
-#include "app/paths.h"
 #include "model/freename.h"
 #include "store.h"
 #include "store/params.h"
 #include "support.h"
+#include "sys/paths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,4 @@
 // The setup record as read from Zarv.conf, and the unit conversions.
-#include "app/paths.h"
 #include "model/date.h"
 #include "store.h"
 #include "store/figures.h"
@@ -8,6 +7,7 @@
 #include "store/state.h"
 #include "store/stored.h"
 #include "support.h"
+#include "sys/paths.h"
 #include "ui/misc.h"
 #include "ui/pagWBVerdict.h"
 #include "ui/shown.h"
@@ -469,9 +469,11 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
 // characters, never blank, and said.
 TEST_F(SetupRecord, ARegistrationNotValidTextIsShownAndSaid)
 {
-    zt::writeFile(m_dir / "Zarv.conf", "[Aircraft]\nRegistration=G-\xff\xfe" "AB\n");
+    zt::writeFile(m_dir / "Zarv.conf", "[Aircraft]\nRegistration=G-\xff\xfe"
+                                       "AB\n");
     prmLoadKeyFile();
-    EXPECT_EQ(prmGetText(VAL_REGISTRATION), "G-\ufffd\ufffd" "AB");
+    EXPECT_EQ(prmGetText(VAL_REGISTRATION), "G-\ufffd\ufffd"
+                                            "AB");
     EXPECT_NE(prmNotText(VAL_REGISTRATION).find("not valid text"), std::string::npos);
     EXPECT_EQ(prmNotText(VAL_WEIGHED), "");
 }
@@ -545,7 +547,8 @@ TEST_F(SetupRecord, AChangeIsWrittenToTheDigitsThatShowIt)
     for (const auto& c : cases) {
         m_wbSetup.nUnitWt = c.nWt;
         m_wbSetup.nUnitArm = c.nArm;
-        EXPECT_EQ(shwFigureChange(prmValue(c.nId), c.nOld, c.nNew), std::pair(zt::inLocale(c.pszOld), zt::inLocale(c.pszNew)))
+        EXPECT_EQ(shwFigureChange(prmValue(c.nId), c.nOld, c.nNew),
+                  std::pair(zt::inLocale(c.pszOld), zt::inLocale(c.pszNew)))
             << prmValue(c.nId).pszWhat;
     }
     // As Zarv.conf holds them, where it writes a figure short.

@@ -1,8 +1,8 @@
 // The event log "<etc dir>/Zarv.log": opened, appended to and closed for each
 // entry; never read, truncated or rotated.
-#include "app/errlog.h"
+#include "sys/errlog.h"
 
-#include "app/paths.h"
+#include "sys/paths.h"
 
 #include <cerrno>
 #include <ctime>

@@ -1,7 +1,7 @@
 // The etc directory: where Zarv.ui, Zarv.conf and Zarv.log live, derived from
 // the working directory the program is started in. Calls nothing of Zarv's
 // but the rule for a free file name.
-#include "app/paths.h"
+#include "sys/paths.h"
 
 #include "model/freename.h"
 
