@@ -357,11 +357,43 @@ Beyond beyondSquare(const _chartGeometry& g, const MarkerPoint& m, double nExten
 // An arrow drawn at the edge for a point beyond the drawing: what its label
 // says, where its tip is, and the box it covers.
 struct _chartArrow {
-    std::string strLabel;
+    std::string strName;
+    std::vector<double> longIn, latIn; // the arms it stands for, in inches
+    Beyond b;
     double xTip, yTip;
     bool bTop;
     _chartBox box;
+    bool bPlaced = false;
 };
+
+// An arm or the span of arms a label gives: "100.40 in", "100.30 to
+// 100.60 in".
+std::string armsText(std::vector<double> v)
+{
+    auto inches = [](double n) {
+        if (!std::isfinite(n))
+            return std::string("no number");
+        char sz[32];
+        snprintf(sz, sizeof sz, "%.2f", n);
+        return std::string(sz);
+    };
+    std::sort(v.begin(), v.end());
+    const std::string strLeast = inches(v.front()), strMost = inches(v.back());
+    return (strLeast == strMost ? strLeast : strLeast + " to " + strMost) + " in";
+}
+
+// The label of an arrow, or of arrows that share one: the points' names
+// and the arms they lie beyond by ("take-off 100.40 in", "landing, no fuel
+// lateral 1.20 to 1.30 in"); without the names where bShort.
+std::string arrowLabel(const _chartArrow& a, bool bShort)
+{
+    std::string str = bShort ? "" : a.strName;
+    if (a.b.nY)
+        str += (str.empty() ? "" : " ") + armsText(a.longIn);
+    if (a.b.nX)
+        str += std::string(a.b.nY ? ", " : str.empty() ? "" : " ") + "lateral " + armsText(a.latIn);
+    return str;
+}
 
 constexpr double EDGE_INSET = 3;
 
@@ -394,20 +426,11 @@ _chartArrow drawEdgeArrow(cairo_t* pCr, const _chartGeometry& g, const MarkerPoi
     cairo_fill(pCr);
     cairo_restore(pCr);
 
-    std::string str = pszName;
-    auto inches = [](double n) {
-        if (!std::isfinite(n))
-            return std::string("no number");
-        char sz[32];
-        snprintf(sz, sizeof sz, "%.2f in", n);
-        return std::string(sz);
-    };
-    if (b.nY)
-        str += " " + inches(m.nLongIn);
-    if (b.nX)
-        str += std::string(b.nY ? "," : "") + " lateral " + inches(m.nLatIn);
     const double x0 = std::min(xTail, xTip) - HEAD, y0 = std::min(yTail, yTip) - HEAD;
-    return {str,
+    return {pszName,
+            {m.nLongIn},
+            {m.nLatIn},
+            b,
             xTip,
             yTip,
             b.nY ? b.nY < 0 : yTip < g.nYOffset + g.nSize / 2.0,
@@ -438,58 +461,80 @@ void writeEdgeLabels(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry
     for (const _chartArrow& a : arrows)
         taken.push_back(a.box);
     const double nStart = g.nXOffset + EDGE_INSET, nEnd = g.nXOffset + g.nSize - EDGE_INSET;
+    // Arrows whose tips lie together on one edge share one label, their
+    // points in the order drawn, so none reads as another's.
+    std::vector<_chartArrow> labels;
     for (const _chartArrow& a : arrows) {
-        pango_layout_set_text(ppngLayout, a.strLabel.c_str(), -1);
-        int nW = 0, nH = 0;
-        pango_layout_get_pixel_size(ppngLayout, &nW, &nH);
-        const double nWidth = nW, nHeight = nH;
-        // The rows, each with the ends it may use: the strips' outside the
-        // drawing, the inside's within it.
-        struct Row {
-            double y, nFrom, nTo;
-            bool bInside;
+        auto near = [&](const _chartArrow& b) {
+            return std::fabs(a.xTip - b.xTip) < 40 && std::fabs(a.yTip - b.yTip) < 40;
         };
-        std::vector<Row> top, bottom, inside;
-        if (g.nYOffset + EDGE_INSET + nHeight <= yChart - 2)
-            top.push_back({g.nYOffset + EDGE_INSET, nStart, nEnd, false});
-        for (double y = g.nYOffset + g.nSize - EDGE_INSET - nHeight; y >= yChart + nChart + 2; y -= nHeight + 1)
-            bottom.push_back({y, nStart, nEnd, false});
-        for (double n = 2; n + nHeight <= nChart - 2; n += nHeight + 1)
-            inside.push_back(
-                {a.bTop ? yChart + n : yChart + nChart - n - nHeight, xChart + 2, xChart + nChart - 2, true});
-        std::vector<Row> rows = a.bTop ? top : bottom;
-        rows.insert(rows.end(), inside.begin(), inside.end());
-        for (const Row& r : a.bTop ? bottom : top)
-            rows.push_back(r);
-        const double xWant = a.xTip < g.nXOffset + EDGE_INSET + 1             ? nStart
-                             : a.xTip > g.nXOffset + g.nSize - EDGE_INSET - 1 ? nEnd - nWidth
-                                                                              : a.xTip + 8;
-        std::vector<double> along = {xWant, a.xTip - 8 - nWidth};
-        for (double x = nStart; x + nWidth <= nEnd; x += 4)
-            along.push_back(x);
-        std::stable_sort(along.begin() + 2, along.end(),
-                         [&](double p, double q) { return std::fabs(p - xWant) < std::fabs(q - xWant); });
-        bool bPlaced = false;
-        for (size_t i = 0; i < rows.size() && !bPlaced; i++) {
-            const Row& r = rows[i];
-            for (double x : along) {
-                const _chartBox box = {x, r.y, nWidth, nHeight};
-                if (x < r.nFrom || x + nWidth > r.nTo ||
-                    std::any_of(taken.begin(), taken.end(), [&](const _chartBox& t) { return t.overlaps(box); }))
-                    continue;
-                taken.push_back(box);
-                if (r.bInside) {
-                    setColour(pCr, GdkRGBA{1.0, 1.0, 1.0, 0.85});
-                    cairo_rectangle(pCr, x - 1, r.y, nWidth + 2, nHeight);
-                    cairo_fill(pCr);
-                }
-                setColour(pCr, RED);
-                showAt(pCr, ppngLayout, x, r.y);
-                bPlaced = true;
-                break;
-            }
+        if (auto it = std::find_if(labels.begin(), labels.end(), near); it != labels.end()) {
+            it->strName += ", " + a.strName;
+            it->longIn.push_back(a.longIn.front());
+            it->latIn.push_back(a.latIn.front());
+            it->b = {it->b.nX ? it->b.nX : a.b.nX, it->b.nY ? it->b.nY : a.b.nY};
+        } else {
+            labels.push_back(a);
         }
     }
+    // Each with its names where there is room for them, else without.
+    for (int nTry = 0; nTry < 2; nTry++)
+        for (_chartArrow& a : labels) {
+            if (a.bPlaced)
+                continue;
+            const std::string strLabel = arrowLabel(a, nTry == 1);
+            pango_layout_set_text(ppngLayout, strLabel.c_str(), -1);
+            int nW = 0, nH = 0;
+            pango_layout_get_pixel_size(ppngLayout, &nW, &nH);
+            const double nWidth = nW, nHeight = nH;
+            // The rows, each with the ends it may use: the strips' outside the
+            // drawing, the inside's within it.
+            struct Row {
+                double y, nFrom, nTo;
+                bool bInside;
+            };
+            std::vector<Row> top, bottom, inside;
+            if (g.nYOffset + EDGE_INSET + nHeight <= yChart - 2)
+                top.push_back({g.nYOffset + EDGE_INSET, nStart, nEnd, false});
+            for (double y = g.nYOffset + g.nSize - EDGE_INSET - nHeight; y >= yChart + nChart + 2; y -= nHeight + 1)
+                bottom.push_back({y, nStart, nEnd, false});
+            for (double n = 2; n + nHeight <= nChart - 2; n += nHeight + 1)
+                inside.push_back(
+                    {a.bTop ? yChart + n : yChart + nChart - n - nHeight, xChart + 2, xChart + nChart - 2, true});
+            std::vector<Row> rows = a.bTop ? top : bottom;
+            rows.insert(rows.end(), inside.begin(), inside.end());
+            for (const Row& r : a.bTop ? bottom : top)
+                rows.push_back(r);
+            const double xWant = a.xTip < g.nXOffset + EDGE_INSET + 1             ? nStart
+                                 : a.xTip > g.nXOffset + g.nSize - EDGE_INSET - 1 ? nEnd - nWidth
+                                                                                  : a.xTip + 8;
+            std::vector<double> along = {xWant, a.xTip - 8 - nWidth};
+            for (double x = nStart; x + nWidth <= nEnd; x += 4)
+                along.push_back(x);
+            std::stable_sort(along.begin() + 2, along.end(),
+                             [&](double p, double q) { return std::fabs(p - xWant) < std::fabs(q - xWant); });
+            bool bPlaced = false;
+            for (size_t i = 0; i < rows.size() && !bPlaced; i++) {
+                const Row& r = rows[i];
+                for (double x : along) {
+                    const _chartBox box = {x, r.y, nWidth, nHeight};
+                    const _chartBox clear = {x - 4, r.y - 1, nWidth + 8, nHeight + 2};
+                    if (x < r.nFrom || x + nWidth > r.nTo ||
+                        std::any_of(taken.begin(), taken.end(), [&](const _chartBox& t) { return t.overlaps(clear); }))
+                        continue;
+                    taken.push_back(box);
+                    if (r.bInside) {
+                        setColour(pCr, GdkRGBA{1.0, 1.0, 1.0, 0.85});
+                        cairo_rectangle(pCr, x - 1, r.y, nWidth + 2, nHeight);
+                        cairo_fill(pCr);
+                    }
+                    setColour(pCr, RED);
+                    showAt(pCr, ppngLayout, x, r.y);
+                    bPlaced = a.bPlaced = true;
+                    break;
+                }
+            }
+        }
     pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
     cairo_restore(pCr);
 }
@@ -521,7 +566,7 @@ void drawMarker(cairo_t* pCr, const MarkerPoint& m)
 // through a diamond at the landing point where there is a trip, red when the
 // landing point lies outside.
 void drawBurnOff(cairo_t* pCr, const _chartGeometry& g, const MarkerPoint& takeOff, const MarkerPoint& zeroFuel,
-                 const MarkerPoint* pLanding, std::vector<_chartArrow>& arrows)
+                 const MarkerPoint* pLanding, std::vector<_chartArrow>& arrows, std::vector<_chartBox>& marks)
 {
     // No line where both ends lie beyond the drawing: it would run along
     // its edge between two arrows.
@@ -545,6 +590,7 @@ void drawBurnOff(cairo_t* pCr, const _chartGeometry& g, const MarkerPoint& takeO
         cairo_close_path(pCr);
         cairo_fill(pCr);
         setColour(pCr, zeroFuel.bOutside ? RED : BLUE);
+        marks.push_back({pLanding->nX - LANDING_MARK, pLanding->nY - LANDING_MARK, 2 * LANDING_MARK, 2 * LANDING_MARK});
     }
     if (const Beyond b = beyondSquare(g, zeroFuel, BURN_OFF_RING_RADIUS + 2); b.nX || b.nY) {
         arrows.push_back(drawEdgeArrow(pCr, g, zeroFuel, b, "no fuel"));
@@ -554,6 +600,8 @@ void drawBurnOff(cairo_t* pCr, const _chartGeometry& g, const MarkerPoint& takeO
     cairo_set_line_width(pCr, 3.0);
     cairo_arc(pCr, zeroFuel.nX, zeroFuel.nY, BURN_OFF_RING_RADIUS, 0, 2 * G_PI);
     cairo_stroke(pCr);
+    constexpr double RING = BURN_OFF_RING_RADIUS + 2;
+    marks.push_back({zeroFuel.nX - RING, zeroFuel.nY - RING, 2 * RING, 2 * RING});
 }
 
 // The message of the points a sheet judges: a warning where any point has
@@ -675,6 +723,7 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
     };
     auto drawMarks = [&] {
         std::vector<_chartArrow> arrows;
+        std::vector<_chartBox> boxes;
         // The take-off's arrow over the burn-off line that starts under it.
         const Beyond b = beyondSquare(g, takeOff, 30);
         const bool bArrow = what.bEveryPoint && (b.nX || b.nY);
@@ -685,15 +734,14 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
                 markerPoint(g, what.landing.nLongArm / MM_PER_INCH, what.landing.nLatArm / MM_PER_INCH);
             drawBurnOff(pCr, g, takeOff,
                         markerPoint(g, what.zeroFuel.nLongArm / MM_PER_INCH, what.zeroFuel.nLatArm / MM_PER_INCH),
-                        what.bLanding ? &landing : nullptr, arrows);
+                        what.bLanding ? &landing : nullptr, arrows, boxes);
         }
         if (bArrow)
-            arrows.push_back(drawEdgeArrow(pCr, g, takeOff, b, "take-off"));
+            arrows.insert(arrows.begin(), drawEdgeArrow(pCr, g, takeOff, b, "take-off"));
         if (arrows.empty())
             return;
-        // What the labels keep clear of: the take-off's marker, and the
-        // captions and message, measured as they will be drawn.
-        std::vector<_chartBox> boxes;
+        // What the labels keep clear of: the marks, and the captions and
+        // message, measured as they will be drawn.
         if (!bArrow)
             boxes.push_back({takeOff.nX - 30.0, takeOff.nY - 30.0, 60, 60});
         cairo_push_group(pCr);

@@ -284,7 +284,9 @@ std::string inwardRange(const _wbFuelRange& range, int nUnitFuel)
             return (nLeast <= 0 ? "up to " : shwFixed(nLeast, d) + " to ") + shwFixed(nMost, d) + " " +
                    unitFuelSymbol(nUnitFuel);
     }
-    return {};
+    // A range too narrow for any figure (one volume: a trip of the whole
+    // tank) is that volume, as near as it shows.
+    return "only " + shwFixed(unitLitresToFuel(range.nLeast, nUnitFuel), 3) + " " + unitFuelSymbol(nUnitFuel);
 }
 
 const char* positionWords(int nPosn)
@@ -304,12 +306,19 @@ const char* positionWords(int nPosn)
 constexpr const char* NO_LOADING = "No loading of fuel and ballast is within limits";
 constexpr const char* NO_LOADING_LOWER = "no loading of fuel and ballast is within limits";
 
-// The first of none, front and rear, other than the position fitted, with
-// fuel to show in the pilot's unit; -1 where none has.
-int otherPosition(const _wbFuelPlan& plan, int nUnitFuel)
+// The position other than the one fitted to name, with fuel to show in the
+// pilot's unit: the one that flies with the fuel on board where there is
+// one, so the fuel and the ballast advice name the same; else the first of
+// none, front and rear; -1 where none has.
+int otherPosition(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s)
 {
+    const _wbLoading& l = f.loading;
+    const _wbBallastAdvice a =
+        fuelBallastAdvice(s, l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume, l.nBallastPosn, f.nTrip);
+    if (a.bNeeded && a.nPosn >= 0 && !inwardRange(plan.at[a.nPosn].takeOff, s.nUnitFuel).empty())
+        return a.nPosn;
     for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR})
-        if (nPosn != plan.nChosen && !inwardRange(plan.at[nPosn].takeOff, nUnitFuel).empty())
+        if (nPosn != plan.nChosen && !inwardRange(plan.at[nPosn].takeOff, s.nUnitFuel).empty())
             return static_cast<int>(nPosn);
     return -1;
 }
@@ -378,7 +387,7 @@ std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
     // fuel burned rules this one out where it does.
     if (plan.bSeatOver)
         return std::string("A seat is over its limit: ") + NO_LOADING_LOWER;
-    const int nOther = otherPosition(plan, u.nUnitFuel);
+    const int nOther = otherPosition(f, plan, u);
     std::string str = nOther < 0 ? NO_LOADING
                                  : positionWords(nOther) + std::string(" and carry ") +
                                        inwardRange(plan.at[nOther].takeOff, u.nUnitFuel) + " at take-off" + strTrip;
@@ -403,7 +412,7 @@ std::string pwbBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, co
         return positionWords(advice.nPosn);
     // None with this fuel: the fuel advice says what flies, if anything.
     const bool bOnlyChosen = !inwardRange(plan.at[plan.nChosen].takeOff, s.nUnitFuel).empty();
-    if (const int nOther = otherPosition(plan, s.nUnitFuel); !bOnlyChosen && nOther >= 0)
+    if (const int nOther = otherPosition(f, plan, s); !bOnlyChosen && nOther >= 0)
         return positionWords(nOther);
     return "No ballast position helps";
 }
