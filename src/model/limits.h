@@ -59,7 +59,8 @@ enum _wbLimit {
 // the value as written in the aircraft's limitations with its decimals and
 // unit, how it reads broken ("... by X") and as the margin within
 // ("X ..."), the span a margin is measured against to find the nearest,
-// what its words speak of, and the points it applies to.
+// what its words speak of, the points it applies to, and its key in the
+// record of load sheets.
 struct _limRow {
     _wbLimit nId;
     _limQuantity nQuantity;
@@ -74,41 +75,45 @@ struct _limRow {
     double nSpan;
     _limSubject nSubject;
     unsigned nPoints;
+    const char* pszRecordName;
 };
 
 constexpr std::array<_limRow, LIMIT_COUNT> LIM_ROWS = {{
     {LIMIT_WEIGHT, QTY_WEIGHT, MAX_TOTAL_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 1500, 0, "lb",
-     "over the maximum weight by", "below the maximum weight", MAX_TOTAL_WEIGHT, SUBJECT_POINT, AT_EVERY_POINT},
+     "over the maximum weight by", "below the maximum weight", MAX_TOTAL_WEIGHT, SUBJECT_POINT, AT_EVERY_POINT,
+     "weight"},
     {LIMIT_FORWARD, QTY_LONG_ARM, MIN_LONG_ARM, SENSE_AT_LEAST, KIND_ARM, 96.125, 3, "in", "forward of the limit by",
-     "aft of the forward limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT},
+     "aft of the forward limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "forward"},
     {LIMIT_AFT, QTY_LONG_ARM, MAX_LONG_ARM, SENSE_AT_MOST, KIND_ARM, 99, 0, "in", "aft of the limit by",
-     "forward of the aft limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT},
+     "forward of the aft limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "aft"},
     {LIMIT_LEFT, QTY_LAT_ARM, MAX_LAT_ARM, SENSE_AT_LEAST_NEGATIVE, KIND_ARM, 0.88, 2, "in",
-     "left of the lateral limit by", "inside the left limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT},
+     "left of the lateral limit by", "inside the left limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "left"},
     {LIMIT_RIGHT, QTY_LAT_ARM, MAX_LAT_ARM, SENSE_AT_MOST, KIND_ARM, 0.88, 2, "in", "right of the lateral limit by",
-     "inside the right limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT},
+     "inside the right limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "right"},
     {LIMIT_LSEAT, QTY_LSEAT, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
-     "left seat over its %s limit by", "below the left seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING, AT_EVERY_POINT},
+     "left seat over its %s limit by", "below the left seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING, AT_EVERY_POINT,
+     "leftSeat"},
     {LIMIT_RSEAT, QTY_RSEAT, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
      "right seat over its %s limit by", "below the right seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING,
-     AT_EVERY_POINT},
+     AT_EVERY_POINT, "rightSeat"},
     {LIMIT_TANK, QTY_FUEL, MAX_FUEL_VOLUME, SENSE_AT_MOST, KIND_FUEL, 64.5, 1, "L", "fuel beyond the tank's %s by",
-     "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT},
+     "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT, "tank"},
 }};
 
-// Every row in its place, with its words, a span and at least one point: a
-// row left short does not build.
+// Every row in its place, with its words, a span, at least one point and its
+// name in the record: a row left short does not build.
 constexpr bool limRowsComplete(void)
 {
     for (size_t n = 0; n < LIM_ROWS.size(); n++) {
         const _limRow& r = LIM_ROWS[n];
         if (r.nId != static_cast<_wbLimit>(n) || !r.pszWrittenUnit || !r.pszBeyond || !*r.pszBeyond || !r.pszWithin ||
-            !*r.pszWithin || !(r.nSpan > 0) || (r.nPoints & AT_EVERY_POINT) == 0 || (r.nPoints & ~AT_EVERY_POINT) != 0)
+            !*r.pszWithin || !(r.nSpan > 0) || (r.nPoints & AT_EVERY_POINT) == 0 ||
+            (r.nPoints & ~AT_EVERY_POINT) != 0 || !r.pszRecordName || !*r.pszRecordName)
             return false;
     }
     return true;
 }
-static_assert(limRowsComplete(), "every limit has its place, its words, its span and its points");
+static_assert(limRowsComplete(), "every limit has its place, its words, its span, its points and its record name");
 
 // Whether a limit applies at a point of the flight.
 constexpr bool limApplies(const _limRow& r, _wbFlightPoint nPoint)

@@ -22,9 +22,7 @@
 namespace
 {
 
-// The names of the limits and the points in the record.
-constexpr std::array<const char*, LIMIT_COUNT> LIMIT_NAMES = {"weight", "forward",  "aft",       "left",
-                                                              "right",  "leftSeat", "rightSeat", "tank"};
+// The names of the points in the record (the limits' are their rows').
 constexpr std::array<const char*, POINT_COUNT> POINT_NAMES = {"takeOff", "landing", "noFuel"};
 constexpr std::array<const char*, POINT_COUNT> POINT_WORDS = {"take-off", "landing", "no fuel"};
 
@@ -420,7 +418,7 @@ std::string recLine(const _recEntry& e)
         const _recPoint& p = e.outputs.points[n];
         Object limits;
         for (size_t k = 0; k < LIMIT_COUNT; k++)
-            limits.add(LIMIT_NAMES[k], quoted(p.bBeyond[k] ? "beyond" : "within"));
+            limits.add(LIM_ROWS[k].pszRecordName, quoted(p.bBeyond[k] ? "beyond" : "within"));
         line.add(POINT_NAMES[n], Object()
                                      .add("weight", p.nWeight)
                                      .add("longArm", p.nLongArm)
@@ -614,13 +612,13 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
         const Members* plim = pp ? rd.object(*pp, "limits") : nullptr;
         for (size_t k = 0; k < LIMIT_COUNT; k++) {
             // A line an older Zarv wrote knows fewer limits.
-            if (plim && !plim->count(LIMIT_NAMES[k])) {
+            if (plim && !plim->count(LIM_ROWS[k].pszRecordName)) {
                 p.bUnrecorded[k] = true;
                 continue;
             }
-            const std::string str = rd.text(plim, LIMIT_NAMES[k]);
+            const std::string str = rd.text(plim, LIM_ROWS[k].pszRecordName);
             if (str != "within" && str != "beyond")
-                rd.note(LIMIT_NAMES[k], "\"within\" or \"beyond\"");
+                rd.note(LIM_ROWS[k].pszRecordName, "\"within\" or \"beyond\"");
             p.bBeyond[k] = str == "beyond";
         }
     }
@@ -683,7 +681,7 @@ std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutput
         differ(strPoint + " lateral arm", number(a.nLatArm), number(b.nLatArm));
         for (size_t k = 0; k < LIMIT_COUNT; k++)
             if (!a.bUnrecorded[k] && !b.bUnrecorded[k])
-                differ(strPoint + " " + LIMIT_NAMES[k] + " limit", a.bBeyond[k] ? "beyond" : "within",
+                differ(strPoint + " " + LIM_ROWS[k].pszRecordName + " limit", a.bBeyond[k] ? "beyond" : "within",
                        b.bBeyond[k] ? "beyond" : "within");
     }
     differ("within limits", yesNo(was.bWithin), yesNo(now.bWithin));
