@@ -319,6 +319,9 @@ void pwbUpdatePlanDisplay(void)
 {
     const _wbFlight& f = m_wbFlight;
     const _wbPoint& z = f.points[POINT_NO_FUEL];
+    // The fuel and ballast plan, worked once for both advices.
+    const bool bTrip = m_pwgtTripFuel != nullptr;
+    const _wbFuelPlan plan = pwbFuelPlanOf(f, m_wbSetup, bTrip);
     if (m_pwgtNoFuelWt && m_pwgtNoFuelLongArm && m_pwgtNoFuelLatArm) {
         pwbDisplayWeightValue(m_pwgtNoFuelWt, z.nWeight);
         pwbDisplayArmValue(m_pwgtNoFuelLongArm, z.nLongArm);
@@ -342,8 +345,6 @@ void pwbUpdatePlanDisplay(void)
         colourPoint(m_pwgtLandingWt, m_pwgtLandingLongArm, m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
     }
     if (m_pwgtFuelAllowed) {
-        const bool bTrip = m_pwgtTripFuel != nullptr;
-        const _wbFuelPlan plan = pwbFuelPlanOf(f, m_wbSetup, bTrip);
         const std::string strAdvice = pwbFuelAdviceText(f, plan, m_wbSetup, bTrip);
         gtk_label_set_text(GTK_LABEL(m_pwgtFuelAllowed), strAdvice.c_str());
         // The fuel on board is flagged while it lies outside what the advice
@@ -398,10 +399,8 @@ void pwbUpdatePlanDisplay(void)
                               pwbPointVerdictText(f, static_cast<_wbFlightPoint>(n), m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_pwgtVerdict), strVerdict.c_str());
     }
-    if (m_pwgtBallastAdvice) {
-        const _wbFuelPlan plan = pwbFuelPlanOf(f, m_wbSetup, m_pwgtTripFuel != nullptr);
+    if (m_pwgtBallastAdvice)
         gtk_label_set_text(GTK_LABEL(m_pwgtBallastAdvice), pwbBallastAdviceText(f, plan, m_wbSetup).c_str());
-    }
 }
 
 void pwbInvalidateChart(void)
