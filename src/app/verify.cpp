@@ -1,6 +1,6 @@
 // The check of the calculation: every case of the shipped reference set,
-// then the operator's own, set into Zarv's state as a pilot's entries would
-// be and calculated by pwbCalcWB, twice; each figure compared with the one
+// then the operator's own, each an aircraft and a loading as a pilot's
+// entries would make them, calculated by pwbCalcWB, twice; each figure compared with the one
 // worked by hand; the report kept; the result printed or shown.
 #include "app/verify.h"
 
@@ -27,12 +27,9 @@ GtkWidget *m_pwgtCalcChecked = nullptr, *m_pwgtCheckCalculation = nullptr;
 // The flight the pages would show for the case's aircraft and loading.
 _wbFlight calculate(const _casCase& c)
 {
-    m_wbSetup = c.setup;
-    stateSetFixedArms();
-    m_wbLoad = {
+    const _wbLoadState load = {
         c.loading.nLSeatWeight, c.loading.nRSeatWeight, c.loading.nFuelVolume, c.loading.nBallastPosn, c.nTrip, FALSE};
-    pwbCalcWB();
-    return m_wbFlight;
+    return pwbCalcWB(calcWithFixedArms(c.setup), load);
 }
 
 // Whether two runs gave the same answers to the last bit.
@@ -101,17 +98,11 @@ bool runAll(_rptReport* pReport, std::string* pstrError)
         if (!casRead(strOwn, &files.back(), pstrError))
             return false;
     }
-    const _wbSetup setup = m_wbSetup;
-    const _wbLoadState load = m_wbLoad;
-    const _wbFlight flight = m_wbFlight;
     for (const _casFile& file : files) {
         pReport->caseFiles.push_back(file.strPath);
         for (const _casCase& c : file.cases)
             pReport->outcomes.push_back(runCase(c, file));
     }
-    m_wbSetup = setup;
-    m_wbLoad = load;
-    m_wbFlight = flight;
     return true;
 }
 

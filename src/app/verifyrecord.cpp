@@ -145,23 +145,20 @@ bool ownOnly(int fd, struct stat* pst)
 // each difference.
 std::vector<std::string> recomputed(const _recRead& r)
 {
-    m_wbSetup = r.entry.setup;
-    stateSetFixedArms();
-    m_wbLoad = r.entry.load;
+    _wbSetup setup = calcWithFixedArms(r.entry.setup);
     // What Zarv.conf held decides what could not be judged; the
     // calculation takes the density in use from it all the same.
-    m_wbSetup.nFuelDensity = r.entry.storedDensity.value_or(m_wbSetup.nFuelDensity);
+    setup.nFuelDensity = r.entry.storedDensity.value_or(setup.nFuelDensity);
     prmTakeUnreadTexts(r.entry.unread);
-    pwbCalcWB();
+    _wbFlight flight = pwbCalcWB(setup, r.entry.load);
     if (!r.entry.bValuesJudged)
-        m_wbFlight.doubts.clear();
+        flight.doubts.clear();
     std::vector<std::string> diffs =
-        recDifferences(r.entry.outputs, recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup)));
+        recDifferences(r.entry.outputs, recOutputsOf(flight, pwbFlightVerdictText(flight, setup)));
     // The fingerprint ties the sheet to the aircraft's figures: it must be
     // the one of the figures the line holds, as Zarv.conf held them; a
     // line an older Zarv wrote is checked by its own fingerprint's list.
-    m_wbSetup.nFuelDensity = r.entry.storedDensity.value_or(m_wbSetup.nFuelDensity);
-    m_wbSetup.nWeighingMonths = r.entry.storedMonths.value_or(m_wbSetup.nWeighingMonths);
+    setup.nWeighingMonths = r.entry.storedMonths.value_or(setup.nWeighingMonths);
     const int nVersion = prmFingerprintVersion(r.entry.strFingerprint);
     const std::string strFingerprint = nVersion == 0 ? "none: not a fingerprint this Zarv knows"
                                                      : prmFingerprint(
@@ -171,7 +168,7 @@ std::vector<std::string> recomputed(const _recRead& r)
                                                                       : nId == VAL_COPIED_FROM ? r.entry.strCopiedFrom
                                                                                                : std::string();
                                                            },
-                                                           nVersion);
+                                                           nVersion, setup);
     if (strFingerprint != r.entry.strFingerprint)
         diffs.push_back("fingerprint: recorded " + r.entry.strFingerprint + " recomputed " + strFingerprint);
     return diffs;

@@ -247,18 +247,13 @@ void wbOnWriteResult(const char* pszError)
 // The window whose pages show Zarv.conf.
 GtkWidget* m_pwinPages = nullptr;
 
-// Reads the loading and the setup record from the store and shows both
-// pages from them, in the one order that works: the loading values before
-// the setup record. Stores nothing.
+// Reads the loading and the setup record from the store, and tells every
+// page, which shows itself from them. Stores nothing.
 void readAndShowAll(void)
 {
     pwbParams();
     psetParams();
-    pwbUpdateDisplays();
-    psetUpdateInputDisplay();
-    psetUpdateUnitLabels();
-    psetUpdateUnitButtons();
-    psetUpdateFleetDisplay();
+    stateTell(STATE_ALL);
 }
 
 // Told when another program changed Zarv.conf and it was read again: both

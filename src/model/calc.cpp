@@ -79,6 +79,17 @@ double calcLandingFuel(double nFuelLitres, double nTripLitres)
     return std::fmin(nFuelLitres, nTrip > nFuelLitres ? 0.0 : nFuelLitres - nTrip);
 }
 
+_wbSetup calcWithFixedArms(_wbSetup s)
+{
+    s.nLSeatLatArm = LSEAT_LAT_ARM_IN * MM_PER_INCH;
+    s.nLSeatLongArm = LSEAT_LONG_ARM_IN * MM_PER_INCH;
+    s.nRSeatLatArm = RSEAT_LAT_ARM_IN * MM_PER_INCH;
+    s.nRSeatLongArm = RSEAT_LONG_ARM_IN * MM_PER_INCH;
+    s.nFuelLatArm = FUEL_LAT_ARM_IN * MM_PER_INCH;
+    s.nFuelLongArm = FUEL_LONG_ARM_IN * MM_PER_INCH;
+    return s;
+}
+
 _wbJudgement calcJudge(const _wbLoading& l, const _wbPoint& p, _wbFlightPoint nPoint)
 {
     _limValues v = {p.nWeight, p.nLongArm, p.nLatArm, l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume};

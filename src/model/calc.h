@@ -59,6 +59,11 @@ struct _wbPoint {
 // The total of a calculation as a point.
 _wbPoint calcPointOf(const _wbTableRow& total);
 
+// The setup record with the six fixed seat and fuel arms set, held in
+// millimetres as the products of the inch values, not as rounded
+// millimetre literals.
+_wbSetup calcWithFixedArms(_wbSetup s);
+
 // The point of a loading, by calcRows.
 _wbPoint calcLoadedPoint(const _wbSetup& s, const _wbLoading& l);
 _wbPoint calcLoadedPoint(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres, guint nBallastPosn);

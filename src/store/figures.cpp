@@ -281,7 +281,7 @@ std::string prmFigureChange(const std::string& strOld, const std::string& strNew
 std::string prmFigureRefusal(_prmValueId nId, double nValue)
 {
     const _prmValue& v = prmValue(nId);
-    if (!v.bFigure || !std::holds_alternative<gdouble*>(v.field))
+    if (!v.bFigure || !prmIsNumber(v))
         return "";
     // In the pilot's unit, as the entry writes it.
     auto shown = [&](double n) {
@@ -349,13 +349,12 @@ bool prmFiguresChangedOutside(void)
 void prmStoreFigure(_prmValueId nId, double nValue, const std::string& strReason)
 {
     const _prmValue& v = prmValue(nId);
-    const auto* pp = std::get_if<gdouble*>(&v.field);
-    if (!pp)
+    if (!prmIsNumber(v))
         return prmStoreValue(nId, nValue);
     const bool bWasControlled = prmUnderControl(), bOutside = prmFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
-    const _prmAmendment a = {now(), figureName(v), fileNumber(**pp), fileNumber(nValue), strReason};
-    **pp = nValue;
+    const _prmAmendment a = {now(), figureName(v), fileNumber(prmHeld(nId)), fileNumber(nValue), strReason};
+    prmSetField(v, stateEditSetup(), stateEditLoad(), nValue);
     prmEdit([&](GKeyFile* pkf) {
         g_key_file_set_double(pkf, v.pszGroup, v.pszKey, nValue);
         afterFigureChange(a, bWasControlled, bOutside, before);
@@ -380,18 +379,11 @@ void prmStoreCovered(_prmValueId nId, double nValue)
     const bool bOutside = prmFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     prmEdit([&](GKeyFile* pkf) {
-        std::visit(
-            [&](auto p) {
-                using P = decltype(p);
-                if constexpr (std::is_same_v<P, gdouble*>) {
-                    *p = nValue;
-                    g_key_file_set_double(pkf, v.pszGroup, v.pszKey, nValue);
-                } else if constexpr (!std::is_same_v<P, std::monostate>) {
-                    *p = static_cast<std::remove_pointer_t<P>>(static_cast<gint>(nValue));
-                    g_key_file_set_integer(pkf, v.pszGroup, v.pszKey, static_cast<gint>(*p));
-                }
-            },
-            v.field);
+        prmSetField(v, stateEditSetup(), stateEditLoad(), nValue);
+        if (prmIsNumber(v))
+            g_key_file_set_double(pkf, v.pszGroup, v.pszKey, nValue);
+        else if (!prmIsText(v))
+            g_key_file_set_integer(pkf, v.pszGroup, v.pszKey, static_cast<gint>(prmHeld(nId)));
         if (prmUnderControl())
             recordFigures(now(), bOutside, figureName(v), before);
     });

@@ -1,51 +1,62 @@
-// Zarv's state while it runs, and the calculation of the last flight.
+// The flight as Zarv holds it, and who is told when it changes.
 #include "store/state.h"
 
-_wbSetup m_wbSetup = {};
-
-_wbLoadState m_wbLoad = {0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE};
+#include <vector>
 
 namespace
 {
 
-// The flight before the first calculation: every figure 0.
-_wbFlight zeroFlight(void)
-{
-    _wbFlight f{};
-    f.rows = calcRows(_wbSetup{}, _wbLoading{});
-    for (_wbTableRow& row : f.rows)
-        row = {row.pszItem, 0, 0, 0, 0, 0};
-    return f;
-}
+// The one value: the aircraft, its loadings (one today; the shown one
+// first), and the pages to tell.
+struct _stateHeld {
+    _wbSetup setup;
+    std::vector<_wbLoadState> loadings;
+    std::vector<_stateListener> listeners;
+};
+
+_stateHeld m_held = {{}, {{0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE}}, {}};
 
 } // namespace
 
-_wbFlight m_wbFlight = zeroFlight();
+const _wbSetup& m_wbSetup = m_held.setup;
 
-_wbLoading stateLoading(void)
+const _wbLoadState& stateLoad(void)
 {
-    return {m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight, m_wbLoad.nFuelVolume, m_wbLoad.nBallastPosn};
+    return m_held.loadings.front();
 }
 
-void stateSetFixedArms(void)
+_wbLoading stateLoadingOf(const _wbLoadState& l)
 {
-    // Held in millimetres as the products of the inch values, not as
-    // rounded millimetre literals.
-    m_wbSetup.nLSeatLatArm = LSEAT_LAT_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nLSeatLongArm = LSEAT_LONG_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nRSeatLatArm = RSEAT_LAT_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nRSeatLongArm = RSEAT_LONG_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nFuelLatArm = FUEL_LAT_ARM_IN * MM_PER_INCH;
-    m_wbSetup.nFuelLongArm = FUEL_LONG_ARM_IN * MM_PER_INCH;
+    return {l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume, l.nBallastPosn};
 }
 
-void stateResetSetup(void)
+_wbSetup& stateEditSetup(void)
 {
-    m_wbSetup = {};
+    return m_held.setup;
 }
 
-void stateResetLoading(void)
+_wbLoadState& stateEditLoad(void)
 {
-    m_wbLoad = {0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE};
-    m_wbFlight = zeroFlight();
+    return m_held.loadings.front();
+}
+
+void stateListen(_stateListener pfuncListener)
+{
+    for (_stateListener p : m_held.listeners)
+        if (p == pfuncListener)
+            return;
+    m_held.listeners.push_back(pfuncListener);
+}
+
+void stateUnlisten(_stateListener pfuncListener)
+{
+    std::erase(m_held.listeners, pfuncListener);
+}
+
+void stateTell(_stateChange nChange)
+{
+    // A page told may ask to be told no more: the list is walked as it was.
+    const std::vector<_stateListener> listeners = m_held.listeners;
+    for (_stateListener p : listeners)
+        p(nChange);
 }

@@ -1,18 +1,20 @@
-// Zarv's state while it runs, in one place: the setup record, what the
-// pilot entered on the loading page, and the last flight calculated from
-// them. Read from Zarv.conf by the table of stored values (store/stored),
-// changed by the pages' commits, and handed to the pure functions of the
-// model by const reference.
+// The flight as Zarv holds it while it runs, with one owner: the aircraft's
+// setup record, the flight's loadings (one today, the one the loading page
+// shows) and who is told of a change. Read from Zarv.conf and changed only
+// through the table of stored values (store/stored); everything else reads
+// it by const reference, and every result is computed from it when wanted,
+// never kept beside it.
 #pragma once
 
 #include "model/calc.h"
 
 #include <glib.h>
 
-// The one setup record; written only by psetParams and the setup page.
-extern _wbSetup m_wbSetup;
+// The one setup record, read-only: the table of stored values writes it
+// through stateEditSetup.
+extern const _wbSetup& m_wbSetup;
 
-// The loading page's state: the seats in kg, the fuel in litres, a
+// A loading as the pilot entered it: the seats in kg, the fuel in litres, a
 // _locBallast value, the fuel planned to be burned before landing in
 // litres, and whether the chart shows the burn-off line to the zero-fuel
 // point.
@@ -24,20 +26,28 @@ struct _wbLoadState {
     gdouble nTripFuel;
     gboolean bShowBurnOff;
 };
-extern _wbLoadState m_wbLoad;
 
-// The loading of the moment, as the calculation takes it.
-_wbLoading stateLoading(void);
+// The loading the loading page shows.
+const _wbLoadState& stateLoad(void);
 
-// The last flight calculated, written only by pwbCalcWB (store/stored) and
-// the resets.
-extern _wbFlight m_wbFlight;
+// A loading as the calculation takes it.
+_wbLoading stateLoadingOf(const _wbLoadState& l);
 
-// Sets the six fixed seat and fuel arms of the setup record (psetParams
-// does it in its place).
-void stateSetFixedArms(void);
+// For the table of stored values, which reads Zarv.conf into them and keeps
+// what the pilot changes: the setup record and the shown loading.
+_wbSetup& stateEditSetup(void);
+_wbLoadState& stateEditLoad(void);
 
-// For the tests, a fresh start: the setup record cleared; the loading
-// state and the results cleared.
-void stateResetSetup(void);
-void stateResetLoading(void);
+// What changed: the loading, or the aircraft (its figures, its units, the
+// aircraft itself), or everything (Zarv.conf read again).
+enum _stateChange { STATE_LOADING, STATE_AIRCRAFT, STATE_ALL };
+
+// Each page asks once to be told of every change, and redraws itself from
+// the value: no page calls another, and the order they are told in does not
+// matter.
+using _stateListener = void (*)(_stateChange nChange);
+void stateListen(_stateListener pfuncListener);
+// A page whose widgets are gone asks to be told no more.
+void stateUnlisten(_stateListener pfuncListener);
+// Tells every page; called after a change has been kept and stored.
+void stateTell(_stateChange nChange);

@@ -28,7 +28,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Load",
      .pszKey = "LSeat",
      .nUnit = KIND_WEIGHT,
-     .field = &m_wbLoad.nLSeatWeight,
+     .field = &_wbLoadState::nLSeatWeight,
      .pszWhat = "left seat weight",
      .pszEntry = "LeftSeatWeight",
      .pszUnits = "LeftSeatUnits",
@@ -39,7 +39,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Load",
      .pszKey = "RSeat",
      .nUnit = KIND_WEIGHT,
-     .field = &m_wbLoad.nRSeatWeight,
+     .field = &_wbLoadState::nRSeatWeight,
      .pszWhat = "right seat weight",
      .pszEntry = "RightSeatWeight",
      .pszUnits = "RightSeatUnits",
@@ -50,7 +50,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Load",
      .pszKey = "Fuel",
      .nUnit = KIND_FUEL,
-     .field = &m_wbLoad.nFuelVolume,
+     .field = &_wbLoadState::nFuelVolume,
      .pszWhat = "fuel",
      .pszEntry = "FuelVolume",
      .pszUnits = "FuelUnits",
@@ -60,19 +60,19 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .nOwner = PRM_OF_LOADING,
      .pszGroup = "Load",
      .pszKey = "Ballast",
-     .field = &m_wbLoad.nBallastPosn},
+     .field = &_wbLoadState::nBallastPosn},
     {.nId = VAL_SHOW_BURN_OFF,
      .nOwner = PRM_OF_LOADING,
      .pszGroup = "Chart",
      .pszKey = "ShowBurnOff",
-     .field = &m_wbLoad.bShowBurnOff},
-    {.nId = VAL_UNIT_FUEL, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Fuel", .field = &m_wbSetup.nUnitFuel},
-    {.nId = VAL_UNIT_ARM, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Arm", .field = &m_wbSetup.nUnitArm},
+     .field = &_wbLoadState::bShowBurnOff},
+    {.nId = VAL_UNIT_FUEL, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Fuel", .field = &_wbSetup::nUnitFuel},
+    {.nId = VAL_UNIT_ARM, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Arm", .field = &_wbSetup::nUnitArm},
     {.nId = VAL_UNIT_WEIGHT,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Unit",
      .pszKey = "Weight",
-     .field = &m_wbSetup.nUnitWt},
+     .field = &_wbSetup::nUnitWt},
     {.nId = VAL_REGISTRATION,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Aircraft",
@@ -103,7 +103,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 1,
      .nUnit = KIND_WEIGHT,
-     .field = &m_wbSetup.nBasicWeight,
+     .field = &_wbSetup::nBasicWeight,
      .pszWhat = "basic weight",
      .pszEntry = "ConfEmptyWeight",
      .pszUnits = "ConfEmptyWeightUnits",
@@ -117,7 +117,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
-     .field = &m_wbSetup.nBasicLongArm,
+     .field = &_wbSetup::nBasicLongArm,
      .pszWhat = "basic longitudinal arm",
      .pszEntry = "ConfEmptyLongArm",
      .pszUnits = "ConfEmptyLongArmUnits",
@@ -131,7 +131,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
-     .field = &m_wbSetup.nBasicLatArm,
+     .field = &_wbSetup::nBasicLatArm,
      .pszWhat = "basic lateral arm",
      .pszEntry = "ConfEmptyLatArm",
      .pszUnits = "ConfEmptyLatArmUnits",
@@ -145,7 +145,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 1,
      .nUnit = KIND_WEIGHT,
-     .field = &m_wbSetup.nBallastWt,
+     .field = &_wbSetup::nBallastWt,
      .pszWhat = "ballast weight",
      .pszEntry = "ConfBallastWeight",
      .pszUnits = "ConfBallastWeightUnits",
@@ -159,7 +159,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
-     .field = &m_wbSetup.nBallastFrontLongArm,
+     .field = &_wbSetup::nBallastFrontLongArm,
      .pszWhat = "front ballast longitudinal arm",
      .pszEntry = "ConfBallastFrontLongArm",
      .pszUnits = "ConfBallastFrontLongArmUnits",
@@ -173,7 +173,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
-     .field = &m_wbSetup.nBallastFrontLatArm,
+     .field = &_wbSetup::nBallastFrontLatArm,
      .pszWhat = "front ballast lateral arm",
      .pszEntry = "ConfBallastFrontLatArm",
      .pszUnits = "ConfBallastFrontLatArmUnits",
@@ -187,7 +187,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 1,
      .nUnit = KIND_ARM,
-     .field = &m_wbSetup.nBallastRearLongArm,
+     .field = &_wbSetup::nBallastRearLongArm,
      .pszWhat = "rear ballast longitudinal arm",
      .pszEntry = "ConfBallastRearLongArm",
      .pszUnits = "ConfBallastRearLongArmUnits",
@@ -198,7 +198,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszGroup = "Load",
      .pszKey = "Trip",
      .nUnit = KIND_FUEL,
-     .field = &m_wbLoad.nTripFuel,
+     .field = &_wbLoadState::nTripFuel,
      .pszWhat = "trip fuel",
      .pszEntry = "TripFuel",
      .pszUnits = "TripFuelUnits",
@@ -212,7 +212,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .bFigure = true,
      .nFingerprint = 1,
      .nUnit = KIND_DENSITY,
-     .field = &m_wbSetup.nFuelDensity,
+     .field = &_wbSetup::nFuelDensity,
      .pszWhat = "fuel density",
      .pszEntry = "FuelDensity",
      .pszUnits = "FuelDensityUnits",
@@ -226,7 +226,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Unconfirmed",
      .pszAircraftKey = "Unconfirmed",
      .nFingerprint = 2,
-     .field = &m_wbSetup.nUnconfirmed},
+     .field = &_wbSetup::nUnconfirmed},
     {.nId = VAL_COPIED_FROM,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Aircraft",
@@ -241,7 +241,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszAircraftKey = "WeighingIntervalMonths",
      .bFigure = true,
      .nFingerprint = 2,
-     .field = &m_wbSetup.nWeighingMonths,
+     .field = &_wbSetup::nWeighingMonths,
      .pszWhat = "weighing interval",
      .pszEntry = "WeighingIntervalMonths",
      .pszFormat = "%g",
@@ -298,7 +298,71 @@ static_assert(inOrderOfIds(), "the rows stand in the order of their ids");
 // Another aircraft of the fleet lives in "Aircraft 2", "Aircraft 3", ...
 constexpr const char* AIRCRAFT_GROUP_PREFIX = "Aircraft ";
 
+// The struct a field's member pointer is of, and the field's type.
+template <class> struct _prmMemberOf;
+template <class T, class C> struct _prmMemberOf<T C::*> {
+    using Owner = C;
+    using Type = T;
+};
+
+// The field a member pointer names in the aircraft or the loading.
+template <class P> auto& fieldIn(P p, _wbSetup& s, _wbLoadState& l)
+{
+    if constexpr (std::is_same_v<typename _prmMemberOf<P>::Owner, _wbSetup>)
+        return s.*p;
+    else
+        return l.*p;
+}
+
 } // namespace
+
+bool prmIsNumber(const _prmValue& v)
+{
+    return std::holds_alternative<gdouble _wbSetup::*>(v.field) ||
+           std::holds_alternative<gdouble _wbLoadState::*>(v.field);
+}
+
+bool prmIsText(const _prmValue& v)
+{
+    return std::holds_alternative<std::monostate>(v.field);
+}
+
+double prmFieldValue(const _prmValue& v, const _wbSetup& s, const _wbLoadState& l)
+{
+    return std::visit(
+        [&](auto p) -> double {
+            if constexpr (std::is_same_v<decltype(p), std::monostate>)
+                return 0;
+            else
+                return static_cast<double>(fieldIn(p, const_cast<_wbSetup&>(s), const_cast<_wbLoadState&>(l)));
+        },
+        v.field);
+}
+
+void prmSetField(const _prmValue& v, _wbSetup& s, _wbLoadState& l, double nValue)
+{
+    std::visit(
+        [&](auto p) {
+            using P = decltype(p);
+            if constexpr (std::is_same_v<P, std::monostate>)
+                return;
+            else {
+                using T = typename _prmMemberOf<P>::Type;
+                if constexpr (std::is_same_v<T, gdouble>)
+                    fieldIn(p, s, l) = nValue;
+                else if constexpr (std::is_same_v<T, gboolean>)
+                    fieldIn(p, s, l) = nValue != 0;
+                else
+                    fieldIn(p, s, l) = static_cast<T>(static_cast<gint>(nValue));
+            }
+        },
+        v.field);
+}
+
+double prmHeld(_prmValueId nId)
+{
+    return prmFieldValue(m_values[nId], m_wbSetup, stateLoad());
+}
 
 double prmShown(const _prmValue& v, double nInternal)
 {
@@ -373,18 +437,11 @@ void prmLoadValues(_prmOwner nOwner)
     for (const _prmValue& v : m_values) {
         if (v.nOwner != nOwner)
             continue;
-        std::visit(
-            [&v](auto p) {
-                using P = decltype(p);
-                if constexpr (std::is_same_v<P, gdouble*>)
-                    *p = prmGetKeyDouble(v.pszGroup, v.pszKey);
-                else if constexpr (std::is_same_v<P, gboolean*>)
-                    *p = prmGetKeyInteger(v.pszGroup, v.pszKey) != 0;
-                else if constexpr (!std::is_same_v<P, std::monostate>)
-                    *p = static_cast<std::remove_pointer_t<P>>(prmGetKeyInteger(v.pszGroup, v.pszKey));
-            },
-            v.field);
-        if (!std::holds_alternative<gdouble*>(v.field))
+        if (prmIsText(v))
+            continue;
+        prmSetField(v, stateEditSetup(), stateEditLoad(),
+                    prmIsNumber(v) ? prmGetKeyDouble(v.pszGroup, v.pszKey) : prmGetKeyInteger(v.pszGroup, v.pszKey));
+        if (!prmIsNumber(v))
             continue;
         // A number the file holds that is none (nan, 1e999, text) is kept
         // as it stands; else what was typed and not read, where listed.
@@ -392,7 +449,7 @@ void prmLoadValues(_prmOwner nOwner)
         g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, v.pszGroup, v.pszKey, nullptr);
         if (pszRaw && *g_strstrip(pszRaw) && !readsAsNumber(pszRaw)) {
             prmKeepUnreadText(v.pszGroup, v.pszKey, pszRaw);
-            **std::get_if<gdouble*>(&v.field) = 0;
+            prmSetField(v, stateEditSetup(), stateEditLoad(), 0);
             continue;
         }
         const std::string strPrefix = pathOf(v) + "=";
@@ -441,28 +498,32 @@ void prmTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& 
     for (const _prmValue& r : m_values) {
         std::string strKept;
         for (const auto& [strPath, strText] : texts)
-            if (strPath == pathOf(r) && std::holds_alternative<gdouble*>(r.field))
+            if (strPath == pathOf(r) && prmIsNumber(r))
                 strKept = strText;
         prmKeepUnreadText(r.pszGroup, r.pszKey, strKept);
     }
 }
 
-void pwbCalcWB(void)
+_wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l)
 {
-    m_wbFlight = calcJudgeFlight(m_wbSetup, stateLoading(), m_wbLoad.nTripFuel);
+    _wbFlight f = calcJudgeFlight(s, stateLoadingOf(l), l.nTripFuel);
     // A value that cannot be right, or was not read, leaves nothing judged.
-    m_wbFlight.doubts = prmDoubts();
+    f.doubts = prmDoubts(s, l);
+    return f;
 }
 
-std::vector<_wbDoubt> prmDoubts(bool bLog)
+_wbFlight pwbCalcHeld(void)
 {
-    static std::set<std::string> logged;
+    return pwbCalcWB(m_wbSetup, stateLoad());
+}
+
+std::vector<_wbDoubt> prmDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog)
+{
     std::vector<_wbDoubt> v;
     for (const _prmValue& r : m_values) {
-        const auto* pp = std::get_if<gdouble*>(&r.field);
-        if (!pp || !r.pszWhat)
+        if (!prmIsNumber(r) || !r.pszWhat)
             continue;
-        const double n = **pp;
+        const double n = prmFieldValue(r, s, l);
         if (prmUnread(r.nId).empty() && unitPossible(r.nUnit, n))
             continue;
         v.push_back({r.pszWhat, r.nUnit, n, prmUnread(r.nId)});
@@ -478,7 +539,7 @@ std::vector<_wbDoubt> prmDoubts(bool bLog)
         for (char& c : strEntry)
             if (static_cast<unsigned char>(c) < 0x20)
                 c = ' ';
-        if (logged.insert(strEntry).second) {
+        if (errFirstTime(strEntry)) {
             const std::string strMsg =
                 "prmDoubts()\n" + strEntry + "\nno loading is judged within limits until it is corrected";
             errPostError(strMsg.c_str());
@@ -500,18 +561,13 @@ void prmSetText(_prmValueId nId, const char* pszText)
 void prmStoreValue(_prmValueId nId, double nValue)
 {
     const _prmValue& v = m_values[nId];
-    std::visit(
-        [&](auto p) {
-            using P = decltype(p);
-            if constexpr (std::is_same_v<P, gdouble*>) {
-                *p = nValue;
-                prmSetKeyDouble(v.pszGroup, v.pszKey, nValue);
-            } else if constexpr (!std::is_same_v<P, std::monostate>) {
-                *p = static_cast<std::remove_pointer_t<P>>(static_cast<gint>(nValue));
-                prmSetKeyInteger(v.pszGroup, v.pszKey, static_cast<gint>(*p));
-            }
-        },
-        v.field);
+    if (prmIsText(v))
+        return;
+    prmSetField(v, stateEditSetup(), stateEditLoad(), nValue);
+    if (prmIsNumber(v))
+        prmSetKeyDouble(v.pszGroup, v.pszKey, nValue);
+    else
+        prmSetKeyInteger(v.pszGroup, v.pszKey, static_cast<gint>(prmHeld(nId)));
 }
 
 namespace
@@ -528,7 +584,7 @@ void readUnconfirmed(void)
     guint64 n = 0;
     if (str.empty() || g_ascii_string_to_unsigned(str.c_str(), 10, 0, PSET_UNCONFIRMED_ALL, &n, nullptr))
         return;
-    m_wbSetup.nUnconfirmed = PSET_UNCONFIRMED_ALL;
+    stateEditSetup().nUnconfirmed = PSET_UNCONFIRMED_ALL;
     g_autofree gchar* pszError = g_strdup_printf("psetParams()\n[%s] %s=%s in Zarv.conf is no set of copied figures\n"
                                                  "the basic weight and arms are taken as copied until each is typed",
                                                  v.pszGroup, v.pszKey, str.c_str());
@@ -555,11 +611,10 @@ namespace
 // A text of the aircraft that is not valid text is said once a run.
 void tellNotText(void)
 {
-    static std::set<std::string> told;
     for (const _prmValue& v : m_values) {
-        const bool bText = (v.pszEntry || v.nId == VAL_HISTORY) && std::holds_alternative<std::monostate>(v.field);
+        const bool bText = (v.pszEntry || v.nId == VAL_HISTORY) && prmIsText(v);
         const std::string str = bText ? prmNotText(v.nId) : "";
-        if (str.empty() || !told.insert(str + prmGetText(v.nId)).second)
+        if (str.empty() || !errFirstTime(str + prmGetText(v.nId)))
             continue;
         g_autofree gchar* pszMsg = g_strdup_printf("psetParams()\n[%s] %s in Zarv.conf is not valid UTF-8\n"
                                                    "it is shown with replacement characters",
@@ -579,9 +634,10 @@ void psetParams(void)
     prmLoadValues(PRM_OF_SETUP);
     readUnconfirmed();
     tellNotText();
-    stateSetFixedArms();
+    _wbSetup& s = stateEditSetup();
+    s = calcWithFixedArms(s);
     // The rear position lies on the centre line.
-    m_wbSetup.nBallastRearLatArm = 0.0;
+    s.nBallastRearLatArm = 0.0;
 }
 
 void pwbParams(void)
@@ -604,7 +660,7 @@ int prmAircraftNumber(const char* pszGroup)
     return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
 }
 
-std::string prmFigureText(const _prmTextOf& text, int nVersion)
+std::string prmFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& s)
 {
     std::string str;
     for (const _prmValue& v : m_values) {
@@ -615,10 +671,11 @@ std::string prmFigureText(const _prmTextOf& text, int nVersion)
         str += v.pszKey;
         str += '=';
         char szNumber[G_ASCII_DTOSTR_BUF_SIZE];
-        if (const auto* pp = std::get_if<gdouble*>(&v.field))
-            str += g_ascii_formatd(szNumber, sizeof szNumber, "%.3f", **pp);
-        else if (const auto* pn = std::get_if<guint*>(&v.field))
-            str += std::to_string(**pn);
+        const double n = prmFieldValue(v, s, stateLoad());
+        if (prmIsNumber(v))
+            str += g_ascii_formatd(szNumber, sizeof szNumber, "%.3f", n);
+        else if (!prmIsText(v))
+            str += std::to_string(static_cast<guint>(n));
         else
             str += text(v.nId);
         str += '\n';
@@ -626,9 +683,9 @@ std::string prmFigureText(const _prmTextOf& text, int nVersion)
     return str;
 }
 
-std::string prmFingerprint(const _prmTextOf& text, int nVersion)
+std::string prmFingerprint(const _prmTextOf& text, int nVersion, const _wbSetup& s)
 {
-    const std::string str = prmFigureText(text, nVersion);
+    const std::string str = prmFigureText(text, nVersion, s);
     g_autofree gchar* pszDigest = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
     const std::string strDigits(pszDigest, 8);
     return nVersion == 1 ? strDigits : "v" + std::to_string(nVersion) + ":" + strDigits;

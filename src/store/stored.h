@@ -8,6 +8,7 @@
 
 #include "model/calc.h"
 #include "model/units.h"
+#include "store/state.h"
 
 #include <glib.h>
 
@@ -58,9 +59,12 @@ enum _prmValueId {
 // by psetParams).
 enum _prmOwner { PRM_OF_LOADING, PRM_OF_SETUP };
 
-// Where a value is held while Zarv runs: a number, a choice, a flag; or
-// nowhere, for a text read from the store where it is shown.
-using _prmField = std::variant<std::monostate, gdouble*, guint*, gboolean*, _unitWt*, _unitLen*, _unitFuel*>;
+// Which field of the aircraft's setup record or of a loading holds a value
+// while Zarv runs: a number, a choice, a flag; or none, for a text read
+// from the store where it is shown.
+using _prmField =
+    std::variant<std::monostate, gdouble _wbSetup::*, guint _wbSetup::*, _unitWt _wbSetup::*, _unitLen _wbSetup::*,
+                 _unitFuel _wbSetup::*, gdouble _wbLoadState::*, guint _wbLoadState::*, gboolean _wbLoadState::*>;
 
 struct _prmValue {
     _prmValueId nId;
@@ -102,6 +106,17 @@ struct _prmValue {
 std::span<const _prmValue> prmValues(void);
 const _prmValue& prmValue(_prmValueId nId);
 
+// Whether a value is a number (not a choice, a flag or a text), and
+// whether it is a text.
+bool prmIsNumber(const _prmValue& v);
+bool prmIsText(const _prmValue& v);
+// What a value's field holds in an aircraft and a loading (a choice or a
+// flag as its number; 0 for a text), and that field set.
+double prmFieldValue(const _prmValue& v, const _wbSetup& s, const _wbLoadState& l);
+void prmSetField(const _prmValue& v, _wbSetup& s, _wbLoadState& l, double nValue);
+// What it holds in the flight Zarv holds now.
+double prmHeld(_prmValueId nId);
+
 // A value in the internal unit as its entry shows it, in the pilot's unit;
 // no density set shows as the density in use.
 double prmShown(const _prmValue& v, double nInternal);
@@ -128,20 +143,20 @@ void prmSetUnread(_prmValueId nId, const std::string& strText);
 std::vector<std::pair<std::string, std::string>> prmUnreadTexts(void);
 void prmTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts);
 
-// Every value held now that cannot be judged: unread, or no amount of its
-// kind (model/units' bounds); each logged once a run where bLog (the pages
-// showing them).
-std::vector<_wbDoubt> prmDoubts(bool bLog = false);
+// Every value of an aircraft and a loading that cannot be judged: unread
+// (as held now), or no amount of its kind (model/units' bounds); each
+// logged once a run where bLog (the pages showing them).
+std::vector<_wbDoubt> prmDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog = false);
 
 // What the window says of a text value of Zarv.conf that is not valid
 // text; "" for one that is.
 std::string prmNotText(_prmValueId nId);
 
-// Recomputes every result from the loading state and m_wbSetup: the
-// flight of the moment, judged, with the doubts of the values it came
-// from, into m_wbFlight. It shows nothing (the loading page's
-// refresh does).
-void pwbCalcWB(void);
+// Every result of an aircraft and a loading: the flight, judged, with the
+// doubts of the values it came from. It keeps and shows nothing.
+_wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l);
+// The flight Zarv holds now, calculated.
+_wbFlight pwbCalcHeld(void);
 
 // A text value ("" when missing) and its setter, which rewrites the file.
 std::string prmGetText(_prmValueId nId);
@@ -156,14 +171,17 @@ constexpr int PRM_FINGERPRINT_VERSION = 2;
 // The figures as the fingerprint of a version reads them: one
 // "Group/Key=value" line per value it covers, in the order of the table;
 // numbers in the internal unit, as Zarv.conf holds them, to three decimals.
-// The numbers come from the setup record, the texts (registration, weighing
-// date, where copied from) from text: Zarv.conf's unless given.
+// The numbers come from the setup record s, the texts (registration,
+// weighing date, where copied from) from text: Zarv.conf's unless given.
 using _prmTextOf = std::function<std::string(_prmValueId)>;
-std::string prmFigureText(const _prmTextOf& text = prmGetText, int nVersion = PRM_FINGERPRINT_VERSION);
-// The fingerprint of the current aircraft's figures: eight hex digits of
-// the SHA-256 of prmFigureText(text, nVersion), the same on every machine,
-// after "v2:" and so on from the second version (the first has no mark).
-std::string prmFingerprint(const _prmTextOf& text = prmGetText, int nVersion = PRM_FINGERPRINT_VERSION);
+std::string prmFigureText(const _prmTextOf& text = prmGetText, int nVersion = PRM_FINGERPRINT_VERSION,
+                          const _wbSetup& s = m_wbSetup);
+// The fingerprint of an aircraft's figures (the current one's unless
+// given): eight hex digits of the SHA-256 of prmFigureText, the same on
+// every machine, after "v2:" and so on from the second version (the first
+// has no mark).
+std::string prmFingerprint(const _prmTextOf& text = prmGetText, int nVersion = PRM_FINGERPRINT_VERSION,
+                           const _wbSetup& s = m_wbSetup);
 // The version a fingerprint names; 0 where it names none this Zarv knows.
 int prmFingerprintVersion(const std::string& strFingerprint);
 

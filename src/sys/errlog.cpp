@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -63,25 +64,36 @@ void errPostError(const gchar* pszError)
 namespace
 {
 
-std::vector<std::string> m_told;
-void (*m_pfuncPilotListener)(const std::string&) = nullptr;
+// What was said before the window listened, who listens, and what a run
+// has logged once.
+struct _errHeld {
+    std::vector<std::string> told;
+    void (*pfuncPilotListener)(const std::string&) = nullptr;
+    std::set<std::string> once;
+};
+_errHeld m_err;
 
 } // namespace
 
 void errTellPilot(const std::string& strText)
 {
-    if (m_pfuncPilotListener)
-        m_pfuncPilotListener(strText);
+    if (m_err.pfuncPilotListener)
+        m_err.pfuncPilotListener(strText);
     else
-        m_told.push_back(strText);
+        m_err.told.push_back(strText);
 }
 
 void errSetPilotListener(void (*pfuncListener)(const std::string& strText))
 {
-    m_pfuncPilotListener = pfuncListener;
+    m_err.pfuncPilotListener = pfuncListener;
     if (!pfuncListener)
         return;
-    for (const std::string& str : m_told)
+    for (const std::string& str : m_err.told)
         pfuncListener(str);
-    m_told.clear();
+    m_err.told.clear();
+}
+
+bool errFirstTime(const std::string& strWhat)
+{
+    return m_err.once.insert(strWhat).second;
 }

@@ -20,3 +20,7 @@ std::string errFormatEntry(const char* pszStamp, const gchar* pszError);
 // listened is said when it does.
 void errTellPilot(const std::string& strText);
 void errSetPilotListener(void (*pfuncListener)(const std::string& strText));
+
+// Whether a run meets strWhat for the first time: what is logged or said
+// once a run, however often it comes.
+bool errFirstTime(const std::string& strWhat);

@@ -85,7 +85,7 @@ void fldConnect(_fldPage& page, std::span<const _fldHandler> named, GCallback pf
         GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr;
         if (!pwgt)
             continue;
-        GCallback pfunc = std::holds_alternative<std::monostate>(v.field) ? pfuncText : pfuncNumber;
+        GCallback pfunc = prmIsText(v) ? pfuncText : pfuncNumber;
         for (const _fldHandler& h : named)
             if (h.nId == v.nId)
                 pfunc = h.pfuncFocusOut;
@@ -96,13 +96,12 @@ void fldConnect(_fldPage& page, std::span<const _fldHandler> named, GCallback pf
 
 void fldShowNumbers(const _fldPage& page)
 {
-    const std::vector<_wbDoubt> doubts = prmDoubts(true);
+    const std::vector<_wbDoubt> doubts = prmDoubts(m_wbSetup, stateLoad(), true);
     for (const _prmValue& v : prmValues()) {
         GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr;
-        auto* pn = std::get_if<gdouble*>(&v.field);
-        if (!pwgt || !pn || !v.pszFormat)
+        if (!pwgt || !prmIsNumber(v) || !v.pszFormat)
             continue;
-        mscShowNumber(pwgt, v.pszFormat, prmShown(v, **pn));
+        mscShowNumber(pwgt, v.pszFormat, prmShown(v, prmHeld(v.nId)));
         // A doubted value stays flagged until it is edited: with what its
         // commit said, or else (read from Zarv.conf) with the doubt's words.
         std::string strFlag;
@@ -164,22 +163,22 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
     const double nNew = mscSettle(pwgtEntry, r, nConverted, bNotNegative);
     // Text not read cleanly is kept with the value, which cannot say it.
     const std::string strUnread = r.strProblem.empty() && std::isfinite(nConverted) ? "" : strText;
-    const auto* pnOld = std::get_if<gdouble*>(&v.field);
+    const bool bNumber = prmIsNumber(v);
+    const double nOld = prmHeld(nId);
     // A figure of the weighing record never takes a value from text that
     // was not read: it keeps its own, flagged, until a number is typed.
-    if (v.bFigure && pnOld && !strUnread.empty()) {
+    if (v.bFigure && bNumber && !strUnread.empty()) {
         prmSetUnread(nId, strUnread);
         mscFlagEntry(pwgtEntry, "\u201c" + mscOneLine(strText, 40) + "\u201d was not read as a number: the " +
-                                    v.pszWhat + " stays " + mscFormatNumber(v.pszFormat, prmShown(v, **pnOld)) + " " +
+                                    v.pszWhat + " stays " + mscFormatNumber(v.pszFormat, prmShown(v, nOld)) + " " +
                                     unitLabel(v.nUnit, m_wbSetup) + " until a number is typed.");
         return true;
     }
-    if (!v.bFigure || !pnOld || **pnOld == nNew) {
+    if (!v.bFigure || !bNumber || nOld == nNew) {
         prmSetUnread(nId, strUnread);
         prmStoreValue(nId, nNew);
         return true;
     }
-    const double nOld = **pnOld;
     const std::optional<std::string> reason = ask ? ask(pwgtEntry, nId, nOld, nNew) : std::optional<std::string>("");
     if (!reason) {
         mscFlagEntry(pwgtEntry, "");

@@ -1,6 +1,7 @@
 // The setup page: the basic weight and arms, the ballast weight and arms, and
-// the three unit choices. Every change of the pilot's goes into m_wbSetup,
-// into Zarv.conf, and on to the loading page; showing stores nothing.
+// the three unit choices. Every change of the pilot's goes through the table
+// of stored values into m_wbSetup and Zarv.conf, and every page is told;
+// showing stores nothing.
 #include "ui/pagSetupPage.h"
 
 #include "model/date.h"
@@ -11,7 +12,6 @@
 #include "sys/errlog.h"
 #include "ui/fields.h"
 #include "ui/misc.h"
-#include "ui/pagWBPage.h"
 #include "ui/shown.h"
 
 #include <algorithm>
@@ -39,66 +39,71 @@ gboolean psetOnFuelDensityFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointe
 gboolean psetOnValueFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId);
 gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, gpointer pId);
 
-GtkWidget *m_pwgtConfEmptyWeight, *m_pwgtConfEmptyLongArm, *m_pwgtConfEmptyLatArm;
-GtkWidget *m_pwgtConfEmptyWeightUnits, *m_pwgtConfEmptyLongArmUnits, *m_pwgtConfEmptyLatArmUnits;
-GtkWidget *m_pwgtConfBallastWeight, *m_pwgtConfBallastFrontLongArm, *m_pwgtConfBallastFrontLatArm,
-    *m_pwgtConfBallastRearLongArm;
-GtkWidget *m_pwgtConfBallastWeightUnits, *m_pwgtConfBallastFrontLongArmUnits, *m_pwgtConfBallastFrontLatArmUnits,
-    *m_pwgtConfBallastRearLongArmUnits;
-GtkWidget *m_pwgtConfWeightUnitKgs, *m_pwgtConfWeightUnitLbs;
-GtkWidget *m_pwgtConfArmUnitMM, *m_pwgtConfArmUnitIn;
-GtkWidget *m_pwgtConfFuelUnitLitres, *m_pwgtConfFuelUnitUSGal, *m_pwgtConfFuelUnitImpGal;
+// The page: its widgets, borrowed from the builder (the written ones bound
+// by id and checked at start-up; the optional ones null where an older
+// Zarv.ui lacks them), its entries as the table of stored values gives
+// them, and what it remembers of what it showed.
+struct _psetPage {
+    GtkWidget *m_pwgtConfEmptyWeight, *m_pwgtConfEmptyLongArm, *m_pwgtConfEmptyLatArm;
+    GtkWidget *m_pwgtConfEmptyWeightUnits, *m_pwgtConfEmptyLongArmUnits, *m_pwgtConfEmptyLatArmUnits;
+    GtkWidget *m_pwgtConfBallastWeight, *m_pwgtConfBallastFrontLongArm, *m_pwgtConfBallastFrontLatArm,
+        *m_pwgtConfBallastRearLongArm;
+    GtkWidget *m_pwgtConfBallastWeightUnits, *m_pwgtConfBallastFrontLongArmUnits, *m_pwgtConfBallastFrontLatArmUnits,
+        *m_pwgtConfBallastRearLongArmUnits;
+    GtkWidget *m_pwgtConfWeightUnitKgs, *m_pwgtConfWeightUnitLbs;
+    GtkWidget *m_pwgtConfArmUnitMM, *m_pwgtConfArmUnitIn;
+    GtkWidget *m_pwgtConfFuelUnitLitres, *m_pwgtConfFuelUnitUSGal, *m_pwgtConfFuelUnitImpGal;
+    // The fleet's list and buttons; the figures' fingerprint and history,
+    // and the flag of a change made outside Zarv with its button.
+    GtkWidget *m_pwgtFleetChoice, *m_pwgtFleetAdd, *m_pwgtFleetRemove;
+    GtkWidget *m_pwgtFingerprint, *m_pwgtHistory, *m_pwgtFiguresChanged, *m_pwgtConfirmFigures;
+    // The entries and unit labels of the setup's values (the registration,
+    // the weighing date and the fuel density among them), and the page's
+    // walk.
+    _fldPage fields = {.nOwner = PRM_OF_SETUP};
+    // The group of each row of the fleet's list, in the list's order; the
+    // fields this page flagged as copied, so that it clears its own flags
+    // and no other; the state of the figures last logged as changed
+    // outside Zarv.
+    std::vector<std::string> fleetGroups;
+    guint nShownCopied;
+    std::string strLogged;
+};
+_psetPage m_set = {};
 
-// The entries and unit labels of the setup's values, as the table of stored
-// values gives them; the page's walk.
-_fldPage m_page = {.nOwner = PRM_OF_SETUP};
-
-// The fleet's widgets, which an older Zarv.ui does not have.
-GtkWidget *m_pwgtFleetChoice = nullptr, *m_pwgtFleetAdd = nullptr, *m_pwgtFleetRemove = nullptr;
-GtkWidget*& m_pwgtRegistration = m_page.entries[VAL_REGISTRATION];
-GtkWidget*& m_pwgtWeighedOn = m_page.entries[VAL_WEIGHED];
-// The aircraft's fuel density, which an older Zarv.ui does not have either.
-GtkWidget*& m_pwgtFuelDensity = m_page.entries[VAL_FUEL_DENSITY];
-// The figures' fingerprint and history, and the flag of a change made
-// outside Zarv with its button; optional too.
-GtkWidget *m_pwgtFingerprint = nullptr, *m_pwgtHistory = nullptr;
-GtkWidget *m_pwgtFiguresChanged = nullptr, *m_pwgtConfirmFigures = nullptr;
 const std::array<_mscBinding, 7> m_optional = {{
-    {"FleetChoice", gtk_combo_box_text_get_type, &m_pwgtFleetChoice},
-    {"FleetAdd", gtk_button_get_type, &m_pwgtFleetAdd},
-    {"FleetRemove", gtk_button_get_type, &m_pwgtFleetRemove},
-    {"AircraftFingerprint", gtk_label_get_type, &m_pwgtFingerprint},
-    {"AircraftHistory", gtk_label_get_type, &m_pwgtHistory},
-    {"FiguresChanged", gtk_label_get_type, &m_pwgtFiguresChanged},
-    {"ConfirmFigures", gtk_button_get_type, &m_pwgtConfirmFigures},
+    {"FleetChoice", gtk_combo_box_text_get_type, &m_set.m_pwgtFleetChoice},
+    {"FleetAdd", gtk_button_get_type, &m_set.m_pwgtFleetAdd},
+    {"FleetRemove", gtk_button_get_type, &m_set.m_pwgtFleetRemove},
+    {"AircraftFingerprint", gtk_label_get_type, &m_set.m_pwgtFingerprint},
+    {"AircraftHistory", gtk_label_get_type, &m_set.m_pwgtHistory},
+    {"FiguresChanged", gtk_label_get_type, &m_set.m_pwgtFiguresChanged},
+    {"ConfirmFigures", gtk_button_get_type, &m_set.m_pwgtConfirmFigures},
 }};
-
-// The group of each row of the fleet's list, in the list's order.
-std::vector<std::string> m_fleetGroups;
 
 // Every object of the page, bound by id and checked by class at start-up.
 const std::array<_mscBinding, 21> m_bindings = {{
-    {"ConfEmptyWeight", gtk_entry_get_type, &m_pwgtConfEmptyWeight},
-    {"ConfEmptyLongArm", gtk_entry_get_type, &m_pwgtConfEmptyLongArm},
-    {"ConfEmptyLatArm", gtk_entry_get_type, &m_pwgtConfEmptyLatArm},
-    {"ConfEmptyWeightUnits", gtk_label_get_type, &m_pwgtConfEmptyWeightUnits},
-    {"ConfEmptyLongArmUnits", gtk_label_get_type, &m_pwgtConfEmptyLongArmUnits},
-    {"ConfEmptyLatArmUnits", gtk_label_get_type, &m_pwgtConfEmptyLatArmUnits},
-    {"ConfBallastWeight", gtk_entry_get_type, &m_pwgtConfBallastWeight},
-    {"ConfBallastFrontLongArm", gtk_entry_get_type, &m_pwgtConfBallastFrontLongArm},
-    {"ConfBallastFrontLatArm", gtk_entry_get_type, &m_pwgtConfBallastFrontLatArm},
-    {"ConfBallastRearLongArm", gtk_entry_get_type, &m_pwgtConfBallastRearLongArm},
-    {"ConfBallastWeightUnits", gtk_label_get_type, &m_pwgtConfBallastWeightUnits},
-    {"ConfBallastFrontLongArmUnits", gtk_label_get_type, &m_pwgtConfBallastFrontLongArmUnits},
-    {"ConfBallastFrontLatArmUnits", gtk_label_get_type, &m_pwgtConfBallastFrontLatArmUnits},
-    {"ConfBallastRearLongArmUnits", gtk_label_get_type, &m_pwgtConfBallastRearLongArmUnits},
-    {"WeightUnitKgs", gtk_radio_button_get_type, &m_pwgtConfWeightUnitKgs},
-    {"WeightUnitLbs", gtk_radio_button_get_type, &m_pwgtConfWeightUnitLbs},
-    {"ArmUnitMM", gtk_radio_button_get_type, &m_pwgtConfArmUnitMM},
-    {"ArmUnitInch", gtk_radio_button_get_type, &m_pwgtConfArmUnitIn},
-    {"FuelUnitLitres", gtk_radio_button_get_type, &m_pwgtConfFuelUnitLitres},
-    {"FuelUnitUSGal", gtk_radio_button_get_type, &m_pwgtConfFuelUnitUSGal},
-    {"FuelUnitImpGal", gtk_radio_button_get_type, &m_pwgtConfFuelUnitImpGal},
+    {"ConfEmptyWeight", gtk_entry_get_type, &m_set.m_pwgtConfEmptyWeight},
+    {"ConfEmptyLongArm", gtk_entry_get_type, &m_set.m_pwgtConfEmptyLongArm},
+    {"ConfEmptyLatArm", gtk_entry_get_type, &m_set.m_pwgtConfEmptyLatArm},
+    {"ConfEmptyWeightUnits", gtk_label_get_type, &m_set.m_pwgtConfEmptyWeightUnits},
+    {"ConfEmptyLongArmUnits", gtk_label_get_type, &m_set.m_pwgtConfEmptyLongArmUnits},
+    {"ConfEmptyLatArmUnits", gtk_label_get_type, &m_set.m_pwgtConfEmptyLatArmUnits},
+    {"ConfBallastWeight", gtk_entry_get_type, &m_set.m_pwgtConfBallastWeight},
+    {"ConfBallastFrontLongArm", gtk_entry_get_type, &m_set.m_pwgtConfBallastFrontLongArm},
+    {"ConfBallastFrontLatArm", gtk_entry_get_type, &m_set.m_pwgtConfBallastFrontLatArm},
+    {"ConfBallastRearLongArm", gtk_entry_get_type, &m_set.m_pwgtConfBallastRearLongArm},
+    {"ConfBallastWeightUnits", gtk_label_get_type, &m_set.m_pwgtConfBallastWeightUnits},
+    {"ConfBallastFrontLongArmUnits", gtk_label_get_type, &m_set.m_pwgtConfBallastFrontLongArmUnits},
+    {"ConfBallastFrontLatArmUnits", gtk_label_get_type, &m_set.m_pwgtConfBallastFrontLatArmUnits},
+    {"ConfBallastRearLongArmUnits", gtk_label_get_type, &m_set.m_pwgtConfBallastRearLongArmUnits},
+    {"WeightUnitKgs", gtk_radio_button_get_type, &m_set.m_pwgtConfWeightUnitKgs},
+    {"WeightUnitLbs", gtk_radio_button_get_type, &m_set.m_pwgtConfWeightUnitLbs},
+    {"ArmUnitMM", gtk_radio_button_get_type, &m_set.m_pwgtConfArmUnitMM},
+    {"ArmUnitInch", gtk_radio_button_get_type, &m_set.m_pwgtConfArmUnitIn},
+    {"FuelUnitLitres", gtk_radio_button_get_type, &m_set.m_pwgtConfFuelUnitLitres},
+    {"FuelUnitUSGal", gtk_radio_button_get_type, &m_set.m_pwgtConfFuelUnitUSGal},
+    {"FuelUnitImpGal", gtk_radio_button_get_type, &m_set.m_pwgtConfFuelUnitImpGal},
 }};
 
 bool isActive(GtkWidget* pwgt)
@@ -115,13 +120,10 @@ struct Weighed {
     guint nBit;
 };
 constexpr std::array<Weighed, 3> m_weighed = {{
-    {VAL_BASIC_WEIGHT, &m_pwgtConfEmptyWeight, 1},
-    {VAL_BASIC_LONG_ARM, &m_pwgtConfEmptyLongArm, 2},
-    {VAL_BASIC_LAT_ARM, &m_pwgtConfEmptyLatArm, 4},
+    {VAL_BASIC_WEIGHT, &m_set.m_pwgtConfEmptyWeight, 1},
+    {VAL_BASIC_LONG_ARM, &m_set.m_pwgtConfEmptyLongArm, 2},
+    {VAL_BASIC_LAT_ARM, &m_set.m_pwgtConfEmptyLatArm, 4},
 }};
-// The fields this page flagged as copied, so that it clears its own flags
-// and no other.
-guint m_nShownCopied = 0;
 
 std::string fleetLabel(const _fleetAircraft& a);
 
@@ -131,10 +133,10 @@ void showCopied(void)
     for (const Weighed& v : m_weighed) {
         if (m_wbSetup.nUnconfirmed & v.nBit)
             mscFlagEntry(*v.ppwgt, "copied from " + strFrom + ": check against this aircraft's weighing report");
-        else if (m_nShownCopied & v.nBit)
+        else if (m_set.nShownCopied & v.nBit)
             mscFlagEntry(*v.ppwgt, "");
     }
-    m_nShownCopied = m_wbSetup.nUnconfirmed;
+    m_set.nShownCopied = m_wbSetup.nUnconfirmed;
 }
 
 // While the pilot is asked why a figure changes, no other commit runs.
@@ -143,7 +145,7 @@ bool m_bAsking = false;
 // A figure's name as its caption on the page says it.
 std::string figureCaption(const _prmValue& v)
 {
-    GtkWidget* pwgt = m_page.entries[v.nId];
+    GtkWidget* pwgt = m_set.fields.entries[v.nId];
     g_autoptr(GList) plistLabels = pwgt ? gtk_widget_list_mnemonic_labels(pwgt) : nullptr;
     if (plistLabels && GTK_IS_LABEL(plistLabels->data))
         return gtk_label_get_text(GTK_LABEL(plistLabels->data));
@@ -263,10 +265,10 @@ void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
     for (const Weighed& v : m_weighed)
         if (v.nId == nId && (m_wbSetup.nUnconfirmed & v.nBit) && bEdited) {
             // Typed: the commit's own flag stands from here.
-            m_nShownCopied &= ~v.nBit;
+            m_set.nShownCopied &= ~v.nBit;
             prmStoreCovered(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
         }
-    psetUpdateInputDisplay();
+    stateTell(STATE_AIRCRAFT);
 }
 
 // The history as the page shows it, oldest first, in the pilot's units.
@@ -301,21 +303,21 @@ std::string historyText(void)
 void showFigures(void)
 {
     const std::string strFingerprint = prmFingerprint();
-    if (m_pwgtFingerprint)
-        gtk_label_set_text(GTK_LABEL(m_pwgtFingerprint), ("Fingerprint: " + strFingerprint).c_str());
-    if (m_pwgtHistory) {
+    if (m_set.m_pwgtFingerprint)
+        gtk_label_set_text(GTK_LABEL(m_set.m_pwgtFingerprint), ("Fingerprint: " + strFingerprint).c_str());
+    if (m_set.m_pwgtHistory) {
         const std::string strHistory = historyText();
-        gtk_label_set_text(GTK_LABEL(m_pwgtHistory), strHistory.c_str());
-        gtk_widget_set_visible(m_pwgtHistory, !strHistory.empty());
+        gtk_label_set_text(GTK_LABEL(m_set.m_pwgtHistory), strHistory.c_str());
+        gtk_widget_set_visible(m_set.m_pwgtHistory, !strHistory.empty());
     }
     const std::string strChanged = shwFiguresChanged();
-    if (m_pwgtFiguresChanged) {
-        gtk_label_set_text(GTK_LABEL(m_pwgtFiguresChanged), strChanged.c_str());
-        gtk_widget_set_visible(m_pwgtFiguresChanged, !strChanged.empty());
+    if (m_set.m_pwgtFiguresChanged) {
+        gtk_label_set_text(GTK_LABEL(m_set.m_pwgtFiguresChanged), strChanged.c_str());
+        gtk_widget_set_visible(m_set.m_pwgtFiguresChanged, !strChanged.empty());
     }
-    if (m_pwgtConfirmFigures)
-        gtk_widget_set_visible(m_pwgtConfirmFigures, !strChanged.empty());
-    static std::string strLogged;
+    if (m_set.m_pwgtConfirmFigures)
+        gtk_widget_set_visible(m_set.m_pwgtConfirmFigures, !strChanged.empty());
+    std::string& strLogged = m_set.strLogged;
     const std::string strState = prmRecordedFingerprint() + " " + strFingerprint + " " + strChanged;
     if (!strChanged.empty() && strState != strLogged) {
         // Compared with the recorded one by its own version's figures.
@@ -331,8 +333,7 @@ void showFigures(void)
 
 void afterUnitChange(void)
 {
-    psetUpdateUnitLabels();
-    psetUpdateInputDisplay();
+    stateTell(STATE_AIRCRAFT);
 }
 
 // What the list shows for an aircraft.
@@ -354,8 +355,7 @@ void beforeFleetChange(GtkWidget* pwgt)
 void afterFleetChange(void)
 {
     psetParams();
-    psetUpdateInputDisplay();
-    psetUpdateFleetDisplay();
+    stateTell(STATE_ALL);
 }
 
 // The list changes only when the pilot opens it and picks: the wheel and the
@@ -408,8 +408,8 @@ GDate today(void)
 void showWeighed(void)
 {
     const std::string strStored = prmGetText(VAL_WEIGHED);
-    mscShowText(m_pwgtWeighedOn, dateShow(strStored));
-    mscFlagEntry(m_pwgtWeighedOn, dateRead(strStored, today()).strProblem);
+    mscShowText(m_set.fields.entries[VAL_WEIGHED], dateShow(strStored));
+    mscFlagEntry(m_set.fields.entries[VAL_WEIGHED], dateRead(strStored, today()).strProblem);
 }
 
 // Commits the registration or the weighing date when the pilot changed it;
@@ -439,7 +439,7 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
             prmStoreFigureText(nId, strText.c_str(), *reason);
         else
             prmSetText(nId, strText.c_str());
-        psetUpdateFleetDisplay();
+        stateTell(STATE_AIRCRAFT);
     }
     if (nId == VAL_WEIGHED)
         showWeighed();
@@ -457,15 +457,34 @@ void psetOnConfirmFiguresClicked(GtkButton* pwgtButton, gpointer)
     if (!reason)
         return;
     prmConfirmFigures(*reason);
+    stateTell(STATE_AIRCRAFT);
+}
+
+// Told of every change: the page redrawn from the aircraft Zarv holds; a
+// change of the loading shows nothing here.
+void psetOnStateChanged(_stateChange nChange)
+{
+    if (nChange == STATE_LOADING)
+        return;
+    psetUpdateInputDisplay();
+    psetUpdateUnitLabels();
+    psetUpdateUnitButtons();
     psetUpdateFleetDisplay();
+}
+
+// The page's widgets gone with their window: the page is told no more.
+void psetOnPageDestroy(GtkWidget*, gpointer)
+{
+    stateUnlisten(psetOnStateChanged);
+    m_set = _psetPage{};
 }
 
 void psetOnFleetChanged(GtkComboBox* pwgtCombo, gpointer)
 {
     const int i = gtk_combo_box_get_active(pwgtCombo);
-    if (i <= 0 || i >= static_cast<int>(m_fleetGroups.size()))
+    if (i <= 0 || i >= static_cast<int>(m_set.fleetGroups.size()))
         return; // the current one, or nothing
-    const std::string strGroup = m_fleetGroups[static_cast<size_t>(i)];
+    const std::string strGroup = m_set.fleetGroups[static_cast<size_t>(i)];
     beforeFleetChange(GTK_WIDGET(pwgtCombo));
     fleetSwitch(strGroup);
     afterFleetChange();
@@ -476,8 +495,8 @@ void psetOnFleetAddClicked(GtkButton* pwgtButton, gpointer)
     beforeFleetChange(GTK_WIDGET(pwgtButton));
     fleetAdd();
     afterFleetChange();
-    if (m_pwgtRegistration)
-        gtk_widget_grab_focus(m_pwgtRegistration);
+    if (m_set.fields.entries[VAL_REGISTRATION])
+        gtk_widget_grab_focus(m_set.fields.entries[VAL_REGISTRATION]);
 }
 
 void psetOnFleetRemoveClicked(GtkButton* pwgtButton, gpointer)
@@ -505,28 +524,26 @@ void psetOnFleetRemoveClicked(GtkButton* pwgtButton, gpointer)
 
 void psetUpdateFleetDisplay(void)
 {
-    if (!m_pwgtFleetChoice)
+    if (!m_set.m_pwgtFleetChoice)
         return;
     const std::vector<_fleetAircraft> fleet = fleetList();
-    g_signal_handlers_block_by_func(m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
-    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(m_pwgtFleetChoice));
-    m_fleetGroups.clear();
+    g_signal_handlers_block_by_func(m_set.m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
+    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(m_set.m_pwgtFleetChoice));
+    m_set.fleetGroups.clear();
     for (const _fleetAircraft& a : fleet) {
-        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(m_pwgtFleetChoice), fleetLabel(a).c_str());
-        m_fleetGroups.push_back(a.strGroup);
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(m_set.m_pwgtFleetChoice), fleetLabel(a).c_str());
+        m_set.fleetGroups.push_back(a.strGroup);
     }
-    gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFleetChoice), 0);
-    g_signal_handlers_unblock_by_func(m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
-    if (m_pwgtRegistration) {
-        mscShowText(m_pwgtRegistration, fleet[0].strRegistration);
-        mscFlagEntry(m_pwgtRegistration, prmNotText(VAL_REGISTRATION));
+    gtk_combo_box_set_active(GTK_COMBO_BOX(m_set.m_pwgtFleetChoice), 0);
+    g_signal_handlers_unblock_by_func(m_set.m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
+    if (m_set.fields.entries[VAL_REGISTRATION]) {
+        mscShowText(m_set.fields.entries[VAL_REGISTRATION], fleet[0].strRegistration);
+        mscFlagEntry(m_set.fields.entries[VAL_REGISTRATION], prmNotText(VAL_REGISTRATION));
     }
-    if (m_pwgtWeighedOn)
+    if (m_set.fields.entries[VAL_WEIGHED])
         showWeighed();
-    if (m_pwgtFleetRemove)
-        gtk_widget_set_sensitive(m_pwgtFleetRemove, fleet.size() > 1);
-    showFigures();
-    pwbUpdateAircraft();
+    if (m_set.m_pwgtFleetRemove)
+        gtk_widget_set_sensitive(m_set.m_pwgtFleetRemove, fleet.size() > 1);
 }
 
 void psetInit(GtkBuilder* pBuilder)
@@ -534,9 +551,10 @@ void psetInit(GtkBuilder* pBuilder)
     // The page's choices in its walk with Up, Down and Return; its entries
     // have their places in the table of stored values.
     static const _fldStop stops[] = {
-        {80, &m_pwgtConfWeightUnitKgs},   {90, &m_pwgtConfWeightUnitLbs},   {100, &m_pwgtConfArmUnitMM},
-        {110, &m_pwgtConfArmUnitIn},      {120, &m_pwgtConfFuelUnitLitres}, {130, &m_pwgtConfFuelUnitUSGal},
-        {140, &m_pwgtConfFuelUnitImpGal}, {170, &m_pwgtFleetChoice},
+        {80, &m_set.m_pwgtConfWeightUnitKgs},   {90, &m_set.m_pwgtConfWeightUnitLbs},
+        {100, &m_set.m_pwgtConfArmUnitMM},      {110, &m_set.m_pwgtConfArmUnitIn},
+        {120, &m_set.m_pwgtConfFuelUnitLitres}, {130, &m_set.m_pwgtConfFuelUnitUSGal},
+        {140, &m_set.m_pwgtConfFuelUnitImpGal}, {170, &m_set.m_pwgtFleetChoice},
     };
     // The entries' handlers by their written names.
     static const _fldHandler named[] = {
@@ -550,32 +568,37 @@ void psetInit(GtkBuilder* pBuilder)
         {VAL_FUEL_DENSITY, G_CALLBACK(psetOnFuelDensityFocusOut)},
     };
 
+    // A page of its own for each window built.
+    m_set = _psetPage{};
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
-    fldBind(pBuilder, m_page, stops);
-    _wgtLUT* wgtLUT = m_page.walk.data();
-    fldConnect(m_page, named, G_CALLBACK(psetOnValueFocusOut), G_CALLBACK(psetOnIdentityFocusOut));
-    if (m_pwgtFleetChoice) {
-        g_signal_connect(m_pwgtFleetChoice, "changed", G_CALLBACK(psetOnFleetChanged), nullptr);
-        g_signal_connect(m_pwgtFleetChoice, "scroll-event", G_CALLBACK(psetOnFleetScroll), nullptr);
-        g_signal_connect(m_pwgtFleetChoice, "key-press-event", G_CALLBACK(psetOnFleetKeyPress), wgtLUT);
+    fldBind(pBuilder, m_set.fields, stops);
+    stateListen(psetOnStateChanged);
+    g_signal_connect(m_set.m_pwgtConfEmptyWeight, "destroy", G_CALLBACK(psetOnPageDestroy), nullptr);
+    _wgtLUT* wgtLUT = m_set.fields.walk.data();
+    fldConnect(m_set.fields, named, G_CALLBACK(psetOnValueFocusOut), G_CALLBACK(psetOnIdentityFocusOut));
+    if (m_set.m_pwgtFleetChoice) {
+        g_signal_connect(m_set.m_pwgtFleetChoice, "changed", G_CALLBACK(psetOnFleetChanged), nullptr);
+        g_signal_connect(m_set.m_pwgtFleetChoice, "scroll-event", G_CALLBACK(psetOnFleetScroll), nullptr);
+        g_signal_connect(m_set.m_pwgtFleetChoice, "key-press-event", G_CALLBACK(psetOnFleetKeyPress), wgtLUT);
         // A registration of any length stays within the list's width.
-        g_autoptr(GList) plistCells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(m_pwgtFleetChoice));
+        g_autoptr(GList) plistCells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(m_set.m_pwgtFleetChoice));
         for (GList* p = plistCells; p; p = p->next)
             if (GTK_IS_CELL_RENDERER_TEXT(p->data))
                 g_object_set(p->data, "ellipsize", PANGO_ELLIPSIZE_END, "max-width-chars", 30, nullptr);
     }
-    if (m_pwgtFleetAdd)
-        g_signal_connect(m_pwgtFleetAdd, "clicked", G_CALLBACK(psetOnFleetAddClicked), nullptr);
-    if (m_pwgtFleetRemove)
-        g_signal_connect(m_pwgtFleetRemove, "clicked", G_CALLBACK(psetOnFleetRemoveClicked), nullptr);
-    if (m_pwgtConfirmFigures)
-        g_signal_connect(m_pwgtConfirmFigures, "clicked", G_CALLBACK(psetOnConfirmFiguresClicked), nullptr);
-    for (GtkWidget* pwgt : {m_pwgtConfWeightUnitKgs, m_pwgtConfWeightUnitLbs})
+    if (m_set.m_pwgtFleetAdd)
+        g_signal_connect(m_set.m_pwgtFleetAdd, "clicked", G_CALLBACK(psetOnFleetAddClicked), nullptr);
+    if (m_set.m_pwgtFleetRemove)
+        g_signal_connect(m_set.m_pwgtFleetRemove, "clicked", G_CALLBACK(psetOnFleetRemoveClicked), nullptr);
+    if (m_set.m_pwgtConfirmFigures)
+        g_signal_connect(m_set.m_pwgtConfirmFigures, "clicked", G_CALLBACK(psetOnConfirmFiguresClicked), nullptr);
+    for (GtkWidget* pwgt : {m_set.m_pwgtConfWeightUnitKgs, m_set.m_pwgtConfWeightUnitLbs})
         mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnWeightUnitClicked), wgtLUT);
-    for (GtkWidget* pwgt : {m_pwgtConfArmUnitMM, m_pwgtConfArmUnitIn})
+    for (GtkWidget* pwgt : {m_set.m_pwgtConfArmUnitMM, m_set.m_pwgtConfArmUnitIn})
         mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnArmUnitClicked), wgtLUT);
-    for (GtkWidget* pwgt : {m_pwgtConfFuelUnitLitres, m_pwgtConfFuelUnitUSGal, m_pwgtConfFuelUnitImpGal})
+    for (GtkWidget* pwgt :
+         {m_set.m_pwgtConfFuelUnitLitres, m_set.m_pwgtConfFuelUnitUSGal, m_set.m_pwgtConfFuelUnitImpGal})
         mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnFuelUnitClicked), wgtLUT);
 }
 
@@ -586,50 +609,50 @@ std::span<const _mscBinding> psetBindings(void)
 
 std::span<const _wgtLUT> psetWalk(void)
 {
-    return m_page.walk;
+    return m_set.fields.walk;
 }
 
 void psetUpdateInputDisplay(void)
 {
     const _wbSetup& s = m_wbSetup;
-    fldShowNumbers(m_page);
-    if (m_pwgtFuelDensity) {
+    fldShowNumbers(m_set.fields);
+    if (m_set.fields.entries[VAL_FUEL_DENSITY]) {
         // None set reads as the density in use; one that cannot be is shown
         // as it stands, flagged.
         const bool bUsable = unitFuelDensity(s) == s.nFuelDensity;
         if (!bUsable && s.nFuelDensity != 0)
-            mscFlagEntry(m_pwgtFuelDensity, "A density outside " + mscFormatNumber("%1.1f", MIN_FUEL_DENSITY) + " to " +
-                                                mscFormatNumber("%1.1f", MAX_FUEL_DENSITY) +
-                                                " kg/L cannot be right: nothing is judged until it is corrected.");
+            mscFlagEntry(m_set.fields.entries[VAL_FUEL_DENSITY],
+                         "A density outside " + mscFormatNumber("%1.1f", MIN_FUEL_DENSITY) + " to " +
+                             mscFormatNumber("%1.1f", MAX_FUEL_DENSITY) +
+                             " kg/L cannot be right: nothing is judged until it is corrected.");
     }
     // None set reads as the interval in use; one that cannot be is flagged.
-    GtkWidget* pwgtInterval = m_page.entries[VAL_WEIGHING_MONTHS];
+    GtkWidget* pwgtInterval = m_set.fields.entries[VAL_WEIGHING_MONTHS];
     if (pwgtInterval && s.nWeighingMonths != 0 && dateWeighingMonths(s.nWeighingMonths) != s.nWeighingMonths)
         mscFlagEntry(pwgtInterval, "An interval that is no whole number of months from 1 to " +
                                        std::to_string(DATE_MAX_WEIGHING_MONTHS) + " is not used: every " +
                                        std::to_string(DATE_WEIGHING_MONTHS) + " months is.");
     showCopied();
     showFigures();
-    pwbUpdateDisplays();
 }
 
 void psetUpdateUnitLabels(void)
 {
-    fldShowUnits(m_page);
+    fldShowUnits(m_set.fields);
 }
 
 void psetUpdateUnitButtons(void)
 {
     const _wbSetup& s = m_wbSetup;
-    GtkWidget* pwgtWeight = s.nUnitWt == UNIT_WT_LB ? m_pwgtConfWeightUnitLbs : m_pwgtConfWeightUnitKgs;
-    GtkWidget* pwgtArm = s.nUnitArm == UNIT_ARM_INCH ? m_pwgtConfArmUnitIn : m_pwgtConfArmUnitMM;
-    GtkWidget* pwgtFuel = s.nUnitFuel == UNIT_FUEL_USGAL    ? m_pwgtConfFuelUnitUSGal
-                          : s.nUnitFuel == UNIT_FUEL_IMPGAL ? m_pwgtConfFuelUnitImpGal
-                                                            : m_pwgtConfFuelUnitLitres;
-    mscShowChoice({m_pwgtConfWeightUnitKgs, m_pwgtConfWeightUnitLbs}, pwgtWeight, psetOnWeightUnitClicked);
-    mscShowChoice({m_pwgtConfArmUnitMM, m_pwgtConfArmUnitIn}, pwgtArm, psetOnArmUnitClicked);
-    mscShowChoice({m_pwgtConfFuelUnitLitres, m_pwgtConfFuelUnitUSGal, m_pwgtConfFuelUnitImpGal}, pwgtFuel,
-                  psetOnFuelUnitClicked);
+    GtkWidget* pwgtWeight = s.nUnitWt == UNIT_WT_LB ? m_set.m_pwgtConfWeightUnitLbs : m_set.m_pwgtConfWeightUnitKgs;
+    GtkWidget* pwgtArm = s.nUnitArm == UNIT_ARM_INCH ? m_set.m_pwgtConfArmUnitIn : m_set.m_pwgtConfArmUnitMM;
+    GtkWidget* pwgtFuel = s.nUnitFuel == UNIT_FUEL_USGAL    ? m_set.m_pwgtConfFuelUnitUSGal
+                          : s.nUnitFuel == UNIT_FUEL_IMPGAL ? m_set.m_pwgtConfFuelUnitImpGal
+                                                            : m_set.m_pwgtConfFuelUnitLitres;
+    mscShowChoice({m_set.m_pwgtConfWeightUnitKgs, m_set.m_pwgtConfWeightUnitLbs}, pwgtWeight, psetOnWeightUnitClicked);
+    mscShowChoice({m_set.m_pwgtConfArmUnitMM, m_set.m_pwgtConfArmUnitIn}, pwgtArm, psetOnArmUnitClicked);
+    mscShowChoice({m_set.m_pwgtConfFuelUnitLitres, m_set.m_pwgtConfFuelUnitUSGal, m_set.m_pwgtConfFuelUnitImpGal},
+                  pwgtFuel, psetOnFuelUnitClicked);
 }
 
 namespace
@@ -687,21 +710,21 @@ gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, 
 // active one and for a button the program activates.
 void psetOnWeightUnitClicked(GtkButton*, gpointer)
 {
-    prmStoreValue(VAL_UNIT_WEIGHT, isActive(m_pwgtConfWeightUnitLbs) ? UNIT_WT_LB : UNIT_WT_KG);
+    prmStoreValue(VAL_UNIT_WEIGHT, isActive(m_set.m_pwgtConfWeightUnitLbs) ? UNIT_WT_LB : UNIT_WT_KG);
     afterUnitChange();
 }
 
 void psetOnArmUnitClicked(GtkButton*, gpointer)
 {
-    prmStoreValue(VAL_UNIT_ARM, isActive(m_pwgtConfArmUnitIn) ? UNIT_ARM_INCH : UNIT_ARM_MM);
+    prmStoreValue(VAL_UNIT_ARM, isActive(m_set.m_pwgtConfArmUnitIn) ? UNIT_ARM_INCH : UNIT_ARM_MM);
     afterUnitChange();
 }
 
 void psetOnFuelUnitClicked(GtkButton*, gpointer)
 {
-    prmStoreValue(VAL_UNIT_FUEL, isActive(m_pwgtConfFuelUnitUSGal)    ? UNIT_FUEL_USGAL
-                                 : isActive(m_pwgtConfFuelUnitImpGal) ? UNIT_FUEL_IMPGAL
-                                                                      : UNIT_FUEL_LITRE);
+    prmStoreValue(VAL_UNIT_FUEL, isActive(m_set.m_pwgtConfFuelUnitUSGal)    ? UNIT_FUEL_USGAL
+                                 : isActive(m_set.m_pwgtConfFuelUnitImpGal) ? UNIT_FUEL_IMPGAL
+                                                                            : UNIT_FUEL_LITRE);
     afterUnitChange();
 }
 

@@ -3,6 +3,7 @@
 // centre of gravity. Every pass draws the whole picture from the totals.
 #include "ui/pagWBChart.h"
 #include "store/state.h"
+#include "store/stored.h"
 
 #include <algorithm>
 #include <cmath>
@@ -682,7 +683,7 @@ _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
 
 _chartInput pwbChartInput(void)
 {
-    return pwbChartInputOf(m_wbFlight, m_wbLoad.bShowBurnOff != FALSE);
+    return pwbChartInputOf(pwbCalcHeld(), stateLoad().bShowBurnOff != FALSE);
 }
 
 _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff)

@@ -53,7 +53,7 @@ _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff);
 // What the load sheet's chart shows of a flight: every point it judges.
 _chartInput pwbSheetChartInputOf(const _wbFlight& f);
 
-// What the chart shows now: the last flight calculated, and the pilot's
+// What the chart shows now: the flight Zarv holds, calculated, and the pilot's
 // burn-off choice.
 _chartInput pwbChartInput(void);
 

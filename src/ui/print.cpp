@@ -162,7 +162,7 @@ void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
 {
     m_nPageWidth = gtk_print_context_get_width(pctx);
     m_nPageHeight = gtk_print_context_get_height(pctx);
-    prnDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_nPageWidth, m_nPageHeight, m_sheet, m_wbFlight,
+    prnDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_nPageWidth, m_nPageHeight, m_sheet, pwbCalcHeld(),
                      m_tPrinted);
 }
 
@@ -251,7 +251,7 @@ _recEntry sheetEntry(const _wbFlight& flight, const _prnSheet& sheet, time_t tPr
     entry.strWeighed = prmGetText(VAL_WEIGHED);
     entry.strCopiedFrom = prmGetText(VAL_COPIED_FROM);
     entry.setup = m_wbSetup;
-    entry.load = m_wbLoad;
+    entry.load = stateLoad();
     entry.unread = prmUnreadTexts();
     entry.setup.nFuelDensity = unitFuelDensity(m_wbSetup);
     entry.setup.nWeighingMonths = dateWeighingMonths(m_wbSetup.nWeighingMonths);
@@ -344,7 +344,7 @@ bool writeTemporary(int fdDir, std::string* pstrTemp, _prnFailure* pFail)
         _prnSink sink = {fd, 0};
         cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(prnWriteToFd, &sink, m_nPageWidth, m_nPageHeight);
         cairo_t* pCr = cairo_create(psurf);
-        prnDrawLoadSheet(pCr, m_nPageWidth, m_nPageHeight, m_sheet, m_wbFlight, m_tPrinted);
+        prnDrawLoadSheet(pCr, m_nPageWidth, m_nPageHeight, m_sheet, pwbCalcHeld(), m_tPrinted);
         cairo_destroy(pCr);
         cairo_surface_finish(psurf);
         const cairo_status_t nStatus = cairo_surface_status(psurf);
@@ -415,7 +415,7 @@ std::string fileCopy(std::string* pstrFiled)
 // failed, or empty.
 std::string recordLine(const std::string& strFiled)
 {
-    const _recEntry entry = sheetEntry(m_wbFlight, m_sheet, m_tPrinted);
+    const _recEntry entry = sheetEntry(pwbCalcHeld(), m_sheet, m_tPrinted);
     _prnFailure fail;
     const int fdDir = openFolder(true, &fail);
     if (fdDir < 0) {

@@ -234,7 +234,7 @@ TEST_F(EveryField, StoresWhatItReadsShowsItAndNothingWhenLeftAgain)
     // Every number with an entry, as the table of stored values has it: a
     // value added to the table is tested here with no test of its own.
     for (const _prmValue& v : prmValues()) {
-        if (!v.pszEntry || !std::holds_alternative<gdouble*>(v.field))
+        if (!v.pszEntry || !prmIsNumber(v))
             continue;
         ASSERT_NE(w(v.pszEntry), nullptr) << v.pszEntry;
         // A field is left for one on its own page, which commits it.
@@ -306,7 +306,8 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
 
     // In US gallons, rounded inward.
     click("FuelUnitUSGal");
-    const _wbFuelRange r = fuelRange(m_wbSetup, m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight, m_wbLoad.nBallastPosn);
+    const _wbFuelRange r =
+        fuelRange(m_wbSetup, stateLoad().nLSeatWeight, stateLoad().nRSeatWeight, stateLoad().nBallastPosn);
     ASSERT_TRUE(r.bAny);
     const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US Gal";
     EXPECT_EQ(text("FuelAllowed"),
@@ -320,7 +321,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     type("TripFuel", "5");
     focus("FuelVolume");
     EXPECT_NEAR(confDouble("Load", "Trip"), 5 * 3.78541, 1e-9);
-    EXPECT_EQ(text("LandingWt"), num("%3.1f", (m_wbFlight.rows[ROW_TOTAL].nWeight - 5 * 3.78541 * 0.759) * 2.2046));
+    EXPECT_EQ(text("LandingWt"), num("%3.1f", (pwbCalcHeld().rows[ROW_TOTAL].nWeight - 5 * 3.78541 * 0.759) * 2.2046));
     EXPECT_NE(text("FuelAllowed").find("\nwith a " + num("%1.1f", 5.0) + " US Gal trip (no reserve included)"),
               std::string::npos);
 
@@ -343,7 +344,7 @@ TEST_F(FuelPlanning, BurnOffChoiceIsStoredAndWalkedToLast)
     EXPECT_FALSE(confHas("Chart", "ShowBurnOff"));
     click("ShowBurnOff");
     EXPECT_EQ(confInt("Chart", "ShowBurnOff"), 1);
-    EXPECT_TRUE(m_wbLoad.bShowBurnOff);
+    EXPECT_TRUE(stateLoad().bShowBurnOff);
     // The check button follows the rear ballast in the page's walk.
     focus("BallastRear");
     key(GDK_KEY_Down);
@@ -378,7 +379,7 @@ TEST_F(Doubts, AFieldNotReadOrImpossibleIsNeverJudgedAcrossARestartUntilTyped)
     for (int nRun = 0; nRun < 2; nRun++) {
         EXPECT_EQ(text("FlightVerdict"), strVerdict) << nRun;
         EXPECT_TRUE(flagged("FuelVolume") && flagged("LeftSeatWeight")) << nRun;
-        EXPECT_FALSE(m_wbFlight.within());
+        EXPECT_FALSE(pwbCalcHeld().within());
         m_strConf = conf();
         TearDown();
         SetUp();
@@ -559,8 +560,8 @@ TEST_F(CheckOfTheCalculation, TheLabelSaysTheLastPassingCheckAndTheButtonMakesOn
         bOffered |= gtk_widget_get_visible(GTK_WIDGET(p->data)) &&
                     gtk_button_get_label(GTK_BUTTON(p->data)) == std::string("Open report");
     EXPECT_TRUE(bOffered);
-    EXPECT_EQ(m_wbLoad.nLSeatWeight, 71.5);
-    EXPECT_EQ(m_wbFlight.loading.nLSeatWeight, 71.5);
+    EXPECT_EQ(stateLoad().nLSeatWeight, 71.5);
+    EXPECT_EQ(pwbCalcHeld().loading.nLSeatWeight, 71.5);
     EXPECT_EQ(text("CalTotalWt"), strTotal);
     // A check that failed since is said until one passes again.
     const std::string strFailed = m_dir / "Verification/Calculation check 2001-01-01 FAILED.pdf";

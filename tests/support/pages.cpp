@@ -18,8 +18,6 @@ void Pages::SetUp()
 {
     ZT_NEED_DISPLAY();
     prmReset();
-    stateResetSetup();
-    stateResetLoading();
     wbSetEtcDir(m_dir.path());
     if (!initialConf().empty())
         writeFile(m_dir / "Zarv.conf", initialConf());

@@ -22,34 +22,37 @@ class Calculation : public testing::Test
   protected:
     void SetUp() override
     {
-        stateResetSetup();
-        stateResetLoading();
-        _wbSetup& s = m_wbSetup;
-        stateSetFixedArms();
         // The worked example: 400 kg at 2700 mm and 1.0 mm, 80 kg a seat, 60 litres.
         s.nBasicWeight = 400;
         s.nBasicLongArm = 2700;
         s.nBasicLatArm = 1.0;
-        m_wbLoad.nLSeatWeight = 80;
-        m_wbLoad.nRSeatWeight = 80;
-        m_wbLoad.nFuelVolume = 60;
+        l.nLSeatWeight = 80;
+        l.nRSeatWeight = 80;
+        l.nFuelVolume = 60;
     }
+    void calc()
+    {
+        f = pwbCalcWB(s, l);
+    }
+    _wbSetup s = calcWithFixedArms({});
+    _wbLoadState l = {};
+    _wbFlight f = {};
 };
 
 TEST_F(Calculation, WorkedExample)
 {
-    pwbCalcWB();
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nWeight, 605.54, 1e-9);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLongMoment, 1484215.6, 1e-6);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLatMoment, 544.5895, 1e-9);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLongArm, 2451.0612, 5e-5);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLatArm, 0.8993, 5e-5);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_FUEL].nWeight, 45.54, 1e-12);
-    EXPECT_EQ(m_wbFlight.rows[ROW_BALLAST].nWeight, 0.0);
-    EXPECT_LE(m_wbFlight.rows[ROW_TOTAL].nWeight, MAX_TOTAL_WEIGHT);
-    EXPECT_GE(m_wbFlight.rows[ROW_TOTAL].nLongArm, MIN_LONG_ARM);
-    EXPECT_LE(m_wbFlight.rows[ROW_TOTAL].nLongArm, MAX_LONG_ARM);
-    EXPECT_LE(std::fabs(m_wbFlight.rows[ROW_TOTAL].nLatArm), MAX_LAT_ARM);
+    calc();
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nWeight, 605.54, 1e-9);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nLongMoment, 1484215.6, 1e-6);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nLatMoment, 544.5895, 1e-9);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nLongArm, 2451.0612, 5e-5);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nLatArm, 0.8993, 5e-5);
+    EXPECT_NEAR(f.rows[ROW_FUEL].nWeight, 45.54, 1e-12);
+    EXPECT_EQ(f.rows[ROW_BALLAST].nWeight, 0.0);
+    EXPECT_LE(f.rows[ROW_TOTAL].nWeight, MAX_TOTAL_WEIGHT);
+    EXPECT_GE(f.rows[ROW_TOTAL].nLongArm, MIN_LONG_ARM);
+    EXPECT_LE(f.rows[ROW_TOTAL].nLongArm, MAX_LONG_ARM);
+    EXPECT_LE(std::fabs(f.rows[ROW_TOTAL].nLatArm), MAX_LAT_ARM);
 }
 
 struct BallastCase {
@@ -69,19 +72,19 @@ class Ballast : public Calculation, public testing::WithParamInterface<BallastCa
 
 TEST_P(Ballast, CountsOnlyInItsPosition)
 {
-    m_wbSetup.nBallastWt = 10;
-    m_wbSetup.nBallastRearLongArm = 3000;
-    m_wbSetup.nBallastRearLatArm = 55; // never read: the rear position is on the centre line
-    m_wbSetup.nBallastFrontLongArm = 1000;
-    m_wbSetup.nBallastFrontLatArm = -20;
-    m_wbLoad.nBallastPosn = GetParam().nPosn;
-    pwbCalcWB();
+    s.nBallastWt = 10;
+    s.nBallastRearLongArm = 3000;
+    s.nBallastRearLatArm = 55; // never read: the rear position is on the centre line
+    s.nBallastFrontLongArm = 1000;
+    s.nBallastFrontLatArm = -20;
+    l.nBallastPosn = GetParam().nPosn;
+    calc();
     const BallastCase& c = GetParam();
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nWeight, c.nWeight, 1e-9);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLongMoment, c.nLongMoment, 1e-6);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLatMoment, c.nLatMoment, 1e-9);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLongArm, c.nLongArm, 5e-5);
-    EXPECT_NEAR(m_wbFlight.rows[ROW_TOTAL].nLatArm, c.nLatArm, 5e-5);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nWeight, c.nWeight, 1e-9);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nLongMoment, c.nLongMoment, 1e-6);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nLatMoment, c.nLatMoment, 1e-9);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nLongArm, c.nLongArm, 5e-5);
+    EXPECT_NEAR(f.rows[ROW_TOTAL].nLatArm, c.nLatArm, 5e-5);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -95,36 +98,36 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Calculation, EmptyLoadingGivesTheBasicAircraft)
 {
-    m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = m_wbLoad.nFuelVolume = 0;
-    pwbCalcWB();
-    EXPECT_EQ(m_wbFlight.rows[ROW_TOTAL].nWeight, 400);
-    EXPECT_DOUBLE_EQ(m_wbFlight.rows[ROW_TOTAL].nLongArm, 2700);
-    EXPECT_DOUBLE_EQ(m_wbFlight.rows[ROW_TOTAL].nLatArm, 1.0);
+    l.nLSeatWeight = l.nRSeatWeight = l.nFuelVolume = 0;
+    calc();
+    EXPECT_EQ(f.rows[ROW_TOTAL].nWeight, 400);
+    EXPECT_DOUBLE_EQ(f.rows[ROW_TOTAL].nLongArm, 2700);
+    EXPECT_DOUBLE_EQ(f.rows[ROW_TOTAL].nLatArm, 1.0);
 }
 
 TEST_F(Calculation, SeatMomentsAreSignedAndCancelLaterally)
 {
-    m_wbSetup.nBasicLatArm = 0;
-    m_wbLoad.nFuelVolume = 0;
-    pwbCalcWB();
-    EXPECT_DOUBLE_EQ(m_wbFlight.rows[ROW_LSEAT].nLatMoment, -m_wbFlight.rows[ROW_RSEAT].nLatMoment);
-    EXPECT_EQ(m_wbFlight.rows[ROW_TOTAL].nLatMoment, 0.0);
+    s.nBasicLatArm = 0;
+    l.nFuelVolume = 0;
+    calc();
+    EXPECT_DOUBLE_EQ(f.rows[ROW_LSEAT].nLatMoment, -f.rows[ROW_RSEAT].nLatMoment);
+    EXPECT_EQ(f.rows[ROW_TOTAL].nLatMoment, 0.0);
 }
 
 TEST_F(Calculation, ZeroTotalWeightGivesNonFiniteArmsWithoutACrash)
 {
-    m_wbSetup.nBasicWeight = 0;
-    m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = m_wbLoad.nFuelVolume = 0;
-    pwbCalcWB();
-    EXPECT_EQ(m_wbFlight.rows[ROW_TOTAL].nWeight, 0.0);
-    EXPECT_TRUE(std::isnan(m_wbFlight.rows[ROW_TOTAL].nLongArm));
-    EXPECT_TRUE(std::isnan(m_wbFlight.rows[ROW_TOTAL].nLatArm));
+    s.nBasicWeight = 0;
+    l.nLSeatWeight = l.nRSeatWeight = l.nFuelVolume = 0;
+    calc();
+    EXPECT_EQ(f.rows[ROW_TOTAL].nWeight, 0.0);
+    EXPECT_TRUE(std::isnan(f.rows[ROW_TOTAL].nLongArm));
+    EXPECT_TRUE(std::isnan(f.rows[ROW_TOTAL].nLatArm));
     // A moment without weight (negative and positive seat loads) gives infinities.
-    m_wbLoad.nLSeatWeight = -80;
-    m_wbLoad.nRSeatWeight = 80;
-    pwbCalcWB();
-    EXPECT_EQ(m_wbFlight.rows[ROW_TOTAL].nWeight, 0.0);
-    EXPECT_TRUE(std::isinf(m_wbFlight.rows[ROW_TOTAL].nLatArm));
+    l.nLSeatWeight = -80;
+    l.nRSeatWeight = 80;
+    calc();
+    EXPECT_EQ(f.rows[ROW_TOTAL].nWeight, 0.0);
+    EXPECT_TRUE(std::isinf(f.rows[ROW_TOTAL].nLatArm));
 }
 
 // Each limit as its aircraft's limitations write it, worked by hand into the
@@ -221,9 +224,7 @@ TEST(Judgement, NoNumberIsBeyondNothingAnInfinityBeyond)
 // A setup with nothing but the fixed seat and fuel arms.
 _wbSetup fixedArms(void)
 {
-    stateResetSetup();
-    stateSetFixedArms();
-    return m_wbSetup;
+    return calcWithFixedArms({});
 }
 
 // The verdict in words, of a point and of the whole flight, in the pilot's
@@ -402,15 +403,13 @@ TEST(Trip, NegativeOrNoNumberCountsAsNoneAndTheLandingIsNeverHeavier)
         SCOPED_TRACE(std::to_string(c.nTrip) + " L trip, " + std::to_string(c.nFuel) + " L on board");
         EXPECT_EQ(calcTripOf(c.nTrip), c.nCounts);
         EXPECT_EQ(calcLandingFuel(c.nFuel, c.nTrip), c.nLandingFuel);
-        m_wbSetup = fixedArms();
-        m_wbSetup.nBasicWeight = 400, m_wbSetup.nBasicLongArm = 2700;
-        m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = 80, m_wbLoad.nFuelVolume = c.nFuel,
-        m_wbLoad.nTripFuel = c.nTrip;
-        pwbCalcWB();
-        EXPECT_LE(m_wbFlight.points[POINT_LANDING].nWeight, m_wbFlight.rows[ROW_TOTAL].nWeight);
-        EXPECT_EQ(calcJudgeFlight(m_wbSetup, stateLoading(), c.nTrip).bLanding, c.nCounts > 0);
+        _wbSetup s = fixedArms();
+        s.nBasicWeight = 400, s.nBasicLongArm = 2700;
+        const _wbLoadState l = {80, 80, c.nFuel, BALLAST_NONE, c.nTrip, FALSE};
+        const _wbFlight f = pwbCalcWB(s, l);
+        EXPECT_LE(f.points[POINT_LANDING].nWeight, f.rows[ROW_TOTAL].nWeight);
+        EXPECT_EQ(f.bLanding, c.nCounts > 0);
     }
-    stateResetLoading();
 }
 
 // A sheet's file name: the registration as one safe name, the date and the

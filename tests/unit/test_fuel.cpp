@@ -34,20 +34,14 @@ _wbSetup aircraft(double nWeight = 400, double nLongArm = 2700)
     s.nBallastWt = 10;
     s.nBallastFrontLongArm = 2000;
     s.nBallastRearLongArm = 3000;
-    m_wbSetup = s;
-    stateSetFixedArms();
-    return m_wbSetup;
+    return calcWithFixedArms(s);
 }
 
 // The worked loading on the worked aircraft: 80 kg a seat, 60 litres, no
-// ballast; calculated.
-void calculateWorkedLoading()
+// ballast, the trip given; calculated.
+_wbFlight calculateWorkedLoading(double nFuel = 60, double nTrip = 0)
 {
-    aircraft();
-    m_wbLoad.nLSeatWeight = m_wbLoad.nRSeatWeight = 80;
-    m_wbLoad.nFuelVolume = 60;
-    m_wbLoad.nBallastPosn = BALLAST_NONE;
-    pwbCalcWB();
+    return pwbCalcWB(aircraft(), {80, 80, nFuel, BALLAST_NONE, nTrip, FALSE});
 }
 
 struct Worked {
@@ -105,19 +99,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ZeroFuel, WorkedPointToTheLastFigureAndEqualToTheTotalsWithoutFuel)
 {
-    calculateWorkedLoading();
-    EXPECT_DOUBLE_EQ(m_wbFlight.points[POINT_NO_FUEL].nWeight, 560.0);
-    EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLongMoment, 1368544.0, 1e-6);
-    EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLongArm, 2443.8286, 5e-5);
-    EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLatMoment, 400.0, 1e-9);
-    EXPECT_NEAR(m_wbFlight.points[POINT_NO_FUEL].nLatArm, 0.7143, 5e-5);
+    _wbFlight f = calculateWorkedLoading();
+    EXPECT_DOUBLE_EQ(f.points[POINT_NO_FUEL].nWeight, 560.0);
+    EXPECT_NEAR(f.points[POINT_NO_FUEL].nLongMoment, 1368544.0, 1e-6);
+    EXPECT_NEAR(f.points[POINT_NO_FUEL].nLongArm, 2443.8286, 5e-5);
+    EXPECT_NEAR(f.points[POINT_NO_FUEL].nLatMoment, 400.0, 1e-9);
+    EXPECT_NEAR(f.points[POINT_NO_FUEL].nLatArm, 0.7143, 5e-5);
     // With no fuel on board the zero-fuel point is the totals, bit for bit.
-    m_wbLoad.nFuelVolume = 0;
-    pwbCalcWB();
-    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nWeight, m_wbFlight.rows[ROW_TOTAL].nWeight);
-    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nLongArm, m_wbFlight.rows[ROW_TOTAL].nLongArm);
-    EXPECT_EQ(m_wbFlight.points[POINT_NO_FUEL].nLatArm, m_wbFlight.rows[ROW_TOTAL].nLatArm);
-    stateResetLoading();
+    f = calculateWorkedLoading(0);
+    EXPECT_EQ(f.points[POINT_NO_FUEL].nWeight, f.rows[ROW_TOTAL].nWeight);
+    EXPECT_EQ(f.points[POINT_NO_FUEL].nLongArm, f.rows[ROW_TOTAL].nLongArm);
+    EXPECT_EQ(f.points[POINT_NO_FUEL].nLatArm, f.rows[ROW_TOTAL].nLatArm);
 }
 
 TEST(ZeroFuel, NoWeightOrNoNumberGivesNoRangeAndNoAdvice)
@@ -145,7 +137,6 @@ TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
     for (int i = 0; i < 300; i++) {
         _wbSetup s = aircraft(weight(rng), arm(rng));
         s.nBasicLatArm = lat(rng);
-        m_wbSetup = s;
         const double nLeft = seat(rng), nRight = seat(rng);
         const guint nBallast = static_cast<guint>(rng() % 3);
         const _wbFuelRange r = fuelRange(s, nLeft, nRight, nBallast);
@@ -266,7 +257,7 @@ std::vector<uint32_t> drawChart(const _chartInput& what);
 // burn-off on or off, to a zero-fuel point of the test's own.
 std::vector<uint32_t> drawChart(bool bBurnOff, const _wbPoint& zeroFuel)
 {
-    _chartInput what = pwbChartInput();
+    _chartInput what = pwbChartInputOf(calculateWorkedLoading(), false);
     what.bShowBurnOff = bBurnOff;
     what.zeroFuel = zeroFuel;
     return drawChart(what);
@@ -308,7 +299,7 @@ TEST_P(BurnOffOverlay, RingOrEdgeArrowAndLineWhereTheGeometryPutsThemOnlyWhenOn)
 {
     // The worked loading at take-off; a zero-fuel point far from it, so the
     // line crosses open chart.
-    calculateWorkedLoading();
+    const _wbFlight f = calculateWorkedLoading();
     _wbPoint z{};
     z.nLongArm = GetParam().nLongIn * 25.4;
     z.nLatArm = GetParam().nLatIn * 25.4;
@@ -319,15 +310,14 @@ TEST_P(BurnOffOverlay, RingOrEdgeArrowAndLineWhereTheGeometryPutsThemOnlyWhenOn)
 
     // On, against the burn-off ending on the take-off point itself.
     const std::vector<uint32_t> on = drawChart(true, z);
-    const std::vector<uint32_t> base = drawChart(true, m_wbFlight.points[POINT_TAKE_OFF]);
+    const std::vector<uint32_t> base = drawChart(true, f.points[POINT_TAKE_OFF]);
     const _chartGeometry g = pwbChartGeometry(500, 500);
     auto xOf = [&](double nLatIn) { return std::clamp(250 + static_cast<int>(nLatIn * g.nXLineIntv), 0, 500); };
     auto yOf = [&](double nLongIn) {
         return std::clamp(450 - static_cast<int>((99.0 - nLongIn) * g.nYLineIntv), 0, 500);
     };
     const int nX = xOf(GetParam().nLatIn), nY = yOf(GetParam().nLongIn);
-    const int nXTakeOff = xOf(m_wbFlight.rows[ROW_TOTAL].nLatArm / 25.4),
-              nYTakeOff = yOf(m_wbFlight.rows[ROW_TOTAL].nLongArm / 25.4);
+    const int nXTakeOff = xOf(f.rows[ROW_TOTAL].nLatArm / 25.4), nYTakeOff = yOf(f.rows[ROW_TOTAL].nLongArm / 25.4);
     auto at = [](const std::vector<uint32_t>& v, int x, int y) { return v[static_cast<size_t>(y) * 500 + x]; };
     // The ring: its rim in the colour, its centre left as it was; beyond
     // the square, a red arrow on its edge and its arm written beside it.
@@ -372,11 +362,7 @@ INSTANTIATE_TEST_SUITE_P(Points, BurnOffOverlay,
 // its edge, where the page draws its marker clamped, half cut off.
 TEST(SheetChart, EveryJudgedPointAndAnEdgeArrowForAPointBeyond)
 {
-    calculateWorkedLoading(); // 60 L
-    m_wbLoad.nTripFuel = 20;
-    m_wbLoad.bShowBurnOff = FALSE;
-    pwbCalcWB();
-    _wbFlight f = m_wbFlight;
+    _wbFlight f = calculateWorkedLoading(60, 20);
     const std::vector<uint32_t> page = drawChart(pwbChartInputOf(f, false));
     const std::vector<uint32_t> sheet = drawChart(pwbSheetChartInputOf(f));
     const _chartGeometry g = pwbChartGeometry(500, 500);
@@ -400,7 +386,6 @@ TEST(SheetChart, EveryJudgedPointAndAnEdgeArrowForAPointBeyond)
     EXPECT_EQ(at(pageAft, x, 474), 0xffff0000u);
     EXPECT_NE(at(sheetAft, x, 474), 0xffff0000u);
     EXPECT_EQ(at(sheetAft, x, 493), 0xffff0000u) << std::hex << at(sheetAft, x, 493);
-    stateResetLoading();
 }
 
 } // namespace
@@ -412,18 +397,13 @@ namespace
 // and the fuel density an aircraft may have.
 TEST(Trip, LandingPointFuelToCarryAndDensityAgainstWorkedFigures)
 {
-    calculateWorkedLoading(); // 60 L on board
-    m_wbLoad.nTripFuel = 20;  // lands with 40 L: 560 kg and 30.36 kg of fuel
-    pwbCalcWB();
-    EXPECT_NEAR(m_wbFlight.points[POINT_LANDING].nWeight, 590.36, 1e-9);
-    EXPECT_NEAR(m_wbFlight.points[POINT_LANDING].nLongMoment, 1368544.0 + 30.36 * 2540.0, 1e-6);
-    m_wbLoad.nTripFuel = 70; // more than there is: lands with none
-    pwbCalcWB();
-    EXPECT_EQ(m_wbFlight.points[POINT_LANDING].nWeight, m_wbFlight.points[POINT_NO_FUEL].nWeight);
-    m_wbLoad.nTripFuel = 0; // no trip: the take-off point to the last digit
-    pwbCalcWB();
-    EXPECT_EQ(m_wbFlight.points[POINT_LANDING].nLongArm, m_wbFlight.rows[ROW_TOTAL].nLongArm);
-    stateResetLoading();
+    _wbFlight f = calculateWorkedLoading(60, 20); // 60 L on board, lands with 40 L: 560 kg and 30.36 kg of fuel
+    EXPECT_NEAR(f.points[POINT_LANDING].nWeight, 590.36, 1e-9);
+    EXPECT_NEAR(f.points[POINT_LANDING].nLongMoment, 1368544.0 + 30.36 * 2540.0, 1e-6);
+    f = calculateWorkedLoading(60, 70); // more than there is: lands with none
+    EXPECT_EQ(f.points[POINT_LANDING].nWeight, f.points[POINT_NO_FUEL].nWeight);
+    f = calculateWorkedLoading(60, 0); // no trip: the take-off point to the last digit
+    EXPECT_EQ(f.points[POINT_LANDING].nLongArm, f.rows[ROW_TOTAL].nLongArm);
 
     // Nose-heavy: at least 36.6512 L at take-off; a 20 L trip needs 56.6512,
     // and 36.6512 must stay on board; a 30 L trip does not fit the tank.
@@ -448,8 +428,7 @@ TEST(Trip, LandingPointFuelToCarryAndDensityAgainstWorkedFigures)
 // zero-fuel point straight aft of take-off, the landing point half-way.
 TEST(Trip, LandingMarkOnTheBurnOffLineOnlyWithATrip)
 {
-    calculateWorkedLoading();
-    _chartInput what = pwbChartInput();
+    _chartInput what = pwbChartInputOf(calculateWorkedLoading(), false);
     what.bShowBurnOff = true;
     what.zeroFuel = what.takeOff;
     what.zeroFuel.nLongArm += 25.4;
@@ -463,7 +442,6 @@ TEST(Trip, LandingMarkOnTheBurnOffLineOnlyWithATrip)
     const int nY = 450 - static_cast<int>((99.0 - what.landing.nLongArm / 25.4) * g.nYLineIntv);
     EXPECT_NE(marked[static_cast<size_t>(nY) * 500 + nX + 4], line[static_cast<size_t>(nY) * 500 + nX + 4]);
     EXPECT_EQ(marked[static_cast<size_t>(nY) * 500 + nX + 9], line[static_cast<size_t>(nY) * 500 + nX + 9]);
-    stateResetLoading();
 }
 
 } // namespace

@@ -44,9 +44,7 @@ TEST(Properties, LoadingsWorkedByHand)
                   44.78764590653903, 480}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.nWeight) + " kg");
-        stateResetSetup();
-        stateSetFixedArms();
-        _wbSetup& s = m_wbSetup;
+        _wbSetup s = calcWithFixedArms({});
         s.nBasicWeight = c.nBasic, s.nBasicLongArm = c.nBasicLong, s.nBasicLatArm = c.nBasicLat;
         s.nFuelDensity = c.nDensity;
         s.nBallastWt = c.nBallastPosn == BALLAST_FRONT ? 10 : 15;

@@ -173,14 +173,11 @@ TEST(Record, EveryTamperingIsFound)
         const int fdDir = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY);
         for (int nDay = 1; nDay <= 3; nDay++) {
             // A sheet as the window records it: the calculation's own figures.
-            stateResetSetup();
-            stateResetLoading();
-            m_wbSetup.nBasicWeight = 400;
-            m_wbSetup.nBasicLongArm = 2700;
-            m_wbLoad.nLSeatWeight = 80;
-            m_wbLoad.nFuelVolume = 20.0 * nDay;
-            stateSetFixedArms();
-            pwbCalcWB();
+            _wbSetup setup = calcWithFixedArms({});
+            setup.nBasicWeight = 400;
+            setup.nBasicLongArm = 2700;
+            const _wbLoadState load = {80, 0, 20.0 * nDay, BALLAST_NONE, 0, FALSE};
+            const _wbFlight flight = pwbCalcWB(setup, load);
             _recEntry e;
             e.strTime = "2026-12-0" + std::to_string(nDay) + "T10:00:00+00:00";
             e.strVersion = "1.0.0";
@@ -188,10 +185,11 @@ TEST(Record, EveryTamperingIsFound)
             // The second sheet names no one, as an older Zarv's line.
             if (nDay != 2)
                 e.strPilot = "A. Pilot", e.strFlight = "Flight " + std::to_string(nDay);
-            e.strFingerprint = prmFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; });
-            e.setup = m_wbSetup;
-            e.load = m_wbLoad;
-            e.outputs = recOutputsOf(m_wbFlight, pwbFlightVerdictText(m_wbFlight, m_wbSetup));
+            e.strFingerprint = prmFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
+                                              PRM_FINGERPRINT_VERSION, setup);
+            e.setup = setup;
+            e.load = load;
+            e.outputs = recOutputsOf(flight, pwbFlightVerdictText(flight, setup));
             const std::string strSheet = "G-ZARV 2026-12-0" + std::to_string(nDay) + " 1000.pdf";
             zt::writeFile(strFolder + "/" + strSheet,
                           "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n");

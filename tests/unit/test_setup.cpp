@@ -25,7 +25,7 @@ class SetupRecord : public zt::FreshStore<testing::Test>
     void SetUp() override
     {
         FreshStore::SetUp();
-        stateResetSetup();
+        stateEditSetup() = {};
     }
 };
 
@@ -453,14 +453,14 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         prmLoadKeyFile();
         psetParams();
         pwbParams();
-        pwbCalcWB();
-        const std::string strVerdict = pwbFlightVerdictText(m_wbFlight, m_wbSetup);
+        const _wbFlight f = pwbCalcHeld();
+        const std::string strVerdict = pwbFlightVerdictText(f, m_wbSetup);
         const bool bWithin = c.pszVerdict[0] == 'W';
         const std::string strWords = zt::inLocale(c.pszVerdict);
         EXPECT_EQ(strVerdict, (bWithin ? "" : "NOT WITHIN LIMITS: ") + strWords) << c.pszConf;
-        EXPECT_EQ(m_wbFlight.within(), bWithin) << c.pszConf;
+        EXPECT_EQ(f.within(), bWithin) << c.pszConf;
         for (int n = 0; n < POINT_COUNT; n++)
-            for (const std::string& str : {strVerdict, pwbPointVerdictText(m_wbFlight, _wbFlightPoint(n), m_wbSetup)})
+            for (const std::string& str : {strVerdict, pwbPointVerdictText(f, _wbFlightPoint(n), m_wbSetup)})
                 EXPECT_TRUE(zt::reSearch(str, "(?i)inf|nan|\\d{12}").empty()) << str;
     }
 }
@@ -545,8 +545,8 @@ TEST_F(SetupRecord, AChangeIsWrittenToTheDigitsThatShowIt)
         {VAL_BASIC_WEIGHT, UNIT_WT_KG, UNIT_ARM_MM, 455, 48, "455.0 kgs", "48.0 kgs"}, // apart as they are
     };
     for (const auto& c : cases) {
-        m_wbSetup.nUnitWt = c.nWt;
-        m_wbSetup.nUnitArm = c.nArm;
+        stateEditSetup().nUnitWt = c.nWt;
+        stateEditSetup().nUnitArm = c.nArm;
         EXPECT_EQ(shwFigureChange(prmValue(c.nId), c.nOld, c.nNew),
                   std::pair(zt::inLocale(c.pszOld), zt::inLocale(c.pszNew)))
             << prmValue(c.nId).pszWhat;
@@ -573,7 +573,7 @@ TEST_F(SetupRecord, AFigureOutsideWhatZarvTakesIsRefused)
     // A density or interval of 0 is none set, and taken.
     for (const auto& c : cases)
         EXPECT_EQ(!prmFigureRefusal(c.nId, c.nValue).empty(), c.bRefused) << prmValue(c.nId).pszWhat << " " << c.nValue;
-    m_wbSetup.nUnitWt = UNIT_WT_LB;
+    stateEditSetup().nUnitWt = UNIT_WT_LB;
     EXPECT_EQ(prmFigureRefusal(VAL_BASIC_WEIGHT, 48),
               zt::inLocale("A basic weight of 105.8 lbs is refused: Zarv takes one from 440.9 lbs to 11023.1 lbs."));
 }
