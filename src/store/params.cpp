@@ -29,18 +29,58 @@ _prmFileOps m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, 
 namespace
 {
 
-// Set when Zarv.conf must be left as it is for the rest of the run: an
-// unreadable file that could not be moved aside, or a link someone else
-// could have planted. Saves are then refused.
-bool m_bKeepUnreadable = false;
+// What Zarv last read from Zarv.conf or wrote to it: the file's identity,
+// size and times, and its contents. A file that differs in any of the first
+// was changed by another program, unless its contents are still the same.
+struct _prmSeen {
+    bool bExists = false;
+    dev_t nDev = 0;
+    ino_t nIno = 0;
+    off_t nSize = 0;
+    struct timespec tModified = {}, tChanged = {};
+    std::string strData;
+};
 
-// Told of the outcome of every rewrite; see prmSetWriteListener.
-void (*m_pfuncWriteListener)(const char* pszError) = nullptr;
+// A change this window made to the key file that Zarv.conf does not hold
+// yet: a value set, or a key (or, with no key, a group) removed. They are
+// laid over the file's values when another program changed it meanwhile.
+struct _prmPending {
+    std::string strGroup, strKey, strValue;
+    bool bRemove;
+};
+
+// What the store keeps while Zarv runs, besides the key file itself.
+struct _prmHeld {
+    // Set when Zarv.conf must be left as it is for the rest of the run: an
+    // unreadable file that could not be moved aside, or a link someone
+    // else could have planted. Saves are then refused.
+    bool bKeepUnreadable = false;
+    // Told of the outcome of every rewrite; see prmSetWriteListener.
+    void (*pfuncWriteListener)(const char* pszError) = nullptr;
+    _prmSeen seen;
+    std::vector<_prmPending> pending;
+    // Told when the key file was read again because another program
+    // changed Zarv.conf (see prmWatchKeyFile), the monitor, and a reading
+    // of another program's change that the window has not been told of.
+    void (*pfuncChangeListener)(void) = nullptr;
+    GFileMonitor* pmonConf = nullptr;
+    bool bReadAgain = false;
+    // The texts typed or read that were not numbers, by group and key.
+    std::map<std::pair<std::string, std::string>, std::string> unreadTexts;
+    // What no unread text reads as; never written.
+    std::string strNone;
+};
+_prmHeld m_store;
+
+} // namespace
+
+namespace
+{
 
 void tellListener(const char* pszError)
 {
-    if (m_pfuncWriteListener)
-        m_pfuncWriteListener(pszError);
+    if (m_store.pfuncWriteListener)
+        m_store.pfuncWriteListener(pszError);
 }
 
 std::string confSpec()
@@ -247,29 +287,17 @@ bool readConf(const std::string& strSpec, std::string* pstrData, GStatBuf* pst, 
     return readFile(strSpec, 0, pstrData, pst, ppErr);
 }
 
-// What Zarv last read from Zarv.conf or wrote to it: the file's identity,
-// size and times, and its contents. A file that differs in any of the first
-// was changed by another program, unless its contents are still the same.
-struct _prmSeen {
-    bool bExists = false;
-    dev_t nDev = 0;
-    ino_t nIno = 0;
-    off_t nSize = 0;
-    struct timespec tModified = {}, tChanged = {};
-    std::string strData;
-};
-_prmSeen m_seen;
-
 void noteSeen(const GStatBuf& st, const std::string& strData)
 {
-    m_seen = {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, strData};
+    m_store.seen = {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, strData};
 }
 
 bool sameAsSeen(const GStatBuf& st)
 {
     auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
-    return m_seen.bExists && st.st_dev == m_seen.nDev && st.st_ino == m_seen.nIno && st.st_size == m_seen.nSize &&
-           same(st.st_mtim, m_seen.tModified) && same(st.st_ctim, m_seen.tChanged);
+    return m_store.seen.bExists && st.st_dev == m_store.seen.nDev && st.st_ino == m_store.seen.nIno &&
+           st.st_size == m_store.seen.nSize && same(st.st_mtim, m_store.seen.tModified) &&
+           same(st.st_ctim, m_store.seen.tChanged);
 }
 
 // Parses what Zarv.conf holds. A NUL byte would end the parse there in
@@ -301,22 +329,6 @@ bool loadConf(GKeyFile* pkf, const std::string& strSpec, GError** ppErr)
     return true;
 }
 
-// A change this window made to the key file that Zarv.conf does not hold
-// yet: a value set, or a key (or, with no key, a group) removed. They are
-// laid over the file's values when another program changed it meanwhile.
-struct _prmPending {
-    std::string strGroup, strKey, strValue;
-    bool bRemove;
-};
-std::vector<_prmPending> m_pending;
-
-// Told when the key file was read again because another program changed
-// Zarv.conf; see prmWatchKeyFile.
-void (*m_pfuncChangeListener)(void) = nullptr;
-GFileMonitor* m_pmonConf = nullptr;
-// A reading of another program's change that the window has not been told of.
-bool m_bReadAgain = false;
-
 GKeyFile* copyOf(GKeyFile* pkf)
 {
     gsize nLength = 0;
@@ -336,25 +348,25 @@ void notePending(GKeyFile* pkfBefore, GKeyFile* pkfAfter)
             g_autofree gchar* pszAfter = g_key_file_get_value(pkfAfter, *ppszGroup, *ppszKey, nullptr);
             g_autofree gchar* pszBefore = g_key_file_get_value(pkfBefore, *ppszGroup, *ppszKey, nullptr);
             if (pszAfter && (!pszBefore || strcmp(pszAfter, pszBefore) != 0))
-                m_pending.push_back({*ppszGroup, *ppszKey, pszAfter, false});
+                m_store.pending.push_back({*ppszGroup, *ppszKey, pszAfter, false});
         }
     }
     g_auto(GStrv) ppszOld = g_key_file_get_groups(pkfBefore, nullptr);
     for (gchar** ppszGroup = ppszOld; *ppszGroup; ppszGroup++) {
         if (!g_key_file_has_group(pkfAfter, *ppszGroup)) {
-            m_pending.push_back({*ppszGroup, "", "", true});
+            m_store.pending.push_back({*ppszGroup, "", "", true});
             continue;
         }
         g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkfBefore, *ppszGroup, nullptr, nullptr);
         for (gchar** ppszKey = ppszKeys; ppszKey && *ppszKey; ppszKey++)
             if (!g_key_file_has_key(pkfAfter, *ppszGroup, *ppszKey, nullptr))
-                m_pending.push_back({*ppszGroup, *ppszKey, "", true});
+                m_store.pending.push_back({*ppszGroup, *ppszKey, "", true});
     }
 }
 
 void applyPending(GKeyFile* pkf)
 {
-    for (const _prmPending& c : m_pending) {
+    for (const _prmPending& c : m_store.pending) {
         if (!c.bRemove)
             g_key_file_set_value(pkf, c.strGroup.c_str(), c.strKey.c_str(), c.strValue.c_str());
         else if (c.strKey.empty())
@@ -372,10 +384,10 @@ void refuseLink(const char* pszFunc, const std::string& strSpec)
                                                "it is not followed: changes are not saved this run",
                                                pszFunc, strSpec.c_str());
     errPostError(pszMsg);
-    if (!m_bKeepUnreadable)
+    if (!m_store.bKeepUnreadable)
         errTellPilot(strSpec + " is a link that another user could have made or changed: it is not read, and no "
                                "change is saved this run");
-    m_bKeepUnreadable = true;
+    m_store.bKeepUnreadable = true;
 }
 
 // Reads Zarv.conf again where another program changed it since Zarv last
@@ -385,12 +397,12 @@ void refuseLink(const char* pszFunc, const std::string& strSpec)
 // is no change: the next save makes it anew from the window's values.
 bool prmSyncKeyFile(void)
 {
-    if (m_bKeepUnreadable || !m_pkeyFile)
+    if (m_store.bKeepUnreadable || !m_pkeyFile)
         return false;
     const std::string strSpec = confSpec();
     GStatBuf st;
     if (g_stat(strSpec.c_str(), &st) != 0) {
-        m_seen = {};
+        m_store.seen = {};
         return false;
     }
     if (sameAsSeen(st))
@@ -414,13 +426,13 @@ bool prmSyncKeyFile(void)
                                 "it is left as it is: changes are not saved this run",
                                 strSpec.c_str(), pErr->message);
             errPostError(pszMsg);
-            m_bKeepUnreadable = true;
+            m_store.bKeepUnreadable = true;
             errTellPilot("Zarv.conf was changed by another program and cannot be read (" + reasonText(pErr->message) +
                          "): it is left as it is, and no change is saved this run");
         }
         return false;
     }
-    if (m_seen.bExists && strData == m_seen.strData) {
+    if (m_store.seen.bExists && strData == m_store.seen.strData) {
         noteSeen(st, strData); // touched, not changed
         return false;
     }
@@ -433,9 +445,9 @@ bool prmSyncKeyFile(void)
         errPostError(pszMsg);
         // Kept for its owner as at start; the window's values stay and the
         // next save writes them.
-        m_seen = {};
+        m_store.seen = {};
         if (pErr->domain == G_KEY_FILE_ERROR)
-            m_bKeepUnreadable = !setAside(linkTarget(strSpec), pErr->message, false);
+            m_store.bKeepUnreadable = !setAside(linkTarget(strSpec), pErr->message, false);
         return false;
     }
     applyPending(pkf);
@@ -445,18 +457,18 @@ bool prmSyncKeyFile(void)
     g_autofree gchar* pszMsg =
         g_strdup_printf("prmSyncKeyFile()\n%s was changed by another program\nits values are read", strSpec.c_str());
     errPostError(pszMsg);
-    m_bReadAgain = true;
+    m_store.bReadAgain = true;
     return true;
 }
 
 // Tells the window of a reading of another program's change.
 void announceReading(void)
 {
-    if (!m_bReadAgain)
+    if (!m_store.bReadAgain)
         return;
-    m_bReadAgain = false;
-    if (m_pfuncChangeListener)
-        m_pfuncChangeListener();
+    m_store.bReadAgain = false;
+    if (m_store.pfuncChangeListener)
+        m_store.pfuncChangeListener();
 }
 
 void onConfChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent nEvent, gpointer)
@@ -471,7 +483,7 @@ void onConfChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent nEvent, gpoi
 
 void prmSetWriteListener(void (*pfuncListener)(const char* pszError))
 {
-    m_pfuncWriteListener = pfuncListener;
+    m_store.pfuncWriteListener = pfuncListener;
 }
 
 void prmLoadKeyFile(void)
@@ -508,9 +520,9 @@ void prmLoadKeyFile(void)
     // One that cannot be read for now (no permission) is left as it is, and
     // not replaced either: changes stay in the window this run.
     if (pErr->domain == G_KEY_FILE_ERROR) {
-        m_bKeepUnreadable = !setAside(bLink ? linkTarget(strSpec) : strSpec, pErr->message, true);
+        m_store.bKeepUnreadable = !setAside(bLink ? linkTarget(strSpec) : strSpec, pErr->message, true);
     } else if (!g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT)) {
-        m_bKeepUnreadable = true;
+        m_store.bKeepUnreadable = true;
         errTellPilot("Zarv.conf could not be read (" + reasonText(pErr->message) +
                      "): it is left as it is, the window shows no aircraft and no loading, and no change is saved "
                      "this run");
@@ -523,7 +535,7 @@ namespace
 // After a save: Zarv.conf holds every change, as it is now.
 void noteSaved(const std::string& strTarget, const gchar* pszData, gsize nLength)
 {
-    m_pending.clear();
+    m_store.pending.clear();
     GStatBuf st;
     if (g_stat(strTarget.c_str(), &st) == 0)
         noteSeen(st, std::string(pszData, nLength));
@@ -534,7 +546,7 @@ void noteSaved(const std::string& strTarget, const gchar* pszData, gsize nLength
 void writeKeyFile(void)
 {
     prmSyncKeyFile();
-    if (m_bKeepUnreadable) {
+    if (m_store.bKeepUnreadable) {
         tellListener("Zarv.conf is left as it was found");
         return;
     }
@@ -629,31 +641,31 @@ bool prmFileSettled(GFileMonitorEvent nEvent)
 
 void prmWatchKeyFile(void (*pfuncChanged)(void))
 {
-    m_pfuncChangeListener = pfuncChanged;
-    if (m_pmonConf)
+    m_store.pfuncChangeListener = pfuncChanged;
+    if (m_store.pmonConf)
         return;
     g_autoptr(GFile) pfile = g_file_new_for_path(confSpec().c_str());
     g_autoptr(GError) pErr = nullptr;
-    m_pmonConf = g_file_monitor_file(pfile, G_FILE_MONITOR_WATCH_MOVES, nullptr, &pErr);
-    if (!m_pmonConf) {
+    m_store.pmonConf = g_file_monitor_file(pfile, G_FILE_MONITOR_WATCH_MOVES, nullptr, &pErr);
+    if (!m_store.pmonConf) {
         // Another program's change is still found before the next save.
         g_autofree gchar* pszMsg =
             g_strdup_printf("prmWatchKeyFile()\ng_file_monitor_file(%s)\n%s", confSpec().c_str(), pErr->message);
         errPostError(pszMsg);
         return;
     }
-    g_signal_connect(m_pmonConf, "changed", G_CALLBACK(onConfChanged), nullptr);
+    g_signal_connect(m_store.pmonConf, "changed", G_CALLBACK(onConfChanged), nullptr);
 }
 
 void prmCloseKeyFile(void)
 {
-    m_pfuncChangeListener = nullptr;
-    g_clear_object(&m_pmonConf);
+    m_store.pfuncChangeListener = nullptr;
+    g_clear_object(&m_store.pmonConf);
     prmSyncKeyFile();
     // Written only where the file lacks something: a change whose save
     // failed, or no file at all (the first run leaves one behind).
     GStatBuf st;
-    if (!m_pending.empty() || g_stat(confSpec().c_str(), &st) != 0)
+    if (!m_store.pending.empty() || g_stat(confSpec().c_str(), &st) != 0)
         writeKeyFile();
 }
 
@@ -680,26 +692,18 @@ void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue)
     change([&](GKeyFile* pkf) { g_key_file_set_double(pkf, pszGroup, pszKey, nValue); });
 }
 
-namespace
-{
-
-std::map<std::pair<std::string, std::string>, std::string> m_unreadTexts;
-
-} // namespace
-
 const std::string& prmUnreadText(const gchar* pszGroup, const gchar* pszKey)
 {
-    static const std::string strNone;
-    const auto it = m_unreadTexts.find({pszGroup, pszKey});
-    return it == m_unreadTexts.end() ? strNone : it->second;
+    const auto it = m_store.unreadTexts.find({pszGroup, pszKey});
+    return it == m_store.unreadTexts.end() ? m_store.strNone : it->second;
 }
 
 void prmKeepUnreadText(const gchar* pszGroup, const gchar* pszKey, const std::string& strText)
 {
     if (strText.empty())
-        m_unreadTexts.erase({pszGroup, pszKey});
+        m_store.unreadTexts.erase({pszGroup, pszKey});
     else
-        m_unreadTexts[{pszGroup, pszKey}] = strText;
+        m_store.unreadTexts[{pszGroup, pszKey}] = strText;
 }
 
 std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey)
@@ -780,14 +784,8 @@ void prmReset(void)
     if (m_pkeyFile)
         g_key_file_free(m_pkeyFile);
     m_pkeyFile = nullptr;
-    m_bKeepUnreadable = false;
-    m_pfuncWriteListener = nullptr;
-    m_pfuncChangeListener = nullptr;
-    g_clear_object(&m_pmonConf);
-    m_seen = {};
-    m_pending.clear();
-    m_bReadAgain = false;
-    m_unreadTexts.clear();
+    g_clear_object(&m_store.pmonConf);
+    m_store = _prmHeld{};
     m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
 }
 

@@ -10,7 +10,9 @@
 #include "store/state.h"
 #include "store/stored.h"
 #include "sys/errlog.h"
+#include "ui/amend.h"
 #include "ui/fields.h"
+#include "ui/fleetList.h"
 #include "ui/misc.h"
 #include "ui/shown.h"
 
@@ -53,28 +55,22 @@ struct _psetPage {
     GtkWidget *m_pwgtConfWeightUnitKgs, *m_pwgtConfWeightUnitLbs;
     GtkWidget *m_pwgtConfArmUnitMM, *m_pwgtConfArmUnitIn;
     GtkWidget *m_pwgtConfFuelUnitLitres, *m_pwgtConfFuelUnitUSGal, *m_pwgtConfFuelUnitImpGal;
-    // The fleet's list and buttons; the figures' fingerprint and history,
-    // and the flag of a change made outside Zarv with its button.
-    GtkWidget *m_pwgtFleetChoice, *m_pwgtFleetAdd, *m_pwgtFleetRemove;
+    // The figures' fingerprint and history, and the flag of a change made
+    // outside Zarv with its button.
     GtkWidget *m_pwgtFingerprint, *m_pwgtHistory, *m_pwgtFiguresChanged, *m_pwgtConfirmFigures;
     // The entries and unit labels of the setup's values (the registration,
     // the weighing date and the fuel density among them), and the page's
     // walk.
     _fldPage fields = {.nOwner = PRM_OF_SETUP};
-    // The group of each row of the fleet's list, in the list's order; the
-    // fields this page flagged as copied, so that it clears its own flags
-    // and no other; the state of the figures last logged as changed
+    // The fields this page flagged as copied, so that it clears its own
+    // flags and no other; the state of the figures last logged as changed
     // outside Zarv.
-    std::vector<std::string> fleetGroups;
     guint nShownCopied;
     std::string strLogged;
 };
 _psetPage m_set = {};
 
-const std::array<_mscBinding, 7> m_optional = {{
-    {"FleetChoice", gtk_combo_box_text_get_type, &m_set.m_pwgtFleetChoice},
-    {"FleetAdd", gtk_button_get_type, &m_set.m_pwgtFleetAdd},
-    {"FleetRemove", gtk_button_get_type, &m_set.m_pwgtFleetRemove},
+const std::array<_mscBinding, 4> m_optional = {{
     {"AircraftFingerprint", gtk_label_get_type, &m_set.m_pwgtFingerprint},
     {"AircraftHistory", gtk_label_get_type, &m_set.m_pwgtHistory},
     {"FiguresChanged", gtk_label_get_type, &m_set.m_pwgtFiguresChanged},
@@ -125,11 +121,9 @@ constexpr std::array<Weighed, 3> m_weighed = {{
     {VAL_BASIC_LAT_ARM, &m_set.m_pwgtConfEmptyLatArm, 4},
 }};
 
-std::string fleetLabel(const _fleetAircraft& a);
-
 void showCopied(void)
 {
-    const std::string strFrom = fleetLabel({"", prmGetText(VAL_COPIED_FROM)});
+    const std::string strFrom = flistLabel({"", prmGetText(VAL_COPIED_FROM)});
     for (const Weighed& v : m_weighed) {
         if (m_wbSetup.nUnconfirmed & v.nBit)
             mscFlagEntry(*v.ppwgt, "copied from " + strFrom + ": check against this aircraft's weighing report");
@@ -138,9 +132,6 @@ void showCopied(void)
     }
     m_set.nShownCopied = m_wbSetup.nUnconfirmed;
 }
-
-// While the pilot is asked why a figure changes, no other commit runs.
-bool m_bAsking = false;
 
 // A figure's name as its caption on the page says it.
 std::string figureCaption(const _prmValue& v)
@@ -152,74 +143,11 @@ std::string figureCaption(const _prmValue& v)
     return std::string(v.pszGroup) + "/" + v.pszKey;
 }
 
-void psetOnAmendReasonChanged(GtkEditable* pwgtReason, gpointer pDialog)
-{
-    g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
-    gtk_dialog_set_response_sensitive(GTK_DIALOG(pDialog), GTK_RESPONSE_OK, *pszReason != 0);
-}
-
-// A dialog over the window of pwgtFrom: its question and title, then the
-// change in large bold type, so that a value typed by mistake is seen
-// before it is taken, and what else there is to say.
-GtkWidget* changeDialog(GtkWidget* pwgtFrom, GtkMessageType nType, GtkButtonsType nButtons, const char* pszQuestion,
-                        const std::string& strChange, const std::string& strWhat)
-{
-    GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgtFrom);
-    GtkWidget* pdlg = gtk_message_dialog_new(GTK_IS_WINDOW(pwinMain) ? GTK_WINDOW(pwinMain) : nullptr,
-                                             GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), nType,
-                                             nButtons, "%s", pszQuestion);
-    gtk_window_set_title(GTK_WINDOW(pdlg), pszQuestion);
-    g_autofree gchar* pszMarkup =
-        strChange.empty() ? g_markup_escape_text(strWhat.c_str(), -1)
-                          : g_markup_printf_escaped("<span size=\"x-large\" weight=\"bold\">%s</span>\n\n%s",
-                                                    strChange.c_str(), strWhat.c_str());
-    gtk_message_dialog_format_secondary_markup(GTK_MESSAGE_DIALOG(pdlg), "%s", pszMarkup);
-    return pdlg;
-}
-
-// Asks why the weighing record changes, saying what changes: the reason,
-// or nothing when the pilot cancels.
-std::optional<std::string> askReason(GtkWidget* pwgtFrom, const char* pszQuestion, const std::string& strChange,
-                                     const std::string& strWhat)
-{
-    GtkWidget* pdlg = changeDialog(pwgtFrom, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, pszQuestion, strChange, strWhat);
-    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_OK", GTK_RESPONSE_OK, nullptr);
-    GtkWidget* pwgtBox = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
-    GtkWidget* pwgtReason = gtk_entry_new();
-    gtk_widget_set_name(pwgtReason, "AmendReason");
-    gtk_entry_set_activates_default(GTK_ENTRY(pwgtReason), TRUE);
-    GtkWidget* pwgtCaption = gtk_label_new_with_mnemonic("_Reason");
-    gtk_label_set_mnemonic_widget(GTK_LABEL(pwgtCaption), pwgtReason);
-    gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtCaption, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtReason, TRUE, TRUE, 0);
-    gtk_container_add(GTK_CONTAINER(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(pdlg))), pwgtBox);
-    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
-    gtk_dialog_set_response_sensitive(GTK_DIALOG(pdlg), GTK_RESPONSE_OK, FALSE);
-    g_signal_connect(pwgtReason, "changed", G_CALLBACK(psetOnAmendReasonChanged), pdlg);
-    gtk_widget_show_all(pwgtBox);
-    gtk_widget_grab_focus(pwgtReason);
-    m_bAsking = true;
-    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
-    m_bAsking = false;
-    g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
-    gtk_widget_destroy(pdlg);
-    if (nResponse != GTK_RESPONSE_OK || !*pszReason)
-        return std::nullopt;
-    return std::string(pszReason);
-}
-
 // What an amendment changes, as the question says it: the figure, old →
-// new; and whose record it is.
+// new.
 std::string amendmentChange(const _prmValue& v, const std::string& strOld, const std::string& strNew)
 {
-    return figureCaption(v) + " " + (strOld.empty() ? "(none)" : mscOneLine(strOld)) + " \u2192 " +
-           (strNew.empty() ? "(none)" : mscOneLine(strNew));
-}
-
-std::string amendmentWhose(void)
-{
-    return "In the weighing record of " + mscOneLine(prmGetText(VAL_REGISTRATION)) +
-           ". The change and its reason are kept in the aircraft's history.";
+    return amdChange(figureCaption(v), strOld, strNew);
 }
 
 // Asks why a figure of an aircraft under change control changes: the
@@ -232,13 +160,7 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     const _prmValue& v = prmValue(nId);
     const auto [strOld, strNew] = shwFigureChange(v, nOld, nNew);
     if (const std::string strRefused = prmFigureRefusal(nId, nNew); !strRefused.empty()) {
-        GtkWidget* pdlg =
-            changeDialog(pwgtEntry, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "The weighing record is not amended",
-                         amendmentChange(v, strOld, strNew), strRefused);
-        m_bAsking = true;
-        gtk_dialog_run(GTK_DIALOG(pdlg));
-        m_bAsking = false;
-        gtk_widget_destroy(pdlg);
+        amdRefuse(pwgtEntry, amendmentChange(v, strOld, strNew), strRefused);
         return std::nullopt;
     }
     // A figure copied to a new aircraft is typed from its own weighing
@@ -246,7 +168,7 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     for (const Weighed& w : m_weighed)
         if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit) && !prmFiguresChangedOutside())
             return "";
-    return askReason(pwgtEntry, "Amend the weighing record?", amendmentChange(v, strOld, strNew), amendmentWhose());
+    return amdAskReason(pwgtEntry, "Amend the weighing record?", amendmentChange(v, strOld, strNew), amdWhose());
 }
 
 // A field of the page left: its value committed, the page shown again. A
@@ -255,7 +177,7 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
 void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 {
     const bool bEdited = mscEntryEdited(pwgtEntry);
-    if (m_bAsking)
+    if (amdAsking())
         return; // committed when the field is left again
     if (!fldCommitEntry(pwgtEntry, nId, askAmend)) {
         if (bEdited)
@@ -336,64 +258,6 @@ void afterUnitChange(void)
     stateTell(STATE_AIRCRAFT);
 }
 
-// What the list shows for an aircraft.
-std::string fleetLabel(const _fleetAircraft& a)
-{
-    // One line, however the registration was typed.
-    return a.strRegistration.empty() ? "(no registration)" : mscOneLine(a.strRegistration);
-}
-
-// Before the fleet changes, what the pilot is typing lands in the aircraft
-// it was typed for.
-void beforeFleetChange(GtkWidget* pwgt)
-{
-    if (GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgt); GTK_IS_WINDOW(pwinMain))
-        mscLeaveField(GTK_WINDOW(pwinMain));
-}
-
-// After a change of the fleet: the record from the store, and every page.
-void afterFleetChange(void)
-{
-    psetParams();
-    stateTell(STATE_ALL);
-}
-
-// The list changes only when the pilot opens it and picks: the wheel and the
-// keys that step a closed list pass it by. The wheel goes on to the page,
-// which scrolls.
-gboolean psetOnFleetScroll(GtkWidget* pwgt, GdkEventScroll*, gpointer)
-{
-    g_signal_stop_emission_by_name(pwgt, "scroll-event");
-    return FALSE;
-}
-
-gboolean psetOnFleetKeyPress(GtkWidget* pwgt, GdkEventKey* pevt, gpointer pLUT)
-{
-    switch (pevt->keyval) {
-    case GDK_KEY_Up:
-    case GDK_KEY_Down:
-        // Alt+Down opens the list, as everywhere in GTK.
-        if (pevt->state & GDK_MOD1_MASK)
-            return FALSE;
-        [[fallthrough]];
-    case GDK_KEY_Return:
-        return mscKeyPressLUT(pwgt, pevt, pLUT);
-    case GDK_KEY_KP_Up:
-    case GDK_KEY_KP_Down:
-    case GDK_KEY_Home:
-    case GDK_KEY_KP_Home:
-    case GDK_KEY_End:
-    case GDK_KEY_KP_End:
-    case GDK_KEY_Page_Up:
-    case GDK_KEY_KP_Page_Up:
-    case GDK_KEY_Page_Down:
-    case GDK_KEY_KP_Page_Down:
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
 // Today, for a weighing date that must not lie after it.
 GDate today(void)
 {
@@ -412,6 +276,18 @@ void showWeighed(void)
     mscFlagEntry(m_set.fields.entries[VAL_WEIGHED], dateRead(strStored, today()).strProblem);
 }
 
+// The fleet, and the current aircraft's registration and weighing date.
+void showIdentity(void)
+{
+    flistShow();
+    if (GtkWidget* pwgt = m_set.fields.entries[VAL_REGISTRATION]) {
+        mscShowText(pwgt, fleetList()[0].strRegistration);
+        mscFlagEntry(pwgt, prmNotText(VAL_REGISTRATION));
+    }
+    if (m_set.fields.entries[VAL_WEIGHED])
+        showWeighed();
+}
+
 // Commits the registration or the weighing date when the pilot changed it;
 // a date is stored as ISO 8601, other text as typed.
 gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
@@ -422,16 +298,16 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
         if (const _dateReading date = dateRead(strText, today()); date.bDate)
             strText = date.strIso;
     const std::string strOld = prmGetText(nId);
-    if (strOld != strText && !m_bAsking) {
+    if (strOld != strText && !amdAsking()) {
         // Renaming the aircraft or changing its weighing date amends its
         // weighing record like any figure; cancelled, the old text is back.
         std::optional<std::string> reason = "";
         if (prmAsksAmend(nId)) {
             const bool bDate = nId == VAL_WEIGHED;
-            reason = askReason(
+            reason = amdAskReason(
                 pwgt, "Amend the weighing record?",
                 amendmentChange(prmValue(nId), bDate ? dateShow(strOld) : strOld, bDate ? dateShow(strText) : strText),
-                amendmentWhose());
+                amdWhose());
         }
         if (!reason)
             mscShowText(pwgt, nId == VAL_WEIGHED ? dateShow(strOld) : strOld);
@@ -452,8 +328,8 @@ void psetOnConfirmFiguresClicked(GtkButton* pwgtButton, gpointer)
     for (const std::string& str : prmOutsideChanges())
         strWhat += str + "\n";
     const std::optional<std::string> reason =
-        askReason(GTK_WIDGET(pwgtButton), "Confirm the figures?", "",
-                  strWhat + "Each change and the reason are kept in the aircraft's history.");
+        amdAskReason(GTK_WIDGET(pwgtButton), "Confirm the figures?", "",
+                     strWhat + "Each change and the reason are kept in the aircraft's history.");
     if (!reason)
         return;
     prmConfirmFigures(*reason);
@@ -469,7 +345,7 @@ void psetOnStateChanged(_stateChange nChange)
     psetUpdateInputDisplay();
     psetUpdateUnitLabels();
     psetUpdateUnitButtons();
-    psetUpdateFleetDisplay();
+    showIdentity();
 }
 
 // The page's widgets gone with their window: the page is told no more.
@@ -479,72 +355,7 @@ void psetOnPageDestroy(GtkWidget*, gpointer)
     m_set = _psetPage{};
 }
 
-void psetOnFleetChanged(GtkComboBox* pwgtCombo, gpointer)
-{
-    const int i = gtk_combo_box_get_active(pwgtCombo);
-    if (i <= 0 || i >= static_cast<int>(m_set.fleetGroups.size()))
-        return; // the current one, or nothing
-    const std::string strGroup = m_set.fleetGroups[static_cast<size_t>(i)];
-    beforeFleetChange(GTK_WIDGET(pwgtCombo));
-    fleetSwitch(strGroup);
-    afterFleetChange();
-}
-
-void psetOnFleetAddClicked(GtkButton* pwgtButton, gpointer)
-{
-    beforeFleetChange(GTK_WIDGET(pwgtButton));
-    fleetAdd();
-    afterFleetChange();
-    if (m_set.fields.entries[VAL_REGISTRATION])
-        gtk_widget_grab_focus(m_set.fields.entries[VAL_REGISTRATION]);
-}
-
-void psetOnFleetRemoveClicked(GtkButton* pwgtButton, gpointer)
-{
-    beforeFleetChange(GTK_WIDGET(pwgtButton));
-    const std::vector<_fleetAircraft> fleet = fleetList();
-    if (fleet.size() < 2)
-        return;
-    GtkWidget* pdlg = gtk_message_dialog_new(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pwgtButton))),
-                                             GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-                                             "Remove %s from the fleet?", fleetLabel(fleet[0]).c_str());
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg),
-                                             "Its basic weight and arms and its ballast are deleted from Zarv.conf.");
-    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_Remove", GTK_RESPONSE_ACCEPT, nullptr);
-    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_CANCEL);
-    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
-    gtk_widget_destroy(pdlg);
-    if (nResponse != GTK_RESPONSE_ACCEPT)
-        return;
-    fleetRemoveCurrent();
-    afterFleetChange();
-}
-
 } // namespace
-
-void psetUpdateFleetDisplay(void)
-{
-    if (!m_set.m_pwgtFleetChoice)
-        return;
-    const std::vector<_fleetAircraft> fleet = fleetList();
-    g_signal_handlers_block_by_func(m_set.m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
-    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(m_set.m_pwgtFleetChoice));
-    m_set.fleetGroups.clear();
-    for (const _fleetAircraft& a : fleet) {
-        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(m_set.m_pwgtFleetChoice), fleetLabel(a).c_str());
-        m_set.fleetGroups.push_back(a.strGroup);
-    }
-    gtk_combo_box_set_active(GTK_COMBO_BOX(m_set.m_pwgtFleetChoice), 0);
-    g_signal_handlers_unblock_by_func(m_set.m_pwgtFleetChoice, reinterpret_cast<gpointer>(psetOnFleetChanged), nullptr);
-    if (m_set.fields.entries[VAL_REGISTRATION]) {
-        mscShowText(m_set.fields.entries[VAL_REGISTRATION], fleet[0].strRegistration);
-        mscFlagEntry(m_set.fields.entries[VAL_REGISTRATION], prmNotText(VAL_REGISTRATION));
-    }
-    if (m_set.fields.entries[VAL_WEIGHED])
-        showWeighed();
-    if (m_set.m_pwgtFleetRemove)
-        gtk_widget_set_sensitive(m_set.m_pwgtFleetRemove, fleet.size() > 1);
-}
 
 void psetInit(GtkBuilder* pBuilder)
 {
@@ -554,7 +365,7 @@ void psetInit(GtkBuilder* pBuilder)
         {80, &m_set.m_pwgtConfWeightUnitKgs},   {90, &m_set.m_pwgtConfWeightUnitLbs},
         {100, &m_set.m_pwgtConfArmUnitMM},      {110, &m_set.m_pwgtConfArmUnitIn},
         {120, &m_set.m_pwgtConfFuelUnitLitres}, {130, &m_set.m_pwgtConfFuelUnitUSGal},
-        {140, &m_set.m_pwgtConfFuelUnitImpGal}, {170, &m_set.m_pwgtFleetChoice},
+        {140, &m_set.m_pwgtConfFuelUnitImpGal}, {170, flistWalkStop()},
     };
     // The entries' handlers by their written names.
     static const _fldHandler named[] = {
@@ -572,25 +383,13 @@ void psetInit(GtkBuilder* pBuilder)
     m_set = _psetPage{};
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
+    flistBind(pBuilder);
     fldBind(pBuilder, m_set.fields, stops);
     stateListen(psetOnStateChanged);
     g_signal_connect(m_set.m_pwgtConfEmptyWeight, "destroy", G_CALLBACK(psetOnPageDestroy), nullptr);
     _wgtLUT* wgtLUT = m_set.fields.walk.data();
     fldConnect(m_set.fields, named, G_CALLBACK(psetOnValueFocusOut), G_CALLBACK(psetOnIdentityFocusOut));
-    if (m_set.m_pwgtFleetChoice) {
-        g_signal_connect(m_set.m_pwgtFleetChoice, "changed", G_CALLBACK(psetOnFleetChanged), nullptr);
-        g_signal_connect(m_set.m_pwgtFleetChoice, "scroll-event", G_CALLBACK(psetOnFleetScroll), nullptr);
-        g_signal_connect(m_set.m_pwgtFleetChoice, "key-press-event", G_CALLBACK(psetOnFleetKeyPress), wgtLUT);
-        // A registration of any length stays within the list's width.
-        g_autoptr(GList) plistCells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(m_set.m_pwgtFleetChoice));
-        for (GList* p = plistCells; p; p = p->next)
-            if (GTK_IS_CELL_RENDERER_TEXT(p->data))
-                g_object_set(p->data, "ellipsize", PANGO_ELLIPSIZE_END, "max-width-chars", 30, nullptr);
-    }
-    if (m_set.m_pwgtFleetAdd)
-        g_signal_connect(m_set.m_pwgtFleetAdd, "clicked", G_CALLBACK(psetOnFleetAddClicked), nullptr);
-    if (m_set.m_pwgtFleetRemove)
-        g_signal_connect(m_set.m_pwgtFleetRemove, "clicked", G_CALLBACK(psetOnFleetRemoveClicked), nullptr);
+    flistConnect(wgtLUT, m_set.fields.entries[VAL_REGISTRATION]);
     if (m_set.m_pwgtConfirmFigures)
         g_signal_connect(m_set.m_pwgtConfirmFigures, "clicked", G_CALLBACK(psetOnConfirmFiguresClicked), nullptr);
     for (GtkWidget* pwgt : {m_set.m_pwgtConfWeightUnitKgs, m_set.m_pwgtConfWeightUnitLbs})

@@ -18,12 +18,8 @@ std::span<const _wgtLUT> psetWalk(void);
 // Binds the page: its widgets, handlers and navigation.
 void psetInit(GtkBuilder* pBuilder);
 
-// Show the record in the fields, the unit labels and the unit buttons, and
-// refresh the loading page. They store nothing.
+// Show the record in the fields, the unit labels and the unit buttons.
+// They store nothing.
 void psetUpdateInputDisplay(void);
 void psetUpdateUnitLabels(void);
 void psetUpdateUnitButtons(void);
-
-// Shows the fleet: the list with the current aircraft chosen, its
-// registration and weighing date; where Zarv.ui has them.
-void psetUpdateFleetDisplay(void);

@@ -1,0 +1,174 @@
+// The fleet's list on the setup page, and its Add and Remove buttons.
+#include "ui/fleetList.h"
+
+#include "store/state.h"
+#include "store/stored.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// The list and its buttons (null where Zarv.ui lacks them), the entry a new
+// aircraft's registration is typed into, and the group of each row of the
+// list, in the list's order.
+struct _flistWidgets {
+    GtkWidget *pwgtChoice, *pwgtAdd, *pwgtRemove, *pwgtRegistration;
+    std::vector<std::string> groups;
+};
+_flistWidgets m_fleet = {};
+
+// Before the fleet changes, what the pilot is typing lands in the aircraft
+// it was typed for.
+void beforeFleetChange(GtkWidget* pwgt)
+{
+    if (GtkWidget* pwinMain = gtk_widget_get_toplevel(pwgt); GTK_IS_WINDOW(pwinMain))
+        mscLeaveField(GTK_WINDOW(pwinMain));
+}
+
+// After a change of the fleet: the record from the store, and every page.
+void afterFleetChange(void)
+{
+    psetParams();
+    stateTell(STATE_ALL);
+}
+
+// The list changes only when the pilot opens it and picks: the wheel and the
+// keys that step a closed list pass it by. The wheel goes on to the page,
+// which scrolls.
+gboolean flistOnScroll(GtkWidget* pwgt, GdkEventScroll*, gpointer)
+{
+    g_signal_stop_emission_by_name(pwgt, "scroll-event");
+    return FALSE;
+}
+
+gboolean flistOnKeyPress(GtkWidget* pwgt, GdkEventKey* pevt, gpointer pLUT)
+{
+    switch (pevt->keyval) {
+    case GDK_KEY_Up:
+    case GDK_KEY_Down:
+        // Alt+Down opens the list, as everywhere in GTK.
+        if (pevt->state & GDK_MOD1_MASK)
+            return FALSE;
+        [[fallthrough]];
+    case GDK_KEY_Return:
+        return mscKeyPressLUT(pwgt, pevt, pLUT);
+    case GDK_KEY_KP_Up:
+    case GDK_KEY_KP_Down:
+    case GDK_KEY_Home:
+    case GDK_KEY_KP_Home:
+    case GDK_KEY_End:
+    case GDK_KEY_KP_End:
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up:
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down:
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void flistOnChanged(GtkComboBox* pwgtCombo, gpointer)
+{
+    const int i = gtk_combo_box_get_active(pwgtCombo);
+    if (i <= 0 || i >= static_cast<int>(m_fleet.groups.size()))
+        return; // the current one, or nothing
+    const std::string strGroup = m_fleet.groups[static_cast<size_t>(i)];
+    beforeFleetChange(GTK_WIDGET(pwgtCombo));
+    fleetSwitch(strGroup);
+    afterFleetChange();
+}
+
+void flistOnAddClicked(GtkButton* pwgtButton, gpointer)
+{
+    beforeFleetChange(GTK_WIDGET(pwgtButton));
+    fleetAdd();
+    afterFleetChange();
+    if (m_fleet.pwgtRegistration)
+        gtk_widget_grab_focus(m_fleet.pwgtRegistration);
+}
+
+void flistOnRemoveClicked(GtkButton* pwgtButton, gpointer)
+{
+    beforeFleetChange(GTK_WIDGET(pwgtButton));
+    const std::vector<_fleetAircraft> fleet = fleetList();
+    if (fleet.size() < 2)
+        return;
+    GtkWidget* pdlg = gtk_message_dialog_new(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pwgtButton))),
+                                             GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                             "Remove %s from the fleet?", flistLabel(fleet[0]).c_str());
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg),
+                                             "Its basic weight and arms and its ballast are deleted from Zarv.conf.");
+    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_Remove", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_CANCEL);
+    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
+    gtk_widget_destroy(pdlg);
+    if (nResponse != GTK_RESPONSE_ACCEPT)
+        return;
+    fleetRemoveCurrent();
+    afterFleetChange();
+}
+
+} // namespace
+
+std::string flistLabel(const _fleetAircraft& a)
+{
+    // One line, however the registration was typed.
+    return a.strRegistration.empty() ? "(no registration)" : mscOneLine(a.strRegistration);
+}
+
+void flistBind(GtkBuilder* pBuilder)
+{
+    m_fleet = _flistWidgets{};
+    const std::array<_mscBinding, 3> optional = {{
+        {"FleetChoice", gtk_combo_box_text_get_type, &m_fleet.pwgtChoice},
+        {"FleetAdd", gtk_button_get_type, &m_fleet.pwgtAdd},
+        {"FleetRemove", gtk_button_get_type, &m_fleet.pwgtRemove},
+    }};
+    mscBindAll(pBuilder, optional);
+}
+
+GtkWidget** flistWalkStop(void)
+{
+    return &m_fleet.pwgtChoice;
+}
+
+void flistConnect(_wgtLUT* pLUT, GtkWidget* pwgtRegistration)
+{
+    m_fleet.pwgtRegistration = pwgtRegistration;
+    if (m_fleet.pwgtChoice) {
+        g_signal_connect(m_fleet.pwgtChoice, "changed", G_CALLBACK(flistOnChanged), nullptr);
+        g_signal_connect(m_fleet.pwgtChoice, "scroll-event", G_CALLBACK(flistOnScroll), nullptr);
+        g_signal_connect(m_fleet.pwgtChoice, "key-press-event", G_CALLBACK(flistOnKeyPress), pLUT);
+        // A registration of any length stays within the list's width.
+        g_autoptr(GList) plistCells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(m_fleet.pwgtChoice));
+        for (GList* p = plistCells; p; p = p->next)
+            if (GTK_IS_CELL_RENDERER_TEXT(p->data))
+                g_object_set(p->data, "ellipsize", PANGO_ELLIPSIZE_END, "max-width-chars", 30, nullptr);
+    }
+    if (m_fleet.pwgtAdd)
+        g_signal_connect(m_fleet.pwgtAdd, "clicked", G_CALLBACK(flistOnAddClicked), nullptr);
+    if (m_fleet.pwgtRemove)
+        g_signal_connect(m_fleet.pwgtRemove, "clicked", G_CALLBACK(flistOnRemoveClicked), nullptr);
+}
+
+void flistShow(void)
+{
+    if (!m_fleet.pwgtChoice)
+        return;
+    const std::vector<_fleetAircraft> fleet = fleetList();
+    g_signal_handlers_block_by_func(m_fleet.pwgtChoice, reinterpret_cast<gpointer>(flistOnChanged), nullptr);
+    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(m_fleet.pwgtChoice));
+    m_fleet.groups.clear();
+    for (const _fleetAircraft& a : fleet) {
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(m_fleet.pwgtChoice), flistLabel(a).c_str());
+        m_fleet.groups.push_back(a.strGroup);
+    }
+    gtk_combo_box_set_active(GTK_COMBO_BOX(m_fleet.pwgtChoice), 0);
+    g_signal_handlers_unblock_by_func(m_fleet.pwgtChoice, reinterpret_cast<gpointer>(flistOnChanged), nullptr);
+    if (m_fleet.pwgtRemove)
+        gtk_widget_set_sensitive(m_fleet.pwgtRemove, fleet.size() > 1);
+}
