@@ -5,11 +5,11 @@
 // changed, removed or moved.
 #include "app/verifyrecord.h"
 
+#include "model/words.h"
 #include "store/record.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "sys/paths.h"
-#include "ui/pagWBVerdict.h"
 #include "ui/print.h"
 
 #include <glib.h>
@@ -154,7 +154,7 @@ std::vector<std::string> recomputed(const _recRead& r)
     if (!r.entry.bValuesJudged)
         flight.doubts.clear();
     std::vector<std::string> diffs =
-        recDifferences(r.entry.outputs, recOutputsOf(flight, pwbFlightVerdictText(flight, setup)));
+        recDifferences(r.entry.outputs, recOutputsOf(flight, wrdFlightVerdictText(flight, setup)));
     // The fingerprint ties the sheet to the aircraft's figures: it must be
     // the one of the figures the line holds, as Zarv.conf held them; a
     // line an older Zarv wrote is checked by its own fingerprint's list.

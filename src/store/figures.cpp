@@ -5,6 +5,7 @@
 #include "store/figures.h"
 
 #include "model/date.h"
+#include "model/texts.h"
 #include "store/params.h"
 #include "store/state.h"
 
@@ -233,7 +234,7 @@ std::string prmFigureShown(const std::string& strValue)
             return psz;
         }
     }
-    return prmOneLine(strValue, 40);
+    return txtOneLine(strValue, 40);
 }
 
 std::string prmFormatApart(const char* pszFormat, double nOld, double nNew)

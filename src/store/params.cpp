@@ -4,6 +4,7 @@
 #include "store/params.h"
 
 #include "model/freename.h"
+#include "model/texts.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 
@@ -171,7 +172,7 @@ bool writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLengt
 // quotes the line it met, which may be of any length).
 std::string reasonText(const char* pszMessage)
 {
-    return prmOneLine(pszMessage, 120);
+    return txtOneLine(pszMessage, 120);
 }
 
 // Moves an unreadable Zarv.conf aside as "Zarv.conf.bad-YYYYMMDD-HHMMSS"
@@ -722,25 +723,6 @@ std::string prmTextOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey)
         return "";
     g_autofree gchar* pszValid = g_utf8_make_valid(pszRaw, -1);
     return pszValid;
-}
-
-std::string prmOneLine(const std::string& strText, size_t nMaxChars)
-{
-    g_autofree gchar* pszValid = g_utf8_make_valid(strText.c_str(), static_cast<gssize>(strText.size()));
-    std::string str;
-    size_t nChars = 0;
-    for (const gchar* p = pszValid; *p && nChars <= nMaxChars; p = g_utf8_next_char(p), nChars++) {
-        const gunichar c = g_utf8_get_char(p);
-        if (nChars == nMaxChars) {
-            str += "\u2026";
-            break;
-        }
-        if (g_unichar_iscntrl(c) || c == 0x2028 || c == 0x2029)
-            str += ' ';
-        else
-            str.append(p, static_cast<size_t>(g_utf8_next_char(p) - p));
-    }
-    return str;
 }
 
 std::vector<std::string> prmTextListOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey)

@@ -59,10 +59,6 @@ void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue)
 std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey);
 // The same of a key file of its own.
 std::string prmTextOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey);
-// Text as one line of at most nMaxChars characters: not valid UTF-8 with
-// replacement characters, line breaks, tabs and other control characters
-// as spaces, and a longer text cut with an ellipsis.
-std::string prmOneLine(const std::string& strText, size_t nMaxChars);
 
 // A list of texts (";"-separated, as the key file keeps them), none when
 // missing, with replacement characters where it is not valid UTF-8.

@@ -3,7 +3,7 @@
 #include "store/figures.h"
 #include "store/state.h"
 
-#include "ui/pagWBVerdict.h"
+#include "model/words.h"
 
 #include <algorithm>
 #include <cmath>
@@ -107,7 +107,7 @@ void fldShowNumbers(const _fldPage& page)
         std::string strFlag;
         for (const _wbDoubt& d : doubts)
             if (d.pszWhat == v.pszWhat)
-                strFlag = tooltipOf(pwbDoubtText(d, m_wbSetup));
+                strFlag = tooltipOf(wrdDoubtText(d, m_wbSetup));
         const bool bFlagged = gtk_style_context_has_class(gtk_widget_get_style_context(pwgt), GTK_STYLE_CLASS_ERROR);
         if (strFlag.empty() || !bFlagged)
             mscFlagEntry(pwgt, strFlag);

@@ -2,6 +2,7 @@
 // helpers, shared by both pages.
 #include "ui/misc.h"
 
+#include "model/texts.h"
 #include "store/params.h"
 
 #include <algorithm>
@@ -122,8 +123,7 @@ std::string mscFormatNumber(const char* pszFormat, double nValue)
 {
     // A large value is shown whole: the shown text is what the next
     // focus-out reads back and stores.
-    g_autofree gchar* psz = g_strdup_printf(pszFormat, nValue);
-    return psz;
+    return txtNumber(pszFormat, nValue);
 }
 
 void mscBindAll(GtkBuilder* pBuilder, std::span<const _mscBinding> bindings)
@@ -162,7 +162,7 @@ constexpr const char* SHOWN_KEY = "zarv-shown";
 
 std::string mscOneLine(const std::string& strText, size_t nMaxChars)
 {
-    return prmOneLine(strText, nMaxChars);
+    return txtOneLine(strText, nMaxChars);
 }
 
 void mscShowNumber(GtkWidget* pwgtEntry, const char* pszFormat, double nValue)

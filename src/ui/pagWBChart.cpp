@@ -2,6 +2,7 @@
 // bands, the loading message of the moment and the marker at the loaded
 // centre of gravity. Every pass draws the whole picture from the totals.
 #include "ui/pagWBChart.h"
+#include "model/words.h"
 #include "store/state.h"
 #include "store/stored.h"
 
@@ -44,8 +45,6 @@ const char* const pszWarning = "Warning";
 const char* const pszCofG = "Un-safe to fly\nC of G out of range";
 const char* const pszWeight = "Un-safe to fly\nHelicopter is over weight";
 const char* const pszCaution = "Caution";
-const char* const pszTailWind = "Maximum tailwind while hovering\n10 MPH (8 Kts)";
-const char* const pszSpeed = "Maximum speed\n95 MPH (82 Kts)";
 
 // A box of the drawing that a label must keep clear of.
 struct _chartBox {
@@ -167,9 +166,9 @@ ChartTexts chartTexts(_chartMessage nMessage)
     case CHART_MSG_WEIGHT:
         return {pszWarning, pszWeight, true};
     case CHART_MSG_TAILWIND:
-        return {pszCaution, pszTailWind, false};
+        return {pszCaution, WRD_TAILWIND, false};
     case CHART_MSG_SPEED:
-        return {pszCaution, pszSpeed, false};
+        return {pszCaution, WRD_SPEED, false};
     case CHART_MSG_NONE:
         break;
     }
@@ -641,25 +640,6 @@ void pwbCreateAttrLists(void)
     m_pattrBoldRed = newBoldList(65535, 0, 0);
     m_pattrBoldBlack = newBoldList(0, 0, 0);
     m_pattrEmpty = pango_attr_list_new();
-}
-
-const char* pwbCautionText(_chartMessage nMessage)
-{
-    // The chart's own words, on one line.
-    auto oneLine = [](const char* psz) {
-        std::string str = psz;
-        std::replace(str.begin(), str.end(), '\n', ' ');
-        return str;
-    };
-    static const std::string strTailWind = oneLine(pszTailWind), strSpeed = oneLine(pszSpeed);
-    switch (nMessage) {
-    case CHART_MSG_TAILWIND:
-        return strTailWind.c_str();
-    case CHART_MSG_SPEED:
-        return strSpeed.c_str();
-    default:
-        return nullptr;
-    }
 }
 
 _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)

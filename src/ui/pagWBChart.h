@@ -43,10 +43,6 @@ struct _chartInput {
     bool bWithin = true;
 };
 
-// The chart's caution for a point in a caution band, in words on one line;
-// null for a message that is no caution.
-const char* pwbCautionText(_chartMessage nMessage);
-
 // What the chart shows of a flight, with the burn-off line or without.
 _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff);
 

@@ -7,13 +7,14 @@
 
 #include "model/fuel.h"
 #include "model/limits.h"
+#include "model/texts.h"
+#include "model/words.h"
 #include "store/fleet.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/fields.h"
 #include "ui/misc.h"
 #include "ui/pagWBChart.h"
-#include "ui/pagWBVerdict.h"
 #include "ui/shown.h"
 
 #include <array>
@@ -232,7 +233,7 @@ void pwbUpdateInputDisplay(const _wbLoadState& l, const _wbFlight& f)
     if (m_wb.m_pwgtFuelDensityInUse)
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelDensityInUse),
                            ("Fuel weighs " +
-                            shwFixed(unitToShown(KIND_DENSITY, unitFuelDensity(m_wbSetup), m_wbSetup), 3) + " " +
+                            txtFixed(unitToShown(KIND_DENSITY, unitFuelDensity(m_wbSetup), m_wbSetup), 3) + " " +
                             unitLabel(KIND_DENSITY, m_wbSetup))
                                .c_str());
 
@@ -248,13 +249,13 @@ void pwbUpdateUnitLabels(void)
     // The seat limit in the pilot's weight unit, as the verdict gives it.
     const std::string strSeat = m_wbSetup.nUnitWt == UNIT_WT_LB
                                     ? m_wb.strSeatLimit
-                                    : "Over the " + pwbLimitText(LIMIT_LSEAT, m_wbSetup) + " seat limit";
+                                    : "Over the " + wrdLimitText(LIMIT_LSEAT, m_wbSetup) + " seat limit";
     gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtLSeatOverWeight), strSeat.c_str());
     gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtRSeatOverWeight), strSeat.c_str());
     // And the tank's in the pilot's fuel unit.
     const std::string strTank = m_wbSetup.nUnitFuel == UNIT_FUEL_LITRE
                                     ? m_wb.strTankLimit
-                                    : "Over the " + pwbLimitText(LIMIT_TANK, m_wbSetup) + " tank capacity";
+                                    : "Over the " + wrdLimitText(LIMIT_TANK, m_wbSetup) + " tank capacity";
     gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelOverFill), strTank.c_str());
 }
 
@@ -293,7 +294,7 @@ void pwbUpdateTotalsDisplay(const _wbFlight& f)
 // limit with the fuel burned"); empty when it is not.
 std::string zeroFuelReason(_wbBeyond nBeyond)
 {
-    std::string str = pwbBeyondWords(nBeyond);
+    std::string str = wrdBeyondWords(nBeyond);
     if (str.empty())
         return str;
     str[0] = static_cast<char>(g_ascii_toupper(str[0]));
@@ -304,10 +305,10 @@ std::string zeroFuelReason(_wbBeyond nBeyond)
 // result table's pounds and inches; none from a value that cannot be right.
 std::string pointFigures(const _wbFlight& f, _wbFlightPoint nPoint)
 {
-    if (pwbUnitsWritten(m_wbSetup) || !f.doubts.empty() || f.bNothingEntered ||
+    if (wrdUnitsWritten(m_wbSetup) || !f.doubts.empty() || f.bNothingEntered ||
         (nPoint == POINT_LANDING && f.bTripOverFuel))
         return {};
-    return pwbPointFiguresText(f.points[nPoint], m_wbSetup) + " \u2014 ";
+    return wrdPointFiguresText(f.points[nPoint], m_wbSetup) + " \u2014 ";
 }
 
 // The zero-fuel row, its reason, the fuel allowed and the ballast advice,
@@ -317,7 +318,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
     const _wbPoint& z = f.points[POINT_NO_FUEL];
     // The fuel and ballast plan, worked once for both advices.
     const bool bTrip = m_wb.fields.entries[VAL_TRIP] != nullptr;
-    const _wbFuelPlan plan = pwbFuelPlanOf(f, m_wbSetup, bTrip);
+    const _wbFuelPlan plan = wrdFuelPlanOf(f, m_wbSetup, bTrip);
     if (m_wb.m_pwgtNoFuelWt && m_wb.m_pwgtNoFuelLongArm && m_wb.m_pwgtNoFuelLatArm) {
         pwbDisplayWeightValue(m_wb.m_pwgtNoFuelWt, z.nWeight);
         pwbDisplayArmValue(m_wb.m_pwgtNoFuelLongArm, z.nLongArm);
@@ -341,7 +342,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
         colourPoint(m_wb.m_pwgtLandingWt, m_wb.m_pwgtLandingLongArm, m_wb.m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
     }
     if (m_wb.m_pwgtFuelAllowed) {
-        const std::string strAdvice = pwbFuelAdviceText(f, plan, m_wbSetup, bTrip);
+        const std::string strAdvice = wrdFuelAdviceText(f, plan, m_wbSetup, bTrip);
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelAllowed), strAdvice.c_str());
         // The fuel on board is flagged while it lies outside what the advice
         // allows (once the aircraft has a basic weight), as the trip is while
@@ -381,7 +382,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
         gtk_widget_set_visible(m_wb.m_pwgtWeighingDue, !strDue.empty());
     }
     if (m_wb.m_pwgtFlightVerdict) {
-        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), pwbFlightVerdictText(f, m_wbSetup).c_str());
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), wrdFlightVerdictText(f, m_wbSetup).c_str());
         gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), f.within() ? m_pattrBoldBlue : m_pattrBoldRed);
     }
     if (m_wb.m_pwgtVerdict) {
@@ -391,11 +392,11 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
             if (f.hasPoint(static_cast<_wbFlightPoint>(n)))
                 strVerdict += (strVerdict.empty() ? "" : "\n") + std::string(names[n]) + ": " +
                               pointFigures(f, static_cast<_wbFlightPoint>(n)) +
-                              pwbPointVerdictText(f, static_cast<_wbFlightPoint>(n), m_wbSetup);
+                              wrdPointVerdictText(f, static_cast<_wbFlightPoint>(n), m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtVerdict), strVerdict.c_str());
     }
     if (m_wb.m_pwgtBallastAdvice)
-        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtBallastAdvice), pwbBallastAdviceText(f, plan, m_wbSetup).c_str());
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtBallastAdvice), wrdBallastAdviceText(f, plan, m_wbSetup).c_str());
 }
 
 void pwbInvalidateChart(void)

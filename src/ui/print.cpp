@@ -10,6 +10,8 @@
 
 #include "model/date.h"
 #include "model/freename.h"
+#include "model/texts.h"
+#include "model/words.h"
 #include "store/params.h"
 #include "store/record.h"
 #include "store/state.h"
@@ -19,8 +21,6 @@
 #include "ui/misc.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
-#include "ui/pagWBVerdict.h"
-#include "ui/shown.h"
 
 #include <glib/gstdio.h>
 
@@ -108,17 +108,17 @@ std::string typedOrLine(const std::string& str)
 
 std::string weightIn(double nKg)
 {
-    return shwText(KIND_WEIGHT, nKg, m_wbSetup);
+    return txtAmount(KIND_WEIGHT, nKg, m_wbSetup);
 }
 
 std::string armIn(double nMm)
 {
-    return shwText(KIND_ARM, nMm, m_wbSetup);
+    return txtAmount(KIND_ARM, nMm, m_wbSetup);
 }
 
 std::string fuelIn(double nLitres)
 {
-    return shwText(KIND_FUEL, nLitres, m_wbSetup);
+    return txtAmount(KIND_FUEL, nLitres, m_wbSetup);
 }
 
 // The result table of a flight as on screen, and its landing and zero-fuel
@@ -259,7 +259,7 @@ _recEntry sheetEntry(const _wbFlight& flight, const _prnSheet& sheet, time_t tPr
         entry.storedDensity = m_wbSetup.nFuelDensity;
     if (entry.setup.nWeighingMonths != m_wbSetup.nWeighingMonths)
         entry.storedMonths = m_wbSetup.nWeighingMonths;
-    entry.outputs = recOutputsOf(flight, pwbFlightVerdictText(flight, m_wbSetup));
+    entry.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, m_wbSetup));
     return entry;
 }
 
@@ -673,7 +673,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     // The flight's one verdict heads the sheet, from the same judgement as
     // the page's.
     const _wbLoading& l = flight.loading;
-    y += text(pCr, nLeft, y, nTextWidth, pwbFlightVerdictText(flight, s), "sans bold 12") + 8;
+    y += text(pCr, nLeft, y, nTextWidth, wrdFlightVerdictText(flight, s), "sans bold 12") + 8;
 
     // The aircraft setup and the loading, in the pilot's units, each seat
     // against its limit.
@@ -690,9 +690,9 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
                                                               : "none";
     y += text(pCr, nLeft, y, nTextWidth, "Loading", "sans bold 11") + 2;
     const std::array<std::pair<std::string, std::string>, 2> seats = {
-        {{"Left seat " + weightIn(l.nLSeatWeight) + " (limit " + pwbLimitText(LIMIT_LSEAT, s) + ")",
+        {{"Left seat " + weightIn(l.nLSeatWeight) + " (limit " + wrdLimitText(LIMIT_LSEAT, s) + ")",
           "occupant " + typed(sheet.strLeftOccupant)},
-         {"Right seat " + weightIn(l.nRSeatWeight) + " (limit " + pwbLimitText(LIMIT_RSEAT, s) + ")",
+         {"Right seat " + weightIn(l.nRSeatWeight) + " (limit " + wrdLimitText(LIMIT_RSEAT, s) + ")",
           "occupant " + typed(sheet.strRightOccupant)}}};
     for (const auto& [strSeat, strOccupant] : seats) {
         const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strSeat, "sans 9", FIT_ONE_LINE),
@@ -701,7 +701,7 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
     }
     y += text(pCr, nLeft, y, nTextWidth,
               "Fuel at take-off " + fuelIn(l.nFuelVolume) + " (" + weightIn(flight.rows[ROW_FUEL].nWeight) + " at " +
-                  shwFixed(unitToShown(KIND_DENSITY, unitFuelDensity(s), s), 3) + " " + unitSymbols(s).pszWeight + "/" +
+                  txtFixed(unitToShown(KIND_DENSITY, unitFuelDensity(s), s), 3) + " " + unitSymbols(s).pszWeight + "/" +
                   unitSymbols(s).pszFuel + ")" +
                   (flight.bLanding
                        ? "; trip fuel " + fuelIn(flight.nTrip) + ", at landing " + fuelIn(flight.nLandingFuel)
@@ -711,10 +711,10 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
          6;
 
     // The advice the page gives, on one line each.
-    const _wbFuelPlan plan = pwbFuelPlanOf(flight, s, true);
-    std::string strAdvice = pwbFuelAdviceText(flight, plan, s, true);
+    const _wbFuelPlan plan = wrdFuelPlanOf(flight, s, true);
+    std::string strAdvice = wrdFuelAdviceText(flight, plan, s, true);
     std::replace(strAdvice.begin(), strAdvice.end(), '\n', ' ');
-    if (const std::string strBallast = pwbBallastAdviceText(flight, plan, s); !strBallast.empty())
+    if (const std::string strBallast = wrdBallastAdviceText(flight, plan, s); !strBallast.empty())
         strAdvice += (strAdvice.empty() ? "" : ". ") + strBallast;
     if (!strAdvice.empty())
         y += text(pCr, nLeft, y, nTextWidth, "Fuel advice: " + strAdvice, "sans 9") + 6;
@@ -723,10 +723,10 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
 
     // Every limit used, and both points against them in words.
     y += text(pCr, nLeft, y, nTextWidth,
-              "Limits: weight at most " + pwbLimitText(LIMIT_WEIGHT, s) + "; longitudinal arm " +
-                  pwbLimitText(LIMIT_FORWARD, s) + " to " + pwbLimitText(LIMIT_AFT, s) + "; lateral arm within \u00b1" +
-                  pwbLimitText(LIMIT_RIGHT, s) + "; each seat at most " + pwbLimitText(LIMIT_LSEAT, s) + "; tank " +
-                  pwbLimitText(LIMIT_TANK, s),
+              "Limits: weight at most " + wrdLimitText(LIMIT_WEIGHT, s) + "; longitudinal arm " +
+                  wrdLimitText(LIMIT_FORWARD, s) + " to " + wrdLimitText(LIMIT_AFT, s) + "; lateral arm within \u00b1" +
+                  wrdLimitText(LIMIT_RIGHT, s) + "; each seat at most " + wrdLimitText(LIMIT_LSEAT, s) + "; tank " +
+                  wrdLimitText(LIMIT_TANK, s),
               "sans 9") +
          4;
     const _chartInput chart = pwbSheetChartInputOf(flight);
@@ -746,10 +746,10 @@ void prnDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _prnShe
             flight.doubts.empty()
                 ? pwbWeightText(p.nWeight) + " lb at " + pwbArmText(p.nLongArm) + " in, lateral " +
                       pwbArmText(p.nLatArm) + " in" +
-                      (pwbUnitsWritten(s) ? std::string() : " (" + pwbPointFiguresText(p, s) + ")") + " \u2014 "
+                      (wrdUnitsWritten(s) ? std::string() : " (" + wrdPointFiguresText(p, s) + ")") + " \u2014 "
                 : "";
         y += text(pCr, nLeft, y, nTextWidth,
-                  std::string(v.pszName) + ": " + strFigures + pwbPointVerdictText(flight, v.nPoint, s),
+                  std::string(v.pszName) + ": " + strFigures + wrdPointVerdictText(flight, v.nPoint, s),
                   "sans bold 10") +
              2;
     }

@@ -1,56 +1,23 @@
-// A value in the pilot's unit, as figure and as text.
+// A value's change as shown, and the figures changed outside Zarv.
 #include "ui/shown.h"
 
-#include "model/units.h"
+#include "model/texts.h"
 #include "store/figures.h"
 #include "store/state.h"
 #include "ui/misc.h"
 
 #include <cmath>
 
-namespace
-{
-
-// The printf format of a figure to nDecimals.
-std::string format(int nDecimals)
-{
-    return "%1." + std::to_string(nDecimals) + "f";
-}
-
-} // namespace
-
-int shwDecimals(_unitKind nAmount)
-{
-    return nAmount == KIND_ARM ? 2 : 1;
-}
-
-std::string shwFixed(double n, int nDecimals)
-{
-    // A sentence has no room for a figure of hundreds of digits, and no
-    // use for "inf" or "nan".
-    if (!std::isfinite(n))
-        return "no number";
-    if (std::fabs(n) >= SHW_WIDEST)
-        return mscFormatNumber("%.3e", n);
-    return mscFormatNumber(format(nDecimals).c_str(), n);
-}
-
-std::string shwText(_unitKind nAmount, double nInternal, const _wbSetup& u, int nDecimals)
-{
-    return shwFixed(unitToShown(nAmount, nInternal, u), nDecimals < 0 ? shwDecimals(nAmount) : nDecimals) + " " +
-           unitSymbol(nAmount, u);
-}
-
 std::pair<std::string, std::string> shwFigureChange(const _prmValue& v, double nOld, double nNew)
 {
     const double nShownOld = prmShown(v, nOld), nShownNew = prmShown(v, nNew);
     // A figure no aircraft has is written short, never hundreds of digits.
-    auto wide = [](double n) { return !std::isfinite(n) || std::fabs(n) >= SHW_WIDEST; };
+    auto wide = [](double n) { return !std::isfinite(n) || std::fabs(n) >= TXT_WIDEST; };
     const std::string strFormat =
         wide(nShownOld) || wide(nShownNew) ? "" : prmFormatApart(v.pszFormat, nShownOld, nShownNew);
     const std::string strLabel = unitLabel(v.nUnit, m_wbSetup);
     auto text = [&](double n) {
-        return (strFormat.empty() ? shwFixed(n, 0) : mscFormatNumber(strFormat.c_str(), n)) +
+        return (strFormat.empty() ? txtFixed(n, 0) : mscFormatNumber(strFormat.c_str(), n)) +
                (strLabel.empty() ? "" : " " + strLabel);
     };
     return {text(nShownOld), text(nShownNew)};

@@ -1,11 +1,11 @@
 // The loading calculation: the worked examples, each ballast position, and a
 // total weight of 0.
+#include "model/words.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "support.h"
 #include "ui/misc.h"
 #include "ui/pagWBPage.h"
-#include "ui/pagWBVerdict.h"
 #include "ui/print.h"
 
 #include <gtest/gtest.h>
@@ -271,10 +271,10 @@ TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
         f.judged[c.nAt] = calcJudge(at, *c.p, c.nAt);
     }
     if (c.pszPoint) {
-        EXPECT_EQ(pwbPointVerdictText(f, c.nAt, s), zt::inLocale(c.pszPoint));
+        EXPECT_EQ(wrdPointVerdictText(f, c.nAt, s), zt::inLocale(c.pszPoint));
     }
     if (c.pszFlight) {
-        EXPECT_EQ(pwbFlightVerdictText(f, s), zt::inLocale(c.pszFlight));
+        EXPECT_EQ(wrdFlightVerdictText(f, s), zt::inLocale(c.pszFlight));
         EXPECT_EQ(f.within(), std::string_view(c.pszFlight).starts_with("WITHIN LIMITS for"));
     }
 }

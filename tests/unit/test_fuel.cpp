@@ -2,11 +2,11 @@
 // ballast advice against the worked figures and against brute force; and
 // the burn-off drawn on the chart.
 #include "model/fuel.h"
+#include "model/words.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
-#include "ui/pagWBVerdict.h"
 
 #include "support.h"
 
@@ -183,9 +183,9 @@ TEST_P(JointAdvice, FindsTheLoadingThatFliesAndNeverContradictsTheVerdict)
     s.nBasicLatArm = c.nBasicLatArm;
     s.nUnitFuel = c.nUnit;
     const _wbFlight f = calcJudgeFlight(s, {c.nLeft, c.nRight, c.nFuel, c.nBallast}, c.nTrip);
-    const _wbFuelPlan plan = pwbFuelPlanOf(f, s, true);
-    EXPECT_EQ(pwbFuelAdviceText(f, plan, s, true), zt::inLocale(c.pszFuel));
-    EXPECT_EQ(pwbBallastAdviceText(f, plan, s), c.pszBallast);
+    const _wbFuelPlan plan = wrdFuelPlanOf(f, s, true);
+    EXPECT_EQ(wrdFuelAdviceText(f, plan, s, true), zt::inLocale(c.pszFuel));
+    EXPECT_EQ(wrdBallastAdviceText(f, plan, s), c.pszBallast);
     // Whatever position and fuel the advice could name flies: the flight is
     // within at both ends of every position's range.
     for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR}) {

@@ -5,12 +5,12 @@
 #include "store/record.h"
 
 #include "app/verifyrecord.h"
+#include "model/words.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "support.h"
 #include "ui/pagWBPage.h"
-#include "ui/pagWBVerdict.h"
 
 #include <gtest/gtest.h>
 
@@ -189,7 +189,7 @@ TEST(Record, EveryTamperingIsFound)
                                               PRM_FINGERPRINT_VERSION, setup);
             e.setup = setup;
             e.load = load;
-            e.outputs = recOutputsOf(flight, pwbFlightVerdictText(flight, setup));
+            e.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, setup));
             const std::string strSheet = "G-ZARV 2026-12-0" + std::to_string(nDay) + " 1000.pdf";
             zt::writeFile(strFolder + "/" + strSheet,
                           "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n");

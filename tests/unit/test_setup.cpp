@@ -1,5 +1,6 @@
 // The setup record as read from Zarv.conf, and the unit conversions.
 #include "model/date.h"
+#include "model/words.h"
 #include "store.h"
 #include "store/figures.h"
 #include "store/fleet.h"
@@ -9,7 +10,6 @@
 #include "support.h"
 #include "sys/paths.h"
 #include "ui/misc.h"
-#include "ui/pagWBVerdict.h"
 #include "ui/shown.h"
 
 #include <gtest/gtest.h>
@@ -454,13 +454,13 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         psetParams();
         pwbParams();
         const _wbFlight f = pwbCalcHeld();
-        const std::string strVerdict = pwbFlightVerdictText(f, m_wbSetup);
+        const std::string strVerdict = wrdFlightVerdictText(f, m_wbSetup);
         const bool bWithin = c.pszVerdict[0] == 'W';
         const std::string strWords = zt::inLocale(c.pszVerdict);
         EXPECT_EQ(strVerdict, (bWithin ? "" : "NOT WITHIN LIMITS: ") + strWords) << c.pszConf;
         EXPECT_EQ(f.within(), bWithin) << c.pszConf;
         for (int n = 0; n < POINT_COUNT; n++)
-            for (const std::string& str : {strVerdict, pwbPointVerdictText(f, _wbFlightPoint(n), m_wbSetup)})
+            for (const std::string& str : {strVerdict, wrdPointVerdictText(f, _wbFlightPoint(n), m_wbSetup)})
                 EXPECT_TRUE(zt::reSearch(str, "(?i)inf|nan|\\d{12}").empty()) << str;
     }
 }

@@ -2,11 +2,9 @@
 // loaded point, and once on the whole flight, for the loading page and the
 // load sheet. Every limit is shown to the digits that make it true, in the
 // pilot's unit with the written one beside it.
-#include "ui/pagWBVerdict.h"
+#include "model/words.h"
 
-#include "ui/misc.h"
-#include "ui/pagWBChart.h"
-#include "ui/shown.h"
+#include "model/texts.h"
 
 #include <algorithm>
 #include <array>
@@ -40,7 +38,7 @@ double safeScaled(const _limRow& w, const _wbSetup& u, int d)
 // figure is also the nearest one, a tie included.
 int limitDecimals(const _limRow& w, const _wbSetup& u)
 {
-    const int nLeast = shwDecimals(w.nAmount);
+    const int nLeast = txtDecimals(w.nAmount);
     if (inWrittenUnit(w, u))
         return std::max(nLeast, w.nWrittenDecimals);
     int d = nLeast;
@@ -62,7 +60,7 @@ std::string amount(const _limRow& w, double nInternal, const _wbSetup& u, _wbRou
     const double nScale = std::pow(10.0, d);
     double n = unitToShown(w.nAmount, nInternal, u) * nScale;
     n = nRound == ROUND_UP ? std::max(std::ceil(n - 1e-6), 1.0) : std::floor(n + 1e-6);
-    return shwFixed(n / nScale, d) + " " + unitSymbol(w.nAmount, u);
+    return txtFixed(n / nScale, d) + " " + unitSymbol(w.nAmount, u);
 }
 
 std::string beyondWords(int nLimit, double nMargin, const _wbSetup& u)
@@ -70,7 +68,7 @@ std::string beyondWords(int nLimit, double nMargin, const _wbSetup& u)
     const _limRow& w = LIM_ROWS[nLimit];
     std::string str = w.pszBeyond;
     if (const auto nAt = str.find("%s"); nAt != std::string::npos)
-        str.replace(nAt, 2, pwbLimitText(static_cast<_wbLimit>(nLimit), u));
+        str.replace(nAt, 2, wrdLimitText(static_cast<_wbLimit>(nLimit), u));
     return str + " " + amount(w, -nMargin, u, ROUND_UP);
 }
 
@@ -98,7 +96,7 @@ std::string joined(const std::vector<std::string>& v)
 
 std::string fuelAmount(double nLitres, const _wbSetup& u)
 {
-    return shwText(KIND_FUEL, nLitres, u);
+    return txtAmount(KIND_FUEL, nLitres, u);
 }
 
 // The limit of a quantity a judgement is nearest, by its margin: the first
@@ -124,10 +122,10 @@ constexpr const char* NOT_JUDGED = "NOT JUDGED: a value it was calculated from c
 
 } // namespace
 
-std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& u)
+std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& u)
 {
     if (!d.strUnread.empty()) {
-        const std::string strText = mscOneLine(d.strUnread, 24);
+        const std::string strText = txtOneLine(d.strUnread, 24);
         return "the " + std::string(d.pszWhat) + (namesNoNumber(strText) ? std::string() : " \"" + strText + "\"") +
                " was not read as a number: check it";
     }
@@ -138,7 +136,7 @@ std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& u)
         const double nShown = unitToShown(d.nKind, n, u);
         const double nLeast = pb ? unitToShown(d.nKind, pb->nLeast, u) : 0,
                      nMost = pb ? unitToShown(d.nKind, pb->nMost, u) : 0;
-        int nDecimals = d.nKind == KIND_DENSITY ? 3 : shwDecimals(d.nKind);
+        int nDecimals = d.nKind == KIND_DENSITY ? 3 : txtDecimals(d.nKind);
         auto rounded = [&] { return std::round(nShown * std::pow(10.0, nDecimals)) / std::pow(10.0, nDecimals); };
         while (nDecimals < 6 && pb && rounded() >= nLeast && rounded() <= nMost && n != pb->nLeast && n != pb->nMost)
             nDecimals++;
@@ -146,7 +144,7 @@ std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& u)
         // nor one that still rounds to within its bounds.
         const bool bShort = (nShown != 0 && rounded() == 0) ||
                             (pb && rounded() >= nLeast && rounded() <= nMost && n != pb->nLeast && n != pb->nMost);
-        const std::string strFigure = bShort ? mscFormatNumber("%.12g", nShown) : shwFixed(nShown, nDecimals);
+        const std::string strFigure = bShort ? txtNumber("%.12g", nShown) : txtFixed(nShown, nDecimals);
         std::string str =
             strFigure + " " + (d.nKind == KIND_DENSITY ? unitLabel(KIND_DENSITY, u) : unitSymbol(d.nKind, u));
         if (str.starts_with("-"))
@@ -165,18 +163,26 @@ std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& u)
     return std::string(d.pszWhat) + " " + strValue + " cannot be right";
 }
 
-std::string pwbLimitText(_wbLimit nLimit, const _wbSetup& u)
+std::string wrdCautionText(_chartMessage nMessage)
+{
+    const char* psz = nMessage == CHART_MSG_TAILWIND ? WRD_TAILWIND : nMessage == CHART_MSG_SPEED ? WRD_SPEED : "";
+    std::string str = psz;
+    std::replace(str.begin(), str.end(), '\n', ' ');
+    return str;
+}
+
+std::string wrdLimitText(_wbLimit nLimit, const _wbSetup& u)
 {
     const _limRow& w = LIM_ROWS[nLimit];
-    const std::string strWritten = shwFixed(w.nWritten, w.nWrittenDecimals) + " " + w.pszWrittenUnit;
+    const std::string strWritten = txtFixed(w.nWritten, w.nWrittenDecimals) + " " + w.pszWrittenUnit;
     if (inWrittenUnit(w, u))
         return strWritten;
     const int d = limitDecimals(w, u);
-    return shwFixed(safeScaled(w, u, d) / std::pow(10.0, d), d) + " " + unitSymbol(w.nAmount, u) + " (" + strWritten +
+    return txtFixed(safeScaled(w, u, d) / std::pow(10.0, d), d) + " " + unitSymbol(w.nAmount, u) + " (" + strWritten +
            ")";
 }
 
-std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
+std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& u)
 {
     if (std::isnan(j.limits[LIMIT_FORWARD].nMargin) || std::isnan(j.limits[LIMIT_WEIGHT].nMargin))
         return "NO LOADING ENTERED";
@@ -207,18 +213,18 @@ std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& u)
     if (nearness(nOther, j) < nCg)
         str += "; " + withinWords(nOther, j, u);
     // In a caution band, the chart's caution as well.
-    const char* pszCaution = pwbCautionText(j.nChartMessage);
-    return std::string("WITHIN LIMITS; ") + (pszCaution ? std::string("caution: ") + pszCaution + "; " : "") + str;
+    const std::string strCaution = wrdCautionText(j.nChartMessage);
+    return "WITHIN LIMITS; " + (strCaution.empty() ? "" : "caution: " + strCaution + "; ") + str;
 }
 
-std::string pwbPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& u)
+std::string wrdPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& u)
 {
     if (!f.doubts.empty())
         return NOT_JUDGED;
     if (nPoint == POINT_LANDING && f.bTripOverFuel)
         return "not possible: the trip (" + fuelAmount(f.nTrip, u) + ") is more than the fuel on board (" +
                fuelAmount(f.nFuel, u) + ")";
-    std::string str = pwbVerdictText(f.judged[nPoint], u);
+    std::string str = wrdVerdictText(f.judged[nPoint], u);
     // Figures copied from another aircraft make no point within.
     constexpr std::string_view WITHIN = "WITHIN LIMITS";
     if (f.bUnconfirmed && str.starts_with(WITHIN))
@@ -226,11 +232,11 @@ std::string pwbPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const
     return str;
 }
 
-std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
+std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
 {
     std::vector<std::string> broken;
     for (const _wbDoubt& d : f.doubts)
-        broken.push_back(pwbDoubtText(d, u));
+        broken.push_back(wrdDoubtText(d, u));
     if (broken.empty() && f.bNothingEntered)
         return "NO LOADING ENTERED";
     for (int nPoint = 0; nPoint < POINT_COUNT && f.doubts.empty(); nPoint++) {
@@ -238,7 +244,7 @@ std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
             continue;
         const std::string strPoint = m_pointNames[nPoint];
         if (nPoint == POINT_LANDING && f.bTripOverFuel) {
-            broken.push_back(strPoint + " " + pwbPointVerdictText(f, POINT_LANDING, u));
+            broken.push_back(strPoint + " " + wrdPointVerdictText(f, POINT_LANDING, u));
             continue;
         }
         const _wbJudgement& j = f.judged[nPoint];
@@ -281,12 +287,12 @@ std::string inwardRange(const _wbFuelRange& range, int nUnitFuel)
         const double nLeast = std::ceil(unitLitresToFuel(range.nLeast, nUnitFuel) * nScale - 1e-6) / nScale;
         const double nMost = std::floor(unitLitresToFuel(range.nMost, nUnitFuel) * nScale + 1e-6) / nScale;
         if (nLeast <= nMost)
-            return (nLeast <= 0 ? "up to " : shwFixed(nLeast, d) + " to ") + shwFixed(nMost, d) + " " +
+            return (nLeast <= 0 ? "up to " : txtFixed(nLeast, d) + " to ") + txtFixed(nMost, d) + " " +
                    unitFuelSymbol(nUnitFuel);
     }
     // A range too narrow for any figure (one volume: a trip of the whole
     // tank) is that volume, as near as it shows.
-    return "only " + shwFixed(unitLitresToFuel(range.nLeast, nUnitFuel), 3) + " " + unitFuelSymbol(nUnitFuel);
+    return "only " + txtFixed(unitLitresToFuel(range.nLeast, nUnitFuel), 3) + " " + unitFuelSymbol(nUnitFuel);
 }
 
 const char* positionWords(int nPosn)
@@ -325,7 +331,7 @@ int otherPosition(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s
 
 } // namespace
 
-const char* pwbBeyondWords(_wbBeyond nBeyond)
+const char* wrdBeyondWords(_wbBeyond nBeyond)
 {
     switch (nBeyond) {
     case BEYOND_FORWARD:
@@ -342,24 +348,24 @@ const char* pwbBeyondWords(_wbBeyond nBeyond)
     return "";
 }
 
-std::string pwbPointFiguresText(const _wbPoint& p, const _wbSetup& u)
+std::string wrdPointFiguresText(const _wbPoint& p, const _wbSetup& u)
 {
-    return shwText(KIND_WEIGHT, p.nWeight, u) + " at " + shwText(KIND_ARM, p.nLongArm, u) + ", lateral " +
-           shwText(KIND_ARM, p.nLatArm, u);
+    return txtAmount(KIND_WEIGHT, p.nWeight, u) + " at " + txtAmount(KIND_ARM, p.nLongArm, u) + ", lateral " +
+           txtAmount(KIND_ARM, p.nLatArm, u);
 }
 
-bool pwbUnitsWritten(const _wbSetup& u)
+bool wrdUnitsWritten(const _wbSetup& u)
 {
     return std::string_view(unitSymbol(KIND_WEIGHT, u)) == "lb" && std::string_view(unitSymbol(KIND_ARM, u)) == "in";
 }
 
-_wbFuelPlan pwbFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip)
+_wbFuelPlan wrdFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip)
 {
     const _wbLoading& l = f.loading;
     return fuelPlan(s, l.nLSeatWeight, l.nRSeatWeight, l.nBallastPosn, bTrip ? f.nTrip : 0);
 }
 
-std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& u, bool bTrip)
+std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& u, bool bTrip)
 {
     if (!f.doubts.empty())
         return "No fuel advice while the " + std::string(f.doubts.front().pszWhat) + " cannot be judged.";
@@ -368,7 +374,7 @@ std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
         return {};
     const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
     const std::string strTrip = bTrip && f.nTrip > 0
-                                    ? "\nwith a " + shwFixed(unitLitresToFuel(f.nTrip, u.nUnitFuel), 1) + strUnit +
+                                    ? "\nwith a " + txtFixed(unitLitresToFuel(f.nTrip, u.nUnitFuel), 1) + strUnit +
                                           " trip (no reserve included)"
                                     : "";
     if (const std::string strRange = inwardRange(chosen.takeOff, u.nUnitFuel); !strRange.empty()) {
@@ -379,7 +385,7 @@ std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
         std::string str = "Mass and balance allow " + strRange + " at take-off" + strTrip;
         if (chosen.nKeep > 0)
             str += "\nKeep at least " +
-                   shwFixed(std::ceil(unitLitresToFuel(chosen.nKeep, u.nUnitFuel) * 10 - 1e-6) / 10, 1) + strUnit +
+                   txtFixed(std::ceil(unitLitresToFuel(chosen.nKeep, u.nUnitFuel) * 10 - 1e-6) / 10, 1) + strUnit +
                    " on board to landing";
         return str;
     }
@@ -393,12 +399,12 @@ std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
                                        inwardRange(plan.at[nOther].takeOff, u.nUnitFuel) + " at take-off" + strTrip;
     if (const _wbBeyond nNoFuel = plan.noFuel[plan.nChosen]; nNoFuel != BEYOND_NONE) {
         str[0] = static_cast<char>(g_ascii_tolower(str[0]));
-        str = std::string("With the fuel burned this loading is ") + pwbBeyondWords(nNoFuel) + ": " + str;
+        str = std::string("With the fuel burned this loading is ") + wrdBeyondWords(nNoFuel) + ": " + str;
     }
     return str;
 }
 
-std::string pwbBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s)
+std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s)
 {
     // No advice is worked from a value that cannot be judged.
     if (!f.doubts.empty() || !plan.at[plan.nChosen].takeOff.bKnown)

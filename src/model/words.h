@@ -1,5 +1,7 @@
 // The verdict in words, from the one judgement of the flight: on a point,
-// and once on the whole flight, for the loading page and the load sheet.
+// and once on the whole flight; the limits, the doubted values and the
+// fuel and ballast advice in words. The loading page, the load sheet and
+// the check of the record of sheets all say them alike.
 #pragma once
 
 #include "model/calc.h"
@@ -11,7 +13,15 @@
 // (rounded to its safe side where the unit's figure is not exact), with the
 // value as written beside it where the units differ: "95.25 kg (210 lb)",
 // "210 lb".
-std::string pwbLimitText(_wbLimit nLimit, const _wbSetup& units);
+std::string wrdLimitText(_wbLimit nLimit, const _wbSetup& units);
+
+// The chart's cautions as it writes them, on two lines.
+constexpr const char* WRD_TAILWIND = "Maximum tailwind while hovering\n10 MPH (8 Kts)";
+constexpr const char* WRD_SPEED = "Maximum speed\n95 MPH (82 Kts)";
+
+// The chart's caution for a point in a caution band, in words on one line;
+// empty for a message that is no caution.
+std::string wrdCautionText(_chartMessage nMessage);
 
 // A judged point in words, in the pilot's units (the record's): every limit
 // broken with how far ("OUT OF LIMITS: over the maximum weight by 8.0 lb;
@@ -22,17 +32,17 @@ std::string pwbLimitText(_wbLimit nLimit, const _wbSetup& units);
 // left seat's limit"); "NO LOADING ENTERED" for an aircraft without a
 // weight. Breaches and margins are given to the limit's own decimals, a
 // breach rounded up and a margin down, so neither reads better than it is.
-std::string pwbVerdictText(const _wbJudgement& j, const _wbSetup& units);
+std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& units);
 
-// One point of a flight in words: as pwbVerdictText, or for a landing after
+// One point of a flight in words: as wrdVerdictText, or for a landing after
 // a trip longer than the fuel, "not possible: the trip (20.0 L) is more
 // than the fuel on board (15.0 L)".
-std::string pwbPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& units);
+std::string wrdPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& units);
 
 // A value that cannot be judged, in words: "the fuel "6O" was not read as
 // a number: check it", "left seat weight −5.0 kg cannot be right". No
 // infinity, no "nan" and no figure wider than a field is ever quoted.
-std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& units);
+std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& units);
 
 // The flight's one verdict: "WITHIN LIMITS for take-off, landing and with no
 // fuel" (without a trip, "for take-off and with no fuel"), or "NOT WITHIN
@@ -41,21 +51,21 @@ std::string pwbDoubtText(const _wbDoubt& d, const _wbSetup& units);
 // the loading's own, once without one); "NOT WITHIN LIMITS: " with each
 // doubted value's words instead while any value cannot be judged; led by "Basic weight and arms not
 // confirmed for this aircraft" while they are not.
-std::string pwbFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
+std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 
 // Which way a point lies beyond its limits, in words: "forward of the
 // limit", "over weight"; "" for none.
-const char* pwbBeyondWords(_wbBeyond nBeyond);
+const char* wrdBeyondWords(_wbBeyond nBeyond);
 
 // A loaded point in the pilot's units: "689.0 kg at 2441.20 mm, lateral
 // 3.05 mm".
-std::string pwbPointFiguresText(const _wbPoint& p, const _wbSetup& units);
+std::string wrdPointFiguresText(const _wbPoint& p, const _wbSetup& units);
 
 // Whether the pilot works in the result table's written pounds and inches.
-bool pwbUnitsWritten(const _wbSetup& units);
+bool wrdUnitsWritten(const _wbSetup& units);
 
 // The fuel and ballast plan of a flight, with its trip where bTrip.
-_wbFuelPlan pwbFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip);
+_wbFuelPlan wrdFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip);
 
 // The fuel advice in words, in the pilot's fuel unit, from the plan worked
 // over every point of the flight: the take-off fuel mass and balance allow
@@ -66,10 +76,10 @@ _wbFuelPlan pwbFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip);
 // 40.0 L at take-off"), led by why where the fuel burned decides ("With the
 // fuel burned this loading is aft of the limit: …"), or "No loading of fuel
 // and ballast is within limits". No advice while a value cannot be judged.
-std::string pwbFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& units, bool bTrip);
+std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& units, bool bTrip);
 
 // The ballast advice: empty where the fuel on board flies as the ballast is
 // fitted; the position that makes it fly with that fuel; else the position
 // whose fuel range the plan finds, or "No ballast position helps" where
 // only the fuel can change it or nothing flies (the fuel advice says which).
-std::string pwbBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s);
+std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s);

@@ -1,0 +1,32 @@
+// Text as Zarv writes it wherever it is read: a figure in the pilot's unit
+// ("181.6 lb"), and a text the pilot typed made one line, or a name freed
+// of the controls of direction.
+#pragma once
+
+#include "model/units.h"
+
+#include <string>
+
+// The decimals the entries show an amount to: 2 for an arm, 1 otherwise.
+int txtDecimals(_unitKind nAmount);
+
+// A number by a printf format, in the process locale.
+std::string txtNumber(const char* pszFormat, double n);
+
+// A figure to nDecimals in the process locale; from TXT_WIDEST on in
+// exponent form ("1.000e+308"), and "no number" for an infinity or none.
+constexpr double TXT_WIDEST = 1e9;
+std::string txtFixed(double n, int nDecimals);
+
+// The amount in the pilot's unit with its symbol, to nDecimals (the
+// entries' decimals where negative): "181.6 lb".
+std::string txtAmount(_unitKind nAmount, double nInternal, const _wbSetup& u, int nDecimals = -1);
+
+// Text as one line of at most nMaxChars characters: not valid UTF-8 with
+// replacement characters, line breaks, tabs and other control characters
+// as spaces, and a longer text cut with an ellipsis.
+std::string txtOneLine(const std::string& strText, size_t nMaxChars);
+
+// Text without the controls of direction, which would show a name reordered
+// where it stands alone (a file name, a title).
+std::string txtWithoutDirection(const std::string& strText);
