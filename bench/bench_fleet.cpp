@@ -55,7 +55,7 @@ void BM_ExportLoadSheet(benchmark::State& state)
     Etc etc;
     pwbCreateAttrLists();
     const std::string strPdf = etc.strDir + "/sheet.pdf";
-    _prnSheet sheet;
+    _shtPeople sheet;
     sheet.strPilot = "A. Pilot", sheet.strReference = "Flight 42";
     for (auto _ : state)
         prnPrintLoadSheet(nullptr, strPdf.c_str(), &sheet);

@@ -6,11 +6,11 @@
 #include "app/verifyrecord.h"
 
 #include "model/words.h"
+#include "store/filing.h"
 #include "store/record.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "sys/paths.h"
-#include "ui/print.h"
 
 #include <glib.h>
 
@@ -184,7 +184,7 @@ int wbVerifyRecord(const char* pszEtcDir)
         wbSetEtcDir(pszEtcDir);
     else
         wbLocateEtcDir();
-    const std::string strFolder = prnSheetsFolder();
+    const std::string strFolder = filSheetsFolder();
     const std::string strFile = strFolder + "/" + REC_FILE_NAME;
     // The folder and the record as the window takes them: never through a
     // link, the user's own, and changed by no one else; a record that is no
@@ -258,7 +258,7 @@ int wbVerifyRecord(const char* pszEtcDir)
             // An older Zarv named the sheet by the time it printed it.
             g_autoptr(GDateTime) pdt = g_date_time_new_from_iso8601(r.entry.strTime.c_str(), nullptr);
             if (pdt)
-                named[prnSheetName(r.entry.strRegistration, g_date_time_to_unix(pdt))]++;
+                named[filSheetName(r.entry.strRegistration, g_date_time_to_unix(pdt))]++;
         }
         strChainOf = r.strChainOf;
         for (const std::string& str : diffs)

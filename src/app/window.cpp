@@ -5,6 +5,7 @@
 #include "app/window.h"
 
 #include "app/instance.h"
+#include "store/filing.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "sys/errlog.h"
@@ -431,7 +432,7 @@ void wbDressForTheme(GtkBuilder* pBuilder)
     gtk_style_context_add_class(gtk_widget_get_style_context(pwgtNotebook), "zarv-paper");
 }
 
-bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet)
+bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _shtPeople* pSheet)
 {
     // What the pilot typed goes onto the sheet; while the dialog has the
     // focus no field is left again, so printing stores nothing.
@@ -659,7 +660,7 @@ void wbShowAbout(GtkWindow* pwinMain)
     g_autofree gchar* pszComments =
         g_strdup_printf("Weight and balance of a light two-seat helicopter, before every flight.\n\n"
                         "Your settings are kept in Zarv.conf in %s, and every load sheet printed in %s.",
-                        m_szEtcDir.c_str(), prnSheetsFolder().c_str());
+                        m_szEtcDir.c_str(), filSheetsFolder().c_str());
     const char* pszLogo =
         gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "org.zarv.Zarv") ? "org.zarv.Zarv" : nullptr;
     gtk_show_about_dialog(pwinMain, "program-name", "Zarv", "version", ZARV_VERSION, "comments", pszComments, "website",
@@ -762,7 +763,7 @@ void wbInitPages(GtkBuilder* pBuilder)
     prnSetFilingListener(wbOnFilingResult);
     m_told.clear();
     errSetPilotListener(wbOnTold);
-    prnClearTemporaries();
+    filClearTemporaries();
     if (GtkWidget* pwgtPrint = mscLookUp(pBuilder, "PrintLoadSheet"); pwgtPrint && GTK_IS_BUTTON(pwgtPrint))
         g_signal_connect(pwgtPrint, "clicked", G_CALLBACK(wbOnPrintClicked), nullptr);
     psetInit(pBuilder);

@@ -88,7 +88,7 @@ void wbDressForTheme(GtkBuilder* pBuilder);
 // edited is committed first, and no field is left while the dialog is open,
 // so printing stores nothing. pszExportFile and pSheet as for
 // prnPrintLoadSheet.
-bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _prnSheet* pSheet);
+bool wbPrintLoadSheet(GtkWindow* pwinMain, const char* pszExportFile, const _shtPeople* pSheet);
 
 // Gives every builder object that has an id that id as its accessible id, and
 // every field labelled by a mnemonic caption an accessible name.

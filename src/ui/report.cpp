@@ -5,10 +5,11 @@
 
 #include "model/date.h"
 #include "model/freename.h"
+#include "store/filing.h"
 #include "store/params.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
-#include "ui/print.h"
+#include "ui/sheet.h"
 
 #include <pango/pangocairo.h>
 
@@ -43,7 +44,7 @@ double text(cairo_t* pCr, double nX, double nY, double nWidth, const std::string
     pango_font_description_free(pfont);
     pango_layout_set_width(ppngLayout, static_cast<int>(nWidth * PANGO_SCALE));
     pango_layout_set_wrap(ppngLayout, PANGO_WRAP_WORD_CHAR);
-    pango_layout_set_text(ppngLayout, prnBindUnits(strText).c_str(), -1);
+    pango_layout_set_text(ppngLayout, shtBindUnits(strText).c_str(), -1);
     if (bDraw) {
         cairo_move_to(pCr, nX, nY);
         pango_cairo_show_layout(pCr, ppngLayout);
@@ -120,7 +121,7 @@ void rptDrawReport(cairo_t* pCr, double nWidth, double nHeight, const _rptReport
     cairo_set_source_rgb(pCr, 0, 0, 0);
     double y = MARGIN;
     y += text(pCr, MARGIN, y, nTextWidth, "Zarv: check of the calculation", "sans bold 16") + 6;
-    const std::string strHead = std::string("Zarv ") + ZARV_VERSION + ", checked " + prnPrintedText(report.tChecked) +
+    const std::string strHead = std::string("Zarv ") + ZARV_VERSION + ", checked " + shtPrintedText(report.tChecked) +
                                 "\nEtc directory: " + report.strEtcDir;
     y += text(pCr, MARGIN, y, nTextWidth, strHead, "sans 9") + 4;
     std::string strFiles = "Cases read from:";
@@ -220,8 +221,8 @@ bool rptWriteReport(const _rptReport& report, std::string* pstrFile, std::string
             nErr = errno;
         else {
             strCall = "write";
-            _prnSink sink = {fd, 0};
-            cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(prnWriteToFd, &sink, PAGE_WIDTH, PAGE_HEIGHT);
+            _filSink sink = {fd, 0};
+            cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(filWriteToFd, &sink, PAGE_WIDTH, PAGE_HEIGHT);
             cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_TITLE, "Zarv: check of the calculation");
             cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_CREATOR, "Zarv " ZARV_VERSION);
             cairo_t* pCr = cairo_create(psurf);

@@ -5,6 +5,7 @@
 
 #include "app/window.h"
 #include "model/date.h"
+#include "store/filing.h"
 #include "store/params.h"
 #include "store/stored.h"
 #include "sys/paths.h"
@@ -62,7 +63,7 @@ class LoadSheet : public zt::Pages, public testing::WithParamInterface<Loading>
 TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
 {
     const std::string strConf = conf(), strLog = zt::readFile(m_dir / "Zarv.log");
-    _prnSheet sheet;
+    _shtPeople sheet;
     sheet.strPilot = "A. Pilot", sheet.strReference = "Flight 42 \u2192 EGKB";
     const std::string strPdf = m_dir / "sheet.pdf";
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
@@ -143,7 +144,7 @@ TEST_P(WeighingDue, IsShownOnThePageAndTheSheetOnlyWhenDue)
     EXPECT_EQ(gtk_widget_get_visible(w("WeighingDue")) ? text("WeighingDue") : "",
               bDue ? strDue + ": have the aircraft reweighed." : "");
     const std::string strPdf = m_dir / "sheet.pdf";
-    _prnSheet sheet;
+    _shtPeople sheet;
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
     const std::string strText = zt::reReplace(run({"pdftotext", strPdf, "-"}), "\\s+", " ");
     EXPECT_EQ(strText.find(strDue) != std::string::npos, bDue) << strText;
@@ -205,7 +206,7 @@ using LoadSheetFailure = zt::Pages;
 TEST_F(LoadSheetFailure, IsLoggedAndChangesNothing)
 {
     const std::string strConf = conf();
-    const _prnSheet sheet;
+    const _shtPeople sheet;
     EXPECT_FALSE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "no/such/directory/sheet.pdf").c_str(), &sheet));
     const std::string strLog = zt::readFile(m_dir / "Zarv.log");
     EXPECT_NE(strLog.find("prnPrintLoadSheet()"), std::string::npos) << strLog;
@@ -242,7 +243,7 @@ using SheetFiling = zt::Pages;
 // umask.
 TEST_F(SheetFiling, AFullDiskFilesNothingAndIsShownUntilASheetIsFiled)
 {
-    const _prnSheet sheet;
+    const _shtPeople sheet;
     m_nWritten = 0;
     m_prmFileOps.pfuncWrite = fillsLate;
     EXPECT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "a.pdf").c_str(), &sheet));
@@ -277,7 +278,7 @@ TEST_F(SheetFiling, ALinkForTheFolderIsNotFollowed)
 {
     g_mkdir((m_dir / "theirs").c_str(), 0777);
     ASSERT_EQ(symlink((m_dir / "theirs").c_str(), (m_dir / "Load sheets").c_str()), 0);
-    const _prnSheet sheet;
+    const _shtPeople sheet;
     EXPECT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "a.pdf").c_str(), &sheet));
     EXPECT_EQ(zt::listDir(m_dir / "theirs"), std::vector<std::string>{});
     EXPECT_NE(text("SaveFailedText").find("not a folder of your own"), std::string::npos) << text("SaveFailedText");
@@ -304,7 +305,7 @@ TEST_F(SheetFiling, AKillMidWriteLeavesNothingOnceStartedAgain)
     const std::vector<std::string> left = zt::listDir(m_dir / "Load sheets");
     ASSERT_EQ(left.size(), 1u);
     EXPECT_TRUE(g_str_has_prefix(left[0].c_str(), ".sheet.tmp-")) << left[0];
-    prnClearTemporaries();
+    filClearTemporaries();
     EXPECT_EQ(zt::listDir(m_dir / "Load sheets"), std::vector<std::string>{});
     EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find("cut short"), std::string::npos);
     EXPECT_NE(text("SaveFailedText").find("A load sheet being filed when Zarv last stopped was lost"),
@@ -319,7 +320,7 @@ TEST_F(SheetFiling, DISABLED_DiesMidWrite)
     wbSetEtcDir(pszEtc);
     m_nWritten = 0;
     m_prmFileOps.pfuncWrite = killedLate;
-    const _prnSheet sheet;
+    const _shtPeople sheet;
     wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (std::string(pszEtc) + "/a.pdf").c_str(), &sheet);
 }
 
@@ -440,7 +441,7 @@ TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
     const std::vector<std::string> before = zt::listDir(strFolder);
 
     g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
-    _prnSheet sheet;
+    _shtPeople sheet;
     sheet.strPilot = GetParam().strPilot;
     const guint nAnswer = g_timeout_add(20, answerPrintDialog, nullptr);
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, &sheet));

@@ -1,12 +1,13 @@
 // The loading calculation: the worked examples, each ballast position, and a
 // total weight of 0.
 #include "model/words.h"
+#include "store/filing.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "support.h"
 #include "ui/misc.h"
 #include "ui/pagWBPage.h"
-#include "ui/print.h"
+#include "ui/sheet.h"
 
 #include <gtest/gtest.h>
 
@@ -425,7 +426,7 @@ TEST(SheetName, IsTheRegistrationDateAndTimeFitForAFileName)
         {"G-ABCD", "G-ABCD"},   {"", "Load sheet"},          {"../../etc/x", "-..-etc-x"},
         {"..hidden", "hidden"}, {"two\nlines", "two lines"}, {"\u202eG-ABCD\u2066\u200f", "G-ABCD"}};
     for (const auto& [pszRegistration, pszName] : cases)
-        EXPECT_EQ(prnSheetName(pszRegistration, t), pszName + std::string(szWhen)) << pszRegistration;
+        EXPECT_EQ(filSheetName(pszRegistration, t), pszName + std::string(szWhen)) << pszRegistration;
 }
 
 // When a sheet was printed, with the clock's zone.
@@ -438,7 +439,7 @@ TEST(SheetPrinted, IsTheMinuteWithItsZone)
     for (const auto& [pszTz, pszWant] : cases) {
         g_setenv("TZ", pszTz, TRUE);
         tzset();
-        EXPECT_EQ(prnPrintedText(1796619840), pszWant) << pszTz; // 05:04 UTC
+        EXPECT_EQ(shtPrintedText(1796619840), pszWant) << pszTz; // 05:04 UTC
     }
     if (bTz)
         g_setenv("TZ", strTz.c_str(), TRUE);
@@ -457,7 +458,7 @@ TEST(SheetUnits, AreBoundToTheirFigures)
         {"45.5 kg at 0.759 kg/US gal", "45.5\u00a0kg at 0.759\u00a0kg/US\u00a0gal"},
         {"2 lines in 3 inches", "2 lines in 3 inches"}};
     for (const auto& [pszText, pszWant] : cases)
-        EXPECT_EQ(prnBindUnits(pszText), pszWant) << pszText;
+        EXPECT_EQ(shtBindUnits(pszText), pszWant) << pszText;
 }
 
 } // namespace

@@ -6,14 +6,17 @@
 
 #include "app/verifyrecord.h"
 #include "model/words.h"
+#include "store/filing.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "support.h"
+#include "sys/paths.h"
 #include "ui/pagWBPage.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cmath>
@@ -205,6 +208,60 @@ TEST(Record, EveryTamperingIsFound)
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
     }
     setlocale(LC_ALL, strLocale.c_str());
+}
+
+// A sheet's copy filed from what it is given: under its own name, never
+// over another's, whole or not at all, and never through a link.
+TEST(Record, FilingKeepsWhatItIsGivenUnderANameOfItsOwn)
+{
+    constexpr const char* NAME = "G-ZARV 2026-12-08 2310";
+    const struct {
+        const char* pszName;
+        std::string strPdf;
+        const char* pszTaken; // a sheet already filed, or null
+        bool bFolderLink;     // "Load sheets" planted as a link
+        const char* pszFiled; // the name it is filed under, "" for none
+        const char* pszSays;  // what the pilot is told, "" for nothing
+    } cases[] = {
+        {"a fresh folder", "%PDF-1.5 one", nullptr, false, "G-ZARV 2026-12-08 2310.pdf", ""},
+        {"its name taken", "%PDF-1.5 two", "G-ZARV 2026-12-08 2310.pdf", false, "G-ZARV 2026-12-08 2310 (2).pdf", ""},
+        {"nothing to file", "", nullptr, false, "", "its copy for the record could not be kept in "},
+        {"the folder a link", "%PDF-1.5 three", nullptr, true, "", "is not a folder of your own"},
+    };
+    for (const auto& c : cases) {
+        zt::TempDir dir;
+        wbSetEtcDir(dir.path());
+        const std::string strFolder = dir / "Load sheets";
+        if (c.bFolderLink) {
+            g_mkdir((dir / "theirs").c_str(), 0700);
+            ASSERT_EQ(symlink((dir / "theirs").c_str(), strFolder.c_str()), 0);
+        }
+        if (c.pszTaken) {
+            g_mkdir(strFolder.c_str(), 0700);
+            zt::writeFile(strFolder + "/" + c.pszTaken, "another sheet");
+        }
+        std::string strFiled;
+        const std::string strSaid = filFileCopy(c.strPdf, NAME, &strFiled);
+        EXPECT_EQ(strSaid.empty(), !*c.pszSays) << c.pszName << ": " << strSaid;
+        EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ": " << strSaid;
+        EXPECT_EQ(strFiled, c.pszFiled) << c.pszName;
+        // Only what was there and what was filed: no temporary left.
+        std::vector<std::string> want;
+        if (c.pszTaken)
+            want.push_back(c.pszTaken);
+        if (*c.pszFiled)
+            want.push_back(c.pszFiled);
+        std::sort(want.begin(), want.end());
+        EXPECT_EQ(zt::listDir(c.bFolderLink ? dir / "theirs" : strFolder),
+                  c.bFolderLink ? std::vector<std::string>{} : want)
+            << c.pszName;
+        if (*c.pszFiled) {
+            EXPECT_EQ(zt::readFile(strFolder + "/" + c.pszFiled), c.strPdf) << c.pszName;
+        }
+        if (c.pszTaken) {
+            EXPECT_EQ(zt::readFile(strFolder + "/" + c.pszTaken), "another sheet") << c.pszName;
+        }
+    }
 }
 
 } // namespace

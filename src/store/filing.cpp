@@ -1,0 +1,333 @@
+// Filing a load sheet as PDF, with its line in the record: the copy is
+// written to a private temporary in the folder and only then linked to its
+// own name, so a sheet is there whole or not at all; the folder is opened
+// once for each step, never through a link, and must be the pilot's own.
+#include "store/filing.h"
+
+#include "model/freename.h"
+#include "model/texts.h"
+#include "store/params.h"
+#include "store/record.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
+
+#include <glib/gstdio.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// A sheet being filed is written under a name of this form, in the folder,
+// and only then linked to its own; one left by a crash is cleared at start.
+constexpr const char* TEMP_PREFIX = ".sheet.tmp-";
+constexpr size_t TEMP_RANDOM = 6;
+
+// "<name>.pdf", then "<name> (2).pdf" and so on: a sheet never replaces
+// another.
+constexpr _fnmNumbering SHEET_NUMBERING = {" (", ")", 2, true};
+
+bool isTemporary(const char* pszName)
+{
+    if (strlen(pszName) != strlen(TEMP_PREFIX) + TEMP_RANDOM || !g_str_has_prefix(pszName, TEMP_PREFIX))
+        return false;
+    for (const char* p = pszName + strlen(TEMP_PREFIX); *p; p++)
+        if (!g_ascii_isalnum(*p))
+            return false;
+    return true;
+}
+
+// Why filing failed: the call, what it was given, the system's reason.
+struct _filFailure {
+    std::string strCall, strPath;
+    int nErr = 0;
+    bool bNotOwn = false; // the folder is a link, or someone else's
+};
+
+// The log's lines of a failure, as part of the print it follows.
+void logFailure(const _filFailure& fail)
+{
+    g_autofree gchar* pszMsg = g_strdup_printf("prnPrintLoadSheet()\n%s(%s) failed\n%s", fail.strCall.c_str(),
+                                               fail.strPath.c_str(), g_strerror(fail.nErr));
+    errPostError(pszMsg);
+}
+
+// Opens "Load sheets", making it where there is none, as a directory of the
+// user's own that only they may read: never through a link, never someone
+// else's. Returns the descriptor, or -1 with *pFail filled.
+int openFolder(bool bCreate, _filFailure* pFail)
+{
+    const std::string strDir = filSheetsFolder();
+    *pFail = {"open", strDir, 0, false};
+    constexpr int FLAGS = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = open(strDir.c_str(), FLAGS);
+    if (fd < 0 && errno == ENOENT && bCreate) {
+        if (mkdir(strDir.c_str(), 0700) != 0 && errno != EEXIST) {
+            *pFail = {"mkdir", strDir, errno};
+            return -1;
+        }
+        fd = open(strDir.c_str(), FLAGS);
+    }
+    if (fd < 0) {
+        // A link there (ELOOP, or ENOTDIR where the open asks for a
+        // directory) is refused as something that is not the user's own.
+        pFail->nErr = errno;
+        pFail->bNotOwn = errno == ELOOP || errno == ENOTDIR;
+        return -1;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0)
+        pFail->nErr = errno;
+    else if (st.st_uid != geteuid())
+        pFail->nErr = EPERM, pFail->bNotOwn = true;
+    else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0)
+        *pFail = {"fchmod", strDir, errno};
+    if (pFail->nErr) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Opens a new private temporary in the folder: its descriptor with
+// *pstrTemp its name, or -1 with *pFail filled.
+int openTemporary(int fdDir, std::string* pstrTemp, _filFailure* pFail)
+{
+    int fd = -1;
+    for (int n = 0; n < 100 && fd < 0; n++) {
+        *pstrTemp = TEMP_PREFIX;
+        for (size_t i = 0; i < TEMP_RANDOM; i++)
+            *pstrTemp += "abcdefghijklmnopqrstuvwxyz0123456789"[g_random_int_range(0, 36)];
+        fd = openat(fdDir, pstrTemp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        *pFail = {"open", filSheetsFolder() + "/" + *pstrTemp, errno};
+    return fd;
+}
+
+// Writes the sheet to a new private temporary in the folder, whole and on
+// the disk, and closes it: true with *pstrTemp its name, or false with
+// *pFail filled and nothing left behind.
+bool writeTemporary(int fdDir, std::string_view pdf, std::string* pstrTemp, _filFailure* pFail)
+{
+    const int fd = openTemporary(fdDir, pstrTemp, pFail);
+    if (fd < 0)
+        return false;
+    *pFail = {"write", filSheetsFolder() + "/" + *pstrTemp, 0};
+    // Private whatever the umask: it carries people's names and weights.
+    if (fchmod(fd, 0600) != 0)
+        *pFail = {"fchmod", pFail->strPath, errno};
+    if (!pFail->nErr && pdf.empty())
+        *pFail = {"cairo_surface_finish", pFail->strPath, EIO}; // the sheet could not be made
+    if (!pFail->nErr) {
+        _filSink sink = {fd, 0};
+        filWriteToFd(&sink, reinterpret_cast<const unsigned char*>(pdf.data()), static_cast<unsigned int>(pdf.size()));
+        pFail->nErr = sink.nErr;
+    }
+    if (!pFail->nErr && m_prmFileOps.pfuncFsync(fd) != 0)
+        *pFail = {"fsync", pFail->strPath, errno};
+    if (close(fd) != 0 && !pFail->nErr)
+        *pFail = {"close", pFail->strPath, errno};
+    if (pFail->nErr)
+        unlinkat(fdDir, pstrTemp->c_str(), 0);
+    return !pFail->nErr;
+}
+
+// Gives the temporary its own name, the first free one, and removes the
+// temporary's.
+bool linkFinal(int fdDir, const std::string& strTemp, const std::string& strName, std::string* pstrFinal,
+               _filFailure* pFail)
+{
+    const auto link = [&](const std::string& strFinal) {
+        *pFail = {"link", filSheetsFolder() + "/" + strFinal, 0};
+        int nResult = linkat(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), 0);
+        // Where the file system has no hard links, a rename that refuses to
+        // replace does the same.
+        if (nResult != 0 && (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS))
+            nResult = renameat2(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), RENAME_NOREPLACE);
+        return nResult == 0 ? 0 : errno;
+    };
+    pFail->nErr = fnmFirstFree(strName, ".pdf", SHEET_NUMBERING, link, pstrFinal);
+    if (pFail->nErr)
+        pstrFinal->clear();
+    unlinkat(fdDir, strTemp.c_str(), 0);
+    return !pFail->nErr;
+}
+
+// Whether no one but the pilot (or the system) can change what a folder
+// holds under a name: theirs or root's, and writable by others only where
+// the sticky bit keeps each entry its owner's.
+bool nobodyElseChanges(const std::string& strDir)
+{
+    struct stat st;
+    return stat(strDir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_uid == 0 || st.st_uid == geteuid()) &&
+           (!(st.st_mode & (S_IWGRP | S_IWOTH)) || (st.st_mode & S_ISVTX));
+}
+
+// Whether every folder above a path is one nobody else changes, so that no
+// one can put another folder in its place.
+bool safeAbove(const std::string& strPath)
+{
+    g_autofree gchar* pszParent = g_path_get_dirname(strPath.c_str());
+    for (std::string strDir = pszParent;;) {
+        if (!nobodyElseChanges(strDir))
+            return false;
+        g_autofree gchar* pszUp = g_path_get_dirname(strDir.c_str());
+        if (strDir == pszUp)
+            return true;
+        strDir = pszUp;
+    }
+}
+
+// Whether a folder is the pilot's own: theirs, no one else may write in it,
+// and no one else can put another in its place (through a link, or above
+// it).
+bool ownFolder(const char* pszDir)
+{
+    struct stat st;
+    g_autofree char* pszReal = pszDir ? realpath(pszDir, nullptr) : nullptr;
+    return pszReal && g_path_is_absolute(pszDir) && stat(pszReal, &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH)) && safeAbove(pszDir) && safeAbove(pszReal);
+}
+
+} // namespace
+
+std::string filSheetsFolder(void)
+{
+    return wbFileSpec("Load sheets");
+}
+
+std::string filSheetName(const std::string& strRegistration, time_t tPrinted)
+{
+    char szWhen[32];
+    struct tm tmPrinted;
+    localtime_r(&tPrinted, &tmPrinted);
+    strftime(szWhen, sizeof szWhen, "%Y-%m-%d %H%M", &tmPrinted);
+    // A registration is free text: one line, no separators of paths, not
+    // hidden by a leading dot, and short enough for any file system.
+    std::string strReg = txtWithoutDirection(txtOneLine(strRegistration, 40));
+    for (char& c : strReg)
+        if (c == '/' || c == '\\' || c == ':')
+            c = '-';
+    while (!strReg.empty() && (strReg.front() == '.' || strReg.front() == ' '))
+        strReg.erase(0, 1);
+    return (strReg.empty() ? std::string("Load sheet") : strReg) + " " + szWhen;
+}
+
+std::string filFileCopy(std::string_view pdf, const std::string& strName, std::string* pstrFiled)
+{
+    _filFailure fail;
+    const int fdDir = openFolder(true, &fail);
+    std::string strTemp;
+    if (fdDir >= 0) {
+        if (writeTemporary(fdDir, pdf, &strTemp, &fail) && linkFinal(fdDir, strTemp, strName, pstrFiled, &fail) &&
+            fsync(fdDir) != 0)
+            fail = {"fsync", filSheetsFolder(), errno};
+        close(fdDir);
+    }
+    if (!fail.nErr)
+        return {};
+    logFailure(fail);
+    if (fail.bNotOwn)
+        return "its copy for the record was not kept: " + filSheetsFolder() + " is not a folder of your own";
+    return "its copy for the record could not be kept in " + filSheetsFolder() + ": " + g_strerror(fail.nErr);
+}
+
+std::string filRecordLine(const std::string& strLine, const std::string& strFiled)
+{
+    _filFailure fail;
+    const int fdDir = openFolder(true, &fail);
+    if (fdDir < 0) {
+        logFailure(fail);
+        return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written";
+    }
+    const std::string strError = recAppend(fdDir, strLine, strFiled);
+    close(fdDir);
+    return strError;
+}
+
+void filClearTemporaries(void)
+{
+    _filFailure fail;
+    const int fdDir = openFolder(false, &fail);
+    if (fdDir < 0)
+        return; // none yet, or not one to touch
+    DIR* pdir = fdopendir(fdDir);
+    if (!pdir) {
+        close(fdDir);
+        return;
+    }
+    while (const struct dirent* pent = readdir(pdir)) {
+        if (!isTemporary(pent->d_name))
+            continue;
+        const int nResult = unlinkat(fdDir, pent->d_name, 0);
+        g_autofree gchar* pszMsg = g_strdup_printf(
+            "prnClearTemporaries()\n%s/%s was a load sheet cut short while it was filed\n%s", filSheetsFolder().c_str(),
+            pent->d_name, nResult == 0 ? "it is removed" : g_strerror(errno));
+        errPostError(pszMsg);
+        errTellPilot("A load sheet being filed when Zarv last stopped was lost: its copy in " + filSheetsFolder() +
+                     " was cut short and " + (nResult == 0 ? "is removed" : "could not be removed") +
+                     "; print it again to keep it");
+    }
+    closedir(pdir);
+}
+
+std::string filDocumentsFolder(std::string* pstrWhy)
+{
+    pstrWhy->clear();
+    const char* pszDocuments = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
+    if (pszDocuments && ownFolder(pszDocuments))
+        return pszDocuments;
+    const std::string strHome = g_get_home_dir();
+    const bool bDocuments = pszDocuments && g_file_test(pszDocuments, G_FILE_TEST_IS_DIR);
+    if (!ownFolder(strHome.c_str()))
+        *pstrWhy = (bDocuments ? std::string(pszDocuments) + " and your home folder " : "Your home folder ") + strHome +
+                   (bDocuments ? " are" : " is") +
+                   " not yours alone (another user owns or may change them): Print to File offers home, but choose a "
+                   "folder of your own";
+    else if (bDocuments)
+        *pstrWhy = std::string(pszDocuments) +
+                   " is not a folder of your own (another user owns it or may change it): Print to File offers your "
+                   "home folder instead";
+    return strHome;
+}
+
+std::string filFreeName(const std::string& strDir, const std::string& strName)
+{
+    std::string strBase;
+    fnmFirstFree(
+        strName, "", SHEET_NUMBERING,
+        [&](const std::string& strTry) {
+            // A link counts as taken, whether or not it leads anywhere.
+            GStatBuf st;
+            return g_lstat((strDir + "/" + strTry + ".pdf").c_str(), &st) == 0 ? EEXIST : 0;
+        },
+        &strBase);
+    return strBase;
+}
+
+cairo_status_t filWriteToFd(void* pClosure, const unsigned char* pData, unsigned int nLength)
+{
+    _filSink& sink = *static_cast<_filSink*>(pClosure);
+    while (nLength > 0 && !sink.nErr) {
+        const ssize_t n = m_prmFileOps.pfuncWrite(sink.fd, pData, nLength);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            sink.nErr = n < 0 ? errno : ENOSPC;
+        else {
+            pData += n;
+            nLength -= static_cast<unsigned int>(n);
+        }
+    }
+    return sink.nErr ? CAIRO_STATUS_WRITE_ERROR : CAIRO_STATUS_SUCCESS;
+}

@@ -1,0 +1,423 @@
+// The load sheet, laid out on one A4 or Letter page with Pango and cairo:
+// the aircraft and the people, the setup and the loading with every limit
+// used, the result table as on screen, the take-off and zero-fuel points
+// with the verdict in words (so a black-and-white copy carries it), the
+// chart drawn by its own renderer, and the commander's acceptance. Every
+// text is given a width inside the margins: the pilot's own texts are one
+// line each, ellipsized and isolated for direction; the rest wraps.
+#include "ui/sheet.h"
+
+#include "model/date.h"
+#include "model/texts.h"
+#include "model/words.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
+#include "ui/pagWBChart.h"
+#include "ui/pagWBPage.h"
+
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <array>
+#include <cairo-pdf.h>
+#include <cmath>
+#include <cstdlib>
+
+namespace
+{
+
+constexpr double MARGIN = 36;            // points: half an inch, 12.7 mm
+constexpr size_t MAX_USER_CHARS = 80;    // a pilot's text on the sheet, at most
+constexpr double CHART_DRAWN_SIZE = 460; // the chart's square as the window first draws it
+
+enum _shtFit { FIT_WRAP, FIT_ONE_LINE };
+
+// Writes text at (nX, nY) within nWidth points, wrapped or on one line cut
+// with an ellipsis; returns the height it took.
+double text(cairo_t* pCr, double nX, double nY, double nWidth, const std::string& strText, const char* pszFont,
+            _shtFit nFit = FIT_WRAP, PangoAlignment nAlign = PANGO_ALIGN_LEFT)
+{
+    g_autoptr(PangoLayout) ppngLayout = pango_cairo_create_layout(pCr);
+    // Font sizes in points on the page, whatever the screen's resolution.
+    pango_cairo_context_set_resolution(pango_layout_get_context(ppngLayout), 72);
+    pango_layout_context_changed(ppngLayout);
+    PangoFontDescription* pfont = pango_font_description_from_string(pszFont);
+    pango_layout_set_font_description(ppngLayout, pfont);
+    pango_font_description_free(pfont);
+    pango_layout_set_width(ppngLayout, static_cast<int>(std::max(nWidth, 1.0) * PANGO_SCALE));
+    pango_layout_set_alignment(ppngLayout, nAlign);
+    if (nFit == FIT_ONE_LINE) {
+        pango_layout_set_single_paragraph_mode(ppngLayout, TRUE);
+        pango_layout_set_ellipsize(ppngLayout, PANGO_ELLIPSIZE_END);
+    } else {
+        pango_layout_set_wrap(ppngLayout, PANGO_WRAP_WORD_CHAR);
+    }
+    pango_layout_set_text(ppngLayout, shtBindUnits(strText).c_str(), -1);
+    cairo_move_to(pCr, nX, nY);
+    pango_cairo_show_layout(pCr, ppngLayout);
+    int nW = 0, nH = 0;
+    pango_layout_get_size(ppngLayout, &nW, &nH);
+    return static_cast<double>(nH) / PANGO_SCALE;
+}
+
+// What the pilot typed, on one line, bounded, and isolated for direction so
+// that nothing in it can reorder what follows it; a dash for nothing.
+std::string typed(const std::string& str)
+{
+    const std::string strLine = txtOneLine(str, MAX_USER_CHARS);
+    return strLine.empty() ? "\u2013" : "\u2068" + strLine + "\u2069";
+}
+
+// A person or the flight, as typed; where nothing was, a line to write it
+// in by hand before the sheet is signed.
+std::string typedOrLine(const std::string& str)
+{
+    return txtOneLine(str, MAX_USER_CHARS).empty() ? std::string("____________________") : typed(str);
+}
+
+std::string weightIn(double nKg)
+{
+    return txtAmount(KIND_WEIGHT, nKg, m_wbSetup);
+}
+
+std::string armIn(double nMm)
+{
+    return txtAmount(KIND_ARM, nMm, m_wbSetup);
+}
+
+std::string fuelIn(double nLitres)
+{
+    return txtAmount(KIND_FUEL, nLitres, m_wbSetup);
+}
+
+// The result table of a flight as on screen, and its landing and zero-fuel
+// rows; returns its height.
+double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth, const _wbFlight& flight)
+{
+    const double y0 = y;
+    const double nCol = nTextWidth / 6.5;
+    auto colX = [&](size_t i) { return nLeft + nCol * (1.5 + static_cast<double>(i)); };
+    const std::array<const char*, 5> headings = {"Weight (lb)", "Long. arm (in)", "Long. moment (lb\u00b7in)",
+                                                 "Lat. arm (in)", "Lat. moment (lb\u00b7in)"};
+    double nHeadings = 0;
+    for (size_t i = 0; i < headings.size(); i++)
+        nHeadings = std::max(nHeadings,
+                             text(pCr, colX(i), y, nCol - 4, headings[i], "sans bold 8", FIT_WRAP, PANGO_ALIGN_RIGHT));
+    y += nHeadings + 3;
+    auto row = [&](const char* pszItem, const std::array<std::string, 5>& cells) {
+        double nRow = text(pCr, nLeft, y, nCol * 1.5 - 4, pszItem, "sans 9", FIT_ONE_LINE);
+        for (size_t i = 0; i < cells.size(); i++)
+            nRow = std::max(nRow, text(pCr, colX(i), y, nCol - 4, cells[i], "sans 9", FIT_ONE_LINE, PANGO_ALIGN_RIGHT));
+        y += nRow + 1;
+    };
+    for (const _wbTableRow& r : flight.rows)
+        row(r.pszItem, {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
+                        pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)});
+    if (flight.hasPoint(POINT_LANDING)) {
+        const _wbPoint& l = flight.points[POINT_LANDING];
+        row("Landing", {pwbWeightText(l.nWeight), pwbArmText(l.nLongArm), "", pwbArmText(l.nLatArm), ""});
+    }
+    const _wbPoint& z = flight.points[POINT_NO_FUEL];
+    row("No fuel", {pwbWeightText(z.nWeight), pwbArmText(z.nLongArm), "", pwbArmText(z.nLatArm), ""});
+    return y - y0;
+}
+
+// The page as the sheet is laid out on it: its margins and columns, and
+// how far down the sheet has come.
+struct _shtPage {
+    cairo_t* pCr;
+    double nLeft, nRight, nTextWidth, nHalf, nBottom;
+    double y;
+};
+
+// A PDF's title names the aircraft and the time, as its file name does;
+// its keywords hold the whole hash of its line in the record, which
+// zarv --verify-record matches it with.
+void setMetadata(cairo_t* pCr, const std::string& strPrinted, const std::string& strRecordHash)
+{
+    if (cairo_surface_t* psurf = cairo_get_target(pCr); cairo_surface_get_type(psurf) == CAIRO_SURFACE_TYPE_PDF) {
+        const std::string strReg = txtWithoutDirection(txtOneLine(prmGetText(VAL_REGISTRATION), MAX_USER_CHARS));
+        const std::string strTitle =
+            "Load sheet " + (strReg.empty() ? std::string("\u2013") : strReg) + " " + strPrinted;
+        cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_TITLE, strTitle.c_str());
+        cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_CREATOR, "Zarv " ZARV_VERSION);
+        cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_KEYWORDS, (REC_PDF_KEYWORD + strRecordHash).c_str());
+    }
+}
+
+// The aircraft heads the sheet: its registration and weighing date, the
+// weighing when due, the people and the flight.
+void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const std::string& strPrinted,
+              const std::string& strRecordHash)
+{
+    cairo_t* pCr = page.pCr;
+    const double nLeft = page.nLeft, nRight = page.nRight, nTextWidth = page.nTextWidth, nHalf = page.nHalf;
+    double& y = page.y;
+    // The aircraft heads the sheet: its registration and weighing date.
+    // The version and the aircraft's figures it computed with, so the sheet
+    // can be traced to both.
+    // Its line in the record of load sheets is found by the hash printed.
+    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + prmFingerprint();
+    const double nMaker = 150;
+    const double nMakerHeight =
+        text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
+    text(pCr, nRight - nMaker, y + nMakerHeight, nMaker, "record " + strRecordHash.substr(0, REC_HASH_PRINTED),
+         "monospace 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
+    y += text(pCr, nLeft, y, nTextWidth - nMaker, "Weight and balance load sheet", "sans bold 16") + 4;
+    const double nAircraft = nTextWidth * 0.6;
+    const std::string strRegistration = prmGetText(VAL_REGISTRATION);
+    y += std::max(text(pCr, nLeft, y, nAircraft - 6,
+                       "Aircraft " + (strRegistration.empty() ? "registration not set" : typed(strRegistration)),
+                       "sans bold 12", FIT_ONE_LINE),
+                  text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(prmGetText(VAL_WEIGHED)),
+                       "sans bold 12", FIT_ONE_LINE)) +
+         4;
+    // Due as of the day it was printed.
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, tPrinted);
+    const std::string strDue =
+        dateWeighingDueText(dateWeighingDue(prmGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
+    if (!strDue.empty())
+        y += text(pCr, nLeft, y, nTextWidth, strDue, "sans bold 10") + 2;
+    const std::string strPreparer = sheet.strPreparer.empty() ? sheet.strPilot : sheet.strPreparer;
+    const std::array<std::pair<std::string, std::string>, 2> people = {
+        {{"Pilot in command: " + typedOrLine(sheet.strPilot), "Prepared by: " + typedOrLine(strPreparer)},
+         {"Flight: " + typedOrLine(sheet.strReference), "Printed: " + strPrinted}}};
+    for (const auto& [strLeftText, strRightText] : people) {
+        const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strLeftText, "sans 10", FIT_ONE_LINE),
+                                      text(pCr, nLeft + nHalf, y, nHalf, strRightText, "sans 10", FIT_ONE_LINE));
+        y += nLine + 1;
+    }
+    y += 4;
+}
+
+// The aircraft setup and the loading, in the pilot's units, each seat
+// against its limit.
+void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _wbFlight& flight)
+{
+    cairo_t* pCr = page.pCr;
+    const double nLeft = page.nLeft, nTextWidth = page.nTextWidth, nHalf = page.nHalf;
+    double& y = page.y;
+    const _wbSetup& s = m_wbSetup;
+    const _wbLoading& l = flight.loading;
+    // The aircraft setup and the loading, in the pilot's units, each seat
+    // against its limit.
+    y += text(pCr, nLeft, y, nTextWidth, "Aircraft setup", "sans bold 11") + 2;
+    y += text(pCr, nLeft, y, nTextWidth,
+              "Basic aircraft " + weightIn(s.nBasicWeight) + " at " + armIn(s.nBasicLongArm) + " longitudinal, " +
+                  armIn(s.nBasicLatArm) + " lateral. Ballast " + weightIn(s.nBallastWt) + "; front position " +
+                  armIn(s.nBallastFrontLongArm) + ", " + armIn(s.nBallastFrontLatArm) + " lateral; rear position " +
+                  armIn(s.nBallastRearLongArm),
+              "sans 9") +
+         6;
+    const char* pszBallast = l.nBallastPosn == BALLAST_FRONT  ? "front"
+                             : l.nBallastPosn == BALLAST_REAR ? "rear"
+                                                              : "none";
+    y += text(pCr, nLeft, y, nTextWidth, "Loading", "sans bold 11") + 2;
+    const std::array<std::pair<std::string, std::string>, 2> seats = {
+        {{"Left seat " + weightIn(l.nLSeatWeight) + " (limit " + wrdLimitText(LIMIT_LSEAT, s) + ")",
+          "occupant " + typed(sheet.strLeftOccupant)},
+         {"Right seat " + weightIn(l.nRSeatWeight) + " (limit " + wrdLimitText(LIMIT_RSEAT, s) + ")",
+          "occupant " + typed(sheet.strRightOccupant)}}};
+    for (const auto& [strSeat, strOccupant] : seats) {
+        const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strSeat, "sans 9", FIT_ONE_LINE),
+                                      text(pCr, nLeft + nHalf, y, nHalf, strOccupant, "sans 9", FIT_ONE_LINE));
+        y += nLine + 1;
+    }
+    y += text(pCr, nLeft, y, nTextWidth,
+              "Fuel at take-off " + fuelIn(l.nFuelVolume) + " (" + weightIn(flight.rows[ROW_FUEL].nWeight) + " at " +
+                  txtFixed(unitToShown(KIND_DENSITY, unitFuelDensity(s), s), 3) + " " + unitSymbols(s).pszWeight + "/" +
+                  unitSymbols(s).pszFuel + ")" +
+                  (flight.bLanding
+                       ? "; trip fuel " + fuelIn(flight.nTrip) + ", at landing " + fuelIn(flight.nLandingFuel)
+                       : std::string()) +
+                  "; ballast " + pszBallast,
+              "sans 9") +
+         6;
+
+    // The advice the page gives, on one line each.
+    const _wbFuelPlan plan = wrdFuelPlanOf(flight, s, true);
+    std::string strAdvice = wrdFuelAdviceText(flight, plan, s, true);
+    std::replace(strAdvice.begin(), strAdvice.end(), '\n', ' ');
+    if (const std::string strBallast = wrdBallastAdviceText(flight, plan, s); !strBallast.empty())
+        strAdvice += (strAdvice.empty() ? "" : ". ") + strBallast;
+    if (!strAdvice.empty())
+        y += text(pCr, nLeft, y, nTextWidth, "Fuel advice: " + strAdvice, "sans 9") + 6;
+}
+
+// Every limit used, and each point against them in words.
+void drawLimitsAndPoints(_shtPage& page, const _wbFlight& flight)
+{
+    cairo_t* pCr = page.pCr;
+    const double nLeft = page.nLeft, nTextWidth = page.nTextWidth;
+    double& y = page.y;
+    const _wbSetup& s = m_wbSetup;
+    // Every limit used, and both points against them in words.
+    y += text(pCr, nLeft, y, nTextWidth,
+              "Limits: weight at most " + wrdLimitText(LIMIT_WEIGHT, s) + "; longitudinal arm " +
+                  wrdLimitText(LIMIT_FORWARD, s) + " to " + wrdLimitText(LIMIT_AFT, s) + "; lateral arm within \u00b1" +
+                  wrdLimitText(LIMIT_RIGHT, s) + "; each seat at most " + wrdLimitText(LIMIT_LSEAT, s) + "; tank " +
+                  wrdLimitText(LIMIT_TANK, s),
+              "sans 9") +
+         4;
+    struct Verdict {
+        const char* pszName;
+        _wbFlightPoint nPoint;
+    };
+    const std::array<Verdict, POINT_COUNT> verdicts = {
+        {{"Take-off", POINT_TAKE_OFF}, {"Landing", POINT_LANDING}, {"No fuel (fuel burned)", POINT_NO_FUEL}}};
+    for (const Verdict& v : verdicts) {
+        if (!flight.hasPoint(v.nPoint))
+            continue;
+        const _wbPoint& p = flight.points[v.nPoint];
+        // No figures of a point calculated from a value that cannot be right.
+        // In the pilot's units too where they are not the table's.
+        const std::string strFigures =
+            flight.doubts.empty()
+                ? pwbWeightText(p.nWeight) + " lb at " + pwbArmText(p.nLongArm) + " in, lateral " +
+                      pwbArmText(p.nLatArm) + " in" +
+                      (wrdUnitsWritten(s) ? std::string() : " (" + wrdPointFiguresText(p, s) + ")") + " \u2014 "
+                : "";
+        y += text(pCr, nLeft, y, nTextWidth,
+                  std::string(v.pszName) + ": " + strFigures + wrdPointVerdictText(flight, v.nPoint, s),
+                  "sans bold 10") +
+             2;
+    }
+    y += 8;
+}
+
+// The commander's acceptance at the foot of the page, only under a
+// flight within limits; the chart in what is left between, drawn by its
+// own renderer in vector form and kept to its square.
+void drawChartAndAcceptance(_shtPage& page, const _wbFlight& flight)
+{
+    cairo_t* pCr = page.pCr;
+    const double nLeft = page.nLeft, nTextWidth = page.nTextWidth, nBottom = page.nBottom;
+    const double y = page.y;
+    const _chartInput chart = pwbSheetChartInputOf(flight);
+    cairo_set_source_rgb(pCr, 0, 0, 0);
+    const std::string strAccept =
+        flight.within() ? "Commander's acceptance of this mass and balance: signature _______________  date _________"
+                        : "NOT TO BE FLOWN AS LOADED";
+    const double nAccept = 2 * 14;
+    const double nSignatureTop = nBottom - nAccept;
+    const double nChart = std::min(nTextWidth, nSignatureTop - 10 - y);
+    if (nChart >= MIN_CHART_SIZE) {
+        cairo_save(pCr);
+        cairo_translate(pCr, nLeft + (nTextWidth - nChart) / 2, y);
+        cairo_rectangle(pCr, 0, 0, nChart, nChart);
+        cairo_clip(pCr);
+        // Drawn at the size the window gives it and scaled to the room: the
+        // chart's texts stand at fixed arms in fixed fonts, and a smaller
+        // square would set its message over its caption.
+        const double nScale = nChart / CHART_DRAWN_SIZE;
+        cairo_scale(pCr, nScale, nScale);
+        pwbDrawChart(pCr, static_cast<guint>(CHART_DRAWN_SIZE), static_cast<guint>(CHART_DRAWN_SIZE), chart);
+        cairo_restore(pCr);
+    }
+    cairo_set_source_rgb(pCr, 0, 0, 0);
+    text(pCr, nLeft, std::max(y, nSignatureTop), nTextWidth, strAccept, flight.within() ? "sans 10" : "sans bold 12");
+}
+
+} // namespace
+
+_recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_t tPrinted)
+{
+    _recEntry entry;
+    entry.strTime = recTimeText(tPrinted);
+    entry.strPilot = txtOneLine(sheet.strPilot, MAX_USER_CHARS);
+    entry.strFlight = txtOneLine(sheet.strReference, MAX_USER_CHARS);
+    entry.strVersion = ZARV_VERSION;
+    entry.strFingerprint = prmFingerprint();
+    entry.strRegistration = prmGetText(VAL_REGISTRATION);
+    entry.strWeighed = prmGetText(VAL_WEIGHED);
+    entry.strCopiedFrom = prmGetText(VAL_COPIED_FROM);
+    entry.setup = m_wbSetup;
+    entry.load = stateLoad();
+    entry.unread = prmUnreadTexts();
+    entry.setup.nFuelDensity = unitFuelDensity(m_wbSetup);
+    entry.setup.nWeighingMonths = dateWeighingMonths(m_wbSetup.nWeighingMonths);
+    if (entry.setup.nFuelDensity != m_wbSetup.nFuelDensity)
+        entry.storedDensity = m_wbSetup.nFuelDensity;
+    if (entry.setup.nWeighingMonths != m_wbSetup.nWeighingMonths)
+        entry.storedMonths = m_wbSetup.nWeighingMonths;
+    entry.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, m_wbSetup));
+    return entry;
+}
+
+std::string shtPrintedText(time_t tPrinted)
+{
+    struct tm tmPrinted;
+    localtime_r(&tPrinted, &tmPrinted);
+    char szWhen[32];
+    strftime(szWhen, sizeof szWhen, "%Y-%m-%d %H:%M", &tmPrinted);
+    const long nOffset = tmPrinted.tm_gmtoff / 60;
+    if (nOffset == 0)
+        return std::string(szWhen) + " UTC";
+    char szZone[16];
+    g_snprintf(szZone, sizeof szZone, " %c%02ld:%02ld", nOffset < 0 ? '-' : '+', std::labs(nOffset) / 60,
+               std::labs(nOffset) % 60);
+    return std::string(szWhen) + szZone;
+}
+
+std::string shtBindUnits(const std::string& strText)
+{
+    // A figure, a space and a unit symbol, which may itself be two words:
+    // every space after the figure becomes a no-break space.
+    g_autoptr(GRegex) pUnit =
+        g_regex_new("(?<=[0-9]) ((kg|lb)/(L|US gal|imp gal)|kg|lb|mm|in|L|US gal|imp gal)(?![A-Za-z])", G_REGEX_RAW,
+                    GRegexMatchFlags(0), nullptr);
+    g_autofree gchar* psz = g_regex_replace_eval(
+        pUnit, strText.c_str(), static_cast<gssize>(strText.size()), 0, GRegexMatchFlags(0),
+        [](const GMatchInfo* pInfo, GString* pResult, gpointer) {
+            g_autofree gchar* pszUnit = g_match_info_fetch(pInfo, 0);
+            for (const gchar* pc = pszUnit; *pc; pc++)
+                if (*pc == ' ')
+                    g_string_append(pResult, "\u00a0");
+                else
+                    g_string_append_c(pResult, *pc);
+            return FALSE;
+        },
+        nullptr, nullptr);
+    return psz ? psz : strText;
+}
+
+void shtDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _shtPeople& people, const _wbFlight& flight,
+                      time_t tPrinted)
+{
+    cairo_save(pCr);
+    cairo_set_source_rgb(pCr, 0, 0, 0);
+    const double nLeft = MARGIN, nRight = nWidth - MARGIN, nTextWidth = nRight - nLeft;
+    _shtPage page = {pCr, nLeft, nRight, nTextWidth, nTextWidth / 2, nHeight - MARGIN, MARGIN};
+    const std::string strPrinted = shtPrintedText(tPrinted);
+    const std::string strRecordHash = recContentHash(recLine(shtRecordEntry(flight, people, tPrinted)));
+    setMetadata(pCr, strPrinted, strRecordHash);
+    drawHead(page, people, tPrinted, strPrinted, strRecordHash);
+    // The flight's one verdict heads the sheet, from the same judgement as
+    // the page's.
+    page.y += text(pCr, nLeft, page.y, nTextWidth, wrdFlightVerdictText(flight, m_wbSetup), "sans bold 12") + 8;
+    drawSetupAndLoading(page, people, flight);
+    page.y += drawTable(pCr, nLeft, page.y, nTextWidth, flight) + 6;
+    drawLimitsAndPoints(page, flight);
+    drawChartAndAcceptance(page, flight);
+    cairo_restore(pCr);
+}
+
+std::string shtPdf(double nWidth, double nHeight, const _shtPeople& people, const _wbFlight& flight, time_t tPrinted)
+{
+    std::string strPdf;
+    const auto append = [](void* pClosure, const unsigned char* pData, unsigned int nLength) -> cairo_status_t {
+        static_cast<std::string*>(pClosure)->append(reinterpret_cast<const char*>(pData), nLength);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    cairo_surface_t* psurf = cairo_pdf_surface_create_for_stream(append, &strPdf, nWidth, nHeight);
+    cairo_t* pCr = cairo_create(psurf);
+    shtDrawLoadSheet(pCr, nWidth, nHeight, people, flight, tPrinted);
+    cairo_destroy(pCr);
+    cairo_surface_finish(psurf);
+    const bool bMade = cairo_surface_status(psurf) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(psurf);
+    return bMade ? strPdf : std::string();
+}
