@@ -301,7 +301,7 @@ _rptLastCheck rptLastCheck(void)
         close(fdDir);
         return last;
     }
-    static GRegex* const pReportName =
+    g_autoptr(GRegex) pReportName =
         g_regex_new("^Calculation check ([0-9]{4}-[0-9]{2}-[0-9]{2}) (passed|FAILED)( \\([0-9]+\\))?\\.pdf$",
                     GRegexCompileFlags(G_REGEX_RAW | G_REGEX_DOLLAR_ENDONLY), GRegexMatchFlags(0), nullptr);
     while (const struct dirent* pEnt = readdir(pDir)) {
