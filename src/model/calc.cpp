@@ -92,9 +92,8 @@ _wbSetup calcWithFixedArms(_wbSetup s)
 
 _wbJudgement calcJudge(const _wbLoading& l, const _wbPoint& p, _wbFlightPoint nPoint)
 {
-    _limValues v = {p.nWeight, p.nLongArm, p.nLatArm, l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume};
     _wbJudgement j{};
-    j.limits = limJudge(v, nPoint);
+    j.limits = limJudge(p, l, nPoint);
     const _chartMessage nMessage = calcChooseMessage(p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH, p.nWeight);
     j.bChartWarning = nMessage == CHART_MSG_COFG || nMessage == CHART_MSG_WEIGHT;
     j.nChartMessage = nMessage;
@@ -155,15 +154,9 @@ _wbBeyond calcBeyondLimit(const _wbJudgement& j)
 {
     _wbBeyond nFirst = BEYOND_NONE;
     auto rank = [](_wbBeyond n) { return n == BEYOND_NONE ? 99 : static_cast<int>(n); };
-    for (const _limRow& r : LIM_ROWS) {
-        if (r.nSubject != SUBJECT_POINT || !j.beyond(r.nId))
-            continue;
-        const _wbBeyond n = r.nQuantity == QTY_LONG_ARM  ? (r.nSense == SENSE_AT_MOST ? BEYOND_AFT : BEYOND_FORWARD)
-                            : r.nQuantity == QTY_LAT_ARM ? BEYOND_LATERAL
-                                                         : BEYOND_WEIGHT;
-        if (rank(n) < rank(nFirst))
-            nFirst = n;
-    }
+    for (const _limRow& r : LIM_ROWS)
+        if (j.beyond(r.nId) && rank(r.nBeyond) < rank(nFirst))
+            nFirst = r.nBeyond;
     return nFirst;
 }
 

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-// The loading limits, one row each, are in model/limits.h.
+// The loading limits, one row each, are in model/limits.h, with the
+// loading and the loaded point they read.
 
 // The same envelope as the chart draws and judges it, in inches. The chart
 // compares arms converted to inches, the table compares millimetres; the
@@ -26,13 +27,6 @@ constexpr double CHART_AFT_LIMIT = 99.0;
 constexpr double CHART_LAT_LIMIT = 0.88;
 constexpr double CHART_FORWARD_CAUTION = 96.5;
 constexpr double CHART_AFT_CAUTION = 98.0;
-
-// A loading: the seats in kg, the fuel in litres, a _locBallast value (any
-// other position counts as none).
-struct _wbLoading {
-    double nLSeatWeight, nRSeatWeight, nFuelVolume;
-    guint nBallastPosn;
-};
 
 // One item of a loading, or the whole: kg, mm, kg·mm.
 struct _wbTableRow {
@@ -50,11 +44,6 @@ using _wbRows = std::array<_wbTableRow, ROW_COUNT>;
 // digits. Not guarded: a total weight of 0 gives arms of no number or
 // infinite ones.
 _wbRows calcRows(const _wbSetup& s, const _wbLoading& l);
-
-// A loaded point: weight in kg, moments in kg·mm, arms in mm.
-struct _wbPoint {
-    double nWeight, nLongMoment, nLatMoment, nLongArm, nLatArm;
-};
 
 // The total of a calculation as a point.
 _wbPoint calcPointOf(const _wbTableRow& total);
@@ -153,9 +142,8 @@ struct _wbFlight {
 // the landing and no-fuel loadings are made.
 _wbFlight calcJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLitres);
 
-// The first limit of its point a judged point lies beyond, by the result
-// table's rule: the centre of gravity first, then the weight.
-enum _wbBeyond { BEYOND_NONE, BEYOND_FORWARD, BEYOND_AFT, BEYOND_LATERAL, BEYOND_WEIGHT };
+// The first limit of its point a judged point lies beyond (_wbBeyond, in
+// model/limits.h).
 _wbBeyond calcBeyondLimit(const _wbJudgement& j);
 // The same for a point judged at take-off.
 _wbBeyond calcBeyondLimit(const _wbPoint& p);

@@ -9,7 +9,7 @@
 namespace
 {
 
-// Narrows [nLow, nHigh] to the fuel masses f with nA * f >= nB.
+// Narrows [nLow, nHigh] to the fuel volumes v with nA * v >= nB.
 void keepWhere(double nA, double nB, double& nLow, double& nHigh)
 {
     if (nA > 0)
@@ -55,39 +55,31 @@ _wbFuelRange fuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nB
     // limits; and a value that is no number answers nothing.
     if (!(z.nWeight > 0) || !std::isfinite(z.nWeight) || !std::isfinite(z.nLongMoment) || !std::isfinite(z.nLatMoment))
         return {};
-    // With f kg of fuel the weight is z + f and each moment z + f * arm:
-    // every limit of the point, and the tank, is linear in f. A limit keeps
-    // k * (quantity - value) >= 0, k being -1 for one at most.
-    const double nDensity = unitFuelDensity(s);
+    // With v litres of fuel the weight and each moment are the no-fuel
+    // point's plus v times the fuel's, and the fuel volume is v: a limit
+    // that fuel moves keeps k * (over - value * under) >= 0 (k is -1 for one
+    // at most), a line in v, taken from the loading at no fuel (exactly the
+    // point z) and at FAR litres, far enough that the sums' rounding
+    // hardly tilts it.
+    constexpr double FAR = 1024;
+    const _wbLoading l = {nLSeat, nRSeat, 0.0, nBallastPosn};
+    const _wbLoading far = {nLSeat, nRSeat, FAR, nBallastPosn};
+    const _wbPoint f = calcLoadedPoint(s, far);
     double nLow = 0, nHigh = INFINITY;
     for (const _limRow& r : LIM_ROWS) {
-        if (!limApplies(r, nPoint))
+        if (!limApplies(r, nPoint) || r.nLever != LEVER_FUEL)
             continue;
         const double u = limSignedValue(r), k = r.nSense == SENSE_AT_MOST ? -1 : 1;
-        switch (r.nQuantity) {
-        case QTY_WEIGHT:
-            keepWhere(k, k * (u - z.nWeight), nLow, nHigh);
-            break;
-        case QTY_LONG_ARM:
-            keepWhere(k * (s.nFuelLongArm - u), k * (u * z.nWeight - z.nLongMoment), nLow, nHigh);
-            break;
-        case QTY_LAT_ARM:
-            keepWhere(k * (s.nFuelLatArm - u), k * (u * z.nWeight - z.nLatMoment), nLow, nHigh);
-            break;
-        case QTY_FUEL:
-            keepWhere(k, k * u * nDensity, nLow, nHigh);
-            break;
-        case QTY_LSEAT:
-        case QTY_RSEAT:
-        case QTY_COUNT:
-            break; // no fuel moves them
-        }
+        auto kept = [&](const _wbPoint& p, const _wbLoading& at) {
+            const _limRatio q = r.pfnQuantity(p, at);
+            return k * (q.nOver - u * q.nUnder);
+        };
+        const double nAtNone = kept(z, l);
+        keepWhere((kept(f, far) - nAtNone) / FAR, -nAtNone, nLow, nHigh);
     }
     if (!(nLow <= nHigh))
         return {true, false, 0, 0};
-    const _wbLoading l = {nLSeat, nRSeat, 0.0, nBallastPosn};
-    const double nLeast = nLow / nDensity, nMost = nHigh / nDensity;
-    return {true, true, confirmed(s, l, nPoint, nLeast, nMost), confirmed(s, l, nPoint, nMost, nLeast)};
+    return {true, true, confirmed(s, l, nPoint, nLow, nHigh), confirmed(s, l, nPoint, nHigh, nLow)};
 }
 
 _wbTripFuel fuelTripRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres)
@@ -159,7 +151,7 @@ _wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBal
     const _wbLoading dry = {nLSeat, nRSeat, 0.0, BALLAST_NONE};
     const _wbJudgement j = calcJudge(dry, calcLoadedPoint(s, dry), POINT_TAKE_OFF);
     for (const _limRow& r : LIM_ROWS)
-        plan.bSeatOver = plan.bSeatOver || ((r.nQuantity == QTY_LSEAT || r.nQuantity == QTY_RSEAT) && j.beyond(r.nId));
+        plan.bSeatOver = plan.bSeatOver || (r.nLever == LEVER_SEATS && j.beyond(r.nId));
     for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR}) {
         plan.at[nPosn] = flyingRange(s, nLSeat, nRSeat, nPosn, nTripLitres, plan.noFuel[nPosn]);
         if (plan.bSeatOver)

@@ -9,7 +9,7 @@
 
 // The fuel volumes, in litres and within the tank, for which a loading's
 // weight and centre of gravity are within every limit of a point of the
-// flight (take-off unless named). bKnown is false where the aircraft
+// flight (take-off unless named): every limit the fuel moves. bKnown is false where the aircraft
 // without fuel weighs nothing (or no number).
 struct _wbFuelRange {
     bool bKnown = false;
@@ -46,7 +46,8 @@ _wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSe
 // flight (take-off, landing after a trip of nTripLitres, and no fuel) is
 // within every limit. A position's range is empty where the no-fuel point
 // alone puts it out (noFuel[n] says which way), and every range is where a
-// seat is over its limit (bSeatOver), which no fuel or ballast changes.
+// limit only the seats change is beyond (bSeatOver: a seat over its limit),
+// which no fuel or ballast changes.
 // nChosen is the position as fitted (any other value counts as none).
 struct _wbFuelPlan {
     guint nChosen;

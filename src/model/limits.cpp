@@ -3,22 +3,23 @@
 
 #include <cmath>
 
-_limChecks limJudge(const _limValues& values, _wbFlightPoint nPoint)
+_wbLimitCheck limCheck(const _limRow& r, const _wbPoint& p, const _wbLoading& l)
+{
+    const _limRatio ratio = r.pfnQuantity(p, l);
+    const double q = ratio.nOver / ratio.nUnder;
+    // Beyond exactly where the margin is negative, which for two distinct
+    // doubles is where the value lies strictly beyond the limit (their
+    // difference is never rounded to 0). No number is beyond nothing.
+    const double nMargin = r.nSense == SENSE_AT_MOST    ? r.nValue - q
+                           : r.nSense == SENSE_AT_LEAST ? q - r.nValue
+                                                        : q + r.nValue;
+    return {nMargin, nMargin < 0};
+}
+
+_limChecks limJudge(const _wbPoint& p, const _wbLoading& l, _wbFlightPoint nPoint)
 {
     _limChecks checks{};
-    for (const _limRow& r : LIM_ROWS) {
-        if (!limApplies(r, nPoint)) {
-            checks[r.nId] = {INFINITY, false};
-            continue;
-        }
-        const double q = values[r.nQuantity];
-        // Beyond exactly where the margin is negative, which for two distinct
-        // doubles is where the value lies strictly beyond the limit (their
-        // difference is never rounded to 0). No number is beyond nothing.
-        const double nMargin = r.nSense == SENSE_AT_MOST    ? r.nValue - q
-                               : r.nSense == SENSE_AT_LEAST ? q - r.nValue
-                                                            : q + r.nValue;
-        checks[r.nId] = {nMargin, nMargin < 0};
-    }
+    for (const _limRow& r : LIM_ROWS)
+        checks[r.nId] = limApplies(r, nPoint) ? limCheck(r, p, l) : _wbLimitCheck{INFINITY, false};
     return checks;
 }

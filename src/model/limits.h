@@ -5,6 +5,8 @@
 
 #include "model/units.h"
 
+#include <glib.h>
+
 #include <array>
 #include <cstddef>
 
@@ -28,10 +30,62 @@ enum _limPoints : unsigned {
     AT_EVERY_POINT = AT_TAKE_OFF | AT_LANDING | AT_NO_FUEL
 };
 
-// What a limit reads of a point and its loading: the point's weight and
-// arms, the seats' weights and the fuel on board.
-enum _limQuantity { QTY_WEIGHT, QTY_LONG_ARM, QTY_LAT_ARM, QTY_LSEAT, QTY_RSEAT, QTY_FUEL, QTY_COUNT };
-using _limValues = std::array<double, QTY_COUNT>;
+// A loading: the seats in kg, the fuel in litres, a _locBallast value (any
+// other position counts as none).
+struct _wbLoading {
+    double nLSeatWeight, nRSeatWeight, nFuelVolume;
+    guint nBallastPosn;
+};
+
+// A loaded point: weight in kg, moments in kg·mm, arms in mm.
+struct _wbPoint {
+    double nWeight, nLongMoment, nLatMoment, nLongArm, nLatArm;
+};
+
+// What a limit reads of a point and its loading, as a quotient: an arm is
+// its moment over the weight (the very division that makes the point's
+// arm), a plain amount is over 1. With f litres of fuel both parts are
+// linear in f, so the fuel a limit allows is where a line crosses 0.
+struct _limRatio {
+    double nOver, nUnder;
+};
+using _limQuantityOf = _limRatio (*)(const _wbPoint& p, const _wbLoading& l);
+
+constexpr _limRatio limPointWeight(const _wbPoint& p, const _wbLoading&)
+{
+    return {p.nWeight, 1};
+}
+constexpr _limRatio limLongArm(const _wbPoint& p, const _wbLoading&)
+{
+    return {p.nLongMoment, p.nWeight};
+}
+constexpr _limRatio limLatArm(const _wbPoint& p, const _wbLoading&)
+{
+    return {p.nLatMoment, p.nWeight};
+}
+constexpr _limRatio limLSeat(const _wbPoint&, const _wbLoading& l)
+{
+    return {l.nLSeatWeight, 1};
+}
+constexpr _limRatio limRSeat(const _wbPoint&, const _wbLoading& l)
+{
+    return {l.nRSeatWeight, 1};
+}
+constexpr _limRatio limFuel(const _wbPoint&, const _wbLoading& l)
+{
+    return {l.nFuelVolume, 1};
+}
+
+// The first limit of its point a judged point lies beyond, by the result
+// table's rule: the centre of gravity first, then the weight. A limit of the
+// loading itself reports none.
+enum _wbBeyond { BEYOND_NONE, BEYOND_FORWARD, BEYOND_AFT, BEYOND_LATERAL, BEYOND_WEIGHT };
+
+// What brings a loading back within a limit: the fuel (and the ballast),
+// or only who sits in the seats, which no fuel or ballast changes: the
+// fuel range leaves such a limit out, and the fuel plan has no range while
+// it is beyond.
+enum _limLever { LEVER_FUEL, LEVER_SEATS };
 
 // Which side of its value a limit keeps: at most, at least, or at least the
 // value's negative (the left side of a limit either side).
@@ -59,11 +113,11 @@ enum _wbLimit {
 // the value as written in the aircraft's limitations with its decimals and
 // unit, how it reads broken ("... by X") and as the margin within
 // ("X ..."), the span a margin is measured against to find the nearest,
-// what its words speak of, the points it applies to, and its key in the
-// record of load sheets.
+// what its words speak of, the points it applies to, its key in the record
+// of load sheets, how a point beyond it lies, and what brings it back.
 struct _limRow {
     _wbLimit nId;
-    _limQuantity nQuantity;
+    _limQuantityOf pfnQuantity;
     double nValue;
     _limSense nSense;
     _unitKind nAmount;
@@ -76,44 +130,50 @@ struct _limRow {
     _limSubject nSubject;
     unsigned nPoints;
     const char* pszRecordName;
+    _wbBeyond nBeyond;
+    _limLever nLever;
 };
 
 constexpr std::array<_limRow, LIMIT_COUNT> LIM_ROWS = {{
-    {LIMIT_WEIGHT, QTY_WEIGHT, MAX_TOTAL_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 1500, 0, "lb",
+    {LIMIT_WEIGHT, limPointWeight, MAX_TOTAL_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 1500, 0, "lb",
      "over the maximum weight by", "below the maximum weight", MAX_TOTAL_WEIGHT, SUBJECT_POINT, AT_EVERY_POINT,
-     "weight"},
-    {LIMIT_FORWARD, QTY_LONG_ARM, MIN_LONG_ARM, SENSE_AT_LEAST, KIND_ARM, 96.125, 3, "in", "forward of the limit by",
-     "aft of the forward limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "forward"},
-    {LIMIT_AFT, QTY_LONG_ARM, MAX_LONG_ARM, SENSE_AT_MOST, KIND_ARM, 99, 0, "in", "aft of the limit by",
-     "forward of the aft limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "aft"},
-    {LIMIT_LEFT, QTY_LAT_ARM, MAX_LAT_ARM, SENSE_AT_LEAST_NEGATIVE, KIND_ARM, 0.88, 2, "in",
-     "left of the lateral limit by", "inside the left limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "left"},
-    {LIMIT_RIGHT, QTY_LAT_ARM, MAX_LAT_ARM, SENSE_AT_MOST, KIND_ARM, 0.88, 2, "in", "right of the lateral limit by",
-     "inside the right limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "right"},
-    {LIMIT_LSEAT, QTY_LSEAT, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
-     "left seat over its %s limit by", "below the left seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING, AT_EVERY_POINT,
-     "leftSeat"},
-    {LIMIT_RSEAT, QTY_RSEAT, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
+     "weight", BEYOND_WEIGHT, LEVER_FUEL},
+    {LIMIT_FORWARD, limLongArm, MIN_LONG_ARM, SENSE_AT_LEAST, KIND_ARM, 96.125, 3, "in", "forward of the limit by",
+     "aft of the forward limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "forward", BEYOND_FORWARD,
+     LEVER_FUEL},
+    {LIMIT_AFT, limLongArm, MAX_LONG_ARM, SENSE_AT_MOST, KIND_ARM, 99, 0, "in", "aft of the limit by",
+     "forward of the aft limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "aft", BEYOND_AFT,
+     LEVER_FUEL},
+    {LIMIT_LEFT, limLatArm, MAX_LAT_ARM, SENSE_AT_LEAST_NEGATIVE, KIND_ARM, 0.88, 2, "in",
+     "left of the lateral limit by", "inside the left limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "left",
+     BEYOND_LATERAL, LEVER_FUEL},
+    {LIMIT_RIGHT, limLatArm, MAX_LAT_ARM, SENSE_AT_MOST, KIND_ARM, 0.88, 2, "in", "right of the lateral limit by",
+     "inside the right limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "right", BEYOND_LATERAL, LEVER_FUEL},
+    {LIMIT_LSEAT, limLSeat, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb", "left seat over its %s limit by",
+     "below the left seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING, AT_EVERY_POINT, "leftSeat", BEYOND_NONE,
+     LEVER_SEATS},
+    {LIMIT_RSEAT, limRSeat, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
      "right seat over its %s limit by", "below the right seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING,
-     AT_EVERY_POINT, "rightSeat"},
-    {LIMIT_TANK, QTY_FUEL, MAX_FUEL_VOLUME, SENSE_AT_MOST, KIND_FUEL, 64.5, 1, "L", "fuel beyond the tank's %s by",
-     "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT, "tank"},
+     AT_EVERY_POINT, "rightSeat", BEYOND_NONE, LEVER_SEATS},
+    {LIMIT_TANK, limFuel, MAX_FUEL_VOLUME, SENSE_AT_MOST, KIND_FUEL, 64.5, 1, "L", "fuel beyond the tank's %s by",
+     "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT, "tank", BEYOND_NONE, LEVER_FUEL},
 }};
 
-// Every row in its place, with its words, a span, at least one point and its
-// name in the record: a row left short does not build.
+// Every row in its place, with its quantity, its words, a span, at least
+// one point and its name in the record: a row left short does not build.
 constexpr bool limRowsComplete(void)
 {
     for (size_t n = 0; n < LIM_ROWS.size(); n++) {
         const _limRow& r = LIM_ROWS[n];
-        if (r.nId != static_cast<_wbLimit>(n) || !r.pszWrittenUnit || !r.pszBeyond || !*r.pszBeyond || !r.pszWithin ||
-            !*r.pszWithin || !(r.nSpan > 0) || (r.nPoints & AT_EVERY_POINT) == 0 ||
+        if (r.nId != static_cast<_wbLimit>(n) || !r.pfnQuantity || !r.pszWrittenUnit || !r.pszBeyond || !*r.pszBeyond ||
+            !r.pszWithin || !*r.pszWithin || !(r.nSpan > 0) || (r.nPoints & AT_EVERY_POINT) == 0 ||
             (r.nPoints & ~AT_EVERY_POINT) != 0 || !r.pszRecordName || !*r.pszRecordName)
             return false;
     }
     return true;
 }
-static_assert(limRowsComplete(), "every limit has its place, its words, its span, its points and its record name");
+static_assert(limRowsComplete(),
+              "every limit has its place, its quantity, its words, its span, its points and its record name");
 
 // Whether a limit applies at a point of the flight.
 constexpr bool limApplies(const _limRow& r, _wbFlightPoint nPoint)
@@ -137,5 +197,9 @@ struct _wbLimitCheck {
 };
 using _limChecks = std::array<_wbLimitCheck, LIMIT_COUNT>;
 
+// One limit against what it reads of a point and its loading, wherever it
+// applies.
+_wbLimitCheck limCheck(const _limRow& r, const _wbPoint& p, const _wbLoading& l);
+
 // Every limit that applies at nPoint against its quantity.
-_limChecks limJudge(const _limValues& values, _wbFlightPoint nPoint);
+_limChecks limJudge(const _wbPoint& p, const _wbLoading& l, _wbFlightPoint nPoint);

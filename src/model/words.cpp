@@ -101,11 +101,11 @@ std::string fuelAmount(double nLitres, const _wbSetup& u)
 
 // The limit of a quantity a judgement is nearest, by its margin: the first
 // where two are as near, one with a number before one without.
-int nearestOf(_limQuantity nQuantity, const _wbJudgement& j)
+int nearestOf(_limQuantityOf pfnQuantity, const _wbJudgement& j)
 {
     int nBest = -1;
     for (const _limRow& r : LIM_ROWS)
-        if (r.nQuantity == nQuantity && (nBest < 0 || !(j.limits[nBest].nMargin <= j.limits[r.nId].nMargin)))
+        if (r.pfnQuantity == pfnQuantity && (nBest < 0 || !(j.limits[nBest].nMargin <= j.limits[r.nId].nMargin)))
             nBest = r.nId;
     return nBest;
 }
@@ -198,8 +198,8 @@ std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& u)
     // longitudinal limit, the lateral one too where it is nearer by its
     // span; then a weight or seat margin where that is nearer still (the
     // tank is the fuel entry's own).
-    const int nLong = nearestOf(QTY_LONG_ARM, j);
-    const int nLat = nearestOf(QTY_LAT_ARM, j);
+    const int nLong = nearestOf(limLongArm, j);
+    const int nLat = nearestOf(limLatArm, j);
     std::string str = "centre of gravity " + withinWords(nLong, j, u);
     double nCg = nearness(nLong, j);
     if (nearness(nLat, j) < nCg) {

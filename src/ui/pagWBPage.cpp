@@ -265,12 +265,19 @@ void pwbUpdateUnitLabels(void)
 // beyond (red).
 void colourPoint(GtkWidget* pwgtWeight, GtkWidget* pwgtLongArm, GtkWidget* pwgtLatArm, const _wbJudgement& j)
 {
-    bool bBeyond[QTY_COUNT] = {};
-    for (const _limRow& r : LIM_ROWS)
-        bBeyond[r.nQuantity] = bBeyond[r.nQuantity] || j.beyond(r.nId);
-    colourTotal(pwgtWeight, bBeyond[QTY_WEIGHT]);
-    colourTotal(pwgtLongArm, bBeyond[QTY_LONG_ARM]);
-    colourTotal(pwgtLatArm, bBeyond[QTY_LAT_ARM]);
+    // A limit colours the cell of the way it reports a point beyond it; the
+    // loading's own limits colour none.
+    bool bWeight = false, bLongArm = false, bLatArm = false;
+    for (const _limRow& r : LIM_ROWS) {
+        if (!j.beyond(r.nId))
+            continue;
+        bWeight = bWeight || r.nBeyond == BEYOND_WEIGHT;
+        bLongArm = bLongArm || r.nBeyond == BEYOND_FORWARD || r.nBeyond == BEYOND_AFT;
+        bLatArm = bLatArm || r.nBeyond == BEYOND_LATERAL;
+    }
+    colourTotal(pwgtWeight, bWeight);
+    colourTotal(pwgtLongArm, bLongArm);
+    colourTotal(pwgtLatArm, bLatArm);
 }
 
 // Fills the result table from the flight's take-off.

@@ -131,95 +131,89 @@ TEST_F(Calculation, ZeroTotalWeightGivesNonFiniteArmsWithoutACrash)
     EXPECT_TRUE(std::isinf(f.rows[ROW_TOTAL].nLatArm));
 }
 
-// Each limit as its aircraft's limitations write it, worked by hand into the
-// internal units (2.20462 lb a kg, 25.4 mm an inch).
-TEST(Limits, HoldTheirWrittenValues)
+// A point by hand, its moments those of its arms.
+constexpr _wbPoint pointAt(double nWeight, double nLongArm, double nLatArm)
 {
-    const struct {
-        _wbLimit nLimit;
-        double nWritten;
-        const char* pszUnit;
-        double nValue;
-        _limSense nSense;
-        unsigned nPoints = AT_EVERY_POINT;
-    } cases[] = {{LIMIT_WEIGHT, 1500, "lb", 680.3893641534596, SENSE_AT_MOST}, // 1500 / 2.20462 = 680.38936415...
-                 {LIMIT_FORWARD, 96.125, "in", 2441.575, SENSE_AT_LEAST},      // 96.125 × 25.4 = 2441.575
-                 {LIMIT_AFT, 99, "in", 2514.6, SENSE_AT_MOST},                 // 99 × 25.4 = 2514.6
-                 {LIMIT_LEFT, 0.88, "in", 22.352, SENSE_AT_LEAST_NEGATIVE},    // 0.88 × 25.4 = 22.352, at -22.352
-                 {LIMIT_RIGHT, 0.88, "in", 22.352, SENSE_AT_MOST},
-                 {LIMIT_LSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST}, // 210 / 2.20462 = 95.25451098...
-                 {LIMIT_RSEAT, 210, "lb", 95.25451098148434, SENSE_AT_MOST},
-                 {LIMIT_TANK, 64.5, "L", 64.5, SENSE_AT_MOST}};
-    static_assert(std::size(cases) == LIMIT_COUNT, "every limit has its written value here");
-    for (const auto& c : cases) {
-        const _limRow& r = LIM_ROWS[c.nLimit];
-        EXPECT_EQ(r.nWritten, c.nWritten) << "limit " << c.nLimit;
-        EXPECT_STREQ(r.pszWrittenUnit, c.pszUnit) << "limit " << c.nLimit;
-        EXPECT_NEAR(r.nValue, c.nValue, 1e-9 * c.nValue) << "limit " << c.nLimit;
-        EXPECT_EQ(r.nSense, c.nSense) << "limit " << c.nLimit;
-        EXPECT_EQ(r.nPoints, c.nPoints) << "limit " << c.nLimit;
-    }
+    return {nWeight, nWeight * nLongArm, nWeight * nLatArm, nLongArm, nLatArm};
 }
 
-// Every limit of the table moved on its own from a loading within all, at
-// each point it applies to: just inside, on, just beyond and well beyond,
-// with its margin. A limit that does not apply is beyond nothing.
-class Judgement : public testing::TestWithParam<int>
+// One loaded point for each limit that breaks it and no other, with its
+// margin worked by hand from the limit as written (2.20462 lb a kg, 25.4 mm
+// an inch).
+struct BrokenAlone {
+    _wbLimit nLimit;
+    _wbPoint p;
+    _wbLoading l;
+    double nMargin;
+};
+constexpr _wbPoint FINE_POINT = pointAt(600, 2480, 0);
+constexpr BrokenAlone BROKEN_ALONE[] = {
+    {LIMIT_WEIGHT, pointAt(690, 2480, 0), {80, 80, 30, BALLAST_NONE}, 680.38936415 - 690}, // 1500 lb = 680.389364... kg
+    {LIMIT_FORWARD, pointAt(600, 2440, 0), {80, 80, 30, BALLAST_NONE}, 2440 - 2441.575},   // 96.125 in = 2441.575 mm
+    {LIMIT_AFT, pointAt(600, 2515, 0), {80, 80, 30, BALLAST_NONE}, 2514.6 - 2515},         // 99 in = 2514.6 mm
+    {LIMIT_LEFT, pointAt(600, 2480, -23), {80, 80, 30, BALLAST_NONE}, 22.352 - 23},        // 0.88 in = 22.352 mm
+    {LIMIT_RIGHT, pointAt(600, 2480, 23), {80, 80, 30, BALLAST_NONE}, 22.352 - 23},
+    {LIMIT_LSEAT, FINE_POINT, {100, 80, 30, BALLAST_NONE}, 95.25451098 - 100}, // 210 lb = 95.254510... kg
+    {LIMIT_RSEAT, FINE_POINT, {80, 100, 30, BALLAST_NONE}, 95.25451098 - 100},
+    {LIMIT_TANK, FINE_POINT, {80, 80, 70, BALLAST_NONE}, 64.5 - 70},
+};
+
+TEST(Limits, EachBrokenAloneByItsMargin)
+{
+    bool bCase[LIMIT_COUNT] = {};
+    for (const BrokenAlone& c : BROKEN_ALONE) {
+        for (int nPoint = 0; nPoint < POINT_COUNT; nPoint++) {
+            const bool bApplies = limApplies(LIM_ROWS[c.nLimit], static_cast<_wbFlightPoint>(nPoint));
+            const _wbJudgement j = calcJudge(c.l, c.p, static_cast<_wbFlightPoint>(nPoint));
+            for (const _limRow& r : LIM_ROWS)
+                EXPECT_EQ(j.beyond(r.nId), bApplies && r.nId == c.nLimit) << "case " << c.nLimit << ", " << r.nId;
+            if (bApplies)
+                EXPECT_NEAR(j.limits[c.nLimit].nMargin, c.nMargin, 1e-6) << "case " << c.nLimit;
+            else
+                EXPECT_EQ(j.limits[c.nLimit].nMargin, INFINITY) << "case " << c.nLimit;
+        }
+        bCase[c.nLimit] = true;
+    }
+    for (const _limRow& r : LIM_ROWS)
+        EXPECT_TRUE(bCase[r.nId]) << "limit " << r.nId << " has a loading that breaks it";
+}
+
+// Every limit of the table moved about what it reads of its broken loading,
+// so that the value read lies well inside it, on it, a hair beyond it and
+// well beyond it, with its margin.
+class Judgement : public testing::TestWithParam<BrokenAlone>
 {
 };
 
-TEST_P(Judgement, EachLimitJustInsideOnAndJustBeyondWithItsMargin)
+TEST_P(Judgement, EachLimitInsideOnAndJustBeyondWithItsMargin)
 {
-    const _limRow& r = LIM_ROWS[GetParam()];
-    const double nLimit = limSignedValue(r);
-    const int nBeyond = r.nSense == SENSE_AT_MOST ? +1 : -1; // beyond above the limit, or below it
-    const double nJustBeyond = std::nextafter(nLimit, nBeyond * INFINITY);
+    const BrokenAlone& c = GetParam();
+    const _limRatio q = LIM_ROWS[c.nLimit].pfnQuantity(c.p, c.l);
+    const double nRead = q.nOver / q.nUnder;
+    _limRow r = LIM_ROWS[c.nLimit];
+    const int nBeyond = r.nSense == SENSE_AT_MOST ? +1 : -1;               // beyond above the limit, or below it
+    const double nHairInside = std::nextafter(nRead, -nBeyond * INFINITY); // the value read a hair beyond
     const struct {
-        double nValue, nMargin;
+        double nAt, nMargin;
         bool bBeyond;
-    } steps[] = {{nLimit - nBeyond * 2.5, 2.5, false},
-                 {nLimit, 0, false},
-                 {nJustBeyond, -std::fabs(nJustBeyond - nLimit), true},
-                 {nLimit + nBeyond * 4, -4, true}};
-    for (int nPoint = 0; nPoint < POINT_COUNT; nPoint++) {
-        const bool bApplies = limApplies(r, static_cast<_wbFlightPoint>(nPoint));
-        for (const auto& step : steps) {
-            SCOPED_TRACE("point " + std::to_string(nPoint) + " at " + std::to_string(step.nValue));
-            _limValues v = {600, 2480, 0, 80, 80, 30}; // weight, arms, seats, fuel
-            v[r.nQuantity] = step.nValue;
-            const _wbJudgement j =
-                calcJudge({v[QTY_LSEAT], v[QTY_RSEAT], v[QTY_FUEL], BALLAST_NONE},
-                          {v[QTY_WEIGHT], 0, 0, v[QTY_LONG_ARM], v[QTY_LAT_ARM]}, static_cast<_wbFlightPoint>(nPoint));
-            // Another limit of the same quantity (a landing weight below the
-            // maximum) may be beyond too, where it applies.
-            bool bAnyBeyond = false;
-            for (const _limRow& o : LIM_ROWS) {
-                const bool bOther =
-                    o.nQuantity == r.nQuantity && limApplies(o, static_cast<_wbFlightPoint>(nPoint)) &&
-                    (o.nSense == SENSE_AT_MOST ? step.nValue > limSignedValue(o) : step.nValue < limSignedValue(o));
-                const bool bBeyond = o.nId == r.nId ? bApplies && step.bBeyond : bOther;
-                EXPECT_EQ(j.beyond(o.nId), bBeyond) << "limit " << o.nId;
-                bAnyBeyond = bAnyBeyond || bBeyond;
-            }
-            if (bApplies) {
-                EXPECT_NEAR(j.limits[r.nId].nMargin, step.nMargin, 1e-9);
-            } else {
-                EXPECT_EQ(j.limits[r.nId].nMargin, INFINITY);
-            }
-            // The chart's rule in inches calls the lateral limits themselves
-            // out: 22.352 mm is a hair over 0.88 in.
-            const bool bChartOut = r.nQuantity == QTY_LAT_ARM && step.nValue == nLimit;
-            EXPECT_EQ(j.within(), !bAnyBeyond && !bChartOut);
-        }
+    } steps[] = {{nRead + nBeyond * 2.5, 2.5, false},
+                 {nRead, 0, false},
+                 {nHairInside, -std::fabs(nHairInside - nRead), true},
+                 {nRead - nBeyond * 4, -4, true}};
+    for (const auto& step : steps) {
+        r.nValue = r.nSense == SENSE_AT_LEAST_NEGATIVE ? -step.nAt : step.nAt;
+        const _wbLimitCheck check = limCheck(r, c.p, c.l);
+        EXPECT_NEAR(check.nMargin, step.nMargin, 1e-9) << "limit at " << step.nAt;
+        EXPECT_EQ(check.bBeyond, step.bBeyond) << "limit at " << step.nAt;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Limits, Judgement, testing::Range(0, int(LIMIT_COUNT)));
+INSTANTIATE_TEST_SUITE_P(Limits, Judgement, testing::ValuesIn(BROKEN_ALONE));
 
 TEST(Judgement, NoNumberIsBeyondNothingAnInfinityBeyond)
 {
     EXPECT_TRUE(calcJudge(_wbLoading{}, _wbPoint{0, 0, 0, NAN, NAN}).within()); // an empty aircraft
-    EXPECT_TRUE(calcJudge(_wbLoading{}, _wbPoint{600, 0, 0, INFINITY, 0}).beyond(LIMIT_AFT));
+    EXPECT_TRUE(calcJudge(_wbLoading{}, pointAt(600, INFINITY, 0)).beyond(LIMIT_AFT));
 }
 
 // A setup with nothing but the fixed seat and fuel arms.
@@ -268,8 +262,8 @@ TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
     if (c.p) {
         const _wbLoading at = {c.l.nLSeatWeight, c.l.nRSeatWeight,
                                c.nAt == POINT_LANDING ? f.nLandingFuel : c.l.nFuelVolume, c.l.nBallastPosn};
-        f.points[c.nAt] = *c.p;
-        f.judged[c.nAt] = calcJudge(at, *c.p, c.nAt);
+        f.points[c.nAt] = pointAt(c.p->nWeight, c.p->nLongArm, c.p->nLatArm);
+        f.judged[c.nAt] = calcJudge(at, f.points[c.nAt], c.nAt);
     }
     if (c.pszPoint) {
         EXPECT_EQ(wrdPointVerdictText(f, c.nAt, s), zt::inLocale(c.pszPoint));
