@@ -1,4 +1,5 @@
-// The judgement of a point of a flight against every limit of the table.
+// The judgement of a point of a flight against every limit of the table, and
+// the table's own sentence of limits.
 #include "model/limits.h"
 
 #include <cmath>
@@ -22,4 +23,18 @@ _limChecks limJudge(const _wbPoint& p, const _wbLoading& l, _wbFlightPoint nPoin
     for (const _limRow& r : LIM_ROWS)
         checks[r.nId] = limApplies(r, nPoint) ? limCheck(r, p, l) : _wbLimitCheck{INFINITY, false};
     return checks;
+}
+
+std::string limSheetText(const std::function<std::string(_wbLimit)>& limitText)
+{
+    std::string str;
+    for (const _limRow& r : LIM_ROWS) {
+        if (!r.pszSheet)
+            continue;
+        std::string strWords = r.pszSheet;
+        if (const auto nAt = strWords.find("%s"); nAt != std::string::npos)
+            strWords.replace(nAt, 2, limitText(r.nId));
+        str += (str.empty() || strWords.starts_with(' ') ? "" : "; ") + strWords;
+    }
+    return str;
 }

@@ -9,6 +9,8 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
+#include <string>
 
 // Loading limits, in the internal units. A value equal to a limit is within it.
 constexpr double MAX_TOTAL_WEIGHT = 1500 / LB_PER_KG; // 680.3893641534596 kg
@@ -114,7 +116,10 @@ enum _wbLimit {
 // unit, how it reads broken ("... by X") and as the margin within
 // ("X ..."), the span a margin is measured against to find the nearest,
 // what its words speak of, the points it applies to, its key in the record
-// of load sheets, how a point beyond it lies, and what brings it back.
+// of load sheets, how a point beyond it lies, what brings it back, and its
+// words in the load sheet's sentence of limits: the value at "%s", words
+// that begin with a space going on from the row before, none where another
+// row's words say it (the right side's "±", the left seat's "each seat").
 struct _limRow {
     _wbLimit nId;
     _limQuantityOf pfnQuantity;
@@ -132,31 +137,33 @@ struct _limRow {
     const char* pszRecordName;
     _wbBeyond nBeyond;
     _limLever nLever;
+    const char* pszSheet;
 };
 
 constexpr std::array<_limRow, LIMIT_COUNT> LIM_ROWS = {{
     {LIMIT_WEIGHT, limPointWeight, MAX_TOTAL_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 1500, 0, "lb",
      "over the maximum weight by", "below the maximum weight", MAX_TOTAL_WEIGHT, SUBJECT_POINT, AT_EVERY_POINT,
-     "weight", BEYOND_WEIGHT, LEVER_FUEL},
+     "weight", BEYOND_WEIGHT, LEVER_FUEL, "weight at most %s"},
     {LIMIT_FORWARD, limLongArm, MIN_LONG_ARM, SENSE_AT_LEAST, KIND_ARM, 96.125, 3, "in", "forward of the limit by",
      "aft of the forward limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "forward", BEYOND_FORWARD,
-     LEVER_FUEL},
+     LEVER_FUEL, "longitudinal arm %s"},
     {LIMIT_AFT, limLongArm, MAX_LONG_ARM, SENSE_AT_MOST, KIND_ARM, 99, 0, "in", "aft of the limit by",
      "forward of the aft limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "aft", BEYOND_AFT,
-     LEVER_FUEL},
+     LEVER_FUEL, " to %s"},
     {LIMIT_LEFT, limLatArm, MAX_LAT_ARM, SENSE_AT_LEAST_NEGATIVE, KIND_ARM, 0.88, 2, "in",
      "left of the lateral limit by", "inside the left limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "left",
-     BEYOND_LATERAL, LEVER_FUEL},
+     BEYOND_LATERAL, LEVER_FUEL, nullptr},
     {LIMIT_RIGHT, limLatArm, MAX_LAT_ARM, SENSE_AT_MOST, KIND_ARM, 0.88, 2, "in", "right of the lateral limit by",
-     "inside the right limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "right", BEYOND_LATERAL, LEVER_FUEL},
+     "inside the right limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "right", BEYOND_LATERAL, LEVER_FUEL,
+     "lateral arm within \u00b1%s"},
     {LIMIT_LSEAT, limLSeat, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb", "left seat over its %s limit by",
      "below the left seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING, AT_EVERY_POINT, "leftSeat", BEYOND_NONE,
-     LEVER_SEATS},
+     LEVER_SEATS, "each seat at most %s"},
     {LIMIT_RSEAT, limRSeat, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
      "right seat over its %s limit by", "below the right seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING,
-     AT_EVERY_POINT, "rightSeat", BEYOND_NONE, LEVER_SEATS},
+     AT_EVERY_POINT, "rightSeat", BEYOND_NONE, LEVER_SEATS, nullptr},
     {LIMIT_TANK, limFuel, MAX_FUEL_VOLUME, SENSE_AT_MOST, KIND_FUEL, 64.5, 1, "L", "fuel beyond the tank's %s by",
-     "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT, "tank", BEYOND_NONE, LEVER_FUEL},
+     "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT, "tank", BEYOND_NONE, LEVER_FUEL, "tank %s"},
 }};
 
 // Every row in its place, with its quantity, its words, a span, at least
@@ -203,3 +210,8 @@ _wbLimitCheck limCheck(const _limRow& r, const _wbPoint& p, const _wbLoading& l)
 
 // Every limit that applies at nPoint against its quantity.
 _limChecks limJudge(const _wbPoint& p, const _wbLoading& l, _wbFlightPoint nPoint);
+
+// The load sheet's sentence of limits, every row's words in its order, each
+// value as limitText gives it: "weight at most 1500 lb; longitudinal arm
+// 96.125 in to 99 in; ...".
+std::string limSheetText(const std::function<std::string(_wbLimit)>& limitText);

@@ -255,11 +255,7 @@ void drawLimitsAndPoints(_shtPage& page, const _wbFlight& flight)
     double& y = page.y;
     const _wbSetup& s = m_wbSetup;
     // Every limit used, and both points against them in words.
-    y += text(pCr, nLeft, y, nTextWidth,
-              "Limits: weight at most " + wrdLimitText(LIMIT_WEIGHT, s) + "; longitudinal arm " +
-                  wrdLimitText(LIMIT_FORWARD, s) + " to " + wrdLimitText(LIMIT_AFT, s) + "; lateral arm within \u00b1" +
-                  wrdLimitText(LIMIT_RIGHT, s) + "; each seat at most " + wrdLimitText(LIMIT_LSEAT, s) + "; tank " +
-                  wrdLimitText(LIMIT_TANK, s),
+    y += text(pCr, nLeft, y, nTextWidth, "Limits: " + limSheetText([&](_wbLimit n) { return wrdLimitText(n, s); }),
               "sans 9") +
          4;
     struct Verdict {
