@@ -174,6 +174,87 @@ std::vector<std::string> recomputed(const _recRead& r)
     return diffs;
 }
 
+// What the lines read so far said: how many sheets, how many differ, the
+// chain so far, and the filed sheets the lines account for.
+struct _wbRecordTally {
+    int nSheets = 0, nDiffer = 0;
+    std::string strChainOf; // what the next line continues from
+    bool bChainStarted = false;
+    std::map<std::string, int> named;    // the filed sheets' names the lines give, or imply
+    std::map<std::string, int> contents; // the hashes of the lines' contents
+};
+
+// Checks one line of the record against a fresh calculation and the chain,
+// printing each difference.
+void checkLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool bTorn)
+{
+    const _recRead r = recReadLine(strLine, nLine, bTorn);
+    if (r.bTorn) {
+        // The last write cut short (a full disk, a crash): no sheet's
+        // whole record, and the pilot was told of it then.
+        g_print("line %d: %s\n", r.nLine, r.strError.c_str());
+        return;
+    }
+    pt->nSheets++;
+    if (!r.strError.empty()) {
+        g_print("line %d: %s\n", r.nLine, r.strError.c_str());
+        pt->nDiffer++;
+        return;
+    }
+    std::vector<std::string> diffs = recomputed(r);
+    pt->contents[r.strContentHash]++;
+    if (r.bChained) {
+        if (!r.bHashMatches)
+            diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
+        if (r.strChain != recChain(pt->strChainOf, r.strHash, r.strSheet))
+            diffs.push_back("the chain is broken: a line before it was changed, removed or moved, or this one");
+        pt->bChainStarted = true;
+        if (!r.strSheet.empty())
+            pt->named[sheetStem(r.strSheet)]++;
+    } else {
+        if (pt->bChainStarted)
+            diffs.push_back("no chain, after lines with one: written outside Zarv, or its chain removed");
+        // An older Zarv named the sheet by the time it printed it.
+        g_autoptr(GDateTime) pdt = g_date_time_new_from_iso8601(r.entry.strTime.c_str(), nullptr);
+        if (pdt)
+            pt->named[filSheetName(r.entry.strRegistration, g_date_time_to_unix(pdt))]++;
+    }
+    pt->strChainOf = r.strChainOf;
+    for (const std::string& str : diffs)
+        g_print("line %d, %s: %s\n", r.nLine, r.entry.strTime.c_str(), str.c_str());
+    pt->nDiffer += diffs.empty() ? 0 : 1;
+}
+
+// Every sheet filed has its line: one deleted or changed, or the record
+// emptied or cut, leaves a sheet without. A sheet names its line's hash;
+// one an older Zarv filed names none, and is matched by its name. Prints
+// each sheet without a line; returns how many.
+int countUnlined(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt)
+{
+    int nUnlined = 0;
+    for (const std::string& strSheet : sheets) {
+        const std::string strHash = sheetHash(fdDir, strSheet);
+        const bool bLined = !strHash.empty() ? pt->contents[strHash]-- > 0 : pt->named[sheetStem(strSheet)]-- > 0;
+        if (!bLined) {
+            g_print("%s: filed, with no line in the record\n", strSheet.c_str());
+            nUnlined++;
+        }
+    }
+    return nUnlined;
+}
+
+// The last line: how many sheets, and how many do not match.
+void printSummary(int nSheets, int nDiffer, int nUnlined)
+{
+    if (nDiffer == 0 && nUnlined == 0)
+        g_print("%d sheet%s, all match\n", nSheets, nSheets == 1 ? "" : "s");
+    else if (nUnlined == 0)
+        g_print("%d sheet%s, %d do%s not match\n", nSheets, nSheets == 1 ? "" : "s", nDiffer, nDiffer == 1 ? "es" : "");
+    else
+        g_print("%d sheet%s, %d do%s not match, %d filed without a line\n", nSheets, nSheets == 1 ? "" : "s", nDiffer,
+                nDiffer == 1 ? "es" : "", nUnlined);
+}
+
 } // namespace
 
 int wbVerifyRecord(const char* pszEtcDir)
@@ -222,74 +303,17 @@ int wbVerifyRecord(const char* pszEtcDir)
         close(fdDir);
         return EXIT_UNREADABLE;
     }
-    int nSheets = 0, nDiffer = 0;
-    std::string strChainOf; // what the next line continues from
-    bool bChainStarted = false;
-    std::map<std::string, int> named;    // the filed sheets' names the lines give, or imply
-    std::map<std::string, int> contents; // the hashes of the lines' contents
-    auto fail = [&](int nLine, const std::string& strWhat) {
-        g_print("line %d: %s\n", nLine, strWhat.c_str());
-        nDiffer++;
-    };
-    const bool bRead = eachLine(fd, [&](const std::string& strLine, int nLine, bool bTorn) {
-        const _recRead r = recReadLine(strLine, nLine, bTorn);
-        if (r.bTorn) {
-            // The last write cut short (a full disk, a crash): no sheet's
-            // whole record, and the pilot was told of it then.
-            g_print("line %d: %s\n", r.nLine, r.strError.c_str());
-            return;
-        }
-        nSheets++;
-        if (!r.strError.empty())
-            return fail(r.nLine, r.strError);
-        std::vector<std::string> diffs = recomputed(r);
-        contents[r.strContentHash]++;
-        if (r.bChained) {
-            if (!r.bHashMatches)
-                diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
-            if (r.strChain != recChain(strChainOf, r.strHash, r.strSheet))
-                diffs.push_back("the chain is broken: a line before it was changed, removed or moved, or this one");
-            bChainStarted = true;
-            if (!r.strSheet.empty())
-                named[sheetStem(r.strSheet)]++;
-        } else {
-            if (bChainStarted)
-                diffs.push_back("no chain, after lines with one: written outside Zarv, or its chain removed");
-            // An older Zarv named the sheet by the time it printed it.
-            g_autoptr(GDateTime) pdt = g_date_time_new_from_iso8601(r.entry.strTime.c_str(), nullptr);
-            if (pdt)
-                named[filSheetName(r.entry.strRegistration, g_date_time_to_unix(pdt))]++;
-        }
-        strChainOf = r.strChainOf;
-        for (const std::string& str : diffs)
-            g_print("line %d, %s: %s\n", r.nLine, r.entry.strTime.c_str(), str.c_str());
-        nDiffer += diffs.empty() ? 0 : 1;
-    });
+    _wbRecordTally tally;
+    const bool bRead = eachLine(
+        fd, [&tally](const std::string& strLine, int nLine, bool bTorn) { checkLine(&tally, strLine, nLine, bTorn); });
     close(fd);
     if (!bRead) {
         close(fdDir);
         g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(), g_strerror(errno));
         return EXIT_UNREADABLE;
     }
-    // Every sheet filed has its line: one deleted or changed, or the record
-    // emptied or cut, leaves a sheet without. A sheet names its line's hash;
-    // one an older Zarv filed names none, and is matched by its name.
-    int nUnlined = 0;
-    for (const std::string& strSheet : sheets) {
-        const std::string strHash = sheetHash(fdDir, strSheet);
-        const bool bLined = !strHash.empty() ? contents[strHash]-- > 0 : named[sheetStem(strSheet)]-- > 0;
-        if (!bLined) {
-            g_print("%s: filed, with no line in the record\n", strSheet.c_str());
-            nUnlined++;
-        }
-    }
+    const int nUnlined = countUnlined(fdDir, sheets, &tally);
     close(fdDir);
-    if (nDiffer == 0 && nUnlined == 0)
-        g_print("%d sheet%s, all match\n", nSheets, nSheets == 1 ? "" : "s");
-    else if (nUnlined == 0)
-        g_print("%d sheet%s, %d do%s not match\n", nSheets, nSheets == 1 ? "" : "s", nDiffer, nDiffer == 1 ? "es" : "");
-    else
-        g_print("%d sheet%s, %d do%s not match, %d filed without a line\n", nSheets, nSheets == 1 ? "" : "s", nDiffer,
-                nDiffer == 1 ? "es" : "", nUnlined);
-    return nDiffer || nUnlined ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
+    printSummary(tally.nSheets, tally.nDiffer, nUnlined);
+    return tally.nDiffer || nUnlined ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }
