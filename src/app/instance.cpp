@@ -20,16 +20,19 @@ constexpr int ANSWER_TIMEOUT_MS = 10000;
 // who holds a name): past it the lock file decides, as without a bus.
 constexpr int BUS_TIMEOUT_MS = 2000;
 
-GtkApplication* m_pApp = nullptr;
-GtkWindow* m_pwinPresent = nullptr;
-// The window the start's own "activate" shows, until it has.
-GtkWindow* m_pwinFirst = nullptr;
-// The session bus as found before the toolkit started: null where there is
-// none, or where it did not answer in time (m_bBusTimedOut).
-GDBusConnection* m_pconnBus = nullptr;
-bool m_bBusTimedOut = false;
-// Whether the name was given back (wbReleaseInstance).
-bool m_bReleased = false;
+// This start's standing on the bus.
+struct _wbInstanceState {
+    GtkApplication* pApp = nullptr;
+    GtkWindow* pwinPresent = nullptr;
+    // The window the start's own "activate" shows, until it has.
+    GtkWindow* pwinFirst = nullptr;
+    // The session bus as found before the toolkit started: null where there
+    // is none, or where it did not answer in time (bBusTimedOut).
+    GDBusConnection* pconnBus = nullptr;
+    bool bBusTimedOut = false;
+    // Whether the name was given back (wbReleaseInstance).
+    bool bReleased = false;
+} m_instance;
 
 // The first start's answer. GTK has taken the requester's startup id from
 // the request: presenting the window with it lets the desktop give it the
@@ -38,15 +41,15 @@ bool m_bReleased = false;
 void onActivate(GApplication*, gpointer)
 {
     // The start's own activation shows its window for the first time.
-    if (m_pwinFirst) {
-        GtkWidget* pwin = GTK_WIDGET(m_pwinFirst);
-        m_pwinFirst = nullptr;
+    if (m_instance.pwinFirst) {
+        GtkWidget* pwin = GTK_WIDGET(m_instance.pwinFirst);
+        m_instance.pwinFirst = nullptr;
         gtk_widget_show(pwin);
         return;
     }
-    if (!m_pwinPresent)
+    if (!m_instance.pwinPresent)
         return;
-    gtk_window_present(m_pwinPresent);
+    gtk_window_present(m_instance.pwinPresent);
     gdk_notify_startup_complete();
     errPostError("Zarv was started again in this directory\nits window was brought to the front");
 }
@@ -192,18 +195,18 @@ void wbConnectSessionBus(void)
 {
     if (!sessionHasBus())
         return;
-    m_pconnBus = connectToBus(&m_bBusTimedOut);
+    m_instance.pconnBus = connectToBus(&m_instance.bBusTimedOut);
     // The toolkit's accessibility bridge would ask the same bus for the
     // accessibility bus, without a time limit.
-    if (m_bBusTimedOut)
+    if (m_instance.bBusTimedOut)
         g_setenv("NO_AT_BRIDGE", "1", TRUE);
 }
 
 _wbInstance wbRegisterInstance(const std::string& strLaunchId)
 {
-    GDBusConnection* pconn = m_pconnBus;
+    GDBusConnection* pconn = m_instance.pconnBus;
     if (!pconn) {
-        if (m_bBusTimedOut)
+        if (m_instance.bBusTimedOut)
             postBusTimeout("g_bus_get()");
         return WB_INSTANCE_NO_BUS;
     }
@@ -220,9 +223,9 @@ _wbInstance wbRegisterInstance(const std::string& strLaunchId)
     if (!bOwned) {
         // The application lives as long as the process, and the first
         // start's name with it: the bus frees it when the process ends.
-        m_pApp = gtk_application_new(strName.c_str(), G_APPLICATION_DEFAULT_FLAGS);
-        g_signal_connect(m_pApp, "activate", G_CALLBACK(onActivate), nullptr);
-        GApplication* papp = G_APPLICATION(m_pApp);
+        m_instance.pApp = gtk_application_new(strName.c_str(), G_APPLICATION_DEFAULT_FLAGS);
+        g_signal_connect(m_instance.pApp, "activate", G_CALLBACK(onActivate), nullptr);
+        GApplication* papp = G_APPLICATION(m_instance.pApp);
         if (!g_application_register(papp, nullptr, nullptr) || !g_application_get_dbus_connection(papp))
             return WB_INSTANCE_NO_BUS;
         // Another start may have taken the name a moment before.
@@ -239,13 +242,14 @@ _wbInstance wbRegisterInstance(const std::string& strLaunchId)
 
 void wbReleaseInstance(void)
 {
-    GDBusConnection* pconn = m_pApp ? g_application_get_dbus_connection(G_APPLICATION(m_pApp)) : nullptr;
+    GDBusConnection* pconn =
+        m_instance.pApp ? g_application_get_dbus_connection(G_APPLICATION(m_instance.pApp)) : nullptr;
     if (!pconn)
         return;
-    m_bReleased = true;
+    m_instance.bReleased = true;
     GVariant* pReply = g_dbus_connection_call_sync(
         pconn, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
-        g_variant_new("(s)", g_application_get_application_id(G_APPLICATION(m_pApp))), G_VARIANT_TYPE("(u)"),
+        g_variant_new("(s)", g_application_get_application_id(G_APPLICATION(m_instance.pApp))), G_VARIANT_TYPE("(u)"),
         G_DBUS_CALL_FLAGS_NONE, BUS_TIMEOUT_MS, nullptr, nullptr);
     if (pReply)
         g_variant_unref(pReply);
@@ -255,12 +259,12 @@ void wbReleaseInstance(void)
 
 GtkApplication* wbRegisteredApp(void)
 {
-    if (!m_pApp || m_bReleased)
+    if (!m_instance.pApp || m_instance.bReleased)
         return nullptr;
-    GApplication* papp = G_APPLICATION(m_pApp);
+    GApplication* papp = G_APPLICATION(m_instance.pApp);
     if (!g_application_get_is_registered(papp) || g_application_get_is_remote(papp))
         return nullptr;
-    return m_pApp;
+    return m_instance.pApp;
 }
 
 void wbShowFirstWindow(GtkWindow* pwinMain)
@@ -270,11 +274,11 @@ void wbShowFirstWindow(GtkWindow* pwinMain)
         gtk_widget_show(GTK_WIDGET(pwinMain));
         return;
     }
-    m_pwinFirst = pwinMain;
+    m_instance.pwinFirst = pwinMain;
     g_application_activate(G_APPLICATION(papp));
 }
 
 void wbPresentOnRequest(GtkWindow* pwinMain)
 {
-    m_pwinPresent = pwinMain;
+    m_instance.pwinPresent = pwinMain;
 }

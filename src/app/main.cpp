@@ -1,7 +1,10 @@
-// Zarv's entry point: start-up, the main loop and shutdown.
+// Zarv's entry point: start-up, the main loop and shutdown, step by step;
+// each step before the window is app/startup's.
+#include "app/actions.h"
+#include "app/bars.h"
 #include "app/instance.h"
+#include "app/startup.h"
 #include "app/verify.h"
-#include "app/verifyrecord.h"
 #include "app/window.h"
 #include "store/params.h"
 #include "sys/errlog.h"
@@ -15,82 +18,19 @@ namespace
 
 GtkBuilder* m_pBuilder = nullptr;
 
-// Exit status for a definition that loads but lacks an object the program
-// needs: the builder has no error code for it.
-constexpr int EXIT_INCOMPLETE_DEFINITION = 1;
 // Exit status for an etc directory another user could change, as the
 // launcher's refusals end.
 constexpr int EXIT_ETC_CHANGEABLE = 1;
-// What a check (--verify, --verify-record) cannot read it does not judge.
-constexpr int EXIT_CHECK_UNREADABLE = 2;
-// Exit status for an option Zarv does not know: the system's usage error,
-// apart from every error code a window definition can give.
-constexpr int EXIT_BAD_COMMAND_LINE = 64;
-constexpr const char* ETC_REFUSED_DETAIL =
-    "Another user could put settings of their own in the place of yours, or have yours written where they can read "
-    "them. Start Zarv in a directory only you (or root) can change.";
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    // The command line first: asking for the version or the help reads and
-    // writes nothing, and an option Zarv does not know ends the start.
-    gboolean bVersion = FALSE, bVerify = FALSE, bVerifyRecord = FALSE;
-    const GOptionEntry entries[] = {
-        {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr},
-        {"verify", 0, 0, G_OPTION_ARG_NONE, &bVerify,
-         "Check the calculation against the reference loadings (and the etc directory's Verification/Cases; "
-         "zarv --verify [ETC_DIR]), keep a report in its Verification folder and end",
-         nullptr},
-        {"verify-record", 0, 0, G_OPTION_ARG_NONE, &bVerifyRecord,
-         "Check every load sheet of the record in ETC_DIR (else the etc directory Zarv would use) against a fresh "
-         "calculation, and end",
-         nullptr},
-        {}};
-    {
-        g_autoptr(GOptionContext) pctx = g_option_context_new(nullptr);
-        g_option_context_set_summary(pctx, "Weight and balance of a light two-seat helicopter. Zarv keeps its settings "
-                                           "in the etc directory that belongs to its working directory.");
-        g_option_context_add_main_entries(pctx, entries, nullptr);
-        g_option_context_add_group(pctx, gtk_get_option_group(FALSE));
-        g_autoptr(GError) pErr = nullptr;
-        if (!g_option_context_parse(pctx, &argc, &argv, &pErr)) {
-            g_printerr("zarv: %s\nTry \"zarv --help\".\n", pErr->message);
-            return EXIT_BAD_COMMAND_LINE;
-        }
-    }
-    if (bVersion) {
-        g_print("zarv %s\n", ZARV_VERSION);
-        return 0;
-    }
-    if (bVerify && bVerifyRecord) {
-        g_printerr("zarv: --verify and --verify-record are two checks: ask for one at a time\nTry \"zarv --help\".\n");
-        return EXIT_BAD_COMMAND_LINE;
-    }
-    if (bVerify || bVerifyRecord) {
-        if (argc > 2) {
-            g_printerr("zarv: %s takes one etc directory at most\nTry \"zarv --help\".\n",
-                       bVerify ? "--verify" : "--verify-record");
-            return EXIT_BAD_COMMAND_LINE;
-        }
-        // The window's rule for the etc directory holds for the checks too:
-        // none reads or writes where another user could change what it finds.
-        if (argc == 2)
-            wbSetEtcDir(argv[1]);
-        else
-            wbLocateEtcDir();
-        const _wbEtcRoute route = wbWalkEtcDir(m_szEtcDir);
-        if (!route.strChangeable.empty()) {
-            g_printerr("zarv: %s can be changed by other users\n%s\n", route.strChangeable.c_str(), ETC_REFUSED_DETAIL);
-            return EXIT_CHECK_UNREADABLE;
-        }
-        if (!g_file_test(route.strReal.c_str(), G_FILE_TEST_IS_DIR)) {
-            g_printerr("zarv: the etc directory %s is no directory\n", route.strReal.c_str());
-            return EXIT_CHECK_UNREADABLE;
-        }
-        return bVerify ? vfyRunCommandLine(route.strReal.c_str()) : wbVerifyRecord(route.strReal.c_str());
-    }
+    const _wbStart start = wbReadCommandLine(&argc, &argv);
+    if (start.nRun == WB_RUN_END)
+        return start.nExit;
+    if (start.nRun != WB_RUN_WINDOW)
+        return wbRunCheck(start.nRun, argc, argv);
     // The toolkit takes the launch's startup id out of the environment.
     const std::string strLaunchId = wbLaunchId();
     wbConnectSessionBus();
@@ -100,122 +40,19 @@ int main(int argc, char* argv[])
         g_autofree gchar* pszDir = g_get_current_dir();
         g_printerr("%s\n", pszDir);
     }
-    // Another user who could swap the etc directory, or the files in it,
-    // could put settings of their own in the pilot's place, or have the
-    // pilot's written into their directory: nothing is read or written
-    // there, not even the log. Past this check the directory is held by its
-    // real path, so a link re-pointed later changes nothing.
-    const _wbEtcRoute route = wbWalkEtcDir(m_szEtcDir);
-    if (!route.strChangeable.empty()) {
-        g_autofree gchar* pszText =
-            g_strdup_printf("Zarv does not start: %s can be changed by other users", route.strChangeable.c_str());
-        g_printerr("zarv: %s can be changed by other users\n%s\n", route.strChangeable.c_str(), ETC_REFUSED_DETAIL);
-        wbTellAndWait(pszText, ETC_REFUSED_DETAIL);
+    if (!wbGuardEtcDir())
         return EXIT_ETC_CHANGEABLE;
-    }
-    wbSetEtcDir(route.strReal);
-
     m_pBuilder = gtk_builder_new();
-    const std::string strFileSpec = wbFileSpec("Zarv.ui");
-    GError* pErr = nullptr;
-    if (!gtk_builder_add_from_file(m_pBuilder, strFileSpec.c_str(), &pErr)) {
-        g_autofree gchar* pszError = g_strdup_printf("gtk_builder_add_from_file() failed:\n%s", pErr->message);
-        errPostError(pszError);
-        // The builder's error code is the exit status; a code of 0 (a file
-        // that is not UTF-8, for one) must not read as success.
-        const int nCode = pErr->code > 0 && pErr->code < 256 ? pErr->code : 1;
-        g_error_free(pErr);
+    int fdClaim = -1;
+    if (const int nCode = wbLoadDefinition(m_pBuilder)) {
         g_object_unref(m_pBuilder);
         return nCode;
     }
-    // A definition without one of the objects the pages look up would leave
-    // a window that shows nothing, or none at all and no way to close it.
-    if (const char* pszMissing = wbCheckDefinition(m_pBuilder)) {
-        g_autofree gchar* pszError = g_strdup_printf(
-            "gtk_builder_add_from_file() failed:\n%s has no object \"%s\" of the class the program needs",
-            strFileSpec.c_str(), pszMissing);
-        errPostError(pszError);
-        g_object_unref(m_pBuilder);
-        return EXIT_INCOMPLETE_DEFINITION;
-    }
-    // One window edits one etc directory: a second start brings the first
-    // window to the front and ends, so no window writes back values that
-    // another changed meanwhile. The session bus finds the first window on
-    // any display system; the lock file holds where there is no bus, and
-    // between sessions.
-    const _wbInstance nInstance = wbRegisterInstance(strLaunchId);
-    if (nInstance == WB_INSTANCE_ASKED || nInstance == WB_INSTANCE_UNANSWERED) {
-        errPostError(nInstance == WB_INSTANCE_ASKED
-                         ? "Zarv is already open in this directory\nits window was asked to come to the front"
-                         : "Zarv is already open in this directory\nits window does not answer: this start ends");
-        if (nInstance == WB_INSTANCE_UNANSWERED)
-            wbTellAndWait("Zarv is already open in this directory, but its window does not answer",
-                          "Close that window, or end Zarv there if it hangs, then start it again.");
+    if (!wbClaimDirectory(strLaunchId, &fdClaim)) {
         g_object_unref(m_pBuilder);
         return 0;
     }
-    _wbHolder holder;
-    const int fdClaim = wbClaimEtcDir(&holder);
-    // A start that found the name free but the lock held shows no window:
-    // the name goes back, so that a later start asks no one who cannot
-    // present a window, and finds the holder of the lock as this one did.
-    if (fdClaim == -1 || fdClaim == -3)
-        wbReleaseInstance();
-    if (fdClaim == -3) {
-        // Another user's Zarv has this directory: said in a window, as there
-        // is no main window to say it in.
-        g_autofree gchar* pszMsg = g_strdup_printf(
-            "Zarv is already open in this directory as another user (%u)\nthis start ends", holder.nUid);
-        errPostError(pszMsg);
-        wbTellAndWait("Zarv is already open in this directory as another user",
-                      "Close it there first: two windows on one directory could lose each other's changes.");
-        g_object_unref(m_pBuilder);
-        return 0;
-    }
-    if (fdClaim == -1) {
-        const bool bRaised = wbRaiseNotedWindow(holder.strNote, holder.nPid);
-        // The holder noted its display after its window's id.
-        const std::string::size_type nSpace = holder.strNote.find(' ');
-        std::string strWhere;
-        if (nSpace != std::string::npos)
-            strWhere = "display " + holder.strNote.substr(nSpace + 1);
-        if (!strWhere.empty() && holder.nPid > 0)
-            strWhere += ", process " + std::to_string(holder.nPid);
-        if (bRaised)
-            errPostError("Zarv is already open in this directory\nits window was brought to the front");
-        else if (strWhere.empty())
-            errPostError("Zarv is already open in this directory\nthis start ends");
-        else
-            errPostError(
-                ("Zarv is already open in this directory\nits window is on " + strWhere + "\nthis start ends").c_str());
-        // Where its window cannot be found (another session, no X11), the
-        // pilot is told rather than left with a start that did nothing.
-        if (!bRaised && strWhere.empty())
-            wbTellAndWait("Zarv is already open in this directory",
-                          "Its window could not be brought to the front: it may be on another screen or in another "
-                          "session. Close it there before starting Zarv here.");
-        else if (!bRaised)
-            wbTellAndWait(("Zarv is already open in this directory, on " + strWhere).c_str(),
-                          "Its window could not be brought to the front from here. Close it there before starting "
-                          "Zarv here.");
-        // This start shows no window that would end its launch feedback. The
-        // round trip makes sure the X server has the message before the
-        // process ends: one sent just before is sometimes lost.
-        gdk_notify_startup_complete();
-        gdk_display_sync(gdk_display_get_default());
-        g_object_unref(m_pBuilder);
-        return 0;
-    }
-    // Assistive technology reads the window once it is up; naming its
-    // objects waits until the first frame is drawn, so the pilot sees the
-    // window sooner.
-    g_idle_add_full(
-        G_PRIORITY_LOW,
-        [](gpointer pBuilder) {
-            wbExposeAccessibility(GTK_BUILDER(pBuilder));
-            return G_SOURCE_REMOVE;
-        },
-        m_pBuilder, nullptr);
+    wbExposeAccessibilityLater(m_pBuilder);
     errPostError("Zarv Started");
 
     GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "Zarv"));
@@ -223,11 +60,7 @@ int main(int argc, char* argv[])
     // The application takes the window before it is first shown.
     wbConnectWindow(pwinMain);
     wbShowFirstWindow(GTK_WINDOW(pwinMain));
-    // The window's id, for a later start to raise it, and where it is shown,
-    // for one that cannot.
-    const std::string strWinId = wbWindowNote(pwinMain);
-    wbNoteInClaim(fdClaim,
-                  (strWinId.empty() ? "0" : strWinId) + " " + gdk_display_get_name(gtk_widget_get_display(pwinMain)));
+    wbNoteWindow(fdClaim, pwinMain);
     wbPresentOnRequest(GTK_WINDOW(pwinMain));
 
     wbInitPages(m_pBuilder);

@@ -2,7 +2,7 @@
 // launcher, whose refusals would otherwise reach only a terminal that a
 // start from the desktop's menu does not have. Ends with status 1 once the
 // window is closed, or at once where there is no display.
-#include "app/window.h"
+#include "app/startup.h"
 
 int main(int argc, char* argv[])
 {

@@ -4,7 +4,7 @@
 // worked by hand; the report kept; the result printed or shown.
 #include "app/verify.h"
 
-#include "app/window.h"
+#include "app/bars.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -22,7 +22,12 @@
 namespace
 {
 
-GtkWidget *m_pwgtCalcChecked = nullptr, *m_pwgtCheckCalculation = nullptr;
+// The loading page's label of the last check and its button, where the
+// definition has them.
+struct _vfyWindow {
+    GtkWidget* pwgtCalcChecked = nullptr;
+    GtkWidget* pwgtCheckCalculation = nullptr;
+} m_vfy;
 
 // The flight the pages would show for the case's aircraft and loading.
 _wbFlight calculate(const _casCase& c)
@@ -109,21 +114,21 @@ bool runAll(_rptReport* pReport, std::string* pstrError)
 // The last check, as the loading page says it, styled as a caution when due.
 void showLastCheck(void)
 {
-    if (!m_pwgtCalcChecked)
+    if (!m_vfy.pwgtCalcChecked)
         return;
     GDate today;
     g_date_clear(&today, 1);
     g_date_set_time_t(&today, time(nullptr));
     const _rptCheckText said = rptCheckText(rptLastCheck(), today);
-    gtk_label_set_text(GTK_LABEL(m_pwgtCalcChecked), said.strText.c_str());
+    gtk_label_set_text(GTK_LABEL(m_vfy.pwgtCalcChecked), said.strText.c_str());
     PangoAttrList* pattr = pango_attr_list_new();
     if (said.bDue) {
         pango_attr_list_insert(pattr, pango_attr_weight_new(PANGO_WEIGHT_BOLD));
         pango_attr_list_insert(pattr, pango_attr_foreground_new(0xa000, 0x5000, 0x0000));
     }
-    gtk_label_set_attributes(GTK_LABEL(m_pwgtCalcChecked), pattr);
+    gtk_label_set_attributes(GTK_LABEL(m_vfy.pwgtCalcChecked), pattr);
     pango_attr_list_unref(pattr);
-    gtk_widget_set_visible(m_pwgtCalcChecked, !said.strText.empty());
+    gtk_widget_set_visible(m_vfy.pwgtCalcChecked, !said.strText.empty());
 }
 
 void vfyOnCheckCalculationClicked(GtkButton*, gpointer)
@@ -218,11 +223,11 @@ int vfyRunCommandLine(const char* pszEtcDir)
 
 void vfyInitWindow(GtkBuilder* pBuilder)
 {
-    m_pwgtCalcChecked = mscLookUp(pBuilder, "CalculationChecked");
-    if (m_pwgtCalcChecked && !GTK_IS_LABEL(m_pwgtCalcChecked))
-        m_pwgtCalcChecked = nullptr;
-    m_pwgtCheckCalculation = mscLookUp(pBuilder, "CheckCalculation");
-    if (GTK_IS_BUTTON(m_pwgtCheckCalculation))
-        g_signal_connect(m_pwgtCheckCalculation, "clicked", G_CALLBACK(vfyOnCheckCalculationClicked), nullptr);
+    m_vfy.pwgtCalcChecked = mscLookUp(pBuilder, "CalculationChecked");
+    if (m_vfy.pwgtCalcChecked && !GTK_IS_LABEL(m_vfy.pwgtCalcChecked))
+        m_vfy.pwgtCalcChecked = nullptr;
+    m_vfy.pwgtCheckCalculation = mscLookUp(pBuilder, "CheckCalculation");
+    if (GTK_IS_BUTTON(m_vfy.pwgtCheckCalculation))
+        g_signal_connect(m_vfy.pwgtCheckCalculation, "clicked", G_CALLBACK(vfyOnCheckCalculationClicked), nullptr);
     showLastCheck();
 }

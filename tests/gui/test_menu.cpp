@@ -2,7 +2,7 @@
 // window, through the real window as the program connects it.
 #include "pages.h"
 
-#include "app/window.h"
+#include "app/actions.h"
 
 #include <gtest/gtest.h>
 
@@ -91,11 +91,12 @@ TEST_F(Menu, EveryMenuItemHasItsActionAndAboutShowsTheVersion)
     ASSERT_TRUE(pwgtPopover && zt::waitUntil([&] { return gtk_widget_get_mapped(pwgtPopover); }, "the menu to open"));
     std::map<std::string, GtkWidget*> items;
     collectItems(pwgtPopover, &items);
-    EXPECT_EQ(items.size(), 4u);
     // Each item of the menu names its action; the button shown for it is
     // sensitive only when that action is there and enabled.
     GMenuModel* pmodel = gtk_menu_button_get_menu_model(GTK_MENU_BUTTON(w("MainMenu")));
     ASSERT_NE(pmodel, nullptr);
+    // The open menu shows each of its model's items, and nothing else.
+    EXPECT_EQ(items.size(), static_cast<size_t>(g_menu_model_get_n_items(pmodel)));
     std::vector<std::string> labels;
     for (int i = 0; i < g_menu_model_get_n_items(pmodel); i++) {
         g_autofree gchar *pszLabel = nullptr, *pszAction = nullptr;

@@ -3,7 +3,7 @@
 // the verdicts; one page; nothing else touched; a failure logged.
 #include "pages.h"
 
-#include "app/window.h"
+#include "app/actions.h"
 #include "model/date.h"
 #include "store/filing.h"
 #include "store/params.h"

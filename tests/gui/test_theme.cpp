@@ -3,7 +3,7 @@
 // dark theme, HighContrast: CTest runs this file under each).
 #include "pages.h"
 
-#include "app/window.h"
+#include "app/theme.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 

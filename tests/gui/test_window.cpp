@@ -3,6 +3,7 @@
 #include "pages.h"
 
 #include "app/window.h"
+#include "model/units.h"
 #include "store/params.h"
 
 #include <gtest/gtest.h>
