@@ -57,17 +57,18 @@ int main(int argc, char* argv[])
 
     GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "Zarv"));
     g_signal_connect(pwinMain, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
-    // The application takes the window before it is first shown.
+    // The application takes the window before it is first shown; the pages
+    // are filled and the window fitted to the screen before too, so it is
+    // sized once, for its first frame.
     wbConnectWindow(pwinMain);
-    wbShowFirstWindow(GTK_WINDOW(pwinMain));
-    wbNoteWindow(fdClaim, pwinMain);
-    wbPresentOnRequest(GTK_WINDOW(pwinMain));
-
     wbInitPages(m_pBuilder);
     vfyInitWindow(m_pBuilder);
     if (fdClaim == -2)
         wbShowStandingWarning("Zarv could not claim this directory for one window (Zarv.lock): a second window on it "
                               "could lose changes made in this one.");
+    wbShowFirstWindow(GTK_WINDOW(pwinMain));
+    wbNoteWindow(fdClaim, pwinMain);
+    wbPresentOnRequest(GTK_WINDOW(pwinMain));
 
     gtk_main();
 
