@@ -186,7 +186,7 @@ struct _wbRecordTally {
 
 // Checks one line of the record against a fresh calculation and the chain,
 // printing each difference.
-void checkLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool bTorn)
+void wbCheckRecordLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool bTorn)
 {
     const _recRead r = recReadLine(strLine, nLine, bTorn);
     if (r.bTorn) {
@@ -229,7 +229,7 @@ void checkLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool b
 // emptied or cut, leaves a sheet without. A sheet names its line's hash;
 // one an older Zarv filed names none, and is matched by its name. Prints
 // each sheet without a line; returns how many.
-int countUnlined(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt)
+int wbCountUnlined(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt)
 {
     int nUnlined = 0;
     for (const std::string& strSheet : sheets) {
@@ -244,7 +244,7 @@ int countUnlined(int fdDir, const std::vector<std::string>& sheets, _wbRecordTal
 }
 
 // The last line: how many sheets, and how many do not match.
-void printSummary(int nSheets, int nDiffer, int nUnlined)
+void wbPrintRecordSummary(int nSheets, int nDiffer, int nUnlined)
 {
     if (nDiffer == 0 && nUnlined == 0)
         g_print("%d sheet%s, all match\n", nSheets, nSheets == 1 ? "" : "s");
@@ -304,16 +304,17 @@ int wbVerifyRecord(const char* pszEtcDir)
         return EXIT_UNREADABLE;
     }
     _wbRecordTally tally;
-    const bool bRead = eachLine(
-        fd, [&tally](const std::string& strLine, int nLine, bool bTorn) { checkLine(&tally, strLine, nLine, bTorn); });
+    const bool bRead = eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
+        wbCheckRecordLine(&tally, strLine, nLine, bTorn);
+    });
     close(fd);
     if (!bRead) {
         close(fdDir);
         g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(), g_strerror(errno));
         return EXIT_UNREADABLE;
     }
-    const int nUnlined = countUnlined(fdDir, sheets, &tally);
+    const int nUnlined = wbCountUnlined(fdDir, sheets, &tally);
     close(fdDir);
-    printSummary(tally.nSheets, tally.nDiffer, nUnlined);
+    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined);
     return tally.nDiffer || nUnlined ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }
