@@ -166,21 +166,22 @@ constexpr std::array<_limRow, LIMIT_COUNT> LIM_ROWS = {{
      "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT, "tank", BEYOND_NONE, LEVER_FUEL, "tank %s"},
 }};
 
-// Every row in its place, with its quantity, its words, a span, at least
-// one point and its name in the record: a row left short does not build.
+// Every row in its place, with its words, a span, at least one point and
+// its name in the record: a row left short does not build. (Its quantity is
+// the second field: a row without one does not convert. Whether a function
+// is null is no constant under the sanitizers.)
 constexpr bool limRowsComplete(void)
 {
     for (size_t n = 0; n < LIM_ROWS.size(); n++) {
         const _limRow& r = LIM_ROWS[n];
-        if (r.nId != static_cast<_wbLimit>(n) || !r.pfnQuantity || !r.pszWrittenUnit || !r.pszBeyond || !*r.pszBeyond ||
-            !r.pszWithin || !*r.pszWithin || !(r.nSpan > 0) || (r.nPoints & AT_EVERY_POINT) == 0 ||
+        if (r.nId != static_cast<_wbLimit>(n) || !r.pszWrittenUnit || !r.pszBeyond || !*r.pszBeyond || !r.pszWithin ||
+            !*r.pszWithin || !(r.nSpan > 0) || (r.nPoints & AT_EVERY_POINT) == 0 ||
             (r.nPoints & ~AT_EVERY_POINT) != 0 || !r.pszRecordName || !*r.pszRecordName)
             return false;
     }
     return true;
 }
-static_assert(limRowsComplete(),
-              "every limit has its place, its quantity, its words, its span, its points and its record name");
+static_assert(limRowsComplete(), "every limit has its place, its words, its span, its points and its record name");
 
 // Whether a limit applies at a point of the flight.
 constexpr bool limApplies(const _limRow& r, _wbFlightPoint nPoint)

@@ -133,7 +133,7 @@ bool writeTemporary(int fdDir, std::string_view pdf, std::string* pstrTemp, _fil
         filWriteToFd(&sink, reinterpret_cast<const unsigned char*>(pdf.data()), static_cast<unsigned int>(pdf.size()));
         pFail->nErr = sink.nErr;
     }
-    if (!pFail->nErr && m_prmFileOps.pfuncFsync(fd) != 0)
+    if (!pFail->nErr && prmFileOps().pfuncFsync(fd) != 0)
         *pFail = {"fsync", pFail->strPath, errno};
     if (close(fd) != 0 && !pFail->nErr)
         *pFail = {"close", pFail->strPath, errno};
@@ -319,7 +319,7 @@ cairo_status_t filWriteToFd(void* pClosure, const unsigned char* pData, unsigned
 {
     _filSink& sink = *static_cast<_filSink*>(pClosure);
     while (nLength > 0 && !sink.nErr) {
-        const ssize_t n = m_prmFileOps.pfuncWrite(sink.fd, pData, nLength);
+        const ssize_t n = prmFileOps().pfuncWrite(sink.fd, pData, nLength);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

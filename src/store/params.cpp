@@ -25,8 +25,6 @@
 
 GKeyFile* m_pkeyFile = nullptr;
 
-_prmFileOps m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
-
 namespace
 {
 
@@ -70,6 +68,8 @@ struct _prmHeld {
     std::map<std::pair<std::string, std::string>, std::string> unreadTexts;
     // What no unread text reads as; never written.
     std::string strNone;
+    // The system calls that write files.
+    _prmFileOps fileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
 };
 _prmHeld m_store;
 
@@ -107,7 +107,7 @@ int writeAll(int fd, const gchar* pszData, gsize nLength)
 {
     gsize nDone = 0;
     while (nDone < nLength) {
-        const ssize_t n = m_prmFileOps.pfuncWrite(fd, pszData + nDone, nLength - nDone);
+        const ssize_t n = m_store.fileOps.pfuncWrite(fd, pszData + nDone, nLength - nDone);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -147,7 +147,7 @@ bool writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLengt
         postWriteFailure("fopen", strSpec, errno);
         return false;
     }
-    int nErr = nLength > 0 ? m_prmFileOps.pfuncFallocate(fd, 0, static_cast<off_t>(nLength)) : 0;
+    int nErr = nLength > 0 ? m_store.fileOps.pfuncFallocate(fd, 0, static_cast<off_t>(nLength)) : 0;
     if (nErr != 0) {
         close(fd);
         postWriteFailure("fallocate", strSpec, nErr);
@@ -156,7 +156,7 @@ bool writeInPlace(const std::string& strSpec, const gchar* pszData, gsize nLengt
     nErr = writeAll(fd, pszData, nLength);
     if (nErr == 0 && ftruncate(fd, static_cast<off_t>(nLength)) != 0)
         nErr = errno;
-    if (nErr == 0 && m_prmFileOps.pfuncFsync(fd) != 0)
+    if (nErr == 0 && m_store.fileOps.pfuncFsync(fd) != 0)
         nErr = errno;
     if (close(fd) != 0 && nErr == 0)
         nErr = errno;
@@ -190,11 +190,11 @@ bool setAside(const std::string& strSpec, const char* pszReason, bool bAtStart)
     // A hard link fails rather than replace an existing name; where there
     // are no hard links, rename once the name is known to be free.
     const auto moveTo = [&](const std::string& strTo) {
-        if (m_prmFileOps.pfuncLink(strSpec.c_str(), strTo.c_str()) == 0)
+        if (m_store.fileOps.pfuncLink(strSpec.c_str(), strTo.c_str()) == 0)
             return unlink(strSpec.c_str()) == 0 ? 0 : errno;
         if (errno == EEXIST || g_file_test(strTo.c_str(), G_FILE_TEST_EXISTS))
             return EEXIST;
-        return m_prmFileOps.pfuncRename(strSpec.c_str(), strTo.c_str()) == 0 ? 0 : errno;
+        return m_store.fileOps.pfuncRename(strSpec.c_str(), strTo.c_str()) == 0 ? 0 : errno;
     };
     std::string strTo;
     const int nErr = fnmFirstFree(strBase, "", {"-", "", 1, true}, moveTo, &strTo);
@@ -581,7 +581,7 @@ void writeKeyFile(void)
     }
 
     std::string strTemp = strTarget + ".tmp-XXXXXX";
-    const int fd = m_prmFileOps.pfuncMkstemp(strTemp.data(), O_WRONLY | O_CLOEXEC, 0666);
+    const int fd = m_store.fileOps.pfuncMkstemp(strTemp.data(), O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (errno == ENOSPC || errno == EDQUOT || bLink) {
             // Truncating Zarv.conf now would lose it, and a linked one is
@@ -598,11 +598,11 @@ void writeKeyFile(void)
     int nErr = writeAll(fd, pszData, nLength);
     if (nErr == 0 && bExists && S_ISREG(stOld.st_mode))
         fchmod(fd, stOld.st_mode & 07777); // keep the permissions the user gave the file
-    if (nErr == 0 && m_prmFileOps.pfuncFsync(fd) != 0)
+    if (nErr == 0 && m_store.fileOps.pfuncFsync(fd) != 0)
         nErr = errno;
     if (close(fd) != 0 && nErr == 0)
         nErr = errno;
-    if (nErr == 0 && m_prmFileOps.pfuncRename(strTemp.c_str(), strTarget.c_str()) != 0)
+    if (nErr == 0 && m_store.fileOps.pfuncRename(strTemp.c_str(), strTarget.c_str()) != 0)
         nErr = errno;
     if (nErr != 0) {
         g_unlink(strTemp.c_str());
@@ -761,6 +761,11 @@ void prmEdit(const std::function<void(GKeyFile* pkf)>& edit)
     change(edit);
 }
 
+_prmFileOps& prmFileOps(void)
+{
+    return m_store.fileOps;
+}
+
 void prmReset(void)
 {
     if (m_pkeyFile)
@@ -768,7 +773,6 @@ void prmReset(void)
     m_pkeyFile = nullptr;
     g_clear_object(&m_store.pmonConf);
     m_store = _prmHeld{};
-    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
 }
 
 bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr)

@@ -96,7 +96,8 @@ struct _prmFileOps {
     // Reserves the space of an in-place rewrite; returns an error number.
     int (*pfuncFallocate)(int fd, off_t nOffset, off_t nLength) = posix_fallocate;
 };
-extern _prmFileOps m_prmFileOps;
+// The calls in use: the system's, unless a test put others in their place.
+_prmFileOps& prmFileOps(void);
 
 // Drops the key file and restores the real system calls, so a test starts
 // as a fresh run would.

@@ -514,14 +514,14 @@ std::string recAppend(int fdDir, const std::string& strContent, const std::strin
                 str.insert(0, "\n");
             ssize_t n;
             do
-                n = m_prmFileOps.pfuncWrite(fd, str.data(), str.size());
+                n = prmFileOps().pfuncWrite(fd, str.data(), str.size());
             while (n < 0 && errno == EINTR);
             if (n != static_cast<ssize_t>(str.size())) {
                 strCall = "write()", nErr = n < 0 ? errno : ENOSPC;
                 // Half a line would join the next one: it is taken back.
                 if (n > 0 && ftruncate(fd, st.st_size) != 0)
                     strCall = "write() and ftruncate()";
-            } else if (m_prmFileOps.pfuncFsync(fd) != 0)
+            } else if (prmFileOps().pfuncFsync(fd) != 0)
                 strCall = "fsync()", nErr = errno;
             else if (st.st_size == 0 && fsync(fdDir) != 0)
                 strCall = "fsync(Load sheets)", nErr = errno; // the new file's name
@@ -539,6 +539,61 @@ std::string recAppend(int fdDir, const std::string& strContent, const std::strin
     errPostError(pszMsg);
     return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written: " + g_strerror(nErr);
 }
+
+namespace
+{
+
+// The points of a line's outputs, each with every limit it records.
+void readPoints(Reader& rd, const Members& m, _recOutputs* pOutputs)
+{
+    pOutputs->bLanding = m.count(POINT_NAMES[POINT_LANDING]) != 0;
+    for (size_t n = 0; n < POINT_COUNT; n++) {
+        if (n == POINT_LANDING && !pOutputs->bLanding)
+            continue;
+        const Members* pp = rd.object(m, POINT_NAMES[n]);
+        _recPoint& p = pOutputs->points[n];
+        p.nWeight = rd.number(pp, "weight");
+        p.nLongArm = rd.number(pp, "longArm");
+        p.nLatArm = rd.number(pp, "latArm");
+        const Members* plim = pp ? rd.object(*pp, "limits") : nullptr;
+        for (size_t k = 0; k < LIMIT_COUNT; k++) {
+            // A line an older Zarv wrote knows fewer limits.
+            if (plim && !plim->count(LIM_ROWS[k].pszRecordName)) {
+                p.bUnrecorded[k] = true;
+                continue;
+            }
+            const std::string str = rd.text(plim, LIM_ROWS[k].pszRecordName);
+            if (str != "within" && str != "beyond")
+                rd.note(LIM_ROWS[k].pszRecordName, "\"within\" or \"beyond\"");
+            p.bBeyond[k] = str == "beyond";
+        }
+    }
+}
+
+// The chain that closes a line: its content is what stands before it.
+void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRead* pr)
+{
+    _recRead& r = *pr;
+    r.bChained = m.count("chain") != 0;
+    if (r.bChained) {
+        r.strHash = rd.text(&m, "hash");
+        r.strSheet = rd.text(&m, "sheet");
+        r.strChain = rd.text(&m, "chain");
+        // The chain closes the line as Zarv writes it, and nothing follows.
+        const size_t nAt = strLine.rfind(",\"hash\":");
+        const bool bClosed = nAt != std::string::npos &&
+                             strLine.compare(nAt, std::string::npos,
+                                             ",\"hash\":" + quoted(r.strHash) + ",\"sheet\":" + quoted(r.strSheet) +
+                                                 ",\"chain\":" + quoted(r.strChain) + "}") == 0;
+        r.strContentHash = bClosed ? recContentHash(strLine.substr(0, nAt) + "}") : "";
+        r.bHashMatches = !r.strContentHash.empty() && r.strContentHash == r.strHash;
+        r.strChainOf = r.strChain;
+    } else {
+        r.strContentHash = r.strChainOf = recContentHash(strLine);
+    }
+}
+
+} // namespace
 
 _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
 {
@@ -600,48 +655,10 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
         if (const Members* pu = rd.object(*pm, "unread"))
             for (const auto& [strPath, value] : *pu)
                 e.unread.emplace_back(strPath, rd.text(pu, strPath.c_str()));
-    e.outputs.bLanding = pm->count(POINT_NAMES[POINT_LANDING]) != 0;
-    for (size_t n = 0; n < POINT_COUNT; n++) {
-        if (n == POINT_LANDING && !e.outputs.bLanding)
-            continue;
-        const Members* pp = rd.object(*pm, POINT_NAMES[n]);
-        _recPoint& p = e.outputs.points[n];
-        p.nWeight = rd.number(pp, "weight");
-        p.nLongArm = rd.number(pp, "longArm");
-        p.nLatArm = rd.number(pp, "latArm");
-        const Members* plim = pp ? rd.object(*pp, "limits") : nullptr;
-        for (size_t k = 0; k < LIMIT_COUNT; k++) {
-            // A line an older Zarv wrote knows fewer limits.
-            if (plim && !plim->count(LIM_ROWS[k].pszRecordName)) {
-                p.bUnrecorded[k] = true;
-                continue;
-            }
-            const std::string str = rd.text(plim, LIM_ROWS[k].pszRecordName);
-            if (str != "within" && str != "beyond")
-                rd.note(LIM_ROWS[k].pszRecordName, "\"within\" or \"beyond\"");
-            p.bBeyond[k] = str == "beyond";
-        }
-    }
+    readPoints(rd, *pm, &e.outputs);
     e.outputs.bWithin = rd.flag(pm, "within");
     e.outputs.strVerdict = rd.text(pm, "verdict");
-    // The chain closes the line: its content is what stands before it.
-    r.bChained = pm->count("chain") != 0;
-    if (r.bChained) {
-        r.strHash = rd.text(pm, "hash");
-        r.strSheet = rd.text(pm, "sheet");
-        r.strChain = rd.text(pm, "chain");
-        // The chain closes the line as Zarv writes it, and nothing follows.
-        const size_t nAt = strLine.rfind(",\"hash\":");
-        const bool bClosed = nAt != std::string::npos &&
-                             strLine.compare(nAt, std::string::npos,
-                                             ",\"hash\":" + quoted(r.strHash) + ",\"sheet\":" + quoted(r.strSheet) +
-                                                 ",\"chain\":" + quoted(r.strChain) + "}") == 0;
-        r.strContentHash = bClosed ? recContentHash(strLine.substr(0, nAt) + "}") : "";
-        r.bHashMatches = !r.strContentHash.empty() && r.strContentHash == r.strHash;
-        r.strChainOf = r.strChain;
-    } else {
-        r.strContentHash = r.strChainOf = recContentHash(strLine);
-    }
+    readChain(rd, *pm, strLine, &r);
     if (!rd.strError.empty())
         r.strError = "not a record: " + rd.strError;
     return r;

@@ -7,9 +7,6 @@
 namespace
 {
 
-// While the pilot is asked, no other commit runs.
-bool m_bAsking = false;
-
 void amdOnReasonChanged(GtkEditable* pwgtReason, gpointer pDialog)
 {
     g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
@@ -34,21 +31,7 @@ GtkWidget* changeDialog(GtkWidget* pwgtFrom, GtkMessageType nType, GtkButtonsTyp
     return pdlg;
 }
 
-// Runs a dialog to its answer, with every other commit held meanwhile.
-int runAsking(GtkWidget* pdlg)
-{
-    m_bAsking = true;
-    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
-    m_bAsking = false;
-    return nResponse;
-}
-
 } // namespace
-
-bool amdAsking(void)
-{
-    return m_bAsking;
-}
 
 std::optional<std::string> amdAskReason(GtkWidget* pwgtFrom, const char* pszQuestion, const std::string& strChange,
                                         const std::string& strWhat)
@@ -69,7 +52,7 @@ std::optional<std::string> amdAskReason(GtkWidget* pwgtFrom, const char* pszQues
     g_signal_connect(pwgtReason, "changed", G_CALLBACK(amdOnReasonChanged), pdlg);
     gtk_widget_show_all(pwgtBox);
     gtk_widget_grab_focus(pwgtReason);
-    const int nResponse = runAsking(pdlg);
+    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
     g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
     gtk_widget_destroy(pdlg);
     if (nResponse != GTK_RESPONSE_OK || !*pszReason)
@@ -81,7 +64,7 @@ void amdRefuse(GtkWidget* pwgtFrom, const std::string& strChange, const std::str
 {
     GtkWidget* pdlg = changeDialog(pwgtFrom, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "The weighing record is not amended",
                                    strChange, strRefused);
-    runAsking(pdlg);
+    gtk_dialog_run(GTK_DIALOG(pdlg));
     gtk_widget_destroy(pdlg);
 }
 

@@ -8,8 +8,7 @@
 #include <optional>
 #include <string>
 
-// Whether a question is open: no other commit runs meanwhile.
-bool amdAsking(void);
+// Each question is modal: it returns when answered.
 
 // Asks, over the window of pwgtFrom, why the record changes, saying what
 // changes (strChange, "" for nothing in large type) and what else there is

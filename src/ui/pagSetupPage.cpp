@@ -67,8 +67,24 @@ struct _psetPage {
     // outside Zarv.
     guint nShownCopied;
     std::string strLogged;
+    // A question is open: no other commit runs meanwhile.
+    bool bAsking;
 };
 _psetPage m_set = {};
+
+// Asks the pilot (f runs a question) with every other commit held until it
+// is answered.
+template <class F> auto asking(F f)
+{
+    m_set.bAsking = true;
+    struct _psetDone {
+        ~_psetDone()
+        {
+            m_set.bAsking = false;
+        }
+    } done;
+    return f();
+}
 
 const std::array<_mscBinding, 4> m_optional = {{
     {"AircraftFingerprint", gtk_label_get_type, &m_set.m_pwgtFingerprint},
@@ -160,7 +176,7 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     const _prmValue& v = prmValue(nId);
     const auto [strOld, strNew] = shwFigureChange(v, nOld, nNew);
     if (const std::string strRefused = prmFigureRefusal(nId, nNew); !strRefused.empty()) {
-        amdRefuse(pwgtEntry, amendmentChange(v, strOld, strNew), strRefused);
+        asking([&] { amdRefuse(pwgtEntry, amendmentChange(v, strOld, strNew), strRefused); });
         return std::nullopt;
     }
     // A figure copied to a new aircraft is typed from its own weighing
@@ -168,7 +184,9 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     for (const Weighed& w : m_weighed)
         if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit) && !prmFiguresChangedOutside())
             return "";
-    return amdAskReason(pwgtEntry, "Amend the weighing record?", amendmentChange(v, strOld, strNew), amdWhose());
+    return asking([&] {
+        return amdAskReason(pwgtEntry, "Amend the weighing record?", amendmentChange(v, strOld, strNew), amdWhose());
+    });
 }
 
 // A field of the page left: its value committed, the page shown again. A
@@ -177,7 +195,7 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
 void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 {
     const bool bEdited = mscEntryEdited(pwgtEntry);
-    if (amdAsking())
+    if (m_set.bAsking)
         return; // committed when the field is left again
     if (!fldCommitEntry(pwgtEntry, nId, askAmend)) {
         if (bEdited)
@@ -298,16 +316,18 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
         if (const _dateReading date = dateRead(strText, today()); date.bDate)
             strText = date.strIso;
     const std::string strOld = prmGetText(nId);
-    if (strOld != strText && !amdAsking()) {
+    if (strOld != strText && !m_set.bAsking) {
         // Renaming the aircraft or changing its weighing date amends its
         // weighing record like any figure; cancelled, the old text is back.
         std::optional<std::string> reason = "";
         if (prmAsksAmend(nId)) {
             const bool bDate = nId == VAL_WEIGHED;
-            reason = amdAskReason(
-                pwgt, "Amend the weighing record?",
-                amendmentChange(prmValue(nId), bDate ? dateShow(strOld) : strOld, bDate ? dateShow(strText) : strText),
-                amdWhose());
+            reason = asking([&] {
+                return amdAskReason(pwgt, "Amend the weighing record?",
+                                    amendmentChange(prmValue(nId), bDate ? dateShow(strOld) : strOld,
+                                                    bDate ? dateShow(strText) : strText),
+                                    amdWhose());
+            });
         }
         if (!reason)
             mscShowText(pwgt, nId == VAL_WEIGHED ? dateShow(strOld) : strOld);
@@ -327,9 +347,10 @@ void psetOnConfirmFiguresClicked(GtkButton* pwgtButton, gpointer)
     std::string strWhat;
     for (const std::string& str : prmOutsideChanges())
         strWhat += str + "\n";
-    const std::optional<std::string> reason =
-        amdAskReason(GTK_WIDGET(pwgtButton), "Confirm the figures?", "",
-                     strWhat + "Each change and the reason are kept in the aircraft's history.");
+    const std::optional<std::string> reason = asking([&] {
+        return amdAskReason(GTK_WIDGET(pwgtButton), "Confirm the figures?", "",
+                            strWhat + "Each change and the reason are kept in the aircraft's history.");
+    });
     if (!reason)
         return;
     prmConfirmFigures(*reason);
@@ -361,7 +382,7 @@ void psetInit(GtkBuilder* pBuilder)
 {
     // The page's choices in its walk with Up, Down and Return; its entries
     // have their places in the table of stored values.
-    static const _fldStop stops[] = {
+    const _fldStop stops[] = {
         {80, &m_set.m_pwgtConfWeightUnitKgs},   {90, &m_set.m_pwgtConfWeightUnitLbs},
         {100, &m_set.m_pwgtConfArmUnitMM},      {110, &m_set.m_pwgtConfArmUnitIn},
         {120, &m_set.m_pwgtConfFuelUnitLitres}, {130, &m_set.m_pwgtConfFuelUnitUSGal},

@@ -437,6 +437,90 @@ _chartArrow drawEdgeArrow(cairo_t* pCr, const _chartGeometry& g, const MarkerPoi
             {x0, y0, std::fabs(xTip - xTail) + 2 * HEAD, std::fabs(yTip - yTail) + 2 * HEAD}};
 }
 
+// Arrows whose tips lie together on one edge share one label, their points
+// in the order drawn, so none reads as another's.
+std::vector<_chartArrow> sharedLabels(const std::vector<_chartArrow>& arrows)
+{
+    std::vector<_chartArrow> labels;
+    for (const _chartArrow& a : arrows) {
+        auto near = [&](const _chartArrow& b) {
+            return std::fabs(a.xTip - b.xTip) < 40 && std::fabs(a.yTip - b.yTip) < 40;
+        };
+        if (auto it = std::find_if(labels.begin(), labels.end(), near); it != labels.end()) {
+            it->strName += ", " + a.strName;
+            it->longIn.push_back(a.longIn.front());
+            it->latIn.push_back(a.latIn.front());
+            it->b = {it->b.nX ? it->b.nX : a.b.nX, it->b.nY ? it->b.nY : a.b.nY};
+        } else {
+            labels.push_back(a);
+        }
+    }
+    return labels;
+}
+
+// A row a label may take, with the ends it may use: the strips' outside the
+// drawing, the inside's within it.
+struct _chartRow {
+    double y, nFrom, nTo;
+    bool bInside;
+};
+
+// The rows for a label nHeight high, in the order tried: the strip of its
+// own edge (the top one for bTop), the rows inside the drawing nearest that
+// edge, the other strip.
+std::vector<_chartRow> labelRows(const _chartGeometry& g, bool bTop, double nHeight)
+{
+    const double xChart = g.nXChart, yChart = g.nYChart, nChart = g.nSizeChart;
+    const double nStart = g.nXOffset + EDGE_INSET, nEnd = g.nXOffset + g.nSize - EDGE_INSET;
+    std::vector<_chartRow> top, bottom, inside;
+    if (g.nYOffset + EDGE_INSET + nHeight <= yChart - 2)
+        top.push_back({g.nYOffset + EDGE_INSET, nStart, nEnd, false});
+    for (double y = g.nYOffset + g.nSize - EDGE_INSET - nHeight; y >= yChart + nChart + 2; y -= nHeight + 1)
+        bottom.push_back({y, nStart, nEnd, false});
+    for (double n = 2; n + nHeight <= nChart - 2; n += nHeight + 1)
+        inside.push_back({bTop ? yChart + n : yChart + nChart - n - nHeight, xChart + 2, xChart + nChart - 2, true});
+    std::vector<_chartRow> rows = bTop ? top : bottom;
+    rows.insert(rows.end(), inside.begin(), inside.end());
+    for (const _chartRow& r : bTop ? bottom : top)
+        rows.push_back(r);
+    return rows;
+}
+
+// Writes the label the layout holds (nWidth × nHeight) for arrow a at the
+// nearest place clear of everything taken, and takes it; false where there
+// is none.
+bool placeLabel(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const _chartArrow& a, double nWidth,
+                double nHeight, std::vector<_chartBox>& taken)
+{
+    const double nStart = g.nXOffset + EDGE_INSET, nEnd = g.nXOffset + g.nSize - EDGE_INSET;
+    const double xWant = a.xTip < g.nXOffset + EDGE_INSET + 1             ? nStart
+                         : a.xTip > g.nXOffset + g.nSize - EDGE_INSET - 1 ? nEnd - nWidth
+                                                                          : a.xTip + 8;
+    std::vector<double> along = {xWant, a.xTip - 8 - nWidth};
+    for (double x = nStart; x + nWidth <= nEnd; x += 4)
+        along.push_back(x);
+    std::stable_sort(along.begin() + 2, along.end(),
+                     [&](double p, double q) { return std::fabs(p - xWant) < std::fabs(q - xWant); });
+    for (const _chartRow& r : labelRows(g, a.bTop, nHeight))
+        for (double x : along) {
+            const _chartBox box = {x, r.y, nWidth, nHeight};
+            const _chartBox clear = {x - 4, r.y - 1, nWidth + 8, nHeight + 2};
+            if (x < r.nFrom || x + nWidth > r.nTo ||
+                std::any_of(taken.begin(), taken.end(), [&](const _chartBox& t) { return t.overlaps(clear); }))
+                continue;
+            taken.push_back(box);
+            if (r.bInside) {
+                setColour(pCr, GdkRGBA{1.0, 1.0, 1.0, 0.85});
+                cairo_rectangle(pCr, x - 1, r.y, nWidth + 2, nHeight);
+                cairo_fill(pCr);
+            }
+            setColour(pCr, RED);
+            showAt(pCr, ppngLayout, x, r.y);
+            return true;
+        }
+    return false;
+}
+
 // Each arrow's label, with its arm: in the strip along the top or the
 // bottom edge (the one its point lies beyond, or the nearer) beside its
 // arrow, or at its side's end for one beyond a side; else in a row inside
@@ -460,23 +544,7 @@ void writeEdgeLabels(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry
     taken.push_back({xChart - 12, yChart - 28, nChart + 24, 28});         // the lateral scale
     for (const _chartArrow& a : arrows)
         taken.push_back(a.box);
-    const double nStart = g.nXOffset + EDGE_INSET, nEnd = g.nXOffset + g.nSize - EDGE_INSET;
-    // Arrows whose tips lie together on one edge share one label, their
-    // points in the order drawn, so none reads as another's.
-    std::vector<_chartArrow> labels;
-    for (const _chartArrow& a : arrows) {
-        auto near = [&](const _chartArrow& b) {
-            return std::fabs(a.xTip - b.xTip) < 40 && std::fabs(a.yTip - b.yTip) < 40;
-        };
-        if (auto it = std::find_if(labels.begin(), labels.end(), near); it != labels.end()) {
-            it->strName += ", " + a.strName;
-            it->longIn.push_back(a.longIn.front());
-            it->latIn.push_back(a.latIn.front());
-            it->b = {it->b.nX ? it->b.nX : a.b.nX, it->b.nY ? it->b.nY : a.b.nY};
-        } else {
-            labels.push_back(a);
-        }
-    }
+    std::vector<_chartArrow> labels = sharedLabels(arrows);
     // Each with its names where there is room for them, else without.
     for (int nTry = 0; nTry < 2; nTry++)
         for (_chartArrow& a : labels) {
@@ -486,54 +554,7 @@ void writeEdgeLabels(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry
             pango_layout_set_text(ppngLayout, strLabel.c_str(), -1);
             int nW = 0, nH = 0;
             pango_layout_get_pixel_size(ppngLayout, &nW, &nH);
-            const double nWidth = nW, nHeight = nH;
-            // The rows, each with the ends it may use: the strips' outside the
-            // drawing, the inside's within it.
-            struct Row {
-                double y, nFrom, nTo;
-                bool bInside;
-            };
-            std::vector<Row> top, bottom, inside;
-            if (g.nYOffset + EDGE_INSET + nHeight <= yChart - 2)
-                top.push_back({g.nYOffset + EDGE_INSET, nStart, nEnd, false});
-            for (double y = g.nYOffset + g.nSize - EDGE_INSET - nHeight; y >= yChart + nChart + 2; y -= nHeight + 1)
-                bottom.push_back({y, nStart, nEnd, false});
-            for (double n = 2; n + nHeight <= nChart - 2; n += nHeight + 1)
-                inside.push_back(
-                    {a.bTop ? yChart + n : yChart + nChart - n - nHeight, xChart + 2, xChart + nChart - 2, true});
-            std::vector<Row> rows = a.bTop ? top : bottom;
-            rows.insert(rows.end(), inside.begin(), inside.end());
-            for (const Row& r : a.bTop ? bottom : top)
-                rows.push_back(r);
-            const double xWant = a.xTip < g.nXOffset + EDGE_INSET + 1             ? nStart
-                                 : a.xTip > g.nXOffset + g.nSize - EDGE_INSET - 1 ? nEnd - nWidth
-                                                                                  : a.xTip + 8;
-            std::vector<double> along = {xWant, a.xTip - 8 - nWidth};
-            for (double x = nStart; x + nWidth <= nEnd; x += 4)
-                along.push_back(x);
-            std::stable_sort(along.begin() + 2, along.end(),
-                             [&](double p, double q) { return std::fabs(p - xWant) < std::fabs(q - xWant); });
-            bool bPlaced = false;
-            for (size_t i = 0; i < rows.size() && !bPlaced; i++) {
-                const Row& r = rows[i];
-                for (double x : along) {
-                    const _chartBox box = {x, r.y, nWidth, nHeight};
-                    const _chartBox clear = {x - 4, r.y - 1, nWidth + 8, nHeight + 2};
-                    if (x < r.nFrom || x + nWidth > r.nTo ||
-                        std::any_of(taken.begin(), taken.end(), [&](const _chartBox& t) { return t.overlaps(clear); }))
-                        continue;
-                    taken.push_back(box);
-                    if (r.bInside) {
-                        setColour(pCr, GdkRGBA{1.0, 1.0, 1.0, 0.85});
-                        cairo_rectangle(pCr, x - 1, r.y, nWidth + 2, nHeight);
-                        cairo_fill(pCr);
-                    }
-                    setColour(pCr, RED);
-                    showAt(pCr, ppngLayout, x, r.y);
-                    bPlaced = a.bPlaced = true;
-                    break;
-                }
-            }
+            a.bPlaced = placeLabel(pCr, ppngLayout, g, a, nW, nH, taken);
         }
     pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
     cairo_restore(pCr);

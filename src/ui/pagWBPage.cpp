@@ -318,6 +318,37 @@ std::string pointFigures(const _wbFlight& f, _wbFlightPoint nPoint)
     return wrdPointFiguresText(f.points[nPoint], m_wbSetup) + " \u2014 ";
 }
 
+// The fuel on board is flagged while it lies outside what the advice
+// (strAdvice) allows, once the aircraft has a basic weight, as the trip is
+// while it is more than the fuel; a commit's own flag for text not read
+// cleanly stands until the next commit. The fuel alone is judged here:
+// where the fuel burned puts the loading out, no fuel load is the fault,
+// and the advice says so.
+void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTrip)
+{
+    std::string& strShown = m_wb.strFuelFlag;
+    const _wbFuelRange range =
+        fuelTripRange(m_wbSetup, f.loading.nLSeatWeight, f.loading.nRSeatWeight, f.loading.nBallastPosn, f.nTrip)
+            .takeOff;
+    const bool bOutside = bTrip && f.doubts.empty() && m_wbSetup.nBasicWeight > 0 && range.bKnown &&
+                          (!range.bAny || f.nFuel < range.nLeast || f.nFuel > range.nMost);
+    g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(m_wb.m_pwgtFuelVolume);
+    const bool bFlagged =
+        gtk_style_context_has_class(gtk_widget_get_style_context(m_wb.m_pwgtFuelVolume), GTK_STYLE_CLASS_ERROR);
+    const bool bMine = bFlagged && pszTip && strShown == pszTip;
+    if (bFlagged && !bMine) {
+        strShown.clear();
+    } else if (bOutside) {
+        strShown = mscOneLine(strAdvice.substr(0, strAdvice.find("\nKeep"))) + ".";
+        mscFlagEntry(m_wb.m_pwgtFuelVolume, strShown);
+    } else if (bMine) {
+        mscFlagEntry(m_wb.m_pwgtFuelVolume, "");
+        strShown.clear();
+    }
+}
+
+void showVerdicts(const _wbFlight& f);
+
 // The zero-fuel row, its reason, the fuel allowed and the ballast advice,
 // where Zarv.ui has them.
 void pwbUpdatePlanDisplay(const _wbFlight& f)
@@ -351,31 +382,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
     if (m_wb.m_pwgtFuelAllowed) {
         const std::string strAdvice = wrdFuelAdviceText(f, plan, m_wbSetup, bTrip);
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelAllowed), strAdvice.c_str());
-        // The fuel on board is flagged while it lies outside what the advice
-        // allows (once the aircraft has a basic weight), as the trip is while
-        // it is more than the fuel; a commit's own flag for text not read
-        // cleanly stands until the next commit.
-        // The fuel alone is judged here: where the fuel burned puts the
-        // loading out, no fuel load is the fault, and the advice says so.
-        std::string& strShown = m_wb.strFuelFlag;
-        const _wbFuelRange range =
-            fuelTripRange(m_wbSetup, f.loading.nLSeatWeight, f.loading.nRSeatWeight, f.loading.nBallastPosn, f.nTrip)
-                .takeOff;
-        const bool bOutside = bTrip && f.doubts.empty() && m_wbSetup.nBasicWeight > 0 && range.bKnown &&
-                              (!range.bAny || f.nFuel < range.nLeast || f.nFuel > range.nMost);
-        g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(m_wb.m_pwgtFuelVolume);
-        const bool bFlagged =
-            gtk_style_context_has_class(gtk_widget_get_style_context(m_wb.m_pwgtFuelVolume), GTK_STYLE_CLASS_ERROR);
-        const bool bMine = bFlagged && pszTip && strShown == pszTip;
-        if (bFlagged && !bMine) {
-            strShown.clear();
-        } else if (bOutside) {
-            strShown = mscOneLine(strAdvice.substr(0, strAdvice.find("\nKeep"))) + ".";
-            mscFlagEntry(m_wb.m_pwgtFuelVolume, strShown);
-        } else if (bMine) {
-            mscFlagEntry(m_wb.m_pwgtFuelVolume, "");
-            strShown.clear();
-        }
+        flagFuelOutside(f, strAdvice, bTrip);
     }
     if (m_wb.m_pwgtFirstStart)
         gtk_widget_set_visible(m_wb.m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);
@@ -388,6 +395,15 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtWeighingDue), strDue.c_str());
         gtk_widget_set_visible(m_wb.m_pwgtWeighingDue, !strDue.empty());
     }
+    showVerdicts(f);
+    if (m_wb.m_pwgtBallastAdvice)
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtBallastAdvice), wrdBallastAdviceText(f, plan, m_wbSetup).c_str());
+}
+
+// The one verdict on the flight and the verdict on each point in words,
+// where Zarv.ui has them.
+void showVerdicts(const _wbFlight& f)
+{
     if (m_wb.m_pwgtFlightVerdict) {
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), wrdFlightVerdictText(f, m_wbSetup).c_str());
         gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), f.within() ? m_pattrBoldBlue : m_pattrBoldRed);
@@ -402,8 +418,6 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
                               wrdPointVerdictText(f, static_cast<_wbFlightPoint>(n), m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtVerdict), strVerdict.c_str());
     }
-    if (m_wb.m_pwgtBallastAdvice)
-        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtBallastAdvice), wrdBallastAdviceText(f, plan, m_wbSetup).c_str());
 }
 
 void pwbInvalidateChart(void)
@@ -531,10 +545,10 @@ void pwbInit(GtkBuilder* pBuilder)
 {
     // The page's choices in its walk with Up, Down and Return; its entries
     // have their places in the table of stored values.
-    static const _fldStop stops[] = {{40, &m_wb.m_pwgtBallastNone},
-                                     {50, &m_wb.m_pwgtBallastFront},
-                                     {60, &m_wb.m_pwgtBallastRear},
-                                     {70, &m_wb.m_pwgtShowBurnOff}};
+    const _fldStop stops[] = {{40, &m_wb.m_pwgtBallastNone},
+                              {50, &m_wb.m_pwgtBallastFront},
+                              {60, &m_wb.m_pwgtBallastRear},
+                              {70, &m_wb.m_pwgtShowBurnOff}};
     // The entries' handlers by their written names.
     static const _fldHandler named[] = {
         {VAL_LSEAT, G_CALLBACK(pwbOnLSeatWeightFocusOut)},

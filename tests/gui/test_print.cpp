@@ -245,12 +245,12 @@ TEST_F(SheetFiling, AFullDiskFilesNothingAndIsShownUntilASheetIsFiled)
 {
     const _shtPeople sheet;
     m_nWritten = 0;
-    m_prmFileOps.pfuncWrite = fillsLate;
+    prmFileOps().pfuncWrite = fillsLate;
     EXPECT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (m_dir / "a.pdf").c_str(), &sheet));
     const std::vector<std::string> kept = zt::listDir(m_dir / "Load sheets");
     EXPECT_EQ(std::count_if(kept.begin(), kept.end(), [](const std::string& s) { return s.ends_with(".pdf"); }), 0);
     EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find(g_strerror(ENOSPC)), std::string::npos);
-    m_prmFileOps.pfuncWrite = ::write;
+    prmFileOps().pfuncWrite = ::write;
     type("LeftSeatWeight", "80");
     focus("RightSeatWeight");
     EXPECT_TRUE(gtk_widget_get_visible(w("SaveFailedBar")));
@@ -319,7 +319,7 @@ TEST_F(SheetFiling, DISABLED_DiesMidWrite)
     ASSERT_TRUE(pszEtc);
     wbSetEtcDir(pszEtc);
     m_nWritten = 0;
-    m_prmFileOps.pfuncWrite = killedLate;
+    prmFileOps().pfuncWrite = killedLate;
     const _shtPeople sheet;
     wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), (std::string(pszEtc) + "/a.pdf").c_str(), &sheet);
 }

@@ -121,7 +121,7 @@ int diskFull(gchar*, int, int)
 TEST_F(Window, AFailedSaveIsShownAcrossTheTopUntilTheNextOneSucceeds)
 {
     EXPECT_FALSE(gtk_widget_get_visible(w("SaveFailedBar")));
-    m_prmFileOps.pfuncMkstemp = diskFull;
+    prmFileOps().pfuncMkstemp = diskFull;
     type("LeftSeatWeight", "80");
     focus("RightSeatWeight");
     EXPECT_TRUE(gtk_widget_get_visible(w("SaveFailedBar")));
@@ -132,7 +132,7 @@ TEST_F(Window, AFailedSaveIsShownAcrossTheTopUntilTheNextOneSucceeds)
     zt::waitUntil([&] { return text("RightSeatWeight") == num("%1.1f", 60.0); }, "the file's values to be shown");
     EXPECT_NE(text("SaveFailedText").find(g_strerror(ENOSPC)), std::string::npos) << text("SaveFailedText");
     // The disk has room again: the next save clears the bar.
-    m_prmFileOps.pfuncMkstemp = g_mkstemp_full;
+    prmFileOps().pfuncMkstemp = g_mkstemp_full;
     type("RightSeatWeight", "70");
     focus("FuelVolume");
     EXPECT_FALSE(gtk_widget_get_visible(w("SaveFailedBar")));

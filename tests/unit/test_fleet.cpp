@@ -32,7 +32,7 @@ class Fleet : public zt::FreshStore<testing::Test>
         if (!strText.empty())
             zt::writeFile(m_dir / "Zarv.conf", strText);
         prmLoadKeyFile();
-        m_prmFileOps.pfuncRename = countingRename;
+        prmFileOps().pfuncRename = countingRename;
         m_nRenames = 0;
     }
     // The value on disk, as the next start reads it.

@@ -250,12 +250,12 @@ TEST_F(PlantedLink, OwnLinksLeadToAFileReplacedAsAPlainOneIs)
     prmLoadKeyFile();
     for (_prmFileOps faulty : {_prmFileOps{fullDisk, ::write, ::fsync, ::rename, ::link},
                                _prmFileOps{g_mkstemp_full, ::write, ::fsync, killedBeforeRename, ::link}}) {
-        m_prmFileOps = faulty;
+        prmFileOps() = faulty;
         prmSetKeyDouble("Load", "LSeat", 80);
         EXPECT_EQ(zt::readFile(strTarget), strOld);
         EXPECT_EQ(zt::listDir(m_elsewhere.path()).size(), 2u); // no temporary left
     }
-    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
+    prmFileOps() = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link};
     struct stat stBefore, stAfter, stLink;
     ASSERT_EQ(stat(strTarget.c_str(), &stBefore), 0);
     prmSetKeyDouble("Load", "LSeat", 90);

@@ -157,7 +157,7 @@ int diskFullOnCreate(gchar*, int, int)
 TEST_F(ParamStore, DirectoryTakingNoNewFileRewritesInPlace)
 {
     load("# mine\n\n[Load]\nFuel=10\n");
-    m_prmFileOps.pfuncMkstemp = noNewFile;
+    prmFileOps().pfuncMkstemp = noNewFile;
     prmSetKeyDouble("Load", "Fuel", 20);
     EXPECT_EQ(zt::readFile(conf()), "# mine\n\n[Load]\nFuel=20\n");
 }
@@ -166,7 +166,7 @@ TEST_F(ParamStore, OpenFailureIsLoggedWithThePathAndSystemText)
 {
     prmLoadKeyFile();
     ASSERT_EQ(mkdir(conf().c_str(), 0700), 0); // Zarv.conf cannot be opened for writing
-    m_prmFileOps.pfuncMkstemp = noNewFile;
+    prmFileOps().pfuncMkstemp = noNewFile;
     prmSetKeyDouble("Load", "RSeat", 90);
     EXPECT_EQ(prmGetKeyDouble("Load", "RSeat"), 90);
     EXPECT_TRUE(zt::logHasEntry(log(), "prmWriteKeyFile()\r\nfopen(" + conf() + ") failed\r\n" + g_strerror(EISDIR)))
@@ -177,7 +177,7 @@ TEST_F(ParamStore, FullDiskBeforeTheFirstByteLeavesTheFileAlone)
 {
     const std::string strOld = "[Load]\nFuel=10\n";
     load(strOld);
-    m_prmFileOps.pfuncMkstemp = diskFullOnCreate;
+    prmFileOps().pfuncMkstemp = diskFullOnCreate;
     prmSetKeyDouble("Load", "Fuel", 20);
     EXPECT_EQ(zt::readFile(conf()), strOld);
     EXPECT_NE(log().find(g_strerror(ENOSPC)), std::string::npos);
@@ -236,7 +236,7 @@ TEST_P(WriteFault, LeavesTheOldFileIntactAndLogsTheSystemText)
 {
     const std::string strOld = "# mine\n\n[Load]\nFuel=10\n";
     load(strOld);
-    m_prmFileOps = GetParam().ops;
+    prmFileOps() = GetParam().ops;
     prmSetKeyDouble("Load", "Fuel", 55.5);
     EXPECT_EQ(zt::readFile(conf()), strOld);
     EXPECT_EQ(prmGetKeyDouble("Load", "Fuel"), 55.5);
@@ -304,10 +304,10 @@ TEST_F(ParamStore, UnparseableFileThatCannotBeSetAsideIsNeverReplaced)
     // the log says so.
     restart();
     zt::writeFile(conf(), "[broken");
-    m_prmFileOps.pfuncLink = refuse;
-    m_prmFileOps.pfuncRename = refuse;
+    prmFileOps().pfuncLink = refuse;
+    prmFileOps().pfuncRename = refuse;
     prmLoadKeyFile();
-    m_prmFileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link}; // the disk would take a write now
+    prmFileOps() = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link}; // the disk would take a write now
     prmSetKeyDouble("Load", "LSeat", 1);
     EXPECT_EQ(zt::readFile(conf()), "[broken");
     EXPECT_EQ(prmGetKeyDouble("Load", "LSeat"), 1.0);
@@ -358,14 +358,14 @@ TEST_F(ParamStore, InPlaceRewriteWithoutRoomLeavesTheFileAsItWas)
     const std::string strOld = "# mine\n\n[Fuel]\nDensity=0.5\n";
     load(strOld);
     prmSetWriteListener(noteTold);
-    m_prmFileOps.pfuncMkstemp = noNewFile;
-    m_prmFileOps.pfuncFallocate = noRoom;
+    prmFileOps().pfuncMkstemp = noNewFile;
+    prmFileOps().pfuncFallocate = noRoom;
     prmSetKeyDouble("Fuel", "Density", 0.75);
     EXPECT_EQ(zt::readFile(conf()), strOld);
     EXPECT_EQ(m_strTold, g_strerror(ENOSPC));
     EXPECT_EQ(prmGetKeyDouble("Fuel", "Density"), 0.75); // kept in the window
     // A shorter text than the file's is written whole, and the rest cut.
-    m_prmFileOps.pfuncFallocate = posix_fallocate;
+    prmFileOps().pfuncFallocate = posix_fallocate;
     prmEdit([](GKeyFile* pkf) { g_key_file_remove_comment(pkf, nullptr, nullptr, nullptr); });
     EXPECT_EQ(zt::readFile(conf()), "[Fuel]\nDensity=0.75\n");
 }
@@ -439,9 +439,9 @@ TEST_F(ParamStore, ASaveReadsAnotherProgramsChangeFirstAndKeepsIt)
 TEST_F(ParamStore, AtCloseAChangeWhoseSaveFailedIsLaidOverAnotherProgramsFile)
 {
     load(OURS);
-    m_prmFileOps.pfuncRename = failRename;
+    prmFileOps().pfuncRename = failRename;
     prmSetKeyDouble("Basic", "Weight", 405);
-    m_prmFileOps.pfuncRename = ::rename;
+    prmFileOps().pfuncRename = ::rename;
     replaceFrom(conf(), THEIRS);
     prmCloseKeyFile();
     EXPECT_EQ(zt::readFile(conf()), "# theirs\n\n[Basic]\nWeight=405\n\n[Aircraft]\nRegistration=G-NEWW\n");

@@ -72,9 +72,9 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     const int fdDir = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fdDir, 0);
     EXPECT_EQ(recAppend(fdDir, recLine(e), "G-ZARV 2026-12-08 2310.pdf"), "");
-    m_prmFileOps.pfuncWrite = fillsAfterTen;
+    prmFileOps().pfuncWrite = fillsAfterTen;
     EXPECT_NE(recAppend(fdDir, recLine(e), "").find(g_strerror(ENOSPC)), std::string::npos);
-    m_prmFileOps.pfuncWrite = ::write;
+    prmFileOps().pfuncWrite = ::write;
     EXPECT_EQ(recAppend(fdDir, recLine(noLanding), ""), "");
     // A crash in the middle of a write, then the next sheet's line.
     const std::string strPath = dir / REC_FILE_NAME;
