@@ -60,7 +60,7 @@ void BM_Recalculate(benchmark::State& state)
 {
     // The page's labels need a display; without one only the arithmetic runs.
     GtkBuilder* pBuilder = nullptr;
-    void (*pfuncRecalculate)(void) = [] { benchmark::DoNotOptimize(pwbCalcHeld()); };
+    void (*pfuncRecalculate)(void) = [] { benchmark::DoNotOptimize(valCalcHeld()); };
     if (gdk_display_get_default()) {
         pBuilder = gtk_builder_new_from_file(state.range(0) ? ZARV_SOURCE_DIR "/etc/Zarv.ui"
                                                             : ZARV_SOURCE_DIR "/tests/data/Zarv-65.ui");

@@ -34,7 +34,7 @@ struct Etc {
         prmLoadKeyFile();
         psetParams();
         pwbParams();
-        benchmark::DoNotOptimize(pwbCalcHeld());
+        benchmark::DoNotOptimize(valCalcHeld());
     }
     ~Etc()
     {
@@ -68,7 +68,7 @@ void BM_SwitchAircraft(benchmark::State& state)
     for (auto _ : state) {
         fleetSwitch("Aircraft 2");
         psetParams();
-        benchmark::DoNotOptimize(pwbCalcHeld());
+        benchmark::DoNotOptimize(valCalcHeld());
     }
 }
 BENCHMARK(BM_SwitchAircraft)->Unit(benchmark::kMicrosecond);

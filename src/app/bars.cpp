@@ -139,8 +139,8 @@ void wbShowBar(void)
     std::vector<std::string> told = m_bars.told;
     // The aircraft's texts that are not valid text, while they stand.
     for (const _prmValueId nId : {VAL_REGISTRATION, VAL_WEIGHED})
-        if (m_pkeyFile && !prmNotText(nId).empty())
-            told.push_back(prmNotText(nId));
+        if (m_pkeyFile && !valNotText(nId).empty())
+            told.push_back(valNotText(nId));
     for (const std::string& str : told)
         strText += (strText.empty() ? "" : "\n") + str;
     gtk_label_set_text(GTK_LABEL(m_bars.pwgtSaveFailedText), strText.c_str());

@@ -149,7 +149,7 @@ std::vector<std::string> recomputed(const _recRead& r)
     // What Zarv.conf held decides what could not be judged; the
     // calculation takes the density in use from it all the same.
     setup.nFuelDensity = r.entry.storedDensity.value_or(setup.nFuelDensity);
-    prmTakeUnreadTexts(r.entry.unread);
+    valTakeUnreadTexts(r.entry.unread);
     _wbFlight flight = pwbCalcWB(setup, r.entry.load);
     if (!r.entry.bValuesJudged)
         flight.doubts.clear();
@@ -159,9 +159,9 @@ std::vector<std::string> recomputed(const _recRead& r)
     // the one of the figures the line holds, as Zarv.conf held them; a
     // line an older Zarv wrote is checked by its own fingerprint's list.
     setup.nWeighingMonths = r.entry.storedMonths.value_or(setup.nWeighingMonths);
-    const int nVersion = prmFingerprintVersion(r.entry.strFingerprint);
+    const int nVersion = valFingerprintVersion(r.entry.strFingerprint);
     const std::string strFingerprint = nVersion == 0 ? "none: not a fingerprint this Zarv knows"
-                                                     : prmFingerprint(
+                                                     : valFingerprint(
                                                            [&r](_prmValueId nId) {
                                                                return nId == VAL_REGISTRATION  ? r.entry.strRegistration
                                                                       : nId == VAL_WEIGHED     ? r.entry.strWeighed

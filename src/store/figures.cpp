@@ -52,7 +52,7 @@ std::string digest(const std::string& str)
 
 std::vector<std::string> stringList(_prmValueId nId)
 {
-    const _prmValue& v = prmValue(nId);
+    const _prmValue& v = valValue(nId);
     std::vector<std::string> lines;
     for (const std::string& str : prmTextListOf(m_pkeyFile, v.pszGroup, v.pszKey))
         if (!str.empty())
@@ -62,7 +62,7 @@ std::vector<std::string> stringList(_prmValueId nId)
 
 void setStringList(_prmValueId nId, const std::vector<std::string>& lines)
 {
-    const _prmValue& v = prmValue(nId);
+    const _prmValue& v = valValue(nId);
     std::vector<const gchar*> ppsz;
     for (const std::string& str : lines)
         ppsz.push_back(str.c_str());
@@ -72,7 +72,7 @@ void setStringList(_prmValueId nId, const std::vector<std::string>& lines)
 void appendHistory(const _prmAmendment& a)
 {
     std::vector<std::string> lines = stringList(VAL_HISTORY);
-    lines.push_back(prmHistoryLine(a));
+    lines.push_back(figHistoryLine(a));
     setStringList(VAL_HISTORY, lines);
 }
 
@@ -81,7 +81,7 @@ void appendHistory(const _prmAmendment& a)
 std::map<std::string, std::string> currentFigures(int nVersion)
 {
     std::map<std::string, std::string> figures;
-    g_auto(GStrv) ppszLines = g_strsplit(prmFigureText(prmGetText, nVersion).c_str(), "\n", -1);
+    g_auto(GStrv) ppszLines = g_strsplit(valFigureText(valGetText, nVersion).c_str(), "\n", -1);
     for (int i = 0; ppszLines[i]; i++)
         if (const char* pszEq = strchr(ppszLines[i], '='))
             figures[std::string(static_cast<const char*>(ppszLines[i]), pszEq)] = pszEq + 1;
@@ -102,11 +102,11 @@ std::map<std::string, std::string> recordedFigures(void)
 }
 
 // The fingerprint of a record of the figures: that of its figure lines, in
-// the table's order, as prmFigureText writes them.
+// the table's order, as valFigureText writes them.
 std::string fingerprintOf(const std::map<std::string, std::string>& figures, int nVersion)
 {
     std::string str;
-    for (const _prmValue& v : prmValues())
+    for (const _prmValue& v : valValues())
         if (v.nFingerprint != 0 && v.nFingerprint <= nVersion) {
             const auto it = figures.find(figureName(v));
             str += figureName(v) + "=" + (it == figures.end() ? "" : it->second) + "\n";
@@ -118,7 +118,7 @@ std::string fingerprintOf(const std::map<std::string, std::string>& figures, int
 // of: a record edited by hand names nothing.
 bool recordTrusted(const std::map<std::string, std::string>& recorded, const std::string& strRecorded)
 {
-    const int nVersion = prmFingerprintVersion(strRecorded);
+    const int nVersion = valFingerprintVersion(strRecorded);
     return !recorded.empty() && nVersion != 0 && fingerprintOf(recorded, nVersion) == strRecorded;
 }
 
@@ -133,8 +133,8 @@ void recordFigures(const std::string& strWhen, bool bOutside, const std::string&
     std::map<std::string, std::string> figures = currentFigures(PRM_FINGERPRINT_VERSION);
     if (bOutside) {
         std::map<std::string, std::string> recorded = recordedFigures();
-        if (!recordTrusted(recorded, prmRecordedFingerprint()) ||
-            prmFingerprintVersion(prmRecordedFingerprint()) != PRM_FINGERPRINT_VERSION)
+        if (!recordTrusted(recorded, figRecordedFingerprint()) ||
+            valFingerprintVersion(figRecordedFingerprint()) != PRM_FINGERPRINT_VERSION)
             return; // an older or altered record: the flag stands until confirmed
         for (const std::string& strName : {strFigure, std::string(HISTORY_FIGURE)}) {
             const auto itBefore = before.find(strName);
@@ -147,7 +147,7 @@ void recordFigures(const std::string& strWhen, bool bOutside, const std::string&
     for (const auto& [strName, strValue] : figures)
         lines.push_back(strName + "=" + strValue);
     setStringList(VAL_RECORDED, lines);
-    const _prmValue& v = prmValue(VAL_FINGERPRINT);
+    const _prmValue& v = valValue(VAL_FINGERPRINT);
     g_key_file_set_string(m_pkeyFile, v.pszGroup, v.pszKey,
                           (fingerprintOf(figures, PRM_FINGERPRINT_VERSION) + " " + strWhen).c_str());
 }
@@ -160,7 +160,7 @@ void afterFigureChange(const _prmAmendment& a, bool bWasControlled, bool bOutsid
 {
     if (!a.strReason.empty())
         appendHistory(a);
-    if (!prmUnderControl())
+    if (!figUnderControl())
         return;
     if (!bWasControlled)
         appendHistory({a.strWhen, "", "", "", "under change control from here"});
@@ -169,13 +169,13 @@ void afterFigureChange(const _prmAmendment& a, bool bWasControlled, bool bOutsid
 
 } // namespace
 
-std::string prmHistoryLine(const _prmAmendment& a)
+std::string figHistoryLine(const _prmAmendment& a)
 {
     const std::string s(1, HISTORY_SEPARATOR);
     return a.strWhen + s + a.strFigure + s + a.strOld + s + a.strNew + s + a.strReason;
 }
 
-_prmAmendment prmHistoryRead(const std::string& strLine)
+_prmAmendment figHistoryRead(const std::string& strLine)
 {
     g_auto(GStrv) ppsz = g_strsplit(strLine.c_str(), std::string(1, HISTORY_SEPARATOR).c_str(), HISTORY_FIELDS);
     if (g_strv_length(ppsz) != HISTORY_FIELDS)
@@ -183,46 +183,46 @@ _prmAmendment prmHistoryRead(const std::string& strLine)
     return {ppsz[0], ppsz[1], ppsz[2], ppsz[3], ppsz[4]};
 }
 
-std::vector<_prmAmendment> prmHistory(void)
+std::vector<_prmAmendment> figHistory(void)
 {
     std::vector<_prmAmendment> history;
     for (const std::string& str : stringList(VAL_HISTORY))
-        history.push_back(prmHistoryRead(str));
+        history.push_back(figHistoryRead(str));
     return history;
 }
 
-bool prmUnderControl(void)
+bool figUnderControl(void)
 {
     // The figures that name the aircraft are those a new aircraft starts
     // without.
     bool bNamed = true;
-    for (const _prmValue& v : prmValues())
-        if (v.bFigure && v.bStartsEmpty && prmGetText(v.nId).empty())
+    for (const _prmValue& v : valValues())
+        if (v.bFigure && v.bStartsEmpty && valGetText(v.nId).empty())
             bNamed = false;
     // A fingerprint of the first kind was recorded for any aircraft, named
     // or not: it alone puts none under control.
-    return bNamed || !stringList(VAL_HISTORY).empty() || prmFingerprintVersion(prmRecordedFingerprint()) >= 2;
+    return bNamed || !stringList(VAL_HISTORY).empty() || valFingerprintVersion(figRecordedFingerprint()) >= 2;
 }
 
-bool prmAsksAmend(_prmValueId nId)
+bool figAsksAmend(_prmValueId nId)
 {
-    return prmValue(nId).bFigure && prmUnderControl();
+    return valValue(nId).bFigure && figUnderControl();
 }
 
-std::string prmRecordedFingerprint(void)
+std::string figRecordedFingerprint(void)
 {
-    const std::string str = prmGetText(VAL_FINGERPRINT);
+    const std::string str = valGetText(VAL_FINGERPRINT);
     return str.substr(0, str.find(' '));
 }
 
-std::string prmRecordedWhen(void)
+std::string figRecordedWhen(void)
 {
-    const std::string str = prmGetText(VAL_FINGERPRINT);
+    const std::string str = valGetText(VAL_FINGERPRINT);
     const size_t nAt = str.find(' ');
     return nAt == std::string::npos ? "" : str.substr(nAt + 1);
 }
 
-std::string prmFigureShown(const std::string& strValue)
+std::string figFigureShown(const std::string& strValue)
 {
     char* pszEnd = nullptr;
     const double n = g_ascii_strtod(strValue.c_str(), &pszEnd);
@@ -237,7 +237,7 @@ std::string prmFigureShown(const std::string& strValue)
     return txtOneLine(strValue, 40);
 }
 
-std::string prmFormatApart(const char* pszFormat, double nOld, double nNew)
+std::string figFormatApart(const char* pszFormat, double nOld, double nNew)
 {
     auto written = [](const std::string& strFormat, double n) {
         g_autofree gchar* psz = g_strdup_printf(strFormat.c_str(), n);
@@ -263,15 +263,15 @@ std::string prmFormatApart(const char* pszFormat, double nOld, double nNew)
     return "%.17g";
 }
 
-std::string prmFigureChange(const std::string& strOld, const std::string& strNew)
+std::string figFigureChange(const std::string& strOld, const std::string& strNew)
 {
-    std::string strShownOld = prmFigureShown(strOld), strShownNew = prmFigureShown(strNew);
+    std::string strShownOld = figFigureShown(strOld), strShownNew = figFigureShown(strNew);
     char *pszOldEnd = nullptr, *pszNewEnd = nullptr;
     const double nOld = g_ascii_strtod(strOld.c_str(), &pszOldEnd), nNew = g_ascii_strtod(strNew.c_str(), &pszNewEnd);
     const bool bNumbers = !strOld.empty() && !*pszOldEnd && !strNew.empty() && !*pszNewEnd;
     if (strShownOld == strShownNew && bNumbers && std::isfinite(nOld) && std::isfinite(nNew)) {
         // Both too wide for a sentence, or cut short alike.
-        const std::string strFormat = prmFormatApart("%.3e", nOld, nNew);
+        const std::string strFormat = figFormatApart("%.3e", nOld, nNew);
         char sz[G_ASCII_DTOSTR_BUF_SIZE];
         strShownOld = g_ascii_formatd(sz, sizeof sz, strFormat.c_str(), nOld);
         strShownNew = g_ascii_formatd(sz, sizeof sz, strFormat.c_str(), nNew);
@@ -279,14 +279,14 @@ std::string prmFigureChange(const std::string& strOld, const std::string& strNew
     return strShownOld + " \u2192 " + strShownNew;
 }
 
-std::string prmFigureRefusal(_prmValueId nId, double nValue)
+std::string figFigureRefusal(_prmValueId nId, double nValue)
 {
-    const _prmValue& v = prmValue(nId);
-    if (!v.bFigure || !prmIsNumber(v))
+    const _prmValue& v = valValue(nId);
+    if (!v.bFigure || !valIsNumber(v))
         return "";
     // In the pilot's unit, as the entry writes it.
     auto shown = [&](double n) {
-        g_autofree gchar* psz = g_strdup_printf(v.pszFormat, prmShown(v, n));
+        g_autofree gchar* psz = g_strdup_printf(v.pszFormat, valShown(v, n));
         return std::string(psz) + (v.nUnit == KIND_NONE ? "" : " " + unitLabel(v.nUnit, m_wbSetup));
     };
     std::string strTaken;
@@ -309,14 +309,14 @@ std::string prmFigureRefusal(_prmValueId nId, double nValue)
            " is refused: Zarv takes " + strTaken + ".";
 }
 
-std::vector<std::string> prmOutsideChanges(void)
+std::vector<std::string> figOutsideChanges(void)
 {
-    if (!prmUnderControl())
+    if (!figUnderControl())
         return {};
-    const std::string strRecorded = prmRecordedFingerprint();
+    const std::string strRecorded = figRecordedFingerprint();
     if (strRecorded.empty())
         return {"no fingerprint of the figures is recorded"};
-    const int nVersion = prmFingerprintVersion(strRecorded);
+    const int nVersion = valFingerprintVersion(strRecorded);
     if (nVersion == 0)
         return {"the recorded fingerprint " + strRecorded + " is not one Zarv makes"};
     std::vector<std::string> changes;
@@ -330,74 +330,74 @@ std::vector<std::string> prmOutsideChanges(void)
             if (strWas == strValue)
                 continue;
             changes.push_back(strName == HISTORY_FIGURE ? "the history was changed"
-                                                        : strName + " " + prmFigureChange(strWas, strValue));
+                                                        : strName + " " + figFigureChange(strWas, strValue));
         }
     } else if (nVersion >= 2) {
         changes.push_back("the record of the figures is missing");
     }
-    if (changes.empty() && prmFingerprint(prmGetText, nVersion) != strRecorded)
+    if (changes.empty() && valFingerprint(valGetText, nVersion) != strRecorded)
         changes.push_back("the figures do not match their fingerprint");
     if (nVersion >= 2 && stringList(VAL_HISTORY).empty())
         changes.push_back("the history is missing");
     return changes;
 }
 
-bool prmFiguresChangedOutside(void)
+bool figFiguresChangedOutside(void)
 {
-    return !prmOutsideChanges().empty();
+    return !figOutsideChanges().empty();
 }
 
-void prmStoreFigure(_prmValueId nId, double nValue, const std::string& strReason)
+void figStoreFigure(_prmValueId nId, double nValue, const std::string& strReason)
 {
-    const _prmValue& v = prmValue(nId);
-    if (!prmIsNumber(v))
-        return prmStoreValue(nId, nValue);
-    const bool bWasControlled = prmUnderControl(), bOutside = prmFiguresChangedOutside();
+    const _prmValue& v = valValue(nId);
+    if (!valIsNumber(v))
+        return valStoreValue(nId, nValue);
+    const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
-    const _prmAmendment a = {now(), figureName(v), fileNumber(prmHeld(nId)), fileNumber(nValue), strReason};
-    prmSetField(v, stateEditSetup(), stateEditLoad(), nValue);
+    const _prmAmendment a = {now(), figureName(v), fileNumber(valHeld(nId)), fileNumber(nValue), strReason};
+    valSetField(v, stateEditSetup(), stateEditLoad(), nValue);
     prmEdit([&](GKeyFile* pkf) {
         g_key_file_set_double(pkf, v.pszGroup, v.pszKey, nValue);
         afterFigureChange(a, bWasControlled, bOutside, before);
     });
 }
 
-void prmStoreFigureText(_prmValueId nId, const char* pszText, const std::string& strReason)
+void figStoreFigureText(_prmValueId nId, const char* pszText, const std::string& strReason)
 {
-    const _prmValue& v = prmValue(nId);
-    const bool bWasControlled = prmUnderControl(), bOutside = prmFiguresChangedOutside();
+    const _prmValue& v = valValue(nId);
+    const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
-    const _prmAmendment a = {now(), figureName(v), prmGetText(nId), pszText, strReason};
+    const _prmAmendment a = {now(), figureName(v), valGetText(nId), pszText, strReason};
     prmEdit([&](GKeyFile* pkf) {
         g_key_file_set_string(pkf, v.pszGroup, v.pszKey, pszText);
         afterFigureChange(a, bWasControlled, bOutside, before);
     });
 }
 
-void prmStoreCovered(_prmValueId nId, double nValue)
+void figStoreCovered(_prmValueId nId, double nValue)
 {
-    const _prmValue& v = prmValue(nId);
-    const bool bOutside = prmFiguresChangedOutside();
+    const _prmValue& v = valValue(nId);
+    const bool bOutside = figFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     prmEdit([&](GKeyFile* pkf) {
-        prmSetField(v, stateEditSetup(), stateEditLoad(), nValue);
-        if (prmIsNumber(v))
+        valSetField(v, stateEditSetup(), stateEditLoad(), nValue);
+        if (valIsNumber(v))
             g_key_file_set_double(pkf, v.pszGroup, v.pszKey, nValue);
-        else if (!prmIsText(v))
-            g_key_file_set_integer(pkf, v.pszGroup, v.pszKey, static_cast<gint>(prmHeld(nId)));
-        if (prmUnderControl())
+        else if (!valIsText(v))
+            g_key_file_set_integer(pkf, v.pszGroup, v.pszKey, static_cast<gint>(valHeld(nId)));
+        if (figUnderControl())
             recordFigures(now(), bOutside, figureName(v), before);
     });
 }
 
-void prmConfirmFigures(const std::string& strReason)
+void figConfirmFigures(const std::string& strReason)
 {
     const std::string strWhen = now();
     prmEdit([&](GKeyFile*) {
         const std::map<std::string, std::string> recorded = recordedFigures();
-        const int nVersion = prmFingerprintVersion(prmRecordedFingerprint());
+        const int nVersion = valFingerprintVersion(figRecordedFingerprint());
         bool bNamed = false;
-        if (recordTrusted(recorded, prmRecordedFingerprint()))
+        if (recordTrusted(recorded, figRecordedFingerprint()))
             for (const auto& [strName, strValue] : currentFigures(nVersion)) {
                 const auto it = recorded.find(strName);
                 const std::string strWas = it == recorded.end() ? "" : it->second;

@@ -25,43 +25,43 @@ struct _prmAmendment {
 // The history line of Zarv.conf for an amendment, and back: the reason
 // comes last and may hold anything. A line Zarv did not write reads as a
 // reason alone.
-std::string prmHistoryLine(const _prmAmendment& a);
-_prmAmendment prmHistoryRead(const std::string& strLine);
+std::string figHistoryLine(const _prmAmendment& a);
+_prmAmendment figHistoryRead(const std::string& strLine);
 
 // The current aircraft's history, oldest first.
-std::vector<_prmAmendment> prmHistory(void);
+std::vector<_prmAmendment> figHistory(void);
 
 // Whether the current aircraft's figures are under change control: once
 // the figures that name it (its registration and weighing date) are all
 // set, and for good once it has a history or a recorded fingerprint, so
 // that clearing its name does not take it out.
-bool prmUnderControl(void);
+bool figUnderControl(void);
 
 // Whether committing a changed value of the figure asks for a reason: any
 // figure of an aircraft under change control, its registration and
 // weighing date included.
-bool prmAsksAmend(_prmValueId nId);
+bool figAsksAmend(_prmValueId nId);
 
 // The fingerprint Zarv last recorded for the current aircraft, and when;
 // both "" when none is recorded.
-std::string prmRecordedFingerprint(void);
-std::string prmRecordedWhen(void);
+std::string figRecordedFingerprint(void);
+std::string figRecordedWhen(void);
 
 // A figure's value as the window writes it in a sentence: a number too wide
 // for one in exponent form, none as "no number", any other text as one line
 // of at most 40 characters.
-std::string prmFigureShown(const std::string& strValue);
+std::string figFigureShown(const std::string& strValue);
 
 // The printf format (pszFormat's, for one double) that writes two values
 // of a figure apart: pszFormat itself where it does, or where they are
 // equal; else with as many more decimals (or digits) as show the change,
 // so that a change never reads "22.0 → 22.0".
-std::string prmFormatApart(const char* pszFormat, double nOld, double nNew);
+std::string figFormatApart(const char* pszFormat, double nOld, double nNew);
 
 // A figure's change as Zarv.conf holds its values, old → new, each as
-// prmFigureShown writes it, or, where two numbers would read alike, to the
+// figFigureShown writes it, or, where two numbers would read alike, to the
 // digits that set them apart.
-std::string prmFigureChange(const std::string& strOld, const std::string& strNew);
+std::string figFigureChange(const std::string& strOld, const std::string& strNew);
 
 // Why Zarv refuses to take nValue (in the internal unit) as the figure the
 // pilot typed, in the pilot's units ("A basic weight of 48.0 kgs is
@@ -69,28 +69,28 @@ std::string prmFigureChange(const std::string& strOld, const std::string& strNew
 // has (model/units' bounds), a density outside the range fuel has, a basic
 // weight under MIN_BASIC_WEIGHT and a weighing interval Zarv does not use;
 // a text is never refused.
-std::string prmFigureRefusal(_prmValueId nId, double nValue);
+std::string figFigureRefusal(_prmValueId nId, double nValue);
 
 // What differs from the figures Zarv last recorded for an aircraft under
 // change control, one item each: a figure changed by another program or by
 // hand ("Basic/Weight 400.000 → 520.000"), the history changed, or the
 // fingerprint or history missing. Empty where nothing does.
-std::vector<std::string> prmOutsideChanges(void);
-bool prmFiguresChangedOutside(void);
+std::vector<std::string> figOutsideChanges(void);
+bool figFiguresChangedOutside(void);
 
 // Stores a figure's new value as the pilot changed it, with its history
 // line where a reason is given, and records the fingerprint of an aircraft
 // under change control: one rewrite. A change made outside Zarv and not
 // yet confirmed stays flagged; an aircraft that comes under change control
 // with this change starts its history.
-void prmStoreFigure(_prmValueId nId, double nValue, const std::string& strReason);
-void prmStoreFigureText(_prmValueId nId, const char* pszText, const std::string& strReason);
+void figStoreFigure(_prmValueId nId, double nValue, const std::string& strReason);
+void figStoreFigureText(_prmValueId nId, const char* pszText, const std::string& strReason);
 
 // Stores a value the fingerprint covers that the pilot does not amend (a
 // copied figure typed), and records the fingerprint anew: one rewrite.
-void prmStoreCovered(_prmValueId nId, double nValue);
+void figStoreCovered(_prmValueId nId, double nValue);
 
 // The pilot has checked figures changed outside Zarv and says why: a
 // history line for each figure that changed since Zarv recorded them (old
 // → new), and the fingerprint recorded. One rewrite.
-void prmConfirmFigures(const std::string& strReason);
+void figConfirmFigures(const std::string& strReason);

@@ -28,7 +28,7 @@ void copyValue(GKeyFile* pkf, const char* pszGroup, const char* pszKey, const gc
 // Exchanges the current aircraft with the one in strGroup.
 void swapWith(GKeyFile* pkf, const std::string& strGroup)
 {
-    for (const _prmValue& p : prmValues()) {
+    for (const _prmValue& p : valValues()) {
         if (!p.pszAircraftKey)
             continue;
         g_autofree gchar* pszCurrent = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
@@ -44,7 +44,7 @@ std::vector<std::string> otherGroups(GKeyFile* pkf)
     std::vector<std::pair<int, std::string>> v;
     g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
     for (int i = 0; ppszGroups && ppszGroups[i]; i++)
-        if (const int n = prmAircraftNumber(ppszGroups[i]))
+        if (const int n = valAircraftNumber(ppszGroups[i]))
             v.emplace_back(n, ppszGroups[i]);
     std::sort(v.begin(), v.end());
     std::vector<std::string> groups;
@@ -62,7 +62,7 @@ std::string textOf(GKeyFile* pkf, const char* pszGroup, const char* pszKey)
 
 std::vector<_fleetAircraft> fleetList(void)
 {
-    const _prmValue& reg = prmValue(VAL_REGISTRATION);
+    const _prmValue& reg = valValue(VAL_REGISTRATION);
     std::vector<_fleetAircraft> v = {{"", textOf(m_pkeyFile, reg.pszGroup, reg.pszKey)}};
     for (const std::string& strGroup : otherGroups(m_pkeyFile))
         v.push_back({strGroup, textOf(m_pkeyFile, strGroup.c_str(), reg.pszAircraftKey)});
@@ -71,7 +71,7 @@ std::vector<_fleetAircraft> fleetList(void)
 
 void fleetSwitch(const std::string& strGroup)
 {
-    if (!prmAircraftNumber(strGroup.c_str()) || !g_key_file_has_group(m_pkeyFile, strGroup.c_str()))
+    if (!valAircraftNumber(strGroup.c_str()) || !g_key_file_has_group(m_pkeyFile, strGroup.c_str()))
         return;
     prmEdit([&](GKeyFile* pkf) { swapWith(pkf, strGroup); });
 }
@@ -80,12 +80,12 @@ void fleetAdd(void)
 {
     prmEdit([](GKeyFile* pkf) {
         int n = 2;
-        while (g_key_file_has_group(pkf, prmAircraftGroup(n).c_str()))
+        while (g_key_file_has_group(pkf, valAircraftGroup(n).c_str()))
             n++;
-        const std::string strGroup = prmAircraftGroup(n);
+        const std::string strGroup = valAircraftGroup(n);
         // The new aircraft starts as a copy of the current one, without a
         // registration; the current one keeps its values in the new group.
-        for (const _prmValue& p : prmValues()) {
+        for (const _prmValue& p : valValues()) {
             if (!p.pszAircraftKey)
                 continue;
             g_autofree gchar* pszValue = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
@@ -93,12 +93,12 @@ void fleetAdd(void)
         }
         // It is another helicopter: its identity starts empty, and its basic
         // weight and arms stay unconfirmed until each is typed.
-        const _prmValue &reg = prmValue(VAL_REGISTRATION), &from = prmValue(VAL_COPIED_FROM);
+        const _prmValue &reg = valValue(VAL_REGISTRATION), &from = valValue(VAL_COPIED_FROM);
         const std::string strFrom = textOf(pkf, reg.pszGroup, reg.pszKey);
-        for (const _prmValue& p : prmValues())
+        for (const _prmValue& p : valValues())
             if (p.bStartsEmpty)
                 g_key_file_set_string(pkf, p.pszGroup, p.pszKey, "");
-        g_key_file_set_integer(pkf, prmValue(VAL_UNCONFIRMED).pszGroup, prmValue(VAL_UNCONFIRMED).pszKey,
+        g_key_file_set_integer(pkf, valValue(VAL_UNCONFIRMED).pszGroup, valValue(VAL_UNCONFIRMED).pszKey,
                                static_cast<gint>(PSET_UNCONFIRMED_ALL));
         g_key_file_set_string(pkf, from.pszGroup, from.pszKey, strFrom.c_str());
     });

@@ -285,7 +285,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
     {.nId = VAL_PREPARER, .nOwner = PRM_OF_LOADING, .pszGroup = "Sheet", .pszKey = "Preparer"},
 }};
 
-// prmValue finds a row by its id.
+// valValue finds a row by its id.
 constexpr bool inOrderOfIds(void)
 {
     for (size_t i = 0; i < m_values.size(); i++)
@@ -316,18 +316,18 @@ template <class P> auto& fieldIn(P p, _wbSetup& s, _wbLoadState& l)
 
 } // namespace
 
-bool prmIsNumber(const _prmValue& v)
+bool valIsNumber(const _prmValue& v)
 {
     return std::holds_alternative<gdouble _wbSetup::*>(v.field) ||
            std::holds_alternative<gdouble _wbLoadState::*>(v.field);
 }
 
-bool prmIsText(const _prmValue& v)
+bool valIsText(const _prmValue& v)
 {
     return std::holds_alternative<std::monostate>(v.field);
 }
 
-double prmFieldValue(const _prmValue& v, const _wbSetup& s, const _wbLoadState& l)
+double valFieldValue(const _prmValue& v, const _wbSetup& s, const _wbLoadState& l)
 {
     return std::visit(
         [&](auto p) -> double {
@@ -339,7 +339,7 @@ double prmFieldValue(const _prmValue& v, const _wbSetup& s, const _wbLoadState& 
         v.field);
 }
 
-void prmSetField(const _prmValue& v, _wbSetup& s, _wbLoadState& l, double nValue)
+void valSetField(const _prmValue& v, _wbSetup& s, _wbLoadState& l, double nValue)
 {
     std::visit(
         [&](auto p) {
@@ -359,12 +359,12 @@ void prmSetField(const _prmValue& v, _wbSetup& s, _wbLoadState& l, double nValue
         v.field);
 }
 
-double prmHeld(_prmValueId nId)
+double valHeld(_prmValueId nId)
 {
-    return prmFieldValue(m_values[nId], m_wbSetup, stateLoad());
+    return valFieldValue(m_values[nId], m_wbSetup, stateLoad());
 }
 
-double prmShown(const _prmValue& v, double nInternal)
+double valShown(const _prmValue& v, double nInternal)
 {
     // No density set reads as the density in use.
     if (v.nUnit == KIND_DENSITY && nInternal == 0)
@@ -375,12 +375,12 @@ double prmShown(const _prmValue& v, double nInternal)
     return unitToShown(v.nUnit, nInternal, m_wbSetup);
 }
 
-std::span<const _prmValue> prmValues(void)
+std::span<const _prmValue> valValues(void)
 {
     return m_values;
 }
 
-const _prmValue& prmValue(_prmValueId nId)
+const _prmValue& valValue(_prmValueId nId)
 {
     return m_values[nId];
 }
@@ -410,8 +410,8 @@ std::vector<std::string> heldUnread(_prmOwner nOwner)
 {
     std::vector<std::string> v;
     for (const _prmValue& r : m_values)
-        if (r.nOwner == nOwner && !prmUnread(r.nId).empty())
-            v.push_back(pathOf(r) + "=" + prmUnread(r.nId));
+        if (r.nOwner == nOwner && !valUnread(r.nId).empty())
+            v.push_back(pathOf(r) + "=" + valUnread(r.nId));
     return v;
 }
 
@@ -431,17 +431,17 @@ bool readsAsNumber(const char* psz)
 
 } // namespace
 
-void prmLoadValues(_prmOwner nOwner)
+void valLoadValues(_prmOwner nOwner)
 {
     const std::vector<std::string> typed = storedUnread(nOwner);
     for (const _prmValue& v : m_values) {
         if (v.nOwner != nOwner)
             continue;
-        if (prmIsText(v))
+        if (valIsText(v))
             continue;
-        prmSetField(v, stateEditSetup(), stateEditLoad(),
-                    prmIsNumber(v) ? prmGetKeyDouble(v.pszGroup, v.pszKey) : prmGetKeyInteger(v.pszGroup, v.pszKey));
-        if (!prmIsNumber(v))
+        valSetField(v, stateEditSetup(), stateEditLoad(),
+                    valIsNumber(v) ? prmGetKeyDouble(v.pszGroup, v.pszKey) : prmGetKeyInteger(v.pszGroup, v.pszKey));
+        if (!valIsNumber(v))
             continue;
         // A number the file holds that is none (nan, 1e999, text) is kept
         // as it stands; else what was typed and not read, where listed.
@@ -449,7 +449,7 @@ void prmLoadValues(_prmOwner nOwner)
         g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, v.pszGroup, v.pszKey, nullptr);
         if (pszRaw && *g_strstrip(pszRaw) && !readsAsNumber(pszRaw)) {
             prmKeepUnreadText(v.pszGroup, v.pszKey, pszRaw);
-            prmSetField(v, stateEditSetup(), stateEditLoad(), 0);
+            valSetField(v, stateEditSetup(), stateEditLoad(), 0);
             continue;
         }
         const std::string strPrefix = pathOf(v) + "=";
@@ -459,12 +459,12 @@ void prmLoadValues(_prmOwner nOwner)
     }
 }
 
-const std::string& prmUnread(_prmValueId nId)
+const std::string& valUnread(_prmValueId nId)
 {
     return prmUnreadText(m_values[nId].pszGroup, m_values[nId].pszKey);
 }
 
-void prmSetUnread(_prmValueId nId, const std::string& strText)
+void valSetUnread(_prmValueId nId, const std::string& strText)
 {
     prmKeepUnreadText(m_values[nId].pszGroup, m_values[nId].pszKey, strText);
     const _prmOwner nOwner = m_values[nId].nOwner;
@@ -484,21 +484,21 @@ void prmSetUnread(_prmValueId nId, const std::string& strText)
     });
 }
 
-std::vector<std::pair<std::string, std::string>> prmUnreadTexts(void)
+std::vector<std::pair<std::string, std::string>> valUnreadTexts(void)
 {
     std::vector<std::pair<std::string, std::string>> v;
     for (const _prmValue& r : m_values)
-        if (!prmUnread(r.nId).empty())
-            v.emplace_back(pathOf(r), prmUnread(r.nId));
+        if (!valUnread(r.nId).empty())
+            v.emplace_back(pathOf(r), valUnread(r.nId));
     return v;
 }
 
-void prmTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts)
+void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts)
 {
     for (const _prmValue& r : m_values) {
         std::string strKept;
         for (const auto& [strPath, strText] : texts)
-            if (strPath == pathOf(r) && prmIsNumber(r))
+            if (strPath == pathOf(r) && valIsNumber(r))
                 strKept = strText;
         prmKeepUnreadText(r.pszGroup, r.pszKey, strKept);
     }
@@ -508,32 +508,32 @@ _wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l)
 {
     _wbFlight f = calcJudgeFlight(s, stateLoadingOf(l), l.nTripFuel);
     // A value that cannot be right, or was not read, leaves nothing judged.
-    f.doubts = prmDoubts(s, l);
+    f.doubts = valDoubts(s, l);
     return f;
 }
 
-_wbFlight pwbCalcHeld(void)
+_wbFlight valCalcHeld(void)
 {
     return pwbCalcWB(m_wbSetup, stateLoad());
 }
 
-std::vector<_wbDoubt> prmDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog)
+std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog)
 {
     std::vector<_wbDoubt> v;
     for (const _prmValue& r : m_values) {
-        if (!prmIsNumber(r) || !r.pszWhat)
+        if (!valIsNumber(r) || !r.pszWhat)
             continue;
-        const double n = prmFieldValue(r, s, l);
-        if (prmUnread(r.nId).empty() && unitPossible(r.nUnit, n))
+        const double n = valFieldValue(r, s, l);
+        if (valUnread(r.nId).empty() && unitPossible(r.nUnit, n))
             continue;
-        v.push_back({r.pszWhat, r.nUnit, n, prmUnread(r.nId)});
+        v.push_back({r.pszWhat, r.nUnit, n, valUnread(r.nId)});
         // Each calculation asks; only the pages' showing logs.
         if (!bLog)
             continue;
         char szValue[G_ASCII_DTOSTR_BUF_SIZE];
-        const std::string strWhy = prmUnread(r.nId).empty()
+        const std::string strWhy = valUnread(r.nId).empty()
                                        ? std::string(g_ascii_dtostr(szValue, sizeof szValue, n)) + " cannot be right"
-                                       : "\u201c" + prmUnread(r.nId) + "\u201d was not read as a number";
+                                       : "\u201c" + valUnread(r.nId) + "\u201d was not read as a number";
         std::string strEntry = "[" + std::string(r.pszGroup) + "] " + r.pszKey + ": " + strWhy;
         // One line of the log, whatever the text holds.
         for (char& c : strEntry)
@@ -548,26 +548,26 @@ std::vector<_wbDoubt> prmDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
     return v;
 }
 
-std::string prmGetText(_prmValueId nId)
+std::string valGetText(_prmValueId nId)
 {
     return prmGetKeyString(m_values[nId].pszGroup, m_values[nId].pszKey);
 }
 
-void prmSetText(_prmValueId nId, const char* pszText)
+void valSetText(_prmValueId nId, const char* pszText)
 {
     prmSetKeyString(m_values[nId].pszGroup, m_values[nId].pszKey, pszText);
 }
 
-void prmStoreValue(_prmValueId nId, double nValue)
+void valStoreValue(_prmValueId nId, double nValue)
 {
     const _prmValue& v = m_values[nId];
-    if (prmIsText(v))
+    if (valIsText(v))
         return;
-    prmSetField(v, stateEditSetup(), stateEditLoad(), nValue);
-    if (prmIsNumber(v))
+    valSetField(v, stateEditSetup(), stateEditLoad(), nValue);
+    if (valIsNumber(v))
         prmSetKeyDouble(v.pszGroup, v.pszKey, nValue);
     else
-        prmSetKeyInteger(v.pszGroup, v.pszKey, static_cast<gint>(prmHeld(nId)));
+        prmSetKeyInteger(v.pszGroup, v.pszKey, static_cast<gint>(valHeld(nId)));
 }
 
 namespace
@@ -579,7 +579,7 @@ namespace
 // three figures clears it, as for a new aircraft.
 void readUnconfirmed(void)
 {
-    const _prmValue& v = prmValue(VAL_UNCONFIRMED);
+    const _prmValue& v = valValue(VAL_UNCONFIRMED);
     const std::string str = prmGetKeyString(v.pszGroup, v.pszKey);
     guint64 n = 0;
     if (str.empty() || g_ascii_string_to_unsigned(str.c_str(), 10, 0, PSET_UNCONFIRMED_ALL, &n, nullptr))
@@ -593,7 +593,7 @@ void readUnconfirmed(void)
 
 } // namespace
 
-std::string prmNotText(_prmValueId nId)
+std::string valNotText(_prmValueId nId)
 {
     const _prmValue& v = m_values[nId];
     if (prmKeyIsText(v.pszGroup, v.pszKey))
@@ -612,16 +612,16 @@ namespace
 void tellNotText(void)
 {
     for (const _prmValue& v : m_values) {
-        const bool bText = (v.pszEntry || v.nId == VAL_HISTORY) && prmIsText(v);
-        const std::string str = bText ? prmNotText(v.nId) : "";
-        if (str.empty() || !errFirstTime(str + prmGetText(v.nId)))
+        const bool bText = (v.pszEntry || v.nId == VAL_HISTORY) && valIsText(v);
+        const std::string str = bText ? valNotText(v.nId) : "";
+        if (str.empty() || !errFirstTime(str + valGetText(v.nId)))
             continue;
         g_autofree gchar* pszMsg = g_strdup_printf("psetParams()\n[%s] %s in Zarv.conf is not valid UTF-8\n"
                                                    "it is shown with replacement characters",
                                                    v.pszGroup, v.pszKey);
         errPostError(pszMsg);
         // The aircraft's history is said for the run; a registration or
-        // weighing date while it stands (the window asks prmNotText).
+        // weighing date while it stands (the window asks valNotText).
         if (v.nId == VAL_HISTORY)
             errTellPilot(str);
     }
@@ -631,7 +631,7 @@ void tellNotText(void)
 
 void psetParams(void)
 {
-    prmLoadValues(PRM_OF_SETUP);
+    valLoadValues(PRM_OF_SETUP);
     readUnconfirmed();
     tellNotText();
     _wbSetup& s = stateEditSetup();
@@ -642,15 +642,15 @@ void psetParams(void)
 
 void pwbParams(void)
 {
-    prmLoadValues(PRM_OF_LOADING);
+    valLoadValues(PRM_OF_LOADING);
 }
 
-std::string prmAircraftGroup(int n)
+std::string valAircraftGroup(int n)
 {
     return AIRCRAFT_GROUP_PREFIX + std::to_string(n);
 }
 
-int prmAircraftNumber(const char* pszGroup)
+int valAircraftNumber(const char* pszGroup)
 {
     if (!g_str_has_prefix(pszGroup, AIRCRAFT_GROUP_PREFIX))
         return 0;
@@ -660,7 +660,7 @@ int prmAircraftNumber(const char* pszGroup)
     return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
 }
 
-std::string prmFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& s)
+std::string valFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& s)
 {
     std::string str;
     for (const _prmValue& v : m_values) {
@@ -671,10 +671,10 @@ std::string prmFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& 
         str += v.pszKey;
         str += '=';
         char szNumber[G_ASCII_DTOSTR_BUF_SIZE];
-        const double n = prmFieldValue(v, s, stateLoad());
-        if (prmIsNumber(v))
+        const double n = valFieldValue(v, s, stateLoad());
+        if (valIsNumber(v))
             str += g_ascii_formatd(szNumber, sizeof szNumber, "%.3f", n);
-        else if (!prmIsText(v))
+        else if (!valIsText(v))
             str += std::to_string(static_cast<guint>(n));
         else
             str += text(v.nId);
@@ -683,15 +683,15 @@ std::string prmFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& 
     return str;
 }
 
-std::string prmFingerprint(const _prmTextOf& text, int nVersion, const _wbSetup& s)
+std::string valFingerprint(const _prmTextOf& text, int nVersion, const _wbSetup& s)
 {
-    const std::string str = prmFigureText(text, nVersion, s);
+    const std::string str = valFigureText(text, nVersion, s);
     g_autofree gchar* pszDigest = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
     const std::string strDigits(pszDigest, 8);
     return nVersion == 1 ? strDigits : "v" + std::to_string(nVersion) + ":" + strDigits;
 }
 
-int prmFingerprintVersion(const std::string& strFingerprint)
+int valFingerprintVersion(const std::string& strFingerprint)
 {
     if (strFingerprint.size() == 8)
         return 1;

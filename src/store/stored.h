@@ -103,23 +103,23 @@ struct _prmValue {
 };
 
 // The whole table, in the order of the ids.
-std::span<const _prmValue> prmValues(void);
-const _prmValue& prmValue(_prmValueId nId);
+std::span<const _prmValue> valValues(void);
+const _prmValue& valValue(_prmValueId nId);
 
 // Whether a value is a number (not a choice, a flag or a text), and
 // whether it is a text.
-bool prmIsNumber(const _prmValue& v);
-bool prmIsText(const _prmValue& v);
+bool valIsNumber(const _prmValue& v);
+bool valIsText(const _prmValue& v);
 // What a value's field holds in an aircraft and a loading (a choice or a
 // flag as its number; 0 for a text), and that field set.
-double prmFieldValue(const _prmValue& v, const _wbSetup& s, const _wbLoadState& l);
-void prmSetField(const _prmValue& v, _wbSetup& s, _wbLoadState& l, double nValue);
+double valFieldValue(const _prmValue& v, const _wbSetup& s, const _wbLoadState& l);
+void valSetField(const _prmValue& v, _wbSetup& s, _wbLoadState& l, double nValue);
 // What it holds in the flight Zarv holds now.
-double prmHeld(_prmValueId nId);
+double valHeld(_prmValueId nId);
 
 // A value in the internal unit as its entry shows it, in the pilot's unit;
 // no density set shows as the density in use.
-double prmShown(const _prmValue& v, double nInternal);
+double valShown(const _prmValue& v, double nInternal);
 
 // Read every value of the loading, or of the setup record (and its fixed
 // arms), from the store into their fields.
@@ -129,41 +129,41 @@ void psetParams(void);
 // Reads every value of an owner from the store into its field: a missing
 // value reads as 0, and so does one that is no finite number, which is
 // kept as unread text.
-void prmLoadValues(_prmOwner nOwner);
+void valLoadValues(_prmOwner nOwner);
 
 // The text of a value that was not read as a number, as typed or as
 // Zarv.conf held it; "" for one read cleanly. Read with the value by
-// prmLoadValues: Zarv.conf keeps what was typed in its owner's "Unread"
+// valLoadValues: Zarv.conf keeps what was typed in its owner's "Unread"
 // list ("Group/Key=text" each), since the value's own key cannot say it.
-const std::string& prmUnread(_prmValueId nId);
+const std::string& valUnread(_prmValueId nId);
 // Keeps a value's unread text ("" to clear it), and stores its owner's list
 // where that changes it.
-void prmSetUnread(_prmValueId nId, const std::string& strText);
+void valSetUnread(_prmValueId nId, const std::string& strText);
 // Every unread text held, by "Group/Key", and back (for the record's line).
-std::vector<std::pair<std::string, std::string>> prmUnreadTexts(void);
-void prmTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts);
+std::vector<std::pair<std::string, std::string>> valUnreadTexts(void);
+void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts);
 
 // Every value of an aircraft and a loading that cannot be judged: unread
 // (as held now), or no amount of its kind (model/units' bounds); each
 // logged once a run where bLog (the pages showing them).
-std::vector<_wbDoubt> prmDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog = false);
+std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog = false);
 
 // What the window says of a text value of Zarv.conf that is not valid
 // text; "" for one that is.
-std::string prmNotText(_prmValueId nId);
+std::string valNotText(_prmValueId nId);
 
 // Every result of an aircraft and a loading: the flight, judged, with the
 // doubts of the values it came from. It keeps and shows nothing.
 _wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l);
 // The flight Zarv holds now, calculated.
-_wbFlight pwbCalcHeld(void);
+_wbFlight valCalcHeld(void);
 
 // A text value ("" when missing) and its setter, which rewrites the file.
-std::string prmGetText(_prmValueId nId);
-void prmSetText(_prmValueId nId, const char* pszText);
+std::string valGetText(_prmValueId nId);
+void valSetText(_prmValueId nId, const char* pszText);
 
 // Keeps a number or a choice in its field and stores it: one rewrite.
-void prmStoreValue(_prmValueId nId, double nValue);
+void valStoreValue(_prmValueId nId, double nValue);
 
 // The version of the fingerprint Zarv records: the rows it covers.
 constexpr int PRM_FINGERPRINT_VERSION = 2;
@@ -174,18 +174,18 @@ constexpr int PRM_FINGERPRINT_VERSION = 2;
 // The numbers come from the setup record s, the texts (registration,
 // weighing date, where copied from) from text: Zarv.conf's unless given.
 using _prmTextOf = std::function<std::string(_prmValueId)>;
-std::string prmFigureText(const _prmTextOf& text = prmGetText, int nVersion = PRM_FINGERPRINT_VERSION,
+std::string valFigureText(const _prmTextOf& text = valGetText, int nVersion = PRM_FINGERPRINT_VERSION,
                           const _wbSetup& s = m_wbSetup);
 // The fingerprint of an aircraft's figures (the current one's unless
-// given): eight hex digits of the SHA-256 of prmFigureText, the same on
+// given): eight hex digits of the SHA-256 of valFigureText, the same on
 // every machine, after "v2:" and so on from the second version (the first
 // has no mark).
-std::string prmFingerprint(const _prmTextOf& text = prmGetText, int nVersion = PRM_FINGERPRINT_VERSION,
+std::string valFingerprint(const _prmTextOf& text = valGetText, int nVersion = PRM_FINGERPRINT_VERSION,
                            const _wbSetup& s = m_wbSetup);
 // The version a fingerprint names; 0 where it names none this Zarv knows.
-int prmFingerprintVersion(const std::string& strFingerprint);
+int valFingerprintVersion(const std::string& strFingerprint);
 
 // The group of Zarv.conf that keeps the aircraft numbered n (2 and up) of
 // the fleet, and the number of a group that keeps one (else 0).
-std::string prmAircraftGroup(int n);
-int prmAircraftNumber(const char* pszGroup);
+std::string valAircraftGroup(int n);
+int valAircraftNumber(const char* pszGroup);

@@ -76,6 +76,6 @@ std::string amdChange(const std::string& strCaption, const std::string& strOld, 
 
 std::string amdWhose(void)
 {
-    return "In the weighing record of " + mscOneLine(prmGetText(VAL_REGISTRATION)) +
+    return "In the weighing record of " + mscOneLine(valGetText(VAL_REGISTRATION)) +
            ". The change and its reason are kept in the aircraft's history.";
 }

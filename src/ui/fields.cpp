@@ -23,7 +23,7 @@ constexpr const char* TYPED_UNITS_KEY = "zarv-typed-units";
 const _prmValue* valueOf(GtkWidget* pwgtEntry)
 {
     const int n = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(pwgtEntry), ID_KEY));
-    return n > 0 ? &prmValue(static_cast<_prmValueId>(n - 1)) : nullptr;
+    return n > 0 ? &valValue(static_cast<_prmValueId>(n - 1)) : nullptr;
 }
 
 const _wbSetup* typedUnits(GtkWidget* pwgtEntry)
@@ -54,7 +54,7 @@ void fldBind(GtkBuilder* pBuilder, _fldPage& page, std::span<const _fldStop> sto
 {
     std::vector<_mscBinding> bindings;
     std::vector<_fldStop> walk(stops.begin(), stops.end());
-    for (const _prmValue& v : prmValues()) {
+    for (const _prmValue& v : valValues()) {
         if (v.nOwner != page.nOwner)
             continue;
         if (v.pszEntry) {
@@ -65,7 +65,7 @@ void fldBind(GtkBuilder* pBuilder, _fldPage& page, std::span<const _fldStop> sto
             bindings.push_back({v.pszUnits, gtk_label_get_type, &page.units[v.nId]});
     }
     mscBindAll(pBuilder, bindings);
-    for (const _prmValue& v : prmValues())
+    for (const _prmValue& v : valValues())
         if (GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr) {
             g_object_set_data(G_OBJECT(pwgt), ID_KEY, GINT_TO_POINTER(v.nId + 1));
             g_object_set_data(G_OBJECT(pwgt), UNITS_LABEL_KEY, page.units[v.nId]);
@@ -81,11 +81,11 @@ void fldBind(GtkBuilder* pBuilder, _fldPage& page, std::span<const _fldStop> sto
 
 void fldConnect(_fldPage& page, std::span<const _fldHandler> named, GCallback pfuncNumber, GCallback pfuncText)
 {
-    for (const _prmValue& v : prmValues()) {
+    for (const _prmValue& v : valValues()) {
         GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr;
         if (!pwgt)
             continue;
-        GCallback pfunc = prmIsText(v) ? pfuncText : pfuncNumber;
+        GCallback pfunc = valIsText(v) ? pfuncText : pfuncNumber;
         for (const _fldHandler& h : named)
             if (h.nId == v.nId)
                 pfunc = h.pfuncFocusOut;
@@ -96,12 +96,12 @@ void fldConnect(_fldPage& page, std::span<const _fldHandler> named, GCallback pf
 
 void fldShowNumbers(const _fldPage& page)
 {
-    const std::vector<_wbDoubt> doubts = prmDoubts(m_wbSetup, stateLoad(), true);
-    for (const _prmValue& v : prmValues()) {
+    const std::vector<_wbDoubt> doubts = valDoubts(m_wbSetup, stateLoad(), true);
+    for (const _prmValue& v : valValues()) {
         GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr;
-        if (!pwgt || !prmIsNumber(v) || !v.pszFormat)
+        if (!pwgt || !valIsNumber(v) || !v.pszFormat)
             continue;
-        mscShowNumber(pwgt, v.pszFormat, prmShown(v, prmHeld(v.nId)));
+        mscShowNumber(pwgt, v.pszFormat, valShown(v, valHeld(v.nId)));
         // A doubted value stays flagged until it is edited: with what its
         // commit said, or else (read from Zarv.conf) with the doubt's words.
         std::string strFlag;
@@ -116,7 +116,7 @@ void fldShowNumbers(const _fldPage& page)
 
 void fldShowUnits(const _fldPage& page)
 {
-    for (const _prmValue& v : prmValues())
+    for (const _prmValue& v : valValues())
         if (GtkWidget* pwgt = v.nOwner == page.nOwner ? page.units[v.nId] : nullptr)
             gtk_label_set_text(GTK_LABEL(pwgt), unitLabel(v.nUnit, m_wbSetup).c_str());
 }
@@ -154,7 +154,7 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
     // pilot never touched. Only an edited text is read and stored.
     if (!mscEntryEdited(pwgtEntry))
         return false;
-    const _prmValue& v = prmValue(nId);
+    const _prmValue& v = valValue(nId);
     const std::string strText = gtk_entry_get_text(GTK_ENTRY(pwgtEntry));
     const _mscReading r = mscReadNumber(strText.c_str());
     // Weights and volumes cannot be negative; arms can.
@@ -163,29 +163,29 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
     const double nNew = mscSettle(pwgtEntry, r, nConverted, bNotNegative);
     // Text not read cleanly is kept with the value, which cannot say it.
     const std::string strUnread = r.strProblem.empty() && std::isfinite(nConverted) ? "" : strText;
-    const bool bNumber = prmIsNumber(v);
-    const double nOld = prmHeld(nId);
+    const bool bNumber = valIsNumber(v);
+    const double nOld = valHeld(nId);
     // A figure of the weighing record never takes a value from text that
     // was not read: it keeps its own, flagged, until a number is typed.
     if (v.bFigure && bNumber && !strUnread.empty()) {
-        prmSetUnread(nId, strUnread);
+        valSetUnread(nId, strUnread);
         mscFlagEntry(pwgtEntry, "\u201c" + mscOneLine(strText, 40) + "\u201d was not read as a number: the " +
-                                    v.pszWhat + " stays " + mscFormatNumber(v.pszFormat, prmShown(v, nOld)) + " " +
+                                    v.pszWhat + " stays " + mscFormatNumber(v.pszFormat, valShown(v, nOld)) + " " +
                                     unitLabel(v.nUnit, m_wbSetup) + " until a number is typed.");
         return true;
     }
     if (!v.bFigure || !bNumber || nOld == nNew) {
-        prmSetUnread(nId, strUnread);
-        prmStoreValue(nId, nNew);
+        valSetUnread(nId, strUnread);
+        valStoreValue(nId, nNew);
         return true;
     }
     const std::optional<std::string> reason = ask ? ask(pwgtEntry, nId, nOld, nNew) : std::optional<std::string>("");
     if (!reason) {
         mscFlagEntry(pwgtEntry, "");
-        mscShowNumber(pwgtEntry, v.pszFormat, prmShown(v, nOld));
+        mscShowNumber(pwgtEntry, v.pszFormat, valShown(v, nOld));
         return false;
     }
-    prmSetUnread(nId, strUnread);
-    prmStoreFigure(nId, nNew, *reason);
+    valSetUnread(nId, strUnread);
+    figStoreFigure(nId, nNew, *reason);
     return true;
 }

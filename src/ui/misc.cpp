@@ -1,5 +1,5 @@
-// Binding tables, entry numbers, field navigation tables and tree-view
-// helpers, shared by both pages.
+// Binding tables, entry numbers and field navigation tables, shared by both
+// pages.
 #include "ui/misc.h"
 
 #include "model/texts.h"
@@ -293,31 +293,4 @@ gboolean mscKeyNavLUT(GtkWidget* pwgtCur, GtkDirectionType nDir, _wgtLUT* pwgtLU
     default:
         return FALSE;
     }
-}
-
-gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree)
-{
-    if (!piterTree)
-        return FALSE;
-    GtkTreeModel* pmodTree = gtk_tree_view_get_model(pwgtTree);
-    if (GtkTreePath* ppath = gtk_tree_model_get_path(pmodTree, piterTree)) {
-        gtk_tree_view_expand_to_path(pwgtTree, ppath);
-        gtk_tree_view_scroll_to_cell(pwgtTree, ppath, nullptr, TRUE, 1.0f, 0.0f);
-        gtk_tree_path_free(ppath);
-    }
-    gtk_tree_selection_select_iter(gtk_tree_view_get_selection(pwgtTree), piterTree);
-    return TRUE;
-}
-
-gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID)
-{
-    gboolean bValid = gtk_tree_model_get_iter_first(pmodTree, piterTree);
-    while (bValid) {
-        guint nValue = 0;
-        gtk_tree_model_get(pmodTree, piterTree, static_cast<gint>(iColID), &nValue, -1);
-        if (nValue == nID)
-            return TRUE;
-        bValid = gtk_tree_model_iter_next(pmodTree, piterTree);
-    }
-    return FALSE;
 }

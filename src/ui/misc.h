@@ -1,7 +1,6 @@
 // What both pages share: binding a page's widgets from Zarv.ui by a table,
 // reading and showing numbers in entries, walking a page's fields with Up,
-// Down and Return in the order of the page's table; and two tree-view
-// helpers.
+// Down and Return in the order of the page's table.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -108,6 +107,3 @@ gboolean mscKeyPressLUT(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pwgtL
 gboolean mscKeyPressDown(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur);
 gboolean mscKeyPressUp(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur);
 gboolean mscKeyNavLUT(GtkWidget* pwgtCur, GtkDirectionType nDir, _wgtLUT* pwgtLUT);
-
-gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree);
-gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID);

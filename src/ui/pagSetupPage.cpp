@@ -139,7 +139,7 @@ constexpr std::array<Weighed, 3> m_weighed = {{
 
 void showCopied(void)
 {
-    const std::string strFrom = flistLabel({"", prmGetText(VAL_COPIED_FROM)});
+    const std::string strFrom = flistLabel({"", valGetText(VAL_COPIED_FROM)});
     for (const Weighed& v : m_weighed) {
         if (m_wbSetup.nUnconfirmed & v.nBit)
             mscFlagEntry(*v.ppwgt, "copied from " + strFrom + ": check against this aircraft's weighing report");
@@ -171,18 +171,18 @@ std::string amendmentChange(const _prmValue& v, const std::string& strOld, const
 // it says. Other figures go as typed.
 std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, double nOld, double nNew)
 {
-    if (!prmAsksAmend(nId))
+    if (!figAsksAmend(nId))
         return "";
-    const _prmValue& v = prmValue(nId);
+    const _prmValue& v = valValue(nId);
     const auto [strOld, strNew] = shwFigureChange(v, nOld, nNew);
-    if (const std::string strRefused = prmFigureRefusal(nId, nNew); !strRefused.empty()) {
+    if (const std::string strRefused = figFigureRefusal(nId, nNew); !strRefused.empty()) {
         asking([&] { amdRefuse(pwgtEntry, amendmentChange(v, strOld, strNew), strRefused); });
         return std::nullopt;
     }
     // A figure copied to a new aircraft is typed from its own weighing
     // report, not amended; not where the copy was marked outside Zarv.
     for (const Weighed& w : m_weighed)
-        if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit) && !prmFiguresChangedOutside())
+        if (w.nId == nId && (m_wbSetup.nUnconfirmed & w.nBit) && !figFiguresChangedOutside())
             return "";
     return asking([&] {
         return amdAskReason(pwgtEntry, "Amend the weighing record?", amendmentChange(v, strOld, strNew), amdWhose());
@@ -206,7 +206,7 @@ void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
         if (v.nId == nId && (m_wbSetup.nUnconfirmed & v.nBit) && bEdited) {
             // Typed: the commit's own flag stands from here.
             m_set.nShownCopied &= ~v.nBit;
-            prmStoreCovered(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
+            figStoreCovered(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
         }
     stateTell(STATE_AIRCRAFT);
 }
@@ -215,10 +215,10 @@ void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
 std::string historyText(void)
 {
     std::string str;
-    for (const _prmAmendment& a : prmHistory()) {
+    for (const _prmAmendment& a : figHistory()) {
         std::string strLine = a.strWhen + "  ";
         const _prmValue* pv = nullptr;
-        for (const _prmValue& v : prmValues())
+        for (const _prmValue& v : valValues())
             if (v.bFigure && a.strFigure == std::string(v.pszGroup) + "/" + v.pszKey)
                 pv = &v;
         if (pv && pv->pszFormat) {
@@ -232,7 +232,7 @@ std::string historyText(void)
             strLine += figureCaption(*pv) + " " + (a.strOld.empty() ? "(none)" : mscOneLine(a.strOld)) + " \u2192 " +
                        (a.strNew.empty() ? "(none)" : mscOneLine(a.strNew)) + ": ";
         else if (!a.strFigure.empty())
-            strLine += prmFigureShown(a.strFigure) + " " + prmFigureChange(a.strOld, a.strNew) + ": ";
+            strLine += figFigureShown(a.strFigure) + " " + figFigureChange(a.strOld, a.strNew) + ": ";
         str += (str.empty() ? "" : "\n") + strLine + mscOneLine(a.strReason);
     }
     return str;
@@ -242,7 +242,7 @@ std::string historyText(void)
 // change made outside Zarv is logged once for each state of the figures.
 void showFigures(void)
 {
-    const std::string strFingerprint = prmFingerprint();
+    const std::string strFingerprint = valFingerprint();
     if (m_set.m_pwgtFingerprint)
         gtk_label_set_text(GTK_LABEL(m_set.m_pwgtFingerprint), ("Fingerprint: " + strFingerprint).c_str());
     if (m_set.m_pwgtHistory) {
@@ -258,14 +258,14 @@ void showFigures(void)
     if (m_set.m_pwgtConfirmFigures)
         gtk_widget_set_visible(m_set.m_pwgtConfirmFigures, !strChanged.empty());
     std::string& strLogged = m_set.strLogged;
-    const std::string strState = prmRecordedFingerprint() + " " + strFingerprint + " " + strChanged;
+    const std::string strState = figRecordedFingerprint() + " " + strFingerprint + " " + strChanged;
     if (!strChanged.empty() && strState != strLogged) {
         // Compared with the recorded one by its own version's figures.
-        const int nVersion = prmFingerprintVersion(prmRecordedFingerprint());
-        const std::string strCompared = nVersion ? prmFingerprint(prmGetText, nVersion) : strFingerprint;
+        const int nVersion = valFingerprintVersion(figRecordedFingerprint());
+        const std::string strCompared = nVersion ? valFingerprint(valGetText, nVersion) : strFingerprint;
         g_autofree gchar* pszMessage = g_strdup_printf(
             "psetUpdateInputDisplay()\nthe figures in Zarv.conf have the fingerprint %s, Zarv recorded %s\n%s",
-            strCompared.c_str(), prmRecordedFingerprint().c_str(), strChanged.c_str());
+            strCompared.c_str(), figRecordedFingerprint().c_str(), strChanged.c_str());
         errPostError(pszMessage);
         strLogged = strState;
     }
@@ -289,7 +289,7 @@ GDate today(void)
 // date or lies in the future.
 void showWeighed(void)
 {
-    const std::string strStored = prmGetText(VAL_WEIGHED);
+    const std::string strStored = valGetText(VAL_WEIGHED);
     mscShowText(m_set.fields.entries[VAL_WEIGHED], dateShow(strStored));
     mscFlagEntry(m_set.fields.entries[VAL_WEIGHED], dateRead(strStored, today()).strProblem);
 }
@@ -300,7 +300,7 @@ void showIdentity(void)
     flistShow();
     if (GtkWidget* pwgt = m_set.fields.entries[VAL_REGISTRATION]) {
         mscShowText(pwgt, fleetList()[0].strRegistration);
-        mscFlagEntry(pwgt, prmNotText(VAL_REGISTRATION));
+        mscFlagEntry(pwgt, valNotText(VAL_REGISTRATION));
     }
     if (m_set.fields.entries[VAL_WEIGHED])
         showWeighed();
@@ -315,26 +315,26 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
     if (nId == VAL_WEIGHED)
         if (const _dateReading date = dateRead(strText, today()); date.bDate)
             strText = date.strIso;
-    const std::string strOld = prmGetText(nId);
+    const std::string strOld = valGetText(nId);
     if (strOld != strText && !m_set.bAsking) {
         // Renaming the aircraft or changing its weighing date amends its
         // weighing record like any figure; cancelled, the old text is back.
         std::optional<std::string> reason = "";
-        if (prmAsksAmend(nId)) {
+        if (figAsksAmend(nId)) {
             const bool bDate = nId == VAL_WEIGHED;
             reason = asking([&] {
                 return amdAskReason(pwgt, "Amend the weighing record?",
-                                    amendmentChange(prmValue(nId), bDate ? dateShow(strOld) : strOld,
+                                    amendmentChange(valValue(nId), bDate ? dateShow(strOld) : strOld,
                                                     bDate ? dateShow(strText) : strText),
                                     amdWhose());
             });
         }
         if (!reason)
             mscShowText(pwgt, nId == VAL_WEIGHED ? dateShow(strOld) : strOld);
-        else if (prmValue(nId).bFigure)
-            prmStoreFigureText(nId, strText.c_str(), *reason);
+        else if (valValue(nId).bFigure)
+            figStoreFigureText(nId, strText.c_str(), *reason);
         else
-            prmSetText(nId, strText.c_str());
+            valSetText(nId, strText.c_str());
         stateTell(STATE_AIRCRAFT);
     }
     if (nId == VAL_WEIGHED)
@@ -345,7 +345,7 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
 void psetOnConfirmFiguresClicked(GtkButton* pwgtButton, gpointer)
 {
     std::string strWhat;
-    for (const std::string& str : prmOutsideChanges())
+    for (const std::string& str : figOutsideChanges())
         strWhat += str + "\n";
     const std::optional<std::string> reason = asking([&] {
         return amdAskReason(GTK_WIDGET(pwgtButton), "Confirm the figures?", "",
@@ -353,7 +353,7 @@ void psetOnConfirmFiguresClicked(GtkButton* pwgtButton, gpointer)
     });
     if (!reason)
         return;
-    prmConfirmFigures(*reason);
+    figConfirmFigures(*reason);
     stateTell(STATE_AIRCRAFT);
 }
 
@@ -530,19 +530,19 @@ gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, 
 // active one and for a button the program activates.
 void psetOnWeightUnitClicked(GtkButton*, gpointer)
 {
-    prmStoreValue(VAL_UNIT_WEIGHT, isActive(m_set.m_pwgtConfWeightUnitLbs) ? UNIT_WT_LB : UNIT_WT_KG);
+    valStoreValue(VAL_UNIT_WEIGHT, isActive(m_set.m_pwgtConfWeightUnitLbs) ? UNIT_WT_LB : UNIT_WT_KG);
     afterUnitChange();
 }
 
 void psetOnArmUnitClicked(GtkButton*, gpointer)
 {
-    prmStoreValue(VAL_UNIT_ARM, isActive(m_set.m_pwgtConfArmUnitIn) ? UNIT_ARM_INCH : UNIT_ARM_MM);
+    valStoreValue(VAL_UNIT_ARM, isActive(m_set.m_pwgtConfArmUnitIn) ? UNIT_ARM_INCH : UNIT_ARM_MM);
     afterUnitChange();
 }
 
 void psetOnFuelUnitClicked(GtkButton*, gpointer)
 {
-    prmStoreValue(VAL_UNIT_FUEL, isActive(m_set.m_pwgtConfFuelUnitUSGal)    ? UNIT_FUEL_USGAL
+    valStoreValue(VAL_UNIT_FUEL, isActive(m_set.m_pwgtConfFuelUnitUSGal)    ? UNIT_FUEL_USGAL
                                  : isActive(m_set.m_pwgtConfFuelUnitImpGal) ? UNIT_FUEL_IMPGAL
                                                                             : UNIT_FUEL_LITRE);
     afterUnitChange();

@@ -684,7 +684,7 @@ _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
 
 _chartInput pwbChartInput(void)
 {
-    return pwbChartInputOf(pwbCalcHeld(), stateLoad().bShowBurnOff != FALSE);
+    return pwbChartInputOf(valCalcHeld(), stateLoad().bShowBurnOff != FALSE);
 }
 
 _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff)

@@ -391,7 +391,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
         g_date_clear(&today, 1);
         g_date_set_time_t(&today, time(nullptr));
         const std::string strDue =
-            dateWeighingDueText(dateWeighingDue(prmGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
+            dateWeighingDueText(dateWeighingDue(valGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtWeighingDue), strDue.c_str());
         gtk_widget_set_visible(m_wb.m_pwgtWeighingDue, !strDue.empty());
     }
@@ -470,13 +470,13 @@ void pwbOnBallastClicked(GtkButton*, gpointer)
         nPosn = BALLAST_FRONT;
     else if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_wb.m_pwgtBallastRear)))
         nPosn = BALLAST_REAR;
-    prmStoreValue(VAL_BALLAST_POSN, nPosn);
+    valStoreValue(VAL_BALLAST_POSN, nPosn);
     stateTell(STATE_LOADING);
 }
 
 void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer)
 {
-    prmStoreValue(VAL_SHOW_BURN_OFF, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtButton)) ? 1 : 0);
+    valStoreValue(VAL_SHOW_BURN_OFF, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtButton)) ? 1 : 0);
     stateTell(STATE_LOADING);
 }
 
@@ -502,7 +502,7 @@ void pwbOnStateChanged(_stateChange nChange)
 {
     if (nChange != STATE_LOADING)
         return pwbUpdateDisplays();
-    const _wbFlight f = pwbCalcHeld();
+    const _wbFlight f = valCalcHeld();
     pwbUpdateInputDisplay(stateLoad(), f);
     showResults(f);
 }
@@ -589,7 +589,7 @@ void pwbInit(GtkBuilder* pBuilder)
 
 void pwbUpdateAircraft(void)
 {
-    const std::string strRegistration = mscOneLine(prmGetText(VAL_REGISTRATION));
+    const std::string strRegistration = mscOneLine(valGetText(VAL_REGISTRATION));
     if (m_wb.m_pwgtFiguresChanged) {
         const std::string strChanged = shwFiguresChanged();
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFiguresChanged), strChanged.c_str());
@@ -618,7 +618,7 @@ void pwbUpdateAircraft(void)
 
 void pwbUpdateDisplays(void)
 {
-    const _wbFlight f = pwbCalcHeld();
+    const _wbFlight f = valCalcHeld();
     pwbUpdateAircraft();
     pwbUpdateInputDisplay(stateLoad(), f);
     pwbUpdateUnitLabels();
@@ -627,7 +627,7 @@ void pwbUpdateDisplays(void)
 
 void pwbRefresh(void)
 {
-    showResults(pwbCalcHeld());
+    showResults(valCalcHeld());
 }
 
 void pwbCleanUp(void)

@@ -54,7 +54,7 @@ void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
     m_prn.nPageWidth = gtk_print_context_get_width(pctx);
     m_prn.nPageHeight = gtk_print_context_get_height(pctx);
     shtDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_prn.nPageWidth, m_prn.nPageHeight, m_prn.people,
-                     pwbCalcHeld(), m_prn.tPrinted);
+                     valCalcHeld(), m_prn.tPrinted);
 }
 
 // The dialog's tab: the people and the flight.
@@ -104,11 +104,11 @@ void prnOnCustomWidgetApply(GtkPrintOperation*, GtkWidget*, gpointer)
     // where they are as kept.
     const std::array<std::pair<_prmValueId, const std::string*>, 2> kept = {
         {{VAL_PILOT, &p.strPilot}, {VAL_PREPARER, &p.strPreparer}}};
-    if (std::ranges::all_of(kept, [](const auto& k) { return prmGetText(k.first) == *k.second; }))
+    if (std::ranges::all_of(kept, [](const auto& k) { return valGetText(k.first) == *k.second; }))
         return;
     prmEdit([&](GKeyFile* pkf) {
         for (const auto& [nId, pstr] : kept)
-            g_key_file_set_string(pkf, prmValue(nId).pszGroup, prmValue(nId).pszKey, pstr->c_str());
+            g_key_file_set_string(pkf, valValue(nId).pszGroup, valValue(nId).pszKey, pstr->c_str());
     });
 }
 
@@ -126,7 +126,7 @@ GtkPrintSettings* dialogSettings(void)
         errPostError(("prnPrintLoadSheet()\n" + strWhy).c_str());
         errTellPilot(strWhy);
     }
-    const std::string strBase = filFreeName(strDir, filSheetName(prmGetText(VAL_REGISTRATION), m_prn.tPrinted));
+    const std::string strBase = filFreeName(strDir, filSheetName(valGetText(VAL_REGISTRATION), m_prn.tPrinted));
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_DIR, strDir.c_str());
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_BASENAME, strBase.c_str());
     gtk_print_settings_set(pSettings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
@@ -139,11 +139,11 @@ GtkPrintSettings* dialogSettings(void)
 // how that went. A failure to keep it never undoes the print.
 void fileSheet(void)
 {
-    const _wbFlight flight = pwbCalcHeld();
+    const _wbFlight flight = valCalcHeld();
     const std::string strPdf = shtPdf(m_prn.nPageWidth, m_prn.nPageHeight, m_prn.people, flight, m_prn.tPrinted);
     std::string strFiled;
     std::string strFilingError =
-        filFileCopy(strPdf, filSheetName(prmGetText(VAL_REGISTRATION), m_prn.tPrinted), &strFiled);
+        filFileCopy(strPdf, filSheetName(valGetText(VAL_REGISTRATION), m_prn.tPrinted), &strFiled);
     const _recEntry entry = shtRecordEntry(flight, m_prn.people, m_prn.tPrinted);
     if (const std::string strLineError = filRecordLine(recLine(entry), strFiled); !strLineError.empty())
         strFilingError += (strFilingError.empty() ? "" : "; and ") + strLineError;
@@ -179,12 +179,12 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     if (pPeople) {
         m_prn.people = *pPeople;
     } else {
-        m_prn.people.strPilot = prmGetText(VAL_PILOT);
-        m_prn.people.strPreparer = prmGetText(VAL_PREPARER);
+        m_prn.people.strPilot = valGetText(VAL_PILOT);
+        m_prn.people.strPreparer = valGetText(VAL_PREPARER);
     }
     g_autoptr(GtkPrintOperation) pop = gtk_print_operation_new();
     gtk_print_operation_set_unit(pop, GTK_UNIT_POINTS);
-    gtk_print_operation_set_job_name(pop, filSheetName(prmGetText(VAL_REGISTRATION), m_prn.tPrinted).c_str());
+    gtk_print_operation_set_job_name(pop, filSheetName(valGetText(VAL_REGISTRATION), m_prn.tPrinted).c_str());
     gtk_print_operation_set_embed_page_setup(pop, TRUE);
     g_signal_connect(pop, "begin-print", G_CALLBACK(prnOnBeginPrint), nullptr);
     g_signal_connect(pop, "draw-page", G_CALLBACK(prnOnDrawPage), nullptr);

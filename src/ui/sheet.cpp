@@ -137,7 +137,7 @@ struct _shtPage {
 void setMetadata(cairo_t* pCr, const std::string& strPrinted, const std::string& strRecordHash)
 {
     if (cairo_surface_t* psurf = cairo_get_target(pCr); cairo_surface_get_type(psurf) == CAIRO_SURFACE_TYPE_PDF) {
-        const std::string strReg = txtWithoutDirection(txtOneLine(prmGetText(VAL_REGISTRATION), MAX_USER_CHARS));
+        const std::string strReg = txtWithoutDirection(txtOneLine(valGetText(VAL_REGISTRATION), MAX_USER_CHARS));
         const std::string strTitle =
             "Load sheet " + (strReg.empty() ? std::string("\u2013") : strReg) + " " + strPrinted;
         cairo_pdf_surface_set_metadata(psurf, CAIRO_PDF_METADATA_TITLE, strTitle.c_str());
@@ -158,7 +158,7 @@ void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const st
     // The version and the aircraft's figures it computed with, so the sheet
     // can be traced to both.
     // Its line in the record of load sheets is found by the hash printed.
-    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + prmFingerprint();
+    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + valFingerprint();
     const double nMaker = 150;
     const double nMakerHeight =
         text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
@@ -166,11 +166,11 @@ void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const st
          "monospace 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
     y += text(pCr, nLeft, y, nTextWidth - nMaker, "Weight and balance load sheet", "sans bold 16") + 4;
     const double nAircraft = nTextWidth * 0.6;
-    const std::string strRegistration = prmGetText(VAL_REGISTRATION);
+    const std::string strRegistration = valGetText(VAL_REGISTRATION);
     y += std::max(text(pCr, nLeft, y, nAircraft - 6,
                        "Aircraft " + (strRegistration.empty() ? "registration not set" : typed(strRegistration)),
                        "sans bold 12", FIT_ONE_LINE),
-                  text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(prmGetText(VAL_WEIGHED)),
+                  text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(valGetText(VAL_WEIGHED)),
                        "sans bold 12", FIT_ONE_LINE)) +
          4;
     // Due as of the day it was printed.
@@ -178,7 +178,7 @@ void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const st
     g_date_clear(&today, 1);
     g_date_set_time_t(&today, tPrinted);
     const std::string strDue =
-        dateWeighingDueText(dateWeighingDue(prmGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
+        dateWeighingDueText(dateWeighingDue(valGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
     if (!strDue.empty())
         y += text(pCr, nLeft, y, nTextWidth, strDue, "sans bold 10") + 2;
     const std::string strPreparer = sheet.strPreparer.empty() ? sheet.strPilot : sheet.strPreparer;
@@ -326,13 +326,13 @@ _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_
     entry.strPilot = txtOneLine(sheet.strPilot, MAX_USER_CHARS);
     entry.strFlight = txtOneLine(sheet.strReference, MAX_USER_CHARS);
     entry.strVersion = ZARV_VERSION;
-    entry.strFingerprint = prmFingerprint();
-    entry.strRegistration = prmGetText(VAL_REGISTRATION);
-    entry.strWeighed = prmGetText(VAL_WEIGHED);
-    entry.strCopiedFrom = prmGetText(VAL_COPIED_FROM);
+    entry.strFingerprint = valFingerprint();
+    entry.strRegistration = valGetText(VAL_REGISTRATION);
+    entry.strWeighed = valGetText(VAL_WEIGHED);
+    entry.strCopiedFrom = valGetText(VAL_COPIED_FROM);
     entry.setup = m_wbSetup;
     entry.load = stateLoad();
-    entry.unread = prmUnreadTexts();
+    entry.unread = valUnreadTexts();
     entry.setup.nFuelDensity = unitFuelDensity(m_wbSetup);
     entry.setup.nWeighingMonths = dateWeighingMonths(m_wbSetup.nWeighingMonths);
     if (entry.setup.nFuelDensity != m_wbSetup.nFuelDensity)

@@ -10,11 +10,11 @@
 
 std::pair<std::string, std::string> shwFigureChange(const _prmValue& v, double nOld, double nNew)
 {
-    const double nShownOld = prmShown(v, nOld), nShownNew = prmShown(v, nNew);
+    const double nShownOld = valShown(v, nOld), nShownNew = valShown(v, nNew);
     // A figure no aircraft has is written short, never hundreds of digits.
     auto wide = [](double n) { return !std::isfinite(n) || std::fabs(n) >= TXT_WIDEST; };
     const std::string strFormat =
-        wide(nShownOld) || wide(nShownNew) ? "" : prmFormatApart(v.pszFormat, nShownOld, nShownNew);
+        wide(nShownOld) || wide(nShownNew) ? "" : figFormatApart(v.pszFormat, nShownOld, nShownNew);
     const std::string strLabel = unitLabel(v.nUnit, m_wbSetup);
     auto text = [&](double n) {
         return (strFormat.empty() ? txtFixed(n, 0) : mscFormatNumber(strFormat.c_str(), n)) +
@@ -25,16 +25,16 @@ std::pair<std::string, std::string> shwFigureChange(const _prmValue& v, double n
 
 std::string shwFiguresChanged(void)
 {
-    const std::vector<std::string> changes = prmOutsideChanges();
+    const std::vector<std::string> changes = figOutsideChanges();
     if (changes.empty())
         return "";
-    const std::string strWhen = prmRecordedWhen();
+    const std::string strWhen = figRecordedWhen();
     std::string strWhat;
     for (const std::string& str : changes)
         strWhat += (strWhat.empty() ? "" : "; ") + str;
     // Without a fingerprint Zarv cannot tell what changed, only that it
     // has nothing to check the figures by.
-    return (prmRecordedFingerprint().empty()
+    return (figRecordedFingerprint().empty()
                 ? std::string("Zarv has no record of the aircraft's figures")
                 : "The aircraft's figures were changed outside Zarv" + (strWhen.empty() ? "" : " since " + strWhen)) +
            " (" + strWhat + "): check them against the weighing record, then confirm";

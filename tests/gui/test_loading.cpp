@@ -233,8 +233,8 @@ TEST_F(EveryField, StoresWhatItReadsShowsItAndNothingWhenLeftAgain)
 {
     // Every number with an entry, as the table of stored values has it: a
     // value added to the table is tested here with no test of its own.
-    for (const _prmValue& v : prmValues()) {
-        if (!v.pszEntry || !prmIsNumber(v))
+    for (const _prmValue& v : valValues()) {
+        if (!v.pszEntry || !valIsNumber(v))
             continue;
         ASSERT_NE(w(v.pszEntry), nullptr) << v.pszEntry;
         // A field is left for one on its own page, which commits it.
@@ -247,7 +247,7 @@ TEST_F(EveryField, StoresWhatItReadsShowsItAndNothingWhenLeftAgain)
             nStored = v.bFigure && !t.bClean ? nStored : t.nStored;
             EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), nStored);
             const std::string strShown = text(v.pszEntry);
-            EXPECT_EQ(strShown, num(v.pszFormat, prmShown(v, nStored)));
+            EXPECT_EQ(strShown, num(v.pszFormat, valShown(v, nStored)));
             // Leaving it again untouched stores nothing: not the rounded text shown.
             focus(v.pszEntry);
             focus(pszNext);
@@ -321,7 +321,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     type("TripFuel", "5");
     focus("FuelVolume");
     EXPECT_NEAR(confDouble("Load", "Trip"), 5 * 3.78541, 1e-9);
-    EXPECT_EQ(text("LandingWt"), num("%3.1f", (pwbCalcHeld().rows[ROW_TOTAL].nWeight - 5 * 3.78541 * 0.759) * 2.2046));
+    EXPECT_EQ(text("LandingWt"), num("%3.1f", (valCalcHeld().rows[ROW_TOTAL].nWeight - 5 * 3.78541 * 0.759) * 2.2046));
     EXPECT_NE(text("FuelAllowed").find("\nwith a " + num("%1.1f", 5.0) + " US Gal trip (no reserve included)"),
               std::string::npos);
 
@@ -379,7 +379,7 @@ TEST_F(Doubts, AFieldNotReadOrImpossibleIsNeverJudgedAcrossARestartUntilTyped)
     for (int nRun = 0; nRun < 2; nRun++) {
         EXPECT_EQ(text("FlightVerdict"), strVerdict) << nRun;
         EXPECT_TRUE(flagged("FuelVolume") && flagged("LeftSeatWeight")) << nRun;
-        EXPECT_FALSE(pwbCalcHeld().within());
+        EXPECT_FALSE(valCalcHeld().within());
         m_strConf = conf();
         TearDown();
         SetUp();
@@ -561,7 +561,7 @@ TEST_F(CheckOfTheCalculation, TheLabelSaysTheLastPassingCheckAndTheButtonMakesOn
                     gtk_button_get_label(GTK_BUTTON(p->data)) == std::string("Open report");
     EXPECT_TRUE(bOffered);
     EXPECT_EQ(stateLoad().nLSeatWeight, 71.5);
-    EXPECT_EQ(pwbCalcHeld().loading.nLSeatWeight, 71.5);
+    EXPECT_EQ(valCalcHeld().loading.nLSeatWeight, 71.5);
     EXPECT_EQ(text("CalTotalWt"), strTotal);
     // A check that failed since is said until one passes again.
     const std::string strFailed = m_dir / "Verification/Calculation check 2001-01-01 FAILED.pdf";

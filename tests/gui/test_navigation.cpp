@@ -226,31 +226,4 @@ TEST_F(OwnTable, RowCallbackRunsOncePerMoveBeforeIt)
     EXPECT_EQ(m_calls.size(), 2u);
 }
 
-TEST(TreeHelpers, FindAndSelectARowById)
-{
-    ZT_NEED_DISPLAY();
-    GtkListStore* pstore = gtk_list_store_new(2, G_TYPE_STRING, G_TYPE_UINT);
-    const guint ids[] = {10, 20, 30};
-    for (guint nID : ids)
-        gtk_list_store_insert_with_values(pstore, nullptr, -1, 0, "row", 1, nID, -1);
-    GtkWidget* ptree = gtk_tree_view_new_with_model(GTK_TREE_MODEL(pstore));
-    g_object_ref_sink(ptree);
-
-    GtkTreeIter iter;
-    EXPECT_FALSE(mscGetIterFromID(&iter, GTK_TREE_MODEL(pstore), 1, 99));
-    ASSERT_TRUE(mscGetIterFromID(&iter, GTK_TREE_MODEL(pstore), 1, 20));
-    g_autoptr(GtkTreePath) ppath = gtk_tree_model_get_path(GTK_TREE_MODEL(pstore), &iter);
-    EXPECT_EQ(gtk_tree_path_get_indices(ppath)[0], 1);
-
-    EXPECT_FALSE(mscTreeRowSelect(GTK_TREE_VIEW(ptree), nullptr));
-    EXPECT_TRUE(mscTreeRowSelect(GTK_TREE_VIEW(ptree), &iter));
-    EXPECT_TRUE(gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(ptree)), &iter));
-
-    GtkListStore* pempty = gtk_list_store_new(1, G_TYPE_UINT);
-    EXPECT_FALSE(mscGetIterFromID(&iter, GTK_TREE_MODEL(pempty), 0, 0));
-    g_object_unref(pempty);
-    g_object_unref(ptree);
-    g_object_unref(pstore);
-}
-
 } // namespace

@@ -458,7 +458,7 @@ TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
         "the printed file to be complete"));
     const std::string strPdf = strFolder + "/" + strName;
     // The pilot in command typed in the dialog is kept for the next start.
-    EXPECT_EQ(prmGetText(VAL_PILOT), GetParam().strPilot);
+    EXPECT_EQ(valGetText(VAL_PILOT), GetParam().strPilot);
     EXPECT_EQ(text("SaveFailedText").find("is not a folder of your own") != std::string::npos,
               GetParam().nDocuments == Sheet::OTHERS)
         << text("SaveFailedText");

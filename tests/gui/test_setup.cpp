@@ -385,8 +385,8 @@ TEST_F(Amending, AReasonAmendsTheRecordAndCancelPutsTheOldValueBack)
         "Basic (empty) weight " + num("%1.1f", 400) + " kgs \u2192 " + num("%1.1f", 410) + " kgs: reweighed; new floor";
     EXPECT_NE(text("AircraftHistory").find(strLine), std::string::npos) << text("AircraftHistory");
     EXPECT_NE(text("AircraftFingerprint"), strBefore);
-    EXPECT_EQ(text("AircraftFingerprint"), "Fingerprint: " + prmFingerprint());
-    EXPECT_NE(conf().find("Fingerprint=" + prmFingerprint() + " "), std::string::npos) << conf();
+    EXPECT_EQ(text("AircraftFingerprint"), "Fingerprint: " + valFingerprint());
+    EXPECT_NE(conf().find("Fingerprint=" + valFingerprint() + " "), std::string::npos) << conf();
 
     type("ConfEmptyLongArm", "2800");
     EXPECT_TRUE(leaveFor("ConfEmptyLatArm", "").bAsked);
@@ -406,10 +406,10 @@ TEST_F(Amending, TheRegistrationAndWeighingDateAskToo)
     type("Registration", "");
     EXPECT_TRUE(leaveFor("ConfEmptyWeight", "").bAsked);
     EXPECT_EQ(text("Registration"), "G-ZARV");
-    EXPECT_EQ(prmGetText(VAL_REGISTRATION), "G-ZARV");
+    EXPECT_EQ(valGetText(VAL_REGISTRATION), "G-ZARV");
     type("WeighedOn", "2026-12-01");
     EXPECT_TRUE(leaveFor("ConfEmptyWeight", "reweighed").bAsked);
-    EXPECT_EQ(prmGetText(VAL_WEIGHED), "2026-12-01");
+    EXPECT_EQ(valGetText(VAL_WEIGHED), "2026-12-01");
     EXPECT_NE(text("AircraftHistory").find("Reweighed on "), std::string::npos) << text("AircraftHistory");
 }
 

@@ -144,7 +144,7 @@ TEST_F(Fleet, EveryValueOfAnAircraftSurvivesASwitchThereAndBack)
     auto valueOf = [](const _prmValue& v, int nAircraft) { return std::to_string(nAircraft * 100 + v.nId); };
     auto setAll = [&](int nAircraft) {
         prmEdit([&](GKeyFile* pkf) {
-            for (const _prmValue& v : prmValues())
+            for (const _prmValue& v : valValues())
                 if (v.pszAircraftKey)
                     g_key_file_set_value(pkf, v.pszGroup, v.pszKey, valueOf(v, nAircraft).c_str());
         });
@@ -156,7 +156,7 @@ TEST_F(Fleet, EveryValueOfAnAircraftSurvivesASwitchThereAndBack)
     for (int nTrip = 0; nTrip < 2; nTrip++) {
         fleetSwitch(fleetList()[1].strGroup);
         const int nCurrent = nTrip == 0 ? 1 : 2;
-        for (const _prmValue& v : prmValues()) {
+        for (const _prmValue& v : valValues()) {
             if (!v.pszAircraftKey)
                 continue;
             nOfAircraft += nTrip == 0;

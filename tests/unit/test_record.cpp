@@ -188,7 +188,7 @@ TEST(Record, EveryTamperingIsFound)
             // The second sheet names no one, as an older Zarv's line.
             if (nDay != 2)
                 e.strPilot = "A. Pilot", e.strFlight = "Flight " + std::to_string(nDay);
-            e.strFingerprint = prmFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
+            e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
                                               PRM_FINGERPRINT_VERSION, setup);
             e.setup = setup;
             e.load = load;

@@ -84,23 +84,23 @@ TEST_F(SetupRecord, TheFingerprintCoversEveryFigureToAThousandth)
                                        "[Ballast]\nWeight=10\nFrontLatArm=2\nFrontLongArm=1000\nRearLongArm=3000\n");
     prmLoadKeyFile();
     psetParams();
-    const _prmTextOf text = prmGetText;
+    const _prmTextOf text = valGetText;
     const std::string strFirst = "Aircraft/Registration=G-ZARV\nAircraft/Weighed=2024-03-01\nBasic/Weight=400.000\n"
                                  "Basic/LongArm=2700.000\nBasic/LatArm=-1.500\nBallast/Weight=10.000\n"
                                  "Ballast/FrontLongArm=1000.000\nBallast/FrontLatArm=2.000\n"
                                  "Ballast/RearLongArm=3000.000\nFuel/Density=0.000\n";
-    EXPECT_EQ(prmFigureText(text, 1), strFirst);
-    EXPECT_EQ(prmFigureText(), strFirst + "Aircraft/Unconfirmed=0\nAircraft/CopiedFrom=\n"
+    EXPECT_EQ(valFigureText(text, 1), strFirst);
+    EXPECT_EQ(valFigureText(), strFirst + "Aircraft/Unconfirmed=0\nAircraft/CopiedFrom=\n"
                                           "Aircraft/WeighingIntervalMonths=0.000\n");
-    EXPECT_EQ(prmFingerprint(text, 1), "17392627");
+    EXPECT_EQ(valFingerprint(text, 1), "17392627");
     // The second version also covers what decides the banners and flags.
-    EXPECT_EQ(prmFingerprint(), "v2:34319e0a");
-    prmStoreValue(VAL_BASIC_WEIGHT, 400.001);
-    EXPECT_EQ(prmFingerprint(text, 1), "fb241976");
+    EXPECT_EQ(valFingerprint(), "v2:34319e0a");
+    valStoreValue(VAL_BASIC_WEIGHT, 400.001);
+    EXPECT_EQ(valFingerprint(text, 1), "fb241976");
     for (const char* psz : {"17392627", "v2:34319e0a"})
-        EXPECT_EQ(prmFingerprintVersion(psz), psz[0] == 'v' ? 2 : 1);
+        EXPECT_EQ(valFingerprintVersion(psz), psz[0] == 'v' ? 2 : 1);
     for (const char* psz : {"", "v3:34319e0a", "v2:34319e0", "v2:34319e0a ", "1739262", "v1:17392627"})
-        EXPECT_EQ(prmFingerprintVersion(psz), 0) << psz;
+        EXPECT_EQ(valFingerprintVersion(psz), 0) << psz;
 }
 
 // Which commits ask for a reason, and the history as the next start reads it.
@@ -129,7 +129,7 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
         restart();
         zt::writeFile(m_dir / "Zarv.conf", std::string("[Aircraft]\n") + c.pszIdentity);
         prmLoadKeyFile();
-        EXPECT_EQ(prmAsksAmend(c.nId), c.bAsks) << c.pszIdentity << prmValue(c.nId).pszKey;
+        EXPECT_EQ(figAsksAmend(c.nId), c.bAsks) << c.pszIdentity << valValue(c.nId).pszKey;
     }
 
     // Awkward reasons come back as typed, the old and new value as stored.
@@ -139,15 +139,15 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
     prmLoadKeyFile();
     psetParams();
     // No fingerprint recorded yet: flagged until the figures are confirmed.
-    EXPECT_EQ(prmOutsideChanges(), std::vector<std::string>{"no fingerprint of the figures is recorded"});
-    prmConfirmFigures("taken over");
+    EXPECT_EQ(figOutsideChanges(), std::vector<std::string>{"no fingerprint of the figures is recorded"});
+    figConfirmFigures("taken over");
     for (int i = 0; i < 3; i++)
-        prmStoreFigure(VAL_BASIC_WEIGHT, 400.25 + i, reasons[i]);
-    const std::string strFingerprint = prmFingerprint();
+        figStoreFigure(VAL_BASIC_WEIGHT, 400.25 + i, reasons[i]);
+    const std::string strFingerprint = valFingerprint();
     restart();
     prmLoadKeyFile();
     psetParams();
-    const std::vector<_prmAmendment> history = prmHistory();
+    const std::vector<_prmAmendment> history = figHistory();
     ASSERT_EQ(history.size(), 4u);
     EXPECT_EQ(history[0].strReason, "confirmed after an outside change: taken over");
     for (int i = 0; i < 3; i++) {
@@ -156,25 +156,25 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
         EXPECT_EQ(history[i + 1].strNew, std::to_string(400 + i) + ".25");
     }
     EXPECT_EQ(history[1].strOld, "400");
-    EXPECT_EQ(prmRecordedFingerprint(), strFingerprint);
-    EXPECT_EQ(prmRecordedWhen(), history[3].strWhen);
-    EXPECT_FALSE(prmFiguresChangedOutside());
+    EXPECT_EQ(figRecordedFingerprint(), strFingerprint);
+    EXPECT_EQ(figRecordedWhen(), history[3].strWhen);
+    EXPECT_FALSE(figFiguresChangedOutside());
 
     // A figure edited by hand is flagged until confirmed.
     prmSetKeyDouble("Basic", "Weight", 399);
     psetParams();
-    EXPECT_TRUE(prmFiguresChangedOutside());
-    prmConfirmFigures("checked against the report");
-    EXPECT_FALSE(prmFiguresChangedOutside());
-    EXPECT_EQ(prmHistoryLine(prmHistory().back()),
-              prmRecordedWhen() + "|Basic/Weight|402.250|399.000|checked against the report");
+    EXPECT_TRUE(figFiguresChangedOutside());
+    figConfirmFigures("checked against the report");
+    EXPECT_FALSE(figFiguresChangedOutside());
+    EXPECT_EQ(figHistoryLine(figHistory().back()),
+              figRecordedWhen() + "|Basic/Weight|402.250|399.000|checked against the report");
 
     // A new aircraft starts with neither; the old one keeps both.
     fleetAdd();
-    EXPECT_TRUE(prmHistory().empty());
-    EXPECT_EQ(prmRecordedFingerprint(), "");
+    EXPECT_TRUE(figHistory().empty());
+    EXPECT_EQ(figRecordedFingerprint(), "");
     fleetSwitch(fleetList()[1].strGroup);
-    EXPECT_EQ(prmHistory().size(), 5u);
+    EXPECT_EQ(figHistory().size(), 5u);
 }
 
 // Every way out of change control found so far, each after Zarv recorded
@@ -207,19 +207,19 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
     } cases[] = {
         {"the registration cleared, a figure changed, the registration typed back",
          [&] {
-             ASSERT_TRUE(prmAsksAmend(VAL_REGISTRATION));
-             prmStoreFigureText(VAL_REGISTRATION, "", "sold");
-             EXPECT_TRUE(prmAsksAmend(VAL_BASIC_WEIGHT));
-             prmStoreFigure(VAL_BASIC_WEIGHT, 450, "new seats");
-             prmStoreFigureText(VAL_REGISTRATION, "G-ZARV", "bought back");
+             ASSERT_TRUE(figAsksAmend(VAL_REGISTRATION));
+             figStoreFigureText(VAL_REGISTRATION, "", "sold");
+             EXPECT_TRUE(figAsksAmend(VAL_BASIC_WEIGHT));
+             figStoreFigure(VAL_BASIC_WEIGHT, 450, "new seats");
+             figStoreFigureText(VAL_REGISTRATION, "G-ZARV", "bought back");
          },
          "", "|Aircraft/Registration||G-ZARV|bought back"},
-        {"a new weighing date", [&] { prmStoreFigureText(VAL_WEIGHED, "2026-12-01", "reweighed"); }, "",
+        {"a new weighing date", [&] { figStoreFigureText(VAL_WEIGHED, "2026-12-01", "reweighed"); }, "",
          "|Aircraft/Weighed|2024-03-01|2026-12-01|reweighed"},
         {"another program's change, then another figure amended",
          [&] {
              byHand("\nLongArm=2700\n", "\nLongArm=2650\n");
-             prmStoreFigure(VAL_BASIC_LAT_ARM, 1.5, "moved");
+             figStoreFigure(VAL_BASIC_LAT_ARM, 1.5, "moved");
          },
          "Basic/LongArm 2700.000 \u2192 2650.000", "|Basic/LatArm|1|1.5|moved"},
         {"the fingerprint, its record and the history deleted, a figure changed",
@@ -233,19 +233,19 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
         {"the history deleted, then a figure amended",
          [&] {
              dropKey("History");
-             prmStoreFigure(VAL_BASIC_LAT_ARM, 1.5, "moved");
+             figStoreFigure(VAL_BASIC_LAT_ARM, 1.5, "moved");
          },
          "the history was changed", nullptr},
         {"a figure changed by hand, then amended again",
          [&] {
              byHand("\nWeight=400\n", "\nWeight=520\n");
-             prmStoreFigure(VAL_BASIC_WEIGHT, 520.5, "typo");
+             figStoreFigure(VAL_BASIC_WEIGHT, 520.5, "typo");
          },
          "Basic/Weight 400.000 \u2192 520.500", nullptr},
         {"copied marks set by hand, then cleared as a copied figure is typed",
          [&] {
              byHand("[Basic]", "[Aircraft]\nUnconfirmed=7\n[Basic]");
-             prmStoreCovered(VAL_UNCONFIRMED, 6);
+             figStoreCovered(VAL_UNCONFIRMED, 6);
          },
          "Aircraft/Unconfirmed 0 \u2192 6", nullptr},
         {"a figure and its record changed by hand", [&] { byHand("Basic/Weight=400.000", "Basic/Weight=520.000"); },
@@ -261,23 +261,23 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
         zt::writeFile(m_dir / "Zarv.conf", strConf);
         prmLoadKeyFile();
         psetParams();
-        prmConfirmFigures("taken over");
+        figConfirmFigures("taken over");
         c.act();
         std::string strFlagged;
-        for (const std::string& str : prmOutsideChanges())
+        for (const std::string& str : figOutsideChanges())
             strFlagged += str + ";";
         EXPECT_EQ(strFlagged.find(c.pszFlagged) != std::string::npos && strFlagged.empty() == !*c.pszFlagged, true)
             << c.pszName << ": " << strFlagged;
         if (c.pszLastHistory) {
-            EXPECT_TRUE(g_str_has_suffix(prmHistoryLine(prmHistory().back()).c_str(), c.pszLastHistory))
-                << c.pszName << ": " << prmHistoryLine(prmHistory().back());
+            EXPECT_TRUE(g_str_has_suffix(figHistoryLine(figHistory().back()).c_str(), c.pszLastHistory))
+                << c.pszName << ": " << figHistoryLine(figHistory().back());
         }
         // Confirmed, each figure changed outside Zarv is named in the history.
         if (*c.pszFlagged && g_str_has_prefix(c.pszFlagged, "Basic/LongArm")) {
-            prmConfirmFigures("checked");
-            EXPECT_TRUE(g_str_has_suffix(prmHistoryLine(prmHistory().back()).c_str(),
+            figConfirmFigures("checked");
+            EXPECT_TRUE(g_str_has_suffix(figHistoryLine(figHistory().back()).c_str(),
                                          "|Basic/LongArm|2700.000|2650.000|checked"));
-            EXPECT_TRUE(prmOutsideChanges().empty());
+            EXPECT_TRUE(figOutsideChanges().empty());
         }
     }
 
@@ -288,7 +288,7 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
     zt::writeFile(m_dir / "Zarv.conf", "[Basic]\nWeight=400\n");
     prmLoadKeyFile();
     psetParams();
-    prmStoreFigure(VAL_BASIC_WEIGHT, 410, "");
+    figStoreFigure(VAL_BASIC_WEIGHT, 410, "");
     EXPECT_EQ(zt::readFile(m_dir / "Zarv.conf").find("Fingerprint"), std::string::npos);
     restart();
     zt::writeFile(m_dir / "Zarv.conf",
@@ -298,10 +298,10 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
                   "FrontLatArm=2\nFrontLongArm=1000\nRearLongArm=3000\n");
     prmLoadKeyFile();
     psetParams();
-    EXPECT_TRUE(prmOutsideChanges().empty());
-    prmStoreFigure(VAL_BASIC_WEIGHT, 401, "paint");
-    EXPECT_EQ(prmRecordedFingerprint(), prmFingerprint());
-    EXPECT_EQ(prmFingerprintVersion(prmRecordedFingerprint()), PRM_FINGERPRINT_VERSION);
+    EXPECT_TRUE(figOutsideChanges().empty());
+    figStoreFigure(VAL_BASIC_WEIGHT, 401, "paint");
+    EXPECT_EQ(figRecordedFingerprint(), valFingerprint());
+    EXPECT_EQ(valFingerprintVersion(figRecordedFingerprint()), PRM_FINGERPRINT_VERSION);
 }
 
 struct Conversion {
@@ -453,7 +453,7 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         prmLoadKeyFile();
         psetParams();
         pwbParams();
-        const _wbFlight f = pwbCalcHeld();
+        const _wbFlight f = valCalcHeld();
         const std::string strVerdict = wrdFlightVerdictText(f, m_wbSetup);
         const bool bWithin = c.pszVerdict[0] == 'W';
         const std::string strWords = zt::inLocale(c.pszVerdict);
@@ -472,10 +472,10 @@ TEST_F(SetupRecord, ARegistrationNotValidTextIsShownAndSaid)
     zt::writeFile(m_dir / "Zarv.conf", "[Aircraft]\nRegistration=G-\xff\xfe"
                                        "AB\n");
     prmLoadKeyFile();
-    EXPECT_EQ(prmGetText(VAL_REGISTRATION), "G-\ufffd\ufffd"
+    EXPECT_EQ(valGetText(VAL_REGISTRATION), "G-\ufffd\ufffd"
                                             "AB");
-    EXPECT_NE(prmNotText(VAL_REGISTRATION).find("not valid text"), std::string::npos);
-    EXPECT_EQ(prmNotText(VAL_WEIGHED), "");
+    EXPECT_NE(valNotText(VAL_REGISTRATION).find("not valid text"), std::string::npos);
+    EXPECT_EQ(valNotText(VAL_WEIGHED), "");
 }
 
 // The weighing date is a date: ISO, or the locale's own order with a
@@ -547,13 +547,13 @@ TEST_F(SetupRecord, AChangeIsWrittenToTheDigitsThatShowIt)
     for (const auto& c : cases) {
         stateEditSetup().nUnitWt = c.nWt;
         stateEditSetup().nUnitArm = c.nArm;
-        EXPECT_EQ(shwFigureChange(prmValue(c.nId), c.nOld, c.nNew),
+        EXPECT_EQ(shwFigureChange(valValue(c.nId), c.nOld, c.nNew),
                   std::pair(zt::inLocale(c.pszOld), zt::inLocale(c.pszNew)))
-            << prmValue(c.nId).pszWhat;
+            << valValue(c.nId).pszWhat;
     }
     // As Zarv.conf holds them, where it writes a figure short.
-    EXPECT_EQ(prmFigureChange("1000000000", "1000000001"), "1.000000000e+09 \u2192 1.000000001e+09");
-    EXPECT_EQ(prmFigureChange("400", "400.0004"), "400 \u2192 400.0004");
+    EXPECT_EQ(figFigureChange("1000000000", "1000000001"), "1.000000000e+09 \u2192 1.000000001e+09");
+    EXPECT_EQ(figFigureChange("400", "400.0004"), "400 \u2192 400.0004");
 }
 
 // What the pilot types as a figure is refused outside what Zarv takes for it.
@@ -572,9 +572,9 @@ TEST_F(SetupRecord, AFigureOutsideWhatZarvTakesIsRefused)
         {VAL_WEIGHING_MONTHS, 241, true}};
     // A density or interval of 0 is none set, and taken.
     for (const auto& c : cases)
-        EXPECT_EQ(!prmFigureRefusal(c.nId, c.nValue).empty(), c.bRefused) << prmValue(c.nId).pszWhat << " " << c.nValue;
+        EXPECT_EQ(!figFigureRefusal(c.nId, c.nValue).empty(), c.bRefused) << valValue(c.nId).pszWhat << " " << c.nValue;
     stateEditSetup().nUnitWt = UNIT_WT_LB;
-    EXPECT_EQ(prmFigureRefusal(VAL_BASIC_WEIGHT, 48),
+    EXPECT_EQ(figFigureRefusal(VAL_BASIC_WEIGHT, 48),
               zt::inLocale("A basic weight of 105.8 lbs is refused: Zarv takes one from 440.9 lbs to 11023.1 lbs."));
 }
 
