@@ -369,9 +369,12 @@ void psetOnStateChanged(_stateChange nChange)
     showIdentity();
 }
 
-// The page's widgets gone with their window: the page is told no more.
-void psetOnPageDestroy(GtkWidget*, gpointer)
+// The page's widgets gone with their window: the page is told no more. A
+// window built before this page's (a test's) takes nothing with it.
+void psetOnPageDestroy(GtkWidget* pwgt, gpointer)
 {
+    if (pwgt != m_set.m_pwgtConfEmptyWeight)
+        return;
     stateUnlisten(psetOnStateChanged);
     m_set = _psetPage{};
 }

@@ -489,9 +489,12 @@ void showResults(const _wbFlight& f)
     pwbInvalidateChart();
 }
 
-// The page's widgets gone with their window: the page is told no more.
-void pwbOnDrawingDestroy(GtkWidget*, gpointer)
+// The page's widgets gone with their window: the page is told no more. A
+// window built before this page's (a test's) takes nothing with it.
+void pwbOnDrawingDestroy(GtkWidget* pwgtDrawing, gpointer)
 {
+    if (pwgtDrawing != m_wb.m_pwgtWBDrawing)
+        return;
     stateUnlisten(pwbOnStateChanged);
     m_wb = _pwbPage{};
 }
