@@ -3,6 +3,7 @@
 #include "pages.h"
 
 #include "app/verify.h"
+#include "app/window.h"
 #include "model/date.h"
 #include "model/fuel.h"
 #include "store/state.h"
@@ -572,6 +573,26 @@ TEST_F(CheckOfTheCalculation, TheLabelSaysTheLastPassingCheckAndTheButtonMakesOn
     EXPECT_EQ(text("CalculationChecked"),
               "The last check of the calculation, on " + dateShow("2001-01-01") +
                   ", FAILED: do not use Zarv's figures until a check passes (zarv --verify)");
+}
+
+// The window built anew after another (a test's, or a second of the
+// process's) keeps both its pages told of each change when the older one
+// goes.
+TEST_F(LoadingPage, AnOlderWindowGoingLeavesTheNewerPagesTold)
+{
+    GtkBuilder* pBuilder = gtk_builder_new_from_file(uiFile().c_str());
+    wbInitPages(pBuilder);
+    gtk_widget_destroy(m_pwinMain);
+    g_object_unref(m_pBuilder);
+    m_pBuilder = pBuilder;
+    m_pwinMain = w("Zarv");
+    valStoreValue(VAL_LSEAT, 90);
+    stateTell(STATE_LOADING);
+    EXPECT_EQ(text("CalLSeatWt"), pwbWeightText(90));
+    valStoreValue(VAL_UNIT_WEIGHT, UNIT_WT_LB);
+    stateTell(STATE_AIRCRAFT);
+    EXPECT_EQ(text("ConfEmptyWeightUnits"), unitLabel(KIND_WEIGHT, m_wbSetup));
+    EXPECT_NE(text("ConfEmptyWeightUnits"), unitLabel(KIND_WEIGHT, _wbSetup{}));
 }
 
 } // namespace
