@@ -151,10 +151,11 @@ _wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBal
     const _wbLoading dry = {nLSeat, nRSeat, 0.0, BALLAST_NONE};
     const _wbJudgement j = calcJudge(dry, calcLoadedPoint(s, dry), POINT_TAKE_OFF);
     for (const _limRow& r : LIM_ROWS)
-        plan.bSeatOver = plan.bSeatOver || (r.nLever == LEVER_SEATS && j.beyond(r.nId));
+        if (!plan.pszSeatsOnly && r.nLever == LEVER_SEATS && j.beyond(r.nId))
+            plan.pszSeatsOnly = r.pszSeatsOnly;
     for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR}) {
         plan.at[nPosn] = flyingRange(s, nLSeat, nRSeat, nPosn, nTripLitres, plan.noFuel[nPosn]);
-        if (plan.bSeatOver)
+        if (plan.pszSeatsOnly)
             plan.at[nPosn].takeOff.bAny = false;
     }
     return plan;

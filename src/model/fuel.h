@@ -46,13 +46,13 @@ _wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSe
 // flight (take-off, landing after a trip of nTripLitres, and no fuel) is
 // within every limit. A position's range is empty where the no-fuel point
 // alone puts it out (noFuel[n] says which way), and every range is where a
-// limit only the seats change is beyond (bSeatOver: a seat over its limit),
-// which no fuel or ballast changes.
+// limit only the seats change is beyond (pszSeatsOnly: its words, null for
+// none), which no fuel or ballast changes.
 // nChosen is the position as fitted (any other value counts as none).
 struct _wbFuelPlan {
     guint nChosen;
     std::array<_wbTripFuel, 3> at;
     std::array<_wbBeyond, 3> noFuel;
-    bool bSeatOver;
+    const char* pszSeatsOnly;
 };
 _wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);

@@ -119,7 +119,9 @@ enum _wbLimit {
 // of load sheets, how a point beyond it lies, what brings it back, and its
 // words in the load sheet's sentence of limits: the value at "%s", words
 // that begin with a space going on from the row before, none where another
-// row's words say it (the right side's "±", the left seat's "each seat").
+// row's words say it (the right side's "±", the left seat's "each seat");
+// and, for a limit only the seats bring back, the words that say it rules
+// out every loading of fuel and ballast while it is beyond.
 struct _limRow {
     _wbLimit nId;
     _limQuantityOf pfnQuantity;
@@ -138,32 +140,34 @@ struct _limRow {
     _wbBeyond nBeyond;
     _limLever nLever;
     const char* pszSheet;
+    const char* pszSeatsOnly;
 };
 
 constexpr std::array<_limRow, LIMIT_COUNT> LIM_ROWS = {{
     {LIMIT_WEIGHT, limPointWeight, MAX_TOTAL_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 1500, 0, "lb",
      "over the maximum weight by", "below the maximum weight", MAX_TOTAL_WEIGHT, SUBJECT_POINT, AT_EVERY_POINT,
-     "weight", BEYOND_WEIGHT, LEVER_FUEL, "weight at most %s"},
+     "weight", BEYOND_WEIGHT, LEVER_FUEL, "weight at most %s", nullptr},
     {LIMIT_FORWARD, limLongArm, MIN_LONG_ARM, SENSE_AT_LEAST, KIND_ARM, 96.125, 3, "in", "forward of the limit by",
      "aft of the forward limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "forward", BEYOND_FORWARD,
-     LEVER_FUEL, "longitudinal arm %s"},
+     LEVER_FUEL, "longitudinal arm %s", nullptr},
     {LIMIT_AFT, limLongArm, MAX_LONG_ARM, SENSE_AT_MOST, KIND_ARM, 99, 0, "in", "aft of the limit by",
      "forward of the aft limit", MAX_LONG_ARM - MIN_LONG_ARM, SUBJECT_POINT, AT_EVERY_POINT, "aft", BEYOND_AFT,
-     LEVER_FUEL, " to %s"},
+     LEVER_FUEL, " to %s", nullptr},
     {LIMIT_LEFT, limLatArm, MAX_LAT_ARM, SENSE_AT_LEAST_NEGATIVE, KIND_ARM, 0.88, 2, "in",
      "left of the lateral limit by", "inside the left limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "left",
-     BEYOND_LATERAL, LEVER_FUEL, nullptr},
+     BEYOND_LATERAL, LEVER_FUEL, nullptr, nullptr},
     {LIMIT_RIGHT, limLatArm, MAX_LAT_ARM, SENSE_AT_MOST, KIND_ARM, 0.88, 2, "in", "right of the lateral limit by",
      "inside the right limit", 2 * MAX_LAT_ARM, SUBJECT_POINT, AT_EVERY_POINT, "right", BEYOND_LATERAL, LEVER_FUEL,
-     "lateral arm within \u00b1%s"},
+     "lateral arm within \u00b1%s", nullptr},
     {LIMIT_LSEAT, limLSeat, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb", "left seat over its %s limit by",
      "below the left seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING, AT_EVERY_POINT, "leftSeat", BEYOND_NONE,
-     LEVER_SEATS, "each seat at most %s"},
+     LEVER_SEATS, "each seat at most %s", "A seat is over its limit"},
     {LIMIT_RSEAT, limRSeat, MAX_SEAT_WEIGHT, SENSE_AT_MOST, KIND_WEIGHT, 210, 0, "lb",
      "right seat over its %s limit by", "below the right seat's limit", MAX_SEAT_WEIGHT, SUBJECT_LOADING,
-     AT_EVERY_POINT, "rightSeat", BEYOND_NONE, LEVER_SEATS, nullptr},
+     AT_EVERY_POINT, "rightSeat", BEYOND_NONE, LEVER_SEATS, nullptr, "A seat is over its limit"},
     {LIMIT_TANK, limFuel, MAX_FUEL_VOLUME, SENSE_AT_MOST, KIND_FUEL, 64.5, 1, "L", "fuel beyond the tank's %s by",
-     "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT, "tank", BEYOND_NONE, LEVER_FUEL, "tank %s"},
+     "below a full tank", MAX_FUEL_VOLUME, SUBJECT_LOADING, AT_EVERY_POINT, "tank", BEYOND_NONE, LEVER_FUEL, "tank %s",
+     nullptr},
 }};
 
 // Every row in its place, with its words, a span, at least one point and
@@ -176,7 +180,8 @@ constexpr bool limRowsComplete(void)
         const _limRow& r = LIM_ROWS[n];
         if (r.nId != static_cast<_wbLimit>(n) || !r.pszWrittenUnit || !r.pszBeyond || !*r.pszBeyond || !r.pszWithin ||
             !*r.pszWithin || !(r.nSpan > 0) || (r.nPoints & AT_EVERY_POINT) == 0 ||
-            (r.nPoints & ~AT_EVERY_POINT) != 0 || !r.pszRecordName || !*r.pszRecordName)
+            (r.nPoints & ~AT_EVERY_POINT) != 0 || !r.pszRecordName || !*r.pszRecordName ||
+            (r.nLever == LEVER_SEATS) != (r.pszSeatsOnly != nullptr))
             return false;
     }
     return true;

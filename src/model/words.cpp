@@ -391,8 +391,8 @@ std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
     }
     // None with the ballast as it is: the loading that flies, and why the
     // fuel burned rules this one out where it does.
-    if (plan.bSeatOver)
-        return std::string("A seat is over its limit: ") + NO_LOADING_LOWER;
+    if (plan.pszSeatsOnly)
+        return std::string(plan.pszSeatsOnly) + ": " + NO_LOADING_LOWER;
     const int nOther = otherPosition(f, plan, u);
     std::string str = nOther < 0 ? NO_LOADING
                                  : positionWords(nOther) + std::string(" and carry ") +
