@@ -173,7 +173,13 @@ void wbInitPages(GtkBuilder* pBuilder)
     psetInit(pBuilder);
     pwbInit(pBuilder);
     wbReadAndShowAll();
+    // Cleared when the window goes, so a change of Zarv.conf told after
+    // that finds no window.
+    if (m_win.pwinPages)
+        g_object_remove_weak_pointer(G_OBJECT(m_win.pwinPages), reinterpret_cast<gpointer*>(&m_win.pwinPages));
     m_win.pwinPages = mscLookUp(pBuilder, "Zarv");
+    if (m_win.pwinPages)
+        g_object_add_weak_pointer(G_OBJECT(m_win.pwinPages), reinterpret_cast<gpointer*>(&m_win.pwinPages));
     prmWatchKeyFile(wbOnConfChanged);
     wbShowBar(); // what the start met, said at once
     wbDressForTheme(pBuilder);

@@ -1,6 +1,7 @@
 // The flight as Zarv holds it, and who is told when it changes.
 #include "store/state.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -55,8 +56,10 @@ void stateUnlisten(_stateListener pfuncListener)
 
 void stateTell(_stateChange nChange)
 {
-    // A page told may ask to be told no more: the list is walked as it was.
+    // A page told may ask to be told no more, its own or another's: the
+    // list is walked as it was, and one no longer in it is not told.
     const std::vector<_stateListener> listeners = m_held.listeners;
     for (_stateListener p : listeners)
-        p(nChange);
+        if (std::find(m_held.listeners.begin(), m_held.listeners.end(), p) != m_held.listeners.end())
+            p(nChange);
 }

@@ -52,6 +52,10 @@ std::optional<std::string> amdAskReason(GtkWidget* pwgtFrom, const char* pszQues
     g_signal_connect(pwgtReason, "changed", G_CALLBACK(amdOnReasonChanged), pdlg);
     gtk_widget_show_all(pwgtBox);
     gtk_widget_grab_focus(pwgtReason);
+    // The window closing under the question takes the dialog with it: both
+    // are held until the answer is read.
+    g_autoptr(GtkWidget) pwgtHeldDialog = GTK_WIDGET(g_object_ref(pdlg));
+    g_autoptr(GtkWidget) pwgtHeldReason = GTK_WIDGET(g_object_ref(pwgtReason));
     const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
     g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
     gtk_widget_destroy(pdlg);
@@ -64,6 +68,7 @@ void amdRefuse(GtkWidget* pwgtFrom, const std::string& strChange, const std::str
 {
     GtkWidget* pdlg = changeDialog(pwgtFrom, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "The weighing record is not amended",
                                    strChange, strRefused);
+    g_autoptr(GtkWidget) pwgtHeld = GTK_WIDGET(g_object_ref(pdlg));
     gtk_dialog_run(GTK_DIALOG(pdlg));
     gtk_widget_destroy(pdlg);
 }
