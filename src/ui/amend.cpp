@@ -81,6 +81,8 @@ std::string amdChange(const std::string& strCaption, const std::string& strOld, 
 
 std::string amdWhose(void)
 {
-    return "In the weighing record of " + mscOneLine(valGetText(VAL_REGISTRATION)) +
+    const std::string strRegistration = mscOneLine(valGetText(VAL_REGISTRATION));
+    return (strRegistration.empty() ? std::string("In the weighing record of this aircraft, which has no registration")
+                                    : "In the weighing record of " + strRegistration) +
            ". The change and its reason are kept in the aircraft's history.";
 }
