@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     pwbParams();
     for (double n : {m_wbSetup.nBasicWeight, m_wbSetup.nBasicLatArm, m_wbSetup.nBasicLongArm, m_wbSetup.nBallastWt,
                      m_wbSetup.nBallastFrontLatArm, m_wbSetup.nBallastFrontLongArm, m_wbSetup.nBallastRearLongArm,
-                     m_wbLoad.nLSeatWeight, m_wbLoad.nRSeatWeight, m_wbLoad.nFuelVolume})
+                     stateLoad().nLSeatWeight, stateLoad().nRSeatWeight, stateLoad().nFuelVolume})
         if (!std::isfinite(n))
             abort();
 

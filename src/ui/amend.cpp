@@ -54,11 +54,13 @@ std::optional<std::string> amdAskReason(GtkWidget* pwgtFrom, const char* pszQues
     gtk_widget_grab_focus(pwgtReason);
     // The window closing under the question takes the dialog with it: both
     // are held until the answer is read.
-    g_autoptr(GtkWidget) pwgtHeldDialog = GTK_WIDGET(g_object_ref(pdlg));
-    g_autoptr(GtkWidget) pwgtHeldReason = GTK_WIDGET(g_object_ref(pwgtReason));
+    g_object_ref(pdlg);
+    g_object_ref(pwgtReason);
     const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
     g_autofree gchar* pszReason = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgtReason))));
     gtk_widget_destroy(pdlg);
+    g_object_unref(pwgtReason);
+    g_object_unref(pdlg);
     if (nResponse != GTK_RESPONSE_OK || !*pszReason)
         return std::nullopt;
     return std::string(pszReason);
@@ -68,9 +70,10 @@ void amdRefuse(GtkWidget* pwgtFrom, const std::string& strChange, const std::str
 {
     GtkWidget* pdlg = changeDialog(pwgtFrom, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "The weighing record is not amended",
                                    strChange, strRefused);
-    g_autoptr(GtkWidget) pwgtHeld = GTK_WIDGET(g_object_ref(pdlg));
+    g_object_ref(pdlg);
     gtk_dialog_run(GTK_DIALOG(pdlg));
     gtk_widget_destroy(pdlg);
+    g_object_unref(pdlg);
 }
 
 std::string amdChange(const std::string& strCaption, const std::string& strOld, const std::string& strNew)

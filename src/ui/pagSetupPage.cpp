@@ -174,7 +174,9 @@ std::optional<std::string> askAmend(GtkWidget* pwgtEntry, _prmValueId nId, doubl
     if (!figAsksAmend(nId))
         return "";
     const _prmValue& v = valValue(nId);
-    const auto [strOld, strNew] = shwFigureChange(v, nOld, nNew);
+    // Named, not bound: the questions below take them into lambdas.
+    const std::pair<std::string, std::string> shown = shwFigureChange(v, nOld, nNew);
+    const std::string &strOld = shown.first, &strNew = shown.second;
     if (const std::string strRefused = figFigureRefusal(nId, nNew); !strRefused.empty()) {
         asking([&] { amdRefuse(pwgtEntry, amendmentChange(v, strOld, strNew), strRefused); });
         return std::nullopt;
