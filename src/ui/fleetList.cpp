@@ -12,11 +12,11 @@ namespace
 {
 
 // The list and its buttons (null where Zarv.ui lacks them), the entry a new
-// aircraft's registration is typed into, and the group of each row of the
-// list, in the list's order.
+// aircraft's registration is typed into, and the group and label of each row
+// of the list, in the list's order.
 struct _flistWidgets {
     GtkWidget *pwgtChoice, *pwgtAdd, *pwgtRemove, *pwgtRegistration;
-    std::vector<std::string> groups;
+    std::vector<std::string> groups, labels;
 };
 _flistWidgets m_fleet = {};
 
@@ -160,15 +160,25 @@ void flistShow(void)
     if (!m_fleet.pwgtChoice)
         return;
     const std::vector<_fleetAircraft> fleet = fleetList();
-    g_signal_handlers_block_by_func(m_fleet.pwgtChoice, reinterpret_cast<gpointer>(flistOnChanged), nullptr);
-    gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(m_fleet.pwgtChoice));
-    m_fleet.groups.clear();
+    std::vector<std::string> groups, labels;
     for (const _fleetAircraft& a : fleet) {
-        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(m_fleet.pwgtChoice), flistLabel(a).c_str());
-        m_fleet.groups.push_back(a.strGroup);
+        groups.push_back(a.strGroup);
+        labels.push_back(flistLabel(a));
     }
-    gtk_combo_box_set_active(GTK_COMBO_BOX(m_fleet.pwgtChoice), 0);
-    g_signal_handlers_unblock_by_func(m_fleet.pwgtChoice, reinterpret_cast<gpointer>(flistOnChanged), nullptr);
+    // Every change of the aircraft tells the page: the list is built again
+    // only where the fleet it shows changed, not for each figure typed.
+    const bool bSame = groups == m_fleet.groups && labels == m_fleet.labels &&
+                       gtk_combo_box_get_active(GTK_COMBO_BOX(m_fleet.pwgtChoice)) == 0;
+    if (!bSame) {
+        g_signal_handlers_block_by_func(m_fleet.pwgtChoice, reinterpret_cast<gpointer>(flistOnChanged), nullptr);
+        gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(m_fleet.pwgtChoice));
+        for (const std::string& str : labels)
+            gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(m_fleet.pwgtChoice), str.c_str());
+        gtk_combo_box_set_active(GTK_COMBO_BOX(m_fleet.pwgtChoice), 0);
+        g_signal_handlers_unblock_by_func(m_fleet.pwgtChoice, reinterpret_cast<gpointer>(flistOnChanged), nullptr);
+        m_fleet.groups = groups;
+        m_fleet.labels = labels;
+    }
     if (m_fleet.pwgtRemove)
         gtk_widget_set_sensitive(m_fleet.pwgtRemove, fleet.size() > 1);
 }
