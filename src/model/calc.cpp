@@ -21,6 +21,15 @@ _wbRows calcRows(const _wbSetup& s, const _wbLoading& l)
 {
     _wbRows r{};
     r[ROW_BASIC] = item("Basic aircraft", s.nBasicWeight, s.nBasicLongArm, s.nBasicLatArm);
+    // The items' change is a sum of moments, so its arms are the moments
+    // over its weight; a change that weighs nothing nets out to no arm.
+    const _wbItemsChange& c = l.items;
+    r[ROW_EQUIPMENT] = {"Equipment",
+                        c.nWeight,
+                        c.nWeight != 0 ? c.nLongMoment / c.nWeight : 0,
+                        c.nLongMoment,
+                        c.nWeight != 0 ? c.nLatMoment / c.nWeight : 0,
+                        c.nLatMoment};
     r[ROW_LSEAT] = item("Left seat", l.nLSeatWeight, s.nLSeatLongArm, s.nLSeatLatArm);
     r[ROW_RSEAT] = item("Right seat", l.nRSeatWeight, s.nRSeatLongArm, s.nRSeatLatArm);
     r[ROW_FUEL] = item("Fuel", l.nFuelVolume * unitFuelDensity(s), s.nFuelLongArm, s.nFuelLatArm);
@@ -33,14 +42,15 @@ _wbRows calcRows(const _wbSetup& s, const _wbLoading& l)
     else
         r[ROW_BALLAST] = {"Ballast", 0, 0, 0, 0, 0};
 
-    // The totals add up in one fixed order: basic aircraft, left seat, right
-    // seat, fuel, ballast; then the lateral arm before the longitudinal.
+    // The totals add up in one fixed order: basic aircraft, items, left
+    // seat, right seat, fuel, ballast; then the lateral arm before the
+    // longitudinal.
     _wbTableRow& t = r[ROW_TOTAL];
     t = {"Total", 0, 0, 0, 0, 0};
     t.nWeight = r[ROW_BASIC].nWeight;
     t.nLatMoment = r[ROW_BASIC].nLatMoment;
     t.nLongMoment = r[ROW_BASIC].nLongMoment;
-    for (int i = ROW_LSEAT; i <= ROW_BALLAST; i++) {
+    for (int i = ROW_EQUIPMENT; i <= ROW_BALLAST; i++) {
         t.nWeight += r[i].nWeight;
         t.nLatMoment += r[i].nLatMoment;
         t.nLongMoment += r[i].nLongMoment;
@@ -48,6 +58,28 @@ _wbRows calcRows(const _wbSetup& s, const _wbLoading& l)
     t.nLatArm = t.nLatMoment / t.nWeight;
     t.nLongArm = t.nLongMoment / t.nWeight;
     return r;
+}
+
+bool calcItemFitted(const _wbSetup& s, const std::vector<bool>& fitted, size_t n)
+{
+    return n < fitted.size() ? fitted[n] : s.items[n].bWeighed;
+}
+
+_wbItemsChange calcItemsChange(const _wbSetup& s, const std::vector<bool>& fitted)
+{
+    _wbItemsChange c;
+    for (size_t n = 0; n < s.items.size(); n++) {
+        const _wbItem& i = s.items[n];
+        const bool bFitted = calcItemFitted(s, fitted, n);
+        if (bFitted == i.bWeighed)
+            continue;
+        const double nSign = bFitted ? 1 : -1;
+        c.nWeight += nSign * i.nWeight;
+        c.nLongMoment += nSign * (i.nLongArm * i.nWeight);
+        c.nLatMoment += nSign * (i.nLatArm * i.nWeight);
+        c.nDiffering++;
+    }
+    return c;
 }
 
 _wbPoint calcPointOf(const _wbTableRow& total)
@@ -127,8 +159,9 @@ _wbFlight calcJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLi
     f.bTripOverFuel = f.nTrip > l.nFuelVolume;
     f.bUnconfirmed = s.nUnconfirmed != 0;
     // No trip lands with the take-off loading itself, to the last digit.
-    const _wbLoading landed = {l.nLSeatWeight, l.nRSeatWeight, f.nLandingFuel, l.nBallastPosn};
-    const _wbLoading dry = {l.nLSeatWeight, l.nRSeatWeight, 0.0, l.nBallastPosn};
+    _wbLoading landed = l, dry = l;
+    landed.nFuelVolume = f.nLandingFuel;
+    dry.nFuelVolume = 0.0;
     const std::array<_wbLoading, POINT_COUNT> loadings = {l, landed, dry};
     f.rows = calcRows(s, l);
     for (int n = 0; n < POINT_COUNT; n++) {

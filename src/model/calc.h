@@ -35,15 +35,24 @@ struct _wbTableRow {
 };
 
 // The rows of a calculation, in the result table's order.
-enum _wbRow { ROW_BASIC, ROW_LSEAT, ROW_RSEAT, ROW_FUEL, ROW_BALLAST, ROW_TOTAL, ROW_COUNT };
+enum _wbRow { ROW_BASIC, ROW_EQUIPMENT, ROW_LSEAT, ROW_RSEAT, ROW_FUEL, ROW_BALLAST, ROW_TOTAL, ROW_COUNT };
 using _wbRows = std::array<_wbTableRow, ROW_COUNT>;
 
 // The one calculation of a loading: every item's weight, arms and moments
 // and the total, each product and sum in one fixed order (basic aircraft,
-// left seat, right seat, fuel, ballast), so every caller gets the same
-// digits. Not guarded: a total weight of 0 gives arms of no number or
+// the change of its removable items, left seat, right seat, fuel, ballast),
+// so every caller gets the same digits; with no item changed its row is
+// naught and the sums are those of the aircraft as weighed. Not guarded: a total weight of 0 gives arms of no number or
 // infinite ones.
 _wbRows calcRows(const _wbSetup& s, const _wbLoading& l);
+
+// Whether item n of an aircraft is fitted for a flight: fitted[n] where the
+// flight says, else as it was weighed.
+bool calcItemFitted(const _wbSetup& s, const std::vector<bool>& fitted, size_t n);
+
+// What the items fitted for a flight change of the aircraft as weighed,
+// summed in the items' order.
+_wbItemsChange calcItemsChange(const _wbSetup& s, const std::vector<bool>& fitted);
 
 // The total of a calculation as a point.
 _wbPoint calcPointOf(const _wbTableRow& total);

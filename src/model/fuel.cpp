@@ -20,6 +20,16 @@ void keepWhere(double nA, double nB, double& nLow, double& nHigh)
         nHigh = -1; // never
 }
 
+// The loading with another fuel load and ballast position: the same seats
+// and items.
+_wbLoading fuelWith(const _wbLoading& l, double nFuelLitres, guint nBallastPosn)
+{
+    _wbLoading at = l;
+    at.nFuelVolume = nFuelLitres;
+    at.nBallastPosn = nBallastPosn;
+    return at;
+}
+
 // Whether a loading's weight and centre of gravity are within at a point,
 // by the judgement.
 bool pointWithin(const _wbSetup& s, const _wbLoading& l, _wbFlightPoint nPoint)
@@ -48,9 +58,10 @@ double confirmed(const _wbSetup& s, _wbLoading l, _wbFlightPoint nPoint, double 
 
 } // namespace
 
-_wbFuelRange fuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, _wbFlightPoint nPoint)
+_wbFuelRange fuelRange(const _wbSetup& s, const _wbLoading& loading, _wbFlightPoint nPoint)
 {
-    const _wbPoint z = calcLoadedPoint(s, nLSeat, nRSeat, 0.0, nBallastPosn);
+    const _wbLoading l = fuelWith(loading, 0.0, loading.nBallastPosn);
+    const _wbPoint z = calcLoadedPoint(s, l);
     // Without a weight of its own the aircraft has no arm to keep in
     // limits; and a value that is no number answers nothing.
     if (!(z.nWeight > 0) || !std::isfinite(z.nWeight) || !std::isfinite(z.nLongMoment) || !std::isfinite(z.nLatMoment))
@@ -62,8 +73,7 @@ _wbFuelRange fuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nB
     // point z) and at FAR litres, far enough that the sums' rounding
     // hardly tilts it.
     constexpr double FAR = 1024;
-    const _wbLoading l = {nLSeat, nRSeat, 0.0, nBallastPosn};
-    const _wbLoading far = {nLSeat, nRSeat, FAR, nBallastPosn};
+    const _wbLoading far = fuelWith(l, FAR, l.nBallastPosn);
     const _wbPoint f = calcLoadedPoint(s, far);
     double nLow = 0, nHigh = INFINITY;
     for (const _limRow& r : LIM_ROWS) {
@@ -82,15 +92,15 @@ _wbFuelRange fuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nB
     return {true, true, confirmed(s, l, nPoint, nLow, nHigh), confirmed(s, l, nPoint, nHigh, nLow)};
 }
 
-_wbTripFuel fuelTripRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres)
+_wbTripFuel fuelTripRange(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
 {
-    const _wbFuelRange range = fuelRange(s, nLSeat, nRSeat, nBallastPosn);
+    const _wbFuelRange range = fuelRange(s, l);
     _wbTripFuel t = {range, range.nLeast};
     if (!range.bKnown || !range.bAny || !(nTripLitres > 0))
         return t;
     // Each limit holds at take-off for the whole fuel and at landing for
     // what the trip leaves: the landing's range moved up by the trip.
-    const _wbFuelRange landing = fuelRange(s, nLSeat, nRSeat, nBallastPosn, POINT_LANDING);
+    const _wbFuelRange landing = fuelRange(s, l, POINT_LANDING);
     t.nKeep = landing.nLeast;
     t.takeOff.nLeast = std::fmax(range.nLeast, landing.nLeast + nTripLitres);
     t.takeOff.nMost = std::fmin(range.nMost, landing.nMost + nTripLitres);
@@ -98,16 +108,16 @@ _wbTripFuel fuelTripRange(const _wbSetup& s, double nLSeat, double nRSeat, guint
     return t;
 }
 
-_wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
-                                   guint nBallastPosn, double nTripLitres)
+_wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
 {
     // Any other value (a hand-edited file) acts as no ballast.
+    guint nBallastPosn = l.nBallastPosn;
     if (nBallastPosn != BALLAST_FRONT && nBallastPosn != BALLAST_REAR)
         nBallastPosn = BALLAST_NONE;
     // Within as the verdict has it: every limit of every point, by both
     // rules, and a landing the fuel allows. No loading needs no advice.
     auto within = [&](guint nPosn) {
-        const _wbFlight f = calcJudgeFlight(s, {nLSeat, nRSeat, nFuelLitres, nPosn}, nTripLitres);
+        const _wbFlight f = calcJudgeFlight(s, fuelWith(l, l.nFuelVolume, nPosn), nTripLitres);
         if (f.bNothingEntered)
             return true;
         if (f.bTripOverFuel)
@@ -131,11 +141,10 @@ namespace
 
 // The trip's range at a position, narrowed to nothing where the aircraft
 // with its fuel burned is beyond a limit: no fuel load changes that point.
-_wbTripFuel flyingRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nPosn, double nTripLitres,
-                        _wbBeyond& nNoFuel)
+_wbTripFuel flyingRange(const _wbSetup& s, const _wbLoading& l, guint nPosn, double nTripLitres, _wbBeyond& nNoFuel)
 {
-    _wbTripFuel t = fuelTripRange(s, nLSeat, nRSeat, nPosn, nTripLitres);
-    const _wbLoading dry = {nLSeat, nRSeat, 0.0, nPosn};
+    const _wbLoading dry = fuelWith(l, 0.0, nPosn);
+    _wbTripFuel t = fuelTripRange(s, dry, nTripLitres);
     nNoFuel = t.takeOff.bKnown ? calcBeyondLimit(calcJudge(dry, calcLoadedPoint(s, dry), POINT_NO_FUEL)) : BEYOND_NONE;
     if (nNoFuel != BEYOND_NONE)
         t.takeOff.bAny = false;
@@ -144,17 +153,18 @@ _wbTripFuel flyingRange(const _wbSetup& s, double nLSeat, double nRSeat, guint n
 
 } // namespace
 
-_wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres)
+_wbFuelPlan fuelPlan(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
 {
     _wbFuelPlan plan = {};
+    const guint nBallastPosn = l.nBallastPosn;
     plan.nChosen = nBallastPosn == BALLAST_FRONT || nBallastPosn == BALLAST_REAR ? nBallastPosn : guint{BALLAST_NONE};
-    const _wbLoading dry = {nLSeat, nRSeat, 0.0, BALLAST_NONE};
+    const _wbLoading dry = fuelWith(l, 0.0, BALLAST_NONE);
     const _wbJudgement j = calcJudge(dry, calcLoadedPoint(s, dry), POINT_TAKE_OFF);
     for (const _limRow& r : LIM_ROWS)
         if (!plan.pszSeatsOnly && r.nLever == LEVER_SEATS && j.beyond(r.nId))
             plan.pszSeatsOnly = r.pszSeatsOnly;
     for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR}) {
-        plan.at[nPosn] = flyingRange(s, nLSeat, nRSeat, nPosn, nTripLitres, plan.noFuel[nPosn]);
+        plan.at[nPosn] = flyingRange(s, l, nPosn, nTripLitres, plan.noFuel[nPosn]);
         if (plan.pszSeatsOnly)
             plan.at[nPosn].takeOff.bAny = false;
     }

@@ -9,15 +9,15 @@
 
 // The fuel volumes, in litres and within the tank, for which a loading's
 // weight and centre of gravity are within every limit of a point of the
-// flight (take-off unless named): every limit the fuel moves. bKnown is false where the aircraft
+// flight (take-off unless named): every limit the fuel moves. The
+// loading's own fuel plays no part. bKnown is false where the aircraft
 // without fuel weighs nothing (or no number).
 struct _wbFuelRange {
     bool bKnown = false;
     bool bAny = false;
     double nLeast = 0, nMost = 0;
 };
-_wbFuelRange fuelRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn,
-                       _wbFlightPoint nPoint = POINT_TAKE_OFF);
+_wbFuelRange fuelRange(const _wbSetup& s, const _wbLoading& l, _wbFlightPoint nPoint = POINT_TAKE_OFF);
 
 // The take-off fuel, in litres, for which the take-off point and the landing
 // point after a trip of nTripLitres are both within every limit: the range
@@ -28,7 +28,7 @@ struct _wbTripFuel {
     _wbFuelRange takeOff;
     double nKeep;
 };
-_wbTripFuel fuelTripRange(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);
+_wbTripFuel fuelTripRange(const _wbSetup& s, const _wbLoading& l, double nTripLitres);
 
 // Whether the chosen ballast position leaves the flight (with a trip of
 // nTripLitres) not within, as the verdict judges it (bNeeded): a point
@@ -38,8 +38,7 @@ struct _wbBallastAdvice {
     bool bNeeded;
     int nPosn;
 };
-_wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, double nLSeat, double nRSeat, double nFuelLitres,
-                                   guint nBallastPosn, double nTripLitres = 0);
+_wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, const _wbLoading& l, double nTripLitres = 0);
 
 // The loading that flies, at each ballast position (at[n] for the _locBallast
 // value n): the take-off fuel, in litres, for which every point of the
@@ -55,4 +54,4 @@ struct _wbFuelPlan {
     std::array<_wbBeyond, 3> noFuel;
     const char* pszSeatsOnly;
 };
-_wbFuelPlan fuelPlan(const _wbSetup& s, double nLSeat, double nRSeat, guint nBallastPosn, double nTripLitres);
+_wbFuelPlan fuelPlan(const _wbSetup& s, const _wbLoading& l, double nTripLitres);

@@ -32,11 +32,21 @@ enum _limPoints : unsigned {
     AT_EVERY_POINT = AT_TAKE_OFF | AT_LANDING | AT_NO_FUEL
 };
 
+// What the removable items fitted for a flight change of the aircraft as
+// weighed: the weight in kg and the moments in kg·mm of the items that
+// differ from the weighing (nDiffering of them): one fitted that was not
+// weighed adds, one removed that was weighed takes away.
+struct _wbItemsChange {
+    double nWeight = 0, nLongMoment = 0, nLatMoment = 0;
+    int nDiffering = 0;
+};
+
 // A loading: the seats in kg, the fuel in litres, a _locBallast value (any
-// other position counts as none).
+// other position counts as none), and the change of the items fitted.
 struct _wbLoading {
     double nLSeatWeight, nRSeatWeight, nFuelVolume;
     guint nBallastPosn;
+    _wbItemsChange items{};
 };
 
 // A loaded point: weight in kg, moments in kg·mm, arms in mm.

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Conversion factors between the user's units and the internal ones
 // (kilograms, millimetres, litres).
@@ -22,6 +23,16 @@ enum _unitWt : int32_t { UNIT_WT_KG = 0, UNIT_WT_LB = 1 };
 enum _unitLen : int32_t { UNIT_ARM_MM = 0, UNIT_ARM_INCH = 1 };
 enum _unitFuel : int32_t { UNIT_FUEL_LITRE = 0, UNIT_FUEL_USGAL = 1, UNIT_FUEL_IMPGAL = 2 };
 enum _locBallast : int32_t { BALLAST_NONE = 0, BALLAST_FRONT = 1, BALLAST_REAR = 2 };
+
+// A removable item of the aircraft (a door, the dual controls, a cargo
+// hook): its name as typed, its weight in kg and arms in mm, and whether it
+// was fitted when the aircraft was weighed, so is in the basic weight.
+struct _wbItem {
+    std::string strName;
+    double nWeight = 0, nLongArm = 0, nLatArm = 0;
+    bool bWeighed = true;
+    bool operator==(const _wbItem&) const = default;
+};
 
 // The aircraft and the user's units. Weights in kg, arms in mm.
 struct _wbSetup {
@@ -49,6 +60,8 @@ struct _wbSetup {
     guint nUnconfirmed;
     // The months between the aircraft's weighings; 0 where none is set.
     double nWeighingMonths;
+    // Its removable items, in the order they were added.
+    std::vector<_wbItem> items{};
 };
 
 // Every basic figure copied and not typed: weight, longitudinal and lateral

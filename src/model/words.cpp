@@ -319,8 +319,7 @@ constexpr const char* NO_LOADING_LOWER = "no loading of fuel and ballast is with
 int otherPosition(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s)
 {
     const _wbLoading& l = f.loading;
-    const _wbBallastAdvice a =
-        fuelBallastAdvice(s, l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume, l.nBallastPosn, f.nTrip);
+    const _wbBallastAdvice a = fuelBallastAdvice(s, l, f.nTrip);
     if (a.bNeeded && a.nPosn >= 0 && !inwardRange(plan.at[a.nPosn].takeOff, s.nUnitFuel).empty())
         return a.nPosn;
     for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR})
@@ -362,7 +361,7 @@ bool wrdUnitsWritten(const _wbSetup& u)
 _wbFuelPlan wrdFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip)
 {
     const _wbLoading& l = f.loading;
-    return fuelPlan(s, l.nLSeatWeight, l.nRSeatWeight, l.nBallastPosn, bTrip ? f.nTrip : 0);
+    return fuelPlan(s, l, bTrip ? f.nTrip : 0);
 }
 
 std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& u, bool bTrip)
@@ -410,8 +409,7 @@ std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, co
     if (!f.doubts.empty() || !plan.at[plan.nChosen].takeOff.bKnown)
         return {};
     const _wbLoading& l = f.loading;
-    const _wbBallastAdvice advice =
-        fuelBallastAdvice(s, l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume, l.nBallastPosn, f.nTrip);
+    const _wbBallastAdvice advice = fuelBallastAdvice(s, l, f.nTrip);
     if (!advice.bNeeded)
         return {};
     if (advice.nPosn >= 0)

@@ -6,13 +6,18 @@
 
 #include "model/date.h"
 #include "model/texts.h"
+#include "store/items.h"
 #include "store/params.h"
 #include "store/state.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <ranges>
 #include <type_traits>
 #include <variant>
 
@@ -111,6 +116,12 @@ std::string fingerprintOf(const std::map<std::string, std::string>& figures, int
             const auto it = figures.find(figureName(v));
             str += figureName(v) + "=" + (it == figures.end() ? "" : it->second) + "\n";
         }
+    // The items' lines, as many as the record names.
+    for (size_t n = 0; figures.count(itmGroup("", n) + "/" + ITM_FIGURE_KEYS[0]); n++)
+        for (const char* pszKey : ITM_FIGURE_KEYS) {
+            const auto it = figures.find(itmGroup("", n) + "/" + pszKey);
+            str += itmGroup("", n) + "/" + pszKey + "=" + (it == figures.end() ? "" : it->second) + "\n";
+        }
     return nVersion == 1 ? digest(str) : "v" + std::to_string(nVersion) + ":" + digest(str);
 }
 
@@ -127,7 +138,7 @@ bool recordTrusted(const std::map<std::string, std::string>& recorded, const std
 // recorded, with the one the pilot changed (strFigure) and the history
 // brought up to date only where they were as recorded before (before), so
 // every outside change stays flagged, and named.
-void recordFigures(const std::string& strWhen, bool bOutside, const std::string& strFigure,
+void recordFigures(const std::string& strWhen, bool bOutside, const std::vector<std::string>& names,
                    const std::map<std::string, std::string>& before)
 {
     std::map<std::string, std::string> figures = currentFigures(PRM_FINGERPRINT_VERSION);
@@ -136,10 +147,19 @@ void recordFigures(const std::string& strWhen, bool bOutside, const std::string&
         if (!recordTrusted(recorded, figRecordedFingerprint()) ||
             valFingerprintVersion(figRecordedFingerprint()) != PRM_FINGERPRINT_VERSION)
             return; // an older or altered record: the flag stands until confirmed
-        for (const std::string& strName : {strFigure, std::string(HISTORY_FIGURE)}) {
+        std::vector<std::string> changed = names;
+        changed.push_back(HISTORY_FIGURE);
+        for (const std::string& strName : changed) {
             const auto itBefore = before.find(strName);
-            if (figures.count(strName) && itBefore != before.end() && recorded[strName] == itBefore->second)
-                recorded[strName] = figures[strName];
+            const auto itNow = figures.find(strName), itWas = recorded.find(strName);
+            const std::string strBefore = itBefore == before.end() ? "" : itBefore->second,
+                              strWas = itWas == recorded.end() ? "" : itWas->second;
+            if (strWas != strBefore)
+                continue;
+            if (itNow != figures.end())
+                recorded[strName] = itNow->second;
+            else
+                recorded.erase(strName);
         }
         figures = recorded;
     }
@@ -164,7 +184,20 @@ void afterFigureChange(const _prmAmendment& a, bool bWasControlled, bool bOutsid
         return;
     if (!bWasControlled)
         appendHistory({a.strWhen, "", "", "", "under change control from here"});
-    recordFigures(a.strWhen, bOutside, a.strFigure, before);
+    recordFigures(a.strWhen, bOutside, {a.strFigure}, before);
+}
+
+// The item taken out of before to make after, where that is all that
+// changed.
+std::optional<size_t> removedItem(const std::vector<_wbItem>& before, const std::vector<_wbItem>& after)
+{
+    for (size_t k = 0; k < before.size() && after.size() + 1 == before.size(); k++) {
+        std::vector<_wbItem> without = before;
+        without.erase(without.begin() + static_cast<std::ptrdiff_t>(k));
+        if (without == after)
+            return k;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -332,6 +365,11 @@ std::vector<std::string> figOutsideChanges(void)
             changes.push_back(strName == HISTORY_FIGURE ? "the history was changed"
                                                         : strName + " " + figFigureChange(strWas, strValue));
         }
+        // A figure recorded that is gone (an item removed by hand).
+        const std::map<std::string, std::string> current = currentFigures(nVersion);
+        for (const auto& [strName, strValue] : recorded)
+            if (!current.count(strName))
+                changes.push_back(strName + " " + figFigureChange(strValue, ""));
     } else if (nVersion >= 2) {
         changes.push_back("the record of the figures is missing");
     }
@@ -386,7 +424,7 @@ void figStoreCovered(_prmValueId nId, double nValue)
         else if (!valIsText(v))
             g_key_file_set_integer(pkf, v.pszGroup, v.pszKey, static_cast<gint>(valHeld(nId)));
         if (figUnderControl())
-            recordFigures(now(), bOutside, figureName(v), before);
+            recordFigures(now(), bOutside, {figureName(v)}, before);
     });
 }
 
@@ -397,17 +435,90 @@ void figConfirmFigures(const std::string& strReason)
         const std::map<std::string, std::string> recorded = recordedFigures();
         const int nVersion = valFingerprintVersion(figRecordedFingerprint());
         bool bNamed = false;
-        if (recordTrusted(recorded, figRecordedFingerprint()))
-            for (const auto& [strName, strValue] : currentFigures(nVersion)) {
-                const auto it = recorded.find(strName);
-                const std::string strWas = it == recorded.end() ? "" : it->second;
-                if (strWas != strValue && strName != HISTORY_FIGURE) {
-                    appendHistory({strWhen, strName, strWas, strValue, strReason});
+        if (recordTrusted(recorded, figRecordedFingerprint())) {
+            std::map<std::string, std::pair<std::string, std::string>> changed;
+            const std::map<std::string, std::string> current = currentFigures(nVersion);
+            for (const auto& [strName, strValue] : current)
+                if (const auto it = recorded.find(strName); it == recorded.end() || it->second != strValue)
+                    changed[strName] = {it == recorded.end() ? "" : it->second, strValue};
+            for (const auto& [strName, strValue] : recorded)
+                if (!current.count(strName))
+                    changed[strName] = {strValue, ""};
+            for (const auto& [strName, change] : changed)
+                if (strName != HISTORY_FIGURE) {
+                    appendHistory({strWhen, strName, change.first, change.second, strReason});
                     bNamed = true;
                 }
-            }
+        }
         if (!bNamed)
             appendHistory({strWhen, "", "", "", "confirmed after an outside change: " + strReason});
-        recordFigures(strWhen, false, "", {});
+        recordFigures(strWhen, false, {}, {});
+    });
+}
+
+std::vector<_prmAmendment> figItemsAmendments(const std::vector<_wbItem>& before, const std::vector<_wbItem>& after)
+{
+    std::vector<_prmAmendment> v;
+    // One item taken out: named as such, not as each after it moved up.
+    if (const std::optional<size_t> k = removedItem(before, after))
+        return {{"", itmGroup("", *k), itmItemText(before[*k]), "", ""}};
+    for (size_t n = 0; n < std::max(before.size(), after.size()); n++) {
+        if (n >= before.size() || n >= after.size()) {
+            v.push_back({"", itmGroup("", n), n < before.size() ? itmItemText(before[n]) : "",
+                         n < after.size() ? itmItemText(after[n]) : "", ""});
+            continue;
+        }
+        const _wbItem &b = before[n], &a = after[n];
+        const std::array<std::pair<std::string, std::string>, ITM_FIGURE_KEYS.size()> values = {{
+            {b.strName, a.strName},
+            {fileNumber(b.nWeight), fileNumber(a.nWeight)},
+            {fileNumber(b.nLongArm), fileNumber(a.nLongArm)},
+            {fileNumber(b.nLatArm), fileNumber(a.nLatArm)},
+            {b.bWeighed ? "true" : "false", a.bWeighed ? "true" : "false"},
+        }};
+        for (size_t k = 0; k < values.size(); k++)
+            if (values[k].first != values[k].second)
+                v.push_back({"", itmGroup("", n) + "/" + ITM_FIGURE_KEYS[k], values[k].first, values[k].second, ""});
+    }
+    return v;
+}
+
+void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReason)
+{
+    const std::vector<_prmAmendment> changes = figItemsAmendments(m_wbSetup.items, items);
+    if (changes.empty())
+        return;
+    const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
+    const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
+    const std::string strWhen = now();
+    // The flight keeps each item as it had it; a new one comes as weighed.
+    std::vector<bool> fitted;
+    for (size_t n = 0; n < m_wbSetup.items.size(); n++)
+        fitted.push_back(calcItemFitted(m_wbSetup, stateLoad().fitted, n));
+    if (const std::optional<size_t> k = removedItem(m_wbSetup.items, items))
+        fitted.erase(fitted.begin() + static_cast<std::ptrdiff_t>(*k));
+    fitted.resize(std::min(fitted.size(), items.size()));
+    for (size_t n = fitted.size(); n < items.size(); n++)
+        fitted.push_back(items[n].bWeighed);
+    // Every item's figure, as it was and as it is, is what changed.
+    std::vector<std::string> names;
+    for (const auto& [strName, strValue] : before)
+        if (itmIsFigure(strName))
+            names.push_back(strName);
+    stateEditSetup().items = items;
+    stateEditLoad().fitted = fitted;
+    prmEdit([&](GKeyFile* pkf) {
+        itmWrite(pkf, items, fitted);
+        for (const _prmAmendment& a : changes)
+            if (!strReason.empty())
+                appendHistory({strWhen, a.strFigure, a.strOld, a.strNew, strReason});
+        if (!figUnderControl())
+            return;
+        if (!bWasControlled)
+            appendHistory({strWhen, "", "", "", "under change control from here"});
+        for (const std::string& strName : currentFigures(PRM_FINGERPRINT_VERSION) | std::views::keys)
+            if (itmIsFigure(strName))
+                names.push_back(strName);
+        recordFigures(strWhen, bOutside, names, before);
     });
 }

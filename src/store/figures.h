@@ -90,6 +90,20 @@ void figStoreFigureText(_prmValueId nId, const char* pszText, const std::string&
 // copied figure typed), and records the fingerprint anew: one rewrite.
 void figStoreCovered(_prmValueId nId, double nValue);
 
+// The amendments that make the items before into those after, without
+// when and why: one item added or taken out as one line ("Equipment 3",
+// the item in a line, as itmItemText writes it), else each figure of an
+// item that changed ("Equipment 1/Weight", old → new as Zarv.conf holds
+// them).
+std::vector<_prmAmendment> figItemsAmendments(const std::vector<_wbItem>& before, const std::vector<_wbItem>& after);
+
+// Stores the current aircraft's items as the pilot changed them, with a
+// history line for each amendment where a reason is given, and records the
+// fingerprint of an aircraft under change control: one rewrite. The flight
+// keeps the items it had fitted or removed; an item added comes as it was
+// weighed. Nothing happens where nothing changed.
+void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReason);
+
 // The pilot has checked figures changed outside Zarv and says why: a
 // history line for each figure that changed since Zarv recorded them (old
 // → new), and the fingerprint recorded. One rewrite.

@@ -6,6 +6,7 @@
 // one rewrite of the file.
 #include "store/fleet.h"
 
+#include "store/items.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -36,6 +37,7 @@ void swapWith(GKeyFile* pkf, const std::string& strGroup)
         copyValue(pkf, p.pszGroup, p.pszKey, pszOther);
         copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszCurrent);
     }
+    itmSwap(pkf, strGroup);
 }
 
 // The other aircraft's groups, in the order of their numbers.
@@ -91,6 +93,9 @@ void fleetAdd(void)
             g_autofree gchar* pszValue = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
             copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszValue);
         }
+        // Its items are copied as its figures are: the current one's stay
+        // with it in the new group.
+        itmCopy(pkf, "", strGroup);
         // It is another helicopter: its identity starts empty, and its basic
         // weight and arms stay unconfirmed until each is typed.
         const _prmValue &reg = valValue(VAL_REGISTRATION), &from = valValue(VAL_COPIED_FROM);
@@ -112,5 +117,6 @@ void fleetRemoveCurrent(void)
             return;
         swapWith(pkf, groups.front());
         g_key_file_remove_group(pkf, groups.front().c_str(), nullptr);
+        itmRemove(pkf, groups.front());
     });
 }

@@ -26,9 +26,9 @@ const _wbLoadState& stateLoad(void)
     return m_held.loadings.front();
 }
 
-_wbLoading stateLoadingOf(const _wbLoadState& l)
+_wbLoading stateLoadingOf(const _wbSetup& s, const _wbLoadState& l)
 {
-    return {l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume, l.nBallastPosn};
+    return {l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume, l.nBallastPosn, calcItemsChange(s, l.fitted)};
 }
 
 _wbSetup& stateEditSetup(void)

@@ -10,6 +10,8 @@
 
 #include <glib.h>
 
+#include <vector>
+
 // The one setup record, read-only: the table of stored values writes it
 // through stateEditSetup.
 extern const _wbSetup& m_wbSetup;
@@ -25,13 +27,16 @@ struct _wbLoadState {
     guint nBallastPosn;
     gdouble nTripFuel;
     gboolean bShowBurnOff;
+    // Which of the aircraft's removable items are fitted for the flight, in
+    // the items' order; an item it says nothing of is as weighed.
+    std::vector<bool> fitted{};
 };
 
 // The loading the loading page shows.
 const _wbLoadState& stateLoad(void);
 
-// A loading as the calculation takes it.
-_wbLoading stateLoadingOf(const _wbLoadState& l);
+// A loading of an aircraft as the calculation takes it.
+_wbLoading stateLoadingOf(const _wbSetup& s, const _wbLoadState& l);
 
 // For the table of stored values, which reads Zarv.conf into them and keeps
 // what the pilot changes: the setup record and the shown loading.

@@ -4,6 +4,7 @@
 #include "store/stored.h"
 
 #include "model/date.h"
+#include "store/items.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "sys/errlog.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <tuple>
 #include <type_traits>
 
 namespace
@@ -506,7 +508,7 @@ void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& 
 
 _wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l)
 {
-    _wbFlight f = calcJudgeFlight(s, stateLoadingOf(l), l.nTripFuel);
+    _wbFlight f = calcJudgeFlight(s, stateLoadingOf(s, l), l.nTripFuel);
     // A value that cannot be right, or was not read, leaves nothing judged.
     f.doubts = valDoubts(s, l);
     return f;
@@ -545,6 +547,14 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
             errPostError(strMsg.c_str());
         }
     }
+    // An item's figures too, whether fitted or not: a figure that cannot be
+    // right casts doubt on the aircraft as weighed.
+    for (const _wbItem& i : s.items)
+        for (const auto& [pszWhat, nKind, n] : {std::tuple{"equipment item's weight", KIND_WEIGHT, i.nWeight},
+                                                std::tuple{"equipment item's longitudinal arm", KIND_ARM, i.nLongArm},
+                                                std::tuple{"equipment item's lateral arm", KIND_ARM, i.nLatArm}})
+            if (!unitPossible(nKind, n))
+                v.push_back({pszWhat, nKind, n, std::isfinite(n) ? "" : "nan"});
     return v;
 }
 
@@ -638,11 +648,13 @@ void psetParams(void)
     s = calcWithFixedArms(s);
     // The rear position lies on the centre line.
     s.nBallastRearLatArm = 0.0;
+    s.items = itmRead(m_pkeyFile);
 }
 
 void pwbParams(void)
 {
     valLoadValues(PRM_OF_LOADING);
+    stateEditLoad().fitted = itmReadFitted(m_pkeyFile);
 }
 
 std::string valAircraftGroup(int n)
@@ -680,7 +692,8 @@ std::string valFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& 
             str += text(v.nId);
         str += '\n';
     }
-    return str;
+    // An aircraft without items reads as it always has.
+    return str + itmFigureText(s.items);
 }
 
 std::string valFingerprint(const _prmTextOf& text, int nVersion, const _wbSetup& s)

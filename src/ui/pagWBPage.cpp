@@ -283,11 +283,12 @@ void colourPoint(GtkWidget* pwgtWeight, GtkWidget* pwgtLongArm, GtkWidget* pwgtL
 // Fills the result table from the flight's take-off.
 void pwbUpdateTotalsDisplay(const _wbFlight& f)
 {
-    // The cells are bound column by column, each from the basic row down.
-    const auto& rows = f.rows;
-    for (size_t iRow = 0; iRow < rows.size(); iRow++) {
-        const _wbTableRow& r = rows[iRow];
-        auto cell = [&](size_t iCol) { return *m_bindings[FIRST_CELL + iCol * rows.size() + iRow].ppwgt; };
+    // The cells are bound column by column, each from the basic row down;
+    // the items' row has optional cells of its own.
+    constexpr std::array<_wbRow, 6> cells = {ROW_BASIC, ROW_LSEAT, ROW_RSEAT, ROW_FUEL, ROW_BALLAST, ROW_TOTAL};
+    for (size_t iRow = 0; iRow < cells.size(); iRow++) {
+        const _wbTableRow& r = f.rows[cells[iRow]];
+        auto cell = [&](size_t iCol) { return *m_bindings[FIRST_CELL + iCol * cells.size() + iRow].ppwgt; };
         pwbDisplayWeightValue(cell(0), r.nWeight);
         pwbDisplayArmValue(cell(1), r.nLongArm);
         pwbDisplayMomentValue(cell(2), r.nLongMoment);
@@ -327,9 +328,7 @@ std::string pointFigures(const _wbFlight& f, _wbFlightPoint nPoint)
 void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTrip)
 {
     std::string& strShown = m_wb.strFuelFlag;
-    const _wbFuelRange range =
-        fuelTripRange(m_wbSetup, f.loading.nLSeatWeight, f.loading.nRSeatWeight, f.loading.nBallastPosn, f.nTrip)
-            .takeOff;
+    const _wbFuelRange range = fuelTripRange(m_wbSetup, f.loading, f.nTrip).takeOff;
     const bool bOutside = bTrip && f.doubts.empty() && m_wbSetup.nBasicWeight > 0 && range.bKnown &&
                           (!range.bAny || f.nFuel < range.nLeast || f.nFuel > range.nMost);
     g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(m_wb.m_pwgtFuelVolume);

@@ -111,9 +111,11 @@ double drawTable(cairo_t* pCr, double nLeft, double y, double nTextWidth, const 
             nRow = std::max(nRow, text(pCr, colX(i), y, nCol - 4, cells[i], "sans 9", FIT_ONE_LINE, PANGO_ALIGN_RIGHT));
         y += nRow + 1;
     };
+    // The items' row only where an item differs from the weighing.
     for (const _wbTableRow& r : flight.rows)
-        row(r.pszItem, {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
-                        pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)});
+        if (&r != &flight.rows[ROW_EQUIPMENT] || flight.loading.items.nDiffering > 0)
+            row(r.pszItem, {pwbWeightText(r.nWeight), pwbArmText(r.nLongArm), pwbMomentText(r.nLongMoment),
+                            pwbArmText(r.nLatArm), pwbMomentText(r.nLatMoment)});
     if (flight.hasPoint(POINT_LANDING)) {
         const _wbPoint& l = flight.points[POINT_LANDING];
         row("Landing", {pwbWeightText(l.nWeight), pwbArmText(l.nLongArm), "", pwbArmText(l.nLatArm), ""});

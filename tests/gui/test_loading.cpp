@@ -307,8 +307,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
 
     // In US gallons, rounded inward.
     click("FuelUnitUSGal");
-    const _wbFuelRange r =
-        fuelRange(m_wbSetup, stateLoad().nLSeatWeight, stateLoad().nRSeatWeight, stateLoad().nBallastPosn);
+    const _wbFuelRange r = fuelRange(m_wbSetup, stateLoadingOf(m_wbSetup, stateLoad()));
     ASSERT_TRUE(r.bAny);
     const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US Gal";
     EXPECT_EQ(text("FuelAllowed"),

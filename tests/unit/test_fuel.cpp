@@ -69,14 +69,14 @@ TEST_P(WorkedFigures, ZeroFuelPointFuelAllowedAndAdvice)
     const _wbSetup s = aircraft(c.nBasicWeight, c.nBasicLongArm);
     const _wbPoint z = calcLoadedPoint(s, c.nSeat, c.nSeat, 0, c.nBallast);
     EXPECT_EQ(calcBeyondLimit(z), c.nZeroFuel);
-    const _wbFuelRange r = fuelRange(s, c.nSeat, c.nSeat, c.nBallast);
+    const _wbFuelRange r = fuelRange(s, {c.nSeat, c.nSeat, 0, c.nBallast});
     EXPECT_TRUE(r.bKnown);
     EXPECT_EQ(r.bAny, c.bAny);
     if (c.bAny) {
         EXPECT_NEAR(r.nLeast, c.nLeast, 5e-4);
         EXPECT_NEAR(r.nMost, c.nMost, 5e-4);
     }
-    const _wbBallastAdvice a = fuelBallastAdvice(s, c.nSeat, c.nSeat, c.nFuel, c.nBallast);
+    const _wbBallastAdvice a = fuelBallastAdvice(s, {c.nSeat, c.nSeat, c.nFuel, c.nBallast});
     EXPECT_EQ(a.bNeeded ? a.nPosn : -2, c.nAdvice);
 }
 
@@ -116,14 +116,14 @@ TEST(ZeroFuel, NoWeightOrNoNumberGivesNoRangeAndNoAdvice)
 {
     for (double nWeight : {0.0, std::numeric_limits<double>::infinity(), std::nan("")}) {
         const _wbSetup s = aircraft(nWeight);
-        const _wbFuelRange r = fuelRange(s, 0, 0, BALLAST_NONE);
+        const _wbFuelRange r = fuelRange(s, {0, 0, 0, BALLAST_NONE});
         EXPECT_FALSE(r.bKnown) << nWeight;
         EXPECT_FALSE(std::isfinite(calcLoadedPoint(s, 0, 0, 0, BALLAST_NONE).nLongArm) && nWeight == 0) << nWeight;
     }
     // An empty aircraft has arms of no number: beyond no limit, so no advice.
     const _wbSetup s = aircraft(0, 0);
     EXPECT_EQ(calcBeyondLimit(calcLoadedPoint(s, 0, 0, 0, BALLAST_NONE)), BEYOND_NONE);
-    EXPECT_FALSE(fuelBallastAdvice(s, 0, 0, 0, BALLAST_NONE).bNeeded);
+    EXPECT_FALSE(fuelBallastAdvice(s, {0, 0, 0, BALLAST_NONE}).bNeeded);
 }
 
 TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
@@ -139,7 +139,7 @@ TEST(FuelRange, AgreesWithAVolumeByVolumeCheck)
         s.nBasicLatArm = lat(rng);
         const double nLeft = seat(rng), nRight = seat(rng);
         const guint nBallast = static_cast<guint>(rng() % 3);
-        const _wbFuelRange r = fuelRange(s, nLeft, nRight, nBallast);
+        const _wbFuelRange r = fuelRange(s, {nLeft, nRight, 0, nBallast});
         ASSERT_TRUE(r.bKnown);
         for (int k = 0; k <= 645; k++) {
             const double nFuel = k / 10.0;
@@ -408,11 +408,11 @@ TEST(Trip, LandingPointFuelToCarryAndDensityAgainstWorkedFigures)
     // Nose-heavy: at least 36.6512 L at take-off; a 20 L trip needs 56.6512,
     // and 36.6512 must stay on board; a 30 L trip does not fit the tank.
     const _wbSetup s = aircraft(400, 2690);
-    const _wbTripFuel t = fuelTripRange(s, 80, 80, BALLAST_NONE, 20);
+    const _wbTripFuel t = fuelTripRange(s, {80, 80, 0, BALLAST_NONE}, 20);
     EXPECT_NEAR(t.takeOff.nLeast, 56.6512, 5e-4);
     EXPECT_EQ(t.takeOff.nMost, 64.5);
     EXPECT_NEAR(t.nKeep, 36.6512, 5e-4);
-    EXPECT_FALSE(fuelTripRange(s, 80, 80, BALLAST_NONE, 30).takeOff.bAny);
+    EXPECT_FALSE(fuelTripRange(s, {80, 80, 0, BALLAST_NONE}, 30).takeOff.bAny);
 
     // 60 L at 0.72 kg/L weigh 43.2 kg; a density that cannot be, or none,
     // weighs as before, to the last digit.

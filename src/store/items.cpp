@@ -1,0 +1,209 @@
+// The aircraft's removable items in Zarv.conf: reading them into the value
+// held, the flight's fitted ones, and the groups the fleet moves.
+#include "store/items.h"
+
+#include "store/params.h"
+#include "store/state.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+
+constexpr const char* ITEM_GROUP = "Equipment ";
+constexpr const char* KEY_NAME = ITM_FIGURE_KEYS[0];
+constexpr const char* KEY_WEIGHT = ITM_FIGURE_KEYS[1];
+constexpr const char* KEY_LONG_ARM = ITM_FIGURE_KEYS[2];
+constexpr const char* KEY_LAT_ARM = ITM_FIGURE_KEYS[3];
+constexpr const char* KEY_WEIGHED = ITM_FIGURE_KEYS[4];
+constexpr const char* KEY_FITTED = "Fitted";
+
+// A number of an item: none (NaN) where the file holds no decimal number,
+// so that an item read wrong is never judged within.
+double numberOf(GKeyFile* pkf, const std::string& strGroup, const char* pszKey)
+{
+    g_autofree gchar* pszRaw = g_key_file_get_value(pkf, strGroup.c_str(), pszKey, nullptr);
+    if (!pszRaw)
+        return NAN;
+    g_strstrip(pszRaw);
+    const char* pszDigits = pszRaw + (*pszRaw == '+' || *pszRaw == '-');
+    if (pszDigits[0] == '0' && (pszDigits[1] == 'x' || pszDigits[1] == 'X'))
+        return NAN;
+    char* pszEnd = nullptr;
+    const double n = g_ascii_strtod(pszRaw, &pszEnd);
+    return pszEnd != pszRaw && !*pszEnd && std::isfinite(n) ? n : NAN;
+}
+
+// A flag of an item: true or false as the key file writes them; else
+// fallback.
+bool flagOf(GKeyFile* pkf, const std::string& strGroup, const char* pszKey, bool bFallback)
+{
+    g_autoptr(GError) pErr = nullptr;
+    const gboolean b = g_key_file_get_boolean(pkf, strGroup.c_str(), pszKey, &pErr);
+    return pErr ? bFallback : b != FALSE;
+}
+
+std::string nameOf(GKeyFile* pkf, const std::string& strGroup)
+{
+    std::string str = prmTextOf(pkf, strGroup.c_str(), KEY_NAME);
+    for (char& c : str)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    return str;
+}
+
+size_t countOf(GKeyFile* pkf, const std::string& strAircraft)
+{
+    size_t n = 0;
+    while (n < ITM_MAX_ITEMS && g_key_file_has_group(pkf, itmGroup(strAircraft, n).c_str()))
+        n++;
+    return n;
+}
+
+void removeFrom(GKeyFile* pkf, const std::string& strAircraft, size_t nFirst)
+{
+    for (size_t n = nFirst; g_key_file_has_group(pkf, itmGroup(strAircraft, n).c_str()); n++)
+        g_key_file_remove_group(pkf, itmGroup(strAircraft, n).c_str(), nullptr);
+}
+
+std::string fileNumber(double n, const char* pszFormat = nullptr)
+{
+    char sz[G_ASCII_DTOSTR_BUF_SIZE];
+    return pszFormat ? g_ascii_formatd(sz, sizeof sz, pszFormat, n) : g_ascii_dtostr(sz, sizeof sz, n);
+}
+
+// An aircraft's item groups as the file holds them, key by key, so that a
+// number unread moves as it stood.
+using _itmGroups = std::vector<std::vector<std::pair<std::string, std::string>>>;
+
+_itmGroups rawGroups(GKeyFile* pkf, const std::string& strFrom)
+{
+    _itmGroups groups;
+    for (size_t n = 0, nCount = countOf(pkf, strFrom); n < nCount; n++) {
+        const std::string strGroup = itmGroup(strFrom, n);
+        groups.emplace_back();
+        g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkf, strGroup.c_str(), nullptr, nullptr);
+        for (int i = 0; ppszKeys && ppszKeys[i]; i++) {
+            g_autofree gchar* psz = g_key_file_get_value(pkf, strGroup.c_str(), ppszKeys[i], nullptr);
+            groups.back().emplace_back(ppszKeys[i], psz ? psz : "");
+        }
+    }
+    return groups;
+}
+
+void putGroups(GKeyFile* pkf, const std::string& strTo, const _itmGroups& groups)
+{
+    removeFrom(pkf, strTo, 0);
+    for (size_t n = 0; n < groups.size(); n++)
+        for (const auto& [strKey, strValue] : groups[n])
+            g_key_file_set_value(pkf, itmGroup(strTo, n).c_str(), strKey.c_str(), strValue.c_str());
+}
+
+} // namespace
+
+std::string itmGroup(const std::string& strAircraft, size_t n)
+{
+    return (strAircraft.empty() ? "" : strAircraft + " ") + ITEM_GROUP + std::to_string(n + 1);
+}
+
+bool itmIsFigure(const std::string& strName)
+{
+    return strName.starts_with(ITEM_GROUP);
+}
+
+std::vector<_wbItem> itmRead(GKeyFile* pkf, const std::string& strAircraft)
+{
+    std::vector<_wbItem> items;
+    for (size_t n = 0, nCount = countOf(pkf, strAircraft); n < nCount; n++) {
+        const std::string strGroup = itmGroup(strAircraft, n);
+        items.push_back({nameOf(pkf, strGroup), numberOf(pkf, strGroup, KEY_WEIGHT),
+                         numberOf(pkf, strGroup, KEY_LONG_ARM), numberOf(pkf, strGroup, KEY_LAT_ARM),
+                         flagOf(pkf, strGroup, KEY_WEIGHED, true)});
+    }
+    return items;
+}
+
+std::vector<bool> itmReadFitted(GKeyFile* pkf, const std::string& strAircraft)
+{
+    std::vector<bool> fitted;
+    for (size_t n = 0, nCount = countOf(pkf, strAircraft); n < nCount; n++) {
+        const std::string strGroup = itmGroup(strAircraft, n);
+        fitted.push_back(flagOf(pkf, strGroup, KEY_FITTED, flagOf(pkf, strGroup, KEY_WEIGHED, true)));
+    }
+    return fitted;
+}
+
+void itmWrite(GKeyFile* pkf, const std::vector<_wbItem>& items, const std::vector<bool>& fitted,
+              const std::string& strAircraft)
+{
+    for (size_t n = 0; n < items.size(); n++) {
+        const std::string strGroup = itmGroup(strAircraft, n);
+        const char* psz = strGroup.c_str();
+        // A group of another item must not leave keys behind.
+        g_key_file_remove_group(pkf, psz, nullptr);
+        g_key_file_set_string(pkf, psz, KEY_NAME, items[n].strName.c_str());
+        g_key_file_set_double(pkf, psz, KEY_WEIGHT, items[n].nWeight);
+        g_key_file_set_double(pkf, psz, KEY_LONG_ARM, items[n].nLongArm);
+        g_key_file_set_double(pkf, psz, KEY_LAT_ARM, items[n].nLatArm);
+        g_key_file_set_boolean(pkf, psz, KEY_WEIGHED, items[n].bWeighed);
+        g_key_file_set_boolean(pkf, psz, KEY_FITTED, n < fitted.size() ? fitted[n] : items[n].bWeighed);
+    }
+    removeFrom(pkf, strAircraft, items.size());
+}
+
+void itmSwap(GKeyFile* pkf, const std::string& strAircraft)
+{
+    const _itmGroups current = rawGroups(pkf, ""), other = rawGroups(pkf, strAircraft);
+    putGroups(pkf, "", other);
+    putGroups(pkf, strAircraft, current);
+}
+
+void itmCopy(GKeyFile* pkf, const std::string& strFrom, const std::string& strTo)
+{
+    putGroups(pkf, strTo, rawGroups(pkf, strFrom));
+}
+
+void itmRemove(GKeyFile* pkf, const std::string& strAircraft)
+{
+    removeFrom(pkf, strAircraft, 0);
+}
+
+void itmLoad(void)
+{
+    stateEditSetup().items = itmRead(m_pkeyFile);
+    stateEditLoad().fitted = itmReadFitted(m_pkeyFile);
+}
+
+void itmStoreFitted(size_t n, bool bFitted)
+{
+    if (n >= m_wbSetup.items.size())
+        return;
+    std::vector<bool> fitted(m_wbSetup.items.size());
+    for (size_t i = 0; i < fitted.size(); i++)
+        fitted[i] = calcItemFitted(m_wbSetup, stateLoad().fitted, i);
+    fitted[n] = bFitted;
+    stateEditLoad().fitted = fitted;
+    prmEdit([&](GKeyFile* pkf) { g_key_file_set_boolean(pkf, itmGroup("", n).c_str(), KEY_FITTED, bFitted); });
+}
+
+std::string itmFigureText(const std::vector<_wbItem>& items)
+{
+    std::string str;
+    for (size_t n = 0; n < items.size(); n++) {
+        const std::string strGroup = itmGroup("", n) + "/";
+        const _wbItem& i = items[n];
+        const std::array<std::string, ITM_FIGURE_KEYS.size()> values = {
+            i.strName, fileNumber(i.nWeight, "%.3f"), fileNumber(i.nLongArm, "%.3f"), fileNumber(i.nLatArm, "%.3f"),
+            i.bWeighed ? "1" : "0"};
+        for (size_t k = 0; k < values.size(); k++)
+            str += strGroup + ITM_FIGURE_KEYS[k] + "=" + values[k] + "\n";
+    }
+    return str;
+}
+
+std::string itmItemText(const _wbItem& item)
+{
+    return item.strName + ", " + fileNumber(item.nWeight) + " kg at " + fileNumber(item.nLongArm) + "/" +
+           fileNumber(item.nLatArm) + " mm, " + (item.bWeighed ? "fitted" : "not fitted") + " when weighed";
+}
