@@ -32,8 +32,13 @@ struct _vfyWindow {
 // The flight the pages would show for the case's aircraft and loading.
 _wbFlight calculate(const _casCase& c)
 {
-    const _wbLoadState load = {
-        c.loading.nLSeatWeight, c.loading.nRSeatWeight, c.loading.nFuelVolume, c.loading.nBallastPosn, c.nTrip, FALSE};
+    const _wbLoadState load = {c.loading.nLSeatWeight,
+                               c.loading.nRSeatWeight,
+                               c.loading.nFuelVolume,
+                               c.loading.nBallastPosn,
+                               c.nTrip,
+                               FALSE,
+                               c.fitted};
     return pwbCalcWB(calcWithFixedArms(c.setup), load);
 }
 

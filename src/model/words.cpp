@@ -420,3 +420,16 @@ std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, co
         return positionWords(nOther);
     return "No ballast position helps";
 }
+
+std::vector<std::pair<std::string, std::string>> wrdItemChanges(const _wbSetup& s, const std::vector<bool>& fitted)
+{
+    std::vector<std::pair<std::string, std::string>> changes;
+    for (size_t n = 0; n < s.items.size(); n++) {
+        const _wbItem& i = s.items[n];
+        const bool bFitted = calcItemFitted(s, fitted, n);
+        if (bFitted != i.bWeighed)
+            changes.emplace_back(i.strName,
+                                 (bFitted ? "fitted +" : "removed \u2212") + txtAmount(KIND_WEIGHT, i.nWeight, s));
+    }
+    return changes;
+}

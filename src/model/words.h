@@ -8,6 +8,8 @@
 #include "model/fuel.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // A limit as shown: in the pilot's unit to the digits that make it true
 // (rounded to its safe side where the unit's figure is not exact), with the
@@ -60,6 +62,12 @@ const char* wrdBeyondWords(_wbBeyond nBeyond);
 // A loaded point in the pilot's units: "689.0 kg at 2441.20 mm, lateral
 // 3.05 mm".
 std::string wrdPointFiguresText(const _wbPoint& p, const _wbSetup& units);
+
+// Each item fitted for a flight that differs from the weighing, in the
+// items' order, as a pilot writes it: its name as typed, and what changed,
+// "removed" and its weight taken away or "fitted" and its weight added, in
+// the pilot's unit ("Left door", "removed \u22125.4 kg").
+std::vector<std::pair<std::string, std::string>> wrdItemChanges(const _wbSetup& s, const std::vector<bool>& fitted);
 
 // Whether the pilot works in the result table's written pounds and inches.
 bool wrdUnitsWritten(const _wbSetup& units);

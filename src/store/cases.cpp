@@ -3,6 +3,7 @@
 // case is in the case's own units; it is held here in kg, mm and litres.
 #include "store/cases.h"
 
+#include "store/items.h"
 #include "store/params.h"
 
 #include <glib.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -102,6 +104,63 @@ constexpr std::array<const char*, 3> FUEL_UNITS = {"L", "USgal", "impgal"};
 constexpr std::array<const char*, 3> BALLAST_POSITIONS = {"none", "front", "rear"};
 constexpr std::array<const char*, 2> VERDICTS = {"within", "beyond"};
 
+// An item of a case: "Item1" and up, one after another, each "name; weight;
+// long arm; lat arm; weighed or not weighed; fitted or removed", in the
+// case's units.
+constexpr const char* ITEM_KEY = "Item";
+constexpr std::array<const char*, 2> ITEM_WEIGHED = {"weighed", "not weighed"};
+constexpr std::array<const char*, 2> ITEM_FITTED = {"fitted", "removed"};
+
+bool isItemKey(const char* pszKey)
+{
+    if (!g_str_has_prefix(pszKey, ITEM_KEY))
+        return false;
+    const char* pszDigits = pszKey + strlen(ITEM_KEY);
+    char* pszEnd = nullptr;
+    const long n = strtol(pszDigits, &pszEnd, 10);
+    return g_ascii_isdigit(*pszDigits) && !*pszEnd && n >= 1 && n <= static_cast<long>(ITM_MAX_ITEMS);
+}
+
+// The case's items, into its aircraft and its flight.
+bool readItems(_casReader& r, _casCase& c)
+{
+    for (size_t n = 1; n <= ITM_MAX_ITEMS; n++) {
+        const std::string strKey = ITEM_KEY + std::to_string(n);
+        if (!r.has(strKey.c_str()))
+            break;
+        gsize nFields = 0;
+        g_auto(GStrv) ppsz =
+            g_key_file_get_string_list(r.pKeyFile, r.strGroup.c_str(), strKey.c_str(), &nFields, nullptr);
+        std::vector<std::string> fields;
+        for (gsize i = 0; ppsz && i < nFields; i++)
+            fields.push_back(g_strstrip(ppsz[i]));
+        auto numberAt = [&](size_t i, _unitKind nKind) {
+            char* pszEnd = nullptr;
+            const double v = g_ascii_strtod(fields[i].c_str(), &pszEnd);
+            if (fields[i].empty() || *pszEnd || !std::isfinite(v))
+                r.fail(strKey.c_str(), "\"" + fields[i] + "\" is no finite number");
+            return unitToInternal(nKind, v, c.setup);
+        };
+        auto wordAt = [&](size_t i, const std::array<const char*, 2>& words) {
+            for (size_t k = 0; k < words.size(); k++)
+                if (fields[i] == words[k])
+                    return k == 0;
+            r.fail(strKey.c_str(), "\"" + fields[i] + "\" is neither " + words[0] + " nor " + words[1]);
+            return false;
+        };
+        if (fields.size() != 6)
+            return r.fail(strKey.c_str(), "is not name; weight; long arm; lat arm; weighed; fitted");
+        c.setup.items.push_back({fields[0], numberAt(1, KIND_WEIGHT), numberAt(2, KIND_ARM), numberAt(3, KIND_ARM),
+                                 wordAt(4, ITEM_WEIGHED)});
+        c.fitted.push_back(wordAt(5, ITEM_FITTED));
+    }
+    // Items are numbered one after another: one after a gap is not read.
+    for (size_t n = c.setup.items.size() + 2; n <= ITM_MAX_ITEMS; n++)
+        if (r.has((ITEM_KEY + std::to_string(n)).c_str()))
+            return r.fail((ITEM_KEY + std::to_string(n)).c_str(), "follows no item before it");
+    return r.strError.empty();
+}
+
 _casPoint readPoint(_casReader& r, const _wbSetup& s, const char* pszWeight, const char* pszLong, const char* pszLat,
                     const char* pszVerdict)
 {
@@ -117,7 +176,9 @@ bool readCase(_casReader& r, _casCase* pCase)
 {
     g_auto(GStrv) ppszKeys = g_key_file_get_keys(r.pKeyFile, r.strGroup.c_str(), nullptr, nullptr);
     for (gchar** ppsz = ppszKeys; ppsz && *ppsz; ppsz++)
-        if (std::none_of(CASE_KEYS.begin(), CASE_KEYS.end(), [&](const char* psz) { return !std::strcmp(psz, *ppsz); }))
+        if (std::none_of(CASE_KEYS.begin(), CASE_KEYS.end(),
+                         [&](const char* psz) { return !std::strcmp(psz, *ppsz); }) &&
+            !isItemKey(*ppsz))
             return r.fail(*ppsz, "is no key of a case");
     _casCase& c = *pCase;
     c = {};
@@ -139,6 +200,8 @@ bool readCase(_casReader& r, _casCase* pCase)
     c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number("Fuel", true), s);
     c.loading.nBallastPosn = static_cast<guint>(r.word("Ballast", BALLAST_POSITIONS, false));
     c.nTrip = unitToInternal(KIND_FUEL, r.number("Trip", false), s);
+    if (!readItems(r, c))
+        return false;
     c.takeOff = readPoint(r, s, "Weight", "LongArm", "LatArm", "Verdict");
     c.bLanding = c.nTrip > 0;
     if (c.bLanding)

@@ -15,14 +15,17 @@ struct _casPoint {
     bool bWithin;
 };
 
-// One case: the aircraft (units, basic weight and arms, ballast, density;
-// the fixed seat and fuel arms are the calculation's own), the loading and
+// One case: the aircraft (units, basic weight and arms, ballast, density,
+// removable items; the fixed seat and fuel arms are the calculation's
+// own), the loading and
 // trip in kg and litres, and what it expects at take-off and, with a trip,
 // at landing.
 struct _casCase {
     std::string strName;
     _wbSetup setup;
     _wbLoading loading;
+    // Which of the aircraft's removable items are fitted for the flight.
+    std::vector<bool> fitted;
     double nTrip;
     _casPoint takeOff;
     bool bLanding;

@@ -398,6 +398,23 @@ std::string recLine(const _recEntry& e)
     if (!e.strFlight.empty())
         line.add("flight", quoted(e.strFlight));
     line.add("inputs", inputs.text());
+    // Only for an aircraft with removable items: a line without is written
+    // as an older Zarv wrote it.
+    if (!e.setup.items.empty()) {
+        Object items;
+        for (size_t n = 0; n < e.setup.items.size(); n++) {
+            const _wbItem& i = e.setup.items[n];
+            Object item;
+            item.add("name", quoted(i.strName))
+                .add("weight", i.nWeight)
+                .add("longArm", i.nLongArm)
+                .add("latArm", i.nLatArm)
+                .flag("weighed", i.bWeighed)
+                .flag("fitted", calcItemFitted(e.setup, e.load.fitted, n));
+            items.add(std::to_string(n + 1).c_str(), item.text());
+        }
+        line.add("items", items.text());
+    }
     if (e.storedDensity || e.storedMonths) {
         Object stored;
         if (e.storedDensity)
@@ -643,6 +660,14 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
     e.setup.nUnitWt = rd.choice<_unitWt>(pin, "unitWeight");
     e.setup.nUnitArm = rd.choice<_unitLen>(pin, "unitArm");
     e.setup.nUnitFuel = rd.choice<_unitFuel>(pin, "unitFuel");
+    if (pm->count("items"))
+        if (const Members* pit = rd.object(*pm, "items"))
+            for (size_t n = 1; pit->count(std::to_string(n)); n++) {
+                const Members* pi = rd.object(*pit, std::to_string(n).c_str());
+                e.setup.items.push_back({rd.text(pi, "name"), rd.number(pi, "weight"), rd.number(pi, "longArm"),
+                                         rd.number(pi, "latArm"), rd.flag(pi, "weighed")});
+                e.load.fitted.push_back(rd.flag(pi, "fitted"));
+            }
     if (pm->count("stored")) {
         const Members* pst = rd.object(*pm, "stored");
         if (pst && pst->count("fuelDensity"))

@@ -214,6 +214,12 @@ void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _wbFligh
                   armIn(s.nBallastRearLongArm),
               "sans 9") +
          6;
+    // The items that differ from the weighing, each as typed.
+    std::string strItems;
+    for (const auto& [strName, strChange] : wrdItemChanges(s, stateLoad().fitted))
+        strItems += (strItems.empty() ? "Equipment: " : "; ") + typed(strName) + " " + strChange;
+    if (!strItems.empty())
+        y += text(pCr, nLeft, y, nTextWidth, strItems, "sans 9") + 6;
     const char* pszBallast = l.nBallastPosn == BALLAST_FRONT  ? "front"
                              : l.nBallastPosn == BALLAST_REAR ? "rear"
                                                               : "none";
