@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <map>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -69,7 +70,7 @@ struct _prmHeld {
     // What no unread text reads as; never written.
     std::string strNone;
     // The system calls that write files.
-    _prmFileOps fileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate};
+    _prmFileOps fileOps = {g_mkstemp_full, ::write, ::fsync, ::rename, ::link, posix_fallocate, ::geteuid};
 };
 _prmHeld m_store;
 
@@ -580,13 +581,16 @@ void writeKeyFile(void)
         }
     }
 
-    std::string strTemp = strTarget + ".tmp-XXXXXX";
-    const int fd = m_store.fileOps.pfuncMkstemp(strTemp.data(), O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        if (errno == ENOSPC || errno == EDQUOT || bLink) {
+    // Keep the permissions the user gave the file.
+    bool bNoTemp = false;
+    const int nErr =
+        prmReplaceFile(strTarget, std::string_view(pszData, nLength),
+                       bExists && S_ISREG(stOld.st_mode) ? static_cast<int>(stOld.st_mode & 07777) : -1, &bNoTemp);
+    if (bNoTemp) {
+        if (nErr == ENOSPC || nErr == EDQUOT || bLink) {
             // Truncating Zarv.conf now would lose it, and a linked one is
             // never rewritten in place: leave it as it is.
-            postWriteFailure("fopen", strTarget, errno);
+            postWriteFailure("fopen", strTarget, nErr);
             return;
         }
         // The directory takes no new file; Zarv.conf itself may still be
@@ -595,17 +599,7 @@ void writeKeyFile(void)
             noteSaved(strSpec, pszData, nLength);
         return;
     }
-    int nErr = writeAll(fd, pszData, nLength);
-    if (nErr == 0 && bExists && S_ISREG(stOld.st_mode))
-        fchmod(fd, stOld.st_mode & 07777); // keep the permissions the user gave the file
-    if (nErr == 0 && m_store.fileOps.pfuncFsync(fd) != 0)
-        nErr = errno;
-    if (close(fd) != 0 && nErr == 0)
-        nErr = errno;
-    if (nErr == 0 && m_store.fileOps.pfuncRename(strTemp.c_str(), strTarget.c_str()) != 0)
-        nErr = errno;
     if (nErr != 0) {
-        g_unlink(strTemp.c_str());
         postWriteFailure("fwrite", "", nErr);
         return;
     }
@@ -775,8 +769,34 @@ void prmReset(void)
     m_store = _prmHeld{};
 }
 
-bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr)
+bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner)
 {
     GStatBuf st;
-    return readFile(strPath, O_NOFOLLOW, pstrData, &st, ppErr);
+    const bool bRead = readFile(strPath, O_NOFOLLOW, pstrData, &st, ppErr);
+    if (bRead && pnOwner)
+        *pnOwner = st.st_uid;
+    return bRead;
+}
+
+int prmReplaceFile(const std::string& strTarget, std::string_view data, int nMode, bool* pbNoTemp)
+{
+    std::string strTemp = strTarget + ".tmp-XXXXXX";
+    const int fd = m_store.fileOps.pfuncMkstemp(strTemp.data(), O_WRONLY | O_CLOEXEC, nMode >= 0 ? nMode : 0666);
+    if (pbNoTemp)
+        *pbNoTemp = fd < 0;
+    if (fd < 0)
+        return errno;
+    int nErr = writeAll(fd, data.data(), data.size());
+    // The mode asked for, whatever the umask made of it.
+    if (nErr == 0 && nMode >= 0)
+        fchmod(fd, static_cast<mode_t>(nMode));
+    if (nErr == 0 && m_store.fileOps.pfuncFsync(fd) != 0)
+        nErr = errno;
+    if (close(fd) != 0 && nErr == 0)
+        nErr = errno;
+    if (nErr == 0 && m_store.fileOps.pfuncRename(strTemp.c_str(), strTarget.c_str()) != 0)
+        nErr = errno;
+    if (nErr != 0)
+        g_unlink(strTemp.c_str());
+    return nErr;
 }

@@ -7,9 +7,11 @@
 
 #include <fcntl.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The one key file; created by prmLoadKeyFile and kept for the whole run.
@@ -80,7 +82,15 @@ void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
 // Reads a whole file that must be a regular one, as Zarv.conf is read:
 // never blocking on what is not (a FIFO, a device) and never through a
 // link; false with the reason otherwise.
-bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr);
+// *pnOwner, where asked, is the user the file read belongs to.
+bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner = nullptr);
+
+// The one safe rewrite of a file, Zarv.conf's and the others': a temporary
+// beside strTarget (mode nMode, or the umask's where it is -1) written
+// whole, flushed to disk and renamed over it; removed where a step failed.
+// Returns 0 or the error number; *pbNoTemp tells that not even the
+// temporary could be made, so strTarget is as it was.
+int prmReplaceFile(const std::string& strTarget, std::string_view data, int nMode, bool* pbNoTemp = nullptr);
 
 // ---- The rewrite's system calls ------------------------------------------
 
@@ -95,6 +105,8 @@ struct _prmFileOps {
     int (*pfuncLink)(const char* pszFrom, const char* pszTo);
     // Reserves the space of an in-place rewrite; returns an error number.
     int (*pfuncFallocate)(int fd, off_t nOffset, off_t nLength) = posix_fallocate;
+    // The user Zarv runs as, whose own files it reads and replaces.
+    uid_t (*pfuncOwnUid)(void) = ::geteuid;
 };
 // The calls in use: the system's, unless a test put others in their place.
 _prmFileOps& prmFileOps(void);
