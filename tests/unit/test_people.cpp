@@ -1,0 +1,110 @@
+// The saved people's file: what a pilot saved reads back as saved, and a
+// file Zarv must not trust is refused, said, and never replaced.
+#include "store.h"
+#include "store/people.h"
+#include "support.h"
+#include "sys/errlog.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// People.conf as found at start: its text (none: no file), whether it is
+// reached through a link, or belongs to someone else; what the log and the
+// window then say ("" for nothing), and how many people are offered.
+struct PeopleFile {
+    const char* pszWhat;
+    const char* pszText;
+    bool bLink, bOthers;
+    const char* pszRefusal;
+    size_t nPeople;
+};
+
+void PrintTo(const PeopleFile& c, std::ostream* os)
+{
+    *os << c.pszWhat;
+}
+
+constexpr const char* TWO = "[Person 1]\nName=\xd7\x90\xd7\xa0\xd7\x94 \xd7\xa7\n"
+                            "Weight=62.5\nRole=instructor\n\n[Person 2]\nName=Bo \\\\ \\nLee\nWeight=101\n";
+
+class PeopleFiles : public zt::FreshStore<testing::TestWithParam<PeopleFile>>
+{
+  protected:
+    std::string file() const
+    {
+        return m_dir / "People.conf";
+    }
+};
+
+std::vector<std::string> m_told;
+
+TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
+{
+    const PeopleFile& c = GetParam();
+    if (c.pszText)
+        zt::writeFile(c.bLink ? m_dir / "elsewhere" : file(), c.pszText);
+    if (c.bLink) {
+        ASSERT_EQ(symlink((m_dir / "elsewhere").c_str(), file().c_str()), 0);
+    }
+    // Someone else's file, as the store tells whose files are the pilot's.
+    if (c.bOthers)
+        prmFileOps().pfuncOwnUid = [] { return geteuid() + 1; };
+    m_told.clear();
+    errSetPilotListener([](const std::string& str) { m_told.push_back(str); });
+    pplLoad();
+    const std::string strBefore = zt::exists(file()) ? zt::readFile(file()) : "";
+    const std::vector<_pplPerson> more = [] {
+        std::vector<_pplPerson> v = pplPeople();
+        v.push_back({"Chlo\xc3\xa9", 82.25, PPL_ROLE_STUDENT});
+        return v;
+    }();
+    const std::string strSaved = pplSave(more);
+    errSetPilotListener(nullptr);
+
+    EXPECT_EQ(pplPeople().size(), c.nPeople + (*c.pszRefusal ? 0 : 1));
+    if (*c.pszRefusal) {
+        EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find(c.pszRefusal), std::string::npos);
+        ASSERT_FALSE(m_told.empty());
+        EXPECT_NE(m_told.front().find(c.pszRefusal), std::string::npos) << m_told.front();
+        EXPECT_NE(strSaved, "");
+        EXPECT_EQ(zt::exists(file()) ? zt::readFile(file()) : "", strBefore);
+        return;
+    }
+    EXPECT_EQ(strSaved, "");
+    EXPECT_TRUE(m_told.empty());
+    struct stat st;
+    ASSERT_EQ(lstat(file().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // The next run reads exactly what was saved.
+    pplReset();
+    pplLoad();
+    ASSERT_EQ(pplPeople().size(), more.size());
+    for (size_t i = 0; i < more.size(); i++) {
+        EXPECT_EQ(pplPeople()[i].strName, more[i].strName);
+        EXPECT_EQ(pplPeople()[i].nWeight, more[i].nWeight);
+        EXPECT_EQ(pplPeople()[i].nRole, more[i].nRole);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    People, PeopleFiles,
+    testing::Values(PeopleFile{"none yet", nullptr, false, false, "", 0},
+                    PeopleFile{"two, one written right to left", TWO, false, false, "", 2},
+                    PeopleFile{"a link", TWO, true, false, "is a link", 0},
+                    PeopleFile{"another user's", TWO, false, true, "belongs to another user", 0},
+                    PeopleFile{"a line that is no key", "[Person 1]\nName=Anna\nAnna weighs 60\n", false, false,
+                               "cannot be read", 0},
+                    PeopleFile{"a weight that is no number", "[Person 1]\nName=Anna\nWeight=60kg\n", false, false,
+                               "no weight that is a number", 0},
+                    PeopleFile{"a weight no one has", "[Person 1]\nName=Anna\nWeight=6000\n", false, false,
+                               "a weight no person can have", 0},
+                    PeopleFile{"no name", "[Person 1]\nName= \nWeight=60\n", false, false, "has no name", 0},
+                    PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
+                               false, "a name given before", 0}));
+
+} // namespace
