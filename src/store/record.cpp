@@ -397,6 +397,10 @@ std::string recLine(const _recEntry& e)
         line.add("pilot", quoted(e.strPilot));
     if (!e.strFlight.empty())
         line.add("flight", quoted(e.strFlight));
+    for (const auto& [pszKey, pstr] : {std::pair{"leftSeat", &e.strLeftSeat}, std::pair{"rightSeat", &e.strRightSeat},
+                                       std::pair{"commander", &e.strCommander}})
+        if (!pstr->empty())
+            line.add(pszKey, quoted(*pstr));
     line.add("inputs", inputs.text());
     // Only for an aircraft with removable items: a line without is written
     // as an older Zarv wrote it.
@@ -651,6 +655,9 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
     e.strCopiedFrom = rd.optionalText(pm, "copiedFrom");
     e.strPilot = rd.optionalText(pm, "pilot");
     e.strFlight = rd.optionalText(pm, "flight");
+    e.strLeftSeat = rd.optionalText(pm, "leftSeat");
+    e.strRightSeat = rd.optionalText(pm, "rightSeat");
+    e.strCommander = rd.optionalText(pm, "commander");
     const Members* pin = rd.object(*pm, "inputs");
     for (const _recNumberField& f : NUMBER_FIELDS)
         (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = rd.number(pin, f.pszKey);

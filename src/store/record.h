@@ -47,6 +47,9 @@ struct _recEntry {
     // The pilot in command and the flight's reference, where the sheet
     // names them (a line an older Zarv wrote names neither).
     std::string strPilot, strFlight;
+    // Who sat in each seat and which seat commanded ("left", "right"),
+    // where the sheet names them.
+    std::string strLeftSeat, strRightSeat, strCommander;
     // The fuel density and weighing interval Zarv.conf held where they are
     // not those used (none set, or one that cannot be): the fingerprint
     // covers what was held.

@@ -53,6 +53,7 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     e.strFingerprint = "1a2b3c4d";
     e.strRegistration = "G-\"AB\\CD\"\n\t\u00e9\U0001F681";
     e.strPilot = "\u202eA. \"Pilot\"", e.strFlight = "Flight 42 \u2192 EGKB";
+    e.strLeftSeat = "\u05d0\u05e0\u05d4 \"K\"", e.strRightSeat = "Bo", e.strCommander = "left";
     e.setup = {UNIT_FUEL_IMPGAL, UNIT_ARM_INCH,      UNIT_WT_LB, -0.0, 0.1 + 0.2, 1e-300, 0, 0, 0, 0, 0, 0,
                1.0 / 3,          2540.0000000000005, -7.5,       3000, 10,        0.759,  5, 48};
     e.load = {80.123456789012345, 95.25451098148434, 64.5, BALLAST_REAR, 20.000000000000004, TRUE};
@@ -65,6 +66,7 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     e.outputs.strVerdict = "NOT WITHIN LIMITS: landing aft of the limit by 1.60 mm";
     _recEntry noLanding = e;
     noLanding.strPilot = noLanding.strFlight = ""; // as an older Zarv wrote it
+    noLanding.strLeftSeat = noLanding.strRightSeat = noLanding.strCommander = "";
     noLanding.outputs.bLanding = false;
     noLanding.outputs.bWithin = true;
 
@@ -94,9 +96,9 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
         const _recEntry& want = r.nLine == 2 ? noLanding : e;
         const _recEntry& got = r.entry;
         EXPECT_EQ(got.strTime + got.strVersion + got.strFingerprint + got.strRegistration + got.strPilot + "|" +
-                      got.strFlight,
+                      got.strFlight + "|" + got.strLeftSeat + "|" + got.strRightSeat + "|" + got.strCommander,
                   want.strTime + want.strVersion + want.strFingerprint + want.strRegistration + want.strPilot + "|" +
-                      want.strFlight);
+                      want.strFlight + "|" + want.strLeftSeat + "|" + want.strRightSeat + "|" + want.strCommander);
         for (double _wbSetup::*p :
              {&_wbSetup::nBasicWeight, &_wbSetup::nBasicLongArm, &_wbSetup::nBasicLatArm, &_wbSetup::nBallastWt,
               &_wbSetup::nBallastFrontLongArm, &_wbSetup::nBallastFrontLatArm, &_wbSetup::nBallastRearLongArm,
