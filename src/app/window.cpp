@@ -14,6 +14,7 @@
 #include "ui/pagSetupPage.h"
 #include "ui/pagWBPage.h"
 #include "ui/print.h"
+#include "ui/seats.h"
 
 #include <algorithm>
 #include <array>
@@ -172,6 +173,7 @@ void wbInitPages(GtkBuilder* pBuilder)
         g_signal_connect(pwgtPrint, "clicked", G_CALLBACK(wbOnPrintClicked), nullptr);
     psetInit(pBuilder);
     pwbInit(pBuilder);
+    seatInit(pBuilder);
     wbReadAndShowAll();
     // Cleared when the window goes, so a change of Zarv.conf told after
     // that finds no window.

@@ -285,6 +285,11 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
     // offered again for the next sheet, whichever aircraft it is for.
     {.nId = VAL_PILOT, .nOwner = PRM_OF_LOADING, .pszGroup = "Sheet", .pszKey = "Pilot"},
     {.nId = VAL_PREPARER, .nOwner = PRM_OF_LOADING, .pszGroup = "Sheet", .pszKey = "Preparer"},
+    // Who sits in each seat, by the name typed or chosen beside it, and
+    // which of them commands: "left" or "right", none where missing.
+    {.nId = VAL_LSEAT_PERSON, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "LSeatPerson"},
+    {.nId = VAL_RSEAT_PERSON, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "RSeatPerson"},
+    {.nId = VAL_COMMANDER, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "Commander"},
 }};
 
 // valValue finds a row by its id.

@@ -52,6 +52,9 @@ enum _prmValueId {
     VAL_UNREAD_FIGURES,
     VAL_PILOT,
     VAL_PREPARER,
+    VAL_LSEAT_PERSON,
+    VAL_RSEAT_PERSON,
+    VAL_COMMANDER,
     VAL_COUNT
 };
 

@@ -181,6 +181,13 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     } else {
         m_prn.people.strPilot = valGetText(VAL_PILOT);
         m_prn.people.strPreparer = valGetText(VAL_PREPARER);
+        // The seats' occupants as the loading page names them, unless typed
+        // for a sheet not printed; the commander's seat as chosen there.
+        for (auto [pstr, nId] : {std::pair{&m_prn.people.strLeftOccupant, VAL_LSEAT_PERSON},
+                                 std::pair{&m_prn.people.strRightOccupant, VAL_RSEAT_PERSON}})
+            if (pstr->empty())
+                *pstr = valGetText(nId);
+        m_prn.people.strCommander = valGetText(VAL_COMMANDER);
     }
     g_autoptr(GtkPrintOperation) pop = gtk_print_operation_new();
     gtk_print_operation_set_unit(pop, GTK_UNIT_POINTS);

@@ -15,6 +15,7 @@
 #include "store/stored.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
+#include "ui/seats.h"
 
 #include <pango/pangocairo.h>
 
@@ -224,14 +225,23 @@ void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _wbFligh
                              : l.nBallastPosn == BALLAST_REAR ? "rear"
                                                               : "none";
     y += text(pCr, nLeft, y, nTextWidth, "Loading", "sans bold 11") + 2;
+    // Each seat's occupant by name, the commander marked, and their weight
+    // against the limit; a saved person whose saved weight is not the
+    // seat's is said so.
+    auto seat = [&](const char* pszSeat, const char* pszSide, const std::string& strOccupant, double nKg,
+                    _wbLimit nLimit) {
+        const bool bCommander = sheet.strCommander == pszSide;
+        const std::string strMark = seatSavedMark(strOccupant, nKg);
+        return std::pair{std::string(pszSeat) + ": " + typed(strOccupant) + (bCommander ? " (commander)" : ""),
+                         weightIn(nKg) + " (limit " + wrdLimitText(nLimit, s) + ")" +
+                             (strMark.empty() ? "" : "; " + strMark)};
+    };
     const std::array<std::pair<std::string, std::string>, 2> seats = {
-        {{"Left seat " + weightIn(l.nLSeatWeight) + " (limit " + wrdLimitText(LIMIT_LSEAT, s) + ")",
-          "occupant " + typed(sheet.strLeftOccupant)},
-         {"Right seat " + weightIn(l.nRSeatWeight) + " (limit " + wrdLimitText(LIMIT_RSEAT, s) + ")",
-          "occupant " + typed(sheet.strRightOccupant)}}};
-    for (const auto& [strSeat, strOccupant] : seats) {
-        const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strSeat, "sans 9", FIT_ONE_LINE),
-                                      text(pCr, nLeft + nHalf, y, nHalf, strOccupant, "sans 9", FIT_ONE_LINE));
+        {seat("Left seat", "left", sheet.strLeftOccupant, l.nLSeatWeight, LIMIT_LSEAT),
+         seat("Right seat", "right", sheet.strRightOccupant, l.nRSeatWeight, LIMIT_RSEAT)}};
+    for (const auto& [strOccupant, strWeight] : seats) {
+        const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strOccupant, "sans 9", FIT_ONE_LINE),
+                                      text(pCr, nLeft + nHalf, y, nHalf, strWeight, "sans 9", FIT_ONE_LINE));
         y += nLine + 1;
     }
     y += text(pCr, nLeft, y, nTextWidth,
@@ -333,6 +343,9 @@ _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_
     entry.strTime = recTimeText(tPrinted);
     entry.strPilot = txtOneLine(sheet.strPilot, MAX_USER_CHARS);
     entry.strFlight = txtOneLine(sheet.strReference, MAX_USER_CHARS);
+    entry.strLeftSeat = txtOneLine(sheet.strLeftOccupant, MAX_USER_CHARS);
+    entry.strRightSeat = txtOneLine(sheet.strRightOccupant, MAX_USER_CHARS);
+    entry.strCommander = sheet.strCommander;
     entry.strVersion = ZARV_VERSION;
     entry.strFingerprint = valFingerprint();
     entry.strRegistration = valGetText(VAL_REGISTRATION);

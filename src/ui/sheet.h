@@ -20,6 +20,8 @@ struct _shtPeople {
     std::string strReference; // the flight's
     std::string strPreparer;
     std::string strLeftOccupant, strRightOccupant;
+    // The seat the commander sits in: "left", "right", or "" for none named.
+    std::string strCommander;
 };
 
 // Draws the sheet of a judged flight on pCr, a page nWidth × nHeight points

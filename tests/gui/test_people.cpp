@@ -1,0 +1,114 @@
+// The seats' people through the real window: a saved person chosen or
+// typed beside a seat fills and stores the seat's weight as typing it
+// would; a new name is saved with the seat's weight in one click; the
+// commander's seat is stored.
+#include "pages.h"
+
+#include "store/people.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace
+{
+
+// Zarv.conf at start, how the person is named (chosen from the list, or
+// typed and left), and the seat's weight then, as stored and as shown.
+struct Naming {
+    const char* pszConf;
+    bool bChosen;
+    double nStoredKg;
+    double nShown;
+};
+
+void PrintTo(const Naming& c, std::ostream* os)
+{
+    *os << (c.bChosen ? "chosen " : "typed ") << c.pszConf;
+}
+
+class SeatPeople : public zt::Pages, public testing::WithParamInterface<Naming>
+{
+  protected:
+    void SetUp() override
+    {
+        zt::writeFile(m_dir / "People.conf", "[Person 1]\nName=Bo\nWeight=90\n\n[Person 2]\nName=Anna Kowalski\n"
+                                             "Weight=62.5\nRole=instructor\n");
+        zt::Pages::SetUp();
+    }
+    std::string initialConf() const override
+    {
+        return GetParam().pszConf;
+    }
+    GtkEntry* personEntry(const char* pszId) const
+    {
+        return GTK_ENTRY(gtk_bin_get_child(GTK_BIN(w(pszId))));
+    }
+    std::string confText(const char* pszKey) const
+    {
+        g_autoptr(GKeyFile) pkf = g_key_file_new();
+        g_key_file_load_from_file(pkf, (m_dir / "Zarv.conf").c_str(), G_KEY_FILE_NONE, nullptr);
+        g_autofree gchar* psz = g_key_file_get_string(pkf, "Load", pszKey, nullptr);
+        return psz ? psz : "";
+    }
+};
+
+TEST_P(SeatPeople, ASavedPersonFillsTheSeatAsTyped)
+{
+    if (GetParam().bChosen) {
+        gtk_combo_box_set_active(GTK_COMBO_BOX(w("LeftSeatPerson")), 1);
+    } else {
+        focus("LeftSeatPerson");
+        gtk_entry_set_text(personEntry("LeftSeatPerson"), "Anna Kowalski");
+        focus("RightSeatWeight");
+    }
+    EXPECT_EQ(confText("LSeatPerson"), "Anna Kowalski");
+    EXPECT_DOUBLE_EQ(confDouble("Load", "LSeat"), GetParam().nStoredKg);
+    EXPECT_EQ(text("LeftSeatWeight"), num("%1.1f", GetParam().nShown));
+    // As saved: nothing to mark, nothing to offer.
+    EXPECT_EQ(gtk_entry_get_icon_name(personEntry("LeftSeatPerson"), GTK_ENTRY_ICON_SECONDARY), nullptr);
+    EXPECT_FALSE(gtk_widget_get_visible(w("LeftSeatSave")));
+    // A weight typed over it is marked against the saved one.
+    type("LeftSeatWeight", "70");
+    focus("RightSeatWeight");
+    EXPECT_NE(gtk_entry_get_icon_name(personEntry("LeftSeatPerson"), GTK_ENTRY_ICON_SECONDARY), nullptr);
+    EXPECT_TRUE(gtk_widget_get_visible(w("LeftSeatSave")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Seats, SeatPeople,
+                         testing::Values(Naming{"[Unit]\nWeight=0\n", true, 62.5, 62.5},
+                                         Naming{"[Unit]\nWeight=0\n", false, 62.5, 62.5},
+                                         // 62.5 kg shows as 137.8 lb, which is what is stored.
+                                         Naming{"[Unit]\nWeight=1\n", true, 137.8 / 2.20462, 137.8}));
+
+class NewPerson : public SeatPeople
+{
+};
+
+TEST_P(NewPerson, IsSavedWithTheSeatsWeightAndTheCommanderIsStored)
+{
+    type("RightSeatWeight", "82");
+    focus("RightSeatPerson");
+    gtk_entry_set_text(personEntry("RightSeatPerson"), "\xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9");
+    ASSERT_TRUE(gtk_widget_get_visible(w("RightSeatSave")));
+    EXPECT_EQ(std::string(gtk_button_get_label(GTK_BUTTON(w("RightSeatSave")))),
+              "Save \xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9 with " + num("%1.1f", 82.0) + " kg");
+    click("RightSeatSave");
+    EXPECT_EQ(confText("RSeatPerson"), "\xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9");
+    EXPECT_FALSE(gtk_widget_get_visible(w("RightSeatSave")));
+    const std::string strPeople = zt::readFile(m_dir / "People.conf");
+    EXPECT_NE(strPeople.find("[Person 3]\nName=\xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9\nWeight=82\n"), std::string::npos)
+        << strPeople;
+    struct stat st;
+    ASSERT_EQ(stat((m_dir / "People.conf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // Offered in both seats' lists from now on.
+    EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(GTK_COMBO_BOX(w("LeftSeatPerson"))), nullptr), 3);
+
+    gtk_combo_box_set_active_id(GTK_COMBO_BOX(w("CommanderSeat")), "right");
+    EXPECT_EQ(confText("Commander"), "right");
+}
+
+INSTANTIATE_TEST_SUITE_P(Seats, NewPerson, testing::Values(Naming{"[Unit]\nWeight=0\n", true, 0, 0}));
+
+} // namespace
