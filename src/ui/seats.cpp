@@ -120,7 +120,8 @@ void showMarks(size_t i)
     gtk_widget_set_visible(pwgtSave, bOffer);
     if (!bOffer)
         return;
-    const std::string strLabel = "Save " + txtOneLine(strName, MAX_NAME_CHARS) + " with " + weightText(seatKg(i));
+    const std::string strLabel =
+        "Save \u2068" + txtOneLine(strName, MAX_NAME_CHARS) + "\u2069 with " + weightText(seatKg(i));
     gtk_button_set_label(GTK_BUTTON(pwgtSave), strLabel.c_str());
     gtk_widget_set_tooltip_text(
         pwgtSave, ("Save \u2068" + strName + "\u2069 with " + weightText(seatKg(i)) + " to the saved people").c_str());

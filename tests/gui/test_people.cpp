@@ -92,7 +92,7 @@ TEST_P(NewPerson, IsSavedWithTheSeatsWeightAndTheCommanderIsStored)
     gtk_entry_set_text(personEntry("RightSeatPerson"), "\xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9");
     ASSERT_TRUE(gtk_widget_get_visible(w("RightSeatSave")));
     EXPECT_EQ(std::string(gtk_button_get_label(GTK_BUTTON(w("RightSeatSave")))),
-              "Save \xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9 with " + num("%1.1f", 82.0) + " kg");
+              "Save \u2068\xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9\u2069 with " + num("%1.1f", 82.0) + " kg");
     click("RightSeatSave");
     EXPECT_EQ(confText("RSeatPerson"), "\xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9");
     EXPECT_FALSE(gtk_widget_get_visible(w("RightSeatSave")));
