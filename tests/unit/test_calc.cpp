@@ -97,6 +97,42 @@ INSTANTIATE_TEST_SUITE_P(
                     BallastCase{"OutOfRange", 7, 605.54, 1484215.6, 544.5895, 2451.0612, 0.8993}),
     [](const testing::TestParamInfo<BallastCase>& p) { return std::string(p.param.pszName); });
 
+// The items' row is the change from the weighing, which the total takes on
+// top of the aircraft as weighed; with no item changed, every digit is the
+// weighed aircraft's.
+TEST_F(Calculation, ItemsChangeTheAircraftAsWeighedOnlyWhereTheyDiffer)
+{
+    const _wbItem door = {"Left door", 5.4, 1850, -650, true}, hook = {"Hook", 2, 2500, 0, false};
+    const _wbFlight bare = pwbCalcWB(s, l);
+    const struct {
+        const char* pszName;
+        std::vector<_wbItem> items;
+        std::vector<bool> fitted;
+        double nWeight, nLongMoment, nLatMoment, nLongArm, nLatArm;
+    } cases[] = {
+        {"as weighed", {door, hook}, {}, 0, 0, 0, 0, 0},
+        {"the door off", {door, hook}, {false, false}, -5.4, -9990, 3510, 1850, -650},
+        {"the hook on", {door, hook}, {true, true}, 2, 5000, 0, 2500, 0},
+        {"both: the moments net", {door, {"Step", 5.4, 1000, 10, false}}, {false, true}, 0, -4590, 3564, 0, 0},
+    };
+    for (const auto& c : cases) {
+        s.items = c.items;
+        l.fitted = c.fitted;
+        calc();
+        const _wbTableRow& r = f.rows[ROW_EQUIPMENT];
+        EXPECT_NEAR(r.nWeight, c.nWeight, 1e-12) << c.pszName;
+        EXPECT_NEAR(r.nLongMoment, c.nLongMoment, 1e-9) << c.pszName;
+        EXPECT_NEAR(r.nLatMoment, c.nLatMoment, 1e-9) << c.pszName;
+        EXPECT_NEAR(r.nLongArm, c.nLongArm, 1e-9) << c.pszName;
+        EXPECT_NEAR(r.nLatArm, c.nLatArm, 1e-9) << c.pszName;
+        EXPECT_EQ(f.rows[ROW_TOTAL].nWeight, bare.rows[ROW_TOTAL].nWeight + r.nWeight) << c.pszName;
+        EXPECT_EQ(f.rows[ROW_TOTAL].nLongMoment, bare.rows[ROW_TOTAL].nLongMoment + r.nLongMoment) << c.pszName;
+        // Every point of the flight carries the change.
+        EXPECT_NEAR(f.points[POINT_NO_FUEL].nWeight, bare.points[POINT_NO_FUEL].nWeight + c.nWeight, 1e-9);
+        EXPECT_EQ(f.loading.items.nDiffering > 0, c.nWeight != 0 || c.nLongMoment != 0) << c.pszName;
+    }
+}
+
 TEST_F(Calculation, EmptyLoadingGivesTheBasicAircraft)
 {
     l.nLSeatWeight = l.nRSeatWeight = l.nFuelVolume = 0;

@@ -50,6 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"LandingWithoutTrip", std::string("[A]\n") + GOOD + "LandingWeight=1\n",
                 "group \"A\": expects a landing but plans no trip"},
         BadFile{"TripWithoutLanding", std::string("[A]\n") + GOOD + "Trip=5\n", "key \"LandingWeight\": is missing"},
+        BadFile{"ItemShort", std::string("[A]\n") + GOOD + "Item1=Door; 5.4; 1850\n", "key \"Item1\": is not name;"},
+        BadFile{"ItemNoNumber", std::string("[A]\n") + GOOD + "Item1=Door; 5,4; 1850; 0; weighed; fitted\n",
+                "key \"Item1\": \"5,4\" is no finite number"},
+        BadFile{"ItemWord", std::string("[A]\n") + GOOD + "Item1=Door; 5.4; 1850; 0; weighed; off\n",
+                "\"off\" is neither fitted nor removed"},
+        BadFile{"ItemAfterGap", std::string("[A]\n") + GOOD + "Item2=Door; 5.4; 1850; 0; weighed; fitted\n",
+                "key \"Item2\": follows no item"},
         BadFile{"NegativeTolerance", std::string("[Tolerance]\nArm=-1\n[A]\n") + GOOD, "a tolerance is below 0"}));
 
 TEST(CaseFile, FiguresAreReadInTheCasesUnits)

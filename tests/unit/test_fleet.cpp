@@ -3,6 +3,7 @@
 // registration survives whatever it holds.
 #include "store.h"
 #include "store/fleet.h"
+#include "store/items.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -65,7 +66,8 @@ TEST_F(Fleet, TodaysFileIsAFleetOfOneUnnamed)
 TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
 {
     load("# the school's fleet\n[Aircraft]\nRegistration=G-ABCD\nWeighed=2026-03-01\n"
-         "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n[Ballast]\nWeight=10\n[Unit]\nWeight=1\n");
+         "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n[Ballast]\nWeight=10\n[Unit]\nWeight=1\n"
+         "[Equipment 1]\nName=Left door\nWeight=5.4\n");
 
     fleetAdd(); // a copy of G-ABCD, without a registration, now current
     EXPECT_EQ(m_nRenames, 1);
@@ -73,6 +75,9 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     EXPECT_EQ(onDisk("Basic", "Weight"), "400");
     EXPECT_EQ(onDisk("Aircraft 2", "Registration"), "G-ABCD");
     EXPECT_EQ(onDisk("Aircraft 2", "Weighed"), "2026-03-01");
+    EXPECT_EQ(onDisk("Aircraft 2 Equipment 1", "Name"), "Left door"); // its items copied as its figures are
+    EXPECT_EQ(onDisk("Equipment 1", "Name"), "Left door");
+    prmEdit([](GKeyFile* pkf) { itmWrite(pkf, {{"Hook", 2, 2500, 0, false}}, {}); });
 
     prmSetKeyString("Aircraft", "Registration", "G-WXYZ");
     prmSetKeyDouble("Basic", "Weight", 420);
@@ -94,6 +99,10 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     psetParams();
     EXPECT_EQ(m_wbSetup.nBasicWeight, 400.0);
     EXPECT_EQ(m_wbSetup.nBallastWt, 10.0);
+    ASSERT_EQ(m_wbSetup.items.size(), 1u);
+    EXPECT_EQ(m_wbSetup.items[0].strName, "Left door");
+    EXPECT_EQ(m_wbSetup.items[0].nWeight, 5.4);
+    EXPECT_EQ(onDisk("Aircraft 2 Equipment 1", "Name"), "Hook");
 
     m_nRenames = 0;
     fleetRemoveCurrent(); // G-ABCD goes; G-WXYZ becomes current
@@ -101,6 +110,8 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     EXPECT_EQ(registrations(), (std::vector<std::string>{"G-WXYZ"}));
     EXPECT_EQ(onDisk("Basic", "Weight"), "420");
     EXPECT_EQ(onDisk("Aircraft 2", "Registration"), "<none>");
+    EXPECT_EQ(onDisk("Equipment 1", "Name"), "Hook");
+    EXPECT_EQ(onDisk("Aircraft 2 Equipment 1", "Name"), "<none>");
 
     fleetRemoveCurrent(); // the last aircraft stays
     EXPECT_EQ(registrations(), (std::vector<std::string>{"G-WXYZ"}));

@@ -57,6 +57,8 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     e.setup = {UNIT_FUEL_IMPGAL, UNIT_ARM_INCH,      UNIT_WT_LB, -0.0, 0.1 + 0.2, 1e-300, 0, 0, 0, 0, 0, 0,
                1.0 / 3,          2540.0000000000005, -7.5,       3000, 10,        0.759,  5, 48};
     e.load = {80.123456789012345, 95.25451098148434, 64.5, BALLAST_REAR, 20.000000000000004, TRUE};
+    e.setup.items = {{"Left \"door\"\n\u05d3", 5.4, 1850.0000000000002, -650, true}, {"Hook", 2, 2500, 0, false}};
+    e.load.fitted = {false};
     e.outputs.bLanding = true;
     e.outputs.points[POINT_TAKE_OFF] = {680.3893641534596, 2441.575, -22.352, {}};
     e.outputs.points[POINT_LANDING] = {NAN, INFINITY, -INFINITY, {}};
@@ -68,6 +70,8 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     noLanding.strPilot = noLanding.strFlight = ""; // as an older Zarv wrote it
     noLanding.strLeftSeat = noLanding.strRightSeat = noLanding.strCommander = "";
     noLanding.outputs.bLanding = false;
+    noLanding.setup.items = {}; // no items: no "items" written
+    noLanding.load.fitted = {};
     noLanding.outputs.bWithin = true;
 
     zt::TempDir dir;
@@ -110,6 +114,11 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
                                         &_wbLoadState::nFuelVolume, &_wbLoadState::nTripFuel})
             EXPECT_TRUE(same(got.load.*p, want.load.*p)) << got.load.*p;
         EXPECT_EQ(got.load.nBallastPosn, want.load.nBallastPosn);
+        // Every item as it was, each fitted or not as the flight had it.
+        EXPECT_EQ(got.setup.items, want.setup.items);
+        const std::vector<bool> fitted =
+            want.setup.items.empty() ? std::vector<bool>{} : std::vector<bool>{false, false};
+        EXPECT_EQ(got.load.fitted, fitted);
         EXPECT_EQ(got.load.bShowBurnOff, want.load.bShowBurnOff);
         // Recorded and read back, nothing differs; NaN included.
         EXPECT_EQ(recDifferences(got.outputs, want.outputs), std::vector<std::string>{});

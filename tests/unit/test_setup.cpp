@@ -4,6 +4,7 @@
 #include "store.h"
 #include "store/figures.h"
 #include "store/fleet.h"
+#include "store/items.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -182,7 +183,9 @@ TEST_F(SetupRecord, AnAircraftWithRegistrationAndDateAmendsItsFiguresWithAReason
 TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
 {
     const std::string strConf = "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\n"
-                                "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n";
+                                "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n"
+                                "[Equipment 1]\nName=Left door\nWeight=5.4\nLongArm=1850\nLatArm=-650\nWeighed=true\n";
+    const _wbItem door = {"Left door", 5.4, 1850, -650, true}, hook = {"Hook", 2, 2500, 0, false};
     // A hand edit of Zarv.conf, read at the next start.
     auto byHand = [&](const std::string& strFrom, const std::string& strTo) {
         std::string str = zt::readFile(m_dir / "Zarv.conf");
@@ -252,6 +255,26 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
          "the record of the figures does not match its fingerprint", nullptr},
         {"copied figures marked as typed by hand", [&] { byHand("[Basic]", "[Aircraft]\nUnconfirmed=7\n[Basic]"); },
          "Aircraft/Unconfirmed 0 \u2192 7", nullptr},
+        {"an item's weight changed by hand", [&] { byHand("\nWeight=5.4\n", "\nWeight=6.4\n"); },
+         "Equipment 1/Weight 5.400 \u2192 6.400", nullptr},
+        {"an item added by hand", [&] { byHand("[Basic]", "[Equipment 2]\nName=Hook\nWeight=2\n[Basic]"); },
+         "Equipment 2/Name  \u2192 Hook", nullptr},
+        {"an item taken out by hand", [&] { byHand("[Equipment 1]", "[Removed]"); },
+         "Equipment 1/Name Left door \u2192", nullptr},
+        {"an item amended, one added and one taken out, each with its reason",
+         [&] {
+             ASSERT_TRUE(figUnderControl());
+             figStoreItems({{"Left door", 6, 1850, -650, true}}, "new hinge");
+             figStoreItems({m_wbSetup.items[0], hook}, "hook fitted");
+             figStoreItems({hook}, "door lost");
+         },
+         "", "|Equipment 1|Left door, 6 kg at 1850/-650 mm, fitted when weighed||door lost"},
+        {"an item fitted for the flight is no amendment",
+         [&] {
+             ASSERT_EQ(m_wbSetup.items, std::vector<_wbItem>{door});
+             itmStoreFitted(0, false);
+         },
+         "", nullptr},
         {"the weighing interval lengthened by hand",
          [&] { byHand("[Basic]", "[Aircraft]\nWeighingIntervalMonths=240\n[Basic]"); },
          "Aircraft/WeighingIntervalMonths 0.000 \u2192 240.000", nullptr},
