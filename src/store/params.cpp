@@ -218,10 +218,9 @@ bool setAside(const std::string& strSpec, const char* pszReason, bool bAtStart)
     return false;
 }
 
-// Removes temporaries that a rewrite of strFile cut short by a crash left
-// beside it: its name, ".tmp-" and six characters, a name no one else gives
-// a file.
-void removeStaleTemporaries(const std::string& strFile)
+} // namespace
+
+void prmRemoveStaleTemporaries(const std::string& strFile)
 {
     g_autofree gchar* pszDir = g_path_get_dirname(strFile.c_str());
     g_autofree gchar* pszBase = g_path_get_basename(strFile.c_str());
@@ -242,6 +241,9 @@ void removeStaleTemporaries(const std::string& strFile)
     }
     g_dir_close(pdir);
 }
+
+namespace
+{
 
 // Reads Zarv.conf whole, with the identity of the file read, and with the
 // errors g_key_file_load_from_file gives, but never blocks: what is not a
@@ -492,7 +494,7 @@ void prmLoadKeyFile(void)
 {
     m_pkeyFile = g_key_file_new();
     const std::string strSpec = confSpec();
-    removeStaleTemporaries(strSpec);
+    prmRemoveStaleTemporaries(strSpec);
     if (!wbMayFollow(strSpec)) {
         // Someone else's link, or one in a directory others can write to:
         // neither read nor replaced.
@@ -503,7 +505,7 @@ void prmLoadKeyFile(void)
     GStatBuf stSpec;
     const bool bLink = g_lstat(strSpec.c_str(), &stSpec) == 0 && S_ISLNK(stSpec.st_mode);
     if (bLink)
-        removeStaleTemporaries(linkTarget(strSpec));
+        prmRemoveStaleTemporaries(linkTarget(strSpec));
     g_autoptr(GError) pErr = nullptr;
     if (loadConf(m_pkeyFile, strSpec, &pErr))
         return;

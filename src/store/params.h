@@ -85,6 +85,11 @@ void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
 // *pnOwner, where asked, is the user the file read belongs to.
 bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner = nullptr);
 
+// Removes temporaries that a rewrite of strFile cut short by a crash left
+// beside it: its name, ".tmp-" and six characters, a name no one else gives
+// a file.
+void prmRemoveStaleTemporaries(const std::string& strFile);
+
 // The one safe rewrite of a file, Zarv.conf's and the others': a temporary
 // beside strTarget (mode nMode, or the umask's where it is -1) written
 // whole, flushed to disk and renamed over it; removed where a step failed.

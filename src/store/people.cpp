@@ -141,6 +141,7 @@ std::string pplText(const std::vector<_pplPerson>& people)
 void pplLoad(void)
 {
     pplReset();
+    prmRemoveStaleTemporaries(fileSpec());
     std::string strData;
     g_autoptr(GError) pErr = nullptr;
     uid_t nOwner = 0;

@@ -56,7 +56,9 @@ TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
         prmFileOps().pfuncOwnUid = [] { return geteuid() + 1; };
     m_told.clear();
     errSetPilotListener([](const std::string& str) { m_told.push_back(str); });
+    zt::writeFile(m_dir / "People.conf.tmp-ab12CD", "a rewrite a crash cut short");
     pplLoad();
+    EXPECT_FALSE(zt::exists(m_dir / "People.conf.tmp-ab12CD"));
     const std::string strBefore = zt::exists(file()) ? zt::readFile(file()) : "";
     const std::vector<_pplPerson> more = [] {
         std::vector<_pplPerson> v = pplPeople();
