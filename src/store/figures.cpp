@@ -17,7 +17,6 @@
 #include <cstring>
 #include <map>
 #include <optional>
-#include <ranges>
 #include <type_traits>
 #include <variant>
 
@@ -516,9 +515,9 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
             return;
         if (!bWasControlled)
             appendHistory({strWhen, "", "", "", "under change control from here"});
-        for (const std::string& strName : currentFigures(PRM_FINGERPRINT_VERSION) | std::views::keys)
-            if (itmIsFigure(strName))
-                names.push_back(strName);
+        for (const auto& figure : currentFigures(PRM_FINGERPRINT_VERSION))
+            if (itmIsFigure(figure.first))
+                names.push_back(figure.first);
         recordFigures(strWhen, bOutside, names, before);
     });
 }
