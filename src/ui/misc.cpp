@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 namespace
 {
@@ -293,4 +295,34 @@ gboolean mscKeyNavLUT(GtkWidget* pwgtCur, GtkDirectionType nDir, _wgtLUT* pwgtLU
     default:
         return FALSE;
     }
+}
+
+void mscListWalkSet(_mscListWalk& walk, std::vector<GtkWidget*> fields)
+{
+    walk.fields = std::move(fields);
+    walk.pwgtFirst = walk.fields.empty() ? nullptr : walk.fields.front();
+    walk.pwgtLast = walk.fields.empty() ? nullptr : walk.fields.back();
+}
+
+gboolean mscKeyPressList(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pListWalk)
+{
+    auto* pwalk = static_cast<_mscListWalk*>(pListWalk);
+    const std::vector<GtkWidget*>& f = pwalk->fields;
+    const auto it = std::find(f.begin(), f.end(), pwgtCur);
+    if (it == f.end())
+        return FALSE;
+    const bool bUp = pevtKey->keyval == GDK_KEY_Up;
+    if (!bUp && pevtKey->keyval != GDK_KEY_Down && pevtKey->keyval != GDK_KEY_Return)
+        return FALSE;
+    // Within the list first; past its ends, the page's walk from the
+    // list's place in it.
+    const std::ptrdiff_t nStep = bUp ? -1 : 1;
+    for (std::ptrdiff_t i = (it - f.begin()) + nStep; i >= 0 && i < std::ssize(f); i += nStep)
+        if (canTakeFocus(f[static_cast<size_t>(i)])) {
+            gtk_widget_grab_focus(f[static_cast<size_t>(i)]);
+            return TRUE;
+        }
+    if (!pwalk->pPageLUT)
+        return TRUE;
+    return bUp ? mscKeyPressUp(pwalk->pPageLUT, pwalk->pwgtFirst) : mscKeyPressDown(pwalk->pPageLUT, pwalk->pwgtLast);
 }

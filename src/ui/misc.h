@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <vector>
 
 // One object a page takes from Zarv.ui: its id, the class it must have, and
 // the page variable that borrows it (null for an object only checked).
@@ -107,3 +108,19 @@ gboolean mscKeyPressLUT(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pwgtL
 gboolean mscKeyPressDown(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur);
 gboolean mscKeyPressUp(_wgtLUT* pwgtLUT, GtkWidget* pwgtCur);
 gboolean mscKeyNavLUT(GtkWidget* pwgtCur, GtkDirectionType nDir, _wgtLUT* pwgtLUT);
+
+// A list of fields a page builds as it goes (a row for each of the
+// aircraft's items): Up, Down and Return walk its fields in order and at
+// its ends go on into the page's walk, where the list has two places, its
+// first field and its last (null while it has none).
+struct _mscListWalk {
+    std::vector<GtkWidget*> fields{};
+    GtkWidget *pwgtFirst = nullptr, *pwgtLast = nullptr;
+    _wgtLUT* pPageLUT = nullptr;
+};
+
+// Sets the list's fields, in the order they are walked.
+void mscListWalkSet(_mscListWalk& walk, std::vector<GtkWidget*> fields);
+
+// The "key-press-event" handler of a field of the list (pListWalk).
+gboolean mscKeyPressList(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pListWalk);

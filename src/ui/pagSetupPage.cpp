@@ -13,6 +13,7 @@
 #include "ui/amend.h"
 #include "ui/fields.h"
 #include "ui/fleetList.h"
+#include "ui/itemList.h"
 #include "ui/misc.h"
 #include "ui/shown.h"
 
@@ -369,6 +370,7 @@ void psetOnStateChanged(_stateChange nChange)
     psetUpdateUnitLabels();
     psetUpdateUnitButtons();
     showIdentity();
+    ilstShow(nChange == STATE_ALL);
 }
 
 // The page's widgets gone with their window: the page is told no more. A
@@ -386,12 +388,19 @@ void psetOnPageDestroy(GtkWidget* pwgt, gpointer)
 void psetInit(GtkBuilder* pBuilder)
 {
     // The page's choices in its walk with Up, Down and Return; its entries
-    // have their places in the table of stored values.
+    // have their places in the table of stored values, and the removable
+    // items' fields theirs after the basic figures.
     const _fldStop stops[] = {
-        {80, &m_set.m_pwgtConfWeightUnitKgs},   {90, &m_set.m_pwgtConfWeightUnitLbs},
-        {100, &m_set.m_pwgtConfArmUnitMM},      {110, &m_set.m_pwgtConfArmUnitIn},
-        {120, &m_set.m_pwgtConfFuelUnitLitres}, {130, &m_set.m_pwgtConfFuelUnitUSGal},
-        {140, &m_set.m_pwgtConfFuelUnitImpGal}, {170, flistWalkStop()},
+        {80, &m_set.m_pwgtConfWeightUnitKgs},
+        {90, &m_set.m_pwgtConfWeightUnitLbs},
+        {100, &m_set.m_pwgtConfArmUnitMM},
+        {110, &m_set.m_pwgtConfArmUnitIn},
+        {120, &m_set.m_pwgtConfFuelUnitLitres},
+        {130, &m_set.m_pwgtConfFuelUnitUSGal},
+        {140, &m_set.m_pwgtConfFuelUnitImpGal},
+        {170, flistWalkStop()},
+        {35, ilstWalkFirst()},
+        {36, ilstWalkLast()},
     };
     // The entries' handlers by their written names.
     static const _fldHandler named[] = {
@@ -410,12 +419,14 @@ void psetInit(GtkBuilder* pBuilder)
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
     flistBind(pBuilder);
+    ilstBind(pBuilder);
     fldBind(pBuilder, m_set.fields, stops);
     stateListen(psetOnStateChanged);
     g_signal_connect(m_set.m_pwgtConfEmptyWeight, "destroy", G_CALLBACK(psetOnPageDestroy), nullptr);
     _wgtLUT* wgtLUT = m_set.fields.walk.data();
     fldConnect(m_set.fields, named, G_CALLBACK(psetOnValueFocusOut), G_CALLBACK(psetOnIdentityFocusOut));
     flistConnect(wgtLUT, m_set.fields.entries[VAL_REGISTRATION]);
+    ilstConnect(wgtLUT);
     if (m_set.m_pwgtConfirmFigures)
         g_signal_connect(m_set.m_pwgtConfirmFigures, "clicked", G_CALLBACK(psetOnConfirmFiguresClicked), nullptr);
     for (GtkWidget* pwgt : {m_set.m_pwgtConfWeightUnitKgs, m_set.m_pwgtConfWeightUnitLbs})

@@ -13,6 +13,7 @@
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/fields.h"
+#include "ui/itemChecks.h"
 #include "ui/misc.h"
 #include "ui/pagWBChart.h"
 #include "ui/shown.h"
@@ -68,6 +69,10 @@ struct _pwbPage {
     GtkWidget *m_pwgtFirstStart, *m_pwgtWeighingDue, *m_pwgtFiguresChanged;
     // The fuel density in use, and the landing point.
     GtkWidget *m_pwgtFuelDensityInUse, *m_pwgtLandingWt, *m_pwgtLandingLongArm, *m_pwgtLandingLatArm;
+    // The result table's row of the removable items' change, shown while an
+    // item differs from the weighing: its caption and its five cells.
+    GtkWidget *m_pwgtEquipmentCaption, *m_pwgtEquipmentWt, *m_pwgtEquipmentLongArm, *m_pwgtEquipmentLongMoment,
+        *m_pwgtEquipmentLatArm, *m_pwgtEquipmentLatMoment;
     // The entries and unit labels of the loading's values, and the page's
     // walk.
     _fldPage fields = {.nOwner = PRM_OF_LOADING};
@@ -150,6 +155,15 @@ const std::array<_mscBinding, 16> m_optional = {{
     {"WeighingDue", gtk_label_get_type, &m_wb.m_pwgtWeighingDue},
 }};
 
+// The cells of the items' row, as the other rows' are ordered.
+const std::array<_mscBinding, 5> m_equipment = {{
+    {"EquipmentWt", gtk_label_get_type, &m_wb.m_pwgtEquipmentWt},
+    {"EquipmentLongArm", gtk_label_get_type, &m_wb.m_pwgtEquipmentLongArm},
+    {"EquipmentLongMoment", gtk_label_get_type, &m_wb.m_pwgtEquipmentLongMoment},
+    {"EquipmentLatArm", gtk_label_get_type, &m_wb.m_pwgtEquipmentLatArm},
+    {"EquipmentLatMoment", gtk_label_get_type, &m_wb.m_pwgtEquipmentLatMoment},
+}};
+
 // A cell is at most this wide; a longer text (a huge value) is cut short
 // with an ellipsis, whole in the cell's tooltip, and never widens the window.
 constexpr int MAX_CELL_CHARS = 16;
@@ -178,6 +192,9 @@ void boundCells(void)
                             m_wb.m_pwgtLandingWt, m_wb.m_pwgtLandingLongArm, m_wb.m_pwgtLandingLatArm})
         if (pwgt)
             bound(pwgt);
+    for (const _mscBinding& b : m_equipment)
+        if (*b.ppwgt)
+            bound(*b.ppwgt);
 }
 
 void pwbDisplayWeightValue(GtkWidget* pwgtTotal, double nValue)
@@ -280,6 +297,30 @@ void colourPoint(GtkWidget* pwgtWeight, GtkWidget* pwgtLongArm, GtkWidget* pwgtL
     colourTotal(pwgtLatArm, bLatArm);
 }
 
+// The items' row where Zarv.ui has it, shown only while an item differs
+// from the weighing; a change that weighs nothing has no arm.
+void showEquipmentRow(const _wbFlight& f)
+{
+    for (const _mscBinding& b : m_equipment)
+        if (!*b.ppwgt)
+            return;
+    const _wbTableRow& r = f.rows[ROW_EQUIPMENT];
+    const bool bShown = f.loading.items.nDiffering > 0;
+    pwbDisplayWeightValue(m_wb.m_pwgtEquipmentWt, r.nWeight);
+    pwbDisplayMomentValue(m_wb.m_pwgtEquipmentLongMoment, r.nLongMoment);
+    pwbDisplayMomentValue(m_wb.m_pwgtEquipmentLatMoment, r.nLatMoment);
+    for (auto [pwgt, nArm] :
+         {std::pair{m_wb.m_pwgtEquipmentLongArm, r.nLongArm}, {m_wb.m_pwgtEquipmentLatArm, r.nLatArm}})
+        if (r.nWeight != 0)
+            pwbDisplayArmValue(pwgt, nArm);
+        else
+            setLabelValue(pwgt, "");
+    for (const _mscBinding& b : m_equipment)
+        gtk_widget_set_visible(*b.ppwgt, bShown);
+    if (m_wb.m_pwgtEquipmentCaption)
+        gtk_widget_set_visible(m_wb.m_pwgtEquipmentCaption, bShown);
+}
+
 // Fills the result table from the flight's take-off.
 void pwbUpdateTotalsDisplay(const _wbFlight& f)
 {
@@ -296,6 +337,7 @@ void pwbUpdateTotalsDisplay(const _wbFlight& f)
         pwbDisplayMomentValue(cell(4), r.nLatMoment);
     }
     colourPoint(m_wb.m_pwgtCalTotalWt, m_wb.m_pwgtTotalLongArm, m_wb.m_pwgtTotalLatArm, f.judged[POINT_TAKE_OFF]);
+    showEquipmentRow(f);
 }
 
 // Why the zero-fuel point is out of limits, in words ("Forward of the
@@ -506,6 +548,7 @@ void pwbOnStateChanged(_stateChange nChange)
         return pwbUpdateDisplays();
     const _wbFlight f = valCalcHeld();
     pwbUpdateInputDisplay(stateLoad(), f);
+    ichkShow();
     showResults(f);
 }
 
@@ -547,10 +590,9 @@ void pwbInit(GtkBuilder* pBuilder)
 {
     // The page's choices in its walk with Up, Down and Return; its entries
     // have their places in the table of stored values.
-    const _fldStop stops[] = {{40, &m_wb.m_pwgtBallastNone},
-                              {50, &m_wb.m_pwgtBallastFront},
-                              {60, &m_wb.m_pwgtBallastRear},
-                              {70, &m_wb.m_pwgtShowBurnOff}};
+    const _fldStop stops[] = {{40, &m_wb.m_pwgtBallastNone}, {50, &m_wb.m_pwgtBallastFront},
+                              {60, &m_wb.m_pwgtBallastRear}, {70, &m_wb.m_pwgtShowBurnOff},
+                              {65, ichkWalkFirst()},         {66, ichkWalkLast()}};
     // The entries' handlers by their written names.
     static const _fldHandler named[] = {
         {VAL_LSEAT, G_CALLBACK(pwbOnLSeatWeightFocusOut)},
@@ -566,8 +608,14 @@ void pwbInit(GtkBuilder* pBuilder)
     const std::array<_mscBinding, 1> figures = {
         {{"LoadingFiguresChanged", gtk_label_get_type, &m_wb.m_pwgtFiguresChanged}}};
     mscBindAll(pBuilder, figures);
+    const std::array<_mscBinding, 1> caption = {
+        {{"EquipmentCaption", gtk_label_get_type, &m_wb.m_pwgtEquipmentCaption}}};
+    mscBindAll(pBuilder, caption);
+    mscBindAll(pBuilder, m_equipment);
+    ichkBind(pBuilder);
     fldBind(pBuilder, m_wb.fields, stops);
     _wgtLUT* wgtLUT = m_wb.fields.walk.data();
+    ichkConnect(wgtLUT);
     boundCells();
     g_signal_connect(m_wb.m_pwgtWBDrawing, "draw", G_CALLBACK(pwbOnDraw), nullptr);
     // The loading has no text values.
@@ -623,6 +671,7 @@ void pwbUpdateDisplays(void)
     const _wbFlight f = valCalcHeld();
     pwbUpdateAircraft();
     pwbUpdateInputDisplay(stateLoad(), f);
+    ichkShow();
     pwbUpdateUnitLabels();
     showResults(f);
 }

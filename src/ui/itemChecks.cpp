@@ -1,0 +1,107 @@
+// The loading page's checks of the removable items fitted for the flight.
+#include "ui/itemChecks.h"
+
+#include "model/calc.h"
+#include "store/items.h"
+#include "store/state.h"
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace
+{
+
+// The box from Zarv.ui (null where it lacks it), its checks, one for each
+// item (made as needed and never destroyed while the window stands, those
+// past the items hidden), and their walk.
+struct _ichkChecks {
+    GtkWidget* pwgtBox;
+    std::vector<GtkWidget*> checks;
+    _mscListWalk walk;
+};
+_ichkChecks m_fitted = {};
+
+void ichkOnFittedClicked(GtkButton* pwgt, gpointer pItem)
+{
+    const auto n = static_cast<size_t>(GPOINTER_TO_INT(pItem));
+    if (n >= m_wbSetup.items.size())
+        return;
+    itmStoreFitted(n, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgt)));
+    stateTell(STATE_LOADING);
+}
+
+GtkWidget* makeCheck(size_t n)
+{
+    GtkWidget* pwgt = gtk_check_button_new_with_label("");
+    g_signal_connect(pwgt, "clicked", G_CALLBACK(ichkOnFittedClicked), GINT_TO_POINTER(n));
+    g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressList), &m_fitted.walk);
+    gtk_box_pack_start(GTK_BOX(m_fitted.pwgtBox), pwgt, FALSE, FALSE, 0);
+    return pwgt;
+}
+
+// Check n showing item i, fitted or not: an item that differs from the
+// weighing says so, in bold.
+void showCheck(size_t n, const _wbItem& i, bool bFitted)
+{
+    GtkWidget* pwgt = m_fitted.checks[n];
+    const bool bDiffers = bFitted != i.bWeighed;
+    const std::string strName = mscOneLine(i.strName, 40);
+    g_autofree gchar* pszMarkup =
+        bDiffers ? g_markup_printf_escaped("<b>%s (%s)</b>", strName.c_str(), bFitted ? "fitted" : "removed")
+                 : g_markup_escape_text(strName.c_str(), -1);
+    GtkWidget* pwgtLabel = gtk_bin_get_child(GTK_BIN(pwgt));
+    gtk_label_set_markup(GTK_LABEL(pwgtLabel), pszMarkup);
+    const std::string strTip =
+        i.strName + (i.bWeighed ? ": fitted when the aircraft was weighed, so in its basic weight"
+                                : ": not fitted when the aircraft was weighed");
+    gtk_widget_set_tooltip_text(pwgt, strTip.c_str());
+    const auto pHandler = reinterpret_cast<gpointer>(ichkOnFittedClicked);
+    g_signal_handlers_block_by_func(pwgt, pHandler, GINT_TO_POINTER(n));
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgt), bFitted);
+    g_signal_handlers_unblock_by_func(pwgt, pHandler, GINT_TO_POINTER(n));
+}
+
+} // namespace
+
+void ichkBind(GtkBuilder* pBuilder)
+{
+    m_fitted = _ichkChecks{};
+    const std::array<_mscBinding, 1> optional = {{{"EquipmentFitted", gtk_box_get_type, &m_fitted.pwgtBox}}};
+    mscBindAll(pBuilder, optional);
+}
+
+GtkWidget** ichkWalkFirst(void)
+{
+    return &m_fitted.walk.pwgtFirst;
+}
+
+GtkWidget** ichkWalkLast(void)
+{
+    return &m_fitted.walk.pwgtLast;
+}
+
+void ichkConnect(_wgtLUT* pPageLUT)
+{
+    m_fitted.walk.pPageLUT = pPageLUT;
+}
+
+void ichkShow(void)
+{
+    if (!m_fitted.pwgtBox)
+        return;
+    const std::vector<_wbItem>& items = m_wbSetup.items;
+    while (m_fitted.checks.size() < items.size())
+        m_fitted.checks.push_back(makeCheck(m_fitted.checks.size()));
+    std::vector<GtkWidget*> fields;
+    for (size_t n = 0; n < m_fitted.checks.size(); n++) {
+        gtk_widget_set_visible(m_fitted.checks[n], n < items.size());
+        if (n >= items.size())
+            continue;
+        showCheck(n, items[n], calcItemFitted(m_wbSetup, stateLoad().fitted, n));
+        fields.push_back(m_fitted.checks[n]);
+    }
+    gtk_widget_set_visible(m_fitted.pwgtBox, !items.empty());
+    mscListWalkSet(m_fitted.walk, std::move(fields));
+}
