@@ -47,12 +47,12 @@ void showCheck(size_t n, const _wbItem& i, bool bFitted)
 {
     GtkWidget* pwgt = m_fitted.checks[n];
     const bool bDiffers = bFitted != i.bWeighed;
-    const std::string strName = mscOneLine(i.strName, 40);
-    g_autofree gchar* pszMarkup =
-        bDiffers ? g_markup_printf_escaped("<b>%s (%s)</b>", strName.c_str(), bFitted ? "fitted" : "removed")
-                 : g_markup_escape_text(strName.c_str(), -1);
-    GtkWidget* pwgtLabel = gtk_bin_get_child(GTK_BIN(pwgt));
-    gtk_label_set_markup(GTK_LABEL(pwgtLabel), pszMarkup);
+    const std::string strLabel = mscOneLine(i.strName, 40) + (!bDiffers ? "" : bFitted ? " (fitted)" : " (removed)");
+    gtk_button_set_label(GTK_BUTTON(pwgt), strLabel.c_str());
+    if (bDiffers) {
+        g_autofree gchar* pszMarkup = g_markup_printf_escaped("<b>%s</b>", strLabel.c_str());
+        gtk_label_set_markup(GTK_LABEL(gtk_bin_get_child(GTK_BIN(pwgt))), pszMarkup);
+    }
     const std::string strTip =
         i.strName + (i.bWeighed ? ": fitted when the aircraft was weighed, so in its basic weight"
                                 : ": not fitted when the aircraft was weighed");

@@ -383,6 +383,29 @@ void ilstBind(GtkBuilder* pBuilder)
     gtk_widget_show(m_items.pwgtAdd);
 }
 
+std::string ilstHistoryText(const std::string& strFigure, const std::string& strOld, const std::string& strNew)
+{
+    if (!itmIsFigure(strFigure))
+        return "";
+    const size_t nSlash = strFigure.find('/');
+    const std::string strGroup = strFigure.substr(0, nSlash);
+    const std::string strItem = "Item " + strGroup.substr(strGroup.rfind(' ') + 1);
+    const std::string strKey = nSlash == std::string::npos ? "" : strFigure.substr(nSlash + 1);
+    for (size_t k = 0; k < NUMBERS.size(); k++)
+        if (strKey == ITM_FIGURE_KEYS[k + 1]) {
+            const _ilstNumber& f = NUMBERS[k];
+            const double nOld = g_ascii_strtod(strOld.c_str(), nullptr), nNew = g_ascii_strtod(strNew.c_str(), nullptr);
+            const std::string strFormat = figFormatApart(f.pszFormat, unitToShown(f.nKind, nOld, m_wbSetup),
+                                                         unitToShown(f.nKind, nNew, m_wbSetup));
+            return amdChange(strItem + " " + f.pszWhat, shownNumber(f, nOld, strFormat.c_str()),
+                             shownNumber(f, nNew, strFormat.c_str()));
+        }
+    if (strKey == ITM_FIGURE_KEYS[4])
+        return amdChange(strItem + " fitted when weighed", strOld == "true" ? "yes" : "no",
+                         strNew == "true" ? "yes" : "no");
+    return amdChange(strItem + (strKey.empty() ? "" : " name"), strOld, strNew);
+}
+
 GtkWidget** ilstWalkFirst(void)
 {
     return &m_items.walk.pwgtFirst;

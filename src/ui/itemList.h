@@ -11,6 +11,8 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
+
 // Binds the box (null where Zarv.ui lacks it). The list's two places in the
 // page's walk, its first field and its last, are ilstWalkFirst and
 // ilstWalkLast: null while it has no row.
@@ -20,6 +22,11 @@ GtkWidget** ilstWalkLast(void);
 
 // Connects the list to the page's walk once that is built.
 void ilstConnect(_wgtLUT* pPageLUT);
+
+// A line of the history that amends an item ("Equipment 2/Weight", its old
+// and new value as Zarv.conf holds them) as the page says it, in the
+// pilot's units ("Item 2 weight 5.4 kgs → 6.0 kgs"); "" for another figure.
+std::string ilstHistoryText(const std::string& strFigure, const std::string& strOld, const std::string& strNew);
 
 // Shows the current aircraft's items in the pilot's units. bAnew: the
 // aircraft was switched or Zarv.conf read again, and an item being added

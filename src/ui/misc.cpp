@@ -301,7 +301,9 @@ void mscListWalkSet(_mscListWalk& walk, std::vector<GtkWidget*> fields)
 {
     walk.fields = std::move(fields);
     walk.pwgtFirst = walk.fields.empty() ? nullptr : walk.fields.front();
-    walk.pwgtLast = walk.fields.empty() ? nullptr : walk.fields.back();
+    // A single field is the list's first place alone: the page's walk
+    // finds a field by its first place.
+    walk.pwgtLast = walk.fields.size() < 2 ? nullptr : walk.fields.back();
 }
 
 gboolean mscKeyPressList(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pListWalk)
@@ -324,5 +326,6 @@ gboolean mscKeyPressList(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pLis
         }
     if (!pwalk->pPageLUT)
         return TRUE;
-    return bUp ? mscKeyPressUp(pwalk->pPageLUT, pwalk->pwgtFirst) : mscKeyPressDown(pwalk->pPageLUT, pwalk->pwgtLast);
+    return bUp ? mscKeyPressUp(pwalk->pPageLUT, pwalk->pwgtFirst)
+               : mscKeyPressDown(pwalk->pPageLUT, pwalk->pwgtLast ? pwalk->pwgtLast : pwalk->pwgtFirst);
 }

@@ -112,7 +112,8 @@ gboolean mscKeyNavLUT(GtkWidget* pwgtCur, GtkDirectionType nDir, _wgtLUT* pwgtLU
 // A list of fields a page builds as it goes (a row for each of the
 // aircraft's items): Up, Down and Return walk its fields in order and at
 // its ends go on into the page's walk, where the list has two places, its
-// first field and its last (null while it has none).
+// first field and its last (null while it has none, the last also while
+// it has one).
 struct _mscListWalk {
     std::vector<GtkWidget*> fields{};
     GtkWidget *pwgtFirst = nullptr, *pwgtLast = nullptr;

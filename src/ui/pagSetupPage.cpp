@@ -234,6 +234,8 @@ std::string historyText(void)
         else if (pv)
             strLine += figureCaption(*pv) + " " + (a.strOld.empty() ? "(none)" : mscOneLine(a.strOld)) + " \u2192 " +
                        (a.strNew.empty() ? "(none)" : mscOneLine(a.strNew)) + ": ";
+        else if (const std::string strItem = ilstHistoryText(a.strFigure, a.strOld, a.strNew); !strItem.empty())
+            strLine += strItem + ": ";
         else if (!a.strFigure.empty())
             strLine += figFigureShown(a.strFigure) + " " + figFigureChange(a.strOld, a.strNew) + ": ";
         str += (str.empty() ? "" : "\n") + strLine + mscOneLine(a.strReason);

@@ -595,3 +595,42 @@ TEST_F(LoadingPage, AnOlderWindowGoingLeavesTheNewerPagesTold)
 }
 
 } // namespace
+
+namespace
+{
+
+// An aircraft weighed with its left door on.
+class Equipment : public zt::Pages
+{
+    std::string initialConf() const override
+    {
+        return "[Basic]\nWeight=400\nLongArm=2500\n"
+               "[Equipment 1]\nName=Left door\nWeight=5\nLongArm=2000\nLatArm=-400\nWeighed=true\n";
+    }
+};
+
+// The door, walked to from the ballast and taken off with the space bar,
+// takes its weight off the total, which the Equipment row then shows.
+TEST_F(Equipment, AnItemTakenOffMovesTheTotalAndShowsItsRow)
+{
+    EXPECT_FALSE(gtk_widget_get_visible(w("EquipmentWt")));
+    EXPECT_EQ(text("CalTotalWt"), num("%3.1f", 400 * 2.2046));
+    focus("BallastRear");
+    key(GDK_KEY_Down);
+    GtkWidget* pwgtDoor = gtk_window_get_focus(GTK_WINDOW(m_pwinMain));
+    ASSERT_TRUE(GTK_IS_CHECK_BUTTON(pwgtDoor));
+    EXPECT_EQ(gtk_widget_get_parent(pwgtDoor), w("EquipmentFitted"));
+    key(GDK_KEY_space);
+    EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtDoor)));
+    EXPECT_EQ(text("CalTotalWt"), num("%3.1f", 395 * 2.2046));
+    EXPECT_TRUE(gtk_widget_get_visible(w("EquipmentCaption")));
+    EXPECT_EQ(text("EquipmentWt"), num("%3.1f", -5 * 2.2046));
+    EXPECT_EQ(gtk_button_get_label(GTK_BUTTON(pwgtDoor)), std::string("Left door (removed)"));
+    EXPECT_NE(conf().find("Fitted=false"), std::string::npos) << conf();
+    key(GDK_KEY_space);
+    EXPECT_FALSE(gtk_widget_get_visible(w("EquipmentWt")));
+    key(GDK_KEY_Down);
+    EXPECT_TRUE(hasFocus("ShowBurnOff"));
+}
+
+} // namespace

@@ -400,6 +400,43 @@ TEST_F(Amending, AReasonAmendsTheRecordAndCancelPutsTheOldValueBack)
     EXPECT_EQ(text("AircraftHistory").find('\n'), std::string::npos) << text("AircraftHistory");
 }
 
+// An item's weight is amended as a figure is: asked why, kept in the
+// history in the pilot's units; cancelled, the item stays as it was.
+class AmendingItems : public Amending
+{
+    std::string initialConf() const override
+    {
+        return Amending::initialConf() + "[Equipment 1]\nName=Left door\nWeight=5.4\nLongArm=1900\nLatArm=-420\n";
+    }
+};
+
+TEST_F(AmendingItems, AnItemsWeightAsksWhyAndLandsInTheHistory)
+{
+    // The item's name follows the basic lateral arm, its weight the name.
+    focus("ConfEmptyLatArm");
+    key(GDK_KEY_Return);
+    key(GDK_KEY_Return);
+    GtkWidget* pwgtWeight = gtk_window_get_focus(GTK_WINDOW(m_pwinMain));
+    ASSERT_TRUE(GTK_IS_ENTRY(pwgtWeight));
+    EXPECT_TRUE(gtk_widget_is_ancestor(pwgtWeight, w("EquipmentItems")));
+    EXPECT_EQ(gtk_entry_get_text(GTK_ENTRY(pwgtWeight)), num("%1.1f", 5.4));
+    gtk_entry_set_text(GTK_ENTRY(pwgtWeight), "6");
+    const Answer a = leaveFor("ConfBallastWeight", "hinges replaced");
+    EXPECT_TRUE(a.bAsked);
+    EXPECT_EQ(a.strTitle, "Amend the weighing record?");
+    EXPECT_EQ(confDouble("Equipment 1", "Weight"), 6.0);
+    const std::string strLine =
+        "Item 1 weight " + num("%1.1f", 5.4) + " kgs \u2192 " + num("%1.1f", 6) + " kgs: hinges replaced";
+    EXPECT_NE(text("AircraftHistory").find(strLine), std::string::npos) << text("AircraftHistory");
+
+    gtk_widget_grab_focus(pwgtWeight);
+    zt::waitUntil([&] { return gtk_window_get_focus(GTK_WINDOW(m_pwinMain)) == pwgtWeight; }, "the item's weight");
+    gtk_entry_set_text(GTK_ENTRY(pwgtWeight), "7");
+    EXPECT_TRUE(leaveFor("ConfBallastWeight", "").bAsked);
+    EXPECT_EQ(confDouble("Equipment 1", "Weight"), 6.0);
+    EXPECT_EQ(gtk_entry_get_text(GTK_ENTRY(pwgtWeight)), num("%1.1f", 6));
+}
+
 // The aircraft's name and weighing date are amended like its figures.
 TEST_F(Amending, TheRegistrationAndWeighingDateAskToo)
 {
