@@ -56,6 +56,8 @@ struct _ilstList {
     std::vector<GtkWidget*> headers;
     std::vector<_ilstRow> rows;
     std::optional<_ilstPending> pending;
+    // The Add button is Zarv.ui's own, beside the basic figures.
+    bool bAddApart;
     _mscListWalk walk;
     // A question is open: no other commit of the list runs meanwhile.
     bool bAsking;
@@ -364,22 +366,32 @@ void makeHeader(void)
 void ilstBind(GtkBuilder* pBuilder)
 {
     m_items = _ilstList{};
-    const std::array<_mscBinding, 1> optional = {{{"EquipmentItems", gtk_box_get_type, &m_items.pwgtBox}}};
+    GtkWidget* pwgtAdd = nullptr;
+    const std::array<_mscBinding, 2> optional = {
+        {{"EquipmentItems", gtk_box_get_type, &m_items.pwgtBox}, {"AddEquipmentItem", gtk_button_get_type, &pwgtAdd}}};
     mscBindAll(pBuilder, optional);
-    if (!m_items.pwgtBox)
+    if (!m_items.pwgtBox) {
+        if (pwgtAdd)
+            gtk_widget_hide(pwgtAdd);
         return;
+    }
     m_items.pwgtGrid = gtk_grid_new();
     gtk_grid_set_row_spacing(GTK_GRID(m_items.pwgtGrid), 6);
     gtk_grid_set_column_spacing(GTK_GRID(m_items.pwgtGrid), 10);
     makeHeader();
-    m_items.pwgtAdd = gtk_button_new_with_mnemonic("Add e_quipment item");
+    gtk_box_pack_start(GTK_BOX(m_items.pwgtBox), m_items.pwgtGrid, FALSE, FALSE, 0);
+    gtk_widget_show(m_items.pwgtGrid);
+    // Zarv.ui's button beside the basic figures, so that an aircraft without
+    // items shows no list at all; else one under the list.
+    m_items.bAddApart = pwgtAdd != nullptr;
+    m_items.pwgtAdd = pwgtAdd ? pwgtAdd : gtk_button_new_with_mnemonic("Add e_quipment item");
+    g_signal_connect(m_items.pwgtAdd, "clicked", G_CALLBACK(ilstOnAddClicked), nullptr);
+    if (m_items.bAddApart)
+        return;
     gtk_widget_set_tooltip_text(m_items.pwgtAdd, "Add a removable item of this aircraft: a door, dual controls, a "
                                                  "cargo hook");
     gtk_widget_set_halign(m_items.pwgtAdd, GTK_ALIGN_START);
-    g_signal_connect(m_items.pwgtAdd, "clicked", G_CALLBACK(ilstOnAddClicked), nullptr);
-    gtk_box_pack_start(GTK_BOX(m_items.pwgtBox), m_items.pwgtGrid, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(m_items.pwgtBox), m_items.pwgtAdd, FALSE, FALSE, 0);
-    gtk_widget_show(m_items.pwgtGrid);
     gtk_widget_show(m_items.pwgtAdd);
 }
 
@@ -447,6 +459,13 @@ void ilstShow(bool bAnew)
     }
     for (GtkWidget* pwgt : m_items.headers)
         gtk_widget_set_visible(pwgt, nShown > 0);
+    // With its Add button apart, the list and its frame stand only while it
+    // has an item.
+    if (m_items.bAddApart)
+        gtk_widget_set_visible(GTK_IS_FRAME(gtk_widget_get_parent(m_items.pwgtBox))
+                                   ? gtk_widget_get_parent(m_items.pwgtBox)
+                                   : m_items.pwgtBox,
+                               nShown > 0);
     gtk_widget_set_sensitive(m_items.pwgtAdd, m_wbSetup.items.size() < ITM_MAX_ITEMS);
     mscListWalkSet(m_items.walk, std::move(fields));
 }
