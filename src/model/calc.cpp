@@ -22,14 +22,11 @@ _wbRows calcRows(const _wbSetup& s, const _wbLoading& l)
     _wbRows r{};
     r[ROW_BASIC] = item("Basic aircraft", s.nBasicWeight, s.nBasicLongArm, s.nBasicLatArm);
     // The items' change is a sum of moments, so its arms are the moments
-    // over its weight; a change that weighs nothing nets out to no arm.
+    // over its weight; a change that weighs nothing nets out to no arm, and
+    // one that nets out to no moment has an arm of 0, never -0.
     const _wbItemsChange& c = l.items;
-    r[ROW_EQUIPMENT] = {"Equipment",
-                        c.nWeight,
-                        c.nWeight != 0 ? c.nLongMoment / c.nWeight : 0,
-                        c.nLongMoment,
-                        c.nWeight != 0 ? c.nLatMoment / c.nWeight : 0,
-                        c.nLatMoment};
+    auto armOf = [&](double nMoment) { return c.nWeight != 0 && nMoment != 0 ? nMoment / c.nWeight : 0.0; };
+    r[ROW_EQUIPMENT] = {"Equipment", c.nWeight, armOf(c.nLongMoment), c.nLongMoment, armOf(c.nLatMoment), c.nLatMoment};
     r[ROW_LSEAT] = item("Left seat", l.nLSeatWeight, s.nLSeatLongArm, s.nLSeatLatArm);
     r[ROW_RSEAT] = item("Right seat", l.nRSeatWeight, s.nRSeatLongArm, s.nRSeatLatArm);
     r[ROW_FUEL] = item("Fuel", l.nFuelVolume * unitFuelDensity(s), s.nFuelLongArm, s.nFuelLatArm);

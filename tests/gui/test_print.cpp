@@ -112,6 +112,14 @@ INSTANTIATE_TEST_SUITE_P(
                             "[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
                             "NOT WITHIN LIMITS: with no fuel forward of the limit by 4.89 mm",
                             "OUT OF LIMITS: forward of the limit", "NOT TO BE FLOWN AS LOADED"},
+                    // Both doors off: the items that differ, and their row.
+                    Loading{"DoorsOff",
+                            "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n"
+                            "LatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n[Equipment 1]\nName=Left door\nWeight=5.4\n"
+                            "LongArm=1850\nLatArm=-650\nFitted=false\n[Equipment 2]\nName=Right door\nWeight=5.4\n"
+                            "LongArm=1850\nLatArm=650\nFitted=false\n",
+                            "Right door removed \u22125.4 kg", "Equipment -23.8 72.83 -1734.19 0.00 0.00",
+                            "Commander's acceptance"},
                     // Envelope and weight within, the left seat over its 95.25 kg.
                     Loading{"SeatOverItsLimit",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2750\n"

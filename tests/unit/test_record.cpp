@@ -166,6 +166,12 @@ TEST(Record, EveryTamperingIsFound)
          "no chain, after lines with one"},
         // As an older Zarv wrote them: read, and matched to their sheets.
         {"every chain removed", edit(",\"hash\":[^\n]*", "}"), 0, "3 sheets, all match\n"},
+        {"every chain removed, then the door put back on",
+         [&](const std::string& strFile) {
+             edit(",\"hash\":[^\n]*", "}")(strFile);
+             edit("\"fitted\":false", "\"fitted\":true")(strFile);
+         },
+         1, "take-off weight: recorded"},
         {"a link to another file",
          [](const std::string& strFile) {
              g_rename(strFile.c_str(), (strFile + ".real").c_str());
@@ -190,7 +196,10 @@ TEST(Record, EveryTamperingIsFound)
             _wbSetup setup = calcWithFixedArms({});
             setup.nBasicWeight = 400;
             setup.nBasicLongArm = 2700;
-            const _wbLoadState load = {80, 0, 20.0 * nDay, BALLAST_NONE, 0, FALSE};
+            // The last flew with a door off.
+            if (nDay == 3)
+                setup.items = {{"Left door", 5.4, 1850, -650, true}};
+            const _wbLoadState load = {80, 0, 20.0 * nDay, BALLAST_NONE, 0, FALSE, {nDay != 3}};
             const _wbFlight flight = pwbCalcWB(setup, load);
             _recEntry e;
             e.strTime = "2026-12-0" + std::to_string(nDay) + "T10:00:00+00:00";

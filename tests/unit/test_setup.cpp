@@ -469,6 +469,13 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         {"[Load]\nFuel=6\nUnread=Load/Fuel=6O;\n", "the fuel \"6O\" was not read as a number: check it"},
         {"[Load]\nUnread=Load/Fuel=1e999;\n", "the fuel \"1e999\" was not read as a number: check it"},
         {"[Load]\nUnread=Load/Fuel=-Infinity;\n", "the fuel was not read as a number: check it"},
+        // An item's figure, whether the flight has it fitted or not.
+        {"[Equipment 1]\nName=Door\nWeight=6O\nLongArm=1850\nLatArm=0\n",
+         "the equipment item's weight was not read as a number: check it"},
+        {"[Equipment 1]\nName=Door\nWeight=5\nLongArm=1850\nLatArm=1e20\nFitted=false\n",
+         "equipment item's lateral arm over 10000.00 mm cannot be right"},
+        {"[Equipment 1]\nName=Door\nWeight=-5\nLongArm=1850\nLatArm=0\nWeighed=false\n",
+         "equipment item's weight \u22125.0 kg cannot be right"},
     };
     for (const auto& c : cases) {
         zt::writeFile(m_dir / "Zarv.conf", strAircraft + c.pszConf);
