@@ -113,6 +113,8 @@ struct _wbDoubt {
     _unitKind nKind;
     double nValue;
     std::string strUnread;
+    // What was not read is no number but another value (an item's flag).
+    bool bNoNumber = false;
 };
 
 // A flight judged at each of its points. The landing is a point of its own

@@ -31,6 +31,10 @@ struct _wbItem {
     std::string strName;
     double nWeight = 0, nLongArm = 0, nLatArm = 0;
     bool bWeighed = true;
+    // What of it Zarv.conf holds and Zarv could not read, as "Key=text"
+    // (a flag that is neither true nor false): while there is any, nothing
+    // is judged.
+    std::string strUnread = {};
     bool operator==(const _wbItem&) const = default;
 };
 

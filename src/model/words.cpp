@@ -124,6 +124,10 @@ constexpr const char* NOT_JUDGED = "NOT JUDGED: a value it was calculated from c
 
 std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& u)
 {
+    // What is no number (a flag) reads as what it is.
+    if (d.bNoNumber)
+        return "the " + std::string(d.pszWhat) + " \u2068" + txtOneLine(d.strUnread, 40) +
+               "\u2069 was not read: check it";
     if (!d.strUnread.empty()) {
         const std::string strText = txtOneLine(d.strUnread, 24);
         return "the " + std::string(d.pszWhat) + (namesNoNumber(strText) ? std::string() : " \"" + strText + "\"") +

@@ -520,4 +520,5 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
                 names.push_back(figure.first);
         recordFigures(strWhen, bOutside, names, before);
     });
+    itmLoad();
 }

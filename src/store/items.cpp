@@ -5,8 +5,10 @@
 #include "store/params.h"
 #include "store/state.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace
 {
@@ -35,13 +37,23 @@ double numberOf(GKeyFile* pkf, const std::string& strGroup, const char* pszKey)
     return pszEnd != pszRaw && !*pszEnd && std::isfinite(n) ? n : NAN;
 }
 
-// A flag of an item: true or false as the key file writes them; else
-// fallback.
-bool flagOf(GKeyFile* pkf, const std::string& strGroup, const char* pszKey, bool bFallback)
+// A flag of an item: true or false as the key file writes them; bFallback
+// where the group has none. One it holds that is neither is none of them:
+// bFallback, with "Key=text" added to *pstrUnread.
+bool flagOf(GKeyFile* pkf, const std::string& strGroup, const char* pszKey, bool bFallback,
+            std::string* pstrUnread = nullptr)
 {
-    g_autoptr(GError) pErr = nullptr;
-    const gboolean b = g_key_file_get_boolean(pkf, strGroup.c_str(), pszKey, &pErr);
-    return pErr ? bFallback : b != FALSE;
+    g_autofree gchar* pszRaw = g_key_file_get_value(pkf, strGroup.c_str(), pszKey, nullptr);
+    if (!pszRaw)
+        return bFallback;
+    const std::string str = g_strstrip(pszRaw);
+    if (str == "true" || str == "1")
+        return true;
+    if (str == "false" || str == "0")
+        return false;
+    if (pstrUnread)
+        *pstrUnread += (pstrUnread->empty() ? "" : ", ") + std::string(pszKey) + "=" + str;
+    return bFallback;
 }
 
 std::string nameOf(GKeyFile* pkf, const std::string& strGroup)
@@ -53,18 +65,32 @@ std::string nameOf(GKeyFile* pkf, const std::string& strGroup)
     return str;
 }
 
-size_t countOf(GKeyFile* pkf, const std::string& strAircraft)
+// Every item group of an aircraft, whatever its number, in the order of the
+// numbers: a group after a gap or past the most Zarv takes is never left
+// unread, nor left behind when the aircraft moves.
+std::vector<std::pair<long, std::string>> groupsOf(GKeyFile* pkf, const std::string& strAircraft)
 {
-    size_t n = 0;
-    while (n < ITM_MAX_ITEMS && g_key_file_has_group(pkf, itmGroup(strAircraft, n).c_str()))
-        n++;
-    return n;
+    const std::string strPrefix = itmGroup(strAircraft, 0).substr(0, itmGroup(strAircraft, 0).size() - 1);
+    std::vector<std::pair<long, std::string>> groups;
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
+    for (int i = 0; ppszGroups && ppszGroups[i]; i++) {
+        const char* pszGroup = ppszGroups[i];
+        if (!g_str_has_prefix(pszGroup, strPrefix.c_str()))
+            continue;
+        const char* pszDigits = pszGroup + strPrefix.size();
+        char* pszEnd = nullptr;
+        const long n = strtol(pszDigits, &pszEnd, 10);
+        if (g_ascii_isdigit(*pszDigits) && !*pszEnd && n >= 1 && std::to_string(n) == pszDigits)
+            groups.emplace_back(n, pszGroup);
+    }
+    std::sort(groups.begin(), groups.end());
+    return groups;
 }
 
-void removeFrom(GKeyFile* pkf, const std::string& strAircraft, size_t nFirst)
+void removeAll(GKeyFile* pkf, const std::string& strAircraft)
 {
-    for (size_t n = nFirst; g_key_file_has_group(pkf, itmGroup(strAircraft, n).c_str()); n++)
-        g_key_file_remove_group(pkf, itmGroup(strAircraft, n).c_str(), nullptr);
+    for (const auto& [n, strGroup] : groupsOf(pkf, strAircraft))
+        g_key_file_remove_group(pkf, strGroup.c_str(), nullptr);
 }
 
 std::string fileNumber(double n, const char* pszFormat = nullptr)
@@ -73,31 +99,34 @@ std::string fileNumber(double n, const char* pszFormat = nullptr)
     return pszFormat ? g_ascii_formatd(sz, sizeof sz, pszFormat, n) : g_ascii_dtostr(sz, sizeof sz, n);
 }
 
-// An aircraft's item groups as the file holds them, key by key, so that a
-// number unread moves as it stood.
-using _itmGroups = std::vector<std::vector<std::pair<std::string, std::string>>>;
+// An aircraft's item groups as the file holds them, key by key, each with
+// its number, so that a number unread moves as it stood.
+struct _itmRaw {
+    long nNumber;
+    std::vector<std::pair<std::string, std::string>> values;
+};
 
-_itmGroups rawGroups(GKeyFile* pkf, const std::string& strFrom)
+std::vector<_itmRaw> rawGroups(GKeyFile* pkf, const std::string& strFrom)
 {
-    _itmGroups groups;
-    for (size_t n = 0, nCount = countOf(pkf, strFrom); n < nCount; n++) {
-        const std::string strGroup = itmGroup(strFrom, n);
-        groups.emplace_back();
+    std::vector<_itmRaw> groups;
+    for (const auto& [n, strGroup] : groupsOf(pkf, strFrom)) {
+        groups.push_back({n, {}});
         g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkf, strGroup.c_str(), nullptr, nullptr);
         for (int i = 0; ppszKeys && ppszKeys[i]; i++) {
             g_autofree gchar* psz = g_key_file_get_value(pkf, strGroup.c_str(), ppszKeys[i], nullptr);
-            groups.back().emplace_back(ppszKeys[i], psz ? psz : "");
+            groups.back().values.emplace_back(ppszKeys[i], psz ? psz : "");
         }
     }
     return groups;
 }
 
-void putGroups(GKeyFile* pkf, const std::string& strTo, const _itmGroups& groups)
+void putGroups(GKeyFile* pkf, const std::string& strTo, const std::vector<_itmRaw>& groups)
 {
-    removeFrom(pkf, strTo, 0);
-    for (size_t n = 0; n < groups.size(); n++)
-        for (const auto& [strKey, strValue] : groups[n])
-            g_key_file_set_value(pkf, itmGroup(strTo, n).c_str(), strKey.c_str(), strValue.c_str());
+    removeAll(pkf, strTo);
+    for (const _itmRaw& g : groups)
+        for (const auto& [strKey, strValue] : g.values)
+            g_key_file_set_value(pkf, itmGroup(strTo, static_cast<size_t>(g.nNumber - 1)).c_str(), strKey.c_str(),
+                                 strValue.c_str());
 }
 
 } // namespace
@@ -115,11 +144,20 @@ bool itmIsFigure(const std::string& strName)
 std::vector<_wbItem> itmRead(GKeyFile* pkf, const std::string& strAircraft)
 {
     std::vector<_wbItem> items;
-    for (size_t n = 0, nCount = countOf(pkf, strAircraft); n < nCount; n++) {
-        const std::string strGroup = itmGroup(strAircraft, n);
-        items.push_back({nameOf(pkf, strGroup), numberOf(pkf, strGroup, KEY_WEIGHT),
-                         numberOf(pkf, strGroup, KEY_LONG_ARM), numberOf(pkf, strGroup, KEY_LAT_ARM),
-                         flagOf(pkf, strGroup, KEY_WEIGHED, true)});
+    const auto groups = groupsOf(pkf, strAircraft);
+    for (const auto& [n, strGroup] : groups) {
+        if (items.size() == ITM_MAX_ITEMS) {
+            // More than Zarv takes: the last it reads says so, and so is
+            // never judged.
+            items.back().strUnread += (items.back().strUnread.empty() ? "" : ", ") +
+                                      std::to_string(groups.size() - ITM_MAX_ITEMS) + " more items after it";
+            break;
+        }
+        _wbItem i = {nameOf(pkf, strGroup), numberOf(pkf, strGroup, KEY_WEIGHT), numberOf(pkf, strGroup, KEY_LONG_ARM),
+                     numberOf(pkf, strGroup, KEY_LAT_ARM), true};
+        i.bWeighed = flagOf(pkf, strGroup, KEY_WEIGHED, true, &i.strUnread);
+        flagOf(pkf, strGroup, KEY_FITTED, i.bWeighed, &i.strUnread);
+        items.push_back(i);
     }
     return items;
 }
@@ -127,8 +165,9 @@ std::vector<_wbItem> itmRead(GKeyFile* pkf, const std::string& strAircraft)
 std::vector<bool> itmReadFitted(GKeyFile* pkf, const std::string& strAircraft)
 {
     std::vector<bool> fitted;
-    for (size_t n = 0, nCount = countOf(pkf, strAircraft); n < nCount; n++) {
-        const std::string strGroup = itmGroup(strAircraft, n);
+    for (const auto& [n, strGroup] : groupsOf(pkf, strAircraft)) {
+        if (fitted.size() == ITM_MAX_ITEMS)
+            break;
         fitted.push_back(flagOf(pkf, strGroup, KEY_FITTED, flagOf(pkf, strGroup, KEY_WEIGHED, true)));
     }
     return fitted;
@@ -149,12 +188,14 @@ void itmWrite(GKeyFile* pkf, const std::vector<_wbItem>& items, const std::vecto
         g_key_file_set_boolean(pkf, psz, KEY_WEIGHED, items[n].bWeighed);
         g_key_file_set_boolean(pkf, psz, KEY_FITTED, n < fitted.size() ? fitted[n] : items[n].bWeighed);
     }
-    removeFrom(pkf, strAircraft, items.size());
+    for (const auto& [n, strGroup] : groupsOf(pkf, strAircraft))
+        if (n > static_cast<long>(items.size()))
+            g_key_file_remove_group(pkf, strGroup.c_str(), nullptr);
 }
 
 void itmSwap(GKeyFile* pkf, const std::string& strAircraft)
 {
-    const _itmGroups current = rawGroups(pkf, ""), other = rawGroups(pkf, strAircraft);
+    const std::vector<_itmRaw> current = rawGroups(pkf, ""), other = rawGroups(pkf, strAircraft);
     putGroups(pkf, "", other);
     putGroups(pkf, strAircraft, current);
 }
@@ -166,7 +207,7 @@ void itmCopy(GKeyFile* pkf, const std::string& strFrom, const std::string& strTo
 
 void itmRemove(GKeyFile* pkf, const std::string& strAircraft)
 {
-    removeFrom(pkf, strAircraft, 0);
+    removeAll(pkf, strAircraft);
 }
 
 void itmLoad(void)
@@ -184,7 +225,15 @@ void itmStoreFitted(size_t n, bool bFitted)
         fitted[i] = calcItemFitted(m_wbSetup, stateLoad().fitted, i);
     fitted[n] = bFitted;
     stateEditLoad().fitted = fitted;
-    prmEdit([&](GKeyFile* pkf) { g_key_file_set_boolean(pkf, itmGroup("", n).c_str(), KEY_FITTED, bFitted); });
+    // The item's own group, whatever its number.
+    prmEdit([&](GKeyFile* pkf) {
+        const auto groups = groupsOf(pkf, "");
+        if (n < groups.size())
+            g_key_file_set_boolean(pkf, groups[n].second.c_str(), KEY_FITTED, bFitted);
+    });
+    // What is held is what the file now says: a flag it could not read
+    // before is read now.
+    itmLoad();
 }
 
 std::string itmFigureText(const std::vector<_wbItem>& items)

@@ -85,8 +85,9 @@ std::string pplInvalid(const _pplPerson& person)
     g_autofree gchar* pszName = g_strstrip(g_strdup(person.strName.c_str()));
     if (!*pszName || !g_utf8_validate(person.strName.c_str(), -1, nullptr))
         return "has no name";
-    // A person weighs something, and no more than anything aboard can.
-    if (!unitPossible(KIND_WEIGHT, person.nWeight) || person.nWeight <= 0)
+    // A person is someone who can sit in a seat: never a weight that would
+    // read as an empty seat, nor one no seat could take.
+    if (!(person.nWeight >= PPL_LEAST_WEIGHT && person.nWeight <= PPL_MOST_WEIGHT))
         return "has a weight no person can have";
     return "";
 }

@@ -11,6 +11,9 @@
 #include <vector>
 
 // What a person usually is aboard; none where not said.
+// What a person can weigh, in kg.
+constexpr double PPL_LEAST_WEIGHT = 10, PPL_MOST_WEIGHT = 300;
+
 enum _pplRole { PPL_ROLE_NONE, PPL_ROLE_INSTRUCTOR, PPL_ROLE_STUDENT, PPL_ROLE_PILOT, PPL_ROLE_PASSENGER };
 // Each role as People.conf writes it and the pages show it.
 constexpr std::array<const char*, 5> PPL_ROLE_NAMES = {"", "instructor", "student", "pilot", "passenger"};
@@ -22,7 +25,7 @@ struct _pplPerson {
 };
 
 // Why a person cannot be kept ("" where they can): no name, or a weight no
-// person can have (model/units' bounds).
+// person can have (PPL_LEAST_WEIGHT to PPL_MOST_WEIGHT).
 std::string pplInvalid(const _pplPerson& person);
 
 // The list a text of People.conf holds, in the order of its groups; false

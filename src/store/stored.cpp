@@ -553,13 +553,23 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
         }
     }
     // An item's figures too, whether fitted or not: a figure that cannot be
-    // right casts doubt on the aircraft as weighed.
-    for (const _wbItem& i : s.items)
+    // right casts doubt on the aircraft as weighed, and so does a flag of it
+    // that was not read.
+    double nWeighed = 0;
+    for (const _wbItem& i : s.items) {
         for (const auto& [pszWhat, nKind, n] : {std::tuple{"equipment item's weight", KIND_WEIGHT, i.nWeight},
                                                 std::tuple{"equipment item's longitudinal arm", KIND_ARM, i.nLongArm},
                                                 std::tuple{"equipment item's lateral arm", KIND_ARM, i.nLatArm}})
-            if (!unitPossible(nKind, n))
+            if (!unitPossible(nKind, n) || (nKind == KIND_WEIGHT && !(n > 0)))
                 v.push_back({pszWhat, nKind, n, std::isfinite(n) ? "" : "nan"});
+        if (!i.strUnread.empty())
+            v.push_back({"equipment item", KIND_NONE, NAN, i.strName + ": " + i.strUnread, true});
+        nWeighed += i.bWeighed ? i.nWeight : 0;
+    }
+    // The items weighed with the aircraft are part of its basic weight:
+    // without them it still weighs what an aircraft does.
+    if (nWeighed > 0 && unitPossible(KIND_WEIGHT, s.nBasicWeight) && s.nBasicWeight - nWeighed < MIN_BASIC_WEIGHT)
+        v.push_back({"basic weight without its weighed items", KIND_WEIGHT, s.nBasicWeight - nWeighed, ""});
     return v;
 }
 

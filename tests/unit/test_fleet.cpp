@@ -67,7 +67,7 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
 {
     load("# the school's fleet\n[Aircraft]\nRegistration=G-ABCD\nWeighed=2026-03-01\n"
          "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n[Ballast]\nWeight=10\n[Unit]\nWeight=1\n"
-         "[Equipment 1]\nName=Left door\nWeight=5.4\n");
+         "[Equipment 1]\nName=Left door\nWeight=5.4\n[Equipment 3]\nName=Hook after a gap\n");
 
     fleetAdd(); // a copy of G-ABCD, without a registration, now current
     EXPECT_EQ(m_nRenames, 1);
@@ -76,6 +76,7 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     EXPECT_EQ(onDisk("Aircraft 2", "Registration"), "G-ABCD");
     EXPECT_EQ(onDisk("Aircraft 2", "Weighed"), "2026-03-01");
     EXPECT_EQ(onDisk("Aircraft 2 Equipment 1", "Name"), "Left door"); // its items copied as its figures are
+    EXPECT_EQ(onDisk("Aircraft 2 Equipment 3", "Name"), "Hook after a gap");
     EXPECT_EQ(onDisk("Equipment 1", "Name"), "Left door");
     prmEdit([](GKeyFile* pkf) { itmWrite(pkf, {{"Hook", 2, 2500, 0, false}}, {}); });
 
@@ -99,8 +100,9 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     psetParams();
     EXPECT_EQ(m_wbSetup.nBasicWeight, 400.0);
     EXPECT_EQ(m_wbSetup.nBallastWt, 10.0);
-    ASSERT_EQ(m_wbSetup.items.size(), 1u);
+    ASSERT_EQ(m_wbSetup.items.size(), 2u);
     EXPECT_EQ(m_wbSetup.items[0].strName, "Left door");
+    EXPECT_EQ(m_wbSetup.items[1].strName, "Hook after a gap");
     EXPECT_EQ(m_wbSetup.items[0].nWeight, 5.4);
     EXPECT_EQ(onDisk("Aircraft 2 Equipment 1", "Name"), "Hook");
 
@@ -112,6 +114,7 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
     EXPECT_EQ(onDisk("Aircraft 2", "Registration"), "<none>");
     EXPECT_EQ(onDisk("Equipment 1", "Name"), "Hook");
     EXPECT_EQ(onDisk("Aircraft 2 Equipment 1", "Name"), "<none>");
+    EXPECT_EQ(onDisk("Aircraft 2 Equipment 3", "Name"), "<none>");
 
     fleetRemoveCurrent(); // the last aircraft stays
     EXPECT_EQ(registrations(), (std::vector<std::string>{"G-WXYZ"}));

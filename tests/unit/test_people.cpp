@@ -105,6 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "no weight that is a number", 0},
                     PeopleFile{"a weight no one has", "[Person 1]\nName=Anna\nWeight=6000\n", false, false,
                                "a weight no person can have", 0},
+                    PeopleFile{"a weight that would read as an empty seat", "[Person 1]\nName=Anna\nWeight=0.04\n",
+                               false, false, "a weight no person can have", 0},
                     PeopleFile{"no name", "[Person 1]\nName= \nWeight=60\n", false, false, "has no name", 0},
                     PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
                                false, "a name given before", 0}));

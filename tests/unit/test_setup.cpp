@@ -259,6 +259,9 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
          "Equipment 1/Weight 5.400 \u2192 6.400", nullptr},
         {"an item added by hand", [&] { byHand("[Basic]", "[Equipment 2]\nName=Hook\nWeight=2\n[Basic]"); },
          "Equipment 2/Name  \u2192 Hook", nullptr},
+        {"an item added by hand after a gap",
+         [&] { byHand("[Basic]", "[Equipment 40]\nName=Hook\nWeight=50\nWeighed=false\n[Basic]"); },
+         "Equipment 2/Name  \u2192 Hook", nullptr},
         {"an item taken out by hand", [&] { byHand("[Equipment 1]", "[Removed]"); },
          "Equipment 1/Name Left door \u2192", nullptr},
         {"an item amended, one added and one taken out, each with its reason",
@@ -476,6 +479,11 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
          "equipment item's lateral arm over 10000.00 mm cannot be right"},
         {"[Equipment 1]\nName=Door\nWeight=-5\nLongArm=1850\nLatArm=0\nWeighed=false\n",
          "equipment item's weight \u22125.0 kg cannot be right"},
+        {"[Equipment 1]\nName=Hook\nWeight=60\nLongArm=1500\nLatArm=0\nWeighed=no\nFitted=removed\n",
+         "the equipment item \u2068Hook: Weighed=no, Fitted=removed\u2069 was not read: check it"},
+        // Weighed in, taken out: less than any aircraft weighs.
+        {"[Equipment 1]\nName=Tank\nWeight=210\nLongArm=2340\nLatArm=0\nFitted=false\n",
+         "basic weight without its weighed items 190 kg cannot be right"},
     };
     for (const auto& c : cases) {
         zt::writeFile(m_dir / "Zarv.conf", strAircraft + c.pszConf);
