@@ -225,23 +225,22 @@ void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _wbFligh
                              : l.nBallastPosn == BALLAST_REAR ? "rear"
                                                               : "none";
     y += text(pCr, nLeft, y, nTextWidth, "Loading", "sans bold 11") + 2;
-    // Each seat's occupant by name, the commander marked, and their weight
-    // against the limit; a saved person whose saved weight is not the
-    // seat's is said so.
+    // Each seat's weight against its limit, and beside it its occupant by
+    // name, the commander marked, and a saved person whose saved weight is
+    // not the seat's said so.
     auto seat = [&](const char* pszSeat, const char* pszSide, const std::string& strOccupant, double nKg,
                     _wbLimit nLimit) {
-        const bool bCommander = sheet.strCommander == pszSide;
         const std::string strMark = seatSavedMark(strOccupant, nKg);
-        return std::pair{std::string(pszSeat) + ": " + typed(strOccupant) + (bCommander ? " (commander)" : ""),
-                         weightIn(nKg) + " (limit " + wrdLimitText(nLimit, s) + ")" +
+        return std::pair{std::string(pszSeat) + " " + weightIn(nKg) + " (limit " + wrdLimitText(nLimit, s) + ")",
+                         "occupant " + typed(strOccupant) + (sheet.strCommander == pszSide ? " (commander)" : "") +
                              (strMark.empty() ? "" : "; " + strMark)};
     };
     const std::array<std::pair<std::string, std::string>, 2> seats = {
         {seat("Left seat", "left", sheet.strLeftOccupant, l.nLSeatWeight, LIMIT_LSEAT),
          seat("Right seat", "right", sheet.strRightOccupant, l.nRSeatWeight, LIMIT_RSEAT)}};
-    for (const auto& [strOccupant, strWeight] : seats) {
-        const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strOccupant, "sans 9", FIT_ONE_LINE),
-                                      text(pCr, nLeft + nHalf, y, nHalf, strWeight, "sans 9", FIT_ONE_LINE));
+    for (const auto& [strSeat, strOccupant] : seats) {
+        const double nLine = std::max(text(pCr, nLeft, y, nHalf - 6, strSeat, "sans 9", FIT_ONE_LINE),
+                                      text(pCr, nLeft + nHalf, y, nHalf, strOccupant, "sans 9", FIT_ONE_LINE));
         y += nLine + 1;
     }
     y += text(pCr, nLeft, y, nTextWidth,

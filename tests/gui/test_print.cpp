@@ -65,6 +65,7 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
     const std::string strConf = conf(), strLog = zt::readFile(m_dir / "Zarv.log");
     _shtPeople sheet;
     sheet.strPilot = "A. Pilot", sheet.strReference = "Flight 42 \u2192 EGKB";
+    sheet.strLeftOccupant = "A. Pilot", sheet.strCommander = "left";
     const std::string strPdf = m_dir / "sheet.pdf";
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
     const std::string strInfo = run({"pdfinfo", strPdf});
@@ -75,8 +76,8 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
 
     // The words as they read, wherever the layout broke the lines.
     const std::string strFlat = zt::reReplace(strText, "\\s+", " ");
-    for (const char* pszWant : {"G-ZARV", "2026-03-01", "A. Pilot", "Flight 42 \u2192 EGKB", GetParam().pszFoot,
-                                GetParam().pszTakeOff, GetParam().pszNoFuel})
+    for (const char* pszWant : {"G-ZARV", "2026-03-01", "occupant A. Pilot (commander)", "Flight 42 \u2192 EGKB",
+                                "occupant \u2013", GetParam().pszFoot, GetParam().pszTakeOff, GetParam().pszNoFuel})
         EXPECT_NE(strFlat.find(zt::inLocale(pszWant)), std::string::npos) << pszWant << "\n" << strText;
     // The acceptance stands only under a flight within limits.
     EXPECT_EQ(strFlat.find("Commander") != std::string::npos,
