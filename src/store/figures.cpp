@@ -203,8 +203,16 @@ std::optional<size_t> removedItem(const std::vector<_wbItem>& before, const std:
 
 std::string figHistoryLine(const _prmAmendment& a)
 {
+    // Only the reason, which comes last, may hold the separator: in any
+    // other field (a registration, an item's name) it stands as a broken
+    // bar, so the line reads back into the same fields.
+    auto field = [](std::string str) {
+        for (size_t n = str.find(HISTORY_SEPARATOR); n != std::string::npos; n = str.find(HISTORY_SEPARATOR, n))
+            str.replace(n, 1, "\u00a6");
+        return str;
+    };
     const std::string s(1, HISTORY_SEPARATOR);
-    return a.strWhen + s + a.strFigure + s + a.strOld + s + a.strNew + s + a.strReason;
+    return field(a.strWhen) + s + field(a.strFigure) + s + field(a.strOld) + s + field(a.strNew) + s + a.strReason;
 }
 
 _prmAmendment figHistoryRead(const std::string& strLine)
@@ -473,11 +481,14 @@ std::vector<_prmAmendment> figItemsAmendments(const std::vector<_wbItem>& before
             {fileNumber(b.nWeight), fileNumber(a.nWeight)},
             {fileNumber(b.nLongArm), fileNumber(a.nLongArm)},
             {fileNumber(b.nLatArm), fileNumber(a.nLatArm)},
-            {b.bWeighed ? "true" : "false", a.bWeighed ? "true" : "false"},
+            {b.bWeighed ? "1" : "0", a.bWeighed ? "1" : "0"},
         }};
+        // Named as well as numbered: the number may stand for another item
+        // once one before it is taken out.
         for (size_t k = 0; k < values.size(); k++)
             if (values[k].first != values[k].second)
-                v.push_back({"", itmGroup("", n) + "/" + ITM_FIGURE_KEYS[k], values[k].first, values[k].second, ""});
+                v.push_back({"", itmGroup("", n) + "/" + ITM_FIGURE_KEYS[k] + " (" + b.strName + ")", values[k].first,
+                             values[k].second, ""});
     }
     return v;
 }

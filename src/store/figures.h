@@ -93,8 +93,8 @@ void figStoreCovered(_prmValueId nId, double nValue);
 // The amendments that make the items before into those after, without
 // when and why: one item added or taken out as one line ("Equipment 3",
 // the item in a line, as itmItemText writes it), else each figure of an
-// item that changed ("Equipment 1/Weight", old → new as Zarv.conf holds
-// them).
+// item that changed, with the item's name as it was ("Equipment 1/Weight
+// (Left door)", old → new as Zarv.conf holds them, a flag as 1 or 0).
 std::vector<_prmAmendment> figItemsAmendments(const std::vector<_wbItem>& before, const std::vector<_wbItem>& after);
 
 // Stores the current aircraft's items as the pilot changed them, with a

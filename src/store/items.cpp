@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -253,6 +254,31 @@ std::string itmFigureText(const std::vector<_wbItem>& items)
 
 std::string itmItemText(const _wbItem& item)
 {
-    return item.strName + ", " + fileNumber(item.nWeight) + " kg at " + fileNumber(item.nLongArm) + "/" +
-           fileNumber(item.nLatArm) + " mm, " + (item.bWeighed ? "fitted" : "not fitted") + " when weighed";
+    auto number = [](double n) { return fileNumber(n, "%.12g"); };
+    return item.strName + ", " + number(item.nWeight) + " kg at " + number(item.nLongArm) + "/" + number(item.nLatArm) +
+           " mm, " + (item.bWeighed ? "fitted" : "not fitted") + " when weighed";
+}
+
+std::optional<_wbItem> itmItemRead(const std::string& strText)
+{
+    // From the end, so the name may hold anything.
+    g_autoptr(GRegex) pre = g_regex_new("^(.*), (\\S+) kg at (\\S+)/(\\S+) mm, (fitted|not fitted) when weighed$",
+                                        G_REGEX_DOTALL, GRegexMatchFlags(0), nullptr);
+    g_autoptr(GMatchInfo) pmi = nullptr;
+    if (!pre || !g_regex_match(pre, strText.c_str(), GRegexMatchFlags(0), &pmi))
+        return std::nullopt;
+    _wbItem item;
+    g_autofree gchar* pszName = g_match_info_fetch(pmi, 1);
+    item.strName = pszName;
+    for (const auto& [nGroup, pn] :
+         {std::pair{2, &_wbItem::nWeight}, std::pair{3, &_wbItem::nLongArm}, std::pair{4, &_wbItem::nLatArm}}) {
+        g_autofree gchar* psz = g_match_info_fetch(pmi, nGroup);
+        char* pszEnd = nullptr;
+        item.*pn = g_ascii_strtod(psz, &pszEnd);
+        if (*pszEnd)
+            return std::nullopt;
+    }
+    g_autofree gchar* pszWeighed = g_match_info_fetch(pmi, 5);
+    item.bWeighed = strcmp(pszWeighed, "fitted") == 0;
+    return item;
 }

@@ -13,6 +13,7 @@
 #include <glib.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,3 +67,5 @@ std::string itmFigureText(const std::vector<_wbItem>& items);
 // fitted when weighed", numbers in the internal units as Zarv.conf holds
 // them.
 std::string itmItemText(const _wbItem& item);
+// An item read back from that line; none where it is no such line.
+std::optional<_wbItem> itmItemRead(const std::string& strText);

@@ -399,10 +399,17 @@ std::string ilstHistoryText(const std::string& strFigure, const std::string& str
 {
     if (!itmIsFigure(strFigure))
         return "";
+    // "Equipment 2/Weight (Right door)": the item by its name where the
+    // line gives it, else by its number.
     const size_t nSlash = strFigure.find('/');
     const std::string strGroup = strFigure.substr(0, nSlash);
-    const std::string strItem = "Item " + strGroup.substr(strGroup.rfind(' ') + 1);
-    const std::string strKey = nSlash == std::string::npos ? "" : strFigure.substr(nSlash + 1);
+    std::string strKey = nSlash == std::string::npos ? "" : strFigure.substr(nSlash + 1), strItem;
+    if (const size_t nParen = strKey.find(" ("); nParen != std::string::npos && strKey.ends_with(")")) {
+        strItem = mscOneLine(strKey.substr(nParen + 2, strKey.size() - nParen - 3), 40);
+        strKey.resize(nParen);
+    } else {
+        strItem = "Item " + strGroup.substr(strGroup.rfind(' ') + 1);
+    }
     for (size_t k = 0; k < NUMBERS.size(); k++)
         if (strKey == ITM_FIGURE_KEYS[k + 1]) {
             const _ilstNumber& f = NUMBERS[k];
@@ -412,10 +419,19 @@ std::string ilstHistoryText(const std::string& strFigure, const std::string& str
             return amdChange(strItem + " " + f.pszWhat, shownNumber(f, nOld, strFormat.c_str()),
                              shownNumber(f, nNew, strFormat.c_str()));
         }
+    // A flag as the fingerprint writes it (1 or 0), or as an earlier line
+    // did (true or false).
+    auto yesNo = [](const std::string& str) { return str == "1" || str == "true" ? "yes" : "no"; };
     if (strKey == ITM_FIGURE_KEYS[4])
-        return amdChange(strItem + " fitted when weighed", strOld == "true" ? "yes" : "no",
-                         strNew == "true" ? "yes" : "no");
-    return amdChange(strItem + (strKey.empty() ? "" : " name"), strOld, strNew);
+        return amdChange(strItem + " fitted when weighed", yesNo(strOld), yesNo(strNew));
+    if (!strKey.empty())
+        return amdChange(strItem + " name", strOld, strNew);
+    // A whole item added or taken out, in the pilot's units.
+    auto whole = [](const std::string& str) {
+        const std::optional<_wbItem> i = itmItemRead(str);
+        return i ? itemShown(*i) : str;
+    };
+    return amdChange(strItem, whole(strOld), whole(strNew));
 }
 
 GtkWidget** ilstWalkFirst(void)

@@ -426,7 +426,7 @@ TEST_F(AmendingItems, AnItemsWeightAsksWhyAndLandsInTheHistory)
     EXPECT_EQ(a.strTitle, "Amend the weighing record?");
     EXPECT_EQ(confDouble("Equipment 1", "Weight"), 6.0);
     const std::string strLine =
-        "Item 1 weight " + num("%1.1f", 5.4) + " kgs \u2192 " + num("%1.1f", 6) + " kgs: hinges replaced";
+        "Left door weight " + num("%1.1f", 5.4) + " kgs \u2192 " + num("%1.1f", 6) + " kgs: hinges replaced";
     EXPECT_NE(text("AircraftHistory").find(strLine), std::string::npos) << text("AircraftHistory");
 
     gtk_widget_grab_focus(pwgtWeight);

@@ -264,6 +264,14 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
          "Equipment 2/Name  \u2192 Hook", nullptr},
         {"an item taken out by hand", [&] { byHand("[Equipment 1]", "[Removed]"); },
          "Equipment 1/Name Left door \u2192", nullptr},
+        {"an item renamed with the history's separator in its name, then taken out",
+         [&] {
+             figStoreItems({{"Left|door", 5.4, 1850, -650, true}}, "renamed");
+             EXPECT_TRUE(g_str_has_suffix(figHistoryLine(figHistory().back()).c_str(),
+                                          "|Equipment 1/Name (Left door)|Left door|Left\u00a6door|renamed"));
+             figStoreItems({}, "door|lost");
+         },
+         "", "|Equipment 1|Left\u00a6door, 5.4 kg at 1850/-650 mm, fitted when weighed||door|lost"},
         {"an item amended, one added and one taken out, each with its reason",
          [&] {
              ASSERT_TRUE(figUnderControl());
