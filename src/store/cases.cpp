@@ -118,7 +118,9 @@ bool isItemKey(const char* pszKey)
     const char* pszDigits = pszKey + strlen(ITEM_KEY);
     char* pszEnd = nullptr;
     const long n = strtol(pszDigits, &pszEnd, 10);
-    return g_ascii_isdigit(*pszDigits) && !*pszEnd && n >= 1 && n <= static_cast<long>(ITM_MAX_ITEMS);
+    // Written as the reading below asks for it: "Item1", never "Item01".
+    return g_ascii_isdigit(*pszDigits) && !*pszEnd && n >= 1 && n <= static_cast<long>(ITM_MAX_ITEMS) &&
+           std::to_string(n) == pszDigits;
 }
 
 // The case's items, into its aircraft and its flight.
@@ -135,9 +137,11 @@ bool readItems(_casReader& r, _casCase& c)
         for (gsize i = 0; ppsz && i < nFields; i++)
             fields.push_back(g_strstrip(ppsz[i]));
         auto numberAt = [&](size_t i, _unitKind nKind) {
+            // Decimal only, as every figure of a case: "0x14" is no weight.
             char* pszEnd = nullptr;
             const double v = g_ascii_strtod(fields[i].c_str(), &pszEnd);
-            if (fields[i].empty() || *pszEnd || !std::isfinite(v))
+            if (fields[i].empty() || *pszEnd || !std::isfinite(v) ||
+                fields[i].find_first_of("xXpP") != std::string::npos)
                 r.fail(strKey.c_str(), "\"" + fields[i] + "\" is no finite number");
             return unitToInternal(nKind, v, c.setup);
         };
@@ -228,6 +232,20 @@ bool casRead(const std::string& strPath, _casFile* pFile, std::string* pstrError
         return false;
     }
     _casReader r = {pKeyFile, strPath, TOLERANCE_GROUP, {}};
+    // A key in a language ("Item1[de]") is one the reading never asks for,
+    // and the key file does not list: refused here, where it stands.
+    g_auto(GStrv) ppszLines = g_strsplit(strData.c_str(), "\n", -1);
+    for (gchar** ppsz = ppszLines; *ppsz && r.strError.empty(); ppsz++) {
+        const gchar* pszLine = g_strchug(*ppsz);
+        if (*pszLine == '[')
+            r.strGroup = std::string(pszLine + 1, strcspn(pszLine + 1, "]"));
+        else if (const char* pszEq = strchr(pszLine, '=');
+                 *pszLine != '#' && pszEq && memchr(pszLine, '[', static_cast<size_t>(pszEq - pszLine))) {
+            g_autofree gchar* pszKey = g_strndup(pszLine, static_cast<gsize>(pszEq - pszLine));
+            r.fail(g_strstrip(pszKey), "is no key of a case");
+        }
+    }
+    r.strGroup = TOLERANCE_GROUP;
     if (g_key_file_has_group(pKeyFile, TOLERANCE_GROUP)) {
         pFile->nWeightTolerance = r.number("Weight", false, pFile->nWeightTolerance);
         pFile->nArmTolerance = r.number("Arm", false, pFile->nArmTolerance);

@@ -55,6 +55,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "key \"Item1\": \"5,4\" is no finite number"},
         BadFile{"ItemWord", std::string("[A]\n") + GOOD + "Item1=Door; 5.4; 1850; 0; weighed; off\n",
                 "\"off\" is neither fitted nor removed"},
+        BadFile{"ItemHex", std::string("[A]\n") + GOOD + "Item1=Door; 0x14; 1850; 0; weighed; fitted\n",
+                "\"0x14\" is no finite number"},
+        BadFile{"ItemNumberedTwoWays", std::string("[A]\n") + GOOD + "Item01=Door; 5.4; 1850; 0; weighed; fitted\n",
+                "key \"Item01\": is no key"},
+        BadFile{"ItemInALanguage", std::string("[A]\n") + GOOD + "Item1[de]=T\u00fcr; 5.4; 1850; 0; weighed; fitted\n",
+                "key \"Item1[de]\": is no key"},
         BadFile{"ItemAfterGap", std::string("[A]\n") + GOOD + "Item2=Door; 5.4; 1850; 0; weighed; fitted\n",
                 "key \"Item2\": follows no item"},
         BadFile{"NegativeTolerance", std::string("[Tolerance]\nArm=-1\n[A]\n") + GOOD, "a tolerance is below 0"}));
