@@ -5,6 +5,7 @@
 #include "ui/pagSetupPage.h"
 
 #include "model/date.h"
+#include "model/texts.h"
 #include "store/figures.h"
 #include "store/fleet.h"
 #include "store/state.h"
@@ -270,7 +271,7 @@ void showFigures(void)
         const std::string strCompared = nVersion ? valFingerprint(valGetText, nVersion) : strFingerprint;
         g_autofree gchar* pszMessage = g_strdup_printf(
             "psetUpdateInputDisplay()\nthe figures in Zarv.conf have the fingerprint %s, Zarv recorded %s\n%s",
-            strCompared.c_str(), figRecordedFingerprint().c_str(), strChanged.c_str());
+            strCompared.c_str(), figRecordedFingerprint().c_str(), txtWithoutDirection(strChanged).c_str());
         errPostError(pszMessage);
         strLogged = strState;
     }

@@ -30,8 +30,10 @@ std::string shwFiguresChanged(void)
         return "";
     const std::string strWhen = figRecordedWhen();
     std::string strWhat;
+    // Each change isolated for direction: a name written right to left, or
+    // an override in it, cannot reorder the changes after it.
     for (const std::string& str : changes)
-        strWhat += (strWhat.empty() ? "" : "; ") + str;
+        strWhat += (strWhat.empty() ? "" : "; ") + ("\u2068" + str + "\u2069");
     // Without a fingerprint Zarv cannot tell what changed, only that it
     // has nothing to check the figures by.
     return (figRecordedFingerprint().empty()
