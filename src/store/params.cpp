@@ -249,7 +249,8 @@ namespace
 // errors g_key_file_load_from_file gives, but never blocks: what is not a
 // regular file (a FIFO, a device, a directory) is opened without waiting and
 // refused.
-bool readFile(const std::string& strSpec, int nFlags, std::string* pstrData, GStatBuf* pst, GError** ppErr)
+bool readFile(const std::string& strSpec, int nFlags, std::string* pstrData, GStatBuf* pst, GError** ppErr,
+              size_t nMost = SIZE_MAX)
 {
     const int fd = g_open(strSpec.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | nFlags, 0);
     if (fd < 0) {
@@ -281,6 +282,13 @@ bool readFile(const std::string& strSpec, int nFlags, std::string* pstrData, GSt
         if (n == 0)
             break;
         strData.append(buf, static_cast<size_t>(n));
+        if (strData.size() > nMost) {
+            close(fd);
+            strData.clear();
+            g_set_error_literal(ppErr, G_FILE_ERROR, G_FILE_ERROR_FAILED,
+                                "It is larger than any such file Zarv writes");
+            return false;
+        }
     }
     close(fd);
     return true;
@@ -771,10 +779,10 @@ void prmReset(void)
     m_store = _prmHeld{};
 }
 
-bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner)
+bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner, size_t nMost)
 {
     GStatBuf st;
-    const bool bRead = readFile(strPath, O_NOFOLLOW, pstrData, &st, ppErr);
+    const bool bRead = readFile(strPath, O_NOFOLLOW, pstrData, &st, ppErr, nMost);
     if (bRead && pnOwner)
         *pnOwner = st.st_uid;
     return bRead;

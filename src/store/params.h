@@ -9,6 +9,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -83,7 +84,9 @@ void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
 // never blocking on what is not (a FIFO, a device) and never through a
 // link; false with the reason otherwise.
 // *pnOwner, where asked, is the user the file read belongs to.
-bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner = nullptr);
+// A file longer than nMost bytes is refused as soon as that much is read.
+bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner = nullptr,
+                 size_t nMost = SIZE_MAX);
 
 // Removes temporaries that a rewrite of strFile cut short by a crash left
 // beside it: its name, ".tmp-" and six characters, a name no one else gives

@@ -147,7 +147,7 @@ void pplLoad(void)
     g_autoptr(GError) pErr = nullptr;
     uid_t nOwner = 0;
     std::string strWhy;
-    if (!prmReadFile(fileSpec(), &strData, &pErr, &nOwner)) {
+    if (!prmReadFile(fileSpec(), &strData, &pErr, &nOwner, PPL_MAX_FILE)) {
         if (g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT))
             return; // no one saved yet
         strWhy = std::string("cannot be read (") + pErr->message + ")";

@@ -11,6 +11,9 @@
 #include <vector>
 
 // What a person usually is aboard; none where not said.
+// The longest People.conf Zarv reads: far more people than anyone saves.
+constexpr size_t PPL_MAX_FILE = 1 << 20;
+
 // What a person can weigh, in kg.
 constexpr double PPL_LEAST_WEIGHT = 10, PPL_MOST_WEIGHT = 300;
 

@@ -48,6 +48,8 @@ TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
     const PeopleFile& c = GetParam();
     if (c.pszText)
         zt::writeFile(c.bLink ? m_dir / "elsewhere" : file(), c.pszText);
+    else if (*c.pszRefusal)
+        zt::writeFile(file(), std::string(PPL_MAX_FILE + 1, '#'));
     if (c.bLink) {
         ASSERT_EQ(symlink((m_dir / "elsewhere").c_str(), file().c_str()), 0);
     }
@@ -107,6 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "a weight no person can have", 0},
                     PeopleFile{"a weight that would read as an empty seat", "[Person 1]\nName=Anna\nWeight=0.04\n",
                                false, false, "a weight no person can have", 0},
+                    PeopleFile{"longer than any People.conf", nullptr, false, false, "larger than any", 0},
                     PeopleFile{"no name", "[Person 1]\nName= \nWeight=60\n", false, false, "has no name", 0},
                     PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
                                false, "a name given before", 0}));
