@@ -14,6 +14,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <set>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace
@@ -101,6 +103,17 @@ bool pplParse(const std::string& strData, std::vector<_pplPerson>* pPeople, std:
         !g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, &pErr)) {
         *pstrWhy = std::string("cannot be read (") + (pErr ? pErr->message : "it holds a NUL byte") + ")";
         return false;
+    }
+    // A group written twice is read as one, the later keys over the
+    // earlier: which weight was meant, only the pilot knows.
+    std::set<std::string> seen;
+    std::istringstream lines(strData);
+    for (std::string strLine; std::getline(lines, strLine);) {
+        strLine.erase(0, strLine.find_first_not_of(" \t"));
+        if (strLine.starts_with("[") && !seen.insert(strLine.substr(0, strLine.find(']') + 1)).second) {
+            *pstrWhy = "holds " + strLine.substr(0, strLine.find(']') + 1) + " twice";
+            return false;
+        }
     }
     g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
     for (gchar** pp = ppszGroups; *pp; pp++) {

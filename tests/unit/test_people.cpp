@@ -109,6 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "a weight no person can have", 0},
                     PeopleFile{"a weight that would read as an empty seat", "[Person 1]\nName=Anna\nWeight=0.04\n",
                                false, false, "a weight no person can have", 0},
+                    PeopleFile{"one person written twice", "[Person 1]\nName=A\nWeight=60\n[Person 1]\nWeight=95\n",
+                               false, false, "holds [Person 1] twice", 0},
                     PeopleFile{"longer than any People.conf", nullptr, false, false, "larger than any", 0},
                     PeopleFile{"no name", "[Person 1]\nName= \nWeight=60\n", false, false, "has no name", 0},
                     PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
