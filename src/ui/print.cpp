@@ -188,6 +188,12 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
             if (pstr->empty())
                 *pstr = valGetText(nId);
         m_prn.people.strCommander = valGetText(VAL_COMMANDER);
+        // The pilot in command is whoever sits in the commander's seat, where
+        // it names someone: the sheet says so beside the seat.
+        for (auto [pstr, pszSide] :
+             {std::pair{&m_prn.people.strLeftOccupant, "left"}, std::pair{&m_prn.people.strRightOccupant, "right"}})
+            if (m_prn.people.strCommander == pszSide && !pstr->empty())
+                m_prn.people.strPilot = *pstr;
     }
     g_autoptr(GtkPrintOperation) pop = gtk_print_operation_new();
     gtk_print_operation_set_unit(pop, GTK_UNIT_POINTS);

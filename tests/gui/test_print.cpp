@@ -390,6 +390,25 @@ gboolean answerPrintDialog(gpointer)
     return G_SOURCE_CONTINUE;
 }
 
+using PilotOffered = zt::Pages;
+
+// The dialog offers the name in the commander's seat as the pilot in
+// command, whom printing keeps; the last sheet's pilot where none is named.
+TEST_F(PilotOffered, IsTheNameInTheCommandersSeat)
+{
+    g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
+    valSetText(VAL_LSEAT_PERSON, "Anna");
+    for (auto [pszCommander, pszOffered] :
+         {std::pair{"left", "Anna"}, std::pair{"right", "Ben"}, std::pair{"", "Ben"}}) {
+        valSetText(VAL_PILOT, "Ben");
+        valSetText(VAL_COMMANDER, pszCommander);
+        const guint nAnswer = g_timeout_add(20, answerPrintDialog, nullptr);
+        ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, nullptr));
+        g_source_remove(nAnswer);
+        EXPECT_EQ(valGetText(VAL_PILOT), pszOffered) << pszCommander;
+    }
+}
+
 // A word of the PDF and its box, as pdftotext -bbox-layout gives them.
 struct Word {
     double x0, y0, x1, y1;
