@@ -101,16 +101,23 @@ void showMarks(size_t i)
     const std::string strName = typedName(i);
     const _pplPerson* p = pplFind(strName);
     const std::string strMark = seatSavedMark(strName, seatKg(i));
+    // One person cannot sit in both seats: the name is a slip, and the
+    // person's weight counted twice.
+    const size_t nOther = 1 - i;
+    const bool bTwice = !strName.empty() && m_seat.pwgtPerson[nOther] && typedName(nOther) == strName;
     GtkEntry* pentry = personEntry(i);
     gtk_entry_set_icon_from_icon_name(pentry, GTK_ENTRY_ICON_SECONDARY,
-                                      strMark.empty() ? nullptr : "dialog-warning-symbolic");
+                                      strMark.empty() && !bTwice ? nullptr : "dialog-warning-symbolic");
     std::string strTip = "Who sits in this seat: a saved person fills the seat's weight";
     if (p)
         strTip = strName + (p->nRole != PPL_ROLE_NONE ? std::string(", ") + PPL_ROLE_NAMES[p->nRole] : "") +
                  ", saved with " + weightText(p->nWeight) +
                  (strMark.empty() ? "" : "; the seat holds " + weightText(seatKg(i)));
+    if (bTwice)
+        strTip = "\u2068" + strName + "\u2069 is named in both seats\n" + strTip;
     gtk_widget_set_tooltip_text(GTK_WIDGET(pentry), strTip.c_str());
-    gtk_entry_set_icon_tooltip_text(pentry, GTK_ENTRY_ICON_SECONDARY, strMark.empty() ? nullptr : strTip.c_str());
+    gtk_entry_set_icon_tooltip_text(pentry, GTK_ENTRY_ICON_SECONDARY,
+                                    strMark.empty() && !bTwice ? nullptr : strTip.c_str());
     GtkWidget* pwgtSave = m_seat.pwgtSave[i];
     if (!pwgtSave)
         return;
@@ -127,6 +134,7 @@ void showMarks(size_t i)
         pwgtSave, ("Save \u2068" + strName + "\u2069 with " + weightText(seatKg(i)) + " to the saved people").c_str());
 }
 
+// Both seats' marks: a name in one is judged against the other's.
 void showAllMarks(void)
 {
     for (size_t i = 0; i < SEAT_SIDES.size(); i++)
@@ -149,7 +157,7 @@ void commitName(size_t i)
 {
     const std::string strName = typedName(i);
     if (strName == valGetText(SEAT_SIDES[i].nPerson))
-        return showMarks(i);
+        return showAllMarks();
     valSetText(SEAT_SIDES[i].nPerson, strName.c_str());
     if (const _pplPerson* p = pplFind(strName))
         fillWeight(i, *p);
@@ -170,7 +178,7 @@ void seatOnPersonChanged(GtkComboBox* pcombo, gpointer pSide)
     if (gtk_combo_box_get_active(pcombo) >= 0)
         commitName(sideOf(pSide));
     else
-        showMarks(sideOf(pSide));
+        showAllMarks();
 }
 
 gboolean seatOnPersonFocusOut(GtkWidget*, GdkEventFocus*, gpointer pSide)

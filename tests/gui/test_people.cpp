@@ -73,6 +73,12 @@ TEST_P(SeatPeople, ASavedPersonFillsTheSeatAsTyped)
     focus("RightSeatWeight");
     EXPECT_NE(gtk_entry_get_icon_name(personEntry("LeftSeatPerson"), GTK_ENTRY_ICON_SECONDARY), nullptr);
     EXPECT_TRUE(gtk_widget_get_visible(w("LeftSeatSave")));
+    // Named in the other seat too: both fields are marked.
+    focus("RightSeatPerson");
+    gtk_entry_set_text(personEntry("RightSeatPerson"), "Anna Kowalski");
+    for (const char* pszId : {"LeftSeatPerson", "RightSeatPerson"})
+        EXPECT_TRUE(g_str_has_prefix(gtk_entry_get_icon_tooltip_text(personEntry(pszId), GTK_ENTRY_ICON_SECONDARY),
+                                     "\u2068Anna Kowalski\u2069 is named in both seats\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seats, SeatPeople,
