@@ -86,6 +86,9 @@ std::vector<std::pair<std::string, std::string>> pedEditPeople(GtkWindow* pwinPa
     gtk_style_context_add_class(gtk_widget_get_style_context(pwgtProblem), GTK_STYLE_CLASS_ERROR);
     gtk_grid_attach(GTK_GRID(pgrid), pwgtProblem, 0, static_cast<int>(rows.size()) + 2, 4, 1);
     GtkWidget* pwgtScroll = gtk_scrolled_window_new(nullptr, nullptr);
+    // The dialog opens as wide as its rows and as tall as a good many, so
+    // no column hides behind the scroll and only a long list scrolls.
+    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(pwgtScroll), TRUE);
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(pwgtScroll), TRUE);
     gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(pwgtScroll), 400);
     gtk_container_add(GTK_CONTAINER(pwgtScroll), pgrid);
