@@ -117,4 +117,52 @@ TEST_P(NewPerson, IsSavedWithTheSeatsWeightAndTheCommanderIsStored)
 
 INSTANTIATE_TEST_SUITE_P(Seats, NewPerson, testing::Values(Naming{"[Unit]\nWeight=0\n", true, 0, 0}));
 
+// The saved people edited in their dialog: the grid of its rows, once it
+// is shown.
+GtkGrid* peopleGrid(GtkWidget* pwgt)
+{
+    if (GTK_IS_GRID(pwgt))
+        return GTK_GRID(pwgt);
+    GtkGrid* pgrid = nullptr;
+    if (GTK_IS_CONTAINER(pwgt)) {
+        g_autoptr(GList) plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
+        for (GList* p = plist; p && !pgrid; p = p->next)
+            pgrid = peopleGrid(GTK_WIDGET(p->data));
+    }
+    return pgrid;
+}
+
+// Renames the second person, reweighs the first and saves.
+gboolean editPeople(gpointer pbDone)
+{
+    GtkWidget* pdlg = nullptr;
+    g_autoptr(GList) plist = gtk_window_list_toplevels();
+    for (GList* p = plist; p; p = p->next)
+        if (GTK_IS_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)))
+            pdlg = GTK_WIDGET(p->data);
+    if (!pdlg)
+        return G_SOURCE_CONTINUE;
+    GtkGrid* pgrid = peopleGrid(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)));
+    gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 1, 1)), "91");
+    gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 0, 2)), "Anna K.");
+    gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
+    *static_cast<bool*>(pbDone) = true;
+    return G_SOURCE_REMOVE;
+}
+
+TEST_P(NewPerson, RenamedInTheListTheSeatFollows)
+{
+    gtk_combo_box_set_active(GTK_COMBO_BOX(w("LeftSeatPerson")), 1); // Anna Kowalski
+    bool bDone = false;
+    const guint nSource = g_timeout_add(10, editPeople, &bDone);
+    click("EditPeople");
+    if (!bDone)
+        g_source_remove(nSource); // the dialog never came
+    ASSERT_TRUE(bDone);
+    EXPECT_EQ(confText("LSeatPerson"), "Anna K.");
+    const std::string strPeople = zt::readFile(m_dir / "People.conf");
+    for (const char* pszWant : {"Name=Bo\nWeight=91\n", "Name=Anna K.\nWeight=62.5\n"})
+        EXPECT_NE(strPeople.find(pszWant), std::string::npos) << strPeople;
+}
+
 } // namespace
