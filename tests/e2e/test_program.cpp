@@ -148,9 +148,15 @@ TEST_F(StartUp, WritesNothingBeforeThePilotActs)
 {
     // Units and a ballast position that are not the first buttons of their
     // sets: showing them must not store them again.
+    // Nor do a person in a seat, the commander and an item removed.
     const std::string strConf =
-        "# weighed in March\n\n[Unit]\nWeight=1\nArm=1\nFuel=2\n\n[Load]\nBallast=2\nLSeat=80\n";
+        "# weighed in March\n\n[Unit]\nWeight=1\nArm=1\nFuel=2\n\n[Load]\nBallast=2\nLSeat=80\n"
+        "LSeatPerson=Anna\nCommander=left\n\n[Equipment 1]\nName=Left door\nWeight=5.4\nLongArm=1850\n"
+        "LatArm=-650\nWeighed=true\nFitted=false\n";
+    const std::string strPeople = "[Person 1]\nName=Anna\nWeight=70\n";
     zt::writeFile(path("etc/Zarv.conf"), strConf);
+    zt::writeFile(path("etc/People.conf"), strPeople);
+    chmod(path("etc/People.conf").c_str(), 0600);
     ConfRewrites rewrites(path("etc"));
     zt::Program program(path("bin"));
     ASSERT_NE(program.waitForWindow(), 0ul) << program.stderrText();
@@ -159,6 +165,7 @@ TEST_F(StartUp, WritesNothingBeforeThePilotActs)
     // Not even the close writes: the file lacks nothing of the window's.
     EXPECT_EQ(rewrites.count(), 0);
     EXPECT_EQ(conf(), strConf);
+    EXPECT_EQ(zt::readFile(path("etc/People.conf")), strPeople);
 }
 
 } // namespace
