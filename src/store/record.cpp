@@ -415,6 +415,9 @@ std::string recLine(const _recEntry& e)
                 .add("latArm", i.nLatArm)
                 .flag("weighed", i.bWeighed)
                 .flag("fitted", calcItemFitted(e.setup, e.load.fitted, n));
+            // What of it was not read, so the check judges it as the sheet did.
+            if (!i.strUnread.empty())
+                item.add("unread", quoted(i.strUnread));
             items.add(std::to_string(n + 1).c_str(), item.text());
         }
         line.add("items", items.text());
@@ -672,7 +675,8 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
             for (size_t n = 1; pit->count(std::to_string(n)); n++) {
                 const Members* pi = rd.object(*pit, std::to_string(n).c_str());
                 e.setup.items.push_back({rd.text(pi, "name"), rd.number(pi, "weight"), rd.number(pi, "longArm"),
-                                         rd.number(pi, "latArm"), rd.flag(pi, "weighed")});
+                                         rd.number(pi, "latArm"), rd.flag(pi, "weighed"),
+                                         rd.optionalText(pi, "unread")});
                 e.load.fitted.push_back(rd.flag(pi, "fitted"));
             }
     if (pm->count("stored")) {
