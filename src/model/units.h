@@ -64,8 +64,11 @@ struct _wbSetup {
     guint nUnconfirmed;
     // The months between the aircraft's weighings; 0 where none is set.
     double nWeighingMonths;
-    // Its removable items, in the order they were added.
+    // Its removable items, in the order they were added, and what of their
+    // groups in Zarv.conf was not read ("" where all were): while there is
+    // any, nothing is judged.
     std::vector<_wbItem> items{};
+    std::string strItemsNotRead{};
 };
 
 // Every basic figure copied and not typed: weight, longitudinal and lateral

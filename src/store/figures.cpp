@@ -9,6 +9,7 @@
 #include "store/items.h"
 #include "store/params.h"
 #include "store/state.h"
+#include "sys/errlog.h"
 
 #include <algorithm>
 #include <array>
@@ -498,6 +499,15 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
     const std::vector<_prmAmendment> changes = figItemsAmendments(m_wbSetup.items, items);
     if (changes.empty())
         return;
+    // The list is written whole: never over groups or flags Zarv could not
+    // read, which it would lose.
+    const bool bUnread =
+        !m_wbSetup.strItemsNotRead.empty() || std::any_of(m_wbSetup.items.begin(), m_wbSetup.items.end(),
+                                                          [](const _wbItem& i) { return !i.strUnread.empty(); });
+    if (bUnread) {
+        errTellPilot("The removable items in Zarv.conf could not all be read: correct Zarv.conf before changing them");
+        return;
+    }
     const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     const std::string strWhen = now();

@@ -101,7 +101,9 @@ std::vector<_prmAmendment> figItemsAmendments(const std::vector<_wbItem>& before
 // history line for each amendment where a reason is given, and records the
 // fingerprint of an aircraft under change control: one rewrite. The flight
 // keeps the items it had fitted or removed; an item added comes as it was
-// weighed. Nothing happens where nothing changed.
+// weighed. Nothing happens where nothing changed; nothing is kept, and the
+// red bar says why, while Zarv.conf holds item groups or flags Zarv could
+// not read, which the rewrite would lose.
 void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReason);
 
 // The pilot has checked figures changed outside Zarv and says why: a

@@ -66,23 +66,36 @@ std::string nameOf(GKeyFile* pkf, const std::string& strGroup)
     return str;
 }
 
-// Every item group of an aircraft, whatever its number, in the order of the
-// numbers: a group after a gap or past the most Zarv takes is never left
-// unread, nor left behind when the aircraft moves.
+// The start of an aircraft's item groups' names: "Equipment " for the
+// current aircraft, "Aircraft 2 Equipment " for another.
+std::string prefixOf(const std::string& strAircraft)
+{
+    return (strAircraft.empty() ? "" : strAircraft + " ") + ITEM_GROUP;
+}
+
+// What follows the prefix in the name of every group of an aircraft's items,
+// read or not, so that none is left behind when the aircraft moves.
+std::vector<std::string> everySuffixOf(GKeyFile* pkf, const std::string& strAircraft)
+{
+    const std::string strPrefix = prefixOf(strAircraft);
+    std::vector<std::string> suffixes;
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
+    for (int i = 0; ppszGroups && ppszGroups[i]; i++)
+        if (g_str_has_prefix(ppszGroups[i], strPrefix.c_str()))
+            suffixes.emplace_back(ppszGroups[i] + strPrefix.size());
+    return suffixes;
+}
+
+// The item groups Zarv reads, numbered as it writes them ("Equipment 3",
+// never "Equipment 03"), in the order of their numbers, a gap included.
 std::vector<std::pair<long, std::string>> groupsOf(GKeyFile* pkf, const std::string& strAircraft)
 {
-    const std::string strPrefix = itmGroup(strAircraft, 0).substr(0, itmGroup(strAircraft, 0).size() - 1);
     std::vector<std::pair<long, std::string>> groups;
-    g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
-    for (int i = 0; ppszGroups && ppszGroups[i]; i++) {
-        const char* pszGroup = ppszGroups[i];
-        if (!g_str_has_prefix(pszGroup, strPrefix.c_str()))
-            continue;
-        const char* pszDigits = pszGroup + strPrefix.size();
+    for (const std::string& strSuffix : everySuffixOf(pkf, strAircraft)) {
         char* pszEnd = nullptr;
-        const long n = strtol(pszDigits, &pszEnd, 10);
-        if (g_ascii_isdigit(*pszDigits) && !*pszEnd && n >= 1 && std::to_string(n) == pszDigits)
-            groups.emplace_back(n, pszGroup);
+        const long n = strtol(strSuffix.c_str(), &pszEnd, 10);
+        if (!*pszEnd && n >= 1 && std::to_string(n) == strSuffix)
+            groups.emplace_back(n, prefixOf(strAircraft) + strSuffix);
     }
     std::sort(groups.begin(), groups.end());
     return groups;
@@ -90,8 +103,8 @@ std::vector<std::pair<long, std::string>> groupsOf(GKeyFile* pkf, const std::str
 
 void removeAll(GKeyFile* pkf, const std::string& strAircraft)
 {
-    for (const auto& [n, strGroup] : groupsOf(pkf, strAircraft))
-        g_key_file_remove_group(pkf, strGroup.c_str(), nullptr);
+    for (const std::string& strSuffix : everySuffixOf(pkf, strAircraft))
+        g_key_file_remove_group(pkf, (prefixOf(strAircraft) + strSuffix).c_str(), nullptr);
 }
 
 std::string fileNumber(double n, const char* pszFormat = nullptr)
@@ -100,18 +113,20 @@ std::string fileNumber(double n, const char* pszFormat = nullptr)
     return pszFormat ? g_ascii_formatd(sz, sizeof sz, pszFormat, n) : g_ascii_dtostr(sz, sizeof sz, n);
 }
 
-// An aircraft's item groups as the file holds them, key by key, each with
-// its number, so that a number unread moves as it stood.
+// An aircraft's item groups as the file holds them, key by key, each by
+// what follows the prefix in its name, so that a group or a number unread
+// moves as it stood.
 struct _itmRaw {
-    long nNumber;
+    std::string strSuffix;
     std::vector<std::pair<std::string, std::string>> values;
 };
 
 std::vector<_itmRaw> rawGroups(GKeyFile* pkf, const std::string& strFrom)
 {
     std::vector<_itmRaw> groups;
-    for (const auto& [n, strGroup] : groupsOf(pkf, strFrom)) {
-        groups.push_back({n, {}});
+    for (const std::string& strSuffix : everySuffixOf(pkf, strFrom)) {
+        const std::string strGroup = prefixOf(strFrom) + strSuffix;
+        groups.push_back({strSuffix, {}});
         g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkf, strGroup.c_str(), nullptr, nullptr);
         for (int i = 0; ppszKeys && ppszKeys[i]; i++) {
             g_autofree gchar* psz = g_key_file_get_value(pkf, strGroup.c_str(), ppszKeys[i], nullptr);
@@ -126,8 +141,7 @@ void putGroups(GKeyFile* pkf, const std::string& strTo, const std::vector<_itmRa
     removeAll(pkf, strTo);
     for (const _itmRaw& g : groups)
         for (const auto& [strKey, strValue] : g.values)
-            g_key_file_set_value(pkf, itmGroup(strTo, static_cast<size_t>(g.nNumber - 1)).c_str(), strKey.c_str(),
-                                 strValue.c_str());
+            g_key_file_set_value(pkf, (prefixOf(strTo) + g.strSuffix).c_str(), strKey.c_str(), strValue.c_str());
 }
 
 } // namespace
@@ -147,13 +161,8 @@ std::vector<_wbItem> itmRead(GKeyFile* pkf, const std::string& strAircraft)
     std::vector<_wbItem> items;
     const auto groups = groupsOf(pkf, strAircraft);
     for (const auto& [n, strGroup] : groups) {
-        if (items.size() == ITM_MAX_ITEMS) {
-            // More than Zarv takes: the last it reads says so, and so is
-            // never judged.
-            items.back().strUnread += (items.back().strUnread.empty() ? "" : ", ") +
-                                      std::to_string(groups.size() - ITM_MAX_ITEMS) + " more items after it";
+        if (items.size() == ITM_MAX_ITEMS)
             break;
-        }
         _wbItem i = {nameOf(pkf, strGroup), numberOf(pkf, strGroup, KEY_WEIGHT), numberOf(pkf, strGroup, KEY_LONG_ARM),
                      numberOf(pkf, strGroup, KEY_LAT_ARM), true};
         i.bWeighed = flagOf(pkf, strGroup, KEY_WEIGHED, true, &i.strUnread);
@@ -161,6 +170,20 @@ std::vector<_wbItem> itmRead(GKeyFile* pkf, const std::string& strAircraft)
         items.push_back(i);
     }
     return items;
+}
+
+std::string itmNotRead(GKeyFile* pkf, const std::string& strAircraft)
+{
+    std::string str;
+    const auto groups = groupsOf(pkf, strAircraft);
+    for (const std::string& strSuffix : everySuffixOf(pkf, strAircraft))
+        if (std::none_of(groups.begin(), groups.end(),
+                         [&](const auto& g) { return g.second == prefixOf(strAircraft) + strSuffix; }))
+            str += (str.empty() ? "[" : ", [") + prefixOf(strAircraft) + strSuffix + "]";
+    if (groups.size() > ITM_MAX_ITEMS)
+        str += (str.empty() ? "" : ", ") + std::to_string(groups.size() - ITM_MAX_ITEMS) + " items past the first " +
+               std::to_string(ITM_MAX_ITEMS);
+    return str;
 }
 
 std::vector<bool> itmReadFitted(GKeyFile* pkf, const std::string& strAircraft)
@@ -214,6 +237,7 @@ void itmRemove(GKeyFile* pkf, const std::string& strAircraft)
 void itmLoad(void)
 {
     stateEditSetup().items = itmRead(m_pkeyFile);
+    stateEditSetup().strItemsNotRead = itmNotRead(m_pkeyFile);
     stateEditLoad().fitted = itmReadFitted(m_pkeyFile);
 }
 

@@ -28,6 +28,9 @@ std::string itmGroup(const std::string& strAircraft, size_t n);
 // group. A number that cannot be read is none (NaN), and so never judged
 // within; a name keeps no control character.
 std::vector<_wbItem> itmRead(GKeyFile* pkf, const std::string& strAircraft = "");
+// The item groups of an aircraft Zarv does not read, named ("[Equipment
+// 01]"), and how many past the most it reads; "" where it reads them all.
+std::string itmNotRead(GKeyFile* pkf, const std::string& strAircraft = "");
 // Which of them are fitted for the flight.
 std::vector<bool> itmReadFitted(GKeyFile* pkf, const std::string& strAircraft = "");
 

@@ -566,6 +566,8 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
             v.push_back({"equipment item", KIND_NONE, NAN, i.strName + ": " + i.strUnread, true});
         nWeighed += i.bWeighed ? i.nWeight : 0;
     }
+    if (!s.strItemsNotRead.empty())
+        v.push_back({"equipment", KIND_NONE, NAN, s.strItemsNotRead, true});
     // The items weighed with the aircraft are part of its basic weight:
     // without them it still weighs what an aircraft does.
     if (nWeighed > 0 && unitPossible(KIND_WEIGHT, s.nBasicWeight) && s.nBasicWeight - nWeighed < MIN_BASIC_WEIGHT)
@@ -664,6 +666,7 @@ void psetParams(void)
     // The rear position lies on the centre line.
     s.nBallastRearLatArm = 0.0;
     s.items = itmRead(m_pkeyFile);
+    s.strItemsNotRead = itmNotRead(m_pkeyFile);
 }
 
 void pwbParams(void)

@@ -280,6 +280,14 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
              figStoreItems({hook}, "door lost");
          },
          "", "|Equipment 1|Left door, 6 kg at 1850/-650 mm, fitted when weighed||door lost"},
+        {"an item amended while another's flag cannot be read: refused, nothing lost",
+         [&] {
+             byHand("[Basic]", "[Equipment 2]\nName=Hook\nWeight=2\nLongArm=1\nLatArm=0\nWeighed=maybe\n[Basic]");
+             figStoreItems({{"Left door", 6, 1850, -650, true}, m_wbSetup.items[1]}, "new hinge");
+             EXPECT_NE(zt::readFile(m_dir / "Zarv.conf").find("Weighed=maybe"), std::string::npos);
+             EXPECT_EQ(m_wbSetup.items[0].nWeight, 5.4);
+         },
+         "Equipment 2/Name  \u2192 Hook", nullptr},
         {"an item fitted for the flight is no amendment",
          [&] {
              ASSERT_EQ(m_wbSetup.items, std::vector<_wbItem>{door});
@@ -489,6 +497,8 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
          "equipment item's weight \u22125.0 kg cannot be right"},
         {"[Equipment 1]\nName=Hook\nWeight=60\nLongArm=1500\nLatArm=0\nWeighed=no\nFitted=removed\n",
          "the equipment item \u2068Hook: Weighed=no, Fitted=removed\u2069 was not read: check it"},
+        {"[Equipment 01]\nName=Hook\nWeight=60\nLongArm=3500\nLatArm=0\nWeighed=false\n",
+         "the equipment \u2068[Equipment 01]\u2069 was not read: check it"},
         // Weighed in, taken out: less than any aircraft weighs.
         {"[Equipment 1]\nName=Tank\nWeight=210\nLongArm=2340\nLatArm=0\nFitted=false\n",
          "basic weight without its weighed items 190 kg cannot be right"},
