@@ -71,8 +71,10 @@ struct _casReader {
         }
         g_autoptr(GError) pErr = nullptr;
         const double n = g_key_file_get_double(pKeyFile, strGroup.c_str(), pszKey, &pErr);
-        if (pErr || !std::isfinite(n)) {
-            fail(pszKey, pErr ? pErr->message : "is no finite number");
+        // Decimal only: the key file would read "0x190" as 400.
+        g_autofree gchar* pszRaw = g_key_file_get_value(pKeyFile, strGroup.c_str(), pszKey, nullptr);
+        if (pErr || !std::isfinite(n) || (pszRaw && strpbrk(pszRaw, "xXpP"))) {
+            fail(pszKey, pErr ? pErr->message : "is no finite decimal number");
             return nDefault;
         }
         return n;
@@ -245,6 +247,9 @@ bool casRead(const std::string& strPath, _casFile* pFile, std::string* pstrError
             r.fail(g_strstrip(pszKey), "is no key of a case");
         }
     }
+    // Written twice, a figure would be read as its later value alone.
+    if (const std::string strTwice = prmWrittenTwice(strData); !strTwice.empty() && r.strError.empty())
+        r.fail(nullptr, strTwice + " is written twice");
     r.strGroup = TOLERANCE_GROUP;
     if (g_key_file_has_group(pKeyFile, TOLERANCE_GROUP)) {
         pFile->nWeightTolerance = r.number("Weight", false, pFile->nWeightTolerance);

@@ -18,6 +18,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -809,4 +811,28 @@ int prmReplaceFile(const std::string& strTarget, std::string_view data, int nMod
     if (nErr != 0)
         g_unlink(strTemp.c_str());
     return nErr;
+}
+
+std::string prmWrittenTwice(const std::string& strData)
+{
+    std::set<std::string> groups, keys;
+    std::string strGroup;
+    std::istringstream lines(strData);
+    for (std::string strLine; std::getline(lines, strLine);) {
+        strLine.erase(0, strLine.find_first_not_of(" \t"));
+        if (strLine.empty() || strLine[0] == '#')
+            continue;
+        if (strLine[0] == '[') {
+            strGroup = strLine.substr(0, strLine.find(']') + 1);
+            keys.clear();
+            if (!groups.insert(strGroup).second)
+                return strGroup;
+        } else if (const size_t nEq = strLine.find('='); nEq != std::string::npos) {
+            std::string strKey = strLine.substr(0, nEq);
+            strKey.erase(strKey.find_last_not_of(" \t") + 1);
+            if (!keys.insert(strKey).second)
+                return strKey + " in " + strGroup;
+        }
+    }
+    return "";
 }

@@ -84,6 +84,11 @@ void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
 // never blocking on what is not (a FIFO, a device) and never through a
 // link; false with the reason otherwise.
 // *pnOwner, where asked, is the user the file read belongs to.
+// What a key file's text writes twice, which the key file reads as one (a
+// group's later keys over its earlier ones, a key's later value over its
+// earlier): "[Person 1]", or "Weight in [Person 1]"; "" where nothing is.
+std::string prmWrittenTwice(const std::string& strData);
+
 // A file longer than nMost bytes is refused as soon as that much is read.
 bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner = nullptr,
                  size_t nMost = SIZE_MAX);

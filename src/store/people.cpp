@@ -14,8 +14,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <set>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace
@@ -104,16 +102,11 @@ bool pplParse(const std::string& strData, std::vector<_pplPerson>* pPeople, std:
         *pstrWhy = std::string("cannot be read (") + (pErr ? pErr->message : "it holds a NUL byte") + ")";
         return false;
     }
-    // A group written twice is read as one, the later keys over the
+    // A group or a key written twice is read as one, the later over the
     // earlier: which weight was meant, only the pilot knows.
-    std::set<std::string> seen;
-    std::istringstream lines(strData);
-    for (std::string strLine; std::getline(lines, strLine);) {
-        strLine.erase(0, strLine.find_first_not_of(" \t"));
-        if (strLine.starts_with("[") && !seen.insert(strLine.substr(0, strLine.find(']') + 1)).second) {
-            *pstrWhy = "holds " + strLine.substr(0, strLine.find(']') + 1) + " twice";
-            return false;
-        }
+    if (const std::string strTwice = prmWrittenTwice(strData); !strTwice.empty()) {
+        *pstrWhy = "holds " + strTwice + " twice";
+        return false;
     }
     g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
     for (gchar** pp = ppszGroups; *pp; pp++) {

@@ -61,6 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "key \"Item01\": is no key"},
         BadFile{"ItemInALanguage", std::string("[A]\n") + GOOD + "Item1[de]=T\u00fcr; 5.4; 1850; 0; weighed; fitted\n",
                 "key \"Item1[de]\": is no key"},
+        BadFile{"FigureInHex", std::string("[A]\n") + GOOD + "BallastWeight=0x14\n", "key \"BallastWeight\": is no"},
+        BadFile{"GroupTwice", std::string("[A]\n") + GOOD + "[A]\nFuel=16\n", "[A] is written twice"},
+        BadFile{"FigureTwice", std::string("[A]\n") + GOOD + "Fuel=16\n", "Fuel in [A] is written twice"},
         BadFile{"ItemAfterGap", std::string("[A]\n") + GOOD + "Item2=Door; 5.4; 1850; 0; weighed; fitted\n",
                 "key \"Item2\": follows no item"},
         BadFile{"NegativeTolerance", std::string("[Tolerance]\nArm=-1\n[A]\n") + GOOD, "a tolerance is below 0"}));

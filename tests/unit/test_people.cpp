@@ -111,6 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
                                false, false, "a weight no person can have", 0},
                     PeopleFile{"one person written twice", "[Person 1]\nName=A\nWeight=60\n[Person 1]\nWeight=95\n",
                                false, false, "holds [Person 1] twice", 0},
+                    PeopleFile{"a weight written twice", "[Person 1]\nName=Al\nWeight=80\nWeight=280\n", false, false,
+                               "holds Weight in [Person 1] twice", 0},
                     PeopleFile{"longer than any People.conf", nullptr, false, false, "larger than any", 0},
                     PeopleFile{"no name", "[Person 1]\nName= \nWeight=60\n", false, false, "has no name", 0},
                     PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
