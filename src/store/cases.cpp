@@ -73,7 +73,7 @@ struct _casReader {
         const double n = g_key_file_get_double(pKeyFile, strGroup.c_str(), pszKey, &pErr);
         // Decimal only: the key file would read "0x190" as 400.
         g_autofree gchar* pszRaw = g_key_file_get_value(pKeyFile, strGroup.c_str(), pszKey, nullptr);
-        if (pErr || !std::isfinite(n) || (pszRaw && strpbrk(pszRaw, "xXpP"))) {
+        if (pErr || !std::isfinite(n) || !pszRaw || !prmReadsAsNumber(pszRaw)) {
             fail(pszKey, pErr ? pErr->message : "is no finite decimal number");
             return nDefault;
         }
@@ -140,10 +140,8 @@ bool readItems(_casReader& r, _casCase& c)
             fields.push_back(g_strstrip(ppsz[i]));
         auto numberAt = [&](size_t i, _unitKind nKind) {
             // Decimal only, as every figure of a case: "0x14" is no weight.
-            char* pszEnd = nullptr;
-            const double v = g_ascii_strtod(fields[i].c_str(), &pszEnd);
-            if (fields[i].empty() || *pszEnd || !std::isfinite(v) ||
-                fields[i].find_first_of("xXpP") != std::string::npos)
+            double v = 0;
+            if (!prmReadsAsNumber(fields[i].c_str(), &v))
                 r.fail(strKey.c_str(), "\"" + fields[i] + "\" is no finite number");
             return unitToInternal(nKind, v, c.setup);
         };

@@ -27,15 +27,8 @@ constexpr const char* KEY_FITTED = "Fitted";
 double numberOf(GKeyFile* pkf, const std::string& strGroup, const char* pszKey)
 {
     g_autofree gchar* pszRaw = g_key_file_get_value(pkf, strGroup.c_str(), pszKey, nullptr);
-    if (!pszRaw)
-        return NAN;
-    g_strstrip(pszRaw);
-    const char* pszDigits = pszRaw + (*pszRaw == '+' || *pszRaw == '-');
-    if (pszDigits[0] == '0' && (pszDigits[1] == 'x' || pszDigits[1] == 'X'))
-        return NAN;
-    char* pszEnd = nullptr;
-    const double n = g_ascii_strtod(pszRaw, &pszEnd);
-    return pszEnd != pszRaw && !*pszEnd && std::isfinite(n) ? n : NAN;
+    double n = NAN;
+    return pszRaw && prmReadsAsNumber(pszRaw, &n) ? n : NAN;
 }
 
 // A flag of an item: true or false as the key file writes them; bFallback

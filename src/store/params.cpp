@@ -836,3 +836,22 @@ std::string prmWrittenTwice(const std::string& strData)
     }
     return "";
 }
+
+bool prmReadsAsNumber(const char* psz, double* pnValue)
+{
+    while (g_ascii_isspace(*psz))
+        psz++;
+    // Decimal only, as a pilot types it: "0x50" is no weight of 80 kg.
+    const char* pszDigits = psz + (*psz == '+' || *psz == '-');
+    if (pszDigits[0] == '0' && (pszDigits[1] == 'x' || pszDigits[1] == 'X'))
+        return false;
+    char* pszEnd = nullptr;
+    const double n = g_ascii_strtod(psz, &pszEnd);
+    while (pszEnd && g_ascii_isspace(*pszEnd))
+        pszEnd++;
+    if (pszEnd == psz || !pszEnd || *pszEnd || !std::isfinite(n))
+        return false;
+    if (pnValue)
+        *pnValue = n;
+    return true;
+}

@@ -84,6 +84,11 @@ void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
 // never blocking on what is not (a FIFO, a device) and never through a
 // link; false with the reason otherwise.
 // *pnOwner, where asked, is the user the file read belongs to.
+// Whether a text of a file reads as a finite decimal number, the whole of it
+// but for spaces around it (never hexadecimal, which strtod also reads), and
+// the number in *pnValue where it does.
+bool prmReadsAsNumber(const char* psz, double* pnValue = nullptr);
+
 // What a key file's text writes twice, which the key file reads as one (a
 // group's later keys over its earlier ones, a key's later value over its
 // earlier): "[Person 1]", or "Weight in [Person 1]"; "" where nothing is.

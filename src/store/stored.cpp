@@ -422,20 +422,6 @@ std::vector<std::string> heldUnread(_prmOwner nOwner)
     return v;
 }
 
-// Whether a text reads as a finite number, the whole of it.
-bool readsAsNumber(const char* psz)
-{
-    // Decimal only, as a pilot types it: "0x50" is no weight of 80 kg.
-    const char* pszDigits = psz + (*psz == '+' || *psz == '-');
-    if (pszDigits[0] == '0' && (pszDigits[1] == 'x' || pszDigits[1] == 'X'))
-        return false;
-    char* pszEnd = nullptr;
-    const double n = g_ascii_strtod(psz, &pszEnd);
-    while (pszEnd && g_ascii_isspace(*pszEnd))
-        pszEnd++;
-    return pszEnd != psz && pszEnd && !*pszEnd && std::isfinite(n);
-}
-
 } // namespace
 
 void valLoadValues(_prmOwner nOwner)
@@ -454,7 +440,7 @@ void valLoadValues(_prmOwner nOwner)
         // as it stands; else what was typed and not read, where listed.
         prmKeepUnreadText(v.pszGroup, v.pszKey, "");
         g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, v.pszGroup, v.pszKey, nullptr);
-        if (pszRaw && *g_strstrip(pszRaw) && !readsAsNumber(pszRaw)) {
+        if (pszRaw && *g_strstrip(pszRaw) && !prmReadsAsNumber(pszRaw)) {
             prmKeepUnreadText(v.pszGroup, v.pszKey, pszRaw);
             valSetField(v, stateEditSetup(), stateEditLoad(), 0);
             continue;
