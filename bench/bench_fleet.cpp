@@ -1,6 +1,7 @@
 // The load sheet exported to PDF, and a switch between two aircraft of the
 // fleet with its durable rewrite of Zarv.conf.
 #include "store/fleet.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"

@@ -8,6 +8,7 @@
 #include "app/bars.h"
 #include "app/theme.h"
 #include "store/filing.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "ui/fields.h"

@@ -170,3 +170,26 @@ _wbFuelPlan fuelPlan(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
     }
     return plan;
 }
+
+_wbFuelRange fuelFirstTakeOff(const _wbSetup& s, const std::vector<_wbLegFuel>& legs)
+{
+    _wbFuelRange range;
+    double nBurned = 0;
+    for (size_t n = 0; n < legs.size() && (n == 0 || legs[n].bAsLanded); n++) {
+        const _wbLegFuel& leg = legs[n];
+        const _wbFuelPlan plan = fuelPlan(s, leg.loading, leg.nTripLitres);
+        const _wbFuelRange& r = plan.at[plan.nChosen].takeOff;
+        if (!r.bKnown)
+            return {};
+        if (n == 0)
+            range = r;
+        else if (range.bAny && r.bAny) {
+            range.nLeast = std::fmax(range.nLeast, r.nLeast + nBurned);
+            range.nMost = std::fmin(range.nMost, r.nMost + nBurned);
+            range.bAny = range.nLeast <= range.nMost;
+        } else
+            range.bAny = false;
+        nBurned += calcTripOf(leg.nTripLitres);
+    }
+    return range;
+}

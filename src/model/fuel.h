@@ -6,6 +6,7 @@
 #include "model/calc.h"
 
 #include <array>
+#include <vector>
 
 // The fuel volumes, in litres and within the tank, for which a loading's
 // weight and centre of gravity are within every limit of a point of the
@@ -55,3 +56,19 @@ struct _wbFuelPlan {
     const char* pszSeatsOnly;
 };
 _wbFuelPlan fuelPlan(const _wbSetup& s, const _wbLoading& l, double nTripLitres);
+
+// A leg of a flight as the first take-off's fuel reaches it: its loading
+// at take-off, its trip in litres, and whether its fuel is what the leg
+// before landed with (no fuel taken on at the stop).
+struct _wbLegFuel {
+    _wbLoading loading;
+    double nTripLitres;
+    bool bAsLanded;
+};
+
+// The fuel at the first take-off, in litres and within the tank, for which
+// every point of the first leg and of every leg after it up to the first
+// stop that takes fuel on is within every limit, each leg with its ballast
+// as fitted: each leg's range (fuelPlan) moved up by the trips flown before
+// it, all of them met at once.
+_wbFuelRange fuelFirstTakeOff(const _wbSetup& s, const std::vector<_wbLegFuel>& legs);

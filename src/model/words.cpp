@@ -236,34 +236,53 @@ std::string wrdPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const
     return str;
 }
 
-std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
+namespace
+{
+
+// Every limit a flight breaks at every point, each once with its point,
+// the point first ("landing forward of the limit by 1.60 mm") or, for a
+// leg, last ("forward of the limit by 1.60 mm at landing"); the seats and
+// the tank, the loading's own, once without one; each doubted value's words
+// instead while any value cannot be judged.
+std::vector<std::string> brokenOf(const _wbFlight& f, const _wbSetup& u, bool bPointLast)
 {
     std::vector<std::string> broken;
     for (const _wbDoubt& d : f.doubts)
         broken.push_back(wrdDoubtText(d, u));
-    if (broken.empty() && f.bNothingEntered)
-        return "NO LOADING ENTERED";
-    for (int nPoint = 0; nPoint < POINT_COUNT && f.doubts.empty(); nPoint++) {
+    const auto at = [&](int nPoint, const std::string& str) {
+        const std::string strPoint = m_pointNames[nPoint];
+        return bPointLast ? str + (nPoint == POINT_NO_FUEL ? " " : " at ") + strPoint : strPoint + " " + str;
+    };
+    for (int nPoint = 0; nPoint < POINT_COUNT && f.doubts.empty() && !f.bNothingEntered; nPoint++) {
         if (!f.hasPoint(static_cast<_wbFlightPoint>(nPoint)))
             continue;
-        const std::string strPoint = m_pointNames[nPoint];
         if (nPoint == POINT_LANDING && f.bTripOverFuel) {
-            broken.push_back(strPoint + " " + wrdPointVerdictText(f, POINT_LANDING, u));
+            broken.push_back(m_pointNames[nPoint] + std::string(" ") + wrdPointVerdictText(f, POINT_LANDING, u));
             continue;
         }
         const _wbJudgement& j = f.judged[nPoint];
         const size_t nBefore = broken.size();
         for (const _limRow& r : LIM_ROWS)
             if (r.nSubject == SUBJECT_POINT && j.beyond(r.nId))
-                broken.push_back(strPoint + " " + beyondWords(r.nId, j.limits[r.nId].nMargin, u));
+                broken.push_back(at(nPoint, beyondWords(r.nId, j.limits[r.nId].nMargin, u)));
         if (j.bChartWarning && broken.size() == nBefore)
-            broken.push_back(strPoint + " " + CHART_EDGE);
+            broken.push_back(at(nPoint, CHART_EDGE));
     }
     // The seats and the tank are the loading's: once, whatever the point.
     const _wbJudgement& t = f.judged[POINT_TAKE_OFF];
     for (const _limRow& r : LIM_ROWS)
-        if (f.doubts.empty() && r.nSubject == SUBJECT_LOADING && t.beyond(r.nId))
+        if (f.doubts.empty() && !f.bNothingEntered && r.nSubject == SUBJECT_LOADING && t.beyond(r.nId))
             broken.push_back(beyondWords(r.nId, t.limits[r.nId].nMargin, u));
+    return broken;
+}
+
+} // namespace
+
+std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
+{
+    if (f.doubts.empty() && f.bNothingEntered)
+        return "NO LOADING ENTERED";
+    const std::vector<std::string> broken = brokenOf(f, u, false);
     const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
     if (f.bUnconfirmed)
         return std::string("Basic weight and arms not confirmed for this aircraft") +
@@ -436,4 +455,74 @@ std::vector<std::pair<std::string, std::string>> wrdItemChanges(const _wbSetup& 
                                  (bFitted ? "fitted +" : "removed \u2212") + txtAmount(KIND_WEIGHT, i.nWeight, s));
     }
     return changes;
+}
+
+namespace
+{
+
+// A leg by its number and its short name: "leg 2 (solo)".
+std::string legName(size_t n, const std::vector<std::string>& labels)
+{
+    const std::string strLabel = n < labels.size() ? labels[n] : "";
+    return "leg " + std::to_string(n + 1) + (strLabel.empty() ? "" : " (" + strLabel + ")");
+}
+
+// The point of the whole flight nearest a limit of its centre of gravity,
+// as leg and point: the one a pilot watches.
+std::pair<size_t, int> nearestPoint(const std::vector<_wbFlight>& legs)
+{
+    std::pair<size_t, int> best = {0, POINT_TAKE_OFF};
+    double nBest = INFINITY;
+    for (size_t n = 0; n < legs.size(); n++)
+        for (int nPoint = 0; nPoint < POINT_COUNT; nPoint++) {
+            if (!legs[n].hasPoint(static_cast<_wbFlightPoint>(nPoint)))
+                continue;
+            const _wbJudgement& j = legs[n].judged[nPoint];
+            const double nNear = std::fmin(nearness(nearestOf(limLongArm, j), j), nearness(nearestOf(limLatArm, j), j));
+            if (nNear < nBest) {
+                nBest = nNear;
+                best = {n, nPoint};
+            }
+        }
+    return best;
+}
+
+} // namespace
+
+std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::vector<std::string>& labels,
+                               const _wbSetup& u)
+{
+    if (legs.size() == 1)
+        return wrdFlightVerdictText(legs.front(), u);
+    if (legs.empty() ||
+        std::all_of(legs.begin(), legs.end(), [](const _wbFlight& f) { return f.doubts.empty() && f.bNothingEntered; }))
+        return "NO LOADING ENTERED";
+    std::vector<std::string> broken;
+    for (size_t n = 0; n < legs.size(); n++)
+        for (const std::string& str : brokenOf(legs[n], u, true))
+            broken.push_back(legName(n, labels) + (legs[n].doubts.empty() ? " " : ": ") + str);
+    const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
+    if (legs.front().bUnconfirmed)
+        return std::string("Basic weight and arms not confirmed for this aircraft") +
+               (strBroken.empty() ? "" : "; " + strBroken);
+    if (!strBroken.empty())
+        return strBroken;
+    // Within: the nearest margin of the whole flight, with its leg and point.
+    const auto [nLeg, nPoint] = nearestPoint(legs);
+    std::string strMargin = wrdVerdictText(legs[nLeg].judged[nPoint], u);
+    constexpr std::string_view WITHIN = "WITHIN LIMITS; ";
+    if (strMargin.starts_with(WITHIN))
+        strMargin.erase(0, WITHIN.size());
+    return "WITHIN LIMITS for every leg; nearest the limits " + legName(nLeg, labels) +
+           (nPoint == POINT_NO_FUEL ? " " : " at ") + m_pointNames[nPoint] + ": " + strMargin;
+}
+
+std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)
+{
+    if (!range.bKnown)
+        return {};
+    const std::string str = inwardRange(range, u.nUnitFuel);
+    if (str.empty())
+        return "No fuel at the first take-off keeps every leg to the first stop that takes fuel on within limits";
+    return "First take-off: mass and balance allow " + str + " for every leg to the first stop that takes fuel on";
 }

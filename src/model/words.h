@@ -55,6 +55,21 @@ std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& units);
 // confirmed for this aircraft" while they are not.
 std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 
+// The one verdict of a flight of several legs, each leg named by its
+// number and its short name (labels[n], "" for none): as
+// wrdFlightVerdictText for a flight of one leg; else "NOT WITHIN LIMITS: "
+// with every limit broken by every leg at every point ("leg 2 (solo) aft of
+// the limit by 3.10 mm at take-off"), or "WITHIN LIMITS for every leg;
+// nearest the limits leg 2 (solo) at landing: centre of gravity …", the
+// nearest margin of the whole flight.
+std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::vector<std::string>& labels,
+                               const _wbSetup& units);
+
+// The fuel at the first take-off that keeps every leg to the first stop
+// that takes fuel on within, in words ("First take-off: mass and balance
+// allow 36.7 to 64.5 L for every leg to …"); "" where unknown.
+std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& units);
+
 // Which way a point lies beyond its limits, in words: "forward of the
 // limit", "over weight"; "" for none.
 const char* wrdBeyondWords(_wbBeyond nBeyond);

@@ -7,6 +7,7 @@
 #include "model/date.h"
 #include "model/texts.h"
 #include "store/items.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "sys/errlog.h"
@@ -511,22 +512,32 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
     const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     const std::string strWhen = now();
-    // The flight keeps each item as it had it; a new one comes as weighed.
-    std::vector<bool> fitted;
-    for (size_t n = 0; n < m_wbSetup.items.size(); n++)
-        fitted.push_back(calcItemFitted(m_wbSetup, stateLoad().fitted, n));
-    if (const std::optional<size_t> k = removedItem(m_wbSetup.items, items))
-        fitted.erase(fitted.begin() + static_cast<std::ptrdiff_t>(*k));
-    fitted.resize(std::min(fitted.size(), items.size()));
-    for (size_t n = fitted.size(); n < items.size(); n++)
-        fitted.push_back(items[n].bWeighed);
+    // Every leg keeps each item as it had it; a new one comes as weighed.
+    const std::optional<size_t> nRemoved = removedItem(m_wbSetup.items, items);
+    const auto fittedAfter = [&](const _wbLoadState& l) {
+        std::vector<bool> fitted;
+        for (size_t n = 0; n < m_wbSetup.items.size(); n++)
+            fitted.push_back(calcItemFitted(m_wbSetup, l.fitted, n));
+        if (nRemoved)
+            fitted.erase(fitted.begin() + static_cast<std::ptrdiff_t>(*nRemoved));
+        fitted.resize(std::min(fitted.size(), items.size()));
+        for (size_t n = fitted.size(); n < items.size(); n++)
+            fitted.push_back(items[n].bWeighed);
+        return fitted;
+    };
+    std::vector<std::vector<bool>> legsFitted;
+    for (const _wbLoadState& l : stateLegs())
+        legsFitted.push_back(fittedAfter(l));
+    const std::vector<bool>& fitted = legsFitted.front();
     // Every item's figure, as it was and as it is, is what changed.
     std::vector<std::string> names;
     for (const auto& [strName, strValue] : before)
         if (itmIsFigure(strName))
             names.push_back(strName);
     stateEditSetup().items = items;
-    stateEditLoad().fitted = fitted;
+    stateEditLegs().front().fitted = fitted;
+    for (size_t n = 1; n < legsFitted.size(); n++)
+        legStoreFitted(n, legsFitted[n]);
     prmEdit([&](GKeyFile* pkf) {
         itmWrite(pkf, items, fitted);
         for (const _prmAmendment& a : changes)

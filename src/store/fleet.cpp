@@ -38,6 +38,10 @@ void swapWith(GKeyFile* pkf, const std::string& strGroup)
         copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszCurrent);
     }
     itmSwap(pkf, strGroup);
+    // A later leg's items were the other aircraft's: this one's come as
+    // weighed.
+    for (size_t n = 1; n < STATE_MAX_LEGS; n++)
+        g_key_file_remove_key(pkf, valLegGroup(n).c_str(), VAL_KEY_LEG_FITTED, nullptr);
 }
 
 // The other aircraft's groups, in the order of their numbers.

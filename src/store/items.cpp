@@ -231,7 +231,7 @@ void itmLoad(void)
 {
     stateEditSetup().items = itmRead(m_pkeyFile);
     stateEditSetup().strItemsNotRead = itmNotRead(m_pkeyFile);
-    stateEditLoad().fitted = itmReadFitted(m_pkeyFile);
+    stateEditLegs().front().fitted = itmReadFitted(m_pkeyFile);
 }
 
 void itmStoreFitted(size_t n, bool bFitted)
@@ -240,9 +240,9 @@ void itmStoreFitted(size_t n, bool bFitted)
         return;
     std::vector<bool> fitted(m_wbSetup.items.size());
     for (size_t i = 0; i < fitted.size(); i++)
-        fitted[i] = calcItemFitted(m_wbSetup, stateLoad().fitted, i);
+        fitted[i] = calcItemFitted(m_wbSetup, stateLegs().front().fitted, i);
     fitted[n] = bFitted;
-    stateEditLoad().fitted = fitted;
+    stateEditLegs().front().fitted = fitted;
     // The item's own group, whatever its number.
     prmEdit([&](GKeyFile* pkf) {
         const auto groups = groupsOf(pkf, "");

@@ -12,10 +12,11 @@ namespace
 struct _stateHeld {
     _wbSetup setup;
     std::vector<_wbLoadState> loadings;
+    size_t nShown;
     std::vector<_stateListener> listeners;
 };
 
-_stateHeld m_held = {{}, {{0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE}}, {}};
+_stateHeld m_held = {{}, {{0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE}}, 0, {}};
 
 } // namespace
 
@@ -23,7 +24,62 @@ const _wbSetup& m_wbSetup = m_held.setup;
 
 const _wbLoadState& stateLoad(void)
 {
-    return m_held.loadings.front();
+    return m_held.loadings[m_held.nShown];
+}
+
+const std::vector<_wbLoadState>& stateLegs(void)
+{
+    return m_held.loadings;
+}
+
+size_t stateShownLeg(void)
+{
+    return m_held.nShown;
+}
+
+void stateShowLeg(size_t n)
+{
+    if (n < m_held.loadings.size())
+        m_held.nShown = n;
+}
+
+std::vector<_wbLoadState>& stateEditLegs(void)
+{
+    return m_held.loadings;
+}
+
+void stateSettleLegs(void)
+{
+    // Never without a leg, and never showing one that is gone.
+    if (m_held.loadings.empty())
+        m_held.loadings.push_back({0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE});
+    if (m_held.loadings.size() > STATE_MAX_LEGS)
+        m_held.loadings.resize(STATE_MAX_LEGS);
+    m_held.nShown = std::min(m_held.nShown, m_held.loadings.size() - 1);
+    m_held.loadings.front().bFuelAsLanded = false;
+    for (size_t n = 1; n < m_held.loadings.size(); n++) {
+        const _wbLoadState& b = m_held.loadings[n - 1];
+        _wbLoadState& l = m_held.loadings[n];
+        if (l.bFuelAsLanded)
+            l.nFuelVolume = calcLandingFuel(b.nFuelVolume, b.nTripFuel);
+        // The chart's burn-off line is the flight's, not a leg's.
+        l.bShowBurnOff = m_held.loadings.front().bShowBurnOff;
+    }
+}
+
+_wbLoadState stateNextLeg(const _wbLoadState& l)
+{
+    _wbLoadState n = l;
+    n.nFuelVolume = calcLandingFuel(l.nFuelVolume, l.nTripFuel);
+    n.nTripFuel = 0;
+    n.bFuelAsLanded = true;
+    return n;
+}
+
+const char* stateLegLabel(const _wbLoadState& l)
+{
+    const int nTaken = (l.nLSeatWeight > 0) + (l.nRSeatWeight > 0);
+    return nTaken == 1 ? "solo" : "";
 }
 
 _wbLoading stateLoadingOf(const _wbSetup& s, const _wbLoadState& l)
@@ -38,7 +94,7 @@ _wbSetup& stateEditSetup(void)
 
 _wbLoadState& stateEditLoad(void)
 {
-    return m_held.loadings.front();
+    return m_held.loadings[m_held.nShown];
 }
 
 void stateListen(_stateListener pfuncListener)
@@ -58,6 +114,7 @@ void stateTell(_stateChange nChange)
 {
     // A page told may ask to be told no more, its own or another's: the
     // list is walked as it was, and one no longer in it is not told.
+    stateSettleLegs();
     const std::vector<_stateListener> listeners = m_held.listeners;
     for (_stateListener p : listeners)
         if (std::find(m_held.listeners.begin(), m_held.listeners.end(), p) != m_held.listeners.end())

@@ -30,10 +30,35 @@ struct _wbLoadState {
     // Which of the aircraft's removable items are fitted for the flight, in
     // the items' order; an item it says nothing of is as weighed.
     std::vector<bool> fitted{};
+    // A leg after the first whose take-off fuel is what the leg before it
+    // landed with (no fuel added at the stop): nFuelVolume follows it.
+    bool bFuelAsLanded{};
 };
 
-// The loading the loading page shows.
+// A flight has one leg or up to six, flown in order; the page shows one.
+constexpr size_t STATE_MAX_LEGS = 6;
+
+// The loading of the leg the loading page shows.
 const _wbLoadState& stateLoad(void);
+
+// Every leg of the flight in order, and which the page shows (0 for the
+// first).
+const std::vector<_wbLoadState>& stateLegs(void);
+size_t stateShownLeg(void);
+// Shows leg n, where there is one.
+void stateShowLeg(size_t n);
+// For the table of stored values: the legs as read and changed; a leg
+// whose fuel is as landed follows the leg before it once settled.
+std::vector<_wbLoadState>& stateEditLegs(void);
+void stateSettleLegs(void);
+
+// The next leg after leg n as it starts at that leg's landing: the same
+// occupants, items and ballast, the fuel left after its trip, no trip yet.
+_wbLoadState stateNextLeg(const _wbLoadState& l);
+
+// A short name of a leg for the verdict: "solo" with one seat taken, ""
+// otherwise.
+const char* stateLegLabel(const _wbLoadState& l);
 
 // A loading of an aircraft as the calculation takes it.
 _wbLoading stateLoadingOf(const _wbSetup& s, const _wbLoadState& l);

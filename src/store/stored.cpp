@@ -323,6 +323,16 @@ template <class P> auto& fieldIn(P p, _wbSetup& s, _wbLoadState& l)
 
 } // namespace
 
+std::string valLegGroup(size_t nLeg)
+{
+    return nLeg == 0 ? "Load" : "Leg " + std::to_string(nLeg + 1);
+}
+
+std::string valGroupOf(const _prmValue& v, size_t nLeg)
+{
+    return v.nOwner == PRM_OF_LOADING && strcmp(v.pszGroup, "Load") == 0 ? valLegGroup(nLeg) : v.pszGroup;
+}
+
 bool valIsNumber(const _prmValue& v)
 {
     return std::holds_alternative<gdouble _wbSetup::*>(v.field) ||
@@ -407,73 +417,85 @@ std::string pathOf(const _prmValue& v)
 }
 
 // The owner's list as Zarv.conf holds it, and as the texts held now make it.
-std::vector<std::string> storedUnread(_prmOwner nOwner)
+// A leg's list is in its own group, its paths those of the first leg's
+// keys, so a leg's group keeps its meaning whatever its number.
+std::vector<std::string> storedUnread(_prmOwner nOwner, size_t nLeg)
 {
     const _prmValue& l = unreadList(nOwner);
-    return prmTextListOf(m_pkeyFile, l.pszGroup, l.pszKey);
+    return prmTextListOf(m_pkeyFile, valGroupOf(l, nLeg).c_str(), l.pszKey);
 }
 
-std::vector<std::string> heldUnread(_prmOwner nOwner)
+std::vector<std::string> heldUnread(_prmOwner nOwner, size_t nLeg)
 {
     std::vector<std::string> v;
     for (const _prmValue& r : m_values)
-        if (r.nOwner == nOwner && !valUnread(r.nId).empty())
-            v.push_back(pathOf(r) + "=" + valUnread(r.nId));
+        if (r.nOwner == nOwner && !valUnreadOfLeg(r.nId, nLeg).empty())
+            v.push_back(pathOf(r) + "=" + valUnreadOfLeg(r.nId, nLeg));
     return v;
 }
 
 } // namespace
 
-void valLoadValues(_prmOwner nOwner)
+void valLoadValues(_prmOwner nOwner, size_t nLeg)
 {
-    const std::vector<std::string> typed = storedUnread(nOwner);
+    const std::vector<std::string> typed = storedUnread(nOwner, nLeg);
+    _wbLoadState& l = stateEditLegs().at(nLeg);
     for (const _prmValue& v : m_values) {
         if (v.nOwner != nOwner)
             continue;
         if (valIsText(v))
             continue;
-        valSetField(v, stateEditSetup(), stateEditLoad(),
-                    valIsNumber(v) ? prmGetKeyDouble(v.pszGroup, v.pszKey) : prmGetKeyInteger(v.pszGroup, v.pszKey));
+        const std::string strGroup = valGroupOf(v, nLeg);
+        const char* pszGroup = strGroup.c_str();
+        valSetField(v, stateEditSetup(), l,
+                    valIsNumber(v) ? prmGetKeyDouble(pszGroup, v.pszKey) : prmGetKeyInteger(pszGroup, v.pszKey));
         if (!valIsNumber(v))
             continue;
         // A number the file holds that is none (nan, 1e999, text) is kept
         // as it stands; else what was typed and not read, where listed.
-        prmKeepUnreadText(v.pszGroup, v.pszKey, "");
-        g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, v.pszGroup, v.pszKey, nullptr);
+        prmKeepUnreadText(pszGroup, v.pszKey, "");
+        g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, pszGroup, v.pszKey, nullptr);
         if (pszRaw && *g_strstrip(pszRaw) && !prmReadsAsNumber(pszRaw)) {
-            prmKeepUnreadText(v.pszGroup, v.pszKey, pszRaw);
-            valSetField(v, stateEditSetup(), stateEditLoad(), 0);
+            prmKeepUnreadText(pszGroup, v.pszKey, pszRaw);
+            valSetField(v, stateEditSetup(), l, 0);
             continue;
         }
         const std::string strPrefix = pathOf(v) + "=";
         for (const std::string& str : typed)
             if (str.starts_with(strPrefix) && str.size() > strPrefix.size())
-                prmKeepUnreadText(v.pszGroup, v.pszKey, str.substr(strPrefix.size()));
+                prmKeepUnreadText(pszGroup, v.pszKey, str.substr(strPrefix.size()));
     }
+}
+
+const std::string& valUnreadOfLeg(_prmValueId nId, size_t nLeg)
+{
+    return prmUnreadText(valGroupOf(m_values[nId], nLeg).c_str(), m_values[nId].pszKey);
 }
 
 const std::string& valUnread(_prmValueId nId)
 {
-    return prmUnreadText(m_values[nId].pszGroup, m_values[nId].pszKey);
+    return valUnreadOfLeg(nId, stateShownLeg());
 }
 
 void valSetUnread(_prmValueId nId, const std::string& strText)
 {
-    prmKeepUnreadText(m_values[nId].pszGroup, m_values[nId].pszKey, strText);
+    const size_t nLeg = stateShownLeg();
+    prmKeepUnreadText(valGroupOf(m_values[nId], nLeg).c_str(), m_values[nId].pszKey, strText);
     const _prmOwner nOwner = m_values[nId].nOwner;
-    const std::vector<std::string> held = heldUnread(nOwner);
-    if (held == storedUnread(nOwner))
+    const std::vector<std::string> held = heldUnread(nOwner, nLeg);
+    if (held == storedUnread(nOwner, nLeg))
         return;
     const _prmValue& l = unreadList(nOwner);
+    const std::string strGroup = valGroupOf(l, nLeg);
     prmEdit([&](GKeyFile* pkf) {
         if (held.empty()) {
-            g_key_file_remove_key(pkf, l.pszGroup, l.pszKey, nullptr);
+            g_key_file_remove_key(pkf, strGroup.c_str(), l.pszKey, nullptr);
             return;
         }
         std::vector<const gchar*> v;
         for (const std::string& str : held)
             v.push_back(str.c_str());
-        g_key_file_set_string_list(pkf, l.pszGroup, l.pszKey, v.data(), v.size());
+        g_key_file_set_string_list(pkf, strGroup.c_str(), l.pszKey, v.data(), v.size());
     });
 }
 
@@ -493,41 +515,42 @@ void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& 
         for (const auto& [strPath, strText] : texts)
             if (strPath == pathOf(r) && valIsNumber(r))
                 strKept = strText;
-        prmKeepUnreadText(r.pszGroup, r.pszKey, strKept);
+        prmKeepUnreadText(valGroupOf(r, stateShownLeg()).c_str(), r.pszKey, strKept);
     }
 }
 
-_wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l)
+_wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l, size_t nLeg)
 {
     _wbFlight f = calcJudgeFlight(s, stateLoadingOf(s, l), l.nTripFuel);
     // A value that cannot be right, or was not read, leaves nothing judged.
-    f.doubts = valDoubts(s, l);
+    f.doubts = valDoubts(s, l, false, nLeg);
     return f;
 }
 
 _wbFlight valCalcHeld(void)
 {
-    return pwbCalcWB(m_wbSetup, stateLoad());
+    return pwbCalcWB(m_wbSetup, stateLoad(), stateShownLeg());
 }
 
-std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog)
+std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog, size_t nLeg)
 {
     std::vector<_wbDoubt> v;
     for (const _prmValue& r : m_values) {
         if (!valIsNumber(r) || !r.pszWhat)
             continue;
         const double n = valFieldValue(r, s, l);
-        if (valUnread(r.nId).empty() && unitPossible(r.nUnit, n))
+        const std::string& strUnread = valUnreadOfLeg(r.nId, nLeg);
+        if (strUnread.empty() && unitPossible(r.nUnit, n))
             continue;
-        v.push_back({r.pszWhat, r.nUnit, n, valUnread(r.nId)});
+        v.push_back({r.pszWhat, r.nUnit, n, strUnread});
         // Each calculation asks; only the pages' showing logs.
         if (!bLog)
             continue;
         char szValue[G_ASCII_DTOSTR_BUF_SIZE];
-        const std::string strWhy = valUnread(r.nId).empty()
+        const std::string strWhy = strUnread.empty()
                                        ? std::string(g_ascii_dtostr(szValue, sizeof szValue, n)) + " cannot be right"
-                                       : "\u201c" + valUnread(r.nId) + "\u201d was not read as a number";
-        std::string strEntry = "[" + std::string(r.pszGroup) + "] " + r.pszKey + ": " + strWhy;
+                                       : "\u201c" + strUnread + "\u201d was not read as a number";
+        std::string strEntry = "[" + valGroupOf(r, nLeg) + "] " + r.pszKey + ": " + strWhy;
         // One line of the log, whatever the text holds.
         for (char& c : strEntry)
             if (static_cast<unsigned char>(c) < 0x20)
@@ -563,12 +586,12 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
 
 std::string valGetText(_prmValueId nId)
 {
-    return prmGetKeyString(m_values[nId].pszGroup, m_values[nId].pszKey);
+    return prmGetKeyString(valGroupOf(m_values[nId], stateShownLeg()).c_str(), m_values[nId].pszKey);
 }
 
 void valSetText(_prmValueId nId, const char* pszText)
 {
-    prmSetKeyString(m_values[nId].pszGroup, m_values[nId].pszKey, pszText);
+    prmSetKeyString(valGroupOf(m_values[nId], stateShownLeg()).c_str(), m_values[nId].pszKey, pszText);
 }
 
 void valStoreValue(_prmValueId nId, double nValue)
@@ -576,11 +599,20 @@ void valStoreValue(_prmValueId nId, double nValue)
     const _prmValue& v = m_values[nId];
     if (valIsText(v))
         return;
+    const std::string strGroup = valGroupOf(v, stateShownLeg());
     valSetField(v, stateEditSetup(), stateEditLoad(), nValue);
+    // Fuel typed for a later leg is fuel taken on at the stop.
+    if (nId == VAL_FUEL && stateEditLoad().bFuelAsLanded) {
+        stateEditLoad().bFuelAsLanded = false;
+        prmEdit([&](GKeyFile* pkf) { g_key_file_set_boolean(pkf, strGroup.c_str(), VAL_KEY_FUEL_AS_LANDED, FALSE); });
+    }
     if (valIsNumber(v))
-        prmSetKeyDouble(v.pszGroup, v.pszKey, nValue);
+        prmSetKeyDouble(strGroup.c_str(), v.pszKey, nValue);
     else
-        prmSetKeyInteger(v.pszGroup, v.pszKey, static_cast<gint>(valHeld(nId)));
+        prmSetKeyInteger(strGroup.c_str(), v.pszKey, static_cast<gint>(valHeld(nId)));
+    // The burn-off line is the flight's: every leg shows it alike.
+    if (nId == VAL_SHOW_BURN_OFF)
+        stateSettleLegs();
 }
 
 namespace
@@ -653,12 +685,6 @@ void psetParams(void)
     s.nBallastRearLatArm = 0.0;
     s.items = itmRead(m_pkeyFile);
     s.strItemsNotRead = itmNotRead(m_pkeyFile);
-}
-
-void pwbParams(void)
-{
-    valLoadValues(PRM_OF_LOADING);
-    stateEditLoad().fitted = itmReadFitted(m_pkeyFile);
 }
 
 std::string valAircraftGroup(int n)

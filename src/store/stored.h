@@ -124,21 +124,33 @@ double valHeld(_prmValueId nId);
 // no density set shows as the density in use.
 double valShown(const _prmValue& v, double nInternal);
 
-// Read every value of the loading, or of the setup record (and its fixed
-// arms), from the store into their fields.
-void pwbParams(void);
+// Read every value of the setup record (and its fixed arms) from the store
+// into their fields; the loading's are read by pwbParams (store/legs).
 void psetParams(void);
 
 // Reads every value of an owner from the store into its field: a missing
 // value reads as 0, and so does one that is no finite number, which is
 // kept as unread text.
-void valLoadValues(_prmOwner nOwner);
+void valLoadValues(_prmOwner nOwner, size_t nLeg = 0);
+
+// The group of Zarv.conf that keeps leg n's loading ("Load" for the
+// first, "Leg 2" and up for the others), and the group of a value for leg
+// n: a loading's value of the first leg's group is in the leg's group; the
+// aircraft's values and the chart's are the same for every leg.
+std::string valLegGroup(size_t nLeg);
+std::string valGroupOf(const _prmValue& v, size_t nLeg);
+// A later leg's take-off fuel as landed from the leg before (no fuel
+// taken on at the stop), and its items fitted ("true;false;…").
+constexpr const char* VAL_KEY_FUEL_AS_LANDED = "FuelAsLanded";
+constexpr const char* VAL_KEY_LEG_FITTED = "Fitted";
 
 // The text of a value that was not read as a number, as typed or as
 // Zarv.conf held it; "" for one read cleanly. Read with the value by
 // valLoadValues: Zarv.conf keeps what was typed in its owner's "Unread"
 // list ("Group/Key=text" each), since the value's own key cannot say it.
 const std::string& valUnread(_prmValueId nId);
+// The same for leg n of the flight (valUnread's is the leg shown).
+const std::string& valUnreadOfLeg(_prmValueId nId, size_t nLeg);
 // Keeps a value's unread text ("" to clear it), and stores its owner's list
 // where that changes it.
 void valSetUnread(_prmValueId nId, const std::string& strText);
@@ -149,7 +161,9 @@ void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& 
 // Every value of an aircraft and a loading that cannot be judged: unread
 // (as held now), or no amount of its kind (model/units' bounds); each
 // logged once a run where bLog (the pages showing them).
-std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog = false);
+// The unread texts are leg nLeg's, the one shown unless named.
+std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog = false,
+                                size_t nLeg = stateShownLeg());
 
 // What the window says of a text value of Zarv.conf that is not valid
 // text; "" for one that is.
@@ -157,8 +171,8 @@ std::string valNotText(_prmValueId nId);
 
 // Every result of an aircraft and a loading: the flight, judged, with the
 // doubts of the values it came from. It keeps and shows nothing.
-_wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l);
-// The flight Zarv holds now, calculated.
+_wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l, size_t nLeg = stateShownLeg());
+// The flight Zarv holds now, calculated: the leg shown.
 _wbFlight valCalcHeld(void);
 
 // A text value ("" when missing) and its setter, which rewrites the file.

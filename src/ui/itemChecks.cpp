@@ -3,6 +3,7 @@
 
 #include "model/calc.h"
 #include "store/items.h"
+#include "store/legs.h"
 #include "store/state.h"
 
 #include <array>
@@ -29,7 +30,7 @@ void ichkOnFittedClicked(GtkButton* pwgt, gpointer pItem)
     const auto n = static_cast<size_t>(GPOINTER_TO_INT(pItem));
     if (n >= m_wbSetup.items.size())
         return;
-    itmStoreFitted(n, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgt)));
+    legStoreItemFitted(n, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgt)));
     stateTell(STATE_LOADING);
 }
 

@@ -5,6 +5,7 @@
 #include "store/figures.h"
 #include "store/fleet.h"
 #include "store/items.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"

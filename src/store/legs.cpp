@@ -1,0 +1,292 @@
+// The legs of a flight after the first: reading them, adding and removing
+// one, each a rewrite of Zarv.conf.
+#include "store/legs.h"
+
+#include "store/items.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+constexpr const char* LEG_GROUP_PREFIX = "Leg ";
+
+// A group's keys and values as the file holds them.
+using _legRaw = std::vector<std::pair<std::string, std::string>>;
+
+_legRaw rawGroup(GKeyFile* pkf, const std::string& strGroup)
+{
+    _legRaw values;
+    g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkf, strGroup.c_str(), nullptr, nullptr);
+    for (int i = 0; ppszKeys && ppszKeys[i]; i++) {
+        g_autofree gchar* psz = g_key_file_get_value(pkf, strGroup.c_str(), ppszKeys[i], nullptr);
+        values.emplace_back(ppszKeys[i], psz ? psz : "");
+    }
+    return values;
+}
+
+void putGroup(GKeyFile* pkf, const std::string& strGroup, const _legRaw& values)
+{
+    g_key_file_remove_group(pkf, strGroup.c_str(), nullptr);
+    for (const auto& [strKey, strValue] : values)
+        g_key_file_set_value(pkf, strGroup.c_str(), strKey.c_str(), strValue.c_str());
+}
+
+// A flag of a leg's group: missing is bMissing; nullopt where it is no
+// boolean.
+std::optional<bool> readFlag(const char* pszGroup, const char* pszKey, bool bMissing)
+{
+    if (!g_key_file_has_key(m_pkeyFile, pszGroup, pszKey, nullptr))
+        return bMissing;
+    g_autoptr(GError) pErr = nullptr;
+    const gboolean b = g_key_file_get_boolean(m_pkeyFile, pszGroup, pszKey, &pErr);
+    if (pErr)
+        return std::nullopt;
+    return b != FALSE;
+}
+
+std::optional<std::vector<bool>> readFitted(const char* pszGroup)
+{
+    if (!g_key_file_has_key(m_pkeyFile, pszGroup, VAL_KEY_LEG_FITTED, nullptr))
+        return std::vector<bool>{};
+    gsize nCount = 0;
+    g_autoptr(GError) pErr = nullptr;
+    g_autofree gboolean* pb = g_key_file_get_boolean_list(m_pkeyFile, pszGroup, VAL_KEY_LEG_FITTED, &nCount, &pErr);
+    if (pErr)
+        return std::nullopt;
+    return std::vector<bool>(pb, pb + nCount);
+}
+
+std::string fileNumber(double n)
+{
+    char sz[G_ASCII_DTOSTR_BUF_SIZE];
+    return g_ascii_dtostr(sz, sizeof sz, n);
+}
+
+std::string fittedText(const std::vector<bool>& fitted)
+{
+    std::string str;
+    for (bool b : fitted)
+        str += b ? "true;" : "false;";
+    return str;
+}
+
+// Every item of the aircraft as a leg takes it, fitted or not.
+std::vector<bool> fittedOf(const _wbLoadState& l)
+{
+    std::vector<bool> fitted;
+    for (size_t n = 0; n < m_wbSetup.items.size(); n++)
+        fitted.push_back(calcItemFitted(m_wbSetup, l.fitted, n));
+    return fitted;
+}
+
+// The group of a later leg as the value held has it: its numbers, its
+// people, what was typed and not read of the values it keeps.
+_legRaw legGroupOf(const _wbLoadState& l, const std::string& strFrom, std::optional<int> nEmpty)
+{
+    _legRaw values = {
+        {"LSeat", fileNumber(l.nLSeatWeight)}, {"RSeat", fileNumber(l.nRSeatWeight)},
+        {"Fuel", fileNumber(l.nFuelVolume)},   {"Ballast", std::to_string(l.nBallastPosn)},
+        {"Trip", fileNumber(l.nTripFuel)},     {VAL_KEY_FUEL_AS_LANDED, l.bFuelAsLanded ? "true" : "false"}};
+    if (!m_wbSetup.items.empty())
+        values.emplace_back(VAL_KEY_LEG_FITTED, fittedText(fittedOf(l)));
+    const char* const apszPerson[] = {"LSeatPerson", "RSeatPerson"};
+    std::string strCommander = prmTextOf(m_pkeyFile, strFrom.c_str(), "Commander");
+    for (int n = 0; n < 2; n++) {
+        const std::string str = nEmpty == n ? "" : prmTextOf(m_pkeyFile, strFrom.c_str(), apszPerson[n]);
+        if (!str.empty())
+            values.emplace_back(apszPerson[n], str);
+    }
+    // The one left aboard commands where the commander got out.
+    if (nEmpty && strCommander == (*nEmpty == 0 ? "left" : "right"))
+        strCommander = *nEmpty == 0 ? "right" : "left";
+    if (!strCommander.empty())
+        values.emplace_back("Commander", strCommander);
+    // A seat's text not read goes with it, unless the seat is emptied; the
+    // fuel and the trip are new.
+    std::vector<std::string> unread;
+    for (const std::string& str : prmTextListOf(m_pkeyFile, strFrom.c_str(), "Unread"))
+        if (!str.starts_with("Load/Fuel=") && !str.starts_with("Load/Trip=") &&
+            !(nEmpty == 0 && str.starts_with("Load/LSeat=")) && !(nEmpty == 1 && str.starts_with("Load/RSeat=")))
+            unread.push_back(str);
+    std::string strUnread;
+    for (const std::string& str : unread)
+        strUnread += str + ";";
+    if (!strUnread.empty()) {
+        // The list as the key file escapes it.
+        g_autoptr(GKeyFile) pkf = g_key_file_new();
+        std::vector<const gchar*> v;
+        for (const std::string& str : unread)
+            v.push_back(str.c_str());
+        g_key_file_set_string_list(pkf, "g", "k", v.data(), v.size());
+        g_autofree gchar* psz = g_key_file_get_value(pkf, "g", "k", nullptr);
+        values.emplace_back("Unread", psz);
+    }
+    return values;
+}
+
+// Reads the legs after the first into the value held, up to the first
+// number without a group, and settles their fuel.
+void legLoad(void)
+{
+    std::vector<_wbLoadState>& legs = stateEditLegs();
+    for (size_t n = legs.size(); n < STATE_MAX_LEGS; n++) {
+        const std::string strGroup = valLegGroup(n);
+        if (!g_key_file_has_group(m_pkeyFile, strGroup.c_str()))
+            break;
+        legs.push_back({0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE});
+        valLoadValues(PRM_OF_LOADING, n);
+        legs.back().bFuelAsLanded = readFlag(strGroup.c_str(), VAL_KEY_FUEL_AS_LANDED, false).value_or(false);
+        legs.back().fitted = readFitted(strGroup.c_str()).value_or(std::vector<bool>{});
+    }
+    stateSettleLegs();
+}
+
+// Reads the legs again after their groups moved; a group no longer there
+// leaves nothing it was read with.
+void reloadLegs(size_t nWas)
+{
+    for (size_t n = 1; n < nWas; n++)
+        for (const _prmValue& v : valValues())
+            if (v.nOwner == PRM_OF_LOADING)
+                prmKeepUnreadText(valGroupOf(v, n).c_str(), v.pszKey, "");
+    const size_t nShown = stateShownLeg();
+    stateEditLegs().resize(1);
+    legLoad();
+    stateShowLeg(std::min(nShown, stateLegs().size() - 1));
+}
+
+} // namespace
+
+void pwbParams(void)
+{
+    stateEditLegs().resize(1);
+    valLoadValues(PRM_OF_LOADING, 0);
+    stateEditLegs().front().fitted = itmReadFitted(m_pkeyFile);
+    legLoad();
+}
+
+std::vector<_wbFlight> legCalcAll(void)
+{
+    std::vector<_wbFlight> legs;
+    for (size_t n = 0; n < stateLegs().size(); n++)
+        legs.push_back(pwbCalcWB(m_wbSetup, stateLegs()[n], n));
+    // A leg Zarv could not read leaves the flight unjudged.
+    if (const std::string str = legNotRead(); !str.empty())
+        legs.front().doubts.push_back({"leg", KIND_NONE, NAN, str, true});
+    return legs;
+}
+
+std::vector<std::string> legLabels(void)
+{
+    std::vector<std::string> labels;
+    for (const _wbLoadState& l : stateLegs())
+        labels.emplace_back(stateLegLabel(l));
+    return labels;
+}
+
+std::string legNotRead(void)
+{
+    std::string str;
+    const auto add = [&](const std::string& s) { str += (str.empty() ? "" : ", ") + s; };
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(m_pkeyFile, nullptr);
+    for (int i = 0; ppszGroups && ppszGroups[i]; i++) {
+        const char* pszGroup = ppszGroups[i];
+        if (!g_str_has_prefix(pszGroup, LEG_GROUP_PREFIX))
+            continue;
+        size_t n = 1;
+        while (n < stateLegs().size() && valLegGroup(n) != pszGroup)
+            n++;
+        if (n >= stateLegs().size()) {
+            add(std::string("[") + pszGroup + "]");
+            continue;
+        }
+        if (!readFlag(pszGroup, VAL_KEY_FUEL_AS_LANDED, false))
+            add(std::string("[") + pszGroup + "] " + VAL_KEY_FUEL_AS_LANDED + "=" +
+                prmTextOf(m_pkeyFile, pszGroup, VAL_KEY_FUEL_AS_LANDED));
+        if (!readFitted(pszGroup))
+            add(std::string("[") + pszGroup + "] " + VAL_KEY_LEG_FITTED + "=" +
+                prmTextOf(m_pkeyFile, pszGroup, VAL_KEY_LEG_FITTED));
+    }
+    return str;
+}
+
+bool legAdd(std::optional<int> nEmpty)
+{
+    const size_t nLegs = stateLegs().size();
+    if (nLegs >= STATE_MAX_LEGS)
+        return false;
+    _wbLoadState l = stateNextLeg(stateLegs().back());
+    if (nEmpty == 0)
+        l.nLSeatWeight = 0;
+    if (nEmpty == 1)
+        l.nRSeatWeight = 0;
+    const _legRaw values = legGroupOf(l, valLegGroup(nLegs - 1), nEmpty);
+    prmEdit([&](GKeyFile* pkf) { putGroup(pkf, valLegGroup(nLegs), values); });
+    stateEditLegs().push_back(l);
+    valLoadValues(PRM_OF_LOADING, nLegs);
+    stateShowLeg(nLegs);
+    stateSettleLegs();
+    return true;
+}
+
+void legRemove(size_t n)
+{
+    const size_t nLegs = stateLegs().size();
+    if (n >= nLegs || nLegs < 2)
+        return;
+    const size_t nShown = stateShownLeg();
+    prmEdit([&](GKeyFile* pkf) {
+        if (n == 0) {
+            // The second leg becomes the first: its values in "Load", its
+            // fuel as it stands, its items in their own groups.
+            const _wbLoadState& l = stateLegs()[1];
+            _legRaw values = rawGroup(pkf, valLegGroup(1));
+            std::erase_if(values, [](const auto& kv) {
+                return kv.first == VAL_KEY_FUEL_AS_LANDED || kv.first == VAL_KEY_LEG_FITTED;
+            });
+            for (const char* psz : {"LSeatPerson", "RSeatPerson", "Commander", "Unread"})
+                g_key_file_remove_key(pkf, "Load", psz, nullptr);
+            for (const auto& [strKey, strValue] : values)
+                g_key_file_set_value(pkf, "Load", strKey.c_str(), strValue.c_str());
+            g_key_file_set_value(pkf, "Load", "Fuel", fileNumber(l.nFuelVolume).c_str());
+            itmWrite(pkf, m_wbSetup.items, fittedOf(l));
+        }
+        for (size_t k = std::max<size_t>(n, 1); k + 1 < nLegs; k++)
+            putGroup(pkf, valLegGroup(k), rawGroup(pkf, valLegGroup(k + 1)));
+        g_key_file_remove_group(pkf, valLegGroup(nLegs - 1).c_str(), nullptr);
+    });
+    if (n == 0) {
+        valLoadValues(PRM_OF_LOADING, 0);
+        itmLoad();
+    }
+    // The leg that took its place, or the one before where it was the last.
+    stateShowLeg(nShown > n || (nShown == n && n + 1 == nLegs) ? nShown - 1 : nShown);
+    reloadLegs(nLegs);
+}
+
+void legStoreFitted(size_t nLeg, const std::vector<bool>& fitted)
+{
+    if (nLeg == 0 || nLeg >= stateLegs().size())
+        return;
+    stateEditLegs()[nLeg].fitted = fitted;
+    const std::string strGroup = valLegGroup(nLeg);
+    prmEdit([&](GKeyFile* pkf) {
+        g_key_file_set_value(pkf, strGroup.c_str(), VAL_KEY_LEG_FITTED, fittedText(fitted).c_str());
+    });
+}
+
+void legStoreItemFitted(size_t n, bool bFitted)
+{
+    if (stateShownLeg() == 0 || n >= m_wbSetup.items.size()) {
+        itmStoreFitted(n, bFitted);
+        return;
+    }
+    std::vector<bool> fitted = fittedOf(stateLoad());
+    fitted[n] = bFitted;
+    legStoreFitted(stateShownLeg(), fitted);
+}

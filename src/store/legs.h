@@ -1,0 +1,50 @@
+// The legs of a flight after the first as Zarv.conf keeps them: a group
+// each, "Leg 2" up to "Leg 6", holding the first leg's keys of "Load"
+// ("LSeat", "RSeat", "Fuel", "Ballast", "Trip", "Unread", "LSeatPerson",
+// "RSeatPerson", "Commander") and "FuelAsLanded" and "Fitted" (the items
+// fitted, in the items' order). The first leg stays in "Load" with its
+// items' "Fitted" keys, as a flight of one leg always was: a file without
+// leg groups is a flight of one leg.
+#pragma once
+
+#include "model/calc.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Reads every value of the loading from the store into their fields: the
+// first leg's and the legs after it, up to the first number without a
+// group, their fuel settled.
+void pwbParams(void);
+
+// Every leg of the flight Zarv holds now, calculated, in order; a leg Zarv
+// could not read is a doubt of the first.
+std::vector<_wbFlight> legCalcAll(void);
+
+// A short name of each leg for the verdict ("solo").
+std::vector<std::string> legLabels(void);
+
+// What of the legs Zarv does not read, named: a group numbered another way
+// ("[Leg 02]", "[Leg 7]", a leg after a gap), or a flag that is neither true
+// nor false ("[Leg 2] FuelAsLanded=maybe"); "" where it reads them all.
+std::string legNotRead(void);
+
+// Adds a leg after the last, as it lands (stateNextLeg), with the seat
+// nEmpty (0 left, 1 right) emptied where given; the page shows it. A
+// commander whose seat is emptied hands over to the other seat. False,
+// with nothing changed, where the flight has its six legs already.
+bool legAdd(std::optional<int> nEmpty = std::nullopt);
+
+// Removes leg n (the first included, while there is another): the legs
+// after it move up, a leg whose fuel is as landed now following the leg
+// before it. The page shows the leg that took its place, or the one
+// before.
+void legRemove(size_t n);
+
+// A later leg's items fitted, kept in the value held and stored.
+void legStoreFitted(size_t nLeg, const std::vector<bool>& fitted);
+// The leg shown takes item n fitted or removed (itmStoreFitted for the
+// first leg).
+void legStoreItemFitted(size_t n, bool bFitted);
