@@ -172,13 +172,18 @@ void pwbParams(void)
 
 std::vector<_wbFlight> legCalcAll(void)
 {
-    std::vector<_wbFlight> legs;
-    for (size_t n = 0; n < stateLegs().size(); n++)
-        legs.push_back(pwbCalcWB(m_wbSetup, stateLegs()[n], n));
+    return legJudge(m_wbSetup, stateLegs(), legNotRead());
+}
+
+std::vector<_wbFlight> legJudge(const _wbSetup& s, const std::vector<_wbLoadState>& legs, const std::string& strNotRead)
+{
+    std::vector<_wbFlight> flights;
+    for (size_t n = 0; n < legs.size(); n++)
+        flights.push_back(pwbCalcWB(s, legs[n], n));
     // A leg Zarv could not read leaves the flight unjudged.
-    if (const std::string str = legNotRead(); !str.empty())
-        legs.front().doubts.push_back({"leg", KIND_NONE, NAN, str, true});
-    return legs;
+    if (!strNotRead.empty() && !flights.empty())
+        flights.front().doubts.push_back({LEG_DOUBT, KIND_NONE, NAN, strNotRead, true});
+    return flights;
 }
 
 std::vector<std::string> legLabels(void)

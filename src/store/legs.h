@@ -8,6 +8,7 @@
 #pragma once
 
 #include "model/calc.h"
+#include "store/state.h"
 
 #include <cstddef>
 #include <optional>
@@ -22,6 +23,12 @@ void pwbParams(void);
 // Every leg of the flight Zarv holds now, calculated, in order; a leg Zarv
 // could not read is a doubt of the first.
 std::vector<_wbFlight> legCalcAll(void);
+// Any legs judged as legCalcAll judges the flight held: each by pwbCalcWB
+// with its own unread texts, and what of the legs was not read
+// (strNotRead, "" for none) a doubt of the first, named LEG_DOUBT.
+std::vector<_wbFlight> legJudge(const _wbSetup& s, const std::vector<_wbLoadState>& legs,
+                                const std::string& strNotRead);
+constexpr const char* LEG_DOUBT = "leg";
 
 // A short name of each leg for the verdict ("solo").
 std::vector<std::string> legLabels(void);

@@ -56,14 +56,21 @@ void stateSettleLegs(void)
     if (m_held.loadings.size() > STATE_MAX_LEGS)
         m_held.loadings.resize(STATE_MAX_LEGS);
     m_held.nShown = std::min(m_held.nShown, m_held.loadings.size() - 1);
-    m_held.loadings.front().bFuelAsLanded = false;
-    for (size_t n = 1; n < m_held.loadings.size(); n++) {
-        const _wbLoadState& b = m_held.loadings[n - 1];
-        _wbLoadState& l = m_held.loadings[n];
+    stateSettle(m_held.loadings);
+}
+
+void stateSettle(std::vector<_wbLoadState>& legs)
+{
+    if (legs.empty())
+        return;
+    legs.front().bFuelAsLanded = false;
+    for (size_t n = 1; n < legs.size(); n++) {
+        const _wbLoadState& b = legs[n - 1];
+        _wbLoadState& l = legs[n];
         if (l.bFuelAsLanded)
             l.nFuelVolume = calcLandingFuel(b.nFuelVolume, b.nTripFuel);
         // The chart's burn-off line is the flight's, not a leg's.
-        l.bShowBurnOff = m_held.loadings.front().bShowBurnOff;
+        l.bShowBurnOff = legs.front().bShowBurnOff;
     }
 }
 

@@ -51,6 +51,10 @@ void stateShowLeg(size_t n);
 // whose fuel is as landed follows the leg before it once settled.
 std::vector<_wbLoadState>& stateEditLegs(void);
 void stateSettleLegs(void);
+// Any list of legs settled as the flight held is: a leg whose fuel is as
+// landed takes what the leg before landed with, and every leg the first's
+// burn-off line (the record's check and the reference cases settle theirs).
+void stateSettle(std::vector<_wbLoadState>& legs);
 
 // The next leg after leg n as it starts at that leg's landing: the same
 // occupants, items and ballast, the fuel left after its trip, no trip yet.

@@ -499,23 +499,37 @@ void valSetUnread(_prmValueId nId, const std::string& strText)
     });
 }
 
-std::vector<std::pair<std::string, std::string>> valUnreadTexts(void)
+namespace
+{
+
+// Whether a value is one leg nLeg keeps of its own: every value for the
+// first, a loading's for a later one (the aircraft's are the first's).
+bool isLegs(const _prmValue& r, size_t nLeg)
+{
+    return nLeg == 0 || valGroupOf(r, nLeg) != r.pszGroup;
+}
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>> valUnreadTexts(size_t nLeg)
 {
     std::vector<std::pair<std::string, std::string>> v;
     for (const _prmValue& r : m_values)
-        if (!valUnread(r.nId).empty())
-            v.emplace_back(pathOf(r), valUnread(r.nId));
+        if (isLegs(r, nLeg) && !valUnreadOfLeg(r.nId, nLeg).empty())
+            v.emplace_back(pathOf(r), valUnreadOfLeg(r.nId, nLeg));
     return v;
 }
 
-void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts)
+void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts, size_t nLeg)
 {
     for (const _prmValue& r : m_values) {
+        if (!isLegs(r, nLeg))
+            continue;
         std::string strKept;
         for (const auto& [strPath, strText] : texts)
             if (strPath == pathOf(r) && valIsNumber(r))
                 strKept = strText;
-        prmKeepUnreadText(valGroupOf(r, stateShownLeg()).c_str(), r.pszKey, strKept);
+        prmKeepUnreadText(valGroupOf(r, nLeg).c_str(), r.pszKey, strKept);
     }
 }
 

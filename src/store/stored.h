@@ -154,9 +154,11 @@ const std::string& valUnreadOfLeg(_prmValueId nId, size_t nLeg);
 // Keeps a value's unread text ("" to clear it), and stores its owner's list
 // where that changes it.
 void valSetUnread(_prmValueId nId, const std::string& strText);
-// Every unread text held, by "Group/Key", and back (for the record's line).
-std::vector<std::pair<std::string, std::string>> valUnreadTexts(void);
-void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts);
+// Every unread text held, by "Group/Key" (the first leg's group for every
+// leg), and back (for the record's line): leg 0's are the aircraft's and
+// the first leg's loading's, a later leg's only its own loading's.
+std::vector<std::pair<std::string, std::string>> valUnreadTexts(size_t nLeg = 0);
+void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& texts, size_t nLeg = 0);
 
 // Every value of an aircraft and a loading that cannot be judged: unread
 // (as held now), or no amount of its kind (model/units' bounds); each
