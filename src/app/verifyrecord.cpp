@@ -7,6 +7,7 @@
 
 #include "model/words.h"
 #include "store/filing.h"
+#include "store/legs.h"
 #include "store/record.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -141,6 +142,39 @@ bool ownOnly(int fd, struct stat* pst)
     return fstat(fd, pst) == 0 && pst->st_uid == geteuid() && !(pst->st_mode & 0022);
 }
 
+// What a line's legs should have said, recomputed from its own values as
+// the window judges a flight: each leg with its own texts not read, a leg
+// whose fuel is as landed taking what the leg before landed with; each
+// difference, a leg's named by its number.
+std::vector<std::string> legDifferences(const _recEntry& e, const _wbSetup& setup)
+{
+    std::vector<_wbLoadState> legs = {e.load};
+    valTakeUnreadTexts(e.unread, 0);
+    for (const _recLeg& l : e.legs) {
+        valTakeUnreadTexts(l.unread, legs.size());
+        legs.push_back(l.load);
+    }
+    stateSettle(legs);
+    std::vector<_wbFlight> flights = legJudge(setup, legs, e.strLegsNotRead);
+    if (!e.bValuesJudged)
+        flights.front().doubts.clear();
+    std::vector<std::string> labels;
+    for (const _wbLoadState& l : legs)
+        labels.emplace_back(stateLegLabel(l));
+    std::vector<std::string> diffs =
+        recDifferences(e.outputs, recFlightOutputsOf(flights, wrdLegsVerdictText(flights, labels, setup)));
+    for (size_t n = 1; n < legs.size(); n++) {
+        // The fuel of a leg as landed is no value of its own.
+        if (legs[n].nFuelVolume != e.legs[n - 1].load.nFuelVolume)
+            diffs.push_back("leg " + std::to_string(n + 1) + " fuel, as the leg before landed: recorded " +
+                            recNumberText(e.legs[n - 1].load.nFuelVolume) + " recomputed " +
+                            recNumberText(legs[n].nFuelVolume));
+        const std::vector<std::string> leg = recDifferences(e.legs[n - 1].outputs, recOutputsOf(flights[n], ""), n);
+        diffs.insert(diffs.end(), leg.begin(), leg.end());
+    }
+    return diffs;
+}
+
 // What a line's sheet should have said and its fingerprint, recomputed;
 // each difference.
 std::vector<std::string> recomputed(const _recRead& r)
@@ -149,12 +183,7 @@ std::vector<std::string> recomputed(const _recRead& r)
     // What Zarv.conf held decides what could not be judged; the
     // calculation takes the density in use from it all the same.
     setup.nFuelDensity = r.entry.storedDensity.value_or(setup.nFuelDensity);
-    valTakeUnreadTexts(r.entry.unread);
-    _wbFlight flight = pwbCalcWB(setup, r.entry.load);
-    if (!r.entry.bValuesJudged)
-        flight.doubts.clear();
-    std::vector<std::string> diffs =
-        recDifferences(r.entry.outputs, recOutputsOf(flight, wrdFlightVerdictText(flight, setup)));
+    std::vector<std::string> diffs = legDifferences(r.entry, setup);
     // The fingerprint ties the sheet to the aircraft's figures: it must be
     // the one of the figures the line holds, as Zarv.conf held them; a
     // line an older Zarv wrote is checked by its own fingerprint's list.
@@ -214,6 +243,9 @@ void wbCheckRecordLine(_wbRecordTally* pt, const std::string& strLine, int nLine
     } else {
         if (pt->bChainStarted)
             diffs.push_back("no chain, after lines with one: written outside Zarv, or its chain removed");
+        // Every Zarv that records legs chains its lines.
+        if (!r.entry.legs.empty() || !r.entry.strLegsNotRead.empty())
+            diffs.push_back("legs, with no chain: written outside Zarv, or its chain removed");
         // An older Zarv named the sheet by the time it printed it.
         g_autoptr(GDateTime) pdt = g_date_time_new_from_iso8601(r.entry.strTime.c_str(), nullptr);
         if (pdt)

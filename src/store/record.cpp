@@ -25,6 +25,9 @@ namespace
 // The names of the points in the record (the limits' are their rows').
 constexpr std::array<const char*, POINT_COUNT> POINT_NAMES = {"takeOff", "landing", "noFuel"};
 constexpr std::array<const char*, POINT_COUNT> POINT_WORDS = {"take-off", "landing", "no fuel"};
+// A later leg's flag in its inputs, and the text of the legs not read.
+constexpr const char* LEG_FUEL_AS_LANDED = "fuelAsLanded";
+constexpr const char* LEGS_NOT_READ = "notRead";
 
 // ---- Writing ---------------------------------------------------------------
 
@@ -348,6 +351,14 @@ constexpr std::array<_recNumberField, 14> NUMBER_FIELDS = {{
 
 } // namespace
 
+_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const std::string& strVerdict)
+{
+    _recOutputs out = recOutputsOf(legs.empty() ? _wbFlight{} : legs.front(), strVerdict);
+    for (const _wbFlight& f : legs)
+        out.bWithin = out.bWithin && f.within();
+    return out;
+}
+
 _recOutputs recOutputsOf(const _wbFlight& flight, const std::string& strVerdict)
 {
     _recOutputs out;
@@ -363,6 +374,11 @@ _recOutputs recOutputsOf(const _wbFlight& flight, const std::string& strVerdict)
     return out;
 }
 
+std::string recNumberText(double n)
+{
+    return number(n);
+}
+
 std::string recTimeText(time_t t)
 {
     g_autoptr(GDateTime) pdt = g_date_time_new_from_unix_local(t);
@@ -371,6 +387,73 @@ std::string recTimeText(time_t t)
     g_autofree gchar* psz = g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%S%:z");
     return psz ? psz : "";
 }
+
+namespace
+{
+
+std::string unreadText(const std::vector<std::pair<std::string, std::string>>& texts)
+{
+    Object unread;
+    for (const auto& [strPath, strText] : texts)
+        unread.add(strPath.c_str(), quoted(strText));
+    return unread.text();
+}
+
+// A leg's points, the landing only with a trip, each with every limit.
+void addPoints(Object& o, const _recOutputs& out)
+{
+    for (size_t n = 0; n < POINT_COUNT; n++) {
+        if (n == POINT_LANDING && !out.bLanding)
+            continue;
+        const _recPoint& p = out.points[n];
+        Object limits;
+        for (size_t k = 0; k < LIMIT_COUNT; k++)
+            limits.add(LIM_ROWS[k].pszRecordName, quoted(p.bBeyond[k] ? "beyond" : "within"));
+        o.add(POINT_NAMES[n], Object()
+                                  .add("weight", p.nWeight)
+                                  .add("longArm", p.nLongArm)
+                                  .add("latArm", p.nLatArm)
+                                  .add("limits", limits.text())
+                                  .text());
+    }
+}
+
+// The legs after the first, "2" and up, each as the line holds the first:
+// its own inputs, the aircraft's items as it took them, its people, its
+// texts not read and its points.
+std::string legsText(const _recEntry& e)
+{
+    Object legs;
+    for (size_t n = 0; n < e.legs.size(); n++) {
+        const _recLeg& l = e.legs[n];
+        Object inputs, leg;
+        for (const _recNumberField& f : NUMBER_FIELDS)
+            if (f.pLoad)
+                inputs.add(f.pszKey, l.load.*f.pLoad);
+        inputs.add("ballastPosition", static_cast<double>(l.load.nBallastPosn))
+            .flag(LEG_FUEL_AS_LANDED, l.load.bFuelAsLanded);
+        leg.add("inputs", inputs.text());
+        if (!e.setup.items.empty()) {
+            Object fitted;
+            for (size_t k = 0; k < e.setup.items.size(); k++)
+                fitted.flag(std::to_string(k + 1).c_str(), calcItemFitted(e.setup, l.load.fitted, k));
+            leg.add("fitted", fitted.text());
+        }
+        for (const auto& [pszKey, pstr] :
+             {std::pair{"leftSeat", &l.strLeftSeat}, std::pair{"rightSeat", &l.strRightSeat},
+              std::pair{"commander", &l.strCommander}})
+            if (!pstr->empty())
+                leg.add(pszKey, quoted(*pstr));
+        leg.add("unread", unreadText(l.unread));
+        addPoints(leg, l.outputs);
+        legs.add(std::to_string(n + 2).c_str(), leg.text());
+    }
+    if (!e.strLegsNotRead.empty())
+        legs.add(LEGS_NOT_READ, quoted(e.strLegsNotRead));
+    return legs.text();
+}
+
+} // namespace
 
 std::string recLine(const _recEntry& e)
 {
@@ -432,24 +515,12 @@ std::string recLine(const _recEntry& e)
     }
     // Written always, even empty: it marks a line whose verdict judged the
     // values themselves.
-    Object unread;
-    for (const auto& [strPath, strText] : e.unread)
-        unread.add(strPath.c_str(), quoted(strText));
-    line.add("unread", unread.text());
-    for (size_t n = 0; n < POINT_COUNT; n++) {
-        if (n == POINT_LANDING && !e.outputs.bLanding)
-            continue;
-        const _recPoint& p = e.outputs.points[n];
-        Object limits;
-        for (size_t k = 0; k < LIMIT_COUNT; k++)
-            limits.add(LIM_ROWS[k].pszRecordName, quoted(p.bBeyond[k] ? "beyond" : "within"));
-        line.add(POINT_NAMES[n], Object()
-                                     .add("weight", p.nWeight)
-                                     .add("longArm", p.nLongArm)
-                                     .add("latArm", p.nLatArm)
-                                     .add("limits", limits.text())
-                                     .text());
-    }
+    line.add("unread", unreadText(e.unread));
+    addPoints(line, e.outputs);
+    // Only for a flight of several legs, or one whose legs were not all
+    // read: a line of one leg is written as it always was.
+    if (!e.legs.empty() || !e.strLegsNotRead.empty())
+        line.add("legs", legsText(e));
     line.flag("within", e.outputs.bWithin).add("verdict", quoted(e.outputs.strVerdict));
     return line.text() + "\n";
 }
@@ -594,6 +665,57 @@ void readPoints(Reader& rd, const Members& m, _recOutputs* pOutputs)
     }
 }
 
+std::vector<std::pair<std::string, std::string>> readUnread(Reader& rd, const Members* pu)
+{
+    std::vector<std::pair<std::string, std::string>> texts;
+    if (pu)
+        for (const auto& [strPath, value] : *pu)
+            texts.emplace_back(strPath, rd.text(pu, strPath.c_str()));
+    return texts;
+}
+
+// A leg after the first, as legsText writes it.
+_recLeg readLeg(Reader& rd, const Members& m, const _wbSetup& setup)
+{
+    _recLeg l;
+    const Members* pin = rd.object(m, "inputs");
+    for (const _recNumberField& f : NUMBER_FIELDS)
+        if (f.pLoad)
+            l.load.*f.pLoad = rd.number(pin, f.pszKey);
+    l.load.nBallastPosn = rd.choice<guint>(pin, "ballastPosition");
+    l.load.bFuelAsLanded = rd.flag(pin, LEG_FUEL_AS_LANDED);
+    if (!setup.items.empty()) {
+        const Members* pf = rd.object(m, "fitted");
+        for (size_t k = 0; k < setup.items.size(); k++)
+            l.load.fitted.push_back(rd.flag(pf, std::to_string(k + 1).c_str()));
+    }
+    l.strLeftSeat = rd.optionalText(&m, "leftSeat");
+    l.strRightSeat = rd.optionalText(&m, "rightSeat");
+    l.strCommander = rd.optionalText(&m, "commander");
+    l.unread = readUnread(rd, rd.object(m, "unread"));
+    readPoints(rd, m, &l.outputs);
+    return l;
+}
+
+// The legs after the first: "2" and up, one after another, at most the
+// flight's six, and nothing else but the legs not read; a leg missing or
+// numbered another way would be judged as no leg at all.
+void readLegs(Reader& rd, const Members& m, _recEntry* pe)
+{
+    if (!m.count("legs"))
+        return;
+    const Members* pl = rd.object(m, "legs");
+    if (!pl)
+        return;
+    for (size_t n = 2; n <= STATE_MAX_LEGS && pl->count(std::to_string(n)); n++)
+        if (const Members* pleg = rd.object(*pl, std::to_string(n).c_str()))
+            pe->legs.push_back(readLeg(rd, *pleg, pe->setup));
+    if (pl->count(LEGS_NOT_READ))
+        pe->strLegsNotRead = rd.text(pl, LEGS_NOT_READ);
+    if (pl->size() != pe->legs.size() + pl->count(LEGS_NOT_READ) || pl->empty())
+        rd.note("legs", "legs 2 to 6 in order");
+}
+
 // The chain that closes a line: its content is what stands before it.
 void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRead* pr)
 {
@@ -688,10 +810,9 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
     }
     e.bValuesJudged = pm->count("unread") != 0;
     if (e.bValuesJudged)
-        if (const Members* pu = rd.object(*pm, "unread"))
-            for (const auto& [strPath, value] : *pu)
-                e.unread.emplace_back(strPath, rd.text(pu, strPath.c_str()));
+        e.unread = readUnread(rd, rd.object(*pm, "unread"));
     readPoints(rd, *pm, &e.outputs);
+    readLegs(rd, *pm, &e);
     e.outputs.bWithin = rd.flag(pm, "within");
     e.outputs.strVerdict = rd.text(pm, "verdict");
     readChain(rd, *pm, strLine, &r);
@@ -713,12 +834,13 @@ std::vector<_recRead> recReadText(const std::string& strText)
     return lines;
 }
 
-std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutputs& now)
+std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutputs& now, size_t nLeg)
 {
     std::vector<std::string> diffs;
+    const std::string strLeg = nLeg == 0 ? "" : "leg " + std::to_string(nLeg + 1) + " ";
     auto differ = [&](const std::string& strWhat, const std::string& strWas, const std::string& strNow) {
         if (strWas != strNow)
-            diffs.push_back(strWhat + ": recorded " + strWas + " recomputed " + strNow);
+            diffs.push_back(strLeg + strWhat + ": recorded " + strWas + " recomputed " + strNow);
     };
     auto yesNo = [](bool b) { return std::string(b ? "yes" : "no"); };
     differ("landing", yesNo(was.bLanding), yesNo(now.bLanding));
@@ -737,6 +859,8 @@ std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutput
                 differ(strPoint + " " + LIM_ROWS[k].pszRecordName + " limit", a.bBeyond[k] ? "beyond" : "within",
                        b.bBeyond[k] ? "beyond" : "within");
     }
+    if (nLeg != 0)
+        return diffs;
     differ("within limits", yesNo(was.bWithin), yesNo(now.bWithin));
     differ("verdict", quoted(was.strVerdict), quoted(now.strVerdict));
     return diffs;

@@ -38,6 +38,18 @@ struct _recOutputs {
     std::string strVerdict;
 };
 
+// A leg of a flight after the first as the record keeps it: its loading
+// (its fuel as it took off, and whether that was what the leg before landed
+// with), who sat where and which seat commanded, the texts of its own values
+// not read (by the first leg's "Group/Key"), and its points; the flight's
+// within and verdict are the line's.
+struct _recLeg {
+    _wbLoadState load = {};
+    std::string strLeftSeat, strRightSeat, strCommander;
+    std::vector<std::pair<std::string, std::string>> unread;
+    _recOutputs outputs;
+};
+
 // One line of the record.
 struct _recEntry {
     std::string strTime; // ISO 8601 with the zone's offset
@@ -60,11 +72,21 @@ struct _recEntry {
     // older Zarv wrote did not, and is checked as it was judged).
     std::vector<std::pair<std::string, std::string>> unread;
     bool bValuesJudged = true;
+    // The first leg's points; whether the flight may be flown and its
+    // verdict, as the sheet states them for every leg.
     _recOutputs outputs;
+    // The legs after the first, for a flight of several ("legs" in the line,
+    // written only then), and what of the legs Zarv.conf held was not read,
+    // a doubt of the first leg.
+    std::vector<_recLeg> legs;
+    std::string strLegsNotRead;
 };
 
 // The outputs of a judged flight, with its verdict in words.
 _recOutputs recOutputsOf(const _wbFlight& flight, const std::string& strVerdict);
+// The line's outputs of a flight of one leg or several: the first leg's
+// points, within only where every leg is, and the flight's verdict.
+_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const std::string& strVerdict);
 
 // "2026-12-08T23:10:05+01:00".
 std::string recTimeText(time_t t);
@@ -116,6 +138,12 @@ std::vector<_recRead> recReadText(const std::string& strText);
 // line without one, whose own hash) is strBefore ("" for the first line).
 std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet);
 
+// A figure as the record writes it, reading back to the same double.
+std::string recNumberText(double n);
+
 // Each difference of recomputed from recorded: "take-off weight: recorded X
-// recomputed Y", with the figures as written in the record.
-std::vector<std::string> recDifferences(const _recOutputs& recorded, const _recOutputs& recomputed);
+// recomputed Y", with the figures as written in the record. For a leg after
+// the first (nLeg from 1) its points alone, named by the leg ("leg 2
+// take-off weight: …"): whether the flight is within and its verdict are
+// the first's.
+std::vector<std::string> recDifferences(const _recOutputs& recorded, const _recOutputs& recomputed, size_t nLeg = 0);

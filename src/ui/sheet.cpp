@@ -10,6 +10,7 @@
 #include "model/date.h"
 #include "model/texts.h"
 #include "model/words.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -24,6 +25,7 @@
 #include <cairo-pdf.h>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -351,15 +353,31 @@ _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_
     entry.strWeighed = valGetText(VAL_WEIGHED);
     entry.strCopiedFrom = valGetText(VAL_COPIED_FROM);
     entry.setup = m_wbSetup;
-    entry.load = stateLoad();
-    entry.unread = valUnreadTexts();
+    // The first leg in the line's own fields, whichever leg the page shows.
+    const std::vector<_wbLoadState>& legs = stateLegs();
+    entry.load = legs.front();
+    entry.unread = valUnreadTexts(0);
     entry.setup.nFuelDensity = unitFuelDensity(m_wbSetup);
     entry.setup.nWeighingMonths = dateWeighingMonths(m_wbSetup.nWeighingMonths);
     if (entry.setup.nFuelDensity != m_wbSetup.nFuelDensity)
         entry.storedDensity = m_wbSetup.nFuelDensity;
     if (entry.setup.nWeighingMonths != m_wbSetup.nWeighingMonths)
         entry.storedMonths = m_wbSetup.nWeighingMonths;
-    entry.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, m_wbSetup));
+    // A flight of one leg is recorded from the flight the sheet was drawn
+    // from, as it always was; of several, every leg as the sheet judges it.
+    const std::vector<_wbFlight> flights = legs.size() == 1 ? std::vector<_wbFlight>{flight} : legCalcAll();
+    for (const _wbDoubt& d : flights.front().doubts)
+        if (d.pszWhat && std::strcmp(d.pszWhat, LEG_DOUBT) == 0)
+            entry.strLegsNotRead = d.strUnread;
+    for (size_t n = 1; n < legs.size(); n++) {
+        const auto text = [n](_prmValueId nId) {
+            return prmGetKeyString(valGroupOf(valValue(nId), n).c_str(), valValue(nId).pszKey);
+        };
+        entry.legs.push_back({legs[n], txtOneLine(text(VAL_LSEAT_PERSON), MAX_USER_CHARS),
+                              txtOneLine(text(VAL_RSEAT_PERSON), MAX_USER_CHARS), text(VAL_COMMANDER),
+                              valUnreadTexts(n), recOutputsOf(flights[n], "")});
+    }
+    entry.outputs = recFlightOutputsOf(flights, wrdLegsVerdictText(flights, legLabels(), m_wbSetup));
     return entry;
 }
 

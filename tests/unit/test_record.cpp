@@ -7,6 +7,7 @@
 #include "app/verifyrecord.h"
 #include "model/words.h"
 #include "store/filing.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -232,6 +233,89 @@ TEST(Record, EveryTamperingIsFound)
         const int nStatus = wbVerifyRecord(dir.path().c_str());
         const std::string strSaid = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
         EXPECT_EQ(nStatus, c.nStatus) << c.pszName << ":\n" << strSaid;
+        EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
+    }
+    setlocale(LC_ALL, strLocale.c_str());
+}
+
+// A sheet of two legs as the window records it, the second solo with a
+// text of its own not read where bUnread: leg 2 out of its lateral limit, or
+// not judged.
+_recEntry twoLegs(bool bUnread)
+{
+    _wbSetup setup = calcWithFixedArms({});
+    setup.nBasicWeight = 400, setup.nBasicLongArm = 2700, setup.nBasicLatArm = 1;
+    setup.items = {{"Left door", 5.4, 1850, -650, true}};
+    std::vector<_wbLoadState> legs = {{80, 80, 60, BALLAST_NONE, 20, FALSE, {true}},
+                                      {0, 80, 0, BALLAST_NONE, 10, FALSE, {false}, true}};
+    stateSettle(legs);
+    valTakeUnreadTexts(bUnread ? std::vector<std::pair<std::string, std::string>>{{"Load/RSeat", "8O"}}
+                               : std::vector<std::pair<std::string, std::string>>{},
+                       1);
+    const std::vector<_wbFlight> flights = legJudge(setup, legs, "");
+    _recEntry e;
+    e.strTime = bUnread ? "2026-12-01T10:00:00+00:00" : "2026-12-02T10:00:00+00:00";
+    e.strVersion = "1.0.0";
+    e.strRegistration = "G-ZARV";
+    e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
+                                      PRM_FINGERPRINT_VERSION, setup);
+    e.setup = setup;
+    e.load = legs[0];
+    e.legs = {{legs[1], "", "B. \"Solo\"", "right", valUnreadTexts(1), recOutputsOf(flights[1], "")}};
+    e.outputs = recFlightOutputsOf(flights, wrdLegsVerdictText(flights, {"", "solo"}, setup));
+    return e;
+}
+
+// A line of several legs reads back as written, and the check finds every
+// leg changed by hand, whether or not its chain was taken off with it.
+TEST(Record, EveryLegIsReadBackAndChecked)
+{
+    const std::string strUnchained = ",\"hash\":[^\n]*";
+    const struct {
+        const char* pszName;
+        const char* pszPattern;
+        const char* pszWith;
+        bool bUnchain;
+        const char* pszSays;
+    } cases[] = {
+        {"nothing", "^$", "", false, "2 sheets, all match\n"},
+        {"a seat of leg 2", "(\"2\":\\{\"inputs\":\\{\"lSeat\":0,\"rSeat\":)80", "\\g<1>70", false,
+         "line 2, 2026-12-02T10:00:00+00:00: changed since it was written"},
+        {"a seat of leg 2, unchained", "(\"2\":\\{\"inputs\":\\{\"lSeat\":0,\"rSeat\":)80", "\\g<1>70", true,
+         "line 2, 2026-12-02T10:00:00+00:00: leg 2 take-off weight: recorded"},
+        {"leg 2's fuel as landed", "(\"2\":\\{\"inputs\":\\{[^}]*\"fuel\":)[0-9.]+", "\\g<1>60", true,
+         "leg 2 fuel, as the leg before landed: recorded 60 recomputed"},
+        {"leg 2 removed", ",\"legs\":.*(?=,\"within\":)", "", true, "line 2, 2026-12-02T10:00:00+00:00: verdict:"},
+        {"leg 2 renumbered", "\"2\":\\{\"inputs\"", "\"3\":{\"inputs\"", true, "\"legs\" is not legs 2 to 6"},
+        {"the flight's verdict", "\"verdict\":\"NOT WITHIN LIMITS: leg 2 \\(solo\\)", "\"verdict\":\"WITHIN LIMITS",
+         true, "line 2, 2026-12-02T10:00:00+00:00: verdict: recorded"},
+        {"leg 2's text not read", "\"unread\":\\{\"Load/RSeat\":\"8O\"\\}", "\"unread\":{}", true,
+         "line 1, 2026-12-01T10:00:00+00:00: verdict: recorded"},
+    };
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
+    for (const auto& c : cases) {
+        zt::TempDir dir;
+        const std::string strFolder = dir / "Load sheets";
+        g_mkdir(strFolder.c_str(), 0700);
+        const int fdDir = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY);
+        for (bool bUnread : {true, false}) {
+            const std::string strLine = recLine(twoLegs(bUnread));
+            const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
+            EXPECT_EQ(r.strError, "");
+            EXPECT_EQ(recLine(r.entry), strLine);
+            ASSERT_EQ(recAppend(fdDir, strLine, ""), "");
+        }
+        close(fdDir);
+        valTakeUnreadTexts({}, 1);
+        const std::string strFile = strFolder + "/" + REC_FILE_NAME;
+        zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), c.pszPattern, c.pszWith));
+        if (c.bUnchain)
+            zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), strUnchained, "}"));
+        testing::internal::CaptureStdout();
+        const int nStatus = wbVerifyRecord(dir.path().c_str());
+        const std::string strSaid = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(nStatus, *c.pszWith || c.bUnchain ? 1 : 0) << c.pszName << ":\n" << strSaid;
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
     }
     setlocale(LC_ALL, strLocale.c_str());
