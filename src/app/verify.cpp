@@ -5,6 +5,8 @@
 #include "app/verify.h"
 
 #include "app/bars.h"
+#include "model/words.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -13,6 +15,7 @@
 #include "ui/misc.h"
 #include "ui/report.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -83,6 +86,49 @@ void compare(const char* pszPoint, const _casPoint& want, const _wbFlight& f, _w
                          bWithin ? "within" : "beyond", bWithin == want.bWithin});
 }
 
+// The legs of a case of several as the window judges a flight: a leg whose
+// fuel is as landed takes what the leg before landed with, each judged on
+// the case's values alone (none of them was typed, so none is doubted).
+std::vector<_wbFlight> calculateLegs(const _casCase& c, std::vector<_wbLoadState>* pLegs)
+{
+    std::vector<_wbLoadState>& legs = *pLegs;
+    legs = {{c.loading.nLSeatWeight, c.loading.nRSeatWeight, c.loading.nFuelVolume, c.loading.nBallastPosn, c.nTrip,
+             FALSE, c.fitted}};
+    for (const _casLeg& l : c.legs)
+        legs.push_back({l.loading.nLSeatWeight, l.loading.nRSeatWeight, l.loading.nFuelVolume, l.loading.nBallastPosn,
+                        l.nTrip, FALSE, l.fitted, l.bAsLanded});
+    stateSettle(legs);
+    std::vector<_wbFlight> flights = legJudge(calcWithFixedArms(c.setup), legs, "");
+    for (_wbFlight& f : flights)
+        f.doubts.clear();
+    return flights;
+}
+
+// A case of several legs: each leg's points, then the flight's verdict as
+// the sheet words it.
+void compareLegs(const _casCase& c, const _casFile& file, _casOutcome* pOutcome)
+{
+    std::vector<_wbLoadState> legs, again;
+    const std::vector<_wbFlight> flights = calculateLegs(c, &legs), second = calculateLegs(c, &again);
+    for (size_t n = 0; n < flights.size(); n++)
+        pOutcome->bRepeatable = pOutcome->bRepeatable && sameBits(flights[n], second[n]);
+    for (size_t n = 1; n < flights.size(); n++) {
+        const _casLeg& l = c.legs[n - 1];
+        const std::string strLeg = "leg " + std::to_string(n + 1);
+        compare((strLeg + " take-off").c_str(), l.takeOff, flights[n], POINT_TAKE_OFF, c, file, &pOutcome->figures);
+        if (l.bLanding)
+            compare((strLeg + " landing").c_str(), l.landing, flights[n], POINT_LANDING, c, file, &pOutcome->figures);
+    }
+    std::vector<std::string> labels;
+    for (const _wbLoadState& l : legs)
+        labels.emplace_back(stateLegLabel(l));
+    const std::string strWords = wrdLegsVerdictText(flights, labels, c.setup);
+    const bool bWithin = std::all_of(flights.begin(), flights.end(), [](const _wbFlight& f) { return f.within(); });
+    pOutcome->figures.push_back({"flight verdict", c.bFlightWithin ? "within" : "beyond",
+                                 std::string(bWithin ? "within" : "beyond") + " (" + strWords + ")",
+                                 bWithin == c.bFlightWithin && strWords.starts_with("WITHIN LIMITS") == bWithin});
+}
+
 _casOutcome runCase(const _casCase& c, const _casFile& file)
 {
     const _wbFlight first = calculate(c);
@@ -91,6 +137,8 @@ _casOutcome runCase(const _casCase& c, const _casFile& file)
     compare("take-off", c.takeOff, first, POINT_TAKE_OFF, c, file, &o.figures);
     if (c.bLanding)
         compare("landing", c.landing, first, POINT_LANDING, c, file, &o.figures);
+    if (!c.legs.empty())
+        compareLegs(c, file, &o);
     return o;
 }
 

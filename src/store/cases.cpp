@@ -5,6 +5,7 @@
 
 #include "store/items.h"
 #include "store/params.h"
+#include "store/state.h"
 
 #include <glib.h>
 
@@ -21,7 +22,8 @@ constexpr const char* TOLERANCE_GROUP = "Tolerance";
 
 // The keys a case may have; any other is a typing error that would leave a
 // figure unchecked.
-constexpr std::array<const char*, 24> CASE_KEYS = {"WeightUnit",
+constexpr std::array<const char*, 25> CASE_KEYS = {"FlightVerdict",
+                                                   "WeightUnit",
                                                    "ArmUnit",
                                                    "FuelUnit",
                                                    "BasicWeight",
@@ -165,6 +167,34 @@ bool readItems(_casReader& r, _casCase& c)
     return r.strError.empty();
 }
 
+// A leg after the first: "Leg2" up to "Leg6", one after another, each "left
+// seat; right seat; fuel or as landed; trip; ballast none, front or rear"
+// and "fitted" or "removed" for each item in turn, in the case's units; and
+// its expected figures, the first leg's keys after its own ("Leg2Weight",
+// "Leg2LandingVerdict").
+constexpr const char* LEG_KEY = "Leg";
+constexpr const char* LEG_AS_LANDED = "as landed";
+constexpr std::array<const char*, 9> LEG_FIGURES = {
+    "", "Weight", "LongArm", "LatArm", "Verdict", "LandingWeight", "LandingLongArm", "LandingLatArm", "LandingVerdict"};
+
+// The leg a key is of, written as the reading asks for it ("Leg2",
+// "Leg2Weight", never "Leg02" nor "Leg1"); 0 for a key of no leg.
+size_t legOfKey(const char* pszKey)
+{
+    if (!g_str_has_prefix(pszKey, LEG_KEY))
+        return 0;
+    const char* pszDigits = pszKey + strlen(LEG_KEY);
+    char* pszEnd = nullptr;
+    const long n = strtol(pszDigits, &pszEnd, 10);
+    if (!g_ascii_isdigit(*pszDigits) || n < 2 || n > static_cast<long>(STATE_MAX_LEGS) ||
+        std::to_string(n) != std::string(pszDigits, static_cast<size_t>(pszEnd - pszDigits)))
+        return 0;
+    return std::any_of(LEG_FIGURES.begin(), LEG_FIGURES.end(),
+                       [&](const char* psz) { return !std::strcmp(psz, pszEnd); })
+               ? static_cast<size_t>(n)
+               : 0;
+}
+
 _casPoint readPoint(_casReader& r, const _wbSetup& s, const char* pszWeight, const char* pszLong, const char* pszLat,
                     const char* pszVerdict)
 {
@@ -176,13 +206,85 @@ _casPoint readPoint(_casReader& r, const _wbSetup& s, const char* pszWeight, con
     return p;
 }
 
+// One leg's fields, into the leg.
+bool readLegFields(_casReader& r, const std::string& strKey, const _casCase& c, _casLeg* pLeg)
+{
+    gsize nFields = 0;
+    g_auto(GStrv) ppsz = g_key_file_get_string_list(r.pKeyFile, r.strGroup.c_str(), strKey.c_str(), &nFields, nullptr);
+    std::vector<std::string> fields;
+    for (gsize i = 0; ppsz && i < nFields; i++)
+        fields.push_back(g_strstrip(ppsz[i]));
+    if (fields.size() != 5 + c.setup.items.size())
+        return r.fail(strKey.c_str(),
+                      "is not left seat; right seat; fuel or as landed; trip; ballast" +
+                          std::string(c.setup.items.empty() ? "" : "; fitted or removed for each item"));
+    auto numberAt = [&](size_t i, _unitKind nKind) {
+        double v = 0;
+        if (!prmReadsAsNumber(fields[i].c_str(), &v))
+            r.fail(strKey.c_str(), "\"" + fields[i] + "\" is no finite number");
+        return unitToInternal(nKind, v, c.setup);
+    };
+    _casLeg& l = *pLeg;
+    l.loading.nLSeatWeight = numberAt(0, KIND_WEIGHT);
+    l.loading.nRSeatWeight = numberAt(1, KIND_WEIGHT);
+    l.bAsLanded = fields[2] == LEG_AS_LANDED;
+    l.loading.nFuelVolume = l.bAsLanded ? 0 : numberAt(2, KIND_FUEL);
+    l.nTrip = numberAt(3, KIND_FUEL);
+    const auto ballast = std::find_if(BALLAST_POSITIONS.begin(), BALLAST_POSITIONS.end(),
+                                      [&](const char* psz) { return fields[4] == psz; });
+    if (ballast == BALLAST_POSITIONS.end())
+        r.fail(strKey.c_str(), "\"" + fields[4] + "\" is none of none, front, rear");
+    l.loading.nBallastPosn = static_cast<guint>(ballast - BALLAST_POSITIONS.begin());
+    for (size_t k = 5; k < fields.size(); k++) {
+        if (fields[k] != ITEM_FITTED[0] && fields[k] != ITEM_FITTED[1])
+            r.fail(strKey.c_str(), "\"" + fields[k] + "\" is neither fitted nor removed");
+        l.fitted.push_back(fields[k] == ITEM_FITTED[0]);
+    }
+    return r.strError.empty();
+}
+
+// The legs after the first, with the figures each expects, and the
+// flight's verdict where there are any.
+bool readLegs(_casReader& r, _casCase& c)
+{
+    for (size_t n = 2; n <= STATE_MAX_LEGS; n++) {
+        const std::string strKey = LEG_KEY + std::to_string(n);
+        if (!r.has(strKey.c_str()))
+            break;
+        _casLeg l{};
+        if (!readLegFields(r, strKey, c, &l))
+            return false;
+        const auto key = [&](const char* psz) { return strKey + psz; };
+        l.takeOff = readPoint(r, c.setup, key("Weight").c_str(), key("LongArm").c_str(), key("LatArm").c_str(),
+                              key("Verdict").c_str());
+        l.bLanding = l.nTrip > 0;
+        if (l.bLanding)
+            l.landing = readPoint(r, c.setup, key("LandingWeight").c_str(), key("LandingLongArm").c_str(),
+                                  key("LandingLatArm").c_str(), key("LandingVerdict").c_str());
+        else if (r.has(key("LandingWeight").c_str()) || r.has(key("LandingLongArm").c_str()) ||
+                 r.has(key("LandingLatArm").c_str()) || r.has(key("LandingVerdict").c_str()))
+            return r.fail(strKey.c_str(), "expects a landing but plans no trip");
+        c.legs.push_back(l);
+    }
+    // A leg's key after a gap, or of a leg the case does not fly, would
+    // leave its figures unchecked.
+    g_auto(GStrv) ppszKeys = g_key_file_get_keys(r.pKeyFile, r.strGroup.c_str(), nullptr, nullptr);
+    for (gchar** ppsz = ppszKeys; ppsz && *ppsz; ppsz++)
+        if (const size_t n = legOfKey(*ppsz); n > c.legs.size() + 1)
+            return r.fail(*ppsz, "is of a leg that follows no leg before it");
+    if (c.legs.empty() && r.has("FlightVerdict"))
+        return r.fail("FlightVerdict", "is a verdict of legs the case does not fly");
+    c.bFlightWithin = !c.legs.empty() && r.word("FlightVerdict", VERDICTS, true) == 0;
+    return r.strError.empty();
+}
+
 bool readCase(_casReader& r, _casCase* pCase)
 {
     g_auto(GStrv) ppszKeys = g_key_file_get_keys(r.pKeyFile, r.strGroup.c_str(), nullptr, nullptr);
     for (gchar** ppsz = ppszKeys; ppsz && *ppsz; ppsz++)
         if (std::none_of(CASE_KEYS.begin(), CASE_KEYS.end(),
                          [&](const char* psz) { return !std::strcmp(psz, *ppsz); }) &&
-            !isItemKey(*ppsz))
+            !isItemKey(*ppsz) && !legOfKey(*ppsz))
             return r.fail(*ppsz, "is no key of a case");
     _casCase& c = *pCase;
     c = {};
@@ -212,7 +314,7 @@ bool readCase(_casReader& r, _casCase* pCase)
         c.landing = readPoint(r, s, "LandingWeight", "LandingLongArm", "LandingLatArm", "LandingVerdict");
     else if (r.has("LandingWeight") || r.has("LandingLongArm") || r.has("LandingLatArm") || r.has("LandingVerdict"))
         return r.fail(nullptr, "expects a landing but plans no trip");
-    return r.strError.empty();
+    return r.strError.empty() && readLegs(r, c);
 }
 
 } // namespace

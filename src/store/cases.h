@@ -15,6 +15,19 @@ struct _casPoint {
     bool bWithin;
 };
 
+// A leg of a case after the first: its loading (the fuel, where it is as
+// landed, what the leg before landed with), its items fitted, its trip and
+// what it expects at take-off and, with a trip, at landing.
+struct _casLeg {
+    _wbLoading loading;
+    bool bAsLanded;
+    std::vector<bool> fitted;
+    double nTrip;
+    _casPoint takeOff;
+    bool bLanding;
+    _casPoint landing;
+};
+
 // One case: the aircraft (units, basic weight and arms, ballast, density,
 // removable items; the fixed seat and fuel arms are the calculation's
 // own), the loading and
@@ -30,6 +43,10 @@ struct _casCase {
     _casPoint takeOff;
     bool bLanding;
     _casPoint landing;
+    // The legs after the first, of a case of several, and whether the
+    // flight as a whole is within every limit.
+    std::vector<_casLeg> legs;
+    bool bFlightWithin;
 };
 
 // A file of cases and the tolerance it states (kg and mm; 0.05 each where

@@ -11,6 +11,10 @@ namespace
 constexpr const char* GOOD = "BasicWeight=880\nBasicLongArm=106.3\nBasicLatArm=0\nLeftSeat=176\nRightSeat=0\n"
                              "Fuel=15\nWeight=1000\nLongArm=100\nLatArm=0\nVerdict=within\n";
 
+// A second leg that expects its figures, and the flight's verdict.
+constexpr const char* LEG2_FIGURES =
+    "Leg2Weight=1\nLeg2LongArm=1\nLeg2LatArm=0\nLeg2Verdict=within\nFlightVerdict=within\n";
+
 struct BadFile {
     const char* pszName;
     std::string strText;
@@ -66,6 +70,33 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"FigureTwice", std::string("[A]\n") + GOOD + "Fuel=16\n", "Fuel in [A] is written twice"},
         BadFile{"ItemAfterGap", std::string("[A]\n") + GOOD + "Item2=Door; 5.4; 1850; 0; weighed; fitted\n",
                 "key \"Item2\": follows no item"},
+        BadFile{"LegNumberedTwoWays", std::string("[A]\n") + GOOD + "Leg02=80; 0; as landed; 0; none\n",
+                "key \"Leg02\": is no key"},
+        BadFile{"LegOne", std::string("[A]\n") + GOOD + "Leg1=80; 0; as landed; 0; none\n", "key \"Leg1\": is no key"},
+        BadFile{"LegSeven", std::string("[A]\n") + GOOD + "Leg7=80; 0; as landed; 0; none\n",
+                "key \"Leg7\": is no key"},
+        BadFile{"LegInALanguage", std::string("[A]\n") + GOOD + "Leg2[de]=80; 0; wie gelandet; 0; none\n",
+                "key \"Leg2[de]\": is no key"},
+        BadFile{"LegTwice",
+                std::string("[A]\n") + GOOD + "Leg2=80; 0; as landed; 0; none\n" + LEG2_FIGURES +
+                    "Leg2=80; 80; as landed; 0; none\n",
+                "Leg2 in [A] is written twice"},
+        BadFile{"LegAfterGap", std::string("[A]\n") + GOOD + "Leg3=80; 0; as landed; 0; none\n",
+                "key \"Leg3\": is of a leg that follows no leg"},
+        BadFile{"LegFiguresOfNoLeg", std::string("[A]\n") + GOOD + LEG2_FIGURES, "key \"Leg2Weight\": is of a leg"},
+        BadFile{"LegShort", std::string("[A]\n") + GOOD + "Leg2=80; 0; as landed\n" + LEG2_FIGURES,
+                "key \"Leg2\": is not left seat; right seat; fuel or as landed"},
+        BadFile{"LegFuelWord", std::string("[A]\n") + GOOD + "Leg2=80; 0; as before; 0; none\n" + LEG2_FIGURES,
+                "key \"Leg2\": \"as before\" is no finite number"},
+        BadFile{"LegWithoutFigures", std::string("[A]\n") + GOOD + "Leg2=80; 0; as landed; 0; none\n",
+                "key \"Leg2Weight\": is missing"},
+        BadFile{"LegWithoutFlightVerdict",
+                std::string("[A]\n") + GOOD +
+                    "Leg2=80; 0; 10; 0; none\nLeg2Weight=1\n"
+                    "Leg2LongArm=1\nLeg2LatArm=0\nLeg2Verdict=within\n",
+                "key \"FlightVerdict\": is missing"},
+        BadFile{"FlightVerdictOfOneLeg", std::string("[A]\n") + GOOD + "FlightVerdict=within\n",
+                "key \"FlightVerdict\": is a verdict of legs"},
         BadFile{"NegativeTolerance", std::string("[Tolerance]\nArm=-1\n[A]\n") + GOOD, "a tolerance is below 0"}));
 
 TEST(CaseFile, FiguresAreReadInTheCasesUnits)
