@@ -1,12 +1,15 @@
 // The centre-of-gravity chart: the permitted envelope in inches, its caution
 // bands, the loading message of the moment and the marker at the loaded
-// centre of gravity. Every pass draws the whole picture from the totals.
+// centre of gravity, and a flight's legs joined in the order flown. Every
+// pass draws the whole picture from the totals.
 #include "ui/pagWBChart.h"
 #include "model/words.h"
+#include "store/legs.h"
 #include "store/state.h"
 #include "store/stored.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -625,11 +628,107 @@ void drawBurnOff(cairo_t* pCr, const _chartGeometry& g, const MarkerPoint& takeO
     marks.push_back({zeroFuel.nX - RING, zeroFuel.nY - RING, 2 * RING, 2 * RING});
 }
 
-// The message of the points a sheet judges: a warning where any point has
-// one, else the take-off's caution, and that only on a flight within limits.
+// The legs' path: neither the envelope's blue nor the warning's red.
+constexpr GdkRGBA LEG_PATH = {0.0, 0.5, 0.0, 1.0};
+constexpr double LEG_DOT = 3.5;
+
+// A leg's number beside its take-off point, on the first side clear of the
+// numbers before it and inside the square.
+void writeLegNumber(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const MarkerPoint& m, size_t n,
+                    std::vector<_chartBox>& taken)
+{
+    const std::string str = std::to_string(n + 1);
+    pango_layout_set_text(ppngLayout, str.c_str(), -1);
+    int nW = 0, nH = 0;
+    pango_layout_get_pixel_size(ppngLayout, &nW, &nH);
+    const double nGap = LEG_DOT + 2;
+    const double xLeft = g.nXOffset, xRight = g.nXOffset + g.nSize - nW;
+    const double yTop = g.nYOffset, yBottom = g.nYOffset + g.nSize - nH;
+    const std::array<std::pair<double, double>, 4> sides = {{{m.nX + nGap, m.nY - nGap - nH},
+                                                             {m.nX + nGap, m.nY + nGap},
+                                                             {m.nX - nGap - nW, m.nY - nGap - nH},
+                                                             {m.nX - nGap - nW, m.nY + nGap}}};
+    _chartBox box = {};
+    for (const auto& [x, y] : sides) {
+        box = {std::clamp(x, xLeft, xRight), std::clamp(y, yTop, yBottom), double(nW), double(nH)};
+        if (std::none_of(taken.begin(), taken.end(), [&](const _chartBox& t) { return t.overlaps(box); }))
+            break;
+    }
+    taken.push_back(box);
+    showAt(pCr, ppngLayout, box.x, box.y);
+}
+
+// Every leg of a flight of several: a thin line from each take-off (a dot)
+// to its landing (a ring) where it has a trip, and dashed from there to the
+// next take-off, the change at the stop. A point beyond the square is held
+// at its edge, as the marker is.
+void drawLegs(cairo_t* pCr, const _chartGeometry& g, const std::vector<_chartLeg>& legs)
+{
+    if (legs.empty())
+        return;
+    auto at = [&](const _wbPoint& p) { return markerPoint(g, p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH); };
+    cairo_save(pCr);
+    setColour(pCr, LEG_PATH);
+    cairo_set_line_width(pCr, 2.0);
+    for (size_t n = 0; n < legs.size(); n++) {
+        const MarkerPoint t = at(legs[n].takeOff), l = legs[n].bLanding ? at(legs[n].landing) : t;
+        cairo_move_to(pCr, t.nX, t.nY);
+        cairo_line_to(pCr, l.nX, l.nY);
+        cairo_stroke(pCr);
+        if (n + 1 == legs.size())
+            break;
+        const MarkerPoint next = at(legs[n + 1].takeOff);
+        constexpr double DASH[] = {4.0, 3.0};
+        cairo_set_dash(pCr, DASH, 2, 0);
+        cairo_move_to(pCr, l.nX, l.nY);
+        cairo_line_to(pCr, next.nX, next.nY);
+        cairo_stroke(pCr);
+        cairo_set_dash(pCr, nullptr, 0, 0);
+    }
+    cairo_set_line_width(pCr, 1.5);
+    for (const _chartLeg& leg : legs) {
+        const MarkerPoint t = at(leg.takeOff), l = at(leg.landing);
+        if (leg.bLanding) {
+            cairo_new_path(pCr);
+            cairo_arc(pCr, l.nX, l.nY, LEG_DOT, 0, 2 * G_PI);
+            cairo_stroke(pCr);
+        }
+        cairo_new_path(pCr);
+        cairo_arc(pCr, t.nX, t.nY, LEG_DOT, 0, 2 * G_PI);
+        cairo_fill(pCr);
+    }
+    cairo_restore(pCr);
+}
+
+// Each leg's number beside its take-off, over the marker drawn after the
+// path.
+void writeLegNumbers(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const std::vector<_chartLeg>& legs)
+{
+    if (legs.empty())
+        return;
+    cairo_save(pCr);
+    setColour(pCr, LEG_PATH);
+    setFont(ppngLayout, "sans bold 8");
+    pango_layout_set_attributes(ppngLayout, nullptr);
+    std::vector<_chartBox> taken;
+    for (size_t n = 0; n < legs.size(); n++) {
+        const _wbPoint& p = legs[n].takeOff;
+        writeLegNumber(pCr, ppngLayout, g, markerPoint(g, p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH), n, taken);
+    }
+    pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
+    cairo_restore(pCr);
+}
+
+// The message of the points a sheet judges, every leg's too: a warning
+// where any point has one, else the take-off's caution, and that only on a
+// flight within limits.
 _chartMessage sheetMessage(const _chartInput& what)
 {
-    const _wbPoint* points[] = {&what.takeOff, what.bLanding ? &what.landing : nullptr, &what.zeroFuel};
+    std::vector<const _wbPoint*> points = {&what.takeOff, what.bLanding ? &what.landing : nullptr, &what.zeroFuel};
+    for (const _chartLeg& l : what.legs) {
+        points.push_back(&l.takeOff);
+        points.push_back(l.bLanding ? &l.landing : nullptr);
+    }
     for (const _wbPoint* p : points) {
         if (!p)
             continue;
@@ -684,12 +783,25 @@ _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
 
 _chartInput pwbChartInput(void)
 {
-    return pwbChartInputOf(valCalcHeld(), stateLoad().bShowBurnOff != FALSE);
+    _chartInput what = pwbChartInputOf(valCalcHeld(), stateLoad().bShowBurnOff != FALSE);
+    if (stateLegs().size() > 1)
+        what.legs = pwbChartLegsOf(legCalcAll());
+    return what;
 }
 
 _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff)
 {
     return {f.points[POINT_TAKE_OFF], f.points[POINT_NO_FUEL], bShowBurnOff, f.points[POINT_LANDING], f.bLanding};
+}
+
+std::vector<_chartLeg> pwbChartLegsOf(const std::vector<_wbFlight>& legs)
+{
+    std::vector<_chartLeg> chart;
+    if (legs.size() < 2)
+        return chart;
+    for (const _wbFlight& f : legs)
+        chart.push_back({f.points[POINT_TAKE_OFF], f.points[POINT_LANDING], f.hasPoint(POINT_LANDING)});
+    return chart;
 }
 
 _chartInput pwbSheetChartInputOf(const _wbFlight& f)
@@ -726,11 +838,13 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
     auto drawMarks = [&] {
         std::vector<_chartArrow> arrows;
         std::vector<_chartBox> boxes;
+        drawLegs(pCr, g, what.legs);
         // The take-off's arrow over the burn-off line that starts under it.
         const Beyond b = beyondSquare(g, takeOff, 30);
         const bool bArrow = what.bEveryPoint && (b.nX || b.nY);
         if (!bArrow)
             drawMarker(pCr, takeOff);
+        writeLegNumbers(pCr, ppngLayout, g, what.legs);
         if (what.bShowBurnOff) {
             const MarkerPoint landing =
                 markerPoint(g, what.landing.nLongArm / MM_PER_INCH, what.landing.nLatArm / MM_PER_INCH);

@@ -1,10 +1,13 @@
 // The centre-of-gravity chart: the permitted envelope in inches, its caution
 // bands, the loading message of the moment and the marker at the loaded
-// centre of gravity, drawn on any cairo context from what it is given.
+// centre of gravity, with a flight's legs joined in order where it has
+// several, drawn on any cairo context from what it is given.
 #pragma once
 
 #include "model/calc.h"
 #include <gtk/gtk.h>
+
+#include <vector>
 
 // Text attributes of the result table's totals and of the chart's texts;
 // made once by pwbCreateAttrLists and kept until the process ends.
@@ -33,6 +36,14 @@ constexpr guint MIN_CHART_SIZE = 100;
 // pilot's choice, a take-off point beyond the square is an arrow at its edge
 // too, and the message is the worst of the points', a caution only on a
 // flight within limits (bWithin).
+// A flight of several legs has them all (legs, empty for one leg): each
+// leg's take-off numbered and its landing, joined in the order flown, under
+// the marker of the one point above.
+struct _chartLeg {
+    _wbPoint takeOff;
+    _wbPoint landing;
+    bool bLanding;
+};
 struct _chartInput {
     _wbPoint takeOff;
     _wbPoint zeroFuel;
@@ -41,10 +52,15 @@ struct _chartInput {
     bool bLanding = false;
     bool bEveryPoint = false;
     bool bWithin = true;
+    std::vector<_chartLeg> legs = {};
 };
 
 // What the chart shows of a flight, with the burn-off line or without.
 _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff);
+
+// The legs of a flight as the chart joins them: none for a flight of one
+// leg.
+std::vector<_chartLeg> pwbChartLegsOf(const std::vector<_wbFlight>& legs);
 
 // What the load sheet's chart shows of a flight: every point it judges.
 _chartInput pwbSheetChartInputOf(const _wbFlight& f);

@@ -37,9 +37,12 @@ class Chart
 {
   public:
     Chart(int w, int h, double nLongMm, double nLatMm, double nWeightKg)
+        : Chart(w, h, _chartInput{{nWeightKg, 0, 0, nLongMm, nLatMm}, {}, false})
+    {
+    }
+    Chart(int w, int h, const _chartInput& what)
     {
         pwbCreateAttrLists();
-        const _chartInput what = {{nWeightKg, 0, 0, nLongMm, nLatMm}, {}, false};
         m_psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
         cairo_t* pCr = cairo_create(m_psurf);
         pwbDrawChart(pCr, static_cast<guint>(w), static_cast<guint>(h), what);
@@ -224,6 +227,34 @@ TEST(ChartPicture, TooSmallAnAreaShowsTheMarginOnly)
     EXPECT_EQ(narrow.at(75, 75), (Pixel{51, 51, 0, 0}));
     const Chart enough(400, 400, 2476.5, 0, 600);
     EXPECT_NE(enough.at(200, 100), (Pixel{51, 51, 0, 0}));
+}
+
+// Three legs, each flown at one longitudinal arm: the path from a leg's
+// take-off to its landing runs across the chart in a colour of its own.
+TEST(ChartPicture, LegsAreJoinedInAColourNeitherBlueNorRed)
+{
+    auto point = [](double nLongIn, double nLatIn) { return _wbPoint{550, 0, 0, nLongIn * 25.4, nLatIn * 25.4}; };
+    struct {
+        double nLongIn, nLatFrom, nLatTo;
+    } const flown[] = {{97.5, 0.4, 0.6}, {97.2, -0.6, -0.1}, {96.8, 0.1, 0.3}};
+    _chartInput what = {point(97.5, 0.4), {}, false};
+    for (const auto& f : flown)
+        what.legs.push_back({point(f.nLongIn, f.nLatFrom), point(f.nLongIn, f.nLatTo), true});
+    const Chart chart(500, 400, what);
+    const _chartGeometry g = pwbChartGeometry(500, 400);
+    auto green = [](const Pixel& p) { return p.a == 255 && p.g > p.r + 60 && p.g > p.b + 60; };
+    // Halfway along the second leg, and the open chart above it.
+    const int x = static_cast<int>(g.nXCLine + (-0.6 - 0.1) / 2 * g.nXLineIntv);
+    const int y = static_cast<int>(g.nYChart + g.nSizeChart - (CHART_AFT_LIMIT - 97.2) * g.nYLineIntv);
+    bool bFound = false;
+    for (int dy = -3; dy <= 3; dy++)
+        bFound = bFound || green(chart.at(x, y + dy));
+    EXPECT_TRUE(bFound) << chart.at(x, y);
+    EXPECT_FALSE(green(chart.at(x, y - 20))) << chart.at(x, y - 20);
+    // Without legs, the same place is the open chart.
+    const Chart one(500, 400, _chartInput{point(97.5, 0.4), {}, false});
+    for (int dy = -3; dy <= 3; dy++)
+        EXPECT_FALSE(green(one.at(x, y + dy)));
 }
 
 } // namespace
