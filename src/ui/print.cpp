@@ -181,13 +181,14 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     } else {
         m_prn.people.strPilot = valGetText(VAL_PILOT);
         m_prn.people.strPreparer = valGetText(VAL_PREPARER);
-        // The seats' occupants as the loading page names them, unless typed
-        // for a sheet not printed; the commander's seat as chosen there.
+        // The seats' occupants as the loading page names them for the first
+        // leg, the one the sheet's table is of, unless typed for a sheet not
+        // printed; the commander's seat as chosen there.
         for (auto [pstr, nId] : {std::pair{&m_prn.people.strLeftOccupant, VAL_LSEAT_PERSON},
                                  std::pair{&m_prn.people.strRightOccupant, VAL_RSEAT_PERSON}})
             if (pstr->empty())
-                *pstr = valGetText(nId);
-        m_prn.people.strCommander = valGetText(VAL_COMMANDER);
+                *pstr = shtLegText(nId, 0);
+        m_prn.people.strCommander = shtLegText(VAL_COMMANDER, 0);
         // The pilot in command is whoever sits in the commander's seat, where
         // it names someone: the sheet says so beside the seat.
         for (auto [pstr, pszSide] :

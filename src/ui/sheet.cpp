@@ -2,12 +2,15 @@
 // the aircraft and the people, the setup and the loading with every limit
 // used, the result table as on screen, the take-off and zero-fuel points
 // with the verdict in words (so a black-and-white copy carries it), the
-// chart drawn by its own renderer, and the commander's acceptance. Every
+// chart drawn by its own renderer, and the commander's acceptance. A flight
+// of several legs has its first leg's loading and table, a line for each
+// leg and the whole flight's verdict, on the same one page. Every
 // text is given a width inside the margins: the pilot's own texts are one
 // line each, ellipsized and isolated for direction; the rest wraps.
 #include "ui/sheet.h"
 
 #include "model/date.h"
+#include "model/fuel.h"
 #include "model/texts.h"
 #include "model/words.h"
 #include "store/legs.h"
@@ -33,15 +36,23 @@ namespace
 constexpr double MARGIN = 36;            // points: half an inch, 12.7 mm
 constexpr size_t MAX_USER_CHARS = 80;    // a pilot's text on the sheet, at most
 constexpr double CHART_DRAWN_SIZE = 460; // the chart's square as the window first draws it
+// The legs' lines of a flight of several, in the largest of these fonts
+// that leaves the chart a square this large; else the smallest.
+constexpr std::array<const char*, 3> LEG_FONTS = {"sans 8", "sans 7", "sans 6"};
+constexpr double LEG_CHART_ROOM = 160;
+// The whole flight's verdict above the acceptance, and the acceptance's
+// room.
+constexpr const char* FOOT_VERDICT_FONT = "sans bold 9";
+constexpr double ACCEPT_ROOM = 2 * 14;
 
 enum _shtFit { FIT_WRAP, FIT_ONE_LINE };
 
-// Writes text at (nX, nY) within nWidth points, wrapped or on one line cut
-// with an ellipsis; returns the height it took.
-double text(cairo_t* pCr, double nX, double nY, double nWidth, const std::string& strText, const char* pszFont,
-            _shtFit nFit = FIT_WRAP, PangoAlignment nAlign = PANGO_ALIGN_LEFT)
+// Text laid out for pCr within nWidth points, wrapped or on one line cut
+// with an ellipsis.
+PangoLayout* newLayout(cairo_t* pCr, double nWidth, const std::string& strText, const char* pszFont, _shtFit nFit,
+                       PangoAlignment nAlign)
 {
-    g_autoptr(PangoLayout) ppngLayout = pango_cairo_create_layout(pCr);
+    PangoLayout* ppngLayout = pango_cairo_create_layout(pCr);
     // Font sizes in points on the page, whatever the screen's resolution.
     pango_cairo_context_set_resolution(pango_layout_get_context(ppngLayout), 72);
     pango_layout_context_changed(ppngLayout);
@@ -57,11 +68,32 @@ double text(cairo_t* pCr, double nX, double nY, double nWidth, const std::string
         pango_layout_set_wrap(ppngLayout, PANGO_WRAP_WORD_CHAR);
     }
     pango_layout_set_text(ppngLayout, shtBindUnits(strText).c_str(), -1);
-    cairo_move_to(pCr, nX, nY);
-    pango_cairo_show_layout(pCr, ppngLayout);
+    return ppngLayout;
+}
+
+double layoutHeight(PangoLayout* ppngLayout)
+{
     int nW = 0, nH = 0;
     pango_layout_get_size(ppngLayout, &nW, &nH);
     return static_cast<double>(nH) / PANGO_SCALE;
+}
+
+// Writes text at (nX, nY) within nWidth points, wrapped or on one line cut
+// with an ellipsis; returns the height it took.
+double text(cairo_t* pCr, double nX, double nY, double nWidth, const std::string& strText, const char* pszFont,
+            _shtFit nFit = FIT_WRAP, PangoAlignment nAlign = PANGO_ALIGN_LEFT)
+{
+    g_autoptr(PangoLayout) ppngLayout = newLayout(pCr, nWidth, strText, pszFont, nFit, nAlign);
+    cairo_move_to(pCr, nX, nY);
+    pango_cairo_show_layout(pCr, ppngLayout);
+    return layoutHeight(ppngLayout);
+}
+
+// The height text would take, written as text writes it.
+double textHeight(cairo_t* pCr, double nWidth, const std::string& strText, const char* pszFont)
+{
+    g_autoptr(PangoLayout) ppngLayout = newLayout(pCr, nWidth, strText, pszFont, FIT_WRAP, PANGO_ALIGN_LEFT);
+    return layoutHeight(ppngLayout);
 }
 
 // What the pilot typed, on one line, bounded, and isolated for direction so
@@ -136,6 +168,88 @@ struct _shtPage {
     double y;
 };
 
+// The flight a sheet is of: every leg where it has several (none for one
+// leg), the leg the loading and the table are of (the first), and the whole
+// flight's judgement, which decides the acceptance.
+struct _shtFlight {
+    std::vector<_wbFlight> legs;
+    _wbFlight detail;
+    _wbLoadState detailLoad;
+    bool bWithin;
+    std::string strVerdict;
+};
+
+_shtFlight flightOf(const _wbFlight& flight)
+{
+    if (stateLegs().size() < 2)
+        return {{}, flight, stateLoad(), flight.within(), wrdFlightVerdictText(flight, m_wbSetup)};
+    _shtFlight f = {legCalcAll(), {}, stateLegs().front(), true, ""};
+    f.detail = f.legs.front();
+    f.bWithin = std::all_of(f.legs.begin(), f.legs.end(), [](const _wbFlight& l) { return l.within(); });
+    f.strVerdict = wrdLegsVerdictText(f.legs, legLabels(), m_wbSetup);
+    return f;
+}
+
+// The lead of a flight of several legs' verdict, up to its first colon or
+// semicolon ("NOT WITHIN LIMITS", "WITHIN LIMITS for every leg"), and where
+// the whole of it is.
+std::string verdictLead(const _shtFlight& flight)
+{
+    const std::string& str = flight.strVerdict;
+    return str.substr(0, str.find_first_of(":;")) + " \u2013 " + std::to_string(flight.legs.size()) +
+           " legs, judged at the foot";
+}
+
+// A seat of a leg in a few words: "left seat Anna 80.0 kg (commander)",
+// "right seat empty".
+std::string legSeat(const char* pszSeat, const char* pszSide, const std::string& strName, double nKg,
+                    const std::string& strCommander)
+{
+    if (nKg == 0)
+        return std::string(pszSeat) + " empty";
+    const bool bNamed = !txtOneLine(strName, MAX_USER_CHARS).empty();
+    return std::string(pszSeat) + " " + (bNamed ? typed(strName) + " " : "") + weightIn(nKg) +
+           (strCommander == pszSide ? " (commander)" : "");
+}
+
+// Leg n of a flight of several on a line of its own: its occupants, its
+// fuel and trip, and its take-off and landing in figures and in words. The
+// first leg's people are the sheet's, the others' as Zarv.conf keeps them.
+std::string legLine(const _shtPeople& sheet, const _shtFlight& flight, const std::vector<std::string>& labels, size_t n)
+{
+    const _wbSetup& s = m_wbSetup;
+    const _wbFlight& f = flight.legs[n];
+    auto person = [&](_prmValueId nId, const std::string& strSheet) { return n == 0 ? strSheet : shtLegText(nId, n); };
+    const std::string strCommander = person(VAL_COMMANDER, sheet.strCommander);
+    std::string str = "Leg " + std::to_string(n + 1) + (labels[n].empty() ? "" : " (" + labels[n] + ")") + ": " +
+                      legSeat("left seat", "left", person(VAL_LSEAT_PERSON, sheet.strLeftOccupant),
+                              f.loading.nLSeatWeight, strCommander) +
+                      ", " +
+                      legSeat("right seat", "right", person(VAL_RSEAT_PERSON, sheet.strRightOccupant),
+                              f.loading.nRSeatWeight, strCommander) +
+                      "; fuel " + fuelIn(f.nFuel) + " at take-off";
+    if (n > 0) {
+        // What the stop changed: nothing where the fuel is as landed.
+        const double nTaken = f.nFuel - flight.legs[n - 1].nLandingFuel;
+        str += stateLegs()[n].bFuelAsLanded ? " (as landed)"
+               : nTaken >= 0                ? " (taken on at the stop: +" + fuelIn(nTaken) + ")"
+                                            : " (drained at the stop: \u2212" + fuelIn(-nTaken) + ")";
+    }
+    str += f.bLanding ? ", trip " + fuelIn(f.nTrip) : ", no trip";
+    for (const auto& [pszName, nPoint] : {std::pair{"take-off", POINT_TAKE_OFF}, std::pair{"landing", POINT_LANDING}}) {
+        if (!f.hasPoint(nPoint))
+            continue;
+        // A point within says so and its caution, not its margins: the
+        // flight's verdict gives the nearest of them all, and six legs fit.
+        std::string strWords = wrdPointVerdictText(f, nPoint, s);
+        if (const size_t nMargin = strWords.find("; centre of gravity "); nMargin != std::string::npos)
+            strWords.erase(nMargin);
+        str += std::string("; ") + pszName +
+               (f.doubts.empty() ? " " + wrdPointFiguresText(f.points[nPoint], s) : std::string()) + ": " + strWords;
+    }
+    return str;
+}
+
 // A PDF's title names the aircraft and the time, as its file name does;
 // its keywords hold the whole hash of its line in the record, which
 // zarv --verify-record matches it with.
@@ -198,10 +312,23 @@ void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const st
     y += 4;
 }
 
+// The fuel at the first take-off of a flight of several legs, in words.
+std::string firstTakeOffText(const _shtFlight& flight)
+{
+    std::vector<_wbLegFuel> fuel;
+    for (size_t n = 0; n < flight.legs.size(); n++)
+        fuel.push_back({flight.legs[n].loading, flight.legs[n].nTrip, stateLegs()[n].bFuelAsLanded});
+    // Figures that cannot be judged advise nothing, as on one leg.
+    if (std::any_of(flight.legs.begin(), flight.legs.end(), [](const _wbFlight& f) { return !f.doubts.empty(); }))
+        return "";
+    return wrdFirstTakeOffText(fuelFirstTakeOff(m_wbSetup, fuel), m_wbSetup);
+}
+
 // The aircraft setup and the loading, in the pilot's units, each seat
 // against its limit.
-void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _wbFlight& flight)
+void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _shtFlight& legs)
 {
+    const _wbFlight& flight = legs.detail;
     cairo_t* pCr = page.pCr;
     const double nLeft = page.nLeft, nTextWidth = page.nTextWidth, nHalf = page.nHalf;
     double& y = page.y;
@@ -219,14 +346,14 @@ void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _wbFligh
          6;
     // The items that differ from the weighing, each as typed.
     std::string strItems;
-    for (const auto& [strName, strChange] : wrdItemChanges(s, stateLoad().fitted))
+    for (const auto& [strName, strChange] : wrdItemChanges(s, legs.detailLoad.fitted))
         strItems += (strItems.empty() ? "Equipment: " : "; ") + typed(strName) + " " + strChange;
     if (!strItems.empty())
         y += text(pCr, nLeft, y, nTextWidth, strItems, "sans 9") + 6;
     const char* pszBallast = l.nBallastPosn == BALLAST_FRONT  ? "front"
                              : l.nBallastPosn == BALLAST_REAR ? "rear"
                                                               : "none";
-    y += text(pCr, nLeft, y, nTextWidth, "Loading", "sans bold 11") + 2;
+    y += text(pCr, nLeft, y, nTextWidth, legs.legs.empty() ? "Loading" : "Loading, leg 1", "sans bold 11") + 2;
     // Each seat's weight against its limit, and beside it its occupant by
     // name, the commander marked, and a saved person whose saved weight is
     // not the seat's said so.
@@ -256,27 +383,59 @@ void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _wbFligh
               "sans 9") +
          6;
 
-    // The advice the page gives, on one line each.
+    // The advice the page gives, on one line each; for a flight of several
+    // legs, the fuel at the first take-off that keeps them all within.
     const _wbFuelPlan plan = wrdFuelPlanOf(flight, s, true);
-    std::string strAdvice = wrdFuelAdviceText(flight, plan, s, true);
+    std::string strAdvice = legs.legs.empty() ? wrdFuelAdviceText(flight, plan, s, true) : firstTakeOffText(legs);
     std::replace(strAdvice.begin(), strAdvice.end(), '\n', ' ');
-    if (const std::string strBallast = wrdBallastAdviceText(flight, plan, s); !strBallast.empty())
+    if (const std::string strBallast = legs.legs.empty() ? wrdBallastAdviceText(flight, plan, s) : "";
+        !strBallast.empty())
         strAdvice += (strAdvice.empty() ? "" : ". ") + strBallast;
     if (!strAdvice.empty())
         y += text(pCr, nLeft, y, nTextWidth, "Fuel advice: " + strAdvice, "sans 9") + 6;
 }
 
-// Every limit used, and each point against them in words.
-void drawLimitsAndPoints(_shtPage& page, const _wbFlight& flight)
+// The room the foot of the sheet takes: the acceptance, and above it the
+// whole verdict of a flight of several legs.
+double footHeight(cairo_t* pCr, double nTextWidth, const _shtFlight& legs)
+{
+    return ACCEPT_ROOM + (legs.legs.empty() ? 0 : textHeight(pCr, nTextWidth, legs.strVerdict, FOOT_VERDICT_FONT) + 4);
+}
+
+// Every limit used, and each point against them in words; for a flight of
+// several legs, a line for each leg instead, in a font that keeps six of
+// them and the chart on the page.
+void drawLimitsAndPoints(_shtPage& page, const _shtPeople& sheet, const _shtFlight& legs)
 {
     cairo_t* pCr = page.pCr;
     const double nLeft = page.nLeft, nTextWidth = page.nTextWidth;
     double& y = page.y;
     const _wbSetup& s = m_wbSetup;
+    const _wbFlight& flight = legs.detail;
     // Every limit used, and both points against them in words.
     y += text(pCr, nLeft, y, nTextWidth, "Limits: " + limSheetText([&](_wbLimit n) { return wrdLimitText(n, s); }),
               "sans 9") +
          4;
+    if (!legs.legs.empty()) {
+        const std::vector<std::string> labels = legLabels();
+        std::vector<std::string> lines;
+        for (size_t n = 0; n < legs.legs.size(); n++)
+            lines.push_back(legLine(sheet, legs, labels, n));
+        const double nRoom = page.nBottom - footHeight(pCr, nTextWidth, legs) - 10 - y - 6;
+        auto height = [&](const char* pszFont) {
+            double n = 0;
+            for (const std::string& str : lines)
+                n += textHeight(pCr, nTextWidth, str, pszFont) + 1;
+            return n;
+        };
+        const auto it = std::find_if(LEG_FONTS.begin(), LEG_FONTS.end(),
+                                     [&](const char* psz) { return height(psz) + LEG_CHART_ROOM <= nRoom; });
+        const char* pszFont = it != LEG_FONTS.end() ? *it : LEG_FONTS.back();
+        for (const std::string& str : lines)
+            y += text(pCr, nLeft, y, nTextWidth, str, pszFont) + 1;
+        y += 6;
+        return;
+    }
     struct Verdict {
         const char* pszName;
         _wbFlightPoint nPoint;
@@ -306,19 +465,22 @@ void drawLimitsAndPoints(_shtPage& page, const _wbFlight& flight)
 // The commander's acceptance at the foot of the page, only under a
 // flight within limits; the chart in what is left between, drawn by its
 // own renderer in vector form and kept to its square.
-void drawChartAndAcceptance(_shtPage& page, const _wbFlight& flight)
+void drawChartAndAcceptance(_shtPage& page, const _shtFlight& legs)
 {
     cairo_t* pCr = page.pCr;
     const double nLeft = page.nLeft, nTextWidth = page.nTextWidth, nBottom = page.nBottom;
     const double y = page.y;
-    const _chartInput chart = pwbSheetChartInputOf(flight);
+    _chartInput chart = pwbSheetChartInputOf(legs.detail);
+    chart.legs = pwbChartLegsOf(legs.legs);
+    chart.bWithin = legs.bWithin;
     cairo_set_source_rgb(pCr, 0, 0, 0);
     const std::string strAccept =
-        flight.within() ? "Commander's acceptance of this mass and balance: signature _______________  date _________"
-                        : "NOT TO BE FLOWN AS LOADED";
-    const double nAccept = 2 * 14;
-    const double nSignatureTop = nBottom - nAccept;
-    const double nChart = std::min(nTextWidth, nSignatureTop - 10 - y);
+        legs.bWithin ? "Commander's acceptance of this mass and balance: signature _______________  date _________"
+                     : "NOT TO BE FLOWN AS LOADED";
+    // A flight of several legs is judged whole just above the acceptance.
+    const double nVerdict = footHeight(pCr, nTextWidth, legs) - ACCEPT_ROOM;
+    const double nSignatureTop = nBottom - ACCEPT_ROOM;
+    const double nChart = std::min(nTextWidth, nSignatureTop - nVerdict - 10 - y);
     if (nChart >= MIN_CHART_SIZE) {
         cairo_save(pCr);
         cairo_translate(pCr, nLeft + (nTextWidth - nChart) / 2, y);
@@ -333,7 +495,10 @@ void drawChartAndAcceptance(_shtPage& page, const _wbFlight& flight)
         cairo_restore(pCr);
     }
     cairo_set_source_rgb(pCr, 0, 0, 0);
-    text(pCr, nLeft, std::max(y, nSignatureTop), nTextWidth, strAccept, flight.within() ? "sans 10" : "sans bold 12");
+    if (nVerdict > 0)
+        text(pCr, nLeft, std::max(y, nSignatureTop - nVerdict), nTextWidth, legs.strVerdict, FOOT_VERDICT_FONT);
+    text(pCr, nLeft, std::max(y + nVerdict, nSignatureTop), nTextWidth, strAccept,
+         legs.bWithin ? "sans 10" : "sans bold 12");
 }
 
 } // namespace
@@ -379,6 +544,11 @@ _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_
     }
     entry.outputs = recFlightOutputsOf(flights, wrdLegsVerdictText(flights, legLabels(), m_wbSetup));
     return entry;
+}
+
+std::string shtLegText(_prmValueId nId, size_t nLeg)
+{
+    return prmGetKeyString(valGroupOf(valValue(nId), nLeg).c_str(), valValue(nId).pszKey);
 }
 
 std::string shtPrintedText(time_t tPrinted)
@@ -430,12 +600,18 @@ void shtDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _shtPeo
     setMetadata(pCr, strPrinted, strRecordHash);
     drawHead(page, people, tPrinted, strPrinted, strRecordHash);
     // The flight's one verdict heads the sheet, from the same judgement as
-    // the page's.
-    page.y += text(pCr, nLeft, page.y, nTextWidth, wrdFlightVerdictText(flight, m_wbSetup), "sans bold 12") + 8;
-    drawSetupAndLoading(page, people, flight);
-    page.y += drawTable(pCr, nLeft, page.y, nTextWidth, flight) + 6;
-    drawLimitsAndPoints(page, flight);
-    drawChartAndAcceptance(page, flight);
+    // the page's; of a flight of several legs its lead, the whole of it at
+    // the foot.
+    const _shtFlight legs = flightOf(flight);
+    page.y +=
+        text(pCr, nLeft, page.y, nTextWidth, legs.legs.empty() ? legs.strVerdict : verdictLead(legs), "sans bold 12") +
+        8;
+    drawSetupAndLoading(page, people, legs);
+    if (!legs.legs.empty())
+        page.y += text(pCr, nLeft, page.y, nTextWidth, "Table: leg 1", "sans bold 9") + 2;
+    page.y += drawTable(pCr, nLeft, page.y, nTextWidth, legs.detail) + 6;
+    drawLimitsAndPoints(page, people, legs);
+    drawChartAndAcceptance(page, legs);
     cairo_restore(pCr);
 }
 

@@ -7,6 +7,7 @@
 
 #include "model/calc.h"
 #include "store/record.h"
+#include "store/stored.h"
 
 #include <cairo.h>
 
@@ -38,6 +39,11 @@ std::string shtPdf(double nWidth, double nHeight, const _shtPeople& people, cons
 // density and interval as used, and as held where they differ; the
 // commander and the flight as the sheet shows them.
 _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& people, time_t tPrinted);
+
+// A text value of leg n of the flight, as Zarv.conf keeps it (a seat's
+// occupant, the commander's seat): the sheet's table is of the first leg,
+// whichever the page shows.
+std::string shtLegText(_prmValueId nId, size_t nLeg);
 
 // When a sheet was drawn, with its zone: "2026-12-08 05:04 UTC" where the
 // clock is at UTC, else "2026-12-08 06:04 +01:00".

@@ -130,6 +130,38 @@ INSTANTIATE_TEST_SUITE_P(
                             "NOT TO BE FLOWN AS LOADED"}),
     [](const testing::TestParamInfo<Loading>& p) { return std::string(p.param.pszName); });
 
+class LegsSheet : public zt::Pages
+{
+    std::string initialConf() const override
+    {
+        return "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n"
+               "[Load]\nLSeat=80\nRSeat=70\nFuel=60\nTrip=20\nRSeatPerson=B. Student\n"
+               "[Leg 2]\nLSeat=100\nRSeat=0\nFuel=40\nTrip=15\nFuelAsLanded=true\nLSeatPerson=C. Solo\n"
+               "Commander=left\n";
+    }
+};
+
+// A flight of two legs: the first leg's table, a line for each leg, and
+// the flight judged whole above where the acceptance would stand.
+TEST_F(LegsSheet, HasALineForEachLegAndTheWholeFlightsVerdict)
+{
+    _shtPeople sheet;
+    sheet.strLeftOccupant = "A. Pilot", sheet.strRightOccupant = "B. Student", sheet.strCommander = "left";
+    const std::string strPdf = m_dir / "sheet.pdf";
+    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
+    EXPECT_FALSE(zt::reSearch(run({"pdfinfo", strPdf}), "\nPages: +1\n").empty());
+    const std::string strFlat = zt::reReplace(run({"pdftotext", strPdf, "-"}), "\\s+", " ");
+    for (const char* pszWant :
+         {"Table: leg 1",
+          "Leg 1: left seat A. Pilot 80.0 kg (commander), right seat B. Student 70.0 kg; fuel 60.0 L "
+          "at take-off, trip 20.0 L; take-off ",
+          "Leg 2 (solo): left seat C. Solo 100.0 kg (commander), right seat empty; fuel 40.0 L at take-off (as "
+          "landed), trip 15.0 L; take-off ",
+          "NOT WITHIN LIMITS: leg 2 (solo) ", "NOT TO BE FLOWN AS LOADED"})
+        EXPECT_NE(strFlat.find(zt::inLocale(pszWant)), std::string::npos) << pszWant << "\n" << strFlat;
+    EXPECT_EQ(strFlat.find("Commander's acceptance"), std::string::npos);
+}
+
 class WeighingDue : public zt::Pages, public testing::WithParamInterface<const char*>
 {
     std::string initialConf() const override
