@@ -234,6 +234,14 @@ void itmLoad(void)
     stateEditLegs().front().fitted = itmReadFitted(m_pkeyFile);
 }
 
+void itmSetFitted(GKeyFile* pkf, const std::vector<bool>& fitted)
+{
+    // Each item's own group, whatever its number; nothing else of it.
+    const auto groups = groupsOf(pkf, "");
+    for (size_t n = 0; n < fitted.size() && n < groups.size(); n++)
+        g_key_file_set_boolean(pkf, groups[n].second.c_str(), KEY_FITTED, fitted[n]);
+}
+
 void itmStoreFitted(size_t n, bool bFitted)
 {
     if (n >= m_wbSetup.items.size())

@@ -39,6 +39,10 @@ std::vector<bool> itmReadFitted(GKeyFile* pkf, const std::string& strAircraft = 
 void itmWrite(GKeyFile* pkf, const std::vector<_wbItem>& items, const std::vector<bool>& fitted,
               const std::string& strAircraft = "");
 
+// Sets only the "Fitted" key of each of the current aircraft's item
+// groups, in the items' order: in memory, for one rewrite.
+void itmSetFitted(GKeyFile* pkf, const std::vector<bool>& fitted);
+
 // Exchanges the items of the current aircraft with those of the one kept
 // in strAircraft; and removes an aircraft's items.
 void itmSwap(GKeyFile* pkf, const std::string& strAircraft);

@@ -259,7 +259,7 @@ void legRemove(size_t n)
             for (const auto& [strKey, strValue] : values)
                 g_key_file_set_value(pkf, "Load", strKey.c_str(), strValue.c_str());
             g_key_file_set_value(pkf, "Load", "Fuel", fileNumber(l.nFuelVolume).c_str());
-            itmWrite(pkf, m_wbSetup.items, fittedOf(l));
+            itmSetFitted(pkf, fittedOf(l));
         }
         for (size_t k = std::max<size_t>(n, 1); k + 1 < nLegs; k++)
             putGroup(pkf, valLegGroup(k), rawGroup(pkf, valLegGroup(k + 1)));
