@@ -295,3 +295,26 @@ void legStoreItemFitted(size_t n, bool bFitted)
     fitted[n] = bFitted;
     legStoreFitted(stateShownLeg(), fitted);
 }
+
+void legStoreFuelAsLanded(void)
+{
+    const size_t nLeg = stateShownLeg();
+    if (nLeg == 0)
+        return;
+    valSetUnread(VAL_FUEL, "");
+    stateEditLoad().bFuelAsLanded = true;
+    stateSettleLegs();
+    // The file's fuel follows as well, for a reader that takes it alone.
+    const std::string strGroup = valLegGroup(nLeg);
+    const std::string strFuel = fileNumber(stateLoad().nFuelVolume);
+    prmEdit([&](GKeyFile* pkf) {
+        g_key_file_set_boolean(pkf, strGroup.c_str(), VAL_KEY_FUEL_AS_LANDED, TRUE);
+        g_key_file_set_value(pkf, strGroup.c_str(), valValue(VAL_FUEL).pszKey, strFuel.c_str());
+    });
+}
+
+std::string legText(size_t nLeg, _prmValueId nId)
+{
+    const _prmValue& v = valValue(nId);
+    return prmGetKeyString(valGroupOf(v, nLeg).c_str(), v.pszKey);
+}

@@ -9,6 +9,7 @@
 
 #include "model/calc.h"
 #include "store/state.h"
+#include "store/stored.h"
 
 #include <cstddef>
 #include <optional>
@@ -49,6 +50,14 @@ bool legAdd(std::optional<int> nEmpty = std::nullopt);
 // before it. The page shows the leg that took its place, or the one
 // before.
 void legRemove(size_t n);
+
+// The leg shown, a later one, takes off with the fuel the leg before it
+// landed with again (no fuel taken on at the stop): kept, settled and
+// stored, the fuel's text not read dropped. Nothing for the first leg.
+void legStoreFuelAsLanded(void);
+
+// A text value of leg n ("" when missing); valGetText's is the leg shown.
+std::string legText(size_t nLeg, _prmValueId nId);
 
 // A later leg's items fitted, kept in the value held and stored.
 void legStoreFitted(size_t nLeg, const std::vector<bool>& fitted);
