@@ -10,14 +10,17 @@
 #include "model/texts.h"
 #include "model/words.h"
 #include "store/fleet.h"
+#include "store/legs.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/fields.h"
 #include "ui/itemChecks.h"
+#include "ui/legChoice.h"
 #include "ui/misc.h"
 #include "ui/pagWBChart.h"
 #include "ui/shown.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <ctime>
@@ -81,6 +84,9 @@ struct _pwbPage {
     // title as Zarv.ui has them.
     bool bFlaggedTrip;
     std::string strFuelFlag, strSeatLimit, strTankLimit, strOwnTitle;
+    // The leg shown last, and how many there were: another leg's flags go
+    // with it.
+    size_t nShownLeg, nLegs;
 };
 _pwbPage m_wb = {};
 
@@ -217,10 +223,27 @@ void colourTotal(GtkWidget* pwgtCell, bool bBeyond)
     gtk_label_set_attributes(GTK_LABEL(pwgtCell), bBeyond ? m_pattrBoldRed : m_pattrBoldBlue);
 }
 
+// Another leg shown (or the legs changed under it): the flags of what was
+// typed for the leg before go, and the leg's own doubts flag its fields
+// anew.
+void dropLegFlags(void)
+{
+    if (stateShownLeg() == m_wb.nShownLeg && stateLegs().size() == m_wb.nLegs)
+        return;
+    m_wb.nShownLeg = stateShownLeg();
+    m_wb.nLegs = stateLegs().size();
+    for (GtkWidget* pwgt : m_wb.fields.entries)
+        if (pwgt)
+            mscFlagEntry(pwgt, "");
+    m_wb.strFuelFlag.clear();
+    m_wb.bFlaggedTrip = false;
+}
+
 // Shows the entries, the ballast choice and the indicators of the flight f
 // of the loading l.
 void pwbUpdateInputDisplay(const _wbLoadState& l, const _wbFlight& f)
 {
+    dropLegFlags();
     fldShowNumbers(m_wb.fields);
 
     // Showing the choice is no choice of the pilot's: the handler stays out.
@@ -613,6 +636,7 @@ void pwbInit(GtkBuilder* pBuilder)
     mscBindAll(pBuilder, caption);
     mscBindAll(pBuilder, m_equipment);
     ichkBind(pBuilder);
+    lchInit(pBuilder);
     fldBind(pBuilder, m_wb.fields, stops);
     _wgtLUT* wgtLUT = m_wb.fields.walk.data();
     ichkConnect(wgtLUT);

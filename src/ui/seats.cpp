@@ -235,11 +235,34 @@ void seatOnEditPeopleClicked(GtkButton* pwgtButton, gpointer)
     showAllMarks();
 }
 
+// Whether the names or the commander shown are not the leg's: another leg
+// shown, or one added or removed. A name being typed is the pilot's.
+bool namesStale(void)
+{
+    for (size_t i = 0; i < SEAT_SIDES.size(); i++) {
+        if (!m_seat.pwgtPerson[i])
+            continue;
+        GtkWidget* pwinTop = gtk_widget_get_toplevel(m_seat.pwgtPerson[i]);
+        const bool bTyping =
+            GTK_IS_WINDOW(pwinTop) && gtk_window_get_focus(GTK_WINDOW(pwinTop)) == GTK_WIDGET(personEntry(i));
+        if (!bTyping && typedName(i) != valGetText(SEAT_SIDES[i].nPerson))
+            return true;
+    }
+    if (!m_seat.pwgtCommander)
+        return false;
+    const gchar* pszShown = gtk_combo_box_get_active_id(GTK_COMBO_BOX(m_seat.pwgtCommander));
+    const std::string strCommander = valGetText(VAL_COMMANDER);
+    const bool bNamed = std::any_of(SEAT_SIDES.begin(), SEAT_SIDES.end(),
+                                    [&](const _seatSide& s) { return strCommander == s.pszCommander; });
+    return std::string(pszShown ? pszShown : "") != (bNamed ? strCommander : "");
+}
+
 void seatOnStateChanged(_stateChange nChange)
 {
     // Zarv.conf read again, or the units changed: the names and the
-    // commander shown anew, and every weight in the pilot's unit.
-    if (nChange != STATE_LOADING)
+    // commander shown anew, and every weight in the pilot's unit; the
+    // loading changed, as another leg's.
+    if (nChange != STATE_LOADING || namesStale())
         showNames();
     showAllMarks();
 }

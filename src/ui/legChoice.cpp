@@ -1,0 +1,253 @@
+// The legs' row of the loading page and the check of a later leg's fuel.
+// Each handler keeps what the pilot did through store/legs and tells every
+// page; the page shows the leg chosen from stateLoad() as it always did.
+#include "ui/legChoice.h"
+
+#include "model/texts.h"
+#include "store/legs.h"
+#include "store/state.h"
+#include "store/stored.h"
+#include "ui/misc.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// The objects, null where Zarv.ui lacks them; the legs' names the list
+// holds; and whether the row is being filled, when the handlers stay out.
+struct _lchRow {
+    GtkWidget *pwgtChoice, *pwgtAdd, *pwgtRemove, *pwgtOut, *pwgtAsLanded;
+    std::vector<std::string> names;
+    bool bShowing;
+};
+_lchRow m_lch = {};
+
+// The seats as the dialog names them, with their weights and people.
+struct _lchSeat {
+    const char* pszName;
+    _prmValueId nPerson;
+    double _wbLoadState::*pnWeight;
+};
+constexpr std::array<_lchSeat, 2> LCH_SEATS = {{
+    {"Left seat", VAL_LSEAT_PERSON, &_wbLoadState::nLSeatWeight},
+    {"Right seat", VAL_RSEAT_PERSON, &_wbLoadState::nRSeatWeight},
+}};
+
+std::string legName(size_t n)
+{
+    const std::string strLabel = stateLegLabel(stateLegs()[n]);
+    return "Leg " + std::to_string(n + 1) + (strLabel.empty() ? "" : " (" + strLabel + ")");
+}
+
+// A field being typed in is committed to the leg it was typed for before
+// the leg shown changes; a button or list with the focus keeps it.
+void leaveTyping(GtkWidget* pwgtFrom)
+{
+    GtkWidget* pwinTop = gtk_widget_get_toplevel(pwgtFrom);
+    if (GTK_IS_WINDOW(pwinTop) && GTK_IS_ENTRY(gtk_window_get_focus(GTK_WINDOW(pwinTop))))
+        mscLeaveField(GTK_WINDOW(pwinTop));
+}
+
+// How many seats of the last leg are taken: a passenger gets out only where
+// someone else stays aboard to fly.
+int seatsTakenLast(void)
+{
+    const _wbLoadState& l = stateLegs().back();
+    int nTaken = 0;
+    for (const _lchSeat& s : LCH_SEATS)
+        nTaken += l.*s.pnWeight > 0;
+    return nTaken;
+}
+
+void showChoice(void)
+{
+    std::vector<std::string> names;
+    for (size_t n = 0; n < stateLegs().size(); n++)
+        names.push_back(legName(n));
+    m_lch.bShowing = true;
+    GtkComboBoxText* pcombo = GTK_COMBO_BOX_TEXT(m_lch.pwgtChoice);
+    // Filled anew only where a name changed: an open list stays as it is.
+    if (names != m_lch.names) {
+        gtk_combo_box_text_remove_all(pcombo);
+        for (const std::string& str : names)
+            gtk_combo_box_text_append_text(pcombo, str.c_str());
+        m_lch.names = names;
+    }
+    if (gtk_combo_box_get_active(GTK_COMBO_BOX(pcombo)) != static_cast<int>(stateShownLeg()))
+        gtk_combo_box_set_active(GTK_COMBO_BOX(pcombo), static_cast<int>(stateShownLeg()));
+    m_lch.bShowing = false;
+    // A flight of one leg shows the page as it always was.
+    gtk_widget_set_visible(m_lch.pwgtChoice, names.size() > 1);
+}
+
+void lchOnAsLandedToggled(GtkToggleButton* pwgt, gpointer);
+
+void showRow(void)
+{
+    const size_t nLegs = stateLegs().size();
+    if (m_lch.pwgtChoice)
+        showChoice();
+    if (m_lch.pwgtAdd)
+        gtk_widget_set_sensitive(m_lch.pwgtAdd, nLegs < STATE_MAX_LEGS);
+    if (m_lch.pwgtRemove)
+        gtk_widget_set_sensitive(m_lch.pwgtRemove, nLegs > 1);
+    if (m_lch.pwgtOut)
+        gtk_widget_set_sensitive(m_lch.pwgtOut, nLegs < STATE_MAX_LEGS && seatsTakenLast() == 2);
+    if (m_lch.pwgtAsLanded) {
+        gtk_widget_set_visible(m_lch.pwgtAsLanded, stateShownLeg() > 0);
+        m_lch.bShowing = true;
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_lch.pwgtAsLanded), stateLoad().bFuelAsLanded);
+        m_lch.bShowing = false;
+    }
+}
+
+void lchOnChoiceChanged(GtkComboBox* pcombo, gpointer)
+{
+    const int n = gtk_combo_box_get_active(pcombo);
+    if (m_lch.bShowing || n < 0 || static_cast<size_t>(n) == stateShownLeg())
+        return;
+    leaveTyping(GTK_WIDGET(pcombo));
+    stateShowLeg(static_cast<size_t>(n));
+    stateTell(STATE_LOADING);
+}
+
+void lchOnAddClicked(GtkButton* pwgt, gpointer)
+{
+    leaveTyping(GTK_WIDGET(pwgt));
+    if (legAdd())
+        stateTell(STATE_LOADING);
+}
+
+void lchOnRemoveClicked(GtkButton* pwgt, gpointer)
+{
+    leaveTyping(GTK_WIDGET(pwgt));
+    legRemove(stateShownLeg());
+    stateTell(STATE_LOADING);
+}
+
+// A seat as the dialog offers it: "Right seat: Anna Kowalski, 62.5 kg".
+std::string seatText(const _lchSeat& s)
+{
+    const size_t nLast = stateLegs().size() - 1;
+    const std::string strPerson = mscOneLine(legText(nLast, s.nPerson), 40);
+    const std::string strWeight = txtAmount(KIND_WEIGHT, stateLegs()[nLast].*s.pnWeight, m_wbSetup);
+    return std::string(s.pszName) + ": " + (strPerson.empty() ? "" : "\u2068" + strPerson + "\u2069, ") + strWeight;
+}
+
+// Asks which seat of the last leg is emptied at its landing: a radio button
+// for each seat taken, the right seat first chosen (the left is commonly
+// the pilot's); nothing where the pilot cancels.
+std::optional<int> askSeat(GtkWindow* pwinParent)
+{
+    GtkWidget* pdlg = gtk_dialog_new_with_buttons("Passenger out", pwinParent, GTK_DIALOG_MODAL, "_Cancel",
+                                                  GTK_RESPONSE_CANCEL, "_Add leg", GTK_RESPONSE_OK, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
+    GtkWidget* pbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_container_set_border_width(GTK_CONTAINER(pbox), 12);
+    const std::string strAsk = "Who gets out when leg " + std::to_string(stateLegs().size()) + " lands?";
+    gtk_box_pack_start(GTK_BOX(pbox), gtk_label_new(strAsk.c_str()), FALSE, FALSE, 0);
+    std::array<GtkWidget*, LCH_SEATS.size()> radios{};
+    GtkWidget* pwgtGroup = nullptr;
+    for (size_t i = 0; i < LCH_SEATS.size(); i++) {
+        if (!(stateLegs().back().*LCH_SEATS[i].pnWeight > 0))
+            continue;
+        radios[i] = gtk_radio_button_new_with_label_from_widget(pwgtGroup ? GTK_RADIO_BUTTON(pwgtGroup) : nullptr,
+                                                                seatText(LCH_SEATS[i]).c_str());
+        pwgtGroup = radios[i];
+        gtk_box_pack_start(GTK_BOX(pbox), radios[i], FALSE, FALSE, 0);
+    }
+    if (radios.back())
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(radios.back()), TRUE);
+    gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(pdlg))), pbox, TRUE, TRUE, 0);
+    gtk_widget_show_all(pbox);
+    std::optional<int> nSeat;
+    if (gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK)
+        for (size_t i = 0; i < radios.size(); i++)
+            if (radios[i] && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(radios[i])))
+                nSeat = static_cast<int>(i);
+    gtk_widget_destroy(pdlg);
+    return nSeat;
+}
+
+void lchOnOutClicked(GtkButton* pwgt, gpointer)
+{
+    leaveTyping(GTK_WIDGET(pwgt));
+    if (stateLegs().size() >= STATE_MAX_LEGS || seatsTakenLast() < 2)
+        return;
+    GtkWidget* pwinTop = gtk_widget_get_toplevel(GTK_WIDGET(pwgt));
+    const std::optional<int> nSeat = askSeat(GTK_IS_WINDOW(pwinTop) ? GTK_WINDOW(pwinTop) : nullptr);
+    if (nSeat && legAdd(nSeat))
+        stateTell(STATE_LOADING);
+}
+
+// Checked, the fuel follows the leg before's landing again; unchecked, the
+// fuel on board now is fuel taken on at the stop, as if typed.
+void lchOnAsLandedToggled(GtkToggleButton* pwgt, gpointer)
+{
+    if (m_lch.bShowing || stateShownLeg() == 0)
+        return;
+    leaveTyping(GTK_WIDGET(pwgt));
+    if (gtk_toggle_button_get_active(pwgt))
+        legStoreFuelAsLanded();
+    else
+        valStoreValue(VAL_FUEL, stateLoad().nFuelVolume);
+    stateTell(STATE_LOADING);
+}
+
+void lchOnStateChanged(_stateChange)
+{
+    showRow();
+}
+
+void lchOnDestroy(GtkWidget* pwgt, gpointer)
+{
+    const std::array<GtkWidget*, 5> bound = {m_lch.pwgtChoice, m_lch.pwgtAdd, m_lch.pwgtRemove, m_lch.pwgtOut,
+                                             m_lch.pwgtAsLanded};
+    if (std::find(bound.begin(), bound.end(), pwgt) == bound.end())
+        return;
+    stateUnlisten(lchOnStateChanged);
+    m_lch = _lchRow{};
+}
+
+} // namespace
+
+void lchInit(GtkBuilder* pBuilder)
+{
+    m_lch = _lchRow{};
+    const std::array<_mscBinding, 5> optional = {{
+        {"LegChoice", gtk_combo_box_text_get_type, &m_lch.pwgtChoice},
+        {"AddLeg", gtk_button_get_type, &m_lch.pwgtAdd},
+        {"RemoveLeg", gtk_button_get_type, &m_lch.pwgtRemove},
+        {"PassengerOut", gtk_button_get_type, &m_lch.pwgtOut},
+        {"FuelAsLanded", gtk_check_button_get_type, &m_lch.pwgtAsLanded},
+    }};
+    mscBindAll(pBuilder, optional);
+    const struct {
+        GtkWidget* pwgt;
+        const char* pszSignal;
+        GCallback pfunc;
+    } handlers[] = {
+        {m_lch.pwgtChoice, "changed", G_CALLBACK(lchOnChoiceChanged)},
+        {m_lch.pwgtAdd, "clicked", G_CALLBACK(lchOnAddClicked)},
+        {m_lch.pwgtRemove, "clicked", G_CALLBACK(lchOnRemoveClicked)},
+        {m_lch.pwgtOut, "clicked", G_CALLBACK(lchOnOutClicked)},
+        {m_lch.pwgtAsLanded, "toggled", G_CALLBACK(lchOnAsLandedToggled)},
+    };
+    bool bAny = false;
+    for (const auto& h : handlers) {
+        if (!h.pwgt)
+            continue;
+        g_signal_connect(h.pwgt, h.pszSignal, h.pfunc, nullptr);
+        g_signal_connect(h.pwgt, "destroy", G_CALLBACK(lchOnDestroy), nullptr);
+        // Shown only while they mean something, whatever the window shows.
+        gtk_widget_set_no_show_all(h.pwgt, TRUE);
+        bAny = true;
+    }
+    if (bAny)
+        stateListen(lchOnStateChanged);
+}
