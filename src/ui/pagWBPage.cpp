@@ -411,11 +411,29 @@ void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTri
     }
 }
 
-void showVerdicts(const _wbFlight& f);
+void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs);
+
+// The fuel at the first take-off that keeps every leg to the first stop
+// that takes fuel on within, for a flight of several legs (legs, judged)
+// whose every value can be judged; "" otherwise.
+std::string firstTakeOffText(const std::vector<_wbFlight>& legs)
+{
+    if (legs.size() < 2 || m_wbSetup.nBasicWeight <= 0)
+        return {};
+    std::vector<_wbLegFuel> fuel;
+    for (size_t n = 0; n < legs.size(); n++) {
+        if (!legs[n].doubts.empty())
+            return {};
+        const _wbLoadState& l = stateLegs()[n];
+        fuel.push_back({stateLoadingOf(m_wbSetup, l), l.nTripFuel, l.bFuelAsLanded != FALSE});
+    }
+    return wrdFirstTakeOffText(fuelFirstTakeOff(m_wbSetup, fuel), m_wbSetup);
+}
 
 // The zero-fuel row, its reason, the fuel allowed and the ballast advice,
-// where Zarv.ui has them.
-void pwbUpdatePlanDisplay(const _wbFlight& f)
+// where Zarv.ui has them; legs is every leg of a flight of several, judged
+// (none for a flight of one).
+void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs)
 {
     const _wbPoint& z = f.points[POINT_NO_FUEL];
     // The fuel and ballast plan, worked once for both advices.
@@ -445,7 +463,9 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
     }
     if (m_wb.m_pwgtFuelAllowed) {
         const std::string strAdvice = wrdFuelAdviceText(f, plan, m_wbSetup, bTrip);
-        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelAllowed), strAdvice.c_str());
+        const std::string strFirst = firstTakeOffText(legs);
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelAllowed),
+                           (strAdvice + (strAdvice.empty() || strFirst.empty() ? "" : "\n") + strFirst).c_str());
         flagFuelOutside(f, strAdvice, bTrip);
     }
     if (m_wb.m_pwgtFirstStart)
@@ -459,18 +479,24 @@ void pwbUpdatePlanDisplay(const _wbFlight& f)
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtWeighingDue), strDue.c_str());
         gtk_widget_set_visible(m_wb.m_pwgtWeighingDue, !strDue.empty());
     }
-    showVerdicts(f);
+    showVerdicts(f, legs);
     if (m_wb.m_pwgtBallastAdvice)
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtBallastAdvice), wrdBallastAdviceText(f, plan, m_wbSetup).c_str());
 }
 
-// The one verdict on the flight and the verdict on each point in words,
-// where Zarv.ui has them.
-void showVerdicts(const _wbFlight& f)
+// The one verdict on the flight (of every leg where there are several)
+// and the verdict on each point of the leg shown in words, where Zarv.ui
+// has them.
+void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs)
 {
     if (m_wb.m_pwgtFlightVerdict) {
-        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), wrdFlightVerdictText(f, m_wbSetup).c_str());
-        gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), f.within() ? m_pattrBoldBlue : m_pattrBoldRed);
+        const bool bWithin = legs.empty()
+                                 ? f.within()
+                                 : std::all_of(legs.begin(), legs.end(), [](const _wbFlight& g) { return g.within(); });
+        const std::string strVerdict =
+            legs.empty() ? wrdFlightVerdictText(f, m_wbSetup) : wrdLegsVerdictText(legs, legLabels(), m_wbSetup);
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), strVerdict.c_str());
+        gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), bWithin ? m_pattrBoldBlue : m_pattrBoldRed);
     }
     if (m_wb.m_pwgtVerdict) {
         constexpr std::array<const char*, POINT_COUNT> names = {"Take-off", "Landing", "No fuel"};
@@ -549,7 +575,7 @@ void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer)
 void showResults(const _wbFlight& f)
 {
     pwbUpdateTotalsDisplay(f);
-    pwbUpdatePlanDisplay(f);
+    pwbUpdatePlanDisplay(f, stateLegs().size() > 1 ? legCalcAll() : std::vector<_wbFlight>{});
     pwbInvalidateChart();
 }
 
