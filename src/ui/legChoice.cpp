@@ -199,6 +199,21 @@ void lchOnAsLandedToggled(GtkToggleButton* pwgt, gpointer)
     stateTell(STATE_LOADING);
 }
 
+// Tab into the page's column lands in its first field, as before there
+// were legs; the row above the fields is reached with Shift+Tab from there.
+// pRow is the row's box.
+gboolean lchOnColumnFocus(GtkWidget* pwgtColumn, GtkDirectionType nDir, gpointer pRow)
+{
+    if (nDir != GTK_DIR_TAB_FORWARD || gtk_container_get_focus_child(GTK_CONTAINER(pwgtColumn)))
+        return FALSE;
+    g_autoptr(GList) children = gtk_container_get_children(GTK_CONTAINER(pwgtColumn));
+    GList* pAfter = g_list_find(children, pRow);
+    for (GList* p = pAfter ? pAfter->next : nullptr; p; p = p->next)
+        if (gtk_widget_child_focus(GTK_WIDGET(p->data), nDir))
+            return TRUE;
+    return FALSE;
+}
+
 void lchOnStateChanged(_stateChange)
 {
     showRow();
@@ -248,6 +263,12 @@ void lchInit(GtkBuilder* pBuilder)
         gtk_widget_set_no_show_all(h.pwgt, TRUE);
         bAny = true;
     }
-    if (bAny)
-        stateListen(lchOnStateChanged);
+    if (!bAny)
+        return;
+    stateListen(lchOnStateChanged);
+    // The row's box, in the page's column of boxes.
+    GtkWidget* pwgtRow = mscLookUp(pBuilder, "LegsRow");
+    GtkWidget* pwgtColumn = pwgtRow ? gtk_widget_get_parent(pwgtRow) : nullptr;
+    if (GTK_IS_BOX(pwgtColumn))
+        g_signal_connect(pwgtColumn, "focus", G_CALLBACK(lchOnColumnFocus), pwgtRow);
 }
