@@ -4,6 +4,7 @@
 #include "ui/print.h"
 
 #include "store/filing.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -187,8 +188,8 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
         for (auto [pstr, nId] : {std::pair{&m_prn.people.strLeftOccupant, VAL_LSEAT_PERSON},
                                  std::pair{&m_prn.people.strRightOccupant, VAL_RSEAT_PERSON}})
             if (pstr->empty())
-                *pstr = shtLegText(nId, 0);
-        m_prn.people.strCommander = shtLegText(VAL_COMMANDER, 0);
+                *pstr = legText(0, nId);
+        m_prn.people.strCommander = legText(0, VAL_COMMANDER);
         // The pilot in command is whoever sits in the commander's seat, where
         // it names someone: the sheet says so beside the seat.
         for (auto [pstr, pszSide] :

@@ -219,7 +219,7 @@ std::string legLine(const _shtPeople& sheet, const _shtFlight& flight, const std
 {
     const _wbSetup& s = m_wbSetup;
     const _wbFlight& f = flight.legs[n];
-    auto person = [&](_prmValueId nId, const std::string& strSheet) { return n == 0 ? strSheet : shtLegText(nId, n); };
+    auto person = [&](_prmValueId nId, const std::string& strSheet) { return n == 0 ? strSheet : legText(n, nId); };
     const std::string strCommander = person(VAL_COMMANDER, sheet.strCommander);
     std::string str = "Leg " + std::to_string(n + 1) + (labels[n].empty() ? "" : " (" + labels[n] + ")") + ": " +
                       legSeat("left seat", "left", person(VAL_LSEAT_PERSON, sheet.strLeftOccupant),
@@ -544,11 +544,6 @@ _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_
     }
     entry.outputs = recFlightOutputsOf(flights, wrdLegsVerdictText(flights, legLabels(), m_wbSetup));
     return entry;
-}
-
-std::string shtLegText(_prmValueId nId, size_t nLeg)
-{
-    return prmGetKeyString(valGroupOf(valValue(nId), nLeg).c_str(), valValue(nId).pszKey);
 }
 
 std::string shtPrintedText(time_t tPrinted)

@@ -40,10 +40,6 @@ std::string shtPdf(double nWidth, double nHeight, const _shtPeople& people, cons
 // commander and the flight as the sheet shows them.
 _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& people, time_t tPrinted);
 
-// A text value of leg n of the flight, as Zarv.conf keeps it (a seat's
-// occupant, the commander's seat): the sheet's table is of the first leg,
-// whichever the page shows.
-std::string shtLegText(_prmValueId nId, size_t nLeg);
 
 // When a sheet was drawn, with its zone: "2026-12-08 05:04 UTC" where the
 // clock is at UTC, else "2026-12-08 06:04 +01:00".
