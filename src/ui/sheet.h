@@ -40,7 +40,6 @@ std::string shtPdf(double nWidth, double nHeight, const _shtPeople& people, cons
 // commander and the flight as the sheet shows them.
 _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& people, time_t tPrinted);
 
-
 // When a sheet was drawn, with its zone: "2026-12-08 05:04 UTC" where the
 // clock is at UTC, else "2026-12-08 06:04 +01:00".
 std::string shtPrintedText(time_t tPrinted);
