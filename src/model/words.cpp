@@ -497,10 +497,15 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
     if (legs.empty() ||
         std::all_of(legs.begin(), legs.end(), [](const _wbFlight& f) { return f.doubts.empty() && f.bNothingEntered; }))
         return "NO LOADING ENTERED";
+    // Each leg once, with everything it breaks.
     std::vector<std::string> broken;
-    for (size_t n = 0; n < legs.size(); n++)
+    for (size_t n = 0; n < legs.size(); n++) {
+        std::string strLeg;
         for (const std::string& str : brokenOf(legs[n], u, true))
-            broken.push_back(legName(n, labels) + (legs[n].doubts.empty() ? " " : ": ") + str);
+            strLeg += (strLeg.empty() ? "" : ", ") + str;
+        if (!strLeg.empty())
+            broken.push_back(legName(n, labels) + (legs[n].doubts.empty() ? " " : ": ") + strLeg);
+    }
     const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
     if (legs.front().bUnconfirmed)
         return std::string("Basic weight and arms not confirmed for this aircraft") +

@@ -58,8 +58,9 @@ std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 // The one verdict of a flight of several legs, each leg named by its
 // number and its short name (labels[n], "" for none): as
 // wrdFlightVerdictText for a flight of one leg; else "NOT WITHIN LIMITS: "
-// with every limit broken by every leg at every point ("leg 2 (solo) aft of
-// the limit by 3.10 mm at take-off"), or "WITHIN LIMITS for every leg;
+// with every limit broken by every leg at every point, each leg once ("leg
+// 2 (solo) aft of the limit by 3.10 mm at take-off, right of the lateral
+// limit by 1.20 mm at landing; leg 3 …"), or "WITHIN LIMITS for every leg;
 // nearest the limits leg 2 (solo) at landing: centre of gravity …", the
 // nearest margin of the whole flight.
 std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::vector<std::string>& labels,
