@@ -528,6 +528,7 @@ std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)
         return {};
     const std::string str = inwardRange(range, u.nUnitFuel);
     if (str.empty())
-        return "No fuel at the first take-off keeps every leg to the first stop that takes fuel on within limits";
+        return "No amount of fuel at the first take-off keeps every leg to the first stop that takes fuel on "
+               "within limits";
     return "First take-off: mass and balance allow " + str + " for every leg to the first stop that takes fuel on";
 }

@@ -236,6 +236,15 @@ std::string legLine(const _shtPeople& sheet, const _shtFlight& flight, const std
                                             : " (drained at the stop: \u2212" + fuelIn(-nTaken) + ")";
     }
     str += f.bLanding ? ", trip " + fuelIn(f.nTrip) : ", no trip";
+    // What the leg carries that the pilot fits or takes off at the stop.
+    const guint nBallast = f.loading.nBallastPosn;
+    str += std::string("; ballast ") + (nBallast == BALLAST_FRONT  ? "front"
+                                        : nBallast == BALLAST_REAR ? "rear"
+                                                                   : "none");
+    std::string strItems;
+    for (const auto& [strName, strChange] : wrdItemChanges(s, stateLegs()[n].fitted))
+        strItems += (strItems.empty() ? "; equipment: " : ", ") + typed(strName) + " " + strChange;
+    str += strItems;
     for (const auto& [pszName, nPoint] : {std::pair{"take-off", POINT_TAKE_OFF}, std::pair{"landing", POINT_LANDING}}) {
         if (!f.hasPoint(nPoint))
             continue;

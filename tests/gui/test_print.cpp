@@ -154,9 +154,9 @@ TEST_F(LegsSheet, HasALineForEachLegAndTheWholeFlightsVerdict)
     for (const char* pszWant :
          {"Table: leg 1",
           "Leg 1: left seat A. Pilot 80.0 kg (commander), right seat B. Student 70.0 kg; fuel 60.0 L "
-          "at take-off, trip 20.0 L; take-off ",
+          "at take-off, trip 20.0 L; ballast none; take-off ",
           "Leg 2 (solo): left seat C. Solo 100.0 kg (commander), right seat empty; fuel 40.0 L at take-off (as "
-          "landed), trip 15.0 L; take-off ",
+          "landed), trip 15.0 L; ballast none; take-off ",
           "NOT WITHIN LIMITS: leg 2 (solo) ", "NOT TO BE FLOWN AS LOADED"})
         EXPECT_NE(strFlat.find(zt::inLocale(pszWant)), std::string::npos) << pszWant << "\n" << strFlat;
     EXPECT_EQ(strFlat.find("Commander's acceptance"), std::string::npos);
