@@ -1,6 +1,7 @@
 // One full draw pass of the chart on an image surface at three sizes, with
 // and without the burn-off; and one recalculation with its refresh of the
 // page, with and without the fuel-planning figures.
+#include "store/legs.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/pagWBChart.h"
@@ -60,7 +61,7 @@ void BM_Recalculate(benchmark::State& state)
 {
     // The page's labels need a display; without one only the arithmetic runs.
     GtkBuilder* pBuilder = nullptr;
-    void (*pfuncRecalculate)(void) = [] { benchmark::DoNotOptimize(valCalcHeld()); };
+    void (*pfuncRecalculate)(void) = [] { benchmark::DoNotOptimize(legCalcShown()); };
     if (gdk_display_get_default()) {
         pBuilder = gtk_builder_new_from_file(state.range(0) ? ZARV_SOURCE_DIR "/etc/Zarv.ui"
                                                             : ZARV_SOURCE_DIR "/tests/data/Zarv-65.ui");

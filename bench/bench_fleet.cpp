@@ -35,7 +35,7 @@ struct Etc {
         prmLoadKeyFile();
         psetParams();
         pwbParams();
-        benchmark::DoNotOptimize(valCalcHeld());
+        benchmark::DoNotOptimize(legCalcShown());
     }
     ~Etc()
     {
@@ -69,7 +69,7 @@ void BM_SwitchAircraft(benchmark::State& state)
     for (auto _ : state) {
         fleetSwitch("Aircraft 2");
         psetParams();
-        benchmark::DoNotOptimize(valCalcHeld());
+        benchmark::DoNotOptimize(legCalcShown());
     }
 }
 BENCHMARK(BM_SwitchAircraft)->Unit(benchmark::kMicrosecond);

@@ -98,10 +98,8 @@ std::vector<_wbFlight> calculateLegs(const _casCase& c, std::vector<_wbLoadState
         legs.push_back({l.loading.nLSeatWeight, l.loading.nRSeatWeight, l.loading.nFuelVolume, l.loading.nBallastPosn,
                         l.nTrip, FALSE, l.fitted, l.bAsLanded});
     stateSettle(legs);
-    std::vector<_wbFlight> flights = legJudge(calcWithFixedArms(c.setup), legs, "");
-    for (_wbFlight& f : flights)
-        f.doubts.clear();
-    return flights;
+    // A value no leg can have leaves the flight unjudged, as on the page.
+    return legJudge(calcWithFixedArms(c.setup), legs, "");
 }
 
 // A case of several legs: each leg's points, then the flight's verdict as

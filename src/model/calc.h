@@ -117,6 +117,11 @@ struct _wbDoubt {
     bool bNoNumber = false;
 };
 
+// The doubt of a flight's legs Zarv could not read (a group numbered
+// another way, a flag that is none, a key written twice): the flight's,
+// whichever leg carries it.
+constexpr const char* CALC_LEG_GROUP = "leg group";
+
 // A flight judged at each of its points. The landing is a point of its own
 // only with a trip; a trip longer than the fuel on board makes it no
 // landing at all (judged, for its figures, with the tank dry). A loading

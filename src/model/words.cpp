@@ -497,11 +497,19 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
     if (legs.empty() ||
         std::all_of(legs.begin(), legs.end(), [](const _wbFlight& f) { return f.doubts.empty() && f.bNothingEntered; }))
         return "NO LOADING ENTERED";
-    // Each leg once, with everything it breaks.
+    // Each leg once, with everything it breaks; what of the legs was not
+    // read is the flight's, first.
     std::vector<std::string> broken;
     for (size_t n = 0; n < legs.size(); n++) {
+        _wbFlight f = legs[n];
+        std::erase_if(f.doubts, [&](const _wbDoubt& d) {
+            const bool bFlight = d.pszWhat && strcmp(d.pszWhat, CALC_LEG_GROUP) == 0;
+            if (bFlight)
+                broken.insert(broken.begin(), wrdDoubtText(d, u));
+            return bFlight;
+        });
         std::string strLeg;
-        for (const std::string& str : brokenOf(legs[n], u, true))
+        for (const std::string& str : brokenOf(f, u, true))
             strLeg += (strLeg.empty() ? "" : ", ") + str;
         if (!strLeg.empty())
             broken.push_back(legName(n, labels) + (legs[n].doubts.empty() ? " " : ": ") + strLeg);

@@ -6,6 +6,7 @@
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
+#include "sys/errlog.h"
 
 #include <cmath>
 #include <cstring>
@@ -13,7 +14,21 @@
 namespace
 {
 
-constexpr const char* LEG_GROUP_PREFIX = "Leg ";
+// What of the loading Zarv.conf wrote twice when it was read: the key file
+// keeps the later, and a rewrite keeps only that; so it is said for the run.
+struct _legsRead {
+    std::vector<std::string> twice;
+};
+_legsRead m_legs;
+
+// Whether a group or key written twice ("[Leg 2]", "RSeat in [Load]") is
+// the loading's.
+bool ofTheLoading(const std::string& str)
+{
+    const size_t nAt = str.find('[');
+    return nAt != std::string::npos &&
+           (str.compare(nAt, 6, "[Load]") == 0 || g_ascii_strncasecmp(str.c_str() + nAt, "[leg", 4) == 0);
+}
 
 // A group's keys and values as the file holds them.
 using _legRaw = std::vector<std::pair<std::string, std::string>>;
@@ -160,10 +175,24 @@ void reloadLegs(size_t nWas)
     stateShowLeg(std::min(nShown, stateLegs().size() - 1));
 }
 
+// Legs are added or removed only where every leg was read: a group Zarv
+// could not read would be renumbered or overwritten, or come to count.
+bool refusedWhileNotRead(void)
+{
+    if (legNotRead().empty())
+        return false;
+    errTellPilot("The legs in Zarv.conf could not all be read: correct Zarv.conf before adding or removing a leg");
+    return true;
+}
+
 } // namespace
 
 void pwbParams(void)
 {
+    m_legs.twice.clear();
+    for (const std::string& str : prmEveryWrittenTwice(prmSeenText()))
+        if (ofTheLoading(str))
+            m_legs.twice.push_back(str);
     stateEditLegs().resize(1);
     valLoadValues(PRM_OF_LOADING, 0);
     stateEditLegs().front().fitted = itmReadFitted(m_pkeyFile);
@@ -186,6 +215,11 @@ std::vector<_wbFlight> legJudge(const _wbSetup& s, const std::vector<_wbLoadStat
     return flights;
 }
 
+_wbFlight legCalcShown(void)
+{
+    return legCalcAll().at(stateShownLeg());
+}
+
 std::vector<std::string> legLabels(void)
 {
     std::vector<std::string> labels;
@@ -198,10 +232,15 @@ std::string legNotRead(void)
 {
     std::string str;
     const auto add = [&](const std::string& s) { str += (str.empty() ? "" : ", ") + s; };
+    // A group or key of the loading written twice, of which the key file
+    // kept only the later, as Zarv.conf was read.
+    for (const std::string& s : m_legs.twice)
+        add("written twice: " + s);
     g_auto(GStrv) ppszGroups = g_key_file_get_groups(m_pkeyFile, nullptr);
     for (int i = 0; ppszGroups && ppszGroups[i]; i++) {
         const char* pszGroup = ppszGroups[i];
-        if (!g_str_has_prefix(pszGroup, LEG_GROUP_PREFIX))
+        // Any group a leg could be meant by, however spelled.
+        if (g_ascii_strncasecmp(pszGroup, "leg", 3) != 0)
             continue;
         size_t n = 1;
         while (n < stateLegs().size() && valLegGroup(n) != pszGroup)
@@ -223,7 +262,7 @@ std::string legNotRead(void)
 bool legAdd(std::optional<int> nEmpty)
 {
     const size_t nLegs = stateLegs().size();
-    if (nLegs >= STATE_MAX_LEGS)
+    if (nLegs >= STATE_MAX_LEGS || refusedWhileNotRead())
         return false;
     _wbLoadState l = stateNextLeg(stateLegs().back());
     if (nEmpty == 0)
@@ -242,7 +281,7 @@ bool legAdd(std::optional<int> nEmpty)
 void legRemove(size_t n)
 {
     const size_t nLegs = stateLegs().size();
-    if (n >= nLegs || nLegs < 2)
+    if (n >= nLegs || nLegs < 2 || refusedWhileNotRead())
         return;
     const size_t nShown = stateShownLeg();
     prmEdit([&](GKeyFile* pkf) {
@@ -254,8 +293,11 @@ void legRemove(size_t n)
             std::erase_if(values, [](const auto& kv) {
                 return kv.first == VAL_KEY_FUEL_AS_LANDED || kv.first == VAL_KEY_LEG_FITTED;
             });
-            for (const char* psz : {"LSeatPerson", "RSeatPerson", "Commander", "Unread"})
-                g_key_file_remove_key(pkf, "Load", psz, nullptr);
+            // Nothing of the first leg stays: a key the second lacks reads
+            // as it read for the second.
+            for (const _prmValue& v : valValues())
+                if (valGroupOf(v, 0) == "Load")
+                    g_key_file_remove_key(pkf, "Load", v.pszKey, nullptr);
             for (const auto& [strKey, strValue] : values)
                 g_key_file_set_value(pkf, "Load", strKey.c_str(), strValue.c_str());
             g_key_file_set_value(pkf, "Load", "Fuel", fileNumber(l.nFuelVolume).c_str());

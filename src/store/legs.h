@@ -29,7 +29,12 @@ std::vector<_wbFlight> legCalcAll(void);
 // (strNotRead, "" for none) a doubt of the first, named LEG_DOUBT.
 std::vector<_wbFlight> legJudge(const _wbSetup& s, const std::vector<_wbLoadState>& legs,
                                 const std::string& strNotRead);
-constexpr const char* LEG_DOUBT = "leg";
+constexpr const char* LEG_DOUBT = CALC_LEG_GROUP;
+
+// The leg the page shows, calculated as legCalcAll does: a leg group Zarv
+// could not read leaves the first leg, and so a flight of one leg,
+// unjudged.
+_wbFlight legCalcShown(void);
 
 // A short name of each leg for the verdict ("solo").
 std::vector<std::string> legLabels(void);

@@ -813,8 +813,20 @@ int prmReplaceFile(const std::string& strTarget, std::string_view data, int nMod
     return nErr;
 }
 
+const std::string& prmSeenText(void)
+{
+    return m_store.seen.strData;
+}
+
 std::string prmWrittenTwice(const std::string& strData)
 {
+    const std::vector<std::string> twice = prmEveryWrittenTwice(strData);
+    return twice.empty() ? "" : twice.front();
+}
+
+std::vector<std::string> prmEveryWrittenTwice(const std::string& strData)
+{
+    std::vector<std::string> twice;
     std::set<std::string> groups, keys;
     std::string strGroup;
     std::istringstream lines(strData);
@@ -826,15 +838,15 @@ std::string prmWrittenTwice(const std::string& strData)
             strGroup = strLine.substr(0, strLine.find(']') + 1);
             keys.clear();
             if (!groups.insert(strGroup).second)
-                return strGroup;
+                twice.push_back(strGroup);
         } else if (const size_t nEq = strLine.find('='); nEq != std::string::npos) {
             std::string strKey = strLine.substr(0, nEq);
             strKey.erase(strKey.find_last_not_of(" \t") + 1);
             if (!keys.insert(strKey).second)
-                return strKey + " in " + strGroup;
+                twice.push_back(strKey + " in " + strGroup);
         }
     }
-    return "";
+    return twice;
 }
 
 bool prmReadsAsNumber(const char* psz, double* pnValue)

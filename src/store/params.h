@@ -93,6 +93,10 @@ bool prmReadsAsNumber(const char* psz, double* pnValue = nullptr);
 // group's later keys over its earlier ones, a key's later value over its
 // earlier): "[Person 1]", or "Weight in [Person 1]"; "" where nothing is.
 std::string prmWrittenTwice(const std::string& strData);
+// Everything it writes twice, in the text's order.
+std::vector<std::string> prmEveryWrittenTwice(const std::string& strData);
+// Zarv.conf's text as Zarv last read or wrote it.
+const std::string& prmSeenText(void);
 
 // A file longer than nMost bytes is refused as soon as that much is read.
 bool prmReadFile(const std::string& strPath, std::string* pstrData, GError** ppErr, uid_t* pnOwner = nullptr,

@@ -541,11 +541,6 @@ _wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l, size_t nLeg)
     return f;
 }
 
-_wbFlight valCalcHeld(void)
-{
-    return pwbCalcWB(m_wbSetup, stateLoad(), stateShownLeg());
-}
-
 std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool bLog, size_t nLeg)
 {
     std::vector<_wbDoubt> v;

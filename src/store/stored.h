@@ -174,8 +174,6 @@ std::string valNotText(_prmValueId nId);
 // Every result of an aircraft and a loading: the flight, judged, with the
 // doubts of the values it came from. It keeps and shows nothing.
 _wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l, size_t nLeg = stateShownLeg());
-// The flight Zarv holds now, calculated: the leg shown.
-_wbFlight valCalcHeld(void);
 
 // A text value ("" when missing) and its setter, which rewrites the file.
 std::string valGetText(_prmValueId nId);

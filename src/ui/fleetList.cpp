@@ -1,6 +1,7 @@
 // The fleet's list on the setup page, and its Add and Remove buttons.
 #include "ui/fleetList.h"
 
+#include "store/legs.h"
 #include "store/state.h"
 #include "store/stored.h"
 
@@ -31,7 +32,9 @@ void beforeFleetChange(GtkWidget* pwgt)
 // After a change of the fleet: the record from the store, and every page.
 void afterFleetChange(void)
 {
+    // Every leg's items as the file now holds them for this aircraft.
     psetParams();
+    pwbParams();
     stateTell(STATE_ALL);
 }
 

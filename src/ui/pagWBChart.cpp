@@ -783,7 +783,7 @@ _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
 
 _chartInput pwbChartInput(void)
 {
-    _chartInput what = pwbChartInputOf(valCalcHeld(), stateLoad().bShowBurnOff != FALSE);
+    _chartInput what = pwbChartInputOf(legCalcShown(), stateLoad().bShowBurnOff != FALSE);
     if (stateLegs().size() > 1)
         what.legs = pwbChartLegsOf(legCalcAll());
     return what;

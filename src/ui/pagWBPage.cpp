@@ -595,7 +595,7 @@ void pwbOnStateChanged(_stateChange nChange)
 {
     if (nChange != STATE_LOADING)
         return pwbUpdateDisplays();
-    const _wbFlight f = valCalcHeld();
+    const _wbFlight f = legCalcShown();
     pwbUpdateInputDisplay(stateLoad(), f);
     ichkShow();
     showResults(f);
@@ -718,7 +718,7 @@ void pwbUpdateAircraft(void)
 
 void pwbUpdateDisplays(void)
 {
-    const _wbFlight f = valCalcHeld();
+    const _wbFlight f = legCalcShown();
     pwbUpdateAircraft();
     pwbUpdateInputDisplay(stateLoad(), f);
     ichkShow();
@@ -728,7 +728,7 @@ void pwbUpdateDisplays(void)
 
 void pwbRefresh(void)
 {
-    showResults(valCalcHeld());
+    showResults(legCalcShown());
 }
 
 void pwbCleanUp(void)

@@ -55,7 +55,7 @@ void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
     m_prn.nPageWidth = gtk_print_context_get_width(pctx);
     m_prn.nPageHeight = gtk_print_context_get_height(pctx);
     shtDrawLoadSheet(gtk_print_context_get_cairo_context(pctx), m_prn.nPageWidth, m_prn.nPageHeight, m_prn.people,
-                     valCalcHeld(), m_prn.tPrinted);
+                     legCalcShown(), m_prn.tPrinted);
 }
 
 // The dialog's tab: the people and the flight.
@@ -140,7 +140,7 @@ GtkPrintSettings* dialogSettings(void)
 // how that went. A failure to keep it never undoes the print.
 void fileSheet(void)
 {
-    const _wbFlight flight = valCalcHeld();
+    const _wbFlight flight = legCalcShown();
     const std::string strPdf = shtPdf(m_prn.nPageWidth, m_prn.nPageHeight, m_prn.people, flight, m_prn.tPrinted);
     std::string strFiled;
     std::string strFilingError =

@@ -66,6 +66,10 @@ TEST_F(Legs, AreReadFromTheirGroupsAndWhatIsNotReadIsNeverJudged)
         {"[Load]\nFuel=6\n[Leg 2]\n[Leg 3]\n[Leg 4]\n[Leg 5]\n[Leg 6]\n[Leg 7]\nFuel=1\n",
          {6, 0, 0, 0, 0, 0},
          "[Leg 7]"},
+        {"[Load]\nFuel=60\n[leg 2]\nRSeat=0\n", {60}, "[leg 2]"},
+        // The key file keeps the later of two: the earlier is said.
+        {"[Load]\nFuel=60\n[Leg 2]\nRSeat=0\n[Leg 2]\nRSeat=72\n", {60, 0}, "written twice: [Leg 2]"},
+        {"[Load]\nRSeat=0\nFuel=60\nRSeat=72\n", {60}, "written twice: RSeat in [Load]"},
     };
     for (const auto& c : cases) {
         read(c.pszConf);
@@ -73,6 +77,8 @@ TEST_F(Legs, AreReadFromTheirGroupsAndWhatIsNotReadIsNeverJudged)
         EXPECT_EQ(legNotRead(), c.pszNotRead) << c.pszConf;
         if (*c.pszNotRead) {
             EXPECT_FALSE(legCalcAll().front().within()) << c.pszConf;
+            EXPECT_FALSE(legCalcShown().within()) << c.pszConf;
+            EXPECT_FALSE(legAdd()) << c.pszConf;
             EXPECT_NE(verdict().find(c.pszNotRead), std::string::npos) << verdict();
         }
     }
@@ -113,6 +119,13 @@ TEST_F(Legs, AreAddedAsTheLastLandsAndRemovedWithTheRestMovingUp)
     EXPECT_EQ(stored("Load", "LSeat"), "0");
     EXPECT_EQ(stored("Load", "Commander"), "right");
     EXPECT_FALSE(g_key_file_has_group(m_pkeyFile, "Leg 2"));
+
+    // A key the second leg lacks reads as it read for it, not as the first.
+    read("[Load]\nLSeat=80\nRSeat=72\nBallast=1\n[Leg 2]\nLSeat=80\nFuel=50\n");
+    legRemove(0);
+    read(zt::readFile(m_dir / "Zarv.conf"));
+    EXPECT_EQ(stateLegs().front().nRSeatWeight, 0);
+    EXPECT_EQ(stateLegs().front().nBallastPosn, guint{BALLAST_NONE});
 }
 
 // The first take-off's fuel keeps every leg to the first stop that takes

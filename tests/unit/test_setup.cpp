@@ -510,7 +510,7 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         prmLoadKeyFile();
         psetParams();
         pwbParams();
-        const _wbFlight f = valCalcHeld();
+        const _wbFlight f = legCalcShown();
         const std::string strVerdict = wrdFlightVerdictText(f, m_wbSetup);
         const bool bWithin = c.pszVerdict[0] == 'W';
         const std::string strWords = zt::inLocale(c.pszVerdict);
