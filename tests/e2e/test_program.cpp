@@ -611,7 +611,6 @@ TEST_F(CheckOfTheCalculation, PassesKeepsItsReportAndFailsAnOperatorsWrongFigure
               std::string::npos)
         << strOut;
     EXPECT_EQ(zt::listDir(path("etc/Verification")).size(), 3u);
-
     // Another program's pipe in place of the cases is refused by name, not
     // waited on; the failed check is kept for the window all the same.
     g_unlink(path("etc/Verification/Cases").c_str());
@@ -629,6 +628,15 @@ TEST_F(CheckOfTheCalculation, PassesKeepsItsReportAndFailsAnOperatorsWrongFigure
     EXPECT_TRUE(zt::reSearch(zt::readFile(path("etc/Zarv.conf")), "\\[Verification\\]\nUnreported=[-0-9T:+]+ FAILED\n")
                     .size() == 1)
         << zt::readFile(path("etc/Zarv.conf"));
+    // A second leg with a trip no flight has is never a flight within.
+    zt::writeFile(path("etc/Verification/Cases"), "[Two legs]\nBasicWeight=400\nBasicLongArm=2700\nBasicLatArm=1\n"
+                                                  "LeftSeat=80\nRightSeat=80\nFuel=60\nWeight=605.54\n"
+                                                  "LongArm=2451.0612\nLatArm=0.8993\nVerdict=within\n"
+                                                  "Leg2=80; 80; 60; -5; none\nLeg2Weight=605.54\n"
+                                                  "Leg2LongArm=2451.0612\nLeg2LatArm=0.8993\nLeg2Verdict=within\n"
+                                                  "FlightVerdict=within\n");
+    EXPECT_EQ(verify(&strOut), 1) << strOut;
+    EXPECT_NE(strOut.find("FAIL Two legs: "), std::string::npos) << strOut;
 }
 
 } // namespace

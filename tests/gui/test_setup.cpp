@@ -202,6 +202,30 @@ TEST_F(ThreeAircraft, ChoosingOneBringsItsValuesInTheUnitsOfThePilot)
     EXPECT_STREQ(pszListed, "G-3 [new]");
 }
 
+// A later leg took one aircraft's hook off: the other aircraft chosen, every
+// leg takes its items as weighed, as Zarv.conf now says.
+class TwoAircraftWithLegs : public zt::Pages
+{
+    std::string initialConf() const override
+    {
+        return "[Aircraft]\nRegistration=G-ONE\n[Basic]\nWeight=400\nLongArm=2700\n[Load]\nLSeat=80\n"
+               "[Equipment 1]\nName=Hook\nWeight=15\nLongArm=3300\nLatArm=0\nWeighed=true\n"
+               "[Leg 2]\nLSeat=80\nFitted=false;\n[Aircraft 2]\nRegistration=G-TWO\nBasicWeight=400\n"
+               "BasicLongArm=2790\n[Aircraft 2 Equipment 1]\nName=Hook\nWeight=15\nLongArm=3300\nLatArm=0\n"
+               "Weighed=true\n";
+    }
+};
+
+TEST_F(TwoAircraftWithLegs, ChoosingTheOtherTakesItsItemsAsWeighedOnEveryLeg)
+{
+    ASSERT_EQ(stateLegs().size(), 2u);
+    EXPECT_FALSE(calcItemFitted(m_wbSetup, stateLegs()[1].fitted, 0));
+    gtk_combo_box_set_active(GTK_COMBO_BOX(w("FleetChoice")), 1); // G-TWO
+    ASSERT_EQ(text("Registration"), "G-TWO");
+    ASSERT_EQ(stateLegs().size(), 2u);
+    EXPECT_TRUE(calcItemFitted(m_wbSetup, stateLegs()[1].fitted, 0));
+}
+
 // The aircraft changes only by a deliberate choice, and what was typed goes
 // to the aircraft it was typed for.
 TEST_F(ThreeAircraft, WheelAndKeysNeverSwitchAndNothingTypedIsLost)
