@@ -208,8 +208,11 @@ std::string legSeat(const char* pszSeat, const char* pszSide, const std::string&
     if (nKg == 0)
         return std::string(pszSeat) + " empty";
     const bool bNamed = !txtOneLine(strName, MAX_USER_CHARS).empty();
+    // A saved person whose saved weight is not the seat's, said as for the
+    // first leg's seats.
+    const std::string strMark = bNamed ? seatSavedMark(strName, nKg) : "";
     return std::string(pszSeat) + " " + (bNamed ? typed(strName) + " " : "") + weightIn(nKg) +
-           (strCommander == pszSide ? " (commander)" : "");
+           (strCommander == pszSide ? " (commander)" : "") + (strMark.empty() ? "" : " (" + strMark + ")");
 }
 
 // Leg n of a flight of several on a line of its own: its occupants, its
