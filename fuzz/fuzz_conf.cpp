@@ -2,6 +2,7 @@
 // crash, every value reads as a finite number, a set writes a file that
 // loads again with the value set, and a file that cannot be parsed is moved
 // aside, never lost.
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -56,6 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                      stateLoad().nLSeatWeight, stateLoad().nRSeatWeight, stateLoad().nFuelVolume})
         if (!std::isfinite(n))
             abort();
+    // Every leg is read as finite numbers and judged without a fault.
+    for (const _wbLoadState& l : stateLegs())
+        for (double n : {l.nLSeatWeight, l.nRSeatWeight, l.nFuelVolume, l.nTripFuel})
+            if (!std::isfinite(n))
+                abort();
+    if (legCalcAll().size() != stateLegs().size())
+        abort();
 
     // The original bytes are either still Zarv.conf or in a set-aside file.
     const bool bKept = g_file_test(strConf.c_str(), G_FILE_TEST_EXISTS);

@@ -430,7 +430,7 @@ std::string legsText(const _recEntry& e)
         for (const _recNumberField& f : NUMBER_FIELDS)
             if (f.pLoad)
                 inputs.add(f.pszKey, l.load.*f.pLoad);
-        inputs.add("ballastPosition", static_cast<double>(l.load.nBallastPosn))
+        inputs.add("ballastPosition", static_cast<double>(static_cast<gint>(l.load.nBallastPosn)))
             .flag(LEG_FUEL_AS_LANDED, l.load.bFuelAsLanded);
         leg.add("inputs", inputs.text());
         if (!e.setup.items.empty()) {
@@ -460,7 +460,7 @@ std::string recLine(const _recEntry& e)
     Object inputs;
     for (const _recNumberField& f : NUMBER_FIELDS)
         inputs.add(f.pszKey, f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad);
-    inputs.add("ballastPosition", static_cast<double>(e.load.nBallastPosn))
+    inputs.add("ballastPosition", static_cast<double>(static_cast<gint>(e.load.nBallastPosn)))
         .flag("showBurnOff", e.load.bShowBurnOff != FALSE)
         .add("unconfirmed", static_cast<double>(e.setup.nUnconfirmed))
         .add("unitWeight", static_cast<double>(e.setup.nUnitWt))

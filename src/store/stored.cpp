@@ -436,6 +436,26 @@ std::vector<std::string> heldUnread(_prmOwner nOwner, size_t nLeg)
 
 } // namespace
 
+namespace
+{
+
+// A ballast position the file holds that is none of none, front and rear
+// ("1.5", "-1", "7") is kept as it stands and never judged as none.
+void readBallastPosition(const _prmValue& v, const char* pszGroup, _wbLoadState& l)
+{
+    prmKeepUnreadText(pszGroup, v.pszKey, "");
+    g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, pszGroup, v.pszKey, nullptr);
+    if (!pszRaw)
+        return;
+    g_strstrip(pszRaw);
+    if (strcmp(pszRaw, "0") == 0 || strcmp(pszRaw, "1") == 0 || strcmp(pszRaw, "2") == 0)
+        return;
+    prmKeepUnreadText(pszGroup, v.pszKey, pszRaw);
+    l.nBallastPosn = BALLAST_NONE;
+}
+
+} // namespace
+
 void valLoadValues(_prmOwner nOwner, size_t nLeg)
 {
     const std::vector<std::string> typed = storedUnread(nOwner, nLeg);
@@ -449,6 +469,8 @@ void valLoadValues(_prmOwner nOwner, size_t nLeg)
         const char* pszGroup = strGroup.c_str();
         valSetField(v, stateEditSetup(), l,
                     valIsNumber(v) ? prmGetKeyDouble(pszGroup, v.pszKey) : prmGetKeyInteger(pszGroup, v.pszKey));
+        if (v.nId == VAL_BALLAST_POSN)
+            readBallastPosition(v, pszGroup, l);
         if (!valIsNumber(v))
             continue;
         // A number the file holds that is none (nan, 1e999, text) is kept
@@ -527,7 +549,7 @@ void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& 
             continue;
         std::string strKept;
         for (const auto& [strPath, strText] : texts)
-            if (strPath == pathOf(r) && valIsNumber(r))
+            if (strPath == pathOf(r) && (valIsNumber(r) || r.nId == VAL_BALLAST_POSN))
                 strKept = strText;
         prmKeepUnreadText(valGroupOf(r, nLeg).c_str(), r.pszKey, strKept);
     }
@@ -586,6 +608,11 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
     }
     if (!s.strItemsNotRead.empty())
         v.push_back({"equipment", KIND_NONE, NAN, s.strItemsNotRead, true});
+    // A ballast position that is none of the three, as the file held it.
+    const std::string& strBallast = valUnreadOfLeg(VAL_BALLAST_POSN, nLeg);
+    if (!strBallast.empty() || l.nBallastPosn > BALLAST_REAR)
+        v.push_back({"ballast position", KIND_NONE, NAN,
+                     strBallast.empty() ? std::to_string(static_cast<gint>(l.nBallastPosn)) : strBallast, true});
     // The items weighed with the aircraft are part of its basic weight:
     // without them it still weighs what an aircraft does.
     if (nWeighed > 0 && unitPossible(KIND_WEIGHT, s.nBasicWeight) && s.nBasicWeight - nWeighed < MIN_BASIC_WEIGHT)
@@ -610,6 +637,9 @@ void valStoreValue(_prmValueId nId, double nValue)
         return;
     const std::string strGroup = valGroupOf(v, stateShownLeg());
     valSetField(v, stateEditSetup(), stateEditLoad(), nValue);
+    // A choice made is read: what the file held before is gone.
+    if (v.nId == VAL_BALLAST_POSN)
+        prmKeepUnreadText(strGroup.c_str(), v.pszKey, "");
     // Fuel typed for a later leg is fuel taken on at the stop.
     if (nId == VAL_FUEL && stateEditLoad().bFuelAsLanded) {
         stateEditLoad().bFuelAsLanded = false;

@@ -500,6 +500,9 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
          "the equipment item \u2068Hook: Weighed=no, Fitted=removed\u2069 was not read: check it"},
         {"[Equipment 01]\nName=Hook\nWeight=60\nLongArm=3500\nLatArm=0\nWeighed=false\n",
          "the equipment \u2068[Equipment 01]\u2069 was not read: check it"},
+        // A ballast position that is none of the three is never none.
+        {"[Load]\nBallast=7\n", "the ballast position \u20687\u2069 was not read: check it"},
+        {"[Load]\nBallast=front\n", "the ballast position \u2068front\u2069 was not read: check it"},
         // Weighed in, taken out: less than any aircraft weighs.
         {"[Equipment 1]\nName=Tank\nWeight=210\nLongArm=2340\nLatArm=0\nFitted=false\n",
          "basic weight without its weighed items 190 kg cannot be right"},
