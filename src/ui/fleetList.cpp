@@ -100,16 +100,8 @@ void flistOnRemoveClicked(GtkButton* pwgtButton, gpointer)
     const std::vector<_fleetAircraft> fleet = fleetList();
     if (fleet.size() < 2)
         return;
-    GtkWidget* pdlg = gtk_message_dialog_new(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pwgtButton))),
-                                             GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
-                                             "Remove %s from the fleet?", flistLabel(fleet[0]).c_str());
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg),
-                                             "Its basic weight and arms and its ballast are deleted from Zarv.conf.");
-    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_Remove", GTK_RESPONSE_ACCEPT, nullptr);
-    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_CANCEL);
-    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
-    gtk_widget_destroy(pdlg);
-    if (nResponse != GTK_RESPONSE_ACCEPT)
+    if (!mscConfirmRemove(GTK_WIDGET(pwgtButton), "Remove " + flistLabel(fleet[0]) + " from the fleet?",
+                          "Its basic weight and arms and its ballast are deleted from Zarv.conf."))
         return;
     fleetRemoveCurrent();
     afterFleetChange();

@@ -127,17 +127,9 @@ void lchOnRemoveClicked(GtkButton* pwgt, gpointer)
 {
     leaveTyping(GTK_WIDGET(pwgt));
     // What was typed for the leg goes with it: asked first.
-    GtkWidget* pdlg = gtk_message_dialog_new(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pwgt))), GTK_DIALOG_MODAL,
-                                             GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "Remove %s from the flight?",
-                                             legName(stateShownLeg()).c_str());
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg),
-                                             "Its seats, fuel, trip, ballast and equipment are deleted from Zarv.conf; "
-                                             "a leg after it whose fuel is as landed follows the leg before.");
-    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_Remove", GTK_RESPONSE_ACCEPT, nullptr);
-    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_CANCEL);
-    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
-    gtk_widget_destroy(pdlg);
-    if (nResponse != GTK_RESPONSE_ACCEPT)
+    if (!mscConfirmRemove(GTK_WIDGET(pwgt), "Remove " + legName(stateShownLeg()) + " from the flight?",
+                          "Its seats, fuel, trip, ballast and equipment are deleted from Zarv.conf; a leg after it "
+                          "whose fuel is as landed follows the leg before."))
         return;
     legRemove(stateShownLeg());
     stateTell(STATE_LOADING);

@@ -329,3 +329,16 @@ gboolean mscKeyPressList(GtkWidget* pwgtCur, GdkEventKey* pevtKey, gpointer pLis
     return bUp ? mscKeyPressUp(pwalk->pPageLUT, pwalk->pwgtFirst)
                : mscKeyPressDown(pwalk->pPageLUT, pwalk->pwgtLast ? pwalk->pwgtLast : pwalk->pwgtFirst);
 }
+
+bool mscConfirmRemove(GtkWidget* pwgtFrom, const std::string& strQuestion, const char* pszDetail)
+{
+    // The question as text, whatever a registration typed in it holds.
+    GtkWidget* pdlg = gtk_message_dialog_new(GTK_WINDOW(gtk_widget_get_toplevel(pwgtFrom)), GTK_DIALOG_MODAL,
+                                             GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE, "%s", strQuestion.c_str());
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg), "%s", pszDetail);
+    gtk_dialog_add_buttons(GTK_DIALOG(pdlg), "_Cancel", GTK_RESPONSE_CANCEL, "_Remove", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_CANCEL);
+    const int nResponse = gtk_dialog_run(GTK_DIALOG(pdlg));
+    gtk_widget_destroy(pdlg);
+    return nResponse == GTK_RESPONSE_ACCEPT;
+}

@@ -83,6 +83,10 @@ void mscMarkEdited(GtkWidget* pwgtEntry);
 // touched.
 void mscLeaveField(GtkWindow* pwinMain);
 
+// Asks before something is deleted from Zarv.conf: strQuestion, with what
+// goes in pszDetail, Cancel the default; true where the pilot chose Remove.
+bool mscConfirmRemove(GtkWidget* pwgtFrom, const std::string& strQuestion, const char* pszDetail);
+
 // Sets a toggle button of a set (a radio group, or one check button) as a
 // display: the set's clicked handler is held back meanwhile, so showing a
 // choice never stores it.

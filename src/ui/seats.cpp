@@ -48,6 +48,13 @@ GtkEntry* personEntry(size_t i)
     return GTK_ENTRY(gtk_bin_get_child(GTK_BIN(m_seat.pwgtPerson[i])));
 }
 
+// Whether a name is being typed beside seat i: the pilot's until left.
+bool personTyped(size_t i)
+{
+    GtkWidget* pwinTop = gtk_widget_get_toplevel(m_seat.pwgtPerson[i]);
+    return GTK_IS_WINDOW(pwinTop) && gtk_window_get_focus(GTK_WINDOW(pwinTop)) == GTK_WIDGET(personEntry(i));
+}
+
 // The name as typed, without the blanks around it.
 std::string typedName(size_t i)
 {
@@ -73,9 +80,7 @@ void showNames(void)
     for (size_t i = 0; i < SEAT_SIDES.size(); i++) {
         if (!m_seat.pwgtPerson[i])
             continue;
-        GtkWidget* pwinTop = gtk_widget_get_toplevel(m_seat.pwgtPerson[i]);
-        const bool bTyping =
-            GTK_IS_WINDOW(pwinTop) && gtk_window_get_focus(GTK_WINDOW(pwinTop)) == GTK_WIDGET(personEntry(i));
+        const bool bTyping = personTyped(i);
         const std::string strTyped = gtk_entry_get_text(personEntry(i));
         GtkComboBoxText* pcombo = GTK_COMBO_BOX_TEXT(m_seat.pwgtPerson[i]);
         gtk_combo_box_text_remove_all(pcombo);
@@ -242,9 +247,7 @@ bool namesStale(void)
     for (size_t i = 0; i < SEAT_SIDES.size(); i++) {
         if (!m_seat.pwgtPerson[i])
             continue;
-        GtkWidget* pwinTop = gtk_widget_get_toplevel(m_seat.pwgtPerson[i]);
-        const bool bTyping =
-            GTK_IS_WINDOW(pwinTop) && gtk_window_get_focus(GTK_WINDOW(pwinTop)) == GTK_WIDGET(personEntry(i));
+        const bool bTyping = personTyped(i);
         if (!bTyping && typedName(i) != valGetText(SEAT_SIDES[i].nPerson))
             return true;
     }
