@@ -498,18 +498,25 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
         std::all_of(legs.begin(), legs.end(), [](const _wbFlight& f) { return f.doubts.empty() && f.bNothingEntered; }))
         return "NO LOADING ENTERED";
     // Each leg once, with everything it breaks; what of the legs was not
-    // read is the flight's, first.
+    // read is the flight's, first, and while it stands nothing is judged:
+    // each leg says its own doubts alone.
     std::vector<std::string> broken;
+    for (const _wbFlight& f : legs)
+        for (const _wbDoubt& d : f.doubts)
+            if (d.pszWhat && strcmp(d.pszWhat, CALC_LEG_GROUP) == 0)
+                broken.push_back(wrdDoubtText(d, u));
+    const bool bFlightDoubted = !broken.empty();
     for (size_t n = 0; n < legs.size(); n++) {
         _wbFlight f = legs[n];
-        std::erase_if(f.doubts, [&](const _wbDoubt& d) {
-            const bool bFlight = d.pszWhat && strcmp(d.pszWhat, CALC_LEG_GROUP) == 0;
-            if (bFlight)
-                broken.insert(broken.begin(), wrdDoubtText(d, u));
-            return bFlight;
-        });
+        std::erase_if(f.doubts, [](const _wbDoubt& d) { return d.pszWhat && strcmp(d.pszWhat, CALC_LEG_GROUP) == 0; });
+        std::vector<std::string> strs;
+        if (!bFlightDoubted)
+            strs = brokenOf(f, u, true);
+        else
+            for (const _wbDoubt& d : f.doubts)
+                strs.push_back(wrdDoubtText(d, u));
         std::string strLeg;
-        for (const std::string& str : brokenOf(f, u, true))
+        for (const std::string& str : strs)
             strLeg += (strLeg.empty() ? "" : ", ") + str;
         if (!strLeg.empty())
             broken.push_back(legName(n, labels) + (legs[n].doubts.empty() ? " " : ": ") + strLeg);

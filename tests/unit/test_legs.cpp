@@ -80,6 +80,8 @@ TEST_F(Legs, AreReadFromTheirGroupsAndWhatIsNotReadIsNeverJudged)
             EXPECT_FALSE(legCalcShown().within()) << c.pszConf;
             EXPECT_FALSE(legAdd()) << c.pszConf;
             EXPECT_NE(verdict().find(c.pszNotRead), std::string::npos) << verdict();
+            // Nothing is judged meanwhile: no limit broken by so much.
+            EXPECT_EQ(verdict().find("limit by"), std::string::npos) << verdict();
         }
     }
 }
