@@ -112,11 +112,7 @@ TEST_F(Legs, EachLegShowsItsOwnValuesAndTypingChangesOnlyItsOwn)
 // Chooses the right seat in the dialog and adds the leg.
 gboolean rightSeatOut(gpointer pbDone)
 {
-    GtkWidget* pdlg = nullptr;
-    g_autoptr(GList) plist = gtk_window_list_toplevels();
-    for (GList* p = plist; p; p = p->next)
-        if (GTK_IS_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)))
-            pdlg = GTK_WIDGET(p->data);
+    GtkWidget* pdlg = zt::shownDialog();
     if (!pdlg)
         return G_SOURCE_CONTINUE;
     GtkWidget* pbox = nullptr;

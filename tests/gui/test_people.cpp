@@ -135,11 +135,7 @@ GtkGrid* peopleGrid(GtkWidget* pwgt)
 // Renames the second person, reweighs the first and saves.
 gboolean editPeople(gpointer pbDone)
 {
-    GtkWidget* pdlg = nullptr;
-    g_autoptr(GList) plist = gtk_window_list_toplevels();
-    for (GList* p = plist; p; p = p->next)
-        if (GTK_IS_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)))
-            pdlg = GTK_WIDGET(p->data);
+    GtkWidget* pdlg = zt::shownDialog();
     if (!pdlg)
         return G_SOURCE_CONTINUE;
     GtkGrid* pgrid = peopleGrid(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)));

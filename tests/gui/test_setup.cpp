@@ -349,12 +349,7 @@ struct Answer {
 gboolean answer(gpointer pAnswer)
 {
     auto* a = static_cast<Answer*>(pAnswer);
-    GtkWidget* pdlg = nullptr;
-    GList* plist = gtk_window_list_toplevels();
-    for (GList* p = plist; p; p = p->next)
-        if (GTK_IS_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)))
-            pdlg = GTK_WIDGET(p->data);
-    g_list_free(plist);
+    GtkWidget* pdlg = zt::shownDialog();
     if (!pdlg)
         return G_SOURCE_CONTINUE;
     a->bAsked = true;

@@ -302,4 +302,14 @@ void sendKey(GtkWidget* pwinMain, guint nKeyval, GdkModifierType nState)
     spin();
 }
 
+GtkWidget* shownDialog(void)
+{
+    GtkWidget* pdlg = nullptr;
+    g_autoptr(GList) plist = gtk_window_list_toplevels();
+    for (GList* p = plist; p; p = p->next)
+        if (GTK_IS_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)))
+            pdlg = GTK_WIDGET(p->data);
+    return pdlg;
+}
+
 } // namespace zt

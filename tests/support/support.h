@@ -94,6 +94,9 @@ bool presentAndFocus(GtkWidget* pwinMain);
 // the keyboard would.
 void sendKey(GtkWidget* pwinMain, guint nKeyval, GdkModifierType nState = GdkModifierType(0));
 
+// The dialog Zarv has on the screen now (the last one mapped), or none.
+GtkWidget* shownDialog(void);
+
 } // namespace zt
 
 // Skips (or, where a display is required, fails) a test that needs one.
