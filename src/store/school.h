@@ -1,0 +1,72 @@
+// A school of several machines: the aircraft's figures published once, on
+// the machine that owns them, as signed files in a folder that a sync tool
+// carries to every pilot's machine, where they are taken in read-only.
+// One file per aircraft, replaced only by a newer revision written beside it
+// and renamed, so no file ever needs merging. Zarv.conf's "[School]" group
+// holds the settings; without them nothing here does anything.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The settings' group and keys in Zarv.conf.
+constexpr const char* SCH_GROUP = "School";
+constexpr const char* SCH_KEY_NAME = "Name";           // the school, as a published file names it
+constexpr const char* SCH_KEY_PUBLISHED = "Published"; // the folder a pilot's machine takes aircraft from
+constexpr const char* SCH_KEY_KEY = "Key";             // the school's public key, as accepted
+constexpr const char* SCH_KEY_SEEN = "Seen";           // "12 G-ZARV": the newest revision used of each
+constexpr const char* SCH_KEY_PUBLISH_TO = "PublishTo"; // where the owner last published
+
+// The school's key pair in the etc directory: the secret half only its owner
+// may read, the public half for the pilots' machines.
+constexpr const char* SCH_SECRET_FILE = "School.key";
+constexpr const char* SCH_PUBLIC_FILE = "School.pub";
+// A published aircraft's file and its signature beside it.
+constexpr const char* SCH_AIRCRAFT_SUFFIX = ".aircraft";
+constexpr const char* SCH_SIGNATURE_SUFFIX = ".minisig";
+
+// The school's public key file's text, made with its secret half the first
+// time it is asked for (School.key, 0600, never through a link). "" with
+// *pstrWhy where neither can be had.
+std::string schOwnKey(std::string* pstrWhy);
+
+// Publishes every aircraft of the fleet under change control into strDir:
+// one signed file each, named after its registration, and the public key
+// as "School.pub". An aircraft is written where it is not yet there or
+// only an older revision is; one whose figures changed outside Zarv, that
+// has no registration, or that was itself published to this machine is
+// left out. Each line says what became of one aircraft ("G-ZARV: revision
+// 3 published"); *pbFailed tells that anything could not be published.
+std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed);
+
+// One file of the published folder as a pilot's machine judges it.
+struct _schTaken {
+    std::string strFile;         // its name in the folder
+    std::string strRegistration; // "" where it could not be read
+    int nRevision = 0;
+    std::string strDate, strSchool;
+    bool bUsed = false;  // verified, and the newest revision of its aircraft
+    std::string strWhy;  // why it is refused, where it is ("its signature does not verify …")
+};
+
+// Every file of the folder Zarv.conf's "[School] Published" names, judged
+// with the accepted key: a file whose signature does not verify, whose
+// revision is older than one already used here, or that is a sync tool's
+// conflict copy is refused by name. Reads only.
+std::vector<_schTaken> schJudgeFolder(void);
+
+// Takes in what schJudgeFolder uses: each aircraft published anew replaces
+// the figures and items of the fleet's aircraft it was taken in as (or is
+// added to the fleet), in one rewrite of Zarv.conf; each refusal is logged
+// and told to the pilot once a run. Returns whether the current aircraft's
+// figures changed.
+bool schTakePublished(void);
+
+// "published by Skyways, revision 12, 2026-12-01" for the current aircraft
+// where it was taken in from the school's folder, else "".
+std::string schPublishedText(void);
+// The same of a fleet group of Zarv.conf ("" for the current aircraft).
+std::string schPublishedTextOf(const std::string& strGroup);
+// Whether the current aircraft's figures may be changed on this machine:
+// not where they were published to it.
+bool schFiguresLocked(void);

@@ -1,0 +1,41 @@
+// Keys and detached signatures in minisign's format (Ed25519 over the
+// BLAKE2b-512 of the file, with a signed "trusted comment"), so that anyone
+// can check a file Zarv signed with the minisign tool, without Zarv:
+//   minisign -Vm G-ZARV.aircraft -p school.pub
+// Texts in, texts out: nothing here reads or writes a file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A new key pair as the texts of minisign's two files: the secret key
+// (unencrypted, as "minisign -G -W" writes it) and the public key, each
+// with its "untrusted comment" line.
+struct _sgnKeyPair {
+    std::string strSecret;
+    std::string strPublic;
+};
+_sgnKeyPair sgnNewKey(void);
+
+// A public key's id as minisign prints it ("1A2B3C4D5E6F7081"), from the
+// public key file's text or its one base64 line; "" where it is no key.
+std::string sgnKeyId(const std::string& strPublic);
+// The public key's base64 line alone ("RWQ…"); "" where it is no key.
+std::string sgnPublicLine(const std::string& strPublic);
+
+// The text of a ".minisig" file for data, signed with the secret key file's
+// text, with strTrusted (one line) as its trusted comment; "" where the key
+// cannot be read.
+std::string sgnSign(std::string_view data, const std::string& strSecret, const std::string& strTrusted);
+
+// Whether a signature file's text verifies data with the public key (the
+// file's text or its line): the signature of the data and of the trusted
+// comment both. strWhy says why not, in a phrase ("its signature does not
+// verify: the file was changed after it was signed"); strTrusted is the
+// trusted comment, only where it verifies.
+struct _sgnVerified {
+    bool bGood = false;
+    std::string strWhy;
+    std::string strTrusted;
+};
+_sgnVerified sgnVerify(std::string_view data, const std::string& strSignature, const std::string& strPublic);
