@@ -30,7 +30,7 @@ int main(int argc, char* argv[])
     if (start.nRun == WB_RUN_END)
         return start.nExit;
     if (start.nRun != WB_RUN_WINDOW)
-        return wbRunCheck(start.nRun, argc, argv);
+        return wbRunCheck(start, argc, argv);
     // The toolkit takes the launch's startup id out of the environment.
     const std::string strLaunchId = wbLaunchId();
     wbConnectSessionBus();

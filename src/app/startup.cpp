@@ -4,6 +4,7 @@
 #include "app/startup.h"
 
 #include "app/instance.h"
+#include "app/publish.h"
 #include "app/raise.h"
 #include "app/verify.h"
 #include "app/verifyrecord.h"
@@ -65,7 +66,8 @@ void wbYieldToHolder(const _wbHolder& holder)
 
 _wbStart wbReadCommandLine(int* pargc, char*** pargv)
 {
-    gboolean bVersion = FALSE, bVerify = FALSE, bVerifyRecord = FALSE;
+    gboolean bVersion = FALSE, bVerify = FALSE, bVerifyRecord = FALSE, bPublished = FALSE;
+    g_autofree gchar* pszPublishDir = nullptr;
     const GOptionEntry entries[] = {
         {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr},
         {"verify", 0, 0, G_OPTION_ARG_NONE, &bVerify,
@@ -76,6 +78,14 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
          "Check every load sheet of the record in ETC_DIR (else the etc directory Zarv would use) against a fresh "
          "calculation, and end",
          nullptr},
+        {"publish", 0, 0, G_OPTION_ARG_FILENAME, &pszPublishDir,
+         "Sign every aircraft under change control of ETC_DIR's fleet (else the etc directory Zarv would use) with "
+         "the school's key and write it into DIR for the pilots' machines, and end",
+         "DIR"},
+        {"published", 0, 0, G_OPTION_ARG_NONE, &bPublished,
+         "Judge the school's published aircraft as the window would take them in (ETC_DIR's [School] Published), "
+         "and end",
+         nullptr},
         {}};
     g_autoptr(GOptionContext) pctx = g_option_context_new(nullptr);
     g_option_context_set_summary(pctx, "Weight and balance of a light two-seat helicopter. Zarv keeps its settings "
@@ -85,25 +95,39 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
     g_autoptr(GError) pErr = nullptr;
     if (!g_option_context_parse(pctx, pargc, pargv, &pErr)) {
         g_printerr("zarv: %s\nTry \"zarv --help\".\n", pErr->message);
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE};
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}};
     }
     if (bVersion) {
         g_print("zarv %s\n", ZARV_VERSION);
-        return {WB_RUN_END, 0};
+        return {WB_RUN_END, 0, {}};
     }
-    if (bVerify && bVerifyRecord) {
-        g_printerr("zarv: --verify and --verify-record are two checks: ask for one at a time\nTry \"zarv --help\".\n");
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE};
+    const int nAsked = (bVerify ? 1 : 0) + (bVerifyRecord ? 1 : 0) + (pszPublishDir ? 1 : 0) + (bPublished ? 1 : 0);
+    if (nAsked > 1) {
+        g_printerr("zarv: --verify, --verify-record, --publish and --published are each a run of their own: ask for "
+                   "one at a time\nTry \"zarv --help\".\n");
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}};
     }
-    if ((bVerify || bVerifyRecord) && *pargc > 2) {
-        g_printerr("zarv: %s takes one etc directory at most\nTry \"zarv --help\".\n",
-                   bVerify ? "--verify" : "--verify-record");
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE};
+    if (nAsked && *pargc > 2) {
+        g_printerr("zarv: %s takes one etc directory at most\nTry \"zarv --help\".\n", bVerify ? "--verify"
+                                                                                       : bVerifyRecord
+                                                                                           ? "--verify-record"
+                                                                                       : bPublished ? "--published"
+                                                                                                    : "--publish");
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}};
     }
-    return {bVerify ? WB_RUN_VERIFY : bVerifyRecord ? WB_RUN_VERIFY_RECORD : WB_RUN_WINDOW, 0};
+    if (pszPublishDir && !*pszPublishDir) {
+        g_printerr("zarv: --publish needs the folder to publish into\nTry \"zarv --help\".\n");
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}};
+    }
+    return {bVerify         ? WB_RUN_VERIFY
+            : bVerifyRecord ? WB_RUN_VERIFY_RECORD
+            : pszPublishDir ? WB_RUN_PUBLISH
+            : bPublished    ? WB_RUN_PUBLISHED
+                            : WB_RUN_WINDOW,
+            0, pszPublishDir ? pszPublishDir : ""};
 }
 
-int wbRunCheck(_wbRun nRun, int argc, char* argv[])
+int wbRunCheck(const _wbStart& start, int argc, char* argv[])
 {
     // The window's rule for the etc directory holds for the checks too:
     // none reads or writes where another user could change what it finds.
@@ -120,7 +144,18 @@ int wbRunCheck(_wbRun nRun, int argc, char* argv[])
         g_printerr("zarv: the etc directory %s is no directory\n", route.strReal.c_str());
         return EXIT_CHECK_UNREADABLE;
     }
-    return nRun == WB_RUN_VERIFY ? vfyRunCommandLine(route.strReal.c_str()) : wbVerifyRecord(route.strReal.c_str());
+    switch (start.nRun) {
+    case WB_RUN_VERIFY:
+        return vfyRunCommandLine(route.strReal.c_str());
+    case WB_RUN_PUBLISH:
+        wbSetEtcDir(route.strReal);
+        return wbPublishTo(start.strPublishDir.c_str());
+    case WB_RUN_PUBLISHED:
+        wbSetEtcDir(route.strReal);
+        return wbListPublished();
+    default:
+        return wbVerifyRecord(route.strReal.c_str());
+    }
 }
 
 bool wbGuardEtcDir(void)

@@ -13,12 +13,15 @@ enum _wbRun {
     WB_RUN_WINDOW,        // the window
     WB_RUN_VERIFY,        // --verify [ETC_DIR]
     WB_RUN_VERIFY_RECORD, // --verify-record [ETC_DIR]
+    WB_RUN_PUBLISH,       // --publish DIR [ETC_DIR]
+    WB_RUN_PUBLISHED,     // --published [ETC_DIR]
     WB_RUN_END,           // nothing more: the version printed, or a bad command line
 };
 
 struct _wbStart {
     _wbRun nRun;
-    int nExit; // the exit status, where nRun is WB_RUN_END
+    int nExit = 0;             // the exit status, where nRun is WB_RUN_END
+    std::string strPublishDir; // where --publish writes
 };
 
 // Reads the command line, taking the toolkit's options out of it: asking for
@@ -28,7 +31,7 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv);
 
 // Runs the check the command line asked for on its etc directory (argv[1],
 // else the one Zarv would use) and returns its exit status.
-int wbRunCheck(_wbRun nRun, int argc, char* argv[]);
+int wbRunCheck(const _wbStart& start, int argc, char* argv[]);
 
 // Refuses an etc directory another user could change, saying why on
 // standard error and in a window; otherwise holds it by its real path from

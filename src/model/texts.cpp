@@ -60,3 +60,14 @@ std::string txtWithoutDirection(const std::string& strText)
     }
     return str;
 }
+
+std::string txtFileName(const std::string& strText, size_t nMaxChars)
+{
+    std::string str = txtWithoutDirection(txtOneLine(strText, nMaxChars));
+    for (char& c : str)
+        if (c == '/' || c == '\\' || c == ':')
+            c = '-';
+    while (!str.empty() && (str.front() == '.' || str.front() == ' '))
+        str.erase(0, 1);
+    return str;
+}

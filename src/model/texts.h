@@ -30,3 +30,9 @@ std::string txtOneLine(const std::string& strText, size_t nMaxChars);
 // Text without the controls of direction, which would show a name reordered
 // where it stands alone (a file name, a title).
 std::string txtWithoutDirection(const std::string& strText);
+
+// A free text (a registration) fit to be part of a file's name: one line of
+// at most nMaxChars characters without controls of direction, no
+// separators of paths, and not hidden by a leading dot; "" where nothing of
+// it is left.
+std::string txtFileName(const std::string& strText, size_t nMaxChars);

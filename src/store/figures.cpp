@@ -201,6 +201,18 @@ std::optional<size_t> removedItem(const std::vector<_wbItem>& before, const std:
     return std::nullopt;
 }
 
+// Whether a change of an aircraft's value is refused here, the pilot told
+// why: the figures of an aircraft published to this machine are amended
+// where they are published.
+bool lockedHere(const _prmValue& v)
+{
+    if (!v.pszAircraftKey || !figPublishedHere())
+        return false;
+    errTellPilot(valGetText(VAL_REGISTRATION) +
+                 " was published to this machine by the school: its figures are amended where they are published");
+    return true;
+}
+
 } // namespace
 
 std::string figHistoryLine(const _prmAmendment& a)
@@ -244,6 +256,11 @@ bool figUnderControl(void)
     // A fingerprint of the first kind was recorded for any aircraft, named
     // or not: it alone puts none under control.
     return bNamed || !stringList(VAL_HISTORY).empty() || valFingerprintVersion(figRecordedFingerprint()) >= 2;
+}
+
+bool figPublishedHere(void)
+{
+    return !valGetText(VAL_PUBLISHED).empty();
 }
 
 bool figAsksAmend(_prmValueId nId)
@@ -397,6 +414,8 @@ bool figFiguresChangedOutside(void)
 void figStoreFigure(_prmValueId nId, double nValue, const std::string& strReason)
 {
     const _prmValue& v = valValue(nId);
+    if (lockedHere(v))
+        return;
     if (!valIsNumber(v))
         return valStoreValue(nId, nValue);
     const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
@@ -412,6 +431,8 @@ void figStoreFigure(_prmValueId nId, double nValue, const std::string& strReason
 void figStoreFigureText(_prmValueId nId, const char* pszText, const std::string& strReason)
 {
     const _prmValue& v = valValue(nId);
+    if (lockedHere(v))
+        return;
     const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     const _prmAmendment a = {now(), figureName(v), valGetText(nId), pszText, strReason};
@@ -424,6 +445,8 @@ void figStoreFigureText(_prmValueId nId, const char* pszText, const std::string&
 void figStoreCovered(_prmValueId nId, double nValue)
 {
     const _prmValue& v = valValue(nId);
+    if (lockedHere(v))
+        return;
     const bool bOutside = figFiguresChangedOutside();
     const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
     prmEdit([&](GKeyFile* pkf) {
@@ -439,6 +462,8 @@ void figStoreCovered(_prmValueId nId, double nValue)
 
 void figConfirmFigures(const std::string& strReason)
 {
+    if (lockedHere(valValue(VAL_HISTORY)))
+        return;
     const std::string strWhen = now();
     prmEdit([&](GKeyFile*) {
         const std::map<std::string, std::string> recorded = recordedFigures();
@@ -498,7 +523,7 @@ std::vector<_prmAmendment> figItemsAmendments(const std::vector<_wbItem>& before
 void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReason)
 {
     const std::vector<_prmAmendment> changes = figItemsAmendments(m_wbSetup.items, items);
-    if (changes.empty())
+    if (changes.empty() || lockedHere(valValue(VAL_HISTORY)))
         return;
     // The list is written whole: never over groups or flags Zarv could not
     // read, which it would lose.

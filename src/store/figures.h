@@ -37,6 +37,12 @@ std::vector<_prmAmendment> figHistory(void);
 // that clearing its name does not take it out.
 bool figUnderControl(void);
 
+// Whether the current aircraft was published to this machine by the school
+// (taken in from its folder): its figures, items and history are amended
+// only where they are published, and every change of them here is refused,
+// the pilot told why.
+bool figPublishedHere(void);
+
 // Whether committing a changed value of the figure asks for a reason: any
 // figure of an aircraft under change control, its registration and
 // weighing date included.

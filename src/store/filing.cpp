@@ -212,14 +212,8 @@ std::string filSheetName(const std::string& strRegistration, time_t tPrinted)
     struct tm tmPrinted;
     localtime_r(&tPrinted, &tmPrinted);
     strftime(szWhen, sizeof szWhen, "%Y-%m-%d %H%M", &tmPrinted);
-    // A registration is free text: one line, no separators of paths, not
-    // hidden by a leading dot, and short enough for any file system.
-    std::string strReg = txtWithoutDirection(txtOneLine(strRegistration, 40));
-    for (char& c : strReg)
-        if (c == '/' || c == '\\' || c == ':')
-            c = '-';
-    while (!strReg.empty() && (strReg.front() == '.' || strReg.front() == ' '))
-        strReg.erase(0, 1);
+    // A registration is free text, short enough for any file system.
+    const std::string strReg = txtFileName(strRegistration, 40);
     return (strReg.empty() ? std::string("Load sheet") : strReg) + " " + szWhen;
 }
 

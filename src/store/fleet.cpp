@@ -66,6 +66,11 @@ std::string textOf(GKeyFile* pkf, const char* pszGroup, const char* pszKey)
 
 } // namespace
 
+void fleetSwapKeys(GKeyFile* pkf, const std::string& strGroup)
+{
+    swapWith(pkf, strGroup);
+}
+
 std::vector<_fleetAircraft> fleetList(void)
 {
     const _prmValue& reg = valValue(VAL_REGISTRATION);

@@ -1,6 +1,8 @@
 // The fleet of aircraft the setup record is one of, kept in Zarv.conf.
 #pragma once
 
+#include <glib.h>
+
 #include <string>
 #include <vector>
 
@@ -28,3 +30,7 @@ void fleetAdd(void);
 // Removes the current aircraft; the first of the others becomes current.
 // Nothing happens with a fleet of one.
 void fleetRemoveCurrent(void);
+
+// Exchanges the current aircraft's values and items with those of the one
+// kept in strGroup, in the key file pkf alone (no rewrite).
+void fleetSwapKeys(GKeyFile* pkf, const std::string& strGroup);

@@ -11,10 +11,10 @@
 
 // The settings' group and keys in Zarv.conf.
 constexpr const char* SCH_GROUP = "School";
-constexpr const char* SCH_KEY_NAME = "Name";           // the school, as a published file names it
-constexpr const char* SCH_KEY_PUBLISHED = "Published"; // the folder a pilot's machine takes aircraft from
-constexpr const char* SCH_KEY_KEY = "Key";             // the school's public key, as accepted
-constexpr const char* SCH_KEY_SEEN = "Seen";           // "12 G-ZARV": the newest revision used of each
+constexpr const char* SCH_KEY_NAME = "Name";            // the school, as a published file names it
+constexpr const char* SCH_KEY_PUBLISHED = "Published";  // the folder a pilot's machine takes aircraft from
+constexpr const char* SCH_KEY_KEY = "Key";              // the school's public key, as accepted
+constexpr const char* SCH_KEY_SEEN = "Seen";            // "12 G-ZARV": the newest revision used of each
 constexpr const char* SCH_KEY_PUBLISH_TO = "PublishTo"; // where the owner last published
 
 // The school's key pair in the etc directory: the secret half only its owner
@@ -45,8 +45,8 @@ struct _schTaken {
     std::string strRegistration; // "" where it could not be read
     int nRevision = 0;
     std::string strDate, strSchool;
-    bool bUsed = false;  // verified, and the newest revision of its aircraft
-    std::string strWhy;  // why it is refused, where it is ("its signature does not verify …")
+    bool bUsed = false; // verified, and the newest revision of its aircraft
+    std::string strWhy; // why it is refused, where it is ("its signature does not verify …")
 };
 
 // Every file of the folder Zarv.conf's "[School] Published" names, judged
@@ -67,6 +67,3 @@ bool schTakePublished(void);
 std::string schPublishedText(void);
 // The same of a fleet group of Zarv.conf ("" for the current aircraft).
 std::string schPublishedTextOf(const std::string& strGroup);
-// Whether the current aircraft's figures may be changed on this machine:
-// not where they were published to it.
-bool schFiguresLocked(void);

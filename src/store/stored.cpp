@@ -290,6 +290,16 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
     {.nId = VAL_LSEAT_PERSON, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "LSeatPerson"},
     {.nId = VAL_RSEAT_PERSON, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "RSeatPerson"},
     {.nId = VAL_COMMANDER, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "Commander"},
+    // An aircraft taken in from the school's published folder: "12
+    // 2026-12-01 Skyways", its revision, the day it was published and by
+    // whom; its figures are changed only where they are published. One the
+    // pilot adds as a copy is their own.
+    {.nId = VAL_PUBLISHED,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Aircraft",
+     .pszKey = "Published",
+     .pszAircraftKey = "Published",
+     .bStartsEmpty = true},
 }};
 
 // valValue finds a row by its id.

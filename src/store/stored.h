@@ -55,6 +55,7 @@ enum _prmValueId {
     VAL_LSEAT_PERSON,
     VAL_RSEAT_PERSON,
     VAL_COMMANDER,
+    VAL_PUBLISHED,
     VAL_COUNT
 };
 

@@ -1,0 +1,42 @@
+// The school's published aircraft on the command line: what the menu's
+// "Publish aircraft…" writes, and what a pilot's window would take in.
+#include "app/publish.h"
+
+#include "store/params.h"
+#include "store/school.h"
+#include "store/stored.h"
+
+#include <glib.h>
+
+int wbPublishTo(const char* pszDir)
+{
+    prmLoadKeyFile();
+    psetParams();
+    bool bFailed = false;
+    for (const std::string& str : schPublish(pszDir, &bFailed))
+        g_print("%s\n", str.c_str());
+    return bFailed ? 1 : 0;
+}
+
+int wbListPublished(void)
+{
+    prmLoadKeyFile();
+    if (prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED).empty()) {
+        g_printerr("zarv: no folder of the school's published aircraft is set ([%s] %s in Zarv.conf)\n", SCH_GROUP,
+                   SCH_KEY_PUBLISHED);
+        return 2;
+    }
+    bool bRefused = false;
+    const std::vector<_schTaken> judged = schJudgeFolder();
+    for (const _schTaken& t : judged) {
+        if (t.bUsed)
+            g_print("%s: used, published by %s, revision %d, %s\n", t.strFile.c_str(), t.strSchool.c_str(), t.nRevision,
+                    t.strDate.c_str());
+        else
+            g_print("%s: refused: %s\n", t.strFile.c_str(), t.strWhy.c_str());
+        bRefused = bRefused || !t.bUsed;
+    }
+    if (judged.empty())
+        g_print("nothing is published there\n");
+    return bRefused ? 1 : 0;
+}

@@ -1,0 +1,532 @@
+// The school's published aircraft: written and signed on the machine that
+// owns the figures, judged and taken in read-only on the pilots' machines.
+// A published file is the aircraft as Zarv.conf keeps the current one (its
+// groups and item groups), under a "[Published]" group that names it, its
+// revision, the day and the school; its signature lies beside it in
+// minisign's format, whose trusted comment says the same in one line.
+#include "store/school.h"
+
+#include "model/texts.h"
+#include "store/figures.h"
+#include "store/fleet.h"
+#include "store/items.h"
+#include "store/params.h"
+#include "store/state.h"
+#include "store/stored.h"
+#include "sys/errlog.h"
+#include "sys/paths.h"
+#include "sys/sign.h"
+
+#include <glib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr const char* PUB_GROUP = "Published";
+constexpr const char* PUB_KEY_SCHOOL = "School";
+constexpr const char* PUB_KEY_REGISTRATION = "Registration";
+constexpr const char* PUB_KEY_REVISION = "Revision";
+constexpr const char* PUB_KEY_DATE = "Date";
+// The most a published file or its signature may hold: an aircraft's
+// figures and history are a few kilobytes.
+constexpr size_t MOST_AIRCRAFT_FILE = 1 << 20;
+constexpr size_t MOST_SIGNATURE_FILE = 4096;
+constexpr size_t MOST_SCHOOL_NAME = 60;
+
+std::string setting(const char* pszKey)
+{
+    return prmGetKeyString(SCH_GROUP, pszKey);
+}
+
+std::string today(void)
+{
+    g_autoptr(GDateTime) pdt = g_date_time_new_now_local();
+    g_autofree gchar* psz = g_date_time_format(pdt, "%Y-%m-%d");
+    return psz;
+}
+
+// The school as a published file names it: its setting, else the owner's
+// name.
+std::string schoolName(void)
+{
+    std::string str = txtOneLine(setting(SCH_KEY_NAME), MOST_SCHOOL_NAME);
+    if (str.empty())
+        str = txtOneLine(g_get_real_name(), MOST_SCHOOL_NAME);
+    return str;
+}
+
+// The trusted comment a published file's signature carries.
+std::string trustedOf(const std::string& strRegistration, int nRevision, const std::string& strDate,
+                      const std::string& strSchool)
+{
+    return "Zarv aircraft " + txtOneLine(strRegistration, 40) + ", revision " + std::to_string(nRevision) +
+           ", published " + strDate + " by " + strSchool;
+}
+
+// Whether a name is a sync tool's copy of a file two machines changed.
+bool isConflictCopy(const std::string& strName)
+{
+    g_autofree gchar* pszLower = g_utf8_strdown(strName.c_str(), -1);
+    const std::string str = pszLower;
+    return str.find(".sync-conflict-") != std::string::npos || str.find("conflicted copy") != std::string::npos ||
+           str.find("_conflict-") != std::string::npos || str.find("(conflict") != std::string::npos;
+}
+
+// The names in a folder, sorted; none where it cannot be read.
+std::vector<std::string> namesIn(const std::string& strDir, std::string* pstrWhy)
+{
+    std::vector<std::string> names;
+    DIR* pDir = opendir(strDir.c_str());
+    if (!pDir) {
+        *pstrWhy = g_strerror(errno);
+        return names;
+    }
+    while (const struct dirent* pEnt = readdir(pDir))
+        if (*pEnt->d_name != '.')
+            names.emplace_back(pEnt->d_name);
+    closedir(pDir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What a published file holds, read from its text.
+struct _schFile {
+    std::string strRegistration, strDate, strSchool;
+    int nRevision = 0;
+};
+
+// Reads a published file's "[Published]" group into *pf; false where the
+// text is no published aircraft.
+bool readPublished(GKeyFile* pkf, const std::string& strText, _schFile* pf)
+{
+    if (!g_key_file_load_from_data(pkf, strText.data(), strText.size(), G_KEY_FILE_NONE, nullptr) ||
+        !g_key_file_has_group(pkf, PUB_GROUP))
+        return false;
+    pf->strRegistration = prmTextOf(pkf, PUB_GROUP, PUB_KEY_REGISTRATION);
+    pf->strDate = prmTextOf(pkf, PUB_GROUP, PUB_KEY_DATE);
+    pf->strSchool = prmTextOf(pkf, PUB_GROUP, PUB_KEY_SCHOOL);
+    double nRevision = 0;
+    const std::string strRevision = prmTextOf(pkf, PUB_GROUP, PUB_KEY_REVISION);
+    if (!prmReadsAsNumber(strRevision.c_str(), &nRevision) || nRevision < 1 || nRevision > 1e6 ||
+        nRevision != static_cast<int>(nRevision))
+        return false;
+    pf->nRevision = static_cast<int>(nRevision);
+    const _prmValue& reg = valValue(VAL_REGISTRATION);
+    return !pf->strRegistration.empty() && prmTextOf(pkf, reg.pszGroup, reg.pszKey) == pf->strRegistration;
+}
+
+// ---- Publishing ---------------------------------------------------------
+
+// Calls fn with the fleet's aircraft kept in strGroup ("" for the current
+// one) as the current aircraft of a copy of Zarv.conf, its setup read from
+// that copy; Zarv's own key file and setup are as they were after.
+void asCurrent(const std::string& strGroup, const std::function<void(void)>& fn)
+{
+    gsize nLength = 0;
+    g_autofree gchar* pszData = g_key_file_to_data(m_pkeyFile, &nLength, nullptr);
+    GKeyFile* pkfHeld = m_pkeyFile;
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    g_key_file_load_from_data(pkf, pszData, nLength, G_KEY_FILE_KEEP_COMMENTS, nullptr);
+    if (!strGroup.empty())
+        fleetSwapKeys(pkf, strGroup);
+    m_pkeyFile = pkf;
+    psetParams();
+    fn();
+    m_pkeyFile = pkfHeld;
+    psetParams();
+}
+
+// The published file of the current aircraft (of the copy asCurrent made):
+// its values as Zarv.conf keeps them, its items as weighed, under the group
+// that names it.
+std::string publishedText(const _schFile& f)
+{
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    g_key_file_set_string(pkf, PUB_GROUP, PUB_KEY_SCHOOL, f.strSchool.c_str());
+    g_key_file_set_string(pkf, PUB_GROUP, PUB_KEY_REGISTRATION, f.strRegistration.c_str());
+    g_key_file_set_integer(pkf, PUB_GROUP, PUB_KEY_REVISION, f.nRevision);
+    g_key_file_set_string(pkf, PUB_GROUP, PUB_KEY_DATE, f.strDate.c_str());
+    for (const _prmValue& v : valValues()) {
+        if (!v.pszAircraftKey || v.nId == VAL_UNREAD_FIGURES || v.nId == VAL_PUBLISHED)
+            continue;
+        if (g_autofree gchar* psz = g_key_file_get_value(m_pkeyFile, v.pszGroup, v.pszKey, nullptr))
+            g_key_file_set_value(pkf, v.pszGroup, v.pszKey, psz);
+    }
+    itmWrite(pkf, itmRead(m_pkeyFile), {});
+    gsize nLength = 0;
+    g_autofree gchar* pszData = g_key_file_to_data(pkf, &nLength, nullptr);
+    return std::string(pszData, nLength);
+}
+
+// Reads a file of the folder that must be a plain one; false where it is
+// missing (*pbMissing) or cannot be read.
+bool readIn(const std::string& strPath, std::string* pstrData, size_t nMost, bool* pbMissing)
+{
+    g_autoptr(GError) pErr = nullptr;
+    if (prmReadFile(strPath, pstrData, &pErr, nullptr, nMost))
+        return true;
+    if (pbMissing)
+        *pbMissing = g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT);
+    return false;
+}
+
+// Writes what is published where it is not there already: a file for
+// everyone to read, replaced whole.
+std::string writeIn(const std::string& strPath, const std::string& strData)
+{
+    std::string strHeld;
+    if (readIn(strPath, &strHeld, MOST_AIRCRAFT_FILE, nullptr) && strHeld == strData)
+        return {};
+    const int nErr = prmReplaceFile(strPath, strData, 0644);
+    return nErr ? g_strerror(nErr) : "";
+}
+
+// Publishes the current aircraft (of asCurrent's copy) into strDir with the
+// secret key's text; one line of what became of it, *pbFailed set where it
+// could not be published.
+std::string publishCurrent(const std::string& strDir, const std::string& strSecret, bool* pbFailed)
+{
+    const std::string strRegistration = valGetText(VAL_REGISTRATION);
+    const std::string strName = txtFileName(strRegistration, 40);
+    const std::string strShown =
+        strRegistration.empty() ? std::string("An aircraft without a registration") : txtOneLine(strRegistration, 40);
+    if (!figPublishedHere() && !figUnderControl())
+        return strShown + ": not under change control (no registration or weighing date): not published";
+    if (figPublishedHere())
+        return strShown + ": published to this machine by the school: not published again";
+    auto refuse = [&](const std::string& strWhy) {
+        *pbFailed = true;
+        return strShown + ": " + strWhy;
+    };
+    if (strName.empty() || strName != txtOneLine(strRegistration, 40))
+        return refuse("its registration cannot name a file: not published");
+    if (figFiguresChangedOutside())
+        return refuse("its figures were changed outside Zarv: confirm them before publishing");
+    if (!valGetText(VAL_UNREAD_FIGURES).empty())
+        return refuse("a figure could not be read: correct it before publishing");
+    _schFile f = {strRegistration, today(), schoolName(), static_cast<int>(figHistory().size()) + 1};
+    const std::string strPath = strDir + "/" + strName + SCH_AIRCRAFT_SUFFIX;
+    std::string strHeld;
+    bool bMissing = false;
+    if (readIn(strPath, &strHeld, MOST_AIRCRAFT_FILE, &bMissing)) {
+        g_autoptr(GKeyFile) pkfHeld = g_key_file_new();
+        _schFile held;
+        if (!readPublished(pkfHeld, strHeld, &held) || held.strRegistration != strRegistration)
+            return refuse(strName + SCH_AIRCRAFT_SUFFIX +
+                          " is there and is not this aircraft as Zarv publishes it: " + "move it away first");
+        if (held.nRevision > f.nRevision)
+            return refuse("revision " + std::to_string(held.nRevision) +
+                          " is published already, newer than this "
+                          "machine's revision " +
+                          std::to_string(f.nRevision));
+        if (held.nRevision == f.nRevision) {
+            f.strDate = held.strDate;
+            f.strSchool = held.strSchool;
+            if (publishedText(f) != strHeld)
+                return refuse("revision " + std::to_string(f.nRevision) +
+                              " is published already with other "
+                              "figures: amend them to publish a newer revision");
+        }
+    } else if (!bMissing)
+        return refuse("the published " + strName + SCH_AIRCRAFT_SUFFIX + " cannot be read");
+    const std::string strText = publishedText(f);
+    const std::string strSignature =
+        sgnSign(strText, strSecret, trustedOf(f.strRegistration, f.nRevision, f.strDate, f.strSchool));
+    if (strSignature.empty())
+        return refuse(std::string("the school's key ") + SCH_SECRET_FILE + " cannot be read");
+    // The signature first: a machine that sees the new file sees its
+    // signature with it, or soon after.
+    std::string strError = writeIn(strPath + SCH_SIGNATURE_SUFFIX, strSignature);
+    if (strError.empty())
+        strError = writeIn(strPath, strText);
+    if (!strError.empty())
+        return refuse("could not be written in " + strDir + ": " + strError);
+    if (strHeld == strText)
+        return strShown + ": revision " + std::to_string(f.nRevision) + " is published already";
+    return strShown + ": revision " + std::to_string(f.nRevision) + " published";
+}
+
+// ---- Taking in ----------------------------------------------------------
+
+// A file of the folder as judged, with its text for taking it in.
+struct _schJudged {
+    _schTaken taken;
+    std::string strText;
+};
+
+// The newest revision used here of each registration.
+std::map<std::string, int> seenRevisions(void)
+{
+    std::map<std::string, int> seen;
+    for (const std::string& str : prmTextListOf(m_pkeyFile, SCH_GROUP, SCH_KEY_SEEN)) {
+        const size_t nSpace = str.find(' ');
+        double n = 0;
+        if (nSpace != std::string::npos && prmReadsAsNumber(str.substr(0, nSpace).c_str(), &n) && n >= 1 && n <= 1e6)
+            seen[str.substr(nSpace + 1)] = std::max(seen[str.substr(nSpace + 1)], static_cast<int>(n));
+    }
+    return seen;
+}
+
+// Judges one published file of the folder, with its signature beside it.
+_schJudged judgeFile(const std::string& strDir, const std::string& strName, const std::string& strKey,
+                     const std::map<std::string, int>& seen)
+{
+    _schJudged j;
+    j.taken.strFile = strName;
+    auto refuse = [&j](const std::string& strWhy) {
+        j.taken.strWhy = strWhy;
+        return j;
+    };
+    std::string strSignature;
+    if (!readIn(strDir + "/" + strName, &j.strText, MOST_AIRCRAFT_FILE, nullptr))
+        return refuse("it cannot be read as a plain file");
+    if (!readIn(strDir + "/" + strName + SCH_SIGNATURE_SUFFIX, &strSignature, MOST_SIGNATURE_FILE, nullptr))
+        return refuse(std::string("it has no signature beside it (") + strName + SCH_SIGNATURE_SUFFIX + ")");
+    const _sgnVerified verified = sgnVerify(j.strText, strSignature, strKey);
+    if (!verified.bGood)
+        return refuse(verified.strWhy);
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    _schFile f;
+    if (!readPublished(pkf, j.strText, &f))
+        return refuse("it is signed, but is no aircraft as Zarv publishes it");
+    if (verified.strTrusted != trustedOf(f.strRegistration, f.nRevision, f.strDate, f.strSchool))
+        return refuse("its signature's comment does not name what it holds");
+    j.taken.strRegistration = f.strRegistration;
+    j.taken.nRevision = f.nRevision;
+    j.taken.strDate = f.strDate;
+    j.taken.strSchool = f.strSchool;
+    if (const auto it = seen.find(f.strRegistration); it != seen.end() && it->second > f.nRevision)
+        return refuse("revision " + std::to_string(f.nRevision) + " is older than revision " +
+                      std::to_string(it->second) + " already used here");
+    j.taken.bUsed = true;
+    return j;
+}
+
+std::vector<_schJudged> judgeFolder(void)
+{
+    std::vector<_schJudged> judged;
+    const std::string strDir = setting(SCH_KEY_PUBLISHED);
+    if (strDir.empty())
+        return judged;
+    const std::string strKey = setting(SCH_KEY_KEY);
+    if (sgnKeyId(strKey).empty()) {
+        judged.push_back({{strDir, "", 0, "", "", false,
+                           std::string("the school's key is not set in Zarv.conf ([") + SCH_GROUP + "] " + SCH_KEY_KEY +
+                               "): nothing published is used"},
+                          ""});
+        return judged;
+    }
+    std::string strWhy;
+    const std::vector<std::string> names = namesIn(strDir, &strWhy);
+    if (!strWhy.empty())
+        judged.push_back({{strDir, "", 0, "", "", false, "the school's folder cannot be read: " + strWhy}, ""});
+    const std::map<std::string, int> seen = seenRevisions();
+    for (const std::string& strName : names) {
+        if (isConflictCopy(strName))
+            judged.push_back({{strName, "", 0, "", "", false, "a sync tool's copy of a conflict: never used"}, ""});
+        else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX))
+            judged.push_back(judgeFile(strDir, strName, strKey, seen));
+    }
+    // Two files of one aircraft: the newer revision is used.
+    for (_schJudged& j : judged)
+        for (const _schJudged& k : judged)
+            if (&j != &k && j.taken.bUsed && k.taken.bUsed && j.taken.strRegistration == k.taken.strRegistration &&
+                (k.taken.nRevision > j.taken.nRevision ||
+                 (k.taken.nRevision == j.taken.nRevision && k.taken.strFile < j.taken.strFile))) {
+                j.taken.bUsed = false;
+                j.taken.strWhy = "it publishes " + txtOneLine(j.taken.strRegistration, 40) + " as " + k.taken.strFile +
+                                 " does, which is used";
+            }
+    return judged;
+}
+
+// The fleet group the aircraft published as strRegistration was taken in
+// as ("" for the current one), and its revision there; -1 where none was.
+std::pair<std::string, int> takenInAs(GKeyFile* pkf, const std::string& strRegistration)
+{
+    const _prmValue &reg = valValue(VAL_REGISTRATION), &pub = valValue(VAL_PUBLISHED);
+    auto revisionOf = [](const std::string& str) { return str.empty() ? -1 : atoi(str.c_str()); };
+    if (const std::string str = prmTextOf(pkf, pub.pszGroup, pub.pszKey);
+        !str.empty() && prmTextOf(pkf, reg.pszGroup, reg.pszKey) == strRegistration)
+        return {"", revisionOf(str)};
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
+    for (int i = 0; ppszGroups && ppszGroups[i]; i++)
+        if (const std::string str = prmTextOf(pkf, ppszGroups[i], pub.pszAircraftKey);
+            valAircraftNumber(ppszGroups[i]) && !str.empty() &&
+            prmTextOf(pkf, ppszGroups[i], reg.pszAircraftKey) == strRegistration)
+            return {ppszGroups[i], revisionOf(str)};
+    return {"-", -1};
+}
+
+// Takes a published aircraft's values and items into the fleet group
+// strGroup ("" for the current aircraft) of pkf.
+void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
+{
+    g_autoptr(GKeyFile) pkfPub = g_key_file_new();
+    g_key_file_load_from_data(pkfPub, j.strText.data(), j.strText.size(), G_KEY_FILE_NONE, nullptr);
+    for (const _prmValue& v : valValues()) {
+        if (!v.pszAircraftKey)
+            continue;
+        const char* pszGroup = strGroup.empty() ? v.pszGroup : strGroup.c_str();
+        const char* pszKey = strGroup.empty() ? v.pszKey : v.pszAircraftKey;
+        g_autofree gchar* psz = g_key_file_get_value(pkfPub, v.pszGroup, v.pszKey, nullptr);
+        if (v.nId == VAL_PUBLISHED)
+            g_key_file_set_string(pkf, pszGroup, pszKey,
+                                  (std::to_string(j.taken.nRevision) + " " + j.taken.strDate + " " +
+                                   txtOneLine(j.taken.strSchool, MOST_SCHOOL_NAME))
+                                      .c_str());
+        else if (psz && v.nId != VAL_UNREAD_FIGURES)
+            g_key_file_set_value(pkf, pszGroup, pszKey, psz);
+        else
+            g_key_file_remove_key(pkf, pszGroup, pszKey, nullptr);
+    }
+    itmWrite(pkf, itmRead(pkfPub), {}, strGroup);
+    // The flight's legs held the items of the figures before.
+    if (strGroup.empty())
+        for (size_t n = 1; n < STATE_MAX_LEGS; n++)
+            g_key_file_remove_key(pkf, valLegGroup(n).c_str(), VAL_KEY_LEG_FITTED, nullptr);
+}
+
+} // namespace
+
+std::string schOwnKey(std::string* pstrWhy)
+{
+    const std::string strSecret = wbFileSpec(SCH_SECRET_FILE), strPublic = wbFileSpec(SCH_PUBLIC_FILE);
+    std::string strData;
+    bool bMissing = false;
+    if (readIn(strPublic, &strData, MOST_SIGNATURE_FILE, &bMissing)) {
+        struct stat st;
+        if (lstat(strSecret.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
+            (st.st_mode & 0077)) {
+            *pstrWhy = strSecret + " is missing, or others may read it (it must be yours alone, mode 0600)";
+            return {};
+        }
+        if (sgnKeyId(strData).empty()) {
+            *pstrWhy = strPublic + " is no public key";
+            return {};
+        }
+        return strData;
+    }
+    if (!bMissing || g_file_test(strSecret.c_str(), G_FILE_TEST_EXISTS)) {
+        *pstrWhy = strPublic + " cannot be read";
+        return {};
+    }
+    const _sgnKeyPair pair = sgnNewKey();
+    int nErr = prmReplaceFile(strSecret, pair.strSecret, 0600);
+    if (nErr == 0)
+        nErr = prmReplaceFile(strPublic, pair.strPublic, 0644);
+    if (nErr != 0) {
+        *pstrWhy = "the school's key could not be kept in " + m_szEtcDir + ": " + g_strerror(nErr);
+        return {};
+    }
+    errPostError(("schOwnKey()\nthe school's key " + sgnKeyId(pair.strPublic) + " was made: " + strSecret).c_str());
+    return pair.strPublic;
+}
+
+std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
+{
+    *pbFailed = false;
+    std::string strWhy;
+    const std::string strPublic = schOwnKey(&strWhy);
+    std::string strSecret;
+    if (strPublic.empty() || !readIn(wbFileSpec(SCH_SECRET_FILE), &strSecret, MOST_SIGNATURE_FILE, nullptr)) {
+        *pbFailed = true;
+        return {"Nothing was published: " +
+                (strWhy.empty() ? wbFileSpec(SCH_SECRET_FILE) + " cannot be read" : strWhy)};
+    }
+    struct stat st;
+    if (stat(strDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *pbFailed = true;
+        return {"Nothing was published: " + strDir + " is no folder"};
+    }
+    std::vector<std::string> lines;
+    if (const std::string strError = writeIn(strDir + "/" + SCH_PUBLIC_FILE, strPublic); !strError.empty()) {
+        *pbFailed = true;
+        return {"Nothing was published: the school's public key could not be written in " + strDir + ": " + strError};
+    }
+    for (const _fleetAircraft& a : fleetList())
+        asCurrent(a.strGroup, [&] { lines.push_back(publishCurrent(strDir, strSecret, pbFailed)); });
+    lines.push_back("The school's key is " + sgnKeyId(strPublic) + ": pilots accept it where that is the key shown");
+    return lines;
+}
+
+std::vector<_schTaken> schJudgeFolder(void)
+{
+    std::vector<_schTaken> v;
+    for (const _schJudged& j : judgeFolder())
+        v.push_back(j.taken);
+    return v;
+}
+
+bool schTakePublished(void)
+{
+    const std::vector<_schJudged> judged = judgeFolder();
+    bool bCurrent = false;
+    std::vector<const _schJudged*> news;
+    for (const _schJudged& j : judged) {
+        if (!j.taken.strWhy.empty() && !j.taken.bUsed) {
+            const std::string strText = "The school's " + j.taken.strFile + " is refused: " + j.taken.strWhy;
+            if (errFirstTime(strText)) {
+                errPostError(("schTakePublished()\n" + strText).c_str());
+                errTellPilot(strText);
+            }
+        } else if (j.taken.bUsed && takenInAs(m_pkeyFile, j.taken.strRegistration).second < j.taken.nRevision)
+            news.push_back(&j);
+    }
+    if (news.empty())
+        return false;
+    prmEdit([&](GKeyFile* pkf) {
+        std::map<std::string, int> seen = seenRevisions();
+        for (const _schJudged* pj : news) {
+            auto [strGroup, nRevision] = takenInAs(pkf, pj->taken.strRegistration);
+            if (strGroup == "-") {
+                int n = 2;
+                while (g_key_file_has_group(pkf, valAircraftGroup(n).c_str()))
+                    n++;
+                strGroup = valAircraftGroup(n);
+            }
+            takeIn(pkf, strGroup, *pj);
+            bCurrent = bCurrent || strGroup.empty();
+            seen[pj->taken.strRegistration] = pj->taken.nRevision;
+            errPostError(("schTakePublished()\n" + pj->taken.strFile + ": revision " +
+                          std::to_string(pj->taken.nRevision) + " taken in")
+                             .c_str());
+        }
+        std::vector<std::string> lines;
+        for (const auto& [strRegistration, n] : seen)
+            lines.push_back(std::to_string(n) + " " + strRegistration);
+        std::vector<const gchar*> ppsz;
+        for (const std::string& str : lines)
+            ppsz.push_back(str.c_str());
+        g_key_file_set_string_list(pkf, SCH_GROUP, SCH_KEY_SEEN, ppsz.data(), ppsz.size());
+    });
+    return bCurrent;
+}
+
+std::string schPublishedTextOf(const std::string& strGroup)
+{
+    const _prmValue& pub = valValue(VAL_PUBLISHED);
+    const std::string str = strGroup.empty() ? prmTextOf(m_pkeyFile, pub.pszGroup, pub.pszKey)
+                                             : prmTextOf(m_pkeyFile, strGroup.c_str(), pub.pszAircraftKey);
+    const size_t nFirst = str.find(' ');
+    const size_t nSecond = nFirst == std::string::npos ? std::string::npos : str.find(' ', nFirst + 1);
+    if (nSecond == std::string::npos)
+        return str.empty() ? "" : "published by the school";
+    return "published by " + str.substr(nSecond + 1) + ", revision " + str.substr(0, nFirst) + ", " +
+           str.substr(nFirst + 1, nSecond - nFirst - 1);
+}
+
+std::string schPublishedText(void)
+{
+    return schPublishedTextOf("");
+}
