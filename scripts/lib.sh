@@ -20,7 +20,7 @@ ensure_packages() {
 }
 
 # What building Zarv needs.
-BUILD_PACKAGES=(cmake make g++ pkg-config libgtk-3-dev)
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtk-3-dev libsodium-dev)
 
 # Configures the directory $1 with further cmake arguments.
 configure_zarv() {
