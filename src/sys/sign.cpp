@@ -1,0 +1,325 @@
+// Keys and detached signatures in minisign's format, with libsodium's
+// Ed25519 and BLAKE2b. Every text read here may come from a folder anyone
+// can write to: each is bounded, each field is decoded to the exact length it
+// must have, and anything else is refused with a phrase.
+#include "sys/sign.h"
+
+#include <sodium.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace
+{
+
+constexpr std::string_view SGN_UNTRUSTED = "untrusted comment: ";
+constexpr std::string_view SGN_TRUSTED = "trusted comment: ";
+// minisign reads a trusted comment line into 8 kB; the rest is the prefix.
+constexpr size_t SGN_TRUSTED_MAX = 8000;
+// A key file is a few hundred bytes, a signature file its trusted comment
+// more: anything larger is no key or signature of ours.
+constexpr size_t SGN_KEY_TEXT_MAX = 4096;
+constexpr size_t SGN_SIG_TEXT_MAX = 16384;
+
+constexpr size_t SGN_KEYNUM = 8;
+// "Ed" + key number + public key.
+constexpr size_t SGN_PUBLIC_BYTES = 2 + SGN_KEYNUM + crypto_sign_PUBLICKEYBYTES;
+// "Ed" "\0\0" "B2" + salt (32) + opslimit (8) + memlimit (8) + key number +
+// secret key + checksum (32).
+constexpr size_t SGN_SECRET_BYTES = 2 + 2 + 2 + 32 + 8 + 8 + SGN_KEYNUM + crypto_sign_SECRETKEYBYTES + 32;
+constexpr size_t SGN_SECRET_KEYNUM_AT = 54;
+constexpr size_t SGN_SECRET_SK_AT = SGN_SECRET_KEYNUM_AT + SGN_KEYNUM;
+constexpr size_t SGN_SECRET_CHK_AT = SGN_SECRET_SK_AT + crypto_sign_SECRETKEYBYTES;
+// "ED" (or the older "Ed") + key number + signature.
+constexpr size_t SGN_SIG_BYTES = 2 + SGN_KEYNUM + crypto_sign_BYTES;
+
+const char* const SGN_WHY_FORMAT = "it is not a signature in minisign's format";
+
+bool sgnReady(void)
+{
+    static const bool bReady = sodium_init() >= 0;
+    return bReady;
+}
+
+const unsigned char* bytesOf(std::string_view s)
+{
+    return reinterpret_cast<const unsigned char*>(s.empty() ? "" : s.data());
+}
+
+// The first nMax lines of a text, without their line ends ("\n" or "\r\n").
+std::vector<std::string_view> linesOf(std::string_view text, size_t nMax)
+{
+    std::vector<std::string_view> lines;
+    while (!text.empty() && lines.size() < nMax) {
+        size_t nEnd = text.find('\n');
+        std::string_view line = text.substr(0, nEnd);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.push_back(line);
+        text = nEnd == std::string_view::npos ? std::string_view() : text.substr(nEnd + 1);
+    }
+    return lines;
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    const char* pszBlank = " \t\r\n";
+    size_t nFrom = s.find_first_not_of(pszBlank);
+    if (nFrom == std::string_view::npos)
+        return {};
+    return s.substr(nFrom, s.find_last_not_of(pszBlank) - nFrom + 1);
+}
+
+bool startsWith(std::string_view s, std::string_view prefix)
+{
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+std::string toBase64(const unsigned char* pBytes, size_t nBytes)
+{
+    std::string str(sodium_base64_ENCODED_LEN(nBytes, sodium_base64_VARIANT_ORIGINAL), '\0');
+    sodium_bin2base64(str.data(), str.size(), pBytes, nBytes, sodium_base64_VARIANT_ORIGINAL);
+    str.resize(str.size() - 1); // its terminating NUL
+    return str;
+}
+
+// Decodes a base64 line that must hold exactly nBytes.
+bool fromBase64(std::string_view line, unsigned char* pBytes, size_t nBytes)
+{
+    size_t nGot = 0;
+    return sodium_base642bin(pBytes, nBytes, line.data(), line.size(), nullptr, &nGot, nullptr,
+                             sodium_base64_VARIANT_ORIGINAL) == 0 &&
+           nGot == nBytes;
+}
+
+// A key number as minisign prints it: a little-endian 64-bit number in hex.
+std::string keyIdOf(const unsigned char* pKeynum)
+{
+    std::string str;
+    char sz[3];
+    for (size_t i = SGN_KEYNUM; i-- > 0;) {
+        std::snprintf(sz, sizeof sz, "%02X", pKeynum[i]);
+        str += sz;
+    }
+    return str;
+}
+
+// The base64 line of a key file's text: the line after its untrusted
+// comment, or the text's first line where it has none.
+std::string_view keyLine(std::string_view text)
+{
+    std::vector<std::string_view> lines = linesOf(text, 2);
+    if (lines.empty())
+        return {};
+    if (!startsWith(lines[0], SGN_UNTRUSTED))
+        return trimmed(lines[0]);
+    return lines.size() > 1 ? trimmed(lines[1]) : std::string_view();
+}
+
+struct PublicKey {
+    unsigned char keynum[SGN_KEYNUM] = {};
+    unsigned char pk[crypto_sign_PUBLICKEYBYTES] = {};
+};
+
+std::optional<PublicKey> readPublic(const std::string& strPublic)
+{
+    if (strPublic.size() > SGN_KEY_TEXT_MAX)
+        return std::nullopt;
+    unsigned char bytes[SGN_PUBLIC_BYTES];
+    if (!fromBase64(keyLine(strPublic), bytes, sizeof bytes) || std::memcmp(bytes, "Ed", 2) != 0)
+        return std::nullopt;
+    PublicKey key;
+    std::memcpy(key.keynum, bytes + 2, SGN_KEYNUM);
+    std::memcpy(key.pk, bytes + 2 + SGN_KEYNUM, sizeof key.pk);
+    return key;
+}
+
+// A secret key, wiped when it goes.
+struct SecretKey {
+    unsigned char keynum[SGN_KEYNUM] = {};
+    unsigned char sk[crypto_sign_SECRETKEYBYTES] = {};
+    SecretKey() = default;
+    SecretKey(const SecretKey&) = delete;
+    SecretKey& operator=(const SecretKey&) = delete;
+    ~SecretKey()
+    {
+        sodium_memzero(sk, sizeof sk);
+    }
+};
+
+// The checksum of a secret key file: BLAKE2b-256 of the algorithm, the key
+// number and the secret key.
+void secretChecksum(const unsigned char* pFile, unsigned char* pChk)
+{
+    crypto_generichash_state state;
+    crypto_generichash_init(&state, nullptr, 0, 32);
+    crypto_generichash_update(&state, pFile, 2);
+    crypto_generichash_update(&state, pFile + SGN_SECRET_KEYNUM_AT, SGN_KEYNUM);
+    crypto_generichash_update(&state, pFile + SGN_SECRET_SK_AT, crypto_sign_SECRETKEYBYTES);
+    crypto_generichash_final(&state, pChk, 32);
+    sodium_memzero(&state, sizeof state);
+}
+
+// Reads an unencrypted secret key file. Its checksum may be all zeros, as
+// some minisign versions leave it in a key without a password; the secret
+// key's public half must still be the one its seed makes.
+bool readSecret(const std::string& strSecret, SecretKey& key)
+{
+    if (strSecret.size() > SGN_KEY_TEXT_MAX)
+        return false;
+    unsigned char bytes[SGN_SECRET_BYTES];
+    bool bRead = fromBase64(keyLine(strSecret), bytes, sizeof bytes) && std::memcmp(bytes, "Ed", 2) == 0 &&
+                 bytes[2] == 0 && bytes[3] == 0 && std::memcmp(bytes + 4, "B2", 2) == 0;
+    if (bRead) {
+        unsigned char chk[32];
+        secretChecksum(bytes, chk);
+        const unsigned char* pChk = bytes + SGN_SECRET_CHK_AT;
+        bRead = sodium_is_zero(pChk, 32) || sodium_memcmp(chk, pChk, 32) == 0;
+    }
+    if (bRead) {
+        unsigned char pk[crypto_sign_PUBLICKEYBYTES];
+        crypto_sign_seed_keypair(pk, key.sk, bytes + SGN_SECRET_SK_AT);
+        bRead = sodium_memcmp(key.sk, bytes + SGN_SECRET_SK_AT, sizeof key.sk) == 0;
+        std::memcpy(key.keynum, bytes + SGN_SECRET_KEYNUM_AT, SGN_KEYNUM);
+    }
+    sodium_memzero(bytes, sizeof bytes);
+    return bRead;
+}
+
+// A trusted comment as one line minisign can read back: line ends and NULs
+// become blanks, and it is cut short (between characters) at 8000 bytes.
+std::string trustedLine(const std::string& strTrusted)
+{
+    std::string str = strTrusted;
+    for (char& c : str)
+        if (c == '\n' || c == '\r' || c == '\0')
+            c = ' ';
+    if (str.size() > SGN_TRUSTED_MAX) {
+        size_t n = SGN_TRUSTED_MAX;
+        while (n > 0 && (static_cast<unsigned char>(str[n]) & 0xC0) == 0x80)
+            n--;
+        str.resize(n);
+    }
+    return str;
+}
+
+// What the global signature covers: the file's signature and the comment.
+std::vector<unsigned char> globalMessage(const unsigned char* pSig, std::string_view comment)
+{
+    std::vector<unsigned char> message(pSig, pSig + crypto_sign_BYTES);
+    message.insert(message.end(), comment.begin(), comment.end());
+    return message;
+}
+
+} // namespace
+
+_sgnKeyPair sgnNewKey(void)
+{
+    _sgnKeyPair pair;
+    if (!sgnReady())
+        return pair;
+    unsigned char pub[SGN_PUBLIC_BYTES];
+    unsigned char sec[SGN_SECRET_BYTES] = {};
+    std::memcpy(sec, "Ed\0\0B2", 6);
+    randombytes_buf(sec + SGN_SECRET_KEYNUM_AT, SGN_KEYNUM);
+    unsigned char* pPk = pub + 2 + SGN_KEYNUM;
+    crypto_sign_keypair(pPk, sec + SGN_SECRET_SK_AT);
+    secretChecksum(sec, sec + SGN_SECRET_CHK_AT);
+    std::memcpy(pub, "Ed", 2);
+    std::memcpy(pub + 2, sec + SGN_SECRET_KEYNUM_AT, SGN_KEYNUM);
+    pair.strSecret = std::string(SGN_UNTRUSTED) + "minisign secret key\n" + toBase64(sec, sizeof sec) + "\n";
+    pair.strPublic = std::string(SGN_UNTRUSTED) + "minisign public key " + keyIdOf(pub + 2) + "\n" +
+                     toBase64(pub, sizeof pub) + "\n";
+    sodium_memzero(sec, sizeof sec);
+    return pair;
+}
+
+std::string sgnKeyId(const std::string& strPublic)
+{
+    std::optional<PublicKey> key = readPublic(strPublic);
+    return key ? keyIdOf(key->keynum) : "";
+}
+
+std::string sgnPublicLine(const std::string& strPublic)
+{
+    if (!readPublic(strPublic))
+        return "";
+    return std::string(keyLine(strPublic));
+}
+
+std::string sgnSign(std::string_view data, const std::string& strSecret, const std::string& strTrusted)
+{
+    SecretKey key;
+    if (!sgnReady() || !readSecret(strSecret, key))
+        return "";
+    unsigned char hash[crypto_generichash_BYTES_MAX];
+    crypto_generichash(hash, sizeof hash, bytesOf(data), data.size(), nullptr, 0);
+    unsigned char sig[SGN_SIG_BYTES];
+    std::memcpy(sig, "ED", 2);
+    std::memcpy(sig + 2, key.keynum, SGN_KEYNUM);
+    crypto_sign_detached(sig + 2 + SGN_KEYNUM, nullptr, hash, sizeof hash, key.sk);
+    std::string strComment = trustedLine(strTrusted);
+    std::vector<unsigned char> message = globalMessage(sig + 2 + SGN_KEYNUM, strComment);
+    unsigned char global[crypto_sign_BYTES];
+    crypto_sign_detached(global, nullptr, message.data(), message.size(), key.sk);
+    return std::string(SGN_UNTRUSTED) + "signature from minisign secret key\n" + toBase64(sig, sizeof sig) + "\n" +
+           std::string(SGN_TRUSTED) + strComment + "\n" + toBase64(global, sizeof global) + "\n";
+}
+
+_sgnVerified sgnVerify(std::string_view data, const std::string& strSignature, const std::string& strPublic)
+{
+    _sgnVerified result;
+    std::optional<PublicKey> key = readPublic(strPublic);
+    if (!key) {
+        result.strWhy = "the public key is not a minisign public key";
+        return result;
+    }
+    if (trimmed(strSignature).empty()) {
+        result.strWhy = "there is no signature";
+        return result;
+    }
+    if (!sgnReady()) {
+        result.strWhy = "the signature cannot be checked: libsodium did not start";
+        return result;
+    }
+    std::vector<std::string_view> lines = linesOf(strSignature, 5);
+    unsigned char sig[SGN_SIG_BYTES];
+    unsigned char global[crypto_sign_BYTES];
+    if (strSignature.size() > SGN_SIG_TEXT_MAX || lines.size() < 4 || !startsWith(lines[0], SGN_UNTRUSTED) ||
+        !startsWith(lines[2], SGN_TRUSTED) || !fromBase64(trimmed(lines[1]), sig, sizeof sig) ||
+        !fromBase64(trimmed(lines[3]), global, sizeof global) ||
+        (std::memcmp(sig, "ED", 2) != 0 && std::memcmp(sig, "Ed", 2) != 0) ||
+        (lines.size() > 4 && !trimmed(strSignature.substr(lines[4].data() - strSignature.data())).empty())) {
+        result.strWhy = SGN_WHY_FORMAT;
+        return result;
+    }
+    if (std::memcmp(sig + 2, key->keynum, SGN_KEYNUM) != 0) {
+        result.strWhy = "it was signed with another key (ID " + keyIdOf(sig + 2) + ")";
+        return result;
+    }
+    const unsigned char* pSig = sig + 2 + SGN_KEYNUM;
+    int nFile;
+    if (sig[1] == 'D') {
+        unsigned char hash[crypto_generichash_BYTES_MAX];
+        crypto_generichash(hash, sizeof hash, bytesOf(data), data.size(), nullptr, 0);
+        nFile = crypto_sign_verify_detached(pSig, hash, sizeof hash, key->pk);
+    } else {
+        nFile = crypto_sign_verify_detached(pSig, bytesOf(data), data.size(), key->pk);
+    }
+    if (nFile != 0) {
+        result.strWhy = "its signature does not verify: the file was changed after it was signed";
+        return result;
+    }
+    std::string_view comment = lines[2].substr(SGN_TRUSTED.size());
+    std::vector<unsigned char> message = globalMessage(pSig, comment);
+    if (crypto_sign_verify_detached(global, message.data(), message.size(), key->pk) != 0) {
+        result.strWhy = "its trusted comment does not verify: it was changed after the file was signed";
+        return result;
+    }
+    result.bGood = true;
+    result.strTrusted = std::string(comment);
+    return result;
+}
