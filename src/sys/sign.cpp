@@ -207,10 +207,12 @@ std::string trustedLine(const std::string& strTrusted)
 }
 
 // What the global signature covers: the file's signature and the comment.
-std::vector<unsigned char> globalMessage(const unsigned char* pSig, std::string_view comment)
+std::string globalMessage(const unsigned char* pSig, std::string_view comment)
 {
-    std::vector<unsigned char> message(pSig, pSig + crypto_sign_BYTES);
-    message.insert(message.end(), comment.begin(), comment.end());
+    std::string message(crypto_sign_BYTES + comment.size(), '\0');
+    std::memcpy(message.data(), pSig, crypto_sign_BYTES);
+    if (!comment.empty())
+        std::memcpy(message.data() + crypto_sign_BYTES, comment.data(), comment.size());
     return message;
 }
 
@@ -262,9 +264,10 @@ std::string sgnSign(std::string_view data, const std::string& strSecret, const s
     std::memcpy(sig + 2, key.keynum, SGN_KEYNUM);
     crypto_sign_detached(sig + 2 + SGN_KEYNUM, nullptr, hash, sizeof hash, key.sk);
     std::string strComment = trustedLine(strTrusted);
-    std::vector<unsigned char> message = globalMessage(sig + 2 + SGN_KEYNUM, strComment);
+    const std::string message = globalMessage(sig + 2 + SGN_KEYNUM, strComment);
     unsigned char global[crypto_sign_BYTES];
-    crypto_sign_detached(global, nullptr, message.data(), message.size(), key.sk);
+    crypto_sign_detached(global, nullptr, reinterpret_cast<const unsigned char*>(message.data()), message.size(),
+                         key.sk);
     return std::string(SGN_UNTRUSTED) + "signature from minisign secret key\n" + toBase64(sig, sizeof sig) + "\n" +
            std::string(SGN_TRUSTED) + strComment + "\n" + toBase64(global, sizeof global) + "\n";
 }
@@ -314,8 +317,9 @@ _sgnVerified sgnVerify(std::string_view data, const std::string& strSignature, c
         return result;
     }
     std::string_view comment = lines[2].substr(SGN_TRUSTED.size());
-    std::vector<unsigned char> message = globalMessage(pSig, comment);
-    if (crypto_sign_verify_detached(global, message.data(), message.size(), key->pk) != 0) {
+    const std::string message = globalMessage(pSig, comment);
+    if (crypto_sign_verify_detached(global, reinterpret_cast<const unsigned char*>(message.data()), message.size(),
+                                    key->pk) != 0) {
         result.strWhy = "its trusted comment does not verify: it was changed after the file was signed";
         return result;
     }

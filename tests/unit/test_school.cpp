@@ -1,0 +1,144 @@
+// A school's aircraft published on the office's machine and judged on a
+// pilot's: each way a file can be wrong is refused by name, what is used is
+// taken in read-only, and only a newer revision replaces it.
+#include "store.h"
+#include "store/figures.h"
+#include "store/fleet.h"
+#include "store/params.h"
+#include "store/school.h"
+#include "store/stored.h"
+#include "support.h"
+#include "sys/sign.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+
+class School : public zt::FreshStore<testing::Test>
+{
+  protected:
+    // The office: an aircraft under change control, published into m_pub.
+    void publishFromOffice(double nBasicWeight)
+    {
+        if (!zt::exists(m_dir / "Zarv.conf"))
+            zt::writeFile(m_dir / "Zarv.conf", "[School]\nName=Skyways\n[Aircraft]\nRegistration=G-ZARV\n"
+                                               "Weighed=2026-11-02\n[Basic]\nWeight=400\nLongArm=2700\n");
+        toMachine(m_dir.path());
+        if (figFiguresChangedOutside())
+            figConfirmFigures("as weighed");
+        figStoreFigure(VAL_BASIC_WEIGHT, nBasicWeight, "weighed again");
+        bool bFailed = true;
+        m_published = schPublish(m_pub.path(), &bFailed);
+        ASSERT_FALSE(bFailed) << m_published.front();
+    }
+    // A pilot's machine that accepted the school's key.
+    void toPilot(const std::string& strExtra = "")
+    {
+        const std::string strKey = sgnPublicLine(zt::readFile(m_pub / SCH_PUBLIC_FILE));
+        zt::writeFile(m_pilot / "Zarv.conf",
+                      "[School]\nPublished=" + m_pub.path() + "\nKey=" + strKey + "\n" + strExtra);
+        toMachine(m_pilot.path());
+    }
+    void toMachine(const std::string& strEtc)
+    {
+        prmReset();
+        wbSetEtcDir(strEtc);
+        prmLoadKeyFile();
+        psetParams();
+    }
+    zt::TempDir m_pub, m_pilot;
+    std::vector<std::string> m_published;
+};
+
+TEST_F(School, APublishedFileIsUsedOnlyAsSignedAndNewest)
+{
+    struct _case {
+        const char* pszWhat;
+        std::function<void(const zt::TempDir&)> spoil; // on the folder, before the pilot's machine judges it
+        std::string strSeen;                           // the pilot's "[School] Seen"
+        const char* pszFile;                           // the file judged
+        const char* pszWhy;                            // "" where it is used
+    };
+    const std::vector<_case> cases = {
+        {"as published", nullptr, "", "G-ZARV.aircraft", ""},
+        {"a byte changed",
+         [](const zt::TempDir& pub) {
+             std::string str = zt::readFile(pub / "G-ZARV.aircraft");
+             str[str.find("Weight=4") + 8] ^= 1;
+             zt::writeFile(pub / "G-ZARV.aircraft", str);
+         },
+         "", "G-ZARV.aircraft", "changed"},
+        {"signed with another key",
+         [](const zt::TempDir& pub) {
+             zt::writeFile(pub / "G-ZARV.aircraft.minisig",
+                           sgnSign(zt::readFile(pub / "G-ZARV.aircraft"), sgnNewKey().strSecret, "x"));
+         },
+         "", "G-ZARV.aircraft", "another key"},
+        {"no signature", [](const zt::TempDir& pub) { std::remove((pub / "G-ZARV.aircraft.minisig").c_str()); }, "",
+         "G-ZARV.aircraft", "no signature"},
+        {"older than one used here", nullptr, "Seen=99 G-ZARV\n", "G-ZARV.aircraft", "older than revision 99"},
+        {"a sync tool's conflict copy",
+         [](const zt::TempDir& pub) {
+             zt::writeFile(pub / "G-ZARV.sync-conflict-20261209-101010-ABCDEFG.aircraft",
+                           zt::readFile(pub / "G-ZARV.aircraft"));
+         },
+         "", "G-ZARV.sync-conflict-20261209-101010-ABCDEFG.aircraft", "conflict"},
+    };
+    for (const _case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        for (const std::string& str : zt::listDir(m_pub.path()))
+            std::remove((m_pub / str).c_str());
+        publishFromOffice(410);
+        if (c.spoil)
+            c.spoil(m_pub);
+        toPilot(c.strSeen);
+        const std::vector<_schTaken> judged = schJudgeFolder();
+        const auto it =
+            std::find_if(judged.begin(), judged.end(), [&c](const _schTaken& t) { return t.strFile == c.pszFile; });
+        ASSERT_NE(it, judged.end());
+        EXPECT_EQ(it->bUsed, !*c.pszWhy);
+        EXPECT_NE(it->strWhy.find(c.pszWhy), std::string::npos) << it->strWhy;
+        if (it->bUsed) {
+            EXPECT_EQ(it->strSchool + " " + it->strRegistration, "Skyways G-ZARV");
+        }
+    }
+}
+
+TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
+{
+    publishFromOffice(410);
+    toPilot();
+    schTakePublished();
+    const std::vector<_fleetAircraft> fleet = fleetList();
+    ASSERT_EQ(fleet.size(), 2u);
+    EXPECT_EQ(fleet[1].strRegistration, "G-ZARV");
+    fleetSwitch(fleet[1].strGroup);
+    psetParams();
+    EXPECT_TRUE(figPublishedHere());
+    EXPECT_NE(schPublishedText().find("published by Skyways, revision "), std::string::npos);
+    EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
+    figStoreFigure(VAL_BASIC_WEIGHT, 500, "typed on the pilot's machine");
+    toMachine(m_pilot.path());
+    EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
+
+    // The office amends and publishes again: the pilot's machine takes the
+    // newer revision in as the same aircraft, and never goes back.
+    const std::string strOld = zt::readFile(m_pub / "G-ZARV.aircraft"),
+                      strOldSignature = zt::readFile(m_pub / "G-ZARV.aircraft.minisig");
+    publishFromOffice(412.5);
+    toMachine(m_pilot.path());
+    EXPECT_TRUE(schTakePublished());
+    EXPECT_EQ(fleetList().size(), 2u);
+    psetParams();
+    EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
+    zt::writeFile(m_pub / "G-ZARV.aircraft", strOld);
+    zt::writeFile(m_pub / "G-ZARV.aircraft.minisig", strOldSignature);
+    EXPECT_FALSE(schTakePublished());
+    psetParams();
+    EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
+}
+
+} // namespace
