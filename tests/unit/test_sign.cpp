@@ -1,0 +1,144 @@
+// Signatures in minisign's format: what verifies, why the rest does not, and
+// the same files going both ways with the minisign tool.
+#include "support.h"
+#include "sys/sign.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+#include <sodium.h>
+
+#include <functional>
+
+namespace
+{
+
+const std::string DATA = "G-ZARV empty mass 412.5 kg\n";
+const std::string TRUSTED = "G-ZARV, weighed 2026-11-02";
+
+struct Keys {
+    _sgnKeyPair mine = sgnNewKey();
+    _sgnKeyPair other = sgnNewKey();
+};
+const Keys& keys()
+{
+    static const Keys k;
+    return k;
+}
+
+struct SignCase {
+    const char* pszName;
+    // Changes what is checked: the data, the signature file, the public key.
+    std::function<void(std::string&, std::string&, std::string&)> change;
+    const char* pszWhy; // "" where it verifies
+};
+
+void PrintTo(const SignCase& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class Signature : public testing::TestWithParam<SignCase>
+{
+};
+
+TEST_P(Signature, Verifies)
+{
+    std::string strData = DATA;
+    std::string strSig = sgnSign(DATA, keys().mine.strSecret, TRUSTED);
+    std::string strPub = keys().mine.strPublic;
+    GetParam().change(strData, strSig, strPub);
+    _sgnVerified v = sgnVerify(strData, strSig, strPub);
+    std::string strWhy = GetParam().pszWhy;
+    strWhy = zt::reReplace(strWhy, "@", sgnKeyId(keys().mine.strPublic));
+    EXPECT_EQ(v.bGood, strWhy.empty());
+    EXPECT_EQ(v.strWhy, strWhy);
+    EXPECT_EQ(v.strTrusted, strWhy.empty() ? TRUSTED : "");
+}
+
+// The older form signs the file itself: a prehashed signature of X is one of
+// BLAKE2b-512(X) in it.
+void legacy(std::string& strData, std::string& strSig, std::string&)
+{
+    std::string strLine = zt::reSearch(strSig, "\n([^\n]*)\n")[1];
+    unsigned char sig[74];
+    ASSERT_EQ(sodium_base642bin(sig, sizeof sig, strLine.data(), strLine.size(), nullptr, nullptr, nullptr,
+                                sodium_base64_VARIANT_ORIGINAL),
+              0);
+    sig[1] = 'd';
+    char sz[sodium_base64_ENCODED_LEN(sizeof sig, sodium_base64_VARIANT_ORIGINAL)];
+    sodium_bin2base64(sz, sizeof sz, sig, sizeof sig, sodium_base64_VARIANT_ORIGINAL);
+    strSig.replace(strSig.find(strLine), strLine.size(), sz);
+    unsigned char hash[64];
+    crypto_generichash(hash, sizeof hash, reinterpret_cast<const unsigned char*>(DATA.data()), DATA.size(), nullptr, 0);
+    strData.assign(reinterpret_cast<const char*>(hash), sizeof hash);
+}
+
+const char* const FORMAT = "it is not a signature in minisign's format";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Signature,
+    testing::Values(
+        SignCase{"Good", [](std::string&, std::string&, std::string&) {}, ""},
+        SignCase{"PublicLineAlone", [](std::string&, std::string&, std::string& p) { p = sgnPublicLine(p); }, ""},
+        SignCase{"CrLf", [](std::string&, std::string& s, std::string&) { s = zt::reReplace(s, "\n", "\r\n"); }, ""},
+        SignCase{"Legacy", legacy, ""},
+        SignCase{"ByteChanged", [](std::string& d, std::string&, std::string&) { d[3] ^= 1; },
+                 "its signature does not verify: the file was changed after it was signed"},
+        SignCase{"AnotherKey", [](std::string&, std::string&, std::string& p) { p = keys().other.strPublic; },
+                 "it was signed with another key (ID @)"},
+        SignCase{"TrustedChanged",
+                 [](std::string&, std::string& s, std::string&) {
+                     s = zt::reReplace(s, "\ntrusted comment: [^\n]*", "\ntrusted comment: G-ZORG");
+                 },
+                 "its trusted comment does not verify: it was changed after the file was signed"},
+        SignCase{"CutShort", [](std::string&, std::string& s, std::string&) { s.resize(s.size() / 2); }, FORMAT},
+        SignCase{"Garbage",
+                 [](std::string&, std::string& s, std::string&) { s = std::string("\0\xff\n\n\n\n\x80", 7); }, FORMAT},
+        SignCase{"Huge", [](std::string&, std::string& s, std::string&) { s += std::string(1 << 20, 'A'); }, FORMAT},
+        SignCase{"Empty", [](std::string&, std::string& s, std::string&) { s.clear(); }, "there is no signature"},
+        SignCase{"NoKey", [](std::string&, std::string&, std::string& p) { p = "RWQ"; },
+                 "the public key is not a minisign public key"}),
+    [](const testing::TestParamInfo<SignCase>& p) { return std::string(p.param.pszName); });
+
+// Runs minisign in a directory; its error output where it fails.
+std::string minisign(const std::string& strDir, std::vector<const char*> args)
+{
+    args.insert(args.begin(), "/usr/bin/minisign");
+    args.push_back(nullptr);
+    gchar* pszErr = nullptr;
+    gint nStatus = 0;
+    GError* pError = nullptr;
+    bool bRan = g_spawn_sync(strDir.c_str(), const_cast<gchar**>(args.data()), nullptr,
+                             GSpawnFlags(G_SPAWN_STDIN_FROM_DEV_NULL | G_SPAWN_STDOUT_TO_DEV_NULL), nullptr, nullptr,
+                             nullptr, &pszErr, &nStatus, &pError);
+    std::string strWhy = bRan ? (g_spawn_check_wait_status(nStatus, nullptr) ? "" : std::string("failed: ") + pszErr)
+                              : std::string("did not run: ") + pError->message;
+    g_free(pszErr);
+    g_clear_error(&pError);
+    return strWhy;
+}
+
+// Both ways, with a key of Zarv's and one of minisign's own.
+TEST(Signature, WithMinisign)
+{
+    if (!g_file_test("/usr/bin/minisign", G_FILE_TEST_IS_EXECUTABLE))
+        GTEST_SKIP() << "minisign is not installed";
+    zt::TempDir dir;
+    ASSERT_EQ(minisign(dir.path(), {"-G", "-W", "-p", "m.pub", "-s", "m.key"}), "");
+    _sgnKeyPair theirs{zt::readFile(dir / "m.key"), zt::readFile(dir / "m.pub")};
+    EXPECT_EQ(zt::reSearch(theirs.strPublic, "public key ([0-9A-F]{16})\n").at(1), sgnKeyId(theirs.strPublic));
+    zt::writeFile(dir / "f", DATA);
+    for (const _sgnKeyPair& pair : {keys().mine, theirs}) {
+        SCOPED_TRACE(sgnKeyId(pair.strPublic));
+        zt::writeFile(dir / "k.key", pair.strSecret);
+        zt::writeFile(dir / "k.pub", pair.strPublic);
+        zt::writeFile(dir / "f.minisig", sgnSign(DATA, pair.strSecret, TRUSTED));
+        EXPECT_EQ(minisign(dir.path(), {"-V", "-m", "f", "-p", "k.pub"}), "");
+        ASSERT_EQ(minisign(dir.path(), {"-S", "-s", "k.key", "-m", "f", "-t", TRUSTED.c_str()}), "");
+        _sgnVerified v = sgnVerify(DATA, zt::readFile(dir / "f.minisig"), pair.strPublic);
+        EXPECT_TRUE(v.bGood) << v.strWhy;
+        EXPECT_EQ(v.strTrusted, TRUSTED);
+    }
+}
+
+} // namespace
