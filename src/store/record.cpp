@@ -532,11 +532,37 @@ std::string recContentHash(const std::string& strLine)
     return psz;
 }
 
-std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet)
+std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet,
+                     const _recPlace& place)
 {
-    const std::string str = strBefore + "\n" + strHash + "\n" + strSheet;
+    std::string str = strBefore + "\n" + strHash + "\n" + strSheet;
+    if (place.nSequence > 0)
+        str += "\n" + place.strMachine + "\n" + std::to_string(place.nSequence);
     g_autofree gchar* psz = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
     return psz;
+}
+
+namespace
+{
+
+// The end of a line: its hash, sheet, place where it has one, and chain.
+std::string closingText(const std::string& strHash, const std::string& strSheet, const _recPlace& place,
+                        const std::string& strChain)
+{
+    std::string str = ",\"hash\":" + quoted(strHash) + ",\"sheet\":" + quoted(strSheet);
+    if (place.nSequence > 0)
+        str += ",\"machine\":" + quoted(place.strMachine) + ",\"sequence\":" + std::to_string(place.nSequence);
+    return str + ",\"chain\":" + quoted(strChain) + "}";
+}
+
+} // namespace
+
+std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
+                           const _recPlace& place)
+{
+    const std::string strHash = recContentHash(strContent);
+    return strContent.substr(0, strContent.find_last_not_of('\n')) +
+           closingText(strHash, strSheet, place, recChain(strBefore, strHash, strSheet, place)) + "\n";
 }
 
 namespace
@@ -600,10 +626,7 @@ std::string recAppend(int fdDir, const std::string& strContent, const std::strin
         if (nErr && strCall.rfind("openat", 0) == 0)
             strCall = "pread()";
         if (!nErr) {
-            const std::string strHash = recContentHash(strContent);
-            str = strContent.substr(0, strContent.find_last_not_of('\n')) + ",\"hash\":" + quoted(strHash) +
-                  ",\"sheet\":" + quoted(strSheet) + ",\"chain\":" + quoted(recChain(strBefore, strHash, strSheet)) +
-                  "}\n";
+            str = recChainedLine(strContent, strSheet, strBefore);
             // A line a crash cut short ends here, so this one starts afresh.
             if (cLast != '\n')
                 str.insert(0, "\n");
@@ -725,12 +748,19 @@ void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRea
         r.strHash = rd.text(&m, "hash");
         r.strSheet = rd.text(&m, "sheet");
         r.strChain = rd.text(&m, "chain");
+        // A line of a shared folder says which machine wrote it, and its
+        // number there.
+        if (m.count("machine") || m.count("sequence")) {
+            r.place.strMachine = rd.text(&m, "machine");
+            r.place.nSequence = rd.choice<int>(&m, "sequence");
+            if (r.place.nSequence < 1)
+                rd.note("sequence", "a number from 1");
+        }
         // The chain closes the line as Zarv writes it, and nothing follows.
         const size_t nAt = strLine.rfind(",\"hash\":");
-        const bool bClosed = nAt != std::string::npos &&
-                             strLine.compare(nAt, std::string::npos,
-                                             ",\"hash\":" + quoted(r.strHash) + ",\"sheet\":" + quoted(r.strSheet) +
-                                                 ",\"chain\":" + quoted(r.strChain) + "}") == 0;
+        const bool bClosed =
+            nAt != std::string::npos &&
+            strLine.compare(nAt, std::string::npos, closingText(r.strHash, r.strSheet, r.place, r.strChain)) == 0;
         r.strContentHash = bClosed ? recContentHash(strLine.substr(0, nAt) + "}") : "";
         r.bHashMatches = !r.strContentHash.empty() && r.strContentHash == r.strHash;
         r.strChainOf = r.strChain;

@@ -102,6 +102,20 @@ constexpr size_t REC_HASH_PRINTED = 16;
 // A filed sheet's PDF keywords: this, then its line's whole hash.
 constexpr const char* REC_PDF_KEYWORD = "record ";
 
+// Where a line of a folder that several machines share was written: the
+// machine's id and the line's number among that machine's lines, from 1.
+// A line of Record.jsonl has neither (nSequence 0).
+struct _recPlace {
+    std::string strMachine;
+    long long nSequence = 0;
+};
+
+// A content line closed by its chain: its hash, the filed copy's name
+// strSheet, where given its place, and the chain from strBefore (what the
+// line before it left, "" for a first), ending in "\n".
+std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
+                           const _recPlace& place = {});
+
 // Appends a content line to the record in the folder fdDir (created 0600,
 // never through a link), closed by its chain with the filed copy's name
 // strSheet: one write, then fsync. A write cut short is taken back, so the
@@ -120,6 +134,7 @@ struct _recRead {
     bool bChained = false;
     bool bHashMatches = false; // the content is the one its hash was taken of
     std::string strHash, strSheet, strChain;
+    _recPlace place;            // where the line says it was written, if it says
     std::string strChainOf;     // what the next line's chain continues from
     std::string strContentHash; // the hash of its content, as computed
 };
@@ -135,8 +150,10 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn);
 std::vector<_recRead> recReadText(const std::string& strText);
 
 // The chain a line continues from the one before, whose chain (or, for a
-// line without one, whose own hash) is strBefore ("" for the first line).
-std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet);
+// line without one, whose own hash) is strBefore ("" for the first line);
+// a line's place, where it has one, is chained with it.
+std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet,
+                     const _recPlace& place = {});
 
 // A figure as the record writes it, reading back to the same double.
 std::string recNumberText(double n);
