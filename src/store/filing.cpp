@@ -5,14 +5,17 @@
 #include "store/filing.h"
 
 #include "model/freename.h"
+#include "model/synced.h"
 #include "model/texts.h"
 #include "store/params.h"
 #include "store/record.h"
+#include "store/school.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 
 #include <glib/gstdio.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -34,11 +37,27 @@ constexpr size_t TEMP_RANDOM = 6;
 // another.
 constexpr _fnmNumbering SHEET_NUMBERING = {" (", ")", 2, true};
 
-bool isTemporary(const char* pszName)
+// A random part of a name: nChars of [a-z0-9].
+std::string randomText(size_t nChars)
 {
-    if (strlen(pszName) != strlen(TEMP_PREFIX) + TEMP_RANDOM || !g_str_has_prefix(pszName, TEMP_PREFIX))
+    std::string str;
+    for (size_t i = 0; i < nChars; i++)
+        str += "abcdefghijklmnopqrstuvwxyz0123456789"[g_random_int_range(0, 36)];
+    return str;
+}
+
+// The start of this machine's temporaries' names: in a shared folder they
+// name the machine, so that none is taken for another machine's.
+std::string tempPrefix(void)
+{
+    return filShared().strFolder.empty() ? TEMP_PREFIX : TEMP_PREFIX + filMachineId() + "-";
+}
+
+bool isTemporary(const char* pszName, const std::string& strPrefix)
+{
+    if (strlen(pszName) != strPrefix.size() + TEMP_RANDOM || !g_str_has_prefix(pszName, strPrefix.c_str()))
         return false;
-    for (const char* p = pszName + strlen(TEMP_PREFIX); *p; p++)
+    for (const char* p = pszName + strPrefix.size(); *p; p++)
         if (!g_ascii_isalnum(*p))
             return false;
     return true;
@@ -101,10 +120,9 @@ int openFolder(bool bCreate, _filFailure* pFail)
 int openTemporary(int fdDir, std::string* pstrTemp, _filFailure* pFail)
 {
     int fd = -1;
+    const std::string strPrefix = tempPrefix();
     for (int n = 0; n < 100 && fd < 0; n++) {
-        *pstrTemp = TEMP_PREFIX;
-        for (size_t i = 0; i < TEMP_RANDOM; i++)
-            *pstrTemp += "abcdefghijklmnopqrstuvwxyz0123456789"[g_random_int_range(0, 36)];
+        *pstrTemp = strPrefix + randomText(TEMP_RANDOM);
         fd = openat(fdDir, pstrTemp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -142,20 +160,25 @@ bool writeTemporary(int fdDir, std::string_view pdf, std::string* pstrTemp, _fil
     return !pFail->nErr;
 }
 
+// Links the temporary to a name of its own where nothing is under it: 0,
+// or the errno (EEXIST where the name is taken).
+int linkAs(int fdDir, const std::string& strTemp, const std::string& strFinal, _filFailure* pFail)
+{
+    *pFail = {"link", filSheetsFolder() + "/" + strFinal, 0};
+    int nResult = linkat(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), 0);
+    // Where the file system has no hard links, a rename that refuses to
+    // replace does the same.
+    if (nResult != 0 && (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS))
+        nResult = renameat2(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), RENAME_NOREPLACE);
+    return nResult == 0 ? 0 : errno;
+}
+
 // Gives the temporary its own name, the first free one, and removes the
 // temporary's.
 bool linkFinal(int fdDir, const std::string& strTemp, const std::string& strName, std::string* pstrFinal,
                _filFailure* pFail)
 {
-    const auto link = [&](const std::string& strFinal) {
-        *pFail = {"link", filSheetsFolder() + "/" + strFinal, 0};
-        int nResult = linkat(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), 0);
-        // Where the file system has no hard links, a rename that refuses to
-        // replace does the same.
-        if (nResult != 0 && (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS))
-            nResult = renameat2(fdDir, strTemp.c_str(), fdDir, strFinal.c_str(), RENAME_NOREPLACE);
-        return nResult == 0 ? 0 : errno;
-    };
+    const auto link = [&](const std::string& strFinal) { return linkAs(fdDir, strTemp, strFinal, pFail); };
     pFail->nErr = fnmFirstFree(strName, ".pdf", SHEET_NUMBERING, link, pstrFinal);
     if (pFail->nErr)
         pstrFinal->clear();
@@ -199,11 +222,103 @@ bool ownFolder(const char* pszDir)
            st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH)) && safeAbove(pszDir) && safeAbove(pszReal);
 }
 
+// This machine's last record file in the shared folder open as fdDir: its
+// sequence (0 where it has none), and what the next line's chain continues
+// from ("" where its line cannot be read, which the check reports).
+long long lastOfMachine(int fdDir, const std::string& strMachine, std::string* pstrBefore)
+{
+    pstrBefore->clear();
+    const int fd = dup(fdDir);
+    DIR* pdir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!pdir) {
+        if (fd >= 0)
+            close(fd);
+        return 0;
+    }
+    long long nLast = 0;
+    std::string strLast;
+    _synRecordName name;
+    while (const struct dirent* pent = readdir(pdir))
+        if (synReadRecordName(pent->d_name, &name) && name.strMachine == strMachine && name.nSequence > nLast)
+            nLast = name.nSequence, strLast = pent->d_name;
+    closedir(pdir);
+    const int fdLast = nLast ? openat(fdDir, strLast.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC) : -1;
+    struct stat st;
+    if (fdLast >= 0 && fstat(fdLast, &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_size <= static_cast<off_t>(REC_MAX_LINE) + 1) {
+        std::string strText(static_cast<size_t>(st.st_size), '\0');
+        if (read(fdLast, strText.data(), strText.size()) == st.st_size)
+            if (const std::vector<_recRead> lines = recReadText(strText);
+                lines.size() == 1 && lines[0].strError.empty())
+                *pstrBefore = lines[0].strChainOf;
+    }
+    if (fdLast >= 0)
+        close(fdLast);
+    return nLast;
+}
+
+// Writes a line as a record file of its own in the shared folder open as
+// fdDir: the next of this machine's, chained to its last, whole and on the
+// disk under a name no other file has. Returns the name it has, or "" with
+// *pFail filled.
+std::string writeRecordFile(int fdDir, const std::string& strLine, const std::string& strSheet, _filFailure* pFail)
+{
+    _recPlace place = {filMachineId(), 0};
+    std::string strBefore;
+    place.nSequence = lastOfMachine(fdDir, place.strMachine, &strBefore) + 1;
+    std::string strTemp, strName;
+    if (!writeTemporary(fdDir, recChainedLine(strLine, strSheet, strBefore, place), &strTemp, pFail))
+        return {};
+    for (int n = 0; n < 100; n++) {
+        strName = synRecordName(place.strMachine, place.nSequence, time(nullptr), randomText(SYN_RANDOM_CHARS));
+        pFail->nErr = linkAs(fdDir, strTemp, strName, pFail);
+        if (pFail->nErr != EEXIST)
+            break;
+    }
+    unlinkat(fdDir, strTemp.c_str(), 0);
+    if (!pFail->nErr && fsync(fdDir) != 0)
+        *pFail = {"fsync", filSheetsFolder(), errno};
+    return pFail->nErr ? std::string() : strName;
+}
+
 } // namespace
+
+_filShared filShared(void)
+{
+    g_autoptr(GKeyFile) pkfOwn = nullptr;
+    GKeyFile* pkf = m_pkeyFile;
+    if (!pkf) {
+        std::string strData;
+        pkfOwn = g_key_file_new();
+        if (prmReadFile(wbFileSpec("Zarv.conf"), &strData, nullptr) &&
+            g_key_file_load_from_data(pkfOwn, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr))
+            pkf = pkfOwn;
+    }
+    if (!pkf)
+        return {"", SYN_KEEP_MONTHS};
+    g_autofree gchar* pszFolder = g_strstrip(g_strdup(prmTextOf(pkf, SCH_GROUP, FIL_KEY_SHEETS).c_str()));
+    return {pszFolder, synKeepMonths(prmTextOf(pkf, SCH_GROUP, FIL_KEY_KEEP_MONTHS))};
+}
+
+std::string filMachineId(void)
+{
+    g_autofree gchar* pszMachine = nullptr;
+    if (!g_file_get_contents("/etc/machine-id", &pszMachine, nullptr, nullptr) || !*g_strstrip(pszMachine)) {
+        g_free(pszMachine);
+        pszMachine = g_strdup(g_get_host_name());
+    }
+    g_autofree char* pszReal = realpath(m_szEtcDir.c_str(), nullptr);
+    return synMachineId(pszMachine, pszReal ? pszReal : m_szEtcDir);
+}
 
 std::string filSheetsFolder(void)
 {
-    return wbFileSpec("Load sheets");
+    const std::string strShared = filShared().strFolder;
+    if (strShared.empty())
+        return wbFileSpec("Load sheets");
+    // Without a trailing "/", which would have the folder's link followed.
+    g_autofree gchar* pszFolder = g_canonicalize_filename(strShared.c_str(), m_szEtcDir.c_str());
+    return pszFolder;
 }
 
 std::string filSheetName(const std::string& strRegistration, time_t tPrinted)
@@ -222,8 +337,11 @@ std::string filFileCopy(std::string_view pdf, const std::string& strName, std::s
     _filFailure fail;
     const int fdDir = openFolder(true, &fail);
     std::string strTemp;
+    // In a shared folder no two machines ever give a sheet the same name.
+    const std::string strOwnName =
+        filShared().strFolder.empty() ? strName : synSheetName(strName, filMachineId(), randomText(SYN_RANDOM_CHARS));
     if (fdDir >= 0) {
-        if (writeTemporary(fdDir, pdf, &strTemp, &fail) && linkFinal(fdDir, strTemp, strName, pstrFiled, &fail) &&
+        if (writeTemporary(fdDir, pdf, &strTemp, &fail) && linkFinal(fdDir, strTemp, strOwnName, pstrFiled, &fail) &&
             fsync(fdDir) != 0)
             fail = {"fsync", filSheetsFolder(), errno};
         close(fdDir);
@@ -244,9 +362,18 @@ std::string filRecordLine(const std::string& strLine, const std::string& strFile
         logFailure(fail);
         return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written";
     }
-    const std::string strError = recAppend(fdDir, strLine, strFiled);
+    if (filShared().strFolder.empty()) {
+        const std::string strError = recAppend(fdDir, strLine, strFiled);
+        close(fdDir);
+        return strError;
+    }
+    const bool bWritten = !writeRecordFile(fdDir, strLine, strFiled, &fail).empty();
     close(fdDir);
-    return strError;
+    if (bWritten)
+        return {};
+    logFailure(fail);
+    return "its line in the record (a file of its own in " + filSheetsFolder() +
+           ") could not be written: " + g_strerror(fail.nErr);
 }
 
 void filClearTemporaries(void)
@@ -255,13 +382,14 @@ void filClearTemporaries(void)
     const int fdDir = openFolder(false, &fail);
     if (fdDir < 0)
         return; // none yet, or not one to touch
+    const std::string strPrefix = tempPrefix();
     DIR* pdir = fdopendir(fdDir);
     if (!pdir) {
         close(fdDir);
         return;
     }
     while (const struct dirent* pent = readdir(pdir)) {
-        if (!isTemporary(pent->d_name))
+        if (!isTemporary(pent->d_name, strPrefix))
             continue;
         const int nResult = unlinkat(fdDir, pent->d_name, 0);
         g_autofree gchar* pszMsg = g_strdup_printf(

@@ -2,7 +2,9 @@
 // Zarv.conf, whole or not at all and never over another, with its line in
 // the record of sheets; a copy cut short by a crash cleared at the next
 // start; and the folder and the free name "Print to File" offers. What is
-// filed is given as it is written: filing draws nothing.
+// filed is given as it is written: filing draws nothing. A school's
+// machines may share one folder of sheets through a sync tool: then each
+// sheet and each line is a file of its own, named by the machine.
 #pragma once
 
 #include <cairo.h>
@@ -11,23 +13,45 @@
 #include <string>
 #include <string_view>
 
-// Where the copies are filed: "<etc dir>/Load sheets", a folder only its
-// owner may read, each sheet likewise; a link there is never followed.
+// Where the copies are filed: "<etc dir>/Load sheets", or the folder
+// Zarv.conf's "[School] Sheets" names (a relative one in the etc
+// directory); a folder only its owner may read, each sheet likewise; a link
+// there is never followed.
 std::string filSheetsFolder(void);
+
+// Zarv.conf's keys of a shared folder of sheets, in the group "[School]":
+// the folder, and how many months its sheets are kept.
+constexpr const char* FIL_KEY_SHEETS = "Sheets";
+constexpr const char* FIL_KEY_KEEP_MONTHS = "KeepMonths";
+struct _filShared {
+    std::string strFolder; // as Zarv.conf holds it, "" where the folder is not shared
+    int nKeepMonths = 0;
+};
+// The keys as the store holds them, or, where it has not read Zarv.conf
+// (the command line), as the file holds them.
+_filShared filShared(void);
+
+// This machine's id in a shared folder (synMachineId): of /etc/machine-id,
+// or the host name where that is missing, and the etc directory's real path.
+std::string filMachineId(void);
 
 // A sheet's name: the registration, the date and the time it was printed
 // ("G-ABCD 2026-12-07 1435"), fit to be a file name.
 std::string filSheetName(const std::string& strRegistration, time_t tPrinted);
 
 // Files a sheet's PDF, whole and on the disk, as "<strName>.pdf" in the
-// folder (made where there is none), or "<strName> (2).pdf" and so on where
-// that is taken, and sets *pstrFiled to the name it has (empty where none).
+// folder (made where there is none; in a shared folder strName with the
+// machine's id and a random part, synSheetName), or "<strName> (2).pdf" and
+// so on where that is taken, and sets *pstrFiled to the name it has (empty where none).
 // A copy of nothing (a sheet that could not be made) is not filed. Returns
 // why it was not, as the pilot is told it (and logged), or empty.
 std::string filFileCopy(std::string_view pdf, const std::string& strName, std::string* pstrFiled);
 
 // Appends a sheet's content line (as recLine writes it) to the record, with
-// the name its copy was filed under. Returns why it could not, or empty.
+// the name its copy was filed under. In a shared folder the line is a file
+// of its own (synRecordName), written whole and never changed after, placed
+// as the next of this machine's and chained to its last. Returns why it
+// could not, or empty.
 std::string filRecordLine(const std::string& strLine, const std::string& strFiled);
 
 // Removes what a sheet cut short while it was filed (a crash, a kill) left
