@@ -5,6 +5,7 @@
 // changed, removed or moved.
 #include "app/verifyrecord.h"
 
+#include "model/synced.h"
 #include "model/words.h"
 #include "store/filing.h"
 #include "store/legs.h"
@@ -15,6 +16,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstring>
@@ -73,8 +75,8 @@ bool eachLine(int fd, const std::function<void(const std::string&, int, bool)>& 
 }
 
 // The sheets filed in the folder open as fdDir: regular files named as Zarv
-// names them.
-std::vector<std::string> filedSheets(int fdDir)
+// names them; or, bEvery, every regular file not hidden.
+std::vector<std::string> filedSheets(int fdDir, bool bEvery = false)
 {
     std::vector<std::string> names;
     const int fd = dup(fdDir);
@@ -86,7 +88,7 @@ std::vector<std::string> filedSheets(int fdDir)
     }
     while (const struct dirent* pEnt = readdir(pDir)) {
         struct stat st;
-        if (*pEnt->d_name != '.' && g_str_has_suffix(pEnt->d_name, ".pdf") &&
+        if (*pEnt->d_name != '.' && (bEvery || g_str_has_suffix(pEnt->d_name, ".pdf")) &&
             fstatat(dirfd(pDir), pEnt->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
             names.push_back(pEnt->d_name);
     }
@@ -209,33 +211,36 @@ struct _wbRecordTally {
     int nSheets = 0, nDiffer = 0;
     std::string strChainOf; // what the next line continues from
     bool bChainStarted = false;
-    std::map<std::string, int> named;    // the filed sheets' names the lines give, or imply
-    std::map<std::string, int> contents; // the hashes of the lines' contents
+    bool bCheckChain = true;                  // false where the line before it is not there
+    std::map<std::string, int> named;         // the filed sheets' names the lines give, or imply
+    std::map<std::string, int> contents;      // the hashes of the lines' contents
+    std::map<std::string, std::string> times; // the time of each line, by its content's hash
 };
 
 // Checks one line of the record against a fresh calculation and the chain,
-// printing each difference.
-void wbCheckRecordLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool bTorn)
+// printing each difference, where it is ("line 3", or a record file's
+// name) first.
+void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string& strWhere)
 {
-    const _recRead r = recReadLine(strLine, nLine, bTorn);
     if (r.bTorn) {
         // The last write cut short (a full disk, a crash): no sheet's
         // whole record, and the pilot was told of it then.
-        g_print("line %d: %s\n", r.nLine, r.strError.c_str());
+        g_print("%s: %s\n", strWhere.c_str(), r.strError.c_str());
         return;
     }
     pt->nSheets++;
     if (!r.strError.empty()) {
-        g_print("line %d: %s\n", r.nLine, r.strError.c_str());
+        g_print("%s: %s\n", strWhere.c_str(), r.strError.c_str());
         pt->nDiffer++;
         return;
     }
     std::vector<std::string> diffs = recomputed(r);
     pt->contents[r.strContentHash]++;
+    pt->times.emplace(r.strContentHash, r.entry.strTime);
     if (r.bChained) {
         if (!r.bHashMatches)
             diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
-        if (r.strChain != recChain(pt->strChainOf, r.strHash, r.strSheet))
+        if (pt->bCheckChain && r.strChain != recChain(pt->strChainOf, r.strHash, r.strSheet, r.place))
             diffs.push_back("the chain is broken: a line before it was changed, removed or moved, or this one");
         pt->bChainStarted = true;
         if (!r.strSheet.empty())
@@ -253,19 +258,23 @@ void wbCheckRecordLine(_wbRecordTally* pt, const std::string& strLine, int nLine
     }
     pt->strChainOf = r.strChainOf;
     for (const std::string& str : diffs)
-        g_print("line %d, %s: %s\n", r.nLine, r.entry.strTime.c_str(), str.c_str());
+        g_print("%s, %s: %s\n", strWhere.c_str(), r.entry.strTime.c_str(), str.c_str());
     pt->nDiffer += diffs.empty() ? 0 : 1;
 }
 
 // Every sheet filed has its line: one deleted or changed, or the record
 // emptied or cut, leaves a sheet without. A sheet names its line's hash;
 // one an older Zarv filed names none, and is matched by its name. Prints
-// each sheet without a line; returns how many.
-int wbCountUnlined(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt)
+// each sheet without a line; returns how many. *pHashes, where given, has
+// the hash each names.
+int wbCountUnlined(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt,
+                   std::map<std::string, std::string>* pHashes = nullptr)
 {
     int nUnlined = 0;
     for (const std::string& strSheet : sheets) {
         const std::string strHash = sheetHash(fdDir, strSheet);
+        if (pHashes)
+            (*pHashes)[strSheet] = strHash;
         const bool bLined = !strHash.empty() ? pt->contents[strHash]-- > 0 : pt->named[sheetStem(strSheet)]-- > 0;
         if (!bLined) {
             g_print("%s: filed, with no line in the record\n", strSheet.c_str());
@@ -275,16 +284,172 @@ int wbCountUnlined(int fdDir, const std::vector<std::string>& sheets, _wbRecordT
     return nUnlined;
 }
 
-// The last line: how many sheets, and how many do not match.
-void wbPrintRecordSummary(int nSheets, int nDiffer, int nUnlined)
+// The last line: how many sheets, and how many do not match; in a shared
+// folder also the record files missing and the conflict copies.
+void wbPrintRecordSummary(int nSheets, int nDiffer, int nUnlined, int nMissing = 0, int nConflicts = 0)
 {
-    if (nDiffer == 0 && nUnlined == 0)
-        g_print("%d sheet%s, all match\n", nSheets, nSheets == 1 ? "" : "s");
-    else if (nUnlined == 0)
-        g_print("%d sheet%s, %d do%s not match\n", nSheets, nSheets == 1 ? "" : "s", nDiffer, nDiffer == 1 ? "es" : "");
+    std::string str = std::to_string(nSheets) + (nSheets == 1 ? " sheet" : " sheets");
+    if (nDiffer == 0 && nUnlined == 0 && nMissing == 0 && nConflicts == 0)
+        str += ", all match";
     else
-        g_print("%d sheet%s, %d do%s not match, %d filed without a line\n", nSheets, nSheets == 1 ? "" : "s", nDiffer,
-                nDiffer == 1 ? "es" : "", nUnlined);
+        str += ", " + std::to_string(nDiffer) + (nDiffer == 1 ? " does" : " do") + " not match";
+    if (nUnlined)
+        str += ", " + std::to_string(nUnlined) + " filed without a line";
+    if (nMissing)
+        str += ", " + std::to_string(nMissing) + (nMissing == 1 ? " record file" : " record files") + " missing";
+    if (nConflicts)
+        str += ", " + std::to_string(nConflicts) + (nConflicts == 1 ? " conflict copy" : " conflict copies");
+    g_print("%s\n", str.c_str());
+}
+
+// The text of a file of the folder open as fdDir, read as the record is:
+// never through a link, a plain file of the user's own, and no longer than
+// nMost; false with *pstrWhy where it cannot be.
+bool wbReadOwnFile(int fdDir, const std::string& strName, size_t nMost, std::string* pstrText, std::string* pstrWhy)
+{
+    const int fd = openat(fdDir, strName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0)
+        *pstrWhy = errno == ELOOP ? "it is a link, not a record itself" : g_strerror(errno);
+    else if (!ownOnly(fd, &st) || !S_ISREG(st.st_mode))
+        *pstrWhy = !S_ISREG(st.st_mode) ? "it is not a plain file" : "others may change it, or it is not yours";
+    else if (static_cast<size_t>(st.st_size) > nMost)
+        *pstrWhy = "not a record: longer than any record";
+    else {
+        pstrText->assign(static_cast<size_t>(st.st_size), '\0');
+        if (read(fd, pstrText->data(), pstrText->size()) != st.st_size)
+            *pstrWhy = g_strerror(errno ? errno : EIO);
+        else
+            pstrWhy->clear();
+    }
+    if (fd >= 0)
+        close(fd);
+    return fd >= 0 && pstrWhy->empty();
+}
+
+// The files of a shared folder as the check takes them: sheets, each
+// machine's record files, Record.jsonl, and what is none of these.
+struct _wbSharedFiles {
+    std::vector<std::string> sheets, conflicts, unnamed;
+    std::vector<_synRecordFile> records;
+    bool bPlainRecord = false;
+};
+
+_wbSharedFiles wbSharedFiles(int fdDir)
+{
+    _wbSharedFiles files;
+    for (const std::string& str : filedSheets(fdDir, true)) {
+        _synRecordName name;
+        if (synIsConflictCopy(str))
+            files.conflicts.push_back(str);
+        else if (str == REC_FILE_NAME)
+            files.bPlainRecord = true;
+        else if (g_str_has_suffix(str.c_str(), ".pdf"))
+            files.sheets.push_back(str);
+        else if (synReadRecordName(str, &name))
+            files.records.push_back({str, name.strMachine, name.nSequence});
+        else if (g_str_has_prefix(str.c_str(), SYN_RECORD_PREFIX) && g_str_has_suffix(str.c_str(), SYN_RECORD_SUFFIX))
+            files.unnamed.push_back(str);
+    }
+    return files;
+}
+
+// Checks each machine's record files in the order of their sequence, each
+// chained to the one before where that is there.
+void wbCheckRecordFiles(int fdDir, const _synOrdering& order, _wbRecordTally* pt,
+                        std::vector<std::pair<std::string, std::string>>* pTimes)
+{
+    for (const _synMachine& machine : order.machines)
+        for (size_t n = 0; n < machine.files.size(); n++) {
+            const _synRecordFile& f = machine.files[n];
+            if (n == 0)
+                pt->strChainOf.clear();
+            pt->bCheckChain = synFollows(machine, n);
+            pt->bChainStarted = true; // every line of a record file is chained
+            std::string strText, strWhy;
+            _recRead r;
+            if (!wbReadOwnFile(fdDir, f.strName, REC_MAX_LINE + 1, &strText, &strWhy))
+                r.strError = strWhy;
+            else if (const std::vector<_recRead> lines = recReadText(strText); lines.size() != 1)
+                r.strError = "not a record file: it holds " + std::to_string(lines.size()) + " lines, not one";
+            else
+                r = lines.front();
+            // A file written whole has no line cut short: it was damaged.
+            if (r.bTorn)
+                r.bTorn = false, r.strError = "not a record file: " + r.strError;
+            if (r.strError.empty() && (r.place.strMachine != f.strMachine || r.place.nSequence != f.nSequence))
+                r.strError = "its line is not the one its name says: record " + std::to_string(r.place.nSequence) +
+                             " of machine " + (r.place.strMachine.empty() ? "none" : r.place.strMachine);
+            wbCheckRecordLine(pt, r, f.strName);
+            if (r.strError.empty())
+                pTimes->emplace_back(f.strName, r.entry.strTime);
+        }
+}
+
+// "zarv --verify-record" of a folder several machines share: Record.jsonl
+// where there is one, then every machine's record files, then every sheet
+// filed; the notes and the summary, then what is older than the sheets are
+// kept.
+int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
+{
+    const _wbSharedFiles files = wbSharedFiles(fdDir);
+    _wbRecordTally tally;
+    for (const std::string& str : files.conflicts)
+        g_print("%s: a sync tool's conflict copy, never used as a record: keep the file it copies, then remove it\n",
+                str.c_str());
+    for (const std::string& str : files.unnamed)
+        g_print("%s: not a name Zarv gives a record file: not used\n", str.c_str());
+    tally.nDiffer += static_cast<int>(files.unnamed.size());
+    if (files.bPlainRecord) {
+        const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat st;
+        const bool bRead =
+            fd >= 0 && ownOnly(fd, &st) && S_ISREG(st.st_mode) &&
+            eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
+                wbCheckRecordLine(&tally, recReadLine(strLine, nLine, bTorn), "line " + std::to_string(nLine));
+            });
+        if (fd >= 0)
+            close(fd);
+        if (!bRead) {
+            g_printerr("zarv: the record of load sheets %s/%s cannot be read\n", strFolder.c_str(), REC_FILE_NAME);
+            return EXIT_UNREADABLE;
+        }
+    }
+    const _synOrdering order = synOrder(files.records);
+    for (const std::string& str : order.problems)
+        g_print("%s\n", str.c_str());
+    std::vector<std::pair<std::string, std::string>> times; // each file's time
+    wbCheckRecordFiles(fdDir, order, &tally, &times);
+    tally.nDiffer += order.nTwice;
+    std::map<std::string, std::string> hashes;
+    const int nUnlined = wbCountUnlined(fdDir, files.sheets, &tally, &hashes);
+    for (const std::string& str : order.notes)
+        g_print("%s\n", str.c_str());
+    const int nConflicts = static_cast<int>(files.conflicts.size());
+    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, order.nMissing, nConflicts);
+
+    // What may be removed: a sheet by its line's time, else by when it was
+    // written; nothing is removed here.
+    for (const std::string& strSheet : files.sheets) {
+        const auto it = tally.times.find(hashes[strSheet]);
+        struct stat st;
+        if (it != tally.times.end())
+            times.emplace_back(strSheet, it->second);
+        else if (fstatat(fdDir, strSheet.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            g_autoptr(GDateTime) pdt = g_date_time_new_from_unix_local(st.st_mtime);
+            g_autofree gchar* pszDay = pdt ? g_date_time_format(pdt, "%Y-%m-%d") : nullptr;
+            times.emplace_back(strSheet, pszDay ? pszDay : "");
+        }
+    }
+    std::sort(times.begin(), times.end());
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, time(nullptr));
+    for (const auto& [strName, strTime] : times)
+        if (synOlderThan(strTime, today, nKeepMonths))
+            g_print("older than %d month%s, may be removed: %s\n", nKeepMonths, nKeepMonths == 1 ? "" : "s",
+                    strName.c_str());
+    return tally.nDiffer || nUnlined || order.nMissing || nConflicts ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }
 
 } // namespace
@@ -297,6 +462,7 @@ int wbVerifyRecord(const char* pszEtcDir)
         wbSetEtcDir(pszEtcDir);
     else
         wbLocateEtcDir();
+    const _filShared shared = filShared();
     const std::string strFolder = filSheetsFolder();
     const std::string strFile = strFolder + "/" + REC_FILE_NAME;
     // The folder and the record as the window takes them: never through a
@@ -314,6 +480,11 @@ int wbVerifyRecord(const char* pszEtcDir)
         if (fdDir >= 0)
             close(fdDir);
         return EXIT_UNREADABLE;
+    }
+    if (!shared.strFolder.empty()) {
+        const int nStatus = wbVerifyShared(fdDir, strFolder, shared.nKeepMonths);
+        close(fdDir);
+        return nStatus;
     }
     const std::vector<std::string> sheets = filedSheets(fdDir);
     const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -337,7 +508,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     }
     _wbRecordTally tally;
     const bool bRead = eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
-        wbCheckRecordLine(&tally, strLine, nLine, bTorn);
+        wbCheckRecordLine(&tally, recReadLine(strLine, nLine, bTorn), "line " + std::to_string(nLine));
     });
     close(fd);
     if (!bRead) {
