@@ -1,11 +1,19 @@
 // The record of load sheets as a pilot leaves it: a sheet printed to file
 // through the print dialog appends its line, and "zarv --verify-record"
 // finds it matching, until a figure of it is changed.
+#include "model/synced.h"
+#include "model/words.h"
 #include "program.h"
+#include "store/filing.h"
+#include "store/params.h"
+#include "store/record.h"
+#include "store/stored.h"
 #include "support.h"
+#include "sys/paths.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <glib/gstdio.h>
 
 namespace
@@ -126,6 +134,68 @@ TEST_F(Record, ASheetPrintedToFileIsVerifiedUntilAFigureOfItChanges)
     EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
     EXPECT_NE(strOut.find(": fingerprint: recorded v2:00000000 recomputed " + fingerprint[1] + "\n"), std::string::npos)
         << strOut;
+}
+
+// Two machines (two etc directories) filing into one shared folder, as the
+// window files a sheet: a record file removed between two of one machine's
+// is named as missing, and a sync tool's conflict copy is named and not used.
+TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
+{
+    const std::string strShared = path("shared");
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
+    std::vector<std::string> ids;
+    std::vector<std::vector<std::string>> names; // each machine's record files, in order
+    for (const char* pszEtc : {"etc", "etc2"}) {
+        g_mkdir(path(pszEtc).c_str(), 0700);
+        zt::writeFile(path(pszEtc) + "/Zarv.conf", "[School]\nSheets=" + strShared + "\nKeepMonths=3\n");
+        prmReset();
+        wbSetEtcDir(path(pszEtc));
+        ids.push_back(filMachineId());
+        for (int nSheet = 1; nSheet <= 3; nSheet++) {
+            _wbSetup setup = calcWithFixedArms({});
+            setup.nBasicWeight = 400, setup.nBasicLongArm = 2700;
+            const _wbLoadState load = {80, 0, 20.0 * nSheet, BALLAST_NONE, 0, FALSE, {}};
+            const _wbFlight flight = pwbCalcWB(setup, load);
+            _recEntry e;
+            // Long past, so whatever today is it is older than the months kept.
+            e.strTime = "2001-0" + std::to_string(nSheet) + "-01T10:00:00+00:00";
+            e.strVersion = "1.0.0", e.strRegistration = "G-ZARV";
+            e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
+                                              PRM_FINGERPRINT_VERSION, setup);
+            e.setup = setup, e.load = load;
+            e.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, setup));
+            const std::string strPdf =
+                "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n";
+            std::string strFiled;
+            ASSERT_EQ(filFileCopy(strPdf, "G-ZARV 2001-0" + std::to_string(nSheet) + "-01 1000", &strFiled), "");
+            EXPECT_NE(strFiled.find(" " + ids.back() + " "), std::string::npos) << strFiled;
+            ASSERT_EQ(filRecordLine(recLine(e), strFiled), "");
+        }
+        names.emplace_back();
+        for (const std::string& str : zt::listDir(strShared))
+            if (str.find(ids.back()) != std::string::npos && g_str_has_suffix(str.c_str(), ".jsonl"))
+                names.back().push_back(str);
+        ASSERT_EQ(names.back().size(), 3u);
+    }
+    setlocale(LC_ALL, strLocale.c_str());
+    prmReset();
+    ASSERT_NE(ids[0], ids[1]);
+    std::string strOut;
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 0) << strOut;
+    EXPECT_NE(strOut.find("6 sheets, all match\n"), std::string::npos) << strOut;
+
+    ASSERT_EQ(g_unlink((strShared + "/" + names[0][1]).c_str()), 0);
+    const std::string strConflict =
+        names[1][0].substr(0, names[1][0].size() - 6) + ".sync-conflict-20010102-101500-ABCDEFG.jsonl";
+    zt::writeFile(strShared + "/" + strConflict, zt::readFile(strShared + "/" + names[1][0]));
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc2").c_str(), &strOut), 1) << strOut;
+    for (const std::string& str :
+         {"machine " + ids[0] + ": record 2 is missing (between " + names[0][0] + " and " + names[0][2] + ")\n",
+          strConflict + ": a sync tool's conflict copy, never used as a record",
+          std::string("5 sheets, 0 do not match, 1 filed without a line, 1 record file missing, 1 conflict copy\n"),
+          "older than 3 months, may be removed: " + names[1][2] + "\n"})
+        EXPECT_NE(strOut.find(str), std::string::npos) << str << " in:\n" << strOut;
 }
 
 } // namespace
