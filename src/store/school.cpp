@@ -6,6 +6,7 @@
 // minisign's format, whose trusted comment says the same in one line.
 #include "store/school.h"
 
+#include "model/synced.h"
 #include "model/texts.h"
 #include "store/figures.h"
 #include "store/fleet.h"
@@ -71,15 +72,6 @@ std::string trustedOf(const std::string& strRegistration, int nRevision, const s
 {
     return "Zarv aircraft " + txtOneLine(strRegistration, 40) + ", revision " + std::to_string(nRevision) +
            ", published " + strDate + " by " + strSchool;
-}
-
-// Whether a name is a sync tool's copy of a file two machines changed.
-bool isConflictCopy(const std::string& strName)
-{
-    g_autofree gchar* pszLower = g_utf8_strdown(strName.c_str(), -1);
-    const std::string str = pszLower;
-    return str.find(".sync-conflict-") != std::string::npos || str.find("conflicted copy") != std::string::npos ||
-           str.find("_conflict-") != std::string::npos || str.find("(conflict") != std::string::npos;
 }
 
 // The names in a folder, sorted; none where it cannot be read.
@@ -332,7 +324,7 @@ std::vector<_schJudged> judgeFolder(void)
         judged.push_back({{strDir, "", 0, "", "", false, "the school's folder cannot be read: " + strWhy}, ""});
     const std::map<std::string, int> seen = seenRevisions();
     for (const std::string& strName : names) {
-        if (isConflictCopy(strName))
+        if (synIsConflictCopy(strName))
             judged.push_back({{strName, "", 0, "", "", false, "a sync tool's copy of a conflict: never used"}, ""});
         else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX))
             judged.push_back(judgeFile(strDir, strName, strKey, seen));
