@@ -186,7 +186,8 @@ std::string writeIn(const std::string& strPath, const std::string& strData)
 // Publishes the current aircraft (of asCurrent's copy) into strDir with the
 // secret key's text; one line of what became of it, *pbFailed set where it
 // could not be published.
-std::string publishCurrent(const std::string& strDir, const std::string& strSecret, bool* pbFailed)
+std::string publishCurrent(const std::string& strDir, const std::string& strSecret, std::vector<std::string>* pNames,
+                           bool* pbFailed)
 {
     const std::string strRegistration = valGetText(VAL_REGISTRATION);
     const std::string strName = txtFileName(strRegistration, 40);
@@ -202,6 +203,10 @@ std::string publishCurrent(const std::string& strDir, const std::string& strSecr
     };
     if (strName.empty() || strName != txtOneLine(strRegistration, 40))
         return refuse("its registration cannot name a file: not published");
+    // Two aircraft of one registration would publish one file.
+    if (std::find(pNames->begin(), pNames->end(), strName) != pNames->end())
+        return refuse("another aircraft of the fleet has this registration: not published");
+    pNames->push_back(strName);
     if (figFiguresChangedOutside())
         return refuse("its figures were changed outside Zarv: confirm them before publishing");
     if (!valGetText(VAL_UNREAD_FIGURES).empty())
@@ -446,8 +451,9 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
         *pbFailed = true;
         return {"Nothing was published: the school's public key could not be written in " + strDir + ": " + strError};
     }
+    std::vector<std::string> names;
     for (const _fleetAircraft& a : fleetList())
-        asCurrent(a.strGroup, [&] { lines.push_back(publishCurrent(strDir, strSecret, pbFailed)); });
+        asCurrent(a.strGroup, [&] { lines.push_back(publishCurrent(strDir, strSecret, &names, pbFailed)); });
     lines.push_back("The school's key is " + sgnKeyId(strPublic) + ": pilots accept it where that is the key shown");
     return lines;
 }
@@ -467,7 +473,9 @@ bool schTakePublished(void)
     std::vector<const _schJudged*> news;
     for (const _schJudged& j : judged) {
         if (!j.taken.strWhy.empty() && !j.taken.bUsed) {
-            const std::string strText = "The school's " + j.taken.strFile + " is refused: " + j.taken.strWhy;
+            const std::string strText = j.taken.strFile == setting(SCH_KEY_PUBLISHED)
+                                            ? "The school's published aircraft are not used: " + j.taken.strWhy
+                                            : "The school's " + j.taken.strFile + " is refused: " + j.taken.strWhy;
             if (errFirstTime(strText)) {
                 errPostError(("schTakePublished()\n" + strText).c_str());
                 errTellPilot(strText);
