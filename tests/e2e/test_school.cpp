@@ -1,0 +1,215 @@
+// A school of two machines on this one, each with a Syncthing instance of
+// its own that talks only to the other, over loopback: the office's
+// published aircraft reach the pilot's machine, and the pilot's filed
+// sheets reach the office.
+#include "program.h"
+#include "support.h"
+
+#include <gio/gio.h>
+#include <glib/gstdio.h>
+#include <gtest/gtest.h>
+
+#include <sys/prctl.h>
+
+#include <csignal>
+
+namespace
+{
+
+// Whether bDone holds within nSeconds, asked every 50 ms (it may ask a
+// server).
+bool within(const std::function<bool()>& bDone, int nSeconds)
+{
+    const gint64 tEnd = g_get_monotonic_time() + gint64(nSeconds) * G_USEC_PER_SEC;
+    while (!bDone())
+        if (g_get_monotonic_time() > tEnd)
+            return false;
+        else
+            g_usleep(50000);
+    return true;
+}
+
+// Waits as within() does for what the test relies on: fails it, saying what
+// never came.
+bool poll(const std::function<bool()>& bDone, const std::string& strWhat, int nSeconds = 60)
+{
+    if (within(bDone, nSeconds))
+        return true;
+    ADD_FAILURE() << "waited " << nSeconds << " s in vain for " << strWhat;
+    return false;
+}
+
+// Ports on loopback that nothing listens on: all held until all are found,
+// so no two are the same.
+std::vector<int> freePorts(int nCount)
+{
+    std::vector<int> ports;
+    std::vector<GSocket*> held;
+    for (int i = 0; i < nCount; i++) {
+        GSocket* psock = g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr);
+        g_autoptr(GInetAddress) pinet = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+        g_autoptr(GSocketAddress) paddr = g_inet_socket_address_new(pinet, 0);
+        if (!psock || !g_socket_bind(psock, paddr, FALSE, nullptr))
+            break;
+        held.push_back(psock);
+        g_autoptr(GSocketAddress) pbound = g_socket_get_local_address(psock, nullptr);
+        ports.push_back(g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(pbound)));
+    }
+    for (GSocket* psock : held)
+        g_object_unref(psock);
+    return ports;
+}
+
+// One instance: its home, generated with a key of its own, and the process,
+// ended and reaped when it goes, or when this test process ends first.
+class Syncthing
+{
+  public:
+    Syncthing(const std::string& strHome) : m_strHome(strHome)
+    {
+        gint nStatus = -1;
+        g_autofree gchar* pszHome = g_shell_quote(strHome.c_str());
+        const std::string strCommand = std::string("syncthing generate --no-default-folder --home=") + pszHome;
+        if (g_spawn_command_line_sync(strCommand.c_str(), nullptr, nullptr, &nStatus, nullptr) &&
+            g_spawn_check_wait_status(nStatus, nullptr)) {
+            const std::vector<std::string> id =
+                zt::reSearch(zt::readFile(strHome + "/config.xml"), "<device id=\"([A-Z0-9-]+)\"");
+            m_strId = id.empty() ? "" : id[1];
+        }
+    }
+    ~Syncthing()
+    {
+        if (m_pproc) {
+            g_subprocess_force_exit(m_pproc);
+            g_subprocess_wait(m_pproc, nullptr, nullptr);
+            g_object_unref(m_pproc);
+        }
+    }
+    Syncthing(const Syncthing&) = delete;
+    Syncthing& operator=(const Syncthing&) = delete;
+
+    const std::string& id() const
+    {
+        return m_strId;
+    }
+
+    // Writes its configuration: listening on nListen alone, the peer at
+    // nPeer, no discovery, relay, NAT, reports or upgrades; the API on
+    // nGui; each folder ("aircraft" of type pszAircraft, "sheets" shared
+    // both ways) watched and scanned a second after a change.
+    void configure(const Syncthing& peer, int nListen, int nPeer, int nGui, const std::string& strAircraft,
+                   const char* pszAircraft, const std::string& strSheets)
+    {
+        m_nGui = nGui;
+        const std::string strDevices = "<device id=\"" + m_strId + "\"/><device id=\"" + peer.m_strId + "\"/>";
+        auto folder = [&](const char* pszId, const std::string& strPath, const char* pszType) {
+            g_autofree gchar* pszPath = g_markup_escape_text(strPath.c_str(), -1);
+            return std::string("<folder id=\"") + pszId + "\" path=\"" + pszPath + "\" type=\"" + pszType +
+                   "\" rescanIntervalS=\"10\" fsWatcherEnabled=\"true\" fsWatcherDelayS=\"1\">" + strDevices +
+                   "</folder>\n";
+        };
+        const std::string strPort = std::to_string(nListen);
+        zt::writeFile(
+            m_strHome + "/config.xml",
+            "<configuration version=\"36\">\n" + folder("aircraft", strAircraft, pszAircraft) +
+                folder("sheets", strSheets, "sendreceive") + "<device id=\"" + m_strId +
+                "\"><address>dynamic</address></device>\n<device id=\"" + peer.m_strId +
+                "\"><address>tcp://127.0.0.1:" + std::to_string(nPeer) +
+                "</address></device>\n<gui enabled=\"true\" tls=\"false\"><address>127.0.0.1:" + std::to_string(nGui) +
+                "</address><apikey>" + API_KEY + "</apikey></gui>\n<options><listenAddress>tcp://127.0.0.1:" + strPort +
+                "</listenAddress><globalAnnounceEnabled>false</globalAnnounceEnabled>"
+                "<localAnnounceEnabled>false</localAnnounceEnabled><relaysEnabled>false</relaysEnabled>"
+                "<natEnabled>false</natEnabled><urAccepted>-1</urAccepted><crashReportingEnabled>false"
+                "</crashReportingEnabled><autoUpgradeIntervalH>0</autoUpgradeIntervalH><startBrowser>false"
+                "</startBrowser><reconnectionIntervalS>1</reconnectionIntervalS></options>\n</configuration>\n");
+    }
+
+    // Starts it (one process: no monitor restarting it) and waits for its
+    // API to answer; whether it does.
+    bool start()
+    {
+        g_autoptr(GSubprocessLauncher) plaunch = g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDERR_MERGE);
+        g_subprocess_launcher_setenv(plaunch, "STMONITORED", "1", TRUE);
+        g_subprocess_launcher_set_stdout_file_path(plaunch, (m_strHome + "/log").c_str());
+        g_subprocess_launcher_set_child_setup(
+            plaunch, [](gpointer) { prctl(PR_SET_PDEATHSIG, SIGKILL); }, nullptr, nullptr);
+        m_pproc = g_subprocess_launcher_spawn(plaunch, nullptr, "syncthing", "serve", "--no-browser", "--no-restart",
+                                              "--no-upgrade", ("--home=" + m_strHome).c_str(), nullptr);
+        return m_pproc &&
+               within([&] { return !g_subprocess_get_identifier(m_pproc) || !get("/rest/system/ping").empty(); }, 30) &&
+               g_subprocess_get_identifier(m_pproc);
+    }
+
+    // The body of the API's answer to a GET, "" where there is none.
+    std::string get(const std::string& strPath) const
+    {
+        g_autoptr(GSocketClient) pclient = g_socket_client_new();
+        g_socket_client_set_timeout(pclient, 5);
+        g_autoptr(GSocketConnection) pconn =
+            g_socket_client_connect_to_host(pclient, "127.0.0.1", guint16(m_nGui), nullptr, nullptr);
+        if (!pconn)
+            return {};
+        const std::string strRequest =
+            "GET " + strPath + " HTTP/1.0\r\nHost: 127.0.0.1\r\nX-API-Key: " + API_KEY + "\r\n\r\n";
+        GOutputStream* pout = g_io_stream_get_output_stream(G_IO_STREAM(pconn));
+        if (!g_output_stream_write_all(pout, strRequest.data(), strRequest.size(), nullptr, nullptr, nullptr))
+            return {};
+        std::string str;
+        char buf[4096];
+        gssize n;
+        while ((n = g_input_stream_read(g_io_stream_get_input_stream(G_IO_STREAM(pconn)), buf, sizeof buf, nullptr,
+                                        nullptr)) > 0)
+            str.append(buf, size_t(n));
+        const size_t nBody = str.find("\r\n\r\n");
+        return str.rfind("HTTP/1.", 0) == 0 && str.find(" 200 ") < nBody ? str.substr(nBody + 4) : "";
+    }
+
+    std::string log() const
+    {
+        return zt::readFile(m_strHome + "/log");
+    }
+
+  private:
+    static constexpr const char* API_KEY = "zarv-test-school";
+    std::string m_strHome, m_strId;
+    int m_nGui = 0;
+    GSubprocess* m_pproc = nullptr;
+};
+
+// The files of a folder, the sync tool's own marker aside, with their bytes.
+std::map<std::string, std::string> folderFiles(const std::string& strDir)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& strName : zt::listDir(strDir))
+        if (strName != ".stfolder")
+            files[strName] = zt::readFile(strDir + "/" + strName);
+    return files;
+}
+
+using School = zt::Tree;
+
+TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
+{
+    for (const char* pszDir : {"office", "office/etc", "office/published", "office/sheets", "published", "sheets"})
+        g_mkdir(path(pszDir).c_str(), 0755);
+    Syncthing office(path("office/syncthing")), pilot(path("syncthing"));
+    if (office.id().empty() || pilot.id().empty())
+        GTEST_SKIP() << "Syncthing cannot start here: \"syncthing generate\" failed (is it installed?)";
+    const std::vector<int> ports = freePorts(4);
+    ASSERT_EQ(ports.size(), 4u);
+    office.configure(pilot, ports[0], ports[1], ports[2], path("office/published"), "sendonly", path("office/sheets"));
+    pilot.configure(office, ports[1], ports[0], ports[3], path("published"), "receiveonly", path("sheets"));
+    if (!office.start() || !pilot.start())
+        GTEST_SKIP() << "Syncthing did not come up:\n" << office.log() << pilot.log();
+
+    // A file goes out from the office and comes back the shared way.
+    zt::writeFile(path("office/published/a.txt"), "out\n");
+    ASSERT_TRUE(poll([&] { return zt::readFile(path("published/a.txt")) == "out\n"; }, "the office's file"))
+        << office.log() << pilot.log();
+    zt::writeFile(path("sheets/b.txt"), "back\n");
+    ASSERT_TRUE(
+        poll([&] { return folderFiles(path("office/sheets")) == folderFiles(path("sheets")); }, "the pilot's file"))
+        << office.log() << pilot.log();
+}
+
+} // namespace
