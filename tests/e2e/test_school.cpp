@@ -3,7 +3,11 @@
 // published aircraft reach the pilot's machine, and the pilot's filed
 // sheets reach the office.
 #include "program.h"
+#include "store/figures.h"
+#include "store/params.h"
+#include "store/stored.h"
 #include "support.h"
+#include "sys/paths.h"
 
 #include <gio/gio.h>
 #include <glib/gstdio.h>
@@ -186,6 +190,24 @@ std::map<std::string, std::string> folderFiles(const std::string& strDir)
     return files;
 }
 
+// Zarv on the command line, without a display: its exit status, and what
+// it printed in *pstrOut.
+int zarv(const std::vector<std::string>& args, std::string* pstrOut)
+{
+    std::vector<gchar*> argv = {const_cast<gchar*>(ZARV_EXE)};
+    for (const std::string& str : args)
+        argv.push_back(const_cast<gchar*>(str.c_str()));
+    argv.push_back(nullptr);
+    g_auto(GStrv) ppszEnv = g_environ_unsetenv(g_get_environ(), "DISPLAY");
+    g_autofree gchar* pszOut = nullptr;
+    gint nWait = -1;
+    if (!g_spawn_sync(nullptr, argv.data(), ppszEnv, G_SPAWN_DEFAULT, nullptr, nullptr, &pszOut, nullptr, &nWait,
+                      nullptr))
+        return -1;
+    *pstrOut = pszOut ? pszOut : "";
+    return WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1;
+}
+
 using School = zt::Tree;
 
 TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
@@ -202,14 +224,46 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
     if (!office.start() || !pilot.start())
         GTEST_SKIP() << "Syncthing did not come up:\n" << office.log() << pilot.log();
 
-    // A file goes out from the office and comes back the shared way.
-    zt::writeFile(path("office/published/a.txt"), "out\n");
-    ASSERT_TRUE(poll([&] { return zt::readFile(path("published/a.txt")) == "out\n"; }, "the office's file"))
+    // The office publishes its aircraft; the pilot's machine has the same
+    // files and uses them.
+    zt::writeFile(path("office/etc/Zarv.conf"), "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\n"
+                                                "Weight=400\nLongArm=2700\nLatArm=1\n[School]\nName=Skyways\n");
+    // (Its figures confirmed as the setup page confirms them.)
+    wbSetEtcDir(path("office/etc"));
+    prmLoadKeyFile();
+    psetParams();
+    figConfirmFigures("as weighed");
+    prmReset();
+    std::string strOut;
+    ASSERT_EQ(zarv({"--publish", path("office/published"), path("office/etc")}, &strOut), 0) << strOut;
+    const std::vector<std::string> revision = zt::reSearch(strOut, "^G-ZARV: revision ([0-9]+) published\n");
+    ASSERT_FALSE(revision.empty()) << strOut;
+    ASSERT_TRUE(poll([&] { return folderFiles(path("published")) == folderFiles(path("office/published")); },
+                     "the published aircraft on the pilot's machine"))
         << office.log() << pilot.log();
-    zt::writeFile(path("sheets/b.txt"), "back\n");
-    ASSERT_TRUE(
-        poll([&] { return folderFiles(path("office/sheets")) == folderFiles(path("sheets")); }, "the pilot's file"))
-        << office.log() << pilot.log();
+    const std::string strKey = zt::readFile(path("published/School.pub"));
+    zt::writeFile(path("etc/Zarv.conf"),
+                  "[Load]\nLSeat=80\nRSeat=80\nFuel=60\nTrip=20\n[School]\nPublished=" + path("published") +
+                      "\nKey=" + zt::reSearch(strKey, "\n(RW\\S+)")[1] + "\n");
+    EXPECT_EQ(zarv({"--published", path("etc")}, &strOut), 0) << strOut;
+    EXPECT_TRUE(
+        zt::reMatch(strOut, "G-ZARV.aircraft: used, published by Skyways, revision " + revision[1] + ", [-0-9]{10}\n"))
+        << strOut;
+
+    // A byte of it changed on the pilot's machine: Syncthing keeps the local
+    // change of a receive-only folder, and Zarv refuses it.
+    std::string strAircraft = zt::readFile(path("published/G-ZARV.aircraft"));
+    strAircraft[strAircraft.find("2700")] = '3';
+    zt::writeFile(path("published/G-ZARV.aircraft"), strAircraft);
+    ASSERT_TRUE(poll(
+        [&] {
+            return pilot.get("/rest/db/status?folder=aircraft").find("\"receiveOnlyChangedFiles\": 1") !=
+                   std::string::npos;
+        },
+        "the change seen by the pilot's Syncthing"));
+    EXPECT_EQ(zt::readFile(path("published/G-ZARV.aircraft")), strAircraft);
+    EXPECT_EQ(zarv({"--published", path("etc")}, &strOut), 1) << strOut;
+    EXPECT_TRUE(zt::reMatch(strOut, "G-ZARV.aircraft: refused: its signature does not verify[^\n]*\n")) << strOut;
 }
 
 } // namespace
