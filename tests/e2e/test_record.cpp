@@ -25,30 +25,9 @@ using namespace zt::x11;
 // what it printed.
 int verifyRecord(const std::string& strCwd, const char* pszEtc, std::string* pstrOut)
 {
-    std::vector<gchar*> argv = {const_cast<gchar*>(ZARV_EXE), const_cast<gchar*>("--verify-record")};
-    if (pszEtc)
-        argv.push_back(const_cast<gchar*>(pszEtc));
-    argv.push_back(nullptr);
-    g_auto(GStrv) ppszEnv = g_environ_unsetenv(g_get_environ(), "DISPLAY");
-    g_autofree gchar* pszOut = nullptr;
-    gint nWait = -1;
-    if (!g_spawn_sync(strCwd.c_str(), argv.data(), ppszEnv, G_SPAWN_DEFAULT, nullptr, nullptr, &pszOut, nullptr, &nWait,
-                      nullptr))
-        return -1;
-    *pstrOut = pszOut ? pszOut : "";
-    return WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1;
-}
-
-// The print dialog's window once it shows, else 0.
-unsigned long printDialog(void)
-{
-    g_autofree gchar* pszOut = nullptr;
-    gint nStatus = -1;
-    const std::string strCommand = "xdotool search --onlyvisible --name '^Print$'";
-    if (!g_spawn_command_line_sync(strCommand.c_str(), &pszOut, nullptr, &nStatus, nullptr) ||
-        !g_spawn_check_wait_status(nStatus, nullptr))
-        return 0;
-    return std::strtoul(pszOut, nullptr, 10);
+    return zt::runZarv(pszEtc ? std::vector<std::string>{"--verify-record", pszEtc}
+                              : std::vector<std::string>{"--verify-record"},
+                       strCwd, pstrOut);
 }
 
 using Record = zt::Tree;
@@ -57,36 +36,12 @@ TEST_F(Record, ASheetPrintedToFileIsVerifiedUntilAFigureOfItChanges)
 {
     zt::writeFile(path("etc/Zarv.conf"), "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\n"
                                          "LongArm=2700\nLatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\nTrip=20\n");
-    // The machine's only printer is the file: the dialog lists nothing else.
-    const std::string strSettings = std::string(g_get_user_config_dir()) + "/gtk-3.0";
-    g_mkdir_with_parents(strSettings.c_str(), 0700);
-    zt::writeFile(strSettings + "/settings.ini", "[Settings]\ngtk-print-backends = file\n");
     const std::string strRecord = path("etc/Load sheets/Record.jsonl");
-    {
-        zt::Program program(path("bin"));
-        const unsigned long nWin = program.waitForWindow();
-        ASSERT_NE(nWin, 0ul) << program.stderrText();
-        ASSERT_TRUE(focusWindow(nWin));
-        // Ctrl+P, the file printer picked in the list, Return to print (once
-        // the printer's options are in, the dialog takes it).
-        keys("ctrl+p");
-        unsigned long nDialog = 0;
-        ASSERT_TRUE(zt::waitUntil([&] { return (nDialog = printDialog()) != 0; }, "the print dialog"));
-        ASSERT_TRUE(focusWindow(nDialog));
-        keys("Down");
-        bool bFiled = false;
-        for (int i = 0; i < 5 && !bFiled && printDialog(); i++) {
-            keys("Return");
-            bFiled = zt::spinUntil([&] {
-                const std::string str = zt::readFile(strRecord);
-                return !str.empty() && str.back() == '\n';
-            });
-        }
-        ASSERT_TRUE(bFiled) << zt::readFile(path("etc/Zarv.log"));
-        EXPECT_TRUE(program.close());
-        EXPECT_EQ(program.wait(), 0);
-    }
-    g_remove((strSettings + "/settings.ini").c_str());
+    const std::string strWrong = fileSheet(path("bin"), [&] {
+        const std::string str = zt::readFile(strRecord);
+        return !str.empty() && str.back() == '\n';
+    });
+    ASSERT_EQ(strWrong, "") << zt::readFile(path("etc/Zarv.log"));
     const std::string strLine = zt::readFile(strRecord);
     EXPECT_NE(strLine.find("\"registration\":\"G-ZARV\""), std::string::npos) << strLine;
     // The sheet filed beside it names the version and the figures' print.

@@ -65,8 +65,8 @@ Program::Program(const std::string& strCwd, const char* pszVar)
     gchar* argv[] = {const_cast<gchar*>(ZARV_EXE), nullptr};
     g_auto(GStrv) ppszEnv = g_get_environ();
     if (pszVar)
-        ppszEnv = g_environ_setenv(ppszEnv, std::string(pszVar, strchr(pszVar, '=')).c_str(), strchr(pszVar, '=') + 1,
-                                   TRUE);
+        ppszEnv =
+            g_environ_setenv(ppszEnv, std::string(pszVar, strchr(pszVar, '=')).c_str(), strchr(pszVar, '=') + 1, TRUE);
     g_spawn_async_with_pipes(strCwd.c_str(), argv, ppszEnv, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &m_pid,
                              nullptr, nullptr, &m_fdErr, nullptr);
 }
@@ -168,6 +168,22 @@ int Program::wait(int nMillis)
     return -1;
 }
 
+int runZarv(const std::vector<std::string>& args, const std::string& strCwd, std::string* pstrOut)
+{
+    std::vector<gchar*> argv = {const_cast<gchar*>(ZARV_EXE)};
+    for (const std::string& str : args)
+        argv.push_back(const_cast<gchar*>(str.c_str()));
+    argv.push_back(nullptr);
+    g_auto(GStrv) ppszEnv = g_environ_unsetenv(g_get_environ(), "DISPLAY");
+    g_autofree gchar* pszOut = nullptr;
+    gint nWait = -1;
+    if (!g_spawn_sync(strCwd.c_str(), argv.data(), ppszEnv, G_SPAWN_DEFAULT, nullptr, nullptr, &pszOut, nullptr, &nWait,
+                      nullptr))
+        return -1;
+    *pstrOut = pszOut ? pszOut : "";
+    return WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1;
+}
+
 std::string Program::stderrText()
 {
     std::string str;
@@ -198,6 +214,52 @@ bool run(const std::string& strCommand)
 bool focusWindow(unsigned long nWin)
 {
     return run("xdotool windowfocus --sync " + std::to_string(nWin));
+}
+
+namespace
+{
+
+// The print dialog's window once it shows, else 0.
+unsigned long printDialog(void)
+{
+    g_autofree gchar* pszOut = nullptr;
+    gint nStatus = -1;
+    if (!g_spawn_command_line_sync("xdotool search --onlyvisible --name '^Print$'", &pszOut, nullptr, &nStatus,
+                                   nullptr) ||
+        !g_spawn_check_wait_status(nStatus, nullptr))
+        return 0;
+    return std::strtoul(pszOut, nullptr, 10);
+}
+
+} // namespace
+
+std::string fileSheet(const std::string& strCwd, const std::function<bool()>& bFiled)
+{
+    const std::string strSettings = std::string(g_get_user_config_dir()) + "/gtk-3.0";
+    g_mkdir_with_parents(strSettings.c_str(), 0700);
+    writeFile(strSettings + "/settings.ini", "[Settings]\ngtk-print-backends = file\n");
+    std::string strWrong;
+    {
+        Program program(strCwd);
+        const unsigned long nWin = program.waitForWindow();
+        unsigned long nDialog = 0;
+        // Ctrl+P, the file printer picked in the list, Return to print (once
+        // the printer's options are in, the dialog takes it).
+        if (!nWin || !focusWindow(nWin))
+            strWrong = "no window: " + program.stderrText();
+        else if (!keys("ctrl+p") || !waitUntil([&] { return (nDialog = printDialog()) != 0; }, "the print dialog") ||
+                 !focusWindow(nDialog) || !keys("Down"))
+            strWrong = "no print dialog";
+        bool bDone = false;
+        for (int i = 0; strWrong.empty() && i < 5 && !bDone && printDialog(); i++)
+            bDone = keys("Return") && spinUntil(bFiled);
+        if (strWrong.empty() && !bDone)
+            strWrong = "no sheet filed";
+        else if (strWrong.empty() && (!program.close() || program.wait() != 0))
+            strWrong = "the window did not close cleanly: " + program.stderrText();
+    }
+    g_remove((strSettings + "/settings.ini").c_str());
+    return strWrong;
 }
 
 bool keys(const std::string& strKeys)

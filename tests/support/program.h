@@ -63,6 +63,10 @@ class Program
     bool m_bExited = false;
 };
 
+// Runs ZARV_EXE on the command line in strCwd, without a display: its exit
+// status (-1 where it did not end by itself), what it printed in *pstrOut.
+int runZarv(const std::vector<std::string>& args, const std::string& strCwd, std::string* pstrOut);
+
 } // namespace zt
 
 namespace zt
@@ -74,6 +78,11 @@ namespace x11
 
 // Gives the window the keyboard focus (there is no window manager).
 bool focusWindow(unsigned long nWin);
+
+// Starts the program in strCwd and files a load sheet as a pilot does, to
+// the file printer (the only one it is offered), until bFiled; then closes
+// the window. What went wrong, or "".
+std::string fileSheet(const std::string& strCwd, const std::function<bool()>& bFiled);
 // Presses keys (xdotool key names, such as "Return" or "alt+s").
 bool keys(const std::string& strKeys);
 // Types text into the focused widget.
