@@ -3,11 +3,7 @@
 // published aircraft reach the pilot's machine, and the pilot's filed
 // sheets reach the office.
 #include "program.h"
-#include "store/figures.h"
-#include "store/params.h"
-#include "store/stored.h"
 #include "support.h"
-#include "sys/paths.h"
 
 #include <gio/gio.h>
 #include <glib/gstdio.h>
@@ -190,30 +186,19 @@ std::map<std::string, std::string> folderFiles(const std::string& strDir)
     return files;
 }
 
-// Zarv on the command line, without a display: its exit status, and what
-// it printed in *pstrOut.
+// Zarv on the command line, without a display.
 int zarv(const std::vector<std::string>& args, std::string* pstrOut)
 {
-    std::vector<gchar*> argv = {const_cast<gchar*>(ZARV_EXE)};
-    for (const std::string& str : args)
-        argv.push_back(const_cast<gchar*>(str.c_str()));
-    argv.push_back(nullptr);
-    g_auto(GStrv) ppszEnv = g_environ_unsetenv(g_get_environ(), "DISPLAY");
-    g_autofree gchar* pszOut = nullptr;
-    gint nWait = -1;
-    if (!g_spawn_sync(nullptr, argv.data(), ppszEnv, G_SPAWN_DEFAULT, nullptr, nullptr, &pszOut, nullptr, &nWait,
-                      nullptr))
-        return -1;
-    *pstrOut = pszOut ? pszOut : "";
-    return WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1;
+    return zt::runZarv(args, "/", pstrOut);
 }
 
 using School = zt::Tree;
+using namespace zt::x11;
 
 TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
 {
     for (const char* pszDir : {"office", "office/etc", "office/published", "office/sheets", "published", "sheets"})
-        g_mkdir(path(pszDir).c_str(), 0755);
+        g_mkdir(path(pszDir).c_str(), 0700);
     Syncthing office(path("office/syncthing")), pilot(path("syncthing"));
     if (office.id().empty() || pilot.id().empty())
         GTEST_SKIP() << "Syncthing cannot start here: \"syncthing generate\" failed (is it installed?)";
@@ -226,14 +211,10 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
 
     // The office publishes its aircraft; the pilot's machine has the same
     // files and uses them.
-    zt::writeFile(path("office/etc/Zarv.conf"), "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\n"
-                                                "Weight=400\nLongArm=2700\nLatArm=1\n[School]\nName=Skyways\n");
-    // (Its figures confirmed as the setup page confirms them.)
-    wbSetEtcDir(path("office/etc"));
-    prmLoadKeyFile();
-    psetParams();
-    figConfirmFigures("as weighed");
-    prmReset();
+    const std::string strOffice = zt::readFile(ZARV_SOURCE_DIR "/tests/data/school-office.conf");
+    ASSERT_EQ(strOffice.rfind("[School]\n", 0), 0u);
+    zt::writeFile(path("office/etc/Zarv.conf"),
+                  "[School]\nSheets=" + path("office/sheets") + "\n" + strOffice.substr(9));
     std::string strOut;
     ASSERT_EQ(zarv({"--publish", path("office/published"), path("office/etc")}, &strOut), 0) << strOut;
     const std::vector<std::string> revision = zt::reSearch(strOut, "^G-ZARV: revision ([0-9]+) published\n");
@@ -241,18 +222,37 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
     ASSERT_TRUE(poll([&] { return folderFiles(path("published")) == folderFiles(path("office/published")); },
                      "the published aircraft on the pilot's machine"))
         << office.log() << pilot.log();
-    const std::string strKey = zt::readFile(path("published/School.pub"));
+    // (The key as its file's second line, once its id was checked.)
+    const std::vector<std::string> key =
+        zt::reSearch(zt::readFile(path("published/School.pub")), "^untrusted comment: [^\n]*\n(\\S+)\n");
+    ASSERT_FALSE(key.empty());
     zt::writeFile(path("etc/Zarv.conf"),
                   "[Load]\nLSeat=80\nRSeat=80\nFuel=60\nTrip=20\n[School]\nPublished=" + path("published") +
-                      "\nKey=" + zt::reSearch(strKey, "\n(RW\\S+)")[1] + "\n");
+                      "\nKey=" + key[1] + "\nSheets=" + path("sheets") + "\n");
     EXPECT_EQ(zarv({"--published", path("etc")}, &strOut), 0) << strOut;
-    EXPECT_TRUE(
-        zt::reMatch(strOut, "G-ZARV.aircraft: used, published by Skyways, revision " + revision[1] + ", [-0-9]{10}\n"))
+    EXPECT_TRUE(zt::reMatch(strOut, "G-ZARV.aircraft: used, published by Skyways Flight School, revision " +
+                                        revision[1] + ", [-0-9]{10}\n"))
         << strOut;
+
+    // A sheet filed on the pilot's machine (Ctrl+P, the file printer, Return)
+    // reaches the office, whose record check finds it matching.
+    const std::string strWrong = fileSheet(path("bin"), [&] {
+        for (const auto& [strName, strText] : folderFiles(path("sheets")))
+            if (g_str_has_suffix(strName.c_str(), ".jsonl"))
+                return true;
+        return false;
+    });
+    ASSERT_EQ(strWrong, "") << zt::readFile(path("etc/Zarv.log"));
+    ASSERT_TRUE(poll([&] { return folderFiles(path("office/sheets")) == folderFiles(path("sheets")); },
+                     "the pilot's sheet at the office"))
+        << office.log() << pilot.log();
+    EXPECT_EQ(zarv({"--verify-record", path("office/etc")}, &strOut), 0) << strOut;
+    EXPECT_NE(strOut.find("1 sheet, all match\n"), std::string::npos) << strOut;
 
     // A byte of it changed on the pilot's machine: Syncthing keeps the local
     // change of a receive-only folder, and Zarv refuses it.
     std::string strAircraft = zt::readFile(path("published/G-ZARV.aircraft"));
+    ASSERT_NE(strAircraft.find("2700"), std::string::npos) << strAircraft;
     strAircraft[strAircraft.find("2700")] = '3';
     zt::writeFile(path("published/G-ZARV.aircraft"), strAircraft);
     ASSERT_TRUE(poll(
