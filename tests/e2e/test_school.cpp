@@ -49,9 +49,10 @@ std::vector<int> freePorts(int nCount)
         GSocket* psock = g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr);
         g_autoptr(GInetAddress) pinet = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
         g_autoptr(GSocketAddress) paddr = g_inet_socket_address_new(pinet, 0);
+        if (psock)
+            held.push_back(psock);
         if (!psock || !g_socket_bind(psock, paddr, FALSE, nullptr))
             break;
-        held.push_back(psock);
         g_autoptr(GSocketAddress) pbound = g_socket_get_local_address(psock, nullptr);
         ports.push_back(g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(pbound)));
     }
@@ -65,12 +66,13 @@ std::vector<int> freePorts(int nCount)
 class Syncthing
 {
   public:
-    Syncthing(const std::string& strHome) : m_strHome(strHome)
+    explicit Syncthing(const std::string& strHome) : m_strHome(strHome)
     {
         gint nStatus = -1;
+        g_autofree gchar *pszOut = nullptr, *pszErr = nullptr;
         g_autofree gchar* pszHome = g_shell_quote(strHome.c_str());
         const std::string strCommand = std::string("syncthing generate --no-default-folder --home=") + pszHome;
-        if (g_spawn_command_line_sync(strCommand.c_str(), nullptr, nullptr, &nStatus, nullptr) &&
+        if (g_spawn_command_line_sync(strCommand.c_str(), &pszOut, &pszErr, &nStatus, nullptr) &&
             g_spawn_check_wait_status(nStatus, nullptr)) {
             const std::vector<std::string> id =
                 zt::reSearch(zt::readFile(strHome + "/config.xml"), "<device id=\"([A-Z0-9-]+)\"");
