@@ -485,6 +485,7 @@ bool schTakePublished(void)
     }
     if (news.empty())
         return false;
+    const _prmValue& reg = valValue(VAL_REGISTRATION);
     prmEdit([&](GKeyFile* pkf) {
         std::map<std::string, int> seen = seenRevisions();
         for (const _schJudged* pj : news) {
@@ -496,6 +497,12 @@ bool schTakePublished(void)
                 strGroup = valAircraftGroup(n);
             }
             takeIn(pkf, strGroup, *pj);
+            // A machine whose aircraft has no name yet (a fresh one) flies
+            // the first the school published; its own stays in the fleet.
+            if (!strGroup.empty() && prmTextOf(pkf, reg.pszGroup, reg.pszKey).empty()) {
+                fleetSwapKeys(pkf, strGroup);
+                strGroup.clear();
+            }
             bCurrent = bCurrent || strGroup.empty();
             seen[pj->taken.strRegistration] = pj->taken.nRevision;
             errPostError(("schTakePublished()\n" + pj->taken.strFile + ": revision " +

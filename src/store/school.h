@@ -57,7 +57,8 @@ std::vector<_schTaken> schJudgeFolder(void);
 
 // Takes in what schJudgeFolder uses: each aircraft published anew replaces
 // the figures and items of the fleet's aircraft it was taken in as (or is
-// added to the fleet), in one rewrite of Zarv.conf; each refusal is logged
+// added to the fleet, and becomes the current one where that has no
+// registration yet), in one rewrite of Zarv.conf; each refusal is logged
 // and told to the pilot once a run. Returns whether the current aircraft's
 // figures changed.
 bool schTakePublished(void);
