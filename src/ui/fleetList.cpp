@@ -2,6 +2,7 @@
 #include "ui/fleetList.h"
 
 #include "store/legs.h"
+#include "store/school.h"
 #include "store/state.h"
 #include "store/stored.h"
 
@@ -158,7 +159,9 @@ void flistShow(void)
     std::vector<std::string> groups, labels;
     for (const _fleetAircraft& a : fleet) {
         groups.push_back(a.strGroup);
-        labels.push_back(flistLabel(a));
+        // An aircraft the school published here says so, and by whom.
+        const std::string strPublished = schPublishedTextOf(a.strGroup);
+        labels.push_back(flistLabel(a) + (strPublished.empty() ? "" : " (" + strPublished + ")"));
     }
     // Every change of the aircraft tells the page: the list is built again
     // only where the fleet it shows changed, not for each figure typed.

@@ -58,6 +58,8 @@ struct _ilstList {
     std::optional<_ilstPending> pending;
     // The Add button is Zarv.ui's own, beside the basic figures.
     bool bAddApart;
+    // Its tooltip, said again once the aircraft is no longer the school's.
+    std::string strAddTip;
     _mscListWalk walk;
     // A question is open: no other commit of the list runs meanwhile.
     bool bAsking;
@@ -386,10 +388,13 @@ void ilstBind(GtkBuilder* pBuilder)
     m_items.bAddApart = pwgtAdd != nullptr;
     m_items.pwgtAdd = pwgtAdd ? pwgtAdd : gtk_button_new_with_mnemonic("Add e_quipment item");
     g_signal_connect(m_items.pwgtAdd, "clicked", G_CALLBACK(ilstOnAddClicked), nullptr);
+    if (!m_items.bAddApart)
+        gtk_widget_set_tooltip_text(m_items.pwgtAdd, "Add a removable item of this aircraft: a door, dual controls, a "
+                                                     "cargo hook");
+    g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(m_items.pwgtAdd);
+    m_items.strAddTip = pszTip ? pszTip : "";
     if (m_items.bAddApart)
         return;
-    gtk_widget_set_tooltip_text(m_items.pwgtAdd, "Add a removable item of this aircraft: a door, dual controls, a "
-                                                 "cargo hook");
     gtk_widget_set_halign(m_items.pwgtAdd, GTK_ALIGN_START);
     gtk_box_pack_start(GTK_BOX(m_items.pwgtBox), m_items.pwgtAdd, FALSE, FALSE, 0);
     gtk_widget_show(m_items.pwgtAdd);
@@ -458,6 +463,9 @@ void ilstShow(bool bAnew)
     const size_t nShown = countShown();
     while (m_items.rows.size() < nShown)
         m_items.rows.push_back(makeRow(m_items.rows.size()));
+    // The items of an aircraft the school published here are read, never
+    // changed: their fields take no text and nothing adds or removes one.
+    const bool bPublished = figPublishedHere();
     std::vector<GtkWidget*> fields;
     for (size_t n = 0; n < m_items.rows.size(); n++) {
         const _ilstRow& row = m_items.rows[n];
@@ -469,6 +477,11 @@ void ilstShow(bool bAnew)
         if (n >= nShown)
             continue;
         showRow(n, itemAt(n));
+        gtk_editable_set_editable(GTK_EDITABLE(row.pwgtName), !bPublished);
+        for (GtkWidget* pwgt : row.numbers)
+            gtk_editable_set_editable(GTK_EDITABLE(pwgt), !bPublished);
+        gtk_widget_set_sensitive(row.pwgtWeighed, !bPublished);
+        gtk_widget_set_sensitive(row.pwgtRemove, !bPublished);
         fields.push_back(row.pwgtName);
         fields.insert(fields.end(), row.numbers.begin(), row.numbers.end());
         fields.push_back(row.pwgtWeighed);
@@ -482,6 +495,9 @@ void ilstShow(bool bAnew)
                                    ? gtk_widget_get_parent(m_items.pwgtBox)
                                    : m_items.pwgtBox,
                                nShown > 0);
-    gtk_widget_set_sensitive(m_items.pwgtAdd, m_wbSetup.items.size() < ITM_MAX_ITEMS);
+    gtk_widget_set_sensitive(m_items.pwgtAdd, !bPublished && m_wbSetup.items.size() < ITM_MAX_ITEMS);
+    gtk_widget_set_tooltip_text(m_items.pwgtAdd, bPublished ? "The school publishes this aircraft's items: they are "
+                                                              "changed where they are published"
+                                                            : m_items.strAddTip.c_str());
     mscListWalkSet(m_items.walk, std::move(fields));
 }

@@ -8,6 +8,7 @@
 #include "model/texts.h"
 #include "store/figures.h"
 #include "store/fleet.h"
+#include "store/school.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "sys/errlog.h"
@@ -60,6 +61,8 @@ struct _psetPage {
     // The figures' fingerprint and history, and the flag of a change made
     // outside Zarv with its button.
     GtkWidget *m_pwgtFingerprint, *m_pwgtHistory, *m_pwgtFiguresChanged, *m_pwgtConfirmFigures;
+    // Who published the aircraft to this machine, where the school did.
+    GtkWidget* m_pwgtPublishedBy;
     // The entries and unit labels of the setup's values (the registration,
     // the weighing date and the fuel density among them), and the page's
     // walk.
@@ -88,8 +91,9 @@ template <class F> auto asking(F f)
     return f();
 }
 
-const std::array<_mscBinding, 4> m_optional = {{
+const std::array<_mscBinding, 5> m_optional = {{
     {"AircraftFingerprint", gtk_label_get_type, &m_set.m_pwgtFingerprint},
+    {"PublishedBy", gtk_label_get_type, &m_set.m_pwgtPublishedBy},
     {"AircraftHistory", gtk_label_get_type, &m_set.m_pwgtHistory},
     {"FiguresChanged", gtk_label_get_type, &m_set.m_pwgtFiguresChanged},
     {"ConfirmFigures", gtk_button_get_type, &m_set.m_pwgtConfirmFigures},
@@ -300,6 +304,24 @@ void showWeighed(void)
     mscFlagEntry(m_set.fields.entries[VAL_WEIGHED], dateRead(strStored, today()).strProblem);
 }
 
+// An aircraft the school published to this machine is read here, never
+// typed: every entry of its figures (the aircraft's values) takes no text,
+// and the page says whose it is. The flight's own choices stay as they are.
+void showPublished(void)
+{
+    const bool bPublished = figPublishedHere();
+    for (const _prmValue& v : valValues())
+        if (GtkWidget* pwgt = m_set.fields.entries[v.nId]; pwgt && v.pszAircraftKey)
+            gtk_editable_set_editable(GTK_EDITABLE(pwgt), !bPublished);
+    if (m_set.m_pwgtPublishedBy) {
+        gtk_label_set_text(GTK_LABEL(m_set.m_pwgtPublishedBy), schPublishedText().c_str());
+        gtk_widget_set_tooltip_text(m_set.m_pwgtPublishedBy,
+                                    "The school publishes this aircraft's figures and items: they are changed where "
+                                    "they are published, and read here as published");
+        gtk_widget_set_visible(m_set.m_pwgtPublishedBy, bPublished);
+    }
+}
+
 // The fleet, and the current aircraft's registration and weighing date.
 void showIdentity(void)
 {
@@ -373,6 +395,7 @@ void psetOnStateChanged(_stateChange nChange)
     psetUpdateUnitLabels();
     psetUpdateUnitButtons();
     showIdentity();
+    showPublished();
     ilstShow(nChange == STATE_ALL);
 }
 
