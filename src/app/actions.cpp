@@ -5,6 +5,7 @@
 
 #include "app/help.h"
 #include "app/instance.h"
+#include "app/schoolwin.h"
 #include "app/shortcuts.h"
 #include "ui/misc.h"
 
@@ -21,6 +22,16 @@ constexpr const char* MAIN_MENU_KEY = "zarv-main-menu";
 void wbOnPrintAction(GSimpleAction*, GVariant*, gpointer pwinMain)
 {
     wbPrintLoadSheet(GTK_WINDOW(pwinMain), nullptr, nullptr);
+}
+
+void wbOnPublishAction(GSimpleAction*, GVariant*, gpointer pwinMain)
+{
+    wbPublishAircraft(GTK_WINDOW(pwinMain));
+}
+
+void wbOnSchoolAction(GSimpleAction*, GVariant*, gpointer pwinMain)
+{
+    wbChooseSchool(GTK_WINDOW(pwinMain));
 }
 
 void wbOnQuitAction(GSimpleAction*, GVariant*, gpointer pwinMain)
@@ -58,13 +69,15 @@ struct _wbAction {
     const char* pszMenuItem;
     int nMenuPlace;
 };
-constexpr std::array<_wbAction, 6> m_actions = {{
+constexpr std::array<_wbAction, 8> m_actions = {{
     {"print", wbOnPrintAction, {"<Control>p", nullptr}, "Print the load sheet", "Print load sheet…", 1},
+    {"publish", wbOnPublishAction, {nullptr, nullptr}, nullptr, "Publish aircraft…", 2},
+    {"school", wbOnSchoolAction, {nullptr, nullptr}, nullptr, "School…", 3},
     {"quit", wbOnQuitAction, {"<Control>q", "<Control>w"}, "Close, keeping what you typed", nullptr, 0},
     {"menu", wbOnMenuAction, {"F10", nullptr}, "Open the menu", nullptr, 0},
-    {"help", wbOnHelpAction, {"F1", nullptr}, "Help", "Help", 3},
-    {"shortcuts", wbOnShortcutsAction, {"<Control>question", nullptr}, "Keyboard shortcuts", "Keyboard Shortcuts", 2},
-    {"about", wbOnAboutAction, {nullptr, nullptr}, nullptr, "About Zarv", 4},
+    {"help", wbOnHelpAction, {"F1", nullptr}, "Help", "Help", 5},
+    {"shortcuts", wbOnShortcutsAction, {"<Control>question", nullptr}, "Keyboard shortcuts", "Keyboard Shortcuts", 4},
+    {"about", wbOnAboutAction, {nullptr, nullptr}, nullptr, "About Zarv", 6},
 }};
 
 void wbOnShortcutsAction(GSimpleAction*, GVariant*, gpointer pwinMain)

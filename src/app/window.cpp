@@ -6,6 +6,7 @@
 
 #include "app/actions.h"
 #include "app/bars.h"
+#include "app/schoolwin.h"
 #include "app/theme.h"
 #include "store/filing.h"
 #include "store/legs.h"
@@ -58,10 +59,10 @@ void wbReadAndShowAll(void)
     stateTell(STATE_ALL);
 }
 
-// Told when another program changed Zarv.conf and it was read again: both
-// pages and the setup record come up from it as at start, but the field
-// the pilot is typing in keeps what was typed, to be stored when left.
-void wbOnConfChanged(void)
+// Both pages and the setup record come up from Zarv.conf as at start, but
+// the field the pilot is typing in keeps what was typed, to be stored when
+// left; bOutside: another program changed it, as the window says.
+void wbShowAnew(bool bOutside)
 {
     GtkWidget* pwgtFocus = m_win.pwinPages ? gtk_window_get_focus(GTK_WINDOW(m_win.pwinPages)) : nullptr;
     const bool bTyping = pwgtFocus && GTK_IS_ENTRY(pwgtFocus) && mscEntryEdited(pwgtFocus);
@@ -74,7 +75,23 @@ void wbOnConfChanged(void)
         mscMarkEdited(pwgtFocus); // even where it reads as the value shown anew
         bUnitChanged = fldHoldTypedUnits(pwgtFocus, before);
     }
-    wbSayConfChanged(bUnitChanged);
+    if (bOutside)
+        wbSayConfChanged(bUnitChanged);
+}
+
+// Told when the school's folder brought aircraft while the window runs.
+void wbOnSchoolTaken(void)
+{
+    wbShowAnew(false);
+}
+
+// Told when another program changed Zarv.conf and it was read again: what
+// the school published is taken in first, from the folder the file now
+// names.
+void wbOnConfChanged(void)
+{
+    wbFollowSchool(m_win.pwinPages, wbOnSchoolTaken);
+    wbShowAnew(true);
 }
 
 } // namespace
@@ -175,6 +192,8 @@ void wbInitPages(GtkBuilder* pBuilder)
     psetInit(pBuilder);
     pwbInit(pBuilder);
     seatInit(pBuilder);
+    // What the school published since the last run, before anything shows.
+    wbFollowSchool(mscLookUp(pBuilder, "Zarv"), wbOnSchoolTaken);
     wbReadAndShowAll();
     // Cleared when the window goes, so a change of Zarv.conf told after
     // that finds no window.

@@ -111,7 +111,8 @@ TEST_F(Menu, EveryMenuItemHasItsActionAndAboutShowsTheVersion)
         ASSERT_TRUE(items.count(pszLabel)) << pszLabel;
         EXPECT_TRUE(gtk_widget_is_sensitive(items[pszLabel])) << pszLabel;
     }
-    EXPECT_EQ(labels, (std::vector<std::string>{"Print load sheet…", "Keyboard Shortcuts", "Help", "About Zarv"}));
+    EXPECT_EQ(labels, (std::vector<std::string>{"Print load sheet…", "Publish aircraft…", "School…",
+                                                "Keyboard Shortcuts", "Help", "About Zarv"}));
     gtk_button_clicked(GTK_BUTTON(items["About Zarv"]));
     GtkAboutDialog* pAbout = nullptr;
     ASSERT_TRUE(zt::waitUntil([&] { return (pAbout = findToplevel<GtkAboutDialog>(GTK_TYPE_ABOUT_DIALOG)); },

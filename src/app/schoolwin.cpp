@@ -1,0 +1,325 @@
+// The school's published aircraft in the window: the folder watched and
+// taken in from, and the two dialogs of the menu that publish the fleet and
+// choose the school.
+#include "app/schoolwin.h"
+
+#include "app/bars.h"
+#include "store/filing.h"
+#include "store/params.h"
+#include "store/school.h"
+#include "sys/errlog.h"
+#include "sys/sign.h"
+#include "ui/misc.h"
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// A sync tool writes a file and its signature, or many files, in a burst:
+// taken in once the folder has been quiet this long.
+constexpr guint SETTLE_MILLIS = 400;
+// A public key file is a few lines.
+constexpr size_t MOST_PUBLIC_KEY = 4096;
+
+// The window told of what the school's folder brought, the folder watched,
+// and the one dialog choosing the school.
+struct _wbSchool {
+    GtkWidget* pwinMain = nullptr;
+    void (*pfuncShowAnew)(void) = nullptr;
+    std::string strWatched;
+    GFileMonitor* pmonFolder = nullptr;
+    guint nSettle = 0;
+} m_school;
+
+struct _wbSchoolDialog {
+    GtkWidget *pdlg = nullptr, *pwgtFolder = nullptr, *pwgtKey = nullptr, *pwgtSheets = nullptr, *pwgtName = nullptr;
+    std::string strPublic; // the key file's text where the folder holds one
+} m_choose;
+
+std::string keyFileText(void)
+{
+    gsize nLength = 0;
+    g_autofree gchar* pszData = g_key_file_to_data(m_pkeyFile, &nLength, nullptr);
+    return std::string(pszData, nLength);
+}
+
+// Takes in what the folder holds; whether the fleet changed, and in
+// *pbCurrent whether the current aircraft did.
+bool takeIn(bool* pbCurrent)
+{
+    *pbCurrent = false;
+    if (!m_pkeyFile || prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED).empty())
+        return false;
+    const std::string strBefore = keyFileText();
+    *pbCurrent = schTakePublished();
+    return *pbCurrent || keyFileText() != strBefore;
+}
+
+void stopWatching(void)
+{
+    if (m_school.nSettle)
+        g_source_remove(m_school.nSettle);
+    m_school.nSettle = 0;
+    if (m_school.pmonFolder)
+        g_file_monitor_cancel(m_school.pmonFolder);
+    g_clear_object(&m_school.pmonFolder);
+    m_school.strWatched.clear();
+}
+
+gboolean wbOnSchoolSettled(gpointer)
+{
+    m_school.nSettle = 0;
+    bool bCurrent = false;
+    if (!takeIn(&bCurrent) || !m_school.pfuncShowAnew)
+        return G_SOURCE_REMOVE;
+    m_school.pfuncShowAnew();
+    if (bCurrent)
+        wbShowNotice(("The school's new figures of this aircraft are shown: " + schPublishedText() + ".").c_str());
+    return G_SOURCE_REMOVE;
+}
+
+void wbOnSchoolFolderChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent nEvent, gpointer)
+{
+    if (nEvent == G_FILE_MONITOR_EVENT_ATTRIBUTE_CHANGED)
+        return;
+    if (m_school.nSettle)
+        g_source_remove(m_school.nSettle);
+    m_school.nSettle = g_timeout_add(SETTLE_MILLIS, wbOnSchoolSettled, nullptr);
+}
+
+void watch(const std::string& strDir)
+{
+    m_school.strWatched = strDir;
+    g_autoptr(GFile) pfile = g_file_new_for_path(strDir.c_str());
+    g_autoptr(GError) pErr = nullptr;
+    m_school.pmonFolder = g_file_monitor_directory(pfile, G_FILE_MONITOR_WATCH_MOVES, nullptr, &pErr);
+    if (!m_school.pmonFolder) {
+        // What the folder holds is still taken in at each start.
+        errPostError(("wbFollowSchool()\ng_file_monitor_directory(" + strDir + ")\n" + pErr->message).c_str());
+        return;
+    }
+    g_signal_connect(m_school.pmonFolder, "changed", G_CALLBACK(wbOnSchoolFolderChanged), nullptr);
+}
+
+void wbOnWindowDestroy(GtkWidget* pwgt, gpointer)
+{
+    if (pwgt != m_school.pwinMain)
+        return;
+    stopWatching();
+    m_school.pwinMain = nullptr;
+    m_school.pfuncShowAnew = nullptr;
+}
+
+// A key's id in groups of four, to be read aloud and compared.
+std::string grouped(const std::string& strId)
+{
+    std::string str;
+    for (size_t n = 0; n < strId.size(); n += 4)
+        str += (str.empty() ? "" : " ") + strId.substr(n, 4);
+    return str;
+}
+
+// The folder typed or chosen, as an absolute path; "" for none.
+std::string chosenFolder(void)
+{
+    g_autofree gchar* pszText = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(m_choose.pwgtFolder))));
+    if (!*pszText)
+        return {};
+    g_autofree gchar* pszPath = g_canonicalize_filename(pszText, nullptr);
+    return pszPath;
+}
+
+// The key the chosen folder holds, shown by its id; Accept only with one.
+void wbOnSchoolFolderTyped(GtkEditable*, gpointer)
+{
+    const std::string strDir = chosenFolder();
+    m_choose.strPublic.clear();
+    std::string strData;
+    g_autoptr(GError) pErr = nullptr;
+    if (!strDir.empty() && prmReadFile(strDir + "/" + SCH_PUBLIC_FILE, &strData, &pErr, nullptr, MOST_PUBLIC_KEY) &&
+        !sgnKeyId(strData).empty())
+        m_choose.strPublic = strData;
+    const std::string strText =
+        m_choose.strPublic.empty()
+            ? (strDir.empty() ? std::string("Choose the folder the school publishes its aircraft in.")
+                              : std::string("No school's key here: ") + SCH_PUBLIC_FILE + " is missing or no key.")
+            : "The school's key: " + grouped(sgnKeyId(m_choose.strPublic)) +
+                  "\nAccept this key only where the school tells you the same id.";
+    gtk_label_set_text(GTK_LABEL(m_choose.pwgtKey), strText.c_str());
+    gtk_dialog_set_response_sensitive(GTK_DIALOG(m_choose.pdlg), GTK_RESPONSE_ACCEPT, !m_choose.strPublic.empty());
+}
+
+void wbOnChooseFolderClicked(GtkButton*, gpointer)
+{
+    GtkWidget* pdlg = gtk_file_chooser_dialog_new("The School's Folder", GTK_WINDOW(m_choose.pdlg),
+                                                  GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Cancel", GTK_RESPONSE_CANCEL,
+                                                  "_Choose", GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
+    if (const std::string strDir = chosenFolder(); !strDir.empty())
+        gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(pdlg), strDir.c_str());
+    if (gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_ACCEPT)
+        if (g_autofree gchar* pszDir = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(pdlg)))
+            gtk_entry_set_text(GTK_ENTRY(m_choose.pwgtFolder), pszDir);
+    gtk_widget_destroy(pdlg);
+}
+
+// A text setting kept as typed, or taken out where it is cleared.
+void setOrRemove(GKeyFile* pkf, const char* pszKey, const std::string& strValue)
+{
+    if (strValue.empty())
+        g_key_file_remove_key(pkf, SCH_GROUP, pszKey, nullptr);
+    else
+        g_key_file_set_string(pkf, SCH_GROUP, pszKey, strValue.c_str());
+}
+
+std::string entryText(GtkWidget* pwgt)
+{
+    g_autofree gchar* psz = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgt))));
+    return psz;
+}
+
+void wbOnSchoolResponse(GtkDialog* pdlg, gint nResponse, gpointer)
+{
+    if (nResponse == GTK_RESPONSE_ACCEPT && !m_choose.strPublic.empty()) {
+        const std::string strDir = chosenFolder(), strLine = sgnPublicLine(m_choose.strPublic);
+        const std::string strSheets = entryText(m_choose.pwgtSheets), strName = entryText(m_choose.pwgtName);
+        prmEdit([&](GKeyFile* pkf) {
+            g_key_file_set_string(pkf, SCH_GROUP, SCH_KEY_PUBLISHED, strDir.c_str());
+            g_key_file_set_string(pkf, SCH_GROUP, SCH_KEY_KEY, strLine.c_str());
+            setOrRemove(pkf, FIL_KEY_SHEETS, strSheets);
+            setOrRemove(pkf, SCH_KEY_NAME, strName);
+        });
+        errPostError(("wbChooseSchool()\nthe school's key " + sgnKeyId(strLine) + " accepted for " + strDir).c_str());
+    }
+    gtk_widget_destroy(GTK_WIDGET(pdlg));
+    if (nResponse == GTK_RESPONSE_ACCEPT && wbFollowSchool(m_school.pwinMain, m_school.pfuncShowAnew) &&
+        m_school.pfuncShowAnew)
+        m_school.pfuncShowAnew();
+}
+
+// A row of the dialog: a caption whose underlined letter reaches the field.
+GtkWidget* addEntry(GtkGrid* pgrid, int nRow, const char* pszCaption, const char* pszTip, const std::string& strText)
+{
+    GtkWidget* pwgtCaption = gtk_label_new_with_mnemonic(pszCaption);
+    gtk_label_set_xalign(GTK_LABEL(pwgtCaption), 0);
+    GtkWidget* pwgt = gtk_entry_new();
+    gtk_entry_set_width_chars(GTK_ENTRY(pwgt), 40);
+    gtk_entry_set_activates_default(GTK_ENTRY(pwgt), TRUE);
+    gtk_entry_set_text(GTK_ENTRY(pwgt), strText.c_str());
+    gtk_widget_set_tooltip_text(pwgt, pszTip);
+    gtk_widget_set_hexpand(pwgt, TRUE);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(pwgtCaption), pwgt);
+    gtk_grid_attach(pgrid, pwgtCaption, 0, nRow, 1, 1);
+    gtk_grid_attach(pgrid, pwgt, 1, nRow, 1, 1);
+    return pwgt;
+}
+
+} // namespace
+
+bool wbFollowSchool(GtkWidget* pwinMain, void (*pfuncShowAnew)(void))
+{
+    if (pwinMain != m_school.pwinMain) {
+        stopWatching();
+        m_school.pwinMain = pwinMain;
+        if (pwinMain)
+            g_signal_connect(pwinMain, "destroy", G_CALLBACK(wbOnWindowDestroy), nullptr);
+    }
+    m_school.pfuncShowAnew = pfuncShowAnew;
+    const std::string strDir = m_pkeyFile ? prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED) : "";
+    if (strDir != m_school.strWatched) {
+        stopWatching();
+        // Watched before it is read, so that nothing written meanwhile is
+        // missed.
+        if (!strDir.empty() && pwinMain)
+            watch(strDir);
+    }
+    bool bCurrent = false;
+    return takeIn(&bCurrent);
+}
+
+void wbPublishAircraft(GtkWindow* pwinMain, const char* pszDir)
+{
+    // What the pilot is typing is part of the aircraft published.
+    mscLeaveField(pwinMain);
+    std::string strDir = pszDir ? pszDir : "";
+    if (!pszDir) {
+        GtkWidget* pdlg =
+            gtk_file_chooser_dialog_new("Publish Aircraft To", pwinMain, GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER,
+                                        "_Cancel", GTK_RESPONSE_CANCEL, "_Publish", GTK_RESPONSE_ACCEPT, nullptr);
+        gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
+        gtk_file_chooser_set_create_folders(GTK_FILE_CHOOSER(pdlg), TRUE);
+        if (const std::string strWas = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO); !strWas.empty())
+            gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(pdlg), strWas.c_str());
+        if (gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_ACCEPT)
+            if (g_autofree gchar* psz = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(pdlg)))
+                strDir = psz;
+        gtk_widget_destroy(pdlg);
+        if (strDir.empty())
+            return;
+    }
+    if (strDir != prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO))
+        prmSetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO, strDir.c_str());
+    bool bFailed = false;
+    const std::vector<std::string> lines = schPublish(strDir, &bFailed);
+    std::string strText, strAircraft;
+    for (size_t n = 0; n < lines.size(); n++) {
+        strText += (n ? "\n" : "") + lines[n];
+        // The last line names the key, which is no failure.
+        if (n + 1 < lines.size() || lines.size() == 1)
+            strAircraft += (strAircraft.empty() ? "" : "; ") + lines[n];
+    }
+    if (bFailed) {
+        errPostError(("wbPublishAircraft()\n" + strDir + "\n" + strText).c_str());
+        errTellPilot("Not everything could be published to " + strDir + ": " + strAircraft);
+    }
+    GtkWidget* pdlg = gtk_message_dialog_new(pwinMain, GTK_DIALOG_DESTROY_WITH_PARENT,
+                                             bFailed ? GTK_MESSAGE_WARNING : GTK_MESSAGE_INFO, GTK_BUTTONS_CLOSE, "%s",
+                                             bFailed ? "Not everything was published" : "Published");
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(pdlg), "%s", strText.c_str());
+    g_signal_connect(pdlg, "response", G_CALLBACK(gtk_widget_destroy), nullptr);
+    gtk_widget_show(pdlg);
+}
+
+void wbChooseSchool(GtkWindow* pwinMain)
+{
+    if (m_choose.pdlg) {
+        gtk_window_present(GTK_WINDOW(m_choose.pdlg));
+        return;
+    }
+    m_choose = _wbSchoolDialog{};
+    m_choose.pdlg = gtk_dialog_new_with_buttons(
+        "School", pwinMain, GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), "_Cancel",
+        GTK_RESPONSE_CANCEL, "_Accept", GTK_RESPONSE_ACCEPT, nullptr);
+    g_object_add_weak_pointer(G_OBJECT(m_choose.pdlg), reinterpret_cast<gpointer*>(&m_choose.pdlg));
+    gtk_dialog_set_default_response(GTK_DIALOG(m_choose.pdlg), GTK_RESPONSE_ACCEPT);
+    GtkWidget* pwgtGrid = gtk_grid_new();
+    GtkGrid* pgrid = GTK_GRID(pwgtGrid);
+    gtk_grid_set_row_spacing(pgrid, 6);
+    gtk_grid_set_column_spacing(pgrid, 12);
+    gtk_container_set_border_width(GTK_CONTAINER(pwgtGrid), 12);
+    m_choose.pwgtFolder =
+        addEntry(pgrid, 0, "School's _folder", "The folder your sync tool keeps the school's published aircraft in",
+                 prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED));
+    gtk_widget_set_name(m_choose.pwgtFolder, "SchoolFolder");
+    GtkWidget* pwgtChoose = gtk_button_new_with_mnemonic("C_hoose…");
+    g_signal_connect(pwgtChoose, "clicked", G_CALLBACK(wbOnChooseFolderClicked), nullptr);
+    gtk_grid_attach(pgrid, pwgtChoose, 2, 0, 1, 1);
+    m_choose.pwgtKey = gtk_label_new("");
+    gtk_widget_set_name(m_choose.pwgtKey, "SchoolKey");
+    gtk_label_set_xalign(GTK_LABEL(m_choose.pwgtKey), 0);
+    gtk_label_set_selectable(GTK_LABEL(m_choose.pwgtKey), TRUE);
+    gtk_label_set_line_wrap(GTK_LABEL(m_choose.pwgtKey), TRUE);
+    gtk_grid_attach(pgrid, m_choose.pwgtKey, 1, 1, 2, 1);
+    m_choose.pwgtSheets = addEntry(pgrid, 2, "Shared _sheets folder",
+                                   "Where the school's filed load sheets are shared (none: this machine's own)",
+                                   prmGetKeyString(SCH_GROUP, FIL_KEY_SHEETS));
+    m_choose.pwgtName = addEntry(pgrid, 3, "School's _name", "The school, as the office names it",
+                                 prmGetKeyString(SCH_GROUP, SCH_KEY_NAME));
+    gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(m_choose.pdlg))), pwgtGrid);
+    g_signal_connect(m_choose.pwgtFolder, "changed", G_CALLBACK(wbOnSchoolFolderTyped), nullptr);
+    g_signal_connect(m_choose.pdlg, "response", G_CALLBACK(wbOnSchoolResponse), nullptr);
+    wbOnSchoolFolderTyped(nullptr, nullptr);
+    gtk_widget_show_all(m_choose.pdlg);
+}
