@@ -1,0 +1,148 @@
+// The school's published aircraft through the real window: taken in at start
+// and while it runs, read-only, and the menu's "School…" and "Publish…".
+#include "pages.h"
+
+#include "app/actions.h"
+#include "app/schoolwin.h"
+#include "store/figures.h"
+#include "store/params.h"
+#include "store/school.h"
+#include "sys/paths.h"
+#include "sys/sign.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace
+{
+
+// The school's machine publishes G-SCHL twice, a revision into each folder;
+// the pilot's window starts following the first.
+class School : public zt::Pages
+{
+  protected:
+    void SetUp() override
+    {
+        ZT_NEED_DISPLAY();
+        prmReset();
+        wbSetEtcDir(m_school.path());
+        zt::writeFile(m_school / "Zarv.conf", "[School]\nName=Skyways\n[Basic]\nWeight=400\nLongArm=2700\n");
+        prmLoadKeyFile();
+        psetParams();
+        figStoreFigureText(VAL_REGISTRATION, "G-SCHL", "");
+        figStoreFigureText(VAL_WEIGHED, "2026-01-10", "");
+        publish(m_strFirst);
+        figStoreFigure(VAL_BASIC_WEIGHT, 410, "reweighed");
+        publish(m_strSecond);
+        m_strKey = zt::readFile(m_school / "School.pub");
+        Pages::SetUp();
+    }
+    void publish(const std::string& strDir)
+    {
+        bool bFailed = mkdir(strDir.c_str(), 0755) != 0;
+        schPublish(strDir, &bFailed);
+        ASSERT_FALSE(bFailed);
+    }
+    std::string initialConf() const override
+    {
+        return (m_bFollowing ? "[School]\nPublished=" + m_strFirst + "\nKey=" + sgnPublicLine(m_strKey) + "\n" : "") +
+               "[Aircraft]\nRegistration=G-OWN\n[Basic]\nWeight=390\n";
+    }
+    // The fleet list's row n.
+    std::string fleetRow(int n)
+    {
+        GtkTreeModel* pmodel = gtk_combo_box_get_model(GTK_COMBO_BOX(w("FleetChoice")));
+        GtkTreeIter iter;
+        g_autofree gchar* psz = nullptr;
+        if (gtk_tree_model_iter_nth_child(pmodel, &iter, nullptr, n))
+            gtk_tree_model_get(pmodel, &iter, 0, &psz, -1);
+        return psz ? psz : "";
+    }
+    zt::TempDir m_school, m_folders;
+    const std::string m_strFirst = m_folders / "first", m_strSecond = m_folders / "second";
+    std::string m_strKey;
+    bool m_bFollowing = true;
+};
+
+TEST_F(School, PublishedAircraftIsTakenInReadOnlyAndFollowedWhileTheWindowRuns)
+{
+    EXPECT_EQ(fleetRow(1).rfind("G-SCHL (published by Skyways, revision ", 0), 0u) << fleetRow(1);
+    EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(w("ConfEmptyWeight"))));
+    EXPECT_FALSE(gtk_widget_get_visible(w("PublishedBy")));
+
+    gtk_combo_box_set_active(GTK_COMBO_BOX(w("FleetChoice")), 1);
+    for (const char* pszId : {"ConfEmptyWeight", "ConfBallastRearLongArm", "Registration", "WeighedOn", "FuelDensity",
+                              "WeighingIntervalMonths"})
+        EXPECT_FALSE(gtk_editable_get_editable(GTK_EDITABLE(w(pszId)))) << pszId;
+    EXPECT_FALSE(gtk_widget_get_sensitive(w("AddEquipmentItem")));
+    EXPECT_TRUE(gtk_editable_get_editable(GTK_EDITABLE(w("LeftSeatWeight")))); // the flight stays the pilot's
+    EXPECT_TRUE(gtk_widget_get_visible(w("PublishedBy")));
+    EXPECT_EQ(text("PublishedBy").rfind("published by Skyways, revision ", 0), 0u) << text("PublishedBy");
+    EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 400));
+
+    // The next revision, as a sync tool brings it: its signature first.
+    for (const char* pszName : {"G-SCHL.aircraft.minisig", "G-SCHL.aircraft"}) {
+        zt::writeFile(m_folders / "new", zt::readFile(m_strSecond + "/" + pszName));
+        ASSERT_EQ(rename((m_folders / "new").c_str(), (m_strFirst + "/" + pszName).c_str()), 0);
+    }
+    zt::waitUntil([&] { return text("ConfEmptyWeight") == num("%1.1f", 410); }, "the new revision to be taken in");
+    EXPECT_NE(text("NoticeText").find("new figures of this aircraft"), std::string::npos) << text("NoticeText");
+
+    // A file refused is said on the red bar, once a run (this run's name).
+    g_autofree gchar* pszRun = g_path_get_basename(m_folders.path().c_str());
+    const std::string strCopy = std::string("G-SCHL.sync-conflict-") + pszRun;
+    zt::writeFile(m_strFirst + "/" + strCopy + ".aircraft", "[Published]\n");
+    zt::waitUntil([&] { return text("SaveFailedText").find(strCopy + ".aircraft is refused") != std::string::npos; },
+                  "the refusal on the red bar");
+}
+
+class SchoolChosen : public School
+{
+  protected:
+    SchoolChosen()
+    {
+        m_bFollowing = false;
+    }
+};
+
+GtkWidget* named(GtkWidget* pwgt, const char* pszName)
+{
+    if (g_strcmp0(gtk_widget_get_name(pwgt), pszName) == 0)
+        return pwgt;
+    GtkWidget* pwgtFound = nullptr;
+    if (GTK_IS_CONTAINER(pwgt)) {
+        g_autoptr(GList) plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
+        for (GList* p = plist; p && !pwgtFound; p = p->next)
+            pwgtFound = named(GTK_WIDGET(p->data), pszName);
+    }
+    return pwgtFound;
+}
+
+TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
+{
+    EXPECT_EQ(fleetRow(1), "");
+    wbConnectWindow(m_pwinMain);
+    g_action_group_activate_action(gtk_widget_get_action_group(m_pwinMain, "app"), "school", nullptr);
+    GtkWidget* pdlg = nullptr;
+    ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the School dialog"));
+    GtkWidget* pwgtKey = named(pdlg, "SchoolKey");
+    gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolFolder")), m_strFirst.c_str());
+    // The id in fours, to be read aloud and compared with the school's.
+    const std::string strId = sgnKeyId(m_strKey), strShown = gtk_label_get_text(GTK_LABEL(pwgtKey));
+    EXPECT_NE(strShown.find(strId.substr(0, 4) + " " + strId.substr(4, 4)), std::string::npos) << strShown;
+    gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
+    EXPECT_NE(conf().find("Published=" + m_strFirst + "\nKey=" + sgnPublicLine(m_strKey)), std::string::npos);
+    EXPECT_EQ(fleetRow(1).rfind("G-SCHL (published by", 0), 0u) << fleetRow(1); // taken in at once
+
+    // Publishing from the pilot's machine says what became of each aircraft.
+    wbPublishAircraft(GTK_WINDOW(m_pwinMain), m_strSecond.c_str());
+    ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the list of what was published"));
+    g_autofree gchar* pszText = nullptr;
+    g_object_get(pdlg, "secondary-text", &pszText, nullptr);
+    EXPECT_NE(std::string(pszText).find("G-OWN: not under change control"), std::string::npos) << pszText;
+    EXPECT_NE(conf().find("PublishTo=" + m_strSecond), std::string::npos);
+}
+
+} // namespace
