@@ -38,13 +38,6 @@ struct _wbSchoolDialog {
     std::string strPublic; // the key file's text where the folder holds one
 } m_choose;
 
-std::string keyFileText(void)
-{
-    gsize nLength = 0;
-    g_autofree gchar* pszData = g_key_file_to_data(m_pkeyFile, &nLength, nullptr);
-    return std::string(pszData, nLength);
-}
-
 // Takes in what the folder holds; whether the fleet changed, and in
 // *pbCurrent whether the current aircraft did.
 bool takeIn(bool* pbCurrent)
@@ -52,9 +45,9 @@ bool takeIn(bool* pbCurrent)
     *pbCurrent = false;
     if (!m_pkeyFile || prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED).empty())
         return false;
-    const std::string strBefore = keyFileText();
-    *pbCurrent = schTakePublished();
-    return *pbCurrent || keyFileText() != strBefore;
+    const _schTakenIn taken = schTakePublished();
+    *pbCurrent = taken.bCurrent;
+    return taken.bFleet;
 }
 
 void stopWatching(void)

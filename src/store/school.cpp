@@ -447,6 +447,15 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
         return {"Nothing was published: " + strDir + " is no folder"};
     }
     std::vector<std::string> lines;
+    // A folder another key publishes into is another school's: its files
+    // are never replaced by this machine's.
+    std::string strHeldKey;
+    if (readIn(strDir + "/" + SCH_PUBLIC_FILE, &strHeldKey, MOST_SIGNATURE_FILE, nullptr) &&
+        sgnKeyId(strHeldKey) != sgnKeyId(strPublic)) {
+        *pbFailed = true;
+        return {"Nothing was published: " + strDir + " holds the key of another school (" + sgnKeyId(strHeldKey) +
+                "), not this machine's (" + sgnKeyId(strPublic) + "): publish into a folder of your own"};
+    }
     if (const std::string strError = writeIn(strDir + "/" + SCH_PUBLIC_FILE, strPublic); !strError.empty()) {
         *pbFailed = true;
         return {"Nothing was published: the school's public key could not be written in " + strDir + ": " + strError};
@@ -466,7 +475,7 @@ std::vector<_schTaken> schJudgeFolder(void)
     return v;
 }
 
-bool schTakePublished(void)
+_schTakenIn schTakePublished(void)
 {
     const std::vector<_schJudged> judged = judgeFolder();
     bool bCurrent = false;
@@ -484,7 +493,7 @@ bool schTakePublished(void)
             news.push_back(&j);
     }
     if (news.empty())
-        return false;
+        return {};
     const _prmValue& reg = valValue(VAL_REGISTRATION);
     prmEdit([&](GKeyFile* pkf) {
         std::map<std::string, int> seen = seenRevisions();
@@ -517,7 +526,7 @@ bool schTakePublished(void)
             ppsz.push_back(str.c_str());
         g_key_file_set_string_list(pkf, SCH_GROUP, SCH_KEY_SEEN, ppsz.data(), ppsz.size());
     });
-    return bCurrent;
+    return {true, bCurrent};
 }
 
 std::string schPublishedTextOf(const std::string& strGroup)

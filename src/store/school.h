@@ -59,9 +59,13 @@ std::vector<_schTaken> schJudgeFolder(void);
 // the figures and items of the fleet's aircraft it was taken in as (or is
 // added to the fleet, and becomes the current one where that has no
 // registration yet), in one rewrite of Zarv.conf; each refusal is logged
-// and told to the pilot once a run. Returns whether the current aircraft's
-// figures changed.
-bool schTakePublished(void);
+// and told to the pilot once a run. Says whether anything was taken in, and
+// whether the current aircraft's figures changed.
+struct _schTakenIn {
+    bool bFleet = false;
+    bool bCurrent = false;
+};
+_schTakenIn schTakePublished(void);
 
 // "published by Skyways, revision 12, 2026-12-01" for the current aircraft
 // where it was taken in from the school's folder, else "".

@@ -137,12 +137,14 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     EXPECT_EQ(fleetRow(1).rfind("G-SCHL (published by", 0), 0u) << fleetRow(1); // taken in at once
 
     // Publishing from the pilot's machine says what became of each aircraft.
-    wbPublishAircraft(GTK_WINDOW(m_pwinMain), m_strSecond.c_str());
+    const std::string strOwn = m_folders / "own";
+    ASSERT_EQ(mkdir(strOwn.c_str(), 0700), 0);
+    wbPublishAircraft(GTK_WINDOW(m_pwinMain), strOwn.c_str());
     ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the list of what was published"));
     g_autofree gchar* pszText = nullptr;
     g_object_get(pdlg, "secondary-text", &pszText, nullptr);
     EXPECT_NE(std::string(pszText).find("G-OWN: not under change control"), std::string::npos) << pszText;
-    EXPECT_NE(conf().find("PublishTo=" + m_strSecond), std::string::npos);
+    EXPECT_NE(conf().find("PublishTo=" + strOwn), std::string::npos);
 }
 
 } // namespace

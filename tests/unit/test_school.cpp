@@ -113,7 +113,7 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     toPilot();
     // A fresh machine flies the school's aircraft; its own unnamed one
     // stays in the fleet.
-    EXPECT_TRUE(schTakePublished());
+    EXPECT_TRUE(schTakePublished().bCurrent);
     const std::vector<_fleetAircraft> fleet = fleetList();
     ASSERT_EQ(fleet.size(), 2u);
     EXPECT_EQ(fleet[0].strRegistration + "|" + fleet[1].strRegistration, "G-ZARV|");
@@ -124,6 +124,12 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     figStoreFigure(VAL_BASIC_WEIGHT, 500, "typed on the pilot's machine");
     toMachine(m_pilot.path());
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
+    // Nor can the pilot's machine publish over the school's files.
+    const std::string strSchoolKey = zt::readFile(m_pub / SCH_PUBLIC_FILE);
+    bool bFailed = false;
+    EXPECT_NE(schPublish(m_pub.path(), &bFailed).front().find("holds the key of another school"), std::string::npos);
+    EXPECT_TRUE(bFailed);
+    EXPECT_EQ(zt::readFile(m_pub / SCH_PUBLIC_FILE), strSchoolKey);
 
     // The office amends and publishes again: the pilot's machine takes the
     // newer revision in as the same aircraft, and never goes back.
@@ -131,13 +137,13 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
                       strOldSignature = zt::readFile(m_pub / "G-ZARV.aircraft.minisig");
     publishFromOffice(412.5);
     toMachine(m_pilot.path());
-    EXPECT_TRUE(schTakePublished());
+    EXPECT_TRUE(schTakePublished().bCurrent);
     EXPECT_EQ(fleetList().size(), 2u);
     psetParams();
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
     zt::writeFile(m_pub / "G-ZARV.aircraft", strOld);
     zt::writeFile(m_pub / "G-ZARV.aircraft.minisig", strOldSignature);
-    EXPECT_FALSE(schTakePublished());
+    EXPECT_FALSE(schTakePublished().bFleet);
     psetParams();
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
 }
