@@ -34,8 +34,10 @@ struct _wbSchool {
 } m_school;
 
 struct _wbSchoolDialog {
-    GtkWidget *pdlg = nullptr, *pwgtFolder = nullptr, *pwgtKey = nullptr, *pwgtSheets = nullptr, *pwgtName = nullptr;
+    GtkWidget *pdlg = nullptr, *pwgtFolder = nullptr, *pwgtKey = nullptr, *pwgtReplace = nullptr, *pwgtSheets = nullptr,
+              *pwgtName = nullptr;
     std::string strPublic; // the key file's text where the folder holds one
+    std::string strKeep;   // the key that Accept keeps: the one accepted before, or the folder's
 } m_choose;
 
 // Takes in what the folder holds; whether the fleet changed, and in
@@ -124,24 +126,46 @@ std::string chosenFolder(void)
     return pszPath;
 }
 
-// The key the chosen folder holds, shown by its id; Accept only with one.
+// The key the chosen folder holds, shown by its id, beside the one accepted
+// before: Accept keeps that one, takes a first key the pilot has checked,
+// and takes another only where the pilot says the school gave its new id.
 void wbOnSchoolFolderTyped(GtkEditable*, gpointer)
 {
     const std::string strDir = chosenFolder();
+    const std::string strAccepted = prmGetKeyString(SCH_GROUP, SCH_KEY_KEY);
     m_choose.strPublic.clear();
     std::string strData;
     g_autoptr(GError) pErr = nullptr;
     if (!strDir.empty() && prmReadFile(strDir + "/" + SCH_PUBLIC_FILE, &strData, &pErr, nullptr, MOST_PUBLIC_KEY) &&
         !sgnKeyId(strData).empty())
         m_choose.strPublic = strData;
-    const std::string strText =
-        m_choose.strPublic.empty()
-            ? (strDir.empty() ? std::string("Choose the folder the school publishes its aircraft in.")
-                              : std::string("No school's key here: ") + SCH_PUBLIC_FILE + " is missing or no key.")
-            : "The school's key: " + grouped(sgnKeyId(m_choose.strPublic)) +
-                  "\nAccept this key only where the school tells you the same id.";
+    const std::string strNew = sgnKeyId(m_choose.strPublic), strOld = sgnKeyId(strAccepted);
+    const bool bOther = !strNew.empty() && !strOld.empty() && strNew != strOld;
+    std::string strText;
+    if (strNew.empty() && !strOld.empty())
+        strText = "The school's key accepted here: " + grouped(strOld) + std::string(" (this folder holds no ") +
+                  SCH_PUBLIC_FILE + ").";
+    else if (strNew.empty())
+        strText = strDir.empty() ? std::string("Choose the folder the school publishes its aircraft in.")
+                                 : std::string("No school's key here: ") + SCH_PUBLIC_FILE + " is missing or no key.";
+    else if (strNew == strOld)
+        strText = "The school's key: " + grouped(strNew) + ", as accepted before.";
+    else if (!bOther)
+        strText =
+            "The school's key: " + grouped(strNew) + "\nAccept this key only where the school tells you the same id.";
+    else
+        strText = "This folder holds another key than the school's accepted here: " + grouped(strNew) + ", not " +
+                  grouped(strOld) + ".\nIts aircraft are used only where the school tells you the new id.";
+    m_choose.strKeep = bOther || strNew.empty() ? strAccepted : sgnPublicLine(m_choose.strPublic);
     gtk_label_set_text(GTK_LABEL(m_choose.pwgtKey), strText.c_str());
-    gtk_dialog_set_response_sensitive(GTK_DIALOG(m_choose.pdlg), GTK_RESPONSE_ACCEPT, !m_choose.strPublic.empty());
+    gtk_widget_set_visible(m_choose.pwgtReplace, bOther);
+    if (!bOther)
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_choose.pwgtReplace), FALSE);
+    const bool bReplace = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_choose.pwgtReplace));
+    if (bReplace)
+        m_choose.strKeep = sgnPublicLine(m_choose.strPublic);
+    gtk_dialog_set_response_sensitive(GTK_DIALOG(m_choose.pdlg), GTK_RESPONSE_ACCEPT,
+                                      !m_choose.strKeep.empty() && (!bOther || bReplace));
 }
 
 void wbOnChooseFolderClicked(GtkButton*, gpointer)
@@ -175,8 +199,8 @@ std::string entryText(GtkWidget* pwgt)
 
 void wbOnSchoolResponse(GtkDialog* pdlg, gint nResponse, gpointer)
 {
-    if (nResponse == GTK_RESPONSE_ACCEPT && !m_choose.strPublic.empty()) {
-        const std::string strDir = chosenFolder(), strLine = sgnPublicLine(m_choose.strPublic);
+    if (nResponse == GTK_RESPONSE_ACCEPT && !m_choose.strKeep.empty()) {
+        const std::string strDir = chosenFolder(), strLine = m_choose.strKeep;
         const std::string strSheets = entryText(m_choose.pwgtSheets), strName = entryText(m_choose.pwgtName);
         prmEdit([&](GKeyFile* pkf) {
             g_key_file_set_string(pkf, SCH_GROUP, SCH_KEY_PUBLISHED, strDir.c_str());
@@ -305,6 +329,11 @@ void wbChooseSchool(GtkWindow* pwinMain)
     gtk_label_set_selectable(GTK_LABEL(m_choose.pwgtKey), TRUE);
     gtk_label_set_line_wrap(GTK_LABEL(m_choose.pwgtKey), TRUE);
     gtk_grid_attach(pgrid, m_choose.pwgtKey, 1, 1, 2, 1);
+    m_choose.pwgtReplace = gtk_check_button_new_with_mnemonic("The school gave me this new id: _use its key");
+    gtk_widget_set_name(m_choose.pwgtReplace, "SchoolNewKey");
+    gtk_widget_set_no_show_all(m_choose.pwgtReplace, TRUE);
+    g_signal_connect_swapped(m_choose.pwgtReplace, "toggled", G_CALLBACK(wbOnSchoolFolderTyped), nullptr);
+    gtk_grid_attach(pgrid, m_choose.pwgtReplace, 1, 4, 2, 1);
     m_choose.pwgtSheets = addEntry(pgrid, 2, "Shared _sheets folder",
                                    "Where the school's filed load sheets are shared (none: this machine's own)",
                                    prmGetKeyString(SCH_GROUP, FIL_KEY_SHEETS));

@@ -43,6 +43,8 @@ constexpr const char* PUB_KEY_DATE = "Date";
 constexpr size_t MOST_AIRCRAFT_FILE = 1 << 20;
 constexpr size_t MOST_SIGNATURE_FILE = 4096;
 constexpr size_t MOST_SCHOOL_NAME = 60;
+// The most aircraft files of a folder read: a school's fleet is a few.
+constexpr size_t MOST_AIRCRAFT_FILES = 200;
 
 std::string setting(const char* pszKey)
 {
@@ -186,7 +188,7 @@ std::string writeIn(const std::string& strPath, const std::string& strData)
 // Publishes the current aircraft (of asCurrent's copy) into strDir with the
 // secret key's text; one line of what became of it, *pbFailed set where it
 // could not be published.
-std::string publishCurrent(const std::string& strDir, const std::string& strSecret, std::vector<std::string>* pNames,
+std::string publishCurrent(const std::string& strDir, const _sgnKeyPair& key, std::vector<std::string>* pNames,
                            bool* pbFailed)
 {
     const std::string strRegistration = valGetText(VAL_REGISTRATION);
@@ -213,14 +215,17 @@ std::string publishCurrent(const std::string& strDir, const std::string& strSecr
         return refuse("a figure could not be read: correct it before publishing");
     _schFile f = {strRegistration, today(), schoolName(), static_cast<int>(figHistory().size()) + 1};
     const std::string strPath = strDir + "/" + strName + SCH_AIRCRAFT_SUFFIX;
-    std::string strHeld;
+    std::string strHeld, strHeldSignature;
     bool bMissing = false;
     if (readIn(strPath, &strHeld, MOST_AIRCRAFT_FILE, &bMissing)) {
+        // Only a file this school signed is replaced.
         g_autoptr(GKeyFile) pkfHeld = g_key_file_new();
         _schFile held;
-        if (!readPublished(pkfHeld, strHeld, &held) || held.strRegistration != strRegistration)
+        if (!readIn(strPath + SCH_SIGNATURE_SUFFIX, &strHeldSignature, MOST_SIGNATURE_FILE, nullptr) ||
+            !sgnVerify(strHeld, strHeldSignature, key.strPublic).bGood || !readPublished(pkfHeld, strHeld, &held) ||
+            held.strRegistration != strRegistration)
             return refuse(strName + SCH_AIRCRAFT_SUFFIX +
-                          " is there and is not this aircraft as Zarv publishes it: " + "move it away first");
+                          " is there and is not this aircraft as this school signed it: move it away first");
         if (held.nRevision > f.nRevision)
             return refuse("revision " + std::to_string(held.nRevision) +
                           " is published already, newer than this "
@@ -238,14 +243,18 @@ std::string publishCurrent(const std::string& strDir, const std::string& strSecr
         return refuse("the published " + strName + SCH_AIRCRAFT_SUFFIX + " cannot be read");
     const std::string strText = publishedText(f);
     const std::string strSignature =
-        sgnSign(strText, strSecret, trustedOf(f.strRegistration, f.nRevision, f.strDate, f.strSchool));
+        sgnSign(strText, key.strSecret, trustedOf(f.strRegistration, f.nRevision, f.strDate, f.strSchool));
     if (strSignature.empty())
         return refuse(std::string("the school's key ") + SCH_SECRET_FILE + " cannot be read");
     // The signature first: a machine that sees the new file sees its
     // signature with it, or soon after.
+    // Where the file cannot follow it, the signature before is put back, so
+    // that the folder holds a file with its own signature.
     std::string strError = writeIn(strPath + SCH_SIGNATURE_SUFFIX, strSignature);
     if (strError.empty())
         strError = writeIn(strPath, strText);
+    if (!strError.empty() && !strHeldSignature.empty())
+        writeIn(strPath + SCH_SIGNATURE_SUFFIX, strHeldSignature);
     if (!strError.empty())
         return refuse("could not be written in " + strDir + ": " + strError);
     if (strHeld == strText)
@@ -280,8 +289,11 @@ _schJudged judgeFile(const std::string& strDir, const std::string& strName, cons
 {
     _schJudged j;
     j.taken.strFile = strName;
+    // What is refused keeps nothing of its text.
     auto refuse = [&j](const std::string& strWhy) {
         j.taken.strWhy = strWhy;
+        j.taken.bUsed = false;
+        j.strText.clear();
         return j;
     };
     std::string strSignature;
@@ -298,6 +310,10 @@ _schJudged judgeFile(const std::string& strDir, const std::string& strName, cons
         return refuse("it is signed, but is no aircraft as Zarv publishes it");
     if (verified.strTrusted != trustedOf(f.strRegistration, f.nRevision, f.strDate, f.strSchool))
         return refuse("its signature's comment does not name what it holds");
+    // A file is the aircraft its name says, as the school names its files.
+    if (strName != txtFileName(f.strRegistration, 40) + SCH_AIRCRAFT_SUFFIX)
+        return refuse("it publishes " + txtOneLine(f.strRegistration, 40) + ", which the school names " +
+                      txtFileName(f.strRegistration, 40) + SCH_AIRCRAFT_SUFFIX);
     j.taken.strRegistration = f.strRegistration;
     j.taken.nRevision = f.nRevision;
     j.taken.strDate = f.strDate;
@@ -328,9 +344,12 @@ std::vector<_schJudged> judgeFolder(void)
     if (!strWhy.empty())
         judged.push_back({{strDir, "", 0, "", "", false, "the school's folder cannot be read: " + strWhy}, ""});
     const std::map<std::string, int> seen = seenRevisions();
+    size_t nRead = 0;
     for (const std::string& strName : names) {
         if (synIsConflictCopy(strName))
             judged.push_back({{strName, "", 0, "", "", false, "a sync tool's copy of a conflict: never used"}, ""});
+        else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX) && ++nRead > MOST_AIRCRAFT_FILES)
+            judged.push_back({{strName, "", 0, "", "", false, "the folder holds more aircraft than Zarv reads"}, ""});
         else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX))
             judged.push_back(judgeFile(strDir, strName, strKey, seen));
     }
@@ -365,12 +384,38 @@ std::pair<std::string, int> takenInAs(GKeyFile* pkf, const std::string& strRegis
     return {"-", -1};
 }
 
+// A published file's text as a key file.
+GKeyFile* keyFileOf(const std::string& strText)
+{
+    GKeyFile* pkf = g_key_file_new();
+    g_key_file_load_from_data(pkf, strText.data(), strText.size(), G_KEY_FILE_NONE, nullptr);
+    return pkf;
+}
+
+// Whether the fleet group strGroup ("" for the current aircraft) of pkf
+// holds other values or items than the published file: changed here by
+// hand, outside Zarv.
+bool differsHere(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
+{
+    g_autoptr(GKeyFile) pkfPub = keyFileOf(j.strText);
+    for (const _prmValue& v : valValues()) {
+        if (!v.pszAircraftKey || v.nId == VAL_PUBLISHED)
+            continue;
+        g_autofree gchar* pszPub = g_key_file_get_value(pkfPub, v.pszGroup, v.pszKey, nullptr);
+        g_autofree gchar* pszHere = strGroup.empty()
+                                        ? g_key_file_get_value(pkf, v.pszGroup, v.pszKey, nullptr)
+                                        : g_key_file_get_value(pkf, strGroup.c_str(), v.pszAircraftKey, nullptr);
+        if (g_strcmp0(pszPub, pszHere) != 0)
+            return true;
+    }
+    return itmRead(pkfPub) != itmRead(pkf, strGroup) || !itmNotRead(pkf, strGroup).empty();
+}
+
 // Takes a published aircraft's values and items into the fleet group
 // strGroup ("" for the current aircraft) of pkf.
 void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
 {
-    g_autoptr(GKeyFile) pkfPub = g_key_file_new();
-    g_key_file_load_from_data(pkfPub, j.strText.data(), j.strText.size(), G_KEY_FILE_NONE, nullptr);
+    g_autoptr(GKeyFile) pkfPub = keyFileOf(j.strText);
     for (const _prmValue& v : valValues()) {
         if (!v.pszAircraftKey)
             continue;
@@ -450,8 +495,13 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
     // A folder another key publishes into is another school's: its files
     // are never replaced by this machine's.
     std::string strHeldKey;
-    if (readIn(strDir + "/" + SCH_PUBLIC_FILE, &strHeldKey, MOST_SIGNATURE_FILE, nullptr) &&
-        sgnKeyId(strHeldKey) != sgnKeyId(strPublic)) {
+    bool bNoKey = false;
+    if (!readIn(strDir + "/" + SCH_PUBLIC_FILE, &strHeldKey, MOST_SIGNATURE_FILE, &bNoKey) && !bNoKey) {
+        *pbFailed = true;
+        return {"Nothing was published: " + strDir + "/" + SCH_PUBLIC_FILE +
+                " is there and cannot be read as a plain file: publish into a folder of your own"};
+    }
+    if (!bNoKey && sgnKeyId(strHeldKey) != sgnKeyId(strPublic)) {
         *pbFailed = true;
         return {"Nothing was published: " + strDir + " holds the key of another school (" + sgnKeyId(strHeldKey) +
                 "), not this machine's (" + sgnKeyId(strPublic) + "): publish into a folder of your own"};
@@ -462,7 +512,9 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
     }
     std::vector<std::string> names;
     for (const _fleetAircraft& a : fleetList())
-        asCurrent(a.strGroup, [&] { lines.push_back(publishCurrent(strDir, strSecret, &names, pbFailed)); });
+        asCurrent(a.strGroup, [&] {
+            lines.push_back(publishCurrent(strDir, {strSecret, strPublic}, &names, pbFailed));
+        });
     lines.push_back("The school's key is " + sgnKeyId(strPublic) + ": pilots accept it where that is the key shown");
     return lines;
 }
@@ -489,8 +541,18 @@ _schTakenIn schTakePublished(void)
                 errPostError(("schTakePublished()\n" + strText).c_str());
                 errTellPilot(strText);
             }
-        } else if (j.taken.bUsed && takenInAs(m_pkeyFile, j.taken.strRegistration).second < j.taken.nRevision)
+        } else if (const auto [strGroup, nRevision] = takenInAs(m_pkeyFile, j.taken.strRegistration);
+                   j.taken.bUsed && nRevision < j.taken.nRevision) {
             news.push_back(&j);
+        } else if (j.taken.bUsed && nRevision == j.taken.nRevision && differsHere(m_pkeyFile, strGroup, j)) {
+            // Its figures were changed here by hand: the school's are put back.
+            const std::string strText = txtOneLine(j.taken.strRegistration, 40) +
+                                        "'s figures here were not the school's revision " + std::to_string(nRevision) +
+                                        ": the school's are used again";
+            errPostError(("schTakePublished()\n" + strText).c_str());
+            errTellPilot(strText);
+            news.push_back(&j);
+        }
     }
     if (news.empty())
         return {};

@@ -145,6 +145,19 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     g_object_get(pdlg, "secondary-text", &pszText, nullptr);
     EXPECT_NE(std::string(pszText).find("G-OWN: not under change control"), std::string::npos) << pszText;
     EXPECT_NE(conf().find("PublishTo=" + strOwn), std::string::npos);
+    gtk_widget_destroy(pdlg);
+
+    // A folder holding another key keeps the one accepted, unless the pilot
+    // says the school gave its new id.
+    g_action_group_activate_action(gtk_widget_get_action_group(m_pwinMain, "app"), "school", nullptr);
+    ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the School dialog again"));
+    gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolFolder")), strOwn.c_str());
+    GtkWidget* pwgtAccept = gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
+    EXPECT_FALSE(gtk_widget_get_sensitive(pwgtAccept));
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(named(pdlg, "SchoolNewKey")), TRUE);
+    EXPECT_TRUE(gtk_widget_get_sensitive(pwgtAccept));
+    gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
+    EXPECT_NE(conf().find("Key=" + sgnPublicLine(zt::readFile(strOwn + "/" + SCH_PUBLIC_FILE))), std::string::npos);
 }
 
 } // namespace

@@ -79,6 +79,12 @@ TEST_F(School, APublishedFileIsUsedOnlyAsSignedAndNewest)
          "", "G-ZARV.aircraft", "another key"},
         {"no signature", [](const zt::TempDir& pub) { std::remove((pub / "G-ZARV.aircraft.minisig").c_str()); }, "",
          "G-ZARV.aircraft", "no signature"},
+        {"renamed as another aircraft",
+         [](const zt::TempDir& pub) {
+             for (const char* psz : {".aircraft", ".aircraft.minisig"})
+                 std::rename((pub / "G-ZARV").append(psz).c_str(), (pub / "G-ABCD").append(psz).c_str());
+         },
+         "", "G-ABCD.aircraft", "which the school names G-ZARV.aircraft"},
         {"older than one used here", nullptr, "Seen=99 G-ZARV\n", "G-ZARV.aircraft", "older than revision 99"},
         {"a sync tool's conflict copy",
          [](const zt::TempDir& pub) {
@@ -123,6 +129,14 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
     figStoreFigure(VAL_BASIC_WEIGHT, 500, "typed on the pilot's machine");
     toMachine(m_pilot.path());
+    EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
+    // Changed by hand in Zarv.conf, the school's figures are put back.
+    zt::writeFile(m_pilot / "Zarv.conf",
+                  zt::reReplace(zt::readFile(m_pilot / "Zarv.conf"), "\\[Basic\\]\nWeight=410", "[Basic]\nWeight=300"));
+    toMachine(m_pilot.path());
+    EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 300);
+    EXPECT_TRUE(schTakePublished().bCurrent);
+    psetParams();
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
     // Nor can the pilot's machine publish over the school's files.
     const std::string strSchoolKey = zt::readFile(m_pub / SCH_PUBLIC_FILE);
