@@ -27,6 +27,8 @@ struct _wbBars {
     std::string strStandingWarning, strSaveFailure, strFilingFailure, strConfChanged;
     // Failures the store and the filing met, each said for the rest of the run.
     std::vector<std::string> told;
+    // The school's files refused, as its folder stands now.
+    std::vector<std::string> refused;
     GtkWidget* pwgtNoticeBar = nullptr;
     GtkWidget* pwgtNoticeText = nullptr;
     GtkWidget* pwgtNoticeOpen = nullptr;
@@ -122,6 +124,7 @@ void wbInitBars(GtkBuilder* pBuilder)
     prmSetWriteListener(wbOnWriteResult);
     prnSetFilingListener(wbOnFilingResult);
     m_bars.told.clear();
+    m_bars.refused.clear();
     errSetPilotListener(wbOnTold);
 }
 
@@ -137,6 +140,7 @@ void wbShowBar(void)
     if (!m_bars.strFilingFailure.empty())
         strText += (strText.empty() ? "" : "\n") + m_bars.strFilingFailure;
     std::vector<std::string> told = m_bars.told;
+    told.insert(told.end(), m_bars.refused.begin(), m_bars.refused.end());
     // The aircraft's texts that are not valid text, while they stand.
     for (const _prmValueId nId : {VAL_REGISTRATION, VAL_WEIGHED})
         if (m_pkeyFile && !valNotText(nId).empty())
@@ -164,6 +168,14 @@ void wbShowNotice(const char* pszText, const std::string& strFile)
     gtk_label_set_text(GTK_LABEL(m_bars.pwgtNoticeText), pszText);
     gtk_widget_set_visible(m_bars.pwgtNoticeOpen, !strFile.empty());
     gtk_widget_show(m_bars.pwgtNoticeBar);
+}
+
+void wbSaySchoolRefusals(const std::vector<std::string>& refused)
+{
+    if (refused == m_bars.refused)
+        return;
+    m_bars.refused = refused;
+    wbShowBar();
 }
 
 void wbShowStandingWarning(const char* pszText)

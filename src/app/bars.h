@@ -6,6 +6,7 @@
 #include <gtk/gtk.h>
 
 #include <string>
+#include <vector>
 
 // Finds both bars in the window's definition (each optional), dresses the
 // red one, forgets what an earlier window was told, and from now on listens
@@ -26,6 +27,10 @@ void wbSayConfChanged(bool bUnitChanged);
 // where the definition has the bar for it. A notice of a report (strFile)
 // offers a button that opens it in the desktop's viewer.
 void wbShowNotice(const char* pszText, const std::string& strFile = {});
+
+// Says on the red bar what of the school's published folder is refused, as
+// it stands at its latest taking in: none hides it.
+void wbSaySchoolRefusals(const std::vector<std::string>& refused);
 
 // Shows a warning across the top of the window for the rest of the run: a
 // failed save shows over it, and the next successful one brings it back.

@@ -45,9 +45,12 @@ struct _wbSchoolDialog {
 bool takeIn(bool* pbCurrent)
 {
     *pbCurrent = false;
-    if (!m_pkeyFile || prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED).empty())
+    if (!m_pkeyFile || prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED).empty()) {
+        wbSaySchoolRefusals({});
         return false;
+    }
     const _schTakenIn taken = schTakePublished();
+    wbSaySchoolRefusals(taken.refused);
     *pbCurrent = taken.bCurrent;
     return taken.bFleet;
 }
@@ -107,15 +110,6 @@ void wbOnWindowDestroy(GtkWidget* pwgt, gpointer)
     m_school.pfuncShowAnew = nullptr;
 }
 
-// A key's id in groups of four, to be read aloud and compared.
-std::string grouped(const std::string& strId)
-{
-    std::string str;
-    for (size_t n = 0; n < strId.size(); n += 4)
-        str += (str.empty() ? "" : " ") + strId.substr(n, 4);
-    return str;
-}
-
 // The folder typed or chosen, as an absolute path; "" for none.
 std::string chosenFolder(void)
 {
@@ -139,23 +133,22 @@ void wbOnSchoolFolderTyped(GtkEditable*, gpointer)
     if (!strDir.empty() && prmReadFile(strDir + "/" + SCH_PUBLIC_FILE, &strData, &pErr, nullptr, MOST_PUBLIC_KEY) &&
         !sgnKeyId(strData).empty())
         m_choose.strPublic = strData;
-    const std::string strNew = sgnKeyId(m_choose.strPublic), strOld = sgnKeyId(strAccepted);
+    const std::string strNew = sgnKeyIdShown(m_choose.strPublic), strOld = sgnKeyIdShown(strAccepted);
     const bool bOther = !strNew.empty() && !strOld.empty() && strNew != strOld;
     std::string strText;
     if (strNew.empty() && !strOld.empty())
-        strText = "The school's key accepted here: " + grouped(strOld) + std::string(" (this folder holds no ") +
+        strText = "The school's key accepted here: " + strOld + std::string(" (this folder holds no ") +
                   SCH_PUBLIC_FILE + ").";
     else if (strNew.empty())
         strText = strDir.empty() ? std::string("Choose the folder the school publishes its aircraft in.")
                                  : std::string("No school's key here: ") + SCH_PUBLIC_FILE + " is missing or no key.";
     else if (strNew == strOld)
-        strText = "The school's key: " + grouped(strNew) + ", as accepted before.";
+        strText = "The school's key: " + strNew + ", as accepted before.";
     else if (!bOther)
-        strText =
-            "The school's key: " + grouped(strNew) + "\nAccept this key only where the school tells you the same id.";
+        strText = "The school's key: " + strNew + "\nAccept this key only where the school tells you the same id.";
     else
-        strText = "This folder holds another key than the school's accepted here: " + grouped(strNew) + ", not " +
-                  grouped(strOld) + ".\nIts aircraft are used only where the school tells you the new id.";
+        strText = "This folder holds another key than the school's accepted here: " + strNew + ", not " + strOld +
+                  ".\nIts aircraft are used only where the school tells you the new id.";
     m_choose.strKeep = bOther || strNew.empty() ? strAccepted : sgnPublicLine(m_choose.strPublic);
     gtk_label_set_text(GTK_LABEL(m_choose.pwgtKey), strText.c_str());
     gtk_widget_set_visible(m_choose.pwgtReplace, bOther);

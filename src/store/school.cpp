@@ -162,6 +162,7 @@ std::string publishedText(const _schFile& f)
     return std::string(pszData, nLength);
 }
 
+
 // Reads a file of the folder that must be a plain one; false where it is
 // missing (*pbMissing) or cannot be read.
 bool readIn(const std::string& strPath, std::string* pstrData, size_t nMost, bool* pbMissing)
@@ -213,6 +214,7 @@ std::string publishCurrent(const std::string& strDir, const _sgnKeyPair& key, st
         return refuse("its figures were changed outside Zarv: confirm them before publishing");
     if (!valGetText(VAL_UNREAD_FIGURES).empty())
         return refuse("a figure could not be read: correct it before publishing");
+    // Its revision counts the lines of its history, which only grows.
     _schFile f = {strRegistration, today(), schoolName(), static_cast<int>(figHistory().size()) + 1};
     const std::string strPath = strDir + "/" + strName + SCH_AIRCRAFT_SUFFIX;
     std::string strHeld, strHeldSignature;
@@ -411,6 +413,31 @@ bool differsHere(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j
     return itmRead(pkfPub) != itmRead(pkf, strGroup) || !itmNotRead(pkf, strGroup).empty();
 }
 
+// Whether the fleet holds an aircraft of this machine's own (not taken in)
+// with a registration the school publishes.
+bool ownOfSameName(GKeyFile* pkf, const std::string& strRegistration)
+{
+    const _prmValue &reg = valValue(VAL_REGISTRATION), &pub = valValue(VAL_PUBLISHED);
+    if (prmTextOf(pkf, pub.pszGroup, pub.pszKey).empty() && prmTextOf(pkf, reg.pszGroup, reg.pszKey) == strRegistration)
+        return true;
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(pkf, nullptr);
+    for (int i = 0; ppszGroups && ppszGroups[i]; i++)
+        if (valAircraftNumber(ppszGroups[i]) && prmTextOf(pkf, ppszGroups[i], pub.pszAircraftKey).empty() &&
+            prmTextOf(pkf, ppszGroups[i], reg.pszAircraftKey) == strRegistration)
+            return true;
+    return false;
+}
+
+// Whether the fleet group strGroup of pkf holds any value or item.
+bool holdsAnything(GKeyFile* pkf, const std::string& strGroup)
+{
+    g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkf, strGroup.c_str(), nullptr, nullptr);
+    for (int i = 0; ppszKeys && ppszKeys[i]; i++)
+        if (!prmTextOf(pkf, strGroup.c_str(), ppszKeys[i]).empty())
+            return true;
+    return !itmRead(pkf, strGroup).empty();
+}
+
 // Takes a published aircraft's values and items into the fleet group
 // strGroup ("" for the current aircraft) of pkf.
 void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
@@ -503,8 +530,8 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
     }
     if (!bNoKey && sgnKeyId(strHeldKey) != sgnKeyId(strPublic)) {
         *pbFailed = true;
-        return {"Nothing was published: " + strDir + " holds the key of another school (" + sgnKeyId(strHeldKey) +
-                "), not this machine's (" + sgnKeyId(strPublic) + "): publish into a folder of your own"};
+        return {"Nothing was published: " + strDir + " holds the key of another school (" + sgnKeyIdShown(strHeldKey) +
+                "), not this machine's (" + sgnKeyIdShown(strPublic) + "): publish into a folder of your own"};
     }
     if (const std::string strError = writeIn(strDir + "/" + SCH_PUBLIC_FILE, strPublic); !strError.empty()) {
         *pbFailed = true;
@@ -515,7 +542,8 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
         asCurrent(a.strGroup, [&] {
             lines.push_back(publishCurrent(strDir, {strSecret, strPublic}, &names, pbFailed));
         });
-    lines.push_back("The school's key is " + sgnKeyId(strPublic) + ": pilots accept it where that is the key shown");
+    lines.push_back("The school's key is " + sgnKeyIdShown(strPublic) +
+                    ": pilots accept it where that is the key shown");
     return lines;
 }
 
@@ -530,6 +558,7 @@ std::vector<_schTaken> schJudgeFolder(void)
 _schTakenIn schTakePublished(void)
 {
     const std::vector<_schJudged> judged = judgeFolder();
+    _schTakenIn taken;
     bool bCurrent = false;
     std::vector<const _schJudged*> news;
     for (const _schJudged& j : judged) {
@@ -537,10 +566,9 @@ _schTakenIn schTakePublished(void)
             const std::string strText = j.taken.strFile == setting(SCH_KEY_PUBLISHED)
                                             ? "The school's published aircraft are not used: " + j.taken.strWhy
                                             : "The school's " + j.taken.strFile + " is refused: " + j.taken.strWhy;
-            if (errFirstTime(strText)) {
+            if (errFirstTime(strText))
                 errPostError(("schTakePublished()\n" + strText).c_str());
-                errTellPilot(strText);
-            }
+            taken.refused.push_back(strText);
         } else if (const auto [strGroup, nRevision] = takenInAs(m_pkeyFile, j.taken.strRegistration);
                    j.taken.bUsed && nRevision < j.taken.nRevision) {
             news.push_back(&j);
@@ -554,8 +582,15 @@ _schTakenIn schTakePublished(void)
             news.push_back(&j);
         }
     }
+    // A pilot's own copy of the school's aircraft would be flown by mistake.
+    for (const _schJudged& j : judged)
+        if (j.taken.bUsed && ownOfSameName(m_pkeyFile, j.taken.strRegistration))
+            taken.refused.push_back("This machine has an aircraft of its own named " +
+                                    txtOneLine(j.taken.strRegistration, 40) + ": fly the school's (" +
+                                    txtOneLine(j.taken.strRegistration, 40) +
+                                    " published by the school), and remove this machine's own");
     if (news.empty())
-        return {};
+        return taken;
     const _prmValue& reg = valValue(VAL_REGISTRATION);
     prmEdit([&](GKeyFile* pkf) {
         std::map<std::string, int> seen = seenRevisions();
@@ -572,6 +607,11 @@ _schTakenIn schTakePublished(void)
             // the first the school published; its own stays in the fleet.
             if (!strGroup.empty() && prmTextOf(pkf, reg.pszGroup, reg.pszKey).empty()) {
                 fleetSwapKeys(pkf, strGroup);
+                // One that holds nothing at all is no aircraft to keep.
+                if (!holdsAnything(pkf, strGroup)) {
+                    g_key_file_remove_group(pkf, strGroup.c_str(), nullptr);
+                    itmRemove(pkf, strGroup);
+                }
                 strGroup.clear();
             }
             bCurrent = bCurrent || strGroup.empty();
@@ -588,7 +628,9 @@ _schTakenIn schTakePublished(void)
             ppsz.push_back(str.c_str());
         g_key_file_set_string_list(pkf, SCH_GROUP, SCH_KEY_SEEN, ppsz.data(), ppsz.size());
     });
-    return {true, bCurrent};
+    taken.bFleet = true;
+    taken.bCurrent = bCurrent;
+    return taken;
 }
 
 std::string schPublishedTextOf(const std::string& strGroup)

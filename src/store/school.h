@@ -58,12 +58,13 @@ std::vector<_schTaken> schJudgeFolder(void);
 // Takes in what schJudgeFolder uses: each aircraft published anew replaces
 // the figures and items of the fleet's aircraft it was taken in as (or is
 // added to the fleet, and becomes the current one where that has no
-// registration yet), in one rewrite of Zarv.conf; each refusal is logged
-// and told to the pilot once a run. Says whether anything was taken in, and
+// registration yet), in one rewrite of Zarv.conf. Says whether anything was taken in, and
 // whether the current aircraft's figures changed.
 struct _schTakenIn {
     bool bFleet = false;
     bool bCurrent = false;
+    // What is refused, as the pilot is told it: each logged once a run.
+    std::vector<std::string> refused;
 };
 _schTakenIn schTakePublished(void);
 

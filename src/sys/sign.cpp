@@ -327,3 +327,12 @@ _sgnVerified sgnVerify(std::string_view data, const std::string& strSignature, c
     result.strTrusted = std::string(comment);
     return result;
 }
+
+std::string sgnKeyIdShown(const std::string& strPublic)
+{
+    const std::string strId = sgnKeyId(strPublic);
+    std::string str;
+    for (size_t n = 0; n < strId.size(); n += 4)
+        str += (str.empty() ? "" : " ") + strId.substr(n, 4);
+    return str;
+}

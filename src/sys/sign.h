@@ -20,6 +20,9 @@ _sgnKeyPair sgnNewKey(void);
 // A public key's id as minisign prints it ("1A2B3C4D5E6F7081"), from the
 // public key file's text or its one base64 line; "" where it is no key.
 std::string sgnKeyId(const std::string& strPublic);
+// The key's id in groups of four, to be read aloud and compared ("1A2B
+// 3C4D 5E6F 7081"); "" where it is no key.
+std::string sgnKeyIdShown(const std::string& strPublic);
 // The public key's base64 line alone ("RWQ…"); "" where it is no key.
 std::string sgnPublicLine(const std::string& strPublic);
 

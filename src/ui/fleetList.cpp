@@ -1,6 +1,7 @@
 // The fleet's list on the setup page, and its Add and Remove buttons.
 #include "ui/fleetList.h"
 
+#include "store/figures.h"
 #include "store/legs.h"
 #include "store/school.h"
 #include "store/state.h"
@@ -177,6 +178,21 @@ void flistShow(void)
         m_fleet.groups = groups;
         m_fleet.labels = labels;
     }
-    if (m_fleet.pwgtRemove)
-        gtk_widget_set_sensitive(m_fleet.pwgtRemove, fleet.size() > 1);
+    // The school's aircraft stays while the school publishes it: removed, it
+    // would come back at the next taking in.
+    if (m_fleet.pwgtRemove) {
+        const bool bSchools = figPublishedHere();
+        // Its own tooltip, as the definition has it, comes back after.
+        GObject* pobj = G_OBJECT(m_fleet.pwgtRemove);
+        if (!g_object_get_data(pobj, "zarv-tooltip")) {
+            gchar* psz = gtk_widget_get_tooltip_text(m_fleet.pwgtRemove);
+            g_object_set_data_full(pobj, "zarv-tooltip", psz ? psz : g_strdup(""), g_free);
+        }
+        const char* pszTip = static_cast<const char*>(g_object_get_data(pobj, "zarv-tooltip"));
+        gtk_widget_set_sensitive(m_fleet.pwgtRemove, fleet.size() > 1 && !bSchools);
+        gtk_widget_set_tooltip_text(m_fleet.pwgtRemove,
+                                    bSchools ? "The school publishes this aircraft: it stays in the fleet while the "
+                                               "school publishes it"
+                                             : (*pszTip ? pszTip : nullptr));
+    }
 }

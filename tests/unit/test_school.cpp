@@ -117,12 +117,12 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
 {
     publishFromOffice(410);
     toPilot();
-    // A fresh machine flies the school's aircraft; its own unnamed one
-    // stays in the fleet.
+    // A fresh machine flies the school's aircraft instead of its own, which
+    // holds nothing.
     EXPECT_TRUE(schTakePublished().bCurrent);
     const std::vector<_fleetAircraft> fleet = fleetList();
-    ASSERT_EQ(fleet.size(), 2u);
-    EXPECT_EQ(fleet[0].strRegistration + "|" + fleet[1].strRegistration, "G-ZARV|");
+    ASSERT_EQ(fleet.size(), 1u);
+    EXPECT_EQ(fleet[0].strRegistration, "G-ZARV");
     psetParams();
     EXPECT_TRUE(figPublishedHere());
     EXPECT_NE(schPublishedText().find("published by Skyways, revision "), std::string::npos);
@@ -152,7 +152,7 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     publishFromOffice(412.5);
     toMachine(m_pilot.path());
     EXPECT_TRUE(schTakePublished().bCurrent);
-    EXPECT_EQ(fleetList().size(), 2u);
+    EXPECT_EQ(fleetList().size(), 1u);
     psetParams();
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
     zt::writeFile(m_pub / "G-ZARV.aircraft", strOld);
