@@ -15,6 +15,7 @@
 #include "model/words.h"
 #include "store/legs.h"
 #include "store/params.h"
+#include "store/school.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/pagWBChart.h"
@@ -312,6 +313,9 @@ void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const st
         dateWeighingDueText(dateWeighingDue(valGetText(VAL_WEIGHED), today, m_wbSetup.nWeighingMonths));
     if (!strDue.empty())
         y += text(pCr, nLeft, y, nTextWidth, strDue, "sans bold 10") + 2;
+    // The school's aircraft: which of its revisions the sheet was made with.
+    if (const std::string strPublished = schPublishedText(); !strPublished.empty())
+        y += text(pCr, nLeft, y, nTextWidth, "Figures " + typed(strPublished), "sans 10", FIT_ONE_LINE) + 2;
     const std::string strPreparer = sheet.strPreparer.empty() ? sheet.strPilot : sheet.strPreparer;
     const std::array<std::pair<std::string, std::string>, 2> people = {
         {{"Pilot in command: " + typedOrLine(sheet.strPilot), "Prepared by: " + typedOrLine(strPreparer)},
