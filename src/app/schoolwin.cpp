@@ -330,7 +330,8 @@ void wbChooseSchool(GtkWindow* pwinMain)
     m_choose.pwgtSheets = addEntry(pgrid, 2, "Shared _sheets folder",
                                    "Where the school's filed load sheets are shared (none: this machine's own)",
                                    prmGetKeyString(SCH_GROUP, FIL_KEY_SHEETS));
-    m_choose.pwgtName = addEntry(pgrid, 3, "School's _name", "The school, as the office names it",
+    m_choose.pwgtName = addEntry(pgrid, 3, "School's _name (to publish)",
+                                 "The school, as the aircraft this machine publishes name it (the office's)",
                                  prmGetKeyString(SCH_GROUP, SCH_KEY_NAME));
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(m_choose.pdlg))), pwgtGrid);
     g_signal_connect(m_choose.pwgtFolder, "changed", G_CALLBACK(wbOnSchoolFolderTyped), nullptr);
