@@ -95,7 +95,8 @@ bool fromBase64(std::string_view line, unsigned char* pBytes, size_t nBytes)
            nGot == nBytes;
 }
 
-// A key number as minisign prints it: a little-endian 64-bit number in hex.
+// A key number as minisign prints it: a little-endian 64-bit number in
+// hex, without leading zeros.
 std::string keyIdOf(const unsigned char* pKeynum)
 {
     std::string str;
@@ -104,7 +105,8 @@ std::string keyIdOf(const unsigned char* pKeynum)
         std::snprintf(sz, sizeof sz, "%02X", pKeynum[i]);
         str += sz;
     }
-    return str;
+    const size_t nFirst = str.find_first_not_of('0');
+    return nFirst == std::string::npos ? "0" : str.substr(nFirst);
 }
 
 // The base64 line of a key file's text: the line after its untrusted
