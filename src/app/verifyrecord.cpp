@@ -240,7 +240,7 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
     if (r.bChained) {
         if (!r.bHashMatches)
             diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
-        if (pt->bCheckChain && r.strChain != recChain(pt->strChainOf, r.strHash, r.strSheet, r.place))
+        if (pt->bCheckChain && r.strChain != recChain(pt->strChainOf, r.strHash, r.strSheet, r.place, r.strSheetSha256))
             diffs.push_back("the chain is broken: a line before it was changed, removed or moved, or this one");
         pt->bChainStarted = true;
         if (!r.strSheet.empty())

@@ -261,13 +261,14 @@ long long lastOfMachine(int fdDir, const std::string& strMachine, std::string* p
 // fdDir: the next of this machine's, chained to its last, whole and on the
 // disk under a name no other file has. Returns the name it has, or "" with
 // *pFail filled.
-std::string writeRecordFile(int fdDir, const std::string& strLine, const std::string& strSheet, _filFailure* pFail)
+std::string writeRecordFile(int fdDir, const std::string& strLine, const std::string& strSheet,
+                            const std::string& strSheetSha256, _filFailure* pFail)
 {
     _recPlace place = {filMachineId(), 0};
     std::string strBefore;
     place.nSequence = lastOfMachine(fdDir, place.strMachine, &strBefore) + 1;
     std::string strTemp, strName;
-    if (!writeTemporary(fdDir, recChainedLine(strLine, strSheet, strBefore, place), &strTemp, pFail))
+    if (!writeTemporary(fdDir, recChainedLine(strLine, strSheet, strBefore, place, strSheetSha256), &strTemp, pFail))
         return {};
     for (int n = 0; n < 100; n++) {
         strName = synRecordName(place.strMachine, place.nSequence, time(nullptr), randomText(SYN_RANDOM_CHARS));
@@ -354,8 +355,10 @@ std::string filFileCopy(std::string_view pdf, const std::string& strName, std::s
     return "its copy for the record could not be kept in " + filSheetsFolder() + ": " + g_strerror(fail.nErr);
 }
 
-std::string filRecordLine(const std::string& strLine, const std::string& strFiled)
+std::string filRecordLine(const std::string& strLine, const std::string& strFiled, std::string_view filedPdf)
 {
+    // The digest of the bytes just filed, so a sheet changed after is told.
+    const std::string strSheetSha256 = strFiled.empty() ? "" : recSheetSha256(filedPdf);
     _filFailure fail;
     const int fdDir = openFolder(true, &fail);
     if (fdDir < 0) {
@@ -363,11 +366,11 @@ std::string filRecordLine(const std::string& strLine, const std::string& strFile
         return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written";
     }
     if (filShared().strFolder.empty()) {
-        const std::string strError = recAppend(fdDir, strLine, strFiled);
+        const std::string strError = recAppend(fdDir, strLine, strFiled, strSheetSha256);
         close(fdDir);
         return strError;
     }
-    const bool bWritten = !writeRecordFile(fdDir, strLine, strFiled, &fail).empty();
+    const bool bWritten = !writeRecordFile(fdDir, strLine, strFiled, strSheetSha256, &fail).empty();
     close(fdDir);
     if (bWritten)
         return {};

@@ -28,6 +28,8 @@ constexpr std::array<const char*, POINT_COUNT> POINT_WORDS = {"take-off", "landi
 // A later leg's flag in its inputs, and the text of the legs not read.
 constexpr const char* LEG_FUEL_AS_LANDED = "fuelAsLanded";
 constexpr const char* LEGS_NOT_READ = "notRead";
+// The filed sheet's SHA-256 in a line's chain.
+constexpr const char* REC_KEY_SHEET_SHA256 = "sheetSha256";
 
 // ---- Writing ---------------------------------------------------------------
 
@@ -532,12 +534,22 @@ std::string recContentHash(const std::string& strLine)
     return psz;
 }
 
+std::string recSheetSha256(std::string_view pdf)
+{
+    g_autofree gchar* psz =
+        g_compute_checksum_for_data(G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(pdf.data()), pdf.size());
+    return psz;
+}
+
 std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet,
-                     const _recPlace& place)
+                     const _recPlace& place, const std::string& strSheetSha256)
 {
     std::string str = strBefore + "\n" + strHash + "\n" + strSheet;
     if (place.nSequence > 0)
         str += "\n" + place.strMachine + "\n" + std::to_string(place.nSequence);
+    // Marked, so that it can never be read as a place.
+    if (!strSheetSha256.empty())
+        str += "\nsha256:" + strSheetSha256;
     g_autofree gchar* psz = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
     return psz;
 }
@@ -545,11 +557,14 @@ std::string recChain(const std::string& strBefore, const std::string& strHash, c
 namespace
 {
 
-// The end of a line: its hash, sheet, place where it has one, and chain.
-std::string closingText(const std::string& strHash, const std::string& strSheet, const _recPlace& place,
-                        const std::string& strChain)
+// The end of a line: its hash, sheet, the sheet's SHA-256 and place where
+// it has them, and chain.
+std::string closingText(const std::string& strHash, const std::string& strSheet, const std::string& strSheetSha256,
+                        const _recPlace& place, const std::string& strChain)
 {
     std::string str = ",\"hash\":" + quoted(strHash) + ",\"sheet\":" + quoted(strSheet);
+    if (!strSheetSha256.empty())
+        str += ",\"" + std::string(REC_KEY_SHEET_SHA256) + "\":" + quoted(strSheetSha256);
     if (place.nSequence > 0)
         str += ",\"machine\":" + quoted(place.strMachine) + ",\"sequence\":" + std::to_string(place.nSequence);
     return str + ",\"chain\":" + quoted(strChain) + "}";
@@ -558,11 +573,13 @@ std::string closingText(const std::string& strHash, const std::string& strSheet,
 } // namespace
 
 std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
-                           const _recPlace& place)
+                           const _recPlace& place, const std::string& strSheetSha256)
 {
     const std::string strHash = recContentHash(strContent);
     return strContent.substr(0, strContent.find_last_not_of('\n')) +
-           closingText(strHash, strSheet, place, recChain(strBefore, strHash, strSheet, place)) + "\n";
+           closingText(strHash, strSheet, strSheetSha256, place,
+                       recChain(strBefore, strHash, strSheet, place, strSheetSha256)) +
+           "\n";
 }
 
 namespace
@@ -597,7 +614,8 @@ std::string chainBefore(int fd, off_t nSize, int* pnErr)
 
 } // namespace
 
-std::string recAppend(int fdDir, const std::string& strContent, const std::string& strSheet)
+std::string recAppend(int fdDir, const std::string& strContent, const std::string& strSheet,
+                      const std::string& strSheetSha256)
 {
     std::string strCall = "openat(" + std::string(REC_FILE_NAME) + ")";
     int nErr = 0;
@@ -626,7 +644,7 @@ std::string recAppend(int fdDir, const std::string& strContent, const std::strin
         if (nErr && strCall.rfind("openat", 0) == 0)
             strCall = "pread()";
         if (!nErr) {
-            str = recChainedLine(strContent, strSheet, strBefore);
+            str = recChainedLine(strContent, strSheet, strBefore, {}, strSheetSha256);
             // A line a crash cut short ends here, so this one starts afresh.
             if (cLast != '\n')
                 str.insert(0, "\n");
@@ -748,6 +766,13 @@ void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRea
         r.strHash = rd.text(&m, "hash");
         r.strSheet = rd.text(&m, "sheet");
         r.strChain = rd.text(&m, "chain");
+        // A line written with its sheet filed, by a Zarv that keeps it.
+        if (m.count(REC_KEY_SHEET_SHA256)) {
+            r.strSheetSha256 = rd.text(&m, REC_KEY_SHEET_SHA256);
+            if (r.strSheetSha256.size() != 64 ||
+                r.strSheetSha256.find_first_not_of("0123456789abcdef") != std::string::npos)
+                rd.note(REC_KEY_SHEET_SHA256, "64 hex digits");
+        }
         // A line of a shared folder says which machine wrote it, and its
         // number there.
         if (m.count("machine") || m.count("sequence")) {
@@ -760,7 +785,8 @@ void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRea
         const size_t nAt = strLine.rfind(",\"hash\":");
         const bool bClosed =
             nAt != std::string::npos &&
-            strLine.compare(nAt, std::string::npos, closingText(r.strHash, r.strSheet, r.place, r.strChain)) == 0;
+            strLine.compare(nAt, std::string::npos,
+                            closingText(r.strHash, r.strSheet, r.strSheetSha256, r.place, r.strChain)) == 0;
         r.strContentHash = bClosed ? recContentHash(strLine.substr(0, nAt) + "}") : "";
         r.bHashMatches = !r.strContentHash.empty() && r.strContentHash == r.strHash;
         r.strChainOf = r.strChain;

@@ -15,6 +15,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -110,18 +111,25 @@ struct _recPlace {
     long long nSequence = 0;
 };
 
+// The SHA-256 of a filed sheet's bytes, 64 hex digits: a line written with
+// its sheet filed holds it ("sheetSha256"), so a sheet whose body was
+// changed while its keywords were kept no longer matches its line.
+std::string recSheetSha256(std::string_view pdf);
+
 // A content line closed by its chain: its hash, the filed copy's name
-// strSheet, where given its place, and the chain from strBefore (what the
-// line before it left, "" for a first), ending in "\n".
+// strSheet and, where given, the SHA-256 of its bytes and its place, and the
+// chain from strBefore (what the line before it left, "" for a first),
+// ending in "\n".
 std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
-                           const _recPlace& place = {});
+                           const _recPlace& place = {}, const std::string& strSheetSha256 = "");
 
 // Appends a content line to the record in the folder fdDir (created 0600,
 // never through a link), closed by its chain with the filed copy's name
-// strSheet: one write, then fsync. A write cut short is taken back, so the
-// next line starts on a line of its own. Returns "" or the reason it failed
-// (logged as well).
-std::string recAppend(int fdDir, const std::string& strLine, const std::string& strSheet);
+// strSheet (and the SHA-256 of its bytes, where given): one write, then
+// fsync. A write cut short is taken back, so the next line starts on a line
+// of its own. Returns "" or the reason it failed (logged as well).
+std::string recAppend(int fdDir, const std::string& strLine, const std::string& strSheet,
+                      const std::string& strSheetSha256 = "");
 
 // One line of the record as read: its number from 1, and either its entry
 // or why it is none (a last line cut short is bTorn). A line an older Zarv
@@ -134,6 +142,7 @@ struct _recRead {
     bool bChained = false;
     bool bHashMatches = false; // the content is the one its hash was taken of
     std::string strHash, strSheet, strChain;
+    std::string strSheetSha256; // the filed sheet's SHA-256, where the line holds it
     _recPlace place;            // where the line says it was written, if it says
     std::string strChainOf;     // what the next line's chain continues from
     std::string strContentHash; // the hash of its content, as computed
@@ -151,9 +160,10 @@ std::vector<_recRead> recReadText(const std::string& strText);
 
 // The chain a line continues from the one before, whose chain (or, for a
 // line without one, whose own hash) is strBefore ("" for the first line);
-// a line's place, where it has one, is chained with it.
+// a line's place and its sheet's SHA-256, where it has them, are chained
+// with it.
 std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet,
-                     const _recPlace& place = {});
+                     const _recPlace& place = {}, const std::string& strSheetSha256 = "");
 
 // A figure as the record writes it, reading back to the same double.
 std::string recNumberText(double n);

@@ -146,7 +146,7 @@ void fileSheet(void)
     std::string strFilingError =
         filFileCopy(strPdf, filSheetName(valGetText(VAL_REGISTRATION), m_prn.tPrinted), &strFiled);
     const _recEntry entry = shtRecordEntry(flight, m_prn.people, m_prn.tPrinted);
-    if (const std::string strLineError = filRecordLine(recLine(entry), strFiled); !strLineError.empty())
+    if (const std::string strLineError = filRecordLine(recLine(entry), strFiled, strPdf); !strLineError.empty())
         strFilingError += (strFilingError.empty() ? "" : "; and ") + strLineError;
     if (m_prn.pfuncFilingListener)
         m_prn.pfuncFilingListener(strFilingError.empty() ? nullptr : strFilingError.c_str());

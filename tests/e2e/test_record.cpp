@@ -125,7 +125,7 @@ TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
             std::string strFiled;
             ASSERT_EQ(filFileCopy(strPdf, "G-ZARV 2001-0" + std::to_string(nSheet) + "-01 1000", &strFiled), "");
             EXPECT_NE(strFiled.find(" " + ids.back() + " "), std::string::npos) << strFiled;
-            ASSERT_EQ(filRecordLine(recLine(e), strFiled), "");
+            ASSERT_EQ(filRecordLine(recLine(e), strFiled, strPdf), "");
         }
         names.emplace_back();
         for (const std::string& str : zt::listDir(strShared))
