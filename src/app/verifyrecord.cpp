@@ -9,6 +9,7 @@
 #include "model/words.h"
 #include "store/filing.h"
 #include "store/legs.h"
+#include "store/params.h"
 #include "store/record.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -97,10 +98,12 @@ std::vector<std::string> filedSheets(int fdDir, bool bEvery = false)
 }
 
 // The hash of the record's line that a filed sheet's PDF names in its
-// keywords ("" for a sheet an older Zarv filed, or no such file): read in
-// pieces, never through a link or from anything but a plain file.
-std::string sheetHash(int fdDir, const std::string& strName)
+// keywords ("" for a sheet an older Zarv filed, or no such file), and
+// *pstrSha256 the SHA-256 of all its bytes ("" where it cannot be read):
+// read in pieces, never through a link or from anything but a plain file.
+std::string sheetHash(int fdDir, const std::string& strName, std::string* pstrSha256)
 {
+    pstrSha256->clear();
     const int fd = openat(fdDir, strName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
     if (fd < 0)
@@ -112,9 +115,15 @@ std::string sheetHash(int fdDir, const std::string& strName)
     const std::string strMark = std::string("/Keywords (") + REC_PDF_KEYWORD;
     constexpr size_t HASH_DIGITS = 64;
     std::string strWindow, strHash;
+    g_autoptr(GChecksum) pSum = g_checksum_new(G_CHECKSUM_SHA256);
     char buf[65536];
     ssize_t n;
-    while (strHash.empty() && (n = read(fd, buf, sizeof buf)) > 0) {
+    while ((n = read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n < 0)
+            continue;
+        g_checksum_update(pSum, reinterpret_cast<const guchar*>(buf), n);
+        if (!strHash.empty())
+            continue;
         strWindow.append(buf, static_cast<size_t>(n));
         if (const size_t nAt = strWindow.find(strMark);
             nAt != std::string::npos && strWindow.size() >= nAt + strMark.size() + HASH_DIGITS)
@@ -122,6 +131,8 @@ std::string sheetHash(int fdDir, const std::string& strName)
         else if (nAt == std::string::npos && strWindow.size() > strMark.size() + HASH_DIGITS)
             strWindow.erase(0, strWindow.size() - strMark.size() - HASH_DIGITS);
     }
+    if (n == 0)
+        *pstrSha256 = g_checksum_get_string(pSum);
     close(fd);
     return strHash;
 }
@@ -205,14 +216,27 @@ std::vector<std::string> recomputed(const _recRead& r)
     return diffs;
 }
 
+// A chained line's filed sheet: its name, where the line is and its time,
+// the hash of the line's content the sheet carries (as it is now, and as
+// the line says it was written) and, where the line keeps it, the sheet's
+// SHA-256; whether the line already differs, and whether its sheet is there.
+struct _wbLineSheet {
+    std::string strSheet, strWhere, strTime, strHash, strWrittenHash, strSha256;
+    bool bDiffers = false, bFound = false;
+};
+
 // What the lines read so far said: how many sheets, how many differ, the
 // chain so far, and the filed sheets the lines account for.
 struct _wbRecordTally {
     int nSheets = 0, nDiffer = 0;
     std::string strChainOf; // what the next line continues from
     bool bChainStarted = false;
-    bool bCheckChain = true;                  // false where the line before it is not there
-    std::map<std::string, int> named;         // the filed sheets' names the lines give, or imply
+    bool bCheckChain = true;              // false where the line before it is not there
+    std::map<std::string, int> named;     // the filed sheets' names lines without a chain imply
+    std::vector<_wbLineSheet> lineSheets; // the sheets chained lines name
+    // The chain each record leaves, by its machine ("local" for
+    // Record.jsonl) and its sequence (its line's number there).
+    std::map<std::string, std::map<long long, std::string>> checked;
     std::map<std::string, int> contents;      // the hashes of the lines' contents
     std::map<std::string, std::string> times; // the time of each line, by its content's hash
 };
@@ -243,8 +267,6 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
         if (pt->bCheckChain && r.strChain != recChain(pt->strChainOf, r.strHash, r.strSheet, r.place, r.strSheetSha256))
             diffs.push_back("the chain is broken: a line before it was changed, removed or moved, or this one");
         pt->bChainStarted = true;
-        if (!r.strSheet.empty())
-            pt->named[sheetStem(r.strSheet)]++;
     } else {
         if (pt->bChainStarted)
             diffs.push_back("no chain, after lines with one: written outside Zarv, or its chain removed");
@@ -257,6 +279,10 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
             pt->named[filSheetName(r.entry.strRegistration, g_date_time_to_unix(pdt))]++;
     }
     pt->strChainOf = r.strChainOf;
+    // A line with no sheet filed ("") had none kept: the pilot was told.
+    if (r.bChained && !r.strSheet.empty())
+        pt->lineSheets.push_back(
+            {r.strSheet, strWhere, r.entry.strTime, r.strContentHash, r.strHash, r.strSheetSha256, !diffs.empty()});
     for (const std::string& str : diffs)
         g_print("%s, %s: %s\n", strWhere.c_str(), r.entry.strTime.c_str(), str.c_str());
     pt->nDiffer += diffs.empty() ? 0 : 1;
@@ -264,32 +290,174 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
 
 // Every sheet filed has its line: one deleted or changed, or the record
 // emptied or cut, leaves a sheet without. A sheet names its line's hash;
-// one an older Zarv filed names none, and is matched by its name. Prints
-// each sheet without a line; returns how many. *pHashes, where given, has
-// the hash each names.
-int wbCountUnlined(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt,
-                   std::map<std::string, std::string>* pHashes = nullptr)
+// one an older Zarv filed names none, and is matched by its name to a line
+// without a chain. A sheet a chained line names must carry that line's
+// hash and, where the line keeps it, its bytes' SHA-256; and it must be
+// there, unless its line is older than nKeepMonths months (then it is in
+// *pRemoved, with the line's time). Prints each sheet without a line, each
+// not the one filed and each missing, which its line counts as not
+// matching; returns how many are without a line. *pHashes has the hash
+// each sheet names.
+int wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt, int nKeepMonths,
+                  std::map<std::string, std::string>* pHashes,
+                  std::vector<std::pair<std::string, std::string>>* pRemoved)
 {
-    int nUnlined = 0;
+    std::map<std::string, std::vector<_wbLineSheet*>> byName;
+    for (_wbLineSheet& l : pt->lineSheets)
+        byName[l.strSheet].push_back(&l);
+    const auto differs = [pt](_wbLineSheet* pl) {
+        pt->nDiffer += pl->bDiffers ? 0 : 1;
+        pl->bDiffers = true;
+    };
+    // The sheets lines name first, so that another with the same content
+    // never takes their lines.
+    std::vector<std::string> others;
     for (const std::string& strSheet : sheets) {
-        const std::string strHash = sheetHash(fdDir, strSheet);
-        if (pHashes)
-            (*pHashes)[strSheet] = strHash;
+        std::string strSha256;
+        const std::string strHash = sheetHash(fdDir, strSheet, &strSha256);
+        (*pHashes)[strSheet] = strHash;
+        const auto it = byName.find(strSheet);
+        bool bOther = it == byName.end();
+        for (_wbLineSheet* pl : bOther ? std::vector<_wbLineSheet*>{} : it->second) {
+            pl->bFound = true;
+            const bool bBytes = pl->strSha256.empty() || strSha256 == pl->strSha256;
+            if (bBytes && strHash == pl->strHash)
+                pt->contents[strHash]--;
+            else if (bBytes && strHash == pl->strWrittenHash)
+                bOther = true; // its line was changed since, which it says: the sheet has no line
+            else {
+                g_print("%s: its content is not the sheet filed with its line (%s)\n", strSheet.c_str(),
+                        pl->strWhere.c_str());
+                differs(pl);
+            }
+        }
+        if (bOther)
+            others.push_back(strSheet);
+    }
+    int nUnlined = 0;
+    for (const std::string& strSheet : others) {
+        const std::string strHash = (*pHashes)[strSheet];
         const bool bLined = !strHash.empty() ? pt->contents[strHash]-- > 0 : pt->named[sheetStem(strSheet)]-- > 0;
         if (!bLined) {
             g_print("%s: filed, with no line in the record\n", strSheet.c_str());
             nUnlined++;
         }
     }
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, time(nullptr));
+    for (_wbLineSheet& l : pt->lineSheets)
+        if (l.bFound)
+            continue;
+        else if (synOlderThan(l.strTime, today, nKeepMonths))
+            pRemoved->emplace_back(l.strSheet, l.strTime);
+        else {
+            g_print("%s: its filed sheet %s is missing\n", l.strWhere.c_str(), l.strSheet.c_str());
+            differs(&l);
+        }
     return nUnlined;
+}
+
+// "older than 3 months, may be removed: NAME" for each, by name; one
+// already removed (*pRemoved) says so.
+void wbPrintOlder(std::vector<std::pair<std::string, std::string>> times, const std::vector<std::string>& removed,
+                  int nKeepMonths)
+{
+    std::sort(times.begin(), times.end());
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, time(nullptr));
+    for (const auto& [strName, strTime] : times)
+        if (synOlderThan(strTime, today, nKeepMonths))
+            g_print("older than %d month%s, may be removed: %s%s\n", nKeepMonths, nKeepMonths == 1 ? "" : "s",
+                    strName.c_str(),
+                    std::find(removed.begin(), removed.end(), strName) != removed.end() ? " (already removed)" : "");
+}
+
+// The office's memory of what it checked, a key file in the etc directory:
+// a group for each machine ("local" for Record.jsonl), with the highest
+// record checked (for Record.jsonl its number of lines), the chain its line
+// left and the day.
+constexpr const char* CHECK_FILE = "Record check.conf";
+constexpr const char* CHECK_LOCAL = "local";
+constexpr size_t CHECK_MOST = 1 << 20;
+
+// Each record of Record.jsonl read: the chain its line leaves, by its
+// number (a last line cut short is none yet).
+void wbCheckPlainLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool bTorn)
+{
+    const _recRead r = recReadLine(strLine, nLine, bTorn);
+    wbCheckRecordLine(pt, r, "line " + std::to_string(nLine));
+    if (!bTorn)
+        pt->checked[CHECK_LOCAL][nLine] = r.strChainOf;
+}
+
+// What the last check remembered against what is here: each machine's
+// records it checked that are gone (fewer than then, or the last it checked
+// not the same), printed; then what is here is remembered, written whole.
+// Returns how many records are gone.
+int wbRememberChecked(const std::map<std::string, std::map<long long, std::string>>& checked)
+{
+    const std::string strPath = wbFileSpec(CHECK_FILE);
+    std::string strData;
+    uid_t nOwner = 0;
+    g_autoptr(GError) pErr = nullptr;
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    const bool bKept = prmReadFile(strPath, &strData, &pErr, &nOwner, CHECK_MOST);
+    if (bKept && (nOwner != geteuid() ||
+                  !g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr)))
+        g_printerr("zarv: %s is not what this check wrote: what was checked before is not compared\n", strPath.c_str());
+    else if (!bKept && !g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT))
+        g_printerr("zarv: %s cannot be read: %s: what was checked before is not compared\n", strPath.c_str(),
+                   pErr->message);
+    int nGone = 0;
+    g_auto(GStrv) groups = g_key_file_get_groups(pkf, nullptr);
+    for (gchar** pp = groups; *pp; pp++) {
+        const long long nWas = g_key_file_get_int64(pkf, *pp, "Sequence", nullptr);
+        g_autofree gchar* pszChain = g_key_file_get_string(pkf, *pp, "Chain", nullptr);
+        g_autofree gchar* pszDay = g_key_file_get_string(pkf, *pp, "Checked", nullptr);
+        const auto it = checked.find(*pp);
+        const long long nNow = it == checked.end() || it->second.empty() ? 0 : it->second.rbegin()->first;
+        const bool bLocal = strcmp(*pp, CHECK_LOCAL) == 0;
+        const std::string strWhat = bLocal ? "line" : "record";
+        const std::string strWho = bLocal ? std::string(REC_FILE_NAME) : "machine " + std::string(*pp);
+        const std::string strWhen = std::string(", checked on ") + (pszDay ? pszDay : "?");
+        if (nNow < nWas) {
+            const std::string strWhich =
+                nNow + 1 == nWas ? strWhat + " " + std::to_string(nWas)
+                                 : strWhat + "s " + std::to_string(nNow + 1) + " to " + std::to_string(nWas);
+            g_print("%s: %s%s, %s gone\n", strWho.c_str(), strWhich.c_str(), strWhen.c_str(),
+                    nNow + 1 == nWas ? "is" : "are");
+            nGone += static_cast<int>(nWas - nNow);
+        } else if (nWas > 0 && it->second.count(nWas) && it->second.at(nWas) != (pszChain ? pszChain : "")) {
+            g_print("%s: %s %lld%s, is gone: the one there now has another chain\n", strWho.c_str(), strWhat.c_str(),
+                    nWas, strWhen.c_str());
+            nGone++;
+        }
+    }
+    g_autoptr(GKeyFile) pkfNow = g_key_file_new();
+    g_autoptr(GDateTime) pdt = g_date_time_new_now_local();
+    g_autofree gchar* pszToday = g_date_time_format(pdt, "%Y-%m-%d");
+    for (const auto& [strMachine, chains] : checked)
+        if (!chains.empty()) {
+            g_key_file_set_int64(pkfNow, strMachine.c_str(), "Sequence", chains.rbegin()->first);
+            g_key_file_set_string(pkfNow, strMachine.c_str(), "Chain", chains.rbegin()->second.c_str());
+            g_key_file_set_string(pkfNow, strMachine.c_str(), "Checked", pszToday);
+        }
+    gsize nLength = 0;
+    g_autofree gchar* pszData = g_key_file_to_data(pkfNow, &nLength, nullptr);
+    if (bKept || nLength > 0)
+        if (const int nErr = prmReplaceFile(strPath, std::string_view(pszData, nLength), 0600))
+            g_printerr("zarv: what was checked could not be kept in %s: %s\n", strPath.c_str(), g_strerror(nErr));
+    return nGone;
 }
 
 // The last line: how many sheets, and how many do not match; in a shared
 // folder also the record files missing and the conflict copies.
-void wbPrintRecordSummary(int nSheets, int nDiffer, int nUnlined, int nMissing = 0, int nConflicts = 0)
+void wbPrintRecordSummary(int nSheets, int nDiffer, int nUnlined, int nGone, int nMissing = 0, int nConflicts = 0)
 {
     std::string str = std::to_string(nSheets) + (nSheets == 1 ? " sheet" : " sheets");
-    if (nDiffer == 0 && nUnlined == 0 && nMissing == 0 && nConflicts == 0)
+    if (nDiffer == 0 && nUnlined == 0 && nGone == 0 && nMissing == 0 && nConflicts == 0)
         str += ", all match";
     else
         str += ", " + std::to_string(nDiffer) + (nDiffer == 1 ? " does" : " do") + " not match";
@@ -299,6 +467,8 @@ void wbPrintRecordSummary(int nSheets, int nDiffer, int nUnlined, int nMissing =
         str += ", " + std::to_string(nMissing) + (nMissing == 1 ? " record file" : " record files") + " missing";
     if (nConflicts)
         str += ", " + std::to_string(nConflicts) + (nConflicts == 1 ? " conflict copy" : " conflict copies");
+    if (nGone)
+        str += ", " + std::to_string(nGone) + (nGone == 1 ? " checked record" : " checked records") + " gone";
     g_print("%s\n", str.c_str());
 }
 
@@ -383,6 +553,7 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, _wbRecordTally* pt
             wbCheckRecordLine(pt, r, f.strName);
             if (r.strError.empty())
                 pTimes->emplace_back(f.strName, r.entry.strTime);
+            pt->checked[f.strMachine][f.nSequence] = r.strChainOf;
         }
 }
 
@@ -403,11 +574,10 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     if (files.bPlainRecord) {
         const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         struct stat st;
-        const bool bRead =
-            fd >= 0 && ownOnly(fd, &st) && S_ISREG(st.st_mode) &&
-            eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
-                wbCheckRecordLine(&tally, recReadLine(strLine, nLine, bTorn), "line " + std::to_string(nLine));
-            });
+        const bool bRead = fd >= 0 && ownOnly(fd, &st) && S_ISREG(st.st_mode) &&
+                           eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
+                               wbCheckPlainLine(&tally, strLine, nLine, bTorn);
+                           });
         if (fd >= 0)
             close(fd);
         if (!bRead) {
@@ -422,11 +592,13 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     wbCheckRecordFiles(fdDir, order, &tally, &times);
     tally.nDiffer += order.nTwice;
     std::map<std::string, std::string> hashes;
-    const int nUnlined = wbCountUnlined(fdDir, files.sheets, &tally, &hashes);
+    std::vector<std::pair<std::string, std::string>> removed; // sheets gone past the months kept
+    const int nUnlined = wbCheckSheets(fdDir, files.sheets, &tally, nKeepMonths, &hashes, &removed);
     for (const std::string& str : order.notes)
         g_print("%s\n", str.c_str());
+    const int nGone = wbRememberChecked(tally.checked);
     const int nConflicts = static_cast<int>(files.conflicts.size());
-    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, order.nMissing, nConflicts);
+    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, order.nMissing, nConflicts);
 
     // What may be removed: a sheet by its line's time, else by when it was
     // written; nothing is removed here.
@@ -441,15 +613,23 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
             times.emplace_back(strSheet, pszDay ? pszDay : "");
         }
     }
-    std::sort(times.begin(), times.end());
-    GDate today;
-    g_date_clear(&today, 1);
-    g_date_set_time_t(&today, time(nullptr));
-    for (const auto& [strName, strTime] : times)
-        if (synOlderThan(strTime, today, nKeepMonths))
-            g_print("older than %d month%s, may be removed: %s\n", nKeepMonths, nKeepMonths == 1 ? "" : "s",
-                    strName.c_str());
-    return tally.nDiffer || nUnlined || order.nMissing || nConflicts ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
+    std::vector<std::string> removedNames;
+    for (const auto& [strSheet, strTime] : removed)
+        times.emplace_back(strSheet, strTime), removedNames.push_back(strSheet);
+    wbPrintOlder(times, removedNames, nKeepMonths);
+    return tally.nDiffer || nUnlined || nGone || order.nMissing || nConflicts ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
+}
+
+// No folder, or no record and no sheet in it: nothing filed, unless what
+// the last check remembered is gone.
+int wbNoneFiled(void)
+{
+    const int nGone = wbRememberChecked({});
+    if (nGone == 0)
+        g_print("0 sheets, none filed\n");
+    else
+        wbPrintRecordSummary(0, 0, 0, nGone);
+    return nGone ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }
 
 } // namespace
@@ -470,10 +650,8 @@ int wbVerifyRecord(const char* pszEtcDir)
     // plain file (a pipe that would never end) is refused by name.
     struct stat st;
     const int fdDir = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fdDir < 0 && errno == ENOENT) {
-        g_print("0 sheets, none filed\n");
-        return EXIT_ALL_MATCH;
-    }
+    if (fdDir < 0 && errno == ENOENT)
+        return wbNoneFiled();
     if (fdDir < 0 || !ownOnly(fdDir, &st)) {
         g_printerr("zarv: %s is not a folder of your own that only you may change%s\n", strFolder.c_str(),
                    fdDir < 0 && (errno == ELOOP || errno == ENOTDIR) ? ": it is a link or a file" : "");
@@ -490,8 +668,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT && sheets.empty()) {
         close(fdDir);
-        g_print("0 sheets, none filed\n");
-        return EXIT_ALL_MATCH;
+        return wbNoneFiled();
     }
     if (fd < 0 || !ownOnly(fd, &st) || !S_ISREG(st.st_mode)) {
         const int nErr = fd < 0 ? errno : 0;
@@ -508,7 +685,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     }
     _wbRecordTally tally;
     const bool bRead = eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
-        wbCheckRecordLine(&tally, recReadLine(strLine, nLine, bTorn), "line " + std::to_string(nLine));
+        wbCheckPlainLine(&tally, strLine, nLine, bTorn);
     });
     close(fd);
     if (!bRead) {
@@ -516,8 +693,16 @@ int wbVerifyRecord(const char* pszEtcDir)
         g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(), g_strerror(errno));
         return EXIT_UNREADABLE;
     }
-    const int nUnlined = wbCountUnlined(fdDir, sheets, &tally);
+    std::map<std::string, std::string> hashes;
+    std::vector<std::pair<std::string, std::string>> removed;
+    const int nUnlined = wbCheckSheets(fdDir, sheets, &tally, shared.nKeepMonths, &hashes, &removed);
     close(fdDir);
-    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined);
-    return tally.nDiffer || nUnlined ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
+    const int nGone = wbRememberChecked(tally.checked);
+    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone);
+    // Only the sheets already gone: a folder of one machine's is not pruned.
+    std::vector<std::string> removedNames;
+    for (const auto& [strSheet, strTime] : removed)
+        removedNames.push_back(strSheet);
+    wbPrintOlder(removed, removedNames, shared.nKeepMonths);
+    return tally.nDiffer || nUnlined || nGone ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <glib/gstdio.h>
 
@@ -62,13 +63,17 @@ TEST_F(Record, ASheetPrintedToFileIsVerifiedUntilAFigureOfItChanges)
         }
     EXPECT_EQ(nSheets, 1);
 
-    // The etc directory Zarv would use from bin/, and nothing written there.
-    const std::vector<std::string> files = zt::listDir(path("etc"));
+    // The etc directory Zarv would use from bin/, and nothing written there
+    // but what the check remembers.
+    std::vector<std::string> files = zt::listDir(path("etc"));
     const std::string strLog = zt::readFile(path("etc/Zarv.log"));
     std::string strOut;
     EXPECT_EQ(verifyRecord(path("bin"), nullptr, &strOut), 0) << strOut;
     EXPECT_EQ(strOut, "1 sheet, all match\n");
+    files.push_back("Record check.conf");
+    std::sort(files.begin(), files.end());
     EXPECT_EQ(zt::listDir(path("etc")), files);
+    EXPECT_NE(zt::readFile(path("etc/Record check.conf")).find("[local]\nSequence=1\n"), std::string::npos);
     EXPECT_EQ(zt::readFile(path("etc/Zarv.log")), strLog);
 
     // The take-off weight changed by a hair is found, on its line.
@@ -89,32 +94,50 @@ TEST_F(Record, ASheetPrintedToFileIsVerifiedUntilAFigureOfItChanges)
     EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
     EXPECT_NE(strOut.find(": fingerprint: recorded v2:00000000 recomputed " + fingerprint[1] + "\n"), std::string::npos)
         << strOut;
+
+    // Its sheet's body changed, then the sheet removed.
+    zt::writeFile(strRecord, strLine);
+    const std::string strSheet = zt::reSearch(strLine, "\"sheet\":\"([^\"]+)\"").at(1);
+    const std::string strPdf = path("etc/Load sheets/") + strSheet;
+    zt::writeFile(strPdf, zt::readFile(strPdf) + "%");
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
+    EXPECT_NE(strOut.find(strSheet + ": its content is not the sheet filed with its line"), std::string::npos)
+        << strOut;
+    ASSERT_EQ(g_unlink(strPdf.c_str()), 0);
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
+    EXPECT_EQ(strOut, "line 1: its filed sheet " + strSheet + " is missing\n1 sheet, 1 does not match\n");
 }
 
 // Two machines (two etc directories) filing into one shared folder, as the
 // window files a sheet: a record file removed between two of one machine's
-// is named as missing, and a sync tool's conflict copy is named and not used.
+// is named as missing, and a sync tool's conflict copy is named and not used;
+// a sheet forged, changed or removed is found, and a machine's last records
+// removed after the office checked them.
 TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
 {
     const std::string strShared = path("shared");
     const std::string strLocale = setlocale(LC_ALL, nullptr);
     setlocale(LC_ALL, "");
     std::vector<std::string> ids;
-    std::vector<std::vector<std::string>> names; // each machine's record files, in order
+    std::vector<std::vector<std::string>> names, sheets; // each machine's record files and sheets, in order
     for (const char* pszEtc : {"etc", "etc2"}) {
         g_mkdir(path(pszEtc).c_str(), 0700);
         zt::writeFile(path(pszEtc) + "/Zarv.conf", "[School]\nSheets=" + strShared + "\nKeepMonths=3\n");
         prmReset();
         wbSetEtcDir(path(pszEtc));
         ids.push_back(filMachineId());
-        for (int nSheet = 1; nSheet <= 3; nSheet++) {
+        sheets.emplace_back();
+        // The second's last two are of today.
+        const int nSheets = ids.size() == 1 ? 3 : 5;
+        for (int nSheet = 1; nSheet <= nSheets; nSheet++) {
             _wbSetup setup = calcWithFixedArms({});
             setup.nBasicWeight = 400, setup.nBasicLongArm = 2700;
             const _wbLoadState load = {80, 0, 20.0 * nSheet, BALLAST_NONE, 0, FALSE, {}};
             const _wbFlight flight = pwbCalcWB(setup, load);
             _recEntry e;
             // Long past, so whatever today is it is older than the months kept.
-            e.strTime = "2001-0" + std::to_string(nSheet) + "-01T10:00:00+00:00";
+            e.strTime =
+                nSheet <= 3 ? "2001-0" + std::to_string(nSheet) + "-01T10:00:00+00:00" : recTimeText(time(nullptr));
             e.strVersion = "1.0.0", e.strRegistration = "G-ZARV";
             e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
                                               PRM_FINGERPRINT_VERSION, setup);
@@ -126,30 +149,44 @@ TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
             ASSERT_EQ(filFileCopy(strPdf, "G-ZARV 2001-0" + std::to_string(nSheet) + "-01 1000", &strFiled), "");
             EXPECT_NE(strFiled.find(" " + ids.back() + " "), std::string::npos) << strFiled;
             ASSERT_EQ(filRecordLine(recLine(e), strFiled, strPdf), "");
+            sheets.back().push_back(strShared + "/" + strFiled);
         }
         names.emplace_back();
         for (const std::string& str : zt::listDir(strShared))
             if (str.find(ids.back()) != std::string::npos && g_str_has_suffix(str.c_str(), ".jsonl"))
                 names.back().push_back(str);
-        ASSERT_EQ(names.back().size(), 3u);
+        ASSERT_EQ(names.back().size(), static_cast<size_t>(nSheets));
     }
     setlocale(LC_ALL, strLocale.c_str());
     prmReset();
     ASSERT_NE(ids[0], ids[1]);
     std::string strOut;
     EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 0) << strOut;
-    EXPECT_NE(strOut.find("6 sheets, all match\n"), std::string::npos) << strOut;
+    EXPECT_NE(strOut.find("8 sheets, all match\n"), std::string::npos) << strOut;
 
     ASSERT_EQ(g_unlink((strShared + "/" + names[0][1]).c_str()), 0);
+    zt::writeFile(sheets[0][0], "%PDF-1.5\nforged\n");
+    zt::writeFile(sheets[0][2], zt::readFile(sheets[0][2]) + "%");
+    // Removed: an old sheet, as the school may; one of today; the last
+    // record with its sheet.
+    for (const std::string& str : {sheets[1][0], sheets[1][3], sheets[1][4], strShared + "/" + names[1][4]})
+        ASSERT_EQ(g_unlink(str.c_str()), 0) << str;
     const std::string strConflict =
         names[1][0].substr(0, names[1][0].size() - 6) + ".sync-conflict-20010102-101500-ABCDEFG.jsonl";
     zt::writeFile(strShared + "/" + strConflict, zt::readFile(strShared + "/" + names[1][0]));
-    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc2").c_str(), &strOut), 1) << strOut;
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
+    const auto base = [](const std::string& str) { return str.substr(str.rfind('/') + 1); };
     for (const std::string& str :
          {"machine " + ids[0] + ": record 2 is missing (between " + names[0][0] + " and " + names[0][2] + ")\n",
           strConflict + ": a sync tool's conflict copy, never used as a record",
-          std::string("5 sheets, 0 do not match, 1 filed without a line, 1 record file missing, 1 conflict copy\n"),
-          "older than 3 months, may be removed: " + names[1][2] + "\n"})
+          base(sheets[0][0]) + ": its content is not the sheet filed with its line (" + names[0][0] + ")\n",
+          base(sheets[0][2]) + ": its content is not the sheet filed with its line (" + names[0][2] + ")\n",
+          names[1][3] + ": its filed sheet " + base(sheets[1][3]) + " is missing\n",
+          "machine " + ids[1] + ": record 5, checked on ",
+          std::string("6 sheets, 3 do not match, 1 filed without a line, 1 record file missing, 1 conflict copy, 1 "
+                      "checked record gone\n"),
+          "older than 3 months, may be removed: " + names[1][2] + "\n",
+          "older than 3 months, may be removed: " + base(sheets[1][0]) + " (already removed)\n"})
         EXPECT_NE(strOut.find(str), std::string::npos) << str << " in:\n" << strOut;
 }
 

@@ -87,7 +87,9 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     // A crash in the middle of a write, then the next sheet's line.
     const std::string strPath = dir / REC_FILE_NAME;
     zt::writeFile(strPath, zt::readFile(strPath) + recLine(e).substr(0, 40));
-    EXPECT_EQ(recAppend(fdDir, recLine(e), "x"), "");
+    // With its sheet's digest, as a line is written with its sheet filed.
+    const std::string strSha256 = recSheetSha256("%PDF-1.5 x");
+    EXPECT_EQ(recAppend(fdDir, recLine(e), "x", strSha256), "");
     zt::writeFile(strPath, zt::readFile(strPath) + recLine(e).substr(0, 40));
     close(fdDir);
 
@@ -139,8 +141,10 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
                                        recContentHash(recLine(want)),
                                        r.nLine == 1   ? "G-ZARV 2026-12-08 2310.pdf"
                                        : r.nLine == 2 ? ""
-                                                      : "x"))
+                                                      : "x",
+                                       {}, r.nLine == 4 ? strSha256 : ""))
             << r.nLine;
+        EXPECT_EQ(r.strSheetSha256, r.nLine == 4 ? strSha256 : "") << r.nLine;
     }
 }
 
@@ -154,6 +158,10 @@ TEST(Record, EveryTamperingIsFound)
             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), pszPattern, pszWith));
         };
     };
+    // A filed sheet's path, beside the record.
+    const auto sheet = [](const std::string& strFile, int nDay) {
+        return strFile.substr(0, strFile.rfind('/')) + "/G-ZARV 2026-12-0" + std::to_string(nDay) + " 1000.pdf";
+    };
     const struct {
         const char* pszName;
         std::function<void(const std::string& strFile)> tamper;
@@ -161,6 +169,20 @@ TEST(Record, EveryTamperingIsFound)
         const char* pszSays;
     } cases[] = {
         {"nothing", [](const std::string&) {}, 0, "3 sheets, all match\n"},
+        {"a sheet replaced by one without keywords",
+         [&](const std::string& strFile) { zt::writeFile(sheet(strFile, 2), "%PDF-1.5\nforged\n"); }, 1,
+         "G-ZARV 2026-12-02 1000.pdf: its content is not the sheet filed with its line (line 2)\n"},
+        {"a sheet's body changed, its keywords kept",
+         [&](const std::string& strFile) { zt::writeFile(sheet(strFile, 3), zt::readFile(sheet(strFile, 3)) + "q"); },
+         1, "G-ZARV 2026-12-03 1000.pdf: its content is not the sheet filed with its line"},
+        {"the last line removed after a check",
+         [&](const std::string& strFile) {
+             testing::internal::CaptureStdout();
+             EXPECT_EQ(wbVerifyRecord(strFile.substr(0, strFile.rfind("/Load sheets")).c_str()), 0);
+             testing::internal::GetCapturedStdout();
+             edit("[^\n]*\n\\z", "")(strFile);
+         },
+         1, "Record.jsonl: line 3, checked on "},
         {"the last line changed and its end removed", edit("\"lSeat\":80([,}][^\n]*)\n\\z", "\"lSeat\":95\\1"), 1,
          "G-ZARV 2026-12-03 1000.pdf: filed, with no line in the record"},
         {"a middle line deleted", edit("\\A([^\n]*\n)[^\n]*\n", "\\1"), 1, "the chain is broken"},
@@ -222,9 +244,10 @@ TEST(Record, EveryTamperingIsFound)
             e.load = load;
             e.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, setup));
             const std::string strSheet = "G-ZARV 2026-12-0" + std::to_string(nDay) + " 1000.pdf";
-            zt::writeFile(strFolder + "/" + strSheet,
-                          "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n");
-            ASSERT_EQ(recAppend(fdDir, recLine(e), strSheet), "");
+            const std::string strPdf =
+                "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n";
+            zt::writeFile(strFolder + "/" + strSheet, strPdf);
+            ASSERT_EQ(recAppend(fdDir, recLine(e), strSheet, recSheetSha256(strPdf)), "");
         }
         close(fdDir);
         c.tamper(strFolder + "/" + REC_FILE_NAME);
