@@ -1,8 +1,9 @@
 // Checking the record of load sheets against the calculation: each line's
 // inputs go into the state the pages work on, and the same calculation and
 // judgement as theirs say what the sheet should have said; the chain of the
-// lines, and a line for every sheet filed beside them, say that none was
-// changed, removed or moved.
+// lines, a line for every sheet filed beside them and every line's sheet
+// there as filed, say that none was changed, removed or moved; and what the
+// last check remembered, that none of the last was removed.
 #include "app/verifyrecord.h"
 
 #include "model/synced.h"

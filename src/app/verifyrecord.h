@@ -5,7 +5,9 @@
 // Reads "<etc dir>/Load sheets/Record.jsonl" (the etc directory pszEtcDir,
 // or the working directory's where null), recomputes every sheet through
 // the pages' own calculation and judgement, and prints each figure that no
-// longer matches, then a summary. Needs no display and writes nothing.
-// Returns 0 when every sheet matches, 1 when any does not, 2 when the
-// record cannot be read.
+// longer matches, each filed sheet missing or not the one its line filed,
+// and each record checked by the last run and gone since, then a summary.
+// Needs no display, and writes only what it checked, to "<etc
+// dir>/Record check.conf". Returns 0 when every sheet matches, 1 when any
+// does not, 2 when the record cannot be read.
 int wbVerifyRecord(const char* pszEtcDir);
