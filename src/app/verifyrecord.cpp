@@ -237,7 +237,9 @@ struct _wbRecordTally {
     std::vector<_wbLineSheet> lineSheets; // the sheets chained lines name
     // The chain each record leaves, by its machine ("local" for
     // Record.jsonl) and its sequence (its line's number there).
-    std::map<std::string, std::map<long long, std::string>> checked;
+    // Each machine's records checked ("local" for Record.jsonl): the chain
+    // each line leaves and its time, by its number.
+    std::map<std::string, std::map<long long, std::pair<std::string, std::string>>> checked;
     std::map<std::string, int> contents;      // the hashes of the lines' contents
     std::map<std::string, std::string> times; // the time of each line, by its content's hash
 };
@@ -390,14 +392,17 @@ void wbCheckPlainLine(_wbRecordTally* pt, const std::string& strLine, int nLine,
     const _recRead r = recReadLine(strLine, nLine, bTorn);
     wbCheckRecordLine(pt, r, "line " + std::to_string(nLine));
     if (!bTorn)
-        pt->checked[CHECK_LOCAL][nLine] = r.strChainOf;
+        pt->checked[CHECK_LOCAL][nLine] = {r.strChainOf, r.entry.strTime};
 }
 
 // What the last check remembered against what is here: each machine's
 // records it checked that are gone (fewer than then, or the last it checked
-// not the same), printed; then what is here is remembered, written whole.
-// Returns how many records are gone.
-int wbRememberChecked(const std::map<std::string, std::map<long long, std::string>>& checked)
+// not the same), printed; then what is here is remembered, written whole. A
+// loss is remembered, and said at every check, until the records are back
+// or the last of them is older than the months kept. Returns how many
+// records are gone.
+int wbRememberChecked(const std::map<std::string, std::map<long long, std::pair<std::string, std::string>>>& checked,
+                      int nKeepMonths)
 {
     const std::string strPath = wbFileSpec(CHECK_FILE);
     std::string strData;
@@ -412,13 +417,22 @@ int wbRememberChecked(const std::map<std::string, std::map<long long, std::strin
         g_printerr("zarv: %s cannot be read: %s: what was checked before is not compared\n", strPath.c_str(),
                    pErr->message);
     int nGone = 0;
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, time(nullptr));
+    g_autoptr(GKeyFile) pkfNow = g_key_file_new();
     g_auto(GStrv) groups = g_key_file_get_groups(pkf, nullptr);
     for (gchar** pp = groups; *pp; pp++) {
         const long long nWas = g_key_file_get_int64(pkf, *pp, "Sequence", nullptr);
         g_autofree gchar* pszChain = g_key_file_get_string(pkf, *pp, "Chain", nullptr);
         g_autofree gchar* pszDay = g_key_file_get_string(pkf, *pp, "Checked", nullptr);
+        g_autofree gchar* pszTime = g_key_file_get_string(pkf, *pp, "Time", nullptr);
         const auto it = checked.find(*pp);
         const long long nNow = it == checked.end() || it->second.empty() ? 0 : it->second.rbegin()->first;
+        // Removed once the months kept are past: the school's to remove.
+        if (pszTime && synOlderThan(pszTime, today, nKeepMonths))
+            continue;
+        bool bLost = false;
         const bool bLocal = strcmp(*pp, CHECK_LOCAL) == 0;
         const std::string strWhat = bLocal ? "line" : "record";
         const std::string strWho = bLocal ? std::string(REC_FILE_NAME) : "machine " + std::string(*pp);
@@ -430,20 +444,30 @@ int wbRememberChecked(const std::map<std::string, std::map<long long, std::strin
             g_print("%s: %s%s, %s gone\n", strWho.c_str(), strWhich.c_str(), strWhen.c_str(),
                     nNow + 1 == nWas ? "is" : "are");
             nGone += static_cast<int>(nWas - nNow);
-        } else if (nWas > 0 && it->second.count(nWas) && it->second.at(nWas) != (pszChain ? pszChain : "")) {
+            bLost = true;
+        } else if (nWas > 0 && it->second.count(nWas) && it->second.at(nWas).first != (pszChain ? pszChain : "")) {
             g_print("%s: %s %lld%s, is gone: the one there now has another chain\n", strWho.c_str(), strWhat.c_str(),
                     nWas, strWhen.c_str());
             nGone++;
+            bLost = true;
+        }
+        // What is lost stays remembered as it was checked.
+        if (bLost) {
+            g_key_file_set_int64(pkfNow, *pp, "Sequence", nWas);
+            g_key_file_set_string(pkfNow, *pp, "Chain", pszChain ? pszChain : "");
+            g_key_file_set_string(pkfNow, *pp, "Checked", pszDay ? pszDay : "");
+            g_key_file_set_string(pkfNow, *pp, "Time", pszTime ? pszTime : "");
         }
     }
-    g_autoptr(GKeyFile) pkfNow = g_key_file_new();
     g_autoptr(GDateTime) pdt = g_date_time_new_now_local();
     g_autofree gchar* pszToday = g_date_time_format(pdt, "%Y-%m-%d");
     for (const auto& [strMachine, chains] : checked)
-        if (!chains.empty()) {
+        if (!chains.empty() && !g_key_file_has_group(pkfNow, strMachine.c_str())) {
+            const auto& [strChain, strTime] = chains.rbegin()->second;
             g_key_file_set_int64(pkfNow, strMachine.c_str(), "Sequence", chains.rbegin()->first);
-            g_key_file_set_string(pkfNow, strMachine.c_str(), "Chain", chains.rbegin()->second.c_str());
+            g_key_file_set_string(pkfNow, strMachine.c_str(), "Chain", strChain.c_str());
             g_key_file_set_string(pkfNow, strMachine.c_str(), "Checked", pszToday);
+            g_key_file_set_string(pkfNow, strMachine.c_str(), "Time", strTime.c_str());
         }
     gsize nLength = 0;
     g_autofree gchar* pszData = g_key_file_to_data(pkfNow, &nLength, nullptr);
@@ -554,7 +578,7 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, _wbRecordTally* pt
             wbCheckRecordLine(pt, r, f.strName);
             if (r.strError.empty())
                 pTimes->emplace_back(f.strName, r.entry.strTime);
-            pt->checked[f.strMachine][f.nSequence] = r.strChainOf;
+            pt->checked[f.strMachine][f.nSequence] = {r.strChainOf, r.entry.strTime};
         }
 }
 
@@ -597,7 +621,7 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     const int nUnlined = wbCheckSheets(fdDir, files.sheets, &tally, nKeepMonths, &hashes, &removed);
     for (const std::string& str : order.notes)
         g_print("%s\n", str.c_str());
-    const int nGone = wbRememberChecked(tally.checked);
+    const int nGone = wbRememberChecked(tally.checked, nKeepMonths);
     const int nConflicts = static_cast<int>(files.conflicts.size());
     wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, order.nMissing, nConflicts);
 
@@ -623,9 +647,9 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
 
 // No folder, or no record and no sheet in it: nothing filed, unless what
 // the last check remembered is gone.
-int wbNoneFiled(void)
+int wbNoneFiled(int nKeepMonths)
 {
-    const int nGone = wbRememberChecked({});
+    const int nGone = wbRememberChecked({}, nKeepMonths);
     if (nGone == 0)
         g_print("0 sheets, none filed\n");
     else
@@ -652,7 +676,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     struct stat st;
     const int fdDir = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fdDir < 0 && errno == ENOENT)
-        return wbNoneFiled();
+        return wbNoneFiled(shared.nKeepMonths);
     if (fdDir < 0 || !ownOnly(fdDir, &st)) {
         g_printerr("zarv: %s is not a folder of your own that only you may change%s\n", strFolder.c_str(),
                    fdDir < 0 && (errno == ELOOP || errno == ENOTDIR) ? ": it is a link or a file" : "");
@@ -669,7 +693,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT && sheets.empty()) {
         close(fdDir);
-        return wbNoneFiled();
+        return wbNoneFiled(shared.nKeepMonths);
     }
     if (fd < 0 || !ownOnly(fd, &st) || !S_ISREG(st.st_mode)) {
         const int nErr = fd < 0 ? errno : 0;
@@ -698,7 +722,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     std::vector<std::pair<std::string, std::string>> removed;
     const int nUnlined = wbCheckSheets(fdDir, sheets, &tally, shared.nKeepMonths, &hashes, &removed);
     close(fdDir);
-    const int nGone = wbRememberChecked(tally.checked);
+    const int nGone = wbRememberChecked(tally.checked, shared.nKeepMonths);
     wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone);
     // Only the sheets already gone: a folder of one machine's is not pruned.
     std::vector<std::string> removedNames;
