@@ -134,7 +134,9 @@ void wbOnSchoolFolderTyped(GtkEditable*, gpointer)
         !sgnKeyId(strData).empty())
         m_choose.strPublic = strData;
     const std::string strNew = sgnKeyIdShown(m_choose.strPublic), strOld = sgnKeyIdShown(strAccepted);
-    const bool bOther = !strNew.empty() && !strOld.empty() && strNew != strOld;
+    // Keys are told apart whole: anyone can make a key with another's id.
+    const bool bSame = !strNew.empty() && sgnPublicLine(m_choose.strPublic) == sgnPublicLine(strAccepted);
+    const bool bOther = !strNew.empty() && !strOld.empty() && !bSame;
     std::string strText;
     if (strNew.empty() && !strOld.empty())
         strText = "The school's key accepted here: " + strOld + std::string(" (this folder holds no ") +
@@ -142,19 +144,24 @@ void wbOnSchoolFolderTyped(GtkEditable*, gpointer)
     else if (strNew.empty())
         strText = strDir.empty() ? std::string("Choose the folder the school publishes its aircraft in.")
                                  : std::string("No school's key here: ") + SCH_PUBLIC_FILE + " is missing or no key.";
-    else if (strNew == strOld)
+    else if (bSame)
         strText = "The school's key: " + strNew + ", as accepted before.";
     else if (!bOther)
         strText = "The school's key: " + strNew + "\nAccept this key only where the school tells you the same id.";
-    else
+    else if (strNew != strOld)
         strText = "This folder holds another key than the school's accepted here: " + strNew + ", not " + strOld +
                   ".\nIts aircraft are used only where the school tells you the new id.";
+    else
+        strText = "This folder holds another key than the school's accepted here, made to bear its id " + strNew +
+                  ": it is not the school's. Its aircraft are not used.";
     m_choose.strKeep = bOther || strNew.empty() ? strAccepted : sgnPublicLine(m_choose.strPublic);
     gtk_label_set_text(GTK_LABEL(m_choose.pwgtKey), strText.c_str());
-    gtk_widget_set_visible(m_choose.pwgtReplace, bOther);
+    // A key that only borrows the accepted one's id is never taken.
+    const bool bForged = bOther && strNew == strOld;
+    gtk_widget_set_visible(m_choose.pwgtReplace, bOther && !bForged);
     if (!bOther)
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_choose.pwgtReplace), FALSE);
-    const bool bReplace = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_choose.pwgtReplace));
+    const bool bReplace = !bForged && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_choose.pwgtReplace));
     if (bReplace)
         m_choose.strKeep = sgnPublicLine(m_choose.strPublic);
     gtk_dialog_set_response_sensitive(GTK_DIALOG(m_choose.pdlg), GTK_RESPONSE_ACCEPT,

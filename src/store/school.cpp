@@ -162,7 +162,6 @@ std::string publishedText(const _schFile& f)
     return std::string(pszData, nLength);
 }
 
-
 // Reads a file of the folder that must be a plain one; false where it is
 // missing (*pbMissing) or cannot be read.
 bool readIn(const std::string& strPath, std::string* pstrData, size_t nMost, bool* pbMissing)
@@ -528,7 +527,8 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
         return {"Nothing was published: " + strDir + "/" + SCH_PUBLIC_FILE +
                 " is there and cannot be read as a plain file: publish into a folder of your own"};
     }
-    if (!bNoKey && sgnKeyId(strHeldKey) != sgnKeyId(strPublic)) {
+    // Keys are told apart whole: anyone can make a key with another's id.
+    if (!bNoKey && sgnPublicLine(strHeldKey) != sgnPublicLine(strPublic)) {
         *pbFailed = true;
         return {"Nothing was published: " + strDir + " holds the key of another school (" + sgnKeyIdShown(strHeldKey) +
                 "), not this machine's (" + sgnKeyIdShown(strPublic) + "): publish into a folder of your own"};
@@ -572,11 +572,11 @@ _schTakenIn schTakePublished(void)
         } else if (const auto [strGroup, nRevision] = takenInAs(m_pkeyFile, j.taken.strRegistration);
                    j.taken.bUsed && nRevision < j.taken.nRevision) {
             news.push_back(&j);
-        } else if (j.taken.bUsed && nRevision == j.taken.nRevision && differsHere(m_pkeyFile, strGroup, j)) {
+        } else if (j.taken.bUsed && (nRevision != j.taken.nRevision || differsHere(m_pkeyFile, strGroup, j))) {
             // Its figures were changed here by hand: the school's are put back.
             const std::string strText = txtOneLine(j.taken.strRegistration, 40) +
-                                        "'s figures here were not the school's revision " + std::to_string(nRevision) +
-                                        ": the school's are used again";
+                                        "'s figures here were not the school's revision " +
+                                        std::to_string(j.taken.nRevision) + ": the school's are used again";
             errPostError(("schTakePublished()\n" + strText).c_str());
             errTellPilot(strText);
             news.push_back(&j);

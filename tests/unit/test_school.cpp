@@ -130,14 +130,22 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     figStoreFigure(VAL_BASIC_WEIGHT, 500, "typed on the pilot's machine");
     toMachine(m_pilot.path());
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
-    // Changed by hand in Zarv.conf, the school's figures are put back.
-    zt::writeFile(m_pilot / "Zarv.conf",
-                  zt::reReplace(zt::readFile(m_pilot / "Zarv.conf"), "\\[Basic\\]\nWeight=410", "[Basic]\nWeight=300"));
-    toMachine(m_pilot.path());
-    EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 300);
-    EXPECT_TRUE(schTakePublished().bCurrent);
-    psetParams();
-    EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
+    // Changed by hand in Zarv.conf, its revision there too, the school's
+    // figures are put back.
+    const std::string strPublished = schPublishedText();
+    // (The revision there as it was, then raised.)
+    for (const char* pszRevision : {"\\0", "\nPublished=99 "}) {
+        zt::writeFile(m_pilot / "Zarv.conf",
+                      zt::reReplace(zt::reReplace(zt::readFile(m_pilot / "Zarv.conf"), "\\[Basic\\]\nWeight=410",
+                                                  "[Basic]\nWeight=300"),
+                                    "\nPublished=[0-9]+ ", pszRevision));
+        toMachine(m_pilot.path());
+        EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 300);
+        EXPECT_TRUE(schTakePublished().bCurrent);
+        psetParams();
+        EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
+        EXPECT_EQ(schPublishedText(), strPublished);
+    }
     // Nor can the pilot's machine publish over the school's files.
     const std::string strSchoolKey = zt::readFile(m_pub / SCH_PUBLIC_FILE);
     bool bFailed = false;
