@@ -26,6 +26,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -224,6 +225,14 @@ std::vector<std::string> recomputed(const _recRead& r)
 struct _wbLineSheet {
     std::string strSheet, strWhere, strTime, strHash, strWrittenHash, strSha256;
     bool bDiffers = false, bFound = false;
+    std::string strMachine; // its record: the machine ("local" for Record.jsonl) and number
+    long long nSequence = 0;
+};
+
+// A record as the office's last check remembered it: the day it was first
+// checked and its line's time.
+struct _wbRemembered {
+    std::string strFirstChecked, strTime;
 };
 
 // What the lines read so far said: how many sheets, how many differ, the
@@ -242,7 +251,15 @@ struct _wbRecordTally {
     std::map<std::string, std::map<long long, std::pair<std::string, std::string>>> checked;
     std::map<std::string, int> contents;      // the hashes of the lines' contents
     std::map<std::string, std::string> times; // the time of each line, by its content's hash
+    // What the office's last check remembered, by machine and number; and
+    // the first line of Record.jsonl that kept its sheet's SHA-256.
+    std::map<std::string, std::map<long long, _wbRemembered>> remembered;
+    long long nLocalSha256From = 0;
+    bool bLocalSha256 = false;
 };
+
+std::string wbKeptFrom(const _wbRecordTally& t, const std::string& strMachine, long long nSequence,
+                       const std::string& strTime);
 
 // Checks one line of the record against a fresh calculation and the chain,
 // printing each difference, where it is ("line 3", or a record file's
@@ -262,8 +279,11 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
         return;
     }
     std::vector<std::string> diffs = recomputed(r);
+    const bool bLocal = r.place.strMachine.empty();
+    const long long nSequence = bLocal ? r.nLine : r.place.nSequence;
     pt->contents[r.strContentHash]++;
-    pt->times.emplace(r.strContentHash, r.entry.strTime);
+    pt->times.emplace(r.strContentHash,
+                      wbKeptFrom(*pt, bLocal ? "local" : r.place.strMachine, nSequence, r.entry.strTime));
     if (r.bChained) {
         if (!r.bHashMatches)
             diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
@@ -282,10 +302,20 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
             pt->named[filSheetName(r.entry.strRegistration, g_date_time_to_unix(pdt))]++;
     }
     pt->strChainOf = r.strChainOf;
+    // A line that files its sheet keeps the sheet's SHA-256 where its Zarv
+    // does: every line of a record file, and in Record.jsonl every one after
+    // the first that did.
+    if (r.bChained && !r.strSheet.empty() && r.strSheetSha256.empty() &&
+        (!bLocal || pt->bLocalSha256 || (pt->nLocalSha256From > 0 && nSequence >= pt->nLocalSha256From)))
+        diffs.push_back("its sheet's SHA-256 is not there, as Zarv writes it: written outside Zarv, or taken out");
+    if (bLocal && !r.strSheetSha256.empty() && !pt->bLocalSha256) {
+        pt->bLocalSha256 = true;
+        pt->nLocalSha256From = pt->nLocalSha256From > 0 ? std::min(pt->nLocalSha256From, nSequence) : nSequence;
+    }
     // A line with no sheet filed ("") had none kept: the pilot was told.
     if (r.bChained && !r.strSheet.empty())
-        pt->lineSheets.push_back(
-            {r.strSheet, strWhere, r.entry.strTime, r.strContentHash, r.strHash, r.strSheetSha256, !diffs.empty()});
+        pt->lineSheets.push_back({r.strSheet, strWhere, r.entry.strTime, r.strContentHash, r.strHash, r.strSheetSha256,
+                                  !diffs.empty(), false, bLocal ? "local" : r.place.strMachine, nSequence});
     for (const std::string& str : diffs)
         g_print("%s, %s: %s\n", strWhere.c_str(), r.entry.strTime.c_str(), str.c_str());
     pt->nDiffer += diffs.empty() ? 0 : 1;
@@ -352,7 +382,7 @@ int wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRecordTa
     for (_wbLineSheet& l : pt->lineSheets)
         if (l.bFound)
             continue;
-        else if (synOlderThan(l.strTime, today, nKeepMonths))
+        else if (synOlderThan(wbKeptFrom(*pt, l.strMachine, l.nSequence, l.strTime), today, nKeepMonths))
             pRemoved->emplace_back(l.strSheet, l.strTime);
         else {
             g_print("%s: its filed sheet %s is missing\n", l.strWhere.c_str(), l.strSheet.c_str());
@@ -378,12 +408,74 @@ void wbPrintOlder(std::vector<std::pair<std::string, std::string>> times, const 
 }
 
 // The office's memory of what it checked, a key file in the etc directory:
-// a group for each machine ("local" for Record.jsonl), with the highest
-// record checked (for Record.jsonl its number of lines), the chain its line
-// left and the day.
+// a group for each machine ("local" for Record.jsonl), with each record
+// checked ("Records": its number, the day it was first checked and its
+// line's time), the highest and the chain its line left, and for
+// Record.jsonl the first line that kept its sheet's SHA-256.
 constexpr const char* CHECK_FILE = "Record check.conf";
 constexpr const char* CHECK_LOCAL = "local";
-constexpr size_t CHECK_MOST = 1 << 20;
+constexpr size_t CHECK_MOST = 4 << 20;
+
+std::string todayText(void)
+{
+    g_autoptr(GDateTime) pdt = g_date_time_new_now_local();
+    g_autofree gchar* psz = g_date_time_format(pdt, "%Y-%m-%d");
+    return psz;
+}
+
+// Reads the office's memory into pkf; false, said on standard error, where
+// it is there and cannot be read as this check wrote it.
+bool wbReadCheckFile(GKeyFile* pkf, bool* pbThere)
+{
+    const std::string strPath = wbFileSpec(CHECK_FILE);
+    std::string strData;
+    uid_t nOwner = 0;
+    g_autoptr(GError) pErr = nullptr;
+    *pbThere = prmReadFile(strPath, &strData, &pErr, &nOwner, CHECK_MOST);
+    if (*pbThere && (nOwner != geteuid() ||
+                     !g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr))) {
+        g_printerr("zarv: %s is not what this check wrote: what was checked before is not compared\n", strPath.c_str());
+        return false;
+    }
+    if (!*pbThere && !g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT)) {
+        g_printerr("zarv: %s cannot be read: %s: what was checked before is not compared\n", strPath.c_str(),
+                   pErr->message);
+        return false;
+    }
+    return true;
+}
+
+// What the office's last check remembered, before this one checks.
+void wbLoadRemembered(_wbRecordTally* pt)
+{
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    bool bThere = false;
+    if (!wbReadCheckFile(pkf, &bThere))
+        return;
+    g_auto(GStrv) groups = g_key_file_get_groups(pkf, nullptr);
+    for (gchar** pp = groups; *pp; pp++) {
+        g_auto(GStrv) records = g_key_file_get_string_list(pkf, *pp, "Records", nullptr, nullptr);
+        for (gchar** pr = records; pr && *pr; pr++) {
+            g_auto(GStrv) parts = g_strsplit(*pr, " ", 3);
+            if (g_strv_length(parts) == 3 && g_ascii_strtoll(parts[0], nullptr, 10) > 0)
+                pt->remembered[*pp][g_ascii_strtoll(parts[0], nullptr, 10)] = {parts[1], parts[2]};
+        }
+    }
+    pt->nLocalSha256From = g_key_file_get_int64(pkf, CHECK_LOCAL, "Sha256From", nullptr);
+}
+
+// When a record's time counts from for the months kept: its line's time,
+// or the day the office first checked it where that is later, so that a
+// clock set back never makes a sheet old enough to remove.
+std::string wbKeptFrom(const _wbRecordTally& t, const std::string& strMachine, long long nSequence,
+                       const std::string& strTime)
+{
+    std::string strChecked = todayText();
+    if (const auto it = t.remembered.find(strMachine); it != t.remembered.end())
+        if (const auto jt = it->second.find(nSequence); jt != it->second.end() && !jt->second.strFirstChecked.empty())
+            strChecked = jt->second.strFirstChecked;
+    return std::max(strTime, strChecked);
+}
 
 // Each record of Record.jsonl read: the chain its line leaves, by its
 // number (a last line cut short is none yet).
@@ -395,83 +487,115 @@ void wbCheckPlainLine(_wbRecordTally* pt, const std::string& strLine, int nLine,
         pt->checked[CHECK_LOCAL][nLine] = {r.strChainOf, r.entry.strTime};
 }
 
-// What the last check remembered against what is here: each machine's
-// records it checked that are gone (fewer than then, or the last it checked
-// not the same), printed; then what is here is remembered, written whole. A
-// loss is remembered, and said at every check, until the records are back
-// or the last of them is older than the months kept. Returns how many
-// records are gone.
-int wbRememberChecked(const std::map<std::string, std::map<long long, std::pair<std::string, std::string>>>& checked,
-                      int nKeepMonths)
+// "records 5 to 7" of numbers in order, each run of them.
+std::string wbRuns(const std::vector<long long>& numbers, const std::string& strWhat)
 {
-    const std::string strPath = wbFileSpec(CHECK_FILE);
-    std::string strData;
-    uid_t nOwner = 0;
-    g_autoptr(GError) pErr = nullptr;
+    std::string str;
+    for (size_t n = 0; n < numbers.size();) {
+        size_t m = n;
+        while (m + 1 < numbers.size() && numbers[m + 1] == numbers[m] + 1)
+            m++;
+        str += (str.empty() ? "" : ", ") +
+               (m == n ? strWhat + " " + std::to_string(numbers[n])
+                       : strWhat + "s " + std::to_string(numbers[n]) + " to " + std::to_string(numbers[m]));
+        n = m + 1;
+    }
+    return str;
+}
+
+// What the last check remembered against what is here: each machine's
+// records it checked that are gone (before the first here or after the
+// last, whose gaps between are said as missing; or the last it checked
+// there with another chain), printed; then what is here is remembered with
+// them, written whole. A loss is remembered, and said at every check, until
+// the records are back or are older than the months kept. Returns how many
+// records are gone.
+int wbRememberChecked(const _wbRecordTally& t, int nKeepMonths)
+{
     g_autoptr(GKeyFile) pkf = g_key_file_new();
-    const bool bKept = prmReadFile(strPath, &strData, &pErr, &nOwner, CHECK_MOST);
-    if (bKept && (nOwner != geteuid() ||
-                  !g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr)))
-        g_printerr("zarv: %s is not what this check wrote: what was checked before is not compared\n", strPath.c_str());
-    else if (!bKept && !g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT))
-        g_printerr("zarv: %s cannot be read: %s: what was checked before is not compared\n", strPath.c_str(),
-                   pErr->message);
-    int nGone = 0;
+    bool bThere = false;
+    if (!wbReadCheckFile(pkf, &bThere))
+        return 0;
     GDate today;
     g_date_clear(&today, 1);
     g_date_set_time_t(&today, time(nullptr));
+    const std::string strToday = todayText();
+    std::set<std::string> machines;
+    for (const auto& [strMachine, records] : t.remembered)
+        machines.insert(strMachine);
+    for (const auto& [strMachine, records] : t.checked)
+        machines.insert(strMachine);
     g_autoptr(GKeyFile) pkfNow = g_key_file_new();
-    g_auto(GStrv) groups = g_key_file_get_groups(pkf, nullptr);
-    for (gchar** pp = groups; *pp; pp++) {
-        const long long nWas = g_key_file_get_int64(pkf, *pp, "Sequence", nullptr);
-        g_autofree gchar* pszChain = g_key_file_get_string(pkf, *pp, "Chain", nullptr);
-        g_autofree gchar* pszDay = g_key_file_get_string(pkf, *pp, "Checked", nullptr);
-        g_autofree gchar* pszTime = g_key_file_get_string(pkf, *pp, "Time", nullptr);
-        const auto it = checked.find(*pp);
-        const long long nNow = it == checked.end() || it->second.empty() ? 0 : it->second.rbegin()->first;
-        // Removed once the months kept are past: the school's to remove.
-        if (pszTime && synOlderThan(pszTime, today, nKeepMonths))
-            continue;
-        bool bLost = false;
-        const bool bLocal = strcmp(*pp, CHECK_LOCAL) == 0;
+    int nGone = 0;
+    for (const std::string& strMachine : machines) {
+        const char* pszMachine = strMachine.c_str();
+        static const std::map<long long, std::pair<std::string, std::string>> NONE;
+        static const std::map<long long, _wbRemembered> NOTHING;
+        const auto itHere = t.checked.find(strMachine);
+        const auto& here = itHere == t.checked.end() ? NONE : itHere->second;
+        const auto itWas = t.remembered.find(strMachine);
+        const auto& was = itWas == t.remembered.end() ? NOTHING : itWas->second;
+        const bool bLocal = strMachine == CHECK_LOCAL;
         const std::string strWhat = bLocal ? "line" : "record";
-        const std::string strWho = bLocal ? std::string(REC_FILE_NAME) : "machine " + std::string(*pp);
-        const std::string strWhen = std::string(", checked on ") + (pszDay ? pszDay : "?");
-        if (nNow < nWas) {
-            const std::string strWhich =
-                nNow + 1 == nWas ? strWhat + " " + std::to_string(nWas)
-                                 : strWhat + "s " + std::to_string(nNow + 1) + " to " + std::to_string(nWas);
-            g_print("%s: %s%s, %s gone\n", strWho.c_str(), strWhich.c_str(), strWhen.c_str(),
-                    nNow + 1 == nWas ? "is" : "are");
-            nGone += static_cast<int>(nWas - nNow);
-            bLost = true;
-        } else if (nWas > 0 && it->second.count(nWas) && it->second.at(nWas).first != (pszChain ? pszChain : "")) {
-            g_print("%s: %s %lld%s, is gone: the one there now has another chain\n", strWho.c_str(), strWhat.c_str(),
-                    nWas, strWhen.c_str());
+        const std::string strWho = bLocal ? std::string(REC_FILE_NAME) : "machine " + strMachine;
+        std::vector<std::string> kept;
+        std::vector<long long> gone;
+        std::string strGoneDay;
+        for (const auto& [nSequence, r] : was) {
+            if (here.count(nSequence) || synOlderThan(std::max(r.strTime, r.strFirstChecked), today, nKeepMonths))
+                continue;
+            // Still to be said, at this check and the next.
+            kept.push_back(std::to_string(nSequence) + " " + r.strFirstChecked + " " + r.strTime);
+            if (here.empty() || nSequence < here.begin()->first || nSequence > here.rbegin()->first) {
+                gone.push_back(nSequence);
+                strGoneDay = r.strFirstChecked;
+            }
+        }
+        if (!gone.empty()) {
+            g_print("%s: %s, checked on %s, %s gone\n", strWho.c_str(), wbRuns(gone, strWhat).c_str(),
+                    strGoneDay.c_str(), gone.size() == 1 ? "is" : "are");
+            nGone += static_cast<int>(gone.size());
+        }
+        // The last checked with another chain there now: replaced.
+        const long long nWas = g_key_file_get_int64(pkf, pszMachine, "Sequence", nullptr);
+        g_autofree gchar* pszChain = g_key_file_get_string(pkf, pszMachine, "Chain", nullptr);
+        g_autofree gchar* pszDay = g_key_file_get_string(pkf, pszMachine, "Checked", nullptr);
+        const bool bReplaced = nWas > 0 && here.count(nWas) && here.at(nWas).first != (pszChain ? pszChain : "");
+        if (bReplaced) {
+            g_print("%s: %s %lld, checked on %s, is gone: the one there now has another chain\n", strWho.c_str(),
+                    strWhat.c_str(), nWas, pszDay ? pszDay : "?");
             nGone++;
-            bLost = true;
         }
-        // What is lost stays remembered as it was checked.
-        if (bLost) {
-            g_key_file_set_int64(pkfNow, *pp, "Sequence", nWas);
-            g_key_file_set_string(pkfNow, *pp, "Chain", pszChain ? pszChain : "");
-            g_key_file_set_string(pkfNow, *pp, "Checked", pszDay ? pszDay : "");
-            g_key_file_set_string(pkfNow, *pp, "Time", pszTime ? pszTime : "");
+        for (const auto& [nSequence, chain] : here) {
+            const auto it = was.find(nSequence);
+            kept.push_back(
+                std::to_string(nSequence) + " " +
+                (it == was.end() || it->second.strFirstChecked.empty() ? strToday : it->second.strFirstChecked) + " " +
+                (chain.second.empty() ? strToday : chain.second));
         }
+        if (kept.empty())
+            continue;
+        std::vector<const gchar*> list;
+        for (const std::string& str : kept)
+            list.push_back(str.c_str());
+        g_key_file_set_string_list(pkfNow, pszMachine, "Records", list.data(), list.size());
+        // The last it checked, kept as it was where it was replaced.
+        if (bReplaced || here.empty()) {
+            g_key_file_set_int64(pkfNow, pszMachine, "Sequence", nWas);
+            g_key_file_set_string(pkfNow, pszMachine, "Chain", pszChain ? pszChain : "");
+            g_key_file_set_string(pkfNow, pszMachine, "Checked", pszDay ? pszDay : "");
+        } else {
+            g_key_file_set_int64(pkfNow, pszMachine, "Sequence", here.rbegin()->first);
+            g_key_file_set_string(pkfNow, pszMachine, "Chain", here.rbegin()->second.first.c_str());
+            g_key_file_set_string(pkfNow, pszMachine, "Checked", strToday.c_str());
+        }
+        if (bLocal && t.nLocalSha256From > 0)
+            g_key_file_set_int64(pkfNow, pszMachine, "Sha256From", t.nLocalSha256From);
     }
-    g_autoptr(GDateTime) pdt = g_date_time_new_now_local();
-    g_autofree gchar* pszToday = g_date_time_format(pdt, "%Y-%m-%d");
-    for (const auto& [strMachine, chains] : checked)
-        if (!chains.empty() && !g_key_file_has_group(pkfNow, strMachine.c_str())) {
-            const auto& [strChain, strTime] = chains.rbegin()->second;
-            g_key_file_set_int64(pkfNow, strMachine.c_str(), "Sequence", chains.rbegin()->first);
-            g_key_file_set_string(pkfNow, strMachine.c_str(), "Chain", strChain.c_str());
-            g_key_file_set_string(pkfNow, strMachine.c_str(), "Checked", pszToday);
-            g_key_file_set_string(pkfNow, strMachine.c_str(), "Time", strTime.c_str());
-        }
     gsize nLength = 0;
     g_autofree gchar* pszData = g_key_file_to_data(pkfNow, &nLength, nullptr);
-    if (bKept || nLength > 0)
+    const std::string strPath = wbFileSpec(CHECK_FILE);
+    if (bThere || nLength > 0)
         if (const int nErr = prmReplaceFile(strPath, std::string_view(pszData, nLength), 0600))
             g_printerr("zarv: what was checked could not be kept in %s: %s\n", strPath.c_str(), g_strerror(nErr));
     return nGone;
@@ -577,7 +701,7 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, _wbRecordTally* pt
                              " of machine " + (r.place.strMachine.empty() ? "none" : r.place.strMachine);
             wbCheckRecordLine(pt, r, f.strName);
             if (r.strError.empty())
-                pTimes->emplace_back(f.strName, r.entry.strTime);
+                pTimes->emplace_back(f.strName, wbKeptFrom(*pt, f.strMachine, f.nSequence, r.entry.strTime));
             pt->checked[f.strMachine][f.nSequence] = {r.strChainOf, r.entry.strTime};
         }
 }
@@ -590,6 +714,7 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
 {
     const _wbSharedFiles files = wbSharedFiles(fdDir);
     _wbRecordTally tally;
+    wbLoadRemembered(&tally);
     for (const std::string& str : files.conflicts)
         g_print("%s: a sync tool's conflict copy, never used as a record: keep the file it copies, then remove it\n",
                 str.c_str());
@@ -621,7 +746,7 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     const int nUnlined = wbCheckSheets(fdDir, files.sheets, &tally, nKeepMonths, &hashes, &removed);
     for (const std::string& str : order.notes)
         g_print("%s\n", str.c_str());
-    const int nGone = wbRememberChecked(tally.checked, nKeepMonths);
+    const int nGone = wbRememberChecked(tally, nKeepMonths);
     const int nConflicts = static_cast<int>(files.conflicts.size());
     wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, order.nMissing, nConflicts);
 
@@ -649,7 +774,9 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
 // the last check remembered is gone.
 int wbNoneFiled(int nKeepMonths)
 {
-    const int nGone = wbRememberChecked({}, nKeepMonths);
+    _wbRecordTally tally;
+    wbLoadRemembered(&tally);
+    const int nGone = wbRememberChecked(tally, nKeepMonths);
     if (nGone == 0)
         g_print("0 sheets, none filed\n");
     else
@@ -709,6 +836,7 @@ int wbVerifyRecord(const char* pszEtcDir)
         return EXIT_UNREADABLE;
     }
     _wbRecordTally tally;
+    wbLoadRemembered(&tally);
     const bool bRead = eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
         wbCheckPlainLine(&tally, strLine, nLine, bTorn);
     });
@@ -722,7 +850,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     std::vector<std::pair<std::string, std::string>> removed;
     const int nUnlined = wbCheckSheets(fdDir, sheets, &tally, shared.nKeepMonths, &hashes, &removed);
     close(fdDir);
-    const int nGone = wbRememberChecked(tally.checked, shared.nKeepMonths);
+    const int nGone = wbRememberChecked(tally, shared.nKeepMonths);
     wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone);
     // Only the sheets already gone: a folder of one machine's is not pruned.
     std::vector<std::string> removedNames;

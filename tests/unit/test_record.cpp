@@ -183,6 +183,15 @@ TEST(Record, EveryTamperingIsFound)
              edit("[^\n]*\n\\z", "")(strFile);
          },
          1, "Record.jsonl: line 3, checked on "},
+        {"its sheet's SHA-256 taken out, the chain made anew, the sheet changed",
+         [&](const std::string& strFile) {
+             const std::vector<_recRead> lines = recReadText(zt::readFile(strFile));
+             const _recRead& r = lines.back();
+             edit(",\"sheetSha256\":\"[0-9a-f]+\"(,\"chain\":)\"[0-9a-f]+\"}\n\\z",
+                  ("\\1\"" + recChain(lines[1].strChainOf, r.strHash, r.strSheet) + "\"}\n").c_str())(strFile);
+             zt::writeFile(sheet(strFile, 3), zt::readFile(sheet(strFile, 3)) + "q");
+         },
+         1, "line 3, 2026-12-03T10:00:00+00:00: its sheet's SHA-256 is not there"},
         {"the last line changed and its end removed", edit("\"lSeat\":80([,}][^\n]*)\n\\z", "\"lSeat\":95\\1"), 1,
          "G-ZARV 2026-12-03 1000.pdf: filed, with no line in the record"},
         {"a middle line deleted", edit("\\A([^\n]*\n)[^\n]*\n", "\\1"), 1, "the chain is broken"},
