@@ -40,10 +40,13 @@ constexpr const char* SAVE_FAILED_CSS = "infobar.zarv-save-failed, infobar.zarv-
 
 // A banner on a page, such as the weighing due: white on red under every
 // theme, with room around its words, as the failed-save bar is. The paper
-// of a dark theme does not turn its text black.
+// of a dark theme does not turn its text black. A field that is read, never
+// typed (the school's figures), is grey under every theme.
 constexpr const char* BANNER_CSS = "label.zarv-banner, notebook.zarv-paper > stack label.zarv-banner {"
                                    " background-color: #cc0000; color: #ffffff; padding: 6px 10px;"
-                                   " border-radius: 3px; }\n";
+                                   " border-radius: 3px; }\n"
+                                   "entry.zarv-read-only, notebook.zarv-paper > stack entry.zarv-read-only {"
+                                   " background-color: #e8e8e7; color: #3d3f3e; }\n";
 
 // Adds CSS for the whole screen, above the theme. The screen itself notes
 // which it has under pszKey, so a second window adds none twice.

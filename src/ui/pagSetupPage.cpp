@@ -311,8 +311,15 @@ void showPublished(void)
 {
     const bool bPublished = figPublishedHere();
     for (const _prmValue& v : valValues())
-        if (GtkWidget* pwgt = m_set.fields.entries[v.nId]; pwgt && v.pszAircraftKey)
+        if (GtkWidget* pwgt = m_set.fields.entries[v.nId]; pwgt && v.pszAircraftKey) {
             gtk_editable_set_editable(GTK_EDITABLE(pwgt), !bPublished);
+            // It looks read, not typed.
+            GtkStyleContext* pstyle = gtk_widget_get_style_context(pwgt);
+            if (bPublished)
+                gtk_style_context_add_class(pstyle, "zarv-read-only");
+            else
+                gtk_style_context_remove_class(pstyle, "zarv-read-only");
+        }
     if (m_set.m_pwgtPublishedBy) {
         gtk_label_set_text(GTK_LABEL(m_set.m_pwgtPublishedBy), schPublishedText().c_str());
         gtk_widget_set_tooltip_text(m_set.m_pwgtPublishedBy,
