@@ -338,3 +338,33 @@ std::string sgnKeyIdShown(const std::string& strPublic)
         str += (str.empty() ? "" : " ") + strId.substr(n, 4);
     return str;
 }
+
+std::string sgnKeyDigest(const std::string& strPublic)
+{
+    unsigned char bytes[SGN_PUBLIC_BYTES];
+    if (strPublic.size() > SGN_KEY_TEXT_MAX || !fromBase64(keyLine(strPublic), bytes, sizeof bytes) ||
+        std::memcmp(bytes, "Ed", 2) != 0 || !sgnReady())
+        return "";
+    unsigned char hash[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256(hash, bytes, sizeof bytes);
+    std::string str;
+    for (size_t n = 0; n < sizeof hash; n++) {
+        char sz[3];
+        std::snprintf(sz, sizeof sz, "%02X", hash[n]);
+        str += (n > 0 && n % 2 == 0 ? " " : "") + std::string(sz);
+    }
+    return str;
+}
+
+bool sgnDigestMatches(const std::string& strPublic, const std::string& strTyped)
+{
+    const auto bare = [](const std::string& s) {
+        std::string str;
+        for (char c : s)
+            if (c != ' ' && c != '-' && c != '\t')
+                str += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        return str;
+    };
+    const std::string strDigest = bare(sgnKeyDigest(strPublic));
+    return !strDigest.empty() && bare(strTyped) == strDigest;
+}

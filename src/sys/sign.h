@@ -23,6 +23,14 @@ std::string sgnKeyId(const std::string& strPublic);
 // The key's id in groups of four, to be read aloud and compared ("1A2B
 // 3C4D 5E6F 7081"); "" where it is no key.
 std::string sgnKeyIdShown(const std::string& strPublic);
+// The digest of the whole public key, as a person compares it: the SHA-256
+// of its bytes (algorithm, id and key), 64 upper-case hex digits in groups
+// of four ("3F2A 9C0D …"), never its id alone, which anyone can give a key
+// of their own; "" where it is no key.
+std::string sgnKeyDigest(const std::string& strPublic);
+// Whether a digest as typed or read aloud (spaces, dashes and case aside)
+// is the whole digest of the key; false where it is no key.
+bool sgnDigestMatches(const std::string& strPublic, const std::string& strTyped);
 // The public key's base64 line alone ("RWQ…"); "" where it is no key.
 std::string sgnPublicLine(const std::string& strPublic);
 

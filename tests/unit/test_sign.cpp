@@ -105,6 +105,18 @@ TEST(Signature, KeyIdWithoutLeadingZeros)
     sodium_bin2base64(sz, sizeof sz, pub, sizeof pub, sodium_base64_VARIANT_ORIGINAL);
     EXPECT_EQ(sgnKeyId(sz), "B3C4D5E6F7081");
     EXPECT_EQ(sgnKeyIdShown(sz), "B3C4 D5E6 F708 1");
+    // What a person compares is the SHA-256 of the whole key (its value
+    // from Python's hashlib), typed in any case and grouping; a key that
+    // borrows the id but not the key bytes has another.
+    const char* pszDigest = "5747 D01D 3F14 712F 3024 DD1D D42C B6DE F4BA 24E9 4EC1 772E BC10 879A DA1F D0B5";
+    EXPECT_EQ(sgnKeyDigest(sz), pszDigest);
+    EXPECT_TRUE(sgnDigestMatches(sz, "5747d01d-3f14712f 3024dd1dd42cb6def4ba24e94ec1772ebc10879ada1fd0b5"));
+    EXPECT_FALSE(sgnDigestMatches(sz, "5747 D01D 3F14 712F"));
+    pub[41] = 1;
+    sodium_bin2base64(sz, sizeof sz, pub, sizeof pub, sodium_base64_VARIANT_ORIGINAL);
+    EXPECT_EQ(sgnKeyId(sz), "B3C4D5E6F7081");
+    EXPECT_FALSE(sgnDigestMatches(sz, pszDigest));
+    EXPECT_EQ(sgnKeyDigest("RWQ"), "");
 }
 
 // Runs minisign in a directory; its error output where it fails.
