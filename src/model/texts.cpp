@@ -71,3 +71,51 @@ std::string txtFileName(const std::string& strText, size_t nMaxChars)
         str.erase(0, 1);
     return str;
 }
+
+std::string txtEscaped(std::string_view text)
+{
+    std::string str;
+    str.reserve(text.size());
+    auto escape = [&str](const char* pszFormat, unsigned n) {
+        char sz[12];
+        g_snprintf(sz, sizeof sz, pszFormat, n);
+        str += sz;
+    };
+    const char* p = text.data();
+    const char* const pEnd = p + text.size();
+    while (p < pEnd) {
+        const unsigned char b = static_cast<unsigned char>(*p);
+        if (b < 0x80) {
+            if (b == '\\')
+                str += "\\\\";
+            else if (b == '\n')
+                str += "\\n";
+            else if (b == '\t')
+                str += "\\t";
+            else if (b == '\r')
+                str += "\\r";
+            else if (b < 0x20 || b == 0x7f)
+                escape("\\x%02x", b);
+            else
+                str += static_cast<char>(b);
+            p++;
+            continue;
+        }
+        // One character at a time: a byte that starts none (or one cut
+        // short, or written longer than it needs) is shown as that byte.
+        const gunichar c = g_utf8_get_char_validated(p, pEnd - p);
+        if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
+            escape("\\x%02x", b);
+            p++;
+            continue;
+        }
+        const char* pNext = g_utf8_next_char(p);
+        if ((c >= 0x80 && c <= 0x9f) || c == 0x061c || c == 0x200e || c == 0x200f || c == 0x2028 || c == 0x2029 ||
+            (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069))
+            escape("\\u%04x", c);
+        else
+            str.append(p, static_cast<size_t>(pNext - p));
+        p = pNext;
+    }
+    return str;
+}

@@ -1,11 +1,12 @@
 // Text as Zarv writes it wherever it is read: a figure in the pilot's unit
-// ("181.6 lb"), and a text the pilot typed made one line, or a name freed
-// of the controls of direction.
+// ("181.6 lb"), a text the pilot typed made one line, a name freed of the
+// controls of direction, and a text from a file made safe to show.
 #pragma once
 
 #include "model/units.h"
 
 #include <string>
+#include <string_view>
 
 // The decimals the entries show an amount to: 2 for an arm, 1 otherwise.
 int txtDecimals(_unitKind nAmount);
@@ -36,3 +37,10 @@ std::string txtWithoutDirection(const std::string& strText);
 // separators of paths, and not hidden by a leading dot; "" where nothing of
 // it is left.
 std::string txtFileName(const std::string& strText, size_t nMaxChars);
+
+// A text from a folder or a record made safe to show on a terminal or in a
+// label, each unsafe part written out where it stood, so nothing of it is
+// lost or hidden: controls ("\x1b", "\n"), the controls of direction and
+// the line separators ("\u202e"), bytes that are no UTF-8 ("\xff"), and the
+// backslash itself ("\\"), so an escape can never be forged by the text.
+std::string txtEscaped(std::string_view text);

@@ -2,6 +2,7 @@
 // ever the same, conflict copies are told apart, each machine's record
 // files are put in order with what is missing named, and what is old found.
 #include "model/synced.h"
+#include "model/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,31 @@ TEST(Synced, WhatIsOlderThanTheMonthsKept)
     };
     for (const auto& c : cases)
         EXPECT_EQ(synOlderThan(c.pszWhen, today, c.nMonths), c.bOlder) << c.pszWhen << " " << c.nMonths;
+}
+
+TEST(Synced, ANameFromTheFolderIsShownWithNothingHiddenOrForged)
+{
+    using namespace std::string_literals;
+    const struct {
+        std::string strName, strShown;
+    } cases[] = {
+        {"G-ZARV.aircraft", "G-ZARV.aircraft"},
+        {"Gr\xc3\xbc\xc3\x9f Gott \xd7\x90", "Gr\xc3\xbc\xc3\x9f Gott \xd7\x90"},
+        {"x\n3 sheets, all match", "x\\n3 sheets, all match"},
+        {"\x1b[2K\x1b[1A\r\t", "\\x1b[2K\\x1b[1A\\r\\t"},
+        {"nul\0del\x7f"s, "nul\\x00del\\x7f"},
+        {"c1 \xc2\x9b"
+         "31m",
+         "c1 \\u009b31m"},
+        {"evil\xe2\x80\xae"
+         "fdp.exe",
+         "evil\\u202efdp.exe"},
+        {"\xe2\x80\xaa\xe2\x80\xac\xe2\x81\xa6\xe2\x81\xa9\xe2\x80\xa8", "\\u202a\\u202c\\u2066\\u2069\\u2028"},
+        {"bad \xff \xc3 \xed\xa0\x80 \xc0\xaf", "bad \\xff \\xc3 \\xed\\xa0\\x80 \\xc0\\xaf"},
+        {"already \\x1b", "already \\\\x1b"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(txtEscaped(c.strName), c.strShown) << c.strShown;
 }
 
 } // namespace
