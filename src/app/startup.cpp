@@ -9,6 +9,7 @@
 #include "app/verify.h"
 #include "app/verifyrecord.h"
 #include "app/window.h"
+#include "model/texts.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 
@@ -60,6 +61,30 @@ void wbYieldToHolder(const _wbHolder& holder)
     // process ends: one sent just before is sometimes lost.
     gdk_notify_startup_complete();
     gdk_display_sync(gdk_display_get_default());
+}
+
+// What a check prints, one line a call: names and texts it found in files
+// are shown as they are, but never as a control a terminal would obey nor
+// a line of their own, so none can forge or erase another line.
+void wbPrintEscaped(FILE* pf, const gchar* psz)
+{
+    std::string_view text(psz);
+    const bool bLine = !text.empty() && text.back() == '\n';
+    if (bLine)
+        text.remove_suffix(1);
+    const std::string str = txtEscaped(text) + (bLine ? "\n" : "");
+    fwrite(str.data(), 1, str.size(), pf);
+    fflush(pf);
+}
+
+void wbOnPrint(const gchar* psz)
+{
+    wbPrintEscaped(stdout, psz);
+}
+
+void wbOnPrintError(const gchar* psz)
+{
+    wbPrintEscaped(stderr, psz);
 }
 
 } // namespace
@@ -129,6 +154,8 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
 
 int wbRunCheck(const _wbStart& start, int argc, char* argv[])
 {
+    g_set_print_handler(wbOnPrint);
+    g_set_printerr_handler(wbOnPrintError);
     // The window's rule for the etc directory holds for the checks too:
     // none reads or writes where another user could change what it finds.
     if (argc == 2)
@@ -137,7 +164,8 @@ int wbRunCheck(const _wbStart& start, int argc, char* argv[])
         wbLocateEtcDir();
     const _wbEtcRoute route = wbWalkEtcDir(m_szEtcDir);
     if (!route.strChangeable.empty()) {
-        g_printerr("zarv: %s can be changed by other users\n%s\n", route.strChangeable.c_str(), ETC_REFUSED_DETAIL);
+        g_printerr("zarv: %s can be changed by other users\n", route.strChangeable.c_str());
+        g_printerr("%s\n", ETC_REFUSED_DETAIL);
         return EXIT_CHECK_UNREADABLE;
     }
     if (!g_file_test(route.strReal.c_str(), G_FILE_TEST_IS_DIR)) {
