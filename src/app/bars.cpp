@@ -4,6 +4,7 @@
 #include "app/bars.h"
 
 #include "app/theme.h"
+#include "model/texts.h"
 #include "store/params.h"
 #include "store/stored.h"
 #include "sys/errlog.h"
@@ -17,6 +18,11 @@ namespace
 {
 
 constexpr gint NOTICE_OPEN = 1;
+// The red bar's height, whatever it is told: the label keeps a paragraph to
+// a few lines, but not the number of paragraphs. What does not fit is
+// counted, so the bar never covers the window.
+constexpr size_t MOST_BAR_PARAGRAPHS = 6;
+constexpr size_t MOST_BAR_PARAGRAPH_CHARS = 300;
 
 // The bars as the definition has them (either may be missing), and what
 // they say. A sheet whose copy was not filed stays on the red bar until one
@@ -69,8 +75,8 @@ void wbOnFilingResult(const char* pszError)
 {
     m_bars.strFilingFailure.clear();
     if (pszError) {
-        g_autofree gchar* pszText =
-            g_strdup_printf("The load sheet was printed, but %s. Zarv.log has the details.", pszError);
+        g_autofree gchar* pszText = g_strdup_printf("The load sheet was printed, but %s. Zarv.log has the details.",
+                                                    txtEscaped(pszError).c_str());
         m_bars.strFilingFailure = pszText;
     }
     wbShowBar();
@@ -145,8 +151,17 @@ void wbShowBar(void)
     for (const _prmValueId nId : {VAL_REGISTRATION, VAL_WEIGHED})
         if (m_pkeyFile && !valNotText(nId).empty())
             told.push_back(valNotText(nId));
-    for (const std::string& str : told)
-        strText += (strText.empty() ? "" : "\n") + str;
+    // What is told names files and folders others may have named: shown
+    // as written, one paragraph each.
+    size_t nSaid = 0;
+    for (const std::string& str : told) {
+        if (++nSaid == MOST_BAR_PARAGRAPHS && told.size() > MOST_BAR_PARAGRAPHS) {
+            strText += (strText.empty() ? "" : "\n") + std::string("\u2026 and ") +
+                       std::to_string(told.size() - MOST_BAR_PARAGRAPHS + 1) + " more (Zarv.log has them)";
+            break;
+        }
+        strText += (strText.empty() ? "" : "\n") + txtOneLine(txtEscaped(str), MOST_BAR_PARAGRAPH_CHARS);
+    }
     gtk_label_set_text(GTK_LABEL(m_bars.pwgtSaveFailedText), strText.c_str());
     gtk_widget_set_visible(m_bars.pwgtSaveFailedBar, !strText.empty());
 }
@@ -165,7 +180,7 @@ void wbShowNotice(const char* pszText, const std::string& strFile)
     if (!m_bars.pwgtNoticeBar || !m_bars.pwgtNoticeText)
         return; // the log has it
     m_bars.strNoticeFile = strFile;
-    gtk_label_set_text(GTK_LABEL(m_bars.pwgtNoticeText), pszText);
+    gtk_label_set_text(GTK_LABEL(m_bars.pwgtNoticeText), txtEscaped(pszText).c_str());
     gtk_widget_set_visible(m_bars.pwgtNoticeOpen, !strFile.empty());
     gtk_widget_show(m_bars.pwgtNoticeBar);
 }

@@ -4,6 +4,7 @@
 #include "app/schoolwin.h"
 
 #include "app/bars.h"
+#include "model/texts.h"
 #include "store/filing.h"
 #include "store/params.h"
 #include "store/school.h"
@@ -282,7 +283,8 @@ void wbPublishAircraft(GtkWindow* pwinMain, const char* pszDir)
     const std::vector<std::string> lines = schPublish(strDir, &bFailed);
     std::string strText, strAircraft;
     for (size_t n = 0; n < lines.size(); n++) {
-        strText += (n ? "\n" : "") + lines[n];
+        // A line names what the folder holds: shown as written, one line.
+        strText += (n ? "\n" : "") + txtEscaped(lines[n]);
         // The last line names the key, which is no failure.
         if (n + 1 < lines.size() || lines.size() == 1)
             strAircraft += (strAircraft.empty() ? "" : "; ") + lines[n];
