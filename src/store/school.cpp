@@ -45,6 +45,13 @@ constexpr size_t MOST_SIGNATURE_FILE = 4096;
 constexpr size_t MOST_SCHOOL_NAME = 60;
 // The most aircraft files of a folder read: a school's fleet is a few.
 constexpr size_t MOST_AIRCRAFT_FILES = 200;
+// The index names each aircraft in a line: a few kilobytes at most.
+constexpr size_t MOST_INDEX_FILE = 64 << 10;
+constexpr const char* INDEX_FIRST_LINE = "Zarv index of the aircraft published";
+// Conflict copies named one by one; more are summed up with the rest.
+constexpr size_t MOST_NAMED_COPIES = 20;
+// The names a summary of what is not read gives before "and 198 more".
+constexpr size_t MOST_NAMES_SHOWN = 3;
 
 std::string setting(const char* pszKey)
 {
@@ -189,7 +196,7 @@ std::string writeIn(const std::string& strPath, const std::string& strData)
 // secret key's text; one line of what became of it, *pbFailed set where it
 // could not be published.
 std::string publishCurrent(const std::string& strDir, const _sgnKeyPair& key, std::vector<std::string>* pNames,
-                           bool* pbFailed)
+                           std::map<std::string, int>* pIndex, bool* pbFailed)
 {
     const std::string strRegistration = valGetText(VAL_REGISTRATION);
     const std::string strName = txtFileName(strRegistration, 40);
@@ -258,9 +265,94 @@ std::string publishCurrent(const std::string& strDir, const _sgnKeyPair& key, st
         writeIn(strPath + SCH_SIGNATURE_SUFFIX, strHeldSignature);
     if (!strError.empty())
         return refuse("could not be written in " + strDir + ": " + strError);
+    (*pIndex)[strRegistration] = f.nRevision;
     if (strHeld == strText)
         return strShown + ": revision " + std::to_string(f.nRevision) + " is published already";
     return strShown + ": revision " + std::to_string(f.nRevision) + " published";
+}
+
+// The registrations and revisions an index's text lists; false where it is
+// no index as Zarv writes it.
+bool readIndex(const std::string& strText, std::map<std::string, int>* pIndex)
+{
+    pIndex->clear();
+    g_auto(GStrv) ppszLines = g_strsplit(strText.c_str(), "\n", -1);
+    if (!ppszLines[0] || strcmp(ppszLines[0], INDEX_FIRST_LINE) != 0)
+        return false;
+    for (gchar** pp = ppszLines + 1; *pp; pp++) {
+        const std::string strLine = *pp;
+        if (strLine.empty() && !pp[1])
+            break;
+        const size_t nSpace = strLine.find(' ');
+        double n = 0;
+        if (nSpace == std::string::npos || !prmReadsAsNumber(strLine.substr(0, nSpace).c_str(), &n) || n < 1 ||
+            n > 1e6 || n != static_cast<int>(n) || pIndex->size() >= MOST_AIRCRAFT_FILES)
+            return false;
+        (*pIndex)[strLine.substr(nSpace + 1)] = static_cast<int>(n);
+    }
+    return true;
+}
+
+// The index of strDir as signed with strKey; false with *pstrWhy where it
+// cannot be used (*pbMissing where there is none).
+bool signedIndex(const std::string& strDir, const std::string& strKey, std::map<std::string, int>* pIndex,
+                 std::string* pstrWhy, bool* pbMissing)
+{
+    const std::string strPath = strDir + "/" + SCH_INDEX_FILE;
+    std::string strText, strSignature;
+    *pbMissing = false;
+    if (!readIn(strPath, &strText, MOST_INDEX_FILE, pbMissing)) {
+        *pstrWhy = "it cannot be read as a plain file";
+        return false;
+    }
+    if (!readIn(strPath + SCH_SIGNATURE_SUFFIX, &strSignature, MOST_SIGNATURE_FILE, nullptr)) {
+        *pstrWhy = std::string("it has no signature beside it (") + SCH_INDEX_FILE + SCH_SIGNATURE_SUFFIX + ")";
+        return false;
+    }
+    const _sgnVerified verified = sgnVerify(strText, strSignature, strKey);
+    if (!verified.bGood) {
+        *pstrWhy = verified.strWhy;
+        return false;
+    }
+    if (!readIndex(strText, pIndex)) {
+        *pstrWhy = "it is signed, but is no index as Zarv publishes it";
+        return false;
+    }
+    return true;
+}
+
+// Writes the folder's index: what it listed before (where this school
+// signed it) with this run's aircraft at their revisions. "" where it was
+// written, else why not.
+std::string publishIndex(const std::string& strDir, const _sgnKeyPair& key, const std::map<std::string, int>& now)
+{
+    std::map<std::string, int> index;
+    std::string strWhy;
+    bool bMissing = false;
+    signedIndex(strDir, key.strPublic, &index, &strWhy, &bMissing);
+    for (const auto& [strRegistration, nRevision] : now)
+        index[strRegistration] = nRevision;
+    if (index.empty())
+        return {};
+    std::string strText = std::string(INDEX_FIRST_LINE) + "\n";
+    for (const auto& [strRegistration, nRevision] : index)
+        strText += std::to_string(nRevision) + " " + strRegistration + "\n";
+    const std::string strSignature = sgnSign(strText, key.strSecret,
+                                             "Zarv index of " + std::to_string(index.size()) + " aircraft, published " +
+                                                 today() + " by " + schoolName());
+    if (strSignature.empty())
+        return std::string("the school's key ") + SCH_SECRET_FILE + " cannot be read";
+    // As an aircraft's: the signature first, and put back where the index
+    // cannot follow it.
+    std::string strHeldSignature;
+    const std::string strPath = strDir + "/" + SCH_INDEX_FILE;
+    readIn(strPath + SCH_SIGNATURE_SUFFIX, &strHeldSignature, MOST_SIGNATURE_FILE, nullptr);
+    std::string strError = writeIn(strPath + SCH_SIGNATURE_SUFFIX, strSignature);
+    if (strError.empty())
+        strError = writeIn(strPath, strText);
+    if (!strError.empty() && !strHeldSignature.empty())
+        writeIn(strPath + SCH_SIGNATURE_SUFFIX, strHeldSignature);
+    return strError;
 }
 
 // ---- Taking in ----------------------------------------------------------
@@ -326,6 +418,32 @@ _schJudged judgeFile(const std::string& strDir, const std::string& strName, cons
     return j;
 }
 
+// One refusal for every file of the folder not read (strNames, in order):
+// named by the first, the next few given, the rest counted; strWhy after
+// "is" or "are".
+_schJudged notRead(const std::vector<std::string>& strNames, const std::string& strWhy)
+{
+    std::string str = strNames.size() == 1
+                          ? "it is " + strWhy
+                          : "it and " + std::to_string(strNames.size() - 1) + " more files are " + strWhy;
+    for (size_t n = 1; n < strNames.size() && n <= MOST_NAMES_SHOWN; n++)
+        str += (n == 1 ? " (" : ", ") + strNames[n];
+    if (strNames.size() > MOST_NAMES_SHOWN + 1)
+        str += " \u2026 and " + std::to_string(strNames.size() - MOST_NAMES_SHOWN - 1) + " more";
+    if (strNames.size() > 1)
+        str += ")";
+    _schJudged j = {{strNames.front(), "", 0, "", "", false, str}, ""};
+    j.taken.bSummary = true;
+    return j;
+}
+
+// The names of the files a published aircraft is: its file and signature.
+bool isAircraftFile(const std::string& strName)
+{
+    return g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX) ||
+           g_str_has_suffix(strName.c_str(), (std::string(SCH_AIRCRAFT_SUFFIX) + SCH_SIGNATURE_SUFFIX).c_str());
+}
+
 std::vector<_schJudged> judgeFolder(void)
 {
     std::vector<_schJudged> judged;
@@ -345,15 +463,56 @@ std::vector<_schJudged> judgeFolder(void)
     if (!strWhy.empty())
         judged.push_back({{strDir, "", 0, "", "", false, "the school's folder cannot be read: " + strWhy}, ""});
     const std::map<std::string, int> seen = seenRevisions();
-    size_t nRead = 0;
-    for (const std::string& strName : names) {
-        if (synIsConflictCopy(strName))
-            judged.push_back({{strName, "", 0, "", "", false, "a sync tool's copy of a conflict: never used"}, ""});
-        else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX) && ++nRead > MOST_AIRCRAFT_FILES)
-            judged.push_back({{strName, "", 0, "", "", false, "the folder holds more aircraft than Zarv reads"}, ""});
-        else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX))
-            judged.push_back(judgeFile(strDir, strName, strKey, seen));
+    // The files the school publishes are found by its signed index; a
+    // folder without one is an older office's, where the aircraft used
+    // here are read before any other, so no file sorted before them can
+    // take their place.
+    std::map<std::string, int> index;
+    bool bNoIndex = false;
+    const bool bIndex = signedIndex(strDir, strKey, &index, &strWhy, &bNoIndex);
+    if (!bIndex && !bNoIndex)
+        judged.push_back({{SCH_INDEX_FILE, "", 0, "", "", false,
+                           strWhy + ": the folder is read as an older office's, without an index"},
+                          ""});
+    std::map<std::string, int> wanted; // file name, the revision the index lists (0: none)
+    if (bIndex)
+        for (const auto& [strRegistration, nRevision] : index)
+            wanted[txtFileName(strRegistration, 40) + SCH_AIRCRAFT_SUFFIX] = nRevision;
+    else
+        for (const auto& [strRegistration, nRevision] : seen)
+            if (const std::string strName = txtFileName(strRegistration, 40) + SCH_AIRCRAFT_SUFFIX;
+                std::binary_search(names.begin(), names.end(), strName))
+                wanted[strName] = 0;
+    for (const auto& [strName, nRevision] : wanted) {
+        judged.push_back(judgeFile(strDir, strName, strKey, seen));
+        if (_schTaken& t = judged.back().taken; t.bUsed && t.nRevision < nRevision) {
+            t.bUsed = false;
+            t.strWhy = "revision " + std::to_string(t.nRevision) + " is older than revision " +
+                       std::to_string(nRevision) + " the school's index publishes";
+            judged.back().strText.clear();
+        }
     }
+    std::vector<std::string> others;
+    size_t nCopies = 0;
+    for (const std::string& strName : names) {
+        const std::string strAircraft = g_str_has_suffix(strName.c_str(), SCH_SIGNATURE_SUFFIX)
+                                            ? strName.substr(0, strName.size() - strlen(SCH_SIGNATURE_SUFFIX))
+                                            : strName;
+        if (wanted.count(strAircraft) || strAircraft == SCH_INDEX_FILE)
+            continue;
+        if (synIsConflictCopy(strName) && ++nCopies <= MOST_NAMED_COPIES)
+            judged.push_back({{strName, "", 0, "", "", false, "a sync tool's copy of a conflict: never used"}, ""});
+        else if (synIsConflictCopy(strName) || (bIndex && isAircraftFile(strName)))
+            others.push_back(strName);
+        else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX) && wanted.size() < MOST_AIRCRAFT_FILES)
+            judged.push_back(judgeFile(strDir, strName, strKey, seen)), wanted[strName] = 0;
+        else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX))
+            others.push_back(strName);
+    }
+    if (!others.empty())
+        judged.push_back(notRead(others, bIndex ? std::string("not in the school's signed index (") + SCH_INDEX_FILE +
+                                                      "): not the school's, never read"
+                                                : "not read: the folder holds more aircraft than Zarv reads"));
     // Two files of one aircraft: the newer revision is used.
     for (_schJudged& j : judged)
         for (const _schJudged& k : judged)
@@ -538,10 +697,17 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
         return {"Nothing was published: the school's public key could not be written in " + strDir + ": " + strError};
     }
     std::vector<std::string> names;
+    std::map<std::string, int> index;
     for (const _fleetAircraft& a : fleetList())
         asCurrent(a.strGroup, [&] {
-            lines.push_back(publishCurrent(strDir, {strSecret, strPublic}, &names, pbFailed));
+            lines.push_back(publishCurrent(strDir, {strSecret, strPublic}, &names, &index, pbFailed));
         });
+    // Last, so that a machine that sees it finds the files it lists there.
+    if (const std::string strError = publishIndex(strDir, {strSecret, strPublic}, index); !strError.empty()) {
+        *pbFailed = true;
+        lines.push_back(std::string("The school's index ") + SCH_INDEX_FILE + " could not be written in " + strDir +
+                        ": " + strError + ": pilots' machines read the folder as an older office's");
+    }
     lines.push_back("The school's key is " + sgnKeyIdShown(strPublic) +
                     ": pilots accept it where that is the key shown");
     return lines;
@@ -565,6 +731,8 @@ _schTakenIn schTakePublished(void)
         if (!j.taken.strWhy.empty() && !j.taken.bUsed) {
             const std::string strText = j.taken.strFile == setting(SCH_KEY_PUBLISHED)
                                             ? "The school's published aircraft are not used: " + j.taken.strWhy
+                                        : j.taken.bSummary
+                                            ? "In the school's folder, " + j.taken.strFile + ": " + j.taken.strWhy
                                             : "The school's " + j.taken.strFile + " is refused: " + j.taken.strWhy;
             if (errFirstTime(strText))
                 errPostError(("schTakePublished()\n" + strText).c_str());

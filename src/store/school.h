@@ -24,6 +24,10 @@ constexpr const char* SCH_PUBLIC_FILE = "School.pub";
 // A published aircraft's file and its signature beside it.
 constexpr const char* SCH_AIRCRAFT_SUFFIX = ".aircraft";
 constexpr const char* SCH_SIGNATURE_SUFFIX = ".minisig";
+// The school's signed list of the aircraft it publishes and their
+// revisions: a pilot's machine reads those files, whatever else the folder
+// holds.
+constexpr const char* SCH_INDEX_FILE = "School.index";
 
 // The school's public key file's text, made with its secret half the first
 // time it is asked for (School.key, 0600, never through a link). "" with
@@ -31,8 +35,8 @@ constexpr const char* SCH_SIGNATURE_SUFFIX = ".minisig";
 std::string schOwnKey(std::string* pstrWhy);
 
 // Publishes every aircraft of the fleet under change control into strDir:
-// one signed file each, named after its registration, and the public key
-// as "School.pub". An aircraft is written where it is not yet there or
+// one signed file each, named after its registration, the public key as
+// "School.pub", and the signed index of what the folder publishes. An aircraft is written where it is not yet there or
 // only an older revision is; one whose figures changed outside Zarv, that
 // has no registration, or that was itself published to this machine is
 // left out. Each line says what became of one aircraft ("G-ZARV: revision
@@ -45,14 +49,19 @@ struct _schTaken {
     std::string strRegistration; // "" where it could not be read
     int nRevision = 0;
     std::string strDate, strSchool;
-    bool bUsed = false; // verified, and the newest revision of its aircraft
-    std::string strWhy; // why it is refused, where it is ("its signature does not verify …")
+    bool bUsed = false;    // verified, and the newest revision of its aircraft
+    std::string strWhy;    // why it is refused, where it is ("its signature does not verify …")
+    bool bSummary = false; // it stands for itself and every other file of the folder not read
 };
 
-// Every file of the folder Zarv.conf's "[School] Published" names, judged
-// with the accepted key: a file whose signature does not verify, whose
-// revision is older than one already used here, or that is a sync tool's
-// conflict copy is refused by name. Reads only.
+// The files of the folder Zarv.conf's "[School] Published" names that the
+// school's signed index lists, judged with the accepted key: a file whose
+// signature does not verify, whose revision is older than one already used
+// here or than the index's, or that is a sync tool's conflict copy is
+// refused by name. Every other aircraft file there is not read, and is
+// summed up in one refusal however many there are. A folder without an
+// index is an older office's: the files of the registrations used here are
+// read first, then a bounded number of others. Reads only.
 std::vector<_schTaken> schJudgeFolder(void);
 
 // Takes in what schJudgeFolder uses: each aircraft published anew replaces

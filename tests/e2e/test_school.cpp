@@ -237,4 +237,40 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
     EXPECT_TRUE(zt::reMatch(strOut, "G-ZARV.aircraft: refused: its signature does not verify[^\n]*\n")) << strOut;
 }
 
+TEST_F(School, AFloodOfFilesIsSaidOnceAndNeverHidesTheSchoolsAircraft)
+{
+    for (const char* pszDir : {"office", "office/etc", "published"})
+        g_mkdir(path(pszDir).c_str(), 0700);
+    const std::string strOffice = zt::readFile(ZARV_SOURCE_DIR "/tests/data/school-office.conf");
+    zt::writeFile(path("office/etc/Zarv.conf"), strOffice);
+    std::string strOut;
+    ASSERT_EQ(zarv({"--publish", path("published"), path("office/etc")}, &strOut), 0) << strOut;
+    // Sorted before and after the school's own, as a sync tool or anyone
+    // who may write there could leave them.
+    auto flood = [&](const char* pszPrefix) {
+        for (int n = 0; n < 5000; n++)
+            for (const char* pszSuffix : {".aircraft", ".aircraft.minisig"})
+                zt::writeFile(path("published") + "/" + pszPrefix + std::to_string(n) + pszSuffix, "junk");
+    };
+    flood("A");
+    const std::vector<std::string> key =
+        zt::reSearch(zt::readFile(path("published/School.pub")), "^untrusted comment: [^\n]*\n(\\S+)\n");
+    ASSERT_FALSE(key.empty());
+    zt::writeFile(path("etc/Zarv.conf"), "[School]\nPublished=" + path("published") + "\nKey=" + key[1] + "\n");
+    EXPECT_EQ(zarv({"--published", path("etc")}, &strOut), 1) << strOut;
+    EXPECT_TRUE(zt::reMatch(strOut, "G-ZARV.aircraft: used, published by Skyways Flight School, revision [0-9]+, "
+                                    "[-0-9]{10}\n[^\n]*: refused: it and 9999 more files are not in the school's "
+                                    "signed index[^\n]*\n"))
+        << strOut.substr(0, 2000);
+
+    // The window takes the school's aircraft in, and answers while the
+    // folder floods again.
+    zt::Program program(path("bin"));
+    ASSERT_NE(program.waitForWindow(120000), 0u) << program.stderrText();
+    EXPECT_NE(conf().find("Registration=G-ZARV\n"), std::string::npos) << conf();
+    flood("Z");
+    EXPECT_TRUE(program.close());
+    EXPECT_EQ(program.wait(120000), 0) << program.stderrText();
+}
+
 } // namespace

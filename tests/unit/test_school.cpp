@@ -62,6 +62,10 @@ TEST_F(School, APublishedFileIsUsedOnlyAsSignedAndNewest)
         const char* pszFile;                           // the file judged
         const char* pszWhy;                            // "" where it is used
     };
+    auto renamed = [](const zt::TempDir& pub) {
+        for (const char* psz : {".aircraft", ".aircraft.minisig"})
+            std::rename((pub / "G-ZARV").append(psz).c_str(), (pub / "G-ABCD").append(psz).c_str());
+    };
     const std::vector<_case> cases = {
         {"as published", nullptr, "", "G-ZARV.aircraft", ""},
         {"a byte changed",
@@ -79,12 +83,20 @@ TEST_F(School, APublishedFileIsUsedOnlyAsSignedAndNewest)
          "", "G-ZARV.aircraft", "another key"},
         {"no signature", [](const zt::TempDir& pub) { std::remove((pub / "G-ZARV.aircraft.minisig").c_str()); }, "",
          "G-ZARV.aircraft", "no signature"},
-        {"renamed as another aircraft",
-         [](const zt::TempDir& pub) {
-             for (const char* psz : {".aircraft", ".aircraft.minisig"})
-                 std::rename((pub / "G-ZARV").append(psz).c_str(), (pub / "G-ABCD").append(psz).c_str());
+        {"renamed as another aircraft", renamed, "", "G-ABCD.aircraft", "not in the school's signed index"},
+        {"renamed, in an older office's folder without an index",
+         [&](const zt::TempDir& pub) {
+             renamed(pub);
+             std::remove((pub / SCH_INDEX_FILE).c_str());
          },
          "", "G-ABCD.aircraft", "which the school names G-ZARV.aircraft"},
+        {"behind more aircraft than Zarv reads, in an older office's folder",
+         [](const zt::TempDir& pub) {
+             std::remove((pub / SCH_INDEX_FILE).c_str());
+             for (int n = 0; n < 300; n++)
+                 zt::writeFile(pub / ("A" + std::to_string(n) + ".aircraft"), "");
+         },
+         "Seen=1 G-ZARV\n", "G-ZARV.aircraft", ""},
         {"older than one used here", nullptr, "Seen=99 G-ZARV\n", "G-ZARV.aircraft", "older than revision 99"},
         {"a sync tool's conflict copy",
          [](const zt::TempDir& pub) {
