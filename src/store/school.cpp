@@ -492,7 +492,7 @@ std::vector<_schJudged> judgeFolder(void)
             judged.back().strText.clear();
         }
     }
-    std::vector<std::string> others;
+    std::vector<std::string> others, bare;
     size_t nCopies = 0;
     for (const std::string& strName : names) {
         const std::string strAircraft = g_str_has_suffix(strName.c_str(), SCH_SIGNATURE_SUFFIX)
@@ -504,11 +504,20 @@ std::vector<_schJudged> judgeFolder(void)
             judged.push_back({{strName, "", 0, "", "", false, "a sync tool's copy of a conflict: never used"}, ""});
         else if (synIsConflictCopy(strName) || (bIndex && isAircraftFile(strName)))
             others.push_back(strName);
-        else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX) && wanted.size() < MOST_AIRCRAFT_FILES)
+        else if (!g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX))
+            continue;
+        // Without an index, what is not even signed takes no place of one
+        // that may be.
+        else if (!std::binary_search(names.begin(), names.end(), strName + SCH_SIGNATURE_SUFFIX))
+            bare.push_back(strName);
+        else if (wanted.size() < MOST_AIRCRAFT_FILES)
             judged.push_back(judgeFile(strDir, strName, strKey, seen)), wanted[strName] = 0;
-        else if (g_str_has_suffix(strName.c_str(), SCH_AIRCRAFT_SUFFIX))
+        else
             others.push_back(strName);
     }
+    if (!bare.empty())
+        judged.push_back(notRead(bare, std::string("without a signature beside (") + SCH_SIGNATURE_SUFFIX +
+                                           "): not the school's, never read"));
     if (!others.empty())
         judged.push_back(notRead(others, bIndex ? std::string("not in the school's signed index (") + SCH_INDEX_FILE +
                                                       "): not the school's, never read"
