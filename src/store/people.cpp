@@ -42,6 +42,14 @@ void tell(const char* pszFunc, const std::string& strWhat, const std::string& st
     errTellPilot("People.conf " + strWhat + ": " + strFollows);
 }
 
+// Whether anyone but the pilot may write the file: its weights would put
+// anyone's figures in a seat.
+bool othersMayWrite(const std::string& strSpec)
+{
+    GStatBuf st;
+    return g_lstat(strSpec.c_str(), &st) != 0 || (st.st_mode & (S_IWGRP | S_IWOTH));
+}
+
 // A weight as People.conf holds it: a decimal number, the whole text.
 bool readWeight(const char* psz, double* pn)
 {
@@ -159,6 +167,8 @@ void pplLoad(void)
         strWhy = std::string("cannot be read (") + pErr->message + ")";
     } else if (nOwner != prmFileOps().pfuncOwnUid()) {
         strWhy = "belongs to another user";
+    } else if (othersMayWrite(fileSpec())) {
+        strWhy = "may be changed by other users";
     } else if (!pplParse(strData, &m_ppl.people, &strWhy)) {
         m_ppl.people.clear();
     } else {
@@ -186,7 +196,8 @@ std::string pplSave(const std::vector<_pplPerson>& people)
     // Made a link or someone else's since it was read: refused from now on.
     GStatBuf st;
     if (m_ppl.strRefused.empty() && g_lstat(strSpec.c_str(), &st) == 0 &&
-        (S_ISLNK(st.st_mode) || !S_ISREG(st.st_mode) || st.st_uid != prmFileOps().pfuncOwnUid()))
+        (S_ISLNK(st.st_mode) || !S_ISREG(st.st_mode) || st.st_uid != prmFileOps().pfuncOwnUid() ||
+         (st.st_mode & (S_IWGRP | S_IWOTH))))
         m_ppl.strRefused =
             S_ISLNK(st.st_mode) ? "is a link, which is not followed" : "is not a file of the pilot's own";
     if (!m_ppl.strRefused.empty()) {

@@ -14,7 +14,7 @@ namespace
 {
 
 // People.conf as found at start: its text (none: no file), whether it is
-// reached through a link, or belongs to someone else; what the log and the
+// reached through a link, belongs to someone else, or others may write it; what the log and the
 // window then say ("" for nothing), and how many people are offered.
 struct PeopleFile {
     const char* pszWhat;
@@ -22,6 +22,7 @@ struct PeopleFile {
     bool bLink, bOthers;
     const char* pszRefusal;
     size_t nPeople;
+    mode_t nMode = 0; // its mode, where not as written
 };
 
 void PrintTo(const PeopleFile& c, std::ostream* os)
@@ -52,6 +53,9 @@ TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
         zt::writeFile(file(), std::string(PPL_MAX_FILE + 1, '#'));
     if (c.bLink) {
         ASSERT_EQ(symlink((m_dir / "elsewhere").c_str(), file().c_str()), 0);
+    }
+    if (c.nMode) {
+        ASSERT_EQ(chmod(file().c_str(), c.nMode), 0);
     }
     // Someone else's file, as the store tells whose files are the pilot's.
     if (c.bOthers)
@@ -101,6 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PeopleFile{"two, one written right to left", TWO, false, false, "", 2},
                     PeopleFile{"a link", TWO, true, false, "is a link", 0},
                     PeopleFile{"another user's", TWO, false, true, "belongs to another user", 0},
+                    PeopleFile{"one others may write", TWO, false, false, "may be changed by other users", 0, 0664},
                     PeopleFile{"a line that is no key", "[Person 1]\nName=Anna\nAnna weighs 60\n", false, false,
                                "cannot be read", 0},
                     PeopleFile{"a weight that is no number", "[Person 1]\nName=Anna\nWeight=60kg\n", false, false,
