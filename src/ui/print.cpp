@@ -10,9 +10,17 @@
 #include "store/stored.h"
 #include "sys/errlog.h"
 
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
+#include <cairo-svg.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -42,12 +50,86 @@ struct _prnState {
     // Why "Print to File" offers no folder of the pilot's own, as last told:
     // said once a run.
     std::string strFolderTold;
+    // The file the sheet goes to where Zarv writes it itself (the file
+    // printer's, or the export file), its format, and the paper it is laid
+    // out on.
+    std::string strToFile, strFormat;
+    GtkPageSetup* pPageSetup;
 };
 _prnState m_prn = {};
 
-void prnOnBeginPrint(GtkPrintOperation* pop, GtkPrintContext*, gpointer)
+void prnOnBeginPrint(GtkPrintOperation* pop, GtkPrintContext* pctx, gpointer)
 {
     gtk_print_operation_set_n_pages(pop, 1);
+    m_prn.nPageWidth = gtk_print_context_get_width(pctx);
+    m_prn.nPageHeight = gtk_print_context_get_height(pctx);
+    g_clear_object(&m_prn.pPageSetup);
+    m_prn.pPageSetup = gtk_page_setup_copy(gtk_print_context_get_page_setup(pctx));
+    GtkPrintSettings* pSettings = gtk_print_operation_get_print_settings(pop);
+    const char* pszUri = pSettings ? gtk_print_settings_get(pSettings, GTK_PRINT_SETTINGS_OUTPUT_URI) : nullptr;
+    if (!m_prn.strToFile.empty() || !pszUri)
+        return;
+    // GTK's file printer would open the name it offered anew when it
+    // writes, and follow a link planted there meanwhile: Zarv writes the
+    // file itself, and GTK's job is let go before it writes anything.
+    g_autofree gchar* pszPath = g_filename_from_uri(pszUri, nullptr, nullptr);
+    const char* pszFormat = gtk_print_settings_get(pSettings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT);
+    m_prn.strToFile = pszPath ? pszPath : pszUri;
+    m_prn.strFormat = pszFormat ? pszFormat : "pdf";
+    gtk_print_operation_cancel(pop);
+}
+
+cairo_status_t prnWriteOut(void* pClosure, const unsigned char* pData, unsigned int nLength)
+{
+    const int fd = *static_cast<const int*>(pClosure);
+    while (nLength > 0) {
+        const ssize_t n = write(fd, pData, nLength);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return CAIRO_STATUS_WRITE_ERROR;
+        pData += n;
+        nLength -= static_cast<unsigned int>(n);
+    }
+    return CAIRO_STATUS_SUCCESS;
+}
+
+// Writes the sheet into strPath as GTK lays it out on its paper, through a
+// file opened once: a link at that name, or anything but a plain file of
+// the pilot's own, is refused, never followed or replaced. "" where it was
+// written, else what the pilot is told.
+std::string writeSheetFile(const std::string& strPath, const std::string& strFormat)
+{
+    const int fd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == ELOOP)
+        return strPath + " is a link, which Zarv does not follow: print the sheet to another name";
+    if (fd < 0)
+        return strPath + " cannot be written: " + g_strerror(errno);
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() || st.st_nlink != 1) {
+        close(fd);
+        return strPath + " is not a plain file of your own: print the sheet to another name";
+    }
+    int fdOut = fd;
+    const double nPaperWidth = gtk_page_setup_get_paper_width(m_prn.pPageSetup, GTK_UNIT_POINTS);
+    const double nPaperHeight = gtk_page_setup_get_paper_height(m_prn.pPageSetup, GTK_UNIT_POINTS);
+    cairo_surface_t* psurf =
+        strFormat == "ps"    ? cairo_ps_surface_create_for_stream(prnWriteOut, &fdOut, nPaperWidth, nPaperHeight)
+        : strFormat == "svg" ? cairo_svg_surface_create_for_stream(prnWriteOut, &fdOut, nPaperWidth, nPaperHeight)
+                             : cairo_pdf_surface_create_for_stream(prnWriteOut, &fdOut, nPaperWidth, nPaperHeight);
+    if (ftruncate(fd, 0) == 0) {
+        cairo_t* pCr = cairo_create(psurf);
+        cairo_translate(pCr, gtk_page_setup_get_left_margin(m_prn.pPageSetup, GTK_UNIT_POINTS),
+                        gtk_page_setup_get_top_margin(m_prn.pPageSetup, GTK_UNIT_POINTS));
+        shtDrawLoadSheet(pCr, m_prn.nPageWidth, m_prn.nPageHeight, m_prn.people, legCalcShown(), m_prn.tPrinted);
+        cairo_destroy(pCr);
+    }
+    cairo_surface_finish(psurf);
+    const cairo_status_t nStatus = cairo_surface_status(psurf);
+    cairo_surface_destroy(psurf);
+    if (close(fd) != 0 || nStatus != CAIRO_STATUS_SUCCESS)
+        return strPath + " could not be written whole (" + cairo_status_to_string(nStatus) + ")";
+    return {};
 }
 
 void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
@@ -197,6 +279,9 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
             if (m_prn.people.strCommander == pszSide && !pstr->empty())
                 m_prn.people.strPilot = *pstr;
     }
+    m_prn.strToFile = pszExportFile ? pszExportFile : "";
+    m_prn.strFormat = "pdf";
+    g_clear_object(&m_prn.pPageSetup);
     g_autoptr(GtkPrintOperation) pop = gtk_print_operation_new();
     gtk_print_operation_set_unit(pop, GTK_UNIT_POINTS);
     gtk_print_operation_set_job_name(pop, filSheetName(valGetText(VAL_REGISTRATION), m_prn.tPrinted).c_str());
@@ -206,7 +291,8 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     GtkPrintOperationAction nAction = GTK_PRINT_OPERATION_ACTION_PRINT_DIALOG;
     g_autoptr(GtkPrintSettings) pDialogSettings = nullptr;
     if (pszExportFile) {
-        gtk_print_operation_set_export_filename(pop, pszExportFile);
+        // Laid out by GTK as for any file, but written by Zarv itself.
+        gtk_print_operation_set_export_filename(pop, "/dev/null");
         nAction = GTK_PRINT_OPERATION_ACTION_EXPORT;
     } else {
         pDialogSettings = dialogSettings();
@@ -221,8 +307,16 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
         tellFailure(pwinParent, !pszExportFile, pErr);
         return false;
     }
-    if (nResult != GTK_PRINT_OPERATION_RESULT_APPLY)
+    // Begun and let go where Zarv writes the file itself.
+    const bool bToFile = !m_prn.strToFile.empty() && m_prn.pPageSetup;
+    if (nResult != GTK_PRINT_OPERATION_RESULT_APPLY && !bToFile)
         return false;
+    if (bToFile)
+        if (const std::string strWhy = writeSheetFile(m_prn.strToFile, m_prn.strFormat); !strWhy.empty()) {
+            g_autoptr(GError) pErrFile = g_error_new_literal(G_FILE_ERROR, G_FILE_ERROR_FAILED, strWhy.c_str());
+            tellFailure(pwinParent, !pszExportFile, pErrFile);
+            return false;
+        }
     if (!pszExportFile) {
         if (m_prn.pSettings)
             g_object_unref(m_prn.pSettings);

@@ -367,6 +367,9 @@ TEST_F(SheetFiling, DISABLED_DiesMidWrite)
 
 // What the dialog's File button says when the pilot presses Print.
 std::string m_strFileButton;
+// Where a link to is planted at the name offered, just before Print is
+// pressed ("" for none).
+std::string m_strPlantedTo;
 
 bool m_bOptionsShown = false; // the printer's options are in the dialog
 
@@ -398,6 +401,17 @@ void findFileButton(GtkWidget* pwgt, gpointer)
         gtk_container_forall(GTK_CONTAINER(pwgt), findFileButton, nullptr);
 }
 
+gboolean replaceFile(gpointer)
+{
+    g_autoptr(GList) plist = gtk_window_list_toplevels();
+    for (GList* p = plist; p; p = p->next)
+        if (GTK_IS_MESSAGE_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data))) {
+            gtk_dialog_response(GTK_DIALOG(p->data), GTK_RESPONSE_ACCEPT);
+            return G_SOURCE_REMOVE;
+        }
+    return G_SOURCE_CONTINUE;
+}
+
 // Picks the file printer in the print dialog and presses Print once its
 // options show, noting what the File button says; closes a message that
 // the sheet could not be printed.
@@ -415,9 +429,19 @@ gboolean answerPrintDialog(gpointer)
         m_bOptionsShown = false;
         findFileButton(GTK_WIDGET(p->data), nullptr);
         GtkPrinter* pprinter = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(p->data));
-        if (pprinter && strcmp(gtk_printer_get_name(pprinter), g_dgettext("gtk30", "Print to File")) == 0 &&
-            m_bOptionsShown)
-            gtk_dialog_response(GTK_DIALOG(p->data), GTK_RESPONSE_OK);
+        if (!pprinter || strcmp(gtk_printer_get_name(pprinter), g_dgettext("gtk30", "Print to File")) != 0 ||
+            !m_bOptionsShown)
+            continue;
+        if (!m_strPlantedTo.empty()) {
+            g_autoptr(GtkPrintSettings) pSettings = gtk_print_unix_dialog_get_settings(GTK_PRINT_UNIX_DIALOG(p->data));
+            g_autofree gchar* pszPath =
+                g_filename_from_uri(gtk_print_settings_get(pSettings, GTK_PRINT_SETTINGS_OUTPUT_URI), nullptr, nullptr);
+            EXPECT_EQ(symlink(m_strPlantedTo.c_str(), pszPath), 0) << pszPath;
+            // The dialog asks whether to replace what is there now, within
+            // its response: the pilot says yes.
+            g_timeout_add(20, replaceFile, nullptr);
+        }
+        gtk_dialog_response(GTK_DIALOG(p->data), GTK_RESPONSE_OK);
     }
     return G_SOURCE_CONTINUE;
 }
@@ -464,6 +488,7 @@ struct Sheet {
     // The pilot's desktop's documents folder: none, their own, or one others
     // may write in (never offered, for a link planted there).
     enum { NONE, OWN, OTHERS } nDocuments;
+    bool bLinkPlanted = false; // at the name offered, once offered
 };
 
 void PrintTo(const Sheet& c, std::ostream* os)
@@ -503,9 +528,18 @@ TEST_P(PrintedSheet, LaysOutOnOnePageInsideTheMarginsAndIsFiled)
     g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
     _shtPeople sheet;
     sheet.strPilot = GetParam().strPilot;
+    zt::writeFile(m_dir / "theirs", "theirs");
+    m_strPlantedTo = GetParam().bLinkPlanted ? m_dir / "theirs" : "";
     const guint nAnswer = g_timeout_add(20, answerPrintDialog, nullptr);
-    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, &sheet));
+    const bool bPrinted = wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, &sheet);
     g_source_remove(nAnswer);
+    if (GetParam().bLinkPlanted) {
+        EXPECT_FALSE(bPrinted);
+        EXPECT_TRUE(zt::readFile(m_dir / "theirs") == "theirs");
+        EXPECT_NE(zt::readFile(m_dir / "Zarv.log").find("is a link, which Zarv does not follow"), std::string::npos);
+        return;
+    }
+    ASSERT_TRUE(bPrinted);
     std::string strName;
     ASSERT_TRUE(zt::waitUntil(
         [&] {
@@ -575,7 +609,9 @@ INSTANTIATE_TEST_SUITE_P(
                     Sheet{"HostileText",
                           "[Aircraft]\nRegistration=\u202e" + std::string(300, 'W') +
                               "\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n",
-                          zt::reReplace(std::string(45, '\n'), "\n", "\nPilot"), Sheet::OTHERS}),
+                          zt::reReplace(std::string(45, '\n'), "\n", "\nPilot"), Sheet::OTHERS},
+                    Sheet{"LinkPlantedAtTheNameOffered", "[Aircraft]\nRegistration=G-ZARV\n", "A. Pilot", Sheet::OWN,
+                          true}),
     [](const testing::TestParamInfo<Sheet>& p) { return std::string(p.param.pszName); });
 
 } // namespace
