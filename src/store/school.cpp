@@ -738,11 +738,11 @@ _schTakenIn schTakePublished(void)
     std::vector<const _schJudged*> news;
     for (const _schJudged& j : judged) {
         if (!j.taken.strWhy.empty() && !j.taken.bUsed) {
-            const std::string strText = j.taken.strFile == setting(SCH_KEY_PUBLISHED)
-                                            ? "The school's published aircraft are not used: " + j.taken.strWhy
-                                        : j.taken.bSummary
-                                            ? "In the school's folder, " + j.taken.strFile + ": " + j.taken.strWhy
-                                            : "The school's " + j.taken.strFile + " is refused: " + j.taken.strWhy;
+            const std::string strText =
+                j.taken.strFile == setting(SCH_KEY_PUBLISHED)
+                    ? "The school's published aircraft are not used: " + j.taken.strWhy
+                : j.taken.bSummary ? "In the school's folder, " + j.taken.strFile + " is refused: " + j.taken.strWhy
+                                   : "The school's " + j.taken.strFile + " is refused: " + j.taken.strWhy;
             if (errFirstTime(strText))
                 errPostError(("schTakePublished()\n" + strText).c_str());
             taken.refused.push_back(strText);
