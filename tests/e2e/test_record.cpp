@@ -10,6 +10,7 @@
 #include "store/stored.h"
 #include "support.h"
 #include "sys/paths.h"
+#include "sys/sign.h"
 
 #include <gtest/gtest.h>
 
@@ -161,6 +162,14 @@ TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
     prmReset();
     ASSERT_NE(ids[0], ids[1]);
     std::string strOut;
+    // The office (the first) enrols both, each by its key's whole digest.
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
+    EXPECT_NE(strOut.find(", which the school has not enrolled"), std::string::npos) << strOut;
+    for (const char* pszEtc : {"etc", "etc2"})
+        ASSERT_EQ(zt::runZarv({"--enrol", sgnKeyDigest(zt::readFile(path(pszEtc) + "/Machine.pub")), path("etc")},
+                              m_dir.path(), &strOut),
+                  0)
+            << strOut;
     EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 0) << strOut;
     EXPECT_NE(strOut.find("8 sheets, all match\n"), std::string::npos) << strOut;
     // The months kept count from the line's time, or from the day the
