@@ -4,6 +4,7 @@
 // sheets reach the office.
 #include "program.h"
 #include "support.h"
+#include "sys/sign.h"
 
 #include <gio/gio.h>
 #include <glib/gstdio.h>
@@ -225,6 +226,12 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
     ASSERT_TRUE(poll([&] { return folderFiles(path("office/sheets")) == folderFiles(path("sheets")); },
                      "the pilot's sheet at the office"))
         << office.log() << pilot.log();
+    // The pilot's machine asked to join with its key; the office enrols it
+    // by the digest the pilot reads out.
+    const std::string strDigest = sgnKeyDigest(zt::readFile(path("etc/Machine.pub")));
+    EXPECT_EQ(zarv({"--machines", path("office/etc")}, &strOut), 0) << strOut;
+    EXPECT_NE(strOut.find(", asking to join, key " + strDigest + "\n"), std::string::npos) << strOut;
+    ASSERT_EQ(zarv({"--enrol", strDigest, path("office/etc")}, &strOut), 0) << strOut;
     EXPECT_EQ(zarv({"--verify-record", path("office/etc")}, &strOut), 0) << strOut;
     EXPECT_NE(strOut.find("1 sheet, all match\n"), std::string::npos) << strOut;
 
