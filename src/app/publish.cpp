@@ -6,6 +6,7 @@
 #include "store/params.h"
 #include "store/school.h"
 #include "store/stored.h"
+#include "sys/sign.h"
 
 #include <glib.h>
 
@@ -37,6 +38,11 @@ int wbListPublished(void)
                    SCH_KEY_PUBLISHED);
         return 2;
     }
+    // What a pilot who set Zarv.conf by hand compares with the digest the
+    // school gave by a second channel.
+    if (const std::string strKey = prmGetKeyString(SCH_GROUP, SCH_KEY_KEY); !sgnKeyDigest(strKey).empty())
+        g_print("The school's key accepted here is SHA-256 %s (minisign id %s)\n", sgnKeyDigest(strKey).c_str(),
+                sgnKeyIdShown(strKey).c_str());
     bool bRefused = false;
     const std::vector<_schTaken> judged = schJudgeFolder();
     for (const _schTaken& t : judged) {

@@ -514,8 +514,9 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
         asCurrent(a.strGroup, [&] {
             lines.push_back(publishCurrent(strDir, {strSecret, strPublic}, &names, pbFailed));
         });
-    lines.push_back("The school's key is " + sgnKeyIdShown(strPublic) +
-                    ": pilots accept it where that is the key shown");
+    lines.push_back("The school's key is SHA-256 " + sgnKeyDigest(strPublic) + " (minisign id " +
+                    sgnKeyIdShown(strPublic) +
+                    "): give pilots this whole digest by phone or on paper, never its id; they type it in School…");
     return lines;
 }
 
