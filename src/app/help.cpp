@@ -3,6 +3,7 @@
 
 #include "app/bars.h"
 #include "store/filing.h"
+#include "store/machine.h"
 #include "store/params.h"
 #include "store/school.h"
 #include "sys/errlog.h"
@@ -57,7 +58,8 @@ std::string keysText(void)
     if (!prmReadFile(wbFileSpec(SCH_PUBLIC_FILE), &strOwn, &pErr, nullptr, MOST_PUBLIC_KEY))
         strOwn.clear();
     return keyShown("The school's key accepted here", m_pkeyFile ? prmGetKeyString(SCH_GROUP, SCH_KEY_KEY) : "") +
-           keyShown("The school's key this machine publishes with", strOwn);
+           keyShown("The school's key this machine publishes with", strOwn) +
+           keyShown("This machine's key, for the school to enrol", mchPublicKey());
 }
 
 } // namespace

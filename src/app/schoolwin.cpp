@@ -5,6 +5,7 @@
 
 #include "app/bars.h"
 #include "store/filing.h"
+#include "store/machine.h"
 #include "store/params.h"
 #include "store/school.h"
 #include "sys/errlog.h"
@@ -363,6 +364,19 @@ void wbChooseSchool(GtkWindow* pwinMain)
     m_choose.pwgtName = addEntry(pgrid, 4, "School's _name (to publish)",
                                  "The school, as the aircraft this machine publishes name it (the office's)",
                                  prmGetKeyString(SCH_GROUP, SCH_KEY_NAME));
+    // The key this machine signs its records with, made once it files into
+    // a school's folder: the office enrols it by its digest, read out.
+    if (const std::string strMachine = mchPublicKey(); !strMachine.empty()) {
+        const std::string strDigest = sgnKeyDigest(strMachine);
+        GtkWidget* pwgtMachine = gtk_label_new(
+            ("This machine's key, for the school to enrol it (read it to the office):\n" +
+             strDigest.substr(0, strDigest.size() / 2) + "\n" + strDigest.substr(strDigest.size() / 2 + 1))
+                .c_str());
+        gtk_widget_set_name(pwgtMachine, "SchoolMachineKey");
+        gtk_label_set_xalign(GTK_LABEL(pwgtMachine), 0);
+        gtk_label_set_selectable(GTK_LABEL(pwgtMachine), TRUE);
+        gtk_grid_attach(pgrid, pwgtMachine, 1, 5, 2, 1);
+    }
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(m_choose.pdlg))), pwgtGrid);
     g_signal_connect(m_choose.pwgtFolder, "changed", G_CALLBACK(wbOnSchoolFolderTyped), nullptr);
     g_signal_connect(m_choose.pdlg, "response", G_CALLBACK(wbOnSchoolResponse), nullptr);

@@ -422,6 +422,12 @@ void filClearTemporaries(void)
     const int fdDir = openFolder(false, &fail);
     if (fdDir < 0)
         return; // none yet, or not one to touch
+    // A machine of a school asks to join from its first start with the
+    // shared folder, so the office can enrol it before its first sheet.
+    _mchKey key;
+    std::string strWhy;
+    if (!filShared().strFolder.empty() && !mchKey(&key, &strWhy, fdDir))
+        errPostError(("filClearTemporaries()\nthis machine's key cannot be had\n" + strWhy).c_str());
     const std::string strPrefix = tempPrefix();
     DIR* pdir = fdopendir(fdDir);
     if (!pdir) {
