@@ -3,8 +3,12 @@
 
 #include "app/bars.h"
 #include "store/filing.h"
+#include "store/machine.h"
+#include "store/params.h"
+#include "store/school.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
+#include "sys/sign.h"
 
 #include "zarvAbout.h"
 
@@ -26,12 +30,46 @@ void wbShowHelp(GtkWindow* pwinMain)
     wbShowNotice(pszText);
 }
 
+namespace
+{
+
+// A public key file is a few lines.
+constexpr size_t MOST_PUBLIC_KEY = 4096;
+
+// A key's digest, eight groups a line to be read aloud, and its id; "" for
+// no key.
+std::string keyShown(const char* pszWhose, const std::string& strPublic)
+{
+    const std::string strDigest = sgnKeyDigest(strPublic);
+    const size_t nHalf = strDigest.size() / 2;
+    if (strDigest.empty())
+        return "";
+    return "\n\n" + std::string(pszWhose) + " (SHA-256):\n" + strDigest.substr(0, nHalf) + "\n" +
+           strDigest.substr(nHalf + 1) + "\n(minisign id " + sgnKeyIdShown(strPublic) + ")";
+}
+
+// The school's keys this machine holds, as a person compares them with
+// what the school gave by phone or on paper: the one accepted, and its own
+// where it publishes.
+std::string keysText(void)
+{
+    std::string strOwn;
+    g_autoptr(GError) pErr = nullptr;
+    if (!prmReadFile(wbFileSpec(SCH_PUBLIC_FILE), &strOwn, &pErr, nullptr, MOST_PUBLIC_KEY))
+        strOwn.clear();
+    return keyShown("The school's key accepted here", m_pkeyFile ? prmGetKeyString(SCH_GROUP, SCH_KEY_KEY) : "") +
+           keyShown("The school's key this machine publishes with", strOwn) +
+           keyShown("This machine's key, for the school to enrol", mchPublicKey());
+}
+
+} // namespace
+
 void wbShowAbout(GtkWindow* pwinMain)
 {
     g_autofree gchar* pszComments =
         g_strdup_printf("Weight and balance of a light two-seat helicopter, before every flight.\n\n"
-                        "Your settings are kept in Zarv.conf in %s, and every load sheet printed in %s.",
-                        m_szEtcDir.c_str(), filSheetsFolder().c_str());
+                        "Your settings are kept in Zarv.conf in %s, and every load sheet printed in %s.%s",
+                        m_szEtcDir.c_str(), filSheetsFolder().c_str(), keysText().c_str());
     const char* pszLogo =
         gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "org.zarv.Zarv") ? "org.zarv.Zarv" : nullptr;
     gtk_show_about_dialog(pwinMain, "program-name", "Zarv", "version", ZARV_VERSION, "comments", pszComments, "website",

@@ -2,9 +2,11 @@
 // "Publish aircraft…" writes, and what a pilot's window would take in.
 #include "app/publish.h"
 
+#include "store/enrol.h"
 #include "store/params.h"
 #include "store/school.h"
 #include "store/stored.h"
+#include "sys/sign.h"
 
 #include <glib.h>
 
@@ -15,6 +17,16 @@ int wbPublishTo(const char* pszDir)
     bool bFailed = false;
     for (const std::string& str : schPublish(pszDir, &bFailed))
         g_print("%s\n", str.c_str());
+    // The machines the school enrolled go with its aircraft.
+    std::vector<_enrMachine> machines;
+    std::string strWhy;
+    if (!bFailed && (!enrList(&machines, &strWhy) || !machines.empty()))
+        if (strWhy.empty())
+            strWhy = enrPublish(pszDir);
+    if (!strWhy.empty()) {
+        g_print("The list of machines was not published: %s\n", strWhy.c_str());
+        bFailed = true;
+    }
     return bFailed ? 1 : 0;
 }
 
@@ -26,6 +38,11 @@ int wbListPublished(void)
                    SCH_KEY_PUBLISHED);
         return 2;
     }
+    // What a pilot who set Zarv.conf by hand compares with the digest the
+    // school gave by a second channel.
+    if (const std::string strKey = prmGetKeyString(SCH_GROUP, SCH_KEY_KEY); !sgnKeyDigest(strKey).empty())
+        g_print("The school's key accepted here is SHA-256 %s (minisign id %s)\n", sgnKeyDigest(strKey).c_str(),
+                sgnKeyIdShown(strKey).c_str());
     bool bRefused = false;
     const std::vector<_schTaken> judged = schJudgeFolder();
     for (const _schTaken& t : judged) {

@@ -6,6 +6,7 @@
 #include "app/bars.h"
 #include "model/texts.h"
 #include "store/filing.h"
+#include "store/machine.h"
 #include "store/params.h"
 #include "store/school.h"
 #include "sys/errlog.h"
@@ -35,8 +36,8 @@ struct _wbSchool {
 } m_school;
 
 struct _wbSchoolDialog {
-    GtkWidget *pdlg = nullptr, *pwgtFolder = nullptr, *pwgtKey = nullptr, *pwgtReplace = nullptr, *pwgtSheets = nullptr,
-              *pwgtName = nullptr;
+    GtkWidget *pdlg = nullptr, *pwgtFolder = nullptr, *pwgtKey = nullptr, *pwgtDigest = nullptr,
+              *pwgtDigestCaption = nullptr, *pwgtSheets = nullptr, *pwgtName = nullptr;
     std::string strPublic; // the key file's text where the folder holds one
     std::string strKeep;   // the key that Accept keeps: the one accepted before, or the folder's
 } m_choose;
@@ -121,9 +122,29 @@ std::string chosenFolder(void)
     return pszPath;
 }
 
-// The key the chosen folder holds, shown by its id, beside the one accepted
-// before: Accept keeps that one, takes a first key the pilot has checked,
-// and takes another only where the pilot says the school gave its new id.
+std::string entryText(GtkWidget* pwgt)
+{
+    g_autofree gchar* psz = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgt))));
+    return psz;
+}
+
+// A key as a person compares it: the digest of the whole key, eight
+// groups a line to be read aloud, and beside it the id minisign prints,
+// which alone anyone can give a key of their own.
+std::string keyShown(const std::string& strPublic)
+{
+    const std::string strDigest = sgnKeyDigest(strPublic);
+    const size_t nHalf = strDigest.size() / 2;
+    if (strDigest.empty())
+        return ": no key";
+    return " (SHA-256):\n" + strDigest.substr(0, nHalf) + "\n" + strDigest.substr(nHalf + 1) + "\n(minisign id " +
+           sgnKeyIdShown(strPublic) + ")";
+}
+
+// The key the chosen folder holds, shown by its digest, beside the one
+// accepted before: Accept keeps that one, and takes any other only where
+// the pilot types the whole digest the school gave them by a second
+// channel, since the folder itself may be an attacker's.
 void wbOnSchoolFolderTyped(GtkEditable*, gpointer)
 {
     const std::string strDir = chosenFolder();
@@ -138,35 +159,38 @@ void wbOnSchoolFolderTyped(GtkEditable*, gpointer)
     // Keys are told apart whole: anyone can make a key with another's id.
     const bool bSame = !strNew.empty() && sgnPublicLine(m_choose.strPublic) == sgnPublicLine(strAccepted);
     const bool bOther = !strNew.empty() && !strOld.empty() && !bSame;
+    // A key that only borrows the accepted one's id is never taken.
+    const bool bForged = bOther && strNew == strOld;
+    const bool bAsk = !strNew.empty() && !bSame && !bForged;
+    const std::string strTyped = entryText(m_choose.pwgtDigest);
+    const bool bTyped = bAsk && sgnDigestMatches(m_choose.strPublic, strTyped);
     std::string strText;
     if (strNew.empty() && !strOld.empty())
-        strText = "The school's key accepted here: " + strOld + std::string(" (this folder holds no ") +
-                  SCH_PUBLIC_FILE + ").";
+        strText = "The school's key accepted here" + keyShown(strAccepted) + "\nThis folder holds no " +
+                  SCH_PUBLIC_FILE + ".";
     else if (strNew.empty())
         strText = strDir.empty() ? std::string("Choose the folder the school publishes its aircraft in.")
                                  : std::string("No school's key here: ") + SCH_PUBLIC_FILE + " is missing or no key.";
     else if (bSame)
-        strText = "The school's key: " + strNew + ", as accepted before.";
-    else if (!bOther)
-        strText = "The school's key: " + strNew + "\nAccept this key only where the school tells you the same id.";
-    else if (strNew != strOld)
-        strText = "This folder holds another key than the school's accepted here: " + strNew + ", not " + strOld +
-                  ".\nIts aircraft are used only where the school tells you the new id.";
-    else
+        strText = "The school's key, as accepted before" + keyShown(m_choose.strPublic);
+    else if (bForged)
         strText = "This folder holds another key than the school's accepted here, made to bear its id " + strNew +
                   ": it is not the school's. Its aircraft are not used.";
-    m_choose.strKeep = bOther || strNew.empty() ? strAccepted : sgnPublicLine(m_choose.strPublic);
+    else
+        strText = std::string(bOther ? "This folder holds another key than the school's accepted here"
+                                     : "This folder's key") +
+                  keyShown(m_choose.strPublic) +
+                  "\nIts aircraft are used only where you type below the whole digest the school gave you for its " +
+                  (bOther ? "new " : "") + "key, by phone or on paper.";
+    if (bTyped)
+        strText += "\nThe digest you typed is this key's.";
+    else if (bAsk && !strTyped.empty())
+        strText += "\nWhat you typed is not this key's whole digest: do not accept it, ask the school.";
+    m_choose.strKeep = bSame || bTyped ? sgnPublicLine(m_choose.strPublic) : strNew.empty() ? strAccepted : "";
     gtk_label_set_text(GTK_LABEL(m_choose.pwgtKey), strText.c_str());
-    // A key that only borrows the accepted one's id is never taken.
-    const bool bForged = bOther && strNew == strOld;
-    gtk_widget_set_visible(m_choose.pwgtReplace, bOther && !bForged);
-    if (!bOther)
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_choose.pwgtReplace), FALSE);
-    const bool bReplace = !bForged && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_choose.pwgtReplace));
-    if (bReplace)
-        m_choose.strKeep = sgnPublicLine(m_choose.strPublic);
-    gtk_dialog_set_response_sensitive(GTK_DIALOG(m_choose.pdlg), GTK_RESPONSE_ACCEPT,
-                                      !m_choose.strKeep.empty() && (!bOther || bReplace));
+    gtk_widget_set_visible(m_choose.pwgtDigest, bAsk);
+    gtk_widget_set_visible(m_choose.pwgtDigestCaption, bAsk);
+    gtk_dialog_set_response_sensitive(GTK_DIALOG(m_choose.pdlg), GTK_RESPONSE_ACCEPT, !m_choose.strKeep.empty());
 }
 
 void wbOnChooseFolderClicked(GtkButton*, gpointer)
@@ -192,12 +216,6 @@ void setOrRemove(GKeyFile* pkf, const char* pszKey, const std::string& strValue)
         g_key_file_set_string(pkf, SCH_GROUP, pszKey, strValue.c_str());
 }
 
-std::string entryText(GtkWidget* pwgt)
-{
-    g_autofree gchar* psz = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgt))));
-    return psz;
-}
-
 void wbOnSchoolResponse(GtkDialog* pdlg, gint nResponse, gpointer)
 {
     if (nResponse == GTK_RESPONSE_ACCEPT && !m_choose.strKeep.empty()) {
@@ -209,7 +227,9 @@ void wbOnSchoolResponse(GtkDialog* pdlg, gint nResponse, gpointer)
             setOrRemove(pkf, FIL_KEY_SHEETS, strSheets);
             setOrRemove(pkf, SCH_KEY_NAME, strName);
         });
-        errPostError(("wbChooseSchool()\nthe school's key " + sgnKeyId(strLine) + " accepted for " + strDir).c_str());
+        errPostError(("wbChooseSchool()\nthe school's key " + sgnKeyId(strLine) + " (SHA-256 " + sgnKeyDigest(strLine) +
+                      ") accepted for " + strDir)
+                         .c_str());
     }
     gtk_widget_destroy(GTK_WIDGET(pdlg));
     if (nResponse == GTK_RESPONSE_ACCEPT && wbFollowSchool(m_school.pwinMain, m_school.pfuncShowAnew) &&
@@ -331,17 +351,34 @@ void wbChooseSchool(GtkWindow* pwinMain)
     gtk_label_set_selectable(GTK_LABEL(m_choose.pwgtKey), TRUE);
     gtk_label_set_line_wrap(GTK_LABEL(m_choose.pwgtKey), TRUE);
     gtk_grid_attach(pgrid, m_choose.pwgtKey, 1, 1, 2, 1);
-    m_choose.pwgtReplace = gtk_check_button_new_with_mnemonic("The school gave me this new id: _use its key");
-    gtk_widget_set_name(m_choose.pwgtReplace, "SchoolNewKey");
-    gtk_widget_set_no_show_all(m_choose.pwgtReplace, TRUE);
-    g_signal_connect_swapped(m_choose.pwgtReplace, "toggled", G_CALLBACK(wbOnSchoolFolderTyped), nullptr);
-    gtk_grid_attach(pgrid, m_choose.pwgtReplace, 1, 4, 2, 1);
-    m_choose.pwgtSheets = addEntry(pgrid, 2, "Shared _sheets folder",
+    m_choose.pwgtDigest = addEntry(pgrid, 2, "Key's _digest",
+                                   "The digest of the school's key as the school gave it to you by phone or on paper: "
+                                   "all sixteen groups, never its id (spaces and case do not matter)",
+                                   "");
+    gtk_widget_set_name(m_choose.pwgtDigest, "SchoolDigest");
+    m_choose.pwgtDigestCaption = gtk_grid_get_child_at(pgrid, 0, 2);
+    gtk_widget_set_no_show_all(m_choose.pwgtDigest, TRUE);
+    gtk_widget_set_no_show_all(m_choose.pwgtDigestCaption, TRUE);
+    g_signal_connect(m_choose.pwgtDigest, "changed", G_CALLBACK(wbOnSchoolFolderTyped), nullptr);
+    m_choose.pwgtSheets = addEntry(pgrid, 3, "Shared _sheets folder",
                                    "Where the school's filed load sheets are shared (none: this machine's own)",
                                    prmGetKeyString(SCH_GROUP, FIL_KEY_SHEETS));
-    m_choose.pwgtName = addEntry(pgrid, 3, "School's _name (to publish)",
+    m_choose.pwgtName = addEntry(pgrid, 4, "School's _name (to publish)",
                                  "The school, as the aircraft this machine publishes name it (the office's)",
                                  prmGetKeyString(SCH_GROUP, SCH_KEY_NAME));
+    // The key this machine signs its records with, made once it files into
+    // a school's folder: the office enrols it by its digest, read out.
+    if (const std::string strMachine = mchPublicKey(); !strMachine.empty()) {
+        const std::string strDigest = sgnKeyDigest(strMachine);
+        GtkWidget* pwgtMachine = gtk_label_new(
+            ("This machine's key, for the school to enrol it (read it to the office):\n" +
+             strDigest.substr(0, strDigest.size() / 2) + "\n" + strDigest.substr(strDigest.size() / 2 + 1))
+                .c_str());
+        gtk_widget_set_name(pwgtMachine, "SchoolMachineKey");
+        gtk_label_set_xalign(GTK_LABEL(pwgtMachine), 0);
+        gtk_label_set_selectable(GTK_LABEL(pwgtMachine), TRUE);
+        gtk_grid_attach(pgrid, pwgtMachine, 1, 5, 2, 1);
+    }
     gtk_container_add(GTK_CONTAINER(gtk_dialog_get_content_area(GTK_DIALOG(m_choose.pdlg))), pwgtGrid);
     g_signal_connect(m_choose.pwgtFolder, "changed", G_CALLBACK(wbOnSchoolFolderTyped), nullptr);
     g_signal_connect(m_choose.pdlg, "response", G_CALLBACK(wbOnSchoolResponse), nullptr);

@@ -4,6 +4,7 @@
 #include "app/startup.h"
 
 #include "app/instance.h"
+#include "app/machines.h"
 #include "app/publish.h"
 #include "app/raise.h"
 #include "app/verify.h"
@@ -91,8 +92,10 @@ void wbOnPrintError(const gchar* psz)
 
 _wbStart wbReadCommandLine(int* pargc, char*** pargv)
 {
-    gboolean bVersion = FALSE, bVerify = FALSE, bVerifyRecord = FALSE, bPublished = FALSE;
+    gboolean bVersion = FALSE, bVerify = FALSE, bVerifyRecord = FALSE, bPublished = FALSE, bMachines = FALSE;
     g_autofree gchar* pszPublishDir = nullptr;
+    g_autofree gchar* pszEnrol = nullptr;
+    g_autofree gchar* pszRevoke = nullptr;
     const GOptionEntry entries[] = {
         {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr},
         {"verify", 0, 0, G_OPTION_ARG_NONE, &bVerify,
@@ -111,6 +114,17 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
          "Judge the school's published aircraft as the window would take them in (ETC_DIR's [School] Published), "
          "and end",
          nullptr},
+        {"machines", 0, 0, G_OPTION_ARG_NONE, &bMachines,
+         "List the machines the school enrolled and those asking to join in ETC_DIR's shared folder of sheets, with "
+         "each key's digest, and end",
+         nullptr},
+        {"enrol", 0, 0, G_OPTION_ARG_STRING, &pszEnrol,
+         "Enrol the machine asking to join whose key has this whole digest (its pilot reads it to you), and end",
+         "DIGEST"},
+        {"revoke", 0, 0, G_OPTION_ARG_STRING, &pszRevoke,
+         "Revoke the enrolled machine whose key has this whole digest: its records after the last now filed no "
+         "longer stand, and end",
+         "DIGEST"},
         {}};
     g_autoptr(GOptionContext) pctx = g_option_context_new(nullptr);
     g_option_context_set_summary(pctx, "Weight and balance of a light two-seat helicopter. Zarv keeps its settings "
@@ -120,36 +134,40 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
     g_autoptr(GError) pErr = nullptr;
     if (!g_option_context_parse(pctx, pargc, pargv, &pErr)) {
         g_printerr("zarv: %s\nTry \"zarv --help\".\n", pErr->message);
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}};
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}};
     }
     if (bVersion) {
         g_print("zarv %s\n", ZARV_VERSION);
-        return {WB_RUN_END, 0, {}};
+        return {WB_RUN_END, 0, {}, {}, {}};
     }
-    const int nAsked = (bVerify ? 1 : 0) + (bVerifyRecord ? 1 : 0) + (pszPublishDir ? 1 : 0) + (bPublished ? 1 : 0);
+    const bool bMachineRun = bMachines || pszEnrol || pszRevoke;
+    const int nAsked = (bVerify ? 1 : 0) + (bVerifyRecord ? 1 : 0) + (pszPublishDir ? 1 : 0) + (bPublished ? 1 : 0) +
+                       (bMachines ? 1 : 0) + (pszEnrol ? 1 : 0) + (pszRevoke ? 1 : 0);
     if (nAsked > 1) {
-        g_printerr("zarv: --verify, --verify-record, --publish and --published are each a run of their own: ask for "
-                   "one at a time\nTry \"zarv --help\".\n");
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}};
+        g_printerr("zarv: --verify, --verify-record, --publish, --published, --machines, --enrol and --revoke are "
+                   "each a run of their own: ask for one at a time\nTry \"zarv --help\".\n");
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}};
     }
     if (nAsked && *pargc > 2) {
         g_printerr("zarv: %s takes one etc directory at most\nTry \"zarv --help\".\n", bVerify ? "--verify"
                                                                                        : bVerifyRecord
                                                                                            ? "--verify-record"
-                                                                                       : bPublished ? "--published"
-                                                                                                    : "--publish");
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}};
+                                                                                       : bPublished  ? "--published"
+                                                                                       : bMachineRun ? "--machines"
+                                                                                                     : "--publish");
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}};
     }
     if (pszPublishDir && !*pszPublishDir) {
         g_printerr("zarv: --publish needs the folder to publish into\nTry \"zarv --help\".\n");
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}};
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}};
     }
     return {bVerify         ? WB_RUN_VERIFY
             : bVerifyRecord ? WB_RUN_VERIFY_RECORD
             : pszPublishDir ? WB_RUN_PUBLISH
             : bPublished    ? WB_RUN_PUBLISHED
+            : bMachineRun   ? WB_RUN_MACHINES
                             : WB_RUN_WINDOW,
-            0, pszPublishDir ? pszPublishDir : ""};
+            0, pszPublishDir ? pszPublishDir : "", pszEnrol ? pszEnrol : "", pszRevoke ? pszRevoke : ""};
 }
 
 int wbRunCheck(const _wbStart& start, int argc, char* argv[])
@@ -181,6 +199,12 @@ int wbRunCheck(const _wbStart& start, int argc, char* argv[])
     case WB_RUN_PUBLISHED:
         wbSetEtcDir(route.strReal);
         return wbListPublished();
+    case WB_RUN_MACHINES:
+        wbSetEtcDir(route.strReal);
+        return start.strEnrol.empty() && start.strRevoke.empty()
+                   ? wbListMachines()
+                   : wbChangeMachine(!start.strEnrol.empty(),
+                                     start.strEnrol.empty() ? start.strRevoke : start.strEnrol);
     default:
         return wbVerifyRecord(route.strReal.c_str());
     }

@@ -15,13 +15,15 @@ enum _wbRun {
     WB_RUN_VERIFY_RECORD, // --verify-record [ETC_DIR]
     WB_RUN_PUBLISH,       // --publish DIR [ETC_DIR]
     WB_RUN_PUBLISHED,     // --published [ETC_DIR]
+    WB_RUN_MACHINES,      // --machines, --enrol DIGEST or --revoke DIGEST [ETC_DIR]
     WB_RUN_END,           // nothing more: the version printed, or a bad command line
 };
 
 struct _wbStart {
     _wbRun nRun;
-    int nExit = 0;             // the exit status, where nRun is WB_RUN_END
-    std::string strPublishDir; // where --publish writes
+    int nExit = 0;                   // the exit status, where nRun is WB_RUN_END
+    std::string strPublishDir;       // where --publish writes
+    std::string strEnrol, strRevoke; // the digest --enrol or --revoke names
 };
 
 // Reads the command line, taking the toolkit's options out of it: asking for

@@ -8,6 +8,7 @@
 
 #include "model/synced.h"
 #include "model/words.h"
+#include "store/enrol.h"
 #include "store/filing.h"
 #include "store/legs.h"
 #include "store/params.h"
@@ -15,6 +16,7 @@
 #include "store/state.h"
 #include "store/stored.h"
 #include "sys/paths.h"
+#include "sys/sign.h"
 
 #include <glib.h>
 
@@ -673,10 +675,49 @@ _wbSharedFiles wbSharedFiles(int fdDir)
     return files;
 }
 
+// Why a record file is not its machine's as the school enrolled it: signed
+// by a machine not enrolled, with a key not its machine's, or after its
+// machine was revoked; or, where the school enrols its machines, not signed
+// at all, unless the office checked it before it enrolled any (then
+// *pstrNote says so). "" where it stands.
+std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRead& r, const _synRecordFile& f,
+                          const _wbRecordTally& t, std::string* pstrNote)
+{
+    const auto it =
+        std::find_if(machines.begin(), machines.end(), [&](const _enrMachine& m) { return m.strId == f.strMachine; });
+    if (r.strSignature.empty()) {
+        if (machines.empty())
+            return "";
+        std::string strFirstEnrolled = machines.front().strEnrolled;
+        for (const _enrMachine& m : machines)
+            strFirstEnrolled = std::min(strFirstEnrolled, m.strEnrolled);
+        std::string strChecked;
+        if (const auto jt = t.remembered.find(f.strMachine); jt != t.remembered.end())
+            if (const auto kt = jt->second.find(f.nSequence); kt != jt->second.end())
+                strChecked = kt->second.strFirstChecked;
+        if (!strChecked.empty() && strChecked <= strFirstEnrolled.substr(0, 10) && r.entry.strTime < strFirstEnrolled) {
+            *pstrNote = f.strName + ": unsigned: written before the school enrolled its machines";
+            return "";
+        }
+        return "unsigned, and not checked before the school enrolled its machines: no enrolled machine wrote it";
+    }
+    if (it == machines.end())
+        return "signed by machine " + f.strMachine +
+               ", which the school has not enrolled (zarv --machines lists the machines asking to join)";
+    if (!sgnVerifyLine(recSignedText(r.strChain), r.strSignature, it->strKey))
+        return "its signature does not verify with the key of machine " + f.strMachine +
+               ": that machine did not write it, or it was changed since";
+    if (!it->strRevoked.empty() && f.nSequence > it->nUpTo)
+        return "written by machine " + f.strMachine + " after it was revoked on " + it->strRevoked +
+               " (its records stand up to number " + std::to_string(it->nUpTo) + ")";
+    return "";
+}
+
 // Checks each machine's record files in the order of their sequence, each
-// chained to the one before where that is there.
-void wbCheckRecordFiles(int fdDir, const _synOrdering& order, _wbRecordTally* pt,
-                        std::vector<std::pair<std::string, std::string>>* pTimes)
+// chained to the one before where that is there, and each its enrolled
+// machine's.
+void wbCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<_enrMachine>& machines,
+                        _wbRecordTally* pt, std::vector<std::pair<std::string, std::string>>* pTimes)
 {
     for (const _synMachine& machine : order.machines)
         for (size_t n = 0; n < machine.files.size(); n++) {
@@ -699,6 +740,11 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, _wbRecordTally* pt
             if (r.strError.empty() && (r.place.strMachine != f.strMachine || r.place.nSequence != f.nSequence))
                 r.strError = "its line is not the one its name says: record " + std::to_string(r.place.nSequence) +
                              " of machine " + (r.place.strMachine.empty() ? "none" : r.place.strMachine);
+            std::string strNote;
+            if (r.strError.empty())
+                r.strError = wbNotEnrolled(machines, r, f, *pt, &strNote);
+            if (!strNote.empty())
+                g_print("%s\n", strNote.c_str());
             wbCheckRecordLine(pt, r, f.strName);
             if (r.strError.empty())
                 pTimes->emplace_back(f.strName, wbKeptFrom(*pt, f.strMachine, f.nSequence, r.entry.strTime));
@@ -713,6 +759,12 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, _wbRecordTally* pt
 int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
 {
     const _wbSharedFiles files = wbSharedFiles(fdDir);
+    std::vector<_enrMachine> machines;
+    std::string strWhy;
+    if (!enrList(&machines, &strWhy)) {
+        g_printerr("zarv: the school's enrolled machines cannot be read: %s\n", strWhy.c_str());
+        return EXIT_UNREADABLE;
+    }
     _wbRecordTally tally;
     wbLoadRemembered(&tally);
     for (const std::string& str : files.conflicts)
@@ -739,7 +791,7 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     for (const std::string& str : order.problems)
         g_print("%s\n", str.c_str());
     std::vector<std::pair<std::string, std::string>> times; // each file's time
-    wbCheckRecordFiles(fdDir, order, &tally, &times);
+    wbCheckRecordFiles(fdDir, order, machines, &tally, &times);
     tally.nDiffer += order.nTwice;
     std::map<std::string, std::string> hashes;
     std::vector<std::pair<std::string, std::string>> removed; // sheets gone past the months kept

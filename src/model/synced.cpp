@@ -51,6 +51,15 @@ std::string synMachineId(const std::string& strMachine, const std::string& strEt
     return std::string(pszHash).substr(0, SYN_ID_DIGITS);
 }
 
+std::string synMachineOfKey(const std::string& strDigest)
+{
+    std::string str;
+    for (char c : strDigest)
+        if (g_ascii_isxdigit(c) && str.size() < SYN_ID_DIGITS)
+            str += g_ascii_tolower(c);
+    return str.size() == SYN_ID_DIGITS ? str : "";
+}
+
 std::string synSheetName(const std::string& strSheet, const std::string& strMachine, const std::string& strRandom)
 {
     return strSheet + " " + strMachine + " " + strRandom;

@@ -23,6 +23,11 @@ constexpr size_t SYN_RANDOM_CHARS = 4;
 // etc directories on one machine are two machines.
 std::string synMachineId(const std::string& strMachine, const std::string& strEtcDir);
 
+// The id of a machine of a school that signs its records: the first
+// SYN_ID_DIGITS hex digits, in lower case, of its key's digest
+// (sgnKeyDigest's text), so that no other key gives it.
+std::string synMachineOfKey(const std::string& strDigest);
+
 // A filed sheet's name in the shared folder, without ".pdf": its name as
 // ever ("G-ZARV 2026-12-07 1435"), the machine's id and the random part:
 // "G-ZARV 2026-12-07 1435 3f2a9c0d41be k7q2".

@@ -7,11 +7,13 @@
 #include "model/freename.h"
 #include "model/synced.h"
 #include "model/texts.h"
+#include "store/machine.h"
 #include "store/params.h"
 #include "store/record.h"
 #include "store/school.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
+#include "sys/sign.h"
 
 #include <glib/gstdio.h>
 
@@ -224,8 +226,10 @@ bool ownFolder(const char* pszDir)
 
 // This machine's last record file in the shared folder open as fdDir: its
 // sequence (0 where it has none), and what the next line's chain continues
-// from ("" where its line cannot be read, which the check reports).
-long long lastOfMachine(int fdDir, const std::string& strMachine, std::string* pstrBefore)
+// from ("" where its line cannot be read or is not signed with this
+// machine's key, which the check reports). Read only where the machine's
+// memory of its records was lost: the folder is never trusted otherwise.
+long long lastOfMachine(int fdDir, const std::string& strMachine, const std::string& strPublic, std::string* pstrBefore)
 {
     pstrBefore->clear();
     const int fd = dup(fdDir);
@@ -249,7 +253,8 @@ long long lastOfMachine(int fdDir, const std::string& strMachine, std::string* p
         std::string strText(static_cast<size_t>(st.st_size), '\0');
         if (read(fdLast, strText.data(), strText.size()) == st.st_size)
             if (const std::vector<_recRead> lines = recReadText(strText);
-                lines.size() == 1 && lines[0].strError.empty())
+                lines.size() == 1 && lines[0].strError.empty() &&
+                sgnVerifyLine(recSignedText(lines[0].strChain), lines[0].strSignature, strPublic))
                 *pstrBefore = lines[0].strChainOf;
     }
     if (fdLast >= 0)
@@ -258,25 +263,50 @@ long long lastOfMachine(int fdDir, const std::string& strMachine, std::string* p
 }
 
 // Writes a line as a record file of its own in the shared folder open as
-// fdDir: the next of this machine's, chained to its last, whole and on the
-// disk under a name no other file has. Returns the name it has, or "" with
-// *pFail filled.
+// fdDir: the next of this machine's by its own count, chained to its last
+// and signed with its key, whole and on the disk under a name no other file
+// has. The number is taken before the file is there, so a crash between
+// leaves a gap the office is told of, never a number used twice. Returns
+// the name it has, or "" with *pFail filled.
 std::string writeRecordFile(int fdDir, const std::string& strLine, const std::string& strSheet,
-                            const std::string& strSheetSha256, _filFailure* pFail)
+                            const std::string& strSheetSha256, _filFailure* pFail, std::string* pstrWhy)
 {
-    _recPlace place = {filMachineId(), 0};
-    std::string strBefore;
-    place.nSequence = lastOfMachine(fdDir, place.strMachine, &strBefore) + 1;
-    std::string strTemp, strName;
-    if (!writeTemporary(fdDir, recChainedLine(strLine, strSheet, strBefore, place, strSheetSha256), &strTemp, pFail))
+    _mchKey key;
+    _mchHead head;
+    bool bThere = false;
+    if (!mchKey(&key, pstrWhy, fdDir) || !mchReadHead(&head, &bThere, pstrWhy)) {
+        *pFail = {"mchKey", m_szEtcDir, EACCES};
         return {};
-    for (int n = 0; n < 100; n++) {
-        strName = synRecordName(place.strMachine, place.nSequence, time(nullptr), randomText(SYN_RANDOM_CHARS));
-        pFail->nErr = linkAs(fdDir, strTemp, strName, pFail);
-        if (pFail->nErr != EEXIST)
-            break;
     }
-    unlinkat(fdDir, strTemp.c_str(), 0);
+    if (!bThere)
+        head.nSequence = lastOfMachine(fdDir, key.strId, key.strPublic, &head.strChain);
+    const _recPlace place = {key.strId, head.nSequence + 1};
+    const std::string strChained =
+        recChainedLine(strLine, strSheet, head.strChain, place, strSheetSha256, key.strSecret);
+    const std::vector<_recRead> written = recReadText(strChained);
+    if (strChained.empty() || written.size() != 1) {
+        *pFail = {"sgnSignLine", wbFileSpec(MCH_SECRET_FILE), EINVAL};
+        return {};
+    }
+    if (const int nErr = mchWriteHead({place.nSequence, written.front().strChainOf})) {
+        *pFail = {"mchWriteHead", wbFileSpec(MCH_HEAD_FILE), nErr};
+        return {};
+    }
+    std::string strTemp, strName;
+    bool bLinked = false;
+    if (writeTemporary(fdDir, strChained, &strTemp, pFail)) {
+        for (int n = 0; n < 100; n++) {
+            strName = synRecordName(place.strMachine, place.nSequence, time(nullptr), randomText(SYN_RANDOM_CHARS));
+            pFail->nErr = linkAs(fdDir, strTemp, strName, pFail);
+            if (pFail->nErr != EEXIST)
+                break;
+        }
+        bLinked = pFail->nErr == 0;
+        unlinkat(fdDir, strTemp.c_str(), 0);
+    }
+    // Nothing written: the number is free again.
+    if (!bLinked && (bThere ? mchWriteHead(head) : unlink(wbFileSpec(MCH_HEAD_FILE).c_str())) != 0)
+        g_debug("the machine's count could not be put back");
     if (!pFail->nErr && fsync(fdDir) != 0)
         *pFail = {"fsync", filSheetsFolder(), errno};
     return pFail->nErr ? std::string() : strName;
@@ -303,6 +333,12 @@ _filShared filShared(void)
 
 std::string filMachineId(void)
 {
+    // In a school's folder the machine is named by its key, which no one
+    // else can give a machine of theirs.
+    _mchKey key;
+    std::string strWhy;
+    if (!filShared().strFolder.empty() && mchKey(&key, &strWhy))
+        return key.strId;
     g_autofree gchar* pszMachine = nullptr;
     if (!g_file_get_contents("/etc/machine-id", &pszMachine, nullptr, nullptr) || !*g_strstrip(pszMachine)) {
         g_free(pszMachine);
@@ -370,13 +406,14 @@ std::string filRecordLine(const std::string& strLine, const std::string& strFile
         close(fdDir);
         return strError;
     }
-    const bool bWritten = !writeRecordFile(fdDir, strLine, strFiled, strSheetSha256, &fail).empty();
+    std::string strWhy;
+    const bool bWritten = !writeRecordFile(fdDir, strLine, strFiled, strSheetSha256, &fail, &strWhy).empty();
     close(fdDir);
     if (bWritten)
         return {};
     logFailure(fail);
     return "its line in the record (a file of its own in " + filSheetsFolder() +
-           ") could not be written: " + g_strerror(fail.nErr);
+           ") could not be written: " + (strWhy.empty() ? g_strerror(fail.nErr) : strWhy);
 }
 
 void filClearTemporaries(void)
@@ -385,6 +422,12 @@ void filClearTemporaries(void)
     const int fdDir = openFolder(false, &fail);
     if (fdDir < 0)
         return; // none yet, or not one to touch
+    // A machine of a school asks to join from its first start with the
+    // shared folder, so the office can enrol it before its first sheet.
+    _mchKey key;
+    std::string strWhy;
+    if (!filShared().strFolder.empty() && !mchKey(&key, &strWhy, fdDir))
+        errPostError(("filClearTemporaries()\nthis machine's key cannot be had\n" + strWhy).c_str());
     const std::string strPrefix = tempPrefix();
     DIR* pdir = fdopendir(fdDir);
     if (!pdir) {

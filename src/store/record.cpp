@@ -6,6 +6,7 @@
 
 #include "store/params.h"
 #include "sys/errlog.h"
+#include "sys/sign.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -560,26 +561,36 @@ namespace
 // The end of a line: its hash, sheet, the sheet's SHA-256 and place where
 // it has them, and chain.
 std::string closingText(const std::string& strHash, const std::string& strSheet, const std::string& strSheetSha256,
-                        const _recPlace& place, const std::string& strChain)
+                        const _recPlace& place, const std::string& strChain, const std::string& strSignature)
 {
     std::string str = ",\"hash\":" + quoted(strHash) + ",\"sheet\":" + quoted(strSheet);
     if (!strSheetSha256.empty())
         str += ",\"" + std::string(REC_KEY_SHEET_SHA256) + "\":" + quoted(strSheetSha256);
     if (place.nSequence > 0)
         str += ",\"machine\":" + quoted(place.strMachine) + ",\"sequence\":" + std::to_string(place.nSequence);
-    return str + ",\"chain\":" + quoted(strChain) + "}";
+    str += ",\"chain\":" + quoted(strChain);
+    if (!strSignature.empty())
+        str += ",\"signature\":" + quoted(strSignature);
+    return str + "}";
 }
 
 } // namespace
 
+std::string recSignedText(const std::string& strChain)
+{
+    return "Zarv record\n" + strChain;
+}
+
 std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
-                           const _recPlace& place, const std::string& strSheetSha256)
+                           const _recPlace& place, const std::string& strSheetSha256, const std::string& strSecret)
 {
     const std::string strHash = recContentHash(strContent);
+    const std::string strChain = recChain(strBefore, strHash, strSheet, place, strSheetSha256);
+    const std::string strSignature = strSecret.empty() ? "" : sgnSignLine(recSignedText(strChain), strSecret);
+    if (!strSecret.empty() && strSignature.empty())
+        return {}; // a line its machine cannot sign is not written
     return strContent.substr(0, strContent.find_last_not_of('\n')) +
-           closingText(strHash, strSheet, strSheetSha256, place,
-                       recChain(strBefore, strHash, strSheet, place, strSheetSha256)) +
-           "\n";
+           closingText(strHash, strSheet, strSheetSha256, place, strChain, strSignature) + "\n";
 }
 
 namespace
@@ -781,12 +792,14 @@ void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRea
             if (r.place.nSequence < 1)
                 rd.note("sequence", "a number from 1");
         }
+        if (m.count("signature"))
+            r.strSignature = rd.text(&m, "signature");
         // The chain closes the line as Zarv writes it, and nothing follows.
         const size_t nAt = strLine.rfind(",\"hash\":");
         const bool bClosed =
-            nAt != std::string::npos &&
-            strLine.compare(nAt, std::string::npos,
-                            closingText(r.strHash, r.strSheet, r.strSheetSha256, r.place, r.strChain)) == 0;
+            nAt != std::string::npos && strLine.compare(nAt, std::string::npos,
+                                                        closingText(r.strHash, r.strSheet, r.strSheetSha256, r.place,
+                                                                    r.strChain, r.strSignature)) == 0;
         r.strContentHash = bClosed ? recContentHash(strLine.substr(0, nAt) + "}") : "";
         r.bHashMatches = !r.strContentHash.empty() && r.strContentHash == r.strHash;
         r.strChainOf = r.strChain;

@@ -120,8 +120,15 @@ std::string recSheetSha256(std::string_view pdf);
 // strSheet and, where given, the SHA-256 of its bytes and its place, and the
 // chain from strBefore (what the line before it left, "" for a first),
 // ending in "\n".
+// With strSecret (a machine's secret key file's text) the line is signed:
+// its chain, which covers everything before it, is signed by the machine
+// that wrote it ("signature"), so no one without its key can write a line
+// in its name.
 std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
-                           const _recPlace& place = {}, const std::string& strSheetSha256 = "");
+                           const _recPlace& place = {}, const std::string& strSheetSha256 = "",
+                           const std::string& strSecret = "");
+// What a line's signature signs: its chain, marked as a record's.
+std::string recSignedText(const std::string& strChain);
 
 // Appends a content line to the record in the folder fdDir (created 0600,
 // never through a link), closed by its chain with the filed copy's name
@@ -143,6 +150,7 @@ struct _recRead {
     bool bHashMatches = false; // the content is the one its hash was taken of
     std::string strHash, strSheet, strChain;
     std::string strSheetSha256; // the filed sheet's SHA-256, where the line holds it
+    std::string strSignature;   // its machine's signature of its chain, where it is signed
     _recPlace place;            // where the line says it was written, if it says
     std::string strChainOf;     // what the next line's chain continues from
     std::string strContentHash; // the hash of its content, as computed

@@ -11,6 +11,7 @@
 #include "store/figures.h"
 #include "store/fleet.h"
 #include "store/items.h"
+#include "store/keys.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -637,36 +638,7 @@ void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
 
 std::string schOwnKey(std::string* pstrWhy)
 {
-    const std::string strSecret = wbFileSpec(SCH_SECRET_FILE), strPublic = wbFileSpec(SCH_PUBLIC_FILE);
-    std::string strData;
-    bool bMissing = false;
-    if (readIn(strPublic, &strData, MOST_SIGNATURE_FILE, &bMissing)) {
-        struct stat st;
-        if (lstat(strSecret.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
-            (st.st_mode & 0077)) {
-            *pstrWhy = strSecret + " is missing, or others may read it (it must be yours alone, mode 0600)";
-            return {};
-        }
-        if (sgnKeyId(strData).empty()) {
-            *pstrWhy = strPublic + " is no public key";
-            return {};
-        }
-        return strData;
-    }
-    if (!bMissing || g_file_test(strSecret.c_str(), G_FILE_TEST_EXISTS)) {
-        *pstrWhy = strPublic + " cannot be read";
-        return {};
-    }
-    const _sgnKeyPair pair = sgnNewKey();
-    int nErr = prmReplaceFile(strSecret, pair.strSecret, 0600);
-    if (nErr == 0)
-        nErr = prmReplaceFile(strPublic, pair.strPublic, 0644);
-    if (nErr != 0) {
-        *pstrWhy = "the school's key could not be kept in " + m_szEtcDir + ": " + g_strerror(nErr);
-        return {};
-    }
-    errPostError(("schOwnKey()\nthe school's key " + sgnKeyId(pair.strPublic) + " was made: " + strSecret).c_str());
-    return pair.strPublic;
+    return keyOwnPair(SCH_SECRET_FILE, SCH_PUBLIC_FILE, "the school's key", pstrWhy);
 }
 
 std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
@@ -717,8 +689,9 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
         lines.push_back(std::string("The school's index ") + SCH_INDEX_FILE + " could not be written in " + strDir +
                         ": " + strError + ": pilots' machines read the folder as an older office's");
     }
-    lines.push_back("The school's key is " + sgnKeyIdShown(strPublic) +
-                    ": pilots accept it where that is the key shown");
+    lines.push_back("The school's key is SHA-256 " + sgnKeyDigest(strPublic) + " (minisign id " +
+                    sgnKeyIdShown(strPublic) +
+                    "): give pilots this whole digest by phone or on paper, never its id; they type it in School…");
     return lines;
 }
 

@@ -368,3 +368,29 @@ bool sgnDigestMatches(const std::string& strPublic, const std::string& strTyped)
     const std::string strDigest = bare(sgnKeyDigest(strPublic));
     return !strDigest.empty() && bare(strTyped) == strDigest;
 }
+
+std::string sgnSignLine(std::string_view data, const std::string& strSecret)
+{
+    SecretKey key;
+    if (!sgnReady() || !readSecret(strSecret, key))
+        return "";
+    unsigned char hash[crypto_generichash_BYTES_MAX];
+    crypto_generichash(hash, sizeof hash, bytesOf(data), data.size(), nullptr, 0);
+    unsigned char sig[SGN_SIG_BYTES];
+    std::memcpy(sig, "ED", 2);
+    std::memcpy(sig + 2, key.keynum, SGN_KEYNUM);
+    crypto_sign_detached(sig + 2 + SGN_KEYNUM, nullptr, hash, sizeof hash, key.sk);
+    return toBase64(sig, sizeof sig);
+}
+
+bool sgnVerifyLine(std::string_view data, const std::string& strLine, const std::string& strPublic)
+{
+    std::optional<PublicKey> key = readPublic(strPublic);
+    unsigned char sig[SGN_SIG_BYTES];
+    if (!key || !sgnReady() || strLine.size() > SGN_KEY_TEXT_MAX || !fromBase64(strLine, sig, sizeof sig) ||
+        std::memcmp(sig, "ED", 2) != 0 || std::memcmp(sig + 2, key->keynum, SGN_KEYNUM) != 0)
+        return false;
+    unsigned char hash[crypto_generichash_BYTES_MAX];
+    crypto_generichash(hash, sizeof hash, bytesOf(data), data.size(), nullptr, 0);
+    return crypto_sign_verify_detached(sig + 2 + SGN_KEYNUM, hash, sizeof hash, key->pk) == 0;
+}

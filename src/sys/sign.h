@@ -50,3 +50,12 @@ struct _sgnVerified {
     std::string strTrusted;
 };
 _sgnVerified sgnVerify(std::string_view data, const std::string& strSignature, const std::string& strPublic);
+
+// A signature of a short text (a record's chain) as one base64 line, as
+// minisign's second line: "ED", the key's number, and the Ed25519 signature
+// of the text's BLAKE2b-512; "" where the secret key file's text cannot be
+// read. Kept inside the signed file itself, so nothing can be separated.
+std::string sgnSignLine(std::string_view data, const std::string& strSecret);
+// Whether such a line verifies data with the public key (its file's text
+// or its line).
+bool sgnVerifyLine(std::string_view data, const std::string& strLine, const std::string& strPublic);

@@ -18,6 +18,7 @@
 #include "store/school.h"
 #include "store/state.h"
 #include "store/stored.h"
+#include "sys/sign.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 #include "ui/seats.h"
@@ -314,8 +315,15 @@ void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const st
     if (!strDue.empty())
         y += text(pCr, nLeft, y, nTextWidth, strDue, "sans bold 10") + 2;
     // The school's aircraft: which of its revisions the sheet was made with.
-    if (const std::string strPublished = schPublishedText(); !strPublished.empty())
+    if (const std::string strPublished = schPublishedText(); !strPublished.empty()) {
         y += text(pCr, nLeft, y, nTextWidth, "Figures " + typed(strPublished), "sans 10", FIT_ONE_LINE) + 2;
+        // The key they were checked with, whole, since a key of anyone's
+        // making can bear the school's id; wrapped, never cut.
+        if (const std::string strKey = prmGetKeyString(SCH_GROUP, SCH_KEY_KEY); !sgnKeyDigest(strKey).empty())
+            y += text(pCr, nLeft, y, nTextWidth, "signed with the school's key SHA-256 " + sgnKeyDigest(strKey),
+                      "monospace 7") +
+                 2;
+    }
     const std::string strPreparer = sheet.strPreparer.empty() ? sheet.strPilot : sheet.strPreparer;
     const std::array<std::pair<std::string, std::string>, 2> people = {
         {{"Pilot in command: " + typedOrLine(sheet.strPilot), "Prepared by: " + typedOrLine(strPreparer)},

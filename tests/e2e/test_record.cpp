@@ -10,11 +10,13 @@
 #include "store/stored.h"
 #include "support.h"
 #include "sys/paths.h"
+#include "sys/sign.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <clocale>
+#include <functional>
 #include <glib/gstdio.h>
 
 namespace
@@ -108,6 +110,159 @@ TEST_F(Record, ASheetPrintedToFileIsVerifiedUntilAFigureOfItChanges)
     EXPECT_EQ(strOut, "line 1: its filed sheet " + strSheet + " is missing\n1 sheet, 1 does not match\n");
 }
 
+// Files a sheet as the window does from the etc directory strEtc into its
+// shared folder: the loading nSheet, printed at strTime; the sheet's name.
+std::string fileShared(const std::string& strEtc, int nSheet, const std::string& strTime)
+{
+    prmReset();
+    wbSetEtcDir(strEtc);
+    _wbSetup setup = calcWithFixedArms({});
+    setup.nBasicWeight = 400, setup.nBasicLongArm = 2700;
+    const _wbLoadState load = {80, 0, 20.0 * nSheet, BALLAST_NONE, 0, FALSE, {}};
+    const _wbFlight flight = pwbCalcWB(setup, load);
+    _recEntry e;
+    e.strTime = strTime;
+    e.strVersion = "1.0.0", e.strRegistration = "G-ZARV";
+    e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
+                                      PRM_FINGERPRINT_VERSION, setup);
+    e.setup = setup, e.load = load;
+    e.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, setup));
+    const std::string strPdf =
+        "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n";
+    std::string strFiled;
+    EXPECT_EQ(filFileCopy(strPdf, "G-ZARV " + strTime.substr(0, 10) + " 1000", &strFiled), "");
+    EXPECT_EQ(filRecordLine(recLine(e), strFiled, strPdf), "");
+    return strFiled;
+}
+
+// What someone with write access to the shared folder (and to a machine of
+// their own) tries, and what the office's check names: each row enrols the
+// machines of "etc" (the office) and "etc2", files a sheet from each, then
+// tampers.
+struct Tampering {
+    const char* pszName;
+    std::function<void(const std::function<std::string(const char*)>& path, const std::string& strShared)> tamper;
+    const char* pszNamed;
+};
+
+void PrintTo(const Tampering& t, std::ostream* pos)
+{
+    *pos << t.pszName;
+}
+
+class SchoolTampering : public zt::Tree, public testing::WithParamInterface<Tampering>
+{
+};
+
+// The record files of the folder, by name.
+std::vector<std::string> recordFiles(const std::string& strShared)
+{
+    std::vector<std::string> names;
+    for (const std::string& str : zt::listDir(strShared))
+        if (g_str_has_prefix(str.c_str(), "Record ") && g_str_has_suffix(str.c_str(), ".jsonl"))
+            names.push_back(str);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_P(SchoolTampering, IsNamedByTheOffice)
+{
+    const std::string strShared = path("shared");
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
+    const auto at = [this](const char* psz) { return path(psz); };
+    const std::string strNow = recTimeText(time(nullptr));
+    for (const char* pszEtc : {"etc", "etc2", "etc3"}) {
+        g_mkdir(path(pszEtc).c_str(), 0700);
+        zt::writeFile(path(pszEtc) + "/Zarv.conf", "[School]\nSheets=" + strShared + "\n");
+    }
+    fileShared(path("etc"), 1, strNow);
+    fileShared(path("etc2"), 2, strNow);
+    std::string strOut;
+    for (const char* pszEtc : {"etc", "etc2"})
+        ASSERT_EQ(zt::runZarv({"--enrol", sgnKeyDigest(zt::readFile(path(pszEtc) + "/Machine.pub")), path("etc")},
+                              m_dir.path(), &strOut),
+                  0)
+            << strOut;
+    ASSERT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 0) << strOut;
+    GetParam().tamper(at, strShared);
+    setlocale(LC_ALL, strLocale.c_str());
+    prmReset();
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
+    EXPECT_NE(strOut.find(GetParam().pszNamed), std::string::npos) << strOut;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Record, SchoolTampering,
+    testing::Values(
+        Tampering{"AMachineNotEnrolled",
+                  [](const auto& path, const std::string&) { fileShared(path("etc3"), 3, recTimeText(time(nullptr))); },
+                  ", which the school has not enrolled"},
+        Tampering{"ARevokedMachine",
+                  [](const auto& path, const std::string&) {
+                      std::string strOut;
+                      ASSERT_EQ(zt::runZarv({"--revoke", sgnKeyDigest(zt::readFile(path("etc2") + "/Machine.pub")),
+                                             path("etc")},
+                                            path("."), &strOut),
+                                0)
+                          << strOut;
+                      fileShared(path("etc2"), 3, recTimeText(time(nullptr)));
+                  },
+                  "after it was revoked on "},
+        // The key and the memory copied: both machines go on from 1.
+        Tampering{"AMachineKeyCopied",
+                  [](const auto& path, const std::string&) {
+                      for (const char* pszFile : {"/Machine.key", "/Machine.pub", "/Machine record.conf"}) {
+                          zt::writeFile(path("etc3") + pszFile, zt::readFile(path("etc2") + pszFile));
+                          g_chmod((path("etc3") + pszFile).c_str(), 0600);
+                      }
+                      fileShared(path("etc3"), 3, recTimeText(time(nullptr)));
+                      fileShared(path("etc2"), 4, recTimeText(time(nullptr)));
+                  },
+                  " is there twice"},
+        // Another flight's figures in an enrolled machine's record, its
+        // hash and chain made anew: only the key could sign them.
+        Tampering{"ARecordRewritten",
+                  [](const auto&, const std::string& strShared) {
+                      const std::string strFile = strShared + "/" + recordFiles(strShared).back();
+                      std::string strLine = zt::readFile(strFile);
+                      strLine = zt::reReplace(strLine, "\"lSeat\":80", "\"lSeat\":81");
+                      const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
+                      const std::string strContent = strLine.substr(0, strLine.rfind(",\"hash\":")) + "}\n";
+                      const std::string strNew = recChainedLine(strContent, r.strSheet, "", r.place, r.strSheetSha256);
+                      zt::writeFile(strFile, strNew.substr(0, strNew.size() - 2) + ",\"signature\":\"" +
+                                                 r.strSignature + "\"}\n");
+                  },
+                  "its signature does not verify with the key of machine"},
+        // A machine of the attacker's own, unsigned, where the school
+        // enrols its machines.
+        Tampering{"AnUnsignedRecord",
+                  [](const auto&, const std::string& strShared) {
+                      const std::string strFile = recordFiles(strShared).back();
+                      std::string strLine = zt::readFile(strShared + "/" + strFile);
+                      zt::writeFile(strShared + "/" +
+                                        zt::reReplace(strFile, "^Record [0-9a-f]{12}", "Record 0123456789ab"),
+                                    zt::reReplace(zt::reReplace(strLine, ",\"signature\":\"[^\"]*\"", ""),
+                                                  "\"machine\":\"[0-9a-f]{12}\"", "\"machine\":\"0123456789ab\""));
+                  },
+                  "unsigned, and not checked before the school enrolled its machines"},
+        // A sheet found NOT WITHIN taken away with its record: the next
+        // takes the next number all the same.
+        Tampering{"ARecordRemovedBeforeTheNext",
+                  [](const auto& path, const std::string& strShared) {
+                      const std::string strNow = recTimeText(time(nullptr));
+                      const std::string strSheet = fileShared(path("etc2"), 9, strNow);
+                      for (const std::string& str : recordFiles(strShared)) {
+                          if (zt::readFile(strShared + "/" + str).find(strSheet) != std::string::npos) {
+                              ASSERT_EQ(g_unlink((strShared + "/" + str).c_str()), 0);
+                          }
+                      }
+                      ASSERT_EQ(g_unlink((strShared + "/" + strSheet).c_str()), 0);
+                      fileShared(path("etc2"), 3, strNow);
+                  },
+                  ": record 2 is missing"}),
+    [](const testing::TestParamInfo<Tampering>& p) { return std::string(p.param.pszName); });
+
 // Two machines (two etc directories) filing into one shared folder, as the
 // window files a sheet: a record file removed between two of one machine's
 // is named as missing, and a sync tool's conflict copy is named and not used;
@@ -161,6 +316,14 @@ TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
     prmReset();
     ASSERT_NE(ids[0], ids[1]);
     std::string strOut;
+    // The office (the first) enrols both, each by its key's whole digest.
+    EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
+    EXPECT_NE(strOut.find(", which the school has not enrolled"), std::string::npos) << strOut;
+    for (const char* pszEtc : {"etc", "etc2"})
+        ASSERT_EQ(zt::runZarv({"--enrol", sgnKeyDigest(zt::readFile(path(pszEtc) + "/Machine.pub")), path("etc")},
+                              m_dir.path(), &strOut),
+                  0)
+            << strOut;
     EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 0) << strOut;
     EXPECT_NE(strOut.find("8 sheets, all match\n"), std::string::npos) << strOut;
     // The months kept count from the line's time, or from the day the

@@ -4,6 +4,7 @@
 // sheets reach the office.
 #include "program.h"
 #include "support.h"
+#include "sys/sign.h"
 
 #include <gio/gio.h>
 #include <glib/gstdio.h>
@@ -198,10 +199,12 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
     ASSERT_EQ(zarv({"--publish", path("office/published"), path("office/etc")}, &strOut), 0) << strOut;
     const std::vector<std::string> revision = zt::reSearch(strOut, "^G-ZARV: revision ([0-9]+) published\n");
     ASSERT_FALSE(revision.empty()) << strOut;
+    const std::vector<std::string> digest = zt::reSearch(strOut, "The school's key is SHA-256 ([0-9A-F ]{79}) \\(");
+    ASSERT_FALSE(digest.empty()) << strOut;
     ASSERT_TRUE(poll([&] { return folderFiles(path("published")) == folderFiles(path("office/published")); },
                      "the published aircraft on the pilot's machine"))
         << office.log() << pilot.log();
-    // (The key as its file's second line, once its id was checked.)
+    // (The key as its file's second line, once its digest was checked.)
     const std::vector<std::string> key =
         zt::reSearch(zt::readFile(path("published/School.pub")), "^untrusted comment: [^\n]*\n(\\S+)\n");
     ASSERT_FALSE(key.empty());
@@ -209,7 +212,11 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
                   "[Load]\nLSeat=80\nRSeat=80\nFuel=60\nTrip=20\n[School]\nPublished=" + path("published") +
                       "\nKey=" + key[1] + "\nSheets=" + path("sheets") + "\n");
     EXPECT_EQ(zarv({"--published", path("etc")}, &strOut), 0) << strOut;
-    EXPECT_TRUE(zt::reMatch(strOut, "G-ZARV.aircraft: used, published by Skyways Flight School, revision " +
+    // The pilot's machine names the key it received by the digest the
+    // office gave.
+    EXPECT_TRUE(zt::reMatch(strOut, "The school's key accepted here is SHA-256 " + digest[1] +
+                                        " \\(minisign id [0-9A-F ]+\\)\n"
+                                        "G-ZARV.aircraft: used, published by Skyways Flight School, revision " +
                                         revision[1] + ", [-0-9]{10}\n"))
         << strOut;
 
@@ -225,6 +232,12 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
     ASSERT_TRUE(poll([&] { return folderFiles(path("office/sheets")) == folderFiles(path("sheets")); },
                      "the pilot's sheet at the office"))
         << office.log() << pilot.log();
+    // The pilot's machine asked to join with its key; the office enrols it
+    // by the digest the pilot reads out.
+    const std::string strDigest = sgnKeyDigest(zt::readFile(path("etc/Machine.pub")));
+    EXPECT_EQ(zarv({"--machines", path("office/etc")}, &strOut), 0) << strOut;
+    EXPECT_NE(strOut.find(", asking to join, key " + strDigest + "\n"), std::string::npos) << strOut;
+    ASSERT_EQ(zarv({"--enrol", strDigest, path("office/etc")}, &strOut), 0) << strOut;
     EXPECT_EQ(zarv({"--verify-record", path("office/etc")}, &strOut), 0) << strOut;
     EXPECT_NE(strOut.find("1 sheet, all match\n"), std::string::npos) << strOut;
 
@@ -234,7 +247,8 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
     strAircraft[strAircraft.find("2700")] = '3';
     zt::writeFile(path("published/G-ZARV.aircraft"), strAircraft);
     EXPECT_EQ(zarv({"--published", path("etc")}, &strOut), 1) << strOut;
-    EXPECT_TRUE(zt::reMatch(strOut, "G-ZARV.aircraft: refused: its signature does not verify[^\n]*\n")) << strOut;
+    EXPECT_TRUE(zt::reMatch(strOut, "[^\n]*\nG-ZARV.aircraft: refused: its signature does not verify[^\n]*\n"))
+        << strOut;
 }
 
 TEST_F(School, AFloodOfFilesIsSaidOnceAndNeverHidesTheSchoolsAircraft)

@@ -129,9 +129,18 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the School dialog"));
     GtkWidget* pwgtKey = named(pdlg, "SchoolKey");
     gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolFolder")), m_strFirst.c_str());
-    // The id in fours, to be read aloud and compared with the school's.
-    const std::string strId = sgnKeyId(m_strKey), strShown = gtk_label_get_text(GTK_LABEL(pwgtKey));
-    EXPECT_NE(strShown.find(strId.substr(0, 4) + " " + strId.substr(4, 4)), std::string::npos) << strShown;
+    // The whole key's digest is shown, and the key is taken only where the
+    // pilot types all of it, never its id or a part.
+    const std::string strDigest = sgnKeyDigest(m_strKey),
+                      strShown = zt::reReplace(gtk_label_get_text(GTK_LABEL(pwgtKey)), "\\s+", " ");
+    EXPECT_NE(strShown.find(strDigest), std::string::npos) << strShown;
+    GtkWidget* pwgtAccept = gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
+    for (const std::string& strTyped :
+         {sgnKeyIdShown(m_strKey), strDigest.substr(0, strDigest.size() - 5), strDigest}) {
+        g_autofree gchar* pszLower = g_ascii_strdown(strTyped.c_str(), -1);
+        gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolDigest")), pszLower);
+        EXPECT_EQ(gtk_widget_get_sensitive(pwgtAccept), strTyped == strDigest) << strTyped;
+    }
     gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
     EXPECT_NE(conf().find("Published=" + m_strFirst + "\nKey=" + sgnPublicLine(m_strKey)), std::string::npos);
     EXPECT_EQ(fleetRow(1).rfind("G-SCHL (published by", 0), 0u) << fleetRow(1); // taken in at once
@@ -148,16 +157,17 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     gtk_widget_destroy(pdlg);
 
     // A folder holding another key keeps the one accepted, unless the pilot
-    // says the school gave its new id.
+    // types the new key's whole digest.
     g_action_group_activate_action(gtk_widget_get_action_group(m_pwinMain, "app"), "school", nullptr);
     ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the School dialog again"));
     gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolFolder")), strOwn.c_str());
-    GtkWidget* pwgtAccept = gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
+    pwgtAccept = gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
     EXPECT_FALSE(gtk_widget_get_sensitive(pwgtAccept));
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(named(pdlg, "SchoolNewKey")), TRUE);
+    const std::string strNew = zt::readFile(strOwn + "/" + SCH_PUBLIC_FILE);
+    gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolDigest")), sgnKeyDigest(strNew).c_str());
     EXPECT_TRUE(gtk_widget_get_sensitive(pwgtAccept));
     gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
-    EXPECT_NE(conf().find("Key=" + sgnPublicLine(zt::readFile(strOwn + "/" + SCH_PUBLIC_FILE))), std::string::npos);
+    EXPECT_NE(conf().find("Key=" + sgnPublicLine(strNew)), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,70 @@
+// The school's machines on the command line.
+#include "app/machines.h"
+
+#include "store/enrol.h"
+#include "store/filing.h"
+#include "store/params.h"
+#include "store/school.h"
+
+#include <glib.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+int wbListMachines(void)
+{
+    prmLoadKeyFile();
+    std::vector<_enrMachine> machines;
+    std::string strWhy;
+    if (!enrList(&machines, &strWhy)) {
+        g_printerr("zarv: %s\n", strWhy.c_str());
+        return 2;
+    }
+    for (const _enrMachine& m : machines)
+        g_print("%s: %s, %s, enrolled %s%s\n", m.strId.c_str(), m.strName.c_str(), enrDigest(m).c_str(),
+                m.strEnrolled.c_str(),
+                m.strRevoked.empty()
+                    ? ""
+                    : (", revoked " + m.strRevoked + " after record " + std::to_string(m.nUpTo)).c_str());
+    const int fdDir = filShared().strFolder.empty()
+                          ? -1
+                          : open(filSheetsFolder().c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    size_t nMore = 0;
+    int nAsking = 0;
+    for (const _enrRequest& r : fdDir >= 0 ? enrRequests(fdDir, &nMore) : std::vector<_enrRequest>{}) {
+        const bool bEnrolled =
+            std::any_of(machines.begin(), machines.end(), [&](const _enrMachine& m) { return m.strId == r.strId; });
+        if (!r.strWhy.empty())
+            g_print("%s: not a request to join: %s\n", r.strFile.c_str(), r.strWhy.c_str());
+        else if (!bEnrolled) {
+            g_print("%s: %s, asking to join, key %s\n", r.strId.c_str(), r.strName.c_str(), r.strDigest.c_str());
+            nAsking++;
+        }
+    }
+    if (fdDir >= 0)
+        close(fdDir);
+    if (nMore)
+        g_print("and %zu more files named as requests, not read\n", nMore);
+    g_print("%zu enrolled, %d asking to join: enrol one only where its pilot reads you the same key "
+            "(zarv --enrol \"DIGEST\")\n",
+            machines.size(), nAsking);
+    return 0;
+}
+
+int wbChangeMachine(bool bEnrol, const std::string& strDigest)
+{
+    prmLoadKeyFile();
+    bool bFailed = false;
+    g_print("%s\n", (bEnrol ? enrEnrol(strDigest, &bFailed) : enrRevoke(strDigest, &bFailed)).c_str());
+    if (bFailed)
+        return 1;
+    const std::string strDir = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO);
+    if (strDir.empty())
+        g_print("The list of machines is published with the aircraft: zarv --publish DIR\n");
+    else if (const std::string strWhy = enrPublish(strDir); !strWhy.empty()) {
+        g_print("The list of machines could not be published: %s\n", strWhy.c_str());
+        return 1;
+    } else
+        g_print("The list of machines is published in %s\n", strDir.c_str());
+    return 0;
+}

@@ -1,0 +1,14 @@
+// The school's machines on the command line, at the office: "zarv
+// --machines" lists those asking to join and those enrolled, "zarv --enrol
+// DIGEST" and "zarv --revoke DIGEST" enrol and revoke one by its key's
+// whole digest.
+#pragma once
+
+#include <string>
+
+// Lists the machines; 0, or 2 where the list cannot be read.
+int wbListMachines(void);
+// Enrols (bEnrol) or revokes the machine with the digest, then publishes
+// the list where the school last published its aircraft. 0, or 1 where it
+// could not.
+int wbChangeMachine(bool bEnrol, const std::string& strDigest);
