@@ -272,9 +272,9 @@ TEST_F(School, AFloodOfFilesIsSaidOnceAndNeverHidesTheSchoolsAircraft)
     ASSERT_FALSE(key.empty());
     zt::writeFile(path("etc/Zarv.conf"), "[School]\nPublished=" + path("published") + "\nKey=" + key[1] + "\n");
     EXPECT_EQ(zarv({"--published", path("etc")}, &strOut), 1) << strOut;
-    EXPECT_TRUE(zt::reMatch(strOut, "G-ZARV.aircraft: used, published by Skyways Flight School, revision [0-9]+, "
-                                    "[-0-9]{10}\n[^\n]*: refused: it and 9999 more files are not in the school's "
-                                    "signed index[^\n]*\n"))
+    EXPECT_TRUE(zt::reMatch(strOut, "The school's key accepted here[^\n]*\nG-ZARV.aircraft: used, published by "
+                                    "Skyways Flight School, revision [0-9]+, [-0-9]{10}\n[^\n]*: refused: it and "
+                                    "9999 more files are not in the school's signed index[^\n]*\n"))
         << strOut.substr(0, 2000);
 
     // The window takes the school's aircraft in, and answers while the
