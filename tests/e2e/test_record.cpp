@@ -18,6 +18,8 @@
 #include <clocale>
 #include <functional>
 #include <glib/gstdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -26,11 +28,11 @@ using namespace zt::x11;
 
 // The program on the command line, without a display; its exit status and
 // what it printed.
-int verifyRecord(const std::string& strCwd, const char* pszEtc, std::string* pstrOut)
+int verifyRecord(const std::string& strCwd, const char* pszEtc, std::string* pstrOut, std::string* pstrErr = nullptr)
 {
     return zt::runZarv(pszEtc ? std::vector<std::string>{"--verify-record", pszEtc}
                               : std::vector<std::string>{"--verify-record"},
-                       strCwd, pstrOut);
+                       strCwd, pstrOut, pstrErr);
 }
 
 using Record = zt::Tree;
@@ -263,6 +265,69 @@ INSTANTIATE_TEST_SUITE_P(
                   ": record 2 is missing"}),
     [](const testing::TestParamInfo<Tampering>& p) { return std::string(p.param.pszName); });
 
+// A sheet as the window records it, its fuel nFuel; filed long ago where
+// bOld, so that whatever today is it is older than the months kept.
+_recEntry sheetEntry(int nSheet, bool bOld, double nFuel)
+{
+    _wbSetup setup = calcWithFixedArms({});
+    setup.nBasicWeight = 400, setup.nBasicLongArm = 2700;
+    const _wbLoadState load = {80, 0, nFuel, BALLAST_NONE, 0, FALSE, {}};
+    const _wbFlight flight = pwbCalcWB(setup, load);
+    _recEntry e;
+    e.strTime = bOld ? "2001-0" + std::to_string(nSheet) + "-01T10:00:00+00:00" : recTimeText(time(nullptr));
+    e.strVersion = "1.0.0", e.strRegistration = "G-ZARV";
+    e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
+                                      PRM_FINGERPRINT_VERSION, setup);
+    e.setup = setup, e.load = load;
+    e.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, setup));
+    return e;
+}
+
+// A filed sheet's PDF as it names its line.
+std::string sheetPdf(const _recEntry& e)
+{
+    return "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n";
+}
+
+// The machine of etc directory strEtc files nSheets sheets into the folder
+// it shares, the first nOld long ago, as the window files them; its id, and
+// each sheet's record file name and sheet path, in order.
+std::string fileSheets(const std::string& strEtc, int nSheets, int nOld, std::vector<std::string>* pNames,
+                       std::vector<std::string>* pSheets)
+{
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
+    prmReset();
+    wbSetEtcDir(strEtc);
+    const std::string strId = filMachineId(), strShared = filSheetsFolder();
+    for (int nSheet = 1; nSheet <= nSheets; nSheet++) {
+        const _recEntry e = sheetEntry(nSheet, nSheet <= nOld, 20.0 * nSheet);
+        std::string strFiled;
+        EXPECT_EQ(filFileCopy(sheetPdf(e), "G-ZARV 2001-0" + std::to_string(nSheet) + "-01 1000", &strFiled), "");
+        EXPECT_NE(strFiled.find(" " + strId + " "), std::string::npos) << strFiled;
+        EXPECT_EQ(filRecordLine(recLine(e), strFiled, sheetPdf(e)), "");
+        pSheets->push_back(strShared + "/" + strFiled);
+    }
+    for (const std::string& str : zt::listDir(strShared))
+        if (str.find(strId) != std::string::npos && g_str_has_suffix(str.c_str(), ".jsonl"))
+            pNames->push_back(str);
+    EXPECT_EQ(pNames->size(), static_cast<size_t>(nSheets));
+    setlocale(LC_ALL, strLocale.c_str());
+    prmReset();
+    return strId;
+}
+
+// The office's memory with every record first checked on 2001-01-02, as
+// if it checked them long ago, closed by its sum as the check closes it.
+void backdate(const std::string& strCheck)
+{
+    std::string str =
+        zt::reReplace(zt::readFile(strCheck), "(;|=)([0-9]+ \\S+) [0-9]{4}-[0-9]{2}-[0-9]{2} ", "\\1\\2 2001-01-02 ");
+    str.resize(str.rfind("[Sum]"));
+    g_autofree gchar* pszSum = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
+    zt::writeFile(strCheck, str + "[Sum]\nSHA256=" + pszSum + "\n");
+}
+
 // Two machines (two etc directories) filing into one shared folder, as the
 // window files a sheet: a record file removed between two of one machine's
 // is named as missing, and a sync tool's conflict copy is named and not used;
@@ -271,49 +336,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
 {
     const std::string strShared = path("shared");
-    const std::string strLocale = setlocale(LC_ALL, nullptr);
-    setlocale(LC_ALL, "");
     std::vector<std::string> ids;
-    std::vector<std::vector<std::string>> names, sheets; // each machine's record files and sheets, in order
+    std::vector<std::vector<std::string>> names(2), sheets(2); // each machine's record files and sheets, in order
     for (const char* pszEtc : {"etc", "etc2"}) {
         g_mkdir(path(pszEtc).c_str(), 0700);
         zt::writeFile(path(pszEtc) + "/Zarv.conf", "[School]\nSheets=" + strShared + "\nKeepMonths=3\n");
-        prmReset();
-        wbSetEtcDir(path(pszEtc));
-        ids.push_back(filMachineId());
-        sheets.emplace_back();
         // The second's last two are of today.
-        const int nSheets = ids.size() == 1 ? 3 : 5;
-        for (int nSheet = 1; nSheet <= nSheets; nSheet++) {
-            _wbSetup setup = calcWithFixedArms({});
-            setup.nBasicWeight = 400, setup.nBasicLongArm = 2700;
-            const _wbLoadState load = {80, 0, 20.0 * nSheet, BALLAST_NONE, 0, FALSE, {}};
-            const _wbFlight flight = pwbCalcWB(setup, load);
-            _recEntry e;
-            // Long past, so whatever today is it is older than the months kept.
-            e.strTime =
-                nSheet <= 3 ? "2001-0" + std::to_string(nSheet) + "-01T10:00:00+00:00" : recTimeText(time(nullptr));
-            e.strVersion = "1.0.0", e.strRegistration = "G-ZARV";
-            e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
-                                              PRM_FINGERPRINT_VERSION, setup);
-            e.setup = setup, e.load = load;
-            e.outputs = recOutputsOf(flight, wrdFlightVerdictText(flight, setup));
-            const std::string strPdf =
-                "%PDF-1.5\n/Keywords (" + std::string(REC_PDF_KEYWORD) + recContentHash(recLine(e)) + ")\n";
-            std::string strFiled;
-            ASSERT_EQ(filFileCopy(strPdf, "G-ZARV 2001-0" + std::to_string(nSheet) + "-01 1000", &strFiled), "");
-            EXPECT_NE(strFiled.find(" " + ids.back() + " "), std::string::npos) << strFiled;
-            ASSERT_EQ(filRecordLine(recLine(e), strFiled, strPdf), "");
-            sheets.back().push_back(strShared + "/" + strFiled);
-        }
-        names.emplace_back();
-        for (const std::string& str : zt::listDir(strShared))
-            if (str.find(ids.back()) != std::string::npos && g_str_has_suffix(str.c_str(), ".jsonl"))
-                names.back().push_back(str);
-        ASSERT_EQ(names.back().size(), static_cast<size_t>(nSheets));
+        ids.push_back(fileSheets(path(pszEtc), ids.empty() ? 3 : 5, 3, &names[ids.size()], &sheets[ids.size()]));
     }
-    setlocale(LC_ALL, strLocale.c_str());
-    prmReset();
     ASSERT_NE(ids[0], ids[1]);
     std::string strOut;
     // The office (the first) enrols both, each by its key's whole digest.
@@ -329,9 +359,7 @@ TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
     // The months kept count from the line's time, or from the day the
     // office first checked it where that is later: as if it checked these
     // long ago.
-    const std::string strCheck = path("etc/Record check.conf");
-    zt::writeFile(strCheck,
-                  zt::reReplace(zt::readFile(strCheck), "([0-9]+) [0-9]{4}-[0-9]{2}-[0-9]{2} ", "\\1 2001-01-02 "));
+    backdate(path("etc/Record check.conf"));
 
     ASSERT_EQ(g_unlink((strShared + "/" + names[0][1]).c_str()), 0);
     zt::writeFile(sheets[0][0], "%PDF-1.5\nforged\n");
@@ -360,6 +388,105 @@ TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
     // The loss is said again at the next check, until it is mended.
     EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
     EXPECT_NE(strOut.find("machine " + ids[1] + ": record 5, checked on "), std::string::npos) << strOut;
+}
+
+// A machine's four records, the first two long ago, checked once by the
+// office as if long ago; then each way of blinding the office's memory or
+// slipping past it: "zarv --verify-record" names or refuses every one.
+TEST(RecordMemory, ForgetsNothingItChecked)
+{
+    struct Filed {
+        std::string strShared, strCheck;
+        std::vector<std::string> names, sheets;
+        std::string record(size_t n) const
+        {
+            return strShared + "/" + names[n];
+        }
+    };
+    const auto edit = [](const std::string& strFile, const char* pszPattern, const std::string& strWith) {
+        zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), pszPattern, strWith));
+    };
+    const struct {
+        const char* pszName;
+        std::function<void(const Filed& f)> tamper;
+        int nStatus;
+        const char* pszSays;
+    } cases[] = {
+        {"the two oldest pruned, as the school may", [](const Filed&) {}, 0, "2 sheets, all match\n"},
+        {"pruned, then the first here rewritten as another flight, chained on",
+         [](const Filed& f) {
+             const _recRead r = recReadText(zt::readFile(f.record(1))).front();
+             const _recEntry e = sheetEntry(3, false, 10);
+             zt::writeFile(f.sheets[2], sheetPdf(e));
+             zt::writeFile(f.record(2),
+                           recChainedLine(recLine(e), f.sheets[2].substr(f.strShared.size() + 1), r.strChainOf,
+                                          {r.place.strMachine, 3}, recSheetSha256(sheetPdf(e))));
+         },
+         1, "changed since it was checked on 2001-01-02"},
+        {"a memory with a field of 1 MB",
+         [&](const Filed& f) {
+             edit(f.strCheck, "Z;\n", "Z" + std::string(1 << 20, '0') + ";\n");
+             backdate(f.strCheck);
+         },
+         2, "a record of ["},
+        {"a memory of 5 MB", [&](const Filed& f) { edit(f.strCheck, "\\A", "#" + std::string(5 << 20, ' ') + "\n"); },
+         2, "larger than any this check writes"},
+        {"a memory edited by hand", [&](const Filed& f) { edit(f.strCheck, "2001-01-02", "2001-01-03"); }, 2,
+         "its sum is not of what it holds"},
+        {"a memory not yours, or others may change it",
+         [](const Filed& f) {
+             EXPECT_TRUE(chown(f.strCheck.c_str(), 1, 1) == 0 || chmod(f.strCheck.c_str(), 0666) == 0);
+         },
+         2, "it is not yours, or others may change it"},
+        {"a memory that is a link",
+         [](const Filed& f) {
+             const std::string strReal = f.strCheck + ".real";
+             EXPECT_TRUE(!g_rename(f.strCheck.c_str(), strReal.c_str()) &&
+                         !symlink(strReal.c_str(), f.strCheck.c_str()));
+         },
+         2, "it is a link"},
+        {"a memory that is a pipe",
+         [](const Filed& f) { EXPECT_TRUE(!g_unlink(f.strCheck.c_str()) && !mkfifo(f.strCheck.c_str(), 0600)); }, 2,
+         "it is not a plain file"},
+        {"gaps adding to 2^32",
+         [](const Filed& f) {
+             _synRecordName name;
+             ASSERT_TRUE(synReadRecordName(f.names[3], &name));
+             for (long long nSequence : {2147483653LL, 4294967302LL})
+                 zt::writeFile(f.strShared + "/" + synRecordName(name.strMachine, nSequence, 0, name.strRandom),
+                               zt::readFile(f.record(3)));
+         },
+         1, ", 4294967296 record files missing"},
+        {"a record's time that is no time",
+         [&](const Filed& f) { edit(f.record(3), "\"time\":\"[^\"]+\"", "\"time\":\"x\""); }, 1,
+         ", (no time): its time is not an ISO 8601 time with its zone"},
+        {"a shared Record.jsonl that is a link",
+         [](const Filed& f) { EXPECT_EQ(symlink(f.record(3).c_str(), (f.strShared + "/Record.jsonl").c_str()), 0); }, 2,
+         "Record.jsonl cannot be read: it is a link"},
+        {"a shared Record.jsonl that is a pipe",
+         [](const Filed& f) { EXPECT_EQ(mkfifo((f.strShared + "/Record.jsonl").c_str(), 0600), 0); }, 2,
+         "Record.jsonl cannot be read: it is not a plain file"},
+    };
+    for (const auto& c : cases) {
+        zt::TempDir dir;
+        Filed f = {dir / "shared", dir / "etc/Record check.conf", {}, {}};
+        g_mkdir((dir / "etc").c_str(), 0700);
+        zt::writeFile(dir / "etc/Zarv.conf", "[School]\nSheets=" + f.strShared + "\nKeepMonths=3\n");
+        fileSheets(dir / "etc", 4, 2, &f.names, &f.sheets);
+        std::string strOut, strErr;
+        ASSERT_EQ(verifyRecord(dir.path(), (dir / "etc").c_str(), &strOut), 0) << strOut;
+        backdate(f.strCheck);
+        c.tamper(f);
+        // The school prunes what is past the months kept.
+        for (const std::string& str : {f.record(0), f.record(1), f.sheets[0], f.sheets[1]})
+            ASSERT_EQ(g_unlink(str.c_str()), 0) << str;
+        // A memory refused is left as it was (a pipe is not read).
+        const bool bPlain = g_file_test(f.strCheck.c_str(), G_FILE_TEST_IS_REGULAR);
+        const std::string strMemory = bPlain ? zt::readFile(f.strCheck) : "";
+        EXPECT_EQ(verifyRecord(dir.path(), (dir / "etc").c_str(), &strOut, &strErr), c.nStatus) << c.pszName;
+        EXPECT_NE((strOut + strErr).find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strOut << strErr;
+        EXPECT_TRUE(c.nStatus != 2 || !bPlain || zt::readFile(f.strCheck) == strMemory) << c.pszName;
+    }
 }
 
 } // namespace
