@@ -653,24 +653,36 @@ std::string wbRuns(const std::vector<long long>& numbers, const std::string& str
     return str;
 }
 
-// Each machine's records after the last the office checked and before the
-// first here: never checked, and not here. Said, and the note that they
-// may have been removed as old dropped from *pNotes; returns how many.
-long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, std::vector<std::string>* pNotes)
+// Each machine's records after the last the office checked before its
+// first here, and before that first: never checked, and not here. Said at
+// every check until the first here is past the months kept (the school's
+// to remove, and all before it), and the note that they may have been
+// removed as old dropped from *pNotes; returns how many.
+long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, int nKeepMonths,
+                          std::vector<std::string>* pNotes)
 {
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, time(nullptr));
     long long nGone = 0;
     for (const _synMachine& m : order.machines) {
+        const long long nFirst = m.files.front().nSequence;
         const auto it = t.remembered.find(m.strMachine);
-        if (it == t.remembered.end() || it->second.empty())
+        const auto itBefore = it == t.remembered.end() ? _wbRecords::const_iterator() : it->second.lower_bound(nFirst);
+        if (it == t.remembered.end() || itBefore == it->second.begin())
             continue;
-        const long long nLast = it->second.rbegin()->first, nFirst = m.files.front().nSequence;
-        if (nFirst <= nLast + 1)
+        const auto& [nLast, last] = *std::prev(itBefore);
+        const _wbRemembered* pFirst = wbRememberedOf(t, m.strMachine, nFirst);
+        const _wbRemembered& first = t.checked.at(m.strMachine).at(nFirst);
+        if (nFirst == nLast + 1 ||
+            synOlderThan(std::max(wbDayOf(first.strTime), pFirst ? pFirst->strFirstChecked : todayText()), today,
+                         nKeepMonths))
             continue;
         const std::string strWhich = nFirst - nLast == 2
                                          ? "record " + std::to_string(nLast + 1)
                                          : "records " + std::to_string(nLast + 1) + " to " + std::to_string(nFirst - 1);
-        g_print("machine %s: %s, after the last checked (%lld, on %s), %s missing\n", m.strMachine.c_str(),
-                strWhich.c_str(), nLast, it->second.rbegin()->second.strFirstChecked.c_str(),
+        g_print("machine %s: %s, after the last checked before the first here (%lld, on %s), %s missing\n",
+                m.strMachine.c_str(), strWhich.c_str(), nLast, last.strFirstChecked.c_str(),
                 nFirst - nLast > 2 ? "are" : "is");
         nGone += nFirst - nLast - 1;
         const std::string strNote = "machine " + m.strMachine + ": ";
@@ -1019,10 +1031,10 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     const _synOrdering order = synOrder(files.records);
     for (const std::string& str : order.problems)
         g_print("%s\n", str.c_str());
-    std::vector<std::string> notes = order.notes;
-    const long long nMissing = order.nMissing + wbUncheckedGone(tally, order, &notes);
     std::vector<std::pair<std::string, std::string>> times; // each file's time
     wbCheckRecordFiles(fdDir, order, machines, &tally, &times);
+    std::vector<std::string> notes = order.notes;
+    const long long nMissing = order.nMissing + wbUncheckedGone(tally, order, nKeepMonths, &notes);
     tally.nDiffer += order.nTwice;
     std::map<std::string, std::string> hashes;
     std::vector<std::pair<std::string, std::string>> removed; // sheets gone past the months kept

@@ -311,7 +311,7 @@ std::string fileSheets(const std::string& strEtc, int nSheets, int nOld, std::ve
     for (const std::string& str : zt::listDir(strShared))
         if (str.find(strId) != std::string::npos && g_str_has_suffix(str.c_str(), ".jsonl"))
             pNames->push_back(str);
-    EXPECT_EQ(pNames->size(), static_cast<size_t>(nSheets));
+    EXPECT_GE(pNames->size(), static_cast<size_t>(nSheets)); // and any filed before
     setlocale(LC_ALL, strLocale.c_str());
     prmReset();
     return strId;
@@ -423,6 +423,14 @@ TEST(RecordMemory, ForgetsNothingItChecked)
                                           {r.place.strMachine, 3}, recSheetSha256(sheetPdf(e))));
          },
          1, "changed since it was checked on 2001-01-02"},
+        {"two filed after the check, all but the last removed",
+         [](const Filed& f) {
+             std::vector<std::string> names, sheets;
+             fileSheets(f.strCheck.substr(0, f.strCheck.rfind('/')), 2, 0, &names, &sheets);
+             for (const std::string& str : {f.record(2), f.record(3), f.strShared + "/" + names[4]})
+                 EXPECT_EQ(g_unlink(str.c_str()), 0);
+         },
+         1, "record 5, after the last checked before the first here (4, on 2001-01-02), is missing"},
         {"a memory with a field of 1 MB",
          [&](const Filed& f) {
              edit(f.strCheck, "Z;\n", "Z" + std::string(1 << 20, '0') + ";\n");
@@ -457,9 +465,6 @@ TEST(RecordMemory, ForgetsNothingItChecked)
                                zt::readFile(f.record(3)));
          },
          1, ", 4294967296 record files missing"},
-        {"a record's time that is no time",
-         [&](const Filed& f) { edit(f.record(3), "\"time\":\"[^\"]+\"", "\"time\":\"x\""); }, 1,
-         ", (no time): its time is not an ISO 8601 time with its zone"},
         {"a shared Record.jsonl that is a link",
          [](const Filed& f) { EXPECT_EQ(symlink(f.record(3).c_str(), (f.strShared + "/Record.jsonl").c_str()), 0); }, 2,
          "Record.jsonl cannot be read: it is a link"},
@@ -474,6 +479,9 @@ TEST(RecordMemory, ForgetsNothingItChecked)
         zt::writeFile(dir / "etc/Zarv.conf", "[School]\nSheets=" + f.strShared + "\nKeepMonths=3\n");
         fileSheets(dir / "etc", 4, 2, &f.names, &f.sheets);
         std::string strOut, strErr;
+        ASSERT_EQ(zt::runZarv({"--enrol", sgnKeyDigest(zt::readFile(dir / "etc/Machine.pub")), dir / "etc"}, dir.path(),
+                              &strOut),
+                  0);
         ASSERT_EQ(verifyRecord(dir.path(), (dir / "etc").c_str(), &strOut), 0) << strOut;
         backdate(f.strCheck);
         c.tamper(f);
