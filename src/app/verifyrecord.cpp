@@ -28,6 +28,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -231,37 +232,43 @@ struct _wbLineSheet {
     long long nSequence = 0;
 };
 
-// A record as the office's last check remembered it: the day it was first
-// checked and its line's time.
+// A record as the office's memory keeps it, each part of a fixed form:
+// the chain its line left (64 hex digits; "" where it left none), the day
+// it was first checked ("2026-12-07"; "" until it is kept) and its line's
+// time in UTC ("20261207T143500Z"; "" where its time is none Zarv writes).
+// Nothing a line holds is kept as it was given, so no line can swell it.
 struct _wbRemembered {
-    std::string strFirstChecked, strTime;
+    std::string strChain, strFirstChecked, strTime;
 };
+using _wbRecords = std::map<long long, _wbRemembered>; // by number
 
 // What the lines read so far said: how many sheets, how many differ, the
 // chain so far, and the filed sheets the lines account for.
 struct _wbRecordTally {
-    int nSheets = 0, nDiffer = 0;
-    std::string strChainOf; // what the next line continues from
+    long long nSheets = 0, nDiffer = 0; // as many as the folder's names make
+    std::string strChainOf;             // what the next line continues from
     bool bChainStarted = false;
     bool bCheckChain = true;              // false where the line before it is not there
     std::map<std::string, int> named;     // the filed sheets' names lines without a chain imply
     std::vector<_wbLineSheet> lineSheets; // the sheets chained lines name
-    // The chain each record leaves, by its machine ("local" for
-    // Record.jsonl) and its sequence (its line's number there).
-    // Each machine's records checked ("local" for Record.jsonl): the chain
-    // each line leaves and its time, by its number.
-    std::map<std::string, std::map<long long, std::pair<std::string, std::string>>> checked;
+    // Each machine's records checked ("local" for Record.jsonl, numbered
+    // by line), the day first checked left for the memory to give.
+    std::map<std::string, _wbRecords> checked;
     std::map<std::string, int> contents;      // the hashes of the lines' contents
     std::map<std::string, std::string> times; // the time of each line, by its content's hash
-    // What the office's last check remembered, by machine and number; and
-    // the first line of Record.jsonl that kept its sheet's SHA-256.
-    std::map<std::string, std::map<long long, _wbRemembered>> remembered;
+    // What the office's memory holds, by machine, and whether there is
+    // one; and the first line of Record.jsonl that kept its sheet's SHA-256.
+    std::map<std::string, _wbRecords> remembered;
+    bool bRemembers = false;
     long long nLocalSha256From = 0;
     bool bLocalSha256 = false;
 };
 
 std::string wbKeptFrom(const _wbRecordTally& t, const std::string& strMachine, long long nSequence,
                        const std::string& strTime);
+void wbAgainstRemembered(const _wbRecordTally& t, const std::string& strMachine, long long nSequence, const _recRead& r,
+                         std::vector<std::string>* pDiffs);
+std::string wbUtcTime(const std::string& strTime);
 
 // Checks one line of the record against a fresh calculation and the chain,
 // printing each difference, where it is ("line 3", or a record file's
@@ -283,6 +290,7 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
     std::vector<std::string> diffs = recomputed(r);
     const bool bLocal = r.place.strMachine.empty();
     const long long nSequence = bLocal ? r.nLine : r.place.nSequence;
+    wbAgainstRemembered(*pt, bLocal ? "local" : r.place.strMachine, nSequence, r, &diffs);
     pt->contents[r.strContentHash]++;
     pt->times.emplace(r.strContentHash,
                       wbKeptFrom(*pt, bLocal ? "local" : r.place.strMachine, nSequence, r.entry.strTime));
@@ -318,8 +326,10 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
     if (r.bChained && !r.strSheet.empty())
         pt->lineSheets.push_back({r.strSheet, strWhere, r.entry.strTime, r.strContentHash, r.strHash, r.strSheetSha256,
                                   !diffs.empty(), false, bLocal ? "local" : r.place.strMachine, nSequence});
+    // A time that is none is said as such, never printed as it was given.
+    const std::string strTime = wbUtcTime(r.entry.strTime).empty() ? "(no time)" : r.entry.strTime;
     for (const std::string& str : diffs)
-        g_print("%s, %s: %s\n", strWhere.c_str(), r.entry.strTime.c_str(), str.c_str());
+        g_print("%s, %s: %s\n", strWhere.c_str(), strTime.c_str(), str.c_str());
     pt->nDiffer += diffs.empty() ? 0 : 1;
 }
 
@@ -333,9 +343,9 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
 // not the one filed and each missing, which its line counts as not
 // matching; returns how many are without a line. *pHashes has the hash
 // each sheet names.
-int wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt, int nKeepMonths,
-                  std::map<std::string, std::string>* pHashes,
-                  std::vector<std::pair<std::string, std::string>>* pRemoved)
+long long wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt, int nKeepMonths,
+                        std::map<std::string, std::string>* pHashes,
+                        std::vector<std::pair<std::string, std::string>>* pRemoved)
 {
     std::map<std::string, std::vector<_wbLineSheet*>> byName;
     for (_wbLineSheet& l : pt->lineSheets)
@@ -369,7 +379,7 @@ int wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRecordTa
         if (bOther)
             others.push_back(strSheet);
     }
-    int nUnlined = 0;
+    long long nUnlined = 0;
     for (const std::string& strSheet : others) {
         const std::string strHash = (*pHashes)[strSheet];
         const bool bLined = !strHash.empty() ? pt->contents[strHash]-- > 0 : pt->named[sheetStem(strSheet)]-- > 0;
@@ -410,13 +420,31 @@ void wbPrintOlder(std::vector<std::pair<std::string, std::string>> times, const 
 }
 
 // The office's memory of what it checked, a key file in the etc directory:
-// a group for each machine ("local" for Record.jsonl), with each record
-// checked ("Records": its number, the day it was first checked and its
-// line's time), the highest and the chain its line left, and for
-// Record.jsonl the first line that kept its sheet's SHA-256.
+// a group for each machine ("local" for Record.jsonl) with each record
+// checked ("Records": its number, the chain its line left, the day it was
+// first checked and its line's time in UTC), and for Record.jsonl the
+// first line that kept its sheet's SHA-256; closed by the SHA-256 of all
+// before it, so an edit not made by this check is told. It keeps every
+// record here, every one gone and not yet past the months kept, and of
+// those past them the last before the first kept, whose chain the first
+// here continues. It is written by this check alone and read back only as
+// written: anything else there is an error, never a fresh start.
 constexpr const char* CHECK_FILE = "Record check.conf";
 constexpr const char* CHECK_LOCAL = "local";
-constexpr size_t CHECK_MOST = 4 << 20;
+constexpr const char* CHECK_SUM = "[Sum]\nSHA256=";
+constexpr size_t CHECK_HASH_DIGITS = 64;
+// A record's number as a file's name can make it: at most 15 digits.
+constexpr long long CHECK_SEQUENCE_MOST = 999999999999999;
+// The records it keeps in all; beyond them a machine's oldest are let go,
+// said, and counted as a failure at every check until they are past the
+// months kept. Each record is at most "N CHAIN DAY TIME;", and a group of
+// its own at most "[local]\nSha256From=N\nRecords=\n", so the file stays
+// under CHECK_MOST, the most it reads.
+constexpr size_t CHECK_RECORDS_MOST = 20000;
+constexpr size_t CHECK_ENTRY_MOST = 15 + 1 + CHECK_HASH_DIGITS + 1 + 10 + 1 + 16 + 1;
+constexpr size_t CHECK_GROUP_MOST = 1 + SYN_ID_DIGITS + 2 + 11 + 15 + 1 + 9;
+constexpr size_t CHECK_MOST = CHECK_RECORDS_MOST * (CHECK_ENTRY_MOST + CHECK_GROUP_MOST) + 1024;
+static_assert(CHECK_MOST < 4 << 20, "the office's memory is read whole");
 
 std::string todayText(void)
 {
@@ -425,58 +453,178 @@ std::string todayText(void)
     return psz;
 }
 
-// Reads the office's memory into pkf; false, said on standard error, where
-// it is there and cannot be read as this check wrote it.
-bool wbReadCheckFile(GKeyFile* pkf, bool* pbThere)
+bool wbIsDigits(const std::string& str, size_t nMost)
 {
-    const std::string strPath = wbFileSpec(CHECK_FILE);
-    std::string strData;
-    uid_t nOwner = 0;
-    g_autoptr(GError) pErr = nullptr;
-    *pbThere = prmReadFile(strPath, &strData, &pErr, &nOwner, CHECK_MOST);
-    if (*pbThere && (nOwner != geteuid() ||
-                     !g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr))) {
-        g_printerr("zarv: %s is not what this check wrote: what was checked before is not compared\n", strPath.c_str());
-        return false;
-    }
-    if (!*pbThere && !g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT)) {
-        g_printerr("zarv: %s cannot be read: %s: what was checked before is not compared\n", strPath.c_str(),
-                   pErr->message);
-        return false;
-    }
-    return true;
+    return !str.empty() && str.size() <= nMost && str.find_first_not_of("0123456789") == std::string::npos;
 }
 
-// What the office's last check remembered, before this one checks.
-void wbLoadRemembered(_wbRecordTally* pt)
+// A chain as the memory keeps it: 64 lower-case hex digits, else "".
+std::string wbChainKept(const std::string& str)
 {
+    return str.size() == CHECK_HASH_DIGITS && str.find_first_not_of("0123456789abcdef") == std::string::npos ? str : "";
+}
+
+// A line's time in UTC ("20261207T143500Z"); "" where it is no ISO 8601
+// time with its zone of a length Zarv writes.
+std::string wbUtcTime(const std::string& strTime)
+{
+    constexpr size_t TIME_MOST = 40; // "2026-12-08T23:10:05.123456+01:00" and room
+    if (strTime.empty() || strTime.size() > TIME_MOST || strTime.find('\0') != std::string::npos)
+        return {};
+    g_autoptr(GDateTime) pdt = g_date_time_new_from_iso8601(strTime.c_str(), nullptr);
+    g_autoptr(GDateTime) pdtUtc = pdt ? g_date_time_to_utc(pdt) : nullptr;
+    g_autofree gchar* psz = pdtUtc ? g_date_time_format(pdtUtc, "%Y%m%dT%H%M%SZ") : nullptr;
+    return psz && strlen(psz) == 16 ? psz : "";
+}
+
+// "2026-12-07" of "20261207T143500Z", "" of "".
+std::string wbDayOf(const std::string& strUtc)
+{
+    return strUtc.empty() ? "" : strUtc.substr(0, 4) + "-" + strUtc.substr(4, 2) + "-" + strUtc.substr(6, 2);
+}
+
+// A record of the memory from its text "N CHAIN DAY TIME" ("-" for a
+// chain or time that is none); false where any part is not of its form.
+bool wbReadRemembered(const std::string& str, long long* pnSequence, _wbRemembered* pr)
+{
+    g_auto(GStrv) parts = g_strsplit(str.c_str(), " ", 5);
+    if (g_strv_length(parts) != 4 || !wbIsDigits(parts[0], 15))
+        return false;
+    *pnSequence = g_ascii_strtoll(parts[0], nullptr, 10);
+    const std::string strChain = parts[1], strDay = parts[2], strTime = parts[3];
+    pr->strChain = strChain == "-" ? "" : wbChainKept(strChain);
+    pr->strFirstChecked = strDay;
+    pr->strTime = strTime == "-" ? "" : strTime;
+    return *pnSequence >= 1 && (strChain == "-" || !pr->strChain.empty()) && strDay.size() == 10 &&
+           wbDayOf(wbUtcTime(strDay + "T00:00:00Z")) == strDay &&
+           (strTime == "-" || (wbUtcTime(strTime) == strTime && strTime.size() == 16));
+}
+
+std::string wbRememberedText(long long nSequence, const _wbRemembered& r)
+{
+    return std::to_string(nSequence) + " " + (r.strChain.empty() ? "-" : r.strChain) + " " + r.strFirstChecked + " " +
+           (r.strTime.empty() ? "-" : r.strTime);
+}
+
+// Why the memory's text is not what this check writes, or "".
+std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
+{
+    const size_t nSum = strData.rfind(CHECK_SUM);
+    if (nSum == std::string::npos || strData.size() != nSum + strlen(CHECK_SUM) + CHECK_HASH_DIGITS + 1 ||
+        strData.back() != '\n')
+        return "it does not end in the sum this check writes";
+    g_autofree gchar* pszSum =
+        g_compute_checksum_for_data(G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(strData.data()), nSum);
+    if (strData.compare(nSum + strlen(CHECK_SUM), CHECK_HASH_DIGITS, pszSum) != 0)
+        return "it was changed since this check wrote it: its sum is not of what it holds";
     g_autoptr(GKeyFile) pkf = g_key_file_new();
-    bool bThere = false;
-    if (!wbReadCheckFile(pkf, &bThere))
-        return;
+    if (!g_key_file_load_from_data(pkf, strData.data(), nSum, G_KEY_FILE_NONE, nullptr))
+        return "it is not a key file";
+    size_t nRecords = 0;
     g_auto(GStrv) groups = g_key_file_get_groups(pkf, nullptr);
     for (gchar** pp = groups; *pp; pp++) {
+        const std::string strGroup = *pp;
+        const bool bLocal = strGroup == CHECK_LOCAL;
+        if (!bLocal &&
+            (strGroup.size() != SYN_ID_DIGITS || strGroup.find_first_not_of("0123456789abcdef") != std::string::npos))
+            return "a group is not a machine's id";
+        g_auto(GStrv) keys = g_key_file_get_keys(pkf, *pp, nullptr, nullptr);
+        for (gchar** pk = keys; *pk; pk++) {
+            const std::string strKey = *pk;
+            g_autofree gchar* pszValue = g_key_file_get_value(pkf, *pp, *pk, nullptr);
+            const std::string strValue = pszValue ? pszValue : "";
+            if (bLocal && strKey == "Sha256From" && wbIsDigits(strValue, 15))
+                pt->nLocalSha256From = g_ascii_strtoll(strValue.c_str(), nullptr, 10);
+            else if (strKey != "Records")
+                return "[" + strGroup + "] " + strKey + " is not a key it writes, or not of its form";
+        }
         g_auto(GStrv) records = g_key_file_get_string_list(pkf, *pp, "Records", nullptr, nullptr);
         for (gchar** pr = records; pr && *pr; pr++) {
-            g_auto(GStrv) parts = g_strsplit(*pr, " ", 3);
-            if (g_strv_length(parts) == 3 && g_ascii_strtoll(parts[0], nullptr, 10) > 0)
-                pt->remembered[*pp][g_ascii_strtoll(parts[0], nullptr, 10)] = {parts[1], parts[2]};
+            long long nSequence = 0;
+            _wbRemembered r;
+            if (++nRecords > CHECK_RECORDS_MOST)
+                return "it holds more records than this check keeps";
+            if (!wbReadRemembered(*pr, &nSequence, &r) || pt->remembered[strGroup].count(nSequence))
+                return "a record of [" + strGroup + "] is not of the form this check writes";
+            pt->remembered[strGroup][nSequence] = r;
         }
     }
-    pt->nLocalSha256From = g_key_file_get_int64(pkf, CHECK_LOCAL, "Sha256From", nullptr);
+    return {};
 }
 
-// When a record's time counts from for the months kept: its line's time,
+// Reads the office's memory into *pt, as this check wrote it: a plain file
+// of the user's own that no one else may change, never through a link, no
+// larger than it writes, every value of its form and its sum whole. False,
+// said on standard error, where it is there and is not; none there is the
+// first check.
+bool wbLoadRemembered(_wbRecordTally* pt)
+{
+    const std::string strPath = wbFileSpec(CHECK_FILE);
+    const int fd = open(strPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT)
+        return true;
+    struct stat st;
+    std::string strData, strWhy;
+    if (fd < 0)
+        strWhy = errno == ELOOP ? "it is a link" : g_strerror(errno);
+    else if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        strWhy = "it is not a plain file";
+    else if (!ownOnly(fd, &st))
+        strWhy = "it is not yours, or others may change it";
+    else if (static_cast<size_t>(st.st_size) > CHECK_MOST)
+        strWhy = "it is larger than any this check writes";
+    else {
+        strData.assign(static_cast<size_t>(st.st_size), '\0');
+        strWhy = read(fd, strData.data(), strData.size()) == st.st_size ? wbReadMemoryText(strData, pt)
+                                                                        : "it cannot be read whole";
+    }
+    if (fd >= 0)
+        close(fd);
+    if (strWhy.empty())
+        return pt->bRemembers = true;
+    g_printerr("zarv: the office's memory of what it checked, %s, cannot be trusted: %s. Nothing is checked and it "
+               "is left as it is; to start the memory afresh, knowing that what it held is no longer compared, move "
+               "it away\n",
+               strPath.c_str(), strWhy.c_str());
+    return false;
+}
+
+const _wbRemembered* wbRememberedOf(const _wbRecordTally& t, const std::string& strMachine, long long nSequence)
+{
+    const auto it = t.remembered.find(strMachine);
+    if (it == t.remembered.end())
+        return nullptr;
+    const auto jt = it->second.find(nSequence);
+    return jt == it->second.end() ? nullptr : &jt->second;
+}
+
+// When a record's time counts from for the months kept: its line's day,
 // or the day the office first checked it where that is later, so that a
 // clock set back never makes a sheet old enough to remove.
 std::string wbKeptFrom(const _wbRecordTally& t, const std::string& strMachine, long long nSequence,
                        const std::string& strTime)
 {
-    std::string strChecked = todayText();
-    if (const auto it = t.remembered.find(strMachine); it != t.remembered.end())
-        if (const auto jt = it->second.find(nSequence); jt != it->second.end() && !jt->second.strFirstChecked.empty())
-            strChecked = jt->second.strFirstChecked;
-    return std::max(strTime, strChecked);
+    const _wbRemembered* pr = wbRememberedOf(t, strMachine, nSequence);
+    return std::max(wbDayOf(wbUtcTime(strTime)), pr ? pr->strFirstChecked : todayText());
+}
+
+// What the chain of a machine's first record here continues from: the
+// chain the office kept of the one before it, "" where it kept none.
+std::string wbChainBefore(const _wbRecordTally& t, const std::string& strMachine, long long nSequence)
+{
+    const _wbRemembered* pr = wbRememberedOf(t, strMachine, nSequence - 1);
+    return pr ? pr->strChain : "";
+}
+
+void wbAgainstRemembered(const _wbRecordTally& t, const std::string& strMachine, long long nSequence, const _recRead& r,
+                         std::vector<std::string>* pDiffs)
+{
+    if (wbUtcTime(r.entry.strTime).empty())
+        pDiffs->push_back("its time is not an ISO 8601 time with its zone, as Zarv writes it");
+    if (const _wbRemembered* pr = wbRememberedOf(t, strMachine, nSequence);
+        pr && pr->strChain != wbChainKept(r.strChainOf))
+        pDiffs->push_back("changed since it was checked on " + pr->strFirstChecked +
+                          ": its chain is not the one checked then");
 }
 
 // Each record of Record.jsonl read: the chain its line leaves, by its
@@ -486,7 +634,7 @@ void wbCheckPlainLine(_wbRecordTally* pt, const std::string& strLine, int nLine,
     const _recRead r = recReadLine(strLine, nLine, bTorn);
     wbCheckRecordLine(pt, r, "line " + std::to_string(nLine));
     if (!bTorn)
-        pt->checked[CHECK_LOCAL][nLine] = {r.strChainOf, r.entry.strTime};
+        pt->checked[CHECK_LOCAL][nLine] = {wbChainKept(r.strChainOf), "", wbUtcTime(r.entry.strTime)};
 }
 
 // "records 5 to 7" of numbers in order, each run of them.
@@ -505,19 +653,120 @@ std::string wbRuns(const std::vector<long long>& numbers, const std::string& str
     return str;
 }
 
-// What the last check remembered against what is here: each machine's
-// records it checked that are gone (before the first here or after the
-// last, whose gaps between are said as missing; or the last it checked
-// there with another chain), printed; then what is here is remembered with
-// them, written whole. A loss is remembered, and said at every check, until
-// the records are back or are older than the months kept. Returns how many
-// records are gone.
-int wbRememberChecked(const _wbRecordTally& t, int nKeepMonths)
+// Each machine's records after the last the office checked before its
+// first here, and before that first: never checked, and not here. Said at
+// every check until the first here is past the months kept (the school's
+// to remove, and all before it), and the note that they may have been
+// removed as old dropped from *pNotes; returns how many.
+long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, int nKeepMonths,
+                          std::vector<std::string>* pNotes)
 {
-    g_autoptr(GKeyFile) pkf = g_key_file_new();
-    bool bThere = false;
-    if (!wbReadCheckFile(pkf, &bThere))
+    GDate today;
+    g_date_clear(&today, 1);
+    g_date_set_time_t(&today, time(nullptr));
+    long long nGone = 0;
+    for (const _synMachine& m : order.machines) {
+        const long long nFirst = m.files.front().nSequence;
+        const auto it = t.remembered.find(m.strMachine);
+        const auto itBefore = it == t.remembered.end() ? _wbRecords::const_iterator() : it->second.lower_bound(nFirst);
+        if (it == t.remembered.end() || itBefore == it->second.begin())
+            continue;
+        const auto& [nLast, last] = *std::prev(itBefore);
+        const _wbRemembered* pFirst = wbRememberedOf(t, m.strMachine, nFirst);
+        const _wbRemembered& first = t.checked.at(m.strMachine).at(nFirst);
+        if (nFirst == nLast + 1 ||
+            synOlderThan(std::max(wbDayOf(first.strTime), pFirst ? pFirst->strFirstChecked : todayText()), today,
+                         nKeepMonths))
+            continue;
+        const std::string strWhich = nFirst - nLast == 2
+                                         ? "record " + std::to_string(nLast + 1)
+                                         : "records " + std::to_string(nLast + 1) + " to " + std::to_string(nFirst - 1);
+        g_print("machine %s: %s, after the last checked before the first here (%lld, on %s), %s missing\n",
+                m.strMachine.c_str(), strWhich.c_str(), nLast, last.strFirstChecked.c_str(),
+                nFirst - nLast > 2 ? "are" : "is");
+        nGone += nFirst - nLast - 1;
+        const std::string strNote = "machine " + m.strMachine + ": ";
+        std::erase_if(*pNotes, [&strNote](const std::string& str) { return str.starts_with(strNote); });
+    }
+    return nGone;
+}
+
+// A machine's records as the memory keeps them after this check: every one
+// here, with the day it was first checked; every one it remembered that is
+// gone and not past the months kept (a loss, said in *pGone); and of those
+// past them, the last before the first kept, whose chain the first here
+// continues.
+_wbRecords wbKeep(const _wbRecords& here, const _wbRecords& was, const GDate& today, int nKeepMonths,
+                  const std::string& strToday, std::vector<long long>* pGone, std::string* pstrGoneDay)
+{
+    _wbRecords kept;
+    for (const auto& [nSequence, r] : here) {
+        const auto it = was.find(nSequence);
+        kept[nSequence] = {r.strChain, it == was.end() ? strToday : it->second.strFirstChecked, r.strTime};
+    }
+    std::optional<long long> last;
+    for (const auto& [nSequence, r] : was) {
+        if (here.count(nSequence))
+            continue;
+        if (synOlderThan(std::max(wbDayOf(r.strTime), r.strFirstChecked), today, nKeepMonths)) {
+            if (here.empty() || nSequence < here.begin()->first)
+                last = nSequence;
+            continue;
+        }
+        kept[nSequence] = r; // still to be said, at this check and the next
+        if (here.empty() || nSequence < here.begin()->first || nSequence > here.rbegin()->first) {
+            pGone->push_back(nSequence);
+            *pstrGoneDay = r.strFirstChecked;
+        }
+    }
+    if (last && (kept.empty() || *last < kept.begin()->first))
+        kept[*last] = was.at(*last);
+    return kept;
+}
+
+// Lets go of the oldest records of the machines that keep the most, so all
+// fit in CHECK_RECORDS_MOST; says which, and returns how many.
+long long wbLetGo(std::map<std::string, _wbRecords>* pKept)
+{
+    const auto total = [pKept](size_t nEach) {
+        size_t n = 0;
+        for (const auto& [strMachine, records] : *pKept)
+            n += std::min(records.size(), nEach);
+        return n;
+    };
+    if (total(SIZE_MAX) <= CHECK_RECORDS_MOST)
         return 0;
+    size_t nLow = 0, nHigh = CHECK_RECORDS_MOST; // the most each machine keeps
+    while (nLow < nHigh)
+        if (const size_t nMid = (nLow + nHigh + 1) / 2; total(nMid) <= CHECK_RECORDS_MOST)
+            nLow = nMid;
+        else
+            nHigh = nMid - 1;
+    long long nLetGo = 0;
+    for (auto& [strMachine, records] : *pKept) {
+        if (records.size() <= nLow)
+            continue;
+        const size_t nDrop = records.size() - nLow;
+        const long long nFirst = records.begin()->first;
+        const long long nLast = std::next(records.begin(), static_cast<long>(nDrop - 1))->first;
+        g_print("%s: %zu checked records, %lld to %lld, are more than the office's memory keeps (%zu in all, %zu a "
+                "machine now): were they removed or changed, no later check could tell\n",
+                strMachine == CHECK_LOCAL ? REC_FILE_NAME : ("machine " + strMachine).c_str(), nDrop, nFirst, nLast,
+                CHECK_RECORDS_MOST, nLow);
+        records.erase(records.begin(), std::next(records.begin(), static_cast<long>(nDrop)));
+        nLetGo += static_cast<long long>(nDrop);
+    }
+    return nLetGo;
+}
+
+// What the memory held against what is here: each machine's records it
+// checked that are gone (before the first here or after the last; gaps
+// between are said as missing), printed; then what it keeps is written
+// whole. A loss is kept, and said at every check, until the records are
+// back or are past the months kept. Returns how many records are gone, and
+// *pnLetGo how many it could not keep.
+long long wbRememberChecked(const _wbRecordTally& t, int nKeepMonths, long long* pnLetGo)
+{
     GDate today;
     g_date_clear(&today, 1);
     g_date_set_time_t(&today, time(nullptr));
@@ -527,88 +776,56 @@ int wbRememberChecked(const _wbRecordTally& t, int nKeepMonths)
         machines.insert(strMachine);
     for (const auto& [strMachine, records] : t.checked)
         machines.insert(strMachine);
-    g_autoptr(GKeyFile) pkfNow = g_key_file_new();
-    int nGone = 0;
+    std::map<std::string, _wbRecords> kept;
+    long long nGone = 0;
     for (const std::string& strMachine : machines) {
-        const char* pszMachine = strMachine.c_str();
-        static const std::map<long long, std::pair<std::string, std::string>> NONE;
-        static const std::map<long long, _wbRemembered> NOTHING;
+        static const _wbRecords NONE;
         const auto itHere = t.checked.find(strMachine);
-        const auto& here = itHere == t.checked.end() ? NONE : itHere->second;
         const auto itWas = t.remembered.find(strMachine);
-        const auto& was = itWas == t.remembered.end() ? NOTHING : itWas->second;
-        const bool bLocal = strMachine == CHECK_LOCAL;
-        const std::string strWhat = bLocal ? "line" : "record";
-        const std::string strWho = bLocal ? std::string(REC_FILE_NAME) : "machine " + strMachine;
-        std::vector<std::string> kept;
         std::vector<long long> gone;
         std::string strGoneDay;
-        for (const auto& [nSequence, r] : was) {
-            if (here.count(nSequence) || synOlderThan(std::max(r.strTime, r.strFirstChecked), today, nKeepMonths))
-                continue;
-            // Still to be said, at this check and the next.
-            kept.push_back(std::to_string(nSequence) + " " + r.strFirstChecked + " " + r.strTime);
-            if (here.empty() || nSequence < here.begin()->first || nSequence > here.rbegin()->first) {
-                gone.push_back(nSequence);
-                strGoneDay = r.strFirstChecked;
-            }
-        }
+        kept[strMachine] = wbKeep(itHere == t.checked.end() ? NONE : itHere->second,
+                                  itWas == t.remembered.end() ? NONE : itWas->second, today, nKeepMonths, strToday,
+                                  &gone, &strGoneDay);
         if (!gone.empty()) {
-            g_print("%s: %s, checked on %s, %s gone\n", strWho.c_str(), wbRuns(gone, strWhat).c_str(),
-                    strGoneDay.c_str(), gone.size() == 1 ? "is" : "are");
-            nGone += static_cast<int>(gone.size());
+            const bool bLocal = strMachine == CHECK_LOCAL;
+            g_print("%s: %s, checked on %s, %s gone\n", bLocal ? REC_FILE_NAME : ("machine " + strMachine).c_str(),
+                    wbRuns(gone, bLocal ? "line" : "record").c_str(), strGoneDay.c_str(),
+                    gone.size() == 1 ? "is" : "are");
+            nGone += static_cast<long long>(gone.size());
         }
-        // The last checked with another chain there now: replaced.
-        const long long nWas = g_key_file_get_int64(pkf, pszMachine, "Sequence", nullptr);
-        g_autofree gchar* pszChain = g_key_file_get_string(pkf, pszMachine, "Chain", nullptr);
-        g_autofree gchar* pszDay = g_key_file_get_string(pkf, pszMachine, "Checked", nullptr);
-        const bool bReplaced = nWas > 0 && here.count(nWas) && here.at(nWas).first != (pszChain ? pszChain : "");
-        if (bReplaced) {
-            g_print("%s: %s %lld, checked on %s, is gone: the one there now has another chain\n", strWho.c_str(),
-                    strWhat.c_str(), nWas, pszDay ? pszDay : "?");
-            nGone++;
-        }
-        for (const auto& [nSequence, chain] : here) {
-            const auto it = was.find(nSequence);
-            kept.push_back(
-                std::to_string(nSequence) + " " +
-                (it == was.end() || it->second.strFirstChecked.empty() ? strToday : it->second.strFirstChecked) + " " +
-                (chain.second.empty() ? strToday : chain.second));
-        }
-        if (kept.empty())
-            continue;
-        std::vector<const gchar*> list;
-        for (const std::string& str : kept)
-            list.push_back(str.c_str());
-        g_key_file_set_string_list(pkfNow, pszMachine, "Records", list.data(), list.size());
-        // The last it checked, kept as it was where it was replaced.
-        if (bReplaced || here.empty()) {
-            g_key_file_set_int64(pkfNow, pszMachine, "Sequence", nWas);
-            g_key_file_set_string(pkfNow, pszMachine, "Chain", pszChain ? pszChain : "");
-            g_key_file_set_string(pkfNow, pszMachine, "Checked", pszDay ? pszDay : "");
-        } else {
-            g_key_file_set_int64(pkfNow, pszMachine, "Sequence", here.rbegin()->first);
-            g_key_file_set_string(pkfNow, pszMachine, "Chain", here.rbegin()->second.first.c_str());
-            g_key_file_set_string(pkfNow, pszMachine, "Checked", strToday.c_str());
-        }
-        if (bLocal && t.nLocalSha256From > 0)
-            g_key_file_set_int64(pkfNow, pszMachine, "Sha256From", t.nLocalSha256From);
     }
-    gsize nLength = 0;
-    g_autofree gchar* pszData = g_key_file_to_data(pkfNow, &nLength, nullptr);
+    *pnLetGo = wbLetGo(&kept);
+    std::string strText = "# What zarv --verify-record checked, written by it alone: a copy changed by anyone else "
+                          "is refused\n";
+    for (const auto& [strMachine, records] : kept) {
+        if (records.empty())
+            continue;
+        strText += "\n[" + strMachine + "]\n";
+        strText += "Records=";
+        for (const auto& [nSequence, r] : records)
+            strText += wbRememberedText(nSequence, r) + ";";
+        strText += "\n";
+        if (strMachine == CHECK_LOCAL && t.nLocalSha256From > 0)
+            strText += "Sha256From=" + std::to_string(t.nLocalSha256From) + "\n";
+    }
+    strText += "\n";
+    g_autofree gchar* pszSum = g_compute_checksum_for_string(G_CHECKSUM_SHA256, strText.c_str(), strText.size());
+    strText += std::string(CHECK_SUM) + pszSum + "\n";
     const std::string strPath = wbFileSpec(CHECK_FILE);
-    if (bThere || nLength > 0)
-        if (const int nErr = prmReplaceFile(strPath, std::string_view(pszData, nLength), 0600))
+    if (t.bRemembers || !kept.empty())
+        if (const int nErr = prmReplaceFile(strPath, strText, 0600))
             g_printerr("zarv: what was checked could not be kept in %s: %s\n", strPath.c_str(), g_strerror(nErr));
     return nGone;
 }
 
 // The last line: how many sheets, and how many do not match; in a shared
 // folder also the record files missing and the conflict copies.
-void wbPrintRecordSummary(int nSheets, int nDiffer, int nUnlined, int nGone, int nMissing = 0, int nConflicts = 0)
+void wbPrintRecordSummary(long long nSheets, long long nDiffer, long long nUnlined, long long nGone, long long nLetGo,
+                          long long nMissing = 0, long long nConflicts = 0)
 {
     std::string str = std::to_string(nSheets) + (nSheets == 1 ? " sheet" : " sheets");
-    if (nDiffer == 0 && nUnlined == 0 && nGone == 0 && nMissing == 0 && nConflicts == 0)
+    if (nDiffer == 0 && nUnlined == 0 && nGone == 0 && nLetGo == 0 && nMissing == 0 && nConflicts == 0)
         str += ", all match";
     else
         str += ", " + std::to_string(nDiffer) + (nDiffer == 1 ? " does" : " do") + " not match";
@@ -620,6 +837,9 @@ void wbPrintRecordSummary(int nSheets, int nDiffer, int nUnlined, int nGone, int
         str += ", " + std::to_string(nConflicts) + (nConflicts == 1 ? " conflict copy" : " conflict copies");
     if (nGone)
         str += ", " + std::to_string(nGone) + (nGone == 1 ? " checked record" : " checked records") + " gone";
+    if (nLetGo)
+        str += ", " + std::to_string(nLetGo) + (nLetGo == 1 ? " checked record" : " checked records") +
+               " more than the memory keeps";
     g_print("%s\n", str.c_str());
 }
 
@@ -648,6 +868,20 @@ bool wbReadOwnFile(int fdDir, const std::string& strName, size_t nMost, std::str
     return fd >= 0 && pstrWhy->empty();
 }
 
+// Why the record at fd (errno nErr where it could not be opened) is not
+// read: "" where it is a plain file of the user's own.
+std::string wbWhyNotRecord(int fd, int nErr)
+{
+    struct stat st;
+    return fd < 0 && nErr == ELOOP ? "it is a link, not the record itself"
+           : fd < 0                ? g_strerror(nErr)
+           : fstat(fd, &st) != 0   ? g_strerror(errno)
+           : S_ISDIR(st.st_mode)   ? "it is a folder"
+           : !S_ISREG(st.st_mode)  ? "it is not a plain file"
+           : !ownOnly(fd, &st)     ? "others may change it, or it is not yours"
+                                   : "";
+}
+
 // The files of a shared folder as the check takes them: sheets, each
 // machine's record files, Record.jsonl, and what is none of these.
 struct _wbSharedFiles {
@@ -672,6 +906,9 @@ _wbSharedFiles wbSharedFiles(int fdDir)
         else if (g_str_has_prefix(str.c_str(), SYN_RECORD_PREFIX) && g_str_has_suffix(str.c_str(), SYN_RECORD_SUFFIX))
             files.unnamed.push_back(str);
     }
+    // Whatever is there by the record's name, so a link or a pipe is refused by name.
+    struct stat st;
+    files.bPlainRecord = fstatat(fdDir, REC_FILE_NAME, &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
     return files;
 }
 
@@ -722,9 +959,11 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<
     for (const _synMachine& machine : order.machines)
         for (size_t n = 0; n < machine.files.size(); n++) {
             const _synRecordFile& f = machine.files[n];
+            // The first here goes on from the chain the office kept of the
+            // one before it, pruned since, so a first rewritten is told.
             if (n == 0)
-                pt->strChainOf.clear();
-            pt->bCheckChain = synFollows(machine, n);
+                pt->strChainOf = wbChainBefore(*pt, f.strMachine, f.nSequence);
+            pt->bCheckChain = synFollows(machine, n) || (n == 0 && !pt->strChainOf.empty());
             pt->bChainStarted = true; // every line of a record file is chained
             std::string strText, strWhy;
             _recRead r;
@@ -748,7 +987,7 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<
             wbCheckRecordLine(pt, r, f.strName);
             if (r.strError.empty())
                 pTimes->emplace_back(f.strName, wbKeptFrom(*pt, f.strMachine, f.nSequence, r.entry.strTime));
-            pt->checked[f.strMachine][f.nSequence] = {r.strChainOf, r.entry.strTime};
+            pt->checked[f.strMachine][f.nSequence] = {wbChainKept(r.strChainOf), "", wbUtcTime(r.entry.strTime)};
         }
 }
 
@@ -766,24 +1005,26 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
         return EXIT_UNREADABLE;
     }
     _wbRecordTally tally;
-    wbLoadRemembered(&tally);
+    if (!wbLoadRemembered(&tally))
+        return EXIT_UNREADABLE;
     for (const std::string& str : files.conflicts)
         g_print("%s: a sync tool's conflict copy, never used as a record: keep the file it copies, then remove it\n",
                 str.c_str());
     for (const std::string& str : files.unnamed)
         g_print("%s: not a name Zarv gives a record file: not used\n", str.c_str());
-    tally.nDiffer += static_cast<int>(files.unnamed.size());
+    tally.nDiffer += static_cast<long long>(files.unnamed.size());
     if (files.bPlainRecord) {
         const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        struct stat st;
-        const bool bRead = fd >= 0 && ownOnly(fd, &st) && S_ISREG(st.st_mode) &&
-                           eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
-                               wbCheckPlainLine(&tally, strLine, nLine, bTorn);
-                           });
+        std::string strNotRead = wbWhyNotRecord(fd, errno);
+        if (strNotRead.empty() && !eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
+                wbCheckPlainLine(&tally, strLine, nLine, bTorn);
+            }))
+            strNotRead = g_strerror(errno);
         if (fd >= 0)
             close(fd);
-        if (!bRead) {
-            g_printerr("zarv: the record of load sheets %s/%s cannot be read\n", strFolder.c_str(), REC_FILE_NAME);
+        if (!strNotRead.empty()) {
+            g_printerr("zarv: the record of load sheets %s/%s cannot be read: %s\n", strFolder.c_str(), REC_FILE_NAME,
+                       strNotRead.c_str());
             return EXIT_UNREADABLE;
         }
     }
@@ -792,15 +1033,18 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
         g_print("%s\n", str.c_str());
     std::vector<std::pair<std::string, std::string>> times; // each file's time
     wbCheckRecordFiles(fdDir, order, machines, &tally, &times);
+    std::vector<std::string> notes = order.notes;
+    const long long nMissing = order.nMissing + wbUncheckedGone(tally, order, nKeepMonths, &notes);
     tally.nDiffer += order.nTwice;
     std::map<std::string, std::string> hashes;
     std::vector<std::pair<std::string, std::string>> removed; // sheets gone past the months kept
-    const int nUnlined = wbCheckSheets(fdDir, files.sheets, &tally, nKeepMonths, &hashes, &removed);
-    for (const std::string& str : order.notes)
+    const long long nUnlined = wbCheckSheets(fdDir, files.sheets, &tally, nKeepMonths, &hashes, &removed);
+    for (const std::string& str : notes)
         g_print("%s\n", str.c_str());
-    const int nGone = wbRememberChecked(tally, nKeepMonths);
-    const int nConflicts = static_cast<int>(files.conflicts.size());
-    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, order.nMissing, nConflicts);
+    long long nLetGo = 0;
+    const long long nGone = wbRememberChecked(tally, nKeepMonths, &nLetGo);
+    const long long nConflicts = static_cast<long long>(files.conflicts.size());
+    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, nLetGo, nMissing, nConflicts);
 
     // What may be removed: a sheet by its line's time, else by when it was
     // written; nothing is removed here.
@@ -819,7 +1063,7 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     for (const auto& [strSheet, strTime] : removed)
         times.emplace_back(strSheet, strTime), removedNames.push_back(strSheet);
     wbPrintOlder(times, removedNames, nKeepMonths);
-    return tally.nDiffer || nUnlined || nGone || order.nMissing || nConflicts ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
+    return tally.nDiffer || nUnlined || nGone || nLetGo || nMissing || nConflicts ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }
 
 // No folder, or no record and no sheet in it: nothing filed, unless what
@@ -827,13 +1071,15 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
 int wbNoneFiled(int nKeepMonths)
 {
     _wbRecordTally tally;
-    wbLoadRemembered(&tally);
-    const int nGone = wbRememberChecked(tally, nKeepMonths);
-    if (nGone == 0)
+    if (!wbLoadRemembered(&tally))
+        return EXIT_UNREADABLE;
+    long long nLetGo = 0;
+    const long long nGone = wbRememberChecked(tally, nKeepMonths, &nLetGo);
+    if (nGone == 0 && nLetGo == 0)
         g_print("0 sheets, none filed\n");
     else
-        wbPrintRecordSummary(0, 0, 0, nGone);
-    return nGone ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
+        wbPrintRecordSummary(0, 0, 0, nGone, nLetGo);
+    return nGone || nLetGo ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }
 
 } // namespace
@@ -874,21 +1120,15 @@ int wbVerifyRecord(const char* pszEtcDir)
         close(fdDir);
         return wbNoneFiled(shared.nKeepMonths);
     }
-    if (fd < 0 || !ownOnly(fd, &st) || !S_ISREG(st.st_mode)) {
-        const int nErr = fd < 0 ? errno : 0;
-        g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(),
-                   nErr == ELOOP          ? "it is a link, not the record itself"
-                   : nErr != 0            ? g_strerror(nErr)
-                   : S_ISDIR(st.st_mode)  ? "it is a folder"
-                   : !S_ISREG(st.st_mode) ? "it is not a plain file"
-                                          : "others may change it, or it is not yours");
+    _wbRecordTally tally;
+    if (const std::string strWhy = wbWhyNotRecord(fd, errno); !strWhy.empty() || !wbLoadRemembered(&tally)) {
+        if (!strWhy.empty())
+            g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(), strWhy.c_str());
         if (fd >= 0)
             close(fd);
         close(fdDir);
         return EXIT_UNREADABLE;
     }
-    _wbRecordTally tally;
-    wbLoadRemembered(&tally);
     const bool bRead = eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
         wbCheckPlainLine(&tally, strLine, nLine, bTorn);
     });
@@ -900,14 +1140,15 @@ int wbVerifyRecord(const char* pszEtcDir)
     }
     std::map<std::string, std::string> hashes;
     std::vector<std::pair<std::string, std::string>> removed;
-    const int nUnlined = wbCheckSheets(fdDir, sheets, &tally, shared.nKeepMonths, &hashes, &removed);
+    const long long nUnlined = wbCheckSheets(fdDir, sheets, &tally, shared.nKeepMonths, &hashes, &removed);
     close(fdDir);
-    const int nGone = wbRememberChecked(tally, shared.nKeepMonths);
-    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone);
+    long long nLetGo = 0;
+    const long long nGone = wbRememberChecked(tally, shared.nKeepMonths, &nLetGo);
+    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, nLetGo);
     // Only the sheets already gone: a folder of one machine's is not pruned.
     std::vector<std::string> removedNames;
     for (const auto& [strSheet, strTime] : removed)
         removedNames.push_back(strSheet);
     wbPrintOlder(removed, removedNames, shared.nKeepMonths);
-    return tally.nDiffer || nUnlined || nGone ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
+    return tally.nDiffer || nUnlined || nGone || nLetGo ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }

@@ -9,5 +9,6 @@
 // and each record checked by the last run and gone since, then a summary.
 // Needs no display, and writes only what it checked, to "<etc
 // dir>/Record check.conf". Returns 0 when every sheet matches, 1 when any
-// does not, 2 when the record cannot be read.
+// does not or a record checked before is gone or changed, 2 when the record
+// cannot be read or that memory cannot be trusted.
 int wbVerifyRecord(const char* pszEtcDir);

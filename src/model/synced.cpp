@@ -137,7 +137,7 @@ _synOrdering synOrder(std::vector<_synRecordFile> files)
             const long long nFirst = mine.back().nSequence + 1, nLast = f.nSequence - 1;
             o.problems.push_back(strWhat + records(nFirst, nLast) + (nFirst == nLast ? " is" : " are") +
                                  " missing (between " + mine.back().strName + " and " + f.strName + ")");
-            o.nMissing += static_cast<int>(nLast - nFirst + 1);
+            o.nMissing += nLast - nFirst + 1;
         }
         mine.push_back(f);
     }

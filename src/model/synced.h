@@ -69,7 +69,9 @@ struct _synMachine {
 struct _synOrdering {
     std::vector<_synMachine> machines; // by id
     std::vector<std::string> problems, notes;
-    int nMissing = 0, nTwice = 0;
+    // The folder's names decide these, so they hold whatever gaps the
+    // 15 digits of a sequence can leave.
+    long long nMissing = 0, nTwice = 0;
 };
 _synOrdering synOrder(std::vector<_synRecordFile> files);
 // Whether the file at nAt of a machine's follows the one before it in its

@@ -18,6 +18,8 @@
 #include <clocale>
 #include <functional>
 #include <glib/gstdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -26,11 +28,11 @@ using namespace zt::x11;
 
 // The program on the command line, without a display; its exit status and
 // what it printed.
-int verifyRecord(const std::string& strCwd, const char* pszEtc, std::string* pstrOut)
+int verifyRecord(const std::string& strCwd, const char* pszEtc, std::string* pstrOut, std::string* pstrErr = nullptr)
 {
     return zt::runZarv(pszEtc ? std::vector<std::string>{"--verify-record", pszEtc}
                               : std::vector<std::string>{"--verify-record"},
-                       strCwd, pstrOut);
+                       strCwd, pstrOut, pstrErr);
 }
 
 using Record = zt::Tree;
@@ -263,6 +265,17 @@ INSTANTIATE_TEST_SUITE_P(
                   ": record 2 is missing"}),
     [](const testing::TestParamInfo<Tampering>& p) { return std::string(p.param.pszName); });
 
+// The office's memory with every record first checked on 2001-01-02, as
+// if it checked them long ago, closed by its sum as the check closes it.
+void backdate(const std::string& strCheck)
+{
+    std::string str =
+        zt::reReplace(zt::readFile(strCheck), "(;|=)([0-9]+ \\S+) [0-9]{4}-[0-9]{2}-[0-9]{2} ", "\\1\\2 2001-01-02 ");
+    str.resize(str.rfind("[Sum]"));
+    g_autofree gchar* pszSum = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
+    zt::writeFile(strCheck, str + "[Sum]\nSHA256=" + pszSum + "\n");
+}
+
 // Two machines (two etc directories) filing into one shared folder, as the
 // window files a sheet: a record file removed between two of one machine's
 // is named as missing, and a sync tool's conflict copy is named and not used;
@@ -329,9 +342,7 @@ TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
     // The months kept count from the line's time, or from the day the
     // office first checked it where that is later: as if it checked these
     // long ago.
-    const std::string strCheck = path("etc/Record check.conf");
-    zt::writeFile(strCheck,
-                  zt::reReplace(zt::readFile(strCheck), "([0-9]+) [0-9]{4}-[0-9]{2}-[0-9]{2} ", "\\1 2001-01-02 "));
+    backdate(path("etc/Record check.conf"));
 
     ASSERT_EQ(g_unlink((strShared + "/" + names[0][1]).c_str()), 0);
     zt::writeFile(sheets[0][0], "%PDF-1.5\nforged\n");
@@ -360,6 +371,114 @@ TEST_F(Record, TwoMachinesSharingAFolderAreCheckedEachInItsOrder)
     // The loss is said again at the next check, until it is mended.
     EXPECT_EQ(verifyRecord(m_dir.path(), path("etc").c_str(), &strOut), 1) << strOut;
     EXPECT_NE(strOut.find("machine " + ids[1] + ": record 5, checked on "), std::string::npos) << strOut;
+}
+
+// A machine's four records, the first two long ago, checked once by the
+// office as if long ago; then each way of blinding the office's memory or
+// slipping past it: "zarv --verify-record" names or refuses every one.
+TEST(RecordMemory, ForgetsNothingItChecked)
+{
+    struct Filed {
+        std::string strShared, strCheck;
+        std::vector<std::string> names, sheets;
+        std::string record(size_t n) const
+        {
+            return strShared + "/" + names[n];
+        }
+    };
+    const auto edit = [](const std::string& strFile, const char* pszPattern, const std::string& strWith) {
+        zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), pszPattern, strWith));
+    };
+    const struct {
+        const char* pszName;
+        std::function<void(const Filed& f)> tamper;
+        int nStatus;
+        const char* pszSays;
+    } cases[] = {
+        {"the two oldest pruned, as the school may", [](const Filed&) {}, 0, "2 sheets, all match\n"},
+        {"pruned, then the first here rewritten to an older time, chained on",
+         [](const Filed& f) {
+             const std::string strLine = zt::readFile(f.record(2));
+             const _recRead r = recReadText(strLine).front(), before = recReadText(zt::readFile(f.record(1))).front();
+             const std::string strContent = zt::reReplace(strLine.substr(0, strLine.rfind(",\"hash\":")) + "}\n",
+                                                          "\"time\":\"[^\"]+\"", "\"time\":\"2001-03-15T10:00:00Z\"");
+             const std::string strPdf = "%PDF-1.5\n/Keywords (record " + recContentHash(strContent) + ")\n";
+             zt::writeFile(f.strShared + "/" + r.strSheet, strPdf);
+             zt::writeFile(f.record(2),
+                           recChainedLine(strContent, r.strSheet, before.strChainOf, r.place, recSheetSha256(strPdf)));
+         },
+         1, "changed since it was checked on 2001-01-02"},
+        {"two filed after the check, all but the last removed",
+         [](const Filed& f) {
+             for (int nSheet : {5, 6})
+                 fileShared(f.strCheck.substr(0, f.strCheck.rfind('/')), nSheet, recTimeText(time(nullptr)));
+             for (const std::string& str : {f.record(2), f.record(3), f.strShared + "/" + recordFiles(f.strShared)[4]})
+                 EXPECT_EQ(g_unlink(str.c_str()), 0);
+         },
+         1, "record 5, after the last checked before the first here (4, on 2001-01-02), is missing"},
+        {"a memory with a field of 1 MB",
+         [&](const Filed& f) {
+             edit(f.strCheck, "Z;\n", "Z" + std::string(1 << 20, '0') + ";\n"), backdate(f.strCheck);
+         },
+         2, "a record of ["},
+        {"a memory of 5 MB", [&](const Filed& f) { edit(f.strCheck, "\\A", "#" + std::string(5 << 20, ' ') + "\n"); },
+         2, "larger than any this check writes"},
+        {"a memory edited by hand", [&](const Filed& f) { edit(f.strCheck, "2001-01-02", "2001-01-03"); }, 2,
+         "its sum is not of what it holds"},
+        {"a memory not yours, or others may change it",
+         [](const Filed& f) { EXPECT_TRUE(!chown(f.strCheck.c_str(), 1, 1) || !chmod(f.strCheck.c_str(), 0666)); }, 2,
+         "it is not yours, or others may change it"},
+        {"a memory that is a pipe",
+         [](const Filed& f) { EXPECT_TRUE(!g_unlink(f.strCheck.c_str()) && !mkfifo(f.strCheck.c_str(), 0600)); }, 2,
+         "it is not a plain file"},
+        {"gaps adding to 2^32",
+         [](const Filed& f) {
+             _synRecordName name;
+             ASSERT_TRUE(synReadRecordName(f.names[3], &name));
+             for (long long nSequence : {2147483653LL, 4294967302LL})
+                 zt::writeFile(f.strShared + "/" + synRecordName(name.strMachine, nSequence, 0, name.strRandom),
+                               zt::readFile(f.record(3)));
+         },
+         1, ", 4294967296 record files missing"},
+        {"a shared Record.jsonl that is a link",
+         [](const Filed& f) { EXPECT_EQ(symlink(f.record(3).c_str(), (f.strShared + "/Record.jsonl").c_str()), 0); }, 2,
+         "Record.jsonl cannot be read: it is a link"},
+        {"a shared Record.jsonl that is a pipe",
+         [](const Filed& f) { EXPECT_EQ(mkfifo((f.strShared + "/Record.jsonl").c_str(), 0600), 0); }, 2,
+         "Record.jsonl cannot be read: it is not a plain file"},
+    };
+    for (const auto& c : cases) {
+        zt::TempDir dir;
+        const std::string strEtc = dir / "etc";
+        Filed f = {dir / "shared", strEtc + "/Record check.conf", {}, {}};
+        g_mkdir(strEtc.c_str(), 0700);
+        zt::writeFile(strEtc + "/Zarv.conf", "[School]\nSheets=" + f.strShared + "\nKeepMonths=3\n");
+        const std::string strLocale = setlocale(LC_ALL, nullptr);
+        setlocale(LC_ALL, "");
+        for (int n = 1; n <= 4; n++) {
+            const std::string strTime =
+                n > 2 ? recTimeText(time(nullptr)) : "2001-0" + std::to_string(n) + "-01T10:00:00Z";
+            f.sheets.push_back(f.strShared + "/" + fileShared(strEtc, n, strTime));
+        }
+        setlocale(LC_ALL, strLocale.c_str());
+        f.names = recordFiles(f.strShared);
+        std::string strOut, strErr;
+        ASSERT_EQ(
+            zt::runZarv({"--enrol", sgnKeyDigest(zt::readFile(strEtc + "/Machine.pub")), strEtc}, dir.path(), &strOut),
+            0);
+        ASSERT_EQ(verifyRecord(dir.path(), strEtc.c_str(), &strOut), 0) << strOut;
+        backdate(f.strCheck);
+        c.tamper(f);
+        // The school prunes what is past the months kept.
+        for (const std::string& str : {f.record(0), f.record(1), f.sheets[0], f.sheets[1]})
+            ASSERT_EQ(g_unlink(str.c_str()), 0) << str;
+        // A memory refused is left as it was (a pipe is not read).
+        const bool bPlain = g_file_test(f.strCheck.c_str(), G_FILE_TEST_IS_REGULAR);
+        const std::string strMemory = bPlain ? zt::readFile(f.strCheck) : "";
+        EXPECT_EQ(verifyRecord(dir.path(), strEtc.c_str(), &strOut, &strErr), c.nStatus) << c.pszName;
+        EXPECT_NE((strOut + strErr).find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strOut << strErr;
+        EXPECT_TRUE(c.nStatus != 2 || !bPlain || zt::readFile(f.strCheck) == strMemory) << c.pszName;
+    }
 }
 
 } // namespace

@@ -168,7 +168,7 @@ int Program::wait(int nMillis)
     return -1;
 }
 
-int runZarv(const std::vector<std::string>& args, const std::string& strCwd, std::string* pstrOut)
+int runZarv(const std::vector<std::string>& args, const std::string& strCwd, std::string* pstrOut, std::string* pstrErr)
 {
     std::vector<gchar*> argv = {const_cast<gchar*>(ZARV_EXE)};
     for (const std::string& str : args)
@@ -176,11 +176,14 @@ int runZarv(const std::vector<std::string>& args, const std::string& strCwd, std
     argv.push_back(nullptr);
     g_auto(GStrv) ppszEnv = g_environ_unsetenv(g_get_environ(), "DISPLAY");
     g_autofree gchar* pszOut = nullptr;
+    g_autofree gchar* pszErr = nullptr;
     gint nWait = -1;
-    if (!g_spawn_sync(strCwd.c_str(), argv.data(), ppszEnv, G_SPAWN_DEFAULT, nullptr, nullptr, &pszOut, nullptr, &nWait,
-                      nullptr))
+    if (!g_spawn_sync(strCwd.c_str(), argv.data(), ppszEnv, G_SPAWN_DEFAULT, nullptr, nullptr, &pszOut,
+                      pstrErr ? &pszErr : nullptr, &nWait, nullptr))
         return -1;
     *pstrOut = pszOut ? pszOut : "";
+    if (pstrErr)
+        *pstrErr = pszErr ? pszErr : "";
     return WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1;
 }
 

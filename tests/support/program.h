@@ -64,8 +64,10 @@ class Program
 };
 
 // Runs ZARV_EXE on the command line in strCwd, without a display: its exit
-// status (-1 where it did not end by itself), what it printed in *pstrOut.
-int runZarv(const std::vector<std::string>& args, const std::string& strCwd, std::string* pstrOut);
+// status (-1 where it did not end by itself), what it printed in *pstrOut,
+// and on standard error in *pstrErr where given.
+int runZarv(const std::vector<std::string>& args, const std::string& strCwd, std::string* pstrOut,
+            std::string* pstrErr = nullptr);
 
 } // namespace zt
 

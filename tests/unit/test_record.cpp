@@ -199,6 +199,8 @@ TEST(Record, EveryTamperingIsFound)
         {"emptied", edit("[^\\x00]+", ""), 1, "G-ZARV 2026-12-01 1000.pdf: filed, with no line in the record"},
         {"a time and a version moved", edit("2026-12-02T(.*)\"1.0.0\"", "2025-12-02T\\1\"0.0.1-evil\""), 1,
          "changed since it was written"},
+        {"a time that is none", edit("\"time\":\"2026-12-02T[^\"]+\"", "\"time\":\"x\""), 1,
+         "line 2, (no time): its time is not an ISO 8601 time with its zone"},
         {"the commander changed", edit("\"pilot\":\"A. Pilot\"", "\"pilot\":\"B. Other\""), 1,
          "changed since it was written"},
         {"the chain of the last line removed", edit(",\"hash\":[^\n]*(?=\n\\z)", "}"), 1,
