@@ -932,7 +932,10 @@ std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRe
         if (const auto jt = t.remembered.find(f.strMachine); jt != t.remembered.end())
             if (const auto kt = jt->second.find(f.nSequence); kt != jt->second.end())
                 strChecked = kt->second.strFirstChecked;
-        if (!strChecked.empty() && strChecked <= strFirstEnrolled.substr(0, 10) && r.entry.strTime < strFirstEnrolled) {
+        // Times compared in UTC, whatever zone each was written in.
+        const std::string strEnrolledUtc = wbUtcTime(strFirstEnrolled), strLineUtc = wbUtcTime(r.entry.strTime);
+        if (!strChecked.empty() && !strLineUtc.empty() && strChecked <= wbDayOf(strEnrolledUtc) &&
+            strLineUtc < strEnrolledUtc) {
             *pstrNote = f.strName + ": unsigned: written before the school enrolled its machines";
             return "";
         }
