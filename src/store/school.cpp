@@ -699,9 +699,29 @@ bool holdsAnything(GKeyFile* pkf, const std::string& strGroup)
     return !itmRead(pkf, strGroup).empty();
 }
 
+// What the aircraft kept in strGroup ("" for the current one) of pkf keeps
+// of its taking in: "12 2026-12-01 v3:… Skyways", its revision, the day,
+// the fingerprint of the figures taken in and the school.
+struct _schKept {
+    std::string strRevision, strDate, strFingerprint, strSchool;
+};
+
+_schKept keptOf(GKeyFile* pkf, const std::string& strGroup)
+{
+    const _prmValue& pub = valValue(VAL_PUBLISHED);
+    const std::string str = strGroup.empty() ? prmTextOf(pkf, pub.pszGroup, pub.pszKey)
+                                             : prmTextOf(pkf, strGroup.c_str(), pub.pszAircraftKey);
+    g_auto(GStrv) ppsz = g_strsplit(str.c_str(), " ", 4);
+    // One an older Zarv took in keeps no fingerprint.
+    if (g_strv_length(ppsz) != 4 || valFingerprintVersion(ppsz[2]) < PRM_FINGERPRINT_WHOLE)
+        return {};
+    return {ppsz[0], ppsz[1], ppsz[2], ppsz[3]};
+}
+
 // Takes a published aircraft's values and items into the fleet group
-// strGroup ("" for the current aircraft) of pkf.
-void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
+// strGroup ("" for the current aircraft) of pkf, with the fingerprint of
+// its figures.
+void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j, const std::string& strFingerprint)
 {
     g_autoptr(GKeyFile) pkfPub = keyFileOf(j.strText);
     for (const _prmValue& v : valValues()) {
@@ -712,8 +732,8 @@ void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
         g_autofree gchar* psz = g_key_file_get_value(pkfPub, v.pszGroup, v.pszKey, nullptr);
         if (v.nId == VAL_PUBLISHED)
             g_key_file_set_string(pkf, pszGroup, pszKey,
-                                  (std::to_string(j.taken.nRevision) + " " + j.taken.strDate + " " +
-                                   txtOneLine(j.taken.strSchool, MOST_SCHOOL_NAME))
+                                  (std::to_string(j.taken.nRevision) + " " + j.taken.strDate + " " + strFingerprint +
+                                   " " + txtOneLine(j.taken.strSchool, MOST_SCHOOL_NAME))
                                       .c_str());
         else if (psz && v.nId != VAL_UNREAD_FIGURES)
             g_key_file_set_value(pkf, pszGroup, pszKey, psz);
@@ -802,7 +822,10 @@ _schTakenIn schTakePublished(void)
     _schTakenIn taken;
     bool bCurrent = false;
     std::vector<const _schJudged*> news;
+    std::map<const _schJudged*, std::string> fingerprints;
     for (const _schJudged& j : judged) {
+        if (j.taken.bUsed)
+            fingerprints[&j] = publishedFingerprint(j.strText);
         if (!j.taken.strWhy.empty() && !j.taken.bUsed) {
             const std::string strText =
                 j.taken.strFile == setting(SCH_KEY_PUBLISHED)
@@ -822,6 +845,11 @@ _schTakenIn schTakePublished(void)
                                         std::to_string(j.taken.nRevision) + ": the school's are used again";
             errPostError(("schTakePublished()\n" + strText).c_str());
             errTellPilot(strText);
+            news.push_back(&j);
+        } else if (j.taken.bUsed && keptOf(m_pkeyFile, strGroup).strFingerprint != fingerprints[&j]) {
+            // Taken in by a Zarv that kept no fingerprint, or the one kept
+            // changed by hand: the figures are the school's, and are taken
+            // in again with theirs.
             news.push_back(&j);
         }
     }
@@ -845,7 +873,7 @@ _schTakenIn schTakePublished(void)
                     n++;
                 strGroup = valAircraftGroup(n);
             }
-            takeIn(pkf, strGroup, *pj);
+            takeIn(pkf, strGroup, *pj, fingerprints[pj]);
             // A machine whose aircraft has no name yet (a fresh one) flies
             // the first the school published; its own stays in the fleet.
             if (!strGroup.empty() && prmTextOf(pkf, reg.pszGroup, reg.pszKey).empty()) {
@@ -878,15 +906,22 @@ _schTakenIn schTakePublished(void)
 
 std::string schPublishedTextOf(const std::string& strGroup)
 {
-    const _prmValue& pub = valValue(VAL_PUBLISHED);
-    const std::string str = strGroup.empty() ? prmTextOf(m_pkeyFile, pub.pszGroup, pub.pszKey)
-                                             : prmTextOf(m_pkeyFile, strGroup.c_str(), pub.pszAircraftKey);
-    const size_t nFirst = str.find(' ');
-    const size_t nSecond = nFirst == std::string::npos ? std::string::npos : str.find(' ', nFirst + 1);
-    if (nSecond == std::string::npos)
-        return str.empty() ? "" : "published by the school";
-    return "published by " + str.substr(nSecond + 1) + ", revision " + str.substr(0, nFirst) + ", " +
-           str.substr(nFirst + 1, nSecond - nFirst - 1);
+    // Only the school's signed revision is said to be the school's: taken
+    // in with its fingerprint kept, from the folder with the key accepted,
+    // and its figures still those. Figures edited by hand, or kept after
+    // the folder or the key was taken out of Zarv.conf, are this machine's.
+    const _schKept k = keptOf(m_pkeyFile, strGroup);
+    if (k.strFingerprint.empty() || setting(SCH_KEY_PUBLISHED).empty() || sgnKeyId(setting(SCH_KEY_KEY)).empty())
+        return "";
+    std::string strFingerprint;
+    const int nVersion = valFingerprintVersion(k.strFingerprint);
+    if (strGroup.empty())
+        strFingerprint = valFingerprint(valGetText, nVersion);
+    else
+        asCurrent(strGroup, [&] { strFingerprint = valFingerprint(valGetText, nVersion); });
+    if (strFingerprint != k.strFingerprint)
+        return "";
+    return "published by " + k.strSchool + ", revision " + k.strRevision + ", " + k.strDate;
 }
 
 std::string schPublishedText(void)

@@ -105,7 +105,9 @@ std::string schNotPublished(const std::vector<_schPublication>& published, const
                             const std::string& strTime, const std::string& strFingerprint);
 
 // "published by Skyways, revision 12, 2026-12-01" for the current aircraft
-// where it was taken in from the school's folder, else "".
+// where its figures are the school's signed revision as taken in from the
+// school's folder (with the folder and its key set in Zarv.conf), else "":
+// figures edited since by hand are no one's but this machine's.
 std::string schPublishedText(void);
 // The same of a fleet group of Zarv.conf ("" for the current aircraft).
 std::string schPublishedTextOf(const std::string& strGroup);

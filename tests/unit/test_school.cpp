@@ -158,11 +158,19 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
                                     "\nPublished=[0-9]+ ", pszRevision));
         toMachine(m_pilot.path());
         EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 300);
+        // Figures edited by hand are not said to be the school's.
+        EXPECT_EQ(schPublishedText(), "");
         EXPECT_TRUE(schTakePublished().bCurrent);
         psetParams();
         EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
         EXPECT_EQ(schPublishedText(), strPublished);
     }
+    // Nor are they without the school's folder, which would put them back.
+    const std::string strConf = zt::readFile(m_pilot / "Zarv.conf");
+    zt::writeFile(m_pilot / "Zarv.conf", zt::reReplace(strConf, "\nPublished=/", "\n#"));
+    toMachine(m_pilot.path());
+    EXPECT_EQ(schPublishedText(), "");
+    zt::writeFile(m_pilot / "Zarv.conf", strConf);
     // Nor can the pilot's machine publish over the school's files.
     const std::string strSchoolKey = zt::readFile(m_pub / SCH_PUBLIC_FILE);
     bool bFailed = false;
