@@ -7,6 +7,7 @@
 #include "store/filing.h"
 #include "store/params.h"
 #include "store/record.h"
+#include "store/school.h"
 #include "store/stored.h"
 #include "support.h"
 #include "sys/paths.h"
@@ -246,6 +247,16 @@ INSTANTIATE_TEST_SUITE_P(
                                                   "\"machine\":\"[0-9a-f]{12}\"", "\"machine\":\"0123456789ab\""));
                   },
                   "unsigned, and not checked before the school enrolled its machines"},
+        // Sheets flown on figures the office never published for the
+        // registration it publishes.
+        Tampering{"FiguresNeverPublished",
+                  [](const auto& path, const std::string&) {
+                      const std::string strFile = path("etc") + "/" + SCH_PUBLISHED_FILE;
+                      zt::writeFile(strFile, "[Published]\nRevisions=2000-01-01T00:00:00+00:00 2 v3:" +
+                                                 std::string(64, '0') + " G-ZARV;\n");
+                      g_chmod(strFile.c_str(), 0600);
+                  },
+                  " is not of a revision the school published for G-ZARV"},
         // A sheet found NOT WITHIN taken away with its record: the next
         // takes the next number all the same.
         Tampering{"ARecordRemovedBeforeTheNext",
