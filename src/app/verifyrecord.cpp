@@ -13,6 +13,7 @@
 #include "store/legs.h"
 #include "store/params.h"
 #include "store/record.h"
+#include "store/school.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "sys/paths.h"
@@ -193,6 +194,19 @@ std::vector<std::string> legDifferences(const _recEntry& e, const _wbSetup& setu
     return diffs;
 }
 
+// A sheet flown on figures this office never published for its aircraft,
+// where it publishes that aircraft: its fingerprint is none of the
+// revisions published up to the sheet's time.
+std::vector<std::string> notPublished(const _recRead& r)
+{
+    const _schPublications published = schPublications();
+    if (!published.strWhy.empty())
+        return {"the revisions this office published cannot be told: " + published.strWhy};
+    const std::string str =
+        schNotPublished(published.revisions, r.entry.strRegistration, r.entry.strTime, r.entry.strFingerprint);
+    return str.empty() ? std::vector<std::string>{} : std::vector<std::string>{str};
+}
+
 // What a line's sheet should have said and its fingerprint, recomputed;
 // each difference.
 std::vector<std::string> recomputed(const _recRead& r)
@@ -218,6 +232,8 @@ std::vector<std::string> recomputed(const _recRead& r)
                                                            nVersion, setup);
     if (strFingerprint != r.entry.strFingerprint)
         diffs.push_back("fingerprint: recorded " + r.entry.strFingerprint + " recomputed " + strFingerprint);
+    const std::vector<std::string> unpublished = notPublished(r);
+    diffs.insert(diffs.end(), unpublished.begin(), unpublished.end());
     return diffs;
 }
 

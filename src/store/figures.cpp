@@ -123,7 +123,7 @@ std::string fingerprintOf(const std::map<std::string, std::string>& figures, int
             const auto it = figures.find(itmGroup("", n) + "/" + pszKey);
             str += itmGroup("", n) + "/" + pszKey + "=" + (it == figures.end() ? "" : it->second) + "\n";
         }
-    return nVersion == 1 ? digest(str) : "v" + std::to_string(nVersion) + ":" + digest(str);
+    return valFingerprintOfText(str, nVersion);
 }
 
 // Whether the record of the figures is the one its fingerprint was taken

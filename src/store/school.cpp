@@ -130,12 +130,13 @@ bool readPublished(GKeyFile* pkf, const std::string& strText, _schFile* pf)
 // ---- Publishing ---------------------------------------------------------
 
 // Calls fn with the fleet's aircraft kept in strGroup ("" for the current
-// one) as the current aircraft of a copy of Zarv.conf, its setup read from
-// that copy; Zarv's own key file and setup are as they were after.
-void asCurrent(const std::string& strGroup, const std::function<void(void)>& fn)
+// one) as the current aircraft of a copy of pkfFrom (Zarv.conf's unless
+// given), its setup read from that copy; Zarv's own key file and setup are
+// as they were after.
+void asCurrent(const std::string& strGroup, const std::function<void(void)>& fn, GKeyFile* pkfFrom = nullptr)
 {
     gsize nLength = 0;
-    g_autofree gchar* pszData = g_key_file_to_data(m_pkeyFile, &nLength, nullptr);
+    g_autofree gchar* pszData = g_key_file_to_data(pkfFrom ? pkfFrom : m_pkeyFile, &nLength, nullptr);
     GKeyFile* pkfHeld = m_pkeyFile;
     g_autoptr(GKeyFile) pkf = g_key_file_new();
     g_key_file_load_from_data(pkf, pszData, nLength, G_KEY_FILE_KEEP_COMMENTS, nullptr);
@@ -146,6 +147,94 @@ void asCurrent(const std::string& strGroup, const std::function<void(void)>& fn)
     fn();
     m_pkeyFile = pkfHeld;
     psetParams();
+}
+
+// The fingerprint of the figures a published file holds, as a machine that
+// takes it in computes that of its current aircraft: the office remembers
+// it and the pilot's machine keeps it, so both read the file alike.
+std::string publishedFingerprint(const std::string& strText)
+{
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    g_key_file_load_from_data(pkf, strText.data(), strText.size(), G_KEY_FILE_NONE, nullptr);
+    std::string strFingerprint;
+    asCurrent(
+        "", [&] { strFingerprint = valFingerprint(); }, pkf);
+    return strFingerprint;
+}
+
+// A time as the record writes one, and back (null where it is none).
+std::string isoTime(GDateTime* pdt)
+{
+    g_autofree gchar* psz = pdt ? g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%S%:z") : nullptr;
+    return psz ? psz : "";
+}
+
+GDateTime* timeOf(const std::string& str)
+{
+    return g_date_time_new_from_iso8601(str.c_str(), nullptr);
+}
+
+// The revisions this office published, one line each: "from revision
+// fingerprint registration", the registration last since it may hold
+// spaces. A school publishes a few revisions a year: 1 MB is thousands.
+constexpr const char* LOG_GROUP = "Published";
+constexpr const char* LOG_KEY = "Revisions";
+constexpr size_t MOST_LOG_FILE = 1 << 20;
+
+std::string publicationLine(const _schPublication& p)
+{
+    return p.strFrom + " " + std::to_string(p.nRevision) + " " + p.strFingerprint + " " + p.strRegistration;
+}
+
+bool readPublication(const std::string& str, _schPublication* pp)
+{
+    g_auto(GStrv) ppsz = g_strsplit(str.c_str(), " ", 4);
+    if (g_strv_length(ppsz) != 4)
+        return false;
+    g_autoptr(GDateTime) pdt = timeOf(ppsz[0]);
+    double nRevision = 0;
+    if (!pdt || !prmReadsAsNumber(ppsz[1], &nRevision) || nRevision < 1 || nRevision > 1e6 ||
+        nRevision != static_cast<int>(nRevision) || valFingerprintVersion(ppsz[2]) < PRM_FINGERPRINT_WHOLE || !*ppsz[3])
+        return false;
+    *pp = {ppsz[0], static_cast<int>(nRevision), ppsz[2], ppsz[3]};
+    return true;
+}
+
+// Remembers that the office publishes revision f of its figures strText
+// from now, or, published already (bThere) before it remembered any, from
+// the day the file names; what keeps it from doing so, else "".
+std::string rememberPublished(const _schFile& f, const std::string& strText, bool bThere)
+{
+    _schPublications held = schPublications();
+    if (!held.strWhy.empty())
+        return held.strWhy;
+    _schPublication p = {"", f.nRevision, publishedFingerprint(strText), f.strRegistration};
+    for (const _schPublication& q : held.revisions)
+        if (q.strRegistration == p.strRegistration && q.nRevision == p.nRevision &&
+            q.strFingerprint == p.strFingerprint)
+            return "";
+    g_autoptr(GTimeZone) ptz = g_time_zone_new_local();
+    int nYear = 0, nMonth = 0, nDay = 0;
+    g_autoptr(GDateTime) pdt = bThere && sscanf(f.strDate.c_str(), "%4d-%2d-%2d", &nYear, &nMonth, &nDay) == 3
+                                   ? g_date_time_new(ptz, nYear, nMonth, nDay, 0, 0, 0)
+                                   : g_date_time_new_now(ptz);
+    p.strFrom = isoTime(pdt);
+    if (p.strFrom.empty() || p.strFingerprint.empty())
+        return "its fingerprint could not be taken";
+    held.revisions.push_back(p);
+    std::vector<std::string> lines;
+    for (const _schPublication& q : held.revisions)
+        lines.push_back(publicationLine(q));
+    std::vector<const gchar*> ppsz;
+    for (const std::string& str : lines)
+        ppsz.push_back(str.c_str());
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    g_key_file_set_string_list(pkf, LOG_GROUP, LOG_KEY, ppsz.data(), ppsz.size());
+    gsize nLength = 0;
+    g_autofree gchar* pszData = g_key_file_to_data(pkf, &nLength, nullptr);
+    if (const int nErr = prmReplaceFile(wbFileSpec(SCH_PUBLISHED_FILE), std::string_view(pszData, nLength), 0600))
+        return wbFileSpec(SCH_PUBLISHED_FILE) + " could not be written: " + g_strerror(nErr);
+    return "";
 }
 
 // The published file of the current aircraft (of the copy asCurrent made):
@@ -255,6 +344,10 @@ std::string publishCurrent(const std::string& strDir, const _sgnKeyPair& key, st
         sgnSign(strText, key.strSecret, trustedOf(f.strRegistration, f.nRevision, f.strDate, f.strSchool));
     if (strSignature.empty())
         return refuse(std::string("the school's key ") + SCH_SECRET_FILE + " cannot be read");
+    // Remembered before any pilot can fly it: the office's record check
+    // names a sheet flown on figures it never published.
+    if (const std::string strWhy = rememberPublished(f, strText, strHeld == strText); !strWhy.empty())
+        return refuse("not published, since the office could not remember it: " + strWhy);
     // The signature first: a machine that sees the new file sees its
     // signature with it, or soon after.
     // Where the file cannot follow it, the signature before is put back, so
@@ -606,9 +699,29 @@ bool holdsAnything(GKeyFile* pkf, const std::string& strGroup)
     return !itmRead(pkf, strGroup).empty();
 }
 
+// What the aircraft kept in strGroup ("" for the current one) of pkf keeps
+// of its taking in: "12 2026-12-01 v3:… Skyways", its revision, the day,
+// the fingerprint of the figures taken in and the school.
+struct _schKept {
+    std::string strRevision, strDate, strFingerprint, strSchool;
+};
+
+_schKept keptOf(GKeyFile* pkf, const std::string& strGroup)
+{
+    const _prmValue& pub = valValue(VAL_PUBLISHED);
+    const std::string str = strGroup.empty() ? prmTextOf(pkf, pub.pszGroup, pub.pszKey)
+                                             : prmTextOf(pkf, strGroup.c_str(), pub.pszAircraftKey);
+    g_auto(GStrv) ppsz = g_strsplit(str.c_str(), " ", 4);
+    // One an older Zarv took in keeps no fingerprint.
+    if (g_strv_length(ppsz) != 4 || valFingerprintVersion(ppsz[2]) < PRM_FINGERPRINT_WHOLE)
+        return {};
+    return {ppsz[0], ppsz[1], ppsz[2], ppsz[3]};
+}
+
 // Takes a published aircraft's values and items into the fleet group
-// strGroup ("" for the current aircraft) of pkf.
-void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
+// strGroup ("" for the current aircraft) of pkf, with the fingerprint of
+// its figures.
+void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j, const std::string& strFingerprint)
 {
     g_autoptr(GKeyFile) pkfPub = keyFileOf(j.strText);
     for (const _prmValue& v : valValues()) {
@@ -619,8 +732,8 @@ void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j)
         g_autofree gchar* psz = g_key_file_get_value(pkfPub, v.pszGroup, v.pszKey, nullptr);
         if (v.nId == VAL_PUBLISHED)
             g_key_file_set_string(pkf, pszGroup, pszKey,
-                                  (std::to_string(j.taken.nRevision) + " " + j.taken.strDate + " " +
-                                   txtOneLine(j.taken.strSchool, MOST_SCHOOL_NAME))
+                                  (std::to_string(j.taken.nRevision) + " " + j.taken.strDate + " " + strFingerprint +
+                                   " " + txtOneLine(j.taken.strSchool, MOST_SCHOOL_NAME))
                                       .c_str());
         else if (psz && v.nId != VAL_UNREAD_FIGURES)
             g_key_file_set_value(pkf, pszGroup, pszKey, psz);
@@ -709,7 +822,10 @@ _schTakenIn schTakePublished(void)
     _schTakenIn taken;
     bool bCurrent = false;
     std::vector<const _schJudged*> news;
+    std::map<const _schJudged*, std::string> fingerprints;
     for (const _schJudged& j : judged) {
+        if (j.taken.bUsed)
+            fingerprints[&j] = publishedFingerprint(j.strText);
         if (!j.taken.strWhy.empty() && !j.taken.bUsed) {
             const std::string strText =
                 j.taken.strFile == setting(SCH_KEY_PUBLISHED)
@@ -729,6 +845,11 @@ _schTakenIn schTakePublished(void)
                                         std::to_string(j.taken.nRevision) + ": the school's are used again";
             errPostError(("schTakePublished()\n" + strText).c_str());
             errTellPilot(strText);
+            news.push_back(&j);
+        } else if (j.taken.bUsed && keptOf(m_pkeyFile, strGroup).strFingerprint != fingerprints[&j]) {
+            // Taken in by a Zarv that kept no fingerprint, or the one kept
+            // changed by hand: the figures are the school's, and are taken
+            // in again with theirs.
             news.push_back(&j);
         }
     }
@@ -752,7 +873,7 @@ _schTakenIn schTakePublished(void)
                     n++;
                 strGroup = valAircraftGroup(n);
             }
-            takeIn(pkf, strGroup, *pj);
+            takeIn(pkf, strGroup, *pj, fingerprints[pj]);
             // A machine whose aircraft has no name yet (a fresh one) flies
             // the first the school published; its own stays in the fleet.
             if (!strGroup.empty() && prmTextOf(pkf, reg.pszGroup, reg.pszKey).empty()) {
@@ -785,18 +906,85 @@ _schTakenIn schTakePublished(void)
 
 std::string schPublishedTextOf(const std::string& strGroup)
 {
-    const _prmValue& pub = valValue(VAL_PUBLISHED);
-    const std::string str = strGroup.empty() ? prmTextOf(m_pkeyFile, pub.pszGroup, pub.pszKey)
-                                             : prmTextOf(m_pkeyFile, strGroup.c_str(), pub.pszAircraftKey);
-    const size_t nFirst = str.find(' ');
-    const size_t nSecond = nFirst == std::string::npos ? std::string::npos : str.find(' ', nFirst + 1);
-    if (nSecond == std::string::npos)
-        return str.empty() ? "" : "published by the school";
-    return "published by " + str.substr(nSecond + 1) + ", revision " + str.substr(0, nFirst) + ", " +
-           str.substr(nFirst + 1, nSecond - nFirst - 1);
+    // Only the school's signed revision is said to be the school's: taken
+    // in with its fingerprint kept, from the folder with the key accepted,
+    // and its figures still those. Figures edited by hand, or kept after
+    // the folder or the key was taken out of Zarv.conf, are this machine's.
+    const _schKept k = keptOf(m_pkeyFile, strGroup);
+    if (k.strFingerprint.empty() || setting(SCH_KEY_PUBLISHED).empty() || sgnKeyId(setting(SCH_KEY_KEY)).empty())
+        return "";
+    std::string strFingerprint;
+    const int nVersion = valFingerprintVersion(k.strFingerprint);
+    if (strGroup.empty())
+        strFingerprint = valFingerprint(valGetText, nVersion);
+    else
+        asCurrent(strGroup, [&] { strFingerprint = valFingerprint(valGetText, nVersion); });
+    if (strFingerprint != k.strFingerprint)
+        return "";
+    return "published by " + k.strSchool + ", revision " + k.strRevision + ", " + k.strDate;
 }
 
 std::string schPublishedText(void)
 {
     return schPublishedTextOf("");
+}
+
+_schPublications schPublications(void)
+{
+    _schPublications log;
+    const std::string strPath = wbFileSpec(SCH_PUBLISHED_FILE);
+    std::string strData;
+    uid_t nOwner = 0;
+    g_autoptr(GError) pErr = nullptr;
+    if (!prmReadFile(strPath, &strData, &pErr, &nOwner, MOST_LOG_FILE)) {
+        if (!g_error_matches(pErr, G_FILE_ERROR, G_FILE_ERROR_NOENT))
+            log.strWhy = strPath + " cannot be read: " + (pErr ? pErr->message : "");
+        return log;
+    }
+    // What the office published decides which sheets it trusts: another
+    // user who could write it could add figures of their own.
+    struct stat st;
+    if (nOwner != geteuid() || lstat(strPath.c_str(), &st) != 0 || (st.st_mode & 0022)) {
+        log.strWhy = strPath + " is not this user's own, or others may write it: its revisions are not trusted";
+        return log;
+    }
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    if (!g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr)) {
+        log.strWhy = strPath + " is not as Zarv writes it";
+        return log;
+    }
+    for (const std::string& str : prmTextListOf(pkf, LOG_GROUP, LOG_KEY)) {
+        _schPublication p;
+        if (!readPublication(str, &p)) {
+            log.strWhy = strPath + " holds a line Zarv does not write: " + txtOneLine(str, 80);
+            return log;
+        }
+        log.revisions.push_back(p);
+    }
+    return log;
+}
+
+std::string schNotPublished(const std::vector<_schPublication>& published, const std::string& strRegistration,
+                            const std::string& strTime, const std::string& strFingerprint)
+{
+    g_autoptr(GDateTime) pdtFlown = timeOf(strTime);
+    bool bPublished = false;
+    for (const _schPublication& p : published) {
+        g_autoptr(GDateTime) pdtFrom = timeOf(p.strFrom);
+        if (p.strRegistration != strRegistration || !pdtFrom ||
+            (pdtFlown && g_date_time_compare(pdtFrom, pdtFlown) > 0))
+            continue;
+        if (p.strFingerprint == strFingerprint)
+            return "";
+        bPublished = true;
+    }
+    if (!bPublished)
+        return "";
+    // A fingerprint of eight digits can be matched with other figures: the
+    // school's are told only by a whole one.
+    const int nVersion = valFingerprintVersion(strFingerprint);
+    const std::string strShown = nVersion ? strFingerprint : txtOneLine(strFingerprint, 80);
+    return "fingerprint " + strShown + " is not of a revision the school published for " +
+           txtOneLine(strRegistration, 40) +
+           (nVersion && nVersion < PRM_FINGERPRINT_WHOLE ? " (an older kind, eight digits, cannot tell)" : "");
 }

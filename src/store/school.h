@@ -21,6 +21,9 @@ constexpr const char* SCH_KEY_PUBLISH_TO = "PublishTo"; // where the owner last 
 // may read, the public half for the pilots' machines.
 constexpr const char* SCH_SECRET_FILE = "School.key";
 constexpr const char* SCH_PUBLIC_FILE = "School.pub";
+// The revisions the office published, in its etc directory (0600, its
+// owner's alone).
+constexpr const char* SCH_PUBLISHED_FILE = "Published revisions.conf";
 // A published aircraft's file and its signature beside it.
 constexpr const char* SCH_AIRCRAFT_SUFFIX = ".aircraft";
 constexpr const char* SCH_SIGNATURE_SUFFIX = ".minisig";
@@ -77,8 +80,34 @@ struct _schTakenIn {
 };
 _schTakenIn schTakePublished(void);
 
+// One revision the office published: the figures' fingerprint of an
+// aircraft, and the time from which sheets could be flown on it.
+struct _schPublication {
+    std::string strFrom; // ISO 8601, with its offset
+    int nRevision = 0;
+    std::string strFingerprint, strRegistration;
+};
+// Every revision this machine published, as its publishing remembered them;
+// none where it published nothing. strWhy says why the file cannot be read
+// or trusted (not the user's own, or others may write it).
+struct _schPublications {
+    std::vector<_schPublication> revisions;
+    std::string strWhy;
+};
+_schPublications schPublications(void);
+// Why a sheet of strRegistration, flown at strTime (ISO 8601) on figures of
+// the fingerprint strFingerprint, was not flown on figures published: a
+// registration that is published and a fingerprint none of its revisions up
+// to that time had. "" where it was, or where published holds no revision
+// of it up to that time (a registration this machine does not publish, or
+// a sheet older than what it remembers).
+std::string schNotPublished(const std::vector<_schPublication>& published, const std::string& strRegistration,
+                            const std::string& strTime, const std::string& strFingerprint);
+
 // "published by Skyways, revision 12, 2026-12-01" for the current aircraft
-// where it was taken in from the school's folder, else "".
+// where its figures are the school's signed revision as taken in from the
+// school's folder (with the folder and its key set in Zarv.conf), else "":
+// figures edited since by hand are no one's but this machine's.
 std::string schPublishedText(void);
 // The same of a fleet group of Zarv.conf ("" for the current aircraft).
 std::string schPublishedTextOf(const std::string& strGroup);

@@ -775,23 +775,33 @@ std::string valFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& 
     return str + itmFigureText(s.items);
 }
 
+std::string valFingerprintOfText(const std::string& strFigureText, int nVersion)
+{
+    g_autofree gchar* pszDigest =
+        g_compute_checksum_for_string(G_CHECKSUM_SHA256, strFigureText.c_str(), strFigureText.size());
+    const std::string strDigits =
+        nVersion >= PRM_FINGERPRINT_WHOLE ? std::string(pszDigest) : std::string(pszDigest, 8);
+    return nVersion == 1 ? strDigits : "v" + std::to_string(nVersion) + ":" + strDigits;
+}
+
 std::string valFingerprint(const _prmTextOf& text, int nVersion, const _wbSetup& s)
 {
-    const std::string str = valFigureText(text, nVersion, s);
-    g_autofree gchar* pszDigest = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
-    const std::string strDigits(pszDigest, 8);
-    return nVersion == 1 ? strDigits : "v" + std::to_string(nVersion) + ":" + strDigits;
+    return valFingerprintOfText(valFigureText(text, nVersion, s), nVersion);
 }
 
 int valFingerprintVersion(const std::string& strFingerprint)
 {
+    const auto hex = [](const std::string& str) {
+        return !str.empty() && str.find_first_not_of("0123456789abcdef") == std::string::npos;
+    };
     if (strFingerprint.size() == 8)
-        return 1;
-    int nVersion = 0;
-    char szDigits[9] = "";
-    if (sscanf(strFingerprint.c_str(), "v%d:%8[0-9a-f]", &nVersion, szDigits) != 2 || strlen(szDigits) != 8 ||
-        nVersion < 2 || nVersion > PRM_FINGERPRINT_VERSION ||
-        strFingerprint != "v" + std::to_string(nVersion) + ":" + szDigits)
-        return 0;
-    return nVersion;
+        return hex(strFingerprint) ? 1 : 0;
+    for (int nVersion = 2; nVersion <= PRM_FINGERPRINT_VERSION; nVersion++) {
+        const std::string strMark = "v" + std::to_string(nVersion) + ":";
+        const size_t nDigits = nVersion >= PRM_FINGERPRINT_WHOLE ? 64 : 8;
+        if (strFingerprint.size() == strMark.size() + nDigits && strFingerprint.starts_with(strMark) &&
+            hex(strFingerprint.substr(strMark.size())))
+            return nVersion;
+    }
+    return 0;
 }

@@ -183,8 +183,12 @@ void valSetText(_prmValueId nId, const char* pszText);
 // Keeps a number or a choice in its field and stores it: one rewrite.
 void valStoreValue(_prmValueId nId, double nValue);
 
-// The version of the fingerprint Zarv records: the rows it covers.
-constexpr int PRM_FINGERPRINT_VERSION = 2;
+// The version of the fingerprint Zarv records: the rows it covers (those
+// of the second from the third on) and how much of the hash it keeps.
+constexpr int PRM_FINGERPRINT_VERSION = 3;
+// The first version that keeps the whole SHA-256: eight hex digits before
+// it, which anyone can match with other figures in minutes.
+constexpr int PRM_FINGERPRINT_WHOLE = 3;
 
 // The figures as the fingerprint of a version reads them: one
 // "Group/Key=value" line per value it covers, in the order of the table;
@@ -195,11 +199,14 @@ using _prmTextOf = std::function<std::string(_prmValueId)>;
 std::string valFigureText(const _prmTextOf& text = valGetText, int nVersion = PRM_FINGERPRINT_VERSION,
                           const _wbSetup& s = m_wbSetup);
 // The fingerprint of an aircraft's figures (the current one's unless
-// given): eight hex digits of the SHA-256 of valFigureText, the same on
-// every machine, after "v2:" and so on from the second version (the first
-// has no mark).
+// given): the SHA-256 of valFigureText, the same on every machine, whole
+// and after "v3:" from the third version; the first two kept eight hex
+// digits of it, the second after "v2:", the first with no mark.
 std::string valFingerprint(const _prmTextOf& text = valGetText, int nVersion = PRM_FINGERPRINT_VERSION,
                            const _wbSetup& s = m_wbSetup);
+// The fingerprint of a version of figures already read as valFigureText
+// reads them (a record of the figures).
+std::string valFingerprintOfText(const std::string& strFigureText, int nVersion);
 // The version a fingerprint names; 0 where it names none this Zarv knows.
 int valFingerprintVersion(const std::string& strFingerprint);
 

@@ -288,10 +288,10 @@ void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const st
     const double nLeft = page.nLeft, nRight = page.nRight, nTextWidth = page.nTextWidth, nHalf = page.nHalf;
     double& y = page.y;
     // The aircraft heads the sheet: its registration and weighing date.
-    // The version and the aircraft's figures it computed with, so the sheet
-    // can be traced to both.
+    // The version, and below the aircraft the figures it computed with, so
+    // the sheet can be traced to both.
     // Its line in the record of load sheets is found by the hash printed.
-    const std::string strMaker = "Zarv " ZARV_VERSION " \u00b7 figures " + valFingerprint();
+    const std::string strMaker = "Zarv " ZARV_VERSION;
     const double nMaker = 150;
     const double nMakerHeight =
         text(pCr, nRight - nMaker, y, nMaker, strMaker, "sans 8", FIT_ONE_LINE, PANGO_ALIGN_RIGHT);
@@ -306,6 +306,9 @@ void drawHead(_shtPage& page, const _shtPeople& sheet, time_t tPrinted, const st
                   text(pCr, nLeft + nAircraft, y, nTextWidth - nAircraft, "weighed " + typed(valGetText(VAL_WEIGHED)),
                        "sans bold 12", FIT_ONE_LINE)) +
          4;
+    // The fingerprint whole, as the school's office compares it: wrapped,
+    // never cut.
+    y += text(pCr, nLeft, y, nTextWidth, "figures " + valFingerprint(), "monospace 7") + 2;
     // Due as of the day it was printed.
     GDate today;
     g_date_clear(&today, 1);

@@ -128,6 +128,10 @@ TEST_F(School, APublishedFileIsUsedOnlyAsSignedAndNewest)
 TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
 {
     publishFromOffice(410);
+    // The office remembers the figures it published, as the pilot's
+    // machine will fly them.
+    const std::vector<_schPublication> published = schPublications().revisions;
+    ASSERT_EQ(published.size(), 1u);
     toPilot();
     // A fresh machine flies the school's aircraft instead of its own, which
     // holds nothing.
@@ -139,6 +143,7 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     EXPECT_TRUE(figPublishedHere());
     EXPECT_NE(schPublishedText().find("published by Skyways, revision "), std::string::npos);
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
+    EXPECT_EQ(published[0].strFingerprint + published[0].strRegistration, valFingerprint() + "G-ZARV");
     figStoreFigure(VAL_BASIC_WEIGHT, 500, "typed on the pilot's machine");
     toMachine(m_pilot.path());
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
@@ -153,11 +158,19 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
                                     "\nPublished=[0-9]+ ", pszRevision));
         toMachine(m_pilot.path());
         EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 300);
+        // Figures edited by hand are not said to be the school's.
+        EXPECT_EQ(schPublishedText(), "");
         EXPECT_TRUE(schTakePublished().bCurrent);
         psetParams();
         EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 410);
         EXPECT_EQ(schPublishedText(), strPublished);
     }
+    // Nor are they without the school's folder, which would put them back.
+    const std::string strConf = zt::readFile(m_pilot / "Zarv.conf");
+    zt::writeFile(m_pilot / "Zarv.conf", zt::reReplace(strConf, "\nPublished=/", "\n#"));
+    toMachine(m_pilot.path());
+    EXPECT_EQ(schPublishedText(), "");
+    zt::writeFile(m_pilot / "Zarv.conf", strConf);
     // Nor can the pilot's machine publish over the school's files.
     const std::string strSchoolKey = zt::readFile(m_pub / SCH_PUBLIC_FILE);
     bool bFailed = false;
@@ -180,6 +193,41 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     EXPECT_FALSE(schTakePublished().bFleet);
     psetParams();
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
+}
+
+// The office names a sheet flown on figures it never published for that
+// registration up to the sheet's time; a registration it does not publish,
+// or a sheet older than all it remembers, checks as before.
+TEST(SchoolPublished, ASheetIsFlownOnARevisionPublishedByThen)
+{
+    const std::string strA = "v3:" + std::string(64, 'a'), strB = "v3:" + std::string(64, 'b'),
+                      strC = "v3:" + std::string(64, 'c');
+    const std::vector<_schPublication> published = {{"2026-12-01T10:00:00+00:00", 3, strA, "G-ZARV"},
+                                                    {"2026-12-05T10:00:00+00:00", 4, strB, "G-ZARV"}};
+    const struct {
+        const char *pszRegistration, *pszTime;
+        std::string strFingerprint;
+        bool bNamed;
+    } cases[] = {
+        {"G-ZARV", "2026-12-02T09:00:00+00:00", strA, false},
+        {"G-ZARV", "2026-12-02T09:00:00+00:00", strB, true}, // before revision 4
+        {"G-ZARV", "2026-12-05T10:30:00+01:00", strB, true}, // 09:30 in UTC
+        {"G-ZARV", "2026-12-05T12:00:00+01:00", strB, false},
+        {"G-ZARV", "2026-12-06T09:00:00+00:00", strA, false},
+        {"G-ZARV", "2026-12-06T09:00:00+00:00", strC, true},
+        {"G-ZARV", "2026-12-06T09:00:00+00:00", "v2:" + strA.substr(3, 8), true},
+        {"G-ZARV", "2026-11-30T09:00:00+00:00", strC, false},
+        {"G-ZARV ", "2026-12-06T09:00:00+00:00", strC, false},
+        {"G-OTHR", "2026-12-06T09:00:00+00:00", strC, false},
+    };
+    for (const auto& c : cases) {
+        const std::string str = schNotPublished(published, c.pszRegistration, c.pszTime, c.strFingerprint);
+        EXPECT_EQ(str, c.bNamed ? "fingerprint " + c.strFingerprint +
+                                      " is not of a revision the school published for G-ZARV" +
+                                      (c.strFingerprint[1] == '2' ? " (an older kind, eight digits, cannot tell)" : "")
+                                : "")
+            << c.pszRegistration << " " << c.pszTime << " " << c.strFingerprint;
+    }
 }
 
 } // namespace

@@ -95,14 +95,19 @@ TEST_F(SetupRecord, TheFingerprintCoversEveryFigureToAThousandth)
     EXPECT_EQ(valFigureText(), strFirst + "Aircraft/Unconfirmed=0\nAircraft/CopiedFrom=\n"
                                           "Aircraft/WeighingIntervalMonths=0.000\n");
     EXPECT_EQ(valFingerprint(text, 1), "17392627");
-    // The second version also covers what decides the banners and flags.
-    EXPECT_EQ(valFingerprint(), "v2:34319e0a");
+    // The second version also covers what decides the banners and flags;
+    // the third keeps the whole hash of the same.
+    const std::string strWhole = "34319e0ae5b577f17ef7546a5211e7153bb216f26e402723d0bf073ea4639116";
+    EXPECT_EQ(valFingerprint(text, 2), "v2:34319e0a");
+    EXPECT_EQ(valFingerprint(), "v3:" + strWhole);
     valStoreValue(VAL_BASIC_WEIGHT, 400.001);
     EXPECT_EQ(valFingerprint(text, 1), "fb241976");
-    for (const char* psz : {"17392627", "v2:34319e0a"})
-        EXPECT_EQ(valFingerprintVersion(psz), psz[0] == 'v' ? 2 : 1);
-    for (const char* psz : {"", "v3:34319e0a", "v2:34319e0", "v2:34319e0a ", "1739262", "v1:17392627"})
-        EXPECT_EQ(valFingerprintVersion(psz), 0) << psz;
+    for (const std::string& str : std::vector<std::string>{"17392627", "v2:34319e0a", "v3:" + strWhole})
+        EXPECT_EQ(valFingerprintVersion(str), str[0] == 'v' ? str[1] - '0' : 1);
+    for (const std::string& str :
+         std::vector<std::string>{"", "v3:34319e0a", "v2:" + strWhole, "v2:34319e0", "v2:34319e0a ", "1739262",
+                                  "v1:17392627", "1739262g", "v3:" + strWhole.substr(1) + "G", "v4:" + strWhole})
+        EXPECT_EQ(valFingerprintVersion(str), 0) << str;
 }
 
 // Which commits ask for a reason, and the history as the next start reads it.
