@@ -241,6 +241,27 @@ _sgnKeyPair sgnNewKey(void)
     return pair;
 }
 
+namespace
+{
+
+// minisign's signature of data with the secret key file's text: "ED", the
+// key's number and the Ed25519 signature of the data's BLAKE2b-512; key
+// holds the key read, for a signature of the comment to follow. False where
+// the key cannot be read.
+bool signData(std::string_view data, const std::string& strSecret, SecretKey& key, unsigned char* pSig)
+{
+    if (!sgnReady() || !readSecret(strSecret, key))
+        return false;
+    unsigned char hash[crypto_generichash_BYTES_MAX];
+    crypto_generichash(hash, sizeof hash, bytesOf(data), data.size(), nullptr, 0);
+    std::memcpy(pSig, "ED", 2);
+    std::memcpy(pSig + 2, key.keynum, SGN_KEYNUM);
+    crypto_sign_detached(pSig + 2 + SGN_KEYNUM, nullptr, hash, sizeof hash, key.sk);
+    return true;
+}
+
+} // namespace
+
 std::string sgnKeyId(const std::string& strPublic)
 {
     std::optional<PublicKey> key = readPublic(strPublic);
@@ -257,14 +278,9 @@ std::string sgnPublicLine(const std::string& strPublic)
 std::string sgnSign(std::string_view data, const std::string& strSecret, const std::string& strTrusted)
 {
     SecretKey key;
-    if (!sgnReady() || !readSecret(strSecret, key))
-        return "";
-    unsigned char hash[crypto_generichash_BYTES_MAX];
-    crypto_generichash(hash, sizeof hash, bytesOf(data), data.size(), nullptr, 0);
     unsigned char sig[SGN_SIG_BYTES];
-    std::memcpy(sig, "ED", 2);
-    std::memcpy(sig + 2, key.keynum, SGN_KEYNUM);
-    crypto_sign_detached(sig + 2 + SGN_KEYNUM, nullptr, hash, sizeof hash, key.sk);
+    if (!signData(data, strSecret, key, sig))
+        return "";
     std::string strComment = trustedLine(strTrusted);
     const std::string message = globalMessage(sig + 2 + SGN_KEYNUM, strComment);
     unsigned char global[crypto_sign_BYTES];
@@ -372,15 +388,8 @@ bool sgnDigestMatches(const std::string& strPublic, const std::string& strTyped)
 std::string sgnSignLine(std::string_view data, const std::string& strSecret)
 {
     SecretKey key;
-    if (!sgnReady() || !readSecret(strSecret, key))
-        return "";
-    unsigned char hash[crypto_generichash_BYTES_MAX];
-    crypto_generichash(hash, sizeof hash, bytesOf(data), data.size(), nullptr, 0);
     unsigned char sig[SGN_SIG_BYTES];
-    std::memcpy(sig, "ED", 2);
-    std::memcpy(sig + 2, key.keynum, SGN_KEYNUM);
-    crypto_sign_detached(sig + 2 + SGN_KEYNUM, nullptr, hash, sizeof hash, key.sk);
-    return toBase64(sig, sizeof sig);
+    return signData(data, strSecret, key, sig) ? toBase64(sig, sizeof sig) : "";
 }
 
 bool sgnVerifyLine(std::string_view data, const std::string& strLine, const std::string& strPublic)
