@@ -88,31 +88,6 @@ int openShared(std::string* pstrWhy)
     return fd;
 }
 
-// The last record of machine m in the folder open as fdDir that its key
-// signed.
-long long lastSigned(int fdDir, const _enrMachine& m)
-{
-    long long nLast = 0;
-    const int fd = dup(fdDir);
-    DIR* pdir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!pdir) {
-        if (fd >= 0)
-            close(fd);
-        return 0;
-    }
-    _synRecordName name;
-    std::string strText;
-    while (const struct dirent* pent = readdir(pdir))
-        if (synReadRecordName(pent->d_name, &name) && name.strMachine == m.strId && name.nSequence > nLast &&
-            readAt(fdDir, pent->d_name, REC_MAX_LINE + 1, &strText))
-            if (const std::vector<_recRead> lines = recReadText(strText);
-                lines.size() == 1 && lines[0].place.nSequence == name.nSequence &&
-                sgnVerifyLine(recSignedText(lines[0].strChain), lines[0].strSignature, m.strKey))
-                nLast = name.nSequence;
-    closedir(pdir);
-    return nLast;
-}
-
 } // namespace
 
 std::string enrDigest(const _enrMachine& m)
@@ -249,7 +224,8 @@ std::string enrRevoke(const std::string& strDigest, bool* pbFailed)
     if (!it->strRevoked.empty())
         return "Machine " + it->strId + " was revoked on " + it->strRevoked + " already";
     const int fdDir = openShared(&strWhy);
-    it->nUpTo = fdDir >= 0 ? lastSigned(fdDir, *it) : 0;
+    std::string strChain;
+    it->nUpTo = fdDir >= 0 ? filLastSigned(fdDir, it->strId, it->strKey, &strChain) : 0;
     if (fdDir >= 0)
         close(fdDir);
     it->strRevoked = nowUtc();

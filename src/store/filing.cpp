@@ -224,44 +224,6 @@ bool ownFolder(const char* pszDir)
            st.st_uid == geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH)) && safeAbove(pszDir) && safeAbove(pszReal);
 }
 
-// This machine's last record file in the shared folder open as fdDir: its
-// sequence (0 where it has none), and what the next line's chain continues
-// from ("" where its line cannot be read or is not signed with this
-// machine's key, which the check reports). Read only where the machine's
-// memory of its records was lost: the folder is never trusted otherwise.
-long long lastOfMachine(int fdDir, const std::string& strMachine, const std::string& strPublic, std::string* pstrBefore)
-{
-    pstrBefore->clear();
-    const int fd = dup(fdDir);
-    DIR* pdir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!pdir) {
-        if (fd >= 0)
-            close(fd);
-        return 0;
-    }
-    long long nLast = 0;
-    std::string strLast;
-    _synRecordName name;
-    while (const struct dirent* pent = readdir(pdir))
-        if (synReadRecordName(pent->d_name, &name) && name.strMachine == strMachine && name.nSequence > nLast)
-            nLast = name.nSequence, strLast = pent->d_name;
-    closedir(pdir);
-    const int fdLast = nLast ? openat(fdDir, strLast.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC) : -1;
-    struct stat st;
-    if (fdLast >= 0 && fstat(fdLast, &st) == 0 && S_ISREG(st.st_mode) &&
-        st.st_size <= static_cast<off_t>(REC_MAX_LINE) + 1) {
-        std::string strText(static_cast<size_t>(st.st_size), '\0');
-        if (read(fdLast, strText.data(), strText.size()) == st.st_size)
-            if (const std::vector<_recRead> lines = recReadText(strText);
-                lines.size() == 1 && lines[0].strError.empty() &&
-                sgnVerifyLine(recSignedText(lines[0].strChain), lines[0].strSignature, strPublic))
-                *pstrBefore = lines[0].strChainOf;
-    }
-    if (fdLast >= 0)
-        close(fdLast);
-    return nLast;
-}
-
 // Writes a line as a record file of its own in the shared folder open as
 // fdDir: the next of this machine's by its own count, chained to its last
 // and signed with its key, whole and on the disk under a name no other file
@@ -279,7 +241,7 @@ std::string writeRecordFile(int fdDir, const std::string& strLine, const std::st
         return {};
     }
     if (!bThere)
-        head.nSequence = lastOfMachine(fdDir, key.strId, key.strPublic, &head.strChain);
+        head.nSequence = filLastSigned(fdDir, key.strId, key.strPublic, &head.strChain);
     const _recPlace place = {key.strId, head.nSequence + 1};
     const std::string strChained =
         recChainedLine(strLine, strSheet, head.strChain, place, strSheetSha256, key.strSecret);
@@ -329,6 +291,46 @@ _filShared filShared(void)
         return {"", SYN_KEEP_MONTHS};
     g_autofree gchar* pszFolder = g_strstrip(g_strdup(prmTextOf(pkf, SCH_GROUP, FIL_KEY_SHEETS).c_str()));
     return {pszFolder, synKeepMonths(prmTextOf(pkf, SCH_GROUP, FIL_KEY_KEEP_MONTHS))};
+}
+
+long long filLastSigned(int fdDir, const std::string& strMachine, const std::string& strPublic, std::string* pstrChain)
+{
+    pstrChain->clear();
+    std::vector<std::pair<long long, std::string>> files;
+    const int fd = dup(fdDir);
+    DIR* pdir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!pdir) {
+        if (fd >= 0)
+            close(fd);
+        return 0;
+    }
+    _synRecordName name;
+    while (const struct dirent* pent = readdir(pdir))
+        if (synReadRecordName(pent->d_name, &name) && name.strMachine == strMachine)
+            files.emplace_back(name.nSequence, pent->d_name);
+    closedir(pdir);
+    std::sort(files.rbegin(), files.rend());
+    for (const auto& [nSequence, strName] : files) {
+        const int fdFile = openat(fdDir, strName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat st;
+        std::string strText;
+        if (fdFile >= 0 && fstat(fdFile, &st) == 0 && S_ISREG(st.st_mode) &&
+            st.st_size <= static_cast<off_t>(REC_MAX_LINE) + 1) {
+            strText.assign(static_cast<size_t>(st.st_size), '\0');
+            if (read(fdFile, strText.data(), strText.size()) != st.st_size)
+                strText.clear();
+        }
+        if (fdFile >= 0)
+            close(fdFile);
+        if (const std::vector<_recRead> lines = recReadText(strText);
+            lines.size() == 1 && lines[0].strError.empty() && lines[0].place.nSequence == nSequence &&
+            lines[0].place.strMachine == strMachine &&
+            sgnVerifyLine(recSignedText(lines[0].strChain), lines[0].strSignature, strPublic)) {
+            *pstrChain = lines[0].strChainOf;
+            return nSequence;
+        }
+    }
+    return 0;
 }
 
 std::string filMachineId(void)

@@ -35,6 +35,12 @@ _filShared filShared(void);
 // or the host name where that is missing, and the etc directory's real path.
 std::string filMachineId(void);
 
+// The last record file of machine strMachine in the shared folder open as
+// fdDir that its key signed: its number (0 for none) and *pstrChain the
+// chain it left. What anyone else put there, under any number, is passed
+// over.
+long long filLastSigned(int fdDir, const std::string& strMachine, const std::string& strPublic, std::string* pstrChain);
+
 // A sheet's name: the registration, the date and the time it was printed
 // ("G-ABCD 2026-12-07 1435"), fit to be a file name.
 std::string filSheetName(const std::string& strRegistration, time_t tPrinted);
