@@ -444,7 +444,8 @@ void wbPrintOlder(std::vector<std::pair<std::string, std::string>> times, const 
 // record here, every one gone and not yet past the months kept, and of
 // those past them the last before the first kept, whose chain the first
 // here continues. It is written by this check alone and read back only as
-// written: anything else there is an error, never a fresh start.
+// written, or as the Zarv before it wrote it: anything else there is an
+// error, never a fresh start.
 constexpr const char* CHECK_FILE = "Record check.conf";
 constexpr const char* CHECK_LOCAL = "local";
 constexpr const char* CHECK_SUM = "[Sum]\nSHA256=";
@@ -499,6 +500,17 @@ std::string wbDayOf(const std::string& strUtc)
     return strUtc.empty() ? "" : strUtc.substr(0, 4) + "-" + strUtc.substr(4, 2) + "-" + strUtc.substr(6, 2);
 }
 
+// A day as the memory keeps it, "2026-12-09".
+bool wbIsDay(const std::string& str)
+{
+    return str.size() == 10 && wbDayOf(wbUtcTime(str + "T00:00:00Z")) == str;
+}
+
+bool wbIsMachineGroup(const std::string& str)
+{
+    return str.size() == SYN_ID_DIGITS && str.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
 // A record of the memory from its text "N CHAIN DAY TIME" ("-" for a
 // chain or time that is none); false where any part is not of its form.
 bool wbReadRemembered(const std::string& str, long long* pnSequence, _wbRemembered* pr)
@@ -511,8 +523,7 @@ bool wbReadRemembered(const std::string& str, long long* pnSequence, _wbRemember
     pr->strChain = strChain == "-" ? "" : wbChainKept(strChain);
     pr->strFirstChecked = strDay;
     pr->strTime = strTime == "-" ? "" : strTime;
-    return *pnSequence >= 1 && (strChain == "-" || !pr->strChain.empty()) && strDay.size() == 10 &&
-           wbDayOf(wbUtcTime(strDay + "T00:00:00Z")) == strDay &&
+    return *pnSequence >= 1 && (strChain == "-" || !pr->strChain.empty()) && wbIsDay(strDay) &&
            (strTime == "-" || (wbUtcTime(strTime) == strTime && strTime.size() == 16));
 }
 
@@ -541,8 +552,7 @@ std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
     for (gchar** pp = groups; *pp; pp++) {
         const std::string strGroup = *pp;
         const bool bLocal = strGroup == CHECK_LOCAL;
-        if (!bLocal &&
-            (strGroup.size() != SYN_ID_DIGITS || strGroup.find_first_not_of("0123456789abcdef") != std::string::npos))
+        if (!bLocal && !wbIsMachineGroup(strGroup))
             return "a group is not a machine's id";
         g_auto(GStrv) keys = g_key_file_get_keys(pkf, *pp, nullptr, nullptr);
         for (gchar** pk = keys; *pk; pk++) {
@@ -568,9 +578,93 @@ std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
     return {};
 }
 
-// Reads the office's memory into *pt, as this check wrote it: a plain file
-// of the user's own that no one else may change, never through a link, no
-// larger than it writes, every value of its form and its sum whole. False,
+// The memory as the Zarv before the sum wrote it, a key file of the same
+// name with no [Sum]: for each machine its records checked ("Records",
+// each "N DAY TIME": its number, the day it was first checked and its
+// line's time as the line gave it, or the day of that check where the line
+// gave none), the last it checked ("Sequence") with the chain its line left
+// ("Chain") and that check's day ("Checked"), and for [local]
+// "Sha256From". What it proved is carried on rather than thrown away: each
+// record with its day and time, its chain unknown but the last's. The
+// check then writes it in its own form, so this is read once.
+
+// A record of the older memory from its text "N DAY TIME"; false where any
+// part is not of the form that Zarv wrote.
+bool wbReadOlderRemembered(const std::string& str, long long* pnSequence, _wbRemembered* pr)
+{
+    g_auto(GStrv) parts = g_strsplit(str.c_str(), " ", 4);
+    if (g_strv_length(parts) != 3 || !wbIsDigits(parts[0], 15) || !wbIsDay(parts[1]))
+        return false;
+    *pnSequence = g_ascii_strtoll(parts[0], nullptr, 10);
+    pr->strFirstChecked = parts[1];
+    pr->strTime = wbIsDay(parts[2]) ? "" : wbUtcTime(parts[2]);
+    return *pnSequence >= 1 && (wbIsDay(parts[2]) || !pr->strTime.empty());
+}
+
+// Why the memory's text is not what the older Zarv wrote, or "". It must
+// be exactly that: what it says, written again as that Zarv wrote it,
+// gives the same text, so no key, comment or spelling of a value it never
+// wrote gets in.
+std::string wbReadOlderMemoryText(const std::string& strData, _wbRecordTally* pt)
+{
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    if (!g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr))
+        return "it is not a key file";
+    g_autoptr(GKeyFile) pkfAgain = g_key_file_new();
+    size_t nRecords = 0;
+    g_auto(GStrv) groups = g_key_file_get_groups(pkf, nullptr);
+    for (gchar** pp = groups; *pp; pp++) {
+        const std::string strGroup = *pp;
+        const bool bLocal = strGroup == CHECK_LOCAL;
+        if (!bLocal && !wbIsMachineGroup(strGroup))
+            return "a group is not a machine's id";
+        gsize nCount = 0;
+        g_auto(GStrv) records = g_key_file_get_string_list(pkf, *pp, "Records", &nCount, nullptr);
+        g_autofree gchar* pszSequence = g_key_file_get_value(pkf, *pp, "Sequence", nullptr);
+        g_autofree gchar* pszChain = g_key_file_get_string(pkf, *pp, "Chain", nullptr);
+        g_autofree gchar* pszChecked = g_key_file_get_string(pkf, *pp, "Checked", nullptr);
+        g_autofree gchar* pszFrom = bLocal ? g_key_file_get_value(pkf, *pp, "Sha256From", nullptr) : nullptr;
+        const std::string strChain = pszChain ? pszChain : "", strChecked = pszChecked ? pszChecked : "";
+        if (nCount == 0 || !pszSequence || !wbIsDigits(pszSequence, 15) || !pszChain ||
+            (!strChain.empty() && wbChainKept(strChain).empty()) || !pszChecked ||
+            (!strChecked.empty() && !wbIsDay(strChecked)) || (pszFrom && !wbIsDigits(pszFrom, 15)))
+            return "[" + strGroup + "] does not hold the keys an older Zarv wrote, each of its form";
+        _wbRecords& remembered = pt->remembered[strGroup];
+        for (gchar** pr = records; *pr; pr++) {
+            long long nSequence = 0;
+            _wbRemembered r;
+            if (++nRecords > CHECK_RECORDS_MOST)
+                return "it holds more records than this check keeps";
+            if (!wbReadOlderRemembered(*pr, &nSequence, &r) || remembered.count(nSequence))
+                return "a record of [" + strGroup + "] is not of the form an older Zarv wrote";
+            remembered[nSequence] = r;
+        }
+        // Of a last checked that is no longer among its records (past the
+        // months kept) the older memory kept no day it was first checked:
+        // its chain is let go, rather than kept under a day it never had.
+        const long long nLast = g_ascii_strtoll(pszSequence, nullptr, 10);
+        if (const auto it = remembered.find(nLast); it != remembered.end())
+            it->second.strChain = strChain;
+        if (pszFrom)
+            pt->nLocalSha256From = g_ascii_strtoll(pszFrom, nullptr, 10);
+        g_key_file_set_string_list(pkfAgain, *pp, "Records", records, nCount);
+        g_key_file_set_int64(pkfAgain, *pp, "Sequence", nLast);
+        g_key_file_set_string(pkfAgain, *pp, "Chain", pszChain);
+        g_key_file_set_string(pkfAgain, *pp, "Checked", pszChecked);
+        if (pszFrom)
+            g_key_file_set_int64(pkfAgain, *pp, "Sha256From", pt->nLocalSha256From);
+    }
+    gsize nLength = 0;
+    g_autofree gchar* pszAgain = g_key_file_to_data(pkfAgain, &nLength, nullptr);
+    if (std::string_view(pszAgain, nLength) != strData)
+        return "it is neither what this check writes nor exactly what an older Zarv wrote";
+    return {};
+}
+
+// Reads the office's memory into *pt, as this check wrote it (or, once, as
+// the older Zarv did): a plain file of the user's own that no one else may
+// change, never through a link, no larger than it writes, every value of
+// its form and its sum whole. False,
 // said on standard error, where it is there and is not; none there is the
 // first check.
 bool wbLoadRemembered(_wbRecordTally* pt)
@@ -581,6 +675,7 @@ bool wbLoadRemembered(_wbRecordTally* pt)
         return true;
     struct stat st;
     std::string strData, strWhy;
+    bool bOlder = false;
     if (fd < 0)
         strWhy = errno == ELOOP ? "it is a link" : g_strerror(errno);
     else if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
@@ -591,11 +686,19 @@ bool wbLoadRemembered(_wbRecordTally* pt)
         strWhy = "it is larger than any this check writes";
     else {
         strData.assign(static_cast<size_t>(st.st_size), '\0');
-        strWhy = read(fd, strData.data(), strData.size()) == st.st_size ? wbReadMemoryText(strData, pt)
-                                                                        : "it cannot be read whole";
+        if (read(fd, strData.data(), strData.size()) != st.st_size)
+            strWhy = "it cannot be read whole";
+        // The older Zarv wrote its memory with no sum, and none of its
+        // values can spell the sum's group.
+        else if ((bOlder = strData.find("[Sum]") == std::string::npos))
+            strWhy = wbReadOlderMemoryText(strData, pt);
+        else
+            strWhy = wbReadMemoryText(strData, pt);
     }
     if (fd >= 0)
         close(fd);
+    if (strWhy.empty() && bOlder)
+        g_print("%s: the memory of an older Zarv, carried on\n", CHECK_FILE);
     if (strWhy.empty())
         return pt->bRemembers = true;
     g_printerr("zarv: the office's memory of what it checked, %s, cannot be trusted: %s. Nothing is checked and it "

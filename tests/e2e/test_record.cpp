@@ -386,11 +386,22 @@ TEST(RecordMemory, ForgetsNothingItChecked)
     const auto edit = [](const std::string& strFile, const char* pszPattern, const std::string& strWith) {
         zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), pszPattern, strWith));
     };
+    // The memory as the Zarv before its sum wrote it: each record's number,
+    // first day and line's time, and the last checked with its chain.
+    const auto older = [](const Filed& f, const std::string& strChecked) {
+        std::string str = zt::reReplace(zt::readFile(f.strCheck), "\\A[^[]*|\\n\\[Sum\\][\\s\\S]*", "");
+        str = zt::reReplace(str, "([0-9]+) \\S+ (\\S+) (\\d{4})(\\d\\d)(\\d\\d)T(\\d\\d)(\\d\\d)(\\d\\d)Z",
+                            "\\1 \\2 \\3-\\4-\\5T\\6:\\7:\\8Z");
+        zt::writeFile(f.strCheck, str +
+                                      "Sequence=4\nChain=" + recReadText(zt::readFile(f.record(3))).front().strChainOf +
+                                      "\nChecked=" + strChecked + "\n");
+    };
     const struct {
         const char* pszName;
         std::function<void(const Filed& f)> tamper;
         int nStatus;
         const char* pszSays;
+        const char* pszThen = nullptr; // what it printed, then the memory it left, match
     } cases[] = {
         {"the two oldest pruned, as the school may", [](const Filed&) {}, 0, "2 sheets, all match\n"},
         {"pruned, then the first here rewritten to an older time, chained on",
@@ -422,6 +433,15 @@ TEST(RecordMemory, ForgetsNothingItChecked)
          2, "larger than any this check writes"},
         {"a memory edited by hand", [&](const Filed& f) { edit(f.strCheck, "2001-01-02", "2001-01-03"); }, 2,
          "its sum is not of what it holds"},
+        {"a memory an older Zarv wrote, its last record and sheet gone since",
+         [&](const Filed& f) {
+             older(f, "2001-01-02");
+             EXPECT_TRUE(!g_unlink(f.record(3).c_str()) && !g_unlink(f.sheets[3].c_str()));
+         },
+         1, "Record check.conf: the memory of an older Zarv, carried on\n",
+         "(?s)record 4, checked on 2001-01-02, is gone\n.*;4 [0-9a-f]{64} 2001-01-02 \\w+;\n\n\\[Sum\\]\nSHA256="},
+        {"a memory an older Zarv wrote, a value not of its form", [&](const Filed& f) { older(f, "yesterday"); }, 2,
+         "does not hold the keys an older Zarv wrote"},
         {"a memory not yours, or others may change it",
          [](const Filed& f) { EXPECT_TRUE(!chown(f.strCheck.c_str(), 1, 1) || !chmod(f.strCheck.c_str(), 0666)); }, 2,
          "it is not yours, or others may change it"},
@@ -475,6 +495,9 @@ TEST(RecordMemory, ForgetsNothingItChecked)
         EXPECT_EQ(verifyRecord(dir.path(), strEtc.c_str(), &strOut, &strErr), c.nStatus) << c.pszName;
         EXPECT_NE((strOut + strErr).find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strOut << strErr;
         EXPECT_TRUE(c.nStatus != 2 || !bPlain || zt::readFile(f.strCheck) == strMemory) << c.pszName;
+        EXPECT_TRUE(!c.pszThen || !zt::reSearch(strOut + zt::readFile(f.strCheck), c.pszThen).empty())
+            << c.pszName << ":\n"
+            << strOut << zt::readFile(f.strCheck);
     }
 }
 
