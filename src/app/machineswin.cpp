@@ -26,6 +26,9 @@ constexpr size_t JUNK_SHOWN = 5;
 // The lists scroll beyond this height, so the entry and its button stay in
 // sight however many machines ask.
 constexpr int LIST_HEIGHT = 220;
+// Labels wrap at one width: a wrapped label would otherwise ask for a line
+// as wide as its whole text, and a dialog as tall as its narrowest wrapping.
+constexpr int LABEL_WIDTH = 72;
 constexpr const char* DIGEST_KEY = "zarv-digest";
 
 // The one dialog, its parts that outlive a reading of the folder, and the
@@ -60,6 +63,9 @@ GtkWidget* addLabel(GtkWidget* pwgtBox, const std::string& strText, bool bMarkup
         gtk_label_set_text(GTK_LABEL(pwgt), strText.c_str());
     gtk_label_set_xalign(GTK_LABEL(pwgt), 0);
     gtk_label_set_line_wrap(GTK_LABEL(pwgt), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(pwgt), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_width_chars(GTK_LABEL(pwgt), LABEL_WIDTH);
+    gtk_label_set_max_width_chars(GTK_LABEL(pwgt), LABEL_WIDTH);
     gtk_label_set_selectable(GTK_LABEL(pwgt), !bMarkup);
     gtk_box_pack_start(GTK_BOX(pwgtBox), pwgt, FALSE, FALSE, 0);
     return pwgt;
@@ -213,7 +219,7 @@ void fillEnrolled(GtkWidget* pwgtBody, const std::vector<_enrMachine>& enrolled)
     GtkWidget* pwgtRows = addList(pwgtBody);
     for (const _enrMachine& m : enrolled) {
         GtkWidget* pwgtRow = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
-        std::string strText = machineShown(m.strName, m.strId) + ", enrolled " + txtEscaped(m.strEnrolled);
+        std::string strText = machineShown(m.strName, m.strId) + "\nenrolled " + txtEscaped(m.strEnrolled);
         if (!m.strRevoked.empty())
             strText += ", revoked " + txtEscaped(m.strRevoked) + " after its record " + std::to_string(m.nUpTo);
         addLabel(pwgtRow, strText + "\n" + twoLines(enrDigest(m)));
@@ -257,6 +263,13 @@ void fill(const std::string& strSaid)
         gtk_widget_set_margin_top(pwgtSaid, 6);
     }
     gtk_widget_show_all(pwgtBody);
+    // A window shown keeps its size where its content only wants more: the
+    // lists would be squeezed to a line.
+    if (gtk_widget_get_visible(m_machines.pdlg)) {
+        GtkRequisition natural;
+        gtk_widget_get_preferred_size(m_machines.pdlg, nullptr, &natural);
+        gtk_window_resize(GTK_WINDOW(m_machines.pdlg), natural.width, natural.height);
+    }
     if (m_machines.pwgtDigest)
         gtk_widget_grab_focus(m_machines.pwgtDigest);
 }
