@@ -5,6 +5,7 @@
 
 #include "app/help.h"
 #include "app/instance.h"
+#include "app/machineswin.h"
 #include "app/schoolwin.h"
 #include "app/shortcuts.h"
 #include "ui/misc.h"
@@ -32,6 +33,11 @@ void wbOnPublishAction(GSimpleAction*, GVariant*, gpointer pwinMain)
 void wbOnSchoolAction(GSimpleAction*, GVariant*, gpointer pwinMain)
 {
     wbChooseSchool(GTK_WINDOW(pwinMain));
+}
+
+void wbOnMachinesAction(GSimpleAction*, GVariant*, gpointer pwinMain)
+{
+    wbShowMachines(GTK_WINDOW(pwinMain));
 }
 
 void wbOnQuitAction(GSimpleAction*, GVariant*, gpointer pwinMain)
@@ -69,15 +75,16 @@ struct _wbAction {
     const char* pszMenuItem;
     int nMenuPlace;
 };
-constexpr std::array<_wbAction, 8> m_actions = {{
+constexpr std::array<_wbAction, 9> m_actions = {{
     {"print", wbOnPrintAction, {"<Control>p", nullptr}, "Print the load sheet", "Print load sheet…", 1},
     {"publish", wbOnPublishAction, {nullptr, nullptr}, nullptr, "Publish aircraft…", 2},
     {"school", wbOnSchoolAction, {nullptr, nullptr}, nullptr, "School…", 3},
+    {"machines", wbOnMachinesAction, {nullptr, nullptr}, nullptr, "Machines…", 4},
     {"quit", wbOnQuitAction, {"<Control>q", "<Control>w"}, "Close, keeping what you typed", nullptr, 0},
     {"menu", wbOnMenuAction, {"F10", nullptr}, "Open the menu", nullptr, 0},
-    {"help", wbOnHelpAction, {"F1", nullptr}, "Help", "Help", 5},
-    {"shortcuts", wbOnShortcutsAction, {"<Control>question", nullptr}, "Keyboard shortcuts", "Keyboard Shortcuts", 4},
-    {"about", wbOnAboutAction, {nullptr, nullptr}, nullptr, "About Zarv", 6},
+    {"help", wbOnHelpAction, {"F1", nullptr}, "Help", "Help", 6},
+    {"shortcuts", wbOnShortcutsAction, {"<Control>question", nullptr}, "Keyboard shortcuts", "Keyboard Shortcuts", 5},
+    {"about", wbOnAboutAction, {nullptr, nullptr}, nullptr, "About Zarv", 7},
 }};
 
 void wbOnShortcutsAction(GSimpleAction*, GVariant*, gpointer pwinMain)

@@ -1,7 +1,7 @@
 // The window's actions ("app.print", "app.publish", "app.school",
-// "app.quit", "app.shortcuts", "app.help", "app.about", "app.menu") from one
-// table, which also gives their shortcuts, the primary menu and the window's
-// lines in the shortcuts window.
+// "app.machines", "app.quit", "app.shortcuts", "app.help", "app.about",
+// "app.menu") from one table, which also gives their shortcuts, the primary
+// menu and the window's lines in the shortcuts window.
 #pragma once
 
 #include "ui/print.h"

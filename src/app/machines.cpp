@@ -1,6 +1,8 @@
-// The school's machines on the command line.
+// The school's machines on the command line, and the change of one that
+// the window's "Machines…" makes the same way.
 #include "app/machines.h"
 
+#include "model/texts.h"
 #include "store/enrol.h"
 #include "store/filing.h"
 #include "store/params.h"
@@ -51,20 +53,28 @@ int wbListMachines(void)
     return 0;
 }
 
+std::vector<std::string> wbChangeAndPublish(bool bEnrol, const std::string& strDigest, bool* pbFailed)
+{
+    // What is said names the machine as it asked to join, from the folder.
+    std::vector<std::string> lines{txtEscaped(bEnrol ? enrEnrol(strDigest, pbFailed) : enrRevoke(strDigest, pbFailed))};
+    if (*pbFailed)
+        return lines;
+    const std::string strDir = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO);
+    if (strDir.empty())
+        lines.push_back("The list of machines is published with the aircraft: zarv --publish DIR");
+    else if (const std::string strWhy = enrPublish(strDir); !strWhy.empty()) {
+        lines.push_back(txtEscaped("The list of machines could not be published: " + strWhy));
+        *pbFailed = true;
+    } else
+        lines.push_back(txtEscaped("The list of machines is published in " + strDir));
+    return lines;
+}
+
 int wbChangeMachine(bool bEnrol, const std::string& strDigest)
 {
     prmLoadKeyFile();
     bool bFailed = false;
-    g_print("%s\n", (bEnrol ? enrEnrol(strDigest, &bFailed) : enrRevoke(strDigest, &bFailed)).c_str());
-    if (bFailed)
-        return 1;
-    const std::string strDir = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO);
-    if (strDir.empty())
-        g_print("The list of machines is published with the aircraft: zarv --publish DIR\n");
-    else if (const std::string strWhy = enrPublish(strDir); !strWhy.empty()) {
-        g_print("The list of machines could not be published: %s\n", strWhy.c_str());
-        return 1;
-    } else
-        g_print("The list of machines is published in %s\n", strDir.c_str());
-    return 0;
+    for (const std::string& strLine : wbChangeAndPublish(bEnrol, strDigest, &bFailed))
+        g_print("%s\n", strLine.c_str());
+    return bFailed ? 1 : 0;
 }

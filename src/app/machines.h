@@ -1,10 +1,12 @@
 // The school's machines on the command line, at the office: "zarv
 // --machines" lists those asking to join and those enrolled, "zarv --enrol
 // DIGEST" and "zarv --revoke DIGEST" enrol and revoke one by its key's
-// whole digest.
+// whole digest, publishing the list after, as the window's "Machines…"
+// does through the same call.
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Lists the machines; 0, or 2 where the list cannot be read.
 int wbListMachines(void);
@@ -12,3 +14,7 @@ int wbListMachines(void);
 // the list where the school last published its aircraft. 0, or 1 where it
 // could not.
 int wbChangeMachine(bool bEnrol, const std::string& strDigest);
+// The change and the publishing themselves, for the command line and the
+// window's "Machines…" alike: what became of each, a line each, safe to
+// show; *pbFailed where either could not be done.
+std::vector<std::string> wbChangeAndPublish(bool bEnrol, const std::string& strDigest, bool* pbFailed);

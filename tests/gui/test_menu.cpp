@@ -111,7 +111,7 @@ TEST_F(Menu, EveryMenuItemHasItsActionAndAboutShowsTheVersion)
         ASSERT_TRUE(items.count(pszLabel)) << pszLabel;
         EXPECT_TRUE(gtk_widget_is_sensitive(items[pszLabel])) << pszLabel;
     }
-    EXPECT_EQ(labels, (std::vector<std::string>{"Print load sheet…", "Publish aircraft…", "School…",
+    EXPECT_EQ(labels, (std::vector<std::string>{"Print load sheet…", "Publish aircraft…", "School…", "Machines…",
                                                 "Keyboard Shortcuts", "Help", "About Zarv"}));
     gtk_button_clicked(GTK_BUTTON(items["About Zarv"]));
     GtkAboutDialog* pAbout = nullptr;

@@ -1,10 +1,12 @@
 // The school's published aircraft through the real window: taken in at start
-// and while it runs, read-only, and the menu's "School…" and "Publish…".
+// and while it runs, read-only, and the menu's "School…", "Publish…" and
+// "Machines…".
 #include "pages.h"
 
 #include "app/actions.h"
 #include "app/schoolwin.h"
 #include "store/figures.h"
+#include "store/machine.h"
 #include "store/params.h"
 #include "store/school.h"
 #include "sys/paths.h"
@@ -13,7 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -168,6 +172,49 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     EXPECT_TRUE(gtk_widget_get_sensitive(pwgtAccept));
     gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
     EXPECT_NE(conf().find("Key=" + sgnPublicLine(strNew)), std::string::npos);
+}
+
+// The office, whose shared folder of sheets holds a pilot's machine asking
+// to join.
+class Machines : public zt::Pages
+{
+  protected:
+    void SetUp() override
+    {
+        ZT_NEED_DISPLAY();
+        ASSERT_EQ(mkdir((m_dir / "Shared").c_str(), 0700), 0);
+        wbSetEtcDir(m_pilot.path());
+        const int fdDir = open((m_dir / "Shared").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        std::string strWhy;
+        ASSERT_TRUE(mchKey(&m_key, &strWhy, fdDir)) << strWhy;
+        close(fdDir);
+        Pages::SetUp();
+    }
+    std::string initialConf() const override
+    {
+        return "[School]\nSheets=Shared\n";
+    }
+    zt::TempDir m_pilot;
+    _mchKey m_key;
+};
+
+TEST_F(Machines, TheMenuEnrolsAMachineOnlyByItsWholeDigest)
+{
+    wbConnectWindow(m_pwinMain);
+    g_action_group_activate_action(gtk_widget_get_action_group(m_pwinMain, "app"), "machines", nullptr);
+    GtkWidget* pdlg = nullptr;
+    ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the Machines dialog"));
+    const std::string strDigest = sgnKeyDigest(m_key.strPublic);
+    for (const std::string& strTyped : {m_key.strId, strDigest.substr(0, strDigest.size() - 5), strDigest}) {
+        gtk_entry_set_text(GTK_ENTRY(named(pdlg, "MachinesDigest")), strTyped.c_str());
+        EXPECT_EQ(gtk_widget_get_sensitive(named(pdlg, "MachinesEnrol")), strTyped == strDigest) << strTyped;
+    }
+    gtk_button_clicked(GTK_BUTTON(named(pdlg, "MachinesEnrol")));
+    EXPECT_NE(zt::readFile(m_dir / "Machines.conf").find("[Machine " + m_key.strId + "]"), std::string::npos);
+    // Enrolled, it no longer asks.
+    gtk_entry_set_text(GTK_ENTRY(named(pdlg, "MachinesDigest")), strDigest.c_str());
+    EXPECT_FALSE(gtk_widget_get_sensitive(named(pdlg, "MachinesEnrol")));
+    gtk_widget_destroy(pdlg);
 }
 
 } // namespace
