@@ -993,7 +993,7 @@ std::string schPublishedTextOf(const std::string& strGroup)
         asCurrent(strGroup, [&] { strFingerprint = valFingerprint(valGetText, nVersion); });
     if (strFingerprint != k.strFingerprint)
         return "";
-    return "published by " + k.strSchool + ", revision " + k.strRevision + ", " + k.strDate;
+    return txtEscaped("published by " + k.strSchool + ", revision " + k.strRevision + ", " + k.strDate);
 }
 
 std::string schPublishedText(void)

@@ -112,7 +112,8 @@ _schPublications schPublications(void);
 std::string schNotPublished(const std::vector<_schPublication>& published, const std::string& strRegistration,
                             const std::string& strTime, const std::string& strFingerprint);
 
-// "published by Skyways, revision 12, 2026-12-01" for the current aircraft
+// "published by Skyways, revision 12, 2026-12-01" for the current aircraft,
+// escaped to be shown as it is (the school's words come from its folder),
 // where its figures are the school's signed revision as taken in from the
 // school's folder (with the folder and its key set in Zarv.conf), else "":
 // figures edited since by hand are no one's but this machine's.

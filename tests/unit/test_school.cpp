@@ -206,6 +206,19 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
 }
 
+// The school's name comes from its folder: the label shows its controls
+// written out, once.
+TEST_F(School, TheSchoolsWordsAreShownEscaped)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[School]\nName=Sky\u202eways \\\\ Air\n[Aircraft]\nRegistration=G-ZARV\n"
+                                       "Weighed=2026-11-02\n[Basic]\nWeight=400\nLongArm=2700\n");
+    publishFromOffice(410);
+    toPilot();
+    schTakePublished();
+    psetParams();
+    EXPECT_EQ(schPublishedText().rfind("published by Sky\\u202eways \\\\ Air, revision ", 0), 0u) << schPublishedText();
+}
+
 // The office names a sheet flown on figures it never published for that
 // registration up to the sheet's time; a registration it does not publish,
 // or a sheet older than all it remembers, checks as before.
