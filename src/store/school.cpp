@@ -648,10 +648,15 @@ std::vector<_schJudged> judgeFolder(std::map<std::string, int>* pIndex = nullptr
                 wanted[strName] = 0;
     for (const auto& [strName, nRevision] : wanted) {
         judged.push_back(judgeFile(strDir, strName, strKey, seen));
-        if (_schTaken& t = judged.back().taken; t.bUsed && t.nRevision < nRevision) {
+        // Only the revision the index lists: one taken in ahead of its
+        // index would make that index look rolled back once it came.
+        if (_schTaken& t = judged.back().taken; t.bUsed && nRevision && t.nRevision != nRevision) {
             t.bUsed = false;
-            t.strWhy = "revision " + std::to_string(t.nRevision) + " is older than revision " +
-                       std::to_string(nRevision) + " the school's index publishes";
+            t.strWhy = "revision " + std::to_string(t.nRevision) +
+                       (t.nRevision < nRevision
+                            ? " is older than revision " + std::to_string(nRevision) + " the school's index publishes"
+                            : " is newer than revision " + std::to_string(nRevision) +
+                                  " the school's index lists: it is used once the index lists it");
             judged.back().strText.clear();
         }
     }

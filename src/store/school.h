@@ -64,7 +64,7 @@ struct _schTaken {
 // The files of the folder Zarv.conf's "[School] Published" names that the
 // school's signed index lists, judged with the accepted key: a file whose
 // signature does not verify, whose revision is older than one already used
-// here or than the index's, or that is a sync tool's conflict copy is
+// here or is not the index's, or that is a sync tool's conflict copy is
 // refused by name. Every other aircraft file there is not read, and is
 // summed up in one refusal however many there are. A folder without an
 // index is an older office's: the files of the registrations used here are
