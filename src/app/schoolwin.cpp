@@ -76,7 +76,10 @@ gboolean wbOnSchoolSettled(gpointer)
         return G_SOURCE_REMOVE;
     m_school.pfuncShowAnew();
     if (bCurrent)
-        wbShowNotice(("The school's new figures of this aircraft are shown: " + schPublishedText() + ".").c_str());
+        // Which revision, and whose, the setup page and the list say: the
+        // notice escapes what it is given, and the school's words are
+        // escaped already.
+        wbShowNotice("The school's new figures of this aircraft are shown.");
     return G_SOURCE_REMOVE;
 }
 

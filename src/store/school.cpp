@@ -457,17 +457,68 @@ struct _schJudged {
     std::string strText;
 };
 
-// The newest revision used here of each registration.
-std::map<std::string, int> seenRevisions(void)
+// Lines of "12 G-ZARV" as Zarv.conf keeps them, from the nFirst on: the
+// newest revision of each registration.
+std::map<std::string, int> revisionsOf(const std::vector<std::string>& lines, size_t nFirst = 0)
 {
-    std::map<std::string, int> seen;
-    for (const std::string& str : prmTextListOf(m_pkeyFile, SCH_GROUP, SCH_KEY_SEEN)) {
+    std::map<std::string, int> revisions;
+    for (size_t nLine = nFirst; nLine < lines.size(); nLine++) {
+        const std::string& str = lines[nLine];
         const size_t nSpace = str.find(' ');
         double n = 0;
         if (nSpace != std::string::npos && prmReadsAsNumber(str.substr(0, nSpace).c_str(), &n) && n >= 1 && n <= 1e6)
-            seen[str.substr(nSpace + 1)] = std::max(seen[str.substr(nSpace + 1)], static_cast<int>(n));
+            revisions[str.substr(nSpace + 1)] = std::max(revisions[str.substr(nSpace + 1)], static_cast<int>(n));
     }
-    return seen;
+    return revisions;
+}
+
+// Sets such lines after the lines given.
+void setRevisions(GKeyFile* pkf, const char* pszKey, std::vector<std::string> lines,
+                  const std::map<std::string, int>& revisions)
+{
+    for (const auto& [strRegistration, n] : revisions)
+        lines.push_back(std::to_string(n) + " " + strRegistration);
+    std::vector<const gchar*> ppsz;
+    for (const std::string& str : lines)
+        ppsz.push_back(str.c_str());
+    g_key_file_set_string_list(pkf, SCH_GROUP, pszKey, ppsz.data(), ppsz.size());
+}
+
+// The newest revision used here of each registration.
+std::map<std::string, int> seenRevisions(void)
+{
+    return revisionsOf(prmTextListOf(m_pkeyFile, SCH_GROUP, SCH_KEY_SEEN));
+}
+
+// The school's index last used here, where it was signed with the key
+// accepted now: one of another key is left behind by a key accepted anew.
+bool usedIndex(const std::string& strKey, std::map<std::string, int>* pIndex)
+{
+    const std::vector<std::string> lines = prmTextListOf(m_pkeyFile, SCH_GROUP, SCH_KEY_INDEXED);
+    if (lines.empty() || lines.front() != sgnKeyDigest(strKey))
+        return false;
+    *pIndex = revisionsOf(lines, 1);
+    return true;
+}
+
+// Why an index that verifies is older than the one used here (pUsed, where
+// one was) or lists a revision older than one used here: "" where it is
+// not. Anyone who may write to the folder could put back an older index,
+// signed as it was, to have older figures flown.
+std::string indexRolledBack(const std::map<std::string, int>& index, const std::map<std::string, int>* pUsed,
+                            const std::map<std::string, int>& seen)
+{
+    for (const auto& [strRegistration, nUsed] : pUsed ? *pUsed : std::map<std::string, int>{})
+        if (const auto it = index.find(strRegistration); it == index.end())
+            return "it no longer lists " + txtOneLine(strRegistration, 40) + ", which the index used here listed";
+        else if (it->second < nUsed)
+            return "it lists " + txtOneLine(strRegistration, 40) + " at revision " + std::to_string(it->second) +
+                   ", older than revision " + std::to_string(nUsed) + " in the index used here";
+    for (const auto& [strRegistration, nListed] : index)
+        if (const auto it = seen.find(strRegistration); it != seen.end() && it->second > nListed)
+            return "it lists " + txtOneLine(strRegistration, 40) + " at revision " + std::to_string(nListed) +
+                   ", older than revision " + std::to_string(it->second) + " already used here";
+    return "";
 }
 
 // Judges one published file of the folder, with its signature beside it.
@@ -538,7 +589,8 @@ bool isAircraftFile(const std::string& strName)
            g_str_has_suffix(strName.c_str(), (std::string(SCH_AIRCRAFT_SUFFIX) + SCH_SIGNATURE_SUFFIX).c_str());
 }
 
-std::vector<_schJudged> judgeFolder(void)
+// *pIndex, where asked, is the school's index the judgement followed.
+std::vector<_schJudged> judgeFolder(std::map<std::string, int>* pIndex = nullptr)
 {
     std::vector<_schJudged> judged;
     const std::string strDir = setting(SCH_KEY_PUBLISHED);
@@ -561,9 +613,26 @@ std::vector<_schJudged> judgeFolder(void)
     // folder without one is an older office's, where the aircraft used
     // here are read before any other, so no file sorted before them can
     // take their place.
-    std::map<std::string, int> index;
+    std::map<std::string, int> index, used;
     bool bNoIndex = false;
     const bool bIndex = signedIndex(strDir, strKey, &index, &strWhy, &bNoIndex);
+    const bool bUsedIndex = usedIndex(strKey, &used);
+    // Once the school's index was used here, a folder read without it
+    // would let anyone who may write there choose the files again; so
+    // nothing of it is used, and what was taken in stays as it is.
+    const std::string strRolledBack = bIndex ? indexRolledBack(index, bUsedIndex ? &used : nullptr, seen) : "";
+    if (!strRolledBack.empty() || (bUsedIndex && !bIndex)) {
+        const std::string strGone = !strRolledBack.empty() ? strRolledBack
+                                    : bNoIndex             ? std::string("it is no longer in the folder")
+                                                           : strWhy;
+        judged.push_back({{strDir, "", 0, "", "", false,
+                           std::string("the school's signed index is gone or changed: ") + SCH_INDEX_FILE + ": " +
+                               strGone + "; the aircraft taken in here stay as they are"},
+                          ""});
+        return judged;
+    }
+    if (bIndex && pIndex)
+        *pIndex = index;
     if (!bIndex && !bNoIndex)
         judged.push_back({{SCH_INDEX_FILE, "", 0, "", "", false,
                            strWhy + ": the folder is read as an older office's, without an index"},
@@ -579,10 +648,15 @@ std::vector<_schJudged> judgeFolder(void)
                 wanted[strName] = 0;
     for (const auto& [strName, nRevision] : wanted) {
         judged.push_back(judgeFile(strDir, strName, strKey, seen));
-        if (_schTaken& t = judged.back().taken; t.bUsed && t.nRevision < nRevision) {
+        // Only the revision the index lists: one taken in ahead of its
+        // index would make that index look rolled back once it came.
+        if (_schTaken& t = judged.back().taken; t.bUsed && nRevision && t.nRevision != nRevision) {
             t.bUsed = false;
-            t.strWhy = "revision " + std::to_string(t.nRevision) + " is older than revision " +
-                       std::to_string(nRevision) + " the school's index publishes";
+            t.strWhy = "revision " + std::to_string(t.nRevision) +
+                       (t.nRevision < nRevision
+                            ? " is older than revision " + std::to_string(nRevision) + " the school's index publishes"
+                            : " is newer than revision " + std::to_string(nRevision) +
+                                  " the school's index lists: it is used once the index lists it");
             judged.back().strText.clear();
         }
     }
@@ -818,7 +892,13 @@ std::vector<_schTaken> schJudgeFolder(void)
 
 _schTakenIn schTakePublished(void)
 {
-    const std::vector<_schJudged> judged = judgeFolder();
+    std::map<std::string, int> index;
+    const std::vector<_schJudged> judged = judgeFolder(&index);
+    // The index followed is remembered, so the folder is never read
+    // without one again.
+    const std::string strDigest = sgnKeyDigest(setting(SCH_KEY_KEY));
+    std::map<std::string, int> used;
+    const bool bRemember = !index.empty() && (!usedIndex(setting(SCH_KEY_KEY), &used) || used != index);
     _schTakenIn taken;
     bool bCurrent = false;
     std::vector<const _schJudged*> news;
@@ -860,7 +940,7 @@ _schTakenIn schTakePublished(void)
                                     txtOneLine(j.taken.strRegistration, 40) + ": fly the school's (" +
                                     txtOneLine(j.taken.strRegistration, 40) +
                                     " published by the school), and remove this machine's own");
-    if (news.empty())
+    if (news.empty() && !bRemember)
         return taken;
     const _prmValue& reg = valValue(VAL_REGISTRATION);
     prmEdit([&](GKeyFile* pkf) {
@@ -891,15 +971,12 @@ _schTakenIn schTakePublished(void)
                           std::to_string(pj->taken.nRevision) + " taken in")
                              .c_str());
         }
-        std::vector<std::string> lines;
-        for (const auto& [strRegistration, n] : seen)
-            lines.push_back(std::to_string(n) + " " + strRegistration);
-        std::vector<const gchar*> ppsz;
-        for (const std::string& str : lines)
-            ppsz.push_back(str.c_str());
-        g_key_file_set_string_list(pkf, SCH_GROUP, SCH_KEY_SEEN, ppsz.data(), ppsz.size());
+        if (!news.empty())
+            setRevisions(pkf, SCH_KEY_SEEN, {}, seen);
+        if (bRemember)
+            setRevisions(pkf, SCH_KEY_INDEXED, {strDigest}, index);
     });
-    taken.bFleet = true;
+    taken.bFleet = !news.empty();
     taken.bCurrent = bCurrent;
     return taken;
 }
@@ -921,7 +998,7 @@ std::string schPublishedTextOf(const std::string& strGroup)
         asCurrent(strGroup, [&] { strFingerprint = valFingerprint(valGetText, nVersion); });
     if (strFingerprint != k.strFingerprint)
         return "";
-    return "published by " + k.strSchool + ", revision " + k.strRevision + ", " + k.strDate;
+    return txtEscaped("published by " + k.strSchool + ", revision " + k.strRevision + ", " + k.strDate);
 }
 
 std::string schPublishedText(void)

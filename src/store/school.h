@@ -16,6 +16,10 @@ constexpr const char* SCH_KEY_PUBLISHED = "Published";  // the folder a pilot's 
 constexpr const char* SCH_KEY_KEY = "Key";              // the school's public key, as accepted
 constexpr const char* SCH_KEY_SEEN = "Seen";            // "12 G-ZARV": the newest revision used of each
 constexpr const char* SCH_KEY_PUBLISH_TO = "PublishTo"; // where the owner last published
+// The school's index last used here: the digest of the key it was signed
+// with, then "12 G-ZARV" for each aircraft it listed. Once there is one,
+// the folder is never read without an index as good.
+constexpr const char* SCH_KEY_INDEXED = "Indexed";
 
 // The school's key pair in the etc directory: the secret half only its owner
 // may read, the public half for the pilots' machines.
@@ -60,17 +64,21 @@ struct _schTaken {
 // The files of the folder Zarv.conf's "[School] Published" names that the
 // school's signed index lists, judged with the accepted key: a file whose
 // signature does not verify, whose revision is older than one already used
-// here or than the index's, or that is a sync tool's conflict copy is
+// here or is not the index's, or that is a sync tool's conflict copy is
 // refused by name. Every other aircraft file there is not read, and is
 // summed up in one refusal however many there are. A folder without an
 // index is an older office's: the files of the registrations used here are
-// read first, then a bounded number of others. Reads only.
+// read first, then a bounded number of others. Once this machine used the
+// school's index, a folder without it, or whose index does not verify,
+// lists fewer aircraft or an older revision, is refused whole, and so is an
+// index listing a revision older than one used here. Reads only.
 std::vector<_schTaken> schJudgeFolder(void);
 
 // Takes in what schJudgeFolder uses: each aircraft published anew replaces
 // the figures and items of the fleet's aircraft it was taken in as (or is
 // added to the fleet, and becomes the current one where that has no
-// registration yet), in one rewrite of Zarv.conf. Says whether anything was taken in, and
+// registration yet), in one rewrite of Zarv.conf, which also remembers the
+// school's index used. Says whether anything was taken in, and
 // whether the current aircraft's figures changed.
 struct _schTakenIn {
     bool bFleet = false;
@@ -104,7 +112,8 @@ _schPublications schPublications(void);
 std::string schNotPublished(const std::vector<_schPublication>& published, const std::string& strRegistration,
                             const std::string& strTime, const std::string& strFingerprint);
 
-// "published by Skyways, revision 12, 2026-12-01" for the current aircraft
+// "published by Skyways, revision 12, 2026-12-01" for the current aircraft,
+// escaped to be shown as it is (the school's words come from its folder),
 // where its figures are the school's signed revision as taken in from the
 // school's folder (with the folder and its key set in Zarv.conf), else "":
 // figures edited since by hand are no one's but this machine's.

@@ -1,6 +1,7 @@
 // The fleet's list on the setup page, and its Add and Remove buttons.
 #include "ui/fleetList.h"
 
+#include "model/texts.h"
 #include "store/figures.h"
 #include "store/legs.h"
 #include "store/school.h"
@@ -113,8 +114,9 @@ void flistOnRemoveClicked(GtkButton* pwgtButton, gpointer)
 
 std::string flistLabel(const _fleetAircraft& a)
 {
-    // One line, however the registration was typed.
-    return a.strRegistration.empty() ? "(no registration)" : mscOneLine(a.strRegistration);
+    // One line, however the registration was typed; a school's comes from
+    // its folder, so it is shown as written, never as controls.
+    return a.strRegistration.empty() ? "(no registration)" : mscOneLine(txtEscaped(a.strRegistration));
 }
 
 void flistBind(GtkBuilder* pBuilder)

@@ -86,10 +86,13 @@ TEST_F(School, PublishedAircraftIsTakenInReadOnlyAndFollowedWhileTheWindowRuns)
     EXPECT_EQ(text("PublishedBy").rfind("published by Skyways, revision ", 0), 0u) << text("PublishedBy");
     EXPECT_EQ(text("ConfEmptyWeight"), num("%1.1f", 400));
 
-    // The next revision, as a sync tool brings it: its signature first.
-    for (const char* pszName : {"G-SCHL.aircraft.minisig", "G-SCHL.aircraft"}) {
-        zt::writeFile(m_folders / "new", zt::readFile(m_strSecond + "/" + pszName));
-        ASSERT_EQ(rename((m_folders / "new").c_str(), (m_strFirst + "/" + pszName).c_str()), 0);
+    // The next revision, as a sync tool brings it: its signature first, the
+    // index last.
+    const std::string strIndex = SCH_INDEX_FILE;
+    for (const std::string& strName :
+         {std::string("G-SCHL.aircraft.minisig"), std::string("G-SCHL.aircraft"), strIndex + ".minisig", strIndex}) {
+        zt::writeFile(m_folders / "new", zt::readFile(m_strSecond + "/" + strName));
+        ASSERT_EQ(rename((m_folders / "new").c_str(), (m_strFirst + "/" + strName).c_str()), 0);
     }
     zt::waitUntil([&] { return text("ConfEmptyWeight") == num("%1.1f", 410); }, "the new revision to be taken in");
     EXPECT_NE(text("NoticeText").find("new figures of this aircraft"), std::string::npos) << text("NoticeText");

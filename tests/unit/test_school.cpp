@@ -59,8 +59,9 @@ TEST_F(School, APublishedFileIsUsedOnlyAsSignedAndNewest)
         const char* pszWhat;
         std::function<void(const zt::TempDir&)> spoil; // on the folder, before the pilot's machine judges it
         std::string strSeen;                           // the pilot's "[School] Seen"
-        const char* pszFile;                           // the file judged
+        const char* pszFile;                           // the file judged (null: the folder)
         const char* pszWhy;                            // "" where it is used
+        bool bTakenBefore = false;                     // the pilot took the folder in before it was spoiled
     };
     auto renamed = [](const zt::TempDir& pub) {
         for (const char* psz : {".aircraft", ".aircraft.minisig"})
@@ -97,7 +98,14 @@ TEST_F(School, APublishedFileIsUsedOnlyAsSignedAndNewest)
                  zt::writeFile(pub / ("A" + std::to_string(n) + ".aircraft"), "");
          },
          "Seen=1 G-ZARV\n", "G-ZARV.aircraft", ""},
-        {"older than one used here", nullptr, "Seen=99 G-ZARV\n", "G-ZARV.aircraft", "older than revision 99"},
+        {"older than one used here, in an older office's folder",
+         [](const zt::TempDir& pub) { std::remove((pub / SCH_INDEX_FILE).c_str()); }, "Seen=99 G-ZARV\n",
+         "G-ZARV.aircraft", "older than revision 99"},
+        {"an index older than one used here", nullptr, "Seen=99 G-ZARV\n", nullptr,
+         ", older than revision 99 already used here; the aircraft taken in here stay as they are"},
+        {"the index gone after one was used",
+         [](const zt::TempDir& pub) { std::remove((pub / SCH_INDEX_FILE).c_str()); }, "", nullptr,
+         "index is gone or changed: School.index: it is no longer in the folder", true},
         {"a sync tool's conflict copy",
          [](const zt::TempDir& pub) {
              zt::writeFile(pub / "G-ZARV.sync-conflict-20261209-101010-ABCDEFG.aircraft",
@@ -110,12 +118,15 @@ TEST_F(School, APublishedFileIsUsedOnlyAsSignedAndNewest)
         for (const std::string& str : zt::listDir(m_pub.path()))
             std::remove((m_pub / str).c_str());
         publishFromOffice(410);
+        toPilot(c.strSeen);
+        if (c.bTakenBefore)
+            schTakePublished();
         if (c.spoil)
             c.spoil(m_pub);
-        toPilot(c.strSeen);
         const std::vector<_schTaken> judged = schJudgeFolder();
+        const std::string strFile = c.pszFile ? c.pszFile : m_pub.path();
         const auto it =
-            std::find_if(judged.begin(), judged.end(), [&c](const _schTaken& t) { return t.strFile == c.pszFile; });
+            std::find_if(judged.begin(), judged.end(), [&](const _schTaken& t) { return t.strFile == strFile; });
         ASSERT_NE(it, judged.end());
         EXPECT_EQ(it->bUsed, !*c.pszWhy);
         EXPECT_NE(it->strWhy.find(c.pszWhy), std::string::npos) << it->strWhy;
@@ -193,6 +204,19 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     EXPECT_FALSE(schTakePublished().bFleet);
     psetParams();
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
+}
+
+// The school's name comes from its folder: the label shows its controls
+// written out, once.
+TEST_F(School, TheSchoolsWordsAreShownEscaped)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[School]\nName=Sky\u202eways \\\\ Air\n[Aircraft]\nRegistration=G-ZARV\n"
+                                       "Weighed=2026-11-02\n[Basic]\nWeight=400\nLongArm=2700\n");
+    publishFromOffice(410);
+    toPilot();
+    schTakePublished();
+    psetParams();
+    EXPECT_EQ(schPublishedText().rfind("published by Sky\\u202eways \\\\ Air, revision ", 0), 0u) << schPublishedText();
 }
 
 // The office names a sheet flown on figures it never published for that
