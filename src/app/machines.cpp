@@ -2,7 +2,6 @@
 // the window's "Machines…" makes the same way.
 #include "app/machines.h"
 
-#include "model/texts.h"
 #include "store/enrol.h"
 #include "store/filing.h"
 #include "store/params.h"
@@ -55,18 +54,17 @@ int wbListMachines(void)
 
 std::vector<std::string> wbChangeAndPublish(bool bEnrol, const std::string& strDigest, bool* pbFailed)
 {
-    // What is said names the machine as it asked to join, from the folder.
-    std::vector<std::string> lines{txtEscaped(bEnrol ? enrEnrol(strDigest, pbFailed) : enrRevoke(strDigest, pbFailed))};
+    std::vector<std::string> lines{bEnrol ? enrEnrol(strDigest, pbFailed) : enrRevoke(strDigest, pbFailed)};
     if (*pbFailed)
         return lines;
     const std::string strDir = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO);
     if (strDir.empty())
         lines.push_back("The list of machines is published with the aircraft: zarv --publish DIR");
-    else if (const std::string strWhy = enrPublish(strDir); !strWhy.empty()) {
-        lines.push_back(txtEscaped("The list of machines could not be published: " + strWhy));
+    else if (const std::string strWhy = wbPublishMachines(strDir); !strWhy.empty()) {
+        lines.push_back("The list of machines could not be published: " + strWhy);
         *pbFailed = true;
     } else
-        lines.push_back(txtEscaped("The list of machines is published in " + strDir));
+        lines.push_back("The list of machines is published in " + strDir);
     return lines;
 }
 
@@ -77,4 +75,16 @@ int wbChangeMachine(bool bEnrol, const std::string& strDigest)
     for (const std::string& strLine : wbChangeAndPublish(bEnrol, strDigest, &bFailed))
         g_print("%s\n", strLine.c_str());
     return bFailed ? 1 : 0;
+}
+
+std::string wbPublishMachines(const std::string& strDir)
+{
+    std::string strText, strWhy;
+    if (!enrListText(&strText, &strWhy))
+        return strWhy;
+    g_autoptr(GDateTime) pdt = g_date_time_new_now_utc();
+    g_autofree gchar* pszNow = g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%SZ");
+    return strText.empty() ? ""
+                           : schPublishSigned(strDir, SCH_MACHINES_FILE, strText,
+                                              std::string("Zarv machines of the school, ") + pszNow);
 }

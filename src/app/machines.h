@@ -15,6 +15,11 @@ int wbListMachines(void);
 // could not.
 int wbChangeMachine(bool bEnrol, const std::string& strDigest);
 // The change and the publishing themselves, for the command line and the
-// window's "Machines…" alike: what became of each, a line each, safe to
-// show; *pbFailed where either could not be done.
+// window's "Machines…" alike: what became of each, a line each, as said
+// (each shows it escaped: the command line's print handler, the window
+// itself); *pbFailed where either could not be done.
 std::vector<std::string> wbChangeAndPublish(bool bEnrol, const std::string& strDigest, bool* pbFailed);
+
+// Publishes the list of the machines the school enrolled into strDir,
+// where it enrolled any, beside its aircraft; "" or why it could not be.
+std::string wbPublishMachines(const std::string& strDir);

@@ -118,7 +118,7 @@ std::string changed(bool bEnrol, const std::string& strDigest)
     bool bFailed = false;
     std::string strSaid;
     for (const std::string& strLine : wbChangeAndPublish(bEnrol, strDigest, &bFailed))
-        strSaid += (strSaid.empty() ? "" : "\n") + strLine;
+        strSaid += (strSaid.empty() ? "" : "\n") + txtEscaped(strLine);
     return strSaid;
 }
 

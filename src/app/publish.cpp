@@ -2,7 +2,8 @@
 // "Publish aircraft…" writes, and what a pilot's window would take in.
 #include "app/publish.h"
 
-#include "store/enrol.h"
+#include "app/machines.h"
+
 #include "store/params.h"
 #include "store/school.h"
 #include "store/stored.h"
@@ -18,13 +19,8 @@ int wbPublishTo(const char* pszDir)
     for (const std::string& str : schPublish(pszDir, &bFailed))
         g_print("%s\n", str.c_str());
     // The machines the school enrolled go with its aircraft.
-    std::vector<_enrMachine> machines;
-    std::string strWhy;
-    if (!bFailed && (!enrList(&machines, &strWhy) || !machines.empty()))
-        if (strWhy.empty())
-            strWhy = enrPublish(pszDir);
-    if (!strWhy.empty()) {
-        g_print("The list of machines was not published: %s\n", strWhy.c_str());
+    if (const std::string strWhy = bFailed ? "" : wbPublishMachines(pszDir); !strWhy.empty()) {
+        g_print("The list of machines could not be published: %s\n", strWhy.c_str());
         bFailed = true;
     }
     return bFailed ? 1 : 0;

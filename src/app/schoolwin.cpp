@@ -3,6 +3,8 @@
 // choose the school.
 #include "app/schoolwin.h"
 
+#include "app/machines.h"
+
 #include "app/bars.h"
 #include "model/texts.h"
 #include "store/filing.h"
@@ -303,7 +305,12 @@ void wbPublishAircraft(GtkWindow* pwinMain, const char* pszDir)
     if (strDir != prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO))
         prmSetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO, strDir.c_str());
     bool bFailed = false;
-    const std::vector<std::string> lines = schPublish(strDir, &bFailed);
+    std::vector<std::string> lines = schPublish(strDir, &bFailed);
+    // The machines the school enrolled go with its aircraft.
+    if (const std::string strWhy = bFailed ? "" : wbPublishMachines(strDir); !strWhy.empty()) {
+        lines.insert(lines.end() - 1, "The list of machines could not be published: " + strWhy);
+        bFailed = true;
+    }
     std::string strText, strAircraft;
     for (size_t n = 0; n < lines.size(); n++) {
         // A line names what the folder holds: shown as written, one line.

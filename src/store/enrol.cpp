@@ -4,11 +4,9 @@
 
 #include "model/synced.h"
 #include "store/filing.h"
-#include "store/keys.h"
 #include "store/machine.h"
 #include "store/params.h"
 #include "store/record.h"
-#include "store/school.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 #include "sys/sign.h"
@@ -238,23 +236,15 @@ std::string enrRevoke(const std::string& strDigest, bool* pbFailed)
            " no longer stand";
 }
 
-std::string enrPublish(const std::string& strDir)
+bool enrListText(std::string* pstrText, std::string* pstrWhy)
 {
-    std::string strWhy;
     std::vector<_enrMachine> list;
-    if (!enrList(&list, &strWhy))
-        return strWhy;
-    std::string strText;
+    pstrText->clear();
+    if (!enrList(&list, pstrWhy))
+        return false;
     for (const _enrMachine& m : list)
-        strText += (m.strRevoked.empty() ? "enrolled " : "revoked ") + m.strId + " " + m.strKey + " " + m.strEnrolled +
-                   (m.strRevoked.empty() ? "" : " " + m.strRevoked + " " + std::to_string(m.nUpTo)) + "\n";
-    const std::string strSecret = keyOwnSecret(SCH_SECRET_FILE, &strWhy);
-    if (strSecret.empty())
-        return strWhy;
-    const std::string strSignature = sgnSign(strText, strSecret, "Zarv machines of the school, " + nowUtc());
-    const std::string strPath = strDir + "/" + ENR_PUBLISHED_FILE;
-    int nErr = prmReplaceFile(strPath, strText, 0644);
-    if (nErr == 0)
-        nErr = prmReplaceFile(strPath + ".minisig", strSignature, 0644);
-    return nErr ? strPath + " could not be written: " + g_strerror(nErr) : "";
+        *pstrText += (m.strRevoked.empty() ? "enrolled " : "revoked ") + m.strId + " " + m.strKey + " " +
+                     m.strEnrolled + (m.strRevoked.empty() ? "" : " " + m.strRevoked + " " + std::to_string(m.nUpTo)) +
+                     "\n";
+    return true;
 }

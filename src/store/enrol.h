@@ -11,7 +11,6 @@
 #include <vector>
 
 constexpr const char* ENR_FILE = "Machines.conf";
-constexpr const char* ENR_PUBLISHED_FILE = "School.machines";
 
 struct _enrMachine {
     std::string strId;                   // its id in the shared folder, of its key
@@ -42,9 +41,10 @@ std::vector<_enrRequest> enrRequests(int fdDir, size_t* pnMore);
 std::string enrEnrol(const std::string& strDigest, bool* pbFailed);
 std::string enrRevoke(const std::string& strDigest, bool* pbFailed);
 
-// Writes the list, signed with the school's key, into strDir (where the
-// aircraft are published); "" or why not.
-std::string enrPublish(const std::string& strDir);
+// The list as published with the aircraft: a line a machine ("enrolled
+// ID KEY TIME", "revoked ID KEY TIME REVOKED UPTO"); "" where the school
+// enrolled none. False with *pstrWhy where the office's list cannot be read.
+bool enrListText(std::string* pstrText, std::string* pstrWhy);
 
 // The digest (in fours) of an enrolled machine's key.
 std::string enrDigest(const _enrMachine& m);

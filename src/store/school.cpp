@@ -882,6 +882,22 @@ std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed)
     return lines;
 }
 
+std::string schPublishSigned(const std::string& strDir, const char* pszName, const std::string& strText,
+                             const std::string& strTrusted)
+{
+    std::string strWhy;
+    const std::string strPublic = schOwnKey(&strWhy);
+    const std::string strSecret = strPublic.empty() ? "" : keyOwnSecret(SCH_SECRET_FILE, &strWhy);
+    const std::string strSignature = strSecret.empty() ? "" : sgnSign(strText, strSecret, strTrusted);
+    if (strSignature.empty())
+        return strWhy.empty() ? std::string("the school's key ") + SCH_SECRET_FILE + " cannot be read" : strWhy;
+    const std::string strPath = strDir + "/" + pszName;
+    std::string strError = writeIn(strPath + SCH_SIGNATURE_SUFFIX, strSignature);
+    if (strError.empty())
+        strError = writeIn(strPath, strText);
+    return strError;
+}
+
 std::vector<_schTaken> schJudgeFolder(void)
 {
     std::vector<_schTaken> v;

@@ -50,6 +50,13 @@ std::string schOwnKey(std::string* pstrWhy);
 // 3 published"); *pbFailed tells that anything could not be published.
 std::vector<std::string> schPublish(const std::string& strDir, bool* pbFailed);
 
+// Writes a file of the school's other than an aircraft (the machines it
+// enrolled, "School.machines") into strDir with strText, signed with its
+// key and the trusted comment strTrusted; "" or why it could not be.
+constexpr const char* SCH_MACHINES_FILE = "School.machines";
+std::string schPublishSigned(const std::string& strDir, const char* pszName, const std::string& strText,
+                             const std::string& strTrusted);
+
 // One file of the published folder as a pilot's machine judges it.
 struct _schTaken {
     std::string strFile;         // its name in the folder
