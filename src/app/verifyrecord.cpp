@@ -1063,7 +1063,7 @@ std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRe
     if (it == machines.end())
         return "signed by machine " + f.strMachine +
                ", which the school has not enrolled (zarv --machines lists the machines asking to join)";
-    if (!sgnVerifyLine(recSignedText(r.strChain), r.strSignature, it->strKey))
+    if (!sgnVerifyLine(recSignedTextOf(r), r.strSignature, it->strKey))
         return "its signature does not verify with the key of machine " + f.strMachine +
                ": that machine did not write it, or it was changed since";
     if (!it->strRevoked.empty() && f.nSequence > it->nUpTo)

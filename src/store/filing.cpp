@@ -325,7 +325,7 @@ long long filLastSigned(int fdDir, const std::string& strMachine, const std::str
         if (const std::vector<_recRead> lines = recReadText(strText);
             lines.size() == 1 && lines[0].strError.empty() && lines[0].place.nSequence == nSequence &&
             lines[0].place.strMachine == strMachine &&
-            sgnVerifyLine(recSignedText(lines[0].strChain), lines[0].strSignature, strPublic)) {
+            sgnVerifyLine(recSignedTextOf(lines[0]), lines[0].strSignature, strPublic)) {
             *pstrChain = lines[0].strChainOf;
             return nSequence;
         }

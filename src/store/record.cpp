@@ -576,9 +576,16 @@ std::string closingText(const std::string& strHash, const std::string& strSheet,
 
 } // namespace
 
-std::string recSignedText(const std::string& strChain)
+std::string recSignedText(const std::string& strHash, const std::string& strSheet, const std::string& strSheetSha256,
+                          const _recPlace& place, const std::string& strChain)
 {
-    return "Zarv record\n" + strChain;
+    return "Zarv record\nhash " + strHash + "\nsheet " + strSheet + "\nsheetSha256 " + strSheetSha256 + "\nmachine " +
+           place.strMachine + "\nsequence " + std::to_string(place.nSequence) + "\nchain " + strChain + "\n";
+}
+
+std::string recSignedTextOf(const _recRead& r)
+{
+    return recSignedText(r.strHash, r.strSheet, r.strSheetSha256, r.place, r.strChain);
 }
 
 std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
@@ -586,7 +593,9 @@ std::string recChainedLine(const std::string& strContent, const std::string& str
 {
     const std::string strHash = recContentHash(strContent);
     const std::string strChain = recChain(strBefore, strHash, strSheet, place, strSheetSha256);
-    const std::string strSignature = strSecret.empty() ? "" : sgnSignLine(recSignedText(strChain), strSecret);
+    const std::string strSignature =
+        strSecret.empty() ? ""
+                          : sgnSignLine(recSignedText(strHash, strSheet, strSheetSha256, place, strChain), strSecret);
     if (!strSecret.empty() && strSignature.empty())
         return {}; // a line its machine cannot sign is not written
     return strContent.substr(0, strContent.find_last_not_of('\n')) +

@@ -127,8 +127,12 @@ std::string recSheetSha256(std::string_view pdf);
 std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
                            const _recPlace& place = {}, const std::string& strSheetSha256 = "",
                            const std::string& strSecret = "");
-// What a line's signature signs: its chain, marked as a record's.
-std::string recSignedText(const std::string& strChain);
+// What a line's signature signs, marked as a record's: everything that
+// closes the line (its content's hash, its sheet and the sheet's SHA-256,
+// its place and its chain), so that no part of it can be changed, even
+// where the line before it is gone and its chain cannot be followed.
+std::string recSignedText(const std::string& strHash, const std::string& strSheet, const std::string& strSheetSha256,
+                          const _recPlace& place, const std::string& strChain);
 
 // Appends a content line to the record in the folder fdDir (created 0600,
 // never through a link), closed by its chain with the filed copy's name
@@ -155,6 +159,9 @@ struct _recRead {
     std::string strChainOf;     // what the next line's chain continues from
     std::string strContentHash; // the hash of its content, as computed
 };
+
+// What a line's signature signs (recSignedText), of a line as read.
+std::string recSignedTextOf(const _recRead& r);
 
 // The longest line a reader takes; a longer one is no record.
 constexpr size_t REC_MAX_LINE = 1 << 20;

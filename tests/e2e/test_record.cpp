@@ -225,16 +225,26 @@ INSTANTIATE_TEST_SUITE_P(
                   " is there twice"},
         // Another flight's figures in an enrolled machine's record, its
         // hash and chain made anew: only the key could sign them.
+        // Another flight's figures in the second record of an enrolled
+        // machine, its hash made anew and its chain and signature kept,
+        // the record before it taken away so that no chain leads to it.
         Tampering{"ARecordRewritten",
-                  [](const auto&, const std::string& strShared) {
-                      const std::string strFile = strShared + "/" + recordFiles(strShared).back();
-                      std::string strLine = zt::readFile(strFile);
-                      strLine = zt::reReplace(strLine, "\"lSeat\":80", "\"lSeat\":81");
-                      const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
-                      const std::string strContent = strLine.substr(0, strLine.rfind(",\"hash\":")) + "}\n";
-                      const std::string strNew = recChainedLine(strContent, r.strSheet, "", r.place, r.strSheetSha256);
-                      zt::writeFile(strFile, strNew.substr(0, strNew.size() - 2) + ",\"signature\":\"" +
-                                                 r.strSignature + "\"}\n");
+                  [](const auto& path, const std::string& strShared) {
+                      fileShared(path("etc2"), 3, recTimeText(time(nullptr)));
+                      const std::string strId =
+                          synMachineOfKey(sgnKeyDigest(zt::readFile(path("etc2") + "/Machine.pub")));
+                      std::vector<std::string> files;
+                      for (const std::string& str : recordFiles(strShared))
+                          if (str.find(strId) != std::string::npos)
+                              files.push_back(strShared + "/" + str);
+                      ASSERT_EQ(files.size(), 2u);
+                      ASSERT_EQ(g_unlink(files[0].c_str()), 0);
+                      std::string strLine = zt::reReplace(zt::readFile(files[1]), "\"lSeat\":80", "\"lSeat\":81");
+                      const size_t nAt = strLine.rfind(",\"hash\":");
+                      const std::string strHash = recContentHash(strLine.substr(0, nAt) + "}\n");
+                      zt::writeFile(files[1], strLine.substr(0, nAt) + zt::reReplace(strLine.substr(nAt),
+                                                                                     "^,\"hash\":\"[0-9a-f]+\"",
+                                                                                     ",\"hash\":\"" + strHash + "\""));
                   },
                   "its signature does not verify with the key of machine"},
         // A machine of the attacker's own, unsigned, where the school
