@@ -748,11 +748,25 @@ void wbAgainstRemembered(const _wbRecordTally& t, const std::string& strMachine,
 
 // Each record of Record.jsonl read: the chain its line leaves, by its
 // number (a last line cut short is none yet).
-void wbCheckPlainLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool bTorn)
+std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRead& r, const _synRecordFile& f,
+                          const _wbRecordTally& t, std::string* pstrNote);
+
+// In a school's shared folder (machines given), a line of Record.jsonl is
+// no enrolled machine's: it stands only as a record the office checked
+// before the school enrolled any.
+void wbCheckPlainLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool bTorn,
+                      const std::vector<_enrMachine>* pMachines = nullptr)
 {
-    const _recRead r = recReadLine(strLine, nLine, bTorn);
-    wbCheckRecordLine(pt, r, "line " + std::to_string(nLine));
-    if (!bTorn)
+    _recRead r = recReadLine(strLine, nLine, bTorn);
+    const std::string strWhere = "line " + std::to_string(nLine);
+    std::string strNote;
+    if (pMachines && !bTorn && r.strError.empty())
+        r.strError = wbNotEnrolled(*pMachines, r, {REC_FILE_NAME + std::string(" ") + strWhere, CHECK_LOCAL, nLine},
+                                   *pt, &strNote);
+    if (!strNote.empty())
+        g_print("%s\n", strNote.c_str());
+    wbCheckRecordLine(pt, r, strWhere);
+    if (!bTorn && !(pMachines && !r.strError.empty()))
         pt->checked[CHECK_LOCAL][nLine] = {wbChainKept(r.strChainOf), "", wbUtcTime(r.entry.strTime)};
 }
 
@@ -792,9 +806,14 @@ long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, in
             continue;
         const auto& [nLast, last] = *std::prev(itBefore);
         const _wbRemembered* pFirst = wbRememberedOf(t, m.strMachine, nFirst);
-        const _wbRemembered& first = t.checked.at(m.strMachine).at(nFirst);
+        // A first here that does not stand (not its machine's, or no
+        // record) has no time to go by: today's.
+        std::string strFirstTime;
+        if (const auto itHere = t.checked.find(m.strMachine); itHere != t.checked.end())
+            if (const auto itFirst = itHere->second.find(nFirst); itFirst != itHere->second.end())
+                strFirstTime = itFirst->second.strTime;
         if (nFirst == nLast + 1 ||
-            synOlderThan(std::max(wbDayOf(first.strTime), pFirst ? pFirst->strFirstChecked : todayText()), today,
+            synOlderThan(std::max(wbDayOf(strFirstTime), pFirst ? pFirst->strFirstChecked : todayText()), today,
                          nKeepMonths))
             continue;
         const std::string strWhich = nFirst - nLast == 2
@@ -804,6 +823,31 @@ long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, in
                 m.strMachine.c_str(), strWhich.c_str(), nLast, last.strFirstChecked.c_str(),
                 nFirst - nLast > 2 ? "are" : "is");
         nGone += nFirst - nLast - 1;
+        const std::string strNote = "machine " + m.strMachine + ": ";
+        std::erase_if(*pNotes, [&strNote](const std::string& str) { return str.starts_with(strNote); });
+    }
+    return nGone;
+}
+
+// Each enrolled machine's records before its first here, where the office
+// remembers none of its records: a machine numbers its records from 1 with
+// a key of its own, so those were never checked and are not here, however
+// old. Said, and the note that they may have been removed as old dropped
+// from *pNotes; returns how many.
+long long wbNeverChecked(const _wbRecordTally& t, const _synOrdering& order, const std::vector<_enrMachine>& machines,
+                         std::vector<std::string>* pNotes)
+{
+    long long nGone = 0;
+    for (const _synMachine& m : order.machines) {
+        const long long nFirst = m.files.front().nSequence;
+        if (nFirst <= 1 || t.remembered.count(m.strMachine) ||
+            std::none_of(machines.begin(), machines.end(),
+                         [&m](const _enrMachine& e) { return e.strId == m.strMachine; }))
+            continue;
+        g_print("machine %s: %s, never checked by the office, %s not here\n", m.strMachine.c_str(),
+                (nFirst == 2 ? "record 1" : "records 1 to " + std::to_string(nFirst - 1)).c_str(),
+                nFirst == 2 ? "is" : "are");
+        nGone += nFirst - 1;
         const std::string strNote = "machine " + m.strMachine + ": ";
         std::erase_if(*pNotes, [&strNote](const std::string& str) { return str.starts_with(strNote); });
     }
@@ -1053,7 +1097,9 @@ std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRe
                 strChecked = kt->second.strFirstChecked;
         // Times compared in UTC, whatever zone each was written in.
         const std::string strEnrolledUtc = wbUtcTime(strFirstEnrolled), strLineUtc = wbUtcTime(r.entry.strTime);
-        if (!strChecked.empty() && !strLineUtc.empty() && strChecked <= wbDayOf(strEnrolledUtc) &&
+        // Checked on a day before the first enrolment: on that day itself a
+        // record put in after the enrolment could have been checked too.
+        if (!strChecked.empty() && !strLineUtc.empty() && strChecked < wbDayOf(strEnrolledUtc) &&
             strLineUtc < strEnrolledUtc) {
             *pstrNote = f.strName + ": unsigned: written before the school enrolled its machines";
             return "";
@@ -1101,15 +1147,21 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<
             if (r.strError.empty() && (r.place.strMachine != f.strMachine || r.place.nSequence != f.nSequence))
                 r.strError = "its line is not the one its name says: record " + std::to_string(r.place.nSequence) +
                              " of machine " + (r.place.strMachine.empty() ? "none" : r.place.strMachine);
+            const bool bRecord = r.strError.empty();
             std::string strNote;
-            if (r.strError.empty())
+            if (bRecord)
                 r.strError = wbNotEnrolled(machines, r, f, *pt, &strNote);
             if (!strNote.empty())
                 g_print("%s\n", strNote.c_str());
+            const bool bStands = bRecord && r.strError.empty();
             wbCheckRecordLine(pt, r, f.strName);
-            if (r.strError.empty())
+            if (bStands)
                 pTimes->emplace_back(f.strName, wbKeptFrom(*pt, f.strMachine, f.nSequence, r.entry.strTime));
-            pt->checked[f.strMachine][f.nSequence] = {wbChainKept(r.strChainOf), "", wbUtcTime(r.entry.strTime)};
+            // Only a record of a machine the school stands by is remembered
+            // as checked: files named at will neither fill the memory nor
+            // are taken, at a later check, as checked before.
+            if (bStands)
+                pt->checked[f.strMachine][f.nSequence] = {wbChainKept(r.strChainOf), "", wbUtcTime(r.entry.strTime)};
         }
 }
 
@@ -1138,8 +1190,8 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     if (files.bPlainRecord) {
         const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         std::string strNotRead = wbWhyNotRecord(fd, errno);
-        if (strNotRead.empty() && !eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
-                wbCheckPlainLine(&tally, strLine, nLine, bTorn);
+        if (strNotRead.empty() && !eachLine(fd, [&tally, &machines](const std::string& strLine, int nLine, bool bTorn) {
+                wbCheckPlainLine(&tally, strLine, nLine, bTorn, &machines);
             }))
             strNotRead = g_strerror(errno);
         if (fd >= 0)
@@ -1156,7 +1208,8 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     std::vector<std::pair<std::string, std::string>> times; // each file's time
     wbCheckRecordFiles(fdDir, order, machines, &tally, &times);
     std::vector<std::string> notes = order.notes;
-    const long long nMissing = order.nMissing + wbUncheckedGone(tally, order, nKeepMonths, &notes);
+    const long long nMissing = order.nMissing + wbUncheckedGone(tally, order, nKeepMonths, &notes) +
+                               wbNeverChecked(tally, order, machines, &notes);
     tally.nDiffer += order.nTwice;
     std::map<std::string, std::string> hashes;
     std::vector<std::pair<std::string, std::string>> removed; // sheets gone past the months kept

@@ -249,16 +249,46 @@ INSTANTIATE_TEST_SUITE_P(
                   "its signature does not verify with the key of machine"},
         // A machine of the attacker's own, unsigned, where the school
         // enrols its machines.
+        // Dated before the enrolment, and checked once on its day: a record
+        // that failed is never taken as checked before.
         Tampering{"AnUnsignedRecord",
-                  [](const auto&, const std::string& strShared) {
+                  [](const auto& path, const std::string& strShared) {
                       const std::string strFile = recordFiles(strShared).back();
                       std::string strLine = zt::readFile(strShared + "/" + strFile);
+                      strLine = zt::reReplace(strLine, "\"time\":\"[^\"]*\"", "\"time\":\"2001-01-01T10:00:00+00:00\"");
                       zt::writeFile(strShared + "/" +
                                         zt::reReplace(strFile, "^Record [0-9a-f]{12}", "Record 0123456789ab"),
                                     zt::reReplace(zt::reReplace(strLine, ",\"signature\":\"[^\"]*\"", ""),
                                                   "\"machine\":\"[0-9a-f]{12}\"", "\"machine\":\"0123456789ab\""));
+                      std::string strOut;
+                      EXPECT_EQ(verifyRecord(path("."), path("etc").c_str(), &strOut), 1) << strOut;
                   },
                   "unsigned, and not checked before the school enrolled its machines"},
+        // Another Zarv's record of sheets, not a school's, put in the folder.
+        Tampering{"ARecordOfAnotherZarv",
+                  [](const auto& path, const std::string& strShared) {
+                      g_mkdir(path("etc4").c_str(), 0700);
+                      const std::string strSheet = fileShared(path("etc4"), 3, recTimeText(time(nullptr)));
+                      for (const std::string& str : {std::string(REC_FILE_NAME), strSheet})
+                          zt::writeFile(strShared + "/" + str, zt::readFile(path("etc4") + "/Load sheets/" + str));
+                  },
+                  "line 1: unsigned, and not checked before the school enrolled its machines"},
+        // A machine enrolled once its first record was taken away.
+        Tampering{
+            "TheFirstRecordOfANewMachineRemoved",
+            [](const auto& path, const std::string& strShared) {
+                for (int nSheet : {3, 4})
+                    fileShared(path("etc3"), nSheet, recTimeText(time(nullptr)));
+                const std::string strKey = zt::readFile(path("etc3") + "/Machine.pub");
+                std::string strOut;
+                ASSERT_EQ(zt::runZarv({"--enrol", sgnKeyDigest(strKey), path("etc")}, path("."), &strOut), 0) << strOut;
+                for (const std::string& str : recordFiles(strShared)) {
+                    if (str.find(synMachineOfKey(sgnKeyDigest(strKey)) + " 000001 ") != std::string::npos) {
+                        ASSERT_EQ(g_unlink((strShared + "/" + str).c_str()), 0);
+                    }
+                }
+            },
+            ": record 1, never checked by the office, is not here"},
         // Sheets flown on figures the office never published for the
         // registration it publishes.
         Tampering{"FiguresNeverPublished",
