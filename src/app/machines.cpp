@@ -2,6 +2,8 @@
 // the window's "Machines…" makes the same way.
 #include "app/machines.h"
 
+#include "app/verifyrecord.h"
+
 #include "store/enrol.h"
 #include "store/filing.h"
 #include "store/params.h"
@@ -54,7 +56,8 @@ int wbListMachines(void)
 
 std::vector<std::string> wbChangeAndPublish(bool bEnrol, const std::string& strDigest, bool* pbFailed)
 {
-    std::vector<std::string> lines{bEnrol ? enrEnrol(strDigest, pbFailed) : enrRevoke(strDigest, pbFailed)};
+    std::vector<std::string> lines{bEnrol ? enrEnrol(strDigest, pbFailed)
+                                          : enrRevoke(strDigest, wbLastChecked, pbFailed)};
     if (*pbFailed)
         return lines;
     const std::string strDir = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO);

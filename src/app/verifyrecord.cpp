@@ -1259,6 +1259,15 @@ int wbNoneFiled(int nKeepMonths)
 
 } // namespace
 
+long long wbLastChecked(const std::string& strMachine)
+{
+    _wbRecordTally tally;
+    if (!wbLoadRemembered(&tally))
+        return -1;
+    const auto it = tally.remembered.find(strMachine);
+    return it == tally.remembered.end() || it->second.empty() ? 0 : it->second.rbegin()->first;
+}
+
 int wbVerifyRecord(const char* pszEtcDir)
 {
     // The verdict's figures in the locale the window writes them in.

@@ -2,6 +2,8 @@
 // against a fresh calculation of its inputs, on the command line alone.
 #pragma once
 
+#include <string>
+
 // Reads "<etc dir>/Load sheets/Record.jsonl" (the etc directory pszEtcDir,
 // or the working directory's where null), recomputes every sheet through
 // the pages' own calculation and judgement, and prints each figure that no
@@ -12,3 +14,8 @@
 // does not or a record checked before is gone or changed, 2 when the record
 // cannot be read or that memory cannot be trusted.
 int wbVerifyRecord(const char* pszEtcDir);
+
+// The highest number of machine strMachine's records the office's last
+// check remembers (0 for none), or -1 where its memory cannot be trusted
+// (said on standard error): where a machine is revoked, what stands.
+long long wbLastChecked(const std::string& strMachine);

@@ -86,6 +86,24 @@ int openShared(std::string* pstrWhy)
     return fd;
 }
 
+// The request to join in the file strFile of the folder open as fdDir.
+_enrRequest readRequest(int fdDir, const std::string& strFile)
+{
+    _enrRequest r;
+    r.strFile = strFile;
+    r.strId = strFile.substr(strlen(MCH_REQUEST_PREFIX),
+                             strFile.size() - strlen(MCH_REQUEST_PREFIX) - strlen(MCH_REQUEST_SUFFIX));
+    if (!readAt(fdDir, strFile, KEY_MOST, &r.strKey) || sgnKeyId(r.strKey).empty())
+        r.strWhy = "not a public key of a plain file of its own";
+    else if (r.strDigest = sgnKeyDigest(r.strKey); synMachineOfKey(r.strDigest) != r.strId)
+        r.strWhy = "its name is not its key's: it is no request Zarv wrote";
+    const size_t nEnd = r.strKey.find('\n');
+    constexpr std::string_view COMMENT = "untrusted comment: Zarv machine ";
+    if (r.strWhy.empty() && r.strKey.compare(0, COMMENT.size(), COMMENT) == 0 && nEnd != std::string::npos)
+        r.strName = r.strKey.substr(COMMENT.size(), std::min<size_t>(nEnd - COMMENT.size(), 80));
+    return r;
+}
+
 } // namespace
 
 std::string enrDigest(const _enrMachine& m)
@@ -154,18 +172,7 @@ std::vector<_enrRequest> enrRequests(int fdDir, size_t* pnMore)
             ++*pnMore;
             continue;
         }
-        _enrRequest r;
-        r.strFile = strFile;
-        r.strId = strFile.substr(strlen(MCH_REQUEST_PREFIX),
-                                 strFile.size() - strlen(MCH_REQUEST_PREFIX) - strlen(MCH_REQUEST_SUFFIX));
-        if (!readAt(fdDir, strFile, KEY_MOST, &r.strKey) || sgnKeyId(r.strKey).empty())
-            r.strWhy = "not a public key of a plain file of its own";
-        else if (r.strDigest = sgnKeyDigest(r.strKey); synMachineOfKey(r.strDigest) != r.strId)
-            r.strWhy = "its name is not its key's: it is no request Zarv wrote";
-        const size_t nEnd = r.strKey.find('\n');
-        constexpr std::string_view COMMENT = "untrusted comment: Zarv machine ";
-        if (r.strWhy.empty() && r.strKey.compare(0, COMMENT.size(), COMMENT) == 0 && nEnd != std::string::npos)
-            r.strName = r.strKey.substr(COMMENT.size(), std::min<size_t>(nEnd - COMMENT.size(), 80));
+        _enrRequest r = readRequest(fdDir, strFile);
         requests.push_back(r);
     }
     closedir(pdir);
@@ -184,13 +191,14 @@ std::string enrEnrol(const std::string& strDigest, bool* pbFailed)
     const int fdDir = openShared(&strWhy);
     if (fdDir < 0)
         return "Nothing was enrolled: " + strWhy;
-    size_t nMore = 0;
-    const std::vector<_enrRequest> requests = enrRequests(fdDir, &nMore);
+    // The request is found by the name its digest gives it, however many
+    // others the folder holds.
+    const std::string strId = synMachineOfKey(strDigest);
+    const _enrRequest request =
+        strId.empty() ? _enrRequest{} : readRequest(fdDir, MCH_REQUEST_PREFIX + strId + MCH_REQUEST_SUFFIX);
     close(fdDir);
-    const auto it = std::find_if(requests.begin(), requests.end(), [&](const _enrRequest& r) {
-        return r.strWhy.empty() && sgnDigestMatches(r.strKey, strDigest);
-    });
-    if (it == requests.end())
+    const _enrRequest* it = &request;
+    if (strId.empty() || !request.strWhy.empty() || !sgnDigestMatches(request.strKey, strDigest))
         return "Nothing was enrolled: no machine asking to join has the whole digest " + strDigest +
                " (zarv --machines lists them)";
     const std::string strLine = sgnPublicLine(it->strKey);
@@ -208,7 +216,8 @@ std::string enrEnrol(const std::string& strDigest, bool* pbFailed)
     return "Machine " + it->strId + " (" + it->strName + ") is enrolled: its records are the school's";
 }
 
-std::string enrRevoke(const std::string& strDigest, bool* pbFailed)
+std::string enrRevoke(const std::string& strDigest, const std::function<long long(const std::string&)>& nLastChecked,
+                      bool* pbFailed)
 {
     *pbFailed = true;
     std::string strWhy;
@@ -221,11 +230,11 @@ std::string enrRevoke(const std::string& strDigest, bool* pbFailed)
         return "Nothing was revoked: no enrolled machine has the whole digest " + strDigest;
     if (!it->strRevoked.empty())
         return "Machine " + it->strId + " was revoked on " + it->strRevoked + " already";
-    const int fdDir = openShared(&strWhy);
-    std::string strChain;
-    it->nUpTo = fdDir >= 0 ? filLastSigned(fdDir, it->strId, it->strKey, &strChain) : 0;
-    if (fdDir >= 0)
-        close(fdDir);
+    // What stands is what the office checked, never the highest number in
+    // the folder, where a key stolen could have put any.
+    it->nUpTo = nLastChecked(it->strId);
+    if (it->nUpTo < 0)
+        return "Nothing was revoked: what the office checked cannot be read";
     it->strRevoked = nowUtc();
     if (!writeList(list, &strWhy))
         return "Nothing was revoked: " + strWhy;
@@ -233,7 +242,7 @@ std::string enrRevoke(const std::string& strDigest, bool* pbFailed)
     errPostError(
         ("enrRevoke()\nmachine " + it->strId + " revoked after its record " + std::to_string(it->nUpTo)).c_str());
     return "Machine " + it->strId + " is revoked: its records after number " + std::to_string(it->nUpTo) +
-           " no longer stand";
+           ", the last the office checked, no longer stand";
 }
 
 bool enrListText(std::string* pstrText, std::string* pstrWhy)

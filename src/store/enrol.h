@@ -7,6 +7,7 @@
 // where the machine is enrolled and its key signed it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,10 +37,12 @@ std::vector<_enrRequest> enrRequests(int fdDir, size_t* pnMore);
 
 // Enrols the machine whose request (in the shared folder) has the whole
 // digest strDigest; revokes the enrolled machine with that digest, its
-// records after the last one now in the folder no longer standing. Each
-// says what it did, or why not with *pbFailed.
+// records after the last the office checked (nLastChecked of its id, -1
+// where that cannot be known) no longer standing. Each says what it did,
+// or why not with *pbFailed.
 std::string enrEnrol(const std::string& strDigest, bool* pbFailed);
-std::string enrRevoke(const std::string& strDigest, bool* pbFailed);
+std::string enrRevoke(const std::string& strDigest, const std::function<long long(const std::string&)>& nLastChecked,
+                      bool* pbFailed);
 
 // The list as published with the aircraft: a line a machine ("enrolled
 // ID KEY TIME", "revoked ID KEY TIME REVOKED UPTO"); "" where the school
