@@ -83,7 +83,7 @@ bool eachLine(int fd, const std::function<void(const std::string&, int, bool)>& 
 
 // The sheets filed in the folder open as fdDir: regular files named as Zarv
 // names them; or, bEvery, every regular file not hidden.
-std::vector<std::string> filedSheets(int fdDir, bool bEvery = false)
+std::vector<std::string> filedSheets(int fdDir, bool bEvery = false, std::vector<std::string>* pOdd = nullptr)
 {
     std::vector<std::string> names;
     const int fd = dup(fdDir);
@@ -95,9 +95,12 @@ std::vector<std::string> filedSheets(int fdDir, bool bEvery = false)
     }
     while (const struct dirent* pEnt = readdir(pDir)) {
         struct stat st;
-        if (*pEnt->d_name != '.' && (bEvery || g_str_has_suffix(pEnt->d_name, ".pdf")) &&
-            fstatat(dirfd(pDir), pEnt->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+        if (*pEnt->d_name == '.' || !(bEvery || g_str_has_suffix(pEnt->d_name, ".pdf")))
+            continue;
+        if (fstatat(dirfd(pDir), pEnt->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
             names.push_back(pEnt->d_name);
+        else if (pOdd)
+            pOdd->push_back(pEnt->d_name);
     }
     closedir(pDir);
     return names;
@@ -114,7 +117,10 @@ std::string sheetHash(int fdDir, const std::string& strName, std::string* pstrSh
     struct stat st;
     if (fd < 0)
         return {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // Larger than any sheet Zarv files (a file with holes can claim any
+    // size): not read at all, so never the one its line filed.
+    constexpr off_t SHEET_MOST = 16 << 20;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > SHEET_MOST) {
         close(fd);
         return {};
     }
@@ -1049,6 +1055,7 @@ std::string wbWhyNotRecord(int fd, int nErr)
 // machine's record files, Record.jsonl, and what is none of these.
 struct _wbSharedFiles {
     std::vector<std::string> sheets, conflicts, unnamed;
+    std::vector<std::string> odd; // a sheet's or a record file's name on what is no plain file
     std::vector<_synRecordFile> records;
     bool bPlainRecord = false;
 };
@@ -1056,7 +1063,8 @@ struct _wbSharedFiles {
 _wbSharedFiles wbSharedFiles(int fdDir)
 {
     _wbSharedFiles files;
-    for (const std::string& str : filedSheets(fdDir, true)) {
+    std::vector<std::string> others;
+    for (const std::string& str : filedSheets(fdDir, true, &others)) {
         _synRecordName name;
         if (synIsConflictCopy(str))
             files.conflicts.push_back(str);
@@ -1068,6 +1076,11 @@ _wbSharedFiles wbSharedFiles(int fdDir)
             files.records.push_back({str, name.strMachine, name.nSequence});
         else if (g_str_has_prefix(str.c_str(), SYN_RECORD_PREFIX) && g_str_has_suffix(str.c_str(), SYN_RECORD_SUFFIX))
             files.unnamed.push_back(str);
+    }
+    for (const std::string& str : others) {
+        _synRecordName name;
+        if (str != REC_FILE_NAME && (g_str_has_suffix(str.c_str(), ".pdf") || synReadRecordName(str, &name)))
+            files.odd.push_back(str);
     }
     // Whatever is there by the record's name, so a link or a pipe is refused by name.
     struct stat st;
@@ -1186,7 +1199,9 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
                 str.c_str());
     for (const std::string& str : files.unnamed)
         g_print("%s: not a name Zarv gives a record file: not used\n", str.c_str());
-    tally.nDiffer += static_cast<long long>(files.unnamed.size());
+    for (const std::string& str : files.odd)
+        g_print("%s: not a plain file (a link, a pipe or a folder): never read as a sheet or a record\n", str.c_str());
+    tally.nDiffer += static_cast<long long>(files.unnamed.size() + files.odd.size());
     if (files.bPlainRecord) {
         const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         std::string strNotRead = wbWhyNotRecord(fd, errno);

@@ -273,6 +273,14 @@ INSTANTIATE_TEST_SUITE_P(
                           zt::writeFile(strShared + "/" + str, zt::readFile(path("etc4") + "/Load sheets/" + str));
                   },
                   "line 1: unsigned, and not checked before the school enrolled its machines"},
+        // A record file's name on a pipe, the record gone.
+        Tampering{"APipeForARecordFile",
+                  [](const auto&, const std::string& strShared) {
+                      const std::string strFile = strShared + "/" + recordFiles(strShared).back();
+                      ASSERT_EQ(g_unlink(strFile.c_str()), 0);
+                      ASSERT_EQ(mkfifo(strFile.c_str(), 0600), 0);
+                  },
+                  ": not a plain file (a link, a pipe or a folder): never read as a sheet or a record"},
         // A machine enrolled once its first record was taken away.
         Tampering{
             "TheFirstRecordOfANewMachineRemoved",
