@@ -1191,6 +1191,15 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
         g_printerr("zarv: the school's enrolled machines cannot be read: %s\n", strWhy.c_str());
         return EXIT_UNREADABLE;
     }
+    // A pilot's machine, which enrols none, checks by the machines the
+    // school published, signed with its key.
+    if (machines.empty() && !prmStoredText(SCH_GROUP, SCH_KEY_PUBLISHED).empty()) {
+        const std::string strText = schPublishedSigned(SCH_MACHINES_FILE, &strWhy);
+        if (strText.empty() || !enrReadListText(strText, &machines, &strWhy))
+            g_print("the school's list of its machines is not used: %s\n", strWhy.c_str());
+        else
+            g_print("the machines as the school published them (%s): %zu\n", SCH_MACHINES_FILE, machines.size());
+    }
     _wbRecordTally tally;
     if (!wbLoadRemembered(&tally))
         return EXIT_UNREADABLE;

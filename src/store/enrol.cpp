@@ -257,3 +257,32 @@ bool enrListText(std::string* pstrText, std::string* pstrWhy)
                      "\n";
     return true;
 }
+
+bool enrReadListText(const std::string& strText, std::vector<_enrMachine>* pList, std::string* pstrWhy)
+{
+    pList->clear();
+    g_auto(GStrv) lines = g_strsplit(strText.c_str(), "\n", -1);
+    for (gchar** pp = lines; *pp; pp++) {
+        if (!**pp && !pp[1])
+            break; // the end of the last line
+        g_auto(GStrv) parts = g_strsplit(*pp, " ", 7);
+        const guint nParts = g_strv_length(parts);
+        _enrMachine m;
+        const bool bRevoked = nParts == 6 && g_str_equal(parts[0], "revoked");
+        if ((nParts == 4 && g_str_equal(parts[0], "enrolled")) || bRevoked) {
+            m = {parts[1],
+                 parts[2],
+                 "",
+                 parts[3],
+                 bRevoked ? parts[4] : "",
+                 bRevoked ? g_ascii_strtoll(parts[5], nullptr, 10) : 0};
+        }
+        if (m.strId.empty() || synMachineOfKey(sgnKeyDigest(m.strKey)) != m.strId) {
+            *pstrWhy = "the school's list of machines has a line that is no machine of it";
+            pList->clear();
+            return false;
+        }
+        pList->push_back(m);
+    }
+    return true;
+}

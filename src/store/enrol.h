@@ -49,5 +49,9 @@ std::string enrRevoke(const std::string& strDigest, const std::function<long lon
 // enrolled none. False with *pstrWhy where the office's list cannot be read.
 bool enrListText(std::string* pstrText, std::string* pstrWhy);
 
+// The machines of a list as enrListText writes it (as a school publishes
+// it); false with *pstrWhy where a line is not of its form.
+bool enrReadListText(const std::string& strText, std::vector<_enrMachine>* pList, std::string* pstrWhy);
+
 // The digest (in fours) of an enrolled machine's key.
 std::string enrDigest(const _enrMachine& m);

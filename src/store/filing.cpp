@@ -278,19 +278,8 @@ std::string writeRecordFile(int fdDir, const std::string& strLine, const std::st
 
 _filShared filShared(void)
 {
-    g_autoptr(GKeyFile) pkfOwn = nullptr;
-    GKeyFile* pkf = m_pkeyFile;
-    if (!pkf) {
-        std::string strData;
-        pkfOwn = g_key_file_new();
-        if (prmReadFile(wbFileSpec("Zarv.conf"), &strData, nullptr) &&
-            g_key_file_load_from_data(pkfOwn, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr))
-            pkf = pkfOwn;
-    }
-    if (!pkf)
-        return {"", SYN_KEEP_MONTHS};
-    g_autofree gchar* pszFolder = g_strstrip(g_strdup(prmTextOf(pkf, SCH_GROUP, FIL_KEY_SHEETS).c_str()));
-    return {pszFolder, synKeepMonths(prmTextOf(pkf, SCH_GROUP, FIL_KEY_KEEP_MONTHS))};
+    g_autofree gchar* pszFolder = g_strstrip(g_strdup(prmStoredText(SCH_GROUP, FIL_KEY_SHEETS).c_str()));
+    return {pszFolder, synKeepMonths(prmStoredText(SCH_GROUP, FIL_KEY_KEEP_MONTHS))};
 }
 
 long long filLastSigned(int fdDir, const std::string& strMachine, const std::string& strPublic, std::string* pstrChain)

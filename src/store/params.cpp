@@ -718,6 +718,18 @@ std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey)
     return prmTextOf(m_pkeyFile, pszGroup, pszKey);
 }
 
+std::string prmStoredText(const gchar* pszGroup, const gchar* pszKey)
+{
+    if (m_pkeyFile)
+        return prmTextOf(m_pkeyFile, pszGroup, pszKey);
+    std::string strData;
+    g_autoptr(GKeyFile) pkf = g_key_file_new();
+    if (!prmReadFile(wbFileSpec("Zarv.conf"), &strData, nullptr) ||
+        !g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr))
+        return "";
+    return prmTextOf(pkf, pszGroup, pszKey);
+}
+
 std::string prmTextOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey)
 {
     g_autofree gchar* psz = g_key_file_get_string(pkf, pszGroup, pszKey, nullptr);

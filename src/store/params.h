@@ -62,6 +62,10 @@ void prmSetKeyDouble(const gchar* pszGroup, const gchar* pszKey, gdouble nValue)
 std::string prmGetKeyString(const gchar* pszGroup, const gchar* pszKey);
 // The same of a key file of its own.
 std::string prmTextOf(GKeyFile* pkf, const gchar* pszGroup, const gchar* pszKey);
+// A key's text as the store holds it, or, where it has not read Zarv.conf
+// (a check on the command line), as the file holds it; "" where neither
+// has it.
+std::string prmStoredText(const gchar* pszGroup, const gchar* pszKey);
 
 // A list of texts (";"-separated, as the key file keeps them), none when
 // missing, with replacement characters where it is not valid UTF-8.

@@ -898,6 +898,28 @@ std::string schPublishSigned(const std::string& strDir, const char* pszName, con
     return strError;
 }
 
+std::string schPublishedSigned(const char* pszName, std::string* pstrWhy)
+{
+    const std::string strDir = prmStoredText(SCH_GROUP, SCH_KEY_PUBLISHED),
+                      strKey = prmStoredText(SCH_GROUP, SCH_KEY_KEY);
+    std::string strText, strSignature;
+    if (strDir.empty() || strKey.empty()) {
+        *pstrWhy = "no school's folder and key are set here";
+        return {};
+    }
+    const std::string strPath = strDir + "/" + pszName;
+    if (!readIn(strPath, &strText, MOST_AIRCRAFT_FILE, nullptr) ||
+        !readIn(strPath + SCH_SIGNATURE_SUFFIX, &strSignature, MOST_SIGNATURE_FILE, nullptr)) {
+        *pstrWhy = strPath + " or its signature cannot be read";
+        return {};
+    }
+    if (const _sgnVerified v = sgnVerify(strText, strSignature, strKey); !v.bGood) {
+        *pstrWhy = strPath + ": " + v.strWhy;
+        return {};
+    }
+    return strText;
+}
+
 std::vector<_schTaken> schJudgeFolder(void)
 {
     std::vector<_schTaken> v;

@@ -57,6 +57,11 @@ constexpr const char* SCH_MACHINES_FILE = "School.machines";
 std::string schPublishSigned(const std::string& strDir, const char* pszName, const std::string& strText,
                              const std::string& strTrusted);
 
+// The text of such a file in the folder "[School] Published" names, where
+// its signature verifies with the key accepted here; "" with *pstrWhy
+// where there is none, or it cannot be read or does not verify.
+std::string schPublishedSigned(const char* pszName, std::string* pstrWhy);
+
 // One file of the published folder as a pilot's machine judges it.
 struct _schTaken {
     std::string strFile;         // its name in the folder

@@ -240,6 +240,15 @@ TEST_F(School, AircraftGoOutToThePilotAndSheetsComeBackToTheOffice)
     ASSERT_EQ(zarv({"--enrol", strDigest, path("office/etc")}, &strOut), 0) << strOut;
     EXPECT_EQ(zarv({"--verify-record", path("office/etc")}, &strOut), 0) << strOut;
     EXPECT_NE(strOut.find("1 sheet, all match\n"), std::string::npos) << strOut;
+    // The list of machines goes out with the aircraft; the pilot's machine
+    // checks the record by it.
+    ASSERT_EQ(zarv({"--publish", path("office/published"), path("office/etc")}, &strOut), 0) << strOut;
+    ASSERT_TRUE(poll([&] { return folderFiles(path("published")) == folderFiles(path("office/published")); },
+                     "the school's machines on the pilot's machine"))
+        << office.log() << pilot.log();
+    EXPECT_EQ(zarv({"--verify-record", path("etc")}, &strOut), 0) << strOut;
+    EXPECT_NE(strOut.find("the machines as the school published them (School.machines): 1\n"), std::string::npos)
+        << strOut;
 
     // A byte of it changed on the pilot's machine: Zarv refuses it.
     std::string strAircraft = zt::readFile(path("published/G-ZARV.aircraft"));
