@@ -11,6 +11,8 @@
 
 #include <glib.h>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,7 +26,7 @@ int wbListMachines(void)
         return 2;
     }
     for (const _enrMachine& m : machines)
-        g_print("%s: %s, %s, enrolled %s%s\n", m.strId.c_str(), m.strName.c_str(), enrDigest(m).c_str(),
+        g_print("%s: %s, key %s, enrolled %s%s\n", m.strId.c_str(), m.strName.c_str(), enrDigest(m).c_str(),
                 m.strEnrolled.c_str(),
                 m.strRevoked.empty()
                     ? ""
@@ -80,11 +82,13 @@ int wbChangeMachine(bool bEnrol, const std::string& strDigest)
     return bFailed ? 1 : 0;
 }
 
-std::string wbPublishMachines(const std::string& strDir)
+std::string wbPublishMachines(const std::string& strDir, size_t* pnMachines)
 {
     std::string strText, strWhy;
     if (!enrListText(&strText, &strWhy))
         return strWhy;
+    if (pnMachines)
+        *pnMachines = static_cast<size_t>(std::count(strText.begin(), strText.end(), '\n'));
     g_autoptr(GDateTime) pdt = g_date_time_new_now_utc();
     g_autofree gchar* pszNow = g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%SZ");
     return strText.empty() ? ""

@@ -21,5 +21,6 @@ int wbChangeMachine(bool bEnrol, const std::string& strDigest);
 std::vector<std::string> wbChangeAndPublish(bool bEnrol, const std::string& strDigest, bool* pbFailed);
 
 // Publishes the list of the machines the school enrolled into strDir,
-// where it enrolled any, beside its aircraft; "" or why it could not be.
-std::string wbPublishMachines(const std::string& strDir);
+// where it enrolled any, beside its aircraft (*pnMachines how many); "" or
+// why it could not be.
+std::string wbPublishMachines(const std::string& strDir, size_t* pnMachines = nullptr);

@@ -19,10 +19,13 @@ int wbPublishTo(const char* pszDir)
     for (const std::string& str : schPublish(pszDir, &bFailed))
         g_print("%s\n", str.c_str());
     // The machines the school enrolled go with its aircraft.
-    if (const std::string strWhy = bFailed ? "" : wbPublishMachines(pszDir); !strWhy.empty()) {
+    size_t nMachines = 0;
+    if (const std::string strWhy = bFailed ? "" : wbPublishMachines(pszDir, &nMachines); !strWhy.empty()) {
         g_print("The list of machines could not be published: %s\n", strWhy.c_str());
         bFailed = true;
-    }
+    } else if (nMachines)
+        g_print("The school's %zu enrolled machine%s published (%s)\n", nMachines, nMachines == 1 ? " is" : "s are",
+                SCH_MACHINES_FILE);
     return bFailed ? 1 : 0;
 }
 

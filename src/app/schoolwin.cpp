@@ -6,7 +6,9 @@
 #include "app/machines.h"
 
 #include "app/bars.h"
+#include "model/synced.h"
 #include "model/texts.h"
+#include "store/enrol.h"
 #include "store/filing.h"
 #include "store/machine.h"
 #include "store/params.h"
@@ -358,7 +360,9 @@ void wbChooseSchool(GtkWindow* pwinMain)
     m_choose.pwgtKey = gtk_label_new("");
     gtk_widget_set_name(m_choose.pwgtKey, "SchoolKey");
     gtk_label_set_xalign(GTK_LABEL(m_choose.pwgtKey), 0);
-    gtk_label_set_selectable(GTK_LABEL(m_choose.pwgtKey), TRUE);
+    // Not to be copied into the entry below: the digest typed there is the
+    // one the school gave by another way.
+    gtk_label_set_selectable(GTK_LABEL(m_choose.pwgtKey), FALSE);
     gtk_label_set_line_wrap(GTK_LABEL(m_choose.pwgtKey), TRUE);
     gtk_grid_attach(pgrid, m_choose.pwgtKey, 1, 1, 2, 1);
     m_choose.pwgtDigest = addEntry(pgrid, 2, "Key's _digest",
@@ -379,11 +383,23 @@ void wbChooseSchool(GtkWindow* pwinMain)
     // The key this machine signs its records with, made once it files into
     // a school's folder: the office enrols it by its digest, read out.
     if (const std::string strMachine = mchPublicKey(); !strMachine.empty()) {
-        const std::string strDigest = sgnKeyDigest(strMachine);
-        GtkWidget* pwgtMachine = gtk_label_new(
-            ("This machine's key, for the school to enrol it (read it to the office):\n" +
-             strDigest.substr(0, strDigest.size() / 2) + "\n" + strDigest.substr(strDigest.size() / 2 + 1))
-                .c_str());
+        const std::string strDigest = sgnKeyDigest(strMachine), strId = synMachineOfKey(strDigest);
+        // Whether the school enrolled it, as its signed list says.
+        std::string strWhy, strStanding = "not in the school's list of enrolled machines yet";
+        std::vector<_enrMachine> machines;
+        if (const std::string strList = schPublishedSigned(SCH_MACHINES_FILE, &strWhy);
+            !strList.empty() && enrReadListText(strList, &machines, &strWhy))
+            for (const _enrMachine& m : machines)
+                if (m.strId == strId)
+                    strStanding = m.strRevoked.empty() ? "enrolled by the school on " + m.strEnrolled.substr(0, 10)
+                                                       : "revoked by the school on " + m.strRevoked.substr(0, 10);
+        GtkWidget* pwgtMachine = gtk_label_new(("This machine (" + strId + "), " + strStanding +
+                                                ". Its key, for the school to enrol it (read it to the office):\n" +
+                                                strDigest.substr(0, strDigest.size() / 2) + "\n" +
+                                                strDigest.substr(strDigest.size() / 2 + 1))
+                                                   .c_str());
+        gtk_label_set_line_wrap(GTK_LABEL(pwgtMachine), TRUE);
+        gtk_label_set_max_width_chars(GTK_LABEL(pwgtMachine), 60);
         gtk_widget_set_name(pwgtMachine, "SchoolMachineKey");
         gtk_label_set_xalign(GTK_LABEL(pwgtMachine), 0);
         gtk_label_set_selectable(GTK_LABEL(pwgtMachine), TRUE);
