@@ -1,6 +1,7 @@
 // A school's aircraft published on the office's machine and judged on a
 // pilot's: each way a file can be wrong is refused by name, what is used is
 // taken in read-only, and only a newer revision replaces it.
+#include "model/texts.h"
 #include "store.h"
 #include "store/figures.h"
 #include "store/fleet.h"
@@ -252,6 +253,21 @@ TEST(SchoolPublished, ASheetIsFlownOnARevisionPublishedByThen)
                                 : "")
             << c.pszRegistration << " " << c.pszTime << " " << c.strFingerprint;
     }
+}
+
+// Look-alikes, dashes and gaps of any kind read as the letters imitated.
+TEST(SchoolPublished, ARegistrationReadsAsAPersonReadsIt)
+{
+    const struct {
+        const char *pszText, *pszRead;
+    } cases[] = {
+        {" g\u2014z\u200ba\u00adR\u2212V\u3000\t", "GZARV"},
+        {"\uff27\uff0d\uff3a\uff21\uff32\uff36", "GZARV"},
+        {"\U0001d406-\u0396\u0391\u03a1V", "GZAPV"},
+        {"\u0441\u0440\u0435\u0445 \u03b7\u03bf\u03bd-\u0417", "CPEXNOV\u0417"}, // a Ze reads as a 3, not Z
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(txtAsRead(c.pszText), c.pszRead) << c.pszText;
 }
 
 } // namespace
