@@ -1,7 +1,10 @@
-// Figures in the pilot's unit, and typed text as one line.
+// Figures in the pilot's unit, typed text as one line, and names as read.
 #include "model/texts.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 
 std::string txtNumber(const char* pszFormat, double n)
 {
@@ -116,6 +119,62 @@ std::string txtEscaped(std::string_view text)
         else
             str.append(p, static_cast<size_t>(pNext - p));
         p = pNext;
+    }
+    return str;
+}
+
+namespace
+{
+
+// Greek and Cyrillic letters a reader takes for Latin ones, by what they
+// look like: a small Greek eta reads as n, though its capital reads as H.
+constexpr std::array<std::pair<gunichar, char>, 66> LOOKALIKES = {{
+    {0x0391, 'A'}, {0x0392, 'B'}, {0x0395, 'E'}, {0x0396, 'Z'}, {0x0397, 'H'}, {0x0399, 'I'}, {0x039a, 'K'},
+    {0x039c, 'M'}, {0x039d, 'N'}, {0x039f, 'O'}, {0x03a1, 'P'}, {0x03a4, 'T'}, {0x03a5, 'Y'}, {0x03a7, 'X'},
+    {0x03b1, 'A'}, {0x03b2, 'B'}, {0x03b3, 'Y'}, {0x03b5, 'E'}, {0x03b6, 'Z'}, {0x03b7, 'N'}, {0x03b9, 'I'},
+    {0x03ba, 'K'}, {0x03bc, 'U'}, {0x03bd, 'V'}, {0x03bf, 'O'}, {0x03c1, 'P'}, {0x03c4, 'T'}, {0x03c5, 'U'},
+    {0x03c7, 'X'}, {0x03f2, 'C'}, {0x03f9, 'C'}, {0x0405, 'S'}, {0x0406, 'I'}, {0x0408, 'J'}, {0x0410, 'A'},
+    {0x0412, 'B'}, {0x0415, 'E'}, {0x041a, 'K'}, {0x041c, 'M'}, {0x041d, 'H'}, {0x041e, 'O'}, {0x0420, 'P'},
+    {0x0421, 'C'}, {0x0422, 'T'}, {0x0423, 'Y'}, {0x0425, 'X'}, {0x0430, 'A'}, {0x0432, 'B'}, {0x0435, 'E'},
+    {0x043a, 'K'}, {0x043c, 'M'}, {0x043d, 'H'}, {0x043e, 'O'}, {0x0440, 'P'}, {0x0441, 'C'}, {0x0442, 'T'},
+    {0x0443, 'Y'}, {0x0445, 'X'}, {0x0455, 'S'}, {0x0456, 'I'}, {0x0458, 'J'}, {0x04ae, 'Y'}, {0x04af, 'Y'},
+    {0x04c0, 'I'}, {0x051a, 'Q'}, {0x051c, 'W'},
+}};
+
+// A dash of whatever kind, or a mark drawn as one.
+bool isDash(gunichar c)
+{
+    return g_unichar_type(c) == G_UNICODE_DASH_PUNCTUATION || c == 0x02d7 || c == 0x2043 || c == 0x2212 ||
+           c == 0x23af || c == 0x2500 || c == 0x2501 || c == 0x2796 || c == 0x30fc;
+}
+
+// What takes no room, or leaves a gap with nothing in it.
+bool isUnseen(gunichar c)
+{
+    const GUnicodeType t = g_unichar_type(c);
+    return g_unichar_isspace(c) || t == G_UNICODE_CONTROL || t == G_UNICODE_FORMAT || t == G_UNICODE_SPACE_SEPARATOR ||
+           t == G_UNICODE_LINE_SEPARATOR || t == G_UNICODE_PARAGRAPH_SEPARATOR || c == 0x034f ||
+           (c >= 0xfe00 && c <= 0xfe0f) || (c >= 0xe0100 && c <= 0xe01ef) || c == 0x115f || c == 0x1160 ||
+           c == 0x2800 || c == 0x3164 || c == 0xffa0;
+}
+
+} // namespace
+
+std::string txtAsRead(const std::string& strText)
+{
+    g_autofree gchar* pszValid = g_utf8_make_valid(strText.c_str(), static_cast<gssize>(strText.size()));
+    g_autofree gchar* pszPlain = g_utf8_normalize(pszValid, -1, G_NORMALIZE_NFKC);
+    std::string str;
+    for (const gchar* p = pszPlain ? pszPlain : ""; *p; p = g_utf8_next_char(p)) {
+        const gunichar c = g_utf8_get_char(p);
+        if (isUnseen(c) || isDash(c))
+            continue;
+        const auto it = std::find_if(LOOKALIKES.begin(), LOOKALIKES.end(), [c](const auto& l) { return l.first == c; });
+        gchar sz[8] = {};
+        if (it != LOOKALIKES.end())
+            str += it->second;
+        else
+            str.append(sz, static_cast<size_t>(g_unichar_to_utf8(g_unichar_toupper(c), sz)));
     }
     return str;
 }

@@ -1,6 +1,7 @@
 // Text as Zarv writes it wherever it is read: a figure in the pilot's unit
 // ("181.6 lb"), a text the pilot typed made one line, a name freed of the
-// controls of direction, and a text from a file made safe to show.
+// controls of direction, a text from a file made safe to show, and a name
+// as a person reads it.
 #pragma once
 
 #include "model/units.h"
@@ -44,3 +45,10 @@ std::string txtFileName(const std::string& strText, size_t nMaxChars);
 // the line separators ("\u202e"), bytes that are no UTF-8 ("\xff"), and the
 // backslash itself ("\\"), so an escape can never be forged by the text.
 std::string txtEscaped(std::string_view text);
+
+// A name (a registration) as a person reads it, to tell a look-alike from
+// the name it imitates: its compatibility forms as plain letters (full
+// width "Ｇ" as "G"), white space, dashes and what is not seen left out,
+// Greek and Cyrillic letters that look like Latin ones as those, and all of
+// it in capitals. "g–zarv " and "G-ΖARV" (a Greek Zeta) both read "GZARV".
+std::string txtAsRead(const std::string& strText);

@@ -1082,24 +1082,61 @@ _schPublications schPublications(void)
 std::string schNotPublished(const std::vector<_schPublication>& published, const std::string& strRegistration,
                             const std::string& strTime, const std::string& strFingerprint)
 {
-    g_autoptr(GDateTime) pdtFlown = timeOf(strTime);
-    bool bPublished = false;
-    for (const _schPublication& p : published) {
-        g_autoptr(GDateTime) pdtFrom = timeOf(p.strFrom);
-        if (p.strRegistration != strRegistration || !pdtFrom ||
-            (pdtFlown && g_date_time_compare(pdtFrom, pdtFlown) > 0))
-            continue;
-        if (p.strFingerprint == strFingerprint)
-            return "";
-        bPublished = true;
-    }
-    if (!bPublished)
+    // A registration that only looks like one the school publishes would
+    // pass for its aircraft on a sheet, whatever figures it was flown on.
+    const auto exact = [&](const _schPublication& p) { return p.strRegistration == strRegistration; };
+    if (std::none_of(published.begin(), published.end(), exact)) {
+        const std::string strRead = txtAsRead(strRegistration);
+        for (const _schPublication& p : published)
+            if (!strRead.empty() && txtAsRead(p.strRegistration) == strRead)
+                return "registration \u201c" + strRegistration + "\u201d reads as " + p.strRegistration +
+                       ", which the school publishes: not its figures";
         return "";
-    // A fingerprint of eight digits can be matched with other figures: the
-    // school's are told only by a whole one.
+    }
+    g_autoptr(GDateTime) pdtFlown = timeOf(strTime);
     const int nVersion = valFingerprintVersion(strFingerprint);
     const std::string strShown = nVersion ? strFingerprint : txtOneLine(strFingerprint, 80);
-    return "fingerprint " + strShown + " is not of a revision the school published for " +
-           txtOneLine(strRegistration, 40) +
-           (nVersion && nVersion < PRM_FINGERPRINT_WHOLE ? " (an older kind, eight digits, cannot tell)" : "");
+    const std::string strNone =
+        "fingerprint " + strShown + " is not of a revision the school published for " + txtOneLine(strRegistration, 40);
+    if (nVersion && nVersion < PRM_FINGERPRINT_WHOLE) {
+        // An earlier Zarv's sheets, older than all the office remembers,
+        // were flown on revisions it may never have heard of.
+        for (const _schPublication& p : published) {
+            g_autoptr(GDateTime) pdtFrom = timeOf(p.strFrom);
+            if (exact(p) && pdtFrom && (!pdtFlown || g_date_time_compare(pdtFrom, pdtFlown) <= 0))
+                return strNone + " (an older kind, eight digits, cannot tell)";
+        }
+        return "";
+    }
+    // A whole fingerprint is written only by a Zarv that remembers what it
+    // publishes: its sheet is of a revision remembered, whenever it says it
+    // was flown, and of one still current then. A day allows for a machine
+    // that had not yet synced the revision that replaced it.
+    if (!pdtFlown)
+        return "its time cannot be read: which revision of " + txtOneLine(strRegistration, 40) +
+               " it was flown on cannot be told";
+    std::string strSuperseded;
+    for (const _schPublication& p : published) {
+        g_autoptr(GDateTime) pdtFrom = timeOf(p.strFrom);
+        if (!exact(p) || p.strFingerprint != strFingerprint || !pdtFrom || g_date_time_compare(pdtFrom, pdtFlown) > 0)
+            continue;
+        const _schPublication* pNext = nullptr;
+        g_autoptr(GDateTime) pdtNext = nullptr;
+        for (const _schPublication& q : published) {
+            g_autoptr(GDateTime) pdt = timeOf(q.strFrom);
+            if (exact(q) && pdt && g_date_time_compare(pdt, pdtFrom) > 0 &&
+                (!pdtNext || g_date_time_compare(pdt, pdtNext) < 0)) {
+                pNext = &q;
+                g_clear_pointer(&pdtNext, g_date_time_unref);
+                pdtNext = g_date_time_ref(pdt);
+            }
+        }
+        g_autoptr(GDateTime) pdtStale = pdtNext ? g_date_time_add_days(pdtNext, 1) : nullptr;
+        if (!pdtStale || g_date_time_compare(pdtFlown, pdtStale) <= 0)
+            return "";
+        g_autofree gchar* pszDay = g_date_time_format(pdtNext, "%Y-%m-%d");
+        strSuperseded = "flown on revision " + std::to_string(p.nRevision) + " of " + txtOneLine(strRegistration, 40) +
+                        ", superseded by revision " + std::to_string(pNext->nRevision) + " on " + pszDay;
+    }
+    return strSuperseded.empty() ? strNone : strSuperseded;
 }

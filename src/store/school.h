@@ -117,10 +117,12 @@ struct _schPublications {
 _schPublications schPublications(void);
 // Why a sheet of strRegistration, flown at strTime (ISO 8601) on figures of
 // the fingerprint strFingerprint, was not flown on figures published: a
-// registration that is published and a fingerprint none of its revisions up
-// to that time had. "" where it was, or where published holds no revision
-// of it up to that time (a registration this machine does not publish, or
-// a sheet older than what it remembers).
+// registration that only reads as one published (txtAsRead); or one that is
+// published and a fingerprint none of its revisions up to that time had, or
+// one of a revision superseded more than a day before that time, or no time
+// that can be read. "" where it was, for a registration this machine does
+// not publish, and for an earlier Zarv's eight-digit fingerprint older than
+// every revision it remembers.
 std::string schNotPublished(const std::vector<_schPublication>& published, const std::string& strRegistration,
                             const std::string& strTime, const std::string& strFingerprint);
 

@@ -1,6 +1,7 @@
 // A school's aircraft published on the office's machine and judged on a
 // pilot's: each way a file can be wrong is refused by name, what is used is
 // taken in read-only, and only a newer revision replaces it.
+#include "model/texts.h"
 #include "store.h"
 #include "store/figures.h"
 #include "store/fleet.h"
@@ -220,38 +221,55 @@ TEST_F(School, TheSchoolsWordsAreShownEscaped)
 }
 
 // The office names a sheet flown on figures it never published for that
-// registration up to the sheet's time; a registration it does not publish,
-// or a sheet older than all it remembers, checks as before.
+// registration by its time or superseded a day before, and a look-alike
+// registration; an earlier Zarv's sheets older than it remembers pass.
 TEST(SchoolPublished, ASheetIsFlownOnARevisionPublishedByThen)
 {
     const std::string strA = "v3:" + std::string(64, 'a'), strB = "v3:" + std::string(64, 'b'),
-                      strC = "v3:" + std::string(64, 'c');
+                      strC = "v3:" + std::string(64, 'c'), strOld = "v2:" + strA.substr(3, 8);
     const std::vector<_schPublication> published = {{"2026-12-01T10:00:00+00:00", 3, strA, "G-ZARV"},
                                                     {"2026-12-05T10:00:00+00:00", 4, strB, "G-ZARV"}};
+    const std::string strNot = " is not of a revision the school published for G-ZARV",
+                      strReads = "\u201d reads as G-ZARV, which the school publishes: not its figures";
     const struct {
         const char *pszRegistration, *pszTime;
-        std::string strFingerprint;
-        bool bNamed;
+        std::string strFingerprint, strNamed;
     } cases[] = {
-        {"G-ZARV", "2026-12-02T09:00:00+00:00", strA, false},
-        {"G-ZARV", "2026-12-02T09:00:00+00:00", strB, true}, // before revision 4
-        {"G-ZARV", "2026-12-05T10:30:00+01:00", strB, true}, // 09:30 in UTC
-        {"G-ZARV", "2026-12-05T12:00:00+01:00", strB, false},
-        {"G-ZARV", "2026-12-06T09:00:00+00:00", strA, false},
-        {"G-ZARV", "2026-12-06T09:00:00+00:00", strC, true},
-        {"G-ZARV", "2026-12-06T09:00:00+00:00", "v2:" + strA.substr(3, 8), true},
-        {"G-ZARV", "2026-11-30T09:00:00+00:00", strC, false},
-        {"G-ZARV ", "2026-12-06T09:00:00+00:00", strC, false},
-        {"G-OTHR", "2026-12-06T09:00:00+00:00", strC, false},
+        {"G-ZARV", "2026-12-02T09:00:00+00:00", strA, ""},
+        {"G-ZARV", "2026-12-02T09:00:00+00:00", strB, "fingerprint " + strB + strNot}, // before revision 4
+        {"G-ZARV", "2026-12-05T10:30:00+01:00", strB, "fingerprint " + strB + strNot}, // 09:30 in UTC
+        {"G-ZARV", "2026-12-05T12:00:00+01:00", strB, ""},
+        {"G-ZARV", "2026-12-06T09:00:00+00:00", strA, ""}, // within the day
+        {"G-ZARV", "2026-12-06T10:30:00+00:00", strA,
+         "flown on revision 3 of G-ZARV, superseded by revision 4 on 2026-12-05"},
+        {"G-ZARV", "2026-12-06T09:00:00+00:00", strC, "fingerprint " + strC + strNot},
+        {"G-ZARV", "2026-12-06T09:00:00+00:00", strOld,
+         "fingerprint " + strOld + strNot + " (an older kind, eight digits, cannot tell)"},
+        {"G-ZARV", "2026-11-30T09:00:00+00:00", strOld, ""},
+        {"G-ZARV", "2026-11-30T09:00:00+00:00", strC, "fingerprint " + strC + strNot}, // backdated
+        {"G-ZARV", "no time", strA, "its time cannot be read: which revision of G-ZARV it was flown on cannot be told"},
+        {"G-ZARV ", "2026-12-06T09:00:00+00:00", strA, "registration \u201cG-ZARV " + strReads},
+        {"G-\u0396ARV", "2026-11-30T09:00:00+00:00", strOld, "registration \u201cG-\u0396ARV" + strReads},
+        {"G-OTHR", "2026-12-06T09:00:00+00:00", strC, ""},
     };
-    for (const auto& c : cases) {
-        const std::string str = schNotPublished(published, c.pszRegistration, c.pszTime, c.strFingerprint);
-        EXPECT_EQ(str, c.bNamed ? "fingerprint " + c.strFingerprint +
-                                      " is not of a revision the school published for G-ZARV" +
-                                      (c.strFingerprint[1] == '2' ? " (an older kind, eight digits, cannot tell)" : "")
-                                : "")
+    for (const auto& c : cases)
+        EXPECT_EQ(schNotPublished(published, c.pszRegistration, c.pszTime, c.strFingerprint), c.strNamed)
             << c.pszRegistration << " " << c.pszTime << " " << c.strFingerprint;
-    }
+}
+
+// Look-alikes, dashes and gaps of any kind read as the letters imitated.
+TEST(SchoolPublished, ARegistrationReadsAsAPersonReadsIt)
+{
+    const struct {
+        const char *pszText, *pszRead;
+    } cases[] = {
+        {" g\u2014z\u200ba\u00adR\u2212V\u3000\t", "GZARV"},
+        {"\uff27\uff0d\uff3a\uff21\uff32\uff36", "GZARV"},
+        {"\U0001d406-\u0396\u0391\u03a1V", "GZAPV"},
+        {"\u0441\u0440\u0435\u0445 \u03b7\u03bf\u03bd-\u0417", "CPEXNOV\u0417"}, // a Ze reads as a 3, not Z
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(txtAsRead(c.pszText), c.pszRead) << c.pszText;
 }
 
 } // namespace
