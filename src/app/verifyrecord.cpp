@@ -201,8 +201,9 @@ std::vector<std::string> legDifferences(const _recEntry& e, const _wbSetup& setu
 }
 
 // A sheet flown on figures this office never published for its aircraft,
-// where it publishes that aircraft: its fingerprint is none of the
-// revisions published up to the sheet's time.
+// where it publishes that aircraft (or one whose registration reads as
+// it): its fingerprint is none of the revisions it published, or of one
+// superseded well before the sheet's time (schNotPublished says which).
 std::vector<std::string> notPublished(const _recRead& r)
 {
     const _schPublications published = schPublications();
