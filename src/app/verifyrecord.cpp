@@ -747,8 +747,10 @@ void wbAgainstRemembered(const _wbRecordTally& t, const std::string& strMachine,
 {
     if (wbUtcTime(r.entry.strTime).empty())
         pDiffs->push_back("its time is not an ISO 8601 time with its zone, as Zarv writes it");
+    // A record an older Zarv's memory kept without its chain has none to
+    // compare: it is taken as it is now, once.
     if (const _wbRemembered* pr = wbRememberedOf(t, strMachine, nSequence);
-        pr && pr->strChain != wbChainKept(r.strChainOf))
+        pr && !pr->strChain.empty() && pr->strChain != wbChainKept(r.strChainOf))
         pDiffs->push_back("changed since it was checked on " + pr->strFirstChecked +
                           ": its chain is not the one checked then");
 }
@@ -872,7 +874,12 @@ _wbRecords wbKeep(const _wbRecords& here, const _wbRecords& was, const GDate& to
     _wbRecords kept;
     for (const auto& [nSequence, r] : here) {
         const auto it = was.find(nSequence);
-        kept[nSequence] = {r.strChain, it == was.end() ? strToday : it->second.strFirstChecked, r.strTime};
+        // A record changed since it was checked keeps what was checked, so
+        // the change is said at every check until the record is put back.
+        if (it != was.end() && !it->second.strChain.empty() && it->second.strChain != r.strChain)
+            kept[nSequence] = it->second;
+        else
+            kept[nSequence] = {r.strChain, it == was.end() ? strToday : it->second.strFirstChecked, r.strTime};
     }
     std::optional<long long> last;
     for (const auto& [nSequence, r] : was) {
