@@ -458,7 +458,7 @@ constexpr const char* CHECK_LOCAL = "local";
 constexpr const char* CHECK_SUM = "[Sum]\nSHA256=";
 constexpr size_t CHECK_HASH_DIGITS = 64;
 // A record's number as a file's name can make it: at most 15 digits.
-constexpr long long CHECK_SEQUENCE_MOST = 999999999999999;
+constexpr size_t CHECK_SEQUENCE_DIGITS = 15;
 // The records it keeps in all; beyond them a machine's oldest are let go,
 // said, and counted as a failure at every check until they are past the
 // months kept. Each record is at most "N CHAIN DAY TIME;", and a group of
@@ -523,7 +523,7 @@ bool wbIsMachineGroup(const std::string& str)
 bool wbReadRemembered(const std::string& str, long long* pnSequence, _wbRemembered* pr)
 {
     g_auto(GStrv) parts = g_strsplit(str.c_str(), " ", 5);
-    if (g_strv_length(parts) != 4 || !wbIsDigits(parts[0], 15))
+    if (g_strv_length(parts) != 4 || !wbIsDigits(parts[0], CHECK_SEQUENCE_DIGITS))
         return false;
     *pnSequence = g_ascii_strtoll(parts[0], nullptr, 10);
     const std::string strChain = parts[1], strDay = parts[2], strTime = parts[3];
@@ -566,7 +566,7 @@ std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
             const std::string strKey = *pk;
             g_autofree gchar* pszValue = g_key_file_get_value(pkf, *pp, *pk, nullptr);
             const std::string strValue = pszValue ? pszValue : "";
-            if (bLocal && strKey == "Sha256From" && wbIsDigits(strValue, 15))
+            if (bLocal && strKey == "Sha256From" && wbIsDigits(strValue, CHECK_SEQUENCE_DIGITS))
                 pt->nLocalSha256From = g_ascii_strtoll(strValue.c_str(), nullptr, 10);
             else if (strKey != "Records")
                 return "[" + strGroup + "] " + strKey + " is not a key it writes, or not of its form";
@@ -600,7 +600,7 @@ std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
 bool wbReadOlderRemembered(const std::string& str, long long* pnSequence, _wbRemembered* pr)
 {
     g_auto(GStrv) parts = g_strsplit(str.c_str(), " ", 4);
-    if (g_strv_length(parts) != 3 || !wbIsDigits(parts[0], 15) || !wbIsDay(parts[1]))
+    if (g_strv_length(parts) != 3 || !wbIsDigits(parts[0], CHECK_SEQUENCE_DIGITS) || !wbIsDay(parts[1]))
         return false;
     *pnSequence = g_ascii_strtoll(parts[0], nullptr, 10);
     pr->strFirstChecked = parts[1];
@@ -632,9 +632,9 @@ std::string wbReadOlderMemoryText(const std::string& strData, _wbRecordTally* pt
         g_autofree gchar* pszChecked = g_key_file_get_string(pkf, *pp, "Checked", nullptr);
         g_autofree gchar* pszFrom = bLocal ? g_key_file_get_value(pkf, *pp, "Sha256From", nullptr) : nullptr;
         const std::string strChain = pszChain ? pszChain : "", strChecked = pszChecked ? pszChecked : "";
-        if (nCount == 0 || !pszSequence || !wbIsDigits(pszSequence, 15) || !pszChain ||
+        if (nCount == 0 || !pszSequence || !wbIsDigits(pszSequence, CHECK_SEQUENCE_DIGITS) || !pszChain ||
             (!strChain.empty() && wbChainKept(strChain).empty()) || !pszChecked ||
-            (!strChecked.empty() && !wbIsDay(strChecked)) || (pszFrom && !wbIsDigits(pszFrom, 15)))
+            (!strChecked.empty() && !wbIsDay(strChecked)) || (pszFrom && !wbIsDigits(pszFrom, CHECK_SEQUENCE_DIGITS)))
             return "[" + strGroup + "] does not hold the keys an older Zarv wrote, each of its form";
         _wbRecords& remembered = pt->remembered[strGroup];
         for (gchar** pr = records; *pr; pr++) {
