@@ -268,7 +268,9 @@ std::string writeRecordFile(int fdDir, const std::string& strLine, const std::st
     }
     // Nothing written: the number is free again.
     if (!bLinked && (bThere ? mchWriteHead(head) : unlink(wbFileSpec(MCH_HEAD_FILE).c_str())) != 0)
-        g_debug("the machine's count could not be put back");
+        errPostError(("writeRecordFile()\nthe machine's count in " + wbFileSpec(MCH_HEAD_FILE) +
+                      " could not be put back: its next record leaves a gap the office is told of")
+                         .c_str());
     if (!pFail->nErr && fsync(fdDir) != 0)
         *pFail = {"fsync", filSheetsFolder(), errno};
     return pFail->nErr ? std::string() : strName;

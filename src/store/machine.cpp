@@ -5,6 +5,7 @@
 #include "model/synced.h"
 #include "store/keys.h"
 #include "store/params.h"
+#include "sys/errlog.h"
 #include "sys/paths.h"
 #include "sys/sign.h"
 
@@ -41,15 +42,22 @@ void askToJoin(int fdDir, const _mchKey& key)
     std::string strText = key.strPublic;
     if (const size_t nEnd = strText.find('\n'); nEnd != std::string::npos)
         strText = "untrusted comment: Zarv machine " + mchName() + strText.substr(nEnd);
+    // A temporary a crash left would otherwise stop every later request.
     const std::string strTemp = "." + strName + ".tmp";
+    unlinkat(fdDir, strTemp.c_str(), 0);
     const int fd = openat(fdDir, strTemp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return;
-    const bool bWritten =
-        write(fd, strText.data(), strText.size()) == static_cast<ssize_t>(strText.size()) && fsync(fd) == 0;
-    close(fd);
-    if (!bWritten || linkat(fdDir, strTemp.c_str(), fdDir, strName.c_str(), 0) != 0)
-        g_debug("the request to join could not be written: %s", g_strerror(errno));
+    bool bWritten =
+        fd >= 0 && write(fd, strText.data(), strText.size()) == static_cast<ssize_t>(strText.size()) && fsync(fd) == 0;
+    int nErr = bWritten ? 0 : errno;
+    if (fd >= 0)
+        close(fd);
+    if (bWritten && linkat(fdDir, strTemp.c_str(), fdDir, strName.c_str(), 0) != 0)
+        bWritten = false, nErr = errno;
+    if (!bWritten)
+        errPostError(("askToJoin()\n" + strName +
+                      " could not be written in the shared folder (tried again at the next start or sheet)\n" +
+                      g_strerror(nErr))
+                         .c_str());
     unlinkat(fdDir, strTemp.c_str(), 0);
 }
 
