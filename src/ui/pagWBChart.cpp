@@ -49,15 +49,6 @@ const char* const pszCofG = "Un-safe to fly\nC of G out of range";
 const char* const pszWeight = "Un-safe to fly\nHelicopter is over weight";
 const char* const pszCaution = "Caution";
 
-// A box of the drawing that a label must keep clear of.
-struct _chartBox {
-    double x, y, nWidth, nHeight;
-    bool overlaps(const _chartBox& o) const
-    {
-        return x < o.x + o.nWidth && o.x < x + nWidth && y < o.y + o.nHeight && o.y < y + nHeight;
-    }
-};
-
 // Truncation toward zero of a coordinate computed in floating point.
 gint trunc32(double n)
 {
@@ -632,52 +623,34 @@ void drawBurnOff(cairo_t* pCr, const _chartGeometry& g, const MarkerPoint& takeO
 constexpr GdkRGBA LEG_PATH = {0.0, 0.5, 0.0, 1.0};
 constexpr double LEG_DOT = 3.5;
 
-// A leg's number beside its take-off point, on the first side clear of the
-// numbers before it and inside the square.
-void writeLegNumber(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const MarkerPoint& m, size_t n,
-                    std::vector<_chartBox>& taken)
+// Where a leg's points are drawn.
+MarkerPoint legPoint(const _chartGeometry& g, const _wbPoint& p)
 {
-    const std::string str = std::to_string(n + 1);
-    pango_layout_set_text(ppngLayout, str.c_str(), -1);
-    int nW = 0, nH = 0;
-    pango_layout_get_pixel_size(ppngLayout, &nW, &nH);
-    const double nGap = LEG_DOT + 2;
-    const double xLeft = g.nXOffset, xRight = g.nXOffset + g.nSize - nW;
-    const double yTop = g.nYOffset, yBottom = g.nYOffset + g.nSize - nH;
-    const std::array<std::pair<double, double>, 4> sides = {{{m.nX + nGap, m.nY - nGap - nH},
-                                                             {m.nX + nGap, m.nY + nGap},
-                                                             {m.nX - nGap - nW, m.nY - nGap - nH},
-                                                             {m.nX - nGap - nW, m.nY + nGap}}};
-    _chartBox box = {};
-    for (const auto& [x, y] : sides) {
-        box = {std::clamp(x, xLeft, xRight), std::clamp(y, yTop, yBottom), double(nW), double(nH)};
-        if (std::none_of(taken.begin(), taken.end(), [&](const _chartBox& t) { return t.overlaps(box); }))
-            break;
-    }
-    taken.push_back(box);
-    showAt(pCr, ppngLayout, box.x, box.y);
+    return markerPoint(g, p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH);
 }
 
 // Every leg of a flight of several: a thin line from each take-off (a dot)
 // to its landing (a ring) where it has a trip, and dashed from there to the
-// next take-off, the change at the stop. A point beyond the square is held
-// at its edge, as the marker is.
-void drawLegs(cairo_t* pCr, const _chartGeometry& g, const std::vector<_chartLeg>& legs)
+// next take-off, the change at the stop. A point outside the envelope is
+// red; one beyond the square is held at its edge, as the marker is, and
+// drawn as a red arrow there with its arm, as every mark beyond it is. The
+// dots and arrows are added to marks, which the numbers keep clear of.
+void drawLegs(cairo_t* pCr, const _chartGeometry& g, const std::vector<_chartLeg>& legs,
+              std::vector<_chartArrow>& arrows, std::vector<_chartBox>& marks)
 {
     if (legs.empty())
         return;
-    auto at = [&](const _wbPoint& p) { return markerPoint(g, p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH); };
     cairo_save(pCr);
     setColour(pCr, LEG_PATH);
     cairo_set_line_width(pCr, 2.0);
     for (size_t n = 0; n < legs.size(); n++) {
-        const MarkerPoint t = at(legs[n].takeOff), l = legs[n].bLanding ? at(legs[n].landing) : t;
+        const MarkerPoint t = legPoint(g, legs[n].takeOff), l = legs[n].bLanding ? legPoint(g, legs[n].landing) : t;
         cairo_move_to(pCr, t.nX, t.nY);
         cairo_line_to(pCr, l.nX, l.nY);
         cairo_stroke(pCr);
         if (n + 1 == legs.size())
             break;
-        const MarkerPoint next = at(legs[n + 1].takeOff);
+        const MarkerPoint next = legPoint(g, legs[n + 1].takeOff);
         constexpr double DASH[] = {4.0, 3.0};
         cairo_set_dash(pCr, DASH, 2, 0);
         cairo_move_to(pCr, l.nX, l.nY);
@@ -686,23 +659,39 @@ void drawLegs(cairo_t* pCr, const _chartGeometry& g, const std::vector<_chartLeg
         cairo_set_dash(pCr, nullptr, 0, 0);
     }
     cairo_set_line_width(pCr, 1.5);
-    for (const _chartLeg& leg : legs) {
-        const MarkerPoint t = at(leg.takeOff), l = at(leg.landing);
-        if (leg.bLanding) {
+    for (size_t n = 0; n < legs.size(); n++) {
+        const std::string strLeg = "leg " + std::to_string(n + 1);
+        const std::array<std::pair<const _wbPoint*, bool>, 2> points = {
+            {{&legs[n].landing, legs[n].bLanding}, {&legs[n].takeOff, true}}};
+        for (const auto& [p, bDrawn] : points) {
+            if (!bDrawn)
+                continue;
+            const bool bTakeOff = p == &legs[n].takeOff;
+            const MarkerPoint m = legPoint(g, *p);
+            if (const Beyond b = beyondSquare(g, m, LEG_DOT); b.nX || b.nY) {
+                arrows.push_back(
+                    drawEdgeArrow(pCr, g, m, b, bTakeOff ? strLeg.c_str() : (strLeg + " landing").c_str()));
+                marks.push_back(arrows.back().box);
+                continue;
+            }
+            setColour(pCr, m.bOutside ? RED : LEG_PATH);
             cairo_new_path(pCr);
-            cairo_arc(pCr, l.nX, l.nY, LEG_DOT, 0, 2 * G_PI);
-            cairo_stroke(pCr);
+            cairo_arc(pCr, m.nX, m.nY, LEG_DOT, 0, 2 * G_PI);
+            if (bTakeOff)
+                cairo_fill(pCr);
+            else
+                cairo_stroke(pCr);
+            marks.push_back({m.nX - LEG_DOT - 1, m.nY - LEG_DOT - 1, 2 * LEG_DOT + 2, 2 * LEG_DOT + 2});
         }
-        cairo_new_path(pCr);
-        cairo_arc(pCr, t.nX, t.nY, LEG_DOT, 0, 2 * G_PI);
-        cairo_fill(pCr);
     }
     cairo_restore(pCr);
 }
 
 // Each leg's number beside its take-off, over the marker drawn after the
-// path.
-void writeLegNumbers(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const std::vector<_chartLeg>& legs)
+// path, clear of every mark and of each other; the boxes they took are
+// added to marks.
+void writeLegNumbers(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g, const std::vector<_chartLeg>& legs,
+                     std::vector<_chartBox>& marks)
 {
     if (legs.empty())
         return;
@@ -710,10 +699,31 @@ void writeLegNumbers(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry
     setColour(pCr, LEG_PATH);
     setFont(ppngLayout, "sans bold 8");
     pango_layout_set_attributes(ppngLayout, nullptr);
-    std::vector<_chartBox> taken;
+    std::vector<std::pair<double, double>> points, sizes;
     for (size_t n = 0; n < legs.size(); n++) {
-        const _wbPoint& p = legs[n].takeOff;
-        writeLegNumber(pCr, ppngLayout, g, markerPoint(g, p.nLongArm / MM_PER_INCH, p.nLatArm / MM_PER_INCH), n, taken);
+        const MarkerPoint m = legPoint(g, legs[n].takeOff);
+        points.emplace_back(m.nX, m.nY);
+        pango_layout_set_text(ppngLayout, std::to_string(n + 1).c_str(), -1);
+        int nW = 0, nH = 0;
+        pango_layout_get_pixel_size(ppngLayout, &nW, &nH);
+        sizes.emplace_back(nW, nH);
+    }
+    const std::vector<_chartPlace> places = pwbLegNumberPlaces(g, points, sizes, marks);
+    cairo_set_line_width(pCr, 1.0);
+    for (size_t n = 0; n < places.size(); n++) {
+        const _chartBox& b = places[n].box;
+        if (places[n].bLeader) {
+            // From the dot's rim to the nearest point of the number.
+            const auto [x, y] = points[n];
+            const double xTo = std::clamp(x, b.x, b.x + b.nWidth), yTo = std::clamp(y, b.y, b.y + b.nHeight);
+            const double nLength = std::hypot(xTo - x, yTo - y);
+            cairo_move_to(pCr, x + (xTo - x) * LEG_DOT / nLength, y + (yTo - y) * LEG_DOT / nLength);
+            cairo_line_to(pCr, xTo, yTo);
+            cairo_stroke(pCr);
+        }
+        pango_layout_set_text(ppngLayout, std::to_string(n + 1).c_str(), -1);
+        showAt(pCr, ppngLayout, b.x, b.y);
+        marks.push_back(b);
     }
     pango_layout_set_attributes(ppngLayout, m_pattrEmpty);
     cairo_restore(pCr);
@@ -781,6 +791,47 @@ _chartGeometry pwbChartGeometry(guint nWidth, guint nHeight)
     return g;
 }
 
+std::vector<_chartPlace> pwbLegNumberPlaces(const _chartGeometry& g,
+                                            const std::vector<std::pair<double, double>>& points,
+                                            const std::vector<std::pair<double, double>>& sizes,
+                                            std::vector<_chartBox> taken)
+{
+    // Up right of the point first, as a number is read, then round it; then
+    // the same a line's height further out each time, to the square's size.
+    constexpr std::array<std::pair<int, int>, 8> SIDES = {
+        {{1, -1}, {1, 1}, {-1, -1}, {-1, 1}, {1, 0}, {-1, 0}, {0, -1}, {0, 1}}};
+    const double nGap = LEG_DOT + 2;
+    const double xLow = g.nXOffset, xHigh = g.nXOffset + g.nSize;
+    const double yLow = g.nYOffset, yHigh = g.nYOffset + g.nSize;
+    std::vector<_chartPlace> places;
+    for (size_t n = 0; n < points.size() && n < sizes.size(); n++) {
+        const auto [x, y] = points[n];
+        const auto [w, h] = sizes[n];
+        auto at = [&](int dx, int dy, double nOut) {
+            const double bx = dx > 0 ? x + nGap + nOut : dx < 0 ? x - nGap - nOut - w : x - w / 2;
+            const double by = dy > 0 ? y + nGap + nOut : dy < 0 ? y - nGap - nOut - h : y - h / 2;
+            return _chartBox{std::clamp(bx, xLow, std::max(xLow, xHigh - w)),
+                             std::clamp(by, yLow, std::max(yLow, yHigh - h)), w, h};
+        };
+        _chartPlace place = {at(1, -1, 0), false};
+        bool bFound = false;
+        for (double nOut = 0; !bFound && nOut <= g.nSize; nOut += std::max(h, 1.0))
+            for (const auto& [dx, dy] : SIDES) {
+                const _chartBox box = at(dx, dy, nOut);
+                if (std::any_of(taken.begin(), taken.end(), [&](const _chartBox& t) { return t.overlaps(box); }))
+                    continue;
+                // A number not beside its point is tied to it by a line.
+                const double xNear = std::clamp(x, box.x, box.x + w), yNear = std::clamp(y, box.y, box.y + h);
+                place = {box, std::hypot(xNear - x, yNear - y) > 2 * nGap};
+                bFound = true;
+                break;
+            }
+        taken.push_back(place.box);
+        places.push_back(place);
+    }
+    return places;
+}
+
 _chartInput pwbChartInput(void)
 {
     _chartInput what = pwbChartInputOf(legCalcShown(), stateLoad().bShowBurnOff != FALSE);
@@ -837,14 +888,20 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
     };
     auto drawMarks = [&] {
         std::vector<_chartArrow> arrows;
+        // What the legs' numbers and the arrows' labels keep clear of: the
+        // captions and message, measured as they will be drawn, and the
+        // marks.
         std::vector<_chartBox> boxes;
-        drawLegs(pCr, g, what.legs);
+        cairo_push_group(pCr);
+        drawTexts(&boxes);
+        cairo_pattern_destroy(cairo_pop_group(pCr));
+        drawLegs(pCr, g, what.legs, arrows, boxes);
         // The take-off's arrow over the burn-off line that starts under it.
         const Beyond b = beyondSquare(g, takeOff, 30);
         const bool bArrow = what.bEveryPoint && (b.nX || b.nY);
         if (!bArrow)
             drawMarker(pCr, takeOff);
-        writeLegNumbers(pCr, ppngLayout, g, what.legs);
+        writeLegNumbers(pCr, ppngLayout, g, what.legs, boxes);
         if (what.bShowBurnOff) {
             const MarkerPoint landing =
                 markerPoint(g, what.landing.nLongArm / MM_PER_INCH, what.landing.nLatArm / MM_PER_INCH);
@@ -856,13 +913,8 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
             arrows.insert(arrows.begin(), drawEdgeArrow(pCr, g, takeOff, b, "take-off"));
         if (arrows.empty())
             return;
-        // What the labels keep clear of: the marks, and the captions and
-        // message, measured as they will be drawn.
         if (!bArrow)
             boxes.push_back({takeOff.nX - 30.0, takeOff.nY - 30.0, 60, 60});
-        cairo_push_group(pCr);
-        drawTexts(&boxes);
-        cairo_pattern_destroy(cairo_pop_group(pCr));
         writeEdgeLabels(pCr, ppngLayout, g, arrows, boxes);
     };
     if (!what.bShowBurnOff) {

@@ -7,6 +7,7 @@
 #include "model/calc.h"
 #include <gtk/gtk.h>
 
+#include <utility>
 #include <vector>
 
 // Text attributes of the result table's totals and of the chart's texts;
@@ -38,7 +39,9 @@ constexpr guint MIN_CHART_SIZE = 100;
 // flight within limits (bWithin).
 // A flight of several legs has them all (legs, empty for one leg): each
 // leg's take-off numbered and its landing, joined in the order flown, under
-// the marker of the one point above.
+// the marker of the one point above. A leg's point outside the envelope is
+// red, and one beyond the square is a red arrow at its edge with its arm,
+// on the page and the sheet alike.
 struct _chartLeg {
     _wbPoint takeOff;
     _wbPoint landing;
@@ -54,6 +57,30 @@ struct _chartInput {
     bool bWithin = true;
     std::vector<_chartLeg> legs = {};
 };
+
+// A box of the drawing that a text keeps clear of, in pixels.
+struct _chartBox {
+    double x, y, nWidth, nHeight;
+    bool overlaps(const _chartBox& o) const
+    {
+        return x < o.x + o.nWidth && o.x < x + nWidth && y < o.y + o.nHeight && o.y < y + nHeight;
+    }
+};
+
+// Where each leg's number is written, given its point (x, y) and its size
+// (width, height) in the drawing: beside its point where there is room,
+// else further out with a line back to it (bLeader), inside the square and
+// clear of every other number and of taken (the legs' points, the arrows).
+// Numbers in the order given; a square with no room left at all lets the
+// last ones lie where they must.
+struct _chartPlace {
+    _chartBox box;
+    bool bLeader;
+};
+std::vector<_chartPlace> pwbLegNumberPlaces(const _chartGeometry& g,
+                                            const std::vector<std::pair<double, double>>& points,
+                                            const std::vector<std::pair<double, double>>& sizes,
+                                            std::vector<_chartBox> taken);
 
 // What the chart shows of a flight, with the burn-off line or without.
 _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff);

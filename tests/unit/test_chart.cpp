@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cairo.h>
 #include <cmath>
 #include <limits>
@@ -256,5 +257,74 @@ TEST(ChartPicture, LegsAreJoinedInAColourNeitherBlueNorRed)
     for (int dy = -3; dy <= 3; dy++)
         EXPECT_FALSE(green(one.at(x, y + dy)));
 }
+
+// Legs flown at given arms (inches): each leg's number clear of every other
+// and of every point, inside the square; and each point beyond the square
+// a red arrow at its edge, on the page and the sheet alike.
+struct LegsCase {
+    const char* pszName;
+    std::vector<std::pair<double, double>> takeOffs; // long., lat. arm
+    bool bSheet;
+};
+
+void PrintTo(const LegsCase& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class LegPoints : public testing::TestWithParam<LegsCase>
+{
+};
+
+TEST_P(LegPoints, NumbersNeverCoverEachOtherAndPointsBeyondAreRedArrows)
+{
+    const _chartGeometry g = pwbChartGeometry(460, 460);
+    _chartInput what = {{}, {}, GetParam().bSheet, {}, false, GetParam().bSheet};
+    std::vector<std::pair<double, double>> points;
+    std::vector<_chartBox> dots;
+    for (const auto& [nLong, nLat] : GetParam().takeOffs) {
+        const _wbPoint p = {550, 0, 0, nLong * 25.4, nLat * 25.4};
+        what.legs.push_back({p, p, false});
+        const double x = std::clamp(g.nXCLine + nLat * g.nXLineIntv, double(g.nXOffset), double(g.nXOffset + g.nSize));
+        const double y = std::clamp(g.nYChart + g.nSizeChart - (CHART_AFT_LIMIT - nLong) * g.nYLineIntv,
+                                    double(g.nYOffset), double(g.nYOffset + g.nSize));
+        points.emplace_back(x, y);
+        dots.push_back({x - 4.5, y - 4.5, 9, 9});
+    }
+    what.takeOff = what.legs.front().takeOff, what.zeroFuel = what.takeOff;
+    const std::vector<_chartPlace> places =
+        pwbLegNumberPlaces(g, points, std::vector<std::pair<double, double>>(points.size(), {7, 12}), dots);
+    ASSERT_EQ(places.size(), points.size());
+    for (size_t n = 0; n < places.size(); n++) {
+        const _chartBox& b = places[n].box;
+        EXPECT_TRUE(b.x >= g.nXOffset && b.y >= g.nYOffset && b.x + b.nWidth <= g.nXOffset + g.nSize &&
+                    b.y + b.nHeight <= g.nYOffset + g.nSize)
+            << "number " << n + 1 << " off the square";
+        for (size_t m = 0; m < places.size(); m++)
+            EXPECT_FALSE(m != n && b.overlaps(places[m].box)) << "numbers " << n + 1 << " and " << m + 1;
+        for (const _chartBox& d : dots)
+            EXPECT_FALSE(b.overlaps(d)) << "number " << n + 1 << " over a point";
+    }
+    // An arrow's shaft runs from 10 to 21 px in from the edge its point
+    // lies beyond.
+    const Chart chart(460, 460, what);
+    const double nLow = g.nXOffset, nHigh = g.nXOffset + g.nSize;
+    for (const auto& [x, y] : points) {
+        if (x > nLow && x < nHigh && y > nLow && y < nHigh)
+            continue;
+        const int nX = static_cast<int>(x <= nLow ? x + 13 : x >= nHigh ? x - 13 : x);
+        const int nY = static_cast<int>(y <= nLow ? y + 13 : y >= nHigh ? y - 13 : y);
+        EXPECT_EQ(chart.at(nX, nY), OPAQUE_RED) << x << "," << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flights, LegPoints,
+    testing::Values(
+        LegsCase{"SixAtOnePoint", {{97.5, 0}, {97.5, 0}, {97.5, 0}, {97.5, 0}, {97.5, 0}, {97.5, 0}}, false},
+        LegsCase{"ThreeInACorner", {{96.2, -0.85}, {96.2, -0.85}, {96.2, -0.85}}, true},
+        LegsCase{"SecondBeyondAft", {{97.5, 0.2}, {100.4, 0.2}}, true},
+        LegsCase{"BeyondAftAndLeftOnThePage", {{100.4, -0.3}, {97.0, -1.6}, {97.2, 0.1}}, false}),
+    [](const testing::TestParamInfo<LegsCase>& p) { return std::string(p.param.pszName); });
 
 } // namespace
