@@ -662,15 +662,14 @@ void drawLegs(cairo_t* pCr, const _chartGeometry& g, const std::vector<_chartLeg
     for (size_t n = 0; n < legs.size(); n++) {
         const std::string strLeg = "leg " + std::to_string(n + 1);
         const std::array<std::pair<const _wbPoint*, bool>, 2> points = {
-            {{&legs[n].landing, legs[n].bLanding}, {&legs[n].takeOff, true}}};
+            {{&legs[n].takeOff, true}, {&legs[n].landing, legs[n].bLanding}}};
         for (const auto& [p, bDrawn] : points) {
             if (!bDrawn)
                 continue;
             const bool bTakeOff = p == &legs[n].takeOff;
             const MarkerPoint m = legPoint(g, *p);
             if (const Beyond b = beyondSquare(g, m, LEG_DOT); b.nX || b.nY) {
-                arrows.push_back(
-                    drawEdgeArrow(pCr, g, m, b, bTakeOff ? strLeg.c_str() : (strLeg + " landing").c_str()));
+                arrows.push_back(drawEdgeArrow(pCr, g, m, b, (strLeg + (bTakeOff ? " take-off" : " landing")).c_str()));
                 marks.push_back(arrows.back().box);
                 continue;
             }

@@ -258,10 +258,62 @@ std::string legLine(const _shtPeople& sheet, const _shtFlight& flight, const std
         std::string strWords = wrdPointVerdictText(f, nPoint, s);
         if (const size_t nMargin = strWords.find("; centre of gravity "); nMargin != std::string::npos)
             strWords.erase(nMargin);
-        str += std::string("; ") + pszName +
-               (f.doubts.empty() ? " " + wrdPointFiguresText(f.points[nPoint], s) : std::string()) + ": " + strWords;
+        str += std::string("; ") + pszName + ": " + strWords;
     }
     return str;
+}
+
+// Every leg's points in the pilot's units, a row for each leg: the weight
+// and arms at take-off, at landing and with no fuel, so that each leg has
+// its figures as leg 1's table has them in pounds and inches, and six legs
+// still leave the chart its room. Drawn where bDraw, else only measured;
+// returns its height.
+double drawLegPoints(cairo_t* pCr, double nLeft, double y, double nTextWidth, const _shtFlight& flight,
+                     const char* pszFont, bool bDraw)
+{
+    const _wbSetup& s = m_wbSetup;
+    const double y0 = y, nFirst = nTextWidth / 10, nCol = (nTextWidth - nFirst) / 9;
+    auto cell = [&](double x, double nWidth, const std::string& str, const char* pszCellFont, PangoAlignment nAlign) {
+        return bDraw ? text(pCr, x, y, nWidth, str, pszCellFont, FIT_ONE_LINE, nAlign)
+                     : textHeight(pCr, nWidth, str, pszCellFont);
+    };
+    auto colX = [&](size_t i) { return nLeft + nFirst + nCol * static_cast<double>(i); };
+    // "sans 7" is "sans bold 7" in the headings.
+    const std::string strBold = std::string(pszFont).replace(0, 4, "sans bold");
+    constexpr std::array<std::pair<const char*, _wbFlightPoint>, POINT_COUNT> POINTS = {
+        {{"Take-off", POINT_TAKE_OFF}, {"Landing", POINT_LANDING}, {"No fuel", POINT_NO_FUEL}}};
+    double nRow = cell(nLeft, nFirst - 4, "Each leg", strBold.c_str(), PANGO_ALIGN_LEFT);
+    for (size_t i = 0; i < POINTS.size(); i++)
+        nRow = std::max(nRow, cell(colX(3 * i), 3 * nCol - 4, POINTS[i].first, strBold.c_str(), PANGO_ALIGN_CENTER));
+    y += nRow;
+    const std::array<std::string, 3> headings = {std::string("Weight (") + unitSymbol(KIND_WEIGHT, s) + ")",
+                                                 std::string("Long. (") + unitSymbol(KIND_ARM, s) + ")",
+                                                 std::string("Lat. (") + unitSymbol(KIND_ARM, s) + ")"};
+    nRow = 0;
+    for (size_t i = 0; i < 3 * POINTS.size(); i++)
+        nRow = std::max(nRow, cell(colX(i), nCol - 4, headings[i % 3], strBold.c_str(), PANGO_ALIGN_RIGHT));
+    y += nRow + 1;
+    for (size_t n = 0; n < flight.legs.size(); n++) {
+        const _wbFlight& f = flight.legs[n];
+        nRow = cell(nLeft, nFirst - 4, "Leg " + std::to_string(n + 1), pszFont, PANGO_ALIGN_LEFT);
+        for (size_t i = 0; i < POINTS.size(); i++) {
+            const _wbPoint& p = f.points[POINTS[i].second];
+            const std::array<std::pair<_unitKind, double>, 3> figures = {
+                {{KIND_WEIGHT, p.nWeight}, {KIND_ARM, p.nLongArm}, {KIND_ARM, p.nLatArm}}};
+            for (size_t k = 0; k < figures.size(); k++) {
+                // No figures of a point the leg has not, or of a leg
+                // calculated from a value that cannot be right, as its line
+                // gives none.
+                const auto [nKind, nValue] = figures[k];
+                const std::string str = f.hasPoint(POINTS[i].second) && f.doubts.empty()
+                                            ? txtFixed(unitToShown(nKind, nValue, s), txtDecimals(nKind))
+                                            : "\u2013";
+                nRow = std::max(nRow, cell(colX(3 * i + k), nCol - 4, str, pszFont, PANGO_ALIGN_RIGHT));
+            }
+        }
+        y += nRow + 1;
+    }
+    return y - y0;
 }
 
 // A PDF's title names the aircraft and the time, as its file name does;
@@ -450,7 +502,7 @@ void drawLimitsAndPoints(_shtPage& page, const _shtPeople& sheet, const _shtFlig
             lines.push_back(legLine(sheet, legs, labels, n));
         const double nRoom = page.nBottom - footHeight(pCr, nTextWidth, legs) - 10 - y - 6;
         auto height = [&](const char* pszFont) {
-            double n = 0;
+            double n = drawLegPoints(pCr, nLeft, y, nTextWidth, legs, pszFont, false) + 4;
             for (const std::string& str : lines)
                 n += textHeight(pCr, nTextWidth, str, pszFont) + 1;
             return n;
@@ -458,6 +510,7 @@ void drawLimitsAndPoints(_shtPage& page, const _shtPeople& sheet, const _shtFlig
         const auto it = std::find_if(LEG_FONTS.begin(), LEG_FONTS.end(),
                                      [&](const char* psz) { return height(psz) + LEG_CHART_ROOM <= nRoom; });
         const char* pszFont = it != LEG_FONTS.end() ? *it : LEG_FONTS.back();
+        y += drawLegPoints(pCr, nLeft, y, nTextWidth, legs, pszFont, true) + 4;
         for (const std::string& str : lines)
             y += text(pCr, nLeft, y, nTextWidth, str, pszFont) + 1;
         y += 6;

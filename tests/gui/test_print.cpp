@@ -141,8 +141,10 @@ class LegsSheet : public zt::Pages
     }
 };
 
-// A flight of two legs: the first leg's table, a line for each leg, and
-// the flight judged whole above where the acceptance would stand.
+// A flight of two legs: the first leg's table, every leg's points in the
+// pilot's units, a line for each leg, its points beyond the chart named
+// there with their arms, and the flight judged whole above where the
+// acceptance would stand.
 TEST_F(LegsSheet, HasALineForEachLegAndTheWholeFlightsVerdict)
 {
     _shtPeople sheet;
@@ -150,14 +152,17 @@ TEST_F(LegsSheet, HasALineForEachLegAndTheWholeFlightsVerdict)
     const std::string strPdf = m_dir / "sheet.pdf";
     ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), strPdf.c_str(), &sheet));
     EXPECT_FALSE(zt::reSearch(run({"pdfinfo", strPdf}), "\nPages: +1\n").empty());
-    const std::string strFlat = zt::reReplace(run({"pdftotext", strPdf, "-"}), "\\s+", " ");
+    const std::string strFlat = zt::reReplace(run({"pdftotext", "-layout", strPdf, "-"}), "\\s+", " ");
     for (const char* pszWant :
-         {"Table: leg 1",
+         {"Table: leg 1", "Take-off Landing No fuel Weight (kg) Long. (mm) Lat. (mm) Weight (kg)",
+          "Leg 1 595.5 2461.94 -3.46 580.4 2459.89 -3.63 550.0 2455.47 -4.01",
+          "Leg 2 530.4 2521.79 -48.15 519.0 2521.39 -49.28 500.0 2520.68 -51.27",
           "Leg 1: left seat A. Pilot 80.0 kg (commander), right seat B. Student 70.0 kg; fuel 60.0 L "
-          "at take-off, trip 20.0 L; ballast none; take-off ",
+          "at take-off, trip 20.0 L; ballast none; take-off: WITHIN LIMITS",
           "Leg 2 (solo): left seat C. Solo 100.0 kg (commander), right seat empty; fuel 40.0 L at take-off (as "
-          "landed), trip 15.0 L; ballast none; take-off ",
-          "NOT WITHIN LIMITS: leg 2 (solo) ", "NOT TO BE FLOWN AS LOADED"})
+          "landed), trip 15.0 L; ballast none; take-off: OUT OF LIMITS",
+          "leg 2 take-off, leg 2 landing lateral -1.94 to -1.90 in", "NOT WITHIN LIMITS: leg 2 (solo) ",
+          "NOT TO BE FLOWN AS LOADED"})
         EXPECT_NE(strFlat.find(zt::inLocale(pszWant)), std::string::npos) << pszWant << "\n" << strFlat;
     EXPECT_EQ(strFlat.find("Commander's acceptance"), std::string::npos);
 }
