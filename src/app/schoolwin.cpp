@@ -14,6 +14,7 @@
 #include "store/params.h"
 #include "store/school.h"
 #include "sys/errlog.h"
+#include "sys/paths.h"
 #include "sys/sign.h"
 #include "ui/misc.h"
 
@@ -377,9 +378,18 @@ void wbChooseSchool(GtkWindow* pwinMain)
     m_choose.pwgtSheets = addEntry(pgrid, 3, "Shared _sheets folder",
                                    "Where the school's filed load sheets are shared (none: this machine's own)",
                                    prmGetKeyString(SCH_GROUP, FIL_KEY_SHEETS));
-    m_choose.pwgtName = addEntry(pgrid, 4, "School's _name (to publish)",
-                                 "The school, as the aircraft this machine publishes name it (the office's)",
-                                 prmGetKeyString(SCH_GROUP, SCH_KEY_NAME));
+    m_choose.pwgtName =
+        addEntry(pgrid, 4, "School's _name", "The school, as the aircraft this machine publishes name it",
+                 prmGetKeyString(SCH_GROUP, SCH_KEY_NAME));
+    gtk_widget_set_name(m_choose.pwgtName, "SchoolName");
+    // The name goes only into what this machine publishes: a pilot's
+    // machine, which holds no school's key and has never published, is not
+    // asked for it. Hidden, the entry keeps what Zarv.conf holds, so Accept
+    // writes it back as it was.
+    const bool bPublishes = g_file_test(wbFileSpec(SCH_SECRET_FILE).c_str(), G_FILE_TEST_EXISTS) ||
+                            !prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO).empty();
+    for (GtkWidget* pwgt : {m_choose.pwgtName, gtk_grid_get_child_at(pgrid, 0, 4)})
+        gtk_widget_set_no_show_all(pwgt, !bPublishes);
     // The key this machine signs its records with, made once it files into
     // a school's folder: the office enrols it by its digest, read out.
     if (const std::string strMachine = mchPublicKey(); !strMachine.empty()) {

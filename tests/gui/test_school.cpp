@@ -134,6 +134,8 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     g_action_group_activate_action(gtk_widget_get_action_group(m_pwinMain, "app"), "school", nullptr);
     GtkWidget* pdlg = nullptr;
     ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the School dialog"));
+    // A machine that has never published is not asked for the school's name.
+    EXPECT_FALSE(gtk_widget_get_visible(named(pdlg, "SchoolName")));
     GtkWidget* pwgtKey = named(pdlg, "SchoolKey");
     gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolFolder")), m_strFirst.c_str());
     // The whole key's digest is shown, and the key is taken only where the
@@ -167,6 +169,7 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     // types the new key's whole digest.
     g_action_group_activate_action(gtk_widget_get_action_group(m_pwinMain, "app"), "school", nullptr);
     ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the School dialog again"));
+    EXPECT_TRUE(gtk_widget_get_visible(named(pdlg, "SchoolName")));
     gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolFolder")), strOwn.c_str());
     pwgtAccept = gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
     EXPECT_FALSE(gtk_widget_get_sensitive(pwgtAccept));
