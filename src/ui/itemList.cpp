@@ -477,9 +477,18 @@ void ilstShow(bool bAnew)
         if (n >= nShown)
             continue;
         showRow(n, itemAt(n));
-        gtk_editable_set_editable(GTK_EDITABLE(row.pwgtName), !bPublished);
-        for (GtkWidget* pwgt : row.numbers)
+        // Read, not typed, and looking so: grey as the school's figures are,
+        // not white as a field that takes text.
+        std::vector<GtkWidget*> entries = {row.pwgtName};
+        entries.insert(entries.end(), row.numbers.begin(), row.numbers.end());
+        for (GtkWidget* pwgt : entries) {
             gtk_editable_set_editable(GTK_EDITABLE(pwgt), !bPublished);
+            GtkStyleContext* pstyle = gtk_widget_get_style_context(pwgt);
+            if (bPublished)
+                gtk_style_context_add_class(pstyle, "zarv-read-only");
+            else
+                gtk_style_context_remove_class(pstyle, "zarv-read-only");
+        }
         gtk_widget_set_sensitive(row.pwgtWeighed, !bPublished);
         gtk_widget_set_sensitive(row.pwgtRemove, !bPublished);
         fields.push_back(row.pwgtName);
