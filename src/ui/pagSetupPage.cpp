@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -63,6 +64,10 @@ struct _psetPage {
     GtkWidget *m_pwgtFingerprint, *m_pwgtHistory, *m_pwgtFiguresChanged, *m_pwgtConfirmFigures;
     // Who published the aircraft to this machine, where the school did.
     GtkWidget* m_pwgtPublishedBy;
+    // The words under the units that give the fixed arms, where Zarv.ui has
+    // them, and what follows the arms in them.
+    GtkWidget* m_pwgtFixedArms;
+    std::string strFixedTail;
     // The entries and unit labels of the setup's values (the registration,
     // the weighing date and the fuel density among them), and the page's
     // walk.
@@ -281,6 +286,51 @@ void showFigures(void)
     }
 }
 
+// The words on the page that give the fixed arms start so; their first
+// sentence is written anew in the pilot's arm unit.
+constexpr const char* FIXED_ARMS_LEAD = "The seat and fuel arms are fixed:";
+
+// An arm held in inches, in the pilot's unit with the digits it has (71.0 in
+// is 1803.4 mm, 0.125 in is 3.175 mm), never rounded.
+std::string fixedArm(double nInches)
+{
+    const double n = unitToShown(KIND_ARM, nInches * MM_PER_INCH, m_wbSetup);
+    int nDecimals = 1;
+    while (nDecimals < 3 && std::fabs(std::round(n * std::pow(10, nDecimals)) - n * std::pow(10, nDecimals)) > 1e-6)
+        nDecimals++;
+    return txtFixed(n, nDecimals) + " " + unitSymbol(KIND_ARM, m_wbSetup);
+}
+
+// The fixed arms as the pilot reads every other arm: in mm or in.
+void showFixedArms(void)
+{
+    if (!m_set.m_pwgtFixedArms)
+        return;
+    const std::string str = std::string(FIXED_ARMS_LEAD) + " both seats at " + fixedArm(LSEAT_LONG_ARM_IN) +
+                            " aft of the datum, the left seat " + fixedArm(-LSEAT_LAT_ARM_IN) +
+                            " left and the right seat " + fixedArm(RSEAT_LAT_ARM_IN) +
+                            " right of the centre line, the fuel at " + fixedArm(FUEL_LONG_ARM_IN) + " and " +
+                            fixedArm(FUEL_LAT_ARM_IN) + " right." + m_set.strFixedTail;
+    gtk_label_set_text(GTK_LABEL(m_set.m_pwgtFixedArms), str.c_str());
+}
+
+// The label that gives the fixed arms: Zarv.ui names it by its words only.
+void findFixedArms(GtkBuilder* pBuilder)
+{
+    g_autoptr(GSList) plist = gtk_builder_get_objects(pBuilder);
+    for (GSList* p = plist; p; p = p->next) {
+        if (!GTK_IS_LABEL(p->data))
+            continue;
+        const std::string str = gtk_label_get_text(GTK_LABEL(p->data));
+        if (str.rfind(FIXED_ARMS_LEAD, 0) != 0)
+            continue;
+        const size_t nEnd = str.find(". ");
+        m_set.m_pwgtFixedArms = GTK_WIDGET(p->data);
+        m_set.strFixedTail = nEnd == std::string::npos ? "" : str.substr(nEnd + 1);
+        return;
+    }
+}
+
 void afterUnitChange(void)
 {
     stateTell(STATE_AIRCRAFT);
@@ -451,6 +501,7 @@ void psetInit(GtkBuilder* pBuilder)
     m_set = _psetPage{};
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
+    findFixedArms(pBuilder);
     flistBind(pBuilder);
     ilstBind(pBuilder);
     fldBind(pBuilder, m_set.fields, stops);
@@ -508,6 +559,7 @@ void psetUpdateInputDisplay(void)
 void psetUpdateUnitLabels(void)
 {
     fldShowUnits(m_set.fields);
+    showFixedArms();
 }
 
 void psetUpdateUnitButtons(void)
