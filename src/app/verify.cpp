@@ -146,7 +146,17 @@ bool runAll(_rptReport* pReport, std::string* pstrError)
 {
     *pReport = {m_szEtcDir, time(nullptr), {}, {}};
     std::vector<_casFile> files(1);
-    if (!casRead(vfyShippedCases(), &files[0], pstrError))
+    std::vector<std::string> looked;
+    const std::string strShipped = vfyShippedCases(&looked);
+    if (!g_file_test(strShipped.c_str(), G_FILE_TEST_EXISTS) && looked.size() > 1) {
+        // Not found: every place it was looked for, since the one to mend
+        // may be any of them.
+        *pstrError = "the shipped cases are in none of the places Zarv looks for them:";
+        for (const std::string& str : looked)
+            *pstrError += " " + str + (&str == &looked.back() ? "" : ",");
+        return false;
+    }
+    if (!casRead(strShipped, &files[0], pstrError))
         return false;
     const std::string strOwn = wbFileSpec("Verification/Cases");
     if (g_file_test(strOwn.c_str(), G_FILE_TEST_EXISTS)) {
@@ -211,17 +221,23 @@ void vfyOnCheckCalculationClicked(GtkButton*, gpointer)
 
 } // namespace
 
-std::string vfyShippedCases(void)
+std::string vfyShippedCases(std::vector<std::string>* pLooked)
 {
     g_autofree gchar* pszExe = g_file_read_link("/proc/self/exe", nullptr);
     g_autofree gchar* pszDir = g_path_get_dirname(pszExe ? pszExe : ".");
+    std::vector<std::string> looked;
     for (const char* pszData : {"../share/zarv", ZARV_DATA_FROM_PROGRAM}) {
         g_autofree gchar* pszPath = g_build_filename(pszDir, pszData, "reference-cases", nullptr);
         g_autofree gchar* pszClean = g_canonicalize_filename(pszPath, nullptr);
-        if (g_file_test(pszClean, G_FILE_TEST_IS_REGULAR) || std::strcmp(pszData, ZARV_DATA_FROM_PROGRAM) == 0)
-            return pszClean;
+        // Both places are one where the data lies beside the program.
+        if (std::find(looked.begin(), looked.end(), pszClean) == looked.end())
+            looked.emplace_back(pszClean);
+        if (g_file_test(pszClean, G_FILE_TEST_IS_REGULAR))
+            break;
     }
-    return {};
+    if (pLooked)
+        *pLooked = looked;
+    return looked.back();
 }
 
 int vfyRunCommandLine(const char* pszEtcDir)

@@ -7,6 +7,7 @@
 #include <gtk/gtk.h>
 
 #include <string>
+#include <vector>
 
 // Exit statuses of zarv --verify: every case passed, a case failed, a file
 // of cases could not be read (or the report not written).
@@ -21,8 +22,9 @@ int vfyRunCommandLine(const char* pszEtcDir);
 
 // The shipped cases, found beside the program as installed or built:
 // "<program's folder>/../share/zarv/reference-cases", or where the install
-// puts the data for a program in libexec.
-std::string vfyShippedCases(void);
+// puts the data for a program in libexec; the last place where neither
+// holds them. *pLooked, where given, is every place looked, in order.
+std::string vfyShippedCases(std::vector<std::string>* pLooked = nullptr);
 
 // The loading page's optional label of the last check and its button
 // "CheckCalculation", which runs the check in the window and writes its

@@ -639,4 +639,19 @@ TEST_F(CheckOfTheCalculation, PassesKeepsItsReportAndFailsAnOperatorsWrongFigure
     EXPECT_NE(strOut.find("FAIL Two legs: "), std::string::npos) << strOut;
 }
 
+// A program with no shipped cases beside it says every place it looked
+// for them, not only the last.
+TEST_F(CheckOfTheCalculation, NamesEveryPlaceItLookedForTheShippedCases)
+{
+    zt::writeFile(path("bin/zarv"), zt::readFile(ZARV_EXE));
+    g_chmod(path("bin/zarv").c_str(), 0755);
+    gchar* argv[] = {const_cast<gchar*>("bin/zarv"), const_cast<gchar*>("--verify"), nullptr};
+    g_autofree gchar* pszErr = nullptr;
+    gint nWait = 0;
+    ASSERT_TRUE(g_spawn_sync(path("").c_str(), argv, nullptr, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr, nullptr,
+                             &pszErr, &nWait, nullptr));
+    EXPECT_EQ(WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1, 2);
+    EXPECT_NE(std::string(pszErr).find(path("share/zarv/reference-cases") + ","), std::string::npos) << pszErr;
+}
+
 } // namespace
