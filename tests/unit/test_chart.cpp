@@ -267,11 +267,6 @@ struct LegsCase {
     bool bSheet;
 };
 
-void PrintTo(const LegsCase& c, std::ostream* os)
-{
-    *os << c.pszName;
-}
-
 class LegPoints : public testing::TestWithParam<LegsCase>
 {
 };
