@@ -9,6 +9,13 @@
 std::string txtNumber(const char* pszFormat, double n)
 {
     g_autofree gchar* psz = g_strdup_printf(pszFormat, n);
+    // A figure that rounds to nothing has no side: an empty seat's lateral
+    // moment is no "-0.00".
+    const std::string_view str = psz;
+    if (n < 0 && str.find_first_of("123456789") == std::string_view::npos) {
+        g_autofree gchar* pszZero = g_strdup_printf(pszFormat, 0.0);
+        return pszZero;
+    }
     return psz;
 }
 
@@ -26,6 +33,45 @@ std::string txtFixed(double n, int nDecimals)
     if (std::fabs(n) >= TXT_WIDEST)
         return txtNumber("%.3e", n);
     return txtNumber(("%1." + std::to_string(nDecimals) + "f").c_str(), n);
+}
+
+std::string txtRounded(double n, _txtRound nRound, int nDecimals)
+{
+    return txtFixed(txtRound(n, nRound, nDecimals), nDecimals);
+}
+
+double txtRound(double n, _txtRound nRound, int nDecimals)
+{
+    // The nearest is as printf rounds it, the entries' way.
+    if (nRound == ROUND_NEAREST || !std::isfinite(n) || std::fabs(n) >= TXT_WIDEST)
+        return n;
+    // A millionth of the last digit is the arithmetic's, not the figure's.
+    constexpr double HAIR = 1e-6;
+    const double nScale = std::pow(10.0, nDecimals), x = n * nScale;
+    double nSteps = 0;
+    switch (nRound) {
+    case ROUND_MARGIN:
+    case ROUND_LIMIT_MOST:
+        nSteps = std::floor(x + HAIR);
+        break;
+    case ROUND_LIMIT_LEAST:
+        nSteps = std::ceil(x - HAIR);
+        break;
+    case ROUND_BREACH:
+        nSteps = std::max(std::ceil(x - HAIR), 1.0);
+        break;
+    case ROUND_NEAREST:
+        break;
+    }
+    return nSteps / nScale;
+}
+
+int txtDecimalsApart(double a, _txtRound nA, double b, _txtRound nB, int nDecimals)
+{
+    for (int d = nDecimals; d <= nDecimals + TXT_MORE_DECIMALS; d++)
+        if (txtRounded(a, nA, d) != txtRounded(b, nB, d))
+            return d;
+    return -1;
 }
 
 std::string txtAmount(_unitKind nAmount, double nInternal, const _wbSetup& u, int nDecimals)

@@ -17,8 +17,30 @@ std::string txtNumber(const char* pszFormat, double n);
 
 // A figure to nDecimals in the process locale; from TXT_WIDEST on in
 // exponent form ("1.000e+308"), and "no number" for an infinity or none.
+// Neither gives a figure that rounds to nothing a sign ("-0.00").
 constexpr double TXT_WIDEST = 1e9;
 std::string txtFixed(double n, int nDecimals);
+
+// Which way a figure in words goes to its last digit, so that none reads
+// better than it is: a value as the entries show it (the nearest); a
+// margin down; a limit inward, one at most down and one at least up, so the
+// figure shown is itself within; a breach up, and never to nothing.
+enum _txtRound { ROUND_NEAREST, ROUND_MARGIN, ROUND_LIMIT_MOST, ROUND_LIMIT_LEAST, ROUND_BREACH };
+
+// The digits past the entries' a figure in words may take to read apart
+// from another: beyond them two figures are told apart in words.
+constexpr int TXT_MORE_DECIMALS = 2;
+
+// A figure rounded its way to nDecimals, and as text in the process
+// locale. A figure a hair from its step (a limit written in inches, back
+// from millimetres) is that step.
+double txtRound(double n, _txtRound nRound, int nDecimals);
+std::string txtRounded(double n, _txtRound nRound, int nDecimals);
+
+// The fewest decimals from nDecimals to TXT_MORE_DECIMALS more at which a
+// and b, each rounded its way, read apart; -1 where they read alike at all
+// of them.
+int txtDecimalsApart(double a, _txtRound nA, double b, _txtRound nB, int nDecimals);
 
 // The amount in the pilot's unit with its symbol, to nDecimals (the
 // entries' decimals where negative): "181.6 lb".

@@ -71,15 +71,15 @@ const char* unitFuelLabel(int nUnitFuel)
 
 const char* unitFuelSymbol(int nUnitFuel)
 {
-    // Gallons are spelt as their label; only the litre has a symbol.
-    return nUnitFuel == UNIT_FUEL_USGAL || nUnitFuel == UNIT_FUEL_IMPGAL ? unitFuelLabel(nUnitFuel) : "L";
+    // One spelling after a figure wherever a sentence says it, the page's
+    // and the sheet's alike; the labels beside the fields are the window's.
+    static constexpr std::array<const char*, 3> fuel = {"L", "US gal", "imp gal"};
+    return nUnitFuel == UNIT_FUEL_USGAL || nUnitFuel == UNIT_FUEL_IMPGAL ? fuel[nUnitFuel] : fuel[0];
 }
 
 _unitSymbols unitSymbols(const _wbSetup& s)
 {
-    static constexpr std::array<const char*, 3> fuel = {"L", "US gal", "imp gal"};
-    return {s.nUnitWt == UNIT_WT_LB ? "lb" : "kg", unitArmLabel(s.nUnitArm),
-            s.nUnitFuel == UNIT_FUEL_USGAL || s.nUnitFuel == UNIT_FUEL_IMPGAL ? fuel[s.nUnitFuel] : fuel[0]};
+    return {s.nUnitWt == UNIT_WT_LB ? "lb" : "kg", unitArmLabel(s.nUnitArm), unitFuelSymbol(s.nUnitFuel)};
 }
 
 double unitFuelDensity(const _wbSetup& s)
@@ -142,7 +142,9 @@ std::string unitLabel(_unitKind nKind, const _wbSetup& u)
     case KIND_FUEL:
         return unitFuelLabel(u.nUnitFuel);
     case KIND_DENSITY:
-        return std::string(u.nUnitWt == UNIT_WT_LB ? "lb" : "kg") + "/" + unitFuelSymbol(u.nUnitFuel);
+        // The density field's label spells its gallons as the fuel field's.
+        return std::string(unitSymbols(u).pszWeight) + "/" +
+               (u.nUnitFuel == UNIT_FUEL_USGAL || u.nUnitFuel == UNIT_FUEL_IMPGAL ? unitFuelLabel(u.nUnitFuel) : "L");
     case KIND_NONE:
         break;
     }

@@ -108,7 +108,7 @@ double unitFuelToLitres(double nValue, int nUnitFuel);
 double unitLitresToFuel(double nLitres, int nUnitFuel);
 
 // Each unit's one spelling: the label beside a field ("kgs", "in", "US Gal")
-// and, for fuel, the short form after a figure in a sentence ("L").
+// and, for fuel, the form after a figure in a sentence ("L", "US gal").
 const char* unitWeightLabel(_unitWt nUnit);
 const char* unitArmLabel(_unitLen nUnit);
 const char* unitFuelLabel(int nUnitFuel);

@@ -25,56 +25,89 @@ bool inWrittenUnit(const _limRow& w, const _wbSetup& u)
     return std::string_view(w.pszWrittenUnit) == unitSymbol(w.nAmount, u);
 }
 
-// A limit in the pilot's unit rounded to d decimals on its safe side, so
-// the figure shown is itself within; scaled by 10^d.
-double safeScaled(const _limRow& w, const _wbSetup& u, int d)
-{
-    const double x = unitToShown(w.nAmount, w.nValue, u) * std::pow(10.0, d);
-    return w.nSense != SENSE_AT_LEAST ? std::floor(x + 1e-6) : std::ceil(x - 1e-6);
-}
+// The decimals the figures of one text take, one for each kind of amount,
+// so that no text gives a kind to two precisions: the entries', more where
+// a breach would read as its own limit.
+using Digits = std::array<int, KIND_DENSITY + 1>;
 
-// The decimals a limit is shown to: the written ones in the written unit;
-// in another, the fewest (at least the entries') at which the safe side's
-// figure is also the nearest one, a tie included.
-int limitDecimals(const _limRow& w, const _wbSetup& u)
+Digits entryDigits(void)
 {
-    const int nLeast = txtDecimals(w.nAmount);
-    if (inWrittenUnit(w, u))
-        return std::max(nLeast, w.nWrittenDecimals);
-    int d = nLeast;
-    for (; d < 4; d++)
-        if (std::fabs(safeScaled(w, u, d) - unitToShown(w.nAmount, w.nValue, u) * std::pow(10.0, d)) <= 0.5 + 1e-6)
-            break;
+    Digits d{};
+    for (size_t n = 0; n < d.size(); n++)
+        d[n] = txtDecimals(static_cast<_unitKind>(n));
     return d;
 }
 
-// How an amount is rounded: a breach up, a margin down.
-enum _wbRound { ROUND_DOWN, ROUND_UP };
-
-// A breach or a margin of a limit in the pilot's unit, to the limit's
-// decimals, rounded away from what is safe: a breach of a hair is still one
-// step.
-std::string amount(const _limRow& w, double nInternal, const _wbSetup& u, _wbRound nRound)
+// How the figure of a limit is rounded, signed: inward.
+_txtRound limitSide(const _limRow& w)
 {
-    const int d = limitDecimals(w, u);
-    const double nScale = std::pow(10.0, d);
-    double n = unitToShown(w.nAmount, nInternal, u) * nScale;
-    n = nRound == ROUND_UP ? std::max(std::ceil(n - 1e-6), 1.0) : std::floor(n + 1e-6);
-    return txtFixed(n / nScale, d) + " " + unitSymbol(w.nAmount, u);
+    return w.nSense == SENSE_AT_MOST ? ROUND_LIMIT_MOST : ROUND_LIMIT_LEAST;
 }
 
-std::string beyondWords(int nLimit, double nMargin, const _wbSetup& u)
+// A limit in the pilot's unit to d decimals, inward so the figure shown is
+// itself within; as written in the written unit, which is exact.
+std::string limitText(_wbLimit nLimit, const _wbSetup& u, int d)
+{
+    const _limRow& w = LIM_ROWS[nLimit];
+    const std::string strWritten = txtFixed(w.nWritten, w.nWrittenDecimals) + " " + w.pszWrittenUnit;
+    if (inWrittenUnit(w, u))
+        return strWritten;
+    // A limit either side is shown by its size, which inward is smaller.
+    const _txtRound nSide = w.nSense == SENSE_AT_LEAST ? ROUND_LIMIT_LEAST : ROUND_LIMIT_MOST;
+    return txtRounded(unitToShown(w.nAmount, w.nValue, u), nSide, d) + " " + unitSymbol(w.nAmount, u) + " (" +
+           strWritten + ")";
+}
+
+// The decimals at which a value beyond a limit by nBreach reads beyond it,
+// the value as its field shows it and the limit inward; -1 where a hair
+// reads as the limit itself at every one.
+int breachDecimals(const _limRow& w, double nBreach, const _wbSetup& u)
+{
+    const double nLimit = limSignedValue(w);
+    const double nValue = w.nSense == SENSE_AT_MOST ? nLimit + nBreach : nLimit - nBreach;
+    return txtDecimalsApart(unitToShown(w.nAmount, nValue, u), ROUND_NEAREST, unitToShown(w.nAmount, nLimit, u),
+                            limitSide(w), txtDecimals(w.nAmount));
+}
+
+// A figure too small for any of the digits a text may take, in words that
+// need none: "less than 0.0001 in".
+std::string lessThanAStep(_unitKind nKind, const _wbSetup& u)
+{
+    const int d = txtDecimals(nKind) + TXT_MORE_DECIMALS;
+    return "less than " + txtFixed(std::pow(10.0, -d), d) + " " + unitSymbol(nKind, u);
+}
+
+// A breach of a limit in the pilot's unit to the text's decimals of its
+// kind, rounded up: a breach of a hair is still one step, and one that
+// would read as the limit itself is said to be less than the last step.
+std::string breachText(const _limRow& w, double nBreach, const _wbSetup& u, const Digits& digits)
+{
+    if (breachDecimals(w, nBreach, u) < 0)
+        return lessThanAStep(w.nAmount, u);
+    return txtRounded(unitToShown(w.nAmount, nBreach, u), ROUND_BREACH, digits[w.nAmount]) + " " +
+           unitSymbol(w.nAmount, u);
+}
+
+// A margin within a limit in the pilot's unit to the entries' decimals,
+// rounded down: none reads as more room than there is.
+std::string marginText(const _limRow& w, double nMargin, const _wbSetup& u)
+{
+    return txtRounded(unitToShown(w.nAmount, nMargin, u), ROUND_MARGIN, txtDecimals(w.nAmount)) + " " +
+           unitSymbol(w.nAmount, u);
+}
+
+std::string beyondWords(int nLimit, double nMargin, const _wbSetup& u, const Digits& digits)
 {
     const _limRow& w = LIM_ROWS[nLimit];
     std::string str = w.pszBeyond;
     if (const auto nAt = str.find("%s"); nAt != std::string::npos)
-        str.replace(nAt, 2, wrdLimitText(static_cast<_wbLimit>(nLimit), u));
-    return str + " " + amount(w, -nMargin, u, ROUND_UP);
+        str.replace(nAt, 2, limitText(static_cast<_wbLimit>(nLimit), u, digits[w.nAmount]));
+    return str + " " + breachText(w, -nMargin, u, digits);
 }
 
 std::string withinWords(int nLimit, const _wbJudgement& j, const _wbSetup& u)
 {
-    return amount(LIM_ROWS[nLimit], j.limits[nLimit].nMargin, u, ROUND_DOWN) + " " + LIM_ROWS[nLimit].pszWithin;
+    return marginText(LIM_ROWS[nLimit], j.limits[nLimit].nMargin, u) + " " + LIM_ROWS[nLimit].pszWithin;
 }
 
 double nearness(int nLimit, const _wbJudgement& j)
@@ -94,10 +127,81 @@ std::string joined(const std::vector<std::string>& v)
     return str;
 }
 
-std::string fuelAmount(double nLitres, const _wbSetup& u)
+// A landing after a trip longer than the fuel on board, with both figures
+// to the text's fuel decimals where they read apart there, in words alone
+// where they would read alike.
+std::string tripWords(double nTrip, double nFuel, const _wbSetup& u, const Digits& digits)
 {
-    return txtAmount(KIND_FUEL, nLitres, u);
+    const int d = digits[KIND_FUEL];
+    const double nTripShown = unitToShown(KIND_FUEL, nTrip, u), nFuelShown = unitToShown(KIND_FUEL, nFuel, u);
+    if (txtRounded(nTripShown, ROUND_NEAREST, d) == txtRounded(nFuelShown, ROUND_NEAREST, d))
+        return "not possible: the trip is more than the fuel on board";
+    const std::string strUnit = std::string(" ") + unitSymbol(KIND_FUEL, u);
+    return "not possible: the trip (" + txtRounded(nTripShown, ROUND_NEAREST, d) + strUnit +
+           ") is more than the fuel on board (" + txtRounded(nFuelShown, ROUND_NEAREST, d) + strUnit + ")";
 }
+
+// A part of a verdict: a limit broken by its margin (nLimit), or a trip
+// longer than the fuel (bTrip), or neither, between words before and after.
+struct Part {
+    std::string strBefore;
+    int nLimit = -1;
+    double nMargin = 0;
+    bool bTrip = false;
+    double nTrip = 0, nFuel = 0;
+    std::string strAfter = {};
+};
+
+// The decimals of each kind that tell every breach of the parts from its
+// limit, and the trip from the fuel: the most any one needs.
+Digits digitsOf(const std::vector<Part>& parts, const _wbSetup& u)
+{
+    Digits digits = entryDigits();
+    for (const Part& p : parts) {
+        if (p.nLimit >= 0) {
+            const _limRow& w = LIM_ROWS[p.nLimit];
+            digits[w.nAmount] = std::max(digits[w.nAmount], breachDecimals(w, -p.nMargin, u));
+        } else if (p.bTrip)
+            digits[KIND_FUEL] =
+                std::max(digits[KIND_FUEL],
+                         txtDecimalsApart(unitToShown(KIND_FUEL, p.nTrip, u), ROUND_NEAREST,
+                                          unitToShown(KIND_FUEL, p.nFuel, u), ROUND_NEAREST, txtDecimals(KIND_FUEL)));
+    }
+    return digits;
+}
+
+// The parts in words, each kind of figure to the decimals of the text
+// they are part of.
+std::vector<std::string> partsText(const std::vector<Part>& parts, const _wbSetup& u, const Digits& digits)
+{
+    std::vector<std::string> v;
+    for (const Part& p : parts)
+        v.push_back(p.strBefore +
+                    (p.nLimit >= 0 ? beyondWords(p.nLimit, p.nMargin, u, digits)
+                     : p.bTrip     ? tripWords(p.nTrip, p.nFuel, u, digits)
+                                   : std::string()) +
+                    p.strAfter);
+    return v;
+}
+
+// The parts as a text of their own.
+std::vector<std::string> partsText(const std::vector<Part>& parts, const _wbSetup& u)
+{
+    return partsText(parts, u, digitsOf(parts, u));
+}
+
+// The caution bands a flight's points lie in, as bits of the messages.
+unsigned cautionsOf(const _wbFlight& f)
+{
+    unsigned nBits = 0;
+    for (int n = 0; n < POINT_COUNT; n++)
+        if (f.hasPoint(static_cast<_wbFlightPoint>(n)))
+            nBits |= 1u << f.judged[n].nChartMessage;
+    return nBits & (1u << CHART_MSG_SPEED | 1u << CHART_MSG_TAILWIND);
+}
+
+// The cautions a flight within limits is flown under, in its headline.
+constexpr std::array<_chartMessage, 2> CAUTIONS = {CHART_MSG_SPEED, CHART_MSG_TAILWIND};
 
 // The limit of a quantity a judgement is nearest, by its margin: the first
 // where two are as near, one with a number before one without.
@@ -150,7 +254,9 @@ std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& u)
                             (pb && rounded() >= nLeast && rounded() <= nMost && n != pb->nLeast && n != pb->nMost);
         const std::string strFigure = bShort ? txtNumber("%.12g", nShown) : txtFixed(nShown, nDecimals);
         std::string str =
-            strFigure + " " + (d.nKind == KIND_DENSITY ? unitLabel(KIND_DENSITY, u) : unitSymbol(d.nKind, u));
+            strFigure + " " +
+            (d.nKind == KIND_DENSITY ? std::string(unitSymbols(u).pszWeight) + "/" + unitFuelSymbol(u.nUnitFuel)
+                                     : std::string(unitSymbol(d.nKind, u)));
         if (str.starts_with("-"))
             str.replace(0, 1, "\u2212");
         return str;
@@ -169,39 +275,30 @@ std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& u)
 
 std::string wrdCautionText(_chartMessage nMessage)
 {
-    const char* psz = nMessage == CHART_MSG_TAILWIND ? WRD_TAILWIND : nMessage == CHART_MSG_SPEED ? WRD_SPEED : "";
-    std::string str = psz;
-    std::replace(str.begin(), str.end(), '\n', ' ');
-    return str;
+    switch (nMessage) {
+    case CHART_MSG_SPEED:
+        return "maximum speed 95 MPH (82 kt)";
+    case CHART_MSG_TAILWIND:
+        return "maximum tailwind in the hover 10 MPH (8 kt)";
+    default:
+        return {};
+    }
 }
 
 std::string wrdLimitText(_wbLimit nLimit, const _wbSetup& u)
 {
-    const _limRow& w = LIM_ROWS[nLimit];
-    const std::string strWritten = txtFixed(w.nWritten, w.nWrittenDecimals) + " " + w.pszWrittenUnit;
-    if (inWrittenUnit(w, u))
-        return strWritten;
-    const int d = limitDecimals(w, u);
-    return txtFixed(safeScaled(w, u, d) / std::pow(10.0, d), d) + " " + unitSymbol(w.nAmount, u) + " (" + strWritten +
-           ")";
+    return limitText(nLimit, u, txtDecimals(LIM_ROWS[nLimit].nAmount));
 }
 
-std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& u)
+namespace
 {
-    if (std::isnan(j.limits[LIMIT_FORWARD].nMargin) || std::isnan(j.limits[LIMIT_WEIGHT].nMargin))
-        return "NO LOADING ENTERED";
-    std::vector<std::string> broken;
-    for (int n = 0; n < LIMIT_COUNT; n++)
-        if (j.limits[n].bBeyond)
-            broken.push_back(beyondWords(n, j.limits[n].nMargin, u));
-    if (j.bChartWarning && broken.empty())
-        broken.push_back(CHART_EDGE);
-    if (!broken.empty())
-        return "OUT OF LIMITS: " + joined(broken);
-    // The centre of gravity's margin, the one a pilot watches: the nearer
-    // longitudinal limit, the lateral one too where it is nearer by its
-    // span; then a weight or seat margin where that is nearer still (the
-    // tank is the fuel entry's own).
+
+// A point within limits in words: the centre of gravity's margin, the one
+// a pilot watches: the nearer longitudinal limit, the lateral one too
+// where it is nearer by its span; then a weight or seat margin where that
+// is nearer still (the tank is the fuel entry's own).
+std::string marginsOf(const _wbJudgement& j, const _wbSetup& u)
+{
     const int nLong = nearestOf(limLongArm, j);
     const int nLat = nearestOf(limLatArm, j);
     std::string str = "centre of gravity " + withinWords(nLong, j, u);
@@ -216,9 +313,26 @@ std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& u)
             nOther = r.nId;
     if (nearness(nOther, j) < nCg)
         str += "; " + withinWords(nOther, j, u);
+    return str;
+}
+
+} // namespace
+
+std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& u)
+{
+    if (std::isnan(j.limits[LIMIT_FORWARD].nMargin) || std::isnan(j.limits[LIMIT_WEIGHT].nMargin))
+        return "NO LOADING ENTERED";
+    std::vector<Part> broken;
+    for (int n = 0; n < LIMIT_COUNT; n++)
+        if (j.limits[n].bBeyond)
+            broken.push_back({"", n, j.limits[n].nMargin});
+    if (j.bChartWarning && broken.empty())
+        broken.push_back({CHART_EDGE});
+    if (!broken.empty())
+        return "OUT OF LIMITS: " + joined(partsText(broken, u));
     // In a caution band, the chart's caution as well.
     const std::string strCaution = wrdCautionText(j.nChartMessage);
-    return "WITHIN LIMITS; " + (strCaution.empty() ? "" : "caution: " + strCaution + "; ") + str;
+    return "WITHIN LIMITS; " + (strCaution.empty() ? "" : "caution: " + strCaution + "; ") + marginsOf(j, u);
 }
 
 std::string wrdPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& u)
@@ -226,8 +340,7 @@ std::string wrdPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const
     if (!f.doubts.empty())
         return NOT_JUDGED;
     if (nPoint == POINT_LANDING && f.bTripOverFuel)
-        return "not possible: the trip (" + fuelAmount(f.nTrip, u) + ") is more than the fuel on board (" +
-               fuelAmount(f.nFuel, u) + ")";
+        return joined(partsText({{"", -1, 0, true, f.nTrip, f.nFuel}}, u));
     std::string str = wrdVerdictText(f.judged[nPoint], u);
     // Figures copied from another aircraft make no point within.
     constexpr std::string_view WITHIN = "WITHIN LIMITS";
@@ -244,36 +357,61 @@ namespace
 // leg, last ("forward of the limit by 1.60 mm at landing"); the seats and
 // the tank, the loading's own, once without one; each doubted value's words
 // instead while any value cannot be judged.
-std::vector<std::string> brokenOf(const _wbFlight& f, const _wbSetup& u, bool bPointLast)
+std::vector<Part> brokenOf(const _wbFlight& f, const _wbSetup& u, bool bPointLast)
 {
-    std::vector<std::string> broken;
+    std::vector<Part> broken;
     for (const _wbDoubt& d : f.doubts)
-        broken.push_back(wrdDoubtText(d, u));
-    const auto at = [&](int nPoint, const std::string& str) {
+        broken.push_back({wrdDoubtText(d, u)});
+    const auto at = [&](int nPoint, Part p) {
         const std::string strPoint = m_pointNames[nPoint];
-        return bPointLast ? str + (nPoint == POINT_NO_FUEL ? " " : " at ") + strPoint : strPoint + " " + str;
+        if (bPointLast)
+            p.strAfter += (nPoint == POINT_NO_FUEL ? " " : " at ") + strPoint;
+        else
+            p.strBefore = strPoint + " " + p.strBefore;
+        return p;
     };
     for (int nPoint = 0; nPoint < POINT_COUNT && f.doubts.empty() && !f.bNothingEntered; nPoint++) {
         if (!f.hasPoint(static_cast<_wbFlightPoint>(nPoint)))
             continue;
         if (nPoint == POINT_LANDING && f.bTripOverFuel) {
-            broken.push_back(m_pointNames[nPoint] + std::string(" ") + wrdPointVerdictText(f, POINT_LANDING, u));
+            broken.push_back({m_pointNames[nPoint] + std::string(" "), -1, 0, true, f.nTrip, f.nFuel});
             continue;
         }
         const _wbJudgement& j = f.judged[nPoint];
         const size_t nBefore = broken.size();
         for (const _limRow& r : LIM_ROWS)
             if (r.nSubject == SUBJECT_POINT && j.beyond(r.nId))
-                broken.push_back(at(nPoint, beyondWords(r.nId, j.limits[r.nId].nMargin, u)));
+                broken.push_back(at(nPoint, {"", r.nId, j.limits[r.nId].nMargin}));
         if (j.bChartWarning && broken.size() == nBefore)
-            broken.push_back(at(nPoint, CHART_EDGE));
+            broken.push_back(at(nPoint, {CHART_EDGE}));
     }
     // The seats and the tank are the loading's: once, whatever the point.
     const _wbJudgement& t = f.judged[POINT_TAKE_OFF];
     for (const _limRow& r : LIM_ROWS)
         if (f.doubts.empty() && !f.bNothingEntered && r.nSubject == SUBJECT_LOADING && t.beyond(r.nId))
-            broken.push_back(beyondWords(r.nId, t.limits[r.nId].nMargin, u));
+            broken.push_back({"", r.nId, t.limits[r.nId].nMargin});
     return broken;
+}
+
+// The cautions of legs within limits, each with the legs it applies to
+// where not every leg does ("maximum speed 95 MPH (82 kt) on leg 1"), for
+// the headline: " \u2014 caution: …"; "" under none.
+std::string cautionsText(const std::vector<unsigned>& legCautions, const std::vector<std::string>& legNames)
+{
+    std::string str;
+    for (_chartMessage nMessage : CAUTIONS) {
+        std::string strLegs;
+        size_t nLegs = 0;
+        for (size_t n = 0; n < legCautions.size(); n++)
+            if (legCautions[n] & (1u << nMessage)) {
+                strLegs += (strLegs.empty() ? " on " : ", ") + legNames[n];
+                nLegs++;
+            }
+        if (nLegs > 0)
+            str += (str.empty() ? " \u2014 caution: " : "; ") + wrdCautionText(nMessage) +
+                   (nLegs == legCautions.size() ? "" : strLegs);
+    }
+    return str;
 }
 
 } // namespace
@@ -282,40 +420,47 @@ std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
 {
     if (f.doubts.empty() && f.bNothingEntered)
         return "NO LOADING ENTERED";
-    const std::vector<std::string> broken = brokenOf(f, u, false);
+    const std::vector<std::string> broken = partsText(brokenOf(f, u, false), u);
     const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
     if (f.bUnconfirmed)
         return std::string("Basic weight and arms not confirmed for this aircraft") +
                (strBroken.empty() ? "" : "; " + strBroken);
     if (!strBroken.empty())
         return strBroken;
-    return f.bLanding ? "WITHIN LIMITS for take-off, landing and with no fuel"
-                      : "WITHIN LIMITS for take-off and with no fuel";
+    return std::string(f.bLanding ? "WITHIN LIMITS for take-off, landing and with no fuel"
+                                  : "WITHIN LIMITS for take-off and with no fuel") +
+           cautionsText({cautionsOf(f)}, {""});
 }
 
 namespace
 {
 
-// A range of fuel in the pilot's unit, the least rounded up and the most
-// down to the one decimal shown (more where one would leave nothing), so
-// every figure shown is itself within limits: "up to 64.5 L" or "36.7 to
-// 64.5 L"; empty where no load is. A figure a hair from its step (a trip
-// typed in gallons, back from litres) is that step.
-std::string inwardRange(const _wbFuelRange& range, int nUnitFuel)
+// A range of fuel in the pilot's unit, the least and the most inward to
+// the entries' decimal (more where one would leave nothing), so every
+// figure shown is itself within limits: "up to 64.5 L" or "36.7 to 64.5
+// L"; empty where no load is. *pnDecimals, where given, says to how many.
+std::string inwardRange(const _wbFuelRange& range, int nUnitFuel, int* pnDecimals = nullptr)
 {
     if (!range.bKnown || !range.bAny)
         return {};
-    for (int d = 1; d <= 3; d++) {
-        const double nScale = std::pow(10.0, d);
-        const double nLeast = std::ceil(unitLitresToFuel(range.nLeast, nUnitFuel) * nScale - 1e-6) / nScale;
-        const double nMost = std::floor(unitLitresToFuel(range.nMost, nUnitFuel) * nScale + 1e-6) / nScale;
-        if (nLeast <= nMost)
-            return (nLeast <= 0 ? "up to " : txtFixed(nLeast, d) + " to ") + txtFixed(nMost, d) + " " +
-                   unitFuelSymbol(nUnitFuel);
+    const double nLeastShown = unitLitresToFuel(range.nLeast, nUnitFuel),
+                 nMostShown = unitLitresToFuel(range.nMost, nUnitFuel);
+    const int nFirst = txtDecimals(KIND_FUEL);
+    for (int d = nFirst; d <= nFirst + TXT_MORE_DECIMALS; d++) {
+        const double nLeast = txtRound(nLeastShown, ROUND_LIMIT_LEAST, d);
+        if (nLeast <= txtRound(nMostShown, ROUND_LIMIT_MOST, d)) {
+            if (pnDecimals)
+                *pnDecimals = d;
+            return (nLeast <= 0 ? "up to " : txtRounded(nLeastShown, ROUND_LIMIT_LEAST, d) + " to ") +
+                   txtRounded(nMostShown, ROUND_LIMIT_MOST, d) + " " + unitFuelSymbol(nUnitFuel);
+        }
     }
     // A range too narrow for any figure (one volume: a trip of the whole
     // tank) is that volume, as near as it shows.
-    return "only " + txtFixed(unitLitresToFuel(range.nLeast, nUnitFuel), 3) + " " + unitFuelSymbol(nUnitFuel);
+    if (pnDecimals)
+        *pnDecimals = nFirst + TXT_MORE_DECIMALS;
+    return "only " + txtRounded(nLeastShown, ROUND_NEAREST, nFirst + TXT_MORE_DECIMALS) + " " +
+           unitFuelSymbol(nUnitFuel);
 }
 
 const char* positionWords(int nPosn)
@@ -395,20 +540,24 @@ std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
     if (!chosen.takeOff.bKnown)
         return {};
     const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
-    const std::string strTrip = bTrip && f.nTrip > 0
-                                    ? "\nwith a " + txtFixed(unitLitresToFuel(f.nTrip, u.nUnitFuel), 1) + strUnit +
-                                          " trip (no reserve included)"
-                                    : "";
-    if (const std::string strRange = inwardRange(chosen.takeOff, u.nUnitFuel); !strRange.empty()) {
+    // The trip and what to keep to the range's decimals: one precision for
+    // the fuel in one advice.
+    const auto trip = [&](int d) {
+        return bTrip && f.nTrip > 0
+                   ? "\nwith a " + txtRounded(unitLitresToFuel(f.nTrip, u.nUnitFuel), ROUND_NEAREST, d) + strUnit +
+                         " trip (no reserve included)"
+                   : "";
+    };
+    int d = txtDecimals(KIND_FUEL);
+    if (const std::string strRange = inwardRange(chosen.takeOff, u.nUnitFuel, &d); !strRange.empty()) {
         if (!bTrip)
             return "Within limits: " + strRange;
         // What the range is: mass and balance alone, with the trip burned,
         // and no reserve in it.
-        std::string str = "Mass and balance allow " + strRange + " at take-off" + strTrip;
+        std::string str = "Mass and balance allow " + strRange + " at take-off" + trip(d);
         if (chosen.nKeep > 0)
-            str += "\nKeep at least " +
-                   txtFixed(std::ceil(unitLitresToFuel(chosen.nKeep, u.nUnitFuel) * 10 - 1e-6) / 10, 1) + strUnit +
-                   " on board to landing";
+            str += "\nKeep at least " + txtRounded(unitLitresToFuel(chosen.nKeep, u.nUnitFuel), ROUND_LIMIT_LEAST, d) +
+                   strUnit + " on board to landing";
         return str;
     }
     // None with the ballast as it is: the loading that flies, and why the
@@ -416,12 +565,18 @@ std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
     if (plan.pszSeatsOnly)
         return std::string(plan.pszSeatsOnly) + ": " + NO_LOADING_LOWER;
     const int nOther = otherPosition(f, plan, u);
-    std::string str = nOther < 0 ? NO_LOADING
-                                 : positionWords(nOther) + std::string(" and carry ") +
-                                       inwardRange(plan.at[nOther].takeOff, u.nUnitFuel) + " at take-off" + strTrip;
+    std::string str = NO_LOADING;
+    if (nOther >= 0) {
+        const std::string strRange = inwardRange(plan.at[nOther].takeOff, u.nUnitFuel, &d);
+        str = positionWords(nOther) + std::string(" and carry ") + strRange + " at take-off" + trip(d);
+    }
     if (const _wbBeyond nNoFuel = plan.noFuel[plan.nChosen]; nNoFuel != BEYOND_NONE) {
         str[0] = static_cast<char>(g_ascii_tolower(str[0]));
-        str = std::string("With the fuel burned this loading is ") + wrdBeyondWords(nNoFuel) + ": " + str;
+        // Where the take-off is beyond the same way already, that is what
+        // is true of it, not only the fuel burned.
+        const bool bAtTakeOff = calcBeyondLimit(f.judged[POINT_TAKE_OFF]) == nNoFuel;
+        str = std::string(bAtTakeOff ? "At take-off and with the fuel burned" : "With the fuel burned") +
+              " this loading is " + wrdBeyondWords(nNoFuel) + ": " + str;
     }
     return str;
 }
@@ -506,17 +661,24 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
             if (d.pszWhat && strcmp(d.pszWhat, CALC_LEG_GROUP) == 0)
                 broken.push_back(wrdDoubtText(d, u));
     const bool bFlightDoubted = !broken.empty();
-    for (size_t n = 0; n < legs.size(); n++) {
-        _wbFlight f = legs[n];
+    std::vector<std::vector<Part>> legParts;
+    std::vector<Part> all;
+    for (const _wbFlight& leg : legs) {
+        _wbFlight f = leg;
         std::erase_if(f.doubts, [](const _wbDoubt& d) { return d.pszWhat && strcmp(d.pszWhat, CALC_LEG_GROUP) == 0; });
-        std::vector<std::string> strs;
+        legParts.push_back({});
         if (!bFlightDoubted)
-            strs = brokenOf(f, u, true);
+            legParts.back() = brokenOf(f, u, true);
         else
             for (const _wbDoubt& d : f.doubts)
-                strs.push_back(wrdDoubtText(d, u));
+                legParts.back().push_back({wrdDoubtText(d, u)});
+        all.insert(all.end(), legParts.back().begin(), legParts.back().end());
+    }
+    // One precision for each kind of figure across every leg.
+    const Digits digits = digitsOf(all, u);
+    for (size_t n = 0; n < legs.size(); n++) {
         std::string strLeg;
-        for (const std::string& str : strs)
+        for (const std::string& str : partsText(legParts[n], u, digits))
             strLeg += (strLeg.empty() ? "" : ", ") + str;
         if (!strLeg.empty())
             broken.push_back(legName(n, labels) + (legs[n].doubts.empty() ? " " : ": ") + strLeg);
@@ -527,14 +689,18 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
                (strBroken.empty() ? "" : "; " + strBroken);
     if (!strBroken.empty())
         return strBroken;
-    // Within: the nearest margin of the whole flight, with its leg and point.
+    // Within: every caution with the legs it applies to, and the nearest
+    // margin of the whole flight, with its leg and point.
+    std::vector<unsigned> cautions;
+    std::vector<std::string> names;
+    for (size_t n = 0; n < legs.size(); n++) {
+        cautions.push_back(cautionsOf(legs[n]));
+        names.push_back(legName(n, labels));
+    }
     const auto [nLeg, nPoint] = nearestPoint(legs);
-    std::string strMargin = wrdVerdictText(legs[nLeg].judged[nPoint], u);
-    constexpr std::string_view WITHIN = "WITHIN LIMITS; ";
-    if (strMargin.starts_with(WITHIN))
-        strMargin.erase(0, WITHIN.size());
-    return "WITHIN LIMITS for every leg; nearest the limits " + legName(nLeg, labels) +
-           (nPoint == POINT_NO_FUEL ? " " : " at ") + m_pointNames[nPoint] + ": " + strMargin;
+    return "WITHIN LIMITS for every leg" + cautionsText(cautions, names) + "; nearest the limits " +
+           legName(nLeg, labels) + (nPoint == POINT_NO_FUEL ? " " : " at ") + m_pointNames[nPoint] + ": " +
+           marginsOf(legs[nLeg].judged[nPoint], u);
 }
 
 std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)

@@ -11,18 +11,19 @@
 #include <utility>
 #include <vector>
 
-// A limit as shown: in the pilot's unit to the digits that make it true
-// (rounded to its safe side where the unit's figure is not exact), with the
-// value as written beside it where the units differ: "95.25 kg (210 lb)",
-// "210 lb".
+// A limit as shown: in the pilot's unit to the entries' decimals, inward
+// where the unit's figure is not exact so the figure is itself within, with
+// the value as written beside it where the units differ: "95.2 kg (210
+// lb)", "210 lb".
 std::string wrdLimitText(_wbLimit nLimit, const _wbSetup& units);
 
-// The chart's cautions as it writes them, on two lines.
+// The chart's cautions as the chart writes them, on two lines.
 constexpr const char* WRD_TAILWIND = "Maximum tailwind while hovering\n10 MPH (8 Kts)";
 constexpr const char* WRD_SPEED = "Maximum speed\n95 MPH (82 Kts)";
 
-// The chart's caution for a point in a caution band, in words on one line;
-// empty for a message that is no caution.
+// The caution of a point in a caution band as the pilot's words say it,
+// in one line: "maximum speed 95 MPH (82 kt)"; empty for a message that is
+// no caution.
 std::string wrdCautionText(_chartMessage nMessage);
 
 // A judged point in words, in the pilot's units (the record's): every limit
@@ -32,13 +33,16 @@ std::string wrdCautionText(_chartMessage nMessage);
 // weight, seat or tank margin where that is nearer still ("WITHIN LIMITS;
 // centre of gravity 0.71 mm aft of the forward limit; 0.05 kg below the
 // left seat's limit"); "NO LOADING ENTERED" for an aircraft without a
-// weight. Breaches and margins are given to the limit's own decimals, a
-// breach rounded up and a margin down, so neither reads better than it is.
+// weight. Margins are given to the entries' decimals rounded down, breaches
+// rounded up, and to more decimals where the value would read as its
+// limit (the same for every figure of a kind), so none reads better than
+// it is.
 std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& units);
 
 // One point of a flight in words: as wrdVerdictText, or for a landing after
 // a trip longer than the fuel, "not possible: the trip (20.0 L) is more
-// than the fuel on board (15.0 L)".
+// than the fuel on board (15.0 L)", to the decimals that tell the two
+// apart, or without the figures where none do.
 std::string wrdPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& units);
 
 // A value that cannot be judged, in words: "the fuel "6O" was not read as
@@ -47,7 +51,9 @@ std::string wrdPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const
 std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& units);
 
 // The flight's one verdict: "WITHIN LIMITS for take-off, landing and with no
-// fuel" (without a trip, "for take-off and with no fuel"), or "NOT WITHIN
+// fuel" (without a trip, "for take-off and with no fuel"), followed, where
+// any of its points lies in a caution band, by " \u2014 caution: maximum
+// speed 95 MPH (82 kt)"; or "NOT WITHIN
 // LIMITS: " with every limit broken at every point, each once with its
 // point ("landing forward of the limit by 1.60 mm"; the seats and the tank,
 // the loading's own, once without one); "NOT WITHIN LIMITS: " with each
@@ -62,7 +68,9 @@ std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 // 2 (solo) aft of the limit by 3.10 mm at take-off, right of the lateral
 // limit by 1.20 mm at landing; leg 3 …"), or "WITHIN LIMITS for every leg;
 // nearest the limits leg 2 (solo) at landing: centre of gravity …", the
-// nearest margin of the whole flight.
+// nearest margin of the whole flight, with each caution after "every leg"
+// (" \u2014 caution: maximum speed 95 MPH (82 kt) on leg 1 (dual)"), its
+// legs named where not every leg has it.
 std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::vector<std::string>& labels,
                                const _wbSetup& units);
 
@@ -98,8 +106,10 @@ _wbFuelPlan wrdFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip);
 // bTrip; "Within limits: up to 64.5 L" without), or where they allow none,
 // the loading that flies ("Fit the ballast at the rear and carry up to
 // 40.0 L at take-off"), led by why where the fuel burned decides ("With the
-// fuel burned this loading is aft of the limit: …"), or "No loading of fuel
-// and ballast is within limits". No advice while a value cannot be judged.
+// fuel burned this loading is aft of the limit: …", "At take-off and with
+// the fuel burned …" where the take-off is beyond too), or "No loading of
+// fuel and ballast is within limits". Every figure inward, to one
+// precision. No advice while a value cannot be judged.
 std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& units, bool bTrip);
 
 // The ballast advice: empty where the fuel on board flies as the ballast is

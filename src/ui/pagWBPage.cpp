@@ -274,7 +274,7 @@ void pwbUpdateInputDisplay(const _wbLoadState& l, const _wbFlight& f)
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelDensityInUse),
                            ("Fuel weighs " +
                             txtFixed(unitToShown(KIND_DENSITY, unitFuelDensity(m_wbSetup), m_wbSetup), 3) + " " +
-                            unitLabel(KIND_DENSITY, m_wbSetup))
+                            unitSymbols(m_wbSetup).pszWeight + "/" + unitSymbols(m_wbSetup).pszFuel)
                                .c_str());
 
     const _wbJudgement& j = f.judged[POINT_TAKE_OFF];

@@ -310,7 +310,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     click("FuelUnitUSGal");
     const _wbFuelRange r = fuelRange(m_wbSetup, stateLoadingOf(m_wbSetup, stateLoad()));
     ASSERT_TRUE(r.bAny);
-    const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US Gal";
+    const std::string strMost = num("%1.1f", std::floor(r.nMost / 3.78541 * 10) / 10) + " US gal";
     EXPECT_EQ(text("FuelAllowed"),
               "Mass and balance allow " +
                   (r.nLeast > 0 ? num("%1.1f", std::ceil(r.nLeast / 3.78541 * 10) / 10) + " to " : "up to ") + strMost +
@@ -323,7 +323,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     focus("FuelVolume");
     EXPECT_NEAR(confDouble("Load", "Trip"), 5 * 3.78541, 1e-9);
     EXPECT_EQ(text("LandingWt"), num("%3.1f", (legCalcShown().rows[ROW_TOTAL].nWeight - 5 * 3.78541 * 0.759) * 2.2046));
-    EXPECT_NE(text("FuelAllowed").find("\nwith a " + num("%1.1f", 5.0) + " US Gal trip (no reserve included)"),
+    EXPECT_NE(text("FuelAllowed").find("\nwith a " + num("%1.1f", 5.0) + " US gal trip (no reserve included)"),
               std::string::npos);
 
     // The fuel on board is flagged while it lies outside what is allowed.

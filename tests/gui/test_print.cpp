@@ -106,7 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Loading{"WithinLimits",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\n"
                             "LatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
-                            "WITHIN LIMITS for take-off and with no fuel", "Take-off: ", "Commander's acceptance"},
+                            "WITHIN LIMITS for take-off and with no fuel \u2014 caution: maximum tailwind in the hover "
+                            "10 MPH (8 kt)",
+                            "Take-off: ", "Commander's acceptance"},
                     Loading{"ForwardWithTheFuelBurned",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2690\n"
                             "LatArm=1\n[Ballast]\nWeight=10\nFrontLongArm=2000\nRearLongArm=3000\n"
@@ -121,12 +123,13 @@ INSTANTIATE_TEST_SUITE_P(
                             "LongArm=1850\nLatArm=650\nFitted=false\n",
                             "Right door removed \u22125.4 kg", "Equipment -23.8 72.83 -1734.19 0.00 0.00",
                             "Commander's acceptance"},
-                    // Envelope and weight within, the left seat over its 95.25 kg.
+                    // Envelope and weight within, the left seat over its 95.25 kg
+                    // (95.2 kg inward), by 4.75 kg (4.8 kg up).
                     Loading{"SeatOverItsLimit",
                             "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2750\n"
                             "LatArm=1\n[Load]\nLSeat=100\nRSeat=80\nFuel=60\n",
-                            "OUT OF LIMITS: left seat over its 95.25 kg (210 lb) limit by 4.75 kg",
-                            "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 4.75 kg",
+                            "OUT OF LIMITS: left seat over its 95.2 kg (210 lb) limit by 4.8 kg",
+                            "NOT WITHIN LIMITS: left seat over its 95.2 kg (210 lb) limit by 4.8 kg",
                             "NOT TO BE FLOWN AS LOADED"}),
     [](const testing::TestParamInfo<Loading>& p) { return std::string(p.param.pszName); });
 

@@ -1,5 +1,6 @@
 // The loading calculation: the worked examples, each ballast position, and a
 // total weight of 0.
+#include "model/texts.h"
 #include "model/words.h"
 #include "store/filing.h"
 #include "store/state.h"
@@ -270,6 +271,7 @@ struct VerdictCase {
     double nTrip = 0;
     _unitWt nWt = UNIT_WT_KG;
     _unitLen nArm = UNIT_ARM_MM;
+    _unitFuel nFuel = UNIT_FUEL_LITRE;
     double nBasicWeight = 400, nBasicLongArm = 2700;
     guint nUnconfirmed = 0;
     std::optional<_wbPoint> p = {}; // the point moved, at nAt
@@ -293,7 +295,7 @@ TEST_P(VerdictWords, NameEveryLimitBrokenOrTheNearest)
     _wbSetup s = fixedArms();
     s.nBasicWeight = c.nBasicWeight, s.nBasicLongArm = c.nBasicLongArm, s.nBasicLatArm = 1.0;
     s.nUnconfirmed = c.nUnconfirmed;
-    s.nUnitWt = c.nWt, s.nUnitArm = c.nArm, s.nUnitFuel = UNIT_FUEL_LITRE;
+    s.nUnitWt = c.nWt, s.nUnitArm = c.nArm, s.nUnitFuel = c.nFuel;
     _wbFlight f = calcJudgeFlight(s, c.l, c.nTrip);
     if (c.p) {
         const _wbLoading at = {c.l.nLSeatWeight, c.l.nRSeatWeight,
@@ -325,7 +327,7 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{.pszName = "NearestIsForward",
                     .l = FINE,
                     .p = _wbPoint{600, 0, 0, 2443, 0},
-                    .pszPoint = "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of "
+                    .pszPoint = "WITHIN LIMITS; caution: maximum tailwind in the hover 10 MPH (8 kt); centre of "
                                 "gravity 1.42 mm aft of the forward limit"},
         VerdictCase{.pszName = "OverWeight",
                     .l = FINE,
@@ -333,10 +335,17 @@ INSTANTIATE_TEST_SUITE_P(
                     .nArm = UNIT_ARM_INCH,
                     .p = _wbPoint{684, 0, 0, 2480, 0},
                     .pszPoint = "OUT OF LIMITS: over the maximum weight by 8.0 lb"},
+        // A breach of a hair reads as no figure would: the point shows the
+        // limit's own 99.00 in.
         VerdictCase{.pszName = "AftByAHair",
                     .l = FINE,
                     .nArm = UNIT_ARM_INCH,
                     .p = _wbPoint{600, 0, 0, 2514.6000001, 0},
+                    .pszPoint = "OUT OF LIMITS: aft of the limit by less than 0.0001 in"},
+        VerdictCase{.pszName = "AftByAStep",
+                    .l = FINE,
+                    .nArm = UNIT_ARM_INCH,
+                    .p = _wbPoint{600, 0, 0, 2514.6 + 0.2, 0}, // 99.0079 in
                     .pszPoint = "OUT OF LIMITS: aft of the limit by 0.01 in"},
         VerdictCase{.pszName = "RightSeatAndTank",
                     .l = {80, 97.5, 70, BALLAST_NONE},
@@ -344,19 +353,34 @@ INSTANTIATE_TEST_SUITE_P(
                     .p = _wbPoint{600, 0, 0, 2480, 0},
                     .pszPoint = "OUT OF LIMITS: right seat over its 210 lb limit by 5.0 lb; fuel beyond the tank's "
                                 "64.5 L by 5.5 L"},
-        // The seat's limit to the digits that make it true, and a breach
-        // never smaller than they show.
+        // The seat's limit inward to the entries' decimal, and a breach
+        // rounded up.
         VerdictCase{.pszName = "SeatInKilograms",
                     .l = {95.3, 80, 30, BALLAST_NONE},
                     .p = _wbPoint{600, 0, 0, 2480, 0},
-                    .pszPoint = "OUT OF LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.05 kg"},
+                    .pszPoint = "OUT OF LIMITS: left seat over its 95.2 kg (210 lb) limit by 0.1 kg"},
+        // A tank over by a hair in gallons: the fuel shows 17.0 US gal as the
+        // tank does, so both to the hundredth, where they part.
+        VerdictCase{.pszName = "TankByAHairInGallons",
+                    .l = {80, 80, 64.5034, BALLAST_NONE},
+                    .nFuel = UNIT_FUEL_USGAL,
+                    .p = _wbPoint{600, 0, 0, 2480, 0},
+                    .pszPoint = "OUT OF LIMITS: fuel beyond the tank's 17.03 US gal (64.5 L) by 0.01 US gal"},
+        // One precision for each kind: the seat's breach needs none more,
+        // the weight's the thousandth of a pound.
+        VerdictCase{.pszName = "OnePrecisionAKind",
+                    .l = {96, 80, 30, BALLAST_NONE},
+                    .nWt = UNIT_WT_LB,
+                    .p = _wbPoint{680.3914, 0, 0, 2480, 0},
+                    .pszPoint = "OUT OF LIMITS: over the maximum weight by 0.005 lb; left seat over its 210 lb limit "
+                                "by 1.644 lb"},
         // Within: the centre of gravity's margin, and the seat's, nearer by
         // its span.
         VerdictCase{.pszName = "CgMarginAndANearerSeat",
                     .l = {95.0, 80, 30, BALLAST_NONE},
                     .p = _wbPoint{600, 0, 0, 2441.575 + 0.71, 0},
-                    .pszPoint = "WITHIN LIMITS; caution: Maximum tailwind while hovering 10 MPH (8 Kts); centre of "
-                                "gravity 0.71 mm aft of the forward limit; 0.25 kg below the left seat's limit"},
+                    .pszPoint = "WITHIN LIMITS; caution: maximum tailwind in the hover 10 MPH (8 kt); centre of "
+                                "gravity 0.71 mm aft of the forward limit; 0.2 kg below the left seat's limit"},
         // The lateral margin where it is the nearer.
         VerdictCase{.pszName = "LateralNearer",
                     .l = FINE,
@@ -381,8 +405,29 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{.pszName = "WithinWithATrip",
                     .l = FLOWN,
                     .nTrip = 20,
-                    .pszFlight = "WITHIN LIMITS for take-off, landing and with no fuel"},
-        VerdictCase{.pszName = "WithoutATrip", .l = FLOWN, .pszFlight = "WITHIN LIMITS for take-off and with no fuel"},
+                    .pszFlight = "WITHIN LIMITS for take-off, landing and with no fuel \u2014 caution: maximum "
+                                 "tailwind in the hover 10 MPH (8 kt)"},
+        VerdictCase{.pszName = "WithoutATrip",
+                    .l = FLOWN,
+                    .pszFlight = "WITHIN LIMITS for take-off and with no fuel \u2014 caution: maximum tailwind in the "
+                                 "hover 10 MPH (8 kt)"},
+        // The headline says every caution any point of the flight is in.
+        VerdictCase{.pszName = "WithinBothCautions",
+                    .l = FLOWN,
+                    .p = _wbPoint{600, 0, 0, 2500, 0},
+                    .pszFlight = "WITHIN LIMITS for take-off and with no fuel \u2014 caution: maximum speed 95 MPH "
+                                 "(82 kt); maximum tailwind in the hover 10 MPH (8 kt)"},
+        VerdictCase{.pszName = "TripAndFuelReadAlike",
+                    .l = {80, 80, 25.0, BALLAST_NONE},
+                    .nTrip = 25.1,
+                    .nFuel = UNIT_FUEL_USGAL,
+                    .nAt = POINT_LANDING,
+                    .pszPoint = "not possible: the trip (6.63 US gal) is more than the fuel on board (6.60 US gal)"},
+        VerdictCase{.pszName = "TripAndFuelReadAlikeToTheLast",
+                    .l = {80, 80, 25.0, BALLAST_NONE},
+                    .nTrip = 25.0001,
+                    .nAt = POINT_LANDING,
+                    .pszPoint = "not possible: the trip is more than the fuel on board"},
         VerdictCase{.pszName = "TripOverTheFuel",
                     .l = {80, 80, 15, BALLAST_NONE},
                     .nTrip = 20,
@@ -402,7 +447,7 @@ INSTANTIATE_TEST_SUITE_P(
                     .l = {96, 80, 60, BALLAST_NONE},
                     .nTrip = 20,
                     .nBasicLongArm = 2750,
-                    .pszFlight = "NOT WITHIN LIMITS: left seat over its 95.25 kg (210 lb) limit by 0.75 kg"},
+                    .pszFlight = "NOT WITHIN LIMITS: left seat over its 95.2 kg (210 lb) limit by 0.8 kg"},
         VerdictCase{.pszName = "SeatOnItsLimit",
                     .l = {95.25451098148434, 80, 60, BALLAST_NONE}, // 210 / 2.20462 kg
                     .nBasicLongArm = 2750,
@@ -421,6 +466,65 @@ INSTANTIATE_TEST_SUITE_P(
                     .nAt = POINT_LANDING,
                     .pszFlight = "NOT WITHIN LIMITS: landing forward of the limit by 1.60 mm"}),
     [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
+
+// Every figure in words rounded toward safety at the entries' decimals, in
+// the pilot's units: a margin down, a limit inward, a breach up and never
+// to nothing; a value as its field shows it; and where two figures of one
+// sentence read alike, the decimals that tell them apart (none where a
+// hair reads alike at all of them: "" for both).
+struct Rounding {
+    const char* pszName;
+    _unitKind nKind;
+    bool bOther; // lb, in or US gal, not kg, mm or L
+    double nA;   // internal units
+    _txtRound nA_;
+    const char* pszA;
+    double nB = NAN; // the figure read beside it, if any
+    _txtRound nB_ = ROUND_NEAREST;
+    const char* pszB = nullptr;
+};
+
+TEST(Rounding, EveryFigureInWordsReadsTheSafeWay)
+{
+    const Rounding cases[] = {
+        {"MarginDown", KIND_WEIGHT, false, 88.6436, ROUND_MARGIN, "88.6"},
+        {"MarginDownInPounds", KIND_WEIGHT, true, 4.1, ROUND_MARGIN, "9.0"}, // 9.039 lb
+        {"MarginDownInInches", KIND_ARM, true, 0.71, ROUND_MARGIN, "0.02"},  // 0.02795 in
+        {"WeightLimitInward", KIND_WEIGHT, false, MAX_TOTAL_WEIGHT, ROUND_LIMIT_MOST, "680.3"},
+        {"WrittenInchesExact", KIND_ARM, true, MAX_LONG_ARM, ROUND_LIMIT_MOST, "99.00"},
+        {"ForwardLimitInwardIsUp", KIND_ARM, false, MIN_LONG_ARM, ROUND_LIMIT_LEAST, "2441.58"},
+        {"LeftLimitInward", KIND_ARM, false, -MAX_LAT_ARM, ROUND_LIMIT_LEAST, "-22.35"},
+        {"TankInGallonsInward", KIND_FUEL, true, MAX_FUEL_VOLUME, ROUND_LIMIT_MOST, "17.0"},
+        {"BreachUp", KIND_WEIGHT, false, 0.0455, ROUND_BREACH, "0.1"},
+        {"BreachOfAHairIsAStep", KIND_ARM, true, 1e-7, ROUND_BREACH, "0.01"},
+        {"ValueNearest", KIND_FUEL, true, 64.5034, ROUND_NEAREST, "17.0"},
+        {"NoSignOnNothing", KIND_ARM, false, -0.001, ROUND_NEAREST, "0.00"},
+        // The fuel reads 17.0 US gal, as the tank does inward: to the
+        // hundredth they part.
+        {"OverTheTankByAHairInGallons", KIND_FUEL, true, 64.5034, ROUND_NEAREST, "17.04", MAX_FUEL_VOLUME,
+         ROUND_LIMIT_MOST, "17.03"},
+        {"OverWeightInPounds", KIND_WEIGHT, true, MAX_TOTAL_WEIGHT + 0.002, ROUND_NEAREST, "1500.004", MAX_TOTAL_WEIGHT,
+         ROUND_LIMIT_MOST, "1500.000"},
+        {"AftByAHairReadsAlikeInInches", KIND_ARM, true, MAX_LONG_ARM + 1e-7, ROUND_NEAREST, "", MAX_LONG_ARM,
+         ROUND_LIMIT_MOST, ""},
+        {"AftByAHairReadsAlikeInMillimetres", KIND_ARM, false, MAX_LONG_ARM + 1e-7, ROUND_NEAREST, "", MAX_LONG_ARM,
+         ROUND_LIMIT_MOST, ""},
+    };
+    for (const Rounding& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        _wbSetup u{};
+        u.nUnitWt = c.bOther ? UNIT_WT_LB : UNIT_WT_KG;
+        u.nUnitArm = c.bOther ? UNIT_ARM_INCH : UNIT_ARM_MM;
+        u.nUnitFuel = c.bOther ? UNIT_FUEL_USGAL : UNIT_FUEL_LITRE;
+        const double a = unitToShown(c.nKind, c.nA, u), b = unitToShown(c.nKind, c.nB, u);
+        int d = txtDecimals(c.nKind);
+        if (c.pszB) {
+            d = txtDecimalsApart(a, c.nA_, b, c.nB_, d);
+            EXPECT_EQ(d < 0 ? "" : txtRounded(b, c.nB_, d), zt::inLocale(c.pszB));
+        }
+        EXPECT_EQ(d < 0 ? "" : txtRounded(a, c.nA_, d), zt::inLocale(c.pszA));
+    }
+}
 
 // A trip that is negative or no number counts as none, and the landing is
 // never heavier than the take-off, on the page as in the judgement.

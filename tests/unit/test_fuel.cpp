@@ -214,11 +214,11 @@ INSTANTIATE_TEST_SUITE_P(
              "Fit the ballast at the rear"},
         Plan{"HeavyPairUSGallons", 2700, 1, 95, 90, 64.5, 20, BALLAST_NONE, UNIT_FUEL_USGAL,
              "With the fuel burned this loading is forward of the limit: fit the ballast at the rear and carry 5.3 "
-             "to 15.7 US Gal at take-off\nwith a 5.3 US Gal trip (no reserve included)",
+             "to 15.7 US gal at take-off\nwith a 5.3 US gal trip (no reserve included)",
              "Fit the ballast at the rear"},
         Plan{"HeavyPairImperialGallons", 2700, 1, 95, 90, 64.5, 20, BALLAST_NONE, UNIT_FUEL_IMPGAL,
              "With the fuel burned this loading is forward of the limit: fit the ballast at the rear and carry 4.4 "
-             "to 13.1 Imp Gal at take-off\nwith a 4.4 Imp Gal trip (no reserve included)",
+             "to 13.1 imp gal at take-off\nwith a 4.4 imp gal trip (no reserve included)",
              "Fit the ballast at the rear"},
         // Fitted at the rear already, at 64.5 L only the fuel is wrong.
         Plan{"HeavyPairRearOverfilled", 2700, 1, 95, 90, 64.5, 20, BALLAST_REAR, UNIT_FUEL_LITRE,
@@ -229,13 +229,15 @@ INSTANTIATE_TEST_SUITE_P(
         // leaves; front ballast puts it at 2511.07 mm and fuel stays within
         // to the tank: the trip (14 US gal) to 64.5 L.
         Plan{"SoloAftWithTheFuelBurned", 2630, -20, 0, 60, 60, 52.99, BALLAST_NONE, UNIT_FUEL_USGAL,
-             "With the fuel burned this loading is aft of the limit: fit the ballast at the front and carry 14.0 to "
-             "17.0 US Gal at take-off\nwith a 14.0 US Gal trip (no reserve included)",
+             "At take-off and with the fuel burned this loading is aft of the limit: fit the ballast at the front and "
+             "carry 14.0 to "
+             "17.0 US gal at take-off\nwith a 14.0 US gal trip (no reserve included)",
              "Fit the ballast at the front"},
         // 10 L on board for a 30 L trip: the landing is no landing, so no
         // position flies with it; front ballast does with the trip's fuel.
         Plan{"TripOverTheFuel", 2630, -20, 0, 60, 10, 30, BALLAST_REAR, UNIT_FUEL_LITRE,
-             "With the fuel burned this loading is aft of the limit: fit the ballast at the front and carry 30.0 to "
+             "At take-off and with the fuel burned this loading is aft of the limit: fit the ballast at the front and "
+             "carry 30.0 to "
              "64.5 L at take-off\nwith a 30.0 L trip (no reserve included)",
              "Fit the ballast at the front"},
         // A seat over its limit: neither fuel nor ballast helps.
@@ -244,10 +246,11 @@ INSTANTIATE_TEST_SUITE_P(
         // A trip of 6.7 US gal, typed and kept in litres: the least is 6.7.
         Plan{"TripTypedInGallons", 2700, 1, 80, 80, unitFuelToLitres(6.7, UNIT_FUEL_USGAL),
              unitFuelToLitres(6.7, UNIT_FUEL_USGAL), BALLAST_NONE, UNIT_FUEL_USGAL,
-             "Mass and balance allow 6.7 to 17.0 US Gal at take-off\nwith a 6.7 US Gal trip (no reserve included)", ""},
+             "Mass and balance allow 6.7 to 17.0 US gal at take-off\nwith a 6.7 US gal trip (no reserve included)", ""},
         // At 2660 mm front ballast leaves it at 2536.6 mm: nothing flies.
         Plan{"SoloNothingFlies", 2660, -20, 0, 60, 60, 52.99, BALLAST_NONE, UNIT_FUEL_LITRE,
-             "With the fuel burned this loading is aft of the limit: no loading of fuel and ballast is within limits",
+             "At take-off and with the fuel burned this loading is aft of the limit: no loading of fuel and ballast is "
+             "within limits",
              "No ballast position helps"}),
     [](const testing::TestParamInfo<Plan>& p) { return std::string(p.param.pszName); });
 
