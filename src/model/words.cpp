@@ -4,6 +4,7 @@
 // pilot's unit with the written one beside it.
 #include "model/words.h"
 
+#include "model/remedy.h"
 #include "model/texts.h"
 
 #include <algorithm>
@@ -496,6 +497,22 @@ int otherPosition(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s
     return -1;
 }
 
+// Where no fuel and no ballast position flies, the limit none brings back
+// and what would, rather than a way the point lies that ballast might seem
+// to mend: the fuel advice says both, the ballast advice what would; ""
+// where neither is found.
+std::string nothingFlies(const _wbFlight& f, const _wbSetup& s, double nTrip, bool bFuel)
+{
+    const _remWhy w = remWhy(s, f.loading, nTrip);
+    const std::string strWhy = remReasonText(w, s), strRemedy = remRemedyText(w, f.loading, s);
+    if (!w.bNothingFlies || (strWhy.empty() && strRemedy.empty()))
+        return {};
+    if (!bFuel)
+        return strRemedy.empty() ? "" : "No ballast position helps: it flies with " + strRemedy;
+    return NO_LOADING + (strWhy.empty() ? "" : ": " + strWhy) +
+           (strRemedy.empty() ? "" : "\nIt flies with " + strRemedy);
+}
+
 } // namespace
 
 const char* wrdBeyondWords(_wbBeyond nBeyond)
@@ -562,9 +579,11 @@ std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
     }
     // None with the ballast as it is: the loading that flies, and why the
     // fuel burned rules this one out where it does.
+    const int nOther = plan.pszSeatsOnly ? -1 : otherPosition(f, plan, u);
+    if (const std::string strWhy = nOther < 0 ? nothingFlies(f, u, bTrip ? f.nTrip : 0, true) : ""; !strWhy.empty())
+        return strWhy;
     if (plan.pszSeatsOnly)
         return std::string(plan.pszSeatsOnly) + ": " + NO_LOADING_LOWER;
-    const int nOther = otherPosition(f, plan, u);
     std::string str = NO_LOADING;
     if (nOther >= 0) {
         const std::string strRange = inwardRange(plan.at[nOther].takeOff, u.nUnitFuel, &d);
@@ -596,7 +615,8 @@ std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, co
     const bool bOnlyChosen = !inwardRange(plan.at[plan.nChosen].takeOff, s.nUnitFuel).empty();
     if (const int nOther = otherPosition(f, plan, s); !bOnlyChosen && nOther >= 0)
         return positionWords(nOther);
-    return "No ballast position helps";
+    const std::string strWhy = bOnlyChosen ? "" : nothingFlies(f, s, f.nTrip, false);
+    return strWhy.empty() ? "No ballast position helps" : strWhy;
 }
 
 std::vector<std::pair<std::string, std::string>> wrdItemChanges(const _wbSetup& s, const std::vector<bool>& fitted)

@@ -2,6 +2,7 @@
 // ballast advice against the worked figures and against brute force; and
 // the burn-off drawn on the chart.
 #include "model/fuel.h"
+#include "model/remedy.h"
 #include "model/words.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -185,7 +186,7 @@ TEST_P(JointAdvice, FindsTheLoadingThatFliesAndNeverContradictsTheVerdict)
     const _wbFlight f = calcJudgeFlight(s, {c.nLeft, c.nRight, c.nFuel, c.nBallast}, c.nTrip);
     const _wbFuelPlan plan = wrdFuelPlanOf(f, s, true);
     EXPECT_EQ(wrdFuelAdviceText(f, plan, s, true), zt::inLocale(c.pszFuel));
-    EXPECT_EQ(wrdBallastAdviceText(f, plan, s), c.pszBallast);
+    EXPECT_EQ(wrdBallastAdviceText(f, plan, s), zt::inLocale(c.pszBallast));
     // Whatever position and fuel the advice could name flies: the flight is
     // within at both ends of every position's range.
     for (guint nPosn : {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR}) {
@@ -240,18 +241,16 @@ INSTANTIATE_TEST_SUITE_P(
              "carry 30.0 to "
              "64.5 L at take-off\nwith a 30.0 L trip (no reserve included)",
              "Fit the ballast at the front"},
-        // A seat over its limit: neither fuel nor ballast helps.
+        // A seat over its limit: neither fuel nor ballast helps, less weight
+        // in it does, down to where the aft limit stops it.
         Plan{"SeatOver", 2700, 1, 100, 80, 40, 10, BALLAST_NONE, UNIT_FUEL_LITRE,
-             "A seat is over its limit: no loading of fuel and ballast is within limits", "No ballast position helps"},
+             "No loading of fuel and ballast is within limits: the left seat holds 100.0 kg whatever the fuel and "
+             "ballast (limit 95.2 kg)\nIt flies with 33.4 to 95.2 kg in the left seat instead of 100.0 kg",
+             "No ballast position helps: it flies with 33.4 to 95.2 kg in the left seat instead of 100.0 kg"},
         // A trip of 6.7 US gal, typed and kept in litres: the least is 6.7.
         Plan{"TripTypedInGallons", 2700, 1, 80, 80, unitFuelToLitres(6.7, UNIT_FUEL_USGAL),
              unitFuelToLitres(6.7, UNIT_FUEL_USGAL), BALLAST_NONE, UNIT_FUEL_USGAL,
-             "Mass and balance allow 6.7 to 17.0 US gal at take-off\nwith a 6.7 US gal trip (no reserve included)", ""},
-        // At 2660 mm front ballast leaves it at 2536.6 mm: nothing flies.
-        Plan{"SoloNothingFlies", 2660, -20, 0, 60, 60, 52.99, BALLAST_NONE, UNIT_FUEL_LITRE,
-             "At take-off and with the fuel burned this loading is aft of the limit: no loading of fuel and ballast is "
-             "within limits",
-             "No ballast position helps"}),
+             "Mass and balance allow 6.7 to 17.0 US gal at take-off\nwith a 6.7 US gal trip (no reserve included)", ""}),
     [](const testing::TestParamInfo<Plan>& p) { return std::string(p.param.pszName); });
 
 std::vector<uint32_t> drawChart(const _chartInput& what);
@@ -446,5 +445,103 @@ TEST(Trip, LandingMarkOnTheBurnOffLineOnlyWithATrip)
     EXPECT_NE(marked[static_cast<size_t>(nY) * 500 + nX + 4], line[static_cast<size_t>(nY) * 500 + nX + 4]);
     EXPECT_EQ(marked[static_cast<size_t>(nY) * 500 + nX + 9], line[static_cast<size_t>(nY) * 500 + nX + 9]);
 }
+
+} // namespace
+
+namespace
+{
+
+// Where nothing flies: the limit no fuel or ballast brings back and what
+// would, on the worked aircraft with its arms changed, worked by hand.
+struct Remedy {
+    const char* pszName;
+    double nBasicWeight, nBasicLongArm, nBasicLatArm, nLeft, nRight, nFuel, nTrip;
+    _unitWt nUnitWt;
+    const char* pszFuel;
+    const char* pszBallast;
+};
+
+void PrintTo(const Remedy& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class ReasonAndRemedy : public testing::TestWithParam<Remedy>
+{
+};
+
+TEST_P(ReasonAndRemedy, NamesTheLimitAndAChangeThatFlies)
+{
+    const Remedy& c = GetParam();
+    _wbSetup s = aircraft(c.nBasicWeight, c.nBasicLongArm);
+    s.nBasicLatArm = c.nBasicLatArm;
+    s.nUnitWt = c.nUnitWt;
+    const _wbLoading l = {c.nLeft, c.nRight, c.nFuel, BALLAST_NONE};
+    const _wbFlight f = calcJudgeFlight(s, l, c.nTrip);
+    EXPECT_EQ(wrdFuelAdviceText(f, wrdFuelPlanOf(f, s, true), s, true), zt::inLocale(c.pszFuel));
+    EXPECT_EQ(wrdBallastAdviceText(f, wrdFuelPlanOf(f, s, true), s), zt::inLocale(c.pszBallast));
+    // Each change said, applied at both ends, leaves advice of a loading
+    // that flies.
+    const _remWhy w = remWhy(s, l, c.nTrip);
+    ASSERT_TRUE(w.bNothingFlies);
+    for (const _remSeat& seat : w.seats)
+        for (double nKg : {seat.nLeast, seat.nMost}) {
+            _wbLoading at = l;
+            (seat.nSeat == ROW_LSEAT ? at.nLSeatWeight : at.nRSeatWeight) = nKg;
+            const _wbFlight g = calcJudgeFlight(s, at, c.nTrip);
+            EXPECT_FALSE(remWhy(s, at, c.nTrip).bNothingFlies) << seat.nSeat << " " << nKg;
+            EXPECT_FALSE(wrdFuelAdviceText(g, wrdFuelPlanOf(g, s, true), s, true).starts_with("No loading"));
+        }
+    if (w.nLongestTrip > 0) {
+        EXPECT_FALSE(remWhy(s, l, w.nLongestTrip).bNothingFlies);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loadings, ReasonAndRemedy,
+    testing::Values(
+        // A 60 kg solo on the right (+260.35 mm) of 400 kg at 2600 mm and
+        // +10 mm: (4000 + 15621) / 460 = 42.65 mm, and a full tank with the
+        // ballast, (19621 + 155.4) / 519.0 = 38.10 mm; ballast lies on the
+        // centre line, so the least is 41.75 mm with the ballast and no
+        // fuel. A second occupant x at -260.35 mm: (19621 - 260.35 x) /
+        // (470 + x) <= 22.352 from x = 32.25 kg, with the rear ballast; from
+        // 48.05 kg the centre of gravity is forward whatever the fuel.
+        Remedy{"LateralSolo", 400, 2600, 10, 0, 60, 30, 0, UNIT_WT_KG,
+               "No loading of fuel and ballast is within limits: the lateral centre of gravity is 41.75 mm right of "
+               "the centre line whatever the fuel and ballast (limit 22.35 mm)\nIt flies with a second occupant of "
+               "32.3 to 48.0 kg in the left seat",
+               "No ballast position helps: it flies with a second occupant of 32.3 to 48.0 kg in the left seat"},
+        Remedy{"LateralSoloInPounds", 400, 2600, 10, 0, 60, 30, 0, UNIT_WT_LB,
+               "No loading of fuel and ballast is within limits: the lateral centre of gravity is 41.75 mm right of "
+               "the centre line whatever the fuel and ballast (limit 22.35 mm)\nIt flies with a second occupant of "
+               "71.1 to 105.9 lb in the left seat",
+               "No ballast position helps: it flies with a second occupant of 71.1 to 105.9 lb in the left seat"},
+        // 500 + 95 + 95 = 690.0 kg with no fuel: 9.61 kg over; a seat of at
+        // most 85.39 kg, and from 41.5 kg (left) the ballast at the rear
+        // keeps the centre of gravity forward of the aft limit.
+        Remedy{"HeavyPair", 500, 2700, 1, 95, 95, 20, 0, UNIT_WT_KG,
+               "No loading of fuel and ballast is within limits: the weight is 690.0 kg whatever the fuel and ballast "
+               "(limit 680.3 kg)\nIt flies with 41.5 to 85.3 kg in the left seat instead of 95.0 kg, or 37.9 to "
+               "85.3 kg in the right seat instead of 95.0 kg",
+               "No ballast position helps: it flies with 41.5 to 85.3 kg in the left seat instead of 95.0 kg, or "
+               "37.9 to 85.3 kg in the right seat instead of 95.0 kg"},
+        // A 40 L trip on 660 kg: 660 + 40 x 0.759 = 690.36 kg at take-off;
+        // the weight allows (680.39 - 660) / 0.759 = 26.86 L.
+        Remedy{"OverWeightByTheTrip", 500, 2700, 1, 80, 80, 40, 40, UNIT_WT_KG,
+               "No loading of fuel and ballast is within limits: the weight is 690.4 kg whatever the fuel and ballast "
+               "(limit 680.3 kg)\nIt flies with 44.2 to 70.0 kg in the left seat instead of 80.0 kg, or 44.2 to 70.0 "
+               "kg in the right seat instead of 80.0 kg, or a trip of at most 26.8 L",
+               "No ballast position helps: it flies with 44.2 to 70.0 kg in the left seat instead of 80.0 kg, or 44.2 "
+               "to 70.0 kg in the right seat instead of 80.0 kg, or a trip of at most 26.8 L"},
+        // 400 kg at 2660 mm with a 60 kg solo and a 52.99 L trip: aft at
+        // (1192204 + 40.22 x 2540) / 510.22 = 2536.88 mm with the front
+        // ballast and the trip's fuel; a second occupant brings it forward.
+        Remedy{"AftSolo", 400, 2660, -20, 0, 60, 60, 52.99, UNIT_WT_KG,
+               "No loading of fuel and ballast is within limits: the centre of gravity is at 2536.88 mm whatever the "
+               "fuel and ballast (aft limit 2514.60 mm)\nIt flies with a second occupant of 16.0 to 76.1 kg in the "
+               "left seat",
+               "No ballast position helps: it flies with a second occupant of 16.0 to 76.1 kg in the left seat"}),
+    [](const testing::TestParamInfo<Remedy>& p) { return std::string(p.param.pszName); });
 
 } // namespace
