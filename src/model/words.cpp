@@ -733,3 +733,19 @@ std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)
                "within limits";
     return "First take-off: mass and balance allow " + str + " for every leg to the first stop that takes fuel on";
 }
+
+std::string wrdVerdictKind(const std::string& strVerdict)
+{
+    // The first words all in capitals say it, wherever they stand.
+    size_t nAt = 0;
+    while (nAt < strVerdict.size() &&
+           !(g_ascii_isupper(strVerdict[nAt]) && nAt + 1 < strVerdict.size() && g_ascii_isupper(strVerdict[nAt + 1])))
+        nAt++;
+    size_t nEnd = nAt;
+    while (nEnd < strVerdict.size() && (g_ascii_isupper(strVerdict[nEnd]) || strVerdict[nEnd] == ' '))
+        nEnd++;
+    std::string str = strVerdict.substr(nAt, nEnd - nAt);
+    while (!str.empty() && str.back() == ' ')
+        str.pop_back();
+    return (strVerdict.starts_with("Basic weight and arms not confirmed") ? "unconfirmed " : "") + str;
+}

@@ -61,6 +61,17 @@ std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& units);
 // confirmed for this aircraft" while they are not.
 std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 
+// The form of the verdict's words. A record line keeps the form it was
+// written in; a line of another form is checked by what its verdict says of
+// the flight (wrdVerdictKind), as its words were another Zarv's. Raised
+// whenever the words of a verdict change.
+constexpr int WRD_VERDICT_FORM = 2;
+
+// What a verdict says of the flight whatever its words: "NO LOADING
+// ENTERED", "WITHIN LIMITS", "NOT WITHIN LIMITS", "NOT JUDGED", each after
+// "unconfirmed " where the basic weight and arms were not confirmed.
+std::string wrdVerdictKind(const std::string& strVerdict);
+
 // The one verdict of a flight of several legs, each leg named by its
 // number and its short name (labels[n], "" for none): as
 // wrdFlightVerdictText for a flight of one leg; else "NOT WITHIN LIMITS: "

@@ -525,6 +525,9 @@ std::string recLine(const _recEntry& e)
     if (!e.legs.empty() || !e.strLegsNotRead.empty())
         line.add("legs", legsText(e));
     line.flag("within", e.outputs.bWithin).add("verdict", quoted(e.outputs.strVerdict));
+    // A line an older Zarv wrote kept no form: read back, it is written so.
+    if (e.outputs.nVerdictForm > 0)
+        line.add("verdictForm", static_cast<double>(e.outputs.nVerdictForm));
     return line.text() + "\n";
 }
 
@@ -893,6 +896,9 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
     readLegs(rd, *pm, &e);
     e.outputs.bWithin = rd.flag(pm, "within");
     e.outputs.strVerdict = rd.text(pm, "verdict");
+    // A form this Zarv cannot name is none it wrote.
+    const double nForm = pm->count("verdictForm") ? rd.number(pm, "verdictForm") : 0;
+    e.outputs.nVerdictForm = nForm >= 0 && nForm <= WRD_VERDICT_FORM ? static_cast<int>(nForm) : -1;
     readChain(rd, *pm, strLine, &r);
     if (!rd.strError.empty())
         r.strError = "not a record: " + rd.strError;
@@ -940,6 +946,10 @@ std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutput
     if (nLeg != 0)
         return diffs;
     differ("within limits", yesNo(was.bWithin), yesNo(now.bWithin));
-    differ("verdict", quoted(was.strVerdict), quoted(now.strVerdict));
+    // Words another Zarv wrote are checked by what they say of the flight.
+    if (was.nVerdictForm == now.nVerdictForm)
+        differ("verdict", quoted(was.strVerdict), quoted(now.strVerdict));
+    else
+        differ("verdict", quoted(wrdVerdictKind(was.strVerdict)), quoted(wrdVerdictKind(now.strVerdict)));
     return diffs;
 }

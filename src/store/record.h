@@ -9,6 +9,7 @@
 #pragma once
 
 #include "model/calc.h"
+#include "model/words.h"
 #include "store/state.h"
 
 #include <array>
@@ -37,6 +38,7 @@ struct _recOutputs {
     bool bLanding = false;
     bool bWithin = false;
     std::string strVerdict;
+    int nVerdictForm = WRD_VERDICT_FORM; // the form of its words (0: before forms were kept)
 };
 
 // A leg of a flight after the first as the record keeps it: its loading

@@ -300,6 +300,35 @@ _recEntry twoLegs(bool bUnread)
     return e;
 }
 
+// A verdict is checked word for word where the line's words are of this
+// Zarv's form, and by what it says of the flight where another Zarv wrote
+// them, so an older line's words are no difference while its judgement is.
+TEST(Record, AVerdictInAnotherZarvsWordsIsCheckedByWhatItSays)
+{
+    const struct {
+        int nForm;
+        const char* pszWas;
+        const char* pszNow;
+        bool bDiffers;
+    } cases[] = {
+        {0, "WITHIN LIMITS for take-off and with no fuel", "WITHIN LIMITS for take-off and with no fuel — caution: x",
+         false},
+        {0, "NOT WITHIN LIMITS: weight 680.389 kg", "NOT WITHIN LIMITS: weight 680.3 kg", false},
+        {0, "Basic weight and arms not confirmed for this aircraft; NOT WITHIN LIMITS: x",
+         "Basic weight and arms not confirmed for this aircraft; NOT WITHIN LIMITS: y", false},
+        {0, "WITHIN LIMITS for take-off and with no fuel", "NOT WITHIN LIMITS: x", true},
+        {0, "Basic weight and arms not confirmed for this aircraft", "WITHIN LIMITS for take-off and with no fuel",
+         true},
+        {-1, "NO LOADING ENTERED", "NOT JUDGED: x", true},
+        {WRD_VERDICT_FORM, "NOT WITHIN LIMITS: weight 680.389 kg", "NOT WITHIN LIMITS: weight 680.3 kg", true},
+    };
+    for (const auto& c : cases) {
+        _recOutputs was, now;
+        was.nVerdictForm = c.nForm, was.strVerdict = c.pszWas, now.strVerdict = c.pszNow;
+        EXPECT_EQ(recDifferences(was, now).size(), c.bDiffers ? 1u : 0u) << c.pszWas << " / " << c.pszNow;
+    }
+}
+
 // A line of several legs reads back as written, and the check finds every
 // leg changed by hand, whether or not its chain was taken off with it.
 TEST(Record, EveryLegIsReadBackAndChecked)
