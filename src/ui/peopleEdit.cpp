@@ -28,7 +28,7 @@ struct _pedRow {
 // the words while it is empty, and the rows.
 struct _pedTable {
     GtkGrid* pgrid;
-    GtkWidget* pwgtEmpty;
+    GtkWidget *pwgtScroll, *pwgtEmpty;
     std::vector<_pedRow> rows;
 };
 
@@ -57,11 +57,25 @@ void addRow(_pedTable* pTable, const _pplPerson& p)
     pTable->rows.push_back(r);
 }
 
+// The table as wide as its rows and as tall as a good many, so no column
+// hides behind the scroll and only a long list scrolls; the dialog grows
+// with a row added.
+void fitTable(const _pedTable& table)
+{
+    constexpr int MOST_HEIGHT = 400;
+    int nWidth = 0, nHeight = 0;
+    gtk_widget_get_preferred_width(GTK_WIDGET(table.pgrid), nullptr, &nWidth);
+    gtk_widget_get_preferred_height(GTK_WIDGET(table.pgrid), nullptr, &nHeight);
+    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(table.pwgtScroll), nWidth);
+    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(table.pwgtScroll), std::min(nHeight, MOST_HEIGHT));
+}
+
 // A new row at the foot of the table, its name to be typed.
 void pedOnAddClicked(GtkButton*, gpointer pTable)
 {
     auto* pt = static_cast<_pedTable*>(pTable);
     addRow(pt, {});
+    fitTable(*pt);
     gtk_widget_grab_focus(pt->rows.back().pwgtName);
 }
 
@@ -139,6 +153,7 @@ std::vector<std::pair<std::string, std::string>> pedEditPeople(GtkWindow* pwinPa
     GtkWidget* pdlg = gtk_dialog_new_with_buttons("Saved people", pwinParent, GTK_DIALOG_MODAL, "_Cancel",
                                                   GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_OK, nullptr);
     _pedTable table = {GTK_GRID(gtk_grid_new()),
+                       gtk_scrolled_window_new(nullptr, nullptr),
                        gtk_label_new("Nobody is saved yet: add a person, or name a seat's person and save them."),
                        {}};
     gtk_grid_set_row_spacing(table.pgrid, 6);
@@ -150,14 +165,9 @@ std::vector<std::pair<std::string, std::string>> pedEditPeople(GtkWindow* pwinPa
         gtk_grid_attach(table.pgrid, gtk_label_new(psz), nCol++, 0, 1, 1);
     GtkWidget* pbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
     gtk_container_set_border_width(GTK_CONTAINER(pbox), 6);
-    GtkWidget* pwgtScroll = gtk_scrolled_window_new(nullptr, nullptr);
-    // The dialog opens as wide as its rows and as tall as a good many, so
-    // no column hides behind the scroll and only a long list scrolls.
-    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(pwgtScroll), TRUE);
-    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(pwgtScroll), TRUE);
-    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(pwgtScroll), 400);
-    gtk_container_add(GTK_CONTAINER(pwgtScroll), GTK_WIDGET(table.pgrid));
-    gtk_box_pack_start(GTK_BOX(pbox), pwgtScroll, TRUE, TRUE, 0);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(table.pwgtScroll), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_container_add(GTK_CONTAINER(table.pwgtScroll), GTK_WIDGET(table.pgrid));
+    gtk_box_pack_start(GTK_BOX(pbox), table.pwgtScroll, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(pbox), table.pwgtEmpty, FALSE, FALSE, 0);
     GtkWidget* pwgtAdd = gtk_button_new_with_mnemonic("_Add person");
     gtk_widget_set_name(pwgtAdd, "PeopleAdd");
@@ -171,9 +181,11 @@ std::vector<std::pair<std::string, std::string>> pedEditPeople(GtkWindow* pwinPa
     gtk_style_context_add_class(gtk_widget_get_style_context(pwgtProblem), GTK_STYLE_CLASS_ERROR);
     gtk_box_pack_start(GTK_BOX(pbox), pwgtProblem, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(pdlg))), pbox, TRUE, TRUE, 0);
-    gtk_widget_show_all(pdlg);
     for (const _pplPerson& p : pplPeople())
         addRow(&table, p);
+    gtk_widget_show_all(pdlg);
+    gtk_widget_set_visible(table.pwgtEmpty, table.rows.empty());
+    fitTable(table);
     std::vector<std::pair<std::string, std::string>> renamed;
     while (gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK) {
         std::vector<_pplPerson> people;
