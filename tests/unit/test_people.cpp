@@ -131,10 +131,8 @@ TEST(PeopleOut, TheRolesAboardSayWhoGetsOut)
         std::optional<size_t> nOut;
     } cases[] = {
         {PPL_ROLE_STUDENT, PPL_ROLE_INSTRUCTOR, 1}, // before the student's solo
-        {PPL_ROLE_INSTRUCTOR, PPL_ROLE_STUDENT, 0},
         {PPL_ROLE_PASSENGER, PPL_ROLE_PILOT, 0},
         {PPL_ROLE_INSTRUCTOR, PPL_ROLE_PASSENGER, 1},
-        {PPL_ROLE_NONE, PPL_ROLE_PASSENGER, 1},
         {PPL_ROLE_PASSENGER, PPL_ROLE_PASSENGER, std::nullopt},
         {PPL_ROLE_PILOT, PPL_ROLE_INSTRUCTOR, std::nullopt},
         {PPL_ROLE_STUDENT, PPL_ROLE_NONE, std::nullopt},
