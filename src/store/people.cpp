@@ -100,6 +100,17 @@ std::string pplInvalid(const _pplPerson& person)
     return "";
 }
 
+std::optional<size_t> pplWhoGetsOut(const std::array<_pplRole, 2>& roles)
+{
+    for (size_t i = 0; i < roles.size(); i++)
+        if (roles[i] == PPL_ROLE_INSTRUCTOR && roles[1 - i] == PPL_ROLE_STUDENT)
+            return i;
+    for (size_t i = 0; i < roles.size(); i++)
+        if (roles[i] == PPL_ROLE_PASSENGER && roles[1 - i] != PPL_ROLE_PASSENGER)
+            return i;
+    return std::nullopt;
+}
+
 bool pplParse(const std::string& strData, std::vector<_pplPerson>* pPeople, std::string* pstrWhy)
 {
     pPeople->clear();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ std::string pplInvalid(const _pplPerson& person);
 bool pplParse(const std::string& strData, std::vector<_pplPerson>* pPeople, std::string* pstrWhy);
 // The text of People.conf for a list.
 std::string pplText(const std::vector<_pplPerson>& people);
+
+// Of the two aboard, by their roles (left seat, right seat), the one who
+// gets out before the next leg where the roles tell: the instructor where a
+// student stays for a solo, else a passenger where the other stays to fly.
+std::optional<size_t> pplWhoGetsOut(const std::array<_pplRole, 2>& roles);
 
 // Reads People.conf: a missing file is an empty list; a refused one is an
 // empty list too, said in the window and the log, and is never replaced

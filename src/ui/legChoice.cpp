@@ -5,6 +5,7 @@
 
 #include "model/texts.h"
 #include "store/legs.h"
+#include "store/people.h"
 #include "store/state.h"
 #include "store/stored.h"
 #include "ui/misc.h"
@@ -135,18 +136,41 @@ void lchOnRemoveClicked(GtkButton* pwgt, gpointer)
     stateTell(STATE_LOADING);
 }
 
-// A seat as the dialog offers it: "Right seat: Anna Kowalski, 62.5 kg".
+// A seat as the dialog offers it, by who sits there: "\u2068Anna
+// Kowalski\u2069 (right seat, 62.5 kg, instructor)".
 std::string seatText(const _lchSeat& s)
 {
     const size_t nLast = stateLegs().size() - 1;
-    const std::string strPerson = mscOneLine(legText(nLast, s.nPerson), 40);
+    const std::string strName = legText(nLast, s.nPerson);
     const std::string strWeight = txtAmount(KIND_WEIGHT, stateLegs()[nLast].*s.pnWeight, m_wbSetup);
-    return std::string(s.pszName) + ": " + (strPerson.empty() ? "" : "\u2068" + strPerson + "\u2069, ") + strWeight;
+    const _pplPerson* p = pplFind(strName);
+    const std::string strRole = p && p->nRole != PPL_ROLE_NONE ? std::string(", ") + PPL_ROLE_NAMES[p->nRole] : "";
+    // "Left seat" as it stands inside a sentence.
+    const std::string strSeat = std::string(1, g_ascii_tolower(s.pszName[0])) + (s.pszName + 1);
+    if (strName.empty())
+        return "Whoever sits in the " + strSeat + " (" + strWeight + ")";
+    return "\u2068" + mscOneLine(strName, 40) + "\u2069 (" + strSeat + ", " + strWeight + strRole + ")";
 }
 
-// Asks which seat of the last leg is emptied at its landing: a radio button
-// for each seat taken, the right seat first chosen (the left is commonly
-// the pilot's); nothing where the pilot cancels.
+// The seat first chosen: who the roles of the people aboard say gets out
+// (the instructor before a student's solo, a passenger), else whoever is
+// not the commander, else the right seat (the left is commonly the pilot's).
+size_t proposedSeat(void)
+{
+    const size_t nLast = stateLegs().size() - 1;
+    std::array<_pplRole, LCH_SEATS.size()> roles{};
+    for (size_t i = 0; i < LCH_SEATS.size(); i++)
+        if (const _pplPerson* p = pplFind(legText(nLast, LCH_SEATS[i].nPerson)))
+            roles[i] = p->nRole;
+    if (const std::optional<size_t> nOut = pplWhoGetsOut(roles))
+        return *nOut;
+    const std::string strCommander = legText(nLast, VAL_COMMANDER);
+    return strCommander == "right" ? 0 : 1;
+}
+
+// Asks who of the last leg gets out at its landing: a radio button for each
+// seat taken, by name, the one proposedSeat says first chosen; nothing where
+// the pilot cancels.
 std::optional<int> askSeat(GtkWindow* pwinParent)
 {
     GtkWidget* pdlg = gtk_dialog_new_with_buttons("Passenger out", pwinParent, GTK_DIALOG_MODAL, "_Cancel",
@@ -166,8 +190,8 @@ std::optional<int> askSeat(GtkWindow* pwinParent)
         pwgtGroup = radios[i];
         gtk_box_pack_start(GTK_BOX(pbox), radios[i], FALSE, FALSE, 0);
     }
-    if (radios.back())
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(radios.back()), TRUE);
+    if (GtkWidget* pwgtProposed = radios[proposedSeat()])
+        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtProposed), TRUE);
     gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(pdlg))), pbox, TRUE, TRUE, 0);
     gtk_widget_show_all(pbox);
     std::optional<int> nSeat;

@@ -1,7 +1,8 @@
-// The dialog that edits the saved people: one row per person, read back
-// and checked whole before People.conf is replaced; a row that cannot be
-// kept is said in the dialog, which stays open until it is put right or
-// the pilot cancels.
+// The dialog that edits the saved people: one table, a row per person
+// with their name, weight and role, rows added and removed, read back and
+// checked whole before People.conf is replaced; a row that cannot be kept
+// is said in the dialog and flagged, which stays open until it is put
+// right or the pilot cancels, so nothing typed is lost.
 #include "ui/peopleEdit.h"
 
 #include "model/texts.h"
@@ -10,52 +11,136 @@
 #include "ui/misc.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
 
-// One person's row: the widgets, and the name the row came with.
+// One person's row: the widgets, and the name and kilograms the row came
+// with (none for a row added).
 struct _pedRow {
     GtkWidget *pwgtName, *pwgtWeight, *pwgtRole, *pwgtRemove;
     std::string strOldName;
+    double nOldKg;
 };
 
-void addRow(GtkGrid* pgrid, int nRow, const _pplPerson& p, std::vector<_pedRow>* pRows)
+// The dialog's table: its grid (a row of headings, then one per person),
+// the words while it is empty, and the rows.
+struct _pedTable {
+    GtkGrid* pgrid;
+    GtkWidget *pwgtScroll, *pwgtEmpty;
+    std::vector<_pedRow> rows;
+};
+
+void addRow(_pedTable* pTable, const _pplPerson& p)
 {
     _pedRow r = {gtk_entry_new(), gtk_entry_new(), gtk_combo_box_text_new(), gtk_check_button_new_with_label("Remove"),
-                 p.strName};
+                 p.strName,       p.nWeight};
     gtk_entry_set_text(GTK_ENTRY(r.pwgtName), p.strName.c_str());
     gtk_entry_set_width_chars(GTK_ENTRY(r.pwgtName), 24);
-    mscShowNumber(r.pwgtWeight, "%1.1f", unitToShown(KIND_WEIGHT, p.nWeight, m_wbSetup));
+    // The saved kilograms stay as they are while their text is not edited:
+    // the tenth of a pound shown does not read back as them.
+    if (!p.strName.empty())
+        mscShowNumber(r.pwgtWeight, "%1.1f", unitToShown(KIND_WEIGHT, p.nWeight, m_wbSetup));
     gtk_entry_set_width_chars(GTK_ENTRY(r.pwgtWeight), 8);
     gtk_entry_set_alignment(GTK_ENTRY(r.pwgtWeight), 1);
     for (const char* pszRole : PPL_ROLE_NAMES)
         gtk_combo_box_text_append(GTK_COMBO_BOX_TEXT(r.pwgtRole), pszRole, *pszRole ? pszRole : "\u2013");
     gtk_combo_box_set_active(GTK_COMBO_BOX(r.pwgtRole), p.nRole);
+    const int nRow = static_cast<int>(pTable->rows.size()) + 1;
     int nCol = 0;
-    for (GtkWidget* pwgt : {r.pwgtName, r.pwgtWeight, r.pwgtRole, r.pwgtRemove})
-        gtk_grid_attach(pgrid, pwgt, nCol++, nRow, 1, 1);
-    pRows->push_back(r);
+    for (GtkWidget* pwgt : {r.pwgtName, r.pwgtWeight, r.pwgtRole, r.pwgtRemove}) {
+        gtk_grid_attach(pTable->pgrid, pwgt, nCol++, nRow, 1, 1);
+        gtk_widget_show(pwgt);
+    }
+    gtk_widget_hide(pTable->pwgtEmpty);
+    pTable->rows.push_back(r);
 }
 
-// The list the rows hold; "" or why it cannot be kept.
+// The table as wide as its rows and as tall as a good many, so no column
+// hides behind the scroll and only a long list scrolls; the dialog grows
+// with a row added.
+void fitTable(const _pedTable& table)
+{
+    constexpr int MOST_HEIGHT = 400;
+    int nWidth = 0, nHeight = 0;
+    gtk_widget_get_preferred_width(GTK_WIDGET(table.pgrid), nullptr, &nWidth);
+    gtk_widget_get_preferred_height(GTK_WIDGET(table.pgrid), nullptr, &nHeight);
+    gtk_scrolled_window_set_min_content_width(GTK_SCROLLED_WINDOW(table.pwgtScroll), nWidth);
+    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(table.pwgtScroll), std::min(nHeight, MOST_HEIGHT));
+}
+
+// A new row at the foot of the table, its name to be typed.
+void pedOnAddClicked(GtkButton*, gpointer pTable)
+{
+    auto* pt = static_cast<_pedTable*>(pTable);
+    addRow(pt, {});
+    fitTable(*pt);
+    gtk_widget_grab_focus(pt->rows.back().pwgtName);
+}
+
+// A weight a person can have, as the pilot's unit shows it: the least
+// rounded up and the most down, so both are taken as written.
+std::string weightRange(void)
+{
+    const double nLeast = std::ceil(unitToShown(KIND_WEIGHT, PPL_LEAST_WEIGHT, m_wbSetup) * 10) / 10;
+    const double nMost = std::floor(unitToShown(KIND_WEIGHT, PPL_MOST_WEIGHT, m_wbSetup) * 10) / 10;
+    return mscFormatNumber("%1.1f", nLeast) + " to " + mscFormatNumber("%1.1f", nMost) + " " +
+           unitSymbol(KIND_WEIGHT, m_wbSetup);
+}
+
+// A row's weight in kg, read as a seat's weight is; "" or why it is none.
+std::string readWeight(const _pedRow& r, double* pnKg)
+{
+    *pnKg = r.nOldKg;
+    if (!mscEntryEdited(r.pwgtWeight))
+        return "";
+    const std::string strText = gtk_entry_get_text(GTK_ENTRY(r.pwgtWeight));
+    const _mscReading w = mscReadNumber(strText.c_str());
+    *pnKg = unitToInternal(KIND_WEIGHT, w.nValue, m_wbSetup);
+    const bool bBlank = strText.find_first_not_of(" \t") == std::string::npos;
+    if (bBlank)
+        return "has no weight: type one from " + weightRange();
+    if (!w.strProblem.empty() || !std::isfinite(*pnKg))
+        return "has a weight \u201c" + mscOneLine(strText, 20) + "\u201d that is not read as a number" +
+               (w.strProblem.empty() ? "" : " (" + w.strProblem + ")") + ": type one from " + weightRange();
+    if (!unitPossible(KIND_WEIGHT, *pnKg) || !pplInvalid({"-", *pnKg, PPL_ROLE_NONE}).empty())
+        return "cannot weigh " + txtAmount(KIND_WEIGHT, *pnKg, m_wbSetup) + ": a person weighs from " + weightRange();
+    return "";
+}
+
+// The list the rows hold; "" or why it cannot be kept, the field at fault
+// flagged and given the focus. A row added and left blank is no one.
 std::string readRows(const std::vector<_pedRow>& rows, std::vector<_pplPerson>* pPeople)
 {
     pPeople->clear();
+    for (const _pedRow& r : rows)
+        for (GtkWidget* pwgt : {r.pwgtName, r.pwgtWeight})
+            mscFlagEntry(pwgt, "");
     for (const _pedRow& r : rows) {
         if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(r.pwgtRemove)))
             continue;
         g_autofree gchar* pszName = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(r.pwgtName))));
-        const _mscReading w = mscReadNumber(gtk_entry_get_text(GTK_ENTRY(r.pwgtWeight)));
-        const int nRole = std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(r.pwgtRole)));
-        const _pplPerson p = {pszName, unitToInternal(KIND_WEIGHT, w.nValue, m_wbSetup), static_cast<_pplRole>(nRole)};
+        const bool bAdded = r.strOldName.empty();
+        if (bAdded && !*pszName && !*gtk_entry_get_text(GTK_ENTRY(r.pwgtWeight)))
+            continue;
         const std::string strWho = *pszName ? "\u2068" + txtOneLine(pszName, 40) + "\u2069" : "A person";
-        if (!w.strProblem.empty())
-            return strWho + ": the weight is not a number";
+        auto refuse = [&](GtkWidget* pwgt, const std::string& strWhy) {
+            mscFlagEntry(pwgt, strWhy);
+            gtk_widget_grab_focus(pwgt);
+            return strWhy;
+        };
+        _pplPerson p = {pszName, 0,
+                        static_cast<_pplRole>(std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(r.pwgtRole))))};
+        if (!*pszName)
+            return refuse(r.pwgtName, "A person has no name: type one, or tick Remove");
+        if (const std::string strBad = readWeight(r, &p.nWeight); !strBad.empty())
+            return refuse(r.pwgtWeight, strWho + " " + strBad);
         if (const std::string strBad = pplInvalid(p); !strBad.empty())
-            return strWho + " " + strBad;
+            return refuse(r.pwgtName, strWho + " " + strBad);
         if (std::any_of(pPeople->begin(), pPeople->end(), [&](const _pplPerson& o) { return o.strName == p.strName; }))
-            return strWho + " is named twice";
+            return refuse(r.pwgtName, strWho + (bAdded ? " is saved already: give the new person a name of their own"
+                                                       : " is named twice: a name picks one person"));
         pPeople->push_back(p);
     }
     return "";
@@ -67,46 +152,54 @@ std::vector<std::pair<std::string, std::string>> pedEditPeople(GtkWindow* pwinPa
 {
     GtkWidget* pdlg = gtk_dialog_new_with_buttons("Saved people", pwinParent, GTK_DIALOG_MODAL, "_Cancel",
                                                   GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_OK, nullptr);
-    GtkWidget* pgrid = gtk_grid_new();
-    gtk_grid_set_row_spacing(GTK_GRID(pgrid), 6);
-    gtk_grid_set_column_spacing(GTK_GRID(pgrid), 10);
-    gtk_container_set_border_width(GTK_CONTAINER(pgrid), 12);
+    _pedTable table = {GTK_GRID(gtk_grid_new()),
+                       gtk_scrolled_window_new(nullptr, nullptr),
+                       gtk_label_new("Nobody is saved yet: add a person, or name a seat's person and save them."),
+                       {}};
+    gtk_grid_set_row_spacing(table.pgrid, 6);
+    gtk_grid_set_column_spacing(table.pgrid, 10);
+    gtk_container_set_border_width(GTK_CONTAINER(table.pgrid), 12);
     const std::string strWeight = "Weight (" + unitLabel(KIND_WEIGHT, m_wbSetup) + ")";
     int nCol = 0;
     for (const char* psz : {"Name", strWeight.c_str(), "Role"})
-        gtk_grid_attach(GTK_GRID(pgrid), gtk_label_new(psz), nCol++, 0, 1, 1);
-    std::vector<_pedRow> rows;
-    for (const _pplPerson& p : pplPeople())
-        addRow(GTK_GRID(pgrid), static_cast<int>(rows.size()) + 1, p, &rows);
-    if (rows.empty())
-        gtk_grid_attach(GTK_GRID(pgrid), gtk_label_new("Nobody is saved yet: name a seat's person and save them."), 0,
-                        1, 4, 1);
+        gtk_grid_attach(table.pgrid, gtk_label_new(psz), nCol++, 0, 1, 1);
+    GtkWidget* pbox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_container_set_border_width(GTK_CONTAINER(pbox), 6);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(table.pwgtScroll), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+    gtk_container_add(GTK_CONTAINER(table.pwgtScroll), GTK_WIDGET(table.pgrid));
+    gtk_box_pack_start(GTK_BOX(pbox), table.pwgtScroll, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(pbox), table.pwgtEmpty, FALSE, FALSE, 0);
+    GtkWidget* pwgtAdd = gtk_button_new_with_mnemonic("_Add person");
+    gtk_widget_set_name(pwgtAdd, "PeopleAdd");
+    gtk_widget_set_halign(pwgtAdd, GTK_ALIGN_START);
+    g_signal_connect(pwgtAdd, "clicked", G_CALLBACK(pedOnAddClicked), &table);
+    gtk_box_pack_start(GTK_BOX(pbox), pwgtAdd, FALSE, FALSE, 0);
     GtkWidget* pwgtProblem = gtk_label_new("");
+    gtk_widget_set_name(pwgtProblem, "PeopleProblem");
     gtk_label_set_line_wrap(GTK_LABEL(pwgtProblem), TRUE);
+    gtk_label_set_xalign(GTK_LABEL(pwgtProblem), 0);
     gtk_style_context_add_class(gtk_widget_get_style_context(pwgtProblem), GTK_STYLE_CLASS_ERROR);
-    gtk_grid_attach(GTK_GRID(pgrid), pwgtProblem, 0, static_cast<int>(rows.size()) + 2, 4, 1);
-    GtkWidget* pwgtScroll = gtk_scrolled_window_new(nullptr, nullptr);
-    // The dialog opens as wide as its rows and as tall as a good many, so
-    // no column hides behind the scroll and only a long list scrolls.
-    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(pwgtScroll), TRUE);
-    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(pwgtScroll), TRUE);
-    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(pwgtScroll), 400);
-    gtk_container_add(GTK_CONTAINER(pwgtScroll), pgrid);
-    gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(pdlg))), pwgtScroll, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(pbox), pwgtProblem, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(pdlg))), pbox, TRUE, TRUE, 0);
+    for (const _pplPerson& p : pplPeople())
+        addRow(&table, p);
     gtk_widget_show_all(pdlg);
+    gtk_widget_set_visible(table.pwgtEmpty, table.rows.empty());
+    fitTable(table);
     std::vector<std::pair<std::string, std::string>> renamed;
     while (gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK) {
         std::vector<_pplPerson> people;
-        std::string strProblem = readRows(rows, &people);
+        std::string strProblem = readRows(table.rows, &people);
         if (strProblem.empty())
             strProblem = pplSave(people);
         if (strProblem.empty()) {
             // The people kept stand in the order of their rows.
-            size_t j = 0;
-            for (const _pedRow& r : rows)
-                if (!gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(r.pwgtRemove)) &&
-                    people[j++].strName != r.strOldName)
-                    renamed.emplace_back(r.strOldName, people[j - 1].strName);
+            for (const _pedRow& r : table.rows) {
+                g_autofree gchar* pszName = g_strstrip(g_strdup(gtk_entry_get_text(GTK_ENTRY(r.pwgtName))));
+                if (!r.strOldName.empty() && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(r.pwgtRemove)) &&
+                    r.strOldName != pszName)
+                    renamed.emplace_back(r.strOldName, pszName);
+            }
             break;
         }
         gtk_label_set_text(GTK_LABEL(pwgtProblem), strProblem.c_str());

@@ -1,5 +1,6 @@
-// The small dialog that edits the saved people: each one's name, weight
-// (in the pilot's unit) and role, and whom to remove; saved all at once.
+// The dialog that edits the saved people in one table: each one's name,
+// weight (in the pilot's unit) and role, people added, and whom to remove;
+// saved all at once.
 #pragma once
 
 #include <gtk/gtk.h>

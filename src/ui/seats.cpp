@@ -1,14 +1,13 @@
 // The seats' people and the commander on the loading page, and the dialog
 // that edits the saved people. A name is kept in Zarv.conf; a person's
-// weight goes into the seat through the seat entry's own commit, so it is
-// stored, refused and flagged exactly as a typed one.
+// saved weight goes into the seat as saved, and a weight typed over it is
+// the entry's own, stored as typed.
 #include "ui/seats.h"
 
 #include "model/texts.h"
 #include "store/people.h"
 #include "store/state.h"
 #include "store/stored.h"
-#include "ui/fields.h"
 #include "ui/misc.h"
 #include "ui/peopleEdit.h"
 
@@ -72,6 +71,59 @@ std::string weightText(double nKg)
     return txtAmount(KIND_WEIGHT, nKg, m_wbSetup);
 }
 
+// A saved person as their list shows them beside their name: " — 62.0 kg,
+// instructor".
+std::string personDetail(const _pplPerson& p)
+{
+    return " \u2014 " + weightText(p.nWeight) + (p.nRole != PPL_ROLE_NONE ? ", " : "") + PPL_ROLE_NAMES[p.nRole];
+}
+
+// The list's rows hold the names alone, which is what a choice puts in
+// the entry; the weight and role are drawn beside each from the people.
+void seatDetailData(GtkCellLayout*, GtkCellRenderer* pcell, GtkTreeModel* pModel, GtkTreeIter* pIter, gpointer)
+{
+    g_autofree gchar* pszName = nullptr;
+    gtk_tree_model_get(pModel, pIter, 0, &pszName, -1);
+    const _pplPerson* p = pplFind(pszName ? pszName : "");
+    g_object_set(pcell, "text", p ? personDetail(*p).c_str() : "", nullptr);
+}
+
+// The commander's list names who sits in each seat ("Anna (left seat)"),
+// the seat alone where nobody is named; the ids stay those Zarv.conf holds.
+std::string commanderText(const _seatSide& s)
+{
+    const std::string strName = mscOneLine(valGetText(s.nPerson), MAX_NAME_CHARS);
+    const std::string strSeat = std::string(s.pszCommander) + " seat";
+    if (strName.empty())
+        return std::string(1, g_ascii_toupper(strSeat[0])) + strSeat.substr(1);
+    return "\u2068" + strName + "\u2069 (" + strSeat + ")";
+}
+
+void showCommanderNames(void)
+{
+    GtkComboBoxText* pcombo = GTK_COMBO_BOX_TEXT(m_seat.pwgtCommander);
+    gtk_combo_box_text_remove_all(pcombo);
+    gtk_combo_box_text_append(pcombo, "", "Not named");
+    for (const _seatSide& s : SEAT_SIDES)
+        gtk_combo_box_text_append(pcombo, s.pszCommander, commanderText(s).c_str());
+}
+
+// Whether the commander's list names other people than the seats hold.
+bool commanderNamesStale(void)
+{
+    GtkTreeModel* pModel = gtk_combo_box_get_model(GTK_COMBO_BOX(m_seat.pwgtCommander));
+    for (size_t i = 0; i < SEAT_SIDES.size(); i++) {
+        GtkTreeIter iter;
+        g_autofree gchar* psz = nullptr;
+        if (!gtk_tree_model_iter_nth_child(pModel, &iter, nullptr, static_cast<int>(i) + 1))
+            return true;
+        gtk_tree_model_get(pModel, &iter, 0, &psz, -1);
+        if (commanderText(SEAT_SIDES[i]) != (psz ? psz : ""))
+            return true;
+    }
+    return false;
+}
+
 // Every saved name in each seat's list, and each seat's name and the
 // commander as Zarv.conf holds them; a field being typed in keeps its text.
 void showNames(void)
@@ -92,6 +144,7 @@ void showNames(void)
         const std::string strCommander = valGetText(VAL_COMMANDER);
         const bool bNamed = std::any_of(SEAT_SIDES.begin(), SEAT_SIDES.end(),
                                         [&](const _seatSide& s) { return strCommander == s.pszCommander; });
+        showCommanderNames();
         gtk_combo_box_set_active_id(GTK_COMBO_BOX(m_seat.pwgtCommander), bNamed ? strCommander.c_str() : "");
     }
     m_seat.bShowing = false;
@@ -146,14 +199,19 @@ void showAllMarks(void)
         showMarks(i);
 }
 
-// Fills a seat's weight with a person's, as if typed into its entry.
+// Fills a seat with a person's saved kilograms. The entry shows them in the
+// pilot's unit, rounded to its tenth: reading that text back would put
+// 90.9907 kg in the seat of someone saved at 91 kg. Until the pilot types
+// over it, the seat holds the saved weight.
 void fillWeight(size_t i, const _pplPerson& p)
 {
     GtkWidget* pwgtWeight = m_seat.pwgtWeight[i];
-    const _prmValue& v = valValue(SEAT_SIDES[i].nWeight);
-    gtk_entry_set_text(GTK_ENTRY(pwgtWeight), mscFormatNumber(v.pszFormat, valShown(v, p.nWeight)).c_str());
-    mscMarkEdited(pwgtWeight);
-    fldCommitEntry(pwgtWeight, SEAT_SIDES[i].nWeight);
+    const _prmValueId nId = SEAT_SIDES[i].nWeight;
+    const _prmValue& v = valValue(nId);
+    mscShowNumber(pwgtWeight, v.pszFormat, valShown(v, p.nWeight));
+    mscFlagEntry(pwgtWeight, "");
+    valSetUnread(nId, "");
+    valStoreValue(nId, p.nWeight);
 }
 
 // A seat's name left or chosen: kept where it changed, and a saved
@@ -253,6 +311,8 @@ bool namesStale(void)
     }
     if (!m_seat.pwgtCommander)
         return false;
+    if (commanderNamesStale())
+        return true;
     const gchar* pszShown = gtk_combo_box_get_active_id(GTK_COMBO_BOX(m_seat.pwgtCommander));
     const std::string strCommander = valGetText(VAL_COMMANDER);
     const bool bNamed = std::any_of(SEAT_SIDES.begin(), SEAT_SIDES.end(),
@@ -312,6 +372,10 @@ void seatInit(GtkBuilder* pBuilder)
         g_signal_connect(personEntry(i), "focus-out-event", G_CALLBACK(seatOnPersonFocusOut), pSide);
         g_signal_connect(personEntry(i), "activate", G_CALLBACK(seatOnPersonActivate), pSide);
         g_signal_connect(pwgtPerson, "destroy", G_CALLBACK(seatOnDestroy), nullptr);
+        GtkCellRenderer* pcellDetail = gtk_cell_renderer_text_new();
+        g_object_set(pcellDetail, "style", PANGO_STYLE_ITALIC, nullptr);
+        gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(pwgtPerson), pcellDetail, FALSE);
+        gtk_cell_layout_set_cell_data_func(GTK_CELL_LAYOUT(pwgtPerson), pcellDetail, seatDetailData, nullptr, nullptr);
         if (m_seat.pwgtSave[i]) {
             gtk_widget_set_no_show_all(m_seat.pwgtSave[i], TRUE);
             g_signal_connect(m_seat.pwgtSave[i], "clicked", G_CALLBACK(seatOnSaveClicked), pSide);
@@ -323,8 +387,11 @@ void seatInit(GtkBuilder* pBuilder)
         g_signal_connect(m_seat.pwgtCommander, "changed", G_CALLBACK(seatOnCommanderChanged), nullptr);
         g_signal_connect(m_seat.pwgtCommander, "destroy", G_CALLBACK(seatOnDestroy), nullptr);
     }
-    if ((m_seat.pwgtEditPeople = optional("EditPeople", GTK_TYPE_BUTTON)))
+    if ((m_seat.pwgtEditPeople = optional("EditPeople", GTK_TYPE_BUTTON))) {
+        gtk_widget_set_tooltip_text(m_seat.pwgtEditPeople,
+                                    "Add, rename, reweigh or remove the saved people, and give each a role");
         g_signal_connect(m_seat.pwgtEditPeople, "clicked", G_CALLBACK(seatOnEditPeopleClicked), nullptr);
+    }
     if (m_seat.pwgtPerson[0] || m_seat.pwgtPerson[1] || m_seat.pwgtCommander)
         stateListen(seatOnStateChanged);
 }

@@ -123,7 +123,7 @@ gboolean rightSeatOut(gpointer pbDone)
     g_autoptr(GList) rows = pbox ? gtk_container_get_children(GTK_CONTAINER(pbox)) : nullptr;
     for (GList* p = rows; p; p = p->next)
         if (GTK_IS_RADIO_BUTTON(p->data) &&
-            std::string(gtk_button_get_label(GTK_BUTTON(p->data))).starts_with("Right seat: \u2068Bo\u2069"))
+            std::string(gtk_button_get_label(GTK_BUTTON(p->data))).starts_with("\u2068Bo\u2069 (right seat, "))
             gtk_button_clicked(GTK_BUTTON(p->data));
     gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
     *static_cast<bool*>(pbDone) = true;

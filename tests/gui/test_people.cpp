@@ -1,7 +1,8 @@
 // The seats' people through the real window: a saved person chosen or
-// typed beside a seat fills and stores the seat's weight as typing it
-// would; a new name is saved with the seat's weight in one click; the
-// commander's seat is stored.
+// typed beside a seat fills the seat with their saved weight, in any unit;
+// a new name is saved with the seat's weight in one click; the commander's
+// seat is stored; the saved people are added, edited and removed in one
+// table.
 #include "pages.h"
 
 #include "store/people.h"
@@ -53,7 +54,7 @@ class SeatPeople : public zt::Pages, public testing::WithParamInterface<Naming>
     }
 };
 
-TEST_P(SeatPeople, ASavedPersonFillsTheSeatAsTyped)
+TEST_P(SeatPeople, ASavedPersonFillsTheSeatWithTheirSavedWeight)
 {
     if (GetParam().bChosen) {
         gtk_combo_box_set_active(GTK_COMBO_BOX(w("LeftSeatPerson")), 1);
@@ -84,8 +85,9 @@ TEST_P(SeatPeople, ASavedPersonFillsTheSeatAsTyped)
 INSTANTIATE_TEST_SUITE_P(Seats, SeatPeople,
                          testing::Values(Naming{"[Unit]\nWeight=0\n", true, 62.5, 62.5},
                                          Naming{"[Unit]\nWeight=0\n", false, 62.5, 62.5},
-                                         // 62.5 kg shows as 137.8 lb, which is what is stored.
-                                         Naming{"[Unit]\nWeight=1\n", true, 137.8 / 2.20462, 137.8}));
+                                         // Shown as 137.8 lb; the seat holds the 62.5 kg saved.
+                                         Naming{"[Unit]\nWeight=1\n", true, 62.5, 137.8},
+                                         Naming{"[Unit]\nWeight=1\n", false, 62.5, 137.8}));
 
 class NewPerson : public SeatPeople
 {
@@ -113,23 +115,24 @@ TEST_P(NewPerson, IsSavedWithTheSeatsWeightAndTheCommanderIsStored)
 
     gtk_combo_box_set_active_id(GTK_COMBO_BOX(w("CommanderSeat")), "right");
     EXPECT_EQ(confText("Commander"), "right");
+    g_autofree gchar* pszCommander = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(w("CommanderSeat")));
+    EXPECT_STREQ(pszCommander, "\u2068\xd7\x90\xd7\xa0\xd7\x94 Chlo\xc3\xa9\u2069 (right seat)");
 }
 
 INSTANTIATE_TEST_SUITE_P(Seats, NewPerson, testing::Values(Naming{"[Unit]\nWeight=0\n", true, 0, 0}));
 
-// The saved people edited in their dialog: the grid of its rows, once it
-// is shown.
-GtkGrid* peopleGrid(GtkWidget* pwgt)
+// The dialog's widget of that name ("GtkGrid", its rows, where unnamed).
+GtkWidget* named(GtkWidget* pwgt, const char* pszName)
 {
-    if (GTK_IS_GRID(pwgt))
-        return GTK_GRID(pwgt);
-    GtkGrid* pgrid = nullptr;
+    if (g_strcmp0(gtk_widget_get_name(pwgt), pszName) == 0)
+        return pwgt;
+    GtkWidget* pwgtFound = nullptr;
     if (GTK_IS_CONTAINER(pwgt)) {
         g_autoptr(GList) plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
-        for (GList* p = plist; p && !pgrid; p = p->next)
-            pgrid = peopleGrid(GTK_WIDGET(p->data));
+        for (GList* p = plist; p && !pwgtFound; p = p->next)
+            pwgtFound = named(GTK_WIDGET(p->data), pszName);
     }
-    return pgrid;
+    return pwgtFound;
 }
 
 // Renames the second person, reweighs the first and saves.
@@ -138,7 +141,7 @@ gboolean editPeople(gpointer pbDone)
     GtkWidget* pdlg = zt::shownDialog();
     if (!pdlg)
         return G_SOURCE_CONTINUE;
-    GtkGrid* pgrid = peopleGrid(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)));
+    GtkGrid* pgrid = GTK_GRID(named(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)), "GtkGrid"));
     gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 1, 1)), "91");
     gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 0, 2)), "Anna K.");
     gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
@@ -160,5 +163,51 @@ TEST_P(NewPerson, RenamedInTheListTheSeatFollows)
     for (const char* pszWant : {"Name=Bo\nWeight=91\n", "Name=Anna K.\nWeight=62.5\n"})
         EXPECT_NE(strPeople.find(pszWant), std::string::npos) << strPeople;
 }
+
+// A pilot in lb adds Ben, a student, at 170.5 lb and removes Bo.
+gboolean editTable(gpointer pbDone)
+{
+    GtkWidget* pdlg = zt::shownDialog();
+    if (!pdlg)
+        return G_SOURCE_CONTINUE;
+    GtkWidget* pwgtContent = gtk_dialog_get_content_area(GTK_DIALOG(pdlg));
+    GtkGrid* pgrid = GTK_GRID(named(pwgtContent, "GtkGrid"));
+    gtk_button_clicked(GTK_BUTTON(named(pwgtContent, "PeopleAdd")));
+    gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 0, 3)), "Ben");
+    gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 1, 3)), "170.5");
+    gtk_combo_box_set_active(GTK_COMBO_BOX(gtk_grid_get_child_at(pgrid, 2, 3)), PPL_ROLE_STUDENT);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(gtk_grid_get_child_at(pgrid, 3, 1)), TRUE);
+    gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
+    *static_cast<bool*>(pbDone) = true;
+    return G_SOURCE_REMOVE;
+}
+
+class PeopleTable : public SeatPeople
+{
+};
+
+TEST_P(PeopleTable, AddsEditsAndRemovesAndTheSeatTakesTheSavedKilograms)
+{
+    bool bDone = false;
+    const guint nSource = g_timeout_add(10, editTable, &bDone);
+    click("EditPeople");
+    if (!bDone)
+        g_source_remove(nSource); // the dialog never came
+    ASSERT_TRUE(bDone);
+    // Anna's weight, shown as 137.8 lb and not typed over, is kept as saved.
+    const std::string strPeople = zt::readFile(m_dir / "People.conf");
+    EXPECT_EQ(strPeople.find("Name=Bo\n"), std::string::npos) << strPeople;
+    for (const char* pszWant : {"Name=Anna Kowalski\nWeight=62.5\nRole=instructor\n", "Name=Ben\n", "Role=student\n"})
+        EXPECT_NE(strPeople.find(pszWant), std::string::npos) << strPeople;
+    const _pplPerson* pBen = pplFind("Ben");
+    ASSERT_NE(pBen, nullptr);
+    EXPECT_DOUBLE_EQ(pBen->nWeight, 170.5 / 2.20462);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(w("LeftSeatPerson")), 1);
+    EXPECT_EQ(confText("LSeatPerson"), "Ben");
+    EXPECT_EQ(confDouble("Load", "LSeat"), pBen->nWeight);
+    EXPECT_EQ(text("LeftSeatWeight"), num("%1.1f", 170.5));
+}
+
+INSTANTIATE_TEST_SUITE_P(Seats, PeopleTable, testing::Values(Naming{"[Unit]\nWeight=1\n", true, 0, 0}));
 
 } // namespace

@@ -123,4 +123,22 @@ INSTANTIATE_TEST_SUITE_P(
                     PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
                                false, "a name given before", 0}));
 
+// Who gets out before the next leg, by the roles aboard (left, right).
+TEST(PeopleOut, TheRolesAboardSayWhoGetsOut)
+{
+    const struct {
+        _pplRole nLeft, nRight;
+        std::optional<size_t> nOut;
+    } cases[] = {
+        {PPL_ROLE_STUDENT, PPL_ROLE_INSTRUCTOR, 1}, // before the student's solo
+        {PPL_ROLE_PASSENGER, PPL_ROLE_PILOT, 0},
+        {PPL_ROLE_INSTRUCTOR, PPL_ROLE_PASSENGER, 1},
+        {PPL_ROLE_PASSENGER, PPL_ROLE_PASSENGER, std::nullopt},
+        {PPL_ROLE_PILOT, PPL_ROLE_INSTRUCTOR, std::nullopt},
+        {PPL_ROLE_STUDENT, PPL_ROLE_NONE, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pplWhoGetsOut({c.nLeft, c.nRight}), c.nOut) << c.nLeft << ", " << c.nRight;
+}
+
 } // namespace
