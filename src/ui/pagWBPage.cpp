@@ -70,6 +70,8 @@ struct _pwbPage {
     // aircraft is due to be reweighed; that its figures were changed
     // outside Zarv.
     GtkWidget *m_pwgtFirstStart, *m_pwgtWeighingDue, *m_pwgtFiguresChanged;
+    // The room the zero-fuel row's reason keeps while it is hidden.
+    GtkWidget* m_pwgtNoFuelReasonRoom;
     // The fuel density in use, and the landing point.
     GtkWidget *m_pwgtFuelDensityInUse, *m_pwgtLandingWt, *m_pwgtLandingLongArm, *m_pwgtLandingLatArm;
     // The result table's row of the removable items' change, shown while an
@@ -169,6 +171,97 @@ const std::array<_mscBinding, 5> m_equipment = {{
     {"EquipmentLatArm", gtk_label_get_type, &m_wb.m_pwgtEquipmentLatArm},
     {"EquipmentLatMoment", gtk_label_get_type, &m_wb.m_pwgtEquipmentLatMoment},
 }};
+
+// The words that change as the pilot types each keep a room of so many
+// lines, so that nothing below them moves under the mouse. A text longer
+// than its room is cut short at the end of a paragraph's last line, whole
+// in the tooltip; the verdict on the flight is never cut, and only grows
+// past its room when it must. A width in characters (0: the room's own)
+// keeps a label's wrapping from following what it says.
+struct _pwbRoom {
+    GtkWidget* _pwbPage::*ppwgt;
+    int nLines, nParagraphLines, nChars;
+};
+constexpr int NEVER_CUT = 0;
+constexpr std::array<_pwbRoom, 5> ROOMS = {{
+    {&_pwbPage::m_pwgtFlightVerdict, 3, NEVER_CUT, 0},
+    // Take-off, landing and no fuel, two lines each.
+    {&_pwbPage::m_pwgtVerdict, 6, 2, 0},
+    // The fuel allowed, the trip and the first take-off of a flight of legs.
+    {&_pwbPage::m_pwgtFuelAllowed, 4, 2, 48},
+    {&_pwbPage::m_pwgtBallastAdvice, 1, 1, 30},
+    {&_pwbPage::m_pwgtNoFuelReason, 1, 1, 0},
+}};
+
+// A label cut short shows its whole text (and its own tooltip after it).
+gboolean pwbOnRoomQueryTooltip(GtkWidget* pwgtLabel, gint, gint, gboolean, GtkTooltip* ptip, gpointer)
+{
+    if (!pango_layout_is_ellipsized(gtk_label_get_layout(GTK_LABEL(pwgtLabel))))
+        return FALSE;
+    std::string strTip = gtk_label_get_text(GTK_LABEL(pwgtLabel));
+    if (g_autofree gchar* pszOwn = gtk_widget_get_tooltip_text(pwgtLabel))
+        strTip += std::string("\n\n") + pszOwn;
+    gtk_tooltip_set_text(ptip, strTip.c_str());
+    return TRUE;
+}
+
+// The height of nLines lines in the label's own font.
+int linesHeight(GtkWidget* pwgtLabel, int nLines)
+{
+    std::string str = "Xg";
+    for (int n = 1; n < nLines; n++)
+        str += "\nXg";
+    g_autoptr(PangoLayout) playout = gtk_widget_create_pango_layout(pwgtLabel, str.c_str());
+    pango_layout_set_attributes(playout, gtk_label_get_attributes(GTK_LABEL(pwgtLabel)));
+    int nHeight = 0;
+    pango_layout_get_pixel_size(playout, nullptr, &nHeight);
+    return nHeight;
+}
+
+// Each room is as high as its lines in the font of the day: measured again
+// when the theme or the font changes.
+void pwbOnRoomStyleUpdated(GtkWidget*, gpointer)
+{
+    for (const _pwbRoom& r : ROOMS) {
+        GtkWidget* pwgtLabel = m_wb.*r.ppwgt;
+        if (!pwgtLabel)
+            continue;
+        // A label hidden while it has nothing to say keeps its room in the
+        // box around it.
+        GtkWidget* pwgtRoom = pwgtLabel == m_wb.m_pwgtNoFuelReason && m_wb.m_pwgtNoFuelReasonRoom
+                                  ? m_wb.m_pwgtNoFuelReasonRoom
+                                  : pwgtLabel;
+        gtk_widget_set_size_request(pwgtRoom, -1, linesHeight(pwgtLabel, r.nLines));
+    }
+}
+
+void holdRooms(void)
+{
+    for (const _pwbRoom& r : ROOMS) {
+        GtkWidget* pwgtLabel = m_wb.*r.ppwgt;
+        if (!pwgtLabel)
+            continue;
+        GtkLabel* plabel = GTK_LABEL(pwgtLabel);
+        gtk_widget_set_valign(pwgtLabel, GTK_ALIGN_START);
+        gtk_label_set_yalign(plabel, 0.0);
+        if (r.nChars > 0) {
+            gtk_widget_set_halign(pwgtLabel, GTK_ALIGN_START);
+            gtk_label_set_width_chars(plabel, r.nChars);
+            gtk_label_set_max_width_chars(plabel, r.nChars);
+        }
+        if (r.nParagraphLines != NEVER_CUT) {
+            gtk_label_set_ellipsize(plabel, PANGO_ELLIPSIZE_END);
+            if (r.nParagraphLines > 1) {
+                gtk_label_set_line_wrap(plabel, TRUE);
+                gtk_label_set_lines(plabel, r.nParagraphLines);
+            }
+            gtk_widget_set_has_tooltip(pwgtLabel, TRUE);
+            g_signal_connect(pwgtLabel, "query-tooltip", G_CALLBACK(pwbOnRoomQueryTooltip), nullptr);
+        }
+        g_signal_connect(pwgtLabel, "style-updated", G_CALLBACK(pwbOnRoomStyleUpdated), nullptr);
+    }
+    pwbOnRoomStyleUpdated(nullptr, nullptr);
+}
 
 // A cell is at most this wide; a longer text (a huge value) is cut short
 // with an ellipsis, whole in the cell's tooltip, and never widens the window.
@@ -657,6 +750,8 @@ void pwbInit(GtkBuilder* pBuilder)
     const std::array<_mscBinding, 1> figures = {
         {{"LoadingFiguresChanged", gtk_label_get_type, &m_wb.m_pwgtFiguresChanged}}};
     mscBindAll(pBuilder, figures);
+    const std::array<_mscBinding, 1> room = {{{"NoFuelReasonRoom", gtk_box_get_type, &m_wb.m_pwgtNoFuelReasonRoom}}};
+    mscBindAll(pBuilder, room);
     const std::array<_mscBinding, 1> caption = {
         {{"EquipmentCaption", gtk_label_get_type, &m_wb.m_pwgtEquipmentCaption}}};
     mscBindAll(pBuilder, caption);
@@ -667,6 +762,7 @@ void pwbInit(GtkBuilder* pBuilder)
     _wgtLUT* wgtLUT = m_wb.fields.walk.data();
     ichkConnect(wgtLUT);
     boundCells();
+    holdRooms();
     g_signal_connect(m_wb.m_pwgtWBDrawing, "draw", G_CALLBACK(pwbOnDraw), nullptr);
     // The loading has no text values.
     fldConnect(m_wb.fields, named, G_CALLBACK(pwbOnValueFocusOut), nullptr);
