@@ -28,6 +28,10 @@ struct _lchRow {
 };
 _lchRow m_lch = {};
 
+// A name in a leg's name is cut short beyond this, so that the list stays
+// beside its buttons.
+constexpr size_t LCH_NAME_CHARS = 20;
+
 // The seats as the dialog names them, with their weights and people.
 struct _lchSeat {
     const char* pszName;
@@ -39,10 +43,15 @@ constexpr std::array<_lchSeat, 2> LCH_SEATS = {{
     {"Right seat", VAL_RSEAT_PERSON, &_wbLoadState::nRSeatWeight},
 }};
 
+// Leg n as the list and the questions name it, by the names beside the
+// seats it flies with.
 std::string legName(size_t n)
 {
-    const std::string strLabel = stateLegLabel(stateLegs()[n]);
-    return "Leg " + std::to_string(n + 1) + (strLabel.empty() ? "" : " (" + strLabel + ")");
+    std::vector<std::string> names;
+    for (const _lchSeat& s : LCH_SEATS)
+        if (stateLegs()[n].*s.pnWeight > 0)
+            names.push_back(mscOneLine(legText(n, s.nPerson), LCH_NAME_CHARS));
+    return lchLegName(n, names, stateLegLabel(stateLegs()[n]));
 }
 
 // A field being typed in is committed to the leg it was typed for before
@@ -300,4 +309,16 @@ void lchInit(GtkBuilder* pBuilder)
     GtkWidget* pwgtColumn = pwgtRow ? gtk_widget_get_parent(pwgtRow) : nullptr;
     if (GTK_IS_BOX(pwgtColumn))
         g_signal_connect(pwgtColumn, "focus", G_CALLBACK(lchOnColumnFocus), pwgtRow);
+}
+
+std::string lchLegName(size_t nLeg, const std::vector<std::string>& names, const std::string& strLabel)
+{
+    const std::string strLeg = "Leg " + std::to_string(nLeg + 1);
+    const bool bAllNamed =
+        !names.empty() && std::none_of(names.begin(), names.end(), [](const std::string& str) { return str.empty(); });
+    if (!bAllNamed)
+        return strLeg + (strLabel.empty() ? "" : " (" + strLabel + ")");
+    auto named = [](const std::string& str) { return "\u2068" + str + "\u2069"; };
+    return strLeg + ": " +
+           (names.size() == 1 ? named(names[0]) + " solo" : named(names[0]) + " and " + named(names[1]));
 }

@@ -102,7 +102,7 @@ TEST_F(Legs, EachLegShowsItsOwnValuesAndTypingChangesOnlyItsOwn)
                   nLeg == 1);
     }
     g_autofree gchar* pszLeg = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(w("LegChoice")));
-    EXPECT_STREQ(pszLeg, "Leg 2 (solo)");
+    EXPECT_STREQ(pszLeg, "Leg 2: \u2068Anna\u2069 solo");
     // Leg 1's group is as it was before leg 2 was typed in.
     EXPECT_EQ(group("Load"), strLeg1);
     EXPECT_DOUBLE_EQ(confDouble("Leg 2", "RSeat"), 0.0);

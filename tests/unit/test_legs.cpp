@@ -9,6 +9,7 @@
 #include "store/state.h"
 #include "store/stored.h"
 #include "support.h"
+#include "ui/legChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,26 @@ TEST(LegsFuel, TheFirstTakeOffAllowsWhatKeepsEveryLegToTheNextStopWithin)
     EXPECT_TRUE(everyLegWithin(r.nMost - 0.01));
     EXPECT_FALSE(everyLegWithin(r.nLeast - 0.01) && r.nLeast > 0.01);
     EXPECT_FALSE(everyLegWithin(r.nMost + 0.01) && r.nMost < 100);
+}
+
+// A leg is named by who flies it once every seat taken has a name, and by
+// its own label until then.
+TEST(LegNames, NameWhoFliesEachLegOnceEverySeatTakenIsNamed)
+{
+    const struct {
+        size_t nLeg;
+        std::vector<std::string> names;
+        const char* pszLabel;
+        const char* pszName;
+    } cases[] = {
+        {0, {"Anna", "Ben"}, "", "Leg 1: \u2068Anna\u2069 and \u2068Ben\u2069"},
+        {1, {"Ben"}, "solo", "Leg 2: \u2068Ben\u2069 solo"},
+        {1, {""}, "solo", "Leg 2 (solo)"},
+        {2, {"Anna", ""}, "", "Leg 3"},
+        {3, {}, "", "Leg 4"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(lchLegName(c.nLeg, c.names, c.pszLabel), c.pszName) << c.pszName;
 }
 
 } // namespace
