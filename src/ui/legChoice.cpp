@@ -267,6 +267,22 @@ void lchOnDestroy(GtkWidget* pwgt, gpointer)
     m_lch = _lchRow{};
 }
 
+// The marks that keep a typed name apart from the words around it are
+// drawn in a fallback font whose lines are taller: the list keeps the height
+// of its own font, as high as the buttons beside it.
+void holdLineHeight(GtkWidget* pwgtChoice)
+{
+    g_autoptr(PangoLayout) playout = gtk_widget_create_pango_layout(pwgtChoice, "Leg 1");
+    int nHeight = 0;
+    pango_layout_get_pixel_size(playout, nullptr, &nHeight);
+    g_autoptr(GList) cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(pwgtChoice));
+    for (GList* p = cells; p; p = p->next) {
+        int nPadY = 0;
+        gtk_cell_renderer_get_padding(GTK_CELL_RENDERER(p->data), nullptr, &nPadY);
+        gtk_cell_renderer_set_fixed_size(GTK_CELL_RENDERER(p->data), -1, nHeight + 2 * nPadY);
+    }
+}
+
 } // namespace
 
 void lchInit(GtkBuilder* pBuilder)
@@ -303,6 +319,8 @@ void lchInit(GtkBuilder* pBuilder)
     }
     if (!bAny)
         return;
+    if (m_lch.pwgtChoice)
+        holdLineHeight(m_lch.pwgtChoice);
     stateListen(lchOnStateChanged);
     // The row's box, in the page's column of boxes.
     GtkWidget* pwgtRow = mscLookUp(pBuilder, "LegsRow");
