@@ -174,23 +174,27 @@ const std::array<_mscBinding, 5> m_equipment = {{
 
 // The words that change as the pilot types each keep a room of so many
 // lines, so that nothing below them moves under the mouse. A text longer
-// than its room is cut short at the end of a paragraph's last line, whole
-// in the tooltip; the verdict on the flight is never cut, and only grows
-// past its room when it must. A width in characters (0: the room's own)
+// than its room is cut short at the end of a paragraph's last line (each
+// paragraph has an equal share of the room), whole in the tooltip; the
+// verdict on the flight is never cut, and only grows past its room when it
+// must. A width in characters (0: the room's own)
 // keeps a label's wrapping from following what it says.
 struct _pwbRoom {
     GtkWidget* _pwbPage::*ppwgt;
-    int nLines, nParagraphLines, nChars;
+    int nLines;
+    bool bCut;
+    int nChars;
 };
-constexpr int NEVER_CUT = 0;
+constexpr bool NEVER_CUT = false, CUT = true;
 constexpr std::array<_pwbRoom, 5> ROOMS = {{
     {&_pwbPage::m_pwgtFlightVerdict, 3, NEVER_CUT, 0},
     // Take-off, landing and no fuel, two lines each.
-    {&_pwbPage::m_pwgtVerdict, 6, 2, 0},
-    // The fuel allowed, the trip and the first take-off of a flight of legs.
-    {&_pwbPage::m_pwgtFuelAllowed, 4, 2, 48},
-    {&_pwbPage::m_pwgtBallastAdvice, 1, 1, 30},
-    {&_pwbPage::m_pwgtNoFuelReason, 1, 1, 0},
+    {&_pwbPage::m_pwgtVerdict, 6, CUT, 0},
+    // The fuel allowed, the trip, the reason and remedy where nothing flies
+    // and the first take-off of a flight of legs.
+    {&_pwbPage::m_pwgtFuelAllowed, 6, CUT, 48},
+    {&_pwbPage::m_pwgtBallastAdvice, 1, CUT, 30},
+    {&_pwbPage::m_pwgtNoFuelReason, 1, CUT, 0},
 }};
 
 // A label cut short shows its whole text (and its own tooltip after it).
@@ -203,6 +207,16 @@ gboolean pwbOnRoomQueryTooltip(GtkWidget* pwgtLabel, gint, gint, gboolean, GtkTo
         strTip += std::string("\n\n") + pszOwn;
     gtk_tooltip_set_text(ptip, strTip.c_str());
     return TRUE;
+}
+
+// Each paragraph of a room's text (pRoom) an equal share of its lines.
+void pwbOnRoomTextChanged(GObject* pobjLabel, GParamSpec*, gpointer pRoom)
+{
+    const std::string str = gtk_label_get_label(GTK_LABEL(pobjLabel));
+    const int nParagraphs = 1 + static_cast<int>(std::count(str.begin(), str.end(), '\n'));
+    const int nLines = std::max(1, static_cast<const _pwbRoom*>(pRoom)->nLines / nParagraphs);
+    if (gtk_label_get_lines(GTK_LABEL(pobjLabel)) != nLines)
+        gtk_label_set_lines(GTK_LABEL(pobjLabel), nLines);
 }
 
 // The height of nLines lines in the label's own font.
@@ -249,11 +263,13 @@ void holdRooms(void)
             gtk_label_set_width_chars(plabel, r.nChars);
             gtk_label_set_max_width_chars(plabel, r.nChars);
         }
-        if (r.nParagraphLines != NEVER_CUT) {
+        if (r.bCut) {
             gtk_label_set_ellipsize(plabel, PANGO_ELLIPSIZE_END);
-            if (r.nParagraphLines > 1) {
+            if (r.nLines > 1) {
                 gtk_label_set_line_wrap(plabel, TRUE);
-                gtk_label_set_lines(plabel, r.nParagraphLines);
+                g_signal_connect(pwgtLabel, "notify::label", G_CALLBACK(pwbOnRoomTextChanged),
+                                 const_cast<_pwbRoom*>(&r));
+                pwbOnRoomTextChanged(G_OBJECT(pwgtLabel), nullptr, const_cast<_pwbRoom*>(&r));
             }
             gtk_widget_set_has_tooltip(pwgtLabel, TRUE);
             g_signal_connect(pwgtLabel, "query-tooltip", G_CALLBACK(pwbOnRoomQueryTooltip), nullptr);
