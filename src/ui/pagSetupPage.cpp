@@ -96,7 +96,8 @@ template <class F> auto asking(F f)
     return f();
 }
 
-const std::array<_mscBinding, 5> m_optional = {{
+const std::array<_mscBinding, 6> m_optional = {{
+    {"FixedArms", gtk_label_get_type, &m_set.m_pwgtFixedArms},
     {"AircraftFingerprint", gtk_label_get_type, &m_set.m_pwgtFingerprint},
     {"PublishedBy", gtk_label_get_type, &m_set.m_pwgtPublishedBy},
     {"AircraftHistory", gtk_label_get_type, &m_set.m_pwgtHistory},
@@ -286,8 +287,8 @@ void showFigures(void)
     }
 }
 
-// The words on the page that give the fixed arms start so; their first
-// sentence is written anew in the pilot's arm unit.
+// The first sentence of the words that give the fixed arms, written anew in
+// the pilot's arm unit.
 constexpr const char* FIXED_ARMS_LEAD = "The seat and fuel arms are fixed:";
 
 // An arm held in inches, in the pilot's unit with the digits it has (71.0 in
@@ -314,21 +315,14 @@ void showFixedArms(void)
     gtk_label_set_text(GTK_LABEL(m_set.m_pwgtFixedArms), str.c_str());
 }
 
-// The label that gives the fixed arms: Zarv.ui names it by its words only.
-void findFixedArms(GtkBuilder* pBuilder)
+// What follows the arms in the words that give them, kept as written.
+void keepFixedArmsTail(void)
 {
-    g_autoptr(GSList) plist = gtk_builder_get_objects(pBuilder);
-    for (GSList* p = plist; p; p = p->next) {
-        if (!GTK_IS_LABEL(p->data))
-            continue;
-        const std::string str = gtk_label_get_text(GTK_LABEL(p->data));
-        if (str.rfind(FIXED_ARMS_LEAD, 0) != 0)
-            continue;
-        const size_t nEnd = str.find(". ");
-        m_set.m_pwgtFixedArms = GTK_WIDGET(p->data);
-        m_set.strFixedTail = nEnd == std::string::npos ? "" : str.substr(nEnd + 1);
+    if (!m_set.m_pwgtFixedArms)
         return;
-    }
+    const std::string str = gtk_label_get_text(GTK_LABEL(m_set.m_pwgtFixedArms));
+    const size_t nEnd = str.find(". ");
+    m_set.strFixedTail = nEnd == std::string::npos ? "" : str.substr(nEnd + 1);
 }
 
 void afterUnitChange(void)
@@ -501,7 +495,7 @@ void psetInit(GtkBuilder* pBuilder)
     m_set = _psetPage{};
     mscBindAll(pBuilder, m_bindings);
     mscBindAll(pBuilder, m_optional);
-    findFixedArms(pBuilder);
+    keepFixedArmsTail();
     flistBind(pBuilder);
     ilstBind(pBuilder);
     fldBind(pBuilder, m_set.fields, stops);
