@@ -291,6 +291,12 @@ std::string wrdLimitText(_wbLimit nLimit, const _wbSetup& u)
     return limitText(nLimit, u, txtDecimals(LIM_ROWS[nLimit].nAmount));
 }
 
+std::string wrdLimitTextBeyond(_wbLimit nLimit, double nBreach, const _wbSetup& u)
+{
+    const int d = breachDecimals(LIM_ROWS[nLimit], nBreach, u);
+    return limitText(nLimit, u, d < 0 ? txtDecimals(LIM_ROWS[nLimit].nAmount) : d);
+}
+
 namespace
 {
 

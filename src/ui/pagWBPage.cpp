@@ -387,25 +387,30 @@ void pwbUpdateInputDisplay(const _wbLoadState& l, const _wbFlight& f)
                                .c_str());
 
     const _wbJudgement& j = f.judged[POINT_TAKE_OFF];
-    gtk_widget_set_visible(m_wb.m_pwgtLSeatOverWeight, j.beyond(LIMIT_LSEAT));
-    gtk_widget_set_visible(m_wb.m_pwgtRSeatOverWeight, j.beyond(LIMIT_RSEAT));
-    gtk_widget_set_visible(m_wb.m_pwgtFuelOverFill, j.beyond(LIMIT_TANK));
+    // Beyond, a limit in the pilot's unit takes the digits that tell it from
+    // the field's own figure: no "over the 17.0 US gal tank" beside a field
+    // showing 17.0.
+    auto flag = [&](GtkWidget* pwgtFlag, _wbLimit nLimit, bool bWritten, const std::string& strWritten,
+                    const char* pszWhat) {
+        gtk_widget_set_visible(pwgtFlag, j.beyond(nLimit));
+        if (j.beyond(nLimit) && !bWritten)
+            gtk_label_set_text(
+                GTK_LABEL(pwgtFlag),
+                ("Over the " + wrdLimitTextBeyond(nLimit, -j.limits[nLimit].nMargin, m_wbSetup) + pszWhat).c_str());
+        else if (j.beyond(nLimit))
+            gtk_label_set_text(GTK_LABEL(pwgtFlag), strWritten.c_str());
+    };
+    flag(m_wb.m_pwgtLSeatOverWeight, LIMIT_LSEAT, m_wbSetup.nUnitWt == UNIT_WT_LB, m_wb.strSeatLimit, " seat limit");
+    flag(m_wb.m_pwgtRSeatOverWeight, LIMIT_RSEAT, m_wbSetup.nUnitWt == UNIT_WT_LB, m_wb.strSeatLimit, " seat limit");
+    flag(m_wb.m_pwgtFuelOverFill, LIMIT_TANK, m_wbSetup.nUnitFuel == UNIT_FUEL_LITRE, m_wb.strTankLimit,
+         " tank capacity");
 }
 
 void pwbUpdateUnitLabels(void)
 {
+    // (The seat and tank flags give their limits in the pilot's unit as
+    // they show: pwbUpdateInputDisplay.)
     fldShowUnits(m_wb.fields);
-    // The seat limit in the pilot's weight unit, as the verdict gives it.
-    const std::string strSeat = m_wbSetup.nUnitWt == UNIT_WT_LB
-                                    ? m_wb.strSeatLimit
-                                    : "Over the " + wrdLimitText(LIMIT_LSEAT, m_wbSetup) + " seat limit";
-    gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtLSeatOverWeight), strSeat.c_str());
-    gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtRSeatOverWeight), strSeat.c_str());
-    // And the tank's in the pilot's fuel unit.
-    const std::string strTank = m_wbSetup.nUnitFuel == UNIT_FUEL_LITRE
-                                    ? m_wb.strTankLimit
-                                    : "Over the " + wrdLimitText(LIMIT_TANK, m_wbSetup) + " tank capacity";
-    gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelOverFill), strTank.c_str());
 }
 
 // Colours the weight and arm cells of a point red beyond a limit of what

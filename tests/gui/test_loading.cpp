@@ -20,6 +20,7 @@
 
 #include <glib/gstdio.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <variant>
@@ -72,6 +73,7 @@ struct Indicator {
     const char* pszText;
     const char* pszIndicator;
     bool bShown;
+    const char* pszSays = ""; // its words where shown, with a point for the decimal mark
 };
 
 void PrintTo(const Indicator& c, std::ostream* os)
@@ -92,6 +94,11 @@ TEST_P(Indicators, ShowOnlyBeyondTheLimit)
     type(GetParam().pszField, GetParam().pszText);
     focus("BallastNone");
     EXPECT_EQ(gtk_widget_get_visible(w(GetParam().pszIndicator)), GetParam().bShown);
+    if (*GetParam().pszSays) {
+        std::string str = text(GetParam().pszIndicator);
+        std::replace(str.begin(), str.end(), ',', '.');
+        EXPECT_EQ(str, GetParam().pszSays);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -103,7 +110,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Indicator{"[Unit]\nFuel=0\n", "FuelVolume", "64.5", "FuelOverFill", false},
                     Indicator{"[Unit]\nFuel=0\n", "FuelVolume", "64.6", "FuelOverFill", true},
                     Indicator{"[Unit]\nFuel=1\n", "FuelVolume", "17.0", "FuelOverFill", false},
-                    Indicator{"[Unit]\nFuel=1\n", "FuelVolume", "17.1", "FuelOverFill", true}));
+                    Indicator{"[Unit]\nFuel=1\n", "FuelVolume", "17.1", "FuelOverFill", true,
+                              "Over the 17.0 US gal (64.5 L) tank capacity"},
+                    // The field shows 17.0: the tank's figure tells them apart.
+                    Indicator{"[Unit]\nFuel=1\n", "FuelVolume", "17.04", "FuelOverFill", true,
+                              "Over the 17.03 US gal (64.5 L) tank capacity"}));
 
 struct TotalColour {
     const char* pszConf;
