@@ -227,27 +227,40 @@ _remWhy remWhy(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
 
 std::string remReasonText(const _remWhy& w, const _wbSetup& u)
 {
-    // What each limit reads, at "%s", and its limit's name.
+    // What each limit reads, at "%s": the figure is how near the fuel and
+    // ballast that come nearest bring it, so it is a bound ("or more").
     constexpr std::array<std::pair<const char*, const char*>, LIMIT_COUNT> WORDS = {{
-        {"the weight is %s", "limit"},
-        {"the centre of gravity is at %s", "forward limit"},
-        {"the centre of gravity is at %s", "aft limit"},
-        {"the lateral centre of gravity is %s left of the centre line", "limit"},
-        {"the lateral centre of gravity is %s right of the centre line", "limit"},
+        {"the weight is %s or more", "limit"},
+        {"the centre of gravity is at %s or further forward", "forward limit"},
+        {"the centre of gravity is at %s or further aft", "aft limit"},
+        {"the lateral centre of gravity is %s or more left of the centre line", "limit"},
+        {"the lateral centre of gravity is %s or more right of the centre line", "limit"},
         {"the left seat holds %s", "limit"},
         {"the right seat holds %s", "limit"},
-        {"the fuel needed is %s", "tank"},
+        {"the fuel needed is %s or more", "tank"},
     }};
     std::string str;
     for (const _remReason& r : w.reasons) {
         const _limRow& row = LIM_ROWS[r.nLimit];
-        // The figure beyond its limit, away from it; the limit inward.
+        // Both figures toward the limit, so the bound is true and the limit
+        // inward; to the digits that tell them apart where they read alike.
         const bool bLeast = row.nSense == SENSE_AT_LEAST;
         const double nAt = bLeast ? row.nValue - r.nBreach : row.nValue + r.nBreach;
+        const _txtRound nSide = bLeast ? ROUND_LIMIT_LEAST : ROUND_LIMIT_MOST;
+        const double nAtShown = std::fabs(unitToShown(row.nAmount, nAt, u)),
+                     nLimitShown = std::fabs(unitToShown(row.nAmount, row.nValue, u));
+        // Lateral figures are sizes either side: toward the limit is down.
+        const _txtRound nAtSide = row.pfnQuantity == limLatArm || !bLeast ? ROUND_LIMIT_MOST : ROUND_LIMIT_LEAST;
+        const _txtRound nLimitSide = row.pfnQuantity == limLatArm ? ROUND_LIMIT_MOST : nSide;
+        const int nApart = txtDecimalsApart(nAtShown, nAtSide, nLimitShown, nLimitSide, txtDecimals(row.nAmount));
+        const int d = nApart < 0 ? txtDecimals(row.nAmount) + TXT_MORE_DECIMALS : nApart;
+        const std::string strUnit = std::string(" ") + unitSymbol(row.nAmount, u);
         std::string strWhat = WORDS[r.nLimit].first;
-        strWhat.replace(strWhat.find("%s"), 2, figure(row.nAmount, nAt, u, !bLeast));
-        str += (str.empty() ? "" : "; ") + strWhat + " whatever the fuel and ballast (" + WORDS[r.nLimit].second + " " +
-               figure(row.nAmount, row.nValue, u, bLeast) + ")";
+        strWhat.replace(strWhat.find("%s"), 2, txtRounded(nAtShown, nAtSide, d) + strUnit);
+        str += (str.empty() ? "" : "; ") + strWhat +
+               (row.nSubject == SUBJECT_POINT ? " at one point of the flight," : "") +
+               " whatever the fuel and ballast (" + WORDS[r.nLimit].second + " " +
+               txtRounded(nLimitShown, nLimitSide, d) + strUnit + ")";
     }
     return str;
 }

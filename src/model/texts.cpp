@@ -12,7 +12,7 @@ std::string txtNumber(const char* pszFormat, double n)
     // A figure that rounds to nothing has no side: an empty seat's lateral
     // moment is no "-0.00".
     const std::string_view str = psz;
-    if (n < 0 && str.find_first_of("123456789") == std::string_view::npos) {
+    if (std::signbit(n) && str.find_first_of("123456789") == std::string_view::npos) {
         g_autofree gchar* pszZero = g_strdup_printf(pszFormat, 0.0);
         return pszZero;
     }

@@ -293,8 +293,11 @@ std::string wrdLimitText(_wbLimit nLimit, const _wbSetup& u)
 
 std::string wrdLimitTextBeyond(_wbLimit nLimit, double nBreach, const _wbSetup& u)
 {
-    const int d = breachDecimals(LIM_ROWS[nLimit], nBreach, u);
-    return limitText(nLimit, u, d < 0 ? txtDecimals(LIM_ROWS[nLimit].nAmount) : d);
+    // Where no digits tell them apart, the limit as written alone: a
+    // figure would read as the field's own.
+    const _limRow& w = LIM_ROWS[nLimit];
+    const int d = breachDecimals(w, nBreach, u);
+    return d < 0 ? txtFixed(w.nWritten, w.nWrittenDecimals) + " " + w.pszWrittenUnit : limitText(nLimit, u, d);
 }
 
 namespace

@@ -19,8 +19,8 @@ std::string wrdLimitText(_wbLimit nLimit, const _wbSetup& units);
 
 // The same limit for a value beyond it by nBreach (internal units): to the
 // decimals at which the value, as its field shows it, reads beyond the limit
-// ("17.03 US gal (64.5 L)" for a field showing 17.04), the entries' where
-// none tells them apart.
+// ("17.03 US gal (64.5 L)" for a field showing 17.04), the
+// limit as written alone ("64.5 L") where none tells them apart.
 std::string wrdLimitTextBeyond(_wbLimit nLimit, double nBreach, const _wbSetup& units);
 
 // The chart's cautions as the chart writes them, on two lines.

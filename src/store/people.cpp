@@ -67,7 +67,9 @@ bool readPerson(GKeyFile* pkf, const char* pszGroup, _pplPerson* p, std::string*
     g_autofree gchar* pszName = g_key_file_get_string(pkf, pszGroup, "Name", nullptr);
     g_autofree gchar* pszWeight = g_key_file_get_value(pkf, pszGroup, "Weight", nullptr);
     g_autofree gchar* pszRole = g_key_file_get_string(pkf, pszGroup, "Role", nullptr);
-    p->strName = pszName ? pszName : "";
+    // A name is its text without blanks at either end, as the pages take it
+    // from a seat: "Anna " is Anna, and one more Anna is a name given before.
+    p->strName = pszName ? g_strstrip(pszName) : "";
     if (!pszWeight || !readWeight(pszWeight, &p->nWeight)) {
         *pstrWhy = strAt + " has no weight that is a number";
         return false;

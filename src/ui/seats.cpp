@@ -79,7 +79,17 @@ std::string personDetail(const _pplPerson& p)
 }
 
 // The list's rows hold the names alone, which is what a choice puts in
-// the entry; the weight and role are drawn beside each from the people.
+// the entry; each is drawn on one line and set apart from what follows, so
+// no name reads as another's weight or role.
+void seatNameData(GtkCellLayout*, GtkCellRenderer* pcell, GtkTreeModel* pModel, GtkTreeIter* pIter, gpointer)
+{
+    g_autofree gchar* pszName = nullptr;
+    gtk_tree_model_get(pModel, pIter, 0, &pszName, -1);
+    g_object_set(pcell, "text", ("\u2068" + mscOneLine(pszName ? pszName : "", MAX_NAME_CHARS) + "\u2069").c_str(),
+                 nullptr);
+}
+
+// The weight and role are drawn beside each name from the people.
 void seatDetailData(GtkCellLayout*, GtkCellRenderer* pcell, GtkTreeModel* pModel, GtkTreeIter* pIter, gpointer)
 {
     g_autofree gchar* pszName = nullptr;
@@ -168,9 +178,9 @@ void showMarks(size_t i)
                                       strMark.empty() && !bTwice ? nullptr : "dialog-warning-symbolic");
     std::string strTip = "Who sits in this seat: a saved person fills the seat's weight";
     if (p)
-        strTip = strName + (p->nRole != PPL_ROLE_NONE ? std::string(", ") + PPL_ROLE_NAMES[p->nRole] : "") +
-                 ", saved with " + weightText(p->nWeight) +
-                 (strMark.empty() ? "" : "; the seat holds " + weightText(seatKg(i)));
+        strTip = "\u2068" + mscOneLine(strName, MAX_NAME_CHARS) + "\u2069" +
+                 (p->nRole != PPL_ROLE_NONE ? std::string(", ") + PPL_ROLE_NAMES[p->nRole] : "") + ", saved with " +
+                 weightText(p->nWeight) + (strMark.empty() ? "" : "; the seat holds " + weightText(seatKg(i)));
     if (bTwice)
         strTip = "\u2068" + strName + "\u2069 is named in both seats\n" + strTip;
     gtk_widget_set_tooltip_text(GTK_WIDGET(pentry), strTip.c_str());
@@ -372,6 +382,10 @@ void seatInit(GtkBuilder* pBuilder)
         g_signal_connect(personEntry(i), "focus-out-event", G_CALLBACK(seatOnPersonFocusOut), pSide);
         g_signal_connect(personEntry(i), "activate", G_CALLBACK(seatOnPersonActivate), pSide);
         g_signal_connect(pwgtPerson, "destroy", G_CALLBACK(seatOnDestroy), nullptr);
+        g_autoptr(GList) cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(pwgtPerson));
+        if (cells && GTK_IS_CELL_RENDERER_TEXT(cells->data))
+            gtk_cell_layout_set_cell_data_func(GTK_CELL_LAYOUT(pwgtPerson), GTK_CELL_RENDERER(cells->data),
+                                               seatNameData, nullptr, nullptr);
         GtkCellRenderer* pcellDetail = gtk_cell_renderer_text_new();
         g_object_set(pcellDetail, "style", PANGO_STYLE_ITALIC, nullptr);
         gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(pwgtPerson), pcellDetail, FALSE);

@@ -499,6 +499,7 @@ TEST(Rounding, EveryFigureInWordsReadsTheSafeWay)
         {"BreachOfAHairIsAStep", KIND_ARM, true, 1e-7, ROUND_BREACH, "0.01"},
         {"ValueNearest", KIND_FUEL, true, 64.5034, ROUND_NEAREST, "17.0"},
         {"NoSignOnNothing", KIND_ARM, false, -0.001, ROUND_NEAREST, "0.00"},
+        {"NoSignOnANegativeZero", KIND_ARM, false, -0.0, ROUND_NEAREST, "0.00"}, // an empty seat's moment
         // The fuel reads 17.0 US gal, as the tank does inward: to the
         // hundredth they part.
         {"OverTheTankByAHairInGallons", KIND_FUEL, true, 64.5034, ROUND_NEAREST, "17.04", MAX_FUEL_VOLUME,

@@ -121,6 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
                     PeopleFile{"longer than any People.conf", nullptr, false, false, "larger than any", 0},
                     PeopleFile{"no name", "[Person 1]\nName= \nWeight=60\n", false, false, "has no name", 0},
                     PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
+                               false, "a name given before", 0},
+                    // A blank at its end makes no other person of Anna.
+                    PeopleFile{"a name twice but for a blank",
+                               "[Person 1]\nName=Anna\nWeight=62\n[Person 2]\nName=Anna\\s\nWeight=120\n", false,
                                false, "a name given before", 0}));
 
 // Who gets out before the next leg, by the roles aboard (left, right).
