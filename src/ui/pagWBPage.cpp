@@ -72,6 +72,10 @@ struct _pwbPage {
     GtkWidget *m_pwgtFirstStart, *m_pwgtWeighingDue, *m_pwgtFiguresChanged;
     // The room the zero-fuel row's reason keeps while it is hidden.
     GtkWidget* m_pwgtNoFuelReasonRoom;
+    // Where Zarv.ui gives it, the room the verdict on each point scrolls in
+    // beyond its most lines, so a long one never pushes the window off the
+    // screen.
+    GtkWidget* m_pwgtVerdictRoom;
     // The fuel density in use, and the landing point.
     GtkWidget *m_pwgtFuelDensityInUse, *m_pwgtLandingWt, *m_pwgtLandingLongArm, *m_pwgtLandingLatArm;
     // The result table's row of the removable items' change, shown while an
@@ -188,8 +192,10 @@ struct _pwbRoom {
 constexpr bool NEVER_CUT = false, CUT = true;
 constexpr std::array<_pwbRoom, 5> ROOMS = {{
     {&_pwbPage::m_pwgtFlightVerdict, 3, NEVER_CUT, 0},
-    // Take-off, landing and no fuel, two lines each.
-    {&_pwbPage::m_pwgtVerdict, 6, CUT, 0},
+    // Take-off, landing and no fuel, two lines each at the least; never
+    // cut, for it holds the margins (it grows into the chart, and scrolls
+    // beyond twice its lines where Zarv.ui gives it a room).
+    {&_pwbPage::m_pwgtVerdict, 6, NEVER_CUT, 0},
     // The fuel allowed, the trip, the reason and remedy where nothing flies
     // and the first take-off of a flight of legs.
     {&_pwbPage::m_pwgtFuelAllowed, 6, CUT, 48},
@@ -246,6 +252,11 @@ void pwbOnRoomStyleUpdated(GtkWidget*, gpointer)
                                   ? m_wb.m_pwgtNoFuelReasonRoom
                                   : pwgtLabel;
         gtk_widget_set_size_request(pwgtRoom, -1, linesHeight(pwgtLabel, r.nLines));
+        if (pwgtLabel == m_wb.m_pwgtVerdict && m_wb.m_pwgtVerdictRoom) {
+            GtkScrolledWindow* pscroll = GTK_SCROLLED_WINDOW(m_wb.m_pwgtVerdictRoom);
+            gtk_scrolled_window_set_min_content_height(pscroll, linesHeight(pwgtLabel, r.nLines));
+            gtk_scrolled_window_set_max_content_height(pscroll, linesHeight(pwgtLabel, 2 * r.nLines));
+        }
     }
 }
 
@@ -771,7 +782,8 @@ void pwbInit(GtkBuilder* pBuilder)
     const std::array<_mscBinding, 1> figures = {
         {{"LoadingFiguresChanged", gtk_label_get_type, &m_wb.m_pwgtFiguresChanged}}};
     mscBindAll(pBuilder, figures);
-    const std::array<_mscBinding, 1> room = {{{"NoFuelReasonRoom", gtk_box_get_type, &m_wb.m_pwgtNoFuelReasonRoom}}};
+    const std::array<_mscBinding, 2> room = {{{"NoFuelReasonRoom", gtk_box_get_type, &m_wb.m_pwgtNoFuelReasonRoom},
+                                              {"VerdictRoom", gtk_scrolled_window_get_type, &m_wb.m_pwgtVerdictRoom}}};
     mscBindAll(pBuilder, room);
     const std::array<_mscBinding, 1> caption = {
         {{"EquipmentCaption", gtk_label_get_type, &m_wb.m_pwgtEquipmentCaption}}};
