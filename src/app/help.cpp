@@ -26,7 +26,7 @@ void wbShowHelp(GtkWindow* pwinMain)
     g_autofree gchar* pszText =
         pErr ? g_strdup_printf("The user guide could not be opened: %s.", pErr->message)
              : g_strdup("No help viewer is installed, so the user guide cannot be shown. Install the package yelp "
-                        "to read it; README.md has the same in short.");
+                        "to read it (its pages are in share/help/C/zarv where Zarv is installed).");
     wbShowNotice(pszText);
 }
 

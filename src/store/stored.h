@@ -20,7 +20,7 @@
 #include <vector>
 
 // Each stored value. A new value is a new id here, its row in store/stored.cpp,
-// its entry in Zarv.ui and its line in the README: the store, the pages, the
+// its entry in Zarv.ui and its line in the user guide: the store, the pages, the
 // fleet and the tests walk the rows.
 enum _prmValueId {
     VAL_LSEAT,
