@@ -609,6 +609,11 @@ std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
     return str;
 }
 
+std::string wrdNothingFliesText(const _wbFlight& f, const _wbSetup& u)
+{
+    return f.doubts.empty() ? nothingFlies(f, u, f.nTrip, true) : "";
+}
+
 std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s)
 {
     // No advice is worked from a value that cannot be judged.

@@ -129,6 +129,11 @@ _wbFuelPlan wrdFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip);
 // precision. No advice while a value cannot be judged.
 std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& units, bool bTrip);
 
+// Where no fuel and no ballast position makes this leg fly with its trip:
+// the limit none brings back and what would, as the fuel advice says it;
+// "" where something flies or nothing is found.
+std::string wrdNothingFliesText(const _wbFlight& f, const _wbSetup& units);
+
 // The ballast advice: empty where the fuel on board flies as the ballast is
 // fitted; the position that makes it fly with that fuel; else the position
 // whose fuel range the plan finds, or "No ballast position helps" where

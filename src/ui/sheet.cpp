@@ -470,6 +470,12 @@ void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _shtFlig
     if (const std::string strBallast = legs.legs.empty() ? wrdBallastAdviceText(flight, plan, s) : "";
         !strBallast.empty())
         strAdvice += (strAdvice.empty() ? "" : ". ") + strBallast;
+    // Each leg of several where nothing flies: why, and what would.
+    for (size_t n = 0; legs.legs.size() > 1 && n < legs.legs.size(); n++)
+        if (std::string strWhy = wrdNothingFliesText(legs.legs[n], s); !strWhy.empty()) {
+            std::replace(strWhy.begin(), strWhy.end(), '\n', ' ');
+            strAdvice += (strAdvice.empty() ? "" : ". ") + std::string("Leg ") + std::to_string(n + 1) + ": " + strWhy;
+        }
     if (!strAdvice.empty())
         y += text(pCr, nLeft, y, nTextWidth, "Fuel advice: " + strAdvice, "sans 9") + 6;
 }
