@@ -432,9 +432,10 @@ std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
         return "NO LOADING ENTERED";
     const std::vector<std::string> broken = partsText(brokenOf(f, u, false), u);
     const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
+    // Figures not confirmed are said first; a caution still stands.
     if (f.bUnconfirmed)
         return std::string("Basic weight and arms not confirmed for this aircraft") +
-               (strBroken.empty() ? "" : "; " + strBroken);
+               (strBroken.empty() ? cautionsText({cautionsOf(f)}, {""}) : "; " + strBroken);
     if (!strBroken.empty())
         return strBroken;
     return std::string(f.bLanding ? "WITHIN LIMITS for take-off, landing and with no fuel"
@@ -718,11 +719,6 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
             broken.push_back(legName(n, labels) + (legs[n].doubts.empty() ? " " : ": ") + strLeg);
     }
     const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
-    if (legs.front().bUnconfirmed)
-        return std::string("Basic weight and arms not confirmed for this aircraft") +
-               (strBroken.empty() ? "" : "; " + strBroken);
-    if (!strBroken.empty())
-        return strBroken;
     // Within: every caution with the legs it applies to, and the nearest
     // margin of the whole flight, with its leg and point.
     std::vector<unsigned> cautions;
@@ -731,6 +727,11 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
         cautions.push_back(cautionsOf(legs[n]));
         names.push_back(legName(n, labels));
     }
+    if (legs.front().bUnconfirmed)
+        return std::string("Basic weight and arms not confirmed for this aircraft") +
+               (strBroken.empty() ? cautionsText(cautions, names) : "; " + strBroken);
+    if (!strBroken.empty())
+        return strBroken;
     const auto [nLeg, nPoint] = nearestPoint(legs);
     return "WITHIN LIMITS for every leg" + cautionsText(cautions, names) + "; nearest the limits " +
            legName(nLeg, labels) + (nPoint == POINT_NO_FUEL ? " " : " at ") + m_pointNames[nPoint] + ": " +
@@ -750,16 +751,13 @@ std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)
 
 std::string wrdVerdictKind(const std::string& strVerdict)
 {
-    // The first words all in capitals say it, wherever they stand.
-    size_t nAt = 0;
-    while (nAt < strVerdict.size() &&
-           !(g_ascii_isupper(strVerdict[nAt]) && nAt + 1 < strVerdict.size() && g_ascii_isupper(strVerdict[nAt + 1])))
-        nAt++;
-    size_t nEnd = nAt;
-    while (nEnd < strVerdict.size() && (g_ascii_isupper(strVerdict[nEnd]) || strVerdict[nEnd] == ' '))
-        nEnd++;
-    std::string str = strVerdict.substr(nAt, nEnd - nAt);
-    while (!str.empty() && str.back() == ' ')
-        str.pop_back();
+    // The first of the verdict's words in capitals that say it, wherever
+    // they stand ("NOT WITHIN" before the "WITHIN" it holds).
+    std::string str;
+    for (const char* psz : {"NO LOADING ENTERED", "NOT JUDGED", "NOT WITHIN LIMITS", "WITHIN LIMITS"})
+        if (strVerdict.find(psz) != std::string::npos) {
+            str = psz;
+            break;
+        }
     return (strVerdict.starts_with("Basic weight and arms not confirmed") ? "unconfirmed " : "") + str;
 }

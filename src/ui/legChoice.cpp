@@ -48,8 +48,10 @@ constexpr std::array<_lchSeat, 2> LCH_SEATS = {{
 std::string legName(size_t n)
 {
     std::vector<std::string> names;
+    // A seat is empty only at nothing: one whose weight is no number (or
+    // below nothing) is not called empty, so no leg reads as a solo for it.
     for (const _lchSeat& s : LCH_SEATS)
-        if (stateLegs()[n].*s.pnWeight > 0)
+        if (!(stateLegs()[n].*s.pnWeight == 0))
             names.push_back(mscOneLine(legText(n, s.nPerson), LCH_NAME_CHARS));
     return lchLegName(n, names, stateLegLabel(stateLegs()[n]));
 }

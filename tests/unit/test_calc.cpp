@@ -455,7 +455,9 @@ INSTANTIATE_TEST_SUITE_P(
         VerdictCase{.pszName = "CopiedFigures",
                     .l = FLOWN,
                     .nUnconfirmed = 2,
-                    .pszFlight = "Basic weight and arms not confirmed for this aircraft"},
+                    // The caution still stands beside figures not confirmed.
+                    .pszFlight = "Basic weight and arms not confirmed for this aircraft \u2014 caution: maximum "
+                                 "tailwind in the hover 10 MPH (8 kt)"},
         // A landing alone out of limits (the envelope being convex, no
         // loading makes one, but the words must not hide it) is named with
         // its point.

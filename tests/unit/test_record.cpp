@@ -320,6 +320,8 @@ TEST(Record, AVerdictInAnotherZarvsWordsIsCheckedByWhatItSays)
         {0, "Basic weight and arms not confirmed for this aircraft", "WITHIN LIMITS for take-off and with no fuel",
          true},
         {-1, "NO LOADING ENTERED", "NOT JUDGED: x", true},
+        {0, "Basic weight and arms not confirmed for this aircraft",
+         "Basic weight and arms not confirmed for this aircraft — caution: maximum speed 95 MPH (82 kt)", false},
         {WRD_VERDICT_FORM, "NOT WITHIN LIMITS: weight 680.389 kg", "NOT WITHIN LIMITS: weight 680.3 kg", true},
     };
     for (const auto& c : cases) {
