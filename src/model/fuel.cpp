@@ -20,16 +20,6 @@ void keepWhere(double nA, double nB, double& nLow, double& nHigh)
         nHigh = -1; // never
 }
 
-// The loading with another fuel load and ballast position: the same seats
-// and items.
-_wbLoading fuelWith(const _wbLoading& l, double nFuelLitres, guint nBallastPosn)
-{
-    _wbLoading at = l;
-    at.nFuelVolume = nFuelLitres;
-    at.nBallastPosn = nBallastPosn;
-    return at;
-}
-
 // Whether a loading's weight and centre of gravity are within at a point,
 // by the judgement.
 bool pointWithin(const _wbSetup& s, const _wbLoading& l, _wbFlightPoint nPoint)
@@ -192,4 +182,12 @@ _wbFuelRange fuelFirstTakeOff(const _wbSetup& s, const std::vector<_wbLegFuel>& 
         nBurned += calcTripOf(leg.nTripLitres);
     }
     return range;
+}
+
+_wbLoading fuelWith(const _wbLoading& l, double nFuelLitres, guint nBallastPosn)
+{
+    _wbLoading at = l;
+    at.nFuelVolume = nFuelLitres;
+    at.nBallastPosn = nBallastPosn;
+    return at;
 }

@@ -8,6 +8,10 @@
 #include <array>
 #include <vector>
 
+// The loading with another fuel load and ballast position: the same seats
+// and items.
+_wbLoading fuelWith(const _wbLoading& l, double nFuelLitres, guint nBallastPosn);
+
 // The fuel volumes, in litres and within the tank, for which a loading's
 // weight and centre of gravity are within every limit of a point of the
 // flight (take-off unless named): every limit the fuel moves. The

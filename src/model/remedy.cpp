@@ -17,14 +17,6 @@ namespace
 
 constexpr std::array<guint, 3> m_positions = {BALLAST_NONE, BALLAST_FRONT, BALLAST_REAR};
 
-_wbLoading with(const _wbLoading& l, double nFuelLitres, guint nBallastPosn)
-{
-    _wbLoading at = l;
-    at.nFuelVolume = nFuelLitres;
-    at.nBallastPosn = nBallastPosn;
-    return at;
-}
-
 // Within as the verdict has it: every point the flight has within every
 // limit by both rules, and a landing the fuel allows. Figures copied from
 // another aircraft are the verdict's to say, not a reason of the loading.
@@ -46,7 +38,7 @@ bool flies(const _wbSetup& s, const _wbLoading& l, double nTrip)
     const _wbFuelPlan plan = fuelPlan(s, l, nTrip);
     for (guint nPosn : m_positions) {
         const _wbFuelRange& r = plan.at[nPosn].takeOff;
-        if (r.bAny && (within(s, with(l, r.nLeast, nPosn), nTrip) || within(s, with(l, r.nMost, nPosn), nTrip)))
+        if (r.bAny && (within(s, fuelWith(l, r.nLeast, nPosn), nTrip) || within(s, fuelWith(l, r.nMost, nPosn), nTrip)))
             return true;
     }
     return false;
@@ -72,8 +64,8 @@ bool massRange(const _wbSetup& s, const _wbLoading& l, double _wbLoading::*pSeat
                double& nLeast, double& nMost)
 {
     constexpr double FAR = 1024;
-    const _wbLoading base = with(l, 0, nPosn);
-    _wbLoading fuelled = with(l, FAR, nPosn), seated = base;
+    const _wbLoading base = fuelWith(l, 0, nPosn);
+    _wbLoading fuelled = fuelWith(l, FAR, nPosn), seated = base;
     seated.*pSeat += FAR;
     std::vector<Line> lines = {{-nTrip, 1, 0}, {0, 1, 0}, {base.*pSeat, 0, 1}};
     for (const _limRow& r : LIM_ROWS) {
@@ -165,7 +157,7 @@ _remWhy remWhy(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
     best.fill(-INFINITY);
     for (guint nPosn : m_positions)
         for (double nFuel : {nLow, nHigh}) {
-            const _wbFlight f = calcJudgeFlight(s, with(l, nFuel, nPosn), nTrip);
+            const _wbFlight f = calcJudgeFlight(s, fuelWith(l, nFuel, nPosn), nTrip);
             for (const _limRow& r : LIM_ROWS) {
                 double nWorst = INFINITY;
                 for (int n = 0; n < POINT_COUNT; n++)
