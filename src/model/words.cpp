@@ -508,19 +508,16 @@ int otherPosition(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s
 }
 
 // Where no fuel and no ballast position flies, the limit none brings back
-// and what would, rather than a way the point lies that ballast might seem
-// to mend: the fuel advice says both, the ballast advice what would; ""
-// where neither is found.
-std::string nothingFlies(const _wbFlight& f, const _wbSetup& s, double nTrip, bool bFuel)
+// and what would, in one paragraph, rather than a way the point lies that
+// ballast might seem to mend; "" where neither is found.
+std::string nothingFlies(const _wbFlight& f, const _wbSetup& s, double nTrip)
 {
     const _remWhy w = remWhy(s, f.loading, nTrip);
     const std::string strWhy = remReasonText(w, s), strRemedy = remRemedyText(w, f.loading, s);
     if (!w.bNothingFlies || (strWhy.empty() && strRemedy.empty()))
         return {};
-    if (!bFuel)
-        return strRemedy.empty() ? "" : "No ballast position helps: it flies with " + strRemedy;
     return NO_LOADING + (strWhy.empty() ? "" : ": " + strWhy) +
-           (strRemedy.empty() ? "" : "\nIt flies with " + strRemedy);
+           (strRemedy.empty() ? "" : (strWhy.empty() ? ": it flies with " : "; it flies with ") + strRemedy);
 }
 
 } // namespace
@@ -590,7 +587,7 @@ std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
     // None with the ballast as it is: the loading that flies, and why the
     // fuel burned rules this one out where it does.
     const int nOther = plan.pszSeatsOnly ? -1 : otherPosition(f, plan, u);
-    if (const std::string strWhy = nOther < 0 ? nothingFlies(f, u, bTrip ? f.nTrip : 0, true) : ""; !strWhy.empty())
+    if (const std::string strWhy = nOther < 0 ? nothingFlies(f, u, bTrip ? f.nTrip : 0) : ""; !strWhy.empty())
         return strWhy;
     if (plan.pszSeatsOnly)
         return std::string(plan.pszSeatsOnly) + ": " + NO_LOADING_LOWER;
@@ -612,7 +609,7 @@ std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
 
 std::string wrdNothingFliesText(const _wbFlight& f, const _wbSetup& u)
 {
-    return f.doubts.empty() ? nothingFlies(f, u, f.nTrip, true) : "";
+    return f.doubts.empty() ? nothingFlies(f, u, f.nTrip) : "";
 }
 
 std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s)
@@ -630,8 +627,8 @@ std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, co
     const bool bOnlyChosen = !inwardRange(plan.at[plan.nChosen].takeOff, s.nUnitFuel).empty();
     if (const int nOther = otherPosition(f, plan, s); !bOnlyChosen && nOther >= 0)
         return positionWords(nOther);
-    const std::string strWhy = bOnlyChosen ? "" : nothingFlies(f, s, f.nTrip, false);
-    return strWhy.empty() ? "No ballast position helps" : strWhy;
+    // Where nothing flies, the fuel advice says why and what would.
+    return "No ballast position helps";
 }
 
 std::vector<std::pair<std::string, std::string>> wrdItemChanges(const _wbSetup& s, const std::vector<bool>& fitted)

@@ -198,7 +198,7 @@ constexpr std::array<_pwbRoom, 5> ROOMS = {{
     {&_pwbPage::m_pwgtVerdict, 6, NEVER_CUT, 0},
     // The fuel allowed, the trip, the reason and remedy where nothing flies
     // and the first take-off of a flight of legs.
-    {&_pwbPage::m_pwgtFuelAllowed, 6, CUT, 48},
+    {&_pwbPage::m_pwgtFuelAllowed, 8, CUT, 48},
     {&_pwbPage::m_pwgtBallastAdvice, 1, CUT, 30},
     {&_pwbPage::m_pwgtNoFuelReason, 1, CUT, 0},
 }};
@@ -589,8 +589,12 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
     if (m_wb.m_pwgtFuelAllowed) {
         const std::string strAdvice = wrdFuelAdviceText(f, plan, m_wbSetup, bTrip);
         const std::string strFirst = firstTakeOffText(legs);
-        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelAllowed),
-                           (strAdvice + (strAdvice.empty() || strFirst.empty() ? "" : "\n") + strFirst).c_str());
+        // Its lines broken within one paragraph, so its room's lines go to
+        // whichever part needs them: the reason where nothing flies is long.
+        std::string strText = strAdvice + (strAdvice.empty() || strFirst.empty() ? "" : "\n") + strFirst;
+        for (size_t nAt = 0; (nAt = strText.find('\n', nAt)) != std::string::npos;)
+            strText.replace(nAt, 1, "\u2028");
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelAllowed), strText.c_str());
         flagFuelOutside(f, strAdvice, bTrip);
     }
     if (m_wb.m_pwgtFirstStart)

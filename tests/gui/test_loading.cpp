@@ -334,7 +334,7 @@ TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
     focus("FuelVolume");
     EXPECT_NEAR(confDouble("Load", "Trip"), 5 * 3.78541, 1e-9);
     EXPECT_EQ(text("LandingWt"), num("%3.1f", (legCalcShown().rows[ROW_TOTAL].nWeight - 5 * 3.78541 * 0.759) * 2.2046));
-    EXPECT_NE(text("FuelAllowed").find("\nwith a " + num("%1.1f", 5.0) + " US gal trip (no reserve included)"),
+    EXPECT_NE(text("FuelAllowed").find("\u2028with a " + num("%1.1f", 5.0) + " US gal trip (no reserve included)"),
               std::string::npos);
 
     // The fuel on board is flagged while it lies outside what is allowed.

@@ -245,8 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
         // in it does, down to where the aft limit stops it.
         Plan{"SeatOver", 2700, 1, 100, 80, 40, 10, BALLAST_NONE, UNIT_FUEL_LITRE,
              "No loading of fuel and ballast is within limits: the left seat holds 100.0 kg whatever the fuel and "
-             "ballast (limit 95.2 kg)\nIt flies with 33.4 to 95.2 kg in the left seat instead of 100.0 kg",
-             "No ballast position helps: it flies with 33.4 to 95.2 kg in the left seat instead of 100.0 kg"},
+             "ballast (limit 95.2 kg); it flies with 33.4 to 95.2 kg in the left seat instead of 100.0 kg",
+             "No ballast position helps"},
         // A trip of 6.7 US gal, typed and kept in litres: the least is 6.7.
         Plan{"TripTypedInGallons", 2700, 1, 80, 80, unitFuelToLitres(6.7, UNIT_FUEL_USGAL),
              unitFuelToLitres(6.7, UNIT_FUEL_USGAL), BALLAST_NONE, UNIT_FUEL_USGAL,
@@ -511,43 +511,41 @@ INSTANTIATE_TEST_SUITE_P(
         Remedy{"LateralSolo", 400, 2600, 10, 0, 60, 30, 0, UNIT_WT_KG,
                "No loading of fuel and ballast is within limits: the lateral centre of gravity is 41.74 mm or more "
                "right of the centre line at one point of the flight, whatever the fuel and ballast (limit 22.35 "
-               "mm)\nIt flies with a second occupant of "
+               "mm); it flies with a second occupant of "
                "32.3 to 48.0 kg in the left seat",
-               "No ballast position helps: it flies with a second occupant of 32.3 to 48.0 kg in the left seat"},
+               "No ballast position helps"},
         Remedy{"LateralSoloInPounds", 400, 2600, 10, 0, 60, 30, 0, UNIT_WT_LB,
                "No loading of fuel and ballast is within limits: the lateral centre of gravity is 41.74 mm or more "
                "right of the centre line at one point of the flight, whatever the fuel and ballast (limit 22.35 "
-               "mm)\nIt flies with a second occupant of "
+               "mm); it flies with a second occupant of "
                "71.1 to 105.9 lb in the left seat",
-               "No ballast position helps: it flies with a second occupant of 71.1 to 105.9 lb in the left seat"},
+               "No ballast position helps"},
         // 500 + 95 + 95 = 690.0 kg with no fuel: 9.61 kg over; a seat of at
         // most 85.39 kg, and from 41.5 kg (left) the ballast at the rear
         // keeps the centre of gravity forward of the aft limit.
         Remedy{"HeavyPair", 500, 2700, 1, 95, 95, 20, 0, UNIT_WT_KG,
                "No loading of fuel and ballast is within limits: the weight is 690.0 kg or more at one point of the "
                "flight, whatever the fuel and ballast "
-               "(limit 680.3 kg)\nIt flies with 41.5 to 85.3 kg in the left seat instead of 95.0 kg, or 37.9 to "
+               "(limit 680.3 kg); it flies with 41.5 to 85.3 kg in the left seat instead of 95.0 kg, or 37.9 to "
                "85.3 kg in the right seat instead of 95.0 kg",
-               "No ballast position helps: it flies with 41.5 to 85.3 kg in the left seat instead of 95.0 kg, or "
-               "37.9 to 85.3 kg in the right seat instead of 95.0 kg"},
+               "No ballast position helps"},
         // A 40 L trip on 660 kg: 660 + 40 x 0.759 = 690.36 kg at take-off;
         // the weight allows (680.39 - 660) / 0.759 = 26.86 L.
         Remedy{"OverWeightByTheTrip", 500, 2700, 1, 80, 80, 40, 40, UNIT_WT_KG,
                "No loading of fuel and ballast is within limits: the weight is 690.3 kg or more at one point of the "
                "flight, whatever the fuel and ballast "
-               "(limit 680.3 kg)\nIt flies with 44.2 to 70.0 kg in the left seat instead of 80.0 kg, or 44.2 to 70.0 "
+               "(limit 680.3 kg); it flies with 44.2 to 70.0 kg in the left seat instead of 80.0 kg, or 44.2 to 70.0 "
                "kg in the right seat instead of 80.0 kg, or a trip of at most 26.8 L",
-               "No ballast position helps: it flies with 44.2 to 70.0 kg in the left seat instead of 80.0 kg, or 44.2 "
-               "to 70.0 kg in the right seat instead of 80.0 kg, or a trip of at most 26.8 L"},
+               "No ballast position helps"},
         // 400 kg at 2660 mm with a 60 kg solo and a 52.99 L trip: aft at
         // (1192204 + 40.22 x 2540) / 510.22 = 2536.872 mm with the front
         // ballast and the trip's fuel (2536.87 mm or further aft); a second occupant brings it forward.
         Remedy{"AftSolo", 400, 2660, -20, 0, 60, 60, 52.99, UNIT_WT_KG,
                "No loading of fuel and ballast is within limits: the centre of gravity is at 2536.87 mm or further aft "
                "at one point of the flight, whatever the "
-               "fuel and ballast (aft limit 2514.60 mm)\nIt flies with a second occupant of 16.0 to 76.1 kg in the "
+               "fuel and ballast (aft limit 2514.60 mm); it flies with a second occupant of 16.0 to 76.1 kg in the "
                "left seat",
-               "No ballast position helps: it flies with a second occupant of 16.0 to 76.1 kg in the left seat"}),
+               "No ballast position helps"}),
     [](const testing::TestParamInfo<Remedy>& p) { return std::string(p.param.pszName); });
 
 } // namespace
