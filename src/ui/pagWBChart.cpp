@@ -804,8 +804,8 @@ std::vector<_chartPlace> pwbLegNumberPlaces(const _chartGeometry& g,
     const double yLow = g.nYOffset, yHigh = g.nYOffset + g.nSize;
     std::vector<_chartPlace> places;
     for (size_t n = 0; n < points.size() && n < sizes.size(); n++) {
-        const auto [x, y] = points[n];
-        const auto [w, h] = sizes[n];
+        // Plain names, not bindings: a lambda takes these by reference.
+        const double x = points[n].first, y = points[n].second, w = sizes[n].first, h = sizes[n].second;
         auto at = [&](int dx, int dy, double nOut) {
             const double bx = dx > 0 ? x + nGap + nOut : dx < 0 ? x - nGap - nOut - w : x - w / 2;
             const double by = dy > 0 ? y + nGap + nOut : dy < 0 ? y - nGap - nOut - h : y - h / 2;
