@@ -22,10 +22,10 @@ void fillStore()
                                     {"Ballast", "Weight"},     {"Ballast", "FrontLatArm"}, {"Ballast", "FrontLongArm"},
                                     {"Ballast", "RearLongArm"}};
     for (auto& k : ppszDoubles)
-        g_key_file_set_double(m_pkeyFile, k[0], k[1], 1234.5678);
+        g_key_file_set_double(prmKeyFile(), k[0], k[1], 1234.5678);
     for (const char* pszKey : {"Fuel", "Arm", "Weight"})
-        g_key_file_set_integer(m_pkeyFile, "Unit", pszKey, 1);
-    g_key_file_set_integer(m_pkeyFile, "Load", "Ballast", 1);
+        g_key_file_set_integer(prmKeyFile(), "Unit", pszKey, 1);
+    g_key_file_set_integer(prmKeyFile(), "Load", "Ballast", 1);
 }
 
 struct Dir {
@@ -60,7 +60,7 @@ void BM_GFileSetContents(benchmark::State& state)
     Dir dir;
     fillStore();
     gsize nLength = 0;
-    g_autofree gchar* pszData = g_key_file_to_data(m_pkeyFile, &nLength, nullptr);
+    g_autofree gchar* pszData = g_key_file_to_data(prmKeyFile(), &nLength, nullptr);
     const std::string strPath = dir.strPath + "/plain.conf";
     g_file_set_contents(strPath.c_str(), pszData, static_cast<gssize>(nLength), nullptr); // exists, as Zarv.conf does
     for (auto _ : state)

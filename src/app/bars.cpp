@@ -149,7 +149,7 @@ void wbShowBar(void)
     told.insert(told.end(), m_bars.refused.begin(), m_bars.refused.end());
     // The aircraft's texts that are not valid text, while they stand.
     for (const _prmValueId nId : {VAL_REGISTRATION, VAL_WEIGHED})
-        if (m_pkeyFile && !valNotText(nId).empty())
+        if (prmKeyFile() && !valNotText(nId).empty())
             told.push_back(valNotText(nId));
     // What is told names files and folders others may have named: shown
     // as written, one paragraph each.

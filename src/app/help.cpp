@@ -57,7 +57,7 @@ std::string keysText(void)
     g_autoptr(GError) pErr = nullptr;
     if (!prmReadFile(wbFileSpec(SCH_PUBLIC_FILE), &strOwn, &pErr, nullptr, MOST_PUBLIC_KEY))
         strOwn.clear();
-    return keyShown("The school's key accepted here", m_pkeyFile ? prmGetKeyString(SCH_GROUP, SCH_KEY_KEY) : "") +
+    return keyShown("The school's key accepted here", prmKeyFile() ? prmGetKeyString(SCH_GROUP, SCH_KEY_KEY) : "") +
            keyShown("The school's key this machine publishes with", strOwn) +
            keyShown("This machine's key, for the school to enrol", mchPublicKey());
 }
@@ -69,7 +69,7 @@ void wbShowAbout(GtkWindow* pwinMain)
     g_autofree gchar* pszComments =
         g_strdup_printf("Weight and balance of a light two-seat helicopter, before every flight.\n\n"
                         "Your settings are kept in Zarv.conf in %s, and every load sheet printed in %s.%s",
-                        m_szEtcDir.c_str(), filSheetsFolder().c_str(), keysText().c_str());
+                        wbEtcDir().c_str(), filSheetsFolder().c_str(), keysText().c_str());
     const char* pszLogo =
         gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "org.zarv.Zarv") ? "org.zarv.Zarv" : nullptr;
     gtk_show_about_dialog(pwinMain, "program-name", "Zarv", "version", ZARV_VERSION, "comments", pszComments, "website",

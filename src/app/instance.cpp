@@ -210,7 +210,7 @@ _wbInstance wbRegisterInstance(const std::string& strLaunchId)
             postBusTimeout("g_bus_get()");
         return WB_INSTANCE_NO_BUS;
     }
-    const std::string strName = wbInstanceName(m_szEtcDir);
+    const std::string strName = wbInstanceName(wbEtcDir());
     g_autoptr(GError) pErrOwner = nullptr;
     const bool bOwned = nameHasOwner(pconn, strName, &pErrOwner);
     if (pErrOwner) {

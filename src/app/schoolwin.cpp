@@ -52,7 +52,7 @@ struct _wbSchoolDialog {
 bool takeIn(bool* pbCurrent)
 {
     *pbCurrent = false;
-    if (!m_pkeyFile || prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED).empty()) {
+    if (!prmKeyFile() || prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED).empty()) {
         wbSaySchoolRefusals({});
         return false;
     }
@@ -273,7 +273,7 @@ bool wbFollowSchool(GtkWidget* pwinMain, void (*pfuncShowAnew)(void))
             g_signal_connect(pwinMain, "destroy", G_CALLBACK(wbOnWindowDestroy), nullptr);
     }
     m_school.pfuncShowAnew = pfuncShowAnew;
-    const std::string strDir = m_pkeyFile ? prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED) : "";
+    const std::string strDir = prmKeyFile() ? prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED) : "";
     if (strDir != m_school.strWatched) {
         stopWatching();
         // Watched before it is read, so that nothing written meanwhile is

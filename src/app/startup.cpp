@@ -180,7 +180,7 @@ int wbRunCheck(const _wbStart& start, int argc, char* argv[])
         wbSetEtcDir(argv[1]);
     else
         wbLocateEtcDir();
-    const _wbEtcRoute route = wbWalkEtcDir(m_szEtcDir);
+    const _wbEtcRoute route = wbWalkEtcDir(wbEtcDir());
     if (!route.strChangeable.empty()) {
         g_printerr("zarv: %s can be changed by other users\n", route.strChangeable.c_str());
         g_printerr("%s\n", ETC_REFUSED_DETAIL);
@@ -217,7 +217,7 @@ bool wbGuardEtcDir(void)
     // pilot's written into their directory: nothing is read or written
     // there, not even the log. Past this check the directory is held by its
     // real path, so a link re-pointed later changes nothing.
-    const _wbEtcRoute route = wbWalkEtcDir(m_szEtcDir);
+    const _wbEtcRoute route = wbWalkEtcDir(wbEtcDir());
     if (!route.strChangeable.empty()) {
         g_autofree gchar* pszText =
             g_strdup_printf("Zarv does not start: %s can be changed by other users", route.strChangeable.c_str());

@@ -144,7 +144,7 @@ _casOutcome runCase(const _casCase& c, const _casFile& file)
 // False with *pstrError where a file cannot be read; nothing is run then.
 bool runAll(_rptReport* pReport, std::string* pstrError)
 {
-    *pReport = {m_szEtcDir, time(nullptr), {}, {}};
+    *pReport = {wbEtcDir(), time(nullptr), {}, {}};
     std::vector<_casFile> files(1);
     std::vector<std::string> looked;
     const std::string strShipped = vfyShippedCases(&looked);

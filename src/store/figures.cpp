@@ -60,7 +60,7 @@ std::vector<std::string> stringList(_prmValueId nId)
 {
     const _prmValue& v = valValue(nId);
     std::vector<std::string> lines;
-    for (const std::string& str : prmTextListOf(m_pkeyFile, v.pszGroup, v.pszKey))
+    for (const std::string& str : prmTextListOf(prmKeyFile(), v.pszGroup, v.pszKey))
         if (!str.empty())
             lines.push_back(str);
     return lines;
@@ -72,7 +72,7 @@ void setStringList(_prmValueId nId, const std::vector<std::string>& lines)
     std::vector<const gchar*> ppsz;
     for (const std::string& str : lines)
         ppsz.push_back(str.c_str());
-    g_key_file_set_string_list(m_pkeyFile, v.pszGroup, v.pszKey, ppsz.data(), ppsz.size());
+    g_key_file_set_string_list(prmKeyFile(), v.pszGroup, v.pszKey, ppsz.data(), ppsz.size());
 }
 
 void appendHistory(const _prmAmendment& a)
@@ -169,7 +169,7 @@ void recordFigures(const std::string& strWhen, bool bOutside, const std::vector<
         lines.push_back(strName + "=" + strValue);
     setStringList(VAL_RECORDED, lines);
     const _prmValue& v = valValue(VAL_FINGERPRINT);
-    g_key_file_set_string(m_pkeyFile, v.pszGroup, v.pszKey,
+    g_key_file_set_string(prmKeyFile(), v.pszGroup, v.pszKey,
                           (fingerprintOf(figures, PRM_FINGERPRINT_VERSION) + " " + strWhen).c_str());
 }
 

@@ -237,7 +237,7 @@ std::string writeRecordFile(int fdDir, const std::string& strLine, const std::st
     _mchHead head;
     bool bThere = false;
     if (!mchKey(&key, pstrWhy, fdDir) || !mchReadHead(&head, &bThere, pstrWhy)) {
-        *pFail = {"mchKey", m_szEtcDir, EACCES};
+        *pFail = {"mchKey", wbEtcDir(), EACCES};
         return {};
     }
     if (!bThere)
@@ -337,8 +337,8 @@ std::string filMachineId(void)
         g_free(pszMachine);
         pszMachine = g_strdup(g_get_host_name());
     }
-    g_autofree char* pszReal = realpath(m_szEtcDir.c_str(), nullptr);
-    return synMachineId(pszMachine, pszReal ? pszReal : m_szEtcDir);
+    g_autofree char* pszReal = realpath(wbEtcDir().c_str(), nullptr);
+    return synMachineId(pszMachine, pszReal ? pszReal : wbEtcDir());
 }
 
 std::string filSheetsFolder(void)
@@ -347,7 +347,7 @@ std::string filSheetsFolder(void)
     if (strShared.empty())
         return wbFileSpec("Load sheets");
     // Without a trailing "/", which would have the folder's link followed.
-    g_autofree gchar* pszFolder = g_canonicalize_filename(strShared.c_str(), m_szEtcDir.c_str());
+    g_autofree gchar* pszFolder = g_canonicalize_filename(strShared.c_str(), wbEtcDir().c_str());
     return pszFolder;
 }
 

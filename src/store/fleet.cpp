@@ -74,15 +74,15 @@ void fleetSwapKeys(GKeyFile* pkf, const std::string& strGroup)
 std::vector<_fleetAircraft> fleetList(void)
 {
     const _prmValue& reg = valValue(VAL_REGISTRATION);
-    std::vector<_fleetAircraft> v = {{"", textOf(m_pkeyFile, reg.pszGroup, reg.pszKey)}};
-    for (const std::string& strGroup : otherGroups(m_pkeyFile))
-        v.push_back({strGroup, textOf(m_pkeyFile, strGroup.c_str(), reg.pszAircraftKey)});
+    std::vector<_fleetAircraft> v = {{"", textOf(prmKeyFile(), reg.pszGroup, reg.pszKey)}};
+    for (const std::string& strGroup : otherGroups(prmKeyFile()))
+        v.push_back({strGroup, textOf(prmKeyFile(), strGroup.c_str(), reg.pszAircraftKey)});
     return v;
 }
 
 void fleetSwitch(const std::string& strGroup)
 {
-    if (!valAircraftNumber(strGroup.c_str()) || !g_key_file_has_group(m_pkeyFile, strGroup.c_str()))
+    if (!valAircraftNumber(strGroup.c_str()) || !g_key_file_has_group(prmKeyFile(), strGroup.c_str()))
         return;
     prmEdit([&](GKeyFile* pkf) { swapWith(pkf, strGroup); });
 }

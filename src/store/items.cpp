@@ -229,9 +229,9 @@ void itmRemove(GKeyFile* pkf, const std::string& strAircraft)
 
 void itmLoad(void)
 {
-    stateEditSetup().items = itmRead(m_pkeyFile);
-    stateEditSetup().strItemsNotRead = itmNotRead(m_pkeyFile);
-    stateEditLegs().front().fitted = itmReadFitted(m_pkeyFile);
+    stateEditSetup().items = itmRead(prmKeyFile());
+    stateEditSetup().strItemsNotRead = itmNotRead(prmKeyFile());
+    stateEditLegs().front().fitted = itmReadFitted(prmKeyFile());
 }
 
 void itmSetFitted(GKeyFile* pkf, const std::vector<bool>& fitted)

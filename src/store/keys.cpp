@@ -54,7 +54,7 @@ std::string keyOwnPair(const char* pszSecret, const char* pszPublic, const std::
     if (nErr == 0)
         nErr = prmReplaceFile(strPublic, pair.strPublic, 0644);
     if (nErr != 0) {
-        *pstrWhy = strWhat + " could not be kept in " + m_szEtcDir + ": " + g_strerror(nErr);
+        *pstrWhy = strWhat + " could not be kept in " + wbEtcDir() + ": " + g_strerror(nErr);
         return {};
     }
     errPostError(("keyOwnPair()\n" + strWhat + " " + sgnKeyDigest(pair.strPublic) + " was made: " + strSecret).c_str());

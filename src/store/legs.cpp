@@ -55,10 +55,10 @@ void putGroup(GKeyFile* pkf, const std::string& strGroup, const _legRaw& values)
 // boolean.
 std::optional<bool> readFlag(const char* pszGroup, const char* pszKey, bool bMissing)
 {
-    if (!g_key_file_has_key(m_pkeyFile, pszGroup, pszKey, nullptr))
+    if (!g_key_file_has_key(prmKeyFile(), pszGroup, pszKey, nullptr))
         return bMissing;
     g_autoptr(GError) pErr = nullptr;
-    const gboolean b = g_key_file_get_boolean(m_pkeyFile, pszGroup, pszKey, &pErr);
+    const gboolean b = g_key_file_get_boolean(prmKeyFile(), pszGroup, pszKey, &pErr);
     if (pErr)
         return std::nullopt;
     return b != FALSE;
@@ -66,11 +66,11 @@ std::optional<bool> readFlag(const char* pszGroup, const char* pszKey, bool bMis
 
 std::optional<std::vector<bool>> readFitted(const char* pszGroup)
 {
-    if (!g_key_file_has_key(m_pkeyFile, pszGroup, VAL_KEY_LEG_FITTED, nullptr))
+    if (!g_key_file_has_key(prmKeyFile(), pszGroup, VAL_KEY_LEG_FITTED, nullptr))
         return std::vector<bool>{};
     gsize nCount = 0;
     g_autoptr(GError) pErr = nullptr;
-    g_autofree gboolean* pb = g_key_file_get_boolean_list(m_pkeyFile, pszGroup, VAL_KEY_LEG_FITTED, &nCount, &pErr);
+    g_autofree gboolean* pb = g_key_file_get_boolean_list(prmKeyFile(), pszGroup, VAL_KEY_LEG_FITTED, &nCount, &pErr);
     if (pErr)
         return std::nullopt;
     return std::vector<bool>(pb, pb + nCount);
@@ -110,9 +110,9 @@ _legRaw legGroupOf(const _wbLoadState& l, const std::string& strFrom, std::optio
     if (!m_wbSetup.items.empty())
         values.emplace_back(VAL_KEY_LEG_FITTED, fittedText(fittedOf(l)));
     const char* const apszPerson[] = {"LSeatPerson", "RSeatPerson"};
-    std::string strCommander = prmTextOf(m_pkeyFile, strFrom.c_str(), "Commander");
+    std::string strCommander = prmTextOf(prmKeyFile(), strFrom.c_str(), "Commander");
     for (int n = 0; n < 2; n++) {
-        const std::string str = nEmpty == n ? "" : prmTextOf(m_pkeyFile, strFrom.c_str(), apszPerson[n]);
+        const std::string str = nEmpty == n ? "" : prmTextOf(prmKeyFile(), strFrom.c_str(), apszPerson[n]);
         if (!str.empty())
             values.emplace_back(apszPerson[n], str);
     }
@@ -124,7 +124,7 @@ _legRaw legGroupOf(const _wbLoadState& l, const std::string& strFrom, std::optio
     // A seat's text not read goes with it, unless the seat is emptied; the
     // fuel and the trip are new.
     std::vector<std::string> unread;
-    for (const std::string& str : prmTextListOf(m_pkeyFile, strFrom.c_str(), "Unread"))
+    for (const std::string& str : prmTextListOf(prmKeyFile(), strFrom.c_str(), "Unread"))
         if (!str.starts_with("Load/Fuel=") && !str.starts_with("Load/Trip=") &&
             !(nEmpty == 0 && str.starts_with("Load/LSeat=")) && !(nEmpty == 1 && str.starts_with("Load/RSeat=")))
             unread.push_back(str);
@@ -151,7 +151,7 @@ void legLoad(void)
     std::vector<_wbLoadState>& legs = stateEditLegs();
     for (size_t n = legs.size(); n < STATE_MAX_LEGS; n++) {
         const std::string strGroup = valLegGroup(n);
-        if (!g_key_file_has_group(m_pkeyFile, strGroup.c_str()))
+        if (!g_key_file_has_group(prmKeyFile(), strGroup.c_str()))
             break;
         legs.push_back({0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE});
         valLoadValues(PRM_OF_LOADING, n);
@@ -195,7 +195,7 @@ void pwbParams(void)
             m_legs.twice.push_back(str);
     stateEditLegs().resize(1);
     valLoadValues(PRM_OF_LOADING, 0);
-    stateEditLegs().front().fitted = itmReadFitted(m_pkeyFile);
+    stateEditLegs().front().fitted = itmReadFitted(prmKeyFile());
     legLoad();
 }
 
@@ -236,7 +236,7 @@ std::string legNotRead(void)
     // kept only the later, as Zarv.conf was read.
     for (const std::string& s : m_legs.twice)
         add("written twice: " + s);
-    g_auto(GStrv) ppszGroups = g_key_file_get_groups(m_pkeyFile, nullptr);
+    g_auto(GStrv) ppszGroups = g_key_file_get_groups(prmKeyFile(), nullptr);
     for (int i = 0; ppszGroups && ppszGroups[i]; i++) {
         const char* pszGroup = ppszGroups[i];
         // Any group a leg could be meant by, however spelled.
@@ -251,10 +251,10 @@ std::string legNotRead(void)
         }
         if (!readFlag(pszGroup, VAL_KEY_FUEL_AS_LANDED, false))
             add(std::string("[") + pszGroup + "] " + VAL_KEY_FUEL_AS_LANDED + "=" +
-                prmTextOf(m_pkeyFile, pszGroup, VAL_KEY_FUEL_AS_LANDED));
+                prmTextOf(prmKeyFile(), pszGroup, VAL_KEY_FUEL_AS_LANDED));
         if (!readFitted(pszGroup))
             add(std::string("[") + pszGroup + "] " + VAL_KEY_LEG_FITTED + "=" +
-                prmTextOf(m_pkeyFile, pszGroup, VAL_KEY_LEG_FITTED));
+                prmTextOf(prmKeyFile(), pszGroup, VAL_KEY_LEG_FITTED));
     }
     return str;
 }

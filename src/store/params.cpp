@@ -26,10 +26,12 @@
 #include <unistd.h>
 #include <vector>
 
-GKeyFile* m_pkeyFile = nullptr;
-
 namespace
 {
+
+// Held here alone: every other file reads it through prmKeyFile, so none
+// can replace it behind the store's back.
+GKeyFile* m_pkeyFile = nullptr;
 
 // What Zarv last read from Zarv.conf or wrote to it: the file's identity,
 // size and times, and its contents. A file that differs in any of the first
@@ -782,6 +784,18 @@ void prmEdit(const std::function<void(GKeyFile* pkf)>& edit)
 _prmFileOps& prmFileOps(void)
 {
     return m_store.fileOps;
+}
+
+GKeyFile* prmKeyFile(void)
+{
+    return m_pkeyFile;
+}
+
+GKeyFile* prmLendKeyFile(GKeyFile* pkf)
+{
+    GKeyFile* pkfHeld = m_pkeyFile;
+    m_pkeyFile = pkf;
+    return pkfHeld;
 }
 
 void prmReset(void)

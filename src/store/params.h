@@ -16,7 +16,10 @@
 #include <vector>
 
 // The one key file; created by prmLoadKeyFile and kept for the whole run.
-extern GKeyFile* m_pkeyFile;
+GKeyFile* prmKeyFile(void);
+// Reads and writes through pkf instead until given back the key file this
+// returns (the school's look at another aircraft as if it were current).
+GKeyFile* prmLendKeyFile(GKeyFile* pkf);
 
 // Creates the key file and loads Zarv.conf into it. A file that exists but
 // cannot be parsed is first set aside beside itself, so nothing replaces it.

@@ -136,16 +136,15 @@ bool readPublished(GKeyFile* pkf, const std::string& strText, _schFile* pf)
 void asCurrent(const std::string& strGroup, const std::function<void(void)>& fn, GKeyFile* pkfFrom = nullptr)
 {
     gsize nLength = 0;
-    g_autofree gchar* pszData = g_key_file_to_data(pkfFrom ? pkfFrom : m_pkeyFile, &nLength, nullptr);
-    GKeyFile* pkfHeld = m_pkeyFile;
+    g_autofree gchar* pszData = g_key_file_to_data(pkfFrom ? pkfFrom : prmKeyFile(), &nLength, nullptr);
     g_autoptr(GKeyFile) pkf = g_key_file_new();
     g_key_file_load_from_data(pkf, pszData, nLength, G_KEY_FILE_KEEP_COMMENTS, nullptr);
     if (!strGroup.empty())
         fleetSwapKeys(pkf, strGroup);
-    m_pkeyFile = pkf;
+    GKeyFile* pkfHeld = prmLendKeyFile(pkf);
     psetParams();
     fn();
-    m_pkeyFile = pkfHeld;
+    prmLendKeyFile(pkfHeld);
     psetParams();
 }
 
@@ -250,10 +249,10 @@ std::string publishedText(const _schFile& f)
     for (const _prmValue& v : valValues()) {
         if (!v.pszAircraftKey || v.nId == VAL_UNREAD_FIGURES || v.nId == VAL_PUBLISHED)
             continue;
-        if (g_autofree gchar* psz = g_key_file_get_value(m_pkeyFile, v.pszGroup, v.pszKey, nullptr))
+        if (g_autofree gchar* psz = g_key_file_get_value(prmKeyFile(), v.pszGroup, v.pszKey, nullptr))
             g_key_file_set_value(pkf, v.pszGroup, v.pszKey, psz);
     }
-    itmWrite(pkf, itmRead(m_pkeyFile), {});
+    itmWrite(pkf, itmRead(prmKeyFile()), {});
     gsize nLength = 0;
     g_autofree gchar* pszData = g_key_file_to_data(pkf, &nLength, nullptr);
     return std::string(pszData, nLength);
@@ -487,14 +486,14 @@ void setRevisions(GKeyFile* pkf, const char* pszKey, std::vector<std::string> li
 // The newest revision used here of each registration.
 std::map<std::string, int> seenRevisions(void)
 {
-    return revisionsOf(prmTextListOf(m_pkeyFile, SCH_GROUP, SCH_KEY_SEEN));
+    return revisionsOf(prmTextListOf(prmKeyFile(), SCH_GROUP, SCH_KEY_SEEN));
 }
 
 // The school's index last used here, where it was signed with the key
 // accepted now: one of another key is left behind by a key accepted anew.
 bool usedIndex(const std::string& strKey, std::map<std::string, int>* pIndex)
 {
-    const std::vector<std::string> lines = prmTextListOf(m_pkeyFile, SCH_GROUP, SCH_KEY_INDEXED);
+    const std::vector<std::string> lines = prmTextListOf(prmKeyFile(), SCH_GROUP, SCH_KEY_INDEXED);
     if (lines.empty() || lines.front() != sgnKeyDigest(strKey))
         return false;
     *pIndex = revisionsOf(lines, 1);
@@ -953,10 +952,10 @@ _schTakenIn schTakePublished(void)
             if (errFirstTime(strText))
                 errPostError(("schTakePublished()\n" + strText).c_str());
             taken.refused.push_back(strText);
-        } else if (const auto [strGroup, nRevision] = takenInAs(m_pkeyFile, j.taken.strRegistration);
+        } else if (const auto [strGroup, nRevision] = takenInAs(prmKeyFile(), j.taken.strRegistration);
                    j.taken.bUsed && nRevision < j.taken.nRevision) {
             news.push_back(&j);
-        } else if (j.taken.bUsed && (nRevision != j.taken.nRevision || differsHere(m_pkeyFile, strGroup, j))) {
+        } else if (j.taken.bUsed && (nRevision != j.taken.nRevision || differsHere(prmKeyFile(), strGroup, j))) {
             // Its figures were changed here by hand: the school's are put back.
             const std::string strText = txtOneLine(j.taken.strRegistration, 40) +
                                         "'s figures here were not the school's revision " +
@@ -964,7 +963,7 @@ _schTakenIn schTakePublished(void)
             errPostError(("schTakePublished()\n" + strText).c_str());
             errTellPilot(strText);
             news.push_back(&j);
-        } else if (j.taken.bUsed && keptOf(m_pkeyFile, strGroup).strFingerprint != fingerprints[&j]) {
+        } else if (j.taken.bUsed && keptOf(prmKeyFile(), strGroup).strFingerprint != fingerprints[&j]) {
             // Taken in by a Zarv that kept no fingerprint, or the one kept
             // changed by hand: the figures are the school's, and are taken
             // in again with theirs.
@@ -973,7 +972,7 @@ _schTakenIn schTakePublished(void)
     }
     // A pilot's own copy of the school's aircraft would be flown by mistake.
     for (const _schJudged& j : judged)
-        if (j.taken.bUsed && ownOfSameName(m_pkeyFile, j.taken.strRegistration))
+        if (j.taken.bUsed && ownOfSameName(prmKeyFile(), j.taken.strRegistration))
             taken.refused.push_back("This machine has an aircraft of its own named " +
                                     txtOneLine(j.taken.strRegistration, 40) + ": fly the school's (" +
                                     txtOneLine(j.taken.strRegistration, 40) +
@@ -1025,7 +1024,7 @@ std::string schPublishedTextOf(const std::string& strGroup)
     // in with its fingerprint kept, from the folder with the key accepted,
     // and its figures still those. Figures edited by hand, or kept after
     // the folder or the key was taken out of Zarv.conf, are this machine's.
-    const _schKept k = keptOf(m_pkeyFile, strGroup);
+    const _schKept k = keptOf(prmKeyFile(), strGroup);
     if (k.strFingerprint.empty() || setting(SCH_KEY_PUBLISHED).empty() || sgnKeyId(setting(SCH_KEY_KEY)).empty())
         return "";
     std::string strFingerprint;

@@ -432,7 +432,7 @@ std::string pathOf(const _prmValue& v)
 std::vector<std::string> storedUnread(_prmOwner nOwner, size_t nLeg)
 {
     const _prmValue& l = unreadList(nOwner);
-    return prmTextListOf(m_pkeyFile, valGroupOf(l, nLeg).c_str(), l.pszKey);
+    return prmTextListOf(prmKeyFile(), valGroupOf(l, nLeg).c_str(), l.pszKey);
 }
 
 std::vector<std::string> heldUnread(_prmOwner nOwner, size_t nLeg)
@@ -454,7 +454,7 @@ namespace
 void readBallastPosition(const _prmValue& v, const char* pszGroup, _wbLoadState& l)
 {
     prmKeepUnreadText(pszGroup, v.pszKey, "");
-    g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, pszGroup, v.pszKey, nullptr);
+    g_autofree gchar* pszRaw = g_key_file_get_value(prmKeyFile(), pszGroup, v.pszKey, nullptr);
     if (!pszRaw)
         return;
     g_strstrip(pszRaw);
@@ -486,7 +486,7 @@ void valLoadValues(_prmOwner nOwner, size_t nLeg)
         // A number the file holds that is none (nan, 1e999, text) is kept
         // as it stands; else what was typed and not read, where listed.
         prmKeepUnreadText(pszGroup, v.pszKey, "");
-        g_autofree gchar* pszRaw = g_key_file_get_value(m_pkeyFile, pszGroup, v.pszKey, nullptr);
+        g_autofree gchar* pszRaw = g_key_file_get_value(prmKeyFile(), pszGroup, v.pszKey, nullptr);
         if (pszRaw && *g_strstrip(pszRaw) && !prmReadsAsNumber(pszRaw)) {
             prmKeepUnreadText(pszGroup, v.pszKey, pszRaw);
             valSetField(v, stateEditSetup(), l, 0);
@@ -732,8 +732,8 @@ void psetParams(void)
     s = calcWithFixedArms(s);
     // The rear position lies on the centre line.
     s.nBallastRearLatArm = 0.0;
-    s.items = itmRead(m_pkeyFile);
-    s.strItemsNotRead = itmNotRead(m_pkeyFile);
+    s.items = itmRead(prmKeyFile());
+    s.strItemsNotRead = itmNotRead(prmKeyFile());
 }
 
 std::string valAircraftGroup(int n)

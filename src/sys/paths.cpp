@@ -19,11 +19,13 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-std::string m_szEtcDir;
 const char* m_pszEtcDir = nullptr;
 
 namespace
 {
+
+// The path m_pszEtcDir points into, held here alone.
+std::string m_szEtcDir;
 
 // Length of the text from the first occurrence of pszPattern to the end of
 // strDir, or -1 when it does not occur.
@@ -56,6 +58,11 @@ void wbSetEtcDir(const std::string& strDir)
 {
     m_szEtcDir = strDir;
     m_pszEtcDir = m_szEtcDir.c_str();
+}
+
+const std::string& wbEtcDir(void)
+{
+    return m_szEtcDir;
 }
 
 void wbLocateEtcDir(void)

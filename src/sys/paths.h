@@ -4,10 +4,13 @@
 
 #include <string>
 
-// Path of the etc directory. m_pszEtcDir points into m_szEtcDir, which grows
-// to whatever length the path has: a path is never cut.
-extern std::string m_szEtcDir;
+// Path of the etc directory, by its written name; it points into the path
+// wbEtcDir gives, which grows to whatever length the path has: a path is
+// never cut. Zarv's own files read wbEtcDir.
 extern const char* m_pszEtcDir;
+
+// The etc directory, as wbLocateEtcDir or wbSetEtcDir set it.
+const std::string& wbEtcDir(void);
 
 // Derives the etc directory from the current working directory.
 void wbLocateEtcDir(void);

@@ -82,7 +82,7 @@ TEST_F(Fleet, AddSwitchAndRemoveEachWriteOnceAndLoseNothing)
 
     prmSetKeyString("Aircraft", "Registration", "G-WXYZ");
     prmSetKeyDouble("Basic", "Weight", 420);
-    g_key_file_remove_key(m_pkeyFile, "Basic", "LatArm", nullptr); // a value this one never had
+    g_key_file_remove_key(prmKeyFile(), "Basic", "LatArm", nullptr); // a value this one never had
     m_nRenames = 0;
 
     fleetSwitch("Aircraft 2");

@@ -114,14 +114,14 @@ TEST_F(Legs, AreAddedAsTheLastLandsAndRemovedWithTheRestMovingUp)
     legRemove(1);
     EXPECT_EQ(fuels(), (std::vector<double>{50, 45}));
     EXPECT_EQ(stateShownLeg(), 1u);
-    EXPECT_FALSE(g_key_file_has_group(m_pkeyFile, "Leg 3"));
+    EXPECT_FALSE(g_key_file_has_group(prmKeyFile(), "Leg 3"));
     // The first out: the second becomes it, in today's keys.
     legRemove(0);
     read(zt::readFile(m_dir / "Zarv.conf"));
     EXPECT_EQ(fuels(), (std::vector<double>{45}));
     EXPECT_EQ(stored("Load", "LSeat"), "0");
     EXPECT_EQ(stored("Load", "Commander"), "right");
-    EXPECT_FALSE(g_key_file_has_group(m_pkeyFile, "Leg 2"));
+    EXPECT_FALSE(g_key_file_has_group(prmKeyFile(), "Leg 2"));
 
     // A key the second leg lacks reads as it read for it, not as the first.
     read("[Load]\nLSeat=80\nRSeat=72\nBallast=1\n[Leg 2]\nLSeat=80\nFuel=50\n");
