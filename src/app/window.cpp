@@ -9,6 +9,7 @@
 #include "app/schoolwin.h"
 #include "app/theme.h"
 #include "store/filing.h"
+#include "store/fleet.h"
 #include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
@@ -50,13 +51,11 @@ void wbOnPrintClicked(GtkButton* pwgtButton, gpointer)
     wbPrintLoadSheet(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(pwgtButton))), nullptr, nullptr);
 }
 
-// Reads the loading and the setup record from the store, and tells every
-// page, which shows itself from them. Stores nothing.
+// Reads the loading and the setup record from the store, which tells every
+// page, and each shows itself from them. Stores nothing.
 void wbReadAndShowAll(void)
 {
-    pwbParams();
-    psetParams();
-    stateTell(STATE_ALL);
+    fleetReadCurrent();
 }
 
 // Both pages and the setup record come up from Zarv.conf as at start, but

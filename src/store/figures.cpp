@@ -411,8 +411,11 @@ bool figFiguresChangedOutside(void)
     return !figOutsideChanges().empty();
 }
 
+// Each store of the figures tells the pages even where it refuses the
+// change: the page then shows the figures as held, not as typed.
 void figStoreFigure(_prmValueId nId, double nValue, const std::string& strReason)
 {
+    const _stateChanging changing(STATE_AIRCRAFT);
     const _prmValue& v = valValue(nId);
     if (lockedHere(v))
         return;
@@ -430,6 +433,7 @@ void figStoreFigure(_prmValueId nId, double nValue, const std::string& strReason
 
 void figStoreFigureText(_prmValueId nId, const char* pszText, const std::string& strReason)
 {
+    const _stateChanging changing(STATE_AIRCRAFT);
     const _prmValue& v = valValue(nId);
     if (lockedHere(v))
         return;
@@ -444,6 +448,7 @@ void figStoreFigureText(_prmValueId nId, const char* pszText, const std::string&
 
 void figStoreCovered(_prmValueId nId, double nValue)
 {
+    const _stateChanging changing(STATE_AIRCRAFT);
     const _prmValue& v = valValue(nId);
     if (lockedHere(v))
         return;
@@ -462,6 +467,7 @@ void figStoreCovered(_prmValueId nId, double nValue)
 
 void figConfirmFigures(const std::string& strReason)
 {
+    const _stateChanging changing(STATE_AIRCRAFT);
     if (lockedHere(valValue(VAL_HISTORY)))
         return;
     const std::string strWhen = now();
@@ -522,6 +528,7 @@ std::vector<_prmAmendment> figItemsAmendments(const std::vector<_wbItem>& before
 
 void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReason)
 {
+    const _stateChanging changing(STATE_AIRCRAFT);
     const std::vector<_prmAmendment> changes = figItemsAmendments(m_wbSetup.items, items);
     if (changes.empty() || lockedHere(valValue(VAL_HISTORY)))
         return;

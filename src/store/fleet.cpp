@@ -7,6 +7,7 @@
 #include "store/fleet.h"
 
 #include "store/items.h"
+#include "store/legs.h"
 #include "store/params.h"
 #include "store/state.h"
 #include "store/stored.h"
@@ -80,11 +81,19 @@ std::vector<_fleetAircraft> fleetList(void)
     return v;
 }
 
+void fleetReadCurrent(void)
+{
+    psetParams();
+    pwbParams();
+    stateTell(STATE_ALL);
+}
+
 void fleetSwitch(const std::string& strGroup)
 {
     if (!valAircraftNumber(strGroup.c_str()) || !g_key_file_has_group(prmKeyFile(), strGroup.c_str()))
         return;
     prmEdit([&](GKeyFile* pkf) { swapWith(pkf, strGroup); });
+    fleetReadCurrent();
 }
 
 void fleetAdd(void)
@@ -116,6 +125,7 @@ void fleetAdd(void)
                                static_cast<gint>(PSET_UNCONFIRMED_ALL));
         g_key_file_set_string(pkf, from.pszGroup, from.pszKey, strFrom.c_str());
     });
+    fleetReadCurrent();
 }
 
 void fleetRemoveCurrent(void)
@@ -128,4 +138,5 @@ void fleetRemoveCurrent(void)
         g_key_file_remove_group(pkf, groups.front().c_str(), nullptr);
         itmRemove(pkf, groups.front());
     });
+    fleetReadCurrent();
 }

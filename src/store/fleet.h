@@ -18,6 +18,11 @@ struct _fleetAircraft {
 // added.
 std::vector<_fleetAircraft> fleetList(void);
 
+// Reads the current aircraft and its flight from Zarv.conf into the value
+// Zarv holds, every leg's items as the file holds them for it, and tells
+// every page: Zarv.conf read again, or the aircraft switched.
+void fleetReadCurrent(void);
+
 // Makes the aircraft kept in strGroup the current one, and keeps the
 // current one in strGroup instead: one rewrite of Zarv.conf. The units stay.
 void fleetSwitch(const std::string& strGroup);

@@ -244,6 +244,7 @@ void itmSetFitted(GKeyFile* pkf, const std::vector<bool>& fitted)
 
 void itmStoreFitted(size_t n, bool bFitted)
 {
+    const _stateChanging changing(STATE_LOADING);
     if (n >= m_wbSetup.items.size())
         return;
     std::vector<bool> fitted(m_wbSetup.items.size());

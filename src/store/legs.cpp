@@ -264,6 +264,7 @@ bool legAdd(std::optional<int> nEmpty)
     const size_t nLegs = stateLegs().size();
     if (nLegs >= STATE_MAX_LEGS || refusedWhileNotRead())
         return false;
+    const _stateChanging changing(STATE_LOADING);
     _wbLoadState l = stateNextLeg(stateLegs().back());
     if (nEmpty == 0)
         l.nLSeatWeight = 0;
@@ -280,6 +281,7 @@ bool legAdd(std::optional<int> nEmpty)
 
 void legRemove(size_t n)
 {
+    const _stateChanging changing(STATE_LOADING);
     const size_t nLegs = stateLegs().size();
     if (n >= nLegs || nLegs < 2 || refusedWhileNotRead())
         return;
@@ -318,6 +320,7 @@ void legRemove(size_t n)
 
 void legStoreFitted(size_t nLeg, const std::vector<bool>& fitted)
 {
+    const _stateChanging changing(STATE_LOADING);
     if (nLeg == 0 || nLeg >= stateLegs().size())
         return;
     stateEditLegs()[nLeg].fitted = fitted;
@@ -340,6 +343,7 @@ void legStoreItemFitted(size_t n, bool bFitted)
 
 void legStoreFuelAsLanded(void)
 {
+    const _stateChanging changing(STATE_LOADING);
     const size_t nLeg = stateShownLeg();
     if (nLeg == 0)
         return;

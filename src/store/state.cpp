@@ -2,6 +2,7 @@
 #include "store/state.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace
@@ -14,9 +15,25 @@ struct _stateHeld {
     std::vector<_wbLoadState> loadings;
     size_t nShown;
     std::vector<_stateListener> listeners;
+    // How many changes are held open, and the widest change made while they
+    // were (none yet: nothing to tell when they close).
+    int nOpen;
+    std::optional<_stateChange> pending;
 };
 
-_stateHeld m_held = {{}, {{0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE}}, 0, {}};
+_stateHeld m_held = {{}, {{0.0, 0.0, 0.0, BALLAST_NONE, 0.0, FALSE}}, 0, {}, 0, std::nullopt};
+
+// Tells every page now.
+void tellAll(_stateChange nChange)
+{
+    // A page told may ask to be told no more, its own or another's: the
+    // list is walked as it was, and one no longer in it is not told.
+    stateSettleLegs();
+    const std::vector<_stateListener> listeners = m_held.listeners;
+    for (_stateListener p : listeners)
+        if (std::find(m_held.listeners.begin(), m_held.listeners.end(), p) != m_held.listeners.end())
+            p(nChange);
+}
 
 } // namespace
 
@@ -39,8 +56,10 @@ size_t stateShownLeg(void)
 
 void stateShowLeg(size_t n)
 {
-    if (n < m_held.loadings.size())
-        m_held.nShown = n;
+    if (n >= m_held.loadings.size())
+        return;
+    m_held.nShown = n;
+    stateTell(STATE_LOADING);
 }
 
 std::vector<_wbLoadState>& stateEditLegs(void)
@@ -119,11 +138,31 @@ void stateUnlisten(_stateListener pfuncListener)
 
 void stateTell(_stateChange nChange)
 {
-    // A page told may ask to be told no more, its own or another's: the
-    // list is walked as it was, and one no longer in it is not told.
-    stateSettleLegs();
-    const std::vector<_stateListener> listeners = m_held.listeners;
-    for (_stateListener p : listeners)
-        if (std::find(m_held.listeners.begin(), m_held.listeners.end(), p) != m_held.listeners.end())
-            p(nChange);
+    // The kinds widen in their order: the aircraft's change redraws all a
+    // loading's does, and everything all an aircraft's.
+    if (m_held.nOpen > 0) {
+        m_held.pending = std::max(m_held.pending.value_or(nChange), nChange);
+        return;
+    }
+    tellAll(nChange);
+}
+
+_stateChanging::_stateChanging(void)
+{
+    m_held.nOpen++;
+}
+
+_stateChanging::_stateChanging(_stateChange nChange)
+{
+    m_held.nOpen++;
+    stateTell(nChange);
+}
+
+_stateChanging::~_stateChanging(void)
+{
+    if (--m_held.nOpen > 0 || !m_held.pending)
+        return;
+    const _stateChange nChange = *m_held.pending;
+    m_held.pending.reset();
+    tellAll(nChange);
 }

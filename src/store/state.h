@@ -45,7 +45,7 @@ const _wbLoadState& stateLoad(void);
 // first).
 const std::vector<_wbLoadState>& stateLegs(void);
 size_t stateShownLeg(void);
-// Shows leg n, where there is one.
+// Shows leg n, where there is one, and tells the pages.
 void stateShowLeg(size_t n);
 // For the table of stored values: the legs as read and changed; a leg
 // whose fuel is as landed follows the leg before it once settled.
@@ -78,10 +78,25 @@ enum _stateChange { STATE_LOADING, STATE_AIRCRAFT, STATE_ALL };
 
 // Each page asks once to be told of every change, and redraws itself from
 // the value: no page calls another, and the order they are told in does not
-// matter.
+// matter. Pages only listen: the store tells them, as it makes a change.
 using _stateListener = void (*)(_stateChange nChange);
 void stateListen(_stateListener pfuncListener);
 // A page whose widgets are gone asks to be told no more.
 void stateUnlisten(_stateListener pfuncListener);
-// Tells every page; called after a change has been kept and stored.
+// For the store: tells every page of a change it has kept and stored, or,
+// while a change is held open (_stateChanging), once when the outermost one
+// closes, of the widest change made in it.
 void stateTell(_stateChange nChange);
+
+// Holds a change open for as long as it lives, so that what belongs together
+// (a name and the weight it brings, a value and the flag it clears, a leg
+// and its fuel settled) is told once, whole, and no page redraws from half
+// of it. Made with a kind, it tells of that kind when it closes; made
+// without, it tells only of what the store changed while it was open.
+struct _stateChanging {
+    _stateChanging(void);
+    explicit _stateChanging(_stateChange nChange);
+    ~_stateChanging(void);
+    _stateChanging(const _stateChanging&) = delete;
+    _stateChanging& operator=(const _stateChanging&) = delete;
+};

@@ -511,6 +511,7 @@ const std::string& valUnread(_prmValueId nId)
 
 void valSetUnread(_prmValueId nId, const std::string& strText)
 {
+    const _stateChanging changing(m_values[nId].nOwner == PRM_OF_LOADING ? STATE_LOADING : STATE_AIRCRAFT);
     const size_t nLeg = stateShownLeg();
     prmKeepUnreadText(valGroupOf(m_values[nId], nLeg).c_str(), m_values[nId].pszKey, strText);
     const _prmOwner nOwner = m_values[nId].nOwner;
@@ -637,6 +638,7 @@ std::string valGetText(_prmValueId nId)
 
 void valSetText(_prmValueId nId, const char* pszText)
 {
+    const _stateChanging changing(m_values[nId].nOwner == PRM_OF_LOADING ? STATE_LOADING : STATE_AIRCRAFT);
     prmSetKeyString(valGroupOf(m_values[nId], stateShownLeg()).c_str(), m_values[nId].pszKey, pszText);
 }
 
@@ -645,6 +647,7 @@ void valStoreValue(_prmValueId nId, double nValue)
     const _prmValue& v = m_values[nId];
     if (valIsText(v))
         return;
+    const _stateChanging changing(m_values[nId].nOwner == PRM_OF_LOADING ? STATE_LOADING : STATE_AIRCRAFT);
     const std::string strGroup = valGroupOf(v, stateShownLeg());
     valSetField(v, stateEditSetup(), stateEditLoad(), nValue);
     // A choice made is read: what the file held before is gone.

@@ -141,7 +141,7 @@ _prmValueId fldIdOf(gpointer pUser)
     return static_cast<_prmValueId>(GPOINTER_TO_INT(pUser));
 }
 
-bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
+bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask, const std::function<void(void)>& kept)
 {
     // Typed while the units changed under it: read in the units shown
     // beside it then, and from here on in the units of the moment.
@@ -168,15 +168,21 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
     // A figure of the weighing record never takes a value from text that
     // was not read: it keeps its own, flagged, until a number is typed.
     if (v.bFigure && bNumber && !strUnread.empty()) {
+        const _stateChanging changing;
         valSetUnread(nId, strUnread);
         mscFlagEntry(pwgtEntry, "\u201c" + mscOneLine(strText, 40) + "\u201d was not read as a number: the " +
                                     v.pszWhat + " stays " + mscFormatNumber(v.pszFormat, valShown(v, nOld)) + " " +
                                     unitLabel(v.nUnit, m_wbSetup) + " until a number is typed.");
+        if (kept)
+            kept();
         return true;
     }
     if (!v.bFigure || !bNumber || nOld == nNew) {
+        const _stateChanging changing;
         valSetUnread(nId, strUnread);
         valStoreValue(nId, nNew);
+        if (kept)
+            kept();
         return true;
     }
     const std::optional<std::string> reason = ask ? ask(pwgtEntry, nId, nOld, nNew) : std::optional<std::string>("");
@@ -185,7 +191,10 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask)
         mscShowNumber(pwgtEntry, v.pszFormat, valShown(v, nOld));
         return false;
     }
+    const _stateChanging changing;
     valSetUnread(nId, strUnread);
     figStoreFigure(nId, nNew, *reason);
+    if (kept)
+        kept();
     return true;
 }

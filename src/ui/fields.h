@@ -75,4 +75,7 @@ _prmValueId fldIdOf(gpointer pUser);
 // value is shown again and nothing is stored (false).
 using _fldAsk =
     std::function<std::optional<std::string>(GtkWidget* pwgtEntry, _prmValueId nId, double nOld, double nNew)>;
-bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask = {});
+// What the page does once the value is kept (kept, where given) is told to
+// the pages with the value, as one change: never while the pilot is asked.
+bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask = {},
+                    const std::function<void(void)>& kept = {});

@@ -32,15 +32,6 @@ void beforeFleetChange(GtkWidget* pwgt)
         mscLeaveField(GTK_WINDOW(pwinMain));
 }
 
-// After a change of the fleet: the record from the store, and every page.
-void afterFleetChange(void)
-{
-    // Every leg's items as the file now holds them for this aircraft.
-    psetParams();
-    pwbParams();
-    stateTell(STATE_ALL);
-}
-
 // The list changes only when the pilot opens it and picks: the wheel and the
 // keys that step a closed list pass it by. The wheel goes on to the page,
 // which scrolls.
@@ -85,14 +76,12 @@ void flistOnChanged(GtkComboBox* pwgtCombo, gpointer)
     const std::string strGroup = m_fleet.groups[static_cast<size_t>(i)];
     beforeFleetChange(GTK_WIDGET(pwgtCombo));
     fleetSwitch(strGroup);
-    afterFleetChange();
 }
 
 void flistOnAddClicked(GtkButton* pwgtButton, gpointer)
 {
     beforeFleetChange(GTK_WIDGET(pwgtButton));
     fleetAdd();
-    afterFleetChange();
     if (m_fleet.pwgtRegistration)
         gtk_widget_grab_focus(m_fleet.pwgtRegistration);
 }
@@ -107,7 +96,6 @@ void flistOnRemoveClicked(GtkButton* pwgtButton, gpointer)
                           "Its basic weight and arms and its ballast are deleted from Zarv.conf."))
         return;
     fleetRemoveCurrent();
-    afterFleetChange();
 }
 
 } // namespace

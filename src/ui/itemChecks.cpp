@@ -31,7 +31,6 @@ void ichkOnFittedClicked(GtkButton* pwgt, gpointer pItem)
     if (n >= m_wbSetup.items.size())
         return;
     legStoreItemFitted(n, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgt)));
-    stateTell(STATE_LOADING);
 }
 
 GtkWidget* makeCheck(size_t n)

@@ -128,7 +128,6 @@ bool storeItems(GtkWidget* pwgtFrom, const std::vector<_wbItem>& items, const st
     if (!reason)
         return false;
     figStoreItems(items, *reason);
-    stateTell(STATE_AIRCRAFT);
     return true;
 }
 

@@ -125,14 +125,12 @@ void lchOnChoiceChanged(GtkComboBox* pcombo, gpointer)
         return;
     leaveTyping(GTK_WIDGET(pcombo));
     stateShowLeg(static_cast<size_t>(n));
-    stateTell(STATE_LOADING);
 }
 
 void lchOnAddClicked(GtkButton* pwgt, gpointer)
 {
     leaveTyping(GTK_WIDGET(pwgt));
-    if (legAdd())
-        stateTell(STATE_LOADING);
+    legAdd();
 }
 
 void lchOnRemoveClicked(GtkButton* pwgt, gpointer)
@@ -144,7 +142,6 @@ void lchOnRemoveClicked(GtkButton* pwgt, gpointer)
                           "whose fuel is as landed follows the leg before."))
         return;
     legRemove(stateShownLeg());
-    stateTell(STATE_LOADING);
 }
 
 // A seat as the dialog offers it, by who sits there: "\u2068Anna
@@ -221,8 +218,8 @@ void lchOnOutClicked(GtkButton* pwgt, gpointer)
         return;
     GtkWidget* pwinTop = gtk_widget_get_toplevel(GTK_WIDGET(pwgt));
     const std::optional<int> nSeat = askSeat(GTK_IS_WINDOW(pwinTop) ? GTK_WINDOW(pwinTop) : nullptr);
-    if (nSeat && legAdd(nSeat))
-        stateTell(STATE_LOADING);
+    if (nSeat)
+        legAdd(nSeat);
 }
 
 // Checked, the fuel follows the leg before's landing again; unchecked, the
@@ -236,7 +233,6 @@ void lchOnAsLandedToggled(GtkToggleButton* pwgt, gpointer)
         legStoreFuelAsLanded();
     else
         valStoreValue(VAL_FUEL, stateLoad().nFuelVolume);
-    stateTell(STATE_LOADING);
 }
 
 // Tab into the page's column lands in its first field, as before there

@@ -211,18 +211,18 @@ void commitSetup(GtkWidget* pwgtEntry, _prmValueId nId)
     const bool bEdited = mscEntryEdited(pwgtEntry);
     if (m_set.bAsking)
         return; // committed when the field is left again
-    if (!fldCommitEntry(pwgtEntry, nId, askAmend)) {
-        if (bEdited)
-            psetUpdateInputDisplay(); // taken back: the page as stored
-        return;
-    }
-    for (const Weighed& v : m_weighed)
-        if (v.nId == nId && (m_wbSetup.nUnconfirmed & v.nBit) && bEdited) {
-            // Typed: the commit's own flag stands from here.
-            m_set.nShownCopied &= ~v.nBit;
-            figStoreCovered(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
-        }
-    stateTell(STATE_AIRCRAFT);
+    // The copy's flag the value clears goes with it, told as one change
+    // once the page knows the flag it shows went too.
+    const auto clearCopied = [&] {
+        for (const Weighed& v : m_weighed)
+            if (v.nId == nId && (m_wbSetup.nUnconfirmed & v.nBit) && bEdited) {
+                // Typed: the commit's own flag stands from here.
+                m_set.nShownCopied &= ~v.nBit;
+                figStoreCovered(VAL_UNCONFIRMED, m_wbSetup.nUnconfirmed & ~v.nBit);
+            }
+    };
+    if (!fldCommitEntry(pwgtEntry, nId, askAmend, clearCopied) && bEdited)
+        psetUpdateInputDisplay(); // taken back: the page as stored
 }
 
 // The history as the page shows it, oldest first, in the pilot's units.
@@ -325,11 +325,6 @@ void keepFixedArmsTail(void)
     m_set.strFixedTail = nEnd == std::string::npos ? "" : str.substr(nEnd + 1);
 }
 
-void afterUnitChange(void)
-{
-    stateTell(STATE_AIRCRAFT);
-}
-
 // Today, for a weighing date that must not lie after it.
 GDate today(void)
 {
@@ -414,7 +409,6 @@ gboolean psetOnIdentityFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pId)
             figStoreFigureText(nId, strText.c_str(), *reason);
         else
             valSetText(nId, strText.c_str());
-        stateTell(STATE_AIRCRAFT);
     }
     if (nId == VAL_WEIGHED)
         showWeighed();
@@ -433,7 +427,6 @@ void psetOnConfirmFiguresClicked(GtkButton* pwgtButton, gpointer)
     if (!reason)
         return;
     figConfirmFigures(*reason);
-    stateTell(STATE_AIRCRAFT);
 }
 
 // Told of every change: the page redrawn from the aircraft Zarv holds; a
@@ -626,13 +619,11 @@ gboolean psetOnBallastRearLongArmFocusOut(GtkWidget* pwgt, GdkEventFocus* pevt, 
 void psetOnWeightUnitClicked(GtkButton*, gpointer)
 {
     valStoreValue(VAL_UNIT_WEIGHT, isActive(m_set.m_pwgtConfWeightUnitLbs) ? UNIT_WT_LB : UNIT_WT_KG);
-    afterUnitChange();
 }
 
 void psetOnArmUnitClicked(GtkButton*, gpointer)
 {
     valStoreValue(VAL_UNIT_ARM, isActive(m_set.m_pwgtConfArmUnitIn) ? UNIT_ARM_INCH : UNIT_ARM_MM);
-    afterUnitChange();
 }
 
 void psetOnFuelUnitClicked(GtkButton*, gpointer)
@@ -640,7 +631,6 @@ void psetOnFuelUnitClicked(GtkButton*, gpointer)
     valStoreValue(VAL_UNIT_FUEL, isActive(m_set.m_pwgtConfFuelUnitUSGal)    ? UNIT_FUEL_USGAL
                                  : isActive(m_set.m_pwgtConfFuelUnitImpGal) ? UNIT_FUEL_IMPGAL
                                                                             : UNIT_FUEL_LITRE);
-    afterUnitChange();
 }
 
 } // namespace

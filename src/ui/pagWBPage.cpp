@@ -645,12 +645,12 @@ void pwbInvalidateChart(void)
         gdk_window_invalidate_rect(pwin, nullptr, FALSE);
 }
 
-// An entry of the page left: its value committed, and every page told. An
-// entry left untouched stores nothing and changes nothing.
+// An entry of the page left: its value committed, which the store tells
+// every page of once, with the text it could not read. An entry left
+// untouched stores nothing and changes nothing.
 void commitLoad(GtkWidget* pwgtEntry, _prmValueId nId)
 {
-    if (fldCommitEntry(pwgtEntry, nId))
-        stateTell(STATE_LOADING);
+    fldCommitEntry(pwgtEntry, nId);
 }
 
 // Every number's entry left, by the id it was connected with.
@@ -690,13 +690,11 @@ void pwbOnBallastClicked(GtkButton*, gpointer)
     else if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_wb.m_pwgtBallastRear)))
         nPosn = BALLAST_REAR;
     valStoreValue(VAL_BALLAST_POSN, nPosn);
-    stateTell(STATE_LOADING);
 }
 
 void pwbOnShowBurnOffClicked(GtkButton* pwgtButton, gpointer)
 {
     valStoreValue(VAL_SHOW_BURN_OFF, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtButton)) ? 1 : 0);
-    stateTell(STATE_LOADING);
 }
 
 // The results of the flight f: the table, the plan, the verdicts and the

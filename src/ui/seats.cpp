@@ -231,10 +231,11 @@ void commitName(size_t i)
     const std::string strName = typedName(i);
     if (strName == valGetText(SEAT_SIDES[i].nPerson))
         return showAllMarks();
+    // The name and the weight it brings are one change to the pages.
+    const _stateChanging changing;
     valSetText(SEAT_SIDES[i].nPerson, strName.c_str());
     if (const _pplPerson* p = pplFind(strName))
         fillWeight(i, *p);
-    stateTell(STATE_LOADING);
 }
 
 size_t sideOf(gpointer pSide)
@@ -300,10 +301,13 @@ void seatOnEditPeopleClicked(GtkButton* pwgtButton, gpointer)
 {
     GtkWidget* pwinTop = gtk_widget_get_toplevel(GTK_WIDGET(pwgtButton));
     const auto renamed = pedEditPeople(GTK_IS_WINDOW(pwinTop) ? GTK_WINDOW(pwinTop) : nullptr);
-    for (const _seatSide& s : SEAT_SIDES)
-        for (const auto& [strOld, strNew] : renamed)
-            if (valGetText(s.nPerson) == strOld)
-                valSetText(s.nPerson, strNew.c_str());
+    {
+        const _stateChanging changing;
+        for (const _seatSide& s : SEAT_SIDES)
+            for (const auto& [strOld, strNew] : renamed)
+                if (valGetText(s.nPerson) == strOld)
+                    valSetText(s.nPerson, strNew.c_str());
+    }
     showNames();
     showAllMarks();
 }

@@ -598,10 +598,8 @@ TEST_F(LoadingPage, AnOlderWindowGoingLeavesTheNewerPagesTold)
     m_pBuilder = pBuilder;
     m_pwinMain = w("Zarv");
     valStoreValue(VAL_LSEAT, 90);
-    stateTell(STATE_LOADING);
     EXPECT_EQ(text("CalLSeatWt"), pwbWeightText(90));
     valStoreValue(VAL_UNIT_WEIGHT, UNIT_WT_LB);
-    stateTell(STATE_AIRCRAFT);
     EXPECT_EQ(text("ConfEmptyWeightUnits"), unitLabel(KIND_WEIGHT, m_wbSetup));
     EXPECT_NE(text("ConfEmptyWeightUnits"), unitLabel(KIND_WEIGHT, _wbSetup{}));
 }

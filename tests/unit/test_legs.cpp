@@ -175,3 +175,51 @@ TEST(LegNames, NameWhoFliesEachLegOnceEverySeatTakenIsNamed)
 }
 
 } // namespace
+
+namespace
+{
+
+std::vector<_stateChange> m_told;
+
+void recordTold(_stateChange nChange)
+{
+    m_told.push_back(nChange);
+}
+
+// The store tells the pages of each change it makes, once, of its widest
+// kind; what is held open is told when it closes; nothing changed, nothing
+// told.
+TEST_F(Legs, TheStoreTellsOfEachChangeOnce)
+{
+    const struct {
+        const char* pszWhat;
+        void (*pfuncChange)(void);
+        std::vector<_stateChange> told;
+    } cases[] = {
+        {"a seat", [] { valStoreValue(VAL_LSEAT, 80); }, {STATE_LOADING}},
+        {"a unit", [] { valStoreValue(VAL_UNIT_ARM, UNIT_ARM_INCH); }, {STATE_AIRCRAFT}},
+        {"a name", [] { valSetText(VAL_LSEAT_PERSON, "Anna"); }, {STATE_LOADING}},
+        {"a leg added", [] { legAdd(); }, {STATE_LOADING}},
+        {"a leg shown", [] { stateShowLeg(0); }, {STATE_LOADING}},
+        {"no leg shown", [] { stateShowLeg(STATE_MAX_LEGS); }, {}},
+        {"held open",
+         [] {
+             const _stateChanging changing;
+             valSetUnread(VAL_FUEL, "");
+             valStoreValue(VAL_FUEL, 50);
+             valStoreValue(VAL_BASIC_WEIGHT, 410);
+         },
+         {STATE_AIRCRAFT}},
+        {"held, nothing changed", [] { const _stateChanging changing; }, {}},
+    };
+    for (const auto& c : cases) {
+        read("[Load]\nFuel=60\n");
+        m_told.clear();
+        stateListen(recordTold);
+        c.pfuncChange();
+        stateUnlisten(recordTold);
+        EXPECT_EQ(m_told, c.told) << c.pszWhat;
+    }
+}
+
+} // namespace
