@@ -26,8 +26,10 @@ _legsRead m_legs;
 bool ofTheLoading(const std::string& str)
 {
     const size_t nAt = str.find('[');
-    return nAt != std::string::npos &&
-           (str.compare(nAt, 6, "[Load]") == 0 || g_ascii_strncasecmp(str.c_str() + nAt, "[leg", 4) == 0);
+    if (nAt == std::string::npos)
+        return false;
+    const std::string strFirst = "[" + valLegGroup(0) + "]";
+    return str.compare(nAt, strFirst.size(), strFirst) == 0 || valLooksLikeLegGroup(str.c_str() + nAt + 1);
 }
 
 // A group's keys and values as the file holds them.
@@ -99,47 +101,67 @@ std::vector<bool> fittedOf(const _wbLoadState& l)
     return fitted;
 }
 
-// The group of a later leg as the value held has it: its numbers, its
-// people, what was typed and not read of the values it keeps.
+// The number or choice a leg's value holds, as the file writes it.
+std::string fileValue(const _prmValue& v, const _wbLoadState& l)
+{
+    const double n = valFieldValue(v, m_wbSetup, l);
+    return valIsNumber(v) ? fileNumber(n) : std::to_string(static_cast<guint>(n));
+}
+
+// Whether leg text strPath=text of the leg before stays with the new leg:
+// its fuel and trip are new, and an emptied seat's weight goes with it.
+bool unreadCarried(const std::string& str, std::optional<int> nEmpty)
+{
+    std::vector<_prmValueId> dropped = {VAL_FUEL, VAL_TRIP};
+    if (nEmpty)
+        dropped.push_back(*nEmpty == 0 ? VAL_LSEAT : VAL_RSEAT);
+    for (_prmValueId nId : dropped)
+        if (str.starts_with(valPath(valValue(nId)) + "="))
+            return false;
+    return true;
+}
+
+// The group of a later leg as the value held has it: its numbers and
+// choices, its fuel's flag and items, its texts (who sits where, who
+// commands) carried from the leg before, and what was typed and not read
+// of the values it keeps; in the order of the table, as it was always
+// written.
 _legRaw legGroupOf(const _wbLoadState& l, const std::string& strFrom, std::optional<int> nEmpty)
 {
-    _legRaw values = {
-        {"LSeat", fileNumber(l.nLSeatWeight)}, {"RSeat", fileNumber(l.nRSeatWeight)},
-        {"Fuel", fileNumber(l.nFuelVolume)},   {"Ballast", std::to_string(l.nBallastPosn)},
-        {"Trip", fileNumber(l.nTripFuel)},     {VAL_KEY_FUEL_AS_LANDED, l.bFuelAsLanded ? "true" : "false"}};
+    _legRaw values;
+    for (const _prmValue& v : valValues())
+        if (valIsLegs(v) && !valIsText(v))
+            values.emplace_back(v.pszKey, fileValue(v, l));
+    values.emplace_back(VAL_KEY_FUEL_AS_LANDED, l.bFuelAsLanded ? "true" : "false");
     if (!m_wbSetup.items.empty())
         values.emplace_back(VAL_KEY_LEG_FITTED, fittedText(fittedOf(l)));
-    const char* const apszPerson[] = {"LSeatPerson", "RSeatPerson"};
-    std::string strCommander = prmTextOf(prmKeyFile(), strFrom.c_str(), "Commander");
-    for (int n = 0; n < 2; n++) {
-        const std::string str = nEmpty == n ? "" : prmTextOf(prmKeyFile(), strFrom.c_str(), apszPerson[n]);
+    const _prmValue& unread = valValue(VAL_UNREAD_LOADING);
+    for (const _prmValue& v : valValues()) {
+        if (!valIsLegs(v) || !valIsText(v) || v.nId == VAL_UNREAD_LOADING)
+            continue;
+        std::string str = prmTextOf(prmKeyFile(), strFrom.c_str(), v.pszKey);
+        // The one emptied leaves; the one left aboard commands where the
+        // commander got out.
+        if (nEmpty && v.nId == (*nEmpty == 0 ? VAL_LSEAT_PERSON : VAL_RSEAT_PERSON))
+            str.clear();
+        if (nEmpty && v.nId == VAL_COMMANDER && str == (*nEmpty == 0 ? "left" : "right"))
+            str = *nEmpty == 0 ? "right" : "left";
         if (!str.empty())
-            values.emplace_back(apszPerson[n], str);
+            values.emplace_back(v.pszKey, str);
     }
-    // The one left aboard commands where the commander got out.
-    if (nEmpty && strCommander == (*nEmpty == 0 ? "left" : "right"))
-        strCommander = *nEmpty == 0 ? "right" : "left";
-    if (!strCommander.empty())
-        values.emplace_back("Commander", strCommander);
-    // A seat's text not read goes with it, unless the seat is emptied; the
-    // fuel and the trip are new.
-    std::vector<std::string> unread;
-    for (const std::string& str : prmTextListOf(prmKeyFile(), strFrom.c_str(), "Unread"))
-        if (!str.starts_with("Load/Fuel=") && !str.starts_with("Load/Trip=") &&
-            !(nEmpty == 0 && str.starts_with("Load/LSeat=")) && !(nEmpty == 1 && str.starts_with("Load/RSeat=")))
-            unread.push_back(str);
-    std::string strUnread;
-    for (const std::string& str : unread)
-        strUnread += str + ";";
-    if (!strUnread.empty()) {
+    std::vector<std::string> carried;
+    for (const std::string& str : prmTextListOf(prmKeyFile(), strFrom.c_str(), unread.pszKey))
+        if (unreadCarried(str, nEmpty))
+            carried.push_back(str);
+    if (!carried.empty()) {
         // The list as the key file escapes it.
         g_autoptr(GKeyFile) pkf = g_key_file_new();
         std::vector<const gchar*> v;
-        for (const std::string& str : unread)
+        for (const std::string& str : carried)
             v.push_back(str.c_str());
         g_key_file_set_string_list(pkf, "g", "k", v.data(), v.size());
         g_autofree gchar* psz = g_key_file_get_value(pkf, "g", "k", nullptr);
-        values.emplace_back("Unread", psz);
+        values.emplace_back(unread.pszKey, psz);
     }
     return values;
 }
@@ -240,7 +262,7 @@ std::string legNotRead(void)
     for (int i = 0; ppszGroups && ppszGroups[i]; i++) {
         const char* pszGroup = ppszGroups[i];
         // Any group a leg could be meant by, however spelled.
-        if (g_ascii_strncasecmp(pszGroup, "leg", 3) != 0)
+        if (!valLooksLikeLegGroup(pszGroup))
             continue;
         size_t n = 1;
         while (n < stateLegs().size() && valLegGroup(n) != pszGroup)
@@ -288,9 +310,11 @@ void legRemove(size_t n)
     const size_t nShown = stateShownLeg();
     prmEdit([&](GKeyFile* pkf) {
         if (n == 0) {
-            // The second leg becomes the first: its values in "Load", its
-            // fuel as it stands, its items in their own groups.
+            // The second leg becomes the first: its values in the first
+            // leg's group, its fuel as it stands, its items in their own
+            // groups.
             const _wbLoadState& l = stateLegs()[1];
+            const std::string strFirst = valLegGroup(0);
             _legRaw values = rawGroup(pkf, valLegGroup(1));
             std::erase_if(values, [](const auto& kv) {
                 return kv.first == VAL_KEY_FUEL_AS_LANDED || kv.first == VAL_KEY_LEG_FITTED;
@@ -298,11 +322,11 @@ void legRemove(size_t n)
             // Nothing of the first leg stays: a key the second lacks reads
             // as it read for the second.
             for (const _prmValue& v : valValues())
-                if (valGroupOf(v, 0) == "Load")
-                    g_key_file_remove_key(pkf, "Load", v.pszKey, nullptr);
+                if (valIsLegs(v))
+                    g_key_file_remove_key(pkf, strFirst.c_str(), v.pszKey, nullptr);
             for (const auto& [strKey, strValue] : values)
-                g_key_file_set_value(pkf, "Load", strKey.c_str(), strValue.c_str());
-            g_key_file_set_value(pkf, "Load", "Fuel", fileNumber(l.nFuelVolume).c_str());
+                g_key_file_set_value(pkf, strFirst.c_str(), strKey.c_str(), strValue.c_str());
+            g_key_file_set_value(pkf, strFirst.c_str(), valValue(VAL_FUEL).pszKey, fileNumber(l.nFuelVolume).c_str());
             itmSetFitted(pkf, fittedOf(l));
         }
         for (size_t k = std::max<size_t>(n, 1); k + 1 < nLegs; k++)

@@ -1,10 +1,11 @@
 // The legs of a flight after the first as Zarv.conf keeps them: a group
-// each, "Leg 2" up to "Leg 6", holding the first leg's keys of "Load"
-// ("LSeat", "RSeat", "Fuel", "Ballast", "Trip", "Unread", "LSeatPerson",
-// "RSeatPerson", "Commander") and "FuelAsLanded" and "Fitted" (the items
-// fitted, in the items' order). The first leg stays in "Load" with its
-// items' "Fitted" keys, as a flight of one leg always was: a file without
-// leg groups is a flight of one leg.
+// each, "Leg 2" up to "Leg 6", holding the first leg's keys of "Load" (every
+// loading's row of the table of stored values whose group that is: the
+// numbers, the choices, who sits where, the texts not read) and the keys of
+// the legs' own, a later leg's fuel as landed and its items fitted (in the
+// items' order). The first leg stays in "Load" with its items' own keys, as
+// a flight of one leg always was: a file without leg groups is a flight of
+// one leg.
 #pragma once
 
 #include "model/calc.h"

@@ -5,6 +5,7 @@
 #include "store/record.h"
 
 #include "store/params.h"
+#include "store/stored.h"
 #include "sys/errlog.h"
 #include "sys/sign.h"
 
@@ -329,28 +330,54 @@ struct Reader {
     }
 };
 
-// The fields of the record's inputs, as kept, for writing and reading alike.
+// The numbers of the record's inputs, for writing and reading alike: the
+// recorded rows of the table of stored values, the loading's first and
+// then the aircraft's, each in the table's order, as the lines have always
+// held them; a leg after the first keeps the loading's.
 struct _recNumberField {
     const char* pszKey;
     double _wbSetup::*pSetup;
     double _wbLoadState::*pLoad;
+    bool bLater; // lines written before it was recorded lack it
 };
-constexpr std::array<_recNumberField, 14> NUMBER_FIELDS = {{
-    {"lSeat", nullptr, &_wbLoadState::nLSeatWeight},
-    {"rSeat", nullptr, &_wbLoadState::nRSeatWeight},
-    {"fuel", nullptr, &_wbLoadState::nFuelVolume},
-    {"trip", nullptr, &_wbLoadState::nTripFuel},
-    {"basicWeight", &_wbSetup::nBasicWeight, nullptr},
-    {"basicLongArm", &_wbSetup::nBasicLongArm, nullptr},
-    {"basicLatArm", &_wbSetup::nBasicLatArm, nullptr},
-    {"ballastWeight", &_wbSetup::nBallastWt, nullptr},
-    {"ballastFrontLongArm", &_wbSetup::nBallastFrontLongArm, nullptr},
-    {"ballastFrontLatArm", &_wbSetup::nBallastFrontLatArm, nullptr},
-    {"ballastRearLongArm", &_wbSetup::nBallastRearLongArm, nullptr},
-    {"ballastRearLatArm", &_wbSetup::nBallastRearLatArm, nullptr},
-    {"fuelDensity", &_wbSetup::nFuelDensity, nullptr},
-    {"weighingMonths", &_wbSetup::nWeighingMonths, nullptr},
-}};
+
+// The rear ballast's lateral arm is the aircraft's fixed one, which
+// Zarv.conf does not hold; the line keeps it after the rear one's
+// longitudinal arm.
+constexpr _recNumberField REAR_LAT_ARM = {"ballastRearLatArm", &_wbSetup::nBallastRearLatArm, nullptr, false};
+
+const std::vector<_recNumberField>& numberFields(void)
+{
+    static const std::vector<_recNumberField> fields = [] {
+        std::vector<_recNumberField> v;
+        for (const _prmOwner nOwner : {PRM_OF_LOADING, PRM_OF_SETUP})
+            for (const _prmValue& r : valValues()) {
+                if (r.nOwner != nOwner || !r.pszRecordName || !valIsNumber(r))
+                    continue;
+                const auto* ppSetup = std::get_if<gdouble _wbSetup::*>(&r.field);
+                const auto* ppLoad = std::get_if<gdouble _wbLoadState::*>(&r.field);
+                v.push_back(
+                    {r.pszRecordName, ppSetup ? *ppSetup : nullptr, ppLoad ? *ppLoad : nullptr, r.bRecordedLater});
+                if (r.nId == VAL_BALLAST_REAR_LONG_ARM)
+                    v.push_back(REAR_LAT_ARM);
+            }
+        return v;
+    }();
+    return fields;
+}
+
+// A row's name in the record.
+const char* nameOf(_prmValueId nId)
+{
+    return valValue(nId).pszRecordName;
+}
+
+// A number of a line's inputs: one recorded later reads as 0 from a line
+// written before it.
+double readNumber(Reader& rd, const Members* pin, const _recNumberField& f)
+{
+    return f.bLater && pin && !pin->count(f.pszKey) ? 0 : rd.number(pin, f.pszKey);
+}
 
 } // namespace
 
@@ -430,10 +457,10 @@ std::string legsText(const _recEntry& e)
     for (size_t n = 0; n < e.legs.size(); n++) {
         const _recLeg& l = e.legs[n];
         Object inputs, leg;
-        for (const _recNumberField& f : NUMBER_FIELDS)
+        for (const _recNumberField& f : numberFields())
             if (f.pLoad)
                 inputs.add(f.pszKey, l.load.*f.pLoad);
-        inputs.add("ballastPosition", static_cast<double>(static_cast<gint>(l.load.nBallastPosn)))
+        inputs.add(nameOf(VAL_BALLAST_POSN), static_cast<double>(static_cast<gint>(l.load.nBallastPosn)))
             .flag(LEG_FUEL_AS_LANDED, l.load.bFuelAsLanded);
         leg.add("inputs", inputs.text());
         if (!e.setup.items.empty()) {
@@ -443,8 +470,8 @@ std::string legsText(const _recEntry& e)
             leg.add("fitted", fitted.text());
         }
         for (const auto& [pszKey, pstr] :
-             {std::pair{"leftSeat", &l.strLeftSeat}, std::pair{"rightSeat", &l.strRightSeat},
-              std::pair{"commander", &l.strCommander}})
+             {std::pair{nameOf(VAL_LSEAT_PERSON), &l.strLeftSeat}, std::pair{nameOf(VAL_RSEAT_PERSON), &l.strRightSeat},
+              std::pair{nameOf(VAL_COMMANDER), &l.strCommander}})
             if (!pstr->empty())
                 leg.add(pszKey, quoted(*pstr));
         leg.add("unread", unreadText(l.unread));
@@ -461,30 +488,31 @@ std::string legsText(const _recEntry& e)
 std::string recLine(const _recEntry& e)
 {
     Object inputs;
-    for (const _recNumberField& f : NUMBER_FIELDS)
+    for (const _recNumberField& f : numberFields())
         inputs.add(f.pszKey, f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad);
-    inputs.add("ballastPosition", static_cast<double>(static_cast<gint>(e.load.nBallastPosn)))
-        .flag("showBurnOff", e.load.bShowBurnOff != FALSE)
-        .add("unconfirmed", static_cast<double>(e.setup.nUnconfirmed))
-        .add("unitWeight", static_cast<double>(e.setup.nUnitWt))
-        .add("unitArm", static_cast<double>(e.setup.nUnitArm))
-        .add("unitFuel", static_cast<double>(e.setup.nUnitFuel));
+    inputs.add(nameOf(VAL_BALLAST_POSN), static_cast<double>(static_cast<gint>(e.load.nBallastPosn)))
+        .flag(nameOf(VAL_SHOW_BURN_OFF), e.load.bShowBurnOff != FALSE)
+        .add(nameOf(VAL_UNCONFIRMED), static_cast<double>(e.setup.nUnconfirmed))
+        .add(nameOf(VAL_UNIT_WEIGHT), static_cast<double>(e.setup.nUnitWt))
+        .add(nameOf(VAL_UNIT_ARM), static_cast<double>(e.setup.nUnitArm))
+        .add(nameOf(VAL_UNIT_FUEL), static_cast<double>(e.setup.nUnitFuel));
     Object line;
     line.add("time", quoted(e.strTime))
         .add("version", quoted(e.strVersion))
         .add("fingerprint", quoted(e.strFingerprint))
-        .add("registration", quoted(e.strRegistration))
-        .add("weighed", quoted(e.strWeighed));
+        .add(nameOf(VAL_REGISTRATION), quoted(e.strRegistration))
+        .add(nameOf(VAL_WEIGHED), quoted(e.strWeighed));
     if (!e.strCopiedFrom.empty())
-        line.add("copiedFrom", quoted(e.strCopiedFrom));
+        line.add(nameOf(VAL_COPIED_FROM), quoted(e.strCopiedFrom));
     // Only where the sheet names them: a line that names neither is written
     // as an older Zarv wrote it.
     if (!e.strPilot.empty())
-        line.add("pilot", quoted(e.strPilot));
+        line.add(nameOf(VAL_PILOT), quoted(e.strPilot));
     if (!e.strFlight.empty())
         line.add("flight", quoted(e.strFlight));
-    for (const auto& [pszKey, pstr] : {std::pair{"leftSeat", &e.strLeftSeat}, std::pair{"rightSeat", &e.strRightSeat},
-                                       std::pair{"commander", &e.strCommander}})
+    for (const auto& [pszKey, pstr] :
+         {std::pair{nameOf(VAL_LSEAT_PERSON), &e.strLeftSeat}, std::pair{nameOf(VAL_RSEAT_PERSON), &e.strRightSeat},
+          std::pair{nameOf(VAL_COMMANDER), &e.strCommander}})
         if (!pstr->empty())
             line.add(pszKey, quoted(*pstr));
     line.add("inputs", inputs.text());
@@ -511,9 +539,9 @@ std::string recLine(const _recEntry& e)
     if (e.storedDensity || e.storedMonths) {
         Object stored;
         if (e.storedDensity)
-            stored.add("fuelDensity", *e.storedDensity);
+            stored.add(nameOf(VAL_FUEL_DENSITY), *e.storedDensity);
         if (e.storedMonths)
-            stored.add("weighingMonths", *e.storedMonths);
+            stored.add(nameOf(VAL_WEIGHING_MONTHS), *e.storedMonths);
         line.add("stored", stored.text());
     }
     // Written always, even empty: it marks a line whose verdict judged the
@@ -743,19 +771,19 @@ _recLeg readLeg(Reader& rd, const Members& m, const _wbSetup& setup)
 {
     _recLeg l;
     const Members* pin = rd.object(m, "inputs");
-    for (const _recNumberField& f : NUMBER_FIELDS)
+    for (const _recNumberField& f : numberFields())
         if (f.pLoad)
-            l.load.*f.pLoad = rd.number(pin, f.pszKey);
-    l.load.nBallastPosn = rd.choice<guint>(pin, "ballastPosition");
+            l.load.*f.pLoad = readNumber(rd, pin, f);
+    l.load.nBallastPosn = rd.choice<guint>(pin, nameOf(VAL_BALLAST_POSN));
     l.load.bFuelAsLanded = rd.flag(pin, LEG_FUEL_AS_LANDED);
     if (!setup.items.empty()) {
         const Members* pf = rd.object(m, "fitted");
         for (size_t k = 0; k < setup.items.size(); k++)
             l.load.fitted.push_back(rd.flag(pf, std::to_string(k + 1).c_str()));
     }
-    l.strLeftSeat = rd.optionalText(&m, "leftSeat");
-    l.strRightSeat = rd.optionalText(&m, "rightSeat");
-    l.strCommander = rd.optionalText(&m, "commander");
+    l.strLeftSeat = rd.optionalText(&m, nameOf(VAL_LSEAT_PERSON));
+    l.strRightSeat = rd.optionalText(&m, nameOf(VAL_RSEAT_PERSON));
+    l.strCommander = rd.optionalText(&m, nameOf(VAL_COMMANDER));
     l.unread = readUnread(rd, rd.object(m, "unread"));
     readPoints(rd, m, &l.outputs);
     return l;
@@ -856,23 +884,23 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
     e.strTime = rd.text(pm, "time");
     e.strVersion = rd.text(pm, "version");
     e.strFingerprint = rd.text(pm, "fingerprint");
-    e.strRegistration = rd.text(pm, "registration");
-    e.strWeighed = rd.text(pm, "weighed");
-    e.strCopiedFrom = rd.optionalText(pm, "copiedFrom");
-    e.strPilot = rd.optionalText(pm, "pilot");
+    e.strRegistration = rd.text(pm, nameOf(VAL_REGISTRATION));
+    e.strWeighed = rd.text(pm, nameOf(VAL_WEIGHED));
+    e.strCopiedFrom = rd.optionalText(pm, nameOf(VAL_COPIED_FROM));
+    e.strPilot = rd.optionalText(pm, nameOf(VAL_PILOT));
     e.strFlight = rd.optionalText(pm, "flight");
-    e.strLeftSeat = rd.optionalText(pm, "leftSeat");
-    e.strRightSeat = rd.optionalText(pm, "rightSeat");
-    e.strCommander = rd.optionalText(pm, "commander");
+    e.strLeftSeat = rd.optionalText(pm, nameOf(VAL_LSEAT_PERSON));
+    e.strRightSeat = rd.optionalText(pm, nameOf(VAL_RSEAT_PERSON));
+    e.strCommander = rd.optionalText(pm, nameOf(VAL_COMMANDER));
     const Members* pin = rd.object(*pm, "inputs");
-    for (const _recNumberField& f : NUMBER_FIELDS)
-        (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = rd.number(pin, f.pszKey);
-    e.load.nBallastPosn = rd.choice<guint>(pin, "ballastPosition");
-    e.load.bShowBurnOff = rd.flag(pin, "showBurnOff");
-    e.setup.nUnconfirmed = rd.choice<guint>(pin, "unconfirmed");
-    e.setup.nUnitWt = rd.choice<_unitWt>(pin, "unitWeight");
-    e.setup.nUnitArm = rd.choice<_unitLen>(pin, "unitArm");
-    e.setup.nUnitFuel = rd.choice<_unitFuel>(pin, "unitFuel");
+    for (const _recNumberField& f : numberFields())
+        (f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad) = readNumber(rd, pin, f);
+    e.load.nBallastPosn = rd.choice<guint>(pin, nameOf(VAL_BALLAST_POSN));
+    e.load.bShowBurnOff = rd.flag(pin, nameOf(VAL_SHOW_BURN_OFF));
+    e.setup.nUnconfirmed = rd.choice<guint>(pin, nameOf(VAL_UNCONFIRMED));
+    e.setup.nUnitWt = rd.choice<_unitWt>(pin, nameOf(VAL_UNIT_WEIGHT));
+    e.setup.nUnitArm = rd.choice<_unitLen>(pin, nameOf(VAL_UNIT_ARM));
+    e.setup.nUnitFuel = rd.choice<_unitFuel>(pin, nameOf(VAL_UNIT_FUEL));
     if (pm->count("items"))
         if (const Members* pit = rd.object(*pm, "items"))
             for (size_t n = 1; pit->count(std::to_string(n)); n++) {
@@ -884,10 +912,12 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
             }
     if (pm->count("stored")) {
         const Members* pst = rd.object(*pm, "stored");
-        if (pst && pst->count("fuelDensity"))
-            e.storedDensity = rd.number(pst, "fuelDensity");
-        if (pst && pst->count("weighingMonths"))
-            e.storedMonths = rd.number(pst, "weighingMonths");
+        const char* pszDensity = nameOf(VAL_FUEL_DENSITY);
+        const char* pszMonths = nameOf(VAL_WEIGHING_MONTHS);
+        if (pst && pst->count(pszDensity))
+            e.storedDensity = rd.number(pst, pszDensity);
+        if (pst && pst->count(pszMonths))
+            e.storedMonths = rd.number(pst, pszMonths);
     }
     e.bValuesJudged = pm->count("unread") != 0;
     if (e.bValuesJudged)

@@ -22,9 +22,19 @@
 namespace
 {
 
+// A row without an id is numbered by its place: a value no code names is
+// its row alone.
+template <size_t N> constexpr std::array<_prmValue, N> numbered(std::array<_prmValue, N> values)
+{
+    for (size_t i = 0; i < N; i++)
+        if (values[i].nId < 0)
+            values[i].nId = static_cast<_prmValueId>(i);
+    return values;
+}
+
 // The aircraft's values come in the order the fleet has always copied them
 // into another aircraft's group, so a new group's keys stand as before.
-constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
+constexpr std::array m_values = numbered(std::to_array<_prmValue>({
     {.nId = VAL_LSEAT,
      .nOwner = PRM_OF_LOADING,
      .pszGroup = "Load",
@@ -35,7 +45,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "LeftSeatWeight",
      .pszUnits = "LeftSeatUnits",
      .pszFormat = "%1.1f",
-     .nWalk = 10},
+     .nWalk = 10,
+     .pszRecordName = "lSeat",
+     .pszCaseKey = "LeftSeat"},
     {.nId = VAL_RSEAT,
      .nOwner = PRM_OF_LOADING,
      .pszGroup = "Load",
@@ -46,7 +58,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "RightSeatWeight",
      .pszUnits = "RightSeatUnits",
      .pszFormat = "%1.1f",
-     .nWalk = 20},
+     .nWalk = 20,
+     .pszRecordName = "rSeat",
+     .pszCaseKey = "RightSeat"},
     {.nId = VAL_FUEL,
      .nOwner = PRM_OF_LOADING,
      .pszGroup = "Load",
@@ -57,24 +71,43 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "FuelVolume",
      .pszUnits = "FuelUnits",
      .pszFormat = "%1.1f",
-     .nWalk = 30},
+     .nWalk = 30,
+     .pszRecordName = "fuel",
+     .pszCaseKey = "Fuel"},
     {.nId = VAL_BALLAST_POSN,
      .nOwner = PRM_OF_LOADING,
      .pszGroup = "Load",
      .pszKey = "Ballast",
-     .field = &_wbLoadState::nBallastPosn},
+     .field = &_wbLoadState::nBallastPosn,
+     .pszRecordName = "ballastPosition",
+     .pszCaseKey = "Ballast"},
     {.nId = VAL_SHOW_BURN_OFF,
      .nOwner = PRM_OF_LOADING,
      .pszGroup = "Chart",
      .pszKey = "ShowBurnOff",
-     .field = &_wbLoadState::bShowBurnOff},
-    {.nId = VAL_UNIT_FUEL, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Fuel", .field = &_wbSetup::nUnitFuel},
-    {.nId = VAL_UNIT_ARM, .nOwner = PRM_OF_SETUP, .pszGroup = "Unit", .pszKey = "Arm", .field = &_wbSetup::nUnitArm},
+     .field = &_wbLoadState::bShowBurnOff,
+     .pszRecordName = "showBurnOff"},
+    {.nId = VAL_UNIT_FUEL,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Unit",
+     .pszKey = "Fuel",
+     .field = &_wbSetup::nUnitFuel,
+     .pszRecordName = "unitFuel",
+     .pszCaseKey = "FuelUnit"},
+    {.nId = VAL_UNIT_ARM,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Unit",
+     .pszKey = "Arm",
+     .field = &_wbSetup::nUnitArm,
+     .pszRecordName = "unitArm",
+     .pszCaseKey = "ArmUnit"},
     {.nId = VAL_UNIT_WEIGHT,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Unit",
      .pszKey = "Weight",
-     .field = &_wbSetup::nUnitWt},
+     .field = &_wbSetup::nUnitWt,
+     .pszRecordName = "unitWeight",
+     .pszCaseKey = "WeightUnit"},
     {.nId = VAL_REGISTRATION,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Aircraft",
@@ -85,7 +118,8 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszWhat = "registration",
      .bStartsEmpty = true,
      .pszEntry = "Registration",
-     .nWalk = 150},
+     .nWalk = 150,
+     .pszRecordName = "registration"},
     {.nId = VAL_WEIGHED,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Aircraft",
@@ -96,7 +130,8 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszWhat = "weighing date",
      .bStartsEmpty = true,
      .pszEntry = "WeighedOn",
-     .nWalk = 160},
+     .nWalk = 160,
+     .pszRecordName = "weighed"},
     {.nId = VAL_BASIC_WEIGHT,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Basic",
@@ -110,7 +145,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "ConfEmptyWeight",
      .pszUnits = "ConfEmptyWeightUnits",
      .pszFormat = "%1.1f",
-     .nWalk = 10},
+     .nWalk = 10,
+     .pszRecordName = "basicWeight",
+     .pszCaseKey = "BasicWeight"},
     {.nId = VAL_BASIC_LONG_ARM,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Basic",
@@ -124,7 +161,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "ConfEmptyLongArm",
      .pszUnits = "ConfEmptyLongArmUnits",
      .pszFormat = "%1.2f",
-     .nWalk = 20},
+     .nWalk = 20,
+     .pszRecordName = "basicLongArm",
+     .pszCaseKey = "BasicLongArm"},
     {.nId = VAL_BASIC_LAT_ARM,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Basic",
@@ -138,7 +177,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "ConfEmptyLatArm",
      .pszUnits = "ConfEmptyLatArmUnits",
      .pszFormat = "%1.2f",
-     .nWalk = 30},
+     .nWalk = 30,
+     .pszRecordName = "basicLatArm",
+     .pszCaseKey = "BasicLatArm"},
     {.nId = VAL_BALLAST_WEIGHT,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Ballast",
@@ -152,7 +193,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "ConfBallastWeight",
      .pszUnits = "ConfBallastWeightUnits",
      .pszFormat = "%1.1f",
-     .nWalk = 40},
+     .nWalk = 40,
+     .pszRecordName = "ballastWeight",
+     .pszCaseKey = "BallastWeight"},
     {.nId = VAL_BALLAST_FRONT_LONG_ARM,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Ballast",
@@ -166,7 +209,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "ConfBallastFrontLongArm",
      .pszUnits = "ConfBallastFrontLongArmUnits",
      .pszFormat = "%1.2f",
-     .nWalk = 50},
+     .nWalk = 50,
+     .pszRecordName = "ballastFrontLongArm",
+     .pszCaseKey = "BallastFrontLongArm"},
     {.nId = VAL_BALLAST_FRONT_LAT_ARM,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Ballast",
@@ -180,7 +225,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "ConfBallastFrontLatArm",
      .pszUnits = "ConfBallastFrontLatArmUnits",
      .pszFormat = "%1.2f",
-     .nWalk = 60},
+     .nWalk = 60,
+     .pszRecordName = "ballastFrontLatArm",
+     .pszCaseKey = "BallastFrontLatArm"},
     {.nId = VAL_BALLAST_REAR_LONG_ARM,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Ballast",
@@ -194,7 +241,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "ConfBallastRearLongArm",
      .pszUnits = "ConfBallastRearLongArmUnits",
      .pszFormat = "%1.2f",
-     .nWalk = 70},
+     .nWalk = 70,
+     .pszRecordName = "ballastRearLongArm",
+     .pszCaseKey = "BallastRearLongArm"},
     {.nId = VAL_TRIP,
      .nOwner = PRM_OF_LOADING,
      .pszGroup = "Load",
@@ -205,7 +254,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "TripFuel",
      .pszUnits = "TripFuelUnits",
      .pszFormat = "%1.1f",
-     .nWalk = 80},
+     .nWalk = 80,
+     .pszRecordName = "trip",
+     .pszCaseKey = "Trip"},
     {.nId = VAL_FUEL_DENSITY,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Fuel",
@@ -219,7 +270,9 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszEntry = "FuelDensity",
      .pszUnits = "FuelDensityUnits",
      .pszFormat = "%1.3f",
-     .nWalk = 180},
+     .nWalk = 180,
+     .pszRecordName = "fuelDensity",
+     .pszCaseKey = "FuelDensity"},
     // Which basic figures were copied to this aircraft and not yet typed,
     // and the aircraft they came from.
     {.nId = VAL_UNCONFIRMED,
@@ -228,13 +281,15 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Unconfirmed",
      .pszAircraftKey = "Unconfirmed",
      .nFingerprint = 2,
-     .field = &_wbSetup::nUnconfirmed},
+     .field = &_wbSetup::nUnconfirmed,
+     .pszRecordName = "unconfirmed"},
     {.nId = VAL_COPIED_FROM,
      .nOwner = PRM_OF_SETUP,
      .pszGroup = "Aircraft",
      .pszKey = "CopiedFrom",
      .pszAircraftKey = "CopiedFrom",
-     .nFingerprint = 2},
+     .nFingerprint = 2,
+     .pszRecordName = "copiedFrom"},
     // How long a weighing holds: it decides the banner, so it is a figure.
     {.nId = VAL_WEIGHING_MONTHS,
      .nOwner = PRM_OF_SETUP,
@@ -247,7 +302,8 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszWhat = "weighing interval",
      .pszEntry = "WeighingIntervalMonths",
      .pszFormat = "%g",
-     .nWalk = 190},
+     .nWalk = 190,
+     .pszRecordName = "weighingMonths"},
     // The amendments of the figures, one line each, and the fingerprint of
     // the figures as Zarv last wrote them, with when; a new aircraft starts
     // with neither.
@@ -283,13 +339,25 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszAircraftKey = "Unread"},
     // Who flies and who prepared the load sheet, as last typed for one:
     // offered again for the next sheet, whichever aircraft it is for.
-    {.nId = VAL_PILOT, .nOwner = PRM_OF_LOADING, .pszGroup = "Sheet", .pszKey = "Pilot"},
+    {.nId = VAL_PILOT, .nOwner = PRM_OF_LOADING, .pszGroup = "Sheet", .pszKey = "Pilot", .pszRecordName = "pilot"},
     {.nId = VAL_PREPARER, .nOwner = PRM_OF_LOADING, .pszGroup = "Sheet", .pszKey = "Preparer"},
     // Who sits in each seat, by the name typed or chosen beside it, and
     // which of them commands: "left" or "right", none where missing.
-    {.nId = VAL_LSEAT_PERSON, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "LSeatPerson"},
-    {.nId = VAL_RSEAT_PERSON, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "RSeatPerson"},
-    {.nId = VAL_COMMANDER, .nOwner = PRM_OF_LOADING, .pszGroup = "Load", .pszKey = "Commander"},
+    {.nId = VAL_LSEAT_PERSON,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "LSeatPerson",
+     .pszRecordName = "leftSeat"},
+    {.nId = VAL_RSEAT_PERSON,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "RSeatPerson",
+     .pszRecordName = "rightSeat"},
+    {.nId = VAL_COMMANDER,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "Commander",
+     .pszRecordName = "commander"},
     // An aircraft taken in from the school's published folder: "12
     // 2026-12-01 Skyways", its revision, the day it was published and by
     // whom; its figures are changed only where they are published. One the
@@ -300,7 +368,7 @@ constexpr std::array<_prmValue, VAL_COUNT> m_values = {{
      .pszKey = "Published",
      .pszAircraftKey = "Published",
      .bStartsEmpty = true},
-}};
+}));
 
 // valValue finds a row by its id.
 constexpr bool inOrderOfIds(void)
@@ -308,9 +376,13 @@ constexpr bool inOrderOfIds(void)
     for (size_t i = 0; i < m_values.size(); i++)
         if (m_values[i].nId != static_cast<_prmValueId>(i))
             return false;
-    return true;
+    return m_values.size() >= VAL_NAMED;
 }
-static_assert(inOrderOfIds(), "the rows stand in the order of their ids");
+static_assert(inOrderOfIds(), "the rows stand in the order of their ids, the unnamed last");
+
+// The first leg's loading is in "Load"; a later leg's in "Leg 2" and up.
+constexpr const char* FIRST_LEG_GROUP = "Load";
+constexpr const char* LEG_GROUP_PREFIX = "Leg ";
 
 // Another aircraft of the fleet lives in "Aircraft 2", "Aircraft 3", ...
 constexpr const char* AIRCRAFT_GROUP_PREFIX = "Aircraft ";
@@ -333,14 +405,28 @@ template <class P> auto& fieldIn(P p, _wbSetup& s, _wbLoadState& l)
 
 } // namespace
 
+extern const char* const VAL_KEY_FUEL_AS_LANDED = "FuelAsLanded";
+extern const char* const VAL_KEY_LEG_FITTED = "Fitted";
+
 std::string valLegGroup(size_t nLeg)
 {
-    return nLeg == 0 ? "Load" : "Leg " + std::to_string(nLeg + 1);
+    return nLeg == 0 ? FIRST_LEG_GROUP : LEG_GROUP_PREFIX + std::to_string(nLeg + 1);
+}
+
+bool valIsLegs(const _prmValue& v)
+{
+    return v.nOwner == PRM_OF_LOADING && strcmp(v.pszGroup, FIRST_LEG_GROUP) == 0;
 }
 
 std::string valGroupOf(const _prmValue& v, size_t nLeg)
 {
-    return v.nOwner == PRM_OF_LOADING && strcmp(v.pszGroup, "Load") == 0 ? valLegGroup(nLeg) : v.pszGroup;
+    return valIsLegs(v) ? valLegGroup(nLeg) : v.pszGroup;
+}
+
+bool valLooksLikeLegGroup(const char* pszGroup)
+{
+    // The prefix without its space: "Leg7" and "leg 02" are meant as legs.
+    return g_ascii_strncasecmp(pszGroup, LEG_GROUP_PREFIX, strlen(LEG_GROUP_PREFIX) - 1) == 0;
 }
 
 bool valIsNumber(const _prmValue& v)
@@ -412,6 +498,11 @@ const _prmValue& valValue(_prmValueId nId)
     return m_values[nId];
 }
 
+std::string valPath(const _prmValue& v)
+{
+    return std::string(v.pszGroup) + "/" + v.pszKey;
+}
+
 namespace
 {
 
@@ -419,11 +510,6 @@ namespace
 const _prmValue& unreadList(_prmOwner nOwner)
 {
     return m_values[nOwner == PRM_OF_LOADING ? VAL_UNREAD_LOADING : VAL_UNREAD_FIGURES];
-}
-
-std::string pathOf(const _prmValue& v)
-{
-    return std::string(v.pszGroup) + "/" + v.pszKey;
 }
 
 // The owner's list as Zarv.conf holds it, and as the texts held now make it.
@@ -440,7 +526,7 @@ std::vector<std::string> heldUnread(_prmOwner nOwner, size_t nLeg)
     std::vector<std::string> v;
     for (const _prmValue& r : m_values)
         if (r.nOwner == nOwner && !valUnreadOfLeg(r.nId, nLeg).empty())
-            v.push_back(pathOf(r) + "=" + valUnreadOfLeg(r.nId, nLeg));
+            v.push_back(valPath(r) + "=" + valUnreadOfLeg(r.nId, nLeg));
     return v;
 }
 
@@ -492,7 +578,7 @@ void valLoadValues(_prmOwner nOwner, size_t nLeg)
             valSetField(v, stateEditSetup(), l, 0);
             continue;
         }
-        const std::string strPrefix = pathOf(v) + "=";
+        const std::string strPrefix = valPath(v) + "=";
         for (const std::string& str : typed)
             if (str.starts_with(strPrefix) && str.size() > strPrefix.size())
                 prmKeepUnreadText(pszGroup, v.pszKey, str.substr(strPrefix.size()));
@@ -539,7 +625,7 @@ namespace
 // first, a loading's for a later one (the aircraft's are the first's).
 bool isLegs(const _prmValue& r, size_t nLeg)
 {
-    return nLeg == 0 || valGroupOf(r, nLeg) != r.pszGroup;
+    return nLeg == 0 || valIsLegs(r);
 }
 
 } // namespace
@@ -549,7 +635,7 @@ std::vector<std::pair<std::string, std::string>> valUnreadTexts(size_t nLeg)
     std::vector<std::pair<std::string, std::string>> v;
     for (const _prmValue& r : m_values)
         if (isLegs(r, nLeg) && !valUnreadOfLeg(r.nId, nLeg).empty())
-            v.emplace_back(pathOf(r), valUnreadOfLeg(r.nId, nLeg));
+            v.emplace_back(valPath(r), valUnreadOfLeg(r.nId, nLeg));
     return v;
 }
 
@@ -560,7 +646,7 @@ void valTakeUnreadTexts(const std::vector<std::pair<std::string, std::string>>& 
             continue;
         std::string strKept;
         for (const auto& [strPath, strText] : texts)
-            if (strPath == pathOf(r) && (valIsNumber(r) || r.nId == VAL_BALLAST_POSN))
+            if (strPath == valPath(r) && (valIsNumber(r) || r.nId == VAL_BALLAST_POSN))
                 strKept = strText;
         prmKeepUnreadText(valGroupOf(r, nLeg).c_str(), r.pszKey, strKept);
     }

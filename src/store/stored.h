@@ -19,10 +19,12 @@
 #include <variant>
 #include <vector>
 
-// Each stored value. A new value is a new id here, its row in store/stored.cpp,
-// its entry in Zarv.ui and its line in the user guide: the store, the pages, the
-// fleet and the tests walk the rows.
-enum _prmValueId {
+// The stored values that code names. A new value is its row in
+// store/stored.cpp, its field, its entry in Zarv.ui and its line in the user
+// guide: the store, the pages, the fleet, the record and the tests walk the
+// rows. It needs an id here only where code asks for it by name; a row
+// without one is numbered by its place, after these.
+enum _prmValueId : int {
     VAL_LSEAT,
     VAL_RSEAT,
     VAL_FUEL,
@@ -56,7 +58,7 @@ enum _prmValueId {
     VAL_RSEAT_PERSON,
     VAL_COMMANDER,
     VAL_PUBLISHED,
-    VAL_COUNT
+    VAL_NAMED
 };
 
 // Whose value it is: the loading's (read by pwbParams) or the setup's (read
@@ -71,7 +73,9 @@ using _prmField =
                  _unitFuel _wbSetup::*, gdouble _wbLoadState::*, guint _wbLoadState::*, gboolean _wbLoadState::*>;
 
 struct _prmValue {
-    _prmValueId nId;
+    // Its id where code names it; a row left without is numbered by its
+    // place in the table.
+    _prmValueId nId = static_cast<_prmValueId>(-1);
     // Whose value it is, and so the page its entry is on.
     _prmOwner nOwner;
     const char* pszGroup;
@@ -104,11 +108,22 @@ struct _prmValue {
     const char* pszUnits = nullptr;
     const char* pszFormat = nullptr;
     int nWalk = 0;
+    // Its name among a record line's inputs (null: the line keeps it
+    // nowhere or under a name of its own), and whether lines written before
+    // it was recorded lack it: those read it as 0, what it was then.
+    const char* pszRecordName = nullptr;
+    bool bRecordedLater = false;
+    // Its key in a file of reference cases, in the case's units (null: no
+    // case sets it); a later leg's are the fields of the leg's own list.
+    const char* pszCaseKey = nullptr;
 };
 
-// The whole table, in the order of the ids.
+// The whole table, in the order of the ids, the unnamed rows last.
 std::span<const _prmValue> valValues(void);
 const _prmValue& valValue(_prmValueId nId);
+// A value as the lists of Zarv.conf name it: "Group/Key", its group the
+// first leg's for a loading's value of every leg.
+std::string valPath(const _prmValue& v);
 
 // Whether a value is a number (not a choice, a flag or a text), and
 // whether it is a text.
@@ -140,10 +155,17 @@ void valLoadValues(_prmOwner nOwner, size_t nLeg = 0);
 // aircraft's values and the chart's are the same for every leg.
 std::string valLegGroup(size_t nLeg);
 std::string valGroupOf(const _prmValue& v, size_t nLeg);
+// Whether a value is one leg n keeps in its own group: a loading's value
+// of the first leg's group.
+bool valIsLegs(const _prmValue& v);
+// Whether a group's name could mean a leg after the first, however it is
+// spelled ("Leg 2", "leg 02", "LEG7").
+bool valLooksLikeLegGroup(const char* pszGroup);
 // A later leg's take-off fuel as landed from the leg before (no fuel
-// taken on at the stop), and its items fitted ("true;false;…").
-constexpr const char* VAL_KEY_FUEL_AS_LANDED = "FuelAsLanded";
-constexpr const char* VAL_KEY_LEG_FITTED = "Fitted";
+// taken on at the stop), and its items fitted ("true;false;…"): kept by
+// the legs themselves, beside the rows.
+extern const char* const VAL_KEY_FUEL_AS_LANDED;
+extern const char* const VAL_KEY_LEG_FITTED;
 
 // The text of a value that was not read as a number, as typed or as
 // Zarv.conf held it; "" for one read cleanly. Read with the value by

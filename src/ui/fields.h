@@ -33,8 +33,9 @@ struct _fldHandler {
 // row has none or Zarv.ui lacks it (a window of only the written objects).
 struct _fldPage {
     _prmOwner nOwner;
-    std::array<GtkWidget*, VAL_COUNT> entries{};
-    std::array<GtkWidget*, VAL_COUNT> units{};
+    // One for each row of the table, sized once: the walk points into them.
+    std::vector<GtkWidget*> entries = std::vector<GtkWidget*>(valValues().size());
+    std::vector<GtkWidget*> units = std::vector<GtkWidget*>(valValues().size());
     // The walk, ended by a row without a widget; built once by fldBind.
     std::vector<_wgtLUT> walk{};
 };
