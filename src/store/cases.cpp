@@ -6,6 +6,7 @@
 #include "store/items.h"
 #include "store/params.h"
 #include "store/state.h"
+#include "store/stored.h"
 
 #include <glib.h>
 
@@ -20,33 +21,28 @@ namespace
 
 constexpr const char* TOLERANCE_GROUP = "Tolerance";
 
-// The keys a case may have; any other is a typing error that would leave a
-// figure unchecked.
-constexpr std::array<const char*, 25> CASE_KEYS = {"FlightVerdict",
-                                                   "WeightUnit",
-                                                   "ArmUnit",
-                                                   "FuelUnit",
-                                                   "BasicWeight",
-                                                   "BasicLongArm",
-                                                   "BasicLatArm",
-                                                   "BallastWeight",
-                                                   "BallastFrontLongArm",
-                                                   "BallastFrontLatArm",
-                                                   "BallastRearLongArm",
-                                                   "FuelDensity",
-                                                   "LeftSeat",
-                                                   "RightSeat",
-                                                   "Fuel",
-                                                   "Ballast",
-                                                   "Trip",
-                                                   "Weight",
-                                                   "LongArm",
-                                                   "LatArm",
-                                                   "Verdict",
-                                                   "LandingWeight",
-                                                   "LandingLongArm",
-                                                   "LandingLatArm",
-                                                   "LandingVerdict"};
+// A case's own keys: the figures it expects and the flight's verdict. Its
+// aircraft's and loading's keys are the stored values' (caseKey).
+constexpr std::array<const char*, 9> CASE_FIGURE_KEYS = {"FlightVerdict",  "Weight",        "LongArm",
+                                                         "LatArm",         "Verdict",       "LandingWeight",
+                                                         "LandingLongArm", "LandingLatArm", "LandingVerdict"};
+
+// A stored value's key in a case.
+const char* caseKey(_prmValueId nId)
+{
+    return valValue(nId).pszCaseKey;
+}
+
+// Whether a key is one a case may have; any other is a typing error that
+// would leave a figure unchecked.
+bool isCaseKey(const char* pszKey)
+{
+    for (const _prmValue& v : valValues())
+        if (v.pszCaseKey && !std::strcmp(v.pszCaseKey, pszKey))
+            return true;
+    return std::any_of(CASE_FIGURE_KEYS.begin(), CASE_FIGURE_KEYS.end(),
+                       [&](const char* psz) { return !std::strcmp(psz, pszKey); });
+}
 
 struct _casReader {
     GKeyFile* pKeyFile;
@@ -282,30 +278,28 @@ bool readCase(_casReader& r, _casCase* pCase)
 {
     g_auto(GStrv) ppszKeys = g_key_file_get_keys(r.pKeyFile, r.strGroup.c_str(), nullptr, nullptr);
     for (gchar** ppsz = ppszKeys; ppsz && *ppsz; ppsz++)
-        if (std::none_of(CASE_KEYS.begin(), CASE_KEYS.end(),
-                         [&](const char* psz) { return !std::strcmp(psz, *ppsz); }) &&
-            !isItemKey(*ppsz) && !legOfKey(*ppsz))
+        if (!isCaseKey(*ppsz) && !isItemKey(*ppsz) && !legOfKey(*ppsz))
             return r.fail(*ppsz, "is no key of a case");
     _casCase& c = *pCase;
     c = {};
     c.strName = r.strGroup;
     _wbSetup& s = c.setup;
-    s.nUnitWt = static_cast<_unitWt>(r.word("WeightUnit", WEIGHT_UNITS, false));
-    s.nUnitArm = static_cast<_unitLen>(r.word("ArmUnit", ARM_UNITS, false));
-    s.nUnitFuel = static_cast<_unitFuel>(r.word("FuelUnit", FUEL_UNITS, false));
-    s.nBasicWeight = unitToInternal(KIND_WEIGHT, r.number("BasicWeight", true), s);
-    s.nBasicLongArm = unitToInternal(KIND_ARM, r.number("BasicLongArm", true), s);
-    s.nBasicLatArm = unitToInternal(KIND_ARM, r.number("BasicLatArm", true), s);
-    s.nBallastWt = unitToInternal(KIND_WEIGHT, r.number("BallastWeight", false), s);
-    s.nBallastFrontLongArm = unitToInternal(KIND_ARM, r.number("BallastFrontLongArm", false), s);
-    s.nBallastFrontLatArm = unitToInternal(KIND_ARM, r.number("BallastFrontLatArm", false), s);
-    s.nBallastRearLongArm = unitToInternal(KIND_ARM, r.number("BallastRearLongArm", false), s);
-    s.nFuelDensity = unitToInternal(KIND_DENSITY, r.number("FuelDensity", false), s);
-    c.loading.nLSeatWeight = unitToInternal(KIND_WEIGHT, r.number("LeftSeat", true), s);
-    c.loading.nRSeatWeight = unitToInternal(KIND_WEIGHT, r.number("RightSeat", true), s);
-    c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number("Fuel", true), s);
-    c.loading.nBallastPosn = static_cast<guint>(r.word("Ballast", BALLAST_POSITIONS, false));
-    c.nTrip = unitToInternal(KIND_FUEL, r.number("Trip", false), s);
+    s.nUnitWt = static_cast<_unitWt>(r.word(caseKey(VAL_UNIT_WEIGHT), WEIGHT_UNITS, false));
+    s.nUnitArm = static_cast<_unitLen>(r.word(caseKey(VAL_UNIT_ARM), ARM_UNITS, false));
+    s.nUnitFuel = static_cast<_unitFuel>(r.word(caseKey(VAL_UNIT_FUEL), FUEL_UNITS, false));
+    s.nBasicWeight = unitToInternal(KIND_WEIGHT, r.number(caseKey(VAL_BASIC_WEIGHT), true), s);
+    s.nBasicLongArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BASIC_LONG_ARM), true), s);
+    s.nBasicLatArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BASIC_LAT_ARM), true), s);
+    s.nBallastWt = unitToInternal(KIND_WEIGHT, r.number(caseKey(VAL_BALLAST_WEIGHT), false), s);
+    s.nBallastFrontLongArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BALLAST_FRONT_LONG_ARM), false), s);
+    s.nBallastFrontLatArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BALLAST_FRONT_LAT_ARM), false), s);
+    s.nBallastRearLongArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BALLAST_REAR_LONG_ARM), false), s);
+    s.nFuelDensity = unitToInternal(KIND_DENSITY, r.number(caseKey(VAL_FUEL_DENSITY), false), s);
+    c.loading.nLSeatWeight = unitToInternal(KIND_WEIGHT, r.number(caseKey(VAL_LSEAT), true), s);
+    c.loading.nRSeatWeight = unitToInternal(KIND_WEIGHT, r.number(caseKey(VAL_RSEAT), true), s);
+    c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_FUEL), true), s);
+    c.loading.nBallastPosn = static_cast<guint>(r.word(caseKey(VAL_BALLAST_POSN), BALLAST_POSITIONS, false));
+    c.nTrip = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_TRIP), false), s);
     if (!readItems(r, c))
         return false;
     c.takeOff = readPoint(r, s, "Weight", "LongArm", "LatArm", "Verdict");
