@@ -9,8 +9,8 @@
 #pragma once
 
 #include "model/calc.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
 
 #include <cstddef>
 #include <optional>

@@ -10,7 +10,7 @@
 
 #include "model/calc.h"
 #include "model/words.h"
-#include "store/state.h"
+#include "store/conf/state.h"
 
 #include <array>
 #include <ctime>
