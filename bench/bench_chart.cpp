@@ -1,9 +1,9 @@
 // One full draw pass of the chart on an image surface at three sizes, with
 // and without the burn-off; and one recalculation with its refresh of the
 // page, with and without the fuel-planning figures.
-#include "store/legs.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 

@@ -1,7 +1,7 @@
 // The cost of one commit: prmSetKeyDouble rewrites Zarv.conf durably (a
 // temporary file, flushed, renamed over it). Beside it, the same bytes
 // written by g_file_set_contents, GLib's own consistent replace.
-#include "store/params.h"
+#include "store/conf/params.h"
 #include "sys/paths.h"
 
 #include <benchmark/benchmark.h>

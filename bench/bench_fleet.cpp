@@ -1,10 +1,10 @@
 // The load sheet exported to PDF, and a switch between two aircraft of the
 // fleet with its durable rewrite of Zarv.conf.
-#include "store/fleet.h"
-#include "store/legs.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/aircraft/fleet.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
 #include "sys/paths.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"

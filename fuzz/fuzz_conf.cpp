@@ -2,10 +2,10 @@
 // crash, every value reads as a finite number, a set writes a file that
 // loads again with the value set, and a file that cannot be parsed is moved
 // aside, never lost.
-#include "store/legs.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
 #include "sys/paths.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"

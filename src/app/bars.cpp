@@ -5,8 +5,8 @@
 
 #include "app/theme.h"
 #include "model/texts.h"
-#include "store/params.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/stored.h"
 #include "sys/errlog.h"
 #include "ui/misc.h"
 #include "ui/print.h"

@@ -2,12 +2,12 @@
 // the window's "Machines…" makes the same way.
 #include "app/machines.h"
 
-#include "app/verifyrecord.h"
+#include "store/record/audit.h"
 
-#include "store/enrol.h"
-#include "store/filing.h"
-#include "store/params.h"
-#include "store/school.h"
+#include "store/conf/params.h"
+#include "store/record/enrol.h"
+#include "store/record/filing.h"
+#include "store/school/school.h"
 
 #include <glib.h>
 
@@ -59,7 +59,7 @@ int wbListMachines(void)
 std::vector<std::string> wbChangeAndPublish(bool bEnrol, const std::string& strDigest, bool* pbFailed)
 {
     std::vector<std::string> lines{bEnrol ? enrEnrol(strDigest, pbFailed)
-                                          : enrRevoke(strDigest, wbLastChecked, pbFailed)};
+                                          : enrRevoke(strDigest, audLastChecked, pbFailed)};
     if (*pbFailed)
         return lines;
     const std::string strDir = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO);

@@ -6,8 +6,8 @@
 
 #include "app/machines.h"
 #include "model/texts.h"
-#include "store/enrol.h"
-#include "store/filing.h"
+#include "store/record/enrol.h"
+#include "store/record/filing.h"
 #include "sys/sign.h"
 
 #include <algorithm>

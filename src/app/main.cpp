@@ -6,7 +6,7 @@
 #include "app/startup.h"
 #include "app/verify.h"
 #include "app/window.h"
-#include "store/params.h"
+#include "store/conf/params.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 #include "ui/pagWBPage.h"

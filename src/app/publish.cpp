@@ -4,9 +4,9 @@
 
 #include "app/machines.h"
 
-#include "store/params.h"
-#include "store/school.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/stored.h"
+#include "store/school/school.h"
 #include "sys/sign.h"
 
 #include <glib.h>

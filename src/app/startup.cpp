@@ -8,9 +8,9 @@
 #include "app/publish.h"
 #include "app/raise.h"
 #include "app/verify.h"
-#include "app/verifyrecord.h"
 #include "app/window.h"
 #include "model/texts.h"
+#include "store/record/audit.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 
@@ -206,7 +206,7 @@ int wbRunCheck(const _wbStart& start, int argc, char* argv[])
                    : wbChangeMachine(!start.strEnrol.empty(),
                                      start.strEnrol.empty() ? start.strRevoke : start.strEnrol);
     default:
-        return wbVerifyRecord(route.strReal.c_str());
+        return audVerifyRecord(route.strReal.c_str());
     }
 }
 

@@ -1,7 +1,7 @@
 // The setup record's type, the units and every conversion between the
 // pilot's units and the internal ones (kilograms, millimetres, litres), with
 // each unit's spelling. Pure arithmetic: the record itself is kept in
-// store/state.
+// store/conf/state.
 #pragma once
 
 #include <glib.h>

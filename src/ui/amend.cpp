@@ -1,7 +1,7 @@
 // The questions asked before an aircraft's weighing record changes.
 #include "ui/amend.h"
 
-#include "store/stored.h"
+#include "store/conf/stored.h"
 #include "ui/misc.h"
 
 namespace

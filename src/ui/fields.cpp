@@ -1,7 +1,7 @@
 // A page's entries walked from the table of stored values.
 #include "ui/fields.h"
-#include "store/figures.h"
-#include "store/state.h"
+#include "store/aircraft/figures.h"
+#include "store/conf/state.h"
 
 #include "model/words.h"
 

@@ -5,7 +5,7 @@
 // more than its entry in Zarv.ui.
 #pragma once
 
-#include "store/stored.h"
+#include "store/conf/stored.h"
 #include "ui/misc.h"
 
 #include <gtk/gtk.h>

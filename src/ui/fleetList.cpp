@@ -2,11 +2,11 @@
 #include "ui/fleetList.h"
 
 #include "model/texts.h"
-#include "store/figures.h"
-#include "store/legs.h"
-#include "store/school.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/aircraft/figures.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
+#include "store/school/school.h"
 
 #include <array>
 #include <string>

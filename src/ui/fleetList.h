@@ -4,7 +4,7 @@
 // change goes through the store, and every page is told.
 #pragma once
 
-#include "store/fleet.h"
+#include "store/aircraft/fleet.h"
 #include "ui/misc.h"
 
 #include <gtk/gtk.h>

@@ -2,9 +2,9 @@
 #include "ui/itemChecks.h"
 
 #include "model/calc.h"
-#include "store/items.h"
-#include "store/legs.h"
-#include "store/state.h"
+#include "store/conf/items.h"
+#include "store/conf/state.h"
+#include "store/flight/legs.h"
 
 #include <array>
 #include <string>

@@ -3,9 +3,9 @@
 #include "ui/itemList.h"
 
 #include "model/texts.h"
-#include "store/figures.h"
-#include "store/items.h"
-#include "store/state.h"
+#include "store/aircraft/figures.h"
+#include "store/conf/items.h"
+#include "store/conf/state.h"
 #include "ui/amend.h"
 
 #include <array>

@@ -1,13 +1,13 @@
 // The legs' row of the loading page and the check of a later leg's fuel.
-// Each handler keeps what the pilot did through store/legs and tells every
+// Each handler keeps what the pilot did through store/flight/legs and tells every
 // page; the page shows the leg chosen from stateLoad() as it always did.
 #include "ui/legChoice.h"
 
 #include "model/texts.h"
-#include "store/legs.h"
-#include "store/people.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
+#include "store/flight/people.h"
 #include "ui/misc.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "ui/misc.h"
 
 #include "model/texts.h"
-#include "store/params.h"
+#include "store/conf/params.h"
 
 #include <algorithm>
 #include <clocale>

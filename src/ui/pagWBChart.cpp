@@ -4,9 +4,9 @@
 // pass draws the whole picture from the totals.
 #include "ui/pagWBChart.h"
 #include "model/words.h"
-#include "store/legs.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
 
 #include <algorithm>
 #include <array>

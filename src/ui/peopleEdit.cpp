@@ -6,8 +6,8 @@
 #include "ui/peopleEdit.h"
 
 #include "model/texts.h"
-#include "store/people.h"
-#include "store/state.h"
+#include "store/conf/state.h"
+#include "store/flight/people.h"
 #include "ui/misc.h"
 
 #include <algorithm>

@@ -3,11 +3,11 @@
 // settings offered and kept; then the copy filed and the pilot told.
 #include "ui/print.h"
 
-#include "store/filing.h"
-#include "store/legs.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
+#include "store/record/filing.h"
 #include "sys/errlog.h"
 
 #include <cairo-pdf.h>

@@ -1,7 +1,7 @@
 // Printing the load sheet: GTK's print dialog, with a tab that asks for the
 // people and the flight, and the print settings kept for the next sheet.
 // After a sheet is printed or saved, its copy is filed with its line in the
-// record (store/filing); it changes no value of Zarv.conf but the pilot and
+// record (store/record/filing); it changes no value of Zarv.conf but the pilot and
 // the preparer it offers again.
 #pragma once
 

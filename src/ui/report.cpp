@@ -5,8 +5,8 @@
 
 #include "model/date.h"
 #include "model/freename.h"
-#include "store/filing.h"
-#include "store/params.h"
+#include "store/conf/params.h"
+#include "store/record/filing.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 #include "ui/sheet.h"

@@ -3,7 +3,7 @@
 // last check found there.
 #pragma once
 
-#include "store/cases.h"
+#include "store/flight/cases.h"
 
 #include <cairo.h>
 #include <glib.h>

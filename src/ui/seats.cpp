@@ -5,9 +5,9 @@
 #include "ui/seats.h"
 
 #include "model/texts.h"
-#include "store/people.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/people.h"
 #include "ui/misc.h"
 #include "ui/peopleEdit.h"
 

@@ -6,8 +6,8 @@
 #pragma once
 
 #include "model/calc.h"
-#include "store/record.h"
-#include "store/stored.h"
+#include "store/conf/stored.h"
+#include "store/record/record.h"
 
 #include <cairo.h>
 

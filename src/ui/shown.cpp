@@ -2,8 +2,8 @@
 #include "ui/shown.h"
 
 #include "model/texts.h"
-#include "store/figures.h"
-#include "store/state.h"
+#include "store/aircraft/figures.h"
+#include "store/conf/state.h"
 #include "ui/misc.h"
 
 #include <cmath>

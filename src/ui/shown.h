@@ -3,7 +3,7 @@
 // model/texts writes them.
 #pragma once
 
-#include "store/stored.h"
+#include "store/conf/stored.h"
 
 #include <string>
 #include <utility>

@@ -5,7 +5,7 @@
 // table.
 #include "pages.h"
 
-#include "store/people.h"
+#include "store/flight/people.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 
 #include "app/actions.h"
 #include "model/date.h"
-#include "store/filing.h"
-#include "store/params.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/stored.h"
+#include "store/record/filing.h"
 #include "sys/paths.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"

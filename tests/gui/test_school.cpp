@@ -5,10 +5,10 @@
 
 #include "app/actions.h"
 #include "app/schoolwin.h"
-#include "store/figures.h"
-#include "store/machine.h"
-#include "store/params.h"
-#include "store/school.h"
+#include "store/aircraft/figures.h"
+#include "store/conf/params.h"
+#include "store/school/machine.h"
+#include "store/school/school.h"
 #include "sys/paths.h"
 #include "sys/sign.h"
 

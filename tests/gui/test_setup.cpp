@@ -2,9 +2,9 @@
 // unit buttons, and the loading page following every change.
 #include "pages.h"
 
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
 #include "ui/misc.h"
 #include "ui/pagSetupPage.h"
 

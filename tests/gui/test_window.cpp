@@ -4,7 +4,7 @@
 
 #include "app/window.h"
 #include "model/units.h"
-#include "store/params.h"
+#include "store/conf/params.h"
 
 #include <gtest/gtest.h>
 

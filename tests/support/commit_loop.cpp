@@ -3,7 +3,7 @@
 //   zarv_commit_loop ETC-DIR FIRST-VALUE [COUNT]
 // The crash test kills it at random moments; with a COUNT it ends after as
 // many commits.
-#include "store/params.h"
+#include "store/conf/params.h"
 #include "sys/paths.h"
 
 #include <cstdio>

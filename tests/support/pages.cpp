@@ -2,8 +2,8 @@
 #include "pages.h"
 
 #include "app/window.h"
-#include "store/params.h"
-#include "store/state.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
 #include "sys/paths.h"
 #include "ui/pagSetupPage.h"
 #include "ui/pagWBChart.h"

@@ -2,7 +2,7 @@
 // directory and a store that starts as a fresh run's does.
 #pragma once
 
-#include "store/params.h"
+#include "store/conf/params.h"
 #include "support.h"
 #include "sys/paths.h"
 

@@ -2,9 +2,9 @@
 // total weight of 0.
 #include "model/texts.h"
 #include "model/words.h"
-#include "store/filing.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/record/filing.h"
 #include "support.h"
 #include "ui/misc.h"
 #include "ui/pagWBPage.h"

@@ -1,6 +1,6 @@
 // Reading a file of reference loadings: figures in the case's own units,
 // and every file that cannot be read refused whole, naming where.
-#include "store/cases.h"
+#include "store/flight/cases.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -2,11 +2,11 @@
 // and removing aircraft rewrite the file once each and lose nothing; a
 // registration survives whatever it holds.
 #include "store.h"
-#include "store/fleet.h"
-#include "store/items.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/aircraft/fleet.h"
+#include "store/conf/items.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
 #include "support.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "model/fuel.h"
 #include "model/remedy.h"
 #include "model/words.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 

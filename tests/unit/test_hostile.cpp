@@ -2,7 +2,7 @@
 // to be, loading and saving do not crash, what can be kept is kept, and a
 // file that cannot be read is set aside rather than overwritten.
 #include "store.h"
-#include "store/params.h"
+#include "store/conf/params.h"
 #include "support.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"

@@ -2,7 +2,7 @@
 // reads as 0, and what happens when the disk says no.
 #include "model/freename.h"
 #include "store.h"
-#include "store/params.h"
+#include "store/conf/params.h"
 #include "support.h"
 #include "sys/paths.h"
 

@@ -1,7 +1,7 @@
 // The saved people's file: what a pilot saved reads back as saved, and a
 // file Zarv must not trust is refused, said, and never replaced.
 #include "store.h"
-#include "store/people.h"
+#include "store/flight/people.h"
 #include "support.h"
 #include "sys/errlog.h"
 
@@ -124,8 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
                                false, "a name given before", 0},
                     // A blank at its end makes no other person of Anna.
                     PeopleFile{"a name twice but for a blank",
-                               "[Person 1]\nName=Anna\nWeight=62\n[Person 2]\nName=Anna\\s\nWeight=120\n", false,
-                               false, "a name given before", 0}));
+                               "[Person 1]\nName=Anna\nWeight=62\n[Person 2]\nName=Anna\\s\nWeight=120\n", false, false,
+                               "a name given before", 0}));
 
 // Who gets out before the next leg, by the roles aboard (left, right).
 TEST(PeopleOut, TheRolesAboardSayWhoGetsOut)

@@ -1,7 +1,7 @@
 // The calculation against loadings worked by hand, and no text ever parses
 // to a non-finite value.
 #include "model/calc.h"
-#include "store/state.h"
+#include "store/conf/state.h"
 #include "ui/misc.h"
 
 #include <gtest/gtest.h>

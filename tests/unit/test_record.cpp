@@ -2,15 +2,15 @@
 // every text as written; a write the disk cuts short leaves no half line;
 // a last line cut short by a crash is reported, and the next one stands on
 // its own.
-#include "store/record.h"
+#include "store/record/record.h"
 
-#include "app/verifyrecord.h"
 #include "model/words.h"
-#include "store/filing.h"
-#include "store/legs.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
+#include "store/record/audit.h"
+#include "store/record/filing.h"
 #include "support.h"
 #include "sys/paths.h"
 #include "ui/pagWBPage.h"
@@ -178,7 +178,7 @@ TEST(Record, EveryTamperingIsFound)
         {"the last line removed after a check",
          [&](const std::string& strFile) {
              testing::internal::CaptureStdout();
-             EXPECT_EQ(wbVerifyRecord(strFile.substr(0, strFile.rfind("/Load sheets")).c_str()), 0);
+             EXPECT_EQ(audVerifyRecord(strFile.substr(0, strFile.rfind("/Load sheets")).c_str()), 0);
              testing::internal::GetCapturedStdout();
              edit("[^\n]*\n\\z", "")(strFile);
          },
@@ -264,7 +264,7 @@ TEST(Record, EveryTamperingIsFound)
         c.tamper(strFolder + "/" + REC_FILE_NAME);
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        const int nStatus = wbVerifyRecord(dir.path().c_str());
+        const int nStatus = audVerifyRecord(dir.path().c_str());
         const std::string strSaid = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
         EXPECT_EQ(nStatus, c.nStatus) << c.pszName << ":\n" << strSaid;
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
@@ -378,7 +378,7 @@ TEST(Record, EveryLegIsReadBackAndChecked)
         if (c.bUnchain)
             zt::writeFile(strFile, zt::reReplace(zt::readFile(strFile), strUnchained, "}"));
         testing::internal::CaptureStdout();
-        const int nStatus = wbVerifyRecord(dir.path().c_str());
+        const int nStatus = audVerifyRecord(dir.path().c_str());
         const std::string strSaid = testing::internal::GetCapturedStdout();
         EXPECT_EQ(nStatus, *c.pszWith || c.bUnchain ? 1 : 0) << c.pszName << ":\n" << strSaid;
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;

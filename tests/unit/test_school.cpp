@@ -3,11 +3,11 @@
 // taken in read-only, and only a newer revision replaces it.
 #include "model/texts.h"
 #include "store.h"
-#include "store/figures.h"
-#include "store/fleet.h"
-#include "store/params.h"
-#include "store/school.h"
-#include "store/stored.h"
+#include "store/aircraft/figures.h"
+#include "store/aircraft/fleet.h"
+#include "store/conf/params.h"
+#include "store/conf/stored.h"
+#include "store/school/school.h"
 #include "support.h"
 #include "sys/sign.h"
 

@@ -1,10 +1,10 @@
 // This machine's key and its memory of the records it wrote into a
 // school's shared folder.
-#include "store/machine.h"
+#include "store/school/machine.h"
 
 #include "model/synced.h"
-#include "store/keys.h"
-#include "store/params.h"
+#include "store/conf/params.h"
+#include "store/school/keys.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 #include "sys/sign.h"

@@ -1,7 +1,7 @@
 // The flight as Zarv holds it while it runs, with one owner: the aircraft's
 // setup record, the flight's loadings (one today, the one the loading page
 // shows) and who is told of a change. Read from Zarv.conf and changed only
-// through the table of stored values (store/stored); everything else reads
+// through the table of stored values (store/conf/stored); everything else reads
 // it by const reference, and every result is computed from it when wanted,
 // never kept beside it.
 #pragma once

@@ -1,3 +1,10 @@
+// store/conf/, the ground floor of the store: Zarv.conf itself (params),
+// the flight as Zarv holds it while it runs (state), the one table of
+// stored values that reads it and writes it (stored), and the aircraft's
+// removable items, which the table reads with everything else at start and
+// whose fitted ones are the first leg's. It uses only sys/ and model/; every
+// other room of store/ stands on it.
+//
 // The parameter store: one key file held in memory and kept in
 // "<etc dir>/Zarv.conf", with typed access by group and key.
 #pragma once

@@ -2,10 +2,10 @@
 // durable append, and the reading of it back into the model's structs. The
 // writer and the reader are Zarv's own and small: objects, strings, numbers
 // and true/false, which is all a line holds.
-#include "store/record.h"
+#include "store/record/record.h"
 
-#include "store/params.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/stored.h"
 #include "sys/errlog.h"
 #include "sys/sign.h"
 

@@ -1,12 +1,12 @@
 // The table of every value in Zarv.conf, and what walks it: reading at
 // start, storing a value, and the one commit of an entry. The group and key
 // names here are the file's layout; they never change.
-#include "store/stored.h"
+#include "store/conf/stored.h"
 
 #include "model/date.h"
-#include "store/items.h"
-#include "store/params.h"
-#include "store/state.h"
+#include "store/conf/items.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
 #include "sys/errlog.h"
 
 #include <array>

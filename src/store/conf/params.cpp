@@ -1,7 +1,7 @@
 // The parameter store and Zarv.conf. Every set rewrites the whole file; the
 // file is replaced atomically so a crash, a full disk or a short write never
 // leaves a damaged or empty configuration behind.
-#include "store/params.h"
+#include "store/conf/params.h"
 
 #include "model/freename.h"
 #include "model/texts.h"

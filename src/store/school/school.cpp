@@ -4,17 +4,17 @@
 // groups and item groups), under a "[Published]" group that names it, its
 // revision, the day and the school; its signature lies beside it in
 // minisign's format, whose trusted comment says the same in one line.
-#include "store/school.h"
+#include "store/school/school.h"
 
 #include "model/synced.h"
 #include "model/texts.h"
-#include "store/figures.h"
-#include "store/fleet.h"
-#include "store/items.h"
-#include "store/keys.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/aircraft/figures.h"
+#include "store/aircraft/fleet.h"
+#include "store/conf/items.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/school/keys.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 #include "sys/sign.h"

@@ -8,7 +8,7 @@
 
 #include "model/calc.h"
 #include "model/units.h"
-#include "store/state.h"
+#include "store/conf/state.h"
 
 #include <glib.h>
 
@@ -20,7 +20,7 @@
 #include <vector>
 
 // The stored values that code names. A new value is its row in
-// store/stored.cpp, its field, its entry in Zarv.ui and its line in the user
+// store/conf/stored.cpp, its field, its entry in Zarv.ui and its line in the user
 // guide: the store, the pages, the fleet, the record and the tests walk the
 // rows. It needs an id here only where code asks for it by name; a row
 // without one is numbered by its place, after these.
@@ -141,7 +141,7 @@ double valHeld(_prmValueId nId);
 double valShown(const _prmValue& v, double nInternal);
 
 // Read every value of the setup record (and its fixed arms) from the store
-// into their fields; the loading's are read by pwbParams (store/legs).
+// into their fields; the loading's are read by pwbParams (store/flight/legs).
 void psetParams(void);
 
 // Reads every value of an owner from the store into its field: a missing

@@ -1,3 +1,8 @@
+// store/flight/, above conf/: the flight the pilot plans. Its legs after
+// the first, the saved people who sit in its seats (People.conf), and the
+// reference loadings of the check of the calculation, each a flight worked
+// out by hand. It uses conf/ alone.
+//
 // The legs of a flight after the first as Zarv.conf keeps them: a group
 // each, "Leg 2" up to "Leg 6", holding the first leg's keys of "Load" (every
 // loading's row of the table of stored values whose group that is: the
@@ -9,8 +14,8 @@
 #pragma once
 
 #include "model/calc.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
 
 #include <cstddef>
 #include <optional>

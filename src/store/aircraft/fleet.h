@@ -1,3 +1,8 @@
+// store/aircraft/, above flight/: the aircraft's figures under change
+// control with their history, and the fleet the setup record is one of.
+// Switching an aircraft moves the items each leg has fitted, so this room
+// stands on flight/ as well as conf/.
+//
 // The fleet of aircraft the setup record is one of, kept in Zarv.conf.
 #pragma once
 

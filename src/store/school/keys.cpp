@@ -1,8 +1,8 @@
 // Key pairs kept in the etc directory, made once with libsodium in
 // minisign's format and read back only from files of the user's own.
-#include "store/keys.h"
+#include "store/school/keys.h"
 
-#include "store/params.h"
+#include "store/conf/params.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 #include "sys/sign.h"

@@ -1,9 +1,9 @@
 // The aircraft's removable items in Zarv.conf: reading them into the value
 // held, the flight's fitted ones, and the groups the fleet moves.
-#include "store/items.h"
+#include "store/conf/items.h"
 
-#include "store/params.h"
-#include "store/state.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
 
 #include <algorithm>
 #include <cmath>

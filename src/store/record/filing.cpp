@@ -2,15 +2,15 @@
 // written to a private temporary in the folder and only then linked to its
 // own name, so a sheet is there whole or not at all; the folder is opened
 // once for each step, never through a link, and must be the pilot's own.
-#include "store/filing.h"
+#include "store/record/filing.h"
 
 #include "model/freename.h"
 #include "model/synced.h"
 #include "model/texts.h"
-#include "store/machine.h"
-#include "store/params.h"
-#include "store/record.h"
-#include "store/school.h"
+#include "store/conf/params.h"
+#include "store/record/record.h"
+#include "store/school/machine.h"
+#include "store/school/school.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 #include "sys/sign.h"

@@ -1,12 +1,12 @@
 // The office's list of the machines its school enrolled, the requests to
 // join in the shared folder, and the list published for the pilots.
-#include "store/enrol.h"
+#include "store/record/enrol.h"
 
 #include "model/synced.h"
-#include "store/filing.h"
-#include "store/machine.h"
-#include "store/params.h"
-#include "store/record.h"
+#include "store/conf/params.h"
+#include "store/record/filing.h"
+#include "store/record/record.h"
+#include "store/school/machine.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 #include "sys/sign.h"

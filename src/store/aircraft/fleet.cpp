@@ -4,13 +4,13 @@
 // own; which values move with an aircraft, the table of stored values says.
 // A file without fleet data is a fleet of one. Every change of the fleet is
 // one rewrite of the file.
-#include "store/fleet.h"
+#include "store/aircraft/fleet.h"
 
-#include "store/items.h"
-#include "store/legs.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/items.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
 
 #include <algorithm>
 

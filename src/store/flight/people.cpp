@@ -1,9 +1,9 @@
 // The saved people and People.conf: parsed and checked whole before any of
 // it is used, and written through the store's one safe rewrite.
-#include "store/people.h"
+#include "store/flight/people.h"
 
 #include "model/units.h"
-#include "store/params.h"
+#include "store/conf/params.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
 

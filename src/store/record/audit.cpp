@@ -4,18 +4,18 @@
 // lines, a line for every sheet filed beside them and every line's sheet
 // there as filed, say that none was changed, removed or moved; and what the
 // last check remembered, that none of the last was removed.
-#include "app/verifyrecord.h"
+#include "store/record/audit.h"
 
 #include "model/synced.h"
 #include "model/words.h"
-#include "store/enrol.h"
-#include "store/filing.h"
-#include "store/legs.h"
-#include "store/params.h"
-#include "store/record.h"
-#include "store/school.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
+#include "store/flight/legs.h"
+#include "store/record/enrol.h"
+#include "store/record/filing.h"
+#include "store/record/record.h"
+#include "store/school/school.h"
 #include "sys/paths.h"
 #include "sys/sign.h"
 
@@ -248,7 +248,7 @@ std::vector<std::string> recomputed(const _recRead& r)
 // the hash of the line's content the sheet carries (as it is now, and as
 // the line says it was written) and, where the line keeps it, the sheet's
 // SHA-256; whether the line already differs, and whether its sheet is there.
-struct _wbLineSheet {
+struct _audLineSheet {
     std::string strSheet, strWhere, strTime, strHash, strWrittenHash, strSha256;
     bool bDiffers = false, bFound = false;
     std::string strMachine; // its record: the machine ("local" for Record.jsonl) and number
@@ -260,43 +260,43 @@ struct _wbLineSheet {
 // it was first checked ("2026-12-07"; "" until it is kept) and its line's
 // time in UTC ("20261207T143500Z"; "" where its time is none Zarv writes).
 // Nothing a line holds is kept as it was given, so no line can swell it.
-struct _wbRemembered {
+struct _audRemembered {
     std::string strChain, strFirstChecked, strTime;
 };
-using _wbRecords = std::map<long long, _wbRemembered>; // by number
+using _audRecords = std::map<long long, _audRemembered>; // by number
 
 // What the lines read so far said: how many sheets, how many differ, the
 // chain so far, and the filed sheets the lines account for.
-struct _wbRecordTally {
+struct _audRecordTally {
     long long nSheets = 0, nDiffer = 0; // as many as the folder's names make
     std::string strChainOf;             // what the next line continues from
     bool bChainStarted = false;
-    bool bCheckChain = true;              // false where the line before it is not there
-    std::map<std::string, int> named;     // the filed sheets' names lines without a chain imply
-    std::vector<_wbLineSheet> lineSheets; // the sheets chained lines name
+    bool bCheckChain = true;               // false where the line before it is not there
+    std::map<std::string, int> named;      // the filed sheets' names lines without a chain imply
+    std::vector<_audLineSheet> lineSheets; // the sheets chained lines name
     // Each machine's records checked ("local" for Record.jsonl, numbered
     // by line), the day first checked left for the memory to give.
-    std::map<std::string, _wbRecords> checked;
+    std::map<std::string, _audRecords> checked;
     std::map<std::string, int> contents;      // the hashes of the lines' contents
     std::map<std::string, std::string> times; // the time of each line, by its content's hash
     // What the office's memory holds, by machine, and whether there is
     // one; and the first line of Record.jsonl that kept its sheet's SHA-256.
-    std::map<std::string, _wbRecords> remembered;
+    std::map<std::string, _audRecords> remembered;
     bool bRemembers = false;
     long long nLocalSha256From = 0;
     bool bLocalSha256 = false;
 };
 
-std::string wbKeptFrom(const _wbRecordTally& t, const std::string& strMachine, long long nSequence,
-                       const std::string& strTime);
-void wbAgainstRemembered(const _wbRecordTally& t, const std::string& strMachine, long long nSequence, const _recRead& r,
-                         std::vector<std::string>* pDiffs);
-std::string wbUtcTime(const std::string& strTime);
+std::string audKeptFrom(const _audRecordTally& t, const std::string& strMachine, long long nSequence,
+                        const std::string& strTime);
+void audAgainstRemembered(const _audRecordTally& t, const std::string& strMachine, long long nSequence,
+                          const _recRead& r, std::vector<std::string>* pDiffs);
+std::string audUtcTime(const std::string& strTime);
 
 // Checks one line of the record against a fresh calculation and the chain,
 // printing each difference, where it is ("line 3", or a record file's
 // name) first.
-void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string& strWhere)
+void audCheckRecordLine(_audRecordTally* pt, const _recRead& r, const std::string& strWhere)
 {
     if (r.bTorn) {
         // The last write cut short (a full disk, a crash): no sheet's
@@ -313,10 +313,10 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
     std::vector<std::string> diffs = recomputed(r);
     const bool bLocal = r.place.strMachine.empty();
     const long long nSequence = bLocal ? r.nLine : r.place.nSequence;
-    wbAgainstRemembered(*pt, bLocal ? "local" : r.place.strMachine, nSequence, r, &diffs);
+    audAgainstRemembered(*pt, bLocal ? "local" : r.place.strMachine, nSequence, r, &diffs);
     pt->contents[r.strContentHash]++;
     pt->times.emplace(r.strContentHash,
-                      wbKeptFrom(*pt, bLocal ? "local" : r.place.strMachine, nSequence, r.entry.strTime));
+                      audKeptFrom(*pt, bLocal ? "local" : r.place.strMachine, nSequence, r.entry.strTime));
     if (r.bChained) {
         if (!r.bHashMatches)
             diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
@@ -350,7 +350,7 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
         pt->lineSheets.push_back({r.strSheet, strWhere, r.entry.strTime, r.strContentHash, r.strHash, r.strSheetSha256,
                                   !diffs.empty(), false, bLocal ? "local" : r.place.strMachine, nSequence});
     // A time that is none is said as such, never printed as it was given.
-    const std::string strTime = wbUtcTime(r.entry.strTime).empty() ? "(no time)" : r.entry.strTime;
+    const std::string strTime = audUtcTime(r.entry.strTime).empty() ? "(no time)" : r.entry.strTime;
     for (const std::string& str : diffs)
         g_print("%s, %s: %s\n", strWhere.c_str(), strTime.c_str(), str.c_str());
     pt->nDiffer += diffs.empty() ? 0 : 1;
@@ -366,14 +366,14 @@ void wbCheckRecordLine(_wbRecordTally* pt, const _recRead& r, const std::string&
 // not the one filed and each missing, which its line counts as not
 // matching; returns how many are without a line. *pHashes has the hash
 // each sheet names.
-long long wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRecordTally* pt, int nKeepMonths,
-                        std::map<std::string, std::string>* pHashes,
-                        std::vector<std::pair<std::string, std::string>>* pRemoved)
+long long audCheckSheets(int fdDir, const std::vector<std::string>& sheets, _audRecordTally* pt, int nKeepMonths,
+                         std::map<std::string, std::string>* pHashes,
+                         std::vector<std::pair<std::string, std::string>>* pRemoved)
 {
-    std::map<std::string, std::vector<_wbLineSheet*>> byName;
-    for (_wbLineSheet& l : pt->lineSheets)
+    std::map<std::string, std::vector<_audLineSheet*>> byName;
+    for (_audLineSheet& l : pt->lineSheets)
         byName[l.strSheet].push_back(&l);
-    const auto differs = [pt](_wbLineSheet* pl) {
+    const auto differs = [pt](_audLineSheet* pl) {
         pt->nDiffer += pl->bDiffers ? 0 : 1;
         pl->bDiffers = true;
     };
@@ -386,7 +386,7 @@ long long wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRe
         (*pHashes)[strSheet] = strHash;
         const auto it = byName.find(strSheet);
         bool bOther = it == byName.end();
-        for (_wbLineSheet* pl : bOther ? std::vector<_wbLineSheet*>{} : it->second) {
+        for (_audLineSheet* pl : bOther ? std::vector<_audLineSheet*>{} : it->second) {
             pl->bFound = true;
             const bool bBytes = pl->strSha256.empty() || strSha256 == pl->strSha256;
             if (bBytes && strHash == pl->strHash)
@@ -414,10 +414,10 @@ long long wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRe
     GDate today;
     g_date_clear(&today, 1);
     g_date_set_time_t(&today, time(nullptr));
-    for (_wbLineSheet& l : pt->lineSheets)
+    for (_audLineSheet& l : pt->lineSheets)
         if (l.bFound)
             continue;
-        else if (synOlderThan(wbKeptFrom(*pt, l.strMachine, l.nSequence, l.strTime), today, nKeepMonths))
+        else if (synOlderThan(audKeptFrom(*pt, l.strMachine, l.nSequence, l.strTime), today, nKeepMonths))
             pRemoved->emplace_back(l.strSheet, l.strTime);
         else {
             g_print("%s: its filed sheet %s is missing\n", l.strWhere.c_str(), l.strSheet.c_str());
@@ -428,8 +428,8 @@ long long wbCheckSheets(int fdDir, const std::vector<std::string>& sheets, _wbRe
 
 // "older than 3 months, may be removed: NAME" for each, by name; one
 // already removed (*pRemoved) says so.
-void wbPrintOlder(std::vector<std::pair<std::string, std::string>> times, const std::vector<std::string>& removed,
-                  int nKeepMonths)
+void audPrintOlder(std::vector<std::pair<std::string, std::string>> times, const std::vector<std::string>& removed,
+                   int nKeepMonths)
 {
     std::sort(times.begin(), times.end());
     GDate today;
@@ -477,20 +477,20 @@ std::string todayText(void)
     return psz;
 }
 
-bool wbIsDigits(const std::string& str, size_t nMost)
+bool audIsDigits(const std::string& str, size_t nMost)
 {
     return !str.empty() && str.size() <= nMost && str.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // A chain as the memory keeps it: 64 lower-case hex digits, else "".
-std::string wbChainKept(const std::string& str)
+std::string audChainKept(const std::string& str)
 {
     return str.size() == CHECK_HASH_DIGITS && str.find_first_not_of("0123456789abcdef") == std::string::npos ? str : "";
 }
 
 // A line's time in UTC ("20261207T143500Z"); "" where it is no ISO 8601
 // time with its zone of a length Zarv writes.
-std::string wbUtcTime(const std::string& strTime)
+std::string audUtcTime(const std::string& strTime)
 {
     constexpr size_t TIME_MOST = 40; // "2026-12-08T23:10:05.123456+01:00" and room
     if (strTime.empty() || strTime.size() > TIME_MOST || strTime.find('\0') != std::string::npos)
@@ -502,46 +502,46 @@ std::string wbUtcTime(const std::string& strTime)
 }
 
 // "2026-12-07" of "20261207T143500Z", "" of "".
-std::string wbDayOf(const std::string& strUtc)
+std::string audDayOf(const std::string& strUtc)
 {
     return strUtc.empty() ? "" : strUtc.substr(0, 4) + "-" + strUtc.substr(4, 2) + "-" + strUtc.substr(6, 2);
 }
 
 // A day as the memory keeps it, "2026-12-09".
-bool wbIsDay(const std::string& str)
+bool audIsDay(const std::string& str)
 {
-    return str.size() == 10 && wbDayOf(wbUtcTime(str + "T00:00:00Z")) == str;
+    return str.size() == 10 && audDayOf(audUtcTime(str + "T00:00:00Z")) == str;
 }
 
-bool wbIsMachineGroup(const std::string& str)
+bool audIsMachineGroup(const std::string& str)
 {
     return str.size() == SYN_ID_DIGITS && str.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 // A record of the memory from its text "N CHAIN DAY TIME" ("-" for a
 // chain or time that is none); false where any part is not of its form.
-bool wbReadRemembered(const std::string& str, long long* pnSequence, _wbRemembered* pr)
+bool audReadRemembered(const std::string& str, long long* pnSequence, _audRemembered* pr)
 {
     g_auto(GStrv) parts = g_strsplit(str.c_str(), " ", 5);
-    if (g_strv_length(parts) != 4 || !wbIsDigits(parts[0], CHECK_SEQUENCE_DIGITS))
+    if (g_strv_length(parts) != 4 || !audIsDigits(parts[0], CHECK_SEQUENCE_DIGITS))
         return false;
     *pnSequence = g_ascii_strtoll(parts[0], nullptr, 10);
     const std::string strChain = parts[1], strDay = parts[2], strTime = parts[3];
-    pr->strChain = strChain == "-" ? "" : wbChainKept(strChain);
+    pr->strChain = strChain == "-" ? "" : audChainKept(strChain);
     pr->strFirstChecked = strDay;
     pr->strTime = strTime == "-" ? "" : strTime;
-    return *pnSequence >= 1 && (strChain == "-" || !pr->strChain.empty()) && wbIsDay(strDay) &&
-           (strTime == "-" || (wbUtcTime(strTime) == strTime && strTime.size() == 16));
+    return *pnSequence >= 1 && (strChain == "-" || !pr->strChain.empty()) && audIsDay(strDay) &&
+           (strTime == "-" || (audUtcTime(strTime) == strTime && strTime.size() == 16));
 }
 
-std::string wbRememberedText(long long nSequence, const _wbRemembered& r)
+std::string audRememberedText(long long nSequence, const _audRemembered& r)
 {
     return std::to_string(nSequence) + " " + (r.strChain.empty() ? "-" : r.strChain) + " " + r.strFirstChecked + " " +
            (r.strTime.empty() ? "-" : r.strTime);
 }
 
 // Why the memory's text is not what this check writes, or "".
-std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
+std::string audReadMemoryText(const std::string& strData, _audRecordTally* pt)
 {
     const size_t nSum = strData.rfind(CHECK_SUM);
     if (nSum == std::string::npos || strData.size() != nSum + strlen(CHECK_SUM) + CHECK_HASH_DIGITS + 1 ||
@@ -559,14 +559,14 @@ std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
     for (gchar** pp = groups; *pp; pp++) {
         const std::string strGroup = *pp;
         const bool bLocal = strGroup == CHECK_LOCAL;
-        if (!bLocal && !wbIsMachineGroup(strGroup))
+        if (!bLocal && !audIsMachineGroup(strGroup))
             return "a group is not a machine's id";
         g_auto(GStrv) keys = g_key_file_get_keys(pkf, *pp, nullptr, nullptr);
         for (gchar** pk = keys; *pk; pk++) {
             const std::string strKey = *pk;
             g_autofree gchar* pszValue = g_key_file_get_value(pkf, *pp, *pk, nullptr);
             const std::string strValue = pszValue ? pszValue : "";
-            if (bLocal && strKey == "Sha256From" && wbIsDigits(strValue, CHECK_SEQUENCE_DIGITS))
+            if (bLocal && strKey == "Sha256From" && audIsDigits(strValue, CHECK_SEQUENCE_DIGITS))
                 pt->nLocalSha256From = g_ascii_strtoll(strValue.c_str(), nullptr, 10);
             else if (strKey != "Records")
                 return "[" + strGroup + "] " + strKey + " is not a key it writes, or not of its form";
@@ -574,10 +574,10 @@ std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
         g_auto(GStrv) records = g_key_file_get_string_list(pkf, *pp, "Records", nullptr, nullptr);
         for (gchar** pr = records; pr && *pr; pr++) {
             long long nSequence = 0;
-            _wbRemembered r;
+            _audRemembered r;
             if (++nRecords > CHECK_RECORDS_MOST)
                 return "it holds more records than this check keeps";
-            if (!wbReadRemembered(*pr, &nSequence, &r) || pt->remembered[strGroup].count(nSequence))
+            if (!audReadRemembered(*pr, &nSequence, &r) || pt->remembered[strGroup].count(nSequence))
                 return "a record of [" + strGroup + "] is not of the form this check writes";
             pt->remembered[strGroup][nSequence] = r;
         }
@@ -597,22 +597,22 @@ std::string wbReadMemoryText(const std::string& strData, _wbRecordTally* pt)
 
 // A record of the older memory from its text "N DAY TIME"; false where any
 // part is not of the form that Zarv wrote.
-bool wbReadOlderRemembered(const std::string& str, long long* pnSequence, _wbRemembered* pr)
+bool audReadOlderRemembered(const std::string& str, long long* pnSequence, _audRemembered* pr)
 {
     g_auto(GStrv) parts = g_strsplit(str.c_str(), " ", 4);
-    if (g_strv_length(parts) != 3 || !wbIsDigits(parts[0], CHECK_SEQUENCE_DIGITS) || !wbIsDay(parts[1]))
+    if (g_strv_length(parts) != 3 || !audIsDigits(parts[0], CHECK_SEQUENCE_DIGITS) || !audIsDay(parts[1]))
         return false;
     *pnSequence = g_ascii_strtoll(parts[0], nullptr, 10);
     pr->strFirstChecked = parts[1];
-    pr->strTime = wbIsDay(parts[2]) ? "" : wbUtcTime(parts[2]);
-    return *pnSequence >= 1 && (wbIsDay(parts[2]) || !pr->strTime.empty());
+    pr->strTime = audIsDay(parts[2]) ? "" : audUtcTime(parts[2]);
+    return *pnSequence >= 1 && (audIsDay(parts[2]) || !pr->strTime.empty());
 }
 
 // Why the memory's text is not what the older Zarv wrote, or "". It must
 // be exactly that: what it says, written again as that Zarv wrote it,
 // gives the same text, so no key, comment or spelling of a value it never
 // wrote gets in.
-std::string wbReadOlderMemoryText(const std::string& strData, _wbRecordTally* pt)
+std::string audReadOlderMemoryText(const std::string& strData, _audRecordTally* pt)
 {
     g_autoptr(GKeyFile) pkf = g_key_file_new();
     if (!g_key_file_load_from_data(pkf, strData.data(), strData.size(), G_KEY_FILE_NONE, nullptr))
@@ -623,7 +623,7 @@ std::string wbReadOlderMemoryText(const std::string& strData, _wbRecordTally* pt
     for (gchar** pp = groups; *pp; pp++) {
         const std::string strGroup = *pp;
         const bool bLocal = strGroup == CHECK_LOCAL;
-        if (!bLocal && !wbIsMachineGroup(strGroup))
+        if (!bLocal && !audIsMachineGroup(strGroup))
             return "a group is not a machine's id";
         gsize nCount = 0;
         g_auto(GStrv) records = g_key_file_get_string_list(pkf, *pp, "Records", &nCount, nullptr);
@@ -632,17 +632,17 @@ std::string wbReadOlderMemoryText(const std::string& strData, _wbRecordTally* pt
         g_autofree gchar* pszChecked = g_key_file_get_string(pkf, *pp, "Checked", nullptr);
         g_autofree gchar* pszFrom = bLocal ? g_key_file_get_value(pkf, *pp, "Sha256From", nullptr) : nullptr;
         const std::string strChain = pszChain ? pszChain : "", strChecked = pszChecked ? pszChecked : "";
-        if (nCount == 0 || !pszSequence || !wbIsDigits(pszSequence, CHECK_SEQUENCE_DIGITS) || !pszChain ||
-            (!strChain.empty() && wbChainKept(strChain).empty()) || !pszChecked ||
-            (!strChecked.empty() && !wbIsDay(strChecked)) || (pszFrom && !wbIsDigits(pszFrom, CHECK_SEQUENCE_DIGITS)))
+        if (nCount == 0 || !pszSequence || !audIsDigits(pszSequence, CHECK_SEQUENCE_DIGITS) || !pszChain ||
+            (!strChain.empty() && audChainKept(strChain).empty()) || !pszChecked ||
+            (!strChecked.empty() && !audIsDay(strChecked)) || (pszFrom && !audIsDigits(pszFrom, CHECK_SEQUENCE_DIGITS)))
             return "[" + strGroup + "] does not hold the keys an older Zarv wrote, each of its form";
-        _wbRecords& remembered = pt->remembered[strGroup];
+        _audRecords& remembered = pt->remembered[strGroup];
         for (gchar** pr = records; *pr; pr++) {
             long long nSequence = 0;
-            _wbRemembered r;
+            _audRemembered r;
             if (++nRecords > CHECK_RECORDS_MOST)
                 return "it holds more records than this check keeps";
-            if (!wbReadOlderRemembered(*pr, &nSequence, &r) || remembered.count(nSequence))
+            if (!audReadOlderRemembered(*pr, &nSequence, &r) || remembered.count(nSequence))
                 return "a record of [" + strGroup + "] is not of the form an older Zarv wrote";
             remembered[nSequence] = r;
         }
@@ -674,7 +674,7 @@ std::string wbReadOlderMemoryText(const std::string& strData, _wbRecordTally* pt
 // its form and its sum whole. False,
 // said on standard error, where it is there and is not; none there is the
 // first check.
-bool wbLoadRemembered(_wbRecordTally* pt)
+bool audLoadRemembered(_audRecordTally* pt)
 {
     const std::string strPath = wbFileSpec(CHECK_FILE);
     const int fd = open(strPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -698,9 +698,9 @@ bool wbLoadRemembered(_wbRecordTally* pt)
         // The older Zarv wrote its memory with no sum, and none of its
         // values can spell the sum's group.
         else if ((bOlder = strData.find("[Sum]") == std::string::npos))
-            strWhy = wbReadOlderMemoryText(strData, pt);
+            strWhy = audReadOlderMemoryText(strData, pt);
         else
-            strWhy = wbReadMemoryText(strData, pt);
+            strWhy = audReadMemoryText(strData, pt);
     }
     if (fd >= 0)
         close(fd);
@@ -715,7 +715,7 @@ bool wbLoadRemembered(_wbRecordTally* pt)
     return false;
 }
 
-const _wbRemembered* wbRememberedOf(const _wbRecordTally& t, const std::string& strMachine, long long nSequence)
+const _audRemembered* audRememberedOf(const _audRecordTally& t, const std::string& strMachine, long long nSequence)
 {
     const auto it = t.remembered.find(strMachine);
     if (it == t.remembered.end())
@@ -727,60 +727,60 @@ const _wbRemembered* wbRememberedOf(const _wbRecordTally& t, const std::string& 
 // When a record's time counts from for the months kept: its line's day,
 // or the day the office first checked it where that is later, so that a
 // clock set back never makes a sheet old enough to remove.
-std::string wbKeptFrom(const _wbRecordTally& t, const std::string& strMachine, long long nSequence,
-                       const std::string& strTime)
+std::string audKeptFrom(const _audRecordTally& t, const std::string& strMachine, long long nSequence,
+                        const std::string& strTime)
 {
-    const _wbRemembered* pr = wbRememberedOf(t, strMachine, nSequence);
-    return std::max(wbDayOf(wbUtcTime(strTime)), pr ? pr->strFirstChecked : todayText());
+    const _audRemembered* pr = audRememberedOf(t, strMachine, nSequence);
+    return std::max(audDayOf(audUtcTime(strTime)), pr ? pr->strFirstChecked : todayText());
 }
 
 // What the chain of a machine's first record here continues from: the
 // chain the office kept of the one before it, "" where it kept none.
-std::string wbChainBefore(const _wbRecordTally& t, const std::string& strMachine, long long nSequence)
+std::string audChainBefore(const _audRecordTally& t, const std::string& strMachine, long long nSequence)
 {
-    const _wbRemembered* pr = wbRememberedOf(t, strMachine, nSequence - 1);
+    const _audRemembered* pr = audRememberedOf(t, strMachine, nSequence - 1);
     return pr ? pr->strChain : "";
 }
 
-void wbAgainstRemembered(const _wbRecordTally& t, const std::string& strMachine, long long nSequence, const _recRead& r,
-                         std::vector<std::string>* pDiffs)
+void audAgainstRemembered(const _audRecordTally& t, const std::string& strMachine, long long nSequence,
+                          const _recRead& r, std::vector<std::string>* pDiffs)
 {
-    if (wbUtcTime(r.entry.strTime).empty())
+    if (audUtcTime(r.entry.strTime).empty())
         pDiffs->push_back("its time is not an ISO 8601 time with its zone, as Zarv writes it");
     // A record an older Zarv's memory kept without its chain has none to
     // compare: it is taken as it is now, once.
-    if (const _wbRemembered* pr = wbRememberedOf(t, strMachine, nSequence);
-        pr && !pr->strChain.empty() && pr->strChain != wbChainKept(r.strChainOf))
+    if (const _audRemembered* pr = audRememberedOf(t, strMachine, nSequence);
+        pr && !pr->strChain.empty() && pr->strChain != audChainKept(r.strChainOf))
         pDiffs->push_back("changed since it was checked on " + pr->strFirstChecked +
                           ": its chain is not the one checked then");
 }
 
 // Each record of Record.jsonl read: the chain its line leaves, by its
 // number (a last line cut short is none yet).
-std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRead& r, const _synRecordFile& f,
-                          const _wbRecordTally& t, std::string* pstrNote);
+std::string audNotEnrolled(const std::vector<_enrMachine>& machines, const _recRead& r, const _synRecordFile& f,
+                           const _audRecordTally& t, std::string* pstrNote);
 
 // In a school's shared folder (machines given), a line of Record.jsonl is
 // no enrolled machine's: it stands only as a record the office checked
 // before the school enrolled any.
-void wbCheckPlainLine(_wbRecordTally* pt, const std::string& strLine, int nLine, bool bTorn,
-                      const std::vector<_enrMachine>* pMachines = nullptr)
+void audCheckPlainLine(_audRecordTally* pt, const std::string& strLine, int nLine, bool bTorn,
+                       const std::vector<_enrMachine>* pMachines = nullptr)
 {
     _recRead r = recReadLine(strLine, nLine, bTorn);
     const std::string strWhere = "line " + std::to_string(nLine);
     std::string strNote;
     if (pMachines && !bTorn && r.strError.empty())
-        r.strError = wbNotEnrolled(*pMachines, r, {REC_FILE_NAME + std::string(" ") + strWhere, CHECK_LOCAL, nLine},
-                                   *pt, &strNote);
+        r.strError = audNotEnrolled(*pMachines, r, {REC_FILE_NAME + std::string(" ") + strWhere, CHECK_LOCAL, nLine},
+                                    *pt, &strNote);
     if (!strNote.empty())
         g_print("%s\n", strNote.c_str());
-    wbCheckRecordLine(pt, r, strWhere);
+    audCheckRecordLine(pt, r, strWhere);
     if (!bTorn && !(pMachines && !r.strError.empty()))
-        pt->checked[CHECK_LOCAL][nLine] = {wbChainKept(r.strChainOf), "", wbUtcTime(r.entry.strTime)};
+        pt->checked[CHECK_LOCAL][nLine] = {audChainKept(r.strChainOf), "", audUtcTime(r.entry.strTime)};
 }
 
 // "records 5 to 7" of numbers in order, each run of them.
-std::string wbRuns(const std::vector<long long>& numbers, const std::string& strWhat)
+std::string audRuns(const std::vector<long long>& numbers, const std::string& strWhat)
 {
     std::string str;
     for (size_t n = 0; n < numbers.size();) {
@@ -800,8 +800,8 @@ std::string wbRuns(const std::vector<long long>& numbers, const std::string& str
 // every check until the first here is past the months kept (the school's
 // to remove, and all before it), and the note that they may have been
 // removed as old dropped from *pNotes; returns how many.
-long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, int nKeepMonths,
-                          std::vector<std::string>* pNotes)
+long long audUncheckedGone(const _audRecordTally& t, const _synOrdering& order, int nKeepMonths,
+                           std::vector<std::string>* pNotes)
 {
     GDate today;
     g_date_clear(&today, 1);
@@ -810,11 +810,11 @@ long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, in
     for (const _synMachine& m : order.machines) {
         const long long nFirst = m.files.front().nSequence;
         const auto it = t.remembered.find(m.strMachine);
-        const auto itBefore = it == t.remembered.end() ? _wbRecords::const_iterator() : it->second.lower_bound(nFirst);
+        const auto itBefore = it == t.remembered.end() ? _audRecords::const_iterator() : it->second.lower_bound(nFirst);
         if (it == t.remembered.end() || itBefore == it->second.begin())
             continue;
         const auto& [nLast, last] = *std::prev(itBefore);
-        const _wbRemembered* pFirst = wbRememberedOf(t, m.strMachine, nFirst);
+        const _audRemembered* pFirst = audRememberedOf(t, m.strMachine, nFirst);
         // A first here that does not stand (not its machine's, or no
         // record) has no time to go by: today's.
         std::string strFirstTime;
@@ -822,7 +822,7 @@ long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, in
             if (const auto itFirst = itHere->second.find(nFirst); itFirst != itHere->second.end())
                 strFirstTime = itFirst->second.strTime;
         if (nFirst == nLast + 1 ||
-            synOlderThan(std::max(wbDayOf(strFirstTime), pFirst ? pFirst->strFirstChecked : todayText()), today,
+            synOlderThan(std::max(audDayOf(strFirstTime), pFirst ? pFirst->strFirstChecked : todayText()), today,
                          nKeepMonths))
             continue;
         const std::string strWhich = nFirst - nLast == 2
@@ -843,8 +843,8 @@ long long wbUncheckedGone(const _wbRecordTally& t, const _synOrdering& order, in
 // a key of its own, so those were never checked and are not here, however
 // old. Said, and the note that they may have been removed as old dropped
 // from *pNotes; returns how many.
-long long wbNeverChecked(const _wbRecordTally& t, const _synOrdering& order, const std::vector<_enrMachine>& machines,
-                         std::vector<std::string>* pNotes)
+long long audNeverChecked(const _audRecordTally& t, const _synOrdering& order, const std::vector<_enrMachine>& machines,
+                          std::vector<std::string>* pNotes)
 {
     long long nGone = 0;
     for (const _synMachine& m : order.machines) {
@@ -868,10 +868,10 @@ long long wbNeverChecked(const _wbRecordTally& t, const _synOrdering& order, con
 // gone and not past the months kept (a loss, said in *pGone); and of those
 // past them, the last before the first kept, whose chain the first here
 // continues.
-_wbRecords wbKeep(const _wbRecords& here, const _wbRecords& was, const GDate& today, int nKeepMonths,
-                  const std::string& strToday, std::vector<long long>* pGone, std::string* pstrGoneDay)
+_audRecords audKeep(const _audRecords& here, const _audRecords& was, const GDate& today, int nKeepMonths,
+                    const std::string& strToday, std::vector<long long>* pGone, std::string* pstrGoneDay)
 {
-    _wbRecords kept;
+    _audRecords kept;
     for (const auto& [nSequence, r] : here) {
         const auto it = was.find(nSequence);
         // A record changed since it was checked keeps what was checked, so
@@ -885,7 +885,7 @@ _wbRecords wbKeep(const _wbRecords& here, const _wbRecords& was, const GDate& to
     for (const auto& [nSequence, r] : was) {
         if (here.count(nSequence))
             continue;
-        if (synOlderThan(std::max(wbDayOf(r.strTime), r.strFirstChecked), today, nKeepMonths)) {
+        if (synOlderThan(std::max(audDayOf(r.strTime), r.strFirstChecked), today, nKeepMonths)) {
             if (here.empty() || nSequence < here.begin()->first)
                 last = nSequence;
             continue;
@@ -903,7 +903,7 @@ _wbRecords wbKeep(const _wbRecords& here, const _wbRecords& was, const GDate& to
 
 // Lets go of the oldest records of the machines that keep the most, so all
 // fit in CHECK_RECORDS_MOST; says which, and returns how many.
-long long wbLetGo(std::map<std::string, _wbRecords>* pKept)
+long long audLetGo(std::map<std::string, _audRecords>* pKept)
 {
     const auto total = [pKept](size_t nEach) {
         size_t n = 0;
@@ -942,7 +942,7 @@ long long wbLetGo(std::map<std::string, _wbRecords>* pKept)
 // whole. A loss is kept, and said at every check, until the records are
 // back or are past the months kept. Returns how many records are gone, and
 // *pnLetGo how many it could not keep.
-long long wbRememberChecked(const _wbRecordTally& t, int nKeepMonths, long long* pnLetGo)
+long long audRememberChecked(const _audRecordTally& t, int nKeepMonths, long long* pnLetGo)
 {
     GDate today;
     g_date_clear(&today, 1);
@@ -953,26 +953,26 @@ long long wbRememberChecked(const _wbRecordTally& t, int nKeepMonths, long long*
         machines.insert(strMachine);
     for (const auto& [strMachine, records] : t.checked)
         machines.insert(strMachine);
-    std::map<std::string, _wbRecords> kept;
+    std::map<std::string, _audRecords> kept;
     long long nGone = 0;
     for (const std::string& strMachine : machines) {
-        static const _wbRecords NONE;
+        static const _audRecords NONE;
         const auto itHere = t.checked.find(strMachine);
         const auto itWas = t.remembered.find(strMachine);
         std::vector<long long> gone;
         std::string strGoneDay;
-        kept[strMachine] = wbKeep(itHere == t.checked.end() ? NONE : itHere->second,
-                                  itWas == t.remembered.end() ? NONE : itWas->second, today, nKeepMonths, strToday,
-                                  &gone, &strGoneDay);
+        kept[strMachine] = audKeep(itHere == t.checked.end() ? NONE : itHere->second,
+                                   itWas == t.remembered.end() ? NONE : itWas->second, today, nKeepMonths, strToday,
+                                   &gone, &strGoneDay);
         if (!gone.empty()) {
             const bool bLocal = strMachine == CHECK_LOCAL;
             g_print("%s: %s, checked on %s, %s gone\n", bLocal ? REC_FILE_NAME : ("machine " + strMachine).c_str(),
-                    wbRuns(gone, bLocal ? "line" : "record").c_str(), strGoneDay.c_str(),
+                    audRuns(gone, bLocal ? "line" : "record").c_str(), strGoneDay.c_str(),
                     gone.size() == 1 ? "is" : "are");
             nGone += static_cast<long long>(gone.size());
         }
     }
-    *pnLetGo = wbLetGo(&kept);
+    *pnLetGo = audLetGo(&kept);
     std::string strText = "# What zarv --verify-record checked, written by it alone: a copy changed by anyone else "
                           "is refused\n";
     for (const auto& [strMachine, records] : kept) {
@@ -981,7 +981,7 @@ long long wbRememberChecked(const _wbRecordTally& t, int nKeepMonths, long long*
         strText += "\n[" + strMachine + "]\n";
         strText += "Records=";
         for (const auto& [nSequence, r] : records)
-            strText += wbRememberedText(nSequence, r) + ";";
+            strText += audRememberedText(nSequence, r) + ";";
         strText += "\n";
         if (strMachine == CHECK_LOCAL && t.nLocalSha256From > 0)
             strText += "Sha256From=" + std::to_string(t.nLocalSha256From) + "\n";
@@ -998,8 +998,8 @@ long long wbRememberChecked(const _wbRecordTally& t, int nKeepMonths, long long*
 
 // The last line: how many sheets, and how many do not match; in a shared
 // folder also the record files missing and the conflict copies.
-void wbPrintRecordSummary(long long nSheets, long long nDiffer, long long nUnlined, long long nGone, long long nLetGo,
-                          long long nMissing = 0, long long nConflicts = 0)
+void audPrintRecordSummary(long long nSheets, long long nDiffer, long long nUnlined, long long nGone, long long nLetGo,
+                           long long nMissing = 0, long long nConflicts = 0)
 {
     std::string str = std::to_string(nSheets) + (nSheets == 1 ? " sheet" : " sheets");
     if (nDiffer == 0 && nUnlined == 0 && nGone == 0 && nLetGo == 0 && nMissing == 0 && nConflicts == 0)
@@ -1023,7 +1023,7 @@ void wbPrintRecordSummary(long long nSheets, long long nDiffer, long long nUnlin
 // The text of a file of the folder open as fdDir, read as the record is:
 // never through a link, a plain file of the user's own, and no longer than
 // nMost; false with *pstrWhy where it cannot be.
-bool wbReadOwnFile(int fdDir, const std::string& strName, size_t nMost, std::string* pstrText, std::string* pstrWhy)
+bool audReadOwnFile(int fdDir, const std::string& strName, size_t nMost, std::string* pstrText, std::string* pstrWhy)
 {
     const int fd = openat(fdDir, strName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
@@ -1047,7 +1047,7 @@ bool wbReadOwnFile(int fdDir, const std::string& strName, size_t nMost, std::str
 
 // Why the record at fd (errno nErr where it could not be opened) is not
 // read: "" where it is a plain file of the user's own.
-std::string wbWhyNotRecord(int fd, int nErr)
+std::string audWhyNotRecord(int fd, int nErr)
 {
     struct stat st;
     return fd < 0 && nErr == ELOOP ? "it is a link, not the record itself"
@@ -1061,16 +1061,16 @@ std::string wbWhyNotRecord(int fd, int nErr)
 
 // The files of a shared folder as the check takes them: sheets, each
 // machine's record files, Record.jsonl, and what is none of these.
-struct _wbSharedFiles {
+struct _audSharedFiles {
     std::vector<std::string> sheets, conflicts, unnamed;
     std::vector<std::string> odd; // a sheet's or a record file's name on what is no plain file
     std::vector<_synRecordFile> records;
     bool bPlainRecord = false;
 };
 
-_wbSharedFiles wbSharedFiles(int fdDir)
+_audSharedFiles audSharedFiles(int fdDir)
 {
-    _wbSharedFiles files;
+    _audSharedFiles files;
     std::vector<std::string> others;
     for (const std::string& str : filedSheets(fdDir, true, &others)) {
         _synRecordName name;
@@ -1101,8 +1101,8 @@ _wbSharedFiles wbSharedFiles(int fdDir)
 // machine was revoked; or, where the school enrols its machines, not signed
 // at all, unless the office checked it before it enrolled any (then
 // *pstrNote says so). "" where it stands.
-std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRead& r, const _synRecordFile& f,
-                          const _wbRecordTally& t, std::string* pstrNote)
+std::string audNotEnrolled(const std::vector<_enrMachine>& machines, const _recRead& r, const _synRecordFile& f,
+                           const _audRecordTally& t, std::string* pstrNote)
 {
     const auto it =
         std::find_if(machines.begin(), machines.end(), [&](const _enrMachine& m) { return m.strId == f.strMachine; });
@@ -1117,10 +1117,10 @@ std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRe
             if (const auto kt = jt->second.find(f.nSequence); kt != jt->second.end())
                 strChecked = kt->second.strFirstChecked;
         // Times compared in UTC, whatever zone each was written in.
-        const std::string strEnrolledUtc = wbUtcTime(strFirstEnrolled), strLineUtc = wbUtcTime(r.entry.strTime);
+        const std::string strEnrolledUtc = audUtcTime(strFirstEnrolled), strLineUtc = audUtcTime(r.entry.strTime);
         // Checked on a day before the first enrolment: on that day itself a
         // record put in after the enrolment could have been checked too.
-        if (!strChecked.empty() && !strLineUtc.empty() && strChecked < wbDayOf(strEnrolledUtc) &&
+        if (!strChecked.empty() && !strLineUtc.empty() && strChecked < audDayOf(strEnrolledUtc) &&
             strLineUtc < strEnrolledUtc) {
             *pstrNote = f.strName + ": unsigned: written before the school enrolled its machines";
             return "";
@@ -1142,8 +1142,8 @@ std::string wbNotEnrolled(const std::vector<_enrMachine>& machines, const _recRe
 // Checks each machine's record files in the order of their sequence, each
 // chained to the one before where that is there, and each its enrolled
 // machine's.
-void wbCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<_enrMachine>& machines,
-                        _wbRecordTally* pt, std::vector<std::pair<std::string, std::string>>* pTimes)
+void audCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<_enrMachine>& machines,
+                         _audRecordTally* pt, std::vector<std::pair<std::string, std::string>>* pTimes)
 {
     for (const _synMachine& machine : order.machines)
         for (size_t n = 0; n < machine.files.size(); n++) {
@@ -1151,12 +1151,12 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<
             // The first here goes on from the chain the office kept of the
             // one before it, pruned since, so a first rewritten is told.
             if (n == 0)
-                pt->strChainOf = wbChainBefore(*pt, f.strMachine, f.nSequence);
+                pt->strChainOf = audChainBefore(*pt, f.strMachine, f.nSequence);
             pt->bCheckChain = synFollows(machine, n) || (n == 0 && !pt->strChainOf.empty());
             pt->bChainStarted = true; // every line of a record file is chained
             std::string strText, strWhy;
             _recRead r;
-            if (!wbReadOwnFile(fdDir, f.strName, REC_MAX_LINE + 1, &strText, &strWhy))
+            if (!audReadOwnFile(fdDir, f.strName, REC_MAX_LINE + 1, &strText, &strWhy))
                 r.strError = strWhy;
             else if (const std::vector<_recRead> lines = recReadText(strText); lines.size() != 1)
                 r.strError = "not a record file: it holds " + std::to_string(lines.size()) + " lines, not one";
@@ -1171,18 +1171,18 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<
             const bool bRecord = r.strError.empty();
             std::string strNote;
             if (bRecord)
-                r.strError = wbNotEnrolled(machines, r, f, *pt, &strNote);
+                r.strError = audNotEnrolled(machines, r, f, *pt, &strNote);
             if (!strNote.empty())
                 g_print("%s\n", strNote.c_str());
             const bool bStands = bRecord && r.strError.empty();
-            wbCheckRecordLine(pt, r, f.strName);
+            audCheckRecordLine(pt, r, f.strName);
             if (bStands)
-                pTimes->emplace_back(f.strName, wbKeptFrom(*pt, f.strMachine, f.nSequence, r.entry.strTime));
+                pTimes->emplace_back(f.strName, audKeptFrom(*pt, f.strMachine, f.nSequence, r.entry.strTime));
             // Only a record of a machine the school stands by is remembered
             // as checked: files named at will neither fill the memory nor
             // are taken, at a later check, as checked before.
             if (bStands)
-                pt->checked[f.strMachine][f.nSequence] = {wbChainKept(r.strChainOf), "", wbUtcTime(r.entry.strTime)};
+                pt->checked[f.strMachine][f.nSequence] = {audChainKept(r.strChainOf), "", audUtcTime(r.entry.strTime)};
         }
 }
 
@@ -1190,9 +1190,9 @@ void wbCheckRecordFiles(int fdDir, const _synOrdering& order, const std::vector<
 // where there is one, then every machine's record files, then every sheet
 // filed; the notes and the summary, then what is older than the sheets are
 // kept.
-int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
+int audVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
 {
-    const _wbSharedFiles files = wbSharedFiles(fdDir);
+    const _audSharedFiles files = audSharedFiles(fdDir);
     std::vector<_enrMachine> machines;
     std::string strWhy;
     if (!enrList(&machines, &strWhy)) {
@@ -1208,8 +1208,8 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
         else
             g_print("the machines as the school published them (%s): %zu\n", SCH_MACHINES_FILE, machines.size());
     }
-    _wbRecordTally tally;
-    if (!wbLoadRemembered(&tally))
+    _audRecordTally tally;
+    if (!audLoadRemembered(&tally))
         return EXIT_UNREADABLE;
     for (const std::string& str : files.conflicts)
         g_print("%s: a sync tool's conflict copy, never used as a record: keep the file it copies, then remove it\n",
@@ -1221,9 +1221,9 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     tally.nDiffer += static_cast<long long>(files.unnamed.size() + files.odd.size());
     if (files.bPlainRecord) {
         const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        std::string strNotRead = wbWhyNotRecord(fd, errno);
+        std::string strNotRead = audWhyNotRecord(fd, errno);
         if (strNotRead.empty() && !eachLine(fd, [&tally, &machines](const std::string& strLine, int nLine, bool bTorn) {
-                wbCheckPlainLine(&tally, strLine, nLine, bTorn, &machines);
+                audCheckPlainLine(&tally, strLine, nLine, bTorn, &machines);
             }))
             strNotRead = g_strerror(errno);
         if (fd >= 0)
@@ -1238,20 +1238,20 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     for (const std::string& str : order.problems)
         g_print("%s\n", str.c_str());
     std::vector<std::pair<std::string, std::string>> times; // each file's time
-    wbCheckRecordFiles(fdDir, order, machines, &tally, &times);
+    audCheckRecordFiles(fdDir, order, machines, &tally, &times);
     std::vector<std::string> notes = order.notes;
-    const long long nMissing = order.nMissing + wbUncheckedGone(tally, order, nKeepMonths, &notes) +
-                               wbNeverChecked(tally, order, machines, &notes);
+    const long long nMissing = order.nMissing + audUncheckedGone(tally, order, nKeepMonths, &notes) +
+                               audNeverChecked(tally, order, machines, &notes);
     tally.nDiffer += order.nTwice;
     std::map<std::string, std::string> hashes;
     std::vector<std::pair<std::string, std::string>> removed; // sheets gone past the months kept
-    const long long nUnlined = wbCheckSheets(fdDir, files.sheets, &tally, nKeepMonths, &hashes, &removed);
+    const long long nUnlined = audCheckSheets(fdDir, files.sheets, &tally, nKeepMonths, &hashes, &removed);
     for (const std::string& str : notes)
         g_print("%s\n", str.c_str());
     long long nLetGo = 0;
-    const long long nGone = wbRememberChecked(tally, nKeepMonths, &nLetGo);
+    const long long nGone = audRememberChecked(tally, nKeepMonths, &nLetGo);
     const long long nConflicts = static_cast<long long>(files.conflicts.size());
-    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, nLetGo, nMissing, nConflicts);
+    audPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, nLetGo, nMissing, nConflicts);
 
     // What may be removed: a sheet by its line's time, else by when it was
     // written; nothing is removed here.
@@ -1269,38 +1269,38 @@ int wbVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     std::vector<std::string> removedNames;
     for (const auto& [strSheet, strTime] : removed)
         times.emplace_back(strSheet, strTime), removedNames.push_back(strSheet);
-    wbPrintOlder(times, removedNames, nKeepMonths);
+    audPrintOlder(times, removedNames, nKeepMonths);
     return tally.nDiffer || nUnlined || nGone || nLetGo || nMissing || nConflicts ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }
 
 // No folder, or no record and no sheet in it: nothing filed, unless what
 // the last check remembered is gone.
-int wbNoneFiled(int nKeepMonths)
+int audNoneFiled(int nKeepMonths)
 {
-    _wbRecordTally tally;
-    if (!wbLoadRemembered(&tally))
+    _audRecordTally tally;
+    if (!audLoadRemembered(&tally))
         return EXIT_UNREADABLE;
     long long nLetGo = 0;
-    const long long nGone = wbRememberChecked(tally, nKeepMonths, &nLetGo);
+    const long long nGone = audRememberChecked(tally, nKeepMonths, &nLetGo);
     if (nGone == 0 && nLetGo == 0)
         g_print("0 sheets, none filed\n");
     else
-        wbPrintRecordSummary(0, 0, 0, nGone, nLetGo);
+        audPrintRecordSummary(0, 0, 0, nGone, nLetGo);
     return nGone || nLetGo ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }
 
 } // namespace
 
-long long wbLastChecked(const std::string& strMachine)
+long long audLastChecked(const std::string& strMachine)
 {
-    _wbRecordTally tally;
-    if (!wbLoadRemembered(&tally))
+    _audRecordTally tally;
+    if (!audLoadRemembered(&tally))
         return -1;
     const auto it = tally.remembered.find(strMachine);
     return it == tally.remembered.end() || it->second.empty() ? 0 : it->second.rbegin()->first;
 }
 
-int wbVerifyRecord(const char* pszEtcDir)
+int audVerifyRecord(const char* pszEtcDir)
 {
     // The verdict's figures in the locale the window writes them in.
     setlocale(LC_ALL, "");
@@ -1317,7 +1317,7 @@ int wbVerifyRecord(const char* pszEtcDir)
     struct stat st;
     const int fdDir = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fdDir < 0 && errno == ENOENT)
-        return wbNoneFiled(shared.nKeepMonths);
+        return audNoneFiled(shared.nKeepMonths);
     if (fdDir < 0 || !ownOnly(fdDir, &st)) {
         g_printerr("zarv: %s is not a folder of your own that only you may change%s\n", strFolder.c_str(),
                    fdDir < 0 && (errno == ELOOP || errno == ENOTDIR) ? ": it is a link or a file" : "");
@@ -1326,7 +1326,7 @@ int wbVerifyRecord(const char* pszEtcDir)
         return EXIT_UNREADABLE;
     }
     if (!shared.strFolder.empty()) {
-        const int nStatus = wbVerifyShared(fdDir, strFolder, shared.nKeepMonths);
+        const int nStatus = audVerifyShared(fdDir, strFolder, shared.nKeepMonths);
         close(fdDir);
         return nStatus;
     }
@@ -1334,10 +1334,10 @@ int wbVerifyRecord(const char* pszEtcDir)
     const int fd = openat(fdDir, REC_FILE_NAME, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT && sheets.empty()) {
         close(fdDir);
-        return wbNoneFiled(shared.nKeepMonths);
+        return audNoneFiled(shared.nKeepMonths);
     }
-    _wbRecordTally tally;
-    if (const std::string strWhy = wbWhyNotRecord(fd, errno); !strWhy.empty() || !wbLoadRemembered(&tally)) {
+    _audRecordTally tally;
+    if (const std::string strWhy = audWhyNotRecord(fd, errno); !strWhy.empty() || !audLoadRemembered(&tally)) {
         if (!strWhy.empty())
             g_printerr("zarv: the record of load sheets %s cannot be read: %s\n", strFile.c_str(), strWhy.c_str());
         if (fd >= 0)
@@ -1346,7 +1346,7 @@ int wbVerifyRecord(const char* pszEtcDir)
         return EXIT_UNREADABLE;
     }
     const bool bRead = eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
-        wbCheckPlainLine(&tally, strLine, nLine, bTorn);
+        audCheckPlainLine(&tally, strLine, nLine, bTorn);
     });
     close(fd);
     if (!bRead) {
@@ -1356,15 +1356,15 @@ int wbVerifyRecord(const char* pszEtcDir)
     }
     std::map<std::string, std::string> hashes;
     std::vector<std::pair<std::string, std::string>> removed;
-    const long long nUnlined = wbCheckSheets(fdDir, sheets, &tally, shared.nKeepMonths, &hashes, &removed);
+    const long long nUnlined = audCheckSheets(fdDir, sheets, &tally, shared.nKeepMonths, &hashes, &removed);
     close(fdDir);
     long long nLetGo = 0;
-    const long long nGone = wbRememberChecked(tally, shared.nKeepMonths, &nLetGo);
-    wbPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, nLetGo);
+    const long long nGone = audRememberChecked(tally, shared.nKeepMonths, &nLetGo);
+    audPrintRecordSummary(tally.nSheets, tally.nDiffer, nUnlined, nGone, nLetGo);
     // Only the sheets already gone: a folder of one machine's is not pruned.
     std::vector<std::string> removedNames;
     for (const auto& [strSheet, strTime] : removed)
         removedNames.push_back(strSheet);
-    wbPrintOlder(removed, removedNames, shared.nKeepMonths);
+    audPrintOlder(removed, removedNames, shared.nKeepMonths);
     return tally.nDiffer || nUnlined || nGone || nLetGo ? EXIT_SOME_DIFFER : EXIT_ALL_MATCH;
 }

@@ -1,12 +1,12 @@
 // Reading the reference loadings of the check of the calculation: a key
 // file with one group per case and a group "Tolerance". Every figure of a
 // case is in the case's own units; it is held here in kg, mm and litres.
-#include "store/cases.h"
+#include "store/flight/cases.h"
 
-#include "store/items.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/items.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
 
 #include <glib.h>
 

@@ -13,9 +13,9 @@
 // dir>/Record check.conf". Returns 0 when every sheet matches, 1 when any
 // does not or a record checked before is gone or changed, 2 when the record
 // cannot be read or that memory cannot be trusted.
-int wbVerifyRecord(const char* pszEtcDir);
+int audVerifyRecord(const char* pszEtcDir);
 
 // The highest number of machine strMachine's records the office's last
 // check remembers (0 for none), or -1 where its memory cannot be trusted
 // (said on standard error): where a machine is revoked, what stands.
-long long wbLastChecked(const std::string& strMachine);
+long long audLastChecked(const std::string& strMachine);

@@ -2,14 +2,14 @@
 // the recorded fingerprint and the record of the figures it was taken of,
 // all values of the aircraft in the table of stored values, so the fleet
 // moves them with it.
-#include "store/figures.h"
+#include "store/aircraft/figures.h"
 
 #include "model/date.h"
 #include "model/texts.h"
-#include "store/items.h"
-#include "store/legs.h"
-#include "store/params.h"
-#include "store/state.h"
+#include "store/conf/items.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/flight/legs.h"
 #include "sys/errlog.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // The flight as Zarv holds it, and who is told when it changes.
-#include "store/state.h"
+#include "store/conf/state.h"
 
 #include <algorithm>
 #include <optional>

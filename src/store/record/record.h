@@ -1,3 +1,10 @@
+// store/record/, the top room of the store: the record of load sheets.
+// Its lines and their chain, filing a sheet with its line, the office's list
+// of the machines whose records it trusts, and the audit that checks every
+// line against a fresh calculation ("zarv --verify-record"). It stands on
+// every room below: a shared folder files by machine and school, and the
+// audit loads each line's flight through conf/ and flight/.
+//
 // The record of load sheets: "Load sheets/Record.jsonl", one line of JSON
 // per sheet printed or saved, with everything it was computed from (in the
 // internal units, as Zarv.conf holds them) and everything it said. Lines are
@@ -10,7 +17,7 @@
 
 #include "model/calc.h"
 #include "model/words.h"
-#include "store/state.h"
+#include "store/conf/state.h"
 
 #include <array>
 #include <ctime>

@@ -1,11 +1,11 @@
 // The legs of a flight after the first: reading them, adding and removing
 // one, each a rewrite of Zarv.conf.
-#include "store/legs.h"
+#include "store/flight/legs.h"
 
-#include "store/items.h"
-#include "store/params.h"
-#include "store/state.h"
-#include "store/stored.h"
+#include "store/conf/items.h"
+#include "store/conf/params.h"
+#include "store/conf/state.h"
+#include "store/conf/stored.h"
 #include "sys/errlog.h"
 
 #include <cmath>

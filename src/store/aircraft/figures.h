@@ -5,7 +5,7 @@
 // change made outside Zarv shows.
 #pragma once
 
-#include "store/stored.h"
+#include "store/conf/stored.h"
 
 #include <string>
 #include <vector>

@@ -1,3 +1,8 @@
+// store/school/, above aircraft/: a school of several machines. The
+// aircraft published signed into a shared folder and taken in from it, the
+// key pairs kept in the etc directory, and this machine's own key and its
+// count of the records it wrote. What it publishes is what aircraft/ holds.
+//
 // A school of several machines: the aircraft's figures published once, on
 // the machine that owns them, as signed files in a folder that a sync tool
 // carries to every pilot's machine, where they are taken in read-only.
