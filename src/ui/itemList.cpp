@@ -20,17 +20,8 @@ namespace
 
 // An item's numbers as its row shows them, in the order of its fields
 // after its name.
-struct _ilstNumber {
-    _unitKind nKind;
-    const char* pszFormat;
-    double _wbItem::*pn;
-    const char *pszCaption, *pszWhat;
-};
-constexpr std::array<_ilstNumber, 3> NUMBERS = {{
-    {KIND_WEIGHT, "%1.1f", &_wbItem::nWeight, "Weight", "weight"},
-    {KIND_ARM, "%1.2f", &_wbItem::nLongArm, "Longitudinal arm", "longitudinal arm"},
-    {KIND_ARM, "%1.2f", &_wbItem::nLatArm, "Lateral arm", "lateral arm"},
-}};
+constexpr auto isNumber = [](const _itmValue& v) { return v.pnField != nullptr; };
+constexpr auto NUMBERS = itmRows<itmCount(isNumber)>(isNumber);
 
 // What of a new item has been typed: its name, then a bit for each number.
 constexpr unsigned TYPED_NAME = 1, TYPED_ALL = (2u << NUMBERS.size()) - 1;
@@ -78,12 +69,12 @@ const _wbItem& itemAt(size_t n)
 
 // A number in the pilot's unit with its label; one too wide for its format
 // short, never hundreds of digits.
-std::string shownNumber(const _ilstNumber& f, double n, const char* pszFormat = nullptr)
+std::string shownNumber(const _itmValue& f, double n, const char* pszFormat = nullptr)
 {
-    const double nShown = unitToShown(f.nKind, n, m_wbSetup);
+    const double nShown = unitToShown(f.nUnit, n, m_wbSetup);
     const bool bWide = !std::isfinite(nShown) || std::fabs(nShown) >= TXT_WIDEST;
     return (bWide ? txtFixed(nShown, 0) : mscFormatNumber(pszFormat ? pszFormat : f.pszFormat, nShown)) + " " +
-           unitLabel(f.nKind, m_wbSetup);
+           unitLabel(f.nUnit, m_wbSetup);
 }
 
 // An item in one line as the questions say it.
@@ -96,13 +87,13 @@ std::string itemShown(const _wbItem& i)
 
 // Why Zarv refuses a number typed for an item, in the pilot's units; ""
 // where it takes it. An item weighs something.
-std::string refusal(const _ilstNumber& f, double n)
+std::string refusal(const _itmValue& f, double n)
 {
-    const _unitBounds* pb = unitBoundsOf(f.nKind);
-    if (unitPossible(f.nKind, n) && (f.nKind != KIND_WEIGHT || n > 0))
+    const _unitBounds* pb = unitBoundsOf(f.nUnit);
+    if (unitPossible(f.nUnit, n) && (f.nUnit != KIND_WEIGHT || n > 0))
         return "";
     const std::string strTaken =
-        f.nKind == KIND_WEIGHT ? "one above " + shownNumber(f, 0) : "one from " + shownNumber(f, pb->nLeast);
+        f.nUnit == KIND_WEIGHT ? "one above " + shownNumber(f, 0) : "one from " + shownNumber(f, pb->nLeast);
     return "An item's " + std::string(f.pszWhat) + " of " + shownNumber(f, n) + " is refused: Zarv takes " + strTaken +
            " to " + shownNumber(f, pb->nMost) + ".";
 }
@@ -187,7 +178,7 @@ gboolean ilstOnNumberFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pField)
     const size_t n = nField / NUMBERS.size(), k = nField % NUMBERS.size();
     if (!isRow(n) || !mscEntryEdited(pwgt))
         return FALSE;
-    const _ilstNumber& f = NUMBERS[k];
+    const _itmValue& f = NUMBERS[k];
     const std::string strText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     const _mscReading r = mscReadNumber(strText.c_str());
     if (!r.strProblem.empty()) {
@@ -197,10 +188,10 @@ gboolean ilstOnNumberFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer pField)
         return FALSE;
     }
     _wbItem after = itemAt(n);
-    const double nOld = after.*f.pn, nNew = unitToInternal(f.nKind, r.nValue, m_wbSetup);
-    after.*f.pn = nNew;
+    const double nOld = after.*f.pnField, nNew = unitToInternal(f.nUnit, r.nValue, m_wbSetup);
+    after.*f.pnField = nNew;
     const std::string strCaption = std::string(f.pszCaption) + " of " + mscOneLine(itemAt(n).strName, 40);
-    const double nOldShown = unitToShown(f.nKind, nOld, m_wbSetup), nNewShown = unitToShown(f.nKind, nNew, m_wbSetup);
+    const double nOldShown = unitToShown(f.nUnit, nOld, m_wbSetup), nNewShown = unitToShown(f.nUnit, nNew, m_wbSetup);
     const std::string strFormat = figFormatApart(f.pszFormat, nOldShown, nNewShown);
     const std::string strChange =
         amdChange(strCaption, n < m_wbSetup.items.size() ? shownNumber(f, nOld, strFormat.c_str()) : "",
@@ -331,16 +322,16 @@ void showRow(size_t n, const _wbItem& i)
     mscShowText(row.pwgtName, nTyped & TYPED_NAME ? i.strName : "");
     mscFlagEntry(row.pwgtName, "");
     for (size_t k = 0; k < NUMBERS.size(); k++) {
-        const _ilstNumber& f = NUMBERS[k];
-        const double nValue = i.*f.pn;
+        const _itmValue& f = NUMBERS[k];
+        const double nValue = i.*f.pnField;
         if (nTyped & (2u << k))
-            mscShowNumber(row.numbers[k], f.pszFormat, unitToShown(f.nKind, nValue, m_wbSetup));
+            mscShowNumber(row.numbers[k], f.pszFormat, unitToShown(f.nUnit, nValue, m_wbSetup));
         else
             mscShowText(row.numbers[k], "");
-        const bool bDoubted = !bNew && !unitPossible(f.nKind, nValue);
+        const bool bDoubted = !bNew && !unitPossible(f.nUnit, nValue);
         mscFlagEntry(row.numbers[k],
                      bDoubted ? "This figure cannot be right: nothing is judged until it is corrected." : "");
-        gtk_label_set_text(GTK_LABEL(row.units[k]), unitLabel(f.nKind, m_wbSetup).c_str());
+        gtk_label_set_text(GTK_LABEL(row.units[k]), unitLabel(f.nUnit, m_wbSetup).c_str());
     }
     const auto pHandler = reinterpret_cast<gpointer>(ilstOnWeighedClicked);
     g_signal_handlers_block_by_func(row.pwgtWeighed, pHandler, GINT_TO_POINTER(n));
@@ -415,18 +406,18 @@ std::string ilstHistoryText(const std::string& strFigure, const std::string& str
         strItem = "Item " + strGroup.substr(strGroup.rfind(' ') + 1);
     }
     for (size_t k = 0; k < NUMBERS.size(); k++)
-        if (strKey == ITM_FIGURE_KEYS[k + 1]) {
-            const _ilstNumber& f = NUMBERS[k];
+        if (strKey == NUMBERS[k].pszKey) {
+            const _itmValue& f = NUMBERS[k];
             const double nOld = g_ascii_strtod(strOld.c_str(), nullptr), nNew = g_ascii_strtod(strNew.c_str(), nullptr);
-            const std::string strFormat = figFormatApart(f.pszFormat, unitToShown(f.nKind, nOld, m_wbSetup),
-                                                         unitToShown(f.nKind, nNew, m_wbSetup));
+            const std::string strFormat = figFormatApart(f.pszFormat, unitToShown(f.nUnit, nOld, m_wbSetup),
+                                                         unitToShown(f.nUnit, nNew, m_wbSetup));
             return amdChange(strItem + " " + f.pszWhat, shownNumber(f, nOld, strFormat.c_str()),
                              shownNumber(f, nNew, strFormat.c_str()));
         }
     // A flag as the fingerprint writes it (1 or 0), or as an earlier line
     // did (true or false).
     auto yesNo = [](const std::string& str) { return str == "1" || str == "true" ? "yes" : "no"; };
-    if (strKey == ITM_FIGURE_KEYS[4])
+    if (strKey == ITM_VALUES[ITM_WEIGHED].pszKey)
         return amdChange(strItem + " fitted when weighed", yesNo(strOld), yesNo(strNew));
     if (!strKey.empty())
         return amdChange(strItem + " name", strOld, strNew);

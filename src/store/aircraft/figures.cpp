@@ -509,19 +509,12 @@ std::vector<_prmAmendment> figItemsAmendments(const std::vector<_wbItem>& before
             continue;
         }
         const _wbItem &b = before[n], &a = after[n];
-        const std::array<std::pair<std::string, std::string>, ITM_FIGURE_KEYS.size()> values = {{
-            {b.strName, a.strName},
-            {fileNumber(b.nWeight), fileNumber(a.nWeight)},
-            {fileNumber(b.nLongArm), fileNumber(a.nLongArm)},
-            {fileNumber(b.nLatArm), fileNumber(a.nLatArm)},
-            {b.bWeighed ? "1" : "0", a.bWeighed ? "1" : "0"},
-        }};
         // Named as well as numbered: the number may stand for another item
         // once one before it is taken out.
-        for (size_t k = 0; k < values.size(); k++)
-            if (values[k].first != values[k].second)
-                v.push_back({"", itmGroup("", n) + "/" + ITM_FIGURE_KEYS[k] + " (" + b.strName + ")", values[k].first,
-                             values[k].second, ""});
+        for (const _itmValue& f : ITM_VALUES)
+            if (const std::string strBefore = itmFigureValue(f, b), strAfter = itmFigureValue(f, a);
+                f.bFigure && strBefore != strAfter)
+                v.push_back({"", itmGroup("", n) + "/" + f.pszKey + " (" + b.strName + ")", strBefore, strAfter, ""});
     }
     return v;
 }

@@ -14,13 +14,9 @@
 namespace
 {
 
-constexpr const char* ITEM_GROUP = "Equipment ";
-constexpr const char* KEY_NAME = ITM_FIGURE_KEYS[0];
-constexpr const char* KEY_WEIGHT = ITM_FIGURE_KEYS[1];
-constexpr const char* KEY_LONG_ARM = ITM_FIGURE_KEYS[2];
-constexpr const char* KEY_LAT_ARM = ITM_FIGURE_KEYS[3];
-constexpr const char* KEY_WEIGHED = ITM_FIGURE_KEYS[4];
-constexpr const char* KEY_FITTED = "Fitted";
+constexpr const char* KEY_NAME = ITM_VALUES[ITM_NAME].pszKey;
+constexpr const char* KEY_WEIGHED = ITM_VALUES[ITM_WEIGHED].pszKey;
+constexpr const char* KEY_FITTED = ITM_VALUES[ITM_FITTED].pszKey;
 
 // A number of an item: none (NaN) where the file holds no decimal number,
 // so that an item read wrong is never judged within.
@@ -63,7 +59,7 @@ std::string nameOf(GKeyFile* pkf, const std::string& strGroup)
 // current aircraft, "Aircraft 2 Equipment " for another.
 std::string prefixOf(const std::string& strAircraft)
 {
-    return (strAircraft.empty() ? "" : strAircraft + " ") + ITEM_GROUP;
+    return (strAircraft.empty() ? "" : strAircraft + " ") + ITM_GROUP;
 }
 
 // What follows the prefix in the name of every group of an aircraft's items,
@@ -141,12 +137,12 @@ void putGroups(GKeyFile* pkf, const std::string& strTo, const std::vector<_itmRa
 
 std::string itmGroup(const std::string& strAircraft, size_t n)
 {
-    return (strAircraft.empty() ? "" : strAircraft + " ") + ITEM_GROUP + std::to_string(n + 1);
+    return (strAircraft.empty() ? "" : strAircraft + " ") + ITM_GROUP + std::to_string(n + 1);
 }
 
 bool itmIsFigure(const std::string& strName)
 {
-    return strName.starts_with(ITEM_GROUP);
+    return strName.starts_with(ITM_GROUP);
 }
 
 std::vector<_wbItem> itmRead(GKeyFile* pkf, const std::string& strAircraft)
@@ -156,8 +152,10 @@ std::vector<_wbItem> itmRead(GKeyFile* pkf, const std::string& strAircraft)
     for (const auto& [n, strGroup] : groups) {
         if (items.size() == ITM_MAX_ITEMS)
             break;
-        _wbItem i = {nameOf(pkf, strGroup), numberOf(pkf, strGroup, KEY_WEIGHT), numberOf(pkf, strGroup, KEY_LONG_ARM),
-                     numberOf(pkf, strGroup, KEY_LAT_ARM), true};
+        _wbItem i = {.strName = nameOf(pkf, strGroup)};
+        for (const _itmValue& v : ITM_VALUES)
+            if (v.pnField)
+                i.*v.pnField = numberOf(pkf, strGroup, v.pszKey);
         i.bWeighed = flagOf(pkf, strGroup, KEY_WEIGHED, true, &i.strUnread);
         flagOf(pkf, strGroup, KEY_FITTED, i.bWeighed, &i.strUnread);
         items.push_back(i);
@@ -199,9 +197,9 @@ void itmWrite(GKeyFile* pkf, const std::vector<_wbItem>& items, const std::vecto
         // A group of another item must not leave keys behind.
         g_key_file_remove_group(pkf, psz, nullptr);
         g_key_file_set_string(pkf, psz, KEY_NAME, items[n].strName.c_str());
-        g_key_file_set_double(pkf, psz, KEY_WEIGHT, items[n].nWeight);
-        g_key_file_set_double(pkf, psz, KEY_LONG_ARM, items[n].nLongArm);
-        g_key_file_set_double(pkf, psz, KEY_LAT_ARM, items[n].nLatArm);
+        for (const _itmValue& v : ITM_VALUES)
+            if (v.pnField)
+                g_key_file_set_double(pkf, psz, v.pszKey, items[n].*v.pnField);
         g_key_file_set_boolean(pkf, psz, KEY_WEIGHED, items[n].bWeighed);
         g_key_file_set_boolean(pkf, psz, KEY_FITTED, n < fitted.size() ? fitted[n] : items[n].bWeighed);
     }
@@ -268,14 +266,20 @@ std::string itmFigureText(const std::vector<_wbItem>& items)
     std::string str;
     for (size_t n = 0; n < items.size(); n++) {
         const std::string strGroup = itmGroup("", n) + "/";
-        const _wbItem& i = items[n];
-        const std::array<std::string, ITM_FIGURE_KEYS.size()> values = {
-            i.strName, fileNumber(i.nWeight, "%.3f"), fileNumber(i.nLongArm, "%.3f"), fileNumber(i.nLatArm, "%.3f"),
-            i.bWeighed ? "1" : "0"};
-        for (size_t k = 0; k < values.size(); k++)
-            str += strGroup + ITM_FIGURE_KEYS[k] + "=" + values[k] + "\n";
+        for (const _itmValue& v : ITM_VALUES)
+            if (v.bFigure)
+                str += strGroup + v.pszKey + "=" + itmFigureValue(v, items[n], "%.3f") + "\n";
     }
     return str;
+}
+
+std::string itmFigureValue(const _itmValue& v, const _wbItem& item, const char* pszFormat)
+{
+    if (v.pnField)
+        return fileNumber(item.*v.pnField, pszFormat);
+    if (strcmp(v.pszKey, KEY_NAME) == 0)
+        return item.strName;
+    return strcmp(v.pszKey, KEY_WEIGHED) == 0 ? (item.bWeighed ? "1" : "0") : "";
 }
 
 std::string itmItemText(const _wbItem& item)

@@ -2,8 +2,9 @@
 // the field it loads into, the unit it is typed and shown in, and whether
 // it belongs to an aircraft (and so moves with a switch of the fleet).
 // Reading at start, the commits of both pages, the fleet's swap and the
-// tests walk this table; no other file names a group. It sits above the
-// setup record and the loading calculation, whose fields it points at.
+// tests walk this table; no other file names a group but the items', whose
+// rows are in store/conf/items.h. It sits above the setup record and the
+// loading calculation, whose fields it points at.
 #pragma once
 
 #include "model/calc.h"
