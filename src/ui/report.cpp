@@ -6,6 +6,7 @@
 #include "model/date.h"
 #include "model/freename.h"
 #include "store/conf/params.h"
+#include "store/conf/stored.h"
 #include "store/record/filing.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
@@ -151,10 +152,6 @@ std::string rptFolder(void)
 namespace
 {
 
-// The key of Zarv.conf that keeps a check whose report could not be written.
-constexpr const char* UNREPORTED_GROUP = "Verification";
-constexpr const char* UNREPORTED_KEY = "Unreported";
-
 // Opens the folder of reports, made where bCreate and it is missing: never
 // through a link, and only the user's own that no one else may write in.
 // -1 otherwise, with why in *pstrWhy (and errno set).
@@ -190,15 +187,16 @@ int openReports(bool bCreate, std::string* pstrWhy)
 
 void rptKeepUnreported(const _rptReport& report, bool bWritten)
 {
+    const _prmValue& u = valValue(VAL_UNREPORTED);
     if (bWritten) {
-        if (!prmGetKeyString(UNREPORTED_GROUP, UNREPORTED_KEY).empty())
-            prmEdit([](GKeyFile* pkf) { g_key_file_remove_key(pkf, UNREPORTED_GROUP, UNREPORTED_KEY, nullptr); });
+        if (!valGetText(VAL_UNREPORTED).empty())
+            prmEdit([&](GKeyFile* pkf) { g_key_file_remove_key(pkf, u.pszGroup, u.pszKey, nullptr); });
         return;
     }
     g_autoptr(GDateTime) pdt = g_date_time_new_from_unix_local(report.tChecked);
     g_autofree gchar* pszWhen = pdt ? g_date_time_format(pdt, "%Y-%m-%dT%H:%M:%S%:z") : g_strdup("");
     const std::string strValue = std::string(pszWhen) + (report.pass() ? " passed" : " FAILED");
-    prmEdit([&](GKeyFile* pkf) { g_key_file_set_string(pkf, UNREPORTED_GROUP, UNREPORTED_KEY, strValue.c_str()); });
+    prmEdit([&](GKeyFile* pkf) { g_key_file_set_string(pkf, u.pszGroup, u.pszKey, strValue.c_str()); });
 }
 
 bool rptWriteReport(const _rptReport& report, std::string* pstrFile, std::string* pstrError)
@@ -272,7 +270,7 @@ _rptLastCheck rptLastCheck(void)
 {
     _rptLastCheck last = {false, {}};
     // A check whose report could not be written counts as one of its time.
-    const std::string strUnreported = prmGetKeyString(UNREPORTED_GROUP, UNREPORTED_KEY);
+    const std::string strUnreported = valGetText(VAL_UNREPORTED);
     struct timespec tNewest = {0, 0};
     const size_t nSpace = strUnreported.rfind(' ');
     g_autoptr(GTimeZone) ptz = g_time_zone_new_local();

@@ -368,6 +368,9 @@ constexpr std::array m_values = numbered(std::to_array<_prmValue>({
      .pszKey = "Published",
      .pszAircraftKey = "Published",
      .bStartsEmpty = true},
+    // The calculation checks run here whose report could not be kept, as
+    // the window says until one is.
+    {.nId = VAL_UNREPORTED, .nOwner = PRM_OF_SETUP, .pszGroup = "Verification", .pszKey = "Unreported"},
 }));
 
 // valValue finds a row by its id.

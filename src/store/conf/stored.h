@@ -59,6 +59,7 @@ enum _prmValueId : int {
     VAL_RSEAT_PERSON,
     VAL_COMMANDER,
     VAL_PUBLISHED,
+    VAL_UNREPORTED,
     VAL_NAMED
 };
 
