@@ -69,6 +69,17 @@ struct _wbSetup {
     // any, nothing is judged.
     std::vector<_wbItem> items{};
     std::string strItemsNotRead{};
+    // The aircraft's cruise fuel flow in litres per hour; 0 where none is
+    // set, and then no fuel is planned by time.
+    double nFuelFlow = 0;
+    // The operator's fuel rule: the final reserve in minutes at the fuel
+    // flow, the contingency in per cent of the trip, and the start-up and
+    // taxi fuel in litres.
+    double nReserveMinutes = 20, nContingencyPercent = 0, nTaxiFuel = 0;
+    // The operator's own margins inside the certified limits: mm inside the
+    // forward and the aft limit and each lateral one, kg below the maximum
+    // weight; 0 for none.
+    double nMarginForward = 0, nMarginAft = 0, nMarginLateral = 0, nMarginWeight = 0;
 };
 
 // Every basic figure copied and not typed: weight, longitudinal and lateral

@@ -33,6 +33,9 @@ struct _wbLoadState {
     // A leg after the first whose take-off fuel is what the leg before it
     // landed with (no fuel added at the stop): nFuelVolume follows it.
     bool bFuelAsLanded{};
+    // The leg's trip as a time in minutes, beside its fuel; 0 where none
+    // is typed.
+    gdouble nTripMinutes{};
 };
 
 // A flight has one leg or up to six, flown in order; the page shows one.
