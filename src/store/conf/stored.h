@@ -69,6 +69,7 @@ enum _prmValueId : int {
     VAL_MARGIN_LATERAL,
     VAL_MARGIN_WEIGHT,
     VAL_TRIP_MINUTES,
+    VAL_RULE_FROM,
     VAL_NAMED
 };
 
@@ -130,6 +131,9 @@ struct _prmValue {
     // What a number reads as where Zarv.conf has no key for it (the final
     // reserve the rules ask for unless the operator sets one).
     double nMissing = 0;
+    // Part of the operator's rule: a school publishes it with each of its
+    // aircraft, and a pilot's machine flies by the school's.
+    bool bRule = false;
 };
 
 // The whole table, in the order of the ids, the unnamed rows last.
