@@ -109,6 +109,15 @@ double unitToShown(_unitKind nKind, double nInternal, const _wbSetup& u)
         return unitLitresToFuel(nInternal, u.nUnitFuel);
     case KIND_DENSITY:
         return nInternal * densityScale(u);
+    case KIND_FLOW:
+        return unitLitresToFuel(nInternal, u.nUnitFuel);
+    case KIND_ARM_MARGIN:
+        return unitMmToArm(nInternal, u.nUnitArm);
+    case KIND_WEIGHT_MARGIN:
+        return unitKgToWeight(nInternal, u.nUnitWt);
+    case KIND_MINUTES:
+    case KIND_RESERVE:
+    case KIND_PERCENT:
     case KIND_NONE:
         break;
     }
@@ -126,6 +135,15 @@ double unitToInternal(_unitKind nKind, double nShown, const _wbSetup& u)
         return unitFuelToLitres(nShown, u.nUnitFuel);
     case KIND_DENSITY:
         return nShown / densityScale(u);
+    case KIND_FLOW:
+        return unitFuelToLitres(nShown, u.nUnitFuel);
+    case KIND_ARM_MARGIN:
+        return unitArmToMm(nShown, u.nUnitArm);
+    case KIND_WEIGHT_MARGIN:
+        return unitWeightToKg(nShown, u.nUnitWt);
+    case KIND_MINUTES:
+    case KIND_RESERVE:
+    case KIND_PERCENT:
     case KIND_NONE:
         break;
     }
@@ -145,6 +163,15 @@ std::string unitLabel(_unitKind nKind, const _wbSetup& u)
         // The density field's label spells its gallons as the fuel field's.
         return std::string(unitSymbols(u).pszWeight) + "/" +
                (u.nUnitFuel == UNIT_FUEL_USGAL || u.nUnitFuel == UNIT_FUEL_IMPGAL ? unitFuelLabel(u.nUnitFuel) : "L");
+    case KIND_FLOW:
+    case KIND_MINUTES:
+    case KIND_RESERVE:
+    case KIND_PERCENT:
+        return unitSymbol(nKind, u);
+    case KIND_ARM_MARGIN:
+        return unitLabel(KIND_ARM, u);
+    case KIND_WEIGHT_MARGIN:
+        return unitLabel(KIND_WEIGHT, u);
     case KIND_NONE:
         break;
     }
@@ -161,6 +188,20 @@ const char* unitSymbol(_unitKind nKind, const _wbSetup& u)
         return symbols.pszArm;
     case KIND_FUEL:
         return symbols.pszFuel;
+    case KIND_FLOW: {
+        // Per hour, in the symbol a sentence writes the fuel in.
+        static constexpr std::array<const char*, 3> flow = {"L/h", "US gal/h", "imp gal/h"};
+        return u.nUnitFuel == UNIT_FUEL_USGAL || u.nUnitFuel == UNIT_FUEL_IMPGAL ? flow[u.nUnitFuel] : flow[0];
+    }
+    case KIND_MINUTES:
+    case KIND_RESERVE:
+        return "min";
+    case KIND_PERCENT:
+        return "%";
+    case KIND_ARM_MARGIN:
+        return symbols.pszArm;
+    case KIND_WEIGHT_MARGIN:
+        return symbols.pszWeight;
     case KIND_DENSITY:
     case KIND_NONE:
         break;
@@ -181,7 +222,7 @@ bool unitPossible(_unitKind nKind, double nInternal)
     const _unitBounds* pb = unitBoundsOf(nKind);
     if (!pb)
         return true;
-    if (nKind == KIND_DENSITY && nInternal == 0)
+    if ((nKind == KIND_DENSITY || nKind == KIND_FLOW) && nInternal == 0)
         return true;
     return nInternal >= pb->nLeast && nInternal <= pb->nMost;
 }

@@ -135,12 +135,30 @@ _unitSymbols unitSymbols(const _wbSetup& s);
 
 // The kinds of amount Zarv shows in the pilot's units: a weight (kg), an arm
 // (mm), a fuel amount (litres) and a fuel density (kg per litre, shown in the
-// pilot's weight unit per fuel unit); none for a count or a choice.
-enum _unitKind { KIND_NONE, KIND_WEIGHT, KIND_ARM, KIND_FUEL, KIND_DENSITY };
+// pilot's weight unit per fuel unit); none for a count or a choice. Then the
+// fuel rule's: a fuel flow (litres per hour, shown in the pilot's fuel unit
+// per hour), a flight's time and a final reserve (minutes), a share of the
+// trip (per cent), and a margin inside a limit (an arm or a weight that is
+// never negative).
+enum _unitKind {
+    KIND_NONE,
+    KIND_WEIGHT,
+    KIND_ARM,
+    KIND_FUEL,
+    KIND_DENSITY,
+    KIND_FLOW,
+    KIND_MINUTES,
+    KIND_RESERVE,
+    KIND_PERCENT,
+    KIND_ARM_MARGIN,
+    KIND_WEIGHT_MARGIN
+};
 
 // What an amount of each kind can be at all, in the internal unit: a value
 // outside its bounds (or no finite number) cannot be right for any light
-// helicopter and is never judged. A density of 0 is none set.
+// helicopter and is never judged. A density or a fuel flow of 0 is none set;
+// a flow typed as 0 is refused where it is typed, since it would plan every
+// trip as burning nothing.
 struct _unitBounds {
     _unitKind nKind;
     double nLeast, nMost;
@@ -150,6 +168,12 @@ constexpr _unitBounds UNIT_BOUNDS[] = {
     {KIND_ARM, -10000, 10000},                          // mm: ten metres either side of the datum
     {KIND_FUEL, 0, 2000},                               // litres
     {KIND_DENSITY, MIN_FUEL_DENSITY, MAX_FUEL_DENSITY}, // kg per litre
+    {KIND_FLOW, 0, 500},                                // litres per hour
+    {KIND_MINUTES, 0, 24 * 60},                         // a day is no leg
+    {KIND_RESERVE, 0, 120},                             // minutes
+    {KIND_PERCENT, 0, 100},                             // per cent of the trip
+    {KIND_ARM_MARGIN, 0, 10000},                        // mm inside the limit
+    {KIND_WEIGHT_MARGIN, 0, 5000},                      // kg below the limit
 };
 
 // The least basic (empty) weight Zarv takes as an amendment. A two-seat

@@ -349,12 +349,15 @@ void showWeighed(void)
 void showPublished(void)
 {
     const bool bPublished = figPublishedHere();
+    // So is the fuel rule and margins a school published with it.
+    const std::string strRuleSchool = schRuleSchool();
     for (const _prmValue& v : valValues())
-        if (GtkWidget* pwgt = m_set.fields.entries[v.nId]; pwgt && v.pszAircraftKey) {
-            gtk_editable_set_editable(GTK_EDITABLE(pwgt), !bPublished);
+        if (GtkWidget* pwgt = m_set.fields.entries[v.nId]; pwgt && (v.pszAircraftKey || v.bRule)) {
+            const bool bRead = v.bRule ? !strRuleSchool.empty() : bPublished;
+            gtk_editable_set_editable(GTK_EDITABLE(pwgt), !bRead);
             // It looks read, not typed.
             GtkStyleContext* pstyle = gtk_widget_get_style_context(pwgt);
-            if (bPublished)
+            if (bRead)
                 gtk_style_context_add_class(pstyle, "zarv-read-only");
             else
                 gtk_style_context_remove_class(pstyle, "zarv-read-only");

@@ -410,6 +410,32 @@ TEST_F(Doubts, AFieldNotReadOrImpossibleIsNeverJudgedAcrossARestartUntilTyped)
     EXPECT_TRUE(red("LandingWt"));
 }
 
+class FuelFlow : public LoadingPage
+{
+    std::string initialConf() const override
+    {
+        return "[Fuel]\nFlow=38\n";
+    }
+};
+
+// The trip beside its fuel in minutes: typed, it gives the fuel at the
+// aircraft's flow, and the fuel typed gives the minutes.
+TEST_F(FuelFlow, ATripTimeTypedGivesTheFuel)
+{
+    focus("TripFuel");
+    key(GDK_KEY_Return);
+    EXPECT_TRUE(hasFocus("TripTime"));
+    EXPECT_EQ(text("TripTimeUnits"), "min");
+    type("TripTime", "30");
+    focus("TripFuel");
+    EXPECT_EQ(text("TripFuel"), num("%1.1f", 19.0));
+    EXPECT_EQ(confDouble("Load", "Trip"), 19.0);
+    EXPECT_EQ(confDouble("Load", "TripMinutes"), 30.0);
+    enter("TripFuel", "38");
+    EXPECT_EQ(text("TripTime"), "60");
+    EXPECT_EQ(confDouble("Load", "TripMinutes"), 60.0);
+}
+
 // Zarv.ui as it was before fuel planning: the 65 objects alone.
 class Sixty5Objects : public Pages
 {

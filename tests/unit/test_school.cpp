@@ -207,6 +207,39 @@ TEST_F(School, WhatIsTakenInIsReadOnlyAndReplacedOnlyByANewerRevision)
     EXPECT_DOUBLE_EQ(m_wbSetup.nBasicWeight, 412.5);
 }
 
+// The office's fuel rule and margins go signed with its aircraft; a pilot's
+// machine flies by them whole, and a rule changed there is put back.
+TEST_F(School, TheSchoolsFuelRuleIsTakenInWithItsAircraftAndPutBackWhereChanged)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[School]\nName=Skyways\n[Aircraft]\nRegistration=G-ZARV\n"
+                                       "Weighed=2026-11-02\n[Basic]\nWeight=400\nLongArm=2700\n"
+                                       "[FuelRule]\nReserveMinutes=30\n[Margins]\nAft=5\n");
+    publishFromOffice(410);
+    toPilot("[FuelRule]\nTaxiFuel=3\n");
+    EXPECT_EQ(schRuleSchool(), "");
+    EXPECT_TRUE(schTakePublished().bCurrent);
+    psetParams();
+    EXPECT_EQ(schRuleSchool(), "Skyways");
+    EXPECT_DOUBLE_EQ(m_wbSetup.nReserveMinutes, 30);
+    EXPECT_DOUBLE_EQ(m_wbSetup.nMarginAft, 5);
+    EXPECT_DOUBLE_EQ(m_wbSetup.nTaxiFuel, 0);
+    // Its figure changed by hand, or the school it came from taken out.
+    const struct {
+        const char *pszPattern, *pszWith;
+        double nBefore;
+    } changes[] = {{"ReserveMinutes=30", "ReserveMinutes=10", 10}, {"\nSchool=Skyways", "", 30}};
+    for (const auto& c : changes) {
+        zt::writeFile(m_pilot / "Zarv.conf",
+                      zt::reReplace(zt::readFile(m_pilot / "Zarv.conf"), c.pszPattern, c.pszWith));
+        toMachine(m_pilot.path());
+        EXPECT_DOUBLE_EQ(m_wbSetup.nReserveMinutes, c.nBefore) << c.pszPattern;
+        EXPECT_TRUE(schTakePublished().bCurrent) << c.pszPattern;
+        psetParams();
+        EXPECT_DOUBLE_EQ(m_wbSetup.nReserveMinutes, 30) << c.pszPattern;
+        EXPECT_EQ(schRuleSchool(), "Skyways") << c.pszPattern;
+    }
+}
+
 // The school's name comes from its folder: the label shows its controls
 // written out, once.
 TEST_F(School, TheSchoolsWordsAreShownEscaped)

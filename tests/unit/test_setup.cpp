@@ -106,7 +106,7 @@ TEST_F(SetupRecord, TheFingerprintCoversEveryFigureToAThousandth)
         EXPECT_EQ(valFingerprintVersion(str), str[0] == 'v' ? str[1] - '0' : 1);
     for (const std::string& str :
          std::vector<std::string>{"", "v3:34319e0a", "v2:" + strWhole, "v2:34319e0", "v2:34319e0a ", "1739262",
-                                  "v1:17392627", "1739262g", "v3:" + strWhole.substr(1) + "G", "v4:" + strWhole})
+                                  "v1:17392627", "1739262g", "v3:" + strWhole.substr(1) + "G", "v5:" + strWhole})
         EXPECT_EQ(valFingerprintVersion(str), 0) << str;
 }
 
@@ -511,6 +511,19 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         // Weighed in, taken out: less than any aircraft weighs.
         {"[Equipment 1]\nName=Tank\nWeight=210\nLongArm=2340\nLatArm=0\nFitted=false\n",
          "basic weight without its weighed items 190 kg cannot be right"},
+        // The fuel rule and the margins: no flow is none, and no rule that
+        // could not be an operator's is judged within.
+        {"[Load]\nFuel=0\n[Fuel]\nFlow=0\n[FuelRule]\nReserveMinutes=120\nContingencyPercent=100\n",
+         "WITHIN LIMITS for take-off and with no fuel"},
+        {"[Fuel]\nFlow=500.1\n", "fuel flow 500.1 L/h cannot be right"},
+        {"[FuelRule]\nReserveMinutes=121\n", "final reserve 121.0 min cannot be right"},
+        {"[FuelRule]\nContingencyPercent=100.5\n", "contingency 100.5 % cannot be right"},
+        {"[FuelRule]\nTaxiFuel=-1\n", "start-up and taxi fuel \u22121.0 L cannot be right"},
+        {"[Margins]\nAft=-2\n", "aft margin \u22122.0 mm cannot be right"},
+        {"[Margins]\nWeight=-0.5\n", "weight margin \u22120.5 kg cannot be right"},
+        {"[Load]\nTripMinutes=1441\n", "trip time 1441.0 min cannot be right"},
+        {"[Load]\nTripMinutes=-5\n", "trip time \u22125.0 min cannot be right"},
+        {"[Load]\nTripMinutes=1h\n", "the trip time \"1h\" was not read as a number: check it"},
     };
     for (const auto& c : cases) {
         zt::writeFile(m_dir / "Zarv.conf", strAircraft + c.pszConf);
@@ -628,19 +641,61 @@ TEST_F(SetupRecord, AFigureOutsideWhatZarvTakesIsRefused)
         _prmValueId nId;
         double nValue; // internal
         bool bRefused;
-    } cases[] = {
-        {VAL_BASIC_WEIGHT, 48, true},      {VAL_BASIC_WEIGHT, 199.9, true},          {VAL_BASIC_WEIGHT, 200, false},
-        {VAL_BASIC_WEIGHT, 5000.1, true},  {VAL_BALLAST_WEIGHT, 0, false},           {VAL_BALLAST_WEIGHT, -0.1, true},
-        {VAL_BASIC_LONG_ARM, -500, false}, {VAL_BALLAST_REAR_LONG_ARM, 10001, true}, {VAL_FUEL_DENSITY, 90, true},
-        {VAL_FUEL_DENSITY, 0.49, true},    {VAL_FUEL_DENSITY, 1.0, false},           {VAL_FUEL_DENSITY, 0, false},
-        {VAL_WEIGHING_MONTHS, 24, false},  {VAL_WEIGHING_MONTHS, 0, false},          {VAL_WEIGHING_MONTHS, 12.5, true},
-        {VAL_WEIGHING_MONTHS, 241, true}};
-    // A density or interval of 0 is none set, and taken.
+    } cases[] = {{VAL_BASIC_WEIGHT, 48, true},      {VAL_BASIC_WEIGHT, 199.9, true},
+                 {VAL_BASIC_WEIGHT, 200, false},    {VAL_BASIC_WEIGHT, 5000.1, true},
+                 {VAL_BALLAST_WEIGHT, 0, false},    {VAL_BALLAST_WEIGHT, -0.1, true},
+                 {VAL_BASIC_LONG_ARM, -500, false}, {VAL_BALLAST_REAR_LONG_ARM, 10001, true},
+                 {VAL_FUEL_DENSITY, 90, true},      {VAL_FUEL_DENSITY, 0.49, true},
+                 {VAL_FUEL_DENSITY, 1.0, false},    {VAL_FUEL_DENSITY, 0, false},
+                 {VAL_WEIGHING_MONTHS, 24, false},  {VAL_WEIGHING_MONTHS, 0, false},
+                 {VAL_WEIGHING_MONTHS, 12.5, true}, {VAL_WEIGHING_MONTHS, 241, true},
+                 {VAL_FUEL_FLOW, 0, true},          {VAL_FUEL_FLOW, 500, false},
+                 {VAL_FUEL_FLOW, 500.1, true}};
+    // A density or interval of 0 is none set, and taken; a fuel flow typed
+    // as 0 would burn nothing, and is not.
     for (const auto& c : cases)
         EXPECT_EQ(!figFigureRefusal(c.nId, c.nValue).empty(), c.bRefused) << valValue(c.nId).pszWhat << " " << c.nValue;
     stateEditSetup().nUnitWt = UNIT_WT_LB;
     EXPECT_EQ(figFigureRefusal(VAL_BASIC_WEIGHT, 48),
               zt::inLocale("A basic weight of 105.8 lbs is refused: Zarv takes one from 440.9 lbs to 11023.1 lbs."));
+}
+
+// A leg's trip typed in minutes gives its fuel at the aircraft's flow, and
+// its fuel gives the minutes; without a flow, or from a figure that cannot
+// be, the other half stays as it was.
+TEST_F(SetupRecord, ATripTypedInMinutesOrLitresGivesTheOtherAtTheFuelFlow)
+{
+    const struct {
+        const char* pszFlow; // [Fuel] Flow in Zarv.conf, L/h
+        _prmValueId nTyped;
+        double nValue;
+        double nTrip, nMinutes; // then held and stored
+    } cases[] = {
+        {"38", VAL_TRIP_MINUTES, 30, 19, 30}, {"38", VAL_TRIP, 19, 19, 30},
+        {"45", VAL_TRIP, 30, 30, 40},         {"", VAL_TRIP_MINUTES, 30, 5, 30},
+        {"0", VAL_TRIP, 19, 19, 10},          {"600", VAL_TRIP_MINUTES, 30, 5, 30},
+        {"38", VAL_TRIP_MINUTES, -5, 5, -5},  {"38", VAL_TRIP_MINUTES, 1441, 5, 1441},
+    };
+    for (const auto& c : cases) {
+        restart();
+        zt::writeFile(m_dir / "Zarv.conf", std::string("[Fuel]\nFlow=") + c.pszFlow +
+                                               "\n[Load]\nTrip=5\nTripMinutes=10\nUnread=Load/Trip=5x;\n");
+        prmLoadKeyFile();
+        psetParams();
+        pwbParams();
+        valStoreValue(c.nTyped, c.nValue);
+        const std::string strWhat = std::string(c.pszFlow) + " L/h, " + valValue(c.nTyped).pszWhat;
+        EXPECT_DOUBLE_EQ(stateLoad().nTripFuel, c.nTrip) << strWhat;
+        EXPECT_DOUBLE_EQ(stateLoad().nTripMinutes, c.nMinutes) << strWhat;
+        // The fuel written from the time is read, and so said no more.
+        EXPECT_EQ(valUnread(VAL_TRIP).empty(), c.nTyped == VAL_TRIP_MINUTES && c.nTrip != 5) << strWhat;
+        restart();
+        prmLoadKeyFile();
+        pwbParams();
+        EXPECT_DOUBLE_EQ(stateLoad().nTripFuel, c.nTrip) << strWhat;
+        EXPECT_DOUBLE_EQ(stateLoad().nTripMinutes, c.nMinutes) << strWhat;
+        EXPECT_EQ(valUnread(VAL_TRIP).empty(), c.nTyped == VAL_TRIP_MINUTES && c.nTrip != 5) << strWhat;
+    }
 }
 
 // Due from the same day (or the month's last) the interval later; no ISO day, no judgement.

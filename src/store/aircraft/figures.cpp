@@ -142,11 +142,11 @@ bool recordTrusted(const std::map<std::string, std::string>& recorded, const std
 void recordFigures(const std::string& strWhen, bool bOutside, const std::vector<std::string>& names,
                    const std::map<std::string, std::string>& before)
 {
-    std::map<std::string, std::string> figures = currentFigures(PRM_FINGERPRINT_VERSION);
+    std::map<std::string, std::string> figures = currentFigures(valFingerprintNeeded());
     if (bOutside) {
         std::map<std::string, std::string> recorded = recordedFigures();
         if (!recordTrusted(recorded, figRecordedFingerprint()) ||
-            valFingerprintVersion(figRecordedFingerprint()) != PRM_FINGERPRINT_VERSION)
+            valFingerprintVersion(figRecordedFingerprint()) != valFingerprintNeeded())
             return; // an older or altered record: the flag stands until confirmed
         std::vector<std::string> changed = names;
         changed.push_back(HISTORY_FIGURE);
@@ -170,7 +170,7 @@ void recordFigures(const std::string& strWhen, bool bOutside, const std::vector<
     setStringList(VAL_RECORDED, lines);
     const _prmValue& v = valValue(VAL_FINGERPRINT);
     g_key_file_set_string(prmKeyFile(), v.pszGroup, v.pszKey,
-                          (fingerprintOf(figures, PRM_FINGERPRINT_VERSION) + " " + strWhen).c_str());
+                          (fingerprintOf(figures, valFingerprintNeeded()) + " " + strWhen).c_str());
 }
 
 // After a figure changed in the one rewrite: its history line, and, for an
@@ -357,9 +357,11 @@ std::string figFigureRefusal(_prmValueId nId, double nValue)
     } else if (const _unitBounds* pb = unitBoundsOf(v.nUnit)) {
         // A density of 0 is none set, which the usual one stands for.
         const double nLeast = nId == VAL_BASIC_WEIGHT ? MIN_BASIC_WEIGHT : pb->nLeast;
-        if (unitPossible(v.nUnit, nValue) && (nId != VAL_BASIC_WEIGHT || nValue >= MIN_BASIC_WEIGHT))
+        // A flow of 0 would plan every trip as burning nothing.
+        const bool bNoFlow = v.nUnit == KIND_FLOW && nValue == 0;
+        if (!bNoFlow && unitPossible(v.nUnit, nValue) && (nId != VAL_BASIC_WEIGHT || nValue >= MIN_BASIC_WEIGHT))
             return "";
-        strTaken = "one from " + shown(nLeast) + " to " + shown(pb->nMost);
+        strTaken = (v.nUnit == KIND_FLOW ? "one above " : "one from ") + shown(nLeast) + " to " + shown(pb->nMost);
     } else {
         return "";
     }
@@ -399,6 +401,15 @@ std::vector<std::string> figOutsideChanges(void)
     } else if (nVersion >= 2) {
         changes.push_back("the record of the figures is missing");
     }
+    // A figure set that the recorded version does not cover (a fuel flow
+    // written into Zarv.conf under an older fingerprint) changed all the same.
+    // (What the versions before the third added reads as it always has.)
+    if (const int nNeeded = valFingerprintNeeded(); nNeeded > std::max(nVersion, PRM_FINGERPRINT_VERSION)) {
+        const std::map<std::string, std::string> covered = currentFigures(std::max(nVersion, PRM_FINGERPRINT_VERSION));
+        for (const auto& [strName, strValue] : currentFigures(nNeeded))
+            if (!covered.count(strName))
+                changes.push_back(strName + " " + figFigureChange("", strValue));
+    }
     if (changes.empty() && valFingerprint(valGetText, nVersion) != strRecorded)
         changes.push_back("the figures do not match their fingerprint");
     if (nVersion >= 2 && stringList(VAL_HISTORY).empty())
@@ -422,7 +433,7 @@ void figStoreFigure(_prmValueId nId, double nValue, const std::string& strReason
     if (!valIsNumber(v))
         return valStoreValue(nId, nValue);
     const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
-    const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
+    const std::map<std::string, std::string> before = currentFigures(valFingerprintNeeded());
     const _prmAmendment a = {now(), figureName(v), fileNumber(valHeld(nId)), fileNumber(nValue), strReason};
     valSetField(v, stateEditSetup(), stateEditLoad(), nValue);
     prmEdit([&](GKeyFile* pkf) {
@@ -438,7 +449,7 @@ void figStoreFigureText(_prmValueId nId, const char* pszText, const std::string&
     if (lockedHere(v))
         return;
     const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
-    const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
+    const std::map<std::string, std::string> before = currentFigures(valFingerprintNeeded());
     const _prmAmendment a = {now(), figureName(v), valGetText(nId), pszText, strReason};
     prmEdit([&](GKeyFile* pkf) {
         g_key_file_set_string(pkf, v.pszGroup, v.pszKey, pszText);
@@ -453,7 +464,7 @@ void figStoreCovered(_prmValueId nId, double nValue)
     if (lockedHere(v))
         return;
     const bool bOutside = figFiguresChangedOutside();
-    const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
+    const std::map<std::string, std::string> before = currentFigures(valFingerprintNeeded());
     prmEdit([&](GKeyFile* pkf) {
         valSetField(v, stateEditSetup(), stateEditLoad(), nValue);
         if (valIsNumber(v))
@@ -535,7 +546,7 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
         return;
     }
     const bool bWasControlled = figUnderControl(), bOutside = figFiguresChangedOutside();
-    const std::map<std::string, std::string> before = currentFigures(PRM_FINGERPRINT_VERSION);
+    const std::map<std::string, std::string> before = currentFigures(valFingerprintNeeded());
     const std::string strWhen = now();
     // Every leg keeps each item as it had it; a new one comes as weighed.
     const std::optional<size_t> nRemoved = removedItem(m_wbSetup.items, items);
@@ -572,7 +583,7 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
             return;
         if (!bWasControlled)
             appendHistory({strWhen, "", "", "", "under change control from here"});
-        for (const auto& figure : currentFigures(PRM_FINGERPRINT_VERSION))
+        for (const auto& figure : currentFigures(valFingerprintNeeded()))
             if (itmIsFigure(figure.first))
                 names.push_back(figure.first);
         recordFigures(strWhen, bOutside, names, before);

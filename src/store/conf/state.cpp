@@ -98,6 +98,7 @@ _wbLoadState stateNextLeg(const _wbLoadState& l)
     _wbLoadState n = l;
     n.nFuelVolume = calcLandingFuel(l.nFuelVolume, l.nTripFuel);
     n.nTripFuel = 0;
+    n.nTripMinutes = 0;
     n.bFuelAsLanded = true;
     return n;
 }

@@ -371,6 +371,128 @@ constexpr std::array m_values = numbered(std::to_array<_prmValue>({
     // The calculation checks run here whose report could not be kept, as
     // the window says until one is.
     {.nId = VAL_UNREPORTED, .nOwner = PRM_OF_SETUP, .pszGroup = "Verification", .pszKey = "Unreported"},
+    // The aircraft's cruise fuel flow: it turns minutes into fuel, so it is
+    // a figure under change control like the density, covered from the
+    // fingerprint's fourth version and recorded on each line from then on.
+    {.nId = VAL_FUEL_FLOW,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Fuel",
+     .pszKey = "Flow",
+     .pszAircraftKey = "FuelFlow",
+     .bFigure = true,
+     .nFingerprint = 4,
+     .nUnit = KIND_FLOW,
+     .field = &_wbSetup::nFuelFlow,
+     .pszWhat = "fuel flow",
+     .pszEntry = "FuelFlow",
+     .pszUnits = "FuelFlowUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 200,
+     .pszRecordName = "fuelFlow",
+     .bRecordedLater = true},
+    // The operator's fuel rule and margins are the operator's, not an
+    // aircraft's: a switch of the fleet keeps them.
+    {.nId = VAL_RESERVE_MINUTES,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "FuelRule",
+     .pszKey = "ReserveMinutes",
+     .nUnit = KIND_RESERVE,
+     .field = &_wbSetup::nReserveMinutes,
+     .pszWhat = "final reserve",
+     .pszEntry = "ReserveMinutes",
+     .pszUnits = "ReserveMinutesUnits",
+     .pszFormat = "%g",
+     .nWalk = 210,
+     .nMissing = 20,
+     .bRule = true},
+    {.nId = VAL_CONTINGENCY,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "FuelRule",
+     .pszKey = "ContingencyPercent",
+     .nUnit = KIND_PERCENT,
+     .field = &_wbSetup::nContingencyPercent,
+     .pszWhat = "contingency",
+     .pszEntry = "ContingencyPercent",
+     .pszUnits = "ContingencyPercentUnits",
+     .pszFormat = "%g",
+     .nWalk = 220,
+     .bRule = true},
+    {.nId = VAL_TAXI_FUEL,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "FuelRule",
+     .pszKey = "TaxiFuel",
+     .nUnit = KIND_FUEL,
+     .field = &_wbSetup::nTaxiFuel,
+     .pszWhat = "start-up and taxi fuel",
+     .pszEntry = "TaxiFuel",
+     .pszUnits = "TaxiFuelUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 230,
+     .bRule = true},
+    {.nId = VAL_MARGIN_FORWARD,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Margins",
+     .pszKey = "Forward",
+     .nUnit = KIND_ARM_MARGIN,
+     .field = &_wbSetup::nMarginForward,
+     .pszWhat = "forward margin",
+     .pszEntry = "MarginForward",
+     .pszUnits = "MarginForwardUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 240,
+     .bRule = true},
+    {.nId = VAL_MARGIN_AFT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Margins",
+     .pszKey = "Aft",
+     .nUnit = KIND_ARM_MARGIN,
+     .field = &_wbSetup::nMarginAft,
+     .pszWhat = "aft margin",
+     .pszEntry = "MarginAft",
+     .pszUnits = "MarginAftUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 250,
+     .bRule = true},
+    {.nId = VAL_MARGIN_LATERAL,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Margins",
+     .pszKey = "Lateral",
+     .nUnit = KIND_ARM_MARGIN,
+     .field = &_wbSetup::nMarginLateral,
+     .pszWhat = "lateral margin",
+     .pszEntry = "MarginLateral",
+     .pszUnits = "MarginLateralUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 260,
+     .bRule = true},
+    {.nId = VAL_MARGIN_WEIGHT,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "Margins",
+     .pszKey = "Weight",
+     .nUnit = KIND_WEIGHT_MARGIN,
+     .field = &_wbSetup::nMarginWeight,
+     .pszWhat = "weight margin",
+     .pszEntry = "MarginWeight",
+     .pszUnits = "MarginWeightUnits",
+     .pszFormat = "%1.1f",
+     .nWalk = 270,
+     .bRule = true},
+    // A leg's trip as a time, beside its fuel; whole minutes shown, as
+    // typed kept.
+    {.nId = VAL_TRIP_MINUTES,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "TripMinutes",
+     .nUnit = KIND_MINUTES,
+     .field = &_wbLoadState::nTripMinutes,
+     .pszWhat = "trip time",
+     .pszEntry = "TripTime",
+     .pszUnits = "TripTimeUnits",
+     .pszFormat = "%1.0f",
+     .nWalk = 85},
+    // The school whose rule a pilot's machine flies by, where the school
+    // published one: its rule is then read, not typed.
+    {.nId = VAL_RULE_FROM, .nOwner = PRM_OF_SETUP, .pszGroup = "FuelRule", .pszKey = "School"},
 }));
 
 // valValue finds a row by its id.
@@ -533,6 +655,21 @@ std::vector<std::string> heldUnread(_prmOwner nOwner, size_t nLeg)
     return v;
 }
 
+// Writes an owner's list of unread texts as held.
+void writeUnread(GKeyFile* pkf, _prmOwner nOwner, size_t nLeg, const std::vector<std::string>& held)
+{
+    const _prmValue& l = unreadList(nOwner);
+    const std::string strGroup = valGroupOf(l, nLeg);
+    if (held.empty()) {
+        g_key_file_remove_key(pkf, strGroup.c_str(), l.pszKey, nullptr);
+        return;
+    }
+    std::vector<const gchar*> v;
+    for (const std::string& str : held)
+        v.push_back(str.c_str());
+    g_key_file_set_string_list(pkf, strGroup.c_str(), l.pszKey, v.data(), v.size());
+}
+
 } // namespace
 
 namespace
@@ -568,6 +705,8 @@ void valLoadValues(_prmOwner nOwner, size_t nLeg)
         const char* pszGroup = strGroup.c_str();
         valSetField(v, stateEditSetup(), l,
                     valIsNumber(v) ? prmGetKeyDouble(pszGroup, v.pszKey) : prmGetKeyInteger(pszGroup, v.pszKey));
+        if (v.nMissing != 0 && !g_key_file_has_key(prmKeyFile(), pszGroup, v.pszKey, nullptr))
+            valSetField(v, stateEditSetup(), l, v.nMissing);
         if (v.nId == VAL_BALLAST_POSN)
             readBallastPosition(v, pszGroup, l);
         if (!valIsNumber(v))
@@ -607,18 +746,7 @@ void valSetUnread(_prmValueId nId, const std::string& strText)
     const std::vector<std::string> held = heldUnread(nOwner, nLeg);
     if (held == storedUnread(nOwner, nLeg))
         return;
-    const _prmValue& l = unreadList(nOwner);
-    const std::string strGroup = valGroupOf(l, nLeg);
-    prmEdit([&](GKeyFile* pkf) {
-        if (held.empty()) {
-            g_key_file_remove_key(pkf, strGroup.c_str(), l.pszKey, nullptr);
-            return;
-        }
-        std::vector<const gchar*> v;
-        for (const std::string& str : held)
-            v.push_back(str.c_str());
-        g_key_file_set_string_list(pkf, strGroup.c_str(), l.pszKey, v.data(), v.size());
-    });
+    prmEdit([&](GKeyFile* pkf) { writeUnread(pkf, nOwner, nLeg, held); });
 }
 
 namespace
@@ -731,6 +859,29 @@ void valSetText(_prmValueId nId, const char* pszText)
     prmSetKeyString(valGroupOf(m_values[nId], stateShownLeg()).c_str(), m_values[nId].pszKey, pszText);
 }
 
+namespace
+{
+
+// The other half of a leg's trip: its time for its fuel, and its fuel for
+// its time; null for any other value.
+const _prmValue* tripOther(_prmValueId nId)
+{
+    return nId == VAL_TRIP ? &m_values[VAL_TRIP_MINUTES] : nId == VAL_TRIP_MINUTES ? &m_values[VAL_TRIP] : nullptr;
+}
+
+// The trip's other half from the one typed (litres or minutes) at a flow
+// in litres per hour; no number where either cannot be right, so that a
+// flow or a trip Zarv refuses never writes a figure beside it.
+double tripFromOther(_prmValueId nTyped, double nValue, double nFlow)
+{
+    const _unitKind nKind = m_values[nTyped].nUnit;
+    if (nFlow == 0 || !unitPossible(KIND_FLOW, nFlow) || !unitPossible(nKind, nValue))
+        return NAN;
+    return nTyped == VAL_TRIP_MINUTES ? nValue * nFlow / 60 : nValue * 60 / nFlow;
+}
+
+} // namespace
+
 void valStoreValue(_prmValueId nId, double nValue)
 {
     const _prmValue& v = m_values[nId];
@@ -746,6 +897,26 @@ void valStoreValue(_prmValueId nId, double nValue)
     if (nId == VAL_FUEL && stateEditLoad().bFuelAsLanded) {
         stateEditLoad().bFuelAsLanded = false;
         prmEdit([&](GKeyFile* pkf) { g_key_file_set_boolean(pkf, strGroup.c_str(), VAL_KEY_FUEL_AS_LANDED, FALSE); });
+    }
+    if (const _prmValue* pOther = tripOther(nId)) {
+        // The trip typed as a time gives its fuel and the fuel its time, at
+        // the aircraft's flow; both go in the one rewrite. Without a flow,
+        // or from a value that is no amount, the other stays as it was.
+        const double nOther = tripFromOther(nId, nValue, m_wbSetup.nFuelFlow);
+        if (std::isfinite(nOther)) {
+            // What was typed of the other half and not read is gone with it.
+            const bool bUnread = !prmUnreadText(strGroup.c_str(), pOther->pszKey).empty();
+            valSetField(*pOther, stateEditSetup(), stateEditLoad(), nOther);
+            prmKeepUnreadText(strGroup.c_str(), pOther->pszKey, "");
+            const std::vector<std::string> held = heldUnread(v.nOwner, stateShownLeg());
+            prmEdit([&](GKeyFile* pkf) {
+                g_key_file_set_double(pkf, strGroup.c_str(), v.pszKey, nValue);
+                g_key_file_set_double(pkf, strGroup.c_str(), pOther->pszKey, nOther);
+                if (bUnread)
+                    writeUnread(pkf, v.nOwner, stateShownLeg(), held);
+            });
+            return;
+        }
     }
     if (valIsNumber(v))
         prmSetKeyDouble(strGroup.c_str(), v.pszKey, nValue);
@@ -843,8 +1014,19 @@ int valAircraftNumber(const char* pszGroup)
     return *pszDigits && !*pszEnd && n >= 2 && n < 100000 ? static_cast<int>(n) : 0;
 }
 
+int valFingerprintNeeded(const _wbSetup& s)
+{
+    int nVersion = PRM_FINGERPRINT_VERSION;
+    for (const _prmValue& v : m_values)
+        if (v.nFingerprint > nVersion && valIsNumber(v) && valFieldValue(v, s, stateLoad()) != 0)
+            nVersion = v.nFingerprint;
+    return nVersion;
+}
+
 std::string valFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& s)
 {
+    if (nVersion <= 0)
+        nVersion = valFingerprintNeeded(s);
     std::string str;
     for (const _prmValue& v : m_values) {
         if (v.nFingerprint == 0 || v.nFingerprint > nVersion)
@@ -878,6 +1060,8 @@ std::string valFingerprintOfText(const std::string& strFigureText, int nVersion)
 
 std::string valFingerprint(const _prmTextOf& text, int nVersion, const _wbSetup& s)
 {
+    if (nVersion <= 0)
+        nVersion = valFingerprintNeeded(s);
     return valFingerprintOfText(valFigureText(text, nVersion, s), nVersion);
 }
 
@@ -888,7 +1072,7 @@ int valFingerprintVersion(const std::string& strFingerprint)
     };
     if (strFingerprint.size() == 8)
         return hex(strFingerprint) ? 1 : 0;
-    for (int nVersion = 2; nVersion <= PRM_FINGERPRINT_VERSION; nVersion++) {
+    for (int nVersion = 2; nVersion <= PRM_FINGERPRINT_NEWEST; nVersion++) {
         const std::string strMark = "v" + std::to_string(nVersion) + ":";
         const size_t nDigits = nVersion >= PRM_FINGERPRINT_WHOLE ? 64 : 8;
         if (strFingerprint.size() == strMark.size() + nDigits && strFingerprint.starts_with(strMark) &&

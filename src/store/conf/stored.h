@@ -60,6 +60,16 @@ enum _prmValueId : int {
     VAL_COMMANDER,
     VAL_PUBLISHED,
     VAL_UNREPORTED,
+    VAL_FUEL_FLOW,
+    VAL_RESERVE_MINUTES,
+    VAL_CONTINGENCY,
+    VAL_TAXI_FUEL,
+    VAL_MARGIN_FORWARD,
+    VAL_MARGIN_AFT,
+    VAL_MARGIN_LATERAL,
+    VAL_MARGIN_WEIGHT,
+    VAL_TRIP_MINUTES,
+    VAL_RULE_FROM,
     VAL_NAMED
 };
 
@@ -118,6 +128,12 @@ struct _prmValue {
     // Its key in a file of reference cases, in the case's units (null: no
     // case sets it); a later leg's are the fields of the leg's own list.
     const char* pszCaseKey = nullptr;
+    // What a number reads as where Zarv.conf has no key for it (the final
+    // reserve the rules ask for unless the operator sets one).
+    double nMissing = 0;
+    // Part of the operator's rule: a school publishes it with each of its
+    // aircraft, and a pilot's machine flies by the school's.
+    bool bRule = false;
 };
 
 // The whole table, in the order of the ids, the unnamed rows last.
@@ -204,12 +220,21 @@ _wbFlight pwbCalcWB(const _wbSetup& s, const _wbLoadState& l, size_t nLeg = stat
 std::string valGetText(_prmValueId nId);
 void valSetText(_prmValueId nId, const char* pszText);
 
-// Keeps a number or a choice in its field and stores it: one rewrite.
+// Keeps a number or a choice in its field and stores it: one rewrite. A
+// leg's trip fuel and trip time, with the aircraft's fuel flow, give each
+// other: either typed stores the other beside it, in the same rewrite.
 void valStoreValue(_prmValueId nId, double nValue);
 
-// The version of the fingerprint Zarv records: the rows it covers (those
-// of the second from the third on) and how much of the hash it keeps.
+// The version of the fingerprint Zarv records of figures that set nothing
+// a later version came for: the rows it covers (those of the second from
+// the third on) and how much of the hash it keeps.
 constexpr int PRM_FINGERPRINT_VERSION = 3;
+// The newest version: the fourth covers the aircraft's fuel flow as well.
+// Figures are fingerprinted by the oldest version from the third on that
+// covers every figure they set, so an aircraft without a fuel flow keeps
+// the fingerprint it always had, and one with a flow cannot drop it unseen.
+constexpr int PRM_FINGERPRINT_NEWEST = 4;
+int valFingerprintNeeded(const _wbSetup& s = m_wbSetup);
 // The first version that keeps the whole SHA-256: eight hex digits before
 // it, which anyone can match with other figures in minutes.
 constexpr int PRM_FINGERPRINT_WHOLE = 3;
@@ -218,16 +243,15 @@ constexpr int PRM_FINGERPRINT_WHOLE = 3;
 // "Group/Key=value" line per value it covers, in the order of the table;
 // numbers in the internal unit, as Zarv.conf holds them, to three decimals.
 // The numbers come from the setup record s, the texts (registration,
-// weighing date, where copied from) from text: Zarv.conf's unless given.
+// weighing date, where copied from) from text: Zarv.conf's unless given. A
+// version of 0 is the one s needs (valFingerprintNeeded).
 using _prmTextOf = std::function<std::string(_prmValueId)>;
-std::string valFigureText(const _prmTextOf& text = valGetText, int nVersion = PRM_FINGERPRINT_VERSION,
-                          const _wbSetup& s = m_wbSetup);
+std::string valFigureText(const _prmTextOf& text = valGetText, int nVersion = 0, const _wbSetup& s = m_wbSetup);
 // The fingerprint of an aircraft's figures (the current one's unless
 // given): the SHA-256 of valFigureText, the same on every machine, whole
 // and after "v3:" from the third version; the first two kept eight hex
 // digits of it, the second after "v2:", the first with no mark.
-std::string valFingerprint(const _prmTextOf& text = valGetText, int nVersion = PRM_FINGERPRINT_VERSION,
-                           const _wbSetup& s = m_wbSetup);
+std::string valFingerprint(const _prmTextOf& text = valGetText, int nVersion = 0, const _wbSetup& s = m_wbSetup);
 // The fingerprint of a version of figures already read as valFigureText
 // reads them (a record of the figures).
 std::string valFingerprintOfText(const std::string& strFigureText, int nVersion);

@@ -112,7 +112,7 @@ std::string fileValue(const _prmValue& v, const _wbLoadState& l)
 // its fuel and trip are new, and an emptied seat's weight goes with it.
 bool unreadCarried(const std::string& str, std::optional<int> nEmpty)
 {
-    std::vector<_prmValueId> dropped = {VAL_FUEL, VAL_TRIP};
+    std::vector<_prmValueId> dropped = {VAL_FUEL, VAL_TRIP, VAL_TRIP_MINUTES};
     if (nEmpty)
         dropped.push_back(*nEmpty == 0 ? VAL_LSEAT : VAL_RSEAT);
     for (_prmValueId nId : dropped)
@@ -130,7 +130,8 @@ _legRaw legGroupOf(const _wbLoadState& l, const std::string& strFrom, std::optio
 {
     _legRaw values;
     for (const _prmValue& v : valValues())
-        if (valIsLegs(v) && !valIsText(v))
+        // A trip time not typed is no key, as before there were any.
+        if (valIsLegs(v) && !valIsText(v) && (v.nId != VAL_TRIP_MINUTES || l.nTripMinutes != 0))
             values.emplace_back(v.pszKey, fileValue(v, l));
     values.emplace_back(VAL_KEY_FUEL_AS_LANDED, l.bFuelAsLanded ? "true" : "false");
     if (!m_wbSetup.items.empty())

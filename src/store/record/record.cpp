@@ -489,7 +489,8 @@ std::string recLine(const _recEntry& e)
 {
     Object inputs;
     for (const _recNumberField& f : numberFields())
-        inputs.add(f.pszKey, f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad);
+        if (const double n = f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad; !f.bLater || n != 0)
+            inputs.add(f.pszKey, n); // one recorded later is left out at 0, which it reads as
     inputs.add(nameOf(VAL_BALLAST_POSN), static_cast<double>(static_cast<gint>(e.load.nBallastPosn)))
         .flag(nameOf(VAL_SHOW_BURN_OFF), e.load.bShowBurnOff != FALSE)
         .add(nameOf(VAL_UNCONFIRMED), static_cast<double>(e.setup.nUnconfirmed))

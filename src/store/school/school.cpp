@@ -252,6 +252,12 @@ std::string publishedText(const _schFile& f)
         if (g_autofree gchar* psz = g_key_file_get_value(prmKeyFile(), v.pszGroup, v.pszKey, nullptr))
             g_key_file_set_value(pkf, v.pszGroup, v.pszKey, psz);
     }
+    // The office's fuel rule and margins, where it set any, signed with
+    // each aircraft: its pilots fly by them.
+    for (const _prmValue& v : valValues())
+        if (v.bRule)
+            if (g_autofree gchar* psz = g_key_file_get_value(prmKeyFile(), v.pszGroup, v.pszKey, nullptr))
+                g_key_file_set_value(pkf, v.pszGroup, v.pszKey, psz);
     itmWrite(pkf, itmRead(prmKeyFile()), {});
     gsize nLength = 0;
     g_autofree gchar* pszData = g_key_file_to_data(pkf, &nLength, nullptr);
@@ -728,6 +734,58 @@ GKeyFile* keyFileOf(const std::string& strText)
     return pkf;
 }
 
+// Whether a published file holds a fuel rule: a school that set none leaves
+// each pilot's machine its own.
+bool holdsRule(GKeyFile* pkfPub)
+{
+    for (const _prmValue& v : valValues())
+        if (v.bRule && g_key_file_has_key(pkfPub, v.pszGroup, v.pszKey, nullptr))
+            return true;
+    return false;
+}
+
+// Whether the rule of pkf is other than the one published in pkfPub, where
+// that holds one.
+bool ruleDiffers(GKeyFile* pkf, GKeyFile* pkfPub)
+{
+    if (!holdsRule(pkfPub))
+        return false;
+    for (const _prmValue& v : valValues()) {
+        if (!v.bRule)
+            continue;
+        g_autofree gchar* pszPub = g_key_file_get_value(pkfPub, v.pszGroup, v.pszKey, nullptr);
+        g_autofree gchar* pszHere = g_key_file_get_value(pkf, v.pszGroup, v.pszKey, nullptr);
+        if (g_strcmp0(pszPub, pszHere) != 0)
+            return true;
+    }
+    const _prmValue& from = valValue(VAL_RULE_FROM);
+    return !g_key_file_has_key(pkf, from.pszGroup, from.pszKey, nullptr);
+}
+
+// Takes the fuel rule the current aircraft's file publishes into pkf, with
+// the school it came from; a school's rule held before goes where the file
+// holds none, and a machine's own stays.
+void takeRule(GKeyFile* pkf, const _schJudged& j)
+{
+    g_autoptr(GKeyFile) pkfPub = keyFileOf(j.strText);
+    const _prmValue& from = valValue(VAL_RULE_FROM);
+    const bool bRule = holdsRule(pkfPub);
+    if (!bRule && !g_key_file_has_key(pkf, from.pszGroup, from.pszKey, nullptr))
+        return;
+    for (const _prmValue& v : valValues()) {
+        if (!v.bRule)
+            continue;
+        if (g_autofree gchar* psz = g_key_file_get_value(pkfPub, v.pszGroup, v.pszKey, nullptr))
+            g_key_file_set_value(pkf, v.pszGroup, v.pszKey, psz);
+        else
+            g_key_file_remove_key(pkf, v.pszGroup, v.pszKey, nullptr);
+    }
+    if (bRule)
+        g_key_file_set_string(pkf, from.pszGroup, from.pszKey, txtOneLine(j.taken.strSchool, MOST_SCHOOL_NAME).c_str());
+    else
+        g_key_file_remove_key(pkf, from.pszGroup, from.pszKey, nullptr);
+}
+
 // Whether the fleet group strGroup ("" for the current aircraft) of pkf
 // holds other values or items than the published file: changed here by
 // hand, outside Zarv.
@@ -744,6 +802,9 @@ bool differsHere(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j
         if (g_strcmp0(pszPub, pszHere) != 0)
             return true;
     }
+    // The rule the current aircraft's school published, changed here.
+    if (strGroup.empty() && ruleDiffers(pkf, pkfPub))
+        return true;
     return itmRead(pkfPub) != itmRead(pkf, strGroup) || !itmNotRead(pkf, strGroup).empty();
 }
 
@@ -1002,6 +1063,8 @@ _schTakenIn schTakePublished(void)
                 }
                 strGroup.clear();
             }
+            if (strGroup.empty())
+                takeRule(pkf, *pj);
             bCurrent = bCurrent || strGroup.empty();
             seen[pj->taken.strRegistration] = pj->taken.nRevision;
             errPostError(("schTakePublished()\n" + pj->taken.strFile + ": revision " +
@@ -1041,6 +1104,13 @@ std::string schPublishedTextOf(const std::string& strGroup)
 std::string schPublishedText(void)
 {
     return schPublishedTextOf("");
+}
+
+std::string schRuleSchool(void)
+{
+    if (setting(SCH_KEY_PUBLISHED).empty())
+        return "";
+    return valGetText(VAL_RULE_FROM);
 }
 
 _schPublications schPublications(void)

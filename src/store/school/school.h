@@ -139,3 +139,8 @@ std::string schNotPublished(const std::vector<_schPublication>& published, const
 std::string schPublishedText(void);
 // The same of a fleet group of Zarv.conf ("" for the current aircraft).
 std::string schPublishedTextOf(const std::string& strGroup);
+
+// The school whose fuel rule and margins this machine flies by, taken in
+// with the aircraft it flies from the school's folder (which Zarv.conf
+// still names); "" where the rule is the machine's own.
+std::string schRuleSchool(void);
