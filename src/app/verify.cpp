@@ -86,6 +86,20 @@ void compare(const char* pszPoint, const _casPoint& want, const _wbFlight& f, _w
                          bWithin ? "within" : "beyond", bWithin == want.bWithin});
 }
 
+// A leg's need compared with what the case expects of it, where it does.
+void compareNeed(const std::string& strLeg, const _casNeed& want, const _wbFuelNeed& got, const _casCase& c,
+                 std::vector<_casFigure>* pFigures)
+{
+    if (!want.bExpected)
+        return;
+    pFigures->push_back({strLeg + "fuel required", shown(KIND_FUEL, want.nRequired, c.setup),
+                         got.bKnown ? shown(KIND_FUEL, got.nRequired, c.setup) : "none",
+                         got.bKnown && std::fabs(got.nRequired - want.nRequired) <= 0.05});
+    const char* pszGot = got.isShort() ? "short" : "enough";
+    pFigures->push_back(
+        {strLeg + "fuel", want.bEnough ? "enough" : "short", pszGot, got.bKnown && !got.isShort() == want.bEnough});
+}
+
 // The legs of a case of several as the window judges a flight: a leg whose
 // fuel is as landed takes what the leg before landed with, each judged on
 // the case's values alone (none of them was typed, so none is doubted).
@@ -117,11 +131,20 @@ void compareLegs(const _casCase& c, const _casFile& file, _casOutcome* pOutcome)
         if (l.bLanding)
             compare((strLeg + " landing").c_str(), l.landing, flights[n], POINT_LANDING, c, file, &pOutcome->figures);
     }
+    std::vector<bool> asLanded;
+    for (const _wbLoadState& l : legs)
+        asLanded.push_back(l.bFuelAsLanded);
+    const std::vector<_wbFuelNeed> needs = fuelFlightNeeds(c.setup, flights, asLanded);
+    compareNeed("", c.need, needs.front(), c, &pOutcome->figures);
+    for (size_t n = 1; n < flights.size(); n++)
+        compareNeed("leg " + std::to_string(n + 1) + " ", c.legs[n - 1].need, needs[n], c, &pOutcome->figures);
     std::vector<std::string> labels;
     for (const _wbLoadState& l : legs)
         labels.emplace_back(stateLegLabel(l));
-    const std::string strWords = wrdLegsVerdictText(flights, labels, c.setup);
-    const bool bWithin = std::all_of(flights.begin(), flights.end(), [](const _wbFlight& f) { return f.within(); });
+    // A leg short of fuel is not to be flown, as the sheet says.
+    const std::string strWords = wrdWithFuelNeeds(wrdLegsVerdictText(flights, labels, c.setup), needs, c.setup);
+    const bool bWithin =
+        fuelEnough(needs) && std::all_of(flights.begin(), flights.end(), [](const _wbFlight& f) { return f.within(); });
     pOutcome->figures.push_back({"flight verdict", c.bFlightWithin ? "within" : "beyond",
                                  std::string(bWithin ? "within" : "beyond") + " (" + strWords + ")",
                                  bWithin == c.bFlightWithin && strWords.starts_with("WITHIN LIMITS") == bWithin});
@@ -137,6 +160,8 @@ _casOutcome runCase(const _casCase& c, const _casFile& file)
         compare("landing", c.landing, first, POINT_LANDING, c, file, &o.figures);
     if (!c.legs.empty())
         compareLegs(c, file, &o);
+    else
+        compareNeed("", c.need, fuelFlightNeeds(c.setup, {first}, {false}).front(), c, &o.figures);
     return o;
 }
 

@@ -3,6 +3,7 @@
 // kilograms and millimetres, judged as the result table judges.
 #include "model/fuel.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -190,4 +191,56 @@ _wbLoading fuelWith(const _wbLoading& l, double nFuelLitres, guint nBallastPosn)
     at.nFuelVolume = nFuelLitres;
     at.nBallastPosn = nBallastPosn;
     return at;
+}
+
+_wbFuelNeed fuelNeed(const _wbSetup& s, double nOnBoard, double nTripLitres, bool bTaxi)
+{
+    // A rule or a figure that cannot be right plans nothing, as the
+    // judgement judges nothing from it.
+    const bool bRule = s.nFuelFlow > 0 && s.nFuelFlow <= FUEL_MOST_FLOW && s.nReserveMinutes >= 0 &&
+                       s.nReserveMinutes <= FUEL_MOST_RESERVE && s.nContingencyPercent >= 0 &&
+                       s.nContingencyPercent <= FUEL_MOST_CONTINGENCY && unitPossible(KIND_FUEL, s.nTaxiFuel);
+    if (!bRule || !unitPossible(KIND_FUEL, nOnBoard) || !std::isfinite(nTripLitres))
+        return {};
+    _wbFuelNeed n;
+    n.bKnown = true;
+    n.nTaxi = bTaxi ? s.nTaxiFuel : 0;
+    n.nTrip = calcTripOf(nTripLitres);
+    n.nContingency = n.nTrip * s.nContingencyPercent / 100;
+    n.nReserve = s.nReserveMinutes * s.nFuelFlow / 60;
+    n.nRequired = n.nTaxi + n.nTrip + n.nContingency + n.nReserve;
+    n.nOnBoard = nOnBoard;
+    n.nLanding = calcLandingFuel(nOnBoard, nTripLitres);
+    // A hair short by the sums' rounding is not short: fuel is dipped to a
+    // tenth at best.
+    constexpr double HAIR = 1e-9;
+    n.bEnough = nOnBoard >= n.nRequired - HAIR;
+    n.bKeepsReserve = n.nLanding >= n.nReserve - HAIR;
+    return n;
+}
+
+std::vector<_wbFuelNeed> fuelNeeds(const _wbSetup& s, const std::vector<_wbLegFuel>& legs)
+{
+    std::vector<_wbFuelNeed> needs;
+    for (size_t n = 0; n < legs.size(); n++)
+        needs.push_back(fuelNeed(s, legs[n].loading.nFuelVolume, legs[n].nTripLitres, n == 0 || !legs[n].bAsLanded));
+    return needs;
+}
+
+std::vector<_wbFuelNeed> fuelFlightNeeds(const _wbSetup& s, const std::vector<_wbFlight>& legs,
+                                         const std::vector<bool>& asLanded)
+{
+    std::vector<_wbLegFuel> fuel;
+    for (size_t n = 0; n < legs.size(); n++)
+        fuel.push_back({legs[n].loading, legs[n].nTrip, n < asLanded.size() && asLanded[n]});
+    std::vector<_wbFuelNeed> needs = fuelNeeds(s, fuel);
+    for (size_t n = 0; n < legs.size(); n++)
+        if (!legs[n].doubts.empty() || legs[n].bNothingEntered)
+            needs[n] = {};
+    return needs;
+}
+
+bool fuelEnough(const std::vector<_wbFuelNeed>& needs)
+{
+    return std::none_of(needs.begin(), needs.end(), [](const _wbFuelNeed& n) { return n.isShort(); });
 }

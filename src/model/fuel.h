@@ -76,3 +76,48 @@ struct _wbLegFuel {
 // as fitted: each leg's range (fuelPlan) moved up by the trips flown before
 // it, all of them met at once.
 _wbFuelRange fuelFirstTakeOff(const _wbSetup& s, const std::vector<_wbLegFuel>& legs);
+
+// ---- The fuel a leg needs ----------------------------------------------------
+
+// The most a fuel rule's figures can be: a fuel flow beyond it, a reserve
+// or a contingency beyond these, is a slip and plans nothing.
+constexpr double FUEL_MOST_FLOW = 500;        // litres per hour
+constexpr double FUEL_MOST_RESERVE = 120;     // minutes
+constexpr double FUEL_MOST_CONTINGENCY = 100; // per cent of the trip
+
+// What a leg needs by the operator's rule, each part in litres: the
+// start-up and taxi fuel (where it starts from the ground with fuel taken
+// on), the trip, the contingency (a share of the trip) and the final
+// reserve (its minutes at the aircraft's fuel flow); what it has at
+// take-off and at landing; whether it has what it needs and lands with the
+// final reserve. bKnown is false where the aircraft has no fuel flow or a
+// figure it comes from cannot be right: then nothing is needed.
+struct _wbFuelNeed {
+    bool bKnown = false;
+    double nTaxi = 0, nTrip = 0, nContingency = 0, nReserve = 0, nRequired = 0;
+    double nOnBoard = 0, nLanding = 0;
+    bool bEnough = true, bKeepsReserve = true;
+
+    // Known and short of it: the flight is not to be flown as loaded.
+    bool isShort() const
+    {
+        return bKnown && !(bEnough && bKeepsReserve);
+    }
+};
+
+// The need of a leg with nOnBoard litres at take-off and a trip of
+// nTripLitres, with the taxi fuel where bTaxi.
+_wbFuelNeed fuelNeed(const _wbSetup& s, double nOnBoard, double nTripLitres, bool bTaxi);
+
+// Each leg's need in order: the first leg and each after a stop that takes
+// fuel on (not as landed) start up and taxi.
+std::vector<_wbFuelNeed> fuelNeeds(const _wbSetup& s, const std::vector<_wbLegFuel>& legs);
+
+// Each judged leg's need (asLanded[n]: leg n's fuel is as the leg before
+// landed); none of a leg with a value that cannot be judged or without a
+// loading, as nothing else is judged of it.
+std::vector<_wbFuelNeed> fuelFlightNeeds(const _wbSetup& s, const std::vector<_wbFlight>& legs,
+                                         const std::vector<bool>& asLanded);
+
+// Whether every leg has what it needs (or needs nothing known).
+bool fuelEnough(const std::vector<_wbFuelNeed>& needs);

@@ -474,6 +474,28 @@ std::string inwardRange(const _wbFuelRange& range, int nUnitFuel, int* pnDecimal
            unitFuelSymbol(nUnitFuel);
 }
 
+// The least to carry where the leg's need is known: the larger of what
+// mass and balance allow and the need, and which it is ("; carry 36.5 to
+// 59.8 L: trip, contingency and 20 min reserve"); where the need is more
+// than mass and balance allow, that it cannot be carried.
+std::string carryText(const _wbFuelRange& range, const _wbFuelNeed& need, const _wbSetup& u)
+{
+    if (!need.bKnown || !range.bKnown || !range.bAny)
+        return {};
+    const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
+    if (need.nRequired > range.nMost)
+        return "; the leg needs " +
+               txtRounded(unitLitresToFuel(need.nRequired, u.nUnitFuel), ROUND_LIMIT_LEAST, txtDecimals(KIND_FUEL)) +
+               strUnit + ", more than mass and balance allow";
+    if (need.nRequired <= range.nLeast)
+        return "; carry " + inwardRange(range, u.nUnitFuel) + ": mass and balance decide the least";
+    std::string strParts = need.nTaxi > 0 ? "taxi, trip" : "trip";
+    if (need.nContingency > 0)
+        strParts += ", contingency";
+    return "; carry " + inwardRange({true, true, need.nRequired, range.nMost}, u.nUnitFuel) + ": " + strParts +
+           " and " + txtNumber("%g", u.nReserveMinutes) + " min reserve";
+}
+
 const char* positionWords(int nPosn)
 {
     switch (nPosn) {
@@ -556,7 +578,8 @@ _wbFuelPlan wrdFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip)
     return fuelPlan(s, l, bTrip ? f.nTrip : 0);
 }
 
-std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& u, bool bTrip)
+std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& u, bool bTrip,
+                              const _wbFuelNeed& need)
 {
     if (!f.doubts.empty())
         return "No fuel advice while the " + std::string(f.doubts.front().pszWhat) + " cannot be judged.";
@@ -569,16 +592,17 @@ std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const
     const auto trip = [&](int d) {
         return bTrip && f.nTrip > 0
                    ? "\nwith a " + txtRounded(unitLitresToFuel(f.nTrip, u.nUnitFuel), ROUND_NEAREST, d) + strUnit +
-                         " trip (no reserve included)"
+                         (need.bKnown ? " trip" : " trip (no reserve included)")
                    : "";
     };
     int d = txtDecimals(KIND_FUEL);
     if (const std::string strRange = inwardRange(chosen.takeOff, u.nUnitFuel, &d); !strRange.empty()) {
         if (!bTrip)
             return "Within limits: " + strRange;
-        // What the range is: mass and balance alone, with the trip burned,
-        // and no reserve in it.
+        // What the range is: mass and balance alone, with the trip burned;
+        // the reserve only where the fuel rule has a fuel flow to work it.
         std::string str = "Mass and balance allow " + strRange + " at take-off" + trip(d);
+        str += carryText(chosen.takeOff, need, u);
         if (chosen.nKeep > 0)
             str += "\nKeep at least " + txtRounded(unitLitresToFuel(chosen.nKeep, u.nUnitFuel), ROUND_LIMIT_LEAST, d) +
                    strUnit + " on board to landing";
@@ -746,12 +770,72 @@ std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)
     return "First take-off: mass and balance allow " + str + " for every leg to the first stop that takes fuel on";
 }
 
+namespace
+{
+
+// A fuel figure in the pilot's unit, rounded its way, without its unit.
+std::string fuelFigure(double nLitres, _txtRound nRound, const _wbSetup& u, int d = -1)
+{
+    return txtRounded(unitLitresToFuel(nLitres, u.nUnitFuel), nRound, d < 0 ? txtDecimals(KIND_FUEL) : d);
+}
+
+} // namespace
+
+std::string wrdFuelNeedText(const _wbFuelNeed& need, const _wbSetup& u)
+{
+    if (!need.bKnown)
+        return {};
+    const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
+    // The parts a need is made of round up, as the need does: none reads
+    // less than the rule asks.
+    std::string str = "Needs " + fuelFigure(need.nRequired, ROUND_LIMIT_LEAST, u) + strUnit + ": ";
+    if (need.nTaxi > 0)
+        str += "taxi " + fuelFigure(need.nTaxi, ROUND_LIMIT_LEAST, u) + ", ";
+    str += "trip " + fuelFigure(need.nTrip, ROUND_LIMIT_LEAST, u);
+    if (need.nContingency > 0)
+        str += ", contingency " + fuelFigure(need.nContingency, ROUND_LIMIT_LEAST, u);
+    str += ", reserve " + fuelFigure(need.nReserve, ROUND_LIMIT_LEAST, u) + " (" + txtNumber("%g", u.nReserveMinutes) +
+           " min); " + fuelFigure(need.nOnBoard, ROUND_NEAREST, u) + strUnit + " on board, ";
+    if (!need.isShort())
+        return str + fuelFigure(need.nOnBoard - need.nRequired, ROUND_MARGIN, u) + strUnit + " more";
+    return str + fuelFigure(need.nRequired - need.nOnBoard, ROUND_BREACH, u) + strUnit + " short";
+}
+
+std::string wrdFuelShortText(const std::vector<_wbFuelNeed>& needs, const _wbSetup& u)
+{
+    std::string str;
+    const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
+    for (size_t n = 0; n < needs.size(); n++) {
+        const _wbFuelNeed& need = needs[n];
+        if (!need.isShort())
+            continue;
+        // To the decimals at which the need and the fuel read apart.
+        const double nNeeds = unitLitresToFuel(need.nRequired, u.nUnitFuel),
+                     nHas = unitLitresToFuel(need.nOnBoard, u.nUnitFuel);
+        int d = txtDecimalsApart(nNeeds, ROUND_LIMIT_LEAST, nHas, ROUND_NEAREST, txtDecimals(KIND_FUEL));
+        if (d < 0)
+            d = txtDecimals(KIND_FUEL) + TXT_MORE_DECIMALS;
+        str += (str.empty() ? "NOT ENOUGH FUEL: " : "; ") +
+               (needs.size() > 1 ? "leg " + std::to_string(n + 1) + " needs " : std::string("needs ")) +
+               txtRounded(nNeeds, ROUND_LIMIT_LEAST, d) + strUnit + ", has " + txtRounded(nHas, ROUND_NEAREST, d) +
+               strUnit;
+    }
+    return str;
+}
+
+std::string wrdWithFuelNeeds(const std::string& strVerdict, const std::vector<_wbFuelNeed>& needs, const _wbSetup& u)
+{
+    const std::string strShort = wrdFuelShortText(needs, u);
+    return strShort.empty() ? strVerdict : strShort + "; " + strVerdict;
+}
+
 std::string wrdVerdictKind(const std::string& strVerdict)
 {
     // The first of the verdict's words in capitals that say it, wherever
     // they stand ("NOT WITHIN" before the "WITHIN" it holds).
     std::string str;
-    for (const char* psz : {"NO LOADING ENTERED", "NOT JUDGED", "NOT WITHIN LIMITS", "WITHIN LIMITS"})
+    for (const char* psz :
+         {"NOT ENOUGH FUEL", "NO LOADING ENTERED", "NOT JUDGED", "NOT WITHIN LIMITS", "WITHIN LIMITS"})
         if (strVerdict.find(psz) != std::string::npos) {
             str = psz;
             break;

@@ -73,7 +73,8 @@ std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 // whenever the words of a verdict change.
 constexpr int WRD_VERDICT_FORM = 2;
 
-// What a verdict says of the flight whatever its words: "NO LOADING
+// What a verdict says of the flight whatever its words: "NOT ENOUGH FUEL"
+// (whatever else it says), "NO LOADING
 // ENTERED", "WITHIN LIMITS", "NOT WITHIN LIMITS", "NOT JUDGED", each after
 // "unconfirmed " where the basic weight and arms were not confirmed.
 std::string wrdVerdictKind(const std::string& strVerdict);
@@ -90,6 +91,22 @@ std::string wrdVerdictKind(const std::string& strVerdict);
 // legs named where not every leg has it.
 std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::vector<std::string>& labels,
                                const _wbSetup& units);
+
+// What a leg needs by the fuel rule, in the pilot's fuel unit, the need
+// and its parts rounded up, what is more rounded down: "Needs 36.5 L: taxi
+// 2.0, trip 20.0, contingency 1.0, reserve 13.5 (20 min); 60.0 L on board,
+// 23.5 L more" (or "6.5 L short"); "" where nothing is needed.
+std::string wrdFuelNeedText(const _wbFuelNeed& need, const _wbSetup& units);
+
+// The legs short of what they need, for the headline: "NOT ENOUGH FUEL: leg
+// 2 needs 36.5 L, has 30.0 L" ("needs …" alone for a flight of one leg),
+// to the decimals that tell the two apart; "" where none is short.
+std::string wrdFuelShortText(const std::vector<_wbFuelNeed>& needs, const _wbSetup& units);
+
+// The flight's verdict (strVerdict) led by the legs short of fuel, where
+// any is.
+std::string wrdWithFuelNeeds(const std::string& strVerdict, const std::vector<_wbFuelNeed>& needs,
+                             const _wbSetup& units);
 
 // The fuel at the first take-off that keeps every leg to the first stop
 // that takes fuel on within, in words ("First take-off: mass and balance
@@ -127,7 +144,12 @@ _wbFuelPlan wrdFuelPlanOf(const _wbFlight& f, const _wbSetup& s, bool bTrip);
 // the fuel burned …" where the take-off is beyond too), or "No loading of
 // fuel and ballast is within limits". Every figure inward, to one
 // precision. No advice while a value cannot be judged.
-std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& units, bool bTrip);
+// With the leg's need known (need), the trip no longer says it holds no
+// reserve, and the least to carry is the larger of what mass and balance
+// allow and the need, saying which ("carry 36.5 to 59.8 L: trip,
+// contingency and 20 min reserve").
+std::string wrdFuelAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& units, bool bTrip,
+                              const _wbFuelNeed& need = {});
 
 // Where no fuel and no ballast position makes this leg fly with its trip:
 // the limit none brings back and what would, as the fuel advice says it;

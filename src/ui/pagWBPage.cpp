@@ -80,6 +80,8 @@ struct _pwbPage {
     GtkWidget *m_pwgtFuelDensityInUse, *m_pwgtLandingWt, *m_pwgtLandingLongArm, *m_pwgtLandingLatArm;
     // The result table's row of the removable items' change, shown while an
     // item differs from the weighing: its caption and its five cells.
+    // What the shown leg needs by the fuel rule, where Zarv.ui has it.
+    GtkWidget* m_pwgtFuelNeeded;
     GtkWidget *m_pwgtEquipmentCaption, *m_pwgtEquipmentWt, *m_pwgtEquipmentLongArm, *m_pwgtEquipmentLongMoment,
         *m_pwgtEquipmentLatArm, *m_pwgtEquipmentLatMoment;
     // The entries and unit labels of the loading's values, and the page's
@@ -148,7 +150,7 @@ const std::array<_mscBinding, 43> m_bindings = {{
 
 // Objects an older Zarv.ui does not have: the page runs as before without
 // them.
-const std::array<_mscBinding, 16> m_optional = {{
+const std::array<_mscBinding, 17> m_optional = {{
     {"NoFuelWt", gtk_label_get_type, &m_wb.m_pwgtNoFuelWt},
     {"NoFuelLongArm", gtk_label_get_type, &m_wb.m_pwgtNoFuelLongArm},
     {"NoFuelLatArm", gtk_label_get_type, &m_wb.m_pwgtNoFuelLatArm},
@@ -165,6 +167,7 @@ const std::array<_mscBinding, 16> m_optional = {{
     {"LandingLatArm", gtk_label_get_type, &m_wb.m_pwgtLandingLatArm},
     {"FlightVerdict", gtk_label_get_type, &m_wb.m_pwgtFlightVerdict},
     {"WeighingDue", gtk_label_get_type, &m_wb.m_pwgtWeighingDue},
+    {"FuelNeeded", gtk_label_get_type, &m_wb.m_pwgtFuelNeeded},
 }};
 
 // The cells of the items' row, as the other rows' are ordered.
@@ -515,7 +518,7 @@ std::string pointFigures(const _wbFlight& f, _wbFlightPoint nPoint)
 // cleanly stands until the next commit. The fuel alone is judged here:
 // where the fuel burned puts the loading out, no fuel load is the fault,
 // and the advice says so.
-void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTrip)
+void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTrip, const _wbFuelNeed& need)
 {
     std::string& strShown = m_wb.strFuelFlag;
     const _wbFuelRange range = fuelTripRange(m_wbSetup, f.loading, f.nTrip).takeOff;
@@ -527,8 +530,10 @@ void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTri
     const bool bMine = bFlagged && pszTip && strShown == pszTip;
     if (bFlagged && !bMine) {
         strShown.clear();
-    } else if (bOutside) {
-        strShown = mscOneLine(strAdvice.substr(0, strAdvice.find("\nKeep"))) + ".";
+    } else if (bOutside || need.isShort()) {
+        // A leg short of what it needs says so first: that is what to mend.
+        strShown = need.isShort() ? wrdFuelNeedText(need, m_wbSetup)
+                                  : mscOneLine(strAdvice.substr(0, strAdvice.find("\nKeep"))) + ".";
         mscFlagEntry(m_wb.m_pwgtFuelVolume, strShown);
     } else if (bMine) {
         mscFlagEntry(m_wb.m_pwgtFuelVolume, "");
@@ -536,7 +541,19 @@ void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTri
     }
 }
 
-void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs);
+void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs, const std::vector<_wbFuelNeed>& needs);
+
+// Each leg's need by the fuel rule: of the flight's legs where there are
+// several (legs, judged), else of the one leg f.
+std::vector<_wbFuelNeed> needsOf(const _wbFlight& f, const std::vector<_wbFlight>& legs)
+{
+    if (legs.empty())
+        return fuelFlightNeeds(m_wbSetup, {f}, {false});
+    std::vector<bool> asLanded;
+    for (const _wbLoadState& l : stateLegs())
+        asLanded.push_back(l.bFuelAsLanded);
+    return fuelFlightNeeds(m_wbSetup, legs, asLanded);
+}
 
 // The fuel at the first take-off that keeps every leg to the first stop
 // that takes fuel on within, for a flight of several legs (legs, judged)
@@ -564,6 +581,15 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
     // The fuel and ballast plan, worked once for both advices.
     const bool bTrip = m_wb.fields.entries[VAL_TRIP] != nullptr;
     const _wbFuelPlan plan = wrdFuelPlanOf(f, m_wbSetup, bTrip);
+    const std::vector<_wbFuelNeed> needs = needsOf(f, legs);
+    const size_t nShown = legs.empty() ? 0 : stateShownLeg();
+    const _wbFuelNeed need = nShown < needs.size() ? needs[nShown] : _wbFuelNeed{};
+    if (m_wb.m_pwgtFuelNeeded) {
+        const std::string strNeed = wrdFuelNeedText(need, m_wbSetup);
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelNeeded), strNeed.c_str());
+        gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFuelNeeded), need.isShort() ? m_pattrBoldRed : nullptr);
+        gtk_widget_set_visible(m_wb.m_pwgtFuelNeeded, !strNeed.empty());
+    }
     if (m_wb.m_pwgtNoFuelWt && m_wb.m_pwgtNoFuelLongArm && m_wb.m_pwgtNoFuelLatArm) {
         pwbDisplayWeightValue(m_wb.m_pwgtNoFuelWt, z.nWeight);
         pwbDisplayArmValue(m_wb.m_pwgtNoFuelLongArm, z.nLongArm);
@@ -587,7 +613,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
         colourPoint(m_wb.m_pwgtLandingWt, m_wb.m_pwgtLandingLongArm, m_wb.m_pwgtLandingLatArm, f.judged[POINT_LANDING]);
     }
     if (m_wb.m_pwgtFuelAllowed) {
-        const std::string strAdvice = wrdFuelAdviceText(f, plan, m_wbSetup, bTrip);
+        const std::string strAdvice = wrdFuelAdviceText(f, plan, m_wbSetup, bTrip, need);
         const std::string strFirst = firstTakeOffText(legs);
         // Its lines broken within one paragraph, so its room's lines go to
         // whichever part needs them: the reason where nothing flies is long.
@@ -595,7 +621,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
         for (size_t nAt = 0; (nAt = strText.find('\n', nAt)) != std::string::npos;)
             strText.replace(nAt, 1, "\u2028");
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelAllowed), strText.c_str());
-        flagFuelOutside(f, strAdvice, bTrip);
+        flagFuelOutside(f, strAdvice, bTrip, need);
     }
     if (m_wb.m_pwgtFirstStart)
         gtk_widget_set_visible(m_wb.m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);
@@ -608,7 +634,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtWeighingDue), strDue.c_str());
         gtk_widget_set_visible(m_wb.m_pwgtWeighingDue, !strDue.empty());
     }
-    showVerdicts(f, legs);
+    showVerdicts(f, legs, needs);
     if (m_wb.m_pwgtBallastAdvice)
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtBallastAdvice), wrdBallastAdviceText(f, plan, m_wbSetup).c_str());
 }
@@ -616,14 +642,18 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
 // The one verdict on the flight (of every leg where there are several)
 // and the verdict on each point of the leg shown in words, where Zarv.ui
 // has them.
-void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs)
+void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs, const std::vector<_wbFuelNeed>& needs)
 {
     if (m_wb.m_pwgtFlightVerdict) {
-        const bool bWithin = legs.empty()
-                                 ? f.within()
-                                 : std::all_of(legs.begin(), legs.end(), [](const _wbFlight& g) { return g.within(); });
-        const std::string strVerdict =
-            legs.empty() ? wrdFlightVerdictText(f, m_wbSetup) : wrdLegsVerdictText(legs, legLabels(), m_wbSetup);
+        // A leg short of fuel is not to be flown, whatever its mass and
+        // balance.
+        const bool bWithin =
+            fuelEnough(needs) &&
+            (legs.empty() ? f.within()
+                          : std::all_of(legs.begin(), legs.end(), [](const _wbFlight& g) { return g.within(); }));
+        const std::string strVerdict = wrdWithFuelNeeds(legs.empty() ? wrdFlightVerdictText(f, m_wbSetup)
+                                                                     : wrdLegsVerdictText(legs, legLabels(), m_wbSetup),
+                                                        needs, m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), strVerdict.c_str());
         gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), bWithin ? m_pattrBoldBlue : m_pattrBoldRed);
     }

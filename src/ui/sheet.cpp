@@ -179,17 +179,52 @@ struct _shtFlight {
     _wbLoadState detailLoad;
     bool bWithin;
     std::string strVerdict;
+    // Each leg's need by the fuel rule (the one leg's for a flight of one).
+    std::vector<_wbFuelNeed> needs;
 };
+
+// Each leg's need by the fuel rule, of the legs as Zarv holds them.
+std::vector<_wbFuelNeed> needsOf(const std::vector<_wbFlight>& flights)
+{
+    std::vector<bool> asLanded;
+    for (const _wbLoadState& l : stateLegs())
+        asLanded.push_back(flights.size() > 1 && l.bFuelAsLanded);
+    return fuelFlightNeeds(m_wbSetup, flights, asLanded);
+}
 
 _shtFlight flightOf(const _wbFlight& flight)
 {
-    if (stateLegs().size() < 2)
-        return {{}, flight, stateLoad(), flight.within(), wrdFlightVerdictText(flight, m_wbSetup)};
-    _shtFlight f = {legCalcAll(), {}, stateLegs().front(), true, ""};
+    // A leg short of fuel leaves the flight with no acceptance, as one not
+    // within.
+    if (stateLegs().size() < 2) {
+        const std::vector<_wbFuelNeed> needs = needsOf({flight});
+        return {{},
+                flight,
+                stateLoad(),
+                flight.within() && fuelEnough(needs),
+                wrdWithFuelNeeds(wrdFlightVerdictText(flight, m_wbSetup), needs, m_wbSetup),
+                needs};
+    }
+    _shtFlight f = {legCalcAll(), {}, stateLegs().front(), true, "", {}};
     f.detail = f.legs.front();
-    f.bWithin = std::all_of(f.legs.begin(), f.legs.end(), [](const _wbFlight& l) { return l.within(); });
-    f.strVerdict = wrdLegsVerdictText(f.legs, legLabels(), m_wbSetup);
+    f.needs = needsOf(f.legs);
+    f.bWithin =
+        fuelEnough(f.needs) && std::all_of(f.legs.begin(), f.legs.end(), [](const _wbFlight& l) { return l.within(); });
+    f.strVerdict = wrdWithFuelNeeds(wrdLegsVerdictText(f.legs, legLabels(), m_wbSetup), f.needs, m_wbSetup);
     return f;
+}
+
+// A leg's fuel by the fuel rule, as a load sheet states it: "take-off
+// fuel mass 45.5 kg, trip fuel mass 15.2 kg, final reserve 9.6 kg (20
+// min)"; "" where no need is known.
+std::string fuelMassesText(const _wbFuelNeed& need)
+{
+    if (!need.bKnown)
+        return {};
+    const double nDensity = unitFuelDensity(m_wbSetup);
+    return "take-off fuel mass " + weightIn(need.nOnBoard * nDensity) + ", trip fuel mass " +
+           weightIn(need.nTrip * nDensity) + ", final reserve " + weightIn(need.nReserve * nDensity) + " (" +
+           txtNumber("%g", m_wbSetup.nReserveMinutes) + " min)";
 }
 
 // The lead of a flight of several legs' verdict, up to its first colon or
@@ -241,6 +276,9 @@ std::string legLine(const _shtPeople& sheet, const _shtFlight& flight, const std
                                             : " (drained at the stop: \u2212" + fuelIn(-nTaken) + ")";
     }
     str += f.bLanding ? ", trip " + fuelIn(f.nTrip) : ", no trip";
+    if (const std::string strMasses = n < flight.needs.size() ? fuelMassesText(flight.needs[n]) : "";
+        !strMasses.empty())
+        str += "; " + strMasses + (flight.needs[n].isShort() ? ", NOT ENOUGH FUEL" : "");
     // What the leg carries that the pilot fits or takes off at the stop.
     const guint nBallast = f.loading.nBallastPosn;
     str += std::string("; ballast ") + (nBallast == BALLAST_FRONT  ? "front"
@@ -461,11 +499,20 @@ void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _shtFlig
                   "; ballast " + pszBallast,
               "sans 9") +
          6;
+    // A flight of one leg states its fuel by the fuel rule beneath.
+    if (const _wbFuelNeed need = legs.legs.empty() && !legs.needs.empty() ? legs.needs.front() : _wbFuelNeed{};
+        need.bKnown)
+        y += text(pCr, nLeft, y, nTextWidth, "Fuel rule: " + fuelMassesText(need) + ". " + wrdFuelNeedText(need, s),
+                  "sans 9") +
+             6;
 
     // The advice the page gives, on one line each; for a flight of several
     // legs, the fuel at the first take-off that keeps them all within.
     const _wbFuelPlan plan = wrdFuelPlanOf(flight, s, true);
-    std::string strAdvice = legs.legs.empty() ? wrdFuelAdviceText(flight, plan, s, true) : firstTakeOffText(legs);
+    std::string strAdvice =
+        legs.legs.empty()
+            ? wrdFuelAdviceText(flight, plan, s, true, legs.needs.empty() ? _wbFuelNeed{} : legs.needs.front())
+            : firstTakeOffText(legs);
     std::replace(strAdvice.begin(), strAdvice.end(), '\n', ' ');
     if (const std::string strBallast = legs.legs.empty() ? wrdBallastAdviceText(flight, plan, s) : "";
         !strBallast.empty())
@@ -628,7 +675,11 @@ _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_
                               txtOneLine(text(VAL_RSEAT_PERSON), MAX_USER_CHARS), text(VAL_COMMANDER),
                               valUnreadTexts(n), recOutputsOf(flights[n], "")});
     }
-    entry.outputs = recFlightOutputsOf(flights, wrdLegsVerdictText(flights, legLabels(), m_wbSetup));
+    const std::vector<_wbFuelNeed> needs = needsOf(flights);
+    for (size_t n = 1; n < legs.size(); n++)
+        entry.legs[n - 1].outputs.need = needs[n];
+    entry.outputs = recFlightOutputsOf(
+        flights, wrdWithFuelNeeds(wrdLegsVerdictText(flights, legLabels(), m_wbSetup), needs, m_wbSetup), needs);
     return entry;
 }
 

@@ -2,6 +2,7 @@
 // last lands, legs switched and typed in, a passenger out.
 #include "pages.h"
 
+#include "store/conf/state.h"
 #include "ui/pagWBChart.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,33 @@ TEST_F(Legs, APassengerOutEmptiesTheSeatAndTheVerdictNamesTheLeg)
     EXPECT_EQ(text("BallastAdvice"), "Fit the ballast at the front");
     choose(0);
     EXPECT_EQ(text("BallastAdvice"), "");
+}
+
+// With a fuel flow, what the leg needs shows under the fuel; fuel typed
+// below it turns the headline, red, and flags the fuel. 40.5 L/h for 20
+// min is 13.5 L, 5 % of the 20 L trip 1 L, with 2 L to taxi: 36.5 L.
+TEST_F(Legs, AShortFuelTurnsTheHeadline)
+{
+    {
+        _stateChanging changing(STATE_AIRCRAFT);
+        _wbSetup& s = stateEditSetup();
+        s.nFuelFlow = 40.5, s.nContingencyPercent = 5, s.nTaxiFuel = 2;
+    }
+    zt::spin();
+    const std::string strNeeds = "Needs " + num("%1.1f", 36.5) + " L: taxi " + num("%1.1f", 2.0) + ", trip " +
+                                 num("%1.1f", 20.0) + ", contingency " + num("%1.1f", 1.0) + ", reserve " +
+                                 num("%1.1f", 13.5) + " (20 min); ";
+    EXPECT_EQ(text("FuelNeeded"), strNeeds + num("%1.1f", 60.0) + " L on board, " + num("%1.1f", 23.5) + " L more");
+    EXPECT_TRUE(text("FlightVerdict").starts_with("WITHIN LIMITS")) << text("FlightVerdict");
+    type("FuelVolume", "30");
+    focus("LeftSeatWeight");
+    EXPECT_TRUE(
+        text("FlightVerdict")
+            .starts_with("NOT ENOUGH FUEL: needs " + num("%1.1f", 36.5) + " L, has " + num("%1.1f", 30.0) + " L; "))
+        << text("FlightVerdict");
+    EXPECT_EQ(gtk_label_get_attributes(GTK_LABEL(w("FlightVerdict"))), m_pattrBoldRed);
+    g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(w("FuelVolume"));
+    EXPECT_STREQ(pszTip, (strNeeds + num("%1.1f", 30.0) + " L on board, " + num("%1.1f", 6.5) + " L short").c_str());
 }
 
 } // namespace

@@ -549,3 +549,81 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Remedy>& p) { return std::string(p.param.pszName); });
 
 } // namespace
+
+namespace
+{
+
+// A leg's need by the fuel rule: flow L/h, reserve min, contingency %,
+// taxi L; on board and trip L; the taxi counted; what it needs and its
+// words, or nothing known.
+struct NeedCase {
+    const char* pszName;
+    double nFlow, nReserve, nContingency, nTaxi, nOnBoard, nTrip;
+    bool bTaxi;
+    bool bKnown;
+    double nRequired;
+    bool bShort;
+    const char* pszWords;
+};
+
+// 40.5 L/h for 20 min is 13.5 L; 5 % of 20 L is 1 L. 38 L/h for 20 min is
+// 12 2/3 L, so 30 L with a 20 L trip lands with 10 L, under the reserve.
+const NeedCase NEED_CASES[] = {
+    {"dual", 40.5, 20, 5, 2, 60, 20, true, true, 36.5, false,
+     "Needs 36.5 L: taxi 2.0, trip 20.0, contingency 1.0, reserve 13.5 (20 min); 60.0 L on board, 23.5 L more"},
+    {"after a stop as landed: no taxi", 40.5, 20, 5, 2, 60, 20, false, true, 34.5, false, nullptr},
+    {"landing below the reserve", 38, 20, 0, 0, 30, 20, true, true, 32 + 2.0 / 3, true,
+     "Needs 32.7 L: trip 20.0, reserve 12.7 (20 min); 30.0 L on board, 2.7 L short"},
+    {"exactly enough", 36, 10, 10, 0, 28, 20, true, true, 28, false, nullptr},
+    {"a trip that is no trip needs the reserve alone", 60, 30, 50, 0, 30, -5, true, true, 30, false, nullptr},
+    {"no fuel flow", 0, 20, 5, 2, 0, 20, true, false, 0, false, ""},
+    {"a fuel flow no aircraft has", 600, 20, 0, 0, 60, 20, true, false, 0, false, ""},
+    {"a reserve beyond two hours", 38, 121, 0, 0, 60, 20, true, false, 0, false, ""},
+    {"a contingency beyond the trip", 38, 20, 101, 0, 60, 20, true, false, 0, false, ""},
+    {"fuel that is no number", 38, 20, 0, 0, NAN, 20, true, false, 0, false, ""},
+};
+
+class Need : public ::testing::TestWithParam<NeedCase>
+{
+};
+
+TEST_P(Need, PartsSumAndWords)
+{
+    const NeedCase& c = GetParam();
+    _wbSetup s = aircraft();
+    s.nFuelFlow = c.nFlow, s.nReserveMinutes = c.nReserve, s.nContingencyPercent = c.nContingency;
+    s.nTaxiFuel = c.nTaxi;
+    const _wbFuelNeed n = fuelNeed(s, c.nOnBoard, c.nTrip, c.bTaxi);
+    EXPECT_EQ(n.bKnown, c.bKnown);
+    EXPECT_NEAR(n.nRequired, c.nRequired, 1e-12);
+    EXPECT_EQ(n.isShort(), c.bShort);
+    if (c.pszWords) {
+        EXPECT_EQ(wrdFuelNeedText(n, s), c.pszWords);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fuel, Need, ::testing::ValuesIn(NEED_CASES));
+
+// Three legs: the first and the one after a stop that takes fuel on taxi,
+// the one whose fuel is as landed does not; the headline names the short
+// leg, and a flight of one leg names none.
+TEST(Need, LegsTaxiAfterAStopAndTheHeadlineNamesTheShortLeg)
+{
+    _wbSetup s = aircraft();
+    s.nFuelFlow = 40.5, s.nContingencyPercent = 5, s.nTaxiFuel = 2;
+    _wbLoading l{};
+    const std::vector<_wbLegFuel> legs = {
+        {fuelWith(l, 60, 0), 20, false}, {fuelWith(l, 40, 0), 5, true}, {fuelWith(l, 30, 0), 20, false}};
+    const std::vector<_wbFuelNeed> needs = fuelNeeds(s, legs);
+    ASSERT_EQ(needs.size(), 3u);
+    EXPECT_EQ(needs[0].nTaxi, 2);
+    EXPECT_EQ(needs[1].nTaxi, 0);
+    EXPECT_EQ(needs[2].nTaxi, 2);
+    EXPECT_FALSE(fuelEnough(needs));
+    EXPECT_EQ(wrdWithFuelNeeds("WITHIN LIMITS for every leg", needs, s),
+              "NOT ENOUGH FUEL: leg 3 needs 36.5 L, has 30.0 L; WITHIN LIMITS for every leg");
+    EXPECT_EQ(wrdFuelShortText({needs[2]}, s), "NOT ENOUGH FUEL: needs 36.5 L, has 30.0 L");
+    EXPECT_EQ(wrdVerdictKind(wrdWithFuelNeeds("WITHIN LIMITS", needs, s)), "NOT ENOUGH FUEL");
+}
+
+} // namespace

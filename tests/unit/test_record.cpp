@@ -274,11 +274,12 @@ TEST(Record, EveryTamperingIsFound)
 
 // A sheet of two legs as the window records it, the second solo with a
 // text of its own not read where bUnread: leg 2 out of its lateral limit, or
-// not judged.
-_recEntry twoLegs(bool bUnread)
+// not judged; with a fuel flow of nFlow L/h and a 2 L taxi, each leg's needs.
+_recEntry twoLegs(bool bUnread, double nFlow = 0)
 {
     _wbSetup setup = calcWithFixedArms({});
     setup.nBasicWeight = 400, setup.nBasicLongArm = 2700, setup.nBasicLatArm = 1;
+    setup.nFuelFlow = nFlow, setup.nTaxiFuel = 2;
     setup.items = {{"Left door", 5.4, 1850, -650, true}};
     std::vector<_wbLoadState> legs = {{80, 80, 60, BALLAST_NONE, 20, FALSE, {true}},
                                       {0, 80, 0, BALLAST_NONE, 10, FALSE, {false}, true}};
@@ -295,9 +296,47 @@ _recEntry twoLegs(bool bUnread)
                                       PRM_FINGERPRINT_VERSION, setup);
     e.setup = setup;
     e.load = legs[0];
+    const std::vector<_wbFuelNeed> needs = fuelFlightNeeds(setup, flights, {false, true});
     e.legs = {{legs[1], "", "B. \"Solo\"", "right", valUnreadTexts(1), recOutputsOf(flights[1], "")}};
-    e.outputs = recFlightOutputsOf(flights, wrdLegsVerdictText(flights, {"", "solo"}, setup));
+    e.legs[0].outputs.need = needs[1];
+    e.outputs = recFlightOutputsOf(
+        flights, wrdWithFuelNeeds(wrdLegsVerdictText(flights, {"", "solo"}, setup), needs, setup), needs);
     return e;
+}
+
+// The needs of each leg are read back as written, and the check recomputes
+// them from the line's own rule: a need or a rule changed by hand is named.
+// 38 L/h for 20 min is 12 2/3 L; leg 2 lands with 40 - 10 = 30 L.
+TEST(Record, EachLegsFuelNeedsAreReadBackAndChecked)
+{
+    const struct {
+        const char* pszName;
+        const char* pszPattern;
+        const char* pszWith;
+        const char* pszSays;
+    } cases[] = {
+        {"nothing", "^$", "", "with no chain: written outside Zarv, or its chain removed\n"},
+        {"leg 2's need", "(\"fuelNeeds\":\\{\"taxi\":0,\"trip\":)10", "\\g<1>9", "leg 2 fuel needed trip: recorded 9"},
+        {"the fuel flow", "\"fuelFlow\":38", "\"fuelFlow\":380", "fuel needed reserve: recorded"},
+        {"a need taken off", ",\"fuelNeeds\":\\{\"taxi\":2[^}]*\\}", "", "fuel needed: recorded no recomputed yes"},
+    };
+    for (const auto& c : cases) {
+        zt::TempDir dir;
+        const std::string strFolder = dir / "Load sheets";
+        g_mkdir(strFolder.c_str(), 0700);
+        const std::string strLine = recLine(twoLegs(false, 38));
+        const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
+        EXPECT_EQ(recLine(r.entry), strLine);
+        EXPECT_EQ(r.entry.legs.at(0).outputs.need.nReserve, 38 * 20 / 60.0);
+        const std::string strChanged = zt::reReplace(strLine, c.pszPattern, c.pszWith);
+        zt::writeFile(strFolder + "/" + REC_FILE_NAME, zt::reReplace(strChanged, ",\"hash\":[^\n]*", "}"));
+        testing::internal::CaptureStdout();
+        audVerifyRecord(dir.path().c_str());
+        const std::string strSaid = testing::internal::GetCapturedStdout();
+        EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
+        EXPECT_EQ(strSaid.find("fuel") == std::string::npos, !std::strcmp(c.pszPattern, "^$")) << c.pszName << ":\n"
+                                                                                               << strSaid;
+    }
 }
 
 // A verdict is checked word for word where the line's words are of this

@@ -33,10 +33,25 @@ const char* caseKey(_prmValueId nId)
     return valValue(nId).pszCaseKey;
 }
 
+// The operator's fuel rule of a case (the aircraft's fuel flow in the
+// case's fuel unit per hour, the final reserve in minutes, the contingency
+// in per cent of the trip, the taxi fuel in its fuel unit), and what a leg
+// needs by it ("FuelRequired", in its fuel unit) and whether it has it
+// ("FuelEnough", enough or short), a later leg's after its own key.
+constexpr std::array<const char*, 4> RULE_KEYS = {"FuelFlow", "ReserveMinutes", "ContingencyPercent", "TaxiFuel"};
+constexpr std::array<const char*, 2> NEED_KEYS = {"FuelRequired", "FuelEnough"};
+constexpr std::array<const char*, 2> ENOUGH = {"enough", "short"};
+
 // Whether a key is one a case may have; any other is a typing error that
 // would leave a figure unchecked.
 bool isCaseKey(const char* pszKey)
 {
+    for (const char* psz : RULE_KEYS)
+        if (!std::strcmp(psz, pszKey))
+            return true;
+    for (const char* psz : NEED_KEYS)
+        if (!std::strcmp(psz, pszKey))
+            return true;
     for (const _prmValue& v : valValues())
         if (v.pszCaseKey && !std::strcmp(v.pszCaseKey, pszKey))
             return true;
@@ -170,8 +185,17 @@ bool readItems(_casReader& r, _casCase& c)
 // "Leg2LandingVerdict").
 constexpr const char* LEG_KEY = "Leg";
 constexpr const char* LEG_AS_LANDED = "as landed";
-constexpr std::array<const char*, 9> LEG_FIGURES = {
-    "", "Weight", "LongArm", "LatArm", "Verdict", "LandingWeight", "LandingLongArm", "LandingLatArm", "LandingVerdict"};
+constexpr std::array<const char*, 11> LEG_FIGURES = {"",
+                                                     "Weight",
+                                                     "LongArm",
+                                                     "LatArm",
+                                                     "Verdict",
+                                                     "LandingWeight",
+                                                     "LandingLongArm",
+                                                     "LandingLatArm",
+                                                     "LandingVerdict",
+                                                     "FuelRequired",
+                                                     "FuelEnough"};
 
 // The leg a key is of, written as the reading asks for it ("Leg2",
 // "Leg2Weight", never "Leg02" nor "Leg1"); 0 for a key of no leg.
@@ -200,6 +224,15 @@ _casPoint readPoint(_casReader& r, const _wbSetup& s, const char* pszWeight, con
     p.nLatArm = unitToInternal(KIND_ARM, r.number(pszLat, true), s);
     p.bWithin = r.word(pszVerdict, VERDICTS, true) == 0;
     return p;
+}
+
+// A leg's need, where the case gives it: both keys or neither.
+_casNeed readNeed(_casReader& r, const _wbSetup& s, const std::string& strRequired, const std::string& strEnough)
+{
+    if (!r.has(strRequired.c_str()) && !r.has(strEnough.c_str()))
+        return {};
+    return {true, unitToInternal(KIND_FUEL, r.number(strRequired.c_str(), true), s),
+            r.word(strEnough.c_str(), ENOUGH, true) == 0};
 }
 
 // One leg's fields, into the leg.
@@ -260,6 +293,7 @@ bool readLegs(_casReader& r, _casCase& c)
         else if (r.has(key("LandingWeight").c_str()) || r.has(key("LandingLongArm").c_str()) ||
                  r.has(key("LandingLatArm").c_str()) || r.has(key("LandingVerdict").c_str()))
             return r.fail(strKey.c_str(), "expects a landing but plans no trip");
+        l.need = readNeed(r, c.setup, key("FuelRequired"), key("FuelEnough"));
         c.legs.push_back(l);
     }
     // A leg's key after a gap, or of a leg the case does not fly, would
@@ -295,6 +329,12 @@ bool readCase(_casReader& r, _casCase* pCase)
     s.nBallastFrontLatArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BALLAST_FRONT_LAT_ARM), false), s);
     s.nBallastRearLongArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BALLAST_REAR_LONG_ARM), false), s);
     s.nFuelDensity = unitToInternal(KIND_DENSITY, r.number(caseKey(VAL_FUEL_DENSITY), false), s);
+    // A fuel flow and the taxi fuel in the case's fuel unit, held in litres.
+    s.nFuelFlow = unitToInternal(KIND_FUEL, r.number(RULE_KEYS[0], false), s);
+    s.nReserveMinutes = r.number(RULE_KEYS[1], false, s.nReserveMinutes);
+    s.nContingencyPercent = r.number(RULE_KEYS[2], false);
+    s.nTaxiFuel = unitToInternal(KIND_FUEL, r.number(RULE_KEYS[3], false), s);
+    c.need = readNeed(r, s, NEED_KEYS[0], NEED_KEYS[1]);
     c.loading.nLSeatWeight = unitToInternal(KIND_WEIGHT, r.number(caseKey(VAL_LSEAT), true), s);
     c.loading.nRSeatWeight = unitToInternal(KIND_WEIGHT, r.number(caseKey(VAL_RSEAT), true), s);
     c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_FUEL), true), s);

@@ -15,6 +15,14 @@ struct _casPoint {
     bool bWithin;
 };
 
+// What a case expects a leg to need by the fuel rule, in litres, and
+// whether it has it; bExpected where the case says (FuelRequired).
+struct _casNeed {
+    bool bExpected;
+    double nRequired;
+    bool bEnough;
+};
+
 // A leg of a case after the first: its loading (the fuel, where it is as
 // landed, what the leg before landed with), its items fitted, its trip and
 // what it expects at take-off and, with a trip, at landing.
@@ -26,6 +34,7 @@ struct _casLeg {
     _casPoint takeOff;
     bool bLanding;
     _casPoint landing;
+    _casNeed need;
 };
 
 // One case: the aircraft (units, basic weight and arms, ballast, density,
@@ -47,6 +56,8 @@ struct _casCase {
     // flight as a whole is within every limit.
     std::vector<_casLeg> legs;
     bool bFlightWithin;
+    // The first leg's need, where the case gives a fuel rule.
+    _casNeed need;
 };
 
 // A file of cases and the tolerance it states (kg and mm; 0.05 each where

@@ -186,15 +186,22 @@ std::vector<std::string> legDifferences(const _recEntry& e, const _wbSetup& setu
     std::vector<std::string> labels;
     for (const _wbLoadState& l : legs)
         labels.emplace_back(stateLegLabel(l));
-    std::vector<std::string> diffs =
-        recDifferences(e.outputs, recFlightOutputsOf(flights, wrdLegsVerdictText(flights, labels, setup)));
+    std::vector<bool> asLanded;
+    for (const _wbLoadState& l : legs)
+        asLanded.push_back(legs.size() > 1 && l.bFuelAsLanded);
+    const std::vector<_wbFuelNeed> needs = fuelFlightNeeds(setup, flights, asLanded);
+    std::vector<std::string> diffs = recDifferences(
+        e.outputs,
+        recFlightOutputsOf(flights, wrdWithFuelNeeds(wrdLegsVerdictText(flights, labels, setup), needs, setup), needs));
     for (size_t n = 1; n < legs.size(); n++) {
         // The fuel of a leg as landed is no value of its own.
         if (legs[n].nFuelVolume != e.legs[n - 1].load.nFuelVolume)
             diffs.push_back("leg " + std::to_string(n + 1) + " fuel, as the leg before landed: recorded " +
                             recNumberText(e.legs[n - 1].load.nFuelVolume) + " recomputed " +
                             recNumberText(legs[n].nFuelVolume));
-        const std::vector<std::string> leg = recDifferences(e.legs[n - 1].outputs, recOutputsOf(flights[n], ""), n);
+        _recOutputs now = recOutputsOf(flights[n], "");
+        now.need = needs[n];
+        const std::vector<std::string> leg = recDifferences(e.legs[n - 1].outputs, now, n);
         diffs.insert(diffs.end(), leg.begin(), leg.end());
     }
     return diffs;

@@ -30,6 +30,29 @@ constexpr std::array<const char*, POINT_COUNT> POINT_WORDS = {"take-off", "landi
 // A later leg's flag in its inputs, and the text of the legs not read.
 constexpr const char* LEG_FUEL_AS_LANDED = "fuelAsLanded";
 constexpr const char* LEGS_NOT_READ = "notRead";
+// The fuel rule a line's needs were worked from, and each leg's needs,
+// written only where the aircraft had a fuel flow.
+constexpr const char* FUEL_RULE = "fuelRule";
+constexpr const char* FUEL_NEEDS = "fuelNeeds";
+struct _recRuleField {
+    const char* pszKey;
+    double _wbSetup::*pField;
+};
+constexpr std::array<_recRuleField, 4> RULE_FIELDS = {{{"fuelFlow", &_wbSetup::nFuelFlow},
+                                                       {"reserveMinutes", &_wbSetup::nReserveMinutes},
+                                                       {"contingencyPercent", &_wbSetup::nContingencyPercent},
+                                                       {"taxiFuel", &_wbSetup::nTaxiFuel}}};
+struct _recNeedField {
+    const char* pszKey;
+    double _wbFuelNeed::*pField;
+};
+constexpr std::array<_recNeedField, 7> NEED_FIELDS = {{{"taxi", &_wbFuelNeed::nTaxi},
+                                                       {"trip", &_wbFuelNeed::nTrip},
+                                                       {"contingency", &_wbFuelNeed::nContingency},
+                                                       {"reserve", &_wbFuelNeed::nReserve},
+                                                       {"required", &_wbFuelNeed::nRequired},
+                                                       {"onBoard", &_wbFuelNeed::nOnBoard},
+                                                       {"landing", &_wbFuelNeed::nLanding}}};
 // The filed sheet's SHA-256 in a line's chain.
 constexpr const char* REC_KEY_SHEET_SHA256 = "sheetSha256";
 
@@ -381,11 +404,15 @@ double readNumber(Reader& rd, const Members* pin, const _recNumberField& f)
 
 } // namespace
 
-_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const std::string& strVerdict)
+_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const std::string& strVerdict,
+                               const std::vector<_wbFuelNeed>& needs)
 {
     _recOutputs out = recOutputsOf(legs.empty() ? _wbFlight{} : legs.front(), strVerdict);
     for (const _wbFlight& f : legs)
         out.bWithin = out.bWithin && f.within();
+    out.bWithin = out.bWithin && fuelEnough(needs);
+    if (!needs.empty())
+        out.need = needs.front();
     return out;
 }
 
@@ -445,6 +472,13 @@ void addPoints(Object& o, const _recOutputs& out)
                                   .add("latArm", p.nLatArm)
                                   .add("limits", limits.text())
                                   .text());
+    }
+    if (out.need.bKnown) {
+        Object need;
+        for (const _recNeedField& f : NEED_FIELDS)
+            need.add(f.pszKey, out.need.*f.pField);
+        need.flag("enough", out.need.bEnough).flag("keepsReserve", out.need.bKeepsReserve);
+        o.add(FUEL_NEEDS, need.text());
     }
 }
 
@@ -544,6 +578,12 @@ std::string recLine(const _recEntry& e)
         if (e.storedMonths)
             stored.add(nameOf(VAL_WEIGHING_MONTHS), *e.storedMonths);
         line.add("stored", stored.text());
+    }
+    if (e.setup.nFuelFlow != 0) {
+        Object rule;
+        for (const _recRuleField& f : RULE_FIELDS)
+            rule.add(f.pszKey, e.setup.*f.pField);
+        line.add(FUEL_RULE, rule.text());
     }
     // Written always, even empty: it marks a line whose verdict judged the
     // values themselves.
@@ -756,6 +796,15 @@ void readPoints(Reader& rd, const Members& m, _recOutputs* pOutputs)
             p.bBeyond[k] = str == "beyond";
         }
     }
+    if (m.count(FUEL_NEEDS)) {
+        const Members* pn = rd.object(m, FUEL_NEEDS);
+        _wbFuelNeed& need = pOutputs->need;
+        need.bKnown = true;
+        for (const _recNeedField& f : NEED_FIELDS)
+            need.*f.pField = rd.number(pn, f.pszKey);
+        need.bEnough = rd.flag(pn, "enough");
+        need.bKeepsReserve = rd.flag(pn, "keepsReserve");
+    }
 }
 
 std::vector<std::pair<std::string, std::string>> readUnread(Reader& rd, const Members* pu)
@@ -920,6 +969,11 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
         if (pst && pst->count(pszMonths))
             e.storedMonths = rd.number(pst, pszMonths);
     }
+    if (pm->count(FUEL_RULE)) {
+        const Members* pr = rd.object(*pm, FUEL_RULE);
+        for (const _recRuleField& f : RULE_FIELDS)
+            e.setup.*f.pField = rd.number(pr, f.pszKey);
+    }
     e.bValuesJudged = pm->count("unread") != 0;
     if (e.bValuesJudged)
         e.unread = readUnread(rd, rd.object(*pm, "unread"));
@@ -973,6 +1027,14 @@ std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutput
             if (!a.bUnrecorded[k] && !b.bUnrecorded[k])
                 differ(strPoint + " " + LIM_ROWS[k].pszRecordName + " limit", a.bBeyond[k] ? "beyond" : "within",
                        b.bBeyond[k] ? "beyond" : "within");
+    }
+    // The needs, each part as written; a line without them needs nothing.
+    differ("fuel needed", yesNo(was.need.bKnown), yesNo(now.need.bKnown));
+    if (was.need.bKnown && now.need.bKnown) {
+        for (const _recNeedField& f : NEED_FIELDS)
+            differ(std::string("fuel needed ") + f.pszKey, number(was.need.*f.pField), number(now.need.*f.pField));
+        differ("fuel enough", yesNo(was.need.bEnough), yesNo(now.need.bEnough));
+        differ("fuel reserve at landing", yesNo(was.need.bKeepsReserve), yesNo(now.need.bKeepsReserve));
     }
     if (nLeg != 0)
         return diffs;

@@ -46,6 +46,9 @@ struct _recOutputs {
     bool bWithin = false;
     std::string strVerdict;
     int nVerdictForm = WRD_VERDICT_FORM; // the form of its words (0: before forms were kept)
+    // What the leg needed by the fuel rule, where the aircraft had a fuel
+    // flow (a line without one keeps none).
+    _wbFuelNeed need = {};
 };
 
 // A leg of a flight after the first as the record keeps it: its loading
@@ -95,8 +98,10 @@ struct _recEntry {
 // The outputs of a judged flight, with its verdict in words.
 _recOutputs recOutputsOf(const _wbFlight& flight, const std::string& strVerdict);
 // The line's outputs of a flight of one leg or several: the first leg's
-// points, within only where every leg is, and the flight's verdict.
-_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const std::string& strVerdict);
+// points and need (needs, each leg's), within only where every leg is and
+// has the fuel it needs, and the flight's verdict.
+_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const std::string& strVerdict,
+                               const std::vector<_wbFuelNeed>& needs = {});
 
 // "2026-12-08T23:10:05+01:00".
 std::string recTimeText(time_t t);
