@@ -4,6 +4,10 @@
 #pragma once
 
 #include "model/calc.h"
+#include "model/room.h"
+
+#include <array>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -47,6 +51,9 @@ struct _casCase {
     // flight as a whole is within every limit.
     std::vector<_casLeg> legs;
     bool bFlightWithin;
+    // The room the first leg leaves at each station, where the case works
+    // it out (kg, or litres for the fuel).
+    std::array<std::optional<double>, ROOM_STATIONS> stillFits;
 };
 
 // A file of cases and the tolerance it states (kg and mm; 0.05 each where
