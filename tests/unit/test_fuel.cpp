@@ -579,7 +579,7 @@ TEST_P(RoomLeft, EachStationsRoomAndTheLimitThatBindsFirst)
     EXPECT_EQ(r.nWhy, c.nWhy);
     for (int i = 0; i < ROOM_STATIONS && c.nWhy == ROOM_FITS; i++) {
         EXPECT_EQ(r.at[i].bHas, !std::isnan(c.room[i])) << i;
-        EXPECT_NEAR(r.at[i].bHas ? r.at[i].nRoom : NAN, c.room[i], 1e-9) << i;
+        EXPECT_NEAR(r.at[i].bHas ? r.at[i].nRoom : 0, std::isnan(c.room[i]) ? 0 : c.room[i], 1e-9) << i;
     }
     EXPECT_EQ(roomText(r, s), c.pszWords);
 }
