@@ -5,6 +5,7 @@
 #include "app/verify.h"
 
 #include "app/bars.h"
+#include "model/room.h"
 #include "model/words.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -150,6 +151,32 @@ void compareLegs(const _casCase& c, const _casFile& file, _casOutcome* pOutcome)
                                  bWithin == c.bFlightWithin && strWords.starts_with("WITHIN LIMITS") == bWithin});
 }
 
+// The room the first leg leaves at each station the case works out, the
+// fuel's in litres against the weight's tolerance.
+void compareRoom(const _casCase& c, const _casFile& file, std::vector<_casFigure>* pFigures)
+{
+    if (std::none_of(c.stillFits.begin(), c.stillFits.end(), [](const auto& n) { return n.has_value(); }))
+        return;
+    std::vector<_wbLoadState> legs;
+    const std::vector<_wbFlight> flights = calculateLegs(c, &legs);
+    const _wbSetup s = calcWithFixedArms(c.setup);
+    std::vector<_wbLegFuel> fuel;
+    for (const _wbLoadState& l : legs)
+        fuel.push_back({stateLoadingOf(s, l), l.nTripFuel, l.bFuelAsLanded});
+    const bool bDoubted =
+        std::any_of(flights.begin(), flights.end(), [](const _wbFlight& f) { return !f.doubts.empty(); });
+    const _roomLeft r = roomLeft(s, fuel, 0, bDoubted);
+    constexpr std::array<const char*, ROOM_STATIONS> names = {"left seat", "right seat", "fuel", "ballast"};
+    for (size_t n = 0; n < ROOM_STATIONS; n++) {
+        if (!c.stillFits[n])
+            continue;
+        const _unitKind nKind = n == ROOM_FUEL ? KIND_FUEL : KIND_WEIGHT;
+        const double nGot = r.nWhy == ROOM_FITS && r.at[n].bHas ? r.at[n].nRoom : NAN;
+        pFigures->push_back({std::string("still fits ") + names[n], shown(nKind, *c.stillFits[n], c.setup),
+                             shown(nKind, nGot, c.setup), std::fabs(nGot - *c.stillFits[n]) <= file.nWeightTolerance});
+    }
+}
+
 _casOutcome runCase(const _casCase& c, const _casFile& file)
 {
     const _wbFlight first = calculate(c);
@@ -162,6 +189,7 @@ _casOutcome runCase(const _casCase& c, const _casFile& file)
         compareLegs(c, file, &o);
     else
         compareNeed("", c.need, fuelFlightNeeds(c.setup, {first}, {false}).front(), c, &o.figures);
+    compareRoom(c, file, &o.figures);
     return o;
 }
 

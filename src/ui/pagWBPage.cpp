@@ -7,6 +7,7 @@
 
 #include "model/fuel.h"
 #include "model/limits.h"
+#include "model/room.h"
 #include "model/texts.h"
 #include "model/words.h"
 #include "store/aircraft/fleet.h"
@@ -84,6 +85,9 @@ struct _pwbPage {
     GtkWidget* m_pwgtFuelNeeded;
     GtkWidget *m_pwgtEquipmentCaption, *m_pwgtEquipmentWt, *m_pwgtEquipmentLongArm, *m_pwgtEquipmentLongMoment,
         *m_pwgtEquipmentLatArm, *m_pwgtEquipmentLatMoment;
+    // What still fits at each station of the leg shown, and the limit that
+    // binds first.
+    GtkWidget* m_pwgtStillFits;
     // The entries and unit labels of the loading's values, and the page's
     // walk.
     _fldPage fields = {.nOwner = PRM_OF_LOADING};
@@ -193,7 +197,7 @@ struct _pwbRoom {
     int nChars;
 };
 constexpr bool NEVER_CUT = false, CUT = true;
-constexpr std::array<_pwbRoom, 5> ROOMS = {{
+constexpr std::array<_pwbRoom, 6> ROOMS = {{
     {&_pwbPage::m_pwgtFlightVerdict, 3, NEVER_CUT, 0},
     // Take-off, landing and no fuel, two lines each at the least; never
     // cut, for it holds the margins (it grows into the chart, and scrolls
@@ -204,7 +208,19 @@ constexpr std::array<_pwbRoom, 5> ROOMS = {{
     {&_pwbPage::m_pwgtFuelAllowed, 8, CUT, 48},
     {&_pwbPage::m_pwgtBallastAdvice, 1, CUT, 30},
     {&_pwbPage::m_pwgtNoFuelReason, 1, CUT, 0},
+    // Four stations and the limit that binds first, on a later leg: lines
+    // lent by the fuel advice's room (roomLines).
+    {&_pwbPage::m_pwgtStillFits, 2, CUT, 60},
 }};
+
+// A room's lines: the fuel advice lends the room left its lines where
+// Zarv.ui has it, so the page is no higher than before.
+int roomLines(const _pwbRoom& r)
+{
+    if (r.ppwgt == &_pwbPage::m_pwgtFuelAllowed && m_wb.m_pwgtStillFits)
+        return r.nLines - ROOMS.back().nLines;
+    return r.nLines;
+}
 
 // A label cut short shows its whole text (and its own tooltip after it).
 gboolean pwbOnRoomQueryTooltip(GtkWidget* pwgtLabel, gint, gint, gboolean, GtkTooltip* ptip, gpointer)
@@ -223,7 +239,7 @@ void pwbOnRoomTextChanged(GObject* pobjLabel, GParamSpec*, gpointer pRoom)
 {
     const std::string str = gtk_label_get_label(GTK_LABEL(pobjLabel));
     const int nParagraphs = 1 + static_cast<int>(std::count(str.begin(), str.end(), '\n'));
-    const int nLines = std::max(1, static_cast<const _pwbRoom*>(pRoom)->nLines / nParagraphs);
+    const int nLines = std::max(1, roomLines(*static_cast<const _pwbRoom*>(pRoom)) / nParagraphs);
     if (gtk_label_get_lines(GTK_LABEL(pobjLabel)) != nLines)
         gtk_label_set_lines(GTK_LABEL(pobjLabel), nLines);
 }
@@ -254,7 +270,7 @@ void pwbOnRoomStyleUpdated(GtkWidget*, gpointer)
         GtkWidget* pwgtRoom = pwgtLabel == m_wb.m_pwgtNoFuelReason && m_wb.m_pwgtNoFuelReasonRoom
                                   ? m_wb.m_pwgtNoFuelReasonRoom
                                   : pwgtLabel;
-        gtk_widget_set_size_request(pwgtRoom, -1, linesHeight(pwgtLabel, r.nLines));
+        gtk_widget_set_size_request(pwgtRoom, -1, linesHeight(pwgtLabel, roomLines(r)));
         if (pwgtLabel == m_wb.m_pwgtVerdict && m_wb.m_pwgtVerdictRoom) {
             GtkScrolledWindow* pscroll = GTK_SCROLLED_WINDOW(m_wb.m_pwgtVerdictRoom);
             gtk_scrolled_window_set_min_content_height(pscroll, linesHeight(pwgtLabel, r.nLines));
@@ -572,6 +588,22 @@ std::string firstTakeOffText(const std::vector<_wbFlight>& legs)
     return wrdFirstTakeOffText(fuelFirstTakeOff(m_wbSetup, fuel), m_wbSetup);
 }
 
+// What still fits at each station of the leg shown, worked over every leg
+// of a flight of several (legs, judged; none for a flight of one).
+std::string stillFitsText(const _wbFlight& f, const std::vector<_wbFlight>& legs)
+{
+    if (legs.empty())
+        return roomText(roomLeft(m_wbSetup, {{f.loading, f.nTrip, false}}, 0, !f.doubts.empty()), m_wbSetup);
+    std::vector<_wbLegFuel> fuel;
+    bool bDoubted = false;
+    for (size_t n = 0; n < legs.size(); n++) {
+        const _wbLoadState& l = stateLegs()[n];
+        fuel.push_back({stateLoadingOf(m_wbSetup, l), l.nTripFuel, l.bFuelAsLanded != FALSE});
+        bDoubted = bDoubted || !legs[n].doubts.empty();
+    }
+    return roomText(roomLeft(m_wbSetup, fuel, stateShownLeg(), bDoubted), m_wbSetup);
+}
+
 // The zero-fuel row, its reason, the fuel allowed and the ballast advice,
 // where Zarv.ui has them; legs is every leg of a flight of several, judged
 // (none for a flight of one).
@@ -623,6 +655,8 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelAllowed), strText.c_str());
         flagFuelOutside(f, strAdvice, bTrip, need);
     }
+    if (m_wb.m_pwgtStillFits)
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtStillFits), stillFitsText(f, legs).c_str());
     if (m_wb.m_pwgtFirstStart)
         gtk_widget_set_visible(m_wb.m_pwgtFirstStart, m_wbSetup.nBasicWeight == 0);
     if (m_wb.m_pwgtWeighingDue) {
@@ -817,6 +851,8 @@ void pwbInit(GtkBuilder* pBuilder)
     const std::array<_mscBinding, 2> room = {{{"NoFuelReasonRoom", gtk_box_get_type, &m_wb.m_pwgtNoFuelReasonRoom},
                                               {"VerdictRoom", gtk_scrolled_window_get_type, &m_wb.m_pwgtVerdictRoom}}};
     mscBindAll(pBuilder, room);
+    const std::array<_mscBinding, 1> fits = {{{"StillFits", gtk_label_get_type, &m_wb.m_pwgtStillFits}}};
+    mscBindAll(pBuilder, fits);
     const std::array<_mscBinding, 1> caption = {
         {{"EquipmentCaption", gtk_label_get_type, &m_wb.m_pwgtEquipmentCaption}}};
     mscBindAll(pBuilder, caption);

@@ -291,6 +291,27 @@ class FuelPlanning : public Pages
     }
 };
 
+class RoomLeft : public Pages
+{
+    std::string initialConf() const override
+    {
+        return "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n";
+    }
+};
+
+// The worked loading: with no fuel, 560 kg at 1368544 kg mm; a seat keeps
+// the forward limit to (1368544 - 2441.575 x 560) / (2441.575 - 1803.4) =
+// 50480/25527 kg, and the tank has 4.5 L left.
+TEST_F(RoomLeft, StillFitsFollowsTheLoading)
+{
+    EXPECT_EQ(text("StillFits"), "Still fits: left seat " + num("%1.1f", 1.9) + " kg, right seat " + num("%1.1f", 1.9) +
+                                     " kg, fuel " + num("%1.1f", 4.5) +
+                                     " L. Limited by the forward limit with the fuel burned");
+    type("LeftSeatWeight", "100");
+    focus("RightSeatWeight");
+    EXPECT_EQ(text("StillFits"), "Nothing more fits: this loading is not within limits");
+}
+
 TEST_F(FuelPlanning, RowFuelAllowedAndAdviceFollowTheLoadingAndTheUnits)
 {
     EXPECT_EQ(text("NoFuelWt"), num("%3.1f", 560 * 2.2046));

@@ -3,6 +3,7 @@
 // the burn-off drawn on the chart.
 #include "model/fuel.h"
 #include "model/remedy.h"
+#include "model/room.h"
 #include "model/words.h"
 #include "store/conf/state.h"
 #include "store/conf/stored.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cairo.h>
 #include <cmath>
 #include <cstring>
@@ -547,6 +549,100 @@ INSTANTIATE_TEST_SUITE_P(
                "left seat",
                "No ballast position helps"}),
     [](const testing::TestParamInfo<Remedy>& p) { return std::string(p.param.pszName); });
+
+// The room left at each station and the limit that binds first, worked with
+// exact fractions from the limit rows (seats at 1803.4 mm, fuel 0.759 kg/L
+// at 2540 mm unless the aircraft says, 680.3894 kg, 2441.575 to 2514.6 mm,
+// 95.2545 kg a seat, 64.5 L). NAN: the station is not fitted.
+struct Room {
+    const char* pszName;
+    _roomWhy nWhy; // ROOM_NOT_JUDGED: a value doubted
+    const char* pszWords;
+    bool bWritten;                      // in pounds and US gallons
+    double nBasicLongArm, nFuelLongArm; // mm; the tank's 0 for the fixed arm
+    std::vector<_wbLegFuel> legs;
+    std::array<double, ROOM_STATIONS> room{}; // kg, L; NAN: not fitted
+};
+
+class RoomLeft : public testing::TestWithParam<Room>
+{
+};
+
+TEST_P(RoomLeft, EachStationsRoomAndTheLimitThatBindsFirst)
+{
+    const Room& c = GetParam();
+    _wbSetup s = aircraft(400, c.nBasicLongArm);
+    s.nFuelLongArm = c.nFuelLongArm > 0 ? c.nFuelLongArm : s.nFuelLongArm;
+    s.nUnitWt = c.bWritten ? UNIT_WT_LB : UNIT_WT_KG;
+    s.nUnitFuel = c.bWritten ? UNIT_FUEL_USGAL : UNIT_FUEL_LITRE;
+    const _roomLeft r = roomLeft(s, c.legs, 0, c.nWhy == ROOM_NOT_JUDGED);
+    EXPECT_EQ(r.nWhy, c.nWhy);
+    for (int i = 0; i < ROOM_STATIONS && c.nWhy == ROOM_FITS; i++) {
+        EXPECT_EQ(r.at[i].bHas, !std::isnan(c.room[i])) << i;
+        EXPECT_NEAR(r.at[i].bHas ? r.at[i].nRoom : 0, std::isnan(c.room[i]) ? 0 : c.room[i], 1e-9) << i;
+    }
+    EXPECT_EQ(roomText(r, s), c.pszWords);
+}
+
+using Leg = _wbLegFuel;
+INSTANTIATE_TEST_SUITE_P(
+    Fuel, RoomLeft,
+    testing::Values(
+        // 400 kg at 2800 mm, 90 kg a seat, 40 L: W = 15259/25 kg at 2493.16
+        // mm; each seat's own limit leaves 210/2.20462 - 90 = 579210/110231
+        // kg (11.58 lb), the tank 49/2 L (6.47 US gal).
+        Room{"SeatLimit",
+             ROOM_FITS,
+             "Still fits: left seat 11.5 lb, right seat 11.5 lb, fuel 6.4 US gal. Limited by the left seat's limit at "
+             "take-off",
+             true,
+             2800,
+             0,
+             {Leg{{90, 90, 40, BALLAST_NONE}, 0, false}},
+             {579210.0 / 110231, 579210.0 / 110231, 24.5, NAN}},
+        // A tank at 2300 mm, ahead of the centre of gravity, and 10 kg of
+        // ballast at the rear (3000 mm), 80 kg a seat, 20 L: with no fuel
+        // W = 570 kg, M = 1430544 kg mm; the aft limit keeps
+        // 2514.6 (570 + b) >= 1430544 + 3000 b, b <= 4630/809 kg, less than
+        // a seat's 1681520/110231 kg and the tank's 89/2 L (33.78 kg).
+        Room{"AftWithTheFuelBurned",
+             ROOM_FITS,
+             "Still fits: left seat 15.2 kg, right seat 15.2 kg, fuel 44.5 L, ballast 5.7 kg. Limited by the aft "
+             "limit with the fuel burned",
+             false,
+             2780,
+             2300,
+             {Leg{{80, 80, 20, BALLAST_REAR}, 0, false}},
+             {1681520.0 / 110231, 1681520.0 / 110231, 44.5, 4630.0 / 809}},
+        // 400 kg at 2762 mm; leg 1 80 + 80 kg, 40 L, a 20 L trip; leg 2
+        // 80 + 60 kg on the 20 L landed: W = 555.18 kg, M = 1395833.2 kg mm.
+        // Fuel added at the first take-off reaches it: 2514.6 (555.18 +
+        // 0.759 f) >= 1395833.2 + 0.759 x 2540 f, f <= 1112140/96393 L,
+        // less than the tank's 24.5 L and the seats' own limits.
+        Room{"ALaterLeg",
+             ROOM_FITS,
+             "Still fits: left seat 15.2 kg, right seat 15.2 kg, fuel 11.5 L. Limited by the aft limit at take-off "
+             "on leg 2",
+             false,
+             2762,
+             0,
+             {Leg{{80, 80, 40, BALLAST_NONE}, 20, false}, Leg{{80, 60, 20, BALLAST_NONE}, 10, true}},
+             {1681520.0 / 110231, 1681520.0 / 110231, 1112140.0 / 96393, NAN}},
+        Room{"ASeatBeyond",
+             ROOM_NOT_WITHIN,
+             "Nothing more fits: this loading is not within limits",
+             false,
+             2700,
+             0,
+             {Leg{{100, 80, 60, BALLAST_NONE}, 0, false}}},
+        Room{"AValueDoubted",
+             ROOM_NOT_JUDGED,
+             "Nothing more fits while a value cannot be judged",
+             false,
+             2700,
+             0,
+             {Leg{{80, 80, 60, BALLAST_NONE}, 0, false}}}),
+    [](const testing::TestParamInfo<Room>& p) { return std::string(p.param.pszName); });
 
 } // namespace
 

@@ -26,6 +26,10 @@ constexpr const char* TOLERANCE_GROUP = "Tolerance";
 constexpr std::array<const char*, 9> CASE_FIGURE_KEYS = {"FlightVerdict",  "Weight",        "LongArm",
                                                          "LatArm",         "Verdict",       "LandingWeight",
                                                          "LandingLongArm", "LandingLatArm", "LandingVerdict"};
+// The room the first leg leaves at each station, in _roomStation's order:
+// optional, each in the case's units.
+constexpr std::array<const char*, ROOM_STATIONS> STILL_FITS_KEYS = {"StillFitsLeftSeat", "StillFitsRightSeat",
+                                                                    "StillFitsFuel", "StillFitsBallast"};
 
 // A stored value's key in a case.
 const char* caseKey(_prmValueId nId)
@@ -55,8 +59,9 @@ bool isCaseKey(const char* pszKey)
     for (const _prmValue& v : valValues())
         if (v.pszCaseKey && !std::strcmp(v.pszCaseKey, pszKey))
             return true;
-    return std::any_of(CASE_FIGURE_KEYS.begin(), CASE_FIGURE_KEYS.end(),
-                       [&](const char* psz) { return !std::strcmp(psz, pszKey); });
+    const auto same = [&](const char* psz) { return !std::strcmp(psz, pszKey); };
+    return std::any_of(CASE_FIGURE_KEYS.begin(), CASE_FIGURE_KEYS.end(), same) ||
+           std::any_of(STILL_FITS_KEYS.begin(), STILL_FITS_KEYS.end(), same);
 }
 
 struct _casReader {
@@ -342,6 +347,10 @@ bool readCase(_casReader& r, _casCase* pCase)
     c.nTrip = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_TRIP), false), s);
     if (!readItems(r, c))
         return false;
+    for (size_t n = 0; n < STILL_FITS_KEYS.size(); n++)
+        if (r.has(STILL_FITS_KEYS[n]))
+            c.stillFits[n] =
+                unitToInternal(n == ROOM_FUEL ? KIND_FUEL : KIND_WEIGHT, r.number(STILL_FITS_KEYS[n], true), s);
     c.takeOff = readPoint(r, s, "Weight", "LongArm", "LatArm", "Verdict");
     c.bLanding = c.nTrip > 0;
     if (c.bLanding)

@@ -4,6 +4,10 @@
 #pragma once
 
 #include "model/calc.h"
+#include "model/room.h"
+
+#include <array>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -58,6 +62,9 @@ struct _casCase {
     bool bFlightWithin;
     // The first leg's need, where the case gives a fuel rule.
     _casNeed need;
+    // The room the first leg leaves at each station, where the case works
+    // it out (kg, or litres for the fuel).
+    std::array<std::optional<double>, ROOM_STATIONS> stillFits;
 };
 
 // A file of cases and the tolerance it states (kg and mm; 0.05 each where
