@@ -322,4 +322,33 @@ INSTANTIATE_TEST_SUITE_P(
         LegsCase{"BeyondAftAndLeftOnThePage", {{100.4, -0.3}, {97.0, -1.6}, {97.2, 0.1}}, false}),
     [](const testing::TestParamInfo<LegsCase>& p) { return std::string(p.param.pszName); });
 
+// The school's margins: a dashed line half an inch inside the forward limit
+// and 0.2 in inside each lateral one, none aft where none is set, and
+// nothing of its colour on a chart without margins. 500 px: the envelope
+// 400 px from y 50, 139.13 px an inch along and 227.27 across.
+TEST(ChartSchoolMargins, AreADashedInnerLineOnTheSidesThatHaveOne)
+{
+    static constexpr Pixel SCHOOL{255, 153, 0, 153};
+    _chartInput what{{600, 600 * 2476.5, 0, 2476.5, 0}, {}, false};
+    auto count = [](const Chart& c, int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y <= y1; y++)
+            for (int x = x0; x <= x1; x++)
+                n += c.at(x, y) == SCHOOL;
+        return n;
+    };
+    EXPECT_EQ(count(Chart(500, 500, what), 0, 0, 499, 499), 0);
+    what.margins = {0.5 * 25.4, 0, 0.2 * 25.4};
+    const Chart chart(500, 500, what);
+    // Forward: y 50 + 69.57, across from x 95 to 404; dashed, 6 on and 4 off.
+    const int nForward = count(chart, 110, 119, 389, 119);
+    EXPECT_GT(nForward, 280 * 5 / 10);
+    EXPECT_LT(nForward, 280 * 7 / 10);
+    EXPECT_EQ(count(chart, 110, 110, 389, 117), 0);
+    // Each side: x 250 ∓ 0.68 × 227.27, from the forward line to the aft limit.
+    EXPECT_GT(count(chart, 95, 140, 95, 430), 290 * 5 / 10);
+    EXPECT_GT(count(chart, 404, 140, 404, 430), 290 * 5 / 10);
+    EXPECT_EQ(count(chart, 110, 440, 389, 449), 0);
+}
+
 } // namespace
