@@ -27,6 +27,19 @@ constexpr std::array<const char*, 9> CASE_FIGURE_KEYS = {"FlightVerdict",  "Weig
                                                          "LatArm",         "Verdict",       "LandingWeight",
                                                          "LandingLongArm", "LandingLatArm", "LandingVerdict"};
 
+// The school's margins a case may set, in its own units: mm or in inside
+// the forward, the aft and each lateral limit, kg or lb below the maximum
+// weight; none where a key is missing.
+struct CaseMargin {
+    const char* pszKey;
+    _wbMargin nMargin;
+    _unitKind nKind;
+};
+constexpr std::array<CaseMargin, 4> CASE_MARGINS = {{{"MarginForward", MARGIN_FORWARD, KIND_ARM},
+                                                     {"MarginAft", MARGIN_AFT, KIND_ARM},
+                                                     {"MarginLateral", MARGIN_LEFT, KIND_ARM},
+                                                     {"MarginWeight", MARGIN_WEIGHT, KIND_WEIGHT}}};
+
 // A stored value's key in a case.
 const char* caseKey(_prmValueId nId)
 {
@@ -41,7 +54,9 @@ bool isCaseKey(const char* pszKey)
         if (v.pszCaseKey && !std::strcmp(v.pszCaseKey, pszKey))
             return true;
     return std::any_of(CASE_FIGURE_KEYS.begin(), CASE_FIGURE_KEYS.end(),
-                       [&](const char* psz) { return !std::strcmp(psz, pszKey); });
+                       [&](const char* psz) { return !std::strcmp(psz, pszKey); }) ||
+           std::any_of(CASE_MARGINS.begin(), CASE_MARGINS.end(),
+                       [&](const CaseMargin& m) { return !std::strcmp(m.pszKey, pszKey); });
 }
 
 struct _casReader {
@@ -300,6 +315,8 @@ bool readCase(_casReader& r, _casCase* pCase)
     c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_FUEL), true), s);
     c.loading.nBallastPosn = static_cast<guint>(r.word(caseKey(VAL_BALLAST_POSN), BALLAST_POSITIONS, false));
     c.nTrip = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_TRIP), false), s);
+    for (const CaseMargin& m : CASE_MARGINS)
+        s.*LIM_MARGIN_ROWS[m.nMargin].pnInside = unitToInternal(m.nKind, r.number(m.pszKey, false), s);
     if (!readItems(r, c))
         return false;
     c.takeOff = readPoint(r, s, "Weight", "LongArm", "LatArm", "Verdict");
