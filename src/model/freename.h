@@ -19,7 +19,8 @@ struct _fnmNumbering {
 constexpr int FNM_TRIES = 1000;
 
 // The i-th name tried (from 0): strStem, numbered, then strExt.
-std::string fnmCandidate(const std::string& strStem, const std::string& strExt, const _fnmNumbering& numbering, int i);
+std::string fnmCandidate(const std::string& strStem, const std::string& strExt, const _fnmNumbering& numbering,
+                         int i);
 
 // Tries the names in turn until funcTry gives anything but EEXIST (0 for
 // done, else the errno that stopped it) and returns that; EEXIST where every
