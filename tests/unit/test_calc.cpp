@@ -469,13 +469,10 @@ INSTANTIATE_TEST_SUITE_P(
                     .pszFlight = "NOT WITHIN LIMITS: landing forward of the limit by 1.60 mm"}),
     [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
 
-// The school's margins, each a limit of its own inside a certified one,
-// judged at every point with the flight's words. Worked by hand in exact
-// fractions from the worked example's aircraft (400 kg at 2700 mm, 1.0 mm):
-// 80 + 80 kg and 60 L is 605.54 kg at 2451.0612 mm, with 20 L 575.18 kg at
-// 2446.3667 mm, with none 560 kg at 2443.8286 mm (forward limit 2441.575);
-// 60 + 95 kg and 30 L is 577.77 kg at 2453.1609 mm, lateral 16.5889 mm,
-// with none 555 kg at 2449.5982 mm, 17.1392 mm (lateral limit 22.352).
+// The school's margins judged at every point, worked by hand in exact fractions
+// on the worked example's aircraft: 80 + 80 kg with 60, 20 and 0 L at 2451.0612,
+// 2446.3667 and 2443.8286 mm; 60 + 95 kg with 30 and 0 L at 2453.1609 and
+// 2449.5982 mm, lateral 16.5889 and 17.1392 mm; 577.77 and 555 kg.
 struct MarginCase {
     const char* pszName;
     struct {
@@ -519,7 +516,7 @@ TEST_P(SchoolMargins, AreJudgedAtEveryPointInsideTheCertifiedLimits)
 }
 
 constexpr unsigned FWD = 1u << MARGIN_FORWARD, AFT = 1u << MARGIN_AFT, RIGHT = 1u << MARGIN_RIGHT,
-                   WEIGHT = 1u << MARGIN_WEIGHT;
+                   WT = 1u << MARGIN_WEIGHT;
 constexpr _wbLoading AFT_RIGHT = {60, 95, 30, BALLAST_NONE};
 constexpr MarginCase MARGIN_CASES[] = {
     // Nearest by its span: 2443.8286 - 2443.575 with no fuel, rounded down.
@@ -541,7 +538,7 @@ constexpr MarginCase MARGIN_CASES[] = {
      "take-off beyond the school's right margin by 0.24 mm; with no fuel beyond the school's right margin by 0.79 mm"},
     // 450 kg basic: 655.54 kg against 680.3894 - 30; 610 kg with no fuel.
     {"BrokenWeight",
-     {{0, 0, 0, 30}, FLOWN, 0, 450, {WEIGHT, 0, 0}},
+     {{0, 0, 0, 30}, FLOWN, 0, 450, {WT, 0, 0}},
      "take-off beyond the school's weight margin by 5.2 kg"},
     // 2451.0612 is inside 2446.575; the 40 L trip lands at 2446.3667.
     {"BrokenOnlyAtLanding",
