@@ -54,7 +54,7 @@ bool sameBits(const _wbFlight& a, const _wbFlight& b)
         const _wbPoint &p = a.points[n], &q = b.points[n];
         if (!same(p.nWeight, q.nWeight) || !same(p.nLongMoment, q.nLongMoment) || !same(p.nLatMoment, q.nLatMoment) ||
             !same(p.nLongArm, q.nLongArm) || !same(p.nLatArm, q.nLatArm) ||
-            a.judged[n].within() != b.judged[n].within())
+            a.judged[n].within() != b.judged[n].within() || a.judged[n].marginsKept() != b.judged[n].marginsKept())
             return false;
         for (int i = 0; i < LIMIT_COUNT; i++)
             if (!same(a.judged[n].limits[i].nMargin, b.judged[n].limits[i].nMargin) ||
@@ -82,7 +82,8 @@ void compare(const char* pszPoint, const _casPoint& want, const _wbFlight& f, _w
     figure("weight", KIND_WEIGHT, want.nWeight, p.nWeight, file.nWeightTolerance);
     figure("longitudinal arm", KIND_ARM, want.nLongArm, p.nLongArm, file.nArmTolerance);
     figure("lateral arm", KIND_ARM, want.nLatArm, p.nLatArm, file.nArmTolerance);
-    const bool bWithin = f.judged[nPoint].within();
+    // Within as the flight is accepted: the school's margins too.
+    const bool bWithin = f.judged[nPoint].within() && f.judged[nPoint].marginsKept();
     pFigures->push_back({std::string(pszPoint) + " verdict", want.bWithin ? "within" : "beyond",
                          bWithin ? "within" : "beyond", bWithin == want.bWithin});
 }

@@ -145,6 +145,14 @@ bool _wbJudgement::within() const
     return !bChartWarning;
 }
 
+bool _wbJudgement::marginsKept() const
+{
+    for (const _wbLimitCheck& c : margins)
+        if (c.bBeyond)
+            return false;
+    return true;
+}
+
 _wbFlight calcJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLitres)
 {
     _wbFlight f{};
@@ -164,6 +172,7 @@ _wbFlight calcJudgeFlight(const _wbSetup& s, const _wbLoading& l, double nTripLi
     for (int n = 0; n < POINT_COUNT; n++) {
         f.points[n] = n == POINT_TAKE_OFF ? calcPointOf(f.rows[ROW_TOTAL]) : calcLoadedPoint(s, loadings[n]);
         f.judged[n] = calcJudge(loadings[n], f.points[n], static_cast<_wbFlightPoint>(n));
+        f.judged[n].margins = limJudgeMargins(s, f.points[n], loadings[n], static_cast<_wbFlightPoint>(n));
     }
     const _wbPoint& t = f.points[POINT_TAKE_OFF];
     f.bNothingEntered = !(t.nWeight > 0) || !std::isfinite(t.nLongArm) || !std::isfinite(t.nLatArm);
@@ -175,7 +184,7 @@ bool _wbFlight::within() const
     if (!doubts.empty() || bNothingEntered || bUnconfirmed || bTripOverFuel)
         return false;
     for (int n = 0; n < POINT_COUNT; n++)
-        if (hasPoint(static_cast<_wbFlightPoint>(n)) && !judged[n].within())
+        if (hasPoint(static_cast<_wbFlightPoint>(n)) && (!judged[n].within() || !judged[n].marginsKept()))
             return false;
     return true;
 }

@@ -86,6 +86,9 @@ struct _wbJudgement {
     // message it gives it.
     bool bChartWarning;
     _chartMessage nChartMessage;
+    // The operator's margins, judged only where the flight's setup is known
+    // (calcJudgeFlight); none set is beyond nothing.
+    _limMarginChecks margins = LIM_NO_MARGINS;
 
     bool beyond(_wbLimit n) const
     {
@@ -96,6 +99,8 @@ struct _wbJudgement {
     bool pointWithin() const;
     // Every limit within, by both rules: Zarv's own verdict.
     bool within() const;
+    // Every margin of the operator's kept.
+    bool marginsKept() const;
 };
 
 // The judgement of a loading and its point against every limit that
@@ -149,7 +154,8 @@ struct _wbFlight {
     }
     // Whether this flight may be flown as loaded: no doubted value, a
     // loading, confirmed figures, a possible landing and every point the
-    // flight has within every limit (without a trip, no landing is judged).
+    // flight has within every limit and every margin of the operator's
+    // (without a trip, no landing is judged).
     bool within() const;
 };
 

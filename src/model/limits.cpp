@@ -25,6 +25,29 @@ _limChecks limJudge(const _wbPoint& p, const _wbLoading& l, _wbFlightPoint nPoin
     return checks;
 }
 
+double limMarginInside(const _limMarginRow& m, const _wbSetup& s)
+{
+    const double n = s.*m.pnInside;
+    return std::isfinite(n) && n > 0 ? n : 0.0;
+}
+
+_limRow limMarginLimit(const _limMarginRow& m, const _wbSetup& s)
+{
+    _limRow r = LIM_ROWS[m.nLimit];
+    // A limit either side is held by its size, which inward is smaller.
+    r.nValue += r.nSense == SENSE_AT_LEAST ? limMarginInside(m, s) : -limMarginInside(m, s);
+    return r;
+}
+
+_limMarginChecks limJudgeMargins(const _wbSetup& s, const _wbPoint& p, const _wbLoading& l, _wbFlightPoint nPoint)
+{
+    _limMarginChecks checks = LIM_NO_MARGINS;
+    for (const _limMarginRow& m : LIM_MARGIN_ROWS)
+        if (limMarginInside(m, s) > 0 && limApplies(LIM_ROWS[m.nLimit], nPoint))
+            checks[m.nId] = limCheck(limMarginLimit(m, s), p, l);
+    return checks;
+}
+
 std::string limSheetText(const std::function<std::string(_wbLimit)>& limitText)
 {
     std::string str;

@@ -8,6 +8,7 @@
 #include <glib.h>
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -226,6 +227,59 @@ _wbLimitCheck limCheck(const _limRow& r, const _wbPoint& p, const _wbLoading& l)
 
 // Every limit that applies at nPoint against its quantity.
 _limChecks limJudge(const _wbPoint& p, const _wbLoading& l, _wbFlightPoint nPoint);
+
+// ---- The operator's own margins ---------------------------------------------
+
+// A margin is a limit of its own inside a certified one: that limit moved
+// inward by what the operator set for it, at every weight and every point
+// the certified one applies to. The certified rows above stay as they are,
+// so their verdicts, the record's keys and the fuel range never change.
+enum _wbMargin { MARGIN_WEIGHT, MARGIN_FORWARD, MARGIN_AFT, MARGIN_LEFT, MARGIN_RIGHT, MARGIN_COUNT };
+
+// One margin: the certified limit it lies inside, the setup's figure of
+// how far inside (kg or mm; the lateral one serves both sides), and its
+// name in "the school's aft margin".
+struct _limMarginRow {
+    _wbMargin nId;
+    _wbLimit nLimit;
+    double _wbSetup::*pnInside;
+    const char* pszName;
+};
+
+constexpr std::array<_limMarginRow, MARGIN_COUNT> LIM_MARGIN_ROWS = {{
+    {MARGIN_WEIGHT, LIMIT_WEIGHT, &_wbSetup::nMarginWeight, "weight"},
+    {MARGIN_FORWARD, LIMIT_FORWARD, &_wbSetup::nMarginForward, "forward"},
+    {MARGIN_AFT, LIMIT_AFT, &_wbSetup::nMarginAft, "aft"},
+    {MARGIN_LEFT, LIMIT_LEFT, &_wbSetup::nMarginLateral, "left"},
+    {MARGIN_RIGHT, LIMIT_RIGHT, &_wbSetup::nMarginLateral, "right"},
+}};
+
+constexpr bool limMarginRowsInPlace(void)
+{
+    for (size_t n = 0; n < LIM_MARGIN_ROWS.size(); n++)
+        if (LIM_MARGIN_ROWS[n].nId != static_cast<_wbMargin>(n) || !LIM_MARGIN_ROWS[n].pszName)
+            return false;
+    return true;
+}
+static_assert(limMarginRowsInPlace(), "every margin has its place and its name");
+
+using _limMarginChecks = std::array<_wbLimitCheck, MARGIN_COUNT>;
+
+// Every margin unset: an infinite room, beyond nothing.
+constexpr _limMarginChecks LIM_NO_MARGINS = {
+    {{INFINITY, false}, {INFINITY, false}, {INFINITY, false}, {INFINITY, false}, {INFINITY, false}}};
+
+// How far inside its certified limit a margin lies, kg or mm; 0 where the
+// operator set none (a figure below 0 or no number is none either).
+double limMarginInside(const _limMarginRow& m, const _wbSetup& s);
+
+// The margin as a limit row: the certified row with its value moved inward.
+_limRow limMarginLimit(const _limMarginRow& m, const _wbSetup& s);
+
+// Every margin the setup sets, wherever its certified limit applies at
+// nPoint, against the point: how far inside (or beyond) the margin's own
+// line the point lies.
+_limMarginChecks limJudgeMargins(const _wbSetup& s, const _wbPoint& p, const _wbLoading& l, _wbFlightPoint nPoint);
 
 // The load sheet's sentence of limits, every row's words in its order, each
 // value as limitText gives it: "weight at most 1500 lb; longitudinal arm

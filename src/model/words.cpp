@@ -143,7 +143,8 @@ std::string tripWords(double nTrip, double nFuel, const _wbSetup& u, const Digit
 }
 
 // A part of a verdict: a limit broken by its margin (nLimit), or a trip
-// longer than the fuel (bTrip), or neither, between words before and after.
+// longer than the fuel (bTrip), or a margin of the school's broken by its
+// own (nSchool), or none of them, between words before and after.
 struct Part {
     std::string strBefore;
     int nLimit = -1;
@@ -151,7 +152,71 @@ struct Part {
     bool bTrip = false;
     double nTrip = 0, nFuel = 0;
     std::string strAfter = {};
+    int nSchool = -1;
 };
+
+// The leads of a verdict beyond a margin of the school's alone, and what it
+// still says of the certified limits.
+constexpr const char* SCHOOL_BEYOND = "NOT WITHIN THE SCHOOL'S MARGINS";
+constexpr const char* SCHOOL_CERTIFIED = "within the certified limits";
+
+// A margin of the school's broken, rounded up as every breach is: "beyond
+// the school's aft margin by 1.4 mm".
+std::string schoolBeyondWords(int nSchool, double nMargin, const _wbSetup& u, const Digits& digits)
+{
+    const _limMarginRow& m = LIM_MARGIN_ROWS[nSchool];
+    const _unitKind nKind = LIM_ROWS[m.nLimit].nAmount;
+    return std::string("beyond the school's ") + m.pszName + " margin by " +
+           txtRounded(unitToShown(nKind, -nMargin, u), ROUND_BREACH, digits[nKind]) + " " + unitSymbol(nKind, u);
+}
+
+// Every margin of the school's a judged point lies beyond where its
+// certified limit is kept (a certified limit broken says more).
+std::vector<Part> schoolParts(const _wbJudgement& j)
+{
+    std::vector<Part> parts;
+    for (const _limMarginRow& m : LIM_MARGIN_ROWS)
+        if (j.margins[m.nId].bBeyond && !j.limits[m.nLimit].bBeyond)
+            parts.push_back({.strBefore = "", .nMargin = j.margins[m.nId].nMargin, .nSchool = m.nId});
+    return parts;
+}
+
+// The school's margin nearest among the points looked at, by its certified
+// limit's span, with where it is; none where the school sets none.
+struct SchoolNear {
+    int nSchool = -1;
+    double nNear = INFINITY, nMargin = 0;
+    size_t nLeg = 0;
+    int nPoint = POINT_TAKE_OFF;
+};
+
+void nearerSchool(const _wbJudgement& j, size_t nLeg, int nPoint, SchoolNear* pNear)
+{
+    for (const _limMarginRow& m : LIM_MARGIN_ROWS) {
+        const double nMargin = j.margins[m.nId].nMargin;
+        if (!std::isfinite(nMargin) || !(nMargin / LIM_ROWS[m.nLimit].nSpan < pNear->nNear))
+            continue;
+        *pNear = {m.nId, nMargin / LIM_ROWS[m.nLimit].nSpan, nMargin, nLeg, nPoint};
+    }
+}
+
+// Within them all, the nearest in words, rounded down as every margin is:
+// "within the certified limits, 2.1 mm inside the school's forward
+// margin"; "" where the school sets none.
+std::string schoolWithinWords(const SchoolNear& n, const _wbSetup& u)
+{
+    if (n.nSchool < 0)
+        return {};
+    const _limMarginRow& m = LIM_MARGIN_ROWS[n.nSchool];
+    return std::string(SCHOOL_CERTIFIED) + ", " + marginText(LIM_ROWS[m.nLimit], n.nMargin, u) +
+           " inside the school's " + m.pszName + " margin";
+}
+
+// Whether a verdict's parts break the school's margins alone.
+bool schoolOnly(const std::vector<Part>& parts)
+{
+    return !parts.empty() && std::all_of(parts.begin(), parts.end(), [](const Part& p) { return p.nSchool >= 0; });
+}
 
 // The decimals of each kind that tell every breach of the parts from its
 // limit, and the trip from the fuel: the most any one needs.
@@ -159,6 +224,8 @@ Digits digitsOf(const std::vector<Part>& parts, const _wbSetup& u)
 {
     Digits digits = entryDigits();
     for (const Part& p : parts) {
+        if (p.nSchool >= 0)
+            continue;
         if (p.nLimit >= 0) {
             const _limRow& w = LIM_ROWS[p.nLimit];
             digits[w.nAmount] = std::max(digits[w.nAmount], breachDecimals(w, -p.nMargin, u));
@@ -178,9 +245,10 @@ std::vector<std::string> partsText(const std::vector<Part>& parts, const _wbSetu
     std::vector<std::string> v;
     for (const Part& p : parts)
         v.push_back(p.strBefore +
-                    (p.nLimit >= 0 ? beyondWords(p.nLimit, p.nMargin, u, digits)
-                     : p.bTrip     ? tripWords(p.nTrip, p.nFuel, u, digits)
-                                   : std::string()) +
+                    (p.nSchool >= 0  ? schoolBeyondWords(p.nSchool, p.nMargin, u, digits)
+                     : p.nLimit >= 0 ? beyondWords(p.nLimit, p.nMargin, u, digits)
+                     : p.bTrip       ? tripWords(p.nTrip, p.nFuel, u, digits)
+                                     : std::string()) +
                     p.strAfter);
     return v;
 }
@@ -338,11 +406,19 @@ std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& u)
             broken.push_back({"", n, j.limits[n].nMargin});
     if (j.bChartWarning && broken.empty())
         broken.push_back({CHART_EDGE});
+    const std::vector<Part> school = schoolParts(j);
+    broken.insert(broken.end(), school.begin(), school.end());
+    if (schoolOnly(broken))
+        return std::string(SCHOOL_BEYOND) + ": " + joined(partsText(broken, u)) + "; " + SCHOOL_CERTIFIED;
     if (!broken.empty())
         return "OUT OF LIMITS: " + joined(partsText(broken, u));
     // In a caution band, the chart's caution as well.
     const std::string strCaution = wrdCautionText(j.nChartMessage);
-    return "WITHIN LIMITS; " + (strCaution.empty() ? "" : "caution: " + strCaution + "; ") + marginsOf(j, u);
+    SchoolNear near;
+    nearerSchool(j, 0, POINT_TAKE_OFF, &near);
+    const std::string strSchool = schoolWithinWords(near, u);
+    return "WITHIN LIMITS; " + (strCaution.empty() ? "" : "caution: " + strCaution + "; ") + marginsOf(j, u) +
+           (strSchool.empty() ? "" : "; " + strSchool);
 }
 
 std::string wrdPointVerdictText(const _wbFlight& f, _wbFlightPoint nPoint, const _wbSetup& u)
@@ -394,6 +470,8 @@ std::vector<Part> brokenOf(const _wbFlight& f, const _wbSetup& u, bool bPointLas
                 broken.push_back(at(nPoint, {"", r.nId, j.limits[r.nId].nMargin}));
         if (j.bChartWarning && broken.size() == nBefore)
             broken.push_back(at(nPoint, {CHART_EDGE}));
+        for (const Part& p : schoolParts(j))
+            broken.push_back(at(nPoint, p));
     }
     // The seats and the tank are the loading's: once, whatever the point.
     const _wbJudgement& t = f.judged[POINT_TAKE_OFF];
@@ -401,6 +479,22 @@ std::vector<Part> brokenOf(const _wbFlight& f, const _wbSetup& u, bool bPointLas
         if (f.doubts.empty() && !f.bNothingEntered && r.nSubject == SUBJECT_LOADING && t.beyond(r.nId))
             broken.push_back({"", r.nId, t.limits[r.nId].nMargin});
     return broken;
+}
+
+// A verdict of what is broken: beyond the certified limits, or beyond the
+// school's margins alone and still within them; "" for nothing.
+std::string brokenText(const std::string& strParts, bool bSchoolOnly)
+{
+    if (strParts.empty())
+        return {};
+    return bSchoolOnly ? std::string(SCHOOL_BEYOND) + ": " + strParts + "; " + SCHOOL_CERTIFIED
+                       : "NOT WITHIN LIMITS: " + strParts;
+}
+
+// Where a point is, after what is said of it: " at landing", " with no fuel".
+std::string pointWords(int nPoint)
+{
+    return (nPoint == POINT_NO_FUEL ? " " : " at ") + std::string(m_pointNames[nPoint]);
 }
 
 // The cautions of legs within limits, each with the legs it applies to
@@ -430,17 +524,22 @@ std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& u)
 {
     if (f.doubts.empty() && f.bNothingEntered)
         return "NO LOADING ENTERED";
-    const std::vector<std::string> broken = partsText(brokenOf(f, u, false), u);
-    const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
+    const std::vector<Part> parts = brokenOf(f, u, false);
+    const std::string strBroken = brokenText(joined(partsText(parts, u)), schoolOnly(parts));
     // Figures not confirmed are said first; a caution still stands.
     if (f.bUnconfirmed)
         return std::string("Basic weight and arms not confirmed for this aircraft") +
                (strBroken.empty() ? cautionsText({cautionsOf(f)}, {""}) : "; " + strBroken);
     if (!strBroken.empty())
         return strBroken;
+    SchoolNear near;
+    for (int n = 0; n < POINT_COUNT; n++)
+        if (f.hasPoint(static_cast<_wbFlightPoint>(n)))
+            nearerSchool(f.judged[n], 0, n, &near);
+    const std::string strSchool = schoolWithinWords(near, u);
     return std::string(f.bLanding ? "WITHIN LIMITS for take-off, landing and with no fuel"
                                   : "WITHIN LIMITS for take-off and with no fuel") +
-           cautionsText({cautionsOf(f)}, {""});
+           cautionsText({cautionsOf(f)}, {""}) + (strSchool.empty() ? "" : "; " + strSchool + pointWords(near.nPoint));
 }
 
 namespace
@@ -739,7 +838,7 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
         if (!strLeg.empty())
             broken.push_back(legName(n, labels) + (legs[n].doubts.empty() ? " " : ": ") + strLeg);
     }
-    const std::string strBroken = broken.empty() ? "" : "NOT WITHIN LIMITS: " + joined(broken);
+    const std::string strBroken = brokenText(joined(broken), !bFlightDoubted && schoolOnly(all));
     // Within: every caution with the legs it applies to, and the nearest
     // margin of the whole flight, with its leg and point.
     std::vector<unsigned> cautions;
@@ -754,9 +853,31 @@ std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::ve
     if (!strBroken.empty())
         return strBroken;
     const auto [nLeg, nPoint] = nearestPoint(legs);
+    SchoolNear near;
+    for (size_t n = 0; n < legs.size(); n++)
+        for (int i = 0; i < POINT_COUNT; i++)
+            if (legs[n].hasPoint(static_cast<_wbFlightPoint>(i)))
+                nearerSchool(legs[n].judged[i], n, i, &near);
+    const std::string strSchool = schoolWithinWords(near, u);
     return "WITHIN LIMITS for every leg" + cautionsText(cautions, names) + "; nearest the limits " +
            legName(nLeg, labels) + (nPoint == POINT_NO_FUEL ? " " : " at ") + m_pointNames[nPoint] + ": " +
-           marginsOf(legs[nLeg].judged[nPoint], u);
+           marginsOf(legs[nLeg].judged[nPoint], u) +
+           (strSchool.empty() ? "" : "; " + strSchool + " on " + legName(near.nLeg, labels) + pointWords(near.nPoint));
+}
+
+std::string wrdSchoolMarginsText(const _wbSetup& u)
+{
+    std::string str;
+    for (const _limMarginRow& m : LIM_MARGIN_ROWS) {
+        // One figure keeps both sides: said once, for each.
+        const double nInside = limMarginInside(m, u);
+        if (nInside <= 0 || m.nId == MARGIN_RIGHT)
+            continue;
+        const _limRow& r = LIM_ROWS[m.nLimit];
+        str += (str.empty() ? "" : ", ") + txtAmount(r.nAmount, nInside, u) + " " +
+               (m.nId == MARGIN_LEFT ? "inside each lateral limit" : r.pszWithin);
+    }
+    return str.empty() ? str : "School's margins: " + str;
 }
 
 std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)
@@ -835,7 +956,7 @@ std::string wrdVerdictKind(const std::string& strVerdict)
     // they stand ("NOT WITHIN" before the "WITHIN" it holds).
     std::string str;
     for (const char* psz :
-         {"NOT ENOUGH FUEL", "NO LOADING ENTERED", "NOT JUDGED", "NOT WITHIN LIMITS", "WITHIN LIMITS"})
+         {"NOT ENOUGH FUEL", "NO LOADING ENTERED", "NOT JUDGED", "NOT WITHIN LIMITS", SCHOOL_BEYOND, "WITHIN LIMITS"})
         if (strVerdict.find(psz) != std::string::npos) {
             str = psz;
             break;

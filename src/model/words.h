@@ -42,7 +42,12 @@ std::string wrdCautionText(_chartMessage nMessage);
 // weight. Margins are given to the entries' decimals rounded down, breaches
 // rounded up, and to more decimals where the value would read as its
 // limit (the same for every figure of a kind), so none reads better than
-// it is.
+// it is. Where the school sets margins of its own inside the limits, the
+// nearest of them follows ("; within the certified limits, 2.1 mm inside
+// the school's forward margin"), and a point beyond one alone is "NOT
+// WITHIN THE SCHOOL'S MARGINS: beyond the school's aft margin by 1.4 mm;
+// within the certified limits"; a margin is named broken only where its
+// certified limit is kept.
 std::string wrdVerdictText(const _wbJudgement& j, const _wbSetup& units);
 
 // One point of a flight in words: as wrdVerdictText, or for a landing after
@@ -64,7 +69,11 @@ std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& units);
 // point ("landing forward of the limit by 1.60 mm"; the seats and the tank,
 // the loading's own, once without one); "NOT WITHIN LIMITS: " with each
 // doubted value's words instead while any value cannot be judged; led by "Basic weight and arms not
-// confirmed for this aircraft" while they are not.
+// confirmed for this aircraft" while they are not. The school's margins as
+// wrdVerdictText says them, the nearest with its point ("… forward margin
+// at landing"), a flight beyond them alone "NOT WITHIN THE SCHOOL'S
+// MARGINS: landing beyond the school's aft margin by 1.4 mm; within the
+// certified limits".
 std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 
 // The form of the verdict's words. A record line keeps the form it was
@@ -74,8 +83,8 @@ std::string wrdFlightVerdictText(const _wbFlight& f, const _wbSetup& units);
 constexpr int WRD_VERDICT_FORM = 2;
 
 // What a verdict says of the flight whatever its words: "NOT ENOUGH FUEL"
-// (whatever else it says), "NO LOADING
-// ENTERED", "WITHIN LIMITS", "NOT WITHIN LIMITS", "NOT JUDGED", each after
+// (whatever else it says), "NO LOADING ENTERED", "WITHIN LIMITS", "NOT
+// WITHIN LIMITS", "NOT WITHIN THE SCHOOL'S MARGINS", "NOT JUDGED", each after
 // "unconfirmed " where the basic weight and arms were not confirmed.
 std::string wrdVerdictKind(const std::string& strVerdict);
 
@@ -88,7 +97,9 @@ std::string wrdVerdictKind(const std::string& strVerdict);
 // nearest the limits leg 2 (solo) at landing: centre of gravity …", the
 // nearest margin of the whole flight, with each caution after "every leg"
 // (" \u2014 caution: maximum speed 95 MPH (82 kt) on leg 1 (dual)"), its
-// legs named where not every leg has it.
+// legs named where not every leg has it; the school's nearest margin
+// after, with its leg and point ("… forward margin on leg 2 (solo) at
+// landing"), or its margins broken alone as wrdFlightVerdictText says them.
 std::string wrdLegsVerdictText(const std::vector<_wbFlight>& legs, const std::vector<std::string>& labels,
                                const _wbSetup& units);
 
@@ -107,6 +118,12 @@ std::string wrdFuelShortText(const std::vector<_wbFuelNeed>& needs, const _wbSet
 // any is.
 std::string wrdWithFuelNeeds(const std::string& strVerdict, const std::vector<_wbFuelNeed>& needs,
                              const _wbSetup& units);
+
+// The school's margins inside the certified limits as the load sheet
+// prints them under the limits: "School's margins: 20.0 kg below the
+// maximum weight, 5.0 mm aft of the forward limit, 3.0 mm inside each
+// lateral limit"; "" where it sets none.
+std::string wrdSchoolMarginsText(const _wbSetup& units);
 
 // The fuel at the first take-off that keeps every leg to the first stop
 // that takes fuel on within, in words ("First take-off: mass and balance

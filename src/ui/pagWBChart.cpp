@@ -207,6 +207,41 @@ void drawCautionBands(cairo_t* pCr, const _chartGeometry& g)
     cairo_fill(pCr);
 }
 
+// The school's margins: a dashed line inside the envelope on each side that
+// has one, in a colour of its own, so the certified border stays as drawn.
+constexpr GdkRGBA SCHOOL = {0.6, 0.0, 0.6, 1.0};
+
+void drawSchoolMargins(cairo_t* pCr, const _chartGeometry& g, const _chartMargins& m)
+{
+    if (!(m.nForward > 0 || m.nAft > 0 || m.nLateral > 0))
+        return;
+    const double nTop = g.nYChart + std::fmax(m.nForward, 0) / MM_PER_INCH * g.nYLineIntv;
+    const double nBottom = g.nYChart + g.nSizeChart - std::fmax(m.nAft, 0) / MM_PER_INCH * g.nYLineIntv;
+    const double nHalf = (CHART_LAT_LIMIT - std::fmax(m.nLateral, 0) / MM_PER_INCH) * g.nXLineIntv;
+    // On whole pixels, as the grid is, so the line reads as one colour.
+    const gint yTop = trunc32(nTop), yBottom = trunc32(nBottom);
+    const gint xLeft = trunc32(g.nXCLine - nHalf), xRight = trunc32(g.nXCLine + nHalf);
+    cairo_save(pCr);
+    setColour(pCr, SCHOOL);
+    cairo_set_line_width(pCr, 2.0);
+    constexpr double DASH[] = {6.0, 4.0};
+    cairo_set_dash(pCr, DASH, 2, 0);
+    auto line = [&](gint x0, gint y0, gint x1, gint y1) {
+        cairo_move_to(pCr, x0, y0);
+        cairo_line_to(pCr, x1, y1);
+        cairo_stroke(pCr);
+    };
+    if (m.nForward > 0)
+        line(xLeft, yTop, xRight, yTop);
+    if (m.nAft > 0)
+        line(xLeft, yBottom, xRight, yBottom);
+    if (m.nLateral > 0) {
+        line(xLeft, yTop, xLeft, yBottom);
+        line(xRight, yTop, xRight, yBottom);
+    }
+    cairo_restore(pCr);
+}
+
 void drawCautionCaptions(cairo_t* pCr, PangoLayout* ppngLayout, const _chartGeometry& g,
                          std::vector<_chartBox>* pBoxes = nullptr)
 {
@@ -836,7 +871,14 @@ _chartInput pwbChartInput(void)
     _chartInput what = pwbChartInputOf(legCalcShown(), stateLoad().bShowBurnOff != FALSE);
     if (stateLegs().size() > 1)
         what.legs = pwbChartLegsOf(legCalcAll());
+    what.margins = pwbChartMarginsOf(m_wbSetup);
     return what;
+}
+
+_chartMargins pwbChartMarginsOf(const _wbSetup& s)
+{
+    return {limMarginInside(LIM_MARGIN_ROWS[MARGIN_FORWARD], s), limMarginInside(LIM_MARGIN_ROWS[MARGIN_AFT], s),
+            limMarginInside(LIM_MARGIN_ROWS[MARGIN_LEFT], s)};
 }
 
 _chartInput pwbChartInputOf(const _wbFlight& f, bool bShowBurnOff)
@@ -879,6 +921,7 @@ void pwbDrawChart(cairo_t* pCr, guint nWidth, guint nHeight, const _chartInput& 
 
     drawEnvelope(pCr, g);
     drawCautionBands(pCr, g);
+    drawSchoolMargins(pCr, g, what.margins);
     const MarkerPoint takeOff = markerPoint(g, nLongArm, nLatArm);
     auto drawTexts = [&](std::vector<_chartBox>* pBoxes) {
         drawCautionCaptions(pCr, ppngLayout, g, pBoxes);

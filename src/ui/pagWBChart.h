@@ -47,6 +47,12 @@ struct _chartLeg {
     _wbPoint landing;
     bool bLanding;
 };
+// The school's margins inside the envelope, mm inside the forward, the aft
+// and each lateral limit (0 for none), drawn as a dashed inner line; the
+// weight has no axis here.
+struct _chartMargins {
+    double nForward = 0, nAft = 0, nLateral = 0;
+};
 struct _chartInput {
     _wbPoint takeOff;
     _wbPoint zeroFuel;
@@ -56,7 +62,11 @@ struct _chartInput {
     bool bEveryPoint = false;
     bool bWithin = true;
     std::vector<_chartLeg> legs = {};
+    _chartMargins margins = {};
 };
+
+// The margins a setup sets, as the chart draws them.
+_chartMargins pwbChartMarginsOf(const _wbSetup& s);
 
 // A box of the drawing that a text keeps clear of, in pixels.
 struct _chartBox {

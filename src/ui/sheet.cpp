@@ -548,6 +548,9 @@ void drawLimitsAndPoints(_shtPage& page, const _shtPeople& sheet, const _shtFlig
     y += text(pCr, nLeft, y, nTextWidth, "Limits: " + limSheetText([&](_wbLimit n) { return wrdLimitText(n, s); }),
               "sans 9") +
          4;
+    // The school's margins under the limits they lie inside, where it sets any.
+    if (const std::string strSchool = wrdSchoolMarginsText(s); !strSchool.empty())
+        y += text(pCr, nLeft, y, nTextWidth, strSchool, "sans 9") + 4;
     if (!legs.legs.empty()) {
         const std::vector<std::string> labels = legLabels();
         std::vector<std::string> lines;
@@ -606,6 +609,7 @@ void drawChartAndAcceptance(_shtPage& page, const _shtFlight& legs)
     _chartInput chart = pwbSheetChartInputOf(legs.detail);
     chart.legs = pwbChartLegsOf(legs.legs);
     chart.bWithin = legs.bWithin;
+    chart.margins = pwbChartMarginsOf(m_wbSetup);
     cairo_set_source_rgb(pCr, 0, 0, 0);
     const std::string strAccept =
         legs.bWithin ? "Commander's acceptance of this mass and balance: signature _______________  date _________"

@@ -469,6 +469,87 @@ INSTANTIATE_TEST_SUITE_P(
                     .pszFlight = "NOT WITHIN LIMITS: landing forward of the limit by 1.60 mm"}),
     [](const testing::TestParamInfo<VerdictCase>& p) { return std::string(p.param.pszName); });
 
+// The school's margins judged at every point, worked by hand in exact fractions
+// on the worked example's aircraft: 80 + 80 kg with 60, 20 and 0 L at 2451.0612,
+// 2446.3667 and 2443.8286 mm; 60 + 95 kg with 30 and 0 L at 2453.1609 and
+// 2449.5982 mm, lateral 16.5889 and 17.1392 mm; 577.77 and 555 kg.
+struct MarginCase {
+    const char* pszName;
+    struct {
+        std::array<double, 4> margins; // forward, aft, lateral (mm), weight (kg)
+        _wbLoading l;
+        double nTrip, nBasicWeight;
+        std::array<unsigned, POINT_COUNT> beyond; // the margins beyond at each point, as bits
+    } f;
+    const char* pszWords; // what the flight's verdict says of them
+};
+
+void PrintTo(const MarginCase& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+using SchoolMargins = testing::TestWithParam<MarginCase>;
+
+constexpr const char* TAILWIND = "WITHIN LIMITS for take-off and with no fuel \u2014 caution: maximum tailwind in "
+                                 "the hover 10 MPH (8 kt)";
+
+TEST_P(SchoolMargins, AreJudgedAtEveryPointInsideTheCertifiedLimits)
+{
+    const auto& c = GetParam().f;
+    _wbSetup s = fixedArms();
+    s.nBasicWeight = c.nBasicWeight, s.nBasicLongArm = 2700, s.nBasicLatArm = 1.0;
+    std::tie(s.nMarginForward, s.nMarginAft, s.nMarginLateral, s.nMarginWeight) =
+        std::tuple(c.margins[0], c.margins[1], c.margins[2], c.margins[3]);
+    const _wbFlight f = calcJudgeFlight(s, c.l, c.nTrip);
+    for (int n = 0; n < POINT_COUNT; n++) {
+        EXPECT_TRUE(f.judged[n].within()) << "the certified limits stay as they are, point " << n;
+        for (int m = 0; m < MARGIN_COUNT && f.hasPoint(static_cast<_wbFlightPoint>(n)); m++)
+            EXPECT_EQ(f.judged[n].margins[m].bBeyond, (c.beyond[n] >> m & 1) != 0) << "point " << n << " margin " << m;
+    }
+    EXPECT_EQ(f.within(), (c.beyond == std::array<unsigned, POINT_COUNT>{}));
+    // Within: both loadings' caution first; beyond one alone, still within the certified limits.
+    const std::string strWords = f.within() ? std::string(TAILWIND) + GetParam().pszWords
+                                            : "NOT WITHIN THE SCHOOL'S MARGINS: " + std::string(GetParam().pszWords) +
+                                                  "; within the certified limits";
+    EXPECT_EQ(wrdFlightVerdictText(f, s), zt::inLocale(strWords));
+}
+
+constexpr unsigned FWD = 1u << MARGIN_FORWARD, AFT = 1u << MARGIN_AFT, RIGHT = 1u << MARGIN_RIGHT,
+                   WT = 1u << MARGIN_WEIGHT;
+constexpr _wbLoading AFT_RIGHT = {60, 95, 30, BALLAST_NONE};
+constexpr MarginCase MARGIN_CASES[] = {
+    // Nearest by its span: 2443.8286 - 2443.575 with no fuel, rounded down.
+    {"WithinBoth",
+     {{2, 10, 5, 20}, FLOWN, 0, 400, {}},
+     "; within the certified limits, 0.25 mm inside the school's forward margin with no fuel"},
+    // 2447.5862 and 2443.8286 against 2448.575, rounded up.
+    {"BrokenForward",
+     {{7, 0, 0, 0}, FINE, 0, 400, {FWD, 0, FWD}},
+     "take-off beyond the school's forward margin by 0.99 mm; with no fuel beyond the school's forward margin by "
+     "4.75 mm"},
+    // 2452.6 - 2453.1609 at take-off; 2449.5982 with no fuel is inside.
+    {"BrokenAft",
+     {{0, 62, 0, 0}, AFT_RIGHT, 0, 400, {AFT, 0, 0}},
+     "take-off beyond the school's aft margin by 0.57 mm"},
+    // 16.352 - 16.5889 and 16.352 - 17.1392 on the right.
+    {"BrokenLateral",
+     {{0, 0, 6, 0}, AFT_RIGHT, 0, 400, {RIGHT, 0, RIGHT}},
+     "take-off beyond the school's right margin by 0.24 mm; with no fuel beyond the school's right margin by 0.79 mm"},
+    // 450 kg basic: 655.54 kg against 680.3894 - 30; 610 kg with no fuel.
+    {"BrokenWeight",
+     {{0, 0, 0, 30}, FLOWN, 0, 450, {WT, 0, 0}},
+     "take-off beyond the school's weight margin by 5.2 kg"},
+    // 2451.0612 is inside 2446.575; the 40 L trip lands at 2446.3667.
+    {"BrokenOnlyAtLanding",
+     {{5, 0, 0, 0}, FLOWN, 40, 400, {0, FWD, FWD}},
+     "landing beyond the school's forward margin by 0.21 mm; with no fuel beyond the school's forward margin by "
+     "2.75 mm"},
+    {"NoneSet", {{0, 0, 0, 0}, FINE, 0, 400, {}}, ""},
+};
+INSTANTIATE_TEST_SUITE_P(Margins, SchoolMargins, testing::ValuesIn(MARGIN_CASES),
+                         [](const testing::TestParamInfo<MarginCase>& p) { return std::string(p.param.pszName); });
+
 // Every figure in words rounded toward safety at the entries' decimals, in
 // the pilot's units: a margin down, a limit inward, a breach up and never
 // to nothing; a value as its field shows it; and where two figures of one

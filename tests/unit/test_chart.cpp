@@ -322,4 +322,29 @@ INSTANTIATE_TEST_SUITE_P(
         LegsCase{"BeyondAftAndLeftOnThePage", {{100.4, -0.3}, {97.0, -1.6}, {97.2, 0.1}}, false}),
     [](const testing::TestParamInfo<LegsCase>& p) { return std::string(p.param.pszName); });
 
+// The school's margins: dashed, 0.5 in inside the forward limit and 0.2 in
+// each side, none aft; at 500 px 139.13 px an inch along, 227.27 across.
+TEST(ChartSchoolMargins, AreADashedInnerLineOnTheSidesThatHaveOne)
+{
+    static constexpr Pixel SCHOOL{255, 153, 0, 153};
+    _chartInput what{{600, 600 * 2476.5, 0, 2476.5, 0}, {}, false};
+    auto count = [](const Chart& c, int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y <= y1; y++)
+            for (int x = x0; x <= x1; x++)
+                n += c.at(x, y) == SCHOOL;
+        return n;
+    };
+    EXPECT_EQ(count(Chart(500, 500, what), 0, 0, 499, 499), 0);
+    what.margins = {0.5 * 25.4, 0, 0.2 * 25.4};
+    const Chart chart(500, 500, what);
+    // Forward: y 50 + 69.57, across from x 95 to 404; dashed, 6 on and 4 off.
+    const int nForward = count(chart, 110, 119, 389, 119);
+    EXPECT_TRUE(nForward > 280 * 5 / 10 && nForward < 280 * 7 / 10) << nForward;
+    // Each side: x 250 ∓ 0.68 × 227.27, from the forward line to the aft limit.
+    for (int x : {95, 404})
+        EXPECT_GT(count(chart, x, 140, x, 430), 290 * 5 / 10) << x;
+    EXPECT_EQ(count(chart, 110, 440, 389, 449), 0);
+}
+
 } // namespace

@@ -31,6 +31,19 @@ constexpr std::array<const char*, 9> CASE_FIGURE_KEYS = {"FlightVerdict",  "Weig
 constexpr std::array<const char*, ROOM_STATIONS> STILL_FITS_KEYS = {"StillFitsLeftSeat", "StillFitsRightSeat",
                                                                     "StillFitsFuel", "StillFitsBallast"};
 
+// The school's margins a case may set, in its own units: mm or in inside
+// the forward, the aft and each lateral limit, kg or lb below the maximum
+// weight; none where a key is missing.
+struct CaseMargin {
+    const char* pszKey;
+    _wbMargin nMargin;
+    _unitKind nKind;
+};
+constexpr std::array<CaseMargin, 4> CASE_MARGINS = {{{"MarginForward", MARGIN_FORWARD, KIND_ARM},
+                                                     {"MarginAft", MARGIN_AFT, KIND_ARM},
+                                                     {"MarginLateral", MARGIN_LEFT, KIND_ARM},
+                                                     {"MarginWeight", MARGIN_WEIGHT, KIND_WEIGHT}}};
+
 // A stored value's key in a case.
 const char* caseKey(_prmValueId nId)
 {
@@ -61,7 +74,9 @@ bool isCaseKey(const char* pszKey)
             return true;
     const auto same = [&](const char* psz) { return !std::strcmp(psz, pszKey); };
     return std::any_of(CASE_FIGURE_KEYS.begin(), CASE_FIGURE_KEYS.end(), same) ||
-           std::any_of(STILL_FITS_KEYS.begin(), STILL_FITS_KEYS.end(), same);
+           std::any_of(STILL_FITS_KEYS.begin(), STILL_FITS_KEYS.end(), same) ||
+           std::any_of(CASE_MARGINS.begin(), CASE_MARGINS.end(),
+                       [&](const CaseMargin& m) { return !std::strcmp(m.pszKey, pszKey); });
 }
 
 struct _casReader {
@@ -345,6 +360,8 @@ bool readCase(_casReader& r, _casCase* pCase)
     c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_FUEL), true), s);
     c.loading.nBallastPosn = static_cast<guint>(r.word(caseKey(VAL_BALLAST_POSN), BALLAST_POSITIONS, false));
     c.nTrip = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_TRIP), false), s);
+    for (const CaseMargin& m : CASE_MARGINS)
+        s.*LIM_MARGIN_ROWS[m.nMargin].pnInside = unitToInternal(m.nKind, r.number(m.pszKey, false), s);
     if (!readItems(r, c))
         return false;
     for (size_t n = 0; n < STILL_FITS_KEYS.size(); n++)
