@@ -29,7 +29,7 @@ bool inWrittenUnit(const _limRow& w, const _wbSetup& u)
 // The decimals the figures of one text take, one for each kind of amount,
 // so that no text gives a kind to two precisions: the entries', more where
 // a breach would read as its own limit.
-using Digits = std::array<int, KIND_DENSITY + 1>;
+using Digits = std::array<int, KIND_WEIGHT_MARGIN + 1>; // every kind of amount
 
 Digits entryDigits(void)
 {

@@ -581,7 +581,7 @@ TEST_P(RoomLeft, EachStationsRoomAndTheLimitThatBindsFirst)
         EXPECT_EQ(r.at[i].bHas, !std::isnan(c.room[i])) << i;
         EXPECT_NEAR(r.at[i].bHas ? r.at[i].nRoom : 0, std::isnan(c.room[i]) ? 0 : c.room[i], 1e-9) << i;
     }
-    EXPECT_EQ(roomText(r, s), c.pszWords);
+    EXPECT_EQ(roomText(r, s), zt::inLocale(c.pszWords));
 }
 
 using Leg = _wbLegFuel;
@@ -694,7 +694,7 @@ TEST_P(Need, PartsSumAndWords)
     EXPECT_NEAR(n.nRequired, c.nRequired, 1e-12);
     EXPECT_EQ(n.isShort(), c.bShort);
     if (c.pszWords) {
-        EXPECT_EQ(wrdFuelNeedText(n, s), c.pszWords);
+        EXPECT_EQ(wrdFuelNeedText(n, s), zt::inLocale(c.pszWords));
     }
 }
 
@@ -717,8 +717,8 @@ TEST(Need, LegsTaxiAfterAStopAndTheHeadlineNamesTheShortLeg)
     EXPECT_EQ(needs[2].nTaxi, 2);
     EXPECT_FALSE(fuelEnough(needs));
     EXPECT_EQ(wrdWithFuelNeeds("WITHIN LIMITS for every leg", needs, s),
-              "NOT ENOUGH FUEL: leg 3 needs 36.5 L, has 30.0 L; WITHIN LIMITS for every leg");
-    EXPECT_EQ(wrdFuelShortText({needs[2]}, s), "NOT ENOUGH FUEL: needs 36.5 L, has 30.0 L");
+              zt::inLocale("NOT ENOUGH FUEL: leg 3 needs 36.5 L, has 30.0 L; WITHIN LIMITS for every leg"));
+    EXPECT_EQ(wrdFuelShortText({needs[2]}, s), zt::inLocale("NOT ENOUGH FUEL: needs 36.5 L, has 30.0 L"));
     EXPECT_EQ(wrdVerdictKind(wrdWithFuelNeeds("WITHIN LIMITS", needs, s)), "NOT ENOUGH FUEL");
 }
 

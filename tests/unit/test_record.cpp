@@ -320,6 +320,10 @@ TEST(Record, EachLegsFuelNeedsAreReadBackAndChecked)
         {"the fuel flow", "\"fuelFlow\":38", "\"fuelFlow\":380", "fuel needed reserve: recorded"},
         {"a need taken off", ",\"fuelNeeds\":\\{\"taxi\":2[^}]*\\}", "", "fuel needed: recorded no recomputed yes"},
     };
+    // The check writes the verdict's figures in the locale of its
+    // environment, as the window does.
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
     for (const auto& c : cases) {
         zt::TempDir dir;
         const std::string strFolder = dir / "Load sheets";
@@ -337,6 +341,7 @@ TEST(Record, EachLegsFuelNeedsAreReadBackAndChecked)
         EXPECT_EQ(strSaid.find("fuel") == std::string::npos, !std::strcmp(c.pszPattern, "^$")) << c.pszName << ":\n"
                                                                                                << strSaid;
     }
+    setlocale(LC_ALL, strLocale.c_str());
 }
 
 // A verdict is checked word for word where the line's words are of this

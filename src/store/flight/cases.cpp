@@ -31,31 +31,16 @@ constexpr std::array<const char*, 9> CASE_FIGURE_KEYS = {"FlightVerdict",  "Weig
 constexpr std::array<const char*, ROOM_STATIONS> STILL_FITS_KEYS = {"StillFitsLeftSeat", "StillFitsRightSeat",
                                                                     "StillFitsFuel", "StillFitsBallast"};
 
-// The school's margins a case may set, in its own units: mm or in inside
-// the forward, the aft and each lateral limit, kg or lb below the maximum
-// weight; none where a key is missing.
-struct CaseMargin {
-    const char* pszKey;
-    _wbMargin nMargin;
-    _unitKind nKind;
-};
-constexpr std::array<CaseMargin, 4> CASE_MARGINS = {{{"MarginForward", MARGIN_FORWARD, KIND_ARM},
-                                                     {"MarginAft", MARGIN_AFT, KIND_ARM},
-                                                     {"MarginLateral", MARGIN_LEFT, KIND_ARM},
-                                                     {"MarginWeight", MARGIN_WEIGHT, KIND_WEIGHT}}};
-
 // A stored value's key in a case.
 const char* caseKey(_prmValueId nId)
 {
     return valValue(nId).pszCaseKey;
 }
 
-// The operator's fuel rule of a case (the aircraft's fuel flow in the
-// case's fuel unit per hour, the final reserve in minutes, the contingency
-// in per cent of the trip, the taxi fuel in its fuel unit), and what a leg
-// needs by it ("FuelRequired", in its fuel unit) and whether it has it
-// ("FuelEnough", enough or short), a later leg's after its own key.
-constexpr std::array<const char*, 4> RULE_KEYS = {"FuelFlow", "ReserveMinutes", "ContingencyPercent", "TaxiFuel"};
+// What a leg needs by the case's fuel rule ("FuelRequired", in its fuel
+// unit) and whether it has it ("FuelEnough", enough or short), a later
+// leg's after its own key. The rule itself, the fuel flow and the margins
+// are the table's values, each in the case's units.
 constexpr std::array<const char*, 2> NEED_KEYS = {"FuelRequired", "FuelEnough"};
 constexpr std::array<const char*, 2> ENOUGH = {"enough", "short"};
 
@@ -63,9 +48,6 @@ constexpr std::array<const char*, 2> ENOUGH = {"enough", "short"};
 // would leave a figure unchecked.
 bool isCaseKey(const char* pszKey)
 {
-    for (const char* psz : RULE_KEYS)
-        if (!std::strcmp(psz, pszKey))
-            return true;
     for (const char* psz : NEED_KEYS)
         if (!std::strcmp(psz, pszKey))
             return true;
@@ -74,9 +56,7 @@ bool isCaseKey(const char* pszKey)
             return true;
     const auto same = [&](const char* psz) { return !std::strcmp(psz, pszKey); };
     return std::any_of(CASE_FIGURE_KEYS.begin(), CASE_FIGURE_KEYS.end(), same) ||
-           std::any_of(STILL_FITS_KEYS.begin(), STILL_FITS_KEYS.end(), same) ||
-           std::any_of(CASE_MARGINS.begin(), CASE_MARGINS.end(),
-                       [&](const CaseMargin& m) { return !std::strcmp(m.pszKey, pszKey); });
+           std::any_of(STILL_FITS_KEYS.begin(), STILL_FITS_KEYS.end(), same);
 }
 
 struct _casReader {
@@ -349,19 +329,18 @@ bool readCase(_casReader& r, _casCase* pCase)
     s.nBallastFrontLatArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BALLAST_FRONT_LAT_ARM), false), s);
     s.nBallastRearLongArm = unitToInternal(KIND_ARM, r.number(caseKey(VAL_BALLAST_REAR_LONG_ARM), false), s);
     s.nFuelDensity = unitToInternal(KIND_DENSITY, r.number(caseKey(VAL_FUEL_DENSITY), false), s);
-    // A fuel flow and the taxi fuel in the case's fuel unit, held in litres.
-    s.nFuelFlow = unitToInternal(KIND_FUEL, r.number(RULE_KEYS[0], false), s);
-    s.nReserveMinutes = r.number(RULE_KEYS[1], false, s.nReserveMinutes);
-    s.nContingencyPercent = r.number(RULE_KEYS[2], false);
-    s.nTaxiFuel = unitToInternal(KIND_FUEL, r.number(RULE_KEYS[3], false), s);
+    // The fuel flow, the operator's fuel rule and margins: a key the case
+    // lacks reads as Zarv.conf reads it.
+    for (const _prmValue& v : valValues())
+        if (const auto* pn = std::get_if<gdouble _wbSetup::*>(&v.field);
+            pn && v.pszCaseKey && (v.bRule || v.nId == VAL_FUEL_FLOW))
+            s.** pn = unitToInternal(v.nUnit, r.number(v.pszCaseKey, false, unitToShown(v.nUnit, v.nMissing, s)), s);
     c.need = readNeed(r, s, NEED_KEYS[0], NEED_KEYS[1]);
     c.loading.nLSeatWeight = unitToInternal(KIND_WEIGHT, r.number(caseKey(VAL_LSEAT), true), s);
     c.loading.nRSeatWeight = unitToInternal(KIND_WEIGHT, r.number(caseKey(VAL_RSEAT), true), s);
     c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_FUEL), true), s);
     c.loading.nBallastPosn = static_cast<guint>(r.word(caseKey(VAL_BALLAST_POSN), BALLAST_POSITIONS, false));
     c.nTrip = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_TRIP), false), s);
-    for (const CaseMargin& m : CASE_MARGINS)
-        s.*LIM_MARGIN_ROWS[m.nMargin].pnInside = unitToInternal(m.nKind, r.number(m.pszKey, false), s);
     if (!readItems(r, c))
         return false;
     for (size_t n = 0; n < STILL_FITS_KEYS.size(); n++)

@@ -30,18 +30,9 @@ constexpr std::array<const char*, POINT_COUNT> POINT_WORDS = {"take-off", "landi
 // A later leg's flag in its inputs, and the text of the legs not read.
 constexpr const char* LEG_FUEL_AS_LANDED = "fuelAsLanded";
 constexpr const char* LEGS_NOT_READ = "notRead";
-// The fuel rule a line's needs were worked from, and each leg's needs,
-// written only where the aircraft had a fuel flow.
-constexpr const char* FUEL_RULE = "fuelRule";
+// Each leg's needs by the fuel rule, written only where the aircraft had a
+// fuel flow; the rule itself is among the line's inputs.
 constexpr const char* FUEL_NEEDS = "fuelNeeds";
-struct _recRuleField {
-    const char* pszKey;
-    double _wbSetup::*pField;
-};
-constexpr std::array<_recRuleField, 4> RULE_FIELDS = {{{"fuelFlow", &_wbSetup::nFuelFlow},
-                                                       {"reserveMinutes", &_wbSetup::nReserveMinutes},
-                                                       {"contingencyPercent", &_wbSetup::nContingencyPercent},
-                                                       {"taxiFuel", &_wbSetup::nTaxiFuel}}};
 struct _recNeedField {
     const char* pszKey;
     double _wbFuelNeed::*pField;
@@ -362,6 +353,10 @@ struct _recNumberField {
     double _wbSetup::*pSetup;
     double _wbLoadState::*pLoad;
     bool bLater; // lines written before it was recorded lack it
+    // What a line without it held (0, or the reserve the rules ask for):
+    // written only where it differs, so a line stands as before the value
+    // was recorded until the pilot sets it.
+    double nMissing = 0;
 };
 
 // The rear ballast's lateral arm is the aircraft's fixed one, which
@@ -379,8 +374,8 @@ const std::vector<_recNumberField>& numberFields(void)
                     continue;
                 const auto* ppSetup = std::get_if<gdouble _wbSetup::*>(&r.field);
                 const auto* ppLoad = std::get_if<gdouble _wbLoadState::*>(&r.field);
-                v.push_back(
-                    {r.pszRecordName, ppSetup ? *ppSetup : nullptr, ppLoad ? *ppLoad : nullptr, r.bRecordedLater});
+                v.push_back({r.pszRecordName, ppSetup ? *ppSetup : nullptr, ppLoad ? *ppLoad : nullptr,
+                             r.bRecordedLater, r.nMissing});
                 if (r.nId == VAL_BALLAST_REAR_LONG_ARM)
                     v.push_back(REAR_LAT_ARM);
             }
@@ -399,7 +394,7 @@ const char* nameOf(_prmValueId nId)
 // written before it.
 double readNumber(Reader& rd, const Members* pin, const _recNumberField& f)
 {
-    return f.bLater && pin && !pin->count(f.pszKey) ? 0 : rd.number(pin, f.pszKey);
+    return f.bLater && pin && !pin->count(f.pszKey) ? f.nMissing : rd.number(pin, f.pszKey);
 }
 
 } // namespace
@@ -523,7 +518,7 @@ std::string recLine(const _recEntry& e)
 {
     Object inputs;
     for (const _recNumberField& f : numberFields())
-        if (const double n = f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad; !f.bLater || n != 0)
+        if (const double n = f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad; !f.bLater || n != f.nMissing)
             inputs.add(f.pszKey, n); // one recorded later is left out at 0, which it reads as
     inputs.add(nameOf(VAL_BALLAST_POSN), static_cast<double>(static_cast<gint>(e.load.nBallastPosn)))
         .flag(nameOf(VAL_SHOW_BURN_OFF), e.load.bShowBurnOff != FALSE)
@@ -578,12 +573,6 @@ std::string recLine(const _recEntry& e)
         if (e.storedMonths)
             stored.add(nameOf(VAL_WEIGHING_MONTHS), *e.storedMonths);
         line.add("stored", stored.text());
-    }
-    if (e.setup.nFuelFlow != 0) {
-        Object rule;
-        for (const _recRuleField& f : RULE_FIELDS)
-            rule.add(f.pszKey, e.setup.*f.pField);
-        line.add(FUEL_RULE, rule.text());
     }
     // Written always, even empty: it marks a line whose verdict judged the
     // values themselves.
@@ -968,11 +957,6 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
             e.storedDensity = rd.number(pst, pszDensity);
         if (pst && pst->count(pszMonths))
             e.storedMonths = rd.number(pst, pszMonths);
-    }
-    if (pm->count(FUEL_RULE)) {
-        const Members* pr = rd.object(*pm, FUEL_RULE);
-        for (const _recRuleField& f : RULE_FIELDS)
-            e.setup.*f.pField = rd.number(pr, f.pszKey);
     }
     e.bValuesJudged = pm->count("unread") != 0;
     if (e.bValuesJudged)
