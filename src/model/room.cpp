@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -47,7 +49,8 @@ _roomUnit unitOf(const _wbSetup& s, _roomStation nStation, guint nBallastPosn)
 // both parts move by m times their change for one unit (a row's parts are
 // affine in the point and the loading, so that change is the row read at
 // the unit less the row read at nothing).
-void keepPoint(const _wbFlight& f, _wbFlightPoint nPoint, size_t nLeg, const _roomUnit& unit, _roomStop& stop)
+void keepPoint(const _wbSetup& s, const _wbFlight& f, _wbFlightPoint nPoint, size_t nLeg, const _roomUnit& unit,
+               _roomStop& stop)
 {
     _wbLoading l = f.loading;
     if (nPoint == POINT_LANDING)
@@ -55,7 +58,15 @@ void keepPoint(const _wbFlight& f, _wbFlightPoint nPoint, size_t nLeg, const _ro
     else if (nPoint == POINT_NO_FUEL)
         l.nFuelVolume = 0;
     const _wbPoint& p = f.points[nPoint];
-    for (const _limRow& r : LIM_ROWS) {
+    // The certified limits, then the operator's margins inside them: a load
+    // the school would not fly does not fit.
+    std::vector<std::pair<_limRow, _wbMargin>> rows;
+    for (const _limRow& r : LIM_ROWS)
+        rows.emplace_back(r, MARGIN_COUNT);
+    for (const _limMarginRow& m : LIM_MARGIN_ROWS)
+        if (limMarginInside(m, s) > 0)
+            rows.emplace_back(limMarginLimit(m, s), m.nId);
+    for (const auto& [r, nMargin] : rows) {
         if (!limApplies(r, nPoint))
             continue;
         const double u = limSignedValue(r), k = r.nSense == SENSE_AT_MOST ? -1 : 1;
@@ -68,7 +79,7 @@ void keepPoint(const _wbFlight& f, _wbFlightPoint nPoint, size_t nLeg, const _ro
         // A hair beyond by the arithmetic is on the limit: nothing more.
         const double nMost = std::fmax(nKept, 0.0) / -nSlope;
         if (nMost < stop.nRoom)
-            stop = {true, nMost, r.nId, nPoint, nLeg};
+            stop = {true, nMost, r.nId, nPoint, nLeg, nMargin};
     }
 }
 
@@ -86,7 +97,7 @@ _roomStop stationRoom(const _wbSetup& s, const std::vector<_wbFlight>& flights, 
         for (int i = 0; i < POINT_COUNT; i++) {
             const auto nPoint = static_cast<_wbFlightPoint>(i);
             if (flights[n].hasPoint(nPoint) && !(nStation == ROOM_FUEL && nPoint == POINT_NO_FUEL))
-                keepPoint(flights[n], nPoint, n, unit, stop);
+                keepPoint(s, flights[n], nPoint, n, unit, stop);
         }
     }
     return stop;
@@ -178,7 +189,10 @@ std::string roomText(const _roomLeft& r, const _wbSetup& units)
                unitSymbol(nKind, units);
     }
     const _roomStop& first = r.at[r.nFirst];
-    str += ". Limited by " + limitName(first.nLimit) + " " + POINT_WORDS[first.nPoint];
+    const std::string strLimit = first.nMargin == MARGIN_COUNT ? limitName(first.nLimit)
+                                                               : std::string("the school's ") +
+                                                                     LIM_MARGIN_ROWS[first.nMargin].pszName + " margin";
+    str += ". Limited by " + strLimit + " " + POINT_WORDS[first.nPoint];
     if (first.nLeg != r.nShown)
         str += " on leg " + std::to_string(first.nLeg + 1);
     return str;

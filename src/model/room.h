@@ -33,6 +33,9 @@ struct _roomStop {
     _wbLimit nLimit = LIMIT_WEIGHT;
     _wbFlightPoint nPoint = POINT_TAKE_OFF;
     size_t nLeg = 0;
+    // The operator's margin inside that limit that stops it, where one is
+    // set and binds first (MARGIN_COUNT: the certified limit itself).
+    _wbMargin nMargin = MARGIN_COUNT;
 };
 
 // The room left of the leg nShown, and the station whose room weighs least

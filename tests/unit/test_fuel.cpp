@@ -562,6 +562,7 @@ struct Room {
     double nBasicLongArm, nFuelLongArm; // mm; the tank's 0 for the fixed arm
     std::vector<_wbLegFuel> legs;
     std::array<double, ROOM_STATIONS> room{}; // kg, L; NAN: not fitted
+    double nMarginAft = 0;                    // mm inside the aft limit
 };
 
 class RoomLeft : public testing::TestWithParam<Room>
@@ -575,6 +576,7 @@ TEST_P(RoomLeft, EachStationsRoomAndTheLimitThatBindsFirst)
     s.nFuelLongArm = c.nFuelLongArm > 0 ? c.nFuelLongArm : s.nFuelLongArm;
     s.nUnitWt = c.bWritten ? UNIT_WT_LB : UNIT_WT_KG;
     s.nUnitFuel = c.bWritten ? UNIT_FUEL_USGAL : UNIT_FUEL_LITRE;
+    s.nMarginAft = c.nMarginAft;
     const _roomLeft r = roomLeft(s, c.legs, 0, c.nWhy == ROOM_NOT_JUDGED);
     EXPECT_EQ(r.nWhy, c.nWhy);
     for (int i = 0; i < ROOM_STATIONS && c.nWhy == ROOM_FITS; i++) {
@@ -628,6 +630,20 @@ INSTANTIATE_TEST_SUITE_P(
              0,
              {Leg{{80, 80, 40, BALLAST_NONE}, 20, false}, Leg{{80, 60, 20, BALLAST_NONE}, 10, true}},
              {1681520.0 / 110231, 1681520.0 / 110231, 1112140.0 / 96393, NAN}},
+        // 400 kg at 2780 mm, 80 kg a seat, 40 L: W = 590.36 kg at 2502.98
+        // mm, and a school's aft margin of 11 mm puts its line at 2503.6 mm:
+        // 2503.6 (590.36 + 0.759 f) >= 1477658.4 + 0.759 x 2540 f, f <=
+        // 39880/3003 L (10.08 kg), less than a seat's 15.25 kg.
+        Room{"TheSchoolsMargin",
+             ROOM_FITS,
+             "Still fits: left seat 15.2 kg, right seat 15.2 kg, fuel 13.2 L. Limited by the school's aft margin at "
+             "take-off",
+             false,
+             2780,
+             0,
+             {Leg{{80, 80, 40, BALLAST_NONE}, 0, false}},
+             {1681520.0 / 110231, 1681520.0 / 110231, 39880.0 / 3003, NAN},
+             11},
         Room{"ASeatBeyond",
              ROOM_NOT_WITHIN,
              "Nothing more fits: this loading is not within limits",
