@@ -120,6 +120,8 @@ struct _wbDoubt {
     std::string strUnread;
     // What was not read is no number but another value (an item's flag).
     bool bNoNumber = false;
+    // Words of its own, where two values disagree rather than one is wrong.
+    std::string strSays = {};
 };
 
 // The doubt of a flight's legs Zarv could not read (a group numbered

@@ -297,6 +297,8 @@ constexpr const char* NOT_JUDGED = "NOT JUDGED: a value it was calculated from c
 
 std::string wrdDoubtText(const _wbDoubt& d, const _wbSetup& u)
 {
+    if (!d.strSays.empty())
+        return d.strSays;
     // What is no number (a flag) reads as what it is.
     if (d.bNoNumber)
         return "the " + std::string(d.pszWhat) + " \u2068" + txtOneLine(d.strUnread, 40) +
@@ -962,4 +964,14 @@ std::string wrdVerdictKind(const std::string& strVerdict)
             break;
         }
     return (strVerdict.starts_with("Basic weight and arms not confirmed") ? "unconfirmed " : "") + str;
+}
+
+std::string wrdTripTimeApartText(double nMinutes, double nTripLitres, double nFlow, const _wbSetup& u)
+{
+    auto figure = [&](_unitKind nKind, double n, int nDecimals) {
+        return txtRounded(unitToShown(nKind, n, u), ROUND_NEAREST, nDecimals) + " " + unitSymbol(nKind, u);
+    };
+    return "the trip time " + figure(KIND_MINUTES, nMinutes, 0) + " is not the trip fuel " +
+           figure(KIND_FUEL, nTripLitres, txtDecimals(KIND_FUEL)) + " at the fuel flow " +
+           figure(KIND_FLOW, nFlow, txtDecimals(KIND_FUEL)) + " (the flow changed since): type either again";
 }

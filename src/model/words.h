@@ -178,3 +178,8 @@ std::string wrdNothingFliesText(const _wbFlight& f, const _wbSetup& units);
 // whose fuel range the plan finds, or "No ballast position helps" where
 // only the fuel can change it or nothing flies (the fuel advice says which).
 std::string wrdBallastAdviceText(const _wbFlight& f, const _wbFuelPlan& plan, const _wbSetup& s);
+
+// A leg's trip time that is not its trip fuel at the aircraft's fuel flow,
+// as a doubt says it: "the trip time 30 min is not the trip fuel 19.0 L at
+// the fuel flow 60.0 L/h (the flow changed since): type either again".
+std::string wrdTripTimeApartText(double nMinutes, double nTripLitres, double nFlow, const _wbSetup& u);

@@ -696,6 +696,23 @@ TEST_F(SetupRecord, ATripTypedInMinutesOrLitresGivesTheOtherAtTheFuelFlow)
         EXPECT_DOUBLE_EQ(stateLoad().nTripMinutes, c.nMinutes) << strWhat;
         EXPECT_EQ(valUnread(VAL_TRIP).empty(), c.nTyped == VAL_TRIP_MINUTES && c.nTrip != 5) << strWhat;
     }
+    // A flow amended since the trip was typed joins the two halves no
+    // more: nothing is judged until either is typed again.
+    auto apart = [] {
+        std::string str;
+        for (const _wbDoubt& d : valDoubts(m_wbSetup, stateLoad()))
+            str += d.strSays;
+        return str;
+    };
+    restart();
+    zt::writeFile(m_dir / "Zarv.conf", "[Fuel]\nFlow=60\n[Load]\nTrip=19\nTripMinutes=30\n");
+    prmLoadKeyFile();
+    psetParams();
+    pwbParams();
+    EXPECT_EQ(apart(), zt::inLocale("the trip time 30 min is not the trip fuel 19.0 L at the fuel flow 60.0 L/h (the "
+                                    "flow changed since): type either again"));
+    valStoreValue(VAL_TRIP, 19);
+    EXPECT_EQ(apart(), "");
 }
 
 // Due from the same day (or the month's last) the interval later; no ISO day, no judgement.

@@ -4,6 +4,7 @@
 #include "store/conf/stored.h"
 
 #include "model/date.h"
+#include "model/words.h"
 #include "store/conf/items.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -511,7 +512,9 @@ constexpr std::array m_values = numbered(std::to_array<_prmValue>({
      .pszEntry = "TripTime",
      .pszUnits = "TripTimeUnits",
      .pszFormat = "%1.0f",
-     .nWalk = 85},
+     .nWalk = 85,
+     .pszRecordName = "tripMinutes",
+     .bRecordedLater = true},
     // The school whose rule a pilot's machine flies by, where the school
     // published one: its rule is then read, not typed.
     {.nId = VAL_RULE_FROM, .nOwner = PRM_OF_SETUP, .pszGroup = "FuelRule", .pszKey = "School"},
@@ -863,6 +866,15 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
     if (!strBallast.empty() || l.nBallastPosn > BALLAST_REAR)
         v.push_back({"ballast position", KIND_NONE, NAN,
                      strBallast.empty() ? std::to_string(static_cast<gint>(l.nBallastPosn)) : strBallast, true});
+    // A trip time and a trip fuel that the aircraft's flow no longer joins
+    // (the flow was amended, taken from the school or another aircraft's
+    // since one was typed): which the pilot means Zarv cannot tell, so
+    // nothing is judged until either is typed again.
+    if (s.nFuelFlow > 0 && unitPossible(KIND_FLOW, s.nFuelFlow) && l.nTripMinutes > 0 &&
+        unitPossible(KIND_MINUTES, l.nTripMinutes) && unitPossible(KIND_FUEL, l.nTripFuel) &&
+        std::fabs(l.nTripMinutes * s.nFuelFlow / 60 - l.nTripFuel) > 1e-6 * std::fmax(1.0, l.nTripFuel))
+        v.push_back({"trip time", KIND_MINUTES, l.nTripMinutes, "", false,
+                     wrdTripTimeApartText(l.nTripMinutes, l.nTripFuel, s.nFuelFlow, s)});
     // The items weighed with the aircraft are part of its basic weight:
     // without them it still weighs what an aircraft does.
     if (nWeighed > 0 && unitPossible(KIND_WEIGHT, s.nBasicWeight) && s.nBasicWeight - nWeighed < MIN_BASIC_WEIGHT)
