@@ -902,6 +902,17 @@ std::string fuelFigure(double nLitres, _txtRound nRound, const _wbSetup& u, int 
     return txtRounded(unitLitresToFuel(nLitres, u.nUnitFuel), nRound, d < 0 ? txtDecimals(KIND_FUEL) : d);
 }
 
+// A need as the words give it, in the pilot's unit: the sum of its parts
+// each rounded up, so that the parts add up to it and none reads less than
+// the rule asks.
+double neededShown(const _wbFuelNeed& need, const _wbSetup& u)
+{
+    double n = 0;
+    for (const double nPart : {need.nTaxi, need.nTrip, need.nContingency, need.nReserve})
+        n += txtRound(unitLitresToFuel(nPart, u.nUnitFuel), ROUND_LIMIT_LEAST, txtDecimals(KIND_FUEL));
+    return txtRound(n, ROUND_NEAREST, txtDecimals(KIND_FUEL));
+}
+
 } // namespace
 
 std::string wrdFuelNeedText(const _wbFuelNeed& need, const _wbSetup& u)
@@ -909,9 +920,9 @@ std::string wrdFuelNeedText(const _wbFuelNeed& need, const _wbSetup& u)
     if (!need.bKnown)
         return {};
     const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
-    // The parts a need is made of round up, as the need does: none reads
-    // less than the rule asks.
-    std::string str = "Needs " + fuelFigure(need.nRequired, ROUND_LIMIT_LEAST, u) + strUnit + ": ";
+    const int d = txtDecimals(KIND_FUEL);
+    const double nNeeds = neededShown(need, u), nHas = unitLitresToFuel(need.nOnBoard, u.nUnitFuel);
+    std::string str = "Needs " + txtRounded(nNeeds, ROUND_NEAREST, d) + strUnit + ": ";
     if (need.nTaxi > 0)
         str += "taxi " + fuelFigure(need.nTaxi, ROUND_LIMIT_LEAST, u) + ", ";
     str += "trip " + fuelFigure(need.nTrip, ROUND_LIMIT_LEAST, u);
@@ -919,9 +930,14 @@ std::string wrdFuelNeedText(const _wbFuelNeed& need, const _wbSetup& u)
         str += ", contingency " + fuelFigure(need.nContingency, ROUND_LIMIT_LEAST, u);
     str += ", reserve " + fuelFigure(need.nReserve, ROUND_LIMIT_LEAST, u) + " (" + txtNumber("%g", u.nReserveMinutes) +
            " min); " + fuelFigure(need.nOnBoard, ROUND_NEAREST, u) + strUnit + " on board, ";
+    // What is more or short, worked from the need as shown: more rounds
+    // down (and a leg on the need to a hair has nothing more), short up.
     if (!need.isShort())
-        return str + fuelFigure(need.nOnBoard - need.nRequired, ROUND_MARGIN, u) + strUnit + " more";
-    return str + fuelFigure(need.nRequired - need.nOnBoard, ROUND_BREACH, u) + strUnit + " short";
+        return str + txtRounded(std::fmax(nHas - nNeeds, 0.0), ROUND_MARGIN, d) + strUnit + " more";
+    return str +
+           txtRounded(std::fmax(nNeeds - nHas, unitLitresToFuel(need.nRequired - need.nOnBoard, u.nUnitFuel)),
+                      ROUND_BREACH, d) +
+           strUnit + " short";
 }
 
 std::string wrdFuelShortText(const std::vector<_wbFuelNeed>& needs, const _wbSetup& u)
@@ -933,15 +949,18 @@ std::string wrdFuelShortText(const std::vector<_wbFuelNeed>& needs, const _wbSet
         if (!need.isShort())
             continue;
         // To the decimals at which the need and the fuel read apart.
+        // The need as the leg's line gives it; to more decimals only where
+        // it and the fuel read alike.
         const double nNeeds = unitLitresToFuel(need.nRequired, u.nUnitFuel),
                      nHas = unitLitresToFuel(need.nOnBoard, u.nUnitFuel);
         int d = txtDecimalsApart(nNeeds, ROUND_LIMIT_LEAST, nHas, ROUND_NEAREST, txtDecimals(KIND_FUEL));
         if (d < 0)
             d = txtDecimals(KIND_FUEL) + TXT_MORE_DECIMALS;
+        const std::string strNeeds = d == txtDecimals(KIND_FUEL) ? txtRounded(neededShown(need, u), ROUND_NEAREST, d)
+                                                                 : txtRounded(nNeeds, ROUND_LIMIT_LEAST, d);
         str += (str.empty() ? "NOT ENOUGH FUEL: " : "; ") +
-               (needs.size() > 1 ? "leg " + std::to_string(n + 1) + " needs " : std::string("needs ")) +
-               txtRounded(nNeeds, ROUND_LIMIT_LEAST, d) + strUnit + ", has " + txtRounded(nHas, ROUND_NEAREST, d) +
-               strUnit;
+               (needs.size() > 1 ? "leg " + std::to_string(n + 1) + " needs " : std::string("needs ")) + strNeeds +
+               strUnit + ", has " + txtRounded(nHas, ROUND_NEAREST, d) + strUnit;
     }
     return str;
 }

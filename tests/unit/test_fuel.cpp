@@ -687,6 +687,10 @@ const NeedCase NEED_CASES[] = {
     {"landing below the reserve", 38, 20, 0, 0, 30, 20, true, true, 32 + 2.0 / 3, true,
      "Needs 32.7 L: trip 20.0, reserve 12.7 (20 min); 30.0 L on board, 2.7 L short"},
     {"exactly enough", 36, 10, 10, 0, 28, 20, true, true, 28, false, nullptr},
+    // A 20-minute trip at 38 L/h: 12 2/3 + 1 4/15 + 12 2/3 = 26.6 L exactly,
+    // whose parts read 12.7, 1.3 and 12.7: the need said is what they add to.
+    {"parts that round up", 38, 20, 10, 0, 41, 38.0 / 3, false, true, 26.6, false,
+     "Needs 26.7 L: trip 12.7, contingency 1.3, reserve 12.7 (20 min); 41.0 L on board, 14.3 L more"},
     {"a trip that is no trip needs the reserve alone", 60, 30, 50, 0, 30, -5, true, true, 30, false, nullptr},
     {"no fuel flow", 0, 20, 5, 2, 0, 20, true, false, 0, false, ""},
     {"a fuel flow no aircraft has", 600, 20, 0, 0, 60, 20, true, false, 0, false, ""},
