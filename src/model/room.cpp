@@ -119,7 +119,11 @@ _roomLeft roomLeft(const _wbSetup& s, const std::vector<_wbLegFuel>& legs, size_
     r.nWhy = bDoubted ? ROOM_NOT_JUDGED : s.nUnconfirmed != 0 ? ROOM_UNCONFIRMED : ROOM_FITS;
     for (size_t n = 0; n < flights.size() && r.nWhy == ROOM_FITS; n++)
         if (!flights[n].within()) {
-            r.nWhy = ROOM_NOT_WITHIN;
+            bool bMarginsOnly = flights[n].doubts.empty() && !flights[n].bTripOverFuel;
+            for (int i = 0; i < POINT_COUNT; i++)
+                if (flights[n].hasPoint(static_cast<_wbFlightPoint>(i)) && !flights[n].judged[i].within())
+                    bMarginsOnly = false;
+            r.nWhy = bMarginsOnly ? ROOM_NOT_IN_MARGINS : ROOM_NOT_WITHIN;
             r.nBeyondLeg = n;
         }
     if (r.nWhy != ROOM_FITS)
@@ -176,6 +180,10 @@ std::string roomText(const _roomLeft& r, const _wbSetup& units)
         return r.nBeyondLeg == r.nShown
                    ? "Nothing more fits: this loading is not within limits"
                    : "Nothing more fits: leg " + std::to_string(r.nBeyondLeg + 1) + " is not within limits";
+    case ROOM_NOT_IN_MARGINS:
+        return r.nBeyondLeg == r.nShown
+                   ? "Nothing more fits: this loading is beyond the school's margins"
+                   : "Nothing more fits: leg " + std::to_string(r.nBeyondLeg + 1) + " is beyond the school's margins";
     case ROOM_FITS:
         break;
     }

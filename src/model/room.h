@@ -17,11 +17,12 @@ enum _roomStation { ROOM_LSEAT, ROOM_RSEAT, ROOM_FUEL, ROOM_BALLAST, ROOM_STATIO
 
 // Why nothing more fits: the flight as it stands is not one to add to.
 enum _roomWhy {
-    ROOM_FITS,        // the room below is worked
-    ROOM_NO_LOADING,  // no leg to show, or an aircraft that weighs nothing
-    ROOM_NOT_JUDGED,  // a value that cannot be right, or not read
-    ROOM_UNCONFIRMED, // the basic weight and arms copied, not typed
-    ROOM_NOT_WITHIN,  // a point already beyond a limit, or a trip over the fuel
+    ROOM_FITS,           // the room below is worked
+    ROOM_NO_LOADING,     // no leg to show, or an aircraft that weighs nothing
+    ROOM_NOT_JUDGED,     // a value that cannot be right, or not read
+    ROOM_UNCONFIRMED,    // the basic weight and arms copied, not typed
+    ROOM_NOT_WITHIN,     // a point already beyond a limit, or a trip over the fuel
+    ROOM_NOT_IN_MARGINS, // every point within the certified limits, one beyond a margin
 };
 
 // The room at one station: whether the leg has it (the ballast only where

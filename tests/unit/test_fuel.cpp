@@ -644,6 +644,17 @@ INSTANTIATE_TEST_SUITE_P(
              {Leg{{80, 80, 40, BALLAST_NONE}, 0, false}},
              {1681520.0 / 110231, 1681520.0 / 110231, 39880.0 / 3003, NAN},
              11},
+        // The same with a 13 mm margin: the take-off at 2502.98 mm is
+        // beyond its line at 2501.6 mm.
+        Room{"BeyondTheSchoolsMargin",
+             ROOM_NOT_IN_MARGINS,
+             "Nothing more fits: this loading is beyond the school's margins",
+             false,
+             2780,
+             0,
+             {Leg{{80, 80, 40, BALLAST_NONE}, 0, false}},
+             {},
+             13},
         Room{"ASeatBeyond",
              ROOM_NOT_WITHIN,
              "Nothing more fits: this loading is not within limits",
