@@ -222,8 +222,12 @@ std::string fuelMassesText(const _wbFuelNeed& need)
     if (!need.bKnown)
         return {};
     const double nDensity = unitFuelDensity(m_wbSetup);
+    // The reserve is what must stay on board: it rounds up, as the need does.
+    const std::string strReserve = txtRounded(unitToShown(KIND_WEIGHT, need.nReserve * nDensity, m_wbSetup),
+                                              ROUND_LIMIT_LEAST, txtDecimals(KIND_WEIGHT)) +
+                                   " " + unitSymbol(KIND_WEIGHT, m_wbSetup);
     return "take-off fuel mass " + weightIn(need.nOnBoard * nDensity) + ", trip fuel mass " +
-           weightIn(need.nTrip * nDensity) + ", final reserve " + weightIn(need.nReserve * nDensity) + " (" +
+           weightIn(need.nTrip * nDensity) + ", final reserve " + strReserve + " (" +
            txtNumber("%g", m_wbSetup.nReserveMinutes) + " min)";
 }
 
