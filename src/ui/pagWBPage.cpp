@@ -197,7 +197,7 @@ struct _pwbRoom {
     int nChars;
 };
 constexpr bool NEVER_CUT = false, CUT = true;
-constexpr std::array<_pwbRoom, 6> ROOMS = {{
+constexpr std::array<_pwbRoom, 7> ROOMS = {{
     {&_pwbPage::m_pwgtFlightVerdict, 3, NEVER_CUT, 0},
     // Take-off, landing and no fuel, two lines each at the least; never
     // cut, for it holds the margins (it grows into the chart, and scrolls
@@ -208,6 +208,8 @@ constexpr std::array<_pwbRoom, 6> ROOMS = {{
     {&_pwbPage::m_pwgtFuelAllowed, 8, CUT, 48},
     {&_pwbPage::m_pwgtBallastAdvice, 1, CUT, 30},
     {&_pwbPage::m_pwgtNoFuelReason, 1, CUT, 0},
+    // What the leg needs by the fuel rule, in its parts.
+    {&_pwbPage::m_pwgtFuelNeeded, 2, CUT, 60},
     // Four stations and the limit that binds first, on a later leg: lines
     // lent by the fuel advice's room (roomLines).
     {&_pwbPage::m_pwgtStillFits, 2, CUT, 60},
@@ -620,7 +622,10 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
         const std::string strNeed = wrdFuelNeedText(need, m_wbSetup);
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFuelNeeded), strNeed.c_str());
         gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFuelNeeded), need.isShort() ? m_pattrBoldRed : nullptr);
-        gtk_widget_set_visible(m_wb.m_pwgtFuelNeeded, !strNeed.empty());
+        // Its room stands while the aircraft has a fuel flow, said or not,
+        // so that the page does not move as the loading is typed.
+        gtk_widget_set_visible(m_wb.m_pwgtFuelNeeded,
+                               m_wbSetup.nFuelFlow > 0 && unitPossible(KIND_FLOW, m_wbSetup.nFuelFlow));
     }
     if (m_wb.m_pwgtNoFuelWt && m_wb.m_pwgtNoFuelLongArm && m_wb.m_pwgtNoFuelLatArm) {
         pwbDisplayWeightValue(m_wb.m_pwgtNoFuelWt, z.nWeight);
