@@ -168,7 +168,7 @@ constexpr _unitBounds UNIT_BOUNDS[] = {
     {KIND_ARM, -10000, 10000},                          // mm: ten metres either side of the datum
     {KIND_FUEL, 0, 2000},                               // litres
     {KIND_DENSITY, MIN_FUEL_DENSITY, MAX_FUEL_DENSITY}, // kg per litre
-    {KIND_FLOW, 0, 500},                                // litres per hour
+    {KIND_FLOW, 1, 500},                                // litres per hour (0: none)
     {KIND_MINUTES, 0, 24 * 60},                         // a day is no leg
     {KIND_RESERVE, 0, 120},                             // minutes
     {KIND_PERCENT, 0, 100},                             // per cent of the trip

@@ -516,6 +516,7 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         {"[Load]\nFuel=0\n[Fuel]\nFlow=0\n[FuelRule]\nReserveMinutes=120\nContingencyPercent=100\n",
          "WITHIN LIMITS for take-off and with no fuel"},
         {"[Fuel]\nFlow=500.1\n", "fuel flow 500.1 L/h cannot be right"},
+        {"[Fuel]\nFlow=0.38\n", "fuel flow 0.4 L/h cannot be right"},
         {"[FuelRule]\nReserveMinutes=121\n", "final reserve 121.0 min cannot be right"},
         {"[FuelRule]\nContingencyPercent=100.5\n", "contingency 100.5 % cannot be right"},
         {"[FuelRule]\nTaxiFuel=-1\n", "start-up and taxi fuel \u22121.0 L cannot be right"},
