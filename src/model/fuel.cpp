@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -67,7 +68,13 @@ _wbFuelRange fuelRange(const _wbSetup& s, const _wbLoading& loading, _wbFlightPo
     const _wbLoading far = fuelWith(l, FAR, l.nBallastPosn);
     const _wbPoint f = calcLoadedPoint(s, far);
     double nLow = 0, nHigh = INFINITY;
-    for (const _limRow& r : LIM_ROWS) {
+    // The certified limits, and the operator's margins inside them: fuel
+    // the school would not fly is not allowed.
+    std::vector<_limRow> rows(LIM_ROWS.begin(), LIM_ROWS.end());
+    for (const _limMarginRow& m : LIM_MARGIN_ROWS)
+        if (limMarginInside(m, s) > 0)
+            rows.push_back(limMarginLimit(m, s));
+    for (const _limRow& r : rows) {
         if (!limApplies(r, nPoint) || r.nLever != LEVER_FUEL)
             continue;
         const double u = limSignedValue(r), k = r.nSense == SENSE_AT_MOST ? -1 : 1;
@@ -114,7 +121,7 @@ _wbBallastAdvice fuelBallastAdvice(const _wbSetup& s, const _wbLoading& l, doubl
         if (f.bTripOverFuel)
             return false;
         for (int n = 0; n < POINT_COUNT; n++)
-            if (f.hasPoint(static_cast<_wbFlightPoint>(n)) && !f.judged[n].within())
+            if (f.hasPoint(static_cast<_wbFlightPoint>(n)) && (!f.judged[n].within() || !f.judged[n].marginsKept()))
                 return false;
         return true;
     };

@@ -168,6 +168,7 @@ struct Plan {
     _unitFuel nUnit;
     const char* pszFuel;
     const char* pszBallast;
+    double nMarginAft = 0; // the school's, mm inside the aft limit
 };
 
 void PrintTo(const Plan& c, std::ostream* os)
@@ -185,6 +186,7 @@ TEST_P(JointAdvice, FindsTheLoadingThatFliesAndNeverContradictsTheVerdict)
     _wbSetup s = aircraft(c.nBasicLongArm < 2700 ? 400 : 440, c.nBasicLongArm);
     s.nBasicLatArm = c.nBasicLatArm;
     s.nUnitFuel = c.nUnit;
+    s.nMarginAft = c.nMarginAft;
     const _wbFlight f = calcJudgeFlight(s, {c.nLeft, c.nRight, c.nFuel, c.nBallast}, c.nTrip);
     const _wbFuelPlan plan = wrdFuelPlanOf(f, s, true);
     EXPECT_EQ(wrdFuelAdviceText(f, plan, s, true), zt::inLocale(c.pszFuel));
@@ -206,6 +208,20 @@ INSTANTIATE_TEST_SUITE_P(
         // 400 kg at 2700 mm, 80 kg a seat: within with any fuel.
         Plan{"Within", 2700, 1, 80, 80, 60, 0, BALLAST_NONE, UNIT_FUEL_LITRE,
              "Mass and balance allow up to 64.5 L at take-off", ""},
+        // 440 kg at 2700 mm, 80 + 70 kg: 590 kg at 2472.05 mm with no fuel.
+        // A school's aft margin of 40 mm keeps 2474.6 (590 + 0.759 f) >=
+        // 1458510 + 0.759 x 2540 f: f <= 30.30 L, and 54 L is beyond it; the
+        // front ballast (10 kg at 2000 mm) brings it inside.
+        Plan{"TheSchoolsAftMargin", 2700, 1, 80, 70, 54, 19, BALLAST_NONE, UNIT_FUEL_LITRE,
+             "Mass and balance allow 19.0 to 30.2 L at take-off\nwith a 19.0 L trip (no reserve included)",
+             "Fit the ballast at the front", 40},
+        // A 45 mm margin (2469.6 mm) leaves no fuel that keeps it without
+        // ballast; with it at the front, 600 kg at 2464.18 mm: f <= 3250 /
+        // (0.759 x 70.4) = 60.82 L.
+        Plan{"OnlyBallastKeepsTheSchoolsMargin", 2700, 1, 80, 70, 40, 19, BALLAST_NONE, UNIT_FUEL_LITRE,
+             "Fit the ballast at the front and carry 19.0 to 60.8 L at take-off\nwith a 19.0 L trip (no reserve "
+             "included)",
+             "Fit the ballast at the front", 45},
         // Two heavy occupants (95 + 90 kg) on 440 kg at 2700 mm: forward of the
         // limit at 2434.61 mm with the fuel burned; rear ballast puts it at
         // 2443.50 mm, and the weight allows (680.39 - 635) / 0.759 = 59.80 L,
