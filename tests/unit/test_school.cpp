@@ -242,6 +242,26 @@ TEST_F(School, TheSchoolsFuelRuleIsTakenInWithItsAircraftAndPutBackWhereChanged)
 
 // The school's name comes from its folder: the label shows its controls
 // written out, once.
+// An aircraft whose items were not all read is not published: the file
+// would state them as read.
+TEST_F(School, AnAircraftWithAnItemNotReadIsNotPublished)
+{
+    for (const char* pszItem : {"Weighed=maybe\n", "Weighed=true\nWeight=1e999\n"}) {
+        zt::writeFile(m_dir / "Zarv.conf", std::string("[School]\nName=Skyways\n[Aircraft]\nRegistration=G-ZARV\n"
+                                                       "Weighed=2026-11-02\n[Basic]\nWeight=400\nLongArm=2700\n"
+                                                       "[Equipment 1]\nName=Door\nWeight=5\nLongArm=2000\nLatArm=0\n") +
+                                               pszItem);
+        toMachine(m_dir.path());
+        figConfirmFigures("as weighed");
+        bool bFailed = false;
+        EXPECT_NE(schPublish(m_pub.path(), &bFailed).front().find("an equipment item could not be read"),
+                  std::string::npos)
+            << pszItem;
+        EXPECT_TRUE(bFailed);
+        EXPECT_FALSE(zt::exists(m_pub / "G-ZARV.aircraft"));
+    }
+}
+
 TEST_F(School, TheSchoolsWordsAreShownEscaped)
 {
     zt::writeFile(m_dir / "Zarv.conf", "[School]\nName=Sky\u202eways \\\\ Air\n[Aircraft]\nRegistration=G-ZARV\n"

@@ -315,6 +315,14 @@ std::string publishCurrent(const std::string& strDir, const _sgnKeyPair& key, st
         return refuse("its figures were changed outside Zarv: confirm them before publishing");
     if (!valGetText(VAL_UNREAD_FIGURES).empty())
         return refuse("a figure could not be read: correct it before publishing");
+    // Nor an item Zarv could not read whole: the file would state a flag
+    // read as "maybe" as fitted, and drop a group it does not read.
+    const auto unread = [](const _wbItem& i) {
+        return !i.strUnread.empty() || !unitPossible(KIND_WEIGHT, i.nWeight) || !unitPossible(KIND_ARM, i.nLongArm) ||
+               !unitPossible(KIND_ARM, i.nLatArm);
+    };
+    if (!m_wbSetup.strItemsNotRead.empty() || std::any_of(m_wbSetup.items.begin(), m_wbSetup.items.end(), unread))
+        return refuse("an equipment item could not be read: correct it before publishing");
     // Its revision counts the lines of its history, which only grows.
     _schFile f = {strRegistration, today(), schoolName(), static_cast<int>(figHistory().size()) + 1};
     const std::string strPath = strDir + "/" + strName + SCH_AIRCRAFT_SUFFIX;
