@@ -575,6 +575,23 @@ std::string inwardRange(const _wbFuelRange& range, int nUnitFuel, int* pnDecimal
            unitFuelSymbol(nUnitFuel);
 }
 
+// A need as the words give it, in the pilot's unit: the sum of its parts
+// each rounded up, so that the parts add up to it and none reads less than
+// the rule asks.
+double neededShown(const _wbFuelNeed& need, const _wbSetup& u)
+{
+    double n = 0;
+    for (const double nPart : {need.nTaxi, need.nTrip, need.nContingency, need.nReserve})
+        n += txtRound(unitLitresToFuel(nPart, u.nUnitFuel), ROUND_LIMIT_LEAST, txtDecimals(KIND_FUEL));
+    return txtRound(n, ROUND_NEAREST, txtDecimals(KIND_FUEL));
+}
+
+// The same in litres, for a range to begin at.
+double neededLitres(const _wbFuelNeed& need, const _wbSetup& u)
+{
+    return unitFuelToLitres(neededShown(need, u), u.nUnitFuel);
+}
+
 // The least to carry where the leg's need is known: the larger of what
 // mass and balance allow and the need, and which it is ("; carry 36.5 to
 // 59.8 L: trip, contingency and 20 min reserve"); where the need is more
@@ -584,17 +601,18 @@ std::string carryText(const _wbFuelRange& range, const _wbFuelNeed& need, const 
     if (!need.bKnown || !range.bKnown || !range.bAny)
         return {};
     const std::string strUnit = std::string(" ") + unitFuelSymbol(u.nUnitFuel);
-    if (need.nRequired > range.nMost)
-        return "; the leg needs " +
-               txtRounded(unitLitresToFuel(need.nRequired, u.nUnitFuel), ROUND_LIMIT_LEAST, txtDecimals(KIND_FUEL)) +
-               strUnit + ", more than mass and balance allow";
-    if (need.nRequired <= range.nLeast)
+    // The need as the leg's own line says it.
+    const double nNeeded = neededLitres(need, u);
+    if (nNeeded > range.nMost)
+        return "; the leg needs " + txtRounded(neededShown(need, u), ROUND_NEAREST, txtDecimals(KIND_FUEL)) + strUnit +
+               ", more than mass and balance allow";
+    if (nNeeded <= range.nLeast)
         return "; carry " + inwardRange(range, u.nUnitFuel) + ": mass and balance decide the least";
     std::string strParts = need.nTaxi > 0 ? "taxi, trip" : "trip";
     if (need.nContingency > 0)
         strParts += ", contingency";
-    return "; carry " + inwardRange({true, true, need.nRequired, range.nMost}, u.nUnitFuel) + ": " + strParts +
-           " and " + txtNumber("%g", u.nReserveMinutes) + " min reserve";
+    return "; carry " + inwardRange({true, true, nNeeded, range.nMost}, u.nUnitFuel) + ": " + strParts + " and " +
+           txtNumber("%g", u.nReserveMinutes) + " min reserve";
 }
 
 const char* positionWords(int nPosn)
@@ -882,7 +900,8 @@ std::string wrdSchoolMarginsText(const _wbSetup& u)
     return str.empty() ? str : "School's margins: " + str;
 }
 
-std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)
+std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u, const std::vector<_wbLegFuel>& legs,
+                                const std::vector<_wbFuelNeed>& needs)
 {
     if (!range.bKnown)
         return {};
@@ -890,7 +909,24 @@ std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& u)
     if (str.empty())
         return "No amount of fuel at the first take-off keeps every leg to the first stop that takes fuel on "
                "within limits";
-    return "First take-off: mass and balance allow " + str + " for every leg to the first stop that takes fuel on";
+    // What the fuel rule asks at the first take-off: each leg's need, as
+    // its line says it, with the trips flown before it on the same fuel.
+    double nNeeded = 0, nBurned = 0;
+    for (size_t n = 0; n < legs.size() && (n == 0 || legs[n].bAsLanded); n++) {
+        if (n < needs.size() && needs[n].bKnown)
+            nNeeded = std::fmax(nNeeded, neededLitres(needs[n], u) + nBurned);
+        nBurned += legs[n].nTripLitres;
+    }
+    std::string strNeed;
+    if (nNeeded > range.nMost)
+        strNeed = "; the legs need " +
+                  txtRounded(unitLitresToFuel(nNeeded, u.nUnitFuel), ROUND_LIMIT_LEAST, txtDecimals(KIND_FUEL)) + " " +
+                  unitFuelSymbol(u.nUnitFuel) + ", more than mass and balance allow";
+    else if (nNeeded > range.nLeast)
+        strNeed = "; carry " + inwardRange({true, true, nNeeded, range.nMost}, u.nUnitFuel) + ": their trips and " +
+                  txtNumber("%g", u.nReserveMinutes) + " min reserve";
+    return "First take-off: mass and balance allow " + str + " for every leg to the first stop that takes fuel on" +
+           strNeed;
 }
 
 namespace
@@ -900,17 +936,6 @@ namespace
 std::string fuelFigure(double nLitres, _txtRound nRound, const _wbSetup& u, int d = -1)
 {
     return txtRounded(unitLitresToFuel(nLitres, u.nUnitFuel), nRound, d < 0 ? txtDecimals(KIND_FUEL) : d);
-}
-
-// A need as the words give it, in the pilot's unit: the sum of its parts
-// each rounded up, so that the parts add up to it and none reads less than
-// the rule asks.
-double neededShown(const _wbFuelNeed& need, const _wbSetup& u)
-{
-    double n = 0;
-    for (const double nPart : {need.nTaxi, need.nTrip, need.nContingency, need.nReserve})
-        n += txtRound(unitLitresToFuel(nPart, u.nUnitFuel), ROUND_LIMIT_LEAST, txtDecimals(KIND_FUEL));
-    return txtRound(n, ROUND_NEAREST, txtDecimals(KIND_FUEL));
 }
 
 } // namespace

@@ -128,7 +128,11 @@ std::string wrdSchoolMarginsText(const _wbSetup& units);
 // The fuel at the first take-off that keeps every leg to the first stop
 // that takes fuel on within, in words ("First take-off: mass and balance
 // allow 36.7 to 64.5 L for every leg to …"); "" where unknown.
-std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& units);
+// With the legs' needs by the fuel rule, the least to carry where they ask
+// more: "; carry 50.4 to 64.5 L: their trips and 20 min reserve", or that
+// they need more than mass and balance allow.
+std::string wrdFirstTakeOffText(const _wbFuelRange& range, const _wbSetup& units,
+                                const std::vector<_wbLegFuel>& legs = {}, const std::vector<_wbFuelNeed>& needs = {});
 
 // Which way a point lies beyond its limits, in words: "forward of the
 // limit", "over weight"; "" for none.

@@ -576,7 +576,7 @@ std::vector<_wbFuelNeed> needsOf(const _wbFlight& f, const std::vector<_wbFlight
 // The fuel at the first take-off that keeps every leg to the first stop
 // that takes fuel on within, for a flight of several legs (legs, judged)
 // whose every value can be judged; "" otherwise.
-std::string firstTakeOffText(const std::vector<_wbFlight>& legs)
+std::string firstTakeOffText(const std::vector<_wbFlight>& legs, const std::vector<_wbFuelNeed>& needs)
 {
     if (legs.size() < 2 || m_wbSetup.nBasicWeight <= 0)
         return {};
@@ -587,7 +587,7 @@ std::string firstTakeOffText(const std::vector<_wbFlight>& legs)
         const _wbLoadState& l = stateLegs()[n];
         fuel.push_back({stateLoadingOf(m_wbSetup, l), l.nTripFuel, l.bFuelAsLanded != FALSE});
     }
-    return wrdFirstTakeOffText(fuelFirstTakeOff(m_wbSetup, fuel), m_wbSetup);
+    return wrdFirstTakeOffText(fuelFirstTakeOff(m_wbSetup, fuel), m_wbSetup, fuel, needs);
 }
 
 // What still fits at each station of the leg shown, worked over every leg
@@ -651,7 +651,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
     }
     if (m_wb.m_pwgtFuelAllowed) {
         const std::string strAdvice = wrdFuelAdviceText(f, plan, m_wbSetup, bTrip, need);
-        const std::string strFirst = firstTakeOffText(legs);
+        const std::string strFirst = firstTakeOffText(legs, needs);
         // Its lines broken within one paragraph, so its room's lines go to
         // whichever part needs them: the reason where nothing flies is long.
         std::string strText = strAdvice + (strAdvice.empty() || strFirst.empty() ? "" : "\n") + strFirst;

@@ -442,7 +442,7 @@ std::string firstTakeOffText(const _shtFlight& flight)
     // Figures that cannot be judged advise nothing, as on one leg.
     if (std::any_of(flight.legs.begin(), flight.legs.end(), [](const _wbFlight& f) { return !f.doubts.empty(); }))
         return "";
-    return wrdFirstTakeOffText(fuelFirstTakeOff(m_wbSetup, fuel), m_wbSetup);
+    return wrdFirstTakeOffText(fuelFirstTakeOff(m_wbSetup, fuel), m_wbSetup, fuel, flight.needs);
 }
 
 // The aircraft setup and the loading, in the pilot's units, each seat

@@ -767,6 +767,15 @@ TEST(Need, LegsTaxiAfterAStopAndTheHeadlineNamesTheShortLeg)
               zt::inLocale("NOT ENOUGH FUEL: leg 3 needs 36.5 L, has 30.0 L; WITHIN LIMITS for every leg"));
     EXPECT_EQ(wrdFuelShortText({needs[2]}, s), zt::inLocale("NOT ENOUGH FUEL: needs 36.5 L, has 30.0 L"));
     EXPECT_EQ(wrdVerdictKind(wrdWithFuelNeeds("WITHIN LIMITS", needs, s)), "NOT ENOUGH FUEL");
+    // The first take-off carries leg 2's need (5.0 + 0.3 + 13.5) on top of
+    // leg 1's 20 L trip: 38.8 L, more than leg 1's own 36.5.
+    const std::string strFirst = "First take-off: mass and balance allow up to ";
+    EXPECT_EQ(wrdFirstTakeOffText({true, true, 0, 64.5}, s, legs, needs),
+              zt::inLocale(strFirst + "64.5 L for every leg to the first stop that takes fuel on; carry 38.8 to 64.5 "
+                                      "L: their trips and 20 min reserve"));
+    EXPECT_EQ(wrdFirstTakeOffText({true, true, 0, 30}, s, legs, needs),
+              zt::inLocale(strFirst + "30.0 L for every leg to the first stop that takes fuel on; the legs need 38.8 "
+                                      "L, more than mass and balance allow"));
 }
 
 } // namespace
