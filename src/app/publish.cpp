@@ -3,9 +3,11 @@
 #include "app/publish.h"
 
 #include "app/machines.h"
+#include "app/rostercmd.h"
 
 #include "store/conf/params.h"
 #include "store/conf/stored.h"
+#include "store/school/roster.h"
 #include "store/school/school.h"
 #include "sys/sign.h"
 
@@ -26,6 +28,14 @@ int wbPublishTo(const char* pszDir)
     } else if (nMachines)
         g_print("The school's %zu enrolled machine%s published (%s)\n", nMachines, nMachines == 1 ? " is" : "s are",
                 SCH_MACHINES_FILE);
+    // So does its roster of who may accept a sheet.
+    size_t nKeys = 0;
+    if (const std::string strWhy = bFailed ? "" : wbPublishRoster(pszDir, &nKeys); !strWhy.empty()) {
+        g_print("The roster could not be published: %s\n", strWhy.c_str());
+        bFailed = true;
+    } else if (nKeys)
+        g_print("The school's roster of %zu key%s is published (%s)\n", nKeys, nKeys == 1 ? "" : "s",
+                ROS_PUBLISHED_FILE);
     return bFailed ? 1 : 0;
 }
 

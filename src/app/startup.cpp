@@ -7,6 +7,7 @@
 #include "app/machines.h"
 #include "app/publish.h"
 #include "app/raise.h"
+#include "app/rostercmd.h"
 #include "app/verify.h"
 #include "app/window.h"
 #include "model/texts.h"
@@ -96,6 +97,9 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
     g_autofree gchar* pszPublishDir = nullptr;
     g_autofree gchar* pszEnrol = nullptr;
     g_autofree gchar* pszRevoke = nullptr;
+    gboolean bRoster = FALSE;
+    g_autofree gchar *pszRosterAdd = nullptr, *pszRosterRevoke = nullptr, *pszName = nullptr, *pszRole = nullptr,
+                     *pszDigest = nullptr, *pszFrom = nullptr, *pszTo = nullptr;
     const GOptionEntry entries[] = {
         {"version", 0, 0, G_OPTION_ARG_NONE, &bVersion, "Print Zarv's version and end", nullptr},
         {"verify", 0, 0, G_OPTION_ARG_NONE, &bVerify,
@@ -125,6 +129,23 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
          "Revoke the enrolled machine whose key has this whole digest: its records after the last now filed no "
          "longer stand, and end",
          "DIGEST"},
+        {"roster", 0, 0, G_OPTION_ARG_NONE, &bRoster,
+         "List the people and keys of the school's roster in ETC_DIR, with each key's digest, and end", nullptr},
+        {"roster-add", 0, 0, G_OPTION_ARG_FILENAME, &pszRosterAdd,
+         "Add the person's key of this public key file to the school's roster (with --name, --role pilot, "
+         "instructor or student, --digest as its holder reads it to you, and --from and --to where it stands "
+         "other than from now until revoked), publish the roster, and end",
+         "PUBFILE"},
+        {"name", 0, 0, G_OPTION_ARG_STRING, &pszName, "With --roster-add: the person's name", "NAME"},
+        {"role", 0, 0, G_OPTION_ARG_STRING, &pszRole, "With --roster-add: pilot, instructor or student", "ROLE"},
+        {"digest", 0, 0, G_OPTION_ARG_STRING, &pszDigest, "With --roster-add: the key's whole digest", "DIGEST"},
+        {"from", 0, 0, G_OPTION_ARG_STRING, &pszFrom,
+         "With --roster-add: the UTC time the key stands from (2026-12-01T00:00:00Z)", "TIME"},
+        {"to", 0, 0, G_OPTION_ARG_STRING, &pszTo, "With --roster-add: the UTC time the key stands to", "TIME"},
+        {"roster-revoke", 0, 0, G_OPTION_ARG_STRING, &pszRosterRevoke,
+         "Revoke the key on the school's roster with this whole digest from now (what it accepted before stands), "
+         "publish the roster, and end",
+         "DIGEST"},
         {}};
     g_autoptr(GOptionContext) pctx = g_option_context_new(nullptr);
     g_option_context_set_summary(pctx, "Weight and balance of a light two-seat helicopter. Zarv keeps its settings "
@@ -134,19 +155,30 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
     g_autoptr(GError) pErr = nullptr;
     if (!g_option_context_parse(pctx, pargc, pargv, &pErr)) {
         g_printerr("zarv: %s\nTry \"zarv --help\".\n", pErr->message);
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}};
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}, {}};
     }
     if (bVersion) {
         g_print("zarv %s\n", ZARV_VERSION);
-        return {WB_RUN_END, 0, {}, {}, {}};
+        return {WB_RUN_END, 0, {}, {}, {}, {}};
     }
     const bool bMachineRun = bMachines || pszEnrol || pszRevoke;
+    const bool bRosterRun = bRoster || pszRosterAdd || pszRosterRevoke;
     const int nAsked = (bVerify ? 1 : 0) + (bVerifyRecord ? 1 : 0) + (pszPublishDir ? 1 : 0) + (bPublished ? 1 : 0) +
-                       (bMachines ? 1 : 0) + (pszEnrol ? 1 : 0) + (pszRevoke ? 1 : 0);
+                       (bMachines ? 1 : 0) + (pszEnrol ? 1 : 0) + (pszRevoke ? 1 : 0) + (bRoster ? 1 : 0) +
+                       (pszRosterAdd ? 1 : 0) + (pszRosterRevoke ? 1 : 0);
     if (nAsked > 1) {
-        g_printerr("zarv: --verify, --verify-record, --publish, --published, --machines, --enrol and --revoke are "
-                   "each a run of their own: ask for one at a time\nTry \"zarv --help\".\n");
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}};
+        g_printerr("zarv: --verify, --verify-record, --publish, --published, --machines, --enrol, --revoke, "
+                   "--roster, --roster-add and --roster-revoke are each a run of their own: ask for one at a "
+                   "time\nTry \"zarv --help\".\n");
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}, {}};
+    }
+    // A key is added only as a whole: whose, as what, and the digest its
+    // holder read out.
+    const bool bAddDetail = pszName || pszRole || pszDigest || pszFrom || pszTo;
+    if ((bAddDetail && !pszRosterAdd) || (pszRosterAdd && (!pszName || !pszRole || !pszDigest))) {
+        g_printerr("zarv: --roster-add PUBFILE takes --name, --role and --digest (and --from and --to where "
+                   "wanted), and they go with it alone\nTry \"zarv --help\".\n");
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}, {}};
     }
     if (nAsked && *pargc > 2) {
         g_printerr("zarv: %s takes one etc directory at most\nTry \"zarv --help\".\n", bVerify ? "--verify"
@@ -154,20 +186,28 @@ _wbStart wbReadCommandLine(int* pargc, char*** pargv)
                                                                                            ? "--verify-record"
                                                                                        : bPublished  ? "--published"
                                                                                        : bMachineRun ? "--machines"
+                                                                                       : bRosterRun  ? "--roster"
                                                                                                      : "--publish");
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}};
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}, {}};
     }
     if (pszPublishDir && !*pszPublishDir) {
         g_printerr("zarv: --publish needs the folder to publish into\nTry \"zarv --help\".\n");
-        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}};
+        return {WB_RUN_END, EXIT_BAD_COMMAND_LINE, {}, {}, {}, {}};
     }
+    const auto text = [](const gchar* psz) { return std::string(psz ? psz : ""); };
     return {bVerify         ? WB_RUN_VERIFY
             : bVerifyRecord ? WB_RUN_VERIFY_RECORD
             : pszPublishDir ? WB_RUN_PUBLISH
             : bPublished    ? WB_RUN_PUBLISHED
             : bMachineRun   ? WB_RUN_MACHINES
+            : bRosterRun    ? WB_RUN_ROSTER
                             : WB_RUN_WINDOW,
-            0, pszPublishDir ? pszPublishDir : "", pszEnrol ? pszEnrol : "", pszRevoke ? pszRevoke : ""};
+            0,
+            text(pszPublishDir),
+            text(pszEnrol),
+            text(pszRevoke),
+            {text(pszRosterAdd), text(pszName), text(pszRole), text(pszDigest), text(pszFrom), text(pszTo),
+             text(pszRosterRevoke)}};
 }
 
 int wbRunCheck(const _wbStart& start, int argc, char* argv[])
@@ -205,6 +245,10 @@ int wbRunCheck(const _wbStart& start, int argc, char* argv[])
                    ? wbListMachines()
                    : wbChangeMachine(!start.strEnrol.empty(),
                                      start.strEnrol.empty() ? start.strRevoke : start.strEnrol);
+    case WB_RUN_ROSTER:
+        wbSetEtcDir(route.strReal);
+        return start.roster.strPublicFile.empty() && start.roster.strRevoke.empty() ? wbListRoster()
+                                                                                    : wbChangeRoster(start.roster);
     default:
         return audVerifyRecord(route.strReal.c_str());
     }

@@ -4,6 +4,8 @@
 // where it has no window to say it in.
 #pragma once
 
+#include "app/rostercmd.h"
+
 #include <gtk/gtk.h>
 
 #include <string>
@@ -16,6 +18,7 @@ enum _wbRun {
     WB_RUN_PUBLISH,       // --publish DIR [ETC_DIR]
     WB_RUN_PUBLISHED,     // --published [ETC_DIR]
     WB_RUN_MACHINES,      // --machines, --enrol DIGEST or --revoke DIGEST [ETC_DIR]
+    WB_RUN_ROSTER,        // --roster, --roster-add PUBFILE … or --roster-revoke DIGEST [ETC_DIR]
     WB_RUN_END,           // nothing more: the version printed, or a bad command line
 };
 
@@ -24,6 +27,7 @@ struct _wbStart {
     int nExit = 0;                   // the exit status, where nRun is WB_RUN_END
     std::string strPublishDir;       // where --publish writes
     std::string strEnrol, strRevoke; // the digest --enrol or --revoke names
+    _wbRosterChange roster;          // what --roster-add or --roster-revoke asks for
 };
 
 // Reads the command line, taking the toolkit's options out of it: asking for
