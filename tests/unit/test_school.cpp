@@ -7,6 +7,8 @@
 #include "store/aircraft/fleet.h"
 #include "store/conf/params.h"
 #include "store/conf/stored.h"
+#include "store/school/keys.h"
+#include "store/school/roster.h"
 #include "store/school/school.h"
 #include "support.h"
 #include "sys/sign.h"
@@ -271,6 +273,128 @@ TEST_F(School, TheSchoolsWordsAreShownEscaped)
     schTakePublished();
     psetParams();
     EXPECT_EQ(schPublishedText().rfind("published by Sky\\u202eways \\\\ Air, revision ", 0), 0u) << schPublishedText();
+}
+
+// The roster a pilot's machine reads is refused by name for each way it can
+// be wrong; a person with a key for each machine is no fault.
+TEST(Roster, ATextIsReadOrRefusedByName)
+{
+    const std::string strA = sgnPublicLine(sgnNewKey().strPublic), strB = sgnPublicLine(sgnNewKey().strPublic);
+    const _rosRoster good = {"2026-12-10T08:00:00Z",
+                             {{"Tom", "instructor", strA, "2026-12-01T00:00:00Z", ""},
+                              {"Tom", "instructor", strB, "2026-12-01T00:00:00Z", "2026-12-09T00:00:00Z"}}};
+    const struct {
+        const char* pszWhat;
+        std::function<void(_rosRoster*)> spoil;
+        std::string strWhy; // "" where it is read
+    } cases[] = {
+        {"as written", [](_rosRoster*) {}, ""},
+        {"no minisign key", [](_rosRoster* p) { p->entries[1].strKey = "RWQnotakey"; },
+         "Tom's key is no minisign public key"},
+        {"a passenger", [](_rosRoster* p) { p->entries[0].strRole = "passenger"; }, "\"passenger\", not a pilot"},
+        {"a day for a time", [](_rosRoster* p) { p->entries[0].strFrom = "2026-12-01"; }, "not a UTC time"},
+        {"an hour off UTC", [](_rosRoster* p) { p->entries[1].strTo = "2026-12-09T00:00:00+01:00"; }, "not a UTC time"},
+        {"to before from", [](_rosRoster* p) { p->entries[1].strTo = "2026-11-30T23:59:59Z"; },
+         "stands to 2026-11-30T23:59:59Z, before it stands from 2026-12-01T00:00:00Z"},
+        {"one key for two people",
+         [&](_rosRoster* p) {
+             p->entries[1] = {"Anna", "student", strA, "2026-12-01T00:00:00Z", ""};
+         },
+         "the key " + sgnKeyDigest(strA) + " is listed for both Tom and Anna"},
+        {"no time of publishing read", [](_rosRoster* p) { p->strPublished = "today"; }, "\"today\" cannot be read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        _rosRoster roster = good, read;
+        c.spoil(&roster);
+        std::string strWhy;
+        EXPECT_EQ(rosReadText(rosText(roster), &read, &strWhy), c.strWhy.empty());
+        EXPECT_NE(strWhy.find(c.strWhy), std::string::npos) << strWhy;
+        EXPECT_EQ(rosText(read), rosText(c.strWhy.empty() ? roster : _rosRoster{}));
+    }
+    // A key hidden behind another's group written twice is no roster.
+    std::string strWhy;
+    _rosRoster read;
+    EXPECT_FALSE(rosReadText(rosText(good) + "[Key 1]\nName=Anna\n", &read, &strWhy));
+    EXPECT_EQ(strWhy, "the roster is not what Zarv writes");
+}
+
+TEST(Roster, AKeyAcceptsOnlyForItsPersonInTheirRoleWhileItStands)
+{
+    const std::string strTom = sgnNewKey().strPublic, strAnna = sgnNewKey().strPublic, strNever = sgnNewKey().strPublic;
+    const _rosRoster roster = {
+        "2026-12-10T08:00:00Z",
+        {{"Tom", "instructor", sgnPublicLine(strTom), "2026-12-01T00:00:00Z", ""},
+         {"Anna", "student", sgnPublicLine(strAnna), "2026-12-01T00:00:00Z", "2026-12-09T12:00:00Z"}}};
+    const struct {
+        const char *pszName, *pszCapacity;
+        const std::string& strKey;
+        const char* pszTime;
+        std::string strWhy;
+    } cases[] = {
+        {"Tom", "commander", strTom, "2026-12-05T10:00:00Z", ""},
+        {"Tom", "instructor", strTom, "2026-12-05T10:00:00Z", ""},
+        {"Anna", "commander", strAnna, "2026-12-09T12:00:00Z", ""},
+        {"Anna", "commander", strNever, "2026-12-05T10:00:00Z",
+         "the key " + sgnKeyDigest(strNever) + " is not on the school's roster"},
+        {"Tom", "commander", strAnna, "2026-12-05T10:00:00Z",
+         "the key " + sgnKeyDigest(strAnna) + " is Anna's on the school's roster, not Tom's"},
+        {"Anna", "instructor", strAnna, "2026-12-05T10:00:00Z",
+         "Anna is on the school's roster as student, who may not accept as instructor"},
+        {"Tom", "commander", strTom, "2026-11-30T23:59:59Z",
+         "Tom's key " + sgnKeyDigest(strTom) + " stands only from 2026-12-01T00:00:00Z"},
+        {"Anna", "commander", strAnna, "2026-12-09T12:00:01Z",
+         "Anna's key " + sgnKeyDigest(strAnna) + " is revoked from 2026-12-09T12:00:00Z"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rosKeyWhy(roster, c.pszName, c.pszCapacity, c.strKey, c.pszTime), c.strWhy)
+            << c.pszName << " as " << c.pszCapacity << " at " << c.pszTime;
+}
+
+// A pilot's machine uses the roster the school signed, never an older one
+// than it used, and remembers the newest.
+TEST_F(School, TheRosterInUseIsTheSchoolsSignedAndNewest)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[School]\nName=Skyways\n");
+    toMachine(m_dir.path());
+    std::string strWhy;
+    const std::string strSchool = sgnPublicLine(schOwnKey(&strWhy));
+    const std::string strText =
+        rosText({"2026-12-10T08:00:00Z",
+                 {{"Tom", "instructor", sgnPublicLine(sgnNewKey().strPublic), "2026-12-01T00:00:00Z", ""}}});
+    const struct {
+        const char* pszWhat;
+        bool bBySchool;
+        std::string strPilot; // the pilot's "[School]"
+        std::string strWhy;   // "" where it is used
+        bool bSchool = true;
+    } cases[] = {
+        {"signed by the school", true, "Key=" + strSchool + "\nRosterSeen=2026-12-09T00:00:00Z\n", ""},
+        {"signed with another key", false, "Key=" + strSchool + "\n", "it was signed with another key"},
+        {"older than the one in use", true, "Key=" + strSchool + "\nRosterSeen=2026-12-10T08:00:01Z\n",
+         "the school's roster is older than the one in use (published 2026-12-10T08:00:00Z, the one in use "
+         "2026-12-10T08:00:01Z)"},
+        {"in no school", true, "", "this machine is in no school", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        toMachine(m_dir.path());
+        const std::string strSecret = keyOwnSecret(SCH_SECRET_FILE, &strWhy);
+        zt::writeFile(m_pub / ROS_PUBLISHED_FILE, strText);
+        zt::writeFile(m_pub / (std::string(ROS_PUBLISHED_FILE) + SCH_SIGNATURE_SUFFIX),
+                      sgnSign(strText, c.bBySchool ? strSecret : sgnNewKey().strSecret, "x"));
+        zt::writeFile(m_pilot / "Zarv.conf", "[School]\nPublished=" + m_pub.path() + "\n" + c.strPilot);
+        toMachine(m_pilot.path());
+        _rosRoster roster;
+        bool bSchool = false;
+        strWhy.clear();
+        EXPECT_EQ(rosInUse(&roster, &strWhy, &bSchool), c.strWhy.empty());
+        EXPECT_NE(strWhy.find(c.strWhy), std::string::npos) << strWhy;
+        EXPECT_EQ(bSchool, c.bSchool);
+        EXPECT_EQ(roster.entries.size(), c.strWhy.empty() ? 1u : 0u);
+        EXPECT_EQ(zt::readFile(m_pilot / "Zarv.conf").find("RosterSeen=2026-12-10T08:00:00Z\n") != std::string::npos,
+                  c.strWhy.empty());
+    }
 }
 
 // The office names a sheet flown on figures it never published for that
