@@ -296,4 +296,48 @@ TEST_F(School, AFloodOfFilesIsSaidOnceAndNeverHidesTheSchoolsAircraft)
     EXPECT_EQ(program.wait(120000), 0) << program.stderrText();
 }
 
+// The office puts an instructor's and a student's keys on the roster by
+// the digests they read out, and revokes one: each change is published,
+// signed with the school's key, as a pilot's machine reads it.
+TEST_F(School, TheOfficeKeepsTheRosterOfPeoplesKeysAndPublishesEachChange)
+{
+    for (const char* pszDir : {"office", "office/etc", "published"})
+        g_mkdir(path(pszDir).c_str(), 0700);
+    zt::writeFile(path("office/etc/Zarv.conf"), "[School]\nName=Skyways\nPublishTo=" + path("published") + "\n");
+    std::string strOut;
+    std::map<std::string, std::string> digests;
+    for (const char* pszName : {"Tom", "Anna"}) {
+        const std::string strPublic = sgnNewKey().strPublic;
+        zt::writeFile(path(pszName), strPublic);
+        digests[pszName] = sgnKeyDigest(strPublic);
+        const char* pszRole = g_str_equal(pszName, "Tom") ? "instructor" : "student";
+        ASSERT_EQ(zarv({"--roster-add", path(pszName), "--name", pszName, "--role", pszRole, "--digest",
+                        digests[pszName], path("office/etc")},
+                       &strOut),
+                  0)
+            << strOut;
+        EXPECT_TRUE(zt::reMatch(strOut, std::string(pszName) + "'s key " + digests[pszName] + " is on the roster as " +
+                                            pszRole + " from [-0-9T:]{19}Z until revoked\nThe roster is published in " +
+                                            path("published") + "\n"))
+            << strOut;
+    }
+    ASSERT_EQ(zarv({"--publish", path("published"), path("office/etc")}, &strOut), 0) << strOut;
+    EXPECT_NE(strOut.find("The school's roster of 2 keys is published (School.roster)\n"), std::string::npos) << strOut;
+    ASSERT_EQ(zarv({"--roster-revoke", digests["Anna"], path("office/etc")}, &strOut), 0) << strOut;
+    EXPECT_NE(strOut.find("Anna's key " + digests["Anna"] + " is revoked from "), std::string::npos) << strOut;
+    EXPECT_EQ(zarv({"--roster", path("office/etc")}, &strOut), 0) << strOut;
+    EXPECT_TRUE(
+        zt::reMatch(strOut, "Tom, instructor, key " + digests["Tom"] +
+                                ", from [-0-9T:]{19}Z, until revoked\nAnna, student, key " + digests["Anna"] +
+                                ", from [-0-9T:]{19}Z, to [-0-9T:]{19}Z\n2 keys of 2 people on the roster[^\n]*\n"))
+        << strOut;
+    // The published roster verifies with the school's key and holds the
+    // revocation.
+    const std::string strRoster = zt::readFile(path("published/School.roster"));
+    const _sgnVerified v = sgnVerify(strRoster, zt::readFile(path("published/School.roster.minisig")),
+                                     zt::readFile(path("office/etc/School.pub")));
+    EXPECT_TRUE(v.bGood) << v.strWhy;
+    EXPECT_TRUE(zt::reMatch(strRoster, "[\\s\\S]*\nName=Anna\n[^[]*\nTo=[-0-9T:]{19}Z\n")) << strRoster;
+}
+
 } // namespace
