@@ -4,6 +4,7 @@
 #include "app/schoolwin.h"
 
 #include "app/machines.h"
+#include "app/rostercmd.h"
 
 #include "app/bars.h"
 #include "model/synced.h"
@@ -312,6 +313,11 @@ void wbPublishAircraft(GtkWindow* pwinMain, const char* pszDir)
     // The machines the school enrolled go with its aircraft.
     if (const std::string strWhy = bFailed ? "" : wbPublishMachines(strDir); !strWhy.empty()) {
         lines.insert(lines.end() - 1, "The list of machines could not be published: " + strWhy);
+        bFailed = true;
+    }
+    // So does its roster of who may accept a sheet.
+    if (const std::string strWhy = bFailed ? "" : wbPublishRoster(strDir); !strWhy.empty()) {
+        lines.insert(lines.end() - 1, "The roster could not be published: " + strWhy);
         bFailed = true;
     }
     std::string strText, strAircraft;

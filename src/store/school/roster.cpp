@@ -53,9 +53,13 @@ bool isRole(const std::string& strRole)
 // Why an entry cannot stand on a roster; "" where it can.
 std::string entryWhy(const _rosEntry& e)
 {
-    const std::string strWho = e.strName.empty() ? "a key" : e.strName + "'s key";
     if (e.strName.empty())
         return "a key has no name of a person";
+    const std::string strWho = e.strName + "'s key";
+    // A name is printed on the sheets it accepts: one line of text.
+    if (!g_utf8_validate(e.strName.data(), static_cast<gssize>(e.strName.size()), nullptr) ||
+        std::any_of(e.strName.begin(), e.strName.end(), [](char c) { return g_ascii_iscntrl(c); }))
+        return "the name \"" + e.strName + "\" is not one line of text";
     if (sgnKeyId(e.strKey).empty())
         return strWho + " is no minisign public key";
     if (!isRole(e.strRole))
@@ -195,9 +199,10 @@ std::string rosAdd(const std::string& strPublic, const std::string& strName, con
         return "Nothing was added: the key is on the roster already, for " + it->strName +
                (it->strTo.empty() ? "" : ", to " + it->strTo + ": a key once revoked is never taken again");
     roster.entries.push_back(e);
-    // The roster is checked as a pilot's machine will read it.
+    // The roster is checked as a pilot's machine will read it, and the
+    // entry as typed, before the key file makes its text valid.
     _rosRoster checked;
-    if (!rosReadText(rosText(roster), &checked, &strWhy))
+    if (strWhy = entryWhy(e); !strWhy.empty() || !rosReadText(rosText(roster), &checked, &strWhy))
         return "Nothing was added: " + strWhy;
     if (!writeOffice(roster, &strWhy))
         return "Nothing was added: " + strWhy;
