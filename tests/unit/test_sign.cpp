@@ -3,6 +3,7 @@
 #include "support.h"
 #include "sys/sign.h"
 
+#include <gio/gio.h>
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sodium.h>
@@ -119,22 +120,21 @@ TEST(Signature, KeyIdWithoutLeadingZeros)
     EXPECT_EQ(sgnKeyDigest("RWQ"), "");
 }
 
-// Runs minisign in a directory; its error output where it fails.
-std::string minisign(const std::string& strDir, std::vector<const char*> args)
+// Runs minisign in a directory, given pszInput (a passphrase) on its
+// standard input; its error output where it fails.
+std::string minisign(const std::string& strDir, std::vector<const char*> args, const char* pszInput = "")
 {
     args.insert(args.begin(), "/usr/bin/minisign");
     args.push_back(nullptr);
-    gchar* pszErr = nullptr;
-    gint nStatus = 0;
-    GError* pError = nullptr;
-    bool bRan = g_spawn_sync(strDir.c_str(), const_cast<gchar**>(args.data()), nullptr,
-                             GSpawnFlags(G_SPAWN_STDIN_FROM_DEV_NULL | G_SPAWN_STDOUT_TO_DEV_NULL), nullptr, nullptr,
-                             nullptr, &pszErr, &nStatus, &pError);
-    std::string strWhy = bRan ? (g_spawn_check_wait_status(nStatus, nullptr) ? "" : std::string("failed: ") + pszErr)
-                              : std::string("did not run: ") + pError->message;
-    g_free(pszErr);
-    g_clear_error(&pError);
-    return strWhy;
+    g_autoptr(GSubprocessLauncher) pLauncher = g_subprocess_launcher_new(GSubprocessFlags(
+        G_SUBPROCESS_FLAGS_STDIN_PIPE | G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_PIPE));
+    g_subprocess_launcher_set_cwd(pLauncher, strDir.c_str());
+    g_autoptr(GError) pError = nullptr;
+    g_autoptr(GSubprocess) pProcess = g_subprocess_launcher_spawnv(pLauncher, args.data(), &pError);
+    g_autofree gchar* pszErr = nullptr;
+    if (!pProcess || !g_subprocess_communicate_utf8(pProcess, pszInput, nullptr, nullptr, &pszErr, &pError))
+        return std::string("did not run: ") + pError->message;
+    return g_subprocess_get_successful(pProcess) ? "" : std::string("failed: ") + (pszErr ? pszErr : "");
 }
 
 // Both ways, with a key of Zarv's and one of minisign's own.
@@ -157,6 +157,41 @@ TEST(Signature, WithMinisign)
         _sgnVerified v = sgnVerify(DATA, zt::readFile(dir / "f.minisig"), pair.strPublic);
         EXPECT_TRUE(v.bGood) << v.strWhy;
         EXPECT_EQ(v.strTrusted, TRUSTED);
+    }
+}
+
+// Keys under a passphrase, both ways: minisign signs with a key Zarv made
+// and checks what Zarv signs with it, and Zarv unlocks one minisign made.
+TEST(Signature, LockedKeysWithMinisign)
+{
+    if (!g_file_test("/usr/bin/minisign", G_FILE_TEST_IS_EXECUTABLE))
+        GTEST_SKIP() << "minisign is not installed";
+    const char* pszPass = "correct h\xc3\xb6rse";
+    const std::string strTwice = std::string(pszPass) + "\n" + pszPass + "\n";
+    zt::TempDir dir;
+    ASSERT_EQ(minisign(dir.path(), {"-G", "-p", "m.pub", "-s", "m.key"}, strTwice.c_str()), "");
+    zt::writeFile(dir / "f", DATA);
+    const _sgnKeyPair mine = sgnNewLockedKey(pszPass);
+    for (const _sgnKeyPair& pair : {mine, {zt::readFile(dir / "m.key"), zt::readFile(dir / "m.pub")}}) {
+        SCOPED_TRACE(pair.strPublic);
+        bool bWrong = true;
+        std::string strWhy;
+        const _sgnUnlockedPtr key = sgnUnlock(pair.strSecret, pszPass, &bWrong, &strWhy);
+        ASSERT_TRUE(key) << strWhy;
+        EXPECT_FALSE(bWrong);
+        const std::string strLine = sgnPublicLine(pair.strPublic);
+        EXPECT_EQ(sgnUnlockedPublic(*key), strLine);
+        zt::writeFile(dir / "f.minisig", sgnSignUnlocked(*key, DATA, TRUSTED));
+        EXPECT_EQ(minisign(dir.path(), {"-Vm", "f", "-x", "f.minisig", "-P", strLine.c_str()}), "");
+        // Without its passphrase, the key signs nothing.
+        EXPECT_EQ(sgnSign(DATA, pair.strSecret, TRUSTED), "");
+        if (pair.strSecret != mine.strSecret)
+            continue;
+        zt::writeFile(dir / "k.key", pair.strSecret);
+        ASSERT_EQ(minisign(dir.path(), {"-S", "-s", "k.key", "-m", "f", "-t", "by minisign"}, strTwice.c_str()), "");
+        const _sgnVerified v = sgnVerify(DATA, zt::readFile(dir / "f.minisig"), strLine);
+        EXPECT_TRUE(v.bGood) << v.strWhy;
+        EXPECT_EQ(v.strTrusted, "by minisign");
     }
 }
 
