@@ -2,11 +2,15 @@
 // file Zarv must not trust is refused, said, and never replaced.
 #include "store.h"
 #include "store/flight/people.h"
+#include "store/flight/signing.h"
 #include "support.h"
 #include "sys/errlog.h"
 
 #include <gtest/gtest.h>
+#include <sodium.h>
 
+#include <cstring>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +47,8 @@ class PeopleFiles : public zt::FreshStore<testing::TestWithParam<PeopleFile>>
 };
 
 std::vector<std::string> m_told;
+// A public key's line, as minisign printed it.
+constexpr const char* KEY = "RWSBYIOvnIzZmRctJqmIH9/K+ve2ZpH+ckyCuX+4gPpTZsVSGMw9RcRg";
 
 TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
 {
@@ -68,7 +74,7 @@ TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
     const std::string strBefore = zt::exists(file()) ? zt::readFile(file()) : "";
     const std::vector<_pplPerson> more = [] {
         std::vector<_pplPerson> v = pplPeople();
-        v.push_back({"Chlo\xc3\xa9", 82.25, PPL_ROLE_STUDENT});
+        v.push_back({"Chlo\xc3\xa9", 82.25, PPL_ROLE_STUDENT, KEY});
         return v;
     }();
     const std::string strSaved = pplSave(more);
@@ -96,6 +102,7 @@ TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
         EXPECT_EQ(pplPeople()[i].strName, more[i].strName);
         EXPECT_EQ(pplPeople()[i].nWeight, more[i].nWeight);
         EXPECT_EQ(pplPeople()[i].nRole, more[i].nRole);
+        EXPECT_EQ(pplPeople()[i].strKey, more[i].strKey);
     }
 }
 
@@ -119,6 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PeopleFile{"a weight written twice", "[Person 1]\nName=Al\nWeight=80\nWeight=280\n", false, false,
                                "holds Weight in [Person 1] twice", 0},
                     PeopleFile{"longer than any People.conf", nullptr, false, false, "larger than any", 0},
+                    PeopleFile{"a key that is no key", "[Person 1]\nName=Al\nWeight=80\nKey=RWQ\n", false, false,
+                               "a key that is no minisign public key", 0},
                     PeopleFile{"no name", "[Person 1]\nName= \nWeight=60\n", false, false, "has no name", 0},
                     PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
                                false, "a name given before", 0},
@@ -144,5 +153,132 @@ TEST(PeopleOut, TheRolesAboardSayWhoGetsOut)
     for (const auto& c : cases)
         EXPECT_EQ(pplWhoGetsOut({c.nLeft, c.nRight}), c.nOut) << c.nLeft << ", " << c.nRight;
 }
+
+// A passphrase typed twice alike, and why it is refused.
+TEST(SigningKeys, PassphraseRefusedWhereWeakOrPasted)
+{
+    const char* const SHORT = "a passphrase of at least 8 characters";
+    const char* const PASTED = "the passphrase holds a line end: it was pasted with one; type it again";
+    const struct {
+        const char *pszPassphrase, *pszWhy;
+    } cases[] = {{"", SHORT},
+                 {"seven77", SHORT},
+                 {"eight888", ""},
+                 {"long\r\nenough", PASTED},
+                 {"\n", PASTED},
+                 // 7 and 8 characters in twice as many bytes
+                 {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", SHORT},
+                 {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(sgkPassphraseWhy(c.pszPassphrase), c.pszWhy) << c.pszPassphrase;
+}
+
+constexpr const char* PASSPHRASE = "Tom's own passphrase";
+
+mode_t modeOf(const std::string& strPath)
+{
+    struct stat st;
+    return stat(strPath.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A key made once (scrypt takes a while), as its files were made.
+const _sgnKeyPair& made()
+{
+    static const zt::TempDir dir;
+    static const _sgnKeyPair pair = [] {
+        const std::string strWas = wbEtcDir(), strFolder = dir / SGK_FOLDER;
+        wbSetEtcDir(dir.path());
+        std::string strWhy;
+        _sgnKeyPair p{"", sgkMake(PASSPHRASE, &strWhy)};
+        const std::string strKey = strFolder + "/" + sgnKeyId(p.strPublic);
+        p.strSecret = zt::readFile(strKey + ".key");
+        EXPECT_EQ(zt::readFile(strKey + ".pub"), p.strPublic) << strWhy;
+        EXPECT_EQ(modeOf(strFolder) * 01000000 + modeOf(strKey + ".key") * 01000 + modeOf(strKey + ".pub"),
+                  0700600644u);
+        wbSetEtcDir(strWas);
+        return p;
+    }();
+    return pair;
+}
+
+// What lies in the key file's place when Tom accepts, the passphrase typed,
+// and what is said ("" where it unlocks, "wrong" for a wrong passphrase).
+struct KeyFile {
+    const char* pszWhat;
+    std::function<void(const std::string& strPath)> lay;
+    const char* pszPassphrase;
+    const char* pszWhy;
+};
+
+void PrintTo(const KeyFile& c, std::ostream* os)
+{
+    *os << c.pszWhat;
+}
+
+class SigningKeyFiles : public zt::FreshStore<testing::TestWithParam<KeyFile>>
+{
+};
+
+TEST_P(SigningKeyFiles, UnlockOnlyTheUsersOwnWholeKey)
+{
+    const KeyFile& c = GetParam();
+    if (std::string(c.pszWhat) == "another user's" && geteuid() != 0)
+        GTEST_SKIP() << "only root gives a file away";
+    const std::string strLine = sgnPublicLine(made().strPublic), strName = "Signing keys/" + sgnKeyId(strLine) + ".key";
+    ASSERT_EQ(mkdir((m_dir / SGK_FOLDER).c_str(), 0700), 0);
+    zt::writeFile(m_dir / strName, made().strSecret);
+    ASSERT_EQ(chmod((m_dir / strName).c_str(), 0600), 0);
+    c.lay(m_dir / strName);
+    bool bWrong = false;
+    std::string strWhy;
+    const _sgnUnlockedPtr key = sgkUnlock(strLine, c.pszPassphrase, &bWrong, &strWhy);
+    EXPECT_EQ(bWrong, std::string(c.pszWhy) == "wrong");
+    EXPECT_EQ(key      ? sgnUnlockedPublic(*key)
+              : bWrong ? "wrong"
+                       : strWhy,
+              *c.pszWhy ? zt::reReplace(c.pszWhy, "@", strName) : strLine);
+}
+
+// A key of someone else's under Tom's id: unencrypted, its checksum left
+// out as some minisign versions do.
+void anotherKey(const std::string& strPath)
+{
+    unsigned char pub[42], sec[158];
+    const std::string strPub = sgnPublicLine(made().strPublic), strSec = sgnNewKey().strSecret;
+    const std::string strSecLine = strSec.substr(strSec.find('\n') + 1, strSec.size() - strSec.find('\n') - 2);
+    for (auto [s, p, n] : {std::tuple{strPub, pub, sizeof pub}, {strSecLine, sec, sizeof sec}})
+        sodium_base642bin(p, n, s.data(), s.size(), nullptr, nullptr, nullptr, sodium_base64_VARIANT_ORIGINAL);
+    std::memcpy(sec + 54, pub + 2, 8);
+    std::memset(sec + 126, 0, 32);
+    char sz[sodium_base64_ENCODED_LEN(sizeof sec, sodium_base64_VARIANT_ORIGINAL)];
+    zt::writeFile(strPath,
+                  std::string(sodium_bin2base64(sz, sizeof sz, sec, sizeof sec, sodium_base64_VARIANT_ORIGINAL)));
+}
+
+void asMade(const std::string&)
+{
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    People, SigningKeyFiles,
+    testing::Values(
+        KeyFile{"as made", asMade, PASSPHRASE, ""}, KeyFile{"a wrong passphrase", asMade, "Tom's own", "wrong"},
+        KeyFile{
+            "a link",
+            [](const std::string& s) { rename(s.c_str(), (s + "~").c_str()), symlink((s + "~").c_str(), s.c_str()); },
+            PASSPHRASE, "@ is a link, which is not followed"},
+        KeyFile{"a FIFO", [](const std::string& s) { unlink(s.c_str()), mkfifo(s.c_str(), 0600); }, PASSPHRASE,
+                "@ is not a plain file"},
+        KeyFile{"another user's", [](const std::string& s) { ASSERT_EQ(chown(s.c_str(), 65534, 65534), 0); },
+                PASSPHRASE, "@ belongs to another user"},
+        KeyFile{"readable by others", [](const std::string& s) { chmod(s.c_str(), 0644); }, PASSPHRASE,
+                "@ may be read or changed by others (it must be yours alone, mode 0600)"},
+        KeyFile{"torn", [](const std::string& s) { zt::writeFile(s, made().strSecret.substr(0, 120)); }, PASSPHRASE,
+                "@: the key file is torn: it is no secret key in minisign's format"},
+        KeyFile{"larger than a key", [](const std::string& s) { zt::writeFile(s, std::string(5000, '\n')); },
+                PASSPHRASE, "@ is larger than a key"},
+        KeyFile{"another key under the id", anotherKey, PASSPHRASE,
+                "@: the key file holds another key with the same id"}),
+    [](const testing::TestParamInfo<KeyFile>& p) { return zt::reReplace(p.param.pszWhat, "[^A-Za-z]", "_"); });
 
 } // namespace
