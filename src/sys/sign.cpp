@@ -357,6 +357,20 @@ _sgnKeyPair sgnNewLockedKey(const char* pszPassphrase)
     return newKey(pszPassphrase ? pszPassphrase : "");
 }
 
+void _sgnWipeText::operator()(char* psz) const
+{
+    sodium_free(psz);
+}
+
+_sgnSecretText sgnKeepSecret(const char* pszText)
+{
+    const size_t nBytes = std::strlen(pszText) + 1;
+    _sgnSecretText text(sgnReady() ? static_cast<char*>(sodium_malloc(nBytes)) : nullptr);
+    if (text)
+        std::memcpy(text.get(), pszText, nBytes);
+    return text;
+}
+
 std::string sgnUnlockedPublic(const _sgnUnlocked& key)
 {
     unsigned char pub[SGN_PUBLIC_BYTES];

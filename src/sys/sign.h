@@ -37,6 +37,13 @@ _sgnUnlockedPtr sgnUnlock(const std::string& strSecret, const char* pszPassphras
 // The public key's base64 line of an unlocked key, as its own secret half
 // makes it (never the key number alone).
 std::string sgnUnlockedPublic(const _sgnUnlocked& key);
+// A passphrase held while it is used, in libsodium's guarded memory and
+// wiped when it goes; null where there is no memory for it.
+struct _sgnWipeText {
+    void operator()(char* psz) const;
+};
+using _sgnSecretText = std::unique_ptr<char, _sgnWipeText>;
+_sgnSecretText sgnKeepSecret(const char* pszText);
 // A ".minisig" file's text for data, as sgnSign makes, with an unlocked key.
 std::string sgnSignUnlocked(const _sgnUnlocked& key, std::string_view data, const std::string& strTrusted);
 

@@ -173,112 +173,81 @@ TEST(SigningKeys, PassphraseRefusedWhereWeakOrPasted)
         EXPECT_EQ(sgkPassphraseWhy(c.pszPassphrase), c.pszWhy) << c.pszPassphrase;
 }
 
-constexpr const char* PASSPHRASE = "Tom's own passphrase";
-
 mode_t modeOf(const std::string& strPath)
 {
     struct stat st;
     return stat(strPath.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-// A key made once (scrypt takes a while), as its files were made.
-const _sgnKeyPair& made()
-{
-    static const zt::TempDir dir;
-    static const _sgnKeyPair pair = [] {
-        const std::string strWas = wbEtcDir(), strFolder = dir / SGK_FOLDER;
-        wbSetEtcDir(dir.path());
-        std::string strWhy;
-        _sgnKeyPair p{"", sgkMake(PASSPHRASE, &strWhy)};
-        const std::string strKey = strFolder + "/" + sgnKeyId(p.strPublic);
-        p.strSecret = zt::readFile(strKey + ".key");
-        EXPECT_EQ(zt::readFile(strKey + ".pub"), p.strPublic) << strWhy;
-        EXPECT_EQ(modeOf(strFolder) * 01000000 + modeOf(strKey + ".key") * 01000 + modeOf(strKey + ".pub"),
-                  0700600644u);
-        wbSetEtcDir(strWas);
-        return p;
-    }();
-    return pair;
-}
-
-// What lies in the key file's place when Tom accepts, the passphrase typed,
-// and what is said ("" where it unlocks, "wrong" for a wrong passphrase).
-struct KeyFile {
-    const char* pszWhat;
-    std::function<void(const std::string& strPath)> lay;
-    const char* pszPassphrase;
-    const char* pszWhy;
-};
-
-void PrintTo(const KeyFile& c, std::ostream* os)
-{
-    *os << c.pszWhat;
-}
-
-class SigningKeyFiles : public zt::FreshStore<testing::TestWithParam<KeyFile>>
-{
-};
-
-TEST_P(SigningKeyFiles, UnlockOnlyTheUsersOwnWholeKey)
-{
-    const KeyFile& c = GetParam();
-    if (std::string(c.pszWhat) == "another user's" && geteuid() != 0)
-        GTEST_SKIP() << "only root gives a file away";
-    const std::string strLine = sgnPublicLine(made().strPublic), strName = "Signing keys/" + sgnKeyId(strLine) + ".key";
-    ASSERT_EQ(mkdir((m_dir / SGK_FOLDER).c_str(), 0700), 0);
-    zt::writeFile(m_dir / strName, made().strSecret);
-    ASSERT_EQ(chmod((m_dir / strName).c_str(), 0600), 0);
-    c.lay(m_dir / strName);
-    bool bWrong = false;
-    std::string strWhy;
-    const _sgnUnlockedPtr key = sgkUnlock(strLine, c.pszPassphrase, &bWrong, &strWhy);
-    EXPECT_EQ(bWrong, std::string(c.pszWhy) == "wrong");
-    EXPECT_EQ(key      ? sgnUnlockedPublic(*key)
-              : bWrong ? "wrong"
-                       : strWhy,
-              *c.pszWhy ? zt::reReplace(c.pszWhy, "@", strName) : strLine);
-}
-
-// A key of someone else's under Tom's id: unencrypted, its checksum left
-// out as some minisign versions do.
-void anotherKey(const std::string& strPath)
+// A key of someone else's under the id of strLine's: unencrypted, its
+// checksum left out as some minisign versions do.
+std::string anotherKey(const std::string& strLine)
 {
     unsigned char pub[42], sec[158];
-    const std::string strPub = sgnPublicLine(made().strPublic), strSec = sgnNewKey().strSecret;
-    const std::string strSecLine = strSec.substr(strSec.find('\n') + 1, strSec.size() - strSec.find('\n') - 2);
-    for (auto [s, p, n] : {std::tuple{strPub, pub, sizeof pub}, {strSecLine, sec, sizeof sec}})
+    const std::string strSec = sgnNewKey().strSecret, strSecLine = zt::reSearch(strSec, "\n([^\n]*)\n").at(1);
+    for (auto [s, p, n] : {std::tuple{strLine, pub, sizeof pub}, {strSecLine, sec, sizeof sec}})
         sodium_base642bin(p, n, s.data(), s.size(), nullptr, nullptr, nullptr, sodium_base64_VARIANT_ORIGINAL);
     std::memcpy(sec + 54, pub + 2, 8);
     std::memset(sec + 126, 0, 32);
     char sz[sodium_base64_ENCODED_LEN(sizeof sec, sodium_base64_VARIANT_ORIGINAL)];
-    zt::writeFile(strPath,
-                  std::string(sodium_bin2base64(sz, sizeof sz, sec, sizeof sec, sodium_base64_VARIANT_ORIGINAL)));
+    return sodium_bin2base64(sz, sizeof sz, sec, sizeof sec, sodium_base64_VARIANT_ORIGINAL);
 }
 
-void asMade(const std::string&)
+class SigningKeyFiles : public zt::FreshStore<testing::Test>
 {
-}
+};
 
-INSTANTIATE_TEST_SUITE_P(
-    People, SigningKeyFiles,
-    testing::Values(
-        KeyFile{"as made", asMade, PASSPHRASE, ""}, KeyFile{"a wrong passphrase", asMade, "Tom's own", "wrong"},
-        KeyFile{
-            "a link",
-            [](const std::string& s) { rename(s.c_str(), (s + "~").c_str()), symlink((s + "~").c_str(), s.c_str()); },
-            PASSPHRASE, "@ is a link, which is not followed"},
-        KeyFile{"a FIFO", [](const std::string& s) { unlink(s.c_str()), mkfifo(s.c_str(), 0600); }, PASSPHRASE,
-                "@ is not a plain file"},
-        KeyFile{"another user's", [](const std::string& s) { ASSERT_EQ(chown(s.c_str(), 65534, 65534), 0); },
-                PASSPHRASE, "@ belongs to another user"},
-        KeyFile{"readable by others", [](const std::string& s) { chmod(s.c_str(), 0644); }, PASSPHRASE,
-                "@ may be read or changed by others (it must be yours alone, mode 0600)"},
-        KeyFile{"torn", [](const std::string& s) { zt::writeFile(s, made().strSecret.substr(0, 120)); }, PASSPHRASE,
-                "@: the key file is torn: it is no secret key in minisign's format"},
-        KeyFile{"larger than a key", [](const std::string& s) { zt::writeFile(s, std::string(5000, '\n')); },
-                PASSPHRASE, "@ is larger than a key"},
-        KeyFile{"another key under the id", anotherKey, PASSPHRASE,
-                "@: the key file holds another key with the same id"}),
-    [](const testing::TestParamInfo<KeyFile>& p) { return zt::reReplace(p.param.pszWhat, "[^A-Za-z]", "_"); });
+// Tom's key as made, then what may lie in its file's place when he
+// accepts, the passphrase typed, and what is said ("" where it unlocks,
+// "wrong" for a wrong passphrase).
+TEST_F(SigningKeyFiles, UnlockOnlyTheUsersOwnWholeKey)
+{
+    const char* pszPass = "Tom's own passphrase";
+    std::string strWhy;
+    const std::string strLine = sgnPublicLine(sgkMake(pszPass, &strWhy)), strId = sgnKeyId(strLine);
+    const std::string strName = std::string(SGK_FOLDER) + "/" + strId + ".key", strPath = m_dir / strName;
+    ASSERT_NE(strLine, "") << strWhy;
+    EXPECT_EQ(sgnPublicLine(zt::readFile(sgkPublicFile(strLine))), strLine);
+    EXPECT_EQ(modeOf(m_dir / SGK_FOLDER) * 01000000 + modeOf(strPath) * 01000 + modeOf(sgkPublicFile(strLine)),
+              0700600644u);
+    const std::string strSecret = zt::readFile(strPath), strLink = strPath + "~";
+    const struct {
+        const char* pszWhat;
+        std::function<void()> lay;
+        const char *pszPass, *pszWhy;
+    } cases[] = {
+        {"as made", [] {}, pszPass, ""},
+        {"a wrong passphrase", [] {}, "Tom's own", "wrong"},
+        {"a link", [&] { rename(strPath.c_str(), strLink.c_str()), symlink(strLink.c_str(), strPath.c_str()); },
+         pszPass, "@ is a link, which is not followed"},
+        {"a FIFO", [&] { unlink(strPath.c_str()), mkfifo(strPath.c_str(), 0600); }, pszPass, "@ is not a plain file"},
+        {"another user's", [&] { ASSERT_EQ(chown(strPath.c_str(), 65534, 65534), 0); }, pszPass,
+         "@ belongs to another user"},
+        {"readable by others", [&] { chmod(strPath.c_str(), 0644); }, pszPass,
+         "@ may be read or changed by others (it must be yours alone, mode 0600)"},
+        {"torn", [&] { zt::writeFile(strPath, strSecret.substr(0, 120)); }, pszPass,
+         "@: the key file is torn: it is no secret key in minisign's format"},
+        {"larger than a key", [&] { zt::writeFile(strPath, std::string(5000, '\n')); }, pszPass,
+         "@ is larger than a key"},
+        {"another key under the id", [&] { zt::writeFile(strPath, anotherKey(strLine)); }, pszPass,
+         "@: the key file holds another key with the same id"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        unlink(strPath.c_str());
+        zt::writeFile(strPath, strSecret);
+        chmod(strPath.c_str(), 0600);
+        if (std::string(c.pszWhat) == "another user's" && geteuid() != 0)
+            continue; // only root gives a file away
+        c.lay();
+        bool bWrong = false;
+        const _sgnUnlockedPtr key = sgkUnlock(strLine, c.pszPass, &bWrong, &strWhy);
+        EXPECT_EQ(bWrong, std::string(c.pszWhy) == "wrong");
+        EXPECT_EQ(key      ? sgnUnlockedPublic(*key)
+                  : bWrong ? "wrong"
+                           : strWhy,
+                  *c.pszWhy ? zt::reReplace(c.pszWhy, "@", strName) : strLine);
+    }
+}
 
 } // namespace
