@@ -27,12 +27,24 @@ constexpr size_t SGN_SIG_TEXT_MAX = 16384;
 constexpr size_t SGN_KEYNUM = 8;
 // "Ed" + key number + public key.
 constexpr size_t SGN_PUBLIC_BYTES = 2 + SGN_KEYNUM + crypto_sign_PUBLICKEYBYTES;
-// "Ed" "\0\0" "B2" + salt (32) + opslimit (8) + memlimit (8) + key number +
-// secret key + checksum (32).
+// "Ed", the key derivation ("\0\0" for none, "Sc" for scrypt), "B2", then
+// the derivation's salt (32), opslimit (8) and memlimit (8), then what a
+// passphrase encrypts: key number, secret key and checksum (32).
 constexpr size_t SGN_SECRET_BYTES = 2 + 2 + 2 + 32 + 8 + 8 + SGN_KEYNUM + crypto_sign_SECRETKEYBYTES + 32;
-constexpr size_t SGN_SECRET_KEYNUM_AT = 54;
+constexpr size_t SGN_SECRET_SALT_AT = 6;
+constexpr size_t SGN_SECRET_OPS_AT = SGN_SECRET_SALT_AT + crypto_pwhash_scryptsalsa208sha256_SALTBYTES;
+constexpr size_t SGN_SECRET_MEM_AT = SGN_SECRET_OPS_AT + 8;
+constexpr size_t SGN_SECRET_KEYNUM_AT = SGN_SECRET_MEM_AT + 8;
 constexpr size_t SGN_SECRET_SK_AT = SGN_SECRET_KEYNUM_AT + SGN_KEYNUM;
 constexpr size_t SGN_SECRET_CHK_AT = SGN_SECRET_SK_AT + crypto_sign_SECRETKEYBYTES;
+constexpr size_t SGN_SECRET_LOCKED = SGN_SECRET_BYTES - SGN_SECRET_KEYNUM_AT;
+static_assert(SGN_SECRET_KEYNUM_AT == 54 && SGN_SECRET_LOCKED == 104);
+// Zarv's own keys take about half a second to unlock; a key file asking
+// more than minisign's own keys do is refused, so a file anyone dropped
+// cannot make Zarv spend gigabytes.
+constexpr uint64_t SGN_OPS_MADE = uint64_t(1) << 24, SGN_MEM_MADE = uint64_t(1) << 28;
+constexpr uint64_t SGN_OPS_MOST = crypto_pwhash_scryptsalsa208sha256_OPSLIMIT_SENSITIVE;
+constexpr uint64_t SGN_MEM_MOST = crypto_pwhash_scryptsalsa208sha256_MEMLIMIT_SENSITIVE;
 // "ED" (or the older "Ed") + key number + signature.
 constexpr size_t SGN_SIG_BYTES = 2 + SGN_KEYNUM + crypto_sign_BYTES;
 
@@ -139,19 +151,6 @@ std::optional<PublicKey> readPublic(const std::string& strPublic)
     return key;
 }
 
-// A secret key, wiped when it goes.
-struct SecretKey {
-    unsigned char keynum[SGN_KEYNUM] = {};
-    unsigned char sk[crypto_sign_SECRETKEYBYTES] = {};
-    SecretKey() = default;
-    SecretKey(const SecretKey&) = delete;
-    SecretKey& operator=(const SecretKey&) = delete;
-    ~SecretKey()
-    {
-        sodium_memzero(sk, sizeof sk);
-    }
-};
-
 // The checksum of a secret key file: BLAKE2b-256 of the algorithm, the key
 // number and the secret key.
 void secretChecksum(const unsigned char* pFile, unsigned char* pChk)
@@ -165,30 +164,38 @@ void secretChecksum(const unsigned char* pFile, unsigned char* pChk)
     sodium_memzero(&state, sizeof state);
 }
 
-// Reads an unencrypted secret key file. Its checksum may be all zeros, as
-// some minisign versions leave it in a key without a password; the secret
-// key's public half must still be the one its seed makes.
-bool readSecret(const std::string& strSecret, SecretKey& key)
+uint64_t readLe64(const unsigned char* p)
 {
-    if (strSecret.size() > SGN_KEY_TEXT_MAX)
+    uint64_t n = 0;
+    for (size_t i = 8; i-- > 0;)
+        n = n << 8 | p[i];
+    return n;
+}
+
+void writeLe64(unsigned char* p, uint64_t n)
+{
+    for (size_t i = 0; i < 8; i++)
+        p[i] = static_cast<unsigned char>(n >> (8 * i));
+}
+
+// Encrypts or decrypts the key number, secret key and checksum of a secret
+// key file as minisign does: XORed with as many bytes of the passphrase's
+// scrypt, under the file's own salt and limits. False where scrypt cannot
+// run (no memory for it).
+bool xorUnderPassphrase(unsigned char* pFile, const char* pszPassphrase)
+{
+    auto* pStream = static_cast<unsigned char*>(sodium_malloc(SGN_SECRET_LOCKED));
+    if (!pStream)
         return false;
-    unsigned char bytes[SGN_SECRET_BYTES];
-    bool bRead = fromBase64(keyLine(strSecret), bytes, sizeof bytes) && std::memcmp(bytes, "Ed", 2) == 0 &&
-                 bytes[2] == 0 && bytes[3] == 0 && std::memcmp(bytes + 4, "B2", 2) == 0;
-    if (bRead) {
-        unsigned char chk[32];
-        secretChecksum(bytes, chk);
-        const unsigned char* pChk = bytes + SGN_SECRET_CHK_AT;
-        bRead = sodium_is_zero(pChk, 32) || sodium_memcmp(chk, pChk, 32) == 0;
-    }
-    if (bRead) {
-        unsigned char pk[crypto_sign_PUBLICKEYBYTES];
-        crypto_sign_seed_keypair(pk, key.sk, bytes + SGN_SECRET_SK_AT);
-        bRead = sodium_memcmp(key.sk, bytes + SGN_SECRET_SK_AT, sizeof key.sk) == 0;
-        std::memcpy(key.keynum, bytes + SGN_SECRET_KEYNUM_AT, SGN_KEYNUM);
-    }
-    sodium_memzero(bytes, sizeof bytes);
-    return bRead;
+    const bool bDone =
+        crypto_pwhash_scryptsalsa208sha256(pStream, SGN_SECRET_LOCKED, pszPassphrase, std::strlen(pszPassphrase),
+                                           pFile + SGN_SECRET_SALT_AT, readLe64(pFile + SGN_SECRET_OPS_AT),
+                                           static_cast<size_t>(readLe64(pFile + SGN_SECRET_MEM_AT))) == 0;
+    if (bDone)
+        for (size_t i = 0; i < SGN_SECRET_LOCKED; i++)
+            pFile[SGN_SECRET_KEYNUM_AT + i] ^= pStream[i];
+    sodium_free(pStream);
+    return bDone;
 }
 
 // A trusted comment as one line minisign can read back: line ends and NULs
@@ -220,47 +227,158 @@ std::string globalMessage(const unsigned char* pSig, std::string_view comment)
 
 } // namespace
 
-_sgnKeyPair sgnNewKey(void)
+struct _sgnUnlocked {
+    unsigned char keynum[SGN_KEYNUM];
+    unsigned char sk[crypto_sign_SECRETKEYBYTES];
+};
+
+void _sgnUnlockedFree::operator()(_sgnUnlocked* p) const
+{
+    sodium_free(p); // which wipes it first
+}
+
+namespace
+{
+
+// A new pair, its secret half encrypted under the passphrase where there is
+// one.
+_sgnKeyPair newKey(const char* pszPassphrase)
 {
     _sgnKeyPair pair;
     if (!sgnReady())
         return pair;
     unsigned char pub[SGN_PUBLIC_BYTES];
     unsigned char sec[SGN_SECRET_BYTES] = {};
-    std::memcpy(sec, "Ed\0\0B2", 6);
+    std::memcpy(sec, pszPassphrase ? "EdScB2" : "Ed\0\0B2", 6);
     randombytes_buf(sec + SGN_SECRET_KEYNUM_AT, SGN_KEYNUM);
     unsigned char* pPk = pub + 2 + SGN_KEYNUM;
     crypto_sign_keypair(pPk, sec + SGN_SECRET_SK_AT);
     secretChecksum(sec, sec + SGN_SECRET_CHK_AT);
     std::memcpy(pub, "Ed", 2);
     std::memcpy(pub + 2, sec + SGN_SECRET_KEYNUM_AT, SGN_KEYNUM);
-    pair.strSecret = std::string(SGN_UNTRUSTED) + "minisign secret key\n" + toBase64(sec, sizeof sec) + "\n";
+    if (pszPassphrase) {
+        randombytes_buf(sec + SGN_SECRET_SALT_AT, crypto_pwhash_scryptsalsa208sha256_SALTBYTES);
+        writeLe64(sec + SGN_SECRET_OPS_AT, SGN_OPS_MADE);
+        writeLe64(sec + SGN_SECRET_MEM_AT, SGN_MEM_MADE);
+        if (!xorUnderPassphrase(sec, pszPassphrase)) {
+            sodium_memzero(sec, sizeof sec);
+            return pair;
+        }
+    }
+    pair.strSecret = std::string(SGN_UNTRUSTED) + "minisign " + (pszPassphrase ? "encrypted " : "") + "secret key\n" +
+                     toBase64(sec, sizeof sec) + "\n";
     pair.strPublic = std::string(SGN_UNTRUSTED) + "minisign public key " + keyIdOf(pub + 2) + "\n" +
                      toBase64(pub, sizeof pub) + "\n";
     sodium_memzero(sec, sizeof sec);
     return pair;
 }
 
-namespace
+// minisign's signature of data: "ED", the key's number and the Ed25519
+// signature of the data's BLAKE2b-512.
+void signData(std::string_view data, const _sgnUnlocked& key, unsigned char* pSig)
 {
-
-// minisign's signature of data with the secret key file's text: "ED", the
-// key's number and the Ed25519 signature of the data's BLAKE2b-512; key
-// holds the key read, for a signature of the comment to follow. False where
-// the key cannot be read.
-bool signData(std::string_view data, const std::string& strSecret, SecretKey& key, unsigned char* pSig)
-{
-    if (!sgnReady() || !readSecret(strSecret, key))
-        return false;
     unsigned char hash[crypto_generichash_BYTES_MAX];
     crypto_generichash(hash, sizeof hash, bytesOf(data), data.size(), nullptr, 0);
     std::memcpy(pSig, "ED", 2);
     std::memcpy(pSig + 2, key.keynum, SGN_KEYNUM);
     crypto_sign_detached(pSig + 2 + SGN_KEYNUM, nullptr, hash, sizeof hash, key.sk);
-    return true;
 }
 
 } // namespace
+
+_sgnUnlockedPtr sgnUnlock(const std::string& strSecret, const char* pszPassphrase, bool* pbWrong, std::string* pstrWhy)
+{
+    *pbWrong = false;
+    if (!sgnReady()) {
+        *pstrWhy = "the key cannot be read: libsodium did not start";
+        return nullptr;
+    }
+    unsigned char bytes[SGN_SECRET_BYTES];
+    const bool bRead = strSecret.size() <= SGN_KEY_TEXT_MAX && fromBase64(keyLine(strSecret), bytes, sizeof bytes);
+    const bool bLocked = bRead && std::memcmp(bytes + 2, "Sc", 2) == 0;
+    const char* pszTorn = nullptr;
+    if (!bRead)
+        pszTorn = "it is no secret key in minisign's format";
+    else if (std::memcmp(bytes, "Ed", 2) != 0 || std::memcmp(bytes + 4, "B2", 2) != 0 ||
+             (!bLocked && (bytes[2] != 0 || bytes[3] != 0)))
+        pszTorn = "its key is of a kind minisign does not make";
+    else if (bLocked &&
+             (readLe64(bytes + SGN_SECRET_OPS_AT) > SGN_OPS_MOST || readLe64(bytes + SGN_SECRET_MEM_AT) > SGN_MEM_MOST))
+        pszTorn = "it asks for more time or memory to unlock than minisign's own keys do";
+    if (pszTorn) {
+        sodium_memzero(bytes, sizeof bytes);
+        *pstrWhy = std::string("the key file is torn: ") + pszTorn;
+        return nullptr;
+    }
+    // Without a passphrase it is locked: no scrypt is spent on it.
+    if (bLocked && !pszPassphrase) {
+        sodium_memzero(bytes, sizeof bytes);
+        *pbWrong = true;
+        return nullptr;
+    }
+    if (bLocked && !xorUnderPassphrase(bytes, pszPassphrase)) {
+        sodium_memzero(bytes, sizeof bytes);
+        *pstrWhy = "the key cannot be unlocked: there is not memory enough for it";
+        return nullptr;
+    }
+    // Some minisign versions leave the checksum of a key without a password
+    // all zeros; its public half must still be the one its seed makes.
+    unsigned char chk[32];
+    secretChecksum(bytes, chk);
+    const unsigned char* pChk = bytes + SGN_SECRET_CHK_AT;
+    const bool bSums = sodium_memcmp(chk, pChk, 32) == 0 || (!bLocked && sodium_is_zero(pChk, 32));
+    _sgnUnlockedPtr key(bSums ? static_cast<_sgnUnlocked*>(sodium_malloc(sizeof(_sgnUnlocked))) : nullptr);
+    if (key) {
+        unsigned char pk[crypto_sign_PUBLICKEYBYTES];
+        std::memcpy(key->keynum, bytes + SGN_SECRET_KEYNUM_AT, SGN_KEYNUM);
+        crypto_sign_seed_keypair(pk, key->sk, bytes + SGN_SECRET_SK_AT);
+        if (sodium_memcmp(key->sk, bytes + SGN_SECRET_SK_AT, sizeof key->sk) != 0) {
+            key.reset();
+            *pstrWhy = "the key file is torn: its public half is not the one its secret half makes";
+        }
+    } else if (!bSums && bLocked) {
+        *pbWrong = true;
+    } else {
+        *pstrWhy = bSums ? "the key cannot be unlocked: there is not memory enough for it"
+                         : "the key file is torn: its checksum does not match";
+    }
+    sodium_memzero(bytes, sizeof bytes);
+    sodium_memzero(chk, sizeof chk);
+    return key;
+}
+
+_sgnKeyPair sgnNewKey(void)
+{
+    return newKey(nullptr);
+}
+
+_sgnKeyPair sgnNewLockedKey(const char* pszPassphrase)
+{
+    return newKey(pszPassphrase ? pszPassphrase : "");
+}
+
+void _sgnWipeText::operator()(char* psz) const
+{
+    sodium_free(psz);
+}
+
+_sgnSecretText sgnKeepSecret(const char* pszText)
+{
+    const size_t nBytes = std::strlen(pszText) + 1;
+    _sgnSecretText text(sgnReady() ? static_cast<char*>(sodium_malloc(nBytes)) : nullptr);
+    if (text)
+        std::memcpy(text.get(), pszText, nBytes);
+    return text;
+}
+
+std::string sgnUnlockedPublic(const _sgnUnlocked& key)
+{
+    unsigned char pub[SGN_PUBLIC_BYTES];
+    std::memcpy(pub, "Ed", 2);
+    std::memcpy(pub + 2, key.keynum, SGN_KEYNUM);
+    std::memcpy(pub + 2 + SGN_KEYNUM, key.sk + crypto_sign_SEEDBYTES, crypto_sign_PUBLICKEYBYTES);
+    return toBase64(pub, sizeof pub);
+}
 
 std::string sgnKeyId(const std::string& strPublic)
 {
@@ -277,10 +395,16 @@ std::string sgnPublicLine(const std::string& strPublic)
 
 std::string sgnSign(std::string_view data, const std::string& strSecret, const std::string& strTrusted)
 {
-    SecretKey key;
+    bool bWrong = false;
+    std::string strWhy;
+    _sgnUnlockedPtr key = sgnUnlock(strSecret, nullptr, &bWrong, &strWhy);
+    return key ? sgnSignUnlocked(*key, data, strTrusted) : "";
+}
+
+std::string sgnSignUnlocked(const _sgnUnlocked& key, std::string_view data, const std::string& strTrusted)
+{
     unsigned char sig[SGN_SIG_BYTES];
-    if (!signData(data, strSecret, key, sig))
-        return "";
+    signData(data, key, sig);
     std::string strComment = trustedLine(strTrusted);
     const std::string message = globalMessage(sig + 2 + SGN_KEYNUM, strComment);
     unsigned char global[crypto_sign_BYTES];
@@ -387,9 +511,14 @@ bool sgnDigestMatches(const std::string& strPublic, const std::string& strTyped)
 
 std::string sgnSignLine(std::string_view data, const std::string& strSecret)
 {
-    SecretKey key;
+    bool bWrong = false;
+    std::string strWhy;
+    _sgnUnlockedPtr key = sgnUnlock(strSecret, nullptr, &bWrong, &strWhy);
     unsigned char sig[SGN_SIG_BYTES];
-    return signData(data, strSecret, key, sig) ? toBase64(sig, sizeof sig) : "";
+    if (!key)
+        return "";
+    signData(data, *key, sig);
+    return toBase64(sig, sizeof sig);
 }
 
 bool sgnVerifyLine(std::string_view data, const std::string& strLine, const std::string& strPublic)

@@ -5,6 +5,7 @@
 // Texts in, texts out: nothing here reads or writes a file.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,35 @@ struct _sgnKeyPair {
     std::string strPublic;
 };
 _sgnKeyPair sgnNewKey(void);
+
+// A new key pair whose secret half is encrypted under the passphrase, as
+// "minisign -G" writes it; both texts "" where it cannot be made.
+_sgnKeyPair sgnNewLockedKey(const char* pszPassphrase);
+
+// A secret key unlocked for signing, held in libsodium's guarded memory and
+// wiped when it goes.
+struct _sgnUnlocked;
+struct _sgnUnlockedFree {
+    void operator()(_sgnUnlocked* p) const;
+};
+using _sgnUnlockedPtr = std::unique_ptr<_sgnUnlocked, _sgnUnlockedFree>;
+// Unlocks an encrypted secret key file's text with the passphrase (an
+// unencrypted one needs none). Null with *pbWrong where the passphrase is
+// not the key's (its checksum does not match), or with *pstrWhy where the
+// text is no secret key of minisign's ("the key file is torn: …").
+_sgnUnlockedPtr sgnUnlock(const std::string& strSecret, const char* pszPassphrase, bool* pbWrong, std::string* pstrWhy);
+// The public key's base64 line of an unlocked key, as its own secret half
+// makes it (never the key number alone).
+std::string sgnUnlockedPublic(const _sgnUnlocked& key);
+// A passphrase held while it is used, in libsodium's guarded memory and
+// wiped when it goes; null where there is no memory for it.
+struct _sgnWipeText {
+    void operator()(char* psz) const;
+};
+using _sgnSecretText = std::unique_ptr<char, _sgnWipeText>;
+_sgnSecretText sgnKeepSecret(const char* pszText);
+// A ".minisig" file's text for data, as sgnSign makes, with an unlocked key.
+std::string sgnSignUnlocked(const _sgnUnlocked& key, std::string_view data, const std::string& strTrusted);
 
 // A public key's id as minisign prints it ("1A2B3C4D5E6F7081"), from the
 // public key file's text or its one base64 line; "" where it is no key.

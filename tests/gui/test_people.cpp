@@ -6,6 +6,7 @@
 #include "pages.h"
 
 #include "store/flight/people.h"
+#include "store/flight/signing.h"
 
 #include <gtest/gtest.h>
 
@@ -209,5 +210,70 @@ TEST_P(PeopleTable, AddsEditsAndRemovesAndTheSeatTakesTheSavedKilograms)
 }
 
 INSTANTIATE_TEST_SUITE_P(Seats, PeopleTable, testing::Values(Naming{"[Unit]\nWeight=1\n", true, 0, 0}));
+
+// Anna's key made through the dialog: the passphrases typed first differ,
+// then agree; what is refused, told, and shown in the table.
+struct KeyMaking {
+    int nStep = 0;
+    std::string strRefused, strShown, strTold;
+    bool bBoMay = true, bDone = false;
+};
+
+gboolean typePassphrases(gpointer pMaking)
+{
+    auto* pm = static_cast<KeyMaking*>(pMaking);
+    GtkWidget* pdlg = zt::shownDialog(); // the newest
+    if (!pdlg || g_strcmp0(gtk_widget_get_name(pdlg), pm->nStep < 2 ? "SigningKeyPassphrase" : "SigningKeyMade"))
+        return G_SOURCE_CONTINUE;
+    if (pm->nStep == 2) {
+        g_autofree gchar* pszTold = nullptr;
+        g_object_get(pdlg, "secondary-text", &pszTold, nullptr);
+        pm->strTold = pszTold;
+    } else {
+        GtkWidget* pgrid = named(pdlg, "GtkGrid");
+        if (pm->nStep == 1)
+            pm->strRefused = gtk_label_get_text(GTK_LABEL(named(pgrid, "SigningKeyProblem")));
+        for (int n : {1, 2})
+            gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(GTK_GRID(pgrid), 1, n)),
+                               n == 2 && pm->nStep == 0 ? "horse" : "correct horse");
+    }
+    gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
+    return ++pm->nStep > 2 ? G_SOURCE_REMOVE : G_SOURCE_CONTINUE;
+}
+
+gboolean makeAnnasKey(gpointer pMaking)
+{
+    auto* pm = static_cast<KeyMaking*>(pMaking);
+    GtkWidget* pdlg = zt::shownDialog();
+    if (!pdlg)
+        return G_SOURCE_CONTINUE;
+    GtkGrid* pgrid = GTK_GRID(named(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)), "GtkGrid"));
+    pm->bBoMay = gtk_widget_get_sensitive(gtk_grid_get_child_at(pgrid, 5, 1)); // Bo has no role
+    g_timeout_add(10, typePassphrases, pm);
+    gtk_button_clicked(GTK_BUTTON(gtk_grid_get_child_at(pgrid, 5, 2)));
+    g_source_remove_by_user_data(pm); // where a dialog never came
+    pm->strShown = gtk_label_get_text(GTK_LABEL(gtk_grid_get_child_at(pgrid, 4, 2)));
+    gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_CANCEL);
+    pm->bDone = true;
+    return G_SOURCE_REMOVE;
+}
+
+TEST_P(PeopleTable, MakesASigningKeyForAnInstructor)
+{
+    KeyMaking m;
+    const guint nSource = g_timeout_add(10, makeAnnasKey, &m);
+    click("EditPeople");
+    if (!m.bDone)
+        g_source_remove(nSource); // the dialog never came
+    ASSERT_TRUE(m.bDone);
+    EXPECT_FALSE(m.bBoMay);
+    EXPECT_EQ(m.strRefused, "The two passphrases differ: type them again.");
+    // Kept with Anna at once, though the table was cancelled.
+    pplLoad();
+    const std::string strKey = pplFind("Anna Kowalski")->strKey, strDigest = sgnKeyDigest(strKey);
+    EXPECT_EQ(m.strShown, strDigest.substr(0, 4)) << strKey;
+    EXPECT_EQ(m.strTold, "Give the office " + m_dir / SGK_FOLDER + "/" + sgnKeyId(strKey) +
+                             ".pub and read them this digest: " + strDigest);
+}
 
 } // namespace

@@ -2,11 +2,15 @@
 // file Zarv must not trust is refused, said, and never replaced.
 #include "store.h"
 #include "store/flight/people.h"
+#include "store/flight/signing.h"
 #include "support.h"
 #include "sys/errlog.h"
 
 #include <gtest/gtest.h>
+#include <sodium.h>
 
+#include <cstring>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +47,8 @@ class PeopleFiles : public zt::FreshStore<testing::TestWithParam<PeopleFile>>
 };
 
 std::vector<std::string> m_told;
+// A public key's line, as minisign printed it.
+constexpr const char* KEY = "RWSBYIOvnIzZmRctJqmIH9/K+ve2ZpH+ckyCuX+4gPpTZsVSGMw9RcRg";
 
 TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
 {
@@ -68,7 +74,7 @@ TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
     const std::string strBefore = zt::exists(file()) ? zt::readFile(file()) : "";
     const std::vector<_pplPerson> more = [] {
         std::vector<_pplPerson> v = pplPeople();
-        v.push_back({"Chlo\xc3\xa9", 82.25, PPL_ROLE_STUDENT});
+        v.push_back({"Chlo\xc3\xa9", 82.25, PPL_ROLE_STUDENT, KEY});
         return v;
     }();
     const std::string strSaved = pplSave(more);
@@ -96,6 +102,7 @@ TEST_P(PeopleFiles, ReadBackAsSavedOrRefusedAndKept)
         EXPECT_EQ(pplPeople()[i].strName, more[i].strName);
         EXPECT_EQ(pplPeople()[i].nWeight, more[i].nWeight);
         EXPECT_EQ(pplPeople()[i].nRole, more[i].nRole);
+        EXPECT_EQ(pplPeople()[i].strKey, more[i].strKey);
     }
 }
 
@@ -119,6 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PeopleFile{"a weight written twice", "[Person 1]\nName=Al\nWeight=80\nWeight=280\n", false, false,
                                "holds Weight in [Person 1] twice", 0},
                     PeopleFile{"longer than any People.conf", nullptr, false, false, "larger than any", 0},
+                    PeopleFile{"a key that is no key", "[Person 1]\nName=Al\nWeight=80\nKey=RWQ\n", false, false,
+                               "a key that is no minisign public key", 0},
                     PeopleFile{"no name", "[Person 1]\nName= \nWeight=60\n", false, false, "has no name", 0},
                     PeopleFile{"a name twice", "[Person 1]\nName=A\nWeight=60\n[Person 2]\nName=A\nWeight=70\n", false,
                                false, "a name given before", 0},
@@ -143,6 +152,102 @@ TEST(PeopleOut, TheRolesAboardSayWhoGetsOut)
     };
     for (const auto& c : cases)
         EXPECT_EQ(pplWhoGetsOut({c.nLeft, c.nRight}), c.nOut) << c.nLeft << ", " << c.nRight;
+}
+
+// Why a passphrase is refused: short in characters (not bytes), or pasted
+// with a line end.
+TEST(SigningKeys, PassphraseRefusedWhereWeakOrPasted)
+{
+    const char* const SHORT = "a passphrase of at least 8 characters";
+    const char* const PASTED = "the passphrase holds a line end: it was pasted with one; type it again";
+    const struct {
+        const char *pszPassphrase, *pszWhy;
+    } cases[] = {{"", SHORT},
+                 {"eight888", ""},
+                 {"long\r\nenough", PASTED},
+                 {"\n", PASTED},
+                 // 7 and 8 characters in twice as many bytes
+                 {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", SHORT},
+                 {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(sgkPassphraseWhy(c.pszPassphrase), c.pszWhy) << c.pszPassphrase;
+}
+
+mode_t modeOf(const std::string& strPath)
+{
+    struct stat st;
+    return stat(strPath.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A key of someone else's under the id of strLine's: unencrypted, its
+// checksum left out as some minisign versions do.
+std::string anotherKey(const std::string& strLine)
+{
+    unsigned char pub[42], sec[158];
+    const std::string strSec = sgnNewKey().strSecret, strSecLine = zt::reSearch(strSec, "\n([^\n]*)\n").at(1);
+    for (auto [s, p, n] : {std::tuple{strLine, pub, sizeof pub}, {strSecLine, sec, sizeof sec}})
+        sodium_base642bin(p, n, s.data(), s.size(), nullptr, nullptr, nullptr, sodium_base64_VARIANT_ORIGINAL);
+    std::memcpy(sec + 54, pub + 2, 8);
+    std::memset(sec + 126, 0, 32);
+    char sz[sodium_base64_ENCODED_LEN(sizeof sec, sodium_base64_VARIANT_ORIGINAL)];
+    return sodium_bin2base64(sz, sizeof sz, sec, sizeof sec, sodium_base64_VARIANT_ORIGINAL);
+}
+
+class SigningKeyFiles : public zt::FreshStore<testing::Test>
+{
+};
+
+// Tom's key as made, then what may lie in its file's place when he
+// accepts, the passphrase typed, and what is said ("" where it unlocks,
+// "wrong" for a wrong passphrase).
+TEST_F(SigningKeyFiles, UnlockOnlyTheUsersOwnWholeKey)
+{
+    const char* pszPass = "Tom's own passphrase";
+    std::string strWhy;
+    const std::string strLine = sgnPublicLine(sgkMake(pszPass, &strWhy)), strId = sgnKeyId(strLine);
+    const std::string strName = std::string(SGK_FOLDER) + "/" + strId + ".key", strPath = m_dir / strName;
+    ASSERT_NE(strLine, "") << strWhy;
+    EXPECT_EQ(sgnPublicLine(zt::readFile(sgkPublicFile(strLine))), strLine);
+    EXPECT_EQ(modeOf(m_dir / SGK_FOLDER) * 01000000 + modeOf(strPath) * 01000 + modeOf(sgkPublicFile(strLine)),
+              0700600644u);
+    const std::string strSecret = zt::readFile(strPath), strLink = strPath + "~";
+    const struct {
+        const char* pszWhat;
+        std::function<void()> lay;
+        const char *pszPass, *pszWhy;
+    } cases[] = {
+        {"as made", [] {}, pszPass, ""},
+        {"a wrong passphrase", [] {}, "Tom's own", "wrong"},
+        {"a link", [&] { rename(strPath.c_str(), strLink.c_str()), symlink(strLink.c_str(), strPath.c_str()); },
+         pszPass, "@ is a link, which is not followed"},
+        {"a FIFO", [&] { unlink(strPath.c_str()), mkfifo(strPath.c_str(), 0600); }, pszPass, "@ is not a plain file"},
+        {"another user's", [&] { ASSERT_EQ(chown(strPath.c_str(), 65534, 65534), 0); }, pszPass,
+         "@ belongs to another user"},
+        {"readable by others", [&] { chmod(strPath.c_str(), 0644); }, pszPass,
+         "@ may be read or changed by others (it must be yours alone, mode 0600)"},
+        {"torn", [&] { zt::writeFile(strPath, strSecret.substr(0, 120)); }, pszPass,
+         "@: the key file is torn: it is no secret key in minisign's format"},
+        {"larger than a key", [&] { zt::writeFile(strPath, std::string(5000, '\n')); }, pszPass,
+         "@ is larger than a key"},
+        {"another key under the id", [&] { zt::writeFile(strPath, anotherKey(strLine)); }, pszPass,
+         "@: the key file holds another key with the same id"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        unlink(strPath.c_str());
+        zt::writeFile(strPath, strSecret);
+        chmod(strPath.c_str(), 0600);
+        if (std::string(c.pszWhat) == "another user's" && geteuid() != 0)
+            continue; // only root gives a file away
+        c.lay();
+        bool bWrong = false;
+        const _sgnUnlockedPtr key = sgkUnlock(strLine, c.pszPass, &bWrong, &strWhy);
+        EXPECT_EQ(bWrong, std::string(c.pszWhy) == "wrong");
+        EXPECT_EQ(key      ? sgnUnlockedPublic(*key)
+                  : bWrong ? "wrong"
+                           : strWhy,
+                  *c.pszWhy ? zt::reReplace(c.pszWhy, "@", strName) : strLine);
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "support.h"
 #include "sys/sign.h"
 
+#include <gio/gio.h>
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sodium.h>
@@ -119,41 +120,53 @@ TEST(Signature, KeyIdWithoutLeadingZeros)
     EXPECT_EQ(sgnKeyDigest("RWQ"), "");
 }
 
-// Runs minisign in a directory; its error output where it fails.
-std::string minisign(const std::string& strDir, std::vector<const char*> args)
+// Runs minisign in a directory, given pszInput (a passphrase) on its
+// standard input; its error output where it fails.
+std::string minisign(const std::string& strDir, std::vector<const char*> args, const char* pszInput = "")
 {
     args.insert(args.begin(), "/usr/bin/minisign");
     args.push_back(nullptr);
-    gchar* pszErr = nullptr;
-    gint nStatus = 0;
-    GError* pError = nullptr;
-    bool bRan = g_spawn_sync(strDir.c_str(), const_cast<gchar**>(args.data()), nullptr,
-                             GSpawnFlags(G_SPAWN_STDIN_FROM_DEV_NULL | G_SPAWN_STDOUT_TO_DEV_NULL), nullptr, nullptr,
-                             nullptr, &pszErr, &nStatus, &pError);
-    std::string strWhy = bRan ? (g_spawn_check_wait_status(nStatus, nullptr) ? "" : std::string("failed: ") + pszErr)
-                              : std::string("did not run: ") + pError->message;
-    g_free(pszErr);
-    g_clear_error(&pError);
-    return strWhy;
+    g_autoptr(GSubprocessLauncher) pLauncher = g_subprocess_launcher_new(GSubprocessFlags(
+        G_SUBPROCESS_FLAGS_STDIN_PIPE | G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_PIPE));
+    g_subprocess_launcher_set_cwd(pLauncher, strDir.c_str());
+    g_autoptr(GError) pError = nullptr;
+    g_autoptr(GSubprocess) pProcess = g_subprocess_launcher_spawnv(pLauncher, args.data(), &pError);
+    g_autofree gchar* pszErr = nullptr;
+    if (!pProcess || !g_subprocess_communicate_utf8(pProcess, pszInput, nullptr, nullptr, &pszErr, &pError))
+        return std::string("did not run: ") + pError->message;
+    return g_subprocess_get_successful(pProcess) ? "" : std::string("failed: ") + (pszErr ? pszErr : "");
 }
 
-// Both ways, with a key of Zarv's and one of minisign's own.
+// Both ways, with keys of Zarv's and of minisign's own, unencrypted and
+// under a passphrase (which minisign takes on its standard input).
 TEST(Signature, WithMinisign)
 {
     if (!g_file_test("/usr/bin/minisign", G_FILE_TEST_IS_EXECUTABLE))
         GTEST_SKIP() << "minisign is not installed";
+    const char* pszPass = "correct h\xc3\xb6rse";
+    const std::string strTwice = std::string(pszPass) + "\n" + pszPass + "\n";
     zt::TempDir dir;
     ASSERT_EQ(minisign(dir.path(), {"-G", "-W", "-p", "m.pub", "-s", "m.key"}), "");
+    ASSERT_EQ(minisign(dir.path(), {"-G", "-p", "l.pub", "-s", "l.key"}, strTwice.c_str()), "");
     _sgnKeyPair theirs{zt::readFile(dir / "m.key"), zt::readFile(dir / "m.pub")};
     EXPECT_EQ(zt::reSearch(theirs.strPublic, "public key ([0-9A-F]{1,16})\n").at(1), sgnKeyId(theirs.strPublic));
     zt::writeFile(dir / "f", DATA);
-    for (const _sgnKeyPair& pair : {keys().mine, theirs}) {
+    int nKey = 0; // the last two are locked
+    for (const _sgnKeyPair& pair :
+         {keys().mine, theirs, sgnNewLockedKey(pszPass), {zt::readFile(dir / "l.key"), zt::readFile(dir / "l.pub")}}) {
         SCOPED_TRACE(sgnKeyId(pair.strPublic));
+        bool bWrong = true;
+        std::string strWhy;
+        const _sgnUnlockedPtr key = sgnUnlock(pair.strSecret, pszPass, &bWrong, &strWhy);
+        ASSERT_TRUE(key) << strWhy;
+        const std::string strLine = sgnPublicLine(pair.strPublic);
+        EXPECT_EQ(sgnUnlockedPublic(*key), strLine);
+        zt::writeFile(dir / "f.minisig", sgnSignUnlocked(*key, DATA, TRUSTED));
+        EXPECT_EQ(minisign(dir.path(), {"-Vm", "f", "-x", "f.minisig", "-P", strLine.c_str()}), "");
+        // Without its passphrase, a locked key signs nothing.
+        EXPECT_EQ(sgnSign(DATA, pair.strSecret, TRUSTED).empty(), nKey++ >= 2);
         zt::writeFile(dir / "k.key", pair.strSecret);
-        zt::writeFile(dir / "k.pub", pair.strPublic);
-        zt::writeFile(dir / "f.minisig", sgnSign(DATA, pair.strSecret, TRUSTED));
-        EXPECT_EQ(minisign(dir.path(), {"-V", "-m", "f", "-p", "k.pub"}), "");
-        ASSERT_EQ(minisign(dir.path(), {"-S", "-s", "k.key", "-m", "f", "-t", TRUSTED.c_str()}), "");
+        ASSERT_EQ(minisign(dir.path(), {"-S", "-s", "k.key", "-m", "f", "-t", TRUSTED.c_str()}, strTwice.c_str()), "");
         _sgnVerified v = sgnVerify(DATA, zt::readFile(dir / "f.minisig"), pair.strPublic);
         EXPECT_TRUE(v.bGood) << v.strWhy;
         EXPECT_EQ(v.strTrusted, TRUSTED);

@@ -6,6 +6,7 @@
 #include "store/conf/params.h"
 #include "sys/errlog.h"
 #include "sys/paths.h"
+#include "sys/sign.h"
 
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -67,6 +68,7 @@ bool readPerson(GKeyFile* pkf, const char* pszGroup, _pplPerson* p, std::string*
     g_autofree gchar* pszName = g_key_file_get_string(pkf, pszGroup, "Name", nullptr);
     g_autofree gchar* pszWeight = g_key_file_get_value(pkf, pszGroup, "Weight", nullptr);
     g_autofree gchar* pszRole = g_key_file_get_string(pkf, pszGroup, "Role", nullptr);
+    g_autofree gchar* pszKey = g_key_file_get_string(pkf, pszGroup, "Key", nullptr);
     // A name is its text without blanks at either end, as the pages take it
     // from a seat: "Anna " is Anna, and one more Anna is a name given before.
     p->strName = pszName ? g_strstrip(pszName) : "";
@@ -80,6 +82,12 @@ bool readPerson(GKeyFile* pkf, const char* pszGroup, _pplPerson* p, std::string*
         *pstrWhy = strAt + " has a role Zarv does not know";
         return false;
     }
+    // Whatever else it held would be taken for the person's key.
+    if (pszKey && (sgnPublicLine(pszKey).empty() || sgnPublicLine(pszKey) != pszKey)) {
+        *pstrWhy = strAt + " has a key that is no minisign public key";
+        return false;
+    }
+    p->strKey = pszKey ? pszKey : "";
     p->nRole = pszRole ? static_cast<_pplRole>(it - PPL_ROLE_NAMES.begin()) : PPL_ROLE_NONE;
     if (const std::string strBad = pplInvalid(*p); !strBad.empty()) {
         *pstrWhy = strAt + " " + strBad;
@@ -160,6 +168,8 @@ std::string pplText(const std::vector<_pplPerson>& people)
         g_key_file_set_double(pkf, strGroup.c_str(), "Weight", p.nWeight);
         if (p.nRole != PPL_ROLE_NONE)
             g_key_file_set_string(pkf, strGroup.c_str(), "Role", PPL_ROLE_NAMES[p.nRole]);
+        if (!p.strKey.empty())
+            g_key_file_set_string(pkf, strGroup.c_str(), "Key", p.strKey.c_str());
     }
     gsize nLength = 0;
     g_autofree gchar* psz = g_key_file_to_data(pkf, &nLength, nullptr);

@@ -26,6 +26,9 @@ struct _pplPerson {
     std::string strName;
     double nWeight = 0; // kg
     _pplRole nRole = PPL_ROLE_NONE;
+    // Their signing key's public half, its base64 line ("RWQ…"); "" where
+    // they have none.
+    std::string strKey = "";
 };
 
 // Why a person cannot be kept ("" where they can): no name, or a weight no
