@@ -6,8 +6,11 @@
 #include "app/theme.h"
 #include "model/texts.h"
 #include "store/conf/params.h"
+#include "store/conf/state.h"
 #include "store/conf/stored.h"
+#include "store/flight/legs.h"
 #include "sys/errlog.h"
+#include "ui/accept.h"
 #include "ui/misc.h"
 #include "ui/print.h"
 
@@ -112,6 +115,13 @@ GtkWidget* wbLookUpBar(GtkBuilder* pBuilder, const char* pszBar, const char* psz
     return nullptr;
 }
 
+// A flight changed after its sheet was accepted: the page says so once.
+void wbOnStateChanged(_stateChange)
+{
+    if (const std::string str = accNoLongerText([] { return shtInputsHash(legCalcShown()); }); !str.empty())
+        wbShowNotice(str.c_str());
+}
+
 } // namespace
 
 void wbInitBars(GtkBuilder* pBuilder)
@@ -132,6 +142,8 @@ void wbInitBars(GtkBuilder* pBuilder)
     m_bars.told.clear();
     m_bars.refused.clear();
     errSetPilotListener(wbOnTold);
+    stateUnlisten(wbOnStateChanged);
+    stateListen(wbOnStateChanged);
 }
 
 void wbShowBar(void)

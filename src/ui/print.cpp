@@ -3,10 +3,13 @@
 // settings offered and kept; then the copy filed and the pilot told.
 #include "ui/print.h"
 
+#include "ui/accept.h"
+
 #include "store/conf/params.h"
 #include "store/conf/state.h"
 #include "store/conf/stored.h"
 #include "store/flight/legs.h"
+#include "store/flight/people.h"
 #include "store/record/filing.h"
 #include "sys/errlog.h"
 
@@ -25,10 +28,20 @@
 namespace
 {
 
-// The dialog's tab: an entry for each of the people and the flight.
+// A signature the tab asks for: who signs (the pilot in command's entry,
+// or a choice of the instructors), their passphrase, the button that
+// signs, and what it said.
+struct _prnSigning {
+    GtkWidget *pwgtWho, *pwgtPassphrase, *pwgtButton, *pwgtSaid;
+};
+
+// The dialog's tab: an entry for each of the people and the flight, and
+// where the flight may be accepted, the commander's acceptance and, for a
+// student's solo, the instructor's authorisation.
 struct _prnTab {
     GtkWidget *pwgtPilot, *pwgtPreparer, *pwgtReference;
     GtkWidget *pwgtLeftOccupant, *pwgtRightOccupant;
+    _prnSigning commander, instructor;
 };
 
 // The module's state, from one sheet to the next.
@@ -140,6 +153,85 @@ void prnOnDrawPage(GtkPrintOperation*, GtkPrintContext* pctx, gint, gpointer)
                      legCalcShown(), m_prn.tPrinted);
 }
 
+// Signs as the capacity the button stands for, with the passphrase typed,
+// which is wiped from its entry at once; says what came of it.
+void prnOnSignClicked(GtkButton*, gpointer pCapacity)
+{
+    const std::string strCapacity = static_cast<const char*>(pCapacity);
+    _prnSigning& sgn = strCapacity == REC_COMMANDER ? m_prn.tab.commander : m_prn.tab.instructor;
+    g_autofree gchar* pszName = GTK_IS_ENTRY(sgn.pwgtWho)
+                                    ? g_strdup(gtk_entry_get_text(GTK_ENTRY(sgn.pwgtWho)))
+                                    : gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(sgn.pwgtWho));
+    std::string strSaid = accAccept(pszName ? pszName : "", strCapacity,
+                                    gtk_entry_get_text(GTK_ENTRY(sgn.pwgtPassphrase)), time(nullptr));
+    gtk_entry_set_text(GTK_ENTRY(sgn.pwgtPassphrase), "");
+    if (strSaid.empty()) {
+        for (const _shtAccepted& a : accHeld())
+            if (a.strCapacity == strCapacity)
+                strSaid = shtAcceptedText(a) + ": the sheet prints it, and its line keeps the signature";
+        // What is signed is no longer for typing over.
+        gtk_widget_set_sensitive(sgn.pwgtWho, FALSE);
+    }
+    gtk_label_set_text(GTK_LABEL(sgn.pwgtSaid), strSaid.c_str());
+}
+
+// One signature's rows in the tab from nRow on: who, the passphrase, the
+// button and what it said. Returns the row after them.
+int addSigning(GtkGrid* pgrid, int nRow, _prnSigning& sgn, const char* pszPassphrase, const char* pszButton,
+               const char* pszCapacity)
+{
+    sgn.pwgtPassphrase = gtk_entry_new();
+    gtk_entry_set_visibility(GTK_ENTRY(sgn.pwgtPassphrase), FALSE);
+    gtk_entry_set_input_purpose(GTK_ENTRY(sgn.pwgtPassphrase), GTK_INPUT_PURPOSE_PASSWORD);
+    gtk_entry_set_activates_default(GTK_ENTRY(sgn.pwgtPassphrase), FALSE);
+    GtkWidget* plabel = gtk_label_new_with_mnemonic(pszPassphrase);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(plabel), sgn.pwgtPassphrase);
+    gtk_label_set_xalign(GTK_LABEL(plabel), 0);
+    gtk_grid_attach(pgrid, plabel, 0, nRow, 1, 1);
+    gtk_grid_attach(pgrid, sgn.pwgtPassphrase, 1, nRow++, 1, 1);
+    sgn.pwgtButton = gtk_button_new_with_mnemonic(pszButton);
+    gtk_widget_set_halign(sgn.pwgtButton, GTK_ALIGN_START);
+    g_signal_connect(sgn.pwgtButton, "clicked", G_CALLBACK(prnOnSignClicked), const_cast<char*>(pszCapacity));
+    g_signal_connect_swapped(sgn.pwgtPassphrase, "activate", G_CALLBACK(gtk_widget_activate), sgn.pwgtButton);
+    gtk_grid_attach(pgrid, sgn.pwgtButton, 1, nRow++, 1, 1);
+    sgn.pwgtSaid = gtk_label_new("");
+    gtk_label_set_line_wrap(GTK_LABEL(sgn.pwgtSaid), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(sgn.pwgtSaid), 60);
+    gtk_label_set_xalign(GTK_LABEL(sgn.pwgtSaid), 0);
+    gtk_grid_attach(pgrid, sgn.pwgtSaid, 0, nRow++, 2, 1);
+    return nRow;
+}
+
+// Where the flight may be accepted and someone saved has a key: the
+// commander's acceptance, and for a student's solo the instructor's
+// authorisation, after the people's rows.
+void addAcceptance(GtkGrid* pgrid, int nRow)
+{
+    _prnTab& t = m_prn.tab;
+    t.commander = {};
+    t.instructor = {};
+    const std::vector<_pplPerson>& people = pplPeople();
+    if (!shtWithin(legCalcShown()) ||
+        std::none_of(people.begin(), people.end(), [](const _pplPerson& p) { return !p.strKey.empty(); }))
+        return;
+    gtk_grid_attach(pgrid, gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), 0, nRow++, 2, 1);
+    t.commander.pwgtWho = t.pwgtPilot;
+    nRow = addSigning(pgrid, nRow, t.commander, "Commander's pa_ssphrase", "_Accept as commander", REC_COMMANDER);
+    if (!accSoloByStudent())
+        return;
+    t.instructor.pwgtWho = gtk_combo_box_text_new();
+    for (const _pplPerson& p : people)
+        if (p.nRole == PPL_ROLE_INSTRUCTOR && !p.strKey.empty())
+            gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(t.instructor.pwgtWho), p.strName.c_str());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(t.instructor.pwgtWho), 0);
+    GtkWidget* plabel = gtk_label_new_with_mnemonic("_Instructor for the solo");
+    gtk_label_set_mnemonic_widget(GTK_LABEL(plabel), t.instructor.pwgtWho);
+    gtk_label_set_xalign(GTK_LABEL(plabel), 0);
+    gtk_grid_attach(pgrid, plabel, 0, nRow, 1, 1);
+    gtk_grid_attach(pgrid, t.instructor.pwgtWho, 1, nRow++, 1, 1);
+    addSigning(pgrid, nRow, t.instructor, "Instructor's passp_hrase", "Au_thorise as instructor", REC_INSTRUCTOR);
+}
+
 // The dialog's tab: the people and the flight.
 GObject* prnOnCreateCustomWidget(GtkPrintOperation*, gpointer)
 {
@@ -171,6 +263,7 @@ GObject* prnOnCreateCustomWidget(GtkPrintOperation*, gpointer)
         gtk_grid_attach(GTK_GRID(pgrid), *f.ppwgt, 1, nRow++, 1, 1);
     }
     gtk_entry_set_placeholder_text(GTK_ENTRY(t.pwgtPreparer), "the pilot in command");
+    addAcceptance(GTK_GRID(pgrid), nRow);
     gtk_widget_show_all(pgrid);
     return G_OBJECT(pgrid);
 }
@@ -183,6 +276,7 @@ void prnOnCustomWidgetApply(GtkPrintOperation*, GtkWidget*, gpointer)
     p.strReference = gtk_entry_get_text(GTK_ENTRY(m_prn.tab.pwgtReference));
     p.strLeftOccupant = gtk_entry_get_text(GTK_ENTRY(m_prn.tab.pwgtLeftOccupant));
     p.strRightOccupant = gtk_entry_get_text(GTK_ENTRY(m_prn.tab.pwgtRightOccupant));
+    p.accepted = accHeld();
     // The pilot and the preparer for the next sheet: one rewrite, and none
     // where they are as kept.
     const std::array<std::pair<_prmValueId, const std::string*>, 2> kept = {
@@ -228,7 +322,16 @@ void fileSheet(void)
     std::string strFilingError =
         filFileCopy(strPdf, filSheetName(valGetText(VAL_REGISTRATION), m_prn.tPrinted), &strFiled);
     const _recEntry entry = shtRecordEntry(flight, m_prn.people, m_prn.tPrinted);
-    if (const std::string strLineError = filRecordLine(recLine(entry), strFiled, strPdf); !strLineError.empty())
+    const std::string strContent = recLine(entry);
+    // The acceptances sign this line's content and these very bytes.
+    std::string strSignError;
+    const std::string strAccepted =
+        accSign(recContentHash(strContent), recSheetSha256(strPdf), shtInputsHash(flight), &strSignError);
+    if (!strSignError.empty())
+        strFilingError += (strFilingError.empty() ? "" : "; and ") + strSignError +
+                          ": the acceptance the sheet prints is not in the record, and does not stand";
+    if (const std::string strLineError = filRecordLine(strContent, strFiled, strPdf, strAccepted);
+        !strLineError.empty())
         strFilingError += (strFilingError.empty() ? "" : "; and ") + strLineError;
     if (m_prn.pfuncFilingListener)
         m_prn.pfuncFilingListener(strFilingError.empty() ? nullptr : strFilingError.c_str());
@@ -259,8 +362,11 @@ void prnSetFilingListener(void (*pfuncListener)(const char* pszError))
 bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _shtPeople* pPeople)
 {
     m_prn.tPrinted = time(nullptr);
+    accForget();
     if (pPeople) {
         m_prn.people = *pPeople;
+        // A sheet carries only the acceptances signed in its own dialog.
+        m_prn.people.accepted.clear();
     } else {
         m_prn.people.strPilot = valGetText(VAL_PILOT);
         m_prn.people.strPreparer = valGetText(VAL_PREPARER);
@@ -303,19 +409,25 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     }
     g_autoptr(GError) pErr = nullptr;
     const GtkPrintOperationResult nResult = gtk_print_operation_run(pop, nAction, pwinParent, &pErr);
+    // A key unlocked for a sheet not printed is let go, and nothing signed.
+    const auto notPrinted = [] {
+        accForget();
+        m_prn.people.accepted.clear();
+        return false;
+    };
     if (nResult == GTK_PRINT_OPERATION_RESULT_ERROR) {
         tellFailure(pwinParent, !pszExportFile, pErr);
-        return false;
+        return notPrinted();
     }
     // Begun and let go where Zarv writes the file itself.
     const bool bToFile = !m_prn.strToFile.empty() && m_prn.pPageSetup;
     if (nResult != GTK_PRINT_OPERATION_RESULT_APPLY && !bToFile)
-        return false;
+        return notPrinted();
     if (bToFile)
         if (const std::string strWhy = writeSheetFile(m_prn.strToFile, m_prn.strFormat); !strWhy.empty()) {
             g_autoptr(GError) pErrFile = g_error_new_literal(G_FILE_ERROR, G_FILE_ERROR_FAILED, strWhy.c_str());
             tellFailure(pwinParent, !pszExportFile, pErrFile);
-            return false;
+            return notPrinted();
         }
     if (!pszExportFile) {
         if (m_prn.pSettings)
@@ -329,5 +441,6 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
     m_prn.people.strReference.clear();
     m_prn.people.strLeftOccupant.clear();
     m_prn.people.strRightOccupant.clear();
+    m_prn.people.accepted.clear();
     return true;
 }

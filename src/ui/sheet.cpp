@@ -46,6 +46,8 @@ constexpr double LEG_CHART_ROOM = 160;
 // room.
 constexpr const char* FOOT_VERDICT_FONT = "sans bold 9";
 constexpr double ACCEPT_ROOM = 2 * 14;
+// The acceptances signed, each with its key's whole digest.
+constexpr const char* ACCEPTED_FONT = "sans 9";
 
 enum _shtFit { FIT_WRAP, FIT_ONE_LINE };
 
@@ -181,6 +183,8 @@ struct _shtFlight {
     std::string strVerdict;
     // Each leg's need by the fuel rule (the one leg's for a flight of one).
     std::vector<_wbFuelNeed> needs;
+    // The acceptances signed, one a line, where the flight is within.
+    std::string strAccepted;
 };
 
 // Each leg's need by the fuel rule, of the legs as Zarv holds them.
@@ -203,9 +207,10 @@ _shtFlight flightOf(const _wbFlight& flight)
                 stateLoad(),
                 flight.within() && fuelEnough(needs),
                 wrdWithFuelNeeds(wrdFlightVerdictText(flight, m_wbSetup), needs, m_wbSetup),
-                needs};
+                needs,
+                ""};
     }
-    _shtFlight f = {legCalcAll(), {}, stateLegs().front(), true, "", {}};
+    _shtFlight f = {legCalcAll(), {}, stateLegs().front(), true, "", {}, ""};
     f.detail = f.legs.front();
     f.needs = needsOf(f.legs);
     f.bWithin =
@@ -533,9 +538,17 @@ void drawSetupAndLoading(_shtPage& page, const _shtPeople& sheet, const _shtFlig
 
 // The room the foot of the sheet takes: the acceptance, and above it the
 // whole verdict of a flight of several legs.
+double acceptRoom(cairo_t* pCr, double nTextWidth, const _shtFlight& legs)
+{
+    return legs.strAccepted.empty()
+               ? ACCEPT_ROOM
+               : std::max(ACCEPT_ROOM, textHeight(pCr, nTextWidth, legs.strAccepted, ACCEPTED_FONT));
+}
+
 double footHeight(cairo_t* pCr, double nTextWidth, const _shtFlight& legs)
 {
-    return ACCEPT_ROOM + (legs.legs.empty() ? 0 : textHeight(pCr, nTextWidth, legs.strVerdict, FOOT_VERDICT_FONT) + 4);
+    return acceptRoom(pCr, nTextWidth, legs) +
+           (legs.legs.empty() ? 0 : textHeight(pCr, nTextWidth, legs.strVerdict, FOOT_VERDICT_FONT) + 4);
 }
 
 // Every limit used, and each point against them in words; for a flight of
@@ -616,11 +629,14 @@ void drawChartAndAcceptance(_shtPage& page, const _shtFlight& legs)
     chart.margins = pwbChartMarginsOf(m_wbSetup);
     cairo_set_source_rgb(pCr, 0, 0, 0);
     const std::string strAccept =
-        legs.bWithin ? "Commander's acceptance of this mass and balance: signature _______________  date _________"
-                     : "NOT TO BE FLOWN AS LOADED";
+        !legs.bWithin ? "NOT TO BE FLOWN AS LOADED"
+        : legs.strAccepted.empty()
+            ? "Commander's acceptance of this mass and balance: signature _______________  date _________"
+            : legs.strAccepted;
     // A flight of several legs is judged whole just above the acceptance.
-    const double nVerdict = footHeight(pCr, nTextWidth, legs) - ACCEPT_ROOM;
-    const double nSignatureTop = nBottom - ACCEPT_ROOM;
+    const double nAccept = acceptRoom(pCr, nTextWidth, legs);
+    const double nVerdict = footHeight(pCr, nTextWidth, legs) - nAccept;
+    const double nSignatureTop = nBottom - nAccept;
     const double nChart = std::min(nTextWidth, nSignatureTop - nVerdict - 10 - y);
     if (nChart >= MIN_CHART_SIZE) {
         cairo_save(pCr);
@@ -639,7 +655,9 @@ void drawChartAndAcceptance(_shtPage& page, const _shtFlight& legs)
     if (nVerdict > 0)
         text(pCr, nLeft, std::max(y, nSignatureTop - nVerdict), nTextWidth, legs.strVerdict, FOOT_VERDICT_FONT);
     text(pCr, nLeft, std::max(y + nVerdict, nSignatureTop), nTextWidth, strAccept,
-         legs.bWithin ? "sans 10" : "sans bold 12");
+         !legs.bWithin              ? "sans bold 12"
+         : legs.strAccepted.empty() ? "sans 10"
+                                    : ACCEPTED_FONT);
 }
 
 } // namespace
@@ -706,6 +724,25 @@ std::string shtPrintedText(time_t tPrinted)
     return std::string(szWhen) + szZone;
 }
 
+bool shtWithin(const _wbFlight& flight)
+{
+    return flightOf(flight).bWithin;
+}
+
+std::string shtInputsHash(const _wbFlight& flight)
+{
+    return recContentHash(recLine(shtRecordEntry(flight, {}, 0)));
+}
+
+std::string shtAcceptedText(const _shtAccepted& a)
+{
+    g_autoptr(GDateTime) pdt = g_date_time_new_from_unix_utc(a.tAccepted);
+    g_autofree gchar* pszWhen = pdt ? g_date_time_format(pdt, "%Y-%m-%d %H:%M UTC") : g_strdup("");
+    return std::string(a.strCapacity == REC_INSTRUCTOR ? "Authorised by " : "Accepted by ") + "\u2068" +
+           txtOneLine(a.strName, MAX_USER_CHARS) + "\u2069, " + a.strCapacity + ", " + pszWhen + ", key " +
+           a.strKeyDigest;
+}
+
 std::string shtBindUnits(const std::string& strText)
 {
     // A figure, a space and a unit symbol, which may itself be two words:
@@ -742,7 +779,10 @@ void shtDrawLoadSheet(cairo_t* pCr, double nWidth, double nHeight, const _shtPeo
     // The flight's one verdict heads the sheet, from the same judgement as
     // the page's; of a flight of several legs its lead, the whole of it at
     // the foot.
-    const _shtFlight legs = flightOf(flight);
+    _shtFlight legs = flightOf(flight);
+    if (legs.bWithin)
+        for (const _shtAccepted& a : people.accepted)
+            legs.strAccepted += (legs.strAccepted.empty() ? "" : "\n") + shtAcceptedText(a);
     page.y +=
         text(pCr, nLeft, page.y, nTextWidth, legs.legs.empty() ? legs.strVerdict : verdictLead(legs), "sans bold 12") +
         8;

@@ -13,6 +13,16 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
+
+// An acceptance the sheet prints in place of the signature line: who, in
+// what capacity ("commander", "instructor"), when, and the digest of their
+// key as the school checks it (in fours).
+struct _shtAccepted {
+    std::string strName, strCapacity;
+    time_t tAccepted = 0;
+    std::string strKeyDigest;
+};
 
 // What the sheet carries besides the aircraft and its loading: the people
 // and the flight. An empty preparer is the pilot in command.
@@ -23,7 +33,15 @@ struct _shtPeople {
     std::string strLeftOccupant, strRightOccupant;
     // The seat the commander sits in: "left", "right", or "" for none named.
     std::string strCommander;
+    // The acceptances signed for this sheet: none prints the line the
+    // commander signs by hand.
+    std::vector<_shtAccepted> accepted;
 };
+
+// "Accepted by ⁨Anna⁩, commander, 2026-12-09 14:35 UTC, key 3F2A …", or
+// "Authorised by ⁨Tom⁩, instructor, …": the name isolated, so that no
+// text in it turns the line around.
+std::string shtAcceptedText(const _shtAccepted& a);
 
 // Draws the sheet of a judged flight on pCr, a page nWidth × nHeight points
 // large, for the current aircraft, printed at tPrinted. Whatever the pilot
@@ -39,6 +57,13 @@ std::string shtPdf(double nWidth, double nHeight, const _shtPeople& people, cons
 // density and interval as used, and as held where they differ; the
 // commander and the flight as the sheet shows them.
 _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& people, time_t tPrinted);
+
+// Whether the flight may be accepted: within limits on every leg, with the
+// fuel the rule asks where it is set (the sheet's own judgement).
+bool shtWithin(const _wbFlight& flight);
+// The hash of the flight a sheet records, whoever is named and whenever
+// printed: a change of the loading, the figures or the legs changes it.
+std::string shtInputsHash(const _wbFlight& flight);
 
 // When a sheet was drawn, with its zone: "2026-12-08 05:04 UTC" where the
 // clock is at UTC, else "2026-12-08 06:04 +01:00".

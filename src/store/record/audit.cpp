@@ -15,6 +15,7 @@
 #include "store/record/enrol.h"
 #include "store/record/filing.h"
 #include "store/record/record.h"
+#include "store/school/roster.h"
 #include "store/school/school.h"
 #include "sys/paths.h"
 #include "sys/sign.h"
@@ -292,6 +293,10 @@ struct _audRecordTally {
     bool bRemembers = false;
     long long nLocalSha256From = 0;
     bool bLocalSha256 = false;
+    // The roster acceptances are checked by: the office's own, else the one
+    // the school published to this machine; none outside a school.
+    _rosRoster roster;
+    bool bRoster = false;
 };
 
 std::string audKeptFrom(const _audRecordTally& t, const std::string& strMachine, long long nSequence,
@@ -299,6 +304,50 @@ std::string audKeptFrom(const _audRecordTally& t, const std::string& strMachine,
 void audAgainstRemembered(const _audRecordTally& t, const std::string& strMachine, long long nSequence,
                           const _recRead& r, std::vector<std::string>* pDiffs);
 std::string audUtcTime(const std::string& strTime);
+
+// The roster the acceptances are checked by, said once: the office's own
+// list where it keeps one, else the school's as published here.
+void audLoadRoster(_audRecordTally* pt)
+{
+    std::string strWhy;
+    bool bSchool = false;
+    if (rosOfficeList(&pt->roster, &strWhy) && !pt->roster.entries.empty()) {
+        pt->bRoster = true;
+        g_print("acceptances are checked by the office's roster (%s): %zu keys\n", ROS_FILE, pt->roster.entries.size());
+    } else if (!strWhy.empty())
+        g_print("acceptances are not checked by a roster: %s\n", strWhy.c_str());
+    else if (rosInUse(&pt->roster, &strWhy, &bSchool))
+        pt->bRoster = true;
+    else if (bSchool)
+        g_print("acceptances are not checked by a roster: %s\n", strWhy.c_str());
+}
+
+// Why each acceptance of a line does not stand: its signature and what it
+// signed, the roster's word on its key at its time, and the flight itself,
+// which must be within and accepted when its sheet was printed.
+void audCheckAcceptances(const _audRecordTally& t, const _recRead& r, std::vector<std::string>* pDiffs)
+{
+    for (const _recAcceptance& a : r.accepted) {
+        const std::string strWho = "the " + a.strCapacity + "'s acceptance";
+        if (const std::string strWhy = recAcceptanceWhy(r, a); !strWhy.empty()) {
+            pDiffs->push_back(strWhy);
+            continue;
+        }
+        if (t.bRoster)
+            if (const std::string strWhy = rosKeyWhy(t.roster, a.strName, a.strCapacity, a.strKey, a.strTime);
+                !strWhy.empty())
+                pDiffs->push_back(strWho + " is not the roster's: " + strWhy);
+        if (!r.entry.outputs.bWithin)
+            pDiffs->push_back(strWho + " is of a flight not within limits, which no one may accept");
+        g_autoptr(GDateTime) pdtLine = g_date_time_new_from_iso8601(r.entry.strTime.c_str(), nullptr);
+        g_autoptr(GDateTime) pdtAccepted = g_date_time_new_from_iso8601(a.strTime.c_str(), nullptr);
+        // Signed while its print dialog was open: not before the sheet's
+        // time, nor long after.
+        const GTimeSpan nAfter = pdtLine && pdtAccepted ? g_date_time_difference(pdtAccepted, pdtLine) : -1;
+        if (nAfter < -60 * G_TIME_SPAN_SECOND || nAfter > 12 * G_TIME_SPAN_HOUR)
+            pDiffs->push_back(strWho + " was signed at " + a.strTime + ", not while its sheet was printed");
+    }
+}
 
 // Checks one line of the record against a fresh calculation and the chain,
 // printing each difference, where it is ("line 3", or a record file's
@@ -318,6 +367,7 @@ void audCheckRecordLine(_audRecordTally* pt, const _recRead& r, const std::strin
         return;
     }
     std::vector<std::string> diffs = recomputed(r);
+    audCheckAcceptances(*pt, r, &diffs);
     const bool bLocal = r.place.strMachine.empty();
     const long long nSequence = bLocal ? r.nLine : r.place.nSequence;
     audAgainstRemembered(*pt, bLocal ? "local" : r.place.strMachine, nSequence, r, &diffs);
@@ -327,7 +377,8 @@ void audCheckRecordLine(_audRecordTally* pt, const _recRead& r, const std::strin
     if (r.bChained) {
         if (!r.bHashMatches)
             diffs.push_back("changed since it was written: its content is not the one its hash was taken of");
-        if (pt->bCheckChain && r.strChain != recChain(pt->strChainOf, r.strHash, r.strSheet, r.place, r.strSheetSha256))
+        if (pt->bCheckChain &&
+            r.strChain != recChain(pt->strChainOf, r.strHash, r.strSheet, r.place, r.strSheetSha256, r.strAccepted))
             diffs.push_back("the chain is broken: a line before it was changed, removed or moved, or this one");
         pt->bChainStarted = true;
     } else {
@@ -1218,6 +1269,7 @@ int audVerifyShared(int fdDir, const std::string& strFolder, int nKeepMonths)
     _audRecordTally tally;
     if (!audLoadRemembered(&tally))
         return EXIT_UNREADABLE;
+    audLoadRoster(&tally);
     for (const std::string& str : files.conflicts)
         g_print("%s: a sync tool's conflict copy, never used as a record: keep the file it copies, then remove it\n",
                 str.c_str());
@@ -1352,6 +1404,7 @@ int audVerifyRecord(const char* pszEtcDir)
         close(fdDir);
         return EXIT_UNREADABLE;
     }
+    audLoadRoster(&tally);
     const bool bRead = eachLine(fd, [&tally](const std::string& strLine, int nLine, bool bTorn) {
         audCheckPlainLine(&tally, strLine, nLine, bTorn);
     });

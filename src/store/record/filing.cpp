@@ -231,7 +231,8 @@ bool ownFolder(const char* pszDir)
 // leaves a gap the office is told of, never a number used twice. Returns
 // the name it has, or "" with *pFail filled.
 std::string writeRecordFile(int fdDir, const std::string& strLine, const std::string& strSheet,
-                            const std::string& strSheetSha256, _filFailure* pFail, std::string* pstrWhy)
+                            const std::string& strSheetSha256, const std::string& strAccepted, _filFailure* pFail,
+                            std::string* pstrWhy)
 {
     _mchKey key;
     _mchHead head;
@@ -244,7 +245,7 @@ std::string writeRecordFile(int fdDir, const std::string& strLine, const std::st
         head.nSequence = filLastSigned(fdDir, key.strId, key.strPublic, &head.strChain);
     const _recPlace place = {key.strId, head.nSequence + 1};
     const std::string strChained =
-        recChainedLine(strLine, strSheet, head.strChain, place, strSheetSha256, key.strSecret);
+        recChainedLine(strLine, strSheet, head.strChain, place, strSheetSha256, key.strSecret, strAccepted);
     const std::vector<_recRead> written = recReadText(strChained);
     if (strChained.empty() || written.size() != 1) {
         *pFail = {"sgnSignLine", wbFileSpec(MCH_SECRET_FILE), EINVAL};
@@ -384,7 +385,8 @@ std::string filFileCopy(std::string_view pdf, const std::string& strName, std::s
     return "its copy for the record could not be kept in " + filSheetsFolder() + ": " + g_strerror(fail.nErr);
 }
 
-std::string filRecordLine(const std::string& strLine, const std::string& strFiled, std::string_view filedPdf)
+std::string filRecordLine(const std::string& strLine, const std::string& strFiled, std::string_view filedPdf,
+                          const std::string& strAccepted)
 {
     // The digest of the bytes just filed, so a sheet changed after is told.
     const std::string strSheetSha256 = strFiled.empty() ? "" : recSheetSha256(filedPdf);
@@ -395,12 +397,13 @@ std::string filRecordLine(const std::string& strLine, const std::string& strFile
         return std::string("its line in the record (") + REC_FILE_NAME + ") could not be written";
     }
     if (filShared().strFolder.empty()) {
-        const std::string strError = recAppend(fdDir, strLine, strFiled, strSheetSha256);
+        const std::string strError = recAppend(fdDir, strLine, strFiled, strSheetSha256, strAccepted);
         close(fdDir);
         return strError;
     }
     std::string strWhy;
-    const bool bWritten = !writeRecordFile(fdDir, strLine, strFiled, strSheetSha256, &fail, &strWhy).empty();
+    const bool bWritten =
+        !writeRecordFile(fdDir, strLine, strFiled, strSheetSha256, strAccepted, &fail, &strWhy).empty();
     close(fdDir);
     if (bWritten)
         return {};

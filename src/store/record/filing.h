@@ -55,11 +55,13 @@ std::string filFileCopy(std::string_view pdf, const std::string& strName, std::s
 
 // Appends a sheet's content line (as recLine writes it) to the record, with
 // the name its copy was filed under and the SHA-256 of filedPdf, the bytes
-// filed under it (none where strFiled is empty). In a shared folder the line is a file
+// filed under it (none where strFiled is empty), and its acceptances
+// (recAcceptedJson, "" for none). In a shared folder the line is a file
 // of its own (synRecordName), written whole and never changed after, placed
 // as the next of this machine's and chained to its last. Returns why it
 // could not, or empty.
-std::string filRecordLine(const std::string& strLine, const std::string& strFiled, std::string_view filedPdf);
+std::string filRecordLine(const std::string& strLine, const std::string& strFiled, std::string_view filedPdf,
+                          const std::string& strAccepted = "");
 
 // Removes what a sheet cut short while it was filed (a crash, a kill) left
 // in the folder, and logs it and tells the pilot. Called once at start.

@@ -44,8 +44,18 @@ constexpr std::array<_recNeedField, 7> NEED_FIELDS = {{{"taxi", &_wbFuelNeed::nT
                                                        {"required", &_wbFuelNeed::nRequired},
                                                        {"onBoard", &_wbFuelNeed::nOnBoard},
                                                        {"landing", &_wbFuelNeed::nLanding}}};
-// The filed sheet's SHA-256 in a line's chain.
+// The filed sheet's SHA-256 in a line's chain, and its acceptances.
 constexpr const char* REC_KEY_SHEET_SHA256 = "sheetSha256";
+constexpr const char* REC_KEY_ACCEPTED = "accepted";
+// The lines of an acceptance's text, in their order.
+constexpr std::array<std::pair<const char*, std::string _recAcceptance::*>, 6> ACCEPTED_FIELDS = {
+    {{"capacity", &_recAcceptance::strCapacity},
+     {"name", &_recAcceptance::strName},
+     {"time", &_recAcceptance::strTime},
+     {"record", &_recAcceptance::strRecord},
+     {"sheet", &_recAcceptance::strSheet},
+     {"key", &_recAcceptance::strKey}}};
+constexpr const char* ACCEPTED_HEAD = "Zarv load sheet accepted";
 
 // ---- Writing ---------------------------------------------------------------
 
@@ -596,6 +606,77 @@ std::string recContentHash(const std::string& strLine)
     return psz;
 }
 
+std::string recAcceptedText(const std::string& strCapacity, const std::string& strName, const std::string& strTime,
+                            const std::string& strRecord, const std::string& strSheet, const std::string& strKey)
+{
+    const _recAcceptance a = {strCapacity, strName, strTime, strRecord, strSheet, strKey, "", ""};
+    std::string str = std::string(ACCEPTED_HEAD) + "\n";
+    for (const auto& [pszName, pField] : ACCEPTED_FIELDS)
+        str += std::string(pszName) + ": " + a.*pField + "\n";
+    return str;
+}
+
+bool recReadAcceptedText(const std::string& strText, _recAcceptance* pa)
+{
+    std::vector<std::string> lines;
+    for (size_t n = 0; n < strText.size();) {
+        const size_t nEnd = strText.find('\n', n);
+        if (nEnd == std::string::npos)
+            return false; // every line ends, the last too
+        lines.push_back(strText.substr(n, nEnd - n));
+        n = nEnd + 1;
+    }
+    if (lines.size() != ACCEPTED_FIELDS.size() + 1 || lines[0] != ACCEPTED_HEAD)
+        return false;
+    for (size_t n = 0; n < ACCEPTED_FIELDS.size(); n++) {
+        const std::string strPrefix = std::string(ACCEPTED_FIELDS[n].first) + ": ";
+        const std::string& strLine = lines[n + 1];
+        if (strLine.compare(0, strPrefix.size(), strPrefix) != 0 || strLine.size() == strPrefix.size() ||
+            strLine.find('\r') != std::string::npos)
+            return false;
+        pa->*ACCEPTED_FIELDS[n].second = strLine.substr(strPrefix.size());
+    }
+    pa->strText = strText;
+    return true;
+}
+
+std::string recAcceptedTrusted(const _recAcceptance& a)
+{
+    return "Zarv: accepted by " + a.strName + ", " + a.strCapacity + ", " + a.strTime + ", record " +
+           a.strRecord.substr(0, REC_HASH_PRINTED);
+}
+
+std::string recAcceptanceWhy(const _recRead& r, const _recAcceptance& a)
+{
+    const std::string strWho = "the " + a.strCapacity + "'s acceptance";
+    const _sgnVerified v = sgnVerify(a.strText, a.strSignature, a.strKey);
+    if (!v.bGood)
+        return strWho + " is forged: " + v.strWhy;
+    if (v.strTrusted != recAcceptedTrusted(a))
+        return strWho + " is forged: its signed comment is not the acceptance's";
+    if (a.strRecord != r.strContentHash)
+        return "changed after it was accepted: its content is not the one " + strWho + " signed";
+    if (!r.strSheetSha256.empty() && a.strSheet != r.strSheetSha256)
+        return strWho + " is of another sheet than the one its line filed";
+    return {};
+}
+
+std::string recAcceptedJson(const std::vector<_recAcceptance>& accepted)
+{
+    // By capacity, as a reader's object holds them, so that the text read
+    // back is the text written.
+    std::vector<const _recAcceptance*> sorted;
+    for (const _recAcceptance& a : accepted)
+        sorted.push_back(&a);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const _recAcceptance* pa, const _recAcceptance* pb) { return pa->strCapacity < pb->strCapacity; });
+    Object o;
+    for (const _recAcceptance* pa : sorted)
+        o.add(pa->strCapacity.c_str(),
+              Object().add("signature", quoted(pa->strSignature)).add("text", quoted(pa->strText)).text());
+    return accepted.empty() ? "" : o.text();
+}
+
 std::string recSheetSha256(std::string_view pdf)
 {
     g_autofree gchar* psz =
@@ -604,7 +685,7 @@ std::string recSheetSha256(std::string_view pdf)
 }
 
 std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet,
-                     const _recPlace& place, const std::string& strSheetSha256)
+                     const _recPlace& place, const std::string& strSheetSha256, const std::string& strAccepted)
 {
     std::string str = strBefore + "\n" + strHash + "\n" + strSheet;
     if (place.nSequence > 0)
@@ -612,6 +693,8 @@ std::string recChain(const std::string& strBefore, const std::string& strHash, c
     // Marked, so that it can never be read as a place.
     if (!strSheetSha256.empty())
         str += "\nsha256:" + strSheetSha256;
+    if (!strAccepted.empty())
+        str += "\naccepted:" + strAccepted;
     g_autofree gchar* psz = g_compute_checksum_for_string(G_CHECKSUM_SHA256, str.c_str(), str.size());
     return psz;
 }
@@ -622,13 +705,16 @@ namespace
 // The end of a line: its hash, sheet, the sheet's SHA-256 and place where
 // it has them, and chain.
 std::string closingText(const std::string& strHash, const std::string& strSheet, const std::string& strSheetSha256,
-                        const _recPlace& place, const std::string& strChain, const std::string& strSignature)
+                        const _recPlace& place, const std::string& strAccepted, const std::string& strChain,
+                        const std::string& strSignature)
 {
     std::string str = ",\"hash\":" + quoted(strHash) + ",\"sheet\":" + quoted(strSheet);
     if (!strSheetSha256.empty())
         str += ",\"" + std::string(REC_KEY_SHEET_SHA256) + "\":" + quoted(strSheetSha256);
     if (place.nSequence > 0)
         str += ",\"machine\":" + quoted(place.strMachine) + ",\"sequence\":" + std::to_string(place.nSequence);
+    if (!strAccepted.empty())
+        str += ",\"" + std::string(REC_KEY_ACCEPTED) + "\":" + strAccepted;
     str += ",\"chain\":" + quoted(strChain);
     if (!strSignature.empty())
         str += ",\"signature\":" + quoted(strSignature);
@@ -638,29 +724,34 @@ std::string closingText(const std::string& strHash, const std::string& strSheet,
 } // namespace
 
 std::string recSignedText(const std::string& strHash, const std::string& strSheet, const std::string& strSheetSha256,
-                          const _recPlace& place, const std::string& strChain)
+                          const _recPlace& place, const std::string& strChain, const std::string& strAccepted)
 {
+    // A line without acceptances signs what it always did.
+    const std::string strAcceptedLine = strAccepted.empty() ? "" : "accepted " + recContentHash(strAccepted) + "\n";
     return "Zarv record\nhash " + strHash + "\nsheet " + strSheet + "\nsheetSha256 " + strSheetSha256 + "\nmachine " +
-           place.strMachine + "\nsequence " + std::to_string(place.nSequence) + "\nchain " + strChain + "\n";
+           place.strMachine + "\nsequence " + std::to_string(place.nSequence) + "\n" + strAcceptedLine + "chain " +
+           strChain + "\n";
 }
 
 std::string recSignedTextOf(const _recRead& r)
 {
-    return recSignedText(r.strHash, r.strSheet, r.strSheetSha256, r.place, r.strChain);
+    return recSignedText(r.strHash, r.strSheet, r.strSheetSha256, r.place, r.strChain, r.strAccepted);
 }
 
 std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
-                           const _recPlace& place, const std::string& strSheetSha256, const std::string& strSecret)
+                           const _recPlace& place, const std::string& strSheetSha256, const std::string& strSecret,
+                           const std::string& strAccepted)
 {
     const std::string strHash = recContentHash(strContent);
-    const std::string strChain = recChain(strBefore, strHash, strSheet, place, strSheetSha256);
+    const std::string strChain = recChain(strBefore, strHash, strSheet, place, strSheetSha256, strAccepted);
     const std::string strSignature =
-        strSecret.empty() ? ""
-                          : sgnSignLine(recSignedText(strHash, strSheet, strSheetSha256, place, strChain), strSecret);
+        strSecret.empty()
+            ? ""
+            : sgnSignLine(recSignedText(strHash, strSheet, strSheetSha256, place, strChain, strAccepted), strSecret);
     if (!strSecret.empty() && strSignature.empty())
         return {}; // a line its machine cannot sign is not written
     return strContent.substr(0, strContent.find_last_not_of('\n')) +
-           closingText(strHash, strSheet, strSheetSha256, place, strChain, strSignature) + "\n";
+           closingText(strHash, strSheet, strSheetSha256, place, strAccepted, strChain, strSignature) + "\n";
 }
 
 namespace
@@ -696,7 +787,7 @@ std::string chainBefore(int fd, off_t nSize, int* pnErr)
 } // namespace
 
 std::string recAppend(int fdDir, const std::string& strContent, const std::string& strSheet,
-                      const std::string& strSheetSha256)
+                      const std::string& strSheetSha256, const std::string& strAccepted)
 {
     std::string strCall = "openat(" + std::string(REC_FILE_NAME) + ")";
     int nErr = 0;
@@ -725,7 +816,7 @@ std::string recAppend(int fdDir, const std::string& strContent, const std::strin
         if (nErr && strCall.rfind("openat", 0) == 0)
             strCall = "pread()";
         if (!nErr) {
-            str = recChainedLine(strContent, strSheet, strBefore, {}, strSheetSha256);
+            str = recChainedLine(strContent, strSheet, strBefore, {}, strSheetSha256, "", strAccepted);
             // A line a crash cut short ends here, so this one starts afresh.
             if (cLast != '\n')
                 str.insert(0, "\n");
@@ -847,6 +938,29 @@ void readLegs(Reader& rd, const Members& m, _recEntry* pe)
         rd.note("legs", "legs 2 to 6 in order");
 }
 
+// A line's acceptances, by capacity: each the text it signed, which names
+// that capacity, and its signature.
+void readAccepted(Reader& rd, const Members* pm, _recRead* pr)
+{
+    if (!pm)
+        return;
+    for (const auto& [strCapacity, value] : *pm) {
+        _recAcceptance a;
+        const Members* pa = rd.object(*pm, strCapacity.c_str());
+        a.strSignature = rd.text(pa, "signature");
+        const std::string strText = rd.text(pa, "text");
+        if (!rd.strError.empty())
+            return;
+        if ((strCapacity != REC_COMMANDER && strCapacity != REC_INSTRUCTOR) || pa->size() != 2 ||
+            !recReadAcceptedText(strText, &a) || a.strCapacity != strCapacity) {
+            rd.note(REC_KEY_ACCEPTED, "an acceptance as Zarv writes it");
+            return;
+        }
+        pr->accepted.push_back(a);
+    }
+    pr->strAccepted = recAcceptedJson(pr->accepted);
+}
+
 // The chain that closes a line: its content is what stands before it.
 void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRead* pr)
 {
@@ -871,6 +985,8 @@ void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRea
             if (r.place.nSequence < 1)
                 rd.note("sequence", "a number from 1");
         }
+        if (m.count(REC_KEY_ACCEPTED))
+            readAccepted(rd, rd.object(m, REC_KEY_ACCEPTED), &r);
         if (m.count("signature"))
             r.strSignature = rd.text(&m, "signature");
         // The chain closes the line as Zarv writes it, and nothing follows.
@@ -878,7 +994,7 @@ void readChain(Reader& rd, const Members& m, const std::string& strLine, _recRea
         const bool bClosed =
             nAt != std::string::npos && strLine.compare(nAt, std::string::npos,
                                                         closingText(r.strHash, r.strSheet, r.strSheetSha256, r.place,
-                                                                    r.strChain, r.strSignature)) == 0;
+                                                                    r.strAccepted, r.strChain, r.strSignature)) == 0;
         r.strContentHash = bClosed ? recContentHash(strLine.substr(0, nAt) + "}") : "";
         r.bHashMatches = !r.strContentHash.empty() && r.strContentHash == r.strHash;
         r.strChainOf = r.strChain;

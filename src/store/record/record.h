@@ -125,14 +125,46 @@ struct _recPlace {
     long long nSequence = 0;
 };
 
+// An acceptance of a sheet by a person's own key, kept in its line: what
+// was signed, as text, and minisign's signature of it. The text names the
+// capacity ("commander", or "instructor" for a student's solo), the
+// person, the UTC time, the hash of the line's content, the SHA-256 of the
+// sheet as printed and the public key, one "name: value" a line, so that
+// anyone can check it with minisign alone, without Zarv.
+constexpr const char* REC_COMMANDER = "commander";
+constexpr const char* REC_INSTRUCTOR = "instructor";
+struct _recAcceptance {
+    std::string strCapacity, strName, strTime, strRecord, strSheet, strKey;
+    std::string strText, strSignature;
+};
+// The text an acceptance signs.
+std::string recAcceptedText(const std::string& strCapacity, const std::string& strName, const std::string& strTime,
+                            const std::string& strRecord, const std::string& strSheet, const std::string& strKey);
+// An acceptance's fields from the text it signed; false where the text is
+// not of that form (each line once, in its order, and nothing else).
+bool recReadAcceptedText(const std::string& strText, _recAcceptance* pa);
+// The trusted comment of an acceptance's signature, which minisign shows
+// when it checks it: "Zarv: accepted by Anna, commander, …".
+std::string recAcceptedTrusted(const _recAcceptance& a);
+struct _recRead;
+// Why an acceptance of a line as read does not stand by itself, or "": its
+// signature does not verify with the key it names (a forged text, or
+// another key's id borrowed), it signs another content than the line's
+// (the line changed after it was accepted), or another sheet than the one
+// the line filed.
+std::string recAcceptanceWhy(const _recRead& r, const _recAcceptance& a);
+// The acceptances as a line keeps them ("accepted", an object by
+// capacity); "" for none.
+std::string recAcceptedJson(const std::vector<_recAcceptance>& accepted);
+
 // The SHA-256 of a filed sheet's bytes, 64 hex digits: a line written with
 // its sheet filed holds it ("sheetSha256"), so a sheet whose body was
 // changed while its keywords were kept no longer matches its line.
 std::string recSheetSha256(std::string_view pdf);
 
 // A content line closed by its chain: its hash, the filed copy's name
-// strSheet and, where given, the SHA-256 of its bytes and its place, and the
-// chain from strBefore (what the line before it left, "" for a first),
+// strSheet and, where given, the SHA-256 of its bytes, its place and its
+// acceptances (recAcceptedJson), and the chain from strBefore (what the line before it left, "" for a first),
 // ending in "\n".
 // With strSecret (a machine's secret key file's text) the line is signed:
 // its chain, which covers everything before it, is signed by the machine
@@ -140,21 +172,22 @@ std::string recSheetSha256(std::string_view pdf);
 // in its name.
 std::string recChainedLine(const std::string& strContent, const std::string& strSheet, const std::string& strBefore,
                            const _recPlace& place = {}, const std::string& strSheetSha256 = "",
-                           const std::string& strSecret = "");
+                           const std::string& strSecret = "", const std::string& strAccepted = "");
 // What a line's signature signs, marked as a record's: everything that
 // closes the line (its content's hash, its sheet and the sheet's SHA-256,
-// its place and its chain), so that no part of it can be changed, even
+// its place, its acceptances and its chain), so that no part of it can be changed, even
 // where the line before it is gone and its chain cannot be followed.
 std::string recSignedText(const std::string& strHash, const std::string& strSheet, const std::string& strSheetSha256,
-                          const _recPlace& place, const std::string& strChain);
+                          const _recPlace& place, const std::string& strChain, const std::string& strAccepted = "");
 
 // Appends a content line to the record in the folder fdDir (created 0600,
 // never through a link), closed by its chain with the filed copy's name
-// strSheet (and the SHA-256 of its bytes, where given): one write, then
+// strSheet (and the SHA-256 of its bytes and its acceptances, where given):
+// one write, then
 // fsync. A write cut short is taken back, so the next line starts on a line
 // of its own. Returns "" or the reason it failed (logged as well).
 std::string recAppend(int fdDir, const std::string& strLine, const std::string& strSheet,
-                      const std::string& strSheetSha256 = "");
+                      const std::string& strSheetSha256 = "", const std::string& strAccepted = "");
 
 // One line of the record as read: its number from 1, and either its entry
 // or why it is none (a last line cut short is bTorn). A line an older Zarv
@@ -169,6 +202,9 @@ struct _recRead {
     std::string strHash, strSheet, strChain;
     std::string strSheetSha256; // the filed sheet's SHA-256, where the line holds it
     std::string strSignature;   // its machine's signature of its chain, where it is signed
+    // Its acceptances, as read, and as their text is chained ("" for none).
+    std::vector<_recAcceptance> accepted;
+    std::string strAccepted;
     _recPlace place;            // where the line says it was written, if it says
     std::string strChainOf;     // what the next line's chain continues from
     std::string strContentHash; // the hash of its content, as computed
@@ -189,10 +225,11 @@ std::vector<_recRead> recReadText(const std::string& strText);
 
 // The chain a line continues from the one before, whose chain (or, for a
 // line without one, whose own hash) is strBefore ("" for the first line);
-// a line's place and its sheet's SHA-256, where it has them, are chained
-// with it.
+// a line's place, its sheet's SHA-256 and its acceptances, where it has
+// them, are chained with it.
 std::string recChain(const std::string& strBefore, const std::string& strHash, const std::string& strSheet,
-                     const _recPlace& place = {}, const std::string& strSheetSha256 = "");
+                     const _recPlace& place = {}, const std::string& strSheetSha256 = "",
+                     const std::string& strAccepted = "");
 
 // A figure as the record writes it, reading back to the same double.
 std::string recNumberText(double n);
