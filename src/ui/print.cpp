@@ -175,12 +175,19 @@ void prnOnSignClicked(GtkButton*, gpointer pCapacity)
     gtk_label_set_text(GTK_LABEL(sgn.pwgtSaid), strSaid.c_str());
 }
 
+void prnOnPassphraseActivate(GtkEntry*, gpointer pCapacity)
+{
+    prnOnSignClicked(nullptr, pCapacity);
+}
+
 // One signature's rows in the tab from nRow on: who, the passphrase, the
 // button and what it said. Returns the row after them.
 int addSigning(GtkGrid* pgrid, int nRow, _prnSigning& sgn, const char* pszPassphrase, const char* pszButton,
                const char* pszCapacity)
 {
     sgn.pwgtPassphrase = gtk_entry_new();
+    // Named for the tab's readers: "commanderPassphrase", "commanderSaid".
+    gtk_widget_set_name(sgn.pwgtPassphrase, (std::string(pszCapacity) + "Passphrase").c_str());
     gtk_entry_set_visibility(GTK_ENTRY(sgn.pwgtPassphrase), FALSE);
     gtk_entry_set_input_purpose(GTK_ENTRY(sgn.pwgtPassphrase), GTK_INPUT_PURPOSE_PASSWORD);
     gtk_entry_set_activates_default(GTK_ENTRY(sgn.pwgtPassphrase), FALSE);
@@ -192,9 +199,12 @@ int addSigning(GtkGrid* pgrid, int nRow, _prnSigning& sgn, const char* pszPassph
     sgn.pwgtButton = gtk_button_new_with_mnemonic(pszButton);
     gtk_widget_set_halign(sgn.pwgtButton, GTK_ALIGN_START);
     g_signal_connect(sgn.pwgtButton, "clicked", G_CALLBACK(prnOnSignClicked), const_cast<char*>(pszCapacity));
-    g_signal_connect_swapped(sgn.pwgtPassphrase, "activate", G_CALLBACK(gtk_widget_activate), sgn.pwgtButton);
+    // Return in the passphrase signs, as the button does.
+    g_signal_connect(sgn.pwgtPassphrase, "activate", G_CALLBACK(prnOnPassphraseActivate),
+                     const_cast<char*>(pszCapacity));
     gtk_grid_attach(pgrid, sgn.pwgtButton, 1, nRow++, 1, 1);
     sgn.pwgtSaid = gtk_label_new("");
+    gtk_widget_set_name(sgn.pwgtSaid, (std::string(pszCapacity) + "Said").c_str());
     gtk_label_set_line_wrap(GTK_LABEL(sgn.pwgtSaid), TRUE);
     gtk_label_set_max_width_chars(GTK_LABEL(sgn.pwgtSaid), 60);
     gtk_label_set_xalign(GTK_LABEL(sgn.pwgtSaid), 0);

@@ -7,11 +7,17 @@
 #include "model/date.h"
 #include "store/conf/params.h"
 #include "store/conf/stored.h"
+#include "store/flight/legs.h"
+#include "store/flight/people.h"
+#include "store/flight/signing.h"
 #include "store/record/filing.h"
+#include "store/record/record.h"
 #include "sys/paths.h"
+#include "sys/sign.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 #include "ui/print.h"
+#include "ui/sheet.h"
 
 #include <glib/gstdio.h>
 #include <gtest/gtest.h>
@@ -622,5 +628,117 @@ INSTANTIATE_TEST_SUITE_P(
                     Sheet{"LinkPlantedAtTheNameOffered", "[Aircraft]\nRegistration=G-ZARV\n", "A. Pilot", Sheet::OWN,
                           true}),
     [](const testing::TestParamInfo<Sheet>& p) { return std::string(p.param.pszName); });
+
+} // namespace
+
+namespace
+{
+
+// The print dialog's tab as the pilot finds it: the commander's entry for
+// the passphrase and what it said, by walking the dialog.
+struct AcceptTab {
+    GtkWidget *pwgtDialog = nullptr, *pwgtPassphrase = nullptr, *pwgtSaid = nullptr;
+    GtkNotebook* pnotebook = nullptr;
+    int nPage = -1;
+};
+
+void findAcceptTab(GtkWidget* pwgt, gpointer pData)
+{
+    AcceptTab& t = *static_cast<AcceptTab*>(pData);
+    if (GTK_IS_NOTEBOOK(pwgt))
+        for (int n = 0; n < gtk_notebook_get_n_pages(GTK_NOTEBOOK(pwgt)); n++) {
+            const char* psz =
+                gtk_notebook_get_tab_label_text(GTK_NOTEBOOK(pwgt), gtk_notebook_get_nth_page(GTK_NOTEBOOK(pwgt), n));
+            if (psz && strcmp(psz, "Load sheet") == 0)
+                t.pnotebook = GTK_NOTEBOOK(pwgt), t.nPage = n;
+        }
+    if (GTK_IS_ENTRY(pwgt) && strcmp(gtk_widget_get_name(pwgt), "commanderPassphrase") == 0)
+        t.pwgtPassphrase = pwgt;
+    else if (GTK_IS_LABEL(pwgt) && strcmp(gtk_widget_get_name(pwgt), "commanderSaid") == 0)
+        t.pwgtSaid = pwgt;
+    if (GTK_IS_CONTAINER(pwgt))
+        gtk_container_forall(GTK_CONTAINER(pwgt), findAcceptTab, pData);
+}
+
+// What the commander's passphrase said, typed into the tab key by key
+// with Return; "" where there is no such tab.
+std::string m_strSaidWrong, m_strSaidRight;
+
+gboolean acceptInDialog(gpointer)
+{
+    GtkWidget* pdlg = nullptr;
+    g_autoptr(GList) plist = gtk_window_list_toplevels();
+    for (GList* p = plist; p; p = p->next)
+        if (GTK_IS_PRINT_UNIX_DIALOG(p->data) && gtk_widget_get_mapped(GTK_WIDGET(p->data)))
+            pdlg = GTK_WIDGET(p->data);
+    AcceptTab t;
+    if (pdlg)
+        findAcceptTab(pdlg, &t);
+    if (!t.pnotebook || !t.pwgtPassphrase || !t.pwgtSaid)
+        return G_SOURCE_CONTINUE;
+    gtk_notebook_set_current_page(t.pnotebook, t.nPage);
+    zt::spin();
+    for (std::string* pstr : {&m_strSaidWrong, &m_strSaidRight}) {
+        gtk_widget_grab_focus(t.pwgtPassphrase);
+        for (const char* pc = pstr == &m_strSaidWrong ? "not hers!" : "anna's passphrase"; *pc; pc++)
+            zt::sendKey(pdlg, gdk_unicode_to_keyval(static_cast<guchar>(*pc)));
+        zt::sendKey(pdlg, GDK_KEY_Return);
+        *pstr = gtk_label_get_text(GTK_LABEL(t.pwgtSaid));
+        EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(t.pwgtPassphrase)), "") << "the passphrase is wiped at once";
+    }
+    return G_SOURCE_REMOVE;
+}
+
+class AcceptedSheet : public zt::Pages
+{
+    std::string initialConf() const override
+    {
+        return "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n"
+               "[Load]\nLSeat=70\nRSeat=80\nFuel=60\nLSeatPerson=Anna\nCommander=left\n";
+    }
+};
+
+// Anna, with a key of her own, accepts the sheet in the print dialog's tab:
+// a wrong passphrase is said and signs nothing; hers prints the acceptance
+// in place of the signature line, and the line of the record keeps a
+// signature that verifies; a change after it is said on the page.
+TEST_F(AcceptedSheet, IsSignedWithTheCommandersPassphraseInTheDialog)
+{
+    g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
+    std::string strWhy;
+    const std::string strPublic = sgkMake("anna's passphrase", &strWhy);
+    ASSERT_NE(strPublic, "") << strWhy;
+    ASSERT_EQ(pplSave({{"Anna", 70, PPL_ROLE_PILOT, sgnPublicLine(strPublic)}}), "");
+    ASSERT_TRUE(shtWithin(legCalcShown()));
+    m_strSaidWrong = m_strSaidRight = "";
+    const guint nAccept = g_timeout_add(20, acceptInDialog, nullptr);
+    const guint nAnswer = g_timeout_add(
+        50, [](gpointer) { return m_strSaidRight.empty() ? G_SOURCE_CONTINUE : answerPrintDialog(nullptr); }, nullptr);
+    ASSERT_TRUE(wbPrintLoadSheet(GTK_WINDOW(m_pwinMain), nullptr, nullptr));
+    g_source_remove(nAnswer);
+    g_source_remove(nAccept);
+    EXPECT_NE(m_strSaidWrong.find("not the passphrase of \u2068Anna\u2069's key: nothing was signed"),
+              std::string::npos)
+        << m_strSaidWrong;
+    EXPECT_EQ(m_strSaidRight.rfind("Accepted by \u2068Anna\u2069, commander, ", 0), 0u) << m_strSaidRight;
+    const std::string strSheets = m_dir / "Load sheets";
+    const std::vector<_recRead> lines = recReadText(zt::readFile(strSheets + "/" + REC_FILE_NAME));
+    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines[0].accepted.size(), 1u);
+    EXPECT_EQ(lines[0].accepted[0].strName, "Anna");
+    EXPECT_EQ(recAcceptanceWhy(lines[0], lines[0].accepted[0]), "");
+    std::string strText;
+    for (const Word& w : words(strSheets + "/" + lines[0].strSheet))
+        strText += w.strText + " ";
+    EXPECT_NE(strText.find("Accepted by"), std::string::npos) << strText;
+    EXPECT_NE(strText.find(sgnKeyDigest(strPublic).substr(0, 9)), std::string::npos) << strText;
+    EXPECT_EQ(strText.find("signature ___"), std::string::npos) << strText;
+    // The loading changed after: the page says the sheet accepted no longer
+    // matches.
+    type("RightSeatWeight", "85");
+    key(GDK_KEY_Tab);
+    EXPECT_NE(text("NoticeText").find("The sheet \u2068Anna\u2069 accepted at "), std::string::npos)
+        << text("NoticeText");
+}
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstring>
 #include <fcntl.h>
 #include <glib/gstdio.h>
 #include <unistd.h>
@@ -64,6 +65,8 @@ TEST(Accept, EveryAcceptanceThatDoesNotStandIsNamed)
         const char* pszEdit;  // the acceptance's text edited: its name
         int nStatus;
         const char* pszSays;
+        const char* pszCapacity = REC_COMMANDER;
+        bool bBorrowedId = false; // the signature made to carry Anna's key id
     } cases[] = {
         {"good", &anna, strAnna, "2026-12-01T00:00:00Z", "", true, false, nullptr, 0, "1 sheet, all match"},
         {"forged: another name written in", &anna, strAnna, "2026-12-01T00:00:00Z", "", true, false, "Tom", 1,
@@ -80,6 +83,10 @@ TEST(Accept, EveryAcceptanceThatDoesNotStandIsNamed)
          "changed after it was accepted"},
         {"a flight not within", &anna, strAnna, "2026-12-01T00:00:00Z", "", false, false, nullptr, 1,
          "is of a flight not within limits"},
+        {"a pilot authorising as instructor", &anna, strAnna, "2026-12-01T00:00:00Z", "", true, false, nullptr, 1,
+         "Anna is on the school's roster as pilot, who may not accept as instructor", REC_INSTRUCTOR},
+        {"another key carrying Anna's key id", &mallory, strAnna, "2026-12-01T00:00:00Z", "", true, false, nullptr, 1,
+         "the commander's acceptance is forged: its signature does not verify", REC_COMMANDER, true},
     };
     const std::string strLocale = setlocale(LC_ALL, nullptr);
     setlocale(LC_ALL, "");
@@ -115,10 +122,21 @@ TEST(Accept, EveryAcceptanceThatDoesNotStandIsNamed)
         if (c.bContentChanged)
             e.strFlight = "a flight named after it was accepted";
         _recAcceptance a;
-        ASSERT_TRUE(recReadAcceptedText(recAcceptedText(REC_COMMANDER, "Anna", "2026-12-07T10:01:00Z", strSigned,
+        ASSERT_TRUE(recReadAcceptedText(recAcceptedText(c.pszCapacity, "Anna", "2026-12-07T10:01:00Z", strSigned,
                                                         recSheetSha256(strPdf), c.strKeyNamed),
                                         &a));
         a.strSignature = sgnSignUnlocked(*c.pSigner->key, a.strText, recAcceptedTrusted(a));
+        if (c.bBorrowedId) {
+            // Bytes 2 to 10 of a key's and a signature's second line are its id.
+            gsize nKey = 0, nSig = 0;
+            g_autofree guchar* pKey = g_base64_decode(strAnna.c_str(), &nKey);
+            const std::string strLine = zt::reSearch(a.strSignature, "\n([^\n]+)\n")[1];
+            g_autofree guchar* pSig = g_base64_decode(strLine.c_str(), &nSig);
+            ASSERT_TRUE(nKey > 10 && nSig > 10);
+            std::memcpy(pSig + 2, pKey + 2, 8);
+            g_autofree gchar* pszSig = g_base64_encode(pSig, nSig);
+            a.strSignature = zt::reReplace(a.strSignature, strLine, pszSig);
+        }
         if (c.pszEdit)
             a.strText = zt::reReplace(a.strText, "name: Anna", std::string("name: ") + c.pszEdit);
         const int fdDir = open(strFolder.c_str(), O_RDONLY | O_DIRECTORY);
