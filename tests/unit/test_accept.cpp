@@ -135,7 +135,7 @@ TEST(Accept, EveryAcceptanceThatDoesNotStandIsNamed)
             ASSERT_TRUE(nKey > 10 && nSig > 10);
             std::memcpy(pSig + 2, pKey + 2, 8);
             g_autofree gchar* pszSig = g_base64_encode(pSig, nSig);
-            a.strSignature = zt::reReplace(a.strSignature, strLine, pszSig);
+            a.strSignature.replace(a.strSignature.find(strLine), strLine.size(), pszSig);
         }
         if (c.pszEdit)
             a.strText = zt::reReplace(a.strText, "name: Anna", std::string("name: ") + c.pszEdit);

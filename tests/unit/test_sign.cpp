@@ -6,6 +6,8 @@
 #include <gio/gio.h>
 #include <glib.h>
 #include <gtest/gtest.h>
+
+#include <csignal>
 #include <sodium.h>
 
 #include <functional>
@@ -124,6 +126,9 @@ TEST(Signature, KeyIdWithoutLeadingZeros)
 // standard input; its error output where it fails.
 std::string minisign(const std::string& strDir, std::vector<const char*> args, const char* pszInput = "")
 {
+    // A minisign that asks for no passphrase may end before its input is
+    // written: the write fails, rather than ending the test.
+    signal(SIGPIPE, SIG_IGN);
     args.insert(args.begin(), "/usr/bin/minisign");
     args.push_back(nullptr);
     g_autoptr(GSubprocessLauncher) pLauncher = g_subprocess_launcher_new(GSubprocessFlags(
@@ -164,9 +169,12 @@ TEST(Signature, WithMinisign)
         zt::writeFile(dir / "f.minisig", sgnSignUnlocked(*key, DATA, TRUSTED));
         EXPECT_EQ(minisign(dir.path(), {"-Vm", "f", "-x", "f.minisig", "-P", strLine.c_str()}), "");
         // Without its passphrase, a locked key signs nothing.
-        EXPECT_EQ(sgnSign(DATA, pair.strSecret, TRUSTED).empty(), nKey++ >= 2);
+        const bool bLocked = nKey++ >= 2;
+        EXPECT_EQ(sgnSign(DATA, pair.strSecret, TRUSTED).empty(), bLocked);
         zt::writeFile(dir / "k.key", pair.strSecret);
-        ASSERT_EQ(minisign(dir.path(), {"-S", "-s", "k.key", "-m", "f", "-t", TRUSTED.c_str()}, strTwice.c_str()), "");
+        ASSERT_EQ(minisign(dir.path(), {"-S", "-s", "k.key", "-m", "f", "-t", TRUSTED.c_str()},
+                           bLocked ? strTwice.c_str() : ""),
+                  "");
         _sgnVerified v = sgnVerify(DATA, zt::readFile(dir / "f.minisig"), pair.strPublic);
         EXPECT_TRUE(v.bGood) << v.strWhy;
         EXPECT_EQ(v.strTrusted, TRUSTED);
