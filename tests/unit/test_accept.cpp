@@ -66,7 +66,8 @@ TEST(Accept, EveryAcceptanceThatDoesNotStandIsNamed)
         int nStatus;
         const char* pszSays;
         const char* pszCapacity = REC_COMMANDER;
-        bool bBorrowedId = false; // the signature made to carry Anna's key id
+        bool bBorrowedId = false;      // the signature made to carry Anna's key id
+        const char* pszPilot = "Anna"; // the sheet's pilot in command
     } cases[] = {
         {"good", &anna, strAnna, "2026-12-01T00:00:00Z", "", true, false, nullptr, 0, "1 sheet, all match"},
         {"forged: another name written in", &anna, strAnna, "2026-12-01T00:00:00Z", "", true, false, "Tom", 1,
@@ -87,6 +88,8 @@ TEST(Accept, EveryAcceptanceThatDoesNotStandIsNamed)
          "Anna is on the school's roster as pilot, who may not accept as instructor", REC_INSTRUCTOR},
         {"another key carrying Anna's key id", &mallory, strAnna, "2026-12-01T00:00:00Z", "", true, false, nullptr, 1,
          "the commander's acceptance is forged: its signature does not verify", REC_COMMANDER, true},
+        {"Anna accepting as commander a sheet of Ben's", &anna, strAnna, "2026-12-01T00:00:00Z", "", true, false,
+         nullptr, 1, "is by Anna, not by the sheet's pilot in command (Ben)", REC_COMMANDER, false, "Ben"},
     };
     const std::string strLocale = setlocale(LC_ALL, nullptr);
     setlocale(LC_ALL, "");
@@ -108,7 +111,7 @@ TEST(Accept, EveryAcceptanceThatDoesNotStandIsNamed)
         e.strTime = "2026-12-07T10:00:00+00:00";
         e.strVersion = "1.0.0";
         e.strRegistration = "G-ZARV";
-        e.strPilot = "Anna";
+        e.strPilot = c.pszPilot;
         e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
                                           PRM_FINGERPRINT_VERSION, setup);
         e.setup = setup;

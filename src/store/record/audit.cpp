@@ -7,6 +7,7 @@
 #include "store/record/audit.h"
 
 #include "model/synced.h"
+#include "model/texts.h"
 #include "model/words.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -327,25 +328,32 @@ void audLoadRoster(_audRecordTally* pt)
 // which must be within and accepted when its sheet was printed.
 void audCheckAcceptances(const _audRecordTally& t, const _recRead& r, std::vector<std::string>* pDiffs)
 {
+    // Names come from the line and the roster, anyone's words: each said as
+    // one line of text, no control reaching the terminal.
+    const auto say = [pDiffs](const std::string& str) { pDiffs->push_back(txtOneLine(str, 4000)); };
     for (const _recAcceptance& a : r.accepted) {
         const std::string strWho = "the " + a.strCapacity + "'s acceptance";
         if (const std::string strWhy = recAcceptanceWhy(r, a); !strWhy.empty()) {
-            pDiffs->push_back(strWhy);
+            say(strWhy);
             continue;
         }
         if (t.bRoster)
             if (const std::string strWhy = rosKeyWhy(t.roster, a.strName, a.strCapacity, a.strKey, a.strTime);
                 !strWhy.empty())
-                pDiffs->push_back(strWho + " is not the roster's: " + strWhy);
+                say(strWho + " is not the roster's: " + strWhy);
         if (!r.entry.outputs.bWithin)
-            pDiffs->push_back(strWho + " is of a flight not within limits, which no one may accept");
+            say(strWho + " is of a flight not within limits, which no one may accept");
+        // The commander accepts as the pilot in command the sheet names.
+        if (a.strCapacity == REC_COMMANDER && a.strName != r.entry.strPilot)
+            say(strWho + " is by " + a.strName + ", not by the sheet's pilot in command (" +
+                (r.entry.strPilot.empty() ? std::string("none named") : r.entry.strPilot) + ")");
         g_autoptr(GDateTime) pdtLine = g_date_time_new_from_iso8601(r.entry.strTime.c_str(), nullptr);
         g_autoptr(GDateTime) pdtAccepted = g_date_time_new_from_iso8601(a.strTime.c_str(), nullptr);
         // Signed while its print dialog was open: not before the sheet's
         // time, nor long after.
-        const GTimeSpan nAfter = pdtLine && pdtAccepted ? g_date_time_difference(pdtAccepted, pdtLine) : -1;
-        if (nAfter < -60 * G_TIME_SPAN_SECOND || nAfter > 12 * G_TIME_SPAN_HOUR)
-            pDiffs->push_back(strWho + " was signed at " + a.strTime + ", not while its sheet was printed");
+        const GTimeSpan nAfter = pdtLine && pdtAccepted ? g_date_time_difference(pdtAccepted, pdtLine) : 0;
+        if (!pdtLine || !pdtAccepted || nAfter < -60 * G_TIME_SPAN_SECOND || nAfter > 12 * G_TIME_SPAN_HOUR)
+            say(strWho + " was signed at " + a.strTime + ", not while its sheet was printed");
     }
 }
 
