@@ -151,6 +151,16 @@ TEST(Accept, EveryAcceptanceThatDoesNotStandIsNamed)
         const std::string strSaid = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
         EXPECT_EQ(nStatus, c.nStatus) << c.pszName << ":\n" << strSaid;
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
+        // An inspector checks it with minisign alone, as the README says.
+        zt::writeFile(dir / "accepted.txt", a.strText);
+        zt::writeFile(dir / "accepted.txt.minisig", a.strSignature);
+        const char* argv[] = {"minisign", "-Vm", "accepted.txt", "-P", strAnna.c_str(), nullptr};
+        gint nExit = -1;
+        ASSERT_TRUE(
+            g_spawn_sync(dir.path().c_str(), const_cast<char**>(argv), nullptr,
+                         GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+                         nullptr, nullptr, nullptr, nullptr, &nExit, nullptr));
+        EXPECT_EQ(g_spawn_check_wait_status(nExit, nullptr), c.pSigner == &anna && !c.pszEdit) << c.pszName;
     }
     setlocale(LC_ALL, strLocale.c_str());
 }
