@@ -4,6 +4,7 @@
 // sheet it accepts is filed, or the dialog is cancelled.
 #include "ui/accept.h"
 
+#include "model/texts.h"
 #include "store/conf/state.h"
 #include "store/conf/stored.h"
 #include "store/flight/legs.h"
@@ -162,8 +163,10 @@ std::string accSign(const std::string& strContentHash, const std::string& strShe
     std::vector<_recAcceptance> accepted;
     for (const _accHeld& h : m_acc.held) {
         _recAcceptance a;
-        const std::string strText = recAcceptedText(h.strCapacity, h.strName, utcText(h.tAccepted), strContentHash,
-                                                    strSheetSha256, sgnPublicLine(h.strKey));
+        // The name as the sheet and its line write the pilot in command.
+        const std::string strText =
+            recAcceptedText(h.strCapacity, txtOneLine(h.strName, REC_USER_CHARS), utcText(h.tAccepted), strContentHash,
+                            strSheetSha256, sgnPublicLine(h.strKey));
         if (!recReadAcceptedText(strText, &a)) {
             *pstrWhy = "the acceptance of \u2068" + h.strName + "\u2069 could not be signed";
             break;
@@ -198,6 +201,7 @@ std::string accNoLongerText(const std::function<std::string(void)>& inputsNow)
     m_acc.bTold = true;
     g_autoptr(GDateTime) pdt = g_date_time_new_from_unix_utc(m_acc.tAccepted);
     g_autofree gchar* pszWhen = pdt ? g_date_time_format(pdt, "%H:%M UTC") : g_strdup("");
-    return "The sheet \u2068" + m_acc.strName + "\u2069 accepted at " + pszWhen +
+    // The notice shows its text escaped, a name's controls as codes.
+    return "The sheet " + m_acc.strName + " accepted at " + pszWhen +
            " no longer matches the flight: print the sheet again and accept it anew";
 }

@@ -52,6 +52,6 @@ void accForget(void);
 
 // What the page says once the flight (inputsNow, shtInputsHash's, asked
 // only where a sheet was accepted) is no longer the one last accepted, or
-// "": "The sheet ⁨Anna⁩ accepted at 14:35 UTC no longer matches …". Said
+// "": "The sheet Anna accepted at 14:35 UTC no longer matches …". Said
 // once for each acceptance.
 std::string accNoLongerText(const std::function<std::string(void)>& inputsNow);

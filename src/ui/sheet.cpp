@@ -35,8 +35,8 @@
 namespace
 {
 
-constexpr double MARGIN = 36;            // points: half an inch, 12.7 mm
-constexpr size_t MAX_USER_CHARS = 80;    // a pilot's text on the sheet, at most
+constexpr double MARGIN = 36; // points: half an inch, 12.7 mm
+constexpr size_t MAX_USER_CHARS = REC_USER_CHARS;
 constexpr double CHART_DRAWN_SIZE = 460; // the chart's square as the window first draws it
 // The legs' lines of a flight of several, in the largest of these fonts
 // that leaves the chart a square this large; else the smallest.

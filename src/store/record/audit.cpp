@@ -298,6 +298,9 @@ struct _audRecordTally {
     // the school published to this machine; none outside a school.
     _rosRoster roster;
     bool bRoster = false;
+    // Outside a school no roster is read, and why is said with the first
+    // acceptance met: its key then says only who held it.
+    std::string strNoRoster;
 };
 
 std::string audKeptFrom(const _audRecordTally& t, const std::string& strMachine, long long nSequence,
@@ -321,6 +324,8 @@ void audLoadRoster(_audRecordTally* pt)
         pt->bRoster = true;
     else if (bSchool)
         g_print("acceptances are not checked by a roster: %s\n", strWhy.c_str());
+    else
+        pt->strNoRoster = strWhy;
 }
 
 // Why each acceptance of a line does not stand: its signature and what it
@@ -375,6 +380,10 @@ void audCheckRecordLine(_audRecordTally* pt, const _recRead& r, const std::strin
         return;
     }
     std::vector<std::string> diffs = recomputed(r);
+    if (!r.accepted.empty() && !pt->strNoRoster.empty()) {
+        g_print("acceptances are not checked by a roster: %s: a key says only who held it\n", pt->strNoRoster.c_str());
+        pt->strNoRoster.clear();
+    }
     audCheckAcceptances(*pt, r, &diffs);
     const bool bLocal = r.place.strMachine.empty();
     const long long nSequence = bLocal ? r.nLine : r.place.nSequence;

@@ -132,6 +132,9 @@ struct _recPlace {
 // sheet as printed and the public key, one "name: value" a line, so that
 // anyone can check it with minisign alone, without Zarv.
 constexpr const char* REC_COMMANDER = "commander";
+// A pilot's text on the sheet and in its line, at most: the name a line
+// keeps of its pilot in command is the one accepted, on one line this long.
+constexpr size_t REC_USER_CHARS = 80;
 constexpr const char* REC_INSTRUCTOR = "instructor";
 struct _recAcceptance {
     std::string strCapacity, strName, strTime, strRecord, strSheet, strKey;
