@@ -31,9 +31,6 @@ struct _accHeld {
 
 struct _accState {
     std::vector<_accHeld> held;
-    // Wrong passphrases in a row, the last one's time.
-    int nWrongInRow = 0;
-    time_t tLastWrong = 0;
     // The flight last accepted, who accepted it and when, and whether the
     // change since has been told.
     std::string strInputs, strName;
@@ -67,11 +64,6 @@ int accWaitSeconds(int nWrongInRow, time_t tLastWrong, time_t tNow)
     // A clock set back waits the whole minute, never for ever.
     const time_t nSince = tNow >= tLastWrong ? tNow - tLastWrong : 0;
     return nSince >= ACC_WAIT_SECONDS ? 0 : static_cast<int>(ACC_WAIT_SECONDS - nSince);
-}
-
-int accWaitNow(time_t tNow)
-{
-    return accWaitSeconds(m_acc.nWrongInRow, m_acc.tLastWrong, tNow);
 }
 
 bool accSoloByStudent(void)
@@ -119,11 +111,13 @@ std::string accWhyNot(const std::string& strName, const std::string& strCapacity
 std::string accAccept(const std::string& strName, const std::string& strCapacity, const char* pszPassphrase,
                       time_t tNow)
 {
-    if (const int nWait = accWaitNow(tNow); nWait > 0)
-        return "Three wrong passphrases in a row: try again in " + std::to_string(nWait) + " s";
     std::string strKey;
     if (std::string strWhy = accWhyNot(strName, strCapacity, tNow, &strKey); !strWhy.empty())
         return strWhy;
+    // The count of wrong passphrases is the key's, kept across runs.
+    _sgkTries tries = sgkTries(strKey);
+    if (const int nWait = accWaitSeconds(tries.nWrong, static_cast<time_t>(tries.tLast), tNow); nWait > 0)
+        return "Three wrong passphrases in a row: try again in " + std::to_string(nWait) + " s";
     // A passphrase pasted with its line end would never be the key's.
     if (std::strpbrk(pszPassphrase, "\r\n"))
         return sgkPassphraseWhy(pszPassphrase);
@@ -132,15 +126,16 @@ std::string accAccept(const std::string& strName, const std::string& strCapacity
     _sgnUnlockedPtr key = sgkUnlock(strKey, pszPassphrase, &bWrong, &strWhy);
     if (!key) {
         if (bWrong) {
-            m_acc.nWrongInRow++;
-            m_acc.tLastWrong = tNow;
+            tries = {tries.nWrong + 1, static_cast<long long>(tNow)};
+            sgkKeepTries(strKey, tries);
             errPostError(("accAccept()\na wrong passphrase for the " + strCapacity + "'s key").c_str());
             return "That is not the passphrase of \u2068" + strName + "\u2069's key: nothing was signed";
         }
         errPostError(("accAccept()\n" + strWhy).c_str());
         return strWhy;
     }
-    m_acc.nWrongInRow = 0;
+    if (tries.nWrong > 0)
+        sgkKeepTries(strKey, {});
     std::erase_if(m_acc.held, [&](const _accHeld& h) { return h.strCapacity == strCapacity; });
     m_acc.held.push_back({strCapacity, strName, strKey, tNow, std::move(key)});
     return {};

@@ -31,12 +31,10 @@ std::string accWhyNot(const std::string& strName, const std::string& strCapacity
 
 // Unlocks strName's key with the passphrase and holds it for the sheet,
 // in place of any held for that capacity. Returns "" where it is held, or
-// what the person is told: a wrong passphrase (counted), a wait after
-// three, a refused key file or person. Nothing is held on any refusal.
+// what the person is told: a wrong passphrase (counted for the key, across
+// runs), a wait after three, a refused key file or person. Nothing is held on any refusal.
 std::string accAccept(const std::string& strName, const std::string& strCapacity, const char* pszPassphrase,
                       time_t tNow);
-// Seconds the next try waits now (0 for none).
-int accWaitNow(time_t tNow);
 
 // The acceptances held, as the sheet prints them.
 std::vector<_shtAccepted> accHeld(void);

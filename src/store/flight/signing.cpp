@@ -12,6 +12,7 @@
 #include <glib/gstdio.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -186,4 +187,34 @@ _sgnUnlockedPtr sgkUnlock(const std::string& strPublicLine, const char* pszPassp
         return nullptr;
     }
     return key;
+}
+
+_sgkTries sgkTries(const std::string& strPublicLine)
+{
+    _sgkTries tries;
+    std::string strData;
+    const std::string strId = sgnKeyId(strPublicLine);
+    if (strId.empty() || !prmReadFile(wbFileSpec(keyName(strId, ".tries").c_str()), &strData, nullptr, nullptr, 64))
+        return tries;
+    int nWrong = 0;
+    long long tLast = 0;
+    char cEnd = 0;
+    if (std::sscanf(strData.c_str(), "%d %lld%c", &nWrong, &tLast, &cEnd) == 3 && cEnd == '\n' && nWrong >= 0)
+        tries = {nWrong, tLast};
+    return tries;
+}
+
+std::string sgkKeepTries(const std::string& strPublicLine, const _sgkTries& tries)
+{
+    const std::string strId = sgnKeyId(strPublicLine);
+    if (strId.empty())
+        return "it is no key";
+    const std::string strFile = wbFileSpec(keyName(strId, ".tries").c_str());
+    const int nErr =
+        prmReplaceFile(strFile, std::to_string(tries.nWrong) + " " + std::to_string(tries.tLast) + "\n", 0600);
+    if (nErr == 0)
+        return {};
+    const std::string strWhy = strFile + " could not be written: " + g_strerror(nErr);
+    errPostError(("sgkKeepTries()\n" + strWhy).c_str());
+    return strWhy;
 }

@@ -36,3 +36,15 @@ std::string sgkPublicFile(const std::string& strPublicLine);
 // *pbWrong where the passphrase is wrong. Null with *pstrWhy otherwise.
 _sgnUnlockedPtr sgkUnlock(const std::string& strPublicLine, const char* pszPassphrase, bool* pbWrong,
                           std::string* pstrWhy);
+
+// The wrong passphrases typed in a row for the key strPublicLine, and when
+// the last was: kept beside its secret half ("<ID>.tries", 0600), so that
+// starting Zarv again does not start the count again. None where there is
+// no such file or it is not of that form.
+struct _sgkTries {
+    int nWrong = 0;
+    long long tLast = 0;
+};
+_sgkTries sgkTries(const std::string& strPublicLine);
+// Keeps the count; "" or why it could not be kept (logged as well).
+std::string sgkKeepTries(const std::string& strPublicLine, const _sgkTries& tries);
