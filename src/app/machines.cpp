@@ -64,7 +64,7 @@ std::vector<std::string> wbChangeAndPublish(bool bEnrol, const std::string& strD
         return lines;
     const std::string strDir = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO);
     if (strDir.empty())
-        lines.push_back("The list of machines is published with the aircraft: zarv --publish DIR");
+        lines.push_back("The list of machines is not published yet: publish it with the aircraft (zarv --publish DIR)");
     else if (const std::string strWhy = wbPublishMachines(strDir); !strWhy.empty()) {
         lines.push_back("The list of machines could not be published: " + strWhy);
         *pbFailed = true;

@@ -63,7 +63,7 @@ int wbChangeRoster(const _wbRosterChange& change)
         return 1;
     const std::string strDir = prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISH_TO);
     if (strDir.empty())
-        g_print("The roster is published with the aircraft: zarv --publish DIR\n");
+        g_print("The roster is not published yet: publish it with the aircraft (zarv --publish DIR)\n");
     else if (const std::string strWhy = wbPublishRoster(strDir); !strWhy.empty()) {
         g_print("The roster could not be published: %s\n", strWhy.c_str());
         return 1;

@@ -23,6 +23,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace
@@ -32,7 +33,8 @@ namespace
 // or a choice of the instructors), their passphrase, the button that
 // signs, and what it said.
 struct _prnSigning {
-    GtkWidget *pwgtWho, *pwgtPassphrase, *pwgtButton, *pwgtSaid;
+    GtkWidget *pwgtWho, *pwgtLabel, *pwgtPassphrase, *pwgtButton, *pwgtSaid;
+    const char *pszCapacity, *pszCaption; // the passphrase's, with its mnemonic
 };
 
 // The dialog's tab: an entry for each of the people and the flight, and
@@ -43,6 +45,9 @@ struct _prnTab {
     GtkWidget *pwgtLeftOccupant, *pwgtRightOccupant;
     _prnSigning commander, instructor;
 };
+
+// What a signature's label has room for, from the start.
+constexpr int SAID_CHARS = 64, SAID_LINES = 4;
 
 // The module's state, from one sheet to the next.
 struct _prnState {
@@ -63,6 +68,10 @@ struct _prnState {
     // Why "Print to File" offers no folder of the pilot's own, as last told:
     // said once a run.
     std::string strFolderTold;
+    // The seats' occupants as the loading page named them when the dialog
+    // last offered them: a name kept from a dialog not printed gives way
+    // to the page's once the page names another.
+    std::array<std::string, 2> pageNamed;
     // The file the sheet goes to where Zarv writes it itself (the file
     // printer's, or the export file), its format, and the paper it is laid
     // out on.
@@ -168,9 +177,10 @@ void prnOnSignClicked(GtkButton*, gpointer pCapacity)
     if (strSaid.empty()) {
         for (const _shtAccepted& a : accHeld())
             if (a.strCapacity == strCapacity)
-                strSaid = shtAcceptedText(a) + ": the sheet prints it, and its line keeps the signature";
-        // What is signed is no longer for typing over.
-        gtk_widget_set_sensitive(sgn.pwgtWho, FALSE);
+                strSaid = shtAcceptedText(a) + ". The sheet prints this, and the record keeps the signature.";
+        // What is signed is no longer for typing over, nor signed twice.
+        for (GtkWidget* pwgt : {sgn.pwgtWho, sgn.pwgtPassphrase, sgn.pwgtButton})
+            gtk_widget_set_sensitive(pwgt, FALSE);
     }
     gtk_label_set_text(GTK_LABEL(sgn.pwgtSaid), strSaid.c_str());
 }
@@ -180,21 +190,42 @@ void prnOnPassphraseActivate(GtkEntry*, gpointer pCapacity)
     prnOnSignClicked(nullptr, pCapacity);
 }
 
+// The passphrase's caption names whose it is, as the name above it reads.
+void prnOnSignerChanged(GtkWidget*, gpointer pSigning)
+{
+    _prnSigning& sgn = *static_cast<_prnSigning*>(pSigning);
+    g_autofree gchar* pszName = GTK_IS_ENTRY(sgn.pwgtWho)
+                                    ? g_strdup(gtk_entry_get_text(GTK_ENTRY(sgn.pwgtWho)))
+                                    : gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(sgn.pwgtWho));
+    // An underscore of the name is shown, never taken as the mnemonic.
+    std::string strName;
+    for (const char* pc = pszName ? pszName : ""; *pc; pc++)
+        strName += *pc == '_' ? "__" : std::string(1, *pc);
+    const std::string strCaption = std::string(sgn.pszCaption) +
+                                   (strName.empty() ? "" : " of \u2068" + strName + "\u2069") + " (" + sgn.pszCapacity +
+                                   ")";
+    gtk_label_set_text_with_mnemonic(GTK_LABEL(sgn.pwgtLabel), strCaption.c_str());
+}
+
 // One signature's rows in the tab from nRow on: who, the passphrase, the
 // button and what it said. Returns the row after them.
-int addSigning(GtkGrid* pgrid, int nRow, _prnSigning& sgn, const char* pszPassphrase, const char* pszButton,
+int addSigning(GtkGrid* pgrid, int nRow, _prnSigning& sgn, const char* pszCaption, const char* pszButton,
                const char* pszCapacity)
 {
+    sgn.pszCapacity = pszCapacity;
+    sgn.pszCaption = pszCaption;
     sgn.pwgtPassphrase = gtk_entry_new();
     // Named for the tab's readers: "commanderPassphrase", "commanderSaid".
     gtk_widget_set_name(sgn.pwgtPassphrase, (std::string(pszCapacity) + "Passphrase").c_str());
     gtk_entry_set_visibility(GTK_ENTRY(sgn.pwgtPassphrase), FALSE);
     gtk_entry_set_input_purpose(GTK_ENTRY(sgn.pwgtPassphrase), GTK_INPUT_PURPOSE_PASSWORD);
     gtk_entry_set_activates_default(GTK_ENTRY(sgn.pwgtPassphrase), FALSE);
-    GtkWidget* plabel = gtk_label_new_with_mnemonic(pszPassphrase);
-    gtk_label_set_mnemonic_widget(GTK_LABEL(plabel), sgn.pwgtPassphrase);
-    gtk_label_set_xalign(GTK_LABEL(plabel), 0);
-    gtk_grid_attach(pgrid, plabel, 0, nRow, 1, 1);
+    sgn.pwgtLabel = gtk_label_new(nullptr);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(sgn.pwgtLabel), sgn.pwgtPassphrase);
+    gtk_label_set_xalign(GTK_LABEL(sgn.pwgtLabel), 0);
+    gtk_grid_attach(pgrid, sgn.pwgtLabel, 0, nRow, 1, 1);
+    prnOnSignerChanged(nullptr, &sgn);
+    g_signal_connect(sgn.pwgtWho, "changed", G_CALLBACK(prnOnSignerChanged), &sgn);
     gtk_grid_attach(pgrid, sgn.pwgtPassphrase, 1, nRow++, 1, 1);
     sgn.pwgtButton = gtk_button_new_with_mnemonic(pszButton);
     gtk_widget_set_halign(sgn.pwgtButton, GTK_ALIGN_START);
@@ -206,7 +237,15 @@ int addSigning(GtkGrid* pgrid, int nRow, _prnSigning& sgn, const char* pszPassph
     sgn.pwgtSaid = gtk_label_new("");
     gtk_widget_set_name(sgn.pwgtSaid, (std::string(pszCapacity) + "Said").c_str());
     gtk_label_set_line_wrap(GTK_LABEL(sgn.pwgtSaid), TRUE);
-    gtk_label_set_max_width_chars(GTK_LABEL(sgn.pwgtSaid), 60);
+    // Room for what it says, from the start: the tab never moves.
+    gtk_label_set_width_chars(GTK_LABEL(sgn.pwgtSaid), SAID_CHARS);
+    gtk_label_set_max_width_chars(GTK_LABEL(sgn.pwgtSaid), SAID_CHARS);
+    gtk_label_set_lines(GTK_LABEL(sgn.pwgtSaid), SAID_LINES);
+    PangoLayout* playout = gtk_widget_create_pango_layout(sgn.pwgtSaid, std::string(SAID_LINES - 1, '\n').c_str());
+    int nWidth = 0, nHeight = 0;
+    pango_layout_get_pixel_size(playout, &nWidth, &nHeight);
+    g_object_unref(playout);
+    gtk_widget_set_size_request(sgn.pwgtSaid, -1, nHeight);
     gtk_label_set_xalign(GTK_LABEL(sgn.pwgtSaid), 0);
     gtk_grid_attach(pgrid, sgn.pwgtSaid, 0, nRow++, 2, 1);
     return nRow;
@@ -221,12 +260,20 @@ void addAcceptance(GtkGrid* pgrid, int nRow)
     t.commander = {};
     t.instructor = {};
     const std::vector<_pplPerson>& people = pplPeople();
-    if (!shtWithin(legCalcShown()) ||
-        std::none_of(people.begin(), people.end(), [](const _pplPerson& p) { return !p.strKey.empty(); }))
+    if (std::none_of(people.begin(), people.end(), [](const _pplPerson& p) { return !p.strKey.empty(); }))
         return;
     gtk_grid_attach(pgrid, gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), 0, nRow++, 2, 1);
+    if (!shtWithin(legCalcShown())) {
+        GtkWidget* plabel = gtk_label_new("The flight is not within limits, or short of the fuel it needs: no one "
+                                          "may accept it, and the sheet says it is not to be flown as loaded.");
+        gtk_label_set_line_wrap(GTK_LABEL(plabel), TRUE);
+        gtk_label_set_max_width_chars(GTK_LABEL(plabel), SAID_CHARS);
+        gtk_label_set_xalign(GTK_LABEL(plabel), 0);
+        gtk_grid_attach(pgrid, plabel, 0, nRow, 2, 1);
+        return;
+    }
     t.commander.pwgtWho = t.pwgtPilot;
-    nRow = addSigning(pgrid, nRow, t.commander, "Commander's pa_ssphrase", "_Accept as commander", REC_COMMANDER);
+    nRow = addSigning(pgrid, nRow, t.commander, "Pa_ssphrase", "_Accept as commander", REC_COMMANDER);
     if (!accSoloByStudent())
         return;
     t.instructor.pwgtWho = gtk_combo_box_text_new();
@@ -239,7 +286,7 @@ void addAcceptance(GtkGrid* pgrid, int nRow)
     gtk_label_set_xalign(GTK_LABEL(plabel), 0);
     gtk_grid_attach(pgrid, plabel, 0, nRow, 1, 1);
     gtk_grid_attach(pgrid, t.instructor.pwgtWho, 1, nRow++, 1, 1);
-    addSigning(pgrid, nRow, t.instructor, "Instructor's passp_hrase", "Au_thorise as instructor", REC_INSTRUCTOR);
+    addSigning(pgrid, nRow, t.instructor, "Passp_hrase", "Au_thorise as instructor", REC_INSTRUCTOR);
 }
 
 // The dialog's tab: the people and the flight.
@@ -383,10 +430,14 @@ bool prnPrintLoadSheet(GtkWindow* pwinParent, const char* pszExportFile, const _
         // The seats' occupants as the loading page names them for the first
         // leg, the one the sheet's table is of, unless typed for a sheet not
         // printed; the commander's seat as chosen there.
-        for (auto [pstr, nId] : {std::pair{&m_prn.people.strLeftOccupant, VAL_LSEAT_PERSON},
-                                 std::pair{&m_prn.people.strRightOccupant, VAL_RSEAT_PERSON}})
-            if (pstr->empty())
-                *pstr = legText(0, nId);
+        for (auto [pstr, nId, pstrNamed] :
+             {std::tuple{&m_prn.people.strLeftOccupant, VAL_LSEAT_PERSON, &m_prn.pageNamed[0]},
+              std::tuple{&m_prn.people.strRightOccupant, VAL_RSEAT_PERSON, &m_prn.pageNamed[1]}}) {
+            const std::string strPage = legText(0, nId);
+            if (pstr->empty() || strPage != *pstrNamed)
+                *pstr = strPage;
+            *pstrNamed = strPage;
+        }
         m_prn.people.strCommander = legText(0, VAL_COMMANDER);
         // The pilot in command is whoever sits in the commander's seat, where
         // it names someone: the sheet says so beside the seat.

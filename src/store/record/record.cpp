@@ -642,8 +642,8 @@ bool recReadAcceptedText(const std::string& strText, _recAcceptance* pa)
 
 std::string recAcceptedTrusted(const _recAcceptance& a)
 {
-    return "Zarv: accepted by " + a.strName + ", " + a.strCapacity + ", " + a.strTime + ", record " +
-           a.strRecord.substr(0, REC_HASH_PRINTED);
+    return std::string(a.strCapacity == REC_INSTRUCTOR ? "Zarv: authorised by " : "Zarv: accepted by ") + a.strName +
+           ", " + a.strCapacity + ", " + a.strTime + ", record " + a.strRecord.substr(0, REC_HASH_PRINTED);
 }
 
 std::string recAcceptanceWhy(const _recRead& r, const _recAcceptance& a)

@@ -147,7 +147,8 @@ std::string recAcceptedText(const std::string& strCapacity, const std::string& s
 // not of that form (each line once, in its order, and nothing else).
 bool recReadAcceptedText(const std::string& strText, _recAcceptance* pa);
 // The trusted comment of an acceptance's signature, which minisign shows
-// when it checks it: "Zarv: accepted by Anna, commander, …".
+// when it checks it: "Zarv: accepted by Anna, commander, …", "Zarv:
+// authorised by Tom, instructor, …".
 std::string recAcceptedTrusted(const _recAcceptance& a);
 struct _recRead;
 // Why an acceptance of a line as read does not stand by itself, or "": its
