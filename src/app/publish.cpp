@@ -2,6 +2,8 @@
 // "Publish aircraft…" writes, and what a pilot's window would take in.
 #include "app/publish.h"
 
+#include "model/texts.h"
+
 #include "app/machines.h"
 #include "app/rostercmd.h"
 
@@ -64,5 +66,15 @@ int wbListPublished(void)
     }
     if (judged.empty())
         g_print("nothing is published there\n");
+    // The roster the acceptances on this machine are held to.
+    _rosRoster roster;
+    std::string strWhy;
+    bool bSchool = false;
+    if (rosInUse(&roster, &strWhy, &bSchool))
+        g_print("%s: used, published %s, %zu keys\n", ROS_PUBLISHED_FILE, roster.strPublished.c_str(),
+                roster.entries.size());
+    else if (bSchool && g_file_test((prmGetKeyString(SCH_GROUP, SCH_KEY_PUBLISHED) + "/" + ROS_PUBLISHED_FILE).c_str(),
+                                    G_FILE_TEST_EXISTS))
+        g_print("%s: refused: %s\n", ROS_PUBLISHED_FILE, txtOneLine(strWhy, 1000).c_str());
     return bRefused ? 1 : 0;
 }
