@@ -142,8 +142,8 @@ std::string minisign(const std::string& strDir, std::vector<const char*> args, c
     return g_subprocess_get_successful(pProcess) ? "" : std::string("failed: ") + (pszErr ? pszErr : "");
 }
 
-// Both ways, with keys of Zarv's and of minisign's own, unencrypted and
-// under a passphrase (which minisign takes on its standard input).
+// Both ways, with keys of Zarv's (unencrypted and under a passphrase, which
+// minisign takes on its standard input) and of minisign's own.
 TEST(Signature, WithMinisign)
 {
     if (!g_file_test("/usr/bin/minisign", G_FILE_TEST_IS_EXECUTABLE))
@@ -152,13 +152,13 @@ TEST(Signature, WithMinisign)
     const std::string strTwice = std::string(pszPass) + "\n" + pszPass + "\n";
     zt::TempDir dir;
     ASSERT_EQ(minisign(dir.path(), {"-G", "-W", "-p", "m.pub", "-s", "m.key"}), "");
-    ASSERT_EQ(minisign(dir.path(), {"-G", "-p", "l.pub", "-s", "l.key"}, strTwice.c_str()), "");
     _sgnKeyPair theirs{zt::readFile(dir / "m.key"), zt::readFile(dir / "m.pub")};
     EXPECT_EQ(zt::reSearch(theirs.strPublic, "public key ([0-9A-F]{1,16})\n").at(1), sgnKeyId(theirs.strPublic));
     zt::writeFile(dir / "f", DATA);
-    int nKey = 0; // the last two are locked
-    for (const _sgnKeyPair& pair :
-         {keys().mine, theirs, sgnNewLockedKey(pszPass), {zt::readFile(dir / "l.key"), zt::readFile(dir / "l.pub")}}) {
+    // minisign's own locked keys ask a gigabyte of memory each time: Zarv
+    // reads their form, which its own locked key shares, without one.
+    int nKey = 0; // the last is locked
+    for (const _sgnKeyPair& pair : {keys().mine, theirs, sgnNewLockedKey(pszPass)}) {
         SCOPED_TRACE(sgnKeyId(pair.strPublic));
         bool bWrong = true;
         std::string strWhy;
