@@ -10,57 +10,107 @@
 #include <string>
 #include <vector>
 
-enum _hovEffect { HOV_IGE, HOV_OGE, HOV_EFFECTS }; // in ground effect, out of ground effect
+// In ground effect, out of ground effect.
+enum _hovEffect { HOV_IGE, HOV_OGE, HOV_EFFECTS };
+
+// A point read off a line of the chart: the gross weight (kg) and the
+// hover-ceiling pressure altitude (ft) at it.
 struct _hovPoint {
     double nWeight = 0;
     double nCeiling = 0;
-}; // kg, hover-ceiling pressure altitude in ft
+};
+
+// A line of one outside air temperature (°C), its points by weight as read
+// off the chart.
 struct _hovLine {
     double nTemperature = 0;
     std::vector<_hovPoint> points;
-}; // °C; points by weight, as read off the chart
+};
+
+// A chart: its lines, in any order of temperature; none where the aircraft
+// has no chart.
 struct _hovChart {
     std::vector<_hovLine> lines;
-}; // none: no chart
+};
 using _hovCharts = std::array<_hovChart, HOV_EFFECTS>;
-// Why a chart cannot be used, naming the line and the reason, or "": fewer than two temperature lines, a line of fewer
-// than two points, two lines of one temperature, a value no chart can have (a weight not above 0 or above 10,000 kg, a
-// ceiling below -2,000 ft or above 30,000 ft, a temperature beyond -60 to +60 °C, NaN or infinite anything), weights
-// not strictly rising along a line, a ceiling that does not fall (strictly) as the weight grows, two lines that cross
-// (a warmer line's ceiling must be below the colder one's at every weight both cover; "the 30 °C line crosses the 20 °C
-// line at 700 kg"). Lines in any order of temperature.
+
+// What a chart can hold at all: a light helicopter's weights, the ceilings
+// of the manual's axes, the temperatures the outside air has. No manual
+// draws more lines or points than the most here, which keeps the check of
+// every pair of lines small.
+constexpr double HOV_MOST_WEIGHT = 10000;                             // kg
+constexpr double HOV_LEAST_CEILING = -2000, HOV_MOST_CEILING = 30000; // ft
+constexpr double HOV_LEAST_OAT = -60, HOV_MOST_OAT = 60;              // °C
+constexpr size_t HOV_MOST_LINES = 64, HOV_MOST_POINTS = 256;
+
+// Why a chart cannot be used, naming the line and the reason, or "" where
+// it can: fewer than two temperature lines, a line of fewer than two
+// points, two lines of one temperature, a value no chart can have (a weight
+// not above 0 or above 10,000 kg, a ceiling below -2,000 ft or above 30,000
+// ft, a temperature beyond -60 to +60 °C, anything not a finite number),
+// weights not strictly rising along a line, a ceiling that does not fall as
+// the weight grows, or two lines that cross: a warmer line's ceiling must
+// be below the colder one's at every weight both cover ("the 30 °C line
+// crosses the 20 °C line at 700 kg").
 std::string hovChartWhy(const _hovChart& chart);
-// The standard atmosphere (ISA, ICAO Doc 7488): the pressure altitude of a site of elevation nElevation ft under an
-// altimeter setting (QNH) of nQnh hPa, and the density altitude at a pressure altitude and an outside air temperature
-// in °C. Exact formulas of the troposphere, not the rules of thumb (say in a comment which constants).
+
+// The standard atmosphere's troposphere (ICAO Doc 7488), exactly: the
+// pressure altitude of a site of nElevation ft under an altimeter setting
+// (QNH) of nQnh hPa, and the density altitude at a pressure altitude (ft)
+// and an outside air temperature (°C).
 double hovPressureAltitude(double nElevation, double nQnh);
 double hovDensityAltitude(double nPressureAltitude, double nOat);
-// The greatest weight at which the chart says the aircraft can hover at a pressure altitude and temperature,
-// interpolated linearly between the two temperature lines either side and linearly along each line (as a pilot reads
-// between lines): on each of the two lines, the weight at which its ceiling is nPressureAltitude (where the pressure
-// altitude is below the line's lowest ceiling, the line's heaviest weight: the chart's corner, never more); then linear
-// in temperature. Never extrapolates: a temperature hotter than the warmest line or colder than the coldest, or a
-// pressure altitude above a bounding line's ceiling at its lightest weight, gives no figure, with strBeyond naming why:
-// "beyond the chart's 40 °C line", "colder than the chart's -20 °C line", "above the chart's ceiling at 28 °C". A chart
-// hovChartWhy refuses gives no figure either ("the chart cannot be used: …").
+
+// The greatest weight at which a chart lets the aircraft hover, or no
+// figure and why not.
 struct _hovFigure {
     bool bKnown = false;
     double nWeight = 0;
     std::string strBeyond;
 };
+
+// The greatest weight at a pressure altitude (ft) and temperature (°C), as
+// a pilot reads between the lines: on each of the two lines either side of
+// the temperature (the one line where it is on one), the weight at which
+// its ceiling is the pressure altitude, linear between its points; below
+// its lowest ceiling, its heaviest weight (the chart's corner, never more).
+// Then linear in temperature between the two. Never beyond the chart: a
+// temperature hotter than its warmest line or colder than its coldest, or
+// a pressure altitude above either line's ceiling at its lightest weight,
+// gives no figure, and strBeyond says why ("beyond the chart's 40 °C
+// line", "colder than the chart's -20 °C line", "above the chart's ceiling
+// at 28 °C"); so does a chart hovChartWhy refuses ("the chart cannot be
+// used: …").
 _hovFigure hovMaxWeight(const _hovChart& chart, double nPressureAltitude, double nOat);
-// A site's conditions as typed: whether each is given, and whether each is possible: elevation -1,500 to 30,000 ft, QNH
-// 850 to 1,090 hPa, OAT -60 to +60 °C. Conditions outside are flagged and never judged.
+
+// What a site's conditions can be: elevation (ft), QNH (hPa), outside air
+// temperature (°C).
+constexpr double HOV_LEAST_ELEVATION = -1500, HOV_MOST_ELEVATION = 30000;
+constexpr double HOV_LEAST_QNH = 850, HOV_MOST_QNH = 1090;
+
+// A site's conditions as typed; a value not typed is no number (NaN).
 struct _hovSite {
     double nElevation = 0, nQnh = 0, nOat = 0;
 };
-std::string hovSiteWhy(const _hovSite& site); // "" where all three are possible; else names the first that is not ("a
-                                              // QNH of 1,200 hPa is outside 850 to 1,090 hPa")
-// The charts of the CSV a person imports: a header line, then "chart,temperature,weight,pressure altitude" rows: chart
-// IGE or OGE, in the units the header names in brackets (weight [kg] or [lb], temperature [°C] or [°F], pressure
-// altitude [ft] or [m]); a header naming a unit it does not know, or none, is refused; each refusal names its line
-// ("line 7: the weight "7OO" is not a number"). Rows of one chart and temperature make one line, in file order. Returns
-// false with *pstrWhy; the charts read are also checked with hovChartWhy (the reason names the chart: "IGE: …").
+
+// "" where all three conditions are given and possible; else the first
+// that is not, in the order elevation, QNH, temperature ("a QNH of 1,200
+// hPa is outside 850 to 1,090 hPa", "no QNH given"). A site so flagged is
+// never judged.
+std::string hovSiteWhy(const _hovSite& site);
+
+// The charts of a CSV file a person imports: a header line naming the
+// columns chart, temperature, weight and pressure altitude in that order,
+// each number's unit in brackets ("weight [lb]": [kg] or [lb], [°C] or
+// [°F], [ft] or [m]), then a row a point: the chart (IGE or OGE), the
+// temperature, the weight and the ceiling. The rows of one chart and
+// temperature make one line, points and lines in the order of the file. A
+// header naming a unit it does not know, or none, is refused, and so is a
+// row that cannot be read ("line 7: the weight "7OO" is not a number") or
+// a chart hovChartWhy refuses ("IGE: …"); then *pstrWhy says why, false is
+// returned and *pCharts is left as it was. A chart without a row is none.
 bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy);
-// The CSV of charts as hovReadCsv reads back, in kg, °C and ft.
+
+// The charts as a CSV file hovReadCsv reads back to the same figures, in
+// kg, °C and ft.
 std::string hovCsvText(const _hovCharts& charts);
