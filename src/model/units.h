@@ -4,6 +4,8 @@
 // store/conf/state.
 #pragma once
 
+#include "model/hover.h"
+
 #include <glib.h>
 
 #include <cstdint>
@@ -80,6 +82,11 @@ struct _wbSetup {
     // forward and the aft limit and each lateral one, kg below the maximum
     // weight; 0 for none.
     double nMarginForward = 0, nMarginAft = 0, nMarginLateral = 0, nMarginWeight = 0;
+    // Its hover charts as its manual gives them (none: no chart), and why
+    // a chart of Zarv.conf could not be read or used ("" where none): while
+    // there is any, nothing is judged.
+    _hovCharts hover{};
+    std::string strHoverNotRead{};
 };
 
 // Every basic figure copied and not typed: weight, longitudinal and lateral

@@ -104,9 +104,9 @@ TEST_F(SetupRecord, TheFingerprintCoversEveryFigureToAThousandth)
     EXPECT_EQ(valFingerprint(text, 1), "fb241976");
     for (const std::string& str : std::vector<std::string>{"17392627", "v2:34319e0a", "v3:" + strWhole})
         EXPECT_EQ(valFingerprintVersion(str), str[0] == 'v' ? str[1] - '0' : 1);
-    for (const std::string& str :
-         std::vector<std::string>{"", "v3:34319e0a", "v2:" + strWhole, "v2:34319e0", "v2:34319e0a ", "1739262",
-                                  "v1:17392627", "1739262g", "v3:" + strWhole.substr(1) + "G", "v5:" + strWhole})
+    for (const std::string& str : std::vector<std::string>{
+             "", "v3:34319e0a", "v2:" + strWhole, "v2:34319e0", "v2:34319e0a ", "1739262", "v1:17392627", "1739262g",
+             "v3:" + strWhole.substr(1) + "G", "v" + std::to_string(PRM_FINGERPRINT_NEWEST + 1) + ":" + strWhole})
         EXPECT_EQ(valFingerprintVersion(str), 0) << str;
 }
 

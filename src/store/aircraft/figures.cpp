@@ -6,6 +6,7 @@
 
 #include "model/date.h"
 #include "model/texts.h"
+#include "store/conf/hovcharts.h"
 #include "store/conf/items.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -123,6 +124,11 @@ std::string fingerprintOf(const std::map<std::string, std::string>& figures, int
             const auto it = figures.find(itmGroup("", n) + "/" + pszKey);
             str += itmGroup("", n) + "/" + pszKey + "=" + (it == figures.end() ? "" : it->second) + "\n";
         }
+    // The charts' lines, as many of each as the record names.
+    for (int e = 0; e < HOV_EFFECTS && nVersion >= PRM_FINGERPRINT_HOVER; e++)
+        for (size_t n = 0; figures.count(hvcLineName(static_cast<_hovEffect>(e), n)); n++)
+            str += hvcLineName(static_cast<_hovEffect>(e), n) + "=" +
+                   figures.at(hvcLineName(static_cast<_hovEffect>(e), n)) + "\n";
     return valFingerprintOfText(str, nVersion);
 }
 
@@ -589,4 +595,69 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
         recordFigures(strWhen, bOutside, names, before);
     });
     itmLoad();
+}
+
+std::vector<_prmAmendment> figHoverAmendments(const _hovCharts& before, const _hovCharts& after)
+{
+    std::vector<_prmAmendment> v;
+    for (int e = 0; e < HOV_EFFECTS; e++) {
+        const std::vector<_hovLine>&b = before[e].lines, &a = after[e].lines;
+        for (size_t n = 0; n < std::max(b.size(), a.size()); n++)
+            if (const std::string strBefore = n < b.size() ? hvcLineText(b[n]) : "",
+                strAfter = n < a.size() ? hvcLineText(a[n]) : "";
+                strBefore != strAfter)
+                v.push_back({"", hvcLineName(static_cast<_hovEffect>(e), n), strBefore, strAfter, ""});
+    }
+    return v;
+}
+
+bool figAmendHover(const _hovCharts& charts, const std::string& strReason)
+{
+    const _stateChanging changing(STATE_AIRCRAFT);
+    const std::vector<_prmAmendment> changes = figHoverAmendments(m_wbSetup.hover, charts);
+    if (changes.empty())
+        return true;
+    if (lockedHere(valValue(VAL_HISTORY)))
+        return false;
+    // The charts are written whole: never over a text Zarv could not read,
+    // which it would lose unseen.
+    if (hvcRead(prmKeyFile()).bUnreadable) {
+        errTellPilot("The hover charts in Zarv.conf could not all be read: correct Zarv.conf before changing them");
+        return false;
+    }
+    for (int e = 0; e < HOV_EFFECTS; e++)
+        if (const std::string strWhy = charts[e].lines.empty() ? "" : hovChartWhy(charts[e]); !strWhy.empty()) {
+            errTellPilot("The " + std::string(HVC_GROUPS[e]) + " chart cannot be used: " + strWhy);
+            return false;
+        }
+    const bool bWasControlled = figUnderControl();
+    if (bWasControlled && strReason.empty()) {
+        errTellPilot("A change of the hover charts of an aircraft under change control is amended with a reason");
+        return false;
+    }
+    const bool bOutside = figFiguresChangedOutside();
+    const std::map<std::string, std::string> before = currentFigures(valFingerprintNeeded());
+    const std::string strWhen = now();
+    // Every line, as it was and as it is, is what changed.
+    std::vector<std::string> names;
+    for (const auto& [strName, strValue] : before)
+        if (hvcIsFigure(strName))
+            names.push_back(strName);
+    stateEditSetup().hover = charts;
+    stateEditSetup().strHoverNotRead.clear();
+    prmEdit([&](GKeyFile* pkf) {
+        hvcWrite(pkf, charts);
+        if (!strReason.empty())
+            for (const _prmAmendment& a : changes)
+                appendHistory({strWhen, a.strFigure, a.strOld, a.strNew, strReason});
+        if (!figUnderControl())
+            return;
+        if (!bWasControlled)
+            appendHistory({strWhen, "", "", "", "under change control from here"});
+        for (const auto& figure : currentFigures(valFingerprintNeeded()))
+            if (hvcIsFigure(figure.first))
+                names.push_back(figure.first);
+        recordFigures(strWhen, bOutside, names, before);
+    });
+    return true;
 }

@@ -116,3 +116,18 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
 // history line for each figure that changed since Zarv recorded them (old
 // → new), and the fingerprint recorded. One rewrite.
 void figConfirmFigures(const std::string& strReason);
+
+// The amendments that make the charts before into those after, without
+// when and why: each temperature line that changed, came or went
+// ("Hover IGE/Line 2", old → new as Zarv.conf holds them, "" for none).
+std::vector<_prmAmendment> figHoverAmendments(const _hovCharts& before, const _hovCharts& after);
+
+// Stores the current aircraft's hover charts as the pilot changed them, with
+// a history line for each amendment where a reason is given, and records
+// the fingerprint of an aircraft under change control: one rewrite. Refused,
+// the red bar saying why, where the aircraft is under change control and no
+// reason is given, where a chart is one hovChartWhy refuses, where the
+// aircraft was published here, and while Zarv.conf holds a chart's text Zarv
+// could not read, which the rewrite would lose. True where the charts held
+// are now these.
+bool figAmendHover(const _hovCharts& charts, const std::string& strReason);

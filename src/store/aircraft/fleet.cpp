@@ -6,6 +6,7 @@
 // one rewrite of the file.
 #include "store/aircraft/fleet.h"
 
+#include "store/conf/hovcharts.h"
 #include "store/conf/items.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -39,6 +40,7 @@ void swapWith(GKeyFile* pkf, const std::string& strGroup)
         copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszCurrent);
     }
     itmSwap(pkf, strGroup);
+    hvcSwap(pkf, strGroup);
     // A later leg's items were the other aircraft's: this one's come as
     // weighed.
     for (size_t n = 1; n < STATE_MAX_LEGS; n++)
@@ -111,9 +113,10 @@ void fleetAdd(void)
             g_autofree gchar* pszValue = g_key_file_get_value(pkf, p.pszGroup, p.pszKey, nullptr);
             copyValue(pkf, strGroup.c_str(), p.pszAircraftKey, pszValue);
         }
-        // Its items are copied as its figures are: the current one's stay
-        // with it in the new group.
+        // Its items and charts are copied as its figures are: the current
+        // one's stay with it in the new group.
         itmCopy(pkf, "", strGroup);
+        hvcCopy(pkf, "", pkf, strGroup);
         // It is another helicopter: its identity starts empty, and its basic
         // weight and arms stay unconfirmed until each is typed.
         const _prmValue &reg = valValue(VAL_REGISTRATION), &from = valValue(VAL_COPIED_FROM);
@@ -137,6 +140,7 @@ void fleetRemoveCurrent(void)
         swapWith(pkf, groups.front());
         g_key_file_remove_group(pkf, groups.front().c_str(), nullptr);
         itmRemove(pkf, groups.front());
+        hvcRemove(pkf, groups.front());
     });
     fleetReadCurrent();
 }

@@ -5,11 +5,13 @@
 
 #include "model/date.h"
 #include "model/words.h"
+#include "store/conf/hovcharts.h"
 #include "store/conf/items.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
 #include "sys/errlog.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -861,6 +863,9 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
     }
     if (!s.strItemsNotRead.empty())
         v.push_back({"equipment", KIND_NONE, NAN, s.strItemsNotRead, true});
+    if (!s.strHoverNotRead.empty())
+        v.push_back({"hover chart", KIND_NONE, NAN, s.strHoverNotRead, true,
+                     "the hover charts cannot be used: " + s.strHoverNotRead});
     // A ballast position that is none of the three, as the file held it.
     const std::string& strBallast = valUnreadOfLeg(VAL_BALLAST_POSN, nLeg);
     if (!strBallast.empty() || l.nBallastPosn > BALLAST_REAR)
@@ -1031,6 +1036,9 @@ void psetParams(void)
     s.nBallastRearLatArm = 0.0;
     s.items = itmRead(prmKeyFile());
     s.strItemsNotRead = itmNotRead(prmKeyFile());
+    const _hvcRead hover = hvcRead(prmKeyFile());
+    s.hover = hover.charts;
+    s.strHoverNotRead = hover.strWhy;
 }
 
 std::string valAircraftGroup(int n)
@@ -1054,7 +1062,7 @@ int valFingerprintNeeded(const _wbSetup& s)
     for (const _prmValue& v : m_values)
         if (v.nFingerprint > nVersion && valIsNumber(v) && valFieldValue(v, s, stateLoad()) != 0)
             nVersion = v.nFingerprint;
-    return nVersion;
+    return hvcAny(s.hover) ? std::max(nVersion, PRM_FINGERPRINT_HOVER) : nVersion;
 }
 
 std::string valFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& s)
@@ -1079,8 +1087,8 @@ std::string valFigureText(const _prmTextOf& text, int nVersion, const _wbSetup& 
             str += text(v.nId);
         str += '\n';
     }
-    // An aircraft without items reads as it always has.
-    return str + itmFigureText(s.items);
+    // An aircraft without items or charts reads as it always has.
+    return str + itmFigureText(s.items) + (nVersion >= PRM_FINGERPRINT_HOVER ? hvcFigureText(s.hover) : "");
 }
 
 std::string valFingerprintOfText(const std::string& strFigureText, int nVersion)
@@ -1114,4 +1122,13 @@ int valFingerprintVersion(const std::string& strFingerprint)
             return nVersion;
     }
     return 0;
+}
+
+std::string valHoverFingerprint(const _hovCharts& charts)
+{
+    if (!hvcAny(charts))
+        return "";
+    const std::string strText = hovCsvText(charts);
+    g_autofree gchar* pszDigest = g_compute_checksum_for_string(G_CHECKSUM_SHA256, strText.c_str(), strText.size());
+    return std::string(pszDigest, 16);
 }

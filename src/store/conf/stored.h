@@ -229,11 +229,13 @@ void valStoreValue(_prmValueId nId, double nValue);
 // a later version came for: the rows it covers (those of the second from
 // the third on) and how much of the hash it keeps.
 constexpr int PRM_FINGERPRINT_VERSION = 3;
-// The newest version: the fourth covers the aircraft's fuel flow as well.
-// Figures are fingerprinted by the oldest version from the third on that
-// covers every figure they set, so an aircraft without a fuel flow keeps
-// the fingerprint it always had, and one with a flow cannot drop it unseen.
-constexpr int PRM_FINGERPRINT_NEWEST = 4;
+// The fourth covers the aircraft's fuel flow as well, the fifth its hover
+// charts. Figures are fingerprinted by the oldest version from the third on
+// that covers every figure they set, so an aircraft without a fuel flow or
+// charts keeps the fingerprint it always had, and one with them cannot drop
+// them unseen.
+constexpr int PRM_FINGERPRINT_HOVER = 5;
+constexpr int PRM_FINGERPRINT_NEWEST = 5;
 int valFingerprintNeeded(const _wbSetup& s = m_wbSetup);
 // The first version that keeps the whole SHA-256: eight hex digits before
 // it, which anyone can match with other figures in minutes.
@@ -257,6 +259,10 @@ std::string valFingerprint(const _prmTextOf& text = valGetText, int nVersion = 0
 std::string valFingerprintOfText(const std::string& strFigureText, int nVersion);
 // The version a fingerprint names; 0 where it names none this Zarv knows.
 int valFingerprintVersion(const std::string& strFingerprint);
+// The fingerprint of hover charts alone, their revision on the sheet and in
+// the record: the first 16 hex digits of the SHA-256 of their CSV
+// (hovCsvText), "" for an aircraft without charts.
+std::string valHoverFingerprint(const _hovCharts& charts);
 
 // The group of Zarv.conf that keeps the aircraft numbered n (2 and up) of
 // the fleet, and the number of a group that keeps one (else 0).

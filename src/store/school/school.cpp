@@ -10,6 +10,7 @@
 #include "model/texts.h"
 #include "store/aircraft/figures.h"
 #include "store/aircraft/fleet.h"
+#include "store/conf/hovcharts.h"
 #include "store/conf/items.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -259,6 +260,7 @@ std::string publishedText(const _schFile& f)
             if (g_autofree gchar* psz = g_key_file_get_value(prmKeyFile(), v.pszGroup, v.pszKey, nullptr))
                 g_key_file_set_value(pkf, v.pszGroup, v.pszKey, psz);
     itmWrite(pkf, itmRead(prmKeyFile()), {});
+    hvcWrite(pkf, hvcRead(prmKeyFile()).charts);
     gsize nLength = 0;
     g_autofree gchar* pszData = g_key_file_to_data(pkf, &nLength, nullptr);
     return std::string(pszData, nLength);
@@ -323,6 +325,8 @@ std::string publishCurrent(const std::string& strDir, const _sgnKeyPair& key, st
     };
     if (!m_wbSetup.strItemsNotRead.empty() || std::any_of(m_wbSetup.items.begin(), m_wbSetup.items.end(), unread))
         return refuse("an equipment item could not be read: correct it before publishing");
+    if (!m_wbSetup.strHoverNotRead.empty())
+        return refuse("a hover chart could not be read or used: correct it before publishing");
     // Its revision counts the lines of its history, which only grows.
     _schFile f = {strRegistration, today(), schoolName(), static_cast<int>(figHistory().size()) + 1};
     const std::string strPath = strDir + "/" + strName + SCH_AIRCRAFT_SUFFIX;
@@ -813,6 +817,9 @@ bool differsHere(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j
     // The rule the current aircraft's school published, changed here.
     if (strGroup.empty() && ruleDiffers(pkf, pkfPub))
         return true;
+    if (const _hvcRead here = hvcRead(pkf, strGroup);
+        !here.strWhy.empty() || hvcFigureText(here.charts) != hvcFigureText(hvcRead(pkfPub).charts))
+        return true;
     return itmRead(pkfPub) != itmRead(pkf, strGroup) || !itmNotRead(pkf, strGroup).empty();
 }
 
@@ -838,7 +845,7 @@ bool holdsAnything(GKeyFile* pkf, const std::string& strGroup)
     for (int i = 0; ppszKeys && ppszKeys[i]; i++)
         if (!prmTextOf(pkf, strGroup.c_str(), ppszKeys[i]).empty())
             return true;
-    return !itmRead(pkf, strGroup).empty();
+    return !itmRead(pkf, strGroup).empty() || hvcAny(hvcRead(pkf, strGroup).charts);
 }
 
 // What the aircraft kept in strGroup ("" for the current one) of pkf keeps
@@ -883,6 +890,7 @@ void takeIn(GKeyFile* pkf, const std::string& strGroup, const _schJudged& j, con
             g_key_file_remove_key(pkf, pszGroup, pszKey, nullptr);
     }
     itmWrite(pkf, itmRead(pkfPub), {}, strGroup);
+    hvcCopy(pkfPub, "", pkf, strGroup);
     // The flight's legs held the items of the figures before.
     if (strGroup.empty())
         for (size_t n = 1; n < STATE_MAX_LEGS; n++)
@@ -1068,6 +1076,7 @@ _schTakenIn schTakePublished(void)
                 if (!holdsAnything(pkf, strGroup)) {
                     g_key_file_remove_group(pkf, strGroup.c_str(), nullptr);
                     itmRemove(pkf, strGroup);
+                    hvcRemove(pkf, strGroup);
                 }
                 strGroup.clear();
             }
