@@ -4,6 +4,7 @@
 #include "store.h"
 #include "store/aircraft/figures.h"
 #include "store/aircraft/fleet.h"
+#include "store/conf/hovcharts.h"
 #include "store/conf/items.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -16,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
+#include <functional>
+#include <set>
 
 namespace
 {
@@ -192,6 +196,9 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
                                 "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n"
                                 "[Equipment 1]\nName=Left door\nWeight=5.4\nLongArm=1850\nLatArm=-650\nWeighed=true\n";
     const _wbItem door = {"Left door", 5.4, 1850, -650, true}, hook = {"Hook", 2, 2500, 0, false};
+    // Hover charts made up for the test, no aircraft's.
+    const _hovCharts charts = {_hovChart{{{0, {{500, 10000}, {700, 6000}}}, {30, {{500, 8000}, {700, 4000}}}}},
+                               _hovChart{{{0, {{500, 8000}, {700, 4000}}}, {30, {{500, 6000}, {700, 2000}}}}}};
     // A hand edit of Zarv.conf, read at the next start.
     auto byHand = [&](const std::string& strFrom, const std::string& strTo) {
         std::string str = zt::readFile(m_dir / "Zarv.conf");
@@ -298,6 +305,29 @@ TEST_F(SetupRecord, ChangeControlHasNoBackDoor)
          [&] {
              ASSERT_EQ(m_wbSetup.items, std::vector<_wbItem>{door});
              itmStoreFitted(0, false);
+         },
+         "", nullptr},
+        {"hover charts without a reason refused, then amended with one",
+         [&] {
+             EXPECT_FALSE(figAmendHover(charts, ""));
+             EXPECT_EQ(zt::readFile(m_dir / "Zarv.conf").find("[Hover"), std::string::npos);
+             EXPECT_TRUE(figAmendHover(charts, "from the manual"));
+             EXPECT_EQ(valFingerprintVersion(figRecordedFingerprint()), PRM_FINGERPRINT_HOVER);
+         },
+         "", "|Hover OGE/Line 2||30; 500 6000; 700 2000|from the manual"},
+        {"a line of a hover chart changed by hand",
+         [&] {
+             figAmendHover(charts, "from the manual");
+             byHand("Line 1=0; 500 10000;", "Line 1=0; 500 10500;");
+         },
+         "Hover IGE/Line 1 0; 500 10000; 700 6000 \u2192 0; 500 10500; 700 6000", nullptr},
+        {"hover charts written in by hand", [&] { byHand("[Basic]", "[Hover OGE]\nLine 1=0; 500 8000\n[Basic]"); },
+         "Hover OGE/Line 1  \u2192 0; 500 8000", nullptr},
+        {"a chart amended while its text cannot be read: refused, nothing lost",
+         [&] {
+             byHand("[Basic]", "[Hover IGE]\nLine 1=0; 5OO 9000\n[Basic]");
+             EXPECT_FALSE(figAmendHover(charts, "from the manual"));
+             EXPECT_NE(zt::readFile(m_dir / "Zarv.conf").find("5OO"), std::string::npos);
          },
          "", nullptr},
         {"the weighing interval lengthened by hand",
@@ -525,6 +555,8 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         {"[Load]\nTripMinutes=1441\n", "trip time 1441.0 min cannot be right"},
         {"[Load]\nTripMinutes=-5\n", "trip time \u22125.0 min cannot be right"},
         {"[Load]\nTripMinutes=1h\n", "the trip time \"1h\" was not read as a number: check it"},
+        {"[Hover IGE]\nLine 1=0; 5OO 9000\n",
+         "the hover charts cannot be used: [Hover IGE] Line 1: the weight \u201c5OO\u201d is not a number"},
     };
     for (const auto& c : cases) {
         zt::writeFile(m_dir / "Zarv.conf", strAircraft + c.pszConf);
@@ -542,6 +574,99 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
             for (const std::string& str : {strVerdict, wrdPointVerdictText(f, _wbFlightPoint(n), m_wbSetup)})
                 EXPECT_TRUE(zt::reSearch(str, "(?i)inf|nan|\\d{12}").empty()) << str;
     }
+}
+
+// A chart's lines read back to the doubles written, in any locale; each
+// text Zarv cannot read, or a chart it cannot use, named and doubted.
+TEST_F(SetupRecord, HoverChartsReadToTheSameDoublesOrAreRefusedByName)
+{
+    const struct {
+        const char* pszGroup;
+        const char* pszRead; // the chart as read, or why not
+    } cases[] = {
+        {"Line 2=30; 500 8000; 700 4000\nLine 1= -10 ;500\t10000;  700 6000.5 \n",
+         "Hover IGE/Line 1=-10; 500 10000; 700 6000.5\nHover IGE/Line 2=30; 500 8000; 700 4000\n"},
+        {"Line 1=0; 5OO 9000\nLine 2=30; 500 8000; 700 4000\n", "Line 1: the weight \u201c5OO\u201d is not a number"},
+        {"Line 1=0,5; 500 9000\n", "Line 1: the temperature \u201c0,5\u201d is not a number"},
+        {"Line 1=0; 500 9000 8000\n", "Line 1: the point \u201c500 9000 8000\u201d is not a weight and a ceiling"},
+        {"Line 1=0; 500\n", "Line 1: the point \u201c500\u201d is not a weight and a ceiling"},
+        {"Line 1=0; 500 9e3ft\n", "Line 1: the ceiling \u201c9e3ft\u201d is not a number"},
+        {"Line 1=\n", "holds \u201cLine 1=\u201d, which is no line of a chart"},
+        {"Line 01=0; 500 9000\n", "holds \u201cLine 01=0; 500 9000\u201d, which is no line of a chart"},
+        {"Line 1=0; 500 9000\nLine 3=30; 500 8000\n", "holds \u201cLine 3=30; 500 8000\u201d"},
+        {"Colour=red\n", "holds \u201cColour=red\u201d"},
+        // Read, but no chart Zarv can use: held as read, to be corrected.
+        {"Line 1=0; 500 9000; 700 6000\n", "[Hover IGE]: "},
+        {"", "[Hover IGE]: "},
+    };
+    for (const auto& c : cases) {
+        zt::writeFile(m_dir / "Zarv.conf", std::string("[Basic]\nWeight=400\n[Hover IGE]\n") + c.pszGroup);
+        restart();
+        prmLoadKeyFile();
+        psetParams();
+        const bool bRead = g_str_has_prefix(c.pszRead, "Hover");
+        const std::string& strWhy = m_wbSetup.strHoverNotRead;
+        EXPECT_EQ(bRead ? hvcFigureText(m_wbSetup.hover) : strWhy.substr(0, 11), bRead ? c.pszRead : "[Hover IGE]");
+        EXPECT_TRUE(bRead ? strWhy.empty() : strWhy.find(c.pszRead) != std::string::npos) << strWhy;
+        const auto doubts = valDoubts(m_wbSetup, stateLoad());
+        EXPECT_EQ(std::any_of(doubts.begin(), doubts.end(),
+                              [](const _wbDoubt& d) { return std::string(d.pszWhat) == "hover chart"; }),
+                  !bRead)
+            << c.pszGroup;
+    }
+    // Odd doubles come back to the last bit, whatever the locale writes.
+    const _hovLine line = {-0.1, {{1.0 / 3, 1e-7}, {2.5e4 + 1.0 / 7, -1999.999999999999}, {1e300, 6.02214076e23}}};
+    _hovLine back;
+    EXPECT_EQ(hvcLineRead(hvcLineText(line), &back), "");
+    EXPECT_EQ(back.nTemperature, line.nTemperature);
+    ASSERT_EQ(back.points.size(), line.points.size());
+    for (size_t n = 0; n < line.points.size(); n++)
+        EXPECT_TRUE(back.points[n].nWeight == line.points[n].nWeight &&
+                    back.points[n].nCeiling == line.points[n].nCeiling)
+            << n;
+    EXPECT_EQ(hvcLineText({30, {{500, 8000}, {700.25, 4000}}}), "30; 500 8000; 700.25 4000");
+}
+
+// The figures' fingerprint takes the charts in only where there are any, so
+// an aircraft without keeps the one it had; with them, any change shows,
+// in it and in the charts' own.
+TEST_F(SetupRecord, TheFingerprintCoversTheHoverChartsOnlyWhereThereAreAny)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[Aircraft]\nRegistration=G-ZARV\nWeighed=2024-03-01\n[Basic]\nWeight=400\n");
+    prmLoadKeyFile();
+    psetParams();
+    const std::string strWithout = valFingerprint();
+    EXPECT_EQ(valFingerprintVersion(strWithout), PRM_FINGERPRINT_VERSION);
+    EXPECT_EQ(valHoverFingerprint(m_wbSetup.hover), "");
+    const _hovChart chart = {{{0, {{500, 10000}, {700, 6000}}}, {30, {{500, 8000}, {700, 4000}}}}};
+    std::vector<_hovCharts> variants = {_hovCharts{chart, _hovChart{}}, _hovCharts{_hovChart{}, chart},
+                                        _hovCharts{chart, chart}};
+    for (auto change :
+         std::vector<std::function<void(_hovChart&)>>{[](_hovChart& c) { c.lines[0].nTemperature = -10; },
+                                                      [](_hovChart& c) { c.lines[1].points[1].nWeight = 710; },
+                                                      [](_hovChart& c) { c.lines[1].points[0].nCeiling = 7990; },
+                                                      [](_hovChart& c) {
+                                                          c.lines[0].points.push_back({800, 3000});
+                                                      },
+                                                      [](_hovChart& c) {
+                                                          c.lines.push_back({40, {{500, 7000}, {700, 3000}}});
+                                                      }}) {
+        variants.push_back(_hovCharts{chart, chart});
+        change(variants.back()[HOV_OGE]);
+    }
+    std::set<std::string> fingerprints = {strWithout}, hovers;
+    for (const _hovCharts& charts : variants) {
+        stateEditSetup().hover = charts;
+        const std::string str = valFingerprint(), strHover = valHoverFingerprint(charts);
+        EXPECT_EQ(valFingerprintVersion(str), PRM_FINGERPRINT_HOVER);
+        EXPECT_EQ(valFingerprint(valGetText, PRM_FINGERPRINT_VERSION), strWithout);
+        EXPECT_TRUE(strHover.size() == 16 && strHover.find_first_not_of("0123456789abcdef") == std::string::npos)
+            << strHover;
+        EXPECT_TRUE(fingerprints.insert(str).second && hovers.insert(strHover).second) << hvcFigureText(charts);
+    }
+    // Back without charts, as it always was.
+    stateEditSetup().hover = {};
+    EXPECT_EQ(valFingerprint(), strWithout);
 }
 
 // A registration that is not valid text is shown with replacement
