@@ -5,6 +5,7 @@
 #include "store.h"
 #include "store/aircraft/figures.h"
 #include "store/aircraft/fleet.h"
+#include "store/conf/hovcharts.h"
 #include "store/conf/params.h"
 #include "store/conf/stored.h"
 #include "store/school/keys.h"
@@ -242,13 +243,41 @@ TEST_F(School, TheSchoolsFuelRuleIsTakenInWithItsAircraftAndPutBackWhereChanged)
     }
 }
 
+// Charts go with their aircraft: through the fleet's add and switch, and
+// signed to a pilot's machine, which flies them read-only.
+TEST_F(School, HoverChartsGoWithTheirAircraftThroughTheFleetAndTheSchool)
+{
+    zt::writeFile(m_dir / "Zarv.conf", "[School]\nName=Skyways\n[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-11-02\n"
+                                       "[Basic]\nWeight=400\nLongArm=2700\n[Hover IGE]\nLine 1=0; 500 10000; 700 6000\n"
+                                       "Line 2=30; 500 8000; 700 4000\n");
+    toMachine(m_dir.path());
+    const std::string strCharts = hvcFigureText(m_wbSetup.hover);
+    fleetAdd();
+    EXPECT_EQ(hvcFigureText(m_wbSetup.hover), strCharts);
+    EXPECT_TRUE(figAmendHover({}, "another manual"));
+    EXPECT_EQ(hvcFigureText(m_wbSetup.hover), "");
+    fleetRemoveCurrent();
+    EXPECT_EQ(hvcFigureText(m_wbSetup.hover), strCharts);
+    publishFromOffice(410);
+    const std::vector<_schPublication> published = schPublications().revisions;
+    ASSERT_EQ(published.size(), 1u);
+    EXPECT_EQ(valFingerprintVersion(published[0].strFingerprint), PRM_FINGERPRINT_HOVER);
+    toPilot();
+    EXPECT_TRUE(schTakePublished().bCurrent);
+    psetParams();
+    EXPECT_EQ(hvcFigureText(m_wbSetup.hover), strCharts);
+    EXPECT_EQ(published[0].strFingerprint, valFingerprint());
+    EXPECT_FALSE(figAmendHover({}, "lost"));
+    EXPECT_EQ(hvcFigureText(m_wbSetup.hover), strCharts);
+}
+
 // The school's name comes from its folder: the label shows its controls
 // written out, once.
-// An aircraft whose items were not all read is not published: the file
-// would state them as read.
+// An aircraft whose items or charts were not all read is not published: the
+// file would state them as read.
 TEST_F(School, AnAircraftWithAnItemNotReadIsNotPublished)
 {
-    for (const char* pszItem : {"Weighed=maybe\n", "Weighed=true\nWeight=1e999\n"}) {
+    for (const char* pszItem : {"Weighed=maybe\n", "Weighed=true\nWeight=1e999\n", "[Hover OGE]\nLine 1=0; 5OO 1\n"}) {
         zt::writeFile(m_dir / "Zarv.conf", std::string("[School]\nName=Skyways\n[Aircraft]\nRegistration=G-ZARV\n"
                                                        "Weighed=2026-11-02\n[Basic]\nWeight=400\nLongArm=2700\n"
                                                        "[Equipment 1]\nName=Door\nWeight=5\nLongArm=2000\nLatArm=0\n") +
@@ -256,8 +285,11 @@ TEST_F(School, AnAircraftWithAnItemNotReadIsNotPublished)
         toMachine(m_dir.path());
         figConfirmFigures("as weighed");
         bool bFailed = false;
-        EXPECT_NE(schPublish(m_pub.path(), &bFailed).front().find("an equipment item could not be read"),
-                  std::string::npos)
+        EXPECT_NE(
+            schPublish(m_pub.path(), &bFailed)
+                .front()
+                .find(pszItem[0] == '[' ? "a hover chart could not be read" : "an equipment item could not be read"),
+            std::string::npos)
             << pszItem;
         EXPECT_TRUE(bFailed);
         EXPECT_FALSE(zt::exists(m_pub / "G-ZARV.aircraft"));
