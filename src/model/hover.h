@@ -6,33 +6,14 @@
 // elevations in feet, pressures in hPa, temperatures in °C.
 #pragma once
 
+#include "model/units.h"
+
 #include <array>
 #include <string>
 #include <vector>
 
-// In ground effect, out of ground effect.
-enum _hovEffect { HOV_IGE, HOV_OGE, HOV_EFFECTS };
-
-// A point read off a line of the chart: the gross weight (kg) and the
-// hover-ceiling pressure altitude (ft) at it.
-struct _hovPoint {
-    double nWeight = 0;
-    double nCeiling = 0;
-};
-
-// A line of one outside air temperature (°C), its points by weight as read
-// off the chart.
-struct _hovLine {
-    double nTemperature = 0;
-    std::vector<_hovPoint> points;
-};
-
-// A chart: its lines, in any order of temperature; none where the aircraft
-// has no chart.
-struct _hovChart {
-    std::vector<_hovLine> lines;
-};
-using _hovCharts = std::array<_hovChart, HOV_EFFECTS>;
+// The charts' types (_hovChart, _hovCharts) are the aircraft's figures, and
+// so the setup record's: model/units.h holds them.
 
 // What a chart can hold at all: a light helicopter's weights, the ceilings
 // of the manual's axes, the temperatures the outside air has. No manual

@@ -4,10 +4,9 @@
 // store/conf/state.
 #pragma once
 
-#include "model/hover.h"
-
 #include <glib.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +38,33 @@ struct _wbItem {
     std::string strUnread = {};
     bool operator==(const _wbItem&) const = default;
 };
+
+// The aircraft's hover charts as its manual draws them, figures of the
+// aircraft like its items; model/hover checks them and reads them.
+
+// In ground effect, out of ground effect.
+enum _hovEffect { HOV_IGE, HOV_OGE, HOV_EFFECTS };
+
+// A point read off a line of the chart: the gross weight (kg) and the
+// hover-ceiling pressure altitude (ft) at it.
+struct _hovPoint {
+    double nWeight = 0;
+    double nCeiling = 0;
+};
+
+// A line of one outside air temperature (°C), its points by weight as read
+// off the chart.
+struct _hovLine {
+    double nTemperature = 0;
+    std::vector<_hovPoint> points;
+};
+
+// A chart: its lines, in any order of temperature; none where the aircraft
+// has no chart.
+struct _hovChart {
+    std::vector<_hovLine> lines;
+};
+using _hovCharts = std::array<_hovChart, HOV_EFFECTS>;
 
 // The aircraft and the user's units. Weights in kg, arms in mm.
 struct _wbSetup {
