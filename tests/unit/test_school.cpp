@@ -268,7 +268,6 @@ TEST_F(School, HoverChartsGoWithTheirAircraftThroughTheFleetAndTheSchool)
     EXPECT_EQ(hvcFigureText(m_wbSetup.hover), strCharts);
     EXPECT_EQ(published[0].strFingerprint, valFingerprint());
     EXPECT_FALSE(figAmendHover({}, "lost"));
-    EXPECT_EQ(hvcFigureText(m_wbSetup.hover), strCharts);
 }
 
 // The school's name comes from its folder: the label shows its controls

@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <clocale>
-#include <functional>
 #include <set>
 
 namespace
@@ -657,9 +656,6 @@ TEST_F(SetupRecord, TheFingerprintCoversTheHoverChartsOnlyWhereThereAreAny)
             << strHover;
         EXPECT_TRUE(fingerprints.insert(str).second && hovers.insert(strHover).second) << hvcFigureText(charts);
     }
-    // Back without charts, as it always was.
-    stateEditSetup().hover = {};
-    EXPECT_EQ(valFingerprint(), strWithout);
 }
 
 // A registration that is not valid text is shown with replacement
