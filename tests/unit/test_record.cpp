@@ -4,6 +4,7 @@
 // its own.
 #include "store/record/record.h"
 
+#include "model/hover.h"
 #include "model/words.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -61,6 +62,10 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     e.setup.items = {{"Left \"door\"\n\u05d3", 5.4, 1850.0000000000002, -650, true},
                      {"Hook", 2, NAN, 0, false, "Weighed=no"}};
     e.load.fitted = {false};
+    // Hover charts to the last bit of their doubles, and what was not read.
+    e.setup.hover[HOV_IGE] = {
+        {{0.1 + 0.2, {{500, 8000.000000000001}, {600, 6000}}}, {40, {{500, 6000}, {600, 1.0 / 3}}}}};
+    e.setup.strHoverNotRead = "[Hover OGE] Line 1: \"x\"";
     e.outputs.bLanding = true;
     e.outputs.points[POINT_TAKE_OFF] = {680.3893641534596, 2441.575, -22.352, {}};
     e.outputs.points[POINT_LANDING] = {NAN, INFINITY, -INFINITY, {}};
@@ -74,6 +79,8 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     noLanding.outputs.bLanding = false;
     noLanding.setup.items = {}; // no items: no "items" written
     noLanding.load.fitted = {};
+    noLanding.setup.hover = {}; // no charts: none written
+    noLanding.setup.strHoverNotRead = "";
     noLanding.outputs.bWithin = true;
 
     zt::TempDir dir;
@@ -129,6 +136,8 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
         const std::vector<bool> fitted =
             want.setup.items.empty() ? std::vector<bool>{} : std::vector<bool>{false, false};
         EXPECT_EQ(got.load.fitted, fitted);
+        EXPECT_EQ(hovCsvText(got.setup.hover), hovCsvText(want.setup.hover));
+        EXPECT_EQ(got.setup.strHoverNotRead, want.setup.strHoverNotRead);
         EXPECT_EQ(got.load.bShowBurnOff, want.load.bShowBurnOff);
         // Recorded and read back, nothing differs; NaN included.
         EXPECT_EQ(recDifferences(got.outputs, want.outputs), std::vector<std::string>{});

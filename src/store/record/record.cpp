@@ -4,6 +4,8 @@
 // and true/false, which is all a line holds.
 #include "store/record/record.h"
 
+#include "model/hover.h"
+#include "store/conf/hovcharts.h"
 #include "store/conf/params.h"
 #include "store/conf/stored.h"
 #include "sys/errlog.h"
@@ -47,6 +49,9 @@ constexpr std::array<_recNeedField, 7> NEED_FIELDS = {{{"taxi", &_wbFuelNeed::nT
 // The filed sheet's SHA-256 in a line's chain, and its acceptances.
 constexpr const char* REC_KEY_SHEET_SHA256 = "sheetSha256";
 constexpr const char* REC_KEY_ACCEPTED = "accepted";
+// An aircraft's hover charts, as a CSV, and what of them was not read.
+constexpr const char* REC_KEY_HOVER = "hoverCharts";
+constexpr const char* REC_KEY_HOVER_NOT_READ = "hoverNotRead";
 // The lines of an acceptance's text, in their order.
 constexpr std::array<std::pair<const char*, std::string _recAcceptance::*>, 6> ACCEPTED_FIELDS = {
     {{"capacity", &_recAcceptance::strCapacity},
@@ -576,6 +581,14 @@ std::string recLine(const _recEntry& e)
         }
         line.add("items", items.text());
     }
+    // Only for an aircraft with hover charts, which its fingerprint covers:
+    // as the CSV a person imports, every figure reading back to the same
+    // double; and what of them was not read, so the check judges as the
+    // sheet did.
+    if (hvcAny(e.setup.hover))
+        line.add(REC_KEY_HOVER, quoted(hovCsvText(e.setup.hover)));
+    if (!e.setup.strHoverNotRead.empty())
+        line.add(REC_KEY_HOVER_NOT_READ, quoted(e.setup.strHoverNotRead));
     if (e.storedDensity || e.storedMonths) {
         Object stored;
         if (e.storedDensity)
@@ -1065,6 +1078,12 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
                                          rd.optionalText(pi, "unread")});
                 e.load.fitted.push_back(rd.flag(pi, "fitted"));
             }
+    if (pm->count(REC_KEY_HOVER)) {
+        std::string strWhy;
+        if (!hovReadCsv(rd.text(pm, REC_KEY_HOVER), &e.setup.hover, &strWhy))
+            rd.note(REC_KEY_HOVER, "hover charts as Zarv writes them");
+    }
+    e.setup.strHoverNotRead = rd.optionalText(pm, REC_KEY_HOVER_NOT_READ);
     if (pm->count("stored")) {
         const Members* pst = rd.object(*pm, "stored");
         const char* pszDensity = nameOf(VAL_FUEL_DENSITY);
