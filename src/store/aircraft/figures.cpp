@@ -179,6 +179,27 @@ void recordFigures(const std::string& strWhen, bool bOutside, const std::vector<
                           (fingerprintOf(figures, valFingerprintNeeded()) + " " + strWhen).c_str());
 }
 
+// Within the rewrite of an amendment of a list of figures (the items, the
+// hover charts): each change in the history with its reason, and where the
+// aircraft is under change control, its figures of that list recorded with
+// those named.
+void keepAmendment(const std::string& strWhen, const std::vector<_prmAmendment>& changes, const std::string& strReason,
+                   bool bWasControlled, bool bOutside, std::vector<std::string> names,
+                   const std::map<std::string, std::string>& before, bool (*pfuncIsFigure)(const std::string&))
+{
+    if (!strReason.empty())
+        for (const _prmAmendment& a : changes)
+            appendHistory({strWhen, a.strFigure, a.strOld, a.strNew, strReason});
+    if (!figUnderControl())
+        return;
+    if (!bWasControlled)
+        appendHistory({strWhen, "", "", "", "under change control from here"});
+    for (const auto& figure : currentFigures(valFingerprintNeeded()))
+        if (pfuncIsFigure(figure.first))
+            names.push_back(figure.first);
+    recordFigures(strWhen, bOutside, names, before);
+}
+
 // After a figure changed in the one rewrite: its history line, and, for an
 // aircraft under change control, the recorded fingerprint; one that comes
 // under control with it starts its history.
@@ -582,17 +603,7 @@ void figStoreItems(const std::vector<_wbItem>& items, const std::string& strReas
         legStoreFitted(n, legsFitted[n]);
     prmEdit([&](GKeyFile* pkf) {
         itmWrite(pkf, items, fitted);
-        for (const _prmAmendment& a : changes)
-            if (!strReason.empty())
-                appendHistory({strWhen, a.strFigure, a.strOld, a.strNew, strReason});
-        if (!figUnderControl())
-            return;
-        if (!bWasControlled)
-            appendHistory({strWhen, "", "", "", "under change control from here"});
-        for (const auto& figure : currentFigures(valFingerprintNeeded()))
-            if (itmIsFigure(figure.first))
-                names.push_back(figure.first);
-        recordFigures(strWhen, bOutside, names, before);
+        keepAmendment(strWhen, changes, strReason, bWasControlled, bOutside, names, before, itmIsFigure);
     });
     itmLoad();
 }
@@ -647,17 +658,7 @@ bool figAmendHover(const _hovCharts& charts, const std::string& strReason)
     stateEditSetup().strHoverNotRead.clear();
     prmEdit([&](GKeyFile* pkf) {
         hvcWrite(pkf, charts);
-        if (!strReason.empty())
-            for (const _prmAmendment& a : changes)
-                appendHistory({strWhen, a.strFigure, a.strOld, a.strNew, strReason});
-        if (!figUnderControl())
-            return;
-        if (!bWasControlled)
-            appendHistory({strWhen, "", "", "", "under change control from here"});
-        for (const auto& figure : currentFigures(valFingerprintNeeded()))
-            if (hvcIsFigure(figure.first))
-                names.push_back(figure.first);
-        recordFigures(strWhen, bOutside, names, before);
+        keepAmendment(strWhen, changes, strReason, bWasControlled, bOutside, names, before, hvcIsFigure);
     });
     return true;
 }
