@@ -2,6 +2,8 @@
 // back to the same doubles, and their groups as the fleet moves them.
 #include "store/conf/hovcharts.h"
 
+#include "store/conf/params.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -54,19 +56,7 @@ long lineNumber(const char* pszKey)
     return *pszDigits && !*pszEnd && n >= 1 && std::to_string(n) == pszDigits ? n : 0;
 }
 
-// A group's keys and their values as the file holds them.
-using _hvcRaw = std::vector<std::pair<std::string, std::string>>;
-
-_hvcRaw rawOf(GKeyFile* pkf, const std::string& strGroup)
-{
-    _hvcRaw raw;
-    g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkf, strGroup.c_str(), nullptr, nullptr);
-    for (int i = 0; ppszKeys && ppszKeys[i]; i++) {
-        g_autofree gchar* psz = g_key_file_get_value(pkf, strGroup.c_str(), ppszKeys[i], nullptr);
-        raw.emplace_back(ppszKeys[i], psz ? psz : "");
-    }
-    return raw;
-}
+using _hvcRaw = _prmRawGroup;
 
 // A group present, even without a key, is a chart: taken along as one.
 void putRaw(GKeyFile* pkf, const std::string& strGroup, const std::optional<_hvcRaw>& raw)
@@ -87,7 +77,7 @@ std::optional<_hvcRaw> groupOf(GKeyFile* pkf, const std::string& strGroup)
 {
     if (!g_key_file_has_group(pkf, strGroup.c_str()))
         return std::nullopt;
-    return rawOf(pkf, strGroup);
+    return prmRawGroup(pkf, strGroup);
 }
 
 } // namespace

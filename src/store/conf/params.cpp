@@ -893,3 +893,14 @@ bool prmReadsAsNumber(const char* psz, double* pnValue)
         *pnValue = n;
     return true;
 }
+
+_prmRawGroup prmRawGroup(GKeyFile* pkf, const std::string& strGroup)
+{
+    _prmRawGroup raw;
+    g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkf, strGroup.c_str(), nullptr, nullptr);
+    for (int i = 0; ppszKeys && ppszKeys[i]; i++) {
+        g_autofree gchar* psz = g_key_file_get_value(pkf, strGroup.c_str(), ppszKeys[i], nullptr);
+        raw.emplace_back(ppszKeys[i], psz ? psz : "");
+    }
+    return raw;
+}

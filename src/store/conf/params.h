@@ -20,6 +20,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The one key file; created by prmLoadKeyFile and kept for the whole run.
@@ -93,6 +94,10 @@ void prmKeepUnreadText(const gchar* pszGroup, const gchar* pszKey, const std::st
 // Several changes that belong together (switching aircraft): edit changes
 // the key file in memory, then the file is rewritten once.
 void prmEdit(const std::function<void(GKeyFile* pkf)>& edit);
+
+// A group's keys and their values as the file holds them, in its order.
+using _prmRawGroup = std::vector<std::pair<std::string, std::string>>;
+_prmRawGroup prmRawGroup(GKeyFile* pkf, const std::string& strGroup);
 
 // Reads a whole file that must be a regular one, as Zarv.conf is read:
 // never blocking on what is not (a FIFO, a device) and never through a

@@ -32,19 +32,7 @@ bool ofTheLoading(const std::string& str)
     return str.compare(nAt, strFirst.size(), strFirst) == 0 || valLooksLikeLegGroup(str.c_str() + nAt + 1);
 }
 
-// A group's keys and values as the file holds them.
-using _legRaw = std::vector<std::pair<std::string, std::string>>;
-
-_legRaw rawGroup(GKeyFile* pkf, const std::string& strGroup)
-{
-    _legRaw values;
-    g_auto(GStrv) ppszKeys = g_key_file_get_keys(pkf, strGroup.c_str(), nullptr, nullptr);
-    for (int i = 0; ppszKeys && ppszKeys[i]; i++) {
-        g_autofree gchar* psz = g_key_file_get_value(pkf, strGroup.c_str(), ppszKeys[i], nullptr);
-        values.emplace_back(ppszKeys[i], psz ? psz : "");
-    }
-    return values;
-}
+using _legRaw = _prmRawGroup;
 
 void putGroup(GKeyFile* pkf, const std::string& strGroup, const _legRaw& values)
 {
@@ -316,7 +304,7 @@ void legRemove(size_t n)
             // groups.
             const _wbLoadState& l = stateLegs()[1];
             const std::string strFirst = valLegGroup(0);
-            _legRaw values = rawGroup(pkf, valLegGroup(1));
+            _legRaw values = prmRawGroup(pkf, valLegGroup(1));
             std::erase_if(values, [](const auto& kv) {
                 return kv.first == VAL_KEY_FUEL_AS_LANDED || kv.first == VAL_KEY_LEG_FITTED;
             });
@@ -331,7 +319,7 @@ void legRemove(size_t n)
             itmSetFitted(pkf, fittedOf(l));
         }
         for (size_t k = std::max<size_t>(n, 1); k + 1 < nLegs; k++)
-            putGroup(pkf, valLegGroup(k), rawGroup(pkf, valLegGroup(k + 1)));
+            putGroup(pkf, valLegGroup(k), prmRawGroup(pkf, valLegGroup(k + 1)));
         g_key_file_remove_group(pkf, valLegGroup(nLegs - 1).c_str(), nullptr);
     });
     if (n == 0) {
