@@ -269,6 +269,8 @@ std::string chooseFile(_hedDialog* pd, GtkFileChooserAction nAction)
                                                   GTK_WINDOW(pd->pdlg), nAction, "_Cancel", GTK_RESPONSE_CANCEL,
                                                   bOpen ? "_Import" : "_Export", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(pdlg), TRUE);
+    // Return takes the file typed or picked, as a pilot expects.
+    gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
     if (!bOpen)
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(pdlg), "hover-charts.csv");
     std::string strPath;
