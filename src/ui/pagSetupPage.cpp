@@ -15,6 +15,7 @@
 #include "ui/amend.h"
 #include "ui/fields.h"
 #include "ui/fleetList.h"
+#include "ui/hoverEdit.h"
 #include "ui/itemList.h"
 #include "ui/misc.h"
 #include "ui/shown.h"
@@ -444,6 +445,7 @@ void psetOnStateChanged(_stateChange nChange)
     showIdentity();
     showPublished();
     ilstShow(nChange == STATE_ALL);
+    hedShow();
 }
 
 // The page's widgets gone with their window: the page is told no more. A
@@ -494,6 +496,7 @@ void psetInit(GtkBuilder* pBuilder)
     keepFixedArmsTail();
     flistBind(pBuilder);
     ilstBind(pBuilder);
+    hedBind(pBuilder);
     fldBind(pBuilder, m_set.fields, stops);
     stateListen(psetOnStateChanged);
     g_signal_connect(m_set.m_pwgtConfEmptyWeight, "destroy", G_CALLBACK(psetOnPageDestroy), nullptr);

@@ -2,6 +2,7 @@
 // unit buttons, and the loading page following every change.
 #include "pages.h"
 
+#include "store/aircraft/figures.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
 #include "store/conf/stored.h"
@@ -467,6 +468,101 @@ TEST_F(Amending, TheRegistrationAndWeighingDateAskToo)
     EXPECT_TRUE(leaveFor("ConfEmptyWeight", "reweighed").bAsked);
     EXPECT_EQ(valGetText(VAL_WEIGHED), "2026-12-01");
     EXPECT_NE(text("AircraftHistory").find("Reweighed on "), std::string::npos) << text("AircraftHistory");
+}
+
+// The hover charts imported through the dialog's file chooser, then saved
+// as an amendment: the question answered once it is the one shown.
+struct HoverImport {
+    std::string strCsv;
+    Answer a;
+    bool bImported = false, bOpened = false;
+    guint nChooser = 0, nAnswer = 0;
+};
+
+GtkWidget* named(GtkWidget* pwgt, const char* pszName)
+{
+    if (g_strcmp0(gtk_widget_get_name(pwgt), pszName) == 0)
+        return pwgt;
+    GtkWidget* pwgtFound = nullptr;
+    if (GTK_IS_CONTAINER(pwgt)) {
+        g_autoptr(GList) plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
+        for (GList* p = plist; p && !pwgtFound; p = p->next)
+            pwgtFound = named(GTK_WIDGET(p->data), pszName);
+    }
+    return pwgtFound;
+}
+
+gboolean answerAmend(gpointer pImport)
+{
+    auto* pi = static_cast<HoverImport*>(pImport);
+    GtkWidget* pdlg = zt::shownDialog();
+    if (!pdlg || g_strcmp0(gtk_window_get_title(GTK_WINDOW(pdlg)), "Amend the weighing record?") != 0)
+        return G_SOURCE_CONTINUE;
+    pi->nAnswer = 0;
+    return answer(&pi->a);
+}
+
+gboolean chooseCsv(gpointer pImport)
+{
+    auto* pi = static_cast<HoverImport*>(pImport);
+    GtkWidget* pdlg = zt::shownDialog();
+    if (!GTK_IS_FILE_CHOOSER(pdlg))
+        return G_SOURCE_CONTINUE;
+    g_autofree gchar* pszChosen = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(pdlg));
+    if (g_strcmp0(pszChosen, pi->strCsv.c_str()) != 0) {
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(pdlg), pi->strCsv.c_str());
+        return G_SOURCE_CONTINUE; // the chooser takes it once its folder is read
+    }
+    pi->nChooser = 0;
+    gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
+    return G_SOURCE_REMOVE;
+}
+
+gboolean importAndSave(gpointer pImport)
+{
+    auto* pi = static_cast<HoverImport*>(pImport);
+    GtkWidget* pdlg = zt::shownDialog();
+    if (!pdlg || g_strcmp0(gtk_widget_get_name(pdlg), "HoverChartsDialog") != 0)
+        return G_SOURCE_CONTINUE;
+    pi->bOpened = true;
+    pi->nChooser = g_timeout_add(10, chooseCsv, pi);
+    gtk_button_clicked(GTK_BUTTON(named(pdlg, "HoverImport")));
+    if (pi->nChooser)
+        g_source_remove(pi->nChooser); // the chooser never came
+    GtkGrid* pgrid = GTK_GRID(named(pdlg, "HoverIGE"));
+    pi->bImported = g_strcmp0(gtk_entry_get_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 2, 3))), "8000") == 0;
+    pi->nAnswer = g_timeout_add(10, answerAmend, pi);
+    gtk_button_clicked(GTK_BUTTON(gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK)));
+    return G_SOURCE_REMOVE;
+}
+
+TEST_F(Amending, HoverChartsImportedAreAmendedWithAReason)
+{
+    HoverImport hi;
+    hi.strCsv = m_dir / "charts.csv";
+    hi.a.strReason = "charts from the manual, rev 3";
+    std::string strCsv = "chart,temperature [\u00b0C],weight [kg],pressure altitude [ft]\n";
+    for (const char* pszChart : {"IGE", "OGE"})
+        for (const char* pszRows : {",0,500,10000\n", ",0,700,5000\n", ",40,500,8000\n", ",40,700,1000\n"})
+            strCsv += pszChart + std::string(pszRows);
+    zt::writeFile(hi.strCsv, strCsv);
+    const guint nSource = g_timeout_add(10, importAndSave, &hi);
+    click("HoverCharts");
+    if (!hi.bOpened)
+        g_source_remove(nSource); // the dialog never came
+    if (hi.nAnswer)
+        g_source_remove(hi.nAnswer); // nor the question
+    EXPECT_TRUE(hi.bImported);
+    EXPECT_TRUE(hi.a.bAsked);
+    EXPECT_NE(conf().find("[Hover IGE]\nLine 1=0; 500 10000; 700 5000\nLine 2=40; 500 8000; 700 1000\n"),
+              std::string::npos)
+        << conf();
+    const std::vector<_prmAmendment> history = figHistory();
+    ASSERT_FALSE(history.empty());
+    EXPECT_EQ(history.back().strFigure, "Hover OGE/Line 2");
+    EXPECT_EQ(history.back().strReason, "charts from the manual, rev 3");
+    EXPECT_NE(text("AircraftHistory").find("charts from the manual, rev 3"), std::string::npos)
+        << text("AircraftHistory");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The centre-of-gravity chart: its geometry, the choice of message, and the
 // picture itself, drawn on an image surface and read back pixel by pixel.
 #include "model/calc.h"
+#include "ui/hoverEdit.h"
 #include "ui/pagWBChart.h"
 #include "ui/pagWBPage.h"
 
@@ -345,6 +346,29 @@ TEST(ChartSchoolMargins, AreADashedInnerLineOnTheSidesThatHaveOne)
     for (int x : {95, 404})
         EXPECT_GT(count(chart, x, 140, x, 430), 290 * 5 / 10) << x;
     EXPECT_EQ(count(chart, 110, 440, 389, 449), 0);
+}
+
+// A hover chart's drawing: its lines over 500 to 700 kg and 1,000 to 10,000
+// ft take axes from 500 to 700 kg (50 kg a step) and 0 to 10,000 ft (2,000
+// ft a step), so on 420 × 280 px the plot is 344 × 222 px from (62, 14):
+// the 40 °C line, second and red, passes 600 kg at 4,000 ft at (234, 147.2)
+// and ends at 700 kg, 1,000 ft at (406, 213.8).
+TEST(HoverDrawing, PutsThePointsOnRoundAxes)
+{
+    const _hovChart chart = {{{0, {{500, 10000}, {700, 5000}}}, {40, {{500, 7000}, {600, 4000}, {700, 1000}}}}};
+    cairo_surface_t* psurf = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 420, 280);
+    cairo_t* pCr = cairo_create(psurf);
+    hedDraw(pCr, 420, 280, chart, _wbSetup{});
+    cairo_destroy(pCr);
+    cairo_surface_flush(psurf);
+    const unsigned char* pData = cairo_image_surface_get_data(psurf);
+    for (auto [x, y] : {std::pair{234, 147}, std::pair{406, 213}}) {
+        const uint32_t n =
+            *reinterpret_cast<const uint32_t*>(pData + y * cairo_image_surface_get_stride(psurf) + x * 4);
+        EXPECT_TRUE((n >> 16 & 0xff) > 180 && (n >> 8 & 0xff) < 60 && (n & 0xff) < 60)
+            << x << "," << y << " " << std::hex << n;
+    }
+    cairo_surface_destroy(psurf);
 }
 
 } // namespace
