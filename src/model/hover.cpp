@@ -285,6 +285,14 @@ std::string hovChartWhy(const _hovChart& chart)
             return "two lines are of " + degrees(lines[i]->nTemperature);
     for (size_t i = 0; i < lines.size(); i++)
         for (size_t j = i + 1; j < lines.size(); j++) {
+            // Below its lowest ceiling a line is read at its heaviest weight,
+            // so a warmer line going on past a colder one's heaviest would
+            // let a hotter day hover heavier, even with no weight in common
+            // for the two to cross at.
+            const double nColdest = lines[i]->points.back().nWeight, nWarmest = lines[j]->points.back().nWeight;
+            if (nWarmest > nColdest)
+                return lineName(*lines[j]) + " goes on to " + figure(nWarmest) + " kg, past the heaviest of " +
+                       lineName(*lines[i]) + ", " + figure(nColdest) + " kg";
             const double nWeight = crossingWeight(*lines[i], *lines[j]);
             if (!std::isnan(nWeight))
                 return lineName(*lines[j]) + " crosses " + lineName(*lines[i]) + " at " + figure(nWeight, 1) + " kg";

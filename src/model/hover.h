@@ -32,7 +32,8 @@ constexpr size_t HOV_MOST_LINES = 64, HOV_MOST_POINTS = 256;
 // weights not strictly rising along a line, a ceiling that does not fall as
 // the weight grows, or two lines that cross: a warmer line's ceiling must
 // be below the colder one's at every weight both cover ("the 30 °C line
-// crosses the 20 °C line at 700 kg").
+// crosses the 20 °C line at 700 kg"), and it may not go on to a heavier
+// weight than the colder one ends at.
 std::string hovChartWhy(const _hovChart& chart);
 
 // The standard atmosphere's troposphere (ICAO Doc 7488), exactly: the
