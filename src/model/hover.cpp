@@ -94,8 +94,6 @@ std::string shapeWhy(const _hovLine& line)
 {
     if (line.points.size() < 2)
         return lineName(line) + " has fewer than two points";
-    if (line.points.size() > HOV_MOST_POINTS)
-        return lineName(line) + " has more than " + std::to_string(HOV_MOST_POINTS) + " points";
     for (size_t i = 1; i < line.points.size(); i++) {
         const _hovPoint &a = line.points[i - 1], &b = line.points[i];
         if (!(b.nWeight > a.nWeight))
@@ -272,6 +270,11 @@ std::string hovChartWhy(const _hovChart& chart)
         return "a chart needs two temperature lines at least";
     if (chart.lines.size() > HOV_MOST_LINES)
         return "the chart has more than " + std::to_string(HOV_MOST_LINES) + " lines";
+    size_t nPoints = 0;
+    for (const _hovLine& line : chart.lines)
+        nPoints += line.points.size();
+    if (nPoints > HOV_MOST_POINTS)
+        return "the chart has more than " + std::to_string(HOV_MOST_POINTS) + " points";
     for (const _hovLine& line : chart.lines) {
         std::string str = valueWhy(line);
         if (str.empty())
@@ -373,7 +376,7 @@ bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* ps
         text.remove_prefix(3);
     _hovCharts charts;
     int nUnits[3] = {-1, -1, -1};
-    size_t nRows = 0;
+    size_t nRows = 0, nPoints[HOV_EFFECTS] = {};
     int nLine = 0;
     auto refuse = [&](const std::string& strWhy) {
         *pstrWhy = nLine > 0 ? "line " + std::to_string(nLine) + ": " + strWhy : strWhy;
@@ -421,9 +424,9 @@ bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* ps
                               " lines");
             it = lines.insert(lines.end(), _hovLine{n[0], {}});
         }
-        if (it->points.size() == HOV_MOST_POINTS)
-            return refuse(lineName(*it) + " of " + EFFECT_NAMES[nEffect] + " has more than " +
-                          std::to_string(HOV_MOST_POINTS) + " points");
+        if (nPoints[nEffect]++ == HOV_MOST_POINTS)
+            return refuse(std::string(EFFECT_NAMES[nEffect]) + " has more than " + std::to_string(HOV_MOST_POINTS) +
+                          " points");
         it->points.push_back({n[1], n[2]});
         nRows++;
     }
