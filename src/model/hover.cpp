@@ -369,7 +369,7 @@ std::string hovSiteWhy(const _hovSite& site)
     return {};
 }
 
-bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy)
+bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy, bool bCheck)
 {
     std::string_view text = strText;
     if (text.rfind("\xef\xbb\xbf", 0) == 0) // a spreadsheet's byte order mark
@@ -435,7 +435,7 @@ bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* ps
         return refuse("the file is empty");
     if (nRows == 0)
         return refuse("the file has no rows after its header");
-    for (int i = 0; i < HOV_EFFECTS; i++) {
+    for (int i = 0; i < HOV_EFFECTS && bCheck; i++) {
         const std::string strWhy = charts[i].lines.empty() ? "" : hovChartWhy(charts[i]);
         if (!strWhy.empty())
             return refuse(std::string(EFFECT_NAMES[i]) + ": " + strWhy);

@@ -92,7 +92,9 @@ std::string hovSiteWhy(const _hovSite& site);
 // row that cannot be read ("line 7: the weight "7OO" is not a number") or
 // a chart hovChartWhy refuses ("IGE: …"); then *pstrWhy says why, false is
 // returned and *pCharts is left as it was. A chart without a row is none.
-bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy);
+// The record reads with bCheck false: it keeps a chart as Zarv.conf held
+// it, usable or not, so that the sheet is checked on the chart it had.
+bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy, bool bCheck = true);
 
 // The charts as a CSV file hovReadCsv reads back to the same figures, in
 // kg, °C and ft.
