@@ -94,8 +94,6 @@ std::string shapeWhy(const _hovLine& line)
 {
     if (line.points.size() < 2)
         return lineName(line) + " has fewer than two points";
-    if (line.points.size() > HOV_MOST_POINTS)
-        return lineName(line) + " has more than " + std::to_string(HOV_MOST_POINTS) + " points";
     for (size_t i = 1; i < line.points.size(); i++) {
         const _hovPoint &a = line.points[i - 1], &b = line.points[i];
         if (!(b.nWeight > a.nWeight))
@@ -272,6 +270,11 @@ std::string hovChartWhy(const _hovChart& chart)
         return "a chart needs two temperature lines at least";
     if (chart.lines.size() > HOV_MOST_LINES)
         return "the chart has more than " + std::to_string(HOV_MOST_LINES) + " lines";
+    size_t nPoints = 0;
+    for (const _hovLine& line : chart.lines)
+        nPoints += line.points.size();
+    if (nPoints > HOV_MOST_POINTS)
+        return "the chart has more than " + std::to_string(HOV_MOST_POINTS) + " points";
     for (const _hovLine& line : chart.lines) {
         std::string str = valueWhy(line);
         if (str.empty())
@@ -285,6 +288,14 @@ std::string hovChartWhy(const _hovChart& chart)
             return "two lines are of " + degrees(lines[i]->nTemperature);
     for (size_t i = 0; i < lines.size(); i++)
         for (size_t j = i + 1; j < lines.size(); j++) {
+            // Below its lowest ceiling a line is read at its heaviest weight,
+            // so a warmer line going on past a colder one's heaviest would
+            // let a hotter day hover heavier, even with no weight in common
+            // for the two to cross at.
+            const double nColdest = lines[i]->points.back().nWeight, nWarmest = lines[j]->points.back().nWeight;
+            if (nWarmest > nColdest)
+                return lineName(*lines[j]) + " goes on to " + figure(nWarmest) + " kg, past the heaviest of " +
+                       lineName(*lines[i]) + ", " + figure(nColdest) + " kg";
             const double nWeight = crossingWeight(*lines[i], *lines[j]);
             if (!std::isnan(nWeight))
                 return lineName(*lines[j]) + " crosses " + lineName(*lines[i]) + " at " + figure(nWeight, 1) + " kg";
@@ -358,14 +369,14 @@ std::string hovSiteWhy(const _hovSite& site)
     return {};
 }
 
-bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy)
+bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy, bool bCheck)
 {
     std::string_view text = strText;
     if (text.rfind("\xef\xbb\xbf", 0) == 0) // a spreadsheet's byte order mark
         text.remove_prefix(3);
     _hovCharts charts;
     int nUnits[3] = {-1, -1, -1};
-    size_t nRows = 0;
+    size_t nRows = 0, nPoints[HOV_EFFECTS] = {};
     int nLine = 0;
     auto refuse = [&](const std::string& strWhy) {
         *pstrWhy = nLine > 0 ? "line " + std::to_string(nLine) + ": " + strWhy : strWhy;
@@ -413,9 +424,9 @@ bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* ps
                               " lines");
             it = lines.insert(lines.end(), _hovLine{n[0], {}});
         }
-        if (it->points.size() == HOV_MOST_POINTS)
-            return refuse(lineName(*it) + " of " + EFFECT_NAMES[nEffect] + " has more than " +
-                          std::to_string(HOV_MOST_POINTS) + " points");
+        if (nPoints[nEffect]++ == HOV_MOST_POINTS)
+            return refuse(std::string(EFFECT_NAMES[nEffect]) + " has more than " + std::to_string(HOV_MOST_POINTS) +
+                          " points");
         it->points.push_back({n[1], n[2]});
         nRows++;
     }
@@ -424,7 +435,7 @@ bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* ps
         return refuse("the file is empty");
     if (nRows == 0)
         return refuse("the file has no rows after its header");
-    for (int i = 0; i < HOV_EFFECTS; i++) {
+    for (int i = 0; i < HOV_EFFECTS && bCheck; i++) {
         const std::string strWhy = charts[i].lines.empty() ? "" : hovChartWhy(charts[i]);
         if (!strWhy.empty())
             return refuse(std::string(EFFECT_NAMES[i]) + ": " + strWhy);

@@ -18,11 +18,12 @@
 // What a chart can hold at all: a light helicopter's weights, the ceilings
 // of the manual's axes, the temperatures the outside air has. No manual
 // draws more lines or points than the most here, which keeps the check of
-// every pair of lines small.
+// every pair of lines small, and a chart's table in the dialog quick to
+// build: a table of 2,000 rows takes GTK half a minute.
 constexpr double HOV_MOST_WEIGHT = 10000;                             // kg
 constexpr double HOV_LEAST_CEILING = -2000, HOV_MOST_CEILING = 30000; // ft
 constexpr double HOV_LEAST_OAT = -60, HOV_MOST_OAT = 60;              // °C
-constexpr size_t HOV_MOST_LINES = 64, HOV_MOST_POINTS = 256;
+constexpr size_t HOV_MOST_LINES = 64, HOV_MOST_POINTS = 256;          // points: of all a chart's lines
 
 // Why a chart cannot be used, naming the line and the reason, or "" where
 // it can: fewer than two temperature lines, a line of fewer than two
@@ -32,7 +33,8 @@ constexpr size_t HOV_MOST_LINES = 64, HOV_MOST_POINTS = 256;
 // weights not strictly rising along a line, a ceiling that does not fall as
 // the weight grows, or two lines that cross: a warmer line's ceiling must
 // be below the colder one's at every weight both cover ("the 30 °C line
-// crosses the 20 °C line at 700 kg").
+// crosses the 20 °C line at 700 kg"), and it may not go on to a heavier
+// weight than the colder one ends at.
 std::string hovChartWhy(const _hovChart& chart);
 
 // The standard atmosphere's troposphere (ICAO Doc 7488), exactly: the
@@ -90,7 +92,9 @@ std::string hovSiteWhy(const _hovSite& site);
 // row that cannot be read ("line 7: the weight "7OO" is not a number") or
 // a chart hovChartWhy refuses ("IGE: …"); then *pstrWhy says why, false is
 // returned and *pCharts is left as it was. A chart without a row is none.
-bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy);
+// The record reads with bCheck false: it keeps a chart as Zarv.conf held
+// it, usable or not, so that the sheet is checked on the chart it had.
+bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy, bool bCheck = true);
 
 // The charts as a CSV file hovReadCsv reads back to the same figures, in
 // kg, °C and ft.

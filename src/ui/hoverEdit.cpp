@@ -502,6 +502,15 @@ _hedAxis roundAxis(double nLeast, double nMost)
     return {std::floor(nLeast / nStep + 1e-9) * nStep, std::ceil(nMost / nStep - 1e-9) * nStep, nStep};
 }
 
+// An axis's steps: a handful. A step below half the spacing of doubles
+// there (a chart of 1e18 kg held to be corrected) would never reach the
+// axis's end, and no number has none.
+int stepsOf(const _hedAxis& a)
+{
+    const double n = std::round((a.nTo - a.nFrom) / a.nStep);
+    return std::isfinite(n) && n >= 0 && n <= 100 ? static_cast<int>(n) : -1;
+}
+
 void showText(cairo_t* cr, const std::string& str, double x, double y, double nAlignX, double nAlignY)
 {
     cairo_text_extents_t ext;
@@ -543,7 +552,8 @@ void hedDraw(cairo_t* cr, int nWidth, int nHeight, const _hovChart& chart, const
     auto py = [&](double y) { return y0 + h - (y - ay.nFrom) / (ay.nTo - ay.nFrom) * h; };
     cairo_set_line_width(cr, 1);
     if (bAny) {
-        for (double x = ax.nFrom; x <= ax.nTo + ax.nStep * 1e-6; x += ax.nStep) {
+        for (int k = 0; k <= stepsOf(ax); k++) {
+            const double x = ax.nFrom + k * ax.nStep;
             cairo_set_source_rgb(cr, 0.85, 0.85, 0.85);
             cairo_move_to(cr, std::round(px(x)) + 0.5, y0);
             cairo_line_to(cr, std::round(px(x)) + 0.5, y0 + h);
@@ -551,7 +561,8 @@ void hedDraw(cairo_t* cr, int nWidth, int nHeight, const _hovChart& chart, const
             cairo_set_source_rgb(cr, 0, 0, 0);
             showText(cr, mscFormatNumber("%g", x), px(x), y0 + h + 6, 0.5, 1);
         }
-        for (double y = ay.nFrom; y <= ay.nTo + ay.nStep * 1e-6; y += ay.nStep) {
+        for (int k = 0; k <= stepsOf(ay); k++) {
+            const double y = ay.nFrom + k * ay.nStep;
             cairo_set_source_rgb(cr, 0.85, 0.85, 0.85);
             cairo_move_to(cr, x0, std::round(py(y)) + 0.5);
             cairo_line_to(cr, x0 + w, std::round(py(y)) + 0.5);

@@ -368,6 +368,12 @@ TEST(HoverDrawing, PutsThePointsOnRoundAxes)
         EXPECT_TRUE((n >> 16 & 0xff) > 180 && (n >> 8 & 0xff) < 60 && (n & 0xff) < 60)
             << x << "," << y << " " << std::hex << n;
     }
+    // Nor does a chart of 1e18 kg, held from Zarv.conf to be put right, hang it.
+    pCr = cairo_create(psurf);
+    hedDraw(pCr, 420, 280, {{{0, {{1e18, 9000}, {1e18 + 128, 8000}}}, {40, {{1e18, 7000}, {1e18 + 128, 1000}}}}},
+            _wbSetup{});
+    EXPECT_EQ(cairo_status(pCr), CAIRO_STATUS_SUCCESS);
+    cairo_destroy(pCr);
     cairo_surface_destroy(psurf);
 }
 

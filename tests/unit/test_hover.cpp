@@ -103,6 +103,9 @@ TEST(Hover, Refusals)
         // line at 500 kg, 500 under it at 600; the gap closes at 500 + 2000
         // / (2000 + 500) * 100 = 580.
         {[](_hovChart& c) { c.lines[0].points[1].nCeiling = 2500; }, "the 40 °C line crosses the 20 °C line at 580 kg"},
+        // Read at its heaviest below 2,000 ft, 20 °C would hover heavier than 0 °C.
+        {[](_hovChart& c) { c.lines[0].points[2].nWeight = 720; },
+         "the 20 °C line goes on to 720 kg, past the heaviest of the 0 °C line, 700 kg"},
     };
     for (const auto& c : CHARTS) {
         _hovChart h = chart();

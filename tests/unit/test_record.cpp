@@ -62,9 +62,10 @@ TEST(Record, ReadsBackExactlyAndSurvivesAFullDiskAndACrash)
     e.setup.items = {{"Left \"door\"\n\u05d3", 5.4, 1850.0000000000002, -650, true},
                      {"Hook", 2, NAN, 0, false, "Weighed=no"}};
     e.load.fitted = {false};
-    // Hover charts to the last bit of their doubles, and what was not read.
+    // Hover charts to the last bit of their doubles, and what was not read;
+    // one whose lines cross (at 500 kg), as Zarv.conf can hold it.
     e.setup.hover[HOV_IGE] = {
-        {{0.1 + 0.2, {{500, 8000.000000000001}, {600, 6000}}}, {40, {{500, 6000}, {600, 1.0 / 3}}}}};
+        {{0.1 + 0.2, {{500, 8000.000000000001}, {600, 6000}}}, {40, {{500, 9000}, {600, 1.0 / 3}}}}};
     e.setup.strHoverNotRead = "[Hover OGE] Line 1: \"x\"";
     e.outputs.bLanding = true;
     e.outputs.points[POINT_TAKE_OFF] = {680.3893641534596, 2441.575, -22.352, {}};

@@ -579,6 +579,9 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
 // text Zarv cannot read, or a chart it cannot use, named and doubted.
 TEST_F(SetupRecord, HoverChartsReadToTheSameDoublesOrAreRefusedByName)
 {
+    std::string strHuge = "Line 1=0"; // a line too long for the dialog's table
+    for (int n = 1; n <= 257; n++)
+        strHuge += "; " + std::to_string(n) + " 1";
     const struct {
         const char* pszGroup;
         const char* pszRead; // the chart as read, or why not
@@ -592,6 +595,7 @@ TEST_F(SetupRecord, HoverChartsReadToTheSameDoublesOrAreRefusedByName)
         {"Line 1=\n", "holds \u201cLine 1=\u201d, which is no line of a chart"},
         {"Line 01=0; 500 9000\n", "holds \u201cLine 01=0; 500 9000\u201d, which is no line of a chart"},
         {"Line 1=0; 500 9000\nLine 3=30; 500 8000\n", "holds \u201cLine 3=30; 500 8000\u201d"},
+        {strHuge.c_str(), "holds more than 256 points"},
         // Read, but no chart Zarv can use: held as read, to be corrected.
         {"Line 1=0; 500 9000; 700 6000\n", "[Hover IGE]: "},
         {"", "[Hover IGE]: "},

@@ -158,9 +158,13 @@ _hvcRead hvcRead(GKeyFile* pkf, const std::string& strAircraft)
             continue;
         // Its lines in the order of their numbers, which run from 1 without
         // a gap: a line missing is one taken out by hand.
-        std::vector<std::string> texts(raw->size());
         std::string strWhy;
+        if (raw->size() > HOV_MOST_LINES)
+            strWhy = " holds more than " + std::to_string(HOV_MOST_LINES) + " lines";
+        std::vector<std::string> texts(strWhy.empty() ? raw->size() : 0);
         for (const auto& [strKey, strValue] : *raw) {
+            if (!strWhy.empty())
+                break;
             const long n = lineNumber(strKey.c_str());
             if (n < 1 || static_cast<size_t>(n) > texts.size() || !texts[n - 1].empty() || strValue.empty()) {
                 strWhy = " holds " + quoted(strKey + "=" + strValue) + ", which is no line of a chart";
@@ -168,11 +172,15 @@ _hvcRead hvcRead(GKeyFile* pkf, const std::string& strAircraft)
             }
             texts[n - 1] = strValue;
         }
+        // Nor is a chart held that is too big for its table to be shown.
         _hovChart chart;
+        size_t nPoints = 0;
         for (size_t n = 0; n < texts.size() && strWhy.empty(); n++) {
             _hovLine line;
             if (const std::string str = hvcLineRead(texts[n], &line); !str.empty())
                 strWhy = " " + std::string(HVC_LINE_KEY) + std::to_string(n + 1) + ": " + str;
+            else if ((nPoints += line.points.size()) > HOV_MOST_POINTS)
+                strWhy = " holds more than " + std::to_string(HOV_MOST_POINTS) + " points";
             chart.lines.push_back(line);
         }
         if (!strWhy.empty()) {

@@ -1080,7 +1080,7 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
             }
     if (pm->count(REC_KEY_HOVER)) {
         std::string strWhy;
-        if (!hovReadCsv(rd.text(pm, REC_KEY_HOVER), &e.setup.hover, &strWhy))
+        if (!hovReadCsv(rd.text(pm, REC_KEY_HOVER), &e.setup.hover, &strWhy, false))
             rd.note(REC_KEY_HOVER, "hover charts as Zarv writes them");
     }
     e.setup.strHoverNotRead = rd.optionalText(pm, REC_KEY_HOVER_NOT_READ);
