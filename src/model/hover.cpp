@@ -9,6 +9,7 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <string_view>
 
@@ -197,14 +198,16 @@ std::vector<std::string> fields(std::string_view line)
 }
 
 // A field as a number, false where it is not one written in digits
-// ("7OO", "1 200", "inf", "0x10").
+// ("7OO", "1 200", "inf", "0x10") or one no double holds ("1e-400" would
+// read as 0, "1e400" as infinity).
 bool number(const std::string& str, double* pn)
 {
     if (str.empty() || str.find_first_not_of("0123456789+-.eE") != std::string::npos)
         return false;
     char* pEnd = nullptr;
+    errno = 0;
     *pn = g_ascii_strtod(str.c_str(), &pEnd);
-    return *pEnd == '\0' && std::isfinite(*pn);
+    return *pEnd == '\0' && std::isfinite(*pn) && errno != ERANGE;
 }
 
 // A column of the header: its name, the units it may be written in and

@@ -277,8 +277,12 @@ void addAcceptance(GtkGrid* pgrid, int nRow)
     if (!accSoloByStudent())
         return;
     t.instructor.pwgtWho = gtk_combo_box_text_new();
+    // Only the instructors who may sign now: in a school, those its roster
+    // lists as such.
+    const time_t tNow = time(nullptr);
     for (const _pplPerson& p : people)
-        if (p.nRole == PPL_ROLE_INSTRUCTOR && !p.strKey.empty())
+        if (std::string strKey; p.nRole == PPL_ROLE_INSTRUCTOR && !p.strKey.empty() &&
+                                accWhyNot(p.strName, REC_INSTRUCTOR, tNow, &strKey).empty())
             gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(t.instructor.pwgtWho), p.strName.c_str());
     gtk_combo_box_set_active(GTK_COMBO_BOX(t.instructor.pwgtWho), 0);
     GtkWidget* plabel = gtk_label_new_with_mnemonic("_Instructor for the solo");

@@ -136,6 +136,7 @@ TEST(Hover, Refusals)
         {"chart,temperature [°C],weight,pressure altitude [ft]\n" + ROWS,
          "line 1: the header's column \"weight\" is not weight [kg] or [lb]"},
         {HEADER + "\nIGE,0,7OO,5000\n", "line 3: the weight \"7OO\" is not a number"},
+        {HEADER + "IGE,0,500,1e-400\n", "line 2: the pressure altitude \"1e-400\" is not a number"},
         {HEADER + "XGE,0,700,5000\n", "line 2: the chart \"XGE\" is neither IGE nor OGE"},
         {HEADER + "IGE,0,500,9000\nIGE,0,600,8000\n", "IGE: a chart needs two temperature lines at least"},
         {HEADER, "the file has no rows after its header"},

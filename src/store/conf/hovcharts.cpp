@@ -4,6 +4,7 @@
 
 #include "store/conf/params.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -31,12 +32,14 @@ std::string fileNumber(double n)
     return g_ascii_formatd(sz, sizeof sz, "%.17g", n);
 }
 
-// A whole text as a number, a '.' as decimal point whatever the locale.
+// A whole text as a number, a '.' as decimal point whatever the locale;
+// not one no double holds ("1e-400" would read as 0).
 bool numberOf(const std::string& str, double* pn)
 {
     char* pszEnd = nullptr;
+    errno = 0;
     *pn = g_ascii_strtod(str.c_str(), &pszEnd);
-    return !str.empty() && pszEnd && !*pszEnd;
+    return !str.empty() && pszEnd && !*pszEnd && errno != ERANGE;
 }
 
 std::string quoted(const std::string& str)
