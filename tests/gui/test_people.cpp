@@ -122,27 +122,13 @@ TEST_P(NewPerson, IsSavedWithTheSeatsWeightAndTheCommanderIsStored)
 
 INSTANTIATE_TEST_SUITE_P(Seats, NewPerson, testing::Values(Naming{"[Unit]\nWeight=0\n", true, 0, 0}));
 
-// The dialog's widget of that name ("GtkGrid", its rows, where unnamed).
-GtkWidget* named(GtkWidget* pwgt, const char* pszName)
-{
-    if (g_strcmp0(gtk_widget_get_name(pwgt), pszName) == 0)
-        return pwgt;
-    GtkWidget* pwgtFound = nullptr;
-    if (GTK_IS_CONTAINER(pwgt)) {
-        g_autoptr(GList) plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
-        for (GList* p = plist; p && !pwgtFound; p = p->next)
-            pwgtFound = named(GTK_WIDGET(p->data), pszName);
-    }
-    return pwgtFound;
-}
-
 // Renames the second person, reweighs the first and saves.
 gboolean editPeople(gpointer pbDone)
 {
     GtkWidget* pdlg = zt::shownDialog();
     if (!pdlg)
         return G_SOURCE_CONTINUE;
-    GtkGrid* pgrid = GTK_GRID(named(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)), "GtkGrid"));
+    GtkGrid* pgrid = GTK_GRID(zt::named(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)), "GtkGrid"));
     gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 1, 1)), "91");
     gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 0, 2)), "Anna K.");
     gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
@@ -172,8 +158,8 @@ gboolean editTable(gpointer pbDone)
     if (!pdlg)
         return G_SOURCE_CONTINUE;
     GtkWidget* pwgtContent = gtk_dialog_get_content_area(GTK_DIALOG(pdlg));
-    GtkGrid* pgrid = GTK_GRID(named(pwgtContent, "GtkGrid"));
-    gtk_button_clicked(GTK_BUTTON(named(pwgtContent, "PeopleAdd")));
+    GtkGrid* pgrid = GTK_GRID(zt::named(pwgtContent, "GtkGrid"));
+    gtk_button_clicked(GTK_BUTTON(zt::named(pwgtContent, "PeopleAdd")));
     gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 0, 3)), "Ben");
     gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 1, 3)), "170.5");
     gtk_combo_box_set_active(GTK_COMBO_BOX(gtk_grid_get_child_at(pgrid, 2, 3)), PPL_ROLE_STUDENT);
@@ -230,9 +216,9 @@ gboolean typePassphrases(gpointer pMaking)
         g_object_get(pdlg, "secondary-text", &pszTold, nullptr);
         pm->strTold = pszTold;
     } else {
-        GtkWidget* pgrid = named(pdlg, "GtkGrid");
+        GtkWidget* pgrid = zt::named(pdlg, "GtkGrid");
         if (pm->nStep == 1)
-            pm->strRefused = gtk_label_get_text(GTK_LABEL(named(pgrid, "SigningKeyProblem")));
+            pm->strRefused = gtk_label_get_text(GTK_LABEL(zt::named(pgrid, "SigningKeyProblem")));
         for (int n : {1, 2})
             gtk_entry_set_text(GTK_ENTRY(gtk_grid_get_child_at(GTK_GRID(pgrid), 1, n)),
                                n == 2 && pm->nStep == 0 ? "horse" : "correct horse");
@@ -247,7 +233,7 @@ gboolean makeAnnasKey(gpointer pMaking)
     GtkWidget* pdlg = zt::shownDialog();
     if (!pdlg)
         return G_SOURCE_CONTINUE;
-    GtkGrid* pgrid = GTK_GRID(named(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)), "GtkGrid"));
+    GtkGrid* pgrid = GTK_GRID(zt::named(gtk_dialog_get_content_area(GTK_DIALOG(pdlg)), "GtkGrid"));
     pm->bBoMay = gtk_widget_get_sensitive(gtk_grid_get_child_at(pgrid, 5, 1)); // Bo has no role
     g_timeout_add(10, typePassphrases, pm);
     gtk_button_clicked(GTK_BUTTON(gtk_grid_get_child_at(pgrid, 5, 2)));

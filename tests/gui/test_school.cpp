@@ -114,19 +114,6 @@ class SchoolChosen : public School
     }
 };
 
-GtkWidget* named(GtkWidget* pwgt, const char* pszName)
-{
-    if (g_strcmp0(gtk_widget_get_name(pwgt), pszName) == 0)
-        return pwgt;
-    GtkWidget* pwgtFound = nullptr;
-    if (GTK_IS_CONTAINER(pwgt)) {
-        g_autoptr(GList) plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
-        for (GList* p = plist; p && !pwgtFound; p = p->next)
-            pwgtFound = named(GTK_WIDGET(p->data), pszName);
-    }
-    return pwgtFound;
-}
-
 TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
 {
     EXPECT_EQ(fleetRow(1), "");
@@ -135,9 +122,9 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     GtkWidget* pdlg = nullptr;
     ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the School dialog"));
     // A machine that has never published is not asked for the school's name.
-    EXPECT_FALSE(gtk_widget_get_visible(named(pdlg, "SchoolName")));
-    GtkWidget* pwgtKey = named(pdlg, "SchoolKey");
-    gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolFolder")), m_strFirst.c_str());
+    EXPECT_FALSE(gtk_widget_get_visible(zt::named(pdlg, "SchoolName")));
+    GtkWidget* pwgtKey = zt::named(pdlg, "SchoolKey");
+    gtk_entry_set_text(GTK_ENTRY(zt::named(pdlg, "SchoolFolder")), m_strFirst.c_str());
     // The whole key's digest is shown, and the key is taken only where the
     // pilot types all of it, never its id or a part.
     const std::string strDigest = sgnKeyDigest(m_strKey),
@@ -147,7 +134,7 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     for (const std::string& strTyped :
          {sgnKeyIdShown(m_strKey), strDigest.substr(0, strDigest.size() - 5), strDigest}) {
         g_autofree gchar* pszLower = g_ascii_strdown(strTyped.c_str(), -1);
-        gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolDigest")), pszLower);
+        gtk_entry_set_text(GTK_ENTRY(zt::named(pdlg, "SchoolDigest")), pszLower);
         EXPECT_EQ(gtk_widget_get_sensitive(pwgtAccept), strTyped == strDigest) << strTyped;
     }
     gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
@@ -169,12 +156,12 @@ TEST_F(SchoolChosen, TheMenuChoosesTheSchoolByItsKeyAndPublishes)
     // types the new key's whole digest.
     g_action_group_activate_action(gtk_widget_get_action_group(m_pwinMain, "app"), "school", nullptr);
     ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the School dialog again"));
-    EXPECT_TRUE(gtk_widget_get_visible(named(pdlg, "SchoolName")));
-    gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolFolder")), strOwn.c_str());
+    EXPECT_TRUE(gtk_widget_get_visible(zt::named(pdlg, "SchoolName")));
+    gtk_entry_set_text(GTK_ENTRY(zt::named(pdlg, "SchoolFolder")), strOwn.c_str());
     pwgtAccept = gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
     EXPECT_FALSE(gtk_widget_get_sensitive(pwgtAccept));
     const std::string strNew = zt::readFile(strOwn + "/" + SCH_PUBLIC_FILE);
-    gtk_entry_set_text(GTK_ENTRY(named(pdlg, "SchoolDigest")), sgnKeyDigest(strNew).c_str());
+    gtk_entry_set_text(GTK_ENTRY(zt::named(pdlg, "SchoolDigest")), sgnKeyDigest(strNew).c_str());
     EXPECT_TRUE(gtk_widget_get_sensitive(pwgtAccept));
     gtk_dialog_response(GTK_DIALOG(pdlg), GTK_RESPONSE_ACCEPT);
     EXPECT_NE(conf().find("Key=" + sgnPublicLine(strNew)), std::string::npos);
@@ -212,14 +199,14 @@ TEST_F(Machines, TheMenuEnrolsAMachineOnlyByItsWholeDigest)
     ASSERT_TRUE(zt::waitUntil([&] { return (pdlg = zt::shownDialog()); }, "the Machines dialog"));
     const std::string strDigest = sgnKeyDigest(m_key.strPublic);
     for (const std::string& strTyped : {m_key.strId, strDigest.substr(0, strDigest.size() - 5), strDigest}) {
-        gtk_entry_set_text(GTK_ENTRY(named(pdlg, "MachinesDigest")), strTyped.c_str());
-        EXPECT_EQ(gtk_widget_get_sensitive(named(pdlg, "MachinesEnrol")), strTyped == strDigest) << strTyped;
+        gtk_entry_set_text(GTK_ENTRY(zt::named(pdlg, "MachinesDigest")), strTyped.c_str());
+        EXPECT_EQ(gtk_widget_get_sensitive(zt::named(pdlg, "MachinesEnrol")), strTyped == strDigest) << strTyped;
     }
-    gtk_button_clicked(GTK_BUTTON(named(pdlg, "MachinesEnrol")));
+    gtk_button_clicked(GTK_BUTTON(zt::named(pdlg, "MachinesEnrol")));
     EXPECT_NE(zt::readFile(m_dir / "Machines.conf").find("[Machine " + m_key.strId + "]"), std::string::npos);
     // Enrolled, it no longer asks.
-    gtk_entry_set_text(GTK_ENTRY(named(pdlg, "MachinesDigest")), strDigest.c_str());
-    EXPECT_FALSE(gtk_widget_get_sensitive(named(pdlg, "MachinesEnrol")));
+    gtk_entry_set_text(GTK_ENTRY(zt::named(pdlg, "MachinesDigest")), strDigest.c_str());
+    EXPECT_FALSE(gtk_widget_get_sensitive(zt::named(pdlg, "MachinesEnrol")));
     gtk_widget_destroy(pdlg);
 }
 

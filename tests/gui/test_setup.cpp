@@ -479,19 +479,6 @@ struct HoverImport {
     guint nChooser = 0, nAnswer = 0;
 };
 
-GtkWidget* named(GtkWidget* pwgt, const char* pszName)
-{
-    if (g_strcmp0(gtk_widget_get_name(pwgt), pszName) == 0)
-        return pwgt;
-    GtkWidget* pwgtFound = nullptr;
-    if (GTK_IS_CONTAINER(pwgt)) {
-        g_autoptr(GList) plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
-        for (GList* p = plist; p && !pwgtFound; p = p->next)
-            pwgtFound = named(GTK_WIDGET(p->data), pszName);
-    }
-    return pwgtFound;
-}
-
 gboolean answerAmend(gpointer pImport)
 {
     auto* pi = static_cast<HoverImport*>(pImport);
@@ -526,10 +513,10 @@ gboolean importAndSave(gpointer pImport)
         return G_SOURCE_CONTINUE;
     pi->bOpened = true;
     pi->nChooser = g_timeout_add(10, chooseCsv, pi);
-    gtk_button_clicked(GTK_BUTTON(named(pdlg, "HoverImport")));
+    gtk_button_clicked(GTK_BUTTON(zt::named(pdlg, "HoverImport")));
     if (pi->nChooser)
         g_source_remove(pi->nChooser); // the chooser never came
-    GtkGrid* pgrid = GTK_GRID(named(pdlg, "HoverIGE"));
+    GtkGrid* pgrid = GTK_GRID(zt::named(pdlg, "HoverIGE"));
     pi->bImported = g_strcmp0(gtk_entry_get_text(GTK_ENTRY(gtk_grid_get_child_at(pgrid, 2, 3))), "8000") == 0;
     pi->nAnswer = g_timeout_add(10, answerAmend, pi);
     gtk_button_clicked(GTK_BUTTON(gtk_dialog_get_widget_for_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK)));

@@ -312,4 +312,17 @@ GtkWidget* shownDialog(void)
     return pdlg;
 }
 
+GtkWidget* named(GtkWidget* pwgt, const char* pszName)
+{
+    if (g_strcmp0(gtk_widget_get_name(pwgt), pszName) == 0)
+        return pwgt;
+    GtkWidget* pwgtFound = nullptr;
+    if (GTK_IS_CONTAINER(pwgt)) {
+        g_autoptr(GList) plist = gtk_container_get_children(GTK_CONTAINER(pwgt));
+        for (GList* p = plist; p && !pwgtFound; p = p->next)
+            pwgtFound = named(GTK_WIDGET(p->data), pszName);
+    }
+    return pwgtFound;
+}
+
 } // namespace zt

@@ -97,6 +97,10 @@ void sendKey(GtkWidget* pwinMain, guint nKeyval, GdkModifierType nState = GdkMod
 // The dialog Zarv has on the screen now (the last one mapped), or none.
 GtkWidget* shownDialog(void);
 
+// The widget of that name (gtk_widget_get_name: its class's where
+// unnamed) in pwgt or under it, the first found; null where none is.
+GtkWidget* named(GtkWidget* pwgt, const char* pszName);
+
 } // namespace zt
 
 // Skips (or, where a display is required, fails) a test that needs one.
