@@ -133,20 +133,13 @@ void compareLegs(const _casCase& c, const _casFile& file, _casOutcome* pOutcome)
         if (l.bLanding)
             compare((strLeg + " landing").c_str(), l.landing, flights[n], POINT_LANDING, c, file, &pOutcome->figures);
     }
-    std::vector<bool> asLanded;
-    for (const _wbLoadState& l : legs)
-        asLanded.push_back(l.bFuelAsLanded);
-    const std::vector<_wbFuelNeed> needs = fuelFlightNeeds(c.setup, flights, asLanded);
-    compareNeed("", c.need, needs.front(), c, &pOutcome->figures);
+    const _legVerdict v = legVerdict(c.setup, flights, legs);
+    compareNeed("", c.need, v.needs.front(), c, &pOutcome->figures);
     for (size_t n = 1; n < flights.size(); n++)
-        compareNeed("leg " + std::to_string(n + 1) + " ", c.legs[n - 1].need, needs[n], c, &pOutcome->figures);
-    std::vector<std::string> labels;
-    for (const _wbLoadState& l : legs)
-        labels.emplace_back(stateLegLabel(l));
+        compareNeed("leg " + std::to_string(n + 1) + " ", c.legs[n - 1].need, v.needs[n], c, &pOutcome->figures);
     // A leg short of fuel is not to be flown, as the sheet says.
-    const std::string strWords = wrdWithFuelNeeds(wrdLegsVerdictText(flights, labels, c.setup), needs, c.setup);
-    const bool bWithin =
-        fuelEnough(needs) && std::all_of(flights.begin(), flights.end(), [](const _wbFlight& f) { return f.within(); });
+    const std::string& strWords = v.strVerdict;
+    const bool bWithin = v.bWithin;
     pOutcome->figures.push_back({"flight verdict", c.bFlightWithin ? "within" : "beyond",
                                  std::string(bWithin ? "within" : "beyond") + " (" + strWords + ")",
                                  bWithin == c.bFlightWithin && strWords.starts_with("WITHIN LIMITS") == bWithin});
@@ -161,9 +154,7 @@ void compareRoom(const _casCase& c, const _casFile& file, std::vector<_casFigure
     std::vector<_wbLoadState> legs;
     const std::vector<_wbFlight> flights = calculateLegs(c, &legs);
     const _wbSetup s = calcWithFixedArms(c.setup);
-    std::vector<_wbLegFuel> fuel;
-    for (const _wbLoadState& l : legs)
-        fuel.push_back({stateLoadingOf(s, l), l.nTripFuel, l.bFuelAsLanded});
+    const std::vector<_wbLegFuel> fuel = legFuel(s, flights, legs);
     const bool bDoubted =
         std::any_of(flights.begin(), flights.end(), [](const _wbFlight& f) { return !f.doubts.empty(); });
     const _roomLeft r = roomLeft(s, fuel, 0, bDoubted);

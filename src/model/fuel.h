@@ -6,6 +6,7 @@
 #include "model/calc.h"
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 // The loading with another fuel load and ballast position: the same seats
@@ -68,6 +69,9 @@ struct _wbLegFuel {
     _wbLoading loading;
     double nTripLitres;
     bool bAsLanded;
+    // The most the leg may weigh at each point for hover (kg): infinite
+    // where it is not judged, below 0 where it has no hover figure.
+    std::array<double, POINT_COUNT> hoverMost = {INFINITY, INFINITY, INFINITY};
 };
 
 // The fuel at the first take-off, in litres and within the tank, for which

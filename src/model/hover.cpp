@@ -372,6 +372,81 @@ std::string hovSiteWhy(const _hovSite& site)
     return {};
 }
 
+bool hovSiteNotGiven(const _hovSite& site)
+{
+    return std::isnan(site.nElevation) && std::isnan(site.nQnh) && std::isnan(site.nOat);
+}
+
+_hovAt hovJudgeAt(const _hovCharts& charts, const _hovSite& site, double nWeight)
+{
+    _hovAt at;
+    at.site = site;
+    at.nWeight = nWeight;
+    for (size_t e = 0; e < HOV_EFFECTS; e++)
+        at.bChart[e] = !charts[e].lines.empty();
+    at.bShown = (at.bChart[HOV_IGE] || at.bChart[HOV_OGE]) && hovSiteWhy(site).empty() && std::isfinite(nWeight);
+    if (!at.bShown)
+        return at;
+    at.nPressureAltitude = hovPressureAltitude(site.nElevation, site.nQnh);
+    at.nDensityAltitude = hovDensityAltitude(at.nPressureAltitude, site.nOat);
+    for (size_t e = 0; e < HOV_EFFECTS; e++)
+        if (at.bChart[e])
+            at.figures[e] = hovMaxWeight(charts[e], at.nPressureAltitude, site.nOat);
+    return at;
+}
+
+namespace
+{
+
+// Whether a take-off or landing is short of a chart's figure, or has
+// none: where the rule asks it, a chart the aircraft lacks is none.
+bool shortOf(const _hovAt& at, _hovEffect nEffect, bool bAsked)
+{
+    if (!at.bChart[nEffect])
+        return bAsked;
+    const _hovFigure& f = at.figures[nEffect];
+    return !f.bKnown || at.nWeight > f.nWeight;
+}
+
+} // namespace
+
+_hovVerdict hovVerdictOf(const _hovAt& at, bool bOge)
+{
+    if (!at.bShown)
+        return HOV_ENOUGH;
+    if (shortOf(at, HOV_IGE, false) || (bOge && shortOf(at, HOV_OGE, true)))
+        return HOV_NOT_WITHIN;
+    return shortOf(at, HOV_OGE, false) ? HOV_CAUTION : HOV_ENOUGH;
+}
+
+bool hovWithin(const std::vector<_hovLeg>& legs, bool bOge)
+{
+    for (const _hovLeg& l : legs)
+        if (hovVerdictOf(l.takeOff, bOge) == HOV_NOT_WITHIN || hovVerdictOf(l.landing, bOge) == HOV_NOT_WITHIN)
+            return false;
+    return true;
+}
+
+double hovMostWeight(const _hovAt& at, bool bOge)
+{
+    double nMost = INFINITY;
+    if (!at.bShown)
+        return nMost;
+    for (const _hovEffect e : {HOV_IGE, HOV_OGE}) {
+        const bool bAsked = e == HOV_IGE || bOge;
+        if (!bAsked || (!at.bChart[e] && e == HOV_IGE))
+            continue;
+        const _hovFigure& f = at.figures[e];
+        nMost = std::fmin(nMost, at.bChart[e] && f.bKnown ? f.nWeight : -1);
+    }
+    return nMost;
+}
+
+std::string hovGrouped(double n, int nDecimals)
+{
+    return figure(n, nDecimals);
+}
+
 bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy, bool bCheck)
 {
     std::string_view text = strText;

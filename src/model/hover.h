@@ -8,6 +8,8 @@
 
 #include "model/units.h"
 
+#include <cmath>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -81,6 +83,73 @@ struct _hovSite {
 // hPa is outside 850 to 1,090 hPa", "no QNH given"). A site so flagged is
 // never judged.
 std::string hovSiteWhy(const _hovSite& site);
+// Whether none of a site's conditions is given.
+bool hovSiteNotGiven(const _hovSite& site);
+
+// ---- A flight's take-offs and landings -------------------------------------
+
+// One take-off or landing judged for hover: shown only where the aircraft
+// has a chart and the site's three conditions are given and possible; then
+// the pressure and density altitude there, the weight (kg), and each
+// chart's figure (bChart: the aircraft has that chart).
+struct _hovAt {
+    bool bShown = false;
+    _hovSite site{};
+    double nPressureAltitude = 0, nDensityAltitude = 0, nWeight = 0;
+    std::array<bool, HOV_EFFECTS> bChart{};
+    std::array<_hovFigure, HOV_EFFECTS> figures{};
+};
+_hovAt hovJudgeAt(const _hovCharts& charts, const _hovSite& site, double nWeight);
+
+// A leg's take-off and landing (a leg without a trip lands at its take-off
+// weight).
+struct _hovLeg {
+    _hovAt takeOff, landing;
+};
+
+// What a take-off or landing's hover makes of the flight: not within where
+// it is heavier than its in-ground-effect figure or has none, and so out
+// of ground effect where the operator's rule asks it (bOge: then a missing
+// out-of-ground-effect chart is none too); a caution where only out of
+// ground effect is short.
+enum _hovVerdict { HOV_ENOUGH, HOV_CAUTION, HOV_NOT_WITHIN };
+_hovVerdict hovVerdictOf(const _hovAt& at, bool bOge);
+// Whether every take-off and landing of a flight is within for hover.
+bool hovWithin(const std::vector<_hovLeg>& legs, bool bOge);
+// The most a take-off or landing may weigh for hover (kg): its
+// in-ground-effect figure, and out of ground effect's where the rule asks
+// it; infinite where nothing is judged, and below 0 where it has no figure.
+double hovMostWeight(const _hovAt& at, bool bOge);
+
+// ---- In words, in the pilot's units ---------------------------------------
+
+// A figure as hover's words write it in every locale: to at most nDecimals,
+// no trailing zeros, thousands grouped ("1,013.25", "-20").
+std::string hovGrouped(double n, int nDecimals = 2);
+
+// A take-off or landing's hover line, where it is shown: "Hover at take-off
+// (elevation 1,200 ft, 28 °C, density altitude 3,460 ft): in ground effect
+// up to 640 kg, 52.3 kg to spare; out of ground effect up to 598 kg, 10.3 kg
+// short" (a figure rounded down, what is to spare down, what is short up),
+// or "… in ground effect beyond the chart's 40 °C line: no hover figure";
+// "" where it is not shown.
+std::string hovAtText(const _hovAt& at, const char* pszPoint, const _wbSetup& units);
+
+// A site's conditions as the load sheet states them: "elevation 1,200 ft,
+// QNH 1,013.2 hPa, 28 °C; pressure altitude 1,200 ft, density altitude
+// 3,460 ft".
+std::string hovSiteText(const _hovAt& at);
+
+// The flight's verdict (strVerdict, of mass and balance) with its hover:
+// each take-off or landing not within added to what is not within
+// ("NOT WITHIN LIMITS: leg 2 landing: hover in ground effect up to 575 kg,
+// loaded 587.6 kg"), a verdict within led by them ("NOT WITHIN LIMITS: …;
+// mass and balance: WITHIN LIMITS …"), and each caution after the
+// verdict's own (" — caution: leg 2 landing: hover out of ground effect up
+// to 598 kg, loaded 610.0 kg"). Legs are named where there are several
+// (names[n]: "leg 2", "leg 2 (solo)"). A verdict that judges nothing stays.
+std::string hovWithVerdict(const std::string& strVerdict, const std::vector<_hovLeg>& legs,
+                           const std::vector<std::string>& names, bool bOge, const _wbSetup& units);
 
 // The charts of a CSV file a person imports: a header line naming the
 // columns chart, temperature, weight and pressure altitude in that order,

@@ -83,6 +83,17 @@ void keepPoint(const _wbSetup& s, const _wbFlight& f, _wbFlightPoint nPoint, siz
     }
 }
 
+// Narrows a station's room to the weight a point may have for hover.
+void keepHover(const _wbFlight& f, double nHoverMost, _wbFlightPoint nPoint, size_t nLeg, const _roomUnit& unit,
+               _roomStop& stop)
+{
+    if (!std::isfinite(nHoverMost) || !(unit.point.nWeight > 0))
+        return;
+    const double nMost = std::fmax(nHoverMost - f.points[nPoint].nWeight, 0.0) / unit.point.nWeight;
+    if (nMost < stop.nRoom)
+        stop = {true, nMost, LIMIT_WEIGHT, nPoint, nLeg, MARGIN_COUNT, true};
+}
+
 // The room at a station: the legs its load reaches, each at every point
 // the load moves (fuel never moves the point with the fuel burned).
 _roomStop stationRoom(const _wbSetup& s, const std::vector<_wbFlight>& flights, const std::vector<_wbLegFuel>& legs,
@@ -96,8 +107,10 @@ _roomStop stationRoom(const _wbSetup& s, const std::vector<_wbFlight>& flights, 
             break;
         for (int i = 0; i < POINT_COUNT; i++) {
             const auto nPoint = static_cast<_wbFlightPoint>(i);
-            if (flights[n].hasPoint(nPoint) && !(nStation == ROOM_FUEL && nPoint == POINT_NO_FUEL))
+            if (flights[n].hasPoint(nPoint) && !(nStation == ROOM_FUEL && nPoint == POINT_NO_FUEL)) {
                 keepPoint(s, flights[n], nPoint, n, unit, stop);
+                keepHover(flights[n], legs[n].hoverMost[nPoint], nPoint, n, unit, stop);
+            }
         }
     }
     return stop;
@@ -117,9 +130,17 @@ _roomLeft roomLeft(const _wbSetup& s, const std::vector<_wbLegFuel>& legs, size_
     if (flights[nShown].bNothingEntered)
         return r;
     r.nWhy = bDoubted ? ROOM_NOT_JUDGED : s.nUnconfirmed != 0 ? ROOM_UNCONFIRMED : ROOM_FITS;
+    // A point heavier than its hover figure, or without one, is not within.
+    const auto overHover = [&](size_t n) {
+        for (int i = 0; i < POINT_COUNT; i++)
+            if (flights[n].hasPoint(static_cast<_wbFlightPoint>(i)) &&
+                !(flights[n].points[i].nWeight <= legs[n].hoverMost[i]))
+                return true;
+        return false;
+    };
     for (size_t n = 0; n < flights.size() && r.nWhy == ROOM_FITS; n++)
-        if (!flights[n].within()) {
-            bool bMarginsOnly = flights[n].doubts.empty() && !flights[n].bTripOverFuel;
+        if (!flights[n].within() || overHover(n)) {
+            bool bMarginsOnly = flights[n].doubts.empty() && !flights[n].bTripOverFuel && !overHover(n);
             for (int i = 0; i < POINT_COUNT; i++)
                 if (flights[n].hasPoint(static_cast<_wbFlightPoint>(i)) && !flights[n].judged[i].within())
                     bMarginsOnly = false;
@@ -197,9 +218,10 @@ std::string roomText(const _roomLeft& r, const _wbSetup& units)
                unitSymbol(nKind, units);
     }
     const _roomStop& first = r.at[r.nFirst];
-    const std::string strLimit = first.nMargin == MARGIN_COUNT ? limitName(first.nLimit)
-                                                               : std::string("the school's ") +
-                                                                     LIM_MARGIN_ROWS[first.nMargin].pszName + " margin";
+    const std::string strLimit = first.bHover                    ? std::string("the hover figure")
+                                 : first.nMargin == MARGIN_COUNT ? limitName(first.nLimit)
+                                                                 : std::string("the school's ") +
+                                                                       LIM_MARGIN_ROWS[first.nMargin].pszName + " margin";
     str += ". Limited by " + strLimit + " " + POINT_WORDS[first.nPoint];
     if (first.nLeg != r.nShown)
         str += " on leg " + std::to_string(first.nLeg + 1);

@@ -37,6 +37,8 @@ struct _roomStop {
     // The operator's margin inside that limit that stops it, where one is
     // set and binds first (MARGIN_COUNT: the certified limit itself).
     _wbMargin nMargin = MARGIN_COUNT;
+    // The hover figure there stops it, not a limit of the table.
+    bool bHover = false;
 };
 
 // The room left of the leg nShown, and the station whose room weighs least
@@ -52,7 +54,7 @@ struct _roomLeft {
 // The room left of leg nShown of a flight: a seat's or the ballast's weight
 // added to that leg alone, fuel added to its take-off and so to every leg
 // after it whose fuel is as landed. Each limit is a line in the mass added,
-// solved for it; the least over every limit of every point of every leg
+// solved for it, and so is each point's hover figure (legs' hoverMost); the least over every limit of every point of every leg
 // reached is the room. bDoubted says a value of the flight cannot be right
 // (the judgement's doubts), and then nothing fits, as where a point of any
 // leg is beyond a limit now.

@@ -2,6 +2,7 @@
 #include "model/units.h"
 
 #include <array>
+#include <cmath>
 
 double unitWeightToKg(double nValue, _unitWt nUnit)
 {
@@ -118,6 +119,9 @@ double unitToShown(_unitKind nKind, double nInternal, const _wbSetup& u)
     case KIND_MINUTES:
     case KIND_RESERVE:
     case KIND_PERCENT:
+    case KIND_ELEVATION:
+    case KIND_QNH:
+    case KIND_OAT:
     case KIND_NONE:
         break;
     }
@@ -141,9 +145,13 @@ double unitToInternal(_unitKind nKind, double nShown, const _wbSetup& u)
         return unitArmToMm(nShown, u.nUnitArm);
     case KIND_WEIGHT_MARGIN:
         return unitWeightToKg(nShown, u.nUnitWt);
+    case KIND_QNH:
+        return std::fabs(nShown) < UNIT_QNH_INHG_BELOW ? nShown * UNIT_HPA_PER_INHG : nShown;
     case KIND_MINUTES:
     case KIND_RESERVE:
     case KIND_PERCENT:
+    case KIND_ELEVATION:
+    case KIND_OAT:
     case KIND_NONE:
         break;
     }
@@ -167,6 +175,9 @@ std::string unitLabel(_unitKind nKind, const _wbSetup& u)
     case KIND_MINUTES:
     case KIND_RESERVE:
     case KIND_PERCENT:
+    case KIND_ELEVATION:
+    case KIND_QNH:
+    case KIND_OAT:
         return unitSymbol(nKind, u);
     case KIND_ARM_MARGIN:
         return unitLabel(KIND_ARM, u);
@@ -198,6 +209,12 @@ const char* unitSymbol(_unitKind nKind, const _wbSetup& u)
         return "min";
     case KIND_PERCENT:
         return "%";
+    case KIND_ELEVATION:
+        return "ft";
+    case KIND_QNH:
+        return "hPa";
+    case KIND_OAT:
+        return "\u00b0C";
     case KIND_ARM_MARGIN:
         return symbols.pszArm;
     case KIND_WEIGHT_MARGIN:

@@ -108,6 +108,9 @@ struct _wbSetup {
     // forward and the aft limit and each lateral one, kg below the maximum
     // weight; 0 for none.
     double nMarginForward = 0, nMarginAft = 0, nMarginLateral = 0, nMarginWeight = 0;
+    // The operator's rule asks to hover out of ground effect (1) at every
+    // take-off and landing, not only in ground effect (0).
+    guint nHoverOge = 0;
     // Its hover charts as its manual gives them (none: no chart), and why
     // a chart of Zarv.conf could not be read or used ("" where none): while
     // there is any, nothing is judged.
@@ -172,7 +175,10 @@ _unitSymbols unitSymbols(const _wbSetup& s);
 // fuel rule's: a fuel flow (litres per hour, shown in the pilot's fuel unit
 // per hour), a flight's time and a final reserve (minutes), a share of the
 // trip (per cent), and a margin inside a limit (an arm or a weight that is
-// never negative).
+// never negative). Then a site's conditions on the day, each in the unit
+// every pilot reads them in: an elevation (feet), an altimeter setting
+// (hPa; typed under 100 it is read as inches of mercury) and an outside
+// air temperature (°C).
 enum _unitKind {
     KIND_NONE,
     KIND_WEIGHT,
@@ -184,7 +190,10 @@ enum _unitKind {
     KIND_RESERVE,
     KIND_PERCENT,
     KIND_ARM_MARGIN,
-    KIND_WEIGHT_MARGIN
+    KIND_WEIGHT_MARGIN,
+    KIND_ELEVATION,
+    KIND_QNH,
+    KIND_OAT
 };
 
 // What an amount of each kind can be at all, in the internal unit: a value
@@ -207,7 +216,15 @@ constexpr _unitBounds UNIT_BOUNDS[] = {
     {KIND_PERCENT, 0, 100},                             // per cent of the trip
     {KIND_ARM_MARGIN, 0, 10000},                        // mm inside the limit
     {KIND_WEIGHT_MARGIN, 0, 5000},                      // kg below the limit
+    {KIND_ELEVATION, -1500, 30000},                     // ft: the Dead Sea shore to above any landing site
+    {KIND_QNH, 850, 1090},                              // hPa: lower and higher than ever measured
+    {KIND_OAT, -60, 60},                                // °C
 };
+
+// An altimeter setting typed below this is in inches of mercury (29.92),
+// as no setting in hPa can be; it is held in hPa.
+constexpr double UNIT_QNH_INHG_BELOW = 100;
+constexpr double UNIT_HPA_PER_INHG = 33.8638866667;
 
 // The least basic (empty) weight Zarv takes as an amendment. A two-seat
 // helicopter's engine, rotors, transmission and airframe alone weigh more,

@@ -101,7 +101,11 @@ void fldShowNumbers(const _fldPage& page)
         GtkWidget* pwgt = v.nOwner == page.nOwner ? page.entries[v.nId] : nullptr;
         if (!pwgt || !valIsNumber(v) || !v.pszFormat)
             continue;
-        mscShowNumber(pwgt, v.pszFormat, valShown(v, valHeld(v.nId)));
+        // A condition not given shows as nothing typed.
+        if (valNotGiven(v, valHeld(v.nId)))
+            mscShowText(pwgt, "");
+        else
+            mscShowNumber(pwgt, v.pszFormat, valShown(v, valHeld(v.nId)));
         // A doubted value stays flagged until it is edited: with what its
         // commit said, or else (read from Zarv.conf) with the doubt's words.
         std::string strFlag;
@@ -156,9 +160,20 @@ bool fldCommitEntry(GtkWidget* pwgtEntry, _prmValueId nId, const _fldAsk& ask, c
         return false;
     const _prmValue& v = valValue(nId);
     const std::string strText = gtk_entry_get_text(GTK_ENTRY(pwgtEntry));
+    // A condition emptied is no longer given: nothing of it is kept.
+    if (valNotGiven(v, NAN) && strText.find_first_not_of(" \t") == std::string::npos) {
+        const _stateChanging changing;
+        valSetUnread(nId, "");
+        valStoreValue(nId, NAN);
+        mscFlagEntry(pwgtEntry, "");
+        if (kept)
+            kept();
+        return true;
+    }
     const _mscReading r = mscReadNumber(strText.c_str());
-    // Weights and volumes cannot be negative; arms can.
-    const bool bNotNegative = v.nUnit != KIND_ARM;
+    // Weights and volumes cannot be negative; arms, elevations and
+    // temperatures can.
+    const bool bNotNegative = v.nUnit != KIND_ARM && v.nUnit != KIND_ELEVATION && v.nUnit != KIND_OAT;
     const double nConverted = unitToInternal(v.nUnit, r.nValue, units);
     const double nNew = mscSettle(pwgtEntry, r, nConverted, bNotNegative);
     // Text not read cleanly is kept with the value, which cannot say it.

@@ -559,7 +559,7 @@ void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTri
     }
 }
 
-void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs, const std::vector<_wbFuelNeed>& needs);
+void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs);
 
 // Each leg's need by the fuel rule: of the flight's legs where there are
 // several (legs, judged), else of the one leg f.
@@ -594,16 +594,14 @@ std::string firstTakeOffText(const std::vector<_wbFlight>& legs, const std::vect
 // of a flight of several (legs, judged; none for a flight of one).
 std::string stillFitsText(const _wbFlight& f, const std::vector<_wbFlight>& legs)
 {
-    if (legs.empty())
-        return roomText(roomLeft(m_wbSetup, {{f.loading, f.nTrip, false}}, 0, !f.doubts.empty()), m_wbSetup);
-    std::vector<_wbLegFuel> fuel;
-    bool bDoubted = false;
-    for (size_t n = 0; n < legs.size(); n++) {
-        const _wbLoadState& l = stateLegs()[n];
-        fuel.push_back({stateLoadingOf(m_wbSetup, l), l.nTripFuel, l.bFuelAsLanded != FALSE});
-        bDoubted = bDoubted || !legs[n].doubts.empty();
+    if (legs.empty()) {
+        std::vector<_wbLegFuel> fuel = legFuel(m_wbSetup, {f}, {stateLoad()});
+        fuel.front().loading = f.loading;
+        fuel.front().nTripLitres = f.nTrip;
+        return roomText(roomLeft(m_wbSetup, fuel, 0, !f.doubts.empty()), m_wbSetup);
     }
-    return roomText(roomLeft(m_wbSetup, fuel, stateShownLeg(), bDoubted), m_wbSetup);
+    const bool bDoubted = std::any_of(legs.begin(), legs.end(), [](const _wbFlight& g) { return !g.doubts.empty(); });
+    return roomText(roomLeft(m_wbSetup, legFuel(m_wbSetup, legs, stateLegs()), stateShownLeg(), bDoubted), m_wbSetup);
 }
 
 // The zero-fuel row, its reason, the fuel allowed and the ballast advice,
@@ -673,7 +671,7 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtWeighingDue), strDue.c_str());
         gtk_widget_set_visible(m_wb.m_pwgtWeighingDue, !strDue.empty());
     }
-    showVerdicts(f, legs, needs);
+    showVerdicts(f, legs);
     if (m_wb.m_pwgtBallastAdvice)
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtBallastAdvice), wrdBallastAdviceText(f, plan, m_wbSetup).c_str());
 }
@@ -681,20 +679,15 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
 // The one verdict on the flight (of every leg where there are several)
 // and the verdict on each point of the leg shown in words, where Zarv.ui
 // has them.
-void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs, const std::vector<_wbFuelNeed>& needs)
+void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs)
 {
     if (m_wb.m_pwgtFlightVerdict) {
         // A leg short of fuel is not to be flown, whatever its mass and
         // balance.
-        const bool bWithin =
-            fuelEnough(needs) &&
-            (legs.empty() ? f.within()
-                          : std::all_of(legs.begin(), legs.end(), [](const _wbFlight& g) { return g.within(); }));
-        const std::string strVerdict = wrdWithFuelNeeds(legs.empty() ? wrdFlightVerdictText(f, m_wbSetup)
-                                                                     : wrdLegsVerdictText(legs, legLabels(), m_wbSetup),
-                                                        needs, m_wbSetup);
-        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), strVerdict.c_str());
-        gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), bWithin ? m_pattrBoldBlue : m_pattrBoldRed);
+        const _legVerdict v = legs.empty() ? legVerdict(m_wbSetup, {f}, {stateLoad()})
+                                           : legVerdict(m_wbSetup, legs, stateLegs());
+        gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), v.strVerdict.c_str());
+        gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), v.bWithin ? m_pattrBoldBlue : m_pattrBoldRed);
     }
     if (m_wb.m_pwgtVerdict) {
         constexpr std::array<const char*, POINT_COUNT> names = {"Take-off", "Landing", "No fuel"};

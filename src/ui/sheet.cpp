@@ -185,37 +185,25 @@ struct _shtFlight {
     std::vector<_wbFuelNeed> needs;
     // The acceptances signed, one a line, where the flight is within.
     std::string strAccepted;
+    // Each leg's take-off and landing judged for hover.
+    std::vector<_hovLeg> hover{};
 };
-
-// Each leg's need by the fuel rule, of the legs as Zarv holds them.
-std::vector<_wbFuelNeed> needsOf(const std::vector<_wbFlight>& flights)
-{
-    std::vector<bool> asLanded;
-    for (const _wbLoadState& l : stateLegs())
-        asLanded.push_back(flights.size() > 1 && l.bFuelAsLanded);
-    return fuelFlightNeeds(m_wbSetup, flights, asLanded);
-}
 
 _shtFlight flightOf(const _wbFlight& flight)
 {
     // A leg short of fuel leaves the flight with no acceptance, as one not
     // within.
     if (stateLegs().size() < 2) {
-        const std::vector<_wbFuelNeed> needs = needsOf({flight});
-        return {{},
-                flight,
-                stateLoad(),
-                flight.within() && fuelEnough(needs),
-                wrdWithFuelNeeds(wrdFlightVerdictText(flight, m_wbSetup), needs, m_wbSetup),
-                needs,
-                ""};
+        _legVerdict v = legVerdict(m_wbSetup, {flight}, {stateLoad()});
+        return {{}, flight, stateLoad(), v.bWithin, v.strVerdict, v.needs, "", std::move(v.hover)};
     }
     _shtFlight f = {legCalcAll(), {}, stateLegs().front(), true, "", {}, ""};
     f.detail = f.legs.front();
-    f.needs = needsOf(f.legs);
-    f.bWithin =
-        fuelEnough(f.needs) && std::all_of(f.legs.begin(), f.legs.end(), [](const _wbFlight& l) { return l.within(); });
-    f.strVerdict = wrdWithFuelNeeds(wrdLegsVerdictText(f.legs, legLabels(), m_wbSetup), f.needs, m_wbSetup);
+    _legVerdict v = legVerdict(m_wbSetup, f.legs, stateLegs());
+    f.needs = v.needs;
+    f.bWithin = v.bWithin;
+    f.strVerdict = v.strVerdict;
+    f.hover = std::move(v.hover);
     return f;
 }
 
@@ -701,11 +689,12 @@ _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_
                               txtOneLine(text(VAL_RSEAT_PERSON), MAX_USER_CHARS), text(VAL_COMMANDER),
                               valUnreadTexts(n), recOutputsOf(flights[n], "")});
     }
-    const std::vector<_wbFuelNeed> needs = needsOf(flights);
-    for (size_t n = 1; n < legs.size(); n++)
-        entry.legs[n - 1].outputs.need = needs[n];
-    entry.outputs = recFlightOutputsOf(
-        flights, wrdWithFuelNeeds(wrdLegsVerdictText(flights, legLabels(), m_wbSetup), needs, m_wbSetup), needs);
+    const _legVerdict v = legVerdict(m_wbSetup, flights, legs);
+    for (size_t n = 1; n < legs.size(); n++) {
+        entry.legs[n - 1].outputs.need = v.needs[n];
+        entry.legs[n - 1].outputs.hover = v.hover[n];
+    }
+    entry.outputs = recFlightOutputsOf(flights, v);
     return entry;
 }
 

@@ -306,11 +306,10 @@ _recEntry twoLegs(bool bUnread, double nFlow = 0)
                                       PRM_FINGERPRINT_VERSION, setup);
     e.setup = setup;
     e.load = legs[0];
-    const std::vector<_wbFuelNeed> needs = fuelFlightNeeds(setup, flights, {false, true});
+    const _legVerdict v = legVerdict(setup, flights, legs);
     e.legs = {{legs[1], "", "B. \"Solo\"", "right", valUnreadTexts(1), recOutputsOf(flights[1], "")}};
-    e.legs[0].outputs.need = needs[1];
-    e.outputs = recFlightOutputsOf(
-        flights, wrdWithFuelNeeds(wrdLegsVerdictText(flights, {"", "solo"}, setup), needs, setup), needs);
+    e.legs[0].outputs.need = v.needs[1];
+    e.outputs = recFlightOutputsOf(flights, v);
     return e;
 }
 

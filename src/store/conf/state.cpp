@@ -90,6 +90,10 @@ void stateSettle(std::vector<_wbLoadState>& legs)
             l.nFuelVolume = calcLandingFuel(b.nFuelVolume, b.nTripFuel);
         // The chart's burn-off line is the flight's, not a leg's.
         l.bShowBurnOff = legs.front().bShowBurnOff;
+        // A leg takes off from where the leg before it landed.
+        l.nFromElevation = b.nToElevation;
+        l.nFromQnh = b.nToQnh;
+        l.nFromOat = b.nToOat;
     }
 }
 
@@ -100,6 +104,11 @@ _wbLoadState stateNextLeg(const _wbLoadState& l)
     n.nTripFuel = 0;
     n.nTripMinutes = 0;
     n.bFuelAsLanded = true;
+    // It takes off where this one lands, for a site not yet given.
+    n.nFromElevation = l.nToElevation;
+    n.nFromQnh = l.nToQnh;
+    n.nFromOat = l.nToOat;
+    n.nToElevation = n.nToQnh = n.nToOat = NAN;
     return n;
 }
 

@@ -10,6 +10,8 @@
 
 #include <glib.h>
 
+#include <cmath>
+
 #include <vector>
 
 // The one setup record, read-only: the table of stored values writes it
@@ -36,6 +38,12 @@ struct _wbLoadState {
     // The leg's trip as a time in minutes, beside its fuel; 0 where none
     // is typed.
     gdouble nTripMinutes{};
+    // The day's conditions at the leg's take-off and landing sites, for its
+    // hover: elevation (ft), QNH (hPa) and outside air temperature (°C);
+    // no number (NaN) where none is typed. A later leg takes off where the
+    // leg before it landed.
+    gdouble nFromElevation = NAN, nFromQnh = NAN, nFromOat = NAN;
+    gdouble nToElevation = NAN, nToQnh = NAN, nToOat = NAN;
 };
 
 // A flight has one leg or up to six, flown in order; the page shows one.

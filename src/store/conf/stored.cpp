@@ -4,6 +4,7 @@
 #include "store/conf/stored.h"
 
 #include "model/date.h"
+#include "model/hover.h"
 #include "model/words.h"
 #include "store/conf/hovcharts.h"
 #include "store/conf/items.h"
@@ -520,6 +521,101 @@ constexpr std::array m_values = numbered(std::to_array<_prmValue>({
     // The school whose rule a pilot's machine flies by, where the school
     // published one: its rule is then read, not typed.
     {.nId = VAL_RULE_FROM, .nOwner = PRM_OF_SETUP, .pszGroup = "FuelRule", .pszKey = "School"},
+    // The day's conditions at the sites, for the hover: the first take-off's
+    // is the flight's ("Departure"), each landing's the leg's own, and a
+    // later leg takes off where the leg before it landed. Not typed, a
+    // condition is no key, and nothing of it is judged.
+    {.nId = VAL_FROM_ELEVATION,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Departure",
+     .pszKey = "Elevation",
+     .nUnit = KIND_ELEVATION,
+     .field = &_wbLoadState::nFromElevation,
+     .pszWhat = "take-off elevation",
+     .pszEntry = "TakeOffElevation",
+     .pszUnits = "TakeOffElevationUnits",
+     .pszFormat = "%g",
+     .nWalk = 86,
+     .pszRecordName = "takeOffElevation",
+     .bRecordedLater = true,
+     .nMissing = NAN},
+    {.nId = VAL_FROM_QNH,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Departure",
+     .pszKey = "QNH",
+     .nUnit = KIND_QNH,
+     .field = &_wbLoadState::nFromQnh,
+     .pszWhat = "take-off QNH",
+     .pszEntry = "TakeOffQNH",
+     .pszUnits = "TakeOffQNHUnits",
+     .pszFormat = "%g",
+     .nWalk = 87,
+     .pszRecordName = "takeOffQnh",
+     .bRecordedLater = true,
+     .nMissing = NAN},
+    {.nId = VAL_FROM_OAT,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Departure",
+     .pszKey = "OAT",
+     .nUnit = KIND_OAT,
+     .field = &_wbLoadState::nFromOat,
+     .pszWhat = "take-off temperature",
+     .pszEntry = "TakeOffOAT",
+     .pszUnits = "TakeOffOATUnits",
+     .pszFormat = "%g",
+     .nWalk = 88,
+     .pszRecordName = "takeOffOat",
+     .bRecordedLater = true,
+     .nMissing = NAN},
+    {.nId = VAL_TO_ELEVATION,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "LandingElevation",
+     .nUnit = KIND_ELEVATION,
+     .field = &_wbLoadState::nToElevation,
+     .pszWhat = "landing elevation",
+     .pszEntry = "LandingElevation",
+     .pszUnits = "LandingElevationUnits",
+     .pszFormat = "%g",
+     .nWalk = 89,
+     .pszRecordName = "landingElevation",
+     .bRecordedLater = true,
+     .nMissing = NAN},
+    {.nId = VAL_TO_QNH,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "LandingQNH",
+     .nUnit = KIND_QNH,
+     .field = &_wbLoadState::nToQnh,
+     .pszWhat = "landing QNH",
+     .pszEntry = "LandingQNH",
+     .pszUnits = "LandingQNHUnits",
+     .pszFormat = "%g",
+     .nWalk = 90,
+     .pszRecordName = "landingQnh",
+     .bRecordedLater = true,
+     .nMissing = NAN},
+    {.nId = VAL_TO_OAT,
+     .nOwner = PRM_OF_LOADING,
+     .pszGroup = "Load",
+     .pszKey = "LandingOAT",
+     .nUnit = KIND_OAT,
+     .field = &_wbLoadState::nToOat,
+     .pszWhat = "landing temperature",
+     .pszEntry = "LandingOAT",
+     .pszUnits = "LandingOATUnits",
+     .pszFormat = "%g",
+     .nWalk = 91,
+     .pszRecordName = "landingOat",
+     .bRecordedLater = true,
+     .nMissing = NAN},
+    // The operator's rule may ask to hover out of ground effect as well.
+    {.nId = VAL_HOVER_OGE,
+     .nOwner = PRM_OF_SETUP,
+     .pszGroup = "FuelRule",
+     .pszKey = "HoverOGE",
+     .field = &_wbSetup::nHoverOge,
+     .bRule = true},
 }));
 
 // valValue finds a row by its id.
@@ -585,6 +681,11 @@ bool valIsNumber(const _prmValue& v)
 {
     return std::holds_alternative<gdouble _wbSetup::*>(v.field) ||
            std::holds_alternative<gdouble _wbLoadState::*>(v.field);
+}
+
+bool valNotGiven(const _prmValue& v, double n)
+{
+    return std::isnan(v.nMissing) && std::isnan(n);
 }
 
 bool valIsText(const _prmValue& v)
@@ -825,8 +926,12 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
         if (!valIsNumber(r) || !r.pszWhat)
             continue;
         const double n = valFieldValue(r, s, l);
-        const std::string& strUnread = valUnreadOfLeg(r.nId, nLeg);
-        if (strUnread.empty() && unitPossible(r.nUnit, n))
+        // A later leg's take-off site is the landing of the leg before,
+        // which says what of it was not read.
+        static const std::string NONE;
+        const std::string& strUnread = nLeg > 0 && !valIsLegs(r) && std::isnan(r.nMissing) ? NONE
+                                                                                          : valUnreadOfLeg(r.nId, nLeg);
+        if (strUnread.empty() && (unitPossible(r.nUnit, n) || valNotGiven(r, n)))
             continue;
         v.push_back({r.pszWhat, r.nUnit, n, strUnread});
         // Each calculation asks; only the pages' showing logs.
@@ -866,6 +971,15 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
     if (!s.strHoverNotRead.empty())
         v.push_back({"hover chart", KIND_NONE, NAN, s.strHoverNotRead, true,
                      "the hover charts cannot be used: " + s.strHoverNotRead});
+    // A site with some of its conditions and not all cannot be judged
+    // for hover, where the aircraft has a chart to judge it by.
+    if (hvcAny(s.hover))
+        for (const auto& [pszWhat, site] :
+             {std::pair{"take-off conditions", _hovSite{l.nFromElevation, l.nFromQnh, l.nFromOat}},
+              std::pair{"landing conditions", _hovSite{l.nToElevation, l.nToQnh, l.nToOat}}})
+            if (const std::string strWhy = hovSiteWhy(site);
+                !strWhy.empty() && !hovSiteNotGiven(site) && strWhy.ends_with(" given"))
+                v.push_back({pszWhat, KIND_NONE, NAN, "", true, std::string("the ") + pszWhat + " are not whole: " + strWhy});
     // A ballast position that is none of the three, as the file held it.
     const std::string& strBallast = valUnreadOfLeg(VAL_BALLAST_POSN, nLeg);
     if (!strBallast.empty() || l.nBallastPosn > BALLAST_REAR)
@@ -957,7 +1071,9 @@ void valStoreValue(_prmValueId nId, double nValue)
             return;
         }
     }
-    if (valIsNumber(v))
+    if (valNotGiven(v, nValue))
+        prmEdit([&](GKeyFile* pkf) { g_key_file_remove_key(pkf, strGroup.c_str(), v.pszKey, nullptr); });
+    else if (valIsNumber(v))
         prmSetKeyDouble(strGroup.c_str(), v.pszKey, nValue);
     else
         prmSetKeyInteger(strGroup.c_str(), v.pszKey, static_cast<gint>(valHeld(nId)));

@@ -70,6 +70,13 @@ enum _prmValueId : int {
     VAL_MARGIN_WEIGHT,
     VAL_TRIP_MINUTES,
     VAL_RULE_FROM,
+    VAL_FROM_ELEVATION,
+    VAL_FROM_QNH,
+    VAL_FROM_OAT,
+    VAL_TO_ELEVATION,
+    VAL_TO_QNH,
+    VAL_TO_OAT,
+    VAL_HOVER_OGE,
     VAL_NAMED
 };
 
@@ -129,7 +136,9 @@ struct _prmValue {
     // case sets it); a later leg's are the fields of the leg's own list.
     const char* pszCaseKey = nullptr;
     // What a number reads as where Zarv.conf has no key for it (the final
-    // reserve the rules ask for unless the operator sets one).
+    // reserve the rules ask for unless the operator sets one); no number
+    // (NaN) for a value that may be not given (a site's conditions), whose
+    // key is then left out, and whose entry is then empty.
     double nMissing = 0;
     // Part of the operator's rule: a school publishes it with each of its
     // aircraft, and a pilot's machine flies by the school's.
@@ -146,6 +155,8 @@ std::string valPath(const _prmValue& v);
 // Whether a value is a number (not a choice, a flag or a text), and
 // whether it is a text.
 bool valIsNumber(const _prmValue& v);
+// Whether a value that may be not given (a site's condition) holds none.
+bool valNotGiven(const _prmValue& v, double n);
 bool valIsText(const _prmValue& v);
 // What a value's field holds in an aircraft and a loading (a choice or a
 // flag as its number; 0 for a text), and that field set.

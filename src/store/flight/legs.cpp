@@ -6,8 +6,10 @@
 #include "store/conf/params.h"
 #include "store/conf/state.h"
 #include "store/conf/stored.h"
+#include "model/words.h"
 #include "sys/errlog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -118,8 +120,10 @@ _legRaw legGroupOf(const _wbLoadState& l, const std::string& strFrom, std::optio
 {
     _legRaw values;
     for (const _prmValue& v : valValues())
-        // A trip time not typed is no key, as before there were any.
-        if (valIsLegs(v) && !valIsText(v) && (v.nId != VAL_TRIP_MINUTES || l.nTripMinutes != 0))
+        // A trip time or a condition not typed is no key, as before there
+        // were any.
+        if (valIsLegs(v) && !valIsText(v) && (v.nId != VAL_TRIP_MINUTES || l.nTripMinutes != 0) &&
+            !valNotGiven(v, valFieldValue(v, m_wbSetup, l)))
             values.emplace_back(v.pszKey, fileValue(v, l));
     values.emplace_back(VAL_KEY_FUEL_AS_LANDED, l.bFuelAsLanded ? "true" : "false");
     if (!m_wbSetup.items.empty())
@@ -237,6 +241,64 @@ std::vector<std::string> legLabels(void)
     for (const _wbLoadState& l : stateLegs())
         labels.emplace_back(stateLegLabel(l));
     return labels;
+}
+
+std::vector<_hovLeg> legHover(const _wbSetup& s, const std::vector<_wbFlight>& flights,
+                              const std::vector<_wbLoadState>& loads)
+{
+    std::vector<_hovLeg> legs(std::min(flights.size(), loads.size()));
+    for (size_t n = 0; n < legs.size(); n++) {
+        const _wbFlight& f = flights[n];
+        if (!f.doubts.empty() || f.bNothingEntered)
+            continue;
+        const _wbLoadState& l = loads[n];
+        const double nTakeOff = f.points[POINT_TAKE_OFF].nWeight;
+        const double nLanding = f.hasPoint(POINT_LANDING) ? f.points[POINT_LANDING].nWeight : nTakeOff;
+        legs[n] = {hovJudgeAt(s.hover, {l.nFromElevation, l.nFromQnh, l.nFromOat}, nTakeOff),
+                   hovJudgeAt(s.hover, {l.nToElevation, l.nToQnh, l.nToOat}, nLanding)};
+    }
+    return legs;
+}
+
+_legVerdict legVerdict(const _wbSetup& s, const std::vector<_wbFlight>& flights,
+                       const std::vector<_wbLoadState>& loads)
+{
+    _legVerdict v;
+    std::vector<bool> asLanded;
+    std::vector<std::string> labels, names;
+    for (size_t n = 0; n < loads.size(); n++) {
+        asLanded.push_back(loads.size() > 1 && loads[n].bFuelAsLanded);
+        labels.emplace_back(stateLegLabel(loads[n]));
+        names.push_back("leg " + std::to_string(n + 1) + (labels.back().empty() ? "" : " (" + labels.back() + ")"));
+    }
+    v.needs = fuelFlightNeeds(s, flights, asLanded);
+    v.hover = legHover(s, flights, loads);
+    const bool bOge = s.nHoverOge != 0;
+    v.bWithin = fuelEnough(v.needs) && hovWithin(v.hover, bOge) &&
+                std::all_of(flights.begin(), flights.end(), [](const _wbFlight& f) { return f.within(); });
+    v.strVerdict = wrdWithFuelNeeds(hovWithVerdict(wrdLegsVerdictText(flights, labels, s), v.hover, names, bOge, s),
+                                    v.needs, s);
+    return v;
+}
+
+std::vector<_wbLegFuel> legFuel(const _wbSetup& s, const std::vector<_wbFlight>& flights,
+                                const std::vector<_wbLoadState>& loads)
+{
+    const std::vector<_hovLeg> hover = legHover(s, flights, loads);
+    std::vector<_wbLegFuel> fuel;
+    for (size_t n = 0; n < loads.size(); n++) {
+        const _wbLoadState& l = loads[n];
+        fuel.push_back({stateLoadingOf(s, l), l.nTripFuel, loads.size() > 1 && l.bFuelAsLanded});
+        if (n >= hover.size())
+            continue;
+        const bool bOge = s.nHoverOge != 0;
+        const double nTakeOff = hovMostWeight(hover[n].takeOff, bOge), nLanding = hovMostWeight(hover[n].landing, bOge);
+        // Without a trip the leg lands where it took off, as heavy.
+        fuel.back().hoverMost[POINT_TAKE_OFF] =
+            flights[n].hasPoint(POINT_LANDING) ? nTakeOff : std::fmin(nTakeOff, nLanding);
+        fuel.back().hoverMost[POINT_LANDING] = nLanding;
+    }
+    return fuel;
 }
 
 std::string legNotRead(void)

@@ -14,6 +14,8 @@
 #pragma once
 
 #include "model/calc.h"
+#include "model/fuel.h"
+#include "model/hover.h"
 #include "store/conf/state.h"
 #include "store/conf/stored.h"
 
@@ -44,6 +46,33 @@ _wbFlight legCalcShown(void);
 
 // A short name of each leg for the verdict ("solo").
 std::vector<std::string> legLabels(void);
+
+// Each leg's take-off and landing judged for hover by the aircraft's
+// charts, at the leg's weights there and its sites' conditions (a leg
+// without a trip lands at its take-off weight); nothing of a leg that is
+// not judged (a value that cannot be right, no loading).
+std::vector<_hovLeg> legHover(const _wbSetup& s, const std::vector<_wbFlight>& flights,
+                              const std::vector<_wbLoadState>& loads);
+
+// The flight's one verdict, as the page, the sheet, the record and its
+// check all say it: every leg's mass and balance (loads give each leg's
+// short name and whether its fuel is as the leg before landed), led by the
+// legs short of fuel by the operator's rule, with its hover; and whether
+// it may be flown as loaded.
+struct _legVerdict {
+    std::string strVerdict;
+    bool bWithin = false;
+    std::vector<_wbFuelNeed> needs;
+    std::vector<_hovLeg> hover;
+};
+_legVerdict legVerdict(const _wbSetup& s, const std::vector<_wbFlight>& flights,
+                       const std::vector<_wbLoadState>& loads);
+
+// The legs as the room left and the fuel at the first take-off take them:
+// each loading, trip and fuel as landed, and the most its take-off and
+// landing may weigh for hover.
+std::vector<_wbLegFuel> legFuel(const _wbSetup& s, const std::vector<_wbFlight>& flights,
+                                const std::vector<_wbLoadState>& loads);
 
 // What of the legs Zarv does not read, named: a group numbered another way
 // ("[Leg 02]", "[Leg 7]", a leg after a gap), or a flag that is neither true

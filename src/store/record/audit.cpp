@@ -185,16 +185,9 @@ std::vector<std::string> legDifferences(const _recEntry& e, const _wbSetup& setu
     std::vector<_wbFlight> flights = legJudge(setup, legs, e.strLegsNotRead);
     if (!e.bValuesJudged)
         flights.front().doubts.clear();
-    std::vector<std::string> labels;
-    for (const _wbLoadState& l : legs)
-        labels.emplace_back(stateLegLabel(l));
-    std::vector<bool> asLanded;
-    for (const _wbLoadState& l : legs)
-        asLanded.push_back(legs.size() > 1 && l.bFuelAsLanded);
-    const std::vector<_wbFuelNeed> needs = fuelFlightNeeds(setup, flights, asLanded);
-    std::vector<std::string> diffs = recDifferences(
-        e.outputs,
-        recFlightOutputsOf(flights, wrdWithFuelNeeds(wrdLegsVerdictText(flights, labels, setup), needs, setup), needs));
+    const _legVerdict v = legVerdict(setup, flights, legs);
+    const std::vector<_wbFuelNeed>& needs = v.needs;
+    std::vector<std::string> diffs = recDifferences(e.outputs, recFlightOutputsOf(flights, v));
     for (size_t n = 1; n < legs.size(); n++) {
         // The fuel of a leg as landed is no value of its own.
         if (legs[n].nFuelVolume != e.legs[n - 1].load.nFuelVolume)
@@ -203,6 +196,7 @@ std::vector<std::string> legDifferences(const _recEntry& e, const _wbSetup& setu
                             recNumberText(legs[n].nFuelVolume));
         _recOutputs now = recOutputsOf(flights[n], "");
         now.need = needs[n];
+        now.hover = v.hover[n];
         const std::vector<std::string> leg = recDifferences(e.legs[n - 1].outputs, now, n);
         diffs.insert(diffs.end(), leg.begin(), leg.end());
     }

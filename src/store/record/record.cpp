@@ -405,6 +405,16 @@ const char* nameOf(_prmValueId nId)
     return valValue(nId).pszRecordName;
 }
 
+// Whether a number is what a line without it reads it as (a condition not
+// given is no number).
+bool missing(const _recNumberField& f, double n)
+{
+    return n == f.nMissing || (std::isnan(n) && std::isnan(f.nMissing));
+}
+
+// Whether the operator's rule asked to hover out of ground effect.
+constexpr const char* REC_KEY_HOVER_OGE = "hoverOGE";
+
 // A number of a line's inputs: one recorded later reads as 0 from a line
 // written before it.
 double readNumber(Reader& rd, const Members* pin, const _recNumberField& f)
@@ -414,15 +424,14 @@ double readNumber(Reader& rd, const Members* pin, const _recNumberField& f)
 
 } // namespace
 
-_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const std::string& strVerdict,
-                               const std::vector<_wbFuelNeed>& needs)
+_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const _legVerdict& verdict)
 {
-    _recOutputs out = recOutputsOf(legs.empty() ? _wbFlight{} : legs.front(), strVerdict);
-    for (const _wbFlight& f : legs)
-        out.bWithin = out.bWithin && f.within();
-    out.bWithin = out.bWithin && fuelEnough(needs);
-    if (!needs.empty())
-        out.need = needs.front();
+    _recOutputs out = recOutputsOf(legs.empty() ? _wbFlight{} : legs.front(), verdict.strVerdict);
+    out.bWithin = verdict.bWithin;
+    if (!verdict.needs.empty())
+        out.need = verdict.needs.front();
+    if (!verdict.hover.empty())
+        out.hover = verdict.hover.front();
     return out;
 }
 
@@ -466,6 +475,32 @@ std::string unreadText(const std::vector<std::pair<std::string, std::string>>& t
     return unread.text();
 }
 
+// A leg's take-off and landing judged for hover, each where shown: its
+// pressure and density altitude and each chart's figure, or why there is
+// none.
+constexpr const char* REC_KEY_HOVER_AT = "hover";
+constexpr std::array<const char*, HOV_EFFECTS> HOVER_EFFECT_KEYS = {"inGroundEffect", "outOfGroundEffect"};
+constexpr std::array<std::pair<const char*, _hovAt _hovLeg::*>, 2> HOVER_POINTS = {
+    {{"takeOff", &_hovLeg::takeOff}, {"landing", &_hovLeg::landing}}};
+
+std::string hoverText(const _hovLeg& leg)
+{
+    Object hover;
+    for (const auto& [pszKey, pAt] : HOVER_POINTS) {
+        const _hovAt& at = leg.*pAt;
+        if (!at.bShown)
+            continue;
+        Object o;
+        o.add("pressureAltitude", at.nPressureAltitude).add("densityAltitude", at.nDensityAltitude);
+        for (size_t e = 0; e < HOV_EFFECTS; e++)
+            if (at.bChart[e])
+                o.add(HOVER_EFFECT_KEYS[e],
+                      at.figures[e].bKnown ? number(at.figures[e].nWeight) : quoted(at.figures[e].strBeyond));
+        hover.add(pszKey, o.text());
+    }
+    return hover.text();
+}
+
 // A leg's points, the landing only with a trip, each with every limit.
 void addPoints(Object& o, const _recOutputs& out)
 {
@@ -483,6 +518,8 @@ void addPoints(Object& o, const _recOutputs& out)
                                   .add("limits", limits.text())
                                   .text());
     }
+    if (out.hover.takeOff.bShown || out.hover.landing.bShown)
+        o.add(REC_KEY_HOVER_AT, hoverText(out.hover));
     if (out.need.bKnown) {
         Object need;
         for (const _recNeedField& f : NEED_FIELDS)
@@ -502,7 +539,7 @@ std::string legsText(const _recEntry& e)
         const _recLeg& l = e.legs[n];
         Object inputs, leg;
         for (const _recNumberField& f : numberFields())
-            if (f.pLoad)
+            if (f.pLoad && !(f.bLater && std::isnan(f.nMissing) && missing(f, l.load.*f.pLoad)))
                 inputs.add(f.pszKey, l.load.*f.pLoad);
         inputs.add(nameOf(VAL_BALLAST_POSN), static_cast<double>(static_cast<gint>(l.load.nBallastPosn)))
             .flag(LEG_FUEL_AS_LANDED, l.load.bFuelAsLanded);
@@ -533,7 +570,7 @@ std::string recLine(const _recEntry& e)
 {
     Object inputs;
     for (const _recNumberField& f : numberFields())
-        if (const double n = f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad; !f.bLater || n != f.nMissing)
+        if (const double n = f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad; !f.bLater || !missing(f, n))
             inputs.add(f.pszKey, n); // one recorded later is left out at 0, which it reads as
     inputs.add(nameOf(VAL_BALLAST_POSN), static_cast<double>(static_cast<gint>(e.load.nBallastPosn)))
         .flag(nameOf(VAL_SHOW_BURN_OFF), e.load.bShowBurnOff != FALSE)
@@ -541,6 +578,9 @@ std::string recLine(const _recEntry& e)
         .add(nameOf(VAL_UNIT_WEIGHT), static_cast<double>(e.setup.nUnitWt))
         .add(nameOf(VAL_UNIT_ARM), static_cast<double>(e.setup.nUnitArm))
         .add(nameOf(VAL_UNIT_FUEL), static_cast<double>(e.setup.nUnitFuel));
+    // Only where the operator's rule asks to hover out of ground effect.
+    if (e.setup.nHoverOge != 0)
+        inputs.flag(REC_KEY_HOVER_OGE, true);
     Object line;
     line.add("time", quoted(e.strTime))
         .add("version", quoted(e.strVersion))
@@ -889,6 +929,27 @@ void readPoints(Reader& rd, const Members& m, _recOutputs* pOutputs)
             p.bBeyond[k] = str == "beyond";
         }
     }
+    if (m.count(REC_KEY_HOVER_AT))
+        if (const Members* ph = rd.object(m, REC_KEY_HOVER_AT))
+            for (const auto& [pszKey, pAt] : HOVER_POINTS) {
+                if (!ph->count(pszKey))
+                    continue;
+                _hovAt& at = pOutputs->hover.*pAt;
+                const Members* pp = rd.object(*ph, pszKey);
+                at.bShown = true;
+                at.nPressureAltitude = rd.number(pp, "pressureAltitude");
+                at.nDensityAltitude = rd.number(pp, "densityAltitude");
+                for (size_t e = 0; e < HOV_EFFECTS; e++) {
+                    if (!pp || !pp->count(HOVER_EFFECT_KEYS[e]))
+                        continue;
+                    at.bChart[e] = true;
+                    at.figures[e].bKnown = !std::holds_alternative<std::string>(pp->at(HOVER_EFFECT_KEYS[e]).v);
+                    if (at.figures[e].bKnown)
+                        at.figures[e].nWeight = rd.number(pp, HOVER_EFFECT_KEYS[e]);
+                    else
+                        at.figures[e].strBeyond = rd.text(pp, HOVER_EFFECT_KEYS[e]);
+                }
+            }
     if (m.count(FUEL_NEEDS)) {
         const Members* pn = rd.object(m, FUEL_NEEDS);
         _wbFuelNeed& need = pOutputs->need;
@@ -1069,6 +1130,7 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
     e.setup.nUnitWt = rd.choice<_unitWt>(pin, nameOf(VAL_UNIT_WEIGHT));
     e.setup.nUnitArm = rd.choice<_unitLen>(pin, nameOf(VAL_UNIT_ARM));
     e.setup.nUnitFuel = rd.choice<_unitFuel>(pin, nameOf(VAL_UNIT_FUEL));
+    e.setup.nHoverOge = pin && pin->count(REC_KEY_HOVER_OGE) && rd.flag(pin, REC_KEY_HOVER_OGE);
     if (pm->count("items"))
         if (const Members* pit = rd.object(*pm, "items"))
             for (size_t n = 1; pit->count(std::to_string(n)); n++) {
@@ -1154,6 +1216,24 @@ std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutput
             differ(std::string("fuel needed ") + f.pszKey, number(was.need.*f.pField), number(now.need.*f.pField));
         differ("fuel enough", yesNo(was.need.bEnough), yesNo(now.need.bEnough));
         differ("fuel reserve at landing", yesNo(was.need.bKeepsReserve), yesNo(now.need.bKeepsReserve));
+    }
+    // Each hover figure, as written: the sheet's against the charts' now.
+    for (const auto& [pszKey, pAt] : HOVER_POINTS) {
+        const _hovAt &a = was.hover.*pAt, &b = now.hover.*pAt;
+        const std::string strAt = std::string("hover at ") + (pAt == &_hovLeg::takeOff ? "take-off" : "landing");
+        differ(strAt, yesNo(a.bShown), yesNo(b.bShown));
+        if (!a.bShown || !b.bShown)
+            continue;
+        differ(strAt + " pressure altitude", number(a.nPressureAltitude), number(b.nPressureAltitude));
+        differ(strAt + " density altitude", number(a.nDensityAltitude), number(b.nDensityAltitude));
+        for (size_t e = 0; e < HOV_EFFECTS; e++) {
+            const auto figure = [e](const _hovAt& at) {
+                return !at.bChart[e]           ? std::string("no chart")
+                       : at.figures[e].bKnown ? number(at.figures[e].nWeight)
+                                              : quoted(at.figures[e].strBeyond);
+            };
+            differ(strAt + " " + HOVER_EFFECT_KEYS[e], figure(a), figure(b));
+        }
     }
     if (nLeg != 0)
         return diffs;

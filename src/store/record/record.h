@@ -18,6 +18,7 @@
 #include "model/calc.h"
 #include "model/words.h"
 #include "store/conf/state.h"
+#include "store/flight/legs.h"
 
 #include <array>
 #include <ctime>
@@ -49,6 +50,9 @@ struct _recOutputs {
     // What the leg needed by the fuel rule, where the aircraft had a fuel
     // flow (a line without one keeps none).
     _wbFuelNeed need = {};
+    // The leg's take-off and landing judged for hover, where shown (a line
+    // without keeps none).
+    _hovLeg hover = {};
 };
 
 // A leg of a flight after the first as the record keeps it: its loading
@@ -98,10 +102,9 @@ struct _recEntry {
 // The outputs of a judged flight, with its verdict in words.
 _recOutputs recOutputsOf(const _wbFlight& flight, const std::string& strVerdict);
 // The line's outputs of a flight of one leg or several: the first leg's
-// points and need (needs, each leg's), within only where every leg is and
-// has the fuel it needs, and the flight's verdict.
-_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const std::string& strVerdict,
-                               const std::vector<_wbFuelNeed>& needs = {});
+// points, need and hover, and the flight's verdict and whether it may be
+// flown (legVerdict's).
+_recOutputs recFlightOutputsOf(const std::vector<_wbFlight>& legs, const _legVerdict& verdict);
 
 // "2026-12-08T23:10:05+01:00".
 std::string recTimeText(time_t t);

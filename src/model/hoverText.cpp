@@ -1,0 +1,133 @@
+// Hover in words: a take-off or landing's line for the page and the sheet,
+// a site's conditions, and the flight's verdict with what hover makes of
+// it. Weights in the pilot's unit; altitudes in feet, grouped as a pilot
+// reads them off an altimeter.
+#include "model/hover.h"
+
+#include "model/texts.h"
+
+#include <array>
+
+namespace
+{
+
+constexpr std::array<const char*, HOV_EFFECTS> EFFECT_WORDS = {"in ground effect", "out of ground effect"};
+
+// Altitudes to the nearest 10 ft: the charts are read no finer.
+std::string altitude(double nFeet)
+{
+    return hovGrouped(std::round(nFeet / 10) * 10, 0) + " ft";
+}
+
+std::string weight(double nKg, _txtRound nRound, int nDecimals, const _wbSetup& u)
+{
+    return txtRounded(unitToShown(KIND_WEIGHT, nKg, u), nRound, nDecimals) + " " + unitSymbol(KIND_WEIGHT, u);
+}
+
+// A chart's figure, the greatest weight rounded down: to the whole unit,
+// or to the decimals that tell it apart from the weight where it is short.
+std::string upTo(const _hovAt& at, _hovEffect e, const _wbSetup& u)
+{
+    const double nFigure = unitToShown(KIND_WEIGHT, at.figures[e].nWeight, u);
+    const double nLoaded = unitToShown(KIND_WEIGHT, at.nWeight, u);
+    int nDecimals = 0;
+    if (at.nWeight > at.figures[e].nWeight)
+        nDecimals = std::max(0, txtDecimalsApart(nFigure, ROUND_LIMIT_MOST, nLoaded, ROUND_NEAREST, 0));
+    return "up to " + weight(at.figures[e].nWeight, ROUND_LIMIT_MOST, nDecimals, u);
+}
+
+// One chart's words in a take-off or landing's line.
+std::string effectText(const _hovAt& at, _hovEffect e, const _wbSetup& u)
+{
+    const _hovFigure& f = at.figures[e];
+    const std::string strEffect = EFFECT_WORDS[e];
+    if (!f.bKnown)
+        return strEffect + " " + f.strBeyond + ": no hover figure";
+    const double nSpare = f.nWeight - at.nWeight;
+    return strEffect + " " + upTo(at, e, u) + ", " +
+           (nSpare >= 0 ? weight(nSpare, ROUND_MARGIN, txtDecimals(KIND_WEIGHT), u) + " to spare"
+                        : weight(-nSpare, ROUND_BREACH, txtDecimals(KIND_WEIGHT), u) + " short");
+}
+
+// What a take-off or landing short of a chart says in the verdict: "hover
+// in ground effect up to 575 kg, loaded 587.6 kg", or "no hover figure in
+// ground effect (beyond the chart's 40 °C line)", or that the aircraft
+// has no chart the rule asks for.
+std::string shortText(const _hovAt& at, _hovEffect e, const _wbSetup& u)
+{
+    const std::string strEffect = EFFECT_WORDS[e];
+    if (!at.bChart[e])
+        return "no hover chart " + strEffect + ", which the operator's rule asks for";
+    const _hovFigure& f = at.figures[e];
+    if (!f.bKnown)
+        return "no hover figure " + strEffect + " (" + f.strBeyond + ")";
+    return "hover " + strEffect + " " + upTo(at, e, u) + ", loaded " +
+           weight(at.nWeight, ROUND_NEAREST, txtDecimals(KIND_WEIGHT), u);
+}
+
+bool isShort(const _hovAt& at, _hovEffect e)
+{
+    return at.bChart[e] && (!at.figures[e].bKnown || at.nWeight > at.figures[e].nWeight);
+}
+
+} // namespace
+
+std::string hovAtText(const _hovAt& at, const char* pszPoint, const _wbSetup& units)
+{
+    if (!at.bShown)
+        return {};
+    std::string str = std::string("Hover at ") + pszPoint + " (elevation " + hovGrouped(at.site.nElevation, 0) +
+                      " ft, " + hovGrouped(at.site.nOat, 1) + " \u00b0C, density altitude " +
+                      altitude(at.nDensityAltitude) + "):";
+    bool bFirst = true;
+    for (const _hovEffect e : {HOV_IGE, HOV_OGE})
+        if (at.bChart[e]) {
+            str += (bFirst ? " " : "; ") + effectText(at, e, units);
+            bFirst = false;
+        }
+    return str;
+}
+
+std::string hovSiteText(const _hovAt& at)
+{
+    return "elevation " + hovGrouped(at.site.nElevation, 0) + " ft, QNH " + hovGrouped(at.site.nQnh, 1) + " hPa, " +
+           hovGrouped(at.site.nOat, 1) + " \u00b0C; pressure altitude " + altitude(at.nPressureAltitude) +
+           ", density altitude " + altitude(at.nDensityAltitude);
+}
+
+std::string hovWithVerdict(const std::string& strVerdict, const std::vector<_hovLeg>& legs,
+                           const std::vector<std::string>& names, bool bOge, const _wbSetup& units)
+{
+    std::string strNot, strCaution;
+    for (size_t n = 0; n < legs.size(); n++)
+        for (const auto& [pAt, pszPoint] : {std::pair{&legs[n].takeOff, "take-off"}, std::pair{&legs[n].landing, "landing"}}) {
+            const _hovAt& at = *pAt;
+            const _hovVerdict v = hovVerdictOf(at, bOge);
+            if (v == HOV_ENOUGH)
+                continue;
+            const std::string strWhere = (legs.size() > 1 && n < names.size() ? names[n] + " " : "") + pszPoint + ": ";
+            std::string& strTo = v == HOV_NOT_WITHIN ? strNot : strCaution;
+            for (const _hovEffect e : {HOV_IGE, HOV_OGE}) {
+                const bool bAsked = e == HOV_IGE || bOge;
+                const bool bShort = isShort(at, e) || (e == HOV_OGE && bOge && !at.bChart[e]);
+                // A caution says out of ground effect alone; not within,
+                // what the rule asks.
+                if (!bShort || (v == HOV_NOT_WITHIN) != bAsked)
+                    continue;
+                strTo += (strTo.empty() ? "" : "; ") + strWhere + shortText(at, e, units);
+            }
+        }
+    std::string str = strVerdict;
+    if (!strNot.empty()) {
+        constexpr std::string_view NOT = "NOT WITHIN LIMITS: ", UNCONFIRMED = "Basic weight and arms not confirmed";
+        if (str.find(NOT) != std::string::npos)
+            str += "; " + strNot;
+        else if (str.starts_with(UNCONFIRMED))
+            str = str.substr(0, str.find(';')) + "; " + std::string(NOT) + strNot;
+        else
+            str = std::string(NOT) + strNot + "; mass and balance: " + str;
+    }
+    if (!strCaution.empty())
+        str += (str.find(" \u2014 caution: ") == std::string::npos ? " \u2014 caution: " : "; ") + strCaution;
+    return str;
+}
