@@ -162,8 +162,12 @@ std::vector<const _hovLine*> byTemperature(const _hovChart& chart)
 double weightOnLine(const _hovLine& line, double nPressureAltitude)
 {
     const std::vector<_hovPoint>& p = line.points;
-    if (nPressureAltitude > p.front().nCeiling)
+    // A site on the top of a line by its figures reads it there, whatever
+    // the last bit of the atmosphere's arithmetic says.
+    constexpr double ON_THE_LINE = 1e-6; // ft
+    if (nPressureAltitude > p.front().nCeiling + ON_THE_LINE)
         return NAN;
+    nPressureAltitude = std::fmin(nPressureAltitude, p.front().nCeiling);
     if (nPressureAltitude <= p.back().nCeiling)
         return p.back().nWeight;
     size_t i = 1;
