@@ -556,6 +556,15 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         {"[Load]\nTripMinutes=1h\n", "the trip time \"1h\" was not read as a number: check it"},
         {"[Hover IGE]\nLine 1=0; 5OO 9000\n",
          "the hover charts cannot be used: [Hover IGE] Line 1: the weight \u201c5OO\u201d is not a number"},
+        // A site's conditions: flagged beyond what the day can be, and
+        // never judged with one missing (an empty key is none, not 0).
+        {"[Departure]\nOAT=60.5\n", "take-off temperature 60.5 \u00b0C cannot be right"},
+        {"[Departure]\nElevation=-1501\n", "take-off elevation \u22121501.0 ft cannot be right"},
+        {"[Load]\nLandingQNH=1090.5\n", "landing QNH 1090.5 hPa cannot be right"},
+        {"[Load]\nLandingOAT=warm\n", "the landing temperature \"warm\" was not read as a number: check it"},
+        {"[Hover IGE]\nLine 1=0; 500 9000; 600 8000\nLine 2=20; 500 8000; 600 6000\n[Departure]\nElevation=\nQNH=1013\n"
+         "OAT=15\n",
+         "the take-off conditions are not whole: no elevation given"},
     };
     for (const auto& c : cases) {
         zt::writeFile(m_dir / "Zarv.conf", strAircraft + c.pszConf);

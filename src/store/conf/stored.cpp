@@ -835,6 +835,9 @@ void valLoadValues(_prmOwner nOwner, size_t nLeg)
                     valIsNumber(v) ? prmGetKeyDouble(pszGroup, v.pszKey) : prmGetKeyInteger(pszGroup, v.pszKey));
         if (v.nMissing != 0 && !g_key_file_has_key(prmKeyFile(), pszGroup, v.pszKey, nullptr))
             valSetField(v, stateEditSetup(), l, v.nMissing);
+        // A condition left empty is not given, never 0.
+        if (std::isnan(v.nMissing) && prmGetKeyString(pszGroup, v.pszKey).find_first_not_of(" \t") == std::string::npos)
+            valSetField(v, stateEditSetup(), l, NAN);
         if (v.nId == VAL_BALLAST_POSN)
             readBallastPosition(v, pszGroup, l);
         if (!valIsNumber(v))
