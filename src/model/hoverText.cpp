@@ -100,7 +100,8 @@ std::string hovWithVerdict(const std::string& strVerdict, const std::vector<_hov
 {
     std::string strNot, strCaution;
     for (size_t n = 0; n < legs.size(); n++)
-        for (const auto& [pAt, pszPoint] : {std::pair{&legs[n].takeOff, "take-off"}, std::pair{&legs[n].landing, "landing"}}) {
+        for (const auto& [pAt, pszPoint] :
+             {std::pair{&legs[n].takeOff, "take-off"}, std::pair{&legs[n].landing, "landing"}}) {
             const _hovAt& at = *pAt;
             const _hovVerdict v = hovVerdictOf(at, bOge);
             if (v == HOV_ENOUGH)

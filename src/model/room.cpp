@@ -218,10 +218,11 @@ std::string roomText(const _roomLeft& r, const _wbSetup& units)
                unitSymbol(nKind, units);
     }
     const _roomStop& first = r.at[r.nFirst];
-    const std::string strLimit = first.bHover                    ? std::string("the hover figure")
-                                 : first.nMargin == MARGIN_COUNT ? limitName(first.nLimit)
-                                                                 : std::string("the school's ") +
-                                                                       LIM_MARGIN_ROWS[first.nMargin].pszName + " margin";
+    const std::string strLimit =
+        first.bHover ? std::string("the hover figure")
+        : first.nMargin == MARGIN_COUNT
+            ? limitName(first.nLimit)
+            : std::string("the school's ") + LIM_MARGIN_ROWS[first.nMargin].pszName + " margin";
     str += ". Limited by " + strLimit + " " + POINT_WORDS[first.nPoint];
     if (first.nLeg != r.nShown)
         str += " on leg " + std::to_string(first.nLeg + 1);

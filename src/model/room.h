@@ -54,10 +54,9 @@ struct _roomLeft {
 // The room left of leg nShown of a flight: a seat's or the ballast's weight
 // added to that leg alone, fuel added to its take-off and so to every leg
 // after it whose fuel is as landed. Each limit is a line in the mass added,
-// solved for it, and so is each point's hover figure (legs' hoverMost); the least over every limit of every point of every leg
-// reached is the room. bDoubted says a value of the flight cannot be right
-// (the judgement's doubts), and then nothing fits, as where a point of any
-// leg is beyond a limit now.
+// solved for it, and so is each point's hover figure (legs' hoverMost); the least over every limit of every point of
+// every leg reached is the room. bDoubted says a value of the flight cannot be right (the judgement's doubts), and then
+// nothing fits, as where a point of any leg is beyond a limit now.
 _roomLeft roomLeft(const _wbSetup& s, const std::vector<_wbLegFuel>& legs, size_t nShown, bool bDoubted);
 
 // The room left in the pilot's units, each figure rounded down: "Still

@@ -684,8 +684,8 @@ void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs)
     if (m_wb.m_pwgtFlightVerdict) {
         // A leg short of fuel is not to be flown, whatever its mass and
         // balance.
-        const _legVerdict v = legs.empty() ? legVerdict(m_wbSetup, {f}, {stateLoad()})
-                                           : legVerdict(m_wbSetup, legs, stateLegs());
+        const _legVerdict v =
+            legs.empty() ? legVerdict(m_wbSetup, {f}, {stateLoad()}) : legVerdict(m_wbSetup, legs, stateLegs());
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), v.strVerdict.c_str());
         gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), v.bWithin ? m_pattrBoldBlue : m_pattrBoldRed);
     }

@@ -182,9 +182,10 @@ TEST(Hover, CsvReadBack)
 // 4,000 ft elevation under 1013.25 hPa the pressure altitude is 4,000 ft.
 TEST(Hover, TakeOffsAndLandingsJudgedAndSaid)
 {
-    const _hovCharts charts = {chart(), {{{20, {{500, 6000}, {600, 4000}, {700, 0}}},
-                                          {0, {{500, 8000}, {600, 6000}, {700, 3000}}},
-                                          {40, {{500, 4000}, {600, 1000}, {650, -1000}}}}}};
+    const _hovCharts charts = {chart(),
+                               {{{20, {{500, 6000}, {600, 4000}, {700, 0}}},
+                                 {0, {{500, 8000}, {600, 6000}, {700, 3000}}},
+                                 {40, {{500, 4000}, {600, 1000}, {650, -1000}}}}}};
     const _wbSetup kg{};
     constexpr const char* WITHIN = "WITHIN LIMITS for take-off and with no fuel";
     const struct {
@@ -205,7 +206,8 @@ TEST(Hover, TakeOffsAndLandingsJudgedAndSaid)
         {20, 620, false, HOV_CAUTION,
          "Hover at take-off (elevation 4,000 ft, 20 °C, density altitude 5,490 ft): in ground effect up to 650 kg, "
          "30.0 kg to spare; out of ground effect up to 600 kg, 20.0 kg short",
-         "WITHIN LIMITS for take-off and with no fuel \u2014 caution: take-off: hover out of ground effect up to 600 kg, "
+         "WITHIN LIMITS for take-off and with no fuel \u2014 caution: take-off: hover out of ground effect up to 600 "
+         "kg, "
          "loaded 620.0 kg"},
         {20, 620, true, HOV_NOT_WITHIN, nullptr,
          "NOT WITHIN LIMITS: take-off: hover out of ground effect up to 600 kg, loaded 620.0 kg; mass and balance: "

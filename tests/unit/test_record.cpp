@@ -284,8 +284,9 @@ TEST(Record, EveryTamperingIsFound)
 
 // A sheet of two legs as the window records it, the second solo with a
 // text of its own not read where bUnread: leg 2 out of its lateral limit, or
-// not judged; with a fuel flow of nFlow L/h and a 2 L taxi, each leg's needs.
-_recEntry twoLegs(bool bUnread, double nFlow = 0)
+// not judged; with a fuel flow of nFlow L/h and a 2 L taxi, each leg's needs;
+// where bHover, charts made up for the test and each site's conditions.
+_recEntry twoLegs(bool bUnread, double nFlow = 0, bool bHover = false)
 {
     _wbSetup setup = calcWithFixedArms({});
     setup.nBasicWeight = 400, setup.nBasicLongArm = 2700, setup.nBasicLatArm = 1;
@@ -293,6 +294,14 @@ _recEntry twoLegs(bool bUnread, double nFlow = 0)
     setup.items = {{"Left door", 5.4, 1850, -650, true}};
     std::vector<_wbLoadState> legs = {{80, 80, 60, BALLAST_NONE, 20, FALSE, {true}},
                                       {0, 80, 0, BALLAST_NONE, 10, FALSE, {false}, true}};
+    if (bHover) {
+        const _hovChart chart = {{{0, {{500, 10000}, {600, 8000}, {700, 5000}}}, {40, {{500, 6000}, {600, 3000}}}}};
+        setup.hover = {chart, chart};
+        setup.hover[HOV_OGE].lines[1].points[1].nCeiling = 2000;
+        legs[0].nFromElevation = 500, legs[0].nFromQnh = 1013, legs[0].nFromOat = 10;
+        legs[0].nToElevation = 3000, legs[0].nToQnh = 1020, legs[0].nToOat = 20;
+        legs[1].nToElevation = 4000, legs[1].nToQnh = 1010, legs[1].nToOat = 30;
+    }
     stateSettle(legs);
     valTakeUnreadTexts(bUnread ? std::vector<std::pair<std::string, std::string>>{{"Load/RSeat", "8O"}}
                                : std::vector<std::pair<std::string, std::string>>{},
@@ -303,12 +312,13 @@ _recEntry twoLegs(bool bUnread, double nFlow = 0)
     e.strVersion = "1.0.0";
     e.strRegistration = "G-ZARV";
     e.strFingerprint = valFingerprint([](_prmValueId nId) { return nId == VAL_REGISTRATION ? "G-ZARV" : ""; },
-                                      PRM_FINGERPRINT_VERSION, setup);
+                                      bHover ? 0 : PRM_FINGERPRINT_VERSION, setup);
     e.setup = setup;
     e.load = legs[0];
     const _legVerdict v = legVerdict(setup, flights, legs);
     e.legs = {{legs[1], "", "B. \"Solo\"", "right", valUnreadTexts(1), recOutputsOf(flights[1], "")}};
     e.legs[0].outputs.need = v.needs[1];
+    e.legs[0].outputs.hover = v.hover[1];
     e.outputs = recFlightOutputsOf(flights, v);
     return e;
 }
@@ -351,6 +361,43 @@ TEST(Record, EachLegsFuelNeedsAreReadBackAndChecked)
                                                                                                << strSaid;
     }
     setlocale(LC_ALL, strLocale.c_str());
+}
+
+// Each hover figure is recorded with the site's conditions and recomputed
+// from the line's own charts: a figure or a condition changed by hand is
+// named, a sheet without conditions keeps no hover at all.
+TEST(Record, EachHoverFigureIsRecomputed)
+{
+    const struct {
+        const char *pszName, *pszPattern, *pszWith, *pszSays;
+    } cases[] = {
+        {"nothing", "^$", "", ""},
+        {"a figure", "(\"landing\":\\{\"pressureAltitude\":[^,]+,\"densityAltitude\":[^,]+,\"inGroundEffect\":)[0-9.]+",
+         "\\g<1>999", "hover at landing inGroundEffect: recorded 999 recomputed "},
+        {"leg 2's landing temperature", "\"landingOat\":30", "\"landingOat\":45",
+         "leg 2 hover at landing inGroundEffect: recorded "},
+    };
+    for (const auto& c : cases) {
+        zt::TempDir dir;
+        const std::string strFolder = dir / "Load sheets";
+        g_mkdir(strFolder.c_str(), 0700);
+        // The operator's rule asking out of ground effect is kept too.
+        _recEntry e = twoLegs(false, 0, true);
+        e.setup.nHoverOge = 1;
+        const std::string strLine = recLine(e);
+        const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
+        EXPECT_EQ(recLine(r.entry), strLine);
+        EXPECT_TRUE(r.entry.legs.at(0).outputs.hover.landing.bShown);
+        const std::string strChanged = zt::reReplace(strLine, c.pszPattern, c.pszWith);
+        zt::writeFile(strFolder + "/" + REC_FILE_NAME, zt::reReplace(strChanged, ",\"hash\":[^\n]*", "}"));
+        testing::internal::CaptureStdout();
+        audVerifyRecord(dir.path().c_str());
+        const std::string strSaid = testing::internal::GetCapturedStdout();
+        EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
+        EXPECT_EQ(strSaid.find("hover") == std::string::npos, !*c.pszSays) << c.pszName << ":\n" << strSaid;
+    }
+    // Without conditions nothing of hover is written.
+    EXPECT_EQ(recLine(twoLegs(false, 0, false)).find("hover"), std::string::npos);
 }
 
 // A verdict is checked word for word where the line's words are of this

@@ -562,6 +562,7 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         {"[Departure]\nElevation=-1501\n", "take-off elevation \u22121501.0 ft cannot be right"},
         {"[Load]\nLandingQNH=1090.5\n", "landing QNH 1090.5 hPa cannot be right"},
         {"[Load]\nLandingOAT=warm\n", "the landing temperature \"warm\" was not read as a number: check it"},
+        {"[Departure]\nQNH=nan\n", "the take-off QNH was not read as a number: check it"},
         {"[Hover IGE]\nLine 1=0; 500 9000; 600 8000\nLine 2=20; 500 8000; 600 6000\n[Departure]\nElevation=\nQNH=1013\n"
          "OAT=15\n",
          "the take-off conditions are not whole: no elevation given"},

@@ -932,8 +932,8 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
         // A later leg's take-off site is the landing of the leg before,
         // which says what of it was not read.
         static const std::string NONE;
-        const std::string& strUnread = nLeg > 0 && !valIsLegs(r) && std::isnan(r.nMissing) ? NONE
-                                                                                          : valUnreadOfLeg(r.nId, nLeg);
+        const std::string& strUnread =
+            nLeg > 0 && !valIsLegs(r) && std::isnan(r.nMissing) ? NONE : valUnreadOfLeg(r.nId, nLeg);
         if (strUnread.empty() && (unitPossible(r.nUnit, n) || valNotGiven(r, n)))
             continue;
         v.push_back({r.pszWhat, r.nUnit, n, strUnread});
@@ -982,7 +982,8 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
               std::pair{"landing conditions", _hovSite{l.nToElevation, l.nToQnh, l.nToOat}}})
             if (const std::string strWhy = hovSiteWhy(site);
                 !strWhy.empty() && !hovSiteNotGiven(site) && strWhy.ends_with(" given"))
-                v.push_back({pszWhat, KIND_NONE, NAN, "", true, std::string("the ") + pszWhat + " are not whole: " + strWhy});
+                v.push_back(
+                    {pszWhat, KIND_NONE, NAN, "", true, std::string("the ") + pszWhat + " are not whole: " + strWhy});
     // A ballast position that is none of the three, as the file held it.
     const std::string& strBallast = valUnreadOfLeg(VAL_BALLAST_POSN, nLeg);
     if (!strBallast.empty() || l.nBallastPosn > BALLAST_REAR)

@@ -2,11 +2,11 @@
 // one, each a rewrite of Zarv.conf.
 #include "store/flight/legs.h"
 
+#include "model/words.h"
 #include "store/conf/items.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
 #include "store/conf/stored.h"
-#include "model/words.h"
 #include "sys/errlog.h"
 
 #include <algorithm>
@@ -260,8 +260,7 @@ std::vector<_hovLeg> legHover(const _wbSetup& s, const std::vector<_wbFlight>& f
     return legs;
 }
 
-_legVerdict legVerdict(const _wbSetup& s, const std::vector<_wbFlight>& flights,
-                       const std::vector<_wbLoadState>& loads)
+_legVerdict legVerdict(const _wbSetup& s, const std::vector<_wbFlight>& flights, const std::vector<_wbLoadState>& loads)
 {
     _legVerdict v;
     std::vector<bool> asLanded;
@@ -276,8 +275,8 @@ _legVerdict legVerdict(const _wbSetup& s, const std::vector<_wbFlight>& flights,
     const bool bOge = s.nHoverOge != 0;
     v.bWithin = fuelEnough(v.needs) && hovWithin(v.hover, bOge) &&
                 std::all_of(flights.begin(), flights.end(), [](const _wbFlight& f) { return f.within(); });
-    v.strVerdict = wrdWithFuelNeeds(hovWithVerdict(wrdLegsVerdictText(flights, labels, s), v.hover, names, bOge, s),
-                                    v.needs, s);
+    v.strVerdict =
+        wrdWithFuelNeeds(hovWithVerdict(wrdLegsVerdictText(flights, labels, s), v.hover, names, bOge, s), v.needs, s);
     return v;
 }
 

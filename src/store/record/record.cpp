@@ -1228,7 +1228,7 @@ std::vector<std::string> recDifferences(const _recOutputs& was, const _recOutput
         differ(strAt + " density altitude", number(a.nDensityAltitude), number(b.nDensityAltitude));
         for (size_t e = 0; e < HOV_EFFECTS; e++) {
             const auto figure = [e](const _hovAt& at) {
-                return !at.bChart[e]           ? std::string("no chart")
+                return !at.bChart[e]          ? std::string("no chart")
                        : at.figures[e].bKnown ? number(at.figures[e].nWeight)
                                               : quoted(at.figures[e].strBeyond);
             };
