@@ -695,6 +695,11 @@ _recEntry shtRecordEntry(const _wbFlight& flight, const _shtPeople& sheet, time_
         entry.legs[n - 1].outputs.hover = v.hover[n];
     }
     entry.outputs = recFlightOutputsOf(flights, v);
+    // The charts' revision, where the sheet judged any take-off or landing
+    // by them.
+    for (const _hovLeg& h : v.hover)
+        if (h.takeOff.bShown || h.landing.bShown)
+            entry.strHoverRevision = valHoverFingerprint(m_wbSetup.hover);
     return entry;
 }
 

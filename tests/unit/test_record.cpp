@@ -376,6 +376,7 @@ TEST(Record, EachHoverFigureIsRecomputed)
          "\\g<1>999", "hover at landing inGroundEffect: recorded 999 recomputed "},
         {"leg 2's landing temperature", "\"landingOat\":30", "\"landingOat\":45",
          "leg 2 hover at landing inGroundEffect: recorded "},
+        {"the charts", "IGE,0,700,5000", "IGE,0,700,5500", "hover charts' revision: recorded "},
     };
     for (const auto& c : cases) {
         zt::TempDir dir;
@@ -384,6 +385,7 @@ TEST(Record, EachHoverFigureIsRecomputed)
         // The operator's rule asking out of ground effect is kept too.
         _recEntry e = twoLegs(false, 0, true);
         e.setup.nHoverOge = 1;
+        e.strHoverRevision = valHoverFingerprint(e.setup.hover);
         const std::string strLine = recLine(e);
         const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
         EXPECT_EQ(recLine(r.entry), strLine);

@@ -242,6 +242,12 @@ std::vector<std::string> recomputed(const _recRead& r)
                                                            nVersion, setup);
     if (strFingerprint != r.entry.strFingerprint)
         diffs.push_back("fingerprint: recorded " + r.entry.strFingerprint + " recomputed " + strFingerprint);
+    // The revision of the charts the sheet printed is the one of the charts
+    // the line holds.
+    if (const std::string strRevision = valHoverFingerprint(setup.hover);
+        !r.entry.strHoverRevision.empty() && r.entry.strHoverRevision != strRevision)
+        diffs.push_back("hover charts' revision: recorded " + r.entry.strHoverRevision + " recomputed " +
+                        (strRevision.empty() ? "none" : strRevision));
     const std::vector<std::string> unpublished = notPublished(r);
     diffs.insert(diffs.end(), unpublished.begin(), unpublished.end());
     return diffs;

@@ -412,6 +412,9 @@ bool missing(const _recNumberField& f, double n)
     return n == f.nMissing || (std::isnan(n) && std::isnan(f.nMissing));
 }
 
+// The hover charts' revision the sheet printed.
+constexpr const char* REC_KEY_HOVER_REVISION = "hoverRevision";
+
 // Whether the operator's rule asked to hover out of ground effect.
 constexpr const char* REC_KEY_HOVER_OGE = "hoverOGE";
 
@@ -627,6 +630,8 @@ std::string recLine(const _recEntry& e)
     // sheet did.
     if (hvcAny(e.setup.hover))
         line.add(REC_KEY_HOVER, quoted(hovCsvText(e.setup.hover)));
+    if (!e.strHoverRevision.empty())
+        line.add(REC_KEY_HOVER_REVISION, quoted(e.strHoverRevision));
     if (!e.setup.strHoverNotRead.empty())
         line.add(REC_KEY_HOVER_NOT_READ, quoted(e.setup.strHoverNotRead));
     if (e.storedDensity || e.storedMonths) {
@@ -1146,6 +1151,7 @@ _recRead recReadLine(const std::string& strLine, int nLine, bool bTorn)
             rd.note(REC_KEY_HOVER, "hover charts as Zarv writes them");
     }
     e.setup.strHoverNotRead = rd.optionalText(pm, REC_KEY_HOVER_NOT_READ);
+    e.strHoverRevision = rd.optionalText(pm, REC_KEY_HOVER_REVISION);
     if (pm->count("stored")) {
         const Members* pst = rd.object(*pm, "stored");
         const char* pszDensity = nameOf(VAL_FUEL_DENSITY);

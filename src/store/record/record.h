@@ -72,7 +72,10 @@ struct _recEntry {
     std::string strTime; // ISO 8601 with the zone's offset
     std::string strVersion, strFingerprint, strRegistration, strWeighed;
     std::string strCopiedFrom; // the aircraft its basic figures were copied from, if any
-    _wbSetup setup = {};       // the aircraft and the units, as used; the fixed arms are not kept
+    // The hover charts' revision the sheet printed, where the aircraft had
+    // charts and a site its conditions ("" otherwise).
+    std::string strHoverRevision;
+    _wbSetup setup = {}; // the aircraft and the units, as used; the fixed arms are not kept
     // The pilot in command and the flight's reference, where the sheet
     // names them (a line an older Zarv wrote names neither).
     std::string strPilot, strFlight;
