@@ -128,16 +128,16 @@ double hovMostWeight(const _hovAt& at, bool bOge);
 std::string hovGrouped(double n, int nDecimals = 2);
 
 // A take-off or landing's hover line, where it is shown: "Hover at take-off
-// (elevation 1,200 ft, 28 °C, density altitude 3,460 ft): in ground effect
+// (elevation 1200 ft, 28 °C, density altitude 3460 ft): in ground effect
 // up to 640 kg, 52.3 kg to spare; out of ground effect up to 598 kg, 10.3 kg
 // short" (a figure rounded down, what is to spare down, what is short up),
 // or "… in ground effect beyond the chart's 40 °C line: no hover figure";
 // "" where it is not shown.
 std::string hovAtText(const _hovAt& at, const char* pszPoint, const _wbSetup& units);
 
-// A site's conditions as the load sheet states them: "elevation 1,200 ft,
-// QNH 1,013.2 hPa, 28 °C; pressure altitude 1,200 ft, density altitude
-// 3,460 ft".
+// A site's conditions as the load sheet states them: "elevation 1200 ft,
+// QNH 1013.2 hPa, 28 °C; pressure altitude 1200 ft, density altitude
+// 3460 ft", every figure in the locale.
 std::string hovSiteText(const _hovAt& at);
 
 // The flight's verdict (strVerdict, of mass and balance) with its hover:

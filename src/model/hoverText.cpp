@@ -1,7 +1,6 @@
 // Hover in words: a take-off or landing's line for the page and the sheet,
 // a site's conditions, and the flight's verdict with what hover makes of
-// it. Weights in the pilot's unit; altitudes in feet, grouped as a pilot
-// reads them off an altimeter.
+// it. Weights in the pilot's unit; altitudes in feet.
 #include "model/hover.h"
 
 #include "model/texts.h"
@@ -13,10 +12,24 @@ namespace
 
 constexpr std::array<const char*, HOV_EFFECTS> EFFECT_WORDS = {"in ground effect", "out of ground effect"};
 
-// Altitudes to the nearest 10 ft: the charts are read no finer.
+// Altitudes to the nearest 10 ft: the charts are read no finer. Figures
+// are ungrouped and in the locale, as every other of Zarv's, so that no
+// separator of thousands can read as a decimal one.
 std::string altitude(double nFeet)
 {
-    return hovGrouped(std::round(nFeet / 10) * 10, 0) + " ft";
+    return txtRounded(std::round(nFeet / 10) * 10, ROUND_NEAREST, 0) + " ft";
+}
+
+// An elevation as the pilot typed it, to the foot; a temperature and a
+// QNH to their tenth, without a trailing zero.
+std::string elevation(double nFeet)
+{
+    return txtRounded(nFeet, ROUND_NEAREST, 0) + " ft";
+}
+
+std::string tenths(double n)
+{
+    return txtNumber("%.6g", txtRound(n, ROUND_NEAREST, 1));
 }
 
 std::string weight(double nKg, _txtRound nRound, int nDecimals, const _wbSetup& u)
@@ -76,9 +89,8 @@ std::string hovAtText(const _hovAt& at, const char* pszPoint, const _wbSetup& un
 {
     if (!at.bShown)
         return {};
-    std::string str = std::string("Hover at ") + pszPoint + " (elevation " + hovGrouped(at.site.nElevation, 0) +
-                      " ft, " + hovGrouped(at.site.nOat, 1) + " \u00b0C, density altitude " +
-                      altitude(at.nDensityAltitude) + "):";
+    std::string str = std::string("Hover at ") + pszPoint + " (elevation " + elevation(at.site.nElevation) + ", " +
+                      tenths(at.site.nOat) + " \u00b0C, density altitude " + altitude(at.nDensityAltitude) + "):";
     bool bFirst = true;
     for (const _hovEffect e : {HOV_IGE, HOV_OGE})
         if (at.bChart[e]) {
@@ -90,8 +102,8 @@ std::string hovAtText(const _hovAt& at, const char* pszPoint, const _wbSetup& un
 
 std::string hovSiteText(const _hovAt& at)
 {
-    return "elevation " + hovGrouped(at.site.nElevation, 0) + " ft, QNH " + hovGrouped(at.site.nQnh, 1) + " hPa, " +
-           hovGrouped(at.site.nOat, 1) + " \u00b0C; pressure altitude " + altitude(at.nPressureAltitude) +
+    return "elevation " + elevation(at.site.nElevation) + ", QNH " + tenths(at.site.nQnh) + " hPa, " +
+           tenths(at.site.nOat) + " \u00b0C; pressure altitude " + altitude(at.nPressureAltitude) +
            ", density altitude " + altitude(at.nDensityAltitude);
 }
 
