@@ -77,7 +77,7 @@ void compare(const char* pszPoint, const _casPoint& want, const _wbFlight& f, _w
     const _wbPoint& p = f.points[nPoint];
     auto figure = [&](const char* pszWhat, _unitKind nKind, double nWant, double nGot, double nTolerance) {
         pFigures->push_back({std::string(pszPoint) + " " + pszWhat, shown(nKind, nWant, c.setup),
-                             shown(nKind, nGot, c.setup), std::fabs(nGot - nWant) <= nTolerance});
+                             shown(nKind, nGot, c.setup), std::fabs(nGot - nWant) <= nTolerance, pszPoint});
     };
     figure("weight", KIND_WEIGHT, want.nWeight, p.nWeight, file.nWeightTolerance);
     figure("longitudinal arm", KIND_ARM, want.nLongArm, p.nLongArm, file.nArmTolerance);
@@ -85,7 +85,68 @@ void compare(const char* pszPoint, const _casPoint& want, const _wbFlight& f, _w
     // Within as the flight is accepted: the school's margins too.
     const bool bWithin = f.judged[nPoint].within() && f.judged[nPoint].marginsKept();
     pFigures->push_back({std::string(pszPoint) + " verdict", want.bWithin ? "within" : "beyond",
-                         bWithin ? "within" : "beyond", bWithin == want.bWithin});
+                         bWithin ? "within" : "beyond", bWithin == want.bWithin, pszPoint});
+}
+
+// How near a computed altitude must be to the one worked by hand, in feet:
+// a hand working reads the standard atmosphere's powers to a few digits.
+constexpr double ALTITUDE_TOLERANCE = 3;
+
+// A take-off or landing's hover compared with what the case expects there,
+// where it does: the altitudes, then each chart's greatest weight, or that
+// the chart gives none.
+void compareHover(const std::string& strPoint, const _casHover& want, const _hovAt& got, const _casCase& c,
+                  const _casFile& file, std::vector<_casFigure>* pFigures)
+{
+    if (!want.bExpected)
+        return;
+    const std::string strRow = strPoint + " hover";
+    auto feet = [](double n) {
+        g_autofree gchar* psz = g_strdup_printf("%.1f ft", n);
+        return std::string(psz);
+    };
+    const char* pszNotJudged = "not judged";
+    auto altitude = [&](const char* pszWhat, double nWant, double nGot) {
+        pFigures->push_back({strPoint + " " + pszWhat, feet(nWant), got.bShown ? feet(nGot) : pszNotJudged,
+                             got.bShown && std::fabs(nGot - nWant) <= ALTITUDE_TOLERANCE, strRow, pszWhat});
+    };
+    altitude("pressure altitude", want.nPressureAltitude, got.nPressureAltitude);
+    altitude("density altitude", want.nDensityAltitude, got.nDensityAltitude);
+    constexpr std::array<const char*, HOV_EFFECTS> EFFECTS = {"in ground effect", "out of ground effect"};
+    for (size_t e = 0; e < HOV_EFFECTS; e++) {
+        if (!want.bChart[e])
+            continue;
+        const _hovFigure& f = got.figures[e];
+        const bool bJudged = got.bShown && got.bChart[e], bBeyond = std::isnan(want.weights[e]);
+        const std::string strGot = !bJudged   ? pszNotJudged
+                                   : f.bKnown ? shown(KIND_WEIGHT, f.nWeight, c.setup)
+                                              : "beyond (" + f.strBeyond + ")";
+        const bool bPass =
+            bJudged &&
+            (bBeyond ? !f.bKnown : f.bKnown && std::fabs(f.nWeight - want.weights[e]) <= file.nWeightTolerance);
+        pFigures->push_back({strPoint + " hover " + EFFECTS[e],
+                             bBeyond ? "beyond" : shown(KIND_WEIGHT, want.weights[e], c.setup), strGot, bPass, strRow,
+                             EFFECTS[e]});
+    }
+}
+
+// Whether two runs judged the hover the same to the last bit.
+bool sameHover(const std::vector<_hovLeg>& a, const std::vector<_hovLeg>& b)
+{
+    auto same = [](double x, double y) { return std::bit_cast<uint64_t>(x) == std::bit_cast<uint64_t>(y); };
+    if (a.size() != b.size())
+        return false;
+    for (size_t n = 0; n < a.size(); n++)
+        for (const auto pAt : {&_hovLeg::takeOff, &_hovLeg::landing}) {
+            const _hovAt &x = a[n].*pAt, &y = b[n].*pAt;
+            if (x.bShown != y.bShown || !same(x.nPressureAltitude, y.nPressureAltitude) ||
+                !same(x.nDensityAltitude, y.nDensityAltitude))
+                return false;
+            for (size_t e = 0; e < HOV_EFFECTS; e++)
+                if (x.figures[e].bKnown != y.figures[e].bKnown || !same(x.figures[e].nWeight, y.figures[e].nWeight))
+                    return false;
+        }
+    return true;
 }
 
 // A leg's need compared with what the case expects of it, where it does.
@@ -110,30 +171,51 @@ std::vector<_wbFlight> calculateLegs(const _casCase& c, std::vector<_wbLoadState
     std::vector<_wbLoadState>& legs = *pLegs;
     legs = {{c.loading.nLSeatWeight, c.loading.nRSeatWeight, c.loading.nFuelVolume, c.loading.nBallastPosn, c.nTrip,
              FALSE, c.fitted}};
+    legs.front().nFromElevation = c.takeOffSite.nElevation;
+    legs.front().nFromQnh = c.takeOffSite.nQnh;
+    legs.front().nFromOat = c.takeOffSite.nOat;
     for (const _casLeg& l : c.legs)
         legs.push_back({l.loading.nLSeatWeight, l.loading.nRSeatWeight, l.loading.nFuelVolume, l.loading.nBallastPosn,
                         l.nTrip, FALSE, l.fitted, l.bAsLanded});
+    // Each leg lands where the case says; stateSettle takes each later leg
+    // off from where the leg before it landed, as the window does.
+    for (size_t n = 0; n < legs.size(); n++) {
+        const _hovSite& to = n == 0 ? c.landingSite : c.legs[n - 1].landingSite;
+        legs[n].nToElevation = to.nElevation;
+        legs[n].nToQnh = to.nQnh;
+        legs[n].nToOat = to.nOat;
+    }
     stateSettle(legs);
     // A value no leg can have leaves the flight unjudged, as on the page.
     return legJudge(calcWithFixedArms(c.setup), legs, "");
 }
 
-// A case of several legs: each leg's points, then the flight's verdict as
-// the sheet words it.
+// A case of several legs, or with hover charts: each leg's points and its
+// hover (the first leg's points are runCase's), then the flight's verdict
+// as the sheet words it.
 void compareLegs(const _casCase& c, const _casFile& file, _casOutcome* pOutcome)
 {
     std::vector<_wbLoadState> legs, again;
     const std::vector<_wbFlight> flights = calculateLegs(c, &legs), second = calculateLegs(c, &again);
     for (size_t n = 0; n < flights.size(); n++)
         pOutcome->bRepeatable = pOutcome->bRepeatable && sameBits(flights[n], second[n]);
-    for (size_t n = 1; n < flights.size(); n++) {
-        const _casLeg& l = c.legs[n - 1];
-        const std::string strLeg = "leg " + std::to_string(n + 1);
-        compare((strLeg + " take-off").c_str(), l.takeOff, flights[n], POINT_TAKE_OFF, c, file, &pOutcome->figures);
-        if (l.bLanding)
-            compare((strLeg + " landing").c_str(), l.landing, flights[n], POINT_LANDING, c, file, &pOutcome->figures);
-    }
     const _legVerdict v = legVerdict(c.setup, flights, legs);
+    pOutcome->bRepeatable = pOutcome->bRepeatable && sameHover(v.hover, legHover(c.setup, second, again));
+    for (size_t n = 0; n < flights.size(); n++) {
+        const std::string strLeg = n == 0 ? "" : "leg " + std::to_string(n + 1) + " ";
+        if (n > 0) {
+            const _casLeg& l = c.legs[n - 1];
+            compare((strLeg + "take-off").c_str(), l.takeOff, flights[n], POINT_TAKE_OFF, c, file, &pOutcome->figures);
+            if (l.bLanding)
+                compare((strLeg + "landing").c_str(), l.landing, flights[n], POINT_LANDING, c, file,
+                        &pOutcome->figures);
+        }
+        const _hovLeg hover = n < v.hover.size() ? v.hover[n] : _hovLeg{};
+        compareHover(strLeg + "take-off", n == 0 ? c.takeOffHover : c.legs[n - 1].takeOffHover, hover.takeOff, c, file,
+                     &pOutcome->figures);
+        compareHover(strLeg + "landing", n == 0 ? c.landingHover : c.legs[n - 1].landingHover, hover.landing, c, file,
+                     &pOutcome->figures);
+    }
     compareNeed("", c.need, v.needs.front(), c, &pOutcome->figures);
     for (size_t n = 1; n < flights.size(); n++)
         compareNeed("leg " + std::to_string(n + 1) + " ", c.legs[n - 1].need, v.needs[n], c, &pOutcome->figures);
@@ -177,7 +259,7 @@ _casOutcome runCase(const _casCase& c, const _casFile& file)
     compare("take-off", c.takeOff, first, POINT_TAKE_OFF, c, file, &o.figures);
     if (c.bLanding)
         compare("landing", c.landing, first, POINT_LANDING, c, file, &o.figures);
-    if (!c.legs.empty())
+    if (c.bFlightVerdict)
         compareLegs(c, file, &o);
     else
         compareNeed("", c.need, fuelFlightNeeds(c.setup, {first}, {false}).front(), c, &o.figures);

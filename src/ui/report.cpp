@@ -66,17 +66,21 @@ std::string dayOf(time_t t)
 
 // The cases from y down, one row a point in a font of nSize points: the
 // result, the case, the point, each figure expected and computed, and the
-// verdict; each row as high as its highest cell, so that nothing is cut.
-// Returns where they end; bDraw false only measures.
+// verdict; a point's hover in a row of its own, each figure named; every
+// other figure (the fuel, the room left, the flight's verdict) a line of
+// its own across the figures' columns. Each row as high as its highest
+// cell, so that nothing is cut. Returns where they end; bDraw false only
+// measures.
 double drawCases(cairo_t* pCr, double y, double nTextWidth, double nSize, const _rptReport& report, bool bDraw)
 {
     g_autofree gchar* pszSize = g_strdup_printf(" %.2fpx", nSize);
     const std::string strFont = std::string("sans") + pszSize, strBold = std::string("sans bold") + pszSize;
     constexpr std::array<double, 7> COLUMNS = {0, 0.055, 0.255, 0.315, 0.49, 0.68, 0.86}; // of the width
-    auto row = [&](const std::array<std::string, 7>& cells, bool bBold) {
+    // bWide: the point's cell runs across the figures' columns.
+    auto row = [&](const std::array<std::string, 7>& cells, bool bBold, bool bWide = false) {
         double nTallest = 0;
-        for (size_t i = 0; i < cells.size(); i++) {
-            const double nRight = i + 1 < COLUMNS.size() ? COLUMNS[i + 1] : 1.0;
+        for (size_t i = 0; i < (bWide ? 3 : cells.size()); i++) {
+            const double nRight = i + 1 < COLUMNS.size() && !(bWide && i == 2) ? COLUMNS[i + 1] : 1.0;
             nTallest = std::max(nTallest,
                                 text(pCr, MARGIN + COLUMNS[i] * nTextWidth, y, (nRight - COLUMNS[i]) * nTextWidth - 3,
                                      cells[i], bBold || i == 0 ? strBold : strFont, bDraw));
@@ -90,11 +94,20 @@ double drawCases(cairo_t* pCr, double y, double nTextWidth, double nSize, const 
         return strWant + (f.bPass ? " = " : " \u2260 ") + f.strComputed;
     };
     for (const _casOutcome& o : report.outcomes) {
-        for (size_t i = 0; i + 4 <= o.figures.size(); i += 4) {
-            const std::string strPoint = o.figures[i].strQuantity.substr(0, o.figures[i].strQuantity.find(' '));
-            row({i == 0 ? (o.pass() ? "PASS" : "FAIL") : "", i == 0 ? o.strName : "", strPoint, cell(o.figures[i]),
-                 cell(o.figures[i + 1]), cell(o.figures[i + 2]), cell(o.figures[i + 3])},
-                false);
+        const std::vector<_casFigure>& figures = o.figures;
+        for (size_t i = 0; i < figures.size();) {
+            std::array<std::string, 7> cells = {i == 0 ? (o.pass() ? "PASS" : "FAIL") : "", i == 0 ? o.strName : ""};
+            const std::string& strRow = figures[i].strRow;
+            if (strRow.empty()) {
+                cells[2] = figures[i].strQuantity + ": " + cell(figures[i]);
+                row(cells, false, true);
+                i++;
+                continue;
+            }
+            cells[2] = strRow;
+            for (size_t k = 3; k < cells.size() && i < figures.size() && figures[i].strRow == strRow; k++, i++)
+                cells[k] = (figures[i].strColumn.empty() ? "" : figures[i].strColumn + " ") + cell(figures[i]);
+            row(cells, false);
         }
         if (!o.bRepeatable)
             row({"", "", "", "a second run gave other answers", "", "", ""}, false);

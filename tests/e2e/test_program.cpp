@@ -637,6 +637,18 @@ TEST_F(CheckOfTheCalculation, PassesKeepsItsReportAndFailsAnOperatorsWrongFigure
                                                   "FlightVerdict=within\n");
     EXPECT_EQ(verify(&strOut), 1) << strOut;
     EXPECT_NE(strOut.find("FAIL Two legs: "), std::string::npos) << strOut;
+    // A hover figure worked wrong: at sea level on a standard day, below
+    // both lines' lowest ceilings, the chart's corner is 700 kg, not 710.
+    zt::writeFile(path("etc/Verification/Cases"),
+                  "[Hover]\nBasicWeight=400\nBasicLongArm=2700\nBasicLatArm=1\nLeftSeat=80\nRightSeat=80\n"
+                  "Fuel=60\nWeight=605.54\nLongArm=2451.0612\nLatArm=0.8993\nVerdict=within\n"
+                  "IGELine1=0; 500 8000; 700 4000\nIGELine2=20; 500 6000; 700 2000\nTakeOffElevation=0\n"
+                  "TakeOffQNH=1013.25\nTakeOffOAT=15\nTakeOffPressureAltitude=0\nTakeOffDensityAltitude=0\n"
+                  "TakeOffHoverIGE=710\nFlightVerdict=within\n");
+    EXPECT_EQ(verify(&strOut), 1) << strOut;
+    EXPECT_NE(strOut.find("FAIL Hover: take-off hover in ground effect expected 710.0000 kg computed 700.0000 kg\n"),
+              std::string::npos)
+        << strOut;
 }
 
 // A program with no shipped cases beside it says every place it looked

@@ -133,7 +133,9 @@ struct _prmValue {
     const char* pszRecordName = nullptr;
     bool bRecordedLater = false;
     // Its key in a file of reference cases, in the case's units (null: no
-    // case sets it); a later leg's are the fields of the leg's own list.
+    // case sets it); a later leg's are the fields of the leg's own list,
+    // but its landing's conditions, which are the key after the leg's
+    // ("Leg2LandingOAT").
     const char* pszCaseKey = nullptr;
     // What a number reads as where Zarv.conf has no key for it (the final
     // reserve the rules ask for unless the operator sets one); no number

@@ -3,6 +3,7 @@
 // case is in the case's own units; it is held here in kg, mm and litres.
 #include "store/flight/cases.h"
 
+#include "store/conf/hovcharts.h"
 #include "store/conf/items.h"
 #include "store/conf/params.h"
 #include "store/conf/state.h"
@@ -44,10 +45,59 @@ const char* caseKey(_prmValueId nId)
 constexpr std::array<const char*, 2> NEED_KEYS = {"FuelRequired", "FuelEnough"};
 constexpr std::array<const char*, 2> ENOUGH = {"enough", "short"};
 
+// The aircraft's hover charts: a temperature line a key, "IGELine1" and up
+// in ground effect, "OGELine1" and up out of ground effect, one after
+// another, each as Zarv.conf holds a line ("20; 500 8000; 600 6000": the
+// temperature in °C, then each point's weight in the case's weight unit
+// and its hover ceiling in feet), so that a line is typed as the manual's
+// chart is read, point by point along it, and one copied from Zarv.conf
+// reads the same in a case in kg.
+constexpr std::array<const char*, HOV_EFFECTS> CHART_KEYS = {"IGELine", "OGELine"};
+// What a case expects of the hover at a take-off or landing, the figure's
+// key after the point's ("TakeOffPressureAltitude", "Leg2LandingHoverOGE"):
+// the altitudes in feet, each chart's greatest weight in the case's weight
+// unit, or "beyond" where the chart gives none.
+constexpr std::array<const char*, 2> HOVER_POINTS = {"TakeOff", "Landing"};
+constexpr std::array<const char*, 2 + HOV_EFFECTS> HOVER_FIGURES = {"PressureAltitude", "DensityAltitude", "HoverIGE",
+                                                                    "HoverOGE"};
+constexpr const char* HOVER_BEYOND = "beyond";
+// Whether the operator's rule asks to hover out of ground effect.
+constexpr std::array<const char*, 2> HOVER_RULE = {"no", "yes"};
+// A site's conditions, taken off and landed at: the keys of the table's.
+constexpr std::array<_prmValueId, 3> TAKE_OFF_SITE = {VAL_FROM_ELEVATION, VAL_FROM_QNH, VAL_FROM_OAT};
+constexpr std::array<_prmValueId, 3> LANDING_SITE = {VAL_TO_ELEVATION, VAL_TO_QNH, VAL_TO_OAT};
+
+bool isHoverFigureKey(const char* pszKey)
+{
+    for (const char* pszPoint : HOVER_POINTS)
+        for (const char* pszFigure : HOVER_FIGURES)
+            if (std::string(pszPoint) + pszFigure == pszKey)
+                return true;
+    return false;
+}
+
+// A chart's line key, written as the reading asks for it: "IGELine1",
+// never "IGELine01".
+bool isChartKey(const char* pszKey)
+{
+    for (const char* pszChart : CHART_KEYS) {
+        if (!g_str_has_prefix(pszKey, pszChart))
+            continue;
+        const char* pszDigits = pszKey + strlen(pszChart);
+        char* pszEnd = nullptr;
+        const long n = strtol(pszDigits, &pszEnd, 10);
+        return g_ascii_isdigit(*pszDigits) && !*pszEnd && n >= 1 && n <= static_cast<long>(HOV_MOST_LINES) &&
+               std::to_string(n) == pszDigits;
+    }
+    return false;
+}
+
 // Whether a key is one a case may have; any other is a typing error that
 // would leave a figure unchecked.
 bool isCaseKey(const char* pszKey)
 {
+    if (isHoverFigureKey(pszKey))
+        return true;
     for (const char* psz : NEED_KEYS)
         if (!std::strcmp(psz, pszKey))
             return true;
@@ -209,8 +259,11 @@ size_t legOfKey(const char* pszKey)
     if (!g_ascii_isdigit(*pszDigits) || n < 2 || n > static_cast<long>(STATE_MAX_LEGS) ||
         std::to_string(n) != std::string(pszDigits, static_cast<size_t>(pszEnd - pszDigits)))
         return 0;
-    return std::any_of(LEG_FIGURES.begin(), LEG_FIGURES.end(),
-                       [&](const char* psz) { return !std::strcmp(psz, pszEnd); })
+    const bool bLanding = std::any_of(LANDING_SITE.begin(), LANDING_SITE.end(),
+                                      [&](_prmValueId nId) { return !std::strcmp(caseKey(nId), pszEnd); });
+    return bLanding || isHoverFigureKey(pszEnd) ||
+                   std::any_of(LEG_FIGURES.begin(), LEG_FIGURES.end(),
+                               [&](const char* psz) { return !std::strcmp(psz, pszEnd); })
                ? static_cast<size_t>(n)
                : 0;
 }
@@ -272,6 +325,76 @@ bool readLegFields(_casReader& r, const std::string& strKey, const _casCase& c, 
     return r.strError.empty();
 }
 
+// The aircraft's charts, into its setup.
+bool readCharts(_casReader& r, _casCase& c)
+{
+    for (size_t e = 0; e < HOV_EFFECTS; e++) {
+        _hovChart& chart = c.setup.hover[e];
+        for (size_t n = 1; n <= HOV_MOST_LINES; n++) {
+            const std::string strKey = CHART_KEYS[e] + std::to_string(n);
+            if (!r.has(strKey.c_str()))
+                break;
+            g_autofree gchar* psz = g_key_file_get_string(r.pKeyFile, r.strGroup.c_str(), strKey.c_str(), nullptr);
+            _hovLine line;
+            if (const std::string strWhy = hvcLineRead(psz ? psz : "", &line); !strWhy.empty())
+                return r.fail(strKey.c_str(), strWhy);
+            for (_hovPoint& p : line.points)
+                p.nWeight = unitToInternal(KIND_WEIGHT, p.nWeight, c.setup);
+            chart.lines.push_back(line);
+        }
+        // Lines are numbered one after another: one after a gap is not read.
+        for (size_t n = chart.lines.size() + 2; n <= HOV_MOST_LINES; n++)
+            if (const std::string strKey = CHART_KEYS[e] + std::to_string(n); r.has(strKey.c_str()))
+                return r.fail(strKey.c_str(), "follows no line before it");
+    }
+    return true;
+}
+
+// A site's conditions after a leg's key ("" for the first leg's), each
+// not given no number; a QNH under 100 is in inHg, as typed on the page.
+_hovSite readSite(_casReader& r, const _wbSetup& s, const std::string& strLeg, const std::array<_prmValueId, 3>& ids)
+{
+    std::array<double, 3> v{};
+    for (size_t i = 0; i < ids.size(); i++) {
+        const std::string strKey = strLeg + caseKey(ids[i]);
+        v[i] = r.has(strKey.c_str()) ? unitToInternal(valValue(ids[i]).nUnit, r.number(strKey.c_str(), true), s) : NAN;
+    }
+    return {v[0], v[1], v[2]};
+}
+
+// What a take-off or landing expects of the hover (strPoint "TakeOff",
+// "Leg2Landing"): every figure where the case gives the site's conditions
+// and a chart; none where it lacks either, since a figure there would go
+// unchecked.
+_casHover readHover(_casReader& r, const _casCase& c, const std::string& strPoint, const _hovSite& site)
+{
+    _casHover h;
+    h.bExpected = !hovSiteNotGiven(site) && hvcAny(c.setup.hover);
+    const auto key = [&](size_t i) { return strPoint + HOVER_FIGURES[i]; };
+    if (!h.bExpected) {
+        for (size_t i = 0; i < HOVER_FIGURES.size(); i++)
+            if (r.has(key(i).c_str()))
+                r.fail(key(i).c_str(), "is a hover figure of a case without charts or of a site without conditions");
+        return h;
+    }
+    h.nPressureAltitude = r.number(key(0).c_str(), true);
+    h.nDensityAltitude = r.number(key(1).c_str(), true);
+    for (size_t e = 0; e < HOV_EFFECTS; e++) {
+        const std::string strKey = key(2 + e);
+        h.bChart[e] = !c.setup.hover[e].lines.empty();
+        if (!h.bChart[e]) {
+            if (r.has(strKey.c_str()))
+                r.fail(strKey.c_str(), "is a figure of a chart the case does not give");
+            continue;
+        }
+        g_autofree gchar* psz = g_key_file_get_string(r.pKeyFile, r.strGroup.c_str(), strKey.c_str(), nullptr);
+        h.weights[e] = psz && !std::strcmp(psz, HOVER_BEYOND)
+                           ? NAN
+                           : unitToInternal(KIND_WEIGHT, r.number(strKey.c_str(), true), c.setup);
+    }
+    return h;
+}
+
 // The legs after the first, with the figures each expects, and the
 // flight's verdict where there are any.
 bool readLegs(_casReader& r, _casCase& c)
@@ -294,6 +417,10 @@ bool readLegs(_casReader& r, _casCase& c)
                  r.has(key("LandingLatArm").c_str()) || r.has(key("LandingVerdict").c_str()))
             return r.fail(strKey.c_str(), "expects a landing but plans no trip");
         l.need = readNeed(r, c.setup, key("FuelRequired"), key("FuelEnough"));
+        // It takes off where the leg before it landed.
+        l.landingSite = readSite(r, c.setup, strKey, LANDING_SITE);
+        l.takeOffHover = readHover(r, c, key("TakeOff"), c.legs.empty() ? c.landingSite : c.legs.back().landingSite);
+        l.landingHover = readHover(r, c, key("Landing"), l.landingSite);
         c.legs.push_back(l);
     }
     // A leg's key after a gap, or of a leg the case does not fly, would
@@ -302,9 +429,12 @@ bool readLegs(_casReader& r, _casCase& c)
     for (gchar** ppsz = ppszKeys; ppsz && *ppsz; ppsz++)
         if (const size_t n = legOfKey(*ppsz); n > c.legs.size() + 1)
             return r.fail(*ppsz, "is of a leg that follows no leg before it");
-    if (c.legs.empty() && r.has("FlightVerdict"))
-        return r.fail("FlightVerdict", "is a verdict of legs the case does not fly");
-    c.bFlightWithin = !c.legs.empty() && r.word("FlightVerdict", VERDICTS, true) == 0;
+    // A flight of one leg has a verdict of its own where the hover may
+    // decide it.
+    c.bFlightVerdict = !c.legs.empty() || hvcAny(c.setup.hover);
+    if (!c.bFlightVerdict && r.has("FlightVerdict"))
+        return r.fail("FlightVerdict", "is a verdict of legs the case does not fly, nor of hover charts");
+    c.bFlightWithin = c.bFlightVerdict && r.word("FlightVerdict", VERDICTS, true) == 0;
     return r.strError.empty();
 }
 
@@ -312,7 +442,7 @@ bool readCase(_casReader& r, _casCase* pCase)
 {
     g_auto(GStrv) ppszKeys = g_key_file_get_keys(r.pKeyFile, r.strGroup.c_str(), nullptr, nullptr);
     for (gchar** ppsz = ppszKeys; ppsz && *ppsz; ppsz++)
-        if (!isCaseKey(*ppsz) && !isItemKey(*ppsz) && !legOfKey(*ppsz))
+        if (!isCaseKey(*ppsz) && !isItemKey(*ppsz) && !isChartKey(*ppsz) && !legOfKey(*ppsz))
             return r.fail(*ppsz, "is no key of a case");
     _casCase& c = *pCase;
     c = {};
@@ -341,8 +471,13 @@ bool readCase(_casReader& r, _casCase* pCase)
     c.loading.nFuelVolume = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_FUEL), true), s);
     c.loading.nBallastPosn = static_cast<guint>(r.word(caseKey(VAL_BALLAST_POSN), BALLAST_POSITIONS, false));
     c.nTrip = unitToInternal(KIND_FUEL, r.number(caseKey(VAL_TRIP), false), s);
-    if (!readItems(r, c))
+    if (!readItems(r, c) || !readCharts(r, c))
         return false;
+    s.nHoverOge = static_cast<guint>(r.word(caseKey(VAL_HOVER_OGE), HOVER_RULE, false));
+    c.takeOffSite = readSite(r, s, "", TAKE_OFF_SITE);
+    c.landingSite = readSite(r, s, "", LANDING_SITE);
+    c.takeOffHover = readHover(r, c, HOVER_POINTS[0], c.takeOffSite);
+    c.landingHover = readHover(r, c, HOVER_POINTS[1], c.landingSite);
     for (size_t n = 0; n < STILL_FITS_KEYS.size(); n++)
         if (r.has(STILL_FITS_KEYS[n]))
             c.stillFits[n] =

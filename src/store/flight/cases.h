@@ -4,9 +4,11 @@
 #pragma once
 
 #include "model/calc.h"
+#include "model/hover.h"
 #include "model/room.h"
 
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include <string>
@@ -27,6 +29,20 @@ struct _casNeed {
     bool bEnough;
 };
 
+// What a case expects of the hover at one take-off or landing, where it
+// gives the site's conditions and the aircraft has charts: the pressure and
+// density altitude (ft), and for each chart the case has, the greatest
+// weight (kg), no number where the figure is beyond the chart.
+struct _casHover {
+    bool bExpected = false;
+    double nPressureAltitude = 0, nDensityAltitude = 0;
+    std::array<bool, HOV_EFFECTS> bChart{};
+    std::array<double, HOV_EFFECTS> weights{};
+};
+
+// A site none of whose conditions the case gives.
+constexpr _hovSite CAS_NO_SITE = {NAN, NAN, NAN};
+
 // A leg of a case after the first: its loading (the fuel, where it is as
 // landed, what the leg before landed with), its items fitted, its trip and
 // what it expects at take-off and, with a trip, at landing.
@@ -39,6 +55,10 @@ struct _casLeg {
     bool bLanding;
     _casPoint landing;
     _casNeed need;
+    // Where it lands (it takes off where the leg before landed), and what
+    // it expects of the hover at either.
+    _hovSite landingSite = CAS_NO_SITE;
+    _casHover takeOffHover{}, landingHover{};
 };
 
 // One case: the aircraft (units, basic weight and arms, ballast, density,
@@ -60,11 +80,18 @@ struct _casCase {
     // flight as a whole is within every limit.
     std::vector<_casLeg> legs;
     bool bFlightWithin;
+    // Whether the case states the flight's verdict: one of several legs,
+    // or of an aircraft with hover charts, whose verdict the hover decides.
+    bool bFlightVerdict;
     // The first leg's need, where the case gives a fuel rule.
     _casNeed need;
     // The room the first leg leaves at each station, where the case works
     // it out (kg, or litres for the fuel).
     std::array<std::optional<double>, ROOM_STATIONS> stillFits;
+    // The first leg's sites (its charts and the operator's rule are the
+    // setup's), and what it expects of the hover at either.
+    _hovSite takeOffSite = CAS_NO_SITE, landingSite = CAS_NO_SITE;
+    _casHover takeOffHover{}, landingHover{};
 };
 
 // A file of cases and the tolerance it states (kg and mm; 0.05 each where
@@ -81,11 +108,15 @@ struct _casFile {
 bool casRead(const std::string& strPath, _casFile* pFile, std::string* pstrError);
 
 // One figure compared: what it is ("take-off weight"), expected and
-// computed in the case's units, and whether they agree.
+// computed in the case's units, and whether they agree; and where the
+// report puts it: in the row of a point ("leg 2 take-off", "" for a line
+// of its own), under its column's heading or after its own name
+// ("density altitude").
 struct _casFigure {
     std::string strQuantity;
     std::string strExpected, strComputed;
     bool bPass;
+    std::string strRow{}, strColumn{};
 };
 
 // What came of one case: every figure compared, and whether the second
