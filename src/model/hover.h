@@ -144,9 +144,9 @@ std::string hovSiteText(const _hovAt& at);
 // each take-off or landing not within added to what is not within
 // ("NOT WITHIN LIMITS: leg 2 landing: hover in ground effect up to 575 kg,
 // loaded 587.6 kg"), a verdict within led by them ("NOT WITHIN LIMITS: …;
-// mass and balance: WITHIN LIMITS …"), and each caution after the
+// mass and balance: WITHIN LIMITS …"), and each caution first among the
 // verdict's own (" — caution: leg 2 landing: hover out of ground effect up
-// to 598 kg, loaded 610.0 kg"). Legs are named where there are several
+// to 598 kg, loaded 610.0 kg; maximum speed …"). Legs are named where there are several
 // (names[n]: "leg 2", "leg 2 (solo)"). A verdict that judges nothing stays.
 std::string hovWithVerdict(const std::string& strVerdict, const std::vector<_hovLeg>& legs,
                            const std::vector<std::string>& names, bool bOge, const _wbSetup& units);

@@ -5,6 +5,7 @@
 
 #include "model/texts.h"
 
+#include <algorithm>
 #include <array>
 
 namespace
@@ -140,7 +141,17 @@ std::string hovWithVerdict(const std::string& strVerdict, const std::vector<_hov
         else
             str = std::string(NOT) + strNot + "; mass and balance: " + str;
     }
-    if (!strCaution.empty())
-        str += (str.find(" \u2014 caution: ") == std::string::npos ? " \u2014 caution: " : "; ") + strCaution;
+    // A caution stands with the verdict's own, first: after its mark, or
+    // where the mark would be, at the end of the words within ("WITHIN
+    // LIMITS for every leg"), before what is nearest the limits.
+    if (!strCaution.empty()) {
+        constexpr std::string_view MARK = " \u2014 caution: ", WITHIN = "WITHIN LIMITS for ";
+        if (const size_t nMark = str.find(MARK); nMark != std::string::npos)
+            str.insert(nMark + MARK.size(), strCaution + "; ");
+        else if (const size_t nWithin = str.find(WITHIN); nWithin != std::string::npos)
+            str.insert(std::min(str.find("; ", nWithin), str.size()), std::string(MARK) + strCaution);
+        else
+            str += std::string(MARK) + strCaution;
+    }
     return str;
 }

@@ -242,6 +242,19 @@ TEST(Hover, TakeOffsAndLandingsJudgedAndSaid)
     // A later leg's landing short in ground effect joins what else the
     // flight breaks, the leg named.
     const _hovAt hot = hovJudgeAt(charts, {4000, 1013.25, 30}, 620);
+    // A caution stands first among the verdict's own, before what is
+    // nearest the limits.
+    const _hovAt oge = hovJudgeAt(charts, {4000, 1013.25, 20}, 620);
+    for (const auto& [pszWas, pszNow] :
+         {std::pair{
+              "WITHIN LIMITS for every leg; nearest the limits leg 1",
+              "WITHIN LIMITS for every leg \u2014 caution: leg 2 landing: hover out of ground effect up to 600 kg, "
+              "loaded 620.0 kg; nearest the limits leg 1"},
+          std::pair{
+              "WITHIN LIMITS for every leg \u2014 caution: maximum speed on leg 1; nearest",
+              "WITHIN LIMITS for every leg \u2014 caution: leg 2 landing: hover out of ground effect up to 600 kg, "
+              "loaded 620.0 kg; maximum speed on leg 1; nearest"}})
+        EXPECT_EQ(hovWithVerdict(pszWas, {{}, {{}, oge}}, {"leg 1", "leg 2"}, false, kg), zt::inLocale(pszNow));
     EXPECT_EQ(
         hovWithVerdict(zt::inLocale("NOT WITHIN LIMITS: leg 1 aft of the limit by 1.00 mm at take-off"),
                        {{}, {{}, hot}}, {"leg 1", "leg 2 (solo)"}, false, kg),
