@@ -742,8 +742,8 @@ std::string shtBindUnits(const std::string& strText)
     // A figure, a space and a unit symbol, which may itself be two words:
     // every space after the figure becomes a no-break space.
     g_autoptr(GRegex) pUnit =
-        g_regex_new("(?<=[0-9]) ((kg|lb)/(L|US gal|imp gal)|kg|lb|mm|in|L|US gal|imp gal)(?![A-Za-z])", G_REGEX_RAW,
-                    GRegexMatchFlags(0), nullptr);
+        g_regex_new("(?<=[0-9]) ((kg|lb)/(L|US gal|imp gal)|kg|lb|mm|in|L|US gal|imp gal|ft|hPa|\u00b0C)(?![A-Za-z])",
+                    G_REGEX_RAW, GRegexMatchFlags(0), nullptr);
     g_autofree gchar* psz = g_regex_replace_eval(
         pUnit, strText.c_str(), static_cast<gssize>(strText.size()), 0, GRegexMatchFlags(0),
         [](const GMatchInfo* pInfo, GString* pResult, gpointer) {
