@@ -4,7 +4,9 @@
 // with the verdict in words (so a black-and-white copy carries it), the
 // chart drawn by its own renderer, and the commander's acceptance. A flight
 // of several legs has its first leg's loading and table, a line for each
-// leg and the whole flight's verdict, on the same one page. Every
+// leg and the whole flight's verdict, on the same one page. Where the
+// aircraft has hover charts and the sites their conditions, each take-off
+// and landing's hover under its leg, and the charts' revision. Every
 // text is given a width inside the margins: the pilot's own texts are one
 // line each, ellipsized and isolated for direction; the rest wraps.
 #include "ui/sheet.h"
@@ -298,6 +300,66 @@ std::string legLine(const _shtPeople& sheet, const _shtFlight& flight, const std
     return str;
 }
 
+// A take-off or landing's figure and margin for each chart, in the words
+// of its line on the page; "" where it was not judged.
+std::string hoverFigures(const _hovAt& at, const char* pszPoint)
+{
+    const std::string strAt = hovAtText(at, pszPoint, m_wbSetup);
+    const size_t nFigures = strAt.find("): ");
+    return at.bShown && nFigures != std::string::npos ? strAt.substr(nFigures + 3) : "";
+}
+
+bool sameSite(const _hovSite& a, const _hovSite& b)
+{
+    return a.nElevation == b.nElevation && a.nQnh == b.nQnh && a.nOat == b.nOat;
+}
+
+// Leg n's take-off and landing for hover, where judged: the site's
+// conditions whole (the page's line gives fewer), its pressure and density
+// altitude, then each chart's figure and margin, so that the reading can be
+// checked against the manual from the sheet alone. A flight of several legs
+// has one entry a leg, and a take-off where the leg before landed does not
+// state that site again, so that six legs still leave the chart its room.
+std::vector<std::string> hoverLines(const _shtFlight& flight, size_t n)
+{
+    std::vector<std::string> lines;
+    if (n >= flight.hover.size())
+        return lines;
+    for (const auto& [pAt, pszPoint] :
+         {std::pair{&flight.hover[n].takeOff, "take-off"}, std::pair{&flight.hover[n].landing, "landing"}}) {
+        const std::string strFigures = hoverFigures(*pAt, pszPoint);
+        if (strFigures.empty())
+            continue;
+        const bool bLanded = pAt == &flight.hover[n].takeOff && n > 0 && flight.hover[n - 1].landing.bShown &&
+                             sameSite(pAt->site, flight.hover[n - 1].landing.site);
+        const std::string str =
+            pszPoint +
+            (bLanded ? ", where leg " + std::to_string(n) + " landed: " : ": " + hovSiteText(*pAt) + " \u2014 ") +
+            strFigures;
+        if (flight.legs.empty())
+            lines.push_back("Hover at " + str);
+        else if (lines.empty())
+            lines.push_back("Leg " + std::to_string(n + 1) + " hover at " + str);
+        else
+            lines.back() += ". At " + str;
+    }
+    return lines;
+}
+
+// Which charts the figures were read from, and what the operator's rule
+// makes of out of ground effect; "" where nothing was judged for hover, so
+// that a flight without charts or conditions prints as it always did.
+std::string hoverChartsLine(const _shtFlight& flight)
+{
+    if (std::none_of(flight.hover.begin(), flight.hover.end(),
+                     [](const _hovLeg& l) { return l.takeOff.bShown || l.landing.bShown; }))
+        return {};
+    return "Hover charts revision " + valHoverFingerprint(m_wbSetup.hover) +
+           (m_wbSetup.nHoverOge != 0 ? "; the operator's rule asks to hover out of ground effect"
+                                     : "; the operator's rule does not ask to hover out of ground effect: a "
+                                       "shortfall there is a caution");
+}
+
 // Every leg's points in the pilot's units, a row for each leg: the weight
 // and arms at take-off, at landing and with no fuel, so that each leg has
 // its figures as leg 1's table has them in pounds and inches, and six legs
@@ -559,8 +621,13 @@ void drawLimitsAndPoints(_shtPage& page, const _shtPeople& sheet, const _shtFlig
     if (!legs.legs.empty()) {
         const std::vector<std::string> labels = legLabels();
         std::vector<std::string> lines;
-        for (size_t n = 0; n < legs.legs.size(); n++)
+        for (size_t n = 0; n < legs.legs.size(); n++) {
             lines.push_back(legLine(sheet, legs, labels, n));
+            for (std::string& str : hoverLines(legs, n))
+                lines.push_back(std::move(str));
+        }
+        if (std::string str = hoverChartsLine(legs); !str.empty())
+            lines.push_back(std::move(str));
         const double nRoom = page.nBottom - footHeight(pCr, nTextWidth, legs) - 10 - y - 6;
         auto height = [&](const char* pszFont) {
             double n = drawLegPoints(pCr, nLeft, y, nTextWidth, legs, pszFont, false) + 4;
@@ -600,6 +667,13 @@ void drawLimitsAndPoints(_shtPage& page, const _shtPeople& sheet, const _shtFlig
                   "sans bold 10") +
              2;
     }
+    // Its hover beneath, where the aircraft has charts and the sites their
+    // conditions.
+    std::vector<std::string> hover = hoverLines(legs, 0);
+    if (std::string str = hoverChartsLine(legs); !str.empty())
+        hover.push_back(std::move(str));
+    for (size_t n = 0; n < hover.size(); n++)
+        y += (n == 0 ? 2 : 0) + text(pCr, nLeft, y, nTextWidth, hover[n], "sans 9") + 1;
     y += 8;
 }
 
@@ -742,8 +816,8 @@ std::string shtBindUnits(const std::string& strText)
     // A figure, a space and a unit symbol, which may itself be two words:
     // every space after the figure becomes a no-break space.
     g_autoptr(GRegex) pUnit =
-        g_regex_new("(?<=[0-9]) ((kg|lb)/(L|US gal|imp gal)|kg|lb|mm|in|L|US gal|imp gal)(?![A-Za-z])", G_REGEX_RAW,
-                    GRegexMatchFlags(0), nullptr);
+        g_regex_new("(?<=[0-9]) ((kg|lb)/(L|US gal|imp gal)|kg|lb|mm|in|L|US gal|imp gal|ft|hPa|\u00b0C)(?![A-Za-z])",
+                    G_REGEX_RAW, GRegexMatchFlags(0), nullptr);
     g_autofree gchar* psz = g_regex_replace_eval(
         pUnit, strText.c_str(), static_cast<gssize>(strText.size()), 0, GRegexMatchFlags(0),
         [](const GMatchInfo* pInfo, GString* pResult, gpointer) {

@@ -51,12 +51,18 @@ struct Loading {
     const char* pszTakeOff; // the verdicts in words
     const char* pszNoFuel;
     const char* pszFoot; // the acceptance, or what stands in its place
+    const char* pszNotThere = "\n";
 };
 
 void PrintTo(const Loading& c, std::ostream* os)
 {
     *os << c.pszName;
 }
+
+#define MADE_UP_CHARTS                                                                                                 \
+    "[Aircraft]\nRegistration=G-ZARV\nWeighed=2026-03-01\n[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n"               \
+    "[Hover IGE]\nLine 1=0; 500 10000; 700 5000\nLine 2=40; 500 6000; 650 1000\n[Hover OGE]\n"                         \
+    "Line 1=0; 500 7000; 700 1000\nLine 2=40; 500 3000; 600 1000\n"
 
 class LoadSheet : public zt::Pages, public testing::WithParamInterface<Loading>
 {
@@ -85,6 +91,7 @@ TEST_P(LoadSheet, CarriesEveryFigureTheRegistrationAndTheVerdicts)
     for (const char* pszWant : {"G-ZARV", "2026-03-01", "occupant A. Pilot (commander)", "Flight 42 \u2192 EGKB",
                                 "occupant \u2013", GetParam().pszFoot, GetParam().pszTakeOff, GetParam().pszNoFuel})
         EXPECT_NE(strFlat.find(zt::inLocale(pszWant)), std::string::npos) << pszWant << "\n" << strText;
+    EXPECT_EQ(strFlat.find(GetParam().pszNotThere), std::string::npos) << strText;
     // The acceptance stands only under a flight within limits.
     EXPECT_EQ(strFlat.find("Commander") != std::string::npos,
               std::string(GetParam().pszFoot) == "Commander's acceptance");
@@ -136,7 +143,18 @@ INSTANTIATE_TEST_SUITE_P(
                             "LatArm=1\n[Load]\nLSeat=100\nRSeat=80\nFuel=60\n",
                             "OUT OF LIMITS: left seat over its 95.2 kg (210 lb) limit by 4.8 kg",
                             "NOT WITHIN LIMITS: left seat over its 95.2 kg (210 lb) limit by 4.8 kg",
-                            "NOT TO BE FLOWN AS LOADED"}),
+                            "NOT TO BE FLOWN AS LOADED"},
+                    Loading{"HoverFromALowCoolSiteToHotterHigherOnes",
+                            MADE_UP_CHARTS "[Departure]\nElevation=500\nQNH=1013\nOAT=10\n[Load]\nLSeat=80\nRSeat=80\n"
+                                           "Fuel=60\nTrip=20\nLandingElevation=2500\nLandingQNH=1013\nLandingOAT=20\n"
+                                           "[Leg 2]\nLSeat=80\nRSeat=70\nFuel=40\nTrip=15\nFuelAsLanded=true\n"
+                                           "LandingElevation=4000\nLandingQNH=1013\nLandingOAT=40\n",
+                            "6.8 kg to spare. At landing: elevation 4000 ft, QNH 1013 hPa, 40 \u00b0C; pressure "
+                            "altitude 4010 ft, density altitude 7650 ft \u2014 in ground effect up to 559 kg, 9.2 kg",
+                            "Hover charts revision 1cb31d8c01361a12; the operator's rule does not ask",
+                            "NOT TO BE FLOWN AS LOADED"},
+                    Loading{"ChartsWithoutConditions", MADE_UP_CHARTS "[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",
+                            "WITHIN LIMITS", "Take-off: ", "Commander's acceptance", "Hover"}),
     [](const testing::TestParamInfo<Loading>& p) { return std::string(p.param.pszName); });
 
 class LegsSheet : public zt::Pages

@@ -672,6 +672,7 @@ TEST(SheetUnits, AreBoundToTheirFigures)
     const std::pair<const char*, const char*> cases[] = {
         {"front position 31.50 in, 2 mm", "front position 31.50\u00a0in, 2\u00a0mm"},
         {"at landing 10.5 US gal", "at landing 10.5\u00a0US\u00a0gal"},
+        {"at 2 ft, 9 \u00b0C, 1,013 hPa", "at 2\u00a0ft, 9\u00a0\u00b0C, 1,013\u00a0hPa"},
         {"9.0 lb below; 64.5 L by 5.5 imp gal", "9.0\u00a0lb below; 64.5\u00a0L by 5.5\u00a0imp\u00a0gal"},
         {"45.5 kg at 0.759 kg/US gal", "45.5\u00a0kg at 0.759\u00a0kg/US\u00a0gal"},
         {"2 lines in 3 inches", "2 lines in 3 inches"}};
