@@ -211,6 +211,60 @@ TEST_F(OddBallast, HandEditedValuesActAsNoneAndLitres)
     EXPECT_EQ(text("FuelVolume"), num("%1.1f", 20.0));
 }
 
+// Made-up charts, no manual's: in ground effect the 0 °C line from 10,000 ft
+// at 500 kg to 6,000 ft at 700 kg, the 40 °C line 4,000 ft lower; out of
+// ground effect 2,000 ft lower again. 605.6 kg at take-off and landing.
+class Hover : public LoadingPage
+{
+    std::string initialConf() const override
+    {
+        return "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n"
+               "[Hover IGE]\nLine 1=0; 500 10000; 700 6000\nLine 2=40; 500 6000; 700 2000\n"
+               "[Hover OGE]\nLine 1=0; 500 8000; 700 4000\nLine 2=40; 500 4000; 700 0\n";
+    }
+};
+
+TEST_F(Hover, TheSitesConditionsGiveTheLineAndAHotLandingIsNotWithin)
+{
+    EXPECT_FALSE(gtk_widget_get_visible(w("HoverVerdict")));
+    gtk_test_widget_wait_for_draw(m_pwinMain);
+    const int nChart = gtk_widget_get_allocated_height(w("WBDrawing"));
+    // At 2,000 ft in the standard atmosphere, on the 0 °C lines, both
+    // ceilings are above 2,000 ft up to the charts' heaviest weight, 700 kg.
+    enter("TakeOffElevation", "2000", "TakeOffQNH");
+    enter("TakeOffQNH", "1013.25", "TakeOffOAT");
+    enter("TakeOffOAT", "0");
+    EXPECT_TRUE(gtk_widget_get_visible(w("HoverVerdict")));
+    EXPECT_TRUE(zt::reMatch(text("HoverVerdict"),
+                            "Hover at take-off \\(elevation 2,000 ft, 0 °C, density altitude [0-9,]+ ft\\): in "
+                            "ground effect up to 700 kg, 94\\.4 kg to spare; out of ground effect up to 700 kg, "
+                            "94\\.4 kg to spare"))
+        << text("HoverVerdict");
+    EXPECT_TRUE(text("FlightVerdict").starts_with("WITHIN LIMITS")) << text("FlightVerdict");
+    // The line had its room: nothing moved for it.
+    gtk_test_widget_wait_for_draw(m_pwinMain);
+    EXPECT_EQ(gtk_widget_get_allocated_height(w("WBDrawing")), nChart);
+
+    // At 5,050 ft and 40 °C, 950 ft below the line's 6,000 ft at 500 kg,
+    // of the 4,000 ft it falls to 700 kg: 500 + 200 x 950 / 4,000 = 547.5 kg;
+    // out of ground effect above the ceiling.
+    enter("LandingElevation", "5050", "LandingQNH");
+    enter("LandingQNH", "1013.25", "LandingOAT");
+    enter("LandingOAT", "40");
+    const std::string strLanding = text("HoverVerdict").substr(text("HoverVerdict").find('\n') + 1);
+    EXPECT_TRUE(zt::reMatch(strLanding, "Hover at landing \\(elevation 5,050 ft, 40 °C, density altitude [0-9,]+ "
+                                        "ft\\): in ground effect up to 547 kg, 58\\.1 kg short; out of ground "
+                                        "effect above the chart's ceiling at 40 °C: no hover figure"))
+        << strLanding;
+    EXPECT_TRUE(
+        zt::reSearch(text("FlightVerdict"), "^NOT WITHIN LIMITS: [^;]*hover in ground effect up to 547 kg").size() == 1)
+        << text("FlightVerdict");
+    // Red like the verdict, the landing only.
+    const std::string strMarkup = gtk_label_get_label(GTK_LABEL(w("HoverVerdict")));
+    EXPECT_EQ(strMarkup.find("#ff0000"),
+              strMarkup.find('\n') + 1 + strMarkup.substr(strMarkup.find('\n') + 1).find("#ff0000"));
+}
+
 TEST_F(LoadingPage, EntriesFollowTheLocaleAndTheFileDoesNot)
 {
     const std::string strShown = std::string("12") + localeconv()->decimal_point + "5";
