@@ -236,9 +236,10 @@ TEST_F(Hover, TheSitesConditionsGiveTheLineAndAHotLandingIsNotWithin)
     enter("TakeOffOAT", "0");
     EXPECT_TRUE(gtk_widget_get_visible(w("HoverVerdict")));
     EXPECT_TRUE(zt::reMatch(text("HoverVerdict"),
-                            "Hover at take-off \\(elevation 2,000 ft, 0 °C, density altitude [0-9,]+ ft\\): in "
-                            "ground effect up to 700 kg, 94\\.4 kg to spare; out of ground effect up to 700 kg, "
-                            "94\\.4 kg to spare"))
+                            "Hover at take-off \\(elevation 2000 ft, 0 °C, density altitude [0-9]+ ft\\): in ground "
+                            "effect up to 700 kg, " +
+                                num("%1.1f", 94.4) + " kg to spare; out of ground effect up to 700 kg, " +
+                                num("%1.1f", 94.4) + " kg to spare"))
         << text("HoverVerdict");
     EXPECT_TRUE(text("FlightVerdict").starts_with("WITHIN LIMITS")) << text("FlightVerdict");
     // The line had its room: nothing moved for it.
@@ -252,9 +253,12 @@ TEST_F(Hover, TheSitesConditionsGiveTheLineAndAHotLandingIsNotWithin)
     enter("LandingQNH", "1013.25", "LandingOAT");
     enter("LandingOAT", "40");
     const std::string strLanding = text("HoverVerdict").substr(text("HoverVerdict").find('\n') + 1);
-    EXPECT_TRUE(zt::reMatch(strLanding, "Hover at landing \\(elevation 5,050 ft, 40 °C, density altitude [0-9,]+ "
-                                        "ft\\): in ground effect up to 547 kg, 58\\.1 kg short; out of ground "
-                                        "effect above the chart's ceiling at 40 °C: no hover figure"))
+    EXPECT_TRUE(
+        zt::reMatch(strLanding, "Hover at landing \\(elevation 5050 ft, 40 °C, density altitude [0-9]+ ft\\): in "
+                                "ground effect up to 547 kg, " +
+                                    num("%1.1f", 58.1) +
+                                    " kg short; out of ground "
+                                    "effect above the chart's ceiling at 40 °C: no hover figure"))
         << strLanding;
     EXPECT_TRUE(
         zt::reSearch(text("FlightVerdict"), "^NOT WITHIN LIMITS: [^;]*hover in ground effect up to 547 kg").size() == 1)
