@@ -65,6 +65,9 @@ struct _psetPage {
     GtkWidget *m_pwgtFingerprint, *m_pwgtHistory, *m_pwgtFiguresChanged, *m_pwgtConfirmFigures;
     // Who published the aircraft to this machine, where the school did.
     GtkWidget* m_pwgtPublishedBy;
+    // The operator's rule asks to hover out of ground effect, where Zarv.ui
+    // has it.
+    GtkWidget* m_pwgtHoverOge;
     // The words under the units that give the fixed arms, where Zarv.ui has
     // them, and what follows the arms in them.
     GtkWidget* m_pwgtFixedArms;
@@ -97,13 +100,14 @@ template <class F> auto asking(F f)
     return f();
 }
 
-const std::array<_mscBinding, 6> m_optional = {{
+const std::array<_mscBinding, 7> m_optional = {{
     {"FixedArms", gtk_label_get_type, &m_set.m_pwgtFixedArms},
     {"AircraftFingerprint", gtk_label_get_type, &m_set.m_pwgtFingerprint},
     {"PublishedBy", gtk_label_get_type, &m_set.m_pwgtPublishedBy},
     {"AircraftHistory", gtk_label_get_type, &m_set.m_pwgtHistory},
     {"FiguresChanged", gtk_label_get_type, &m_set.m_pwgtFiguresChanged},
     {"ConfirmFigures", gtk_button_get_type, &m_set.m_pwgtConfirmFigures},
+    {"HoverOGE", gtk_check_button_get_type, &m_set.m_pwgtHoverOge},
 }};
 
 // Every object of the page, bound by id and checked by class at start-up.
@@ -344,6 +348,13 @@ void showWeighed(void)
     mscFlagEntry(m_set.fields.entries[VAL_WEIGHED], dateRead(strStored, today()).strProblem);
 }
 
+// The operator's rule asks to hover out of ground effect at every take-off
+// and landing, or no longer.
+void psetOnHoverOgeClicked(GtkButton* pwgtButton, gpointer)
+{
+    valStoreValue(VAL_HOVER_OGE, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtButton)) ? 1 : 0);
+}
+
 // An aircraft the school published to this machine is read here, never
 // typed: every entry of its figures (the aircraft's values) takes no text,
 // and the page says whose it is. The flight's own choices stay as they are.
@@ -363,6 +374,10 @@ void showPublished(void)
             else
                 gtk_style_context_remove_class(pstyle, "zarv-read-only");
         }
+    if (m_set.m_pwgtHoverOge) {
+        mscShowChoice({m_set.m_pwgtHoverOge}, m_set.m_pwgtHoverOge, psetOnHoverOgeClicked, m_wbSetup.nHoverOge != 0);
+        gtk_widget_set_sensitive(m_set.m_pwgtHoverOge, strRuleSchool.empty());
+    }
     if (m_set.m_pwgtPublishedBy) {
         gtk_label_set_text(GTK_LABEL(m_set.m_pwgtPublishedBy), schPublishedText().c_str());
         gtk_widget_set_tooltip_text(m_set.m_pwgtPublishedBy,
@@ -474,6 +489,7 @@ void psetInit(GtkBuilder* pBuilder)
         {130, &m_set.m_pwgtConfFuelUnitUSGal},
         {140, &m_set.m_pwgtConfFuelUnitImpGal},
         {170, flistWalkStop()},
+        {275, &m_set.m_pwgtHoverOge},
         {35, ilstWalkFirst()},
         {36, ilstWalkLast()},
     };
@@ -513,6 +529,8 @@ void psetInit(GtkBuilder* pBuilder)
     for (GtkWidget* pwgt :
          {m_set.m_pwgtConfFuelUnitLitres, m_set.m_pwgtConfFuelUnitUSGal, m_set.m_pwgtConfFuelUnitImpGal})
         mscConnectField(pwgt, "clicked", G_CALLBACK(psetOnFuelUnitClicked), wgtLUT);
+    if (m_set.m_pwgtHoverOge)
+        mscConnectField(m_set.m_pwgtHoverOge, "clicked", G_CALLBACK(psetOnHoverOgeClicked), wgtLUT);
 }
 
 std::span<const _mscBinding> psetBindings(void)

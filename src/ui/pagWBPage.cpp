@@ -6,11 +6,13 @@
 #include "model/date.h"
 
 #include "model/fuel.h"
+#include "model/hover.h"
 #include "model/limits.h"
 #include "model/room.h"
 #include "model/texts.h"
 #include "model/words.h"
 #include "store/aircraft/fleet.h"
+#include "store/conf/hovcharts.h"
 #include "store/conf/state.h"
 #include "store/conf/stored.h"
 #include "store/flight/legs.h"
@@ -88,6 +90,12 @@ struct _pwbPage {
     // What still fits at each station of the leg shown, and the limit that
     // binds first.
     GtkWidget* m_pwgtStillFits;
+    // The conditions at the leg's take-off and landing sites, the hover
+    // there, and the room the hover keeps while it has nothing to say.
+    GtkWidget *m_pwgtHoverConditions, *m_pwgtHoverVerdict, *m_pwgtHoverVerdictRoom;
+    // The take-off conditions' tooltips as Zarv.ui has them: a later leg's
+    // say where they come from instead.
+    std::array<std::string, 3> strTakeOffTips;
     // The entries and unit labels of the loading's values, and the page's
     // walk.
     _fldPage fields = {.nOwner = PRM_OF_LOADING};
@@ -183,6 +191,12 @@ const std::array<_mscBinding, 5> m_equipment = {{
     {"EquipmentLatMoment", gtk_label_get_type, &m_wb.m_pwgtEquipmentLatMoment},
 }};
 
+// A site's conditions, take-off then landing: a later leg's take-off is
+// where the leg before it landed.
+constexpr std::array<_prmValueId, 3> TAKE_OFF_SITE = {VAL_FROM_ELEVATION, VAL_FROM_QNH, VAL_FROM_OAT};
+constexpr std::array<_prmValueId, 6> SITES = {VAL_FROM_ELEVATION, VAL_FROM_QNH, VAL_FROM_OAT,
+                                              VAL_TO_ELEVATION,   VAL_TO_QNH,   VAL_TO_OAT};
+
 // The words that change as the pilot types each keep a room of so many
 // lines, so that nothing below them moves under the mouse. A text longer
 // than its room is cut short at the end of a paragraph's last line (each
@@ -195,19 +209,26 @@ struct _pwbRoom {
     int nLines;
     bool bCut;
     int nChars;
+    // The box that keeps the room while the label is hidden, where it has
+    // one.
+    GtkWidget* _pwbPage::*ppwgtKeep = nullptr;
 };
 constexpr bool NEVER_CUT = false, CUT = true;
-constexpr std::array<_pwbRoom, 7> ROOMS = {{
+constexpr int HOVER_LINES = 6;
+constexpr std::array<_pwbRoom, 8> ROOMS = {{
     {&_pwbPage::m_pwgtFlightVerdict, 3, NEVER_CUT, 0},
     // Take-off, landing and no fuel, two lines each at the least; never
     // cut, for it holds the margins (it grows into the chart, and scrolls
     // beyond twice its lines where Zarv.ui gives it a room).
     {&_pwbPage::m_pwgtVerdict, 6, NEVER_CUT, 0},
+    // The hover at take-off and landing, three lines each, scrolled with
+    // the verdict on each point: never cut, for its figures come last.
+    {&_pwbPage::m_pwgtHoverVerdict, HOVER_LINES, NEVER_CUT, 0, &_pwbPage::m_pwgtHoverVerdictRoom},
     // The fuel allowed, the trip, the reason and remedy where nothing flies
     // and the first take-off of a flight of legs.
     {&_pwbPage::m_pwgtFuelAllowed, 8, CUT, 48},
     {&_pwbPage::m_pwgtBallastAdvice, 1, CUT, 30},
-    {&_pwbPage::m_pwgtNoFuelReason, 1, CUT, 0},
+    {&_pwbPage::m_pwgtNoFuelReason, 1, CUT, 0, &_pwbPage::m_pwgtNoFuelReasonRoom},
     // What the leg needs by the fuel rule, in its parts.
     {&_pwbPage::m_pwgtFuelNeeded, 2, CUT, 60},
     // Four stations and the limit that binds first, on a later leg: lines
@@ -269,14 +290,16 @@ void pwbOnRoomStyleUpdated(GtkWidget*, gpointer)
             continue;
         // A label hidden while it has nothing to say keeps its room in the
         // box around it.
-        GtkWidget* pwgtRoom = pwgtLabel == m_wb.m_pwgtNoFuelReason && m_wb.m_pwgtNoFuelReasonRoom
-                                  ? m_wb.m_pwgtNoFuelReasonRoom
-                                  : pwgtLabel;
+        GtkWidget* pwgtRoom = r.ppwgtKeep && m_wb.*r.ppwgtKeep ? m_wb.*r.ppwgtKeep : pwgtLabel;
         gtk_widget_set_size_request(pwgtRoom, -1, linesHeight(pwgtLabel, roomLines(r)));
         if (pwgtLabel == m_wb.m_pwgtVerdict && m_wb.m_pwgtVerdictRoom) {
             GtkScrolledWindow* pscroll = GTK_SCROLLED_WINDOW(m_wb.m_pwgtVerdictRoom);
             gtk_scrolled_window_set_min_content_height(pscroll, linesHeight(pwgtLabel, r.nLines));
-            gtk_scrolled_window_set_max_content_height(pscroll, linesHeight(pwgtLabel, 2 * r.nLines));
+            // The hover's room, where it stands, scrolls with it and is
+            // never what makes it scroll.
+            const bool bHover = m_wb.m_pwgtHoverVerdictRoom && gtk_widget_get_visible(m_wb.m_pwgtHoverVerdictRoom);
+            gtk_scrolled_window_set_max_content_height(
+                pscroll, linesHeight(pwgtLabel, 2 * r.nLines + (bHover ? HOVER_LINES : 0)));
         }
     }
 }
@@ -380,12 +403,30 @@ void dropLegFlags(void)
     m_wb.bFlaggedTrip = false;
 }
 
+// A later leg takes off where the leg before it landed: its take-off
+// conditions are that landing's, shown here and typed there. A flag on an
+// entry keeps its own words.
+void showTakeOffSite(void)
+{
+    const size_t nShown = stateShownLeg();
+    const std::string strWhere = "Where leg " + std::to_string(nShown) + " landed: type its landing conditions there";
+    for (size_t n = 0; n < TAKE_OFF_SITE.size(); n++) {
+        GtkWidget* pwgt = m_wb.fields.entries[TAKE_OFF_SITE[n]];
+        if (!pwgt)
+            continue;
+        gtk_widget_set_sensitive(pwgt, nShown == 0);
+        if (!gtk_style_context_has_class(gtk_widget_get_style_context(pwgt), GTK_STYLE_CLASS_ERROR))
+            gtk_widget_set_tooltip_text(pwgt, nShown == 0 ? m_wb.strTakeOffTips[n].c_str() : strWhere.c_str());
+    }
+}
+
 // Shows the entries, the ballast choice and the indicators of the flight f
 // of the loading l.
 void pwbUpdateInputDisplay(const _wbLoadState& l, const _wbFlight& f)
 {
     dropLegFlags();
     fldShowNumbers(m_wb.fields);
+    showTakeOffSite();
 
     // Showing the choice is no choice of the pilot's: the handler stays out.
     GtkWidget* pwgtBallast = l.nBallastPosn == BALLAST_FRONT  ? m_wb.m_pwgtBallastFront
@@ -561,6 +602,53 @@ void flagFuelOutside(const _wbFlight& f, const std::string& strAdvice, bool bTri
 
 void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs);
 
+// A take-off or landing's hover line, in the flight verdict's red where it
+// is not within and bold where it calls for caution.
+std::string hoverMarkup(const _hovAt& at, const char* pszPoint)
+{
+    const std::string str = hovAtText(at, pszPoint, m_wbSetup);
+    if (str.empty())
+        return str;
+    g_autofree gchar* pszText = g_markup_escape_text(str.c_str(), -1);
+    switch (hovVerdictOf(at, m_wbSetup.nHoverOge != 0)) {
+    case HOV_NOT_WITHIN:
+        return std::string("<span weight=\"bold\" foreground=\"#ff0000\">") + pszText + "</span>";
+    case HOV_CAUTION:
+        return std::string("<span weight=\"bold\" foreground=\"#b35c00\">") + pszText + "</span>";
+    case HOV_ENOUGH:
+        break;
+    }
+    return pszText;
+}
+
+// The hover at the leg shown's take-off and landing (hover). The site's
+// conditions and the line's room stand while the aircraft has a chart, so
+// that the page does not move as the conditions are typed; without one
+// nothing of hover shows. The line says nothing until a site's conditions
+// are given.
+void showHover(const _hovLeg& hover)
+{
+    const bool bCharts = hvcAny(m_wbSetup.hover);
+    if (m_wb.m_pwgtHoverConditions)
+        gtk_widget_set_visible(m_wb.m_pwgtHoverConditions, bCharts);
+    // The walk passes over a hidden entry.
+    for (_prmValueId nId : SITES)
+        if (GtkWidget* pwgt = m_wb.fields.entries[nId])
+            gtk_widget_set_visible(pwgt, bCharts);
+    if (m_wb.m_pwgtHoverVerdictRoom && gtk_widget_get_visible(m_wb.m_pwgtHoverVerdictRoom) != bCharts) {
+        gtk_widget_set_visible(m_wb.m_pwgtHoverVerdictRoom, bCharts);
+        pwbOnRoomStyleUpdated(nullptr, nullptr);
+    }
+    if (!m_wb.m_pwgtHoverVerdict)
+        return;
+    const std::string strTakeOff = hoverMarkup(hover.takeOff, "take-off");
+    const std::string strLanding = hoverMarkup(hover.landing, "landing");
+    const std::string strMarkup = strTakeOff + (strTakeOff.empty() || strLanding.empty() ? "" : "\n") + strLanding;
+    if (strMarkup != gtk_label_get_label(GTK_LABEL(m_wb.m_pwgtHoverVerdict)))
+        gtk_label_set_markup(GTK_LABEL(m_wb.m_pwgtHoverVerdict), strMarkup.c_str());
+    gtk_widget_set_visible(m_wb.m_pwgtHoverVerdict, bCharts && !strMarkup.empty());
+}
+
 // Each leg's need by the fuel rule: of the flight's legs where there are
 // several (legs, judged), else of the one leg f.
 std::vector<_wbFuelNeed> needsOf(const _wbFlight& f, const std::vector<_wbFlight>& legs)
@@ -681,11 +769,13 @@ void pwbUpdatePlanDisplay(const _wbFlight& f, const std::vector<_wbFlight>& legs
 // has them.
 void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs)
 {
+    // A leg short of fuel is not to be flown, whatever its mass and
+    // balance; nor one that cannot hover where it takes off or lands.
+    const _legVerdict v =
+        legs.empty() ? legVerdict(m_wbSetup, {f}, {stateLoad()}) : legVerdict(m_wbSetup, legs, stateLegs());
+    const size_t nShown = legs.empty() ? 0 : stateShownLeg();
+    showHover(nShown < v.hover.size() ? v.hover[nShown] : _hovLeg{});
     if (m_wb.m_pwgtFlightVerdict) {
-        // A leg short of fuel is not to be flown, whatever its mass and
-        // balance.
-        const _legVerdict v =
-            legs.empty() ? legVerdict(m_wbSetup, {f}, {stateLoad()}) : legVerdict(m_wbSetup, legs, stateLegs());
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtFlightVerdict), v.strVerdict.c_str());
         gtk_label_set_attributes(GTK_LABEL(m_wb.m_pwgtFlightVerdict), v.bWithin ? m_pattrBoldBlue : m_pattrBoldRed);
     }
@@ -851,6 +941,10 @@ void pwbInit(GtkBuilder* pBuilder)
     mscBindAll(pBuilder, room);
     const std::array<_mscBinding, 1> fits = {{{"StillFits", gtk_label_get_type, &m_wb.m_pwgtStillFits}}};
     mscBindAll(pBuilder, fits);
+    const std::array<_mscBinding, 3> hover = {{{"HoverConditions", gtk_grid_get_type, &m_wb.m_pwgtHoverConditions},
+                                               {"HoverVerdict", gtk_label_get_type, &m_wb.m_pwgtHoverVerdict},
+                                               {"HoverVerdictRoom", gtk_box_get_type, &m_wb.m_pwgtHoverVerdictRoom}}};
+    mscBindAll(pBuilder, hover);
     const std::array<_mscBinding, 1> caption = {
         {{"EquipmentCaption", gtk_label_get_type, &m_wb.m_pwgtEquipmentCaption}}};
     mscBindAll(pBuilder, caption);
@@ -858,6 +952,11 @@ void pwbInit(GtkBuilder* pBuilder)
     ichkBind(pBuilder);
     lchInit(pBuilder);
     fldBind(pBuilder, m_wb.fields, stops);
+    for (size_t n = 0; n < TAKE_OFF_SITE.size(); n++)
+        if (GtkWidget* pwgt = m_wb.fields.entries[TAKE_OFF_SITE[n]]) {
+            g_autofree gchar* pszTip = gtk_widget_get_tooltip_text(pwgt);
+            m_wb.strTakeOffTips[n] = pszTip ? pszTip : "";
+        }
     _wgtLUT* wgtLUT = m_wb.fields.walk.data();
     ichkConnect(wgtLUT);
     boundCells();

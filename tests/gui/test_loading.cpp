@@ -211,6 +211,63 @@ TEST_F(OddBallast, HandEditedValuesActAsNoneAndLitres)
     EXPECT_EQ(text("FuelVolume"), num("%1.1f", 20.0));
 }
 
+// Made-up charts, no manual's: in ground effect the 0 °C line from 10,000 ft
+// at 500 kg to 6,000 ft at 700 kg, the 40 °C line 4,000 ft lower; out of
+// ground effect 2,000 ft lower again. 605.6 kg at take-off and landing.
+class Hover : public LoadingPage
+{
+    std::string initialConf() const override
+    {
+        return "[Basic]\nWeight=400\nLongArm=2700\nLatArm=1\n[Load]\nLSeat=80\nRSeat=80\nFuel=60\n"
+               "[Hover IGE]\nLine 1=0; 500 10000; 700 6000\nLine 2=40; 500 6000; 700 2000\n"
+               "[Hover OGE]\nLine 1=0; 500 8000; 700 4000\nLine 2=40; 500 4000; 700 0\n";
+    }
+};
+
+TEST_F(Hover, TheSitesConditionsGiveTheLineAndAHotLandingIsNotWithin)
+{
+    EXPECT_FALSE(gtk_widget_get_visible(w("HoverVerdict")));
+    gtk_test_widget_wait_for_draw(m_pwinMain);
+    const int nChart = gtk_widget_get_allocated_height(w("WBDrawing"));
+    // At 2,000 ft in the standard atmosphere, on the 0 °C lines, both
+    // ceilings are above 2,000 ft up to the charts' heaviest weight, 700 kg.
+    enter("TakeOffElevation", "2000", "TakeOffQNH");
+    enter("TakeOffQNH", "1013.25", "TakeOffOAT");
+    enter("TakeOffOAT", "0");
+    EXPECT_TRUE(gtk_widget_get_visible(w("HoverVerdict")));
+    EXPECT_TRUE(zt::reMatch(text("HoverVerdict"),
+                            "Hover at take-off \\(elevation 2000 ft, 0 °C, density altitude [0-9]+ ft\\): in ground "
+                            "effect up to 700 kg, " +
+                                num("%1.1f", 94.4) + " kg to spare; out of ground effect up to 700 kg, " +
+                                num("%1.1f", 94.4) + " kg to spare"))
+        << text("HoverVerdict");
+    EXPECT_TRUE(text("FlightVerdict").starts_with("WITHIN LIMITS")) << text("FlightVerdict");
+    // The line had its room: nothing moved for it.
+    gtk_test_widget_wait_for_draw(m_pwinMain);
+    EXPECT_EQ(gtk_widget_get_allocated_height(w("WBDrawing")), nChart);
+
+    // At 5,050 ft and 40 °C, 950 ft below the line's 6,000 ft at 500 kg,
+    // of the 4,000 ft it falls to 700 kg: 500 + 200 x 950 / 4,000 = 547.5 kg;
+    // out of ground effect above the ceiling.
+    enter("LandingElevation", "5050", "LandingQNH");
+    enter("LandingQNH", "1013.25", "LandingOAT");
+    enter("LandingOAT", "40");
+    const std::string strLanding = text("HoverVerdict").substr(text("HoverVerdict").find('\n') + 1);
+    EXPECT_TRUE(
+        zt::reMatch(strLanding, "Hover at landing \\(elevation 5050 ft, 40 °C, density altitude [0-9]+ ft\\): in "
+                                "ground effect up to 547 kg, " +
+                                    num("%1.1f", 58.1) +
+                                    " kg short; out of ground "
+                                    "effect above the chart's ceiling at 40 °C: no hover figure"))
+        << strLanding;
+    EXPECT_TRUE(
+        zt::reSearch(text("FlightVerdict"), "^NOT WITHIN LIMITS: [^;]*hover in ground effect up to 547 kg").size() == 1)
+        << text("FlightVerdict");
+    // Red like the verdict, the landing only.
+    EXPECT_TRUE(zt::reMatch(gtk_label_get_label(GTK_LABEL(w("HoverVerdict"))),
+                            "Hover at take-off[^<]*\n<span [^>]*\"#ff0000\">Hover at landing[^<]*</span>"));
+}
+
 TEST_F(LoadingPage, EntriesFollowTheLocaleAndTheFileDoesNot)
 {
     const std::string strShown = std::string("12") + localeconv()->decimal_point + "5";
@@ -240,7 +297,15 @@ constexpr Typed m_typed[] = {
     {"-inf", 0, false},     {"1e999", 0, false},    {"", 0, true},
     {"0x10", 0, false},     {"1e3", 1000, true},    {"123456789012345678901234", 123456789012345678901234.0, true}};
 
-using EveryField = LoadingPage;
+// An aircraft with a hover chart, whose loading page has the sites'
+// conditions.
+class EveryField : public LoadingPage
+{
+    std::string initialConf() const override
+    {
+        return "[Hover IGE]\nLine 1=0; 500 10000; 700 6000\nLine 2=40; 500 6000; 700 2000\n";
+    }
+};
 
 TEST_F(EveryField, StoresWhatItReadsShowsItAndNothingWhenLeftAgain)
 {
@@ -256,15 +321,24 @@ TEST_F(EveryField, StoresWhatItReadsShowsItAndNothingWhenLeftAgain)
         for (const Typed& t : m_typed) {
             SCOPED_TRACE(std::string(v.pszEntry) + " <- \"" + t.pszText + "\"");
             enter(v.pszEntry, t.pszText, pszNext);
-            ASSERT_TRUE(confHas(v.pszGroup, v.pszKey)) << "did not commit";
-            nStored = v.bFigure && !t.bClean ? nStored : t.nStored;
-            EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), nStored);
+            // A site's condition left empty is not given: no key, and an
+            // empty field. Typed, it is read in the unit beside it (a QNH
+            // under 100 in inches of mercury).
+            const bool bNotGiven = valNotGiven(v, NAN) && !*t.pszText;
+            ASSERT_NE(confHas(v.pszGroup, v.pszKey), bNotGiven) << "did not commit";
+            nStored = v.bFigure && !t.bClean ? nStored : unitToInternal(v.nUnit, t.nStored, m_wbSetup);
+            if (!bNotGiven) {
+                EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), nStored);
+            }
             const std::string strShown = text(v.pszEntry);
-            EXPECT_EQ(strShown, num(v.pszFormat, valShown(v, nStored)));
+            EXPECT_EQ(strShown, bNotGiven ? "" : num(v.pszFormat, valShown(v, nStored)));
             // Leaving it again untouched stores nothing: not the rounded text shown.
             focus(v.pszEntry);
             focus(pszNext);
-            EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), nStored);
+            EXPECT_NE(confHas(v.pszGroup, v.pszKey), bNotGiven);
+            if (!bNotGiven) {
+                EXPECT_DOUBLE_EQ(confDouble(v.pszGroup, v.pszKey), nStored);
+            }
             EXPECT_EQ(text(v.pszEntry), strShown);
         }
     }

@@ -42,6 +42,11 @@ const std::vector<const char*> m_setupOrder = {"ConfEmptyWeight",
 class Navigation : public zt::Pages
 {
   protected:
+    // An aircraft with a hover chart: the sites' conditions are walked too.
+    std::string initialConf() const override
+    {
+        return "[Hover IGE]\nLine 1=0; 500 10000; 700 6000\nLine 2=40; 500 6000; 700 2000\n";
+    }
     // Walks a page with one key from its first field, checking every step.
     void walk(const std::vector<std::string>& order, guint nKeyval, GdkModifierType nState, bool bForward)
     {
