@@ -446,11 +446,6 @@ double hovMostWeight(const _hovAt& at, bool bOge)
     return nMost;
 }
 
-std::string hovGrouped(double n, int nDecimals)
-{
-    return figure(n, nDecimals);
-}
-
 bool hovReadCsv(const std::string& strText, _hovCharts* pCharts, std::string* pstrWhy, bool bCheck)
 {
     std::string_view text = strText;

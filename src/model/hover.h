@@ -123,9 +123,6 @@ double hovMostWeight(const _hovAt& at, bool bOge);
 
 // ---- In words, in the pilot's units ---------------------------------------
 
-// A figure as hover's words write it in every locale: to at most nDecimals,
-// no trailing zeros, thousands grouped ("1,013.25", "-20").
-std::string hovGrouped(double n, int nDecimals = 2);
 
 // A take-off or landing's hover line, where it is shown: "Hover at take-off
 // (elevation 1200 ft, 28 °C, density altitude 3460 ft): in ground effect
