@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace
 {
 
@@ -122,6 +124,23 @@ TEST_F(Legs, AreAddedAsTheLastLandsAndRemovedWithTheRestMovingUp)
     EXPECT_EQ(stored("Load", "LSeat"), "0");
     EXPECT_EQ(stored("Load", "Commander"), "right");
     EXPECT_FALSE(g_key_file_has_group(prmKeyFile(), "Leg 2"));
+
+    // A leg takes off where the one before landed, and a new leg lands
+    // nowhere yet; with the first gone, where it landed is the departure.
+    read("[Departure]\nElevation=100\nQNH=1013\nOAT=10\n[Load]\nLandingElevation=2000\nLandingQNH=29.5\n"
+         "LandingOAT=20\n");
+    ASSERT_TRUE(legAdd());
+    EXPECT_EQ(stateLegs()[1].nFromQnh, 29.5);
+    EXPECT_TRUE(std::isnan(stateLegs()[1].nToOat));
+    valStoreValue(VAL_TO_OAT, 30);
+    valStoreValue(VAL_TO_QNH, NAN);
+    EXPECT_EQ(stored("Leg 2", "LandingOAT"), "30");
+    EXPECT_FALSE(g_key_file_has_key(prmKeyFile(), "Leg 2", "LandingQNH", nullptr));
+    legRemove(0);
+    read(zt::readFile(m_dir / "Zarv.conf"));
+    EXPECT_EQ(stored("Departure", "Elevation"), "2000");
+    EXPECT_EQ(stored("Load", "LandingOAT"), "30");
+    EXPECT_TRUE(std::isnan(stateLegs().front().nToElevation));
 
     // A key the second leg lacks reads as it read for it, not as the first.
     read("[Load]\nLSeat=80\nRSeat=72\nBallast=1\n[Leg 2]\nLSeat=80\nFuel=50\n");

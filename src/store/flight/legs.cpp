@@ -369,6 +369,17 @@ void legRemove(size_t n)
             std::erase_if(values, [](const auto& kv) {
                 return kv.first == VAL_KEY_FUEL_AS_LANDED || kv.first == VAL_KEY_LEG_FITTED;
             });
+            // The second leg took off where the first landed: that site is
+            // now the flight's departure.
+            for (const auto& [nFrom, nTo] :
+                 {std::pair{VAL_FROM_ELEVATION, VAL_TO_ELEVATION}, std::pair{VAL_FROM_QNH, VAL_TO_QNH},
+                  std::pair{VAL_FROM_OAT, VAL_TO_OAT}}) {
+                const _prmValue &from = valValue(nFrom), &to = valValue(nTo);
+                if (g_autofree gchar* psz = g_key_file_get_value(pkf, strFirst.c_str(), to.pszKey, nullptr))
+                    g_key_file_set_value(pkf, from.pszGroup, from.pszKey, psz);
+                else
+                    g_key_file_remove_key(pkf, from.pszGroup, from.pszKey, nullptr);
+            }
             // Nothing of the first leg stays: a key the second lacks reads
             // as it read for the second.
             for (const _prmValue& v : valValues())
