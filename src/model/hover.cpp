@@ -249,6 +249,8 @@ int unitOf(const std::string& strField, const _hovColumn& column)
         strUnit = "°f";
     else if (strUnit == "lbs")
         strUnit = "lb";
+    else if (strUnit == "kgs") // as the weight column's label writes it
+        strUnit = "kg";
     for (int i = 0; i < 2; i++)
         if (g_ascii_strcasecmp(strUnit.c_str(), column.units[i].pszUnit) == 0)
             return i;
@@ -348,8 +350,15 @@ _hovFigure hovMaxWeight(const _hovChart& chart, double nPressureAltitude, double
     const _hovLine& warmer = *lines[nWarmer];
     const _hovLine& colder = warmer.nTemperature == nOat ? warmer : *lines[nWarmer - 1];
     const double nCold = weightOnLine(colder, nPressureAltitude), nWarm = weightOnLine(warmer, nPressureAltitude);
-    if (std::isnan(nCold) || std::isnan(nWarm))
-        return {false, 0, "above the chart's ceiling at " + degrees(nOat)};
+    if (std::isnan(nCold) || std::isnan(nWarm)) {
+        // Between two lines, the one that does not reach so high is named.
+        const _hovLine& low = std::isnan(nCold) ? colder : warmer;
+        return {false, 0,
+                "above the chart's ceiling at " + degrees(nOat) +
+                    (&colder == &warmer ? ""
+                                        : ": its " + degrees(low.nTemperature) + " line goes no higher than " +
+                                              figure(low.points.front().nCeiling) + " ft")};
+    }
     if (&colder == &warmer)
         return {true, nWarm, {}};
     const double nShare = (nOat - colder.nTemperature) / (warmer.nTemperature - colder.nTemperature);

@@ -38,29 +38,49 @@ std::string weight(double nKg, _txtRound nRound, int nDecimals, const _wbSetup& 
     return txtRounded(unitToShown(KIND_WEIGHT, nKg, u), nRound, nDecimals) + " " + unitSymbol(KIND_WEIGHT, u);
 }
 
-// A chart's figure, the greatest weight rounded down: to the whole unit,
-// or to the decimals that tell it apart from the weight where it is short.
-std::string upTo(const _hovAt& at, _hovEffect e, const _wbSetup& u)
+// A chart's figure as shown: the greatest weight rounded down in the
+// pilot's unit, to the whole unit, or to the decimals that keep it apart
+// from the weight where the two would read the wrong way round.
+struct Shown {
+    double nFigure, nLoaded;
+    int nDecimals;
+};
+
+Shown shownOf(const _hovAt& at, _hovEffect e, const _wbSetup& u)
 {
     const double nFigure = unitToShown(KIND_WEIGHT, at.figures[e].nWeight, u);
     const double nLoaded = unitToShown(KIND_WEIGHT, at.nWeight, u);
-    int nDecimals = 0;
-    if (at.nWeight > at.figures[e].nWeight)
-        nDecimals = std::max(0, txtDecimalsApart(nFigure, ROUND_LIMIT_MOST, nLoaded, ROUND_NEAREST, 0));
-    return "up to " + weight(at.figures[e].nWeight, ROUND_LIMIT_MOST, nDecimals, u);
+    const bool bShort = at.nWeight > at.figures[e].nWeight;
+    int d = 0;
+    while (d < txtDecimals(KIND_WEIGHT) + TXT_MORE_DECIMALS &&
+           (bShort ? txtRound(nFigure, ROUND_LIMIT_MOST, d) >= txtRound(nLoaded, ROUND_NEAREST, d)
+                   : txtRound(nFigure, ROUND_LIMIT_MOST, d) < nLoaded))
+        d++;
+    return {txtRound(nFigure, ROUND_LIMIT_MOST, d), nLoaded, d};
 }
 
-// One chart's words in a take-off or landing's line.
+std::string upTo(const _hovAt& at, _hovEffect e, const _wbSetup& u)
+{
+    const Shown s = shownOf(at, e, u);
+    return "up to " + txtRounded(s.nFigure, ROUND_NEAREST, s.nDecimals) + " " + unitSymbol(KIND_WEIGHT, u);
+}
+
+// One chart's words in a take-off or landing's line: what is to spare or
+// short is the figure as shown less the weight, so the two figures the
+// pilot reads add up to it.
 std::string effectText(const _hovAt& at, _hovEffect e, const _wbSetup& u)
 {
     const _hovFigure& f = at.figures[e];
     const std::string strEffect = EFFECT_WORDS[e];
     if (!f.bKnown)
         return strEffect + " " + f.strBeyond + ": no hover figure";
-    const double nSpare = f.nWeight - at.nWeight;
+    const Shown s = shownOf(at, e, u);
+    const double nSpare = s.nFigure - s.nLoaded;
+    const std::string strUnit = std::string(" ") + unitSymbol(KIND_WEIGHT, u);
     return strEffect + " " + upTo(at, e, u) + ", " +
-           (nSpare >= 0 ? weight(nSpare, ROUND_MARGIN, txtDecimals(KIND_WEIGHT), u) + " to spare"
-                        : weight(-nSpare, ROUND_BREACH, txtDecimals(KIND_WEIGHT), u) + " short");
+           (at.nWeight <= f.nWeight
+                ? txtRounded(std::fmax(nSpare, 0.0), ROUND_MARGIN, txtDecimals(KIND_WEIGHT)) + strUnit + " to spare"
+                : txtRounded(-nSpare, ROUND_BREACH, txtDecimals(KIND_WEIGHT)) + strUnit + " short");
 }
 
 // What a take-off or landing short of a chart says in the verdict: "hover
@@ -120,14 +140,13 @@ std::string hovWithVerdict(const std::string& strVerdict, const std::vector<_hov
             if (v == HOV_ENOUGH)
                 continue;
             const std::string strWhere = (legs.size() > 1 && n < names.size() ? names[n] + " " : "") + pszPoint + ": ";
-            std::string& strTo = v == HOV_NOT_WITHIN ? strNot : strCaution;
+            // What the rule asks and is short is not within; out of ground
+            // effect short where the rule does not ask it, a caution.
             for (const _hovEffect e : {HOV_IGE, HOV_OGE}) {
                 const bool bAsked = e == HOV_IGE || bOge;
-                const bool bShort = isShort(at, e) || (e == HOV_OGE && bOge && !at.bChart[e]);
-                // A caution says out of ground effect alone; not within,
-                // what the rule asks.
-                if (!bShort || (v == HOV_NOT_WITHIN) != bAsked)
+                if (!isShort(at, e) && !(e == HOV_OGE && bOge && !at.bChart[e]))
                     continue;
+                std::string& strTo = bAsked ? strNot : strCaution;
                 strTo += (strTo.empty() ? "" : "; ") + strWhere + shortText(at, e, units);
             }
         }
