@@ -282,8 +282,9 @@ std::string chooseFile(_hedDialog* pd, GtkFileChooserAction nAction)
     return strPath;
 }
 
-// Both tables replaced by the charts of a CSV file; a file refused replaces
-// nothing, and the dialog says why.
+// The tables of the charts a CSV file holds replaced by them, a chart it
+// does not hold left as typed; a file refused replaces nothing, and the
+// dialog says why.
 void hedOnImportClicked(GtkButton*, gpointer pDialog)
 {
     auto* pd = static_cast<_hedDialog*>(pDialog);
@@ -301,15 +302,16 @@ void hedOnImportClicked(GtkButton*, gpointer pDialog)
         strWhy = perr->message;
     else if (nBytes > MOST_BYTES || std::strlen(pszText) != nBytes)
         strWhy = "it is no chart's text";
-    else
-        hovReadCsv(pszText, &charts, &strWhy);
+    else if (hovReadCsv(pszText, &charts, &strWhy) && charts[HOV_IGE].lines.empty() && charts[HOV_OGE].lines.empty())
+        strWhy = "it holds no chart's row";
     if (!strWhy.empty()) {
         say(pd, "Nothing imported from \u2068" + mscOneLine(pszName, 60) + "\u2069: " + strWhy +
                     ". The tables are as they were");
         return;
     }
     for (_hedTable& t : pd->tables)
-        showChart(pd, &t, charts[t.nEffect]);
+        if (!charts[t.nEffect].lines.empty())
+            showChart(pd, &t, charts[t.nEffect]);
     hedOnFieldChanged(nullptr, pd);
 }
 

@@ -523,15 +523,24 @@ gboolean importAndSave(gpointer pImport)
     return G_SOURCE_REMOVE;
 }
 
-TEST_F(Amending, HoverChartsImportedAreAmendedWithAReason)
+// An aircraft whose out-of-ground-effect chart was typed before.
+class AmendingHover : public Amending
+{
+    std::string initialConf() const override
+    {
+        return Amending::initialConf() + "[Hover OGE]\nLine 1=0; 500 9000; 700 4000\nLine 2=40; 500 7000; 700 500\n";
+    }
+};
+
+// A file of the in-ground-effect chart alone leaves the other as it was.
+TEST_F(AmendingHover, HoverChartsImportedAreAmendedWithAReason)
 {
     HoverImport hi;
     hi.strCsv = m_dir / "charts.csv";
     hi.a.strReason = "charts from the manual, rev 3";
     std::string strCsv = "chart,temperature [\u00b0C],weight [kg],pressure altitude [ft]\n";
-    for (const char* pszChart : {"IGE", "OGE"})
-        for (const char* pszRows : {",0,500,10000\n", ",0,700,5000\n", ",40,500,8000\n", ",40,700,1000\n"})
-            strCsv += pszChart + std::string(pszRows);
+    for (const char* pszRows : {",0,500,10000\n", ",0,700,5000\n", ",40,500,8000\n", ",40,700,1000\n"})
+        strCsv += "IGE" + std::string(pszRows);
     zt::writeFile(hi.strCsv, strCsv);
     const guint nSource = g_timeout_add(10, importAndSave, &hi);
     click("HoverCharts");
@@ -541,12 +550,12 @@ TEST_F(Amending, HoverChartsImportedAreAmendedWithAReason)
         g_source_remove(hi.nAnswer); // nor the question
     EXPECT_TRUE(hi.bImported);
     EXPECT_TRUE(hi.a.bAsked);
-    EXPECT_NE(conf().find("[Hover IGE]\nLine 1=0; 500 10000; 700 5000\nLine 2=40; 500 8000; 700 1000\n"),
-              std::string::npos)
-        << conf();
+    for (const char* pszChart : {"[Hover IGE]\nLine 1=0; 500 10000; 700 5000\nLine 2=40; 500 8000; 700 1000\n",
+                                 "[Hover OGE]\nLine 1=0; 500 9000; 700 4000\nLine 2=40; 500 7000; 700 500\n"})
+        EXPECT_NE(conf().find(pszChart), std::string::npos) << conf();
     const std::vector<_prmAmendment> history = figHistory();
     ASSERT_FALSE(history.empty());
-    EXPECT_EQ(history.back().strFigure, "Hover OGE/Line 2");
+    EXPECT_EQ(history.back().strFigure, "Hover IGE/Line 2");
     EXPECT_EQ(history.back().strReason, "charts from the manual, rev 3");
     EXPECT_NE(text("AircraftHistory").find("charts from the manual, rev 3"), std::string::npos)
         << text("AircraftHistory");
