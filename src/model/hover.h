@@ -123,7 +123,6 @@ double hovMostWeight(const _hovAt& at, bool bOge);
 
 // ---- In words, in the pilot's units ---------------------------------------
 
-
 // A take-off or landing's hover line, where it is shown: "Hover at take-off
 // (elevation 1200 ft, 28 °C, density altitude 3460 ft): in ground effect
 // up to 640 kg, 52.3 kg to spare; out of ground effect up to 598 kg, 10.3 kg
@@ -136,6 +135,13 @@ std::string hovAtText(const _hovAt& at, const char* pszPoint, const _wbSetup& un
 // QNH 1013.2 hPa, 28 °C; pressure altitude 1200 ft, density altitude
 // 3460 ft", every figure in the locale.
 std::string hovSiteText(const _hovAt& at);
+
+// A take-off's or landing's own verdict (strPoint, of mass and balance)
+// with its hover, so that no point reads within where the flight is not
+// for it: "NOT WITHIN LIMITS: hover in ground effect up to 575 kg, loaded
+// 587.6 kg; mass and balance WITHIN LIMITS …", or the caution after it
+// ("…; caution: hover out of ground effect up to 598 kg, loaded 610.0 kg").
+std::string hovPointWords(const std::string& strPoint, const _hovAt& at, bool bOge, const _wbSetup& units);
 
 // The flight's verdict (strVerdict, of mass and balance) with its hover:
 // each take-off or landing not within added to what is not within

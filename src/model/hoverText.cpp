@@ -128,6 +128,40 @@ std::string hovSiteText(const _hovAt& at)
            ", density altitude " + altitude(at.nDensityAltitude);
 }
 
+namespace
+{
+
+// What a take-off or landing is short of, not within (bAsked: in ground
+// effect, and out of it where the rule asks) or as a caution, each chart's
+// words after the one before.
+std::string shortWords(const _hovAt& at, bool bOge, bool bAsked, const std::string& strWhere, const _wbSetup& u)
+{
+    std::string str;
+    if (hovVerdictOf(at, bOge) == HOV_ENOUGH)
+        return str;
+    for (const _hovEffect e : {HOV_IGE, HOV_OGE}) {
+        if ((e == HOV_IGE || bOge) != bAsked)
+            continue;
+        if (isShort(at, e) || (e == HOV_OGE && bOge && !at.bChart[e]))
+            str += (str.empty() ? "" : "; ") + strWhere + shortText(at, e, u);
+    }
+    return str;
+}
+
+} // namespace
+
+std::string hovPointWords(const std::string& strPoint, const _hovAt& at, bool bOge, const _wbSetup& units)
+{
+    const std::string strNot = shortWords(at, bOge, true, "", units);
+    const std::string strCaution = shortWords(at, bOge, false, "", units);
+    std::string str = strPoint;
+    constexpr std::string_view NOT = "NOT WITHIN LIMITS";
+    if (!strNot.empty())
+        str =
+            str.starts_with(NOT) ? str + "; " + strNot : std::string(NOT) + ": " + strNot + "; mass and balance " + str;
+    return strCaution.empty() ? str : str + "; caution: " + strCaution;
+}
+
 std::string hovWithVerdict(const std::string& strVerdict, const std::vector<_hovLeg>& legs,
                            const std::vector<std::string>& names, bool bOge, const _wbSetup& units)
 {
@@ -142,12 +176,10 @@ std::string hovWithVerdict(const std::string& strVerdict, const std::vector<_hov
             const std::string strWhere = (legs.size() > 1 && n < names.size() ? names[n] + " " : "") + pszPoint + ": ";
             // What the rule asks and is short is not within; out of ground
             // effect short where the rule does not ask it, a caution.
-            for (const _hovEffect e : {HOV_IGE, HOV_OGE}) {
-                const bool bAsked = e == HOV_IGE || bOge;
-                if (!isShort(at, e) && !(e == HOV_OGE && bOge && !at.bChart[e]))
-                    continue;
+            for (const bool bAsked : {true, false}) {
                 std::string& strTo = bAsked ? strNot : strCaution;
-                strTo += (strTo.empty() ? "" : "; ") + strWhere + shortText(at, e, units);
+                const std::string str = shortWords(at, bOge, bAsked, strWhere, units);
+                strTo += (strTo.empty() || str.empty() ? "" : "; ") + str;
             }
         }
     std::string str = strVerdict;

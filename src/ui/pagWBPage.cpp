@@ -781,12 +781,18 @@ void showVerdicts(const _wbFlight& f, const std::vector<_wbFlight>& legs)
     }
     if (m_wb.m_pwgtVerdict) {
         constexpr std::array<const char*, POINT_COUNT> names = {"Take-off", "Landing", "No fuel"};
+        const _hovLeg hover = nShown < v.hover.size() ? v.hover[nShown] : _hovLeg{};
+        const std::array<const _hovAt*, POINT_COUNT> at = {&hover.takeOff, &hover.landing, nullptr};
         std::string strVerdict;
-        for (int n = 0; n < POINT_COUNT; n++)
-            if (f.hasPoint(static_cast<_wbFlightPoint>(n)))
-                strVerdict += (strVerdict.empty() ? "" : "\n") + std::string(names[n]) + ": " +
-                              pointFigures(f, static_cast<_wbFlightPoint>(n)) +
-                              wrdPointVerdictText(f, static_cast<_wbFlightPoint>(n), m_wbSetup);
+        for (int n = 0; n < POINT_COUNT; n++) {
+            const auto nPoint = static_cast<_wbFlightPoint>(n);
+            if (!f.hasPoint(nPoint))
+                continue;
+            // A point not within for hover never reads within.
+            const std::string strWords = wrdPointVerdictText(f, nPoint, m_wbSetup);
+            strVerdict += (strVerdict.empty() ? "" : "\n") + std::string(names[n]) + ": " + pointFigures(f, nPoint) +
+                          (at[n] ? hovPointWords(strWords, *at[n], m_wbSetup.nHoverOge != 0, m_wbSetup) : strWords);
+        }
         gtk_label_set_text(GTK_LABEL(m_wb.m_pwgtVerdict), strVerdict.c_str());
     }
 }

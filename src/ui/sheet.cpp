@@ -295,6 +295,11 @@ std::string legLine(const _shtPeople& sheet, const _shtFlight& flight, const std
         std::string strWords = wrdPointVerdictText(f, nPoint, s);
         if (const size_t nMargin = strWords.find("; centre of gravity "); nMargin != std::string::npos)
             strWords.erase(nMargin);
+        // A point not within for hover never reads within.
+        if (n < flight.hover.size())
+            strWords =
+                hovPointWords(strWords, nPoint == POINT_TAKE_OFF ? flight.hover[n].takeOff : flight.hover[n].landing,
+                              s.nHoverOge != 0, s);
         str += std::string("; ") + pszName + ": " + strWords;
     }
     return str;
@@ -662,10 +667,13 @@ void drawLimitsAndPoints(_shtPage& page, const _shtPeople& sheet, const _shtFlig
                       pwbArmText(p.nLatArm) + " in" +
                       (wrdUnitsWritten(s) ? std::string() : " (" + wrdPointFiguresText(p, s) + ")") + " \u2014 "
                 : "";
-        y += text(pCr, nLeft, y, nTextWidth,
-                  std::string(v.pszName) + ": " + strFigures + wrdPointVerdictText(flight, v.nPoint, s),
-                  "sans bold 10") +
-             2;
+        // A point not within for hover never reads within.
+        std::string strWords = wrdPointVerdictText(flight, v.nPoint, s);
+        if (!legs.hover.empty() && v.nPoint != POINT_NO_FUEL)
+            strWords = hovPointWords(
+                strWords, v.nPoint == POINT_TAKE_OFF ? legs.hover.front().takeOff : legs.hover.front().landing,
+                s.nHoverOge != 0, s);
+        y += text(pCr, nLeft, y, nTextWidth, std::string(v.pszName) + ": " + strFigures + strWords, "sans bold 10") + 2;
     }
     // Its hover beneath, where the aircraft has charts and the sites their
     // conditions.
