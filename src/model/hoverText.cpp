@@ -38,16 +38,22 @@ std::string weight(double nKg, _txtRound nRound, int nDecimals, const _wbSetup& 
     return txtRounded(unitToShown(KIND_WEIGHT, nKg, u), nRound, nDecimals) + " " + unitSymbol(KIND_WEIGHT, u);
 }
 
+// The decimals that tell a chart's figure, rounded down, apart from the
+// weight where it is short; 0 where it is not.
+int decimalsApart(const _hovAt& at, _hovEffect e, const _wbSetup& u)
+{
+    const double nFigure = unitToShown(KIND_WEIGHT, at.figures[e].nWeight, u);
+    const double nLoaded = unitToShown(KIND_WEIGHT, at.nWeight, u);
+    if (!(at.nWeight > at.figures[e].nWeight))
+        return 0;
+    return std::max(0, txtDecimalsApart(nFigure, ROUND_LIMIT_MOST, nLoaded, ROUND_NEAREST, 0));
+}
+
 // A chart's figure, the greatest weight rounded down: to the whole unit,
 // or to the decimals that tell it apart from the weight where it is short.
 std::string upTo(const _hovAt& at, _hovEffect e, const _wbSetup& u)
 {
-    const double nFigure = unitToShown(KIND_WEIGHT, at.figures[e].nWeight, u);
-    const double nLoaded = unitToShown(KIND_WEIGHT, at.nWeight, u);
-    int nDecimals = 0;
-    if (at.nWeight > at.figures[e].nWeight)
-        nDecimals = std::max(0, txtDecimalsApart(nFigure, ROUND_LIMIT_MOST, nLoaded, ROUND_NEAREST, 0));
-    return "up to " + weight(at.figures[e].nWeight, ROUND_LIMIT_MOST, nDecimals, u);
+    return "up to " + weight(at.figures[e].nWeight, ROUND_LIMIT_MOST, decimalsApart(at, e, u), u);
 }
 
 // One chart's words in a take-off or landing's line.
@@ -75,8 +81,10 @@ std::string shortText(const _hovAt& at, _hovEffect e, const _wbSetup& u)
     const _hovFigure& f = at.figures[e];
     if (!f.bKnown)
         return "no hover figure " + strEffect + " (" + f.strBeyond + ")";
+    // The weight to as many decimals as the figure, so that the two do not
+    // read alike ("up to 650.00 kg, loaded 650.0 kg").
     return "hover " + strEffect + " " + upTo(at, e, u) + ", loaded " +
-           weight(at.nWeight, ROUND_NEAREST, txtDecimals(KIND_WEIGHT), u);
+           weight(at.nWeight, ROUND_NEAREST, std::max(txtDecimals(KIND_WEIGHT), decimalsApart(at, e, u)), u);
 }
 
 bool isShort(const _hovAt& at, _hovEffect e)
