@@ -95,8 +95,10 @@ std::string shortText(const _hovAt& at, _hovEffect e, const _wbSetup& u)
     const _hovFigure& f = at.figures[e];
     if (!f.bKnown)
         return "no hover figure " + strEffect + " (" + f.strBeyond + ")";
+    // The weight to as many decimals as the figure, so that the two do not
+    // read alike ("up to 650.00 kg, loaded 650.0 kg").
     return "hover " + strEffect + " " + upTo(at, e, u) + ", loaded " +
-           weight(at.nWeight, ROUND_NEAREST, txtDecimals(KIND_WEIGHT), u);
+           weight(at.nWeight, ROUND_NEAREST, std::max(txtDecimals(KIND_WEIGHT), shownOf(at, e, u).nDecimals), u);
 }
 
 bool isShort(const _hovAt& at, _hovEffect e)

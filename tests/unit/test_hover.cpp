@@ -230,6 +230,11 @@ TEST(Hover, TakeOffsAndLandingsJudgedAndSaid)
          "Hover at take-off (elevation 4000 ft, 30 °C, density altitude 6590 ft): in ground effect up to 608.3 kg, "
          "0.1 kg to spare; out of ground effect up to 550 kg, 58.2 kg short",
          nullptr},
+        // A twentieth over: the weight to as many decimals as the figure.
+        {20, 650.05, true, HOV_NOT_WITHIN, nullptr,
+         "NOT WITHIN LIMITS: take-off: hover in ground effect up to 650.00 kg, loaded 650.05 kg; take-off: hover out "
+         "of ground effect up to 600 kg, loaded 650.0 kg; mass and balance: WITHIN LIMITS for take-off and with no "
+         "fuel"},
         // Hotter than the warmest line: no figure, never an extrapolation.
         {41, 500, false, HOV_NOT_WITHIN,
          "Hover at take-off (elevation 4000 ft, 41 °C, density altitude 7750 ft): in ground effect beyond the "

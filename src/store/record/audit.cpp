@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
+#include <cmath>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -194,6 +195,17 @@ std::vector<std::string> legDifferences(const _recEntry& e, const _wbSetup& setu
             diffs.push_back("leg " + std::to_string(n + 1) + " fuel, as the leg before landed: recorded " +
                             recNumberText(e.legs[n - 1].load.nFuelVolume) + " recomputed " +
                             recNumberText(legs[n].nFuelVolume));
+        // Nor is its take-off site, where the leg before landed: the line's
+        // own would stand unchecked beside the one its hover was judged at.
+        for (const _prmValueId nId : {VAL_FROM_ELEVATION, VAL_FROM_QNH, VAL_FROM_OAT}) {
+            const _prmValue& site = valValue(nId);
+            const double nWas = valFieldValue(site, setup, e.legs[n - 1].load),
+                         nNow = valFieldValue(site, setup, legs[n]);
+            if (!(nWas == nNow || (std::isnan(nWas) && std::isnan(nNow))))
+                diffs.push_back("leg " + std::to_string(n + 1) + " " + site.pszWhat + ", where leg " +
+                                std::to_string(n) + " landed: recorded " + recNumberText(nWas) + " recomputed " +
+                                recNumberText(nNow));
+        }
         _recOutputs now = recOutputsOf(flights[n], "");
         now.need = needs[n];
         now.hover = v.hover[n];
@@ -243,10 +255,14 @@ std::vector<std::string> recomputed(const _recRead& r)
     if (strFingerprint != r.entry.strFingerprint)
         diffs.push_back("fingerprint: recorded " + r.entry.strFingerprint + " recomputed " + strFingerprint);
     // The revision of the charts the sheet printed is the one of the charts
-    // the line holds.
-    if (const std::string strRevision = valHoverFingerprint(setup.hover);
-        !r.entry.strHoverRevision.empty() && r.entry.strHoverRevision != strRevision)
-        diffs.push_back("hover charts' revision: recorded " + r.entry.strHoverRevision + " recomputed " +
+    // the line holds, and a sheet that judged any hover printed one.
+    bool bJudged = r.entry.outputs.hover.takeOff.bShown || r.entry.outputs.hover.landing.bShown;
+    for (const _recLeg& l : r.entry.legs)
+        bJudged = bJudged || l.outputs.hover.takeOff.bShown || l.outputs.hover.landing.bShown;
+    if (const std::string strRevision = bJudged ? valHoverFingerprint(setup.hover) : "";
+        r.entry.strHoverRevision != strRevision)
+        diffs.push_back("hover charts' revision: recorded " +
+                        (r.entry.strHoverRevision.empty() ? "none" : r.entry.strHoverRevision) + " recomputed " +
                         (strRevision.empty() ? "none" : strRevision));
     const std::vector<std::string> unpublished = notPublished(r);
     diffs.insert(diffs.end(), unpublished.begin(), unpublished.end());
