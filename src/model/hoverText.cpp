@@ -51,10 +51,12 @@ Shown shownOf(const _hovAt& at, _hovEffect e, const _wbSetup& u)
     const double nFigure = unitToShown(KIND_WEIGHT, at.figures[e].nWeight, u);
     const double nLoaded = unitToShown(KIND_WEIGHT, at.nWeight, u);
     const bool bShort = at.nWeight > at.figures[e].nWeight;
+    // (A figure worked to 649.9999999 is 650, a hair from its step.)
+    constexpr double HAIR = 1e-9;
     int d = 0;
     while (d < txtDecimals(KIND_WEIGHT) + TXT_MORE_DECIMALS &&
-           (bShort ? txtRound(nFigure, ROUND_LIMIT_MOST, d) >= txtRound(nLoaded, ROUND_NEAREST, d)
-                   : txtRound(nFigure, ROUND_LIMIT_MOST, d) < nLoaded))
+           (bShort ? txtRounded(nFigure, ROUND_LIMIT_MOST, d) == txtRounded(nLoaded, ROUND_NEAREST, d)
+                   : txtRound(nFigure, ROUND_LIMIT_MOST, d) < nLoaded - HAIR))
         d++;
     return {txtRound(nFigure, ROUND_LIMIT_MOST, d), nLoaded, d};
 }
