@@ -401,8 +401,12 @@ TEST(Record, EachHoverFigureIsRecomputed)
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
         EXPECT_EQ(strSaid.find("recorded") == std::string::npos, !*c.pszSays) << c.pszName << ":\n" << strSaid;
     }
-    // Without conditions nothing of hover is written.
+    // Without conditions nothing of hover is written, nor without charts
+    // whatever the conditions and the rule.
     EXPECT_EQ(recLine(twoLegs(false, 0, false)).find("hover"), std::string::npos);
+    _recEntry e = twoLegs(false, 0, false);
+    e.setup.nHoverOge = 1, e.load.nFromOat = 15, e.legs[0].load.nToOat = 15;
+    EXPECT_EQ(recLine(e), recLine(twoLegs(false, 0, false)));
 }
 
 // A verdict is checked word for word where the line's words are of this

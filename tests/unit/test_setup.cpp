@@ -503,6 +503,7 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
     const struct {
         const char* pszConf;
         const char* pszVerdict; // "." as the decimal mark
+        bool bChart = false;    // the aircraft has a hover chart
     } cases[] = {
         {"[Load]\nFuel=0\n", "WITHIN LIMITS for take-off and with no fuel"},
         {"[Load]\nLSeat=-5\n", "left seat weight \u22125.0 kg cannot be right"},
@@ -557,18 +558,27 @@ TEST_F(SetupRecord, ImpossibleOrUnreadValuesAreNeverJudged)
         {"[Hover IGE]\nLine 1=0; 5OO 9000\n",
          "the hover charts cannot be used: [Hover IGE] Line 1: the weight \u201c5OO\u201d is not a number"},
         // A site's conditions: flagged beyond what the day can be, and
-        // never judged with one missing (an empty key is none, not 0).
-        {"[Departure]\nOAT=60.5\n", "take-off temperature 60.5 \u00b0C cannot be right"},
-        {"[Departure]\nElevation=-1501\n", "take-off elevation \u22121501.0 ft cannot be right"},
-        {"[Load]\nLandingQNH=1090.5\n", "landing QNH 1090.5 hPa cannot be right"},
-        {"[Load]\nLandingOAT=warm\n", "the landing temperature \"warm\" was not read as a number: check it"},
-        {"[Departure]\nQNH=nan\n", "the take-off QNH was not read as a number: check it"},
+        // never judged with one missing (an empty key is none, not 0);
+        // without a chart, not judged at all.
+        {"[Departure]\nElevation=0\nQNH=1013\nOAT=60.5\n", "take-off temperature 60.5 \u00b0C cannot be right", true},
+        {"[Departure]\nOAT=60.5\n", "WITHIN LIMITS for take-off and with no fuel"},
+        {"[Departure]\nElevation=-1501\nQNH=1013\nOAT=15\n", "take-off elevation \u22121501.0 ft cannot be right",
+         true},
+        {"[Load]\nLandingElevation=0\nLandingQNH=1090.5\nLandingOAT=15\n", "landing QNH 1090.5 hPa cannot be right",
+         true},
+        {"[Load]\nLandingElevation=0\nLandingQNH=1013\nLandingOAT=warm\n",
+         "the landing temperature \"warm\" was not read as a number: check it", true},
+        {"[Departure]\nElevation=0\nQNH=nan\nOAT=15\n", "the take-off QNH was not read as a number: check it", true},
         {"[Hover IGE]\nLine 1=0; 500 9000; 600 8000\nLine 2=20; 500 8000; 600 6000\n[Departure]\nElevation=\nQNH=1013\n"
          "OAT=15\n",
-         "the take-off conditions are not whole: no elevation given"},
+         "no take-off elevation given: a site is judged with its elevation, QNH and temperature, or not at all"},
     };
     for (const auto& c : cases) {
-        zt::writeFile(m_dir / "Zarv.conf", strAircraft + c.pszConf);
+        zt::writeFile(
+            m_dir / "Zarv.conf",
+            strAircraft +
+                (c.bChart ? "[Hover OGE]\nLine 1=0; 500 9000; 600 8000\nLine 2=20; 500 8000; 600 6000\n" : "") +
+                c.pszConf);
         restart();
         prmLoadKeyFile();
         psetParams();

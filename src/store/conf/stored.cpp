@@ -935,6 +935,11 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
     for (const _prmValue& r : m_values) {
         if (!valIsNumber(r) || !r.pszWhat)
             continue;
+        // A site's condition is judged by the hover charts alone: an
+        // aircraft without one hides its entries, where a flag could not
+        // be seen or put right, and its flight reads as it always did.
+        if (std::isnan(r.nMissing) && !hvcAny(s.hover))
+            continue;
         const double n = valFieldValue(r, s, l);
         // A later leg's take-off site is the landing of the leg before,
         // which says what of it was not read.
@@ -982,15 +987,21 @@ std::vector<_wbDoubt> valDoubts(const _wbSetup& s, const _wbLoadState& l, bool b
         v.push_back({"hover chart", KIND_NONE, NAN, s.strHoverNotRead, true,
                      "the hover charts cannot be used: " + s.strHoverNotRead});
     // A site with some of its conditions and not all cannot be judged
-    // for hover, where the aircraft has a chart to judge it by.
+    // for hover, where the aircraft has a chart to judge it by: each one
+    // missing is named, so that its entry is flagged.
     if (hvcAny(s.hover))
-        for (const auto& [pszWhat, site] :
-             {std::pair{"take-off conditions", _hovSite{l.nFromElevation, l.nFromQnh, l.nFromOat}},
-              std::pair{"landing conditions", _hovSite{l.nToElevation, l.nToQnh, l.nToOat}}})
-            if (const std::string strWhy = hovSiteWhy(site);
-                !strWhy.empty() && !hovSiteNotGiven(site) && strWhy.ends_with(" given"))
-                v.push_back(
-                    {pszWhat, KIND_NONE, NAN, "", true, std::string("the ") + pszWhat + " are not whole: " + strWhy});
+        for (const auto& site : {std::array{VAL_FROM_ELEVATION, VAL_FROM_QNH, VAL_FROM_OAT},
+                                 std::array{VAL_TO_ELEVATION, VAL_TO_QNH, VAL_TO_OAT}}) {
+            size_t nGiven = 0;
+            for (const _prmValueId nId : site)
+                nGiven += !valNotGiven(m_values[nId], valFieldValue(m_values[nId], s, l));
+            for (const _prmValueId nId : site)
+                if (nGiven > 0 && valNotGiven(m_values[nId], valFieldValue(m_values[nId], s, l)))
+                    v.push_back(
+                        {m_values[nId].pszWhat, KIND_NONE, NAN, "", true,
+                         std::string("no ") + m_values[nId].pszWhat +
+                             " given: a site is judged with its elevation, QNH and temperature, or not at all"});
+        }
     // A ballast position that is none of the three, as the file held it.
     const std::string& strBallast = valUnreadOfLeg(VAL_BALLAST_POSN, nLeg);
     if (!strBallast.empty() || l.nBallastPosn > BALLAST_REAR)

@@ -412,6 +412,14 @@ bool missing(const _recNumberField& f, double n)
     return n == f.nMissing || (std::isnan(n) && std::isnan(f.nMissing));
 }
 
+// Whether a line leaves a site's condition out: one not given, or any
+// where the line has no hover chart to judge it by, so that a flight
+// without charts is recorded as it always was.
+bool conditionLeftOut(const _recNumberField& f, double n, const _wbSetup& s)
+{
+    return std::isnan(f.nMissing) && (std::isnan(n) || !hvcAny(s.hover));
+}
+
 // The hover charts' revision the sheet printed.
 constexpr const char* REC_KEY_HOVER_REVISION = "hoverRevision";
 
@@ -542,7 +550,7 @@ std::string legsText(const _recEntry& e)
         const _recLeg& l = e.legs[n];
         Object inputs, leg;
         for (const _recNumberField& f : numberFields())
-            if (f.pLoad && !(f.bLater && std::isnan(f.nMissing) && missing(f, l.load.*f.pLoad)))
+            if (f.pLoad && !conditionLeftOut(f, l.load.*f.pLoad, e.setup))
                 inputs.add(f.pszKey, l.load.*f.pLoad);
         inputs.add(nameOf(VAL_BALLAST_POSN), static_cast<double>(static_cast<gint>(l.load.nBallastPosn)))
             .flag(LEG_FUEL_AS_LANDED, l.load.bFuelAsLanded);
@@ -573,7 +581,8 @@ std::string recLine(const _recEntry& e)
 {
     Object inputs;
     for (const _recNumberField& f : numberFields())
-        if (const double n = f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad; !f.bLater || !missing(f, n))
+        if (const double n = f.pSetup ? e.setup.*f.pSetup : e.load.*f.pLoad;
+            !conditionLeftOut(f, n, e.setup) && (!f.bLater || !missing(f, n)))
             inputs.add(f.pszKey, n); // one recorded later is left out at 0, which it reads as
     inputs.add(nameOf(VAL_BALLAST_POSN), static_cast<double>(static_cast<gint>(e.load.nBallastPosn)))
         .flag(nameOf(VAL_SHOW_BURN_OFF), e.load.bShowBurnOff != FALSE)
@@ -581,8 +590,9 @@ std::string recLine(const _recEntry& e)
         .add(nameOf(VAL_UNIT_WEIGHT), static_cast<double>(e.setup.nUnitWt))
         .add(nameOf(VAL_UNIT_ARM), static_cast<double>(e.setup.nUnitArm))
         .add(nameOf(VAL_UNIT_FUEL), static_cast<double>(e.setup.nUnitFuel));
-    // Only where the operator's rule asks to hover out of ground effect.
-    if (e.setup.nHoverOge != 0)
+    // Only where the operator's rule asks to hover out of ground effect,
+    // of an aircraft with a chart.
+    if (e.setup.nHoverOge != 0 && hvcAny(e.setup.hover))
         inputs.flag(REC_KEY_HOVER_OGE, true);
     Object line;
     line.add("time", quoted(e.strTime))
