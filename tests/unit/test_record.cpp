@@ -381,6 +381,10 @@ TEST(Record, EachHoverFigureIsRecomputed)
          "leg 2 take-off temperature, where leg 1 landed: recorded 55 recomputed 20"},
         {"the charts' revision", ",\"hoverRevision\":\"[^\"]*\"", "", "hover charts' revision: recorded none"},
     };
+    // The check writes the verdict's figures in the locale of its
+    // environment, as the window does.
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
     for (const auto& c : cases) {
         zt::TempDir dir;
         const std::string strFolder = dir / "Load sheets";
@@ -401,6 +405,7 @@ TEST(Record, EachHoverFigureIsRecomputed)
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
         EXPECT_EQ(strSaid.find("recorded") == std::string::npos, !*c.pszSays) << c.pszName << ":\n" << strSaid;
     }
+    setlocale(LC_ALL, strLocale.c_str());
     // Without conditions nothing of hover is written, nor without charts
     // whatever the conditions and the rule.
     EXPECT_EQ(recLine(twoLegs(false, 0, false)).find("hover"), std::string::npos);
