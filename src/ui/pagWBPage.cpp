@@ -240,6 +240,13 @@ constexpr std::array<_pwbRoom, 8> ROOMS = {{
 // Zarv.ui has it, so the page is no higher than before.
 int roomLines(const _pwbRoom& r)
 {
+    // An aircraft with hover charts has the verdict say more: its room is
+    // higher while they stand, so that the chart below does not move as
+    // a site's conditions are typed.
+    constexpr int HOVER_VERDICT_LINES = 2;
+    if (r.ppwgt == &_pwbPage::m_pwgtFlightVerdict && m_wb.m_pwgtHoverVerdictRoom &&
+        gtk_widget_get_visible(m_wb.m_pwgtHoverVerdictRoom))
+        return r.nLines + HOVER_VERDICT_LINES;
     if (r.ppwgt == &_pwbPage::m_pwgtFuelAllowed && m_wb.m_pwgtStillFits)
         return r.nLines - ROOMS.back().nLines;
     return r.nLines;
