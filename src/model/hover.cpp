@@ -61,6 +61,15 @@ std::string figure(double n, int nDecimals = 2)
     return str;
 }
 
+// A figure as a verdict may quote it, where a comma grouping thousands
+// could read as a decimal one: "4000", "4000.5".
+std::string ungrouped(double n)
+{
+    std::string str = figure(n);
+    str.erase(std::remove(str.begin(), str.end(), ','), str.end());
+    return str;
+}
+
 std::string degrees(double n)
 {
     return figure(n) + " °C";
@@ -357,7 +366,7 @@ _hovFigure hovMaxWeight(const _hovChart& chart, double nPressureAltitude, double
                 "above the chart's ceiling at " + degrees(nOat) +
                     (&colder == &warmer ? ""
                                         : ": its " + degrees(low.nTemperature) + " line goes no higher than " +
-                                              figure(low.points.front().nCeiling) + " ft")};
+                                              ungrouped(low.points.front().nCeiling) + " ft")};
     }
     if (&colder == &warmer)
         return {true, nWarm, {}};

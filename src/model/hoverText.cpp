@@ -95,8 +95,9 @@ std::string shortText(const _hovAt& at, _hovEffect e, const _wbSetup& u)
     if (!at.bChart[e])
         return "no hover chart " + strEffect + ", which the operator's rule asks for";
     const _hovFigure& f = at.figures[e];
+    // Why, as short as the headline has room for: the line says the rest.
     if (!f.bKnown)
-        return "no hover figure " + strEffect + " (" + f.strBeyond + ")";
+        return "no hover figure " + strEffect + " (" + f.strBeyond.substr(0, f.strBeyond.find(':')) + ")";
     // The weight to as many decimals as the figure, so that the two do not
     // read alike ("up to 650.00 kg, loaded 650.0 kg").
     return "hover " + strEffect + " " + upTo(at, e, u) + ", loaded " +

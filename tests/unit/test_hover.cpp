@@ -68,7 +68,7 @@ TEST(Hover, MaxWeight)
         {chart(), 1000, -5, NAN, "colder than the chart's 0 °C line"},
         // 6,500 ft at 30 °C: the 20 °C line has it (575 kg), the 40 °C
         // line's ceiling is 6,000 ft at its lightest.
-        {chart(), 6500, 30, NAN, "above the chart's ceiling at 30 °C: its 40 °C line goes no higher than 6,000 ft"},
+        {chart(), 6500, 30, NAN, "above the chart's ceiling at 30 °C: its 40 °C line goes no higher than 6000 ft"},
         {chart(), 8500, 20, NAN, "above the chart's ceiling at 20 °C"},
         {{{chart().lines[0]}}, 1000, 20, NAN, "the chart cannot be used: a chart needs two temperature lines at least"},
     };
