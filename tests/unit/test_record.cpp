@@ -323,6 +323,24 @@ _recEntry twoLegs(bool bUnread, double nFlow = 0, bool bHover = false)
     return e;
 }
 
+// What the record's check says of a line changed by hand (pszPattern
+// replaced by pszWith, its chain taken off), in the locale of its
+// environment, as the window writes a verdict's figures.
+std::string checkSaysOfChanged(const std::string& strLine, const char* pszPattern, const char* pszWith)
+{
+    zt::TempDir dir;
+    const std::string strFolder = dir / "Load sheets";
+    g_mkdir(strFolder.c_str(), 0700);
+    const std::string strChanged = zt::reReplace(strLine, pszPattern, pszWith);
+    zt::writeFile(strFolder + "/" + REC_FILE_NAME, zt::reReplace(strChanged, ",\"hash\":[^\n]*", "}"));
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
+    testing::internal::CaptureStdout();
+    audVerifyRecord(dir.path().c_str());
+    setlocale(LC_ALL, strLocale.c_str());
+    return testing::internal::GetCapturedStdout();
+}
+
 // The needs of each leg are read back as written, and the check recomputes
 // them from the line's own rule: a need or a rule changed by hand is named.
 // 38 L/h for 20 min is 12 2/3 L; leg 2 lands with 40 - 10 = 30 L.
@@ -339,28 +357,16 @@ TEST(Record, EachLegsFuelNeedsAreReadBackAndChecked)
         {"the fuel flow", "\"fuelFlow\":38", "\"fuelFlow\":380", "fuel needed reserve: recorded"},
         {"a need taken off", ",\"fuelNeeds\":\\{\"taxi\":2[^}]*\\}", "", "fuel needed: recorded no recomputed yes"},
     };
-    // The check writes the verdict's figures in the locale of its
-    // environment, as the window does.
-    const std::string strLocale = setlocale(LC_ALL, nullptr);
-    setlocale(LC_ALL, "");
     for (const auto& c : cases) {
-        zt::TempDir dir;
-        const std::string strFolder = dir / "Load sheets";
-        g_mkdir(strFolder.c_str(), 0700);
         const std::string strLine = recLine(twoLegs(false, 38));
         const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
         EXPECT_EQ(recLine(r.entry), strLine);
         EXPECT_EQ(r.entry.legs.at(0).outputs.need.nReserve, 38 * 20 / 60.0);
-        const std::string strChanged = zt::reReplace(strLine, c.pszPattern, c.pszWith);
-        zt::writeFile(strFolder + "/" + REC_FILE_NAME, zt::reReplace(strChanged, ",\"hash\":[^\n]*", "}"));
-        testing::internal::CaptureStdout();
-        audVerifyRecord(dir.path().c_str());
-        const std::string strSaid = testing::internal::GetCapturedStdout();
+        const std::string strSaid = checkSaysOfChanged(strLine, c.pszPattern, c.pszWith);
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
         EXPECT_EQ(strSaid.find("fuel") == std::string::npos, !std::strcmp(c.pszPattern, "^$")) << c.pszName << ":\n"
                                                                                                << strSaid;
     }
-    setlocale(LC_ALL, strLocale.c_str());
 }
 
 // Each hover figure is recorded with the site's conditions and recomputed
@@ -381,14 +387,7 @@ TEST(Record, EachHoverFigureIsRecomputed)
          "leg 2 take-off temperature, where leg 1 landed: recorded 55 recomputed 20"},
         {"the charts' revision", ",\"hoverRevision\":\"[^\"]*\"", "", "hover charts' revision: recorded none"},
     };
-    // The check writes the verdict's figures in the locale of its
-    // environment, as the window does.
-    const std::string strLocale = setlocale(LC_ALL, nullptr);
-    setlocale(LC_ALL, "");
     for (const auto& c : cases) {
-        zt::TempDir dir;
-        const std::string strFolder = dir / "Load sheets";
-        g_mkdir(strFolder.c_str(), 0700);
         // The operator's rule asking out of ground effect is kept too.
         _recEntry e = twoLegs(false, 0, true);
         e.setup.nHoverOge = 1;
@@ -397,15 +396,10 @@ TEST(Record, EachHoverFigureIsRecomputed)
         const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
         EXPECT_EQ(recLine(r.entry), strLine);
         EXPECT_TRUE(r.entry.legs.at(0).outputs.hover.landing.bShown);
-        const std::string strChanged = zt::reReplace(strLine, c.pszPattern, c.pszWith);
-        zt::writeFile(strFolder + "/" + REC_FILE_NAME, zt::reReplace(strChanged, ",\"hash\":[^\n]*", "}"));
-        testing::internal::CaptureStdout();
-        audVerifyRecord(dir.path().c_str());
-        const std::string strSaid = testing::internal::GetCapturedStdout();
+        const std::string strSaid = checkSaysOfChanged(strLine, c.pszPattern, c.pszWith);
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
         EXPECT_EQ(strSaid.find("recorded") == std::string::npos, !*c.pszSays) << c.pszName << ":\n" << strSaid;
     }
-    setlocale(LC_ALL, strLocale.c_str());
     // Without conditions nothing of hover is written, nor without charts
     // whatever the conditions and the rule.
     EXPECT_EQ(recLine(twoLegs(false, 0, false)).find("hover"), std::string::npos);
