@@ -360,13 +360,13 @@ _hovFigure hovMaxWeight(const _hovChart& chart, double nPressureAltitude, double
     const _hovLine& colder = warmer.nTemperature == nOat ? warmer : *lines[nWarmer - 1];
     const double nCold = weightOnLine(colder, nPressureAltitude), nWarm = weightOnLine(warmer, nPressureAltitude);
     if (std::isnan(nCold) || std::isnan(nWarm)) {
-        // Between two lines, the one that does not reach so high is named.
+        // Between two lines, the one that does not reach so high is named:
+        // the chart has no weight for it there.
         const _hovLine& low = std::isnan(nCold) ? colder : warmer;
         return {false, 0,
-                "above the chart's ceiling at " + degrees(nOat) +
-                    (&colder == &warmer ? ""
-                                        : ": its " + degrees(low.nTemperature) + " line goes no higher than " +
-                                              ungrouped(low.points.front().nCeiling) + " ft")};
+                &colder == &warmer ? "above the chart's ceiling at " + degrees(nOat)
+                                   : "above the ceiling of the chart's " + degrees(low.nTemperature) + " line, " +
+                                         ungrouped(low.points.front().nCeiling) + " ft"};
     }
     if (&colder == &warmer)
         return {true, nWarm, {}};

@@ -64,7 +64,8 @@ struct _hovFigure {
 // a pressure altitude above either line's ceiling at its lightest weight,
 // gives no figure, and strBeyond says why ("beyond the chart's 40 °C
 // line", "colder than the chart's -20 °C line", "above the chart's ceiling
-// at 28 °C"); so does a chart hovChartWhy refuses ("the chart cannot be
+// at 20 °C" on a line, "above the ceiling of the chart's 40 °C line, 4000
+// ft" between two); so does a chart hovChartWhy refuses ("the chart cannot be
 // used: …").
 _hovFigure hovMaxWeight(const _hovChart& chart, double nPressureAltitude, double nOat);
 

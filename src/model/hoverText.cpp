@@ -13,12 +13,13 @@ namespace
 
 constexpr std::array<const char*, HOV_EFFECTS> EFFECT_WORDS = {"in ground effect", "out of ground effect"};
 
-// Altitudes to the nearest 10 ft: the charts are read no finer. Figures
+// Altitudes up to the next 10 ft, never lower than they are: the charts
+// are read no finer. Figures
 // are ungrouped and in the locale, as every other of Zarv's, so that no
 // separator of thousands can read as a decimal one.
 std::string altitude(double nFeet)
 {
-    return txtRounded(std::round(nFeet / 10) * 10, ROUND_NEAREST, 0) + " ft";
+    return txtRounded(std::ceil(nFeet / 10 - 1e-9) * 10, ROUND_NEAREST, 0) + " ft";
 }
 
 // An elevation as the pilot typed it, to the foot; a temperature and a

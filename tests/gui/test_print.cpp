@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                                            "[Leg 2]\nLSeat=80\nRSeat=70\nFuel=40\nTrip=15\nFuelAsLanded=true\n"
                                            "LandingElevation=4000\nLandingQNH=1013\nLandingOAT=40\n",
                             "6.6 kg to spare. At landing: elevation 4000 ft, QNH 1013 hPa, 40 \u00b0C; pressure "
-                            "altitude 4010 ft, density altitude 7650 ft \u2014 in ground effect up to 559 kg, 10.0 kg",
+                            "altitude 4010 ft, density altitude 7660 ft \u2014 in ground effect up to 559 kg, 10.0 kg",
                             "Hover charts revision 1cb31d8c01361a12; the operator's rule does not ask",
                             "NOT TO BE FLOWN AS LOADED"},
                     Loading{"ChartsWithoutConditions", MADE_UP_CHARTS "[Load]\nLSeat=80\nRSeat=80\nFuel=60\n",

@@ -68,7 +68,7 @@ TEST(Hover, MaxWeight)
         {chart(), 1000, -5, NAN, "colder than the chart's 0 °C line"},
         // 6,500 ft at 30 °C: the 20 °C line has it (575 kg), the 40 °C
         // line's ceiling is 6,000 ft at its lightest.
-        {chart(), 6500, 30, NAN, "above the chart's ceiling at 30 °C: its 40 °C line goes no higher than 6000 ft"},
+        {chart(), 6500, 30, NAN, "above the ceiling of the chart's 40 °C line, 6000 ft"},
         {chart(), 8500, 20, NAN, "above the chart's ceiling at 20 °C"},
         {{{chart().lines[0]}}, 1000, 20, NAN, "the chart cannot be used: a chart needs two temperature lines at least"},
     };
@@ -198,15 +198,15 @@ TEST(Hover, TakeOffsAndLandingsJudgedAndSaid)
     } CASES[] = {
         // 20 °C, in ground effect: 600 + (4000 - 6000) / (2000 - 6000) * 100
         // = 650; out of it the line's point, 600 kg at 4,000 ft. Density
-        // altitude 5,490.7 ft (the standard atmosphere at 20 °C).
+        // altitude 5,490.7 ft (the standard atmosphere at 20 °C), said up to 5,500.
         {20, 600, false, HOV_ENOUGH,
-         "Hover at take-off (elevation 4000 ft, 20 °C, density altitude 5490 ft): in ground effect up to 650 kg, "
+         "Hover at take-off (elevation 4000 ft, 20 °C, density altitude 5500 ft): in ground effect up to 650 kg, "
          "50.0 kg to spare; out of ground effect up to 600 kg, 0.0 kg to spare",
          WITHIN},
         // 20 kg over out of ground effect: a caution, not within where the
         // operator's rule asks it.
         {20, 620, false, HOV_CAUTION,
-         "Hover at take-off (elevation 4000 ft, 20 °C, density altitude 5490 ft): in ground effect up to 650 kg, "
+         "Hover at take-off (elevation 4000 ft, 20 °C, density altitude 5500 ft): in ground effect up to 650 kg, "
          "30.0 kg to spare; out of ground effect up to 600 kg, 20.0 kg short",
          "WITHIN LIMITS for take-off and with no fuel \u2014 caution: take-off: hover out of ground effect up to 600 "
          "kg, "

@@ -324,8 +324,7 @@ _recEntry twoLegs(bool bUnread, double nFlow = 0, bool bHover = false)
 }
 
 // What the record's check says of a line changed by hand (pszPattern
-// replaced by pszWith, its chain taken off), in the locale of its
-// environment, as the window writes a verdict's figures.
+// replaced by pszWith, its chain taken off).
 std::string checkSaysOfChanged(const std::string& strLine, const char* pszPattern, const char* pszWith)
 {
     zt::TempDir dir;
@@ -333,11 +332,8 @@ std::string checkSaysOfChanged(const std::string& strLine, const char* pszPatter
     g_mkdir(strFolder.c_str(), 0700);
     const std::string strChanged = zt::reReplace(strLine, pszPattern, pszWith);
     zt::writeFile(strFolder + "/" + REC_FILE_NAME, zt::reReplace(strChanged, ",\"hash\":[^\n]*", "}"));
-    const std::string strLocale = setlocale(LC_ALL, nullptr);
-    setlocale(LC_ALL, "");
     testing::internal::CaptureStdout();
     audVerifyRecord(dir.path().c_str());
-    setlocale(LC_ALL, strLocale.c_str());
     return testing::internal::GetCapturedStdout();
 }
 
@@ -357,6 +353,10 @@ TEST(Record, EachLegsFuelNeedsAreReadBackAndChecked)
         {"the fuel flow", "\"fuelFlow\":38", "\"fuelFlow\":380", "fuel needed reserve: recorded"},
         {"a need taken off", ",\"fuelNeeds\":\\{\"taxi\":2[^}]*\\}", "", "fuel needed: recorded no recomputed yes"},
     };
+    // The check writes the verdict's figures in the locale of its
+    // environment, as the window does.
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
     for (const auto& c : cases) {
         const std::string strLine = recLine(twoLegs(false, 38));
         const _recRead r = recReadLine(strLine.substr(0, strLine.size() - 1), 1, false);
@@ -367,6 +367,7 @@ TEST(Record, EachLegsFuelNeedsAreReadBackAndChecked)
         EXPECT_EQ(strSaid.find("fuel") == std::string::npos, !std::strcmp(c.pszPattern, "^$")) << c.pszName << ":\n"
                                                                                                << strSaid;
     }
+    setlocale(LC_ALL, strLocale.c_str());
 }
 
 // Each hover figure is recorded with the site's conditions and recomputed
@@ -387,6 +388,10 @@ TEST(Record, EachHoverFigureIsRecomputed)
          "leg 2 take-off temperature, where leg 1 landed: recorded 55 recomputed 20"},
         {"the charts' revision", ",\"hoverRevision\":\"[^\"]*\"", "", "hover charts' revision: recorded none"},
     };
+    // The check writes the verdict's figures in the locale of its
+    // environment, as the window does.
+    const std::string strLocale = setlocale(LC_ALL, nullptr);
+    setlocale(LC_ALL, "");
     for (const auto& c : cases) {
         // The operator's rule asking out of ground effect is kept too.
         _recEntry e = twoLegs(false, 0, true);
@@ -400,6 +405,7 @@ TEST(Record, EachHoverFigureIsRecomputed)
         EXPECT_NE(strSaid.find(c.pszSays), std::string::npos) << c.pszName << ":\n" << strSaid;
         EXPECT_EQ(strSaid.find("recorded") == std::string::npos, !*c.pszSays) << c.pszName << ":\n" << strSaid;
     }
+    setlocale(LC_ALL, strLocale.c_str());
     // Without conditions nothing of hover is written, nor without charts
     // whatever the conditions and the rule.
     EXPECT_EQ(recLine(twoLegs(false, 0, false)).find("hover"), std::string::npos);
