@@ -3,7 +3,8 @@
 
 #include <cerrno>
 
-std::string fnmCandidate(const std::string& strStem, const std::string& strExt, const _fnmNumbering& numbering, int i)
+std::string fnmCandidate(const std::string& strStem, const std::string& strExt, const _fnmNumbering& numbering,
+                         int i)
 {
     if (numbering.bBareFirst && i == 0)
         return strStem + strExt;
