@@ -132,6 +132,11 @@ double hovMostWeight(const _hovAt& at, bool bOge);
 // "" where it is not shown.
 std::string hovAtText(const _hovAt& at, const char* pszPoint, const _wbSetup& units);
 
+// Its figures alone, each chart's after the one before ("in ground effect
+// up to 640 kg, 52.3 kg to spare; out of ground effect …"), as the load
+// sheet gives them after the site; "" where it is not shown.
+std::string hovFiguresText(const _hovAt& at, const _wbSetup& units);
+
 // A site's conditions as the load sheet states them: "elevation 1200 ft,
 // QNH 1013.2 hPa, 28 °C; pressure altitude 1200 ft, density altitude
 // 3460 ft", every figure in the locale.

@@ -116,14 +116,19 @@ std::string hovAtText(const _hovAt& at, const char* pszPoint, const _wbSetup& un
 {
     if (!at.bShown)
         return {};
-    std::string str = std::string("Hover at ") + pszPoint + " (elevation " + elevation(at.site.nElevation) + ", " +
-                      tenths(at.site.nOat) + " \u00b0C, density altitude " + altitude(at.nDensityAltitude) + "):";
-    bool bFirst = true;
+    return std::string("Hover at ") + pszPoint + " (elevation " + elevation(at.site.nElevation) + ", " +
+           tenths(at.site.nOat) + " \u00b0C, density altitude " + altitude(at.nDensityAltitude) +
+           "): " + hovFiguresText(at, units);
+}
+
+std::string hovFiguresText(const _hovAt& at, const _wbSetup& units)
+{
+    std::string str;
+    if (!at.bShown)
+        return str;
     for (const _hovEffect e : {HOV_IGE, HOV_OGE})
-        if (at.bChart[e]) {
-            str += (bFirst ? " " : "; ") + effectText(at, e, units);
-            bFirst = false;
-        }
+        if (at.bChart[e])
+            str += (str.empty() ? "" : "; ") + effectText(at, e, units);
     return str;
 }
 

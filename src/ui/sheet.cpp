@@ -305,15 +305,8 @@ std::string legLine(const _shtPeople& sheet, const _shtFlight& flight, const std
     return str;
 }
 
-// A take-off or landing's figure and margin for each chart, in the words
-// of its line on the page; "" where it was not judged.
-std::string hoverFigures(const _hovAt& at, const char* pszPoint)
-{
-    const std::string strAt = hovAtText(at, pszPoint, m_wbSetup);
-    const size_t nFigures = strAt.find("): ");
-    return at.bShown && nFigures != std::string::npos ? strAt.substr(nFigures + 3) : "";
-}
-
+// Whether two sites' conditions are one: a take-off where the leg before
+// landed is not said twice.
 bool sameSite(const _hovSite& a, const _hovSite& b)
 {
     return a.nElevation == b.nElevation && a.nQnh == b.nQnh && a.nOat == b.nOat;
@@ -332,7 +325,7 @@ std::vector<std::string> hoverLines(const _shtFlight& flight, size_t n)
         return lines;
     for (const auto& [pAt, pszPoint] :
          {std::pair{&flight.hover[n].takeOff, "take-off"}, std::pair{&flight.hover[n].landing, "landing"}}) {
-        const std::string strFigures = hoverFigures(*pAt, pszPoint);
+        const std::string strFigures = hovFiguresText(*pAt, m_wbSetup);
         if (strFigures.empty())
             continue;
         const bool bLanded = pAt == &flight.hover[n].takeOff && n > 0 && flight.hover[n - 1].landing.bShown &&
